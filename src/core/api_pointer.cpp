@@ -1,0 +1,7 @@
+#include "core/api_pointer.h"
+
+namespace {
+QuavenAPI engineApiTable = {};
+}
+
+QuavenAPI* qv = &engineApiTable;

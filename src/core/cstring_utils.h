@@ -1,0 +1,30 @@
+#pragma once
+
+// Helpers over raw zero-terminated C strings. All of them accept null texts.
+
+void QVI_Free(void* block);
+int QVI_StrLen(const char* text);
+// A malloc'd copy; a null text gives a copy of "". Null only when out of memory.
+char* QVI_StrDup(const char* text);
+bool QVI_StrEqual(const char* a, const char* b);
+char* QVI_StrCopy(char* destination, const char* source);
+// Null text gives the fallback; any other text goes through atof (non-numbers give 0).
+float QVI_ParseFloat(const char* text, float fallback);
+
+// The index-th token of text split at the separator string; tokens may be empty
+// ("a,,b"), a trailing separator starts no token. Null when the token is missing
+// or does not fit into size bytes with its terminator.
+char* QVI_CopyToken(char* buffer, int size, const char* text, const char* separator, int index);
+// QVI_CopyToken into the next of this thread's 8 rotating 512-byte buffers: the
+// result stays valid until seven further calls on the same thread.
+char* QVI_GetToken(const char* text, const char* separator, int index);
+// True when word stands in list as a whole entry delimited by ' ', ',' or ';'.
+bool QVI_HasToken(const char* list, const char* word);
+// Number of tokens that QVI_CopyToken can answer (indices 0 to count - 1).
+int QVI_CountTokens(const char* text, const char* separator);
+
+// Copies text into destination (may overlap) and replaces occurrences of from by to
+// while they fit into capacity bytes; the rest stay. Never writes past capacity.
+char* QVI_ReplaceAll(const char* text, const char* from, const char* to, char* destination, int capacity);
+void QVI_ReplaceChar(char* text, char from, char to);
+double QVI_PowerOfTwo(int exponent);

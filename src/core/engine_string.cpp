@@ -1,0 +1,226 @@
+#include "core/engine_string.h"
+
+#include "core/cstring_utils.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kStackFormatBytes = 4096;
+// Token copies for String::Token: at most 1022 characters plus the terminator.
+const int kTokenBufferBytes = 1023;
+
+char* CopyOf(const char* source)
+{
+    if (!source)
+        return nullptr;
+    size_t length = strlen(source);
+    char* block = static_cast<char*>(malloc(length + 1));
+    if (!block)
+        return nullptr;
+    memcpy(block, source, length + 1);
+    return block;
+}
+
+// Formats into the caller's stack buffer; a text of 4096 characters or more is
+// formatted a second time into an exactly sized heap block, handed back in *heapBlock
+// for the caller to free. Answers the formatted text, or null when formatting failed
+// or the heap block could not be had.
+const char* FormatText(char (&stackBuffer)[kStackFormatBytes], char** heapBlock, const char* format,
+                       va_list args)
+{
+    *heapBlock = nullptr;
+    if (!format)
+        return nullptr;
+
+    va_list secondPass;
+    va_copy(secondPass, args);
+    int length = vsnprintf(stackBuffer, kStackFormatBytes, format, args);
+    if (length < 0) {
+        va_end(secondPass);
+        return nullptr;
+    }
+    if (length < kStackFormatBytes) {
+        va_end(secondPass);
+        return stackBuffer;
+    }
+
+    char* block = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
+    if (!block) {
+        va_end(secondPass);
+        return nullptr;
+    }
+    int written = vsnprintf(block, static_cast<size_t>(length) + 1, format, secondPass);
+    va_end(secondPass);
+    if (written != length) {
+        free(block);
+        return nullptr;
+    }
+    *heapBlock = block;
+    return block;
+}
+
+} // namespace
+
+String::String(const char* source) : text(CopyOf(source)) {}
+
+String::String(const String& other) : text(CopyOf(other.text)) {}
+
+String::~String()
+{
+    free(text);
+}
+
+String& String::operator=(const String& other)
+{
+    Assign(other.text);
+    return *this;
+}
+
+void String::Assign(const char* source)
+{
+    char* copy = CopyOf(source);
+    char* old = text;
+    text = copy;
+    free(old);
+}
+
+void String::Append(const char* source)
+{
+    if (!source)
+        return;
+    if (!text) {
+        Assign(source);
+        return;
+    }
+    size_t ownLength = strlen(text);
+    size_t sourceLength = strlen(source);
+    char* block = static_cast<char*>(malloc(ownLength + sourceLength + 1));
+    if (!block)
+        return;
+    memcpy(block, text, ownLength);
+    memcpy(block + ownLength, source, sourceLength);
+    block[ownLength + sourceLength] = '\0';
+    char* old = text;
+    text = block;
+    free(old);
+}
+
+void String::Format(const char* format, ...)
+{
+    char stackBuffer[kStackFormatBytes];
+    char* heapBlock;
+    va_list args;
+    va_start(args, format);
+    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    va_end(args);
+    Assign(formatted);
+    free(heapBlock);
+}
+
+void String::AppendFormat(const char* format, ...)
+{
+    char stackBuffer[kStackFormatBytes];
+    char* heapBlock;
+    va_list args;
+    va_start(args, format);
+    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    va_end(args);
+    Append(formatted);
+    free(heapBlock);
+}
+
+String String::FromFormat(const char* format, ...)
+{
+    char stackBuffer[kStackFormatBytes];
+    char* heapBlock;
+    va_list args;
+    va_start(args, format);
+    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    va_end(args);
+    String result(formatted);
+    free(heapBlock);
+    return result;
+}
+
+bool String::operator==(const String& other) const
+{
+    if (!text || !other.text)
+        return false;
+    return strcmp(text, other.text) == 0;
+}
+
+String String::operator+(const char* source) const
+{
+    String result(*this);
+    result.Append(source);
+    return result;
+}
+
+String String::operator+(const String& other) const
+{
+    return *this + other.text;
+}
+
+void String::RemoveLast(int n)
+{
+    if (!text || n <= 0)
+        return;
+    size_t length = strlen(text);
+    size_t cut = static_cast<size_t>(n) < length ? static_cast<size_t>(n) : length;
+    text[length - cut] = '\0';
+}
+
+void String::Replace(const char* from, const char* to)
+{
+    if (!from || !to || !*from)
+        return;
+
+    int length = QVI_StrLen(text);
+    int fromLength = QVI_StrLen(from);
+    int toLength = QVI_StrLen(to);
+    // Enough for every occurrence to grow: at most length / fromLength of them.
+    long long estimate = length;
+    if (toLength > fromLength)
+        estimate = (static_cast<long long>(length / fromLength) + 1) * toLength;
+    if (estimate + 3 > 0x7fffffff)
+        return;
+
+    char* scratch = static_cast<char*>(malloc(static_cast<size_t>(estimate) + 3));
+    if (!scratch)
+        return;
+    scratch[0] = '\0';
+    QVI_ReplaceAll(text, from, to, scratch, static_cast<int>(estimate) + 1);
+    Assign(scratch);
+    free(scratch);
+}
+
+String String::Token(int index, const char* separator) const
+{
+    char buffer[kTokenBufferBytes];
+    return String(QVI_CopyToken(buffer, kTokenBufferBytes, text, separator, index));
+}
+
+String String::Substring(int start, int count) const
+{
+    if (start < 0 || count < 0)
+        return String();
+    size_t length = text ? strlen(text) : 0;
+    size_t first = static_cast<size_t>(start);
+    if (first >= length)
+        return String();
+
+    size_t rest = length - first;
+    size_t taken = static_cast<size_t>(count) < rest ? static_cast<size_t>(count) : rest;
+    char* block = static_cast<char*>(malloc(taken + 1));
+    String result;
+    if (!block)
+        return result;
+    memcpy(block, text + first, taken);
+    block[taken] = '\0';
+    result.text = block;
+    return result;
+}

@@ -1,0 +1,21 @@
+// The engine's global objects that need start-up code, defined together in one
+// translation unit: the C runtime constructs them top to bottom before WinMain and
+// destroys them in reverse order at exit, so the order below is the order the rest
+// of the engine relies on. Later subsystems add their globals here, each at its
+// place in this sequence:
+//   shader upload queue, shader translator context, thread list,
+//   current URL roots, default URL roots, console record, batch renderer state,
+//   popup queue, manifest list, first arrays of the manifests, core state block,
+//   frame-time history, global glyph cache, DataManager database cache,
+//   shader translator default parser state, its two string maps,
+//   extension module list, built-in fallback extension module.
+
+#include "filesystem/url_roots.h"
+
+String g_currentUrlRoots[kUrlSchemeRootCount];
+String g_defaultUrlRoots[kUrlSchemeRootCount];
+
+#include "core/core_state.h"
+
+// Zero until pre-initialisation fills it.
+CoreState g_core = {};

@@ -1,0 +1,219 @@
+#include "core/utf8.h"
+
+#include "core/api_pointer.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <malloc.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The input lives in a heap block of exactly its bytes followed by trap bytes that
+// are all continuation bytes (0x80). A decoder that reads past byteLength or past
+// the zero byte would fold the traps into its last sequence or emit them as code
+// points, so an overread shows as a wrong result instead of passing silently.
+struct HeapBytes {
+    static const size_t kTrapBytes = 4;
+    char* bytes;
+    explicit HeapBytes(const std::vector<unsigned char>& content)
+        : bytes(static_cast<char*>(malloc(content.size() + kTrapBytes)))
+    {
+        if (!content.empty())
+            memcpy(bytes, content.data(), content.size());
+        memset(bytes + content.size(), 0x80, kTrapBytes);
+    }
+    ~HeapBytes() { free(bytes); }
+};
+
+// Decodes and returns the code points before the terminating 0. Also checks that the
+// terminator sits inside the byteLength + 1 slots the array was sized for.
+std::vector<uint32_t> Decode(const char* text, int byteLength)
+{
+    uint32_t* codePoints = QVI_ConvertUTF8ToUTF32(text, byteLength);
+    EXPECT_NE(codePoints, nullptr);
+    if (!codePoints)
+        return {};
+    int slots = byteLength > 0 ? byteLength + 1 : 1;
+    EXPECT_GE(_msize(codePoints), static_cast<size_t>(slots) * sizeof(uint32_t));
+    std::vector<uint32_t> result;
+    int i = 0;
+    while (i < slots && codePoints[i] != 0)
+        result.push_back(codePoints[i++]);
+    EXPECT_LT(i, slots) << "no terminator within the array";
+    free(codePoints);
+    return result;
+}
+
+std::vector<uint32_t> DecodeExact(const std::vector<unsigned char>& bytes, int byteLength)
+{
+    HeapBytes input(bytes);
+    return Decode(input.bytes, byteLength);
+}
+
+std::vector<uint32_t> DecodeAll(const std::vector<unsigned char>& bytes)
+{
+    return DecodeExact(bytes, static_cast<int>(bytes.size()));
+}
+
+using CodePoints = std::vector<uint32_t>;
+
+TEST(ConvertUTF8ToUTF32, DecodesEverySequenceLength)
+{
+    EXPECT_EQ(DecodeAll({'a', 'Z', '~'}), (CodePoints{'a', 'Z', '~'}));
+    EXPECT_EQ(DecodeAll({0xC3, 0xA9}), (CodePoints{0xE9}));
+    EXPECT_EQ(DecodeAll({0xE2, 0x82, 0xAC}), (CodePoints{0x20AC}));
+    EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98, 0x80}), (CodePoints{0x1F600}));
+    EXPECT_EQ(DecodeAll({'x', 0xC3, 0xA9, 'y', 0xE2, 0x82, 0xAC, 0}), (CodePoints{'x', 0xE9, 'y', 0x20AC}));
+}
+
+TEST(ConvertUTF8ToUTF32, EmptyTextGivesOnlyTheTerminator)
+{
+    EXPECT_EQ(DecodeAll({0}), CodePoints{});
+    EXPECT_EQ(DecodeExact({}, 0), CodePoints{});
+}
+
+TEST(ConvertUTF8ToUTF32, NoValidationOfOverlongFormsOrSurrogates)
+{
+    EXPECT_EQ(DecodeAll({0xC1, 0xBF}), (CodePoints{0x7F}));
+    EXPECT_EQ(DecodeAll({0xED, 0xA0, 0x80}), (CodePoints{0xD800}));
+    EXPECT_EQ(DecodeAll({0xF4, 0x90, 0x80, 0x80}), (CodePoints{0x110000}));
+}
+
+TEST(ConvertUTF8ToUTF32, BytesF8ToFFAndStrayContinuationsStandForThemselves)
+{
+    EXPECT_EQ(DecodeAll({0xF8, 0xFB, 0xFC, 0xFE, 0xFF}), (CodePoints{0xF8, 0xFB, 0xFC, 0xFE, 0xFF}));
+    EXPECT_EQ(DecodeAll({0x80, 0xBF, 'A'}), (CodePoints{0x80, 0xBF, 'A'}));
+    // 0xF8 is not a four-byte lead: the following bytes are not swallowed.
+    EXPECT_EQ(DecodeAll({0xF8, 0x80, 0x80, 'B'}), (CodePoints{0xF8, 0x80, 0x80, 'B'}));
+}
+
+TEST(ConvertUTF8ToUTF32, SequenceCutByTheEndGivesItsBytesOneByOne)
+{
+    // Exact-size input without a terminator: the length alone must stop the read.
+    EXPECT_EQ(DecodeAll({'a', 0xE2, 0x82}), (CodePoints{'a', 0xE2, 0x82}));
+    EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98}), (CodePoints{0xF0, 0x9F, 0x98}));
+    EXPECT_EQ(DecodeAll({'b', 0xC3}), (CodePoints{'b', 0xC3}));
+}
+
+TEST(ConvertUTF8ToUTF32, SequenceCutByTheTerminatorStopsThere)
+{
+    // The zero byte ends the text even inside a sequence; byteLength claims more.
+    EXPECT_EQ(DecodeExact({0xE2, 0x82, 0, 0xAC, 'z'}, 5), (CodePoints{0xE2, 0x82}));
+    EXPECT_EQ(DecodeExact({'c', 0xC3, 0}, 3), (CodePoints{'c', 0xC3}));
+}
+
+TEST(ConvertUTF8ToUTF32, NonContinuationByteEndsTheSequenceAndIsDecodedItself)
+{
+    EXPECT_EQ(DecodeAll({0xC3, 'A'}), (CodePoints{0xC3, 'A'}));
+    EXPECT_EQ(DecodeAll({0xE2, 0x82, 0xC3, 0xA9}), (CodePoints{0xE2, 0x82, 0xE9}));
+    // A bare lead whose own bits are all zero must not turn into a 0 that ends the text.
+    EXPECT_EQ(DecodeAll({0xF0, 0xE2, 0x82, 0xAC, 'k'}), (CodePoints{0xF0, 0x20AC, 'k'}));
+    EXPECT_EQ(DecodeAll({0xE0, 'k'}), (CodePoints{0xE0, 'k'}));
+}
+
+TEST(ConvertUTF8ToUTF32, ByteLengthShorterThanTheTextStopsEarly)
+{
+    EXPECT_EQ(DecodeExact({'h', 'e', 'l', 'l', 'o', 0}, 3), (CodePoints{'h', 'e', 'l'}));
+    // The limit falls inside a sequence.
+    EXPECT_EQ(DecodeExact({'x', 0xE2, 0x82, 0xAC, 0}, 3), (CodePoints{'x', 0xE2, 0x82}));
+    EXPECT_EQ(DecodeExact({'q', 'r', 0}, 0), CodePoints{});
+}
+
+TEST(ConvertUTF8ToUTF32, EmbeddedZeroEndsTheText)
+{
+    EXPECT_EQ(DecodeExact({'a', 0, 'b', 0}, 4), (CodePoints{'a'}));
+}
+
+TEST(ConvertUTF8ToUTF32, ByteLengthBeyondTheTextStopsAtTheTerminator)
+{
+    // Text drawing asks for room for 1024 more code points than the text holds.
+    EXPECT_EQ(DecodeExact({'o', 'k', 0}, 3 + 1024), (CodePoints{'o', 'k'}));
+}
+
+TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothing)
+{
+    uint32_t* negative = QVI_ConvertUTF8ToUTF32("abc", -1);
+    ASSERT_NE(negative, nullptr);
+    EXPECT_EQ(negative[0], 0u);
+    free(negative);
+
+    uint32_t* veryNegative = QVI_ConvertUTF8ToUTF32("abc", INT_MIN);
+    ASSERT_NE(veryNegative, nullptr);
+    EXPECT_EQ(veryNegative[0], 0u);
+    free(veryNegative);
+
+    uint32_t* null = QVI_ConvertUTF8ToUTF32(nullptr, 10);
+    ASSERT_NE(null, nullptr);
+    EXPECT_EQ(null[0], 0u);
+    free(null);
+}
+
+TEST(ConvertUTF8ToUTF32, WorstCaseOneCodePointPerByteFillsTheArrayExactly)
+{
+    std::vector<unsigned char> bytes;
+    // 0x80 to 0xFF in a row: no lead is ever followed by a continuation byte, so
+    // each byte decodes to one code point.
+    for (int i = 0; i < 300; ++i)
+        bytes.push_back(static_cast<unsigned char>(0x80 + i % 0x80));
+    CodePoints decoded = DecodeAll(bytes);
+    ASSERT_EQ(decoded.size(), bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        EXPECT_EQ(decoded[i], bytes[i]);
+}
+
+struct CapturedPopup {
+    int calls = 0;
+    int level = -1;
+    std::string text;
+};
+CapturedPopup g_popup;
+
+int CapturePopup(int level, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    ++g_popup.calls;
+    g_popup.level = level;
+    g_popup.text = text;
+    return QV_POPUP_OK;
+}
+
+// Swaps the engine table's LogPopup for the duration of a test.
+struct PopupHook {
+    int (*saved)(int, const char*, ...);
+    explicit PopupHook(int (*hook)(int, const char*, ...)) : saved(qv->LogPopup)
+    {
+        qv->LogPopup = hook;
+        g_popup = CapturedPopup();
+    }
+    ~PopupHook() { qv->LogPopup = saved; }
+};
+
+TEST(ConvertUTF8ToUTF32, UnallocatableLengthIsReportedAndGivesNull)
+{
+    // (INT_MAX + 1) four-byte slots cannot even be sized in 32 bits; the size must
+    // not wrap into a small block that the decoder then overruns.
+    PopupHook hook(CapturePopup);
+    EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
+    EXPECT_EQ(g_popup.calls, 1);
+    EXPECT_EQ(g_popup.level, QV_LOG_ERROR);
+    EXPECT_EQ(g_popup.text, "Error converting 'abc' to utf-32.");
+}
+
+TEST(ConvertUTF8ToUTF32, FailureWithoutLogPopupInTheTableIsSilent)
+{
+    PopupHook hook(nullptr);
+    EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
+}
+
+} // namespace

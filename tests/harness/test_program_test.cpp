@@ -1,0 +1,185 @@
+// The test game is loaded the way the host loads a game: LoadLibrary, the exported
+// QV_GetProgramInterface, then the record's callbacks. These tests pin down what later suites
+// rely on: its exports, its record, its script and its results file.
+#include "support/process.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <quaven/quaven.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using quaven_test::FixturesDir;
+using quaven_test::MakeTempDir;
+using quaven_test::ReadLines;
+
+// What the test game asked of the fake API table.
+std::vector<std::string> g_calls;
+
+std::string Formatted(const char* format, va_list args) {
+    char text[1024];
+    vsnprintf(text, sizeof text, format, args);
+    return text;
+}
+
+int FakeLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    g_calls.push_back("log " + Formatted(format, args));
+    va_end(args);
+    return 0;
+}
+
+int FakeLogEx(int level, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    g_calls.push_back("log_ex " + std::to_string(level) + " " + Formatted(format, args));
+    va_end(args);
+    return 0;
+}
+
+int FakeLogPopup(int level, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    g_calls.push_back("popup " + std::to_string(level) + " " + Formatted(format, args));
+    va_end(args);
+    return 5;
+}
+
+void FakeInitEvent(EngineEvent* event, uint32_t type) {
+    event->type = type;
+    memset(event->payload, 0, sizeof event->payload);
+}
+
+EngineEvent g_posted;
+void FakePostEvent(const EngineEvent* event) {
+    g_posted = *event;
+    g_calls.push_back("post_event " + std::to_string(event->type));
+}
+
+void FakeRequestShutdown() { g_calls.push_back("shutdown"); }
+
+class TestProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_calls.clear();
+        dir_ = MakeTempDir("prog");
+        // A private copy per test, so each test gets a freshly loaded library with its own state.
+        ASSERT_TRUE(CopyFileA((FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
+        results_ = dir_ + "\\results.txt";
+        SetEnvironmentVariableA("QUAVEN_TEST_RESULTS", results_.c_str());
+        SetEnvironmentVariableA("QUAVEN_TEST_SCRIPT", nullptr);
+        memset(&api_, 0, sizeof api_);
+        api_.Log = FakeLog;
+        api_.LogEx = FakeLogEx;
+        api_.LogPopup = FakeLogPopup;
+        api_.InitEvent = FakeInitEvent;
+        api_.PostEvent = FakePostEvent;
+        api_.RequestShutdown = FakeRequestShutdown;
+    }
+
+    void TearDown() override {
+        if (library_) FreeLibrary(library_);
+    }
+
+    void UseScript(const std::string& script) {
+        const std::string path = dir_ + "\\script.txt";
+        ASSERT_TRUE(quaven_test::WriteFile(path, script));
+        SetEnvironmentVariableA("QUAVEN_TEST_SCRIPT", path.c_str());
+    }
+
+    bool Create() {
+        library_ = LoadLibraryA((dir_ + "\\prog.dll").c_str());
+        if (!library_) return false;
+        auto create = reinterpret_cast<QV_GetProgramInterfaceProc>(
+            reinterpret_cast<void*>(GetProcAddress(library_, "QV_GetProgramInterface")));
+        if (!create) return false;
+        memset(&record_, 0, sizeof record_);
+        const bool created = create(&record_, QUAVEN_INTERFACE_VERSION);
+        record_.qv = &api_;
+        return created;
+    }
+
+    std::vector<std::string> Results() const { return ReadLines(results_); }
+
+    std::string dir_, results_;
+    HMODULE library_ = nullptr;
+    QuavenAPI api_;
+    ProgramInterface record_;
+};
+
+TEST_F(TestProgram, ExportsOnlyTheCurrentEntryAndFillsItsRecord) {
+    ASSERT_TRUE(Create());
+    EXPECT_EQ(GetProcAddress(library_, "QV_GetInterface"), nullptr);
+    EXPECT_EQ(record_.interface_version, 1406);
+    EXPECT_STREQ(record_.id, "test-program");
+    EXPECT_NE(record_.Init, nullptr);
+    EXPECT_NE(record_.Exit, nullptr);
+    EXPECT_NE(record_.Update, nullptr);
+    EXPECT_NE(record_.Render, nullptr);
+    EXPECT_NE(record_.OnEvent, nullptr);
+    const unsigned char* reserved = reinterpret_cast<const unsigned char*>(&record_) + 288;
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(reserved[i], 0) << "reserved byte " << i;
+    EXPECT_EQ(Results(), std::vector<std::string>{"get_program_interface 1406"});
+}
+
+TEST_F(TestProgram, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
+    UseScript(
+        "# a comment\n"
+        "init_result 0\n"
+        "event_result 2\n"
+        "at 0 log starting up\n"
+        "at 1 log_ex 2 bad thing\n"
+        "at 1 popup 1 careful\n"
+        "at 2 post_event 8 65 1\n"
+        "at 2 shutdown\n"
+        "at 3 dance\n");
+    ASSERT_TRUE(Create());
+    EXPECT_FALSE(record_.Init());
+    record_.Update(0.25f);
+    record_.Render(0.25f);
+    record_.Update(0.5f);
+
+    EngineEvent event;
+    memset(&event, 0, sizeof event);
+    event.type = 8;
+    event.payload[0] = 0x41;
+    event.payload[31] = 0xFF;
+    EXPECT_EQ(record_.OnEvent(event), 2);
+    record_.Exit();
+
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"log starting up", "log_ex 2 bad thing", "popup 1 careful",
+                                                 "post_event 8", "shutdown"}));
+    EXPECT_EQ(g_posted.payload[0], 65);
+    EXPECT_EQ(g_posted.payload[4], 1);
+    EXPECT_EQ(Results(), (std::vector<std::string>{
+                             "error at 3 dance",
+                             "get_program_interface 1406",
+                             "init",
+                             "update 1 0.250000",
+                             "popup_answer 5",
+                             "render 1 0.250000",
+                             "update 2 0.500000",
+                             "event 8 41000000000000000000000000000000000000000000000000000000000000ff",
+                             "exit",
+                         }));
+}
+
+TEST_F(TestProgram, CanRefuseCreationOrClaimAnotherInterfaceVersion) {
+    UseScript("create_result 0\n");
+    EXPECT_FALSE(Create());
+    FreeLibrary(library_);
+    library_ = nullptr;
+
+    UseScript("interface_version 1405\n");
+    ASSERT_TRUE(Create());
+    EXPECT_EQ(record_.interface_version, 1405);
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+/*
+ * The C side of the header tests, compiled as strict C99 like a C game: it must
+ * build warning-free against the public headers (whose static assertions then
+ * run in C), it reports the C compiler's view of every layout, and it calls the
+ * API table and implements the program callbacks the way a C game does.
+ */
+#include "c_game_side.h"
+
+#include <string.h>
+
+/* ---- Layout as C sees it ---- */
+
+static const long kCLayout[] = {
+#define QV_LAYOUT_ITEM(name, expression, expected) (long)(expression),
+#include "layout_items.inc"
+#undef QV_LAYOUT_ITEM
+};
+
+int qv_c_layout_count(void)
+{
+    return (int)(sizeof kCLayout / sizeof kCLayout[0]);
+}
+
+long qv_c_layout_value(int index)
+{
+    if (index < 0 || index >= qv_c_layout_count())
+        return -1;
+    return kCLayout[index];
+}
+
+/* ---- Calls a C game makes ---- */
+
+int qv_c_log(const QuavenAPI* qv)
+{
+    /* Mixed varargs: int, text, double (a float promoted) and char. */
+    return qv->Log("%d|%s|%.2f|%c", 42, "text", 1.5f, 'z');
+}
+
+int qv_c_log_ex(const QuavenAPI* qv)
+{
+    return qv->LogEx(QV_LOG_WARNING, "%u-%s", 7u, "w");
+}
+
+uint32_t qv_c_play_sound_ex(const QuavenAPI* qv, Sound* sound)
+{
+    SoundPlayParameters parameters;
+    memset(&parameters, 0, sizeof parameters);
+    parameters.volume = 0.5f;
+    parameters.pan = -0.25f;
+    parameters.pitch = 1.5f;
+    parameters.loop = 1;
+    parameters.delay = 2.0f;
+    return qv->PlaySoundEx(sound, parameters);
+}
+
+bool qv_c_reinitialize(const QuavenAPI* qv, const char* language)
+{
+    VideoParameters video;
+    memset(&video, 0, sizeof video);
+    video.width = 1280;
+    video.height = 720;
+    video.windowed = 1;
+    video.no_sound = 1;
+    video.frame_time_ms = 8;
+    video.developer_mode = 1;
+    video.language = (char*)language;
+    video.quit = 1;
+    video.reference_width = 640;
+    video.reference_height = 360;
+    video.reserved[15] = 0xC0FFEEu; /* marks the last word of the 104 bytes */
+    return qv->ReinitializeWithParameters(video);
+}
+
+void qv_c_get_date_time(const QuavenAPI* qv, DateTime* out)
+{
+    *out = qv->GetDateTime();
+}
+
+void qv_c_time_to_date_time(const QuavenAPI* qv, uint32_t seconds, DateTime* out)
+{
+    *out = qv->TimeToDateTime(seconds);
+}
+
+void qv_c_peek_world_transform(const QuavenAPI* qv, Matrix4* out)
+{
+    *out = qv->graphics->PeekWorldTransform();
+}
+
+void qv_c_get_color(const QuavenAPI* qv, Color* out)
+{
+    *out = qv->graphics->GetColor();
+}
+
+void qv_c_set_color(const QuavenAPI* qv)
+{
+    float r = 0.25f;
+    float g = 0.5f;
+    float b = 0.75f;
+    qv->graphics->SetColor(&r, &g, &b);
+}
+
+void qv_c_submit_score(const QuavenAPI* qv)
+{
+    ScoreRecord score;
+    memset(&score, 0, sizeof score);
+    strcpy(score.id, "player-1");
+    strcpy(score.name, "Name");
+    score.points = 12345;
+    score.rank = 7;
+    score.data[0] = 0x11;
+    score.data[187] = 0xEE;
+    score.dataLength = 188;
+    score.time = 99;
+    qv->leaderboards->SubmitScore(2, score, "category");
+}
+
+float qv_c_draw_text(const QuavenAPI* qv, Font* font)
+{
+    float x = 10.5f;
+    float y = 20.25f;
+    return qv->DrawText(font, &x, &y, "%s=%d", "hp", 99);
+}
+
+void qv_c_post_event(const QuavenAPI* qv)
+{
+    EngineEvent event;
+    EventKeyPayload key;
+    memset(&event, 0xFF, sizeof event); /* InitEvent must clear all of it */
+    qv->InitEvent(&event, EVENT_KEY_DOWN);
+    memset(&key, 0, sizeof key);
+    key.code = QV_KEY_GAMEPAD(1, QV_GAMEPAD_BUTTON_A);
+    key.flag = 1;
+    memcpy(event.payload, &key, sizeof key);
+    qv->PostEvent(&event);
+}
+
+void qv_c_ugc_call1(const QuavenAPI* qv)
+{
+    qv->ugc->Call1(11, 22, 33);
+}
+
+int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag)
+{
+    static const char body[] = "abc";
+    return qv->HTTPRequest(QV_HTTP_POST, "http://example.invalid/x", "text/plain", body, 3, response, abortFlag);
+}
+
+int qv_c_read_file(const QuavenAPI* qv, FileHandle* file, uint8_t* out, int size)
+{
+    return qv->fileSystem->Read(out, size, file);
+}
+
+/* ---- A C program record ---- */
+
+static QvCGameLog g_log;
+
+const QvCGameLog* qv_c_game_log(void)
+{
+    return &g_log;
+}
+
+static bool GameInit(void)
+{
+    ++g_log.initCalls;
+    return true;
+}
+
+static void GameExit(void)
+{
+    ++g_log.exitCalls;
+}
+
+static void GameUpdate(float seconds)
+{
+    g_log.updateSeconds = seconds;
+}
+
+static void GameRender(float seconds)
+{
+    g_log.renderSeconds = seconds;
+}
+
+static int GameOnEvent(EngineEvent event)
+{
+    ++g_log.eventCalls;
+    g_log.lastEvent = event;
+    if (event.type == EVENT_CLOSE_REQUEST)
+        return QV_EVENT_KEEP_WINDOW_OPEN;
+    /* Proves the whole 36 bytes arrived: the answer is the last payload byte. */
+    return event.payload[31];
+}
+
+QUAVEN_PROGRAM_EXPORT bool QV_GetProgramInterface(ProgramInterface* record, int interfaceVersion)
+{
+    if (!record || interfaceVersion != QUAVEN_INTERFACE_VERSION)
+        return false;
+    record->interface_version = QUAVEN_INTERFACE_VERSION;
+    strcpy(record->id, "header-test");
+    strcpy(record->title, "Header Test");
+    strcpy(record->version, "1.2.3");
+    strcpy(record->developer_name, "Quaven Tests");
+    record->Init = GameInit;
+    record->Exit = GameExit;
+    record->Update = GameUpdate;
+    record->Render = GameRender;
+    record->OnEvent = GameOnEvent;
+    return true;
+}

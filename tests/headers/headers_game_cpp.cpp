@@ -1,0 +1,30 @@
+// The headers as a C++ game sees them: without the engine's additions to Color and
+// Matrix4. The suite is built with QUAVEN_BUILDING_ENGINE for every source, so it
+// is switched off here to compile (with the project's warnings) and measure the
+// game's view; headers_test.cpp compares it with the engine's view and with C's.
+#undef QUAVEN_BUILDING_ENGINE
+#include <quaven/quaven.h>
+
+#include "game_cpp_side.h"
+
+namespace {
+
+const long kGameCppLayout[] = {
+#define QV_LAYOUT_ITEM(name, expression, expected) static_cast<long>(expression),
+#include "layout_items.inc"
+#undef QV_LAYOUT_ITEM
+};
+
+} // namespace
+
+int GameCppLayoutCount()
+{
+    return static_cast<int>(sizeof(kGameCppLayout) / sizeof(kGameCppLayout[0]));
+}
+
+long GameCppLayoutValue(int index)
+{
+    if (index < 0 || index >= GameCppLayoutCount())
+        return -1;
+    return kGameCppLayout[index];
+}
