@@ -20,4 +20,6 @@ cleanup() { wineserver -k >/dev/null 2>&1; kill "$xvfb" 2>/dev/null; wait "$xvfb
 trap cleanup EXIT
 for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${display#:} ] && break; sleep 0.1; done
 wineserver -p
+# Start Wine's own helper processes now, detached from any test's output.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
 "$@"
