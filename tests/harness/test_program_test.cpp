@@ -1,7 +1,7 @@
 // The test game is loaded the way the host loads a game: LoadLibrary, the exported
 // QV_GetProgramInterface, then the record's callbacks. These tests pin down what later suites
 // rely on: its exports, its record, its script and its results file.
-#include "support/process.h"
+#include "support/test_program.h"
 
 #include <windows.h>
 
@@ -15,9 +15,6 @@
 
 namespace {
 
-using quaven_test::FixturesDir;
-using quaven_test::MakeTempDir;
-using quaven_test::ReadLines;
 
 // What the test game asked of the fake API table.
 std::vector<std::string> g_calls;
@@ -65,16 +62,10 @@ void FakePostEvent(const EngineEvent* event) {
 
 void FakeRequestShutdown() { g_calls.push_back("shutdown"); }
 
-class TestProgram : public ::testing::Test {
+class TestProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         g_calls.clear();
-        dir_ = MakeTempDir("prog");
-        // A private copy per test, so each test gets a freshly loaded library with its own state.
-        ASSERT_TRUE(CopyFileA((FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
-        results_ = dir_ + "\\results.txt";
-        SetEnvironmentVariableA("QUAVEN_TEST_RESULTS", results_.c_str());
-        SetEnvironmentVariableA("QUAVEN_TEST_SCRIPT", nullptr);
         memset(&api_, 0, sizeof api_);
         api_.Log = FakeLog;
         api_.LogEx = FakeLogEx;
@@ -84,39 +75,17 @@ protected:
         api_.RequestShutdown = FakeRequestShutdown;
     }
 
-    void TearDown() override {
-        if (library_) FreeLibrary(library_);
-    }
+    bool Create() { return program_.Create(&api_); }
+    std::vector<std::string> Results() const { return program_.Results(); }
 
-    void UseScript(const std::string& script) {
-        const std::string path = dir_ + "\\script.txt";
-        ASSERT_TRUE(quaven_test::WriteFile(path, script));
-        SetEnvironmentVariableA("QUAVEN_TEST_SCRIPT", path.c_str());
-    }
-
-    bool Create() {
-        library_ = LoadLibraryA((dir_ + "\\prog.dll").c_str());
-        if (!library_) return false;
-        auto create = reinterpret_cast<QV_GetProgramInterfaceProc>(
-            reinterpret_cast<void*>(GetProcAddress(library_, "QV_GetProgramInterface")));
-        if (!create) return false;
-        memset(&record_, 0, sizeof record_);
-        const bool created = create(&record_, QUAVEN_INTERFACE_VERSION);
-        record_.qv = &api_;
-        return created;
-    }
-
-    std::vector<std::string> Results() const { return ReadLines(results_); }
-
-    std::string dir_, results_;
-    HMODULE library_ = nullptr;
+    quaven_test::TestProgram program_;
     QuavenAPI api_;
-    ProgramInterface record_;
+    ProgramInterface& record_ = program_.Record();
 };
 
-TEST_F(TestProgram, ExportsOnlyTheCurrentEntryAndFillsItsRecord) {
+TEST_F(TestProgramFixture, ExportsOnlyTheCurrentEntryAndFillsItsRecord) {
     ASSERT_TRUE(Create());
-    EXPECT_EQ(GetProcAddress(library_, "QV_GetInterface"), nullptr);
+    EXPECT_EQ(GetProcAddress(program_.Library(), "QV_GetInterface"), nullptr);
     EXPECT_EQ(record_.interface_version, 1406);
     EXPECT_STREQ(record_.id, "test-program");
     EXPECT_NE(record_.Init, nullptr);
@@ -129,8 +98,8 @@ TEST_F(TestProgram, ExportsOnlyTheCurrentEntryAndFillsItsRecord) {
     EXPECT_EQ(Results(), std::vector<std::string>{"get_program_interface 1406"});
 }
 
-TEST_F(TestProgram, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
-    UseScript(
+TEST_F(TestProgramFixture, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
+    program_.UseScript(
         "# a comment\n"
         "init_result 0\n"
         "event_result 2\n"
@@ -171,13 +140,12 @@ TEST_F(TestProgram, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
                          }));
 }
 
-TEST_F(TestProgram, CanRefuseCreationOrClaimAnotherInterfaceVersion) {
-    UseScript("create_result 0\n");
+TEST_F(TestProgramFixture, CanRefuseCreationOrClaimAnotherInterfaceVersion) {
+    program_.UseScript("create_result 0\n");
     EXPECT_FALSE(Create());
-    FreeLibrary(library_);
-    library_ = nullptr;
+    program_.Unload();
 
-    UseScript("interface_version 1405\n");
+    program_.UseScript("interface_version 1405\n");
     ASSERT_TRUE(Create());
     EXPECT_EQ(record_.interface_version, 1405);
 }

@@ -32,7 +32,10 @@ bool PopupAnswerer::Start(const std::vector<int>& press, int count, DWORD timeou
     return process_.Start(command);
 }
 
-bool PopupAnswerer::Finish(DWORD timeoutMs) { return process_.Wait(timeoutMs) == 0; }
+bool PopupAnswerer::Finish(DWORD timeoutMs) {
+    DWORD exitCode = 1;
+    return process_.Wait(timeoutMs, &exitCode) && exitCode == 0;
+}
 
 std::vector<PopupRecord> PopupAnswerer::Records() const {
     std::vector<PopupRecord> records;

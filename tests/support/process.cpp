@@ -1,5 +1,7 @@
 #include "support/process.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,12 +17,16 @@ std::string FixturesDir() { return QUAVEN_FIXTURES_DIR; }
 std::string MakeTempDir(const std::string& tag) {
     char base[MAX_PATH] = {};
     GetTempPathA(sizeof base, base);
+    // Process ids repeat across runs, so the name alone cannot promise a fresh folder:
+    // only a folder this call created itself is handed out.
     static LONG counter = 0;
-    const LONG n = InterlockedIncrement(&counter);
-    std::string dir = std::string(base) + "quaven-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
-                      "-" + std::to_string(n);
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
+    for (;;) {
+        const LONG n = InterlockedIncrement(&counter);
+        const std::string dir = std::string(base) + "quaven-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
+                                "-" + std::to_string(GetTickCount()) + "-" + std::to_string(n);
+        if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return dir;
+    }
 }
 
 std::string ReadFile(const std::string& path) {
@@ -79,19 +85,33 @@ bool ChildProcess::Start(const std::string& commandLine,
         return false;
     CloseHandle(info.hThread);
     process_ = info.hProcess;
+    processId_ = info.dwProcessId;
     return true;
 }
 
-int ChildProcess::Wait(DWORD timeoutMs) {
-    if (!process_) return -1;
+bool ChildProcess::StartSelf(const std::string& testFilter,
+                             const std::vector<std::pair<std::string, std::string>>& environment) {
+    char exe[MAX_PATH] = {};
+    if (!GetModuleFileNameA(nullptr, exe, sizeof exe)) return false;
+    return Start("\"" + std::string(exe) + "\" --gtest_filter=" + testFilter, environment);
+}
+
+bool ChildProcess::Wait(DWORD timeoutMs, DWORD* exitCode) {
+    if (!process_) return false;
     if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process_, 99);
         WaitForSingleObject(process_, 5000);
-        return -1;
+        return false;
     }
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
-    return static_cast<int>(code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+std::string CurrentTestFilter() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string("*");
 }
 
 bool ChildProcess::Running() const {

@@ -31,12 +31,22 @@ public:
     bool Start(const std::string& commandLine,
                const std::vector<std::pair<std::string, std::string>>& environment = {},
                const std::string& workingDir = {});
-    // The exit code, or -1 when it had not ended after timeoutMs (it is then killed).
-    int Wait(DWORD timeoutMs);
+    // Starts this test executable again with a gtest filter, so that a test can watch from
+    // outside what ends or poisons a process (a Cancel, per-process counters).
+    bool StartSelf(const std::string& testFilter,
+                   const std::vector<std::pair<std::string, std::string>>& environment = {});
+    // True when the process ended within timeoutMs, with its full 32-bit exit code in
+    // *exitCode; a process still running then is killed.
+    bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
+    DWORD ProcessId() const { return processId_; }
 
 private:
     HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
 };
+
+// The gtest filter that names the running test, for ChildProcess::StartSelf.
+std::string CurrentTestFilter();
 
 }  // namespace quaven_test

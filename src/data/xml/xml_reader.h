@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+
+// The engine's small, forgiving XML reader. It loads a whole file through the API
+// table's file system (qv->fileSystem), accepts scrambled files transparently, checks
+// the "<?xml ... ?>" declaration and then hands out one element tag or one piece of
+// text at a time. It keeps no tree: callers walk the blocks in document order.
+//
+// Typical use:
+//     XMLReader reader;
+//     if (!reader.LoadFile("res://prog.xml")) { ... not found / not XML ... }
+//     while (XMLBlock* block = reader.ReadNextBlock()) { ... }
+//     // A parse error (logged) or a document cut off inside a tag ends the blocks
+//     // early; reader.ok is then 0.
+//
+// Reading XML already held in memory: set text to a malloc'd copy of the document
+// followed by a zero byte (the reader frees it), length to the document's byte count
+// (without the zero byte), ok to 1, optionally fileName to a malloc'd name for the
+// messages, and call ReadHeader(); then ReadNextBlock() as above.
+//
+// What it reads: elements with name="value" attributes (double quotes only; blanks
+// around '=' allowed; backslash escapes \n \r \t \" \\ and the entities &quot; and
+// &amp; in values), text between elements (kept as it is, white space included; a
+// quote there is an ordinary character; white space alone is no block), CDATA
+// sections (always text, however long), and comments (skipped, also inside tags).
+// Each tag, quoted value or text keeps at most kValueBufferSize - 1 characters.
+
+// One element tag or one piece of text. Every string points into the reader's value
+// buffer or document text and stays valid only until the next ReadNextBlock.
+struct XMLBlock {
+    static constexpr int kMaxAttributes = 512;
+
+    // The element name, or null for a text block.
+    char* name;
+    int attributeCount;
+    char* attributeNames[kMaxAttributes];
+    char* attributeValues[kMaxAttributes];
+    // 1 for an end tag ("</name>") and for a self-closing tag ("<name/>").
+    uint8_t closing;
+};
+
+// A text block: name null, attributeCount 1, attributeNames[0] "DATA", the text as
+// attributeValues[0].
+
+static_assert(sizeof(void*) == 4 ? sizeof(XMLBlock) == 4108 : true, "XMLBlock layout");
+
+class XMLReader {
+public:
+    // Size of the buffer the scanner builds each token in; a token keeps at most
+    // kValueBufferSize - 1 characters, a longer one is the "buffer overrun" error.
+    static constexpr int kValueBufferSize = 8192;
+
+    char* fileName;    // heap copy of the name given to LoadFile (may be null)
+    int reserved;
+    int length;        // bytes of document text
+    int position;      // index of the next character to scan
+    XMLBlock current;  // the block last handed out
+    char* valueBuffer; // kValueBufferSize bytes, allocated by the constructor
+    char* text;        // the whole document followed by a zero byte (malloc'd)
+    uint8_t ok;        // set by LoadFile, cleared by any parse error
+
+    XMLReader();
+    ~XMLReader();
+    XMLReader(const XMLReader&) = delete;
+    XMLReader& operator=(const XMLReader&) = delete;
+
+    // Reads the whole file (descrambling a scrambled one) and checks its declaration.
+    // False for a null or empty name, a file that cannot be opened, a scrambled file
+    // that fails its checks, or a missing/broken declaration (the last is logged).
+    bool LoadFile(const char* fileName);
+
+    // Checks and skips the XML declaration; called by LoadFile. Failure is logged and
+    // clears ok.
+    bool ReadHeader();
+
+    // The next block, or null at the end of the document or after an error.
+    XMLBlock* ReadNextBlock();
+
+    // The next raw token (in the value buffer, or CDATA content cut in place from the
+    // text), or null at the end, after an error, or while ok is clear.
+    char* Scan();
+
+    // Logs a parse error around the current position and ends the reading.
+    void ReportError(const char* reason, char c);
+};

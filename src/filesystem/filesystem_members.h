@@ -1,0 +1,30 @@
+#pragma once
+
+// The members of the API table's file-system sub-table, in slot order. Misuse is
+// reported through LogPopup at WARNING level ("File System <member>: ...").
+
+#include <windows.h>
+
+#include "quaven/filesystem.h"
+
+void QV_FileSystem_AddSearchPath(const char* path, bool first);
+void QV_FileSystem_CloseFile(FileHandle* handle);
+bool QV_FileSystem_CreateDirectory(const char* path);
+bool QV_FileSystem_DeleteDirectory(const char* path, bool recursive);
+bool QV_FileSystem_DeleteFile(const char* path);
+StringList* QV_FileSystem_FindFiles(const char* path, const char* wildcards, bool recursive);
+bool QV_FileSystem_FileExists(const char* path);
+int QV_FileSystem_FlushFile(FileHandle* handle);
+bool QV_FileSystem_GetFileInfo(const char* path, FileInfo* info);
+int QV_FileSystem_GetFilePosition(FileHandle* handle);
+int QV_FileSystem_GetSearchPathCount();
+const char* QV_FileSystem_GetSearchPath(int index);
+bool QV_FileSystem_IsPathValid(const char* path);
+bool QV_FileSystem_Mount(const char* name, int user);
+FileHandle* QV_FileSystem_OpenFile(const char* path, const char* mode);
+int QV_FileSystem_Read(void* buffer, int size, FileHandle* handle);
+void QV_FileSystem_RemoveSearchPath(const char* path);
+bool QV_FileSystem_IsSearchPath(const char* path);
+int QV_FileSystem_Seek(FileHandle* handle, int offset, int origin);
+void QV_FileSystem_Unmount(const char* name);
+int QV_FileSystem_Write(const void* buffer, int size, FileHandle* handle);

@@ -1,0 +1,75 @@
+#include "filesystem/open_files.h"
+
+#include <cstring>
+
+#include "core/api_pointer.h"
+#include "core/array.h"
+#include "core/core_state.h"
+#include "core/locks.h"
+#include "filesystem/file_system_messages.h"
+
+namespace {
+
+// Constant-initialised and never destroyed by the C runtime: the list is released
+// explicitly at process exit.
+Array<FileHandle*>* g_openFiles = nullptr;
+
+class CoreVariableHold {
+public:
+    CoreVariableHold() { QVI_LockMutexById(MUTEX_CORE_VARIABLE); }
+    ~CoreVariableHold() { QVI_UnlockMutexById(MUTEX_CORE_VARIABLE); }
+    CoreVariableHold(const CoreVariableHold&) = delete;
+    CoreVariableHold& operator=(const CoreVariableHold&) = delete;
+};
+
+} // namespace
+
+bool QVI_IsEngineLogPath(const char* path)
+{
+    if (!qv || !g_core.api || !g_core.coreInitialized)
+        return true;
+    if (!path)
+        return false;
+    return strstr(path, "quaven-") != nullptr || strstr(path, ".log") != nullptr;
+}
+
+int QVI_TrackOpenFile(FileHandle* handle)
+{
+    CoreVariableHold hold;
+    if (!g_openFiles)
+        g_openFiles = new Array<FileHandle*>();
+    g_openFiles->Add(handle);
+    return g_openFiles->count;
+}
+
+void QVI_UntrackOpenFile(FileHandle* handle)
+{
+    CoreVariableHold hold;
+    if (g_openFiles)
+        g_openFiles->Remove(handle);
+}
+
+int QVI_GetOpenFileCount()
+{
+    CoreVariableHold hold;
+    return g_openFiles ? g_openFiles->count : 0;
+}
+
+void QVI_ReportOpenFiles()
+{
+    CoreVariableHold hold;
+    int count = g_openFiles ? g_openFiles->count : 0;
+    if (qv && qv->Log)
+        qv->Log("%d files left open..", count);
+    for (int i = 0; i < count; ++i) {
+        FileHandle* handle = g_openFiles->data[i];
+        QVI_FileSystemLog(QV_LOG_WARNING, "File '%s' left open.", handle && handle->path ? handle->path : "");
+    }
+}
+
+void QVI_FreeOpenFileList()
+{
+    CoreVariableHold hold;
+    delete g_openFiles;
+    g_openFiles = nullptr;
+}

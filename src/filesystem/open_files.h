@@ -1,0 +1,25 @@
+#pragma once
+
+#include "filesystem/file_handle.h"
+
+// The handles OpenFile returned and CloseFile has not closed yet, engine log files
+// excepted; guarded by the engine lock CORE_VARIABLE. Shutdown reports what is left.
+
+// Opening this many files without closing them draws a warning on every further open.
+const int kOpenFileWarningCount = 16;
+
+// True while the API table does not exist or core initialisation has not finished
+// (the start-up files are not tracked), afterwards for paths containing "quaven-" or
+// ".log". Null: false.
+bool QVI_IsEngineLogPath(const char* path);
+
+// Appends the handle; answers the number of open files afterwards.
+int QVI_TrackOpenFile(FileHandle* handle);
+void QVI_UntrackOpenFile(FileHandle* handle);
+int QVI_GetOpenFileCount();
+
+// Shutdown: logs "%d files left open.." and "File '%s' left open." for each.
+void QVI_ReportOpenFiles();
+
+// Process exit: releases the list's storage (not the handles).
+void QVI_FreeOpenFileList();

@@ -1,0 +1,190 @@
+// Shared set-up for the event tests: an API table with the event members installed, a
+// C++ program record that records what OnEvent receives, empty key tables, the engine
+// locks, and everything restored afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "core/core_state.h"
+#include "core/events/configuration_seams.h"
+#include "core/events/console_hooks.h"
+#include "core/events/engine_heap.h"
+#include "core/events/event_dispatch.h"
+#include "core/events/event_queue.h"
+#include "core/events/key_state.h"
+#include "core/events/program_requests.h"
+#include "core/locks.h"
+
+namespace events_test {
+
+// What the fake program and the fake logger saw.
+struct Observed {
+    std::vector<EngineEvent> events;
+    std::vector<std::string> logLines;
+    int eventAnswer = 0;
+    // Called from inside OnEvent, after the event has been recorded.
+    void (*onEvent)(const EngineEvent& event) = nullptr;
+};
+
+inline Observed& Seen()
+{
+    static Observed observed;
+    return observed;
+}
+
+inline int RecordingOnEvent(EngineEvent event)
+{
+    Seen().events.push_back(event);
+    if (Seen().onEvent)
+        Seen().onEvent(event);
+    return Seen().eventAnswer;
+}
+
+inline int RecordingLogEx(int level, const char* format, ...)
+{
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    Seen().logLines.push_back(std::to_string(level) + " " + text);
+    return 0;
+}
+
+inline EngineEvent MakeEvent(uint32_t type)
+{
+    EngineEvent event;
+    QV_InitEvent(&event, type);
+    return event;
+}
+
+inline EngineEvent MakeKeyEvent(uint32_t type, int32_t code)
+{
+    EngineEvent event = MakeEvent(type);
+    memcpy(event.payload, &code, sizeof code);
+    return event;
+}
+
+inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)
+{
+    EngineEvent event = MakeEvent(type);
+    EventMousePayload mouse;
+    memset(&mouse, 0, sizeof mouse);
+    mouse.pointer = pointer;
+    mouse.x = x;
+    mouse.y = y;
+    mouse.button = button;
+    mouse.device = 2;
+    memcpy(event.payload, &mouse, sizeof mouse);
+    return event;
+}
+
+inline EventMousePayload MouseOf(const EngineEvent& event)
+{
+    EventMousePayload mouse;
+    memcpy(&mouse, event.payload, sizeof mouse);
+    return mouse;
+}
+
+inline EventKeyPayload KeyOf(const EngineEvent& event)
+{
+    EventKeyPayload key;
+    memcpy(&key, event.payload, sizeof key);
+    return key;
+}
+
+inline void ClearKeyTables()
+{
+    for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
+        QV_SetKey(code, 0);
+        QV_SetAxis(code, 0.0f);
+    }
+}
+
+// True when every key word and axis is zero, read without GetKey's side effect.
+inline bool KeyTablesAreEmpty()
+{
+    for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
+        if (QVI_PeekKeyState(code) != 0 || QV_GetAxis(code) != 0.0f)
+            return false;
+    }
+    return true;
+}
+
+class EventsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedApi_ = *qv;
+        savedCore_ = g_core;
+        savedConsole_ = QVI_GetConsoleDispatchState();
+        Seen() = Observed();
+
+        QVI_CreateEngineLocks();
+        DrainQueue();
+        ClearKeyTables();
+
+        memset(&program_, 0, sizeof program_);
+        program_.OnEvent = RecordingOnEvent;
+        program_.qv = qv;
+        g_core.settings = &program_;
+        g_core.coreInitialized = 1;
+        g_core.quit = 0;
+
+        qv->LogEx = RecordingLogEx;
+        qv->Malloc = QV_Malloc;
+        qv->Free = QV_Free;
+        qv->PostEvent = QV_PostEvent;
+        qv->InitEvent = QV_InitEvent;
+        qv->GetKey = QV_GetKey;
+        qv->SetKey = QV_SetKey;
+        qv->GetAxis = QV_GetAxis;
+        qv->SetAxis = QV_SetAxis;
+        qv->RequestShutdown = QV_RequestShutdown;
+        qv->IsShuttingDown = QV_IsShuttingDown;
+        qv->HasFeature = QV_HasFeature;
+        qv->GetProductValue = QV_GetProductValue;
+    }
+
+    void TearDown() override
+    {
+        g_core.settings = nullptr;
+        DrainQueue();
+        ClearKeyTables();
+        QVI_DeleteEngineLocks();
+        QVI_GetConsoleDispatchState() = savedConsole_;
+        g_core = savedCore_;
+        *qv = savedApi_;
+    }
+
+    // Dispatches whatever is still queued, with no program to receive it.
+    static void DrainQueue()
+    {
+        ProgramInterface* program = g_core.settings;
+        g_core.settings = nullptr;
+        QVI_DispatchQueuedEvents();
+        g_core.settings = program;
+    }
+
+    static std::vector<uint32_t> SeenTypes()
+    {
+        std::vector<uint32_t> types;
+        for (const EngineEvent& event : Seen().events)
+            types.push_back(event.type);
+        return types;
+    }
+
+    ProgramInterface program_;
+    QuavenAPI savedApi_;
+    CoreState savedCore_;
+    ConsoleDispatchState savedConsole_;
+};
+
+}  // namespace events_test

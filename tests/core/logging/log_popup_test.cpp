@@ -1,0 +1,269 @@
+// LogPopup's answers before and after the program's Init, in and out of developer mode,
+// on the main thread and from engine threads, and the queue the frame empties. Every box
+// that appears is answered by the popup answerer. After the engine's boxes the test shows
+// a sentinel box of its own, which must be the next one the answerer sees: a box that
+// should not have appeared takes the sentinel's place and is caught (the sentinel is then
+// closed by the test itself, so nothing is left waiting).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/logging/logging.h"
+#include "core/logging/popup_queue.h"
+#include "core/threads.h"
+#include "logging_fixture.h"
+#include "support/popup_answerer.h"
+
+namespace logging_test {
+namespace {
+
+using quaven_test::PopupAnswerer;
+using quaven_test::PopupRecord;
+
+const char kSentinel[] = "sentinel: no engine popup before this one";
+
+DWORD WINAPI ShowSentinel(LPVOID)
+{
+    MessageBoxA(nullptr, kSentinel, "sentinel", MB_OK);
+    return 0;
+}
+
+BOOL CALLBACK PressOk(HWND window, LPARAM)
+{
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+class LogPopup : public LoggingTest {
+protected:
+    // The answerer presses `press` on each engine box and OK on the sentinel.
+    void ExpectBoxes(int boxes, int press = IDOK)
+    {
+        std::vector<int> presses(static_cast<size_t>(boxes), press);
+        presses.push_back(IDOK);
+        ASSERT_TRUE(answerer_.Start(presses, boxes + 1));
+        answering_ = true;
+    }
+
+    // Shows the sentinel and collects the engine boxes that were shown before it.
+    std::vector<PopupRecord> FinishBoxes()
+    {
+        answering_ = false;
+        DWORD sentinelThreadId = 0;
+        HANDLE sentinel = CreateThread(nullptr, 0, ShowSentinel, nullptr, 0, &sentinelThreadId);
+        EXPECT_NE(sentinel, nullptr);
+        EXPECT_TRUE(answerer_.Finish());
+        // When an unexpected box took the sentinel's turn, the sentinel is still up.
+        while (sentinel && WaitForSingleObject(sentinel, 20) == WAIT_TIMEOUT)
+            EnumThreadWindows(sentinelThreadId, PressOk, 0);
+        if (sentinel)
+            CloseHandle(sentinel);
+
+        std::vector<PopupRecord> records = answerer_.Records();
+        EXPECT_FALSE(records.empty());
+        if (!records.empty()) {
+            EXPECT_EQ(records.back().text, kSentinel) << "a popup appeared that should not have";
+            records.pop_back();
+        }
+        return records;
+    }
+
+    void TearDown() override
+    {
+        if (answering_)
+            FinishBoxes();
+        LoggingTest::TearDown();
+    }
+
+    void InDeveloperModeAfterInit()
+    {
+        g_core.programInitRan = 1;
+        g_core.developerMode = 1;
+    }
+
+private:
+    PopupAnswerer answerer_;
+    bool answering_ = false;
+};
+
+struct WorkerPopup {
+    int level;
+    const char* text;
+    int answer;
+    HANDLE done;
+};
+
+void PopupFromWorker(void* argument)
+{
+    auto* request = static_cast<WorkerPopup*>(argument);
+    request->answer = QV_LogPopup(request->level, "%s", request->text);
+    SetEvent(request->done);
+}
+
+int LogPopupOnEngineThread(int level, const char* text)
+{
+    WorkerPopup request = {level, text, -99, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    EXPECT_NE(QV_CreateThread("Worker", PopupFromWorker, &request, 0), 0u);
+    EXPECT_EQ(WaitForSingleObject(request.done, 60000), WAIT_OBJECT_0);
+    CloseHandle(request.done);
+    return request.answer;
+}
+
+TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceAndAnswersZero)
+{
+    StartBareLogging(true);
+    ExpectBoxes(1);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
+    auto boxes = FinishBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Disk 3 is missing.");
+    EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
+    // Nothing is logged, counted or remembered for a popup before Init.
+    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
+    EXPECT_EQ(g_shownPopups.count, 0);
+    EXPECT_EQ(LogFileContents(), "");
+}
+
+TEST_F(LogPopup, BeforeInitTheSameTextIsShownEachTime)
+{
+    StartBareLogging(false);
+    ExpectBoxes(2);
+    QV_LogPopup(QV_LOG_INFO, "again");
+    QV_LogPopup(QV_LOG_INFO, "again");
+    EXPECT_EQ(FinishBoxes().size(), 2u);
+}
+
+TEST_F(LogPopup, BeforeInitOnAnotherThreadTheTextIsLoggedInstead)
+{
+    StartBareLogging(true);
+    ExpectBoxes(0);
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
+    EXPECT_TRUE(FinishBoxes().empty());
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
+    EXPECT_EQ(g_popupQueue.count, 0);
+}
+
+TEST_F(LogPopup, BelowTheMinimumLevelNothingIsShown)
+{
+    g_core.loggingVerboseLevel = QV_LOG_ERROR;
+    StartBareLogging(false);
+    ExpectBoxes(0);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "minor"), QV_POPUP_NOTHING);
+    EXPECT_TRUE(FinishBoxes().empty());
+}
+
+TEST_F(LogPopup, AfterInitOutsideDeveloperModeNothingHappens)
+{
+    StartBareLogging(true);
+    g_core.programInitRan = 1;
+    g_core.developerMode = 0;
+    ExpectBoxes(0);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
+    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(g_popupQueue.count, 0);
+    EXPECT_EQ(g_shownPopups.count, 0);
+}
+
+TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAndLoggedEveryTime)
+{
+    StartBareLogging(true);
+    InDeveloperModeAfterInit();
+    ExpectBoxes(1);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
+    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
+    auto boxes = FinishBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Shader water failed.");
+
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 2u);
+    for (const std::string& line : lines)
+        EXPECT_NE(line.find("] [WARNING] [POPUP] Shader water failed."), std::string::npos) << line;
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
+    EXPECT_EQ(g_shownPopups.count, 1);
+}
+
+TEST_F(LogPopup, InDeveloperModeTheDialogsAnswerIsPassedOn)
+{
+    StartBareLogging(false);
+    InDeveloperModeAfterInit();
+    ExpectBoxes(1, IDNO);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
+    auto boxes = FinishBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+}
+
+TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
+{
+    StartBareLogging(true);
+    InDeveloperModeAfterInit();
+    ExpectBoxes(0);
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
+    // The same text again is only logged, not queued a second time.
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
+    EXPECT_TRUE(FinishBoxes().empty());
+
+    ASSERT_EQ(g_popupQueue.count, 1);
+    EXPECT_EQ(g_popupQueue.data[0].level, QV_LOG_ERROR);
+    EXPECT_STREQ(g_popupQueue.data[0].text.text, "Texture too big.");
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] [POPUP] Texture too big."), std::string::npos) << lines[0];
+
+    // The frame shows it and empties the queue.
+    g_core.coreInitialized = 1;
+    ExpectBoxes(1);
+    QVI_ShowQueuedPopups();
+    auto boxes = FinishBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Texture too big.");
+    EXPECT_EQ(boxes[0].caption, "QUAVEN - Error");
+    EXPECT_EQ(g_popupQueue.count, 0);
+
+    ExpectBoxes(0);
+    QVI_ShowQueuedPopups();
+    EXPECT_TRUE(FinishBoxes().empty());
+}
+
+TEST_F(LogPopup, QueuedPopupsWaitForCoreInitialisationAndKeepTheirOrder)
+{
+    StartBareLogging(false);
+    InDeveloperModeAfterInit();
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "first"), QV_POPUP_CONTINUE);
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
+
+    ExpectBoxes(0);
+    QVI_ShowQueuedPopups();  // the core is not initialised yet
+    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(g_popupQueue.count, 2);
+
+    g_core.coreInitialized = 1;
+    ExpectBoxes(2);
+    QVI_ShowQueuedPopups();
+    auto boxes = FinishBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "first");
+    EXPECT_EQ(boxes[1].text, "second");
+}
+
+TEST_F(LogPopup, AfterExitPopupsAreDialogsAgain)
+{
+    StartBareLogging(false);
+    InDeveloperModeAfterInit();
+    g_core.programInitRan = 0;  // shutdown clears the flag after Exit
+    g_core.developerMode = 0;
+    ExpectBoxes(1);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "late problem"), QV_POPUP_NOTHING);
+    EXPECT_EQ(FinishBoxes().size(), 1u);
+}
+
+}  // namespace
+}  // namespace logging_test

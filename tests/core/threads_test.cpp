@@ -1,0 +1,486 @@
+#include "core/threads.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "core/core_state.h"
+#include "core/locks.h"
+#include "support/process.h"
+
+namespace {
+
+struct LoggedLine {
+    int level;
+    std::string text;
+    bool popup;
+};
+
+std::mutex g_logGuard;
+std::vector<LoggedLine> g_logged;
+std::atomic<int> g_sleepCalls{0};
+void (*g_onSleep)() = nullptr;
+
+void Record(int level, bool popup, const char* format, va_list args)
+{
+    char buffer[1024];
+    vsnprintf(buffer, sizeof buffer, format, args);
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    g_logged.push_back({level, buffer, popup});
+}
+
+int FakeLog(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(QV_LOG_INFO, false, format, args);
+    va_end(args);
+    return 1;
+}
+
+int FakeLogEx(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(level, false, format, args);
+    va_end(args);
+    return 1;
+}
+
+int FakeLogPopup(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(level, true, format, args);
+    va_end(args);
+    return QV_POPUP_OK;
+}
+
+void FakeSleep(uint32_t)
+{
+    ++g_sleepCalls;
+    if (g_onSleep)
+        g_onSleep();
+}
+
+int CountPopups(int level, const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    int count = 0;
+    for (const LoggedLine& line : g_logged)
+        count += (line.popup && line.level == level && line.text == text) ? 1 : 0;
+    return count;
+}
+
+std::vector<std::string> LoggedTexts()
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    std::vector<std::string> texts;
+    for (const LoggedLine& line : g_logged)
+        texts.push_back(line.text);
+    return texts;
+}
+
+// Everything a test thread reports back, and the events that pace it.
+struct Probe {
+    HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE realHandle = nullptr;   // a waitable handle of the thread itself
+    uint32_t id = 0;
+    bool isMain = true;
+    ThreadLocalState state = {};
+    std::string recordName = "(none)";
+    int runningSeenInside = -1;
+
+    ~Probe()
+    {
+        CloseHandle(entered);
+        CloseHandle(release);
+        if (realHandle)
+            CloseHandle(realHandle);
+    }
+
+    // Waits until the thread has fully ended, past the engine's own clean-up.
+    void JoinThread() const
+    {
+        ASSERT_NE(realHandle, nullptr);
+        WaitForSingleObject(realHandle, INFINITE);
+    }
+};
+
+void ReportAndWait(void* argument)
+{
+    Probe* probe = static_cast<Probe*>(argument);
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &probe->realHandle, SYNCHRONIZE,
+                    FALSE, 0);
+    probe->id = QV_GetThreadId();
+    probe->isMain = QV_IsMainThread();
+    probe->state = *QVI_GetThreadLocalState();
+    ThreadRecord* record = QVI_GetThreadRecord();
+    probe->recordName = record && record->name ? record->name : "(null)";
+    probe->runningSeenInside = QVI_GetRunningThreadCount();
+    SetEvent(probe->entered);
+    WaitForSingleObject(probe->release, INFINITE);
+}
+
+DWORD WINAPI ReportIdOfRawThread(LPVOID argument)
+{
+    *static_cast<uint32_t*>(argument) = QV_GetThreadId();
+    return 0;
+}
+
+void NeverCalled(void*)
+{
+    ADD_FAILURE() << "a refused thread must not run";
+}
+
+class ThreadsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedApi_ = *qv;
+        savedDeveloperMode_ = g_core.developerMode;
+        qv->Log = FakeLog;
+        qv->LogEx = FakeLogEx;
+        qv->LogPopup = FakeLogPopup;
+        qv->Sleep = FakeSleep;
+        g_logged.clear();
+        g_sleepCalls = 0;
+        g_onSleep = nullptr;
+        QVI_InitializeThreading();
+        QVI_CreateEngineLocks();
+    }
+
+    void TearDown() override
+    {
+        g_core.developerMode = savedDeveloperMode_;
+        *qv = savedApi_;
+    }
+
+    // Starts ReportAndWait and waits until it has reported from inside the thread.
+    uint32_t StartProbe(const char* name, Probe* probe)
+    {
+        uint32_t id = QV_CreateThread(name, ReportAndWait, probe, 0);
+        if (id != 0)
+            WaitForSingleObject(probe->entered, INFINITE);
+        return id;
+    }
+
+    void Finish(Probe* probe)
+    {
+        SetEvent(probe->release);
+        probe->JoinThread();
+    }
+
+private:
+    QuavenAPI savedApi_;
+    uint8_t savedDeveloperMode_ = 0;
+};
+
+const char* const kFreshProcessVariable = "QUAVEN_THREADS_TEST_FRESH_PROCESS";
+
+// Ids are counted per process, so the check runs in a fresh copy of this executable.
+TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
+{
+    if (!getenv(kFreshProcessVariable)) {
+        quaven_test::ChildProcess child;
+        ASSERT_TRUE(child.StartSelf(quaven_test::CurrentTestFilter(), {{kFreshProcessVariable, "1"}}));
+        DWORD exitCode = 1;
+        ASSERT_TRUE(child.Wait(60000, &exitCode));
+        EXPECT_EQ(exitCode, 0u) << "the check failed in the fresh process";
+        return;
+    }
+
+    EXPECT_EQ(QV_GetThreadId(), 1u);
+    EXPECT_TRUE(QV_IsMainThread());
+
+    Probe first;
+    Probe second;
+    EXPECT_EQ(StartProbe("First", &first), 2u);
+    EXPECT_EQ(StartProbe("Second", &second), 3u);
+    EXPECT_EQ(first.id, 2u);
+    EXPECT_EQ(second.id, 3u);
+    EXPECT_FALSE(first.isMain);
+    EXPECT_FALSE(second.isMain);
+    Finish(&first);
+    Finish(&second);
+}
+
+TEST_F(ThreadsTest, NewEngineThreadStartsWithDefaultTextState)
+{
+    QVI_GetThreadLocalState()->scaleX = 3.0f;   // the creator's settings are not inherited
+    Probe probe;
+    ASSERT_NE(StartProbe("Text", &probe), 0u);
+    EXPECT_EQ(probe.state.alignment, 0u);
+    EXPECT_EQ(probe.state.angle, 0.0f);
+    EXPECT_EQ(probe.state.maxWidth, 0.0f);
+    EXPECT_EQ(probe.state.scaleX, 1.0f);
+    EXPECT_EQ(probe.state.scaleY, 1.0f);
+    Finish(&probe);
+    QVI_GetThreadLocalState()->scaleX = 1.0f;
+}
+
+TEST_F(ThreadsTest, ThreadsNotStartedByTheEngineReportZero)
+{
+    uint32_t stdId = 99;
+    bool stdMain = true;
+    std::thread foreign([&] {
+        stdId = QV_GetThreadId();
+        stdMain = QV_IsMainThread();
+    });
+    foreign.join();
+    EXPECT_EQ(stdId, 0u);
+    EXPECT_FALSE(stdMain);
+
+    uint32_t rawId = 99;
+    HANDLE raw = CreateThread(nullptr, 0, ReportIdOfRawThread, &rawId, 0, nullptr);
+    ASSERT_NE(raw, nullptr);
+    WaitForSingleObject(raw, INFINITE);
+    CloseHandle(raw);
+    EXPECT_EQ(rawId, 0u);
+}
+
+TEST_F(ThreadsTest, ForeignThreadsShareOneNamelessRecord)
+{
+    ThreadRecord* records[2] = {};
+    for (ThreadRecord*& record : records) {
+        std::thread foreign([&record] { record = QVI_GetThreadRecord(); });
+        foreign.join();
+    }
+    ASSERT_NE(records[0], nullptr);
+    EXPECT_EQ(records[0], records[1]);
+    EXPECT_EQ(records[0]->id, 0u);
+    EXPECT_EQ(records[0]->name, nullptr);
+
+    ThreadRecord* mainRecord = QVI_GetThreadRecord();
+    ASSERT_NE(mainRecord, nullptr);
+    EXPECT_NE(mainRecord, records[0]);
+    EXPECT_EQ(mainRecord->id, 1u);
+    EXPECT_EQ(QVI_GetThreadRecord(), mainRecord);
+}
+
+TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
+{
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
+    int recordsBefore = QVI_GetThreadRecordCount();
+
+    Probe probe;
+    uint32_t id = QV_CreateThread("Loader", ReportAndWait, &probe, 0);
+    ASSERT_NE(id, 0u);
+    // Counted from the moment CreateThread answers, whether or not it has begun.
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 1);
+    WaitForSingleObject(probe.entered, INFINITE);
+    EXPECT_EQ(probe.runningSeenInside, 1) << "the thread must not count itself a second time";
+    EXPECT_EQ(probe.recordName, "Loader");
+    EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore + 1);
+
+    QVI_LogThreadsAlive(QV_LOG_INFO);
+    std::vector<std::string> texts = LoggedTexts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "List of threads alive:");
+    EXPECT_EQ(texts.back(), "#" + std::to_string(recordsBefore) + ". 'Loader' (id " + std::to_string(id) + ")");
+
+    Finish(&probe);
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
+    EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore);
+}
+
+TEST_F(ThreadsTest, ThreadListNamesThreadsWithoutANameAsNull)
+{
+    ThreadRecord* mainRecord = QVI_GetThreadRecord();   // the main thread's nameless record
+    ASSERT_NE(mainRecord, nullptr);
+    QVI_LogThreadsAlive(QV_LOG_WARNING);
+    std::vector<std::string> texts = LoggedTexts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0], "List of threads alive:");
+    int listed = 0;
+    for (size_t i = 1; i < texts.size(); ++i)
+        listed += texts[i] == "#" + std::to_string(i - 1) + ". '<null>' (id 1)" ? 1 : 0;
+    EXPECT_EQ(listed, 1);
+}
+
+TEST_F(ThreadsTest, NonZeroFlagsAreRefusedWithoutStartingOrUsingAnId)
+{
+    Probe before;
+    uint32_t firstId = StartProbe("Before", &before);
+    ASSERT_NE(firstId, 0u);
+    Finish(&before);
+
+    EXPECT_EQ(QV_CreateThread("Refused", NeverCalled, nullptr, 1), 0u);
+    EXPECT_EQ(CountPopups(QV_LOG_WARNING, "QV_CreateThread flags parm must be set to zero - reserved for future use."),
+              1);
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
+
+    Probe after;
+    EXPECT_EQ(StartProbe("After", &after), firstId + 1);
+    Finish(&after);
+}
+
+void ReturnAtOnce(void*) {}
+
+TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
+{
+    const int kCreators = 8;
+    const int kEach = 25;
+    std::vector<std::vector<uint32_t>> ids(kCreators);
+    std::vector<std::thread> creators;
+    for (int c = 0; c < kCreators; ++c) {
+        creators.emplace_back([&ids, c] {
+            for (int i = 0; i < kEach; ++i)
+                ids[c].push_back(QV_CreateThread("Burst", ReturnAtOnce, nullptr, 0));
+        });
+    }
+    for (std::thread& creator : creators)
+        creator.join();
+
+    std::vector<uint32_t> all;
+    for (const std::vector<uint32_t>& some : ids)
+        all.insert(all.end(), some.begin(), some.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "an id was handed out twice";
+    EXPECT_EQ(std::count(all.begin(), all.end(), 0u), 0);
+
+    // Every thread ends by itself; the count must come back to exactly zero.
+    while (QVI_GetRunningThreadCount() > 0)
+        Sleep(1);
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
+}
+
+TEST_F(ThreadsTest, NullNameWarnsInDeveloperModeAndRunsWithEmptyName)
+{
+    g_core.developerMode = 1;
+    Probe probe;
+    EXPECT_NE(StartProbe(nullptr, &probe), 0u);
+    EXPECT_EQ(probe.recordName, "");
+    EXPECT_EQ(CountPopups(QV_LOG_WARNING, "QV_CreateThread trying to create thread with null name."), 1);
+    Finish(&probe);
+}
+
+TEST_F(ThreadsTest, NullNameIsSilentOutsideDeveloperMode)
+{
+    g_core.developerMode = 0;
+    Probe probe;
+    EXPECT_NE(StartProbe(nullptr, &probe), 0u);
+    EXPECT_EQ(probe.recordName, "");
+    EXPECT_TRUE(LoggedTexts().empty());
+    Finish(&probe);
+}
+
+TEST_F(ThreadsTest, MissingThreadFunctionIsRefused)
+{
+    EXPECT_EQ(QV_CreateThread("NoFunction", nullptr, nullptr, 0), 0u);
+    EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
+    EXPECT_EQ(LoggedTexts().size(), 1u);
+}
+
+TEST_F(ThreadsTest, MainThreadIsAlwaysMainLoopLockedAndTakesNoLock)
+{
+    EXPECT_TRUE(QV_IsMainLoopLocked());
+
+    QV_LockMainLoop();
+    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
+    EXPECT_EQ(mainLoop->cs->RecursionCount, 0) << "the main thread must not take MAIN_LOOP itself";
+    bool seenElsewhere = false;
+    std::thread other([&] { seenElsewhere = QV_IsMainLoopLocked(); });
+    other.join();
+    EXPECT_TRUE(seenElsewhere);
+
+    QV_UnlockMainLoop();
+    std::thread after([&] { seenElsewhere = QV_IsMainLoopLocked(); });
+    after.join();
+    EXPECT_FALSE(seenElsewhere);
+    EXPECT_TRUE(QV_IsMainLoopLocked());
+}
+
+struct MainLoopWaiter {
+    HANDLE aboutToLock = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> gotLock{false};
+    bool lockedInside = false;
+    bool lockedAfter = true;
+
+    ~MainLoopWaiter()
+    {
+        CloseHandle(aboutToLock);
+        CloseHandle(done);
+    }
+};
+
+void LockMainLoopOnce(void* argument)
+{
+    MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
+    SetEvent(waiter->aboutToLock);
+    QV_LockMainLoop();
+    waiter->gotLock = true;
+    waiter->lockedInside = QV_IsMainLoopLocked();
+    QV_UnlockMainLoop();
+    waiter->lockedAfter = QV_IsMainLoopLocked();
+    SetEvent(waiter->done);
+}
+
+// A thread blocked on the critical section has announced itself as a waiter.
+bool HasWaiter(const CRITICAL_SECTION* cs)
+{
+    return cs->LockCount > 0;
+}
+
+TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
+{
+    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
+    QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
+
+    MainLoopWaiter waiter;
+    ASSERT_NE(QV_CreateThread("Worker", LockMainLoopOnce, &waiter, 0), 0u);
+    WaitForSingleObject(waiter.aboutToLock, INFINITE);
+    // Until the worker either blocks on MAIN_LOOP or (wrongly) gets through.
+    while (!HasWaiter(mainLoop->cs) && !waiter.gotLock)
+        Sleep(1);
+    EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
+
+    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
+    WaitForSingleObject(waiter.done, INFINITE);
+    EXPECT_TRUE(waiter.gotLock);
+    EXPECT_TRUE(waiter.lockedInside);
+    EXPECT_FALSE(waiter.lockedAfter);
+}
+
+TEST_F(ThreadsTest, WaitForProgramThreadsReturnsAtOnceWithoutThreads)
+{
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 0);
+}
+
+Probe* g_releasedOnSleep = nullptr;
+
+TEST_F(ThreadsTest, WaitForProgramThreadsStopsWhenTheLastThreadEnds)
+{
+    Probe probe;
+    ASSERT_NE(StartProbe("Slow", &probe), 0u);
+    g_releasedOnSleep = &probe;
+    g_onSleep = [] {
+        SetEvent(g_releasedOnSleep->release);
+        g_releasedOnSleep->JoinThread();
+    };
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 1);
+}
+
+TEST_F(ThreadsTest, WaitForProgramThreadsGivesUpAfterItsWaits)
+{
+    Probe probe;
+    ASSERT_NE(StartProbe("Stubborn", &probe), 0u);
+    EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
+    EXPECT_EQ(g_sleepCalls, 3);
+    Finish(&probe);
+}
+
+}  // namespace

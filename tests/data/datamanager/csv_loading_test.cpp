@@ -1,0 +1,125 @@
+// Semicolon-separated tables, and the promise that one data set written as XML, .dat
+// or CSV loads into the same arrays, nodes and parameters.
+
+#include "datamanager_fixture.h"
+
+#include <string>
+
+namespace datamanager_test {
+namespace {
+
+using CsvLoading = DataManagerTest;
+
+TEST_F(CsvLoading, HeaderNamesTheColumnsOfOneArrayWithoutId)
+{
+    PutFile("table.csv", "a;b\n1;2\n");
+    Database database;
+    ASSERT_TRUE(database.Load("res://table.csv"));
+    EXPECT_EQ(Dump(database), "array <null>\n  node <null> [a]=[1] [b]=[2]\n");
+    EXPECT_EQ(database.FindArray(nullptr), database.arrays.data[0]);
+    std::vector<LogLine> lines = Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].kind, LogLine::Log);
+    EXPECT_EQ(lines[0].text, "1 CSV Arrays loaded with total 1 nodes.");
+}
+
+TEST_F(CsvLoading, ShortLinesGiveNullValuesAndLongLinesDropTheirExtraCells)
+{
+    PutFile("ragged.csv", "a;b;c\n1\n1;2;3;4;5\n;;\n");
+    Database database;
+    ASSERT_TRUE(database.Load("res://ragged.csv"));
+    EXPECT_EQ(Dump(database),
+              "array <null>\n"
+              "  node <null> [a]=[1] [b]=<null> [c]=<null>\n"
+              "  node <null> [a]=[1] [b]=[2] [c]=[3]\n"
+              "  node <null> [a]=[] [b]=[] [c]=[]\n");
+}
+
+TEST_F(CsvLoading, CarriageReturnsAreDroppedAndQuotesMeanNothing)
+{
+    PutFile("windows.csv", "name;text\r\n\"x;y\";\"q\"\r\n");
+    Database database;
+    ASSERT_TRUE(database.Load("res://windows.csv"));
+    EXPECT_EQ(Dump(database), "array <null>\n  node <null> [name]=[\"x] [text]=[y\"]\n");
+}
+
+TEST_F(CsvLoading, LastLineWithoutLineFeedKeepsAllItsCells)
+{
+    PutFile("open.csv", "a;b\n1;2\n3;4");
+    Database database;
+    ASSERT_TRUE(database.Load("res://open.csv"));
+    EXPECT_EQ(Dump(database),
+              "array <null>\n"
+              "  node <null> [a]=[1] [b]=[2]\n"
+              "  node <null> [a]=[3] [b]=[4]\n");
+}
+
+TEST_F(CsvLoading, CellsAreCutAtTheirLimits)
+{
+    std::string longName(600, 'n');
+    std::string longCell(5000, 'v');
+    PutFile("long.csv", longName + ";b\n" + longCell + ";x\n");
+    Database database;
+    ASSERT_TRUE(database.Load("res://long.csv"));
+    const DataNode* node = database.arrays.data[0]->nodes.data[0];
+    ASSERT_EQ(node->parameters.count, 2);
+    EXPECT_EQ(std::string(node->parameters.data[0].name), std::string(511, 'n'));
+    EXPECT_EQ(std::string(node->parameters.data[0].value), std::string(4095, 'v'));
+    EXPECT_STREQ(node->parameters.data[1].name, "b") << "the rest of a long cell is dropped, not carried over";
+    EXPECT_STREQ(node->parameters.data[1].value, "x");
+}
+
+TEST_F(CsvLoading, HeaderOnlyGivesAnArrayWithoutNodes)
+{
+    PutFile("header.csv", "a;b\n");
+    Database database;
+    ASSERT_TRUE(database.Load("res://header.csv"));
+    EXPECT_EQ(Dump(database), "array <null>\n");
+}
+
+TEST_F(CsvLoading, MissingFileIsReportedAsNotFound)
+{
+    Database database;
+    EXPECT_FALSE(database.Load("res://absent.csv"));
+    EXPECT_EQ(Popups(), std::vector<std::string>{"CSV Array File 'res://absent.csv' not found!"});
+    EXPECT_EQ(database.arrays.count, 0);
+}
+
+TEST_F(CsvLoading, BinaryBytesAreKeptAsText)
+{
+    std::string cells = "k;v\n";
+    cells += "\x01\x7f\xff;\xc3\xa9\n";
+    PutFile("bytes.csv", cells);
+    Database database;
+    ASSERT_TRUE(database.Load("res://bytes.csv"));
+    const DataNode* node = database.arrays.data[0]->nodes.data[0];
+    EXPECT_STREQ(node->GetParameter("k"), "\x01\x7f\xff");
+    EXPECT_STREQ(node->GetParameter("v"), "\xc3\xa9");
+}
+
+TEST_F(CsvLoading, SameDataFromXmlDatAndCsvGiveTheSameDatabase)
+{
+    const std::string xml = std::string(kDeclaration) +
+                            "<root>\n"
+                            "\t<array>\n"
+                            "\t\t<node name=\"sword\" damage=\"12\" price=\"150\"/>\n"
+                            "\t\t<node name=\"shield\" damage=\"0\" price=\"90\"/>\n"
+                            "\t\t<node name=\"rope\" damage=\"\" price=\"3\"/>\n"
+                            "\t</array>\n"
+                            "</root>\n";
+    PutFile("items.xml", xml);
+    PutFile("items.dat", xml);
+    PutFile("items.csv", "name;damage;price\r\nsword;12;150\r\nshield;0;90\r\nrope;;3\r\n");
+
+    Database fromXml, fromDat, fromCsv;
+    ASSERT_TRUE(fromXml.Load("res://items.xml"));
+    ASSERT_TRUE(fromDat.Load("res://items.dat"));
+    ASSERT_TRUE(fromCsv.Load("res://items.csv"));
+    EXPECT_EQ(Dump(fromXml), Dump(fromCsv));
+    EXPECT_EQ(Dump(fromDat), Dump(fromCsv));
+    EXPECT_EQ(fromCsv.arrays.data[0]->nodes.count, 3);
+    EXPECT_STREQ(fromCsv.arrays.data[0]->GetNode(2)->GetParameter("price"), "3");
+}
+
+} // namespace
+} // namespace datamanager_test

@@ -1,0 +1,247 @@
+#include "filesystem/fs_test_support.h"
+
+#include <shlobj.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "core/api_pointer.h"
+#include "core/api_table.h"
+#include "core/core_state.h"
+#include "core/locks.h"
+#include "core/threads.h"
+#include "filesystem/backends.h"
+#include "filesystem/base_paths.h"
+#include "filesystem/filesystem_api.h"
+#include "filesystem/string_list.h"
+#include "filesystem/url_roots.h"
+#include "support/process.h"
+
+namespace fs_test {
+
+namespace {
+
+std::mutex g_logGuard;
+std::vector<LoggedLine> g_logged;
+
+void Record(int level, bool popup, const char* format, va_list args)
+{
+    char buffer[8192];
+    vsnprintf(buffer, sizeof buffer, format, args);
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    g_logged.push_back({level, popup, buffer});
+}
+
+int FakeLog(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(QV_LOG_INFO, false, format, args);
+    va_end(args);
+    return 1;
+}
+
+int FakeLogEx(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(level, false, format, args);
+    va_end(args);
+    return 1;
+}
+
+int FakeLogPopup(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Record(level, true, format, args);
+    va_end(args);
+    return 0;
+}
+
+int g_testCounter = 0;
+
+}  // namespace
+
+std::vector<LoggedLine> LoggedLines()
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    return g_logged;
+}
+
+int CountLogged(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    int count = 0;
+    for (const LoggedLine& line : g_logged)
+        count += line.text == text ? 1 : 0;
+    return count;
+}
+
+int CountPopupsContaining(const std::string& part)
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    int count = 0;
+    for (const LoggedLine& line : g_logged)
+        count += (line.popup && line.text.find(part) != std::string::npos) ? 1 : 0;
+    return count;
+}
+
+void ClearLogged()
+{
+    std::lock_guard<std::mutex> hold(g_logGuard);
+    g_logged.clear();
+}
+
+std::string ToForwardSlashes(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+bool NativeFileExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool NativeFolderExists(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadNative(const std::string& path)
+{
+    if (!NativeFileExists(path))
+        return "<missing>";
+    return quaven_test::ReadFile(path);
+}
+
+bool WriteNative(const std::string& path, const std::string& contents)
+{
+    return quaven_test::WriteFile(path, contents);
+}
+
+void RemoveTree(const std::string& path)
+{
+    if (path.size() < 8)  // never anything near a drive root
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((path + "/*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "/" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string AppDataFolder()
+{
+    char folder[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+    return ToForwardSlashes(folder);
+}
+
+void FileSystemTest::SetUp()
+{
+    savedApi_ = *qv;
+    QVI_InitializeThreading();
+    QVI_FillAPI(qv);
+    QVI_CreateEngineLocks();
+    qv->Log = FakeLog;
+    qv->LogEx = FakeLogEx;
+    qv->LogPopup = FakeLogPopup;
+    QVI_FillFileSystemAPI(&table_);
+    qv->fileSystem = &table_;
+    savedCoreApi_ = g_core.api;
+    savedCoreInitialized_ = g_core.coreInitialized;
+    // Files are tracked only once core initialisation has finished.
+    g_core.api = qv;
+    g_core.coreInitialized = 1;
+
+    ASSERT_TRUE(QVI_InitFileSystem());
+    resScratch_ = quaven_test::MakeTempDir("fs");
+    resRoot_ = ToForwardSlashes(resScratch_);
+    g_currentUrlRoots[SCHEME_RES].Assign(resRoot_.c_str());
+
+    ++g_testCounter;
+    developer_ = "QuavenFsTestDev" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(g_testCounter);
+    title_ = "FS Test: Title!";
+    ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
+    userRoot_ = AppDataFolder() + "/" + developer_ + "/FS_Test__Title_";
+
+    while (table_.GetSearchPathCount() > 0)
+        table_.RemoveSearchPath(table_.GetSearchPath(0));
+    ClearLogged();
+}
+
+void FileSystemTest::TearDown()
+{
+    table_.Unmount("save");
+    while (table_.GetSearchPathCount() > 0)
+        table_.RemoveSearchPath(table_.GetSearchPath(0));
+    RemoveTree(AppDataFolder() + "/" + developer_);
+    RemoveTree(resRoot_);
+    QVI_InitBasePaths();
+    g_core.api = savedCoreApi_;
+    g_core.coreInitialized = savedCoreInitialized_;
+    *qv = savedApi_;
+    ClearLogged();
+}
+
+bool FileSystemTest::WriteThrough(const char* path, const std::string& contents, const char* mode)
+{
+    FileHandle* file = table_.OpenFile(path, mode);
+    if (!file)
+        return false;
+    int written = table_.Write(contents.data(), static_cast<int>(contents.size()), file);
+    table_.CloseFile(file);
+    return written == static_cast<int>(contents.size());
+}
+
+std::string FileSystemTest::ReadThrough(const char* path)
+{
+    FileHandle* file = table_.OpenFile(path, "rb");
+    if (!file)
+        return "<missing>";
+    std::string contents;
+    char chunk[256];
+    for (int got; (got = table_.Read(chunk, sizeof chunk, file)) > 0;)
+        contents.append(chunk, static_cast<size_t>(got));
+    table_.CloseFile(file);
+    return contents;
+}
+
+std::vector<std::string> FileSystemTest::Find(const char* path, const char* wildcards, bool recursive)
+{
+    StringList* list = table_.FindFiles(path, wildcards, recursive);
+    std::vector<std::string> names;
+    if (!list) {
+        ADD_FAILURE() << "FindFiles answered null";
+        return names;
+    }
+    for (int i = 0; i < list->count; ++i)
+        names.push_back(list->items[i]);
+    QV_FreeStringList(list);
+    return names;
+}
+
+}  // namespace fs_test

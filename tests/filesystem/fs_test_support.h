@@ -1,0 +1,67 @@
+// Shared set-up for the file-system suite: the engine's API table with the real
+// file-system sub-table, log capture, a res:// root in a scratch folder and a fresh
+// per-user folder "<AppData>/<developer>/<title>" for every test.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "quaven/api.h"
+
+namespace fs_test {
+
+struct LoggedLine {
+    int level;
+    bool popup;
+    std::string text;
+};
+
+// Every Log, LogEx and LogPopup since the fixture started (thread-safe).
+std::vector<LoggedLine> LoggedLines();
+int CountLogged(const std::string& text);
+int CountPopupsContaining(const std::string& part);
+void ClearLogged();
+
+// Native helpers, outside the engine.
+std::string ToForwardSlashes(std::string path);
+bool NativeFileExists(const std::string& path);
+bool NativeFolderExists(const std::string& path);
+std::string ReadNative(const std::string& path);
+bool WriteNative(const std::string& path, const std::string& contents);
+void RemoveTree(const std::string& path);
+// "<AppData>" as Windows reports it, with '/' separators.
+std::string AppDataFolder();
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The real sub-table, as the game sees it through qv->fileSystem.
+    const QuavenFileSystemAPI* fs() const { return &table_; }
+
+    // Writes a file through the game's view; true when all bytes went out.
+    bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb");
+    // Reads a whole file through the game's view; "<missing>" when it does not open.
+    std::string ReadThrough(const char* path);
+    // Names that FindFiles returns, in order; the list is freed.
+    std::vector<std::string> Find(const char* path, const char* wildcards, bool recursive);
+
+    std::string resRoot_;      // native res:// root ('/' separators)
+    std::string userRoot_;     // native user:// root
+    std::string developer_;    // unique per test
+    std::string title_;
+
+private:
+    QuavenFileSystemAPI table_ = {};
+    QuavenAPI savedApi_ = {};
+    uint8_t savedCoreInitialized_ = 0;
+    QuavenAPI* savedCoreApi_ = nullptr;
+    std::string resScratch_;
+};
+
+}  // namespace fs_test

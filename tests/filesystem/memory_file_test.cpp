@@ -1,0 +1,157 @@
+// Memory files: growth, positioning and loading.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "filesystem/memory_file.h"
+
+namespace {
+
+using QVFileSystem::File;
+using QVFileSystem::MemoryFile;
+
+// A source that delivers at most `deliver` of its announced size.
+class FakeSource : public File {
+public:
+    FakeSource(std::string bytes, uint32_t announced, uint32_t deliver)
+        : bytes_(std::move(bytes)), deliver_(deliver)
+    {
+        size = announced;
+    }
+    uint32_t Tell() override { return read_; }
+    uint32_t Read(void* buffer, uint32_t count) override
+    {
+        uint32_t n = count;
+        if (n > deliver_ - read_) n = deliver_ - read_;
+        if (n > bytes_.size() - read_) n = static_cast<uint32_t>(bytes_.size()) - read_;
+        memcpy(buffer, bytes_.data() + read_, n);
+        read_ += n;
+        return n;
+    }
+    int Seek(int32_t, int32_t) override { return -1; }
+
+private:
+    std::string bytes_;
+    uint32_t deliver_;
+    uint32_t read_ = 0;
+};
+
+std::string Contents(MemoryFile& file)
+{
+    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetSize());
+}
+
+TEST(MemoryFileTest, CapacityGrowsInGranulesOf256)
+{
+    MemoryFile file;
+    EXPECT_EQ(file.capacity, 256u);
+    EXPECT_EQ(file.Write("x", 1), 1u);
+    EXPECT_EQ(file.capacity, 256u);
+    EXPECT_EQ(file.Seek(0, 0), 0);
+    std::string big(300, 'b');
+    EXPECT_EQ(file.Write(big.data(), 300), 300u);
+    EXPECT_EQ(file.capacity, 512u);
+    EXPECT_EQ(file.GetSize(), 300u);
+    EXPECT_EQ(Contents(file), big);
+}
+
+TEST(MemoryFileTest, SeekClampsToTheData)
+{
+    MemoryFile file;
+    file.Write("0123456789", 10);
+    EXPECT_EQ(file.Seek(-1, 2), 9);
+    EXPECT_EQ(file.Seek(100, 0), 10);
+    EXPECT_EQ(file.Seek(-3, 1), 7);
+    EXPECT_EQ(file.Seek(-20, 1), 10);  // before the start counts as past the end
+    EXPECT_EQ(file.Seek(-1, 0), 10);
+    EXPECT_EQ(file.Seek(3, 9), 10);    // an unknown origin keeps the position
+    char out[4];
+    EXPECT_EQ(file.Read(out, 4), 0u);
+}
+
+TEST(MemoryFileTest, ReadStopsAtTheEndAndWritesOverwriteInPlace)
+{
+    MemoryFile file;
+    file.Write("abcdef", 6);
+    file.Seek(2, 0);
+    file.Write("XY", 2);
+    EXPECT_EQ(file.GetSize(), 6u);
+    file.Seek(4, 0);
+    char out[10] = {};
+    EXPECT_EQ(file.Read(out, 10), 2u);
+    EXPECT_EQ(std::string(out, 2), "ef");
+    EXPECT_EQ(Contents(file), "abXYef");
+}
+
+TEST(MemoryFileTest, ImpossibleSizesFailWithoutChangingTheFile)
+{
+    MemoryFile file;
+    file.Write("keep", 4);
+    uint8_t* data = file.GetData();
+    EXPECT_FALSE(file.Reserve(UINT32_MAX));  // rounding up would overflow
+    EXPECT_EQ(file.GetData(), data);
+    EXPECT_EQ(file.capacity, 256u);
+    // position + size overflows 32 bits: nothing written.
+    file.position = 4;
+    EXPECT_EQ(file.Write("z", UINT32_MAX), 0u);
+    EXPECT_EQ(Contents(file), "keep");
+}
+
+TEST(MemoryFileTest, ShrinkingReservationCopiesOnlyWhatFits)
+{
+    MemoryFile file;
+    std::string big(1000, 'q');
+    file.Write(big.data(), 1000);
+    ASSERT_EQ(file.capacity, 1024u);
+    ASSERT_TRUE(file.Reserve(10));
+    EXPECT_EQ(file.capacity, 256u);
+    EXPECT_EQ(file.GetSize(), 256u);
+    EXPECT_LE(file.position, file.GetSize());
+    EXPECT_EQ(Contents(file), std::string(256, 'q'));
+}
+
+TEST(MemoryFileTest, LoadingASmallerFileReplacesLargerContents)
+{
+    MemoryFile file;
+    std::string big(2000, 'o');
+    file.Write(big.data(), 2000);
+    FakeSource source("new", 3, 3);
+    ASSERT_TRUE(file.LoadFromFile(&source, true));
+    EXPECT_EQ(file.size, 3u);
+    EXPECT_EQ(file.capacity, 256u);
+    EXPECT_EQ(Contents(file), "new");
+    EXPECT_EQ(file.Tell(), 0u);
+}
+
+TEST(MemoryFileTest, LoadWithoutRewindIsPositionedAtTheEnd)
+{
+    MemoryFile file;
+    FakeSource source(std::string(700, 's'), 700, 700);
+    ASSERT_TRUE(file.LoadFromFile(&source, false));
+    EXPECT_EQ(file.capacity, 768u);
+    EXPECT_EQ(file.Tell(), 700u);
+    file.Write("!", 1);
+    EXPECT_EQ(file.GetSize(), 701u);
+}
+
+TEST(MemoryFileTest, ShortSourceFailsAndExposesOnlyWhatArrived)
+{
+    MemoryFile file;
+    FakeSource source("abcdef", 6, 4);
+    EXPECT_FALSE(file.LoadFromFile(&source, true));
+    EXPECT_EQ(Contents(file), "abcd");
+}
+
+TEST(MemoryFileTest, EmptySourceLoadsAtOnce)
+{
+    MemoryFile file;
+    file.Write("old", 3);
+    FakeSource source("", 0, 0);
+    EXPECT_TRUE(file.LoadFromFile(&source, false));
+    EXPECT_EQ(file.GetSize(), 0u);
+    EXPECT_FALSE(file.LoadFromFile(nullptr, true));
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// Search paths: order, moves, lookups and listings along them, and concurrent changes.
+
+#include "filesystem/fs_test_support.h"
+
+#include <atomic>
+#include <thread>
+
+#include "filesystem/search_path_manifest.h"
+#include "filesystem/search_paths.h"
+
+namespace fs_test {
+namespace {
+
+std::vector<std::string> g_manifests;
+void RecordManifest(const char* name) { g_manifests.push_back(name); }
+
+class SearchPathsTest : public FileSystemTest {
+protected:
+    std::vector<std::string> Paths()
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < fs()->GetSearchPathCount(); ++i)
+            paths.push_back(fs()->GetSearchPath(i));
+        return paths;
+    }
+};
+
+TEST_F(SearchPathsTest, AddingStoresATrailingSlashAndAddingAgainMoves)
+{
+    fs()->AddSearchPath("res://data", false);
+    fs()->AddSearchPath("res://dlc", false);
+    fs()->AddSearchPath("res://", false);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://data/", "res://dlc/", "res://"}));
+    fs()->AddSearchPath("res://dlc/", true);
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://dlc/", "res://data/", "res://"}));
+    EXPECT_TRUE(fs()->IsSearchPath("res://data"));
+    EXPECT_TRUE(fs()->IsSearchPath("res://data/"));
+    EXPECT_FALSE(fs()->IsSearchPath("res://dat"));
+    EXPECT_EQ(fs()->GetSearchPath(-1), nullptr);
+    EXPECT_EQ(fs()->GetSearchPath(3), nullptr);
+    EXPECT_EQ(CountLogged("Adding search path 'res://dlc/'..."), 2);
+    EXPECT_EQ(CountLogged("Search path priority #1: 'res://dlc/'."), 1);
+    EXPECT_EQ(CountLogged("Search path priority #2: 'res://dlc/'."), 2);
+    EXPECT_EQ(CountLogged("Search path priority #3: 'res://'."), 2);
+}
+
+TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearched)
+{
+    fs()->AddSearchPath("user://mods", true);
+    EXPECT_EQ(CountLogged("File System AddSearchPath: path prefix is invalid in path 'user://mods', see AddSearchPath() for more info."),
+              1);
+    fs()->AddSearchPath("mods", true);
+    fs()->AddSearchPath("res://../x", true);
+    EXPECT_EQ(CountPopupsContaining("File System AddSearchPath: path"), 3);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 0);
+    fs()->AddSearchPath("docs://", false);
+    fs()->AddSearchPath("ugc://", false);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 2);
+}
+
+TEST_F(SearchPathsTest, RemovingKeepsTheOthersInOrder)
+{
+    fs()->AddSearchPath("res://a", false);
+    fs()->AddSearchPath("res://b", false);
+    fs()->AddSearchPath("res://c", false);
+    fs()->RemoveSearchPath("res://b");
+    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://a/", "res://c/"}));
+    EXPECT_EQ(CountLogged("Removed search path #2: 'res://b/'."), 1);
+    fs()->RemoveSearchPath("res://b");
+    EXPECT_EQ(CountPopupsContaining("File System RemoveSearchPath: path 'res://b/' was not found in added search paths."), 1);
+}
+
+TEST_F(SearchPathsTest, ManyPathsWarnButAreStillAdded)
+{
+    for (int i = 0; i < 129; ++i)
+        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
+    EXPECT_EQ(CountLogged("File System AddSearchPath: 128 search paths exist."), 1);
+}
+
+TEST_F(SearchPathsTest, ManifestsAreNamedAfterTheSearchPath)
+{
+    EXPECT_STREQ(QVI_GetSearchPathManifestName("res://data/dlc1/").text, "res://manifest-data-dlc1.xml");
+    EXPECT_STREQ(QVI_GetSearchPathManifestName("docs://mods/").text, "docs://manifest-mods.xml");
+    EXPECT_STREQ(QVI_GetSearchPathManifestName("res://").text, "");
+
+    g_manifests.clear();
+    QVI_SetSearchPathManifestRegistrar(RecordManifest);
+    fs()->AddSearchPath("res://data/dlc1", false);
+    fs()->AddSearchPath("res://", false);
+    QVI_SetSearchPathManifestRegistrar(nullptr);
+    EXPECT_EQ(g_manifests, std::vector<std::string>{"res://manifest-data-dlc1.xml"});
+}
+
+TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
+{
+    ASSERT_TRUE(fs()->CreateDirectory("res://high"));
+    ASSERT_TRUE(fs()->CreateDirectory("res://low"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/low/shared.txt", "low"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/low/only-low.txt", "only"));
+    fs()->AddSearchPath("res://low", false);
+    fs()->AddSearchPath("res://high", true);
+
+    EXPECT_EQ(ReadThrough("shared.txt"), "low");
+    ASSERT_TRUE(WriteNative(resRoot_ + "/high/shared.txt", "high"));
+    EXPECT_EQ(ReadThrough("shared.txt"), "high");
+    EXPECT_EQ(ReadThrough("only-low.txt"), "only");
+    EXPECT_TRUE(fs()->FileExists("only-low.txt"));
+    FileInfo info = {};
+    EXPECT_TRUE(fs()->GetFileInfo("only-low.txt", &info));
+    EXPECT_NE(info.modified, 0u);
+
+    // A path without a scheme opens only existing files, in any mode.
+    EXPECT_EQ(fs()->OpenFile("new.txt", "w"), nullptr);
+    EXPECT_FALSE(NativeFileExists(resRoot_ + "/high/new.txt"));
+    EXPECT_EQ(ReadThrough("missing.txt"), "<missing>");
+    EXPECT_FALSE(fs()->FileExists("missing.txt"));
+
+    fs()->RemoveSearchPath("res://high");
+    EXPECT_EQ(ReadThrough("shared.txt"), "low");
+}
+
+TEST_F(SearchPathsTest, ListingOverSearchPathsSkipsTheBareRootAndDuplicates)
+{
+    ASSERT_TRUE(fs()->CreateDirectory("res://a"));
+    ASSERT_TRUE(fs()->CreateDirectory("res://b"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/a/one.xml", "1"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/b/one.xml", "1"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/b/two.dat", "2"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/root.xml", "r"));
+    fs()->AddSearchPath("res://a", false);
+    fs()->AddSearchPath("res://b", false);
+    fs()->AddSearchPath("res://", false);
+
+    EXPECT_EQ(Find("", "*.xml;*.dat", false), (std::vector<std::string>{"one.xml", "two.dat"}));
+}
+
+TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
+{
+    ASSERT_TRUE(fs()->CreateDirectory("res://base"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/base/file.txt", "b"));
+    fs()->AddSearchPath("res://base", false);
+    std::atomic<bool> stop{false};
+    std::thread changer([&] {
+        for (int i = 0; i < 2000; ++i) {
+            fs()->AddSearchPath("res://extra", (i % 2) == 0);
+            fs()->RemoveSearchPath("res://extra");
+        }
+        stop = true;
+    });
+    int torn = 0;
+    int seen = 0;
+    int misses = 0;
+    do {
+        SearchPathSnapshot snapshot = QVI_GetSearchPathSnapshot();
+        bool valid = false;
+        if (snapshot.count == 1)
+            valid = strcmp(snapshot.data[0], "res://base/") == 0;
+        else if (snapshot.count == 2)
+            valid = (strcmp(snapshot.data[0], "res://base/") == 0 && strcmp(snapshot.data[1], "res://extra/") == 0) ||
+                    (strcmp(snapshot.data[0], "res://extra/") == 0 && strcmp(snapshot.data[1], "res://base/") == 0);
+        torn += valid ? 0 : 1;
+        // Texts handed out stay readable after their entry is removed.
+        const char* last = fs()->GetSearchPath(fs()->GetSearchPathCount() - 1);
+        if (last)
+            seen += last[0] == 'r' ? 1 : 0;
+        misses += fs()->FileExists("file.txt") ? 0 : 1;
+    } while (!stop);
+    changer.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(misses, 0);
+    EXPECT_GT(seen, 0);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 1);
+}
+
+}  // namespace
+}  // namespace fs_test
