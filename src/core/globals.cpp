@@ -10,12 +10,23 @@
 //   shader translator default parser state, its two string maps,
 //   extension module list, built-in fallback extension module.
 
+#include "shadertool/core/context.h"
+#include "shadertool/core/keyword_tables.h"
+#include "shadertool/core/parser_default_state.h"
 #include "filesystem/url_roots.h"
+// Last: it brings in <windows.h>, whose macros must not rename anything above.
+#include "core/core_state.h"
+
+ShaderTool::Context g_shaderContext;
 
 String g_currentUrlRoots[kUrlSchemeRootCount];
 String g_defaultUrlRoots[kUrlSchemeRootCount];
 
-#include "core/core_state.h"
-
 // Zero until pre-initialisation fills it.
 CoreState g_core = {};
+
+int32_t g_shaderParserDefaultState[kParserDefaultStateWords] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+StringMap<int32_t> g_shaderKeywords;
+StringMap<int32_t> g_shaderPreprocessorKeywords;

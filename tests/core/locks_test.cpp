@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,60 +9,11 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
+#include "support/log_capture.h"
 
 namespace {
 
-struct LoggedLine {
-    int level;
-    std::string text;
-};
-
-std::mutex g_logGuard;
-std::vector<LoggedLine> g_logged;
-
-void Record(int level, const char* format, va_list args)
-{
-    char buffer[1024];
-    vsnprintf(buffer, sizeof buffer, format, args);
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    g_logged.push_back({level, buffer});
-}
-
-int FakeLog(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(QV_LOG_INFO, format, args);
-    va_end(args);
-    return 1;
-}
-
-int FakeLogEx(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(level, format, args);
-    va_end(args);
-    return 1;
-}
-
-int CountLogged(const std::string& text)
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    int count = 0;
-    for (const LoggedLine& line : g_logged)
-        count += line.text == text ? 1 : 0;
-    return count;
-}
-
-int CountWarningsContaining(const std::string& part)
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    int count = 0;
-    for (const LoggedLine& line : g_logged)
-        count += (line.level == QV_LOG_WARNING && line.text.find(part) != std::string::npos) ? 1 : 0;
-    return count;
-}
+using quaven_test::LogCapture;
 
 // Whether another thread could take the lock right now (it would not block).
 bool FreeForOtherThreads(Mutex* mutex)
@@ -91,9 +39,6 @@ protected:
     void SetUp() override
     {
         savedApi_ = *qv;
-        qv->Log = FakeLog;
-        qv->LogEx = FakeLogEx;
-        g_logged.clear();
         QVI_InitializeThreading();
         QVI_CreateEngineLocks();
     }
@@ -105,6 +50,7 @@ protected:
     }
 
 private:
+    quaven_test::LogCapture log_;   // installed before SetUp saves the table
     QuavenAPI savedApi_;
 };
 
@@ -116,7 +62,7 @@ TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnce)
     EXPECT_EQ(first, second);
     EXPECT_STREQ(first->name, "Loader");
     EXPECT_EQ(first->locked, 0);
-    EXPECT_EQ(CountLogged("Created Mutex 'Loader'.."), 1);
+    EXPECT_EQ(LogCapture::Count("Created Mutex 'Loader'.."), 1);
     EXPECT_EQ(QVI_GetUserMutexCount(), 1);
 }
 
@@ -142,7 +88,7 @@ TEST_F(LocksTest, EmptyAndNullNamesAlwaysCreateNewRecords)
     EXPECT_NE(nullA, nullB);
     EXPECT_NE(emptyA, nullA);
     EXPECT_STREQ(nullA->name, "");
-    EXPECT_EQ(CountLogged("Created Mutex ''.."), 4);
+    EXPECT_EQ(LogCapture::Count("Created Mutex ''.."), 4);
     EXPECT_EQ(QVI_GetUserMutexCount(), 4);
 }
 
@@ -171,7 +117,7 @@ TEST_F(LocksTest, UnlockByAThreadThatDoesNotHoldTheLockIsIgnored)
 
     EXPECT_TRUE(HeldByCaller(mutex));
     EXPECT_EQ(mutex->locked, 1);
-    EXPECT_EQ(CountWarningsContaining("'Held' is not held by this thread"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("'Held' is not held by this thread", QV_LOG_WARNING), 1);
     QV_UnlockMutex(mutex);
     EXPECT_TRUE(FreeForOtherThreads(mutex));
 
@@ -187,7 +133,7 @@ TEST_F(LocksTest, NullMutexIsIgnoredEverywhere)
     QV_LockMutex(nullptr);
     QV_UnlockMutex(nullptr);
     QV_DestroyMutex(nullptr);
-    EXPECT_TRUE(g_logged.empty());
+    EXPECT_TRUE(LogCapture::Lines().empty());
 }
 
 TEST_F(LocksTest, DestroyRemovesTheRecordSoTheNameCanBeCreatedAgain)
@@ -199,7 +145,7 @@ TEST_F(LocksTest, DestroyRemovesTheRecordSoTheNameCanBeCreatedAgain)
     Mutex* second = QV_CreateMutex("Again");
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(QVI_GetUserMutexCount(), 1);
-    EXPECT_EQ(CountLogged("Created Mutex 'Again'.."), 2);
+    EXPECT_EQ(LogCapture::Count("Created Mutex 'Again'.."), 2);
 }
 
 TEST_F(LocksTest, DestroyKeepsInsertionOrderOfTheOthers)
@@ -219,7 +165,7 @@ TEST_F(LocksTest, DestroyingTwiceIsLoggedAndIgnored)
     Mutex* other = QV_CreateMutex("Other");
     QV_DestroyMutex(mutex);
     QV_DestroyMutex(mutex);   // only compared against the registry, never read
-    EXPECT_EQ(CountWarningsContaining("is not a live mutex"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("is not a live mutex", QV_LOG_WARNING), 1);
     EXPECT_EQ(QVI_GetUserMutexCount(), 1);
     EXPECT_EQ(QV_CreateMutex("Other"), other);
 }
@@ -232,7 +178,7 @@ TEST_F(LocksTest, DestroyingAnUnknownPointerLeavesItUntouched)
     QV_DestroyMutex(&foreign);
     EXPECT_EQ(foreign.name, name);
     EXPECT_EQ(foreign.cs, reinterpret_cast<CRITICAL_SECTION*>(0x10));
-    EXPECT_EQ(CountWarningsContaining("is not a live mutex"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("is not a live mutex", QV_LOG_WARNING), 1);
 }
 
 TEST_F(LocksTest, EngineLocksCannotBeDestroyed)
@@ -241,7 +187,7 @@ TEST_F(LocksTest, EngineLocksCannotBeDestroyed)
     ASSERT_NE(mainLoop, nullptr);
     QV_DestroyMutex(mainLoop);
     EXPECT_EQ(g_core.locks[MUTEX_MAIN_LOOP], mainLoop);
-    EXPECT_EQ(CountWarningsContaining("'MAIN_LOOP' is an engine lock"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("'MAIN_LOOP' is an engine lock", QV_LOG_WARNING), 1);
 
     // Still a working lock.
     QVI_LockMutexById(MUTEX_MAIN_LOOP);
@@ -307,7 +253,7 @@ TEST_F(LocksTest, RegistryIsSafeAgainstConcurrentCreation)
     for (int n = 0; n < kNames; ++n) {
         for (int t = 1; t < kThreads; ++t)
             EXPECT_EQ(seen[t][n], seen[0][n]) << "name " << n;
-        EXPECT_EQ(CountLogged("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
+        EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
     }
     EXPECT_EQ(QVI_GetUserMutexCount(), kNames);
 }

@@ -4,10 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,79 +12,21 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/locks.h"
+#include "support/log_capture.h"
 #include "support/process.h"
 
 namespace {
 
-struct LoggedLine {
-    int level;
-    std::string text;
-    bool popup;
-};
+using quaven_test::LogCapture;
 
-std::mutex g_logGuard;
-std::vector<LoggedLine> g_logged;
 std::atomic<int> g_sleepCalls{0};
 void (*g_onSleep)() = nullptr;
-
-void Record(int level, bool popup, const char* format, va_list args)
-{
-    char buffer[1024];
-    vsnprintf(buffer, sizeof buffer, format, args);
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    g_logged.push_back({level, buffer, popup});
-}
-
-int FakeLog(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(QV_LOG_INFO, false, format, args);
-    va_end(args);
-    return 1;
-}
-
-int FakeLogEx(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(level, false, format, args);
-    va_end(args);
-    return 1;
-}
-
-int FakeLogPopup(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(level, true, format, args);
-    va_end(args);
-    return QV_POPUP_OK;
-}
 
 void FakeSleep(uint32_t)
 {
     ++g_sleepCalls;
     if (g_onSleep)
         g_onSleep();
-}
-
-int CountPopups(int level, const std::string& text)
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    int count = 0;
-    for (const LoggedLine& line : g_logged)
-        count += (line.popup && line.level == level && line.text == text) ? 1 : 0;
-    return count;
-}
-
-std::vector<std::string> LoggedTexts()
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    std::vector<std::string> texts;
-    for (const LoggedLine& line : g_logged)
-        texts.push_back(line.text);
-    return texts;
 }
 
 // Everything a test thread reports back, and the events that pace it.
@@ -149,11 +88,7 @@ protected:
     {
         savedApi_ = *qv;
         savedDeveloperMode_ = g_core.developerMode;
-        qv->Log = FakeLog;
-        qv->LogEx = FakeLogEx;
-        qv->LogPopup = FakeLogPopup;
         qv->Sleep = FakeSleep;
-        g_logged.clear();
         g_sleepCalls = 0;
         g_onSleep = nullptr;
         QVI_InitializeThreading();
@@ -182,6 +117,7 @@ protected:
     }
 
 private:
+    quaven_test::LogCapture log_;   // installed before SetUp saves the table
     QuavenAPI savedApi_;
     uint8_t savedDeveloperMode_ = 0;
 };
@@ -284,7 +220,7 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
     EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore + 1);
 
     QVI_LogThreadsAlive(QV_LOG_INFO);
-    std::vector<std::string> texts = LoggedTexts();
+    std::vector<std::string> texts = LogCapture::Texts();
     ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ(texts[0], "List of threads alive:");
     EXPECT_EQ(texts.back(), "#" + std::to_string(recordsBefore) + ". 'Loader' (id " + std::to_string(id) + ")");
@@ -299,7 +235,7 @@ TEST_F(ThreadsTest, ThreadListNamesThreadsWithoutANameAsNull)
     ThreadRecord* mainRecord = QVI_GetThreadRecord();   // the main thread's nameless record
     ASSERT_NE(mainRecord, nullptr);
     QVI_LogThreadsAlive(QV_LOG_WARNING);
-    std::vector<std::string> texts = LoggedTexts();
+    std::vector<std::string> texts = LogCapture::Texts();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts[0], "List of threads alive:");
     int listed = 0;
@@ -316,7 +252,8 @@ TEST_F(ThreadsTest, NonZeroFlagsAreRefusedWithoutStartingOrUsingAnId)
     Finish(&before);
 
     EXPECT_EQ(QV_CreateThread("Refused", NeverCalled, nullptr, 1), 0u);
-    EXPECT_EQ(CountPopups(QV_LOG_WARNING, "QV_CreateThread flags parm must be set to zero - reserved for future use."),
+    EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread flags parm must be set to zero - reserved for future use.",
+                                      QV_LOG_WARNING),
               1);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
 
@@ -361,7 +298,7 @@ TEST_F(ThreadsTest, NullNameWarnsInDeveloperModeAndRunsWithEmptyName)
     Probe probe;
     EXPECT_NE(StartProbe(nullptr, &probe), 0u);
     EXPECT_EQ(probe.recordName, "");
-    EXPECT_EQ(CountPopups(QV_LOG_WARNING, "QV_CreateThread trying to create thread with null name."), 1);
+    EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING), 1);
     Finish(&probe);
 }
 
@@ -371,7 +308,7 @@ TEST_F(ThreadsTest, NullNameIsSilentOutsideDeveloperMode)
     Probe probe;
     EXPECT_NE(StartProbe(nullptr, &probe), 0u);
     EXPECT_EQ(probe.recordName, "");
-    EXPECT_TRUE(LoggedTexts().empty());
+    EXPECT_TRUE(LogCapture::Texts().empty());
     Finish(&probe);
 }
 
@@ -379,7 +316,7 @@ TEST_F(ThreadsTest, MissingThreadFunctionIsRefused)
 {
     EXPECT_EQ(QV_CreateThread("NoFunction", nullptr, nullptr, 0), 0u);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
-    EXPECT_EQ(LoggedTexts().size(), 1u);
+    EXPECT_EQ(LogCapture::Texts().size(), 1u);
 }
 
 TEST_F(ThreadsTest, MainThreadIsAlwaysMainLoopLockedAndTakesNoLock)

@@ -1,16 +1,14 @@
 #include "core/utf8.h"
 
 #include "core/api_pointer.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <malloc.h>
-#include <string>
 #include <vector>
 
 namespace {
@@ -168,51 +166,22 @@ TEST(ConvertUTF8ToUTF32, WorstCaseOneCodePointPerByteFillsTheArrayExactly)
         EXPECT_EQ(decoded[i], bytes[i]);
 }
 
-struct CapturedPopup {
-    int calls = 0;
-    int level = -1;
-    std::string text;
-};
-CapturedPopup g_popup;
-
-int CapturePopup(int level, const char* format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
-    ++g_popup.calls;
-    g_popup.level = level;
-    g_popup.text = text;
-    return QV_POPUP_OK;
-}
-
-// Swaps the engine table's LogPopup for the duration of a test.
-struct PopupHook {
-    int (*saved)(int, const char*, ...);
-    explicit PopupHook(int (*hook)(int, const char*, ...)) : saved(qv->LogPopup)
-    {
-        qv->LogPopup = hook;
-        g_popup = CapturedPopup();
-    }
-    ~PopupHook() { qv->LogPopup = saved; }
-};
-
 TEST(ConvertUTF8ToUTF32, UnallocatableLengthIsReportedAndGivesNull)
 {
     // (INT_MAX + 1) four-byte slots cannot even be sized in 32 bits; the size must
     // not wrap into a small block that the decoder then overruns.
-    PopupHook hook(CapturePopup);
+    quaven_test::LogCapture capture;
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
-    EXPECT_EQ(g_popup.calls, 1);
-    EXPECT_EQ(g_popup.level, QV_LOG_ERROR);
-    EXPECT_EQ(g_popup.text, "Error converting 'abc' to utf-32.");
+    const std::vector<quaven_test::LoggedLine> popups = quaven_test::LogCapture::PopupLines();
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(popups[0].level, QV_LOG_ERROR);
+    EXPECT_EQ(popups[0].text, "Error converting 'abc' to utf-32.");
 }
 
 TEST(ConvertUTF8ToUTF32, FailureWithoutLogPopupInTheTableIsSilent)
 {
-    PopupHook hook(nullptr);
+    quaven_test::LogCapture capture;   // puts the member back afterwards
+    qv->LogPopup = nullptr;
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
 }
 

@@ -2,10 +2,7 @@
 
 #include <shlobj.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "core/api_pointer.h"
@@ -24,77 +21,9 @@ namespace fs_test {
 
 namespace {
 
-std::mutex g_logGuard;
-std::vector<LoggedLine> g_logged;
-
-void Record(int level, bool popup, const char* format, va_list args)
-{
-    char buffer[8192];
-    vsnprintf(buffer, sizeof buffer, format, args);
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    g_logged.push_back({level, popup, buffer});
-}
-
-int FakeLog(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(QV_LOG_INFO, false, format, args);
-    va_end(args);
-    return 1;
-}
-
-int FakeLogEx(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(level, false, format, args);
-    va_end(args);
-    return 1;
-}
-
-int FakeLogPopup(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Record(level, true, format, args);
-    va_end(args);
-    return 0;
-}
-
 int g_testCounter = 0;
 
 }  // namespace
-
-std::vector<LoggedLine> LoggedLines()
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    return g_logged;
-}
-
-int CountLogged(const std::string& text)
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    int count = 0;
-    for (const LoggedLine& line : g_logged)
-        count += line.text == text ? 1 : 0;
-    return count;
-}
-
-int CountPopupsContaining(const std::string& part)
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    int count = 0;
-    for (const LoggedLine& line : g_logged)
-        count += (line.popup && line.text.find(part) != std::string::npos) ? 1 : 0;
-    return count;
-}
-
-void ClearLogged()
-{
-    std::lock_guard<std::mutex> hold(g_logGuard);
-    g_logged.clear();
-}
 
 std::string ToForwardSlashes(std::string path)
 {
@@ -166,9 +95,7 @@ void FileSystemTest::SetUp()
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
-    qv->Log = FakeLog;
-    qv->LogEx = FakeLogEx;
-    qv->LogPopup = FakeLogPopup;
+    log_.emplace();
     QVI_FillFileSystemAPI(&table_);
     qv->fileSystem = &table_;
     savedCoreApi_ = g_core.api;
@@ -203,8 +130,8 @@ void FileSystemTest::TearDown()
     QVI_InitBasePaths();
     g_core.api = savedCoreApi_;
     g_core.coreInitialized = savedCoreInitialized_;
+    log_.reset();
     *qv = savedApi_;
-    ClearLogged();
 }
 
 bool FileSystemTest::WriteThrough(const char* path, const std::string& contents, const char* mode)

@@ -7,24 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "quaven/api.h"
+#include "support/log_capture.h"
 
 namespace fs_test {
 
-struct LoggedLine {
-    int level;
-    bool popup;
-    std::string text;
-};
-
-// Every Log, LogEx and LogPopup since the fixture started (thread-safe).
-std::vector<LoggedLine> LoggedLines();
-int CountLogged(const std::string& text);
-int CountPopupsContaining(const std::string& part);
-void ClearLogged();
+// What the fixture's capture saw since SetUp finished.
+inline int CountLogged(const std::string& text) { return quaven_test::LogCapture::Count(text); }
+inline int CountPopupsContaining(const std::string& part)
+{
+    return quaven_test::LogCapture::CountPopupsContaining(part);
+}
+inline void ClearLogged() { quaven_test::LogCapture::Clear(); }
 
 // Native helpers, outside the engine.
 std::string ToForwardSlashes(std::string path);
@@ -59,6 +57,7 @@ protected:
 private:
     QuavenFileSystemAPI table_ = {};
     QuavenAPI savedApi_ = {};
+    std::optional<quaven_test::LogCapture> log_;   // over the filled table, gone before it is restored
     uint8_t savedCoreInitialized_ = 0;
     QuavenAPI* savedCoreApi_ = nullptr;
     std::string resScratch_;

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 #include <quaven/quaven.h>
 
-#include <cstdarg>
+#include "support/log_capture.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,37 +17,40 @@
 namespace {
 
 
-// What the test game asked of the fake API table.
-std::vector<std::string> g_calls;
+using quaven_test::LoggedLine;
+using quaven_test::LogCapture;
 
-std::string Formatted(const char* format, va_list args) {
-    char text[1024];
-    vsnprintf(text, sizeof text, format, args);
-    return text;
+// What the test game asked of the fake API table besides logging, each call with the number
+// of log lines before it, so that the two records merge back into the order of the calls.
+struct Call {
+    size_t logLinesBefore;
+    std::string text;
+};
+std::vector<Call> g_calls;
+
+void RecordCall(const std::string& text) { g_calls.push_back({LogCapture::Lines().size(), text}); }
+
+std::string Describe(const LoggedLine& line) {
+    switch (line.kind) {
+    case LoggedLine::Log: return "log " + line.text;
+    case LoggedLine::LogEx: return "log_ex " + std::to_string(line.level) + " " + line.text;
+    case LoggedLine::Popup: return "popup " + std::to_string(line.level) + " " + line.text;
+    }
+    return "?";
 }
 
-int FakeLog(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    g_calls.push_back("log " + Formatted(format, args));
-    va_end(args);
-    return 0;
-}
-
-int FakeLogEx(int level, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    g_calls.push_back("log_ex " + std::to_string(level) + " " + Formatted(format, args));
-    va_end(args);
-    return 0;
-}
-
-int FakeLogPopup(int level, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    g_calls.push_back("popup " + std::to_string(level) + " " + Formatted(format, args));
-    va_end(args);
-    return 5;
+// Every call the game made through the table, in order.
+std::vector<std::string> AllCalls() {
+    const std::vector<LoggedLine> lines = LogCapture::Lines();
+    std::vector<std::string> all;
+    size_t nextLine = 0;
+    for (const Call& call : g_calls) {
+        for (; nextLine < call.logLinesBefore && nextLine < lines.size(); ++nextLine)
+            all.push_back(Describe(lines[nextLine]));
+        all.push_back(call.text);
+    }
+    for (; nextLine < lines.size(); ++nextLine) all.push_back(Describe(lines[nextLine]));
+    return all;
 }
 
 void FakeInitEvent(EngineEvent* event, uint32_t type) {
@@ -57,19 +61,16 @@ void FakeInitEvent(EngineEvent* event, uint32_t type) {
 EngineEvent g_posted;
 void FakePostEvent(const EngineEvent* event) {
     g_posted = *event;
-    g_calls.push_back("post_event " + std::to_string(event->type));
+    RecordCall("post_event " + std::to_string(event->type));
 }
 
-void FakeRequestShutdown() { g_calls.push_back("shutdown"); }
+void FakeRequestShutdown() { RecordCall("shutdown"); }
 
 class TestProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         g_calls.clear();
-        memset(&api_, 0, sizeof api_);
-        api_.Log = FakeLog;
-        api_.LogEx = FakeLogEx;
-        api_.LogPopup = FakeLogPopup;
+        LogCapture::SetPopupAnswer(5);
         api_.InitEvent = FakeInitEvent;
         api_.PostEvent = FakePostEvent;
         api_.RequestShutdown = FakeRequestShutdown;
@@ -78,8 +79,9 @@ protected:
     bool Create() { return program_.Create(&api_); }
     std::vector<std::string> Results() const { return program_.Results(); }
 
+    QuavenAPI api_ = {};
+    LogCapture log_{&api_};   // after api_, which it fills; outlives the loaded game
     quaven_test::TestProgram program_;
-    QuavenAPI api_;
     ProgramInterface& record_ = program_.Record();
 };
 
@@ -123,7 +125,7 @@ TEST_F(TestProgramFixture, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
     EXPECT_EQ(record_.OnEvent(event), 2);
     record_.Exit();
 
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"log starting up", "log_ex 2 bad thing", "popup 1 careful",
+    EXPECT_EQ(AllCalls(), (std::vector<std::string>{"log starting up", "log_ex 2 bad thing", "popup 1 careful",
                                                  "post_event 8", "shutdown"}));
     EXPECT_EQ(g_posted.payload[0], 65);
     EXPECT_EQ(g_posted.payload[4], 1);

@@ -39,8 +39,8 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
     QVI_QueueEvent(nullptr);
     QVI_DispatchQueuedEvents();
     EXPECT_TRUE(Seen().events.empty());
-    EXPECT_EQ(Seen().logLines, (std::vector<std::string>{"1 QV_InitEvent: null event ignored.",
-                                                         "1 QV_PostEvent: null event ignored."}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"1 QV_InitEvent: null event ignored.",
+                                                    "1 QV_PostEvent: null event ignored."}));
 }
 
 TEST_F(EventQueue, PostEventQueuesACopy)

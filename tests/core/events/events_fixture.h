@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,13 +19,13 @@
 #include "core/events/key_state.h"
 #include "core/events/program_requests.h"
 #include "core/locks.h"
+#include "support/log_capture.h"
 
 namespace events_test {
 
-// What the fake program and the fake logger saw.
+// What the fake program saw.
 struct Observed {
     std::vector<EngineEvent> events;
-    std::vector<std::string> logLines;
     int eventAnswer = 0;
     // Called from inside OnEvent, after the event has been recorded.
     void (*onEvent)(const EngineEvent& event) = nullptr;
@@ -45,17 +43,6 @@ inline int RecordingOnEvent(EngineEvent event)
     if (Seen().onEvent)
         Seen().onEvent(event);
     return Seen().eventAnswer;
-}
-
-inline int RecordingLogEx(int level, const char* format, ...)
-{
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    Seen().logLines.push_back(std::to_string(level) + " " + text);
-    return 0;
 }
 
 inline EngineEvent MakeEvent(uint32_t type)
@@ -138,7 +125,6 @@ protected:
         g_core.coreInitialized = 1;
         g_core.quit = 0;
 
-        qv->LogEx = RecordingLogEx;
         qv->Malloc = QV_Malloc;
         qv->Free = QV_Free;
         qv->PostEvent = QV_PostEvent;
@@ -173,6 +159,16 @@ protected:
         g_core.settings = program;
     }
 
+    // LogEx lines as "<level> <text>".
+    static std::vector<std::string> LogLines()
+    {
+        std::vector<std::string> lines;
+        for (const quaven_test::LoggedLine& line : quaven_test::LogCapture::Lines())
+            if (line.kind == quaven_test::LoggedLine::LogEx)
+                lines.push_back(std::to_string(line.level) + " " + line.text);
+        return lines;
+    }
+
     static std::vector<uint32_t> SeenTypes()
     {
         std::vector<uint32_t> types;
@@ -181,6 +177,7 @@ protected:
         return types;
     }
 
+    quaven_test::LogCapture log_;   // installed before SetUp saves the table
     ProgramInterface program_;
     QuavenAPI savedApi_;
     CoreState savedCore_;

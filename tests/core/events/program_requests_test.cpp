@@ -35,7 +35,7 @@ TEST_F(ProgramRequests, FirstShutdownRequestLogsTheMomentOnce)
 
     QV_RequestShutdown();
     EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_EQ(Seen().logLines, std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
 }
 
 TEST_F(ProgramRequests, EveryRequestMarksTheCurrentProgramRecord)
@@ -46,7 +46,7 @@ TEST_F(ProgramRequests, EveryRequestMarksTheCurrentProgramRecord)
     g_core.settings = &other;
     QV_RequestShutdown();
     EXPECT_EQ(other.video.quit, 1);
-    EXPECT_EQ(Seen().logLines.size(), 1u);
+    EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(ProgramRequests, WorksBeforeTheTableAndTheProgramExist)
@@ -56,7 +56,7 @@ TEST_F(ProgramRequests, WorksBeforeTheTableAndTheProgramExist)
     g_core.settings = nullptr;
     QV_RequestShutdown();
     EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_TRUE(Seen().logLines.empty());
+    EXPECT_TRUE(LogLines().empty());
 }
 
 TEST_F(ProgramRequests, ConfigurationQueriesAnswerNothingUntilTheConfigurationExists)
@@ -69,7 +69,7 @@ TEST_F(ProgramRequests, ConfigurationQueriesAnswerNothingUntilTheConfigurationEx
     static bool firstRunInProcess = true;
     const std::vector<std::string> expected = {"1 QV_HasFeature is not available yet.",
                                                "1 QV_GetProductValue is not available yet."};
-    EXPECT_EQ(Seen().logLines, firstRunInProcess ? expected : std::vector<std::string>{});
+    EXPECT_EQ(LogLines(), firstRunInProcess ? expected : std::vector<std::string>{});
     firstRunInProcess = false;
 }
 

@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 #include "core/api_pointer.h"
@@ -24,44 +21,7 @@ const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?
 
 namespace {
 
-std::mutex g_linesLock;
-std::vector<LogLine> g_lines;
 QuavenFileSystemAPI g_fileSystem = {};
-
-void Capture(LogLine::Kind kind, int level, const char* format, va_list args)
-{
-    char buffer[16384];
-    vsnprintf(buffer, sizeof(buffer), format ? format : "", args);
-    std::lock_guard<std::mutex> hold(g_linesLock);
-    g_lines.push_back({kind, level, buffer});
-}
-
-int CaptureLog(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Capture(LogLine::Log, QV_LOG_INFO, format, args);
-    va_end(args);
-    return 1;
-}
-
-int CaptureLogEx(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Capture(LogLine::LogEx, level, format, args);
-    va_end(args);
-    return 1;
-}
-
-int CapturePopup(int level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    Capture(LogLine::Popup, level, format, args);
-    va_end(args);
-    return 1;
-}
 
 std::string WithForwardSlashes(std::string path)
 {
@@ -125,10 +85,7 @@ void DataManagerTest::SetUp()
     QVI_InitFileSystem();
     QVI_FillFileSystemAPI(&g_fileSystem);
     qv->fileSystem = &g_fileSystem;
-    qv->Log = CaptureLog;
-    qv->LogEx = CaptureLogEx;
-    qv->LogPopup = CapturePopup;
-    ClearLines();
+    log_.emplace();
 
     root_ = WithForwardSlashes(quaven_test::MakeTempDir("datamanager"));
     hadResRoot_ = g_currentUrlRoots[SCHEME_RES].text != nullptr;
@@ -150,6 +107,7 @@ void DataManagerTest::TearDown()
         g_currentUrlRoots[SCHEME_RES].Assign(savedResRoot_.c_str());
     else
         g_currentUrlRoots[SCHEME_RES] = String();
+    log_.reset();
     *qv = savedTable_;
 }
 
@@ -170,17 +128,12 @@ bool DataManagerTest::FileThere(const std::string& relative) const
 
 std::vector<LogLine> DataManagerTest::Lines() const
 {
-    std::lock_guard<std::mutex> hold(g_linesLock);
-    return g_lines;
+    return quaven_test::LogCapture::Lines();
 }
 
 std::vector<std::string> DataManagerTest::Popups() const
 {
-    std::vector<std::string> texts;
-    for (const LogLine& line : Lines())
-        if (line.kind == LogLine::Popup)
-            texts.push_back(line.text);
-    return texts;
+    return quaven_test::LogCapture::PopupTexts();
 }
 
 std::vector<std::string> DataManagerTest::Warnings() const
@@ -194,8 +147,7 @@ std::vector<std::string> DataManagerTest::Warnings() const
 
 void DataManagerTest::ClearLines()
 {
-    std::lock_guard<std::mutex> hold(g_linesLock);
-    g_lines.clear();
+    quaven_test::LogCapture::Clear();
 }
 
 std::string Dump(const Database& database)

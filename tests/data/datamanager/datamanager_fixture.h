@@ -5,20 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "quaven/api.h"
+#include "support/log_capture.h"
 
 namespace datamanager_test {
 
-struct LogLine {
-    enum Kind { Log, LogEx, Popup } kind;
-    int level;
-    std::string text;
-};
+using LogLine = quaven_test::LoggedLine;
 
 class DataManagerTest : public ::testing::Test {
 protected:
@@ -45,6 +43,7 @@ private:
     bool hadResRoot_ = false;
     int cachedBefore_ = 0;
     QuavenAPI savedTable_ = {};
+    std::optional<quaven_test::LogCapture> log_;   // over the filled table, gone before it is restored
 };
 
 // Every array, node and parameter of a database in one comparable text; null texts

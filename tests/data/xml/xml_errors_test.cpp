@@ -159,7 +159,7 @@ TEST_F(XmlErrorTest, BadAttributeNames)
 {
     for (const char* tag : {"<a 1x=\"1\"/>", "<a b-c=\"1\"/>", "<a b/>", "<a b c=\"1\"/>"}) {
         SCOPED_TRACE(tag);
-        Popups().clear();
+        ClearPopups();
         Read(tag);
         ASSERT_EQ(Popups().size(), 1u);
         EXPECT_EQ(Popups()[0].text.rfind("Parsing error (Reading next block (case #1)) around line 2 in XML 'memory.xml'.", 0),

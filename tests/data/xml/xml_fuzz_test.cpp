@@ -110,7 +110,7 @@ TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
                 ReadAllBlocks(reader);
             EXPECT_EQ(reader.ReadNextBlock(), nullptr) << "round " << round;
         }
-        Popups().clear();
+        ClearPopups();
         ++finished;
         if (HasFailure())
             break;

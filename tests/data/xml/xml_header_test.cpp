@@ -62,7 +62,7 @@ TEST_F(XmlHeaderTest, MissingDeclarationEnd)
 {
     for (const char* document : {"<root></root>", "<?>", "<?xml version=\"1.0\"", "<", "<?", "?>"}) {
         SCOPED_TRACE(document);
-        Popups().clear();
+        ClearPopups();
         XMLReader reader;
         bool accepted = SetDocument(reader, document);
         EXPECT_FALSE(accepted);
@@ -77,7 +77,7 @@ TEST_F(XmlHeaderTest, EmptyAndWhiteSpaceOnlyDocuments)
 {
     for (const char* document : {"", " ", "\r\n\t  \n"}) {
         SCOPED_TRACE(document);
-        Popups().clear();
+        ClearPopups();
         XMLReader reader;
         EXPECT_FALSE(SetDocument(reader, document));
         EXPECT_EQ(PopupTexts(), (std::vector<std::string>{kNoDeclaration}));
@@ -91,7 +91,7 @@ TEST_F(XmlHeaderTest, DeclarationEndIsSearchedOnlyInsideTheDocument)
     for (Guard side : {Guard::After, Guard::Before}) {
         for (const char* document : {"<", "<?", "<?x", "<?xml ?", "  <", "   "}) {
             SCOPED_TRACE(document);
-            Popups().clear();
+            ClearPopups();
             GuardedReader guarded(document, side);
             EXPECT_FALSE(guarded.headerOk());
             EXPECT_EQ(guarded.reader().ReadNextBlock(), nullptr);

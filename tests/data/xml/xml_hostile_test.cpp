@@ -24,7 +24,7 @@ protected:
         Outcome outcomes[2];
         Guard sides[2] = {Guard::After, Guard::Before};
         for (int i = 0; i < 2; ++i) {
-            Popups().clear();
+            ClearPopups();
             GuardedReader guarded(document, sides[i]);
             if (guarded.headerOk())
                 outcomes[i].blocks = ReadAllBlocks(guarded.reader());

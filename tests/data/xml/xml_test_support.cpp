@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
@@ -16,19 +14,7 @@ const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?
 
 namespace {
 
-std::vector<Popup> g_popups;
 FakeFiles g_files;
-
-int CapturePopup(int level, const char* format, ...)
-{
-    char buffer[16384];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(buffer, sizeof(buffer), format, args);
-    va_end(args);
-    g_popups.push_back({level, buffer});
-    return 1;
-}
 
 struct FakeOpenFile {
     std::string data;
@@ -88,32 +74,30 @@ const size_t kPage = 4096;
 
 void XmlReaderTest::SetUp()
 {
-    g_popups.clear();
     g_files = FakeFiles();
-    savedLogPopup_ = qv->LogPopup;
     savedFileSystem_ = qv->fileSystem;
-    qv->LogPopup = CapturePopup;
     qv->fileSystem = &g_fakeFileSystem;
 }
 
 void XmlReaderTest::TearDown()
 {
-    qv->LogPopup = savedLogPopup_;
     qv->fileSystem = savedFileSystem_;
     EXPECT_EQ(g_files.opened, g_files.closed) << "every opened file is closed";
 }
 
-std::vector<Popup>& XmlReaderTest::Popups()
+const std::vector<quaven_test::LoggedLine> XmlReaderTest::Popups()
 {
-    return g_popups;
+    return quaven_test::LogCapture::PopupLines();
 }
 
 std::vector<std::string> XmlReaderTest::PopupTexts()
 {
-    std::vector<std::string> texts;
-    for (const Popup& popup : g_popups)
-        texts.push_back(popup.text);
-    return texts;
+    return quaven_test::LogCapture::PopupTexts();
+}
+
+void XmlReaderTest::ClearPopups()
+{
+    quaven_test::LogCapture::Clear();
 }
 
 FakeFiles& XmlReaderTest::Files()

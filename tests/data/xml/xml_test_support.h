@@ -13,13 +13,9 @@
 
 #include "data/xml/xml_reader.h"
 #include "quaven/api.h"
+#include "support/log_capture.h"
 
 namespace xml_test {
-
-struct Popup {
-    int level;
-    std::string text;
-};
 
 // What one block said, copied out of the reader's buffers.
 struct BlockCopy {
@@ -44,12 +40,15 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::vector<Popup>& Popups();
+    // Popups since SetUp or the last ClearPopups. A copy, so const: clearing it would not
+    // clear the record.
+    const std::vector<quaven_test::LoggedLine> Popups();
     std::vector<std::string> PopupTexts();
+    void ClearPopups();
     FakeFiles& Files();
 
 private:
-    int (*savedLogPopup_)(int, const char*, ...) = nullptr;
+    quaven_test::LogCapture log_;
     const QuavenFileSystemAPI* savedFileSystem_ = nullptr;
 };
 

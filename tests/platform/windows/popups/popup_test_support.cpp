@@ -1,6 +1,5 @@
 #include "platform/windows/popups/popup_test_support.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -14,20 +13,8 @@ namespace popup_test {
 namespace {
 
 std::mutex recordsLock;
-std::vector<LoggedLine> loggedLines;
 std::vector<ThreadRequest> threadRequests;
 bool refuseThreads = false;
-
-int FakeLogEx(int level, const char* format, ...) {
-    char text[8192];
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(text, sizeof text, format ? format : "", arguments);
-    va_end(arguments);
-    std::lock_guard<std::mutex> hold(recordsLock);
-    loggedLines.push_back({level, format ? format : "(null)", text});
-    return static_cast<int>(strlen(text));
-}
 
 uint32_t RecordingCreateThread(const char* name, QVThreadFunction function, void* argument, uint32_t flags) {
     {
@@ -51,8 +38,10 @@ BOOL CALLBACK FindOwnDialog(HWND window, LPARAM context) {
 }  // namespace
 
 std::vector<LoggedLine> LoggedLines() {
-    std::lock_guard<std::mutex> hold(recordsLock);
-    return loggedLines;
+    std::vector<LoggedLine> lines;
+    for (LoggedLine& line : quaven_test::LogCapture::Lines())
+        if (line.kind == LoggedLine::LogEx) lines.push_back(std::move(line));
+    return lines;
 }
 
 std::vector<ThreadRequest> ThreadRequests() {
@@ -70,12 +59,11 @@ void PopupTest::SetUp() {
     savedCore_ = g_core;
     {
         std::lock_guard<std::mutex> hold(recordsLock);
-        loggedLines.clear();
         threadRequests.clear();
         refuseThreads = false;
     }
     *qv = QuavenAPI{};
-    qv->LogEx = FakeLogEx;
+    log_.emplace();
     qv->CreateThread = RecordingCreateThread;
     g_core.settings = nullptr;
     g_core.mainWindow = nullptr;
@@ -93,6 +81,7 @@ void PopupTest::TearDown() {
     EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
     QVI_SetNonBlockingPopupsFeature(false);
     QVI_SetPopupLogFlushHook(nullptr);
+    log_.reset();
     *qv = savedApi_;
     g_core = savedCore_;
 }

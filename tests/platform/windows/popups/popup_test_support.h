@@ -7,21 +7,18 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/core_state.h"
 #include "quaven/api.h"
+#include "support/log_capture.h"
 
 namespace popup_test {
 
-// One LogEx call as the fake received it.
-struct LoggedLine {
-    int level = 0;
-    std::string format;
-    std::string text;
-};
+using LoggedLine = quaven_test::LoggedLine;
 
 // One CreateThread request as the fake received it.
 struct ThreadRequest {
@@ -29,12 +26,13 @@ struct ThreadRequest {
     uint32_t flags = 0;
 };
 
+// The LogEx calls the fixture's capture received.
 std::vector<LoggedLine> LoggedLines();
 std::vector<ThreadRequest> ThreadRequests();
 // When set, the fake CreateThread refuses like an operating system out of threads.
 void RefuseThreads(bool refuse);
 
-// Saves the API table, the core state and the popup switches, installs the fake LogEx and a
+// Saves the API table, the core state and the popup switches, captures the logging members, installs a
 // CreateThread that records its request and starts a real engine thread, makes this thread
 // the engine's main thread, and restores everything afterwards.
 class PopupTest : public ::testing::Test {
@@ -50,6 +48,7 @@ protected:
 private:
     QuavenAPI savedApi_ = {};
     CoreState savedCore_ = {};
+    std::optional<quaven_test::LogCapture> log_;   // over the emptied table, gone before it is restored
 };
 
 // The first visible dialog (class "#32770") of this process that appears within timeoutMs,

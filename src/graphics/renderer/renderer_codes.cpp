@@ -1,0 +1,102 @@
+#include "graphics/renderer/renderer_codes.h"
+
+#include <atomic>
+
+#include "graphics/renderer/renderer_log.h"
+#include "shadertool/core/target.h"
+
+namespace {
+
+struct ValueKindText {
+    const char* what;
+    const char* range;
+};
+
+const ValueKindText kValueKindTexts[RENDERER_VALUE_KIND_COUNT] = {
+    {"blend mode", "1 to 8"},
+    {"cull mode", "0 to 2"},
+    {"texture filter", "1 to 3"},
+    {"texture address mode", "1 to 3"},
+};
+
+std::atomic<bool> g_ignoredValueReported[RENDERER_VALUE_KIND_COUNT];
+
+// The renderer answers GetShaderLanguage and GetShaderLevel with the translator's own bits.
+constexpr bool SameBit(int rendererCode, uint32_t translatorCode)
+{
+    return static_cast<uint32_t>(rendererCode) == translatorCode;
+}
+
+bool InRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+} // namespace
+
+static_assert(SameBit(QV_SHADER_LANGUAGE_ESSL20, ShaderTool::kTargetESSL20) &&
+                  SameBit(QV_SHADER_LANGUAGE_ESSL30, ShaderTool::kTargetESSL30) &&
+                  SameBit(QV_SHADER_LANGUAGE_GLSL21, ShaderTool::kTargetGLSL21) &&
+                  SameBit(QV_SHADER_LANGUAGE_GLSL31, ShaderTool::kTargetGLSL31) &&
+                  SameBit(QV_SHADER_LANGUAGE_HLSL9, ShaderTool::kTargetHLSL9) &&
+                  SameBit(QV_SHADER_LANGUAGE_HLSL11, ShaderTool::kTargetHLSL11) &&
+                  SameBit(QV_SHADER_LANGUAGE_PSSL, ShaderTool::kTargetPSSL) &&
+                  SameBit(QV_SHADER_LANGUAGE_CG, ShaderTool::kTargetCG),
+              "shader language bits are the translator's target bits");
+static_assert(SameBit(QV_SHADER_LEVEL_DEFAULT, ShaderTool::kShaderLevelDefault) &&
+                  SameBit(QV_SHADER_LEVEL_LOW, ShaderTool::kShaderLevelLow) &&
+                  SameBit(QV_SHADER_LEVEL_XBOX, ShaderTool::kShaderLevelXbox),
+              "shader level bits are the translator's");
+
+bool QVI_IsBlendModeValid(int mode)
+{
+    return InRange(mode, QV_BLEND_ALPHA, QV_BLEND_PREMULTIPLIED_ALPHA);
+}
+
+bool QVI_IsCullModeValid(int mode)
+{
+    return InRange(mode, QV_CULL_NONE, QV_CULL_BACK);
+}
+
+bool QVI_IsTextureFilterValid(int filter)
+{
+    return InRange(filter, QV_FILTER_POINT, QV_FILTER_ANISOTROPIC);
+}
+
+bool QVI_IsTextureAddressModeValid(int mode)
+{
+    return InRange(mode, QV_ADDRESS_CLAMP, QV_ADDRESS_MIRROR);
+}
+
+bool QVI_IsDepthCompareValid(int compare)
+{
+    return InRange(compare, QV_DEPTH_NEVER, QV_DEPTH_ALWAYS);
+}
+
+bool QVI_IsTextureFormatValid(int format)
+{
+    return InRange(format, QV_TEXTURE_FORMAT_D16, QV_TEXTURE_FORMAT_RGB8);
+}
+
+bool QVI_IsDepthTextureFormat(int format)
+{
+    return InRange(format, QV_TEXTURE_FORMAT_D16, QV_TEXTURE_FORMAT_D32F);
+}
+
+bool QVI_ReportIgnoredRendererValue(RendererValueKind kind, int value)
+{
+    if (kind < 0 || kind >= RENDERER_VALUE_KIND_COUNT)
+        return false;
+    if (g_ignoredValueReported[kind].exchange(true))
+        return false;
+    const ValueKindText& text = kValueKindTexts[kind];
+    QVI_RendererLog(1, "Renderer: ignored %s %d (valid values are %s); further ones are not reported.", text.what,
+                    value, text.range);
+    return true;
+}
+
+void QVI_ResetIgnoredRendererValueReports()
+{
+    for (std::atomic<bool>& reported : g_ignoredValueReported)
+        reported = false;
+}

@@ -1,0 +1,36 @@
+#include "graphics/renderer/renderer_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/api_pointer.h"
+
+namespace {
+
+const int kMessageBytes = 4096;
+
+} // namespace
+
+void QVI_RendererLogPopup(int level, const char* format, ...)
+{
+    if (!qv || !qv->LogPopup)
+        return;
+    char message[kMessageBytes];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+    qv->LogPopup(level, "%s", message);
+}
+
+void QVI_RendererLog(int level, const char* format, ...)
+{
+    if (!qv || !qv->LogEx)
+        return;
+    char message[kMessageBytes];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+    qv->LogEx(level, "%s", message);
+}

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "core/array.h"
+#include "core/engine_string.h"
+#include "shadertool/core/operator_id.h"
+#include "shadertool/core/shader_type.h"
+#include "shadertool/core/source_position.h"
+
+#include <cstdint>
+
+namespace ShaderTool {
+
+enum NodeKind : uint32_t {
+    kNodeList = 0,
+    kNodeFunction = 1,
+    kNodeCall = 2,
+    kNodeLoop = 3,
+    kNodeBranch = 4,
+    kNodeLiteral = 5,
+    kNodeOperator = 6,
+    kNodeIf = 7,
+    kNodeSymbol = 8,
+};
+
+// Node flag bits.
+const uint32_t kNodeFlagRepeatedSwizzle = 1;        // base of a swizzle that repeats a component
+const uint32_t kNodeFlagDeclarationInitializer = 2; // "=" made by a declaration with initializer
+
+enum LoopForm : uint32_t {
+    kLoopDoWhile = 0,
+    kLoopFor = 1,
+    kLoopWhile = 2,
+};
+
+// A syntax-tree node. Nodes never own the nodes they point to: every node belongs to
+// the parse context's node list (or, for the built-in functions, to their table), and
+// destroying one releases only its own strings and arrays. Destroy through DestroyNode,
+// which deletes the node as its kind.
+struct Node {
+    uint32_t flags = 0;
+    int32_t column = 0;
+    int32_t line = 0;
+    uint32_t kind;
+
+    explicit Node(uint32_t nodeKind) : kind(nodeKind) {}
+    SourcePosition Position() const { return SourcePosition{column, line}; }
+    void SetPosition(const SourcePosition& position)
+    {
+        column = position.column;
+        line = position.line;
+    }
+};
+
+// Kind 0: statement list (op 48) or declaration list (op 49). A declaration list's type
+// is the declared type.
+struct ListNode : Node {
+    Type type;
+    uint32_t op = kOpStatementList;
+    Array<Node*> children;
+    String name;
+    uint8_t isBlock = 0;   // a compound statement in braces
+
+    ListNode() : Node(kNodeList) {}
+
+protected:
+    explicit ListNode(uint32_t nodeKind) : Node(nodeKind) {}
+};
+
+// Kinds 1 (Function) and 2 (Call). children[0] is the parameter or argument list (a
+// List of op 48); a defined function's body follows it. op is 47, or a call's built-in
+// function id once it resolves to a built-in.
+struct FunctionNode : ListNode {
+    String signatureKey;
+    int32_t referenceCount = 0;
+    uint8_t isBuiltIn = 0;
+    uint8_t isDefined = 0;
+
+    FunctionNode() : ListNode(kNodeFunction) {}
+    explicit FunctionNode(uint32_t nodeKind) : ListNode(nodeKind) {}
+
+    // The parameter or argument list, or null when there is none.
+    ListNode* Parameters() const;
+};
+
+struct LoopNode : Node {
+    Node* body = nullptr;       // a single statement, or a List of op 48 or 49
+    Node* init = nullptr;
+    Node* increment = nullptr;
+    Node* condition = nullptr;
+    uint32_t form = kLoopFor;
+
+    LoopNode() : Node(kNodeLoop) {}
+};
+
+// break (43), continue (44), discard (45), return (46).
+struct BranchNode : Node {
+    Node* value = nullptr;
+    uint32_t op = kOpReturn;
+
+    BranchNode() : Node(kNodeBranch) {}
+};
+
+struct LiteralNode : Node {
+    Type type;     // the literal's base kind, vectorSize 1, constant
+    String text;   // as written; a float literal always ends in 'f' or 'F'
+
+    LiteralNode() : Node(kNodeLiteral) {}
+};
+
+struct OperatorNode : Node {
+    Type type;     // the result type, set by operator resolution
+    Node* left = nullptr;
+    Node* right = nullptr;
+    uint32_t op = 0;   // OperatorId
+
+    OperatorNode() : Node(kNodeOperator) {}
+};
+
+struct IfNode : Node {
+    Node* condition = nullptr;
+    Node* elseBranch = nullptr;
+    Node* thenBranch = nullptr;
+
+    IfNode() : Node(kNodeIf) {}
+};
+
+struct SymbolNode : Node {
+    Type type;
+    String name;
+    uint8_t isDescriptionConstant = 0;   // declared from the Shader XML description
+
+    SymbolNode() : Node(kNodeSymbol) {}
+};
+
+// Deletes the node as its kind (a null node is ignored). Only the node's own strings and
+// arrays go; the nodes it points to stay.
+void DestroyNode(Node* node);
+
+// The node's type for the kinds that carry one (List, Function, Call, Literal, Operator,
+// Symbol); null for the others and for a null node.
+Type* GetNodeType(Node* node);
+const Type* GetNodeType(const Node* node);
+
+} // namespace ShaderTool

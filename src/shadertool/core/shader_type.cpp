@@ -1,0 +1,104 @@
+#include "shadertool/core/shader_type.h"
+
+#include <cstring>
+
+namespace ShaderTool {
+
+Type::Type(uint32_t kind, int32_t vectors, uint32_t qualifierBits, int32_t arrayElements)
+    : arraySize(arrayElements), baseKind(kind), vectorSize(vectors), qualifiers(qualifierBits)
+{
+}
+
+Type Type::MakeMatrix(int32_t size, uint32_t qualifierBits, int32_t arrayElements)
+{
+    Type type(kBaseFloat, 0, qualifierBits, arrayElements);
+    type.matrixSize = size;
+    return type;
+}
+
+Type Type::MakeTexture(uint32_t dimension)
+{
+    Type type;
+    type.baseKind = kBaseTexture;
+    type.textureDimension = dimension;
+    return type;
+}
+
+Type Type::MakeNoOperand()
+{
+    return Type(kBaseVoid, 1);
+}
+
+bool Type::IsValid() const
+{
+    bool numeric = baseKind == kBaseBool || baseKind == kBaseFloat || baseKind == kBaseInt;
+    if (baseKind == kBaseNone)
+        return false;
+    if (arraySize != 0 && !numeric)
+        return false;
+    if (vectorSize > 0 && !numeric && baseKind != kBaseVoid)
+        return false;
+    if (baseKind == kBaseVoid && vectorSize >= 2)
+        return false;
+    if (matrixSize >= 1 && baseKind != kBaseFloat)
+        return false;
+    if (textureDimension != kTextureNone && baseKind != kBaseTexture)
+        return false;
+    if (HasName() && baseKind != kBaseStruct)
+        return false;
+    return true;
+}
+
+bool SameTypeName(const Type& a, const Type& b)
+{
+    if (!a.HasName() || !b.HasName())
+        return !a.HasName() && !b.HasName();
+    return strcmp(a.name.text, b.name.text) == 0;
+}
+
+bool Type::IsSameType(const Type& other) const
+{
+    return vectorSize == other.vectorSize && matrixSize == other.matrixSize &&
+           textureDimension == other.textureDimension && baseKind == other.baseKind && SameTypeName(*this, other);
+}
+
+String Type::GetName(bool shortForm) const
+{
+    const char* base = "";
+    switch (baseKind) {
+    case kBaseBool:
+        base = shortForm ? "b" : "bool";
+        break;
+    case kBaseFloat:
+        base = shortForm ? "f" : "float";
+        break;
+    case kBaseInt:
+        base = shortForm ? "i" : "int";
+        break;
+    case kBaseStruct:
+        base = name.text ? name.text : "";
+        break;
+    case kBaseTexture:
+        if (textureDimension == kTexture2D)
+            base = shortForm ? "t2" : "Texture2D";
+        else if (textureDimension == kTexture3D)
+            base = shortForm ? "t3" : "Texture3D";
+        else if (textureDimension == kTextureCube)
+            base = shortForm ? "tC" : "TextureCube";
+        break;
+    case kBaseVoid:
+        base = "void";
+        break;
+    default:
+        break;
+    }
+
+    String result(base);
+    if (vectorSize > 1)
+        result.AppendFormat("%i", static_cast<int>(vectorSize));
+    else if (matrixSize >= 1)
+        result.AppendFormat("%ix%i", static_cast<int>(matrixSize), static_cast<int>(matrixSize));
+    return result;
+}
+
+} // namespace ShaderTool

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/array.h"
+#include "core/engine_string.h"
+#include "shadertool/description/shader_description.h"
+
+#include <cstdint>
+
+class Database;
+class DataArray;
+class DataNode;
+
+namespace ShaderTool {
+
+struct Log;
+
+// Reads a Shader XML file (a DataManager database) into a ShaderDescription, checking
+// every array and node. Every problem is reported into the error log as "Error: %s\n";
+// within an array every node is examined, but after the first failed node no further
+// one is added, and the first failed array ends the reading. One reader lives in the
+// translation context; what it read stays in the description until Reset.
+class ShaderXMLReader {
+public:
+    Log* errorLog;                     // the context's error log (borrowed)
+    ShaderDescription description;
+    String directory;                  // the XML path up to its last '/', with the '/'; or empty
+    const char* xmlPath;               // borrowed for the length of one read
+    Array<int32_t> sourceLines;        // per node of "sources": the XML line its CDATA starts on
+    Database* database;                // borrowed for the length of one read
+
+    explicit ShaderXMLReader(Log* errorLog = nullptr);
+    ShaderXMLReader(const ShaderXMLReader&) = delete;
+    ShaderXMLReader& operator=(const ShaderXMLReader&) = delete;
+
+    // Reads the file through DataManager; with reload set, a cached database of that
+    // name is dropped first so the file is read anew. On success the description's time
+    // stamp becomes the file's modification time.
+    bool ReadFile(const char* path, bool reload, bool skipSources);
+    // Reads XML text (with its "<?xml ... ?>" declaration) that is not cached anywhere.
+    // name stands for the file in messages and source paths, and relative source files
+    // are looked up beside it; the time stamp is not touched.
+    bool ReadText(const char* name, const char* text, bool skipSources);
+
+    // Empties the description (time stamp 0), the directory and the line table.
+    void Reset();
+
+private:
+    // The XML text itself for the line table when reading from memory; null for a file.
+    const char* memoryText_ = nullptr;
+
+    void SetPath(const char* path);
+    bool ReadArrays(bool skipSources);
+    bool ReadInfo();
+    bool ReadGeneralConstants();
+    bool ReadVertexInputs();
+    bool ReadShaderConstants(const char* arrayName, Array<ShaderConstant>& constants);
+    bool ReadVertexOutputs();
+    bool ReadPixelTextures();
+    bool ReadPixelOutputs();
+    bool ReadSources();
+
+    // The checks every array makes on a node's "id": false, reported, when it is
+    // missing or starts with '_'. word names the node in the messages.
+    bool CheckName(const DataNode* node, const char* word);
+    bool ReadShaderConstant(const char* arrayName, const DataNode* node, const Array<ShaderConstant>& added,
+                            ShaderConstant* constant);
+    bool ReadPixelTexture(const DataNode* node, PixelTexture* texture);
+    bool ReadSource(int number, const DataNode* node, ShaderSource* source);
+    bool CheckSourceOverlap(const ShaderSource& source);
+    int32_t ResolveCount(const char* count) const;
+    void BuildSourceLineTable();
+
+    void Error(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+};
+
+} // namespace ShaderTool

@@ -1,0 +1,151 @@
+#include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
+
+#include "shadertool/hlsl_compiler/hlsl_compiler.h"
+
+#include "core/byte_buffer.h"
+#include "core/engine_string.h"
+#include "shadertool/core/log.h"
+#include "shadertool/hlsl_compiler/shader_profile.h"
+
+#include <climits>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+namespace ShaderTool {
+
+const int kCompilerLibraryVersions[] = {47, 46, 45, 44, 43};
+const int kCompilerLibraryVersionCount = sizeof(kCompilerLibraryVersions) / sizeof(kCompilerLibraryVersions[0]);
+
+namespace {
+
+// The blob's bytes as text: a message blob is meant to end in a zero, but only its
+// stated size is trusted.
+String BlobText(ID3DBlob* blob)
+{
+    String text;
+    SIZE_T size = blob->GetBufferSize();
+    const char* bytes = static_cast<const char*>(blob->GetBufferPointer());
+    if (!bytes || size == 0 || size >= static_cast<SIZE_T>(INT_MAX)) {
+        text.Assign("");
+        return text;
+    }
+    const char* end = static_cast<const char*>(memchr(bytes, 0, size));
+    int length = static_cast<int>(end ? end - bytes : static_cast<ptrdiff_t>(size));
+    char* copy = new char[length + 1];
+    memcpy(copy, bytes, static_cast<size_t>(length));
+    copy[length] = '\0';
+    text.Assign(copy);
+    delete[] copy;
+    return text;
+}
+
+// The compiler's messages under a heading, the trailing line ends of its text replaced
+// by exactly one, and an empty line after them.
+void AppendCompilerOutput(Log* log, ID3DBlob* messages)
+{
+    String output;
+    String text = BlobText(messages);
+    output.Format("- Compilation output:\n%s", text.text ? text.text : "");
+    int length = static_cast<int>(strlen(output.text));
+    int keep = length;
+    while (keep > 0 && (output.text[keep - 1] == '\n' || output.text[keep - 1] == '\r'))
+        --keep;
+    output.RemoveLast(length - keep);
+    output.Append("\n");
+    log->Append(output.text);
+    log->Append("\n");
+}
+
+// Appends the code; false when it cannot be stored whole (a buffer on storage of
+// its own is never grown, so code that does not fit there is refused).
+bool AppendCode(ByteBuffer& output, ID3DBlob* code)
+{
+    SIZE_T size = code->GetBufferSize();
+    const void* bytes = code->GetBufferPointer();
+    if (size == 0)
+        return true;
+    if (!bytes || size > static_cast<SIZE_T>(INT_MAX))
+        return false;
+    int before = output.size;
+    output.WriteBytes(bytes, static_cast<int>(size));
+    return output.size == before + static_cast<int>(size);
+}
+
+} // namespace
+
+bool LoadCompilerLibrary(HLSLCompilerLibrary* library, const int* versions, int count)
+{
+    if (!library || !versions)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        snprintf(name, sizeof(name), "d3dcompiler_%i.dll", versions[i]);
+        HMODULE module = LoadLibraryA(name);
+        if (!module)
+            continue;
+        FARPROC address = GetProcAddress(module, "D3DCompile");
+        if (!address) {
+            FreeLibrary(module);
+            continue;
+        }
+        library->module = module;
+        library->compile = reinterpret_cast<D3DCompileFunction>(reinterpret_cast<void*>(address));
+        return true;
+    }
+    return false;
+}
+
+HLSLCompiler::HLSLCompiler(Log* log) : Compiler(log), library(new HLSLCompilerLibrary())
+{
+    library->stepLog = log;
+}
+
+HLSLCompiler::~HLSLCompiler()
+{
+    if (library->module)
+        FreeLibrary(library->module);
+    delete library;
+}
+
+bool HLSLCompiler::Initialize()
+{
+    // A second call keeps the library already found rather than loading another one.
+    if (library->compile)
+        return true;
+    return LoadCompilerLibrary(library, kCompilerLibraryVersions, kCompilerLibraryVersionCount);
+}
+
+bool HLSLCompiler::Compile(uint32_t /*target*/, uint32_t level, uint32_t stage, const String& source,
+                           ByteBuffer& output)
+{
+    if (!library->compile) {
+        if (errorLog)
+            errorLog->AppendError("compilation failed.");
+        return false;
+    }
+
+    char profile[kShaderProfileCapacity];
+    MakeShaderProfile(stage, level, profile, sizeof(profile));
+
+    const char* text = source.text ? source.text : "";
+    ID3DBlob* code = nullptr;
+    ID3DBlob* messages = nullptr;
+    HRESULT result = library->compile(text, strlen(text), nullptr, nullptr, nullptr, "main", profile, 0, 0, &code,
+                                      &messages);
+
+    // Success without code would hand the renderer nothing to load.
+    bool succeeded = result >= 0 && code && AppendCode(output, code);
+    if (!succeeded && errorLog)
+        errorLog->AppendError("compilation failed.");
+    if (messages && errorLog)
+        AppendCompilerOutput(errorLog, messages);
+
+    if (code)
+        code->Release();
+    if (messages)
+        messages->Release();
+    return succeeded;
+}
+
+} // namespace ShaderTool

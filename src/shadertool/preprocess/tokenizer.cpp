@@ -1,0 +1,372 @@
+#include "shadertool/preprocess/tokenizer.h"
+
+#include "shadertool/core/keyword_tables.h"
+#include "shadertool/preprocess/char_classes.h"
+#include "shadertool/preprocess/comment_stripper.h"
+#include "shadertool/preprocess/keyword_filling.h"
+#include "shadertool/preprocess/text_builder.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace ShaderTool {
+
+namespace {
+
+// Replaces target's text by source's without copying; source ends up empty.
+void TakeText(String& target, String& source)
+{
+    free(target.text);
+    target.text = source.text;
+    source.text = nullptr;
+}
+
+} // namespace
+
+void Tokenizer::Begin(const SourceInput& input, bool stripComments)
+{
+    FillLanguageKeywords();
+    fileName = input.fileName;
+    errorCount = 0;
+    if (stripComments) {
+        String stripped = StripComments(input.text.text);
+        TakeText(cursor.ownText, stripped);
+        cursor.text = &cursor.ownText;
+    } else {
+        cursor.text = &input.text;
+    }
+    cursor.position = 0;
+    cursor.tabs = 0;
+    cursor.Measure();
+    cursor.column = 1;
+    cursor.line = input.firstLine;
+    cursor.ForgetStep();
+}
+
+void Tokenizer::Reset()
+{
+    cursor.text = nullptr;
+    cursor.ownText.Assign(nullptr);
+    cursor.column = 0;
+    cursor.line = 0;
+    cursor.length = 0;
+    cursor.position = 0;
+    cursor.tabs = 0;
+    cursor.ForgetStep();
+    tokenColumn = 0;
+    tokenLine = 0;
+    errorCount = 0;
+}
+
+StringMap<int32_t>& Tokenizer::GetKeywordTable()
+{
+    return g_shaderKeywords;
+}
+
+void Tokenizer::ReportError(int32_t line, int32_t column, const char* format, ...)
+{
+    char message[2048];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof(message), format, args);
+    va_end(args);
+    ++errorCount;
+    if (errorLog)
+        errorLog->AppendSourceError(fileName.text, line, column, message);
+}
+
+void Tokenizer::MarkTokenStart(Token& token)
+{
+    tokenColumn = cursor.column + 3 * cursor.tabs;
+    tokenLine = cursor.line;
+    token.column = tokenColumn;
+    token.line = tokenLine;
+}
+
+void Tokenizer::NextToken(Token& token)
+{
+    token.Clear();
+    reportLengthError = 1;
+    for (;;) {
+        MarkTokenStart(token);
+        int c = cursor.Get();
+        if (c == ' ' || c == '\t' || c == '\n')
+            continue;
+        if (c == '@') {
+            if (cursor.Get() == 'f')
+                ReadLineMarker();
+            continue;
+        }
+        ScanToken(c, token);
+        return;
+    }
+}
+
+void Tokenizer::AppendCharacter(Token& token, int c)
+{
+    if (token.length < kMaxTokenCharacters) {
+        token.text[token.length] = static_cast<char>(c);
+        ++token.length;
+        token.text[token.length] = '\0';
+        return;
+    }
+    if (reportLengthError) {
+        ReportError(tokenLine, tokenColumn, "too many characters in token (maximum is %i).", kMaxTokenCharacters);
+        reportLengthError = 0;
+    }
+}
+
+bool Tokenizer::AcceptCharacter(int expected, Token& token)
+{
+    if (cursor.Peek() != expected)
+        return false;
+    AppendCharacter(token, cursor.Get());
+    return true;
+}
+
+void Tokenizer::ScanToken(int c, Token& token)
+{
+    if (c == '"') {
+        ScanStringLiteral(token);
+    } else if (c >= '1' && c <= '9') {
+        ScanDecimalNumber(c, token);
+    } else if (c == '0') {
+        ScanZeroNumber(token);
+    } else if (IsIdentifierStart(c)) {
+        ScanWord(c, token);
+    } else {
+        ScanOperator(c, token);
+    }
+}
+
+void Tokenizer::ScanStringLiteral(Token& token)
+{
+    for (;;) {
+        if (cursor.AtEnd())
+            return;   // unterminated: no kind
+        int c = cursor.Get();
+        if (c == '"') {
+            token.kind = kTokenStringLiteral;
+            return;
+        }
+        if (c == '\n') {
+            // Unterminated: the line feed stays for the line handling.
+            cursor.Unget();
+            return;
+        }
+        AppendCharacter(token, c);
+    }
+}
+
+void Tokenizer::ScanDecimalNumber(int first, Token& token)
+{
+    AppendCharacter(token, first);
+    while (IsDecimalDigit(cursor.Peek()))
+        AppendCharacter(token, cursor.Get());
+    int c = cursor.Get();
+    if (c == '.' || c == 'e' || c == 'E') {
+        ScanFloatTail(c, token);
+        return;
+    }
+    cursor.Unget();
+    token.kind = kTokenIntConstant;
+}
+
+void Tokenizer::ScanZeroNumber(Token& token)
+{
+    AppendCharacter(token, '0');
+    int c = cursor.Get();
+    if (c == 'x' || c == 'X') {
+        AppendCharacter(token, c);
+        while (IsHexDigit(cursor.Peek()))
+            AppendCharacter(token, cursor.Get());
+        token.kind = kTokenIntConstant;
+        return;
+    }
+    // Octal. All following digits belong to the literal, so that 0819 is one (bad)
+    // literal rather than two numbers.
+    bool badDigit = false;
+    while (IsDecimalDigit(c)) {
+        if (!IsOctalDigit(c))
+            badDigit = true;
+        AppendCharacter(token, c);
+        c = cursor.Get();
+    }
+    if (c == '.' || c == 'e' || c == 'E') {
+        ScanFloatTail(c, token);   // 09.5 is a good float
+        return;
+    }
+    cursor.Unget();
+    token.kind = kTokenIntConstant;
+    if (badDigit)
+        ReportError(tokenLine, tokenColumn, "unexpected digit in octal literal.");
+}
+
+// c is the consumed '.', 'e' or 'E' that made the literal a float.
+void Tokenizer::ScanFloatTail(int c, Token& token)
+{
+    if (c == '.') {
+        AppendCharacter(token, '.');
+        while (IsDecimalDigit(cursor.Peek()))
+            AppendCharacter(token, cursor.Get());
+        c = cursor.Get();
+    }
+    if (c == 'e' || c == 'E') {
+        AppendCharacter(token, c);
+        int sign = cursor.Peek();
+        if (sign == '+' || sign == '-')
+            AppendCharacter(token, cursor.Get());
+        if (!IsDecimalDigit(cursor.Peek()))
+            ReportError(tokenLine, tokenColumn, "unexpected character in floating point literal.");
+        while (IsDecimalDigit(cursor.Peek()))
+            AppendCharacter(token, cursor.Get());
+        c = cursor.Get();
+    }
+    if (c == 'f' || c == 'F')
+        AppendCharacter(token, c);
+    else
+        cursor.Unget();
+    token.kind = kTokenFloatConstant;
+}
+
+void Tokenizer::ScanWord(int first, Token& token)
+{
+    AppendCharacter(token, first);
+    while (IsIdentifierPart(cursor.Peek()))
+        AppendCharacter(token, cursor.Get());
+
+    StringMapEntry<int32_t>* keyword = GetKeywordTable().FindEntry(token.text);
+    if (!keyword) {
+        token.kind = kTokenIdentifier;
+        return;
+    }
+    token.kind = keyword->value;
+    if (token.kind == kTokenReserved)
+        ReportError(tokenLine, tokenColumn, "'%s' is a reserved word.", token.text);
+}
+
+void Tokenizer::ScanOperator(int c, Token& token)
+{
+    if (c == '.' && IsDecimalDigit(cursor.Peek())) {
+        ScanFloatTail(c, token);
+        return;
+    }
+    if (c != 0)
+        AppendCharacter(token, c);
+
+    switch (c) {
+    case '!': token.kind = AcceptCharacter('=', token) ? kTokenNotEqual : kTokenExclamation; return;
+    case '%': token.kind = AcceptCharacter('=', token) ? kTokenAssignModulo : kTokenPercent; return;
+    case '*': token.kind = AcceptCharacter('=', token) ? kTokenAssignMultiply : kTokenAsterisk; return;
+    case '/': token.kind = AcceptCharacter('=', token) ? kTokenAssignDivide : kTokenSlash; return;
+    case '=': token.kind = AcceptCharacter('=', token) ? kTokenEqual : kTokenAssign; return;
+    case '^': token.kind = AcceptCharacter('=', token) ? kTokenAssignXor : kTokenCaret; return;
+    case '&':
+        if (AcceptCharacter('&', token))
+            token.kind = kTokenLogicalAnd;
+        else
+            token.kind = AcceptCharacter('=', token) ? kTokenAssignAnd : kTokenAmpersand;
+        return;
+    case '+':
+        if (AcceptCharacter('+', token))
+            token.kind = kTokenIncrease;
+        else
+            token.kind = AcceptCharacter('=', token) ? kTokenAssignAdd : kTokenPlus;
+        return;
+    case '-':
+        if (AcceptCharacter('-', token))
+            token.kind = kTokenDecrease;
+        else
+            token.kind = AcceptCharacter('=', token) ? kTokenAssignSubtract : kTokenDash;
+        return;
+    case '|':
+        if (AcceptCharacter('=', token))
+            token.kind = kTokenAssignOr;
+        else
+            token.kind = AcceptCharacter('|', token) ? kTokenLogicalOr : kTokenVerticalBar;
+        return;
+    case '<':
+        if (AcceptCharacter('<', token))
+            token.kind = AcceptCharacter('=', token) ? kTokenAssignLeftShift : kTokenLeftShift;
+        else
+            token.kind = AcceptCharacter('=', token) ? kTokenLessEqual : kTokenLeftChevron;
+        return;
+    case '>':
+        if (AcceptCharacter('=', token))
+            token.kind = kTokenGreaterEqual;
+        else if (AcceptCharacter('>', token))
+            token.kind = AcceptCharacter('=', token) ? kTokenAssignRightShift : kTokenRightShift;
+        else
+            token.kind = kTokenRightChevron;
+        return;
+    case '.': token.kind = kTokenPeriod; return;
+    case '#': token.kind = kTokenHash; return;
+    case '(': token.kind = kTokenLeftParenthesis; return;
+    case ')': token.kind = kTokenRightParenthesis; return;
+    case ',': token.kind = kTokenComma; return;
+    case ':': token.kind = kTokenColon; return;
+    case ';': token.kind = kTokenSemicolon; return;
+    case '?': token.kind = kTokenQuestion; return;
+    case '[': token.kind = kTokenLeftBracket; return;
+    case ']': token.kind = kTokenRightBracket; return;
+    case '{': token.kind = kTokenLeftBrace; return;
+    case '}': token.kind = kTokenRightBrace; return;
+    case '~': token.kind = kTokenTilde; return;
+    default:
+        // The character's own code; 0 is the end of the text.
+        token.kind = c;
+        return;
+    }
+}
+
+void Tokenizer::ReadLineMarker()
+{
+    // "@f" is consumed; what follows is " \"name\" number" and the end of the line.
+    // A marker without its quoted name renames nothing and only ends its line.
+    if (cursor.Peek() == ' ')
+        cursor.Get();
+    TextBuilder name;
+    bool named = false;
+    if (cursor.Peek() == '"') {
+        cursor.Get();
+        for (;;) {
+            int c = cursor.Peek();
+            if (c == '"') {
+                cursor.Get();
+                named = true;
+                break;
+            }
+            if (c == '\n' || cursor.AtEnd())
+                break;
+            name.AppendChar(static_cast<char>(cursor.Get()));
+        }
+    }
+    if (cursor.Peek() == ' ')
+        cursor.Get();
+
+    bool negative = false;
+    if (cursor.Peek() == '-' || cursor.Peek() == '+')
+        negative = cursor.Get() == '-';
+    int64_t number = 0;
+    while (IsDecimalDigit(cursor.Peek())) {
+        number = number * 10 + (cursor.Get() - '0');
+        if (number > INT32_MAX)
+            number = INT32_MAX;   // a hostile number saturates instead of wrapping
+    }
+
+    // The rest of the marker's line, its line feed included.
+    for (;;) {
+        if (cursor.AtEnd())
+            break;
+        if (cursor.Get() == '\n')
+            break;
+    }
+    cursor.ForgetStep();
+    if (!named)
+        return;
+    fileName.Assign(name.Text());
+    cursor.line = static_cast<int32_t>(negative ? -number : number);
+}
+
+} // namespace ShaderTool

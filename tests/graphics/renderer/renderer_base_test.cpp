@@ -1,0 +1,343 @@
+// The renderer interface itself: the slot order of its operations and the bodies the
+// base class supplies (display modes, heap buffers, texture regions, instancing).
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/renderer/heap_buffers.h"
+#include "graphics/renderer/renderer_implementation.h"
+#include "support/log_capture.h"
+
+using quaven_test::LogCapture;
+
+namespace {
+
+// Only what the base leaves to implementations, plus a display-mode list and counters of
+// the buffer locks the base bodies must reach through their virtual slots.
+class MinimalRenderer : public RendererImplementation {
+public:
+    std::vector<DisplayMode> modes;
+    int enumerations = 0;
+    int vertexLocks = 0, vertexUnlocks = 0, indexLocks = 0, indexUnlocks = 0;
+
+    bool IsSupported() override { return true; }
+    int GetMaximumTextureSize() override { return 2048; }
+    const char* GetName() override { return "Minimal"; }
+    int GetPixelChannelOrder() override { return 0; }
+    bool Init(QuavenAPI*, CoreState*, VideoParameters*) override { return true; }
+    void Shutdown() override {}
+    void SetFullscreen(bool) override {}
+    bool SetRenderTargets(const RenderTargetSet*) override { return true; }
+    bool CreateRenderTarget(Bitmap*) override { return false; }
+    bool CreateTexture(Bitmap*) override { return false; }
+    void DestroyTexture(BitmapHardwareData*) override {}
+    bool UsesPrecompiledShaders() override { return false; }
+    void BeginFrame(int) override {}
+    bool Present() override { return true; }
+    void ClearColor(float, float, float, float) override {}
+    bool SetScissorRectangle(int, int, int, int) override { return true; }
+    void DisableScissorRectangle() override {}
+    void SetBlendMode(BlendMode) override {}
+    void SetSamplerFilter(int, TextureFilter, TextureFilter, TextureFilter) override {}
+    void SetSamplerAddressMode(int, TextureAddressMode, TextureAddressMode, TextureAddressMode) override {}
+    void SetDepthTest(bool) override {}
+    void SetDepthFunction(DepthCompare) override {}
+    void SetDepthWrite(bool) override {}
+    void SetColorWrite(bool) override {}
+    void SetCullMode(CullMode) override {}
+    void SetTexture(int, TextureHardwareData*) override {}
+
+    void EnumerateDisplayModes() override
+    {
+        ++enumerations;
+        for (const DisplayMode& mode : modes)
+            displayModes.Add(mode);
+    }
+    void* LockVertexBuffer(RendererVertexBuffer* buffer) override
+    {
+        ++vertexLocks;
+        return RendererImplementation::LockVertexBuffer(buffer);
+    }
+    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override
+    {
+        ++vertexUnlocks;
+        RendererImplementation::UnlockVertexBuffer(buffer);
+    }
+    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override
+    {
+        ++indexLocks;
+        return RendererImplementation::LockIndexBuffer(buffer);
+    }
+    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override
+    {
+        ++indexUnlocks;
+        RendererImplementation::UnlockIndexBuffer(buffer);
+    }
+};
+
+// Position in the vtable of a virtual operation. This compiler's ABI stores a pointer to a
+// virtual member as 1 + its byte offset in the vtable, and gives the virtual destructor
+// two entries (complete and deleting), so operation slot s sits at entry s + 1.
+template <typename Member>
+int VtableEntry(Member member)
+{
+    struct Representation {
+        uintptr_t pointer;
+        ptrdiff_t adjustment;
+    } representation;
+    static_assert(sizeof(member) == sizeof(representation), "pointer to member has two words");
+    memcpy(&representation, &member, sizeof(representation));
+    if ((representation.pointer & 1) == 0)
+        return -1;  // not virtual
+    return static_cast<int>((representation.pointer - 1) / sizeof(void*));
+}
+
+#define EXPECT_SLOT(operation, slot) EXPECT_EQ(VtableEntry(&RendererImplementation::operation), (slot) + 1) << #operation
+
+TEST(RendererInterface, EveryOperationSitsInItsSlot)
+{
+    EXPECT_SLOT(IsSupported, 1);
+    EXPECT_SLOT(GetThreadingCapabilities, 2);
+    EXPECT_SLOT(GetMaximumTextureSize, 3);
+    EXPECT_SLOT(IsReady, 4);
+    EXPECT_SLOT(GetRendererType, 5);
+    EXPECT_SLOT(GetName, 6);
+    EXPECT_SLOT(IsDisplayModeSupported, 7);
+    EXPECT_SLOT(GetSupportedResolutions, 8);
+    EXPECT_SLOT(GetPixelChannelOrder, 9);
+    EXPECT_SLOT(UsesRGBAVertexColor, 10);
+    EXPECT_SLOT(SupportsNonPowerOfTwoTextures, 11);
+    EXPECT_SLOT(Init, 12);
+    EXPECT_SLOT(PostInit, 13);
+    EXPECT_SLOT(ChangeVideoMode, 14);
+    EXPECT_SLOT(Shutdown, 15);
+    EXPECT_SLOT(SetViewport, 16);
+    EXPECT_SLOT(SetFullscreen, 17);
+    EXPECT_SLOT(SetRenderTargets, 18);
+    EXPECT_SLOT(CopyRenderTargetToPixels, 19);
+    EXPECT_SLOT(IsTextureFormatSupported, 20);
+    EXPECT_SLOT(CreateRenderTarget, 21);
+    EXPECT_SLOT(CreateTexture, 22);
+    EXPECT_SLOT(DestroyTexture, 23);
+    EXPECT_SLOT(GetShaderLevel, 24);
+    EXPECT_SLOT(GetShaderLanguage, 25);
+    EXPECT_SLOT(UsesPrecompiledShaders, 26);
+    EXPECT_SLOT(CreateShader, 27);
+    EXPECT_SLOT(DestroyShader, 28);
+    EXPECT_SLOT(SetShader, 29);
+    EXPECT_SLOT(BeginFrame, 30);
+    EXPECT_SLOT(BeginScene, 31);
+    EXPECT_SLOT(EndScene, 32);
+    EXPECT_SLOT(Present, 33);
+    EXPECT_SLOT(ClearColor, 34);
+    EXPECT_SLOT(ClearDepth, 35);
+    EXPECT_SLOT(SetScissorRectangle, 36);
+    EXPECT_SLOT(DisableScissorRectangle, 37);
+    EXPECT_SLOT(SetBlendMode, 38);
+    EXPECT_SLOT(SetSamplerFilter, 39);
+    EXPECT_SLOT(SetSamplerAddressMode, 40);
+    EXPECT_SLOT(PlatformCommand, 41);
+    EXPECT_SLOT(Reserved42, 42);
+    EXPECT_SLOT(Reserved43, 43);
+    EXPECT_SLOT(SetDepthTest, 44);
+    EXPECT_SLOT(SetDepthFunction, 45);
+    EXPECT_SLOT(SetDepthWrite, 46);
+    EXPECT_SLOT(SetColorWrite, 47);
+    EXPECT_SLOT(SetCullMode, 48);
+    EXPECT_SLOT(SetTexture, 49);
+    EXPECT_SLOT(DrawIndexedTriangles, 50);
+    EXPECT_SLOT(DrawIndexedLines, 51);
+    EXPECT_SLOT(DrawIndexedTrianglesInstanced, 52);
+    EXPECT_SLOT(CreateVertexBuffer, 53);
+    EXPECT_SLOT(DestroyVertexBuffer, 54);
+    EXPECT_SLOT(LockVertexBuffer, 55);
+    EXPECT_SLOT(UnlockVertexBuffer, 56);
+    EXPECT_SLOT(UploadVertices, 57);
+    EXPECT_SLOT(CreateIndexBuffer, 58);
+    EXPECT_SLOT(DestroyIndexBuffer, 59);
+    EXPECT_SLOT(LockIndexBuffer, 60);
+    EXPECT_SLOT(UnlockIndexBuffer, 61);
+    EXPECT_SLOT(UploadIndices, 62);
+    EXPECT_SLOT(GetPixelCenterOffset, 63);
+    EXPECT_SLOT(SetTextureRegion, 64);
+    EXPECT_SLOT(EnumerateDisplayModes, 65);
+    static_assert(kRendererOperationCount == 66, "66 operations, destructor included");
+}
+
+TEST(RendererBase, DefaultAnswers)
+{
+    MinimalRenderer renderer;
+    EXPECT_EQ(renderer.GetThreadingCapabilities(), 0);
+    EXPECT_TRUE(renderer.IsReady());
+    EXPECT_EQ(renderer.GetRendererType(), 0);
+    EXPECT_TRUE(renderer.UsesRGBAVertexColor());
+    EXPECT_FALSE(renderer.SupportsNonPowerOfTwoTextures());
+    EXPECT_FALSE(renderer.ChangeVideoMode(640, 480, true));
+    EXPECT_FALSE(renderer.CopyRenderTargetToPixels(nullptr));
+    EXPECT_FALSE(renderer.IsTextureFormatSupported(nullptr));
+    EXPECT_EQ(renderer.GetShaderLevel(), 0);
+    EXPECT_EQ(renderer.GetShaderLanguage(), 0);
+    EXPECT_TRUE(renderer.CreateShader(nullptr, nullptr, nullptr));
+    EXPECT_EQ(renderer.PlatformCommand("Renderer", "SupportedResolutions"), nullptr);
+    PixelCenterOffset offset = renderer.GetPixelCenterOffset();
+    EXPECT_EQ(offset.x, 0.0f);
+    EXPECT_EQ(offset.y, 0.0f);
+    EXPECT_EQ(renderer.supportedResolutions, nullptr);
+    EXPECT_EQ(renderer.displayModes.count, 0);
+    EXPECT_TRUE(renderer.displayModes.autoShrink);
+}
+
+TEST(RendererBase, SupportedResolutionsSortedByWidthThenHeight)
+{
+    MinimalRenderer renderer;
+    renderer.modes = {{800, 600}, {640, 480}, {800, 480}};
+    const char* text = renderer.GetSupportedResolutions();
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "640x480,800x480,800x600");
+    // The list is refilled, not appended to, on every call.
+    EXPECT_STREQ(renderer.GetSupportedResolutions(), "640x480,800x480,800x600");
+    EXPECT_EQ(renderer.displayModes.count, 3);
+    EXPECT_EQ(renderer.enumerations, 2);
+}
+
+TEST(RendererBase, SupportedResolutionsWithoutModesOrWithExtremeOnes)
+{
+    MinimalRenderer renderer;
+    EXPECT_EQ(renderer.GetSupportedResolutions(), nullptr);
+    renderer.modes = {{INT_MAX, INT_MIN}, {INT_MIN, INT_MAX}};
+    EXPECT_STREQ(renderer.GetSupportedResolutions(), "-2147483648x2147483647,2147483647x-2147483648");
+}
+
+TEST(RendererBase, DisplayModeSearchIsExactAndFresh)
+{
+    MinimalRenderer renderer;
+    renderer.modes = {{1280, 1024}, {800, 600}};
+    EXPECT_TRUE(renderer.IsDisplayModeSupported(800, 600));
+    EXPECT_FALSE(renderer.IsDisplayModeSupported(600, 800));
+    EXPECT_FALSE(renderer.IsDisplayModeSupported(1280, 1023));
+    renderer.modes.clear();
+    EXPECT_FALSE(renderer.IsDisplayModeSupported(800, 600));
+    EXPECT_EQ(renderer.enumerations, 4);
+}
+
+TEST(RendererBase, VertexUploadCopiesTheWholeBufferThroughTheSlots)
+{
+    MinimalRenderer renderer;
+    RendererVertexBuffer* buffer = renderer.CreateVertexBuffer(15, 4, QV_BUFFER_STATIC);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->format, 15);
+    EXPECT_EQ(buffer->count, 4);
+    EXPECT_EQ(buffer->usage, QV_BUFFER_DYNAMIC);
+    EXPECT_EQ(QVI_HeapVertexBufferBytes(buffer), 144);
+
+    std::vector<uint8_t> data(144);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i + 1);
+    EXPECT_TRUE(renderer.UploadVertices(buffer, data.data()));
+    EXPECT_EQ(renderer.vertexLocks, 1);
+    EXPECT_EQ(renderer.vertexUnlocks, 1);
+    EXPECT_EQ(buffer->locked, 0);
+    const uint8_t* storage = reinterpret_cast<HeapVertexBuffer*>(buffer)->storage;
+    EXPECT_EQ(memcmp(storage, data.data(), 144), 0);
+    renderer.DestroyVertexBuffer(buffer);
+}
+
+TEST(RendererBase, IndexUploadCopiesTwoBytesPerIndex)
+{
+    MinimalRenderer renderer;
+    RendererIndexBuffer* buffer = renderer.CreateIndexBuffer(5, QV_BUFFER_DYNAMIC);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->usage, QV_BUFFER_STATIC);
+    const uint16_t indices[5] = {0, 1, 2, 65535, 7};
+    EXPECT_TRUE(renderer.UploadIndices(buffer, indices));
+    EXPECT_EQ(renderer.indexLocks, 1);
+    EXPECT_EQ(renderer.indexUnlocks, 1);
+    EXPECT_EQ(memcmp(reinterpret_cast<HeapIndexBuffer*>(buffer)->storage, indices, sizeof(indices)), 0);
+
+    uint16_t* locked = renderer.LockIndexBuffer(buffer);
+    ASSERT_NE(locked, nullptr);
+    EXPECT_EQ(buffer->locked, 1);
+    renderer.UnlockIndexBuffer(buffer);
+    EXPECT_EQ(buffer->locked, 0);
+    renderer.DestroyIndexBuffer(buffer);
+}
+
+TEST(RendererBase, BufferSizesThatCannotExistAreRefused)
+{
+    MinimalRenderer renderer;
+    EXPECT_EQ(renderer.CreateVertexBuffer(7, -1, 0), nullptr);
+    EXPECT_EQ(renderer.CreateVertexBuffer(495, INT_MAX / 40, 0), nullptr);  // over 2 GB
+    EXPECT_EQ(renderer.CreateIndexBuffer(-5, 0), nullptr);
+    EXPECT_EQ(renderer.CreateIndexBuffer(INT_MAX, 0), nullptr);
+}
+
+TEST(RendererBase, EmptyBuffersAndMissingDataNeverLeaveALock)
+{
+    MinimalRenderer renderer;
+    RendererVertexBuffer* empty = renderer.CreateVertexBuffer(7, 0, 1);
+    ASSERT_NE(empty, nullptr);
+    const uint8_t vertex[24] = {};
+    EXPECT_FALSE(renderer.UploadVertices(empty, vertex));
+    EXPECT_EQ(empty->locked, 0);
+
+    RendererVertexBuffer* buffer = renderer.CreateVertexBuffer(7, 2, 1);
+    EXPECT_FALSE(renderer.UploadVertices(buffer, nullptr));
+    EXPECT_EQ(buffer->locked, 0);
+    EXPECT_FALSE(renderer.UploadVertices(nullptr, vertex));
+    EXPECT_EQ(renderer.LockVertexBuffer(nullptr), nullptr);
+    renderer.UnlockVertexBuffer(nullptr);
+    renderer.DestroyVertexBuffer(nullptr);
+
+    RendererIndexBuffer* indices = renderer.CreateIndexBuffer(3, 0);
+    EXPECT_FALSE(renderer.UploadIndices(indices, nullptr));
+    EXPECT_EQ(indices->locked, 0);
+    renderer.DestroyIndexBuffer(indices);
+    renderer.DestroyVertexBuffer(buffer);
+    renderer.DestroyVertexBuffer(empty);
+}
+
+TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSize)
+{
+    MinimalRenderer renderer;
+    Bitmap bitmap = {};
+    bitmap.textureWidth = 200;  // the image; the texture is larger
+    bitmap.textureHeight = 100;
+    bitmap.hardware.textureFullWidth = 256;
+    bitmap.hardware.textureFullHeight = 128;
+    renderer.SetTextureRegion(&bitmap, 64, 32, 128, 64);
+    EXPECT_FLOAT_EQ(bitmap.hardware.left, 0.25f);
+    EXPECT_FLOAT_EQ(bitmap.hardware.top, 0.25f);
+    EXPECT_FLOAT_EQ(bitmap.hardware.right, 0.75f);
+    EXPECT_FLOAT_EQ(bitmap.hardware.bottom, 0.75f);
+
+    // Integer overflow of x + width must not flip the edge.
+    renderer.SetTextureRegion(&bitmap, INT_MAX, 0, INT_MAX, 1);
+    EXPECT_GT(bitmap.hardware.right, bitmap.hardware.left);
+}
+
+TEST(RendererBase, TextureRegionWithoutATextureChangesNothing)
+{
+    MinimalRenderer renderer;
+    Bitmap bitmap = {};
+    bitmap.hardware.left = 0.5f;
+    renderer.SetTextureRegion(&bitmap, 1, 1, 2, 2);
+    EXPECT_EQ(bitmap.hardware.left, 0.5f);
+    EXPECT_EQ(bitmap.hardware.right, 0.0f);
+    renderer.SetTextureRegion(nullptr, 1, 1, 2, 2);
+}
+
+TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName)
+{
+    LogCapture capture;
+    MinimalRenderer renderer;
+    renderer.DrawIndexedTrianglesInstanced(nullptr, 3, nullptr, 1, 4);
+    EXPECT_EQ(LogCapture::CountPopups("Renderer 'Minimal' does not support instanced drawing.", QV_LOG_ERROR), 1);
+}
+
+}  // namespace

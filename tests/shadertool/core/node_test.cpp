@@ -1,0 +1,110 @@
+#include "shadertool/core/node_factory.h"
+#include "shadertool/core/parse_context.h"
+
+#include <gtest/gtest.h>
+
+using namespace ShaderTool;
+
+namespace {
+
+const SourcePosition kAt{5, 12};
+
+} // namespace
+
+TEST(ShaderNodes, FloatLiteralsAlwaysEndInAnF)
+{
+    ParseContext context;
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "1.0", kAt)->text.text, "1.0f");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "2.5F", kAt)->text.text, "2.5F");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseInt, "7", kAt)->text.text, "7");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseBool, nullptr, kAt)->text.text, "");
+
+    LiteralNode* literal = CreateLiteralNode(context, kBaseFloat, "1e5", kAt);
+    EXPECT_EQ(literal->type.baseKind, kBaseFloat);
+    EXPECT_EQ(literal->type.vectorSize, 1);
+    EXPECT_EQ(literal->type.isConstant, 1);
+    EXPECT_EQ(literal->column, 5);
+    EXPECT_EQ(literal->line, 12);
+    EXPECT_EQ(context.nodes.count, 5);
+}
+
+TEST(ShaderNodes, MakersFillTheirListsAndBlocks)
+{
+    ParseContext context;
+    FunctionNode* call = CreateFunctionNode(context, kNodeCall, kOpFunction, "foo", kAt);
+    ASSERT_EQ(call->kind, kNodeCall);
+    ASSERT_NE(call->Parameters(), nullptr);
+    EXPECT_EQ(call->Parameters()->op, kOpStatementList);
+    EXPECT_EQ(call->Parameters()->children.count, 0);
+    EXPECT_STREQ(call->name.text, "foo");
+    EXPECT_EQ(context.nodes.count, 2) << "the argument list is a node of its own";
+
+    LoopNode* loop = CreateLoopNode(context, kLoopWhile, nullptr, nullptr, nullptr, nullptr, kAt);
+    ASSERT_NE(loop->body, nullptr);
+    ASSERT_EQ(loop->body->kind, kNodeList);
+    EXPECT_EQ(static_cast<ListNode*>(loop->body)->isBlock, 1);
+    EXPECT_EQ(static_cast<ListNode*>(loop->body)->children.count, 0);
+
+    SymbolNode* condition = CreateSymbolNode(context, Type(kBaseBool, 1), "b", kAt);
+    IfNode* branch = CreateIfNode(context, condition, nullptr, nullptr, kAt);
+    ASSERT_NE(branch->thenBranch, nullptr);
+    EXPECT_EQ(static_cast<ListNode*>(branch->thenBranch)->isBlock, 1);
+    EXPECT_EQ(branch->elseBranch, nullptr);
+
+    ListNode* list = CreateListNode(context, kOpDeclarationList);
+    AppendToList(list, condition);
+    AppendToList(list, nullptr);
+    AppendToList(nullptr, condition);
+    EXPECT_EQ(list->children.count, 1);
+
+    OperatorNode* op = CreateOperatorNode(context, kOpAdd, kAt);
+    EXPECT_EQ(op->type.baseKind, kBaseNone);
+    EXPECT_EQ(GetNodeType(op), &op->type);
+    EXPECT_EQ(GetNodeType(loop), nullptr);
+    EXPECT_EQ(GetNodeType(CreateBranchNode(context, kOpReturn, op, kAt)), nullptr);
+}
+
+TEST(ShaderNodes, DestroyingTheNodeListTwiceIsHarmless)
+{
+    ParseContext context;
+    CreateFunctionNode(context, kNodeFunction, kOpFunction, "main", kAt);
+    CreateSymbolNode(context, Type::MakeMatrix(4), "m", kAt);
+    context.DestroyNodes();
+    EXPECT_EQ(context.nodes.count, 0);
+    context.DestroyNodes();
+    EXPECT_EQ(context.nodes.count, 0);
+    DestroyNode(nullptr);
+}
+
+TEST(ShaderNodes, ErrorReportsNameSourceLineAndColumn)
+{
+    Log log;
+    ParseContext context;
+    context.errorLog = &log;
+    context.sourceName.Assign("a.fx");
+    context.ReportError(kAt, "undeclared identifier '%s'.", "x");
+    context.ReportError(SourcePosition(), "main() has no definition.");
+    EXPECT_STREQ(log.text.text, "a.fx(12:5) error: undeclared identifier 'x'.\n"
+                                "a.fx(0:0) error: main() has no definition.\n");
+    EXPECT_EQ(log.hasText, 1);
+    EXPECT_EQ(log.hasError, 1);
+    EXPECT_EQ(context.success, 0);
+
+    ParseContext withoutLog;
+    withoutLog.ReportError(kAt, "lost");
+    EXPECT_EQ(withoutLog.success, 0) << "no log still fails the unit";
+}
+
+TEST(ShaderNodes, OperatorTexts)
+{
+    EXPECT_STREQ(GetOperatorText(kOpBitwiseNot), "~");
+    EXPECT_STREQ(GetOperatorText(kOpParentheses), "()");
+    EXPECT_STREQ(GetOperatorText(kOpRightShiftAssign), ">>=");
+    EXPECT_STREQ(GetOperatorText(kOpIndex), "[]");
+    EXPECT_STREQ(GetOperatorText(kOpSubtract), "-");
+    EXPECT_STREQ(GetOperatorText(kOpAlternatives), ":");
+    EXPECT_STREQ(GetOperatorText(42), "");
+    EXPECT_STREQ(GetOperatorText(kOpReturn), "return");
+    EXPECT_STREQ(GetOperatorText(kOpFunction), "");
+    EXPECT_STREQ(GetOperatorText(0xFFFFFFFFu), "");
+}

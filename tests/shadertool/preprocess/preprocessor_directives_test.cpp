@@ -1,0 +1,220 @@
+// Directives, conditionals and their errors, with the file, line and column that each
+// error names.
+#include "preprocess_test_support.h"
+
+using namespace ShaderTool;
+using preprocess_test::PreprocessTest;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class PreprocessorDirectives : public PreprocessTest {};
+
+} // namespace
+
+TEST_F(PreprocessorDirectives, KeepsOneOutputLinePerSourceLine)
+{
+    ASSERT_TRUE(Run("a\n#define A 1\n  b /* c */\n#if A\nkept\n#else\ndropped\n#endif\nlast"));
+    EXPECT_EQ(Output(), "a\n\n  b" + std::string(8, ' ') + "\n\nkept\n\n\n\nlast");
+    EXPECT_EQ(Errors(), "");
+}
+
+TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch)
+{
+    const char* source = "#if A == 1\none\n#elif A == 2\ntwo\n#elif A >= 2\nnot twice\n#else\nother\n#endif\n";
+    ASSERT_TRUE(Run(std::string("#define A 1\n") + source));
+    EXPECT_EQ(CodeLines(), (Lines{"", "", "one", "", "", "", "", "", "", ""}));
+    ASSERT_TRUE(Run(std::string("#define A 2\n") + source));
+    EXPECT_EQ(CodeLines()[4], "two");
+    EXPECT_EQ(CodeLines()[6], "");
+    ASSERT_TRUE(Run(std::string("#define A 9\n") + source));
+    EXPECT_EQ(CodeLines()[6], "not twice");
+    EXPECT_EQ(CodeLines()[8], "");
+    ASSERT_TRUE(Run(std::string("#define A 0\n") + source));
+    EXPECT_EQ(CodeLines()[8], "other");
+}
+
+TEST_F(PreprocessorDirectives, UndefinedAndValuelessNames)
+{
+    ASSERT_TRUE(Run("#if B\nx\n#endif\n#define A\n#if A\ny\n#endif\n#if defined(A) && !defined(B)\nz\n#endif"));
+    EXPECT_EQ(CodeLines(), (Lines{"", "", "", "", "", "", "", "", "z", ""}));
+}
+
+TEST_F(PreprocessorDirectives, NestedBranchesInsideSkippedOnesStaySkipped)
+{
+    ASSERT_TRUE(Run("#if 0\n#if 1\na\n#else\nb\n#endif\n#define X 1\n#else\n#if 1\nc\n#endif\n#endif\n#if X\nd\n#endif"));
+    EXPECT_EQ(CodeLines(), (Lines{"", "", "", "", "", "", "", "", "", "c", "", "", "", "", ""}));
+}
+
+TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
+{
+    std::string seven;
+    for (int i = 0; i < 7; ++i)
+        seven += "#if 1\n";
+    seven += "deep\n";
+    for (int i = 0; i < 7; ++i)
+        seven += "#endif\n";
+    ASSERT_TRUE(Run(seven));
+    EXPECT_EQ(CodeLines()[7], "deep");
+
+    std::string eight;
+    for (int i = 0; i < 8; ++i)
+        eight += std::string(i, ' ') + "#if 1\n";
+    for (int i = 0; i < 7; ++i)
+        eight += "#endif\n";
+    EXPECT_FALSE(Run(eight));
+    EXPECT_EQ(Errors(), "main.fx(8:9) error: too many nested if directives.\n");
+}
+
+TEST_F(PreprocessorDirectives, UnbalancedDirectives)
+{
+    EXPECT_FALSE(Run("x\n  #else\n"));
+    EXPECT_EQ(Errors(), "main.fx(2:4) error: unexpected else directive.\n");
+    EXPECT_FALSE(Run("#elif 1\n#endif\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:2) error: unexpected elif directive.\n"
+                        "main.fx(2:2) error: unexpected endif directive.\n");
+    EXPECT_FALSE(Run("#if 1\nx\n"));
+    EXPECT_EQ(Errors(), "main.fx(3:1) error: expected endif directive.\n");
+}
+
+TEST_F(PreprocessorDirectives, DefineRules)
+{
+    EXPECT_FALSE(Run("#define _MINE 1\n#define A 1\n#define A 2\n#define _PI 3"));
+    EXPECT_EQ(Errors(), "main.fx(1:9) error: identifiers must not start with an underscore.\n"
+                        "main.fx(3:9) error: redefinition of 'A'.\n"
+                        "main.fx(4:9) error: identifiers must not start with an underscore.\n");
+    // A define in a skipped branch defines nothing, and so cannot clash.
+    ASSERT_TRUE(Run("#if 0\n#define A 1\n#endif\n#define A 2\nA"));
+    EXPECT_EQ(CodeLines()[4], "2");
+}
+
+TEST_F(PreprocessorDirectives, ExpressionArithmetic)
+{
+    ASSERT_TRUE(Run("#if 1.5 > 1 && 7 / 2 == 3 && -7 / 2 == -3 && 2 + 3 * 4 == 14 && (2 + 3) * 4 == 20\nyes\n#endif"));
+    EXPECT_EQ(CodeLines()[1], "yes");
+    ASSERT_TRUE(Run("#if 10 - 2 - 3 == 5 && !0 && !0.0 == 1 && 1 <= 1 && 2 >= 3 == 0 && 1 != 2 || 0\nyes\n#endif"));
+    EXPECT_EQ(CodeLines()[1], "yes");
+    // Hexadecimal is read as such; a leading zero is decimal.
+    ASSERT_TRUE(Run("#define H 0x1F\n#define O 017\nH O"));
+    EXPECT_EQ(CodeLines()[2], "31 17");
+    // Overflow wraps and the one quotient that does not fit stays put.
+    ASSERT_TRUE(Run("#define M -2147483647 - 1\n#define Q M / -1\n#define W 2147483647 + 1\nQ W"));
+    EXPECT_EQ(CodeLines()[3], "(-2147483648) (-2147483648)");
+}
+
+TEST_F(PreprocessorDirectives, DivisionByZeroIsAnError)
+{
+    EXPECT_FALSE(Run("#define A 1 / 0\nA"));
+    EXPECT_EQ(Errors(), "main.fx(1:13) error: division by zero.\n");
+    EXPECT_FALSE(Run("#if 1.0 / 0.0\n#endif"));
+    EXPECT_EQ(Errors(), "main.fx(1:9) error: division by zero.\n");
+    // Where the value decides nothing, the guard around it must be enough.
+    ASSERT_TRUE(Run("#if defined(N)\n#if 8 / N > 1\n#endif\n#endif\n#if 1\n#elif 1 / 0\n#endif"));
+    EXPECT_EQ(Errors(), "");
+}
+
+TEST_F(PreprocessorDirectives, SyntaxErrorsEndTheRun)
+{
+    EXPECT_FALSE(Run("#if (1\nx\n#endif"));
+    EXPECT_EQ(Errors(), "main.fx(2:1) error: syntax error\n");
+    EXPECT_FALSE(Run("#else junk\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:2) error: unexpected else directive.\n"
+                        "main.fx(1:7) error: syntax error\n");
+    EXPECT_FALSE(Run("#pragma once\n#if 1 / 0\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:2) error: syntax error\n");
+    EXPECT_FALSE(Run("#if \"text\"\n#endif"));
+    EXPECT_EQ(Errors(), "main.fx(1:5) error: syntax error\n");
+    EXPECT_FALSE(Run("#include name\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:10) error: syntax error\n");
+    EXPECT_FALSE(Run("#if 1 +\n#endif"));
+    EXPECT_FALSE(Run("#define\n"));
+    EXPECT_FALSE(Run("#if 1 @\n#endif"));
+    EXPECT_FALSE(Run("#if f(1,)\n#endif"));
+}
+
+TEST_F(PreprocessorDirectives, LexicalErrorsFailTheSource)
+{
+    EXPECT_FALSE(Run("#if 019\n#endif\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:5) error: unexpected digit in octal literal.\n");
+    // The language's reserved words are plain names inside directives.
+    ASSERT_TRUE(Run("#if struct\n#endif\nstruct"));
+}
+
+TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
+{
+    ASSERT_TRUE(Run("#if " + std::string(1000, '(') + "1" + std::string(1000, ')') + "\nx\n#endif"));
+    EXPECT_EQ(CodeLines()[1], "x");
+    EXPECT_FALSE(Run("#if " + std::string(20000, '(') + "1" + std::string(20000, ')') + "\n#endif"));
+    EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
+    EXPECT_FALSE(Run("#if " + std::string(20000, '!') + "1\n#endif"));
+    EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
+}
+
+TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
+{
+    std::string longName(130, 'n');
+    EXPECT_FALSE(Run("#define " + longName + " 1\n" + longName));
+    EXPECT_EQ(Errors(), "main.fx(1:9) error: too many characters in token (maximum is 128).\n");
+    EXPECT_FALSE(Run("#if 1 \x80\n#endif"));
+    EXPECT_EQ(Errors(), "main.fx(1:7) error: syntax error\n");
+    // Bytes in ordinary lines pass unchanged; an unclosed comment blanks the rest.
+    ASSERT_TRUE(Run("a\x01\xff\n/* open\n#if\nstill comment"));
+    EXPECT_EQ(CodeLines()[0], "a\x01\xff");
+    EXPECT_EQ(CodeLines().size(), 3u);   // a blank last line without a line feed ends the text
+    // Embedded zero bytes end the text where they stand.
+    std::string zero("ok\n", 3);
+    zero += '\0';
+    zero += "#if";
+    ASSERT_TRUE(Run(zero));
+    std::string all;
+    for (int i = 1; i < 256; ++i)
+        all += static_cast<char>(i);
+    for (const char* prefix : {"", "#", "#if ", "#define A ", "#include "})
+        Run(prefix + all);
+}
+
+TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
+{
+    GeneralConstant constant;
+    constant.name.Assign("SCALE");
+    constant.value.Assign("2");
+    constant.type = Type(kBaseInt, 1);
+    description.constants.Add(constant);
+    description.pixel_output.Add(String("color"));
+    VertexOutput output;
+    output.name.Assign("uv");
+    description.vertex_output.Add(output);
+
+    ASSERT_TRUE(Run("#if _IS_ARRAY_NODE_DEFINED(\"pixel_output\", \"color\") && "
+                    "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && "
+                    "!_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"color\") && "
+                    "_IS_ARRAY_NODE_DEFINED(\"constants\", \"SCALE\")\nyes\n#endif"));
+    EXPECT_EQ(CodeLines()[1], "yes");
+
+    EXPECT_FALSE(Run("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n"
+                     "#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n#endif\n"
+                     "#if _IS_ARRAY_NODE_DEFINED(\"constants\", 1)\n#endif\n"
+                     "#if _IS_ARRAY_NODE_DEFINED(\"a\", \"b\", \"c\")\n#endif\n"
+                     "#if  MISSING(1, \"x\")\n#endif\n"));
+    EXPECT_EQ(Errors(), "main.fx(1:5) error: invalid array name.\n"
+                        "main.fx(3:5) error: invalid arguments.\n"
+                        "main.fx(5:5) error: invalid arguments.\n"
+                        "main.fx(7:5) error: invalid arguments.\n"
+                        "main.fx(9:6) error: undeclared function-like macro 'MISSING'.\n");
+}
+
+TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing)
+{
+    SourceInput input;
+    input.fileName.Assign("main.fx");
+    input.text.Assign("#if\n");
+    ASSERT_TRUE(preprocessor.Run(&description, kTargetGLSL21, input, true));
+    std::string listing = Errors();
+    EXPECT_EQ(log.hasText, 1);
+    EXPECT_EQ(log.hasError, 0);
+    // Names padded to the longest one, _TEXTURE_COORDINATE_AXIS_V_POINTS_UP (36 characters).
+    EXPECT_EQ(listing.substr(0, 51), "_HALF_PI" + std::string(29, ' ') + "1.5707963268f\n");
+    EXPECT_NE(listing.find("\n_TARGET_GROUP" + std::string(24, ' ') + "_TARGET_GLSL\n"), std::string::npos);
+    EXPECT_NE(listing.find("\n_TEXTURE_COORDINATE_AXIS_V_POINTS_UP 1\n"), std::string::npos);
+}

@@ -1,0 +1,109 @@
+// Built-in macros per target, the general constants of the Shader XML as macros, and the
+// substitution of macro names in the kept text.
+#include "preprocess_test_support.h"
+
+using namespace ShaderTool;
+using preprocess_test::PreprocessTest;
+
+namespace {
+
+class PreprocessorMacros : public PreprocessTest {
+protected:
+    void AddConstant(const char* name, const char* value, uint32_t baseKind)
+    {
+        GeneralConstant constant;
+        constant.name.Assign(name);
+        constant.value.Assign(value);
+        constant.type = Type(baseKind, 1);
+        description.constants.Add(constant);
+    }
+};
+
+const uint32_t kAllTargets[] = {kTargetESSL20, kTargetESSL30, kTargetGLSL21, kTargetGLSL31,
+                                kTargetHLSL9,  kTargetHLSL11, kTargetPSSL};
+
+} // namespace
+
+TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
+{
+    const char* source = "#if _TARGET == _TARGET_HLSL11\nhlsl11\n#endif\n"
+                         "#if _TARGET_GROUP == _TARGET_GLSL\nglsl\n#endif\n"
+                         "#if _TARGET_GROUP == _TARGET_PSSL\npssl\n#endif\n"
+                         "#if _TEXTURE_COORDINATE_AXIS_V_POINTS_UP\nup\n#endif\n"
+                         "_TARGET _TARGET_GROUP _TARGET_ESSL30 _TARGET_HLSL";
+    for (uint32_t target : kAllTargets) {
+        ASSERT_TRUE(Run(source, target)) << target;
+        std::vector<std::string> lines = CodeLines();
+        ASSERT_EQ(lines.size(), 13u);
+        const char* name = GetTargetName(target);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(lines[1] == "hlsl11", target == kTargetHLSL11);
+        EXPECT_EQ(lines[4] == "glsl", target == kTargetGLSL21 || target == kTargetGLSL31);
+        EXPECT_EQ(lines[7] == "pssl", target == kTargetPSSL);
+        EXPECT_EQ(lines[10] == "up", target <= kTargetGLSL31);
+        // Text macros are written out by name; the target macros are numbers.
+        static const char* const kGroups[] = {"ESSL", "ESSL", "GLSL", "GLSL", "HLSL", "HLSL", "PSSL"};
+        std::string group = kGroups[GetTargetIndex(target)];
+        EXPECT_EQ(lines[12], std::string("_TARGET_") + name + " _TARGET_" + group + " 2 4");
+    }
+}
+
+TEST_F(PreprocessorMacros, PiIsTextInCodeAndNothingInDirectives)
+{
+    ASSERT_TRUE(Run("#if _PI\nyes\n#endif\nfloat a = _PI * _HALF_PI + _TWO_PI;"));
+    EXPECT_EQ(CodeLines()[1], "");
+    EXPECT_EQ(CodeLines()[3], "float a = 3.1415926536f * 1.5707963268f + 6.2831853072f;");
+}
+
+TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplaced)
+{
+    ASSERT_TRUE(Run("#define PI 3\n#define SUM 1+2\n#define HALF 0.5\n"
+                    "PI_SCALE PI xPI PI2 PI.x (PI) SUM HALF _PI"));
+    EXPECT_EQ(CodeLines()[3], "PI_SCALE 3 xPI PI2 3.x (3) 3 0.500000 3.1415926536f");
+}
+
+TEST_F(PreprocessorMacros, NegativeValuesCannotMergeWithAMinus)
+{
+    ASSERT_TRUE(Run("#define A -1\n#define B -0.5\n#define C 0 - 2\n#define Z -0.0\nx-A x-B -C x-Z"));
+    EXPECT_EQ(CodeLines()[4], "x-(-1) x-(-0.500000) -(-2) x-(-0.000000)");
+}
+
+TEST_F(PreprocessorMacros, LineMarkersAreNeverTouched)
+{
+    PutFile("PI/inc.fx", "PI");
+    ASSERT_TRUE(Run("#define PI 3\n#include \"inc.fx\"\nPI", kTargetHLSL11, "PI/main.fx"));
+    EXPECT_EQ(Output(), "\n@f \"PI/inc.fx\" 1\n3\n@f \"PI/main.fx\" 3\n3");
+}
+
+TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
+{
+    AddConstant("COUNT", "4", kBaseInt);
+    AddConstant("MASK", "0x10", kBaseInt);
+    AddConstant("ON", "true", kBaseBool);
+    AddConstant("OFF", "false", kBaseBool);
+    AddConstant("GAIN", "1.5f", kBaseFloat);
+    AddConstant("BROKEN", "abc", kBaseNone);
+    ASSERT_TRUE(Run("#if COUNT == 4 && MASK == 16 && ON && !OFF && GAIN > 1.25\nyes\n#endif\n"
+                    "COUNT MASK ON OFF GAIN BROKEN"));
+    EXPECT_EQ(CodeLines()[1], "yes");
+    EXPECT_EQ(CodeLines()[3], "4 16 1 0 1.500000 0.000000");
+
+    // Their names are taken like any other macro's.
+    EXPECT_FALSE(Run("#define COUNT 5"));
+    EXPECT_EQ(Errors(), "main.fx(1:9) error: redefinition of 'COUNT'.\n");
+}
+
+TEST_F(PreprocessorMacros, RunsDoNotLeakIntoEachOther)
+{
+    ASSERT_TRUE(Run("#define A 1\nA"));
+    ASSERT_TRUE(Run("#if defined(A)\nleak\n#endif\nA"));
+    EXPECT_EQ(CodeLines()[1], "");
+    EXPECT_EQ(CodeLines()[3], "A");
+    EXPECT_EQ(preprocessor.macros.count, preprocessor.builtInMacroCount + 3);
+}
+
+TEST_F(PreprocessorMacros, FailedRunsKeepTheTextUnsubstituted)
+{
+    EXPECT_FALSE(Run("#define A 1\nA\n#if 1"));
+    EXPECT_EQ(Output(), "\nA\n\n");
+}
