@@ -14,9 +14,12 @@ jobs=$(nproc)
 
 log() { printf '[bootstrap] %s\n' "$*"; }
 
+# wine32 comes without recommends: Direct3D 11 under Wine needs 32-bit Mesa (libgl1:i386,
+# libgl1-mesa-dri:i386), or device creation fails even for WARP.
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix cmake ninja-build nasm dpkg-dev
           libz-mingw-w64-dev googletest wine wine32 xvfb xauth bison python3
-          x11-apps vorbis-tools libjpeg-turbo-progs fonts-dejavu-core)
+          x11-apps vorbis-tools libjpeg-turbo-progs fonts-dejavu-core
+          libgl1:i386 libgl1-mesa-dri:i386)
 
 install_packages() {
   local missing=()
