@@ -1,30 +1,14 @@
 #include "core/events/configuration_seams.h"
 
-#include <atomic>
-
-#include "core/events/events_log.h"
-
-namespace {
-
-std::atomic<bool> hasFeatureReported{false};
-std::atomic<bool> productValueReported{false};
-
-void ReportOnce(std::atomic<bool>& reported, const char* member)
-{
-    if (!reported.exchange(true))
-        QVI_EventsLog(QV_LOG_WARNING, "%s is not available yet.", member);
-}
-
-}  // namespace
+#include "core/config/features.h"
+#include "core/config/product_value.h"
 
 bool QV_HasFeature(const char* name)
 {
-    ReportOnce(hasFeatureReported, "QV_HasFeature");
-    return false;
+    return QVI_HasFeature(name);
 }
 
 const char* QV_GetProductValue(const char* name)
 {
-    ReportOnce(productValueReported, "QV_GetProductValue");
-    return nullptr;
+    return QVI_GetProductValue(name);
 }

@@ -59,18 +59,12 @@ TEST_F(ProgramRequests, WorksBeforeTheTableAndTheProgramExist)
     EXPECT_TRUE(LogLines().empty());
 }
 
-TEST_F(ProgramRequests, ConfigurationQueriesAnswerNothingUntilTheConfigurationExists)
+TEST_F(ProgramRequests, ConfigurationQueriesAnswerNothingBeforeTheConfigurationIsRead)
 {
     EXPECT_FALSE(QV_HasFeature("NO_SOUND"));
     EXPECT_FALSE(QV_HasFeature(nullptr));
     EXPECT_EQ(QV_GetProductValue("name"), nullptr);
     EXPECT_EQ(QV_GetProductValue(nullptr), nullptr);
-    // Each reports itself once per process: only the first run here sees the lines.
-    static bool firstRunInProcess = true;
-    const std::vector<std::string> expected = {"1 QV_HasFeature is not available yet.",
-                                               "1 QV_GetProductValue is not available yet."};
-    EXPECT_EQ(LogLines(), firstRunInProcess ? expected : std::vector<std::string>{});
-    firstRunInProcess = false;
 }
 
 }  // namespace

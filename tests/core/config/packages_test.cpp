@@ -1,0 +1,129 @@
+// Package lists and their conditions, removing packages, the graphics package choice,
+// manifests and the duplicate-id check.
+#include "config_fixture.h"
+
+#include <string>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "core/config/config_values.h"
+#include "core/config/duplicate_ids.h"
+#include "core/config/manifests.h"
+#include "core/config/packages.h"
+#include "data/datamanager/data_array.h"
+#include "data/datamanager/data_manager.h"
+
+namespace {
+
+using config_test::ConfigurationTest;
+using Paths = std::vector<std::string>;
+
+class Packages : public ConfigurationTest {
+protected:
+    void SetUp() override
+    {
+        ConfigurationTest::SetUp();
+        Record().video.width = 1024;
+        Record().video.height = 768;
+    }
+};
+
+TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPaths)
+{
+    QVI_ReplaceText(&g_config.applicationFeatures, "HD");
+    QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res<=800x*:small,"
+                    "@resolution=768x1024:tall,@resolution1024x768:wide,@open:extra,@feature=HD:hd,@feature=SD:sd,"
+                    "@nocolon,@open:x,y,plain",
+                    false);
+    EXPECT_EQ(SearchPaths(), (Paths{"res://hires/", "res://exact/", "res://tall/", "res://wide/", "res://extra/",
+                                    "res://hd/", "res://plain/"}));
+}
+
+TEST_F(Packages, LoneComparisonIsReportedAndReadAsAtLeastOrAtMost)
+{
+    QVI_AddPackages("@res>1024x768:x,@res>1000x700:over,@res<2000x*:under", false);
+    EXPECT_EQ(SearchPaths(), (Paths{"res://over/", "res://under/"}));
+    EXPECT_EQ(CountReported("prog.xml: res comparison needs to be ==, >=, or <=. 'res>1024x768' is not supported."), 1);
+    EXPECT_EQ(CountReported("prog.xml: res comparison needs to be ==, >=, or <=. 'res<2000x*' is not supported."), 1);
+}
+
+TEST_F(Packages, PakExtensionIsReportedAndDropped)
+{
+    QVI_AddPackages("data.pak", true);
+    EXPECT_EQ(SearchPaths(), (Paths{"res://data/"}));
+    EXPECT_EQ(CountReported("Adding search path with .pak extension! Remove it from 'data.pak'"), 1);
+}
+
+TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry)
+{
+    QVI_AddPackages(("@open" + std::string(60, 'x') + ":long,@open:short").c_str(), false);
+    EXPECT_EQ(SearchPaths(), (Paths{"res://short/"}));
+
+    std::string many;
+    for (int i = 0; i < 40; ++i)
+        many += "p" + std::to_string(i) + ",";
+    QVI_AddPackages(many.c_str(), false);
+    EXPECT_EQ(SearchPaths().size(), 1u + 32u);
+    EXPECT_EQ(SearchPaths().back(), "res://p31/");
+
+    QVI_AddPackages(("before," + std::string(512, 'z') + ",after").c_str(), false);
+    EXPECT_EQ(SearchPaths().back(), "res://before/");
+}
+
+TEST_F(Packages, RemovingIgnoresConditionsAndStopsAtAnEmptyEntry)
+{
+    QVI_AddPackages("aa,bb,cc,dd", false);
+    QVI_RemovePackages(String("@feature=NONE:bb,@nocolon,aa,,dd"));
+    EXPECT_EQ(SearchPaths(), (Paths{"res://cc/", "res://dd/"}));
+}
+
+TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)
+{
+    g_config.gfxPackages.Assign("gfx-720,gfx_1080,hd");
+    Record().video.reference_height = 768;
+    Record().video.height = 1080;
+    QVI_AddPackages("gfx-720", false);
+    QVI_SelectGfxPackage();
+    EXPECT_EQ(SearchPaths(), (Paths{"res://gfx_1080/"}));
+    EXPECT_EQ(CountReported("Selecting most fitting gfx package 'gfx_1080'"), 1);
+
+    Record().video.height = 768;
+    QVI_SelectGfxPackage();
+    EXPECT_EQ(SearchPaths(), Paths{});
+}
+
+TEST_F(Packages, ManifestsAreRegisteredOnceNewestFirstAndOnlyWithAnArray)
+{
+    PutXml("m1.xml", "<array id=\"first\"/>\n");
+    PutXml("m2.xml", "<array id=\"second\"/>\n");
+    PutXml("empty.xml", "");
+    PutXml("manifest-data.xml", "<array id=\"data\"/>\n");
+    PutProgramXml(R"(manifest="m1.xml,empty.xml,missing.xml,m2.xml,")");
+    ASSERT_TRUE(Read());
+    QVI_AddManifest("res://m1.xml");
+    ASSERT_EQ(g_config.manifests.count, 2);
+    EXPECT_STREQ(g_config.manifests.data[0]->fileName, "res://m2.xml");
+    EXPECT_STREQ(g_config.manifestArrays.data[1]->id, "first");
+    EXPECT_EQ(CountReported("Added manifest 'res://m1.xml'."), 1);
+    EXPECT_EQ(CountReported("Added manifest 'res://empty.xml'."), 1);
+    EXPECT_EQ(CountReported("Added manifest 'res://missing.xml'."), 0);
+
+    // Once the configuration has been read, a new search path brings its manifest.
+    qv->fileSystem->AddSearchPath("res://data", true);
+    ASSERT_EQ(g_config.manifests.count, 3);
+    EXPECT_STREQ(g_config.manifestArrays.data[0]->id, "data");
+}
+
+TEST_F(Packages, DuplicateIdsAreReportedPerPair)
+{
+    PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
+                      "<node/>\n<node/>\n</array>\n");
+    const Database* database = DataManager::GetDatabase("res://dup.xml");
+    ASSERT_EQ(database->arrays.count, 1);
+    QVI_CheckDuplicateIds(database->arrays.data[0]);
+    QVI_CheckDuplicateIds(nullptr);
+    EXPECT_EQ(CountReported("Array 'list' contains two nodes with id 'a'."), 3);
+    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
+}
+
+}  // namespace
