@@ -1,6 +1,74 @@
 #!/usr/bin/env bash
-# Builds the engine and runs the demo game under Wine.
+# Builds the engine and the demo game (samples/demo), then runs the demo under Wine from its
+# run folder <build>/demo, where quaven.exe, prog.dll and prog.xml lie side by side (res:// is
+# the executable's folder). With a $DISPLAY the window opens there; without one the run uses
+# a private Xvfb display. The game asks the engine to shut down by itself after a few seconds
+# without input (or at Escape), so the command ends on its own.
+#
+# Prints where the run's log file is and its last lines, and exits with the engine's exit
+# code. One check on top: when the engine answers 0 but the log does not show the game's Init
+# and Exit and the engine's closing summary, the game did not really run, and the script
+# says so and exits 1. A run that does not end within QUAVEN_DEMO_TIMEOUT seconds (default
+# 120; a message box nobody can answer, for example) is stopped and exits 124.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh"
-echo "The host program and the demo game are not part of this build yet: the engine's foundation and its tests are." >&2
+
+source "$root/scripts/wine-env.sh"
+run=$quaven_build/demo
+for file in quaven.exe prog.dll prog.xml; do
+  [ -f "$run/$file" ] || { echo "demo: $run/$file is missing; the build did not lay out the run folder." >&2; exit 1; }
+done
+
+# The log is named after the program id (logs://<id>-<date>-<time>.log) and lives in the
+# per-user folder that prog.xml's developer and title name, under the prefix's AppData.
+program_id=$(sed -n 's/.*program_id="\([^"]*\)".*/\1/p' "$run/prog.xml" | head -1)
+marker=$(mktemp)
+trap 'rm -f "$marker"' EXIT
+
+if [ -n "${DISPLAY:-}" ]; then
+  bash "$root/scripts/wine-prefix.sh"
+  launcher=()
+  echo "demo: running $run/quaven.exe on display $DISPLAY"
+else
+  launcher=(bash "$root/scripts/with-display.sh")
+  echo "demo: no \$DISPLAY; running $run/quaven.exe on a private Xvfb display"
+fi
+
+limit=${QUAVEN_DEMO_TIMEOUT:-120}
+set +e
+(cd "$run" && timeout --kill-after=10 "$limit" "${launcher[@]}" bash "$root/scripts/wine-run.sh" ./quaven.exe)
+status=$?
+set -e
+if [ $status -eq 124 ] || [ $status -eq 137 ]; then
+  echo "demo: the run did not end within $limit s and was stopped." >&2
+  # Whatever the stopped run left in the prefix goes too (the Xvfb path does this itself).
+  [ ${#launcher[@]} -eq 0 ] && wineserver -k >/dev/null 2>&1 || true
+  status=124
+fi
+
+log=$(find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/*/logs/*' -name "${program_id:-*}-*.log" \
+        -newer "$marker" -printf '%T@ %p\n' 2>/dev/null | sort -n | tail -1 | cut -d' ' -f2-)
+if [ -z "$log" ]; then
+  echo "demo: the engine exited with $status and wrote no log file for '$program_id' under $WINEPREFIX/drive_c/users/*/AppData/Roaming." >&2
+  [ $status -eq 0 ] && exit 1
+  exit $status
+fi
+
+echo "demo: log file $log"
+echo "demo: its last lines:"
+tail -n 20 "$log" | tr -d '\r' | sed 's/^/  /'
+
+if [ $status -eq 0 ]; then
+  missing=()
+  grep -q 'Demo: Init' "$log" || missing+=("the game's Init")
+  grep -q 'Demo: Exit' "$log" || missing+=("the game's Exit")
+  grep -q 'QUAVEN log: ' "$log" || missing+=("the engine's summary")
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "demo: the engine exited with 0, but the log lacks: $(IFS=,; echo "${missing[*]}" | sed 's/,/, /g')." >&2
+    exit 1
+  fi
+  frames=$(sed -n 's/.*Demo: Exit after \([0-9]*\) frames.*/\1/p' "$log" | tail -1)
+  echo "demo: the game ran ${frames:-some} frames and ended; the engine exited with 0."
+fi
+exit $status

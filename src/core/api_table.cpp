@@ -3,6 +3,15 @@
 
 #include "core/api_table.h"
 
+#include "core/api_seams/console_seams.h"
+#include "core/api_seams/font_seams.h"
+#include "core/api_seams/graphics_api_seams.h"
+#include "core/api_seams/http_seams.h"
+#include "core/api_seams/platform_command_seams.h"
+#include "core/api_seams/reinit_seams.h"
+#include "core/api_seams/services_api_seams.h"
+#include "core/api_seams/sound_seams.h"
+#include "core/api_seams/text_seams.h"
 #include "core/engine_time.h"
 #include "core/events/configuration_seams.h"
 #include "core/events/engine_heap.h"
@@ -14,16 +23,19 @@
 #include "core/threads.h"
 #include "filesystem/filesystem_api.h"
 #include "filesystem/string_list.h"
+#include "platform/windows/cursors/cursors.h"
 
 namespace {
-QuavenFileSystemAPI fileSystemTable;
-}
 
-void QVI_FillAPI(QuavenAPI* api)
+// Written only on the main thread during pre-initialisation; read-only afterwards.
+QuavenFileSystemAPI g_fileSystemTable;
+
+void FillLoggingTimeAndThreads(QuavenAPI* api)
 {
     api->Log = QV_Log;
     api->LogEx = QV_LogEx;
     api->LogPopup = QV_LogPopup;
+    api->AddConsoleCommand = QV_AddConsoleCommand;
 
     api->Sleep = QV_Sleep;
     api->GetMilliseconds = QV_GetMilliseconds;
@@ -41,22 +53,98 @@ void QVI_FillAPI(QuavenAPI* api)
     api->LockMainLoop = QV_LockMainLoop;
     api->UnlockMainLoop = QV_UnlockMainLoop;
     api->IsMainLoopLocked = QV_IsMainLoopLocked;
+}
 
+void FillFontsAndPlatform(QuavenAPI* api)
+{
+    api->GetFont = QV_GetFont;
+    api->LoadFont = QV_LoadFont;
+    api->ReloadFont = QV_ReloadFont;
+    api->ReleaseFont = QV_ReleaseFont;
+    api->SaveFont = QV_SaveFont;
+
+    api->SetMouseCursor = QV_SetMouseCursor;
     api->RequestShutdown = QV_RequestShutdown;
     api->IsShuttingDown = QV_IsShuttingDown;
     api->HasFeature = QV_HasFeature;
     api->GetProductValue = QV_GetProductValue;
+    api->ReinitializeWithParameters = QV_ReinitializeWithParameters;
+    api->PlatformCommand = QV_PlatformCommand;
     api->FreeStringList = QV_FreeStringList;
+}
 
+void FillHttpMemoryAndEvents(QuavenAPI* api)
+{
+    api->HTTPRequest = QV_HTTPRequest;
+    api->HTTPRequestEx = QV_HTTPRequestEx;
+    api->CreateBuffer = QV_CreateBuffer;
+    api->FreeBuffer = QV_FreeBuffer;
     api->Malloc = QV_Malloc;
     api->Free = QV_Free;
+
     api->PostEvent = QV_PostEvent;
     api->InitEvent = QV_InitEvent;
     api->GetKey = QV_GetKey;
     api->SetKey = QV_SetKey;
     api->GetAxis = QV_GetAxis;
     api->SetAxis = QV_SetAxis;
+}
 
-    QVI_FillFileSystemAPI(&fileSystemTable);
-    api->fileSystem = &fileSystemTable;
+void FillSounds(QuavenAPI* api)
+{
+    api->GetSound = QV_GetSound;
+    api->GetSoundEx = QV_GetSoundEx;
+    api->LoadSound = QV_LoadSound;
+    api->AddSoundRef = QV_AddSoundRef;
+    api->ReleaseSound = QV_ReleaseSound;
+    api->SetMasterVolume = QV_SetMasterVolume;
+    api->PlaySound = QV_PlaySound;
+    api->PlaySoundEx = QV_PlaySoundEx;
+    api->StopChannel = QV_StopChannel;
+    api->SetChannelPan = QV_SetChannelPan;
+    api->SetChannelVolume = QV_SetChannelVolume;
+    api->SetChannelPaused = QV_SetChannelPaused;
+    api->SetChannelLooping = QV_SetChannelLooping;
+    api->SetChannelPitch = QV_SetChannelPitch;
+    api->IsChannelPlaying = QV_IsChannelPlaying;
+    api->GetChannelSound = QV_GetChannelSound;
+    api->FadeChannelVolume = QV_FadeChannelVolume;
+    api->FadeOutChannel = QV_FadeOutChannel;
+    api->PlayMusic = QV_PlayMusic;
+    api->StopMusic = QV_StopMusic;
+    api->SetMusicPaused = QV_SetMusicPaused;
+    api->SetMusicLooping = QV_SetMusicLooping;
+    api->GetCurrentMusic = QV_GetCurrentMusic;
+    api->SlideMusicVolume = QV_SlideMusicVolume;
+}
+
+void FillText(QuavenAPI* api)
+{
+    api->SetTextAlignment = QV_SetTextAlignment;
+    api->GetTextAlignment = QV_GetTextAlignment;
+    api->SetTextMaxWidth = QV_SetTextMaxWidth;
+    api->SetTextScale = QV_SetTextScale;
+    api->DrawText = QV_DrawText;
+    api->MeasureText = QV_MeasureText;
+    api->GetTextWidth = QV_GetTextWidth;
+    api->GetTextHeight = QV_GetTextHeight;
+}
+
+}  // namespace
+
+void QVI_FillAPI(QuavenAPI* api)
+{
+    if (!api)
+        return;
+    FillLoggingTimeAndThreads(api);
+    FillFontsAndPlatform(api);
+    FillHttpMemoryAndEvents(api);
+    FillSounds(api);
+    FillText(api);
+
+    QVI_FillServicesAPI(api);
+    QVI_FillDrawAPI(api);
+    QVI_FillFileSystemAPI(&g_fileSystemTable);
+    api->fileSystem = &g_fileSystemTable;
+    QVI_FillGraphicsAPI(api);
 }

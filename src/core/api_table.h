@@ -2,6 +2,9 @@
 
 #include "quaven/api.h"
 
-// Writes every member of the API table that the engine provides so far. Members of
-// subsystems still to come stay null until their subsystems fill them.
+// Writes every member of the API table and of its sub-tables. Pre-initialisation fills it
+// once before the program library is loaded and again once the renderer is attached, so
+// that the graphics SetColor member matches the renderer's vertex-colour byte order; every
+// other member comes out the same. Members whose subsystems have not arrived yet are
+// stand-ins that report once that they are not available, so no slot is ever null.
 void QVI_FillAPI(QuavenAPI* api);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "quaven/http.h"
+#include "quaven/types.h"
+
+// Stand-ins for the HTTP client until it arrives: each member reports once that it is not
+// available. Requests answer HTTP_ERROR_SOCKET (no request could be made) and leave the
+// game's result pointers null; CreateBuffer answers null.
+
+// API members (slots 32 to 35).
+int QV_HTTPRequest(HTTPRequestType type, const char* url, const char* contentType, const void* body, int bodyLength,
+                   Buffer** response, int* abortFlag);
+int QV_HTTPRequestEx(HTTPRequestType type, const char* url, const char* headers, int headersLength, const void* body,
+                     int bodyLength, Buffer** responseHeaders, Buffer** responseBody, int* abortFlag);
+Buffer* QV_CreateBuffer(int size);
+void QV_FreeBuffer(Buffer* buffer);

@@ -1,0 +1,206 @@
+#include <windows.h>
+
+#include "graphics/setup/resolution_selection.h"
+
+#include <cmath>
+
+#include "core/config/config_values.h"
+#include "core/config/platform_table.h"
+#include "core/config/program_configuration.h"
+#include "core/cstring_utils.h"
+#include "graphics/renderer/renderer_log.h"
+#include "quaven/types.h"
+#include "graphics/setup/resolution_support.h"
+#include "graphics/setup/screen_state.h"
+#include "graphics/setup/selected_resolution.h"
+
+SelectedResolution g_selectedResolution;
+
+namespace {
+
+// How many items of the setting each search looks at.
+const int kAspectSearchItems = 64;
+const int kAnySearchItems = 32;
+// Aspects closer than this count as the same shape.
+const float kAspectTolerance = 0.03f;
+
+struct Size {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+bool IsPositive(const Size& size)
+{
+    return QVI_IsPositiveSize(size.width, size.height);
+}
+
+float AspectOf(const Size& size)
+{
+    return static_cast<float>(size.width) / static_cast<float>(size.height);
+}
+
+void Select(const Size& size)
+{
+    g_selectedResolution.width = size.width;
+    g_selectedResolution.height = size.height;
+}
+
+Size ParsedSize(const char* text)
+{
+    Size size;
+    QVI_ParseSize(text, &size.width, &size.height);
+    return size;
+}
+
+Size DeviceScreen()
+{
+    Size size;
+    size.width = g_screenState.screenWidth;
+    size.height = g_screenState.screenHeight;
+    return size;
+}
+
+bool IsDesktopKnown()
+{
+    return QVI_IsPositiveSize(g_screenState.desktopWidth, g_screenState.desktopHeight);
+}
+
+int ItemCount(const char* setting, int limit)
+{
+    int count = QVI_CountTokens(setting, ",");
+    return count < limit ? count : limit;
+}
+
+// The size a "*" item stands for while any resolution is sought: the device screen, or,
+// when its size is not known, the typical screen of the forced variant's platform, or
+// the program's reference resolution.
+Size StarItemSize()
+{
+    Size size = DeviceScreen();
+    if (IsPositive(size))
+        return size;
+    if (g_config.forcedVariant) {
+        const int platform = QVI_GetPlatformId(QVI_GetToken(g_config.forcedVariant, "/", 0));
+        const int sizeClass = QVI_GetScreenSizeId(QVI_GetToken(g_config.forcedVariant, "/", 1));
+        size = ParsedSize(QVI_GetFallbackResolution(platform, sizeClass));
+    }
+    if (!IsPositive(size)) {
+        const VideoParameters& video = QVI_GetRecordInForce()->video;
+        size.width = video.reference_width;
+        size.height = video.reference_height;
+    }
+    QVI_RendererLog(QV_LOG_INFO, "Device screen size not set. Using typical fallback resolution %dx%d.", size.width,
+                    size.height);
+    return size;
+}
+
+// The closest aspect ratio to the desktop's among the items that fit on the desktop.
+bool SelectClosestAspect(const char* setting, bool windowed)
+{
+    const Size desktop = {g_screenState.desktopWidth, g_screenState.desktopHeight};
+    const float desktopAspect = AspectOf(desktop);
+    bool found = false;
+    Size best;
+    const int count = ItemCount(setting, kAspectSearchItems);
+    for (int i = 0; i < count; ++i) {
+        const char* item = QVI_GetToken(setting, ",", i);
+        if (!item)
+            continue;  // too long to be a size
+        const Size size = item[0] == '*' ? DeviceScreen() : ParsedSize(item);
+        // Both sides must be positive: two negative sides also give a positive area.
+        if (!IsPositive(size) || size.width > desktop.width || size.height > desktop.height)
+            continue;
+        if (found) {
+            const float aspect = AspectOf(size);
+            const float bestAspect = AspectOf(best);
+            const bool closer = std::fabs(aspect - desktopAspect) < std::fabs(bestAspect - desktopAspect);
+            const bool otherShape = std::fabs(aspect - bestAspect) > kAspectTolerance;
+            if (!closer || !otherShape)
+                continue;
+        }
+        if (!QVI_IsResolutionSupported(size.width, size.height, windowed))
+            continue;
+        best = size;
+        found = true;
+    }
+    if (!found)
+        return false;
+    QVI_RendererLog(QV_LOG_INFO, "Closest supported aspect ratio is %dx%d (aspect %.2f vs desktop %.2f)", best.width,
+                    best.height, AspectOf(best), desktopAspect);
+    Select(best);
+    return true;
+}
+
+// The first usable item; remembers the smallest one for the last resort.
+bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* smallest)
+{
+    QVI_RendererLog(QV_LOG_INFO, "Trying to find any resolution.");
+    int64_t smallestArea = 0;
+    const int count = ItemCount(setting, kAnySearchItems);
+    for (int i = 0; i < count; ++i) {
+        const char* item = QVI_GetToken(setting, ",", i);
+        if (!item)
+            continue;
+        const Size size = item[0] == '*' ? StarItemSize() : ParsedSize(item);
+        if (!IsPositive(size))
+            continue;
+        const int64_t area = static_cast<int64_t>(size.width) * size.height;
+        if (smallestArea == 0 || area < smallestArea) {
+            smallestArea = area;
+            *smallest = size;
+        }
+        if (forcing || QVI_IsResolutionSupported(size.width, size.height, windowed)) {
+            QVI_RendererLog(QV_LOG_INFO, "Selected resolution %dx%d.", size.width, size.height);
+            Select(size);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
+{
+    const char* setting = g_config.supportedResolutions;
+    if (!setting)
+        return false;
+
+    QVI_RendererLog(QV_LOG_INFO, "Selecting optimal resolution for %s%s.", windowed ? "windowed" : "fullscreen",
+                    forcing ? " (forcing)" : "");
+    QVI_RendererLog(QV_LOG_INFO, "Desktop size %dx%d.", g_screenState.desktopWidth, g_screenState.desktopHeight);
+
+    if (g_config.forcedVariant)
+        forcing = true;
+    g_selectedResolution.windowed = windowed ? 1 : 0;
+
+    if (g_config.forcedResolution) {
+        const Size forced = {g_config.selectionForcedWidth, g_config.selectionForcedHeight};
+        QVI_RendererLog(QV_LOG_INFO, "Selected %dx%d. (forced)", forced.width, forced.height);
+        Select(forced);
+        return true;
+    }
+
+    if (!forcing && IsDesktopKnown() && SelectClosestAspect(setting, windowed))
+        return true;
+
+    Size smallest;
+    if (SelectAnyItem(setting, windowed, forcing, &smallest))
+        return true;
+
+    const Size desktop = {g_screenState.desktopWidth, g_screenState.desktopHeight};
+    if (!windowed && IsDesktopKnown() && QVI_IsResolutionSupported(desktop.width, desktop.height, false)) {
+        QVI_RendererLog(QV_LOG_INFO, "Selecting desktop resolution for fullscreen.");
+        Select(desktop);
+        return true;
+    }
+
+    QVI_RendererLog(QV_LOG_INFO, "Trying to select the smallest possible resolution.");
+    if (windowed && IsDesktopKnown() && IsPositive(smallest)) {
+        Select(smallest);
+        return true;
+    }
+
+    QVI_RendererLog(QV_LOG_WARNING, "No resolution found in QVI_SelectOptimalResolution!");
+    return false;
+}

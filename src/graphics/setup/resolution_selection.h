@@ -1,0 +1,19 @@
+#pragma once
+
+// Choosing the display resolution before the window exists, from the configuration's
+// "resolutions" setting (items "WxH" separated by ","; an item beginning with "*" stands
+// for the device screen), the desktop size and what the device supports.
+
+// Writes g_selectedResolution (its windowed flag is the argument). forcing (also implied
+// by a forced variant) takes the first usable item without asking whether the device
+// supports it. False when nothing was selected: no setting, or no usable item (warned);
+// the previous width and height then stay.
+bool QVI_SelectOptimalResolution(bool windowed, bool forcing);
+
+// qsort comparator over DisplayMode records: wider first, then taller first.
+int QVI_CompareResolutionsDescending(const void* a, const void* b);
+
+// The typical screen of a platform (ids of the configuration's platform table) and size
+// class (0 SMALL, 1 MEDIUM, 2 LARGE, other 3), as "WxH": used when a "*" item meets a
+// device screen of unknown size while a variant is forced.
+const char* QVI_GetFallbackResolution(int platformId, int sizeClass);

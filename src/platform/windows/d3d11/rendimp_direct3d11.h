@@ -1,0 +1,167 @@
+#pragma once
+
+// Windows and Direct3D headers first: some member names are <windows.h> macros as well.
+#include <windows.h>
+#include <d3d11_1.h>
+#include <dxgi1_2.h>
+
+#include <cstdint>
+
+#include "graphics/renderer/renderer_implementation.h"
+
+// The Direct3D 11.1 renderer. One object per process (QUAVEN_RendImp_GetInterface);
+// Init and Shutdown may run on it any number of times. Everything runs on the main
+// thread and takes no lock.
+//
+// Every blend, rasterizer and sampler state is built once at Init; afterwards the state
+// setters only pick prebuilt objects. The depth-stencil state alone is rebuilt, lazily,
+// by the first draw after one of its inputs changed (PrepareDepthStencilState).
+//
+// Every operation is safe on an object whose Init failed part-way or never ran: each one
+// tests the device objects it touches.
+//
+// The fields are public so that the texture, buffer and shader code of the renderer and
+// the tests' pixel read-back can reach the device objects.
+class RendImpDirect3D11 : public RendererImplementation {
+public:
+    // Sizes of the prebuilt state tables.
+    static const int kBlendModeRows = 9;          // blend modes 1..8; row 0 stays empty
+    static const int kCullModes = 3;              // none, front, back
+    static const int kAddressCombinations = 27;   // 3 x 3 x 3 address modes (u, v, w)
+    static const int kFilterRows = 8;             // point/linear for min, mag and mip
+    static const int kAnisotropicFilterRow = -1;  // currentFilterRow for anisotropic filtering
+    static const int kSwapChainBuffers = 2;
+
+    // CapabilityBits.
+    static const uint32_t kCapabilityDepth32Float = 1;
+    static const uint32_t kCapabilityBgraVertexColor = 2;
+    static const uint32_t kCapabilityConcurrentCreates = 4;
+    static const uint32_t kCapabilityNonPowerOfTwoTextures = 8;
+
+    Shader* currentShader = nullptr;
+    ID3D11BlendState* blendStates[kBlendModeRows][2] = {};  // [mode][colour write off, on]
+    ID3D11RenderTargetView* boundColorViews[kRendererColorTargets] = {};
+    ID3D11DepthStencilView* boundDepthView = nullptr;
+    ID3D11DepthStencilState* depthStencilState = nullptr;
+    ID3D11RasterizerState* rasterizerStates[kCullModes][2] = {};  // [cull][scissor off, on]
+    ID3D11SamplerState* anisotropicSamplers[kAddressCombinations] = {};
+    ID3D11SamplerState* filterSamplers[kFilterRows][kAddressCombinations] = {};
+    int currentAddressCombination = 0;
+    int currentFilterRow = 0;
+    ID3D11Texture2D* depthTexture = nullptr;
+    ID3D11DepthStencilView* backBufferDepthView = nullptr;
+    ID3D11RenderTargetView* backBufferColorView = nullptr;
+    ID3D11Device* device = nullptr;
+    ID3D11Device1* device1 = nullptr;
+    ID3D11DeviceContext* context = nullptr;
+    ID3D11DeviceContext1* context1 = nullptr;
+    CoreState* core = nullptr;
+    IDXGIOutput* output = nullptr;
+    IDXGISwapChain* swapChain = nullptr;
+    IDXGISwapChain1* swapChain1 = nullptr;  // only for a swap chain made through IDXGIFactory2
+    int depthCompare = QV_DEPTH_LESS;
+    int featureLevel = D3D_FEATURE_LEVEL_9_1;
+    uint32_t capabilities = 0;
+    uint8_t depthStateValid = 0;
+    uint8_t depthTest = 0;
+    uint8_t depthWrite = 0;
+    uint8_t colorWrite = 1;
+    uint8_t ready = 0;
+    uint8_t scissorOn = 0;
+    uint8_t fullscreenDropped = 0;
+    // Present's sync interval: 0 with the feature DISABLE_VSYNC, else 1 (set by Init).
+    uint32_t syncInterval = 1;
+
+    RendImpDirect3D11();
+    ~RendImpDirect3D11() override;
+
+    // Answers (d3d11_answers.cpp).
+    bool IsSupported() override;
+    int GetThreadingCapabilities() override;
+    int GetMaximumTextureSize() override;
+    int GetRendererType() override;
+    const char* GetName() override;
+    int GetPixelChannelOrder() override;
+    bool SupportsNonPowerOfTwoTextures() override;
+    int GetShaderLevel() override;
+    int GetShaderLanguage() override;
+    bool UsesPrecompiledShaders() override;
+    void PostInit() override;
+    void BeginScene() override;
+    void EndScene() override;
+    void Reserved42() override;
+    void Reserved43() override;
+
+    // Device life (d3d11_lifecycle.cpp).
+    bool Init(QuavenAPI* api, CoreState* core, VideoParameters* video) override;
+    void Shutdown() override;
+
+    // Video modes and full screen (d3d11_video_mode.cpp).
+    bool ChangeVideoMode(int width, int height, bool windowed) override;
+    void SetFullscreen(bool fullscreen) override;
+
+    // The frame (d3d11_frame.cpp).
+    void SetViewport(int x, int y, int width, int height, float minDepth, float maxDepth) override;
+    bool SetRenderTargets(const RenderTargetSet* targets) override;
+    void BeginFrame(int eye) override;
+    bool Present() override;
+    void ClearColor(float r, float g, float b, float a) override;
+    void ClearDepth(float depth) override;
+
+    // Display modes (d3d11_display_modes.cpp).
+    void EnumerateDisplayModes() override;
+
+    // Render states (d3d11_render_states.cpp).
+    bool SetScissorRectangle(int x, int y, int width, int height) override;
+    void DisableScissorRectangle() override;
+    void SetBlendMode(BlendMode mode) override;
+    void SetDepthTest(bool enable) override;
+    void SetDepthFunction(DepthCompare compare) override;
+    void SetDepthWrite(bool enable) override;
+    void SetColorWrite(bool enable) override;
+    void SetCullMode(CullMode mode) override;
+
+    // Samplers (d3d11_samplers.cpp).
+    void SetSamplerFilter(int stage, TextureFilter minFilter, TextureFilter magFilter,
+                          TextureFilter mipFilter) override;
+    void SetSamplerAddressMode(int stage, TextureAddressMode u, TextureAddressMode v,
+                               TextureAddressMode w) override;
+
+    // Textures and render targets still to come (d3d11_pending_operations.cpp).
+    bool CreateRenderTarget(Bitmap* bitmap) override;
+    bool CreateTexture(Bitmap* bitmap) override;
+    void DestroyTexture(BitmapHardwareData* hardware) override;
+    void SetTexture(int stage, TextureHardwareData* texture) override;
+
+    // Called before every draw: rebuilds and binds the depth-stencil state when depth
+    // test, write or compare changed since the last rebuild.
+    void PrepareDepthStencilState();
+
+    // Internal steps, public for the renderer's other files and the tests.
+    bool CreateDevice();
+    bool OpenPrimaryOutput();
+    bool CreateSwapChainForWindow();
+    bool CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2);
+    bool CreateBackBufferViews();
+    void ReleaseBackBufferViews();
+    bool ApplyVideoMode(int width, int height, bool windowed);
+    bool SetFullscreenState(bool fullscreen);
+    bool CreateRasterizerStates();
+    ID3D11RasterizerState* CreateRasterizerState(const D3D11_RASTERIZER_DESC& description);
+    bool CreateAllSamplerStates();
+    bool CreateSamplerStates(D3D11_SAMPLER_DESC& description, ID3D11SamplerState* out[kAddressCombinations],
+                             int row);
+    bool CreateDepthStencilState();
+    bool CreateBlendStates();
+    void ReleaseStates();
+
+private:
+    void ReadCapabilities();
+    void RequestFullscreenAtStart();
+    HWND MainWindow() const;
+    const VideoParameters* ProgramVideo() const;
+    void BindSampler(int stage);
+    // The cull mode the graphics side holds (render state 14), 0 when unknown or invalid.
+    int CurrentCullMode() const;
+    void RestoreBackBufferViews();
+};

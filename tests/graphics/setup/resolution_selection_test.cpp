@@ -1,0 +1,133 @@
+// Choosing the resolution from the "resolutions" setting, the desktop and the device's
+// modes; the support test it relies on; the concrete list built for "*".
+#include "graphics/setup/setup_fixture.h"
+
+#include <string>
+
+#include "graphics/setup/resolution_selection.h"
+#include "graphics/setup/resolution_support.h"
+#include "graphics/setup/supported_resolutions.h"
+
+namespace setup_test {
+namespace {
+
+using ResolutionSelection = RendererSetupTest;
+
+std::string Selected()
+{
+    return std::to_string(g_selectedResolution.width) + "x" + std::to_string(g_selectedResolution.height);
+}
+
+TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloserInAspect)
+{
+    renderer_.deviceModes = {{1920, 1080}, {1280, 720}, {1024, 768}};
+    SetResolutions("1920x1080,1280x720,1024x768");
+    SetDesktop(1920, 1200);  // 1280x720 has the same aspect, 1024x768 is farther from 1.6
+    ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
+    EXPECT_EQ(Selected(), "1920x1080");
+    EXPECT_EQ(Count("Closest supported aspect ratio is 1920x1080 (aspect 1.78 vs desktop 1.60)"), 1);
+
+    SetDesktop(1280, 1024);  // 1920x1080 does not fit; 1024x768 is closer to 1.25
+    ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
+    EXPECT_EQ(Selected(), "1024x768");
+}
+
+TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAreSkipped)
+{
+    SetDesktop(1920, 1080);
+    SetResolutions("-1280x-720,0x0,abc,,1280,99999999999x1,1920x1080,1280x720");
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
+    EXPECT_EQ(Selected(), "1280x720");
+    EXPECT_EQ(g_selectedResolution.windowed, 1);
+
+    EXPECT_TRUE(QVI_IsResolutionSupported(1870, 1010, true));
+    EXPECT_FALSE(QVI_IsResolutionSupported(1871, 1010, true));
+    EXPECT_FALSE(QVI_IsResolutionSupported(-1280, -720, true));  // would pass the margins
+    EXPECT_FALSE(QVI_IsResolutionSupported(1920, 1080, true));
+    SetFeatures("X;FREE_RESOLUTION");
+    EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, true));
+}
+
+TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceLists)
+{
+    SetDesktop(1920, 1080);
+    EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, false));
+    EXPECT_EQ(renderer_.CallCount("IsDisplayModeSupported"), 0);
+    EXPECT_FALSE(QVI_IsResolutionSupported(1600, 900, false));
+    renderer_.deviceModes = {{1600, 900}};
+    EXPECT_TRUE(QVI_IsResolutionSupported(1600, 900, false));
+    EXPECT_EQ(Count("Requested resolution 1600x900 (windowed=0) is supported."), 1);
+}
+
+TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport)
+{
+    SetDesktop(1920, 1080);
+    SetResolutions("0x0,2560x1440,1280x720");
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
+    EXPECT_EQ(Selected(), "2560x1440");
+    EXPECT_EQ(Count("Selecting optimal resolution for windowed (forcing)."), 1);
+    EXPECT_EQ(Count("Selected resolution 2560x1440."), 1);
+
+    ForceResolution(3000, 2000);
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
+    EXPECT_EQ(Selected(), "3000x2000");
+    EXPECT_EQ(Count("Selected 3000x2000. (forced)"), 1);
+    EXPECT_TRUE(QVI_IsResolutionSupported(3000, 2000, false));
+    EXPECT_FALSE(QVI_IsResolutionSupported(2999, 2000, false));
+    ForceVariant("ANDROID");
+    EXPECT_TRUE(QVI_IsResolutionSupported(2999, 2000, false));
+}
+
+TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOrTheReference)
+{
+    SetResolutions("*");
+    const char* cases[][2] = {{"ANDROID", "854x480"}, {"IOS/SMALL", "960x640"}, {"IOS", "1024x768"},
+                              {"PS_VITA", "960x544"}, {"NO_SUCH", "800x600"},   {"WINDOWS/LARGE", "1280x720"}};
+    for (const auto& c : cases) {
+        ForceVariant(c[0]);
+        ASSERT_TRUE(QVI_SelectOptimalResolution(true, false)) << c[0];
+        EXPECT_EQ(Selected(), c[1]) << c[0];
+        EXPECT_EQ(Count(std::string("Device screen size not set. Using typical fallback resolution ") + c[1] + "."), 1);
+    }
+
+    QVI_ResetProgramConfiguration();
+    SetResolutions("*");
+    Program().reference_width = 1024;
+    Program().reference_height = 768;
+    renderer_.deviceModes = {{1024, 768}};
+    ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
+    EXPECT_EQ(Selected(), "1024x768");
+}
+
+TEST_F(ResolutionSelection, LastResortsAreTheDesktopTheSmallestItemOrNothing)
+{
+    SetResolutions("1920x1080,1600x900");
+    Select(800, 600, true);
+    EXPECT_FALSE(QVI_SelectOptimalResolution(false, false));  // unknown desktop, nothing listed
+    EXPECT_EQ(Selected(), "800x600");
+    EXPECT_EQ(quaven_test::LogCapture::Count("No resolution found in QVI_SelectOptimalResolution!"), 1);
+
+    SetDesktop(1366, 768);
+    ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
+    EXPECT_EQ(Selected(), "1366x768");
+    EXPECT_EQ(Count("Selecting desktop resolution for fullscreen."), 1);
+    quaven_test::LogCapture::Clear();
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
+    EXPECT_EQ(Selected(), "1600x900");
+    EXPECT_EQ(Count("Trying to select the smallest possible resolution."), 1);
+}
+
+TEST_F(ResolutionSelection, StarBecomesTheDeviceModesAndTheCommonOnesWidestFirst)
+{
+    renderer_.deviceModes = {{800, 600}, {3840, 2160}, {1280, 720}, {1280, 1024}};
+    SetResolutions("*");
+    QVI_BuildSupportedResolutions();
+    const std::string list = g_config.supportedResolutions;
+    EXPECT_EQ(list.find("3840x2160,2560x1440,1920x1440,1920x1200,1920x1080,1856x1392,"), 0u) << list;
+    EXPECT_NE(list.find(",1280x1024,1280x960,1280x800,1280x768,1280x720,1152x864,"), std::string::npos) << list;
+    EXPECT_EQ(list.substr(list.size() - 16), ",800x600,640x480") << list;
+    EXPECT_EQ(list.find("1280x720", list.find("1280x720") + 1), std::string::npos) << "listed twice: " << list;
+}
+
+}  // namespace
+}  // namespace setup_test

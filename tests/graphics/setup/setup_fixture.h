@@ -1,0 +1,55 @@
+// Common ground of the renderer set-up tests: every log line captured, a clean
+// configuration and set-up state, and the tests' renderer attached; all put back after.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/config/config_values.h"
+#include "core/config/program_configuration.h"
+#include "graphics/setup/autoscaling.h"
+#include "graphics/setup/orientation.h"
+#include "graphics/setup/renderer_setup.h"
+#include "graphics/setup/screen_state.h"
+#include "graphics/setup/selected_resolution.h"
+#include "graphics/support/test_renderer.h"
+#include "support/log_capture.h"
+
+namespace setup_test {
+
+class RendererSetupTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Configuration values as prog.xml and developer.xml would give them.
+    void SetResolutions(const char* setting) { QVI_ReplaceText(&g_config.supportedResolutions, setting); }
+    void SetFeatures(const char* features) { QVI_ReplaceText(&g_config.applicationFeatures, features); }
+    void ForceVariant(const char* variant) { QVI_ReplaceText(&g_config.forcedVariant, variant); }
+    void ForceResolution(int width, int height)
+    {
+        g_config.forcedResolution = 1;
+        g_config.forcedWidth = g_config.selectionForcedWidth = width;
+        g_config.forcedHeight = g_config.selectionForcedHeight = height;
+    }
+
+    void SetDesktop(int width, int height) { g_screenState.desktopWidth = width, g_screenState.desktopHeight = height; }
+    void SetScreen(int width, int height) { g_screenState.screenWidth = width, g_screenState.screenHeight = height; }
+    void Select(int width, int height, bool windowed) { g_selectedResolution = {width, height, uint8_t(windowed)}; }
+    VideoParameters& Program() { return g_config.defaultRecord.video; }
+    int Count(const std::string& text) const { return quaven_test::LogCapture::Count(text); }
+
+    TestRenderer renderer_;
+
+private:
+    std::unique_ptr<quaven_test::LogCapture> capture_;
+    QuavenAPI savedTable_ = {};
+    ProgramInterface* savedSettings_ = nullptr;
+    uint8_t savedDeveloperMode_ = 0;
+};
+
+}  // namespace setup_test

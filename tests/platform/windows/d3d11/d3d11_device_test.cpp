@@ -1,0 +1,130 @@
+// The device's creation, answers and life: Init, a failed Init, Shutdown and Init again.
+#include "platform/windows/d3d11/d3d11_test_support.h"
+
+#include "platform/windows/d3d11/d3d11_export.h"
+
+namespace d3d11_test {
+namespace {
+
+using D3D11DeviceTest = D3D11Test;
+
+TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt)
+{
+    ASSERT_TRUE(InitRenderer());
+    EXPECT_EQ(1, Reported("0: D3D11 renderer created a hardware device of feature level 11_1"));
+    EXPECT_EQ(1, Reported("created color render target view with dimensions 64 x 48"));
+    EXPECT_EQ(D3D_FEATURE_LEVEL_11_1, renderer_.featureLevel);
+    EXPECT_NE(nullptr, renderer_.device1);
+    EXPECT_NE(nullptr, renderer_.context1);
+    EXPECT_NE(nullptr, renderer_.swapChain1) << "a flip-model swap chain through IDXGIFactory2";
+    EXPECT_TRUE(renderer_.IsSupported());
+    EXPECT_EQ(16384, renderer_.GetMaximumTextureSize());
+    EXPECT_EQ(1, renderer_.GetShaderLevel());
+    EXPECT_EQ(32, renderer_.GetShaderLanguage());
+    EXPECT_STREQ("Direct3D11", renderer_.GetName());
+    EXPECT_EQ(3, renderer_.GetRendererType());
+    EXPECT_EQ(0, renderer_.GetPixelChannelOrder());
+    EXPECT_TRUE(renderer_.SupportsNonPowerOfTwoTextures());
+    // Wine's device reports concurrent creates: release (2) and create (4) off the main thread.
+    EXPECT_EQ(6, renderer_.GetThreadingCapabilities());
+    EXPECT_EQ(1u, renderer_.syncInterval);
+}
+
+TEST_F(D3D11DeviceTest, DisableVsyncPresentsWithoutWaiting)
+{
+    SetFeature("DISABLE_VSYNC");
+    ASSERT_TRUE(InitRenderer());
+    EXPECT_EQ(0u, renderer_.syncInterval);
+    EXPECT_TRUE(renderer_.Present());
+}
+
+// Every operation on an object that has no device: before Init and after a failed one.
+void UseEveryOperation(RendImpDirect3D11& renderer)
+{
+    const RenderTargetSet backBuffer = {};
+    renderer.BeginFrame(0);
+    renderer.SetViewport(0, 0, 10, 10, 0.0f, 1.0f);
+    renderer.ClearColor(1, 0, 0, 1);
+    renderer.ClearDepth(1.0f);
+    renderer.SetRenderTargets(&backBuffer);
+    renderer.SetBlendMode(QV_BLEND_ADDITIVE);
+    renderer.SetColorWrite(false);
+    renderer.SetCullMode(QV_CULL_BACK);
+    renderer.SetDepthTest(true);
+    renderer.SetDepthFunction(QV_DEPTH_GREATER);
+    renderer.PrepareDepthStencilState();
+    EXPECT_FALSE(renderer.SetScissorRectangle(-5, -5, 10, 10));
+    renderer.DisableScissorRectangle();
+    renderer.SetSamplerFilter(0, QV_FILTER_LINEAR, QV_FILTER_LINEAR, QV_FILTER_ANISOTROPIC);
+    renderer.SetSamplerAddressMode(1, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP);
+    renderer.SetTexture(0, nullptr);
+    renderer.SetFullscreen(false);
+    renderer.SetFullscreen(true);
+    EXPECT_FALSE(renderer.ChangeVideoMode(100, 100, true));
+    EXPECT_FALSE(renderer.Present());
+    renderer.Shutdown();
+}
+
+TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards)
+{
+    UseEveryOperation(renderer_);
+
+    core_.mainWindow = nullptr;  // the swap chain step fails after the device was made
+    EXPECT_FALSE(InitRenderer());
+    EXPECT_EQ(1, Reported("POPUP 2: D3D11 renderer failed to create a swap chain."));
+    EXPECT_EQ(nullptr, renderer_.device);
+    EXPECT_EQ(nullptr, renderer_.context);
+    EXPECT_EQ(nullptr, renderer_.output);
+    EXPECT_EQ(nullptr, renderer_.swapChain);
+    EXPECT_EQ(0, renderer_.ready);
+    UseEveryOperation(renderer_);
+
+    core_.mainWindow = window_;
+    ASSERT_TRUE(InitRenderer());
+    EXPECT_TRUE(renderer_.Present());
+    // Init on a live renderer starts over rather than leaking the first device.
+    ID3D11Device* first = renderer_.device;
+    first->AddRef();
+    ASSERT_TRUE(InitRenderer());
+    EXPECT_EQ(0u, first->Release());
+    renderer_.Shutdown();
+    EXPECT_EQ(nullptr, renderer_.device);
+    EXPECT_EQ(nullptr, renderer_.blendStates[1][1]);
+    EXPECT_EQ(nullptr, renderer_.filterSamplers[7][26]);
+}
+
+TEST_F(D3D11DeviceTest, RefusedRasterizerState1FallsBackToThePlainState)
+{
+    ASSERT_TRUE(InitRenderer());
+    RefusedMethod refused(renderer_.device1, kDevice1CreateRasterizerState1Slot);
+    renderer_.Shutdown();
+    ASSERT_TRUE(InitRenderer());
+    const D3D11_RASTERIZER_DESC1 description = {D3D11_FILL_SOLID, D3D11_CULL_NONE};
+    ID3D11RasterizerState1* state = nullptr;
+    ASSERT_TRUE(FAILED(renderer_.device1->CreateRasterizerState1(&description, &state))) << "refusal in place";
+    for (auto& row : renderer_.rasterizerStates) {
+        EXPECT_NE(nullptr, row[0]);
+        EXPECT_NE(nullptr, row[1]);
+    }
+    EXPECT_EQ(0, Reported("failed to create a rasterizer state"));
+}
+
+TEST(D3D11ExportTest, TheExecutableExportsOneRendererAndTheGpuHints)
+{
+    RendererImplementation* renderer = QUAVEN_RendImp_GetInterface();
+    ASSERT_NE(nullptr, renderer);
+    EXPECT_EQ(renderer, QUAVEN_RendImp_GetInterface());
+    EXPECT_STREQ("Direct3D11", renderer->GetName());
+    HMODULE self = GetModuleHandleA(nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(QUAVEN_RendImp_GetInterface),
+              reinterpret_cast<void*>(GetProcAddress(self, "QUAVEN_RendImp_GetInterface")));
+    const unsigned long* nvidia = reinterpret_cast<const unsigned long*>(GetProcAddress(self, "NvOptimusEnablement"));
+    const int* amd = reinterpret_cast<const int*>(GetProcAddress(self, "AmdPowerXpressRequestHighPerformance"));
+    ASSERT_NE(nullptr, nvidia);
+    ASSERT_NE(nullptr, amd);
+    EXPECT_EQ(1u, *nvidia);
+    EXPECT_EQ(1, *amd);
+}
+
+}  // namespace
+}  // namespace d3d11_test

@@ -1,0 +1,343 @@
+#include "platform/windows/d3d11/d3d11_test_support.h"
+
+#include <d3dcompiler.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "core/api_pointer.h"
+#include "graphics/renderer/renderer_codes.h"
+
+namespace d3d11_test {
+
+namespace {
+
+std::vector<std::string> reports;
+std::vector<VideoParameters> reinitializeRequests;
+std::set<std::string> features;
+int graphicsBlendMode = QV_BLEND_ALPHA;
+int graphicsCullMode = QV_CULL_NONE;
+QuavenAPI fakeApi;
+QuavenGraphicsAPI fakeGraphics;
+
+void Record(const char* prefix, int level, const char* format, va_list arguments)
+{
+    char text[4096];
+    vsnprintf(text, sizeof text, format, arguments);
+    reports.push_back(prefix + std::to_string(level) + ": " + text);
+}
+
+int FakeLogEx(int level, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    Record("", level, format, arguments);
+    va_end(arguments);
+    return 1;
+}
+
+int FakeLogPopup(int level, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    Record("POPUP ", level, format, arguments);
+    va_end(arguments);
+    return 0;
+}
+
+bool FakeHasFeature(const char* name) { return features.count(name) != 0; }
+bool FakeReinitialize(VideoParameters video) { reinitializeRequests.push_back(video); return true; }
+int FakeGetBlendMode() { return graphicsBlendMode; }
+int FakeGetRenderStatei(int state) { return state == QV_RENDER_STATE_CULL_MODE ? graphicsCullMode : 0; }
+
+// Same stack use as the two-argument methods it stands in for.
+HRESULT __stdcall RefuseCall(void*, void*, void*) { return DXGI_ERROR_NOT_CURRENTLY_AVAILABLE; }
+
+const char kShaderSource[] =
+    "struct VIn { float3 p : POSITION; float4 c : COLOR; float2 t : TEXCOORD; };"
+    "struct VOut { float4 p : SV_Position; float4 c : COLOR; float2 t : TEXCOORD; };"
+    "VOut vs(VIn i) { VOut o; o.p = float4(i.p, 1); o.c = i.c; o.t = i.t; return o; }"
+    "Texture2D image; SamplerState imageSampler;"
+    "float4 ps(VOut i) : SV_Target { return i.c * image.Sample(imageSampler, i.t); }";
+
+ID3DBlob* Compile(const char* entry, const char* profile)
+{
+    static pD3DCompile compile = reinterpret_cast<pD3DCompile>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("d3dcompiler_47.dll"), "D3DCompile")));
+    ID3DBlob* code = nullptr;
+    if (compile)
+        compile(kShaderSource, sizeof kShaderSource - 1, "test", nullptr, nullptr, entry, profile, 0, 0, &code, nullptr);
+    return code;
+}
+
+struct Vertex {
+    float x, y, z, r, g, b, a, u, v;
+};
+
+uint32_t BigEndian32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+
+uint8_t Channel(uint32_t pixel, uint32_t mask)
+{
+    int shift = 0;
+    while (mask && !((mask >> shift) & 1))
+        ++shift;
+    return mask ? static_cast<uint8_t>((pixel & mask) >> shift) : 0;
+}
+
+}  // namespace
+
+bool ReadRenderTargetPixels(RendImpDirect3D11& renderer, const Bitmap* target, TestImage* out)
+{
+    ID3D11Texture2D* buffer = nullptr;
+    if (target || !renderer.swapChain || !renderer.device ||
+        FAILED(renderer.swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&buffer))))
+        return false;
+    D3D11_TEXTURE2D_DESC description;
+    buffer->GetDesc(&description);
+    description.Usage = D3D11_USAGE_STAGING;
+    description.BindFlags = 0;
+    description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    ID3D11Texture2D* staging = nullptr;
+    D3D11_MAPPED_SUBRESOURCE mapped;
+    bool read = SUCCEEDED(renderer.device->CreateTexture2D(&description, nullptr, &staging));
+    if (read) {
+        renderer.context->CopyResource(staging, buffer);
+        read = SUCCEEDED(renderer.context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped));
+    }
+    if (read) {
+        out->Resize(description.Width, description.Height);
+        for (int y = 0; y < out->height; ++y) {
+            const uint8_t* row = static_cast<const uint8_t*>(mapped.pData) + y * mapped.RowPitch;
+            for (int x = 0; x < out->width; ++x)  // stored B, G, R, A
+                out->Set(x, y, Rgba8{row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]});
+        }
+        renderer.context->Unmap(staging, 0);
+    }
+    if (staging)
+        staging->Release();
+    buffer->Release();
+    return read;
+}
+
+bool ReadScreenPixel(int x, int y, Rgba8* out)
+{
+    const char* folder = getenv("QUAVEN_SCREEN_DIR");
+    FILE* file = folder ? fopen((std::string("Z:") + folder + "/Xvfb_screen0").c_str(), "rb") : nullptr;
+    if (!file)
+        return false;
+    // An XWD image: a header of 32-bit words, most significant byte first, a colour map of
+    // 12-byte entries, then the pixels in the header's byte order.
+    uint8_t h[100];
+    uint8_t p[4] = {};
+    bool read = fread(h, 1, sizeof h, file) == sizeof h && BigEndian32(h + 4) == 7 && BigEndian32(h + 44) == 32 &&
+                x >= 0 && y >= 0 && uint32_t(x) < BigEndian32(h + 16) && uint32_t(y) < BigEndian32(h + 20);
+    read = read && fseek(file, long(BigEndian32(h) + BigEndian32(h + 76) * 12 + y * BigEndian32(h + 48) + x * 4),
+                         SEEK_SET) == 0 && fread(p, 1, 4, file) == 4;
+    fclose(file);
+    const uint32_t pixel = BigEndian32(h + 28) == 0 ? p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24)
+                                                    : BigEndian32(p);
+    *out = Rgba8{Channel(pixel, BigEndian32(h + 56)), Channel(pixel, BigEndian32(h + 60)),
+                 Channel(pixel, BigEndian32(h + 64)), 255};
+    return read;
+}
+
+void D3D11Test::SetUp()
+{
+    reports.clear();
+    reinitializeRequests.clear();
+    features.clear();
+    SetGraphicsState(QV_BLEND_ALPHA, QV_CULL_NONE);
+    fakeApi = QuavenAPI{};
+    fakeGraphics = QuavenGraphicsAPI{};
+    fakeApi.LogEx = FakeLogEx;
+    fakeApi.LogPopup = FakeLogPopup;
+    fakeApi.HasFeature = FakeHasFeature;
+    fakeApi.ReinitializeWithParameters = FakeReinitialize;
+    fakeGraphics.GetBlendMode = FakeGetBlendMode;
+    fakeGraphics.GetRenderStatei = FakeGetRenderStatei;
+    fakeApi.graphics = &fakeGraphics;
+    savedApi_ = qv;
+    qv = &fakeApi;
+    QVI_ResetIgnoredRendererValueReports();
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuavenD3D11TestWindow";
+    RegisterClassA(&windowClass);
+    // A popup: its client is the whole window, without the minimum size of a captioned one.
+    window_ = CreateWindowExA(0, windowClass.lpszClassName, "D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40,
+                              kWindowWidth, kWindowHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+    program_.video.width = kWindowWidth;
+    program_.video.height = kWindowHeight;
+    core_.api = &fakeApi;
+    core_.settings = &program_;
+    core_.mainWindow = window_;
+}
+
+void D3D11Test::TearDown()
+{
+    renderer_.Shutdown();
+    DestroyWindow(window_);
+    qv = savedApi_;
+}
+
+bool D3D11Test::InitRenderer(bool windowed)
+{
+    program_.video.windowed = windowed ? 1 : 0;
+    return renderer_.Init(&fakeApi, &core_, &program_.video);
+}
+
+int D3D11Test::Reported(const std::string& part) const
+{
+    int count = 0;
+    for (const std::string& line : reports)
+        count += line.find(part) != std::string::npos;
+    return count;
+}
+
+std::vector<VideoParameters> D3D11Test::ReinitializeRequests() const { return reinitializeRequests; }
+
+void D3D11Test::SetGraphicsState(int blendMode, int cullMode)
+{
+    graphicsBlendMode = blendMode;
+    graphicsCullMode = cullMode;
+}
+
+void D3D11Test::SetFeature(const char* name) { features.insert(name); }
+
+TestImage D3D11Test::ReadBack()
+{
+    TestImage image;
+    EXPECT_TRUE(ReadRenderTargetPixels(renderer_, nullptr, &image));
+    return image;
+}
+
+void D3D11DrawingTest::SetUp()
+{
+    D3D11Test::SetUp();
+    ASSERT_TRUE(InitRenderer());
+    drawing_.reset(new TestDrawing(renderer_));
+    ASSERT_TRUE(drawing_->Ready()) << "the test shader did not compile";
+    renderer_.BeginFrame(0);
+    renderer_.SetBlendMode(QV_BLEND_OFF);
+}
+
+void D3D11DrawingTest::TearDown()
+{
+    drawing_.reset();
+    D3D11Test::TearDown();
+}
+
+TestDrawing::TestDrawing(RendImpDirect3D11& renderer) : renderer_(renderer)
+{
+    ID3DBlob* vertexCode = Compile("vs", "vs_4_0");
+    ID3DBlob* pixelCode = Compile("ps", "ps_4_0");
+    ID3D11Device* device = renderer.device;
+    if (device && vertexCode && pixelCode) {
+        device->CreateVertexShader(vertexCode->GetBufferPointer(), vertexCode->GetBufferSize(), nullptr,
+                                   &vertexShader_);
+        device->CreatePixelShader(pixelCode->GetBufferPointer(), pixelCode->GetBufferSize(), nullptr, &pixelShader_);
+        const D3D11_INPUT_ELEMENT_DESC elements[] = {
+            {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},
+            {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 12, D3D11_INPUT_PER_VERTEX_DATA, 0},
+            {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, 28, D3D11_INPUT_PER_VERTEX_DATA, 0},
+        };
+        device->CreateInputLayout(elements, 3, vertexCode->GetBufferPointer(), vertexCode->GetBufferSize(), &layout_);
+        const D3D11_BUFFER_DESC description = {6 * sizeof(Vertex), D3D11_USAGE_DYNAMIC, D3D11_BIND_VERTEX_BUFFER,
+                                               D3D11_CPU_ACCESS_WRITE, 0, 0};
+        device->CreateBuffer(&description, nullptr, &vertices_);
+        const uint8_t white[4] = {255, 255, 255, 255};
+        white_ = Texture(1, 1, white);
+    }
+    for (IUnknown* object : {static_cast<IUnknown*>(vertexCode), static_cast<IUnknown*>(pixelCode)}) {
+        if (object)
+            object->Release();
+    }
+    for (IUnknown* object : std::vector<IUnknown*>{vertexShader_, pixelShader_, layout_, vertices_}) {
+        if (object)
+            objects_.push_back(object);
+    }
+}
+
+TestDrawing::~TestDrawing()
+{
+    for (IUnknown* object : objects_)
+        object->Release();
+}
+
+ID3D11ShaderResourceView* TestDrawing::Texture(int width, int height, const uint8_t* rgba)
+{
+    const D3D11_TEXTURE2D_DESC description = {UINT(width), UINT(height), 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0},
+                                              D3D11_USAGE_IMMUTABLE, D3D11_BIND_SHADER_RESOURCE, 0, 0};
+    const D3D11_SUBRESOURCE_DATA data = {rgba, UINT(width * 4), 0};
+    ID3D11Texture2D* texture = nullptr;
+    ID3D11ShaderResourceView* view = nullptr;
+    if (SUCCEEDED(renderer_.device->CreateTexture2D(&description, &data, &texture))) {
+        objects_.push_back(texture);
+        if (SUCCEEDED(renderer_.device->CreateShaderResourceView(texture, nullptr, &view)))
+            objects_.push_back(view);
+    }
+    return view;
+}
+
+void TestDrawing::Quad(const float colour[4], float depth, bool counterClockwise)
+{
+    Draw(colour, depth, counterClockwise, white_, 0, 1);
+}
+
+void TestDrawing::TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1)
+{
+    const float white[4] = {1, 1, 1, 1};
+    Draw(white, 0.5f, false, texture, u0, u1);
+}
+
+void TestDrawing::Draw(const float colour[4], float depth, bool counterClockwise, ID3D11ShaderResourceView* texture,
+                       float u0, float u1)
+{
+    // Corners top-left, top-right, bottom-left, bottom-right in clip space; (0, 1, 2) and
+    // (2, 1, 3) run clockwise on screen.
+    static const int kClockwise[6] = {0, 1, 2, 2, 1, 3};
+    static const int kCounterClockwise[6] = {0, 2, 1, 2, 3, 1};
+    const float corners[4][4] = {{-1, 1, u0, 0}, {1, 1, u1, 0}, {-1, -1, u0, 1}, {1, -1, u1, 1}};
+    D3D11_MAPPED_SUBRESOURCE mapped;
+    if (!Ready() || FAILED(renderer_.context->Map(vertices_, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped)))
+        return;
+    for (int i = 0; i < 6; ++i) {
+        const float* c = corners[(counterClockwise ? kCounterClockwise : kClockwise)[i]];
+        static_cast<Vertex*>(mapped.pData)[i] = {c[0], c[1], depth, colour[0], colour[1], colour[2], colour[3],
+                                                 c[2], c[3]};
+    }
+    renderer_.context->Unmap(vertices_, 0);
+    renderer_.PrepareDepthStencilState();
+    const UINT stride = sizeof(Vertex);
+    const UINT offset = 0;
+    renderer_.context->IASetInputLayout(layout_);
+    renderer_.context->IASetVertexBuffers(0, 1, &vertices_, &stride, &offset);
+    renderer_.context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    renderer_.context->VSSetShader(vertexShader_, nullptr, 0);
+    renderer_.context->PSSetShader(pixelShader_, nullptr, 0);
+    renderer_.context->PSSetShaderResources(0, 1, &texture);
+    renderer_.context->Draw(6, 0);
+}
+
+RefusedMethod::RefusedMethod(IUnknown* object, int slot)
+{
+    DWORD protection = 0;
+    void** entry = object ? *reinterpret_cast<void***>(object) + slot : nullptr;
+    if (!entry || !VirtualProtect(entry, sizeof(void*), PAGE_EXECUTE_READWRITE, &protection))
+        return;
+    entry_ = entry;
+    original_ = *entry_;
+    *entry_ = reinterpret_cast<void*>(RefuseCall);
+}
+
+RefusedMethod::~RefusedMethod()
+{
+    if (entry_)
+        *entry_ = original_;
+}
+
+}  // namespace d3d11_test

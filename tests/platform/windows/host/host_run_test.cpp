@@ -1,0 +1,182 @@
+// quaven.exe as a person runs it: a game beside it, a prog.xml, a window, a log file in the
+// per-user folder, and the run's end when the window is closed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "host_test_support.h"
+
+namespace {
+
+using host_test::HostFolder;
+using host_test::Lines;
+
+const char kTitle[] = "Host Log: Run!";
+const char kTitleFolder[] = "Host_Log__Run_";
+
+// The lines a run logs from start-up to the end of the log, in this order (as the text
+// after a line's time stamp and level).
+const Lines kRunInOrder = {
+    "Logging started on ",
+    "Logging Verbose Level set to 0.",
+    "Loading program implementation...",
+    "Program implementation validation OK.",
+    "Checking for multiple program instances...",
+    "No other instances running.",
+    "Checking parameters with the program before video init.",
+    "Adding packages...",
+    "Image loader initializing...",
+    "Core PreInitialized.",
+    "Endianness: 1234.",
+    "Renderer ready.",
+    "Using static XInput InputImp.",
+    "Loading Sound Implementation...",
+    "No Sound Implementation available.",
+    std::string("Initializing Program '") + kTitle + "'..",
+    "QUAVEN Shutdown.",
+    "Waiting for threads to exit... (0 threads)",
+    "Performance optimization: skipping releasing resources on exit.",
+    "Releasing Sound Implementation.",
+    "Destroying window...",
+    "Unloading ProgImp Library.",
+    "Shutdown successful. Closing console and logging.",
+    "QUAVEN log: ",
+    "0 files left open..",
+};
+
+// The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".
+std::string LineText(const std::string& line)
+{
+    static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
+    return std::regex_replace(line, prefix, "");
+}
+
+// Index of the first line at or after `from` whose text starts with `start`; -1 when none.
+int FindFrom(const Lines& lines, int from, const std::string& start)
+{
+    for (int i = from; i < static_cast<int>(lines.size()); ++i)
+        if (LineText(lines[i]).rfind(start, 0) == 0)
+            return i;
+    return -1;
+}
+
+TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
+{
+    HostFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const std::string id = host_test::UniqueProgramId("hostlog");
+    folder.WriteProgramXml(host_test::ProgramXml(
+        "program_id=\"" + id + "\" name=\"" + kTitle + "\" developer=\"" + folder.developer() +
+            "\" version=\"2.0\" fps_limit=\"120\"",
+        "console=\"1\" logging=\"1\" force_windowed=\"1\"", "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n"));
+
+    quaven_test::ChildProcess host;
+    ASSERT_TRUE(folder.Start(host));
+    host_test::PopupGuard guard(host.ProcessId());
+    HWND window = host_test::WaitForMainWindow(host.ProcessId());
+    ASSERT_NE(window, nullptr);
+    // The game calls itself "Quaven Test Program"; prog.xml names the window.
+    EXPECT_EQ(host_test::WindowTitle(window), kTitle);
+    // Let a few frames pass, then close the window as a person would.
+    for (int attempt = 0; attempt < 600 && folder.Results().size() < 12; ++attempt)
+        Sleep(20);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(host.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
+
+    // The game: created once, initialised once, driven at 120 frames per second at most
+    // (8 ms frames, whole milliseconds), and told to exit last.
+    const Lines results = folder.Results();
+    ASSERT_GE(results.size(), 4u);
+    EXPECT_EQ(results.front(), "get_program_interface 1406");
+    EXPECT_EQ(results.back(), "exit");
+    int updates = 0, inits = 0;
+    for (const std::string& line : results) {
+        inits += line == "init";
+        int frame = 0;
+        double seconds = 0;
+        if (sscanf(line.c_str(), "update %d %lf", &frame, &seconds) != 2)
+            continue;
+        ++updates;
+        EXPECT_GE(seconds, 0.008 - 1e-6) << line;
+        const double milliseconds = seconds * 1000.0;
+        EXPECT_NEAR(milliseconds, static_cast<double>(static_cast<long>(milliseconds + 0.5)), 1e-3) << line;
+    }
+    EXPECT_EQ(inits, 1);
+    EXPECT_GE(updates, 2);
+
+    // One log file, named after prog.xml's id and the start time, never the game's own id.
+    const std::string logs = folder.UserFolder(kTitleFolder) + "\\logs";
+    const Lines files = host_test::FilesIn(logs, "*.log");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(std::regex_match(files[0], std::regex(id + R"(-\d{4}-\d\d-\d\d-\d\d-\d\d\.log)"))) << files[0];
+    EXPECT_EQ(files[0].find("test-program"), std::string::npos);
+
+    const Lines log = quaven_test::ReadLines(logs + "\\" + files[0]);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_TRUE(std::regex_match(log[0], std::regex(R"(Kelmark QV \(API 1406 \+ core 2325, built .+ .+\))"))) << log[0];
+    EXPECT_EQ(log[1], std::string(60, '-'));
+    int at = 2;
+    for (const std::string& expected : kRunInOrder) {
+        const int found = FindFrom(log, at, expected);
+        ASSERT_GE(found, 0) << "missing, or out of order: " << expected;
+        at = found + 1;
+    }
+    const int summary = FindFrom(log, 2, "QUAVEN log: ");
+    EXPECT_TRUE(std::regex_match(LineText(log[summary]), std::regex(R"(QUAVEN log: \d+ errors, \d+ warnings, \d+ infos\.)")))
+        << log[summary];
+    EXPECT_EQ(FindFrom(log, 0, "Unable"), -1);
+}
+
+TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAreAllowed)
+{
+    HostFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const std::string application = "program_id=\"" + host_test::UniqueProgramId("hostone") +
+                                    "\" name=\"Host Single\" developer=\"" + folder.developer() + "\" version=\"1\"";
+    const std::string variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n";
+    // The console switch is off: no log file is written.
+    folder.WriteProgramXml(host_test::ProgramXml(application, "force_windowed=\"1\"", variants));
+
+    quaven_test::ChildProcess first;
+    ASSERT_TRUE(folder.Start(first, "", "-first"));
+    host_test::PopupGuard firstGuard(first.ProcessId());
+    HWND firstWindow = host_test::WaitForMainWindow(first.ProcessId());
+    ASSERT_NE(firstWindow, nullptr);
+
+    quaven_test::ChildProcess second;
+    ASSERT_TRUE(folder.Start(second, "", "-second"));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.Wait(60000, &exitCode)) << "the second instance kept running";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(folder.Results("-second"), Lines{"get_program_interface 1406"}) << "created, never initialised";
+    EXPECT_TRUE(first.Running());
+
+    // With the feature a further start runs beside the first.
+    folder.WriteProgramXml(
+        host_test::ProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"",
+                              variants));
+    quaven_test::ChildProcess third;
+    ASSERT_TRUE(folder.Start(third, "", "-third"));
+    host_test::PopupGuard thirdGuard(third.ProcessId());
+    HWND thirdWindow = host_test::WaitForMainWindow(third.ProcessId());
+    ASSERT_NE(thirdWindow, nullptr);
+
+    for (auto [process, window] : {std::make_pair(&first, firstWindow), std::make_pair(&third, thirdWindow)}) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        exitCode = 99;
+        EXPECT_TRUE(process->Wait(60000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
+    EXPECT_TRUE(firstGuard.Records().empty());
+    EXPECT_TRUE(thirdGuard.Records().empty());
+    EXPECT_TRUE(host_test::FilesIn(folder.UserFolder("Host_Single") + "\\logs", "*.log").empty());
+}
+
+}  // namespace

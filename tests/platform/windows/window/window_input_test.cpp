@@ -1,0 +1,118 @@
+// Keyboard, mouse and wheel messages turned into key states and the program's events.
+// Messages whose effect on the key table is checked at once are sent, not posted: pumping
+// could let another test's window take the focus, which releases every key.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "core/events/key_state.h"
+#include "platform/windows/window/message_loop.h"
+#include "platform/windows/window/window_test_support.h"
+
+namespace window_test {
+namespace {
+
+const LPARAM kAltHeld = 0x20000000;
+
+LPARAM Position(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+std::vector<EventKeyPayload> Keys(const std::vector<ReceivedEvent>& events, int code) {
+    std::vector<EventKeyPayload> keys;
+    for (const ReceivedEvent& received : events)
+        if (received.As<EventKeyPayload>().code == code) keys.push_back(received.As<EventKeyPayload>());
+    return keys;
+}
+
+TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfterwards) {
+    OpenWindow(false);
+    Send(WM_KEYDOWN, 'K');
+    EXPECT_EQ(QVI_PeekKeyState('K'), 3u);
+    Send(WM_KEYUP, 'K');
+    EXPECT_EQ(QVI_PeekKeyState('K'), 0u);
+    EXPECT_TRUE(ProgramEvents(EVENT_KEY_DOWN).empty()) << "the program hears nothing before core initialisation";
+
+    g_core.coreInitialized = 1;
+    PostAndPump(WM_KEYDOWN, VK_LEFT);
+    PostAndPump(WM_KEYDOWN, VK_LEFT);  // auto-repeat
+    PostAndPump(WM_KEYUP, VK_LEFT);
+    PostAndPump(WM_CHAR, 0x1E9);       // only the low byte is the character
+    EXPECT_EQ(QVI_PeekKeyState(VK_LEFT), 0u);
+    ASSERT_EQ(ProgramEvents(EVENT_CHARACTER).size(), 1u) << "characters are never queued";
+    EXPECT_EQ(ProgramEvents(EVENT_CHARACTER)[0].event.payload[0], 0xE9);
+    RunEventStep();
+    const auto downs = Keys(ProgramEvents(EVENT_KEY_DOWN), VK_LEFT);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].flag, 1);
+    EXPECT_EQ(downs[1].flag, 0);
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_UP), VK_LEFT).size(), 1u);
+}
+
+TEST_F(MainWindowTest, AltWithLetterOrDigitIsTheProgramsOtherSystemKeysGoToTheSystem) {
+    OpenWindow();
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, 'S', kAltHeld), 0);
+    EXPECT_EQ(QVI_PeekKeyState('S'), 3u);  // at once, before the frame
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, '7', kAltHeld), 0);
+    RunEventStep();
+    ASSERT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), 'S').size(), 1u);
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), 'S')[0].flag, 0) << "the state was already set";
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), '7').size(), 1u);
+    EXPECT_EQ(Send(WM_SYSKEYUP, 'S', kAltHeld), 0);
+    EXPECT_EQ(QVI_PeekKeyState('S'), 0u);
+
+    // Alt+Enter toggles the window mode every time and is no key.
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_RETURN, kAltHeld), 0);
+    for (uint8_t windowed : {0, 7}) {
+        program_.video.windowed = windowed;
+        Send(WM_SYSKEYDOWN, VK_RETURN, kAltHeld);
+    }
+    Send(WM_SYSKEYUP, VK_RETURN, kAltHeld);
+    RunEventStep();
+    ASSERT_EQ(records.reinitializeRequests.size(), 3u);
+    EXPECT_EQ(records.reinitializeRequests[0].windowed, 0);
+    EXPECT_EQ(records.reinitializeRequests[0].width, 640);
+    EXPECT_EQ(records.reinitializeRequests[1].windowed, 1);
+    EXPECT_EQ(records.reinitializeRequests[2].windowed, 0);
+    EXPECT_TRUE(Keys(ProgramEvents(EVENT_KEY_DOWN), VK_RETURN).empty());
+    EXPECT_TRUE(Keys(ProgramEvents(EVENT_KEY_UP), VK_RETURN).empty());
+
+    // Alt+F4 goes on to the system, which comes back with a close request.
+    PostAndPump(WM_SYSKEYDOWN, VK_F4, kAltHeld);
+    EXPECT_EQ(ProgramEvents(EVENT_CLOSE_REQUEST).size(), 1u);
+    EXPECT_EQ(g_core.quit, 1);
+}
+
+TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
+    OpenWindow();
+    Send(WM_MOUSEMOVE, 0, Position(-5, 40));  // signed: the mouse may be captured outside
+    EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_X)), -5);
+    EXPECT_FLOAT_EQ(QV_GetAxis(QV_KEY_MOUSE_Y), 40.0f);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, Position(300, 200));
+    Send(WM_MBUTTONUP, 0, Position(3, 4));
+    Send(WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), Position(5, 6));
+    Send(WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), Position(7, 8));
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(0, 240));
+    for (int notch = 0; notch < 3; ++notch) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)));
+    EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_WHEEL)), -120);
+    RunEventStep();
+
+    const auto move = ProgramEvents(EVENT_MOUSE_MOVE).at(0).As<EventMousePayload>();
+    EXPECT_TRUE(move.x == -5 && move.y == 40);
+    EXPECT_EQ(move.device, 2u);
+    const auto downs = ProgramEvents(EVENT_MOUSE_DOWN);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].As<EventMousePayload>().button, 510);
+    EXPECT_EQ(downs[0].As<EventMousePayload>().x, 300);
+    EXPECT_EQ(downs[1].As<EventMousePayload>().button, 513);
+    const auto ups = ProgramEvents(EVENT_MOUSE_UP);
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_EQ(ups[0].As<EventMousePayload>().button, 512);
+    EXPECT_EQ(ups[1].As<EventMousePayload>().button, 514);
+    // The wheel reports the position the last move stored, in program coordinates.
+    const auto wheels = ProgramEvents(EVENT_MOUSE_WHEEL);
+    ASSERT_EQ(wheels.size(), 4u);
+    EXPECT_EQ(wheels[0].As<EventMousePayload>().wheel, 240);
+    EXPECT_EQ(wheels[3].As<EventMousePayload>().wheel, -120);
+    EXPECT_EQ(wheels[3].As<EventMousePayload>().x, -5);
+}
+
+}  // namespace
+}  // namespace window_test
