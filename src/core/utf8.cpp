@@ -1,6 +1,7 @@
 #include "core/utf8.h"
 
 #include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -35,8 +36,7 @@ int ContinuationCount(unsigned char lead, uint32_t* value)
 
 void ReportConversionFailure(const char* text)
 {
-    if (qv && qv->LogPopup)
-        qv->LogPopup(QV_LOG_ERROR, "Error converting '%s' to utf-32.", text ? text : "");
+    QVI_ReportPopup(QV_LOG_ERROR, "Error converting '%s' to utf-32.", text ? text : "");
 }
 
 } // namespace

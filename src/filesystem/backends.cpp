@@ -19,7 +19,7 @@ QVFileSystem::System* QVI_GetFileSystemBackend(Scheme scheme)
 bool QVI_InitFileSystem()
 {
     if (!QVI_InitBasePaths())
-        QVI_FileSystemPopup(QV_LOG_ERROR, "File System: failed to initialize one or more critical base paths.");
+        QVI_ReportPopup(QV_LOG_ERROR, "File System: failed to initialize one or more critical base paths.");
 
     if (!g_fileSystemBackends[SCHEME_RES]) {
         QVFileSystem::WindowsPOSIXSystem* folders = new QVFileSystem::WindowsPOSIXSystem();

@@ -1,12 +1,8 @@
 #pragma once
 
 // The file system's messages go through the API table's logging members, as the
-// program's own do; before those members exist the messages are dropped.
-
-// LogPopup at the level.
-void QVI_FileSystemPopup(int level, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
-// LogEx at the level.
-void QVI_FileSystemLog(int level, const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+// program's own do (QVI_Report, QVI_ReportPopup).
+#include "core/engine_log.h"
 
 // The common misuse report: "File System %s: path '%s' is invalid, see IsPathValid() for more info."
 void QVI_ReportInvalidPath(const char* member, const char* path);

@@ -48,7 +48,7 @@ FileHandle* QV_FileSystem_OpenFile(const char* path, const char* mode)
     }
     FileMode fileMode;
     if (!ParseMode(mode, &fileMode)) {
-        QVI_FileSystemPopup(QV_LOG_WARNING, "File System OpenFile: mode is invalid, see OpenFile() for more info.");
+        QVI_ReportPopup(QV_LOG_WARNING, "File System OpenFile: mode is invalid, see OpenFile() for more info.");
         return nullptr;
     }
     FileHandle* handle = QVI_OpenFile(path, fileMode);
@@ -56,9 +56,9 @@ FileHandle* QV_FileSystem_OpenFile(const char* path, const char* mode)
         return handle;
     int openCount = QVI_TrackOpenFile(handle);
     if (openCount >= kOpenFileWarningCount)
-        QVI_FileSystemPopup(QV_LOG_WARNING,
-                            "File System OpenFile: %i files are open at the same time, last file opened is '%s'.",
-                            openCount, path);
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "File System OpenFile: %i files are open at the same time, last file opened is '%s'.",
+                        openCount, path);
     return handle;
 }
 

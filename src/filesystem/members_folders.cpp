@@ -40,9 +40,9 @@ bool QV_FileSystem_CreateDirectory(const char* path)
 bool QV_FileSystem_DeleteDirectory(const char* path, bool recursive)
 {
     if (recursive) {
-        QVI_FileSystemPopup(QV_LOG_WARNING,
-                            "File System DeleteDirectory: deleting directory '%s' with existing files is not allowed.",
-                            path ? path : "(null)");
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "File System DeleteDirectory: deleting directory '%s' with existing files is not allowed.",
+                        path ? path : "(null)");
         return false;
     }
     if (!path)
@@ -142,8 +142,8 @@ StringList* QV_FileSystem_FindFiles(const char* path, const char* wildcards, boo
     }
     Array<String> patterns;
     if (!QVI_ParseWildcards(wildcards, patterns)) {
-        QVI_FileSystemPopup(QV_LOG_WARNING, "File System FindFiles: wildcards (%s) are invalid, see FindFiles() for more info.",
-                            wildcards);
+        QVI_ReportPopup(QV_LOG_WARNING, "File System FindFiles: wildcards (%s) are invalid, see FindFiles() for more info.",
+                        wildcards);
         return QVI_NewStringList(found);
     }
     QVI_FindFiles(found, path, patterns, recursive);

@@ -61,7 +61,7 @@ void QV_FileSystem_AddSearchPath(const char* path, bool first)
 
     Log("Adding search path '%s'...", searchPath.text);
     if (countBefore >= kSearchPathWarningCount)
-        QVI_FileSystemPopup(QV_LOG_WARNING, "File System AddSearchPath: %i search paths exist.", countBefore);
+        QVI_ReportPopup(QV_LOG_WARNING, "File System AddSearchPath: %i search paths exist.", countBefore);
     for (int32_t i = 0; i < after.count; ++i) {
         if (qv && qv->Log)
             qv->Log("Search path priority #%i: '%s'.", i + 1, after.data[i]);
@@ -78,9 +78,9 @@ void QV_FileSystem_RemoveSearchPath(const char* path)
         return;
     int index = QVI_RemoveSearchPathEntry(searchPath.text);
     if (index < 0) {
-        QVI_FileSystemPopup(QV_LOG_WARNING,
-                            "File System RemoveSearchPath: path '%s' was not found in added search paths.",
-                            searchPath.text);
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "File System RemoveSearchPath: path '%s' was not found in added search paths.",
+                        searchPath.text);
         return;
     }
     if (qv && qv->Log)

@@ -76,9 +76,9 @@ String ConvertPathToNativePath(Scheme scheme, const char* path)
         return String("");
     String result = JoinRootAndRest(g_currentUrlRoots[scheme], TextAfterScheme(path));
     if (scheme == SCHEME_HTTP && strlen(result.text) > static_cast<size_t>(kNativePathLimit))
-        QVI_FileSystemPopup(QV_LOG_WARNING,
-                            "File System ConvertPathToNativePath: local native path '%s' of path '%s' is too long (max %i characters).",
-                            result.text, path, kNativePathLimit);
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "File System ConvertPathToNativePath: local native path '%s' of path '%s' is too long (max %i characters).",
+                        result.text, path, kNativePathLimit);
     return result;
 }
 
@@ -95,9 +95,9 @@ String QV_ConvertStaticPathToNativeOSPath(const char* path)
     result.Append("/");
     result.Append(rest);
     if (scheme == SCHEME_HTTP && strlen(result.text) > static_cast<size_t>(kNativePathLimit))
-        QVI_FileSystemPopup(QV_LOG_WARNING,
-                            "QV_ConvertStaticPathToNativeOSPath: local native path '%s' of path '%s' is too long (max %i characters).",
-                            result.text, path, kNativePathLimit);
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QV_ConvertStaticPathToNativeOSPath: local native path '%s' of path '%s' is too long (max %i characters).",
+                        result.text, path, kNativePathLimit);
     return result;
 }
 

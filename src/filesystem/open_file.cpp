@@ -39,8 +39,8 @@ FileHandle* QVI_OpenFile(const char* path, FileMode mode)
         return nullptr;
     Scheme scheme = QVI_GetPathScheme(path);
     if (mode != FILE_MODE_READ && scheme == SCHEME_RES && !g_resWritable) {
-        QVI_FileSystemLog(QV_LOG_WARNING, "File System OpenFile: attempted to modify path '%s', which is not writable.",
-                          path);
+        QVI_Report(QV_LOG_WARNING, "File System OpenFile: attempted to modify path '%s', which is not writable.",
+                   path);
         return nullptr;
     }
 

@@ -63,7 +63,7 @@ void QVI_ReportOpenFiles()
         qv->Log("%d files left open..", count);
     for (int i = 0; i < count; ++i) {
         FileHandle* handle = g_openFiles->data[i];
-        QVI_FileSystemLog(QV_LOG_WARNING, "File '%s' left open.", handle && handle->path ? handle->path : "");
+        QVI_Report(QV_LOG_WARNING, "File '%s' left open.", handle && handle->path ? handle->path : "");
     }
 }
 

@@ -1,14 +1,14 @@
 #include "sound/sound_implementation.h"
 
 #include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 namespace {
 
 // Raised through LogPopup, which does nothing until the API table is filled.
 int AnswerDeprecated()
 {
-    if (qv && qv->LogPopup)
-        qv->LogPopup(QV_LOG_WARNING, "Calling deprecated Sound Imp method!");
+    QVI_ReportPopup(QV_LOG_WARNING, "Calling deprecated Sound Imp method!");
     return kDeprecatedSoundAnswer;
 }
 

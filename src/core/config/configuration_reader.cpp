@@ -6,7 +6,7 @@
 
 #include "core/api_pointer.h"
 #include "core/config/config_files.h"
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/config_values.h"
 #include "core/config/configuration_keys.h"
 #include "core/config/features.h"
@@ -76,7 +76,7 @@ VariantIds DeviceVariantIds()
         "No build variant found for current platform id '%s'.\n\nUse force_variant to use another platform for "
         "development purposes.",
         generalId ? generalId : "");
-    QVI_ConfigLog(QV_LOG_ERROR, "%s", message.text ? message.text : "");
+    QVI_Report(QV_LOG_ERROR, "%s", message.text ? message.text : "");
     QVI_ShowPopup(QV_LOG_ERROR, message.text);
     QVI_EndProcess(-1);
 }

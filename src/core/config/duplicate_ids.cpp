@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "data/datamanager/data_array.h"
 #include "quaven/types.h"
 
@@ -25,7 +25,7 @@ void CheckNodeIds(const DataArray* array)
         for (int j = i + 1; j < array->nodes.count; ++j) {
             const DataNode* second = array->nodes.data[j];
             if (first && second && SameText(first->id, second->id))
-                QVI_ConfigPopup(QV_LOG_WARNING, "Array '%s' contains two nodes with id '%s'.", OrNullWord(array->id),
+                QVI_ReportPopup(QV_LOG_WARNING, "Array '%s' contains two nodes with id '%s'.", OrNullWord(array->id),
                                 first->id);
         }
     }
@@ -37,7 +37,7 @@ void CheckParameterNames(const DataNode* node)
     for (int a = 0; a < parameters.count; ++a) {
         for (int b = a + 1; b < parameters.count; ++b) {
             if (SameText(parameters.data[a].name, parameters.data[b].name))
-                QVI_ConfigPopup(QV_LOG_WARNING, "Node '%s' contains duplicate parameters with id '%s'.",
+                QVI_ReportPopup(QV_LOG_WARNING, "Node '%s' contains duplicate parameters with id '%s'.",
                                 OrNullWord(node->id), parameters.data[a].name);
         }
     }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/program_configuration.h"
 #include "data/datamanager/data_manager.h"
 
@@ -44,5 +44,5 @@ void QVI_AddManifest(const char* path)
         AddInFront(g_config.manifests, manifest);
         AddInFront(g_config.manifestArrays, manifest->arrays.data[0]);
     }
-    QVI_ConfigLog(QV_LOG_INFO, "Added manifest '%s'.", path);
+    QVI_Report(QV_LOG_INFO, "Added manifest '%s'.", path);
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/config_values.h"
 #include "core/config/features.h"
 #include "core/config/program_configuration.h"
@@ -48,7 +48,7 @@ bool ResolutionComparisonHolds(const char* condition)
     } else if (rest[0] == '=') {
         rest += 1;
     } else if (rest[0] == '>' || rest[0] == '<') {
-        QVI_ConfigPopup(QV_LOG_WARNING, "prog.xml: res comparison needs to be ==, >=, or <=. '%s' is not supported.",
+        QVI_ReportPopup(QV_LOG_WARNING, "prog.xml: res comparison needs to be ==, >=, or <=. '%s' is not supported.",
                         condition);
         comparison = rest[0] == '>' ? Comparison::AtLeast : Comparison::AtMost;
         rest += 1;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/config_values.h"
 #include "core/config/package_condition.h"
 #include "core/config/program_configuration.h"
@@ -78,7 +78,7 @@ void QVI_AddPackage(const char* name, bool first)
         return;
     String path = ResPath(name);
     if (strstr(name, ".pak")) {
-        QVI_ConfigPopup(QV_LOG_WARNING, "Adding search path with .pak extension! Remove it from '%s'", name);
+        QVI_ReportPopup(QV_LOG_WARNING, "Adding search path with .pak extension! Remove it from '%s'", name);
         path.Replace(".pak", "");
     }
     AddSearchPath(path, first);
@@ -122,6 +122,6 @@ void QVI_SelectGfxPackage()
     }
     if (!chosen.text)
         return;
-    QVI_ConfigLog(QV_LOG_INFO, "Selecting most fitting gfx package '%s'", chosen.text);
+    QVI_Report(QV_LOG_INFO, "Selecting most fitting gfx package '%s'", chosen.text);
     AddSearchPath(ResPath(chosen.text), true);
 }

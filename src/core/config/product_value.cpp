@@ -1,7 +1,7 @@
 #include "core/config/product_value.h"
 
 #include "core/config/config_files.h"
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/program_configuration.h"
 #include "data/datamanager/data_manager.h"
 #include "quaven/types.h"
@@ -23,7 +23,7 @@ const char* QVI_GetProductValue(const char* name)
             if (const char* value = variant->GetParameter(name))
                 return value;
         } else {
-            QVI_ConfigPopup(QV_LOG_ERROR, "Missing platform variant '%s' in '%s'.",
+            QVI_ReportPopup(QV_LOG_ERROR, "Missing platform variant '%s' in '%s'.",
                             g_config.variantId ? g_config.variantId : "", kProgramXmlPath);
         }
     }

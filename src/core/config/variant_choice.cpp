@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "data/datamanager/data_array.h"
 #include "platform/windows/popups/popups.h"
 #include "quaven/types.h"
@@ -28,7 +28,7 @@ void ReportDuplicatesOf(const DataArray* variants, int index)
         if (other == index || !candidate || !candidate->id)
             continue;
         if (strcmp(candidate->id, node->id) == 0)
-            QVI_ConfigPopup(QV_LOG_WARNING, "There are multiple VARIANTS with id '%s' in prog.xml. There can be only one.",
+            QVI_ReportPopup(QV_LOG_WARNING, "There are multiple VARIANTS with id '%s' in prog.xml. There can be only one.",
                             node->id);
     }
 }

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/config_values.h"
 #include "core/config/program_configuration.h"
 #include "core/config/renderer_attach_hook.h"
@@ -34,7 +34,7 @@ void ApplyInputImplementations(const DataNode* variant, const DataNode* develope
     if (const char* value = variant->GetParameter("input_implementations"))
         StoreInputImplementations(value);
     else if (variant->GetParameter("input_implementation"))
-        QVI_ConfigPopup(QV_LOG_WARNING,
+        QVI_ReportPopup(QV_LOG_WARNING,
                         "In prog.xml parameter input_implementation is not in use: use input_implementations instead (note the s).");
 
     if (!g_core.developerMode || !developer)
@@ -42,7 +42,7 @@ void ApplyInputImplementations(const DataNode* variant, const DataNode* develope
     if (const char* value = developer->GetParameter("input_implementations"))
         StoreInputImplementations(value);
     else if (developer->GetParameter("input_implementation"))
-        QVI_ConfigPopup(QV_LOG_WARNING,
+        QVI_ReportPopup(QV_LOG_WARNING,
                         "In developer.xml parameter input_implementation is not in use: use input_implementations instead (note the s).");
 }
 
@@ -93,7 +93,7 @@ void QVI_ApplyVariantKeys(const DataNode* variant, const DataNode* developer, co
     if ((value = variant->GetParameter("version")))
         QVI_CopyIntoField(record.version, sizeof record.version, value);
     if (variant->GetParameter("renderer_implementation"))
-        QVI_ConfigPopup(QV_LOG_ERROR, "Deprecated 'renderer_implementation' definition in prog.xml. Remove it.");
+        QVI_ReportPopup(QV_LOG_ERROR, "Deprecated 'renderer_implementation' definition in prog.xml. Remove it.");
     QVI_AttachRendererForConfiguration();
 
     ApplyInputImplementations(variant, developer);

@@ -1,6 +1,6 @@
 #include "core/config/configuration_keys.h"
 
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 #include "core/config/config_values.h"
 #include "core/config/platform_table.h"
 #include "core/config/program_configuration.h"
@@ -47,7 +47,7 @@ void QVI_ApplyVariantResolutions(const DataNode* variant)
         value = IosResolutions(value);
 
     QVI_ReplaceText(&g_config.supportedResolutions, value);
-    QVI_ConfigLog(QV_LOG_INFO, "Supported resolutions: '%s'.", value);
+    QVI_Report(QV_LOG_INFO, "Supported resolutions: '%s'.", value);
     if (g_config.forcedVariant)
         g_config.defaultRecord.video.windowed = 1;
 }

@@ -4,7 +4,7 @@
 
 #include "core/events/event_dispatch.h"
 #include "core/events/event_payloads.h"
-#include "core/events/events_log.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
 
 namespace {
@@ -21,7 +21,7 @@ Array<EngineEvent> frameEvents;
 void QV_PostEvent(const EngineEvent* event)
 {
     if (!event) {
-        QVI_EventsLog(QV_LOG_WARNING, "QV_PostEvent: null event ignored.");
+        QVI_Report(QV_LOG_WARNING, "QV_PostEvent: null event ignored.");
         return;
     }
     QVI_QueueEvent(event);
@@ -30,7 +30,7 @@ void QV_PostEvent(const EngineEvent* event)
 void QV_InitEvent(EngineEvent* event, uint32_t type)
 {
     if (!event) {
-        QVI_EventsLog(QV_LOG_WARNING, "QV_InitEvent: null event ignored.");
+        QVI_Report(QV_LOG_WARNING, "QV_InitEvent: null event ignored.");
         return;
     }
     event->type = type;

@@ -2,6 +2,7 @@
 
 #include "core/api_pointer.h"
 #include "data/xml/xml_characters.h"
+#include "core/engine_log.h"
 
 namespace {
 
@@ -33,8 +34,7 @@ void XMLReader::ReportError(const char* reason, char c)
     ok = 0;
     position = end;
 
-    if (qv && qv->LogPopup)
-        qv->LogPopup(QV_LOG_WARNING, "Parsing error (%s) around line %d in XML '%s'. Unexpected character '%c' (%x) at:\n'%s'",
-                     reason ? reason : "", line, fileName ? fileName : "", XMLMessageCharacter(c),
-                     XMLCharacterCode(c), snippet);
+    QVI_ReportPopup(QV_LOG_WARNING, "Parsing error (%s) around line %d in XML '%s'. Unexpected character '%c' (%x) at:\n'%s'",
+                    reason ? reason : "", line, fileName ? fileName : "", XMLMessageCharacter(c),
+                    XMLCharacterCode(c), snippet);
 }

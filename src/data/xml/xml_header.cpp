@@ -2,13 +2,13 @@
 
 #include "core/api_pointer.h"
 #include "data/xml/xml_characters.h"
+#include "core/engine_log.h"
 
 namespace {
 
 void WarnHeader(const char* format, const char* fileName)
 {
-    if (qv && qv->LogPopup)
-        qv->LogPopup(QV_LOG_WARNING, format, fileName ? fileName : "");
+    QVI_ReportPopup(QV_LOG_WARNING, format, fileName ? fileName : "");
 }
 
 } // namespace
@@ -26,11 +26,10 @@ bool XMLReader::ReadHeader()
 
     if (start < length && text[start] != '<') {
         char c = text[start];
-        if (qv && qv->LogPopup)
-            qv->LogPopup(QV_LOG_WARNING,
-                         "First non-whitespace char in XML document needs to be '<'. First char in '%s' "
-                         "is #%d '%c'. Note: UTF8 BOM is not supported.\n",
-                         fileName ? fileName : "", XMLCharacterCode(c), XMLMessageCharacter(c));
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "First non-whitespace char in XML document needs to be '<'. First char in '%s' "
+                        "is #%d '%c'. Note: UTF8 BOM is not supported.\n",
+                        fileName ? fileName : "", XMLCharacterCode(c), XMLMessageCharacter(c));
         ok = 0;
         return false;
     }

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "shadertool/core/target.h"
 
 namespace {
@@ -90,8 +90,8 @@ bool QVI_ReportIgnoredRendererValue(RendererValueKind kind, int value)
     if (g_ignoredValueReported[kind].exchange(true))
         return false;
     const ValueKindText& text = kValueKindTexts[kind];
-    QVI_RendererLog(1, "Renderer: ignored %s %d (valid values are %s); further ones are not reported.", text.what,
-                    value, text.range);
+    QVI_Report(1, "Renderer: ignored %s %d (valid values are %s); further ones are not reported.", text.what,
+               value, text.range);
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 
 RendererImplementation::RendererImplementation() : supportedResolutions(nullptr)
 {
@@ -123,7 +123,7 @@ void RendererImplementation::DrawIndexedTrianglesInstanced(RendererVertexBuffer*
                                                            int)
 {
     const char* name = GetName();
-    QVI_RendererLogPopup(2, "Renderer '%s' does not support instanced drawing.", name ? name : "");
+    QVI_ReportPopup(2, "Renderer '%s' does not support instanced drawing.", name ? name : "");
 }
 
 PixelCenterOffset RendererImplementation::GetPixelCenterOffset()

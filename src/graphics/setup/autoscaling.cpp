@@ -7,7 +7,7 @@
 #include "core/config/features.h"
 #include "core/config/program_configuration.h"
 #include "core/events/safe_truncate.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/screen_state.h"
 
@@ -60,11 +60,11 @@ void QVI_SetupAutoscaling()
     }
 
     VideoParameters& video = QVI_GetRecordInForce()->video;
-    QVI_RendererLog(QV_LOG_SYSTEM, "Setting up autoscaling from %dx%d -> %dx%d.", video.reference_width,
-                    video.reference_height, video.width, video.height);
+    QVI_Report(QV_LOG_SYSTEM, "Setting up autoscaling from %dx%d -> %dx%d.", video.reference_width,
+               video.reference_height, video.width, video.height);
 
     if (video.reference_width == video.width && video.reference_height == video.height) {
-        QVI_RendererLog(QV_LOG_INFO, "Target resolution matches source, no need for scaling.");
+        QVI_Report(QV_LOG_INFO, "Target resolution matches source, no need for scaling.");
         g_autoscaleActive = 0;
         SetIdentityScaling();
         return;
@@ -72,7 +72,7 @@ void QVI_SetupAutoscaling()
     // Without a reference size there is nothing to scale from: the program would be given
     // a zero size and every scale would divide by zero.
     if (!QVI_IsPositiveSize(video.reference_width, video.reference_height)) {
-        QVI_RendererLog(QV_LOG_WARNING, "Autoscaling needs a reference resolution; autoscaling off.");
+        QVI_Report(QV_LOG_WARNING, "Autoscaling needs a reference resolution; autoscaling off.");
         g_autoscaleActive = 0;
         SetIdentityScaling();
         return;
@@ -82,8 +82,8 @@ void QVI_SetupAutoscaling()
     video.height = video.reference_height;
     QVI_UpdateAutoscaling();
     QVI_UpdateOverlayZoomOffsets();
-    QVI_RendererLog(QV_LOG_INFO, "Offset x=%.2f y=%.2f", g_autoscale.offsetX, g_autoscale.offsetY);
-    QVI_RendererLog(QV_LOG_INFO, "Scale x=%.2f y=%.2f", g_autoscale.scaleX, g_autoscale.scaleY);
+    QVI_Report(QV_LOG_INFO, "Offset x=%.2f y=%.2f", g_autoscale.offsetX, g_autoscale.offsetY);
+    QVI_Report(QV_LOG_INFO, "Scale x=%.2f y=%.2f", g_autoscale.scaleX, g_autoscale.scaleY);
 }
 
 void QVI_UpdateAutoscaling()

@@ -3,7 +3,7 @@
 #include "graphics/setup/orientation.h"
 
 #include "core/config/program_configuration.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/selected_resolution.h"
@@ -45,12 +45,12 @@ void QVI_ApplyOrientationAndOverride()
     }
 
     if (video.width == 0 || video.height == 0) {
-        QVI_RendererLog(QV_LOG_INFO, "Important parameter is 0: width=%d height=%d override=%d. Forcing override.",
-                        video.width, video.height, kNoOverride);
+        QVI_Report(QV_LOG_INFO, "Important parameter is 0: width=%d height=%d override=%d. Forcing override.",
+                   video.width, video.height, kNoOverride);
         video.width = g_selectedResolution.width;
         video.height = g_selectedResolution.height;
-        QVI_RendererLog(QV_LOG_INFO, "Parameters after override: width=%d height=%d override=%d.", video.width,
-                        video.height, kNoOverride);
+        QVI_Report(QV_LOG_INFO, "Parameters after override: width=%d height=%d override=%d.", video.width,
+                   video.height, kNoOverride);
     }
 
     if (!g_config.forcedResolution) {
@@ -61,7 +61,7 @@ void QVI_ApplyOrientationAndOverride()
         screen.orientation = video.width >= video.height ? ORIENTATION_LANDSCAPE_LEFT : ORIENTATION_PORTRAIT;
     }
 
-    QVI_RendererLog(QV_LOG_INFO, "Program orientation: %s.", QVI_GetOrientationName(g_orientation.current));
-    QVI_RendererLog(QV_LOG_INFO, "Native device screen buffer orientation: %s.",
-                    QVI_GetOrientationName(screen.orientation));
+    QVI_Report(QV_LOG_INFO, "Program orientation: %s.", QVI_GetOrientationName(g_orientation.current));
+    QVI_Report(QV_LOG_INFO, "Native device screen buffer orientation: %s.",
+               QVI_GetOrientationName(screen.orientation));
 }

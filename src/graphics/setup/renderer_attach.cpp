@@ -4,7 +4,7 @@
 
 #include "core/api_pointer.h"
 #include "core/api_table.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "platform/windows/d3d11/d3d11_export.h"
 
@@ -14,7 +14,7 @@ bool QVI_AttachStaticRenderer()
 {
     if (g_rendererSetup.renderer)
         return true;
-    QVI_RendererLog(QV_LOG_SYSTEM, "Using static RendImp.");
+    QVI_Report(QV_LOG_SYSTEM, "Using static RendImp.");
     RendererImplementation* renderer = QUAVEN_RendImp_GetInterface();
     if (!renderer)
         return false;

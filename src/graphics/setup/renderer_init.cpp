@@ -8,7 +8,7 @@
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "graphics/renderer/renderer_implementation.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/renderer_pool_seams.h"
 #include "graphics/setup/screen_state.h"
@@ -55,11 +55,11 @@ DeviceStart StartDevice()
 {
     RendererSetupState& state = g_rendererSetup;
     if (!state.renderer) {
-        QVI_RendererLog(QV_LOG_INFO, "Renderer doesn't exist, can't continue with init.");
+        QVI_Report(QV_LOG_INFO, "Renderer doesn't exist, can't continue with init.");
         return DEVICE_FAILED;
     }
     if (state.ready) {
-        QVI_RendererLog(QV_LOG_INFO, "Renderer in ready state, shutting it down before new init.");
+        QVI_Report(QV_LOG_INFO, "Renderer in ready state, shutting it down before new init.");
         QVI_ShutdownRenderer();
     }
 
@@ -70,8 +70,8 @@ DeviceStart StartDevice()
     video.height = g_selectedResolution.height;
     const bool tooSmallForFullscreen = video.width < kMinimumFullscreenWidth || video.height < kMinimumFullscreenHeight;
     video.windowed = (g_selectedResolution.windowed || tooSmallForFullscreen || g_config.forcedVariant) ? 1 : 0;
-    QVI_RendererLog(QV_LOG_SYSTEM, "Renderer Initializing: %dx%d %s..", video.width, video.height,
-                    video.windowed ? "windowed" : "fullscreen");
+    QVI_Report(QV_LOG_SYSTEM, "Renderer Initializing: %dx%d %s..", video.width, video.height,
+               video.windowed ? "windowed" : "fullscreen");
 
     QVI_ClearRenderStateSetFlags();
     if (InitDevice())
@@ -82,13 +82,13 @@ DeviceStart StartDevice()
     // back to: a zero size would only give a device of whatever size the window has.
     const bool nothingToRollBackTo = !QVI_IsPositiveSize(kept.width, kept.height);
     if (state.retryCounter > kMaximumRetries || SameDisplay(video, kept) || nothingToRollBackTo) {
-        QVI_RendererLogPopup(QV_LOG_ERROR,
-                             "Unable to initialize the renderer.\n\nPlease try updating your display adapter drivers "
-                             "and rebooting.");
+        QVI_ReportPopup(QV_LOG_ERROR,
+                        "Unable to initialize the renderer.\n\nPlease try updating your display adapter drivers "
+                        "and rebooting.");
         return DEVICE_FAILED;
     }
     state.video = kept;
-    QVI_RendererLog(QV_LOG_INFO, "Rolling back parms..");
+    QVI_Report(QV_LOG_INFO, "Rolling back parms..");
     return InitDevice() ? DEVICE_STARTED : DEVICE_START_OVER;
 }
 
@@ -113,7 +113,7 @@ bool FinishSetup()
     state.shaderTranslatorLock = QVI_NewMutexRecord("ShaderTranslator");
     const bool developerMode = g_core.developerMode != 0;
     if (!QVI_StartShaderTranslator(renderer->GetShaderLanguage(), ShaderOutputFolder(), developerMode)) {
-        QVI_RendererLogPopup(QV_LOG_ERROR, "Failed to initialize the shader translator.");
+        QVI_ReportPopup(QV_LOG_ERROR, "Failed to initialize the shader translator.");
         // The device is up: shut it down now, so that the next set-up starts from nothing.
         renderer->Shutdown();
         FreeShaderTranslatorLock();
@@ -121,7 +121,7 @@ bool FinishSetup()
     }
 
     renderer->PostInit();
-    QVI_RendererLog(QV_LOG_SYSTEM, "Renderer Initialization done.");
+    QVI_Report(QV_LOG_SYSTEM, "Renderer Initialization done.");
     g_screenState.screenWidth = state.video.width;
     g_screenState.screenHeight = state.video.height;
     state.pixelChannelOrder = renderer->GetPixelChannelOrder();
@@ -134,11 +134,11 @@ bool FinishSetup()
     QVI_PrepareBatchRenderer();
     QVI_CreateWhiteTexture();
     QVI_InitBatchBuffers();
-    QVI_RendererLog(QV_LOG_INFO, "Batch renderer initializing done.");
+    QVI_Report(QV_LOG_INFO, "Batch renderer initializing done.");
 
     state.ready = 1;
     QVI_ApplyDepthAndProjection();
-    QVI_RendererLog(QV_LOG_INFO, "Renderer ready.");
+    QVI_Report(QV_LOG_INFO, "Renderer ready.");
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include "graphics/setup/renderer_pool_seams.h"
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 
 namespace {
@@ -14,7 +14,7 @@ void ReportNotAvailable(bool& reported, const char* step)
     if (reported)
         return;
     reported = true;
-    QVI_RendererLog(QV_LOG_WARNING, "Renderer set-up: %s is not available yet.", step);
+    QVI_Report(QV_LOG_WARNING, "Renderer set-up: %s is not available yet.", step);
 }
 
 }  // namespace

@@ -3,20 +3,20 @@
 #include "graphics/setup/renderer_setup.h"
 
 #include "graphics/renderer/renderer_implementation.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/renderer_pool_seams.h"
 
 void QVI_ShutdownRenderer()
 {
-    QVI_RendererLog(QV_LOG_SYSTEM, "Quaven RendImp Shutdown.");
+    QVI_Report(QV_LOG_SYSTEM, "Quaven RendImp Shutdown.");
     RendererSetupState& state = g_rendererSetup;
     if (!state.renderer)
         return;
 
     QVI_ReleasePooledBitmapData();
     QVI_ReleaseFontShaderAndGlyphData();
-    QVI_RendererLog(QV_LOG_INFO, "Batch renderer freeing assets.");
+    QVI_Report(QV_LOG_INFO, "Batch renderer freeing assets.");
     QVI_FreeBatchAssets();
 
     state.renderer->Shutdown();

@@ -8,7 +8,7 @@
 #include "core/config/platform_table.h"
 #include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/resolution_support.h"
 #include "graphics/setup/screen_state.h"
@@ -89,8 +89,8 @@ Size StarItemSize()
         size.width = video.reference_width;
         size.height = video.reference_height;
     }
-    QVI_RendererLog(QV_LOG_INFO, "Device screen size not set. Using typical fallback resolution %dx%d.", size.width,
-                    size.height);
+    QVI_Report(QV_LOG_INFO, "Device screen size not set. Using typical fallback resolution %dx%d.", size.width,
+               size.height);
     return size;
 }
 
@@ -125,8 +125,8 @@ bool SelectClosestAspect(const char* setting, bool windowed)
     }
     if (!found)
         return false;
-    QVI_RendererLog(QV_LOG_INFO, "Closest supported aspect ratio is %dx%d (aspect %.2f vs desktop %.2f)", best.width,
-                    best.height, AspectOf(best), desktopAspect);
+    QVI_Report(QV_LOG_INFO, "Closest supported aspect ratio is %dx%d (aspect %.2f vs desktop %.2f)", best.width,
+               best.height, AspectOf(best), desktopAspect);
     Select(best);
     return true;
 }
@@ -134,7 +134,7 @@ bool SelectClosestAspect(const char* setting, bool windowed)
 // The first usable item; remembers the smallest one for the last resort.
 bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* smallest)
 {
-    QVI_RendererLog(QV_LOG_INFO, "Trying to find any resolution.");
+    QVI_Report(QV_LOG_INFO, "Trying to find any resolution.");
     int64_t smallestArea = 0;
     const int count = ItemCount(setting, kAnySearchItems);
     for (int i = 0; i < count; ++i) {
@@ -150,7 +150,7 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
             *smallest = size;
         }
         if (forcing || QVI_IsResolutionSupported(size.width, size.height, windowed)) {
-            QVI_RendererLog(QV_LOG_INFO, "Selected resolution %dx%d.", size.width, size.height);
+            QVI_Report(QV_LOG_INFO, "Selected resolution %dx%d.", size.width, size.height);
             Select(size);
             return true;
         }
@@ -166,9 +166,9 @@ bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
     if (!setting)
         return false;
 
-    QVI_RendererLog(QV_LOG_INFO, "Selecting optimal resolution for %s%s.", windowed ? "windowed" : "fullscreen",
-                    forcing ? " (forcing)" : "");
-    QVI_RendererLog(QV_LOG_INFO, "Desktop size %dx%d.", g_screenState.desktopWidth, g_screenState.desktopHeight);
+    QVI_Report(QV_LOG_INFO, "Selecting optimal resolution for %s%s.", windowed ? "windowed" : "fullscreen",
+               forcing ? " (forcing)" : "");
+    QVI_Report(QV_LOG_INFO, "Desktop size %dx%d.", g_screenState.desktopWidth, g_screenState.desktopHeight);
 
     if (g_config.forcedVariant)
         forcing = true;
@@ -176,7 +176,7 @@ bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 
     if (g_config.forcedResolution) {
         const Size forced = {g_config.selectionForcedWidth, g_config.selectionForcedHeight};
-        QVI_RendererLog(QV_LOG_INFO, "Selected %dx%d. (forced)", forced.width, forced.height);
+        QVI_Report(QV_LOG_INFO, "Selected %dx%d. (forced)", forced.width, forced.height);
         Select(forced);
         return true;
     }
@@ -190,17 +190,17 @@ bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 
     const Size desktop = {g_screenState.desktopWidth, g_screenState.desktopHeight};
     if (!windowed && IsDesktopKnown() && QVI_IsResolutionSupported(desktop.width, desktop.height, false)) {
-        QVI_RendererLog(QV_LOG_INFO, "Selecting desktop resolution for fullscreen.");
+        QVI_Report(QV_LOG_INFO, "Selecting desktop resolution for fullscreen.");
         Select(desktop);
         return true;
     }
 
-    QVI_RendererLog(QV_LOG_INFO, "Trying to select the smallest possible resolution.");
+    QVI_Report(QV_LOG_INFO, "Trying to select the smallest possible resolution.");
     if (windowed && IsDesktopKnown() && IsPositive(smallest)) {
         Select(smallest);
         return true;
     }
 
-    QVI_RendererLog(QV_LOG_WARNING, "No resolution found in QVI_SelectOptimalResolution!");
+    QVI_Report(QV_LOG_WARNING, "No resolution found in QVI_SelectOptimalResolution!");
     return false;
 }

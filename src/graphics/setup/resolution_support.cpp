@@ -5,7 +5,7 @@
 #include "core/config/features.h"
 #include "core/config/program_configuration.h"
 #include "graphics/renderer/renderer_implementation.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
@@ -43,7 +43,7 @@ bool QVI_IsResolutionSupported(int width, int height, bool windowed)
     RendererImplementation* renderer = QVI_GetRenderer();
     if (!renderer || !renderer->IsDisplayModeSupported(width, height))
         return false;
-    QVI_RendererLog(QV_LOG_SYSTEM, "Requested resolution %dx%d (windowed=%d) is supported.", width, height,
-                    windowed ? 1 : 0);
+    QVI_Report(QV_LOG_SYSTEM, "Requested resolution %dx%d (windowed=%d) is supported.", width, height,
+               windowed ? 1 : 0);
     return true;
 }

@@ -1,7 +1,7 @@
 // The device, its 11.1 interfaces, what it can do, and the primary output.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 
 namespace {
@@ -63,17 +63,17 @@ bool RendImpDirect3D11::CreateDevice()
         ReleaseAndNull(device);
     }
     if (!driverName) {
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create a device.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create a device.");
         return false;
     }
-    QVI_RendererLog(0, "D3D11 renderer created a %s device of feature level %s", driverName,
-                 FeatureLevelName(featureLevel));
+    QVI_Report(0, "D3D11 renderer created a %s device of feature level %s", driverName,
+               FeatureLevelName(featureLevel));
 
     HRESULT result = device->QueryInterface(__uuidof(ID3D11Device1), reinterpret_cast<void**>(&device1));
     if (SUCCEEDED(result))
         result = context->QueryInterface(__uuidof(ID3D11DeviceContext1), reinterpret_cast<void**>(&context1));
     if (FAILED(result) || !device1 || !context1) {
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to get the device context.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to get the device context.");
         return false;
     }
     ReadCapabilities();

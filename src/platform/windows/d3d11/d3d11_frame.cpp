@@ -1,7 +1,7 @@
 // One frame: binding the back buffer, clearing, the viewport and presenting.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ bool RendImpDirect3D11::SetRenderTargets(const RenderTargetSet* targets)
         static bool reported = false;
         if (!reported) {
             reported = true;
-            QVI_RendererLog(1, "D3D11 renderer: render-target bitmaps are not available yet.");
+            QVI_Report(1, "D3D11 renderer: render-target bitmaps are not available yet.");
         }
         return false;
     }
@@ -68,12 +68,12 @@ bool RendImpDirect3D11::Present()
     const HRESULT result = swapChain->Present(syncInterval, 0);
     if (SUCCEEDED(result))
         return true;
-    QVI_RendererLog(1, "D3D11 renderer failed to present a frame.");
+    QVI_Report(1, "D3D11 renderer failed to present a frame.");
     if (result == DXGI_ERROR_DEVICE_REMOVED)
-        QVI_RendererLog(1, "D3D11 renderer: the device has been removed: 0x%x.",
-                     static_cast<unsigned>(device->GetDeviceRemovedReason()));
+        QVI_Report(1, "D3D11 renderer: the device has been removed: 0x%x.",
+                   static_cast<unsigned>(device->GetDeviceRemovedReason()));
     else if (result == DXGI_ERROR_DEVICE_RESET)
-        QVI_RendererLog(1, "D3D11 renderer: the device has been reset.");
+        QVI_Report(1, "D3D11 renderer: the device has been reset.");
     return false;
 }
 

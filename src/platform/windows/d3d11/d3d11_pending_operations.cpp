@@ -2,7 +2,7 @@
 // that it is not available and answers false; drawing then goes on without the texture.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ void ReportNotAvailable(bool& reported, const char* operation)
     if (reported)
         return;
     reported = true;
-    QVI_RendererLog(1, "D3D11 renderer: %s is not available yet.", operation);
+    QVI_Report(1, "D3D11 renderer: %s is not available yet.", operation);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
 #include "core/api_pointer.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 #include "platform/windows/d3d11/d3d11_state_tables.h"
 
@@ -47,7 +47,7 @@ ID3D11RasterizerState* RendImpDirect3D11::CreateRasterizerState(const D3D11_RAST
     }
     // A runtime that refuses the 11.1 call still makes the plain state.
     if (!state && (FAILED(device->CreateRasterizerState(&description, &state)) || !state)) {
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create a rasterizer state.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create a rasterizer state.");
         return nullptr;
     }
     return state;

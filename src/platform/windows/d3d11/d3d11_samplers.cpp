@@ -3,7 +3,7 @@
 // all of them.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_state_tables.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool RendImpDirect3D11::CreateSamplerStates(D3D11_SAMPLER_DESC& description,
         QVI_D3D11AddressModesOf(combination, &description.AddressU, &description.AddressV, &description.AddressW);
         if (FAILED(device->CreateSamplerState(&description, &out[combination])) || !out[combination]) {
             out[combination] = nullptr;
-            QVI_RendererLogPopup(2, "D3D11 renderer failed to create a sampler state.");
+            QVI_ReportPopup(2, "D3D11 renderer failed to create a sampler state.");
             return false;
         }
     }

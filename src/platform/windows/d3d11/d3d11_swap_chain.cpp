@@ -3,7 +3,7 @@
 
 #include "core/api_pointer.h"
 #include "core/core_state.h"
-#include "graphics/renderer/renderer_log.h"
+#include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 
 namespace {
@@ -52,14 +52,14 @@ bool RendImpDirect3D11::CreateSwapChainForWindow()
     IDXGIFactory2* factory2 = nullptr;
     bool created = false;
     if (!factory1) {
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to get the DXGI factory.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to get the DXGI factory.");
     } else {
         if (FAILED(factory1->QueryInterface(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory2))))
             factory2 = nullptr;
         created = CreateSwapChain(factory1, factory2);
     }
     if (!created)
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create a swap chain.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create a swap chain.");
     ReleaseAndNull(factory2);
     ReleaseAndNull(factory1);
     return created;
@@ -153,7 +153,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     ID3D11Texture2D* backBuffer = nullptr;
     if (FAILED(swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer))) ||
         !backBuffer) {
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to get the color buffer.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to get the color buffer.");
         return false;
     }
     HRESULT result = device->CreateRenderTargetView(backBuffer, nullptr, &backBufferColorView);
@@ -162,7 +162,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     backBuffer->Release();
     if (FAILED(result) || !backBufferColorView) {
         backBufferColorView = nullptr;
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create the color render target view.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create the color render target view.");
         return false;
     }
 
@@ -180,7 +180,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     depthDescription.BindFlags = D3D11_BIND_DEPTH_STENCIL;
     if (FAILED(device->CreateTexture2D(&depthDescription, nullptr, &depthTexture)) || !depthTexture) {
         depthTexture = nullptr;
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create the depth stencil buffer.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create the depth stencil buffer.");
         return false;
     }
 
@@ -192,14 +192,14 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     if (FAILED(device->CreateDepthStencilView(depthTexture, &viewDescription, &backBufferDepthView)) ||
         !backBufferDepthView) {
         backBufferDepthView = nullptr;
-        QVI_RendererLogPopup(2, "D3D11 renderer failed to create the depth stencil render target view.");
+        QVI_ReportPopup(2, "D3D11 renderer failed to create the depth stencil render target view.");
         return false;
     }
 
     const int width = static_cast<int>(bufferDescription.Width);
     const int height = static_cast<int>(bufferDescription.Height);
     SetViewport(0, 0, width, height, 0.0f, 1.0f);
-    QVI_RendererLog(0, "D3D11 renderer created color render target view with dimensions %i x %i", width, height);
+    QVI_Report(0, "D3D11 renderer created color render target view with dimensions %i x %i", width, height);
     const RenderTargetSet backBufferOnly = {};
     SetRenderTargets(&backBufferOnly);
     return true;

@@ -1,6 +1,4 @@
-#include <windows.h>
-
-#include "core/config/config_log.h"
+#include "core/engine_log.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -14,7 +12,7 @@ const int kMessageBytes = 4096;
 
 } // namespace
 
-void QVI_ConfigLog(int level, const char* format, ...)
+void QVI_Report(int level, const char* format, ...)
 {
     if (!qv || !qv->LogEx)
         return;
@@ -26,14 +24,14 @@ void QVI_ConfigLog(int level, const char* format, ...)
     qv->LogEx(level, "%s", message);
 }
 
-void QVI_ConfigPopup(int level, const char* format, ...)
+int QVI_ReportPopup(int level, const char* format, ...)
 {
     if (!qv || !qv->LogPopup)
-        return;
+        return 0;
     char message[kMessageBytes];
     va_list args;
     va_start(args, format);
     vsnprintf(message, sizeof message, format, args);
     va_end(args);
-    qv->LogPopup(level, "%s", message);
+    return qv->LogPopup(level, "%s", message);
 }
