@@ -17,6 +17,7 @@
 #include "filesystem/backends.h"
 #include "filesystem/base_paths.h"
 #include "filesystem/native_paths.h"
+#include "support/files.h"
 #include "support/process.h"
 #include "support/test_program.h"
 
@@ -36,7 +37,7 @@ protected:
         QVI_CreateEngineLocks();
         g_core.api = qv;
         ASSERT_TRUE(QVI_InitFileSystem());
-        title_ = "Services-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+        title_ = quaven_test::UniqueName("Services");
         ASSERT_TRUE(QVI_SetUpUserFolders("Quaven Tests", title_.c_str()));
 
         ASSERT_TRUE(game_.UseScript(script_));
@@ -55,12 +56,7 @@ protected:
         QVI_StopLogging();
         g_core.settings = nullptr;
         // The per-user folder belongs to this test only.
-        const std::string folder = QVI_GetSpecialFolderPath(26).text + std::string("/Quaven Tests/") + title_;
-        std::string command = "cmd /c rmdir /s /q \"" + folder + "\"";
-        for (char& c : command)
-            if (c == '/') c = '\\';
-        quaven_test::ChildProcess remover;
-        if (remover.Start(command)) remover.Wait(30000);
+        quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/Quaven Tests/" + title_);
     }
 
     // One frame as the frame loop will run it: Init first, then events, then Update.

@@ -1,10 +1,5 @@
 #include "filesystem/fs_test_support.h"
 
-#include <shlobj.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "core/api_pointer.h"
 #include "core/api_table.h"
 #include "core/core_state.h"
@@ -18,21 +13,6 @@
 #include "support/process.h"
 
 namespace fs_test {
-
-namespace {
-
-int g_testCounter = 0;
-
-}  // namespace
-
-std::string ToForwardSlashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    return path;
-}
 
 bool NativeFileExists(const std::string& path)
 {
@@ -58,37 +38,6 @@ bool WriteNative(const std::string& path, const std::string& contents)
     return quaven_test::WriteFile(path, contents);
 }
 
-void RemoveTree(const std::string& path)
-{
-    if (path.size() < 8)  // never anything near a drive root
-        return;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((path + "/*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "/" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-std::string AppDataFolder()
-{
-    char folder[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    return ToForwardSlashes(folder);
-}
-
 void FileSystemTest::SetUp()
 {
     savedApi_ = *qv;
@@ -106,11 +55,10 @@ void FileSystemTest::SetUp()
 
     ASSERT_TRUE(QVI_InitFileSystem());
     resScratch_ = quaven_test::MakeTempDir("fs");
-    resRoot_ = ToForwardSlashes(resScratch_);
+    resRoot_ = WithForwardSlashes(resScratch_);
     g_currentUrlRoots[SCHEME_RES].Assign(resRoot_.c_str());
 
-    ++g_testCounter;
-    developer_ = "QuavenFsTestDev" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(g_testCounter);
+    developer_ = quaven_test::UniqueName("QuavenFsTestDev");
     title_ = "FS Test: Title!";
     ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
     userRoot_ = AppDataFolder() + "/" + developer_ + "/FS_Test__Title_";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "quaven/api.h"
+#include "support/files.h"
 #include "support/log_capture.h"
 
 namespace fs_test {
@@ -24,15 +25,16 @@ inline int CountPopupsContaining(const std::string& part)
 }
 inline void ClearLogged() { quaven_test::LogCapture::Clear(); }
 
+using quaven_test::AppDataFolder;
+using quaven_test::RemoveTree;
+using quaven_test::WithForwardSlashes;
+
 // Native helpers, outside the engine.
-std::string ToForwardSlashes(std::string path);
 bool NativeFileExists(const std::string& path);
 bool NativeFolderExists(const std::string& path);
+// The whole file; "<missing>" when there is none.
 std::string ReadNative(const std::string& path);
 bool WriteNative(const std::string& path, const std::string& contents);
-void RemoveTree(const std::string& path);
-// "<AppData>" as Windows reports it, with '/' separators.
-std::string AppDataFolder();
 
 class FileSystemTest : public ::testing::Test {
 protected:

@@ -62,13 +62,6 @@ TEST_F(ResolveFilePathTest, CandidatesThatDoNotFitAreSkippedNeverCut)
     // A path with a scheme that does not fit is no answer at all.
     std::string tooLong = "res://" + std::string(300, 'p');
     EXPECT_EQ(QVI_ResolveFilePath(tooLong.c_str(), false), nullptr);
-    std::string fits = "res://" + std::string(253, 'p');
-    ASSERT_EQ(fits.size(), 259u);
-    const char* exact = QVI_ResolveFilePath(fits.c_str(), false);
-    // The native path may exceed what Windows accepts; the answer is never a cut path.
-    if (exact) {
-        EXPECT_EQ(std::string(exact), fits);
-    }
 }
 
 TEST_F(ResolveFilePathTest, ProbeNeverTouchesAnExistingFileItCannotRead)
@@ -96,7 +89,6 @@ TEST_F(ResolveFilePathTest, CreatableProbeAnswersForNewFilesOnly)
     EXPECT_FALSE(QVI_IsPathCreatable("user://probe.bin"));
     EXPECT_EQ(ReadNative(userRoot_ + "/probe.bin"), "data");
     EXPECT_FALSE(QVI_IsPathCreatable("user://nowhere/probe.bin"));
-    EXPECT_FALSE(QVI_IsPathCreatable("user://../probe.bin"));
     EXPECT_FALSE(QVI_IsPathCreatable(nullptr));
 }
 

@@ -25,13 +25,11 @@ void qv_c_get_date_time(const QuavenAPI* qv, DateTime* out);
 void qv_c_time_to_date_time(const QuavenAPI* qv, uint32_t seconds, DateTime* out);
 void qv_c_peek_world_transform(const QuavenAPI* qv, Matrix4* out);
 void qv_c_get_color(const QuavenAPI* qv, Color* out);
-void qv_c_set_color(const QuavenAPI* qv);
 void qv_c_submit_score(const QuavenAPI* qv);
 float qv_c_draw_text(const QuavenAPI* qv, Font* font);
 void qv_c_post_event(const QuavenAPI* qv);
 void qv_c_ugc_call1(const QuavenAPI* qv);
 int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag);
-int qv_c_read_file(const QuavenAPI* qv, FileHandle* file, uint8_t* out, int size);
 
 /* What the C program's callbacks received. */
 typedef struct QvCGameLog {

@@ -23,9 +23,7 @@ int qv_c_layout_count(void)
 
 long qv_c_layout_value(int index)
 {
-    if (index < 0 || index >= qv_c_layout_count())
-        return -1;
-    return kCLayout[index];
+    return index >= 0 && index < qv_c_layout_count() ? kCLayout[index] : -1;
 }
 
 /* ---- Calls a C game makes ---- */
@@ -91,14 +89,6 @@ void qv_c_get_color(const QuavenAPI* qv, Color* out)
     *out = qv->graphics->GetColor();
 }
 
-void qv_c_set_color(const QuavenAPI* qv)
-{
-    float r = 0.25f;
-    float g = 0.5f;
-    float b = 0.75f;
-    qv->graphics->SetColor(&r, &g, &b);
-}
-
 void qv_c_submit_score(const QuavenAPI* qv)
 {
     ScoreRecord score;
@@ -143,11 +133,6 @@ int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag)
 {
     static const char body[] = "abc";
     return qv->HTTPRequest(QV_HTTP_POST, "http://example.invalid/x", "text/plain", body, 3, response, abortFlag);
-}
-
-int qv_c_read_file(const QuavenAPI* qv, FileHandle* file, uint8_t* out, int size)
-{
-    return qv->fileSystem->Read(out, size, file);
 }
 
 /* ---- A C program record ---- */

@@ -24,7 +24,5 @@ int GameCppLayoutCount()
 
 long GameCppLayoutValue(int index)
 {
-    if (index < 0 || index >= GameCppLayoutCount())
-        return -1;
-    return kGameCppLayout[index];
+    return index >= 0 && index < GameCppLayoutCount() ? kGameCppLayout[index] : -1;
 }

@@ -1,4 +1,5 @@
 #include "support/log_capture.h"
+#include "support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ std::mutex g_guard;
 std::vector<LoggedLine> g_lines;
 int g_popupAnswer = QV_POPUP_OK;
 bool g_active = false;
+std::string g_mirror;
 
 // Formats the whole text however long it is, so a test sees exactly what the engine passed;
 // most fit the engine's own 4096-byte messages and never touch the heap twice.
@@ -46,6 +48,8 @@ int Record(LoggedLine::Kind kind, int level, const char* format, va_list args) {
     line.text = Format(format, args);
     const int length = static_cast<int>(line.text.size());
     std::lock_guard<std::mutex> hold(g_guard);
+    if (!g_mirror.empty())
+        AppendLine(g_mirror, (kind == LoggedLine::Popup ? "popup " : "") + std::to_string(level) + " " + line.text);
     g_lines.push_back(std::move(line));
     return length;
 }
@@ -99,6 +103,7 @@ LogCapture::LogCapture(QuavenAPI* table)
         g_active = true;
         g_lines.clear();
         g_popupAnswer = QV_POPUP_OK;
+        g_mirror.clear();
     }
     if (!table_) return;
     table_->Log = CapturingLog;
@@ -119,6 +124,11 @@ LogCapture::~LogCapture() {
 void LogCapture::SetPopupAnswer(int answer) {
     std::lock_guard<std::mutex> hold(g_guard);
     g_popupAnswer = answer;
+}
+
+void LogCapture::MirrorTo(const std::string& path) {
+    std::lock_guard<std::mutex> hold(g_guard);
+    g_mirror = path;
 }
 
 std::vector<LoggedLine> LogCapture::Lines() {

@@ -42,6 +42,10 @@ public:
     LogCapture& operator=(const LogCapture&) = delete;
 
     static void SetPopupAnswer(int answer);
+    // Also appends every line, as it comes, to the file at path: "<level> <text>", popups
+    // as "popup <level> <text>". A child process whose engine may end it mid-call keeps
+    // its log this way for the parent to read.
+    static void MirrorTo(const std::string& path);
 
     static std::vector<LoggedLine> Lines();
     static std::vector<LoggedLine> PopupLines();

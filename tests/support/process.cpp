@@ -52,6 +52,19 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
+void AppendLine(const std::string& path, const std::string& line) {
+    if (FILE* out = fopen(path.c_str(), "ab")) {
+        fprintf(out, "%s\n", line.c_str());
+        fclose(out);
+    }
+}
+
+std::string EnvironmentVariable(const char* name) {
+    char value[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? value : "";
+}
+
 ChildProcess::~ChildProcess() {
     if (!process_) return;
     if (Running()) TerminateProcess(process_, 99);

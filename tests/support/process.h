@@ -19,6 +19,13 @@ std::string MakeTempDir(const std::string& tag);
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& contents);
 std::vector<std::string> ReadLines(const std::string& path);
+// Appends line and a line feed at once, so that what a child process noted stays even
+// when the process ends right after.
+void AppendLine(const std::string& path, const std::string& line);
+
+// An environment variable's value; "" when it is not set (how a test in a child role
+// learns its role and folder).
+std::string EnvironmentVariable(const char* name);
 
 class ChildProcess {
 public:

@@ -10,45 +10,13 @@
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"
-#include "data/datamanager/data_manager.h"
 #include "filesystem/backends.h"
-#include "filesystem/scheme.h"
 #include "filesystem/search_path_manifest.h"
-#include "filesystem/url_roots.h"
 #include "platform/windows/popups/popup_seams.h"
-#include "support/process.h"
 
 namespace config_test {
 
 namespace {
-
-std::string ForwardSlashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "/*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "/" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
 
 void RemoveAllSearchPaths()
 {
@@ -76,12 +44,7 @@ void ConfigurationTest::SetUp()
     ASSERT_TRUE(QVI_InitFileSystem());
     capture_ = std::make_unique<quaven_test::LogCapture>(qv);
 
-    root_ = ForwardSlashes(quaven_test::MakeTempDir("config"));
-    hadResRoot_ = g_currentUrlRoots[SCHEME_RES].text != nullptr;
-    savedResRoot_ = hadResRoot_ ? g_currentUrlRoots[SCHEME_RES].text : "";
-    g_currentUrlRoots[SCHEME_RES].Assign(root_.c_str());
-
-    cachedBefore_ = DataManager::databases.count;
+    res_.emplace("config");
     g_core.settings = nullptr;
     ResetConfigurationSwitches();
     QVI_ResetProgramConfiguration();
@@ -95,23 +58,16 @@ void ConfigurationTest::TearDown()
     RemoveAllSearchPaths();
     // The manifest lists point into cached databases: forget them before those go.
     QVI_ResetProgramConfiguration();
-    while (DataManager::databases.count > cachedBefore_)
-        DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
+    res_.reset();
     ResetConfigurationSwitches();
     g_core.settings = savedSettings_;
-
-    RemoveTree(root_);
     capture_.reset();
-    if (hadResRoot_)
-        g_currentUrlRoots[SCHEME_RES].Assign(savedResRoot_.c_str());
-    else
-        g_currentUrlRoots[SCHEME_RES] = String();
     *qv = savedTable_;
 }
 
 void ConfigurationTest::PutFile(const std::string& name, const std::string& contents)
 {
-    ASSERT_TRUE(quaven_test::WriteFile(root_ + "/" + name, contents)) << name;
+    ASSERT_TRUE(res_->Put(name, contents)) << name;
 }
 
 void ConfigurationTest::PutXml(const std::string& name, const std::string& body)

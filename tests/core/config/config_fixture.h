@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/config/program_configuration.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"
+#include "support/res_folder.h"
 
 namespace config_test {
 
@@ -39,14 +41,10 @@ protected:
     std::vector<std::string> SearchPaths() const;
 
     ProgramInterface& Record() { return g_config.defaultRecord; }
-    const std::string& Root() const { return root_; }
 
 private:
     std::unique_ptr<quaven_test::LogCapture> capture_;
-    std::string root_;
-    std::string savedResRoot_;
-    bool hadResRoot_ = false;
-    int cachedBefore_ = 0;
+    std::optional<quaven_test::ResFolder> res_;
     QuavenAPI savedTable_ = {};
     ProgramInterface* savedSettings_ = nullptr;
 };

@@ -22,16 +22,6 @@ uint32_t NumberOf(const EngineEvent& event)
     return number;
 }
 
-TEST_F(EventQueue, InitEventSetsTheTypeAndZeroesThePayload)
-{
-    EngineEvent event;
-    memset(&event, 0xAB, sizeof event);
-    QV_InitEvent(&event, 63);
-    EXPECT_EQ(event.type, 63u);
-    for (int i = 0; i < 32; ++i)
-        ASSERT_EQ(event.payload[i], 0) << i;
-}
-
 TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
 {
     QV_InitEvent(nullptr, 8);
@@ -43,32 +33,26 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
                                                     "1 QV_PostEvent: null event ignored."}));
 }
 
-TEST_F(EventQueue, PostEventQueuesACopy)
+TEST_F(EventQueue, PostEventQueuesACopyOfAnInitialisedEvent)
 {
-    EngineEvent event = NumberedEvent(EVENT_NAMED, 1234);
+    EngineEvent event;
+    memset(&event, 0xAB, sizeof event);
+    QV_InitEvent(&event, EVENT_NAMED);
+    for (int i = 0; i < 32; ++i)
+        ASSERT_EQ(event.payload[i], 0) << i;
+    uint32_t number = 1234;
+    memcpy(event.payload, &number, sizeof number);
     event.payload[31] = 0x5A;
     QV_PostEvent(&event);
     memset(&event, 0xFF, sizeof event);   // the caller reuses its record at once
 
     EXPECT_TRUE(Seen().events.empty());   // nothing before the frame takes the queue
     QVI_DispatchQueuedEvents();
-    ASSERT_EQ(Seen().events.size(), 1u);
+    QVI_DispatchQueuedEvents();
+    ASSERT_EQ(Seen().events.size(), 1u) << "dispatched once";
     EXPECT_EQ(Seen().events[0].type, (uint32_t)EVENT_NAMED);
     EXPECT_EQ(NumberOf(Seen().events[0]), 1234u);
     EXPECT_EQ(Seen().events[0].payload[31], 0x5A);
-}
-
-TEST_F(EventQueue, EventsAreDispatchedOnceInPostingOrder)
-{
-    for (uint32_t i = 0; i < 100; ++i) {
-        EngineEvent event = NumberedEvent(EVENT_NAMED, i);
-        QV_PostEvent(&event);
-    }
-    QVI_DispatchQueuedEvents();
-    QVI_DispatchQueuedEvents();
-    ASSERT_EQ(Seen().events.size(), 100u);
-    for (uint32_t i = 0; i < 100; ++i)
-        ASSERT_EQ(NumberOf(Seen().events[i]), i);
 }
 
 TEST_F(EventQueue, KeyStateFollowsQueuedEventsOnlyWhenTheyAreDispatched)
@@ -139,6 +123,49 @@ TEST_F(EventQueue, PostsFromManyThreadsAllArriveInEachThreadsOrder)
         ASSERT_EQ(NumberOf(event) & 0xFFFF, next[thread]);
         ++next[thread];
     }
+}
+
+// ---- Shutdown requests ----------------------------------------------------------
+
+DateTime FixedDateTime()
+{
+    return DateTime{2024, 3, 7, 9, 5, 4, 0, 0, 0, 0};  // 2024-03-07 09:05:04
+}
+
+class ProgramRequests : public EventsTest {
+protected:
+    void SetUp() override
+    {
+        EventsTest::SetUp();
+        qv->GetDateTime = FixedDateTime;
+    }
+};
+
+TEST_F(ProgramRequests, FirstShutdownRequestLogsTheMomentOnce)
+{
+    EXPECT_FALSE(QV_IsShuttingDown());
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_EQ(g_core.quit, 1);
+    EXPECT_EQ(program_.video.quit, 1);
+
+    // Every request marks the current program record; only the first is logged.
+    ProgramInterface other;
+    memset(&other, 0, sizeof other);
+    g_core.settings = &other;
+    QV_RequestShutdown();
+    EXPECT_EQ(other.video.quit, 1);
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
+}
+
+TEST_F(ProgramRequests, WorksBeforeTheTableAndTheProgramExist)
+{
+    qv->GetDateTime = nullptr;
+    qv->LogEx = nullptr;
+    g_core.settings = nullptr;
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_TRUE(LogLines().empty());
 }
 
 }  // namespace

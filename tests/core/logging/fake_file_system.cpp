@@ -4,19 +4,17 @@
 #include <mutex>
 #include <set>
 
-// The engine only passes FileHandle pointers around; the fake hands out its own records.
 namespace logging_test {
 
 namespace {
-
-struct OpenFakeFile {
-    std::string path;
-};
 
 std::mutex g_mutex;
 std::map<std::string, std::string> g_files;
 std::set<std::string> g_refused;
 int g_openHandles = 0;
+
+// The engine only passes FileHandle pointers around: a handle is the path it writes to.
+std::string& PathOf(FileHandle* file) { return *reinterpret_cast<std::string*>(file); }
 
 bool FakeFileExists(const char* path)
 {
@@ -29,16 +27,13 @@ FileHandle* FakeOpenFile(const char* path, const char* mode)
     if (!path || !mode)
         return nullptr;
     std::lock_guard<std::mutex> guard(g_mutex);
-    if (g_refused.count(path) || g_refused.count("*"))
+    if (g_refused.count(path) || g_refused.count("*") || (mode[0] != 'w' && mode[0] != 'a' && !g_files.count(path)))
         return nullptr;
     if (mode[0] == 'w')
         g_files[path].clear();
-    else if (mode[0] == 'a')
-        g_files[path];
-    else if (!g_files.count(path))
-        return nullptr;
+    g_files[path];
     ++g_openHandles;
-    return reinterpret_cast<FileHandle*>(new OpenFakeFile{path});
+    return reinterpret_cast<FileHandle*>(new std::string(path));
 }
 
 int FakeWrite(const void* buffer, int size, FileHandle* file)
@@ -46,15 +41,11 @@ int FakeWrite(const void* buffer, int size, FileHandle* file)
     if (!file || !buffer || size <= 0)
         return 0;
     std::lock_guard<std::mutex> guard(g_mutex);
-    auto* open = reinterpret_cast<OpenFakeFile*>(file);
-    g_files[open->path].append(static_cast<const char*>(buffer), static_cast<size_t>(size));
+    g_files[PathOf(file)].append(static_cast<const char*>(buffer), static_cast<size_t>(size));
     return size;
 }
 
-int FakeFlushFile(FileHandle* file)
-{
-    return file ? 0 : -1;
-}
+int FakeFlushFile(FileHandle* file) { return file ? 0 : -1; }
 
 void FakeCloseFile(FileHandle* file)
 {
@@ -62,7 +53,7 @@ void FakeCloseFile(FileHandle* file)
         return;
     std::lock_guard<std::mutex> guard(g_mutex);
     --g_openHandles;
-    delete reinterpret_cast<OpenFakeFile*>(file);
+    delete &PathOf(file);
 }
 
 QuavenFileSystemAPI MakeTable()
@@ -80,10 +71,7 @@ const QuavenFileSystemAPI g_table = MakeTable();
 
 }  // namespace
 
-const QuavenFileSystemAPI* FakeFileSystem::Table()
-{
-    return &g_table;
-}
+const QuavenFileSystemAPI* FakeFileSystem::Table() { return &g_table; }
 
 void FakeFileSystem::Reset()
 {
@@ -91,11 +79,6 @@ void FakeFileSystem::Reset()
     g_files.clear();
     g_refused.clear();
     g_openHandles = 0;
-}
-
-bool FakeFileSystem::Exists(const std::string& path)
-{
-    return FakeFileExists(path.c_str());
 }
 
 std::string FakeFileSystem::Contents(const std::string& path)
@@ -135,14 +118,11 @@ int FakeFileSystem::OpenHandles()
 std::vector<std::string> SplitLines(const std::string& contents)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < contents.size()) {
+    for (size_t start = 0; start < contents.size();) {
         size_t end = contents.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(contents.substr(start));
+        lines.push_back(contents.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
             break;
-        }
-        lines.push_back(contents.substr(start, end - start));
         start = end + 1;
     }
     return lines;

@@ -1,6 +1,6 @@
-// An in-memory stand-in for the API's fileSystem sub-table, enough for the log writer:
-// FileExists, OpenFile ("w" truncates, "a" appends), Write, FlushFile and CloseFile.
-// Each Write call lands whole; nothing keeps two calls of different threads together.
+// An in-memory stand-in for the fileSystem sub-table, enough for the log writer: FileExists,
+// OpenFile ("w" truncates, "a" appends), Write, FlushFile and CloseFile. Each Write lands
+// whole; nothing keeps two calls of different threads together.
 #pragma once
 
 #include <string>
@@ -12,11 +12,8 @@ namespace logging_test {
 
 class FakeFileSystem {
 public:
-    // The sub-table to install as qv->fileSystem.
-    static const QuavenFileSystemAPI* Table();
-
+    static const QuavenFileSystemAPI* Table();  // to install as qv->fileSystem
     static void Reset();
-    static bool Exists(const std::string& path);
     static std::string Contents(const std::string& path);
     static void SetContents(const std::string& path, const std::string& contents);
     // Every OpenFile of this path ("*": of any path) fails from now on.

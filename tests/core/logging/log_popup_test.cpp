@@ -111,14 +111,15 @@ int LogPopupOnEngineThread(int level, const char* text)
     return request.answer;
 }
 
-TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceAndAnswersZero)
+TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceEachTimeAndAnswersZero)
 {
     StartBareLogging(true);
-    ExpectBoxes(1);
+    ExpectBoxes(2);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
     auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Disk 3 is missing.");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
     EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
     // Nothing is logged, counted or remembered for a popup before Init.
     EXPECT_EQ(g_console.lines.count, 0);
@@ -127,46 +128,23 @@ TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceAndAnswersZero)
     EXPECT_EQ(LogFileContents(), "");
 }
 
-TEST_F(LogPopup, BeforeInitTheSameTextIsShownEachTime)
+TEST_F(LogPopup, FromAnotherThreadBeforeInitBelowTheMinimumOrOutsideDeveloperModeNothingIsShown)
 {
-    StartBareLogging(false);
-    ExpectBoxes(2);
-    QV_LogPopup(QV_LOG_INFO, "again");
-    QV_LogPopup(QV_LOG_INFO, "again");
-    EXPECT_EQ(FinishBoxes().size(), 2u);
-}
-
-TEST_F(LogPopup, BeforeInitOnAnotherThreadTheTextIsLoggedInstead)
-{
+    g_core.loggingVerboseLevel = QV_LOG_ERROR;
     StartBareLogging(true);
     ExpectBoxes(0);
+    // Before Init another thread's text is logged instead.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
-    EXPECT_TRUE(FinishBoxes().empty());
     auto lines = LogFileLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
-    EXPECT_EQ(g_popupQueue.count, 0);
-}
-
-TEST_F(LogPopup, BelowTheMinimumLevelNothingIsShown)
-{
-    g_core.loggingVerboseLevel = QV_LOG_ERROR;
-    StartBareLogging(false);
-    ExpectBoxes(0);
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "minor"), QV_POPUP_NOTHING);
-    EXPECT_TRUE(FinishBoxes().empty());
-}
-
-TEST_F(LogPopup, AfterInitOutsideDeveloperModeNothingHappens)
-{
-    StartBareLogging(true);
     g_core.programInitRan = 1;
     g_core.developerMode = 0;
-    ExpectBoxes(0);
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
     EXPECT_TRUE(FinishBoxes().empty());
-    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(g_console.lines.count, 1);
     EXPECT_EQ(g_popupQueue.count, 0);
     EXPECT_EQ(g_shownPopups.count, 0);
 }
@@ -209,60 +187,29 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
     // The same text again is only logged, not queued a second time.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
+    QVI_ShowQueuedPopups();  // the core is not initialised yet: nothing is shown
     EXPECT_TRUE(FinishBoxes().empty());
 
-    ASSERT_EQ(g_popupQueue.count, 1);
-    EXPECT_EQ(g_popupQueue.data[0].level, QV_LOG_ERROR);
-    EXPECT_STREQ(g_popupQueue.data[0].text.text, "Texture too big.");
+    ASSERT_EQ(g_popupQueue.count, 2);
     auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("] [Worker]> [ERROR] [POPUP] Texture too big."), std::string::npos) << lines[0];
 
-    // The frame shows it and empties the queue.
-    g_core.coreInitialized = 1;
-    ExpectBoxes(1);
-    QVI_ShowQueuedPopups();
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Texture too big.");
-    EXPECT_EQ(boxes[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(g_popupQueue.count, 0);
-
-    ExpectBoxes(0);
-    QVI_ShowQueuedPopups();
-    EXPECT_TRUE(FinishBoxes().empty());
-}
-
-TEST_F(LogPopup, QueuedPopupsWaitForCoreInitialisationAndKeepTheirOrder)
-{
-    StartBareLogging(false);
-    InDeveloperModeAfterInit();
-    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "first"), QV_POPUP_CONTINUE);
-    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
-
-    ExpectBoxes(0);
-    QVI_ShowQueuedPopups();  // the core is not initialised yet
-    EXPECT_TRUE(FinishBoxes().empty());
-    EXPECT_EQ(g_popupQueue.count, 2);
-
+    // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;
     ExpectBoxes(2);
     QVI_ShowQueuedPopups();
     auto boxes = FinishBoxes();
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "first");
+    EXPECT_EQ(boxes[0].text, "Texture too big.");
+    EXPECT_EQ(boxes[0].caption, "QUAVEN - Error");
     EXPECT_EQ(boxes[1].text, "second");
-}
+    EXPECT_EQ(g_popupQueue.count, 0);
 
-TEST_F(LogPopup, AfterExitPopupsAreDialogsAgain)
-{
-    StartBareLogging(false);
-    InDeveloperModeAfterInit();
-    g_core.programInitRan = 0;  // shutdown clears the flag after Exit
-    g_core.developerMode = 0;
-    ExpectBoxes(1);
-    EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "late problem"), QV_POPUP_NOTHING);
-    EXPECT_EQ(FinishBoxes().size(), 1u);
+    ExpectBoxes(0);
+    QVI_ShowQueuedPopups();
+    EXPECT_TRUE(FinishBoxes().empty());
 }
 
 }  // namespace

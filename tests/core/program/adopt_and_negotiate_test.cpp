@@ -79,8 +79,6 @@ TEST_F(ProgramRecord, AdoptionKeepsOnlyTheVersionAndCallbacksOfTheProgram)
     EXPECT_EQ(program_.video.developer_mode, 1);
     EXPECT_EQ(program_.interface_version, QUAVEN_INTERFACE_VERSION);
     EXPECT_EQ(program_.Init, &ProgramInit);
-    EXPECT_EQ(program_.Exit, nullptr);
-    EXPECT_EQ(program_.Render, &ProgramFrame);
     EXPECT_EQ(program_.OnEvent, &ProgramOnEvent);
     EXPECT_EQ(g_core.settings, &program_);
 }
@@ -94,8 +92,6 @@ TEST_F(ProgramRecord, VideoOfferCarriesTheTableAndTheRecordsParametersToChangeIn
     memcpy(&payload, g_events[0].payload, sizeof payload);
     EXPECT_EQ(payload.api, qv);
     EXPECT_EQ(payload.video, &program_.video);
-    for (uint8_t byte : payload.unused)
-        EXPECT_EQ(byte, 0);
     EXPECT_EQ(program_.video.width, 640);
 
     program_.OnEvent = nullptr;

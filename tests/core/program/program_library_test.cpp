@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +19,8 @@
 #include "core/program/command_line.h"
 #include "core/program/program_library.h"
 #include "core/threads.h"
+#include "support/files.h"
+#include "support/log_capture.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
 
@@ -32,42 +33,23 @@ const char kChildTest[] = "ProgramLibraryChild.LoadsTheLibraryOfItsFolder";
 
 std::string g_folder;
 
-std::string Variable(const char* name)
-{
-    char value[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? value : "";
-}
-
 void Append(const char* file, const std::string& line)
 {
-    if (FILE* out = fopen((g_folder + "\\" + file).c_str(), "ab")) {
-        fprintf(out, "%s\n", line.c_str());
-        fclose(out);
-    }
-}
-
-int LogToFile(int level, const char* format, ...)
-{
-    char text[2048];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    Append("log.txt", std::to_string(level) + " " + text);
-    return 1;
+    quaven_test::AppendLine(g_folder + "\\" + file, line);
 }
 
 TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
 {
-    g_folder = Variable(kChildFolder);
+    g_folder = quaven_test::EnvironmentVariable(kChildFolder);
     if (g_folder.empty())
         GTEST_SKIP() << "runs only as the child of the ProgramLibrary tests";
     SetDllDirectoryA(g_folder.c_str());
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
-    qv->LogEx = LogToFile;
+    // Some paths end the process: each line goes to the file as it comes.
+    static quaven_test::LogCapture* const capture = new quaven_test::LogCapture(qv);
+    capture->MirrorTo(g_folder + "\\log.txt");
     QVI_KeepCommandLine("game.exe -windowed");
     g_core.developerMode = 1;
     QVI_ResetProgramConfiguration();
@@ -135,6 +117,7 @@ LoaderRun RunLoader(const std::string& library, const std::string& script, int p
     run.outcome = quaven_test::ReadLines(folder + "\\outcome.txt");
     run.log = quaven_test::ReadLines(folder + "\\log.txt");
     run.program = quaven_test::ReadLines(folder + "\\results.txt");
+    quaven_test::RemoveTree(folder);
     return run;
 }
 
@@ -211,18 +194,13 @@ void ExpectMismatchEnds(const std::string& library, int version)
     EXPECT_EQ(run.log[3], "3 " + firstLine);
 }
 
-TEST(ProgramLibrary, OlderInterfaceVersionEndsTheProcessWithZero)
-{
-    ExpectMismatchEnds("prog.dll", 1405);
-}
-
 TEST(ProgramLibrary, NewerInterfaceVersionEndsTheProcessWithZero)
 {
     ExpectMismatchEnds("prog.dll", 1407);
 }
 
 // The older export's record lives in the library: its version must be read before the
-// library is released.
+// library is released. (1405 here, 1407 above: both sides of the one accepted version.)
 TEST(ProgramLibrary, VersionOfARecordOwnedByTheLibraryIsReadBeforeReleasingIt)
 {
     ExpectMismatchEnds("prog_get_interface_only.dll", 1405);

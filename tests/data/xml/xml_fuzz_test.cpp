@@ -99,7 +99,7 @@ TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
         {
             GuardedReader guarded(document, round % 2 == 0 ? Guard::After : Guard::Before);
             if (guarded.headerOk())
-                ReadAllBlocks(guarded.reader());
+                ReadAll(guarded.reader());
             EXPECT_EQ(guarded.reader().ReadNextBlock(), nullptr) << "round " << round;
         }
         if (round % 10 == 0) {
@@ -107,10 +107,10 @@ TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
             Files().contents["fuzz.xml"] = stored;
             XMLReader reader;
             if (reader.LoadFile("fuzz.xml"))
-                ReadAllBlocks(reader);
+                ReadAll(reader);
             EXPECT_EQ(reader.ReadNextBlock(), nullptr) << "round " << round;
         }
-        ClearPopups();
+        LogCapture::Clear();
         ++finished;
         if (HasFailure())
             break;

@@ -1,14 +1,12 @@
-// Common ground of the XML reader tests: captured popups, an in-memory file table
-// behind qv->fileSystem, documents placed against no-access pages so that any read
-// or write outside them faults, and a flat copy of the blocks a reader hands out.
+// Common ground of the XML reader tests: captured popups, an in-memory file table behind
+// qv->fileSystem, documents placed against no-access pages so that any read or write
+// outside them faults, and the blocks a reader hands out as comparable texts.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "data/xml/xml_reader.h"
@@ -17,38 +15,26 @@
 
 namespace xml_test {
 
-// What one block said, copied out of the reader's buffers.
-struct BlockCopy {
-    bool isText = false;
-    std::string name;
-    bool closing = false;
-    std::vector<std::pair<std::string, std::string>> attributes;
-};
+using quaven_test::LogCapture;
+
+extern const char* const kDeclaration;
 
 // The files the fake file system serves, by exact path.
 struct FakeFiles {
     std::map<std::string, std::string> contents;
-    // Largest count one Read hands out (short reads); 0 means no limit.
-    int maxReadChunk = 0;
+    int maxReadChunk = 0;  // largest count one Read hands out; 0: no limit
     int opened = 0;
     int closed = 0;
-    std::vector<std::string> openModes;
 };
 
 class XmlReaderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // Popups since SetUp or the last ClearPopups. A copy, so const: clearing it would not
-    // clear the record.
-    const std::vector<quaven_test::LoggedLine> Popups();
-    std::vector<std::string> PopupTexts();
-    void ClearPopups();
     FakeFiles& Files();
 
 private:
-    quaven_test::LogCapture log_;
+    LogCapture log_;
     const QuavenFileSystemAPI* savedFileSystem_ = nullptr;
 };
 
@@ -60,8 +46,6 @@ class GuardedBytes {
 public:
     GuardedBytes(size_t size, Guard side);
     ~GuardedBytes();
-    GuardedBytes(const GuardedBytes&) = delete;
-    GuardedBytes& operator=(const GuardedBytes&) = delete;
     char* data() { return data_; }
 
 private:
@@ -69,16 +53,12 @@ private:
     char* data_ = nullptr;
 };
 
-// A reader whose document and value buffer both sit against no-access pages. The
-// document is followed by its zero byte, as the reader's contract asks, and nothing
-// else. The reader gets its own buffers back before it is destroyed.
+// A reader whose document (with its zero byte and nothing else) and value buffer both
+// sit against no-access pages; it gets its own buffers back before it is destroyed.
 class GuardedReader {
 public:
-    GuardedReader(const std::string& document, Guard side, const char* name = "guarded.xml");
+    GuardedReader(const std::string& document, Guard side);
     ~GuardedReader();
-    GuardedReader(const GuardedReader&) = delete;
-    GuardedReader& operator=(const GuardedReader&) = delete;
-
     XMLReader& reader() { return reader_; }
     bool headerOk() const { return headerOk_; }
 
@@ -90,23 +70,13 @@ private:
     bool headerOk_;
 };
 
-// Hands a malloc'd copy of document (with its zero byte) to the reader the way
-// in-memory callers do, and checks the header.
+// Hands a malloc'd copy of document to the reader as in-memory callers do, and checks
+// the header.
 bool SetDocument(XMLReader& reader, const std::string& document, const char* name = "memory.xml");
 
-// Every block until ReadNextBlock answers null. Fails the test when the reader hands
-// out more blocks than the document has bytes (it would never end).
-std::vector<BlockCopy> ReadAllBlocks(XMLReader& reader);
-
-BlockCopy Element(const std::string& name, std::vector<std::pair<std::string, std::string>> attributes = {},
-                  bool closing = false);
-BlockCopy EndTag(const std::string& name);
-BlockCopy Text(const std::string& text);
-
-bool operator==(const BlockCopy& a, const BlockCopy& b);
-void PrintTo(const BlockCopy& block, std::ostream* out);
-
-// The declaration every test document starts with.
-extern const char* const kDeclaration;
+// Every block until ReadNextBlock answers null, as texts: "<name a=[v]>", closing tags
+// (end tags and self-closing ones alike) as "<name a=[v]/>", text as "[text]". Fails the
+// test when the reader hands out more blocks than the document has bytes.
+std::vector<std::string> ReadAll(XMLReader& reader);
 
 } // namespace xml_test

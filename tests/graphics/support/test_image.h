@@ -5,13 +5,12 @@
 // Every renderer under test offers the same read-back shape,
 //     bool ReadRenderTargetPixels(const Bitmap* target, TestImage* out)
 // with a null target meaning the back buffer: the tests' in-memory TestRenderer as a
-// member, the Direct3D 11 renderer's test helpers through a staging texture. Checks
-// written against a RenderTargetReader therefore run unchanged against both.
+// member, the Direct3D 11 renderer's test helpers through a staging texture, so the
+// same checks run against both.
 // Header-only so that every test suite can use it.
 
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,9 +66,6 @@ struct TestImage {
         p[3] = value.a;
     }
 };
-
-// Reads a render target of the renderer under test (null: the back buffer).
-using RenderTargetReader = std::function<bool(const Bitmap* target, TestImage* out)>;
 
 // The colour (r, g, b, a in 0 to 1) as a device stores it in an 8-bit target.
 inline Rgba8 ToRgba8(float r, float g, float b, float a)

@@ -121,24 +121,6 @@ int TestRenderer::LiveTextureCount() const
     return static_cast<int>(textures_.size());
 }
 
-int TestRenderer::LiveVertexBufferCount() const
-{
-    std::lock_guard<std::recursive_mutex> guard(mutex_);
-    return static_cast<int>(vertexBuffers_.size());
-}
-
-int TestRenderer::LiveIndexBufferCount() const
-{
-    std::lock_guard<std::recursive_mutex> guard(mutex_);
-    return static_cast<int>(indexBuffers_.size());
-}
-
-int TestRenderer::LiveShaderCount() const
-{
-    std::lock_guard<std::recursive_mutex> guard(mutex_);
-    return static_cast<int>(shaders_.size());
-}
-
 // ---- Capabilities -------------------------------------------------------------------------
 
 bool TestRenderer::IsSupported()
@@ -313,7 +295,6 @@ bool TestRenderer::Init(QuavenAPI* api, CoreState* core, VideoParameters* video)
 {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     Record(12, "Init", {}, {api, core, video});
-    core_ = core;
     initialized_ = false;
     ReleaseBackBuffer();
     if (failInit || !video)
@@ -379,7 +360,6 @@ void TestRenderer::BeginFrame(int eye)
 {
     std::lock_guard<std::recursive_mutex> guard(mutex_);
     Record(30, "BeginFrame", {double(eye)});
-    ++frameCount_;
     // The device binds the back buffer at the start of every frame.
     if (initialized_)
         BindBackBuffer();

@@ -6,8 +6,8 @@
 // 11 renderer's rules (blend table, colour write, scissor with clipped negative origins,
 // cull modes with clockwise front faces, depth test/function/write, point and linear
 // sampling with clamp/wrap/mirror, top-left fill rule, pixel centres at +0.5). Graphics
-// code can thus be tested without a device, and pixel checks written against a
-// RenderTargetReader (test_image.h) run against both renderers.
+// code can thus be tested without a device, and the pixel checks of test_image.h hold
+// for both renderers.
 //
 // The fixed pipeline stands in for shaders: a vertex's position is multiplied by
 // vertexTransform (or transformForShader(the bound shader)) to give clip space, and the
@@ -162,20 +162,11 @@ public:
 
     const TestRenderState& state() const { return state_; }
     bool initialized() const { return initialized_; }
-    CoreState* core() const { return core_; }
-    int frameCount() const { return frameCount_; }
-    int presentCount() const { return presentCount_; }
     int LiveTextureCount() const;
-    int LiveVertexBufferCount() const;
-    int LiveIndexBufferCount() const;
-    int LiveShaderCount() const;
     // Draws refused because a buffer was locked, unknown or the renderer not initialised,
     // and texture records passed in that this renderer never made (or already freed).
     int refusedDraws() const { return refusedDraws_; }
     int unknownTextureUses() const { return unknownTextureUses_; }
-
-    // The texture behind a bitmap's hardware part, or null.
-    const TestTexture* TextureOf(const Bitmap* bitmap) const;
 
     // Pixels of a colour render target or texture (null: the back buffer), as the device
     // would store them in 8 bits: format 8 reads alpha 255, one-channel formats read
@@ -185,8 +176,6 @@ public:
     bool ReadPresentedPixels(TestImage* out) const;
     // Depth value of a depth target (null: the back buffer's depth), NaN when there is none.
     float ReadDepth(const Bitmap* depthTarget, int x, int y) const;
-    // ReadRenderTargetPixels as a RenderTargetReader.
-    RenderTargetReader Reader();
 
     // Samples a bound stage as the pipeline does (stage 0-3); transparent black for an
     // empty stage. perPixelX/Y: change of (u, v) per pixel, for the filter choice.
@@ -293,8 +282,6 @@ private:
     std::vector<RendererCall> calls_;
     TestRenderState state_;
     bool initialized_ = false;
-    CoreState* core_ = nullptr;
-    int frameCount_ = 0;
     int presentCount_ = 0;
     int refusedDraws_ = 0;
     int unknownTextureUses_ = 0;

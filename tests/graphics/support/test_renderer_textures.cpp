@@ -19,6 +19,23 @@ TextureHardwareData* AsRecord(TestTexture* texture)
     return reinterpret_cast<TextureHardwareData*>(texture);
 }
 
+// Hands the texture to the bitmap; withRegion: the image's place in it too (the whole
+// texture up to the image's size).
+void Attach(Bitmap* bitmap, TestTexture* texture, bool withRegion)
+{
+    BitmapHardwareData& hardware = bitmap->hardware;
+    if (withRegion) {
+        hardware.textureFullWidth = texture->width;
+        hardware.textureFullHeight = texture->height;
+        hardware.left = 0.0f;
+        hardware.top = 0.0f;
+        hardware.right = static_cast<float>(bitmap->textureWidth) / texture->width;
+        hardware.bottom = static_cast<float>(bitmap->textureHeight) / texture->height;
+    }
+    hardware.rendererData = AsRecord(texture);
+    hardware.loaded = 1;
+}
+
 uint8_t* RenewPixelsWithHeap(Bitmap* bitmap, int width, int height)
 {
     free(bitmap->pixels);
@@ -46,14 +63,6 @@ TestTexture* TestRenderer::Known(TextureHardwareData* record) const
 const TestTexture* TestRenderer::Known(const TextureHardwareData* record) const
 {
     return Known(const_cast<TextureHardwareData*>(record));
-}
-
-const TestTexture* TestRenderer::TextureOf(const Bitmap* bitmap) const
-{
-    std::lock_guard<std::recursive_mutex> guard(mutex_);
-    if (!bitmap)
-        return nullptr;
-    return Known(bitmap->hardware.rendererData);
 }
 
 bool TestRenderer::IsTextureFormatSupported(const BitmapDescription* description)
@@ -118,17 +127,7 @@ bool TestRenderer::CreateTexture(Bitmap* bitmap)
     }
     textures_.insert(texture);
 
-    BitmapHardwareData& hardware = bitmap->hardware;
-    if (texture->faces == 1) {
-        hardware.textureFullWidth = texture->width;
-        hardware.textureFullHeight = texture->height;
-        hardware.left = 0.0f;
-        hardware.top = 0.0f;
-        hardware.right = static_cast<float>(contentWidth) / texture->width;
-        hardware.bottom = static_cast<float>(contentHeight) / texture->height;
-    }
-    hardware.rendererData = AsRecord(texture);
-    hardware.loaded = 1;
+    Attach(bitmap, texture, texture->faces == 1);
     bitmap->flags = static_cast<uint8_t>(bitmap->flags & ~kRenderTargetFlag);
     return true;
 }
@@ -170,15 +169,7 @@ bool TestRenderer::CreateRenderTarget(Bitmap* bitmap)
         texture->color.assign(texels * 4, 0.0f);
     textures_.insert(texture);
 
-    BitmapHardwareData& hardware = bitmap->hardware;
-    hardware.textureFullWidth = texture->width;
-    hardware.textureFullHeight = texture->height;
-    hardware.left = 0.0f;
-    hardware.top = 0.0f;
-    hardware.right = static_cast<float>(contentWidth) / texture->width;
-    hardware.bottom = static_cast<float>(contentHeight) / texture->height;
-    hardware.rendererData = AsRecord(texture);
-    hardware.loaded = 1;
+    Attach(bitmap, texture, true);
     bitmap->flags = static_cast<uint8_t>(bitmap->flags | kRenderTargetFlag);
     return true;
 }
@@ -301,11 +292,6 @@ float TestRenderer::ReadDepth(const Bitmap* depthTarget, int x, int y) const
     if (!texture || !texture->depth || x < 0 || y < 0 || x >= texture->width || y >= texture->height)
         return std::numeric_limits<float>::quiet_NaN();
     return texture->depthValues[static_cast<size_t>(y) * texture->width + x];
-}
-
-RenderTargetReader TestRenderer::Reader()
-{
-    return [this](const Bitmap* target, TestImage* out) { return ReadRenderTargetPixels(target, out); };
 }
 
 bool TestRenderer::CopyRenderTargetToPixels(Bitmap* bitmap)

@@ -61,18 +61,12 @@ TEST(ShaderType, LongAndShortNames)
 {
     EXPECT_EQ(Name(Type::MakeMatrix(4)), "float4x4");
     EXPECT_EQ(Name(Type::MakeMatrix(3), true), "f3x3");
-    EXPECT_EQ(Name(Type(kBaseFloat, 1)), "float");
-    EXPECT_EQ(Name(Type(kBaseFloat, 4)), "float4");
     EXPECT_EQ(Name(Type(kBaseInt, 3), true), "i3");
-    EXPECT_EQ(Name(Type(kBaseBool, 1), true), "b");
     EXPECT_EQ(Name(Type(kBaseInt, 1, 0, 4)), "int") << "no array size in a name";
-    EXPECT_EQ(Name(Type::MakeTexture(kTexture3D), true), "t3");
     EXPECT_EQ(Name(Type::MakeTexture(kTextureCube)), "TextureCube");
     EXPECT_EQ(Name(Type::MakeTexture(kTextureCube), true), "tC");
     EXPECT_EQ(Name(Type::MakeTexture(7)), "") << "an unknown dimension has no name";
-    EXPECT_EQ(Name(Type(kBaseVoid, 1), true), "void");
     EXPECT_EQ(Name(Struct("_Output"), true), "_Output");
-    EXPECT_EQ(Name(Type()), "");
     EXPECT_EQ(Name(Type(kBaseStruct, 0)), "") << "a structure without a name";
 }
 

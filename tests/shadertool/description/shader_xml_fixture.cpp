@@ -2,7 +2,6 @@
 
 #include "shader_xml_fixture.h"
 
-
 #include "core/api_pointer.h"
 #include "core/api_table.h"
 #include "core/locks.h"
@@ -16,6 +15,7 @@
 #include "shadertool/core/context.h"
 #include "shadertool/description/read_shader_xml.h"
 #include "shadertool/description/shader_xml_reader.h"
+#include "support/files.h"
 #include "support/process.h"
 
 namespace shader_xml_test {
@@ -29,49 +29,9 @@ QuavenFileSystemAPI g_fileSystem = {};
 QuavenGraphicsAPI g_graphics = {};
 Bitmap* g_knownBitmap = reinterpret_cast<Bitmap*>(static_cast<uintptr_t>(0x1000));
 
-int Quiet(const char*, ...)
-{
-    return 1;
-}
-
-int QuietLevel(int, const char*, ...)
-{
-    return 1;
-}
-
 Bitmap* FakeGetBitmap(const char* name)
 {
     return name && std::string(name) == kKnownBitmap ? g_knownBitmap : nullptr;
-}
-
-std::string WithForwardSlashes(std::string path)
-{
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "/*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "/" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 void ClearTranslatorState()
@@ -92,14 +52,12 @@ void ShaderXMLTest::SetUp()
     QVI_InitFileSystem();
     QVI_FillFileSystemAPI(&g_fileSystem);
     qv->fileSystem = &g_fileSystem;
-    qv->Log = Quiet;
-    qv->LogEx = QuietLevel;
-    qv->LogPopup = QuietLevel;
+    log_ = std::make_unique<quaven_test::LogCapture>(qv);
     g_graphics = QuavenGraphicsAPI();
     g_graphics.GetBitmap = FakeGetBitmap;
     qv->graphics = &g_graphics;
 
-    root_ = WithForwardSlashes(quaven_test::MakeTempDir("shaderxml"));
+    root_ = quaven_test::WithForwardSlashes(quaven_test::MakeTempDir("shaderxml"));
     hadResRoot_ = g_currentUrlRoots[SCHEME_RES].text != nullptr;
     savedResRoot_ = hadResRoot_ ? g_currentUrlRoots[SCHEME_RES].text : "";
     g_currentUrlRoots[SCHEME_RES].Assign(root_.c_str());
@@ -112,20 +70,18 @@ void ShaderXMLTest::TearDown()
     ClearTranslatorState();
     while (DataManager::databases.count > cachedBefore_)
         DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
-    RemoveTree(root_);
+    quaven_test::RemoveTree(root_);
     if (hadResRoot_)
         g_currentUrlRoots[SCHEME_RES].Assign(savedResRoot_.c_str());
     else
         g_currentUrlRoots[SCHEME_RES] = String();
+    log_.reset();
     *qv = savedTable_;
 }
 
 void ShaderXMLTest::PutFile(const std::string& relative, const std::string& contents)
 {
-    std::string path = root_ + "/" + relative;
-    for (size_t slash = path.find('/', root_.size() + 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
-    ASSERT_TRUE(quaven_test::WriteFile(path, contents)) << relative;
+    ASSERT_TRUE(quaven_test::WriteFileIn(root_, relative, contents)) << relative;
 }
 
 bool ShaderXMLTest::ReadFile(const std::string& relative, const std::string& contents)

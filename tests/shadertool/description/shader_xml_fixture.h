@@ -1,15 +1,17 @@
 // Common ground of the Shader XML tests: the engine's file system with res:// on a
-// fresh temporary folder, DataManager's warnings captured instead of shown, a fake
+// fresh temporary folder, every log line and popup captured instead of shown, a fake
 // graphics table that knows one bitmap, and the translator's logs and description
 // emptied before and after every test.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "quaven/api.h"
 #include "shadertool/description/shader_description.h"
+#include "support/log_capture.h"
 
 namespace shader_xml_test {
 
@@ -40,6 +42,7 @@ private:
     bool hadResRoot_ = false;
     int cachedBefore_ = 0;
     QuavenAPI savedTable_ = {};
+    std::unique_ptr<quaven_test::LogCapture> log_;
 };
 
 // A Shader XML document: the declaration, <root>, an "info" array of version and

@@ -2,7 +2,6 @@
 
 #include <d3dcompiler.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -14,38 +13,12 @@ namespace d3d11_test {
 
 namespace {
 
-std::vector<std::string> reports;
 std::vector<VideoParameters> reinitializeRequests;
 std::set<std::string> features;
 int graphicsBlendMode = QV_BLEND_ALPHA;
 int graphicsCullMode = QV_CULL_NONE;
 QuavenAPI fakeApi;
 QuavenGraphicsAPI fakeGraphics;
-
-void Record(const char* prefix, int level, const char* format, va_list arguments)
-{
-    char text[4096];
-    vsnprintf(text, sizeof text, format, arguments);
-    reports.push_back(prefix + std::to_string(level) + ": " + text);
-}
-
-int FakeLogEx(int level, const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Record("", level, format, arguments);
-    va_end(arguments);
-    return 1;
-}
-
-int FakeLogPopup(int level, const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Record("POPUP ", level, format, arguments);
-    va_end(arguments);
-    return 0;
-}
 
 bool FakeHasFeature(const char* name) { return features.count(name) != 0; }
 bool FakeReinitialize(VideoParameters video) { reinitializeRequests.push_back(video); return true; }
@@ -145,19 +118,18 @@ bool ReadScreenPixel(int x, int y, Rgba8* out)
 
 void D3D11Test::SetUp()
 {
-    reports.clear();
     reinitializeRequests.clear();
     features.clear();
     SetGraphicsState(QV_BLEND_ALPHA, QV_CULL_NONE);
     fakeApi = QuavenAPI{};
     fakeGraphics = QuavenGraphicsAPI{};
-    fakeApi.LogEx = FakeLogEx;
-    fakeApi.LogPopup = FakeLogPopup;
     fakeApi.HasFeature = FakeHasFeature;
     fakeApi.ReinitializeWithParameters = FakeReinitialize;
     fakeGraphics.GetBlendMode = FakeGetBlendMode;
     fakeGraphics.GetRenderStatei = FakeGetRenderStatei;
     fakeApi.graphics = &fakeGraphics;
+    log_ = std::make_unique<quaven_test::LogCapture>(&fakeApi);
+    quaven_test::LogCapture::SetPopupAnswer(QV_POPUP_NOTHING);
     savedApi_ = qv;
     qv = &fakeApi;
     QVI_ResetIgnoredRendererValueReports();
@@ -181,6 +153,7 @@ void D3D11Test::TearDown()
 {
     renderer_.Shutdown();
     DestroyWindow(window_);
+    log_.reset();
     qv = savedApi_;
 }
 
@@ -188,14 +161,6 @@ bool D3D11Test::InitRenderer(bool windowed)
 {
     program_.video.windowed = windowed ? 1 : 0;
     return renderer_.Init(&fakeApi, &core_, &program_.video);
-}
-
-int D3D11Test::Reported(const std::string& part) const
-{
-    int count = 0;
-    for (const std::string& line : reports)
-        count += line.find(part) != std::string::npos;
-    return count;
 }
 
 std::vector<VideoParameters> D3D11Test::ReinitializeRequests() const { return reinitializeRequests; }

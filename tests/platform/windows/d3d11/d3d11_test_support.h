@@ -1,5 +1,5 @@
-// Shared by the Direct3D 11 renderer tests: a fixture with a real window and renderer and
-// fake API members that record what the renderer reports, pixel read-back from the back
+// Shared by the Direct3D 11 renderer tests: a fixture with a real window and renderer, a
+// fake API table whose log lines are captured, pixel read-back from the back
 // buffer and from the Xvfb screen, a minimal drawing path of the tests' own, and a way to
 // make one Direct3D method refuse.
 #pragma once
@@ -16,6 +16,7 @@
 #include "core/core_state.h"
 #include "graphics/support/test_image.h"
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
+#include "support/log_capture.h"
 
 namespace d3d11_test {
 
@@ -36,8 +37,6 @@ protected:
 
     // Init for the test window with the program's video parameters.
     bool InitRenderer(bool windowed = true);
-    // How many reports so far contain `part`; reports read "LEVEL: text", popups "POPUP LEVEL: text".
-    int Reported(const std::string& part) const;
     std::vector<VideoParameters> ReinitializeRequests() const;
     // What the fake graphics table answers for the blend mode and render state 14.
     void SetGraphicsState(int blendMode, int cullMode);
@@ -51,6 +50,7 @@ protected:
 
 private:
     QuavenAPI* savedApi_ = nullptr;
+    std::unique_ptr<quaven_test::LogCapture> log_;  // over the fake table
 };
 
 // Draws with a shader and a vertex buffer of the test's own (the renderer's own drawing

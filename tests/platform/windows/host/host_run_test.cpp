@@ -1,5 +1,5 @@
 // quaven.exe as a person runs it: a game beside it, a prog.xml, a window, a log file in the
-// per-user folder, and the run's end when the window is closed.
+// per-user folder, the exports drivers look for, and the run's end when the window is closed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host_test_support.h"
+#include "support/files.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
 {
     HostFolder folder;
     ASSERT_TRUE(folder.ready());
-    const std::string id = host_test::UniqueProgramId("hostlog");
+    const std::string id = quaven_test::UniqueName("hostlog");
     folder.WriteProgramXml(host_test::ProgramXml(
         "program_id=\"" + id + "\" name=\"" + kTitle + "\" developer=\"" + folder.developer() +
             "\" version=\"2.0\" fps_limit=\"120\"",
@@ -81,6 +82,14 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     ASSERT_NE(window, nullptr);
     // The game calls itself "Quaven Test Program"; prog.xml names the window.
     EXPECT_EQ(host_test::WindowTitle(window), kTitle);
+    // What drivers and the renderer look up in the executable.
+    HMODULE image = LoadLibraryExA((folder.dir() + "\\quaven.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(image, nullptr);
+    EXPECT_NE(GetProcAddress(image, "QUAVEN_RendImp_GetInterface"), nullptr);
+    const auto* nvidia = reinterpret_cast<const unsigned long*>(GetProcAddress(image, "NvOptimusEnablement"));
+    const auto* amd = reinterpret_cast<const int*>(GetProcAddress(image, "AmdPowerXpressRequestHighPerformance"));
+    EXPECT_TRUE(nvidia && *nvidia == 1u && amd && *amd == 1);
+    FreeLibrary(image);
     // Let a few frames pass, then close the window as a person would.
     for (int attempt = 0; attempt < 600 && folder.Results().size() < 12; ++attempt)
         Sleep(20);
@@ -138,7 +147,7 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
 {
     HostFolder folder;
     ASSERT_TRUE(folder.ready());
-    const std::string application = "program_id=\"" + host_test::UniqueProgramId("hostone") +
+    const std::string application = "program_id=\"" + quaven_test::UniqueName("hostone") +
                                     "\" name=\"Host Single\" developer=\"" + folder.developer() + "\" version=\"1\"";
     const std::string variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n";
     // The console switch is off: no log file is written.

@@ -1,6 +1,6 @@
 #include "host_test_support.h"
 
-#include <shlobj.h>
+#include "support/files.h"
 
 #ifndef QUAVEN_EXE_PATH
 #error "QUAVEN_EXE_PATH must name the built quaven.exe"
@@ -27,13 +27,6 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM context)
     return search->found == nullptr;
 }
 
-std::string AppDataFolder()
-{
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, path);
-    return path;
-}
-
 }  // namespace
 
 std::string ProgramXml(const std::string& application, const std::string& developer, const std::string& variants)
@@ -48,25 +41,18 @@ std::string ProgramXml(const std::string& application, const std::string& develo
     return xml + "</root>\n";
 }
 
-std::string UniqueProgramId(const char* tag)
-{
-    static int counter = 0;
-    return std::string(tag) + "-" + std::to_string(GetCurrentProcessId() % 100000) + "-" +
-           std::to_string(GetTickCount() % 1000000) + "-" + std::to_string(++counter);
-}
-
 HostFolder::HostFolder()
 {
     dir_ = quaven_test::MakeTempDir("host");
-    developer_ = "Quaven Host Tests " + UniqueProgramId("d");
+    developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
     ready_ = CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE) &&
              CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE);
 }
 
 HostFolder::~HostFolder()
 {
-    RemoveTree(dir_);
-    RemoveTree(AppDataFolder() + "\\" + developer_);
+    quaven_test::RemoveTree(dir_);
+    quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
 }
 
 void HostFolder::WriteProgramXml(const std::string& contents)
@@ -90,7 +76,7 @@ Lines HostFolder::Results(const std::string& suffix) const
 
 std::string HostFolder::UserFolder(const std::string& titleFolder) const
 {
-    return AppDataFolder() + "\\" + developer_ + "\\" + titleFolder;
+    return quaven_test::AppDataFolder() + "/" + developer_ + "/" + titleFolder;
 }
 
 HWND WaitForMainWindow(DWORD processId)
@@ -124,26 +110,6 @@ Lines FilesIn(const std::string& folder, const std::string& wildcard)
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
-}
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 }  // namespace host_test

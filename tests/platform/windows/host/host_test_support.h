@@ -19,9 +19,6 @@ using Lines = std::vector<std::string>;
 // VARIANTS nodes (each a whole "<node .../>" line).
 std::string ProgramXml(const std::string& application, const std::string& developer, const std::string& variants);
 
-// A program id of this process and moment, short enough for the record's id field.
-std::string UniqueProgramId(const char* tag);
-
 class HostFolder {
 public:
     HostFolder();
@@ -65,6 +62,5 @@ private:
 
 // Files directly in a folder matching a wildcard ("*.log").
 Lines FilesIn(const std::string& folder, const std::string& wildcard);
-void RemoveTree(const std::string& path);
 
 }  // namespace host_test

@@ -7,13 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
 #include "platform/windows/popups/popup_seams.h"
-#include "platform/windows/popups/popup_test_support.h"
-#include "support/process.h"
 #include "platform/windows/popups/popups.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
@@ -100,34 +99,27 @@ CancelOutcome RunChildAndCancel(const std::string& role) {
     return outcome;
 }
 
-TEST(PopupCancel, ErrorBoxCancelEndsTheProcessWithMinusOne) {
-    const CancelOutcome outcome = RunChildAndCancel("error");
-    ASSERT_TRUE(outcome.ended);
-    EXPECT_EQ(outcome.exitCode, kExitCodeOfCancel);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(outcome.boxes[0].text, "Cancel ends the run.");
-    EXPECT_EQ(outcome.boxes[0].buttons, (std::vector<int>{IDOK, IDCANCEL}));
-    // The log was flushed, and the runtime's exit handlers never ran.
-    EXPECT_EQ(outcome.marker, "flushed;");
-}
-
-TEST(PopupCancel, YesNoCancelBoxCancelEndsTheProcess) {
-    const CancelOutcome outcome = RunChildAndCancel("system");
-    ASSERT_TRUE(outcome.ended);
-    EXPECT_EQ(outcome.exitCode, kExitCodeOfCancel);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
-    EXPECT_EQ(outcome.marker, "flushed;");
-}
-
-TEST(PopupCancel, DeveloperQuestionCancelEndsTheProcess) {
-    const CancelOutcome outcome = RunChildAndCancel("question");
-    ASSERT_TRUE(outcome.ended);
-    EXPECT_EQ(outcome.exitCode, kExitCodeOfCancel);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0].buttons, (std::vector<int>{IDCANCEL, IDTRYAGAIN, IDCONTINUE}));
-    EXPECT_EQ(outcome.marker, "flushed;");
+TEST(PopupCancel, CancelInEveryBlockingBoxEndsTheProcessWithMinusOneAfterFlushingTheLog) {
+    const struct {
+        const char* role;
+        const char* caption;
+        std::vector<int> buttons;
+    } boxes[] = {
+        {"error", "QUAVEN - Error", {IDOK, IDCANCEL}},
+        {"system", "QUAVEN - Error", {IDYES, IDNO, IDCANCEL}},
+        {"question", "QUAVEN - Error", {IDCANCEL, IDTRYAGAIN, IDCONTINUE}},
+    };
+    for (const auto& box : boxes) {
+        SCOPED_TRACE(box.role);
+        const CancelOutcome outcome = RunChildAndCancel(box.role);
+        ASSERT_TRUE(outcome.ended);
+        EXPECT_EQ(outcome.exitCode, kExitCodeOfCancel);
+        ASSERT_EQ(outcome.boxes.size(), 1u);
+        EXPECT_EQ(outcome.boxes[0].caption, box.caption);
+        EXPECT_EQ(outcome.boxes[0].buttons, box.buttons);
+        // The log was flushed, and the runtime's exit handlers never ran.
+        EXPECT_EQ(outcome.marker, "flushed;");
+    }
 }
 
 TEST(PopupCancel, CancelOnThePopupThreadEndsTheWholeProcess) {

@@ -75,35 +75,20 @@ private:
     char savedTitle_[kEditValueTitleSize];
 };
 
-TEST_F(EditValueDialogTest, TitleIsEditValueUntilACommandSetsIt) {
-    EXPECT_STREQ(g_editValueTitle, "Edit value");
-}
-
-TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheField) {
-    EXPECT_EQ(Run(false, "42", "EditValue", nullptr, IDOK), IDOK);
+TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOkTakesTheText) {
+    EXPECT_STREQ(g_editValueTitle, "Edit value") << "until a command sets it";
+    EXPECT_EQ(Run(false, "42", "EditValue", "new value", IDOK), IDOK);
     EXPECT_EQ(view_.title, "EditValue");
     EXPECT_EQ(view_.initialText, "42");
     EXPECT_TRUE(view_.editHasFocus);
-    EXPECT_STREQ(g_editValueBuffer, "42");
-}
-
-TEST_F(EditValueDialogTest, OkTakesTheTypedText) {
-    EXPECT_EQ(Run(false, "old", "EditValue", "new value", IDOK), IDOK);
     EXPECT_STREQ(g_editValueBuffer, "new value");
-}
-
-TEST_F(EditValueDialogTest, OkWithAnEmptyFieldLeavesAnEmptyBuffer) {
     EXPECT_EQ(Run(false, "something", "EditValue", "", IDOK), IDOK);
     EXPECT_STREQ(g_editValueBuffer, "");
 }
 
-TEST_F(EditValueDialogTest, CancelKeepsTheTextFromBefore) {
+TEST_F(EditValueDialogTest, CancelAndTheCloseBoxKeepTheTextFromBefore) {
     EXPECT_EQ(Run(false, "keep me", "EditValue", "typed but cancelled", IDCANCEL), IDCANCEL);
     EXPECT_STREQ(g_editValueBuffer, "keep me");
-}
-
-TEST_F(EditValueDialogTest, CloseBoxCountsAsCancel) {
-    snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", "unchanged");
     DialogDriver driver([](HWND dialog) {
         if (!dialog) return;
         SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "typed");
@@ -111,7 +96,7 @@ TEST_F(EditValueDialogTest, CloseBoxCountsAsCancel) {
     });
     EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
     EXPECT_TRUE(driver.Finish());
-    EXPECT_STREQ(g_editValueBuffer, "unchanged");
+    EXPECT_STREQ(g_editValueBuffer, "keep me");
 }
 
 TEST_F(EditValueDialogTest, MultiLineTemplateKeepsLineBreaks) {
@@ -164,10 +149,6 @@ TEST_F(EditValueDialogTest, OtherCommandsAreLeftToTheDialogManager) {
     EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(IDC_EDIT_VALUE_TEXT, EN_CHANGE), 0), FALSE);
     EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_TIMER, 0, 0), FALSE);
 }
-
-}  // namespace
-
-namespace {
 
 // Presses Enter in the edit control as the keyboard would deliver it.
 void PressEnterInField(HWND dialog) {

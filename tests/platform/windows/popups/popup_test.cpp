@@ -36,36 +36,30 @@ private:
     bool started_ = false;
 };
 
-TEST_F(PopupTest, OtherThreadsOnlyLogTheTextAndAnswerContinue) {
+void ShowPopupFromEngineThread(void* answer) {
+    *static_cast<std::atomic<int>*>(answer) = QVI_ShowPopup(QV_LOG_WARNING, "from a game thread");
+}
+
+TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) {
     NothingShownWatch watch;
     int answer = -1;
     std::thread worker([&answer] { answer = QVI_ShowPopup(QV_LOG_ERROR, "Texture 'a.png' is 100% %s broken."); });
     worker.join();
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
+    std::atomic<int> engineAnswer{-1};
+    ASSERT_NE(QV_CreateThread("Loader", ShowPopupFromEngineThread, &engineAnswer, 0), 0u);
+    ASSERT_TRUE(popup_test::WaitForEngineThreadsToEnd(30000));
+    EXPECT_EQ(engineAnswer.load(), QV_POPUP_CONTINUE);
     EXPECT_TRUE(watch.NothingShown());
+
     const auto lines = LoggedLines();
-    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].level, QV_LOG_ERROR);
     // Passed as an argument of "%s", never as a format of its own.
     EXPECT_EQ(lines[0].format, "%s");
     EXPECT_EQ(lines[0].text, "Texture 'a.png' is 100% %s broken.");
-}
-
-void ShowPopupFromEngineThread(void* answer) {
-    *static_cast<std::atomic<int>*>(answer) = QVI_ShowPopup(QV_LOG_WARNING, "from a game thread");
-}
-
-TEST_F(PopupTest, EngineThreadsOtherThanTheMainThreadOnlyLog) {
-    NothingShownWatch watch;
-    std::atomic<int> answer{-1};
-    ASSERT_NE(QV_CreateThread("Loader", ShowPopupFromEngineThread, &answer, 0), 0u);
-    ASSERT_TRUE(popup_test::WaitForEngineThreadsToEnd(30000));
-    EXPECT_EQ(answer.load(), QV_POPUP_CONTINUE);
-    EXPECT_TRUE(watch.NothingShown());
-    const auto lines = LoggedLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].level, QV_LOG_WARNING);
-    EXPECT_EQ(lines[0].text, "from a game thread");
+    EXPECT_EQ(lines[1].level, QV_LOG_WARNING);
+    EXPECT_EQ(lines[1].text, "from a game thread");
 }
 
 TEST_F(PopupTest, OtherThreadsAnswerContinueEvenWithoutAnyLogging) {
@@ -138,28 +132,20 @@ TEST_F(PopupTest, PopupThreadAnswersTheBoxWithTheLevelsButtons) {
     EXPECT_EQ(records[0].text, "asked from the popup thread");
 }
 
-TEST_F(PopupTest, RefusedPopupThreadFallsBackToABlockingBox) {
+TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
     QVI_SetNonBlockingPopupsFeature(true);
     g_core.coreInitialized = 1;
     popup_test::RefuseThreads(true);
     PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK}, 1));
+    ASSERT_TRUE(answerer.Start({IDOK, IDOK}, 2));
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
+    qv->CreateThread = nullptr;  // before the table is filled
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
     ASSERT_TRUE(answerer.Finish());
     const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].text, "no threads left");
     EXPECT_EQ(ThreadRequests().size(), 1u);
-}
-
-TEST_F(PopupTest, MissingCreateThreadMemberFallsBackToABlockingBox) {
-    QVI_SetNonBlockingPopupsFeature(true);
-    g_core.coreInitialized = 1;
-    qv->CreateThread = nullptr;
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK}, 1));
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "before the table is filled"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
 }
 
 TEST_F(PopupTest, PopupThreadWithoutARecordDoesNothing) {

@@ -1,0 +1,68 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "support/files.h"
+#include "support/process.h"
+
+namespace quaven_test {
+
+std::string WithForwardSlashes(std::string path)
+{
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string UniqueName(const std::string& tag)
+{
+    static LONG counter = 0;
+    return tag + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount() % 1000000) + "-" +
+           std::to_string(InterlockedIncrement(&counter));
+}
+
+std::string AppDataFolder()
+{
+    char folder[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
+    return WithForwardSlashes(folder);
+}
+
+bool WriteFileIn(const std::string& folder, const std::string& relative, const std::string& contents)
+{
+    const std::string path = WithForwardSlashes(folder) + "/" + WithForwardSlashes(relative);
+    for (size_t slash = folder.size() + 1; (slash = path.find('/', slash)) != std::string::npos; ++slash)
+        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+    return WriteFile(path, contents);
+}
+
+void RemoveTree(const std::string& folder)
+{
+    if (folder.size() < 8)
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "/*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + "/" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            // A junction is removed, never followed into what it points at.
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveTree(path);
+            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(path.c_str());
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace quaven_test
