@@ -88,7 +88,11 @@ build_cmake() {
 
 install_packages
 mkdir -p "$prefix" "$work"
-toolchain_id=$( (i686-w64-mingw32-g++-posix --version | head -1; md5sum "$toolchain") | md5sum | cut -c1-12)
+# One bootstrap at a time per cache: concurrent runs would build into the same folders.
+exec 9>"$cache/.bootstrap.lock"
+flock 9
+# Hashed from its content alone, so that clones in other folders share the cache.
+toolchain_id=$( (i686-w64-mingw32-g++-posix --version | head -1; md5sum <"$toolchain") | md5sum | cut -c1-12)
 
 zlib=(-DZLIB_USE_STATIC_LIBS=ON -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a
       -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include)

@@ -14,7 +14,7 @@
 #include "core/engine_time.h"
 #include "core/locks.h"
 #include "core/threads.h"
-#include "fake_renderer.h"
+#include "support/null_renderer.h"
 #include "graphics/setup/renderer_setup.h"
 #include "support/log_capture.h"
 
@@ -150,7 +150,7 @@ TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges
     QuavenAPI before;
     memcpy(&before, qv, sizeof before);
 
-    startup_test::FakeRenderer renderer;
+    quaven_test::NullRenderer renderer;
     renderer.rgbaVertexColor = false;
     QVI_AttachRenderer(&renderer);
     QVI_FillAPI(qv);

@@ -22,7 +22,7 @@
 #include "core/program/program_library.h"
 #include "core/startup/engine_lifecycle.h"
 #include "core/threads.h"
-#include "fake_renderer.h"
+#include "support/null_renderer.h"
 #include "filesystem/backends.h"
 #include "filesystem/scheme.h"
 #include "filesystem/url_roots.h"
@@ -42,7 +42,7 @@ const char kChildTest[] = "LifecycleChild.RunsTheCaseOfItsEnvironment";
 // ---- Child side -----------------------------------------------------------------
 
 std::string g_folder;
-startup_test::FakeRenderer g_renderer;
+quaven_test::NullRenderer g_renderer;
 
 void Append(const char* file, const std::string& line)
 {

@@ -13,6 +13,7 @@
 #include "graphics/renderer/heap_buffers.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "support/log_capture.h"
+#include "support/null_renderer.h"
 
 using quaven_test::LogCapture;
 
@@ -20,38 +21,12 @@ namespace {
 
 // Only what the base leaves to implementations, plus a display-mode list and counters of
 // the buffer locks the base bodies must reach through their virtual slots.
-class MinimalRenderer : public RendererImplementation {
+class MinimalRenderer : public quaven_test::NullRenderer {
 public:
     std::vector<DisplayMode> modes;
     int vertexLocks = 0, vertexUnlocks = 0, indexLocks = 0, indexUnlocks = 0;
 
-    bool IsSupported() override { return true; }
-    int GetMaximumTextureSize() override { return 2048; }
     const char* GetName() override { return "Minimal"; }
-    int GetPixelChannelOrder() override { return 0; }
-    bool Init(QuavenAPI*, CoreState*, VideoParameters*) override { return true; }
-    void Shutdown() override {}
-    void SetFullscreen(bool) override {}
-    bool SetRenderTargets(const RenderTargetSet*) override { return true; }
-    bool CreateRenderTarget(Bitmap*) override { return false; }
-    bool CreateTexture(Bitmap*) override { return false; }
-    void DestroyTexture(BitmapHardwareData*) override {}
-    bool UsesPrecompiledShaders() override { return false; }
-    void BeginFrame(int) override {}
-    bool Present() override { return true; }
-    void ClearColor(float, float, float, float) override {}
-    bool SetScissorRectangle(int, int, int, int) override { return true; }
-    void DisableScissorRectangle() override {}
-    void SetBlendMode(BlendMode) override {}
-    void SetSamplerFilter(int, TextureFilter, TextureFilter, TextureFilter) override {}
-    void SetSamplerAddressMode(int, TextureAddressMode, TextureAddressMode, TextureAddressMode) override {}
-    void SetDepthTest(bool) override {}
-    void SetDepthFunction(DepthCompare) override {}
-    void SetDepthWrite(bool) override {}
-    void SetColorWrite(bool) override {}
-    void SetCullMode(CullMode) override {}
-    void SetTexture(int, TextureHardwareData*) override {}
-
     void EnumerateDisplayModes() override
     {
         for (const DisplayMode& mode : modes)

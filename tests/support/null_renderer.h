@@ -1,14 +1,15 @@
-// A renderer without a device for the start-up tests: it initialises, answers ready and
-// counts the frame calls the engine makes. Its vertex-colour byte order is chosen per test.
+// A renderer without a device: it implements what the renderer interface leaves to
+// implementations with answers that let the engine run (initialises, ready, no textures),
+// and counts the frame calls it receives. Tests derive from it to observe more.
 #pragma once
 
 #include <windows.h>
 
 #include "graphics/renderer/renderer_implementation.h"
 
-namespace startup_test {
+namespace quaven_test {
 
-class FakeRenderer : public RendererImplementation {
+class NullRenderer : public RendererImplementation {
 public:
     bool rgbaVertexColor = true;
     int beginFrames = 0;
@@ -16,7 +17,7 @@ public:
 
     bool IsSupported() override { return true; }
     int GetMaximumTextureSize() override { return 4096; }
-    const char* GetName() override { return "Fake"; }
+    const char* GetName() override { return "Null"; }
     int GetPixelChannelOrder() override { return 0; }
     bool UsesRGBAVertexColor() override { return rgbaVertexColor; }
     bool Init(QuavenAPI*, CoreState*, VideoParameters*) override { return true; }
@@ -47,4 +48,4 @@ public:
     void SetTexture(int, TextureHardwareData*) override {}
 };
 
-}  // namespace startup_test
+}  // namespace quaven_test
