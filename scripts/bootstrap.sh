@@ -26,8 +26,9 @@ install_packages() {
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  local have_src=1
-  ls /etc/apt/sources.list.d/quaven-src.sources >/dev/null 2>&1 || have_src=0
+  # The Debian source lists (deb-src) are ours once written, in either apt format.
+  local have_src=0
+  ls /etc/apt/sources.list.d/quaven-src.* >/dev/null 2>&1 && have_src=1
   if [ ${#missing[@]} -eq 0 ] && [ $have_src = 1 ]; then return; fi
   [ "$(id -u)" = 0 ] || { log "needs root to install: ${missing[*]}"; exit 1; }
   log "installing: ${missing[*]:-source lists}"
@@ -38,8 +39,6 @@ install_packages() {
         > /etc/apt/sources.list.d/quaven-src.sources
     else
       sed -n 's/^deb /deb-src /p' /etc/apt/sources.list > /etc/apt/sources.list.d/quaven-src.list
-      cp /etc/apt/sources.list.d/quaven-src.list /etc/apt/sources.list.d/quaven-src.sources.list 2>/dev/null || true
-      : > /etc/apt/sources.list.d/quaven-src.sources
     fi
   fi
   apt-get update -qq
