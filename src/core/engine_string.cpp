@@ -63,6 +63,18 @@ const char* FormatText(char (&stackBuffer)[kStackFormatBytes], char** heapBlock,
     return block;
 }
 
+// A formatted text that lives in a stack buffer, or in a heap block freed with the holder.
+struct FormattedText {
+    char stackBuffer[kStackFormatBytes];
+    char* heapBlock;
+    const char* text;
+
+    FormattedText(const char* format, va_list args) : text(FormatText(stackBuffer, &heapBlock, format, args)) {}
+    ~FormattedText() { free(heapBlock); }
+    FormattedText(const FormattedText&) = delete;
+    FormattedText& operator=(const FormattedText&) = delete;
+};
+
 } // namespace
 
 String::String(const char* source) : text(CopyOf(source)) {}
@@ -111,39 +123,29 @@ void String::Append(const char* source)
 
 void String::Format(const char* format, ...)
 {
-    char stackBuffer[kStackFormatBytes];
-    char* heapBlock;
     va_list args;
     va_start(args, format);
-    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    FormattedText formatted(format, args);
     va_end(args);
-    Assign(formatted);
-    free(heapBlock);
+    Assign(formatted.text);
 }
 
 void String::AppendFormat(const char* format, ...)
 {
-    char stackBuffer[kStackFormatBytes];
-    char* heapBlock;
     va_list args;
     va_start(args, format);
-    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    FormattedText formatted(format, args);
     va_end(args);
-    Append(formatted);
-    free(heapBlock);
+    Append(formatted.text);
 }
 
 String String::FromFormat(const char* format, ...)
 {
-    char stackBuffer[kStackFormatBytes];
-    char* heapBlock;
     va_list args;
     va_start(args, format);
-    const char* formatted = FormatText(stackBuffer, &heapBlock, format, args);
+    FormattedText formatted(format, args);
     va_end(args);
-    String result(formatted);
-    free(heapBlock);
-    return result;
+    return String(formatted.text);
 }
 
 bool String::operator==(const String& other) const
