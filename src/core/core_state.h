@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+struct HWND__;  // the OS window handle, opaque here
 
 #include "quaven/api.h"
 #include "quaven/program.h"
@@ -69,7 +69,7 @@ struct CoreState {
     int32_t frameOffsetX;
     int32_t frameOffsetY;
 
-    HWND mainWindow;
+    HWND__* mainWindow;
 };
 
 extern CoreState g_core;

@@ -1,33 +1,12 @@
 #include "core/engine_time.h"
 
-#include <windows.h>
+#include "platform/os.h"
 
 #include <ctime>
 
 namespace {
 
 uint32_t g_engineStartTime = 0;
-
-typedef DWORD(WINAPI* TimeGetTimeFunction)(void);
-
-// The multimedia clock (1 ms steps, same epoch and 32-bit wrap as GetTickCount). It is
-// looked up at run time so that the engine needs no import library for one function; the
-// tick count stands in where winmm is missing.
-TimeGetTimeFunction ResolveMultimediaClock()
-{
-    HMODULE winmm = LoadLibraryA("winmm.dll");
-    if (!winmm)
-        return nullptr;
-    return reinterpret_cast<TimeGetTimeFunction>(reinterpret_cast<void*>(GetProcAddress(winmm, "timeGetTime")));
-}
-
-uint32_t ReadSystemMilliseconds()
-{
-    static const TimeGetTimeFunction multimediaClock = ResolveMultimediaClock();
-    if (multimediaClock)
-        return multimediaClock();
-    return GetTickCount();
-}
 
 // Local-time conversion of seconds since 1970; false when the C library refuses the value.
 bool ToLocalTime(__time64_t seconds, struct tm* out)
@@ -49,18 +28,18 @@ void FillDateAndClock(const struct tm& local, DateTime* out)
 
 void QV_Sleep(uint32_t milliseconds)
 {
-    Sleep(milliseconds);
+    QVI_OsSleep(milliseconds);
 }
 
 uint32_t QV_GetMilliseconds()
 {
     // Unsigned subtraction: correct across the 49.7-day wrap of the system clock.
-    return ReadSystemMilliseconds() - g_engineStartTime;
+    return QVI_OsMilliseconds() - g_engineStartTime;
 }
 
 void QVI_SetEngineStartTime()
 {
-    g_engineStartTime = ReadSystemMilliseconds();
+    g_engineStartTime = QVI_OsMilliseconds();
 }
 
 uint32_t QV_GetCalendarTime()

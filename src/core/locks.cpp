@@ -6,6 +6,7 @@
 #include "core/array.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void Enter(Mutex* mutex)
 {
     if (!mutex || !mutex->cs)
         return;
-    EnterCriticalSection(mutex->cs);
+    QVI_OsEnterLock(mutex->cs);
     mutex->locked = 1;
 }
 
@@ -54,11 +55,10 @@ bool LeaveIfHeld(Mutex* mutex)
 {
     if (!mutex || !mutex->cs)
         return false;
-    HANDLE caller = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
-    if (mutex->cs->OwningThread != caller || mutex->cs->RecursionCount <= 0)
+    if (!QVI_OsIsLockHeldByCaller(mutex->cs))
         return false;
     mutex->locked = 0;
-    LeaveCriticalSection(mutex->cs);
+    QVI_OsLeaveLock(mutex->cs);
     return true;
 }
 
@@ -77,14 +77,13 @@ Mutex* QVI_NewMutexRecord(const char* name)
     if (!mutex)
         return nullptr;
     mutex->name = QVI_StrDup(name);
-    mutex->cs = static_cast<CRITICAL_SECTION*>(malloc(sizeof(CRITICAL_SECTION)));
+    mutex->cs = QVI_OsCreateLock();
     if (!mutex->name || !mutex->cs) {
         QVI_Free(mutex->name);
-        QVI_Free(mutex->cs);
+        QVI_OsDeleteLock(mutex->cs);
         free(mutex);
         return nullptr;
     }
-    InitializeCriticalSection(mutex->cs);
     mutex->locked = 0;
     return mutex;
 }
@@ -93,10 +92,7 @@ void QVI_FreeMutexRecord(Mutex* mutex)
 {
     if (!mutex)
         return;
-    if (mutex->cs) {
-        DeleteCriticalSection(mutex->cs);
-        free(mutex->cs);
-    }
+    QVI_OsDeleteLock(mutex->cs);
     QVI_Free(mutex->name);
     free(mutex);
 }

@@ -1,15 +1,15 @@
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 
 #include "quaven/types.h"
 
+struct OsLock;
+
 // A recursive lock with a name. The program holds it only as an opaque pointer.
 struct Mutex {
     char* name;             // heap copy, owned by the record
-    CRITICAL_SECTION* cs;   // heap critical section, so the lock is recursive
+    OsLock* cs;             // the OS lock (recursive)
     uint8_t locked;         // informative only: 1 while held (a nested unlock clears it)
 };
 

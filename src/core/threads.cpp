@@ -9,6 +9,7 @@
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/locks.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ void UncountThread()
     QV_UnlockMutex(g_threadListLock);
 }
 
-DWORD WINAPI QVI_ThreadEntry(LPVOID parameter)
+void QVI_ThreadEntry(void* parameter)
 {
     ThreadStart* start = static_cast<ThreadStart*>(parameter);
     start->started = 1;
@@ -98,7 +99,7 @@ DWORD WINAPI QVI_ThreadEntry(LPVOID parameter)
     ThreadRecord* record = QVI_GetThreadRecord();
     if (record) {
         record->name = start->name;
-        record->thread = GetCurrentThread();
+        record->thread = QVI_OsCurrentThreadHandle();
     } else {
         QVI_Free(start->name);
     }
@@ -109,7 +110,6 @@ DWORD WINAPI QVI_ThreadEntry(LPVOID parameter)
     ReportThreadEnded();
     RemoveOwnThreadRecord();
     free(start);
-    return 0;
 }
 
 }  // namespace
@@ -188,9 +188,8 @@ uint32_t QV_CreateThread(const char* name, QVThreadFunction function, void* argu
     start->id = id;
     start->started = 0;
 
-    HANDLE thread = CreateThread(nullptr, 0, QVI_ThreadEntry, start, 0, nullptr);
-    if (!thread) {
-        DWORD error = GetLastError();
+    uint32_t error = 0;
+    if (!QVI_OsStartThread(QVI_ThreadEntry, start, &error)) {
         UncountThread();
         QVI_Free(start->name);
         free(start);
@@ -199,8 +198,6 @@ uint32_t QV_CreateThread(const char* name, QVThreadFunction function, void* argu
                       static_cast<unsigned long>(error));
         return 0;
     }
-    // The creator neither waits for nor addresses the thread; only the handle goes.
-    CloseHandle(thread);
     return id;
 }
 
@@ -250,7 +247,7 @@ int QVI_WaitForProgramThreads(int maxWaits, uint32_t intervalMs)
         if (qv->Sleep)
             qv->Sleep(intervalMs);
         else
-            Sleep(intervalMs);
+            QVI_OsSleep(intervalMs);
         running = QVI_GetRunningThreadCount();
     }
     return running;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 
 #include "quaven/types.h"
@@ -22,7 +20,7 @@ ThreadLocalState* QVI_GetThreadLocalState();
 struct ThreadRecord {
     void* reserved;   // always null
     char* name;       // owned; null for threads not started through QV_CreateThread
-    HANDLE thread;    // GetCurrentThread pseudo-handle, meaningful only inside that thread
+    void* thread;     // the OS pseudo-handle of the thread, meaningful only inside that thread
     uint32_t id;      // engine thread id, the key of the list
 };
 

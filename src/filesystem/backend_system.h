@@ -2,7 +2,7 @@
 
 // CreateDirectory and DeleteFile are <windows.h> macros: every file that sees the
 // back-end classes must see them renamed the same way.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "core/array.h"
 #include "core/engine_string.h"

@@ -2,7 +2,7 @@
 
 // Some member names (CreateDirectory, DeleteFile) are <windows.h> macros as well:
 // the table must be seen with the same names wherever it is filled.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "quaven/filesystem.h"
 

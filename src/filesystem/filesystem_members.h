@@ -3,7 +3,7 @@
 // The members of the API table's file-system sub-table, in slot order. Misuse is
 // reported through LogPopup at WARNING level ("File System <member>: ...").
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "quaven/filesystem.h"
 

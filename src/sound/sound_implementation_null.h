@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sound/sound_implementation.h"
+#include "sound/interface/sound_implementation.h"
 
 // The silent stand-by: answers every call without output, needs no initialisation, and
 // can therefore take over at any time (NO_SOUND, a device that fails, shutdown). Loading

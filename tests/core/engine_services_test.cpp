@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/engine_time.h"
 #include "core/events/event_queue.h"

@@ -9,6 +9,7 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
+#include "platform/os.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -20,9 +21,9 @@ bool FreeForOtherThreads(Mutex* mutex)
 {
     bool entered = false;
     std::thread other([&] {
-        entered = TryEnterCriticalSection(mutex->cs) != 0;
+        entered = QVI_OsTryEnterLock(mutex->cs);
         if (entered)
-            LeaveCriticalSection(mutex->cs);
+            QVI_OsLeaveLock(mutex->cs);
     });
     other.join();
     return entered;
@@ -30,8 +31,7 @@ bool FreeForOtherThreads(Mutex* mutex)
 
 bool HeldByCaller(const Mutex* mutex)
 {
-    return mutex->cs->OwningThread == reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId())) &&
-           mutex->cs->RecursionCount > 0;
+    return QVI_OsIsLockHeldByCaller(mutex->cs);
 }
 
 class LocksTest : public ::testing::Test {
@@ -88,9 +88,9 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
 
     // A record that would crash the engine if it were freed or its section deleted.
     char name[] = "stranger";
-    Mutex foreign = {name, reinterpret_cast<CRITICAL_SECTION*>(0x10), 1};
+    Mutex foreign = {name, reinterpret_cast<OsLock*>(0x10), 1};
     QV_DestroyMutex(&foreign);
-    EXPECT_EQ(foreign.cs, reinterpret_cast<CRITICAL_SECTION*>(0x10));
+    EXPECT_EQ(foreign.cs, reinterpret_cast<OsLock*>(0x10));
     EXPECT_EQ(LogCapture::CountContaining("is not a live mutex", QV_LOG_WARNING), 2);
 
     Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];

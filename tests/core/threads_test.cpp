@@ -274,9 +274,10 @@ void LockMainLoopOnce(void* argument)
 }
 
 // A thread blocked on the critical section has announced itself as a waiter.
-bool HasWaiter(const CRITICAL_SECTION* cs)
+// The Windows lock record is one critical section.
+bool HasWaiter(const OsLock* lock)
 {
-    return cs->LockCount > 0;
+    return reinterpret_cast<const CRITICAL_SECTION*>(lock)->LockCount > 0;
 }
 
 TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)

@@ -1,7 +1,7 @@
 #include "filesystem/fs_test_support.h"
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"

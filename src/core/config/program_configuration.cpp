@@ -1,4 +1,3 @@
-#include <windows.h>
 
 #include "core/config/program_configuration.h"
 
@@ -50,6 +49,7 @@ void QVI_ResetProgramConfiguration()
     FreeText(config.language);
     FreeText(config.pakFolder);
 
+    config.debugShaders = 0;
     config.forcedResolution = 0;
     config.forcedWidth = 0;
     config.forcedHeight = 0;

@@ -35,6 +35,7 @@ struct ProgramConfiguration {
 
     // developer.xml "force_resolution": the flag and two copies of the forced size, one
     // kept as configured and one for the resolution selection.
+    uint8_t debugShaders = 0;         // developer.xml "debug_shaders": keep translated shaders
     uint8_t forcedResolution = 0;
     int32_t forcedWidth = 0;
     int32_t forcedHeight = 0;

@@ -1,8 +1,7 @@
-#include <windows.h>
-
 #include "core/logging/log_file.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "core/api_pointer.h"
 #include "core/core_state.h"
@@ -21,7 +20,7 @@ const int kProgramIdBytes = sizeof(ProgramInterface::id);
 // keeps the writes of one line together. Only the writes are under it: opening and
 // closing go through the file system's list of open files, which has a lock of its own
 // that other code holds while it logs.
-SRWLOCK g_fileAppendLock = SRWLOCK_INIT;
+std::mutex g_fileAppendLock;
 
 // Set while this thread appends a line. The file system may log while it opens or
 // writes the log file; such lines stay in the console list instead of recursing.
@@ -103,7 +102,7 @@ void QVI_AppendLogFileLine(const char* path, int number, const DateTime& time, c
         return;
     }
 
-    AcquireSRWLockExclusive(&g_fileAppendLock);
+    g_fileAppendLock.lock();
     QVI_FilePrintf(file, "%.4d: [%.2d:%.2d.%.2d] ", number, time.hour, time.minute, time.second);
     if (threadName)
         QVI_FilePrintf(file, "[%s]> ", threadName);
@@ -117,7 +116,7 @@ void QVI_AppendLogFileLine(const char* path, int number, const DateTime& time, c
         WriteText(file, "\n", 1);
     if (qv->fileSystem->FlushFile)
         qv->fileSystem->FlushFile(file);
-    ReleaseSRWLockExclusive(&g_fileAppendLock);
+    g_fileAppendLock.unlock();
 
     qv->fileSystem->CloseFile(file);
     t_appendingLine = false;
@@ -129,5 +128,5 @@ void QVI_HoldLogFileForExit()
     // process is not shown from inside an append.
     if (t_appendingLine)
         return;
-    AcquireSRWLockExclusive(&g_fileAppendLock);
+    g_fileAppendLock.lock();
 }

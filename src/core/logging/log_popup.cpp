@@ -1,4 +1,3 @@
-#include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,7 +11,7 @@
 #include "core/logging/message_format.h"
 #include "core/logging/popup_queue.h"
 #include "core/threads.h"
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 
 namespace {
 

@@ -1,4 +1,3 @@
-#include <windows.h>
 
 #include "core/logging/logging.h"
 

@@ -1,4 +1,3 @@
-#include <windows.h>
 
 #include <cstring>
 
@@ -10,7 +9,7 @@
 #include "core/logging/log_file.h"
 #include "core/logging/logging.h"
 #include "core/logging/popup_queue.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 namespace {
 

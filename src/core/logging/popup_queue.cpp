@@ -1,4 +1,3 @@
-#include <windows.h>
 
 #include "core/logging/popup_queue.h"
 
@@ -7,7 +6,7 @@
 
 #include "core/core_state.h"
 #include "core/locks.h"
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 
 Array<PopupRequest> g_popupQueue;
 Array<char*> g_shownPopups;

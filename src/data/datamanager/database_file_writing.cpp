@@ -1,6 +1,6 @@
 // CreateDirectory and DeleteFile are <windows.h> macros as well as file-system
 // members: windows.h comes first so that both spellings are renamed alike.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "data/datamanager/database_file_writing.h"
 

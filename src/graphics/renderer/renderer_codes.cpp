@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "core/engine_log.h"
-#include "shadertool/core/target.h"
 
 namespace {
 
@@ -22,11 +21,6 @@ const ValueKindText kValueKindTexts[RENDERER_VALUE_KIND_COUNT] = {
 std::atomic<bool> g_ignoredValueReported[RENDERER_VALUE_KIND_COUNT];
 
 // The renderer answers GetShaderLanguage and GetShaderLevel with the translator's own bits.
-constexpr bool SameBit(int rendererCode, uint32_t translatorCode)
-{
-    return static_cast<uint32_t>(rendererCode) == translatorCode;
-}
-
 bool InRange(int value, int low, int high)
 {
     return value >= low && value <= high;
@@ -34,19 +28,6 @@ bool InRange(int value, int low, int high)
 
 } // namespace
 
-static_assert(SameBit(QV_SHADER_LANGUAGE_ESSL20, ShaderTool::kTargetESSL20) &&
-                  SameBit(QV_SHADER_LANGUAGE_ESSL30, ShaderTool::kTargetESSL30) &&
-                  SameBit(QV_SHADER_LANGUAGE_GLSL21, ShaderTool::kTargetGLSL21) &&
-                  SameBit(QV_SHADER_LANGUAGE_GLSL31, ShaderTool::kTargetGLSL31) &&
-                  SameBit(QV_SHADER_LANGUAGE_HLSL9, ShaderTool::kTargetHLSL9) &&
-                  SameBit(QV_SHADER_LANGUAGE_HLSL11, ShaderTool::kTargetHLSL11) &&
-                  SameBit(QV_SHADER_LANGUAGE_PSSL, ShaderTool::kTargetPSSL) &&
-                  SameBit(QV_SHADER_LANGUAGE_CG, ShaderTool::kTargetCG),
-              "shader language bits are the translator's target bits");
-static_assert(SameBit(QV_SHADER_LEVEL_DEFAULT, ShaderTool::kShaderLevelDefault) &&
-                  SameBit(QV_SHADER_LEVEL_LOW, ShaderTool::kShaderLevelLow) &&
-                  SameBit(QV_SHADER_LEVEL_XBOX, ShaderTool::kShaderLevelXbox),
-              "shader level bits are the translator's");
 
 bool QVI_IsBlendModeValid(int mode)
 {

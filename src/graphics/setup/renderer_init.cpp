@@ -1,10 +1,9 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "graphics/setup/renderer_setup.h"
 
 #include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "core/config/configuration_reader.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "graphics/renderer/renderer_implementation.h"
@@ -96,7 +95,7 @@ DeviceStart StartDevice()
 // translated shaders in developer.xml, else none.
 const char* ShaderOutputFolder()
 {
-    if (!g_core.developerMode || !QVI_IsSwitchOn(QVI_GetDeveloperXmlValue("debug_shaders")))
+    if (!g_core.developerMode || !g_config.debugShaders)
         return "";
     if (qv->fileSystem && qv->fileSystem->CreateDirectory)
         qv->fileSystem->CreateDirectory(kShaderOutputFolder);

@@ -27,11 +27,6 @@ struct RendererSetupState {
 
 extern RendererSetupState g_rendererSetup;
 
-// Attaches the process's Direct3D 11 renderer once ("Using static RendImp.") and fills
-// the API table again so that members chosen by the renderer's answers take effect.
-// True when a renderer is attached.
-bool QVI_AttachStaticRenderer();
-
 // Makes renderer the one the engine draws through (the static renderer, or a test's).
 // A renderer already attached is replaced only after QVI_DetachRenderer.
 void QVI_AttachRenderer(RendererImplementation* renderer);

@@ -1,6 +1,32 @@
 #include "shadertool/core/target.h"
 
+#include "graphics/renderer/renderer_codes.h"
+
 namespace ShaderTool {
+
+namespace {
+
+constexpr bool SameBit(int rendererCode, uint32_t translatorCode)
+{
+    return static_cast<uint32_t>(rendererCode) == translatorCode;
+}
+
+// Renderers name shader languages and levels with the translator's own bits.
+static_assert(SameBit(QV_SHADER_LANGUAGE_ESSL20, ShaderTool::kTargetESSL20) &&
+                  SameBit(QV_SHADER_LANGUAGE_ESSL30, ShaderTool::kTargetESSL30) &&
+                  SameBit(QV_SHADER_LANGUAGE_GLSL21, ShaderTool::kTargetGLSL21) &&
+                  SameBit(QV_SHADER_LANGUAGE_GLSL31, ShaderTool::kTargetGLSL31) &&
+                  SameBit(QV_SHADER_LANGUAGE_HLSL9, ShaderTool::kTargetHLSL9) &&
+                  SameBit(QV_SHADER_LANGUAGE_HLSL11, ShaderTool::kTargetHLSL11) &&
+                  SameBit(QV_SHADER_LANGUAGE_PSSL, ShaderTool::kTargetPSSL) &&
+                  SameBit(QV_SHADER_LANGUAGE_CG, ShaderTool::kTargetCG),
+              "shader language bits are the translator's target bits");
+static_assert(SameBit(QV_SHADER_LEVEL_DEFAULT, ShaderTool::kShaderLevelDefault) &&
+                  SameBit(QV_SHADER_LEVEL_LOW, ShaderTool::kShaderLevelLow) &&
+                  SameBit(QV_SHADER_LEVEL_XBOX, ShaderTool::kShaderLevelXbox),
+              "shader level bits are the translator's");
+
+}  // namespace
 
 namespace {
 

@@ -2,7 +2,7 @@
 // tests include this header: it brings in the Windows and Direct3D declarations.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <d3dcommon.h>
 

@@ -5,14 +5,14 @@
 #include <thread>
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
-#include "core/config/configuration_reader.h"
+#include "engine/api_table.h"
+#include "engine/config/configuration_reader.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
 #include "filesystem/search_path_manifest.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 namespace config_test {
 

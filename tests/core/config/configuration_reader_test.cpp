@@ -7,11 +7,11 @@
 #include <string>
 
 #include "core/config/config_values.h"
-#include "core/config/configuration_reader.h"
+#include "engine/config/configuration_reader.h"
 #include "core/config/features.h"
 #include "core/core_state.h"
-#include "core/events/configuration_seams.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "engine/config/configuration_seams.h"
+#include "platform/popup_seams.h"
 
 namespace {
 

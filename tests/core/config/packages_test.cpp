@@ -7,9 +7,9 @@
 
 #include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "core/config/duplicate_ids.h"
-#include "core/config/manifests.h"
-#include "core/config/packages.h"
+#include "engine/config/duplicate_ids.h"
+#include "engine/config/manifests.h"
+#include "engine/config/packages.h"
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/api_pointer.h"
-#include "core/config/configuration_reader.h"
+#include "engine/config/configuration_reader.h"
 #include "core/config/platform_table.h"
-#include "core/config/product_value.h"
+#include "engine/config/product_value.h"
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"
 #include "filesystem/scheme.h"

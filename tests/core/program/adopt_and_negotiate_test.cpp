@@ -10,9 +10,9 @@
 #include "core/api_pointer.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
-#include "core/program/adopt_configuration.h"
-#include "core/program/command_line.h"
-#include "core/program/video_negotiation.h"
+#include "engine/program/adopt_configuration.h"
+#include "engine/program/command_line.h"
+#include "engine/program/video_negotiation.h"
 
 namespace {
 

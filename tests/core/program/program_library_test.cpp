@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/config/config_values.h"
 #include "core/config/program_configuration.h"
 #include "core/locks.h"
-#include "core/program/adopt_configuration.h"
-#include "core/program/command_line.h"
-#include "core/program/program_library.h"
+#include "engine/program/adopt_configuration.h"
+#include "engine/program/command_line.h"
+#include "engine/program/program_library.h"
 #include "core/threads.h"
 #include "support/files.h"
 #include "support/log_capture.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/api_pointer.h"
-#include "core/api_seams/graphics_api_seams.h"
-#include "core/api_table.h"
+#include "graphics/graphics_api_seams.h"
+#include "engine/api_table.h"
 #include "core/engine_time.h"
 #include "core/locks.h"
 #include "core/threads.h"

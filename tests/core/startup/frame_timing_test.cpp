@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
-#include "core/startup/frame_timing.h"
+#include "engine/api_table.h"
+#include "engine/startup/frame_timing.h"
 #include "support/log_capture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"

@@ -1,7 +1,7 @@
 #include "graphics/setup/setup_fixture.h"
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"

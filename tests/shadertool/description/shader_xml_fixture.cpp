@@ -3,7 +3,7 @@
 #include "shader_xml_fixture.h"
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"

@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "platform/windows/d3d11/d3d11_export.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <d3d11_1.h>
 
 // The engine's state codes turned into Direct3D 11 descriptions. Pure functions: the

@@ -1,7 +1,7 @@
 #pragma once
 
 // Windows and Direct3D headers first: some member names are <windows.h> macros as well.
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <d3d11_1.h>
 #include <dxgi1_2.h>
 

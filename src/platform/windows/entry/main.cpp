@@ -2,15 +2,15 @@
 // message loop and shuts down. Exit codes: 0 after a normal run or a failed
 // pre-initialisation, 1 after a failed core initialisation (-1 comes from a Cancel in an
 // engine message box, which ends the process where it is pressed).
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <mmsystem.h>
 
 #include "core/api_pointer.h"
-#include "core/program/command_line.h"
-#include "core/startup/engine_lifecycle.h"
+#include "engine/program/command_line.h"
+#include "engine/startup/engine_lifecycle.h"
 #include "platform/windows/cursors/cursors.h"
 #include "platform/windows/d3d11/d3d11_export.h"
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 #include "platform/windows/window/message_loop.h"
 #include "platform/windows/window/window_state.h"
 
@@ -58,7 +58,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     QVI_SetPlatformInstance(instance);
     QVI_InitCursors();
 
-    QVI_RunMessageLoop();
+    QVI_RunMessageLoop(QVI_RunFrame);
     QVI_Shutdown();
     return 0;
 }

@@ -3,7 +3,7 @@
 // the value-editing platform commands fill the edit and title buffers, run the dialog,
 // and read the edited text back from the edit buffer. Main thread only.
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 constexpr int kEditValueBufferSize = 2048;
 constexpr int kEditValueTitleSize = 512;

@@ -1,14 +1,14 @@
 // The engine's blocking message box: caption from the program's title and the level,
 // buttons from the level or the caller, and the answer as a PopupAnswer.
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "core/core_state.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 namespace {
 

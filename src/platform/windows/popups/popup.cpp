@@ -1,7 +1,7 @@
 // Popups: the main thread shows them (blocking, or from a "Popup" thread when the game
 // asks for non-blocking popups); other threads may not open windows for the engine and
 // only log the text.
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 namespace {
 

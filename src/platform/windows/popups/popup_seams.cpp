@@ -1,4 +1,4 @@
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 #include <atomic>
 

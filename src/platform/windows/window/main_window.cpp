@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <shellapi.h>
 
 #include "platform/windows/window/main_window.h"
@@ -10,7 +10,7 @@
 #include "platform/windows/resources/resource.h"
 #include "platform/windows/window/window_placement.h"
 #include "platform/windows/window/window_proc.h"
-#include "platform/windows/window/window_seams.h"
+#include "platform/window_seams.h"
 
 const char kMainWindowClassName[] = "QuavenWindowClass";
 

@@ -1,9 +1,8 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "platform/windows/window/message_loop.h"
 
 #include "core/core_state.h"
-#include "core/startup/engine_lifecycle.h"
 #include "platform/windows/window/window_state.h"
 
 namespace {
@@ -33,11 +32,11 @@ void QVI_PumpWindowMessages()
     }
 }
 
-void QVI_RunMessageLoop()
+void QVI_RunMessageLoop(void (*runFrame)())
 {
     for (;;) {
         QVI_PumpWindowMessages();
-        QVI_RunFrame();
+        runFrame();
         if (!QVI_IsMainWindowActive())
             Sleep(kInactiveSleepMs);
         if (g_core.quit)

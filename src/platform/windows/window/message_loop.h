@@ -7,6 +7,7 @@
 // messages still waiting are taken by the next pass.
 void QVI_PumpWindowMessages();
 
-// Until the quit flag is found set after a frame: pump the messages, run one engine frame,
-// and idle 15 ms when the window is not active.
-void QVI_RunMessageLoop();
+// Until the quit flag is found set after a frame: pump the messages, run one engine frame
+// (the engine's frame function, given by the entry point that composes the engine), and idle
+// 15 ms when the window is not active.
+void QVI_RunMessageLoop(void (*runFrame)());

@@ -1,11 +1,11 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "core/core_state.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "platform/windows/window/window_message_handlers.h"
-#include "platform/windows/window/window_seams.h"
+#include "platform/window_seams.h"
 #include "platform/windows/window/window_state.h"
 
 namespace {

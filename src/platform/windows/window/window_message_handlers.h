@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <shellapi.h>
 
 // The window procedure's handlers, one family of messages each. Every handler answers

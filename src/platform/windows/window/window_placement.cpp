@@ -1,8 +1,8 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "platform/windows/window/window_placement.h"
 
-#include "platform/windows/window/window_seams.h"
+#include "platform/window_seams.h"
 
 namespace {
 

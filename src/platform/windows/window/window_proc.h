@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 // The main window's procedure: turns keyboard, mouse, wheel, activation, size, close and
 // file-drop messages into engine events and key-state updates. Runs on the main thread

@@ -1,10 +1,8 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
-#include "platform/windows/window/window_seams.h"
+#include "platform/window_seams.h"
 
 #include "core/core_state.h"
-#include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/screen_state.h"
 
 namespace {
 
@@ -16,9 +14,10 @@ InputActivationFunction g_inputActivation = nullptr;
 const int32_t kFallbackClientWidth = 640;
 const int32_t kFallbackClientHeight = 480;
 
+// Until start-up installs its sources: the video state in the core record and the desktop.
 const VideoParameters* VideoInUse()
 {
-    if (QVI_IsPositiveSize(g_core.video.width, g_core.video.height))
+    if (g_core.video.width > 0 && g_core.video.height > 0)
         return &g_core.video;
     return g_core.settings ? &g_core.settings->video : nullptr;
 }
@@ -31,9 +30,8 @@ WindowVideoMode DefaultVideoMode()
         mode.clientHeight = video->height;
         mode.windowed = video->windowed != 0;
     }
-    const bool desktopKnown = QVI_IsPositiveSize(g_screenState.desktopWidth, g_screenState.desktopHeight);
-    mode.desktopWidth = desktopKnown ? g_screenState.desktopWidth : GetSystemMetrics(SM_CXSCREEN);
-    mode.desktopHeight = desktopKnown ? g_screenState.desktopHeight : GetSystemMetrics(SM_CYSCREEN);
+    mode.desktopWidth = GetSystemMetrics(SM_CXSCREEN);
+    mode.desktopHeight = GetSystemMetrics(SM_CYSCREEN);
     return mode;
 }
 
@@ -56,7 +54,7 @@ void QVI_SetWindowRendererSource(WindowRendererSource source)
 
 RendererImplementation* QVI_GetWindowRenderer()
 {
-    return g_rendererSource ? g_rendererSource() : QVI_GetRenderer();
+    return g_rendererSource ? g_rendererSource() : g_core.renderer;
 }
 
 void QVI_SetInputActivationFunction(InputActivationFunction function)

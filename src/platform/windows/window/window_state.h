@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 // State of the Windows host that the message loop and the window procedure share.
 

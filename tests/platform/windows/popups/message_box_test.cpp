@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 #include "platform/windows/popups/popup_test_support.h"
-#include "platform/windows/popups/popups.h"
+#include "platform/popups.h"
 #include "support/popup_answerer.h"
 
 using popup_test::PopupTest;

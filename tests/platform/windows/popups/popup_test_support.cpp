@@ -6,7 +6,7 @@
 
 #include "core/api_pointer.h"
 #include "core/threads.h"
-#include "platform/windows/popups/popup_seams.h"
+#include "platform/popup_seams.h"
 
 namespace popup_test {
 

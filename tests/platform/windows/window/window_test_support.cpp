@@ -1,7 +1,7 @@
 #include "platform/windows/window/window_test_support.h"
 
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
 #include "core/locks.h"
@@ -9,7 +9,7 @@
 #include "platform/windows/cursors/cursors.h"
 #include "platform/windows/window/main_window.h"
 #include "platform/windows/window/message_loop.h"
-#include "platform/windows/window/window_seams.h"
+#include "platform/window_seams.h"
 #include "platform/windows/window/window_state.h"
 
 namespace window_test {

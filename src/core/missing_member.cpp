@@ -1,0 +1,16 @@
+#include "core/missing_member.h"
+
+#include "core/api_pointer.h"
+
+void QVI_ReportMissingMember(MissingMember* member)
+{
+    if (!member)
+        return;
+    // Claimed before logging so that two threads never both report; given back when
+    // logging has not started yet, so that the notice is not lost for good.
+    if (!__sync_bool_compare_and_swap(&member->reported, 0, 1))
+        return;
+    const int written = qv->LogEx ? qv->LogEx(kMissingMemberLevel, "qv->%s is not available yet.", member->name) : 0;
+    if (written == 0)
+        __atomic_store_n(&member->reported, 0, __ATOMIC_SEQ_CST);
+}

@@ -1,0 +1,12 @@
+#include "platform/windows/win32.h"
+
+#include "engine/program/end_process.h"
+
+#include "platform/popup_seams.h"
+
+void QVI_EndProcess(int exitCode)
+{
+    if (PopupLogFlushHook flush = QVI_GetPopupLogFlushHook())
+        flush();
+    ExitProcess(static_cast<UINT>(exitCode));
+}

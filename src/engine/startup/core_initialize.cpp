@@ -1,0 +1,164 @@
+// Core initialisation: the window and the devices, once pre-initialisation has the
+// configuration, the program and the display resolution. Only the window and the renderer
+// can end the run; input, sound and the global font fall back to doing without.
+#include "platform/windows/win32.h"
+
+#include "engine/startup/engine_lifecycle.h"
+
+#include <cstdio>
+
+#include "core/api_pointer.h"
+#include "text/font_seams.h"
+#include "graphics/graphics_frame_seams.h"
+#include "input/input_seams.h"
+#include "sound/sound_seams.h"
+#include "core/config/config_values.h"
+#include "engine/config/duplicate_ids.h"
+#include "core/config/features.h"
+#include "core/config/program_configuration.h"
+#include "core/core_state.h"
+#include "core/cstring_utils.h"
+#include "engine/program/program_library.h"
+#include "engine/startup/startup_failure.h"
+#include "engine/startup/startup_window.h"
+#include "data/datamanager/data_array.h"
+#include "data/datamanager/data_manager.h"
+#include "data/datamanager/database.h"
+#include "graphics/setup/autoscaling.h"
+#include "graphics/setup/renderer_setup.h"
+#include "platform/popups.h"
+#include "platform/windows/window/main_window.h"
+#include "sound/interface/sound_implementation.h"
+#include "sound/sound_implementation_null.h"
+
+namespace {
+
+// The byte order the engine reports (little-endian).
+const int kEndianness = 1234;
+// Input libraries named by the configuration that are listed as ignored.
+const int kMaxInputLibraryNames = 8;
+const int kInputNameBytes = 256;
+
+const char kWindowFailed[] = "Unable to create window. Please try rebooting your system.";
+const char kRendererFailedLog[] =
+    "Unable to initialize the renderer. Tried all listed renderers but was unable to initialize any.";
+const char kRendererFailedPopup[] =
+    "Unable to initialize the graphics (%dx%d %s). Please try restarting the application.\nIf that doesn't help, "
+    "consider updating your display adapter driver software.\nFor more information on how to do this, please see "
+    "your hardware \nmanufacturer's support page.";
+
+void LogSystem(const char* text)
+{
+    qv->LogEx(QV_LOG_SYSTEM, "%s", text);
+}
+
+bool InitializeRenderer()
+{
+    g_core.rendererCallInProgress = 1;
+    const bool initialized = QVI_InitRenderer();
+    g_core.rendererCallInProgress = 0;
+    if (initialized)
+        return true;
+
+    qv->LogEx(QV_LOG_ERROR, "%s", kRendererFailedLog);
+    // The size and mode the device was asked for.
+    const VideoParameters& tried = g_rendererSetup.video;
+    char message[sizeof kRendererFailedPopup + 64];
+    snprintf(message, sizeof message, kRendererFailedPopup, tried.width, tried.height,
+             tried.windowed ? "windowed" : "fullscreen");
+    QVI_ShowPopup(QV_LOG_ERROR, message);
+    QVI_DestroyMainWindow();
+    return false;
+}
+
+void SetUpInput()
+{
+    LogSystem("Using static XInput InputImp.");
+    QVI_AddStaticInputImplementations();
+    char name[kInputNameBytes];
+    for (int i = 0; i < kMaxInputLibraryNames; ++i) {
+        if (!QVI_CopyToken(name, sizeof name, g_config.inputImplementations, ",", i))
+            break;
+        if (name[0])
+            qv->LogEx(QV_LOG_SYSTEM, "In static build mode. Ignoring InputImp Library: '%s'", name);
+    }
+    QVI_InitInputImplementations(&g_core);
+}
+
+void SetUpSound(ProgramInterface* record)
+{
+    if (record->video.no_sound) {
+        LogSystem("Sounds disabled. Null Sound Implementation in use.");
+        g_core.sound = SoundImplementationNull::GetInstance();
+        QVI_SetSoundModuleImplementation(nullptr);
+        return;
+    }
+    LogSystem("Loading Sound Implementation...");
+    SoundImplementation* sound = QVI_GetStaticSoundImplementation();
+    if (sound) {
+        QVI_SetSoundModuleImplementation(sound);
+        if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
+            g_core.sound = sound;
+            LogSystem("SoundImplementation initialized.");
+            sound->SetMasterVolume(QVI_GetSoundMasterVolume());
+            return;
+        }
+    }
+    qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
+    g_core.sound = SoundImplementationNull::GetInstance();
+    QVI_SetSoundModuleImplementation(g_core.sound);
+}
+
+void ApplyDebugFeatures()
+{
+    g_core.referenceCounting = QVI_HasFeature("DISABLE_REFERENCE_COUNTING") ? 0 : 1;
+    g_core.showFps = QVI_HasFeature("SHOW_FPS") ? 1 : 0;
+    g_core.renderStereo = QVI_HasFeature("RENDER_STEREO") ? 1 : 0;
+    g_core.drawTimeDeltaTest = QVI_HasFeature("DEBUG_DRAW_TIME_DELTA_TEST") ? 1 : 0;
+    g_core.drawBlackScreenInsteadOfProgram = QVI_HasFeature("DEBUG_DRAW_BLACK_SCREEN_INSTEAD_OF_PROGRAM") ? 1 : 0;
+}
+
+// In developer mode prog.xml is read as a database and checked for ids used twice.
+void CheckProgramXml()
+{
+    if (!g_core.developerMode)
+        return;
+    Database* programXml = DataManager::GetDatabase("res://prog.xml");
+    if (!programXml)
+        return;
+    for (int32_t i = 0; i < programXml->arrays.count; ++i)
+        QVI_CheckDuplicateIds(programXml->arrays.data[i]);
+}
+
+}  // namespace
+
+bool QVI_InitializeCore()
+{
+    ProgramInterface* record = QVI_GetProgramRecord();
+    if (!record)
+        return false;
+
+    qv->LogEx(QV_LOG_SYSTEM, "Endianness: %d.", kEndianness);
+    QVI_SetupAutoscaling();
+    QVI_ResetRenderTargetStack();
+
+    QVI_InstallStartupWindowSources();
+    if (!QVI_CreateMainWindow()) {
+        QVI_ShowStartupFailure(kWindowFailed);
+        return false;
+    }
+    if (!InitializeRenderer())
+        return false;
+
+    SetUpInput();
+    SetUpSound(record);
+    record->video.developer_mode = g_core.developerMode;
+    record->video.language = g_config.language;
+
+    ApplyDebugFeatures();
+    g_core.coreInitialized = 1;
+
+    QVI_InitializeGlobalFont();
+    CheckProgramXml();
+    return true;
+}

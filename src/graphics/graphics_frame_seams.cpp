@@ -1,0 +1,47 @@
+#include "graphics/graphics_frame_seams.h"
+
+void QVI_ResetGraphicsDefaults()
+{
+}
+
+void QVI_ResetRenderTargetStack()
+{
+}
+
+void QVI_ResetBatchForFrame(RendererImplementation* renderer)
+{
+}
+
+DrawingStackDepths QVI_GetDrawingStackDepths()
+{
+    return DrawingStackDepths{-1, -1, -1, -1};
+}
+
+void QVI_BeginZoomedFrame()
+{
+}
+
+void QVI_EndZoomedFrame()
+{
+}
+
+void QVI_ResetFrameDrawingState()
+{
+}
+
+void QVI_FinishFrameTransforms()
+{
+}
+
+void QVI_ResetDrawingState()
+{
+}
+
+void QVI_FlushBatchForPresent(RendererImplementation* renderer)
+{
+}
+
+void* QVI_GetImageLoader()
+{
+    return nullptr;
+}

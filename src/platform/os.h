@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// What the portable core needs of the operating system: a recursive lock, a thread, the clock.
+// platform/windows implements these; core includes nothing else of the OS.
+
+struct OsLock;  // opaque; a recursive lock
+
+OsLock* QVI_OsCreateLock();                // null when memory runs out
+void QVI_OsDeleteLock(OsLock* lock);       // null is ignored
+void QVI_OsEnterLock(OsLock* lock);
+bool QVI_OsTryEnterLock(OsLock* lock);      // false when another thread holds it
+void QVI_OsLeaveLock(OsLock* lock);
+// True when the calling thread holds the lock (at any depth): leaving a lock one does not
+// hold corrupts it, so callers check first.
+bool QVI_OsIsLockHeldByCaller(OsLock* lock);
+
+// Starts entry(argument) on a new OS thread whose handle is not kept. False, with the OS's
+// error code in *error, when the thread could not be started.
+bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error);
+// The calling thread's OS pseudo-handle (meaningful only inside that thread).
+void* QVI_OsCurrentThreadHandle();
+
+uint32_t QVI_OsMilliseconds();             // the 1 ms multimedia clock; wraps after ~49.7 days
+void QVI_OsSleep(uint32_t milliseconds);

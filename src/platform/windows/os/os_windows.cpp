@@ -1,0 +1,113 @@
+#include "platform/os.h"
+
+#include "platform/windows/win32.h"
+
+#include <cstdlib>
+#include <new>
+
+struct OsLock {
+    CRITICAL_SECTION section;
+};
+
+OsLock* QVI_OsCreateLock()
+{
+    OsLock* lock = static_cast<OsLock*>(malloc(sizeof(OsLock)));
+    if (lock)
+        InitializeCriticalSection(&lock->section);
+    return lock;
+}
+
+void QVI_OsDeleteLock(OsLock* lock)
+{
+    if (!lock)
+        return;
+    DeleteCriticalSection(&lock->section);
+    free(lock);
+}
+
+void QVI_OsEnterLock(OsLock* lock)
+{
+    EnterCriticalSection(&lock->section);
+}
+
+bool QVI_OsTryEnterLock(OsLock* lock)
+{
+    return TryEnterCriticalSection(&lock->section) != 0;
+}
+
+void QVI_OsLeaveLock(OsLock* lock)
+{
+    LeaveCriticalSection(&lock->section);
+}
+
+bool QVI_OsIsLockHeldByCaller(OsLock* lock)
+{
+    HANDLE caller = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
+    return lock->section.OwningThread == caller && lock->section.RecursionCount > 0;
+}
+
+namespace {
+
+struct ThreadStart {
+    void (*entry)(void*);
+    void* argument;
+};
+
+DWORD WINAPI RunThread(LPVOID parameter)
+{
+    ThreadStart start = *static_cast<ThreadStart*>(parameter);
+    delete static_cast<ThreadStart*>(parameter);
+    start.entry(start.argument);
+    return 0;
+}
+
+typedef DWORD(WINAPI* TimeGetTimeFunction)(void);
+
+// The multimedia clock (1 ms steps, same epoch and 32-bit wrap as GetTickCount). It is
+// looked up at run time so that the engine needs no import library for one function; the
+// tick count stands in where winmm is missing.
+TimeGetTimeFunction ResolveMultimediaClock()
+{
+    HMODULE winmm = LoadLibraryA("winmm.dll");
+    if (!winmm)
+        return nullptr;
+    return reinterpret_cast<TimeGetTimeFunction>(reinterpret_cast<void*>(GetProcAddress(winmm, "timeGetTime")));
+}
+
+}  // namespace
+
+bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error)
+{
+    ThreadStart* start = new (std::nothrow) ThreadStart{entry, argument};
+    if (!start) {
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    HANDLE thread = CreateThread(nullptr, 0, RunThread, start, 0, nullptr);
+    if (!thread) {
+        *error = GetLastError();
+        delete start;
+        return false;
+    }
+    // Nobody joins engine threads: the thread list, not the handle, tracks them.
+    CloseHandle(thread);
+    return true;
+}
+
+void* QVI_OsCurrentThreadHandle()
+{
+    return GetCurrentThread();
+}
+
+uint32_t QVI_OsMilliseconds()
+{
+    static const TimeGetTimeFunction multimediaClock = ResolveMultimediaClock();
+    if (multimediaClock)
+        return multimediaClock();
+    return GetTickCount();
+}
+
+void QVI_OsSleep(uint32_t milliseconds)
+{
+    Sleep(milliseconds);
+}
