@@ -112,6 +112,15 @@ public:
         count = 0;
     }
 
+    // Frees the storage (not what pointer elements point at); the array can be filled again.
+    void Release()
+    {
+        delete[] data;
+        data = nullptr;
+        count = 0;
+        capacity = 0;
+    }
+
 private:
     static void CopyElements(T* target, const T* source, int32_t n)
     {

@@ -210,10 +210,7 @@ void QVI_DeleteUserMutexes()
     // Runs after the engine locks are gone, so GET_MUTEX is not taken.
     for (int32_t i = 0; i < g_userMutexes.count; ++i)
         QVI_FreeMutexRecord(g_userMutexes.data[i]);
-    g_userMutexes.count = 0;
-    delete[] g_userMutexes.data;
-    g_userMutexes.data = nullptr;
-    g_userMutexes.capacity = 0;
+    g_userMutexes.Release();
 }
 
 int QVI_GetUserMutexCount()

@@ -22,15 +22,6 @@ void FreeString(String& text)
     text.text = nullptr;
 }
 
-template <typename T>
-void FreeArrayStorage(Array<T>& list)
-{
-    delete[] list.data;
-    list.data = nullptr;
-    list.count = 0;
-    list.capacity = 0;
-}
-
 } // namespace
 
 void QVI_ResetProgramConfiguration()
@@ -65,8 +56,8 @@ void QVI_ResetProgramConfiguration()
     FreeString(config.controlInterfaces);
 
     config.byteOrder = 1234;
-    FreeArrayStorage(config.manifests);
-    FreeArrayStorage(config.manifestArrays);
+    config.manifests.Release();
+    config.manifestArrays.Release();
 
     config.defaultRecord = ProgramInterface{};
     config.defaultRecord.qv = qv;

@@ -106,8 +106,6 @@ void QVI_StopLogging()
 void QVI_FreeLoggingGlobals()
 {
     FreeConsoleLines();
-    delete[] g_console.lines.data;
-    g_console.lines.data = nullptr;
-    g_console.lines.capacity = 0;
+    g_console.lines.Release();
     QVI_FreePopupLists();
 }

@@ -46,9 +46,6 @@ void QVI_FreePopupLists()
     TakeQueue(pending);
     for (int32_t i = 0; i < g_shownPopups.count; ++i)
         free(g_shownPopups.data[i]);
-    g_shownPopups.count = 0;
-    delete[] g_shownPopups.data;
-    g_shownPopups.data = nullptr;
-    g_shownPopups.capacity = 0;
+    g_shownPopups.Release();
     QVI_UnlockMutexById(MUTEX_PRINT);
 }

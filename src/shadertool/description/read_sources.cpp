@@ -43,7 +43,7 @@ void SkipLeadingEmptyLines(const char* code, ShaderSource* source)
 
 void ShaderXMLReader::BuildSourceLineTable()
 {
-    ReleaseArray(sourceLines);
+    sourceLines.Release();
     if (memoryText_) {
         ScanSourceLines(memoryText_, static_cast<int>(strlen(memoryText_)), sourceLines);
         return;

@@ -4,14 +4,14 @@ namespace ShaderTool {
 
 void ShaderDescription::Reset()
 {
-    ReleaseArray(vertex_output);
-    ReleaseArray(vertex_input);
-    ReleaseArray(vertex_constants);
-    ReleaseArray(sources);
-    ReleaseArray(pixel_textures);
-    ReleaseArray(pixel_output);
-    ReleaseArray(pixel_constants);
-    ReleaseArray(constants);
+    vertex_output.Release();
+    vertex_input.Release();
+    vertex_constants.Release();
+    sources.Release();
+    pixel_textures.Release();
+    pixel_output.Release();
+    pixel_constants.Release();
+    constants.Release();
     timeStamp = 0;
 }
 

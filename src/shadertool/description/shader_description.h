@@ -93,16 +93,6 @@ public:
     void Reset();
 };
 
-// Releases every element and the storage; the array can be filled again.
-template <typename T>
-void ReleaseArray(Array<T>& array)
-{
-    delete[] array.data;
-    array.data = nullptr;
-    array.count = 0;
-    array.capacity = 0;
-}
-
 static_assert(sizeof(void*) != 4 || sizeof(Type) == 32, "Type layout");
 static_assert(sizeof(void*) != 4 || sizeof(GeneralConstant) == 40, "GeneralConstant layout");
 static_assert(sizeof(void*) != 4 || offsetof(ShaderConstant, semantic) == 4, "ShaderConstant layout");

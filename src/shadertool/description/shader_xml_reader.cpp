@@ -86,7 +86,7 @@ void ShaderXMLReader::Reset()
 {
     description.Reset();
     directory.Assign(nullptr);
-    ReleaseArray(sourceLines);
+    sourceLines.Release();
     xmlPath = nullptr;
     database = nullptr;
     memoryText_ = nullptr;
