@@ -1,5 +1,7 @@
 #include "quaven/types.h"
 
+#include "core/cstring_utils.h"
+
 namespace {
 
 // Exactly the float nearest to 1/255, so 0xFF maps to 1.0f.
@@ -9,14 +11,8 @@ const float kByteToUnit = 1.0f / 255.0f;
 // degrade to darker channels instead of being rejected.
 int HexDigitValue(char digit)
 {
-    unsigned char c = static_cast<unsigned char>(digit);
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
+    const int value = QVI_HexDigitValue(digit);
+    return value < 0 ? 0 : value;
 }
 
 float HexPairToUnit(const char* pair)

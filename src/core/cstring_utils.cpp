@@ -174,3 +174,14 @@ double QVI_PowerOfTwo(int exponent)
 {
     return ldexp(1.0, exponent);
 }
+
+int QVI_HexDigitValue(char digit)
+{
+    if (digit >= '0' && digit <= '9')
+        return digit - '0';
+    if (digit >= 'a' && digit <= 'f')
+        return digit - 'a' + 10;
+    if (digit >= 'A' && digit <= 'F')
+        return digit - 'A' + 10;
+    return -1;
+}

@@ -28,3 +28,5 @@ int QVI_CountTokens(const char* text, const char* separator);
 char* QVI_ReplaceAll(const char* text, const char* from, const char* to, char* destination, int capacity);
 void QVI_ReplaceChar(char* text, char from, char to);
 double QVI_PowerOfTwo(int exponent);
+// The value of a hexadecimal digit, or -1 for any other character.
+int QVI_HexDigitValue(char digit);

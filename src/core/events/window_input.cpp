@@ -23,17 +23,23 @@ void Deliver(EngineEvent* event)
 
 void QVI_PostMouseEvent(EngineEventType type, uint16_t button, float x, float y)
 {
+    int mappedX = QVI_TruncateToInt(x);
+    int mappedY = QVI_TruncateToInt(y);
+    QVI_MapWindowToProgramCoordinates(&mappedX, &mappedY);
+    QVI_PostMouseEventAt(type, button, mappedX, mappedY, 0);
+}
+
+void QVI_PostMouseEventAt(EngineEventType type, uint16_t button, int x, int y, int16_t wheel)
+{
     EngineEvent event;
     QV_InitEvent(&event, type);
     EventMousePayload mouse;
     memset(&mouse, 0, sizeof mouse);
     mouse.pointer = 0;
-    int mappedX = QVI_TruncateToInt(x);
-    int mappedY = QVI_TruncateToInt(y);
-    QVI_MapWindowToProgramCoordinates(&mappedX, &mappedY);
-    mouse.x = mappedX;
-    mouse.y = mappedY;
+    mouse.x = x;
+    mouse.y = y;
     mouse.button = button;
+    mouse.wheel = wheel;
     mouse.device = kMouseDevice;
     memcpy(event.payload, &mouse, sizeof mouse);
     Deliver(&event);

@@ -11,6 +11,8 @@
 
 // A mouse event of pointer 0 from the mouse (device 2) at window pixel (x, y).
 void QVI_PostMouseEvent(EngineEventType type, uint16_t button, float x, float y);
+// The same at a position already in program coordinates, with a wheel movement.
+void QVI_PostMouseEventAt(EngineEventType type, uint16_t button, int x, int y, int16_t wheel);
 // A key event with a KeyCode.
 void QVI_PostKeyEvent(EngineEventType type, KeyCode code);
 

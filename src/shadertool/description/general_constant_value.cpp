@@ -1,5 +1,7 @@
 #include "shadertool/description/general_constant_value.h"
 
+#include "core/cstring_utils.h"
+
 #include "shadertool/preprocess/source_input.h"
 #include "shadertool/preprocess/token.h"
 #include "shadertool/preprocess/tokenizer.h"
@@ -21,13 +23,8 @@ const char* SkipBlanks(const char* text)
 
 int DigitValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
+    const int value = QVI_HexDigitValue(c);
+    return value < 0 ? 99 : value;
 }
 
 // Hexadecimal after "0x", otherwise decimal, clamped to the int32 range.

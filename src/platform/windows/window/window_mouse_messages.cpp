@@ -3,41 +3,13 @@
 #include <cstring>
 
 #include "core/core_state.h"
-#include "core/events/event_dispatch.h"
-#include "core/events/event_queue.h"
 #include "core/events/key_state.h"
 #include "core/events/window_input.h"
 #include "platform/windows/window/window_message_handlers.h"
 
 namespace {
 
-const uint32_t kMouseDevice = 2;
 const uint16_t kFirstExtraButton = 512;   // plus the X button number 1 or 2
-
-// Before core initialisation has finished the event is handled at once (the key tables
-// and the console see it); afterwards it waits for the next frame.
-void Deliver(EngineEvent* event)
-{
-    if (g_core.coreInitialized)
-        QVI_QueueEvent(event);
-    else
-        QVI_DispatchEvent(event);
-}
-
-void DeliverMouseEvent(EngineEventType type, int x, int y, int16_t wheel)
-{
-    EngineEvent event;
-    QV_InitEvent(&event, type);
-    EventMousePayload mouse;
-    memset(&mouse, 0, sizeof mouse);
-    mouse.pointer = 0;
-    mouse.x = x;
-    mouse.y = y;
-    mouse.wheel = wheel;
-    mouse.device = kMouseDevice;
-    memcpy(event.payload, &mouse, sizeof mouse);
-    Deliver(&event);
-}
 
 uint16_t ButtonOf(UINT message, WPARAM wParam)
 {
@@ -70,7 +42,7 @@ void QVI_OnMouseMove(LPARAM lParam)
     QV_SetKey(QV_KEY_MOUSE_Y, static_cast<uint32_t>(y));
     QV_SetAxis(QV_KEY_MOUSE_X, static_cast<float>(x));
     QV_SetAxis(QV_KEY_MOUSE_Y, static_cast<float>(y));
-    DeliverMouseEvent(EVENT_MOUSE_MOVE, x, y, 0);
+    QVI_PostMouseEventAt(EVENT_MOUSE_MOVE, 0, x, y, 0);
 }
 
 void QVI_OnMouseButton(UINT message, WPARAM wParam, LPARAM lParam)
@@ -86,7 +58,7 @@ void QVI_OnMouseWheel(WPARAM wParam)
     const int x = static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_X));
     const int y = static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_Y));
     const int16_t delta = static_cast<int16_t>(HIWORD(wParam));
-    DeliverMouseEvent(EVENT_MOUSE_WHEEL, x, y, delta);
+    QVI_PostMouseEventAt(EVENT_MOUSE_WHEEL, 0, x, y, delta);
     // A running total that nothing resets: programs read how far it moved since they last
     // looked.
     QV_SetKey(QV_KEY_MOUSE_WHEEL, QVI_PeekKeyState(QV_KEY_MOUSE_WHEEL) + static_cast<uint32_t>(static_cast<int32_t>(delta)));
