@@ -111,6 +111,15 @@ v=$(fetch_source libogg)
 build_cmake libogg "$work/src/libogg/tree" "$v" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
 v=$(fetch_source libvorbis)
 build_cmake libvorbis "$work/src/libvorbis/tree" "$v" -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
+# The XML libraries are the benchmarks' baselines only; the engine does not link them. They
+# are built with the engine's own build type, so that a comparison is one of code, not of
+# optimisation levels.
+v=$(fetch_source tinyxml2)
+build_cmake tinyxml2 "$work/src/tinyxml2/tree" "$v" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF -Dtinyxml2_BUILD_TESTING=OFF
+v=$(fetch_source pugixml)
+build_cmake pugixml "$work/src/pugixml/tree" "$v" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF
 v=$(dpkg-query -W -f='${Version}' googletest)
 build_cmake googletest /usr/src/googletest "$v" -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF
 

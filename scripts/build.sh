@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Bootstraps the dependencies (cached) and builds everything into build/.
+# Bootstraps the dependencies (cached) and builds everything into build/, or only the
+# targets named as arguments (and what they need).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAVEN_BUILD_DIR:-$root/build}
@@ -11,4 +12,6 @@ if [ ! -f "$build/build.ninja" ]; then
     -DQUAVEN_DEPS_PREFIX="$deps" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh"
 fi
-cmake --build "$build" -j "$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

@@ -1,0 +1,32 @@
+// What the engine run and the bare run of one benchmark do alike, so that they do the same
+// work: the walk over a database document and the chunk size of the file reads.
+#pragma once
+
+#include <cstring>
+
+#include "bench_report.h"
+
+// File reads go in chunks of this many bytes, through the engine and bare alike.
+constexpr int kReadChunkBytes = 64 * 1024;
+
+// The walk every XML benchmark makes over the document it has read: each array and node
+// counted, each name and value looked at once (a node's text as the value "DATA", as
+// DataManager keeps it). The sums show the driver that every reader saw the same document,
+// and the walk cannot be optimised away.
+struct WalkDigest {
+    long arrays = 0;
+    long nodes = 0;
+    long values = 0;
+    long long bytes = 0;
+
+    void Value(const char* name, const char* value)
+    {
+        ++values;
+        bytes += static_cast<long long>(strlen(name ? name : "") + strlen(value ? value : ""));
+    }
+
+    void Report() const
+    {
+        Bench_Report("digest", "arrays=%ld nodes=%ld values=%ld bytes=%lld", arrays, nodes, values, bytes);
+    }
+};

@@ -1,0 +1,208 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks and prints, for each figure, the engine's time, its baseline's time and
+their ratio, per round and as medians. The last lines are one per figure,
+"<figure name>: median ratio <number>", for scripts to read.
+
+Run it through scripts/bench.sh, which builds the programs, writes the inputs and provides the
+display and one persistent wineserver (scripts/with-display.sh). Every program runs under
+bench_launch.exe, which times its whole process; the programs time their own work.
+
+Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N]
+"""
+import argparse
+import glob
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+DATABASE = "inputs/database.xml"
+READS = "inputs/reads.bin"
+WARMUP_FRAMES = 60
+RUN_TIMEOUT_SECONDS = 300
+
+# name, the step of a round that measures it, the engine run and the baseline run of that
+# step, the key both report
+FIGURES = [
+    ("startup in-process (logging on)", "startup", "on", "bare_on", "startup_ms"),
+    ("startup in-process (logging off)", "startup", "off", "bare_off", "startup_ms"),
+    ("startup whole process (logging on)", "startup", "on", "bare_on", "process_ms"),
+    ("startup whole process (logging off)", "startup", "off", "bare_off", "process_ms"),
+    ("empty frame", "frames", "engine", "bare", "frame_ms"),
+    ("database load vs tinyxml2", "database", "database", "tinyxml2", "work_ms"),
+    ("database load vs pugixml", "database", "database", "pugixml", "work_ms"),
+    ("xml reader vs tinyxml2", "database", "xmlreader", "tinyxml2", "work_ms"),
+    ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
+    ("file reads", "reads", "engine", "bare", "work_ms"),
+]
+
+
+class BenchmarkError(Exception):
+    pass
+
+
+def steps(frames):
+    """Each step's runs, named, in the order they alternate within a round: every engine run
+    sits next to its baseline's."""
+    frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
+    return {
+        "startup": [("on", ["logging-on\\quaven.exe"]), ("bare_on", ["bare_d3d11.exe"]),
+                    ("off", ["logging-off\\quaven.exe"]), ("bare_off", ["bare_d3d11.exe"])],
+        "frames": [("engine", ["logging-off\\quaven.exe"] + frames_arguments),
+                   ("bare", ["bare_d3d11.exe"] + frames_arguments)],
+        "database": [("database", ["engine_bench.exe", "database", DATABASE]),
+                     ("tinyxml2", ["bare_xml.exe", "tinyxml2", DATABASE]),
+                     ("xmlreader", ["engine_bench.exe", "xmlreader", DATABASE]),
+                     ("pugixml", ["bare_xml.exe", "pugixml", DATABASE])],
+        "reads": [("engine", ["engine_bench.exe", "reads", READS]),
+                  ("bare", ["bare_read.exe", READS])],
+    }
+
+
+class Runner:
+    def __init__(self, folder):
+        self.folder = folder
+        prefix = os.environ.get("WINEPREFIX", "")
+        # The engine names its log after the program id and the minute it starts, adding
+        # "-1" to "-99" while the name is taken: every logging-on run starts without earlier
+        # ones so that each writes its log the same way.
+        self.log_pattern = os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming", "**",
+                                        "logs", "quaven-bench-*.log")
+
+    def engine_logs(self):
+        return glob.glob(self.log_pattern, recursive=True)
+
+    def remove_engine_logs(self):
+        for path in self.engine_logs():
+            os.remove(path)
+
+    def run(self, command):
+        """Runs one program under bench_launch.exe; answers its "bench" report as a dict."""
+        self.remove_engine_logs()
+        # Output goes through files, not pipes: Wine's helper processes may inherit the
+        # handles and outlive the program (see scripts/wine-run.sh).
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                status = subprocess.call(["wine", "bench_launch.exe"] + command, cwd=self.folder, stdout=out,
+                                         stderr=err, stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_SECONDS)
+            except subprocess.TimeoutExpired:
+                raise BenchmarkError("%s did not end within %d s" % (" ".join(command), RUN_TIMEOUT_SECONDS))
+            out.seek(0)
+            text = out.read().decode("utf-8", "replace").replace("\r", "")
+            err.seek(0)
+            errors = err.read().decode("utf-8", "replace").replace("\r", "")
+        report = {}
+        for line in text.splitlines():
+            words = line.split(" ", 2)
+            if len(words) == 3 and words[0] == "bench":
+                report[words[1]] = words[2]
+        if status != 0 or "error" in report or report.get("exit_code") != "0":
+            raise BenchmarkError("%s failed (wine %d):\n%s%s" % (" ".join(command), status, text, errors))
+        return report
+
+
+def number(report, command, key):
+    try:
+        return float(report[key])
+    except (KeyError, ValueError):
+        raise BenchmarkError("%s reported no %s" % (" ".join(command), key))
+
+
+def check_warmup(runner, folder, all_steps):
+    """One run of everything before the rounds, to bring files into the cache and Wine's
+    libraries into memory, and to check that the runs do what the figures claim."""
+    expected = open(os.path.join(folder, "inputs", "database.digest")).read().strip()
+    reads_bytes = str(os.path.getsize(os.path.join(folder, READS)))
+    for step, runs in all_steps.items():
+        for name, command in runs:
+            report = runner.run(command)
+            if "digest" in report and report["digest"] != expected:
+                raise BenchmarkError("%s walked %s, the file holds %s" % (" ".join(command), report["digest"],
+                                                                          expected))
+            if "bytes" in report and report["bytes"] != reads_bytes:
+                raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
+            if step == "startup" and name in ("on", "off"):
+                logged = bool(runner.engine_logs())
+                if logged != (name == "on"):
+                    raise BenchmarkError("the logging-%s run %s a log file" % (name, "wrote" if logged else
+                                                                               "did not write"))
+
+
+def run_round(runner, all_steps, reverse):
+    """One round: every step's runs back to back, in reverse order every other round so that
+    neither side always goes first. Answers {figure: (engine, baseline)}."""
+    reports = {}
+    for step, runs in all_steps.items():
+        for name, command in (reversed(runs) if reverse else runs):
+            reports[(step, name)] = (runner.run(command), command)
+    result = {}
+    for figure, step, engine, baseline, key in FIGURES:
+        result[figure] = tuple(number(*reports[(step, side)], key) for side in (engine, baseline))
+    return result
+
+
+def unit(figure):
+    return "ms/frame" if figure == "empty frame" else "ms"
+
+
+def print_round(index, rounds, result):
+    print("round %d of %d" % (index + 1, rounds))
+    width = max(len(figure) for figure, *_ in FIGURES)
+    for figure, *_ in FIGURES:
+        engine, baseline = result[figure]
+        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f"
+              % (width, figure, engine, baseline, unit(figure), engine / baseline))
+    sys.stdout.flush()
+
+
+def print_medians(results):
+    print("medians over %d rounds" % len(results))
+    width = max(len(figure) for figure, *_ in FIGURES)
+    for figure, *_ in FIGURES:
+        engines = [result[figure][0] for result in results]
+        baselines = [result[figure][1] for result in results]
+        ratios = [engine / baseline for engine, baseline in zip(engines, baselines)]
+        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
+              % (width, figure, statistics.median(engines), statistics.median(baselines), unit(figure),
+                 statistics.median(ratios), min(ratios), max(ratios)))
+
+
+def load_average():
+    with open("/proc/loadavg") as source:
+        return source.read().strip()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("folder")
+    parser.add_argument("--rounds", type=int, default=7, help="rounds (at least 7; default 7)")
+    parser.add_argument("--frames", type=int, default=600, help="timed frames of the empty-frame runs")
+    options = parser.parse_args()
+    if options.rounds < 7:
+        parser.error("a median needs at least 7 rounds")
+
+    runner = Runner(options.folder)
+    all_steps = steps(options.frames)
+    print("load average at start: %s" % load_average())
+    try:
+        check_warmup(runner, options.folder, all_steps)
+        results = []
+        for index in range(options.rounds):
+            results.append(run_round(runner, all_steps, reverse=index % 2 == 1))
+            print_round(index, options.rounds, results[-1])
+    except BenchmarkError as error:
+        print("bench: %s" % error, file=sys.stderr)
+        return 1
+    finally:
+        runner.remove_engine_logs()
+    print_medians(results)
+    print("load average at end: %s" % load_average())
+    for figure, *_ in FIGURES:
+        ratios = [result[figure][0] / result[figure][1] for result in results]
+        print("%s: median ratio %.3f" % (figure, statistics.median(ratios)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
