@@ -16,7 +16,7 @@
 
 #include "bench_work.h"
 #include "core/api_pointer.h"
-#include "core/api_table.h"
+#include "engine/api_table.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"
