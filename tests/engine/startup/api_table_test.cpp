@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/api_pointer.h"
-#include "graphics/graphics_api_seams.h"
+#include "graphics/graphics_api.h"
 #include "engine/api_table.h"
 #include "core/engine_time.h"
 #include "core/locks.h"
@@ -146,7 +146,7 @@ TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
 
 TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges)
 {
-    EXPECT_EQ(qv->graphics->SetColor, kSetColorRedInByte2) << "no renderer: red in byte 2";
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2) << "no renderer: red in byte 2";
     QuavenAPI before;
     memcpy(&before, qv, sizeof before);
 
@@ -154,14 +154,14 @@ TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges
     renderer.rgbaVertexColor = false;
     QVI_AttachRenderer(&renderer);
     QVI_FillAPI(qv);
-    EXPECT_EQ(qv->graphics->SetColor, kSetColorRedInByte0);
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte0);
     EXPECT_EQ(memcmp(&before, qv, sizeof before), 0) << "the top level stays the same";
 
     QVI_DetachRenderer();
     renderer.rgbaVertexColor = true;
     QVI_AttachRenderer(&renderer);
     QVI_FillAPI(qv);
-    EXPECT_EQ(qv->graphics->SetColor, kSetColorRedInByte2);
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
-#include "graphics/graphics_frame_seams.h"
+// The frame's drawing steps until drawing arrives: each does nothing, and the stacks always
+// answer empty.
+#include "graphics/graphics_frame.h"
 
 void QVI_ResetGraphicsDefaults()
 {

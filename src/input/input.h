@@ -2,8 +2,7 @@
 
 struct CoreState;
 
-// Stand-ins for the input implementations (the XInput gamepads) until they arrive: the list
-// of input implementations stays empty.
+// The input implementations (the XInput gamepads) and their list.
 
 // Core initialisation: asks the static XInput implementation whether it is supported and
 // lists it when it is ("XInput is not supported on this system." otherwise).

@@ -1,6 +1,8 @@
-#include "platform/windows/win32.h"
-
-#include "sound/sound_seams.h"
+// The sound module and the DirectSound implementation until sound arrives. The API members
+// report once that they are not available and answer 0, null or false; the module's steps
+// do nothing and there is no DirectSound implementation, so core initialisation falls back
+// to the null sound implementation.
+#include "sound/sound_api.h"
 
 #include "core/missing_member.h"
 

@@ -1,4 +1,5 @@
-#include "engine/resource_queue_seams.h"
+// Nothing is ever queued until the bitmap, buffer, font and shader pools arrive.
+#include "engine/resource_queues.h"
 
 void QVI_ProcessBitmapResourceQueues()
 {

@@ -3,9 +3,7 @@
 #include "quaven/http.h"
 #include "quaven/types.h"
 
-// Stand-ins for the HTTP client until it arrives: each member reports once that it is not
-// available. Requests answer HTTP_ERROR_SOCKET (no request could be made) and leave the
-// game's result pointers null; CreateBuffer answers null.
+// The HTTP client and its response buffers.
 
 // API members (slots 32 to 35).
 int QV_HTTPRequest(HTTPRequestType type, const char* url, const char* contentType, const void* body, int bodyLength,

@@ -1,6 +1,6 @@
-#include "platform/windows/win32.h"
-
-#include "console/console_seams.h"
+// The console's command registry until the console arrives: the member reports once that it
+// is not available.
+#include "console/console.h"
 
 #include "core/missing_member.h"
 

@@ -1,6 +1,7 @@
-#include "platform/windows/win32.h"
-
-#include "net/http_seams.h"
+// The HTTP client until it arrives: each member reports once that it is not available.
+// Requests answer HTTP_ERROR_SOCKET (no request could be made) and leave the game's result
+// pointers null; CreateBuffer answers null.
+#include "net/http_api.h"
 
 #include "core/missing_member.h"
 

@@ -2,9 +2,8 @@
 
 class RendererImplementation;
 
-// The frame's drawing steps that belong to the graphics side (transform and render-target
-// stacks, render states, the batch renderer, the image loader) until drawing arrives. Each
-// does nothing; the stacks always answer empty.
+// The frame's drawing steps that belong to the graphics side: the transform and
+// render-target stacks, render states, the batch renderer and the image loader.
 
 // The depth of each drawing stack as its top index (-1: empty).
 struct DrawingStackDepths {

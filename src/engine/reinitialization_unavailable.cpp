@@ -1,6 +1,6 @@
-#include "platform/windows/win32.h"
-
-#include "engine/reinit_seams.h"
+// Display re-initialisation until it arrives: the member reports once that it is not
+// available and schedules nothing, so none is ever pending.
+#include "engine/reinitialization.h"
 
 #include "core/missing_member.h"
 

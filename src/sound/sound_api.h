@@ -1,18 +1,12 @@
 #pragma once
 
-// <windows.h> first: PlaySound is one of its macros, and the member names must be seen alike
-// wherever the table is filled.
-#include "platform/windows/win32.h"
-
 #include "quaven/sound.h"
 #include "quaven/types.h"
 
 class SoundImplementation;
 
-// Stand-ins for the sound module (the sound pool, channels and music) and the DirectSound
-// implementation until sound arrives. The API members report once that they are not
-// available and answer 0, null or false; the module's hooks do nothing, so core
-// initialisation falls back to the null sound implementation.
+// The sound module (the sound pool, channels and music) and the DirectSound implementation:
+// the API members, and the steps core initialisation, the frame and shutdown run.
 
 // API members (slots 44 to 67).
 Sound* QV_GetSound(const char* name);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The frame's base transform and the developer overlays until they arrive; each does nothing.
+// The frame's base transform and the developer overlays.
 
 void QVI_SetupFrameTransforms();
 // May change the frame's delta (seconds), which the rest of the frame then uses.

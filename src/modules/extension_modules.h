@@ -1,8 +1,6 @@
 #pragma once
 
-// Stand-ins for the extension modules and the service implementations until they arrive:
-// no module is ever loaded, so none pauses the game and there is nothing to update or to
-// shut down.
+// The extension modules and the service implementations they provide.
 
 // Pre-initialisation, after the first package pass: loads the modules and resolves the
 // service implementations.

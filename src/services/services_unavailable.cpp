@@ -1,6 +1,8 @@
-#include "platform/windows/win32.h"
-
-#include "services/services_api_seams.h"
+// The online services until they arrive: every member reports once that it is not
+// available and answers what a game sees when no service of the kind is present: false, 0,
+// -1 (no such category) or null, and true from ugc Call2, whose documented answer without a
+// service is true.
+#include "services/services_api.h"
 
 #include "core/missing_member.h"
 

@@ -1,4 +1,6 @@
-#include "modules/extension_module_seams.h"
+// The extension modules until they arrive: no module is ever loaded, so none pauses the game
+// and there is nothing to update or to shut down.
+#include "modules/extension_modules.h"
 
 void QVI_InitExtensionModules()
 {
