@@ -1,7 +1,5 @@
 // The sound interface's slot order, the base class's own bodies and the null
 // implementation's answers: what the core relies on when sound is off or unavailable.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,8 +7,10 @@
 #include <vector>
 
 #include "core/api_pointer.h"
-#include "sound/sound_implementation_null.h"
 #include "support/log_capture.h"
+// After the capture's <windows.h>: undoes PlaySound, as for every engine file.
+#include "platform/windows/win32.h"
+#include "sound/sound_implementation_null.h"
 
 namespace {
 
