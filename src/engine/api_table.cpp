@@ -3,15 +3,7 @@
 
 #include "engine/api_table.h"
 
-#include "console/console_seams.h"
-#include "text/font_seams.h"
-#include "graphics/graphics_api_seams.h"
-#include "net/http_seams.h"
-#include "engine/platform_command_seams.h"
-#include "engine/reinit_seams.h"
-#include "services/services_api_seams.h"
-#include "sound/sound_seams.h"
-#include "text/text_seams.h"
+#include "console/console.h"
 #include "core/engine_time.h"
 #include "engine/config/configuration_seams.h"
 #include "core/events/engine_heap.h"
@@ -21,9 +13,17 @@
 #include "core/locks.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
+#include "engine/platform_command.h"
+#include "engine/reinitialization.h"
 #include "filesystem/filesystem_api.h"
 #include "filesystem/string_list.h"
+#include "graphics/graphics_api.h"
+#include "graphics/setup/renderer_setup_hooks.h"
+#include "net/http_api.h"
 #include "platform/windows/cursors/cursors.h"
+#include "services/services_api.h"
+#include "sound/sound_api.h"
+#include "text/text_api.h"
 
 namespace {
 
@@ -130,6 +130,13 @@ void FillText(QuavenAPI* api)
     api->GetTextHeight = QV_GetTextHeight;
 }
 
+// Renderer set-up sits below text and cannot call it.
+void GiveRendererSetupTheTextSteps()
+{
+    QVI_SetTextDeviceSteps(TextDeviceSteps{QVI_RecreateFontAtlases, QVI_ReuploadGlyphCache,
+                                           QVI_ReleaseFontShaderAndGlyphData});
+}
+
 }  // namespace
 
 void QVI_FillAPI(QuavenAPI* api)
@@ -147,4 +154,5 @@ void QVI_FillAPI(QuavenAPI* api)
     QVI_FillFileSystemAPI(&g_fileSystemTable);
     api->fileSystem = &g_fileSystemTable;
     QVI_FillGraphicsAPI(api);
+    GiveRendererSetupTheTextSteps();
 }

@@ -7,4 +7,5 @@
 // that the graphics SetColor member matches the renderer's vertex-colour byte order; every
 // other member comes out the same. Members whose subsystems have not arrived yet are
 // stand-ins that report once that they are not available, so no slot is ever null.
+// Renderer set-up is handed text's device steps here as well, before any device comes up.
 void QVI_FillAPI(QuavenAPI* api);

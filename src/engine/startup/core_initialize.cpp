@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "core/api_pointer.h"
-#include "text/font_seams.h"
-#include "graphics/graphics_frame_seams.h"
-#include "input/input_seams.h"
-#include "sound/sound_seams.h"
+#include "text/text_api.h"
+#include "graphics/graphics_frame.h"
+#include "input/input.h"
+#include "sound/sound_api.h"
 #include "core/config/config_values.h"
 #include "engine/config/duplicate_ids.h"
 #include "core/config/features.h"

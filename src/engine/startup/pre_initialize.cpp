@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
-#include "modules/extension_module_seams.h"
-#include "graphics/graphics_frame_seams.h"
+#include "modules/extension_modules.h"
+#include "graphics/graphics_frame.h"
 #include "engine/api_table.h"
 #include "core/config/config_values.h"
 #include "engine/config/configuration_reader.h"

@@ -5,9 +5,9 @@
 #include "engine/startup/engine_lifecycle.h"
 
 #include "core/api_pointer.h"
-#include "modules/extension_module_seams.h"
-#include "input/input_seams.h"
-#include "sound/sound_seams.h"
+#include "modules/extension_modules.h"
+#include "input/input.h"
+#include "sound/sound_api.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/logging/console.h"

@@ -9,7 +9,8 @@
 #include "graphics/renderer/renderer_implementation.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"
-#include "graphics/setup/renderer_pool_seams.h"
+#include "graphics/device_resources.h"
+#include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/selected_resolution.h"
 
@@ -127,9 +128,9 @@ bool FinishSetup()
     state.rgbaVertexColor = renderer->UsesRGBAVertexColor() ? 1 : 0;
 
     QVI_RestorePooledBitmaps();
-    QVI_RecreateFontAtlases();
+    QVI_RecreateTextFontAtlases();
     QVI_ReloadXmlShaders();
-    QVI_ReuploadGlyphCache();
+    QVI_ReuploadTextGlyphCache();
     QVI_PrepareBatchRenderer();
     QVI_CreateWhiteTexture();
     QVI_InitBatchBuffers();

@@ -5,7 +5,8 @@
 #include "graphics/renderer/renderer_implementation.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"
-#include "graphics/setup/renderer_pool_seams.h"
+#include "graphics/device_resources.h"
+#include "graphics/setup/renderer_setup_hooks.h"
 
 void QVI_ShutdownRenderer()
 {
@@ -15,7 +16,7 @@ void QVI_ShutdownRenderer()
         return;
 
     QVI_ReleasePooledBitmapData();
-    QVI_ReleaseFontShaderAndGlyphData();
+    QVI_ReleaseTextDeviceData();
     QVI_Report(QV_LOG_INFO, "Batch renderer freeing assets.");
     QVI_FreeBatchAssets();
 

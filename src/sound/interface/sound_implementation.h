@@ -1,7 +1,8 @@
 #pragma once
 
-// <windows.h> first: PlaySound is one of its macros, and every file that sees this class
-// must see the same member names.
+// PlaySound is a <windows.h> macro: a file that sees this class and <windows.h> includes
+// the latter through platform/windows/win32.h, which undoes it, so that every file sees the
+// same member names.
 
 #include <cstdint>
 

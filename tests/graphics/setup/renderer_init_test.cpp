@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/setup/renderer_pool_seams.h"
+#include "graphics/setup/renderer_setup_hooks.h"
 
 namespace setup_test {
 namespace {

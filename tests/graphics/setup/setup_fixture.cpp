@@ -5,7 +5,7 @@
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"
-#include "graphics/setup/renderer_pool_seams.h"
+#include "graphics/setup/renderer_setup_hooks.h"
 
 namespace setup_test {
 

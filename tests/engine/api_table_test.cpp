@@ -1,0 +1,159 @@
+// The API table as a game built against the whole layout meets it: no slot is null, the
+// stand-ins of subsystems still to come answer harmlessly and say so once, and the graphics
+// colour setter follows the renderer's vertex-colour byte order.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "engine/api_table.h"
+#include "graphics/graphics_api.h"
+#include "graphics/setup/renderer_setup.h"
+#include "graphics/setup/renderer_setup_hooks.h"
+#include "support/log_capture.h"
+#include "support/null_renderer.h"
+
+namespace {
+
+using quaven_test::LogCapture;
+
+// Every slot of a table of pointers, read as the game reads it: by position.
+template <typename Table>
+int NullSlots(const Table* table)
+{
+    const void* const* slots = reinterpret_cast<const void* const*>(table);
+    int nulls = 0;
+    for (size_t i = 0; i < sizeof(Table) / sizeof(void*); ++i)
+        nulls += slots[i] == nullptr;
+    return nulls;
+}
+
+#define EXPECT_NO_NULL_SLOT(table)                 \
+    do {                                           \
+        ASSERT_NE(table, nullptr);                 \
+        EXPECT_EQ(NullSlots(table), 0) << #table; \
+    } while (0)
+
+class ApiTableTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memcpy(&saved_, qv, sizeof saved_);
+        QVI_FillAPI(qv);
+    }
+    void TearDown() override
+    {
+        QVI_DetachRenderer();
+        memcpy(qv, &saved_, sizeof saved_);
+    }
+
+    QuavenAPI saved_ = {};
+};
+
+TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
+{
+    QuavenAPI table = {};
+    QVI_FillAPI(&table);
+    EXPECT_NO_NULL_SLOT(&table);
+    EXPECT_NO_NULL_SLOT(table.achievements);
+    EXPECT_NO_NULL_SLOT(table.cloud);
+    EXPECT_NO_NULL_SLOT(table.draw);
+    EXPECT_NO_NULL_SLOT(table.fileSystem);
+    EXPECT_NO_NULL_SLOT(table.graphics);
+    EXPECT_NO_NULL_SLOT(table.leaderboards);
+    EXPECT_NO_NULL_SLOT(table.notifications);
+    EXPECT_NO_NULL_SLOT(table.social);
+    EXPECT_NO_NULL_SLOT(table.statistics);
+    EXPECT_NO_NULL_SLOT(table.ugc);
+}
+
+// LogEx as it answers before logging has started: nothing was logged.
+int LogExBeforeLoggingStarts(int level, const char* format, ...)
+{
+    return 0;
+}
+
+TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesIt)
+{
+    // A report that reached no log must not use up the member's one report.
+    qv->LogEx = LogExBeforeLoggingStarts;
+    qv->SetChannelPitch(1, 2.0f);
+    LogCapture capture(qv);
+    for (int i = 0; i < 2; ++i) {
+        qv->SetChannelPitch(1, 2.0f);
+        qv->SaveFont(nullptr, "font.mft");
+        qv->ugc->Call7(3);
+    }
+    EXPECT_EQ(LogCapture::Count("qv->SetChannelPitch is not available yet."), 1);
+    EXPECT_EQ(LogCapture::Count("qv->SaveFont is not available yet."), 1);
+    EXPECT_EQ(LogCapture::Count("qv->ugc->Call7 is not available yet."), 1);
+    EXPECT_EQ(LogCapture::CountContaining("is not available yet.", QV_LOG_WARNING), 3);
+}
+
+TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
+{
+    LogCapture capture(qv);
+    float width = 7.0f, height = 7.0f;
+    qv->MeasureText(nullptr, &width, &height, "text");
+    EXPECT_EQ(width + height, 0.0f);
+    qv->MeasureText(nullptr, nullptr, nullptr, "text");  // null pointers are allowed
+    int pixelsWide = 7, pixelsHigh = 7;
+    qv->graphics->GetViewportSize(&pixelsWide, &pixelsHigh);
+    EXPECT_EQ(pixelsWide + pixelsHigh, 0);
+
+    Buffer* const unset = reinterpret_cast<Buffer*>(0x1234);
+    Buffer* results[3] = {unset, unset, unset};
+    const char* url = "http://example.com/";
+    EXPECT_EQ(qv->HTTPRequest(QV_HTTP_GET, url, nullptr, nullptr, 0, &results[0], nullptr), HTTP_ERROR_SOCKET);
+    EXPECT_EQ(qv->HTTPRequestEx(QV_HTTP_GET, url, nullptr, 0, nullptr, 0, &results[1], &results[2], nullptr),
+              HTTP_ERROR_SOCKET);
+    for (Buffer* result : results)
+        EXPECT_EQ(result, nullptr);
+
+    const float* position = qv->graphics->GetViewPosition();
+    ASSERT_NE(position, nullptr);
+    EXPECT_EQ(position[0] + position[1] + position[2], 0.0f);
+
+    // Without a service a game sees "nothing there", not an invented success.
+    EXPECT_FALSE(qv->cloud->IsAvailable());
+    EXPECT_EQ(qv->leaderboards->GetCategoryIndex("best"), -1);
+    EXPECT_TRUE(qv->ugc->Call2());  // documented as true without a service
+}
+
+TEST_F(ApiTableTest, RendererSetUpIsGivenEachOfTextsDeviceSteps)
+{
+    LogCapture capture(qv);
+    QVI_RecreateTextFontAtlases();
+    QVI_ReuploadTextGlyphCache();
+    QVI_ReleaseTextDeviceData();
+    QVI_RecreateTextFontAtlases();
+    EXPECT_EQ(LogCapture::Texts(),
+              (std::vector<std::string>{
+                  "Renderer set-up: re-creating font atlases (QVI_RecreateFontAtlas) is not available yet.",
+                  "Renderer set-up: uploading the glyph cache (QVI_UploadBitmap) is not available yet.",
+                  "Renderer set-up: releasing the GPU data of fonts, shaders and glyphs is not available yet."}));
+}
+
+TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges)
+{
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2) << "no renderer: red in byte 2";
+    QuavenAPI before;
+    memcpy(&before, qv, sizeof before);
+
+    quaven_test::NullRenderer renderer;
+    renderer.rgbaVertexColor = false;
+    QVI_AttachRenderer(&renderer);
+    QVI_FillAPI(qv);
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte0);
+    EXPECT_EQ(memcmp(&before, qv, sizeof before), 0) << "the top level stays the same";
+
+    QVI_DetachRenderer();
+    renderer.rgbaVertexColor = true;
+    QVI_AttachRenderer(&renderer);
+    QVI_FillAPI(qv);
+    EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2);
+}
+
+}  // namespace
