@@ -1,16 +1,18 @@
 // Reading prog.xml and developer.xml: what lands in the default record and the switches,
-// which file wins, and what a missing or broken prog.xml does.
+// which file wins, what a missing or broken prog.xml does, the developer-mode check of ids
+// used twice, and the features and product values the program asks for.
 #include "config_fixture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "engine/config/configuration_reader.h"
 #include "core/config/features.h"
 #include "core/core_state.h"
-#include "engine/config/configuration_seams.h"
+#include "data/datamanager/data_manager.h"
+#include "engine/config/configuration_reader.h"
 #include "platform/popup_seams.h"
 
 namespace {
@@ -158,6 +160,56 @@ TEST_F(ReadingConfiguration, InputImplementationsAndDeprecatedKeysOfTheVariant)
     EXPECT_EQ(reported("In prog.xml parameter input_implementation is not in use: use input_implementations "
                        "instead (note the s)."),
               1);
+}
+
+TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDeveloperXml)
+{
+    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\"/>\n"
+                       "<node id=\"DEVELOPER\" developer_mode=\"1\" developer_packages=\"dev\" debug_shaders=\"1\"/>\n"
+                       "</array>\n");
+    ASSERT_TRUE(Read());
+    EXPECT_STREQ(g_config.developerPackages.text, "dev");
+    EXPECT_EQ(g_config.debugShaders, 0);
+
+    QVI_ResetProgramConfiguration();
+    PutDeveloperXml(R"(developer_mode="0" developer_packages="dev" debug_shaders="1")");
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(g_config.developerPackages.text, nullptr);
+    EXPECT_EQ(g_config.debugShaders, 1);
+}
+
+TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair)
+{
+    PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
+                      "<node/>\n<node/>\n</array>\n");
+    const Database* database = DataManager::GetDatabase("res://dup.xml");
+    ASSERT_EQ(database->arrays.count, 1);
+    QVI_CheckDuplicateIds(database->arrays.data[0]);
+    QVI_CheckDuplicateIds(nullptr);
+    EXPECT_EQ(CountReported("Array 'list' contains two nodes with id 'a'."), 3);
+    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
+}
+
+TEST_F(ReadingConfiguration, ProductValuesPreferTheVariantThenApplication)
+{
+    EXPECT_EQ(QVI_GetProductValue("store"), nullptr);  // before reading: nothing loaded
+    EXPECT_EQ(DataManager::FindDatabase("res://prog.xml"), nullptr);
+
+    PutProgramXml(R"(store="app-store" url="https://example.com")", R"(<node id="WINDOWS" store="win-store"/>)" "\n");
+    ASSERT_TRUE(Read());
+    EXPECT_STREQ(QVI_GetProductValue("store"), "win-store");
+    EXPECT_STREQ(qv->GetProductValue("url"), "https://example.com");
+    EXPECT_EQ(QVI_GetProductValue(nullptr), nullptr);
+}
+
+TEST_F(ReadingConfiguration, ProductValuesWithoutVariantsComeFromApplication)
+{
+    PutProgramXml(R"(store="app-store")");
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(g_config.variantId, nullptr);
+    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
+    for (const std::string& text : Texts())
+        EXPECT_EQ(text.find("Missing platform variant"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Choosing the platform variant, what it overrides, the data packages of its sound
-// formats, product values, and the end of the run when no variant fits.
+// formats, and the end of the run when no variant fits.
 #include "config_fixture.h"
 
 #include <windows.h>
@@ -9,9 +9,7 @@
 #include "core/api_pointer.h"
 #include "engine/config/configuration_reader.h"
 #include "core/config/platform_table.h"
-#include "engine/config/product_value.h"
 #include "core/threads.h"
-#include "data/datamanager/data_manager.h"
 #include "filesystem/scheme.h"
 #include "filesystem/url_roots.h"
 #include "support/files.h"
@@ -46,7 +44,8 @@ TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne)
 
 TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats)
 {
-    PutProgramXml("", "<node id=\"WINDOWS\" name=\"Windows\"/>\n"
+    // The emptied size-specific id must not pick the node without an id.
+    PutProgramXml("", "<node name=\"Nameless\"/>\n<node id=\"WINDOWS\" name=\"Windows\"/>\n"
                       "<node id=\"ANDROID/LARGE\" name=\"Android large\"/>\n"
                       "<node id=\"ANDROID\" name=\"Android\"/>\n");
     PutDeveloperXml(R"(force_variant="ANDROID")");
@@ -103,28 +102,6 @@ TEST_F(ChoosingVariant, IosStarResolutionsFollowTheSizeClassAndOrientation)
     PutProgramXml(R"(reference_resolution="768x1024")", R"(<node id="IOS"/>)" "\n");
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.supportedResolutions, "1668x2388,1668x2224,1536x2048,768x1024");
-}
-
-TEST_F(ChoosingVariant, ProductValuesPreferTheVariantThenApplication)
-{
-    EXPECT_EQ(QVI_GetProductValue("store"), nullptr);  // before reading: nothing loaded
-    EXPECT_EQ(DataManager::FindDatabase("res://prog.xml"), nullptr);
-
-    PutProgramXml(R"(store="app-store" url="https://example.com")", R"(<node id="WINDOWS" store="win-store"/>)" "\n");
-    ASSERT_TRUE(Read());
-    EXPECT_STREQ(QVI_GetProductValue("store"), "win-store");
-    EXPECT_STREQ(qv->GetProductValue("url"), "https://example.com");
-    EXPECT_EQ(QVI_GetProductValue(nullptr), nullptr);
-}
-
-TEST_F(ChoosingVariant, ProductValuesWithoutVariantsComeFromApplication)
-{
-    PutProgramXml(R"(store="app-store")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(g_config.variantId, nullptr);
-    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
-    for (const std::string& text : Texts())
-        EXPECT_EQ(text.find("Missing platform variant"), std::string::npos) << text;
 }
 
 // ---- No variant for this platform: the person is told, then the run ends -------------
