@@ -20,11 +20,9 @@ namespace {
 const char kFolderVariable[] = "QUAVEN_ENGINE_CHILD_FOLDER";
 const char kCaseVariable[] = "QUAVEN_ENGINE_CHILD_CASE";
 
-std::string g_folder;
-
 void Append(const char* file, const std::string& line)
 {
-    quaven_test::AppendLine(g_folder + "\\" + file, line);
+    quaven_test::AppendLine(ChildFolder() + "\\" + file, line);
 }
 
 void NoteSleep(uint32_t milliseconds)
@@ -68,25 +66,25 @@ ChildRun RunChild(const std::string& childTest, const std::string& library, cons
     return run;
 }
 
+std::string ChildFolder()
+{
+    static const std::string folder = quaven_test::EnvironmentVariable(kFolderVariable);
+    return folder;
+}
+
 bool BeginChild()
 {
-    g_folder = quaven_test::EnvironmentVariable(kFolderVariable);
-    if (g_folder.empty())
+    if (ChildFolder().empty())
         return false;
-    SetDllDirectoryA(g_folder.c_str());
+    SetDllDirectoryA(ChildFolder().c_str());
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
     // Some paths end the process: each line goes to the file as it comes.
     static quaven_test::LogCapture* const capture = new quaven_test::LogCapture(qv);
     capture->SetPopupAnswer(QV_POPUP_NOTHING);
-    capture->MirrorTo(g_folder + "\\log.txt");
+    capture->MirrorTo(ChildFolder() + "\\log.txt");
     return true;
-}
-
-std::string ChildFolder()
-{
-    return g_folder;
 }
 
 std::string ChildCase()

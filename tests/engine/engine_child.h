@@ -31,12 +31,13 @@ struct ChildRun {
 ChildRun RunChild(const std::string& childTest, const std::string& library, const std::string& caseName,
                   const std::string& script = "", int popups = 0);
 
-// Child: false when this process is no child (the child test then skips). Otherwise the
-// folder goes on the library path, the main thread becomes engine thread 1, the API table
-// is filled, the engine locks exist and every log line goes to the folder as it comes.
-bool BeginChild();
+// Child: the folder, "" when this process is no child (the child test then skips).
 std::string ChildFolder();
 std::string ChildCase();
+// Child: false when this process is no child. Otherwise the folder goes on the library
+// path, the main thread becomes engine thread 1, the API table is filled, the engine locks
+// exist and every log line goes to the folder as it comes.
+bool BeginChild();
 void NoteOutcome(const std::string& line);
 // Replaces the table's Sleep: each sleep is noted instead of slept.
 void NoteSleeps();

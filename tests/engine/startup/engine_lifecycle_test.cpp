@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,6 @@
 #include "core/core_state.h"
 #include "core/engine_time.h"
 #include "core/logging/logging.h"
-#include "engine/api_table.h"
 #include "engine/program/program_library.h"
 #include "engine/startup/engine_lifecycle.h"
 #include "filesystem/backends.h"
@@ -60,21 +58,15 @@ void SleepOneStep(uint32_t milliseconds)
         *g_periodToChangeAtSleep = 3;
 }
 
-class FrameTiming : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        memcpy(&saved_, qv, sizeof saved_);
-        QVI_FillAPI(qv);
-        g_elapsedAtSleep.clear();
-        g_periodToChangeAtSleep = nullptr;
-    }
-    void TearDown() override { memcpy(qv, &saved_, sizeof saved_); }
+// A fresh clock, starting at start.
+void SetClock(uint32_t start)
+{
+    g_now = g_start = start;
+    g_elapsedAtSleep.clear();
+    g_periodToChangeAtSleep = nullptr;
+}
 
-    QuavenAPI saved_ = {};
-};
-
-TEST_F(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecond)
+TEST(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecond)
 {
     for (int32_t elapsed : {0, 17, 200}) {
         const FrameDelta frame = QVI_DetermineFrameTimeDelta(elapsed, false);
@@ -89,7 +81,7 @@ TEST_F(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecon
     }
 }
 
-TEST_F(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
+TEST(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
 {
     LogCapture capture(qv);
     const FrameDelta quiet = QVI_DetermineFrameTimeDelta(-5, false);
@@ -102,13 +94,12 @@ TEST_F(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
     EXPECT_EQ(LogCapture::Count("Found negative time delta in QVI_DetermineFrameTimeDelta: -0.005"), 1);
 }
 
-TEST_F(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemain)
+TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemain)
 {
     // Set by the wait, the start costs a reading: it then reads at 1, 3, 5 and 7 ms. Given,
     // it reads at 0, 2, 4 and 6 ms, and at exactly 6 ms (two left) it must not sleep.
     for (uint32_t given : {0u, 1000u}) {
-        g_elapsedAtSleep.clear();
-        g_now = g_start = 1000;
+        SetClock(1000);
         uint32_t last = given;
         const int32_t period = 8;
         const int32_t elapsed = QVI_WaitForFramePeriod(&last, &period, ReadClock, SleepOneStep);
@@ -121,16 +112,16 @@ TEST_F(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecon
     }
 }
 
-TEST_F(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
+TEST(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
 {
-    g_now = g_start = 50;
+    SetClock(50);
     uint32_t none = 40;
     const int32_t zero = 0;
     EXPECT_EQ(QVI_WaitForFramePeriod(&none, &zero, ReadClock, SleepOneStep), 10);
     EXPECT_TRUE(g_elapsedAtSleep.empty());
 
     // The program may change its frame period while the engine waits.
-    g_now = g_start = 10;
+    SetClock(10);
     uint32_t last = 0;
     int32_t period = 100;
     g_periodToChangeAtSleep = &period;
@@ -138,10 +129,9 @@ TEST_F(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
     EXPECT_EQ(g_elapsedAtSleep.size(), 1u);
 
     // The clock wrapping around is just another millisecond.
-    g_now = g_start = 0xFFFFFFFEu;
+    SetClock(0xFFFFFFFEu);
     last = 0xFFFFFFF0u;
     period = 16;
-    g_periodToChangeAtSleep = nullptr;
     EXPECT_EQ(QVI_WaitForFramePeriod(&last, &period, ReadClock, SleepOneStep), 16);
     EXPECT_EQ(last, 0u);
 }
