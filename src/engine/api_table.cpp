@@ -5,7 +5,7 @@
 
 #include "console/console.h"
 #include "core/engine_time.h"
-#include "engine/config/configuration_seams.h"
+#include "engine/config/configuration_reader.h"
 #include "core/events/engine_heap.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"

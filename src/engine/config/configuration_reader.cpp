@@ -1,26 +1,34 @@
+// Reading prog.xml and developer.xml: the keys of APPLICATION and DEVELOPER in their fixed
+// order, the variant choice, the developer-mode check of the whole file, and the two API
+// members answered from it afterwards.
 #include "platform/windows/win32.h"
 
 #include "engine/config/configuration_reader.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/api_pointer.h"
-#include "engine/config/config_files.h"
 #include "core/engine_log.h"
 #include "core/config/config_values.h"
-#include "engine/config/configuration_keys.h"
 #include "core/config/features.h"
-#include "engine/config/manifests.h"
 #include "core/config/platform_table.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
-#include "engine/program/end_process.h"
+#include "core/events/key_names.h"
+#include "engine/config/packages.h"
+#include "engine/config/variants.h"
+#include "engine/program/program_library.h"
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 #include "filesystem/search_path_manifest.h"
 #include "platform/popup_seams.h"
 #include "platform/popups.h"
+#include "quaven/types.h"
+
+const char kProgramXmlPath[] = "res://prog.xml";
+const char kDeveloperXmlPath[] = "res://developer.xml";
 
 namespace {
 
@@ -81,6 +89,146 @@ VariantIds DeviceVariantIds()
     QVI_EndProcess(-1);
 }
 
+// ---- prog.xml PARAMETERS/APPLICATION --------------------------------------------------
+
+void QVI_ApplyApplicationKeys(const DataNode* application)
+{
+    ProgramInterface& record = g_config.defaultRecord;
+    const char* value;
+
+    if ((value = application->GetParameter("program_id")))
+        QVI_CopyIntoField(record.id, sizeof record.id, value);
+    if ((value = application->GetParameter("name")))
+        QVI_CopyIntoField(record.title, sizeof record.title, value);
+    if ((value = application->GetParameter("developer")))
+        QVI_CopyIntoField(record.developer_name, sizeof record.developer_name, value);
+    if ((value = application->GetParameter("version")))
+        QVI_CopyIntoField(record.version, sizeof record.version, value);
+    if ((value = application->GetParameter("locale"))) {
+        QVI_ReplaceText(&g_config.language, value);
+        record.video.language = g_config.language;
+    }
+    if ((value = application->GetParameter("fps_limit")))
+        record.video.frame_time_ms = QVI_FrameTimeFromFpsLimit(QVI_ParseFloat(value, 0.0f));
+    if ((value = application->GetParameter("features")))
+        QVI_ReplaceText(&g_config.applicationFeatures, value);
+    if ((value = application->GetParameter("control_interfaces")))
+        g_config.controlInterfaces.Assign(value);
+    if ((value = application->GetParameter("reference_resolution")))
+        QVI_ParseSize(value, &record.video.reference_width, &record.video.reference_height);
+    if ((value = application->GetParameter("packages")))
+        g_config.packages.Assign(value);
+    if ((value = application->GetParameter("manifest")))
+        QVI_AddManifestList(value);
+}
+
+// ---- The developer node (developer.xml's, else prog.xml's) ------------------------------
+
+int32_t VerboseLevelOf(const char* value)
+{
+    if (strstr(value, "INFO"))
+        return QV_LOG_INFO;
+    if (strstr(value, "WARNING"))
+        return QV_LOG_WARNING;
+    if (strstr(value, "ERROR"))
+        return QV_LOG_ERROR;
+    if (strstr(value, "SYSTEM"))
+        return QV_LOG_SYSTEM;
+    return QV_LOG_INFO;
+}
+
+void StorePakFolder(const char* value)
+{
+    size_t length = strlen(value);
+    if (length > 0 && value[length - 1] == '/') {
+        QVI_ReplaceText(&g_config.pakFolder, value);
+        return;
+    }
+    String withSlash = String::FromFormat("%s/", value);
+    QVI_ReplaceText(&g_config.pakFolder, withSlash.text);
+}
+
+// Every key but "developer_packages", which counts only once developer mode is known for
+// certain. force_variant empties the size-specific id and replaces the general one.
+void QVI_ApplyDeveloperKeys(const DataNode* developer, VariantIds* ids)
+{
+    ProgramInterface& record = g_config.defaultRecord;
+    const char* value;
+
+    if ((value = developer->GetParameter("developer_mode")))
+        g_core.developerMode = QVI_IsSwitchOn(value) ? 1 : 0;
+    // Developer mode is a feature as well, so that the program can test it like any other.
+    if (g_core.developerMode)
+        QVI_AppendToList(&g_config.applicationFeatures, "DEVELOPER_MODE");
+
+    if ((value = developer->GetParameter("logging")))
+        g_core.logging = QVI_IsSwitchOn(value) ? 1 : 0;
+    if ((value = developer->GetParameter("logging_verbose_level")))
+        g_core.loggingVerboseLevel = VerboseLevelOf(value);
+    if ((value = developer->GetParameter("console")))
+        g_core.console = QVI_IsSwitchOn(value) ? 1 : 0;
+    if ((value = developer->GetParameter("features")))
+        QVI_AppendToList(&g_config.applicationFeatures, value);
+    if ((value = developer->GetParameter("console_toggle_key")))
+        g_config.consoleToggleKey = QVI_KeyCodeFromName(value);
+    if ((value = developer->GetParameter("force_variant"))) {
+        ids->general.Assign(value);
+        ids->sizeSpecific.Assign("");
+        QVI_ReplaceText(&g_config.forcedVariant, value);
+        record.video.windowed = 1;
+    }
+    if ((value = developer->GetParameter("force_resolution"))) {
+        QVI_ParseSize(value, &record.video.width, &record.video.height);
+        g_config.forcedResolution = 1;
+        g_config.forcedWidth = record.video.width;
+        g_config.forcedHeight = record.video.height;
+        g_config.selectionForcedWidth = record.video.width;
+        g_config.selectionForcedHeight = record.video.height;
+        record.video.windowed = 1;
+    }
+    if ((value = developer->GetParameter("force_windowed")) && strcmp(value, "1") == 0)
+        record.video.windowed = 1;
+    if ((value = developer->GetParameter("pak_folder")))
+        StorePakFolder(value);
+}
+
+// ---- The developer-mode check of ids used twice -----------------------------------------
+
+bool SameText(const char* a, const char* b)
+{
+    return a && b && strcmp(a, b) == 0;
+}
+
+const char* OrNullWord(const char* text)
+{
+    return text ? text : "null";
+}
+
+void CheckNodeIds(const DataArray* array)
+{
+    for (int i = 0; i < array->nodes.count; ++i) {
+        const DataNode* first = array->nodes.data[i];
+        for (int j = i + 1; j < array->nodes.count; ++j) {
+            const DataNode* second = array->nodes.data[j];
+            if (first && second && SameText(first->id, second->id))
+                QVI_ReportPopup(QV_LOG_WARNING, "Array '%s' contains two nodes with id '%s'.", OrNullWord(array->id),
+                                first->id);
+        }
+    }
+}
+
+void CheckParameterNames(const DataNode* node)
+{
+    const Array<DataParameter>& parameters = node->parameters;
+    for (int a = 0; a < parameters.count; ++a) {
+        for (int b = a + 1; b < parameters.count; ++b) {
+            if (SameText(parameters.data[a].name, parameters.data[b].name))
+                QVI_ReportPopup(QV_LOG_WARNING, "Node '%s' contains duplicate parameters with id '%s'.",
+                                OrNullWord(node->id), parameters.data[a].name);
+        }
+    }
+}
+
 } // namespace
 
 bool QVI_ReadProgramConfiguration()
@@ -134,4 +282,49 @@ const char* QVI_GetDeveloperXmlValue(const char* key)
 {
     const DataNode* developer = FindDeveloperXmlNode();
     return developer ? developer->GetParameter(key) : nullptr;
+}
+
+void QVI_CheckDuplicateIds(const DataArray* array)
+{
+    if (!array)
+        return;
+    CheckNodeIds(array);
+    for (int i = 0; i < array->nodes.count; ++i) {
+        if (const DataNode* node = array->nodes.data[i])
+            CheckParameterNames(node);
+    }
+}
+
+const char* QVI_GetProductValue(const char* name)
+{
+    if (!name)
+        return nullptr;
+    // Only the copy the configuration reader loaded: asking before it ran must not load
+    // (and cache) prog.xml out of turn.
+    Database* programXml = DataManager::FindDatabase(kProgramXmlPath);
+    if (!programXml)
+        return nullptr;
+
+    // Without a VARIANTS array there is no variant to prefer: APPLICATION answers alone.
+    if (DataArray* variants = programXml->FindArray("VARIANTS")) {
+        DataNode* variant = variants->FindNode(g_config.variantId);
+        if (variant) {
+            if (const char* value = variant->GetParameter(name))
+                return value;
+        } else {
+            QVI_ReportPopup(QV_LOG_ERROR, "Missing platform variant '%s' in '%s'.",
+                            g_config.variantId ? g_config.variantId : "", kProgramXmlPath);
+        }
+    }
+    return programXml->GetParameter("PARAMETERS", "APPLICATION", name);
+}
+
+bool QV_HasFeature(const char* name)
+{
+    return QVI_HasFeature(name);
+}
+
+const char* QV_GetProductValue(const char* name)
+{
+    return QVI_GetProductValue(name);
 }

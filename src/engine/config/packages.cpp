@@ -1,3 +1,5 @@
+// Package lists with their conditions, the graphics package choice, and the manifests that
+// packages and prog.xml bring along.
 #include "platform/windows/win32.h"
 
 #include "engine/config/packages.h"
@@ -9,19 +11,31 @@
 #include "core/api_pointer.h"
 #include "core/engine_log.h"
 #include "core/config/config_values.h"
-#include "engine/config/package_condition.h"
+#include "core/config/features.h"
 #include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
+#include "data/datamanager/data_manager.h"
+#include "quaven/types.h"
 
 namespace {
 
 const int kMaxPackageEntries = 32;
 // An entry and its terminator.
 const int kEntryBytes = 512;
+// A manifest name and its terminator.
+const int kManifestEntryBytes = 512;
+// Conditions are read into a buffer of this size in the package lists' own format.
+const size_t kMaxConditionLength = 63;
 
 const QuavenFileSystemAPI* FileSystem()
 {
     return qv ? qv->fileSystem : nullptr;
+}
+
+bool FileExists(const char* path)
+{
+    const QuavenFileSystemAPI* fileSystem = FileSystem();
+    return fileSystem && fileSystem->FileExists && fileSystem->FileExists(path);
 }
 
 void AddSearchPath(const String& path, bool first)
@@ -53,7 +67,119 @@ int32_t GfxPackageNumber(const char* entry)
     return QVI_ParseClampedInt(separator ? separator + 1 : entry);
 }
 
+// ---- Conditions ------------------------------------------------------------------------
+
+enum class Comparison { Equal, AtLeast, AtMost };
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+bool PartHolds(const char* part, int32_t actual, Comparison comparison)
+{
+    if (part[0] == '*')
+        return true;
+    int32_t wanted = QVI_ParseClampedInt(part);
+    switch (comparison) {
+    case Comparison::AtLeast: return actual >= wanted;
+    case Comparison::AtMost: return actual <= wanted;
+    default: return actual == wanted;
+    }
+}
+
+// "res" followed by an operator and "W x H".
+bool ResolutionComparisonHolds(const char* condition)
+{
+    const char* rest = condition + 3;
+    Comparison comparison = Comparison::Equal;
+    if (StartsWith(rest, "==")) {
+        rest += 2;
+    } else if (StartsWith(rest, ">=")) {
+        comparison = Comparison::AtLeast;
+        rest += 2;
+    } else if (StartsWith(rest, "<=")) {
+        comparison = Comparison::AtMost;
+        rest += 2;
+    } else if (rest[0] == '=') {
+        rest += 1;
+    } else if (rest[0] == '>' || rest[0] == '<') {
+        QVI_ReportPopup(QV_LOG_WARNING, "prog.xml: res comparison needs to be ==, >=, or <=. '%s' is not supported.",
+                        condition);
+        comparison = rest[0] == '>' ? Comparison::AtLeast : Comparison::AtMost;
+        rest += 1;
+    }
+
+    const ProgramInterface* record = QVI_GetRecordInForce();
+    const char* separator = strchr(rest, 'x');
+    const char* heightPart = separator ? separator + 1 : "";
+    return PartHolds(rest, record->video.width, comparison) && PartHolds(heightPart, record->video.height, comparison);
+}
+
+// "resolution" followed by an optional '=' and "W x H": either orientation matches.
+bool ResolutionMatchHolds(const char* condition)
+{
+    const char* rest = condition + strlen("resolution");
+    if (rest[0] == '=')
+        ++rest;
+    int32_t width = 0;
+    int32_t height = 0;
+    QVI_ParseSize(rest, &width, &height);
+    const ProgramInterface* record = QVI_GetRecordInForce();
+    return (width == record->video.width && height == record->video.height) ||
+           (width == record->video.height && height == record->video.width);
+}
+
+// ---- Manifests -------------------------------------------------------------------------
+
+bool IsRegistered(const char* path)
+{
+    for (int i = 0; i < g_config.manifests.count; ++i) {
+        const Database* manifest = g_config.manifests.data[i];
+        if (manifest && manifest->fileName && strcmp(manifest->fileName, path) == 0)
+            return true;
+    }
+    return false;
+}
+
+template <typename T>
+void AddInFront(Array<T>& list, T element)
+{
+    list.Add(element);
+    for (int i = list.count - 1; i > 0; --i)
+        list.data[i] = list.data[i - 1];
+    list.data[0] = element;
+}
+
 } // namespace
+
+bool QVI_SplitPackageEntry(char* entry, PackageEntry* parts)
+{
+    if (entry[0] != '@') {
+        *parts = {false, nullptr, entry};
+        return true;
+    }
+    char* colon = strchr(entry, ':');
+    if (!colon)
+        return false;
+    *colon = '\0';
+    *parts = {true, entry + 1, colon + 1};
+    return true;
+}
+
+bool QVI_IsPackageConditionTrue(const char* condition)
+{
+    if (!condition || strlen(condition) > kMaxConditionLength)
+        return false;
+    // "resolution" first: it begins with "res" too, and is no comparison.
+    if (StartsWith(condition, "resolution"))
+        return ResolutionMatchHolds(condition);
+    if (StartsWith(condition, "res"))
+        return ResolutionComparisonHolds(condition);
+    if (StartsWith(condition, "feature="))
+        return QVI_HasFeature(condition + strlen("feature="));
+    return StartsWith(condition, "open");
+}
 
 void QVI_AddPackages(const char* list, bool first)
 {
@@ -124,4 +250,27 @@ void QVI_SelectGfxPackage()
         return;
     QVI_Report(QV_LOG_INFO, "Selecting most fitting gfx package '%s'", chosen.text);
     AddSearchPath(ResPath(chosen.text), true);
+}
+
+void QVI_AddManifest(const char* path)
+{
+    if (!path || IsRegistered(path) || !FileExists(path))
+        return;
+    Database* manifest = DataManager::GetDatabase(path);
+    if (manifest && manifest->arrays.count > 0) {
+        AddInFront(g_config.manifests, manifest);
+        AddInFront(g_config.manifestArrays, manifest->arrays.data[0]);
+    }
+    QVI_Report(QV_LOG_INFO, "Added manifest '%s'.", path);
+}
+
+void QVI_AddManifestList(const char* list)
+{
+    char entry[kManifestEntryBytes];
+    for (int i = 0; QVI_CopyToken(entry, sizeof entry, list, ",", i); ++i) {
+        if (entry[0] == '\0')
+            continue;
+        String path = String::FromFormat("res://%s", entry);
+        QVI_AddManifest(path.text);
+    }
 }

@@ -13,20 +13,23 @@
 #include "input/input.h"
 #include "sound/sound_api.h"
 #include "core/config/config_values.h"
-#include "engine/config/duplicate_ids.h"
 #include "core/config/features.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "core/logging/console.h"
+#include "engine/config/configuration_reader.h"
 #include "engine/program/program_library.h"
-#include "engine/startup/startup_failure.h"
-#include "engine/startup/startup_window.h"
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "graphics/setup/autoscaling.h"
 #include "graphics/setup/renderer_setup.h"
+#include "graphics/setup/screen_state.h"
+#include "graphics/setup/selected_resolution.h"
 #include "platform/popups.h"
+#include "platform/window_seams.h"
 #include "platform/windows/window/main_window.h"
 #include "sound/interface/sound_implementation.h"
 #include "sound/sound_implementation_null.h"
@@ -47,10 +50,58 @@ const char kRendererFailedPopup[] =
     "consider updating your display adapter driver software.\nFor more information on how to do this, please see "
     "your hardware \nmanufacturer's support page.";
 
-void LogSystem(const char* text)
+// Full screen needs at least this size (the renderer's own rule).
+const int kMinimumFullscreenWidth = 640;
+const int kMinimumFullscreenHeight = 480;
+
+// ---- What the main window is made for ------------------------------------------------
+
+// The resolution start-up selected for the display (in a window whenever the renderer will
+// use one: asked for, smaller than 640 x 480, or a forced variant) on the desktop of the
+// screen state.
+WindowVideoMode SelectedVideoMode()
 {
-    qv->LogEx(QV_LOG_SYSTEM, "%s", text);
+    WindowVideoMode mode = {};
+    mode.clientWidth = g_selectedResolution.width;
+    mode.clientHeight = g_selectedResolution.height;
+    bool windowed = g_selectedResolution.windowed != 0;
+    if (!QVI_IsPositiveSize(mode.clientWidth, mode.clientHeight) && g_core.settings) {
+        // Nothing was selected: the program's own size.
+        mode.clientWidth = g_core.settings->video.width;
+        mode.clientHeight = g_core.settings->video.height;
+        windowed = g_core.settings->video.windowed != 0;
+    }
+    const bool tooSmall = mode.clientWidth < kMinimumFullscreenWidth || mode.clientHeight < kMinimumFullscreenHeight;
+    mode.windowed = windowed || tooSmall || g_config.forcedVariant;
+    mode.desktopWidth = g_screenState.desktopWidth;
+    mode.desktopHeight = g_screenState.desktopHeight;
+    return mode;
 }
+
+// Installed before the window is created; the attached renderer hears about activation
+// changes.
+void QVI_InstallStartupWindowSources()
+{
+    QVI_SetWindowVideoModeSource(SelectedVideoMode);
+    QVI_SetWindowRendererSource(QVI_GetRenderer);
+}
+
+// A start-up failure that ends the run reaches the person who started it: through LogPopup
+// when logging runs (before the program's Init that shows a dialog at once), and straight
+// through the platform's popup when logging has not started or filters errors out.
+void QVI_ShowStartupFailure(const char* text)
+{
+    if (!text)
+        return;
+    const bool logPopupShows = QVI_IsLoggingStarted() && g_core.loggingVerboseLevel <= QV_LOG_ERROR &&
+                               !g_core.programInitRan && qv->LogPopup;
+    if (logPopupShows)
+        qv->LogPopup(QV_LOG_ERROR, "%s", text);
+    else
+        QVI_ShowPopup(QV_LOG_ERROR, text);
+}
+
+// ---- The devices -------------------------------------------------------------------------
 
 bool InitializeRenderer()
 {
@@ -73,7 +124,7 @@ bool InitializeRenderer()
 
 void SetUpInput()
 {
-    LogSystem("Using static XInput InputImp.");
+    QVI_Report(QV_LOG_SYSTEM, "Using static XInput InputImp.");
     QVI_AddStaticInputImplementations();
     char name[kInputNameBytes];
     for (int i = 0; i < kMaxInputLibraryNames; ++i) {
@@ -88,18 +139,18 @@ void SetUpInput()
 void SetUpSound(ProgramInterface* record)
 {
     if (record->video.no_sound) {
-        LogSystem("Sounds disabled. Null Sound Implementation in use.");
+        QVI_Report(QV_LOG_SYSTEM, "Sounds disabled. Null Sound Implementation in use.");
         g_core.sound = SoundImplementationNull::GetInstance();
         QVI_SetSoundModuleImplementation(nullptr);
         return;
     }
-    LogSystem("Loading Sound Implementation...");
+    QVI_Report(QV_LOG_SYSTEM, "Loading Sound Implementation...");
     SoundImplementation* sound = QVI_GetStaticSoundImplementation();
     if (sound) {
         QVI_SetSoundModuleImplementation(sound);
         if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
             g_core.sound = sound;
-            LogSystem("SoundImplementation initialized.");
+            QVI_Report(QV_LOG_SYSTEM, "SoundImplementation initialized.");
             sound->SetMasterVolume(QVI_GetSoundMasterVolume());
             return;
         }
@@ -123,7 +174,7 @@ void CheckProgramXml()
 {
     if (!g_core.developerMode)
         return;
-    Database* programXml = DataManager::GetDatabase("res://prog.xml");
+    Database* programXml = DataManager::GetDatabase(kProgramXmlPath);
     if (!programXml)
         return;
     for (int32_t i = 0; i < programXml->arrays.count; ++i)

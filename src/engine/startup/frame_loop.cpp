@@ -22,7 +22,6 @@
 #include "core/locks.h"
 #include "core/logging/popup_queue.h"
 #include "engine/program/program_library.h"
-#include "engine/startup/frame_timing.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/autoscaling.h"
 #include "graphics/setup/orientation.h"
@@ -30,6 +29,7 @@
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
 #include "sound/interface/sound_implementation.h"
+#include "quaven/types.h"
 
 namespace {
 
@@ -39,6 +39,9 @@ const uint32_t kSlowUploadMs = 200;
 const float kZoomTolerance = 1e-6f;
 const int32_t kLandscapePair = 12;
 const int32_t kPortraitPair = 3;
+// Below this many milliseconds left the wait watches the clock instead of sleeping: a 1 ms
+// sleep may take longer.
+const int32_t kSleepMargin = 2;
 
 uint32_t EngineClock()
 {
@@ -200,6 +203,42 @@ void UpdateFrameOffsets(const ProgramInterface* record)
 }
 
 }  // namespace
+
+FrameDelta QVI_DetermineFrameTimeDelta(int32_t elapsedMs, bool developerMode)
+{
+    FrameDelta frame = {};
+    frame.delta = static_cast<float>(elapsedMs) * 0.001f;
+    if (frame.delta > kMaximumFrameDelta) {
+        frame.delta = kStallFrameDelta;
+    } else if (frame.delta < 0.0f) {
+        if (developerMode && qv->LogEx)
+            qv->LogEx(QV_LOG_WARNING, "Found negative time delta in QVI_DetermineFrameTimeDelta: %g",
+                      static_cast<double>(frame.delta));
+        frame.delta = kNegativeFrameDelta;
+    }
+    frame.milliseconds = static_cast<int32_t>(frame.delta * 1000.0f);
+    frame.seconds = static_cast<float>(frame.milliseconds) * 0.001f;
+    return frame;
+}
+
+int32_t QVI_WaitForFramePeriod(uint32_t* lastFrameTime, const int32_t* frameTimeMs, FrameClock clock,
+                               FrameSleep sleep)
+{
+    if (!lastFrameTime || !frameTimeMs || !clock || !sleep)
+        return 0;
+    if (*lastFrameTime == 0)
+        *lastFrameTime = clock();
+    uint32_t now;
+    int32_t elapsed;
+    do {
+        now = clock();
+        elapsed = static_cast<int32_t>(now - *lastFrameTime);
+        if (elapsed < *frameTimeMs - kSleepMargin)
+            sleep(1);
+    } while (elapsed < *frameTimeMs);
+    *lastFrameTime = now;
+    return elapsed;
+}
 
 void QVI_RunFrame()
 {

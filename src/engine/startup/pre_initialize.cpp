@@ -6,6 +6,7 @@
 
 #include "engine/startup/engine_lifecycle.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/api_pointer.h"
@@ -13,29 +14,25 @@
 #include "graphics/graphics_frame.h"
 #include "engine/api_table.h"
 #include "core/config/config_values.h"
-#include "engine/config/configuration_reader.h"
 #include "core/config/features.h"
-#include "engine/config/packages.h"
 #include "core/config/program_configuration.h"
-#include "engine/config/renderer_attach_hook.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/engine_time.h"
 #include "core/events/console_hooks.h"
 #include "core/locks.h"
 #include "core/logging/logging.h"
-#include "engine/program/adopt_configuration.h"
-#include "engine/program/command_line.h"
-#include "engine/program/program_library.h"
-#include "engine/program/video_negotiation.h"
-#include "engine/startup/core_globals.h"
-#include "engine/startup/device_info.h"
-#include "engine/startup/single_instance.h"
 #include "core/threads.h"
+#include "engine/config/configuration_reader.h"
+#include "engine/config/packages.h"
+#include "engine/config/variants.h"
+#include "engine/program/program_library.h"
+#include "engine/startup/device_info.h"
 #include "filesystem/backends.h"
 #include "filesystem/base_paths.h"
+#include "filesystem/file_system_globals.h"
 #include "graphics/setup/autoscaling.h"
 #include "graphics/setup/orientation.h"
-#include "engine/renderer_attach.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/setup/resolution_support.h"
@@ -43,13 +40,112 @@
 #include "graphics/setup/selected_resolution.h"
 #include "graphics/setup/supported_resolutions.h"
 #include "platform/windows/cursors/cursors.h"
+#include "platform/windows/d3d11/d3d11_export.h"
+#include "quaven/types.h"
 
 namespace {
 
-void LogSystem(const char* text)
+// Window titles are read up to this many characters.
+const int kTitleBytes = 512;
+
+bool g_coreGlobalsReleaseRegistered = false;
+bool g_windowFound = false;
+// Held until the process ends: while it exists, later starts know this one runs.
+HANDLE g_instanceMutex = nullptr;
+
+// ---- The release of the global containers at process exit ------------------------------
+
+// The configuration's texts and lists, the logging state, the popup lists and the file
+// system's search-path and open-file lists. Nothing else runs at exit; the orderly end of
+// the run is QVI_Shutdown.
+void QVI_FreeCoreGlobals()
 {
-    qv->LogEx(QV_LOG_SYSTEM, "%s", text);
+    QVI_ResetProgramConfiguration();
+    QVI_FreeLoggingGlobals();
+    QVI_FreeFileSystemGlobals();
 }
+
+void FreeCoreGlobalsAtExit()
+{
+    QVI_FreeCoreGlobals();
+}
+
+// Registers QVI_FreeCoreGlobals to run at process exit; later calls do nothing.
+void QVI_RegisterCoreGlobalsRelease()
+{
+    if (g_coreGlobalsReleaseRegistered)
+        return;
+    g_coreGlobalsReleaseRegistered = true;
+    atexit(FreeCoreGlobalsAtExit);
+}
+
+// ---- One running instance per program ---------------------------------------------------
+
+// The window-enumeration callback: a top-level window whose title equals the current
+// record's title exactly is brought to the front and restored, and the search stops.
+BOOL CALLBACK QVI_FindProgramWindow(HWND window, LPARAM unused)
+{
+    char title[kTitleBytes] = {};
+    GetWindowTextA(window, title, sizeof title);
+    const ProgramInterface* record = QVI_GetProgramRecord();
+    if (!record || strncmp(title, record->title, sizeof record->title) != 0)
+        return TRUE;
+    SetForegroundWindow(window);
+    ShowWindow(window, SW_RESTORE);
+    g_windowFound = true;
+    return FALSE;
+}
+
+// The first instance holds a named mutex carrying the program's id; a later start that
+// finds it, and finds a window titled like the program, brings that window to the front
+// and ends with exit code 0 (after releasing the program library). The feature
+// ALLOW_MULTIPLE_PROGRAM_INSTANCES skips the check.
+void QVI_CheckSingleInstance(const ProgramInterface* record)
+{
+    g_core.multipleInstances = QVI_HasFeature("ALLOW_MULTIPLE_PROGRAM_INSTANCES") ? 1 : 0;
+    QVI_Report(QV_LOG_SYSTEM, "Checking for multiple program instances...");
+    if (g_core.multipleInstances || !record)
+        return;
+
+    // The record's id field always ends within its 32 bytes.
+    char name[sizeof record->id + 1] = {};
+    memcpy(name, record->id, sizeof record->id);
+    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
+    if (existing) {
+        CloseHandle(existing);
+        g_windowFound = false;
+        EnumWindows(QVI_FindProgramWindow, 0);
+        if (g_windowFound) {
+            if (!QVI_IsProgramLibraryReleased())
+                QVI_UnloadProgramLibrary();
+            QVI_EndProcess(0);
+        }
+        // The other instance is still starting (no window yet): this one runs too.
+    } else if (!g_instanceMutex) {
+        g_instanceMutex = CreateMutexA(nullptr, FALSE, name);
+    }
+    QVI_Report(QV_LOG_SYSTEM, "No other instances running.");
+}
+
+// ---- The renderer interface -------------------------------------------------------------
+
+// Attaches the Direct3D 11 renderer that the executable exports ("Using static RendImp.")
+// and fills the API table again, so that the members that depend on the renderer match it.
+// True when a renderer is attached (also when one already was).
+bool QVI_AttachStaticRenderer()
+{
+    if (g_rendererSetup.renderer)
+        return true;
+    QVI_Report(QV_LOG_SYSTEM, "Using static RendImp.");
+    RendererImplementation* renderer = QUAVEN_RendImp_GetInterface();
+    if (!renderer)
+        return false;
+    QVI_AttachRenderer(renderer);
+    QVI_FillAPI(qv);
+    return true;
+}
+
+// ---- The steps of pre-initialisation ----------------------------------------------------
 
 const char* WindowMode(uint8_t windowed)
 {
@@ -179,7 +275,8 @@ void ChooseResolution(ProgramInterface* record)
             g_selectedResolution.windowed = video.windowed;
             chosen = true;
         } else {
-            LogSystem("Resolution is not supported, falling back to autoselected resolution for this run.");
+            QVI_Report(QV_LOG_SYSTEM,
+                       "Resolution is not supported, falling back to autoselected resolution for this run.");
         }
     }
     if (!chosen && QVI_SelectOptimalResolution(video.windowed != 0, g_config.forcedVariant != nullptr)) {
@@ -196,7 +293,7 @@ void ChooseResolution(ProgramInterface* record)
 // The final search paths, packages in front and res:// itself first of all.
 void AddPackages()
 {
-    LogSystem("Adding packages...");
+    QVI_Report(QV_LOG_SYSTEM, "Adding packages...");
     QVI_AddPackages(g_config.packages.text, true);
     QVI_AddPackages(g_config.addonPackages.text, true);
     QVI_AddPackages(g_config.soundFxPackage.text, true);
@@ -258,8 +355,8 @@ bool QVI_PreInitialize()
     AddPackages();
     ApplyDebugFeatures();
 
-    LogSystem("Image loader initializing...");
+    QVI_Report(QV_LOG_SYSTEM, "Image loader initializing...");
     g_core.imageLoader = QVI_GetImageLoader();
-    LogSystem("Core PreInitialized.");
+    QVI_Report(QV_LOG_SYSTEM, "Core PreInitialized.");
     return true;
 }

@@ -12,8 +12,7 @@
 #include "core/locks.h"
 #include "core/logging/console.h"
 #include "core/logging/logging.h"
-#include "engine/program/command_line.h"
-#include "engine/program/end_process.h"
+#include "core/engine_log.h"
 #include "engine/program/program_library.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
@@ -29,16 +28,11 @@ namespace {
 const int kThreadWaits = 60;
 const uint32_t kThreadWaitMs = 200;
 
-void LogSystem(const char* text)
-{
-    qv->LogEx(QV_LOG_SYSTEM, "%s", text);
-}
-
 // Signals shutdown and gives program threads their time to end; answers whether some are
 // still running after the wait.
 bool WaitForProgramThreads()
 {
-    LogSystem("QUAVEN Shutdown.");
+    QVI_Report(QV_LOG_SYSTEM, "QUAVEN Shutdown.");
     qv->RequestShutdown();
     qv->LogEx(QV_LOG_SYSTEM, "Waiting for threads to exit... (%d threads)", QVI_GetRunningThreadCount());
     const int left = QVI_WaitForProgramThreads(kThreadWaits, kThreadWaitMs);

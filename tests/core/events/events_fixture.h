@@ -11,7 +11,7 @@
 
 #include "core/api_pointer.h"
 #include "core/core_state.h"
-#include "engine/config/configuration_seams.h"
+#include "engine/config/configuration_reader.h"
 #include "core/events/console_hooks.h"
 #include "core/events/engine_heap.h"
 #include "core/events/event_dispatch.h"

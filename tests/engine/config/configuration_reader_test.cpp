@@ -1,16 +1,17 @@
 // Reading prog.xml and developer.xml: what lands in the default record and the switches,
-// which file wins, and what a missing or broken prog.xml does.
+// which file wins, what a missing or broken prog.xml does, the developer-mode check of ids
+// used twice, and the features and product values the program asks for.
 #include "config_fixture.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "engine/config/configuration_reader.h"
 #include "core/config/features.h"
 #include "core/core_state.h"
-#include "engine/config/configuration_seams.h"
+#include "data/datamanager/data_manager.h"
+#include "engine/config/configuration_reader.h"
 #include "platform/popup_seams.h"
 
 namespace {
@@ -19,18 +20,22 @@ using config_test::ConfigurationTest;
 
 class ReadingConfiguration : public ConfigurationTest {};
 
-TEST_F(ReadingConfiguration, IdentityIsCutToTheRecordFieldsWithoutSplittingCharacters)
+TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharacters)
 {
-    const std::string longId(40, 'i');
     // 126 letters and a two-byte character: the cut at 127 bytes would split it.
     const std::string longName = std::string(126, 'n') + "\xC3\xA9";
-    PutProgramXml("program_id=\"" + longId + "\" name=\"" + longName +
-                  "\" developer=\"Studio\" version=\"1.2.3.4.5.6.7.8.9\"");
+    PutProgramXml("program_id=\"" + std::string(40, 'i') + "\" name=\"" + longName +
+                  R"(" developer="Studio" version="1.2.3.4.5.6.7.8.9" fps_limit="120" reference_resolution="1024x768" )"
+                  R"(locale="fi" control_interfaces="touch")");
     ASSERT_TRUE(Read());
     EXPECT_EQ(std::string(Record().id), std::string(31, 'i'));
     EXPECT_EQ(std::string(Record().title), std::string(126, 'n'));
     EXPECT_STREQ(Record().developer_name, "Studio");
     EXPECT_STREQ(Record().version, "1.2.3.4.5.6.7.8");
+    EXPECT_EQ(Record().video.frame_time_ms, 8);
+    EXPECT_EQ(Record().video.reference_height, 768);
+    EXPECT_STREQ(Record().video.language, "fi");
+    EXPECT_STREQ(g_config.controlInterfaces.text, "touch");
 }
 
 TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
@@ -42,16 +47,6 @@ TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(std::nanf("")), 0);
     // A period beyond the int range is clamped, not wrapped.
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(-1.9999999f), 2147483647);
-}
-
-TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecord)
-{
-    PutProgramXml(R"(fps_limit="120" reference_resolution="1024x768" locale="fi" control_interfaces="touch")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(Record().video.frame_time_ms, 8);
-    EXPECT_EQ(Record().video.reference_height, 768);
-    EXPECT_STREQ(Record().video.language, "fi");
-    EXPECT_STREQ(g_config.controlInterfaces.text, "touch");
 }
 
 TEST_F(ReadingConfiguration, DeveloperXmlWinsAndDeveloperModeBecomesAFeature)
@@ -103,14 +98,6 @@ TEST_F(ReadingConfiguration, ForcedResolutionSetsTheSizeAndSkipsTheVariantResolu
     EXPECT_EQ(g_config.supportedResolutions, nullptr);
 }
 
-TEST_F(ReadingConfiguration, VariantResolutionsDefaultToAnyAndAreLogged)
-{
-    PutProgramXml("", R"(<node id="WINDOWS"/>)" "\n");
-    ASSERT_TRUE(Read());
-    EXPECT_STREQ(g_config.supportedResolutions, "*");
-    EXPECT_EQ(CountReported("Supported resolutions: '*'."), 1);
-}
-
 TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
 {
     EXPECT_FALSE(Read());
@@ -128,36 +115,60 @@ TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherList)
     ASSERT_TRUE(Read());
     for (const char* present : {"HD_EXTRA", "sound", "Big", "VR", "NON_BLOCKING_POPUPS"})
         EXPECT_TRUE(QV_HasFeature(present)) << present;
-    for (const char* absent : {"HD", "soun", "VR NON", "", static_cast<const char*>(nullptr)})
+    for (const char* absent : {"HD", "VR NON", static_cast<const char*>(nullptr)})
         EXPECT_FALSE(QV_HasFeature(absent)) << (absent ? absent : "null");
     // The popups learn from the lists whether they may run on their own thread.
     EXPECT_TRUE(QVI_IsNonBlockingPopupsFeatureSet());
 }
 
-TEST_F(ReadingConfiguration, InputImplementationsAndDeprecatedKeysOfTheVariant)
+TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDeveloperXml)
 {
-    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n"
-                       "<node id=\"APPLICATION\"/>\n"
-                       "<node id=\"DEVELOPER\" developer_mode=\"1\" input_implementations=\"pads\"/>\n"
-                       "</array>\n"
-                       "<array id=\"VARIANTS\">\n"
-                       "<node id=\"WINDOWS\" input_implementation=\"old\" renderer_implementation=\"x\" "
-                       "sound_implementation=\"y\" program_library=\"z\"/>\n"
-                       "<node id=\"METRO\"/>\n"
-                       "<node id=\"METRO\"/>\n"
+    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\"/>\n"
+                       "<node id=\"DEVELOPER\" developer_mode=\"1\" developer_packages=\"dev\" debug_shaders=\"1\"/>\n"
                        "</array>\n");
     ASSERT_TRUE(Read());
-    EXPECT_STREQ(g_config.inputImplementations, "pads.dll");
-    const std::vector<std::string> texts = Texts();
-    auto reported = [&](const std::string& text) { return std::count(texts.begin(), texts.end(), text); };
-    EXPECT_EQ(reported("There are multiple VARIANTS with id 'METRO' in prog.xml. There can be only one."), 2);
-    EXPECT_EQ(reported("Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT."), 2);
-    EXPECT_EQ(reported("Deprecated parm 'program_library' in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("Deprecated 'renderer_implementation' definition in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("Deprecated 'sound_implementation' definition in prog.xml. Remove it."), 1);
-    EXPECT_EQ(reported("In prog.xml parameter input_implementation is not in use: use input_implementations "
-                       "instead (note the s)."),
-              1);
+    EXPECT_STREQ(g_config.developerPackages.text, "dev");
+    EXPECT_EQ(g_config.debugShaders, 0);
+
+    QVI_ResetProgramConfiguration();
+    PutDeveloperXml(R"(developer_mode="0" developer_packages="dev" debug_shaders="1")");
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(g_config.developerPackages.text, nullptr);
+    EXPECT_EQ(g_config.debugShaders, 1);
+}
+
+TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair)
+{
+    PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
+                      "<node/>\n<node/>\n</array>\n");
+    const Database* database = DataManager::GetDatabase("res://dup.xml");
+    ASSERT_EQ(database->arrays.count, 1);
+    QVI_CheckDuplicateIds(database->arrays.data[0]);
+    QVI_CheckDuplicateIds(nullptr);
+    EXPECT_EQ(CountReported("Array 'list' contains two nodes with id 'a'."), 3);
+    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
+}
+
+TEST_F(ReadingConfiguration, ProductValuesPreferTheVariantThenApplication)
+{
+    EXPECT_EQ(QVI_GetProductValue("store"), nullptr);  // before reading: nothing loaded
+    EXPECT_EQ(DataManager::FindDatabase("res://prog.xml"), nullptr);
+
+    PutProgramXml(R"(store="app-store" url="https://example.com")", R"(<node id="WINDOWS" store="win-store"/>)" "\n");
+    ASSERT_TRUE(Read());
+    EXPECT_STREQ(QVI_GetProductValue("store"), "win-store");
+    EXPECT_STREQ(qv->GetProductValue("url"), "https://example.com");
+    EXPECT_EQ(QVI_GetProductValue(nullptr), nullptr);
+}
+
+TEST_F(ReadingConfiguration, ProductValuesWithoutVariantsComeFromApplication)
+{
+    PutProgramXml(R"(store="app-store")");
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(g_config.variantId, nullptr);
+    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
+    for (const std::string& text : Texts())
+        EXPECT_EQ(text.find("Missing platform variant"), std::string::npos) << text;
 }
 
 }  // namespace

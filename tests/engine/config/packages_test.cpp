@@ -1,5 +1,5 @@
-// Package lists and their conditions, removing packages, the graphics package choice,
-// manifests and the duplicate-id check.
+// Package lists and their conditions, removing packages, the graphics package choice and
+// manifests.
 #include "config_fixture.h"
 
 #include <string>
@@ -7,11 +7,9 @@
 
 #include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "engine/config/duplicate_ids.h"
-#include "engine/config/manifests.h"
-#include "engine/config/packages.h"
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
+#include "engine/config/packages.h"
 
 namespace {
 
@@ -31,12 +29,12 @@ protected:
 TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPaths)
 {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
-    QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res<=800x*:small,"
-                    "@resolution=768x1024:tall,@resolution1024x768:wide,@open:extra,@feature=HD:hd,@feature=SD:sd,"
-                    "@nocolon,@open:x,y,plain",
+    QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res=1024x768:single,"
+                    "@res1024x769:bare,@res<=800x*:small,@resolution=768x1024:tall,@resolution1024x768:wide,"
+                    "@open:extra,@feature=HD:hd,@feature=SD:sd,@nocolon,@open:x,y,plain",
                     false);
-    EXPECT_EQ(SearchPaths(), (Paths{"res://hires/", "res://exact/", "res://tall/", "res://wide/", "res://extra/",
-                                    "res://hd/", "res://plain/"}));
+    EXPECT_EQ(SearchPaths(), (Paths{"res://hires/", "res://exact/", "res://single/", "res://tall/", "res://wide/",
+                                    "res://extra/", "res://hd/", "res://plain/"}));
 }
 
 TEST_F(Packages, LoneComparisonIsReportedAndReadAsAtLeastOrAtMost)
@@ -55,7 +53,8 @@ TEST_F(Packages, PakExtensionIsReportedAndDropped)
 
 TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry)
 {
-    QVI_AddPackages(("@open" + std::string(60, 'x') + ":long,@open:short").c_str(), false);
+    // Conditions of 63 characters hold, of 64 never.
+    QVI_AddPackages(("@open" + std::string(60, 'x') + ":long,@open" + std::string(59, 'x') + ":short").c_str(), false);
     EXPECT_EQ(SearchPaths(), (Paths{"res://short/"}));
 
     std::string many;
@@ -65,8 +64,10 @@ TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry
     EXPECT_EQ(SearchPaths().size(), 1u + 32u);
     EXPECT_EQ(SearchPaths().back(), "res://p31/");
 
-    QVI_AddPackages(("before," + std::string(512, 'z') + ",after").c_str(), false);
-    EXPECT_EQ(SearchPaths().back(), "res://before/");
+    // An entry of 511 characters is read (its path is too long to add), one of 512 ends the walk.
+    QVI_RemovePackages(String(many.c_str()));
+    QVI_AddPackages((std::string(511, 'y') + ",read," + std::string(512, 'z') + ",after").c_str(), false);
+    EXPECT_EQ(SearchPaths(), (Paths{"res://short/", "res://read/"}));
 }
 
 TEST_F(Packages, RemovingIgnoresConditionsAndStopsAtAnEmptyEntry)
@@ -86,7 +87,9 @@ TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)
     EXPECT_EQ(SearchPaths(), (Paths{"res://gfx_1080/"}));
     EXPECT_EQ(CountReported("Selecting most fitting gfx package 'gfx_1080'"), 1);
 
-    Record().video.height = 768;
+    // Only strictly closer: 720 is as far from 710 as the reference 700 is.
+    Record().video.reference_height = 700;
+    Record().video.height = 710;
     QVI_SelectGfxPackage();
     EXPECT_EQ(SearchPaths(), Paths{});
 }
@@ -111,18 +114,6 @@ TEST_F(Packages, ManifestsAreRegisteredOnceNewestFirstAndOnlyWithAnArray)
     qv->fileSystem->AddSearchPath("res://data", true);
     ASSERT_EQ(g_config.manifests.count, 3);
     EXPECT_STREQ(g_config.manifestArrays.data[0]->id, "data");
-}
-
-TEST_F(Packages, DuplicateIdsAreReportedPerPair)
-{
-    PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
-                      "<node/>\n<node/>\n</array>\n");
-    const Database* database = DataManager::GetDatabase("res://dup.xml");
-    ASSERT_EQ(database->arrays.count, 1);
-    QVI_CheckDuplicateIds(database->arrays.data[0]);
-    QVI_CheckDuplicateIds(nullptr);
-    EXPECT_EQ(CountReported("Array 'list' contains two nodes with id 'a'."), 3);
-    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
 }
 
 }  // namespace

@@ -1,21 +1,18 @@
-// Choosing the platform variant, what it overrides, the data packages of its sound
-// formats, product values, and the end of the run when no variant fits.
+// Choosing the platform variant, what it overrides, its resolutions and the data packages
+// of its sound formats, the developer-mode checks of VARIANTS, and the end of the run when
+// no variant fits.
 #include "config_fixture.h"
 
 #include <windows.h>
 
 #include <string>
 
+#include "../engine_child.h"
 #include "core/api_pointer.h"
-#include "engine/config/configuration_reader.h"
 #include "core/config/platform_table.h"
-#include "engine/config/product_value.h"
-#include "core/threads.h"
-#include "data/datamanager/data_manager.h"
+#include "engine/config/configuration_reader.h"
 #include "filesystem/scheme.h"
 #include "filesystem/url_roots.h"
-#include "support/files.h"
-#include "support/popup_answerer.h"
 #include "support/process.h"
 
 namespace {
@@ -46,7 +43,8 @@ TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne)
 
 TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats)
 {
-    PutProgramXml("", "<node id=\"WINDOWS\" name=\"Windows\"/>\n"
+    // The emptied size-specific id must not pick the node with an empty id.
+    PutProgramXml("", "<node id=\"\" name=\"Nameless\"/>\n<node id=\"WINDOWS\" name=\"Windows\"/>\n"
                       "<node id=\"ANDROID/LARGE\" name=\"Android large\"/>\n"
                       "<node id=\"ANDROID\" name=\"Android\"/>\n");
     PutDeveloperXml(R"(force_variant="ANDROID")");
@@ -96,73 +94,70 @@ TEST_F(ChoosingVariant, AutoLocaleAsksThePlatformAndKeepsAutoWithoutAnAnswer)
     EXPECT_STREQ(Record().video.language, "auto");
 }
 
-TEST_F(ChoosingVariant, IosStarResolutionsFollowTheSizeClassAndOrientation)
+TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrientation)
 {
+    PutProgramXml(R"(reference_resolution="768x1024")", "<node id=\"WINDOWS\"/>\n<node id=\"IOS\"/>\n");
+    ASSERT_TRUE(Read());
+    EXPECT_STREQ(g_config.supportedResolutions, "*");
+    EXPECT_EQ(CountReported("Supported resolutions: '*'."), 1);
+
+    QVI_ResetProgramConfiguration();
     g_config.devicePlatform = 3;
     g_config.deviceScreenSize = SCREEN_SIZE_LARGE;
-    PutProgramXml(R"(reference_resolution="768x1024")", R"(<node id="IOS"/>)" "\n");
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.supportedResolutions, "1668x2388,1668x2224,1536x2048,768x1024");
 }
 
-TEST_F(ChoosingVariant, ProductValuesPreferTheVariantThenApplication)
+TEST_F(ChoosingVariant, InputImplementationsAndDeprecatedKeysAreReported)
 {
-    EXPECT_EQ(QVI_GetProductValue("store"), nullptr);  // before reading: nothing loaded
-    EXPECT_EQ(DataManager::FindDatabase("res://prog.xml"), nullptr);
-
-    PutProgramXml(R"(store="app-store" url="https://example.com")", R"(<node id="WINDOWS" store="win-store"/>)" "\n");
+    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n"
+                       "<node id=\"APPLICATION\"/>\n"
+                       "<node id=\"DEVELOPER\" developer_mode=\"1\" input_implementations=\"pads\"/>\n"
+                       "</array>\n"
+                       "<array id=\"VARIANTS\">\n"
+                       "<node id=\"WINDOWS\" input_implementation=\"old\" renderer_implementation=\"x\" "
+                       "sound_implementation=\"y\" program_library=\"z\"/>\n"
+                       "<node id=\"METRO\"/>\n"
+                       "<node id=\"METRO\"/>\n"
+                       "</array>\n");
     ASSERT_TRUE(Read());
-    EXPECT_STREQ(QVI_GetProductValue("store"), "win-store");
-    EXPECT_STREQ(qv->GetProductValue("url"), "https://example.com");
-    EXPECT_EQ(QVI_GetProductValue(nullptr), nullptr);
+    EXPECT_STREQ(g_config.inputImplementations, "pads.dll");
+    EXPECT_EQ(CountReported("There are multiple VARIANTS with id 'METRO' in prog.xml. There can be only one."), 2);
+    EXPECT_EQ(CountReported("Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT."), 2);
+    EXPECT_EQ(CountReported("Deprecated parm 'program_library' in prog.xml. Remove it."), 1);
+    EXPECT_EQ(CountReported("Deprecated 'renderer_implementation' definition in prog.xml. Remove it."), 1);
+    EXPECT_EQ(CountReported("Deprecated 'sound_implementation' definition in prog.xml. Remove it."), 1);
+    EXPECT_EQ(CountReported("In prog.xml parameter input_implementation is not in use: use input_implementations "
+                       "instead (note the s)."),
+              1);
 }
 
-TEST_F(ChoosingVariant, ProductValuesWithoutVariantsComeFromApplication)
-{
-    PutProgramXml(R"(store="app-store")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(g_config.variantId, nullptr);
-    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
-    for (const std::string& text : Texts())
-        EXPECT_EQ(text.find("Missing platform variant"), std::string::npos) << text;
-}
 
 // ---- No variant for this platform: the person is told, then the run ends -------------
 
-const char kChildRoot[] = "QUAVEN_CONFIG_CHILD_ROOT";
-
-// Runs only as the child of the test below, which names the res:// folder.
+// Runs only as the child of the test below, in a folder of its own as res://.
 TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
 {
-    const std::string root = quaven_test::EnvironmentVariable(kChildRoot);
+    const std::string root = engine_test::ChildFolder();
     if (root.empty())
         GTEST_SKIP() << "runs only as the child of NoVariantForThisPlatform";
+    quaven_test::WriteFile(root + "\\prog.xml",
+                           "<?xml version=\"1.0\"?>\n<root><array id=\"VARIANTS\"><node id=\"IOS\"/></array></root>\n");
     g_currentUrlRoots[SCHEME_RES].Assign(root.c_str());
     // On the main thread, as start-up reads it: the popup is a real message box.
     QVI_ReadProgramConfiguration();
-    quaven_test::WriteFile(root + "/returned.txt", "returned");
+    engine_test::NoteOutcome("returned");
 }
 
 TEST(NoVariantForThisPlatform, IsShownThenEndsTheProcessWithMinusOne)
 {
-    const std::string root = quaven_test::MakeTempDir("config-child");
-    ASSERT_TRUE(quaven_test::WriteFile(root + "\\prog.xml", "<?xml version=\"1.0\"?>\n<root>\n"
-                                                            "<array id=\"VARIANTS\"><node id=\"IOS\"/></array>\n"
-                                                            "</root>\n"));
-    quaven_test::ChildProcess child;
-    ASSERT_TRUE(child.StartSelf("ConfigurationTest.ChildReadsAConfigurationWithoutItsVariant", {{kChildRoot, root}}));
-    quaven_test::PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK}, 1, 30000, child.ProcessId()));
-    DWORD exitCode = 0;
-    ASSERT_TRUE(child.Wait(60000, &exitCode));
-    EXPECT_TRUE(answerer.Finish());
-    EXPECT_EQ(exitCode, 0xFFFFFFFFu);
-    const std::vector<quaven_test::PopupRecord> boxes = answerer.Records();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "No build variant found for current platform id 'WINDOWS'.\n\nUse force_variant to use "
-                             "another platform for development purposes.");
-    EXPECT_EQ(quaven_test::ReadFile(root + "\\returned.txt"), "");
-    quaven_test::RemoveTree(root);
+    const engine_test::ChildRun run =
+        engine_test::RunChild("ConfigurationTest.ChildReadsAConfigurationWithoutItsVariant", "", "", "", 1);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(run.box, "No build variant found for current platform id 'WINDOWS'.\n\nUse force_variant to use "
+                       "another platform for development purposes.");
+    EXPECT_EQ(run.outcome, engine_test::Lines{});
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <mmsystem.h>
 
 #include "core/api_pointer.h"
-#include "engine/program/command_line.h"
+#include "engine/program/program_library.h"
 #include "engine/startup/engine_lifecycle.h"
 #include "platform/windows/cursors/cursors.h"
 #include "platform/windows/d3d11/d3d11_export.h"

@@ -1,0 +1,48 @@
+// Engine cases that need a process of their own: a loaded program library stays loaded,
+// shutdown deletes the engine's locks, and several paths end the process. The parent
+// starts this test executable again on one child test, with a fresh folder on the child's
+// library path holding a build of the test game as prog.dll; the child notes what it sees
+// in files of that folder, line by line, and the parent reads them once it has ended.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine_test {
+
+using Lines = std::vector<std::string>;
+
+struct ChildRun {
+    bool ended = false;
+    DWORD exitCode = 0;
+    std::string box;  // the one popup's text ("" none, "<n boxes>" several)
+    Lines outcome;    // what the child noted
+    Lines log;        // "LEVEL text" of every line logged through the table, "popup LEVEL text"
+    Lines program;    // the test game's results file
+    Lines sleeps;     // milliseconds of every Sleep through the table, once NoteSleeps ran
+};
+
+// Parent: runs childTest ("Suite.Name") with fixtures/<library> as prog.dll (none for an
+// empty name), caseName in the child's environment and the game following script; the
+// first `popups` message boxes of the child are answered with OK.
+ChildRun RunChild(const std::string& childTest, const std::string& library, const std::string& caseName,
+                  const std::string& script = "", int popups = 0);
+
+// Child: the folder, "" when this process is no child (the child test then skips).
+std::string ChildFolder();
+std::string ChildCase();
+// Child: false when this process is no child. Otherwise the folder goes on the library
+// path, the main thread becomes engine thread 1, the API table is filled, the engine locks
+// exist and every log line goes to the folder as it comes.
+bool BeginChild();
+void NoteOutcome(const std::string& line);
+// Replaces the table's Sleep: each sleep is noted instead of slept.
+void NoteSleeps();
+
+bool Has(const Lines& lines, const std::string& line);
+int CountStarting(const Lines& lines, const std::string& start);
+
+}  // namespace engine_test
