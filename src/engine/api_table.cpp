@@ -23,7 +23,7 @@
 #include "core/threads.h"
 #include "filesystem/filesystem_api.h"
 #include "filesystem/string_list.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "graphics/setup/renderer_setup.h"
-#include "platform/windows/d3d11/d3d11_export.h"
+#include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "quaven/types.h"
 
 bool QVI_AttachStaticRenderer()

@@ -2,7 +2,7 @@
 
 #include "engine/program/end_process.h"
 
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 void QVI_EndProcess(int exitCode)
 {

@@ -24,7 +24,7 @@
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
-#include "graphics/setup/autoscaling.h"
+#include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_setup.h"
 #include "platform/popups.h"
 #include "platform/windows/window/main_window.h"

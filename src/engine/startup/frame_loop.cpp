@@ -24,11 +24,9 @@
 #include "engine/program/program_library.h"
 #include "engine/startup/frame_timing.h"
 #include "graphics/renderer/renderer_implementation.h"
-#include "graphics/setup/autoscaling.h"
-#include "graphics/setup/orientation.h"
+#include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_pool_seams.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/screen_state.h"
 #include "sound/interface/sound_implementation.h"
 
 namespace {

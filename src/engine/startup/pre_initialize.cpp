@@ -33,16 +33,11 @@
 #include "core/threads.h"
 #include "filesystem/backends.h"
 #include "filesystem/base_paths.h"
-#include "graphics/setup/autoscaling.h"
-#include "graphics/setup/orientation.h"
+#include "graphics/setup/screen_state.h"
 #include "engine/renderer_attach.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
-#include "graphics/setup/resolution_support.h"
-#include "graphics/setup/screen_state.h"
-#include "graphics/setup/selected_resolution.h"
-#include "graphics/setup/supported_resolutions.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 
 namespace {
 

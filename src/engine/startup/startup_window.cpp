@@ -6,7 +6,7 @@
 #include "core/core_state.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
-#include "graphics/setup/selected_resolution.h"
+#include "graphics/setup/resolution_selection.h"
 #include "platform/window_seams.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "core/threads.h"
 #include "filesystem/backends.h"
 #include "filesystem/search_path_manifest.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace config_test {
 

@@ -11,7 +11,7 @@
 #include "core/config/features.h"
 #include "core/core_state.h"
 #include "engine/config/configuration_seams.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace {
 

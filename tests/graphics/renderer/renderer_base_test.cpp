@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/renderer/heap_buffers.h"
+#include "graphics/renderer/renderer_buffers.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "support/log_capture.h"
 #include "support/null_renderer.h"

@@ -9,7 +9,6 @@
 
 #include "graphics/renderer/renderer_codes.h"
 #include "graphics/renderer/texture_description.h"
-#include "graphics/renderer/vertex_layout.h"
 #include "shadertool/core/target.h"
 #include "support/log_capture.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/windows/d3d11/d3d11_state_tables.h"
+#include "platform/windows/d3d11/rendimp_direct3d11.h"
 
 namespace d3d11_test {
 namespace {

@@ -1,7 +1,7 @@
 // Sampler selection: point against linear filtering, wrap against clamp addressing.
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
-#include "platform/windows/d3d11/d3d11_state_tables.h"
+#include "platform/windows/d3d11/rendimp_direct3d11.h"
 
 namespace d3d11_test {
 namespace {

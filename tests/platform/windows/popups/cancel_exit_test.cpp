@@ -12,7 +12,6 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
-#include "platform/popup_seams.h"
 #include "platform/popups.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"

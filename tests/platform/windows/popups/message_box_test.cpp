@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/popup_seams.h"
 #include "platform/windows/popups/popup_test_support.h"
 #include "platform/popups.h"
 #include "support/popup_answerer.h"

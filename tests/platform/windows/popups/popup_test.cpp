@@ -10,7 +10,6 @@
 
 #include "core/api_pointer.h"
 #include "core/threads.h"
-#include "platform/popup_seams.h"
 #include "platform/windows/popups/popup_test_support.h"
 #include "platform/popups.h"
 #include "support/popup_answerer.h"

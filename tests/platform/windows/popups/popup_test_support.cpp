@@ -6,7 +6,7 @@
 
 #include "core/api_pointer.h"
 #include "core/threads.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace popup_test {
 

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "core/events/event_queue.h"
-#include "platform/windows/cursors/accounts_event.h"
-#include "platform/windows/cursors/clipboard.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/window_test_support.h"
 #include "support/process.h"
 

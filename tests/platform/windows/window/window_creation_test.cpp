@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include "platform/windows/window/main_window.h"
-#include "platform/windows/window/message_loop.h"
-#include "platform/windows/window/window_placement.h"
 #include "platform/windows/window/window_test_support.h"
 
 using quaven_test::LogCapture;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "core/events/key_state.h"
-#include "platform/windows/window/message_loop.h"
+#include "platform/windows/window/main_window.h"
 #include "platform/windows/window/window_test_support.h"
 
 namespace window_test {

@@ -6,11 +6,9 @@
 #include "core/events/key_state.h"
 #include "core/locks.h"
 #include "core/threads.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/main_window.h"
-#include "platform/windows/window/message_loop.h"
 #include "platform/window_seams.h"
-#include "platform/windows/window/window_state.h"
 
 namespace window_test {
 

@@ -1,17 +1,19 @@
-#include "platform/windows/win32.h"
-
+// The renderer the engine draws through: attaching it, bringing its device up at the
+// selected resolution with everything that depends on the device, and taking it down.
 #include "graphics/setup/renderer_setup.h"
 
 #include "core/api_pointer.h"
 #include "core/config/config_values.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
-#include "graphics/renderer/renderer_implementation.h"
 #include "core/engine_log.h"
-#include "quaven/types.h"
+#include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_pool_seams.h"
+#include "graphics/setup/resolution_selection.h"
 #include "graphics/setup/screen_state.h"
-#include "graphics/setup/selected_resolution.h"
+#include "quaven/types.h"
+
+RendererSetupState g_rendererSetup;
 
 namespace {
 
@@ -156,4 +158,45 @@ bool QVI_InitRenderer()
             break;
         }
     }
+}
+
+void QVI_AttachRenderer(RendererImplementation* renderer)
+{
+    if (g_rendererSetup.renderer)
+        return;
+    g_rendererSetup.renderer = renderer;
+}
+
+void QVI_DetachRenderer()
+{
+    g_rendererSetup.renderer = nullptr;
+    g_rendererSetup.ready = 0;
+}
+
+RendererImplementation* QVI_GetRenderer()
+{
+    return g_rendererSetup.renderer;
+}
+
+bool QVI_IsRendererReady()
+{
+    return g_rendererSetup.renderer && g_rendererSetup.ready;
+}
+
+void QVI_ShutdownRenderer()
+{
+    QVI_Report(QV_LOG_SYSTEM, "Quaven RendImp Shutdown.");
+    RendererSetupState& state = g_rendererSetup;
+    if (!state.renderer)
+        return;
+
+    QVI_ReleasePooledBitmapData();
+    QVI_ReleaseFontShaderAndGlyphData();
+    QVI_Report(QV_LOG_INFO, "Batch renderer freeing assets.");
+    QVI_FreeBatchAssets();
+
+    state.renderer->Shutdown();
+    state.ready = 0;
+    QVI_FreeMutexRecord(state.shaderTranslatorLock);
+    state.shaderTranslatorLock = nullptr;
 }

@@ -1,12 +1,16 @@
+// What the desktop offers the engine beside its window: the mouse cursor chosen by name, the
+// clipboard's text, and the accounts event of the system's user accounts.
 #include "platform/windows/win32.h"
 
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "core/api_pointer.h"
+#include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "core/events/event_queue.h"
 
 namespace {
 
@@ -62,6 +66,23 @@ void ShowSystemArrow()
     SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
 }
 
+// Another program's data need not end within its block: never read past the block.
+void CopyClipboardData(HANDLE data, String* text)
+{
+    const char* locked = static_cast<const char*>(GlobalLock(data));
+    if (!locked)
+        return;
+    const size_t blockSize = GlobalSize(data);
+    const size_t length = strnlen(locked, blockSize);
+    if (char* copy = static_cast<char*>(malloc(length + 1))) {
+        memcpy(copy, locked, length);
+        copy[length] = '\0';
+        free(text->text);
+        text->text = copy;
+    }
+    GlobalUnlock(data);
+}
+
 }  // namespace
 
 void QVI_InitCursors()
@@ -103,4 +124,28 @@ void QV_SetMouseCursor(const char* name)
 void QVI_SetHideCursor(bool hide)
 {
     g_hideCursor = hide;
+}
+
+String QVI_GetClipboardText()
+{
+    String text("");
+    if (!IsClipboardFormatAvailable(CF_TEXT))
+        return text;
+    if (!OpenClipboard(g_core.mainWindow))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT))
+        CopyClipboardData(data, &text);
+    CloseClipboard();
+    return text;
+}
+
+void QVI_PostAccountsEvent(int value)
+{
+    EngineEvent event;
+    QV_InitEvent(&event, EVENT_ACCOUNTS);
+    EventAccountsPayload accounts;
+    memset(&accounts, 0, sizeof accounts);
+    accounts.value = value;
+    memcpy(event.payload, &accounts, sizeof accounts);
+    QVI_QueueEvent(&event);
 }
