@@ -53,7 +53,7 @@ protected:
     }
 
     // Runs the dialog with `text` and `title` in the buffers; the driver looks at it, types
-    // `typed` (unless null) and presses `button`.
+    // `typed` (unless null) and presses `button` (0: closes the dialog instead).
     INT_PTR Run(bool multiline, const char* text, const char* title, const char* typed, int button) {
         snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", text);
         snprintf(g_editValueTitle, sizeof g_editValueTitle, "%s", title);
@@ -61,7 +61,8 @@ protected:
             if (!dialog) return;
             view_ = Look(dialog);
             if (typed) SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, typed);
-            popup_test::PressButton(dialog, button);
+            if (button) popup_test::PressButton(dialog, button);
+            else PostMessageA(dialog, WM_CLOSE, 0, 0);
         });
         const INT_PTR result = QVI_RunEditValueDialog(nullptr, multiline);
         EXPECT_TRUE(driver.Finish());
@@ -75,42 +76,35 @@ private:
     char savedTitle_[kEditValueTitleSize];
 };
 
-TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOkTakesTheText) {
+// What the dialog shows, and what the buffer holds after OK, Cancel or the close box.
+TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
     EXPECT_STREQ(g_editValueTitle, "Edit value") << "until a command sets it";
-    EXPECT_EQ(Run(false, "42", "EditValue", "new value", IDOK), IDOK);
-    EXPECT_EQ(view_.title, "EditValue");
-    EXPECT_EQ(view_.initialText, "42");
-    EXPECT_TRUE(view_.editHasFocus);
-    EXPECT_STREQ(g_editValueBuffer, "new value");
-    EXPECT_EQ(Run(false, "something", "EditValue", "", IDOK), IDOK);
-    EXPECT_STREQ(g_editValueBuffer, "");
-}
-
-TEST_F(EditValueDialogTest, CancelAndTheCloseBoxKeepTheTextFromBefore) {
-    EXPECT_EQ(Run(false, "keep me", "EditValue", "typed but cancelled", IDCANCEL), IDCANCEL);
-    EXPECT_STREQ(g_editValueBuffer, "keep me");
-    DialogDriver driver([](HWND dialog) {
-        if (!dialog) return;
-        SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "typed");
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-    });
-    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
-    EXPECT_TRUE(driver.Finish());
-    EXPECT_STREQ(g_editValueBuffer, "keep me");
-}
-
-TEST_F(EditValueDialogTest, MultiLineTemplateKeepsLineBreaks) {
-    EXPECT_EQ(Run(true, "one\r\ntwo", "EditValueMultiline", "first\r\nsecond\r\nthird", IDOK), IDOK);
-    EXPECT_EQ(view_.initialText, "one\r\ntwo");
-    EXPECT_EQ(view_.title, "EditValueMultiline");
-    EXPECT_STREQ(g_editValueBuffer, "first\r\nsecond\r\nthird");
-}
-
-TEST_F(EditValueDialogTest, OverlongTextIsCutToWhatTheBufferHolds) {
-    const std::string typed(3000, 'v');
-    EXPECT_EQ(Run(false, "", "EditValue", typed.c_str(), IDOK), IDOK);
-    EXPECT_EQ(strlen(g_editValueBuffer), 2046u);
-    EXPECT_EQ(std::string(g_editValueBuffer), std::string(2046, 'v'));
+    const std::string longest(2046, 'v'), overlong(2047, 'v');
+    const struct {
+        bool multiline;
+        const char* text;
+        const char* title;
+        const char* typed;
+        int button;  // 0: the close box
+        std::string after;
+    } cases[] = {
+        {false, "42", "EditValue", "new value", IDOK, "new value"},
+        {false, "something", "EditValue", "", IDOK, ""},
+        {false, "keep me", "EditValue", "typed but cancelled", IDCANCEL, "keep me"},
+        {false, "keep me", "EditValue", "typed", 0, "keep me"},
+        {true, "one\r\ntwo", "EditValueMultiline", "first\r\nsecond\r\nthird", IDOK, "first\r\nsecond\r\nthird"},
+        // The buffer holds 2046 characters and the terminator; OK cuts a longer text.
+        {false, "", "EditValue", longest.c_str(), IDOK, longest},
+        {false, "", "EditValue", overlong.c_str(), IDOK, longest},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.button));
+        EXPECT_EQ(Run(c.multiline, c.text, c.title, c.typed, c.button), c.button ? c.button : IDCANCEL);
+        EXPECT_EQ(view_.title, c.title);
+        EXPECT_EQ(view_.initialText, c.text);
+        EXPECT_TRUE(view_.editHasFocus);
+        EXPECT_EQ(std::string(g_editValueBuffer), c.after);
+    }
 }
 
 TEST_F(EditValueDialogTest, UnterminatedBuffersAreNotReadPastTheirEnd) {

@@ -51,7 +51,6 @@ void DrainMessages() {
 void MainWindowTest::SetUp() {
     savedApi_ = *qv;
     savedCore_ = g_core;
-    savedScreen_ = g_screenState;
     g_core.video = VideoParameters{};
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
@@ -95,7 +94,6 @@ void MainWindowTest::TearDown() {
     memcpy(restored.locks, g_core.locks, sizeof restored.locks);
     g_core = restored;
     *qv = savedApi_;
-    g_screenState = savedScreen_;
 }
 
 void MainWindowTest::OpenWindow(bool coreInitialized) {

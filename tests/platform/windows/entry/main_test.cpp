@@ -1,5 +1,8 @@
 // quaven.exe as a person runs it: a game beside it, a prog.xml, a window, a log file in the
 // per-user folder, the exports drivers look for, and the run's end when the window is closed.
+// Each test lays out a folder as res:// expects (the host, the test game and a prog.xml the
+// test writes), starts the host with the game's script and results files, finds its window,
+// and removes the per-user folder it wrote afterwards.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,14 +10,146 @@
 #include <cstdlib>
 #include <regex>
 #include <string>
+#include <vector>
 
-#include "host_test_support.h"
 #include "support/files.h"
+#include "support/popup_answerer.h"
+#include "support/process.h"
+
+#ifndef QUAVEN_EXE_PATH
+#error "QUAVEN_EXE_PATH must name the built quaven.exe"
+#endif
 
 namespace {
 
-using host_test::HostFolder;
-using host_test::Lines;
+using Lines = std::vector<std::string>;
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM context)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    char className[64] = {};
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, className, sizeof className);
+    if (owner == search->processId && std::string(className) == "QuavenWindowClass")
+        search->found = window;
+    return search->found == nullptr;
+}
+
+// A prog.xml with PARAMETERS/APPLICATION attributes, PARAMETERS/DEVELOPER attributes and
+// VARIANTS nodes (each a whole "<node .../>" line).
+std::string ProgramXml(const std::string& application, const std::string& developer, const std::string& variants)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n<array id=\"PARAMETERS\">\n";
+    xml += "<node id=\"APPLICATION\" " + application + "/>\n";
+    if (!developer.empty())
+        xml += "<node id=\"DEVELOPER\" " + developer + "/>\n";
+    xml += "</array>\n";
+    if (!variants.empty())
+        xml += "<array id=\"VARIANTS\">\n" + variants + "</array>\n";
+    return xml + "</root>\n";
+}
+
+class HostFolder {
+public:
+    HostFolder()
+    {
+        dir_ = quaven_test::MakeTempDir("host");
+        developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
+        ready_ = CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE) &&
+                 CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE);
+    }
+    ~HostFolder()
+    {
+        quaven_test::RemoveTree(dir_);
+        quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
+    }
+    HostFolder(const HostFolder&) = delete;
+    HostFolder& operator=(const HostFolder&) = delete;
+
+    bool ready() const { return ready_; }
+    const std::string& dir() const { return dir_; }
+    // The developer name to write into prog.xml: unique to this folder, so that its per-user
+    // folder can be removed when the folder ends without touching another test's.
+    const std::string& developer() const { return developer_; }
+    void WriteProgramXml(const std::string& contents) { quaven_test::WriteFile(dir_ + "\\prog.xml", contents); }
+
+    // Starts quaven.exe with the game's results file results.txt<suffix> and an empty script.
+    bool Start(quaven_test::ChildProcess& host, const std::string& suffix = "")
+    {
+        const std::string scriptPath = dir_ + "\\script" + suffix + ".txt";
+        quaven_test::WriteFile(scriptPath, "");
+        return host.Start("\"" + dir_ + "\\quaven.exe\"",
+                          {{"QUAVEN_TEST_SCRIPT", scriptPath}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results" + suffix + ".txt"}},
+                          dir_);
+    }
+    Lines Results(const std::string& suffix = "") const
+    {
+        return quaven_test::ReadLines(dir_ + "\\results" + suffix + ".txt");
+    }
+    // The per-user folder of a title (as the engine names its folder) under developer().
+    std::string UserFolder(const std::string& titleFolder) const
+    {
+        return quaven_test::AppDataFolder() + "/" + developer_ + "/" + titleFolder;
+    }
+
+private:
+    std::string dir_;
+    std::string developer_;
+    bool ready_ = false;
+};
+
+// The host's main window (class "QuavenWindowClass"), once it shows within a minute; null
+// when it never does.
+HWND WaitForMainWindow(DWORD processId)
+{
+    WindowSearch search = {processId, nullptr};
+    for (int attempt = 0; attempt < 1200 && !search.found; ++attempt) {
+        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+        if (!search.found)
+            Sleep(50);
+    }
+    return search.found;
+}
+
+std::string WindowTitle(HWND window)
+{
+    char title[512] = {};
+    GetWindowTextA(window, title, sizeof title);
+    return title;
+}
+
+// Answers with OK any message box the host shows, so that an unexpected one cannot hang a
+// test; the test then expects Records() to be empty.
+class PopupGuard {
+public:
+    explicit PopupGuard(DWORD processId) { answerer_.Start({IDOK}, 1, 120000, processId); }
+    std::vector<quaven_test::PopupRecord> Records() const { return answerer_.Records(); }
+
+private:
+    quaven_test::PopupAnswerer answerer_;
+};
+
+// Files directly in a folder matching a wildcard ("*.log").
+Lines FilesIn(const std::string& folder, const std::string& wildcard)
+{
+    Lines names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\" + wildcard).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
 
 const char kTitle[] = "Host Log: Run!";
 const char kTitleFolder[] = "Host_Log__Run_";
@@ -70,18 +205,18 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     HostFolder folder;
     ASSERT_TRUE(folder.ready());
     const std::string id = quaven_test::UniqueName("hostlog");
-    folder.WriteProgramXml(host_test::ProgramXml(
+    folder.WriteProgramXml(ProgramXml(
         "program_id=\"" + id + "\" name=\"" + kTitle + "\" developer=\"" + folder.developer() +
             "\" version=\"2.0\" fps_limit=\"120\"",
         "console=\"1\" logging=\"1\" force_windowed=\"1\"", "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n"));
 
     quaven_test::ChildProcess host;
     ASSERT_TRUE(folder.Start(host));
-    host_test::PopupGuard guard(host.ProcessId());
-    HWND window = host_test::WaitForMainWindow(host.ProcessId());
+    PopupGuard guard(host.ProcessId());
+    HWND window = WaitForMainWindow(host.ProcessId());
     ASSERT_NE(window, nullptr);
     // The game calls itself "Quaven Test Program"; prog.xml names the window.
-    EXPECT_EQ(host_test::WindowTitle(window), kTitle);
+    EXPECT_EQ(WindowTitle(window), kTitle);
     // What drivers and the renderer look up in the executable.
     HMODULE image = LoadLibraryExA((folder.dir() + "\\quaven.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     ASSERT_NE(image, nullptr);
@@ -122,7 +257,7 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
 
     // One log file, named after prog.xml's id and the start time, never the game's own id.
     const std::string logs = folder.UserFolder(kTitleFolder) + "\\logs";
-    const Lines files = host_test::FilesIn(logs, "*.log");
+    const Lines files = FilesIn(logs, "*.log");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(std::regex_match(files[0], std::regex(id + R"(-\d{4}-\d\d-\d\d-\d\d-\d\d\.log)"))) << files[0];
     EXPECT_EQ(files[0].find("test-program"), std::string::npos);
@@ -151,16 +286,16 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
                                     "\" name=\"Host Single\" developer=\"" + folder.developer() + "\" version=\"1\"";
     const std::string variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n";
     // The console switch is off: no log file is written.
-    folder.WriteProgramXml(host_test::ProgramXml(application, "force_windowed=\"1\"", variants));
+    folder.WriteProgramXml(ProgramXml(application, "force_windowed=\"1\"", variants));
 
     quaven_test::ChildProcess first;
-    ASSERT_TRUE(folder.Start(first, "", "-first"));
-    host_test::PopupGuard firstGuard(first.ProcessId());
-    HWND firstWindow = host_test::WaitForMainWindow(first.ProcessId());
+    ASSERT_TRUE(folder.Start(first, "-first"));
+    PopupGuard firstGuard(first.ProcessId());
+    HWND firstWindow = WaitForMainWindow(first.ProcessId());
     ASSERT_NE(firstWindow, nullptr);
 
     quaven_test::ChildProcess second;
-    ASSERT_TRUE(folder.Start(second, "", "-second"));
+    ASSERT_TRUE(folder.Start(second, "-second"));
     DWORD exitCode = 99;
     ASSERT_TRUE(second.Wait(60000, &exitCode)) << "the second instance kept running";
     EXPECT_EQ(exitCode, 0u);
@@ -169,12 +304,12 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
 
     // With the feature a further start runs beside the first.
     folder.WriteProgramXml(
-        host_test::ProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"",
+        ProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"",
                               variants));
     quaven_test::ChildProcess third;
-    ASSERT_TRUE(folder.Start(third, "", "-third"));
-    host_test::PopupGuard thirdGuard(third.ProcessId());
-    HWND thirdWindow = host_test::WaitForMainWindow(third.ProcessId());
+    ASSERT_TRUE(folder.Start(third, "-third"));
+    PopupGuard thirdGuard(third.ProcessId());
+    HWND thirdWindow = WaitForMainWindow(third.ProcessId());
     ASSERT_NE(thirdWindow, nullptr);
 
     for (auto [process, window] : {std::make_pair(&first, firstWindow), std::make_pair(&third, thirdWindow)}) {
@@ -185,7 +320,7 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
     }
     EXPECT_TRUE(firstGuard.Records().empty());
     EXPECT_TRUE(thirdGuard.Records().empty());
-    EXPECT_TRUE(host_test::FilesIn(folder.UserFolder("Host_Single") + "\\logs", "*.log").empty());
+    EXPECT_TRUE(FilesIn(folder.UserFolder("Host_Single") + "\\logs", "*.log").empty());
 }
 
 }  // namespace

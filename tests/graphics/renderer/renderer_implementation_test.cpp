@@ -184,33 +184,35 @@ TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots)
     renderer.DestroyIndexBuffer(indices);
 }
 
-TEST(RendererBase, BufferSizesThatCannotExistAreRefused)
+TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock)
 {
     MinimalRenderer renderer;
     EXPECT_EQ(renderer.CreateVertexBuffer(7, -1, 0), nullptr);
     EXPECT_EQ(renderer.CreateVertexBuffer(495, INT_MAX / 40, 0), nullptr);  // over 2 GB
     EXPECT_EQ(renderer.CreateIndexBuffer(-5, 0), nullptr);
     EXPECT_EQ(renderer.CreateIndexBuffer(INT_MAX, 0), nullptr);
-}
 
-TEST(RendererBase, EmptyBuffersAndMissingDataNeverLeaveALock)
-{
-    MinimalRenderer renderer;
     RendererVertexBuffer* empty = renderer.CreateVertexBuffer(7, 0, 1);
-    ASSERT_NE(empty, nullptr);
+    RendererIndexBuffer* noIndices = renderer.CreateIndexBuffer(0, 0);
+    ASSERT_TRUE(empty && noIndices);
     const uint8_t vertex[24] = {};
+    const uint16_t index = 0;
     EXPECT_FALSE(renderer.UploadVertices(empty, vertex));
-    EXPECT_EQ(empty->locked, 0);
+    EXPECT_FALSE(renderer.UploadIndices(noIndices, &index));
+    EXPECT_EQ(empty->locked + noIndices->locked, 0);
 
     RendererVertexBuffer* buffer = renderer.CreateVertexBuffer(7, 2, 1);
     EXPECT_FALSE(renderer.UploadVertices(buffer, nullptr));
     EXPECT_EQ(buffer->locked, 0);
     EXPECT_FALSE(renderer.UploadVertices(nullptr, vertex));
     EXPECT_EQ(renderer.LockVertexBuffer(nullptr), nullptr);
+    EXPECT_EQ(renderer.LockIndexBuffer(nullptr), nullptr);
     renderer.UnlockVertexBuffer(nullptr);
     renderer.DestroyVertexBuffer(nullptr);
+    renderer.DestroyIndexBuffer(nullptr);
     renderer.DestroyVertexBuffer(buffer);
     renderer.DestroyVertexBuffer(empty);
+    renderer.DestroyIndexBuffer(noIndices);
 }
 
 TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)

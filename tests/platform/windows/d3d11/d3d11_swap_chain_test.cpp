@@ -1,12 +1,12 @@
-// Clearing, presenting and reading back; window size, display modes and full screen.
+// Clearing, presenting and reading back; the window size and full screen.
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
 namespace d3d11_test {
 namespace {
 
-using D3D11FrameTest = D3D11Test;
+using D3D11SwapChainTest = D3D11Test;
 
-TEST_F(D3D11FrameTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
+TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
 {
     ASSERT_TRUE(InitRenderer());
     renderer_.BeginFrame(0);
@@ -34,7 +34,7 @@ TEST_F(D3D11FrameTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
     EXPECT_EQ(colour, shown);
 }
 
-TEST_F(D3D11FrameTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
+TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
 {
     ASSERT_TRUE(InitRenderer());
     ASSERT_TRUE(renderer_.ChangeVideoMode(120, 90, true));
@@ -55,21 +55,7 @@ TEST_F(D3D11FrameTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
     EXPECT_NE(nullptr, renderer_.backBufferColorView);
 }
 
-TEST_F(D3D11FrameTest, EnumeratingTwiceKeepsEachModeOnce)
-{
-    renderer_.EnumerateDisplayModes();
-    const int first = renderer_.displayModes.count;
-    ASSERT_GT(first, 0);
-    renderer_.EnumerateDisplayModes();
-    ASSERT_EQ(first, renderer_.displayModes.count);
-    for (int i = 0; i < first; ++i) {
-        for (int j = i + 1; j < first; ++j)
-            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
-    }
-    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
-}
-
-TEST_F(D3D11FrameTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
+TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
 {
     ASSERT_TRUE(InitRenderer(false));
     EXPECT_TRUE(ReinitializeRequests().empty());
@@ -84,7 +70,7 @@ TEST_F(D3D11FrameTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
     chain->Release();
 }
 
-TEST_F(D3D11FrameTest, RefusedFullScreenAtStartEndsWindowedAndFramesGoOn)
+TEST_F(D3D11SwapChainTest, RefusedFullScreenAtStartEndsWindowedAndFramesGoOn)
 {
     ASSERT_TRUE(InitRenderer());
     RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
@@ -101,7 +87,7 @@ TEST_F(D3D11FrameTest, RefusedFullScreenAtStartEndsWindowedAndFramesGoOn)
     EXPECT_TRUE(renderer_.Present());
 }
 
-TEST_F(D3D11FrameTest, AFailedSwitchKeepsABackBufferToDrawInto)
+TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto)
 {
     ASSERT_TRUE(InitRenderer());
     program_.video.windowed = 0;  // a full-screen program that lost activation

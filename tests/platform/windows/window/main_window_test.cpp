@@ -1,6 +1,8 @@
-// The main window's class, geometry, creation and destruction, and the message pump.
+// The main window's class and icon, geometry, creation and destruction.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <utility>
 
 #include "platform/windows/window/main_window.h"
 #include "platform/windows/window/window_test_support.h"
@@ -12,16 +14,10 @@ namespace {
 
 const uint32_t kWindowedStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
-void On1280x1024Desktop() {
-    g_screenState.desktopWidth = 1280;
-    g_screenState.desktopHeight = 1024;
-}
-
 TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     // The title field need not be terminated: it must not run on into the next field.
     memset(program_.title, 'T', sizeof program_.title);
     memset(program_.version, 'V', sizeof program_.version);
-    On1280x1024Desktop();
     ASSERT_TRUE(QVI_CreateMainWindow());
     HWND window = g_core.mainWindow;
     EXPECT_EQ(LogCapture::Count("Created window (640x480) on desktop (1280x1024)."), 1);
@@ -44,6 +40,16 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_NEAR((outer.top + outer.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & kWindowedStyle, static_cast<LONG>(kWindowedStyle));
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "developer mode only";
+    // The class carries the executable's icon group at both of the system's icon sizes.
+    for (auto [index, size] : {std::pair{GCLP_HICON, SM_CXICON}, std::pair{GCLP_HICONSM, SM_CXSMICON}}) {
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrA(window, index)), &info)) << index;
+        BITMAP bitmap = {};
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(size)) << index;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
 
     QVI_DestroyMainWindow();
     QVI_DestroyMainWindow();
@@ -60,8 +66,8 @@ TEST_F(MainWindowTest, DeveloperModeAcceptsDroppedFiles) {
     EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
 }
 
+// On the tests' 1280x1024 screen.
 TEST_F(MainWindowTest, PlacementLosesTheCaptionWhenTheClientDoesNotFitTheDesktop) {
-    On1280x1024Desktop();
     WindowPlacement placement = {};
     QVI_CalcWindowPlacement(1279, 1023, &placement, true);
     EXPECT_EQ(placement.style, kWindowedStyle);
@@ -74,15 +80,6 @@ TEST_F(MainWindowTest, PlacementLosesTheCaptionWhenTheClientDoesNotFitTheDesktop
     QVI_CalcWindowPlacement(800, 600, &placement, false);
     EXPECT_TRUE(placement.x == 0 && placement.y == 0 && placement.width == 800 && placement.height == 600);
     EXPECT_EQ(placement.style, static_cast<uint32_t>(WS_POPUP | 0x8));
-}
-
-TEST(MessagePumpTest, AQuitMessageEndsOnlyThisPassOfPumping) {
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 1, 0);
-    PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 2, 0);
-    QVI_PumpWindowMessages();
-    MSG message;
-    EXPECT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.wParam == 2);
 }
 
 }  // namespace
