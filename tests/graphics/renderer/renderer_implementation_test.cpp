@@ -71,77 +71,36 @@ int VtableEntry(Member member)
     return static_cast<int>((representation.pointer - 1) / sizeof(void*));
 }
 
-#define EXPECT_SLOT(operation, slot) EXPECT_EQ(VtableEntry(&RendererImplementation::operation), (slot) + 1) << #operation
+// The operations in slot order, from slot 1 (slot 0 is the destructor).
+#define S(operation) {VtableEntry(&RendererImplementation::operation), #operation}
 
 TEST(RendererInterface, EveryOperationSitsInItsSlot)
 {
-    EXPECT_SLOT(IsSupported, 1);
-    EXPECT_SLOT(GetThreadingCapabilities, 2);
-    EXPECT_SLOT(GetMaximumTextureSize, 3);
-    EXPECT_SLOT(IsReady, 4);
-    EXPECT_SLOT(GetRendererType, 5);
-    EXPECT_SLOT(GetName, 6);
-    EXPECT_SLOT(IsDisplayModeSupported, 7);
-    EXPECT_SLOT(GetSupportedResolutions, 8);
-    EXPECT_SLOT(GetPixelChannelOrder, 9);
-    EXPECT_SLOT(UsesRGBAVertexColor, 10);
-    EXPECT_SLOT(SupportsNonPowerOfTwoTextures, 11);
-    EXPECT_SLOT(Init, 12);
-    EXPECT_SLOT(PostInit, 13);
-    EXPECT_SLOT(ChangeVideoMode, 14);
-    EXPECT_SLOT(Shutdown, 15);
-    EXPECT_SLOT(SetViewport, 16);
-    EXPECT_SLOT(SetFullscreen, 17);
-    EXPECT_SLOT(SetRenderTargets, 18);
-    EXPECT_SLOT(CopyRenderTargetToPixels, 19);
-    EXPECT_SLOT(IsTextureFormatSupported, 20);
-    EXPECT_SLOT(CreateRenderTarget, 21);
-    EXPECT_SLOT(CreateTexture, 22);
-    EXPECT_SLOT(DestroyTexture, 23);
-    EXPECT_SLOT(GetShaderLevel, 24);
-    EXPECT_SLOT(GetShaderLanguage, 25);
-    EXPECT_SLOT(UsesPrecompiledShaders, 26);
-    EXPECT_SLOT(CreateShader, 27);
-    EXPECT_SLOT(DestroyShader, 28);
-    EXPECT_SLOT(SetShader, 29);
-    EXPECT_SLOT(BeginFrame, 30);
-    EXPECT_SLOT(BeginScene, 31);
-    EXPECT_SLOT(EndScene, 32);
-    EXPECT_SLOT(Present, 33);
-    EXPECT_SLOT(ClearColor, 34);
-    EXPECT_SLOT(ClearDepth, 35);
-    EXPECT_SLOT(SetScissorRectangle, 36);
-    EXPECT_SLOT(DisableScissorRectangle, 37);
-    EXPECT_SLOT(SetBlendMode, 38);
-    EXPECT_SLOT(SetSamplerFilter, 39);
-    EXPECT_SLOT(SetSamplerAddressMode, 40);
-    EXPECT_SLOT(PlatformCommand, 41);
-    EXPECT_SLOT(Reserved42, 42);
-    EXPECT_SLOT(Reserved43, 43);
-    EXPECT_SLOT(SetDepthTest, 44);
-    EXPECT_SLOT(SetDepthFunction, 45);
-    EXPECT_SLOT(SetDepthWrite, 46);
-    EXPECT_SLOT(SetColorWrite, 47);
-    EXPECT_SLOT(SetCullMode, 48);
-    EXPECT_SLOT(SetTexture, 49);
-    EXPECT_SLOT(DrawIndexedTriangles, 50);
-    EXPECT_SLOT(DrawIndexedLines, 51);
-    EXPECT_SLOT(DrawIndexedTrianglesInstanced, 52);
-    EXPECT_SLOT(CreateVertexBuffer, 53);
-    EXPECT_SLOT(DestroyVertexBuffer, 54);
-    EXPECT_SLOT(LockVertexBuffer, 55);
-    EXPECT_SLOT(UnlockVertexBuffer, 56);
-    EXPECT_SLOT(UploadVertices, 57);
-    EXPECT_SLOT(CreateIndexBuffer, 58);
-    EXPECT_SLOT(DestroyIndexBuffer, 59);
-    EXPECT_SLOT(LockIndexBuffer, 60);
-    EXPECT_SLOT(UnlockIndexBuffer, 61);
-    EXPECT_SLOT(UploadIndices, 62);
-    EXPECT_SLOT(GetPixelCenterOffset, 63);
-    EXPECT_SLOT(SetTextureRegion, 64);
-    EXPECT_SLOT(EnumerateDisplayModes, 65);
-    static_assert(kRendererOperationCount == 66, "66 operations, destructor included");
+    const struct {
+        int entry;
+        const char* name;
+    } slots[] = {
+        S(IsSupported), S(GetThreadingCapabilities), S(GetMaximumTextureSize), S(IsReady), S(GetRendererType),
+        S(GetName), S(IsDisplayModeSupported), S(GetSupportedResolutions), S(GetPixelChannelOrder),
+        S(UsesRGBAVertexColor), S(SupportsNonPowerOfTwoTextures), S(Init), S(PostInit), S(ChangeVideoMode),
+        S(Shutdown), S(SetViewport), S(SetFullscreen), S(SetRenderTargets), S(CopyRenderTargetToPixels),
+        S(IsTextureFormatSupported), S(CreateRenderTarget), S(CreateTexture), S(DestroyTexture),
+        S(GetShaderLevel), S(GetShaderLanguage), S(UsesPrecompiledShaders), S(CreateShader), S(DestroyShader),
+        S(SetShader), S(BeginFrame), S(BeginScene), S(EndScene), S(Present), S(ClearColor), S(ClearDepth),
+        S(SetScissorRectangle), S(DisableScissorRectangle), S(SetBlendMode), S(SetSamplerFilter),
+        S(SetSamplerAddressMode), S(PlatformCommand), S(Reserved42), S(Reserved43), S(SetDepthTest),
+        S(SetDepthFunction), S(SetDepthWrite), S(SetColorWrite), S(SetCullMode), S(SetTexture),
+        S(DrawIndexedTriangles), S(DrawIndexedLines), S(DrawIndexedTrianglesInstanced), S(CreateVertexBuffer),
+        S(DestroyVertexBuffer), S(LockVertexBuffer), S(UnlockVertexBuffer), S(UploadVertices),
+        S(CreateIndexBuffer), S(DestroyIndexBuffer), S(LockIndexBuffer), S(UnlockIndexBuffer), S(UploadIndices),
+        S(GetPixelCenterOffset), S(SetTextureRegion), S(EnumerateDisplayModes)
+    };
+    static_assert(sizeof slots / sizeof slots[0] + 1 == kRendererOperationCount, "66 operations, destructor included");
+    for (int slot = 1; slot < kRendererOperationCount; ++slot)
+        EXPECT_EQ(slots[slot - 1].entry, slot + 1) << slots[slot - 1].name << " in slot " << slot;
 }
+
+#undef S
 
 TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched)
 {

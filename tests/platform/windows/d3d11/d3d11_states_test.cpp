@@ -12,30 +12,27 @@ using D3D11RenderStateTest = D3D11DrawingTest;
 const float kRed[4] = {1, 0, 0, 1};
 const float kGreen[4] = {0, 1, 0, 1};
 
-TEST_F(D3D11RenderStateTest, EachBlendModeCombinesSourceAndDestinationByItsFactors)
+// Destination (0.5, 0.25, 1.0, 0.5) and source (1.0, 0.5, 0.0, 0.5) as 8-bit values;
+// expected results worked out by hand from the blend table, alpha = sa * sa + da. The tests'
+// renderer is held to the same figures.
+TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours)
 {
-    const float s[4] = {0.8f, 0.4f, 0.2f, 0.5f};
-    const float d[4] = {0.2f, 0.6f, 1.0f, 0.5f};
-    const float a = s[3];
-    auto expected = [&](int mode, int c) {
-        switch (mode) {
-        case 1: return s[c] * a + d[c] * (1 - a);
-        case 2: return s[c] * a + d[c];
-        case 3: return s[c];
-        case 4: return d[c] - s[c] * a;
-        case 5: return d[c] * s[c];
-        case 6: return 2 * d[c] * s[c];
-        case 7: return d[c] * s[c] + d[c];
-        default: return s[c] + d[c] * (1 - a);
-        }
+    const float half = 128.0f / 255.0f;
+    const float source[4] = {1.0f, half, 0.0f, half};
+    const struct {
+        int mode;
+        Rgba8 result;
+    } expectations[] = {
+        {QV_BLEND_ALPHA, {192, 96, 127, 192}},          {QV_BLEND_ADDITIVE, {255, 128, 255, 192}},
+        {QV_BLEND_OFF, {255, 128, 0, 128}},             {QV_BLEND_SUBTRACTIVE, {0, 0, 255, 192}},
+        {QV_BLEND_MULTIPLY, {128, 32, 0, 192}},         {QV_BLEND_MULTIPLY_DOUBLE, {255, 64, 0, 192}},
+        {QV_BLEND_MULTIPLY_ADD, {255, 96, 255, 192}},   {QV_BLEND_PREMULTIPLIED_ALPHA, {255, 160, 127, 192}},
     };
-    for (int mode = 1; mode <= 8; ++mode) {
-        renderer_.SetBlendMode(mode);
-        renderer_.ClearColor(d[0], d[1], d[2], d[3]);
-        drawing_->Quad(s);
-        const float alpha = mode == 3 ? a : a * a + d[3];
-        const Rgba8 want = ToRgba8(expected(mode, 0), expected(mode, 1), expected(mode, 2), alpha);
-        EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, want, 3)) << "blend mode " << mode;
+    for (const auto& e : expectations) {
+        renderer_.SetBlendMode(e.mode);
+        renderer_.ClearColor(0.5f, 0.25f, 1.0f, 0.5f);
+        drawing_->Quad(source);
+        EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
     }
 }
 
