@@ -59,9 +59,13 @@ TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram)
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1080.0f / 768.0f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1920.0f / 1024.0f);
 
+    Prepare(1000, 1000, 1920, 1080);  // a square program counts as portrait: the screen turns
+    QVI_SetupAutoscaling();
+    EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
+
     SetScreen(0, 1080);  // an unknown screen keeps the last figures, never infinite ones
     QVI_UpdateAutoscaling();
-    EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1080.0f / 768.0f);
+    EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
 }
 
 TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale)

@@ -77,6 +77,8 @@ TEST_F(MainWindowTest, PlacementLosesTheCaptionWhenTheClientDoesNotFitTheDesktop
     QVI_CalcWindowPlacement(1000, 1100, &placement, true);
     EXPECT_EQ(placement.x, 140);
     EXPECT_EQ(placement.y, -38 - GetSystemMetrics(SM_CYCAPTION) / 2);
+    QVI_CalcWindowPlacement(1000, 1024, &placement, true);  // exactly the screen's height
+    EXPECT_EQ(placement.y, 0);
     QVI_CalcWindowPlacement(800, 600, &placement, false);
     EXPECT_TRUE(placement.x == 0 && placement.y == 0 && placement.width == 800 && placement.height == 600);
     EXPECT_EQ(placement.style, static_cast<uint32_t>(WS_POPUP | 0x8));

@@ -184,6 +184,8 @@ TEST_F(MainWindowTest, MaximisingRestoresTheWindowAndAsksForFullScreenAtThatSize
     EXPECT_EQ(LogCapture::Count("Window maximized: size 800x600.."), 1);
     EXPECT_FALSE(IsZoomed(window_));
     Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480));
+    g_core.api = nullptr;  // before pre-initialisation: default processing only
+    Send(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600));
     EXPECT_EQ(records.reinitializeRequests.size(), 1u);
 }
 
