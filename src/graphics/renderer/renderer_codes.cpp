@@ -22,7 +22,6 @@ const ValueKindText kValueKindTexts[RENDERER_VALUE_KIND_COUNT] = {
 
 std::atomic<bool> g_ignoredValueReported[RENDERER_VALUE_KIND_COUNT];
 
-// The renderer answers GetShaderLanguage and GetShaderLevel with the translator's own bits.
 bool InRange(int value, int low, int high)
 {
     return value >= low && value <= high;
