@@ -20,7 +20,7 @@
 #include "graphics/graphics_api.h"
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "net/http_api.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 #include "services/services_api.h"
 #include "sound/sound_api.h"
 #include "text/text_api.h"

@@ -9,7 +9,7 @@
 #include "core/logging/log_file.h"
 #include "core/logging/logging.h"
 #include "core/logging/popup_queue.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace {
 

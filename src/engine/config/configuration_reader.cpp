@@ -23,7 +23,6 @@
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 #include "filesystem/search_path_manifest.h"
-#include "platform/popup_seams.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

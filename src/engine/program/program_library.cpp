@@ -15,7 +15,6 @@
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
-#include "platform/popup_seams.h"
 #include "platform/popups.h"
 
 static_assert(sizeof(EventVideoParametersPayload) == sizeof(EngineEvent::payload),

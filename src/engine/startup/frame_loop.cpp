@@ -23,11 +23,9 @@
 #include "core/logging/popup_queue.h"
 #include "engine/program/program_library.h"
 #include "graphics/renderer/renderer_implementation.h"
-#include "graphics/setup/autoscaling.h"
-#include "graphics/setup/orientation.h"
+#include "graphics/setup/screen_state.h"
 #include "graphics/device_resources.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/screen_state.h"
 #include "sound/interface/sound_implementation.h"
 #include "quaven/types.h"
 

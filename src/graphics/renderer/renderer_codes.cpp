@@ -1,3 +1,5 @@
+// The renderer interface's code tables: the range checks, the once-per-kind report of an
+// ignored value, and the sizes of vertex elements and layouts.
 #include "graphics/renderer/renderer_codes.h"
 
 #include <atomic>
@@ -20,11 +22,28 @@ const ValueKindText kValueKindTexts[RENDERER_VALUE_KIND_COUNT] = {
 
 std::atomic<bool> g_ignoredValueReported[RENDERER_VALUE_KIND_COUNT];
 
-// The renderer answers GetShaderLanguage and GetShaderLevel with the translator's own bits.
 bool InRange(int value, int low, int high)
 {
     return value >= low && value <= high;
 }
+
+struct SizeEntry {
+    int key;
+    int bytes;
+};
+
+const SizeEntry kElementSizes[] = {
+    {QV_VERTEX_POSITION, 12},       {QV_VERTEX_COLOR, 4},         {QV_VERTEX_TEXTURE_COORDINATE_0, 8},
+    {QV_VERTEX_NORMAL, 12},         {QV_VERTEX_TEXTURE_COORDINATE_1, 8}, {QV_VERTEX_TANGENT, 12},
+    {QV_VERTEX_BITANGENT, 12},      {QV_VERTEX_4_BONE_INDICES, 4}, {QV_VERTEX_4_BONE_WEIGHTS, 16},
+};
+
+const SizeEntry kVertexSizes[] = {
+    {7, 24}, {15, 36}, {47, 48}, {111, 60}, {399, 56}, {495, 80},
+};
+
+// The engine's own vertex (format 7) is what an unknown layout is taken for.
+const int kDefaultVertexSize = 24;
 
 } // namespace
 
@@ -71,7 +90,7 @@ bool QVI_ReportIgnoredRendererValue(RendererValueKind kind, int value)
     if (g_ignoredValueReported[kind].exchange(true))
         return false;
     const ValueKindText& text = kValueKindTexts[kind];
-    QVI_Report(1, "Renderer: ignored %s %d (valid values are %s); further ones are not reported.", text.what,
+    QVI_Report(QV_LOG_WARNING, "Renderer: ignored %s %d (valid values are %s); further ones are not reported.", text.what,
                value, text.range);
     return true;
 }
@@ -80,4 +99,31 @@ void QVI_ResetIgnoredRendererValueReports()
 {
     for (std::atomic<bool>& reported : g_ignoredValueReported)
         reported = false;
+}
+
+int QVI_GetVertexElementSize(int element)
+{
+    for (const SizeEntry& entry : kElementSizes) {
+        if (entry.key == element)
+            return entry.bytes;
+    }
+    return 0;
+}
+
+int QVI_GetVertexSize(int format)
+{
+    for (const SizeEntry& entry : kVertexSizes) {
+        if (entry.key == format)
+            return entry.bytes;
+    }
+    return kDefaultVertexSize;
+}
+
+bool QVI_IsVertexFormatSupported(int format)
+{
+    for (const SizeEntry& entry : kVertexSizes) {
+        if (entry.key == format)
+            return true;
+    }
+    return false;
 }

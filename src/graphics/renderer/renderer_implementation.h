@@ -6,7 +6,6 @@
 #include "graphics/renderer/renderer_buffers.h"
 #include "graphics/renderer/renderer_codes.h"
 #include "graphics/renderer/texture_description.h"
-#include "graphics/renderer/vertex_layout.h"
 #include "quaven/api.h"
 #include "quaven/bitmap.h"
 #include "quaven/graphics.h"
@@ -44,6 +43,12 @@ struct DisplayMode {
     int32_t height;
     bool operator==(const DisplayMode& other) const { return width == other.width && height == other.height; }
 };
+
+// qsort comparator over DisplayMode records: ascending by width, then by height.
+int QVI_CompareResolutionsAscending(const void* a, const void* b);
+
+// True when the list holds the mode.
+bool QVI_ContainsDisplayMode(const Array<DisplayMode>& modes, const DisplayMode& mode);
 
 // GetPixelCenterOffset's answer: shift of the 2D pixel mapping, in pixels.
 struct PixelCenterOffset {

@@ -47,11 +47,11 @@ bool QVI_ValidateBitmapDescription(const Bitmap* bitmap)
     if (!bitmap)
         return false;
     if (bitmap->textureType != QV_TEXTURE_TYPE_2D && QVI_IsDepthTextureFormat(bitmap->format)) {
-        QVI_ReportPopup(2, "Depth formats (QV_TEXTURE_FORMAT_D*_FLOAT) are supported with 2D textures only.");
+        QVI_ReportPopup(QV_LOG_ERROR, "Depth formats (QV_TEXTURE_FORMAT_D*_FLOAT) are supported with 2D textures only.");
         return false;
     }
     if (bitmap->textureType != QV_TEXTURE_TYPE_3D && bitmap->depth != 1) {
-        QVI_ReportPopup(2, "Bitmap '%s' must have depth of 1.", NameOf(bitmap));
+        QVI_ReportPopup(QV_LOG_ERROR, "Bitmap '%s' must have depth of 1.", NameOf(bitmap));
         return false;
     }
     if (bitmap->textureType != QV_TEXTURE_TYPE_CUBE)
@@ -60,11 +60,11 @@ bool QVI_ValidateBitmapDescription(const Bitmap* bitmap)
     bool renderTarget = (bitmap->flags & kRenderTargetFlag) != 0;
     int faceHeight = renderTarget ? bitmap->height : bitmap->height / kCubeFaces;
     if (bitmap->width != faceHeight) {
-        QVI_ReportPopup(2, "The width and height of cube map '%s' do not match.", NameOf(bitmap));
+        QVI_ReportPopup(QV_LOG_ERROR, "The width and height of cube map '%s' do not match.", NameOf(bitmap));
         return false;
     }
     if (!QVI_IsPowerOfTwo(bitmap->width) || !QVI_IsPowerOfTwo(faceHeight)) {
-        QVI_ReportPopup(2, "Cube map '%s' must have power of two dimensions.", NameOf(bitmap));
+        QVI_ReportPopup(QV_LOG_ERROR, "Cube map '%s' must have power of two dimensions.", NameOf(bitmap));
         return false;
     }
     return true;

@@ -1,18 +1,22 @@
-#include "platform/windows/win32.h"
-
+// Choosing the display resolution before the window exists: the selection from the
+// "resolutions" setting, the desktop and the device; whether a size can be shown; the
+// concrete list that "*" stands for; and the typical screens of the platforms.
 #include "graphics/setup/resolution_selection.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "core/config/config_values.h"
+#include "core/config/features.h"
 #include "core/config/platform_table.h"
 #include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
-#include "quaven/types.h"
-#include "graphics/setup/resolution_support.h"
+#include "core/engine_string.h"
+#include "graphics/renderer/renderer_implementation.h"
+#include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
-#include "graphics/setup/selected_resolution.h"
+#include "quaven/types.h"
 
 SelectedResolution g_selectedResolution;
 
@@ -158,6 +162,40 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
     return false;
 }
 
+// Room a window leaves on the desktop for its frame and the task bar.
+const int kWindowMarginWidth = 50;
+const int kWindowMarginHeight = 70;
+
+// Common modes offered even when the device does not list them.
+const DisplayMode kBuiltInModes[] = {
+    {640, 480},   {800, 600},   {960, 600},   {1024, 576},  {1024, 600},  {1024, 768},  {1152, 864},
+    {1280, 720},  {1280, 768},  {1280, 800},  {1280, 960},  {1280, 1024}, {1360, 768},  {1366, 768},
+    {1400, 1050}, {1440, 900},  {1600, 900},  {1600, 1024}, {1600, 1200}, {1680, 1050}, {1768, 992},
+    {1856, 1392}, {1920, 1080}, {1920, 1200}, {1920, 1440}, {2560, 1440},
+};
+
+// Platform ids of the configuration's platform table.
+enum FallbackPlatform {
+    PLATFORM_WINDOWS = 1,
+    PLATFORM_MAC = 2,
+    PLATFORM_IOS = 3,
+    PLATFORM_ANDROID = 5,
+    PLATFORM_WEBOS = 7,
+    PLATFORM_QNX = 8,
+    PLATFORM_PS3 = 9,
+    PLATFORM_PS_VITA = 10,
+    PLATFORM_PS4 = 11,
+    PLATFORM_LINUX = 12,
+    PLATFORM_WINDOWS_RT = 13,
+    PLATFORM_WINDOWS_PHONE = 14,
+    PLATFORM_FLASH = 15,
+    PLATFORM_TIZEN = 16,
+    PLATFORM_XBOX_ONE = 17,
+    PLATFORM_APPLE_TV = 18,
+    PLATFORM_ANDROID_TV = 19,
+    PLATFORM_SWITCH = 20
+};
+
 }  // namespace
 
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
@@ -203,4 +241,103 @@ bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 
     QVI_Report(QV_LOG_WARNING, "No resolution found in QVI_SelectOptimalResolution!");
     return false;
+}
+
+bool QVI_IsResolutionSupported(int width, int height, bool windowed)
+{
+    // A negative side is no size either, though it would pass the margin test below.
+    if (!QVI_IsPositiveSize(width, height))
+        return false;
+    if (g_config.forcedVariant)
+        return true;
+    if (g_config.forcedResolution && g_config.forcedWidth == width && g_config.forcedHeight == height)
+        return true;
+
+    const int desktopWidth = g_screenState.desktopWidth;
+    const int desktopHeight = g_screenState.desktopHeight;
+    const bool desktopKnown = QVI_IsPositiveSize(desktopWidth, desktopHeight);
+    const bool isDesktop = width == desktopWidth && height == desktopHeight;
+    if (windowed && desktopKnown) {
+        if (isDesktop && QVI_HasFeature("FREE_RESOLUTION"))
+            return true;
+        return width <= desktopWidth - kWindowMarginWidth && height <= desktopHeight - kWindowMarginHeight;
+    }
+
+    if (!windowed && isDesktop)
+        return true;
+    RendererImplementation* renderer = QVI_GetRenderer();
+    if (!renderer || !renderer->IsDisplayModeSupported(width, height))
+        return false;
+    QVI_Report(QV_LOG_SYSTEM, "Requested resolution %dx%d (windowed=%d) is supported.", width, height,
+               windowed ? 1 : 0);
+    return true;
+}
+
+int QVI_CompareResolutionsDescending(const void* a, const void* b)
+{
+    const DisplayMode* left = static_cast<const DisplayMode*>(a);
+    const DisplayMode* right = static_cast<const DisplayMode*>(b);
+    if (left->width != right->width)
+        return left->width > right->width ? -1 : 1;
+    if (left->height != right->height)
+        return left->height > right->height ? -1 : 1;
+    return 0;
+}
+
+void QVI_BuildSupportedResolutions()
+{
+    RendererImplementation* renderer = QVI_GetRenderer();
+    if (!renderer)
+        return;
+
+    renderer->displayModes.count = 0;
+    renderer->EnumerateDisplayModes();
+    Array<DisplayMode> modes = renderer->displayModes;
+    for (const DisplayMode& mode : kBuiltInModes)
+        if (!QVI_ContainsDisplayMode(modes, mode))
+            modes.Add(mode);
+    if (modes.count > 1)
+        qsort(modes.data, static_cast<size_t>(modes.count), sizeof(DisplayMode), QVI_CompareResolutionsDescending);
+
+    String list;
+    list.Assign("");
+    for (int32_t i = 0; i < modes.count; ++i)
+        list.AppendFormat("%s%ix%i", i == 0 ? "" : ",", modes.data[i].width, modes.data[i].height);
+    QVI_ReplaceText(&g_config.supportedResolutions, list.text);
+}
+
+const char* QVI_GetFallbackResolution(int platformId, int sizeClass)
+{
+    const bool small = sizeClass == SCREEN_SIZE_SMALL;
+    switch (platformId) {
+    case PLATFORM_WINDOWS:
+    case PLATFORM_MAC:
+    case PLATFORM_LINUX:
+    case PLATFORM_WINDOWS_RT:
+    case PLATFORM_TIZEN:
+    case PLATFORM_SWITCH:
+        return "1280x720";
+    case PLATFORM_IOS:
+        return small ? "960x640" : "1024x768";
+    case PLATFORM_ANDROID:
+        return "854x480";
+    case PLATFORM_WEBOS:
+        return small ? "480x320" : "1024x768";
+    case PLATFORM_QNX:
+        return "1024x600";
+    case PLATFORM_PS3:
+    case PLATFORM_PS4:
+    case PLATFORM_XBOX_ONE:
+    case PLATFORM_APPLE_TV:
+    case PLATFORM_ANDROID_TV:
+        return "1920x1080";
+    case PLATFORM_PS_VITA:
+        return "960x544";
+    case PLATFORM_WINDOWS_PHONE:
+        return "800x480";
+    case PLATFORM_FLASH:
+        return "550x400";
+    default:
+        return "800x600";
+    }
 }

@@ -1,14 +1,37 @@
 #pragma once
 
+#include <cstdint>
+
 // Choosing the display resolution before the window exists, from the configuration's
 // "resolutions" setting (items "WxH" separated by ","; an item beginning with "*" stands
 // for the device screen), the desktop size and what the device supports.
+
+// The resolution chosen for the display, written by QVI_SelectOptimalResolution (and
+// forced sizes) and read by QVI_InitRenderer. Main thread only.
+struct SelectedResolution {
+    int32_t width;
+    int32_t height;
+    uint8_t windowed;
+};
+
+extern SelectedResolution g_selectedResolution;
 
 // Writes g_selectedResolution (its windowed flag is the argument). forcing (also implied
 // by a forced variant) takes the first usable item without asking whether the device
 // supports it. False when nothing was selected: no setting, or no usable item (warned);
 // the previous width and height then stay.
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing);
+
+// Whether width x height can be shown, windowed or full screen: a forced variant or the
+// developer's forced size always can; a window must leave a margin on the desktop (or, with
+// FREE_RESOLUTION, may fill it exactly); full screen takes the desktop size or a display
+// mode the renderer lists. A side of zero or less never can.
+bool QVI_IsResolutionSupported(int width, int height, bool windowed);
+
+// Replaces a "resolutions" setting that begins with "*" by the concrete list: the device's
+// display modes together with the common modes the engine knows, widest first, as
+// "WxH,WxH,...". Needs an attached renderer; without one nothing changes.
+void QVI_BuildSupportedResolutions();
 
 // qsort comparator over DisplayMode records: wider first, then taller first.
 int QVI_CompareResolutionsDescending(const void* a, const void* b);

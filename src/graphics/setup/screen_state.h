@@ -43,3 +43,58 @@ inline bool QVI_IsPositiveSize(int32_t width, int32_t height)
 {
     return width > 0 && height > 0;
 }
+
+// The program's orientation. current and target start equal; the frame makes current
+// follow target, so a change takes effect at the next frame. Main thread only.
+struct OrientationState {
+    int32_t allowed;  // 3: the portrait pair, 12: the landscape pair
+    int32_t current;  // an OrientationCode
+    int32_t target;
+};
+
+extern OrientationState g_orientation;
+
+// The defaults before the configuration is known: landscape.
+void QVI_ResetOrientationState();
+
+// Start-up, before the window exists and after the resolution has been selected: fixes
+// the program orientation from its reference resolution and the native screen-buffer
+// orientation from the desktop, fills an unknown device screen size and a zero program
+// size with the selected resolution, and (unless the developer forces a resolution)
+// makes the program's size the device screen size and the selected resolution.
+void QVI_ApplyOrientationAndOverride();
+
+// Autoscaling maps the program's reference resolution onto the real screen: the program
+// draws at its reference size and the frame's base transform scales and centres it.
+// The scissor and transform code and the input mapping read these values; main thread.
+struct AutoscaleParameters {
+    float offsetX;  // whole pixels
+    float offsetY;
+    float scaleX;
+    float scaleY;
+    float inverseScaleX;
+    float inverseScaleY;
+    float overlayZoom;       // 1.0: none
+    float savedOverlayZoom;  // restored when render-target binding ends
+    int32_t zoomOffsetX;     // keeps a zoomed picture centred
+    int32_t zoomOffsetY;
+};
+
+extern AutoscaleParameters g_autoscale;
+// On when the feature AUTOSCALE was set at start-up, until set-up finds nothing to scale.
+extern uint8_t g_autoscaleActive;
+
+// Pre-initialisation defaults: no scaling, overlay zoom 1, autoscaling off.
+void QVI_ResetAutoscaling();
+
+// Core initialisation and display re-initialisation: gives the program its reference
+// size and computes the scaling, or switches autoscaling off when there is nothing to
+// scale. Logs the figures.
+void QVI_SetupAutoscaling();
+
+// Recomputes scale and offsets for the current screen (every frame, on resizing). Does
+// nothing while autoscaling is off or the screen size is not known.
+void QVI_UpdateAutoscaling();
+
+// Recomputes the zoom offsets for the current overlay zoom.
+void QVI_UpdateOverlayZoomOffsets();

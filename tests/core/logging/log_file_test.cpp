@@ -10,7 +10,7 @@
 #include "core/logging/log_file.h"
 #include "core/logging/logging.h"
 #include "logging_fixture.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace logging_test {
 namespace {

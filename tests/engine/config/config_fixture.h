@@ -20,7 +20,7 @@
 #include "engine/config/configuration_reader.h"
 #include "filesystem/backends.h"
 #include "filesystem/search_path_manifest.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"
 #include "support/res_folder.h"

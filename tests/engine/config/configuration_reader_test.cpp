@@ -12,7 +12,7 @@
 #include "core/core_state.h"
 #include "data/datamanager/data_manager.h"
 #include "engine/config/configuration_reader.h"
-#include "platform/popup_seams.h"
+#include "platform/popups.h"
 
 namespace {
 

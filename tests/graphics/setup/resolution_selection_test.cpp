@@ -5,8 +5,6 @@
 #include <string>
 
 #include "graphics/setup/resolution_selection.h"
-#include "graphics/setup/resolution_support.h"
-#include "graphics/setup/supported_resolutions.h"
 
 namespace setup_test {
 namespace {

@@ -11,11 +11,9 @@
 
 #include "core/config/config_values.h"
 #include "core/config/program_configuration.h"
-#include "graphics/setup/autoscaling.h"
-#include "graphics/setup/orientation.h"
-#include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
-#include "graphics/setup/selected_resolution.h"
+#include "graphics/setup/renderer_setup.h"
+#include "graphics/setup/resolution_selection.h"
 #include "graphics/support/test_renderer.h"
 #include "support/log_capture.h"
 

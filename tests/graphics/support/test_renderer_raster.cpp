@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/renderer/heap_buffers.h"
+#include "graphics/renderer/renderer_buffers.h"
 #include "graphics/support/test_texture_formats.h"
 
 namespace {

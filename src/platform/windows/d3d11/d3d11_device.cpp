@@ -1,8 +1,15 @@
-// The device, its 11.1 interfaces, what it can do, and the primary output.
+// The renderer object's life (Init and Shutdown), its device with the 11.1 interfaces and
+// what the device can do, the primary output and its display modes, the renderer's fixed
+// answers, the texture operations still to come, and the executable's exports.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
+#include <new>
+
+#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "platform/windows/d3d11/d3d11_release.h"
+
+unsigned long NvOptimusEnablement = 1;
+int AmdPowerXpressRequestHighPerformance = 1;
 
 namespace {
 
@@ -41,7 +48,76 @@ bool IsLevel9(int level)
     return level == D3D_FEATURE_LEVEL_9_1 || level == D3D_FEATURE_LEVEL_9_2 || level == D3D_FEATURE_LEVEL_9_3;
 }
 
+const DXGI_FORMAT kDisplayFormat = DXGI_FORMAT_B8G8R8A8_UNORM;
+
+void ReportNotAvailable(bool& reported, const char* operation)
+{
+    if (reported)
+        return;
+    reported = true;
+    QVI_Report(QV_LOG_WARNING, "D3D11 renderer: %s is not available yet.", operation);
+}
+
 }  // namespace
+
+RendererImplementation* QUAVEN_RendImp_GetInterface()
+{
+    // Made on first use and never destroyed: the engine may call the renderer up to the
+    // very end of the process.
+    static RendImpDirect3D11* renderer = new RendImpDirect3D11();
+    return renderer;
+}
+
+RendImpDirect3D11::RendImpDirect3D11() = default;
+
+RendImpDirect3D11::~RendImpDirect3D11()
+{
+    // The process-wide object is never destroyed; other objects (tests) may be, and must
+    // not keep device objects alive.
+    Shutdown();
+}
+
+bool RendImpDirect3D11::Init(QuavenAPI* /*api*/, CoreState* coreState, VideoParameters* /*video*/)
+{
+    // A second Init without Shutdown must not leak the first device.
+    if (device || swapChain || output)
+        Shutdown();
+    core = coreState;
+
+    const bool created = CreateDevice() && OpenPrimaryOutput() && CreateSwapChainForWindow() &&
+                         CreateBackBufferViews() && CreateRasterizerStates() && CreateAllSamplerStates() &&
+                         CreateDepthStencilState() && CreateBlendStates();
+    if (!created) {
+        Shutdown();
+        return false;
+    }
+    depthStateValid = 1;
+    ready = 1;
+    syncInterval = (qv && qv->HasFeature && qv->HasFeature("DISABLE_VSYNC")) ? 0 : 1;
+    return true;
+}
+
+void RendImpDirect3D11::Shutdown()
+{
+    ready = 0;
+    if (context)
+        context->ClearState();
+    ReleaseStates();
+    ReleaseBackBufferViews();
+    // DXGI refuses to release a swap chain that is still full screen.
+    if (swapChain) {
+        BOOL fullscreen = FALSE;
+        if (SUCCEEDED(swapChain->GetFullscreenState(&fullscreen, nullptr)) && fullscreen)
+            swapChain->SetFullscreenState(FALSE, nullptr);
+    }
+    ReleaseAndNull(swapChain1);
+    ReleaseAndNull(swapChain);
+    ReleaseAndNull(context1);
+    ReleaseAndNull(device1);
+    ReleaseAndNull(context);
+    ReleaseAndNull(output);
+    ReleaseAndNull(device);
+}
 
 bool RendImpDirect3D11::CreateDevice()
 {
@@ -63,17 +139,17 @@ bool RendImpDirect3D11::CreateDevice()
         ReleaseAndNull(device);
     }
     if (!driverName) {
-        QVI_ReportPopup(2, "D3D11 renderer failed to create a device.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create a device.");
         return false;
     }
-    QVI_Report(0, "D3D11 renderer created a %s device of feature level %s", driverName,
+    QVI_Report(QV_LOG_INFO, "D3D11 renderer created a %s device of feature level %s", driverName,
                FeatureLevelName(featureLevel));
 
     HRESULT result = device->QueryInterface(__uuidof(ID3D11Device1), reinterpret_cast<void**>(&device1));
     if (SUCCEEDED(result))
         result = context->QueryInterface(__uuidof(ID3D11DeviceContext1), reinterpret_cast<void**>(&context1));
     if (FAILED(result) || !device1 || !context1) {
-        QVI_ReportPopup(2, "D3D11 renderer failed to get the device context.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to get the device context.");
         return false;
     }
     ReadCapabilities();
@@ -126,4 +202,130 @@ bool RendImpDirect3D11::OpenPrimaryOutput()
         return false;
     }
     return output != nullptr;
+}
+
+// The list is not emptied: it keeps the pairs of every call, each once, in the order they
+// were first seen (the base operations empty it before asking).
+void RendImpDirect3D11::EnumerateDisplayModes()
+{
+    if (!OpenPrimaryOutput())
+        return;
+    UINT count = 0;
+    if (FAILED(output->GetDisplayModeList(kDisplayFormat, DXGI_ENUM_MODES_INTERLACED, &count, nullptr)) || count == 0)
+        return;
+    DXGI_MODE_DESC* modes = new (std::nothrow) DXGI_MODE_DESC[count];
+    if (!modes)
+        return;
+    // The list may shrink between the two calls (a display unplugged); the count is then
+    // updated to what was written.
+    if (SUCCEEDED(output->GetDisplayModeList(kDisplayFormat, DXGI_ENUM_MODES_INTERLACED, &count, modes))) {
+        for (UINT i = 0; i < count; ++i) {
+            if (modes[i].Format != kDisplayFormat)
+                continue;
+            const DisplayMode mode = {static_cast<int32_t>(modes[i].Width), static_cast<int32_t>(modes[i].Height)};
+            if (!QVI_ContainsDisplayMode(displayModes, mode))
+                displayModes.Add(mode);
+        }
+    }
+    delete[] modes;
+}
+
+bool RendImpDirect3D11::IsSupported()
+{
+    return true;
+}
+
+int RendImpDirect3D11::GetThreadingCapabilities()
+{
+    if (capabilities & kCapabilityConcurrentCreates)
+        return QV_THREADING_RELEASE_SHADERS_AND_BUFFERS | QV_THREADING_CREATE_SHADERS;
+    return 0;
+}
+
+int RendImpDirect3D11::GetMaximumTextureSize()
+{
+    switch (featureLevel) {
+    case D3D_FEATURE_LEVEL_9_1:
+    case D3D_FEATURE_LEVEL_9_2: return 2048;
+    case D3D_FEATURE_LEVEL_9_3: return 4096;
+    default: return 16384;
+    }
+}
+
+int RendImpDirect3D11::GetRendererType()
+{
+    return QV_RENDERER_TYPE_DIRECT3D11;
+}
+
+const char* RendImpDirect3D11::GetName()
+{
+    return "Direct3D11";
+}
+
+int RendImpDirect3D11::GetPixelChannelOrder()
+{
+    return QV_PIXEL_ORDER_RGBA;
+}
+
+bool RendImpDirect3D11::SupportsNonPowerOfTwoTextures()
+{
+    return (capabilities & kCapabilityNonPowerOfTwoTextures) != 0;
+}
+
+int RendImpDirect3D11::GetShaderLevel()
+{
+    return IsLevel9(featureLevel) ? QV_SHADER_LEVEL_LOW : QV_SHADER_LEVEL_DEFAULT;
+}
+
+int RendImpDirect3D11::GetShaderLanguage()
+{
+    return QV_SHADER_LANGUAGE_HLSL11;
+}
+
+bool RendImpDirect3D11::UsesPrecompiledShaders()
+{
+    return true;
+}
+
+void RendImpDirect3D11::PostInit() {}
+void RendImpDirect3D11::BeginScene() {}
+void RendImpDirect3D11::EndScene() {}
+void RendImpDirect3D11::Reserved42() {}
+void RendImpDirect3D11::Reserved43() {}
+
+// Texture and render-target operations whose GPU side is not built yet. Each reports once
+// that it is not available and answers false; drawing then goes on without the texture.
+bool RendImpDirect3D11::CreateRenderTarget(Bitmap* /*bitmap*/)
+{
+    static bool reported = false;
+    ReportNotAvailable(reported, "CreateRenderTarget");
+    return false;
+}
+
+bool RendImpDirect3D11::CreateTexture(Bitmap* /*bitmap*/)
+{
+    static bool reported = false;
+    ReportNotAvailable(reported, "CreateTexture");
+    return false;
+}
+
+void RendImpDirect3D11::DestroyTexture(BitmapHardwareData* /*hardware*/)
+{
+    // No texture was ever created, so there is nothing to release.
+    static bool reported = false;
+    ReportNotAvailable(reported, "DestroyTexture");
+}
+
+void RendImpDirect3D11::SetTexture(int stage, TextureHardwareData* texture)
+{
+    if (texture) {
+        static bool reported = false;
+        ReportNotAvailable(reported, "SetTexture");
+        return;
+    }
+    // Unbinding needs no texture record.
+    if (!context || stage < 0 || stage >= D3D11_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT)
+        return;
+    ID3D11ShaderResourceView* const none = nullptr;
+    context->PSSetShaderResources(static_cast<UINT>(stage), 1, &none);
 }

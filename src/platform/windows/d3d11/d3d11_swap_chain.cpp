@@ -1,10 +1,17 @@
-// The flip-model swap chain for the main window and the back buffer's colour and depth views.
+// The flip-model swap chain for the main window, the back buffer's colour and depth views,
+// video-mode changes and full-screen switching, and the frame drawn into the back buffer
+// (targets, viewport, clears, present).
+//
+// Video-mode changes and full-screen switching both release the back-buffer views, change
+// the swap chain and make the views again; when the change fails half-way, the views are
+// made again at the swap chain's current size, so one failed switch never leaves the
+// renderer without a back buffer to draw into.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/engine_log.h"
-#include "platform/windows/d3d11/d3d11_release.h"
+#include "platform/windows/window/main_window.h"
 
 namespace {
 
@@ -32,6 +39,33 @@ IDXGIFactory1* FactoryOfDevice(ID3D11Device* device)
     return factory;
 }
 
+UINT NonNegative(int value)
+{
+    return value > 0 ? static_cast<UINT>(value) : 0u;
+}
+
+// Gives the main window the style, size and place of a windowed client of width x height.
+void PlaceWindow(HWND window, int width, int height)
+{
+    if (!window || !IsWindow(window))
+        return;
+    WindowPlacement placement;
+    QVI_CalcWindowPlacement(width, height, &placement, true);
+    SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(placement.style));
+    SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(placement.extendedStyle));
+    SetWindowPos(window, HWND_NOTOPMOST, placement.x, placement.y, placement.width, placement.height,
+                 SWP_SHOWWINDOW);
+    // The new style may change the frame; placing the window once more settles it.
+    QVI_CalcWindowPlacement(width, height, &placement, true);
+    MoveWindow(window, placement.x, placement.y, placement.width, placement.height, FALSE);
+    BringWindowToTop(window);
+}
+
+bool NamesNoTarget(const RenderTargetSet* targets)
+{
+    return !targets || !targets->colour[0];
+}
+
 }  // namespace
 
 HWND RendImpDirect3D11::MainWindow() const
@@ -52,14 +86,14 @@ bool RendImpDirect3D11::CreateSwapChainForWindow()
     IDXGIFactory2* factory2 = nullptr;
     bool created = false;
     if (!factory1) {
-        QVI_ReportPopup(2, "D3D11 renderer failed to get the DXGI factory.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to get the DXGI factory.");
     } else {
         if (FAILED(factory1->QueryInterface(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory2))))
             factory2 = nullptr;
         created = CreateSwapChain(factory1, factory2);
     }
     if (!created)
-        QVI_ReportPopup(2, "D3D11 renderer failed to create a swap chain.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create a swap chain.");
     ReleaseAndNull(factory2);
     ReleaseAndNull(factory1);
     return created;
@@ -131,8 +165,7 @@ void RendImpDirect3D11::RequestFullscreenAtStart()
     if (!video || video->windowed)
         return;
     if (SetFullscreenState(true) &&
-        SUCCEEDED(swapChain->ResizeBuffers(kSwapChainBuffers, static_cast<UINT>(video->width > 0 ? video->width : 0),
-                                           static_cast<UINT>(video->height > 0 ? video->height : 0),
+        SUCCEEDED(swapChain->ResizeBuffers(kSwapChainBuffers, NonNegative(video->width), NonNegative(video->height),
                                            kBackBufferFormat, kSwapChainFlags)))
         return;
     if (swapChain) {
@@ -153,7 +186,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     ID3D11Texture2D* backBuffer = nullptr;
     if (FAILED(swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&backBuffer))) ||
         !backBuffer) {
-        QVI_ReportPopup(2, "D3D11 renderer failed to get the color buffer.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to get the color buffer.");
         return false;
     }
     HRESULT result = device->CreateRenderTargetView(backBuffer, nullptr, &backBufferColorView);
@@ -162,7 +195,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     backBuffer->Release();
     if (FAILED(result) || !backBufferColorView) {
         backBufferColorView = nullptr;
-        QVI_ReportPopup(2, "D3D11 renderer failed to create the color render target view.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create the color render target view.");
         return false;
     }
 
@@ -180,7 +213,7 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     depthDescription.BindFlags = D3D11_BIND_DEPTH_STENCIL;
     if (FAILED(device->CreateTexture2D(&depthDescription, nullptr, &depthTexture)) || !depthTexture) {
         depthTexture = nullptr;
-        QVI_ReportPopup(2, "D3D11 renderer failed to create the depth stencil buffer.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create the depth stencil buffer.");
         return false;
     }
 
@@ -192,14 +225,14 @@ bool RendImpDirect3D11::CreateBackBufferViews()
     if (FAILED(device->CreateDepthStencilView(depthTexture, &viewDescription, &backBufferDepthView)) ||
         !backBufferDepthView) {
         backBufferDepthView = nullptr;
-        QVI_ReportPopup(2, "D3D11 renderer failed to create the depth stencil render target view.");
+        QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create the depth stencil render target view.");
         return false;
     }
 
     const int width = static_cast<int>(bufferDescription.Width);
     const int height = static_cast<int>(bufferDescription.Height);
     SetViewport(0, 0, width, height, 0.0f, 1.0f);
-    QVI_Report(0, "D3D11 renderer created color render target view with dimensions %i x %i", width, height);
+    QVI_Report(QV_LOG_INFO, "D3D11 renderer created color render target view with dimensions %i x %i", width, height);
     const RenderTargetSet backBufferOnly = {};
     SetRenderTargets(&backBufferOnly);
     return true;
@@ -218,4 +251,181 @@ void RendImpDirect3D11::ReleaseBackBufferViews()
     ReleaseAndNull(backBufferDepthView);
     ReleaseAndNull(depthTexture);
     ReleaseAndNull(backBufferColorView);
+}
+
+bool RendImpDirect3D11::ChangeVideoMode(int width, int height, bool windowed)
+{
+    if (!device || !context || !swapChain)
+        return false;
+    const int largest = GetMaximumTextureSize();
+    if (width <= 0 || height <= 0 || width > largest || height > largest)
+        return false;
+    ReleaseBackBufferViews();
+    if (!ApplyVideoMode(width, height, windowed)) {
+        RestoreBackBufferViews();
+        return false;
+    }
+    return CreateBackBufferViews();
+}
+
+bool RendImpDirect3D11::ApplyVideoMode(int width, int height, bool windowed)
+{
+    if (!swapChain)
+        return false;
+    BOOL fullscreenState = FALSE;
+    if (FAILED(swapChain->GetFullscreenState(&fullscreenState, nullptr)))
+        return false;
+    const bool fullscreen = fullscreenState == TRUE;
+    const bool modeChanges = windowed == fullscreen;
+
+    if (modeChanges && FAILED(swapChain->ResizeBuffers(kSwapChainBuffers, NonNegative(width), NonNegative(height),
+                                                       kBackBufferFormat, kSwapChainFlags)))
+        return false;
+
+    DXGI_MODE_DESC mode = {};
+    mode.Width = NonNegative(width);
+    mode.Height = NonNegative(height);
+    mode.RefreshRate.Numerator = 0;
+    mode.RefreshRate.Denominator = 0;
+    mode.Format = kBackBufferFormat;
+    mode.ScanlineOrdering = DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED;
+    mode.Scaling = DXGI_MODE_SCALING_UNSPECIFIED;
+
+    if (windowed) {
+        if (modeChanges && !SetFullscreenState(false))
+            return false;
+        PlaceWindow(MainWindow(), width, height);
+    } else {
+        if (!output)
+            return false;
+        DXGI_MODE_DESC closest = {};
+        if (FAILED(output->FindClosestMatchingMode(&mode, &closest, device)))
+            return false;
+        mode = closest;
+        if (FAILED(swapChain->ResizeTarget(&mode)))
+            return false;
+        if (modeChanges && !SetFullscreenState(true))
+            return false;
+    }
+    return SUCCEEDED(
+        swapChain->ResizeBuffers(kSwapChainBuffers, mode.Width, mode.Height, kBackBufferFormat, kSwapChainFlags));
+}
+
+bool RendImpDirect3D11::SetFullscreenState(bool fullscreen)
+{
+    return swapChain && SUCCEEDED(swapChain->SetFullscreenState(fullscreen ? TRUE : FALSE, nullptr));
+}
+
+void RendImpDirect3D11::SetFullscreen(bool fullscreen)
+{
+    if (!swapChain)
+        return;
+    if (fullscreen && !fullscreenDropped)
+        return;
+    const VideoParameters* video = ProgramVideo();
+    if (!fullscreen && (!video || video->windowed))
+        return;
+
+    ReleaseBackBufferViews();
+    const bool switched =
+        SetFullscreenState(fullscreen) &&
+        SUCCEEDED(swapChain->ResizeBuffers(kSwapChainBuffers, NonNegative(video ? video->width : 0),
+                                           NonNegative(video ? video->height : 0), kBackBufferFormat,
+                                           kSwapChainFlags));
+    if (!switched) {
+        RestoreBackBufferViews();
+        return;
+    }
+    CreateBackBufferViews();
+    fullscreenDropped = fullscreen ? 0 : 1;
+}
+
+void RendImpDirect3D11::RestoreBackBufferViews()
+{
+    // The swap chain keeps the buffers it had before the failed call; its buffer 0 gives
+    // the size the views are made at.
+    CreateBackBufferViews();
+}
+
+void RendImpDirect3D11::SetViewport(int x, int y, int width, int height, float minDepth, float maxDepth)
+{
+    if (!context)
+        return;
+    D3D11_VIEWPORT viewport;
+    viewport.TopLeftX = static_cast<float>(x);
+    viewport.TopLeftY = static_cast<float>(y);
+    viewport.Width = static_cast<float>(width);
+    viewport.Height = static_cast<float>(height);
+    viewport.MinDepth = minDepth;
+    viewport.MaxDepth = maxDepth;
+    context->RSSetViewports(1, &viewport);
+}
+
+// Binds the back buffer for a set whose first colour entry is empty. Render-target
+// bitmaps get their GPU side with the texture code; until then a set naming one is
+// refused and the bindings stay as they are.
+bool RendImpDirect3D11::SetRenderTargets(const RenderTargetSet* targets)
+{
+    if (!NamesNoTarget(targets)) {
+        static bool reported = false;
+        if (!reported) {
+            reported = true;
+            QVI_Report(QV_LOG_WARNING, "D3D11 renderer: render-target bitmaps are not available yet.");
+        }
+        return false;
+    }
+    boundColorViews[0] = backBufferColorView;
+    for (int i = 1; i < kRendererColorTargets; ++i)
+        boundColorViews[i] = nullptr;
+    boundDepthView = backBufferDepthView;
+    if (context)
+        context->OMSetRenderTargets(kRendererColorTargets, boundColorViews, boundDepthView);
+    return true;
+}
+
+void RendImpDirect3D11::BeginFrame(int /*eye*/)
+{
+    boundColorViews[0] = backBufferColorView;
+    for (int i = 1; i < kRendererColorTargets; ++i)
+        boundColorViews[i] = nullptr;
+    boundDepthView = backBufferDepthView;
+    if (!context)
+        return;
+    context->OMSetRenderTargets(kRendererColorTargets, boundColorViews, boundDepthView);
+    if (depthStencilState)
+        context->OMSetDepthStencilState(depthStencilState, 0);
+}
+
+bool RendImpDirect3D11::Present()
+{
+    if (!device || !swapChain || !ready)
+        return false;
+    const HRESULT result = swapChain->Present(syncInterval, 0);
+    if (SUCCEEDED(result))
+        return true;
+    QVI_Report(QV_LOG_WARNING, "D3D11 renderer failed to present a frame.");
+    if (result == DXGI_ERROR_DEVICE_REMOVED)
+        QVI_Report(QV_LOG_WARNING, "D3D11 renderer: the device has been removed: 0x%x.",
+                   static_cast<unsigned>(device->GetDeviceRemovedReason()));
+    else if (result == DXGI_ERROR_DEVICE_RESET)
+        QVI_Report(QV_LOG_WARNING, "D3D11 renderer: the device has been reset.");
+    return false;
+}
+
+void RendImpDirect3D11::ClearColor(float r, float g, float b, float a)
+{
+    if (!context)
+        return;
+    const FLOAT colour[4] = {r, g, b, a};
+    for (ID3D11RenderTargetView* view : boundColorViews) {
+        if (view)
+            context->ClearRenderTargetView(view, colour);
+    }
+}
+
+void RendImpDirect3D11::ClearDepth(float depth)
+{
+    if (!context || !boundDepthView)
+        return;
+    context->ClearDepthStencilView(boundDepthView, D3D11_CLEAR_DEPTH | D3D11_CLEAR_STENCIL, depth, 0);
 }

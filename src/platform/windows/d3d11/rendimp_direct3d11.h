@@ -75,7 +75,7 @@ public:
     RendImpDirect3D11();
     ~RendImpDirect3D11() override;
 
-    // Answers (d3d11_answers.cpp).
+    // Answers (d3d11_device.cpp).
     bool IsSupported() override;
     int GetThreadingCapabilities() override;
     int GetMaximumTextureSize() override;
@@ -92,15 +92,15 @@ public:
     void Reserved42() override;
     void Reserved43() override;
 
-    // Device life (d3d11_lifecycle.cpp).
+    // Device life (d3d11_device.cpp).
     bool Init(QuavenAPI* api, CoreState* core, VideoParameters* video) override;
     void Shutdown() override;
 
-    // Video modes and full screen (d3d11_video_mode.cpp).
+    // Video modes and full screen (d3d11_swap_chain.cpp).
     bool ChangeVideoMode(int width, int height, bool windowed) override;
     void SetFullscreen(bool fullscreen) override;
 
-    // The frame (d3d11_frame.cpp).
+    // The frame (d3d11_swap_chain.cpp).
     void SetViewport(int x, int y, int width, int height, float minDepth, float maxDepth) override;
     bool SetRenderTargets(const RenderTargetSet* targets) override;
     void BeginFrame(int eye) override;
@@ -108,10 +108,10 @@ public:
     void ClearColor(float r, float g, float b, float a) override;
     void ClearDepth(float depth) override;
 
-    // Display modes (d3d11_display_modes.cpp).
+    // Display modes (d3d11_device.cpp).
     void EnumerateDisplayModes() override;
 
-    // Render states (d3d11_render_states.cpp).
+    // Render states (d3d11_states.cpp).
     bool SetScissorRectangle(int x, int y, int width, int height) override;
     void DisableScissorRectangle() override;
     void SetBlendMode(BlendMode mode) override;
@@ -121,13 +121,13 @@ public:
     void SetColorWrite(bool enable) override;
     void SetCullMode(CullMode mode) override;
 
-    // Samplers (d3d11_samplers.cpp).
+    // Samplers (d3d11_states.cpp).
     void SetSamplerFilter(int stage, TextureFilter minFilter, TextureFilter magFilter,
                           TextureFilter mipFilter) override;
     void SetSamplerAddressMode(int stage, TextureAddressMode u, TextureAddressMode v,
                                TextureAddressMode w) override;
 
-    // Textures and render targets still to come (d3d11_pending_operations.cpp).
+    // Textures and render targets still to come (d3d11_device.cpp).
     bool CreateRenderTarget(Bitmap* bitmap) override;
     bool CreateTexture(Bitmap* bitmap) override;
     void DestroyTexture(BitmapHardwareData* hardware) override;
@@ -165,3 +165,64 @@ private:
     int CurrentCullMode() const;
     void RestoreBackBufferViews();
 };
+
+extern "C" {
+
+// The renderer is the process's one RendImpDirect3D11, made on the first call; later calls
+// answer the same object.
+__declspec(dllexport) RendererImplementation* QUAVEN_RendImp_GetInterface();
+
+// Read by hybrid-graphics drivers at process start: non-zero asks for the discrete GPU.
+__declspec(dllexport) extern unsigned long NvOptimusEnablement;
+__declspec(dllexport) extern int AmdPowerXpressRequestHighPerformance;
+}
+
+// Releases a COM reference and forgets it; a null pointer is left alone, so teardown
+// code can run over a partly built renderer.
+template <typename T>
+inline void ReleaseAndNull(T*& object)
+{
+    if (!object)
+        return;
+    object->Release();
+    object = nullptr;
+}
+
+// The engine's state codes turned into Direct3D 11 descriptions. Pure functions: the
+// renderer builds its state objects from them, and the tests check the tables without a
+// device. Callers pass only codes that passed the QVI_Is...Valid checks, except where a
+// function says how it treats other values.
+
+// The blend description of a blend mode 1..8 with colour write off (mask 0) or on (0xF).
+// Render-target entries 0 to 3 are filled alike, 4 to 7 stay zero.
+D3D11_BLEND_DESC QVI_D3D11BlendDescription(int blendMode, bool colorWrite);
+
+// Solid fill, clockwise front faces, depth clip on; cull mode 0 none, 1 front, 2 back.
+D3D11_RASTERIZER_DESC QVI_D3D11RasterizerDescription(int cullMode, bool scissor);
+
+// The comparison of a DepthCompare code; codes outside 0..7 compare LESS.
+D3D11_COMPARISON_FUNC QVI_D3D11DepthComparison(int depthCompare);
+
+// Depth enable, write mask and comparison; stencil off.
+D3D11_DEPTH_STENCIL_DESC QVI_D3D11DepthStencilDescription(bool depthTest, bool depthWrite, int depthCompare);
+
+// The sampler filter row of a (min, mag, mip) triple of point (1) and linear (2) filters,
+// 0..7; -1 (anisotropic) when any of the three is 3.
+int QVI_D3D11FilterRow(int minFilter, int magFilter, int mipFilter);
+// The filter of a row 0..7, D3D11_FILTER_ANISOTROPIC for -1.
+D3D11_FILTER QVI_D3D11FilterOfRow(int row);
+
+// The address combination 9 (u - 1) + 3 (v - 1) + (w - 1), 0..26, of three modes
+// 1 clamp, 2 wrap, 3 mirror; and the modes of a combination.
+int QVI_D3D11AddressCombination(int u, int v, int w);
+void QVI_D3D11AddressModesOf(int combination, D3D11_TEXTURE_ADDRESS_MODE* u, D3D11_TEXTURE_ADDRESS_MODE* v,
+                             D3D11_TEXTURE_ADDRESS_MODE* w);
+
+// The sampler description every sampler starts from: point filtering, clamp, no bias,
+// LOD range 0 to the largest float.
+D3D11_SAMPLER_DESC QVI_D3D11BaseSamplerDescription();
+
+// The scissor rectangle of SetScissorRectangle: the left and top edges clip at 0, the
+// right and bottom edges are x + width and y + height of the unclamped origin (computed
+// without overflow: they saturate at the int range).
+D3D11_RECT QVI_D3D11ScissorRectangle(int x, int y, int width, int height);

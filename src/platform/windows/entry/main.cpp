@@ -8,11 +8,10 @@
 #include "core/api_pointer.h"
 #include "engine/program/program_library.h"
 #include "engine/startup/engine_lifecycle.h"
-#include "platform/windows/cursors/cursors.h"
-#include "platform/windows/d3d11/d3d11_export.h"
+#include "platform/windows/desktop/desktop_services.h"
+#include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "platform/popups.h"
-#include "platform/windows/window/message_loop.h"
-#include "platform/windows/window/window_state.h"
+#include "platform/windows/window/main_window.h"
 
 // The executable exports the renderer and the hybrid-graphics hints, but they are defined
 // in the engine library: naming them here makes the linker take them into the executable

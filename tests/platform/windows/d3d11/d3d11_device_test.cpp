@@ -1,4 +1,5 @@
-// The device's creation, answers and life: Init, a failed Init, Shutdown and Init again.
+// The device's creation, answers and display modes, and its life: Init, a failed Init,
+// Shutdown and Init again.
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
 namespace d3d11_test {
@@ -24,14 +25,25 @@ TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt)
     // Wine's device reports concurrent creates: release (2) and create (4) off the main thread.
     EXPECT_EQ(6, renderer_.GetThreadingCapabilities());
     EXPECT_EQ(1u, renderer_.syncInterval);
-}
 
-TEST_F(D3D11DeviceTest, DisableVsyncPresentsWithoutWaiting)
-{
-    SetFeature("DISABLE_VSYNC");
+    SetFeature("DISABLE_VSYNC");  // presents without waiting
     ASSERT_TRUE(InitRenderer());
     EXPECT_EQ(0u, renderer_.syncInterval);
     EXPECT_TRUE(renderer_.Present());
+}
+
+TEST_F(D3D11DeviceTest, EnumeratingTwiceKeepsEachModeOnce)
+{
+    renderer_.EnumerateDisplayModes();
+    const int first = renderer_.displayModes.count;
+    ASSERT_GT(first, 0);
+    renderer_.EnumerateDisplayModes();
+    ASSERT_EQ(first, renderer_.displayModes.count);
+    for (int i = 0; i < first; ++i) {
+        for (int j = i + 1; j < first; ++j)
+            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
+    }
+    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
 }
 
 // Every operation on an object that has no device: before Init and after a failed one.

@@ -12,7 +12,6 @@
 #include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/threads.h"
-#include "platform/popup_seams.h"
 #include "platform/popups.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
@@ -60,8 +59,6 @@ TEST(PopupChildRole, ShowsTheBoxOfItsRole) {
 
     if (role == "error") {
         QVI_ShowMessageBox(QV_LOG_ERROR, 0, "Cancel ends the run.");
-    } else if (role == "system") {
-        QVI_ShowMessageBox(QV_LOG_SYSTEM, 0, "Yes, No or Cancel?");
     } else if (role == "question") {
         g_core.developerMode = 1;
         g_core.logging = 1;
@@ -99,14 +96,13 @@ CancelOutcome RunChildAndCancel(const std::string& role) {
     return outcome;
 }
 
-TEST(PopupCancel, CancelInEveryBlockingBoxEndsTheProcessWithMinusOneAfterFlushingTheLog) {
+TEST(PopupCancel, CancelInABlockingBoxEndsTheProcessWithMinusOneAfterFlushingTheLog) {
     const struct {
         const char* role;
         const char* caption;
         std::vector<int> buttons;
     } boxes[] = {
         {"error", "QUAVEN - Error", {IDOK, IDCANCEL}},
-        {"system", "QUAVEN - Error", {IDYES, IDNO, IDCANCEL}},
         {"question", "QUAVEN - Error", {IDCANCEL, IDTRYAGAIN, IDCONTINUE}},
     };
     for (const auto& box : boxes) {

@@ -6,11 +6,9 @@
 #include "core/events/key_state.h"
 #include "core/locks.h"
 #include "core/threads.h"
-#include "platform/windows/cursors/cursors.h"
+#include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/main_window.h"
-#include "platform/windows/window/message_loop.h"
 #include "platform/window_seams.h"
-#include "platform/windows/window/window_state.h"
 
 namespace window_test {
 
@@ -53,7 +51,6 @@ void DrainMessages() {
 void MainWindowTest::SetUp() {
     savedApi_ = *qv;
     savedCore_ = g_core;
-    savedScreen_ = g_screenState;
     g_core.video = VideoParameters{};
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
@@ -97,7 +94,6 @@ void MainWindowTest::TearDown() {
     memcpy(restored.locks, g_core.locks, sizeof restored.locks);
     g_core = restored;
     *qv = savedApi_;
-    g_screenState = savedScreen_;
 }
 
 void MainWindowTest::OpenWindow(bool coreInitialized) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "graphics/setup/screen_state.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"
 
@@ -61,7 +60,6 @@ protected:
 private:
     QuavenAPI savedApi_ = {};
     CoreState savedCore_ = {};
-    ScreenState savedScreen_ = {};
     std::unique_ptr<quaven_test::LogCapture> log_;
 };
 

@@ -1,0 +1,117 @@
+// Clearing, presenting and reading back; the window size and full screen.
+#include "platform/windows/d3d11/d3d11_test_support.h"
+
+namespace d3d11_test {
+namespace {
+
+using D3D11SwapChainTest = D3D11Test;
+
+TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
+{
+    ASSERT_TRUE(InitRenderer());
+    renderer_.BeginFrame(0);
+    renderer_.ClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+    TestImage image = ReadBack();
+    ASSERT_EQ(kWindowWidth, image.width);
+    ASSERT_EQ(kWindowHeight, image.height);
+    EXPECT_TRUE(RegionNear(image, 0, 0, kWindowWidth, kWindowHeight, ToRgba8(1.0f, 0.5f, 0.25f, 1.0f), 1));
+
+    if (!getenv("QUAVEN_SCREEN_DIR"))
+        GTEST_SKIP() << "no Xvfb screen file to read the window from";
+    POINT corner = {kWindowWidth - 1, kWindowHeight - 1};
+    ClientToScreen(window_, &corner);
+    // Other tests' windows share the screen and Wine hands frames to X in its own time: keep
+    // the window on top and present again until the colour shows, for a while.
+    const Rgba8 colour = ToRgba8(0.2f, 0.8f, 0.4f, 1.0f);
+    Rgba8 shown = {};
+    for (int attempt = 0; attempt < 200 && !(ReadScreenPixel(corner.x, corner.y, &shown) && shown == colour);
+         ++attempt) {
+        SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        renderer_.ClearColor(0.2f, 0.8f, 0.4f, 1.0f);
+        ASSERT_TRUE(renderer_.Present());
+        Sleep(25);
+    }
+    EXPECT_EQ(colour, shown);
+}
+
+TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
+{
+    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(renderer_.ChangeVideoMode(120, 90, true));
+    RECT client;
+    GetClientRect(window_, &client);
+    EXPECT_EQ(120, client.right);
+    EXPECT_EQ(90, client.bottom);
+    renderer_.BeginFrame(0);
+    renderer_.ClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    TestImage image = ReadBack();
+    EXPECT_EQ(120, image.width);
+    EXPECT_EQ(90, image.height);
+    EXPECT_TRUE(PixelNear(image, 119, 89, Rgba8{0, 255, 0, 255}, 0));
+
+    // Sizes no texture can have are refused before anything is released.
+    EXPECT_FALSE(renderer_.ChangeVideoMode(0, 90, true));
+    EXPECT_FALSE(renderer_.ChangeVideoMode(120, 100000, true));
+    EXPECT_NE(nullptr, renderer_.backBufferColorView);
+}
+
+TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
+{
+    ASSERT_TRUE(InitRenderer(false));
+    EXPECT_TRUE(ReinitializeRequests().empty());
+    IDXGISwapChain* chain = renderer_.swapChain;
+    chain->AddRef();
+    BOOL fullscreen = FALSE;
+    chain->GetFullscreenState(&fullscreen, nullptr);
+    EXPECT_TRUE(fullscreen);
+    renderer_.Shutdown();
+    chain->GetFullscreenState(&fullscreen, nullptr);
+    EXPECT_FALSE(fullscreen);
+    chain->Release();
+}
+
+TEST_F(D3D11SwapChainTest, RefusedFullScreenAtStartEndsWindowedAndFramesGoOn)
+{
+    ASSERT_TRUE(InitRenderer());
+    RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
+    renderer_.Shutdown();
+
+    ASSERT_TRUE(InitRenderer(false));
+    const std::vector<VideoParameters> requests = ReinitializeRequests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ(1, requests[0].windowed);
+    EXPECT_EQ(kWindowWidth, requests[0].width);
+    EXPECT_EQ(kWindowHeight, requests[0].height);
+    renderer_.BeginFrame(0);
+    renderer_.ClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_TRUE(renderer_.Present());
+}
+
+TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto)
+{
+    ASSERT_TRUE(InitRenderer());
+    program_.video.windowed = 0;  // a full-screen program that lost activation
+    renderer_.fullscreenDropped = 1;
+    {
+        RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
+        renderer_.SetFullscreen(true);
+        EXPECT_EQ(1, renderer_.fullscreenDropped);
+        EXPECT_FALSE(renderer_.ChangeVideoMode(kWindowWidth, kWindowHeight, false));
+    }
+    ASSERT_NE(nullptr, renderer_.backBufferColorView);
+    renderer_.BeginFrame(0);
+    renderer_.ClearColor(1.0f, 1.0f, 0.0f, 1.0f);
+    TestImage image = ReadBack();
+    EXPECT_EQ(kWindowWidth, image.width);
+    EXPECT_TRUE(PixelNear(image, 3, 3, Rgba8{255, 255, 0, 255}, 0));
+
+    // Unrefused, activation returns to full screen and deactivation leaves it again.
+    renderer_.SetFullscreen(true);
+    EXPECT_EQ(0, renderer_.fullscreenDropped);
+    renderer_.SetFullscreen(false);
+    EXPECT_EQ(1, renderer_.fullscreenDropped);
+    EXPECT_NE(nullptr, renderer_.backBufferColorView);
+}
+
+}  // namespace
+}  // namespace d3d11_test

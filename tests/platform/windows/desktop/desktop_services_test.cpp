@@ -1,0 +1,136 @@
+// Cursor names, the clipboard's text and the accounts event.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/events/event_queue.h"
+#include "platform/windows/desktop/desktop_services.h"
+#include "platform/windows/window/window_test_support.h"
+#include "support/process.h"
+
+namespace window_test {
+namespace {
+
+const char kEmptyTableRole[] = "QUAVEN_CURSOR_EMPTY_TABLE_CHILD";
+
+std::vector<std::string> cursorRequests;
+
+void RecordingSetMouseCursor(const char* name) {
+    cursorRequests.push_back(name ? name : "(null)");
+    QV_SetMouseCursor(name);
+}
+
+HCURSOR SystemCursor(WORD id) { return LoadCursorA(nullptr, MAKEINTRESOURCEA(id)); }
+
+bool PutOnClipboard(HWND owner, UINT format, const void* data, size_t size) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(block), data, size);
+    GlobalUnlock(block);
+    const bool put = SetClipboardData(format, block) != nullptr;
+    CloseClipboard();
+    return put;
+}
+
+std::string ClipboardText() {
+    String text = QVI_GetClipboardText();
+    return text.text ? text.text : "(null)";
+}
+
+TEST_F(MainWindowTest, CursorNamesChooseSystemCursorsExactly) {
+    OpenWindow();
+    QVI_InitCursors();
+    QVI_InitCursors();  // filling again replaces the table
+    cursorRequests.clear();
+    qv->SetMouseCursor = RecordingSetMouseCursor;
+    QV_SetMouseCursor("FINGER_POINT");
+    EXPECT_EQ(GetCursor(), SystemCursor(32649));
+    QV_SetMouseCursor("SIZE_DIAGONAL_UP");
+    EXPECT_EQ(GetCursor(), SystemCursor(32643));
+    QV_SetMouseCursor("NULL");
+    EXPECT_EQ(GetCursor(), nullptr);
+    QV_SetMouseCursor("NO");
+    QV_SetMouseCursor(nullptr);
+    EXPECT_EQ(GetCursor(), nullptr);
+    EXPECT_TRUE(cursorRequests.empty());
+
+    // Unlisted names, "null" and other cases included, ask for the arrow as the program would.
+    QV_SetMouseCursor("null");
+    EXPECT_EQ(GetCursor(), SystemCursor(32512));
+    QV_SetMouseCursor("finger_point");
+    EXPECT_EQ(cursorRequests, (std::vector<std::string>{"ARROW", "ARROW"}));
+
+    QVI_SetHideCursor(true);
+    QV_SetMouseCursor("ARROW");
+    EXPECT_EQ(GetCursor(), nullptr);
+}
+
+// Runs only as the child of the test below: a fresh process, whose cursor table is empty.
+TEST_F(MainWindowTest, CursorChildRoleWithoutTable) {
+    if (!GetEnvironmentVariableA(kEmptyTableRole, nullptr, 0)) GTEST_SKIP() << "runs only as a child";
+    OpenWindow();
+    qv->SetMouseCursor = RecordingSetMouseCursor;
+    for (const char* name : {"CROSS", "ARROW"}) {
+        QV_SetMouseCursor("NULL");
+        QV_SetMouseCursor(name);
+        EXPECT_EQ(GetCursor(), SystemCursor(32512)) << name;
+    }
+    EXPECT_TRUE(cursorRequests.empty()) << "the fallback must not ask again";
+}
+
+TEST(CursorTableTest, BeforeItIsFilledEveryNameShowsTheSystemArrowWithoutAskingAgain) {
+    quaven_test::ChildProcess child;
+    ASSERT_TRUE(child.StartSelf("MainWindowTest.CursorChildRoleWithoutTable", {{kEmptyTableRole, "1"}}));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(child.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+// One test for every clipboard case: the clipboard is shared by every process on the display.
+TEST_F(MainWindowTest, TheClipboardGivesItsTextOrTheEmptyText) {
+    OpenWindow();
+    ASSERT_TRUE(PutOnClipboard(window_, CF_TEXT, "Hello, clipboard", 17));
+    EXPECT_EQ(ClipboardText(), "Hello, clipboard");
+
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        OpenClipboard(nullptr);
+        SetEvent(opened);
+        WaitForSingleObject(release, INFINITE);
+        CloseClipboard();
+    });
+    WaitForSingleObject(opened, INFINITE);
+    EXPECT_EQ(ClipboardText(), "") << "held open by someone else";
+    SetEvent(release);
+    holder.join();
+    CloseHandle(opened);
+    CloseHandle(release);
+
+    const BITMAPINFOHEADER image = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
+    char dib[sizeof image + 4] = {};
+    memcpy(dib, &image, sizeof image);
+    ASSERT_TRUE(PutOnClipboard(window_, CF_DIB, dib, sizeof dib));
+    EXPECT_EQ(ClipboardText(), "") << "only an image";
+    ASSERT_TRUE(OpenClipboard(window_));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_EQ(ClipboardText(), "");
+}
+
+TEST(AccountsEventTest, IsQueuedWithItsValue) {
+    QVI_PostAccountsEvent(1);
+    Array<EngineEvent> events;
+    QVI_TakeQueuedEvents(events);
+    ASSERT_EQ(events.count, 1);
+    EXPECT_EQ(events.data[0].type, static_cast<uint32_t>(EVENT_ACCOUNTS));
+    const EngineEvent expected = {EVENT_ACCOUNTS, {0, 0, 0, 0, 1}};
+    EXPECT_EQ(memcmp(events.data[0].payload, expected.payload, sizeof expected.payload), 0);
+}
+
+}  // namespace
+}  // namespace window_test

@@ -1,0 +1,649 @@
+// The engine's modal boxes seen from outside: who may show a popup and how a non-blocking
+// popup leaves the main thread free; each message box's caption, text, buttons and answer,
+// read and pressed by the popup answerer; and the value-editing dialog run for real from its
+// templates, a driver thread typing into it and pressing its buttons while the test's thread
+// waits in the modal loop.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "core/core_state.h"
+#include "core/threads.h"
+#include "platform/popups.h"
+#include "platform/windows/popups/edit_value_dialog.h"
+#include "platform/windows/resources/resource.h"
+#include "support/log_capture.h"
+#include "support/popup_answerer.h"
+
+using quaven_test::PopupAnswerer;
+using quaven_test::PopupRecord;
+
+// Every popup test saves and restores everything a popup reads, records what the popups
+// hand the fake API members, and finds and drives this process's dialogs.
+namespace {
+
+using quaven_test::LoggedLine;
+
+// One CreateThread request as the fake received it.
+struct ThreadRequest {
+    std::string name;
+    uint32_t flags = 0;
+};
+
+std::mutex recordsLock;
+std::vector<ThreadRequest> threadRequests;
+bool refuseThreads = false;
+
+uint32_t RecordingCreateThread(const char* name, QVThreadFunction function, void* argument, uint32_t flags) {
+    {
+        std::lock_guard<std::mutex> hold(recordsLock);
+        threadRequests.push_back({name ? name : "(null)", flags});
+        if (refuseThreads) return 0;
+    }
+    return QV_CreateThread(name, function, argument, flags);
+}
+
+// The LogEx calls the fixture's capture received.
+std::vector<LoggedLine> LoggedLines() {
+    std::vector<LoggedLine> lines;
+    for (LoggedLine& line : quaven_test::LogCapture::Lines())
+        if (line.kind == LoggedLine::LogEx) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::vector<ThreadRequest> ThreadRequests() {
+    std::lock_guard<std::mutex> hold(recordsLock);
+    return threadRequests;
+}
+
+// When set, the fake CreateThread refuses like an operating system out of threads.
+void RefuseThreads(bool refuse) {
+    std::lock_guard<std::mutex> hold(recordsLock);
+    refuseThreads = refuse;
+}
+
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM context) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (strcmp(className, "#32770") || !IsWindowVisible(window) || processId != GetCurrentProcessId()) return TRUE;
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+}
+
+// The first visible dialog (class "#32770") of this process that appears within timeoutMs,
+// or null.
+HWND WaitForOwnDialog(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = nullptr;
+        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&found));
+        if (found) return found;
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(10);
+    }
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string DialogItemText(HWND dialog, int id) {
+    std::string text(8192, '\0');
+    const UINT length = GetDlgItemTextA(dialog, id, &text[0], static_cast<int>(text.size()));
+    text.resize(length);
+    return text;
+}
+
+// Presses a dialog's button the way a click does.
+void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Waits until no engine thread is running; false when some still run after timeoutMs.
+bool WaitForEngineThreadsToEnd(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (QVI_GetRunningThreadCount() > 0) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// Runs `action` on a thread of its own with the first dialog of this process that appears
+// (null when none appears within timeoutMs), while the test's own thread is inside a modal
+// loop. The action must close the dialog.
+class DialogDriver {
+public:
+    explicit DialogDriver(std::function<void(HWND)> action, DWORD timeoutMs = 30000) {
+        thread_ = std::thread([this, action, timeoutMs] {
+            HWND dialog = WaitForOwnDialog(timeoutMs);
+            found_ = dialog != nullptr;
+            action(dialog);
+        });
+    }
+    ~DialogDriver() {
+        if (thread_.joinable()) thread_.join();
+    }
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+    // Waits for the action to finish; false when no dialog appeared.
+    bool Finish() {
+        if (thread_.joinable()) thread_.join();
+        return found_;
+    }
+
+private:
+    std::thread thread_;
+    bool found_ = false;
+};
+
+// Saves the API table, the core state and the popup switches, captures the logging
+// members, installs a CreateThread that records its request and starts a real engine
+// thread, makes this thread the engine's main thread, and restores everything afterwards.
+class PopupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedApi_ = *qv;
+        savedCore_ = g_core;
+        {
+            std::lock_guard<std::mutex> hold(recordsLock);
+            threadRequests.clear();
+            refuseThreads = false;
+        }
+        *qv = QuavenAPI{};
+        log_.emplace();
+        qv->CreateThread = RecordingCreateThread;
+        g_core.settings = nullptr;
+        g_core.mainWindow = nullptr;
+        g_core.coreInitialized = 0;
+        g_core.developerMode = 0;
+        g_core.logging = 0;
+        g_core.loggingVerboseLevel = 0;
+        QVI_SetNonBlockingPopupsFeature(false);
+        QVI_SetPopupLogFlushHook(nullptr);
+        QVI_InitializeThreading();  // this thread becomes engine thread 1
+    }
+
+    void TearDown() override {
+        // A popup thread still showing a box would outlive the fake table it calls through.
+        EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
+        QVI_SetNonBlockingPopupsFeature(false);
+        QVI_SetPopupLogFlushHook(nullptr);
+        log_.reset();
+        *qv = savedApi_;
+        g_core = savedCore_;
+    }
+
+    // A program record with the given title, in force as the engine's settings.
+    void UseProgramRecord(const char* title, bool windowed) {
+        program_ = ProgramInterface{};
+        snprintf(program_.title, sizeof program_.title, "%s", title);
+        program_.video.windowed = windowed ? 1 : 0;
+        g_core.settings = &program_;
+    }
+
+    ProgramInterface program_ = {};
+
+private:
+    QuavenAPI savedApi_ = {};
+    CoreState savedCore_ = {};
+    std::optional<quaven_test::LogCapture> log_;  // over the emptied table, gone before it is restored
+};
+
+// ---- Popups ---------------------------------------------------------------------------
+
+// Proves that nothing was shown: any box would be closed by the answerer and recorded.
+class NothingShownWatch {
+public:
+    NothingShownWatch() { started_ = answerer_.Start({IDOK}, 1, 1000); }
+    bool NothingShown() {
+        const bool answeredSomething = answerer_.Finish();
+        return started_ && !answeredSomething && answerer_.Records().empty();
+    }
+
+private:
+    PopupAnswerer answerer_;
+    bool started_ = false;
+};
+
+void ShowPopupFromEngineThread(void* answer) {
+    *static_cast<std::atomic<int>*>(answer) = QVI_ShowPopup(QV_LOG_WARNING, "from a game thread");
+}
+
+TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) {
+    NothingShownWatch watch;
+    int answer = -1;
+    std::thread worker([&answer] { answer = QVI_ShowPopup(QV_LOG_ERROR, "Texture 'a.png' is 100% %s broken."); });
+    worker.join();
+    EXPECT_EQ(answer, QV_POPUP_CONTINUE);
+    std::atomic<int> engineAnswer{-1};
+    ASSERT_NE(QV_CreateThread("Loader", ShowPopupFromEngineThread, &engineAnswer, 0), 0u);
+    ASSERT_TRUE(WaitForEngineThreadsToEnd(30000));
+    EXPECT_EQ(engineAnswer.load(), QV_POPUP_CONTINUE);
+    QVI_PopupThread(nullptr);  // a "Popup" thread without its record
+    EXPECT_TRUE(watch.NothingShown());
+
+    const auto lines = LoggedLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].level, QV_LOG_ERROR);
+    // Passed as an argument of "%s", never as a format of its own.
+    EXPECT_EQ(lines[0].format, "%s");
+    EXPECT_EQ(lines[0].text, "Texture 'a.png' is 100% %s broken.");
+    EXPECT_EQ(lines[1].level, QV_LOG_WARNING);
+    EXPECT_EQ(lines[1].text, "from a game thread");
+
+    *qv = QuavenAPI{};  // no logging at all
+    std::thread silent([&answer] { answer = QVI_ShowPopup(QV_LOG_INFO, nullptr); });
+    silent.join();
+    EXPECT_EQ(answer, QV_POPUP_CONTINUE);
+}
+
+// Blocking on the main thread: without the feature, and with it until core initialisation
+// has finished.
+TEST_F(PopupTest, MainThreadShowsABlockingBoxAndReturnsItsAnswer) {
+    PopupAnswerer answerer;
+    ASSERT_TRUE(answerer.Start({IDYES, IDOK}, 2));
+    g_core.coreInitialized = 1;
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, "Continue loading?"), QV_POPUP_YES);
+    g_core.coreInitialized = 0;
+    QVI_SetNonBlockingPopupsFeature(true);
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_WARNING, "early"), QV_POPUP_OK);
+    ASSERT_TRUE(answerer.Finish());
+    const auto records = answerer.Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].caption, "QUAVEN - Error");
+    EXPECT_EQ(records[0].text, "Continue loading?");
+    EXPECT_EQ(records[1].text, "early");
+    EXPECT_TRUE(ThreadRequests().empty());
+    EXPECT_TRUE(LoggedLines().empty());
+}
+
+TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndShowsTheBoxFromAPopupThread) {
+    UseProgramRecord("Night Market", true);
+    QVI_SetNonBlockingPopupsFeature(true);
+    g_core.coreInitialized = 1;
+
+    std::string text = "Shader 'water' could not be loaded.";
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_WARNING, text.c_str()), QV_POPUP_OK);
+    // The caller's text may go away at once: the popup keeps its own copy.
+    text.assign(text.size(), 'x');
+
+    // The box is still up after the call returned, so the caller never waited for it.
+    HWND box = WaitForOwnDialog(30000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(GetWindowThreadProcessId(box, nullptr), GetCurrentThreadId());
+    EXPECT_EQ(WindowText(box), "Night Market - Warning");
+    EXPECT_EQ(DialogItemText(box, 0xFFFF), "Shader 'water' could not be loaded.");
+    PressButton(box, IDOK);
+    EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
+
+    const auto requests = ThreadRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].name, "Popup");
+    EXPECT_EQ(requests[0].flags, 0u);
+}
+
+TEST_F(PopupTest, PopupThreadAnswersTheBoxWithTheLevelsButtons) {
+    QVI_SetNonBlockingPopupsFeature(true);
+    g_core.coreInitialized = 1;
+    PopupAnswerer answerer;
+    ASSERT_TRUE(answerer.Start({IDNO}, 1));
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, "asked from the popup thread"), QV_POPUP_OK);
+    ASSERT_TRUE(answerer.Finish());
+    EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
+    const auto records = answerer.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    EXPECT_EQ(records[0].text, "asked from the popup thread");
+}
+
+TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
+    QVI_SetNonBlockingPopupsFeature(true);
+    g_core.coreInitialized = 1;
+    RefuseThreads(true);
+    PopupAnswerer answerer;
+    ASSERT_TRUE(answerer.Start({IDOK, IDOK}, 2));
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
+    qv->CreateThread = nullptr;  // before the table is filled
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
+    ASSERT_TRUE(answerer.Finish());
+    const auto records = answerer.Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].text, "no threads left");
+    EXPECT_EQ(ThreadRequests().size(), 1u);
+}
+
+// ---- Message boxes --------------------------------------------------------------------
+
+const std::vector<int> kOk{IDOK};
+const std::vector<int> kOkCancel{IDOK, IDCANCEL};
+const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL};
+const std::vector<int> kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+
+// One box: what is shown, the button pressed, and what the box and its answer must be.
+struct Box {
+    const char* title;  // the program record's title; null: no record yet
+    int level;
+    int buttons;
+    const char* text;
+    int press;
+    int answer;
+    std::string caption;
+    std::vector<int> offered;
+};
+
+class MessageBoxTest : public PopupTest {
+protected:
+    void EnableDeveloperQuestions() {
+        g_core.developerMode = 1;
+        g_core.logging = 1;
+        g_core.loggingVerboseLevel = QV_LOG_INFO;
+    }
+
+    // Shows the boxes in turn, one answerer pressing each box's button.
+    void ShowAndCheck(const std::vector<Box>& boxes) {
+        std::vector<int> presses;
+        for (const Box& box : boxes) presses.push_back(box.press);
+        PopupAnswerer answerer;
+        ASSERT_TRUE(answerer.Start(presses, static_cast<int>(boxes.size())));
+        std::vector<int> answers;
+        for (const Box& box : boxes) {
+            if (box.title) UseProgramRecord(box.title, true);
+            else g_core.settings = nullptr;
+            answers.push_back(QVI_ShowMessageBox(box.level, box.buttons, box.text));
+        }
+        EXPECT_TRUE(answerer.Finish());
+        const std::vector<PopupRecord> records = answerer.Records();
+        ASSERT_EQ(records.size(), boxes.size());
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            SCOPED_TRACE(boxes[i].caption + " / " + (boxes[i].text ? boxes[i].text : "(null)"));
+            EXPECT_EQ(answers[i], boxes[i].answer);
+            EXPECT_EQ(records[i].caption, boxes[i].caption);
+            EXPECT_EQ(records[i].buttons, boxes[i].offered);
+            EXPECT_EQ(records[i].text, boxes[i].text ? boxes[i].text : "");
+        }
+    }
+};
+
+TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevel) {
+    const char* const kTitle = "Harbour Lights";
+    ShowAndCheck({
+        {nullptr, QV_LOG_INFO, 0, "Could not locate Program library file.", IDOK, QV_POPUP_OK, "QUAVEN", kOk},
+        {nullptr, QV_LOG_WARNING, 0, "careful", IDOK, QV_POPUP_OK, "QUAVEN - Warning", kOkCancel},
+        {nullptr, -1, 0, "odd level", IDOK, QV_POPUP_OK, "QUAVEN", kOk},
+        {nullptr, INT32_MIN, 0, "odd level", IDOK, QV_POPUP_OK, "QUAVEN", kOk},
+        {kTitle, QV_LOG_INFO, 0, "info", IDOK, QV_POPUP_OK, kTitle, kOk},
+        {kTitle, QV_LOG_ERROR, 0, "error", IDOK, QV_POPUP_OK, "Harbour Lights - Error", kOkCancel},
+        {kTitle, QV_LOG_SYSTEM, 0, "Keep going?", IDYES, QV_POPUP_YES, "Harbour Lights - Error", kYesNoCancel},
+        {kTitle, QV_LOG_SYSTEM, 0, "Keep going?", IDNO, QV_POPUP_NO, "Harbour Lights - Error", kYesNoCancel},
+        // Shown unchanged: line breaks and percent signs are no format.
+        {kTitle, 1000, 0, "Unable (640x480 windowed).\n100% %s %d sure.", IDOK, QV_POPUP_OK, kTitle, kOk},
+        {nullptr, QV_LOG_INFO, 0, nullptr, IDOK, QV_POPUP_OK, "QUAVEN", kOk},
+    });
+}
+
+TEST_F(MessageBoxTest, TitleFillingItsWholeFieldIsNotReadPastItsEnd) {
+    UseProgramRecord("", true);
+    memset(program_.title, 'T', sizeof program_.title);  // no terminator
+    memcpy(program_.version, "1.0", 4);                   // the field after the title
+    PopupAnswerer answerer;
+    ASSERT_TRUE(answerer.Start({IDOK}, 1));
+    EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_WARNING, 0, "long title"), QV_POPUP_OK);
+    ASSERT_TRUE(answerer.Finish());
+    ASSERT_EQ(answerer.Records().size(), 1u);
+    EXPECT_EQ(answerer.Records()[0].caption, std::string(sizeof program_.title, 'T') + " - Warning");
+}
+
+TEST_F(MessageBoxTest, DeveloperQuestionsOfferTheirButtonSets) {
+    EnableDeveloperQuestions();
+    ShowAndCheck({
+        {nullptr, QV_LOG_ERROR, 4, "Failed to translate shader 'a.xml':\nline 3", IDTRYAGAIN, QV_POPUP_TRY_AGAIN,
+         "QUAVEN - Error", kCancelTryContinue},
+        {nullptr, QV_LOG_ERROR, 4, "again", IDCONTINUE, QV_POPUP_CONTINUE, "QUAVEN - Error", kCancelTryContinue},
+        {nullptr, QV_LOG_ERROR, 1, "only OK", IDOK, QV_POPUP_OK, "QUAVEN - Error", kOk},
+        {nullptr, QV_LOG_INFO, 2, "OK or Cancel", IDOK, QV_POPUP_OK, "QUAVEN", kOkCancel},
+        {nullptr, QV_LOG_INFO, 3, "Yes, No or Cancel", IDNO, QV_POPUP_NO, "QUAVEN", kYesNoCancel},
+    });
+    // The minimum level itself still allows the question.
+    g_core.loggingVerboseLevel = QV_LOG_ERROR;
+    ShowAndCheck({{nullptr, QV_LOG_ERROR, 4, "at the minimum", IDCONTINUE, QV_POPUP_CONTINUE, "QUAVEN - Error",
+                   kCancelTryContinue}});
+}
+
+TEST_F(MessageBoxTest, DeveloperQuestionsStayHiddenWhenTheirConditionsFail) {
+    // A blocking box here would never return; the answerer closes it and the test then
+    // fails on the records instead of hanging.
+    PopupAnswerer answerer;
+    ASSERT_TRUE(answerer.Start({IDCONTINUE}, 1, 1500));
+
+    EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, 4, "not in developer mode"), QV_POPUP_NOTHING);
+    EnableDeveloperQuestions();
+    g_core.logging = 0;
+    EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, 4, "logging off"), QV_POPUP_NOTHING);
+    EnableDeveloperQuestions();
+    g_core.loggingVerboseLevel = QV_LOG_SYSTEM;
+    EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, 4, "below the minimum level"), QV_POPUP_NOTHING);
+    EnableDeveloperQuestions();
+    for (int buttons : {5, -1, 0x7FFFFFFF})
+        EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, buttons, "unknown button set"), QV_POPUP_NOTHING) << buttons;
+
+    EXPECT_FALSE(answerer.Finish());
+    EXPECT_TRUE(answerer.Records().empty());
+}
+
+// The owner decides which window the box blocks: the main window of a windowed game, but
+// never a full-screen one, and never when popups must not block.
+TEST_F(MessageBoxTest, TheMainWindowOwnsTheBoxOnlyWhenItMayBlockIt) {
+    HWND window = CreateWindowExA(0, "STATIC", "main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    g_core.mainWindow = window;
+    auto ownerOfShownBox = [] {
+        HWND owner = reinterpret_cast<HWND>(-1);
+        DialogDriver driver([&owner](HWND box) {
+            if (!box) return;
+            owner = GetWindow(box, GW_OWNER);
+            PressButton(box, IDOK);
+        });
+        EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_INFO, 0, "whose box?"), QV_POPUP_OK);
+        EXPECT_TRUE(driver.Finish());
+        return owner;
+    };
+
+    EXPECT_EQ(ownerOfShownBox(), window) << "before the program record exists";
+    UseProgramRecord("Windowed", true);
+    EXPECT_EQ(ownerOfShownBox(), window);
+    QVI_SetNonBlockingPopupsFeature(true);
+    EXPECT_NE(ownerOfShownBox(), window) << "non-blocking popups";
+    QVI_SetNonBlockingPopupsFeature(false);
+    UseProgramRecord("Full screen", false);
+    EXPECT_NE(ownerOfShownBox(), window);
+    DestroyWindow(window);
+    EXPECT_NE(ownerOfShownBox(), window) << "a destroyed main window still lets the box show";
+}
+
+// ---- The value-editing dialog ---------------------------------------------------------
+
+// What the driver saw when the dialog came up.
+struct DialogView {
+    std::string title;
+    std::string initialText;
+    bool editHasFocus = false;
+};
+
+DialogView Look(HWND dialog) {
+    DialogView view;
+    view.title = WindowText(dialog);
+    view.initialText = DialogItemText(dialog, IDC_EDIT_VALUE_TEXT);
+    // The dialog is visible a moment before its activation has settled the focus.
+    HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const DWORD start = GetTickCount();
+    while (!view.editHasFocus && GetTickCount() - start < 5000) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        view.editHasFocus = GetGUIThreadInfo(thread, &info) && info.hwndFocus == edit;
+        if (!view.editHasFocus) Sleep(10);
+    }
+    return view;
+}
+
+class EditValueDialogTest : public PopupTest {
+protected:
+    void SetUp() override {
+        PopupTest::SetUp();
+        memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
+        memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
+    }
+    void TearDown() override {
+        memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
+        memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
+        PopupTest::TearDown();
+    }
+
+    // Runs the dialog with `text` and `title` in the buffers; the driver looks at it, types
+    // `typed` (unless null) and presses `button` (0: closes the dialog instead).
+    INT_PTR Run(bool multiline, const char* text, const char* title, const char* typed, int button) {
+        snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", text);
+        snprintf(g_editValueTitle, sizeof g_editValueTitle, "%s", title);
+        DialogDriver driver([this, typed, button](HWND dialog) {
+            if (!dialog) return;
+            view_ = Look(dialog);
+            if (typed) SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, typed);
+            if (button) PressButton(dialog, button);
+            else PostMessageA(dialog, WM_CLOSE, 0, 0);
+        });
+        const INT_PTR result = QVI_RunEditValueDialog(nullptr, multiline);
+        EXPECT_TRUE(driver.Finish());
+        return result;
+    }
+
+    DialogView view_;
+
+private:
+    char savedBuffer_[kEditValueBufferSize];
+    char savedTitle_[kEditValueTitleSize];
+};
+
+// What the dialog shows, and what the buffer holds after OK, Cancel or the close box.
+TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
+    EXPECT_STREQ(g_editValueTitle, "Edit value") << "until a command sets it";
+    const std::string longest(2046, 'v'), overlong(2047, 'v');
+    const struct {
+        bool multiline;
+        const char* text;
+        const char* title;
+        const char* typed;
+        int button;  // 0: the close box
+        std::string after;
+    } cases[] = {
+        {false, "42", "EditValue", "new value", IDOK, "new value"},
+        {false, "something", "EditValue", "", IDOK, ""},
+        {false, "keep me", "EditValue", "typed but cancelled", IDCANCEL, "keep me"},
+        {false, "keep me", "EditValue", "typed", 0, "keep me"},
+        {true, "one\r\ntwo", "EditValueMultiline", "first\r\nsecond\r\nthird", IDOK, "first\r\nsecond\r\nthird"},
+        // The buffer holds 2046 characters and the terminator; OK cuts a longer text.
+        {false, "", "EditValue", longest.c_str(), IDOK, longest},
+        {false, "", "EditValue", overlong.c_str(), IDOK, longest},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.button));
+        EXPECT_EQ(Run(c.multiline, c.text, c.title, c.typed, c.button), c.button ? c.button : IDCANCEL);
+        EXPECT_EQ(view_.title, c.title);
+        EXPECT_EQ(view_.initialText, c.text);
+        EXPECT_TRUE(view_.editHasFocus);
+        EXPECT_EQ(std::string(g_editValueBuffer), c.after);
+    }
+}
+
+TEST_F(EditValueDialogTest, UnterminatedBuffersAreNotReadPastTheirEnd) {
+    memset(g_editValueBuffer, 'b', sizeof g_editValueBuffer);
+    memset(g_editValueTitle, 't', sizeof g_editValueTitle);
+    DialogDriver driver([this](HWND dialog) {
+        if (!dialog) return;
+        view_ = Look(dialog);
+        PressButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
+    EXPECT_TRUE(driver.Finish());
+    EXPECT_EQ(view_.title, std::string(kEditValueTitleSize - 1, 't'));
+    EXPECT_EQ(view_.initialText, std::string(kEditValueBufferSize - 1, 'b'));
+}
+
+TEST_F(EditValueDialogTest, MainWindowOwnsTheDialog) {
+    HWND window = CreateWindowExA(0, "STATIC", "main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    g_core.mainWindow = window;
+    HWND owner = nullptr;
+    DialogDriver driver([&owner](HWND dialog) {
+        if (!dialog) return;
+        owner = GetWindow(dialog, GW_OWNER);
+        PressButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
+    EXPECT_TRUE(driver.Finish());
+    EXPECT_EQ(owner, window);
+    DestroyWindow(window);
+}
+
+TEST_F(EditValueDialogTest, OtherCommandsAreLeftToTheDialogManager) {
+    // A notification from the edit control must neither end the dialog nor touch the buffer.
+    EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(IDC_EDIT_VALUE_TEXT, EN_CHANGE), 0), FALSE);
+    EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_TIMER, 0, 0), FALSE);
+}
+
+// Presses Enter in the edit control as the keyboard would deliver it.
+void PressEnterInField(HWND dialog) {
+    HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+TEST_F(EditValueDialogTest, EnterInTheSingleLineFieldPressesOk) {
+    DialogDriver driver([](HWND dialog) {
+        if (!dialog) return;
+        SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "typed then Enter");
+        PressEnterInField(dialog);
+    });
+    snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", "before");
+    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDOK);
+    EXPECT_TRUE(driver.Finish());
+    EXPECT_STREQ(g_editValueBuffer, "typed then Enter");
+}
+
+TEST_F(EditValueDialogTest, EnterInTheMultiLineFieldStartsANewLine) {
+    bool newLineArrived = false;
+    DialogDriver driver([&newLineArrived](HWND dialog) {
+        if (!dialog) return;
+        SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "");
+        PressEnterInField(dialog);
+        // The dialog stays open; the line break shows up in the field.
+        const DWORD start = GetTickCount();
+        while (!newLineArrived && GetTickCount() - start < 5000) {
+            newLineArrived = DialogItemText(dialog, IDC_EDIT_VALUE_TEXT) == "\r\n";
+            if (!newLineArrived) Sleep(10);
+        }
+        PressButton(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, true), IDCANCEL);
+    EXPECT_TRUE(driver.Finish());
+    EXPECT_TRUE(newLineArrived);
+}
+
+}  // namespace

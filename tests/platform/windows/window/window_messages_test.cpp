@@ -1,0 +1,232 @@
+// The window procedure and the message pump: keyboard, mouse and wheel messages turned into
+// key states and the program's events, activation, close requests, maximising, dropped files,
+// and a pass of pumping. Messages whose effect on the key table is checked at once are sent,
+// not posted: pumping could let another test's window take the focus, which releases every
+// key.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "core/events/key_state.h"
+#include "platform/windows/window/main_window.h"
+#include "platform/windows/window/window_test_support.h"
+
+using quaven_test::LogCapture;
+
+namespace window_test {
+namespace {
+
+const LPARAM kAltHeld = 0x20000000;
+
+LPARAM Position(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+std::vector<EventKeyPayload> Keys(const std::vector<ReceivedEvent>& events, int code) {
+    std::vector<EventKeyPayload> keys;
+    for (const ReceivedEvent& received : events)
+        if (received.As<EventKeyPayload>().code == code) keys.push_back(received.As<EventKeyPayload>());
+    return keys;
+}
+
+TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfterwards) {
+    OpenWindow(false);
+    Send(WM_KEYDOWN, 'K');
+    EXPECT_EQ(QVI_PeekKeyState('K'), 3u);
+    Send(WM_KEYUP, 'K');
+    EXPECT_EQ(QVI_PeekKeyState('K'), 0u);
+    EXPECT_TRUE(ProgramEvents(EVENT_KEY_DOWN).empty()) << "the program hears nothing before core initialisation";
+
+    g_core.coreInitialized = 1;
+    PostAndPump(WM_KEYDOWN, VK_LEFT);
+    PostAndPump(WM_KEYDOWN, VK_LEFT);  // auto-repeat
+    PostAndPump(WM_KEYUP, VK_LEFT);
+    PostAndPump(WM_CHAR, 0x1E9);       // only the low byte is the character
+    EXPECT_EQ(QVI_PeekKeyState(VK_LEFT), 0u);
+    ASSERT_EQ(ProgramEvents(EVENT_CHARACTER).size(), 1u) << "characters are never queued";
+    EXPECT_EQ(ProgramEvents(EVENT_CHARACTER)[0].event.payload[0], 0xE9);
+    RunEventStep();
+    const auto downs = Keys(ProgramEvents(EVENT_KEY_DOWN), VK_LEFT);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].flag, 1);
+    EXPECT_EQ(downs[1].flag, 0);
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_UP), VK_LEFT).size(), 1u);
+}
+
+TEST_F(MainWindowTest, AltWithLetterOrDigitIsTheProgramsOtherSystemKeysGoToTheSystem) {
+    OpenWindow();
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, 'S', kAltHeld), 0);
+    EXPECT_EQ(QVI_PeekKeyState('S'), 3u);  // at once, before the frame
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, '7', kAltHeld), 0);
+    RunEventStep();
+    ASSERT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), 'S').size(), 1u);
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), 'S')[0].flag, 0) << "the state was already set";
+    EXPECT_EQ(Keys(ProgramEvents(EVENT_KEY_DOWN), '7').size(), 1u);
+    EXPECT_EQ(Send(WM_SYSKEYUP, 'S', kAltHeld), 0);
+    EXPECT_EQ(QVI_PeekKeyState('S'), 0u);
+
+    // Alt+Enter toggles the window mode every time and is no key.
+    EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_RETURN, kAltHeld), 0);
+    for (uint8_t windowed : {0, 7}) {
+        program_.video.windowed = windowed;
+        Send(WM_SYSKEYDOWN, VK_RETURN, kAltHeld);
+    }
+    Send(WM_SYSKEYUP, VK_RETURN, kAltHeld);
+    RunEventStep();
+    ASSERT_EQ(records.reinitializeRequests.size(), 3u);
+    EXPECT_EQ(records.reinitializeRequests[0].windowed, 0);
+    EXPECT_EQ(records.reinitializeRequests[0].width, 640);
+    EXPECT_EQ(records.reinitializeRequests[1].windowed, 1);
+    EXPECT_EQ(records.reinitializeRequests[2].windowed, 0);
+    EXPECT_TRUE(Keys(ProgramEvents(EVENT_KEY_DOWN), VK_RETURN).empty());
+    EXPECT_TRUE(Keys(ProgramEvents(EVENT_KEY_UP), VK_RETURN).empty());
+
+    // Alt+F4 goes on to the system, which comes back with a close request.
+    PostAndPump(WM_SYSKEYDOWN, VK_F4, kAltHeld);
+    EXPECT_EQ(ProgramEvents(EVENT_CLOSE_REQUEST).size(), 1u);
+    EXPECT_EQ(g_core.quit, 1);
+}
+
+TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
+    OpenWindow();
+    Send(WM_MOUSEMOVE, 0, Position(-5, 40));  // signed: the mouse may be captured outside
+    EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_X)), -5);
+    EXPECT_FLOAT_EQ(QV_GetAxis(QV_KEY_MOUSE_Y), 40.0f);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, Position(300, 200));
+    Send(WM_MBUTTONUP, 0, Position(3, 4));
+    Send(WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), Position(5, 6));
+    Send(WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), Position(7, 8));
+    Send(WM_MOUSEWHEEL, MAKEWPARAM(0, 240));
+    for (int notch = 0; notch < 3; ++notch) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)));
+    EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_WHEEL)), -120);
+    RunEventStep();
+
+    const auto move = ProgramEvents(EVENT_MOUSE_MOVE).at(0).As<EventMousePayload>();
+    EXPECT_TRUE(move.x == -5 && move.y == 40);
+    EXPECT_EQ(move.device, 2u);
+    const auto downs = ProgramEvents(EVENT_MOUSE_DOWN);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].As<EventMousePayload>().button, 510);
+    EXPECT_EQ(downs[0].As<EventMousePayload>().x, 300);
+    EXPECT_EQ(downs[1].As<EventMousePayload>().button, 513);
+    const auto ups = ProgramEvents(EVENT_MOUSE_UP);
+    ASSERT_EQ(ups.size(), 2u);
+    EXPECT_EQ(ups[0].As<EventMousePayload>().button, 512);
+    EXPECT_EQ(ups[1].As<EventMousePayload>().button, 514);
+    // The wheel reports the position the last move stored, in program coordinates.
+    const auto wheels = ProgramEvents(EVENT_MOUSE_WHEEL);
+    ASSERT_EQ(wheels.size(), 4u);
+    EXPECT_EQ(wheels[0].As<EventMousePayload>().wheel, 240);
+    EXPECT_EQ(wheels[3].As<EventMousePayload>().wheel, -120);
+    EXPECT_EQ(wheels[3].As<EventMousePayload>().x, -5);
+}
+
+// A drop as the shell hands it over: a DROPFILES header and the double-terminated names.
+HGLOBAL MakeDrop(const std::string& names, POINT point, bool outsideClient) {
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 2);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    *header = {sizeof(DROPFILES), point, outsideClient, FALSE};
+    memcpy(header + 1, names.data(), names.size());
+    GlobalUnlock(drop);
+    return drop;
+}
+
+TEST_F(MainWindowTest, ActivationChangesQueueOneEventEachAndAlwaysReleaseTheKeys) {
+    OpenWindow();
+    QVI_SetMainWindowActive(false);
+    QV_SetKey('W', 3);
+    Send(WM_ACTIVATE, WA_ACTIVE);
+    Send(WM_ACTIVATE, WA_CLICKACTIVE);  // the same state again
+    EXPECT_TRUE(QVI_IsMainWindowActive());
+    EXPECT_EQ(QVI_PeekKeyState('W'), 0u);
+    Send(WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1));  // minimised counts as inactive
+    EXPECT_FALSE(QVI_IsMainWindowActive());
+    Send(WM_ACTIVATE, WA_ACTIVE);
+    g_core.quit = 1;  // while quitting: no event, but everything else
+    QV_SetKey(VK_SPACE, 3);
+    Send(WM_ACTIVATE, WA_INACTIVE);
+    EXPECT_EQ(QVI_PeekKeyState(VK_SPACE), 0u);
+    RunEventStep();
+
+    const auto activations = ProgramEvents(EVENT_ACTIVATION);
+    ASSERT_EQ(activations.size(), 3u);
+    EXPECT_EQ(activations[0].event.payload[0], 0);
+    EXPECT_EQ(activations[1].event.payload[0], 1);
+    EXPECT_EQ(activations[2].event.payload[0], 0);
+    EXPECT_EQ(records.inputActivations, (std::vector<bool>{true, false, true, false}));
+
+    g_core.api = nullptr;  // before pre-initialisation: default processing only
+    Send(WM_ACTIVATE, WA_ACTIVE);
+    EXPECT_FALSE(QVI_IsMainWindowActive());
+}
+
+TEST_F(MainWindowTest, ACloseAnsweredTwoKeepsTheWindowOpenAndTheRunGoing) {
+    OpenWindow();
+    records.closeAnswer = QV_EVENT_KEEP_WINDOW_OPEN;
+    PostAndPump(WM_CLOSE, 0);
+    EXPECT_EQ(Send(WM_CLOSE, 0), 0);
+    EXPECT_EQ(g_core.quit, 0);
+    EXPECT_TRUE(IsWindow(window_));
+
+    records.closeAnswer = 0;
+    EXPECT_EQ(Send(WM_CLOSE, 0), 1);
+    EXPECT_EQ(g_core.quit, 1);
+    EXPECT_TRUE(IsWindow(window_)) << "shutdown destroys the window, not the close";
+    EXPECT_EQ(ProgramEvents(EVENT_CLOSE_REQUEST).size(), 3u);
+}
+
+TEST_F(MainWindowTest, MaximisingRestoresTheWindowAndAsksForFullScreenAtThatSize) {
+    OpenWindow();
+    EXPECT_EQ(Send(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600)), 0);
+    ASSERT_EQ(records.reinitializeRequests.size(), 1u);
+    EXPECT_EQ(records.reinitializeRequests[0].windowed, 0);
+    EXPECT_EQ(LogCapture::Count("Window maximized: size 800x600.."), 1);
+    EXPECT_FALSE(IsZoomed(window_));
+    Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480));
+    g_core.api = nullptr;  // before pre-initialisation: default processing only
+    Send(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600));
+    EXPECT_EQ(records.reinitializeRequests.size(), 1u);
+}
+
+TEST_F(MainWindowTest, ADropReportsItsFirstFileAndIsReleasedWhateverItHolds) {
+    OpenWindow();
+    HGLOBAL drop = MakeDrop(std::string("C:\\games\\level one.map\0D:\\second.map\0", 38), {12, 34}, false);
+    EXPECT_EQ(Send(WM_DROPFILES, reinterpret_cast<WPARAM>(drop)), 0);
+    auto named = ProgramEvents(EVENT_NAMED);
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_EQ(named[0].value1, "FILE_DRAGGED|C:/games/level one.map");
+    EXPECT_EQ(named[0].value2, "12,34");
+    EXPECT_EQ(named[0].As<EventNamedPayload>().unused[0], 0);
+    EXPECT_EQ(LogCapture::Count("Dropped file 'C:\\games\\level one.map'"), 1);
+    EXPECT_EQ(GlobalFlags(drop), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "the drop was finished";
+
+    // No drop, an empty drop, a header pointing outside its block: nothing, and no crash.
+    EXPECT_EQ(Send(WM_DROPFILES, 0), 0);
+    Send(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(std::string("\0", 1), {1, 1}, false)));
+    HGLOBAL hostile = MakeDrop("x", {1, 1}, false);
+    static_cast<DROPFILES*>(GlobalLock(hostile))->pFiles = 0x7FFFFFF0;
+    GlobalUnlock(hostile);
+    Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hostile));
+    EXPECT_EQ(ProgramEvents(EVENT_NAMED).size(), 1u);
+    GlobalFree(hostile);
+
+    // Dropped on the frame: no position; a longer name is cut to the buffer.
+    Send(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(std::string(700, 'x'), {5, 5}, true)));
+    named = ProgramEvents(EVENT_NAMED);
+    ASSERT_EQ(named.size(), 2u);
+    EXPECT_EQ(named[1].value1, "FILE_DRAGGED|" + std::string(511, 'x'));
+    EXPECT_EQ(named[1].value2, "");
+}
+
+TEST(MessagePumpTest, AQuitMessageEndsOnlyThisPassOfPumping) {
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 1, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 2, 0);
+    QVI_PumpWindowMessages();
+    MSG message;
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && message.wParam == 2);
+}
+
+}  // namespace
+}  // namespace window_test
