@@ -22,7 +22,6 @@
 #include "core/logging/logging.h"
 #include "core/threads.h"
 #include "filesystem/filesystem_api.h"
-#include "filesystem/string_list.h"
 #include "platform/windows/cursors/cursors.h"
 
 namespace {

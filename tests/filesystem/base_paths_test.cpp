@@ -4,9 +4,7 @@
 
 #include <string>
 
-#include "filesystem/base_paths.h"
-#include "filesystem/scheme.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 #include "support/process.h"
 
 namespace fs_test {

@@ -3,7 +3,7 @@
 #include "filesystem/fs_test_support.h"
 
 #include "filesystem/backends.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {

@@ -6,10 +6,8 @@
 #include "core/locks.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
-#include "filesystem/base_paths.h"
+#include "filesystem/paths.h"
 #include "filesystem/filesystem_api.h"
-#include "filesystem/string_list.h"
-#include "filesystem/url_roots.h"
 #include "support/process.h"
 
 namespace fs_test {

@@ -2,8 +2,7 @@
 
 #include "filesystem/fs_test_support.h"
 
-#include "filesystem/url_roots.h"
-#include "filesystem/scheme.h"
+#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {

@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "filesystem/native_paths.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {

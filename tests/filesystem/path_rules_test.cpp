@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "filesystem/path_validity.h"
-#include "filesystem/scheme.h"
+#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "filesystem/resolve_file_path.h"
+#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <thread>
 
-#include "filesystem/search_path_manifest.h"
 #include "filesystem/search_paths.h"
 
 namespace fs_test {

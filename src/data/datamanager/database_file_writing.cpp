@@ -6,8 +6,7 @@
 
 #include "core/api_pointer.h"
 #include "core/engine_string.h"
-#include "filesystem/native_paths.h"
-#include "filesystem/scheme.h"
+#include "filesystem/paths.h"
 
 #include <cstring>
 

@@ -18,7 +18,7 @@
 #include "engine/program/end_process.h"
 #include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
-#include "filesystem/search_path_manifest.h"
+#include "filesystem/search_paths.h"
 #include "platform/popup_seams.h"
 #include "platform/popups.h"
 

@@ -6,7 +6,7 @@
 
 #include "core/config/program_configuration.h"
 #include "core/logging/logging.h"
-#include "filesystem/file_system_globals.h"
+#include "filesystem/backends.h"
 
 namespace {
 

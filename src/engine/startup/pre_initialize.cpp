@@ -32,7 +32,7 @@
 #include "engine/startup/single_instance.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
-#include "filesystem/base_paths.h"
+#include "filesystem/paths.h"
 #include "graphics/setup/autoscaling.h"
 #include "graphics/setup/orientation.h"
 #include "engine/renderer_attach.h"

@@ -11,7 +11,7 @@
 #include "core/locks.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
-#include "filesystem/search_path_manifest.h"
+#include "filesystem/search_paths.h"
 #include "platform/popup_seams.h"
 
 namespace config_test {
