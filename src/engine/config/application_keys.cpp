@@ -4,7 +4,7 @@
 #include "engine/config/manifests.h"
 #include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
-#include "data/datamanager/data_node.h"
+#include "data/datamanager/database.h"
 
 namespace {
 

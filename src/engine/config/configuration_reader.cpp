@@ -16,7 +16,7 @@
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "engine/program/end_process.h"
-#include "data/datamanager/data_array.h"
+#include "data/datamanager/database.h"
 #include "data/datamanager/data_manager.h"
 #include "filesystem/search_paths.h"
 #include "platform/popup_seams.h"

@@ -6,7 +6,7 @@
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/events/key_names.h"
-#include "data/datamanager/data_node.h"
+#include "data/datamanager/database.h"
 #include "quaven/types.h"
 
 namespace {

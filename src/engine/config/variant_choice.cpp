@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/engine_log.h"
-#include "data/datamanager/data_array.h"
+#include "data/datamanager/database.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

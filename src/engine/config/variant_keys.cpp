@@ -12,7 +12,7 @@
 #include "core/config/program_configuration.h"
 #include "engine/config/renderer_attach_hook.h"
 #include "core/core_state.h"
-#include "data/datamanager/data_node.h"
+#include "data/datamanager/database.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

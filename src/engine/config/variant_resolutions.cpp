@@ -4,7 +4,7 @@
 #include "core/config/config_values.h"
 #include "core/config/platform_table.h"
 #include "core/config/program_configuration.h"
-#include "data/datamanager/data_node.h"
+#include "data/datamanager/database.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

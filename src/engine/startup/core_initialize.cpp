@@ -21,7 +21,6 @@
 #include "engine/program/program_library.h"
 #include "engine/startup/startup_failure.h"
 #include "engine/startup/startup_window.h"
-#include "data/datamanager/data_array.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "graphics/setup/autoscaling.h"

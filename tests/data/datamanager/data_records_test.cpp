@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "data/datamanager/data_array.h"
-#include "data/datamanager/data_node.h"
 #include "data/datamanager/database.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/config/duplicate_ids.h"
 #include "engine/config/manifests.h"
 #include "engine/config/packages.h"
-#include "data/datamanager/data_array.h"
+#include "data/datamanager/database.h"
 #include "data/datamanager/data_manager.h"
 
 namespace {
