@@ -1,23 +1,20 @@
-// The game's view: every scheme driven through the real fileSystem sub-table.
+// The members of the fileSystem sub-table, driven as a game drives them.
 
 #include "filesystem/fs_test_support.h"
 
+#include "filesystem/backends.h"
+#include "filesystem/open_files.h"
 #include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {
 
-class GameViewTest : public FileSystemTest {};
+using quaven_test::LogCapture;
+using Texts = std::vector<std::string>;
 
-TEST_F(GameViewTest, PerUserFolderIsLaidOutUnderAppData)
-{
-    // "<AppData>/<developer>/<title with ':', ' ' and '!' made '_'>"
-    EXPECT_TRUE(NativeFolderExists(userRoot_ + "/documents"));
-    EXPECT_STREQ(g_currentUrlRoots[SCHEME_USER].text, userRoot_.c_str());
-    EXPECT_STREQ(g_currentUrlRoots[SCHEME_SAVE].text, (userRoot_ + "/save").c_str());
-}
+class FileSystemApiTest : public FileSystemTest {};
 
-TEST_F(GameViewTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
+TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
 {
     struct Case {
         const char* folder;  // scheme root as a folder path
@@ -38,6 +35,7 @@ TEST_F(GameViewTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
 
         FileHandle* file = fs()->OpenFile(path.c_str(), "w");
         ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->size, 0u);
         EXPECT_EQ(fs()->Write("0123456789", 10, file), 10);
         EXPECT_EQ(fs()->GetFilePosition(file), 10);
         EXPECT_EQ(fs()->FlushFile(file), 0);
@@ -46,6 +44,7 @@ TEST_F(GameViewTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
 
         file = fs()->OpenFile(path.c_str(), "r");
         ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->size, 10u);
         EXPECT_EQ(fs()->Seek(file, 4, QV_SEEK_SET), 0);  // stdio files answer 0, not the position
         char middle[3] = {};
         EXPECT_EQ(fs()->Read(middle, 3, file), 3);
@@ -54,7 +53,11 @@ TEST_F(GameViewTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
         EXPECT_EQ(fs()->GetFilePosition(file), 8);
         fs()->CloseFile(file);
 
-        ASSERT_TRUE(WriteThrough(path.c_str(), "ab", "a"));
+        file = fs()->OpenFile(path.c_str(), "a");
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->size, 10u);
+        EXPECT_EQ(fs()->Write("ab", 2, file), 2);
+        fs()->CloseFile(file);
         EXPECT_EQ(ReadThrough(path.c_str()), "0123456789ab");
 
         EXPECT_TRUE(fs()->FileExists(path.c_str()));
@@ -75,42 +78,32 @@ TEST_F(GameViewTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
     }
 }
 
-TEST_F(GameViewTest, MissingFilesAndBadModes)
+TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
 {
     EXPECT_EQ(fs()->OpenFile("res://missing.txt", "r"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://missing.txt"));
     EXPECT_FALSE(fs()->DeleteFile("res://missing.txt"));
     EXPECT_FALSE(fs()->GetFileInfo("res://missing.txt", nullptr));
+    EXPECT_EQ(fs()->OpenFile("http://example.com/a.png", "r"), nullptr);
 
-    ASSERT_TRUE(WriteNative(resRoot_ + "/here.txt", "x"));
-    EXPECT_EQ(fs()->OpenFile("res://here.txt", "x"), nullptr);
-    EXPECT_EQ(fs()->OpenFile("res://here.txt", ""), nullptr);
-    EXPECT_EQ(fs()->OpenFile("res://here.txt", nullptr), nullptr);
+    ASSERT_TRUE(WriteNative(resRoot_ + "/here.txt", "abc"));
+    for (const char* mode : {"x", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(fs()->OpenFile("res://here.txt", mode), nullptr);
     EXPECT_EQ(CountLogged("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
 
     // Only the first character of a mode counts: "rb+" opens for READ.
     FileHandle* file = fs()->OpenFile("res://here.txt", "rb+");
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(fs()->Write("y", 1, file), 0);
-    fs()->CloseFile(file);
-    EXPECT_EQ(fs()->OpenFile("http://example.com/a.png", "r"), nullptr);
-}
-
-TEST_F(GameViewTest, HandleMembersIgnoreNullHandlesAndNegativeSizes)
-{
     char buffer[8] = {};
-    EXPECT_EQ(fs()->Read(buffer, 8, nullptr), 0);
-    EXPECT_EQ(fs()->Seek(nullptr, 0, 0), 0);
-    fs()->CloseFile(nullptr);
-
-    ASSERT_TRUE(WriteNative(resRoot_ + "/small.txt", "abc"));
-    FileHandle* file = fs()->OpenFile("res://small.txt", "r");
-    ASSERT_NE(file, nullptr);
     // A negative size must not turn into a huge unsigned read into an 8-byte buffer.
     EXPECT_EQ(fs()->Read(buffer, -1, file), 0);
     EXPECT_EQ(fs()->Read(nullptr, 3, file), 0);
     EXPECT_EQ(fs()->Seek(file, 0, 7), -1);  // unknown origin is refused, not handed to the C runtime
     fs()->CloseFile(file);
+    EXPECT_EQ(fs()->Read(buffer, 8, nullptr), 0);
+    EXPECT_EQ(fs()->Seek(nullptr, 0, 0), 0);
+    fs()->CloseFile(nullptr);
 
     FileHandle* out = fs()->OpenFile("res://out.txt", "w");
     ASSERT_NE(out, nullptr);
@@ -119,7 +112,7 @@ TEST_F(GameViewTest, HandleMembersIgnoreNullHandlesAndNegativeSizes)
     EXPECT_EQ(ReadNative(resRoot_ + "/out.txt"), "");
 }
 
-TEST_F(GameViewTest, SaveAreaWorksOnlyWhileMounted)
+TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
 {
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "w"), nullptr);
     EXPECT_FALSE(fs()->Mount("SAVE", 0));
@@ -140,7 +133,7 @@ TEST_F(GameViewTest, SaveAreaWorksOnlyWhileMounted)
     EXPECT_EQ(CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
 }
 
-TEST_F(GameViewTest, UgcWorksOnlyOnceItsRootIsSet)
+TEST_F(FileSystemApiTest, UgcWorksOnlyOnceItsRootIsSet)
 {
     // Until the root is set nothing may land relative to the working folder.
     EXPECT_EQ(fs()->OpenFile("ugc://level.txt", "w"), nullptr);
@@ -155,7 +148,7 @@ TEST_F(GameViewTest, UgcWorksOnlyOnceItsRootIsSet)
     EXPECT_EQ(Find("ugc://", "*.txt", false), std::vector<std::string>{"ugc://level.txt"});
 }
 
-TEST_F(GameViewTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively)
+TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively)
 {
     ASSERT_TRUE(fs()->CreateDirectory("user://a/b/c"));
     EXPECT_TRUE(NativeFolderExists(userRoot_ + "/a/b/c"));
@@ -176,6 +169,95 @@ TEST_F(GameViewTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursi
     EXPECT_EQ(CountLogged("File System DeleteDirectory: deleting directory 'res://box' with existing files is not allowed."),
               1);
     EXPECT_EQ(ReadNative(resRoot_ + "/box/inside.txt"), "kept");
+}
+
+TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
+{
+    EXPECT_FALSE(fs()->IsPathValid("res://../secret"));
+    EXPECT_EQ(fs()->OpenFile("res://../secret", "r"), nullptr);
+    EXPECT_FALSE(fs()->FileExists("res://a//b"));
+    EXPECT_FALSE(fs()->DeleteFile("a.txt"));  // a scheme is required
+    FileInfo info = {};
+    EXPECT_FALSE(fs()->GetFileInfo("user://a.txt", &info));  // time stamps serve docs, res and ugc only
+    EXPECT_TRUE(Find("res://../", "*", false).empty());
+    EXPECT_TRUE(Find("res://", "?.xml", false).empty());
+    EXPECT_EQ(LogCapture::PopupTexts(),
+              (Texts{"File System OpenFile: path 'res://../secret' is invalid, see IsPathValid() for more info.",
+                     "File System FileExists: path 'res://a//b' is invalid, see IsPathValid() for more info.",
+                     "File System DeleteFile: path 'a.txt' is invalid, see IsPathValid() for more info.",
+                     "File System GetFileInfo: path prefix is invalid in path 'user://a.txt', see GetFileInfo() for more info.",
+                     "File System FindFiles: path 'res://../' is invalid, see IsPathValid() for more info.",
+                     "File System FindFiles: wildcards (?.xml) are invalid, see FindFiles() for more info."}));
+
+    EXPECT_TRUE(Find(nullptr, "*", false).empty());
+    EXPECT_TRUE(Find("res://", "../*", false).empty());  // a pattern must not leave the folder
+    EXPECT_TRUE(Find("res://nowhere/", "*", true).empty());
+}
+
+TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
+{
+    ASSERT_TRUE(fs()->CreateDirectory("res://data"));
+    ASSERT_TRUE(WriteNative(resRoot_ + "/data/kept.txt", "kept"));
+    fs()->AddSearchPath("res://data", false);
+    ClearLogged();
+    g_resWritable = 0;
+    EXPECT_EQ(fs()->OpenFile("res://data/kept.txt", "a"), nullptr);
+    EXPECT_EQ(fs()->OpenFile("kept.txt", "w"), nullptr);  // found under res:// along the search paths
+    EXPECT_FALSE(fs()->CreateDirectory("res://more"));
+    EXPECT_FALSE(fs()->DeleteFile("res://data/kept.txt"));
+    EXPECT_FALSE(fs()->DeleteDirectory("res://data", false));
+    EXPECT_EQ(ReadThrough("res://data/kept.txt"), "kept");
+    EXPECT_EQ(ReadThrough("kept.txt"), "kept");
+    EXPECT_TRUE(WriteThrough("user://free.txt", "free"));
+    g_resWritable = 1;
+
+    EXPECT_EQ(ReadNative(resRoot_ + "/data/kept.txt"), "kept");
+    EXPECT_FALSE(NativeFolderExists(resRoot_ + "/more"));
+    // OpenFile logs its refusal; the others show it.
+    EXPECT_EQ(CountLogged("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not writable."), 1);
+    EXPECT_EQ(LogCapture::PopupTexts(),
+              (Texts{"File System CreateDirectory: attempted to modify path 'res://more', which is not writable.",
+                     "File System DeleteFile: attempted to modify path 'res://data/kept.txt', which is not writable.",
+                     "File System DeleteDirectory: attempted to modify path 'res://data', which is not writable."}));
+}
+
+TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
+{
+    const std::string outside = resRoot_ + "/../outside-" + developer_ + ".txt";
+    ASSERT_TRUE(WriteNative(outside, "secret"));
+    const char* hostile[] = {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
+                             "res://\xff\xfe", nullptr};
+    for (const char* path : hostile) {
+        SCOPED_TRACE(path ? path : "null");
+        EXPECT_EQ(fs()->OpenFile(path, "w"), nullptr);
+        EXPECT_EQ(fs()->OpenFile(path, "r"), nullptr);
+        EXPECT_FALSE(fs()->FileExists(path));
+        EXPECT_FALSE(fs()->DeleteFile(path));
+        EXPECT_FALSE(fs()->CreateDirectory(path));
+        EXPECT_FALSE(fs()->DeleteDirectory(path, false));
+        FileInfo info;
+        EXPECT_FALSE(fs()->GetFileInfo(path, &info));
+        fs()->AddSearchPath(path, true);
+        EXPECT_FALSE(fs()->IsSearchPath(path));
+        fs()->RemoveSearchPath(path);
+    }
+    EXPECT_EQ(fs()->GetSearchPathCount(), 0);
+    EXPECT_EQ(ReadNative(outside), "secret");
+    DeleteFileA(outside.c_str());
+}
+
+TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
+{
+    // 511 characters is a valid engine path; the native path is then too long for
+    // Windows, which must end in a plain failure.
+    std::string longest = "res://" + std::string(505, 'n');
+    ASSERT_TRUE(fs()->IsPathValid(longest.c_str()));
+    ClearLogged();
+    EXPECT_EQ(fs()->OpenFile(longest.c_str(), "w"), nullptr);
+    EXPECT_EQ(CountPopupsContaining("is invalid"), 0);
+    std::string tooLong = longest + "n";
+    EXPECT_EQ(fs()->OpenFile(tooLong.c_str(), "w"), nullptr);
+    EXPECT_EQ(CountPopupsContaining("is invalid"), 1);
 }
 
 }  // namespace

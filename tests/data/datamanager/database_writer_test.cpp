@@ -1,8 +1,14 @@
-// Saving: the text DataManager writes, and the promise that whatever a database
-// holds (quotes, backslashes, line breaks, markup characters) reads back exactly.
+// Saving: the text DataManager writes, the promise that whatever a database holds
+// (quotes, backslashes, line breaks, markup characters) reads back exactly, and that a
+// save that cannot complete reports failure and leaves the previous file as it was.
+
+// DeleteFile is a <windows.h> macro as well as a file-system member: windows.h comes
+// first so that both are renamed alike.
+#include <windows.h>
 
 #include "datamanager_fixture.h"
 
+#include "core/api_pointer.h"
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 
@@ -105,16 +111,6 @@ TEST_F(SaveRoundTrip, HostileNamesAndValuesComeBackByteForByte)
         node->SetParameter("DATA", value);
     }
     ExpectRoundTrip(this, database, "res://hostile.xml");
-
-    Database reloaded;
-    ASSERT_TRUE(reloaded.Load("res://hostile.xml"));
-    for (int i = 0; i < static_cast<int>(sizeof(hostile) / sizeof(hostile[0])); ++i) {
-        const DataNode* node = reloaded.arrays.data[0]->GetNode(i);
-        ASSERT_NE(node, nullptr);
-        EXPECT_STREQ(node->GetParameter("value"), hostile[i]) << "node " << i;
-        EXPECT_STREQ(node->GetParameter("DATA"), hostile[i]) << "node " << i;
-    }
-    EXPECT_STREQ(reloaded.arrays.data[0]->id, "He said \"x\" & <y>\\");
 }
 
 TEST_F(SaveRoundTrip, LongAndMarkupDataTextUsesCData)
@@ -178,14 +174,25 @@ TEST_F(SaveRoundTrip, NamesTheReaderWouldRefuseAreSkippedWithAWarning)
     EXPECT_EQ(Dump(reloaded), "array [a]\n  node <null> [good]=[1] [after]=[6]\n");
 }
 
-TEST_F(SaveRoundTrip, TagTooLongForTheReaderFailsTheSaveAndKeepsTheOldFile)
+TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile)
 {
+    // '<node v="' + value + '" />' is 13 characters more than the value; the reader takes
+    // 8191.
+    Database longest;
+    AddNode(AddArray(longest, "a"), nullptr)->SetParameter("v", std::string(8191 - 13, 'x').c_str());
+    ExpectRoundTrip(this, longest, "res://longest.xml");
+
     PutFile("big.xml", "previous");
-    Database database;
-    AddNode(AddArray(database, "a"), nullptr)->SetParameter("v", std::string(9000, 'x').c_str());
-    EXPECT_FALSE(database.Save("res://big.xml", false));
+    Database node;
+    AddNode(AddArray(node, "a"), nullptr)->SetParameter("v", std::string(8191 - 12, 'x').c_str());
+    EXPECT_FALSE(node.Save("res://big.xml", false));
+    Database array;
+    AddArray(array, "b")->parameters.Add(DataParameter("v", std::string(9000, 'x').c_str()));
+    EXPECT_FALSE(array.Save("res://big.xml", false));
     EXPECT_EQ(GetFile("big.xml"), "previous");
-    EXPECT_FALSE(Popups().empty());
+    EXPECT_EQ(Popups(), (std::vector<std::string>{
+                            "DataManager: node #1 of array 'a' cannot be saved: its tag is 8192 characters long, the reader takes at most 8191.",
+                            "DataManager: array 'b' cannot be saved: its tag is 9019 characters long, the reader takes at most 8191."}));
 }
 
 TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
@@ -211,14 +218,85 @@ TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
     EXPECT_TRUE(Popups().empty());
 }
 
-TEST_F(SaveRoundTrip, PlainSaveOverwritesAScrambledOne)
+using SaveFailure = DataManagerTest;
+
+void FillSmallDatabase(Database& database)
+{
+    DataArray* array = new DataArray("a");
+    DataNode* node = new DataNode(nullptr);
+    node->SetParameter("v", "new contents");
+    array->nodes.Add(node);
+    database.arrays.Add(array);
+}
+
+TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
 {
     Database database;
-    AddNode(AddArray(database, "a"), nullptr)->SetParameter("v", "1");
-    ASSERT_TRUE(database.Save("res://switch.xml", true));
-    ASSERT_TRUE(database.Save("res://switch.xml", false));
-    EXPECT_EQ(GetFile("switch.xml"), WrittenText(database));
-    EXPECT_FALSE(FileThere("switch.xml.tmp")) << "no temporary file is left behind";
+    FillSmallDatabase(database);
+    PutFile("locked.xml", "previous contents");
+    ASSERT_TRUE(SetFileAttributesA(NativePath("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(database.Save("res://locked.xml", false));
+    EXPECT_EQ(GetFile("locked.xml"), "previous contents");
+
+    ASSERT_TRUE(CreateDirectoryA(NativePath("taken.xml").c_str(), nullptr));
+    PutFile("taken.xml/inside.txt", "kept");
+    EXPECT_FALSE(database.Save("res://taken.xml", false));
+    EXPECT_EQ(GetFile("taken.xml/inside.txt"), "kept");
+    EXPECT_FALSE(FileThere("locked.xml.tmp"));
+    EXPECT_FALSE(FileThere("taken.xml.tmp")) << "the temporary file is removed again";
+
+    EXPECT_FALSE(database.Save("res://no/such/folder/db.xml", false));
+    EXPECT_FALSE(database.Save("nowhere/db.xml", false));
+    EXPECT_EQ(Popups(),
+              (std::vector<std::string>{"Unable to open file 'res://locked.xml' for writing.",
+                                        "Unable to replace file 'res://taken.xml'.",
+                                        "Unable to open file 'res://no/such/folder/db.xml' for writing.",
+                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
+                                        "absolute file system target such as res://data/file.xml."}));
+}
+
+// Counts of a file table that opens every file but writes only half of what it is
+// given, as a full disk would.
+int g_closed = 0;
+int g_deleted = 0;
+
+TEST_F(SaveFailure, ShortWriteIsAFailure)
+{
+    QuavenFileSystemAPI table = *qv->fileSystem;
+    table.OpenFile = [](const char*, const char*) { return reinterpret_cast<FileHandle*>(&g_closed); };
+    table.Write = [](const void*, int size, FileHandle*) { return size / 2; };
+    table.FlushFile = [](FileHandle*) { return 0; };
+    table.CloseFile = [](FileHandle*) { ++g_closed; };
+    table.DeleteFile = [](const char*) { return ++g_deleted > 0; };
+    const QuavenFileSystemAPI* real = qv->fileSystem;
+    qv->fileSystem = &table;
+
+    Database database;
+    FillSmallDatabase(database);
+    bool inPlace = database.Save("save://slot.xml", false);
+    bool beside = database.Save("res://slot.xml", true);
+    qv->fileSystem = real;
+
+    EXPECT_FALSE(inPlace);
+    EXPECT_FALSE(beside);
+    EXPECT_EQ(g_closed, 2) << "the file is closed either way";
+    EXPECT_EQ(g_deleted, 1) << "the half-written temporary file is removed";
+    EXPECT_EQ(Popups(), (std::vector<std::string>{"Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
+    EXPECT_FALSE(FileThere("slot.xml"));
+}
+
+TEST_F(SaveFailure, SuccessfulSaveReplacesTheFileWhole)
+{
+    PutFile("db.xml", std::string(100000, 'o'));  // longer than what replaces it
+    Database database;
+    FillSmallDatabase(database);
+    ASSERT_TRUE(database.Save("res://db.xml", false));
+    Database reloaded;
+    ASSERT_TRUE(reloaded.Load("res://db.xml"));
+    EXPECT_STREQ(reloaded.GetParameter("a", nullptr, "v"), nullptr);
+    EXPECT_STREQ(reloaded.arrays.data[0]->GetNode(0)->GetParameter("v"), "new contents");
+    EXPECT_LT(GetFile("db.xml").size(), 1000u);
+    EXPECT_FALSE(FileThere("db.xml.tmp")) << "no temporary file is left behind";
 }
 
 } // namespace

@@ -3,11 +3,10 @@
 
 #include "datamanager_fixture.h"
 
-#include <windows.h>
-
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace datamanager_test {
@@ -73,32 +72,10 @@ TEST_F(DataManagerCache, AddedDatabaseIsFoundAndSavedLater)
     EXPECT_EQ(DataManager::GetDatabase(nullptr), nameless);
 }
 
-const int kLoaderThreads = 8;
-// Large enough that loading takes a while and the threads overlap.
-const int kArrays = 3000;
-
-struct LoaderThreadContext {
-    HANDLE start = nullptr;
-    std::atomic<int> nextSlot{0};
-    std::atomic<int> complete{0};
-    Database* results[kLoaderThreads] = {};
-};
-
-DWORD WINAPI LoadInThread(void* argument)
-{
-    auto* context = static_cast<LoaderThreadContext*>(argument);
-    int slot = context->nextSlot.fetch_add(1);
-    WaitForSingleObject(context->start, INFINITE);
-    Database* database = DataManager::GetDatabase("res://big.xml");
-    context->results[slot] = database;
-    // What a loader thread sees is the whole file, never part of it.
-    if (database && database->arrays.count == kArrays && database->arrays.data[kArrays - 1]->nodes.count == 5)
-        context->complete.fetch_add(1);
-    return 0;
-}
-
 TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase)
 {
+    // Large enough that loading takes a while and the threads overlap.
+    const int kArrays = 3000;
     std::string body = "<root>\n";
     for (int a = 0; a < kArrays; ++a) {
         body += "<array id=\"a" + std::to_string(a) + "\">";
@@ -106,31 +83,36 @@ TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase)
             body += "<node id=\"n" + std::to_string(n) + "\" v=\"" + std::to_string(a * n) + "\"/>";
         body += "</array>\n";
     }
-    body += "</root>\n";
-    PutFile("big.xml", Doc(body));
+    PutFile("big.xml", Doc(body + "</root>\n"));
 
     for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
         // Each round starts with the file not cached, so the threads race to load it.
         DataManager::UnloadDatabase(DataManager::FindDatabase("res://big.xml"));
-        LoaderThreadContext context;
-        context.start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        HANDLE threads[kLoaderThreads];
-        for (HANDLE& thread : threads)
-            thread = CreateThread(nullptr, 0, LoadInThread, &context, 0, nullptr);
-        SetEvent(context.start);
-        WaitForMultipleObjects(kLoaderThreads, threads, TRUE, INFINITE);
-        for (HANDLE thread : threads)
-            CloseHandle(thread);
-        CloseHandle(context.start);
+        std::atomic<bool> go{false};
+        std::atomic<int> complete{0};
+        Database* results[8] = {};
+        std::vector<std::thread> loaders;
+        for (Database*& result : results)
+            loaders.emplace_back([&go, &complete, &result] {
+                while (!go)
+                    std::this_thread::yield();
+                result = DataManager::GetDatabase("res://big.xml");
+                // What a loader thread sees is the whole file, never part of it.
+                if (result->arrays.count == kArrays && result->arrays.data[kArrays - 1]->nodes.count == 5)
+                    ++complete;
+            });
+        go = true;
+        for (std::thread& loader : loaders)
+            loader.join();
 
-        EXPECT_EQ(context.complete.load(), kLoaderThreads) << "round " << round;
-        for (Database* result : context.results)
-            EXPECT_EQ(result, context.results[0]) << "one database for all threads, round " << round;
+        EXPECT_EQ(complete, 8);
+        for (Database* result : results)
+            EXPECT_EQ(result, results[0]) << "one database for all threads";
         int cachedUnderName = 0;
         for (int i = 0; i < DataManager::databases.count; ++i)
-            if (strcmp(DataManager::databases.data[i]->fileName, "res://big.xml") == 0)
-                ++cachedUnderName;
-        EXPECT_EQ(cachedUnderName, 1) << "round " << round;
+            cachedUnderName += strcmp(DataManager::databases.data[i]->fileName, "res://big.xml") == 0 ? 1 : 0;
+        EXPECT_EQ(cachedUnderName, 1);
     }
 }
 

@@ -1,5 +1,5 @@
-// Semicolon-separated tables, and the promise that one data set written as XML, .dat
-// or CSV loads into the same arrays, nodes and parameters.
+// Semicolon-separated tables: the header line names the columns of one array without
+// id, every further line is a node.
 
 #include "datamanager_fixture.h"
 
@@ -58,29 +58,6 @@ TEST_F(CsvLoading, CellsAreCutAtTheirLimits)
     EXPECT_EQ(std::string(node->parameters.data[0].value), std::string(4095, 'v'));
     EXPECT_STREQ(node->parameters.data[1].name, "b") << "the rest of a long cell is dropped, not carried over";
     EXPECT_STREQ(node->parameters.data[1].value, "x");
-}
-
-TEST_F(CsvLoading, SameDataFromXmlDatAndCsvGiveTheSameDatabase)
-{
-    const std::string xml = std::string(kDeclaration) +
-                            "<root>\n"
-                            "\t<array>\n"
-                            "\t\t<node name=\"sword\" damage=\"12\" price=\"150\"/>\n"
-                            "\t\t<node name=\"shield\" damage=\"0\" price=\"90\"/>\n"
-                            "\t\t<node name=\"rope\" damage=\"\" price=\"3\"/>\n"
-                            "\t</array>\n"
-                            "</root>\n";
-    PutFile("items.xml", xml);
-    PutFile("items.dat", xml);
-    PutFile("items.csv", "name;damage;price\r\nsword;12;150\r\nshield;0;90\r\nrope;;3\r\n");
-
-    Database fromXml, fromDat, fromCsv;
-    ASSERT_TRUE(fromXml.Load("res://items.xml"));
-    ASSERT_TRUE(fromDat.Load("res://items.dat"));
-    ASSERT_TRUE(fromCsv.Load("res://items.csv"));
-    EXPECT_EQ(Dump(fromXml), Dump(fromCsv));
-    EXPECT_EQ(Dump(fromDat), Dump(fromCsv));
-    EXPECT_STREQ(fromCsv.arrays.data[0]->GetNode(2)->GetParameter("price"), "3");
 }
 
 } // namespace

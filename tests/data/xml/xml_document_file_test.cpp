@@ -1,11 +1,10 @@
-// LoadFile: reading a whole document through qv->fileSystem, scrambled files, and the
-// reader's state across loads.
+// Loading documents: the whole file read through qv->fileSystem, scrambled files, and
+// the reader's state across loads.
 #include "xml_test_support.h"
 
 #include <string>
 
 #include "core/api_pointer.h"
-#include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 
 using namespace xml_test;
@@ -16,13 +15,6 @@ using Blocks = std::vector<std::string>;
 
 const std::string kSmallDocument = std::string(kDeclaration) + "<root><node id=\"n\" v=\"1\"/></root>\n";
 const Blocks kSmallBlocks = {"<root>", "<node id=[n] v=[1]/>", "<root/>"};
-
-std::string Scrambled(const std::string& plain)
-{
-    ByteBuffer buffer;
-    EXPECT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int>(plain.size()), &buffer));
-    return std::string(reinterpret_cast<const char*>(buffer.data), buffer.size);
-}
 
 using XmlLoadFile = XmlReaderTest;
 
