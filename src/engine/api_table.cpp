@@ -16,7 +16,6 @@
 #include "engine/platform_command.h"
 #include "engine/reinitialization.h"
 #include "filesystem/filesystem_api.h"
-#include "filesystem/string_list.h"
 #include "graphics/graphics_api.h"
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "net/http_api.h"

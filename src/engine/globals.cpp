@@ -13,7 +13,7 @@
 #include "shadertool/core/context.h"
 #include "shadertool/core/keyword_tables.h"
 #include "shadertool/core/parser_default_state.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 // Last: it brings in <windows.h>, whose macros must not rename anything above.
 #include "core/core_state.h"
 

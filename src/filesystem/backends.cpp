@@ -1,11 +1,25 @@
 #include "filesystem/backends.h"
 
-#include "filesystem/base_paths.h"
-#include "filesystem/file_system_messages.h"
+#include "core/engine_log.h"
+#include "filesystem/folder_system.h"
 #include "filesystem/http_system.h"
 #include "filesystem/mount_system.h"
-#include "filesystem/windows_posix_system.h"
+#include "filesystem/open_files.h"
+#include "filesystem/search_paths.h"
 #include "quaven/types.h"
+
+namespace QVFileSystem {
+
+bool System::FileExists(Scheme scheme, const String& nativePath)
+{
+    File* file = OpenFile(scheme, nativePath, FILE_MODE_READ);
+    if (!file)
+        return false;
+    CloseFile(file);
+    return true;
+}
+
+} // namespace QVFileSystem
 
 QVFileSystem::System* g_fileSystemBackends[kSchemeCount] = {};
 uint8_t g_resWritable = 0;
@@ -43,4 +57,10 @@ void QVI_DeleteFileSystemBackends()
     delete g_fileSystemBackends[SCHEME_CACHE];
     for (int i = 0; i < kSchemeCount; ++i)
         g_fileSystemBackends[i] = nullptr;
+}
+
+void QVI_FreeFileSystemGlobals()
+{
+    QVI_FreeSearchPaths();
+    QVI_FreeOpenFileList();
 }

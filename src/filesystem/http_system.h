@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filesystem/backend_system.h"
+#include "filesystem/backends.h"
 
 namespace QVFileSystem {
 
@@ -18,7 +18,7 @@ public:
 
     // Files of this back end belong to the inner system.
     bool CloseFile(File* file) override { return false; }
-    File* OpenFile(Scheme scheme, const String& url, FileMode mode) override;
+    File* OpenFile(Scheme scheme, const String& url, FileMode mode) override { return nullptr; }
 };
 
 } // namespace QVFileSystem

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filesystem/backend_file.h"
+#include "filesystem/backends.h"
 
 namespace QVFileSystem {
 

@@ -5,8 +5,8 @@
 #include "core/api_pointer.h"
 #include "core/array.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
-#include "filesystem/file_system_messages.h"
 
 namespace {
 

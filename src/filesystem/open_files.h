@@ -1,6 +1,25 @@
 #pragma once
 
-#include "filesystem/file_handle.h"
+#include <cstddef>
+#include <cstdint>
+
+#include "quaven/types.h"
+
+namespace QVFileSystem {
+class File;
+}
+
+// What OpenFile hands the program. The handle owns the path copy and the file.
+struct FileHandle {
+    char* path;                 // heap copy of the path exactly as the caller passed it
+    uint32_t size;              // the file's size when it was opened
+    QVFileSystem::File* file;   // closed through the back end of file->scheme
+};
+
+static_assert(sizeof(void*) != 4 || sizeof(FileHandle) == 12, "FileHandle is {path, size, file}");
+static_assert(sizeof(void*) != 4 || offsetof(FileHandle, path) == 0, "FileHandle path");
+static_assert(sizeof(void*) != 4 || offsetof(FileHandle, size) == 4, "FileHandle size");
+static_assert(sizeof(void*) != 4 || offsetof(FileHandle, file) == 8, "FileHandle file");
 
 // The handles OpenFile returned and CloseFile has not closed yet, engine log files
 // excepted; guarded by the engine lock CORE_VARIABLE. Shutdown reports what is left.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/engine_string.h"
+#include "filesystem/backends.h"
 
 namespace {
 
@@ -137,4 +138,134 @@ void QVI_FreeSearchPaths()
         delete g_internedTexts;
         g_internedTexts = nullptr;
     }
+}
+
+String QVI_FindInSearchPaths(const char* path, Scheme* schemeOut)
+{
+    if (!path)
+        return String("");
+    SearchPathSnapshot searchPaths = QVI_GetSearchPathSnapshot();
+    for (int32_t i = 0; i < searchPaths.count; ++i) {
+        const char* searchPath = searchPaths.data[i];
+        Scheme scheme = QVI_GetPathScheme(searchPath);
+        QVFileSystem::System* backend = QVI_GetFileSystemBackend(scheme);
+        if (!backend)
+            continue;
+        String native = ConvertPathToNativePath(scheme, searchPath);
+        if (!native.text || native.text[0] == '\0')
+            continue;
+        native.Append(path);
+        if (native.text && backend->FileExists(scheme, native)) {
+            if (schemeOut)
+                *schemeOut = scheme;
+            return native;
+        }
+    }
+    return String("");
+}
+
+namespace {
+
+bool IsListableScheme(Scheme scheme)
+{
+    return scheme == SCHEME_DOCS || scheme == SCHEME_RES || scheme == SCHEME_UGC;
+}
+
+bool IsEmpty(const char* text)
+{
+    return !text || text[0] == '\0';
+}
+
+// One back end's listing of nativeRoot, names prefixed with relativePath.
+void QVI_FindFilesInSystem(Scheme scheme, const Array<String>& patterns, const char* relativePath,
+                           const char* nativeRoot, bool recursive, Array<String>& results)
+{
+    QVFileSystem::System* backend = QVI_GetFileSystemBackend(scheme);
+    if (!backend || IsEmpty(nativeRoot))
+        return;
+    String relative(relativePath ? relativePath : "");
+    String root(nativeRoot);
+    if (!relative.text || !root.text)
+        return;
+    size_t relativeLength = strlen(relative.text);
+    if (relativeLength > 0 && relative.text[relativeLength - 1] != '/')
+        relative.Append("/");
+    size_t rootLength = strlen(root.text);
+    if (rootLength > 0 && root.text[rootLength - 1] == '/')
+        root.RemoveLast(1);
+    if (!relative.text || root.text[0] == '\0')
+        return;
+    backend->FindFiles(scheme, relative, root, patterns, recursive, results);
+}
+
+} // namespace
+
+void QVI_FindFiles(Array<String>& out, const char* path, const Array<String>& patterns, bool recursive)
+{
+    if (!path)
+        return;
+    Scheme scheme = QVI_GetPathScheme(path);
+    if (scheme != SCHEME_NONE) {
+        if (!IsListableScheme(scheme))
+            return;
+        String nativeRoot = ConvertPathToNativePath(scheme, path);
+        QVI_FindFilesInSystem(scheme, patterns, path, nativeRoot.text, recursive, out);
+        return;
+    }
+
+    SearchPathSnapshot searchPaths = QVI_GetSearchPathSnapshot();
+    for (int32_t i = 0; i < searchPaths.count; ++i) {
+        const char* searchPath = searchPaths.data[i];
+        if (strcmp(searchPath, "res://") == 0)
+            continue;
+        Scheme searchScheme = QVI_GetPathScheme(searchPath);
+        if (!IsListableScheme(searchScheme) || !QVI_GetFileSystemBackend(searchScheme))
+            continue;
+        String nativeRoot = ConvertPathToNativePath(searchScheme, searchPath);
+        if (IsEmpty(nativeRoot.text))
+            continue;
+        nativeRoot.Append(path);
+        QVI_FindFilesInSystem(searchScheme, patterns, path, nativeRoot.text, recursive, out);
+    }
+}
+
+namespace {
+
+// Written before any program thread exists (start-up), read afterwards.
+SearchPathManifestRegistrar g_manifestRegistrar = nullptr;
+
+} // namespace
+
+String QVI_GetSearchPathManifestName(const char* searchPath)
+{
+    int prefixLength = QVI_GetSchemePrefixLength(searchPath);
+    if (prefixLength == 0)
+        return String("");
+    const char* rest = searchPath + prefixLength;
+    size_t restLength = strlen(rest);
+    if (restLength > 0 && rest[restLength - 1] == '/')
+        --restLength;
+    if (restLength == 0)
+        return String("");
+    String name = String::FromFormat("%.*smanifest-%.*s.xml", prefixLength, searchPath, static_cast<int>(restLength),
+                                     rest);
+    for (char* c = name.text ? name.text + prefixLength : nullptr; c && *c; ++c) {
+        if (*c == '/')
+            *c = '-';
+    }
+    return name;
+}
+
+void QVI_SetSearchPathManifestRegistrar(SearchPathManifestRegistrar registrar)
+{
+    g_manifestRegistrar = registrar;
+}
+
+void QVI_RegisterSearchPathManifest(const char* searchPath)
+{
+    if (!g_manifestRegistrar)
+        return;
+    String name = QVI_GetSearchPathManifestName(searchPath);
+    if (name.text && name.text[0] != '\0')
+        g_manifestRegistrar(name.text);
 }

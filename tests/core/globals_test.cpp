@@ -1,4 +1,4 @@
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -6,10 +6,7 @@
 #include "core/locks.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
-#include "filesystem/base_paths.h"
 #include "filesystem/filesystem_api.h"
-#include "filesystem/string_list.h"
-#include "filesystem/url_roots.h"
 #include "support/process.h"
 
 namespace fs_test {
@@ -54,9 +51,8 @@ void FileSystemTest::SetUp()
     g_core.coreInitialized = 1;
 
     ASSERT_TRUE(QVI_InitFileSystem());
-    resScratch_ = quaven_test::MakeTempDir("fs");
-    resRoot_ = WithForwardSlashes(resScratch_);
-    g_currentUrlRoots[SCHEME_RES].Assign(resRoot_.c_str());
+    res_.emplace("fs");
+    resRoot_ = res_->Root();
 
     developer_ = quaven_test::UniqueName("QuavenFsTestDev");
     title_ = "FS Test: Title!";
@@ -74,7 +70,7 @@ void FileSystemTest::TearDown()
     while (table_.GetSearchPathCount() > 0)
         table_.RemoveSearchPath(table_.GetSearchPath(0));
     RemoveTree(AppDataFolder() + "/" + developer_);
-    RemoveTree(resRoot_);
+    res_.reset();
     QVI_InitBasePaths();
     g_core.api = savedCoreApi_;
     g_core.coreInitialized = savedCoreInitialized_;

@@ -14,6 +14,7 @@
 #include "quaven/api.h"
 #include "support/files.h"
 #include "support/log_capture.h"
+#include "support/res_folder.h"
 
 namespace fs_test {
 
@@ -60,9 +61,9 @@ private:
     QuavenFileSystemAPI table_ = {};
     QuavenAPI savedApi_ = {};
     std::optional<quaven_test::LogCapture> log_;   // over the filled table, gone before it is restored
+    std::optional<quaven_test::ResFolder> res_;
     uint8_t savedCoreInitialized_ = 0;
     QuavenAPI* savedCoreApi_ = nullptr;
-    std::string resScratch_;
 };
 
 }  // namespace fs_test

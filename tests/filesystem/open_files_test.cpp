@@ -14,33 +14,24 @@ namespace {
 
 class OpenFilesTest : public FileSystemTest {};
 
-TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpen)
+TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem)
 {
-    int before = QVI_GetOpenFileCount();
     std::vector<FileHandle*> handles;
     for (int i = 0; i < 17; ++i) {
-        std::string path = "user://open" + std::to_string(i) + ".txt";
-        FileHandle* handle = fs()->OpenFile(path.c_str(), "w");
-        ASSERT_NE(handle, nullptr);
-        handles.push_back(handle);
+        handles.push_back(fs()->OpenFile(("user://open" + std::to_string(i) + ".txt").c_str(), "w"));
+        ASSERT_NE(handles.back(), nullptr);
     }
-    EXPECT_EQ(QVI_GetOpenFileCount(), before + 17);
-    EXPECT_EQ(CountPopupsContaining("files are open at the same time"), before + 17 - 15);
+    ASSERT_EQ(QVI_GetOpenFileCount(), 17);
+    EXPECT_EQ(CountPopupsContaining("files are open at the same time"), 2);
     EXPECT_EQ(CountLogged("File System OpenFile: 16 files are open at the same time, last file opened is 'user://open15.txt'."),
-              before == 0 ? 1 : 0);
+              1);
+    QVI_ReportOpenFiles();
+    EXPECT_EQ(CountLogged("17 files left open.."), 1);
+    EXPECT_EQ(CountLogged("File 'user://open16.txt' left open."), 1);
+
     for (FileHandle* handle : handles)
         fs()->CloseFile(handle);
-    EXPECT_EQ(QVI_GetOpenFileCount(), before);
-}
-
-TEST_F(OpenFilesTest, ReportListsWhatIsLeftOpen)
-{
-    FileHandle* left = fs()->OpenFile("user://left.txt", "w");
-    ASSERT_NE(left, nullptr);
-    QVI_ReportOpenFiles();
-    EXPECT_EQ(CountLogged("1 files left open.."), 1);
-    EXPECT_EQ(CountLogged("File 'user://left.txt' left open."), 1);
-    fs()->CloseFile(left);
+    EXPECT_EQ(QVI_GetOpenFileCount(), 0);
     ClearLogged();
     QVI_ReportOpenFiles();
     EXPECT_EQ(CountLogged("0 files left open.."), 1);

@@ -3,9 +3,9 @@
 #include "filesystem/fs_test_support.h"
 
 #include <atomic>
+#include <set>
 #include <thread>
 
-#include "filesystem/search_path_manifest.h"
 #include "filesystem/search_paths.h"
 
 namespace fs_test {
@@ -48,7 +48,7 @@ TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesAndRemovingKee
               1);
 }
 
-TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearched)
+TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
 {
     fs()->AddSearchPath("user://mods", true);
     EXPECT_EQ(CountLogged("File System AddSearchPath: path prefix is invalid in path 'user://mods', see AddSearchPath() for more info."),
@@ -57,28 +57,25 @@ TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearched)
     fs()->AddSearchPath("res://../x", true);
     EXPECT_EQ(CountPopupsContaining("File System AddSearchPath: path"), 3);
     EXPECT_EQ(fs()->GetSearchPathCount(), 0);
-    fs()->AddSearchPath("docs://", false);
-    fs()->AddSearchPath("ugc://", false);
-    EXPECT_EQ(fs()->GetSearchPathCount(), 2);
-}
-
-TEST_F(SearchPathsTest, ManyPathsWarnButAreStillAdded)
-{
-    for (int i = 0; i < 129; ++i)
-        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
-    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
-    EXPECT_EQ(CountLogged("File System AddSearchPath: 128 search paths exist."), 1);
-}
-
-TEST_F(SearchPathsTest, ManifestsAreNamedAfterTheSearchPath)
-{
 
     g_manifests.clear();
     QVI_SetSearchPathManifestRegistrar(RecordManifest);
-    fs()->AddSearchPath("res://data/dlc1", false);
-    fs()->AddSearchPath("res://", false);
+    fs()->AddSearchPath("docs://", false);
+    fs()->AddSearchPath("ugc://data/dlc1", false);
     QVI_SetSearchPathManifestRegistrar(nullptr);
-    EXPECT_EQ(g_manifests, std::vector<std::string>{"res://manifest-data-dlc1.xml"});
+    EXPECT_EQ(fs()->GetSearchPathCount(), 2);
+    // A bare scheme root brings none.
+    EXPECT_EQ(g_manifests, std::vector<std::string>{"ugc://manifest-data-dlc1.xml"});
+}
+
+TEST_F(SearchPathsTest, MorePathsThan128WarnButAreStillAdded)
+{
+    for (int i = 0; i < 128; ++i)
+        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
+    EXPECT_EQ(CountPopupsContaining("search paths exist."), 0);
+    fs()->AddSearchPath("res://last", false);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
+    EXPECT_EQ(CountLogged("File System AddSearchPath: 128 search paths exist."), 1);
 }
 
 TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
@@ -136,22 +133,20 @@ TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
         }
         stop = true;
     });
+    // Every snapshot is one of the lists that really existed.
+    const std::set<std::string> whole = {"res://base/", "res://base/|res://extra/", "res://extra/|res://base/"};
     int torn = 0;
     int seen = 0;
     int misses = 0;
     do {
         SearchPathSnapshot snapshot = QVI_GetSearchPathSnapshot();
-        bool valid = false;
-        if (snapshot.count == 1)
-            valid = strcmp(snapshot.data[0], "res://base/") == 0;
-        else if (snapshot.count == 2)
-            valid = (strcmp(snapshot.data[0], "res://base/") == 0 && strcmp(snapshot.data[1], "res://extra/") == 0) ||
-                    (strcmp(snapshot.data[0], "res://extra/") == 0 && strcmp(snapshot.data[1], "res://base/") == 0);
-        torn += valid ? 0 : 1;
+        std::string joined;
+        for (int i = 0; i < snapshot.count; ++i)
+            joined += (i > 0 ? "|" : "") + std::string(snapshot.data[i]);
+        torn += whole.count(joined) ? 0 : 1;
         // Texts handed out stay readable after their entry is removed.
         const char* last = fs()->GetSearchPath(fs()->GetSearchPathCount() - 1);
-        if (last)
-            seen += last[0] == 'r' ? 1 : 0;
+        seen += last && last[0] == 'r' ? 1 : 0;
         misses += fs()->FileExists("file.txt") ? 0 : 1;
     } while (!stop);
     changer.join();

@@ -1,8 +1,7 @@
 #include "support/res_folder.h"
 
 #include "data/datamanager/data_manager.h"
-#include "filesystem/scheme.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
 #include "support/files.h"
 #include "support/process.h"
 

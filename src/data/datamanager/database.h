@@ -1,10 +1,82 @@
 #pragma once
 
 #include "core/array.h"
-#include "data/datamanager/data_array.h"
 
 class ByteBuffer;
 class XMLReader;
+
+// The data model of DataManager databases: a database holds arrays, an array holds
+// nodes, arrays and nodes hold named text values (parameters).
+
+// One name and its text value in a DataManager database. Both texts are heap copies
+// owned by the record; either may be null. Records live by value inside `Array`s,
+// which copy elements by assignment, so copying duplicates both texts.
+class DataParameter {
+public:
+    char* name;
+    char* value;
+
+    DataParameter();
+    // Copies of both texts (null stays null).
+    DataParameter(const char* name, const char* value);
+    DataParameter(const DataParameter& other);
+    DataParameter& operator=(const DataParameter& other);
+    ~DataParameter();
+
+    // Replaces the value with a copy; a null value is ignored.
+    void SetValue(const char* value);
+
+    // Arrays compare elements when searching; parameters are equal by content.
+    bool operator==(const DataParameter& other) const;
+};
+
+// The heap copy of text, or null for null (QVI_StrDup would give "" for null).
+char* QVI_CopyTextOrNull(const char* text);
+
+// The first parameter named name (byte comparison), or null; null for a null name.
+DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name);
+
+// One node of a DataManager array: an optional id and named text values in the
+// order they were first set.
+class DataNode {
+public:
+    char* id;                            // heap copy, may be null
+    Array<DataParameter> parameters;
+
+    explicit DataNode(const char* id);
+    ~DataNode();
+    DataNode(const DataNode&) = delete;
+    DataNode& operator=(const DataNode&) = delete;
+
+    // The value of the first parameter with that name; null for a missing or null name.
+    const char* GetParameter(const char* name) const;
+
+    // A null name does nothing. The name "id" also makes a copy of value the node's id.
+    // An existing parameter gets a copy of value (a null value leaves it as it was);
+    // otherwise {name, value or null} is appended.
+    void SetParameter(const char* name, const char* value);
+};
+
+// One array of a DataManager database: an optional id, the array element's own
+// attributes (other than "id") and its nodes in document order. Owns its nodes.
+class DataArray {
+public:
+    char* id;                            // heap copy, may be null
+    Array<DataParameter> parameters;
+    Array<DataNode*> nodes;
+
+    explicit DataArray(const char* id);
+    ~DataArray();
+    DataArray(const DataArray&) = delete;
+    DataArray& operator=(const DataArray&) = delete;
+
+    // The first node with that id (byte comparison); null for a null id.
+    DataNode* FindNode(const char* id) const;
+    // Null outside 0 to count - 1.
+    DataNode* GetNode(int index) const;
+    // FindNode, then that node's GetParameter.
+    const char* GetNodeParameter(const char* nodeId, const char* name) const;
+};
 
 // One loaded data file: the name it was loaded from and its arrays in document order.
 // Loaded from XML (".xml", and ".dat" with the same content) or from semicolon-

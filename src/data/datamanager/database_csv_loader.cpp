@@ -7,12 +7,36 @@
 #include "core/api_pointer.h"
 #include "core/byte_buffer.h"
 #include "core/engine_string.h"
-#include "data/datamanager/database_file_reading.h"
 
 namespace {
 
 const int kHeaderCellLimit = 511;
 const int kDataCellLimit = 4095;
+
+// Appends the rest of an open file to out through the API table's file system.
+// False when out could not hold it (out then keeps what it had before).
+bool QVI_ReadRestOfFile(FileHandle* file, ByteBuffer* out)
+{
+    if (!file || !out || !qv->fileSystem)
+        return false;
+    const int sizeBefore = out->size;
+    // Reads until the file gives nothing more rather than trusting the size taken at
+    // opening, which a writer may have changed since.
+    uint8_t chunk[16384];
+    for (;;) {
+        int got = qv->fileSystem->Read(chunk, static_cast<int>(sizeof(chunk)), file);
+        if (got <= 0)
+            return true;
+        if (got > static_cast<int>(sizeof(chunk)))
+            got = static_cast<int>(sizeof(chunk));
+        int sizeWas = out->size;
+        out->WriteBytes(chunk, got);
+        if (out->size != sizeWas + got) {
+            out->size = sizeBefore;
+            return false;
+        }
+    }
+}
 
 // Walks the file's bytes one line at a time.
 class CSVCursor {

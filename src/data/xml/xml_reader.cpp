@@ -1,11 +1,33 @@
 #include "data/xml/xml_reader.h"
 
+#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_document_file.h"
 
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// Longest piece of the document a parse error quotes.
+const int kSnippetMax = 255;
+
+// A character to show for "%c" in a message: a zero byte would end the formatted
+// text there and lose the rest of the message (the code is shown next to it anyway).
+char XMLMessageCharacter(char c)
+{
+    return c != 0 ? c : ' ';
+}
+
+// The character's code as the unsigned byte it is in the file.
+int XMLCharacterCode(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+} // namespace
 
 static_assert(sizeof(void*) != 4 || offsetof(XMLBlock, attributeCount) == 4, "XMLBlock layout");
 static_assert(sizeof(void*) != 4 || offsetof(XMLBlock, attributeNames) == 8, "XMLBlock layout");
@@ -70,4 +92,505 @@ bool XMLReader::LoadFile(const char* name)
     position = 0;
     ok = 1;
     return ReadHeader();
+}
+
+namespace {
+
+void WarnHeader(const char* format, const char* fileName)
+{
+    QVI_ReportPopup(QV_LOG_WARNING, format, fileName ? fileName : "");
+}
+
+} // namespace
+
+bool XMLReader::ReadHeader()
+{
+    if (!text || length < 0) {
+        ok = 0;
+        return false;
+    }
+
+    int start = 0;
+    while (start < length && IsXMLWhiteSpace(text[start]))
+        ++start;
+
+    if (start < length && text[start] != '<') {
+        char c = text[start];
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "First non-whitespace char in XML document needs to be '<'. First char in '%s' "
+                        "is #%d '%c'. Note: UTF8 BOM is not supported.\n",
+                        fileName ? fileName : "", XMLCharacterCode(c), XMLMessageCharacter(c));
+        ok = 0;
+        return false;
+    }
+
+    // The declaration's end is searched only inside the document, never past it.
+    for (int i = start + 2; start < length && i + 1 < length; ++i) {
+        if (text[i] == '?' && text[i + 1] == '>') {
+            position = i + 2;
+            return true;
+        }
+    }
+
+    WarnHeader("XML document needs to start with line like <?xml versions=... ?>. File '%s' doesn't.", fileName);
+    ok = 0;
+    return false;
+}
+
+namespace {
+
+const char kCDataStart[] = "![CDATA[";
+const int kCDataStartLength = 8;
+const char kCDataEnd[] = "]]>";
+const char kCommentStart[] = "<!--";
+const int kCommentStartLength = 4;
+
+// True when the document holds pattern (patternLength bytes) at index at, looking
+// only at bytes inside the document.
+bool DocumentHas(const char* text, int length, int at, const char* pattern, int patternLength)
+{
+    if (at < 0 || at > length - patternLength)
+        return false;
+    return memcmp(text + at, pattern, patternLength) == 0;
+}
+
+// Index of the first occurrence of pattern at or after from, or -1.
+int FindInDocument(const char* text, int length, int from, const char* pattern, int patternLength)
+{
+    for (int i = from; i <= length - patternLength; ++i) {
+        if (memcmp(text + i, pattern, patternLength) == 0)
+            return i;
+    }
+    return -1;
+}
+
+// A quote is escaped when an odd number of backslashes stands right before it:
+// "\\" is an escaped backslash, so the quote after it still ends the value. This
+// matches how the value's escapes are replaced later, pair by pair.
+bool EndsInEscapingBackslash(const char* token, int count)
+{
+    int backslashes = 0;
+    while (backslashes < count && token[count - 1 - backslashes] == '\\')
+        ++backslashes;
+    return (backslashes & 1) != 0;
+}
+
+bool HoldsNonWhiteSpace(const char* token, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!IsXMLWhiteSpace(token[i]))
+            return true;
+    }
+    return false;
+}
+
+// Skips a comment whose "<!--" has just been read: position ends up after its "-->".
+// A nested "<!-" or the end of the document is an error.
+bool SkipComment(XMLReader& reader)
+{
+    const char* text = reader.text;
+    int length = reader.length;
+    for (int i = reader.position; i <= length - 3; ++i) {
+        if (memcmp(text + i, "-->", 3) == 0) {
+            reader.position = i + 3;
+            return true;
+        }
+        if (memcmp(text + i, "<!-", 3) == 0) {
+            reader.position = i;
+            reader.ReportError("New comment block start within a comment block.", text[i]);
+            return false;
+        }
+    }
+    reader.position = length;
+    reader.ReportError("Comment block not ended properly.", text[length - 1]);
+    return false;
+}
+
+bool MayFollowValue(char c)
+{
+    return c == '>' || c == '/' || c == '?' || IsXMLWhiteSpace(c);
+}
+
+} // namespace
+
+// Builds the next token in the value buffer. Tags are normalised on the way: runs of
+// white space become one blank, blanks next to '<', '=' and before '>' or "/>" are
+// dropped, comments are skipped. Text outside tags is kept as it is; a quote there
+// is an ordinary character. Every token, wherever it is, keeps at most
+// kValueBufferSize - 1 characters; one more is the "buffer overrun" error.
+char* XMLReader::Scan()
+{
+    if (!ok || !text || !valueBuffer || length <= 0)
+        return nullptr;
+
+    char* token = valueBuffer;
+    int count = 0;
+    bool inTag = false;
+    bool inQuote = false;
+
+    while (position < length) {
+        char c = text[position];
+
+        if (inQuote) {
+            if (count >= kValueBufferSize - 1) {
+                ReportError("buffer overrun", c);
+                return nullptr;
+            }
+            token[count++] = c;
+            if (c == '"' && !EndsInEscapingBackslash(token, count - 1)) {
+                inQuote = false;
+                if (position + 1 < length && !MayFollowValue(text[position + 1])) {
+                    ++position;
+                    ReportError("Unexpected character after value definition.", text[position]);
+                    return nullptr;
+                }
+            }
+            ++position;
+            continue;
+        }
+
+        if (!inTag) {
+            if (c == '>') {
+                ReportError("not expecting '>'", c);
+                return nullptr;
+            }
+            if (c != '<') {
+                if (count >= kValueBufferSize - 1) {
+                    // A long run of white space is no token yet: before a tag it would be
+                    // dropped anyway, so only text that holds something overruns.
+                    if (HoldsNonWhiteSpace(token, count)) {
+                        ReportError("buffer overrun", c);
+                        return nullptr;
+                    }
+                    count = 0;
+                }
+                token[count++] = c;
+                ++position;
+                continue;
+            }
+            if (HoldsNonWhiteSpace(token, count)) {
+                token[count] = 0;
+                return token;
+            }
+            // White space before a tag is dropped; the tag starts a new token.
+            count = 0;
+            token[count++] = '<';
+            inTag = true;
+            ++position;
+
+            if (DocumentHas(text, length, position, kCDataStart, kCDataStartLength)) {
+                int contentStart = position + kCDataStartLength;
+                int contentEnd = FindInDocument(text, length, contentStart, kCDataEnd, 3);
+                if (contentEnd < 0) {
+                    ReportError("'![CDATA[' does not end with ']]>' pattern.", text[position]);
+                    return nullptr;
+                }
+                // The content is cut out of the document in place: it may be far longer
+                // than the value buffer (shader sources are kept in CDATA).
+                text[contentEnd] = 0;
+                position = contentEnd + 3;
+                return text + contentStart;
+            }
+            continue;
+        }
+
+        // Inside a tag.
+        if (c == '\t' || c == '\r' || c == '\n')
+            c = ' ';
+        char last = count > 0 ? token[count - 1] : 0;
+
+        if (c == ' ') {
+            if (count == 0 || last == ' ' || last == '<' || last == '=') {
+                ++position;
+                continue;
+            }
+        } else if (c == '<') {
+            if (last == '<') {
+                ReportError("not expecting another '<'", c);
+                return nullptr;
+            }
+        } else if (c == '>') {
+            if (last == '<') {
+                ReportError("not expecting '<' yet", c);
+                return nullptr;
+            }
+            if (last == ' ') {
+                --count;
+            } else if (last == '/' && count >= 2 && token[count - 2] == ' ') {
+                token[count - 2] = '/';
+                --count;
+            }
+        } else if (c == '=') {
+            if (last == ' ')
+                --count;
+        }
+
+        if (count >= kValueBufferSize - 1) {
+            ReportError("buffer overrun", c);
+            return nullptr;
+        }
+        if (c == '>') {
+            token[count++] = '>';
+            token[count] = 0;
+            ++position;
+            return token;
+        }
+        if (c == '"')
+            inQuote = true;
+        token[count++] = c;
+        ++position;
+
+        if (count >= kCommentStartLength &&
+            memcmp(token + count - kCommentStartLength, kCommentStart, kCommentStartLength) == 0) {
+            count -= kCommentStartLength;
+            if (!SkipComment(*this))
+                return nullptr;
+            // Whatever stood before the comment goes on: the rest of a tag, or nothing.
+            inTag = count > 0;
+        }
+    }
+
+    // The document ended inside a tag or a quoted value: it was cut off.
+    if (inTag || inQuote)
+        ok = 0;
+    return nullptr;
+}
+
+namespace {
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Replaces every occurrence of entity with replacement, in one left-to-right pass:
+// the replacement character is never looked at again.
+void ReplaceEntityInPlace(char* value, const char* entity, char replacement)
+{
+    size_t entityLength = strlen(entity);
+    char* out = value;
+    const char* in = value;
+    while (*in) {
+        if (strncmp(in, entity, entityLength) == 0) {
+            *out++ = replacement;
+            in += entityLength;
+            continue;
+        }
+        *out++ = *in++;
+    }
+    *out = 0;
+}
+
+char DecodeEscape(char c, bool* keep)
+{
+    *keep = true;
+    switch (c) {
+    case 'n': return '\n';
+    case 'r': return '\r';
+    case 't': return '\t';
+    case '"': return '"';
+    case '\\': return '\\';
+    default: *keep = false; return 0;
+    }
+}
+
+} // namespace
+
+bool QVI_IsXMLAttributeNameCharacter(char c, bool first)
+{
+    if (IsLetter(c) || c == '_' || c == '.')
+        return true;
+    return !first && IsDigit(c);
+}
+
+bool QVI_IsXMLAttributeName(const char* name)
+{
+    if (!name || !name[0])
+        return false;
+    for (const char* p = name; *p; ++p) {
+        if (!QVI_IsXMLAttributeNameCharacter(*p, p == name))
+            return false;
+    }
+    return true;
+}
+
+void QVI_UnescapeXMLAttributeValue(char* value)
+{
+    if (!value)
+        return;
+    char* out = value;
+    const char* in = value;
+    while (*in) {
+        if (in[0] == '\\' && in[1] != 0) {
+            bool keep = false;
+            char decoded = DecodeEscape(in[1], &keep);
+            if (keep)
+                *out++ = decoded;
+            in += 2;
+            continue;
+        }
+        *out++ = *in++;
+    }
+    *out = 0;
+    ReplaceEntityInPlace(value, "&quot;", '"');
+    ReplaceEntityInPlace(value, "&amp;", '&');
+}
+
+namespace {
+
+char kTextBlockAttributeName[] = "DATA";
+
+// The closing quote of a value starting at value: a backslash always takes the next
+// character with it, as the scanner counted escaped quotes. Null when there is none.
+char* FindClosingQuote(char* value)
+{
+    char* p = value;
+    while (*p) {
+        if (p[0] == '\\' && p[1] != 0) {
+            p += 2;
+            continue;
+        }
+        if (*p == '"')
+            return p;
+        ++p;
+    }
+    return nullptr;
+}
+
+// Cuts the element name and the name="value" pairs of a tag token in place. False
+// after a reported error.
+bool ParseTag(XMLReader& reader, char* token)
+{
+    XMLBlock& block = reader.current;
+    char* p = token + 1;
+    if (*p == '/') {
+        block.closing = 1;
+        ++p;
+    }
+    char* name = p;
+    while (*p && *p != ' ' && *p != '>')
+        ++p;
+    block.name = name;
+    if (*p != ' ') {
+        if (p > name && p[-1] == '/') {
+            block.closing = 1;
+            p[-1] = 0;
+        }
+        *p = 0;
+        return true;
+    }
+    *p++ = 0;
+
+    bool warnedAboutLimit = false;
+    for (;;) {
+        while (*p == ' ')
+            ++p;
+        if (*p == 0 || *p == '>')
+            return true;
+        if ((*p == '/' || *p == '?') && p[1] == '>') {
+            if (*p == '/')
+                block.closing = 1;
+            return true;
+        }
+
+        char* attributeName = p;
+        while (QVI_IsXMLAttributeNameCharacter(*p, p == attributeName))
+            ++p;
+        if (p == attributeName || *p != '=') {
+            reader.ReportError("Reading next block (case #1)", *p);
+            return false;
+        }
+        *p++ = 0;
+        if (*p != '"') {
+            reader.ReportError("Expecting \" character to start value definition (all values must be defined "
+                               "name=\"value\" with quotes).",
+                               *p);
+            reader.ReportError("Reading next block (case #2)", *p);
+            return false;
+        }
+        char* value = ++p;
+        char* closingQuote = FindClosingQuote(value);
+        if (!closingQuote) {
+            reader.ReportError("Reading next block (case #2)", *p);
+            return false;
+        }
+        *closingQuote = 0;
+        p = closingQuote + 1;
+        QVI_UnescapeXMLAttributeValue(value);
+
+        // Attributes past the limit are still checked but no longer stored.
+        if (block.attributeCount < XMLBlock::kMaxAttributes) {
+            block.attributeNames[block.attributeCount] = attributeName;
+            block.attributeValues[block.attributeCount] = value;
+            ++block.attributeCount;
+            if (block.attributeCount == XMLBlock::kMaxAttributes && !warnedAboutLimit) {
+                warnedAboutLimit = true;
+                if (qv && qv->LogPopup)
+                    qv->LogPopup(QV_LOG_WARNING, "Too many blocks (%d limit) in object '%s' in xml '%s'.",
+                                 XMLBlock::kMaxAttributes, block.name, reader.fileName ? reader.fileName : "");
+            }
+        }
+    }
+}
+
+} // namespace
+
+XMLBlock* XMLReader::ReadNextBlock()
+{
+    if (!valueBuffer || !ok || !text || position >= length)
+        return nullptr;
+    char* token = Scan();
+    if (!token)
+        return nullptr;
+
+    current.name = nullptr;
+    current.attributeCount = 0;
+    current.closing = 0;
+
+    // CDATA content is cut out of the document rather than built in the value buffer:
+    // it is text whatever it begins with.
+    bool isTag = token == valueBuffer && token[0] == '<' && token[1] != '!';
+    if (!isTag) {
+        current.attributeCount = 1;
+        current.attributeNames[0] = kTextBlockAttributeName;
+        current.attributeValues[0] = token;
+        return &current;
+    }
+    if (!ParseTag(*this, token))
+        return nullptr;
+    return &current;
+}
+
+void XMLReader::ReportError(const char* reason, char c)
+{
+    int end = (text && length > 0) ? length : 0;
+    int at = position < 0 ? 0 : (position > end ? end : position);
+
+    int line = 1;
+    for (int i = 0; i < at; ++i) {
+        if (text[i] == '\n')
+            ++line;
+    }
+
+    // The snippet starts one character before the error and stops at the document's end.
+    char snippet[kSnippetMax + 1];
+    int from = at > 0 ? at - 1 : 0;
+    int count = 0;
+    while (count < kSnippetMax && from + count < end) {
+        snippet[count] = text[from + count];
+        ++count;
+    }
+    snippet[count] = 0;
+
+    ok = 0;
+    position = end;
+
+    QVI_ReportPopup(QV_LOG_WARNING, "Parsing error (%s) around line %d in XML '%s'. Unexpected character '%c' (%x) at:\n'%s'",
+                    reason ? reason : "", line, fileName ? fileName : "", XMLMessageCharacter(c),
+                    XMLCharacterCode(c), snippet);
 }

@@ -20,9 +20,9 @@
 #include "engine/config/packages.h"
 #include "engine/config/variants.h"
 #include "engine/program/program_library.h"
-#include "data/datamanager/data_array.h"
+#include "data/datamanager/database.h"
 #include "data/datamanager/data_manager.h"
-#include "filesystem/search_path_manifest.h"
+#include "filesystem/search_paths.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

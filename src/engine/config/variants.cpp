@@ -17,8 +17,7 @@
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "engine/config/packages.h"
-#include "data/datamanager/data_array.h"
-#include "data/datamanager/data_node.h"
+#include "data/datamanager/database.h"
 #include "platform/popups.h"
 #include "quaven/types.h"
 

@@ -4,7 +4,7 @@
 #include "shadertool/preprocess/preprocessor.h"
 
 #include "core/api_pointer.h"
-#include "filesystem/file_handle.h"
+#include "filesystem/open_files.h"
 #include "quaven/filesystem.h"
 #include "shadertool/preprocess/comment_stripper.h"
 

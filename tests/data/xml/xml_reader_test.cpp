@@ -1,7 +1,10 @@
-// Documents of the shapes the engine writes and reads, and the declaration check that
-// decides whether a document is read at all.
+// The XML reader: documents of the shapes the engine reads, the declaration check that
+// decides whether a document is read at all, and every parse error it reports, with
+// its exact message, line and snippet, and what the reader does afterwards (nothing
+// more).
 #include "xml_test_support.h"
 
+#include <cstdio>
 #include <string>
 
 using namespace xml_test;
@@ -9,32 +12,36 @@ using namespace xml_test;
 namespace {
 
 using Blocks = std::vector<std::string>;
+using Texts = std::vector<std::string>;
 
 class XmlReading : public XmlReaderTest {
 protected:
+    // Reads a well-formed document (declaration on line 1) to its end.
     Blocks Read(const std::string& body)
     {
-        EXPECT_TRUE(SetDocument(reader, kDeclaration + body));
-        Blocks blocks = ReadAll(reader);
+        Blocks blocks = ReadUntilTheEnd(body);
         EXPECT_TRUE(reader.ok);
         return blocks;
     }
 
+    // Reads the document until the reading ends, at its end or at an error.
+    Blocks ReadUntilTheEnd(const std::string& body)
+    {
+        LogCapture::Clear();
+        EXPECT_TRUE(SetDocument(reader, kDeclaration + body));
+        return ReadAll(reader);
+    }
+
+    void ExpectEnded()
+    {
+        EXPECT_FALSE(reader.ok);
+        EXPECT_EQ(reader.position, reader.length);
+        EXPECT_EQ(reader.ReadNextBlock(), nullptr);
+        EXPECT_EQ(reader.Scan(), nullptr);
+    }
+
     XMLReader reader;
 };
-
-TEST_F(XmlReading, DatabaseAsDataManagerWritesIt)
-{
-    EXPECT_EQ(Read("<root>\n"
-                   "\t<array id=\"settings\" version=\"2\">\n"
-                   "\t\t<node id=\"a\" size=\"12\" />\n"
-                   "\t\t<node id=\"b\" \n\t\t colour=\"red\" \n\t\t >Some text</node>\n"
-                   "\t</array>\n"
-                   "</root>\n"),
-              (Blocks{"<root>", "<array id=[settings] version=[2]>", "<node id=[a] size=[12]/>",
-                      "<node id=[b] colour=[red]>", "[Some text]", "<node/>", "<array/>", "<root/>"}));
-    EXPECT_TRUE(LogCapture::Lines().empty());
-}
 
 TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverything)
 {
@@ -91,7 +98,7 @@ TEST_F(XmlReading, AnythingButAnAngleBracketFirstIsRefusedNamingTheCharacter)
         LogCapture::Clear();
         EXPECT_FALSE(SetDocument(reader, c.document));
         EXPECT_EQ(LogCapture::PopupTexts(),
-                  Blocks{"First non-whitespace char in XML document needs to be '<'. First char in 'memory.xml' is #" +
+                  Texts{"First non-whitespace char in XML document needs to be '<'. First char in 'memory.xml' is #" +
                          std::to_string(c.code) + " '" + c.shown + "'. Note: UTF8 BOM is not supported.\n"});
         EXPECT_EQ(reader.ReadNextBlock(), nullptr);
     }
@@ -104,7 +111,7 @@ TEST_F(XmlReading, MissingDeclarationOrEmptyDocumentIsRefused)
         LogCapture::Clear();
         EXPECT_FALSE(SetDocument(reader, document));
         EXPECT_EQ(LogCapture::PopupTexts(),
-                  Blocks{"XML document needs to start with line like <?xml versions=... ?>. File 'memory.xml' doesn't."});
+                  Texts{"XML document needs to start with line like <?xml versions=... ?>. File 'memory.xml' doesn't."});
         EXPECT_FALSE(reader.ok);
         EXPECT_EQ(reader.ReadNextBlock(), nullptr);
     }
@@ -112,6 +119,93 @@ TEST_F(XmlReading, MissingDeclarationOrEmptyDocumentIsRefused)
     noText.ok = 1;
     EXPECT_FALSE(noText.ReadHeader());
     EXPECT_EQ(noText.ReadNextBlock(), nullptr);
+}
+
+std::string ParseError(const std::string& reason, int line, char c, const std::string& snippet,
+                       const std::string& file = "memory.xml", int code = -1)
+{
+    char head[512];
+    snprintf(head, sizeof(head), "Parsing error (%s) around line %d in XML '%s'. Unexpected character '%c' (%x) at:\n'",
+             reason.c_str(), line, file.c_str(), c, code >= 0 ? code : static_cast<unsigned char>(c));
+    return head + snippet + "'";
+}
+
+using XmlErrors = XmlReading;
+
+TEST_F(XmlErrors, EachErrorNamesItsReasonLineCharacterAndSnippetAndEndsTheDocument)
+{
+    const std::string q = "\"";
+    const struct {
+        std::string body;
+        size_t blocksBefore;
+        std::string reason;
+        int line;
+        char character;
+        std::string snippet;
+        int code = -1;  // the character's code when it differs from what is shown
+    } cases[] = {
+        {"<root>\n<<a>", 1, "not expecting another '<'", 3, '<', "<<a>"},
+        {"<a>1 > 0</a>", 1, "not expecting '>'", 2, '>', " > 0</a>"},
+        {"<a v=\"1\"w=\"2\"/>", 0, "Unexpected character after value definition.", 2, 'w', "\"w=\"2\"/>"},
+        {"<n>\n<![CDATA[abc]]", 1, "'![CDATA[' does not end with ']]>' pattern.", 3, '!', "<![CDATA[abc]]"},
+        {"<!-- a <!-- b -->", 0, "New comment block start within a comment block.", 2, '<', " <!-- b -->"},
+        {"<root>\n<!-- a\nb -", 1, "Comment block not ended properly.", 4, '-', "-"},
+        {"<a b-c=\"1\"/>\n", 0, "Reading next block (case #1)", 2, '-', ">\n"},
+        {"<a 1x=\"1\"/>", 0, "Reading next block (case #1)", 2, '1', ">"},
+        {"<a b/>", 0, "Reading next block (case #1)", 2, '/', ">"},
+        // A zero byte is shown as a blank, so that it does not end the message.
+        {std::string("<a b\0=\"1\"/>\n", 12), 0, "Reading next block (case #1)", 2, ' ', ">\n", 0},
+        // Lines count line feeds only; the snippet stops at the document's end.
+        {"<a>\r\n<b>\r\n\r\n<c>\n  > </c>", 3, "not expecting '>'", 6, '>', " > </c>"},
+        {"<a>>", 1, "not expecting '>'", 2, '>', ">>"},
+        // Tokens of the value buffer's size and more.
+        {"<n>\n" + std::string(9000, 'x') + "</n>", 1, "buffer overrun", 3, 'x', std::string(255, 'x')},
+        {"<" + std::string(10240, 'e') + "/>", 0, "buffer overrun", 2, 'e', std::string(255, 'e')},
+        {"<n v=" + q + std::string(10240, 'e') + q + "/>", 0, "buffer overrun", 2, 'e', std::string(255, 'e')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body.substr(0, 30));
+        EXPECT_EQ(ReadUntilTheEnd(c.body).size(), c.blocksBefore);
+        EXPECT_EQ(LogCapture::PopupTexts(), Texts{ParseError(c.reason, c.line, c.character, c.snippet, "memory.xml", c.code)});
+        EXPECT_EQ(LogCapture::PopupLines()[0].level, QV_LOG_WARNING);
+        ExpectEnded();
+    }
+}
+
+TEST_F(XmlErrors, ValuesNeedDoubleQuotes)
+{
+    for (char c : {'\'', 'x'}) {
+        ReadUntilTheEnd(std::string("<a v=") + c + "x'/>");
+        EXPECT_EQ(LogCapture::PopupTexts(),
+                  (Texts{ParseError("Expecting \" character to start value definition (all values must be defined "
+                                    "name=\"value\" with quotes).",
+                                    2, c, ">"),
+                         ParseError("Reading next block (case #2)", 2, c, ">")}));
+        ExpectEnded();
+    }
+}
+
+TEST_F(XmlErrors, AttributesBeyondTheLimitAreDroppedAfterTheWarningButStillChecked)
+{
+    std::string tag = "<n";
+    for (int i = 0; i < 1300; ++i)
+        tag += std::string(" ") + static_cast<char>('a' + i % 26) + "=\"" + std::to_string(i % 10) + "\"";
+    LogCapture::Clear();
+    ASSERT_TRUE(SetDocument(reader, kDeclaration + tag + "/><next k=\"v\"/>"));
+    ASSERT_NE(reader.ReadNextBlock(), nullptr);
+    EXPECT_EQ(reader.current.attributeCount, 512);
+    EXPECT_STREQ(reader.current.attributeNames[511], "r");
+    EXPECT_STREQ(reader.current.attributeValues[511], "1");
+    EXPECT_EQ(ReadAll(reader), Texts{"<next k=[v]/>"});
+    EXPECT_EQ(LogCapture::PopupTexts(), Texts{"Too many blocks (512 limit) in object 'n' in xml 'memory.xml'."});
+    EXPECT_TRUE(reader.ok);
+
+    std::string bad = "<n";
+    for (int i = 0; i < 600; ++i)
+        bad += " a=\"\"";
+    EXPECT_EQ(ReadUntilTheEnd(bad + " 9=\"\"/>").size(), 0u);
+    ASSERT_EQ(LogCapture::PopupTexts().size(), 2u);
+    EXPECT_EQ(LogCapture::PopupTexts()[1].rfind("Parsing error (Reading next block (case #1))", 0), 0u);
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
+#include "core/byte_buffer.h"
+#include "data/scrambled/scrambled_data.h"
 
 namespace xml_test {
 
@@ -133,6 +135,13 @@ bool SetDocument(XMLReader& reader, const std::string& document, const char* nam
     reader.fileName = strdup(name);
     reader.ok = 1;
     return reader.ReadHeader();
+}
+
+std::string Scrambled(const std::string& plain)
+{
+    ByteBuffer buffer;
+    EXPECT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int>(plain.size()), &buffer));
+    return std::string(reinterpret_cast<const char*>(buffer.data), buffer.size);
 }
 
 std::vector<std::string> ReadAll(XMLReader& reader)

@@ -74,6 +74,9 @@ private:
 // the header.
 bool SetDocument(XMLReader& reader, const std::string& document, const char* name = "memory.xml");
 
+// The file the engine writes for plain when asked to scramble it.
+std::string Scrambled(const std::string& plain);
+
 // Every block until ReadNextBlock answers null, as texts: "<name a=[v]>", closing tags
 // (end tags and self-closing ones alike) as "<name a=[v]/>", text as "[text]". Fails the
 // test when the reader hands out more blocks than the document has bytes.

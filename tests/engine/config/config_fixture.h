@@ -19,7 +19,7 @@
 #include "engine/api_table.h"
 #include "engine/config/configuration_reader.h"
 #include "filesystem/backends.h"
-#include "filesystem/search_path_manifest.h"
+#include "filesystem/search_paths.h"
 #include "platform/popups.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"

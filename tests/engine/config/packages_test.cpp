@@ -7,9 +7,10 @@
 
 #include "core/api_pointer.h"
 #include "core/config/config_values.h"
-#include "data/datamanager/data_array.h"
-#include "data/datamanager/data_manager.h"
+#include "data/datamanager/database.h"
+#include "engine/config/configuration_reader.h"
 #include "engine/config/packages.h"
+#include "data/datamanager/data_manager.h"
 
 namespace {
 

@@ -11,8 +11,11 @@
 #include "core/api_pointer.h"
 #include "core/config/platform_table.h"
 #include "engine/config/configuration_reader.h"
-#include "filesystem/scheme.h"
-#include "filesystem/url_roots.h"
+#include "filesystem/paths.h"
+#include "core/threads.h"
+#include "data/datamanager/data_manager.h"
+#include "support/files.h"
+#include "support/popup_answerer.h"
 #include "support/process.h"
 
 namespace {

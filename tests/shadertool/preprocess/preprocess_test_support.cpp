@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/api_pointer.h"
-#include "filesystem/file_handle.h"
+#include "filesystem/open_files.h"
 #include "quaven/filesystem.h"
 #include "shadertool/core/target.h"
 #include "shadertool/preprocess/tokenizer.h"

@@ -1,0 +1,429 @@
+// Writing a database as the XML that the loader reads back:
+//   <root>, one <array id="..." name="value"...> per array, one
+//   <node name="value" .../> or <node ...>DATA text</node> per node.
+// Texts are escaped so that every name and value comes back byte for byte; what the
+// reader could not give back is left out with a warning (a name it would refuse) or
+// makes the text fail (a tag longer than its token buffer), never a file that reads
+// back as something else or not at all.
+// Saving writes that text through the file system so that a failure leaves the
+// previous file as it was.
+
+// CreateDirectory and DeleteFile are <windows.h> macros as well as file-system
+// members: windows.h comes first so that both spellings are renamed alike.
+#include "platform/windows/win32.h"
+
+#include "data/datamanager/database.h"
+
+#include "core/api_pointer.h"
+#include "core/byte_buffer.h"
+#include "core/engine_string.h"
+#include "data/scrambled/scrambled_data.h"
+#include "data/xml/xml_reader.h"
+#include "filesystem/paths.h"
+
+#include <cstring>
+
+namespace {
+
+const char* EscapeFor(char c)
+{
+    switch (c) {
+    case '&': return "&amp;";
+    case '"': return "&quot;";
+    case '\\': return "\\\\";
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\t': return "\\t";
+    default: return nullptr;
+    }
+}
+
+// Appends value as the inside of a quoted attribute value, using the escapes the
+// reader decodes: '&' as "&amp;", '"' as "&quot;", then backslash, line feed,
+// carriage return and tab as "\\", "\n", "\r" and "\t". The reader undoes these in
+// the opposite order, so every text comes back byte for byte. A quote is never
+// written as backslash-quote, so no run of backslashes can end a value early.
+// Answers the number of bytes it meant to append (out may hold fewer when memory
+// ran out).
+int QVI_AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
+{
+    if (!out || !value)
+        return 0;
+    int intended = 0;
+    const char* runStart = value;
+    for (const char* p = value; *p; ++p) {
+        const char* escape = EscapeFor(*p);
+        if (!escape)
+            continue;
+        int runLength = static_cast<int>(p - runStart);
+        int escapeLength = static_cast<int>(strlen(escape));
+        out->WriteBytes(runStart, runLength);
+        out->WriteBytes(escape, escapeLength);
+        intended += runLength + escapeLength;
+        runStart = p + 1;
+    }
+    int restLength = static_cast<int>(strlen(runStart));
+    out->WriteBytes(runStart, restLength);
+    return intended + restLength;
+}
+
+// How a node's DATA text is written.
+enum class DataTextForm {
+    Plain,      // as it is between the tags
+    CData,      // inside <![CDATA[ ]]>
+    Attribute,  // as the attribute DATA="..." (text that holds "]]>")
+};
+
+// Plain for ordinary text; CDATA for text holding characters with a meaning to the
+// reader ('<', '>', '&', '"'), white space only (or nothing), or too long for the
+// reader's token buffer; an attribute for text that holds "]]>", which no CDATA
+// section can carry.
+DataTextForm QVI_ChooseDataTextForm(const char* text)
+{
+    if (!text || !text[0])
+        return DataTextForm::CData;
+    if (strstr(text, "]]>"))
+        return DataTextForm::Attribute;
+    bool onlyWhiteSpace = true;
+    size_t length = 0;
+    for (const char* p = text; *p; ++p, ++length) {
+        char c = *p;
+        if (c == '<' || c == '>' || c == '&' || c == '"')
+            return DataTextForm::CData;
+        if (!IsXMLWhiteSpace(c))
+            onlyWhiteSpace = false;
+    }
+    // Plain text is built in the reader's token buffer, white space alone is dropped
+    // as layout; a CDATA section has neither limit.
+    if (onlyWhiteSpace || length >= static_cast<size_t>(XMLReader::kValueBufferSize - 1))
+        return DataTextForm::CData;
+    return DataTextForm::Plain;
+}
+
+
+// The byte buffer starts at 16384 bytes (it reserves twice what it is given).
+const int kInitialBufferHalf = 8192;
+// More parameters than this put each attribute on a line of its own.
+const int kParametersOnOneLine = 5;
+// The reader builds a whole tag in its value buffer.
+const int kLongestReadableTag = XMLReader::kValueBufferSize - 1;
+
+const char* TextOrEmpty(const char* text)
+{
+    return text ? text : "";
+}
+
+bool IsNamed(const DataParameter& parameter, const char* name)
+{
+    return parameter.name && strcmp(parameter.name, name) == 0;
+}
+
+class XMLDatabaseWriter {
+public:
+    explicit XMLDatabaseWriter(ByteBuffer* out) : out_(out) {}
+
+    // Every byte meant for the buffer arrived (false after running out of memory).
+    bool Complete() const { return static_cast<int64_t>(out_->size) == intended_; }
+
+    void Text(const char* text)
+    {
+        int length = static_cast<int>(strlen(text));
+        out_->WriteBytes(text, length);
+        intended_ += length;
+    }
+
+    bool WriteArray(const DataArray* array)
+    {
+        BeginTag();
+        Text("\t<array");
+        if (array->id)
+            Attribute(" ", "id", array->id, "");
+        for (int i = 0; i < array->parameters.count; ++i) {
+            const DataParameter& parameter = array->parameters.data[i];
+            // "id" would come back as the array's id, not as a parameter.
+            if (!QVI_IsXMLAttributeName(parameter.name) || IsNamed(parameter, "id")) {
+                WarnSkipped(parameter.name, array);
+                continue;
+            }
+            Attribute(" ", parameter.name, parameter.value, "");
+        }
+        Text(">");
+        if (!EndTag(array, -1))
+            return false;
+        Text("\n");
+
+        for (int n = 0; n < array->nodes.count; ++n) {
+            const DataNode* node = array->nodes.data[n];
+            if (node && !WriteNode(node, array, n))
+                return false;
+        }
+        Text("\t</array>\n");
+        return true;
+    }
+
+private:
+    ByteBuffer* out_;
+    int64_t intended_ = 0;
+    int tagStart_ = 0;
+    int layoutBytes_ = 0;
+
+    bool WriteNode(const DataNode* node, const DataArray* array, int index)
+    {
+        const bool manyParameters = node->parameters.count > kParametersOnOneLine;
+        const DataParameter* data = nullptr;
+
+        BeginTag();
+        Text("\t\t<node ");
+        // A node made in code may have an id without the parameter "id"; the id is
+        // written all the same, or FindNode would not find the node after a reload.
+        if (node->id && !QVI_FindDataParameter(node->parameters, "id"))
+            Attribute("", "id", node->id, " ");
+        for (int i = 0; i < node->parameters.count; ++i) {
+            const DataParameter& parameter = node->parameters.data[i];
+            if (IsNamed(parameter, "DATA") && !data) {
+                data = &parameter;
+                // Text holding "]]>" fits no CDATA section: it goes in as an attribute.
+                if (QVI_ChooseDataTextForm(parameter.value) == DataTextForm::Attribute)
+                    Attribute("", parameter.name, parameter.value, " ");
+                continue;
+            }
+            if (!QVI_IsXMLAttributeName(parameter.name)) {
+                WarnSkipped(parameter.name, array);
+                continue;
+            }
+            Attribute("", parameter.name, parameter.value, " ");
+            if (manyParameters)
+                Layout("\n\t\t ");
+        }
+
+        if (data && QVI_ChooseDataTextForm(data->value) != DataTextForm::Attribute) {
+            Text(">");
+            if (!EndTag(array, index))
+                return false;
+            DataText(data->value);
+            Text("</node>\n");
+        } else {
+            Text("/>");
+            if (!EndTag(array, index))
+                return false;
+            Text("\n");
+        }
+        if (manyParameters)
+            Text("\n");
+        return true;
+    }
+
+    void DataText(const char* text)
+    {
+        if (QVI_ChooseDataTextForm(text) == DataTextForm::Plain) {
+            Text(text);
+            return;
+        }
+        Text("<![CDATA[");
+        Text(TextOrEmpty(text));
+        Text("]]>");
+    }
+
+    // A null value is written as "".
+    void Attribute(const char* before, const char* name, const char* value, const char* after)
+    {
+        Text(before);
+        Text(name);
+        Text("=\"");
+        intended_ += QVI_AppendEscapedAttributeValue(out_, TextOrEmpty(value));
+        Text("\"");
+        Text(after);
+    }
+
+    // White space between attributes that the reader folds away.
+    void Layout(const char* text)
+    {
+        Text(text);
+        layoutBytes_ += static_cast<int>(strlen(text));
+    }
+
+    void BeginTag()
+    {
+        tagStart_ = out_->size;
+        layoutBytes_ = 0;
+    }
+
+    // The tag just written, from its '<' to its '>', must fit the reader's buffer.
+    bool EndTag(const DataArray* array, int nodeIndex)
+    {
+        // The tabs before '<' are not part of the tag.
+        const int indent = nodeIndex < 0 ? 1 : 2;
+        const int tagLength = out_->size - tagStart_ - indent - layoutBytes_;
+        if (tagLength <= kLongestReadableTag)
+            return true;
+        if (nodeIndex < 0)
+            qv->LogPopup(QV_LOG_WARNING,
+                         "DataManager: array '%s' cannot be saved: its tag is %d characters long, the reader takes at most %d.",
+                         TextOrEmpty(array->id), tagLength, kLongestReadableTag);
+        else
+            qv->LogPopup(QV_LOG_WARNING,
+                         "DataManager: node #%d of array '%s' cannot be saved: its tag is %d characters long, the reader takes at most %d.",
+                         nodeIndex + 1, TextOrEmpty(array->id), tagLength, kLongestReadableTag);
+        return false;
+    }
+
+    static void WarnSkipped(const char* name, const DataArray* array)
+    {
+        qv->LogEx(QV_LOG_WARNING, "DataManager: parameter '%s' in array '%s' is not saved: the name cannot be read back.",
+                  TextOrEmpty(name), TextOrEmpty(array->id));
+    }
+};
+
+} // namespace
+
+ByteBuffer* Database::WriteXML() const
+{
+    ByteBuffer* out = new ByteBuffer(kInitialBufferHalf);
+    XMLDatabaseWriter writer(out);
+    writer.Text("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n");
+    writer.Text("<root>\n");
+    for (int i = 0; i < arrays.count; ++i) {
+        const DataArray* array = arrays.data[i];
+        if (array && !writer.WriteArray(array)) {
+            delete out;
+            return nullptr;
+        }
+    }
+    writer.Text("</root>\n");
+    if (!writer.Complete()) {
+        qv->LogPopup(QV_LOG_WARNING, "DataManager: out of memory while writing database '%s'.", TextOrEmpty(fileName));
+        delete out;
+        return nullptr;
+    }
+    return out;
+}
+
+namespace {
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+void ReportCannotOpen(const char* fileName)
+{
+    if (StartsWith(fileName, "res://") || StartsWith(fileName, "user://"))
+        qv->LogPopup(QV_LOG_WARNING, "Unable to open file '%s' for writing.", fileName);
+    else
+        qv->LogPopup(QV_LOG_WARNING,
+                     "Unable to open file '%s' for writing. The filename needs to be absolute file system target such as res://data/file.xml.",
+                     fileName);
+}
+
+// Writes everything and makes sure it left the C runtime's buffers: a full disk shows
+// up as a short write or a failed flush, not as a quietly shortened file.
+bool WriteAllAndClose(FileHandle* file, const uint8_t* bytes, int size)
+{
+    const QuavenFileSystemAPI* fs = qv->fileSystem;
+    bool complete = true;
+    if (size > 0)
+        complete = fs->Write(bytes, size, file) == size;
+    if (complete)
+        complete = fs->FlushFile(file) == 0;
+    fs->CloseFile(file);
+    return complete;
+}
+
+// Folders on disk can take a file written beside the old one and renamed over it.
+// The save area keeps its files in memory until it is unmounted, and a path without
+// scheme names a file found along the search paths: both are written in place.
+bool HasNativeFolder(const char* fileName)
+{
+    Scheme scheme = QVI_GetPathScheme(fileName);
+    if (!QVI_IsServedScheme(scheme) || scheme == SCHEME_SAVE || scheme == SCHEME_HTTP)
+        return false;
+    String native = QV_ConvertStaticPathToNativeOSPath(fileName);
+    return native.text && native.text[0];
+}
+
+bool WriteInPlace(const char* fileName, const uint8_t* bytes, int size)
+{
+    FileHandle* file = qv->fileSystem->OpenFile(fileName, "w");
+    if (!file) {
+        ReportCannotOpen(fileName);
+        return false;
+    }
+    if (!WriteAllAndClose(file, bytes, size)) {
+        qv->LogPopup(QV_LOG_WARNING, "Unable to write file '%s'.", fileName);
+        return false;
+    }
+    return true;
+}
+
+// A read-only file refuses to be opened for writing; replacing it by renaming would
+// get round that (and does, on some systems), so it is refused up front.
+bool IsReadOnlyFile(const String& nativePath)
+{
+    DWORD attributes = GetFileAttributesA(nativePath.text);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool WriteBesideAndReplace(const char* fileName, const uint8_t* bytes, int size)
+{
+    const QuavenFileSystemAPI* fs = qv->fileSystem;
+    String nativeTarget = QV_ConvertStaticPathToNativeOSPath(fileName);
+    if (IsReadOnlyFile(nativeTarget)) {
+        ReportCannotOpen(fileName);
+        return false;
+    }
+    String temporary = String(fileName) + ".tmp";
+    FileHandle* file = fs->OpenFile(temporary.text, "w");
+    if (!file) {
+        ReportCannotOpen(fileName);
+        return false;
+    }
+    if (!WriteAllAndClose(file, bytes, size)) {
+        fs->DeleteFile(temporary.text);
+        qv->LogPopup(QV_LOG_WARNING, "Unable to write file '%s'.", fileName);
+        return false;
+    }
+    String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
+    if (!MoveFileExA(nativeTemporary.text, nativeTarget.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fs->DeleteFile(temporary.text);
+        qv->LogPopup(QV_LOG_WARNING, "Unable to replace file '%s'.", fileName);
+        return false;
+    }
+    return true;
+}
+
+// Writes a whole data file through the API table's file system so that a failure
+// leaves the previous file as it was: on the folder-backed schemes the bytes go to
+// "<name>.tmp" first, which then replaces the file in one step. Reports its failures
+// through LogPopup (quoting fileName) and answers false.
+bool QVI_WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int size)
+{
+    if (!fileName || size < 0 || (size > 0 && !bytes))
+        return false;
+    if (!qv->fileSystem)
+        return false;
+    if (HasNativeFolder(fileName))
+        return WriteBesideAndReplace(fileName, bytes, size);
+    return WriteInPlace(fileName, bytes, size);
+}
+
+} // namespace
+
+bool Database::Save(const char* name, bool scramble) const
+{
+    if (!name)
+        return false;
+    ByteBuffer* text = WriteXML();
+    if (!text)
+        return false;
+
+    bool saved;
+    if (scramble) {
+        ByteBuffer scrambled;
+        saved = QVI_ScrambleData(text->data, text->size, &scrambled) &&
+                QVI_WriteDataFileReplacing(name, scrambled.data, scrambled.size);
+    } else {
+        saved = QVI_WriteDataFileReplacing(name, text->data, text->size);
+    }
+    delete text;
+    return saved;
+}

@@ -1,0 +1,395 @@
+#include "platform/windows/win32.h"
+
+#include <aclapi.h>
+
+#include "filesystem/folder_system.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace QVFileSystem {
+
+namespace {
+
+const DWORD kGenericAll = 0x10000000;
+const DWORD kInheritByFoldersAndFiles = 3;
+// FindFirstFileA cannot reach deeper than this; stopping here also bounds recursion
+// through folder links that loop back on themselves.
+const size_t kMaxSearchPathLength = MAX_PATH - 1;
+
+bool IsExistingFolder(const char* nativePath)
+{
+    DWORD attributes = GetFileAttributesA(nativePath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool GrantsEveryone(Scheme scheme)
+{
+    return scheme == SCHEME_DOCS || scheme == SCHEME_SAVE || scheme == SCHEME_USER;
+}
+
+// CreateDirectoryA with an access list granting Everyone GENERIC_ALL. False when the
+// security descriptor could not be built (the caller then uses default security);
+// *created and *error hold the outcome of the creation itself.
+bool CreateWithEveryoneAccess(const char* nativePath, BOOL* created, DWORD* error)
+{
+    SID_IDENTIFIER_AUTHORITY worldAuthority = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+        return false;
+
+    EXPLICIT_ACCESSA access = {};
+    access.grfAccessPermissions = kGenericAll;
+    access.grfAccessMode = GRANT_ACCESS;
+    access.grfInheritance = kInheritByFoldersAndFiles;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
+
+    PACL acl = nullptr;
+    bool built = false;
+    if (SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR descriptor;
+        if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE)) {
+            SECURITY_ATTRIBUTES attributes = {};
+            attributes.nLength = sizeof(attributes);
+            attributes.lpSecurityDescriptor = &descriptor;
+            attributes.bInheritHandle = FALSE;
+            *created = CreateDirectoryA(nativePath, &attributes);
+            *error = GetLastError();
+            built = true;
+        }
+        LocalFree(acl);
+    }
+    FreeSid(everyone);
+    return built;
+}
+
+bool IsDotEntry(const char* name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+bool IsEmpty(const char* text)
+{
+    return !text || text[0] == '\0';
+}
+
+bool EndsWith(const char* text, const char* suffix)
+{
+    size_t length = strlen(text);
+    size_t suffixLength = strlen(suffix);
+    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
+}
+
+bool IsArchiveFileName(const char* nativePath)
+{
+    return EndsWith(nativePath, ".obb") || EndsWith(nativePath, ".pak");
+}
+
+bool IsNativeFile(const char* nativePath)
+{
+    DWORD attributes = GetFileAttributesA(nativePath);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The part of nativePath below root ("a/b" of "C:/root/a/b"), or null when nativePath
+// does not lie below root at a folder boundary.
+const char* PartBelowRoot(const char* nativePath, const char* root)
+{
+    size_t rootLength = strlen(root);
+    if (strncmp(nativePath, root, rootLength) != 0)
+        return nullptr;
+    const char* rest = nativePath + rootLength;
+    if (rootLength > 0 && root[rootLength - 1] == '/')
+        return rest;
+    if (rest[0] == '/')
+        return rest + 1;
+    return rest[0] == '\0' ? rest : nullptr;
+}
+
+const char* StdioMode(FileMode mode)
+{
+    switch (mode) {
+    case FILE_MODE_APPEND:
+        return "ab";
+    case FILE_MODE_READ:
+        return "rb";
+    case FILE_MODE_WRITE:
+        return "wb";
+    }
+    return nullptr;
+}
+
+// The file's size on disk, 0 when it cannot be had (or does not fit 32 bits).
+uint32_t NativeFileSize(const char* nativePath)
+{
+    struct _stat64 info;
+    if (_stat64(nativePath, &info) != 0 || info.st_size < 0)
+        return 0;
+    return static_cast<uint32_t>(info.st_size);
+}
+
+// Appends directory + name (name alone for an empty directory) unless already listed.
+void QVI_AddUniqueFileName(Array<String>& list, const char* directory, const char* name)
+{
+    if (!name)
+        return;
+    String entry = IsEmpty(directory) ? String(name) : String(directory) + name;
+    if (!entry.text)
+        return;
+    for (int32_t i = 0; i < list.count; ++i) {
+        if (list.data[i].text && strcmp(list.data[i].text, entry.text) == 0)
+            return;
+    }
+    list.Add(entry);
+}
+
+// Creates one native folder. docs, save and user folders grant Everyone full access,
+// inherited by what they will hold, so that every account of the machine can use
+// them. True when the folder was created or already was a folder; a file of that name
+// is a failure.
+bool QVI_CreateNativeDirectory(const String& nativePath, Scheme scheme)
+{
+    if (!nativePath.text || nativePath.text[0] == '\0')
+        return false;
+    BOOL created = FALSE;
+    DWORD error = ERROR_SUCCESS;
+    if (!GrantsEveryone(scheme) || !CreateWithEveryoneAccess(nativePath.text, &created, &error)) {
+        created = CreateDirectoryA(nativePath.text, nullptr);
+        error = GetLastError();
+    }
+    if (created)
+        return true;
+    // An existing folder is success; an existing file of that name is not a folder.
+    return error == ERROR_ALREADY_EXISTS && IsExistingFolder(nativePath.text);
+}
+
+void QVI_ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
+                              const Array<String>& patterns, Array<String>& results);
+
+// Lists the files of nativeDir (ending in '/') that match the patterns, adding each
+// as relativeDir + name. With recursive set, the files of deeper folders come first;
+// within a folder the patterns keep their order.
+void QVI_ListDirectory(Scheme scheme, const String& relativeDir, const String& nativeDir,
+                       const Array<String>& patterns, bool recursive, Array<String>& results)
+{
+    if (recursive)
+        QVI_ListDirectoryPattern(scheme, relativeDir, nativeDir, -1, patterns, results);
+    for (int i = 0; i < patterns.count; ++i)
+        QVI_ListDirectoryPattern(scheme, relativeDir, nativeDir, i, patterns, results);
+}
+
+// One pass over nativeDir: files matching patterns[patternIndex], or, for index -1,
+// every sub-folder (listed recursively).
+void QVI_ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
+                              const Array<String>& patterns, Array<String>& results)
+{
+    if (!nativeDir.text || nativeDir.text[0] == '\0' || patternIndex >= patterns.count)
+        return;
+    const char* pattern = patternIndex < 0 ? "*" : patterns.data[patternIndex].text;
+    if (!pattern)
+        return;
+    String search = String(nativeDir) + pattern;
+    if (!search.text || strlen(search.text) > kMaxSearchPathLength)
+        return;
+
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(search.text, &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (IsDotEntry(entry.cFileName))
+            continue;
+        bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (patternIndex >= 0) {
+            if (!isFolder)
+                QVI_AddUniqueFileName(results, relativeDir.text, entry.cFileName);
+            continue;
+        }
+        if (!isFolder)
+            continue;
+        String subRelative = String::FromFormat("%s%s/", relativeDir.text ? relativeDir.text : "", entry.cFileName);
+        String subNative = String::FromFormat("%s%s/", nativeDir.text, entry.cFileName);
+        QVI_ListDirectory(scheme, subRelative, subNative, patterns, true, results);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
+} // namespace
+
+POSIXFile::~POSIXFile()
+{
+    if (stream)
+        fclose(stream);
+}
+
+int POSIXFile::Flush()
+{
+    return stream ? fflush(stream) : 0;
+}
+
+uint32_t POSIXFile::Tell()
+{
+    if (!stream)
+        return 0;
+    long position = ftell(stream);
+    return position < 0 ? 0 : static_cast<uint32_t>(position);
+}
+
+uint32_t POSIXFile::Read(void* buffer, uint32_t bytes)
+{
+    if (!stream || !buffer || bytes == 0)
+        return 0;
+    return static_cast<uint32_t>(fread(buffer, 1, bytes, stream));
+}
+
+int POSIXFile::Seek(int32_t offset, int32_t origin)
+{
+    // The C runtime may treat an unknown origin as a fatal invalid parameter.
+    if (!stream || origin < SEEK_SET || origin > SEEK_END)
+        return -1;
+    return fseek(stream, offset, origin);
+}
+
+uint32_t POSIXFile::Write(const void* buffer, uint32_t bytes)
+{
+    if (!stream || !buffer || bytes == 0 || !writable)
+        return 0;
+    return static_cast<uint32_t>(fwrite(buffer, 1, bytes, stream));
+}
+
+bool POSIXSystem::CloseFile(File* file)
+{
+    if (!file)
+        return false;
+    if (file->flags & File::kArchiveEntryFlag)
+        return PAKSystem::CloseFile(file);
+    // Deleting the stdio file closes its stream.
+    delete file;
+    return true;
+}
+
+bool POSIXSystem::FileExists(Scheme scheme, const String& nativePath)
+{
+    if (QVI_SchemeSkipsArchives(scheme))
+        return false;
+    return PAKSystem::FileExists(scheme, nativePath);
+}
+
+void POSIXSystem::FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
+                            const Array<String>& patterns, bool recursive, Array<String>& results)
+{
+    if (!QVI_SchemeSkipsArchives(scheme))
+        PAKSystem::FindFiles(scheme, relativePath, nativeRoot, patterns, recursive, results);
+}
+
+File* POSIXSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mode)
+{
+    if (!nativePath.text || nativePath.text[0] == '\0')
+        return nullptr;
+    if (!QVI_SchemeSkipsArchives(scheme)) {
+        if (File* entry = PAKSystem::OpenFile(scheme, nativePath, mode))
+            return entry;
+    }
+    const char* stdioMode = StdioMode(mode);
+    if (!stdioMode)
+        return nullptr;
+    FILE* stream = fopen(nativePath.text, stdioMode);
+    if (!stream)
+        return nullptr;
+
+    POSIXFile* file = new POSIXFile(stream);
+    file->size = mode == FILE_MODE_WRITE ? 0 : NativeFileSize(nativePath.text);
+    file->flags = 0;
+    file->scheme = scheme;
+    file->writable = mode != FILE_MODE_READ ? 1 : 0;
+    return file;
+}
+
+bool WindowsPOSIXSystem::CreateDirectory(Scheme scheme, const String& nativePath)
+{
+    if (!QVI_IsServedScheme(scheme) || IsEmpty(nativePath.text) || IsEmpty(g_currentUrlRoots[scheme].text))
+        return false;
+    const String& root = g_currentUrlRoots[scheme];
+    const char* below = PartBelowRoot(nativePath.text, root.text);
+    if (!below)
+        return false;
+
+    String folder(root);
+    if (folder.text[strlen(folder.text) - 1] == '/')
+        folder.RemoveLast(1);
+    const char* component = below;
+    while (*component) {
+        const char* end = strchr(component, '/');
+        size_t length = end ? static_cast<size_t>(end - component) : strlen(component);
+        if (length > 0) {
+            folder.AppendFormat("/%.*s", static_cast<int>(length), component);
+            if (!folder.text || !QVI_CreateNativeDirectory(folder, scheme))
+                return false;
+        }
+        component += length;
+        if (*component == '/')
+            ++component;
+    }
+    return true;
+}
+
+bool WindowsPOSIXSystem::CreateRootDirectory(Scheme scheme)
+{
+    if (!QVI_IsServedScheme(scheme))
+        return false;
+    return QVI_CreateNativeDirectory(g_currentUrlRoots[scheme], scheme);
+}
+
+bool WindowsPOSIXSystem::DeleteDirectory(Scheme scheme, const String& nativePath, bool recursive)
+{
+    if (IsEmpty(nativePath.text))
+        return false;
+    return RemoveDirectoryA(nativePath.text) != 0;
+}
+
+bool WindowsPOSIXSystem::DeleteFile(Scheme scheme, const String& nativePath)
+{
+    if (IsEmpty(nativePath.text))
+        return false;
+    return ::DeleteFileA(nativePath.text) != 0;
+}
+
+bool WindowsPOSIXSystem::FileExists(Scheme scheme, const String& nativePath)
+{
+    if (IsEmpty(nativePath.text))
+        return false;
+    if (!QVI_SchemeSkipsArchives(scheme) && !IsArchiveFileName(nativePath.text) &&
+        PAKSystem::FileExists(scheme, nativePath))
+        return true;
+    return IsNativeFile(nativePath.text);
+}
+
+void WindowsPOSIXSystem::FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
+                                   const Array<String>& patterns, bool recursive, Array<String>& results)
+{
+    if (IsEmpty(nativeRoot.text))
+        return;
+    if (!QVI_SchemeSkipsArchives(scheme))
+        PAKSystem::FindFiles(scheme, relativePath, nativeRoot, patterns, recursive, results);
+    QVI_ListDirectory(scheme, relativePath, nativeRoot + "/", patterns, recursive, results);
+}
+
+bool WindowsPOSIXSystem::GetFileInfo(Scheme scheme, const String& nativePath, FileInfo* info)
+{
+    if (IsEmpty(nativePath.text) || !info)
+        return false;
+    struct _stat64 status;
+    if (_stat64(nativePath.text, &status) != 0)
+        return false;
+    // On Windows st_ctime is the creation time.
+    info->created = static_cast<uint32_t>(status.st_ctime);
+    info->modified = static_cast<uint32_t>(status.st_mtime);
+    info->accessed = static_cast<uint32_t>(status.st_atime);
+    return true;
+}
+
+} // namespace QVFileSystem

@@ -1,0 +1,106 @@
+// Loading databases from XML files: the root/array/node structure, and broken files
+// that must give their message, a failure and no arrays at all.
+
+#include "datamanager_fixture.h"
+
+#include <cstdio>
+
+namespace datamanager_test {
+namespace {
+
+using XmlLoading = DataManagerTest;
+
+TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrder)
+{
+    PutFile("db.xml", Doc("<root>\n"
+                          "  <array id=\"first\" kind=\"list\" size=\"2\">\n"
+                          "    <node id=\"a\" x=\"1\" y=\"2\"/>\n"
+                          "    <node x=\"3\">some text</node>\n"
+                          "    <!-- a comment between nodes -->\n"
+                          "  </array>\n"
+                          "  <array>\n"
+                          "    <node id=\"b\"></node>\n"
+                          "  </array>\n"
+                          "</root>\n"));
+    Database database;
+    ASSERT_TRUE(database.Load("res://db.xml")) << ::testing::PrintToString(Popups());
+    EXPECT_EQ(Dump(database),
+              "array [first] [kind]=[list] [size]=[2]\n"
+              "  node [a] [id]=[a] [x]=[1] [y]=[2]\n"
+              "  node <null> [x]=[3] [DATA]=[some text]\n"
+              "array <null>\n"
+              "  node [b] [id]=[b]\n");
+    EXPECT_STREQ(database.fileName, "res://db.xml");
+    EXPECT_TRUE(Popups().empty());
+}
+
+TEST_F(XmlLoading, DatAndUpperCaseExtensionsAreXmlAndOthersAreRefused)
+{
+    PutFile("one.dat", Doc("<root><array id=\"a\"><node id=\"n\" v=\"1\"/></array></root>"));
+    PutFile("two.XML", Doc("<root/>\n"));
+    PutFile("notes.txt", Doc("<root></root>"));
+    Database dat, upper, other;
+    ASSERT_TRUE(dat.Load("res://one.dat"));
+    EXPECT_STREQ(dat.GetParameter("a", "n", "v"), "1");
+    ASSERT_TRUE(upper.Load("res://two.XML"));
+    EXPECT_EQ(upper.arrays.count, 0);
+
+    EXPECT_FALSE(other.Load("res://notes.txt"));
+    EXPECT_FALSE(other.Load("abc")) << "too short for an extension";
+    EXPECT_FALSE(other.Load("res://nothing.xml"));
+    EXPECT_EQ(Popups(), (std::vector<std::string>{
+                            "Unknown database file type 'res://notes.txt'.\nSupported formats are: .csv .xml",
+                            "XML Array File 'res://nothing.xml' not found!"}));
+}
+
+TEST_F(XmlLoading, BrokenStructureGivesItsMessageAndKeepsNoArrays)
+{
+    const struct {
+        const char* body;
+        const char* message;  // %s stands for the file name
+    } cases[] = {
+        {"<data><array/></data>",
+         "DataManager: XML database needs to be contained within 'root' block (not expecting 'data'). '%s' is invalid."},
+        {"<root><array id=\"a\"><node v=\"1\"/></array>",
+         "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        {"<root><array id=\"a\"><node v=\"1\"/><item/></array></root>",
+         "DataManager: in '%s' is expecting to find two types of elements inside root: 'array' and 'node'. 'item' is not one of them."},
+        {"<root><array id=\"a\"><node v=\"1\"/>", "DataManager: File '%s' ends unexpectedly. Not loaded."},
+        {"<root><array id=\"a\"><node id=\"n1\"/><node id=\"n2\"><array/></node></array></root>",
+         "DataManager: error parsing file '%s' after node #2 with id 'n2'. Basic root/array/node structure violated."},
+        // Only the node's own end tag may follow its text: anything else would be swallowed.
+        {"<root><array id=\"a\"><node id=\"n1\">text<node id=\"swallowed\"/></array></root>",
+         "DataManager: error parsing file '%s' after node #1 with id 'n1'. Basic root/array/node structure violated."},
+        {"<root><array id=\"a\"/></root><root/>", "DataManager: No blocks can exist after </root>. '%s' is invalid."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        ClearLines();
+        PutFile("broken.xml", Doc(c.body));
+        Database database;
+        EXPECT_FALSE(database.Load("res://broken.xml"));
+        EXPECT_EQ(database.arrays.count, 0) << "never half a database";
+        char expected[1024];
+        snprintf(expected, sizeof(expected), c.message, "res://broken.xml");
+        EXPECT_EQ(Popups(), std::vector<std::string>{expected});
+    }
+}
+
+TEST_F(XmlLoading, ParseErrorAnywhereKeepsNoArraysEvenInAUsedDatabase)
+{
+    PutFile("good.xml", Doc("<root><array id=\"a\"/></root>"));
+    // Good arrays, then a tag the reader refuses; a broken tail after </root>; a cut tag.
+    PutFile("cut.xml", Doc("<root>\n<array id=\"a\"><node v=\"1\"/></array>\n"
+                           "<array id=\"c\"><node v='3'/></array>\n</root>\n"));
+    PutFile("tail.xml", Doc("<root><array id=\"a\"/></root>\n<x y='1'/>"));
+    PutFile("truncated.xml", Doc("<root><array id=\"a\"><node v=\"1\"/></array></root"));
+    for (const char* name : {"res://cut.xml", "res://tail.xml", "res://truncated.xml"}) {
+        Database database;
+        ASSERT_TRUE(database.Load("res://good.xml"));
+        EXPECT_FALSE(database.Load(name)) << name;
+        EXPECT_EQ(database.arrays.count, 0) << name;
+    }
+}
+
+} // namespace
+} // namespace datamanager_test

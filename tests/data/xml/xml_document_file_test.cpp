@@ -1,0 +1,87 @@
+// Loading documents: the whole file read through qv->fileSystem, scrambled files, and
+// the reader's state across loads.
+#include "xml_test_support.h"
+
+#include <string>
+
+#include "core/api_pointer.h"
+#include "data/scrambled/scrambled_data.h"
+
+using namespace xml_test;
+
+namespace {
+
+using Blocks = std::vector<std::string>;
+
+const std::string kSmallDocument = std::string(kDeclaration) + "<root><node id=\"n\" v=\"1\"/></root>\n";
+const Blocks kSmallBlocks = {"<root>", "<node id=[n] v=[1]/>", "<root/>"};
+
+using XmlLoadFile = XmlReaderTest;
+
+TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReads)
+{
+    std::string document = kDeclaration + std::string("<root>");
+    for (int i = 0; i < 10000; ++i)
+        document += "<node id=\"" + std::to_string(i) + "\"/>\n";
+    Files().contents["res://big.xml"] = document + "</root>";
+    Files().maxReadChunk = 7000;
+    XMLReader reader;
+    ASSERT_TRUE(reader.LoadFile("res://big.xml"));
+    EXPECT_STREQ(reader.fileName, "res://big.xml");
+    const Blocks blocks = ReadAll(reader);
+    ASSERT_EQ(blocks.size(), 10002u);
+    EXPECT_EQ(blocks[10000], "<node id=[9999]/>");
+    EXPECT_TRUE(LogCapture::Lines().empty());
+}
+
+TEST_F(XmlLoadFile, MissingFileOrNoNameOrNoFileSystemFailsSilently)
+{
+    XMLReader reader;
+    EXPECT_FALSE(reader.LoadFile("res://missing.xml"));
+    EXPECT_EQ(reader.text, nullptr);
+    EXPECT_EQ(reader.ReadNextBlock(), nullptr);
+    EXPECT_FALSE(reader.LoadFile(nullptr));
+    EXPECT_FALSE(reader.LoadFile(""));
+    qv->fileSystem = nullptr;
+    EXPECT_FALSE(reader.LoadFile("res://big.xml"));
+    EXPECT_TRUE(LogCapture::Lines().empty());
+}
+
+TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentBrokenOrNot)
+{
+    Files().contents["one.xml"] = std::string(kDeclaration) + "<one/>";
+    Files().contents["bad.xml"] = std::string(kDeclaration) + "<a>>";
+    XMLReader reader;
+    ASSERT_TRUE(reader.LoadFile("bad.xml"));
+    EXPECT_EQ(ReadAll(reader), Blocks{"<a>"});
+    ASSERT_TRUE(reader.LoadFile("one.xml"));
+    ASSERT_TRUE(reader.LoadFile(reader.fileName)) << "reloading by its own file name";
+    EXPECT_EQ(ReadAll(reader), Blocks{"<one/>"});
+    // A failed load leaves nothing of the previous document behind.
+    EXPECT_FALSE(reader.LoadFile("three.xml"));
+    EXPECT_EQ(reader.ReadNextBlock(), nullptr);
+}
+
+TEST_F(XmlLoadFile, ScrambledFileIsDescrambledAndATamperedOneRefused)
+{
+    Files().contents["user://leaderboards-db.xml"] = Scrambled(kSmallDocument);
+    XMLReader reader;
+    ASSERT_TRUE(reader.LoadFile("user://leaderboards-db.xml"));
+    EXPECT_EQ(std::string(reader.text, reader.length), kSmallDocument);
+    EXPECT_EQ(ReadAll(reader), kSmallBlocks);
+
+    std::string tampered = Scrambled(kSmallDocument);
+    tampered[kScrambledHeaderSize + 10] ^= 0x40;
+    Files().contents["t.xml"] = tampered;
+    EXPECT_FALSE(reader.LoadFile("t.xml"));
+    EXPECT_EQ(reader.ReadNextBlock(), nullptr);
+    EXPECT_TRUE(LogCapture::Lines().empty());
+
+    // Shorter than the scrambled header: read as it is (and refused as XML).
+    Files().contents["k.xml"] = std::string(kScrambleKey, 14);
+    EXPECT_FALSE(reader.LoadFile("k.xml"));
+    ASSERT_EQ(LogCapture::PopupTexts().size(), 1u);
+    EXPECT_EQ(LogCapture::PopupTexts()[0].rfind("First non-whitespace char in XML document needs to be '<'.", 0), 0u);
+}
+
+} // namespace
