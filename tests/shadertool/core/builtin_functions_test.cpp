@@ -1,4 +1,4 @@
-#include "shadertool/core/builtin_function_ids.h"
+#include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/builtin_functions.h"
 
 #include <gtest/gtest.h>

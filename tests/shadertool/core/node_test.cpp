@@ -1,5 +1,5 @@
-#include "shadertool/core/node_factory.h"
-#include "shadertool/core/parse_context.h"
+#include "shadertool/core/node.h"
+#include "shadertool/core/context.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "shadertool/core/builtin_function_ids.h"
-#include "shadertool/core/node_factory.h"
+#include "shadertool/core/builtin_functions.h"
+#include "shadertool/core/node.h"
 #include "shadertool/core/operator_table.h"
-#include "shadertool/core/parse_context.h"
+#include "shadertool/core/context.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 
 #include "shadertool/core/context.h"
 #include "shadertool/core/log.h"
-#include "shadertool/description/file_base_name.h"
-#include "shadertool/description/read_shader_xml.h"
 #include "shadertool/description/shader_xml_reader.h"
-#include "shadertool/description/general_constant_value.h"
-#include "shadertool/description/short_name.h"
-#include "shadertool/description/target_list.h"
+#include "shadertool/description/shader_xml_reader.h"
+#include "shadertool/description/shader_xml_reader.h"
+#include "shadertool/description/shader_description.h"
+#include "shadertool/preprocess/preprocessor_value.h"
+#include "shadertool/core/target.h"
 #include "shadertool/preprocess/tokenizer.h"
 
 #include <cstring>

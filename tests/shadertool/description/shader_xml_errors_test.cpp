@@ -3,7 +3,7 @@
 #include "shader_xml_fixture.h"
 
 #include "shadertool/core/context.h"
-#include "shadertool/description/read_shader_xml.h"
+#include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/description/shader_xml_reader.h"
 
 #include <string>

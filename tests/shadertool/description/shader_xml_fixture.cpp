@@ -13,7 +13,7 @@
 #include "filesystem/url_roots.h"
 #include "quaven/bitmap.h"
 #include "shadertool/core/context.h"
-#include "shadertool/description/read_shader_xml.h"
+#include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/description/shader_xml_reader.h"
 #include "support/files.h"
 #include "support/process.h"

@@ -5,7 +5,7 @@
 #include "core/api_pointer.h"
 #include "shadertool/core/target.h"
 #include "shadertool/core/context.h"
-#include "shadertool/description/read_shader_xml.h"
+#include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/description/shader_xml_reader.h"
 
 #include <cstring>

@@ -19,7 +19,7 @@
 #include "shadertool/core/target.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
-#include "shadertool/hlsl_compiler/shader_profile.h"
+#include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "support/process.h"
 
 namespace hlsl_compiler_test {

@@ -13,7 +13,7 @@
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/preprocess/preprocessor.h"
-#include "shadertool/preprocess/token.h"
+#include "shadertool/preprocess/tokenizer.h"
 #include "quaven/api.h"
 
 namespace preprocess_test {

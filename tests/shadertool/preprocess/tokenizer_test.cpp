@@ -2,7 +2,7 @@
 // hostile text does to it.
 #include "preprocess_test_support.h"
 
-#include "shadertool/preprocess/comment_stripper.h"
+#include "shadertool/preprocess/tokenizer.h"
 
 using namespace ShaderTool;
 using preprocess_test::ScannedToken;
