@@ -11,8 +11,7 @@
 //   extension module list, built-in fallback extension module.
 
 #include "shadertool/core/context.h"
-#include "shadertool/core/keyword_tables.h"
-#include "shadertool/core/parser_default_state.h"
+#include "shadertool/preprocess/tokenizer.h"
 #include "filesystem/paths.h"
 // Last: it brings in <windows.h>, whose macros must not rename anything above.
 #include "core/core_state.h"

@@ -1,7 +1,5 @@
 #include "shadertool/core/builtin_functions.h"
 
-#include "shadertool/core/builtin_function_ids.h"
-
 #include <cstring>
 
 namespace ShaderTool {

@@ -6,6 +6,70 @@
 
 #include <cstdint>
 
+// Ids of the built-in functions and type constructors, continuing the numbering of
+// OperatorId. Every overload of one name carries the same id.
+enum BuiltInFunctionId : uint32_t {
+    kBuiltInAbs = 50,
+    kBuiltInAcos = 51,
+    kBuiltInAll = 52,
+    kBuiltInAny = 53,
+    kBuiltInAsin = 54,
+    kBuiltInAtan = 55,
+    kBuiltInAtan2 = 56,
+    kBuiltInCeil = 57,
+    kBuiltInClamp = 58,
+    kBuiltInCos = 59,
+    kBuiltInCross = 60,
+    kBuiltInDegrees = 61,
+    kBuiltInDistance = 62,
+    kBuiltInDot = 63,
+    kBuiltInExp = 64,
+    kBuiltInExp2 = 65,
+    kBuiltInFloor = 66,
+    kBuiltInFrac = 67,
+    kBuiltInLength = 68,
+    kBuiltInLerp = 69,
+    kBuiltInLog = 70,
+    kBuiltInLog2 = 71,
+    kBuiltInMax = 72,
+    kBuiltInMin = 73,
+    kBuiltInNormalize = 74,
+    kBuiltInPow = 75,
+    kBuiltInRadians = 76,
+    kBuiltInReflect = 77,
+    kBuiltInRsqrt = 78,
+    kBuiltInSampleTexture = 79,
+    kBuiltInSampleTextureGrad = 80,
+    kBuiltInSampleTextureLod = 81,
+    kBuiltInSampleTextureLodOffset = 82,
+    kBuiltInSaturate = 83,
+    kBuiltInSign = 84,
+    kBuiltInSin = 85,
+    kBuiltInSmoothstep = 86,
+    kBuiltInSqrt = 87,
+    kBuiltInStep = 88,
+    kBuiltInTan = 89,
+    kBuiltInTranspose = 90,
+
+    kConstructorBool = 91,
+    kConstructorFloat = 92,
+    kConstructorFloat2 = 93,
+    kConstructorFloat3 = 94,
+    kConstructorFloat4 = 95,
+    kConstructorFloat2x2 = 96,
+    kConstructorFloat3x3 = 97,
+    kConstructorFloat4x4 = 98,
+    kConstructorInt = 99,
+    kConstructorInt2 = 100,
+    kConstructorInt3 = 101,
+    kConstructorInt4 = 102,
+    // A type that has no constructor.
+    kNoConstructor = 103,
+};
+
+const uint32_t kFirstBuiltInFunctionId = kBuiltInAbs;
+const uint32_t kLastBuiltInFunctionId = kConstructorInt4;
+
 namespace ShaderTool {
 
 // The built-in functions and type constructors, one Function node per overload, stored

@@ -3,12 +3,15 @@
 #include "core/array.h"
 #include "core/byte_buffer.h"
 #include "core/engine_string.h"
+#include "core/string_map.h"
+#include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/log.h"
-#include "shadertool/core/parse_context.h"
+#include "shadertool/core/node.h"
+#include "shadertool/core/operator_table.h"
+#include "shadertool/core/shader_type.h"
 #include "shadertool/core/target.h"
-#include "shadertool/core/translation_job.h"
-#include "shadertool/core/translation_options.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ShaderTool {
@@ -18,6 +21,85 @@ class Tokenizer;
 class Preprocessor;
 class ShaderXMLReader;
 class Translator;
+struct ShaderSource;
+
+// Names of the three interface structures through which a shader reaches its inputs,
+// outputs and textures.
+extern const char* const kInputStructureName;    // "_Input"
+extern const char* const kOutputStructureName;   // "_Output"
+extern const char* const kTextureStructureName;  // "_Texture"
+
+// The state the parser's semantic actions work on; one instance lives in the translation
+// context together with the built-in tables.
+struct ParseContext {
+    FunctionNode* currentFunction = nullptr;
+    BuiltInFunctionTable builtInFunctions;
+    // Signature key to function: the built-ins and the source's functions, in insertion order.
+    StringMap<FunctionNode*> functions;
+    Log* errorLog = nullptr;
+    OperatorTable operators;
+    // Owner of every node of the tree being built.
+    Array<Node*> nodes;
+    ListNode* root = nullptr;
+    // Structure name to its members (member name to type).
+    StringMap<StringMap<Type>> structMembers;
+    Array<SymbolNode*> symbols;      // the declaration stack
+    Array<int32_t> scopeMarks;       // per open scope, the symbols it declared
+    Tokenizer* tokenSource = nullptr;
+    String sourceName;
+    Array<String> unsetOutputs;
+    int32_t returnCount = 0;
+    uint32_t stage = kStageVertex;
+    uint8_t success = 1;
+
+    ParseContext() = default;
+    ~ParseContext();
+    ParseContext(const ParseContext&) = delete;
+    ParseContext& operator=(const ParseContext&) = delete;
+
+    // Builds the environment every source is checked against: the built-in functions,
+    // the operators, the three empty interface structures and the global scope mark.
+    void BuildEnvironment(Log* log);
+
+    // "%s(%i:%i) error: %s\n" with sourceName into the error log; clears success.
+    void ReportError(const SourcePosition& position, const char* format, ...)
+        __attribute__((format(gnu_printf, 3, 4)));
+
+    // Deletes every node of the node list and empties it; a second call finds it empty.
+    void DestroyNodes();
+
+    // Removes the members of the interface structures; the structures themselves stay.
+    void ClearInterfaceStructures();
+
+    // The member table of a structure, or null when there is none of that name.
+    StringMap<Type>* FindStructure(const char* name);
+};
+
+// One source of the description that takes part in a translation.
+struct TranslationJob {
+    ShaderSource* source = nullptr;   // borrowed from the description
+    int32_t number = 0;               // 1-based position in the "sources" array
+    uint8_t upToDate = 0;
+    uint8_t parsedOk = 1;
+    uint8_t needsPreprocessing = 1;
+};
+
+// What the graphics side hands to a translation.
+struct TranslationOptions {
+    uint32_t shaderLevel = 0;     // ShaderLevel bits of the renderer
+    uint32_t targetMask = 0;      // Target bits to produce
+    uint32_t previousStamp = 0;   // newest source stamp of the previous translation, 0 if none
+    uint8_t compile = 0;          // compile the translated text
+    uint8_t listMacros = 0;       // the preprocessor only lists its macros
+    uint8_t preprocessOnly = 0;   // the preprocessed text is the output
+    uint8_t reserved = 0;
+};
+
+static_assert(sizeof(TranslationOptions) == 16, "TranslationOptions layout");
+static_assert(offsetof(TranslationOptions, targetMask) == 4, "TranslationOptions layout");
+static_assert(offsetof(TranslationOptions, previousStamp) == 8, "TranslationOptions layout");
+static_assert(offsetof(TranslationOptions, compile) == 12, "TranslationOptions layout");
+static_assert(offsetof(TranslationOptions, preprocessOnly) == 14, "TranslationOptions layout");
 
 struct TargetCapabilities {
     uint8_t multiplePixelOutputs = 0;
@@ -63,5 +145,10 @@ public:
 
 } // namespace ShaderTool
 
-// Constructed by the start-up initialisers (src/core/globals.cpp).
+// Constructed by the start-up initialisers (src/engine/globals.cpp).
 extern ShaderTool::Context g_shaderContext;
+
+// The shader parser's default block: the first word 0, the last 1; the parser sets the
+// words between before use.
+const int kParserDefaultStateWords = 37;
+extern int32_t g_shaderParserDefaultState[kParserDefaultStateWords];

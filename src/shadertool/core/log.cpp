@@ -6,9 +6,6 @@
 
 namespace ShaderTool {
 
-namespace {
-
-// Formats a variable argument list into a String of any length.
 String FormatArguments(const char* format, va_list args)
 {
     String result;
@@ -27,8 +24,6 @@ String FormatArguments(const char* format, va_list args)
     result.text = block;
     return result;
 }
-
-} // namespace
 
 void Log::Append(const char* message)
 {

@@ -2,6 +2,7 @@
 
 #include "core/engine_string.h"
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 
@@ -34,5 +35,9 @@ struct Log {
 };
 
 static_assert(offsetof(Log, hasError) == offsetof(Log, hasText) + 1, "the two status bytes form one word");
+
+// Formats a variable argument list into a String of any length; the null String for a
+// null format or one that cannot be formatted.
+String FormatArguments(const char* format, va_list args);
 
 } // namespace ShaderTool

@@ -2,13 +2,21 @@
 
 #include "core/array.h"
 #include "core/engine_string.h"
-#include "shadertool/core/operator_id.h"
+#include "shadertool/core/operator_table.h"
 #include "shadertool/core/shader_type.h"
-#include "shadertool/core/source_position.h"
 
 #include <cstdint>
 
 namespace ShaderTool {
+
+struct ParseContext;
+
+// Where a token or node starts: the column (from 1, a tab counting as 4) and the line,
+// as the tokenizer counts them. Line 0, column 0 stands for "no position".
+struct SourcePosition {
+    int32_t column = 0;
+    int32_t line = 0;
+};
 
 enum NodeKind : uint32_t {
     kNodeList = 0,
@@ -140,5 +148,45 @@ void DestroyNode(Node* node);
 // Symbol); null for the others and for a null node.
 Type* GetNodeType(Node* node);
 const Type* GetNodeType(const Node* node);
+
+// Node makers: each allocates the node, fills it, copies the position and appends the
+// node to the context's node list, which owns it from then on.
+
+ListNode* CreateListNode(ParseContext& context, uint32_t op, const SourcePosition& position = SourcePosition());
+// A null list or child is ignored.
+void AppendToList(ListNode* list, Node* child);
+void MarkAsBlock(ListNode* list);
+
+// kind is kNodeFunction or kNodeCall; the empty parameter or argument list (op 48) is
+// made as children[0].
+FunctionNode* CreateFunctionNode(ParseContext& context, uint32_t kind, uint32_t op, const char* name,
+                                 const SourcePosition& position);
+
+// A null body becomes an empty block.
+LoopNode* CreateLoopNode(ParseContext& context, uint32_t form, Node* init, Node* condition, Node* increment,
+                         Node* body, const SourcePosition& position);
+
+BranchNode* CreateBranchNode(ParseContext& context, uint32_t op, Node* value, const SourcePosition& position);
+
+// A Float literal's text gets an "f" appended unless it already ends in 'f' or 'F'.
+LiteralNode* CreateLiteralNode(ParseContext& context, uint32_t baseKind, const char* text,
+                               const SourcePosition& position);
+
+// Type None, no operands yet: operator resolution fills them.
+OperatorNode* CreateOperatorNode(ParseContext& context, uint32_t op, const SourcePosition& position);
+
+// A null then-branch becomes an empty block.
+IfNode* CreateIfNode(ParseContext& context, Node* condition, Node* thenBranch, Node* elseBranch,
+                     const SourcePosition& position);
+
+SymbolNode* CreateSymbolNode(ParseContext& context, const Type& type, const char* name,
+                             const SourcePosition& position);
+
+// Converts an Int expression to the Float type target and answers the node to use in
+// its place. A Literal is converted in place (3 becomes 3.000000f, typed as target and
+// still constant); any other expression is wrapped in a built-in call of the float
+// constructor of target's vector size, which keeps the type None because the enclosing
+// expression's type is already settled.
+Node* ConvertToFloat(ParseContext& context, Node* expression, const Type& target);
 
 } // namespace ShaderTool

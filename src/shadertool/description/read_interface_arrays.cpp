@@ -1,14 +1,13 @@
-// The arrays that declare a shader's interface, other than its constants: general
-// constants, vertex inputs and outputs, pixel textures and pixel outputs.
+// The arrays that declare a shader's interface: general constants, vertex inputs, the
+// constants of each stage (name, element count, type and semantic, and the byte size the
+// stage's constant block gives them), vertex outputs, pixel textures and pixel outputs.
 
 #include "shadertool/description/shader_xml_reader.h"
 
 #include "core/api_pointer.h"
 #include "data/datamanager/database.h"
-#include "shadertool/description/description_entry_names.h"
-#include "shadertool/description/description_type_names.h"
-#include "shadertool/description/general_constant_value.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace ShaderTool {
@@ -85,7 +84,50 @@ const char* TextOrEmpty(const char* text)
     return text ? text : "";
 }
 
+const char* const kConstantSemantics[] = {"WORLD_TRANSFORM", "WORLD_VIEW_TRANSFORM", "WORLD_VIEW_PROJECTION_TRANSFORM",
+                                          "VIEW_TRANSFORM", "VIEW_PROJECTION_TRANSFORM"};
+
+bool IsDigitsOnly(const char* text)
+{
+    if (!text[0])
+        return false;
+    for (const char* p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+    }
+    return true;
+}
+
+// A type that a stage constant may have: a 4-component Float or Int vector, or a matrix.
+bool IsConstantType(const Type& type)
+{
+    if (type.baseKind != kBaseFloat && type.baseKind != kBaseInt)
+        return false;
+    return type.vectorSize == 4 || type.matrixSize > 0;
+}
+
+int32_t UsedBytes(const Array<ShaderConstant>& constants)
+{
+    int64_t used = 0;
+    for (int i = 0; i < constants.count; ++i)
+        used += constants.data[i].byteSize;
+    return used > INT32_MAX ? INT32_MAX : static_cast<int32_t>(used);
+}
+
 } // namespace
+
+template <typename T>
+void ShaderXMLReader::AddEntry(Array<T>& entries, const T& entry, const char* word, bool passed, bool* failed)
+{
+    if (passed && HasEntryNamed(entries, EntryName(entry))) {
+        Error("%s with name '%s' already exists.", word, EntryName(entry));
+        passed = false;
+    }
+    if (!passed)
+        *failed = true;
+    else if (!*failed)
+        entries.Add(entry);
+}
 
 bool ShaderXMLReader::ReadGeneralConstants()
 {
@@ -112,14 +154,7 @@ bool ShaderXMLReader::ReadGeneralConstants()
                 constant.type = Type(kind, 1);
             }
         }
-        if (passed && HasEntryNamed(description.constants, constant.name.text)) {
-            Error("%s with name '%s' already exists.", "general constant", constant.name.text);
-            passed = false;
-        }
-        if (!passed)
-            failed = true;
-        else if (!failed)
-            description.constants.Add(constant);
+        AddEntry(description.constants, constant, "general constant", passed, &failed);
     }
     return !failed;
 }
@@ -150,18 +185,100 @@ bool ShaderXMLReader::ReadVertexInputs()
             input.type = Type(semantic->baseKind, semantic->vectorSize, kQualifierConst);
             elements |= semantic->element;
         }
-        if (passed && HasEntryNamed(description.vertex_input, id)) {
-            Error("%s with name '%s' already exists.", "vertex input", id);
-            passed = false;
-        }
-        if (!passed)
-            failed = true;
-        else if (!failed)
-            description.vertex_input.Add(input);
+        AddEntry(description.vertex_input, input, "vertex input", passed, &failed);
     }
     if (!IsVertexFormat(elements)) {
         Error("vertex input format is invalid.");
         failed = true;
+    }
+    return !failed;
+}
+
+int32_t ShaderXMLReader::ResolveCount(const char* count) const
+{
+    if (!count)
+        return 1;
+    if (!count[0])
+        return 0;
+    if (IsDigitsOnly(count))
+        return ReadClampedDigits(count, 10);
+    // A name: the Int general constant of that name, read earlier.
+    for (int i = 0; i < description.constants.count; ++i) {
+        const GeneralConstant& constant = description.constants.data[i];
+        if (!constant.name.text || strcmp(constant.name.text, count) != 0)
+            continue;
+        if (constant.type.baseKind != kBaseInt)
+            return 0;
+        int32_t value = 0;
+        GetGeneralConstantInteger(constant, &value);
+        return value;
+    }
+    return 0;
+}
+
+bool ShaderXMLReader::ReadShaderConstant(const char* arrayName, const DataNode* node,
+                                         const Array<ShaderConstant>& added, ShaderConstant* constant)
+{
+    bool passed = true;
+    const char* id = node->GetParameter("id");
+    if (!id) {
+        Error("constant variable (%s) does not have 'id' attribute.", arrayName);
+        passed = false;
+    } else if (id[0] == '_') {
+        Error("constant variable (%s) id starts with an underscore.", arrayName);
+        passed = false;
+    }
+    constant->name.Assign(id);
+
+    int32_t count = ResolveCount(node->GetParameter("count"));
+    Type type = TypeFromDescriptionName(node->GetParameter("type"), kQualifierConst, count == 1 ? 0 : count);
+    bool typeValid = IsConstantType(type);
+
+    // The count is bounded by what is left of the stage's constant block, so the sizes
+    // stay far from overflowing and every stage fits one constant buffer.
+    int32_t elementBytes = GetConstantElementBytes(type);
+    bool countValid = count >= 1;
+    if (countValid && typeValid && count > GetMaxConstantCount(elementBytes, UsedBytes(added)))
+        countValid = false;
+    if (!countValid) {
+        Error("constant variable (%s) '%s' has invalid count.", arrayName, TextOrEmpty(id));
+        passed = false;
+    }
+    if (!typeValid) {
+        Error("constant variable (%s) '%s' has invalid type.", arrayName, TextOrEmpty(id));
+        passed = false;
+    }
+
+    const char* semantic = node->GetParameter("semantic");
+    if (semantic) {
+        constant->semantic = 0;
+        for (int i = 0; i < 5; ++i) {
+            if (strcmp(semantic, kConstantSemantics[i]) == 0)
+                constant->semantic = static_cast<uint32_t>(kConstantWorldTransform + i);
+        }
+        if (constant->semantic == 0) {
+            Error("constant variable (%s) '%s' has invalid semantic.", arrayName, TextOrEmpty(id));
+            passed = false;
+        }
+    }
+
+    if (passed) {
+        constant->type = type;
+        constant->byteSize = elementBytes * (type.arraySize > 0 ? type.arraySize : 1);
+    }
+    return passed;
+}
+
+bool ShaderXMLReader::ReadShaderConstants(const char* arrayName, Array<ShaderConstant>& constants)
+{
+    const DataArray* array = database->FindArray(arrayName);
+    if (!array)
+        return true;
+    bool failed = false;
+    for (int i = 0; i < array->nodes.count; ++i) {
+        ShaderConstant constant;
+        bool passed = ReadShaderConstant(arrayName, array->nodes.data[i], constants, &constant);
+        AddEntry(constants, constant, "shader constant", passed, &failed);
     }
     return !failed;
 }
@@ -194,14 +311,7 @@ bool ShaderXMLReader::ReadVertexOutputs()
             passed = false;
         }
         output.semanticIndex = sameSemantic;
-        if (passed && HasEntryNamed(description.vertex_output, id)) {
-            Error("%s with name '%s' already exists.", "vertex output", id);
-            passed = false;
-        }
-        if (!passed)
-            failed = true;
-        else if (!failed)
-            description.vertex_output.Add(output);
+        AddEntry(description.vertex_output, output, "vertex output", passed, &failed);
     }
     return !failed;
 }
@@ -279,14 +389,7 @@ bool ShaderXMLReader::ReadPixelTextures()
         const DataNode* node = array->nodes.data[i];
         PixelTexture texture;
         bool passed = ReadPixelTexture(node, &texture);
-        if (passed && HasEntryNamed(description.pixel_textures, texture.name.text)) {
-            Error("%s with name '%s' already exists.", "pixel texture", texture.name.text);
-            passed = false;
-        }
-        if (!passed)
-            failed = true;
-        else if (!failed)
-            description.pixel_textures.Add(texture);
+        AddEntry(description.pixel_textures, texture, "pixel texture", passed, &failed);
     }
     return !failed;
 }
@@ -299,14 +402,7 @@ bool ShaderXMLReader::ReadPixelOutputs()
         const DataNode* node = array->nodes.data[i];
         bool passed = CheckName(node, "pixel output variable");
         const char* id = node->GetParameter("id");
-        if (passed && HasEntryNamed(description.pixel_output, id)) {
-            Error("%s with name '%s' already exists.", "pixel output", id);
-            passed = false;
-        }
-        if (!passed)
-            failed = true;
-        else if (!failed)
-            description.pixel_output.Add(String(id));
+        AddEntry(description.pixel_output, String(id), "pixel output", passed, &failed);
     }
     if (description.pixel_output.count == 0) {
         Error("at least one pixel output variable must be declared.");

@@ -1,13 +1,11 @@
 // The "sources" array: per node the stage, the targets and the code, inline (CDATA) or
-// in a file beside the XML.
+// in a file beside the XML, and the XML line on which inline code starts.
 
 #include "shadertool/description/shader_xml_reader.h"
 
 #include "data/datamanager/database.h"
 #include "data/xml/xml_document_file.h"
 #include "shadertool/core/target.h"
-#include "shadertool/description/source_line_table.h"
-#include "shadertool/description/target_list.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +13,123 @@
 namespace ShaderTool {
 
 namespace {
+
+// Finds the next occurrence of one pattern. The positions asked about mostly grow, so
+// the last answer is reused while it still lies ahead; this keeps a scan over a text
+// with many nodes linear.
+class PatternFinder {
+public:
+    PatternFinder(const char* text, int length, const char* pattern)
+        : text_(text), length_(length), pattern_(pattern), patternLength_(static_cast<int>(strlen(pattern)))
+    {
+    }
+
+    // Index of the first occurrence at or after from, or -1.
+    int Next(int from)
+    {
+        if (from < 0)
+            from = 0;
+        if (searchedFrom_ >= 0 && from >= searchedFrom_ && (found_ < 0 || found_ >= from))
+            return found_;
+        searchedFrom_ = from;
+        found_ = -1;
+        for (int i = from; i <= length_ - patternLength_; ++i) {
+            if (memcmp(text_ + i, pattern_, static_cast<size_t>(patternLength_)) == 0) {
+                found_ = i;
+                break;
+            }
+        }
+        return found_;
+    }
+
+private:
+    const char* text_;
+    int length_;
+    const char* pattern_;
+    int patternLength_;
+    int searchedFrom_ = -1;
+    int found_ = -1;
+};
+
+class RawXMLText {
+public:
+    RawXMLText(const char* text, int length)
+        : text_(text), length_(length), commentEnds_(text, length, "-->"), commentStarts_(text, length, "<!--")
+    {
+    }
+
+    // Inside a comment: a "-->" follows before any "<!--".
+    bool InComment(int at)
+    {
+        int end = commentEnds_.Next(at);
+        if (end < 0)
+            return false;
+        int start = commentStarts_.Next(at);
+        return start < 0 || end < start;
+    }
+
+    // The next occurrence that is not inside a comment.
+    int NextOutsideComments(PatternFinder& finder, int from)
+    {
+        for (int at = finder.Next(from); at >= 0; at = finder.Next(at + 1)) {
+            if (!InComment(at))
+                return at;
+        }
+        return -1;
+    }
+
+    // 1 plus the line feeds before at.
+    int LineAt(int at)
+    {
+        if (at < countedTo_) {
+            countedTo_ = 0;
+            line_ = 1;
+        }
+        for (; countedTo_ < at && countedTo_ < length_; ++countedTo_) {
+            if (text_[countedTo_] == '\n')
+                ++line_;
+        }
+        return line_;
+    }
+
+    // True when id = "sources" (blanks around '=') stands at position at, after blanks.
+    bool IsSourcesIdAt(int at) const
+    {
+        at = SkipBlanks(at);
+        if (!Has("id", at))
+            return false;
+        at = SkipBlanks(at + 2);
+        if (!Has("=", at))
+            return false;
+        at = SkipBlanks(at + 1);
+        return Has("\"sources\"", at);
+    }
+
+    const char* Text() const { return text_; }
+    int Length() const { return length_; }
+
+private:
+    const char* text_;
+    int length_;
+    PatternFinder commentEnds_;
+    PatternFinder commentStarts_;
+    int countedTo_ = 0;
+    int line_ = 1;
+
+    bool Has(const char* pattern, int at) const
+    {
+        int patternLength = static_cast<int>(strlen(pattern));
+        return at >= 0 && at <= length_ - patternLength &&
+               memcmp(text_ + at, pattern, static_cast<size_t>(patternLength)) == 0;
+    }
+
+    int SkipBlanks(int at) const
+    {
+        while (at < length_ && (text_[at] == ' ' || text_[at] == '\t' || text_[at] == '\r' || text_[at] == '\n'))
+            ++at;
+        return at;
+    }
+};
 
 const char* StageWord(uint32_t stage)
 {
@@ -40,6 +155,43 @@ void SkipLeadingEmptyLines(const char* code, ShaderSource* source)
 }
 
 } // namespace
+
+void ScanSourceLines(const char* text, int length, Array<int32_t>& lines)
+{
+    if (!text || length <= 0)
+        return;
+    RawXMLText xml(text, length);
+
+    PatternFinder arrays(text, length, "<array");
+    int arrayStart = -1;
+    for (int at = xml.NextOutsideComments(arrays, 0); at >= 0; at = xml.NextOutsideComments(arrays, at + 1)) {
+        if (xml.IsSourcesIdAt(at + 6)) {
+            arrayStart = at;
+            break;
+        }
+    }
+    if (arrayStart < 0)
+        return;
+
+    PatternFinder arrayEnds(text, length, "</array");
+    int arrayEnd = xml.NextOutsideComments(arrayEnds, arrayStart);
+    if (arrayEnd < 0)
+        arrayEnd = length;
+
+    PatternFinder nodes(text, length, "<node");
+    PatternFinder selfClosings(text, length, "/>");
+    PatternFinder nodeEnds(text, length, "</node");
+    PatternFinder cdatas(text, length, "<![CDATA[");
+    for (int node = xml.NextOutsideComments(nodes, arrayStart); node >= 0 && node < arrayEnd;
+         node = xml.NextOutsideComments(nodes, node + 1)) {
+        int limit = selfClosings.Next(node);
+        if (limit < 0)
+            limit = nodeEnds.Next(node);
+        int cdata = cdatas.Next(node);
+        bool cdataFirst = cdata >= 0 && (limit < 0 || cdata < limit);
+        lines.Add(cdataFirst ? xml.LineAt(cdata) : 1);
+    }
+}
 
 void ShaderXMLReader::BuildSourceLineTable()
 {

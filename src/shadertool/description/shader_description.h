@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct Bitmap;
 
@@ -38,7 +39,7 @@ struct GeneralConstant {
 struct ShaderConstant {
     String name;
     uint32_t semantic = kConstantSemanticNone;   // ConstantSemantic
-    int32_t byteSize = 0;                        // see constant_layout.h
+    int32_t byteSize = 0;                        // see GetConstantElementBytes
     Type type;                                   // const; arraySize 0 for a single value
 };
 
@@ -112,5 +113,84 @@ static_assert(sizeof(void*) != 4 || offsetof(ShaderDescription, pixel_constants)
 static_assert(sizeof(void*) != 4 || offsetof(ShaderDescription, vertex_output) == 112, "ShaderDescription layout");
 static_assert(sizeof(void*) != 4 || offsetof(ShaderDescription, timeStamp) == 128, "ShaderDescription layout");
 static_assert(sizeof(void*) != 4 || sizeof(ShaderDescription) == 132, "ShaderDescription layout");
+
+// The name of a description entry: the entry itself for a pixel output, its name field
+// for every other record.
+inline const char* EntryName(const String& entry)
+{
+    return entry.text;
+}
+
+template <typename T>
+const char* EntryName(const T& entry)
+{
+    return entry.name.text;
+}
+
+// True when an entry of that name (byte for byte) is already in the array.
+template <typename T>
+bool HasEntryNamed(const Array<T>& entries, const char* name)
+{
+    if (!name)
+        return false;
+    for (int i = 0; i < entries.count; ++i) {
+        const char* entryName = EntryName(entries.data[i]);
+        if (entryName && strcmp(entryName, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+enum class DescriptionLookup { kFound, kNotFound, kInvalidArray };
+
+// Whether the description's array of that XML name ("constants", "pixel_constants",
+// "pixel_output", "pixel_textures", "vertex_constants", "vertex_input", "vertex_output")
+// holds an entry of that name. A null description holds nothing.
+DescriptionLookup FindDescriptionEntry(const ShaderDescription* description, const char* arrayName,
+                                       const char* entryName);
+
+// The type a Shader XML "type" attribute names ("BOOL", "FLOAT", "FLOAT2" to "FLOAT4",
+// "FLOAT2X2" to "FLOAT4X4", "INT", "INT2" to "INT4", capitals only), with the given
+// qualifiers and array size; any other name, or null, gives the None type.
+Type TypeFromDescriptionName(const char* name, uint32_t qualifiers, int32_t arraySize);
+
+// The layout of a stage's constants, shared by the block the engine uploads and the
+// constant buffer a compiled HLSL shader reads. Constants stand one after another in
+// description order. Every value occupies whole 16-byte registers, so every constant
+// and every array element starts on a 16-byte boundary:
+//   FLOAT4 and INT4   1 register    16 bytes
+//   FLOAT2X2          2 registers   32 bytes (the last 8 bytes of each register unused)
+//   FLOAT3X3          3 registers   48 bytes (the last 4 bytes of each register unused)
+//   FLOAT4X4          4 registers   64 bytes
+// An array takes its element size times its element count. A stage's constants may
+// take 65,536 bytes at most (4,096 registers, one full Direct3D constant buffer).
+const int32_t kConstantRegisterBytes = 16;
+const int32_t kMaxStageConstantBytes = 65536;
+
+// Bytes of one element of a constant type: 16 per register, an N by N matrix taking N
+// registers (one per column as HLSL packs it by default, one per row when declared
+// row-major). 0 for a type that cannot be a shader constant.
+int32_t GetConstantElementBytes(const Type& type);
+
+// The largest element count a constant of elementBytes per element may have when the
+// stage's constants already use usedBytes; 0 when none fits.
+int32_t GetMaxConstantCount(int32_t elementBytes, int32_t usedBytes);
+
+// The base kind a general constant's value gives: the first token of the text decides
+// (a bool literal Bool, a float literal Float, an integer literal Int). None for any
+// other token, and for a literal the tokenizer reports an error on (such as "019"),
+// since any lexical error fails a shader.
+uint32_t ClassifyGeneralConstantValue(const char* value);
+
+// The integer a general constant stands for: a Bool gives 1 for "true" and 0 for
+// "false"; an Int gives its literal as the preprocessor reads it into a macro
+// (hexadecimal after "0x", otherwise decimal), except that a value beyond the int32
+// range is clamped to it rather than wrapped. Blanks before the literal and text after
+// it do not count. False, with 0, for any other type.
+bool GetGeneralConstantInteger(const GeneralConstant& constant, int32_t* value);
+
+// The number that the digits of base (10 or 16) at the start of text give, clamped to
+// the int32 range rather than wrapped; 0 when text does not start with such a digit.
+int32_t ReadClampedDigits(const char* text, int base);
 
 } // namespace ShaderTool

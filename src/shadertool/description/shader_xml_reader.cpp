@@ -4,11 +4,11 @@
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "data/xml/xml_reader.h"
+#include "shadertool/core/context.h"
 #include "shadertool/core/log.h"
 
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,15 +23,7 @@ const int kMinimumXMLText = 4;
 // an int as the largest int.
 int32_t ReadVersionNumber(const char* text)
 {
-    if (!text)
-        return 0;
-    int64_t number = 0;
-    for (const char* p = text; *p >= '0' && *p <= '9'; ++p) {
-        number = number * 10 + (*p - '0');
-        if (number > INT32_MAX)
-            return INT32_MAX;
-    }
-    return static_cast<int32_t>(number);
+    return text ? ReadClampedDigits(text, 10) : 0;
 }
 
 // Keeps the borrowed database pointer valid only while one read runs.
@@ -56,18 +48,7 @@ void ShaderXMLReader::Error(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    int length = vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    String message;
-    if (length >= 0) {
-        char* block = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
-        if (block) {
-            vsnprintf(block, static_cast<size_t>(length) + 1, format, args);
-            message.text = block;
-        }
-    }
+    String message = FormatArguments(format, args);
     va_end(args);
     if (errorLog)
         errorLog->AppendError(message.text ? message.text : "");
@@ -187,6 +168,44 @@ bool ShaderXMLReader::CheckName(const DataNode* node, const char* word)
         return false;
     }
     return true;
+}
+
+ShaderXMLReader* GetShaderXMLReader()
+{
+    if (!g_shaderContext.reader)
+        g_shaderContext.reader = new ShaderXMLReader(&g_shaderContext.errorLog);
+    if (!g_shaderContext.reader->errorLog)
+        g_shaderContext.reader->errorLog = &g_shaderContext.errorLog;
+    return g_shaderContext.reader;
+}
+
+bool ReadShaderXML(const String& path, const char* text, bool reload, bool skipSources)
+{
+    ShaderXMLReader* reader = GetShaderXMLReader();
+    bool read = text ? reader->ReadText(path.text, text, skipSources) : reader->ReadFile(path.text, reload, skipSources);
+    g_shaderContext.errorLog.MoveInto(g_shaderContext.reportLog, read ? nullptr : "Failed to read the Shader XML");
+    return read;
+}
+
+String GetFileBaseName(const char* path)
+{
+    String result;
+    if (!path)
+        return result;
+    const char* name = path;
+    for (const char* p = path; *p; ++p) {
+        if (*p == '/' || *p == '\\')
+            name = p + 1;
+    }
+    const char* dot = strrchr(name, '.');
+    size_t length = dot ? static_cast<size_t>(dot - name) : strlen(name);
+    char* block = static_cast<char*>(malloc(length + 1));
+    if (!block)
+        return result;
+    memcpy(block, name, length);
+    block[length] = '\0';
+    result.text = block;
+    return result;
 }
 
 } // namespace ShaderTool

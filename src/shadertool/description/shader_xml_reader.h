@@ -62,6 +62,12 @@ private:
     // The checks every array makes on a node's "id": false, reported, when it is
     // missing or starts with '_'. word names the node in the messages.
     bool CheckName(const DataNode* node, const char* word);
+    // The end of every node of an interface array: a node that passed is refused
+    // ("%s with name '%s' already exists.", word naming the array) when the array holds
+    // its name already; a refused node fails the array, and once the array failed no
+    // node is added any more.
+    template <typename T>
+    void AddEntry(Array<T>& entries, const T& entry, const char* word, bool passed, bool* failed);
     bool ReadShaderConstant(const char* arrayName, const DataNode* node, const Array<ShaderConstant>& added,
                             ShaderConstant* constant);
     bool ReadPixelTexture(const DataNode* node, PixelTexture* texture);
@@ -72,5 +78,31 @@ private:
 
     void Error(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
 };
+
+// Reads a Shader XML into the translation context's description: from text when text
+// is given (built-in shaders; path then only names it), else from the file at path
+// (with reload, a copy cached by DataManager is dropped first). Sources are left out
+// with skipSources. Afterwards the error log is moved into the report log, under the
+// title "Failed to read the Shader XML" when the read failed. The caller holds the
+// "ShaderTranslator" lock until ShaderTool::Reset.
+bool ReadShaderXML(const String& path, const char* text, bool reload, bool skipSources);
+
+// The context's Shader XML reader, made on first use when the context has none yet.
+ShaderXMLReader* GetShaderXMLReader();
+
+// The file name of a path without folders and extension: the text after the last '/'
+// or '\', cut at its last '.'. So "shaders/sea/water.xml" gives "water" (compiled code
+// of every shader then lands in one folder) and "water" stays "water". A null path
+// gives the null String.
+String GetFileBaseName(const char* path);
+
+// Finds, in the raw text of a Shader XML file, the line on which each node of the
+// "sources" array starts its CDATA section, so that messages about inline code name the
+// XML file's own lines. The array is the first "<array" outside comments whose first
+// attribute is id="sources" (blanks allowed around '='); every "<node" outside comments
+// up to its "</array" adds one entry: the line (from 1) of the "<![CDATA[" that comes
+// before the node's first "/>" (or, when none follows, before its first "</node"), or
+// 1 when no CDATA comes first. Adds nothing when there is no such array.
+void ScanSourceLines(const char* text, int length, Array<int32_t>& lines);
 
 } // namespace ShaderTool

@@ -1,6 +1,6 @@
 #include "shadertool/preprocess/macro_substitution.h"
 
-#include "shadertool/preprocess/char_classes.h"
+#include "shadertool/preprocess/tokenizer.h"
 
 #include <cstdlib>
 #include <cstring>

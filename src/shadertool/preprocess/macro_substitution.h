@@ -1,12 +1,20 @@
 #pragma once
 
 #include "core/array.h"
-#include "shadertool/preprocess/macro.h"
+#include "core/engine_string.h"
+#include "shadertool/preprocess/preprocessor_value.h"
 #include "shadertool/preprocess/text_builder.h"
 
 #include <cstdint>
 
 namespace ShaderTool {
+
+// A preprocessor macro: a name and its value. Names are unique among the macros of a
+// run (a second definition is refused), and lookups take the first match.
+struct Macro {
+    String name;
+    PreprocessorValue value;
+};
 
 // Writes text to out with every whole-word occurrence of a macro's name replaced by the
 // macro's value ("%f", "%i" or the text). The macros act in array order: a value's text

@@ -2,8 +2,6 @@
 
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
-#include "shadertool/preprocess/directive_parser.h"
-#include "shadertool/preprocess/macro_substitution.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -3,11 +3,10 @@
 #include "core/array.h"
 #include "core/engine_string.h"
 #include "shadertool/core/log.h"
-#include "shadertool/preprocess/directive_actions.h"
-#include "shadertool/preprocess/macro.h"
-#include "shadertool/preprocess/preprocessor_tokenizer.h"
-#include "shadertool/preprocess/source_input.h"
+#include "shadertool/preprocess/directive_parser.h"
+#include "shadertool/preprocess/macro_substitution.h"
 #include "shadertool/preprocess/text_builder.h"
+#include "shadertool/preprocess/tokenizer.h"
 
 #include <cstdint>
 

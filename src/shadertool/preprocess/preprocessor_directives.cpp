@@ -2,7 +2,7 @@
 // does once the directive grammar has recognised it.
 #include "shadertool/preprocess/preprocessor.h"
 
-#include "shadertool/preprocess/description_lookup.h"
+#include "shadertool/description/shader_description.h"
 
 #include <cstring>
 

@@ -6,7 +6,6 @@
 #include "core/api_pointer.h"
 #include "filesystem/open_files.h"
 #include "quaven/filesystem.h"
-#include "shadertool/preprocess/comment_stripper.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,4 @@
-#include "shadertool/preprocess/preprocessor_tokenizer.h"
-
-#include "shadertool/core/keyword_tables.h"
-#include "shadertool/preprocess/char_classes.h"
-#include "shadertool/preprocess/keyword_filling.h"
+#include "shadertool/preprocess/tokenizer.h"
 
 #include <cstdlib>
 #include <cstring>

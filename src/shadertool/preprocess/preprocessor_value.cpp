@@ -1,6 +1,6 @@
 #include "shadertool/preprocess/preprocessor_value.h"
 
-#include "shadertool/preprocess/char_classes.h"
+#include "shadertool/preprocess/tokenizer.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -118,6 +118,21 @@ int32_t Wrap(uint32_t value)
     return static_cast<int32_t>(value);
 }
 
+// The comparisons, alike for integers and floats; the integer 0 for any other operator.
+template <typename T>
+PreprocessorValue Compare(BinaryOperator op, T a, T b)
+{
+    switch (op) {
+    case BinaryOperator::kLess: return Truth(a < b);
+    case BinaryOperator::kGreater: return Truth(a > b);
+    case BinaryOperator::kLessEqual: return Truth(a <= b);
+    case BinaryOperator::kGreaterEqual: return Truth(a >= b);
+    case BinaryOperator::kEqual: return Truth(a == b);
+    case BinaryOperator::kNotEqual: return Truth(a != b);
+    default: return PreprocessorValue::Integer(0);
+    }
+}
+
 PreprocessorValue ApplyIntegers(BinaryOperator op, int32_t a, int32_t b, ValueError* error)
 {
     uint32_t ua = static_cast<uint32_t>(a);
@@ -134,13 +149,7 @@ PreprocessorValue ApplyIntegers(BinaryOperator op, int32_t a, int32_t b, ValueEr
         if (a == INT32_MIN && b == -1)
             return PreprocessorValue::Integer(INT32_MIN);   // the one quotient that does not fit
         return PreprocessorValue::Integer(a / b);
-    case BinaryOperator::kLess: return Truth(a < b);
-    case BinaryOperator::kGreater: return Truth(a > b);
-    case BinaryOperator::kLessEqual: return Truth(a <= b);
-    case BinaryOperator::kGreaterEqual: return Truth(a >= b);
-    case BinaryOperator::kEqual: return Truth(a == b);
-    case BinaryOperator::kNotEqual: return Truth(a != b);
-    default: return PreprocessorValue::Integer(0);
+    default: return Compare(op, a, b);
     }
 }
 
@@ -156,13 +165,7 @@ PreprocessorValue ApplyFloats(BinaryOperator op, float a, float b, ValueError* e
             return PreprocessorValue::Float(0.0f);
         }
         return PreprocessorValue::Float(a / b);
-    case BinaryOperator::kLess: return Truth(a < b);
-    case BinaryOperator::kGreater: return Truth(a > b);
-    case BinaryOperator::kLessEqual: return Truth(a <= b);
-    case BinaryOperator::kGreaterEqual: return Truth(a >= b);
-    case BinaryOperator::kEqual: return Truth(a == b);
-    case BinaryOperator::kNotEqual: return Truth(a != b);
-    default: return PreprocessorValue::Integer(0);
+    default: return Compare(op, a, b);
     }
 }
 
@@ -197,6 +200,21 @@ PreprocessorValue ApplyUnary(UnaryOperator op, const PreprocessorValue& operand,
     if (operand.type == PreprocessorValue::kInteger)
         return PreprocessorValue::Integer(Wrap(0u - static_cast<uint32_t>(operand.number.integer)));
     return PreprocessorValue::Float(-operand.number.real);
+}
+
+bool ShortName::Assign(const char* source)
+{
+    if (!source) {
+        length = 0;
+        text[0] = '\0';
+        return true;
+    }
+    size_t sourceLength = strnlen(source, kCapacity);
+    if (sourceLength >= static_cast<size_t>(kCapacity))
+        return false;
+    memmove(text, source, sourceLength + 1);
+    length = static_cast<int32_t>(sourceLength);
+    return true;
 }
 
 } // namespace ShaderTool

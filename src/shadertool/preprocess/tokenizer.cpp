@@ -1,16 +1,187 @@
 #include "shadertool/preprocess/tokenizer.h"
 
-#include "shadertool/core/keyword_tables.h"
-#include "shadertool/preprocess/char_classes.h"
-#include "shadertool/preprocess/comment_stripper.h"
-#include "shadertool/preprocess/keyword_filling.h"
 #include "shadertool/preprocess/text_builder.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace ShaderTool {
+
+int SourceCursor::Get()
+{
+    if (position >= length || position < 0) {
+        canUnget_ = false;
+        return 0;
+    }
+    previousPosition_ = position;
+    previousColumn_ = column;
+    previousLine_ = line;
+    previousTabs_ = tabs;
+    canUnget_ = true;
+
+    int c = static_cast<unsigned char>(Characters()[position]);
+    ++position;
+    ++column;
+    if (c == '\t')
+        ++tabs;
+    if (c == '\n') {
+        ++line;
+        column = 1;
+        tabs = 0;
+    }
+    return c;
+}
+
+void SourceCursor::Unget()
+{
+    if (!canUnget_)
+        return;
+    position = previousPosition_;
+    column = previousColumn_;
+    line = previousLine_;
+    tabs = previousTabs_;
+    canUnget_ = false;
+}
+
+int SourceCursor::Peek() const
+{
+    return PeekAt(0);
+}
+
+int SourceCursor::PeekAt(int32_t offset) const
+{
+    int64_t at = static_cast<int64_t>(position) + offset;
+    if (at < 0 || at >= length)
+        return 0;
+    return static_cast<unsigned char>(Characters()[at]);
+}
+
+void SourceCursor::Measure()
+{
+    size_t measured = text && text->text ? strlen(text->text) : 0;
+    length = measured > INT32_MAX ? INT32_MAX : static_cast<int32_t>(measured);
+    if (position > length)
+        position = length;
+}
+
+namespace {
+
+struct KeywordEntry {
+    const char* word;
+    int32_t kind;
+};
+
+// In the order the table is built; "true" and "false" are one kind.
+const KeywordEntry kLanguageKeywords[] = {
+    {"bool", kTokenBool},         {"float", kTokenFloat},       {"float2", kTokenFloat2},
+    {"float2x2", kTokenFloat2x2}, {"float3", kTokenFloat3},     {"float3x3", kTokenFloat3x3},
+    {"float4", kTokenFloat4},     {"float4x4", kTokenFloat4x4}, {"int", kTokenInt},
+    {"int2", kTokenInt2},         {"int3", kTokenInt3},         {"int4", kTokenInt4},
+    {"void", kTokenVoid},         {"break", kTokenBreak},       {"const", kTokenConst},
+    {"continue", kTokenContinue}, {"discard", kTokenDiscard},   {"do", kTokenDo},
+    {"else", kTokenElse},         {"false", kTokenBoolConstant}, {"for", kTokenFor},
+    {"if", kTokenIf},             {"return", kTokenReturn},     {"true", kTokenBoolConstant},
+    {"while", kTokenWhile},
+};
+
+// Words kept back for later versions of the language: using one is an error.
+const char* const kReservedWords[] = {
+    "bool2", "bool3", "bool4", "case", "default", "in", "inout", "out", "sample", "struct", "switch",
+    "Texture2D", "Texture3D", "TextureCube", "uint", "uint2", "uint3", "uint4",
+};
+
+const KeywordEntry kPreprocessorKeywords[] = {
+    {"define", kTokenPPDefine}, {"elif", kTokenPPElif},       {"else", kTokenPPElse},
+    {"endif", kTokenPPEndif},   {"if", kTokenPPIf},           {"include", kTokenPPInclude},
+    {"defined", kTokenPPDefined},
+};
+
+} // namespace
+
+void FillLanguageKeywords()
+{
+    if (g_shaderKeywords.entries.count > 0)
+        return;
+    for (const KeywordEntry& entry : kLanguageKeywords)
+        g_shaderKeywords[entry.word] = entry.kind;
+    for (const char* word : kReservedWords)
+        g_shaderKeywords[word] = kTokenReserved;
+}
+
+void FillPreprocessorKeywords()
+{
+    if (g_shaderPreprocessorKeywords.entries.count > 0)
+        return;
+    for (const KeywordEntry& entry : kPreprocessorKeywords)
+        g_shaderPreprocessorKeywords[entry.word] = entry.kind;
+}
+
+namespace {
+
+enum StripState { kPlain, kBlockComment, kLineComment };
+
+} // namespace
+
+String StripComments(const char* text)
+{
+    TextBuilder stripped;
+    String result;
+    if (!text)
+        return result;
+
+    StripState state = kPlain;
+    const char* plainStart = text;   // start of the pending plain run
+    const char* p = text;
+    while (*p) {
+        char c = *p;
+        if (state == kPlain) {
+            if (c == '/' && (p[1] == '*' || p[1] == '/')) {
+                stripped.Append(plainStart, static_cast<int32_t>(p - plainStart));
+                stripped.Append("  ", 2);
+                state = p[1] == '*' ? kBlockComment : kLineComment;
+                p += 2;
+                continue;
+            }
+            if (c == '\r') {
+                stripped.Append(plainStart, static_cast<int32_t>(p - plainStart));
+                ++p;
+                plainStart = p;
+                continue;
+            }
+            ++p;
+            continue;
+        }
+        if (state == kBlockComment) {
+            if (c == '*' && p[1] == '/') {
+                stripped.Append("  ", 2);
+                p += 2;
+                state = kPlain;
+                plainStart = p;
+                continue;
+            }
+            if (c == '\t' || c == '\n')
+                stripped.AppendChar(c);
+            else if (c != '\r')
+                stripped.AppendChar(' ');
+            ++p;
+            continue;
+        }
+        // Line comment: the line feed stays and starts the next plain run.
+        if (c == '\n') {
+            state = kPlain;
+            plainStart = p;
+            continue;
+        }
+        ++p;
+    }
+    if (state == kPlain)
+        stripped.Append(plainStart, static_cast<int32_t>(p - plainStart));
+
+    stripped.MoveInto(result);
+    return result;
+}
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "shadertool/core/node_factory.h"
-#include "shadertool/core/parse_context.h"
+#include "shadertool/core/context.h"
+#include "shadertool/core/node.h"
 
 #include <gtest/gtest.h>
 
@@ -62,23 +62,4 @@ TEST(ShaderNodes, DestroyingTheNodeListTwiceIsHarmless)
     context.DestroyNodes();
     EXPECT_EQ(context.nodes.count, 0);
     DestroyNode(nullptr);
-}
-
-TEST(ShaderNodes, ErrorReportsNameSourceLineAndColumn)
-{
-    Log log;
-    ParseContext context;
-    context.errorLog = &log;
-    context.sourceName.Assign("a.fx");
-    context.ReportError(kAt, "undeclared identifier '%s'.", "x");
-    context.ReportError(SourcePosition(), "main() has no definition.");
-    EXPECT_STREQ(log.text.text, "a.fx(12:5) error: undeclared identifier 'x'.\n"
-                                "a.fx(0:0) error: main() has no definition.\n");
-    EXPECT_EQ(log.hasText, 1);
-    EXPECT_EQ(log.hasError, 1);
-    EXPECT_EQ(context.success, 0);
-
-    ParseContext withoutLog;
-    withoutLog.ReportError(kAt, "lost");
-    EXPECT_EQ(withoutLog.success, 0) << "no log still fails the unit";
 }

@@ -1,7 +1,7 @@
-#include "shadertool/core/builtin_function_ids.h"
-#include "shadertool/core/node_factory.h"
+#include "shadertool/core/builtin_functions.h"
+#include "shadertool/core/context.h"
+#include "shadertool/core/node.h"
 #include "shadertool/core/operator_table.h"
-#include "shadertool/core/parse_context.h"
 
 #include <gtest/gtest.h>
 
@@ -44,21 +44,18 @@ protected:
 
 } // namespace
 
-TEST(OperatorTable, HoldsEveryOverloadUnderItsId)
+TEST(OperatorTable, OnlyIdsOfTheTableHaveOverloads)
 {
     OperatorTable table;
     table.RegisterBuiltInOperators();
-    EXPECT_EQ(table.TotalCount(), 396);
-    EXPECT_EQ(table.overloads[kOpMultiply].count, 32);
     EXPECT_EQ(table.Find(kOperatorTableSize), nullptr);
     EXPECT_EQ(table.Find(kOpFunction), nullptr);
+    EXPECT_STREQ(GetOperatorText(kOpLeftShiftAssign), "<<=");
+    EXPECT_STREQ(GetOperatorText(kOpFunction), "");
 
-    // Unary operators take the "no operand" type on the right.
-    EXPECT_EQ(table.overloads[kOpLogicalNot].data[0].right.baseKind, kBaseVoid);
-    EXPECT_EQ(table.overloads[kOpLogicalNot].data[0].right.vectorSize, 1);
-
+    int before = table.TotalCount();
     table.Register(kOperatorTableSize, Type(kBaseInt, 1), Type(kBaseInt, 1), Type(kBaseInt, 1));
-    EXPECT_EQ(table.TotalCount(), 396) << "ids outside the table are ignored";
+    EXPECT_EQ(table.TotalCount(), before) << "ids outside the table are ignored";
 }
 
 TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
@@ -83,6 +80,7 @@ TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
     FunctionNode* conversion = static_cast<FunctionNode*>(product->left);
     EXPECT_EQ(conversion->op, kConstructorFloat3);
     EXPECT_STREQ(conversion->name.text, "float3");
+    EXPECT_EQ(conversion->isBuiltIn, 1);
     ASSERT_EQ(conversion->Parameters()->children.count, 1);
     EXPECT_EQ(conversion->Parameters()->children.data[0], counter);
     EXPECT_EQ(product->type.isConstant, 0);

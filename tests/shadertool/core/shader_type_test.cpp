@@ -87,11 +87,3 @@ TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness)
     EXPECT_FALSE(Struct("_Input").IsSameType(Type(kBaseStruct, 0)));
     EXPECT_TRUE(Struct("_Input").IsSameType(Struct("_Input")));
 }
-
-TEST(ShaderType, CopiesOwnTheirName)
-{
-    Type original = Struct("_Texture");
-    Type copy = original;
-    original.name.Assign("changed");
-    EXPECT_STREQ(copy.name.text, "_Texture");
-}

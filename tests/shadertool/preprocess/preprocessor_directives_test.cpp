@@ -1,9 +1,9 @@
 // Directives, conditionals and their errors, with the file, line and column that each
 // error names.
-#include "preprocess_test_support.h"
+#include "shadertool/shadertool_fixture.h"
 
 using namespace ShaderTool;
-using preprocess_test::PreprocessTest;
+using shadertool_test::PreprocessTest;
 
 namespace {
 
@@ -13,26 +13,19 @@ class PreprocessorDirectives : public PreprocessTest {};
 
 } // namespace
 
-TEST_F(PreprocessorDirectives, KeepsOneOutputLinePerSourceLine)
-{
-    ASSERT_TRUE(Run("a\n#define A 1\n  b /* c */\n#if A\nkept\n#else\ndropped\n#endif\nlast"));
-    EXPECT_EQ(Output(), "a\n\n  b" + std::string(8, ' ') + "\n\nkept\n\n\n\nlast");
-    EXPECT_EQ(Errors(), "");
-}
-
 TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch)
 {
     const char* source = "#if A == 1\none\n#elif A == 2\ntwo\n#elif A >= 2\nnot twice\n#else\nother\n#endif\n";
     ASSERT_TRUE(Run(std::string("#define A 1\n") + source));
     EXPECT_EQ(CodeLines(), (Lines{"", "", "one", "", "", "", "", "", "", ""}));
     ASSERT_TRUE(Run(std::string("#define A 2\n") + source));
-    EXPECT_EQ(CodeLines()[4], "two");
-    EXPECT_EQ(CodeLines()[6], "");
+    EXPECT_EQ(CodeLine(4), "two");
+    EXPECT_EQ(CodeLine(6), "");
     ASSERT_TRUE(Run(std::string("#define A 9\n") + source));
-    EXPECT_EQ(CodeLines()[6], "not twice");
-    EXPECT_EQ(CodeLines()[8], "");
+    EXPECT_EQ(CodeLine(6), "not twice");
+    EXPECT_EQ(CodeLine(8), "");
     ASSERT_TRUE(Run(std::string("#define A 0\n") + source));
-    EXPECT_EQ(CodeLines()[8], "other");
+    EXPECT_EQ(CodeLine(8), "other");
 }
 
 TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames)
@@ -46,21 +39,18 @@ TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames)
 
 TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
 {
-    std::string seven;
-    for (int i = 0; i < 7; ++i)
-        seven += "#if 1\n";
-    seven += "deep\n";
-    for (int i = 0; i < 7; ++i)
-        seven += "#endif\n";
-    ASSERT_TRUE(Run(seven));
-    EXPECT_EQ(CodeLines()[7], "deep");
-
-    std::string eight;
-    for (int i = 0; i < 8; ++i)
-        eight += std::string(i, ' ') + "#if 1\n";
-    for (int i = 0; i < 7; ++i)
-        eight += "#endif\n";
-    EXPECT_FALSE(Run(eight));
+    auto nested = [](int levels) {
+        std::string text;
+        for (int i = 0; i < levels; ++i)
+            text += std::string(i, ' ') + "#if 1\n";
+        text += "deep\n";
+        for (int i = 0; i < 7; ++i)
+            text += "#endif\n";
+        return text;
+    };
+    ASSERT_TRUE(Run(nested(7)));
+    EXPECT_EQ(CodeLine(7), "deep");
+    EXPECT_FALSE(Run(nested(8)));
     EXPECT_EQ(Errors(), "main.fx(8:9) error: too many nested if directives.\n");
 }
 
@@ -83,21 +73,23 @@ TEST_F(PreprocessorDirectives, DefineRules)
                         "main.fx(4:9) error: identifiers must not start with an underscore.\n");
     // A define in a skipped branch defines nothing, and so cannot clash.
     ASSERT_TRUE(Run("#if 0\n#define A 1\n#endif\n#define A 2\nA"));
-    EXPECT_EQ(CodeLines()[4], "2");
+    EXPECT_EQ(CodeLine(4), "2");
 }
 
 TEST_F(PreprocessorDirectives, ExpressionArithmetic)
 {
     ASSERT_TRUE(Run("#if 1.5 > 1 && 7 / 2 == 3 && -7 / 2 == -3 && 2 + 3 * 4 == 14 && (2 + 3) * 4 == 20\nyes\n#endif"));
-    EXPECT_EQ(CodeLines()[1], "yes");
+    EXPECT_EQ(CodeLine(1), "yes");
     ASSERT_TRUE(Run("#if 10 - 2 - 3 == 5 && !0 && !0.0 == 1 && 1 <= 1 && 2 >= 3 == 0 && 1 != 2 || 0\nyes\n#endif"));
-    EXPECT_EQ(CodeLines()[1], "yes");
+    EXPECT_EQ(CodeLine(1), "yes");
+    ASSERT_TRUE(Run("#if 25e-1 == 2.5 && 1E+2 == 100 && 2.5e1f == 25 && 6 / -1 == -6\nyes\n#endif"));
+    EXPECT_EQ(CodeLine(1), "yes");
     // Hexadecimal is read as such; a leading zero is decimal.
     ASSERT_TRUE(Run("#define H 0x1F\n#define O 017\nH O"));
-    EXPECT_EQ(CodeLines()[2], "31 17");
+    EXPECT_EQ(CodeLine(2), "31 17");
     // Overflow wraps and the one quotient that does not fit stays put.
     ASSERT_TRUE(Run("#define M -2147483647 - 1\n#define Q M / -1\n#define W 2147483647 + 1\nQ W"));
-    EXPECT_EQ(CodeLines()[3], "(-2147483648) (-2147483648)");
+    EXPECT_EQ(CodeLine(3), "(-2147483648) (-2147483648)");
 }
 
 TEST_F(PreprocessorDirectives, DivisionByZeroIsAnError)
@@ -128,20 +120,13 @@ TEST_F(PreprocessorDirectives, SyntaxErrorsEndTheRun)
     EXPECT_FALSE(Run("#if f(1,)\n#endif"));
 }
 
-TEST_F(PreprocessorDirectives, LexicalErrorsFailTheSource)
-{
-    EXPECT_FALSE(Run("#if 019\n#endif\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:5) error: unexpected digit in octal literal.\n");
-    // The language's reserved words are plain names inside directives.
-    ASSERT_TRUE(Run("#if struct\n#endif\nstruct"));
-}
-
 TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
 {
-    ASSERT_TRUE(Run("#if " + std::string(1000, '(') + "1" + std::string(1000, ')') + "\nx\n#endif"));
-    EXPECT_EQ(CodeLines()[1], "x");
-    EXPECT_FALSE(Run("#if " + std::string(20000, '(') + "1" + std::string(20000, ')') + "\n#endif"));
-    EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
+    // The stacks hold 10,000 entries: 9,999 brackets and the operand fit exactly.
+    ASSERT_TRUE(Run("#if " + std::string(9999, '(') + "1" + std::string(9999, ')') + "\nx\n#endif"));
+    EXPECT_EQ(CodeLine(1), "x");
+    EXPECT_FALSE(Run("#if " + std::string(10000, '(') + "1" + std::string(10000, ')') + "\n#endif"));
+    EXPECT_EQ(Errors(), "main.fx(1:10006) error: memory exhausted\n");
     EXPECT_FALSE(Run("#if " + std::string(20000, '!') + "1\n#endif"));
     EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
 }
@@ -155,7 +140,7 @@ TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
     EXPECT_EQ(Errors(), "main.fx(1:7) error: syntax error\n");
     // Bytes in ordinary lines pass unchanged; an unclosed comment blanks the rest.
     ASSERT_TRUE(Run("a\x01\xff\n/* open\n#if\nstill comment"));
-    EXPECT_EQ(CodeLines()[0], "a\x01\xff");
+    EXPECT_EQ(CodeLine(0), "a\x01\xff");
     EXPECT_EQ(CodeLines().size(), 3u);   // a blank last line without a line feed ends the text
     // Embedded zero bytes end the text where they stand.
     std::string zero("ok\n", 3);
@@ -171,8 +156,10 @@ TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
 
 TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
 {
+    // Text values keep up to 127 characters, whole.
+    const std::string longName(127, 'S');
     GeneralConstant constant;
-    constant.name.Assign("SCALE");
+    constant.name.Assign(longName.c_str());
     constant.value.Assign("2");
     constant.type = Type(kBaseInt, 1);
     description.constants.Add(constant);
@@ -184,8 +171,8 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
     ASSERT_TRUE(Run("#if _IS_ARRAY_NODE_DEFINED(\"pixel_output\", \"color\") && "
                     "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && "
                     "!_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"color\") && "
-                    "_IS_ARRAY_NODE_DEFINED(\"constants\", \"SCALE\")\nyes\n#endif"));
-    EXPECT_EQ(CodeLines()[1], "yes");
+                    "_IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
+    EXPECT_EQ(CodeLine(1), "yes");
 
     EXPECT_FALSE(Run("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n"
                      "#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n#endif\n"
@@ -212,4 +199,16 @@ TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing)
     EXPECT_EQ(listing.substr(0, 51), "_HALF_PI" + std::string(29, ' ') + "1.5707963268f\n");
     EXPECT_NE(listing.find("\n_TARGET_GROUP" + std::string(24, ' ') + "_TARGET_GLSL\n"), std::string::npos);
     EXPECT_NE(listing.find("\n_TEXTURE_COORDINATE_AXIS_V_POINTS_UP 1\n"), std::string::npos);
+}
+
+TEST(ShaderShortName, RefusesTextsThatDoNotFit)
+{
+    ShortName name;
+    std::string longest(127, 'a');
+    EXPECT_TRUE(name.Assign(longest.c_str()));
+    EXPECT_EQ(name.length, 127);
+    EXPECT_FALSE(name.Assign(std::string(128, 'b').c_str()));
+    EXPECT_EQ(std::string(name.text), longest) << "a refused text leaves the record as it was";
+    EXPECT_TRUE(name.Assign(nullptr));
+    EXPECT_EQ(name.length, 0);
 }

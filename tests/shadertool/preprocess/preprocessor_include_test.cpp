@@ -1,11 +1,11 @@
 // Includes: splicing between line markers, nesting, cycles, missing files, and the file
 // names and lines that errors inside included text carry.
-#include "preprocess_test_support.h"
+#include "shadertool/shadertool_fixture.h"
 
 #include "core/api_pointer.h"
 
 using namespace ShaderTool;
-using preprocess_test::PreprocessTest;
+using shadertool_test::PreprocessTest;
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers)
                         "\n"
                         "@f \"shaders/main.fx\" 3  \n"
                         "b 2");
-    EXPECT_EQ(preprocess_test::g_opened.size(), 1u);
+    EXPECT_EQ(shadertool_test::g_opened.size(), 1u);
 }
 
 TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile)
@@ -37,7 +37,7 @@ TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile)
     PutFile("top.fx", "top");
     ASSERT_TRUE(Run("#include \"a/first.fx\"\n#include \"top.fx\"\nmain", kTargetGLSL21, "res://main.fx"));
     EXPECT_EQ(CodeLines(), (std::vector<std::string>{"third", "second", "first", "top", "main"}));
-    EXPECT_EQ(preprocess_test::g_opened,
+    EXPECT_EQ(shadertool_test::g_opened,
               (std::vector<std::string>{"res://a/first.fx", "res://a/b/second.fx", "res://a/b/third.fx",
                                         "res://top.fx"}));
 
@@ -90,7 +90,7 @@ TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
         PutFile("l" + std::to_string(level) + ".fx", "#include \"l" + std::to_string(level + 1) + ".fx\"\nx");
     PutFile("l17.fx", "bottom");
     ASSERT_TRUE(Run("#include \"l2.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(CodeLines().front(), "bottom");
+    EXPECT_EQ(CodeLine(0), "bottom");
     EXPECT_FALSE(Run("#include \"l1.fx\"", kTargetHLSL11, "main.fx"));
     EXPECT_EQ(Errors(), "l16.fx(1:2) error: too many nested include directives (maximum is 16).\n");
 
@@ -114,15 +114,15 @@ TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound)
 
 TEST_F(PreprocessorIncludes, MissingUnreadableAndInactiveIncludes)
 {
-    preprocess_test::g_files["short.fx"] = preprocess_test::FakeFile{"abc", 0, true};
+    shadertool_test::g_files["short.fx"] = shadertool_test::FakeFile{"abc", 0, true};
     EXPECT_FALSE(Run("#include \"none.fx\"\n#include \"short.fx\"\nafter", kTargetHLSL11, "main.fx"));
     EXPECT_EQ(Errors(), "main.fx(1:2) error: include file was not found.\n"
                         "main.fx(2:2) error: include file could not be read.\n");
 
-    preprocess_test::g_opened.clear();
+    shadertool_test::g_opened.clear();
     ASSERT_TRUE(Run("#if 0\n#include \"none.fx\"\n#endif\nafter", kTargetHLSL11, "main.fx"));
     EXPECT_EQ(Output(), "\n\n\nafter");
-    EXPECT_TRUE(preprocess_test::g_opened.empty());
+    EXPECT_TRUE(shadertool_test::g_opened.empty());
 
     // Without a file system nothing can be found, and nothing breaks.
     qv->fileSystem = nullptr;

@@ -1,9 +1,9 @@
 // Built-in macros per target, the general constants of the Shader XML as macros, and the
 // substitution of macro names in the kept text.
-#include "preprocess_test_support.h"
+#include "shadertool/shadertool_fixture.h"
 
 using namespace ShaderTool;
-using preprocess_test::PreprocessTest;
+using shadertool_test::PreprocessTest;
 
 namespace {
 
@@ -48,31 +48,17 @@ TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
     }
 }
 
-TEST_F(PreprocessorMacros, PiIsTextInCodeAndNothingInDirectives)
+TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplacedAndNeverInLineMarkers)
 {
-    ASSERT_TRUE(Run("#if _PI\nyes\n#endif\nfloat a = _PI * _HALF_PI + _TWO_PI;"));
-    EXPECT_EQ(CodeLines()[1], "");
-    EXPECT_EQ(CodeLines()[3], "float a = 3.1415926536f * 1.5707963268f + 6.2831853072f;");
-}
-
-TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplaced)
-{
-    ASSERT_TRUE(Run("#define PI 3\n#define SUM 1+2\n#define HALF 0.5\n"
-                    "PI_SCALE PI xPI PI2 PI.x (PI) SUM HALF _PI"));
-    EXPECT_EQ(CodeLines()[3], "PI_SCALE 3 xPI PI2 3.x (3) 3 0.500000 3.1415926536f");
-}
-
-TEST_F(PreprocessorMacros, NegativeValuesCannotMergeWithAMinus)
-{
-    ASSERT_TRUE(Run("#define A -1\n#define B -0.5\n#define C 0 - 2\n#define Z -0.0\nx-A x-B -C x-Z"));
-    EXPECT_EQ(CodeLines()[4], "x-(-1) x-(-0.500000) -(-2) x-(-0.000000)");
-}
-
-TEST_F(PreprocessorMacros, LineMarkersAreNeverTouched)
-{
+    // Pi is text: written out in code, naming nothing in a directive. A negative value is
+    // bracketed, by its text so that -0.0 is too, and cannot merge with a minus before it.
     PutFile("PI/inc.fx", "PI");
-    ASSERT_TRUE(Run("#define PI 3\n#include \"inc.fx\"\nPI", kTargetHLSL11, "PI/main.fx"));
-    EXPECT_EQ(Output(), "\n@f \"PI/inc.fx\" 1\n3\n@f \"PI/main.fx\" 3\n3");
+    ASSERT_TRUE(Run("#define PI 3\n#define SUM 1+2\n#define HALF 0.5\n#define A -1\n#define Z -0.0\n"
+                    "#if _PI\nyes\n#endif\n#include \"inc.fx\"\n"
+                    "PI_SCALE PI xPI PI2 PI.x (PI) SUM HALF _PI _TWO_PI x-A -A x-Z",
+                    kTargetHLSL11, "PI/main.fx"));
+    EXPECT_EQ(Output(), "\n\n\n\n\n\n\n\n@f \"PI/inc.fx\" 1\n3\n@f \"PI/main.fx\" 10\n"
+                        "PI_SCALE 3 xPI PI2 3.x (3) 3 0.500000 3.1415926536f 6.2831853072f x-(-1) -(-1) x-(-0.000000)");
 }
 
 TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
@@ -85,25 +71,19 @@ TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
     AddConstant("BROKEN", "abc", kBaseNone);
     ASSERT_TRUE(Run("#if COUNT == 4 && MASK == 16 && ON && !OFF && GAIN > 1.25\nyes\n#endif\n"
                     "COUNT MASK ON OFF GAIN BROKEN"));
-    EXPECT_EQ(CodeLines()[1], "yes");
-    EXPECT_EQ(CodeLines()[3], "4 16 1 0 1.500000 0.000000");
+    EXPECT_EQ(CodeLine(1), "yes");
+    EXPECT_EQ(CodeLine(3), "4 16 1 0 1.500000 0.000000");
 
     // Their names are taken like any other macro's.
     EXPECT_FALSE(Run("#define COUNT 5"));
     EXPECT_EQ(Errors(), "main.fx(1:9) error: redefinition of 'COUNT'.\n");
 }
 
-TEST_F(PreprocessorMacros, RunsDoNotLeakIntoEachOther)
-{
-    ASSERT_TRUE(Run("#define A 1\nA"));
-    ASSERT_TRUE(Run("#if defined(A)\nleak\n#endif\nA"));
-    EXPECT_EQ(CodeLines()[1], "");
-    EXPECT_EQ(CodeLines()[3], "A");
-    EXPECT_EQ(preprocessor.macros.count, preprocessor.builtInMacroCount + 3);
-}
-
-TEST_F(PreprocessorMacros, FailedRunsKeepTheTextUnsubstituted)
+TEST_F(PreprocessorMacros, RunsStartAfreshAndFailedOnesStayUnsubstituted)
 {
     EXPECT_FALSE(Run("#define A 1\nA\n#if 1"));
     EXPECT_EQ(Output(), "\nA\n\n");
+    ASSERT_TRUE(Run("#if defined(A)\nleak\n#endif\nA"));
+    EXPECT_EQ(Output(), "\n\n\nA");
+    EXPECT_EQ(preprocessor.macros.count, preprocessor.builtInMacroCount + 3) << "only this run's own macros";
 }
