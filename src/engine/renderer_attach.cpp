@@ -1,6 +1,5 @@
 #include "engine/renderer_attach.h"
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "graphics/setup/renderer_setup.h"

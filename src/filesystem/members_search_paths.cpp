@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/engine_string.h"
 #include "filesystem/file_system_messages.h"
 #include "filesystem/path_validity.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/array.h"
 #include "core/core_state.h"
 #include "core/locks.h"

@@ -1,7 +1,5 @@
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/cstring_utils.h"
-#include "core/file_printf.h"
-#include "core/name_hash.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/engine_time.h"

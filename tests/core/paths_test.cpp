@@ -1,4 +1,4 @@
-#include "core/paths.h"
+#include "core/engine_string.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "support/log_capture.h"

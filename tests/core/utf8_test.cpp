@@ -1,6 +1,6 @@
-#include "core/utf8.h"
+#include "core/cstring_utils.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "support/log_capture.h"
 
 #include <gtest/gtest.h>

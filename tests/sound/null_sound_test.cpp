@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "sound/sound_implementation_null.h"
 #include "support/log_capture.h"
 

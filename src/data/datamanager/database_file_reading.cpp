@@ -1,6 +1,6 @@
 #include "data/datamanager/database_file_reading.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/byte_buffer.h"
 
 bool QVI_ReadRestOfFile(FileHandle* file, ByteBuffer* out)

@@ -4,7 +4,7 @@
 
 #include "data/datamanager/database_file_writing.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/engine_string.h"
 #include "filesystem/native_paths.h"
 #include "filesystem/scheme.h"

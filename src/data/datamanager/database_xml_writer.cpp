@@ -8,7 +8,7 @@
 
 #include "data/datamanager/database.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/byte_buffer.h"
 #include "data/datamanager/xml_value_escaping.h"
 #include "data/xml/xml_attribute_text.h"

@@ -1,6 +1,6 @@
 #include "data/xml/xml_reader.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/xml/xml_attribute_text.h"
 
 namespace {

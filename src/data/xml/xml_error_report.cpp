@@ -1,8 +1,7 @@
 #include "data/xml/xml_reader.h"
 
-#include "core/api_pointer.h"
-#include "data/xml/xml_characters.h"
 #include "core/engine_log.h"
+#include "data/xml/xml_characters.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 #include "engine/config/configuration_keys.h"
 
-#include "core/config/config_values.h"
+#include "core/configuration.h"
 #include "engine/config/manifests.h"
-#include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
 #include "data/datamanager/data_node.h"
 

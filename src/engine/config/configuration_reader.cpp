@@ -4,15 +4,11 @@
 
 #include <cstdio>
 
-#include "core/api_pointer.h"
-#include "engine/config/config_files.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
+#include "engine/config/config_files.h"
+#include "core/configuration.h"
 #include "engine/config/configuration_keys.h"
-#include "core/config/features.h"
 #include "engine/config/manifests.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "engine/program/end_process.h"

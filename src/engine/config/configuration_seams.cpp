@@ -1,6 +1,6 @@
 #include "engine/config/configuration_seams.h"
 
-#include "core/config/features.h"
+#include "core/configuration.h"
 #include "engine/config/product_value.h"
 
 bool QV_HasFeature(const char* name)

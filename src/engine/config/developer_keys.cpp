@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
-#include "core/events/key_names.h"
+#include "core/events/key_state.h"
 #include "data/datamanager/data_node.h"
 #include "quaven/types.h"
 

@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "data/datamanager/data_manager.h"
 
 namespace {

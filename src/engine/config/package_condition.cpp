@@ -3,9 +3,7 @@
 #include <cstring>
 
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "quaven/types.h"
 
 namespace {

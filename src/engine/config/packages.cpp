@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
+#include "core/configuration.h"
 #include "engine/config/package_condition.h"
-#include "core/config/program_configuration.h"
 #include "core/cstring_utils.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "engine/config/config_files.h"
 #include "core/engine_log.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "data/datamanager/data_manager.h"
 #include "quaven/types.h"
 

@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/api_pointer.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "data/datamanager/data_node.h"
 #include "platform/popups.h"
 #include "quaven/types.h"

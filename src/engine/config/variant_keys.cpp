@@ -6,10 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "engine/config/renderer_attach_hook.h"
 #include "core/core_state.h"
 #include "data/datamanager/data_node.h"

@@ -1,9 +1,7 @@
 #include "engine/config/configuration_keys.h"
 
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "data/datamanager/data_node.h"
 #include "platform/popups.h"
 #include "quaven/types.h"

@@ -2,7 +2,7 @@
 
 #include "engine/program/adopt_configuration.h"
 
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "engine/program/command_line.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/program/placeholder_program.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/api_pointer.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "engine/program/command_line.h"
 #include "engine/program/end_process.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 static_assert(sizeof(EventVideoParametersPayload) == sizeof(EngineEvent::payload),
               "the video parameters payload fills the event's payload");

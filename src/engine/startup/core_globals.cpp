@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/logging/logging.h"
 #include "filesystem/file_system_globals.h"
 

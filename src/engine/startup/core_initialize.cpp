@@ -7,15 +7,13 @@
 
 #include <cstdio>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "text/font_seams.h"
 #include "graphics/graphics_frame_seams.h"
 #include "input/input_seams.h"
 #include "sound/sound_seams.h"
-#include "core/config/config_values.h"
+#include "core/configuration.h"
 #include "engine/config/duplicate_ids.h"
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "engine/program/program_library.h"

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <utility>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "modules/extension_module_seams.h"
 #include "graphics/graphics_frame_seams.h"
 #include "input/input_seams.h"
@@ -20,7 +20,7 @@
 #include "core/core_state.h"
 #include "core/events/event_queue.h"
 #include "core/locks.h"
-#include "core/logging/popup_queue.h"
+#include "core/logging/log_popup.h"
 #include "engine/program/program_library.h"
 #include "engine/startup/frame_timing.h"
 #include "graphics/renderer/renderer_implementation.h"

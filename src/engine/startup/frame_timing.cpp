@@ -2,7 +2,7 @@
 
 #include "engine/startup/frame_timing.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 
 namespace {

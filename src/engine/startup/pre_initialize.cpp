@@ -8,19 +8,17 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "modules/extension_module_seams.h"
 #include "graphics/graphics_frame_seams.h"
 #include "engine/api_table.h"
-#include "core/config/config_values.h"
+#include "core/configuration.h"
 #include "engine/config/configuration_reader.h"
-#include "core/config/features.h"
 #include "engine/config/packages.h"
-#include "core/config/program_configuration.h"
 #include "engine/config/renderer_attach_hook.h"
 #include "core/core_state.h"
 #include "core/engine_time.h"
-#include "core/events/console_hooks.h"
+#include "core/events/event_queue.h"
 #include "core/locks.h"
 #include "core/logging/logging.h"
 #include "engine/program/adopt_configuration.h"

@@ -4,7 +4,7 @@
 
 #include "engine/startup/engine_lifecycle.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "modules/extension_module_seams.h"
 #include "input/input_seams.h"
 #include "sound/sound_seams.h"

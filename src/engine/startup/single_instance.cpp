@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
-#include "core/config/features.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "engine/program/end_process.h"
 #include "engine/program/program_library.h"

@@ -2,7 +2,7 @@
 
 #include "engine/startup/startup_failure.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/logging/console.h"
 #include "platform/popups.h"

@@ -2,7 +2,7 @@
 
 #include "engine/startup/startup_window.h"
 
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"

@@ -4,9 +4,8 @@
 
 #include <cmath>
 
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
-#include "core/events/safe_truncate.h"
+#include "core/configuration.h"
+#include "core/events/key_state.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/screen_state.h"

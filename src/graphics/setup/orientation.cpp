@@ -2,7 +2,7 @@
 
 #include "graphics/setup/orientation.h"
 
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/screen_state.h"

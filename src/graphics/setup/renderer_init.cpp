@@ -2,12 +2,10 @@
 
 #include "graphics/setup/renderer_setup.h"
 
-#include "core/api_pointer.h"
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "graphics/renderer/renderer_implementation.h"
-#include "core/engine_log.h"
 #include "quaven/types.h"
 #include "graphics/setup/renderer_pool_seams.h"
 #include "graphics/setup/screen_state.h"

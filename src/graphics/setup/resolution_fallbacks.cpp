@@ -1,6 +1,6 @@
 #include "graphics/setup/resolution_selection.h"
 
-#include "core/config/platform_table.h"
+#include "core/configuration.h"
 
 namespace {
 

@@ -2,8 +2,7 @@
 
 #include "graphics/setup/resolution_support.h"
 
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"

@@ -4,8 +4,7 @@
 
 #include <cstdlib>
 
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/engine_string.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"

@@ -3,7 +3,7 @@
 
 #include "shadertool/description/shader_xml_reader.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/datamanager/database.h"
 #include "shadertool/description/description_entry_names.h"
 #include "shadertool/description/description_type_names.h"

@@ -9,15 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "engine/config/configuration_seams.h"
-#include "core/events/console_hooks.h"
-#include "core/events/engine_heap.h"
-#include "core/events/event_dispatch.h"
 #include "core/events/event_queue.h"
+#include "core/events/event_payloads.h"
 #include "core/events/key_state.h"
-#include "core/events/program_requests.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 

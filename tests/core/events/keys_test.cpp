@@ -1,6 +1,6 @@
 #include "events_fixture.h"
 
-#include "core/events/key_names.h"
+#include "core/events/key_state.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // frame dispatches, and it posts events of its own through the API table.
 #include "events_fixture.h"
 
-#include "core/events/window_input.h"
+#include "core/events/event_queue.h"
 #include "support/test_program.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 #include "events_fixture.h"
 
-#include "core/events/window_input.h"
+#include "core/events/event_queue.h"
 
 #include <climits>
 #include <limits>

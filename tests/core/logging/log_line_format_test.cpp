@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-#include "core/logging/log_level.h"
+#include "core/logging/console.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
 #include "logging_fixture.h"

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/logging/logging.h"
-#include "core/logging/message_format.h"
 #include "logging_fixture.h"
 
 namespace logging_test {

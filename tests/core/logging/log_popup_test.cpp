@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/logging/logging.h"
-#include "core/logging/popup_queue.h"
+#include "core/logging/log_popup.h"
 #include "core/threads.h"
 #include "logging_fixture.h"
 #include "support/popup_answerer.h"

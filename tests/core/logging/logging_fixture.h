@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/logging/console.h"
 #include "fake_file_system.h"

@@ -6,7 +6,7 @@
 
 #include "datamanager_fixture.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 namespace datamanager_test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 

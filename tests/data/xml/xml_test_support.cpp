@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 namespace xml_test {
 

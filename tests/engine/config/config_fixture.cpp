@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "engine/config/configuration_reader.h"
 #include "core/core_state.h"

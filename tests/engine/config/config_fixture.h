@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "quaven/api.h"
 #include "support/log_capture.h"
 #include "support/res_folder.h"

@@ -6,9 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "core/config/config_values.h"
+#include "core/configuration.h"
 #include "engine/config/configuration_reader.h"
-#include "core/config/features.h"
 #include "core/core_state.h"
 #include "engine/config/configuration_seams.h"
 #include "platform/popup_seams.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/config/configuration_reader.h"
-#include "core/config/platform_table.h"
+#include "core/configuration.h"
 #include "engine/config/product_value.h"
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"

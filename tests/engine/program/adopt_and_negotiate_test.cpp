@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/api_pointer.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "engine/program/adopt_configuration.h"
 #include "engine/program/command_line.h"

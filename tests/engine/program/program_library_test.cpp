@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/core_state.h"
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/locks.h"
 #include "engine/program/adopt_configuration.h"
 #include "engine/program/command_line.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "graphics/graphics_api_seams.h"
 #include "engine/api_table.h"
 #include "core/engine_time.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "engine/startup/frame_timing.h"
 #include "support/log_capture.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/engine_time.h"
 #include "core/locks.h"

@@ -2,7 +2,7 @@
 
 #include "shader_xml_fixture.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/locks.h"
 #include "core/threads.h"

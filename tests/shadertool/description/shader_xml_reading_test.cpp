@@ -2,7 +2,7 @@
 
 #include "shader_xml_fixture.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "shadertool/core/target.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/read_shader_xml.h"

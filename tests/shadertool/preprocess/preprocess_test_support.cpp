@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "filesystem/file_handle.h"
 #include "quaven/filesystem.h"
 #include "shadertool/core/target.h"

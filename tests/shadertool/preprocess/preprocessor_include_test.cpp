@@ -2,7 +2,7 @@
 // names and lines that errors inside included text carry.
 #include "preprocess_test_support.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 using namespace ShaderTool;
 using preprocess_test::PreprocessTest;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/cstring_utils.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Creation, Init and Shutdown of the renderer object.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 
 RendImpDirect3D11::RendImpDirect3D11() = default;

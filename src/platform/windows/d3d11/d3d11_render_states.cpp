@@ -1,7 +1,6 @@
 // Blend, rasterizer and depth-stencil states: built at Init, picked by the state setters.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 #include "platform/windows/d3d11/d3d11_state_tables.h"

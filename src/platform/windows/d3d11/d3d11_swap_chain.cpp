@@ -1,9 +1,8 @@
 // The flip-model swap chain for the main window and the back buffer's colour and depth views.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "core/api_pointer.h"
-#include "core/core_state.h"
 #include "core/engine_log.h"
+#include "core/core_state.h"
 #include "platform/windows/d3d11/d3d11_release.h"
 
 namespace {

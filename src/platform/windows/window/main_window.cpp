@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "platform/windows/resources/resource.h"
 #include "platform/windows/window/window_placement.h"

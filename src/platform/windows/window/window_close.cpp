@@ -1,7 +1,6 @@
 #include "platform/windows/win32.h"
 
 #include "core/core_state.h"
-#include "core/events/event_dispatch.h"
 #include "core/events/event_queue.h"
 #include "platform/windows/window/window_message_handlers.h"
 

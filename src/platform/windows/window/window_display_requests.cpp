@@ -1,6 +1,6 @@
 #include "platform/windows/win32.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "platform/windows/window/window_message_handlers.h"
 

@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/api_pointer.h"
-#include "core/events/event_dispatch.h"
+#include "core/engine_log.h"
 #include "core/events/event_queue.h"
 #include "platform/windows/window/window_message_handlers.h"
 

@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-#include "core/events/event_dispatch.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
-#include "core/events/window_input.h"
 #include "platform/windows/window/window_message_handlers.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/core_state.h"
 #include "core/events/key_state.h"
-#include "core/events/window_input.h"
+#include "core/events/event_queue.h"
 #include "platform/windows/window/window_message_handlers.h"
 
 namespace {

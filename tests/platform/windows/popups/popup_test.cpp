@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/threads.h"
 #include "platform/popup_seams.h"
 #include "platform/windows/popups/popup_test_support.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/threads.h"
 #include "platform/popup_seams.h"
 
