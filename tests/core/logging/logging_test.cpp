@@ -132,6 +132,7 @@ TEST_F(Logging, LoggingSwitchOffOrAFileThatDoesNotOpenKeepTheLinesInTheConsoleOn
     EXPECT_EQ(g_console.logToFile, 0);
     EXPECT_EQ(fake_files::FileCount(), 0);
     EXPECT_EQ(ConsoleTexts().back(), "[SYSTEM] Logging Verbose Level set to 0.");
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0) << "no file was wanted, so none is missing";
     QVI_StopLogging();
 
     g_core.logging = 1;
