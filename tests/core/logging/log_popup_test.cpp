@@ -111,36 +111,29 @@ int LogPopupOnEngineThread(int level, const char* text)
     return request.answer;
 }
 
-TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceEachTimeAndAnswersZero)
+TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything)
 {
+    g_core.loggingVerboseLevel = QV_LOG_WARNING;
     StartBareLogging(true);
     ExpectBoxes({IDOK, IDOK});
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "below the minimum"), QV_POPUP_NOTHING);
+    // Another thread's text is logged instead.
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
     auto boxes = FinishBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
     EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
-    // Nothing is logged, counted or remembered for a popup before Init.
-    EXPECT_EQ(g_console.lines.count, 0);
-    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
-    EXPECT_EQ(g_shownPopups.count, 0);
-    EXPECT_EQ(LogFileContents(), "");
-}
-
-TEST_F(LogPopup, FromAnotherThreadBeforeInitBelowTheMinimumOrOutsideDeveloperModeNothingIsShown)
-{
-    g_core.loggingVerboseLevel = QV_LOG_ERROR;
-    StartBareLogging(true);
-    ExpectBoxes({});
-    // Before Init another thread's text is logged instead.
-    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
+    // Nothing else is logged, counted or remembered for a popup before Init.
     auto lines = LogFileLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
-    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "minor"), QV_POPUP_NOTHING);
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
+    EXPECT_EQ(g_shownPopups.count, 0);
+
     g_core.programInitRan = 1;
-    g_core.developerMode = 0;
+    ExpectBoxes({});
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
     EXPECT_TRUE(FinishBoxes().empty());
