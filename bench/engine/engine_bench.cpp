@@ -15,7 +15,7 @@
 #include <string>
 
 #include "bench_work.h"
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/locks.h"
 #include "core/threads.h"

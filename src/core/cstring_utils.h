@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // Helpers over raw zero-terminated C strings. All of them accept null texts.
 
 void QVI_Free(void* block);
@@ -30,3 +32,17 @@ void QVI_ReplaceChar(char* text, char from, char to);
 double QVI_PowerOfTwo(int exponent);
 // The value of a hexadecimal digit, or -1 for any other character.
 int QVI_HexDigitValue(char digit);
+
+// The name hash of every name-keyed pool and table: h = h * 37 + byte over the
+// unsigned bytes, wrapping modulo 2^32. "" hashes to 0, "abc" to 136518.
+uint32_t QVI_HashString(const char* name);
+
+// Decodes UTF-8 into a malloc'd array of code points ending in 0; the caller frees
+// it with free(). The array has room for byteLength + 1 code points and decoding
+// stops at the text's terminator or after byteLength bytes, whichever comes first.
+// Nothing is validated (overlong forms and surrogates pass through). A sequence cut
+// short by the end, a zero byte or a non-continuation byte yields its lead byte as a
+// code point of its own, and decoding goes on with the byte after the lead. A null
+// text or a negative byteLength decodes nothing. Null only when the array cannot be
+// allocated (reported through LogPopup).
+uint32_t* QVI_ConvertUTF8ToUTF32(const char* text, int byteLength);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // The engine's owning text: one malloc'd, zero-terminated 8-bit block, or null.
 // A null text measures as length 0 but equals nothing, not even another null text.
 // There is no stored length: every change allocates a block of exactly the new size.
@@ -40,3 +42,29 @@ public:
 };
 
 static_assert(sizeof(String) == sizeof(char*), "String is exactly one text pointer");
+
+// A text with a number. Copies duplicate the text (a null text stays null).
+struct StringIntPair {
+    String text;
+    int32_t value = 0;
+
+    StringIntPair() = default;
+    StringIntPair(const StringIntPair& other) = default;
+    StringIntPair& operator=(const StringIntPair& other) = default;
+};
+
+// Path helpers for engine paths, which always use '/' as the separator.
+
+// Pointer into path just past the last '.' of its final component ("gz" for
+// archive.tar.gz, "hidden" for .hidden). Null for a null or empty path, a path
+// without '.', or when a '/' follows the last '.'.
+const char* QVI_GetFileExtension(const char* path);
+
+// The path before its last '/'; an allocated empty text when there is no '/'
+// (or only a leading one) and for a null path.
+String QVI_GetDirectory(const char* path);
+
+// Collapses each "component/../" against the component before it, one at a time,
+// rescanning after each step: a/b/../c gives a/c, a/b/../../c gives c, a leading
+// "/../" is dropped whole and a leading "../" is kept. Null path gives a null String.
+String QVI_NormalizePath(const char* path);

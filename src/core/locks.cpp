@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
-#include "core/api_pointer.h"
 #include "core/array.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "core/engine_log.h"
 #include "platform/os.h"
 
 namespace {

@@ -1,6 +1,5 @@
 #include "core/missing_member.h"
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 
 void QVI_ReportMissingMember(MissingMember* member)

@@ -4,10 +4,10 @@
 #include <climits>
 #include <cstdlib>
 
-#include "core/api_pointer.h"
 #include "core/array.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
 #include "platform/os.h"
 

@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
-#include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "core/cstring_utils.h"
 #include "filesystem/backends.h"
 #include "filesystem/open_files.h"
 #include "filesystem/paths.h"

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/array.h"
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/locks.h"
 
 namespace {

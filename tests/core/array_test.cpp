@@ -1,9 +1,11 @@
 #include "core/array.h"
 #include "core/engine_string.h"
+#include "core/string_map.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <string>
 
 namespace {
 
@@ -13,13 +15,9 @@ void Fill(Array<int>& array, int n)
         array.Add(i);
 }
 
-TEST(ArrayLayout, FieldsInTheirFixedOrder)
-{
-    EXPECT_EQ(offsetof(Array<int>, data), 0u);
-    EXPECT_EQ(offsetof(Array<int>, count), sizeof(void*));
-    EXPECT_EQ(offsetof(Array<int>, capacity), sizeof(void*) + 4);
-    EXPECT_EQ(offsetof(Array<int>, autoShrink), sizeof(void*) + 8);
-}
+static_assert(offsetof(Array<int>, count) == sizeof(void*) && offsetof(Array<int>, capacity) == sizeof(void*) + 4 &&
+                  offsetof(Array<int>, autoShrink) == sizeof(void*) + 8,
+              "Array keeps its fields in their fixed order");
 
 TEST(ArrayGrowth, FirstAddReserves32ThenDoublesAndCapacityOneGoesTo8)
 {
@@ -113,6 +111,34 @@ TEST(ArrayCopy, CopiesAreDeepAndConstructionSetsAutoShrink)
     EXPECT_STREQ(copy.data[0].data[0].text, "a");
     EXPECT_NE(copy.data[0].data, lists.data[0].data);
     EXPECT_NE(copy.data[0].data[0].text, lists.data[0].data[0].text);
+}
+
+// ---- StringMap --------------------------------------------------------------------
+
+TEST(StringMap, KeysAreCopiedComparedByteForByteAndKeepInsertionOrder)
+{
+    StringMap<int> map;
+    char key[] = "name";
+    map[key] = 5;
+    key[0] = 'N';
+    EXPECT_EQ(map["name"], 5);
+    EXPECT_FALSE(map.Contains("Name"));
+    EXPECT_FALSE(map.Contains("nam"));
+    EXPECT_EQ(map["new"], 0);
+    for (int i = 0; i < 40; ++i)
+        map[std::to_string(39 - i).c_str()] = i;
+    ASSERT_EQ(map.entries.count, 42);
+    EXPECT_STREQ(map.entries.data[2]->key.text, "39");
+    EXPECT_EQ(map.entries.data[41]->value, 39);
+}
+
+TEST(StringMap, NullKeyNeverMatches)
+{
+    StringMap<int> map;
+    map[nullptr] = 1;
+    map[nullptr] = 2;
+    EXPECT_EQ(map.entries.count, 2);
+    EXPECT_FALSE(map.Contains(nullptr));
 }
 
 } // namespace

@@ -20,6 +20,8 @@ TEST(ByteBufferConstruction, SizedBufferReservesTwiceTheRequestUnlessInvalid)
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
     EXPECT_EQ(sized.size, 0);
+    ByteBuffer one(1);
+    EXPECT_EQ(one.capacity, 2);
     ByteBuffer negative(-5);
     EXPECT_EQ(negative.data, nullptr);
     // Twice this does not fit in 32 bits: the buffer stays empty instead of wrapping.
@@ -75,6 +77,10 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
     ASSERT_NE(storage, nullptr);
     memset(storage, 0xEE, 16);   // bytes 8 to 15 guard the end
     ByteBuffer buffer;
+    EXPECT_FALSE(buffer.AttachExternalStorage(nullptr, 8, 0));
+    EXPECT_FALSE(buffer.AttachExternalStorage(storage, -1, 0));
+    EXPECT_FALSE(buffer.AttachExternalStorage(storage, 8, 9));
+    EXPECT_EQ(buffer.external, 0);
     ASSERT_TRUE(buffer.AttachExternalStorage(storage, 8, 0));
 
     const uint8_t six[6] = {1, 2, 3, 4, 5, 6};
@@ -82,27 +88,21 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
     buffer.WriteU32(0x01020304u);     // needs 4, only 2 left
     buffer.WriteString("abc");        // needs 4
     EXPECT_EQ(buffer.size, 6);
-    buffer.WriteByte(7);
-    buffer.WriteByte(8);
-    buffer.WriteByte(9);
+    for (uint8_t byte : {7, 8, 9})
+        buffer.WriteByte(byte);
     EXPECT_EQ(buffer.size, 8);
     EXPECT_EQ(buffer.data, storage);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(storage[i], i + 1);
     for (int i = 8; i < 16; ++i)
         EXPECT_EQ(storage[i], 0xEE) << "guard byte " << i;
-    free(storage);
-}
 
-TEST(ByteBufferExternal, AttachRefusesInvalidStorage)
-{
-    uint8_t storage[4];
-    ByteBuffer buffer;
-    EXPECT_FALSE(buffer.AttachExternalStorage(nullptr, 4, 0));
-    EXPECT_FALSE(buffer.AttachExternalStorage(storage, -1, 0));
-    EXPECT_FALSE(buffer.AttachExternalStorage(storage, 4, 5));
-    EXPECT_EQ(buffer.external, 0);
-    EXPECT_EQ(buffer.data, nullptr);
+    ByteBuffer full;
+    ASSERT_TRUE(full.AttachExternalStorage(storage, 8, 8));   // every byte already valid
+    full.WriteByte(10);
+    EXPECT_EQ(full.size, 8);
+    EXPECT_EQ(storage[8], 0xEE);
+    free(storage);
 }
 
 TEST(ByteBufferCopy, ExternalCopySharesStorageAndFreesNothing)

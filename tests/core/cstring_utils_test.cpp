@@ -1,13 +1,17 @@
-#include "core/api_pointer.h"
 #include "core/cstring_utils.h"
-#include "core/file_printf.h"
-#include "core/name_hash.h"
+
+#include "core/engine_log.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -24,32 +28,26 @@ TEST(CStringBasics, NullTextsAreHandled)
     EXPECT_EQ(QVI_StrCopy(nullptr, "x"), nullptr);
     EXPECT_STREQ(QVI_StrCopy(destination, nullptr), "");
     QVI_ReplaceChar(nullptr, 'a', 'b');
-}
 
-TEST(CStringBasics, ParseFloatFallbackOnlyForNull)
-{
     EXPECT_FLOAT_EQ(QVI_ParseFloat(nullptr, 2.5f), 2.5f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("not a number", 2.5f), 0.0f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("-1.25xyz", 2.5f), -1.25f);
 }
 
-TEST(CopyToken, EmptyTokensAndTrailingSeparator)
+TEST(CopyToken, EmptyTokensTrailingSeparatorsAndExactBufferSizes)
 {
     char buffer[16];
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 2), "");
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 3), "c");
     EXPECT_EQ(QVI_CopyToken(buffer, sizeof buffer, "a,", ",", 1), nullptr);
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "left::right", "::", 1), "right");
-}
+    EXPECT_EQ(QVI_CountTokens("a,b,,c", ","), 4);
+    EXPECT_EQ(QVI_CountTokens("a,", ","), 1);
 
-TEST(CopyToken, RefusesBadArgumentsAndSmallBuffers)
-{
-    char buffer[4];
-    EXPECT_EQ(QVI_CopyToken(buffer, sizeof buffer, nullptr, ",", 0), nullptr);
-    EXPECT_EQ(QVI_CopyToken(buffer, sizeof buffer, "a,b", "", 0), nullptr);
-    EXPECT_EQ(QVI_CopyToken(buffer, sizeof buffer, "a,b", ",", -1), nullptr);
+    EXPECT_EQ(QVI_CopyToken(buffer, 4, nullptr, ",", 0), nullptr);
+    EXPECT_EQ(QVI_CopyToken(buffer, 4, "a,b", "", 0), nullptr);
+    EXPECT_EQ(QVI_CopyToken(buffer, 4, "a,b", ",", -1), nullptr);
     EXPECT_EQ(QVI_CopyToken(nullptr, 4, "a,b", ",", 0), nullptr);
-
     // Three characters need four bytes.
     EXPECT_STREQ(QVI_CopyToken(buffer, 4, "abc,d", ",", 0), "abc");
     memcpy(buffer, "zzzz", 4);
@@ -82,16 +80,13 @@ TEST(ReplaceAll, SkipsReplacementsThatDoNotFitAndStaysInsideItsCapacity)
     EXPECT_STREQ(block, "x....x.x");
     for (size_t i = 10; i < sizeof block; ++i)
         EXPECT_EQ(block[i], '#') << i;
-}
 
-TEST(ReplaceAll, TooSmallAndRefusedInputs)
-{
-    char destination[4] = "old";
-    EXPECT_EQ(QVI_ReplaceAll("abcd", "a", "b", destination, 4), destination);
-    EXPECT_STREQ(destination, "old");
-    EXPECT_EQ(QVI_ReplaceAll(nullptr, "a", "b", destination, 4), nullptr);
-    EXPECT_EQ(QVI_ReplaceAll("a", "a", "b", destination, 0), nullptr);
-    EXPECT_STREQ(QVI_ReplaceAll("ab", "", "z", destination, 4), "ab");
+    char small[4] = "old";
+    EXPECT_EQ(QVI_ReplaceAll("abcd", "a", "b", small, 4), small);
+    EXPECT_STREQ(small, "old");
+    EXPECT_EQ(QVI_ReplaceAll(nullptr, "a", "b", small, 4), nullptr);
+    EXPECT_EQ(QVI_ReplaceAll("a", "a", "b", small, 0), nullptr);
+    EXPECT_STREQ(QVI_ReplaceAll("ab", "", "z", small, 4), "ab");
 }
 
 TEST(ReplaceAll, InPlaceShrinkingAndSelfContainingReplacements)
@@ -130,8 +125,7 @@ TEST(GetToken, EachThreadHasItsOwnBuffers)
     bool otherKeptItsTokens = true;
     std::thread other([&] {
         otherFirst = QVI_GetToken("other,x", ",", 0);
-        // Run through a whole rotation on this thread; the main thread's token must
-        // survive it.
+        // A whole rotation on this thread; the main thread's token must survive it.
         for (int i = 0; i < 7; ++i)
             otherKeptItsTokens &= QVI_GetToken("y,z", ",", 1) != nullptr;
         otherKeptItsTokens &= strcmp(otherFirst, "other") == 0;
@@ -151,42 +145,104 @@ TEST(HashString, KnownValuesAndUnsignedBytes)
     EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
 }
 
-std::string g_written;
-int g_writeCalls = 0;
+// ---- UTF-8 ------------------------------------------------------------------------
 
-int RecordWrite(const void* buffer, int size, FileHandle*)
+using CodePoints = std::vector<uint32_t>;
+
+// Decodes the bytes from a heap block of exactly their size followed by trap bytes that
+// are all continuation bytes (0x80): a decoder that reads past byteLength or past the zero
+// byte folds the traps into its last sequence or emits them, so an overread shows as a
+// wrong result. Also checks that the terminator sits inside the byteLength + 1 slots.
+CodePoints Decode(const std::vector<unsigned char>& content, int byteLength)
 {
-    g_written.assign(static_cast<const char*>(buffer), static_cast<size_t>(size));
-    ++g_writeCalls;
-    return size;
+    const size_t kTrapBytes = 4;
+    char* bytes = static_cast<char*>(malloc(content.size() + kTrapBytes));
+    if (!content.empty())
+        memcpy(bytes, content.data(), content.size());
+    memset(bytes + content.size(), 0x80, kTrapBytes);
+    uint32_t* codePoints = QVI_ConvertUTF8ToUTF32(bytes, byteLength);
+    free(bytes);
+    EXPECT_NE(codePoints, nullptr);
+    if (!codePoints)
+        return {};
+    const int slots = byteLength > 0 ? byteLength + 1 : 1;
+    EXPECT_GE(_msize(codePoints), static_cast<size_t>(slots) * sizeof(uint32_t));
+    CodePoints result;
+    int i = 0;
+    while (i < slots && codePoints[i] != 0)
+        result.push_back(codePoints[i++]);
+    EXPECT_LT(i, slots) << "no terminator within the array";
+    free(codePoints);
+    return result;
 }
 
-TEST(FilePrintf, WritesUpTo4095CharactersAndAnswersMinusOneForACut)
+CodePoints DecodeAll(const std::vector<unsigned char>& bytes)
 {
-    QuavenFileSystemAPI fileSystem = {};
-    fileSystem.Write = RecordWrite;
-    QuavenAPI table = {};
-    table.fileSystem = &fileSystem;
-    QuavenAPI* const saved = qv;
-    qv = &table;
-    FileHandle* const file = reinterpret_cast<FileHandle*>(0x1234);
+    return Decode(bytes, static_cast<int>(bytes.size()));
+}
 
-    const std::string fits(4095, 'a');
-    EXPECT_EQ(QVI_FilePrintf(file, "%s", fits.c_str()), 4095);
-    EXPECT_EQ(g_written, fits);
-    EXPECT_EQ(QVI_FilePrintf(file, "%s!", fits.c_str()), -1);
-    EXPECT_EQ(g_written, fits);
+TEST(ConvertUTF8ToUTF32, DecodesSequencesAndLetEveryOtherByteStandForItself)
+{
+    EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98, 0x80}), (CodePoints{0x1F600}));
+    // No validation: surrogates pass as they are.
+    EXPECT_EQ(DecodeAll({0xED, 0xA0, 0x80}), (CodePoints{0xD800}));
+    EXPECT_EQ(DecodeAll({'x', 0xC3, 0xA9, 'y', 0xE2, 0x82, 0xAC, 0}), (CodePoints{'x', 0xE9, 'y', 0x20AC}));
+    EXPECT_EQ(DecodeAll({0x80, 0xBF, 'A'}), (CodePoints{0x80, 0xBF, 'A'}));
+    // 0xF8 is not a four-byte lead: the following bytes are not swallowed.
+    EXPECT_EQ(DecodeAll({0xF8, 0x80, 0x80, 'B'}), (CodePoints{0xF8, 0x80, 0x80, 'B'}));
+    // A non-continuation byte ends a sequence and is decoded itself; a bare lead whose own
+    // bits are all zero must not turn into a 0 that ends the text.
+    EXPECT_EQ(DecodeAll({0xC3, 'A'}), (CodePoints{0xC3, 'A'}));
+    EXPECT_EQ(DecodeAll({0xF0, 0xE2, 0x82, 0xAC, 'k'}), (CodePoints{0xF0, 0x20AC, 'k'}));
+    EXPECT_EQ(DecodeAll({0xE0, 'k'}), (CodePoints{0xE0, 'k'}));
+}
 
-    // Without a format, a Write member or a table, nothing is written.
-    g_writeCalls = 0;
-    const char* noFormat = nullptr;
-    EXPECT_EQ(QVI_FilePrintf(file, noFormat), -1);
-    fileSystem.Write = nullptr;
-    EXPECT_EQ(QVI_FilePrintf(file, "%d", 12345), 5);
-    qv = nullptr;
-    EXPECT_EQ(QVI_FilePrintf(file, "%d", 12345), 5);
-    EXPECT_EQ(g_writeCalls, 0);
-    qv = saved;
+TEST(ConvertUTF8ToUTF32, TheTerminatorOrTheByteLengthWhicheverComesFirstEndsTheText)
+{
+    EXPECT_EQ(Decode({}, 0), CodePoints{});
+    EXPECT_EQ(Decode({'a', 0, 'b', 0}, 4), (CodePoints{'a'}));
+    // Text drawing asks for room for 1024 more code points than the text holds.
+    EXPECT_EQ(Decode({'o', 'k', 0}, 3 + 1024), (CodePoints{'o', 'k'}));
+    EXPECT_EQ(Decode({'h', 'e', 'l', 'l', 'o', 0}, 3), (CodePoints{'h', 'e', 'l'}));
+    // Either limit falling inside a sequence gives the sequence's bytes one by one.
+    EXPECT_EQ(Decode({'x', 0xE2, 0x82, 0xAC, 0}, 3), (CodePoints{'x', 0xE2, 0x82}));
+    EXPECT_EQ(Decode({0xE2, 0x82, 0, 0xAC, 'z'}, 5), (CodePoints{0xE2, 0x82}));
+    EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98}), (CodePoints{0xF0, 0x9F, 0x98}));
+}
+
+TEST(ConvertUTF8ToUTF32, WorstCaseOneCodePointPerByteFillsTheArrayExactly)
+{
+    // 0x80 to 0xFF in a row: no lead is ever followed by a continuation byte.
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes.push_back(static_cast<unsigned char>(0x80 + i % 0x80));
+    CodePoints decoded = DecodeAll(bytes);
+    EXPECT_EQ(decoded, CodePoints(bytes.begin(), bytes.end()));
+}
+
+TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothing)
+{
+    for (const char* text : {"abc", static_cast<const char*>(nullptr)}) {
+        uint32_t* decoded = QVI_ConvertUTF8ToUTF32(text, text ? INT_MIN : 10);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(decoded[0], 0u);
+        free(decoded);
+    }
+}
+
+TEST(ConvertUTF8ToUTF32, UnallocatableLengthIsReportedAndGivesNull)
+{
+    // (INT_MAX + 1) four-byte slots cannot even be sized in 32 bits; the size must not
+    // wrap into a small block that the decoder then overruns.
+    quaven_test::LogCapture capture;
+    EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
+    const std::vector<quaven_test::LoggedLine> popups = quaven_test::LogCapture::PopupLines();
+    ASSERT_EQ(popups.size(), 1u);
+    EXPECT_EQ(popups[0].level, QV_LOG_ERROR);
+    EXPECT_EQ(popups[0].text, "Error converting 'abc' to utf-32.");
+
+    qv->LogPopup = nullptr;   // the capture puts it back
+    EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
 }
 
 } // namespace

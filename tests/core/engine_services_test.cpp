@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include "core/api_pointer.h"
-#include "engine/api_table.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/engine_time.h"
 #include "core/events/event_queue.h"
 #include "core/locks.h"
 #include "core/logging/console.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
+#include "engine/api_table.h"
 #include "filesystem/backends.h"
 #include "filesystem/paths.h"
 #include "support/files.h"

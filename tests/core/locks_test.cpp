@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/api_pointer.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/threads.h"
 #include "platform/os.h"
 #include "support/log_capture.h"

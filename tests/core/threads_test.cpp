@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/api_pointer.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 #include "support/process.h"
@@ -29,11 +29,11 @@ void FakeSleep(uint32_t)
         g_onSleep();
 }
 
-// Everything a test thread reports back, and the events that pace it.
+// What a test thread reports from inside, and the events that pace it.
 struct Probe {
     HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE realHandle = nullptr;   // a waitable handle of the thread itself
+    HANDLE thread = nullptr;   // a waitable handle of the thread itself
     uint32_t id = 0;
     bool isMain = true;
     std::string recordName = "(none)";
@@ -43,22 +43,23 @@ struct Probe {
     {
         CloseHandle(entered);
         CloseHandle(release);
-        if (realHandle)
-            CloseHandle(realHandle);
+        if (thread)
+            CloseHandle(thread);
     }
 
-    // Waits until the thread has fully ended, past the engine's own clean-up.
-    void JoinThread() const
+    // Lets the thread return and waits until it has fully ended, past the engine's clean-up.
+    void Finish()
     {
-        ASSERT_NE(realHandle, nullptr);
-        WaitForSingleObject(realHandle, INFINITE);
+        SetEvent(release);
+        ASSERT_NE(thread, nullptr);
+        WaitForSingleObject(thread, INFINITE);
     }
 };
 
 void ReportAndWait(void* argument)
 {
     Probe* probe = static_cast<Probe*>(argument);
-    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &probe->realHandle, SYNCHRONIZE,
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &probe->thread, SYNCHRONIZE,
                     FALSE, 0);
     probe->id = QV_GetThreadId();
     probe->isMain = QV_IsMainThread();
@@ -67,11 +68,6 @@ void ReportAndWait(void* argument)
     probe->runningSeenInside = QVI_GetRunningThreadCount();
     SetEvent(probe->entered);
     WaitForSingleObject(probe->release, INFINITE);
-}
-
-void NeverCalled(void*)
-{
-    ADD_FAILURE() << "a refused thread must not run";
 }
 
 class ThreadsTest : public ::testing::Test {
@@ -102,12 +98,6 @@ protected:
         return id;
     }
 
-    void Finish(Probe* probe)
-    {
-        SetEvent(probe->release);
-        probe->JoinThread();
-    }
-
 private:
     quaven_test::LogCapture log_;   // installed before SetUp saves the table
     QuavenAPI savedApi_;
@@ -130,30 +120,27 @@ TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
 
     EXPECT_EQ(QV_GetThreadId(), 1u);
     EXPECT_TRUE(QV_IsMainThread());
-
     Probe first;
     Probe second;
     EXPECT_EQ(StartProbe("First", &first), 2u);
     EXPECT_EQ(StartProbe("Second", &second), 3u);
     EXPECT_EQ(first.id, 2u);
     EXPECT_EQ(second.id, 3u);
-    EXPECT_FALSE(first.isMain);
-    EXPECT_FALSE(second.isMain);
-    Finish(&first);
-    Finish(&second);
+    EXPECT_FALSE(first.isMain || second.isMain);
+    first.Finish();
+    second.Finish();
 }
 
 TEST_F(ThreadsTest, ThreadsNotStartedByTheEngineReportZero)
 {
-    uint32_t stdId = 99;
-    bool stdMain = true;
-    std::thread foreign([&] {
-        stdId = QV_GetThreadId();
-        stdMain = QV_IsMainThread();
-    });
-    foreign.join();
-    EXPECT_EQ(stdId, 0u);
-    EXPECT_FALSE(stdMain);
+    uint32_t id = 99;
+    bool isMain = true;
+    std::thread([&] {
+        id = QV_GetThreadId();
+        isMain = QV_IsMainThread();
+    }).join();
+    EXPECT_EQ(id, 0u);
+    EXPECT_FALSE(isMain);
 }
 
 TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
@@ -179,9 +166,14 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
     EXPECT_EQ(texts.back(), "#" + std::to_string(recordsBefore) + ". 'Loader' (id " + std::to_string(id) + ")");
     EXPECT_EQ(LogCapture::CountContaining(". '<null>' (id 1)"), 1) << "the nameless main thread";
 
-    Finish(&probe);
+    probe.Finish();
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore);
+}
+
+void NeverCalled(void*)
+{
+    ADD_FAILURE() << "a refused thread must not run";
 }
 
 TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutStartingOrUsingAnId)
@@ -189,7 +181,7 @@ TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutStartingOrUsingAnId
     Probe before;
     uint32_t firstId = StartProbe("Before", &before);
     ASSERT_NE(firstId, 0u);
-    Finish(&before);
+    before.Finish();
 
     EXPECT_EQ(QV_CreateThread("Refused", NeverCalled, nullptr, 1), 0u);
     EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread flags parm must be set to zero - reserved for future use.",
@@ -200,7 +192,7 @@ TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutStartingOrUsingAnId
 
     Probe after;
     EXPECT_EQ(StartProbe("After", &after), firstId + 1);
-    Finish(&after);
+    after.Finish();
 }
 
 void ReturnAtOnce(void*) {}
@@ -243,41 +235,30 @@ TEST_F(ThreadsTest, NullNameRunsWithEmptyNameAndWarnsOnlyInDeveloperMode)
         EXPECT_EQ(probe.recordName, "");
         EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING),
                   developerMode);
-        Finish(&probe);
+        probe.Finish();
     }
 }
 
 struct MainLoopWaiter {
-    HANDLE aboutToLock = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> started{false};
     std::atomic<bool> gotLock{false};
     bool lockedInside = false;
     bool lockedAfter = true;
 
-    ~MainLoopWaiter()
-    {
-        CloseHandle(aboutToLock);
-        CloseHandle(done);
-    }
+    ~MainLoopWaiter() { CloseHandle(done); }
 };
 
 void LockMainLoopOnce(void* argument)
 {
     MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
-    SetEvent(waiter->aboutToLock);
+    waiter->started = true;
     QV_LockMainLoop();
     waiter->gotLock = true;
     waiter->lockedInside = QV_IsMainLoopLocked();
     QV_UnlockMainLoop();
     waiter->lockedAfter = QV_IsMainLoopLocked();
     SetEvent(waiter->done);
-}
-
-// A thread blocked on the critical section has announced itself as a waiter.
-// The Windows lock record is one critical section.
-bool HasWaiter(const OsLock* lock)
-{
-    return reinterpret_cast<const CRITICAL_SECTION*>(lock)->LockCount > 0;
 }
 
 TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
@@ -287,9 +268,10 @@ TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
 
     MainLoopWaiter waiter;
     ASSERT_NE(QV_CreateThread("Worker", LockMainLoopOnce, &waiter, 0), 0u);
-    WaitForSingleObject(waiter.aboutToLock, INFINITE);
-    // Until the worker either blocks on MAIN_LOOP or (wrongly) gets through.
-    while (!HasWaiter(mainLoop->cs) && !waiter.gotLock)
+    // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
+    // section that is the lock record) or, wrongly, gets through.
+    const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
+    while (!waiter.started || (section->LockCount <= 0 && !waiter.gotLock))
         Sleep(1);
     EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
 
@@ -314,10 +296,7 @@ TEST_F(ThreadsTest, WaitForProgramThreadsStopsWhenTheLastThreadEndsOrGivesUp)
     // A thread that ends during the first sleep stops the wait there.
     g_sleepCalls = 0;
     g_releasedOnSleep = &probe;
-    g_onSleep = [] {
-        SetEvent(g_releasedOnSleep->release);
-        g_releasedOnSleep->JoinThread();
-    };
+    g_onSleep = [] { g_releasedOnSleep->Finish(); };
     EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
     EXPECT_EQ(g_sleepCalls, 1);
 }

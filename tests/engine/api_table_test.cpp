@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
-#include "engine/api_table.h"
+#include "core/engine_log.h"
 #include "graphics/graphics_api.h"
+#include "engine/api_table.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "support/log_capture.h"

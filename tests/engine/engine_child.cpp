@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "engine/api_table.h"

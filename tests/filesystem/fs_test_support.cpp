@@ -1,6 +1,6 @@
 #include "filesystem/fs_test_support.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/core_state.h"
 #include "core/locks.h"

@@ -1,7 +1,7 @@
 /*
  * What headers_c.c (compiled as C99, the way a C game is) offers the C++ tests:
- * its view of the record layouts, calls through an API table the way a game makes
- * them, and a program record whose callbacks are C functions.
+ * its view of the record layouts, and calls through an API table the way a game
+ * makes them.
  */
 #ifndef QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
 #define QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
@@ -30,18 +30,6 @@ float qv_c_draw_text(const QuavenAPI* qv, Font* font);
 void qv_c_post_event(const QuavenAPI* qv);
 void qv_c_ugc_call1(const QuavenAPI* qv);
 int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag);
-
-/* What the C program's callbacks received. */
-typedef struct QvCGameLog {
-    int initCalls;
-    int exitCalls;
-    float updateSeconds;
-    float renderSeconds;
-    int eventCalls;
-    EngineEvent lastEvent;
-} QvCGameLog;
-
-const QvCGameLog* qv_c_game_log(void);
 
 QUAVEN_EXTERN_C_END
 

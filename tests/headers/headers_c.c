@@ -2,7 +2,7 @@
  * The C side of the header tests, compiled as strict C99 like a C game: it must
  * build warning-free against the public headers (whose static assertions then
  * run in C), it reports the C compiler's view of every layout, and it calls the
- * API table and implements the program callbacks the way a C game does.
+ * API table the way a C game does.
  */
 #include "c_game_side.h"
 
@@ -133,61 +133,4 @@ int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag)
 {
     static const char body[] = "abc";
     return qv->HTTPRequest(QV_HTTP_POST, "http://example.invalid/x", "text/plain", body, 3, response, abortFlag);
-}
-
-/* ---- A C program record ---- */
-
-static QvCGameLog g_log;
-
-const QvCGameLog* qv_c_game_log(void)
-{
-    return &g_log;
-}
-
-static bool GameInit(void)
-{
-    ++g_log.initCalls;
-    return true;
-}
-
-static void GameExit(void)
-{
-    ++g_log.exitCalls;
-}
-
-static void GameUpdate(float seconds)
-{
-    g_log.updateSeconds = seconds;
-}
-
-static void GameRender(float seconds)
-{
-    g_log.renderSeconds = seconds;
-}
-
-static int GameOnEvent(EngineEvent event)
-{
-    ++g_log.eventCalls;
-    g_log.lastEvent = event;
-    if (event.type == EVENT_CLOSE_REQUEST)
-        return QV_EVENT_KEEP_WINDOW_OPEN;
-    /* Proves the whole 36 bytes arrived: the answer is the last payload byte. */
-    return event.payload[31];
-}
-
-QUAVEN_PROGRAM_EXPORT bool QV_GetProgramInterface(ProgramInterface* record, int interfaceVersion)
-{
-    if (!record || interfaceVersion != QUAVEN_INTERFACE_VERSION)
-        return false;
-    record->interface_version = QUAVEN_INTERFACE_VERSION;
-    strcpy(record->id, "header-test");
-    strcpy(record->title, "Header Test");
-    strcpy(record->version, "1.2.3");
-    strcpy(record->developer_name, "Quaven Tests");
-    record->Init = GameInit;
-    record->Exit = GameExit;
-    record->Update = GameUpdate;
-    record->Render = GameRender;
-    record->OnEvent = GameOnEvent;
-    return true;
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 namespace quaven_test {
 

@@ -16,8 +16,8 @@ public:
     ResFolder(const ResFolder&) = delete;
     ResFolder& operator=(const ResFolder&) = delete;
 
-    // The folder with '/' separators, and a file in it.
     const std::string& Root() const { return root_; }
+    // A file in the folder, with '/' separators.
     std::string NativePath(const std::string& relative) const { return root_ + "/" + relative; }
     // Writes res://<relative>, creating the folders between; true when all went out.
     bool Put(const std::string& relative, const std::string& contents) const;

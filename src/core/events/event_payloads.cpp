@@ -1,11 +1,11 @@
 #include "core/events/event_payloads.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
-#include "core/api_pointer.h"
-#include "core/events/engine_heap.h"
+#include "core/engine_log.h"
 
 namespace {
 
@@ -86,6 +86,16 @@ void FreeFriends(const EngineEvent* event)
 }
 
 }  // namespace
+
+void* QV_Malloc(uint32_t size)
+{
+    return malloc(size);
+}
+
+void QV_Free(void* block)
+{
+    free(block);
+}
 
 void QVI_FreeEventPayload(EngineEvent* event)
 {

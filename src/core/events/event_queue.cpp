@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#include "core/events/event_dispatch.h"
-#include "core/events/event_payloads.h"
+#include "core/core_state.h"
 #include "core/engine_log.h"
+#include "core/events/event_payloads.h"
+#include "core/events/key_state.h"
 #include "core/locks.h"
 
 namespace {
@@ -65,4 +66,150 @@ void QVI_DispatchQueuedEvents()
         QVI_FreeEventPayload(event);
     }
     frameEvents.count = 0;
+}
+
+namespace {
+
+bool IsConsoleToggle(const EngineEvent* event, uint8_t toggleKey)
+{
+    if (event->type == EVENT_CHARACTER)
+        return event->payload[0] == toggleKey;
+    if (event->type == EVENT_KEY_DOWN) {
+        // Compared as a signed byte, so a toggle byte above 127 (the default section
+        // sign) is reached only by its character, never by a key code.
+        int32_t code;
+        memcpy(&code, event->payload, sizeof code);
+        return code == static_cast<int8_t>(toggleKey);
+    }
+    return false;
+}
+
+void ToggleConsole(ConsoleDispatchState& console)
+{
+    console.ctrlDown = 0;
+    console.shiftDown = 0;
+    if (!console.started) {
+        console.open = 0;
+        return;
+    }
+    console.open = console.open ? 0 : 1;
+    if (g_core.settings)
+        g_core.settings->video.console_open = console.open;
+}
+
+}  // namespace
+
+int QVI_DispatchEvent(EngineEvent* event)
+{
+    if (!event)
+        return 0;
+
+    ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
+    if (IsConsoleToggle(event, console.toggleKey)) {
+        ToggleConsole(console);
+        return 0;
+    }
+    if (console.open && event->type != EVENT_CONSOLE_LINE) {
+        const int answer = QVI_ConsoleHandleEvent(event);
+        if (answer != 0)
+            return answer;
+    }
+
+    QVI_TrackKeyEvent(event);
+    QVI_TrackPointerEvent(event);
+
+    ProgramInterface* program = g_core.settings;
+    if (!g_core.coreInitialized || !program || !program->OnEvent)
+        return 0;
+    return program->OnEvent(*event);
+}
+
+namespace {
+
+const uint8_t kDefaultToggleKey = 167;
+
+ConsoleDispatchState consoleState = {0, 0, 0, 0, kDefaultToggleKey};
+
+}  // namespace
+
+ConsoleDispatchState& QVI_GetConsoleDispatchState()
+{
+    return consoleState;
+}
+
+int QVI_ConsoleHandleEvent(EngineEvent* event)
+{
+    // A console that is not ready takes no input.
+    return 0;
+}
+
+namespace {
+
+const uint32_t kMouseDevice = 2;
+
+void Deliver(EngineEvent* event)
+{
+    if (g_core.coreInitialized)
+        QVI_QueueEvent(event);
+    else
+        QVI_DispatchEvent(event);
+}
+
+}  // namespace
+
+void QVI_PostMouseEvent(EngineEventType type, uint16_t button, float x, float y)
+{
+    int mappedX = QVI_TruncateToInt(x);
+    int mappedY = QVI_TruncateToInt(y);
+    QVI_MapWindowToProgramCoordinates(&mappedX, &mappedY);
+    QVI_PostMouseEventAt(type, button, mappedX, mappedY, 0);
+}
+
+void QVI_PostMouseEventAt(EngineEventType type, uint16_t button, int x, int y, int16_t wheel)
+{
+    EngineEvent event;
+    QV_InitEvent(&event, type);
+    EventMousePayload mouse;
+    memset(&mouse, 0, sizeof mouse);
+    mouse.pointer = 0;
+    mouse.x = x;
+    mouse.y = y;
+    mouse.button = button;
+    mouse.wheel = wheel;
+    mouse.device = kMouseDevice;
+    memcpy(event.payload, &mouse, sizeof mouse);
+    Deliver(&event);
+}
+
+void QVI_PostKeyEvent(EngineEventType type, KeyCode code)
+{
+    EngineEvent event;
+    QV_InitEvent(&event, type);
+    memcpy(event.payload, &code, sizeof code);
+    Deliver(&event);
+}
+
+void QVI_MapWindowToProgramCoordinates(int* x, int* y)
+{
+    // Autoscaling and the overlay zoom arrive with the screen state; until then
+    // program coordinates are window pixels.
+}
+
+void QV_RequestShutdown()
+{
+    if (!g_core.quit) {
+        if (qv->GetDateTime && qv->LogEx) {
+            const DateTime now = qv->GetDateTime();
+            qv->LogEx(QV_LOG_SYSTEM, "Signalling shutdown at %d-%d-%d %.2d:%.2d.%2d", now.year, now.month,
+                      now.day, now.hour, now.minute, now.second);
+        }
+        g_core.quit = 1;
+    }
+    if (g_core.settings)
+        g_core.settings->video.quit = 1;
+}
+
+bool QV_IsShuttingDown()
+{
+    return g_core.quit != 0;
 }

@@ -5,7 +5,8 @@
 #include "core/array.h"
 #include "quaven/events.h"
 
-// The queue that carries events from any thread to the main thread's next frame.
+// The queue that carries events from any thread to the main thread's next frame, the
+// dispatch of each event there, and the input the window turns into events.
 
 // API members.
 void QV_PostEvent(const EngineEvent* event);          // queues a copy; any thread
@@ -23,3 +24,51 @@ void QVI_TakeQueuedEvents(Array<EngineEvent>& batch);
 // posting order, frees its service payload, then empties the batch. Events posted
 // meanwhile, also by the program's OnEvent, wait for the next call.
 void QVI_DispatchQueuedEvents();
+
+// Handles one event on the main thread, in this order: the console's toggle key, the
+// open console, the key-state and pointer tables, then the program's OnEvent (only
+// once core initialisation has finished). May write the event's flags and previous
+// positions. Answers the console's or the program's answer, else 0.
+int QVI_DispatchEvent(EngineEvent* event);
+
+// What the event dispatcher needs of the developer console: its toggle key, whether it
+// is ready and open, and its input handler. The console itself arrives later and takes
+// these over; until then there is no console: it is never ready, so the toggle key
+// only keeps it closed, and it consumes nothing.
+struct ConsoleDispatchState {
+    uint8_t started;    // the console is ready for input
+    uint8_t ctrlDown;   // CONTROL held, as the console saw it
+    uint8_t shiftDown;  // SHIFT held, as the console saw it
+    uint8_t open;
+    uint8_t toggleKey;  // low byte of the configured toggle KeyCode
+};
+
+// Starts with the toggle key of the default configuration (code 49831, low byte 167:
+// the section sign of the Western code page).
+ConsoleDispatchState& QVI_GetConsoleDispatchState();
+
+// The console's answer to an event while it is open: non-zero consumes the event.
+int QVI_ConsoleHandleEvent(EngineEvent* event);
+
+// Window input turned into events (called by the window procedure). Before core
+// initialisation has finished the event is dispatched at once, so the key tables and
+// the console see it and the program does not; afterwards it is queued for the next
+// frame.
+
+// A mouse event of pointer 0 from the mouse (device 2) at window pixel (x, y).
+void QVI_PostMouseEvent(EngineEventType type, uint16_t button, float x, float y);
+// The same at a position already in program coordinates, with a wheel movement.
+void QVI_PostMouseEventAt(EngineEventType type, uint16_t button, int x, int y, int16_t wheel);
+// A key event with a KeyCode.
+void QVI_PostKeyEvent(EngineEventType type, KeyCode code);
+
+// Window pixels to program coordinates, in place.
+void QVI_MapWindowToProgramCoordinates(int* x, int* y);
+
+// API members: the program asks the engine to end, and asks whether it is ending.
+
+// Any thread. The first call logs the moment and sets the quit flag; every call marks
+// the current program record's video parameters with quit = 1 so that the frame loop
+// ends. Shutdown calls it too, so the moment is logged once whoever asks first.
+void QV_RequestShutdown();
+bool QV_IsShuttingDown();

@@ -3,9 +3,32 @@
 #include <cstdint>
 
 #include "core/array.h"
-#include "core/logging/log_level.h"
-#include "core/logging/log_line.h"
 #include "quaven/types.h"
+
+// Log levels are the LogLevel values of quaven/types.h (0 INFO, 1 WARNING, 2 ERROR,
+// 3 SYSTEM). The line writer keeps a counter for each of eight slots, so levels 4 to 7
+// are counted on their own but have no name.
+const int kLogLevelSlots = 8;
+
+// "INFO", "WARNING", "ERROR", "SYSTEM"; any other level "UNKNOWN".
+const char* QVI_GetLogLevelName(int level);
+
+// The slot a level is counted and written under: 0 to 7 stay, anything else is an ERROR.
+int QVI_ClampLogLevel(int level);
+
+// One entry of the console's line list. The entry owns both texts.
+struct LogLine {
+    uint8_t level;     // the line's level after the range rule (0 to 7)
+    int32_t number;    // running line number; 0 for the "..." overflow marker
+    DateTime time;     // local time the line was written
+    // The message, or "[LEVEL] message" for levels 1 to 3 so the console can show the tag.
+    char* text;
+    // Name of the writing thread, "MAIN" when its record has none; null for the marker.
+    char* threadName;
+};
+
+// Frees both texts and clears the pointers.
+void QVI_FreeLogLineTexts(LogLine* line);
 
 // The console list keeps the newest lines; beyond this many the oldest are dropped and a
 // "..." marker heads the list.

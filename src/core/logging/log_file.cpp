@@ -3,12 +3,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
+#include "core/engine_log.h"
 #include "core/engine_time.h"
-#include "core/file_printf.h"
-#include "core/logging/log_level.h"
+#include "core/logging/console.h"
 
 namespace {
 

@@ -1,29 +1,65 @@
+#include "core/logging/log_popup.h"
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/locks.h"
 #include "core/logging/console.h"
 #include "core/logging/logging.h"
-#include "core/logging/message_format.h"
-#include "core/logging/popup_queue.h"
 #include "core/threads.h"
 #include "platform/popups.h"
 
+Array<PopupRequest> g_popupQueue;
+Array<char*> g_shownPopups;
+
 namespace {
 
-const uint32_t kMainThreadId = 1;
+// Moves the queue's storage into pending and leaves the queue empty without storage.
+void TakeQueue(Array<PopupRequest>& pending)
+{
+    std::swap(pending.data, g_popupQueue.data);
+    std::swap(pending.count, g_popupQueue.count);
+    std::swap(pending.capacity, g_popupQueue.capacity);
+}
+
+} // namespace
+
+void QVI_ShowQueuedPopups()
+{
+    // Popups queued before the window and devices exist wait for the first frame.
+    if (!g_core.coreInitialized)
+        return;
+
+    Array<PopupRequest> pending;
+    QVI_LockMutexById(MUTEX_PRINT);
+    TakeQueue(pending);
+    QVI_UnlockMutexById(MUTEX_PRINT);
+
+    // PRINT is free again: a blocking popup never holds up another thread's logging.
+    for (int32_t i = 0; i < pending.count; ++i)
+        QVI_ShowPopup(pending.data[i].level, pending.data[i].text.text ? pending.data[i].text.text : "");
+}
+
+void QVI_FreePopupLists()
+{
+    Array<PopupRequest> pending;
+    QVI_LockMutexById(MUTEX_PRINT);
+    TakeQueue(pending);
+    for (int32_t i = 0; i < g_shownPopups.count; ++i)
+        free(g_shownPopups.data[i]);
+    g_shownPopups.Release();
+    QVI_UnlockMutexById(MUTEX_PRINT);
+}
+
+namespace {
+
 // "[POPUP] " and a whole formatted message.
 const int kPopupLineBytes = kLogMessageBytes + 8;
-
-bool OnMainThread()
-{
-    ThreadLocalState* state = QVI_GetThreadLocalState();
-    return state && state->thread_id == kMainThreadId;
-}
 
 // Under PRINT.
 bool WasShownBefore(const char* text)
@@ -98,7 +134,7 @@ int QV_LogPopup(int level, const char* format, ...)
     QVI_UnlockMutexById(MUTEX_PRINT);
 
     WritePopupLine(level, message);
-    if (OnMainThread())
+    if (QV_IsMainThread())
         return QVI_ShowPopup(level, message);
     QueueForMainThread(level, message);
     return QV_POPUP_CONTINUE;

@@ -1,6 +1,6 @@
 #include "data/datamanager/database.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 #include <cstdlib>
 #include <cstring>

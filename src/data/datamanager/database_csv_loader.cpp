@@ -4,7 +4,7 @@
 
 #include "data/datamanager/database.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/byte_buffer.h"
 #include "core/engine_string.h"
 

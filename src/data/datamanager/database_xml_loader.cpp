@@ -5,7 +5,7 @@
 
 #include "data/datamanager/database.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/xml/xml_reader.h"
 
 #include <cstring>

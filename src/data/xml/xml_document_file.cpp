@@ -1,6 +1,6 @@
 #include "data/xml/xml_document_file.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 #include <climits>
 #include <cstdlib>

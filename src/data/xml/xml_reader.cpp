@@ -1,6 +1,5 @@
 #include "data/xml/xml_reader.h"
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 #include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_document_file.h"

@@ -8,17 +8,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/features.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
+#include "engine/config/variants.h"
+#include "engine/config/packages.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
-#include "core/events/key_names.h"
-#include "engine/config/packages.h"
-#include "engine/config/variants.h"
+#include "core/events/key_state.h"
 #include "engine/program/program_library.h"
 #include "data/datamanager/database.h"
 #include "data/datamanager/data_manager.h"

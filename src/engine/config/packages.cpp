@@ -8,11 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/cstring_utils.h"
 #include "data/datamanager/data_manager.h"
 #include "quaven/types.h"

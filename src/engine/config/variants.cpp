@@ -10,11 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/config_values.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "engine/config/packages.h"
 #include "data/datamanager/database.h"

@@ -10,9 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "platform/popups.h"

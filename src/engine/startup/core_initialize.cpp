@@ -7,19 +7,16 @@
 
 #include <cstdio>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "text/text_api.h"
 #include "graphics/graphics_frame.h"
 #include "input/input.h"
 #include "sound/sound_api.h"
-#include "core/config/config_values.h"
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
+#include "engine/config/configuration_reader.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
-#include "core/engine_log.h"
 #include "core/logging/console.h"
-#include "engine/config/configuration_reader.h"
 #include "engine/program/program_library.h"
 #include "data/datamanager/database.h"
 #include "data/datamanager/data_manager.h"

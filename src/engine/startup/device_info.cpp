@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "quaven/types.h"
 
 DeviceInfo g_deviceInfo;

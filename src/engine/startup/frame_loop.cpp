@@ -9,7 +9,7 @@
 #include <cmath>
 #include <utility>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "modules/extension_modules.h"
 #include "graphics/graphics_frame.h"
 #include "input/input.h"
@@ -20,7 +20,7 @@
 #include "core/core_state.h"
 #include "core/events/event_queue.h"
 #include "core/locks.h"
-#include "core/logging/popup_queue.h"
+#include "core/logging/log_popup.h"
 #include "engine/program/program_library.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/screen_state.h"

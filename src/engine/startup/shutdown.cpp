@@ -4,7 +4,7 @@
 
 #include "engine/startup/engine_lifecycle.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "modules/extension_modules.h"
 #include "input/input.h"
 #include "sound/sound_api.h"
@@ -12,7 +12,6 @@
 #include "core/locks.h"
 #include "core/logging/console.h"
 #include "core/logging/logging.h"
-#include "core/engine_log.h"
 #include "engine/program/program_library.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"

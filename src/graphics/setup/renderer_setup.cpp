@@ -2,15 +2,13 @@
 // selected resolution with everything that depends on the device, and taking it down.
 #include "graphics/setup/renderer_setup.h"
 
-#include "core/api_pointer.h"
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
-#include "core/core_state.h"
 #include "core/engine_log.h"
+#include "core/configuration.h"
+#include "core/core_state.h"
+#include "graphics/renderer/renderer_implementation.h"
 #include "quaven/types.h"
 #include "graphics/device_resources.h"
 #include "graphics/setup/renderer_setup_hooks.h"
-#include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/setup/screen_state.h"
 

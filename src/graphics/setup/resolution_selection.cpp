@@ -6,10 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/config/config_values.h"
-#include "core/config/features.h"
-#include "core/config/platform_table.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/engine_string.h"

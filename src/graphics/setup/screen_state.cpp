@@ -7,10 +7,9 @@
 
 #include <cmath>
 
-#include "core/config/features.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "core/engine_log.h"
-#include "core/events/safe_truncate.h"
+#include "core/events/key_state.h"
 #include "graphics/setup/resolution_selection.h"
 #include "quaven/types.h"
 

@@ -4,7 +4,7 @@
 
 #include "shadertool/description/shader_xml_reader.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/datamanager/database.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "shadertool/description/shader_xml_reader.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "data/xml/xml_reader.h"

@@ -3,7 +3,7 @@
 // file and its own lines in its messages.
 #include "shadertool/preprocess/preprocessor.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "filesystem/open_files.h"
 #include "quaven/filesystem.h"
 

@@ -1,6 +1,5 @@
 #include "sound/interface/sound_implementation.h"
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 
 namespace {

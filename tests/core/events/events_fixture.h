@@ -1,6 +1,6 @@
 // Shared set-up for the event tests: an API table with the event members installed, a
-// C++ program record that records what OnEvent receives, empty key tables, the engine
-// locks, and everything restored afterwards.
+// program record that records what OnEvent receives, empty key tables, the engine locks,
+// and everything restored afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,21 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
 #include "core/core_state.h"
 #include "engine/config/configuration_reader.h"
-#include "core/events/console_hooks.h"
-#include "core/events/engine_heap.h"
-#include "core/events/event_dispatch.h"
 #include "core/events/event_queue.h"
+#include "core/events/event_payloads.h"
+#include "core/engine_log.h"
 #include "core/events/key_state.h"
-#include "core/events/program_requests.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 
 namespace events_test {
 
-// What the fake program saw.
+// What the program saw.
 struct Observed {
     std::vector<EngineEvent> events;
     int eventAnswer = 0;
@@ -31,61 +28,47 @@ struct Observed {
     void (*onEvent)(const EngineEvent& event) = nullptr;
 };
 
-inline Observed& Seen()
-{
-    static Observed observed;
-    return observed;
-}
+inline Observed g_seen;
 
 inline int RecordingOnEvent(EngineEvent event)
 {
-    Seen().events.push_back(event);
-    if (Seen().onEvent)
-        Seen().onEvent(event);
-    return Seen().eventAnswer;
+    g_seen.events.push_back(event);
+    if (g_seen.onEvent)
+        g_seen.onEvent(event);
+    return g_seen.eventAnswer;
 }
 
-inline EngineEvent MakeEvent(uint32_t type)
+inline EngineEvent MakeEvent(uint32_t type, int32_t firstWord = 0)
 {
     EngineEvent event;
     QV_InitEvent(&event, type);
-    return event;
-}
-
-inline EngineEvent MakeKeyEvent(uint32_t type, int32_t code)
-{
-    EngineEvent event = MakeEvent(type);
-    memcpy(event.payload, &code, sizeof code);
+    memcpy(event.payload, &firstWord, sizeof firstWord);
     return event;
 }
 
 inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)
 {
-    EngineEvent event = MakeEvent(type);
-    EventMousePayload mouse;
-    memset(&mouse, 0, sizeof mouse);
+    EventMousePayload mouse = {};
     mouse.pointer = pointer;
     mouse.x = x;
     mouse.y = y;
     mouse.button = button;
     mouse.device = 2;
+    EngineEvent event = MakeEvent(type);
     memcpy(event.payload, &mouse, sizeof mouse);
     return event;
 }
 
-inline EventMousePayload MouseOf(const EngineEvent& event)
+template <typename Payload>
+Payload PayloadOf(const EngineEvent& event)
 {
-    EventMousePayload mouse;
-    memcpy(&mouse, event.payload, sizeof mouse);
-    return mouse;
+    Payload payload;
+    memcpy(&payload, event.payload, sizeof payload);
+    return payload;
 }
 
-inline EventKeyPayload KeyOf(const EngineEvent& event)
-{
-    EventKeyPayload key;
-    memcpy(&key, event.payload, sizeof key);
-    return key;
-}
+inline EventMousePayload MouseOf(const EngineEvent& event) { return PayloadOf<EventMousePayload>(event); }
+inline EventKeyPayload KeyOf(const EngineEvent& event) { return PayloadOf<EventKeyPayload>(event); }
 
 inline void ClearKeyTables()
 {
@@ -112,13 +95,12 @@ protected:
         savedApi_ = *qv;
         savedCore_ = g_core;
         savedConsole_ = QVI_GetConsoleDispatchState();
-        Seen() = Observed();
+        g_seen = Observed();
 
         QVI_CreateEngineLocks();
         DrainQueue();
         ClearKeyTables();
 
-        memset(&program_, 0, sizeof program_);
         program_.OnEvent = RecordingOnEvent;
         program_.qv = qv;
         g_core.settings = &program_;
@@ -130,13 +112,7 @@ protected:
         qv->PostEvent = QV_PostEvent;
         qv->InitEvent = QV_InitEvent;
         qv->GetKey = QV_GetKey;
-        qv->SetKey = QV_SetKey;
-        qv->GetAxis = QV_GetAxis;
-        qv->SetAxis = QV_SetAxis;
         qv->RequestShutdown = QV_RequestShutdown;
-        qv->IsShuttingDown = QV_IsShuttingDown;
-        qv->HasFeature = QV_HasFeature;
-        qv->GetProductValue = QV_GetProductValue;
     }
 
     void TearDown() override
@@ -172,13 +148,13 @@ protected:
     static std::vector<uint32_t> SeenTypes()
     {
         std::vector<uint32_t> types;
-        for (const EngineEvent& event : Seen().events)
+        for (const EngineEvent& event : g_seen.events)
             types.push_back(event.type);
         return types;
     }
 
     quaven_test::LogCapture log_;   // installed before SetUp saves the table
-    ProgramInterface program_;
+    ProgramInterface program_ = {};
     QuavenAPI savedApi_;
     CoreState savedCore_;
     ConsoleDispatchState savedConsole_;

@@ -10,8 +10,7 @@
 
 #include <string>
 
-#include "core/logging/logging.h"
-#include "core/logging/popup_queue.h"
+#include "core/logging/log_popup.h"
 #include "core/threads.h"
 #include "logging_fixture.h"
 #include "support/popup_answerer.h"
@@ -38,10 +37,11 @@ BOOL CALLBACK PressOk(HWND window, LPARAM)
 
 class LogPopup : public LoggingTest {
 protected:
-    // The answerer presses `press` on each engine box and OK on the sentinel.
-    void ExpectBoxes(int boxes, int press = IDOK)
+    // The answerer presses the given buttons on the engine boxes, in order, and OK on the
+    // sentinel.
+    void ExpectBoxes(std::vector<int> presses)
     {
-        std::vector<int> presses(static_cast<size_t>(boxes), press);
+        const int boxes = static_cast<int>(presses.size());
         presses.push_back(IDOK);
         ASSERT_TRUE(answerer_.Start(presses, boxes + 1));
         answering_ = true;
@@ -111,36 +111,29 @@ int LogPopupOnEngineThread(int level, const char* text)
     return request.answer;
 }
 
-TEST_F(LogPopup, BeforeInitShowsTheTextAtOnceEachTimeAndAnswersZero)
+TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything)
 {
+    g_core.loggingVerboseLevel = QV_LOG_WARNING;
     StartBareLogging(true);
-    ExpectBoxes(2);
+    ExpectBoxes({IDOK, IDOK});
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Disk %d is missing.", 3), QV_POPUP_NOTHING);
+    EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "below the minimum"), QV_POPUP_NOTHING);
+    // Another thread's text is logged instead.
+    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
     auto boxes = FinishBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
     EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
-    // Nothing is logged, counted or remembered for a popup before Init.
-    EXPECT_EQ(g_console.lines.count, 0);
-    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
-    EXPECT_EQ(g_shownPopups.count, 0);
-    EXPECT_EQ(LogFileContents(), "");
-}
-
-TEST_F(LogPopup, FromAnotherThreadBeforeInitBelowTheMinimumOrOutsideDeveloperModeNothingIsShown)
-{
-    g_core.loggingVerboseLevel = QV_LOG_ERROR;
-    StartBareLogging(true);
-    ExpectBoxes(0);
-    // Before Init another thread's text is logged instead.
-    EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
+    // Nothing else is logged, counted or remembered for a popup before Init.
     auto lines = LogFileLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
-    EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "minor"), QV_POPUP_NOTHING);
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
+    EXPECT_EQ(g_shownPopups.count, 0);
+
     g_core.programInitRan = 1;
-    g_core.developerMode = 0;
+    ExpectBoxes({});
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
     EXPECT_TRUE(FinishBoxes().empty());
@@ -149,41 +142,32 @@ TEST_F(LogPopup, FromAnotherThreadBeforeInitBelowTheMinimumOrOutsideDeveloperMod
     EXPECT_EQ(g_shownPopups.count, 0);
 }
 
-TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAndLoggedEveryTime)
+TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLoggedEveryTime)
 {
     StartBareLogging(true);
     InDeveloperModeAfterInit();
-    ExpectBoxes(1);
+    ExpectBoxes({IDOK, IDNO});
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Shader water failed.");
-
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 2u);
-    for (const std::string& line : lines)
-        EXPECT_NE(line.find("] [WARNING] [POPUP] Shader water failed."), std::string::npos) << line;
-    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
-    EXPECT_EQ(g_shownPopups.count, 1);
-}
-
-TEST_F(LogPopup, InDeveloperModeTheDialogsAnswerIsPassedOn)
-{
-    StartBareLogging(false);
-    InDeveloperModeAfterInit();
-    ExpectBoxes(1, IDNO);
     EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
     auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Shader water failed.");
+    EXPECT_EQ(boxes[1].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 3u);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_NE(lines[i].find("] [WARNING] [POPUP] Shader water failed."), std::string::npos) << lines[i];
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
+    EXPECT_EQ(g_shownPopups.count, 2);
 }
 
 TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
 {
     StartBareLogging(true);
     InDeveloperModeAfterInit();
-    ExpectBoxes(0);
+    ExpectBoxes({});
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
     // The same text again is only logged, not queued a second time.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
@@ -198,7 +182,7 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
 
     // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;
-    ExpectBoxes(2);
+    ExpectBoxes({IDOK, IDOK});
     QVI_ShowQueuedPopups();
     auto boxes = FinishBoxes();
     ASSERT_EQ(boxes.size(), 2u);
@@ -207,7 +191,7 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     EXPECT_EQ(boxes[1].text, "second");
     EXPECT_EQ(g_popupQueue.count, 0);
 
-    ExpectBoxes(0);
+    ExpectBoxes({});
     QVI_ShowQueuedPopups();
     EXPECT_TRUE(FinishBoxes().empty());
 }

@@ -1,16 +1,122 @@
 #include "logging_fixture.h"
 
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 
 #include "core/engine_time.h"
 #include "core/locks.h"
-#include "core/logging/logging.h"
 #include "core/threads.h"
 
 namespace logging_test {
 
 const char* const kTestLogPath = "logs://test.log";
 const char* const kLineHeadPattern = "[0-9]{4,}: \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] ";
+
+namespace {
+
+std::mutex g_filesLock;
+std::map<std::string, std::string> g_files;
+std::set<std::string> g_refused;
+int g_openHandles = 0;
+
+// The engine only passes FileHandle pointers around: a handle is the path it writes to.
+std::string& PathOf(FileHandle* file) { return *reinterpret_cast<std::string*>(file); }
+
+bool FakeFileExists(const char* path)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    return path && g_files.count(path) != 0;
+}
+
+FileHandle* FakeOpenFile(const char* path, const char* mode)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    if (!path || !mode || g_refused.count(path) || g_refused.count("*") || (mode[0] != 'w' && mode[0] != 'a'))
+        return nullptr;
+    if (mode[0] == 'w')
+        g_files[path].clear();
+    g_files[path];
+    ++g_openHandles;
+    return reinterpret_cast<FileHandle*>(new std::string(path));
+}
+
+int FakeWrite(const void* buffer, int size, FileHandle* file)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    g_files[PathOf(file)].append(static_cast<const char*>(buffer), static_cast<size_t>(size));
+    return size;
+}
+
+int FakeFlushFile(FileHandle*) { return 0; }
+
+void FakeCloseFile(FileHandle* file)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    --g_openHandles;
+    delete &PathOf(file);
+}
+
+QuavenFileSystemAPI g_fakeFileSystem = [] {
+    QuavenFileSystemAPI table = {};
+    table.FileExists = FakeFileExists;
+    table.OpenFile = FakeOpenFile;
+    table.Write = FakeWrite;
+    table.FlushFile = FakeFlushFile;
+    table.CloseFile = FakeCloseFile;
+    return table;
+}();
+
+}  // namespace
+
+namespace fake_files {
+
+std::string Contents(const std::string& path)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    auto found = g_files.find(path);
+    return found == g_files.end() ? std::string() : found->second;
+}
+
+void SetContents(const std::string& path, const std::string& contents)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    g_files[path] = contents;
+}
+
+void RefuseOpening(const std::string& path)
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    g_refused.insert(path);
+}
+
+int FileCount()
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    return static_cast<int>(g_files.size());
+}
+
+int OpenHandles()
+{
+    std::lock_guard<std::mutex> guard(g_filesLock);
+    return g_openHandles;
+}
+
+}  // namespace fake_files
+
+std::vector<std::string> SplitLines(const std::string& contents)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < contents.size();) {
+        size_t end = contents.find('\n', start);
+        lines.push_back(contents.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return lines;
+}
 
 void LoggingTest::SetUp()
 {
@@ -23,19 +129,19 @@ void LoggingTest::SetUp()
     qv->Log = QV_Log;
     qv->LogEx = QV_LogEx;
     qv->LogPopup = QV_LogPopup;
-    qv->Sleep = QV_Sleep;
     qv->CreateMutex = QV_CreateMutex;
-    qv->DestroyMutex = QV_DestroyMutex;
     qv->LockMutex = QV_LockMutex;
     qv->UnlockMutex = QV_UnlockMutex;
     qv->CreateThread = QV_CreateThread;
-    qv->GetThreadId = QV_GetThreadId;
-    qv->IsMainThread = QV_IsMainThread;
-    qv->fileSystem = FakeFileSystem::Table();
-    FakeFileSystem::Reset();
+    qv->fileSystem = &g_fakeFileSystem;
+    {
+        std::lock_guard<std::mutex> guard(g_filesLock);
+        g_files.clear();
+        g_refused.clear();
+        g_openHandles = 0;
+    }
 
     strcpy(record_.id, "Test Program");
-    strcpy(record_.title, "Logging Test");
     g_core.settings = nullptr;  // message boxes then carry the engine's own caption
     g_core.programInitRan = 0;
     g_core.coreInitialized = 0;
@@ -72,7 +178,7 @@ void LoggingTest::StartBareLogging(bool toFile)
     QVI_SetUpConsoleLogging();
     g_console.lineNumber = 0;
     if (toFile) {
-        FakeFileSystem::SetContents(kTestLogPath, "");
+        fake_files::SetContents(kTestLogPath, "");
         strcpy(g_console.logPath, kTestLogPath);
         g_console.logToFile = 1;
     }
@@ -85,16 +191,6 @@ std::vector<std::string> LoggingTest::ConsoleTexts() const
     for (int32_t i = 0; i < g_console.lines.count; ++i)
         texts.push_back(g_console.lines.data[i].text ? g_console.lines.data[i].text : "<null>");
     return texts;
-}
-
-std::string LoggingTest::LogFileContents() const
-{
-    return FakeFileSystem::Contents(g_console.logPath);
-}
-
-std::vector<std::string> LoggingTest::LogFileLines() const
-{
-    return SplitLines(LogFileContents());
 }
 
 }  // namespace logging_test

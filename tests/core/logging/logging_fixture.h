@@ -1,5 +1,5 @@
 // The logging tests' common ground: an API table with the real logging, lock and thread
-// members and the in-memory file system, a configuration in g_core, and clean logging
+// members and an in-memory file system, a configuration in g_core, and clean logging
 // state before and after every test.
 #pragma once
 
@@ -10,16 +10,33 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
 #include "core/core_state.h"
+#include "core/engine_log.h"
 #include "core/logging/console.h"
-#include "fake_file_system.h"
+#include "core/logging/logging.h"
 #include "quaven/program.h"
 
 namespace logging_test {
 
+// An in-memory stand-in for the fileSystem sub-table, enough for the log writer:
+// FileExists, OpenFile ("w" truncates, "a" appends), Write, FlushFile and CloseFile.
+// Each Write lands whole; nothing keeps two calls of different threads together.
+namespace fake_files {
+std::string Contents(const std::string& path);
+void SetContents(const std::string& path, const std::string& contents);
+// Every OpenFile of this path ("*": of any path) fails from now on.
+void RefuseOpening(const std::string& path);
+int FileCount();
+int OpenHandles();
+}  // namespace fake_files
+
+// The file split at "\n"; a final piece without "\n" is kept too (and shows a torn end).
+std::vector<std::string> SplitLines(const std::string& contents);
+
 // The path the bare set-ups log to.
 extern const char* const kTestLogPath;
+// A regular expression for a file line's "NNNN: [hh:mm.ss] " head.
+extern const char* const kLineHeadPattern;
 
 class LoggingTest : public ::testing::Test {
 protected:
@@ -34,9 +51,8 @@ protected:
 
     // The console entries' texts, oldest first.
     std::vector<std::string> ConsoleTexts() const;
-    // The lines of the log file in use (kTestLogPath for bare logging).
-    std::vector<std::string> LogFileLines() const;
-    std::string LogFileContents() const;
+    std::string LogFileContents() const { return fake_files::Contents(g_console.logPath); }
+    std::vector<std::string> LogFileLines() const { return SplitLines(LogFileContents()); }
 
     ProgramInterface record_ = {};
 
@@ -44,8 +60,5 @@ private:
     QuavenAPI savedTable_ = {};
     CoreState savedCore_ = {};
 };
-
-// A regular expression for a file line's "NNNN: [hh:mm.ss] " head.
-extern const char* const kLineHeadPattern;
 
 }  // namespace logging_test

@@ -8,7 +8,7 @@
 
 #include "datamanager_fixture.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/api_pointer.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/locks.h"
 #include "core/threads.h"

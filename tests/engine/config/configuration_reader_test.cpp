@@ -6,12 +6,11 @@
 #include <cmath>
 #include <string>
 
-#include "core/api_pointer.h"
-#include "core/config/config_values.h"
-#include "core/config/features.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
+#include "engine/config/configuration_reader.h"
 #include "core/core_state.h"
 #include "data/datamanager/data_manager.h"
-#include "engine/config/configuration_reader.h"
 #include "platform/popups.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
-#include "core/config/config_values.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "data/datamanager/database.h"
 #include "engine/config/configuration_reader.h"
 #include "engine/config/packages.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "../engine_child.h"
-#include "core/api_pointer.h"
-#include "core/config/platform_table.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "engine/config/configuration_reader.h"
 #include "filesystem/paths.h"
 #include "core/threads.h"

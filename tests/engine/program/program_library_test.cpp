@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "../engine_child.h"
-#include "core/api_pointer.h"
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
+#include "engine/api_table.h"
+#include "core/locks.h"
 #include "engine/program/program_library.h"
 
 namespace {

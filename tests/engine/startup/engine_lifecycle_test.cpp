@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "../engine_child.h"
-#include "core/api_pointer.h"
-#include "core/config/program_configuration.h"
+#include "core/engine_log.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/engine_time.h"
 #include "core/logging/logging.h"

@@ -9,8 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "core/config/config_values.h"
-#include "core/config/program_configuration.h"
+#include "core/configuration.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"

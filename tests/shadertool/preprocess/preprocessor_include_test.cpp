@@ -2,7 +2,7 @@
 // names and lines that errors inside included text carry.
 #include "shadertool/shadertool_fixture.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 
 using namespace ShaderTool;
 using shadertool_test::PreprocessTest;

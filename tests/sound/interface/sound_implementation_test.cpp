@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
+#include "sound/sound_implementation_null.h"
 #include "support/log_capture.h"
 // After the capture's <windows.h>: undoes PlaySound, as for every engine file.
 #include "platform/windows/win32.h"
-#include "sound/sound_implementation_null.h"
 
 namespace {
 

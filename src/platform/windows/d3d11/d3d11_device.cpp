@@ -5,7 +5,6 @@
 
 #include <new>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 
 unsigned long NvOptimusEnablement = 1;

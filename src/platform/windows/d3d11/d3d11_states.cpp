@@ -9,7 +9,6 @@
 #include <cfloat>
 #include <cstdint>
 
-#include "core/api_pointer.h"
 #include "core/engine_log.h"
 
 namespace {

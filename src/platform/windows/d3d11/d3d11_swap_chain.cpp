@@ -8,10 +8,9 @@
 // renderer without a back buffer to draw into.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
-#include "core/api_pointer.h"
-#include "core/core_state.h"
 #include "core/engine_log.h"
 #include "platform/windows/window/main_window.h"
+#include "core/core_state.h"
 
 namespace {
 

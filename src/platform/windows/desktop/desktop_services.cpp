@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/events/event_queue.h"

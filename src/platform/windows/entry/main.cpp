@@ -5,7 +5,7 @@
 #include "platform/windows/win32.h"
 #include <mmsystem.h>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/program/program_library.h"
 #include "engine/startup/engine_lifecycle.h"
 #include "platform/windows/desktop/desktop_services.h"

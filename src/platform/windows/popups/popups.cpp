@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/threads.h"
 #include "platform/windows/resources/resource.h"

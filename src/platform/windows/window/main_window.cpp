@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "platform/windows/resources/resource.h"
 #include "platform/window_seams.h"

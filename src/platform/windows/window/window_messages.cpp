@@ -9,12 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
-#include "core/events/event_dispatch.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
-#include "core/events/window_input.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "platform/window_seams.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "graphics/renderer/renderer_codes.h"
 
 namespace d3d11_test {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/threads.h"
 #include "platform/popups.h"

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "core/core_state.h"
 #include "core/threads.h"
 #include "platform/popups.h"

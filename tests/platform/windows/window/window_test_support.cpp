@@ -1,6 +1,6 @@
 #include "platform/windows/window/window_test_support.h"
 
-#include "core/api_pointer.h"
+#include "core/engine_log.h"
 #include "engine/api_table.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"

@@ -1,9 +1,5 @@
 #include "events_fixture.h"
 
-#include "core/events/event_payloads.h"
-
-#include <algorithm>
-
 namespace {
 
 using namespace events_test;
@@ -23,14 +19,11 @@ void* Block(int i)
     return g_blocks[i];
 }
 
-void PutPointer(EngineEvent& event, int bytePosition, const void* pointer)
+// Payload words are named by their byte position in the event, as the payload tables do.
+template <typename Word>
+void Put(EngineEvent& event, int bytePosition, Word word)
 {
-    memcpy(event.payload + bytePosition - 4, &pointer, sizeof pointer);
-}
-
-void PutInt(EngineEvent& event, int bytePosition, int32_t value)
-{
-    memcpy(event.payload + bytePosition - 4, &value, sizeof value);
+    memcpy(event.payload + bytePosition - 4, &word, sizeof word);
 }
 
 // An event of that type whose every payload word is a distinct block.
@@ -38,7 +31,7 @@ EngineEvent EveryWordSet(uint32_t type)
 {
     EngineEvent event = MakeEvent(type);
     for (int word = 0; word < 8; ++word)
-        PutPointer(event, 4 + 4 * word, Block(word));
+        Put(event, 4 + 4 * word, Block(word));
     return event;
 }
 
@@ -69,13 +62,15 @@ protected:
 
 TEST_F(EventPayload, ServiceEventsFreeTheirOwnWords)
 {
-    EXPECT_EQ(FreedBy(EveryWordSet(20)), Words({4}));
-    EXPECT_EQ(FreedBy(EveryWordSet(33)), Words({8, 16, 20, 24}));
+    for (uint32_t type : {18u, 20u})
+        EXPECT_EQ(FreedBy(EveryWordSet(type)), Words({4})) << type;
+    for (uint32_t type : {33u, 34u})
+        EXPECT_EQ(FreedBy(EveryWordSet(type)), Words({8, 16, 20, 24})) << type;
     EXPECT_EQ(FreedBy(EveryWordSet(36)), Words({4, 8, 12}));
     // Leaderboards always free the score array and skip null texts.
     EXPECT_EQ(FreedBy(EveryWordSet(EVENT_LEADERBOARDS)), Words({32, 8, 12}));
     EXPECT_EQ(FreedBy(MakeEvent(EVENT_LEADERBOARDS)), std::vector<void*>{nullptr});
-    for (uint32_t type : {0u, 8u, 21u, 35u, 64u, 0xFFFFFFFFu})
+    for (uint32_t type : {0u, 8u, 17u, 21u, 35u, 39u, 64u, 0xFFFFFFFFu})
         EXPECT_TRUE(FreedBy(EveryWordSet(type)).empty()) << "type " << type << " owns nothing";
     QVI_FreeEventPayload(nullptr);
 }
@@ -85,8 +80,8 @@ TEST_F(EventPayload, LocalUserFreesItsFieldsThenTheBlockThenWordEight)
     void* user[2] = {Block(10), nullptr};
     EngineEvent event = MakeEvent(EVENT_SOCIAL_LOCAL_USER);
     event.payload[0] = 1;
-    PutPointer(event, 12, user);
-    PutPointer(event, 8, Block(11));
+    Put(event, 12, user);
+    Put(event, 8, Block(11));
     EXPECT_EQ(FreedBy(event), (std::vector<void*>{Block(10), user, Block(11)}));
 
     EngineEvent empty = MakeEvent(EVENT_SOCIAL_LOCAL_USER);
@@ -98,15 +93,15 @@ TEST_F(EventPayload, FriendsFreeEachEntrysTextsThenTheArray)
     SocialUserRecord friends[2] = {{static_cast<char*>(Block(1)), static_cast<char*>(Block(2)), 5},
                                    {nullptr, static_cast<char*>(Block(3)), 6}};
     EngineEvent event = MakeEvent(EVENT_SOCIAL_FRIENDS);
-    PutPointer(event, 4, friends);
-    PutInt(event, 8, 2);
+    Put(event, 4, friends);
+    Put(event, 8, 2);
     EXPECT_EQ(FreedBy(event), (std::vector<void*>{Block(1), Block(2), Block(3), friends}));
 
     // A count of zero or less frees only the array; without an array nothing is walked.
-    PutInt(event, 8, INT32_MIN);
+    Put(event, 8, INT32_MIN);
     EXPECT_EQ(FreedBy(event), std::vector<void*>{friends});
-    PutPointer(event, 4, nullptr);
-    PutInt(event, 8, 1000);
+    Put(event, 4, static_cast<void*>(nullptr));
+    Put(event, 8, 1000);
     EXPECT_TRUE(FreedBy(event).empty());
 }
 
@@ -131,14 +126,14 @@ TEST_F(EventPayload, FrameFreesPayloadsAfterTheProgramHasSeenThem)
 {
     g_realFrees = 0;
     qv->Free = CountingFree;
-    Seen().onEvent = ReadReasonDuringDispatch;
+    g_seen.onEvent = ReadReasonDuringDispatch;
 
     char* reason = static_cast<char*>(qv->Malloc(16));
     strcpy(reason, "network down");
     EngineEvent event = MakeEvent(EVENT_LEADERBOARDS);
-    PutPointer(event, 8, reason);
-    PutPointer(event, 12, qv->Malloc(8));
-    PutPointer(event, 32, qv->Malloc(64));
+    Put(event, 8, reason);
+    Put(event, 12, qv->Malloc(8));
+    Put(event, 32, qv->Malloc(64));
     QV_PostEvent(&event);
 
     QVI_DispatchQueuedEvents();
@@ -150,11 +145,11 @@ TEST_F(EventPayload, PayloadIsFreedEvenWithoutAProgram)
 {
     g_core.coreInitialized = 0;
     EngineEvent event = MakeEvent(20);
-    PutPointer(event, 4, Block(0));
+    Put(event, 4, Block(0));
     QV_PostEvent(&event);
     QVI_DispatchQueuedEvents();
     EXPECT_EQ(g_freed, std::vector<void*>{Block(0)});
-    EXPECT_TRUE(Seen().events.empty());
+    EXPECT_TRUE(g_seen.events.empty());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "core/array.h"
 #include "core/engine_string.h"
 
+// The state behind QV_LogPopup, which logging.h declares with the other logging members.
+
 // A popup that a thread other than the main thread raised; the main thread shows it at
 // the end of its next frame. The record owns its text.
 struct PopupRequest {

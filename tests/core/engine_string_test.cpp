@@ -7,19 +7,15 @@
 
 namespace {
 
-TEST(StringEquality, NullTextEqualsNothingNotEvenAnotherNull)
-{
-    String a;
-    String emptyA("");
-    String emptyB("");
-    EXPECT_FALSE(a == a);
-    EXPECT_TRUE(emptyA == emptyB);
-    EXPECT_FALSE(a == emptyA);
-}
-
-TEST(StringCopy, NullStaysNullAndCopiesOwnTheirBlock)
+TEST(String, NullEqualsNothingAndCopiesOwnTheirBlock)
 {
     String null;
+    String emptyA("");
+    String emptyB("");
+    EXPECT_FALSE(null == null);
+    EXPECT_TRUE(emptyA == emptyB);
+    EXPECT_FALSE(null == emptyA);
+
     String original("text");
     String copy(original);
     EXPECT_NE(copy.text, original.text);
@@ -32,7 +28,7 @@ TEST(StringCopy, NullStaysNullAndCopiesOwnTheirBlock)
 }
 
 // Each of these reads from the block it is about to replace.
-TEST(StringAssign, OwnTextAndPointersIntoItAreSafe)
+TEST(String, OwnTextAndPointersIntoItAreSafeSources)
 {
     String s("hello world");
     s.Assign(s.text + 6);
@@ -48,7 +44,7 @@ TEST(StringAssign, OwnTextAndPointersIntoItAreSafe)
     EXPECT_EQ(longText + longText, big.text);
 }
 
-TEST(StringAppend, NullTargetActsAsAssignAndNullSourceChangesNothing)
+TEST(String, AppendToNullAssignsAndNullSourceChangesNothing)
 {
     String s;
     s.Append("abc");
@@ -60,7 +56,7 @@ TEST(StringAppend, NullTargetActsAsAssignAndNullSourceChangesNothing)
     EXPECT_EQ(stillNull.text, nullptr);
 }
 
-TEST(StringFormat, BoundaryLengthsArriveComplete)
+TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
 {
     for (size_t length : {size_t(0), size_t(4095), size_t(4096), size_t(10000)}) {
         std::string expected(length, 'x');
@@ -75,15 +71,10 @@ TEST(StringFormat, BoundaryLengthsArriveComplete)
     EXPECT_EQ("[42|" + body + "|1.50]", mixed.text);
     mixed.AppendFormat("%s", body.c_str());
     EXPECT_EQ("[42|" + body + "|1.50]" + body, mixed.text);
+    EXPECT_STREQ(String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300).text, "1234567890123 5 44");
 }
 
-TEST(StringFormat, UsesC99Directives)
-{
-    String s = String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300);
-    EXPECT_STREQ(s.text, "1234567890123 5 44");
-}
-
-TEST(StringRemoveLastAndSubstring, StayInsideTheTextAndRefuseNegativeArguments)
+TEST(String, RemoveLastAndSubstringStayInsideTheTextAndRefuseNegativeArguments)
 {
     String s("hello");
     char* block = s.text;
@@ -101,12 +92,13 @@ TEST(StringRemoveLastAndSubstring, StayInsideTheTextAndRefuseNegativeArguments)
 
     String hello("hello");
     EXPECT_STREQ(hello.Substring(2, 100).text, "llo");
+    EXPECT_STREQ(hello.Substring(4, 0).text, "");
     EXPECT_EQ(hello.Substring(5, 1).text, nullptr);
     EXPECT_EQ(hello.Substring(-1, 2).text, nullptr);
     EXPECT_EQ(hello.Substring(1, -2).text, nullptr);
 }
 
-TEST(StringToken, SeparatorsAndTheTokenLengthLimitOf1022)
+TEST(String, TokensUpTo1022CharactersAreCopied)
 {
     String list("a, b, c");
     EXPECT_STREQ(list.Token(2, ", ").text, "c");
@@ -120,12 +112,15 @@ TEST(StringToken, SeparatorsAndTheTokenLengthLimitOf1022)
     EXPECT_STREQ(cut.Token(1, ",").text, "x");
 }
 
-TEST(StringReplace, GrowingShrinkingAndSelfContaining)
+TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
 {
     String s("banana");
+    s.Replace("", "x");
+    s.Replace(nullptr, "x");
+    s.Replace("a", nullptr);
+    EXPECT_STREQ(s.text, "banana");
     s.Replace("an", "");
     EXPECT_STREQ(s.text, "ba");
-    // A replacement containing the searched text is not searched again.
     s.Assign("aaa");
     s.Replace("a", "aa");
     EXPECT_STREQ(s.text, "aaaaaa");
@@ -133,18 +128,64 @@ TEST(StringReplace, GrowingShrinkingAndSelfContaining)
     s.Assign("xxxxxxx");
     s.Replace("x", "0123456789");
     EXPECT_EQ(70u, strlen(s.text));
-}
-
-TEST(StringReplace, RefusedArgumentsAndNullText)
-{
-    String s("banana");
-    s.Replace("", "x");
-    s.Replace(nullptr, "x");
-    s.Replace("a", nullptr);
-    EXPECT_STREQ(s.text, "banana");
     String null;
     null.Replace("a", "b");
     EXPECT_STREQ(null.text, "");
+}
+
+// ---- Paths ------------------------------------------------------------------------
+
+TEST(Paths, FileExtensionPointsIntoThePathAfterTheLastDotOfTheName)
+{
+    const struct {
+        const char* path;
+        int offset;  // -1: null
+    } cases[] = {
+        {"archive.tar.gz", 12},
+        {"dir/.hidden", 5},
+        {"file.", 5},        // empty extension, not null
+        {"dir.d/file", -1},  // the dot belongs to a folder
+        {"", -1},
+    };
+    for (const auto& c : cases) {
+        const char* extension = QVI_GetFileExtension(c.path);
+        EXPECT_EQ(extension, c.offset < 0 ? nullptr : c.path + c.offset) << c.path;
+    }
+    EXPECT_EQ(QVI_GetFileExtension(nullptr), nullptr);
+}
+
+TEST(Paths, DirectoryIsTheTextBeforeTheLastSlashAndNeverNull)
+{
+    const char* cases[][2] = {
+        {"a/b/c", "a/b"}, {"a//b", "a/"}, {"res://x.png", "res:/"}, {"file", ""}, {"/file", ""}, {nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        String directory = QVI_GetDirectory(c[0]);
+        ASSERT_NE(directory.text, nullptr) << (c[0] ? c[0] : "(null)");
+        EXPECT_STREQ(directory.text, c[1]) << (c[0] ? c[0] : "(null)");
+    }
+}
+
+TEST(Paths, NormalizeCollapsesParentStepsOneAtATime)
+{
+    const char* cases[][2] = {
+        {"a/b/../../c", "c"},
+        {"/../x", "x"},           // a leading "/../" goes whole
+        {"../x", "../x"},         // a leading "../" stays
+        {"/a/../../x", "/../x"},  // a "/../" brought to the front stays
+        {"res://fonts/../strings.xml", "res://strings.xml"},
+        {"a/../", ""},
+        {"a/b/..", "a/b/.."},  // no trailing '/' after the dots: not a step
+        {"a/..b/c", "a/..b/c"},
+        // Removing every copy of "b/../" would eat the one inside "ab/../" too.
+        {"a/b/../ab/../c", "a/c"},
+    };
+    for (const auto& c : cases) {
+        String normalized = QVI_NormalizePath(c[0]);
+        ASSERT_NE(normalized.text, nullptr) << c[0];
+        EXPECT_STREQ(normalized.text, c[1]) << c[0];
+    }
+    EXPECT_EQ(QVI_NormalizePath(nullptr).text, nullptr);
 }
 
 } // namespace

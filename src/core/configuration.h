@@ -74,3 +74,57 @@ void QVI_ResetProgramConfiguration();
 // The record whose values are in force: the settings record of the core state, else the
 // engine's default record.
 ProgramInterface* QVI_GetRecordInForce();
+
+// True when name is a whole token (between the list's ends and the separators ' ', ','
+// and ';') of the APPLICATION feature list or of the chosen variant's feature list.
+// Either list may be missing. Any thread, once the configuration has been read.
+bool QVI_HasFeature(const char* name);
+
+// Small readers and writers of configuration values.
+
+// A switch is on when its value begins with '1' or 't'.
+bool QVI_IsSwitchOn(const char* value);
+
+// "W x H" written as "1024x768": the integer before the first 'x' and the one after it;
+// a missing or unreadable part is 0, and numbers beyond the int range are clamped.
+void QVI_ParseSize(const char* text, int32_t* width, int32_t* height);
+
+// A decimal integer clamped to the int range; 0 for null or text without digits.
+int32_t QVI_ParseClampedInt(const char* text);
+
+// Copies text into a fixed text field of the program record: cut so that it fits with its
+// terminator, and never in the middle of a UTF-8 character. Null empties the field.
+void QVI_CopyIntoField(char* field, int capacity, const char* text);
+
+// Replaces a heap text (malloc) by a copy of value; a null value leaves null.
+void QVI_ReplaceText(char** slot, const char* value);
+
+// Appends addition to a heap list after a comma, or makes it the list when the list is
+// null or empty.
+void QVI_AppendToList(char** list, const char* addition);
+
+// The frame period of "fps_limit": the truncation of 1000 / (limit + 2). A limit of -2 or
+// less (or one that is not a number) means no pacing, 0.
+int32_t QVI_FrameTimeFromFpsLimit(float fpsLimit);
+
+// The platforms prog.xml variants may name, their standard sound formats, and the screen
+// size classes. Every name answered is static text.
+
+// The platform's name ("WINDOWS" for 1), "UNKNOWN" for any id not in the table.
+const char* QVI_GetPlatformName(int platformId);
+// The id of an exact platform name; 0 for null or an unknown name.
+int QVI_GetPlatformId(const char* name);
+
+// The format names the platform's data packages use ("OGG_44100" on WINDOWS); "UNKNOWN"
+// for an unknown platform.
+const char* QVI_GetStandardSoundFxFormat(int platformId);
+const char* QVI_GetStandardMusicFormat(int platformId);
+
+// Screen size classes.
+enum ScreenSizeClass { SCREEN_SIZE_SMALL = 0, SCREEN_SIZE_MEDIUM = 1, SCREEN_SIZE_LARGE = 2 };
+
+// "SMALL", "MEDIUM", "LARGE" (exact) give 0, 1, 2; null or anything else 3.
+int QVI_GetScreenSizeId(const char* name);
+// The name of a device's class as variant ids write it: 1 "MEDIUM", 2 "LARGE", any
+// other "SMALL".
+const char* QVI_GetScreenSizeName(int sizeClass);

@@ -1,11 +1,10 @@
-
 #include "core/logging/console.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "core/api_pointer.h"
 #include "core/cstring_utils.h"
+#include "core/engine_log.h"
 #include "core/engine_string.h"
 #include "core/engine_time.h"
 #include "core/logging/log_file.h"
@@ -57,6 +56,39 @@ char* EntryText(int level, const char* message)
 }
 
 } // namespace
+
+const char* QVI_GetLogLevelName(int level)
+{
+    switch (level) {
+    case QV_LOG_INFO:
+        return "INFO";
+    case QV_LOG_WARNING:
+        return "WARNING";
+    case QV_LOG_ERROR:
+        return "ERROR";
+    case QV_LOG_SYSTEM:
+        return "SYSTEM";
+    default:
+        return "UNKNOWN";
+    }
+}
+
+int QVI_ClampLogLevel(int level)
+{
+    if (level < 0 || level >= kLogLevelSlots)
+        return QV_LOG_ERROR;
+    return level;
+}
+
+void QVI_FreeLogLineTexts(LogLine* line)
+{
+    if (!line)
+        return;
+    free(line->text);
+    free(line->threadName);
+    line->text = nullptr;
+    line->threadName = nullptr;
+}
 
 bool QVI_IsLoggingStarted()
 {

@@ -1,7 +1,0 @@
-#include "core/api_pointer.h"
-
-namespace {
-QuavenAPI engineApiTable = {};
-}
-
-QuavenAPI* qv = &engineApiTable;

@@ -1,0 +1,285 @@
+// The console's line list and the line writer: splitting of multi-line texts, counting,
+// numbering, the bound of 8192 lines with its "..." marker, the scrolled view, what one
+// line looks like in the file and in the list for every kind of writing thread and level,
+// and several threads writing at once.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "core/threads.h"
+#include "logging_fixture.h"
+
+namespace logging_test {
+namespace {
+
+using ConsoleLines = LoggingTest;
+
+TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreDropped)
+{
+    StartBareLogging(true);
+    QV_LogEx(QV_LOG_ERROR, "first\nsecond\n");
+    EXPECT_EQ(g_console.lines.data[1].number, 2);
+    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("[ERROR] second"), std::string::npos);
+
+    // Empty lines are skipped and not counted; a single trailing feed keeps the text one
+    // line; a piece of 512 characters or more is dropped.
+    const std::string longest(511, 'k');
+    QV_Log("a\n\n\nb");
+    QV_Log("one line\n");
+    QV_Log("\nstart\n%s\n%s\nend", std::string(512, 'x').c_str(), longest.c_str());
+    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"[ERROR] first", "[ERROR] second", "a", "b", "one line\n",
+                                                        "start", longest, "end"}));
+    EXPECT_EQ(g_console.counters[QV_LOG_INFO], 6);
+}
+
+TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
+{
+    StartBareLogging(true);
+    EXPECT_EQ(QV_Log("%s", ""), 0);
+    g_console.Print(QV_LOG_WARNING, nullptr);
+    EXPECT_EQ(g_console.counters[QV_LOG_INFO], 1);
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 1);
+    EXPECT_EQ(g_console.lineNumber, 0);
+    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(LogFileContents(), "");
+
+    // A writer below its own minimum counts, but writes nothing either.
+    g_console.minimumLevel = QV_LOG_WARNING;
+    g_console.Print(QV_LOG_INFO, "console echo");
+    EXPECT_EQ(g_console.counters[QV_LOG_INFO], 2);
+    EXPECT_EQ(g_console.lines.count, 0);
+}
+
+TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarker)
+{
+    StartBareLogging(false);
+    for (int i = 1; i <= 8192; ++i)
+        QV_Log("line %d", i);
+    ASSERT_EQ(g_console.lines.count, 8192);
+    EXPECT_EQ(g_console.lines.data[0].number, 1);
+
+    QV_Log("line %d", 8193);
+    ASSERT_EQ(g_console.lines.count, 8192);
+    const LogLine& marker = g_console.lines.data[0];
+    EXPECT_STREQ(marker.text, "...");
+    EXPECT_EQ(marker.level, QV_LOG_SYSTEM);
+    EXPECT_EQ(marker.number, 0);
+    EXPECT_STREQ(g_console.lines.data[1].text, "line 3");
+
+    // Each further line drops the marker and the oldest real line and puts the marker back.
+    QV_Log("line %d", 8194);
+    ASSERT_EQ(g_console.lines.count, 8192);
+    EXPECT_STREQ(g_console.lines.data[0].text, "...");
+    EXPECT_EQ(g_console.lines.data[1].number, 4);
+    EXPECT_EQ(g_console.lines.data[8191].number, 8194);
+    int markers = 0;
+    for (int i = 0; i < g_console.lines.count; ++i)
+        markers += g_console.lines.data[i].number == 0;
+    EXPECT_EQ(markers, 1);
+}
+
+TEST_F(ConsoleLines, ScrolledBackViewFollowsItsLines)
+{
+    StartBareLogging(false);
+    QV_Log("a");
+    EXPECT_EQ(g_console.scroll, 0);  // following the newest line
+    g_console.scroll = 3;
+    QV_Log("b");
+    QV_Log("c\nd");
+    EXPECT_EQ(g_console.scroll, 6);
+}
+
+// ---- Line format ------------------------------------------------------------------
+
+// "[hh:mm.ss] " after a line's number, and the whole head before it.
+const std::string kTime = "\\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] ";
+const std::string kHead = kLineHeadPattern;
+
+bool Matches(const std::string& line, const std::string& pattern)
+{
+    return std::regex_match(line, std::regex(pattern));
+}
+
+struct ThreadLog {
+    const char* text;
+    int level;
+    HANDLE done;
+};
+
+void LogFromThread(void* argument)
+{
+    auto* request = static_cast<ThreadLog*>(argument);
+    QV_LogEx(request->level, "%s", request->text);
+    SetEvent(request->done);
+}
+
+DWORD WINAPI LogFromForeignThread(LPVOID argument)
+{
+    LogFromThread(argument);
+    return 0;
+}
+
+// Runs one log call on an engine thread of that name (null name: a thread the engine did
+// not start) and waits until it has logged.
+void LogOnThread(bool engineThread, const char* name, int level, const char* text)
+{
+    ThreadLog request = {text, level, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    if (engineThread)
+        ASSERT_NE(QV_CreateThread(name, LogFromThread, &request, 0), 0u);
+    else
+        CloseHandle(CreateThread(nullptr, 0, LogFromForeignThread, &request, 0, nullptr));
+    ASSERT_EQ(WaitForSingleObject(request.done, 30000), WAIT_OBJECT_0);
+    CloseHandle(request.done);
+}
+
+TEST_F(ConsoleLines, MainThreadLinesCarryNoThreadPartAndNumbersGrowPastFourDigits)
+{
+    StartBareLogging(true);
+    QV_Log("plain %d", 1);
+    QV_LogEx(QV_LOG_SYSTEM, "ends with feed\n");   // the feed is not doubled
+    g_console.lineNumber = 9999;
+    QV_LogEx(QV_LOG_WARNING, "careful");
+
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 3u) << LogFileContents();
+    EXPECT_TRUE(Matches(lines[0], "0001: " + kTime + "plain 1")) << lines[0];
+    EXPECT_TRUE(Matches(lines[1], "0002: " + kTime + "\\[SYSTEM\\] ends with feed")) << lines[1];
+    EXPECT_TRUE(Matches(lines[2], "10000: " + kTime + "\\[WARNING\\] careful")) << lines[2];
+
+    // The console keeps the level's tag in front of the text as given and names the thread "MAIN".
+    EXPECT_EQ(ConsoleTexts()[1], "[SYSTEM] ends with feed\n");
+    EXPECT_STREQ(g_console.lines.data[0].threadName, "MAIN");
+}
+
+TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
+{
+    StartBareLogging(true);
+    LogOnThread(true, "Loader", QV_LOG_WARNING, "slow");
+    LogOnThread(true, nullptr, QV_LOG_INFO, "anonymous");
+    LogOnThread(true, "50%s", QV_LOG_INFO, "rate %d%% %s %n");
+    LogOnThread(false, nullptr, QV_LOG_ERROR, "from outside");
+
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_TRUE(Matches(lines[0], kHead + "\\[Loader\\]> \\[WARNING\\] slow")) << lines[0];
+    EXPECT_TRUE(Matches(lines[1], kHead + "\\[\\]> anonymous")) << lines[1];
+    EXPECT_EQ(lines[2].substr(lines[2].find("] [") + 2), "[50%s]> rate %d%% %s %n");
+    EXPECT_TRUE(Matches(lines[3], kHead + "\\[ERROR\\] from outside")) << lines[3];
+    EXPECT_STREQ(g_console.lines.data[0].threadName, "Loader");
+    EXPECT_STREQ(g_console.lines.data[3].threadName, "MAIN");
+}
+
+TEST_F(ConsoleLines, LevelsFourToSevenAreUnknownAndOthersBecomeErrors)
+{
+    StartBareLogging(true);
+    QV_LogEx(4, "four");
+    QV_LogEx(7, "seven");
+    QV_LogEx(8, "eight");
+    // 65537 would pass for a WARNING if the level were cut to 16 bits on the way.
+    QV_LogEx(65537, "wide");
+
+    auto lines = LogFileLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_TRUE(Matches(lines[0], kHead + "\\[UNKNOWN\\] four")) << lines[0];
+    EXPECT_TRUE(Matches(lines[2], kHead + "\\[ERROR\\] eight")) << lines[2];
+    EXPECT_TRUE(Matches(lines[3], kHead + "\\[ERROR\\] wide")) << lines[3];
+
+    // No tag in the console for 4 to 7; the clamped ones are ERROR lines.
+    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"four", "seven", "[ERROR] eight", "[ERROR] wide"}));
+    EXPECT_EQ(g_console.counters[4], 1);
+    EXPECT_EQ(g_console.counters[7], 1);
+    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
+}
+
+// ---- Several threads ----------------------------------------------------------------
+
+const int kThreads = 4;
+const int kLinesPerThread = 1000;
+
+struct Worker {
+    int index;
+    bool multiLine;
+    HANDLE start;
+    HANDLE done;
+};
+
+void LogMany(void* argument)
+{
+    auto* worker = static_cast<Worker*>(argument);
+    WaitForSingleObject(worker->start, INFINITE);
+    for (int i = 0; i < kLinesPerThread; ++i) {
+        if (worker->multiLine)
+            QV_LogEx(QV_LOG_WARNING, "w%d upper %04d\nw%d lower %04d\n", worker->index, i, worker->index, i);
+        else
+            QV_Log("worker %d says %04d and some more text to make the line longer", worker->index, i);
+    }
+    SetEvent(worker->done);
+}
+
+// Starts the workers together (the odd ones logging two-line texts) and waits until every
+// one has logged all its lines.
+void RunWorkers()
+{
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Worker workers[kThreads];
+    HANDLE done[kThreads];
+    for (int t = 0; t < kThreads; ++t) {
+        done[t] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        workers[t] = {t, t % 2 == 1, start, done[t]};
+        char name[16];
+        snprintf(name, sizeof(name), "Worker%d", t);
+        ASSERT_NE(QV_CreateThread(name, LogMany, &workers[t], 0), 0u);
+    }
+    SetEvent(start);
+    ASSERT_EQ(WaitForMultipleObjects(kThreads, done, TRUE, 120000), WAIT_OBJECT_0);
+    for (HANDLE event : done)
+        CloseHandle(event);
+    CloseHandle(start);
+}
+
+// Two threads log single lines, two log two-line texts, all at once.
+TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
+{
+    StartBareLogging(true);
+    RunWorkers();
+
+    const std::string contents = LogFileContents();
+    ASSERT_FALSE(contents.empty());
+    EXPECT_EQ(contents.back(), '\n');
+    const auto lines = SplitLines(contents);
+    const size_t expected = 2 * kLinesPerThread + 2 * 2 * kLinesPerThread;
+    ASSERT_EQ(lines.size(), expected);
+
+    const std::regex single("([0-9]{4,}): \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] \\[Worker([0-9])\\]> "
+                            "worker ([0-9]) says ([0-9]{4}) and some more text to make the line longer");
+    const std::regex piece("([0-9]{4,}): \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] \\[Worker([0-9])\\]> \\[WARNING\\] "
+                           "w([0-9]) (upper|lower) ([0-9]{4})");
+    std::set<int> numbers;
+    std::set<std::string> messages;
+    for (const std::string& line : lines) {
+        std::smatch parts;
+        const bool whole = std::regex_match(line, parts, single) || std::regex_match(line, parts, piece);
+        ASSERT_TRUE(whole) << "torn line: " << line;
+        EXPECT_EQ(parts[2], parts[3]) << "line logged by one thread under another's name: " << line;
+        numbers.insert(std::stoi(parts[1]));
+        messages.insert(line.substr(line.find('>')));
+    }
+    EXPECT_EQ(numbers.size(), expected);
+    EXPECT_EQ(*numbers.rbegin(), static_cast<int>(expected));
+    EXPECT_EQ(messages.size(), expected);
+    // The list is in number order: numbers are taken and entries stored under one lock.
+    ASSERT_EQ(g_console.lines.count, static_cast<int>(expected));
+    for (int i = 0; i < g_console.lines.count; ++i)
+        ASSERT_EQ(g_console.lines.data[i].number, i + 1);
+}
+
+}  // namespace
+}  // namespace logging_test
