@@ -187,12 +187,39 @@ bool RendImpDirect3D11::OpenPrimaryOutput()
 {
     if (output)
         return true;
+    if (OpenDeviceAdapterOutput())
+        return true;
+    // No device yet (display modes asked before Init), or a device on an adapter without a
+    // display (WARP): the first adapter of a factory of our own has the primary output.
+    // Under Wine a second factory sets the adapter up once more, so this is only the
+    // fallback.
     IDXGIFactory1* factory = nullptr;
     if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory))) || !factory)
         return false;
     IDXGIAdapter1* adapter = nullptr;
     HRESULT result = factory->EnumAdapters1(0, &adapter);
     factory->Release();
+    if (FAILED(result) || !adapter)
+        return false;
+    result = adapter->EnumOutputs(0, &output);
+    adapter->Release();
+    if (FAILED(result)) {
+        output = nullptr;
+        return false;
+    }
+    return output != nullptr;
+}
+
+bool RendImpDirect3D11::OpenDeviceAdapterOutput()
+{
+    if (!device)
+        return false;
+    IDXGIDevice* dxgiDevice = nullptr;
+    if (FAILED(device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice))) || !dxgiDevice)
+        return false;
+    IDXGIAdapter* adapter = nullptr;
+    HRESULT result = dxgiDevice->GetAdapter(&adapter);
+    dxgiDevice->Release();
     if (FAILED(result) || !adapter)
         return false;
     result = adapter->EnumOutputs(0, &output);
