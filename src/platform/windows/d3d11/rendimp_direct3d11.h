@@ -158,7 +158,8 @@ public:
 
 private:
     void ReadCapabilities();
-    bool OpenDeviceAdapterOutput();
+    // The adapter the device was made on (the caller releases it), null without a device.
+    IDXGIAdapter* DeviceAdapter() const;
     void RequestFullscreenAtStart();
     HWND MainWindow() const;
     const VideoParameters* ProgramVideo() const;
