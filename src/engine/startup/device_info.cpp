@@ -14,6 +14,10 @@ DeviceInfo g_deviceInfo;
 
 namespace {
 
+// Guards unique_id and whether it has been filled since the last gathering.
+SRWLOCK g_uniqueIdLock = SRWLOCK_INIT;
+bool g_uniqueIdFilled = false;
+
 const int kPlatformWindows = 1;
 const int kScreenSizeLarge = 2;
 const int kDisplayDevicesAsked = 5;
@@ -37,6 +41,8 @@ bool RunNetbios(NetbiosFunction netbios, NCB* block)
 
 // The first network adapter that answers names the machine: its number and its six address
 // bytes. Netbios lives in netapi32, which only this step uses: it is loaded for the query.
+// Loading it pulls in the network stack (ws2_32, iphlpapi, dnsapi, nsi), which is why the
+// query waits until the id is first asked for.
 void ReadAdapterAddress(char* out, size_t size)
 {
     HMODULE library = LoadLibraryA("netapi32.dll");
@@ -74,6 +80,15 @@ void ReadAdapterAddress(char* out, size_t size)
     FreeLibrary(library);
 }
 
+void FillUniqueId(char* out, size_t size)
+{
+    ReadAdapterAddress(out, size);
+    if (strlen(out) < kMinimumUniqueIdLength) {
+        const unsigned now = qv->GetCalendarTime ? qv->GetCalendarTime() : 0;
+        snprintf(out, size, "TIME%xx%x", now, static_cast<unsigned>(rand()));
+    }
+}
+
 void ReadOsVersion(char* out, size_t size)
 {
     OSVERSIONINFOA version = {};
@@ -105,16 +120,24 @@ void ReadDisplayDevices(char* gpu, size_t size)
 
 void QVI_GatherDeviceInfo()
 {
+    AcquireSRWLockExclusive(&g_uniqueIdLock);
     memset(&g_deviceInfo, 0, sizeof g_deviceInfo);
-    ReadAdapterAddress(g_deviceInfo.unique_id, sizeof g_deviceInfo.unique_id);
-    if (strlen(g_deviceInfo.unique_id) < kMinimumUniqueIdLength) {
-        const unsigned now = qv->GetCalendarTime ? qv->GetCalendarTime() : 0;
-        snprintf(g_deviceInfo.unique_id, sizeof g_deviceInfo.unique_id, "TIME%xx%x", now,
-                 static_cast<unsigned>(rand()));
-    }
+    g_uniqueIdFilled = false;
+    ReleaseSRWLockExclusive(&g_uniqueIdLock);
     g_deviceInfo.screen_size = kScreenSizeLarge;
     snprintf(g_deviceInfo.device_model, sizeof g_deviceInfo.device_model, "PC");
     ReadOsVersion(g_deviceInfo.os, sizeof g_deviceInfo.os);
     g_deviceInfo.platform = kPlatformWindows;
     ReadDisplayDevices(g_deviceInfo.gpu_desc, sizeof g_deviceInfo.gpu_desc);
+}
+
+const char* QVI_GetDeviceUniqueId()
+{
+    AcquireSRWLockExclusive(&g_uniqueIdLock);
+    if (!g_uniqueIdFilled) {
+        FillUniqueId(g_deviceInfo.unique_id, sizeof g_deviceInfo.unique_id);
+        g_uniqueIdFilled = true;
+    }
+    ReleaseSRWLockExclusive(&g_uniqueIdLock);
+    return g_deviceInfo.unique_id;
 }

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // What the engine knows about the machine, gathered once at pre-initialisation and answered
-// by the platform commands.
+// by the platform commands. unique_id alone is filled on first use: read it only through
+// QVI_GetDeviceUniqueId.
 struct DeviceInfo {
     int32_t platform;         // 1: WINDOWS
     int32_t screen_size;      // 2: LARGE (SMALL 0, MEDIUM 1)
@@ -16,5 +17,10 @@ struct DeviceInfo {
 
 extern DeviceInfo g_deviceInfo;
 
-// Zeroes and fills g_deviceInfo, logging each display device.
+// Zeroes and fills g_deviceInfo, logging each display device. unique_id is left empty
+// until QVI_GetDeviceUniqueId next asks for it.
 void QVI_GatherDeviceInfo();
+
+// unique_id, filled on the first call after the gathering (the network query is slow to
+// load); later calls answer the same text. Any thread may call it.
+const char* QVI_GetDeviceUniqueId();

@@ -57,6 +57,27 @@ void ReportNotAvailable(bool& reported, const char* operation)
     QVI_Report(QV_LOG_WARNING, "D3D11 renderer: %s is not available yet.", operation);
 }
 
+// The adapter's first output, null when it has none.
+IDXGIOutput* FirstOutput(IDXGIAdapter* adapter)
+{
+    IDXGIOutput* output = nullptr;
+    if (!adapter || FAILED(adapter->EnumOutputs(0, &output)))
+        return nullptr;
+    return output;
+}
+
+IDXGIAdapter* FirstAdapterOfNewFactory()
+{
+    IDXGIFactory1* factory = nullptr;
+    if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory))) || !factory)
+        return nullptr;
+    IDXGIAdapter1* adapter = nullptr;
+    if (FAILED(factory->EnumAdapters1(0, &adapter)))
+        adapter = nullptr;
+    factory->Release();
+    return adapter;
+}
+
 }  // namespace
 
 RendererImplementation* QUAVEN_RendImp_GetInterface()
@@ -182,24 +203,36 @@ void RendImpDirect3D11::ReadCapabilities()
         capabilities |= kCapabilityConcurrentCreates;
 }
 
+IDXGIAdapter* RendImpDirect3D11::DeviceAdapter() const
+{
+    if (!device)
+        return nullptr;
+    IDXGIDevice* dxgiDevice = nullptr;
+    if (FAILED(device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice))) || !dxgiDevice)
+        return nullptr;
+    IDXGIAdapter* adapter = nullptr;
+    if (FAILED(dxgiDevice->GetAdapter(&adapter)))
+        adapter = nullptr;
+    dxgiDevice->Release();
+    return adapter;
+}
+
 bool RendImpDirect3D11::OpenPrimaryOutput()
 {
     if (output)
         return true;
-    IDXGIFactory1* factory = nullptr;
-    if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory))) || !factory)
-        return false;
-    IDXGIAdapter1* adapter = nullptr;
-    HRESULT result = factory->EnumAdapters1(0, &adapter);
-    factory->Release();
-    if (FAILED(result) || !adapter)
-        return false;
-    result = adapter->EnumOutputs(0, &output);
-    adapter->Release();
-    if (FAILED(result)) {
-        output = nullptr;
-        return false;
-    }
+    IDXGIAdapter* adapter = DeviceAdapter();
+    output = FirstOutput(adapter);
+    ReleaseAndNull(adapter);
+    if (output)
+        return true;
+    // No device yet (display modes asked before Init), or a device on an adapter without a
+    // display (WARP): the first adapter of a factory of our own has the primary output.
+    // Under Wine a second factory sets the adapter up once more, so this is only the
+    // fallback.
+    adapter = FirstAdapterOfNewFactory();
+    output = FirstOutput(adapter);
+    ReleaseAndNull(adapter);
     return output != nullptr;
 }
 

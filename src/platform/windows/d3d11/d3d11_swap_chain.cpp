@@ -19,21 +19,11 @@ const UINT kSwapChainFlags = DXGI_SWAP_CHAIN_FLAG_ALLOW_MODE_SWITCH;
 // Alt+Enter and window changes belong to the window procedure, which goes through the core.
 const UINT kWindowAssociation = DXGI_MWA_NO_WINDOW_CHANGES | DXGI_MWA_NO_ALT_ENTER;
 
-// The factory that made the device, so that the swap chain lives on the device's adapter.
-IDXGIFactory1* FactoryOfDevice(ID3D11Device* device)
+// The factory that made the adapter: the swap chain lives on the device's adapter.
+IDXGIFactory1* ParentFactory(IDXGIAdapter* adapter)
 {
-    IDXGIDevice* dxgiDevice = nullptr;
-    if (FAILED(device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice))) || !dxgiDevice)
-        return nullptr;
-    IDXGIAdapter* adapter = nullptr;
-    HRESULT result = dxgiDevice->GetAdapter(&adapter);
-    dxgiDevice->Release();
-    if (FAILED(result) || !adapter)
-        return nullptr;
     IDXGIFactory1* factory = nullptr;
-    result = adapter->GetParent(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory));
-    adapter->Release();
-    if (FAILED(result))
+    if (!adapter || FAILED(adapter->GetParent(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(&factory))))
         return nullptr;
     return factory;
 }
@@ -81,7 +71,9 @@ const VideoParameters* RendImpDirect3D11::ProgramVideo() const
 
 bool RendImpDirect3D11::CreateSwapChainForWindow()
 {
-    IDXGIFactory1* factory1 = device ? FactoryOfDevice(device) : nullptr;
+    IDXGIAdapter* adapter = DeviceAdapter();
+    IDXGIFactory1* factory1 = ParentFactory(adapter);
+    ReleaseAndNull(adapter);
     IDXGIFactory2* factory2 = nullptr;
     bool created = false;
     if (!factory1) {

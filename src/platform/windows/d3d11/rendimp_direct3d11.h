@@ -139,6 +139,7 @@ public:
 
     // Internal steps, public for the renderer's other files and the tests.
     bool CreateDevice();
+    // The first output of the device's adapter, else of the first adapter.
     bool OpenPrimaryOutput();
     bool CreateSwapChainForWindow();
     bool CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2);
@@ -157,6 +158,8 @@ public:
 
 private:
     void ReadCapabilities();
+    // The adapter the device was made on (the caller releases it), null without a device.
+    IDXGIAdapter* DeviceAdapter() const;
     void RequestFullscreenAtStart();
     HWND MainWindow() const;
     const VideoParameters* ProgramVideo() const;

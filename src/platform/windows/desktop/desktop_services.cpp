@@ -15,8 +15,9 @@
 namespace {
 
 struct CursorEntry {
-    char* name;   // heap copy; the first null name ends the used entries
-    HCURSOR cursor;
+    char* name;      // heap copy; the first null name ends the used entries
+    WORD id;         // the system cursor's resource id
+    HCURSOR cursor;  // loaded on the entry's first use
 };
 
 const int kCursorTableSize = 32;
@@ -50,9 +51,9 @@ static_assert(sizeof kSystemCursors / sizeof kSystemCursors[0] <= kCursorTableSi
 CursorEntry g_cursors[kCursorTableSize];
 bool g_hideCursor = false;
 
-const CursorEntry* FindCursor(const char* name)
+CursorEntry* FindCursor(const char* name)
 {
-    for (const CursorEntry& entry : g_cursors) {
+    for (CursorEntry& entry : g_cursors) {
         if (!entry.name)
             return nullptr;
         if (strcmp(entry.name, name) == 0)
@@ -96,7 +97,7 @@ void QVI_InitCursors()
         if (!name)
             continue;
         g_cursors[used].name = name;
-        g_cursors[used].cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(system.id));
+        g_cursors[used].id = system.id;
         ++used;
     }
 }
@@ -107,7 +108,12 @@ void QV_SetMouseCursor(const char* name)
         SetCursor(nullptr);
         return;
     }
-    if (const CursorEntry* entry = FindCursor(name)) {
+    if (CursorEntry* entry = FindCursor(name)) {
+        // Each system cursor costs a resource load, and start-up needs none of them: each
+        // is loaded when first shown. System cursors are shared, so the handle is the
+        // same whenever it is loaded.
+        if (!entry->cursor)
+            entry->cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(entry->id));
         SetCursor(entry->cursor);
         return;
     }

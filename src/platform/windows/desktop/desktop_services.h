@@ -8,7 +8,8 @@
 
 // Fills the cursor table with the named system cursors: "ARROW", "FINGER_POINT", "IBEAM",
 // "WAIT", "CROSS", "UPARROW", "SIZE_DIAGONAL_DOWN", "SIZE_DIAGONAL_UP", "SIZE_HORIZONTAL",
-// "SIZE_VERTICAL", "SIZE_ALL", "NO", "HELP". WinMain calls it once the core is initialised.
+// "SIZE_VERTICAL", "SIZE_ALL", "NO", "HELP", each cursor loaded when first shown. WinMain
+// calls it once the core is initialised.
 void QVI_InitCursors();
 
 // API member SetMouseCursor. Null, "NULL" or the hide-cursor flag hide the cursor; a

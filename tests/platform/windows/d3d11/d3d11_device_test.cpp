@@ -46,6 +46,63 @@ TEST_F(D3D11DeviceTest, EnumeratingTwiceKeepsEachModeOnce)
     EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
 }
 
+std::vector<DisplayMode> Modes(const RendImpDirect3D11& renderer)
+{
+    const Array<DisplayMode>& modes = renderer.displayModes;
+    return std::vector<DisplayMode>(modes.data, modes.data + modes.count);
+}
+
+DXGI_OUTPUT_DESC Describe(IDXGIOutput* output)
+{
+    DXGI_OUTPUT_DESC description = {};
+    if (output)
+        output->GetDesc(&description);
+    return description;
+}
+
+void ExpectSameOutput(const DXGI_OUTPUT_DESC& expected, IDXGIOutput* output)
+{
+    ASSERT_NE(nullptr, output);
+    const DXGI_OUTPUT_DESC actual = Describe(output);
+    EXPECT_STREQ(expected.DeviceName, actual.DeviceName);
+    EXPECT_EQ(expected.Monitor, actual.Monitor);
+}
+
+// The output comes from the adapter the device was made on; before Init, and when the
+// device cannot name one, from the first adapter. Both give the same display modes.
+TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameModes)
+{
+    renderer_.EnumerateDisplayModes();
+    const std::vector<DisplayMode> withoutDevice = Modes(renderer_);
+    ASSERT_FALSE(withoutDevice.empty());
+    const DXGI_OUTPUT_DESC firstAdapters = Describe(renderer_.output);
+
+    ASSERT_TRUE(InitRenderer());
+    IDXGIDevice* dxgiDevice = nullptr;
+    IDXGIAdapter* adapter = nullptr;
+    IDXGIOutput* adapterOutput = nullptr;
+    ASSERT_TRUE(SUCCEEDED(
+        renderer_.device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice))));
+    ASSERT_TRUE(SUCCEEDED(dxgiDevice->GetAdapter(&adapter)));
+    ASSERT_TRUE(SUCCEEDED(adapter->EnumOutputs(0, &adapterOutput)));
+    const DXGI_OUTPUT_DESC devicesAdapters = Describe(adapterOutput);
+    adapterOutput->Release();
+    adapter->Release();
+    dxgiDevice->Release();
+    ExpectSameOutput(devicesAdapters, renderer_.output);
+    ExpectSameOutput(firstAdapters, renderer_.output);
+    renderer_.displayModes.count = 0;
+    renderer_.EnumerateDisplayModes();
+    EXPECT_EQ(withoutDevice, Modes(renderer_));
+
+    ReleaseAndNull(renderer_.output);
+    {
+        RefusedMethod refused(renderer_.device, kUnknownQueryInterfaceSlot);
+        ASSERT_TRUE(renderer_.OpenPrimaryOutput());
+    }
+    ExpectSameOutput(firstAdapters, renderer_.output);
+}
+
 // Every operation on an object that has no device: before Init and after a failed one.
 void UseEveryOperation(RendImpDirect3D11& renderer)
 {

@@ -104,6 +104,7 @@ private:
 };
 
 // The method-table slots the tests refuse.
+const int kUnknownQueryInterfaceSlot = 0;
 const int kSwapChainSetFullscreenStateSlot = 10;
 const int kDevice1CreateRasterizerState1Slot = 46;
 
