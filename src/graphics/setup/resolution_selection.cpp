@@ -2,6 +2,7 @@
 
 #include "graphics/setup/resolution_selection.h"
 
+#include <climits>
 #include <cmath>
 
 #include "core/config/config_values.h"
@@ -10,6 +11,8 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "quaven/types.h"
+#include "graphics/renderer/renderer_implementation.h"
+#include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_support.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/selected_resolution.h"
@@ -158,7 +161,63 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
     return false;
 }
 
+// The largest size of the same shape within the limits (each side at least 1).
+Size ShrunkToFit(Size size, int32_t maxWidth, int32_t maxHeight)
+{
+    if (size.width <= maxWidth && size.height <= maxHeight)
+        return size;
+    const int64_t width = size.width;
+    const int64_t height = size.height;
+    if (width * maxHeight >= height * maxWidth) {
+        size.width = maxWidth;
+        size.height = static_cast<int32_t>(height * maxWidth / width);
+    } else {
+        size.width = static_cast<int32_t>(width * maxHeight / height);
+        size.height = maxHeight;
+    }
+    if (size.width < 1)
+        size.width = 1;
+    if (size.height < 1)
+        size.height = 1;
+    return size;
+}
+
 }  // namespace
+
+void QVI_FitForcedResolution()
+{
+    if (g_config.refusedForcedResolution)
+        QVI_Report(QV_LOG_WARNING, "force_resolution \"%s\" is not a size of at least 1x1 and is ignored.",
+                   g_config.refusedForcedResolution);
+    if (!g_config.forcedResolution)
+        return;
+
+    // A window larger than the screen is of no use, and one far larger takes the window
+    // system down with it (X11 cannot even send its picture); the back buffer must also be
+    // a texture the device can make.
+    int32_t maxWidth = IsDesktopKnown() ? g_screenState.desktopWidth : INT_MAX;
+    int32_t maxHeight = IsDesktopKnown() ? g_screenState.desktopHeight : INT_MAX;
+    RendererImplementation* renderer = QVI_GetRenderer();
+    const int32_t largestTexture = renderer ? renderer->GetMaximumTextureSize() : 0;
+    if (largestTexture > 0) {
+        maxWidth = maxWidth < largestTexture ? maxWidth : largestTexture;
+        maxHeight = maxHeight < largestTexture ? maxHeight : largestTexture;
+    }
+    const Size forced = {g_config.forcedWidth, g_config.forcedHeight};
+    const Size fitted = ShrunkToFit(forced, maxWidth, maxHeight);
+    if (fitted.width == forced.width && fitted.height == forced.height)
+        return;
+
+    QVI_Report(QV_LOG_WARNING,
+               "force_resolution %dx%d does not fit within %dx%d (the desktop and the largest texture): "
+               "using %dx%d.",
+               forced.width, forced.height, maxWidth, maxHeight, fitted.width, fitted.height);
+    g_config.forcedWidth = g_config.selectionForcedWidth = fitted.width;
+    g_config.forcedHeight = g_config.selectionForcedHeight = fitted.height;
+    VideoParameters& video = QVI_GetRecordInForce()->video;
+    video.width = fitted.width;
+    video.height = fitted.height;
+}
 
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 {

@@ -10,6 +10,12 @@
 // the previous width and height then stay.
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing);
 
+// Start-up, with the log open, the desktop size known and the renderer attached, before
+// the resolution is chosen. Reports a force_resolution that was no size (and so not
+// applied), and shrinks a forced size that exceeds the desktop or the renderer's largest
+// texture to the largest size of the same shape that fits, with a warning.
+void QVI_FitForcedResolution();
+
 // qsort comparator over DisplayMode records: wider first, then taller first.
 int QVI_CompareResolutionsDescending(const void* a, const void* b);
 

@@ -78,6 +78,28 @@ TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport)
     EXPECT_TRUE(QVI_IsResolutionSupported(2999, 2000, false));
 }
 
+TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTexture)
+{
+    const auto forced = [this] {
+        QVI_FitForcedResolution();
+        return std::to_string(g_config.selectionForcedWidth) + "x" + std::to_string(g_config.forcedHeight) + " " +
+               std::to_string(Program().width) + "x" + std::to_string(Program().height);
+    };
+    SetDesktop(1920, 1080);
+    ForceResolution(1920, 1080);
+    Program().width = 1920, Program().height = 1080;
+    EXPECT_EQ(forced(), "1920x1080 1920x1080");
+    ForceResolution(3840, 1080);
+    EXPECT_EQ(forced(), "1920x540 1920x540");
+    EXPECT_EQ(Count("force_resolution 3840x1080 does not fit within 1920x1080 (the desktop and the largest texture): "
+                    "using 1920x540."),
+              1);
+    SetDesktop(0, 0);
+    renderer_.maximumTextureSize = 512;
+    ForceResolution(1000, 99999);
+    EXPECT_EQ(forced(), "5x512 5x512");
+}
+
 TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOrTheReference)
 {
     SetResolutions("*");
