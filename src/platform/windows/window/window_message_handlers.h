@@ -19,6 +19,8 @@ void QVI_OnMouseWheel(WPARAM wParam);
 // Focus and window state.
 void QVI_OnActivate(WPARAM wParam);
 LRESULT QVI_OnClose();
+// WM_DESTROY: posts WM_QUIT; a main window that goes without the engine asking ends the run.
+LRESULT QVI_OnDestroy(HWND window);
 // A maximised window is restored and asks for full screen at its size instead.
 void QVI_OnMaximize(HWND window, LPARAM lParam);
 

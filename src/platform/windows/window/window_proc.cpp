@@ -20,8 +20,7 @@ LRESULT CALLBACK QVI_WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        return QVI_OnDestroy(window);
     case WM_SIZE:
         if (wParam != SIZE_MAXIMIZED || !ApiObjectExists())
             break;
