@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -141,6 +142,84 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     EXPECT_TRUE(std::regex_match(LineText(log[summary]), std::regex(R"(QUAVEN log: \d+ errors, \d+ warnings, \d+ infos\.)")))
         << log[summary];
     EXPECT_EQ(FindFrom(log, 0, "Unable"), -1);
+}
+
+// A run of "Host Window" (a 640x480 variant, logging on) with further developer attributes
+// and game script, closed like a person closes it once the window shows, unless the game
+// ends the run first.
+struct WindowRun {
+    bool ended = false;
+    DWORD exitCode = 99;
+    RECT client = {};
+    Lines log;
+    Lines results;
+};
+
+WindowRun RunHostWindow(const std::string& developer, const std::string& script = "")
+{
+    WindowRun run;
+    HostFolder folder;
+    EXPECT_TRUE(folder.ready());
+    folder.WriteProgramXml(host_test::ProgramXml(
+        "program_id=\"" + quaven_test::UniqueName("hostwin") + "\" name=\"Host Window\" developer=\"" +
+            folder.developer() + "\" version=\"1\"",
+        "console=\"1\" logging=\"1\" " + developer, "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n"));
+    quaven_test::ChildProcess host;
+    EXPECT_TRUE(folder.Start(host, script));
+    host_test::PopupGuard guard(host.ProcessId());
+    HWND window = host_test::WaitForMainWindow(host.ProcessId());
+    EXPECT_NE(window, nullptr);
+    if (window && GetClientRect(window, &run.client) && script.empty())
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    run.ended = host.Wait(60000, &run.exitCode);
+    EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
+    const std::string logs = folder.UserFolder("Host_Window") + "\\logs";
+    for (const std::string& file : host_test::FilesIn(logs, "*.log"))
+        run.log = quaven_test::ReadLines(logs + "\\" + file);
+    run.results = folder.Results();
+    return run;
+}
+
+TEST(HostRun, AForcedResolutionBeyondTheDesktopShrinksToFitInTheSameShape)
+{
+    // Made as asked, a window this large takes Wine's X11 driver and the process down.
+    const WindowRun run = RunHostWindow("force_resolution=\"99998x49999\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = run.client.right, height = run.client.bottom;
+    EXPECT_TRUE(width == desktopWidth || height == desktopHeight) << width << "x" << height;
+    EXPECT_LE(width, desktopWidth);
+    EXPECT_LE(height, desktopHeight);
+    EXPECT_NEAR(width, 2 * height, 2);
+    EXPECT_GE(FindFrom(run.log, 0, "force_resolution 99998x49999 does not fit within "), 0);
+    EXPECT_GE(FindFrom(run.log, 0, "QUAVEN log: "), 0);
+}
+
+TEST(HostRun, AForcedResolutionThatIsNoSizeIsIgnoredWithAWarning)
+{
+    const WindowRun run = RunHostWindow("force_windowed=\"1\" force_resolution=\"-800x-600\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    // The variant's resolution, as without the key.
+    EXPECT_EQ(run.client.right, 640);
+    EXPECT_EQ(run.client.bottom, 480);
+    EXPECT_GE(FindFrom(run.log, 0, "force_resolution \"-800x-600\" is not a size"), 0);
+}
+
+TEST(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose)
+{
+    // Only the window's own thread can destroy it: the game does, from its Update.
+    const WindowRun run = RunHostWindow("force_windowed=\"1\"", "at 3 destroy_window\n");
+    ASSERT_TRUE(run.ended) << "the run went on without its window";
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_FALSE(run.results.empty());
+    EXPECT_NE(std::find(run.results.begin(), run.results.end(), "destroy_window 1"), run.results.end());
+    EXPECT_EQ(run.results.back(), "exit");
+    const int destroyed = FindFrom(run.log, 0, "The window was destroyed from outside the engine");
+    EXPECT_GE(destroyed, 0);
+    EXPECT_GT(FindFrom(run.log, destroyed, "QUAVEN Shutdown."), destroyed);
+    EXPECT_GE(FindFrom(run.log, destroyed, "QUAVEN log: "), 0);
 }
 
 TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAreAllowed)
