@@ -222,6 +222,36 @@ TEST(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose)
     EXPECT_GE(FindFrom(run.log, destroyed, "QUAVEN log: "), 0);
 }
 
+TEST(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEndedRunPassesItsCode)
+{
+    HostFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const std::string application = "program_id=\"" + quaven_test::UniqueName("hostwatch") +
+                                     "\" name=\"Host Watched\" developer=\"" + folder.developer() + "\" version=\"1\"";
+    const std::string host = "\"" + folder.dir() + "\\quaven.exe\"";
+    // Without a variant for this platform start-up stops on a message box.
+    folder.WriteProgramXml(host_test::ProgramXml(application, "", "<node id=\"ANDROID\"/>\n"));
+    quaven_test::PopupAnswerer watcher;
+    ASSERT_TRUE(watcher.Watch(host, folder.dir()));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(watcher.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 4u);
+    const auto records = watcher.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text.rfind("No build variant found for current platform id 'WINDOWS'.", 0), 0u)
+        << records[0].text;
+    EXPECT_EQ(records[0].pressed, 0);
+
+    folder.WriteProgramXml(host_test::ProgramXml(application, "force_windowed=\"1\"", "<node id=\"WINDOWS\"/>\n"));
+    const std::string script = folder.dir() + "\\script.txt";
+    quaven_test::WriteFile(script, "at 2 shutdown\n");
+    quaven_test::PopupAnswerer quiet;
+    ASSERT_TRUE(quiet.Watch(host, folder.dir(), {{"QUAVEN_TEST_SCRIPT", script}}));
+    ASSERT_TRUE(quiet.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(quiet.Records().empty());
+}
+
 TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAreAllowed)
 {
     HostFolder folder;
