@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Bootstraps the dependencies (cached) and builds everything into build/.
+# Bootstraps the dependencies (cached) and builds into build/: everything, or only the targets
+# named as arguments (e.g. quaven_demo) and what they need.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAVEN_BUILD_DIR:-$root/build}
@@ -11,4 +12,8 @@ if [ ! -f "$build/build.ninja" ]; then
     -DQUAVEN_DEPS_PREFIX="$deps" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh"
 fi
-cmake --build "$build" -j "$(nproc)"
+if [ $# -gt 0 ]; then
+  cmake --build "$build" -j "$(nproc)" --target "$@"
+else
+  cmake --build "$build" -j "$(nproc)"
+fi
