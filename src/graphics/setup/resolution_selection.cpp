@@ -2,7 +2,7 @@
 
 #include "graphics/setup/resolution_selection.h"
 
-#include <climits>
+#include <algorithm>
 #include <cmath>
 
 #include "core/config/config_values.h"
@@ -66,6 +66,18 @@ Size DeviceScreen()
 bool IsDesktopKnown()
 {
     return QVI_IsPositiveSize(g_screenState.desktopWidth, g_screenState.desktopHeight);
+}
+
+// The largest texture a Direct3D 11 device makes at its highest feature levels.
+const int32_t kLargestDeviceTexture = 16384;
+
+// Before its device exists the renderer gives only its most cautious answer (2048), which
+// would refuse sizes that the device made later can show.
+int32_t LargestTexture()
+{
+    RendererImplementation* renderer = QVI_GetRenderer();
+    const int32_t answer = renderer && QVI_IsRendererReady() ? renderer->GetMaximumTextureSize() : 0;
+    return answer > 0 ? answer : kLargestDeviceTexture;
 }
 
 int ItemCount(const char* setting, int limit)
@@ -147,6 +159,14 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
         const Size size = item[0] == '*' ? StarItemSize() : ParsedSize(item);
         if (!IsPositive(size))
             continue;
+        // No back buffer can be larger, and a window far larger takes the window system
+        // down: such an item is of no use even when forcing.
+        const int32_t largest = LargestTexture();
+        if (size.width > largest || size.height > largest) {
+            QVI_Report(QV_LOG_WARNING, "Resolution %dx%d is larger than the largest texture (%d): skipped.",
+                       size.width, size.height, largest);
+            continue;
+        }
         const int64_t area = static_cast<int64_t>(size.width) * size.height;
         if (smallestArea == 0 || area < smallestArea) {
             smallestArea = area;
@@ -195,14 +215,9 @@ void QVI_FitForcedResolution()
     // A window larger than the screen is of no use, and one far larger takes the window
     // system down with it (X11 cannot even send its picture); the back buffer must also be
     // a texture the device can make.
-    int32_t maxWidth = IsDesktopKnown() ? g_screenState.desktopWidth : INT_MAX;
-    int32_t maxHeight = IsDesktopKnown() ? g_screenState.desktopHeight : INT_MAX;
-    RendererImplementation* renderer = QVI_GetRenderer();
-    const int32_t largestTexture = renderer ? renderer->GetMaximumTextureSize() : 0;
-    if (largestTexture > 0) {
-        maxWidth = maxWidth < largestTexture ? maxWidth : largestTexture;
-        maxHeight = maxHeight < largestTexture ? maxHeight : largestTexture;
-    }
+    const int32_t largest = LargestTexture();
+    const int32_t maxWidth = IsDesktopKnown() ? std::min(g_screenState.desktopWidth, largest) : largest;
+    const int32_t maxHeight = IsDesktopKnown() ? std::min(g_screenState.desktopHeight, largest) : largest;
     const Size forced = {g_config.forcedWidth, g_config.forcedHeight};
     const Size fitted = ShrunkToFit(forced, maxWidth, maxHeight);
     if (fitted.width == forced.width && fitted.height == forced.height)

@@ -6,14 +6,15 @@
 
 // Writes g_selectedResolution (its windowed flag is the argument). forcing (also implied
 // by a forced variant) takes the first usable item without asking whether the device
-// supports it. False when nothing was selected: no setting, or no usable item (warned);
-// the previous width and height then stay.
+// supports it; an item larger than the largest texture is never usable. False when
+// nothing was selected: no setting, or no usable item (warned); the previous width and
+// height then stay.
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing);
 
 // Start-up, with the log open, the desktop size known and the renderer attached, before
 // the resolution is chosen. Reports a force_resolution that was no size (and so not
-// applied), and shrinks a forced size that exceeds the desktop or the renderer's largest
-// texture to the largest size of the same shape that fits, with a warning.
+// applied), and shrinks a forced size that exceeds the desktop or the largest texture (the
+// device's once it exists) to the largest size of the same shape that fits, with a warning.
 void QVI_FitForcedResolution();
 
 // qsort comparator over DisplayMode records: wider first, then taller first.
