@@ -48,6 +48,7 @@ void QVI_ResetProgramConfiguration()
     config.forcedHeight = 0;
     config.selectionForcedWidth = 0;
     config.selectionForcedHeight = 0;
+    FreeText(config.refusedForcedResolution);
 
     FreeString(config.packages);
     FreeString(config.addonPackages);

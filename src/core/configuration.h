@@ -41,6 +41,9 @@ struct ProgramConfiguration {
     int32_t forcedHeight = 0;
     int32_t selectionForcedWidth = 0;
     int32_t selectionForcedHeight = 0;
+    // A force_resolution value that is no size (a side of 0 or less) is not applied; it
+    // is kept here only so that it can be reported once the log is open.
+    char* refusedForcedResolution = nullptr;
 
     // Package lists (comma-separated, entries may carry "@condition:" in front).
     String packages;

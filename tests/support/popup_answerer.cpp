@@ -32,6 +32,13 @@ bool PopupAnswerer::Start(const std::vector<int>& press, int count, DWORD timeou
     return process_.Start(command);
 }
 
+bool PopupAnswerer::Watch(const std::string& commandLine, const std::string& workingDir,
+                          const std::vector<std::pair<std::string, std::string>>& environment) {
+    log_ = MakeTempDir("popups") + "\\popups.txt";
+    return process_.Start("\"" + FixturesDir() + "\\popup_answerer.exe\" --log \"" + log_ + "\" --run " + commandLine,
+                          environment, workingDir);
+}
+
 bool PopupAnswerer::Finish(DWORD timeoutMs) {
     DWORD exitCode = 1;
     return process_.Wait(timeoutMs, &exitCode) && exitCode == 0;

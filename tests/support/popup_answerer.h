@@ -23,6 +23,12 @@ public:
     bool Start(const std::vector<int>& press, int count, DWORD timeoutMs = 30000, DWORD processId = 0);
     // Waits for the answerer to end; false when it timed out before answering `count` popups.
     bool Finish(DWORD timeoutMs = 60000);
+    // Starts commandLine in workingDir (with the extra environment) under the answerer's watch
+    // instead: its first popup is recorded (pressed 0) and the process ended. Wait then gives
+    // 4, or the exit code of a process that ended by itself.
+    bool Watch(const std::string& commandLine, const std::string& workingDir,
+               const std::vector<std::pair<std::string, std::string>>& environment = {});
+    bool Wait(DWORD timeoutMs, DWORD* exitCode) { return process_.Wait(timeoutMs, exitCode); }
     // What it saw so far (complete after Finish).
     std::vector<PopupRecord> Records() const;
 

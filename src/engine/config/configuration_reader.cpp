@@ -173,13 +173,23 @@ void QVI_ApplyDeveloperKeys(const DataNode* developer, VariantIds* ids)
         record.video.windowed = 1;
     }
     if ((value = developer->GetParameter("force_resolution"))) {
-        QVI_ParseSize(value, &record.video.width, &record.video.height);
-        g_config.forcedResolution = 1;
-        g_config.forcedWidth = record.video.width;
-        g_config.forcedHeight = record.video.height;
-        g_config.selectionForcedWidth = record.video.width;
-        g_config.selectionForcedHeight = record.video.height;
-        record.video.windowed = 1;
+        int32_t width = 0;
+        int32_t height = 0;
+        QVI_ParseSize(value, &width, &height);
+        // Forcing "-800x-600" or "1024" would make a sliver of a window; the key then
+        // counts as absent, so that the variant's resolutions are read as usual.
+        if (width > 0 && height > 0) {
+            record.video.width = width;
+            record.video.height = height;
+            g_config.forcedResolution = 1;
+            g_config.forcedWidth = width;
+            g_config.forcedHeight = height;
+            g_config.selectionForcedWidth = width;
+            g_config.selectionForcedHeight = height;
+            record.video.windowed = 1;
+        } else {
+            QVI_ReplaceText(&g_config.refusedForcedResolution, value);
+        }
     }
     if ((value = developer->GetParameter("force_windowed")) && strcmp(value, "1") == 0)
         record.video.windowed = 1;

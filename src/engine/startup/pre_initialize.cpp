@@ -338,6 +338,7 @@ bool QVI_PreInitialize()
     QVI_AdoptProgramConfiguration(record);
     QVI_CheckSingleInstance(record);
     AttachRenderer();
+    QVI_FitForcedResolution();
 
     AddPackagesForModules();
     ChooseLanguage(record);

@@ -3,6 +3,7 @@
 // concrete list that "*" stands for; and the typical screens of the platforms.
 #include "graphics/setup/resolution_selection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -12,8 +13,8 @@
 #include "core/engine_string.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/screen_state.h"
 #include "quaven/types.h"
+#include "graphics/setup/screen_state.h"
 
 SelectedResolution g_selectedResolution;
 
@@ -64,6 +65,18 @@ Size DeviceScreen()
 bool IsDesktopKnown()
 {
     return QVI_IsPositiveSize(g_screenState.desktopWidth, g_screenState.desktopHeight);
+}
+
+// The largest texture a Direct3D 11 device makes at its highest feature levels.
+const int32_t kLargestDeviceTexture = 16384;
+
+// Before its device exists the renderer gives only its most cautious answer (2048), which
+// would refuse sizes that the device made later can show.
+int32_t LargestTexture()
+{
+    RendererImplementation* renderer = QVI_GetRenderer();
+    const int32_t answer = renderer && QVI_IsRendererReady() ? renderer->GetMaximumTextureSize() : 0;
+    return answer > 0 ? answer : kLargestDeviceTexture;
 }
 
 int ItemCount(const char* setting, int limit)
@@ -145,6 +158,14 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
         const Size size = item[0] == '*' ? StarItemSize() : ParsedSize(item);
         if (!IsPositive(size))
             continue;
+        // No back buffer can be larger, and a window far larger takes the window system
+        // down: such an item is of no use even when forcing.
+        const int32_t largest = LargestTexture();
+        if (size.width > largest || size.height > largest) {
+            QVI_Report(QV_LOG_WARNING, "Resolution %dx%d is larger than the largest texture (%d): skipped.",
+                       size.width, size.height, largest);
+            continue;
+        }
         const int64_t area = static_cast<int64_t>(size.width) * size.height;
         if (smallestArea == 0 || area < smallestArea) {
             smallestArea = area;
@@ -192,8 +213,58 @@ enum FallbackPlatform {
     PLATFORM_ANDROID_TV = 19,
     PLATFORM_SWITCH = 20
 };
+// The largest size of the same shape within the limits (each side at least 1).
+Size ShrunkToFit(Size size, int32_t maxWidth, int32_t maxHeight)
+{
+    if (size.width <= maxWidth && size.height <= maxHeight)
+        return size;
+    const int64_t width = size.width;
+    const int64_t height = size.height;
+    if (width * maxHeight >= height * maxWidth) {
+        size.width = maxWidth;
+        size.height = static_cast<int32_t>(height * maxWidth / width);
+    } else {
+        size.width = static_cast<int32_t>(width * maxHeight / height);
+        size.height = maxHeight;
+    }
+    if (size.width < 1)
+        size.width = 1;
+    if (size.height < 1)
+        size.height = 1;
+    return size;
+}
 
 }  // namespace
+
+void QVI_FitForcedResolution()
+{
+    if (g_config.refusedForcedResolution)
+        QVI_Report(QV_LOG_WARNING, "force_resolution \"%s\" is not a size of at least 1x1 and is ignored.",
+                   g_config.refusedForcedResolution);
+    if (!g_config.forcedResolution)
+        return;
+
+    // A window larger than the screen is of no use, and one far larger takes the window
+    // system down with it (X11 cannot even send its picture); the back buffer must also be
+    // a texture the device can make.
+    const int32_t largest = LargestTexture();
+    const int32_t maxWidth = IsDesktopKnown() ? std::min(g_screenState.desktopWidth, largest) : largest;
+    const int32_t maxHeight = IsDesktopKnown() ? std::min(g_screenState.desktopHeight, largest) : largest;
+    const Size forced = {g_config.forcedWidth, g_config.forcedHeight};
+    const Size fitted = ShrunkToFit(forced, maxWidth, maxHeight);
+    if (fitted.width == forced.width && fitted.height == forced.height)
+        return;
+
+    QVI_Report(QV_LOG_WARNING,
+               "force_resolution %dx%d does not fit within %dx%d (the desktop and the largest texture): "
+               "using %dx%d.",
+               forced.width, forced.height, maxWidth, maxHeight, fitted.width, fitted.height);
+    g_config.forcedWidth = g_config.selectionForcedWidth = fitted.width;
+    g_config.forcedHeight = g_config.selectionForcedHeight = fitted.height;
+    VideoParameters& video = QVI_GetRecordInForce()->video;
+    video.width = fitted.width;
+    video.height = fitted.height;
+}
 
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 {

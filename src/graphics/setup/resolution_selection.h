@@ -18,8 +18,9 @@ extern SelectedResolution g_selectedResolution;
 
 // Writes g_selectedResolution (its windowed flag is the argument). forcing (also implied
 // by a forced variant) takes the first usable item without asking whether the device
-// supports it. False when nothing was selected: no setting, or no usable item (warned);
-// the previous width and height then stay.
+// supports it; an item larger than the largest texture is never usable. False when
+// nothing was selected: no setting, or no usable item (warned); the previous width and
+// height then stay.
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing);
 
 // Whether width x height can be shown, windowed or full screen: a forced variant or the
@@ -32,6 +33,11 @@ bool QVI_IsResolutionSupported(int width, int height, bool windowed);
 // display modes together with the common modes the engine knows, widest first, as
 // "WxH,WxH,...". Needs an attached renderer; without one nothing changes.
 void QVI_BuildSupportedResolutions();
+// Start-up, with the log open, the desktop size known and the renderer attached, before
+// the resolution is chosen. Reports a force_resolution that was no size (and so not
+// applied), and shrinks a forced size that exceeds the desktop or the largest texture (the
+// device's once it exists) to the largest size of the same shape that fits, with a warning.
+void QVI_FitForcedResolution();
 
 // qsort comparator over DisplayMode records: wider first, then taller first.
 int QVI_CompareResolutionsDescending(const void* a, const void* b);

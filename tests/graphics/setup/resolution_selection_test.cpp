@@ -76,6 +76,46 @@ TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport)
     EXPECT_TRUE(QVI_IsResolutionSupported(2999, 2000, false));
 }
 
+TEST_F(ResolutionSelection, EvenForcingSkipsItemsLargerThanTheLargestTexture)
+{
+    SetResolutions("99999x99999,16385x100,4096x4096");
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
+    EXPECT_EQ(Selected(), "4096x4096");
+    renderer_.maximumTextureSize = 4096;
+    g_rendererSetup.ready = 1;
+    SetResolutions("99999x99999,4097x100,4096x4096");
+    ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
+    EXPECT_EQ(Selected(), "4096x4096");
+    EXPECT_EQ(Count("Resolution 4097x100 is larger than the largest texture (4096): skipped."), 1);
+}
+
+TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTexture)
+{
+    const auto forced = [this] {
+        QVI_FitForcedResolution();
+        return std::to_string(g_config.selectionForcedWidth) + "x" + std::to_string(g_config.forcedHeight) + " " +
+               std::to_string(Program().width) + "x" + std::to_string(Program().height);
+    };
+    SetDesktop(1920, 1080);
+    ForceResolution(1920, 1080);
+    Program().width = 1920, Program().height = 1080;
+    EXPECT_EQ(forced(), "1920x1080 1920x1080");
+    ForceResolution(3840, 1080);
+    EXPECT_EQ(forced(), "1920x540 1920x540");
+    EXPECT_EQ(Count("force_resolution 3840x1080 does not fit within 1920x1080 (the desktop and the largest texture): "
+                    "using 1920x540."),
+              1);
+    // Without a desktop size, the largest texture of a device once there is one; before, the
+    // largest of any device.
+    SetDesktop(0, 0);
+    ForceResolution(1000, 99999);
+    EXPECT_EQ(forced(), "163x16384 163x16384");
+    renderer_.maximumTextureSize = 512;
+    g_rendererSetup.ready = 1;
+    ForceResolution(1000, 99999);
+    EXPECT_EQ(forced(), "5x512 5x512");
+}
+
 TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOrTheReference)
 {
     SetResolutions("*");

@@ -110,6 +110,21 @@ LRESULT QVI_OnClose()
     return 1;
 }
 
+LRESULT QVI_OnDestroy(HWND window)
+{
+    // The engine forgets its window before it destroys it (at shutdown or to make it
+    // anew). A window that goes while still known was destroyed by other code, and the
+    // game would otherwise go on running with nothing on the screen: the run ends as after
+    // a close, without asking the program, which can no longer keep the window.
+    if (window == g_core.mainWindow) {
+        g_core.mainWindow = nullptr;
+        QVI_Report(QV_LOG_WARNING, "The window was destroyed from outside the engine: shutting down.");
+        g_core.quit = 1;
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
 // ---- Keyboard -------------------------------------------------------------------------
 
 KeyCode ToKeyCode(WPARAM wParam)
@@ -293,8 +308,7 @@ LRESULT CALLBACK QVI_WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        return QVI_OnDestroy(window);
     case WM_SIZE:
         if (wParam != SIZE_MAXIMIZED || !ApiObjectExists())
             break;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -80,10 +81,12 @@ public:
     void WriteProgramXml(const std::string& contents) { quaven_test::WriteFile(dir_ + "\\prog.xml", contents); }
 
     // Starts quaven.exe with the game's results file results.txt<suffix> and an empty script.
-    bool Start(quaven_test::ChildProcess& host, const std::string& suffix = "")
+    // The game's script (empty: it runs until its window closes); suffix names the files of
+    // one of several runs.
+    bool Start(quaven_test::ChildProcess& host, const std::string& script = "", const std::string& suffix = "")
     {
         const std::string scriptPath = dir_ + "\\script" + suffix + ".txt";
-        quaven_test::WriteFile(scriptPath, "");
+        quaven_test::WriteFile(scriptPath, script);
         return host.Start("\"" + dir_ + "\\quaven.exe\"",
                           {{"QUAVEN_TEST_SCRIPT", scriptPath}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results" + suffix + ".txt"}},
                           dir_);
@@ -278,6 +281,114 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     EXPECT_EQ(FindFrom(log, 0, "Unable"), -1);
 }
 
+// A run of "Host Window" (a 640x480 variant, logging on) with further developer attributes
+// and game script, closed like a person closes it once the window shows, unless the game
+// ends the run first.
+struct WindowRun {
+    bool ended = false;
+    DWORD exitCode = 99;
+    RECT client = {};
+    Lines log;
+    Lines results;
+};
+
+WindowRun RunHostWindow(const std::string& developer, const std::string& script = "")
+{
+    WindowRun run;
+    HostFolder folder;
+    EXPECT_TRUE(folder.ready());
+    folder.WriteProgramXml(ProgramXml(
+        "program_id=\"" + quaven_test::UniqueName("hostwin") + "\" name=\"Host Window\" developer=\"" +
+            folder.developer() + "\" version=\"1\"",
+        "console=\"1\" logging=\"1\" " + developer, "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n"));
+    quaven_test::ChildProcess host;
+    EXPECT_TRUE(folder.Start(host, script));
+    PopupGuard guard(host.ProcessId());
+    HWND window = WaitForMainWindow(host.ProcessId());
+    EXPECT_NE(window, nullptr);
+    if (window && GetClientRect(window, &run.client) && script.empty())
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    run.ended = host.Wait(60000, &run.exitCode);
+    EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
+    const std::string logs = folder.UserFolder("Host_Window") + "\\logs";
+    for (const std::string& file : FilesIn(logs, "*.log"))
+        run.log = quaven_test::ReadLines(logs + "\\" + file);
+    run.results = folder.Results();
+    return run;
+}
+
+TEST(HostRun, AForcedResolutionBeyondTheDesktopShrinksToFitInTheSameShape)
+{
+    // Made as asked, a window this large takes Wine's X11 driver and the process down.
+    const WindowRun run = RunHostWindow("force_resolution=\"99998x49999\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = run.client.right, height = run.client.bottom;
+    EXPECT_TRUE(width == desktopWidth || height == desktopHeight) << width << "x" << height;
+    EXPECT_LE(width, desktopWidth);
+    EXPECT_LE(height, desktopHeight);
+    EXPECT_NEAR(width, 2 * height, 2);
+    EXPECT_GE(FindFrom(run.log, 0, "force_resolution 99998x49999 does not fit within "), 0);
+    EXPECT_GE(FindFrom(run.log, 0, "QUAVEN log: "), 0);
+}
+
+TEST(HostRun, AForcedResolutionThatIsNoSizeIsIgnoredWithAWarning)
+{
+    const WindowRun run = RunHostWindow("force_windowed=\"1\" force_resolution=\"-800x-600\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.exitCode, 0u);
+    // The variant's resolution, as without the key.
+    EXPECT_EQ(run.client.right, 640);
+    EXPECT_EQ(run.client.bottom, 480);
+    EXPECT_GE(FindFrom(run.log, 0, "force_resolution \"-800x-600\" is not a size"), 0);
+}
+
+TEST(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose)
+{
+    // Only the window's own thread can destroy it: the game does, from its Update.
+    const WindowRun run = RunHostWindow("force_windowed=\"1\"", "at 3 destroy_window\n");
+    ASSERT_TRUE(run.ended) << "the run went on without its window";
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_FALSE(run.results.empty());
+    EXPECT_NE(std::find(run.results.begin(), run.results.end(), "destroy_window 1"), run.results.end());
+    EXPECT_EQ(run.results.back(), "exit");
+    const int destroyed = FindFrom(run.log, 0, "The window was destroyed from outside the engine");
+    EXPECT_GE(destroyed, 0);
+    EXPECT_GT(FindFrom(run.log, destroyed, "QUAVEN Shutdown."), destroyed);
+    EXPECT_GE(FindFrom(run.log, destroyed, "QUAVEN log: "), 0);
+}
+
+TEST(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEndedRunPassesItsCode)
+{
+    HostFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const std::string application = "program_id=\"" + quaven_test::UniqueName("hostwatch") +
+                                     "\" name=\"Host Watched\" developer=\"" + folder.developer() + "\" version=\"1\"";
+    const std::string host = "\"" + folder.dir() + "\\quaven.exe\"";
+    // Without a variant for this platform start-up stops on a message box.
+    folder.WriteProgramXml(ProgramXml(application, "", "<node id=\"ANDROID\"/>\n"));
+    quaven_test::PopupAnswerer watcher;
+    ASSERT_TRUE(watcher.Watch(host, folder.dir()));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(watcher.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 4u);
+    const auto records = watcher.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text.rfind("No build variant found for current platform id 'WINDOWS'.", 0), 0u)
+        << records[0].text;
+    EXPECT_EQ(records[0].pressed, 0);
+
+    folder.WriteProgramXml(ProgramXml(application, "force_windowed=\"1\"", "<node id=\"WINDOWS\"/>\n"));
+    const std::string script = folder.dir() + "\\script.txt";
+    quaven_test::WriteFile(script, "at 2 shutdown\n");
+    quaven_test::PopupAnswerer quiet;
+    ASSERT_TRUE(quiet.Watch(host, folder.dir(), {{"QUAVEN_TEST_SCRIPT", script}}));
+    ASSERT_TRUE(quiet.Wait(60000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(quiet.Records().empty());
+}
+
 TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAreAllowed)
 {
     HostFolder folder;
@@ -289,13 +400,13 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
     folder.WriteProgramXml(ProgramXml(application, "force_windowed=\"1\"", variants));
 
     quaven_test::ChildProcess first;
-    ASSERT_TRUE(folder.Start(first, "-first"));
+    ASSERT_TRUE(folder.Start(first, "", "-first"));
     PopupGuard firstGuard(first.ProcessId());
     HWND firstWindow = WaitForMainWindow(first.ProcessId());
     ASSERT_NE(firstWindow, nullptr);
 
     quaven_test::ChildProcess second;
-    ASSERT_TRUE(folder.Start(second, "-second"));
+    ASSERT_TRUE(folder.Start(second, "", "-second"));
     DWORD exitCode = 99;
     ASSERT_TRUE(second.Wait(60000, &exitCode)) << "the second instance kept running";
     EXPECT_EQ(exitCode, 0u);
@@ -307,7 +418,7 @@ TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAre
         ProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"",
                               variants));
     quaven_test::ChildProcess third;
-    ASSERT_TRUE(folder.Start(third, "-third"));
+    ASSERT_TRUE(folder.Start(third, "", "-third"));
     PopupGuard thirdGuard(third.ProcessId());
     HWND thirdWindow = WaitForMainWindow(third.ProcessId());
     ASSERT_NE(thirdWindow, nullptr);
