@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -21,7 +20,6 @@
 #include "filesystem/backends.h"
 #include "filesystem/search_paths.h"
 #include "platform/popups.h"
-#include "quaven/api.h"
 #include "support/log_capture.h"
 #include "support/res_folder.h"
 
@@ -37,44 +35,39 @@ protected:
         QVI_FillAPI(qv);
         QVI_CreateEngineLocks();
         ASSERT_TRUE(QVI_InitFileSystem());
-        capture_ = std::make_unique<quaven_test::LogCapture>(qv);
-
+        capture_.emplace(qv);
         res_.emplace("config");
         g_core.settings = nullptr;
-        ResetConfigurationSwitches();
-        QVI_ResetProgramConfiguration();
-        RemoveAllSearchPaths();
+        ResetConfiguration();
     }
 
     void TearDown() override
     {
         QVI_SetSearchPathManifestRegistrar(nullptr);
         QVI_SetNonBlockingPopupsFeature(false);
-        RemoveAllSearchPaths();
         // The manifest lists point into cached databases: forget them before those go.
-        QVI_ResetProgramConfiguration();
+        ResetConfiguration();
         res_.reset();
-        ResetConfigurationSwitches();
         g_core.settings = savedSettings_;
         capture_.reset();
         *qv = savedTable_;
     }
 
-    void PutFile(const std::string& name, const std::string& contents)
-    {
-        ASSERT_TRUE(res_->Put(name, contents)) << name;
-    }
+    void PutFile(const std::string& name, const std::string& contents) { ASSERT_TRUE(res_->Put(name, contents)) << name; }
     // Writes res://<name> with the XML declaration and <root> around body.
     void PutXml(const std::string& name, const std::string& body)
     {
         PutFile(name, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n" + body + "</root>\n");
     }
     // prog.xml with a PARAMETERS array holding APPLICATION (attributes as written, e.g.
-    // R"(name="Game")") and, when given, a VARIANTS array of the given nodes.
-    void PutProgramXml(const std::string& applicationAttributes, const std::string& variantNodes = "")
+    // R"(name="Game")") and DEVELOPER when given, and a VARIANTS array of the nodes given.
+    void PutProgramXml(const std::string& application, const std::string& variantNodes = "",
+                       const std::string& developer = "")
     {
-        std::string body =
-            "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + applicationAttributes + "/>\n</array>\n";
+        std::string body = "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + application + "/>\n";
+        if (!developer.empty())
+            body += "<node id=\"DEVELOPER\" " + developer + "/>\n";
+        body += "</array>\n";
         if (!variantNodes.empty())
             body += "<array id=\"VARIANTS\">\n" + variantNodes + "</array>\n";
         PutXml("prog.xml", body);
@@ -96,35 +89,28 @@ protected:
         return answer;
     }
 
-    // Texts reported at all (log lines, LogPopup texts and popups shown to the user).
-    std::vector<std::string> Texts() const { return quaven_test::LogCapture::Texts(); }
-    int CountReported(const std::string& text) const { return quaven_test::LogCapture::Count(text); }
-    std::vector<std::string> SearchPaths() const
+    // Texts reported at all: log lines, LogPopup texts and popups shown to the user.
+    static int CountReported(const std::string& text) { return quaven_test::LogCapture::Count(text); }
+    static std::vector<std::string> SearchPaths()
     {
         std::vector<std::string> paths;
         for (int i = 0; i < qv->fileSystem->GetSearchPathCount(); ++i)
             paths.push_back(qv->fileSystem->GetSearchPath(i));
         return paths;
     }
-
-    ProgramInterface& Record() { return g_config.defaultRecord; }
+    static ProgramInterface& Record() { return g_config.defaultRecord; }
 
 private:
-    static void RemoveAllSearchPaths()
+    // Switches off, configuration as before reading, no search paths.
+    static void ResetConfiguration()
     {
         while (qv->fileSystem->GetSearchPathCount() > 0)
             qv->fileSystem->RemoveSearchPath(qv->fileSystem->GetSearchPath(0));
+        QVI_ResetProgramConfiguration();
+        g_core.developerMode = g_core.logging = g_core.console = g_core.loggingVerboseLevel = 0;
     }
 
-    static void ResetConfigurationSwitches()
-    {
-        g_core.developerMode = 0;
-        g_core.logging = 0;
-        g_core.console = 0;
-        g_core.loggingVerboseLevel = 0;
-    }
-
-    std::unique_ptr<quaven_test::LogCapture> capture_;
+    std::optional<quaven_test::LogCapture> capture_;
     std::optional<quaven_test::ResFolder> res_;
     QuavenAPI savedTable_ = {};
     ProgramInterface* savedSettings_ = nullptr;
