@@ -30,18 +30,14 @@ int NullSlots(const Table* table)
 
 class ApiTableTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        memcpy(&saved_, qv, sizeof saved_);
-        QVI_FillAPI(qv);
-    }
+    void SetUp() override { QVI_FillAPI(qv); }
     void TearDown() override
     {
         QVI_DetachRenderer();
-        memcpy(qv, &saved_, sizeof saved_);
+        *qv = saved_;
     }
 
-    QuavenAPI saved_ = {};
+    const QuavenAPI saved_ = *qv;
 };
 
 TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
@@ -56,10 +52,7 @@ TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
 }
 
 // LogEx as it answers before logging has started: nothing was logged.
-int LogExBeforeLoggingStarts(int level, const char* format, ...)
-{
-    return 0;
-}
+int LogExBeforeLoggingStarts(int, const char*, ...) { return 0; }
 
 TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesIt)
 {
@@ -72,9 +65,8 @@ TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWr
         qv->SaveFont(nullptr, "font.mft");
         qv->ugc->Call7(3);
     }
-    EXPECT_EQ(LogCapture::Count("qv->SetChannelPitch is not available yet."), 1);
-    EXPECT_EQ(LogCapture::Count("qv->SaveFont is not available yet."), 1);
-    EXPECT_EQ(LogCapture::Count("qv->ugc->Call7 is not available yet."), 1);
+    for (const char* member : {"SetChannelPitch", "SaveFont", "ugc->Call7"})
+        EXPECT_EQ(LogCapture::Count(std::string("qv->") + member + " is not available yet."), 1) << member;
     EXPECT_EQ(LogCapture::CountContaining("is not available yet.", QV_LOG_WARNING), 3);
 }
 
@@ -124,8 +116,7 @@ TEST_F(ApiTableTest, RendererSetUpIsGivenEachOfTextsDeviceSteps)
 TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges)
 {
     EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2) << "no renderer: red in byte 2";
-    QuavenAPI before;
-    memcpy(&before, qv, sizeof before);
+    const QuavenAPI before = *qv;
 
     quaven_test::NullRenderer renderer;
     renderer.rgbaVertexColor = false;

@@ -64,13 +64,9 @@ protected:
     void PutProgramXml(const std::string& application, const std::string& variantNodes = "",
                        const std::string& developer = "")
     {
-        std::string body = "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + application + "/>\n";
-        if (!developer.empty())
-            body += "<node id=\"DEVELOPER\" " + developer + "/>\n";
-        body += "</array>\n";
-        if (!variantNodes.empty())
-            body += "<array id=\"VARIANTS\">\n" + variantNodes + "</array>\n";
-        PutXml("prog.xml", body);
+        PutXml("prog.xml", "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + application + "/>\n" +
+                               (developer.empty() ? "" : "<node id=\"DEVELOPER\" " + developer + "/>\n") + "</array>\n" +
+                               (variantNodes.empty() ? "" : "<array id=\"VARIANTS\">\n" + variantNodes + "</array>\n"));
     }
     // developer.xml with a PARAMETERS/DEVELOPER node of those attributes.
     void PutDeveloperXml(const std::string& developerAttributes)
@@ -84,8 +80,7 @@ protected:
     bool Read()
     {
         bool answer = false;
-        std::thread reader([&answer] { answer = QVI_ReadProgramConfiguration(); });
-        reader.join();
+        std::thread([&answer] { answer = QVI_ReadProgramConfiguration(); }).join();
         return answer;
     }
 

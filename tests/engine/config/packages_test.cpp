@@ -10,19 +10,13 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-class Packages : public config_test::ConfigurationTest {
-protected:
-    void SetUp() override
-    {
-        ConfigurationTest::SetUp();
-        Record().video.width = 1024;
-        Record().video.height = 768;
-    }
-};
+class Packages : public config_test::ConfigurationTest {};
 
 TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsAndPakExtensionsAreDropped)
 {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
+    Record().video.width = 1024;
+    Record().video.height = 768;
     // A lone '>' or '<' is reported and read as ">=" or "<=".
     QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res=1024x768:single,"
                     "@res1024x769:bare,@res<=800x*:small,@resolution=768x1024:tall,@resolution1024x768:wide,"

@@ -18,8 +18,6 @@ namespace {
 
 using namespace quaven_test;
 
-const char kChildTest[] = "ProgramLibraryChild.LoadsTheLibraryOfItsFolder";
-
 std::string CommandLine(const ProgramInterface* record)
 {
     return std::string("command line ") + (record->video.command_line ? record->video.command_line : "-");
@@ -42,10 +40,8 @@ TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
         return;
     }
     const ProgramInterface loaded = *record;
-    NoteOutcome(std::string("title ") + record->title);
-    NoteOutcome(record->qv == qv ? "api written" : "api missing");
-    NoteOutcome(CommandLine(record));
-    NoteOutcome("developer mode " + std::to_string(record->video.developer_mode));
+    NoteOutcome(std::string("title ") + record->title + (record->qv == qv ? ", api written, " : ", api missing, ") +
+                CommandLine(record) + ", developer mode " + std::to_string(record->video.developer_mode));
 
     // Adoption keeps only the program's interface version and callbacks; the developer-mode
     // byte the loader wrote survives through the default record.
@@ -66,12 +62,10 @@ TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
 const char kNotCreated[] =
     "Program library file bad: Program couldn't be created. Please download and install the application again.";
 const Lines kRefusedKeepingTheLibrary = {"refused", "module present", "no record"};
-const Lines kServed = {"loaded", "module present", "title Quaven Test Program", "api written",
-                       "command line game.exe -windowed", "developer mode 1",
+const Lines kServed = {"loaded", "module present",
+                       "title Quaven Test Program, api written, command line game.exe -windowed, developer mode 1",
                        "adopted Configured, own callbacks, command line game.exe -windowed, developer mode 1, in force",
                        "record cleared", "settings on defaults", "module absent"};
-const Lines kServedLog = {"3 Loading program implementation...", "3 Validating program implementation...",
-                          "3 Program implementation validation OK.", "3 Unloading ProgImp Library."};
 
 // A library built for another interface version: the box, and the log (a line per line).
 const char kRebuild[] = "Use <app>/tools/update-local-quaven-version.bat to update sources and then rebuild your binaries.";
@@ -103,7 +97,8 @@ class ProgramLibrary : public ::testing::TestWithParam<LoaderCase> {};
 TEST_P(ProgramLibrary, LoadsOrTellsWhyNot)
 {
     const LoaderCase& expected = GetParam();
-    const ChildRun run = RunChild(kChildTest, expected.library, "", expected.script, expected.popups);
+    const ChildRun run = RunChild("ProgramLibraryChild.LoadsTheLibraryOfItsFolder", expected.library, "",
+                                  expected.script, expected.popups);
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, expected.exitCode);
     EXPECT_EQ(run.box, expected.box);
@@ -125,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoaderCase{"NotCreated", "prog_both_exports.dll", "create_result 0\n", 1, 0, kNotCreated,
                    kRefusedKeepingTheLibrary, {"get_program_interface 1406"}},
         LoaderCase{"BothExports", "prog_both_exports.dll", "", 0, 0, "", kServed, {"get_program_interface 1406"},
-                   kServedLog},
+                   {"3 Loading program implementation...", "3 Validating program implementation...",
+                    "3 Program implementation validation OK.", "3 Unloading ProgImp Library."}},
         LoaderCase{"OlderExport", "prog_get_interface_only.dll", "", 0, 0, "", kServed, {"get_interface"}},
         LoaderCase{"OlderExportNull", "prog_get_interface_only.dll", "create_result 0\n", 1, 0, kNotCreated,
                    kRefusedKeepingTheLibrary, {"get_interface"}},
@@ -137,8 +133,6 @@ INSTANTIATE_TEST_SUITE_P(
         LoaderCase{"OlderVersionOlderExport", "prog_get_interface_only.dll", "interface_version 1405\n", 1, 0,
                    Incompatible(1405) + "\n\n" + kRebuild, {}, {"get_interface"}, IncompatibleLog(1405)}),
     [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
-
-// ---- The video parameters offered to the program ---------------------------------------
 
 int g_offers = 0;
 EventVideoParametersPayload g_offered = {};

@@ -23,9 +23,6 @@
 namespace {
 
 using namespace quaven_test;
-using quaven_test::LogCapture;
-
-// ---- Pacing ------------------------------------------------------------------------------
 
 // The fake clock: reading it costs a millisecond of spinning, a sleep another one.
 uint32_t g_now = 0, g_start = 0, g_lastReading = 0;
@@ -115,16 +112,11 @@ TEST(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
     EXPECT_EQ(last, 0u);
 }
 
-// ---- Frames and shutdown, child side ---------------------------------------------------
-
-const char kChildTest[] = "LifecycleChild.RunsTheCaseOfItsEnvironment";
-
-quaven_test::NullRenderer g_renderer;
+NullRenderer g_renderer;
 
 void WaitForever(void*)
 {
-    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    WaitForSingleObject(never, INFINITE);
+    WaitForSingleObject(CreateEventA(nullptr, TRUE, FALSE, nullptr), INFINITE);
 }
 
 // The engine as start-up leaves it for the frame loop, without a window: file system,
@@ -135,7 +127,7 @@ bool StartEngine(const std::string& folder)
     g_core.api = qv;
     QVI_SetEngineStartTime();
     QVI_InitFileSystem();
-    g_currentUrlRoots[SCHEME_CACHE].Assign(quaven_test::WithForwardSlashes(folder).c_str());
+    g_currentUrlRoots[SCHEME_CACHE].Assign(WithForwardSlashes(folder).c_str());
     QVI_ResetProgramConfiguration();
     g_core.settings = &g_config.defaultRecord;
     g_core.console = 1;
@@ -173,11 +165,9 @@ TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
     NoteOutcome("shutdown returned");
 }
 
-// ---- Frames and shutdown, parent side --------------------------------------------------
-
 ChildRun RunLifecycle(const std::string& caseName, const std::string& script = "")
 {
-    return RunChild(kChildTest, "prog.dll", caseName, script);
+    return RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", caseName, script);
 }
 
 // Init once, three frames of Update and Render, and exit last.
