@@ -1,38 +1,23 @@
 // The members of the fileSystem sub-table, driven as a game drives them.
-
 #include "filesystem/fs_test_support.h"
-
-#include "filesystem/backends.h"
-#include "filesystem/open_files.h"
-#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {
-
-using quaven_test::LogCapture;
-using Texts = std::vector<std::string>;
 
 class FileSystemApiTest : public FileSystemTest {};
 
 TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
 {
-    struct Case {
-        const char* folder;  // scheme root as a folder path
-        std::string native;  // where that lands on disk
-    };
-    const Case cases[] = {
-        {"res://", resRoot_},
-        {"user://", userRoot_},
-        {"cache://", userRoot_ + "/cache"},
-        {"logs://", userRoot_ + "/logs"},
-        {"docs://", userRoot_ + "/documents"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.folder);
-        std::string folder = std::string(c.folder) + "game";
+    // Each scheme root and where it lands on disk.
+    const std::pair<std::string, std::string> schemes[] = {{"res://", resRoot_},
+                                                           {"user://", userRoot_},
+                                                           {"cache://", userRoot_ + "/cache"},
+                                                           {"logs://", userRoot_ + "/logs"},
+                                                           {"docs://", userRoot_ + "/documents"}};
+    for (const auto& [scheme, native] : schemes) {
+        SCOPED_TRACE(scheme);
+        const std::string folder = scheme + "game", path = folder + "/notes.txt";
         ASSERT_TRUE(fs()->CreateDirectory(folder.c_str()));
-        std::string path = folder + "/notes.txt";
-
         FileHandle* file = fs()->OpenFile(path.c_str(), "w");
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->size, 0u);
@@ -40,7 +25,7 @@ TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
         EXPECT_EQ(fs()->GetFilePosition(file), 10);
         EXPECT_EQ(fs()->FlushFile(file), 0);
         fs()->CloseFile(file);
-        EXPECT_EQ(ReadNative(c.native + "/game/notes.txt"), "0123456789");
+        EXPECT_EQ(ReadNative(native + "/game/notes.txt"), "0123456789");
 
         file = fs()->OpenFile(path.c_str(), "r");
         ASSERT_NE(file, nullptr);
@@ -62,19 +47,16 @@ TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
 
         EXPECT_TRUE(fs()->FileExists(path.c_str()));
         // Time stamps and listings serve docs:// and res:// (and ugc://) only.
-        bool listable = std::string(c.folder) == "res://" || std::string(c.folder) == "docs://";
+        const bool listable = scheme == "res://" || scheme == "docs://";
         FileInfo info = {};
         EXPECT_EQ(fs()->GetFileInfo(path.c_str(), &info), listable);
-        std::vector<std::string> expected;
-        if (listable)
-            expected.push_back(path);
-        EXPECT_EQ(Find(folder.c_str(), "*.txt", false), expected);
+        EXPECT_EQ(Find(folder.c_str(), "*.txt", false), listable ? Names{path} : Names{});
 
         EXPECT_FALSE(fs()->DeleteDirectory(folder.c_str(), false));  // still holds the file
         EXPECT_TRUE(fs()->DeleteFile(path.c_str()));
         EXPECT_FALSE(fs()->FileExists(path.c_str()));
         EXPECT_TRUE(fs()->DeleteDirectory((folder + "/").c_str(), false));
-        EXPECT_FALSE(NativeFolderExists(c.native + "/game"));
+        EXPECT_FALSE(NativeExists(native + "/game", true));
     }
 }
 
@@ -86,7 +68,7 @@ TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
     EXPECT_FALSE(fs()->GetFileInfo("res://missing.txt", nullptr));
     EXPECT_EQ(fs()->OpenFile("http://example.com/a.png", "r"), nullptr);
 
-    ASSERT_TRUE(WriteNative(resRoot_ + "/here.txt", "abc"));
+    PutNative(resRoot_, {{"here.txt", "abc"}});
     for (const char* mode : {"x", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(fs()->OpenFile("res://here.txt", mode), nullptr);
     EXPECT_EQ(CountLogged("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
@@ -121,7 +103,7 @@ TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
     fs()->Unmount(nullptr);
 
     ASSERT_TRUE(fs()->Mount("save", 0));
-    EXPECT_TRUE(NativeFolderExists(userRoot_ + "/save"));
+    EXPECT_TRUE(NativeExists(userRoot_ + "/save", true));
     ASSERT_TRUE(WriteThrough("save://slot.dat", "progress"));
     EXPECT_EQ(ReadThrough("save://slot.dat"), "progress");
     fs()->Unmount("save");
@@ -138,35 +120,33 @@ TEST_F(FileSystemApiTest, UgcWorksOnlyOnceItsRootIsSet)
     // Until the root is set nothing may land relative to the working folder.
     EXPECT_EQ(fs()->OpenFile("ugc://level.txt", "w"), nullptr);
     EXPECT_FALSE(fs()->CreateDirectory("ugc://maps"));
-    EXPECT_FALSE(NativeFileExists("level.txt"));
+    EXPECT_FALSE(NativeExists("level.txt"));
     EXPECT_TRUE(Find("ugc://", "*", true).empty());
 
     g_currentUrlRoots[SCHEME_UGC].Assign((resRoot_ + "/ugc").c_str());
     ASSERT_TRUE(CreateDirectoryA((resRoot_ + "/ugc").c_str(), nullptr));
     ASSERT_TRUE(WriteThrough("ugc://level.txt", "ugc"));
     EXPECT_EQ(ReadNative(resRoot_ + "/ugc/level.txt"), "ugc");
-    EXPECT_EQ(Find("ugc://", "*.txt", false), std::vector<std::string>{"ugc://level.txt"});
+    EXPECT_EQ(Find("ugc://", "*.txt", false), Names{"ugc://level.txt"});
 }
 
 TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively)
 {
     ASSERT_TRUE(fs()->CreateDirectory("user://a/b/c"));
-    EXPECT_TRUE(NativeFolderExists(userRoot_ + "/a/b/c"));
+    EXPECT_TRUE(NativeExists(userRoot_ + "/a/b/c", true));
     EXPECT_TRUE(fs()->CreateDirectory("user://a/b/c/"));
     EXPECT_FALSE(fs()->CreateDirectory("a/b"));  // a scheme is required
 
-    ASSERT_TRUE(WriteNative(resRoot_ + "/taken", "data"));
+    PutNative(resRoot_, {{"taken", "data"}, {"box/inside.txt", "kept"}});
     EXPECT_FALSE(fs()->CreateDirectory("res://taken"));
     EXPECT_FALSE(fs()->CreateDirectory("res://taken/inner"));
     EXPECT_EQ(ReadNative(resRoot_ + "/taken"), "data");
-
-    ASSERT_TRUE(fs()->CreateDirectory("res://box"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/box/inside.txt", "kept"));
     EXPECT_EQ(fs()->OpenFile("res://box", "w"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://box"));  // a folder is not a file
     EXPECT_FALSE(fs()->DeleteFile("res://box"));
     EXPECT_FALSE(fs()->DeleteDirectory("res://box", true));
-    EXPECT_EQ(CountLogged("File System DeleteDirectory: deleting directory 'res://box' with existing files is not allowed."),
+    EXPECT_EQ(CountLogged("File System DeleteDirectory: deleting directory 'res://box' with existing files is not "
+                          "allowed."),
               1);
     EXPECT_EQ(ReadNative(resRoot_ + "/box/inside.txt"), "kept");
 }
@@ -182,10 +162,11 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
     EXPECT_TRUE(Find("res://../", "*", false).empty());
     EXPECT_TRUE(Find("res://", "?.xml", false).empty());
     EXPECT_EQ(LogCapture::PopupTexts(),
-              (Texts{"File System OpenFile: path 'res://../secret' is invalid, see IsPathValid() for more info.",
+              (Names{"File System OpenFile: path 'res://../secret' is invalid, see IsPathValid() for more info.",
                      "File System FileExists: path 'res://a//b' is invalid, see IsPathValid() for more info.",
                      "File System DeleteFile: path 'a.txt' is invalid, see IsPathValid() for more info.",
-                     "File System GetFileInfo: path prefix is invalid in path 'user://a.txt', see GetFileInfo() for more info.",
+                     "File System GetFileInfo: path prefix is invalid in path 'user://a.txt', see GetFileInfo() for "
+                     "more info.",
                      "File System FindFiles: path 'res://../' is invalid, see IsPathValid() for more info.",
                      "File System FindFiles: wildcards (?.xml) are invalid, see FindFiles() for more info."}));
 
@@ -196,10 +177,9 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
 
 TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
 {
-    ASSERT_TRUE(fs()->CreateDirectory("res://data"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/data/kept.txt", "kept"));
+    PutNative(resRoot_, {{"data/kept.txt", "kept"}});
     fs()->AddSearchPath("res://data", false);
-    ClearLogged();
+    LogCapture::Clear();
     g_resWritable = 0;
     EXPECT_EQ(fs()->OpenFile("res://data/kept.txt", "a"), nullptr);
     EXPECT_EQ(fs()->OpenFile("kept.txt", "w"), nullptr);  // found under res:// along the search paths
@@ -212,11 +192,13 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
     g_resWritable = 1;
 
     EXPECT_EQ(ReadNative(resRoot_ + "/data/kept.txt"), "kept");
-    EXPECT_FALSE(NativeFolderExists(resRoot_ + "/more"));
+    EXPECT_FALSE(NativeExists(resRoot_ + "/more", true));
     // OpenFile logs its refusal; the others show it.
-    EXPECT_EQ(CountLogged("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not writable."), 1);
+    EXPECT_EQ(CountLogged("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not "
+                          "writable."),
+              1);
     EXPECT_EQ(LogCapture::PopupTexts(),
-              (Texts{"File System CreateDirectory: attempted to modify path 'res://more', which is not writable.",
+              (Names{"File System CreateDirectory: attempted to modify path 'res://more', which is not writable.",
                      "File System DeleteFile: attempted to modify path 'res://data/kept.txt', which is not writable.",
                      "File System DeleteDirectory: attempted to modify path 'res://data', which is not writable."}));
 }
@@ -224,10 +206,9 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
 TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
 {
     const std::string outside = resRoot_ + "/../outside-" + developer_ + ".txt";
-    ASSERT_TRUE(WriteNative(outside, "secret"));
-    const char* hostile[] = {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
-                             "res://\xff\xfe", nullptr};
-    for (const char* path : hostile) {
+    PutNative(resRoot_ + "/..", {{"outside-" + developer_ + ".txt", "secret"}});
+    for (const char* path : {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
+                             "res://\xff\xfe", static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(path ? path : "null");
         EXPECT_EQ(fs()->OpenFile(path, "w"), nullptr);
         EXPECT_EQ(fs()->OpenFile(path, "r"), nullptr);
@@ -250,13 +231,11 @@ TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
 {
     // 511 characters is a valid engine path; the native path is then too long for
     // Windows, which must end in a plain failure.
-    std::string longest = "res://" + std::string(505, 'n');
+    const std::string longest = "res://" + std::string(505, 'n');
     ASSERT_TRUE(fs()->IsPathValid(longest.c_str()));
-    ClearLogged();
     EXPECT_EQ(fs()->OpenFile(longest.c_str(), "w"), nullptr);
     EXPECT_EQ(CountPopupsContaining("is invalid"), 0);
-    std::string tooLong = longest + "n";
-    EXPECT_EQ(fs()->OpenFile(tooLong.c_str(), "w"), nullptr);
+    EXPECT_EQ(fs()->OpenFile((longest + "n").c_str(), "w"), nullptr);
     EXPECT_EQ(CountPopupsContaining("is invalid"), 1);
 }
 

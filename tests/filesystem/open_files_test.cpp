@@ -1,13 +1,5 @@
 // Bookkeeping of open files and the shutdown report.
-
 #include "filesystem/fs_test_support.h"
-
-#include <string>
-#include <vector>
-
-#include "core/core_state.h"
-#include "filesystem/backends.h"
-#include "filesystem/open_files.h"
 
 namespace fs_test {
 namespace {
@@ -23,7 +15,8 @@ TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem
     }
     ASSERT_EQ(QVI_GetOpenFileCount(), 17);
     EXPECT_EQ(CountPopupsContaining("files are open at the same time"), 2);
-    EXPECT_EQ(CountLogged("File System OpenFile: 16 files are open at the same time, last file opened is 'user://open15.txt'."),
+    EXPECT_EQ(CountLogged("File System OpenFile: 16 files are open at the same time, last file opened is "
+                          "'user://open15.txt'."),
               1);
     QVI_ReportOpenFiles();
     EXPECT_EQ(CountLogged("17 files left open.."), 1);
@@ -32,7 +25,7 @@ TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem
     for (FileHandle* handle : handles)
         fs()->CloseFile(handle);
     EXPECT_EQ(QVI_GetOpenFileCount(), 0);
-    ClearLogged();
+    LogCapture::Clear();
     QVI_ReportOpenFiles();
     EXPECT_EQ(CountLogged("0 files left open.."), 1);
 }

@@ -1,12 +1,6 @@
 // Engine paths: schemes, validity, wildcard lists, native paths, the roots start-up
 // sets, and resolving file names into rotating buffers.
-
 #include "filesystem/fs_test_support.h"
-
-#include <string>
-
-#include "filesystem/paths.h"
-#include "support/process.h"
 
 namespace fs_test {
 namespace {
@@ -58,23 +52,16 @@ TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList)
     EXPECT_TRUE(QVI_ParseWildcards(std::string(511, '*').c_str(), patterns));
 }
 
-std::string Normalized(const char* path)
-{
-    std::string text = path;
-    QVI_NormalizeNativePath(text.data());
-    return text.c_str();
-}
-
 TEST(NormalizeNativePathTest, ParentStepsCollapseOnlyBeforeASlashOrTheEndAndNeverUnderrun)
 {
-    EXPECT_EQ(Normalized("C:\\a\\b\\..\\c"), "C:/a/c");
-    EXPECT_EQ(Normalized("C:/a/b/.."), "C:/a");
     // "/.." followed by anything else is a name.
-    EXPECT_EQ(Normalized("C:/a/..foo/b"), "C:/a/..foo/b");
-    EXPECT_EQ(Normalized("C:/a/..foo/../b"), "C:/a/b");
-    EXPECT_EQ(Normalized("/../a"), "/a");
-    EXPECT_EQ(Normalized("/../../.."), "");
-    EXPECT_EQ(Normalized(".."), "..");
+    for (const auto& [path, normalized] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\a\\b\\..\\c", "C:/a/c"}, {"C:/a/b/..", "C:/a"}, {"C:/a/..foo/b", "C:/a/..foo/b"},
+             {"C:/a/..foo/../b", "C:/a/b"}, {"/../a", "/a"}, {"/../../..", ""}, {"..", ".."}}) {
+        std::string text = path;
+        QVI_NormalizeNativePath(text.data());
+        EXPECT_EQ(text.c_str(), normalized) << path;
+    }
     QVI_NormalizeNativePath(nullptr);
 }
 
@@ -136,65 +123,54 @@ TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot)
     SetRoot(SCHEME_USER, "C:/users/me/AppData/Dev/Title");
     SetRoot(SCHEME_CACHE, "C:/users/me/AppData/Dev/Title/cache");
 
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:\\game\\data\\a.png").text, "res://data/a.png");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game").text, "res://");
-    // cache comes before user in scheme order.
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/users/me/AppData/Dev/Title/cache/x").text, "cache://x");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/users/me/AppData/Dev/Title/save/x").text, "user://save/x");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/sub/../b.txt").text, "res://b.txt");
-
-    // Roots match only at folder boundaries, and empty roots claim nothing.
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/gamedata/x").text, "");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/anything/x").text, "");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath(nullptr).text, "");
+    // cache comes before user in scheme order; roots match only at folder boundaries, and
+    // empty roots claim nothing.
+    for (const auto& [native, path] : std::vector<std::pair<const char*, const char*>>{
+             {"C:\\game\\data\\a.png", "res://data/a.png"}, {"C:/game", "res://"},
+             {"C:/users/me/AppData/Dev/Title/cache/x", "cache://x"},
+             {"C:/users/me/AppData/Dev/Title/save/x", "user://save/x"}, {"C:/game/sub/../b.txt", "res://b.txt"},
+             {"C:/gamedata/x", ""}, {"C:/anything/x", ""}, {nullptr, ""}})
+        EXPECT_STREQ(QVI_ConvertNativePathToPath(native).text, path) << (native ? native : "null");
     SetRoot(SCHEME_RES, "C:/game/");
     EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/x").text, "res://x");
 }
 
-TEST_F(PathsTest, DefaultRootsComeFromWindows)
+TEST_F(PathsTest, DefaultRootsComeFromWindowsAndMovedDocsAndSaveRootsAreKept)
 {
     ASSERT_TRUE(QVI_InitBasePaths());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_USER].text, AppDataFolder().c_str());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_UGC].text, "");
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string folder = WithForwardSlashes(module);
-    folder = folder.substr(0, folder.rfind('/'));
-    EXPECT_STREQ(g_defaultUrlRoots[SCHEME_RES].text, folder.c_str());
+    const std::string exe = WithForwardSlashes(module);
+    EXPECT_EQ(g_defaultUrlRoots[SCHEME_RES].text, exe.substr(0, exe.rfind('/')));
     for (int i = 0; i < kSchemeCount; ++i)
         EXPECT_STREQ(g_currentUrlRoots[i].text, g_defaultUrlRoots[i].text);
-}
 
-TEST_F(PathsTest, MovedDocsAndSaveRootsAreKept)
-{
-    std::string movedDocs = WithForwardSlashes(quaven_test::MakeTempDir("docs"));
-    ASSERT_TRUE(QVI_InitBasePaths());
+    const std::string movedDocs = WithForwardSlashes(quaven_test::MakeTempDir("docs"));
     g_currentUrlRoots[SCHEME_DOCS].Assign(movedDocs.c_str());
     g_currentUrlRoots[SCHEME_SAVE].Assign((movedDocs + "/saves").c_str());
-    std::string developer = developer_ + "-moved";
+    const std::string developer = developer_ + "-moved";
     ASSERT_TRUE(QVI_SetUpUserFolders(developer.c_str(), "Moved"));
-    std::string userRoot = AppDataFolder() + "/" + developer + "/Moved";
-
+    const std::string userRoot = AppDataFolder() + "/" + developer + "/Moved";
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_DOCS].text, movedDocs.c_str());
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_SAVE].text, (movedDocs + "/saves").c_str());
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_USER].text, userRoot.c_str());
-    EXPECT_TRUE(NativeFolderExists(userRoot + "/cache"));
-    EXPECT_FALSE(NativeFolderExists(userRoot + "/documents"));
+    EXPECT_TRUE(NativeExists(userRoot + "/cache", true));
+    EXPECT_FALSE(NativeExists(userRoot + "/documents", true));
     RemoveTree(AppDataFolder() + "/" + developer);
     RemoveTree(movedDocs);
 }
 
 TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails)
 {
-    ASSERT_TRUE(WriteNative(userRoot_ + "/cache/kept.bin", "cached"));
+    PutNative(userRoot_, {{"cache/kept.bin", "cached"}});
     ASSERT_TRUE(QVI_InitBasePaths());
     ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
     EXPECT_EQ(ReadThrough("cache://kept.bin"), "cached");
 
-    std::string developer = developer_ + "-blocked";
-    std::string developerFolder = AppDataFolder() + "/" + developer;
-    ASSERT_TRUE(CreateDirectoryA(developerFolder.c_str(), nullptr));
-    ASSERT_TRUE(WriteNative(developerFolder + "/Blocked", "a file where the title folder belongs"));
+    const std::string developer = developer_ + "-blocked", developerFolder = AppDataFolder() + "/" + developer;
+    PutNative(AppDataFolder(), {{developer + "/Blocked", "a file where the title folder belongs"}});
     EXPECT_FALSE(QVI_SetUpUserFolders(developer.c_str(), "Blocked"));
     EXPECT_EQ(ReadNative(developerFolder + "/Blocked"), "a file where the title folder belongs");
     RemoveTree(developerFolder);
@@ -202,17 +178,17 @@ TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails)
 
 TEST_F(PathsTest, SchemePathsResolveToThemselvesAndProbesLeaveNothingBehind)
 {
-    ASSERT_TRUE(WriteNative(resRoot_ + "/font.ttf", "f"));
+    PutNative(resRoot_, {{"font.ttf", "f"}});
     EXPECT_EQ(Resolved("res://font.ttf", true), "res://font.ttf");
     EXPECT_EQ(Resolved("res://other.ttf", true), "<none>");
     // With mustExist false a file that could be created there is good enough.
     EXPECT_EQ(Resolved("res://other.ttf", false), "res://other.ttf");
-    EXPECT_FALSE(NativeFileExists(resRoot_ + "/other.ttf"));
+    EXPECT_FALSE(NativeExists(resRoot_ + "/other.ttf"));
     EXPECT_EQ(QVI_ResolveFilePath(nullptr, false), nullptr);
 
     EXPECT_TRUE(QVI_IsPathCreatable("user://probe.bin"));
-    EXPECT_FALSE(NativeFileExists(userRoot_ + "/probe.bin"));
-    ASSERT_TRUE(WriteNative(userRoot_ + "/probe.bin", "data"));
+    EXPECT_FALSE(NativeExists(userRoot_ + "/probe.bin"));
+    PutNative(userRoot_, {{"probe.bin", "data"}});
     EXPECT_FALSE(QVI_IsPathCreatable("user://probe.bin"));
     EXPECT_EQ(ReadNative(userRoot_ + "/probe.bin"), "data");
     EXPECT_FALSE(QVI_IsPathCreatable("user://nowhere/probe.bin"));
@@ -227,13 +203,12 @@ TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
     const std::string b = std::string(40, 'b') + ".mft";
     fs()->AddSearchPath(("res://" + std::string(230, 'f')).c_str(), false);
     ASSERT_TRUE(fs()->CreateDirectory("res://one"));
-    ASSERT_TRUE(fs()->CreateDirectory("res://two"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/two/" + a, "a"));
+    PutNative(resRoot_, {{"two/" + a, "a"}});
     fs()->AddSearchPath("res://one", false);
     fs()->AddSearchPath("res://two", false);
     EXPECT_EQ(Resolved(a, true), "res://two/" + a);
     EXPECT_EQ(Resolved(b, false), "res://one/" + b);
-    EXPECT_FALSE(NativeFileExists(resRoot_ + "/one/" + b));
+    EXPECT_FALSE(NativeExists(resRoot_ + "/one/" + b));
     EXPECT_EQ(Resolved(b, true), "<none>");
 
     // A path with a scheme that does not fit is no answer at all.
@@ -242,7 +217,7 @@ TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
 
 TEST_F(PathsTest, TheThirtyThirdResolutionReusesTheFirstBuffer)
 {
-    ASSERT_TRUE(WriteNative(resRoot_ + "/r.txt", "r"));
+    PutNative(resRoot_, {{"r.txt", "r"}});
     const char* first = QVI_ResolveFilePath("res://r.txt", true);
     ASSERT_NE(first, nullptr);
     for (int i = 0; i < 31; ++i)
@@ -253,7 +228,7 @@ TEST_F(PathsTest, TheThirtyThirdResolutionReusesTheFirstBuffer)
 TEST_F(PathsTest, ResolvingNeverTouchesAnExistingFileItCannotRead)
 {
     const std::string native = resRoot_ + "/locked.sav";
-    ASSERT_TRUE(WriteNative(native, "precious"));
+    PutNative(resRoot_, {{"locked.sav", "precious"}});
     // Held open without sharing: the engine can neither read nor write it.
     HANDLE lock = CreateFileA(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

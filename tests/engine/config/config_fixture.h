@@ -1,42 +1,24 @@
-// Common ground of the configuration tests: the engine's API table with the real file
-// system, res:// in a fresh temporary folder where each test writes its prog.xml and
-// developer.xml, a clean configuration, and every log line and popup captured.
+// Common ground of the configuration tests: the engine with its file system, res:// in a
+// fresh temporary folder where each test writes its prog.xml and developer.xml, a clean
+// configuration, and every log line and popup captured.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <optional>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "core/api_pointer.h"
 #include "core/config/program_configuration.h"
 #include "core/core_state.h"
-#include "core/locks.h"
-#include "core/threads.h"
-#include "engine/api_table.h"
 #include "engine/config/configuration_reader.h"
-#include "filesystem/backends.h"
 #include "filesystem/search_paths.h"
 #include "platform/popups.h"
-#include "support/log_capture.h"
-#include "support/res_folder.h"
+#include "support/engine_files.h"
 
 namespace config_test {
 
-class ConfigurationTest : public ::testing::Test {
+class ConfigurationTest : public quaven_test::EngineFilesTest {
 protected:
     void SetUp() override
     {
-        savedTable_ = *qv;
-        savedSettings_ = g_core.settings;
-        QVI_InitializeThreading();
-        QVI_FillAPI(qv);
-        QVI_CreateEngineLocks();
-        ASSERT_TRUE(QVI_InitFileSystem());
-        capture_.emplace(qv);
-        res_.emplace("config");
+        EngineFilesTest::SetUp();
         g_core.settings = nullptr;
         ResetConfiguration();
     }
@@ -46,14 +28,12 @@ protected:
         QVI_SetSearchPathManifestRegistrar(nullptr);
         QVI_SetNonBlockingPopupsFeature(false);
         // The manifest lists point into cached databases: forget them before those go.
+        RemoveSearchPaths();
         ResetConfiguration();
-        res_.reset();
         g_core.settings = savedSettings_;
-        capture_.reset();
-        *qv = savedTable_;
+        EngineFilesTest::TearDown();
     }
 
-    void PutFile(const std::string& name, const std::string& contents) { ASSERT_TRUE(res_->Put(name, contents)) << name; }
     // Writes res://<name> with the XML declaration and <root> around body.
     void PutXml(const std::string& name, const std::string& body)
     {
@@ -86,29 +66,17 @@ protected:
 
     // Texts reported at all: log lines, LogPopup texts and popups shown to the user.
     static int CountReported(const std::string& text) { return quaven_test::LogCapture::Count(text); }
-    static std::vector<std::string> SearchPaths()
-    {
-        std::vector<std::string> paths;
-        for (int i = 0; i < qv->fileSystem->GetSearchPathCount(); ++i)
-            paths.push_back(qv->fileSystem->GetSearchPath(i));
-        return paths;
-    }
     static ProgramInterface& Record() { return g_config.defaultRecord; }
 
 private:
-    // Switches off, configuration as before reading, no search paths.
+    // The configuration as before reading, its switches off.
     static void ResetConfiguration()
     {
-        while (qv->fileSystem->GetSearchPathCount() > 0)
-            qv->fileSystem->RemoveSearchPath(qv->fileSystem->GetSearchPath(0));
         QVI_ResetProgramConfiguration();
         g_core.developerMode = g_core.logging = g_core.console = g_core.loggingVerboseLevel = 0;
     }
 
-    std::optional<quaven_test::LogCapture> capture_;
-    std::optional<quaven_test::ResFolder> res_;
-    QuavenAPI savedTable_ = {};
-    ProgramInterface* savedSettings_ = nullptr;
+    ProgramInterface* const savedSettings_ = g_core.settings;
 };
 
 }  // namespace config_test

@@ -1,0 +1,43 @@
+// The engine as code that reads and writes files meets it: the API table filled by the
+// composition root, the main thread as engine thread 1, the engine locks, the file system
+// with res:// in a fresh temporary folder and no search paths, and every log line and
+// popup captured (the record starts empty once SetUp is done). Afterwards the table is as
+// before and the folder is gone.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/api_pointer.h"
+#include "support/log_capture.h"
+#include "support/res_folder.h"
+
+namespace quaven_test {
+
+class EngineFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The native res:// folder ('/' separators), and writing res://<relative> with the
+    // folders between.
+    const std::string& ResRoot() const { return res_->Root(); }
+    void PutFile(const std::string& relative, const std::string& contents)
+    {
+        ASSERT_TRUE(res_->Put(relative, contents)) << relative;
+    }
+
+    // The file system's search paths in order, and removing all of them.
+    static std::vector<std::string> SearchPaths();
+    static void RemoveSearchPaths();
+
+private:
+    const QuavenAPI savedTable_ = *qv;
+    std::optional<LogCapture> capture_;
+    std::optional<ResFolder> res_;
+};
+
+}  // namespace quaven_test
