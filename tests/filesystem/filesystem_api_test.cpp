@@ -6,45 +6,20 @@ namespace {
 
 class FileSystemApiTest : public FileSystemTest {};
 
-TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
+TEST_F(FileSystemApiTest, EveryFolderSchemeWritesAppendsReadsListsAndDeletes)
 {
     // Each scheme root and where it lands on disk.
-    const std::pair<std::string, std::string> schemes[] = {{"res://", resRoot_},
-                                                           {"user://", userRoot_},
-                                                           {"cache://", userRoot_ + "/cache"},
-                                                           {"logs://", userRoot_ + "/logs"},
-                                                           {"docs://", userRoot_ + "/documents"}};
+    const std::pair<std::string, std::string> schemes[] = {
+        {"res://", ResRoot()}, {"user://", userRoot_}, {"cache://", userRoot_ + "/cache"},
+        {"logs://", userRoot_ + "/logs"}, {"docs://", userRoot_ + "/documents"}};
     for (const auto& [scheme, native] : schemes) {
         SCOPED_TRACE(scheme);
         const std::string folder = scheme + "game", path = folder + "/notes.txt";
         ASSERT_TRUE(fs()->CreateDirectory(folder.c_str()));
-        FileHandle* file = fs()->OpenFile(path.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 0u);
-        EXPECT_EQ(fs()->Write("0123456789", 10, file), 10);
-        EXPECT_EQ(fs()->GetFilePosition(file), 10);
-        EXPECT_EQ(fs()->FlushFile(file), 0);
-        fs()->CloseFile(file);
+        ASSERT_TRUE(WriteThrough(path.c_str(), "0123456789", "w"));
         EXPECT_EQ(ReadNative(native + "/game/notes.txt"), "0123456789");
-
-        file = fs()->OpenFile(path.c_str(), "r");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 10u);
-        EXPECT_EQ(fs()->Seek(file, 4, QV_SEEK_SET), 0);  // stdio files answer 0, not the position
-        char middle[3] = {};
-        EXPECT_EQ(fs()->Read(middle, 3, file), 3);
-        EXPECT_EQ(std::string(middle, 3), "456");
-        EXPECT_EQ(fs()->Seek(file, -2, QV_SEEK_END), 0);
-        EXPECT_EQ(fs()->GetFilePosition(file), 8);
-        fs()->CloseFile(file);
-
-        file = fs()->OpenFile(path.c_str(), "a");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 10u);
-        EXPECT_EQ(fs()->Write("ab", 2, file), 2);
-        fs()->CloseFile(file);
+        ASSERT_TRUE(WriteThrough(path.c_str(), "ab", "a"));
         EXPECT_EQ(ReadThrough(path.c_str()), "0123456789ab");
-
         EXPECT_TRUE(fs()->FileExists(path.c_str()));
         // Time stamps and listings serve docs:// and res:// (and ugc://) only.
         const bool listable = scheme == "res://" || scheme == "docs://";
@@ -60,7 +35,7 @@ TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
     }
 }
 
-TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
+TEST_F(FileSystemApiTest, HandlesSeekAsStdioDoesAndBadModesOrArgumentsFailQuietly)
 {
     EXPECT_EQ(fs()->OpenFile("res://missing.txt", "r"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://missing.txt"));
@@ -68,33 +43,46 @@ TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
     EXPECT_FALSE(fs()->GetFileInfo("res://missing.txt", nullptr));
     EXPECT_EQ(fs()->OpenFile("http://example.com/a.png", "r"), nullptr);
 
-    PutNative(resRoot_, {{"here.txt", "abc"}});
+    char buffer[8] = {};
+    FileHandle* file = fs()->OpenFile("res://here.txt", "w");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 0u);
+    EXPECT_EQ(fs()->Write(buffer, -5, file), 0);
+    EXPECT_EQ(fs()->Write("0123456789", 10, file), 10);
+    EXPECT_EQ(fs()->GetFilePosition(file), 10);
+    EXPECT_EQ(fs()->FlushFile(file), 0);
+    fs()->CloseFile(file);
+    EXPECT_EQ(ReadNative(ResRoot() + "/here.txt"), "0123456789");
+    file = fs()->OpenFile("res://here.txt", "a");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 10u);
+    fs()->CloseFile(file);
     for (const char* mode : {"x", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(fs()->OpenFile("res://here.txt", mode), nullptr);
-    EXPECT_EQ(CountLogged("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
+    EXPECT_EQ(LogCapture::Count("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
 
     // Only the first character of a mode counts: "rb+" opens for READ.
-    FileHandle* file = fs()->OpenFile("res://here.txt", "rb+");
+    file = fs()->OpenFile("res://here.txt", "rb+");
     ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 10u);
     EXPECT_EQ(fs()->Write("y", 1, file), 0);
-    char buffer[8] = {};
     // A negative size must not turn into a huge unsigned read into an 8-byte buffer.
     EXPECT_EQ(fs()->Read(buffer, -1, file), 0);
     EXPECT_EQ(fs()->Read(nullptr, 3, file), 0);
     EXPECT_EQ(fs()->Seek(file, 0, 7), -1);  // unknown origin is refused, not handed to the C runtime
+    EXPECT_EQ(fs()->Seek(file, 4, QV_SEEK_SET), 0);  // stdio files answer 0, not the position
+    EXPECT_EQ(fs()->Read(buffer, 3, file), 3);
+    EXPECT_EQ(std::string(buffer, 3), "456");
+    EXPECT_EQ(fs()->Seek(file, -2, QV_SEEK_END), 0);
+    EXPECT_EQ(fs()->GetFilePosition(file), 8);
     fs()->CloseFile(file);
+    EXPECT_EQ(ReadNative(ResRoot() + "/here.txt"), "0123456789");
     EXPECT_EQ(fs()->Read(buffer, 8, nullptr), 0);
     EXPECT_EQ(fs()->Seek(nullptr, 0, 0), 0);
     fs()->CloseFile(nullptr);
-
-    FileHandle* out = fs()->OpenFile("res://out.txt", "w");
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(fs()->Write(buffer, -5, out), 0);
-    fs()->CloseFile(out);
-    EXPECT_EQ(ReadNative(resRoot_ + "/out.txt"), "");
 }
 
-TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
+TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet)
 {
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "w"), nullptr);
     EXPECT_FALSE(fs()->Mount("SAVE", 0));
@@ -112,21 +100,18 @@ TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "r"), nullptr);
     // save:// is not a listable scheme.
     EXPECT_TRUE(Find("save://", "*", false).empty());
-    EXPECT_EQ(CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
-}
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
 
-TEST_F(FileSystemApiTest, UgcWorksOnlyOnceItsRootIsSet)
-{
-    // Until the root is set nothing may land relative to the working folder.
+    // Until the ugc:// root is set nothing may land relative to the working folder.
     EXPECT_EQ(fs()->OpenFile("ugc://level.txt", "w"), nullptr);
     EXPECT_FALSE(fs()->CreateDirectory("ugc://maps"));
     EXPECT_FALSE(NativeExists("level.txt"));
     EXPECT_TRUE(Find("ugc://", "*", true).empty());
 
-    g_currentUrlRoots[SCHEME_UGC].Assign((resRoot_ + "/ugc").c_str());
-    ASSERT_TRUE(CreateDirectoryA((resRoot_ + "/ugc").c_str(), nullptr));
+    g_currentUrlRoots[SCHEME_UGC].Assign((ResRoot() + "/ugc").c_str());
+    ASSERT_TRUE(CreateDirectoryA((ResRoot() + "/ugc").c_str(), nullptr));
     ASSERT_TRUE(WriteThrough("ugc://level.txt", "ugc"));
-    EXPECT_EQ(ReadNative(resRoot_ + "/ugc/level.txt"), "ugc");
+    EXPECT_EQ(ReadNative(ResRoot() + "/ugc/level.txt"), "ugc");
     EXPECT_EQ(Find("ugc://", "*.txt", false), Names{"ugc://level.txt"});
 }
 
@@ -137,18 +122,18 @@ TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRe
     EXPECT_TRUE(fs()->CreateDirectory("user://a/b/c/"));
     EXPECT_FALSE(fs()->CreateDirectory("a/b"));  // a scheme is required
 
-    PutNative(resRoot_, {{"taken", "data"}, {"box/inside.txt", "kept"}});
+    WriteFilesIn(ResRoot(), {{"taken", "data"}, {"box/inside.txt", "kept"}});
     EXPECT_FALSE(fs()->CreateDirectory("res://taken"));
     EXPECT_FALSE(fs()->CreateDirectory("res://taken/inner"));
-    EXPECT_EQ(ReadNative(resRoot_ + "/taken"), "data");
+    EXPECT_EQ(ReadNative(ResRoot() + "/taken"), "data");
     EXPECT_EQ(fs()->OpenFile("res://box", "w"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://box"));  // a folder is not a file
     EXPECT_FALSE(fs()->DeleteFile("res://box"));
     EXPECT_FALSE(fs()->DeleteDirectory("res://box", true));
-    EXPECT_EQ(CountLogged("File System DeleteDirectory: deleting directory 'res://box' with existing files is not "
-                          "allowed."),
+    EXPECT_EQ(LogCapture::Count("File System DeleteDirectory: deleting directory 'res://box' with existing files is "
+                                "not allowed."),
               1);
-    EXPECT_EQ(ReadNative(resRoot_ + "/box/inside.txt"), "kept");
+    EXPECT_EQ(ReadNative(ResRoot() + "/box/inside.txt"), "kept");
 }
 
 TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
@@ -177,7 +162,7 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
 
 TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
 {
-    PutNative(resRoot_, {{"data/kept.txt", "kept"}});
+    WriteFilesIn(ResRoot(), {{"data/kept.txt", "kept"}});
     fs()->AddSearchPath("res://data", false);
     LogCapture::Clear();
     g_resWritable = 0;
@@ -191,10 +176,10 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
     EXPECT_TRUE(WriteThrough("user://free.txt", "free"));
     g_resWritable = 1;
 
-    EXPECT_EQ(ReadNative(resRoot_ + "/data/kept.txt"), "kept");
-    EXPECT_FALSE(NativeExists(resRoot_ + "/more", true));
+    EXPECT_EQ(ReadNative(ResRoot() + "/data/kept.txt"), "kept");
+    EXPECT_FALSE(NativeExists(ResRoot() + "/more", true));
     // OpenFile logs its refusal; the others show it.
-    EXPECT_EQ(CountLogged("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not "
+    EXPECT_EQ(LogCapture::Count("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not "
                           "writable."),
               1);
     EXPECT_EQ(LogCapture::PopupTexts(),
@@ -205,8 +190,8 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
 
 TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
 {
-    const std::string outside = resRoot_ + "/../outside-" + developer_ + ".txt";
-    PutNative(resRoot_ + "/..", {{"outside-" + developer_ + ".txt", "secret"}});
+    const std::string outside = ResRoot() + "/../outside-" + developer_ + ".txt";
+    WriteFilesIn(ResRoot() + "/..", {{"outside-" + developer_ + ".txt", "secret"}});
     for (const char* path : {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
                              "res://\xff\xfe", static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(path ? path : "null");
@@ -234,9 +219,9 @@ TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
     const std::string longest = "res://" + std::string(505, 'n');
     ASSERT_TRUE(fs()->IsPathValid(longest.c_str()));
     EXPECT_EQ(fs()->OpenFile(longest.c_str(), "w"), nullptr);
-    EXPECT_EQ(CountPopupsContaining("is invalid"), 0);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 0);
     EXPECT_EQ(fs()->OpenFile((longest + "n").c_str(), "w"), nullptr);
-    EXPECT_EQ(CountPopupsContaining("is invalid"), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 1);
 }
 
 }  // namespace

@@ -11,15 +11,15 @@ class FolderSystemTest : public FileSystemTest {};
 TEST_F(FolderSystemTest, CreateDirectoryRefusesPathsOutsideTheRoot)
 {
     QVFileSystem::System* folders = QVI_GetFileSystemBackend(SCHEME_RES);
-    EXPECT_FALSE(folders->CreateDirectory(SCHEME_RES, String((resRoot_ + "-elsewhere/a").c_str())));
-    EXPECT_FALSE(NativeExists(resRoot_ + "-elsewhere", true));
-    EXPECT_TRUE(folders->CreateDirectory(SCHEME_RES, String((resRoot_ + "/x/y").c_str())));
-    EXPECT_TRUE(NativeExists(resRoot_ + "/x/y", true));
+    EXPECT_FALSE(folders->CreateDirectory(SCHEME_RES, String((ResRoot() + "-elsewhere/a").c_str())));
+    EXPECT_FALSE(NativeExists(ResRoot() + "-elsewhere", true));
+    EXPECT_TRUE(folders->CreateDirectory(SCHEME_RES, String((ResRoot() + "/x/y").c_str())));
+    EXPECT_TRUE(NativeExists(ResRoot() + "/x/y", true));
 }
 
 TEST_F(FolderSystemTest, RecursiveListingPutsDeeperFilesFirstAndNamesEachOnce)
 {
-    PutNative(resRoot_, {{"levels/top.xml", "t"}, {"levels/top.dat", "t"}, {"levels/deep/low.xml", "l"},
+    WriteFilesIn(ResRoot(), {{"levels/top.xml", "t"}, {"levels/top.dat", "t"}, {"levels/deep/low.xml", "l"},
                          {"levels/deep/skip.txt", "s"}});
     EXPECT_EQ(Find("res://levels/", "*.xml;*.dat;*.xml", true),
               (Names{"res://levels/deep/low.xml", "res://levels/top.xml", "res://levels/top.dat"}));

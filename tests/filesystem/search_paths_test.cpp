@@ -15,7 +15,7 @@ void RecordManifest(const char* name) { g_manifests.push_back(name); }
 
 class SearchPathsTest : public FileSystemTest {};
 
-TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesAndRemovingKeepsTheOrder)
+TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesRemovingKeepsTheOrderAndPast128Warns)
 {
     for (const char* path : {"res://data", "res://dlc", "res://"})
         fs()->AddSearchPath(path, false);
@@ -26,27 +26,35 @@ TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesAndRemovingKee
     EXPECT_FALSE(fs()->IsSearchPath("res://dat"));
     EXPECT_EQ(fs()->GetSearchPath(-1), nullptr);
     EXPECT_EQ(fs()->GetSearchPath(3), nullptr);
-    EXPECT_EQ(CountLogged("Adding search path 'res://dlc/'..."), 2);
-    EXPECT_EQ(CountLogged("Search path priority #1: 'res://dlc/'."), 1);
+    EXPECT_EQ(LogCapture::Count("Adding search path 'res://dlc/'..."), 2);
+    EXPECT_EQ(LogCapture::Count("Search path priority #1: 'res://dlc/'."), 1);
 
     fs()->RemoveSearchPath("res://data");
     EXPECT_EQ(SearchPaths(), (Names{"res://dlc/", "res://"}));
-    EXPECT_EQ(CountLogged("Removed search path #2: 'res://data/'."), 1);
+    EXPECT_EQ(LogCapture::Count("Removed search path #2: 'res://data/'."), 1);
     fs()->RemoveSearchPath("res://data");
-    EXPECT_EQ(
-        CountPopupsContaining("File System RemoveSearchPath: path 'res://data/' was not found in added search paths."),
-        1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System RemoveSearchPath: path 'res://data/' was not found in "
+                                                "added search paths."),
+              1);
+
+    // Past 128 search paths a further one warns but is still added.
+    for (int i = 2; i < 128; ++i)
+        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("search paths exist."), 0);
+    fs()->AddSearchPath("res://last", false);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
+    EXPECT_EQ(LogCapture::Count("File System AddSearchPath: 128 search paths exist."), 1);
 }
 
 TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
 {
     fs()->AddSearchPath("user://mods", true);
-    EXPECT_EQ(CountLogged("File System AddSearchPath: path prefix is invalid in path 'user://mods', see "
+    EXPECT_EQ(LogCapture::Count("File System AddSearchPath: path prefix is invalid in path 'user://mods', see "
                           "AddSearchPath() for more info."),
               1);
     fs()->AddSearchPath("mods", true);
     fs()->AddSearchPath("res://../x", true);
-    EXPECT_EQ(CountPopupsContaining("File System AddSearchPath: path"), 3);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System AddSearchPath: path"), 3);
     EXPECT_EQ(fs()->GetSearchPathCount(), 0);
 
     QVI_SetSearchPathManifestRegistrar(RecordManifest);
@@ -58,33 +66,26 @@ TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
     EXPECT_EQ(g_manifests, Names{"ugc://manifest-data-dlc1.xml"});
 }
 
-TEST_F(SearchPathsTest, MorePathsThan128WarnButAreStillAdded)
-{
-    for (int i = 0; i < 128; ++i)
-        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
-    EXPECT_EQ(CountPopupsContaining("search paths exist."), 0);
-    fs()->AddSearchPath("res://last", false);
-    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
-    EXPECT_EQ(CountLogged("File System AddSearchPath: 128 search paths exist."), 1);
-}
-
-TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
+TEST_F(SearchPathsTest, SchemelessPathsResolveAndListAlongTheSearchPathsInOrder)
 {
     ASSERT_TRUE(fs()->CreateDirectory("res://high"));
-    PutNative(resRoot_, {{"low/shared.txt", "low"}, {"low/only-low.txt", "only"}});
+    WriteFilesIn(ResRoot(), {{"low/shared.txt", "low"}, {"low/only-low.dat", "only"}, {"root.txt", "r"}});
     fs()->AddSearchPath("res://low", false);
     fs()->AddSearchPath("res://high", true);
     EXPECT_EQ(ReadThrough("shared.txt"), "low");
-    PutNative(resRoot_, {{"high/shared.txt", "high"}});
+    WriteFilesIn(ResRoot(), {{"high/shared.txt", "high"}});
     EXPECT_EQ(ReadThrough("shared.txt"), "high");
-    EXPECT_EQ(ReadThrough("only-low.txt"), "only");
+    // A listing names each file once and skips a bare scheme root.
+    fs()->AddSearchPath("res://", false);
+    EXPECT_EQ(Find("", "*.txt;*.dat", false), (Names{"shared.txt", "only-low.dat"}));
+    EXPECT_EQ(ReadThrough("only-low.dat"), "only");
     FileInfo info = {};
-    EXPECT_TRUE(fs()->GetFileInfo("only-low.txt", &info));
+    EXPECT_TRUE(fs()->GetFileInfo("only-low.dat", &info));
     EXPECT_NE(info.modified, 0u);
 
     // A path without a scheme opens only existing files, in any mode.
     EXPECT_EQ(fs()->OpenFile("new.txt", "w"), nullptr);
-    EXPECT_FALSE(NativeExists(resRoot_ + "/high/new.txt"));
+    EXPECT_FALSE(NativeExists(ResRoot() + "/high/new.txt"));
     EXPECT_EQ(ReadThrough("missing.txt"), "<missing>");
     EXPECT_FALSE(fs()->FileExists("missing.txt"));
 
@@ -92,17 +93,9 @@ TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
     EXPECT_EQ(ReadThrough("shared.txt"), "low");
 }
 
-TEST_F(SearchPathsTest, ListingOverSearchPathsSkipsTheBareRootAndDuplicates)
-{
-    PutNative(resRoot_, {{"a/one.xml", "1"}, {"b/one.xml", "1"}, {"b/two.dat", "2"}, {"root.xml", "r"}});
-    for (const char* path : {"res://a", "res://b", "res://"})
-        fs()->AddSearchPath(path, false);
-    EXPECT_EQ(Find("", "*.xml;*.dat", false), (Names{"one.xml", "two.dat"}));
-}
-
 TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
 {
-    PutNative(resRoot_, {{"base/file.txt", "b"}});
+    WriteFilesIn(ResRoot(), {{"base/file.txt", "b"}});
     fs()->AddSearchPath("res://base", false);
     std::atomic<bool> stop{false};
     std::thread changer([&] {

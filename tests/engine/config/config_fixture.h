@@ -45,7 +45,8 @@ protected:
                        const std::string& developer = "")
     {
         PutXml("prog.xml", "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + application + "/>\n" +
-                               (developer.empty() ? "" : "<node id=\"DEVELOPER\" " + developer + "/>\n") + "</array>\n" +
+                               (developer.empty() ? "" : "<node id=\"DEVELOPER\" " + developer + "/>\n") +
+                               "</array>\n" +
                                (variantNodes.empty() ? "" : "<array id=\"VARIANTS\">\n" + variantNodes + "</array>\n"));
     }
     // developer.xml with a PARAMETERS/DEVELOPER node of those attributes.

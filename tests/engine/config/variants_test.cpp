@@ -87,8 +87,9 @@ TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrie
 TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormatsStillNameThePackages)
 {
     PutProgramXml("",
-                  R"(<node id="WINDOWS" input_implementation="old" renderer_implementation="x" sound_implementation="y" )"
-                  R"(program_library="z" music_format="OGG_44100" sound_fx_format="@open:WAV_22050"/>)"
+                  R"(<node id="WINDOWS" input_implementation="old" renderer_implementation="x" )"
+                  R"(sound_implementation="y" program_library="z" music_format="OGG_44100" )"
+                  R"(sound_fx_format="@open:WAV_22050"/>)"
                   "\n<node id=\"METRO\"/>\n<node id=\"METRO\"/>\n",
                   R"(developer_mode="1" input_implementations="pads")");
     ASSERT_TRUE(Read());

@@ -68,7 +68,8 @@ const Lines kServed = {"loaded", "module present",
                        "record cleared", "settings on defaults", "module absent"};
 
 // A library built for another interface version: the box, and the log (a line per line).
-const char kRebuild[] = "Use <app>/tools/update-local-quaven-version.bat to update sources and then rebuild your binaries.";
+const char kRebuild[] =
+    "Use <app>/tools/update-local-quaven-version.bat to update sources and then rebuild your binaries.";
 std::string Incompatible(int version)
 {
     return "Program library uses incompatible QUAVEN interface (" + std::to_string(version) +
@@ -91,6 +92,8 @@ struct LoaderCase {
     Lines program;  // what the game was asked
     Lines log;      // checked when given
 };
+
+void PrintTo(const LoaderCase& loaderCase, std::ostream* out) { *out << loaderCase.name; }
 
 class ProgramLibrary : public ::testing::TestWithParam<LoaderCase> {};
 
@@ -128,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The process ends inside the loader, the game having seen nothing but its creation.
         // The older export's record lives in the library: its version must be read before
         // the library is released. 1405 and 1407: both sides of the one accepted version.
-        LoaderCase{"NewerVersion", "prog.dll", "interface_version 1407\n", 1, 0, Incompatible(1407) + "\n\n" + kRebuild, {},
-                   {"get_program_interface 1406"}, IncompatibleLog(1407)},
+        LoaderCase{"NewerVersion", "prog.dll", "interface_version 1407\n", 1, 0,
+                   Incompatible(1407) + "\n\n" + kRebuild, {}, {"get_program_interface 1406"}, IncompatibleLog(1407)},
         LoaderCase{"OlderVersionOlderExport", "prog_get_interface_only.dll", "interface_version 1405\n", 1, 0,
                    Incompatible(1405) + "\n\n" + kRebuild, {}, {"get_interface"}, IncompatibleLog(1405)}),
     [](const ::testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });

@@ -154,7 +154,8 @@ TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
     for (int i = 0; i < 3; ++i)
         QVI_RunFrame();
     if (name == "ready")
-        NoteOutcome("frames " + std::to_string(g_renderer.beginFrames) + " presents " + std::to_string(g_renderer.presents));
+        NoteOutcome("frames " + std::to_string(g_renderer.beginFrames) + " presents " +
+                    std::to_string(g_renderer.presents));
     if (name == "left behind") {
         NoteOutcome(qv->fileSystem->OpenFile("cache://left-open.txt", "wb") ? "opened" : "not opened");
         NoteOutcome("thread " + std::to_string(qv->CreateThread("Lingering", WaitForever, nullptr, 0)));
