@@ -1,84 +1,41 @@
 // The members of the fileSystem sub-table, driven as a game drives them.
-
 #include "filesystem/fs_test_support.h"
-
-#include "filesystem/backends.h"
-#include "filesystem/open_files.h"
-#include "filesystem/paths.h"
 
 namespace fs_test {
 namespace {
 
-using quaven_test::LogCapture;
-using Texts = std::vector<std::string>;
-
 class FileSystemApiTest : public FileSystemTest {};
 
-TEST_F(FileSystemApiTest, EveryFolderSchemeWritesSeeksReadsListsAndDeletes)
+TEST_F(FileSystemApiTest, EveryFolderSchemeWritesAppendsReadsListsAndDeletes)
 {
-    struct Case {
-        const char* folder;  // scheme root as a folder path
-        std::string native;  // where that lands on disk
-    };
-    const Case cases[] = {
-        {"res://", resRoot_},
-        {"user://", userRoot_},
-        {"cache://", userRoot_ + "/cache"},
-        {"logs://", userRoot_ + "/logs"},
-        {"docs://", userRoot_ + "/documents"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.folder);
-        std::string folder = std::string(c.folder) + "game";
+    // Each scheme root and where it lands on disk.
+    const std::pair<std::string, std::string> schemes[] = {
+        {"res://", ResRoot()}, {"user://", userRoot_}, {"cache://", userRoot_ + "/cache"},
+        {"logs://", userRoot_ + "/logs"}, {"docs://", userRoot_ + "/documents"}};
+    for (const auto& [scheme, native] : schemes) {
+        SCOPED_TRACE(scheme);
+        const std::string folder = scheme + "game", path = folder + "/notes.txt";
         ASSERT_TRUE(fs()->CreateDirectory(folder.c_str()));
-        std::string path = folder + "/notes.txt";
-
-        FileHandle* file = fs()->OpenFile(path.c_str(), "w");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 0u);
-        EXPECT_EQ(fs()->Write("0123456789", 10, file), 10);
-        EXPECT_EQ(fs()->GetFilePosition(file), 10);
-        EXPECT_EQ(fs()->FlushFile(file), 0);
-        fs()->CloseFile(file);
-        EXPECT_EQ(ReadNative(c.native + "/game/notes.txt"), "0123456789");
-
-        file = fs()->OpenFile(path.c_str(), "r");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 10u);
-        EXPECT_EQ(fs()->Seek(file, 4, QV_SEEK_SET), 0);  // stdio files answer 0, not the position
-        char middle[3] = {};
-        EXPECT_EQ(fs()->Read(middle, 3, file), 3);
-        EXPECT_EQ(std::string(middle, 3), "456");
-        EXPECT_EQ(fs()->Seek(file, -2, QV_SEEK_END), 0);
-        EXPECT_EQ(fs()->GetFilePosition(file), 8);
-        fs()->CloseFile(file);
-
-        file = fs()->OpenFile(path.c_str(), "a");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(file->size, 10u);
-        EXPECT_EQ(fs()->Write("ab", 2, file), 2);
-        fs()->CloseFile(file);
+        ASSERT_TRUE(WriteThrough(path.c_str(), "0123456789", "w"));
+        EXPECT_EQ(ReadNative(native + "/game/notes.txt"), "0123456789");
+        ASSERT_TRUE(WriteThrough(path.c_str(), "ab", "a"));
         EXPECT_EQ(ReadThrough(path.c_str()), "0123456789ab");
-
         EXPECT_TRUE(fs()->FileExists(path.c_str()));
         // Time stamps and listings serve docs:// and res:// (and ugc://) only.
-        bool listable = std::string(c.folder) == "res://" || std::string(c.folder) == "docs://";
+        const bool listable = scheme == "res://" || scheme == "docs://";
         FileInfo info = {};
         EXPECT_EQ(fs()->GetFileInfo(path.c_str(), &info), listable);
-        std::vector<std::string> expected;
-        if (listable)
-            expected.push_back(path);
-        EXPECT_EQ(Find(folder.c_str(), "*.txt", false), expected);
+        EXPECT_EQ(Find(folder.c_str(), "*.txt", false), listable ? Names{path} : Names{});
 
         EXPECT_FALSE(fs()->DeleteDirectory(folder.c_str(), false));  // still holds the file
         EXPECT_TRUE(fs()->DeleteFile(path.c_str()));
         EXPECT_FALSE(fs()->FileExists(path.c_str()));
         EXPECT_TRUE(fs()->DeleteDirectory((folder + "/").c_str(), false));
-        EXPECT_FALSE(NativeFolderExists(c.native + "/game"));
+        EXPECT_FALSE(NativeExists(native + "/game", true));
     }
 }
 
-TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
+TEST_F(FileSystemApiTest, HandlesSeekAsStdioDoesAndBadModesOrArgumentsFailQuietly)
 {
     EXPECT_EQ(fs()->OpenFile("res://missing.txt", "r"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://missing.txt"));
@@ -86,33 +43,46 @@ TEST_F(FileSystemApiTest, MissingFilesBadModesAndBadArgumentsFailQuietly)
     EXPECT_FALSE(fs()->GetFileInfo("res://missing.txt", nullptr));
     EXPECT_EQ(fs()->OpenFile("http://example.com/a.png", "r"), nullptr);
 
-    ASSERT_TRUE(WriteNative(resRoot_ + "/here.txt", "abc"));
+    char buffer[8] = {};
+    FileHandle* file = fs()->OpenFile("res://here.txt", "w");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 0u);
+    EXPECT_EQ(fs()->Write(buffer, -5, file), 0);
+    EXPECT_EQ(fs()->Write("0123456789", 10, file), 10);
+    EXPECT_EQ(fs()->GetFilePosition(file), 10);
+    EXPECT_EQ(fs()->FlushFile(file), 0);
+    fs()->CloseFile(file);
+    EXPECT_EQ(ReadNative(ResRoot() + "/here.txt"), "0123456789");
+    file = fs()->OpenFile("res://here.txt", "a");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 10u);
+    fs()->CloseFile(file);
     for (const char* mode : {"x", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(fs()->OpenFile("res://here.txt", mode), nullptr);
-    EXPECT_EQ(CountLogged("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
+    EXPECT_EQ(LogCapture::Count("File System OpenFile: mode is invalid, see OpenFile() for more info."), 3);
 
     // Only the first character of a mode counts: "rb+" opens for READ.
-    FileHandle* file = fs()->OpenFile("res://here.txt", "rb+");
+    file = fs()->OpenFile("res://here.txt", "rb+");
     ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->size, 10u);
     EXPECT_EQ(fs()->Write("y", 1, file), 0);
-    char buffer[8] = {};
     // A negative size must not turn into a huge unsigned read into an 8-byte buffer.
     EXPECT_EQ(fs()->Read(buffer, -1, file), 0);
     EXPECT_EQ(fs()->Read(nullptr, 3, file), 0);
     EXPECT_EQ(fs()->Seek(file, 0, 7), -1);  // unknown origin is refused, not handed to the C runtime
+    EXPECT_EQ(fs()->Seek(file, 4, QV_SEEK_SET), 0);  // stdio files answer 0, not the position
+    EXPECT_EQ(fs()->Read(buffer, 3, file), 3);
+    EXPECT_EQ(std::string(buffer, 3), "456");
+    EXPECT_EQ(fs()->Seek(file, -2, QV_SEEK_END), 0);
+    EXPECT_EQ(fs()->GetFilePosition(file), 8);
     fs()->CloseFile(file);
+    EXPECT_EQ(ReadNative(ResRoot() + "/here.txt"), "0123456789");
     EXPECT_EQ(fs()->Read(buffer, 8, nullptr), 0);
     EXPECT_EQ(fs()->Seek(nullptr, 0, 0), 0);
     fs()->CloseFile(nullptr);
-
-    FileHandle* out = fs()->OpenFile("res://out.txt", "w");
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(fs()->Write(buffer, -5, out), 0);
-    fs()->CloseFile(out);
-    EXPECT_EQ(ReadNative(resRoot_ + "/out.txt"), "");
 }
 
-TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
+TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet)
 {
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "w"), nullptr);
     EXPECT_FALSE(fs()->Mount("SAVE", 0));
@@ -121,7 +91,7 @@ TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
     fs()->Unmount(nullptr);
 
     ASSERT_TRUE(fs()->Mount("save", 0));
-    EXPECT_TRUE(NativeFolderExists(userRoot_ + "/save"));
+    EXPECT_TRUE(NativeExists(userRoot_ + "/save", true));
     ASSERT_TRUE(WriteThrough("save://slot.dat", "progress"));
     EXPECT_EQ(ReadThrough("save://slot.dat"), "progress");
     fs()->Unmount("save");
@@ -130,45 +100,40 @@ TEST_F(FileSystemApiTest, SaveAreaWorksOnlyWhileMounted)
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "r"), nullptr);
     // save:// is not a listable scheme.
     EXPECT_TRUE(Find("save://", "*", false).empty());
-    EXPECT_EQ(CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
-}
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
 
-TEST_F(FileSystemApiTest, UgcWorksOnlyOnceItsRootIsSet)
-{
-    // Until the root is set nothing may land relative to the working folder.
+    // Until the ugc:// root is set nothing may land relative to the working folder.
     EXPECT_EQ(fs()->OpenFile("ugc://level.txt", "w"), nullptr);
     EXPECT_FALSE(fs()->CreateDirectory("ugc://maps"));
-    EXPECT_FALSE(NativeFileExists("level.txt"));
+    EXPECT_FALSE(NativeExists("level.txt"));
     EXPECT_TRUE(Find("ugc://", "*", true).empty());
 
-    g_currentUrlRoots[SCHEME_UGC].Assign((resRoot_ + "/ugc").c_str());
-    ASSERT_TRUE(CreateDirectoryA((resRoot_ + "/ugc").c_str(), nullptr));
+    g_currentUrlRoots[SCHEME_UGC].Assign((ResRoot() + "/ugc").c_str());
+    ASSERT_TRUE(CreateDirectoryA((ResRoot() + "/ugc").c_str(), nullptr));
     ASSERT_TRUE(WriteThrough("ugc://level.txt", "ugc"));
-    EXPECT_EQ(ReadNative(resRoot_ + "/ugc/level.txt"), "ugc");
-    EXPECT_EQ(Find("ugc://", "*.txt", false), std::vector<std::string>{"ugc://level.txt"});
+    EXPECT_EQ(ReadNative(ResRoot() + "/ugc/level.txt"), "ugc");
+    EXPECT_EQ(Find("ugc://", "*.txt", false), Names{"ugc://level.txt"});
 }
 
 TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively)
 {
     ASSERT_TRUE(fs()->CreateDirectory("user://a/b/c"));
-    EXPECT_TRUE(NativeFolderExists(userRoot_ + "/a/b/c"));
+    EXPECT_TRUE(NativeExists(userRoot_ + "/a/b/c", true));
     EXPECT_TRUE(fs()->CreateDirectory("user://a/b/c/"));
     EXPECT_FALSE(fs()->CreateDirectory("a/b"));  // a scheme is required
 
-    ASSERT_TRUE(WriteNative(resRoot_ + "/taken", "data"));
+    WriteFilesIn(ResRoot(), {{"taken", "data"}, {"box/inside.txt", "kept"}});
     EXPECT_FALSE(fs()->CreateDirectory("res://taken"));
     EXPECT_FALSE(fs()->CreateDirectory("res://taken/inner"));
-    EXPECT_EQ(ReadNative(resRoot_ + "/taken"), "data");
-
-    ASSERT_TRUE(fs()->CreateDirectory("res://box"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/box/inside.txt", "kept"));
+    EXPECT_EQ(ReadNative(ResRoot() + "/taken"), "data");
     EXPECT_EQ(fs()->OpenFile("res://box", "w"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://box"));  // a folder is not a file
     EXPECT_FALSE(fs()->DeleteFile("res://box"));
     EXPECT_FALSE(fs()->DeleteDirectory("res://box", true));
-    EXPECT_EQ(CountLogged("File System DeleteDirectory: deleting directory 'res://box' with existing files is not allowed."),
+    EXPECT_EQ(LogCapture::Count("File System DeleteDirectory: deleting directory 'res://box' with existing files is "
+                                "not allowed."),
               1);
-    EXPECT_EQ(ReadNative(resRoot_ + "/box/inside.txt"), "kept");
+    EXPECT_EQ(ReadNative(ResRoot() + "/box/inside.txt"), "kept");
 }
 
 TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
@@ -182,10 +147,11 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
     EXPECT_TRUE(Find("res://../", "*", false).empty());
     EXPECT_TRUE(Find("res://", "?.xml", false).empty());
     EXPECT_EQ(LogCapture::PopupTexts(),
-              (Texts{"File System OpenFile: path 'res://../secret' is invalid, see IsPathValid() for more info.",
+              (Names{"File System OpenFile: path 'res://../secret' is invalid, see IsPathValid() for more info.",
                      "File System FileExists: path 'res://a//b' is invalid, see IsPathValid() for more info.",
                      "File System DeleteFile: path 'a.txt' is invalid, see IsPathValid() for more info.",
-                     "File System GetFileInfo: path prefix is invalid in path 'user://a.txt', see GetFileInfo() for more info.",
+                     "File System GetFileInfo: path prefix is invalid in path 'user://a.txt', see GetFileInfo() for "
+                     "more info.",
                      "File System FindFiles: path 'res://../' is invalid, see IsPathValid() for more info.",
                      "File System FindFiles: wildcards (?.xml) are invalid, see FindFiles() for more info."}));
 
@@ -196,10 +162,9 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
 
 TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
 {
-    ASSERT_TRUE(fs()->CreateDirectory("res://data"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/data/kept.txt", "kept"));
+    WriteFilesIn(ResRoot(), {{"data/kept.txt", "kept"}});
     fs()->AddSearchPath("res://data", false);
-    ClearLogged();
+    LogCapture::Clear();
     g_resWritable = 0;
     EXPECT_EQ(fs()->OpenFile("res://data/kept.txt", "a"), nullptr);
     EXPECT_EQ(fs()->OpenFile("kept.txt", "w"), nullptr);  // found under res:// along the search paths
@@ -211,23 +176,24 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
     EXPECT_TRUE(WriteThrough("user://free.txt", "free"));
     g_resWritable = 1;
 
-    EXPECT_EQ(ReadNative(resRoot_ + "/data/kept.txt"), "kept");
-    EXPECT_FALSE(NativeFolderExists(resRoot_ + "/more"));
+    EXPECT_EQ(ReadNative(ResRoot() + "/data/kept.txt"), "kept");
+    EXPECT_FALSE(NativeExists(ResRoot() + "/more", true));
     // OpenFile logs its refusal; the others show it.
-    EXPECT_EQ(CountLogged("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not writable."), 1);
+    EXPECT_EQ(LogCapture::Count("File System OpenFile: attempted to modify path 'res://data/kept.txt', which is not "
+                          "writable."),
+              1);
     EXPECT_EQ(LogCapture::PopupTexts(),
-              (Texts{"File System CreateDirectory: attempted to modify path 'res://more', which is not writable.",
+              (Names{"File System CreateDirectory: attempted to modify path 'res://more', which is not writable.",
                      "File System DeleteFile: attempted to modify path 'res://data/kept.txt', which is not writable.",
                      "File System DeleteDirectory: attempted to modify path 'res://data', which is not writable."}));
 }
 
 TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
 {
-    const std::string outside = resRoot_ + "/../outside-" + developer_ + ".txt";
-    ASSERT_TRUE(WriteNative(outside, "secret"));
-    const char* hostile[] = {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
-                             "res://\xff\xfe", nullptr};
-    for (const char* path : hostile) {
+    const std::string outside = ResRoot() + "/../outside-" + developer_ + ".txt";
+    WriteFilesIn(ResRoot() + "/..", {{"outside-" + developer_ + ".txt", "secret"}});
+    for (const char* path : {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
+                             "res://\xff\xfe", static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(path ? path : "null");
         EXPECT_EQ(fs()->OpenFile(path, "w"), nullptr);
         EXPECT_EQ(fs()->OpenFile(path, "r"), nullptr);
@@ -250,14 +216,12 @@ TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
 {
     // 511 characters is a valid engine path; the native path is then too long for
     // Windows, which must end in a plain failure.
-    std::string longest = "res://" + std::string(505, 'n');
+    const std::string longest = "res://" + std::string(505, 'n');
     ASSERT_TRUE(fs()->IsPathValid(longest.c_str()));
-    ClearLogged();
     EXPECT_EQ(fs()->OpenFile(longest.c_str(), "w"), nullptr);
-    EXPECT_EQ(CountPopupsContaining("is invalid"), 0);
-    std::string tooLong = longest + "n";
-    EXPECT_EQ(fs()->OpenFile(tooLong.c_str(), "w"), nullptr);
-    EXPECT_EQ(CountPopupsContaining("is invalid"), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 0);
+    EXPECT_EQ(fs()->OpenFile((longest + "n").c_str(), "w"), nullptr);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 1);
 }
 
 }  // namespace

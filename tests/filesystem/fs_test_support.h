@@ -5,65 +5,58 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "quaven/api.h"
+#include "core/core_state.h"
+#include "filesystem/backends.h"
+#include "filesystem/open_files.h"
+#include "filesystem/paths.h"
+#include "support/engine_files.h"
 #include "support/files.h"
-#include "support/log_capture.h"
-#include "support/res_folder.h"
+#include "support/process.h"
 
 namespace fs_test {
 
-// What the fixture's capture saw since SetUp finished.
-inline int CountLogged(const std::string& text) { return quaven_test::LogCapture::Count(text); }
-inline int CountPopupsContaining(const std::string& part)
-{
-    return quaven_test::LogCapture::CountPopupsContaining(part);
-}
-inline void ClearLogged() { quaven_test::LogCapture::Clear(); }
-
 using quaven_test::AppDataFolder;
+using quaven_test::LogCapture;
+using quaven_test::NativeExists;
+using quaven_test::ReadNative;
 using quaven_test::RemoveTree;
 using quaven_test::WithForwardSlashes;
+using quaven_test::WriteFilesIn;
+using Names = std::vector<std::string>;
 
-// Native helpers, outside the engine.
-bool NativeFileExists(const std::string& path);
-bool NativeFolderExists(const std::string& path);
-// The whole file; "<missing>" when there is none.
-std::string ReadNative(const std::string& path);
-bool WriteNative(const std::string& path, const std::string& contents);
-
-class FileSystemTest : public ::testing::Test {
+// The engine's file system as a game meets it, with a fresh per-user folder
+// "<AppData>/<developer>/<title>"; files are tracked, as once core initialisation is done.
+class FileSystemTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        g_core.api = qv;
+        g_core.coreInitialized = 1;
+        EngineFilesTest::SetUp();
+        ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
+        LogCapture::Clear();
+    }
 
-    // The real sub-table, as the game sees it through qv->fileSystem.
-    const QuavenFileSystemAPI* fs() const { return &table_; }
+    void TearDown() override
+    {
+        fs()->Unmount("save");
+        RemoveTree(AppDataFolder() + "/" + developer_);
+        QVI_InitBasePaths();
+        EngineFilesTest::TearDown();
+        g_core.api = savedCoreApi_;
+        g_core.coreInitialized = savedCoreInitialized_;
+    }
 
-    // Writes a file through the game's view; true when all bytes went out.
-    bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb");
-    // Reads a whole file through the game's view; "<missing>" when it does not open.
-    std::string ReadThrough(const char* path);
-    // Names that FindFiles returns, in order; the list is freed.
-    std::vector<std::string> Find(const char* path, const char* wildcards, bool recursive);
-
-    std::string resRoot_;      // native res:// root ('/' separators)
-    std::string userRoot_;     // native user:// root
-    std::string developer_;    // unique per test
-    std::string title_;
+    const std::string developer_ = quaven_test::UniqueName("QuavenFsTestDev");  // unique per test
+    const std::string title_ = "FS Test: Title!";
+    const std::string userRoot_ = AppDataFolder() + "/" + developer_ + "/FS_Test__Title_";  // native user:// root
 
 private:
-    QuavenFileSystemAPI table_ = {};
-    QuavenAPI savedApi_ = {};
-    std::optional<quaven_test::LogCapture> log_;   // over the filled table, gone before it is restored
-    std::optional<quaven_test::ResFolder> res_;
-    uint8_t savedCoreInitialized_ = 0;
-    QuavenAPI* savedCoreApi_ = nullptr;
+    QuavenAPI* const savedCoreApi_ = g_core.api;
+    const uint8_t savedCoreInitialized_ = g_core.coreInitialized;
 };
 
 }  // namespace fs_test

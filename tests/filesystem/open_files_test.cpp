@@ -1,13 +1,5 @@
 // Bookkeeping of open files and the shutdown report.
-
 #include "filesystem/fs_test_support.h"
-
-#include <string>
-#include <vector>
-
-#include "core/core_state.h"
-#include "filesystem/backends.h"
-#include "filesystem/open_files.h"
 
 namespace fs_test {
 namespace {
@@ -22,19 +14,20 @@ TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem
         ASSERT_NE(handles.back(), nullptr);
     }
     ASSERT_EQ(QVI_GetOpenFileCount(), 17);
-    EXPECT_EQ(CountPopupsContaining("files are open at the same time"), 2);
-    EXPECT_EQ(CountLogged("File System OpenFile: 16 files are open at the same time, last file opened is 'user://open15.txt'."),
+    EXPECT_EQ(LogCapture::CountPopupsContaining("files are open at the same time"), 2);
+    EXPECT_EQ(LogCapture::Count("File System OpenFile: 16 files are open at the same time, last file opened is "
+                          "'user://open15.txt'."),
               1);
     QVI_ReportOpenFiles();
-    EXPECT_EQ(CountLogged("17 files left open.."), 1);
-    EXPECT_EQ(CountLogged("File 'user://open16.txt' left open."), 1);
+    EXPECT_EQ(LogCapture::Count("17 files left open.."), 1);
+    EXPECT_EQ(LogCapture::Count("File 'user://open16.txt' left open."), 1);
 
     for (FileHandle* handle : handles)
         fs()->CloseFile(handle);
     EXPECT_EQ(QVI_GetOpenFileCount(), 0);
-    ClearLogged();
+    LogCapture::Clear();
     QVI_ReportOpenFiles();
-    EXPECT_EQ(CountLogged("0 files left open.."), 1);
+    EXPECT_EQ(LogCapture::Count("0 files left open.."), 1);
 }
 
 TEST_F(OpenFilesTest, LogFilesAndStartUpFilesAreNotTracked)

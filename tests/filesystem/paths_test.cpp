@@ -1,12 +1,6 @@
 // Engine paths: schemes, validity, wildcard lists, native paths, the roots start-up
 // sets, and resolving file names into rotating buffers.
-
 #include "filesystem/fs_test_support.h"
-
-#include <string>
-
-#include "filesystem/paths.h"
-#include "support/process.h"
 
 namespace fs_test {
 namespace {
@@ -33,11 +27,10 @@ TEST(PathValidityTest, SchemeRulesForbiddenSequencesAndTheLengthLimitOf511)
         EXPECT_FALSE(QVI_IsPathValid(bad, false, false)) << bad;
     EXPECT_TRUE(QVI_IsPathValid("res://Level 1 (v2)/map-a_b@2x.png", false, false));
 
-    std::string longest = "res://" + std::string(511 - 6, 'a');
+    const std::string longest = "res://" + std::string(511 - 6, 'a');
     EXPECT_TRUE(QVI_IsPathValid(longest.c_str(), true, false));
     EXPECT_FALSE(QVI_IsPathValid((longest + "a").c_str(), true, false));
-    std::string huge(1 << 20, 'a');
-    EXPECT_FALSE(QVI_IsPathValid(huge.c_str(), false, false));
+    EXPECT_FALSE(QVI_IsPathValid(std::string(1 << 20, 'a').c_str(), false, false));
 }
 
 TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList)
@@ -47,34 +40,25 @@ TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList)
     ASSERT_EQ(good.count, 2);
     EXPECT_STREQ(good.data[1].text, "a*b");
 
+    // A pattern must not reach out of the listed folder either.
     Array<String> patterns;
-    EXPECT_FALSE(QVI_ParseWildcards("*.xml;?.dat", patterns));
-    EXPECT_FALSE(QVI_ParseWildcards("*.xml;a\\b", patterns));
-    EXPECT_FALSE(QVI_ParseWildcards(("*.xml;" + std::string(512, 'a')).c_str(), patterns));
-    // A pattern must not reach out of the listed folder.
-    EXPECT_FALSE(QVI_ParseWildcards("../*", patterns));
-    EXPECT_FALSE(QVI_ParseWildcards("*.xml;..", patterns));
+    for (const std::string& bad :
+         Names{"*.xml;?.dat", "*.xml;a\\b", "*.xml;" + std::string(512, 'a'), "../*", "*.xml;.."})
+        EXPECT_FALSE(QVI_ParseWildcards(bad.c_str(), patterns)) << bad;
     EXPECT_EQ(patterns.count, 0);
     EXPECT_TRUE(QVI_ParseWildcards(std::string(511, '*').c_str(), patterns));
 }
 
-std::string Normalized(const char* path)
-{
-    std::string text = path;
-    QVI_NormalizeNativePath(text.data());
-    return text.c_str();
-}
-
 TEST(NormalizeNativePathTest, ParentStepsCollapseOnlyBeforeASlashOrTheEndAndNeverUnderrun)
 {
-    EXPECT_EQ(Normalized("C:\\a\\b\\..\\c"), "C:/a/c");
-    EXPECT_EQ(Normalized("C:/a/b/.."), "C:/a");
     // "/.." followed by anything else is a name.
-    EXPECT_EQ(Normalized("C:/a/..foo/b"), "C:/a/..foo/b");
-    EXPECT_EQ(Normalized("C:/a/..foo/../b"), "C:/a/b");
-    EXPECT_EQ(Normalized("/../a"), "/a");
-    EXPECT_EQ(Normalized("/../../.."), "");
-    EXPECT_EQ(Normalized(".."), "..");
+    for (const auto& [path, normalized] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\a\\b\\..\\c", "C:/a/c"}, {"C:/a/b/..", "C:/a"}, {"C:/a/..foo/b", "C:/a/..foo/b"},
+             {"C:/a/..foo/../b", "C:/a/b"}, {"/../a", "/a"}, {"/../../..", ""}, {"..", ".."}}) {
+        std::string text = path;
+        QVI_NormalizeNativePath(text.data());
+        EXPECT_EQ(text.c_str(), normalized) << path;
+    }
     QVI_NormalizeNativePath(nullptr);
 }
 
@@ -97,7 +81,7 @@ protected:
     }
 };
 
-TEST_F(PathsTest, StaticPathGetsExactlyOneSlashAfterTheRootAndUnsetRootsGiveNone)
+TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWarnPast260Characters)
 {
     SetRoot(SCHEME_RES, "C:/game");
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("res://a/b.png").text, "C:/game/a/b.png");
@@ -111,21 +95,19 @@ TEST_F(PathsTest, StaticPathGetsExactlyOneSlashAfterTheRootAndUnsetRootsGiveNone
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("ugc://level.txt").text, "");
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://level.txt").text, "");
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_NONE, "level.txt").text, "");
-}
 
-TEST_F(PathsTest, HttpKeepsTheUrlAndWarnsPastTwoHundredSixtyCharacters)
-{
+    // A URL stays as it is, with a warning past 260 characters.
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_HTTP, "http://a.b/c").text, "http://a.b/c");
     const std::string longest = "http://a.b/" + std::string(260 - 11, 'x');
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_HTTP, longest.c_str()).text, longest.c_str());
     QV_ConvertStaticPathToNativeOSPath(longest.c_str());
-    EXPECT_EQ(CountPopupsContaining("local native path"), 0);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("local native path"), 0);
 
     const std::string tooLong = longest + "x";
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_HTTP, tooLong.c_str()).text, tooLong.c_str());
-    EXPECT_EQ(CountPopupsContaining("File System ConvertPathToNativePath: local native path"), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System ConvertPathToNativePath: local native path"), 1);
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath(tooLong.c_str()).text, tooLong.c_str());
-    EXPECT_EQ(CountPopupsContaining("QV_ConvertStaticPathToNativeOSPath: local native path"), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("QV_ConvertStaticPathToNativeOSPath: local native path"), 1);
 }
 
 TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot)
@@ -136,83 +118,78 @@ TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot)
     SetRoot(SCHEME_USER, "C:/users/me/AppData/Dev/Title");
     SetRoot(SCHEME_CACHE, "C:/users/me/AppData/Dev/Title/cache");
 
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:\\game\\data\\a.png").text, "res://data/a.png");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game").text, "res://");
-    // cache comes before user in scheme order.
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/users/me/AppData/Dev/Title/cache/x").text, "cache://x");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/users/me/AppData/Dev/Title/save/x").text, "user://save/x");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/sub/../b.txt").text, "res://b.txt");
-
-    // Roots match only at folder boundaries, and empty roots claim nothing.
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/gamedata/x").text, "");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/anything/x").text, "");
-    EXPECT_STREQ(QVI_ConvertNativePathToPath(nullptr).text, "");
+    // cache comes before user in scheme order; roots match only at folder boundaries, and
+    // empty roots claim nothing.
+    for (const auto& [native, path] : std::vector<std::pair<const char*, const char*>>{
+             {"C:\\game\\data\\a.png", "res://data/a.png"}, {"C:/game", "res://"},
+             {"C:/users/me/AppData/Dev/Title/cache/x", "cache://x"},
+             {"C:/users/me/AppData/Dev/Title/save/x", "user://save/x"}, {"C:/game/sub/../b.txt", "res://b.txt"},
+             {"C:/gamedata/x", ""}, {"C:/anything/x", ""}, {nullptr, ""}})
+        EXPECT_STREQ(QVI_ConvertNativePathToPath(native).text, path) << (native ? native : "null");
     SetRoot(SCHEME_RES, "C:/game/");
     EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/x").text, "res://x");
 }
 
-TEST_F(PathsTest, DefaultRootsComeFromWindows)
+TEST_F(PathsTest, DefaultRootsComeFromWindowsAndMovedDocsAndSaveRootsAreKept)
 {
     ASSERT_TRUE(QVI_InitBasePaths());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_USER].text, AppDataFolder().c_str());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_UGC].text, "");
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string folder = WithForwardSlashes(module);
-    folder = folder.substr(0, folder.rfind('/'));
-    EXPECT_STREQ(g_defaultUrlRoots[SCHEME_RES].text, folder.c_str());
+    const std::string exe = WithForwardSlashes(module);
+    EXPECT_EQ(g_defaultUrlRoots[SCHEME_RES].text, exe.substr(0, exe.rfind('/')));
     for (int i = 0; i < kSchemeCount; ++i)
         EXPECT_STREQ(g_currentUrlRoots[i].text, g_defaultUrlRoots[i].text);
-}
 
-TEST_F(PathsTest, MovedDocsAndSaveRootsAreKept)
-{
-    std::string movedDocs = WithForwardSlashes(quaven_test::MakeTempDir("docs"));
-    ASSERT_TRUE(QVI_InitBasePaths());
+    const std::string movedDocs = WithForwardSlashes(quaven_test::MakeTempDir("docs"));
     g_currentUrlRoots[SCHEME_DOCS].Assign(movedDocs.c_str());
     g_currentUrlRoots[SCHEME_SAVE].Assign((movedDocs + "/saves").c_str());
-    std::string developer = developer_ + "-moved";
+    const std::string developer = developer_ + "-moved";
     ASSERT_TRUE(QVI_SetUpUserFolders(developer.c_str(), "Moved"));
-    std::string userRoot = AppDataFolder() + "/" + developer + "/Moved";
-
+    const std::string userRoot = AppDataFolder() + "/" + developer + "/Moved";
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_DOCS].text, movedDocs.c_str());
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_SAVE].text, (movedDocs + "/saves").c_str());
     EXPECT_STREQ(g_currentUrlRoots[SCHEME_USER].text, userRoot.c_str());
-    EXPECT_TRUE(NativeFolderExists(userRoot + "/cache"));
-    EXPECT_FALSE(NativeFolderExists(userRoot + "/documents"));
+    EXPECT_TRUE(NativeExists(userRoot + "/cache", true));
+    EXPECT_FALSE(NativeExists(userRoot + "/documents", true));
     RemoveTree(AppDataFolder() + "/" + developer);
     RemoveTree(movedDocs);
 }
 
 TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails)
 {
-    ASSERT_TRUE(WriteNative(userRoot_ + "/cache/kept.bin", "cached"));
+    WriteFilesIn(userRoot_, {{"cache/kept.bin", "cached"}});
     ASSERT_TRUE(QVI_InitBasePaths());
     ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
     EXPECT_EQ(ReadThrough("cache://kept.bin"), "cached");
 
-    std::string developer = developer_ + "-blocked";
-    std::string developerFolder = AppDataFolder() + "/" + developer;
-    ASSERT_TRUE(CreateDirectoryA(developerFolder.c_str(), nullptr));
-    ASSERT_TRUE(WriteNative(developerFolder + "/Blocked", "a file where the title folder belongs"));
+    const std::string developer = developer_ + "-blocked", developerFolder = AppDataFolder() + "/" + developer;
+    WriteFilesIn(AppDataFolder(), {{developer + "/Blocked", "a file where the title folder belongs"}});
     EXPECT_FALSE(QVI_SetUpUserFolders(developer.c_str(), "Blocked"));
     EXPECT_EQ(ReadNative(developerFolder + "/Blocked"), "a file where the title folder belongs");
     RemoveTree(developerFolder);
 }
 
-TEST_F(PathsTest, SchemePathsResolveToThemselvesAndProbesLeaveNothingBehind)
+TEST_F(PathsTest, SchemePathsResolveToThemselvesInOneOf32BuffersAndProbesLeaveNothingBehind)
 {
-    ASSERT_TRUE(WriteNative(resRoot_ + "/font.ttf", "f"));
+    WriteFilesIn(ResRoot(), {{"font.ttf", "f"}});
     EXPECT_EQ(Resolved("res://font.ttf", true), "res://font.ttf");
+    // The thirty-third resolution reuses the first buffer.
+    const char* first = QVI_ResolveFilePath("res://font.ttf", true);
+    ASSERT_NE(first, nullptr);
+    for (int i = 0; i < 31; ++i)
+        EXPECT_NE(QVI_ResolveFilePath("res://font.ttf", true), first);
+    EXPECT_EQ(QVI_ResolveFilePath("res://font.ttf", true), first);
     EXPECT_EQ(Resolved("res://other.ttf", true), "<none>");
     // With mustExist false a file that could be created there is good enough.
     EXPECT_EQ(Resolved("res://other.ttf", false), "res://other.ttf");
-    EXPECT_FALSE(NativeFileExists(resRoot_ + "/other.ttf"));
+    EXPECT_FALSE(NativeExists(ResRoot() + "/other.ttf"));
     EXPECT_EQ(QVI_ResolveFilePath(nullptr, false), nullptr);
 
     EXPECT_TRUE(QVI_IsPathCreatable("user://probe.bin"));
-    EXPECT_FALSE(NativeFileExists(userRoot_ + "/probe.bin"));
-    ASSERT_TRUE(WriteNative(userRoot_ + "/probe.bin", "data"));
+    EXPECT_FALSE(NativeExists(userRoot_ + "/probe.bin"));
+    WriteFilesIn(userRoot_, {{"probe.bin", "data"}});
     EXPECT_FALSE(QVI_IsPathCreatable("user://probe.bin"));
     EXPECT_EQ(ReadNative(userRoot_ + "/probe.bin"), "data");
     EXPECT_FALSE(QVI_IsPathCreatable("user://nowhere/probe.bin"));
@@ -227,33 +204,22 @@ TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
     const std::string b = std::string(40, 'b') + ".mft";
     fs()->AddSearchPath(("res://" + std::string(230, 'f')).c_str(), false);
     ASSERT_TRUE(fs()->CreateDirectory("res://one"));
-    ASSERT_TRUE(fs()->CreateDirectory("res://two"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/two/" + a, "a"));
+    WriteFilesIn(ResRoot(), {{"two/" + a, "a"}});
     fs()->AddSearchPath("res://one", false);
     fs()->AddSearchPath("res://two", false);
     EXPECT_EQ(Resolved(a, true), "res://two/" + a);
     EXPECT_EQ(Resolved(b, false), "res://one/" + b);
-    EXPECT_FALSE(NativeFileExists(resRoot_ + "/one/" + b));
+    EXPECT_FALSE(NativeExists(ResRoot() + "/one/" + b));
     EXPECT_EQ(Resolved(b, true), "<none>");
 
     // A path with a scheme that does not fit is no answer at all.
     EXPECT_EQ(Resolved("res://" + std::string(300, 'p'), false), "<none>");
 }
 
-TEST_F(PathsTest, TheThirtyThirdResolutionReusesTheFirstBuffer)
-{
-    ASSERT_TRUE(WriteNative(resRoot_ + "/r.txt", "r"));
-    const char* first = QVI_ResolveFilePath("res://r.txt", true);
-    ASSERT_NE(first, nullptr);
-    for (int i = 0; i < 31; ++i)
-        EXPECT_NE(QVI_ResolveFilePath("res://r.txt", true), first);
-    EXPECT_EQ(QVI_ResolveFilePath("res://r.txt", true), first);
-}
-
 TEST_F(PathsTest, ResolvingNeverTouchesAnExistingFileItCannotRead)
 {
-    const std::string native = resRoot_ + "/locked.sav";
-    ASSERT_TRUE(WriteNative(native, "precious"));
+    const std::string native = ResRoot() + "/locked.sav";
+    WriteFilesIn(ResRoot(), {{"locked.sav", "precious"}});
     // Held open without sharing: the engine can neither read nor write it.
     HANDLE lock = CreateFileA(native.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

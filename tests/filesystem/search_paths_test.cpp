@@ -1,5 +1,4 @@
 // Search paths: order, moves, lookups and listings along them, and concurrent changes.
-
 #include "filesystem/fs_test_support.h"
 
 #include <atomic>
@@ -11,93 +10,82 @@
 namespace fs_test {
 namespace {
 
-std::vector<std::string> g_manifests;
+Names g_manifests;
 void RecordManifest(const char* name) { g_manifests.push_back(name); }
 
-class SearchPathsTest : public FileSystemTest {
-protected:
-    std::vector<std::string> Paths()
-    {
-        std::vector<std::string> paths;
-        for (int i = 0; i < fs()->GetSearchPathCount(); ++i)
-            paths.push_back(fs()->GetSearchPath(i));
-        return paths;
-    }
-};
+class SearchPathsTest : public FileSystemTest {};
 
-TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesAndRemovingKeepsTheOrder)
+TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesRemovingKeepsTheOrderAndPast128Warns)
 {
-    fs()->AddSearchPath("res://data", false);
-    fs()->AddSearchPath("res://dlc", false);
-    fs()->AddSearchPath("res://", false);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://data/", "res://dlc/", "res://"}));
+    for (const char* path : {"res://data", "res://dlc", "res://"})
+        fs()->AddSearchPath(path, false);
+    EXPECT_EQ(SearchPaths(), (Names{"res://data/", "res://dlc/", "res://"}));
     fs()->AddSearchPath("res://dlc/", true);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://dlc/", "res://data/", "res://"}));
+    EXPECT_EQ(SearchPaths(), (Names{"res://dlc/", "res://data/", "res://"}));
     EXPECT_TRUE(fs()->IsSearchPath("res://data"));
     EXPECT_FALSE(fs()->IsSearchPath("res://dat"));
     EXPECT_EQ(fs()->GetSearchPath(-1), nullptr);
     EXPECT_EQ(fs()->GetSearchPath(3), nullptr);
-    EXPECT_EQ(CountLogged("Adding search path 'res://dlc/'..."), 2);
-    EXPECT_EQ(CountLogged("Search path priority #1: 'res://dlc/'."), 1);
+    EXPECT_EQ(LogCapture::Count("Adding search path 'res://dlc/'..."), 2);
+    EXPECT_EQ(LogCapture::Count("Search path priority #1: 'res://dlc/'."), 1);
 
     fs()->RemoveSearchPath("res://data");
-    EXPECT_EQ(Paths(), (std::vector<std::string>{"res://dlc/", "res://"}));
-    EXPECT_EQ(CountLogged("Removed search path #2: 'res://data/'."), 1);
+    EXPECT_EQ(SearchPaths(), (Names{"res://dlc/", "res://"}));
+    EXPECT_EQ(LogCapture::Count("Removed search path #2: 'res://data/'."), 1);
     fs()->RemoveSearchPath("res://data");
-    EXPECT_EQ(CountPopupsContaining("File System RemoveSearchPath: path 'res://data/' was not found in added search paths."),
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System RemoveSearchPath: path 'res://data/' was not found in "
+                                                "added search paths."),
               1);
+
+    // Past 128 search paths a further one warns but is still added.
+    for (int i = 2; i < 128; ++i)
+        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("search paths exist."), 0);
+    fs()->AddSearchPath("res://last", false);
+    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
+    EXPECT_EQ(LogCapture::Count("File System AddSearchPath: 128 search paths exist."), 1);
 }
 
 TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
 {
     fs()->AddSearchPath("user://mods", true);
-    EXPECT_EQ(CountLogged("File System AddSearchPath: path prefix is invalid in path 'user://mods', see AddSearchPath() for more info."),
+    EXPECT_EQ(LogCapture::Count("File System AddSearchPath: path prefix is invalid in path 'user://mods', see "
+                          "AddSearchPath() for more info."),
               1);
     fs()->AddSearchPath("mods", true);
     fs()->AddSearchPath("res://../x", true);
-    EXPECT_EQ(CountPopupsContaining("File System AddSearchPath: path"), 3);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("File System AddSearchPath: path"), 3);
     EXPECT_EQ(fs()->GetSearchPathCount(), 0);
 
-    g_manifests.clear();
     QVI_SetSearchPathManifestRegistrar(RecordManifest);
     fs()->AddSearchPath("docs://", false);
     fs()->AddSearchPath("ugc://data/dlc1", false);
     QVI_SetSearchPathManifestRegistrar(nullptr);
     EXPECT_EQ(fs()->GetSearchPathCount(), 2);
     // A bare scheme root brings none.
-    EXPECT_EQ(g_manifests, std::vector<std::string>{"ugc://manifest-data-dlc1.xml"});
+    EXPECT_EQ(g_manifests, Names{"ugc://manifest-data-dlc1.xml"});
 }
 
-TEST_F(SearchPathsTest, MorePathsThan128WarnButAreStillAdded)
-{
-    for (int i = 0; i < 128; ++i)
-        fs()->AddSearchPath(("res://p" + std::to_string(i)).c_str(), false);
-    EXPECT_EQ(CountPopupsContaining("search paths exist."), 0);
-    fs()->AddSearchPath("res://last", false);
-    EXPECT_EQ(fs()->GetSearchPathCount(), 129);
-    EXPECT_EQ(CountLogged("File System AddSearchPath: 128 search paths exist."), 1);
-}
-
-TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
+TEST_F(SearchPathsTest, SchemelessPathsResolveAndListAlongTheSearchPathsInOrder)
 {
     ASSERT_TRUE(fs()->CreateDirectory("res://high"));
-    ASSERT_TRUE(fs()->CreateDirectory("res://low"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/low/shared.txt", "low"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/low/only-low.txt", "only"));
+    WriteFilesIn(ResRoot(), {{"low/shared.txt", "low"}, {"low/only-low.dat", "only"}, {"root.txt", "r"}});
     fs()->AddSearchPath("res://low", false);
     fs()->AddSearchPath("res://high", true);
-
     EXPECT_EQ(ReadThrough("shared.txt"), "low");
-    ASSERT_TRUE(WriteNative(resRoot_ + "/high/shared.txt", "high"));
+    WriteFilesIn(ResRoot(), {{"high/shared.txt", "high"}});
     EXPECT_EQ(ReadThrough("shared.txt"), "high");
-    EXPECT_EQ(ReadThrough("only-low.txt"), "only");
+    // A listing names each file once and skips a bare scheme root.
+    fs()->AddSearchPath("res://", false);
+    EXPECT_EQ(Find("", "*.txt;*.dat", false), (Names{"shared.txt", "only-low.dat"}));
+    EXPECT_EQ(ReadThrough("only-low.dat"), "only");
     FileInfo info = {};
-    EXPECT_TRUE(fs()->GetFileInfo("only-low.txt", &info));
+    EXPECT_TRUE(fs()->GetFileInfo("only-low.dat", &info));
     EXPECT_NE(info.modified, 0u);
 
     // A path without a scheme opens only existing files, in any mode.
     EXPECT_EQ(fs()->OpenFile("new.txt", "w"), nullptr);
-    EXPECT_FALSE(NativeFileExists(resRoot_ + "/high/new.txt"));
+    EXPECT_FALSE(NativeExists(ResRoot() + "/high/new.txt"));
     EXPECT_EQ(ReadThrough("missing.txt"), "<missing>");
     EXPECT_FALSE(fs()->FileExists("missing.txt"));
 
@@ -105,25 +93,9 @@ TEST_F(SearchPathsTest, SchemelessPathsResolveAlongTheSearchPathsInOrder)
     EXPECT_EQ(ReadThrough("shared.txt"), "low");
 }
 
-TEST_F(SearchPathsTest, ListingOverSearchPathsSkipsTheBareRootAndDuplicates)
-{
-    ASSERT_TRUE(fs()->CreateDirectory("res://a"));
-    ASSERT_TRUE(fs()->CreateDirectory("res://b"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/a/one.xml", "1"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/b/one.xml", "1"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/b/two.dat", "2"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/root.xml", "r"));
-    fs()->AddSearchPath("res://a", false);
-    fs()->AddSearchPath("res://b", false);
-    fs()->AddSearchPath("res://", false);
-
-    EXPECT_EQ(Find("", "*.xml;*.dat", false), (std::vector<std::string>{"one.xml", "two.dat"}));
-}
-
 TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
 {
-    ASSERT_TRUE(fs()->CreateDirectory("res://base"));
-    ASSERT_TRUE(WriteNative(resRoot_ + "/base/file.txt", "b"));
+    WriteFilesIn(ResRoot(), {{"base/file.txt", "b"}});
     fs()->AddSearchPath("res://base", false);
     std::atomic<bool> stop{false};
     std::thread changer([&] {
@@ -135,9 +107,7 @@ TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
     });
     // Every snapshot is one of the lists that really existed.
     const std::set<std::string> whole = {"res://base/", "res://base/|res://extra/", "res://extra/|res://base/"};
-    int torn = 0;
-    int seen = 0;
-    int misses = 0;
+    int torn = 0, seen = 0, misses = 0;
     do {
         SearchPathSnapshot snapshot = QVI_GetSearchPathSnapshot();
         std::string joined;

@@ -2,6 +2,9 @@
 #include <shlobj.h>
 
 #include "support/files.h"
+
+#include <gtest/gtest.h>
+
 #include "support/process.h"
 
 namespace quaven_test {
@@ -36,6 +39,23 @@ bool WriteFileIn(const std::string& folder, const std::string& relative, const s
     for (size_t slash = folder.size() + 1; (slash = path.find('/', slash)) != std::string::npos; ++slash)
         CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
     return WriteFile(path, contents);
+}
+
+void WriteFilesIn(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files)
+{
+    for (const auto& [relative, contents] : files)
+        ASSERT_TRUE(WriteFileIn(folder, relative, contents)) << relative;
+}
+
+bool NativeExists(const std::string& path, bool folder)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+std::string ReadNative(const std::string& path)
+{
+    return NativeExists(path) ? ReadFile(path) : "<missing>";
 }
 
 void RemoveTree(const std::string& folder)

@@ -8,47 +8,30 @@
 #include "core/engine_log.h"
 #include "core/configuration.h"
 #include "data/datamanager/database.h"
-#include "engine/config/configuration_reader.h"
 #include "engine/config/packages.h"
-#include "data/datamanager/data_manager.h"
 
 namespace {
 
-using config_test::ConfigurationTest;
 using Paths = std::vector<std::string>;
 
-class Packages : public ConfigurationTest {
-protected:
-    void SetUp() override
-    {
-        ConfigurationTest::SetUp();
-        Record().video.width = 1024;
-        Record().video.height = 768;
-    }
-};
+class Packages : public config_test::ConfigurationTest {};
 
-TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPaths)
+TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsAndPakExtensionsAreDropped)
 {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
+    Record().video.width = 1024;
+    Record().video.height = 768;
+    // A lone '>' or '<' is reported and read as ">=" or "<=".
     QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res=1024x768:single,"
                     "@res1024x769:bare,@res<=800x*:small,@resolution=768x1024:tall,@resolution1024x768:wide,"
-                    "@open:extra,@feature=HD:hd,@feature=SD:sd,@nocolon,@open:x,y,plain",
+                    "@open:extra,@feature=HD:hd,@feature=SD:sd,@nocolon,@open:x,y,plain,"
+                    "@res>1024x768:x,@res>1000x700:over,@res<2000x*:under",
                     false);
-    EXPECT_EQ(SearchPaths(), (Paths{"res://hires/", "res://exact/", "res://single/", "res://tall/", "res://wide/",
-                                    "res://extra/", "res://hd/", "res://plain/"}));
-}
-
-TEST_F(Packages, LoneComparisonIsReportedAndReadAsAtLeastOrAtMost)
-{
-    QVI_AddPackages("@res>1024x768:x,@res>1000x700:over,@res<2000x*:under", false);
-    EXPECT_EQ(SearchPaths(), (Paths{"res://over/", "res://under/"}));
-    EXPECT_EQ(CountReported("prog.xml: res comparison needs to be ==, >=, or <=. 'res>1024x768' is not supported."), 1);
-}
-
-TEST_F(Packages, PakExtensionIsReportedAndDropped)
-{
     QVI_AddPackages("data.pak", true);
-    EXPECT_EQ(SearchPaths(), (Paths{"res://data/"}));
+    EXPECT_EQ(SearchPaths(), (Paths{"res://data/", "res://hires/", "res://exact/", "res://single/", "res://tall/",
+                                    "res://wide/", "res://extra/", "res://hd/", "res://plain/", "res://over/",
+                                    "res://under/"}));
+    EXPECT_EQ(CountReported("prog.xml: res comparison needs to be ==, >=, or <=. 'res>1024x768' is not supported."), 1);
     EXPECT_EQ(CountReported("Adding search path with .pak extension! Remove it from 'data.pak'"), 1);
 }
 

@@ -6,16 +6,11 @@
 #include <windows.h>
 
 #include <string>
-
-#include "../engine_child.h"
 #include "core/engine_log.h"
 #include "core/configuration.h"
 #include "engine/config/configuration_reader.h"
 #include "filesystem/paths.h"
-#include "core/threads.h"
-#include "data/datamanager/data_manager.h"
-#include "support/files.h"
-#include "support/popup_answerer.h"
+#include "support/child_run.h"
 #include "support/process.h"
 
 namespace {
@@ -61,23 +56,6 @@ TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats)
     EXPECT_EQ(g_config.soundFxPackage.text, nullptr);
 }
 
-TEST_F(ChoosingVariant, DeprecatedSoundFormatsAreReportedAndStillNameThePackages)
-{
-    PutProgramXml("", R"(<node id="WINDOWS" music_format="OGG_44100" sound_fx_format="@open:WAV_22050"/>)" "\n");
-    ASSERT_TRUE(Read());
-    EXPECT_STREQ(g_config.musicPackage.text, "data-music-OGG_44100");
-    EXPECT_STREQ(g_config.soundFxPackage.text, "data-sfx-WAV_22050");
-    EXPECT_EQ(CountReported("prog.xml:WINDOWS defines deprecated 'music_format' parameter 'OGG_44100'. Just remove "
-                            "it.\n\nThis platform always uses music format 'OGG_44100'.\n\nSee "
-                            "QUAVEN/docs/audio-formats-per-platform.txt for more info."),
-              1);
-    EXPECT_EQ(CountReported("prog.xml:WINDOWS defines deprecated 'sound_fx_format' parameter '@open:WAV_22050' but "
-                            "the value differs from platform standard ('OGG_44100'). To fix the issue:\n1) Remove "
-                            "'sound_fx_format' from prog.xml for this variant, and\n2) Add data-sfx-@open:WAV_22050 to "
-                            "addon_packages.\n\nSee QUAVEN/docs/audio-formats-per-platform.txt for more info."),
-              1);
-}
-
 const char* AnswerLanguage(const char* command, const char* argument)
 {
     return std::string(command) == "GetLanguage" && !argument ? "EN-gb" : nullptr;
@@ -111,37 +89,44 @@ TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrie
     EXPECT_STREQ(g_config.supportedResolutions, "1668x2388,1668x2224,1536x2048,768x1024");
 }
 
-TEST_F(ChoosingVariant, InputImplementationsAndDeprecatedKeysAreReported)
+TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormatsStillNameThePackages)
 {
-    PutXml("prog.xml", "<array id=\"PARAMETERS\">\n"
-                       "<node id=\"APPLICATION\"/>\n"
-                       "<node id=\"DEVELOPER\" developer_mode=\"1\" input_implementations=\"pads\"/>\n"
-                       "</array>\n"
-                       "<array id=\"VARIANTS\">\n"
-                       "<node id=\"WINDOWS\" input_implementation=\"old\" renderer_implementation=\"x\" "
-                       "sound_implementation=\"y\" program_library=\"z\"/>\n"
-                       "<node id=\"METRO\"/>\n"
-                       "<node id=\"METRO\"/>\n"
-                       "</array>\n");
+    PutProgramXml("",
+                  R"(<node id="WINDOWS" input_implementation="old" renderer_implementation="x" )"
+                  R"(sound_implementation="y" program_library="z" music_format="OGG_44100" )"
+                  R"(sound_fx_format="@open:WAV_22050"/>)"
+                  "\n<node id=\"METRO\"/>\n<node id=\"METRO\"/>\n",
+                  R"(developer_mode="1" input_implementations="pads")");
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.inputImplementations, "pads.dll");
     EXPECT_EQ(CountReported("There are multiple VARIANTS with id 'METRO' in prog.xml. There can be only one."), 2);
     EXPECT_EQ(CountReported("Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT."), 2);
-    EXPECT_EQ(CountReported("Deprecated parm 'program_library' in prog.xml. Remove it."), 1);
+    for (const char* key : {"program_library", "music_format", "sound_fx_format"})
+        EXPECT_EQ(CountReported(std::string("Deprecated parm '") + key + "' in prog.xml. Remove it."), 1) << key;
     EXPECT_EQ(CountReported("Deprecated 'renderer_implementation' definition in prog.xml. Remove it."), 1);
     EXPECT_EQ(CountReported("Deprecated 'sound_implementation' definition in prog.xml. Remove it."), 1);
     EXPECT_EQ(CountReported("In prog.xml parameter input_implementation is not in use: use input_implementations "
-                       "instead (note the s)."),
+                            "instead (note the s)."),
+              1);
+    EXPECT_STREQ(g_config.musicPackage.text, "data-music-OGG_44100");
+    EXPECT_STREQ(g_config.soundFxPackage.text, "data-sfx-WAV_22050");
+    EXPECT_EQ(CountReported("prog.xml:WINDOWS defines deprecated 'music_format' parameter 'OGG_44100'. Just remove "
+                            "it.\n\nThis platform always uses music format 'OGG_44100'.\n\nSee "
+                            "QUAVEN/docs/audio-formats-per-platform.txt for more info."),
+              1);
+    EXPECT_EQ(CountReported("prog.xml:WINDOWS defines deprecated 'sound_fx_format' parameter '@open:WAV_22050' but "
+                            "the value differs from platform standard ('OGG_44100'). To fix the issue:\n1) Remove "
+                            "'sound_fx_format' from prog.xml for this variant, and\n2) Add data-sfx-@open:WAV_22050 to "
+                            "addon_packages.\n\nSee QUAVEN/docs/audio-formats-per-platform.txt for more info."),
               1);
 }
-
 
 // ---- No variant for this platform: the person is told, then the run ends -------------
 
 // Runs only as the child of the test below, in a folder of its own as res://.
 TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
 {
-    const std::string root = engine_test::ChildFolder();
+    const std::string root = quaven_test::ChildFolder();
     if (root.empty())
         GTEST_SKIP() << "runs only as the child of NoVariantForThisPlatform";
     quaven_test::WriteFile(root + "\\prog.xml",
@@ -149,18 +134,18 @@ TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
     g_currentUrlRoots[SCHEME_RES].Assign(root.c_str());
     // On the main thread, as start-up reads it: the popup is a real message box.
     QVI_ReadProgramConfiguration();
-    engine_test::NoteOutcome("returned");
+    quaven_test::NoteOutcome("returned");
 }
 
 TEST(NoVariantForThisPlatform, IsShownThenEndsTheProcessWithMinusOne)
 {
-    const engine_test::ChildRun run =
-        engine_test::RunChild("ConfigurationTest.ChildReadsAConfigurationWithoutItsVariant", "", "", "", 1);
+    const quaven_test::ChildRun run =
+        quaven_test::RunChild("ConfigurationTest.ChildReadsAConfigurationWithoutItsVariant", "", "", "", 1);
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu);
     EXPECT_EQ(run.box, "No build variant found for current platform id 'WINDOWS'.\n\nUse force_variant to use "
                        "another platform for development purposes.");
-    EXPECT_EQ(run.outcome, engine_test::Lines{});
+    EXPECT_EQ(run.outcome, quaven_test::Lines{});
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "../engine_child.h"
 #include "core/engine_log.h"
 #include "core/configuration.h"
 #include "core/core_state.h"
@@ -20,32 +19,23 @@
 #include "filesystem/backends.h"
 #include "filesystem/paths.h"
 #include "graphics/setup/renderer_setup.h"
+#include "support/child_run.h"
 #include "support/files.h"
 #include "support/log_capture.h"
 #include "support/null_renderer.h"
 
 namespace {
 
-using engine_test::ChildRun;
-using engine_test::CountStarting;
-using engine_test::Has;
-using engine_test::Lines;
-using engine_test::NoteOutcome;
-using quaven_test::LogCapture;
-
-// ---- Pacing ------------------------------------------------------------------------------
+using namespace quaven_test;
 
 // The fake clock: reading it costs a millisecond of spinning, a sleep another one.
-uint32_t g_now = 0;
-uint32_t g_start = 0;
-uint32_t g_lastReading = 0;
+uint32_t g_now = 0, g_start = 0, g_lastReading = 0;
 std::vector<int32_t> g_elapsedAtSleep;
 int32_t* g_periodToChangeAtSleep = nullptr;
 
 uint32_t ReadClock()
 {
-    g_lastReading = g_now++;
-    return g_lastReading;
+    return g_lastReading = g_now++;
 }
 
 // Records how much time the wait had seen when it decided to sleep.
@@ -57,12 +47,14 @@ void SleepOneStep(uint32_t milliseconds)
         *g_periodToChangeAtSleep = 3;
 }
 
-// A fresh clock, starting at start.
-void SetClock(uint32_t start)
+// The wait on a fresh clock starting at start; the first sleep sets the period to 3 when
+// asked to.
+int32_t Wait(uint32_t start, uint32_t* last, int32_t* period, bool changePeriodAtSleep = false)
 {
     g_now = g_start = start;
     g_elapsedAtSleep.clear();
-    g_periodToChangeAtSleep = nullptr;
+    g_periodToChangeAtSleep = changePeriodAtSleep ? period : nullptr;
+    return QVI_WaitForFramePeriod(last, period, ReadClock, SleepOneStep);
 }
 
 TEST(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecond)
@@ -87,9 +79,7 @@ TEST(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
     EXPECT_FLOAT_EQ(quiet.delta, 0.001f);
     EXPECT_EQ(quiet.milliseconds, 1);
     EXPECT_EQ(LogCapture::CountContaining("Found negative time delta"), 0);
-
-    const FrameDelta developer = QVI_DetermineFrameTimeDelta(-5, true);
-    EXPECT_EQ(developer.milliseconds, 1);
+    EXPECT_EQ(QVI_DetermineFrameTimeDelta(-5, true).milliseconds, 1);
     EXPECT_EQ(LogCapture::Count("Found negative time delta in QVI_DetermineFrameTimeDelta: -0.005"), 1);
 }
 
@@ -98,121 +88,101 @@ TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMilliseconds
     // Set by the wait, the start costs a reading: it then reads at 1, 3, 5 and 7 ms. Given,
     // it reads at 0, 2, 4 and 6 ms, and at exactly 6 ms (two left) it must not sleep.
     for (uint32_t given : {0u, 1000u}) {
-        SetClock(1000);
         uint32_t last = given;
-        const int32_t period = 8;
-        const int32_t elapsed = QVI_WaitForFramePeriod(&last, &period, ReadClock, SleepOneStep);
-
-        EXPECT_EQ(elapsed, 8);
+        int32_t period = 8;
+        EXPECT_EQ(Wait(1000, &last, &period), 8);
         ASSERT_FALSE(g_elapsedAtSleep.empty());
         for (int32_t atSleep : g_elapsedAtSleep)
             EXPECT_LT(atSleep, 6) << "slept with only two milliseconds left";
-        EXPECT_EQ(static_cast<int32_t>(last - g_start), elapsed) << "the wait ends at the reading that ended it";
+        EXPECT_EQ(last - g_start, 8u) << "the wait ends at the reading that ended it";
     }
 }
 
 TEST(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
 {
-    SetClock(50);
-    uint32_t none = 40;
-    const int32_t zero = 0;
-    EXPECT_EQ(QVI_WaitForFramePeriod(&none, &zero, ReadClock, SleepOneStep), 10);
+    uint32_t last = 40;
+    int32_t period = 0;
+    EXPECT_EQ(Wait(50, &last, &period), 10);
     EXPECT_TRUE(g_elapsedAtSleep.empty());
-
     // The program may change its frame period while the engine waits.
-    SetClock(10);
-    uint32_t last = 0;
-    int32_t period = 100;
-    g_periodToChangeAtSleep = &period;
-    EXPECT_LT(QVI_WaitForFramePeriod(&last, &period, ReadClock, SleepOneStep), 10);
+    last = 0;
+    period = 100;
+    EXPECT_LT(Wait(10, &last, &period, true), 10);
     EXPECT_EQ(g_elapsedAtSleep.size(), 1u);
-
     // The clock wrapping around is just another millisecond.
-    SetClock(0xFFFFFFFEu);
     last = 0xFFFFFFF0u;
     period = 16;
-    EXPECT_EQ(QVI_WaitForFramePeriod(&last, &period, ReadClock, SleepOneStep), 16);
+    EXPECT_EQ(Wait(0xFFFFFFFEu, &last, &period), 16);
     EXPECT_EQ(last, 0u);
 }
 
-// ---- Frames and shutdown, child side ---------------------------------------------------
-
-const char kChildTest[] = "LifecycleChild.RunsTheCaseOfItsEnvironment";
-
-quaven_test::NullRenderer g_renderer;
+NullRenderer g_renderer;
 
 void WaitForever(void*)
 {
-    HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    WaitForSingleObject(never, INFINITE);
+    WaitForSingleObject(CreateEventA(nullptr, TRUE, FALSE, nullptr), INFINITE);
 }
 
 // The engine as start-up leaves it for the frame loop, without a window: file system,
 // logging started, the program loaded with the configuration adopted, and core
 // initialisation marked done.
-ProgramInterface* StartEngine(const std::string& folder)
+bool StartEngine(const std::string& folder)
 {
     g_core.api = qv;
     QVI_SetEngineStartTime();
     QVI_InitFileSystem();
-    g_currentUrlRoots[SCHEME_CACHE].Assign(quaven_test::WithForwardSlashes(folder).c_str());
+    g_currentUrlRoots[SCHEME_CACHE].Assign(WithForwardSlashes(folder).c_str());
     QVI_ResetProgramConfiguration();
     g_core.settings = &g_config.defaultRecord;
     g_core.console = 1;
     QVI_SetUpConsoleLogging();
     QVI_StartLogging();
-
     if (!QVI_LoadProgramLibrary())
-        return nullptr;
+        return false;
     ProgramInterface* record = QVI_GetProgramRecord();
     QVI_AdoptProgramConfiguration(record);
     // A period of a few milliseconds makes every frame long enough for Update.
     record->video.frame_time_ms = 3;
     g_core.coreInitialized = 1;
-    return record;
+    return true;
 }
 
 TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
 {
-    if (!engine_test::BeginChild())
+    if (!BeginChild())
         GTEST_SKIP() << "runs only as the child of the Lifecycle tests";
-    ASSERT_NE(StartEngine(engine_test::ChildFolder()), nullptr);
-
-    const std::string name = engine_test::ChildCase();
-    if (name == "ready") {
-        QVI_AttachRenderer(&g_renderer);
-        g_rendererSetup.ready = 1;
-    }
-    if (name != "left behind") {
-        for (int i = 0; i < 3; ++i)
-            QVI_RunFrame();
-    }
-    if (name == "ready") {
+    ASSERT_TRUE(StartEngine(ChildFolder()));
+    const std::string name = ChildCase();
+    QVI_AttachRenderer(&g_renderer);
+    g_rendererSetup.ready = name == "ready";
+    for (int i = 0; i < 3; ++i)
+        QVI_RunFrame();
+    if (name == "ready")
         NoteOutcome("frames " + std::to_string(g_renderer.beginFrames) + " presents " +
                     std::to_string(g_renderer.presents));
-    } else if (name == "left behind") {
+    if (name == "left behind") {
         NoteOutcome(qv->fileSystem->OpenFile("cache://left-open.txt", "wb") ? "opened" : "not opened");
         NoteOutcome("thread " + std::to_string(qv->CreateThread("Lingering", WaitForever, nullptr, 0)));
     }
-    // Shutdown's wait for threads sleeps through the API table: the child notes the sleeps
-    // instead of spending twelve seconds in them.
-    engine_test::NoteSleeps();
+    // Shutdown's wait for threads sleeps through the API table: noted, not spent.
+    NoteSleeps();
     QVI_Shutdown();
     NoteOutcome("shutdown returned");
 }
 
-// ---- Frames and shutdown, parent side --------------------------------------------------
-
 ChildRun RunLifecycle(const std::string& caseName, const std::string& script = "")
 {
-    return engine_test::RunChild(kChildTest, "prog.dll", caseName, script);
+    return RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", caseName, script);
 }
 
-// Index of the first line equal to text; -1 when absent.
-int IndexOf(const Lines& lines, const std::string& text)
+// Init once, three frames of Update and Render, and exit last.
+void ExpectThreeFramesAndExit(const Lines& program)
 {
-    auto found = std::find(lines.begin(), lines.end(), text);
-    return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
+    EXPECT_EQ(CountStarting(program, "init"), 1);
+    EXPECT_EQ(CountStarting(program, "update "), 3);
+    EXPECT_EQ(CountStarting(program, "render "), 3);
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.back(), "exit");
 }
 
 TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
@@ -220,13 +190,9 @@ TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
     const ChildRun run = RunLifecycle("ready");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.outcome, (Lines{"frames 3 presents 3", "shutdown returned"}));
-    EXPECT_EQ(CountStarting(run.program, "init"), 1);
-    EXPECT_EQ(CountStarting(run.program, "update "), 3);
-    EXPECT_EQ(CountStarting(run.program, "render "), 3);
-    ASSERT_FALSE(run.program.empty());
-    EXPECT_EQ(run.program.back(), "exit");
+    ExpectThreeFramesAndExit(run.program);
     EXPECT_TRUE(Has(run.log, "0 Initializing Program ''.."));
-
+    EXPECT_FALSE(Has(run.log, "popup 2 Program initialization failed."));
     // Shutdown in its order, the library unloaded once the program has exited.
     int previous = -1;
     for (const char* line : {"3 QUAVEN Shutdown.", "3 Waiting for threads to exit... (0 threads)",
@@ -240,38 +206,29 @@ TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
     EXPECT_TRUE(run.sleeps.empty()) << "no thread to wait for";
 }
 
-TEST(Lifecycle, WithoutAReadyRendererInitNeverRunsAndExitIsNotCalled)
-{
-    const ChildRun run = RunLifecycle("not ready");
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.program, Lines{"get_program_interface 1406"});
-    EXPECT_TRUE(Has(run.outcome, "shutdown returned"));
-    EXPECT_TRUE(Has(run.log, "3 Unloading ProgImp Library."));
-}
-
 TEST(Lifecycle, AFailedInitIsReportedNotRetriedAndStillGetsExit)
 {
     const ChildRun run = RunLifecycle("ready", "init_result 0\n");
-    EXPECT_EQ(CountStarting(run.program, "init"), 1);
-    EXPECT_EQ(CountStarting(run.program, "update "), 3);
-    ASSERT_FALSE(run.program.empty());
-    EXPECT_EQ(run.program.back(), "exit");
+    ExpectThreeFramesAndExit(run.program);
     EXPECT_TRUE(Has(run.log, "popup 2 Program initialization failed."));
 }
 
-TEST(Lifecycle, ALingeringThreadAndAnOpenFileAreReportedAndTheProcessEndsAfterTheSummary)
+TEST(Lifecycle, WithoutAReadyRendererNothingRunsAndALingeringThreadEndsTheProcessAfterTheSummary)
 {
     const ChildRun run = RunLifecycle("left behind");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, 0u);
+    // Frames without a ready renderer never initialise the program: no Exit either.
+    EXPECT_EQ(run.program, Lines{"get_program_interface 1406"});
     EXPECT_EQ(run.outcome, (Lines{"opened", "thread 2"}))
         << "shutdown must not return to a process with a live program thread";
     EXPECT_EQ(run.sleeps, Lines(60, "200"));
     EXPECT_TRUE(Has(run.log, "1 Time out: 1 threads left running!"));
-    bool listed = false;
-    for (const std::string& line : run.log)
-        listed = listed || (line.rfind("0 #", 0) == 0 && line.find(". 'Lingering' (id 2)") != std::string::npos);
-    EXPECT_TRUE(listed);
+    EXPECT_EQ(std::count_if(run.log.begin(), run.log.end(),
+                            [](const std::string& line) {
+                                return line.rfind("0 #", 0) == 0 && line.find(". 'Lingering' (id 2)") != line.npos;
+                            }),
+              1);
     // The thread may still run the program's code and take the engine's locks.
     EXPECT_FALSE(Has(run.log, "3 Unloading ProgImp Library."));
     // The log is complete before the process ends.

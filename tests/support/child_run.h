@@ -1,5 +1,5 @@
-// Engine cases that need a process of their own: a loaded program library stays loaded,
-// shutdown deletes the engine's locks, and several paths end the process. The parent
+// Cases that need a process of their own: a loaded program library stays loaded, shutdown
+// deletes the engine's locks, a Cancel or a failed start-up ends the process. The parent
 // starts this test executable again on one child test, with a fresh folder on the child's
 // library path holding a build of the test game as prog.dll; the child notes what it sees
 // in files of that folder, line by line, and the parent reads them once it has ended.
@@ -7,11 +7,11 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-namespace engine_test {
+namespace quaven_test {
 
 using Lines = std::vector<std::string>;
 
@@ -31,7 +31,7 @@ struct ChildRun {
 ChildRun RunChild(const std::string& childTest, const std::string& library, const std::string& caseName,
                   const std::string& script = "", int popups = 0);
 
-// Child: the folder, "" when this process is no child (the child test then skips).
+// Child: the folder and the case, "" when this process is no child (the child test then skips).
 std::string ChildFolder();
 std::string ChildCase();
 // Child: false when this process is no child. Otherwise the folder goes on the library
@@ -42,7 +42,17 @@ void NoteOutcome(const std::string& line);
 // Replaces the table's Sleep: each sleep is noted instead of slept.
 void NoteSleeps();
 
-bool Has(const Lines& lines, const std::string& line);
-int CountStarting(const Lines& lines, const std::string& start);
+// Index of the first line equal to `line`; -1 when absent.
+inline int IndexOf(const Lines& lines, const std::string& line)
+{
+    auto found = std::find(lines.begin(), lines.end(), line);
+    return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
+}
+inline bool Has(const Lines& lines, const std::string& line) { return IndexOf(lines, line) >= 0; }
+inline int CountStarting(const Lines& lines, const std::string& start)
+{
+    return static_cast<int>(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+}
 
-}  // namespace engine_test
+}  // namespace quaven_test
