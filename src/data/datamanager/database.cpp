@@ -115,7 +115,12 @@ void DataNode::SetParameter(const char* name, const char* value)
         existing->SetValue(value);
         return;
     }
-    parameters.Add(DataParameter(name, value));
+    // Built in its own slot: a temporary would be copied in (two more copies of the
+    // texts) and then freed.
+    parameters.Add(DataParameter());
+    DataParameter& added = parameters.data[parameters.count - 1];
+    added.name = QVI_CopyTextOrNull(name);
+    added.value = QVI_CopyTextOrNull(value);
 }
 
 DataArray::DataArray(const char* newId) : id(QVI_CopyTextOrNull(newId))
