@@ -368,24 +368,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Replaces every occurrence of entity with replacement, in one left-to-right pass:
-// the replacement character is never looked at again.
-void ReplaceEntityInPlace(char* value, const char* entity, char replacement)
-{
-    size_t entityLength = strlen(entity);
-    char* out = value;
-    const char* in = value;
-    while (*in) {
-        if (strncmp(in, entity, entityLength) == 0) {
-            *out++ = replacement;
-            in += entityLength;
-            continue;
-        }
-        *out++ = *in++;
-    }
-    *out = 0;
-}
-
 char DecodeEscape(char c, bool* keep)
 {
     *keep = true;
@@ -397,6 +379,64 @@ char DecodeEscape(char c, bool* keep)
     case '\\': return '\\';
     default: *keep = false; return 0;
     }
+}
+
+// Decodes the backslash pairs of value (length characters) in place; answers the new
+// length. Most values hold no backslash and are left untouched.
+size_t DecodeEscapesInPlace(char* value, size_t length)
+{
+    char* first = static_cast<char*>(memchr(value, '\\', length));
+    if (!first)
+        return length;
+    const char* end = value + length;
+    char* out = first;
+    const char* in = first;
+    while (in < end) {
+        if (in[0] == '\\' && in + 1 < end) {
+            bool keep = false;
+            char decoded = DecodeEscape(in[1], &keep);
+            if (keep)
+                *out++ = decoded;
+            in += 2;
+            continue;
+        }
+        *out++ = *in++;
+    }
+    *out = 0;
+    return static_cast<size_t>(out - value);
+}
+
+// Replaces "&quot;" with a quote and "&amp;" with '&' in one left-to-right pass over
+// value (length characters), in place: a character a replacement gives is never looked
+// at again. Neither entity can overlap the other, nor can a quote from the first join
+// text into the second, so this is the same as replacing all of the first, then all of
+// the second. Only the '&'s are looked at.
+void ReplaceEntitiesInPlace(char* value, size_t length)
+{
+    char* out = static_cast<char*>(memchr(value, '&', length));
+    if (!out)
+        return;
+    const char* end = value + length;
+    const char* in = out;
+    while (in < end) {
+        // in is at an '&'.
+        size_t left = static_cast<size_t>(end - in);
+        if (left >= 6 && memcmp(in, "&quot;", 6) == 0) {
+            *out++ = '"';
+            in += 6;
+        } else if (left >= 5 && memcmp(in, "&amp;", 5) == 0) {
+            *out++ = '&';
+            in += 5;
+        } else {
+            *out++ = *in++;
+        }
+        const char* next = static_cast<const char*>(memchr(in, '&', static_cast<size_t>(end - in)));
+        size_t plain = static_cast<size_t>((next ? next : end) - in);
+        memmove(out, in, plain);
+        out += plain;
+        in += plain;
+    }
+    *out = 0;
 }
 
 } // namespace
@@ -419,26 +459,11 @@ bool QVI_IsXMLAttributeName(const char* name)
     return true;
 }
 
-void QVI_UnescapeXMLAttributeValue(char* value)
+void QVI_UnescapeXMLAttributeValue(char* value, size_t length)
 {
     if (!value)
         return;
-    char* out = value;
-    const char* in = value;
-    while (*in) {
-        if (in[0] == '\\' && in[1] != 0) {
-            bool keep = false;
-            char decoded = DecodeEscape(in[1], &keep);
-            if (keep)
-                *out++ = decoded;
-            in += 2;
-            continue;
-        }
-        *out++ = *in++;
-    }
-    *out = 0;
-    ReplaceEntityInPlace(value, "&quot;", '"');
-    ReplaceEntityInPlace(value, "&amp;", '&');
+    ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
 }
 
 namespace {
@@ -521,7 +546,7 @@ bool ParseTag(XMLReader& reader, char* token)
         }
         *closingQuote = 0;
         p = closingQuote + 1;
-        QVI_UnescapeXMLAttributeValue(value);
+        QVI_UnescapeXMLAttributeValue(value, static_cast<size_t>(closingQuote - value));
 
         // Attributes past the limit are still checked but no longer stored.
         if (block.attributeCount < XMLBlock::kMaxAttributes) {
