@@ -108,7 +108,7 @@ private:
             const char* name = start->attributeNames[i];
             if (name && strcmp(name, "id") == 0)
                 continue;
-            array->parameters.Add(DataParameter(name, start->attributeValues[i]));
+            QVI_AddDataParameter(array->parameters, name, start->attributeValues[i]);
         }
         database_->arrays.Add(array);
 
