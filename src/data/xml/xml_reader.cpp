@@ -232,6 +232,20 @@ char* XMLReader::Scan()
         char c = text[position];
 
         if (inQuote) {
+            // The characters up to the next quote are taken as they are, in one copy as
+            // far as the buffer has room; the quote, the end of the document and the
+            // buffer's limit are then met one character at a time below.
+            const int room = kValueBufferSize - 1 - count;
+            const char* run = text + position;
+            const char* quote = static_cast<const char*>(memchr(run, '"', static_cast<size_t>(length - position)));
+            const int plain = quote ? static_cast<int>(quote - run) : length - position;
+            const int taken = plain < room ? plain : room;
+            if (taken > 0) {
+                memcpy(token + count, run, static_cast<size_t>(taken));
+                count += taken;
+                position += taken;
+                continue;
+            }
             if (count >= kValueBufferSize - 1) {
                 ReportError("buffer overrun", c);
                 return nullptr;
