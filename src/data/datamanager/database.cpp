@@ -18,10 +18,9 @@ char* QVI_CopyTextOrNull(const char* text)
 
 void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value)
 {
-    // An empty record costs no allocation to add; a filled temporary would be copied in
-    // (one more copy of its texts) and then freed.
-    parameters.Add(DataParameter());
-    parameters.data[parameters.count - 1].Set(name, value);
+    // Built in its slot: a temporary would be copied in (one more copy of its texts)
+    // and then freed. Set also frees whatever a removal left in the slot.
+    parameters.AddInPlace().Set(name, value);
 }
 
 DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name)
