@@ -354,7 +354,9 @@ char* XMLReader::Scan()
         token[count++] = c;
         ++position;
 
-        if (count >= kCommentStartLength &&
+        // Only a '-' can complete "<!--": the four bytes just stored are not read back
+        // for every other character (reading them stalls on the stores).
+        if (c == '-' && count >= kCommentStartLength &&
             memcmp(token + count - kCommentStartLength, kCommentStart, kCommentStartLength) == 0) {
             count -= kCommentStartLength;
             if (!SkipComment(*this))
