@@ -237,9 +237,11 @@ char* XMLReader::Scan()
             // buffer's limit are then met one character at a time below.
             const int room = kValueBufferSize - 1 - count;
             const char* run = text + position;
-            const char* quote = static_cast<const char*>(memchr(run, '"', static_cast<size_t>(length - position)));
-            const int plain = quote ? static_cast<int>(quote - run) : length - position;
-            const int taken = plain < room ? plain : room;
+            const char* stop = run + (length - position < room ? length - position : room);
+            const char* quote = run;
+            while (quote < stop && *quote != '"')
+                ++quote;
+            const int taken = static_cast<int>(quote - run);
             if (taken > 0) {
                 memcpy(token + count, run, static_cast<size_t>(taken));
                 count += taken;
@@ -479,7 +481,12 @@ void QVI_UnescapeXMLAttributeValue(char* value, size_t length)
 {
     if (!value)
         return;
-    ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
+    // Most values hold neither: one look at each character, without a call.
+    size_t i = 0;
+    while (i < length && value[i] != '\\' && value[i] != '&')
+        ++i;
+    if (i < length)
+        ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
 }
 
 namespace {
