@@ -481,12 +481,7 @@ void QVI_UnescapeXMLAttributeValue(char* value, size_t length)
 {
     if (!value)
         return;
-    // Most values hold neither: one look at each character, without a call.
-    size_t i = 0;
-    while (i < length && value[i] != '\\' && value[i] != '&')
-        ++i;
-    if (i < length)
-        ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
+    ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
 }
 
 namespace {
@@ -495,16 +490,23 @@ char kTextBlockAttributeName[] = "DATA";
 
 // The closing quote of a value starting at value: a backslash always takes the next
 // character with it, as the scanner counted escaped quotes. Null when there is none.
-char* FindClosingQuote(char* value)
+// *decode tells whether the value holds a backslash or an '&': most values hold
+// neither and need no second look.
+char* FindClosingQuote(char* value, bool* decode)
 {
+    bool special = false;
     char* p = value;
     while (*p) {
         if (p[0] == '\\' && p[1] != 0) {
+            special = true;
             p += 2;
             continue;
         }
-        if (*p == '"')
+        if (*p == '"') {
+            *decode = special;
             return p;
+        }
+        special = special || *p == '&';
         ++p;
     }
     return nullptr;
@@ -562,14 +564,16 @@ bool ParseTag(XMLReader& reader, char* token)
             return false;
         }
         char* value = ++p;
-        char* closingQuote = FindClosingQuote(value);
+        bool decode = false;
+        char* closingQuote = FindClosingQuote(value, &decode);
         if (!closingQuote) {
             reader.ReportError("Reading next block (case #2)", *p);
             return false;
         }
         *closingQuote = 0;
         p = closingQuote + 1;
-        QVI_UnescapeXMLAttributeValue(value, static_cast<size_t>(closingQuote - value));
+        if (decode)
+            QVI_UnescapeXMLAttributeValue(value, static_cast<size_t>(closingQuote - value));
 
         // Attributes past the limit are still checked but no longer stored.
         if (block.attributeCount < XMLBlock::kMaxAttributes) {
