@@ -232,18 +232,17 @@ char* XMLReader::Scan()
         char c = text[position];
 
         if (inQuote) {
-            // The characters up to the next quote are taken as they are, in one copy as
-            // far as the buffer has room; the quote, the end of the document and the
-            // buffer's limit are then met one character at a time below.
+            // The characters up to the next quote are taken as they are, in one tight
+            // loop as far as the buffer has room; the quote, the end of the document and
+            // the buffer's limit are then met one character at a time below.
             const int room = kValueBufferSize - 1 - count;
-            const char* run = text + position;
-            const char* stop = run + (length - position < room ? length - position : room);
-            const char* quote = run;
-            while (quote < stop && *quote != '"')
-                ++quote;
-            const int taken = static_cast<int>(quote - run);
+            const char* in = text + position;
+            const char* stop = in + (length - position < room ? length - position : room);
+            char* out = token + count;
+            while (in < stop && *in != '"')
+                *out++ = *in++;
+            const int taken = static_cast<int>(out - (token + count));
             if (taken > 0) {
-                memcpy(token + count, run, static_cast<size_t>(taken));
                 count += taken;
                 position += taken;
                 continue;
