@@ -211,6 +211,38 @@ bool MayFollowValue(char c)
     return c == '>' || c == '/' || c == '?' || IsXMLWhiteSpace(c);
 }
 
+// Appends the characters from the reader's position on that pass keep(c) to the token
+// in the value buffer (count characters so far), in one tight loop as far as the buffer
+// has room; moves the position past them and answers how many. What stops the run is
+// left to the caller, which meets it one character at a time.
+template <typename Keep>
+int TakeRun(XMLReader& reader, int count, Keep keep)
+{
+    const int room = XMLReader::kValueBufferSize - 1 - count;
+    const int left = reader.length - reader.position;
+    const char* in = reader.text + reader.position;
+    const char* stop = in + (left < room ? left : room);
+    char* const start = reader.valueBuffer + count;
+    char* out = start;
+    while (in < stop && keep(*in))
+        *out++ = *in++;
+    const int taken = static_cast<int>(out - start);
+    reader.position += taken;
+    return taken;
+}
+
+// A character a tag keeps as it is: nothing to normalise around it, and it neither
+// ends the tag, starts a value nor completes a comment start.
+bool IsPlainInTag(char c)
+{
+    switch (c) {
+    case ' ': case '\t': case '\r': case '\n': case '<': case '>': case '=': case '"': case '-':
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 // Builds the next token in the value buffer. Tags are normalised on the way: runs of
@@ -232,19 +264,10 @@ char* XMLReader::Scan()
         char c = text[position];
 
         if (inQuote) {
-            // The characters up to the next quote are taken as they are, in one tight
-            // loop as far as the buffer has room; the quote, the end of the document and
-            // the buffer's limit are then met one character at a time below.
-            const int room = kValueBufferSize - 1 - count;
-            const char* in = text + position;
-            const char* stop = in + (length - position < room ? length - position : room);
-            char* out = token + count;
-            while (in < stop && *in != '"')
-                *out++ = *in++;
-            const int taken = static_cast<int>(out - (token + count));
-            if (taken > 0) {
+            // The characters up to the next quote are taken as they are; the quote, the
+            // end of the document and the buffer's limit are met one at a time below.
+            if (int taken = TakeRun(*this, count, [](char k) { return k != '"'; })) {
                 count += taken;
-                position += taken;
                 continue;
             }
             if (count >= kValueBufferSize - 1) {
@@ -309,7 +332,13 @@ char* XMLReader::Scan()
             continue;
         }
 
-        // Inside a tag.
+        // Inside a tag. A run of plain characters (names) is taken as it is.
+        if (IsPlainInTag(c)) {
+            if (int taken = TakeRun(*this, count, [](char k) { return IsPlainInTag(k); })) {
+                count += taken;
+                continue;
+            }
+        }
         if (c == '\t' || c == '\r' || c == '\n')
             c = ' ';
         char last = count > 0 ? token[count - 1] : 0;
