@@ -80,7 +80,9 @@ void DataParameter::Set(const char* newName, const char* newValue)
             }
         }
     }
-    free(name ? name : value);
+    // A fresh slot has nothing to free: the call is spared.
+    if (char* old = name ? name : value)
+        free(old);
     name = newName ? block : nullptr;
     value = valueCopy;
 }
