@@ -384,8 +384,7 @@ char* XMLReader::Scan()
         token[count++] = c;
         ++position;
 
-        // Only a '-' can complete "<!--": the four bytes just stored are not read back
-        // for every other character (reading them stalls on the stores).
+        // Only a '-' can complete "<!--": the last four characters are compared only then.
         if (c == '-' && count >= kCommentStartLength &&
             memcmp(token + count - kCommentStartLength, kCommentStart, kCommentStartLength) == 0) {
             count -= kCommentStartLength;
