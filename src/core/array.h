@@ -61,6 +61,16 @@ public:
         delete[] old;
     }
 
+    // Appends a slot, growing as Add does, and answers it for the caller to fill in
+    // place: elements that own memory need not be built elsewhere and copied in. The
+    // slot holds a default element, or what a removal left past the end.
+    T& AddInPlace()
+    {
+        if (count + 1 > capacity)
+            delete[] Grow();
+        return data[count++];
+    }
+
     // Never drops below the elements in use; reallocates whenever n differs from the
     // current capacity, also to shrink.
     void SetCapacity(int n)

@@ -16,6 +16,13 @@ char* QVI_CopyTextOrNull(const char* text)
     return copy;
 }
 
+void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value)
+{
+    // Built in its slot: a temporary would be copied in (one more copy of its texts)
+    // and then freed. Set also frees whatever a removal left in the slot.
+    parameters.AddInPlace().Set(name, value);
+}
+
 DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name)
 {
     if (!name)
@@ -32,43 +39,58 @@ DataParameter::DataParameter() : name(nullptr), value(nullptr)
 {
 }
 
-DataParameter::DataParameter(const char* newName, const char* newValue)
-    : name(QVI_CopyTextOrNull(newName)), value(QVI_CopyTextOrNull(newValue))
+DataParameter::DataParameter(const char* newName, const char* newValue) : name(nullptr), value(nullptr)
 {
+    Set(newName, newValue);
 }
 
-DataParameter::DataParameter(const DataParameter& other)
-    : name(QVI_CopyTextOrNull(other.name)), value(QVI_CopyTextOrNull(other.value))
+DataParameter::DataParameter(const DataParameter& other) : name(nullptr), value(nullptr)
 {
+    Set(other.name, other.value);
 }
 
 DataParameter& DataParameter::operator=(const DataParameter& other)
 {
-    if (this == &other)
-        return *this;
-    // Copies first, so a failure or aliasing never leaves freed texts behind.
-    char* newName = QVI_CopyTextOrNull(other.name);
-    char* newValue = QVI_CopyTextOrNull(other.value);
-    free(name);
-    free(value);
-    name = newName;
-    value = newValue;
+    if (this != &other)
+        Set(other.name, other.value);
     return *this;
 }
 
 DataParameter::~DataParameter()
 {
-    free(name);
-    free(value);
+    free(name ? name : value);
+}
+
+void DataParameter::Set(const char* newName, const char* newValue)
+{
+    // The new block is made before the old one is freed: either text may point into it.
+    char* block = nullptr;
+    char* valueCopy = nullptr;
+    if (!newName) {
+        valueCopy = block = QVI_CopyTextOrNull(newValue);
+    } else {
+        size_t nameBytes = strlen(newName) + 1;
+        size_t valueBytes = newValue ? strlen(newValue) + 1 : 0;
+        block = static_cast<char*>(malloc(nameBytes + valueBytes));
+        if (block) {
+            memcpy(block, newName, nameBytes);
+            if (newValue) {
+                valueCopy = block + nameBytes;
+                memcpy(valueCopy, newValue, valueBytes);
+            }
+        }
+    }
+    // A fresh slot has nothing to free: the call is spared.
+    if (char* old = name ? name : value)
+        free(old);
+    name = newName ? block : nullptr;
+    value = valueCopy;
 }
 
 void DataParameter::SetValue(const char* newValue)
 {
-    if (!newValue)
-        return;
-    char* copy = QVI_CopyTextOrNull(newValue);
-    free(value);
-    value = copy;
+    if (newValue)
+        Set(name, newValue);
 }
 
 namespace {
@@ -115,7 +137,7 @@ void DataNode::SetParameter(const char* name, const char* value)
         existing->SetValue(value);
         return;
     }
-    parameters.Add(DataParameter(name, value));
+    QVI_AddDataParameter(parameters, name, value);
 }
 
 DataArray::DataArray(const char* newId) : id(QVI_CopyTextOrNull(newId))

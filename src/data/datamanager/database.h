@@ -8,9 +8,11 @@ class XMLReader;
 // The data model of DataManager databases: a database holds arrays, an array holds
 // nodes, arrays and nodes hold named text values (parameters).
 
-// One name and its text value in a DataManager database. Both texts are heap copies
-// owned by the record; either may be null. Records live by value inside `Array`s,
-// which copy elements by assignment, so copying duplicates both texts.
+// One name and its text value in a DataManager database; either may be null. Both
+// texts are copies in one heap block owned by the record, the value right after the
+// name's zero byte (a value without a name has a block of its own): a database holds
+// hundreds of thousands of them, and each allocation counts. Records live by value
+// inside `Array`s, which copy elements by assignment, so copying duplicates both texts.
 class DataParameter {
 public:
     char* name;
@@ -23,7 +25,12 @@ public:
     DataParameter& operator=(const DataParameter& other);
     ~DataParameter();
 
-    // Replaces the value with a copy; a null value is ignored.
+    // Replaces both texts with copies (null stays null); either may point into this
+    // record's own texts.
+    void Set(const char* name, const char* value);
+
+    // Replaces the value with a copy; a null value is ignored. The name moves to the
+    // new block with it.
     void SetValue(const char* value);
 
     // Arrays compare elements when searching; parameters are equal by content.
@@ -32,6 +39,9 @@ public:
 
 // The heap copy of text, or null for null (QVI_StrDup would give "" for null).
 char* QVI_CopyTextOrNull(const char* text);
+
+// Appends {copy of name, copy of value}, built in its slot of the array.
+void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value);
 
 // The first parameter named name (byte comparison), or null; null for a null name.
 DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name);

@@ -107,10 +107,11 @@ bool Database::LoadCSV(const char* name)
         cells.count = 0;
         cursor.ReadLine(kDataCellLimit, &cells);
         DataNode* node = new DataNode(nullptr);
+        node->parameters.SetCapacity(columnNames.count);
         // Cells beyond the last column are ignored; missing cells are null values.
         for (int column = 0; column < columnNames.count; ++column) {
             const char* value = column < cells.count ? cells.data[column].text : nullptr;
-            node->parameters.Add(DataParameter(columnNames.data[column].text, value));
+            QVI_AddDataParameter(node->parameters, columnNames.data[column].text, value);
         }
         array->nodes.Add(node);
     }

@@ -108,7 +108,7 @@ private:
             const char* name = start->attributeNames[i];
             if (name && strcmp(name, "id") == 0)
                 continue;
-            array->parameters.Add(DataParameter(name, start->attributeValues[i]));
+            QVI_AddDataParameter(array->parameters, name, start->attributeValues[i]);
         }
         database_->arrays.Add(array);
 
@@ -141,8 +141,14 @@ private:
 
     bool ReadNode(XMLBlock* start, DataArray* array)
     {
-        DataNode* node = new DataNode(FindIdAttribute(start));
-        for (int i = 0; i < start->attributeCount && i < XMLBlock::kMaxAttributes; ++i)
+        // SetParameter gives the node its id from the attribute "id".
+        DataNode* node = new DataNode(nullptr);
+        // Room for every attribute and the text a node with an end tag may hold: the
+        // array's first growth would reserve far more than a node typically needs.
+        const int attributes = start->attributeCount < XMLBlock::kMaxAttributes ? start->attributeCount
+                                                                                : XMLBlock::kMaxAttributes;
+        node->parameters.SetCapacity(attributes + (start->closing ? 0 : 1));
+        for (int i = 0; i < attributes; ++i)
             node->SetParameter(start->attributeNames[i], start->attributeValues[i]);
         array->nodes.Add(node);
         ++nodesRead_;

@@ -9,11 +9,28 @@ namespace {
 
 const int kFirstChunkCapacity = 64 * 1024;
 
+// The size of the file just opened, or 0 when the file system cannot tell.
+int SizeOfOpenFile(const QuavenFileSystemAPI* fs, FileHandle* file)
+{
+    if (!fs->Seek || !fs->GetFilePosition)
+        return 0;
+    fs->Seek(file, 0, QV_SEEK_END);
+    int size = fs->GetFilePosition(file);
+    fs->Seek(file, 0, QV_SEEK_SET);
+    return size > 0 ? size : 0;
+}
+
 // Reads until Read answers 0, growing the block as needed, so a short read or a
 // file that changes size while open never leaves uninitialised bytes in the text.
+// The block starts at the file's size: growing one of many megabytes step by step
+// would copy it again and again into fresh pages.
 char* ReadUntilEnd(const QuavenFileSystemAPI* fs, FileHandle* file, int* length)
 {
     int capacity = kFirstChunkCapacity;
+    const int fileSize = SizeOfOpenFile(fs, file);
+    // One byte for the terminating zero and one for the Read that finds the end.
+    if (fileSize < INT_MAX - 2 && fileSize + 2 > capacity)
+        capacity = fileSize + 2;
     int size = 0;
     char* block = static_cast<char*>(malloc(capacity));
     if (!block)

@@ -210,6 +210,38 @@ bool MayFollowValue(char c)
     return c == '>' || c == '/' || c == '?' || IsXMLWhiteSpace(c);
 }
 
+// Appends the characters from the reader's position on that pass keep(c) to the token
+// in the value buffer (count characters so far), in one tight loop as far as the buffer
+// has room; moves the position past them and answers how many. What stops the run is
+// left to the caller, which meets it one character at a time.
+template <typename Keep>
+int TakeRun(XMLReader& reader, int count, Keep keep)
+{
+    const int room = XMLReader::kValueBufferSize - 1 - count;
+    const int left = reader.length - reader.position;
+    const char* in = reader.text + reader.position;
+    const char* stop = in + (left < room ? left : room);
+    char* const start = reader.valueBuffer + count;
+    char* out = start;
+    while (in < stop && keep(*in))
+        *out++ = *in++;
+    const int taken = static_cast<int>(out - start);
+    reader.position += taken;
+    return taken;
+}
+
+// A character a tag keeps as it is: nothing to normalise around it, and it neither
+// ends the tag, starts a value nor completes a comment start.
+bool IsPlainInTag(char c)
+{
+    switch (c) {
+    case ' ': case '\t': case '\r': case '\n': case '<': case '>': case '=': case '"': case '-':
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 // Builds the next token in the value buffer. Tags are normalised on the way: runs of
@@ -231,6 +263,12 @@ char* XMLReader::Scan()
         char c = text[position];
 
         if (inQuote) {
+            // The characters up to the next quote are taken as they are; the quote, the
+            // end of the document and the buffer's limit are met one at a time below.
+            if (int taken = TakeRun(*this, count, [](char k) { return k != '"'; })) {
+                count += taken;
+                continue;
+            }
             if (count >= kValueBufferSize - 1) {
                 ReportError("buffer overrun", c);
                 return nullptr;
@@ -293,7 +331,13 @@ char* XMLReader::Scan()
             continue;
         }
 
-        // Inside a tag.
+        // Inside a tag. A run of plain characters (names) is taken as it is.
+        if (IsPlainInTag(c)) {
+            if (int taken = TakeRun(*this, count, [](char k) { return IsPlainInTag(k); })) {
+                count += taken;
+                continue;
+            }
+        }
         if (c == '\t' || c == '\r' || c == '\n')
             c = ' ';
         char last = count > 0 ? token[count - 1] : 0;
@@ -339,7 +383,8 @@ char* XMLReader::Scan()
         token[count++] = c;
         ++position;
 
-        if (count >= kCommentStartLength &&
+        // Only a '-' can complete "<!--": the last four characters are compared only then.
+        if (c == '-' && count >= kCommentStartLength &&
             memcmp(token + count - kCommentStartLength, kCommentStart, kCommentStartLength) == 0) {
             count -= kCommentStartLength;
             if (!SkipComment(*this))
@@ -367,24 +412,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Replaces every occurrence of entity with replacement, in one left-to-right pass:
-// the replacement character is never looked at again.
-void ReplaceEntityInPlace(char* value, const char* entity, char replacement)
-{
-    size_t entityLength = strlen(entity);
-    char* out = value;
-    const char* in = value;
-    while (*in) {
-        if (strncmp(in, entity, entityLength) == 0) {
-            *out++ = replacement;
-            in += entityLength;
-            continue;
-        }
-        *out++ = *in++;
-    }
-    *out = 0;
-}
-
 char DecodeEscape(char c, bool* keep)
 {
     *keep = true;
@@ -396,6 +423,64 @@ char DecodeEscape(char c, bool* keep)
     case '\\': return '\\';
     default: *keep = false; return 0;
     }
+}
+
+// Decodes the backslash pairs of value (length characters) in place; answers the new
+// length. Most values hold no backslash and are left untouched.
+size_t DecodeEscapesInPlace(char* value, size_t length)
+{
+    char* first = static_cast<char*>(memchr(value, '\\', length));
+    if (!first)
+        return length;
+    const char* end = value + length;
+    char* out = first;
+    const char* in = first;
+    while (in < end) {
+        if (in[0] == '\\' && in + 1 < end) {
+            bool keep = false;
+            char decoded = DecodeEscape(in[1], &keep);
+            if (keep)
+                *out++ = decoded;
+            in += 2;
+            continue;
+        }
+        *out++ = *in++;
+    }
+    *out = 0;
+    return static_cast<size_t>(out - value);
+}
+
+// Replaces "&quot;" with a quote and "&amp;" with '&' in one left-to-right pass over
+// value (length characters), in place: a character a replacement gives is never looked
+// at again. Neither entity can overlap the other, nor can a quote from the first join
+// text into the second, so this is the same as replacing all of the first, then all of
+// the second. Only the '&'s are looked at.
+void ReplaceEntitiesInPlace(char* value, size_t length)
+{
+    char* out = static_cast<char*>(memchr(value, '&', length));
+    if (!out)
+        return;
+    const char* end = value + length;
+    const char* in = out;
+    while (in < end) {
+        // in is at an '&'.
+        size_t left = static_cast<size_t>(end - in);
+        if (left >= 6 && memcmp(in, "&quot;", 6) == 0) {
+            *out++ = '"';
+            in += 6;
+        } else if (left >= 5 && memcmp(in, "&amp;", 5) == 0) {
+            *out++ = '&';
+            in += 5;
+        } else {
+            *out++ = *in++;
+        }
+        const char* next = static_cast<const char*>(memchr(in, '&', static_cast<size_t>(end - in)));
+        size_t plain = static_cast<size_t>((next ? next : end) - in);
+        memmove(out, in, plain);
+        out += plain;
+        in += plain;
+    }
+    *out = 0;
 }
 
 } // namespace
@@ -418,26 +503,11 @@ bool QVI_IsXMLAttributeName(const char* name)
     return true;
 }
 
-void QVI_UnescapeXMLAttributeValue(char* value)
+void QVI_UnescapeXMLAttributeValue(char* value, size_t length)
 {
     if (!value)
         return;
-    char* out = value;
-    const char* in = value;
-    while (*in) {
-        if (in[0] == '\\' && in[1] != 0) {
-            bool keep = false;
-            char decoded = DecodeEscape(in[1], &keep);
-            if (keep)
-                *out++ = decoded;
-            in += 2;
-            continue;
-        }
-        *out++ = *in++;
-    }
-    *out = 0;
-    ReplaceEntityInPlace(value, "&quot;", '"');
-    ReplaceEntityInPlace(value, "&amp;", '&');
+    ReplaceEntitiesInPlace(value, DecodeEscapesInPlace(value, length));
 }
 
 namespace {
@@ -446,16 +516,23 @@ char kTextBlockAttributeName[] = "DATA";
 
 // The closing quote of a value starting at value: a backslash always takes the next
 // character with it, as the scanner counted escaped quotes. Null when there is none.
-char* FindClosingQuote(char* value)
+// *decode tells whether the value holds a backslash or an '&': most values hold
+// neither and need no second look.
+char* FindClosingQuote(char* value, bool* decode)
 {
+    bool special = false;
     char* p = value;
     while (*p) {
         if (p[0] == '\\' && p[1] != 0) {
+            special = true;
             p += 2;
             continue;
         }
-        if (*p == '"')
+        if (*p == '"') {
+            *decode = special;
             return p;
+        }
+        special = special || *p == '&';
         ++p;
     }
     return nullptr;
@@ -513,14 +590,16 @@ bool ParseTag(XMLReader& reader, char* token)
             return false;
         }
         char* value = ++p;
-        char* closingQuote = FindClosingQuote(value);
+        bool decode = false;
+        char* closingQuote = FindClosingQuote(value, &decode);
         if (!closingQuote) {
             reader.ReportError("Reading next block (case #2)", *p);
             return false;
         }
         *closingQuote = 0;
         p = closingQuote + 1;
-        QVI_UnescapeXMLAttributeValue(value);
+        if (decode)
+            QVI_UnescapeXMLAttributeValue(value, static_cast<size_t>(closingQuote - value));
 
         // Attributes past the limit are still checked but no longer stored.
         if (block.attributeCount < XMLBlock::kMaxAttributes) {

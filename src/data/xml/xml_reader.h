@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The engine's small, forgiving XML reader. It loads a whole file through the API
@@ -100,8 +101,9 @@ bool QVI_IsXMLAttributeNameCharacter(char c, bool first);
 // An attribute name: one or more letters, digits, '_' and '.', not starting with a digit.
 bool QVI_IsXMLAttributeName(const char* name);
 
-// Decodes an attribute value in place (it only shrinks): backslash-n, -r and -t give
-// a line feed, carriage return and tab, backslash-quote a quote, two backslashes one
-// backslash, any other backslash pair is dropped; then each "&quot;" becomes a quote,
-// then each "&amp;" becomes '&' (each pass once, left to right; no other entities).
-void QVI_UnescapeXMLAttributeValue(char* value);
+// Decodes an attribute value of length characters in place (it only shrinks and stays
+// zero-terminated): backslash-n, -r and -t give a line feed, carriage return and tab,
+// backslash-quote a quote, two backslashes one backslash, any other backslash pair is
+// dropped; then each "&quot;" becomes a quote, then each "&amp;" becomes '&' (each pass
+// once, left to right; no other entities).
+void QVI_UnescapeXMLAttributeValue(char* value, size_t length);

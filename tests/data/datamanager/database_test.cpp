@@ -34,6 +34,32 @@ TEST(DataNodeRecord, SetParameterAppendsReplacesAndKeepsCopiesThroughGrowth)
     EXPECT_STREQ(node.GetParameter("p199"), "v199");
 }
 
+TEST(DataParameterRecord, OwnCopiesOfNameAndValueThroughEveryChange)
+{
+    DataParameter named("n", nullptr);
+    named.SetValue("a longer value");
+    named.SetValue(named.value + 9);  // its own text
+    EXPECT_STREQ(named.name, "n");
+    EXPECT_STREQ(named.value, "value");
+
+    DataParameter copy(named);
+    named.Set(named.value, named.name);  // both texts its own, swapped
+    EXPECT_STREQ(named.name, "value");
+    EXPECT_STREQ(named.value, "n");
+    EXPECT_STREQ(copy.name, "n");
+    EXPECT_STREQ(copy.value, "value");
+
+    DataParameter unnamed(nullptr, "v");
+    EXPECT_EQ(unnamed.name, nullptr);
+    EXPECT_STREQ(unnamed.value, "v");
+    copy = unnamed;
+    EXPECT_EQ(copy.name, nullptr);
+    EXPECT_STREQ(copy.value, "v");
+    unnamed = named;
+    EXPECT_STREQ(unnamed.name, "value");
+    EXPECT_STREQ(unnamed.value, "n");
+}
+
 TEST(DatabaseRecord, LookupsByIdAndIndex)
 {
     Database database;

@@ -57,6 +57,11 @@ TEST_F(XmlReading, EscapesAndEntitiesInValues)
               (Blocks{"<a v=[1\n2\r3\t4\"5\\67] d=[dir\\] q=[say \\\"hi]/>"}));
     EXPECT_EQ(Read("<a v=\"&quot;x&quot; &amp; y\" w=\"&amp;quot;\" z=\"&lt;&#65;\"/>"),
               (Blocks{"<a v=[\"x\" & y] w=[&quot;] z=[&lt;&#65;]/>"}));
+    // Entities at either end of a value, cut short by its end, next to each other, after
+    // a bare '&', and one that only the dropped backslash pair before it completes.
+    EXPECT_EQ(Read("<a e=\"x&amp;\" s=\"&quot;x\" c=\"a&amp\" d=\"&quot\" u=\"& b;&\" n=\"&amp;&quot;&amp;amp;\" "
+                   "b=\"&&quot;\" j=\"&am\\xp;\"/>"),
+              (Blocks{"<a e=[x&] s=[\"x] c=[a&amp] d=[&quot] u=[& b;&] n=[&\"&amp;] b=[&\"] j=[&]/>"}));
 }
 
 TEST_F(XmlReading, TextCDataAndComments)

@@ -45,6 +45,19 @@ int FakeRead(void* buffer, int size, FileHandle* handle)
     return static_cast<int>(count);
 }
 
+int FakeSeek(FileHandle* handle, int offset, int origin)
+{
+    FakeOpenFile* file = reinterpret_cast<FakeOpenFile*>(handle);
+    const size_t base = origin == QV_SEEK_END ? file->data.size() : origin == QV_SEEK_CUR ? file->position : 0;
+    file->position = std::min(file->data.size(), base + offset);
+    return 0;
+}
+
+int FakeGetFilePosition(FileHandle* handle)
+{
+    return static_cast<int>(reinterpret_cast<FakeOpenFile*>(handle)->position) + g_files.positionSkew;
+}
+
 void FakeClose(FileHandle* handle)
 {
     ++g_files.closed;
@@ -57,6 +70,8 @@ QuavenFileSystemAPI MakeFakeFileSystem()
     table.OpenFile = FakeOpen;
     table.Read = FakeRead;
     table.CloseFile = FakeClose;
+    table.Seek = FakeSeek;
+    table.GetFilePosition = FakeGetFilePosition;
     return table;
 }
 

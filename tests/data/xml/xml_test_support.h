@@ -23,6 +23,7 @@ extern const char* const kDeclaration;
 struct FakeFiles {
     std::map<std::string, std::string> contents;
     int maxReadChunk = 0;  // largest count one Read hands out; 0: no limit
+    int positionSkew = 0;  // added to every position answered: a file whose size changes
     int opened = 0;
     int closed = 0;
 };
