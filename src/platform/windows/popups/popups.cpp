@@ -125,13 +125,7 @@ int QVI_ShowMessageBox(int level, int buttons, const char* text) {
 
 namespace {
 
-constexpr uint32_t kMainThreadId = 1;
 const char kPopupThreadName[] = "Popup";
-
-bool OnMainThread() {
-    const ThreadLocalState* state = QVI_GetThreadLocalState();
-    return state && state->thread_id == kMainThreadId;
-}
 
 void FreePopupRecord(PopupThreadRecord* record) {
     free(record->text);
@@ -169,7 +163,7 @@ void QVI_PopupThread(void* argument) {
 
 int QVI_ShowPopup(int level, const char* text) {
     if (!text) text = "";
-    if (!OnMainThread()) {
+    if (!QV_IsMainThread()) {
         if (qv && qv->LogEx) qv->LogEx(level, "%s", text);
         return QV_POPUP_CONTINUE;
     }
