@@ -1,13 +1,13 @@
 // quaven.exe as a person runs it: a game beside it, a prog.xml, a window, a log file in the
-// per-user folder, the exports drivers look for, and the run's end when the window is closed.
-// Each test lays out a folder as res:// expects (the host, the test game and a prog.xml the
-// test writes), starts the host with the game's script and results files, finds its window,
-// and removes the per-user folder it wrote afterwards.
+// per-user folder, the exports drivers look for, a second start while it runs, and the
+// run's end when the window is closed. The test lays out a folder as res:// expects (the
+// host, the test game and the prog.xml it writes), starts the host with the game's script
+// and results files, finds its window, and removes the per-user folder written meanwhile.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "support/files.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
+#include "support/windows_ui.h"
 
 #ifndef QUAVEN_EXE_PATH
 #error "QUAVEN_EXE_PATH must name the built quaven.exe"
@@ -23,129 +24,57 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+using quaven_test::ChildProcess;
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD owner = 0;
-    char className[64] = {};
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameA(window, className, sizeof className);
-    if (owner == search->processId && std::string(className) == "QuavenWindowClass")
-        search->found = window;
-    return search->found == nullptr;
-}
-
-// A prog.xml with PARAMETERS/APPLICATION attributes, PARAMETERS/DEVELOPER attributes and
-// VARIANTS nodes (each a whole "<node .../>" line).
-std::string ProgramXml(const std::string& application, const std::string& developer, const std::string& variants)
-{
-    std::string xml = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n<array id=\"PARAMETERS\">\n";
-    xml += "<node id=\"APPLICATION\" " + application + "/>\n";
-    if (!developer.empty())
-        xml += "<node id=\"DEVELOPER\" " + developer + "/>\n";
-    xml += "</array>\n";
-    if (!variants.empty())
-        xml += "<array id=\"VARIANTS\">\n" + variants + "</array>\n";
-    return xml + "</root>\n";
-}
-
-class HostFolder {
-public:
-    HostFolder()
-    {
+class HostRun : public ::testing::Test {
+protected:
+    void SetUp() override {
         dir_ = quaven_test::MakeTempDir("host");
+        // Unique to this test, so that its per-user folder can go without touching another's.
         developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
-        ready_ = CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE) &&
-                 CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE);
+        ASSERT_TRUE(CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
     }
-    ~HostFolder()
-    {
+    void TearDown() override {
         quaven_test::RemoveTree(dir_);
         quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
     }
-    HostFolder(const HostFolder&) = delete;
-    HostFolder& operator=(const HostFolder&) = delete;
 
-    bool ready() const { return ready_; }
-    const std::string& dir() const { return dir_; }
-    // The developer name to write into prog.xml: unique to this folder, so that its per-user
-    // folder can be removed when the folder ends without touching another test's.
-    const std::string& developer() const { return developer_; }
-    void WriteProgramXml(const std::string& contents) { quaven_test::WriteFile(dir_ + "\\prog.xml", contents); }
-
-    // Starts quaven.exe with the game's results file results.txt<suffix> and an empty script.
-    bool Start(quaven_test::ChildProcess& host, const std::string& suffix = "")
-    {
-        const std::string scriptPath = dir_ + "\\script" + suffix + ".txt";
-        quaven_test::WriteFile(scriptPath, "");
+    // A prog.xml with these PARAMETERS/APPLICATION and PARAMETERS/DEVELOPER attributes, the
+    // developer named developer_, and a 640x480 WINDOWS variant.
+    void WriteProgramXml(const std::string& application, const std::string& developer) {
+        quaven_test::WriteFile(dir_ + "\\prog.xml",
+                               "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n<array id=\"PARAMETERS\">\n"
+                               "<node id=\"APPLICATION\" " + application + " developer=\"" + developer_ + "\"/>\n"
+                               "<node id=\"DEVELOPER\" " + developer + "/>\n</array>\n<array id=\"VARIANTS\">\n"
+                               "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n</array>\n</root>\n");
+    }
+    // Starts quaven.exe with an empty script and the game's results file results-<name>.txt.
+    bool Start(ChildProcess& host, const std::string& name) {
+        const std::string script = dir_ + "\\script-" + name + ".txt";
+        quaven_test::WriteFile(script, "");
         return host.Start("\"" + dir_ + "\\quaven.exe\"",
-                          {{"QUAVEN_TEST_SCRIPT", scriptPath}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results" + suffix + ".txt"}},
+                          {{"QUAVEN_TEST_SCRIPT", script}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results-" + name + ".txt"}},
                           dir_);
     }
-    Lines Results(const std::string& suffix = "") const
-    {
-        return quaven_test::ReadLines(dir_ + "\\results" + suffix + ".txt");
-    }
-    // The per-user folder of a title (as the engine names its folder) under developer().
-    std::string UserFolder(const std::string& titleFolder) const
-    {
-        return quaven_test::AppDataFolder() + "/" + developer_ + "/" + titleFolder;
-    }
+    Lines Results(const std::string& name) const { return quaven_test::ReadLines(dir_ + "\\results-" + name + ".txt"); }
 
-private:
-    std::string dir_;
-    std::string developer_;
-    bool ready_ = false;
+    std::string dir_, developer_;
 };
 
-// The host's main window (class "QuavenWindowClass"), once it shows within a minute; null
-// when it never does.
-HWND WaitForMainWindow(DWORD processId)
-{
-    WindowSearch search = {processId, nullptr};
-    for (int attempt = 0; attempt < 1200 && !search.found; ++attempt) {
-        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            Sleep(50);
-    }
-    return search.found;
+// The host's main window, once it shows within a minute; null when it never does.
+HWND WaitForMainWindow(const ChildProcess& host) {
+    return quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
 }
-
-std::string WindowTitle(HWND window)
-{
-    char title[512] = {};
-    GetWindowTextA(window, title, sizeof title);
-    return title;
-}
-
-// Answers with OK any message box the host shows, so that an unexpected one cannot hang a
-// test; the test then expects Records() to be empty.
-class PopupGuard {
-public:
-    explicit PopupGuard(DWORD processId) { answerer_.Start({IDOK}, 1, 120000, processId); }
-    std::vector<quaven_test::PopupRecord> Records() const { return answerer_.Records(); }
-
-private:
-    quaven_test::PopupAnswerer answerer_;
-};
 
 // Files directly in a folder matching a wildcard ("*.log").
-Lines FilesIn(const std::string& folder, const std::string& wildcard)
-{
+Lines FilesIn(const std::string& folder, const std::string& wildcard) {
     Lines names;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\" + wildcard).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
+    if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
@@ -185,58 +114,73 @@ const Lines kRunInOrder = {
 };
 
 // The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".
-std::string LineText(const std::string& line)
-{
+std::string LineText(const std::string& line) {
     static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
     return std::regex_replace(line, prefix, "");
 }
 
 // Index of the first line at or after `from` whose text starts with `start`; -1 when none.
-int FindFrom(const Lines& lines, int from, const std::string& start)
-{
+int FindFrom(const Lines& lines, int from, const std::string& start) {
     for (int i = from; i < static_cast<int>(lines.size()); ++i)
-        if (LineText(lines[i]).rfind(start, 0) == 0)
-            return i;
+        if (LineText(lines[i]).rfind(start, 0) == 0) return i;
     return -1;
 }
 
-TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
-{
-    HostFolder folder;
-    ASSERT_TRUE(folder.ready());
+TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAndRunsOnceUnlessAllowed) {
     const std::string id = quaven_test::UniqueName("hostlog");
-    folder.WriteProgramXml(ProgramXml(
-        "program_id=\"" + id + "\" name=\"" + kTitle + "\" developer=\"" + folder.developer() +
-            "\" version=\"2.0\" fps_limit=\"120\"",
-        "console=\"1\" logging=\"1\" force_windowed=\"1\"", "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n"));
-
-    quaven_test::ChildProcess host;
-    ASSERT_TRUE(folder.Start(host));
-    PopupGuard guard(host.ProcessId());
-    HWND window = WaitForMainWindow(host.ProcessId());
+    const std::string application =
+        "program_id=\"" + id + "\" name=\"" + kTitle + "\" version=\"2.0\" fps_limit=\"120\"";
+    WriteProgramXml(application, "console=\"1\" logging=\"1\" force_windowed=\"1\"");
+    ChildProcess first;
+    ASSERT_TRUE(Start(first, "first"));
+    quaven_test::PopupAnswerer guard;  // answers an unexpected box, so that it cannot hang the test
+    guard.Start({IDOK}, 1, 120000, first.ProcessId());
+    HWND window = WaitForMainWindow(first);
     ASSERT_NE(window, nullptr);
     // The game calls itself "Quaven Test Program"; prog.xml names the window.
-    EXPECT_EQ(WindowTitle(window), kTitle);
+    EXPECT_EQ(quaven_test::WindowText(window), kTitle);
+
+    // A second start brings the first forward and ends: the game created, never initialised.
+    // With the feature a third runs beside the first. Without the console switch neither
+    // writes a log file.
+    WriteProgramXml(application, "force_windowed=\"1\"");
+    ChildProcess second;
+    ASSERT_TRUE(Start(second, "second"));
+    DWORD exitCode = 99;
+    ASSERT_TRUE(second.Wait(60000, &exitCode)) << "the second instance kept running";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(Results("second"), Lines{"get_program_interface 1406"});
+    EXPECT_TRUE(first.Running());
+    WriteProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"");
+    ChildProcess third;
+    ASSERT_TRUE(Start(third, "third"));
+    quaven_test::PopupAnswerer thirdGuard;
+    thirdGuard.Start({IDOK}, 1, 120000, third.ProcessId());
+    HWND thirdWindow = WaitForMainWindow(third);
+    ASSERT_NE(thirdWindow, nullptr);
+
     // What drivers and the renderer look up in the executable.
-    HMODULE image = LoadLibraryExA((folder.dir() + "\\quaven.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    HMODULE image = LoadLibraryExA((dir_ + "\\quaven.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     ASSERT_NE(image, nullptr);
     EXPECT_NE(GetProcAddress(image, "QUAVEN_RendImp_GetInterface"), nullptr);
     const auto* nvidia = reinterpret_cast<const unsigned long*>(GetProcAddress(image, "NvOptimusEnablement"));
     const auto* amd = reinterpret_cast<const int*>(GetProcAddress(image, "AmdPowerXpressRequestHighPerformance"));
     EXPECT_TRUE(nvidia && *nvidia == 1u && amd && *amd == 1);
     FreeLibrary(image);
-    // Let a few frames pass, then close the window as a person would.
-    for (int attempt = 0; attempt < 600 && folder.Results().size() < 12; ++attempt)
-        Sleep(20);
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    DWORD exitCode = 99;
-    ASSERT_TRUE(host.Wait(60000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
+    // Let a few frames pass, then close the windows as a person would.
+    quaven_test::WaitUntil([this] { return Results("first").size() >= 12; }, 12000);
+    for (auto [host, hostWindow] : {std::make_pair(&first, window), std::make_pair(&third, thirdWindow)}) {
+        PostMessageA(hostWindow, WM_CLOSE, 0, 0);
+        exitCode = 99;
+        EXPECT_TRUE(host->Wait(60000, &exitCode));
+        EXPECT_EQ(exitCode, 0u);
+    }
     EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
+    EXPECT_TRUE(thirdGuard.Records().empty()) << thirdGuard.Records()[0].text;
 
     // The game: created once, initialised once, driven at 120 frames per second at most
     // (8 ms frames, whole milliseconds), and told to exit last.
-    const Lines results = folder.Results();
+    const Lines results = Results("first");
     ASSERT_GE(results.size(), 4u);
     EXPECT_EQ(results.front(), "get_program_interface 1406");
     EXPECT_EQ(results.back(), "exit");
@@ -245,8 +189,7 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
         inits += line == "init";
         int frame = 0;
         double seconds = 0;
-        if (sscanf(line.c_str(), "update %d %lf", &frame, &seconds) != 2)
-            continue;
+        if (sscanf(line.c_str(), "update %d %lf", &frame, &seconds) != 2) continue;
         ++updates;
         EXPECT_GE(seconds, 0.008 - 1e-6) << line;
         const double milliseconds = seconds * 1000.0;
@@ -256,7 +199,7 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     EXPECT_GE(updates, 2);
 
     // One log file, named after prog.xml's id and the start time, never the game's own id.
-    const std::string logs = folder.UserFolder(kTitleFolder) + "\\logs";
+    const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/" + kTitleFolder + "\\logs";
     const Lines files = FilesIn(logs, "*.log");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(std::regex_match(files[0], std::regex(id + R"(-\d{4}-\d\d-\d\d-\d\d-\d\d\.log)"))) << files[0];
@@ -276,51 +219,6 @@ TEST(HostRun, RunsTheGameUntilItsWindowClosesAndLogsEveryStepUnderProgXmlNames)
     EXPECT_TRUE(std::regex_match(LineText(log[summary]), std::regex(R"(QUAVEN log: \d+ errors, \d+ warnings, \d+ infos\.)")))
         << log[summary];
     EXPECT_EQ(FindFrom(log, 0, "Unable"), -1);
-}
-
-TEST(HostRun, ASecondStartBringsTheFirstForwardAndEndsUnlessMultipleInstancesAreAllowed)
-{
-    HostFolder folder;
-    ASSERT_TRUE(folder.ready());
-    const std::string application = "program_id=\"" + quaven_test::UniqueName("hostone") +
-                                    "\" name=\"Host Single\" developer=\"" + folder.developer() + "\" version=\"1\"";
-    const std::string variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n";
-    // The console switch is off: no log file is written.
-    folder.WriteProgramXml(ProgramXml(application, "force_windowed=\"1\"", variants));
-
-    quaven_test::ChildProcess first;
-    ASSERT_TRUE(folder.Start(first, "-first"));
-    PopupGuard firstGuard(first.ProcessId());
-    HWND firstWindow = WaitForMainWindow(first.ProcessId());
-    ASSERT_NE(firstWindow, nullptr);
-
-    quaven_test::ChildProcess second;
-    ASSERT_TRUE(folder.Start(second, "-second"));
-    DWORD exitCode = 99;
-    ASSERT_TRUE(second.Wait(60000, &exitCode)) << "the second instance kept running";
-    EXPECT_EQ(exitCode, 0u);
-    EXPECT_EQ(folder.Results("-second"), Lines{"get_program_interface 1406"}) << "created, never initialised";
-    EXPECT_TRUE(first.Running());
-
-    // With the feature a further start runs beside the first.
-    folder.WriteProgramXml(
-        ProgramXml(application + " features=\"ALLOW_MULTIPLE_PROGRAM_INSTANCES\"", "force_windowed=\"1\"",
-                              variants));
-    quaven_test::ChildProcess third;
-    ASSERT_TRUE(folder.Start(third, "-third"));
-    PopupGuard thirdGuard(third.ProcessId());
-    HWND thirdWindow = WaitForMainWindow(third.ProcessId());
-    ASSERT_NE(thirdWindow, nullptr);
-
-    for (auto [process, window] : {std::make_pair(&first, firstWindow), std::make_pair(&third, thirdWindow)}) {
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        exitCode = 99;
-        EXPECT_TRUE(process->Wait(60000, &exitCode));
-        EXPECT_EQ(exitCode, 0u);
-    }
-    EXPECT_TRUE(firstGuard.Records().empty());
-    EXPECT_TRUE(thirdGuard.Records().empty());
-    EXPECT_TRUE(FilesIn(folder.UserFolder("Host_Single") + "\\logs", "*.log").empty());
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+// Waiting from a test: for a condition polled with a time limit, and for a window of a
+// process (this one or a child) to show; and reading a window's text.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace quaven_test {
+
+// Polls condition every 10 ms; true once it holds, false when timeoutMs passed first.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The first visible top-level window of class className ("#32770" for a dialog) that
+// process processId shows within timeoutMs; null when none does.
+HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
+
+std::string WindowText(HWND window);
+
+}  // namespace quaven_test
