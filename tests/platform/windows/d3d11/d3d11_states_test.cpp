@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "support/blend_expectations.h"
+
 namespace d3d11_test {
 namespace {
 
@@ -11,34 +13,20 @@ using D3D11RenderStateTest = D3D11DrawingTest;
 
 const float kRed[4] = {1, 0, 0, 1};
 const float kGreen[4] = {0, 1, 0, 1};
+const Rgba8 kRed8 = {255, 0, 0, 255}, kGreen8 = {0, 255, 0, 255}, kBlack8 = {0, 0, 0, 255};
 
-// Destination (0.5, 0.25, 1.0, 0.5) and source (1.0, 0.5, 0.0, 0.5) as 8-bit values;
-// expected results worked out by hand from the blend table, alpha = sa * sa + da. The tests'
-// renderer is held to the same figures.
-TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours)
-{
-    const float half = 128.0f / 255.0f;
-    const float source[4] = {1.0f, half, 0.0f, half};
-    const struct {
-        int mode;
-        Rgba8 result;
-    } expectations[] = {
-        {QV_BLEND_ALPHA, {192, 96, 127, 192}},          {QV_BLEND_ADDITIVE, {255, 128, 255, 192}},
-        {QV_BLEND_OFF, {255, 128, 0, 128}},             {QV_BLEND_SUBTRACTIVE, {0, 0, 255, 192}},
-        {QV_BLEND_MULTIPLY, {128, 32, 0, 192}},         {QV_BLEND_MULTIPLY_DOUBLE, {255, 64, 0, 192}},
-        {QV_BLEND_MULTIPLY_ADD, {255, 96, 255, 192}},   {QV_BLEND_PREMULTIPLIED_ALPHA, {255, 160, 127, 192}},
-    };
-    for (const auto& e : expectations) {
+TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours) {
+    const float* d = quaven_test::kBlendDestination;
+    for (const auto& e : quaven_test::kBlendExpectations) {
         renderer_.SetBlendMode(e.mode);
-        renderer_.ClearColor(0.5f, 0.25f, 1.0f, 0.5f);
-        drawing_->Quad(source);
+        renderer_.ClearColor(d[0], d[1], d[2], d[3]);
+        drawing_->Quad(quaven_test::kBlendSource);
         EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
     }
 }
 
-TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce)
-{
-    SetGraphicsState(QV_BLEND_ADDITIVE, QV_CULL_NONE);
+TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce) {
+    graphicsBlendMode = QV_BLEND_ADDITIVE;
     renderer_.ClearColor(0, 0, 1, 1);
     renderer_.SetColorWrite(false);
     drawing_->Quad(kRed);
@@ -48,48 +36,44 @@ TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce)
     EXPECT_TRUE(PixelNear(ReadBack(), 5, 5, Rgba8{255, 0, 255, 255}, 0));
 }
 
-TEST_F(D3D11RenderStateTest, ScissorClipsAtZeroAndEndsAtTheUnclampedOriginPlusSize)
-{
-    const D3D11_RECT expected = {0, 5, 90, 55};
+TEST_F(D3D11RenderStateTest, ScissorClipsAtZeroAndEndsAtTheUnclampedOriginPlusSize) {
     const D3D11_RECT made = QVI_D3D11ScissorRectangle(-10, 5, 100, 50);
-    EXPECT_TRUE(made.left == expected.left && made.top == expected.top && made.right == expected.right &&
-                made.bottom == expected.bottom);
+    EXPECT_TRUE(made.left == 0 && made.top == 5 && made.right == 90 && made.bottom == 55);
     EXPECT_EQ(INT32_MAX, QVI_D3D11ScissorRectangle(INT32_MAX - 1, 0, 100, 1).right) << "no overflow";
 
     renderer_.ClearColor(0, 0, 0, 1);
     ASSERT_TRUE(renderer_.SetScissorRectangle(-10, -20, 30, 40));
     drawing_->Quad(kRed);
     TestImage image = ReadBack();
-    EXPECT_TRUE(RegionNear(image, 0, 0, 20, 20, Rgba8{255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(image, 20, 5, Rgba8{0, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(image, 5, 20, Rgba8{0, 0, 0, 255}, 0));
+    EXPECT_TRUE(RegionNear(image, 0, 0, 20, 20, kRed8, 0));
+    EXPECT_TRUE(PixelNear(image, 20, 5, kBlack8, 0));
+    EXPECT_TRUE(PixelNear(image, 5, 20, kBlack8, 0));
     renderer_.DisableScissorRectangle();
     drawing_->Quad(kGreen);
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 40, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 40, 40, kGreen8, 0));
 }
 
-TEST_F(D3D11RenderStateTest, CullingDropsTheChosenFacesAndSurvivesTheScissorSwitch)
-{
+TEST_F(D3D11RenderStateTest, CullingDropsTheChosenFacesAndSurvivesTheScissorSwitch) {
     renderer_.SetCullMode(QV_CULL_BACK);
     renderer_.ClearColor(0, 0, 0, 1);
     drawing_->Quad(kRed, 0.5f, true);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 0, 0, 255}, 0)) << "counter-clockwise is the back";
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kBlack8, 0)) << "counter-clockwise is the back";
     drawing_->Quad(kGreen);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kGreen8, 0));
 
-    SetGraphicsState(QV_BLEND_OFF, QV_CULL_BACK);
+    graphicsBlendMode = QV_BLEND_OFF;
+    graphicsCullMode = QV_CULL_BACK;
     renderer_.SetScissorRectangle(0, 0, kWindowWidth, kWindowHeight);
     renderer_.DisableScissorRectangle();
     drawing_->Quad(kRed, 0.5f, true);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kGreen8, 0));
 
     renderer_.SetCullMode(QV_CULL_FRONT);
     drawing_->Quad(kRed);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "clockwise is the front";
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kGreen8, 0)) << "clockwise is the front";
 }
 
-TEST_F(D3D11RenderStateTest, DepthTestFunctionAndWriteDecideWhatIsDrawn)
-{
+TEST_F(D3D11RenderStateTest, DepthTestFunctionAndWriteDecideWhatIsDrawn) {
     renderer_.SetDepthTest(true);
     renderer_.SetDepthWrite(true);
     renderer_.SetDepthFunction(QV_DEPTH_LESS);
@@ -97,26 +81,25 @@ TEST_F(D3D11RenderStateTest, DepthTestFunctionAndWriteDecideWhatIsDrawn)
     renderer_.ClearColor(0, 0, 0, 1);
     drawing_->Quad(kRed, 0.5f);
     drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{255, 0, 0, 255}, 0)) << "farther quad hidden";
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kRed8, 0)) << "farther quad hidden";
     renderer_.SetDepthFunction(QV_DEPTH_GREATER);
     drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kGreen8, 0));
 
     renderer_.SetDepthFunction(QV_DEPTH_LESS);
     renderer_.SetDepthWrite(false);
     renderer_.ClearDepth(1.0f);
     drawing_->Quad(kRed, 0.5f);
     drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "the nearer quad left no depth";
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kGreen8, 0)) << "the nearer quad left no depth";
 
     renderer_.SetDepthTest(false);
     drawing_->Quad(kRed, 1.0f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{255, 0, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, kRed8, 0));
     EXPECT_EQ(D3D11_COMPARISON_LESS, QVI_D3D11DepthComparison(9)) << "codes outside the table";
 }
 
-TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce)
-{
+TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce) {
     renderer_.SetBlendMode(QV_BLEND_ADDITIVE);
     renderer_.SetCullMode(QV_CULL_BACK);
     for (int bad : {0, 9, -1, 1000000}) {
@@ -129,34 +112,29 @@ TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce)
     renderer_.context->RSGetState(&rasterizer);
     EXPECT_EQ(renderer_.blendStates[QV_BLEND_ADDITIVE][1], blend);
     EXPECT_EQ(renderer_.rasterizerStates[QV_CULL_BACK][0], rasterizer);
-    for (IUnknown* state : std::initializer_list<IUnknown*>{blend, rasterizer}) {
-        if (state)
-            state->Release();
-    }
+    for (IUnknown* state : std::initializer_list<IUnknown*>{blend, rasterizer})
+        if (state) state->Release();
     EXPECT_EQ(2, quaven_test::LogCapture::CountContaining("ignored"));
 }
 
 class D3D11SamplerTest : public D3D11DrawingTest {
 protected:
-    ID3D11SamplerState* BoundSampler(int stage)
-    {
+    ID3D11SamplerState* BoundSampler(int stage) {
         ID3D11SamplerState* sampler = nullptr;
         renderer_.context->PSGetSamplers(stage, 1, &sampler);
-        if (sampler)
-            sampler->Release();  // the renderer still holds it
+        if (sampler) sampler->Release();  // the renderer still holds it
         return sampler;
     }
 };
 
-TEST_F(D3D11SamplerTest, PointFilteringKeepsTexelEdgesAndLinearBlendsThem)
-{
+TEST_F(D3D11SamplerTest, PointFilteringKeepsTexelEdgesAndLinearBlendsThem) {
     const uint8_t checker[16] = {0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255};
     ID3D11ShaderResourceView* texture = drawing_->Texture(2, 2, checker);
     ASSERT_NE(nullptr, texture);
     renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
     drawing_->TexturedQuad(texture, 0, 1);
     TestImage image = ReadBack();
-    EXPECT_TRUE(PixelNear(image, 31, 5, Rgba8{0, 0, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(image, 31, 5, kBlack8, 0));
     EXPECT_TRUE(PixelNear(image, 32, 5, Rgba8{255, 255, 255, 255}, 0));
 
     renderer_.SetSamplerFilter(0, QV_FILTER_LINEAR, QV_FILTER_LINEAR, QV_FILTER_POINT);
@@ -166,8 +144,7 @@ TEST_F(D3D11SamplerTest, PointFilteringKeepsTexelEdgesAndLinearBlendsThem)
     EXPECT_TRUE(PixelNear(image, 31, 5, image.At(32, 5), 12)) << "no hard edge";
 }
 
-TEST_F(D3D11SamplerTest, WrapRepeatsTheTextureWhereClampStretchesItsEdge)
-{
+TEST_F(D3D11SamplerTest, WrapRepeatsTheTextureWhereClampStretchesItsEdge) {
     const uint8_t redGreen[8] = {255, 0, 0, 255, 0, 255, 0, 255};
     ID3D11ShaderResourceView* texture = drawing_->Texture(2, 1, redGreen);
     ASSERT_NE(nullptr, texture);
@@ -176,15 +153,14 @@ TEST_F(D3D11SamplerTest, WrapRepeatsTheTextureWhereClampStretchesItsEdge)
     EXPECT_EQ(renderer_.filterSamplers[0][QVI_D3D11AddressCombination(2, 2, 2)], BoundSampler(0));
     drawing_->TexturedQuad(texture, 0, 2);
     // u = 1.25 at x = 40: wraps to the red texel.
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, Rgba8{255, 0, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, kRed8, 0));
 
     renderer_.SetSamplerAddressMode(0, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP);
     drawing_->TexturedQuad(texture, 0, 2);
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, kGreen8, 0));
 }
 
-TEST_F(D3D11SamplerTest, OneFilterAndAddressChoiceServesEveryStage)
-{
+TEST_F(D3D11SamplerTest, OneFilterAndAddressChoiceServesEveryStage) {
     renderer_.SetSamplerAddressMode(1, QV_ADDRESS_MIRROR, QV_ADDRESS_WRAP, QV_ADDRESS_CLAMP);
     renderer_.SetSamplerFilter(0, QV_FILTER_LINEAR, QV_FILTER_LINEAR, QV_FILTER_ANISOTROPIC);
     const int combination = QVI_D3D11AddressCombination(3, 2, 1);
