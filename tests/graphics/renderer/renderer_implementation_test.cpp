@@ -27,28 +27,22 @@ public:
     int vertexLocks = 0, vertexUnlocks = 0, indexLocks = 0, indexUnlocks = 0;
 
     const char* GetName() override { return "Minimal"; }
-    void EnumerateDisplayModes() override
-    {
-        for (const DisplayMode& mode : modes)
-            displayModes.Add(mode);
+    void EnumerateDisplayModes() override {
+        for (const DisplayMode& mode : modes) displayModes.Add(mode);
     }
-    void* LockVertexBuffer(RendererVertexBuffer* buffer) override
-    {
+    void* LockVertexBuffer(RendererVertexBuffer* buffer) override {
         ++vertexLocks;
         return RendererImplementation::LockVertexBuffer(buffer);
     }
-    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override
-    {
+    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override {
         ++vertexUnlocks;
         RendererImplementation::UnlockVertexBuffer(buffer);
     }
-    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override
-    {
+    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override {
         ++indexLocks;
         return RendererImplementation::LockIndexBuffer(buffer);
     }
-    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override
-    {
+    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override {
         ++indexUnlocks;
         RendererImplementation::UnlockIndexBuffer(buffer);
     }
@@ -58,8 +52,7 @@ public:
 // virtual member as 1 + its byte offset in the vtable, and gives the virtual destructor
 // two entries (complete and deleting), so operation slot s sits at entry s + 1.
 template <typename Member>
-int VtableEntry(Member member)
-{
+int VtableEntry(Member member) {
     struct Representation {
         uintptr_t pointer;
         ptrdiff_t adjustment;
@@ -74,8 +67,7 @@ int VtableEntry(Member member)
 // The operations in slot order, from slot 1 (slot 0 is the destructor).
 #define S(operation) {VtableEntry(&RendererImplementation::operation), #operation}
 
-TEST(RendererInterface, EveryOperationSitsInItsSlot)
-{
+TEST(RendererInterface, EveryOperationSitsInItsSlot) {
     const struct {
         int entry;
         const char* name;
@@ -102,8 +94,7 @@ TEST(RendererInterface, EveryOperationSitsInItsSlot)
 
 #undef S
 
-TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched)
-{
+TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched) {
     MinimalRenderer renderer;
     EXPECT_EQ(renderer.GetSupportedResolutions(), nullptr);
     renderer.modes = {{800, 600}, {640, 480}, {800, 480}};
@@ -118,16 +109,14 @@ TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched)
     EXPECT_FALSE(renderer.IsDisplayModeSupported(800, 600)) << "searched afresh";
 }
 
-TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots)
-{
+TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots) {
     MinimalRenderer renderer;
     RendererVertexBuffer* vertices = renderer.CreateVertexBuffer(15, 4, QV_BUFFER_STATIC);
     ASSERT_NE(vertices, nullptr);
     EXPECT_EQ(vertices->usage, QV_BUFFER_DYNAMIC);
     EXPECT_EQ(QVI_HeapVertexBufferBytes(vertices), 144);
     std::vector<uint8_t> data(144);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i + 1);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
     EXPECT_TRUE(renderer.UploadVertices(vertices, data.data()));
     EXPECT_EQ(memcmp(reinterpret_cast<HeapVertexBuffer*>(vertices)->storage, data.data(), 144), 0);
 
@@ -143,8 +132,7 @@ TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots)
     renderer.DestroyIndexBuffer(indices);
 }
 
-TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock)
-{
+TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
     MinimalRenderer renderer;
     EXPECT_EQ(renderer.CreateVertexBuffer(7, -1, 0), nullptr);
     EXPECT_EQ(renderer.CreateVertexBuffer(495, INT_MAX / 40, 0), nullptr);  // over 2 GB
@@ -174,8 +162,7 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock)
     renderer.DestroyIndexBuffer(noIndices);
 }
 
-TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
-{
+TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow) {
     MinimalRenderer renderer;
     Bitmap bitmap = {};
     bitmap.hardware.left = 0.5f;
@@ -197,8 +184,7 @@ TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
     EXPECT_GT(bitmap.hardware.right, bitmap.hardware.left);
 }
 
-TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName)
-{
+TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName) {
     LogCapture capture;
     MinimalRenderer renderer;
     renderer.DrawIndexedTrianglesInstanced(nullptr, 3, nullptr, 1, 4);

@@ -13,8 +13,7 @@ class Autoscaling : public RendererSetupTest {
 protected:
     // A program of this reference size on a screen of that size, with the feature
     // AUTOSCALE switched on as start-up does.
-    void Prepare(int referenceWidth, int referenceHeight, int screenWidth, int screenHeight)
-    {
+    void Prepare(int referenceWidth, int referenceHeight, int screenWidth, int screenHeight) {
         Program().reference_width = referenceWidth;
         Program().reference_height = referenceHeight;
         Program().width = screenWidth;
@@ -26,8 +25,7 @@ protected:
 };
 using Orientation = RendererSetupTest;
 
-TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels)
-{
+TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels) {
     Prepare(1024, 768, 1920, 1080);
     SetFeatures("AUTOSCALE,AUTOSCALE_RETAIN_ASPECT_RATIO");
     QVI_SetupAutoscaling();
@@ -46,8 +44,7 @@ TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels)
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 460.0f);  // not 460.5
 }
 
-TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram)
-{
+TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram) {
     Prepare(1024, 768, 1920, 1080);
     QVI_SetupAutoscaling();
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.875f);
@@ -68,8 +65,7 @@ TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram)
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
 }
 
-TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale)
-{
+TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale) {
     Prepare(1280, 720, 1280, 720);
     QVI_SetupAutoscaling();
     EXPECT_EQ(g_autoscaleActive, 0);
@@ -83,8 +79,7 @@ TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale)
     EXPECT_FLOAT_EQ(g_autoscale.inverseScaleX, 1.0f);
 }
 
-TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom)
-{
+TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom) {
     Prepare(1024, 768, 1920, 1080);
     g_autoscale.overlayZoom = 0.5f;
     QVI_UpdateOverlayZoomOffsets();
@@ -98,8 +93,7 @@ TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom)
     EXPECT_EQ(g_autoscale.zoomOffsetX, 0);
 }
 
-TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsForced)
-{
+TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsForced) {
     SetDesktop(1920, 1080);
     Program().reference_width = 768;
     Program().reference_height = 1024;

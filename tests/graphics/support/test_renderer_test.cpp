@@ -13,6 +13,7 @@
 
 #include "core/core_state.h"
 #include "graphics/support/test_renderer.h"
+#include "support/blend_expectations.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ const Rgba8 kWhite = {255, 255, 255, 255};
 
 class TestRendererTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         video_.width = kWidth;
         video_.height = kHeight;
         video_.windowed = 1;
@@ -41,32 +41,26 @@ protected:
         renderer_.SetBlendMode(QV_BLEND_OFF);
     }
 
-    void TearDown() override
-    {
-        for (RendererVertexBuffer* buffer : vertexBuffers_)
-            renderer_.DestroyVertexBuffer(buffer);
-        for (RendererIndexBuffer* buffer : indexBuffers_)
-            renderer_.DestroyIndexBuffer(buffer);
+    void TearDown() override {
+        for (RendererVertexBuffer* buffer : vertexBuffers_) renderer_.DestroyVertexBuffer(buffer);
+        for (RendererIndexBuffer* buffer : indexBuffers_) renderer_.DestroyIndexBuffer(buffer);
     }
 
     // Uploads format-7 vertices and the indices 0..n-1.
-    void Upload(const std::vector<BatchVertex>& vertices, RendererVertexBuffer** vb, RendererIndexBuffer** ib)
-    {
+    void Upload(const std::vector<BatchVertex>& vertices, RendererVertexBuffer** vb, RendererIndexBuffer** ib) {
         *vb = renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, int(vertices.size()), 1);
         *ib = renderer_.CreateIndexBuffer(int(vertices.size()), 1);
         vertexBuffers_.push_back(*vb);
         indexBuffers_.push_back(*ib);
         std::vector<uint16_t> indices(vertices.size());
-        for (size_t i = 0; i < indices.size(); ++i)
-            indices[i] = uint16_t(i);
+        for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint16_t(i);
         ASSERT_TRUE(renderer_.UploadVertices(*vb, vertices.data()));
         ASSERT_TRUE(renderer_.UploadIndices(*ib, indices.data()));
     }
 
     // A rectangle as two clockwise (front-facing) triangles, or counter-clockwise ones.
     void DrawRect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.5f, float u1 = 1.0f,
-                  bool clockwise = true)
-    {
+                  bool clockwise = true) {
         BatchVertex tl = {x0, y0, z, argb, 0, 0}, tr = {x1, y0, z, argb, u1, 0};
         BatchVertex bl = {x0, y1, z, argb, 0, 1}, br = {x1, y1, z, argb, u1, 1};
         RendererVertexBuffer* vb = nullptr;
@@ -76,15 +70,13 @@ protected:
         renderer_.DrawIndexedTriangles(vb, 6, ib, 2);
     }
 
-    TestImage Read(const Bitmap* target = nullptr)
-    {
+    TestImage Read(const Bitmap* target = nullptr) {
         TestImage image;
         EXPECT_TRUE(renderer_.ReadRenderTargetPixels(target, &image));
         return image;
     }
 
-    Bitmap MakeBitmap(int type, int format, int width, int height)
-    {
+    Bitmap MakeBitmap(int type, int format, int width, int height) {
         Bitmap bitmap = {};
         bitmap.textureType = type;
         bitmap.format = format;
@@ -102,8 +94,7 @@ protected:
     std::vector<RendererIndexBuffer*> indexBuffers_;
 };
 
-TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure)
-{
+TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure) {
     renderer_.ClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_TRUE(RegionNear(Read(), 0, 0, kWidth, kHeight, Rgba8{255, 0, 0, 255}, 0));
     EXPECT_TRUE(renderer_.Present());
@@ -122,29 +113,17 @@ TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure)
     EXPECT_TRUE(PixelNear(Read(), 0, 0, Rgba8{0, 0, 255, 255}, 0));
 }
 
-// Destination (0.5, 0.25, 1.0, 0.5) and source (1.0, 0.5, 0.0, 0.5) as 8-bit values;
-// expected results worked out by hand from the blend table, alpha = sa * sa + da.
-TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours)
-{
-    const struct {
-        int mode;
-        Rgba8 result;
-    } expectations[] = {
-        {QV_BLEND_ALPHA, {192, 96, 127, 192}},          {QV_BLEND_ADDITIVE, {255, 128, 255, 192}},
-        {QV_BLEND_OFF, {255, 128, 0, 128}},             {QV_BLEND_SUBTRACTIVE, {0, 0, 255, 192}},
-        {QV_BLEND_MULTIPLY, {128, 32, 0, 192}},         {QV_BLEND_MULTIPLY_DOUBLE, {255, 64, 0, 192}},
-        {QV_BLEND_MULTIPLY_ADD, {255, 96, 255, 192}},   {QV_BLEND_PREMULTIPLIED_ALPHA, {255, 160, 127, 192}},
-    };
-    for (const auto& e : expectations) {
-        renderer_.ClearColor(0.5f, 0.25f, 1.0f, 0.5f);
+TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours) {
+    const float* d = quaven_test::kBlendDestination;
+    for (const auto& e : quaven_test::kBlendExpectations) {
+        renderer_.ClearColor(d[0], d[1], d[2], d[3]);
         renderer_.SetBlendMode(e.mode);
-        DrawRect(0, 0, kWidth, kHeight, 0x80FF8000);
+        DrawRect(0, 0, kWidth, kHeight, quaven_test::kBlendSourceArgb);
         EXPECT_TRUE(PixelNear(Read(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
     }
 }
 
-TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrder)
-{
+TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrder) {
     renderer_.ClearColor(0, 0, 0, 0);
     renderer_.SetBlendMode(QV_BLEND_ADDITIVE);
     // With additive blending any pixel covered twice would read 254.
@@ -161,8 +140,7 @@ TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrd
     EXPECT_TRUE(PixelNear(Read(), 2, 2, Rgba8{255, 0, 0, 255}, 0));
 }
 
-TEST_F(TestRendererTest, ScissorWithNegativeOriginKeepsItsFarEdges)
-{
+TEST_F(TestRendererTest, ScissorWithNegativeOriginKeepsItsFarEdges) {
     renderer_.ClearColor(0, 0, 0, 1);
     ASSERT_TRUE(renderer_.SetScissorRectangle(-10, 5, 30, 10));
     DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
@@ -176,8 +154,7 @@ TEST_F(TestRendererTest, ScissorWithNegativeOriginKeepsItsFarEdges)
     EXPECT_TRUE(PixelNear(Read(), 40, 40, kWhite, 0));
 }
 
-TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront)
-{
+TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront) {
     renderer_.ClearColor(0, 0, 0, 1);
     renderer_.SetCullMode(QV_CULL_BACK);
     DrawRect(0, 0, 16, 16, 0xFFFFFFFF, 0.5f, 1.0f, false);
@@ -187,8 +164,7 @@ TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront)
     EXPECT_TRUE(PixelNear(Read(), 8, 8, kWhite, 0));
 }
 
-TEST_F(TestRendererTest, DepthFunctionWriteAndColourWriteOff)
-{
+TEST_F(TestRendererTest, DepthFunctionWriteAndColourWriteOff) {
     renderer_.ClearColor(0, 0, 0, 1);
     renderer_.ClearDepth(0.5f);
     renderer_.SetDepthTest(true);
@@ -214,8 +190,7 @@ TEST_F(TestRendererTest, DepthFunctionWriteAndColourWriteOff)
     EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
 }
 
-TEST_F(TestRendererTest, PointLinearWrapAndClampSampling)
-{
+TEST_F(TestRendererTest, PointLinearWrapAndClampSampling) {
     // Two texels: black, white.
     std::vector<uint8_t> pixels = {0, 0, 0, 255, 255, 255, 255, 255};
     Bitmap texture = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 2, 1);
@@ -226,8 +201,7 @@ TEST_F(TestRendererTest, PointLinearWrapAndClampSampling)
         DrawRect(0, 0, 8, 1, 0xFFFFFFFF, 0.5f, u1);
         TestImage image = Read();
         std::vector<int> reds;
-        for (int x = 0; x < 8; ++x)
-            reds.push_back(image.At(x, 0).r);
+        for (int x = 0; x < 8; ++x) reds.push_back(image.At(x, 0).r);
         return reds;
     };
     // No sampler set yet: the device's default, linear.
@@ -241,8 +215,7 @@ TEST_F(TestRendererTest, PointLinearWrapAndClampSampling)
     renderer_.DestroyTexture(&texture.hardware);
 }
 
-TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack)
-{
+TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack) {
     renderer_.nonPowerOfTwoTextures = false;
     Bitmap target = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 300, 200);
     ASSERT_TRUE(renderer_.CreateRenderTarget(&target));
@@ -273,8 +246,7 @@ TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack)
     EXPECT_EQ(renderer_.LiveTextureCount(), 0);
 }
 
-TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade)
-{
+TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade) {
     renderer_.nonPowerOfTwoTextures = false;
     std::vector<uint8_t> pixels(3 * 5 * 4, 200);
     Bitmap bitmap = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGB8, 3, 5);
@@ -302,8 +274,7 @@ TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade)
     EXPECT_EQ(renderer_.LiveTextureCount(), 0);
 }
 
-TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists)
-{
+TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists) {
     renderer_.ClearColor(0, 0, 0, 1);
     RendererVertexBuffer* vb = nullptr;
     RendererIndexBuffer* ib = nullptr;
@@ -327,8 +298,7 @@ TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists)
     EXPECT_TRUE(PixelNear(Read(), 2, 2, kBlack, 0));
 }
 
-TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd)
-{
+TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd) {
     renderer_.ClearColor(0, 0, 0, 1);
     RendererVertexBuffer* vb = nullptr;
     RendererIndexBuffer* ib = nullptr;
@@ -340,8 +310,7 @@ TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd)
     EXPECT_TRUE(PixelNear(image, 10, 3, kBlack, 0));
 }
 
-TEST_F(TestRendererTest, CallsAreRecordedWithSlotsAndArguments)
-{
+TEST_F(TestRendererTest, CallsAreRecordedWithSlotsAndArguments) {
     renderer_.ClearCalls();
     renderer_.BeginFrame(QV_EYE_MONO);
     renderer_.SetViewport(1, 2, 3, 4, 0.0f, 1.0f);
