@@ -2,13 +2,12 @@
 // back, the blend table, fill rule, colour write, scissor, culling, depth, sampling, render
 // targets and textures, refused draws and the call record. The blend and sampling values
 // are the ones the Direct3D 11 renderer's tests check.
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/core_state.h"
@@ -30,14 +29,8 @@ protected:
         video_.windowed = 1;
         ASSERT_TRUE(renderer_.Init(nullptr, &core_, &video_));
         // Positions in pixels of the back buffer, y down.
-        Matrix4& m = renderer_.vertexTransform;
-        memset(&m, 0, sizeof(m));
-        m.m[0] = 2.0f / kWidth;
-        m.m[3] = -1.0f;
-        m.m[5] = -2.0f / kHeight;
-        m.m[7] = 1.0f;
-        m.m[10] = 1.0f;
-        m.m[15] = 1.0f;
+        renderer_.vertexTransform =
+            Matrix4{{2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
         renderer_.SetBlendMode(QV_BLEND_OFF);
     }
 
@@ -47,15 +40,14 @@ protected:
     }
 
     // Uploads format-7 vertices and the indices 0..n-1.
-    void Upload(const std::vector<BatchVertex>& vertices, RendererVertexBuffer** vb, RendererIndexBuffer** ib) {
-        *vb = renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, int(vertices.size()), 1);
-        *ib = renderer_.CreateIndexBuffer(int(vertices.size()), 1);
-        vertexBuffers_.push_back(*vb);
-        indexBuffers_.push_back(*ib);
+    std::pair<RendererVertexBuffer*, RendererIndexBuffer*> Upload(const std::vector<BatchVertex>& vertices) {
+        vertexBuffers_.push_back(renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, int(vertices.size()), 1));
+        indexBuffers_.push_back(renderer_.CreateIndexBuffer(int(vertices.size()), 1));
         std::vector<uint16_t> indices(vertices.size());
         for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint16_t(i);
-        ASSERT_TRUE(renderer_.UploadVertices(*vb, vertices.data()));
-        ASSERT_TRUE(renderer_.UploadIndices(*ib, indices.data()));
+        EXPECT_TRUE(renderer_.UploadVertices(vertexBuffers_.back(), vertices.data()));
+        EXPECT_TRUE(renderer_.UploadIndices(indexBuffers_.back(), indices.data()));
+        return {vertexBuffers_.back(), indexBuffers_.back()};
     }
 
     // A rectangle as two clockwise (front-facing) triangles, or counter-clockwise ones.
@@ -63,10 +55,8 @@ protected:
                   bool clockwise = true) {
         BatchVertex tl = {x0, y0, z, argb, 0, 0}, tr = {x1, y0, z, argb, u1, 0};
         BatchVertex bl = {x0, y1, z, argb, 0, 1}, br = {x1, y1, z, argb, u1, 1};
-        RendererVertexBuffer* vb = nullptr;
-        RendererIndexBuffer* ib = nullptr;
-        Upload(clockwise ? std::vector<BatchVertex>{tl, tr, bl, tr, br, bl} : std::vector<BatchVertex>{tl, bl, tr, tr, bl, br},
-               &vb, &ib);
+        auto [vb, ib] = Upload(clockwise ? std::vector<BatchVertex>{tl, tr, bl, tr, br, bl}
+                                         : std::vector<BatchVertex>{tl, bl, tr, tr, bl, br});
         renderer_.DrawIndexedTriangles(vb, 6, ib, 2);
     }
 
@@ -276,10 +266,8 @@ TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade) {
 
 TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists) {
     renderer_.ClearColor(0, 0, 0, 1);
-    RendererVertexBuffer* vb = nullptr;
-    RendererIndexBuffer* ib = nullptr;
-    Upload({{0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {64, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 48, 0.5f, 0xFFFFFFFF, 0, 0}}, &vb,
-           &ib);
+    auto [vb, ib] =
+        Upload({{0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {64, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 48, 0.5f, 0xFFFFFFFF, 0, 0}});
     ASSERT_NE(renderer_.LockVertexBuffer(vb), nullptr);
     renderer_.DrawIndexedTriangles(vb, 3, ib, 1);
     renderer_.UnlockVertexBuffer(vb);
@@ -300,9 +288,7 @@ TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists) {
 
 TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd) {
     renderer_.ClearColor(0, 0, 0, 1);
-    RendererVertexBuffer* vb = nullptr;
-    RendererIndexBuffer* ib = nullptr;
-    Upload({{2.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}, {10.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}}, &vb, &ib);
+    auto [vb, ib] = Upload({{2.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}, {10.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}});
     renderer_.DrawIndexedLines(vb, ib, 1);
     TestImage image = Read();
     EXPECT_TRUE(RegionNear(image, 2, 3, 10, 4, kWhite, 0));

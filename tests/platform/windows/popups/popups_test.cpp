@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -38,28 +37,14 @@ using quaven_test::PopupRecord;
 using quaven_test::WaitUntil;
 using quaven_test::WindowText;
 
-// One CreateThread request as the fake received it; while refuseThreads is set the fake
-// refuses like an operating system out of threads.
-struct ThreadRequest {
-    std::string name;
-    uint32_t flags = 0;
-};
-std::mutex recordsLock;
-std::vector<ThreadRequest> threadRequests;
+// The CreateThread requests the fake received, as "name flags"; while refuseThreads is set
+// it refuses like an operating system out of threads. Popups ask from the main thread only.
+std::vector<std::string> threadRequests;
 bool refuseThreads = false;
 
 uint32_t RecordingCreateThread(const char* name, QVThreadFunction function, void* argument, uint32_t flags) {
-    {
-        std::lock_guard<std::mutex> hold(recordsLock);
-        threadRequests.push_back({name ? name : "(null)", flags});
-        if (refuseThreads) return 0;
-    }
-    return QV_CreateThread(name, function, argument, flags);
-}
-
-std::vector<ThreadRequest> ThreadRequests() {
-    std::lock_guard<std::mutex> hold(recordsLock);
-    return threadRequests;
+    threadRequests.push_back(std::string(name ? name : "(null)") + " " + std::to_string(flags));
+    return refuseThreads ? 0 : QV_CreateThread(name, function, argument, flags);
 }
 
 // The LogEx calls the fixture's capture received.
@@ -109,14 +94,16 @@ private:
     std::thread thread_;
 };
 
-// Saves the API table, the core state and the popup switches, captures the logging
-// members, installs the recording CreateThread (which starts real engine threads), makes
+// Saves the API table, the core state, the popup switches and the value-editing dialog's
+// buffers, captures the logging members, installs the recording CreateThread (which starts real engine threads), makes
 // this thread the engine's main thread, and restores everything afterwards.
 class PopupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedApi_ = *qv;
         savedCore_ = g_core;
+        memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
+        memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
         threadRequests.clear();
         refuseThreads = false;
         *qv = QuavenAPI{};
@@ -140,6 +127,8 @@ protected:
         log_.reset();
         *qv = savedApi_;
         g_core = savedCore_;
+        memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
+        memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
     }
 
     // A program record in force as the engine's settings. A title of 128 characters or more
@@ -166,6 +155,8 @@ protected:
 private:
     QuavenAPI savedApi_ = {};
     CoreState savedCore_ = {};
+    char savedBuffer_[kEditValueBufferSize];
+    char savedTitle_[kEditValueTitleSize];
     std::optional<quaven_test::LogCapture> log_;  // over the emptied table, gone before it is restored
 };
 
@@ -220,7 +211,7 @@ TEST_F(PopupTest, MainThreadShowsABlockingBoxAndReturnsItsAnswer) {
     EXPECT_EQ(records[0].caption, "QUAVEN - Error");
     EXPECT_EQ(records[0].text, "Continue loading?");
     EXPECT_EQ(records[1].text, "early");
-    EXPECT_TRUE(ThreadRequests().empty());
+    EXPECT_TRUE(threadRequests.empty());
     EXPECT_TRUE(LoggedLines().empty());
 }
 
@@ -247,10 +238,7 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     PressButton(box, IDNO);
     EXPECT_TRUE(WaitForEngineThreadsToEnd());
 
-    const auto requests = ThreadRequests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].name, "Popup");
-    EXPECT_EQ(requests[0].flags, 0u);
+    EXPECT_EQ(threadRequests, std::vector<std::string>{"Popup 0"});
 }
 
 TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
@@ -266,7 +254,7 @@ TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
     const auto records = answerer.Records();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].text, "no threads left");
-    EXPECT_EQ(ThreadRequests().size(), 1u);
+    EXPECT_EQ(threadRequests.size(), 1u);
 }
 
 // ---- Message boxes --------------------------------------------------------------------
@@ -412,17 +400,6 @@ const int kEnter = -1;
 
 class EditValueDialogTest : public PopupTest {
 protected:
-    void SetUp() override {
-        PopupTest::SetUp();
-        memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
-        memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
-    }
-    void TearDown() override {
-        memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
-        memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
-        PopupTest::TearDown();
-    }
-
     // Runs the dialog over the buffers as they are; the driver notes what it shows, types
     // `typed` (unless null) and presses `button` (0: closes the dialog instead). After
     // kEnter, a field showing just the line break it made is confirmed with OK, and a
@@ -466,10 +443,6 @@ protected:
         HWND owner;
         bool editHasFocus;
     } view_ = {};
-
-private:
-    char savedBuffer_[kEditValueBufferSize];
-    char savedTitle_[kEditValueTitleSize];
 };
 
 // What the dialog shows, and what the buffer holds after OK, Enter, Cancel or the close box.

@@ -30,6 +30,14 @@ std::vector<EventKeyPayload> Keys(const std::vector<ReceivedEvent>& events, int 
     return keys;
 }
 
+// One field of the program's mouse events of a type, in order.
+template <typename Field>
+std::vector<int> Mouse(uint32_t type, Field EventMousePayload::*field) {
+    std::vector<int> values;
+    for (const ReceivedEvent& received : ProgramEvents(type)) values.push_back(received.As<EventMousePayload>().*field);
+    return values;
+}
+
 TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfterwards) {
     OpenWindow(false);
     Send(WM_KEYDOWN, 'K');
@@ -105,21 +113,12 @@ TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
     const auto move = ProgramEvents(EVENT_MOUSE_MOVE).at(0).As<EventMousePayload>();
     EXPECT_TRUE(move.x == -5 && move.y == 40);
     EXPECT_EQ(move.device, 2u);
-    const auto downs = ProgramEvents(EVENT_MOUSE_DOWN);
-    ASSERT_EQ(downs.size(), 2u);
-    EXPECT_EQ(downs[0].As<EventMousePayload>().button, 510);
-    EXPECT_EQ(downs[0].As<EventMousePayload>().x, 300);
-    EXPECT_EQ(downs[1].As<EventMousePayload>().button, 513);
-    const auto ups = ProgramEvents(EVENT_MOUSE_UP);
-    ASSERT_EQ(ups.size(), 2u);
-    EXPECT_EQ(ups[0].As<EventMousePayload>().button, 512);
-    EXPECT_EQ(ups[1].As<EventMousePayload>().button, 514);
+    EXPECT_EQ(Mouse(EVENT_MOUSE_DOWN, &EventMousePayload::button), (std::vector<int>{510, 513}));
+    EXPECT_EQ(Mouse(EVENT_MOUSE_DOWN, &EventMousePayload::x).at(0), 300);
+    EXPECT_EQ(Mouse(EVENT_MOUSE_UP, &EventMousePayload::button), (std::vector<int>{512, 514}));
     // The wheel reports the position the last move stored, in program coordinates.
-    const auto wheels = ProgramEvents(EVENT_MOUSE_WHEEL);
-    ASSERT_EQ(wheels.size(), 4u);
-    EXPECT_EQ(wheels[0].As<EventMousePayload>().wheel, 240);
-    EXPECT_EQ(wheels[3].As<EventMousePayload>().wheel, -120);
-    EXPECT_EQ(wheels[3].As<EventMousePayload>().x, -5);
+    EXPECT_EQ(Mouse(EVENT_MOUSE_WHEEL, &EventMousePayload::wheel), (std::vector<int>{240, -120, -120, -120}));
+    EXPECT_EQ(Mouse(EVENT_MOUSE_WHEEL, &EventMousePayload::x), (std::vector<int>{-5, -5, -5, -5}));
 }
 
 // A drop as the shell hands it over: a DROPFILES header and the double-terminated names.

@@ -47,6 +47,14 @@ struct Records {
 };
 inline Records records;
 
+// The program's events of one type, in order.
+inline std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
+    std::vector<ReceivedEvent> events;
+    for (const ReceivedEvent& received : records.events)
+        if (received.event.type == type) events.push_back(received);
+    return events;
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,13 +130,6 @@ protected:
     }
     // The frame's event step: queued events reach the program.
     static void RunEventStep() { QVI_DispatchQueuedEvents(); }
-    // The program's events of one type, in order.
-    static std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
-        std::vector<ReceivedEvent> events;
-        for (const ReceivedEvent& received : records.events)
-            if (received.event.type == type) events.push_back(received);
-        return events;
-    }
 
     ProgramInterface program_ = {};
     HWND window_ = nullptr;
