@@ -7,12 +7,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <utility>
 #include <vector>
 
 #include "core/core_state.h"
 #include "graphics/support/test_renderer.h"
-#include "support/blend_expectations.h"
+#include "support/render_rules.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ const int kHeight = 48;
 const Rgba8 kBlack = {0, 0, 0, 255};
 const Rgba8 kWhite = {255, 255, 255, 255};
 
-class TestRendererTest : public ::testing::Test {
+class TestRendererTest : public ::testing::Test, public quaven_test::RenderCanvas {
 protected:
     void SetUp() override {
         video_.width = kWidth;
@@ -37,7 +38,25 @@ protected:
     void TearDown() override {
         for (RendererVertexBuffer* buffer : vertexBuffers_) renderer_.DestroyVertexBuffer(buffer);
         for (RendererIndexBuffer* buffer : indexBuffers_) renderer_.DestroyIndexBuffer(buffer);
+        for (Bitmap& texture : textures_) renderer_.DestroyTexture(&texture.hardware);
     }
+
+    // The canvas of the shared render rules.
+    RendererImplementation& Renderer() override { return renderer_; }
+    void Quad(const float colour[4], float depth, bool counterClockwise) override {
+        const Rgba8 c = ToRgba8(colour[0], colour[1], colour[2], colour[3]);
+        const uint32_t argb = uint32_t(c.a) << 24 | c.r << 16 | c.g << 8 | c.b;
+        renderer_.SetTexture(0, nullptr);
+        DrawRect(0, 0, kWidth, kHeight, argb, depth, 0, 1, !counterClockwise);
+    }
+    void TexturedQuad(int width, int height, const uint8_t* rgba, float u0, float u1) override {
+        textures_.push_back(MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, width, height));
+        textures_.back().pixels = const_cast<uint8_t*>(rgba);
+        ASSERT_TRUE(renderer_.CreateTexture(&textures_.back()));
+        renderer_.SetTexture(0, textures_.back().hardware.rendererData);
+        DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF, 0.5f, u0, u1);
+    }
+    TestImage ReadBack() override { return Read(); }
 
     // Uploads format-7 vertices and the indices 0..n-1.
     std::pair<RendererVertexBuffer*, RendererIndexBuffer*> Upload(const std::vector<BatchVertex>& vertices) {
@@ -51,10 +70,10 @@ protected:
     }
 
     // A rectangle as two clockwise (front-facing) triangles, or counter-clockwise ones.
-    void DrawRect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.5f, float u1 = 1.0f,
-                  bool clockwise = true) {
-        BatchVertex tl = {x0, y0, z, argb, 0, 0}, tr = {x1, y0, z, argb, u1, 0};
-        BatchVertex bl = {x0, y1, z, argb, 0, 1}, br = {x1, y1, z, argb, u1, 1};
+    void DrawRect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.5f, float u0 = 0.0f,
+                  float u1 = 1.0f, bool clockwise = true) {
+        BatchVertex tl = {x0, y0, z, argb, u0, 0}, tr = {x1, y0, z, argb, u1, 0};
+        BatchVertex bl = {x0, y1, z, argb, u0, 1}, br = {x1, y1, z, argb, u1, 1};
         auto [vb, ib] = Upload(clockwise ? std::vector<BatchVertex>{tl, tr, bl, tr, br, bl}
                                          : std::vector<BatchVertex>{tl, bl, tr, tr, bl, br});
         renderer_.DrawIndexedTriangles(vb, 6, ib, 2);
@@ -82,6 +101,7 @@ protected:
     VideoParameters video_ = {};
     std::vector<RendererVertexBuffer*> vertexBuffers_;
     std::vector<RendererIndexBuffer*> indexBuffers_;
+    std::deque<Bitmap> textures_;
 };
 
 TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure) {
@@ -103,15 +123,11 @@ TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure) {
     EXPECT_TRUE(PixelNear(Read(), 0, 0, Rgba8{0, 0, 255, 255}, 0));
 }
 
-TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours) {
-    const float* d = quaven_test::kBlendDestination;
-    for (const auto& e : quaven_test::kBlendExpectations) {
-        renderer_.ClearColor(d[0], d[1], d[2], d[3]);
-        renderer_.SetBlendMode(e.mode);
-        DrawRect(0, 0, kWidth, kHeight, quaven_test::kBlendSourceArgb);
-        EXPECT_TRUE(PixelNear(Read(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
-    }
-}
+TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours) { quaven_test::CheckBlendTable(*this); }
+TEST_F(TestRendererTest, ScissorClipsNegativeOriginsAndKeepsItsFarEdges) { quaven_test::CheckScissor(*this); }
+TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront) { quaven_test::CheckCulling(*this); }
+TEST_F(TestRendererTest, DepthTestFunctionAndWriteDecideWhatIsDrawn) { quaven_test::CheckDepth(*this); }
+TEST_F(TestRendererTest, PointLinearWrapAndClampSampling) { quaven_test::CheckSampling(*this); }
 
 TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrder) {
     renderer_.ClearColor(0, 0, 0, 0);
@@ -130,79 +146,12 @@ TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrd
     EXPECT_TRUE(PixelNear(Read(), 2, 2, Rgba8{255, 0, 0, 255}, 0));
 }
 
-TEST_F(TestRendererTest, ScissorWithNegativeOriginKeepsItsFarEdges) {
-    renderer_.ClearColor(0, 0, 0, 1);
-    ASSERT_TRUE(renderer_.SetScissorRectangle(-10, 5, 30, 10));
-    DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
-    TestImage image = Read();
-    EXPECT_TRUE(RegionNear(image, 0, 5, 20, 15, kWhite, 0));
-    EXPECT_TRUE(PixelNear(image, 20, 5, kBlack, 0));
-    EXPECT_TRUE(PixelNear(image, 0, 4, kBlack, 0));
-    EXPECT_TRUE(PixelNear(image, 0, 15, kBlack, 0));
-    renderer_.DisableScissorRectangle();
-    DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
-    EXPECT_TRUE(PixelNear(Read(), 40, 40, kWhite, 0));
-}
-
-TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront) {
-    renderer_.ClearColor(0, 0, 0, 1);
-    renderer_.SetCullMode(QV_CULL_BACK);
-    DrawRect(0, 0, 16, 16, 0xFFFFFFFF, 0.5f, 1.0f, false);
-    EXPECT_TRUE(PixelNear(Read(), 8, 8, kBlack, 0));
-    renderer_.SetCullMode(QV_CULL_FRONT);
-    DrawRect(0, 0, 16, 16, 0xFFFFFFFF, 0.5f, 1.0f, false);
-    EXPECT_TRUE(PixelNear(Read(), 8, 8, kWhite, 0));
-}
-
-TEST_F(TestRendererTest, DepthFunctionWriteAndColourWriteOff) {
-    renderer_.ClearColor(0, 0, 0, 1);
-    renderer_.ClearDepth(0.5f);
-    renderer_.SetDepthTest(true);
-    // Incoming 0.7 against a stored 0.5; codes outside the table compare as LESS.
-    for (int function : {int(QV_DEPTH_LESS), int(QV_DEPTH_EQUAL), 9}) {
-        renderer_.SetDepthFunction(function);
-        DrawRect(0, 0, 8, 8, 0xFFFFFFFF, 0.7f);
-        EXPECT_TRUE(PixelNear(Read(), 4, 4, kBlack, 0)) << "function " << function;
-    }
-    renderer_.SetDepthFunction(QV_DEPTH_GREATER);
-    DrawRect(0, 0, 8, 8, 0xFFFFFFFF, 0.7f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-    EXPECT_FLOAT_EQ(renderer_.ReadDepth(nullptr, 4, 4), 0.5f) << "write is off";
-
-    // Colour write off still writes depth; depth outside 0 to 1 is clipped, not clamped.
-    renderer_.SetDepthWrite(true);
-    renderer_.SetColorWrite(false);
-    DrawRect(0, 0, 8, 8, 0xFF000000, 0.9f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-    EXPECT_FLOAT_EQ(renderer_.ReadDepth(nullptr, 4, 4), 0.9f);
-    renderer_.SetColorWrite(true);
-    DrawRect(0, 0, 8, 8, 0xFF000000, 1.5f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-}
-
-TEST_F(TestRendererTest, PointLinearWrapAndClampSampling) {
-    // Two texels: black, white.
-    std::vector<uint8_t> pixels = {0, 0, 0, 255, 255, 255, 255, 255};
-    Bitmap texture = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 2, 1);
-    texture.pixels = pixels.data();
-    ASSERT_TRUE(renderer_.CreateTexture(&texture));
-    renderer_.SetTexture(0, texture.hardware.rendererData);
-    auto row = [&](float u1) {
-        DrawRect(0, 0, 8, 1, 0xFFFFFFFF, 0.5f, u1);
-        TestImage image = Read();
-        std::vector<int> reds;
-        for (int x = 0; x < 8; ++x) reds.push_back(image.At(x, 0).r);
-        return reds;
-    };
-    // No sampler set yet: the device's default, linear.
-    EXPECT_NEAR(row(1)[3], 96, 1);
-    renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
-    EXPECT_EQ(row(1), (std::vector<int>{0, 0, 0, 0, 255, 255, 255, 255}));
-    renderer_.SetSamplerAddressMode(0, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP);
-    EXPECT_EQ(row(2), (std::vector<int>{0, 0, 255, 255, 0, 0, 255, 255}));
-    renderer_.SetSamplerAddressMode(0, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP);
-    EXPECT_EQ(row(2), (std::vector<int>{0, 0, 255, 255, 255, 255, 255, 255}));
-    renderer_.DestroyTexture(&texture.hardware);
+// Until a stage's first filter or address call it samples as a device does with no sampler
+// bound: linear.
+TEST_F(TestRendererTest, AStageWithoutASamplerFiltersLinearly) {
+    const uint8_t blackWhite[8] = {0, 0, 0, 255, 255, 255, 255, 255};
+    TexturedQuad(2, 1, blackWhite, 0, 1);
+    EXPECT_TRUE(PixelNear(Read(), 24, 5, Rgba8{68, 68, 68, 255}, 1));
 }
 
 TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack) {

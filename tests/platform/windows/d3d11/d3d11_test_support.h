@@ -20,6 +20,7 @@
 #include "graphics/support/test_image.h"
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "support/log_capture.h"
+#include "support/render_rules.h"
 
 namespace d3d11_test {
 
@@ -105,24 +106,27 @@ private:
 
 // Draws with a shader and a vertex buffer of the test's own (the renderer's own drawing
 // comes later): colour times the texture at stage 0 (a white texel unless one is given),
-// over the whole viewport at a depth of 0 to 1. The quad's triangles run clockwise on
-// screen (front faces) unless counterClockwise.
-class TestDrawing {
+// over the whole viewport. The canvas the shared render rules draw on.
+class TestDrawing : public quaven_test::RenderCanvas {
 public:
     explicit TestDrawing(RendImpDirect3D11& renderer);
-    ~TestDrawing() {
+    ~TestDrawing() override {
         for (IUnknown* object : objects_) object->Release();
     }
     bool Ready() const { return vertexShader_ && pixelShader_ && layout_ && vertices_ && white_; }
 
-    void Quad(const float colour[4], float depth = 0.5f, bool counterClockwise = false) {
+    RendererImplementation& Renderer() override { return renderer_; }
+    void Quad(const float colour[4], float depth = 0.5f, bool counterClockwise = false) override {
         Draw(colour, depth, counterClockwise, white_, 0, 1);
     }
-    // Textured with u0..u1 by 0..1.
     void TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1) {
         const float white[4] = {1, 1, 1, 1};
         Draw(white, 0.5f, false, texture, u0, u1);
     }
+    void TexturedQuad(int width, int height, const uint8_t* rgba, float u0, float u1) override {
+        TexturedQuad(Texture(width, height, rgba), u0, u1);
+    }
+    TestImage ReadBack() override { return ReadBackBuffer(renderer_); }
     // A width x height texture of RGBA bytes, released with the drawing.
     ID3D11ShaderResourceView* Texture(int width, int height, const uint8_t* rgba);
 

@@ -32,8 +32,9 @@ protected:
         dir_ = quaven_test::MakeTempDir("host");
         // Unique to this test, so that its per-user folder can go without touching another's.
         developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
+        const std::string game = quaven_test::FixturesDir() + "\\prog.dll";
         ASSERT_TRUE(CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(game.c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
     }
     void TearDown() override {
         quaven_test::RemoveTree(dir_);
@@ -86,31 +87,15 @@ const char kTitleFolder[] = "Host_Log__Run_";
 // The lines a run logs from start-up to the end of the log, in this order (as the text
 // after a line's time stamp and level).
 const Lines kRunInOrder = {
-    "Logging started on ",
-    "Logging Verbose Level set to 0.",
-    "Loading program implementation...",
-    "Program implementation validation OK.",
-    "Checking for multiple program instances...",
-    "No other instances running.",
-    "Checking parameters with the program before video init.",
-    "Adding packages...",
-    "Image loader initializing...",
-    "Core PreInitialized.",
-    "Endianness: 1234.",
-    "Renderer ready.",
-    "Using static XInput InputImp.",
-    "Loading Sound Implementation...",
-    "No Sound Implementation available.",
-    std::string("Initializing Program '") + kTitle + "'..",
-    "QUAVEN Shutdown.",
-    "Waiting for threads to exit... (0 threads)",
-    "Performance optimization: skipping releasing resources on exit.",
-    "Releasing Sound Implementation.",
-    "Destroying window...",
-    "Unloading ProgImp Library.",
-    "Shutdown successful. Closing console and logging.",
-    "QUAVEN log: ",
-    "0 files left open..",
+    "Logging started on ", "Logging Verbose Level set to 0.", "Loading program implementation...",
+    "Program implementation validation OK.", "Checking for multiple program instances...",
+    "No other instances running.", "Checking parameters with the program before video init.", "Adding packages...",
+    "Image loader initializing...", "Core PreInitialized.", "Endianness: 1234.", "Renderer ready.",
+    "Using static XInput InputImp.", "Loading Sound Implementation...", "No Sound Implementation available.",
+    std::string("Initializing Program '") + kTitle + "'..", "QUAVEN Shutdown.",
+    "Waiting for threads to exit... (0 threads)", "Performance optimization: skipping releasing resources on exit.",
+    "Releasing Sound Implementation.", "Destroying window...", "Unloading ProgImp Library.",
+    "Shutdown successful. Closing console and logging.", "QUAVEN log: ", "0 files left open..",
 };
 
 // The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".

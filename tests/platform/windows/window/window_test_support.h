@@ -75,11 +75,8 @@ protected:
         g_core.mainWindow = nullptr;
 
         records = Records();
+        ResetWindowSeams();
         QVI_SetInputActivationFunction([](bool active) { records.inputActivations.push_back(active); });
-        QVI_SetWindowVideoModeSource(nullptr);
-        QVI_SetWindowRendererSource(nullptr);
-        QVI_SetHideCursor(false);
-        ClearKeys();
 
         program_.interface_version = QUAVEN_INTERFACE_VERSION;
         strcpy(program_.title, "Window Test");
@@ -94,12 +91,7 @@ protected:
         QVI_DestroyMainWindow();
         DrainMessages();  // the window's last messages and its WM_QUIT
         RunEventStep();
-        QVI_SetInputActivationFunction(nullptr);
-        QVI_SetWindowVideoModeSource(nullptr);
-        QVI_SetWindowRendererSource(nullptr);
-        QVI_SetHideCursor(false);
-        QVI_SetMainWindowActive(false);
-        ClearKeys();
+        ResetWindowSeams();
         log_.reset();
         // The engine locks stay for the rest of the process.
         CoreState restored = savedCore_;
@@ -145,7 +137,12 @@ private:
         records.events.push_back(received);
         return event.type == EVENT_CLOSE_REQUEST ? records.closeAnswer : 0;
     }
-    static void ClearKeys() {
+    static void ResetWindowSeams() {
+        QVI_SetInputActivationFunction(nullptr);
+        QVI_SetWindowVideoModeSource(nullptr);
+        QVI_SetWindowRendererSource(nullptr);
+        QVI_SetHideCursor(false);
+        QVI_SetMainWindowActive(false);
         for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
             QV_SetKey(code, 0);
             QV_SetAxis(code, 0.0f);
