@@ -35,6 +35,7 @@ TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce) {
 TEST_F(D3D11RenderStateTest, TheScissorRectangleWithoutOverflowAndTheCullModeThroughItsSwitch) {
     const D3D11_RECT made = QVI_D3D11ScissorRectangle(-10, 5, 100, 50);
     EXPECT_TRUE(made.left == 0 && made.top == 5 && made.right == 90 && made.bottom == 55);
+    EXPECT_EQ(0, QVI_D3D11ScissorRectangle(5, -5, 10, 10).top);
     EXPECT_EQ(INT32_MAX, QVI_D3D11ScissorRectangle(INT32_MAX - 1, 0, 100, 1).right) << "no overflow";
 
     renderer_.ClearColor(0, 0, 0, 1);
