@@ -1,40 +1,28 @@
-// Common ground of the renderer set-up tests: every log line captured, a clean
-// configuration and set-up state, and the tests' renderer attached; all put back after.
+// Common ground of the renderer set-up tests: the engine's table with every log line
+// captured, a clean configuration and set-up state, and the tests' renderer attached.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "core/api_pointer.h"
 #include "core/config/config_values.h"
 #include "core/config/program_configuration.h"
-#include "core/core_state.h"
-#include "core/locks.h"
-#include "core/threads.h"
-#include "engine/api_table.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/support/test_renderer.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 
 namespace setup_test {
 
-class RendererSetupTest : public ::testing::Test {
+class RendererSetupTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        savedTable_ = *qv;
-        savedSettings_ = g_core.settings;
-        savedDeveloperMode_ = g_core.developerMode;
-        QVI_InitializeThreading();
-        QVI_FillAPI(qv);
-        QVI_CreateEngineLocks();
-        capture_ = std::make_unique<quaven_test::LogCapture>(qv);
+        EngineTableTest::SetUp();
         ResetSetupState();
         g_core.settings = nullptr;  // the configuration's default record is in force
         g_core.developerMode = 0;
@@ -42,10 +30,7 @@ protected:
     }
     void TearDown() override {
         ResetSetupState();
-        capture_.reset();
-        g_core.settings = savedSettings_;
-        g_core.developerMode = savedDeveloperMode_;
-        *qv = savedTable_;
+        EngineTableTest::TearDown();
     }
 
     // Configuration values as prog.xml and developer.xml would give them.
@@ -78,11 +63,6 @@ private:
         QVI_SetShaderTranslatorStart(nullptr);
         QVI_ResetProgramConfiguration();
     }
-
-    std::unique_ptr<quaven_test::LogCapture> capture_;
-    QuavenAPI savedTable_ = {};
-    ProgramInterface* savedSettings_ = nullptr;
-    uint8_t savedDeveloperMode_ = 0;
 };
 
 }  // namespace setup_test

@@ -1,27 +1,21 @@
 // Shared by the window tests: a fixture that opens the real main window for a program record
-// whose OnEvent records what it receives, and restores the API table and the core state.
+// whose OnEvent records what it receives.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/api_pointer.h"
-#include "core/core_state.h"
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
-#include "core/locks.h"
-#include "core/threads.h"
-#include "engine/api_table.h"
 #include "platform/window_seams.h"
 #include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/main_window.h"
 #include "quaven/api.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 
 namespace window_test {
 
@@ -55,21 +49,16 @@ inline std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
     return events;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        savedApi_ = *qv;
-        savedCore_ = g_core;
+        EngineTableTest::SetUp();
         g_core.video = VideoParameters{};
-        QVI_InitializeThreading();
-        QVI_FillAPI(qv);
-        log_ = std::make_unique<quaven_test::LogCapture>(qv);
         qv->ReinitializeWithParameters = [](VideoParameters parameters) {
             records.reinitializeRequests.push_back(parameters);
             return true;
         };
         qv->SetMouseCursor = QV_SetMouseCursor;
-        if (!g_core.locks[MUTEX_RESOURCE_QUEUE]) QVI_CreateEngineLocks();
         g_core.api = qv;
         g_core.quit = g_core.coreInitialized = g_core.developerMode = 0;
         g_core.mainWindow = nullptr;
@@ -92,12 +81,7 @@ protected:
         DrainMessages();  // the window's last messages and its WM_QUIT
         RunEventStep();
         ResetWindowSeams();
-        log_.reset();
-        // The engine locks stay for the rest of the process.
-        CoreState restored = savedCore_;
-        memcpy(restored.locks, g_core.locks, sizeof restored.locks);
-        g_core = restored;
-        *qv = savedApi_;
+        EngineTableTest::TearDown();
     }
 
     // Opens the window for the record, lets its first activation pass, and starts the
@@ -152,10 +136,6 @@ private:
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }
-
-    QuavenAPI savedApi_ = {};
-    CoreState savedCore_ = {};
-    std::unique_ptr<quaven_test::LogCapture> log_;
 };
 
 }  // namespace window_test
