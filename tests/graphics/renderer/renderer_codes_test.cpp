@@ -1,8 +1,6 @@
 // The renderer interface's code tables: vertex sizes, the language bits, the code ranges and
 // the report of an ignored value.
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>

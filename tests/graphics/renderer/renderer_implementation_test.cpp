@@ -1,8 +1,6 @@
 // The renderer interface itself: the slot order of its operations and the bodies the
 // base class supplies (display modes, heap buffers, texture regions, instancing).
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -22,30 +20,20 @@ namespace {
 // Only what the base leaves to implementations, plus a display-mode list and counters of
 // the buffer locks the base bodies must reach through their virtual slots.
 class MinimalRenderer : public quaven_test::NullRenderer {
+    using Base = RendererImplementation;
+
 public:
     std::vector<DisplayMode> modes;
-    int vertexLocks = 0, vertexUnlocks = 0, indexLocks = 0, indexUnlocks = 0;
+    int locks = 0;  // locks and unlocks of either buffer
 
     const char* GetName() override { return "Minimal"; }
     void EnumerateDisplayModes() override {
         for (const DisplayMode& mode : modes) displayModes.Add(mode);
     }
-    void* LockVertexBuffer(RendererVertexBuffer* buffer) override {
-        ++vertexLocks;
-        return RendererImplementation::LockVertexBuffer(buffer);
-    }
-    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override {
-        ++vertexUnlocks;
-        RendererImplementation::UnlockVertexBuffer(buffer);
-    }
-    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override {
-        ++indexLocks;
-        return RendererImplementation::LockIndexBuffer(buffer);
-    }
-    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override {
-        ++indexUnlocks;
-        RendererImplementation::UnlockIndexBuffer(buffer);
-    }
+    void* LockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; return Base::LockVertexBuffer(buffer); }
+    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; Base::UnlockVertexBuffer(buffer); }
+    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override { ++locks; return Base::LockIndexBuffer(buffer); }
+    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override { ++locks; Base::UnlockIndexBuffer(buffer); }
 };
 
 // Position in the vtable of a virtual operation. This compiler's ABI stores a pointer to a
@@ -126,7 +114,7 @@ TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots) {
     const uint16_t values[5] = {0, 1, 2, 65535, 7};
     EXPECT_TRUE(renderer.UploadIndices(indices, values));
     EXPECT_EQ(memcmp(reinterpret_cast<HeapIndexBuffer*>(indices)->storage, values, sizeof(values)), 0);
-    EXPECT_EQ(renderer.vertexLocks + renderer.vertexUnlocks + renderer.indexLocks + renderer.indexUnlocks, 4);
+    EXPECT_EQ(renderer.locks, 4);
     EXPECT_EQ(vertices->locked + indices->locked, 0);
     renderer.DestroyVertexBuffer(vertices);
     renderer.DestroyIndexBuffer(indices);

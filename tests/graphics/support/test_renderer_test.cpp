@@ -1,7 +1,6 @@
-// The tests' in-memory renderer, held to the device's rules that later suites rely on: read-
-// back, the blend table, fill rule, colour write, scissor, culling, depth, sampling, render
-// targets and textures, refused draws and the call record. The blend and sampling values
-// are the ones the Direct3D 11 renderer's tests check.
+// The tests' in-memory renderer, held to the device's rules that later suites rely on: the
+// render rules the Direct3D 11 renderer answers to as well, read-back, fill rule, render
+// targets and textures, refused draws and the call record.
 #include <windows.h>
 #include <gtest/gtest.h>
 

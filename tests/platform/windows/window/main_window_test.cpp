@@ -60,12 +60,6 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "destroying posts WM_QUIT";
 }
 
-TEST_F(MainWindowTest, DeveloperModeAcceptsDroppedFiles) {
-    g_core.developerMode = 1;
-    OpenWindow();
-    EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
-}
-
 // On the tests' 1280x1024 screen.
 TEST_F(MainWindowTest, PlacementLosesTheCaptionWhenTheClientDoesNotFitTheDesktop) {
     WindowPlacement placement = {};

@@ -189,7 +189,9 @@ TEST_F(MainWindowTest, MaximisingRestoresTheWindowAndAsksForFullScreenAtThatSize
 }
 
 TEST_F(MainWindowTest, ADropReportsItsFirstFileAndIsReleasedWhateverItHolds) {
+    g_core.developerMode = 1;
     OpenWindow();
+    EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0) << "developer mode accepts dropped files";
     HGLOBAL drop = MakeDrop(std::string("C:\\games\\level one.map\0D:\\second.map\0", 38), {12, 34}, false);
     EXPECT_EQ(Send(WM_DROPFILES, reinterpret_cast<WPARAM>(drop)), 0);
     auto named = ProgramEvents(EVENT_NAMED);
