@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "platform/windows/window/main_window.h"
 #include "platform/windows/window/window_test_support.h"
 
 using quaven_test::LogCapture;

@@ -10,8 +10,6 @@
 
 #include <string>
 
-#include "core/events/key_state.h"
-#include "platform/windows/window/main_window.h"
 #include "platform/windows/window/window_test_support.h"
 
 using quaven_test::LogCapture;
