@@ -43,6 +43,16 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs) {
     return search.found;
 }
 
+HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int width, int height) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuavenTestWindow";
+    RegisterClassA(&windowClass);  // fails harmlessly once the class exists
+    return CreateWindowExA(0, windowClass.lpszClassName, title, style, x, y, width, height, nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
+}
+
 std::string WindowText(HWND window) {
     char text[1024] = {};
     GetWindowTextA(window, text, sizeof text);

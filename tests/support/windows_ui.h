@@ -18,4 +18,8 @@ HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
 
 std::string WindowText(HWND window);
 
+// A top-level window of this thread that does nothing of its own (DefWindowProc), for the
+// engine to own boxes with or to draw into.
+HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int width, int height);
+
 }  // namespace quaven_test

@@ -140,11 +140,8 @@ TEST_F(RendererInit, ShutdownTakesTheDeviceDownAndMissingStepsAreReportedOnce) {
     ASSERT_TRUE(QVI_InitRenderer());
     QVI_ShutdownRenderer();
     // Earlier tests may have reported the missing steps already; none is reported twice.
-    for (const std::string& text : LogCapture::Texts()) {
-        if (text.find("is not available yet.") != std::string::npos) {
-            EXPECT_EQ(Count(text), 1) << text;
-        }
-    }
+    for (const std::string& text : LogCapture::Texts())
+        EXPECT_TRUE(text.find("is not available yet.") == std::string::npos || Count(text) == 1) << text;
 }
 
 }  // namespace

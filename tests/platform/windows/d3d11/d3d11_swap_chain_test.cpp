@@ -1,8 +1,6 @@
 // Clearing, presenting and reading back; the window size and full screen.
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
-#include "support/windows_ui.h"
-
 namespace d3d11_test {
 namespace {
 

@@ -21,6 +21,7 @@
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "support/log_capture.h"
 #include "support/render_rules.h"
+#include "support/windows_ui.h"
 
 namespace d3d11_test {
 
@@ -60,14 +61,9 @@ protected:
         savedApi_ = qv;
         qv = &fakeApi_;
         QVI_ResetIgnoredRendererValueReports();
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QuavenD3D11TestWindow";
-        RegisterClassA(&windowClass);
         // A popup: its client is the whole window, without the minimum size of a captioned one.
-        window_ = CreateWindowExA(0, windowClass.lpszClassName, "D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40,
-                                  kWindowWidth, kWindowHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+        window_ =
+            quaven_test::CreateTestWindow("D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40, kWindowWidth, kWindowHeight);
         program_.video.width = kWindowWidth;
         program_.video.height = kWindowHeight;
         core_.api = &fakeApi_;

@@ -63,11 +63,6 @@ protected:
     std::string dir_, developer_;
 };
 
-// The host's main window, once it shows within a minute; null when it never does.
-HWND WaitForMainWindow(const ChildProcess& host) {
-    return quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
-}
-
 // Files directly in a folder matching a wildcard ("*.log").
 Lines FilesIn(const std::string& folder, const std::string& wildcard) {
     Lines names;
@@ -120,7 +115,7 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     ASSERT_TRUE(Start(first, "first"));
     quaven_test::PopupAnswerer guard;  // answers an unexpected box, so that it cannot hang the test
     guard.Start({IDOK}, 1, 120000, first.ProcessId());
-    HWND window = WaitForMainWindow(first);
+    HWND window = quaven_test::WaitForWindow(first.ProcessId(), "QuavenWindowClass", 60000);
     ASSERT_NE(window, nullptr);
     // The game calls itself "Quaven Test Program"; prog.xml names the window.
     EXPECT_EQ(quaven_test::WindowText(window), kTitle);
@@ -141,7 +136,7 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     ASSERT_TRUE(Start(third, "third"));
     quaven_test::PopupAnswerer thirdGuard;
     thirdGuard.Start({IDOK}, 1, 120000, third.ProcessId());
-    HWND thirdWindow = WaitForMainWindow(third);
+    HWND thirdWindow = quaven_test::WaitForWindow(third.ProcessId(), "QuavenWindowClass", 60000);
     ASSERT_NE(thirdWindow, nullptr);
 
     // What drivers and the renderer look up in the executable.

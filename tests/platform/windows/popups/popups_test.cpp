@@ -128,8 +128,7 @@ protected:
 
     // A window of this thread as the engine's main window, destroyed with the test.
     HWND OpenMainWindow() {
-        window_ = CreateWindowExA(0, "STATIC", "main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+        window_ = quaven_test::CreateTestWindow("main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
         g_core.mainWindow = window_;
         return window_;
     }
