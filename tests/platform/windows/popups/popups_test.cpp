@@ -174,23 +174,28 @@ TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) 
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
 }
 
-// Blocking on the main thread: without the feature, and with it until core initialisation
-// has finished.
-TEST_F(PopupTest, MainThreadShowsABlockingBoxAndReturnsItsAnswer) {
+// Blocking on the main thread: without the feature, with it until core initialisation has
+// finished, and when no popup thread can take the box (refused, or no CreateThread yet).
+TEST_F(PopupTest, TheMainThreadShowsABlockingBoxUnlessAPopupThreadTakesIt) {
     PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDYES, IDOK}, 2));
+    ASSERT_TRUE(answerer.Start({IDYES, IDOK}, 4));
     g_core.coreInitialized = 1;
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, "Continue loading?"), QV_POPUP_YES);
     g_core.coreInitialized = 0;
     QVI_SetNonBlockingPopupsFeature(true);
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_WARNING, "early"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
-    const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(records[0].text, "Continue loading?");
-    EXPECT_EQ(records[1].text, "early");
     EXPECT_TRUE(threadRequests.empty());
+    g_core.coreInitialized = 1;
+    refuseThreads = true;
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
+    EXPECT_EQ(threadRequests.size(), 1u);
+    qv->CreateThread = nullptr;  // before the table is filled
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
+    ASSERT_TRUE(answerer.Finish());
+    std::vector<std::string> shown;
+    for (const auto& record : answerer.Records()) shown.push_back(record.caption + "|" + record.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"QUAVEN - Error|Continue loading?", "QUAVEN - Warning|early",
+                                               "QUAVEN - Error|no threads left", "QUAVEN|no CreateThread"}));
     EXPECT_TRUE(LoggedLines().empty());
 }
 
@@ -218,22 +223,6 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     EXPECT_TRUE(WaitForEngineThreadsToEnd());
 
     EXPECT_EQ(threadRequests, std::vector<std::string>{"Popup 0"});
-}
-
-TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
-    QVI_SetNonBlockingPopupsFeature(true);
-    g_core.coreInitialized = 1;
-    refuseThreads = true;
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK, IDOK}, 2));
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
-    qv->CreateThread = nullptr;  // before the table is filled
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
-    const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].text, "no threads left");
-    EXPECT_EQ(threadRequests.size(), 1u);
 }
 
 // ---- Message boxes --------------------------------------------------------------------
