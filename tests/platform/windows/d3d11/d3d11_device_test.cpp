@@ -16,7 +16,8 @@ TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt) {
     renderer_.EnumerateDisplayModes();
     ASSERT_EQ(modes, renderer_.displayModes.count);
     for (int i = 0; i < modes; ++i)
-        for (int j = i + 1; j < modes; ++j) EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
+        for (int j = i + 1; j < modes; ++j)
+            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
     EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
 
     ASSERT_TRUE(InitRenderer());

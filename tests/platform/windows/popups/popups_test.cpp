@@ -51,7 +51,8 @@ uint32_t RecordingCreateThread(const char* name, QVThreadFunction function, void
 std::vector<std::string> LoggedLines() {
     std::vector<std::string> lines;
     for (const LoggedLine& line : quaven_test::LogCapture::Lines())
-        if (line.kind == LoggedLine::LogEx) lines.push_back(std::to_string(line.level) + "|" + line.format + "|" + line.text);
+        if (line.kind == LoggedLine::LogEx)
+            lines.push_back(std::to_string(line.level) + "|" + line.format + "|" + line.text);
     return lines;
 }
 
@@ -275,7 +276,10 @@ protected:
     }
 };
 
-TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevel) {
+// The level decides the caption and, unless a developer's question asks for its own set,
+// the buttons.
+TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevelOrTheDevelopersQuestion) {
+    EnableDeveloperQuestions();
     const char* const kTitle = "Harbour Lights";
     const std::string fullTitle(sizeof program_.title, 'T');  // not read past the field's end
     ShowAndCheck({
@@ -291,18 +295,12 @@ TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevel) {
         {kTitle, 1000, 0, "Unable (640x480 windowed).\n100% %s %d sure.", IDOK, QV_POPUP_OK, kTitle, kOk},
         {nullptr, QV_LOG_INFO, 0, nullptr, IDOK, QV_POPUP_OK, "QUAVEN", kOk},
         {fullTitle.c_str(), QV_LOG_WARNING, 0, "long title", IDOK, QV_POPUP_OK, fullTitle + " - Warning", kOkCancel},
-    });
-}
-
-TEST_F(MessageBoxTest, DeveloperQuestionsOfferTheirButtonSets) {
-    EnableDeveloperQuestions();
-    ShowAndCheck({
         {nullptr, QV_LOG_ERROR, 4, "Failed to translate shader 'a.xml':\nline 3", IDTRYAGAIN, QV_POPUP_TRY_AGAIN,
          "QUAVEN - Error", kCancelTryContinue},
         {nullptr, QV_LOG_ERROR, 4, "again", IDCONTINUE, QV_POPUP_CONTINUE, "QUAVEN - Error", kCancelTryContinue},
         {nullptr, QV_LOG_ERROR, 1, "only OK", IDOK, QV_POPUP_OK, "QUAVEN - Error", kOk},
         {nullptr, QV_LOG_INFO, 2, "OK or Cancel", IDOK, QV_POPUP_OK, "QUAVEN", kOkCancel},
-        {nullptr, QV_LOG_INFO, 3, "Yes, No or Cancel", IDNO, QV_POPUP_NO, "QUAVEN", kYesNoCancel},
+        {kTitle, QV_LOG_INFO, 3, "Yes, No or Cancel", IDNO, QV_POPUP_NO, kTitle, kYesNoCancel},
     });
     // The minimum level itself still allows the question.
     g_core.loggingVerboseLevel = QV_LOG_ERROR;
@@ -412,7 +410,7 @@ protected:
 };
 
 // What the dialog shows, and what the buffer holds after OK, Enter, Cancel or the close box.
-TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
+TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleNeverPastTheirEndWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
     EXPECT_STREQ(g_editValueTitle, "Edit value") << "until a command sets it";
     HWND window = OpenMainWindow();
     const std::string longest(2046, 'v'), overlong(2047, 'v');
@@ -445,9 +443,7 @@ TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOnlyO
         EXPECT_EQ(view_.owner, window) << "the main window owns the dialog";
         EXPECT_EQ(std::string(g_editValueBuffer), c.after);
     }
-}
-
-TEST_F(EditValueDialogTest, UnterminatedBuffersAreNotReadPastTheirEnd) {
+    // Buffers without their terminator are not read past their end.
     memset(g_editValueBuffer, 'b', sizeof g_editValueBuffer);
     memset(g_editValueTitle, 't', sizeof g_editValueTitle);
     EXPECT_EQ(Run(false, nullptr, IDCANCEL), IDCANCEL);

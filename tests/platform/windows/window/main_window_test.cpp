@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/windows/window/window_test_support.h"
+#include "support/windows_ui.h"
 
 using quaven_test::LogCapture;
 
@@ -24,12 +25,9 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_EQ(g_core.mainWindow, window);
     EXPECT_EQ(LogCapture::Count("Window already created."), 1);
 
-    char text[300] = {};
-    GetClassNameA(window, text, sizeof text);
-    EXPECT_STREQ(text, "QuavenWindowClass");
-    GetWindowTextA(window, text, sizeof text);
-    EXPECT_EQ(std::string(text), std::string(sizeof program_.title, 'T'));
-    EXPECT_TRUE(IsWindowVisible(window));
+    // Visible, of the class drivers and the single-instance check look for.
+    EXPECT_EQ(quaven_test::WaitForWindow(GetCurrentProcessId(), "QuavenWindowClass", 0), window);
+    EXPECT_EQ(quaven_test::WindowText(window), std::string(sizeof program_.title, 'T'));
     RECT client = {}, outer = {};
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
