@@ -14,7 +14,6 @@
 #include <cstring>
 #include <functional>
 #include <future>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,7 +24,7 @@
 #include "platform/popups.h"
 #include "platform/windows/popups/edit_value_dialog.h"
 #include "platform/windows/resources/resource.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
 #include "support/windows_ui.h"
@@ -80,20 +79,17 @@ bool DriveDialog(const std::function<void(HWND)>& action) {
     return dialog != nullptr;
 }
 
-// Saves the API table, the core state, the popup switches and the value-editing dialog's
-// buffers, captures the logging members, installs the recording CreateThread (which starts
-// real engine threads), makes this thread the engine's main thread, and restores it all.
-class PopupTest : public ::testing::Test {
+// Over the engine's table with the recording CreateThread (which starts real engine threads),
+// no program record, no main window and the popup switches off; the value-editing dialog's
+// buffers are put back afterwards.
+class PopupTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        savedApi_ = *qv;
-        savedCore_ = g_core;
+        EngineTableTest::SetUp();
         memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
         memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
         threadRequests.clear();
         refuseThreads = false;
-        *qv = QuavenAPI{};
-        log_.emplace();
         qv->CreateThread = RecordingCreateThread;
         g_core.settings = nullptr;
         g_core.mainWindow = nullptr;
@@ -101,18 +97,15 @@ protected:
         g_core.loggingVerboseLevel = 0;
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
-        QVI_InitializeThreading();  // this thread becomes engine thread 1
     }
 
     void TearDown() override {
-        // A popup thread still showing a box would outlive the fake table it calls through.
+        // A popup thread still showing a box would outlive the table it calls through.
         EXPECT_TRUE(WaitForEngineThreadsToEnd());
         if (window_) DestroyWindow(window_);
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
-        log_.reset();
-        *qv = savedApi_;
-        g_core = savedCore_;
+        EngineTableTest::TearDown();
         memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
         memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
     }
@@ -138,11 +131,8 @@ protected:
     HWND window_ = nullptr;
 
 private:
-    QuavenAPI savedApi_ = {};
-    CoreState savedCore_ = {};
     char savedBuffer_[kEditValueBufferSize];
     char savedTitle_[kEditValueTitleSize];
-    std::optional<quaven_test::LogCapture> log_;  // over the emptied table, gone before it is restored
 };
 
 // ---- Popups ---------------------------------------------------------------------------
