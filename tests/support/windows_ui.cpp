@@ -54,8 +54,8 @@ HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int width, i
 }
 
 std::string WindowText(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
+    std::string text(GetWindowTextLengthA(window) + 1, '\0');
+    text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
     return text;
 }
 

@@ -16,6 +16,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // process processId shows within timeoutMs; null when none does.
 HWND WaitForWindow(DWORD processId, const char* className, DWORD timeoutMs);
 
+// The window's text; of a control too (a dialog's field, a message box's text: 0xFFFF).
 std::string WindowText(HWND window);
 
 // A top-level window of this thread that does nothing of its own (DefWindowProc), for the

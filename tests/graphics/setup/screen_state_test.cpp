@@ -2,8 +2,7 @@
 // figures that map its reference resolution onto the screen.
 #include "graphics/setup/setup_fixture.h"
 
-#include <climits>
-#include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace setup_test {

@@ -57,12 +57,6 @@ std::vector<std::string> LoggedLines() {
 
 HWND WaitForOwnDialog() { return quaven_test::WaitForWindow(GetCurrentProcessId(), "#32770", 30000); }
 
-std::string DialogItemText(HWND dialog, int id) {
-    std::string text(8192, '\0');
-    text.resize(GetDlgItemTextA(dialog, id, &text[0], static_cast<int>(text.size())));
-    return text;
-}
-
 // Presses a dialog's button the way a click does.
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -205,7 +199,7 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     ASSERT_NE(box, nullptr);
     EXPECT_NE(GetWindowThreadProcessId(box, nullptr), GetCurrentThreadId());
     EXPECT_EQ(WindowText(box), "Night Market - Error");
-    EXPECT_EQ(DialogItemText(box, 0xFFFF), "Shader 'water' could not be loaded.");
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "Shader 'water' could not be loaded.");
     for (int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
         HWND button = GetDlgItem(box, id);
         EXPECT_EQ(button && IsWindowVisible(button), id != IDOK) << "button " << id;
@@ -367,7 +361,7 @@ protected:
                 HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
                 PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
                 PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
-                auto newLine = [dialog] { return DialogItemText(dialog, IDC_EDIT_VALUE_TEXT) == "\r\n"; };
+                auto newLine = [dialog] { return WindowText(GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT)) == "\r\n"; };
                 WaitUntil([&] { return !IsWindow(dialog) || newLine(); }, 5000);
                 press = IsWindow(dialog) && newLine() ? IDOK : IDCANCEL;
             }
@@ -382,8 +376,8 @@ protected:
     // What the driver saw when the dialog came up. It is visible a moment before its
     // activation has settled the focus.
     void Look(HWND dialog) {
-        view_ = {WindowText(dialog), DialogItemText(dialog, IDC_EDIT_VALUE_TEXT), GetWindow(dialog, GW_OWNER), false};
         HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
+        view_ = {WindowText(dialog), WindowText(edit), GetWindow(dialog, GW_OWNER), false};
         const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
         view_.editHasFocus = WaitUntil([edit, thread] {
             GUITHREADINFO info = {};
