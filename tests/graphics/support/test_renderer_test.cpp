@@ -15,10 +15,8 @@
 
 namespace {
 
-const int kWidth = 64;
-const int kHeight = 48;
-const Rgba8 kBlack = {0, 0, 0, 255};
-const Rgba8 kWhite = {255, 255, 255, 255};
+const int kWidth = 64, kHeight = 48;
+const Rgba8 kBlack = {0, 0, 0, 255}, kWhite = {255, 255, 255, 255};
 
 class TestRendererTest : public ::testing::Test, public quaven_test::RenderCanvas {
 protected:

@@ -10,8 +10,7 @@ namespace {
 
 using D3D11RenderStateTest = D3D11DrawingTest;
 
-const float kRed[4] = {1, 0, 0, 1};
-const float kGreen[4] = {0, 1, 0, 1};
+const float kRed[4] = {1, 0, 0, 1}, kGreen[4] = {0, 1, 0, 1};
 
 TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours) { quaven_test::CheckBlendTable(*drawing_); }
 TEST_F(D3D11RenderStateTest, ScissorClipsNegativeOriginsAndKeepsItsFarEdges) { quaven_test::CheckScissor(*drawing_); }

@@ -25,8 +25,7 @@
 
 namespace d3d11_test {
 
-const int kWindowWidth = 64;
-const int kWindowHeight = 48;
+const int kWindowWidth = 64, kWindowHeight = 48;
 
 // The back buffer through a staging texture; an empty image when it cannot be read.
 TestImage ReadBackBuffer(RendImpDirect3D11& renderer);

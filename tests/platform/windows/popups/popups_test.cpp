@@ -212,10 +212,8 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
 
 // ---- Message boxes --------------------------------------------------------------------
 
-const std::vector<int> kOk{IDOK};
-const std::vector<int> kOkCancel{IDOK, IDCANCEL};
-const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL};
-const std::vector<int> kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+const std::vector<int> kOk{IDOK}, kOkCancel{IDOK, IDCANCEL};
+const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL}, kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
 
 // One box: what is shown, the button pressed, and what the box and its answer must be.
 struct Box {
@@ -451,7 +449,6 @@ const char kMarkerVariable[] = "QUAVEN_POPUP_CHILD_MARKER";
 
 // The file the child notes its steps in, a line each.
 std::string childMarker;
-
 void Note(const char* step) { quaven_test::AppendLine(childMarker, step); }
 
 // Runs only as the child of the test below, which sets the role; otherwise it is skipped.
@@ -484,8 +481,7 @@ TEST(PopupChildRole, ShowsTheBoxOfItsRole) {
 
 TEST(PopupCancel, CancelEndsTheProcessWithMinusOneAfterFlushingTheLogOnEitherThread) {
     const struct {
-        const char* role;
-        const char* caption;
+        const char *role, *caption;
         std::vector<int> buttons;
         std::vector<std::string> notes;  // never "exit-handlers" nor "survived"
     } cases[] = {
