@@ -94,6 +94,15 @@ void CheckDepth(RenderCanvas& canvas) {
         canvas.Quad(kWhite, 0.7f);
         EXPECT_TRUE(shows(kBlack8)) << "function " << function;
     }
+    // A tie fails the strict comparisons and passes the others.
+    for (int function : {int(QV_DEPTH_LESS), int(QV_DEPTH_GREATER)}) {
+        renderer.SetDepthFunction(function);
+        canvas.Quad(kWhite, 0.5f);
+        EXPECT_TRUE(shows(kBlack8)) << "a tie under function " << function;
+    }
+    renderer.SetDepthFunction(QV_DEPTH_LESS_EQUAL);
+    canvas.Quad(kGreen, 0.5f);
+    EXPECT_TRUE(shows(kGreen8)) << "a tie under LESS_EQUAL";
     renderer.SetDepthFunction(QV_DEPTH_GREATER);
     canvas.Quad(kRed, 0.7f);
     EXPECT_TRUE(shows(kRed8));
