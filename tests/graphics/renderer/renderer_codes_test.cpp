@@ -1,8 +1,6 @@
 // The renderer interface's code tables: vertex sizes, the language bits, the code ranges and
 // the report of an ignored value.
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,33 +13,28 @@ using quaven_test::LogCapture;
 
 namespace {
 
-TEST(VertexLayout, FormatsPackTheirElementsAndUnknownOnesCountAsTheEnginesVertex)
-{
+TEST(VertexLayout, FormatsPackTheirElementsAndUnknownOnesCountAsTheEnginesVertex) {
     EXPECT_EQ(QVI_GetVertexElementSize(256), 16);
     for (int value : {0, 3, 512, -1})  // combinations and other values are not elements
         EXPECT_EQ(QVI_GetVertexElementSize(value), 0) << value;
     for (int format : {7, 111, 495}) {
         int packed = 0;
-        for (int bit = 1; bit <= 256; bit <<= 1)
-            packed += (format & bit) ? QVI_GetVertexElementSize(bit) : 0;
+        for (int bit = 1; bit <= 256; bit <<= 1) packed += (format & bit) ? QVI_GetVertexElementSize(bit) : 0;
         EXPECT_EQ(QVI_GetVertexSize(format), packed) << format;
         EXPECT_TRUE(QVI_IsVertexFormatSupported(format)) << format;
     }
     // Position and colour alone would pack into 16 bytes; the size is never summed.
-    for (int format : {3, 0, 511, -7})
-        EXPECT_EQ(QVI_GetVertexSize(format), 24) << format;
+    for (int format : {3, 0, 511, -7}) EXPECT_EQ(QVI_GetVertexSize(format), 24) << format;
     EXPECT_FALSE(QVI_IsVertexFormatSupported(3));
 }
 
-TEST(ShaderLanguageNames, RendererLanguageBitsAreTheTranslatorsTargets)
-{
+TEST(ShaderLanguageNames, RendererLanguageBitsAreTheTranslatorsTargets) {
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_ESSL20), "ESSL20");
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_HLSL11), "HLSL11");
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_CG), "CG");
 }
 
-TEST(RendererTables, EdgesOfTheCodeRanges)
-{
+TEST(RendererTables, EdgesOfTheCodeRanges) {
     EXPECT_TRUE(QVI_IsBlendModeValid(1) && QVI_IsBlendModeValid(8));
     EXPECT_FALSE(QVI_IsBlendModeValid(0) || QVI_IsBlendModeValid(9) || QVI_IsBlendModeValid(INT_MIN));
     EXPECT_TRUE(QVI_IsCullModeValid(0));
@@ -50,8 +43,7 @@ TEST(RendererTables, EdgesOfTheCodeRanges)
     EXPECT_FALSE(QVI_IsTextureAddressModeValid(0) || QVI_IsDepthCompareValid(8) || QVI_IsTextureFormatValid(9));
 }
 
-TEST(RendererTables, IgnoredValuesAreReportedOncePerKind)
-{
+TEST(RendererTables, IgnoredValuesAreReportedOncePerKind) {
     LogCapture capture;
     QVI_ResetIgnoredRendererValueReports();
     EXPECT_TRUE(QVI_ReportIgnoredRendererValue(RENDERER_VALUE_BLEND_MODE, 42));

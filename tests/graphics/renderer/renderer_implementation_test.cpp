@@ -1,8 +1,6 @@
 // The renderer interface itself: the slot order of its operations and the bodies the
 // base class supplies (display modes, heap buffers, texture regions, instancing).
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -22,44 +20,27 @@ namespace {
 // Only what the base leaves to implementations, plus a display-mode list and counters of
 // the buffer locks the base bodies must reach through their virtual slots.
 class MinimalRenderer : public quaven_test::NullRenderer {
+    using Base = RendererImplementation;
+
 public:
     std::vector<DisplayMode> modes;
-    int vertexLocks = 0, vertexUnlocks = 0, indexLocks = 0, indexUnlocks = 0;
+    int locks = 0;  // locks and unlocks of either buffer
 
     const char* GetName() override { return "Minimal"; }
-    void EnumerateDisplayModes() override
-    {
-        for (const DisplayMode& mode : modes)
-            displayModes.Add(mode);
+    void EnumerateDisplayModes() override {
+        for (const DisplayMode& mode : modes) displayModes.Add(mode);
     }
-    void* LockVertexBuffer(RendererVertexBuffer* buffer) override
-    {
-        ++vertexLocks;
-        return RendererImplementation::LockVertexBuffer(buffer);
-    }
-    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override
-    {
-        ++vertexUnlocks;
-        RendererImplementation::UnlockVertexBuffer(buffer);
-    }
-    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override
-    {
-        ++indexLocks;
-        return RendererImplementation::LockIndexBuffer(buffer);
-    }
-    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override
-    {
-        ++indexUnlocks;
-        RendererImplementation::UnlockIndexBuffer(buffer);
-    }
+    void* LockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; return Base::LockVertexBuffer(buffer); }
+    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; Base::UnlockVertexBuffer(buffer); }
+    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override { ++locks; return Base::LockIndexBuffer(buffer); }
+    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override { ++locks; Base::UnlockIndexBuffer(buffer); }
 };
 
 // Position in the vtable of a virtual operation. This compiler's ABI stores a pointer to a
 // virtual member as 1 + its byte offset in the vtable, and gives the virtual destructor
 // two entries (complete and deleting), so operation slot s sits at entry s + 1.
 template <typename Member>
-int VtableEntry(Member member)
-{
+int VtableEntry(Member member) {
     struct Representation {
         uintptr_t pointer;
         ptrdiff_t adjustment;
@@ -74,8 +55,7 @@ int VtableEntry(Member member)
 // The operations in slot order, from slot 1 (slot 0 is the destructor).
 #define S(operation) {VtableEntry(&RendererImplementation::operation), #operation}
 
-TEST(RendererInterface, EveryOperationSitsInItsSlot)
-{
+TEST(RendererInterface, EveryOperationSitsInItsSlot) {
     const struct {
         int entry;
         const char* name;
@@ -102,8 +82,7 @@ TEST(RendererInterface, EveryOperationSitsInItsSlot)
 
 #undef S
 
-TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched)
-{
+TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched) {
     MinimalRenderer renderer;
     EXPECT_EQ(renderer.GetSupportedResolutions(), nullptr);
     renderer.modes = {{800, 600}, {640, 480}, {800, 480}};
@@ -118,16 +97,14 @@ TEST(RendererBase, SupportedResolutionsAreRefilledSortedAndExactlySearched)
     EXPECT_FALSE(renderer.IsDisplayModeSupported(800, 600)) << "searched afresh";
 }
 
-TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots)
-{
+TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots) {
     MinimalRenderer renderer;
     RendererVertexBuffer* vertices = renderer.CreateVertexBuffer(15, 4, QV_BUFFER_STATIC);
     ASSERT_NE(vertices, nullptr);
     EXPECT_EQ(vertices->usage, QV_BUFFER_DYNAMIC);
     EXPECT_EQ(QVI_HeapVertexBufferBytes(vertices), 144);
     std::vector<uint8_t> data(144);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i + 1);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
     EXPECT_TRUE(renderer.UploadVertices(vertices, data.data()));
     EXPECT_EQ(memcmp(reinterpret_cast<HeapVertexBuffer*>(vertices)->storage, data.data(), 144), 0);
 
@@ -137,14 +114,13 @@ TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots)
     const uint16_t values[5] = {0, 1, 2, 65535, 7};
     EXPECT_TRUE(renderer.UploadIndices(indices, values));
     EXPECT_EQ(memcmp(reinterpret_cast<HeapIndexBuffer*>(indices)->storage, values, sizeof(values)), 0);
-    EXPECT_EQ(renderer.vertexLocks + renderer.vertexUnlocks + renderer.indexLocks + renderer.indexUnlocks, 4);
+    EXPECT_EQ(renderer.locks, 4);
     EXPECT_EQ(vertices->locked + indices->locked, 0);
     renderer.DestroyVertexBuffer(vertices);
     renderer.DestroyIndexBuffer(indices);
 }
 
-TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock)
-{
+TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
     MinimalRenderer renderer;
     EXPECT_EQ(renderer.CreateVertexBuffer(7, -1, 0), nullptr);
     EXPECT_EQ(renderer.CreateVertexBuffer(495, INT_MAX / 40, 0), nullptr);  // over 2 GB
@@ -174,8 +150,7 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock)
     renderer.DestroyIndexBuffer(noIndices);
 }
 
-TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
-{
+TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow) {
     MinimalRenderer renderer;
     Bitmap bitmap = {};
     bitmap.hardware.left = 0.5f;
@@ -197,8 +172,7 @@ TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
     EXPECT_GT(bitmap.hardware.right, bitmap.hardware.left);
 }
 
-TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName)
-{
+TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName) {
     LogCapture capture;
     MinimalRenderer renderer;
     renderer.DrawIndexedTrianglesInstanced(nullptr, 3, nullptr, 1, 4);

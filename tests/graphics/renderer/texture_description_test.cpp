@@ -1,11 +1,10 @@
 // The texture description: mip counts, the check made before a bitmap gets GPU storage, and
 // texture types from names.
-
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "graphics/renderer/texture_description.h"
 #include "support/log_capture.h"
@@ -14,8 +13,7 @@ using quaven_test::LogCapture;
 
 namespace {
 
-TEST(MipLevelCount, ChainsStopAboveSixteenAndRequestsCapThem)
-{
+TEST(MipLevelCount, ChainsStopAboveSixteenAndRequestsCapThem) {
     const struct {
         int width, height, request, levels;
     } cases[] = {
@@ -29,66 +27,51 @@ TEST(MipLevelCount, ChainsStopAboveSixteenAndRequestsCapThem)
             << c.width << "x" << c.height << " request " << c.request;
 }
 
-class BitmapDescriptionCheck : public ::testing::Test {
-protected:
-    Bitmap Make(const char* name, int type, int format, int width, int height, bool renderTarget, int depth = 1)
-    {
+// The check made before a bitmap gets GPU storage: its answer and the one error it shows.
+TEST(BitmapDescriptionCheck, CubesArePowersOfTwoPerFaceDepthFormatsOnly2DAndLayersOnly3D) {
+    LogCapture capture;
+    const int k2D = QV_TEXTURE_TYPE_2D, kCube = QV_TEXTURE_TYPE_CUBE, kRgba = QV_TEXTURE_FORMAT_RGBA8;
+    const struct {
+        const char* name;
+        int type, format, width, height, depth;
+        bool renderTarget, valid;
+        std::string popup;  // "" when none is shown
+    } cases[] = {
+        {"sky", kCube, kRgba, 16, 96, 1, false, true, ""},
+        // A cube render target is sized per face already.
+        {"sky", kCube, kRgba, 16, 96, 1, true, false, "The width and height of cube map 'sky' do not match."},
+        {"odd", kCube, kRgba, 24, 144, 1, false, false, "Cube map 'odd' must have power of two dimensions."},
+        {"empty", kCube, kRgba, 0, 0, 1, true, false, "Cube map 'empty' must have power of two dimensions."},
+        {"neg", kCube, kRgba, -1, -6, 1, false, false, "Cube map 'neg' must have power of two dimensions."},
+        {"shadow", k2D, QV_TEXTURE_FORMAT_D16, 300, 200, 1, true, true, ""},
+        {"shadow", kCube, QV_TEXTURE_FORMAT_D32F, 16, 16, 1, true, false,
+         "Depth formats (QV_TEXTURE_FORMAT_D*_FLOAT) are supported with 2D textures only."},
+        {"layers", k2D, kRgba, 8, 8, 4, false, false, "Bitmap 'layers' must have depth of 1."},
+        {"volume", QV_TEXTURE_TYPE_3D, kRgba, 8, 8, 4, false, true, ""},
+        {nullptr, k2D, kRgba, 8, 8, 0, false, false, "Bitmap '' must have depth of 1."},
+    };
+    for (const auto& c : cases) {
         Bitmap bitmap = {};
-        bitmap.header.name = const_cast<char*>(name);
-        bitmap.textureType = type;
-        bitmap.format = format;
-        bitmap.width = width;
-        bitmap.height = height;
-        bitmap.depth = depth;
-        bitmap.flags = renderTarget ? 4 : 0;
-        return bitmap;
+        bitmap.header.name = const_cast<char*>(c.name);
+        bitmap.textureType = c.type;
+        bitmap.format = c.format;
+        bitmap.width = c.width;
+        bitmap.height = c.height;
+        bitmap.depth = c.depth;
+        bitmap.flags = c.renderTarget ? 4 : 0;
+        LogCapture::Clear();
+        EXPECT_EQ(QVI_ValidateBitmapDescription(&bitmap), c.valid) << c.popup;
+        const auto popups = LogCapture::PopupLines();
+        EXPECT_EQ(popups.size(), c.popup.empty() ? 0u : 1u) << c.popup;
+        if (!popups.empty()) {
+            EXPECT_EQ(popups[0].text, c.popup);
+            EXPECT_EQ(popups[0].level, QV_LOG_ERROR);
+        }
     }
-
-    LogCapture capture_;
-};
-
-TEST_F(BitmapDescriptionCheck, CubeFacesAreMeasuredPerFaceAndMustBePowersOfTwo)
-{
-    Bitmap cube = Make("sky", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_RGBA8, 16, 96, false);
-    EXPECT_TRUE(QVI_ValidateBitmapDescription(&cube));
-    // A cube render target is sized per face already.
-    Bitmap target = Make("sky", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_RGBA8, 16, 96, true);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&target));
-    EXPECT_EQ(LogCapture::CountPopups("The width and height of cube map 'sky' do not match.", QV_LOG_ERROR), 1);
-
-    Bitmap odd = Make("odd", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_RGBA8, 24, 144, false);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&odd));
-    EXPECT_EQ(LogCapture::CountPopups("Cube map 'odd' must have power of two dimensions.", QV_LOG_ERROR), 1);
-    Bitmap empty = Make("empty", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_RGBA8, 0, 0, true);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&empty));
-    Bitmap negative = Make("neg", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_RGBA8, -1, -6, false);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&negative));
-}
-
-TEST_F(BitmapDescriptionCheck, DepthFormatsOnly2DAndLayersOnly3D)
-{
-    Bitmap flat = Make("shadow", QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_D16, 300, 200, true);
-    EXPECT_TRUE(QVI_ValidateBitmapDescription(&flat));
-    Bitmap cube = Make("shadow", QV_TEXTURE_TYPE_CUBE, QV_TEXTURE_FORMAT_D32F, 16, 16, true);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&cube));
-    EXPECT_EQ(LogCapture::CountPopups(
-                  "Depth formats (QV_TEXTURE_FORMAT_D*_FLOAT) are supported with 2D textures only.", QV_LOG_ERROR),
-              1);
-
-    Bitmap layers = Make("layers", QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 8, 8, false, 4);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&layers));
-    EXPECT_EQ(LogCapture::CountPopups("Bitmap 'layers' must have depth of 1.", QV_LOG_ERROR), 1);
-    Bitmap volume = Make("volume", QV_TEXTURE_TYPE_3D, QV_TEXTURE_FORMAT_RGBA8, 8, 8, false, 4);
-    EXPECT_TRUE(QVI_ValidateBitmapDescription(&volume));
-
     EXPECT_FALSE(QVI_ValidateBitmapDescription(nullptr));
-    Bitmap unnamed = Make(nullptr, QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 8, 8, false, 0);
-    EXPECT_FALSE(QVI_ValidateBitmapDescription(&unnamed));
-    EXPECT_EQ(LogCapture::CountPopups("Bitmap '' must have depth of 1."), 1);
 }
 
-TEST(TextureTypeFromName, TheMarkerBeforeTheExtensionDecidesAndNearMissesAre2D)
-{
+TEST(TextureTypeFromName, TheMarkerBeforeTheExtensionDecidesAndNearMissesAre2D) {
     EXPECT_EQ(QVI_GetTextureTypeFromName("sky_CUBE.png"), QV_TEXTURE_TYPE_CUBE);
     EXPECT_EQ(QVI_GetTextureTypeFromName("noise_3D.png"), QV_TEXTURE_TYPE_3D);
     // A later marker overrides an earlier one; the one before the extension stops the search.

@@ -4,20 +4,16 @@
 
 #include <string>
 
-#include "graphics/setup/resolution_selection.h"
-
 namespace setup_test {
 namespace {
 
 using ResolutionSelection = RendererSetupTest;
 
-std::string Selected()
-{
+std::string Selected() {
     return std::to_string(g_selectedResolution.width) + "x" + std::to_string(g_selectedResolution.height);
 }
 
-TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloserInAspect)
-{
+TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloserInAspect) {
     renderer_.deviceModes = {{1920, 1080}, {1280, 720}, {1024, 768}};
     SetResolutions("1920x1080,1280x720,1024x768");
     SetDesktop(1920, 1200);  // 1280x720 has the same aspect, 1024x768 is farther from 1.6
@@ -30,8 +26,7 @@ TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloser
     EXPECT_EQ(Selected(), "1024x768");
 }
 
-TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAreSkipped)
-{
+TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAreSkipped) {
     SetDesktop(1920, 1080);
     SetResolutions("-1280x-720,0x0,abc,,1280,99999999999x1,1920x1080,1280x720");
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
@@ -46,8 +41,7 @@ TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAre
     EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, true));
 }
 
-TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceLists)
-{
+TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceLists) {
     SetDesktop(1920, 1080);
     EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, false));
     EXPECT_EQ(renderer_.CallCount("IsDisplayModeSupported"), 0);
@@ -57,8 +51,7 @@ TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceLists)
     EXPECT_EQ(Count("Requested resolution 1600x900 (windowed=0) is supported."), 1);
 }
 
-TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport)
-{
+TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport) {
     SetDesktop(1920, 1080);
     SetResolutions("0x0,2560x1440,1280x720");
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
@@ -116,8 +109,7 @@ TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTe
     EXPECT_EQ(forced(), "5x512 5x512");
 }
 
-TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOrTheReference)
-{
+TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOrTheReference) {
     SetResolutions("*");
     const char* cases[][2] = {{"ANDROID", "854x480"}, {"IOS/SMALL", "960x640"}, {"NO_SUCH", "800x600"}};
     for (const auto& c : cases) {
@@ -136,8 +128,7 @@ TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOr
     EXPECT_EQ(Selected(), "1024x768");
 }
 
-TEST_F(ResolutionSelection, LastResortsAreTheDesktopTheSmallestItemOrNothing)
-{
+TEST_F(ResolutionSelection, LastResortsAreTheDesktopTheSmallestItemOrNothing) {
     SetResolutions("1920x1080,1600x900");
     Select(800, 600, true);
     EXPECT_FALSE(QVI_SelectOptimalResolution(false, false));  // unknown desktop, nothing listed
@@ -154,8 +145,7 @@ TEST_F(ResolutionSelection, LastResortsAreTheDesktopTheSmallestItemOrNothing)
     EXPECT_EQ(Count("Trying to select the smallest possible resolution."), 1);
 }
 
-TEST_F(ResolutionSelection, StarBecomesTheDeviceModesAndTheCommonOnesWidestFirst)
-{
+TEST_F(ResolutionSelection, StarBecomesTheDeviceModesAndTheCommonOnesWidestFirst) {
     renderer_.deviceModes = {{800, 600}, {3840, 2160}, {1280, 720}, {1280, 1024}};
     SetResolutions("*");
     QVI_BuildSupportedResolutions();

@@ -2,8 +2,7 @@
 // figures that map its reference resolution onto the screen.
 #include "graphics/setup/setup_fixture.h"
 
-#include <climits>
-#include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace setup_test {
@@ -11,10 +10,9 @@ namespace {
 
 class Autoscaling : public RendererSetupTest {
 protected:
-    // A program of this reference size on a screen of that size, with the feature
+    // A program of this reference size autoscaled onto a screen of that size, the feature
     // AUTOSCALE switched on as start-up does.
-    void Prepare(int referenceWidth, int referenceHeight, int screenWidth, int screenHeight)
-    {
+    void Scale(int referenceWidth, int referenceHeight, int screenWidth, int screenHeight) {
         Program().reference_width = referenceWidth;
         Program().reference_height = referenceHeight;
         Program().width = screenWidth;
@@ -22,15 +20,14 @@ protected:
         SetScreen(screenWidth, screenHeight);
         g_screenState.orientation = screenWidth >= screenHeight ? ORIENTATION_LANDSCAPE_LEFT : ORIENTATION_PORTRAIT;
         g_autoscaleActive = 1;
+        QVI_SetupAutoscaling();
     }
 };
 using Orientation = RendererSetupTest;
 
-TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels)
-{
-    Prepare(1024, 768, 1920, 1080);
+TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels) {
     SetFeatures("AUTOSCALE,AUTOSCALE_RETAIN_ASPECT_RATIO");
-    QVI_SetupAutoscaling();
+    Scale(1024, 768, 1920, 1080);
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.40625f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1.40625f);
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 240.0f);
@@ -41,26 +38,21 @@ TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels)
     EXPECT_EQ(Count("Offset x=240.00 y=0.00"), 1);
     EXPECT_EQ(Count("Scale x=1.41 y=1.41"), 1);
 
-    Prepare(1001, 1000, 1922, 1000);
-    QVI_SetupAutoscaling();
+    Scale(1001, 1000, 1922, 1000);
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 460.0f);  // not 460.5
 }
 
-TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram)
-{
-    Prepare(1024, 768, 1920, 1080);
-    QVI_SetupAutoscaling();
+TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram) {
+    Scale(1024, 768, 1920, 1080);
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.875f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1.40625f);
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 0.0f);
 
-    Prepare(768, 1024, 1920, 1080);
-    QVI_SetupAutoscaling();
+    Scale(768, 1024, 1920, 1080);
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1080.0f / 768.0f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1920.0f / 1024.0f);
 
-    Prepare(1000, 1000, 1920, 1080);  // a square program counts as portrait: the screen turns
-    QVI_SetupAutoscaling();
+    Scale(1000, 1000, 1920, 1080);  // a square program counts as portrait: the screen turns
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
 
     SetScreen(0, 1080);  // an unknown screen keeps the last figures, never infinite ones
@@ -68,24 +60,20 @@ TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram)
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
 }
 
-TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale)
-{
-    Prepare(1280, 720, 1280, 720);
-    QVI_SetupAutoscaling();
+TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale) {
+    Scale(1280, 720, 1280, 720);
     EXPECT_EQ(g_autoscaleActive, 0);
     EXPECT_EQ(Count("Target resolution matches source, no need for scaling."), 1);
 
     // Without a reference size the program would get a zero size and infinite scales.
-    Prepare(0, 0, 1920, 1080);
-    QVI_SetupAutoscaling();
+    Scale(0, 0, 1920, 1080);
     EXPECT_EQ(g_autoscaleActive, 0);
     EXPECT_EQ(Program().width, 1920);
     EXPECT_FLOAT_EQ(g_autoscale.inverseScaleX, 1.0f);
 }
 
-TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom)
-{
-    Prepare(1024, 768, 1920, 1080);
+TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom) {
+    Scale(1024, 768, 1920, 1080);
     g_autoscale.overlayZoom = 0.5f;
     QVI_UpdateOverlayZoomOffsets();
     EXPECT_EQ(g_autoscale.zoomOffsetX, 480);
@@ -98,8 +86,7 @@ TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom)
     EXPECT_EQ(g_autoscale.zoomOffsetX, 0);
 }
 
-TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsForced)
-{
+TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsForced) {
     SetDesktop(1920, 1080);
     Program().reference_width = 768;
     Program().reference_height = 1024;

@@ -1,34 +1,42 @@
-// Common ground of the renderer set-up tests: every log line captured, a clean
-// configuration and set-up state, and the tests' renderer attached; all put back after.
+// Common ground of the renderer set-up tests: the engine's table with every log line
+// captured, a clean configuration and set-up state, and the tests' renderer attached.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "core/configuration.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_setup.h"
+#include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/support/test_renderer.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 
 namespace setup_test {
 
-class RendererSetupTest : public ::testing::Test {
+class RendererSetupTest : public quaven_test::EngineTableTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        EngineTableTest::SetUp();
+        ResetSetupState();
+        g_core.settings = nullptr;  // the configuration's default record is in force
+        g_core.developerMode = 0;
+        QVI_AttachRenderer(&renderer_);
+    }
+    void TearDown() override {
+        ResetSetupState();
+        EngineTableTest::TearDown();
+    }
 
     // Configuration values as prog.xml and developer.xml would give them.
     void SetResolutions(const char* setting) { QVI_ReplaceText(&g_config.supportedResolutions, setting); }
     void SetFeatures(const char* features) { QVI_ReplaceText(&g_config.applicationFeatures, features); }
     void ForceVariant(const char* variant) { QVI_ReplaceText(&g_config.forcedVariant, variant); }
-    void ForceResolution(int width, int height)
-    {
+    void ForceResolution(int width, int height) {
         g_config.forcedResolution = 1;
         g_config.forcedWidth = g_config.selectionForcedWidth = width;
         g_config.forcedHeight = g_config.selectionForcedHeight = height;
@@ -43,10 +51,17 @@ protected:
     TestRenderer renderer_;
 
 private:
-    std::unique_ptr<quaven_test::LogCapture> capture_;
-    QuavenAPI savedTable_ = {};
-    ProgramInterface* savedSettings_ = nullptr;
-    uint8_t savedDeveloperMode_ = 0;
+    static void ResetSetupState() {
+        if (QVI_GetRenderer()) QVI_ShutdownRenderer();
+        QVI_DetachRenderer();
+        g_rendererSetup = RendererSetupState();
+        g_screenState = ScreenState();
+        g_selectedResolution = SelectedResolution();
+        QVI_ResetOrientationState();
+        QVI_ResetAutoscaling();
+        QVI_SetShaderTranslatorStart(nullptr);
+        QVI_ResetProgramConfiguration();
+    }
 };
 
 }  // namespace setup_test

@@ -1,90 +1,87 @@
-// The tests' in-memory renderer, held to the device's rules that later suites rely on: read-
-// back, the blend table, fill rule, colour write, scissor, culling, depth, sampling, render
-// targets and textures, refused draws and the call record. The blend and sampling values
-// are the ones the Direct3D 11 renderer's tests check.
-
+// The tests' in-memory renderer, held to the device's rules that later suites rely on: the
+// render rules the Direct3D 11 renderer answers to as well, read-back, fill rule, render
+// targets and textures, refused draws and the call record.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <deque>
+#include <utility>
 #include <vector>
 
 #include "core/core_state.h"
 #include "graphics/support/test_renderer.h"
+#include "support/render_rules.h"
 
 namespace {
 
-const int kWidth = 64;
-const int kHeight = 48;
-const Rgba8 kBlack = {0, 0, 0, 255};
-const Rgba8 kWhite = {255, 255, 255, 255};
+const int kWidth = 64, kHeight = 48;
+const Rgba8 kBlack = {0, 0, 0, 255}, kWhite = {255, 255, 255, 255};
 
-class TestRendererTest : public ::testing::Test {
+class TestRendererTest : public ::testing::Test, public quaven_test::RenderCanvas {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         video_.width = kWidth;
         video_.height = kHeight;
         video_.windowed = 1;
         ASSERT_TRUE(renderer_.Init(nullptr, &core_, &video_));
         // Positions in pixels of the back buffer, y down.
-        Matrix4& m = renderer_.vertexTransform;
-        memset(&m, 0, sizeof(m));
-        m.m[0] = 2.0f / kWidth;
-        m.m[3] = -1.0f;
-        m.m[5] = -2.0f / kHeight;
-        m.m[7] = 1.0f;
-        m.m[10] = 1.0f;
-        m.m[15] = 1.0f;
+        renderer_.vertexTransform =
+            Matrix4{{2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
         renderer_.SetBlendMode(QV_BLEND_OFF);
     }
 
-    void TearDown() override
-    {
-        for (RendererVertexBuffer* buffer : vertexBuffers_)
-            renderer_.DestroyVertexBuffer(buffer);
-        for (RendererIndexBuffer* buffer : indexBuffers_)
-            renderer_.DestroyIndexBuffer(buffer);
+    void TearDown() override {
+        for (RendererVertexBuffer* buffer : vertexBuffers_) renderer_.DestroyVertexBuffer(buffer);
+        for (RendererIndexBuffer* buffer : indexBuffers_) renderer_.DestroyIndexBuffer(buffer);
+        for (Bitmap& texture : textures_) renderer_.DestroyTexture(&texture.hardware);
     }
 
+    // The canvas of the shared render rules.
+    RendererImplementation& Renderer() override { return renderer_; }
+    void Quad(const float colour[4], float depth, bool counterClockwise) override {
+        const Rgba8 c = ToRgba8(colour[0], colour[1], colour[2], colour[3]);
+        const uint32_t argb = uint32_t(c.a) << 24 | c.r << 16 | c.g << 8 | c.b;
+        renderer_.SetTexture(0, nullptr);
+        DrawRect(0, 0, kWidth, kHeight, argb, depth, 0, 1, !counterClockwise);
+    }
+    void TexturedQuad(int width, int height, const uint8_t* rgba, float u0, float u1) override {
+        textures_.push_back(MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, width, height));
+        textures_.back().pixels = const_cast<uint8_t*>(rgba);
+        ASSERT_TRUE(renderer_.CreateTexture(&textures_.back()));
+        renderer_.SetTexture(0, textures_.back().hardware.rendererData);
+        DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF, 0.5f, u0, u1);
+    }
+    TestImage ReadBack() override { return Read(); }
+
     // Uploads format-7 vertices and the indices 0..n-1.
-    void Upload(const std::vector<BatchVertex>& vertices, RendererVertexBuffer** vb, RendererIndexBuffer** ib)
-    {
-        *vb = renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, int(vertices.size()), 1);
-        *ib = renderer_.CreateIndexBuffer(int(vertices.size()), 1);
-        vertexBuffers_.push_back(*vb);
-        indexBuffers_.push_back(*ib);
+    std::pair<RendererVertexBuffer*, RendererIndexBuffer*> Upload(const std::vector<BatchVertex>& vertices) {
+        vertexBuffers_.push_back(renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, int(vertices.size()), 1));
+        indexBuffers_.push_back(renderer_.CreateIndexBuffer(int(vertices.size()), 1));
         std::vector<uint16_t> indices(vertices.size());
-        for (size_t i = 0; i < indices.size(); ++i)
-            indices[i] = uint16_t(i);
-        ASSERT_TRUE(renderer_.UploadVertices(*vb, vertices.data()));
-        ASSERT_TRUE(renderer_.UploadIndices(*ib, indices.data()));
+        for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint16_t(i);
+        EXPECT_TRUE(renderer_.UploadVertices(vertexBuffers_.back(), vertices.data()));
+        EXPECT_TRUE(renderer_.UploadIndices(indexBuffers_.back(), indices.data()));
+        return {vertexBuffers_.back(), indexBuffers_.back()};
     }
 
     // A rectangle as two clockwise (front-facing) triangles, or counter-clockwise ones.
-    void DrawRect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.5f, float u1 = 1.0f,
-                  bool clockwise = true)
-    {
-        BatchVertex tl = {x0, y0, z, argb, 0, 0}, tr = {x1, y0, z, argb, u1, 0};
-        BatchVertex bl = {x0, y1, z, argb, 0, 1}, br = {x1, y1, z, argb, u1, 1};
-        RendererVertexBuffer* vb = nullptr;
-        RendererIndexBuffer* ib = nullptr;
-        Upload(clockwise ? std::vector<BatchVertex>{tl, tr, bl, tr, br, bl} : std::vector<BatchVertex>{tl, bl, tr, tr, bl, br},
-               &vb, &ib);
+    void DrawRect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.5f, float u0 = 0.0f,
+                  float u1 = 1.0f, bool clockwise = true) {
+        BatchVertex tl = {x0, y0, z, argb, u0, 0}, tr = {x1, y0, z, argb, u1, 0};
+        BatchVertex bl = {x0, y1, z, argb, u0, 1}, br = {x1, y1, z, argb, u1, 1};
+        auto [vb, ib] = Upload(clockwise ? std::vector<BatchVertex>{tl, tr, bl, tr, br, bl}
+                                         : std::vector<BatchVertex>{tl, bl, tr, tr, bl, br});
         renderer_.DrawIndexedTriangles(vb, 6, ib, 2);
     }
 
-    TestImage Read(const Bitmap* target = nullptr)
-    {
+    TestImage Read(const Bitmap* target = nullptr) {
         TestImage image;
         EXPECT_TRUE(renderer_.ReadRenderTargetPixels(target, &image));
         return image;
     }
 
-    Bitmap MakeBitmap(int type, int format, int width, int height)
-    {
+    Bitmap MakeBitmap(int type, int format, int width, int height) {
         Bitmap bitmap = {};
         bitmap.textureType = type;
         bitmap.format = format;
@@ -100,10 +97,10 @@ protected:
     VideoParameters video_ = {};
     std::vector<RendererVertexBuffer*> vertexBuffers_;
     std::vector<RendererIndexBuffer*> indexBuffers_;
+    std::deque<Bitmap> textures_;
 };
 
-TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure)
-{
+TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure) {
     renderer_.ClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_TRUE(RegionNear(Read(), 0, 0, kWidth, kHeight, Rgba8{255, 0, 0, 255}, 0));
     EXPECT_TRUE(renderer_.Present());
@@ -122,29 +119,13 @@ TEST_F(TestRendererTest, ClearsReadBackPresentAndInitAgainAfterAFailure)
     EXPECT_TRUE(PixelNear(Read(), 0, 0, Rgba8{0, 0, 255, 255}, 0));
 }
 
-// Destination (0.5, 0.25, 1.0, 0.5) and source (1.0, 0.5, 0.0, 0.5) as 8-bit values;
-// expected results worked out by hand from the blend table, alpha = sa * sa + da.
-TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours)
-{
-    const struct {
-        int mode;
-        Rgba8 result;
-    } expectations[] = {
-        {QV_BLEND_ALPHA, {192, 96, 127, 192}},          {QV_BLEND_ADDITIVE, {255, 128, 255, 192}},
-        {QV_BLEND_OFF, {255, 128, 0, 128}},             {QV_BLEND_SUBTRACTIVE, {0, 0, 255, 192}},
-        {QV_BLEND_MULTIPLY, {128, 32, 0, 192}},         {QV_BLEND_MULTIPLY_DOUBLE, {255, 64, 0, 192}},
-        {QV_BLEND_MULTIPLY_ADD, {255, 96, 255, 192}},   {QV_BLEND_PREMULTIPLIED_ALPHA, {255, 160, 127, 192}},
-    };
-    for (const auto& e : expectations) {
-        renderer_.ClearColor(0.5f, 0.25f, 1.0f, 0.5f);
-        renderer_.SetBlendMode(e.mode);
-        DrawRect(0, 0, kWidth, kHeight, 0x80FF8000);
-        EXPECT_TRUE(PixelNear(Read(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
-    }
-}
+TEST_F(TestRendererTest, EightBlendModesAgainstKnownColours) { quaven_test::CheckBlendTable(*this); }
+TEST_F(TestRendererTest, ScissorClipsNegativeOriginsAndKeepsItsFarEdges) { quaven_test::CheckScissor(*this); }
+TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront) { quaven_test::CheckCulling(*this); }
+TEST_F(TestRendererTest, DepthTestFunctionAndWriteDecideWhatIsDrawn) { quaven_test::CheckDepth(*this); }
+TEST_F(TestRendererTest, PointLinearWrapAndClampSampling) { quaven_test::CheckSampling(*this); }
 
-TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrder)
-{
+TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrder) {
     renderer_.ClearColor(0, 0, 0, 0);
     renderer_.SetBlendMode(QV_BLEND_ADDITIVE);
     // With additive blending any pixel covered twice would read 254.
@@ -161,88 +142,15 @@ TEST_F(TestRendererTest, SharedEdgesAreDrawnOnceAndVertexColourFollowsTheByteOrd
     EXPECT_TRUE(PixelNear(Read(), 2, 2, Rgba8{255, 0, 0, 255}, 0));
 }
 
-TEST_F(TestRendererTest, ScissorWithNegativeOriginKeepsItsFarEdges)
-{
-    renderer_.ClearColor(0, 0, 0, 1);
-    ASSERT_TRUE(renderer_.SetScissorRectangle(-10, 5, 30, 10));
-    DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
-    TestImage image = Read();
-    EXPECT_TRUE(RegionNear(image, 0, 5, 20, 15, kWhite, 0));
-    EXPECT_TRUE(PixelNear(image, 20, 5, kBlack, 0));
-    EXPECT_TRUE(PixelNear(image, 0, 4, kBlack, 0));
-    EXPECT_TRUE(PixelNear(image, 0, 15, kBlack, 0));
-    renderer_.DisableScissorRectangle();
-    DrawRect(0, 0, kWidth, kHeight, 0xFFFFFFFF);
-    EXPECT_TRUE(PixelNear(Read(), 40, 40, kWhite, 0));
+// Until a stage's first filter or address call it samples as a device does with no sampler
+// bound: linear.
+TEST_F(TestRendererTest, AStageWithoutASamplerFiltersLinearly) {
+    const uint8_t blackWhite[8] = {0, 0, 0, 255, 255, 255, 255, 255};
+    TexturedQuad(2, 1, blackWhite, 0, 1);
+    EXPECT_TRUE(PixelNear(Read(), 24, 5, Rgba8{68, 68, 68, 255}, 1));
 }
 
-TEST_F(TestRendererTest, CullingTakesClockwiseAsTheFront)
-{
-    renderer_.ClearColor(0, 0, 0, 1);
-    renderer_.SetCullMode(QV_CULL_BACK);
-    DrawRect(0, 0, 16, 16, 0xFFFFFFFF, 0.5f, 1.0f, false);
-    EXPECT_TRUE(PixelNear(Read(), 8, 8, kBlack, 0));
-    renderer_.SetCullMode(QV_CULL_FRONT);
-    DrawRect(0, 0, 16, 16, 0xFFFFFFFF, 0.5f, 1.0f, false);
-    EXPECT_TRUE(PixelNear(Read(), 8, 8, kWhite, 0));
-}
-
-TEST_F(TestRendererTest, DepthFunctionWriteAndColourWriteOff)
-{
-    renderer_.ClearColor(0, 0, 0, 1);
-    renderer_.ClearDepth(0.5f);
-    renderer_.SetDepthTest(true);
-    // Incoming 0.7 against a stored 0.5; codes outside the table compare as LESS.
-    for (int function : {int(QV_DEPTH_LESS), int(QV_DEPTH_EQUAL), 9}) {
-        renderer_.SetDepthFunction(function);
-        DrawRect(0, 0, 8, 8, 0xFFFFFFFF, 0.7f);
-        EXPECT_TRUE(PixelNear(Read(), 4, 4, kBlack, 0)) << "function " << function;
-    }
-    renderer_.SetDepthFunction(QV_DEPTH_GREATER);
-    DrawRect(0, 0, 8, 8, 0xFFFFFFFF, 0.7f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-    EXPECT_FLOAT_EQ(renderer_.ReadDepth(nullptr, 4, 4), 0.5f) << "write is off";
-
-    // Colour write off still writes depth; depth outside 0 to 1 is clipped, not clamped.
-    renderer_.SetDepthWrite(true);
-    renderer_.SetColorWrite(false);
-    DrawRect(0, 0, 8, 8, 0xFF000000, 0.9f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-    EXPECT_FLOAT_EQ(renderer_.ReadDepth(nullptr, 4, 4), 0.9f);
-    renderer_.SetColorWrite(true);
-    DrawRect(0, 0, 8, 8, 0xFF000000, 1.5f);
-    EXPECT_TRUE(PixelNear(Read(), 4, 4, kWhite, 0));
-}
-
-TEST_F(TestRendererTest, PointLinearWrapAndClampSampling)
-{
-    // Two texels: black, white.
-    std::vector<uint8_t> pixels = {0, 0, 0, 255, 255, 255, 255, 255};
-    Bitmap texture = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 2, 1);
-    texture.pixels = pixels.data();
-    ASSERT_TRUE(renderer_.CreateTexture(&texture));
-    renderer_.SetTexture(0, texture.hardware.rendererData);
-    auto row = [&](float u1) {
-        DrawRect(0, 0, 8, 1, 0xFFFFFFFF, 0.5f, u1);
-        TestImage image = Read();
-        std::vector<int> reds;
-        for (int x = 0; x < 8; ++x)
-            reds.push_back(image.At(x, 0).r);
-        return reds;
-    };
-    // No sampler set yet: the device's default, linear.
-    EXPECT_NEAR(row(1)[3], 96, 1);
-    renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
-    EXPECT_EQ(row(1), (std::vector<int>{0, 0, 0, 0, 255, 255, 255, 255}));
-    renderer_.SetSamplerAddressMode(0, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP);
-    EXPECT_EQ(row(2), (std::vector<int>{0, 0, 255, 255, 0, 0, 255, 255}));
-    renderer_.SetSamplerAddressMode(0, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP);
-    EXPECT_EQ(row(2), (std::vector<int>{0, 0, 255, 255, 255, 255, 255, 255}));
-    renderer_.DestroyTexture(&texture.hardware);
-}
-
-TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack)
-{
+TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack) {
     renderer_.nonPowerOfTwoTextures = false;
     Bitmap target = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGBA8, 300, 200);
     ASSERT_TRUE(renderer_.CreateRenderTarget(&target));
@@ -273,8 +181,7 @@ TEST_F(TestRendererTest, RenderTargetsRoundUpAndReadBack)
     EXPECT_EQ(renderer_.LiveTextureCount(), 0);
 }
 
-TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade)
-{
+TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade) {
     renderer_.nonPowerOfTwoTextures = false;
     std::vector<uint8_t> pixels(3 * 5 * 4, 200);
     Bitmap bitmap = MakeBitmap(QV_TEXTURE_TYPE_2D, QV_TEXTURE_FORMAT_RGB8, 3, 5);
@@ -302,13 +209,10 @@ TEST_F(TestRendererTest, TexturesFromPixelsAndRecordsItNeverMade)
     EXPECT_EQ(renderer_.LiveTextureCount(), 0);
 }
 
-TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists)
-{
+TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists) {
     renderer_.ClearColor(0, 0, 0, 1);
-    RendererVertexBuffer* vb = nullptr;
-    RendererIndexBuffer* ib = nullptr;
-    Upload({{0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {64, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 48, 0.5f, 0xFFFFFFFF, 0, 0}}, &vb,
-           &ib);
+    auto [vb, ib] =
+        Upload({{0, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {64, 0, 0.5f, 0xFFFFFFFF, 0, 0}, {0, 48, 0.5f, 0xFFFFFFFF, 0, 0}});
     ASSERT_NE(renderer_.LockVertexBuffer(vb), nullptr);
     renderer_.DrawIndexedTriangles(vb, 3, ib, 1);
     renderer_.UnlockVertexBuffer(vb);
@@ -327,12 +231,9 @@ TEST_F(TestRendererTest, LockedForeignOrShortBuffersAreNotDrawnPastWhatExists)
     EXPECT_TRUE(PixelNear(Read(), 2, 2, kBlack, 0));
 }
 
-TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd)
-{
+TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd) {
     renderer_.ClearColor(0, 0, 0, 1);
-    RendererVertexBuffer* vb = nullptr;
-    RendererIndexBuffer* ib = nullptr;
-    Upload({{2.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}, {10.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}}, &vb, &ib);
+    auto [vb, ib] = Upload({{2.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}, {10.0f, 3.5f, 0.5f, 0xFFFFFFFF, 0, 0}});
     renderer_.DrawIndexedLines(vb, ib, 1);
     TestImage image = Read();
     EXPECT_TRUE(RegionNear(image, 2, 3, 10, 4, kWhite, 0));
@@ -340,8 +241,7 @@ TEST_F(TestRendererTest, LinesCoverTheirPixelsUpToTheEnd)
     EXPECT_TRUE(PixelNear(image, 10, 3, kBlack, 0));
 }
 
-TEST_F(TestRendererTest, CallsAreRecordedWithSlotsAndArguments)
-{
+TEST_F(TestRendererTest, CallsAreRecordedWithSlotsAndArguments) {
     renderer_.ClearCalls();
     renderer_.BeginFrame(QV_EYE_MONO);
     renderer_.SetViewport(1, 2, 3, 4, 0.0f, 1.0f);

@@ -8,8 +8,18 @@ namespace {
 using D3D11DeviceTest = D3D11Test;
 using quaven_test::LogCapture;
 
-TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt)
-{
+TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt) {
+    // The modes need no device; enumerating twice keeps each mode once.
+    renderer_.EnumerateDisplayModes();
+    const int modes = renderer_.displayModes.count;
+    ASSERT_GT(modes, 0);
+    renderer_.EnumerateDisplayModes();
+    ASSERT_EQ(modes, renderer_.displayModes.count);
+    for (int i = 0; i < modes; ++i)
+        for (int j = i + 1; j < modes; ++j)
+            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
+    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+
     ASSERT_TRUE(InitRenderer());
     EXPECT_EQ(1, LogCapture::CountContaining("D3D11 renderer created a hardware device of feature level 11_1",
                                              QV_LOG_INFO));
@@ -26,24 +36,10 @@ TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt)
     EXPECT_EQ(6, renderer_.GetThreadingCapabilities());
     EXPECT_EQ(1u, renderer_.syncInterval);
 
-    SetFeature("DISABLE_VSYNC");  // presents without waiting
+    features.insert("DISABLE_VSYNC");  // presents without waiting
     ASSERT_TRUE(InitRenderer());
     EXPECT_EQ(0u, renderer_.syncInterval);
     EXPECT_TRUE(renderer_.Present());
-}
-
-TEST_F(D3D11DeviceTest, EnumeratingTwiceKeepsEachModeOnce)
-{
-    renderer_.EnumerateDisplayModes();
-    const int first = renderer_.displayModes.count;
-    ASSERT_GT(first, 0);
-    renderer_.EnumerateDisplayModes();
-    ASSERT_EQ(first, renderer_.displayModes.count);
-    for (int i = 0; i < first; ++i) {
-        for (int j = i + 1; j < first; ++j)
-            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
-    }
-    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
 }
 
 std::vector<DisplayMode> Modes(const RendImpDirect3D11& renderer)
@@ -104,8 +100,7 @@ TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameMod
 }
 
 // Every operation on an object that has no device: before Init and after a failed one.
-void UseEveryOperation(RendImpDirect3D11& renderer)
-{
+void UseEveryOperation(RendImpDirect3D11& renderer) {
     const RenderTargetSet backBuffer = {};
     renderer.BeginFrame(0);
     renderer.SetViewport(0, 0, 10, 10, 0.0f, 1.0f);
@@ -130,8 +125,7 @@ void UseEveryOperation(RendImpDirect3D11& renderer)
     renderer.Shutdown();
 }
 
-TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards)
-{
+TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards) {
     UseEveryOperation(renderer_);
 
     core_.mainWindow = nullptr;  // the swap chain step fails after the device was made
@@ -158,8 +152,7 @@ TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards)
     EXPECT_EQ(nullptr, renderer_.filterSamplers[7][26]);
 }
 
-TEST_F(D3D11DeviceTest, RefusedRasterizerState1FallsBackToThePlainState)
-{
+TEST_F(D3D11DeviceTest, RefusedRasterizerState1FallsBackToThePlainState) {
     ASSERT_TRUE(InitRenderer());
     RefusedMethod refused(renderer_.device1, kDevice1CreateRasterizerState1Slot);
     renderer_.Shutdown();

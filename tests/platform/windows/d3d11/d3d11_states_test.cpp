@@ -1,5 +1,6 @@
-// Blend modes, colour write, scissor, culling, depth and sampler selection (point against
-// linear filtering, wrap against clamp addressing), checked in the pixels they draw.
+// Blend modes, colour write, scissor, culling, depth and sampler selection, checked in the
+// pixels they draw (the render rules every renderer of the tests is held to) and in the
+// state objects the renderer binds.
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
 #include <cstdint>
@@ -9,36 +10,17 @@ namespace {
 
 using D3D11RenderStateTest = D3D11DrawingTest;
 
-const float kRed[4] = {1, 0, 0, 1};
-const float kGreen[4] = {0, 1, 0, 1};
+const float kRed[4] = {1, 0, 0, 1}, kGreen[4] = {0, 1, 0, 1};
 
-// Destination (0.5, 0.25, 1.0, 0.5) and source (1.0, 0.5, 0.0, 0.5) as 8-bit values;
-// expected results worked out by hand from the blend table, alpha = sa * sa + da. The tests'
-// renderer is held to the same figures.
-TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours)
-{
-    const float half = 128.0f / 255.0f;
-    const float source[4] = {1.0f, half, 0.0f, half};
-    const struct {
-        int mode;
-        Rgba8 result;
-    } expectations[] = {
-        {QV_BLEND_ALPHA, {192, 96, 127, 192}},          {QV_BLEND_ADDITIVE, {255, 128, 255, 192}},
-        {QV_BLEND_OFF, {255, 128, 0, 128}},             {QV_BLEND_SUBTRACTIVE, {0, 0, 255, 192}},
-        {QV_BLEND_MULTIPLY, {128, 32, 0, 192}},         {QV_BLEND_MULTIPLY_DOUBLE, {255, 64, 0, 192}},
-        {QV_BLEND_MULTIPLY_ADD, {255, 96, 255, 192}},   {QV_BLEND_PREMULTIPLIED_ALPHA, {255, 160, 127, 192}},
-    };
-    for (const auto& e : expectations) {
-        renderer_.SetBlendMode(e.mode);
-        renderer_.ClearColor(0.5f, 0.25f, 1.0f, 0.5f);
-        drawing_->Quad(source);
-        EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, e.result, 1)) << "blend mode " << e.mode;
-    }
-}
+TEST_F(D3D11RenderStateTest, EightBlendModesAgainstKnownColours) { quaven_test::CheckBlendTable(*drawing_); }
+TEST_F(D3D11RenderStateTest, ScissorClipsNegativeOriginsAndKeepsItsFarEdges) { quaven_test::CheckScissor(*drawing_); }
+TEST_F(D3D11RenderStateTest, CullingDropsTheChosenFaces) { quaven_test::CheckCulling(*drawing_); }
+TEST_F(D3D11RenderStateTest, DepthTestFunctionAndWriteDecideWhatIsDrawn) { quaven_test::CheckDepth(*drawing_); }
+TEST_F(D3D11RenderStateTest, PointLinearWrapAndClampSampling) { quaven_test::CheckSampling(*drawing_); }
 
-TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce)
-{
-    SetGraphicsState(QV_BLEND_ADDITIVE, QV_CULL_NONE);
+// Colour write rebuilds the blend state from the graphics side's blend mode, at once.
+TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce) {
+    graphicsBlendMode = QV_BLEND_ADDITIVE;
     renderer_.ClearColor(0, 0, 1, 1);
     renderer_.SetColorWrite(false);
     drawing_->Quad(kRed);
@@ -48,75 +30,23 @@ TEST_F(D3D11RenderStateTest, ColourWriteOffKeepsTheTargetAndAppliesAtOnce)
     EXPECT_TRUE(PixelNear(ReadBack(), 5, 5, Rgba8{255, 0, 255, 255}, 0));
 }
 
-TEST_F(D3D11RenderStateTest, ScissorClipsAtZeroAndEndsAtTheUnclampedOriginPlusSize)
-{
-    const D3D11_RECT expected = {0, 5, 90, 55};
+// Switching the scissor takes the graphics side's cull mode into the new rasterizer state.
+TEST_F(D3D11RenderStateTest, TheScissorRectangleWithoutOverflowAndTheCullModeThroughItsSwitch) {
     const D3D11_RECT made = QVI_D3D11ScissorRectangle(-10, 5, 100, 50);
-    EXPECT_TRUE(made.left == expected.left && made.top == expected.top && made.right == expected.right &&
-                made.bottom == expected.bottom);
+    EXPECT_TRUE(made.left == 0 && made.top == 5 && made.right == 90 && made.bottom == 55);
+    EXPECT_EQ(0, QVI_D3D11ScissorRectangle(5, -5, 10, 10).top);
     EXPECT_EQ(INT32_MAX, QVI_D3D11ScissorRectangle(INT32_MAX - 1, 0, 100, 1).right) << "no overflow";
 
     renderer_.ClearColor(0, 0, 0, 1);
-    ASSERT_TRUE(renderer_.SetScissorRectangle(-10, -20, 30, 40));
-    drawing_->Quad(kRed);
-    TestImage image = ReadBack();
-    EXPECT_TRUE(RegionNear(image, 0, 0, 20, 20, Rgba8{255, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(image, 20, 5, Rgba8{0, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(image, 5, 20, Rgba8{0, 0, 0, 255}, 0));
-    renderer_.DisableScissorRectangle();
     drawing_->Quad(kGreen);
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 40, Rgba8{0, 255, 0, 255}, 0));
-}
-
-TEST_F(D3D11RenderStateTest, CullingDropsTheChosenFacesAndSurvivesTheScissorSwitch)
-{
-    renderer_.SetCullMode(QV_CULL_BACK);
-    renderer_.ClearColor(0, 0, 0, 1);
-    drawing_->Quad(kRed, 0.5f, true);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 0, 0, 255}, 0)) << "counter-clockwise is the back";
-    drawing_->Quad(kGreen);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
-
-    SetGraphicsState(QV_BLEND_OFF, QV_CULL_BACK);
+    graphicsCullMode = QV_CULL_BACK;
     renderer_.SetScissorRectangle(0, 0, kWindowWidth, kWindowHeight);
     renderer_.DisableScissorRectangle();
     drawing_->Quad(kRed, 0.5f, true);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
-
-    renderer_.SetCullMode(QV_CULL_FRONT);
-    drawing_->Quad(kRed);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "clockwise is the front";
+    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "the back face was culled";
 }
 
-TEST_F(D3D11RenderStateTest, DepthTestFunctionAndWriteDecideWhatIsDrawn)
-{
-    renderer_.SetDepthTest(true);
-    renderer_.SetDepthWrite(true);
-    renderer_.SetDepthFunction(QV_DEPTH_LESS);
-    renderer_.ClearDepth(1.0f);
-    renderer_.ClearColor(0, 0, 0, 1);
-    drawing_->Quad(kRed, 0.5f);
-    drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{255, 0, 0, 255}, 0)) << "farther quad hidden";
-    renderer_.SetDepthFunction(QV_DEPTH_GREATER);
-    drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0));
-
-    renderer_.SetDepthFunction(QV_DEPTH_LESS);
-    renderer_.SetDepthWrite(false);
-    renderer_.ClearDepth(1.0f);
-    drawing_->Quad(kRed, 0.5f);
-    drawing_->Quad(kGreen, 0.7f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "the nearer quad left no depth";
-
-    renderer_.SetDepthTest(false);
-    drawing_->Quad(kRed, 1.0f);
-    EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{255, 0, 0, 255}, 0));
-    EXPECT_EQ(D3D11_COMPARISON_LESS, QVI_D3D11DepthComparison(9)) << "codes outside the table";
-}
-
-TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce)
-{
+TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce) {
     renderer_.SetBlendMode(QV_BLEND_ADDITIVE);
     renderer_.SetCullMode(QV_CULL_BACK);
     for (int bad : {0, 9, -1, 1000000}) {
@@ -129,79 +59,39 @@ TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce)
     renderer_.context->RSGetState(&rasterizer);
     EXPECT_EQ(renderer_.blendStates[QV_BLEND_ADDITIVE][1], blend);
     EXPECT_EQ(renderer_.rasterizerStates[QV_CULL_BACK][0], rasterizer);
-    for (IUnknown* state : std::initializer_list<IUnknown*>{blend, rasterizer}) {
-        if (state)
-            state->Release();
-    }
+    for (IUnknown* state : std::initializer_list<IUnknown*>{blend, rasterizer})
+        if (state) state->Release();
     EXPECT_EQ(2, quaven_test::LogCapture::CountContaining("ignored"));
 }
 
-class D3D11SamplerTest : public D3D11DrawingTest {
-protected:
-    ID3D11SamplerState* BoundSampler(int stage)
-    {
-        ID3D11SamplerState* sampler = nullptr;
-        renderer_.context->PSGetSamplers(stage, 1, &sampler);
-        if (sampler)
-            sampler->Release();  // the renderer still holds it
-        return sampler;
-    }
-};
-
-TEST_F(D3D11SamplerTest, PointFilteringKeepsTexelEdgesAndLinearBlendsThem)
-{
-    const uint8_t checker[16] = {0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255};
-    ID3D11ShaderResourceView* texture = drawing_->Texture(2, 2, checker);
-    ASSERT_NE(nullptr, texture);
-    renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
-    drawing_->TexturedQuad(texture, 0, 1);
-    TestImage image = ReadBack();
-    EXPECT_TRUE(PixelNear(image, 31, 5, Rgba8{0, 0, 0, 255}, 0));
-    EXPECT_TRUE(PixelNear(image, 32, 5, Rgba8{255, 255, 255, 255}, 0));
-
-    renderer_.SetSamplerFilter(0, QV_FILTER_LINEAR, QV_FILTER_LINEAR, QV_FILTER_POINT);
-    drawing_->TexturedQuad(texture, 0, 1);
-    image = ReadBack();
-    EXPECT_TRUE(PixelNear(image, 32, 24, Rgba8{128, 128, 128, 255}, 8)) << "between four texels";
-    EXPECT_TRUE(PixelNear(image, 31, 5, image.At(32, 5), 12)) << "no hard edge";
+ID3D11SamplerState* BoundSampler(RendImpDirect3D11& renderer, int stage) {
+    ID3D11SamplerState* sampler = nullptr;
+    renderer.context->PSGetSamplers(stage, 1, &sampler);
+    if (sampler) sampler->Release();  // the renderer still holds it
+    return sampler;
 }
 
-TEST_F(D3D11SamplerTest, WrapRepeatsTheTextureWhereClampStretchesItsEdge)
-{
-    const uint8_t redGreen[8] = {255, 0, 0, 255, 0, 255, 0, 255};
-    ID3D11ShaderResourceView* texture = drawing_->Texture(2, 1, redGreen);
-    ASSERT_NE(nullptr, texture);
+TEST_F(D3D11RenderStateTest, OneFilterAndAddressChoiceServesEveryStage) {
     renderer_.SetSamplerAddressMode(0, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP);
     renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
-    EXPECT_EQ(renderer_.filterSamplers[0][QVI_D3D11AddressCombination(2, 2, 2)], BoundSampler(0));
-    drawing_->TexturedQuad(texture, 0, 2);
-    // u = 1.25 at x = 40: wraps to the red texel.
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, Rgba8{255, 0, 0, 255}, 0));
-
-    renderer_.SetSamplerAddressMode(0, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP, QV_ADDRESS_CLAMP);
-    drawing_->TexturedQuad(texture, 0, 2);
-    EXPECT_TRUE(PixelNear(ReadBack(), 40, 10, Rgba8{0, 255, 0, 255}, 0));
-}
-
-TEST_F(D3D11SamplerTest, OneFilterAndAddressChoiceServesEveryStage)
-{
+    EXPECT_EQ(renderer_.filterSamplers[0][QVI_D3D11AddressCombination(2, 2, 2)], BoundSampler(renderer_, 0));
     renderer_.SetSamplerAddressMode(1, QV_ADDRESS_MIRROR, QV_ADDRESS_WRAP, QV_ADDRESS_CLAMP);
     renderer_.SetSamplerFilter(0, QV_FILTER_LINEAR, QV_FILTER_LINEAR, QV_FILTER_ANISOTROPIC);
     const int combination = QVI_D3D11AddressCombination(3, 2, 1);
     D3D11_SAMPLER_DESC description;
-    BoundSampler(0)->GetDesc(&description);
+    BoundSampler(renderer_, 0)->GetDesc(&description);
     EXPECT_EQ(D3D11_FILTER_ANISOTROPIC, description.Filter);
     EXPECT_EQ(D3D11_TEXTURE_ADDRESS_MIRROR, description.AddressU);
     EXPECT_EQ(D3D11_TEXTURE_ADDRESS_WRAP, description.AddressV);
     EXPECT_EQ(D3D11_TEXTURE_ADDRESS_CLAMP, description.AddressW);
     renderer_.SetSamplerFilter(2, QV_FILTER_LINEAR, QV_FILTER_POINT, QV_FILTER_LINEAR);
-    BoundSampler(2)->GetDesc(&description);
+    BoundSampler(renderer_, 2)->GetDesc(&description);
     EXPECT_EQ(D3D11_FILTER_MIN_LINEAR_MAG_POINT_MIP_LINEAR, description.Filter);
 
     // Codes outside the tables change nothing, on no stage; stages the device lacks are not bound.
     renderer_.SetSamplerFilter(3, 0, 1, 1);
     renderer_.SetSamplerAddressMode(3, 1, 4, 1);
-    EXPECT_EQ(nullptr, BoundSampler(3));
+    EXPECT_EQ(nullptr, BoundSampler(renderer_, 3));
     EXPECT_EQ(5, renderer_.currentFilterRow);
     EXPECT_EQ(combination, renderer_.currentAddressCombination);
     renderer_.SetSamplerFilter(-1, 1, 1, 1);

@@ -6,8 +6,7 @@ namespace {
 
 using D3D11SwapChainTest = D3D11Test;
 
-TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
-{
+TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
     ASSERT_TRUE(InitRenderer());
     renderer_.BeginFrame(0);
     renderer_.ClearColor(1.0f, 0.5f, 0.25f, 1.0f);
@@ -16,26 +15,24 @@ TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen)
     ASSERT_EQ(kWindowHeight, image.height);
     EXPECT_TRUE(RegionNear(image, 0, 0, kWindowWidth, kWindowHeight, ToRgba8(1.0f, 0.5f, 0.25f, 1.0f), 1));
 
-    if (!getenv("QUAVEN_SCREEN_DIR"))
-        GTEST_SKIP() << "no Xvfb screen file to read the window from";
+    if (!getenv("QUAVEN_SCREEN_DIR")) GTEST_SKIP() << "no Xvfb screen file to read the window from";
     POINT corner = {kWindowWidth - 1, kWindowHeight - 1};
     ClientToScreen(window_, &corner);
     // Other tests' windows share the screen and Wine hands frames to X in its own time: keep
     // the window on top and present again until the colour shows, for a while.
     const Rgba8 colour = ToRgba8(0.2f, 0.8f, 0.4f, 1.0f);
     Rgba8 shown = {};
-    for (int attempt = 0; attempt < 200 && !(ReadScreenPixel(corner.x, corner.y, &shown) && shown == colour);
-         ++attempt) {
+    quaven_test::WaitUntil([&] {
         SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         renderer_.ClearColor(0.2f, 0.8f, 0.4f, 1.0f);
-        ASSERT_TRUE(renderer_.Present());
-        Sleep(25);
-    }
+        EXPECT_TRUE(renderer_.Present());
+        Sleep(15);
+        return ReadScreenPixel(corner.x, corner.y, &shown) && shown == colour;
+    }, 5000);
     EXPECT_EQ(colour, shown);
 }
 
-TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
-{
+TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer) {
     ASSERT_TRUE(InitRenderer());
     ASSERT_TRUE(renderer_.ChangeVideoMode(120, 90, true));
     RECT client;
@@ -55,10 +52,9 @@ TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer)
     EXPECT_NE(nullptr, renderer_.backBufferColorView);
 }
 
-TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
-{
+TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleasedAndARefusalEndsWindowed) {
     ASSERT_TRUE(InitRenderer(false));
-    EXPECT_TRUE(ReinitializeRequests().empty());
+    EXPECT_TRUE(reinitializeRequests.empty());
     IDXGISwapChain* chain = renderer_.swapChain;
     chain->AddRef();
     BOOL fullscreen = FALSE;
@@ -68,27 +64,22 @@ TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleased)
     chain->GetFullscreenState(&fullscreen, nullptr);
     EXPECT_FALSE(fullscreen);
     chain->Release();
-}
 
-TEST_F(D3D11SwapChainTest, RefusedFullScreenAtStartEndsWindowedAndFramesGoOn)
-{
+    // Refused, the program is asked to run windowed at its size, and frames go on.
     ASSERT_TRUE(InitRenderer());
     RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
     renderer_.Shutdown();
-
     ASSERT_TRUE(InitRenderer(false));
-    const std::vector<VideoParameters> requests = ReinitializeRequests();
-    ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ(1, requests[0].windowed);
-    EXPECT_EQ(kWindowWidth, requests[0].width);
-    EXPECT_EQ(kWindowHeight, requests[0].height);
+    ASSERT_EQ(1u, reinitializeRequests.size());
+    EXPECT_EQ(1, reinitializeRequests[0].windowed);
+    EXPECT_EQ(kWindowWidth, reinitializeRequests[0].width);
+    EXPECT_EQ(kWindowHeight, reinitializeRequests[0].height);
     renderer_.BeginFrame(0);
     renderer_.ClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     EXPECT_TRUE(renderer_.Present());
 }
 
-TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto)
-{
+TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto) {
     ASSERT_TRUE(InitRenderer());
     program_.video.windowed = 0;  // a full-screen program that lost activation
     renderer_.fullscreenDropped = 1;

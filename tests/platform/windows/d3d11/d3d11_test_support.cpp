@@ -13,18 +13,6 @@ namespace d3d11_test {
 
 namespace {
 
-std::vector<VideoParameters> reinitializeRequests;
-std::set<std::string> features;
-int graphicsBlendMode = QV_BLEND_ALPHA;
-int graphicsCullMode = QV_CULL_NONE;
-QuavenAPI fakeApi;
-QuavenGraphicsAPI fakeGraphics;
-
-bool FakeHasFeature(const char* name) { return features.count(name) != 0; }
-bool FakeReinitialize(VideoParameters video) { reinitializeRequests.push_back(video); return true; }
-int FakeGetBlendMode() { return graphicsBlendMode; }
-int FakeGetRenderStatei(int state) { return state == QV_RENDER_STATE_CULL_MODE ? graphicsCullMode : 0; }
-
 // Same stack use as the two-argument methods it stands in for.
 HRESULT __stdcall RefuseCall(void*, void*, void*) { return DXGI_ERROR_NOT_CURRENTLY_AVAILABLE; }
 
@@ -35,8 +23,7 @@ const char kShaderSource[] =
     "Texture2D image; SamplerState imageSampler;"
     "float4 ps(VOut i) : SV_Target { return i.c * image.Sample(imageSampler, i.t); }";
 
-ID3DBlob* Compile(const char* entry, const char* profile)
-{
+ID3DBlob* Compile(const char* entry, const char* profile) {
     static pD3DCompile compile = reinterpret_cast<pD3DCompile>(
         reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("d3dcompiler_47.dll"), "D3DCompile")));
     ID3DBlob* code = nullptr;
@@ -51,22 +38,20 @@ struct Vertex {
 
 uint32_t BigEndian32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
-uint8_t Channel(uint32_t pixel, uint32_t mask)
-{
+uint8_t Channel(uint32_t pixel, uint32_t mask) {
     int shift = 0;
-    while (mask && !((mask >> shift) & 1))
-        ++shift;
+    while (mask && !((mask >> shift) & 1)) ++shift;
     return mask ? static_cast<uint8_t>((pixel & mask) >> shift) : 0;
 }
 
 }  // namespace
 
-bool ReadRenderTargetPixels(RendImpDirect3D11& renderer, const Bitmap* target, TestImage* out)
-{
+TestImage ReadBackBuffer(RendImpDirect3D11& renderer) {
+    TestImage image;
     ID3D11Texture2D* buffer = nullptr;
-    if (target || !renderer.swapChain || !renderer.device ||
+    if (!renderer.swapChain || !renderer.device ||
         FAILED(renderer.swapChain->GetBuffer(0, __uuidof(ID3D11Texture2D), reinterpret_cast<void**>(&buffer))))
-        return false;
+        return image;
     D3D11_TEXTURE2D_DESC description;
     buffer->GetDesc(&description);
     description.Usage = D3D11_USAGE_STAGING;
@@ -74,32 +59,27 @@ bool ReadRenderTargetPixels(RendImpDirect3D11& renderer, const Bitmap* target, T
     description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
     ID3D11Texture2D* staging = nullptr;
     D3D11_MAPPED_SUBRESOURCE mapped;
-    bool read = SUCCEEDED(renderer.device->CreateTexture2D(&description, nullptr, &staging));
-    if (read) {
+    if (SUCCEEDED(renderer.device->CreateTexture2D(&description, nullptr, &staging))) {
         renderer.context->CopyResource(staging, buffer);
-        read = SUCCEEDED(renderer.context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped));
-    }
-    if (read) {
-        out->Resize(description.Width, description.Height);
-        for (int y = 0; y < out->height; ++y) {
-            const uint8_t* row = static_cast<const uint8_t*>(mapped.pData) + y * mapped.RowPitch;
-            for (int x = 0; x < out->width; ++x)  // stored B, G, R, A
-                out->Set(x, y, Rgba8{row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]});
+        if (SUCCEEDED(renderer.context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped))) {
+            image.Resize(description.Width, description.Height);
+            for (int y = 0; y < image.height; ++y) {
+                const uint8_t* row = static_cast<const uint8_t*>(mapped.pData) + y * mapped.RowPitch;
+                for (int x = 0; x < image.width; ++x)  // stored B, G, R, A
+                    image.Set(x, y, Rgba8{row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]});
+            }
+            renderer.context->Unmap(staging, 0);
         }
-        renderer.context->Unmap(staging, 0);
-    }
-    if (staging)
         staging->Release();
+    }
     buffer->Release();
-    return read;
+    return image;
 }
 
-bool ReadScreenPixel(int x, int y, Rgba8* out)
-{
+bool ReadScreenPixel(int x, int y, Rgba8* out) {
     const char* folder = getenv("QUAVEN_SCREEN_DIR");
     FILE* file = folder ? fopen((std::string("Z:") + folder + "/Xvfb_screen0").c_str(), "rb") : nullptr;
-    if (!file)
-        return false;
+    if (!file) return false;
     // An XWD image: a header of 32-bit words, most significant byte first, a colour map of
     // 12-byte entries, then the pixels in the header's byte order.
     uint8_t h[100];
@@ -116,88 +96,7 @@ bool ReadScreenPixel(int x, int y, Rgba8* out)
     return read;
 }
 
-void D3D11Test::SetUp()
-{
-    reinitializeRequests.clear();
-    features.clear();
-    SetGraphicsState(QV_BLEND_ALPHA, QV_CULL_NONE);
-    fakeApi = QuavenAPI{};
-    fakeGraphics = QuavenGraphicsAPI{};
-    fakeApi.HasFeature = FakeHasFeature;
-    fakeApi.ReinitializeWithParameters = FakeReinitialize;
-    fakeGraphics.GetBlendMode = FakeGetBlendMode;
-    fakeGraphics.GetRenderStatei = FakeGetRenderStatei;
-    fakeApi.graphics = &fakeGraphics;
-    log_ = std::make_unique<quaven_test::LogCapture>(&fakeApi);
-    quaven_test::LogCapture::SetPopupAnswer(QV_POPUP_NOTHING);
-    savedApi_ = qv;
-    qv = &fakeApi;
-    QVI_ResetIgnoredRendererValueReports();
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "QuavenD3D11TestWindow";
-    RegisterClassA(&windowClass);
-    // A popup: its client is the whole window, without the minimum size of a captioned one.
-    window_ = CreateWindowExA(0, windowClass.lpszClassName, "D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40,
-                              kWindowWidth, kWindowHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
-    program_.video.width = kWindowWidth;
-    program_.video.height = kWindowHeight;
-    core_.api = &fakeApi;
-    core_.settings = &program_;
-    core_.mainWindow = window_;
-}
-
-void D3D11Test::TearDown()
-{
-    renderer_.Shutdown();
-    DestroyWindow(window_);
-    log_.reset();
-    qv = savedApi_;
-}
-
-bool D3D11Test::InitRenderer(bool windowed)
-{
-    program_.video.windowed = windowed ? 1 : 0;
-    return renderer_.Init(&fakeApi, &core_, &program_.video);
-}
-
-std::vector<VideoParameters> D3D11Test::ReinitializeRequests() const { return reinitializeRequests; }
-
-void D3D11Test::SetGraphicsState(int blendMode, int cullMode)
-{
-    graphicsBlendMode = blendMode;
-    graphicsCullMode = cullMode;
-}
-
-void D3D11Test::SetFeature(const char* name) { features.insert(name); }
-
-TestImage D3D11Test::ReadBack()
-{
-    TestImage image;
-    EXPECT_TRUE(ReadRenderTargetPixels(renderer_, nullptr, &image));
-    return image;
-}
-
-void D3D11DrawingTest::SetUp()
-{
-    D3D11Test::SetUp();
-    ASSERT_TRUE(InitRenderer());
-    drawing_.reset(new TestDrawing(renderer_));
-    ASSERT_TRUE(drawing_->Ready()) << "the test shader did not compile";
-    renderer_.BeginFrame(0);
-    renderer_.SetBlendMode(QV_BLEND_OFF);
-}
-
-void D3D11DrawingTest::TearDown()
-{
-    drawing_.reset();
-    D3D11Test::TearDown();
-}
-
-TestDrawing::TestDrawing(RendImpDirect3D11& renderer) : renderer_(renderer)
-{
+TestDrawing::TestDrawing(RendImpDirect3D11& renderer) : renderer_(renderer) {
     ID3DBlob* vertexCode = Compile("vs", "vs_4_0");
     ID3DBlob* pixelCode = Compile("ps", "ps_4_0");
     ID3D11Device* device = renderer.device;
@@ -217,24 +116,13 @@ TestDrawing::TestDrawing(RendImpDirect3D11& renderer) : renderer_(renderer)
         const uint8_t white[4] = {255, 255, 255, 255};
         white_ = Texture(1, 1, white);
     }
-    for (IUnknown* object : {static_cast<IUnknown*>(vertexCode), static_cast<IUnknown*>(pixelCode)}) {
-        if (object)
-            object->Release();
-    }
-    for (IUnknown* object : std::vector<IUnknown*>{vertexShader_, pixelShader_, layout_, vertices_}) {
-        if (object)
-            objects_.push_back(object);
-    }
+    for (IUnknown* object : std::vector<IUnknown*>{vertexCode, pixelCode})
+        if (object) object->Release();
+    for (IUnknown* object : std::vector<IUnknown*>{vertexShader_, pixelShader_, layout_, vertices_})
+        if (object) objects_.push_back(object);
 }
 
-TestDrawing::~TestDrawing()
-{
-    for (IUnknown* object : objects_)
-        object->Release();
-}
-
-ID3D11ShaderResourceView* TestDrawing::Texture(int width, int height, const uint8_t* rgba)
-{
+ID3D11ShaderResourceView* TestDrawing::Texture(int width, int height, const uint8_t* rgba) {
     const D3D11_TEXTURE2D_DESC description = {UINT(width), UINT(height), 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, {1, 0},
                                               D3D11_USAGE_IMMUTABLE, D3D11_BIND_SHADER_RESOURCE, 0, 0};
     const D3D11_SUBRESOURCE_DATA data = {rgba, UINT(width * 4), 0};
@@ -242,34 +130,20 @@ ID3D11ShaderResourceView* TestDrawing::Texture(int width, int height, const uint
     ID3D11ShaderResourceView* view = nullptr;
     if (SUCCEEDED(renderer_.device->CreateTexture2D(&description, &data, &texture))) {
         objects_.push_back(texture);
-        if (SUCCEEDED(renderer_.device->CreateShaderResourceView(texture, nullptr, &view)))
-            objects_.push_back(view);
+        if (SUCCEEDED(renderer_.device->CreateShaderResourceView(texture, nullptr, &view))) objects_.push_back(view);
     }
     return view;
 }
 
-void TestDrawing::Quad(const float colour[4], float depth, bool counterClockwise)
-{
-    Draw(colour, depth, counterClockwise, white_, 0, 1);
-}
-
-void TestDrawing::TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1)
-{
-    const float white[4] = {1, 1, 1, 1};
-    Draw(white, 0.5f, false, texture, u0, u1);
-}
-
 void TestDrawing::Draw(const float colour[4], float depth, bool counterClockwise, ID3D11ShaderResourceView* texture,
-                       float u0, float u1)
-{
+                       float u0, float u1) {
     // Corners top-left, top-right, bottom-left, bottom-right in clip space; (0, 1, 2) and
     // (2, 1, 3) run clockwise on screen.
     static const int kClockwise[6] = {0, 1, 2, 2, 1, 3};
     static const int kCounterClockwise[6] = {0, 2, 1, 2, 3, 1};
     const float corners[4][4] = {{-1, 1, u0, 0}, {1, 1, u1, 0}, {-1, -1, u0, 1}, {1, -1, u1, 1}};
     D3D11_MAPPED_SUBRESOURCE mapped;
-    if (!Ready() || FAILED(renderer_.context->Map(vertices_, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped)))
-        return;
+    if (!Ready() || FAILED(renderer_.context->Map(vertices_, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) return;
     for (int i = 0; i < 6; ++i) {
         const float* c = corners[(counterClockwise ? kCounterClockwise : kClockwise)[i]];
         static_cast<Vertex*>(mapped.pData)[i] = {c[0], c[1], depth, colour[0], colour[1], colour[2], colour[3],
@@ -288,21 +162,13 @@ void TestDrawing::Draw(const float colour[4], float depth, bool counterClockwise
     renderer_.context->Draw(6, 0);
 }
 
-RefusedMethod::RefusedMethod(IUnknown* object, int slot)
-{
+RefusedMethod::RefusedMethod(IUnknown* object, int slot) {
     DWORD protection = 0;
     void** entry = object ? *reinterpret_cast<void***>(object) + slot : nullptr;
-    if (!entry || !VirtualProtect(entry, sizeof(void*), PAGE_EXECUTE_READWRITE, &protection))
-        return;
+    if (!entry || !VirtualProtect(entry, sizeof(void*), PAGE_EXECUTE_READWRITE, &protection)) return;
     entry_ = entry;
     original_ = *entry_;
     *entry_ = reinterpret_cast<void*>(RefuseCall);
-}
-
-RefusedMethod::~RefusedMethod()
-{
-    if (entry_)
-        *entry_ = original_;
 }
 
 }  // namespace d3d11_test

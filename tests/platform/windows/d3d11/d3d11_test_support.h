@@ -1,7 +1,7 @@
-// Shared by the Direct3D 11 renderer tests: a fixture with a real window and renderer, a
-// fake API table whose log lines are captured, pixel read-back from the back
-// buffer and from the Xvfb screen, a minimal drawing path of the tests' own, and a way to
-// make one Direct3D method refuse.
+// Shared by the Direct3D 11 renderer tests: a fixture with a real window and renderer over a
+// fake API table whose log lines are captured, pixel read-back from the back buffer and from
+// the Xvfb screen, a minimal drawing path of the tests' own, and a way to make one Direct3D
+// method refuse.
 #pragma once
 
 #include <windows.h>
@@ -10,38 +10,82 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "core/engine_log.h"
 #include "core/core_state.h"
+#include "graphics/renderer/renderer_codes.h"
 #include "graphics/support/test_image.h"
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "support/log_capture.h"
+#include "support/render_rules.h"
+#include "support/windows_ui.h"
 
 namespace d3d11_test {
 
-const int kWindowWidth = 64;
-const int kWindowHeight = 48;
+const int kWindowWidth = 64, kWindowHeight = 48;
 
-// Reads the back buffer through a staging texture (target must be null: the renderer has
-// no render-target bitmaps yet).
-bool ReadRenderTargetPixels(RendImpDirect3D11& renderer, const Bitmap* target, TestImage* out);
-
+// The back buffer through a staging texture; an empty image when it cannot be read.
+TestImage ReadBackBuffer(RendImpDirect3D11& renderer);
 // The pixel Xvfb shows at a screen position ($QUAVEN_SCREEN_DIR/Xvfb_screen0).
 bool ReadScreenPixel(int x, int y, Rgba8* out);
 
 class D3D11Test : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    // What the fake table answers: HasFeature for `features`, the graphics side's blend mode
+    // and render state 14 (the cull mode); and the parameters ReinitializeWithParameters got.
+    inline static std::set<std::string> features;
+    inline static int graphicsBlendMode, graphicsCullMode;
+    inline static std::vector<VideoParameters> reinitializeRequests;
+
+    void SetUp() override {
+        features.clear();
+        reinitializeRequests.clear();
+        graphicsBlendMode = QV_BLEND_ALPHA;
+        graphicsCullMode = QV_CULL_NONE;
+        fakeApi_.HasFeature = [](const char* name) { return features.count(name) != 0; };
+        fakeApi_.ReinitializeWithParameters = [](VideoParameters video) {
+            reinitializeRequests.push_back(video);
+            return true;
+        };
+        fakeGraphics_.GetBlendMode = [] { return graphicsBlendMode; };
+        fakeGraphics_.GetRenderStatei = [](int state) {
+            return state == QV_RENDER_STATE_CULL_MODE ? graphicsCullMode : 0;
+        };
+        fakeApi_.graphics = &fakeGraphics_;
+        log_ = std::make_unique<quaven_test::LogCapture>(&fakeApi_);
+        quaven_test::LogCapture::SetPopupAnswer(QV_POPUP_NOTHING);
+        savedApi_ = qv;
+        qv = &fakeApi_;
+        QVI_ResetIgnoredRendererValueReports();
+        // A popup: its client is the whole window, without the minimum size of a captioned one.
+        window_ =
+            quaven_test::CreateTestWindow("D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40, kWindowWidth, kWindowHeight);
+        program_.video.width = kWindowWidth;
+        program_.video.height = kWindowHeight;
+        core_.api = &fakeApi_;
+        core_.settings = &program_;
+        core_.mainWindow = window_;
+    }
+    void TearDown() override {
+        renderer_.Shutdown();
+        DestroyWindow(window_);
+        log_.reset();
+        qv = savedApi_;
+    }
 
     // Init for the test window with the program's video parameters.
-    bool InitRenderer(bool windowed = true);
-    std::vector<VideoParameters> ReinitializeRequests() const;
-    // What the fake graphics table answers for the blend mode and render state 14.
-    void SetGraphicsState(int blendMode, int cullMode);
-    void SetFeature(const char* name);
-    TestImage ReadBack();
+    bool InitRenderer(bool windowed = true) {
+        program_.video.windowed = windowed ? 1 : 0;
+        return renderer_.Init(&fakeApi_, &core_, &program_.video);
+    }
+    TestImage ReadBack() {
+        TestImage image = ReadBackBuffer(renderer_);
+        EXPECT_GT(image.width, 0) << "the back buffer could not be read";
+        return image;
+    }
 
     RendImpDirect3D11 renderer_;
     CoreState core_ = {};
@@ -49,23 +93,35 @@ protected:
     HWND window_ = nullptr;
 
 private:
+    QuavenAPI fakeApi_ = {};
+    QuavenGraphicsAPI fakeGraphics_ = {};
     QuavenAPI* savedApi_ = nullptr;
     std::unique_ptr<quaven_test::LogCapture> log_;  // over the fake table
 };
 
 // Draws with a shader and a vertex buffer of the test's own (the renderer's own drawing
-// comes later): colour times the texture at stage 0 (a white texel unless one is given).
-// Coordinates are pixels of the viewport, depth 0..1; the quad's triangles run clockwise
-// on screen (front faces) unless counterClockwise.
-class TestDrawing {
+// comes later): colour times the texture at stage 0 (a white texel unless one is given),
+// over the whole viewport. The canvas the shared render rules draw on.
+class TestDrawing : public quaven_test::RenderCanvas {
 public:
     explicit TestDrawing(RendImpDirect3D11& renderer);
-    ~TestDrawing();
+    ~TestDrawing() override {
+        for (IUnknown* object : objects_) object->Release();
+    }
     bool Ready() const { return vertexShader_ && pixelShader_ && layout_ && vertices_ && white_; }
 
-    void Quad(const float colour[4], float depth = 0.5f, bool counterClockwise = false);
-    // The whole viewport textured with u0..u1 by 0..1.
-    void TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1);
+    RendererImplementation& Renderer() override { return renderer_; }
+    void Quad(const float colour[4], float depth = 0.5f, bool counterClockwise = false) override {
+        Draw(colour, depth, counterClockwise, white_, 0, 1);
+    }
+    void TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1) {
+        const float white[4] = {1, 1, 1, 1};
+        Draw(white, 0.5f, false, texture, u0, u1);
+    }
+    void TexturedQuad(int width, int height, const uint8_t* rgba, float u0, float u1) override {
+        TexturedQuad(Texture(width, height, rgba), u0, u1);
+    }
+    TestImage ReadBack() override { return ReadBackBuffer(renderer_); }
     // A width x height texture of RGBA bytes, released with the drawing.
     ID3D11ShaderResourceView* Texture(int width, int height, const uint8_t* rgba);
 
@@ -85,8 +141,18 @@ private:
 // A ready renderer, its back buffer bound, blending off, and a TestDrawing.
 class D3D11DrawingTest : public D3D11Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        D3D11Test::SetUp();
+        ASSERT_TRUE(InitRenderer());
+        drawing_ = std::make_unique<TestDrawing>(renderer_);
+        ASSERT_TRUE(drawing_->Ready()) << "the test shader did not compile";
+        renderer_.BeginFrame(0);
+        renderer_.SetBlendMode(QV_BLEND_OFF);
+    }
+    void TearDown() override {
+        drawing_.reset();
+        D3D11Test::TearDown();
+    }
     std::unique_ptr<TestDrawing> drawing_;
 };
 
@@ -96,7 +162,9 @@ protected:
 class RefusedMethod {
 public:
     RefusedMethod(IUnknown* object, int slot);
-    ~RefusedMethod();
+    ~RefusedMethod() {
+        if (entry_) *entry_ = original_;
+    }
 
 private:
     void** entry_ = nullptr;

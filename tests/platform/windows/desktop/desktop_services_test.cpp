@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "core/events/event_queue.h"
-#include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/window_test_support.h"
 #include "support/process.h"
 
@@ -96,20 +95,17 @@ TEST_F(MainWindowTest, TheClipboardGivesItsTextOrTheEmptyText) {
     ASSERT_TRUE(PutOnClipboard(window_, CF_TEXT, "Hello, clipboard", 17));
     EXPECT_EQ(ClipboardText(), "Hello, clipboard");
 
-    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::promise<void> opened, released;
     std::thread holder([&] {
         OpenClipboard(nullptr);
-        SetEvent(opened);
-        WaitForSingleObject(release, INFINITE);
+        opened.set_value();
+        released.get_future().wait();
         CloseClipboard();
     });
-    WaitForSingleObject(opened, INFINITE);
+    opened.get_future().wait();
     EXPECT_EQ(ClipboardText(), "") << "held open by someone else";
-    SetEvent(release);
+    released.set_value();
     holder.join();
-    CloseHandle(opened);
-    CloseHandle(release);
 
     const BITMAPINFOHEADER image = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
     char dib[sizeof image + 4] = {};

@@ -2,17 +2,18 @@
 // popup leaves the main thread free; each message box's caption, text, buttons and answer,
 // read and pressed by the popup answerer; and the value-editing dialog run for real from its
 // templates, a driver thread typing into it and pressing its buttons while the test's thread
-// waits in the modal loop.
+// waits in the modal loop; and Cancel, which ends the process.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <mutex>
-#include <optional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,229 +24,134 @@
 #include "platform/popups.h"
 #include "platform/windows/popups/edit_value_dialog.h"
 #include "platform/windows/resources/resource.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 #include "support/popup_answerer.h"
+#include "support/process.h"
+#include "support/windows_ui.h"
 
-using quaven_test::PopupAnswerer;
-using quaven_test::PopupRecord;
-
-// Every popup test saves and restores everything a popup reads, records what the popups
-// hand the fake API members, and finds and drives this process's dialogs.
 namespace {
 
 using quaven_test::LoggedLine;
+using quaven_test::PopupAnswerer;
+using quaven_test::WaitUntil;
+using quaven_test::WindowText;
 
-// One CreateThread request as the fake received it.
-struct ThreadRequest {
-    std::string name;
-    uint32_t flags = 0;
-};
-
-std::mutex recordsLock;
-std::vector<ThreadRequest> threadRequests;
+// The CreateThread requests the fake received, as "name flags"; while refuseThreads is set
+// it refuses like an operating system out of threads. Popups ask from the main thread only.
+std::vector<std::string> threadRequests;
 bool refuseThreads = false;
 
 uint32_t RecordingCreateThread(const char* name, QVThreadFunction function, void* argument, uint32_t flags) {
-    {
-        std::lock_guard<std::mutex> hold(recordsLock);
-        threadRequests.push_back({name ? name : "(null)", flags});
-        if (refuseThreads) return 0;
-    }
-    return QV_CreateThread(name, function, argument, flags);
+    threadRequests.push_back(std::string(name ? name : "(null)") + " " + std::to_string(flags));
+    return refuseThreads ? 0 : QV_CreateThread(name, function, argument, flags);
 }
 
-// The LogEx calls the fixture's capture received.
-std::vector<LoggedLine> LoggedLines() {
-    std::vector<LoggedLine> lines;
-    for (LoggedLine& line : quaven_test::LogCapture::Lines())
-        if (line.kind == LoggedLine::LogEx) lines.push_back(std::move(line));
+// The LogEx calls the fixture's capture received, as "level|format|text".
+std::vector<std::string> LoggedLines() {
+    std::vector<std::string> lines;
+    for (const LoggedLine& line : quaven_test::LogCapture::Lines())
+        if (line.kind == LoggedLine::LogEx)
+            lines.push_back(std::to_string(line.level) + "|" + line.format + "|" + line.text);
     return lines;
 }
 
-std::vector<ThreadRequest> ThreadRequests() {
-    std::lock_guard<std::mutex> hold(recordsLock);
-    return threadRequests;
-}
-
-// When set, the fake CreateThread refuses like an operating system out of threads.
-void RefuseThreads(bool refuse) {
-    std::lock_guard<std::mutex> hold(recordsLock);
-    refuseThreads = refuse;
-}
-
-BOOL CALLBACK FindOwnDialog(HWND window, LPARAM context) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if (strcmp(className, "#32770") || !IsWindowVisible(window) || processId != GetCurrentProcessId()) return TRUE;
-    *reinterpret_cast<HWND*>(context) = window;
-    return FALSE;
-}
-
-// The first visible dialog (class "#32770") of this process that appears within timeoutMs,
-// or null.
-HWND WaitForOwnDialog(DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        HWND found = nullptr;
-        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&found));
-        if (found) return found;
-        if (GetTickCount() - start > timeoutMs) return nullptr;
-        Sleep(10);
-    }
-}
-
-std::string WindowText(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string DialogItemText(HWND dialog, int id) {
-    std::string text(8192, '\0');
-    const UINT length = GetDlgItemTextA(dialog, id, &text[0], static_cast<int>(text.size()));
-    text.resize(length);
-    return text;
-}
+HWND WaitForOwnDialog() { return quaven_test::WaitForWindow(GetCurrentProcessId(), "#32770", 30000); }
 
 // Presses a dialog's button the way a click does.
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-// Waits until no engine thread is running; false when some still run after timeoutMs.
-bool WaitForEngineThreadsToEnd(DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (QVI_GetRunningThreadCount() > 0) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
+bool WaitForEngineThreadsToEnd() { return WaitUntil([] { return QVI_GetRunningThreadCount() == 0; }, 30000); }
+
+// Meant for a thread of its own while the test's thread is inside a modal loop: runs
+// `action`, which must close the dialog, on the first dialog of this process that appears;
+// false when none does.
+bool DriveDialog(const std::function<void(HWND)>& action) {
+    HWND dialog = WaitForOwnDialog();
+    if (dialog) action(dialog);
+    return dialog != nullptr;
 }
 
-// Runs `action` on a thread of its own with the first dialog of this process that appears
-// (null when none appears within timeoutMs), while the test's own thread is inside a modal
-// loop. The action must close the dialog.
-class DialogDriver {
-public:
-    explicit DialogDriver(std::function<void(HWND)> action, DWORD timeoutMs = 30000) {
-        thread_ = std::thread([this, action, timeoutMs] {
-            HWND dialog = WaitForOwnDialog(timeoutMs);
-            found_ = dialog != nullptr;
-            action(dialog);
-        });
-    }
-    ~DialogDriver() {
-        if (thread_.joinable()) thread_.join();
-    }
-    DialogDriver(const DialogDriver&) = delete;
-    DialogDriver& operator=(const DialogDriver&) = delete;
-    // Waits for the action to finish; false when no dialog appeared.
-    bool Finish() {
-        if (thread_.joinable()) thread_.join();
-        return found_;
-    }
-
-private:
-    std::thread thread_;
-    bool found_ = false;
-};
-
-// Saves the API table, the core state and the popup switches, captures the logging
-// members, installs a CreateThread that records its request and starts a real engine
-// thread, makes this thread the engine's main thread, and restores everything afterwards.
-class PopupTest : public ::testing::Test {
+// Over the engine's table with the recording CreateThread (which starts real engine threads),
+// no program record, no main window and the popup switches off; the value-editing dialog's
+// buffers are put back afterwards.
+class PopupTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        savedApi_ = *qv;
-        savedCore_ = g_core;
-        {
-            std::lock_guard<std::mutex> hold(recordsLock);
-            threadRequests.clear();
-            refuseThreads = false;
-        }
-        *qv = QuavenAPI{};
-        log_.emplace();
+        EngineTableTest::SetUp();
+        memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
+        memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
+        threadRequests.clear();
+        refuseThreads = false;
         qv->CreateThread = RecordingCreateThread;
         g_core.settings = nullptr;
         g_core.mainWindow = nullptr;
-        g_core.coreInitialized = 0;
-        g_core.developerMode = 0;
-        g_core.logging = 0;
+        g_core.coreInitialized = g_core.developerMode = g_core.logging = 0;
         g_core.loggingVerboseLevel = 0;
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
-        QVI_InitializeThreading();  // this thread becomes engine thread 1
     }
 
     void TearDown() override {
-        // A popup thread still showing a box would outlive the fake table it calls through.
-        EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
+        // A popup thread still showing a box would outlive the table it calls through.
+        EXPECT_TRUE(WaitForEngineThreadsToEnd());
+        if (window_) DestroyWindow(window_);
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
-        log_.reset();
-        *qv = savedApi_;
-        g_core = savedCore_;
+        EngineTableTest::TearDown();
+        memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
+        memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
     }
 
-    // A program record with the given title, in force as the engine's settings.
-    void UseProgramRecord(const char* title, bool windowed) {
+    // A program record in force as the engine's settings. A title of 128 characters or more
+    // fills the field unterminated; the field after it is never empty.
+    void UseProgramRecord(const std::string& title, bool windowed) {
         program_ = ProgramInterface{};
-        snprintf(program_.title, sizeof program_.title, "%s", title);
+        memcpy(program_.title, title.data(), std::min(title.size(), sizeof program_.title));
+        memcpy(program_.version, "1.0", 4);
         program_.video.windowed = windowed ? 1 : 0;
         g_core.settings = &program_;
     }
 
+    // A window of this thread as the engine's main window, destroyed with the test.
+    HWND OpenMainWindow() {
+        window_ = quaven_test::CreateTestWindow("main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
+        g_core.mainWindow = window_;
+        return window_;
+    }
+
     ProgramInterface program_ = {};
+    HWND window_ = nullptr;
 
 private:
-    QuavenAPI savedApi_ = {};
-    CoreState savedCore_ = {};
-    std::optional<quaven_test::LogCapture> log_;  // over the emptied table, gone before it is restored
+    char savedBuffer_[kEditValueBufferSize];
+    char savedTitle_[kEditValueTitleSize];
 };
 
 // ---- Popups ---------------------------------------------------------------------------
 
-// Proves that nothing was shown: any box would be closed by the answerer and recorded.
-class NothingShownWatch {
-public:
-    NothingShownWatch() { started_ = answerer_.Start({IDOK}, 1, 1000); }
-    bool NothingShown() {
-        const bool answeredSomething = answerer_.Finish();
-        return started_ && !answeredSomething && answerer_.Records().empty();
-    }
-
-private:
-    PopupAnswerer answerer_;
-    bool started_ = false;
-};
-
-void ShowPopupFromEngineThread(void* answer) {
-    *static_cast<std::atomic<int>*>(answer) = QVI_ShowPopup(QV_LOG_WARNING, "from a game thread");
-}
-
 TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) {
-    NothingShownWatch watch;
+    PopupAnswerer watch;  // would close and record any box shown
+    ASSERT_TRUE(watch.Start({IDOK}, 1, 1000));
     int answer = -1;
     std::thread worker([&answer] { answer = QVI_ShowPopup(QV_LOG_ERROR, "Texture 'a.png' is 100% %s broken."); });
     worker.join();
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
     std::atomic<int> engineAnswer{-1};
-    ASSERT_NE(QV_CreateThread("Loader", ShowPopupFromEngineThread, &engineAnswer, 0), 0u);
-    ASSERT_TRUE(WaitForEngineThreadsToEnd(30000));
+    auto showFromEngineThread = [](void* answer) {
+        *static_cast<std::atomic<int>*>(answer) = QVI_ShowPopup(QV_LOG_WARNING, "from a game thread");
+    };
+    ASSERT_NE(QV_CreateThread("Loader", showFromEngineThread, &engineAnswer, 0), 0u);
+    ASSERT_TRUE(WaitForEngineThreadsToEnd());
     EXPECT_EQ(engineAnswer.load(), QV_POPUP_CONTINUE);
     QVI_PopupThread(nullptr);  // a "Popup" thread without its record
-    EXPECT_TRUE(watch.NothingShown());
+    EXPECT_FALSE(watch.Finish());
+    EXPECT_TRUE(watch.Records().empty());
 
-    const auto lines = LoggedLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].level, QV_LOG_ERROR);
-    // Passed as an argument of "%s", never as a format of its own.
-    EXPECT_EQ(lines[0].format, "%s");
-    EXPECT_EQ(lines[0].text, "Texture 'a.png' is 100% %s broken.");
-    EXPECT_EQ(lines[1].level, QV_LOG_WARNING);
-    EXPECT_EQ(lines[1].text, "from a game thread");
+    // The text is an argument of "%s", never a format of its own.
+    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"2|%s|Texture 'a.png' is 100% %s broken.",
+                                                       "1|%s|from a game thread"}));
 
     *qv = QuavenAPI{};  // no logging at all
     std::thread silent([&answer] { answer = QVI_ShowPopup(QV_LOG_INFO, nullptr); });
@@ -253,96 +159,68 @@ TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) 
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
 }
 
-// Blocking on the main thread: without the feature, and with it until core initialisation
-// has finished.
-TEST_F(PopupTest, MainThreadShowsABlockingBoxAndReturnsItsAnswer) {
+// Blocking on the main thread: without the feature, with it until core initialisation has
+// finished, and when no popup thread can take the box (refused, or no CreateThread yet).
+TEST_F(PopupTest, TheMainThreadShowsABlockingBoxUnlessAPopupThreadTakesIt) {
     PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDYES, IDOK}, 2));
+    ASSERT_TRUE(answerer.Start({IDYES, IDOK}, 4));
     g_core.coreInitialized = 1;
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, "Continue loading?"), QV_POPUP_YES);
     g_core.coreInitialized = 0;
     QVI_SetNonBlockingPopupsFeature(true);
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_WARNING, "early"), QV_POPUP_OK);
+    EXPECT_TRUE(threadRequests.empty());
+    g_core.coreInitialized = 1;
+    refuseThreads = true;
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
+    EXPECT_EQ(threadRequests.size(), 1u);
+    qv->CreateThread = nullptr;  // before the table is filled
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
     ASSERT_TRUE(answerer.Finish());
-    const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(records[0].text, "Continue loading?");
-    EXPECT_EQ(records[1].text, "early");
-    EXPECT_TRUE(ThreadRequests().empty());
+    std::vector<std::string> shown;
+    for (const auto& record : answerer.Records()) shown.push_back(record.caption + "|" + record.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"QUAVEN - Error|Continue loading?", "QUAVEN - Warning|early",
+                                               "QUAVEN - Error|no threads left", "QUAVEN|no CreateThread"}));
     EXPECT_TRUE(LoggedLines().empty());
 }
 
-TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndShowsTheBoxFromAPopupThread) {
+TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLevel) {
     UseProgramRecord("Night Market", true);
     QVI_SetNonBlockingPopupsFeature(true);
     g_core.coreInitialized = 1;
 
     std::string text = "Shader 'water' could not be loaded.";
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_WARNING, text.c_str()), QV_POPUP_OK);
+    EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, text.c_str()), QV_POPUP_OK);
     // The caller's text may go away at once: the popup keeps its own copy.
     text.assign(text.size(), 'x');
 
     // The box is still up after the call returned, so the caller never waited for it.
-    HWND box = WaitForOwnDialog(30000);
+    HWND box = WaitForOwnDialog();
     ASSERT_NE(box, nullptr);
     EXPECT_NE(GetWindowThreadProcessId(box, nullptr), GetCurrentThreadId());
-    EXPECT_EQ(WindowText(box), "Night Market - Warning");
-    EXPECT_EQ(DialogItemText(box, 0xFFFF), "Shader 'water' could not be loaded.");
-    PressButton(box, IDOK);
-    EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
+    EXPECT_EQ(WindowText(box), "Night Market - Error");
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "Shader 'water' could not be loaded.");
+    for (int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
+        HWND button = GetDlgItem(box, id);
+        EXPECT_EQ(button && IsWindowVisible(button), id != IDOK) << "button " << id;
+    }
+    PressButton(box, IDNO);
+    EXPECT_TRUE(WaitForEngineThreadsToEnd());
 
-    const auto requests = ThreadRequests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].name, "Popup");
-    EXPECT_EQ(requests[0].flags, 0u);
-}
-
-TEST_F(PopupTest, PopupThreadAnswersTheBoxWithTheLevelsButtons) {
-    QVI_SetNonBlockingPopupsFeature(true);
-    g_core.coreInitialized = 1;
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDNO}, 1));
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, "asked from the popup thread"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
-    EXPECT_TRUE(WaitForEngineThreadsToEnd(30000));
-    const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
-    EXPECT_EQ(records[0].text, "asked from the popup thread");
-}
-
-TEST_F(PopupTest, ARefusedOrMissingPopupThreadFallsBackToABlockingBox) {
-    QVI_SetNonBlockingPopupsFeature(true);
-    g_core.coreInitialized = 1;
-    RefuseThreads(true);
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK, IDOK}, 2));
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_ERROR, "no threads left"), QV_POPUP_OK);
-    qv->CreateThread = nullptr;  // before the table is filled
-    EXPECT_EQ(QVI_ShowPopup(QV_LOG_INFO, "no CreateThread"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
-    const auto records = answerer.Records();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].text, "no threads left");
-    EXPECT_EQ(ThreadRequests().size(), 1u);
+    EXPECT_EQ(threadRequests, std::vector<std::string>{"Popup 0"});
 }
 
 // ---- Message boxes --------------------------------------------------------------------
 
-const std::vector<int> kOk{IDOK};
-const std::vector<int> kOkCancel{IDOK, IDCANCEL};
-const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL};
-const std::vector<int> kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+const std::vector<int> kOk{IDOK}, kOkCancel{IDOK, IDCANCEL};
+const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL}, kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
 
 // One box: what is shown, the button pressed, and what the box and its answer must be.
 struct Box {
     const char* title;  // the program record's title; null: no record yet
-    int level;
-    int buttons;
+    int level, buttons;
     const char* text;
-    int press;
-    int answer;
+    int press, answer;
     std::string caption;
     std::vector<int> offered;
 };
@@ -368,7 +246,7 @@ protected:
             answers.push_back(QVI_ShowMessageBox(box.level, box.buttons, box.text));
         }
         EXPECT_TRUE(answerer.Finish());
-        const std::vector<PopupRecord> records = answerer.Records();
+        const auto records = answerer.Records();
         ASSERT_EQ(records.size(), boxes.size());
         for (size_t i = 0; i < boxes.size(); ++i) {
             SCOPED_TRACE(boxes[i].caption + " / " + (boxes[i].text ? boxes[i].text : "(null)"));
@@ -380,8 +258,12 @@ protected:
     }
 };
 
-TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevel) {
+// The level decides the caption and, unless a developer's question asks for its own set,
+// the buttons.
+TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevelOrTheDevelopersQuestion) {
+    EnableDeveloperQuestions();
     const char* const kTitle = "Harbour Lights";
+    const std::string fullTitle(sizeof program_.title, 'T');  // not read past the field's end
     ShowAndCheck({
         {nullptr, QV_LOG_INFO, 0, "Could not locate Program library file.", IDOK, QV_POPUP_OK, "QUAVEN", kOk},
         {nullptr, QV_LOG_WARNING, 0, "careful", IDOK, QV_POPUP_OK, "QUAVEN - Warning", kOkCancel},
@@ -394,30 +276,13 @@ TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevel) {
         // Shown unchanged: line breaks and percent signs are no format.
         {kTitle, 1000, 0, "Unable (640x480 windowed).\n100% %s %d sure.", IDOK, QV_POPUP_OK, kTitle, kOk},
         {nullptr, QV_LOG_INFO, 0, nullptr, IDOK, QV_POPUP_OK, "QUAVEN", kOk},
-    });
-}
-
-TEST_F(MessageBoxTest, TitleFillingItsWholeFieldIsNotReadPastItsEnd) {
-    UseProgramRecord("", true);
-    memset(program_.title, 'T', sizeof program_.title);  // no terminator
-    memcpy(program_.version, "1.0", 4);                   // the field after the title
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK}, 1));
-    EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_WARNING, 0, "long title"), QV_POPUP_OK);
-    ASSERT_TRUE(answerer.Finish());
-    ASSERT_EQ(answerer.Records().size(), 1u);
-    EXPECT_EQ(answerer.Records()[0].caption, std::string(sizeof program_.title, 'T') + " - Warning");
-}
-
-TEST_F(MessageBoxTest, DeveloperQuestionsOfferTheirButtonSets) {
-    EnableDeveloperQuestions();
-    ShowAndCheck({
+        {fullTitle.c_str(), QV_LOG_WARNING, 0, "long title", IDOK, QV_POPUP_OK, fullTitle + " - Warning", kOkCancel},
         {nullptr, QV_LOG_ERROR, 4, "Failed to translate shader 'a.xml':\nline 3", IDTRYAGAIN, QV_POPUP_TRY_AGAIN,
          "QUAVEN - Error", kCancelTryContinue},
         {nullptr, QV_LOG_ERROR, 4, "again", IDCONTINUE, QV_POPUP_CONTINUE, "QUAVEN - Error", kCancelTryContinue},
         {nullptr, QV_LOG_ERROR, 1, "only OK", IDOK, QV_POPUP_OK, "QUAVEN - Error", kOk},
         {nullptr, QV_LOG_INFO, 2, "OK or Cancel", IDOK, QV_POPUP_OK, "QUAVEN", kOkCancel},
-        {nullptr, QV_LOG_INFO, 3, "Yes, No or Cancel", IDNO, QV_POPUP_NO, "QUAVEN", kYesNoCancel},
+        {kTitle, QV_LOG_INFO, 3, "Yes, No or Cancel", IDNO, QV_POPUP_NO, kTitle, kYesNoCancel},
     });
     // The minimum level itself still allows the question.
     g_core.loggingVerboseLevel = QV_LOG_ERROR;
@@ -449,19 +314,16 @@ TEST_F(MessageBoxTest, DeveloperQuestionsStayHiddenWhenTheirConditionsFail) {
 // The owner decides which window the box blocks: the main window of a windowed game, but
 // never a full-screen one, and never when popups must not block.
 TEST_F(MessageBoxTest, TheMainWindowOwnsTheBoxOnlyWhenItMayBlockIt) {
-    HWND window = CreateWindowExA(0, "STATIC", "main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = OpenMainWindow();
     ASSERT_NE(window, nullptr);
-    g_core.mainWindow = window;
     auto ownerOfShownBox = [] {
         HWND owner = reinterpret_cast<HWND>(-1);
-        DialogDriver driver([&owner](HWND box) {
-            if (!box) return;
+        auto driver = std::async(std::launch::async, DriveDialog, [&owner](HWND box) {
             owner = GetWindow(box, GW_OWNER);
             PressButton(box, IDOK);
         });
         EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_INFO, 0, "whose box?"), QV_POPUP_OK);
-        EXPECT_TRUE(driver.Finish());
+        EXPECT_TRUE(driver.get());
         return owner;
     };
 
@@ -479,127 +341,96 @@ TEST_F(MessageBoxTest, TheMainWindowOwnsTheBoxOnlyWhenItMayBlockIt) {
 
 // ---- The value-editing dialog ---------------------------------------------------------
 
-// What the driver saw when the dialog came up.
-struct DialogView {
-    std::string title;
-    std::string initialText;
-    bool editHasFocus = false;
-};
-
-DialogView Look(HWND dialog) {
-    DialogView view;
-    view.title = WindowText(dialog);
-    view.initialText = DialogItemText(dialog, IDC_EDIT_VALUE_TEXT);
-    // The dialog is visible a moment before its activation has settled the focus.
-    HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
-    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    const DWORD start = GetTickCount();
-    while (!view.editHasFocus && GetTickCount() - start < 5000) {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        view.editHasFocus = GetGUIThreadInfo(thread, &info) && info.hwndFocus == edit;
-        if (!view.editHasFocus) Sleep(10);
-    }
-    return view;
-}
+// As the button of a run: Enter in the field as the keyboard delivers it.
+const int kEnter = -1;
 
 class EditValueDialogTest : public PopupTest {
 protected:
-    void SetUp() override {
-        PopupTest::SetUp();
-        memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
-        memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
-    }
-    void TearDown() override {
-        memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
-        memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
-        PopupTest::TearDown();
-    }
-
-    // Runs the dialog with `text` and `title` in the buffers; the driver looks at it, types
-    // `typed` (unless null) and presses `button` (0: closes the dialog instead).
-    INT_PTR Run(bool multiline, const char* text, const char* title, const char* typed, int button) {
-        snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", text);
-        snprintf(g_editValueTitle, sizeof g_editValueTitle, "%s", title);
-        DialogDriver driver([this, typed, button](HWND dialog) {
-            if (!dialog) return;
-            view_ = Look(dialog);
+    // Runs the dialog over the buffers as they are; the driver notes what it shows, types
+    // `typed` (unless null) and presses `button` (0: closes the dialog instead). After
+    // kEnter, a field showing just the line break it made is confirmed with OK, and a
+    // dialog still open without one is cancelled.
+    INT_PTR Run(bool multiline, const char* typed, int button) {
+        auto driver = std::async(std::launch::async, DriveDialog, [this, typed, button](HWND dialog) {
+            Look(dialog);
             if (typed) SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, typed);
-            if (button) PressButton(dialog, button);
+            int press = button;
+            if (button == kEnter) {
+                HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
+                PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+                PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+                auto newLine = [dialog] { return WindowText(GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT)) == "\r\n"; };
+                WaitUntil([&] { return !IsWindow(dialog) || newLine(); }, 5000);
+                press = IsWindow(dialog) && newLine() ? IDOK : IDCANCEL;
+            }
+            if (press) PressButton(dialog, press);
             else PostMessageA(dialog, WM_CLOSE, 0, 0);
         });
         const INT_PTR result = QVI_RunEditValueDialog(nullptr, multiline);
-        EXPECT_TRUE(driver.Finish());
+        EXPECT_TRUE(driver.get());
         return result;
     }
 
-    DialogView view_;
+    // What the driver saw when the dialog came up. It is visible a moment before its
+    // activation has settled the focus.
+    void Look(HWND dialog) {
+        HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
+        view_ = {WindowText(dialog), WindowText(edit), GetWindow(dialog, GW_OWNER), false};
+        const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+        view_.editHasFocus = WaitUntil([edit, thread] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(thread, &info) && info.hwndFocus == edit;
+        }, 5000);
+    }
 
-private:
-    char savedBuffer_[kEditValueBufferSize];
-    char savedTitle_[kEditValueTitleSize];
+    struct {
+        std::string title, initialText;
+        HWND owner;
+        bool editHasFocus;
+    } view_ = {};
 };
 
-// What the dialog shows, and what the buffer holds after OK, Cancel or the close box.
-TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
+// What the dialog shows, and what the buffer holds after OK, Enter, Cancel or the close box.
+TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleNeverPastTheirEndWithTheFocusInTheFieldAndOnlyOkTakesTheText) {
     EXPECT_STREQ(g_editValueTitle, "Edit value") << "until a command sets it";
+    HWND window = OpenMainWindow();
     const std::string longest(2046, 'v'), overlong(2047, 'v');
     const struct {
         bool multiline;
-        const char* text;
-        const char* title;
-        const char* typed;
-        int button;  // 0: the close box
+        const char *text, *title, *typed;
+        int button, result;  // button 0: the close box
         std::string after;
     } cases[] = {
-        {false, "42", "EditValue", "new value", IDOK, "new value"},
-        {false, "something", "EditValue", "", IDOK, ""},
-        {false, "keep me", "EditValue", "typed but cancelled", IDCANCEL, "keep me"},
-        {false, "keep me", "EditValue", "typed", 0, "keep me"},
-        {true, "one\r\ntwo", "EditValueMultiline", "first\r\nsecond\r\nthird", IDOK, "first\r\nsecond\r\nthird"},
+        {false, "42", "EditValue", "new value", IDOK, IDOK, "new value"},
+        {false, "something", "EditValue", "", IDOK, IDOK, ""},
+        {false, "keep me", "EditValue", "typed but cancelled", IDCANCEL, IDCANCEL, "keep me"},
+        {false, "keep me", "EditValue", "typed", 0, IDCANCEL, "keep me"},
+        {true, "one\r\ntwo", "EditValueMultiline", "first\r\nsecond\r\nthird", IDOK, IDOK, "first\r\nsecond\r\nthird"},
         // The buffer holds 2046 characters and the terminator; OK cuts a longer text.
-        {false, "", "EditValue", longest.c_str(), IDOK, longest},
-        {false, "", "EditValue", overlong.c_str(), IDOK, longest},
+        {false, "", "EditValue", longest.c_str(), IDOK, IDOK, longest},
+        {false, "", "EditValue", overlong.c_str(), IDOK, IDOK, longest},
+        // Enter presses OK in a single-line field and starts a new line in a multi-line one.
+        {false, "before", "EditValue", "typed then Enter", kEnter, IDOK, "typed then Enter"},
+        {true, "one", "EditValueMultiline", "", kEnter, IDOK, "\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.button));
-        EXPECT_EQ(Run(c.multiline, c.text, c.title, c.typed, c.button), c.button ? c.button : IDCANCEL);
+        snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", c.text);
+        snprintf(g_editValueTitle, sizeof g_editValueTitle, "%s", c.title);
+        EXPECT_EQ(Run(c.multiline, c.typed, c.button), c.result);
         EXPECT_EQ(view_.title, c.title);
         EXPECT_EQ(view_.initialText, c.text);
         EXPECT_TRUE(view_.editHasFocus);
+        EXPECT_EQ(view_.owner, window) << "the main window owns the dialog";
         EXPECT_EQ(std::string(g_editValueBuffer), c.after);
     }
-}
-
-TEST_F(EditValueDialogTest, UnterminatedBuffersAreNotReadPastTheirEnd) {
+    // Buffers without their terminator are not read past their end.
     memset(g_editValueBuffer, 'b', sizeof g_editValueBuffer);
     memset(g_editValueTitle, 't', sizeof g_editValueTitle);
-    DialogDriver driver([this](HWND dialog) {
-        if (!dialog) return;
-        view_ = Look(dialog);
-        PressButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
-    EXPECT_TRUE(driver.Finish());
+    EXPECT_EQ(Run(false, nullptr, IDCANCEL), IDCANCEL);
     EXPECT_EQ(view_.title, std::string(kEditValueTitleSize - 1, 't'));
     EXPECT_EQ(view_.initialText, std::string(kEditValueBufferSize - 1, 'b'));
-}
-
-TEST_F(EditValueDialogTest, MainWindowOwnsTheDialog) {
-    HWND window = CreateWindowExA(0, "STATIC", "main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    g_core.mainWindow = window;
-    HWND owner = nullptr;
-    DialogDriver driver([&owner](HWND dialog) {
-        if (!dialog) return;
-        owner = GetWindow(dialog, GW_OWNER);
-        PressButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDCANCEL);
-    EXPECT_TRUE(driver.Finish());
-    EXPECT_EQ(owner, window);
-    DestroyWindow(window);
 }
 
 TEST_F(EditValueDialogTest, OtherCommandsAreLeftToTheDialogManager) {
@@ -608,42 +439,75 @@ TEST_F(EditValueDialogTest, OtherCommandsAreLeftToTheDialogManager) {
     EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_TIMER, 0, 0), FALSE);
 }
 
-// Presses Enter in the edit control as the keyboard would deliver it.
-void PressEnterInField(HWND dialog) {
-    HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
-    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+// ---- Cancel ---------------------------------------------------------------------------
+
+// Cancel in an engine message box ends the whole process with exit code -1, after the log
+// file is flushed and without running the C runtime's exit handlers. The box is shown by a
+// child process (this test executable in a child role) so that the test survives it.
+const char kRoleVariable[] = "QUAVEN_POPUP_CHILD_ROLE";
+const char kMarkerVariable[] = "QUAVEN_POPUP_CHILD_MARKER";
+
+// The file the child notes its steps in, a line each.
+std::string childMarker;
+void Note(const char* step) { quaven_test::AppendLine(childMarker, step); }
+
+// Runs only as the child of the test below, which sets the role; otherwise it is skipped.
+TEST(PopupChildRole, ShowsTheBoxOfItsRole) {
+    const std::string role = quaven_test::EnvironmentVariable(kRoleVariable);
+    if (role.empty()) GTEST_SKIP() << "runs only as the child of the Cancel test";
+    childMarker = quaven_test::EnvironmentVariable(kMarkerVariable);
+    ASSERT_FALSE(childMarker.empty());
+
+    QVI_InitializeThreading();
+    QVI_SetPopupLogFlushHook([] { Note("flushed"); });
+    atexit([] { Note("exit-handlers"); });
+    qv->CreateThread = QV_CreateThread;
+
+    if (role == "error") {
+        QVI_ShowMessageBox(QV_LOG_ERROR, 0, "Cancel ends the run.");
+    } else if (role == "question") {
+        g_core.developerMode = 1;
+        g_core.logging = 1;
+        QVI_ShowMessageBox(QV_LOG_ERROR, 4, "Failed to translate shader 'sky.xml':\nunexpected token");
+    } else if (role == "popup-thread") {
+        g_core.coreInitialized = 1;
+        QVI_SetNonBlockingPopupsFeature(true);
+        if (QVI_ShowPopup(QV_LOG_WARNING, "Cancel on the popup thread.") == QV_POPUP_OK) Note("returned");
+        // The main thread goes on with its frames until the popup thread ends the process.
+        for (int i = 0; i < 6000 && QVI_GetRunningThreadCount() > 0; ++i) Sleep(10);
+    }
+    Note("survived");
 }
 
-TEST_F(EditValueDialogTest, EnterInTheSingleLineFieldPressesOk) {
-    DialogDriver driver([](HWND dialog) {
-        if (!dialog) return;
-        SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "typed then Enter");
-        PressEnterInField(dialog);
-    });
-    snprintf(g_editValueBuffer, sizeof g_editValueBuffer, "%s", "before");
-    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, false), IDOK);
-    EXPECT_TRUE(driver.Finish());
-    EXPECT_STREQ(g_editValueBuffer, "typed then Enter");
-}
-
-TEST_F(EditValueDialogTest, EnterInTheMultiLineFieldStartsANewLine) {
-    bool newLineArrived = false;
-    DialogDriver driver([&newLineArrived](HWND dialog) {
-        if (!dialog) return;
-        SetDlgItemTextA(dialog, IDC_EDIT_VALUE_TEXT, "");
-        PressEnterInField(dialog);
-        // The dialog stays open; the line break shows up in the field.
-        const DWORD start = GetTickCount();
-        while (!newLineArrived && GetTickCount() - start < 5000) {
-            newLineArrived = DialogItemText(dialog, IDC_EDIT_VALUE_TEXT) == "\r\n";
-            if (!newLineArrived) Sleep(10);
-        }
-        PressButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(QVI_RunEditValueDialog(nullptr, true), IDCANCEL);
-    EXPECT_TRUE(driver.Finish());
-    EXPECT_TRUE(newLineArrived);
+TEST(PopupCancel, CancelEndsTheProcessWithMinusOneAfterFlushingTheLogOnEitherThread) {
+    const struct {
+        const char *role, *caption;
+        std::vector<int> buttons;
+        std::vector<std::string> notes;  // never "exit-handlers" nor "survived"
+    } cases[] = {
+        {"error", "QUAVEN - Error", {IDOK, IDCANCEL}, {"flushed"}},
+        {"question", "QUAVEN - Error", {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, {"flushed"}},
+        // The main thread had its answer before the box was closed.
+        {"popup-thread", "QUAVEN - Warning", {IDOK, IDCANCEL}, {"returned", "flushed"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.role);
+        const std::string marker = quaven_test::MakeTempDir("popup-child") + "\\marker.txt";
+        quaven_test::ChildProcess child;
+        ASSERT_TRUE(child.StartSelf("PopupChildRole.ShowsTheBoxOfItsRole",
+                                    {{kRoleVariable, c.role}, {kMarkerVariable, marker}}));
+        quaven_test::PopupAnswerer answerer;
+        EXPECT_TRUE(answerer.Start({IDCANCEL}, 1, 30000, child.ProcessId()));
+        DWORD exitCode = 0;
+        ASSERT_TRUE(child.Wait(60000, &exitCode));
+        EXPECT_TRUE(answerer.Finish());
+        EXPECT_EQ(exitCode, 0xFFFFFFFFu);  // ExitProcess(-1) as GetExitCodeProcess reports it
+        const auto boxes = answerer.Records();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, c.caption);
+        EXPECT_EQ(boxes[0].buttons, c.buttons);
+        EXPECT_EQ(quaven_test::ReadLines(marker), c.notes);
+    }
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "platform/windows/window/main_window.h"
 #include "platform/windows/window/window_test_support.h"
+#include "support/windows_ui.h"
 
 using quaven_test::LogCapture;
 
@@ -25,12 +25,9 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_EQ(g_core.mainWindow, window);
     EXPECT_EQ(LogCapture::Count("Window already created."), 1);
 
-    char text[300] = {};
-    GetClassNameA(window, text, sizeof text);
-    EXPECT_STREQ(text, "QuavenWindowClass");
-    GetWindowTextA(window, text, sizeof text);
-    EXPECT_EQ(std::string(text), std::string(sizeof program_.title, 'T'));
-    EXPECT_TRUE(IsWindowVisible(window));
+    // Visible, of the class drivers and the single-instance check look for.
+    EXPECT_EQ(quaven_test::WaitForWindow(GetCurrentProcessId(), "QuavenWindowClass", 0), window);
+    EXPECT_EQ(quaven_test::WindowText(window), std::string(sizeof program_.title, 'T'));
     RECT client = {}, outer = {};
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
@@ -58,12 +55,6 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_EQ(LogCapture::Count("Destroying window..."), 1);
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "destroying posts WM_QUIT";
-}
-
-TEST_F(MainWindowTest, DeveloperModeAcceptsDroppedFiles) {
-    g_core.developerMode = 1;
-    OpenWindow();
-    EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
 }
 
 // On the tests' 1280x1024 screen.

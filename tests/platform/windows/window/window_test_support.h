@@ -1,18 +1,21 @@
 // Shared by the window tests: a fixture that opens the real main window for a program record
-// whose OnEvent records what it receives, and restores the API table and the core state.
+// whose OnEvent records what it receives.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/core_state.h"
+#include "core/events/event_queue.h"
+#include "core/events/key_state.h"
+#include "platform/window_seams.h"
+#include "platform/windows/desktop/desktop_services.h"
+#include "platform/windows/window/main_window.h"
 #include "quaven/api.h"
-#include "support/log_capture.h"
+#include "support/engine_table_test.h"
 
 namespace window_test {
 
@@ -36,31 +39,103 @@ struct Records {
     std::vector<bool> inputActivations;
     int closeAnswer = 0;  // OnEvent's answer to a close request
 };
-extern Records records;
+inline Records records;
 
-class MainWindowTest : public ::testing::Test {
+// The program's events of one type, in order.
+inline std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
+    std::vector<ReceivedEvent> events;
+    for (const ReceivedEvent& received : records.events)
+        if (received.event.type == type) events.push_back(received);
+    return events;
+}
+
+class MainWindowTest : public quaven_test::EngineTableTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        EngineTableTest::SetUp();
+        g_core.video = VideoParameters{};
+        qv->ReinitializeWithParameters = [](VideoParameters parameters) {
+            records.reinitializeRequests.push_back(parameters);
+            return true;
+        };
+        qv->SetMouseCursor = QV_SetMouseCursor;
+        g_core.api = qv;
+        g_core.quit = g_core.coreInitialized = g_core.developerMode = 0;
+        g_core.mainWindow = nullptr;
+
+        records = Records();
+        ResetWindowSeams();
+        QVI_SetInputActivationFunction([](bool active) { records.inputActivations.push_back(active); });
+
+        program_.interface_version = QUAVEN_INTERFACE_VERSION;
+        strcpy(program_.title, "Window Test");
+        program_.video.width = 640;
+        program_.video.height = 480;
+        program_.video.windowed = 1;
+        program_.OnEvent = RecordingOnEvent;
+        g_core.settings = &program_;
+    }
+
+    void TearDown() override {
+        QVI_DestroyMainWindow();
+        DrainMessages();  // the window's last messages and its WM_QUIT
+        RunEventStep();
+        ResetWindowSeams();
+        EngineTableTest::TearDown();
+    }
 
     // Opens the window for the record, lets its first activation pass, and starts the
     // records afresh; coreInitialized decides whether input is queued from then on.
-    void OpenWindow(bool coreInitialized = true);
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam = 0);
+    void OpenWindow(bool coreInitialized = true) {
+        ASSERT_TRUE(QVI_CreateMainWindow());
+        window_ = g_core.mainWindow;
+        DrainMessages();
+        g_core.coreInitialized = 1;
+        RunEventStep();
+        g_core.coreInitialized = coreInitialized ? 1 : 0;
+        records = Records();
+        quaven_test::LogCapture::Clear();
+    }
+    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        return SendMessageA(window_, message, wParam, lParam);
+    }
     // Posts to the window and pumps as the message loop does.
-    void PostAndPump(UINT message, WPARAM wParam, LPARAM lParam = 0);
+    void PostAndPump(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        ASSERT_TRUE(PostMessageA(window_, message, wParam, lParam));
+        QVI_PumpWindowMessages();
+    }
     // The frame's event step: queued events reach the program.
-    void RunEventStep();
-    // The program's events of one type, in order.
-    std::vector<ReceivedEvent> ProgramEvents(uint32_t type) const;
+    static void RunEventStep() { QVI_DispatchQueuedEvents(); }
 
     ProgramInterface program_ = {};
     HWND window_ = nullptr;
 
 private:
-    QuavenAPI savedApi_ = {};
-    CoreState savedCore_ = {};
-    std::unique_ptr<quaven_test::LogCapture> log_;
+    static int RecordingOnEvent(EngineEvent event) {
+        ReceivedEvent received = {event, {}, {}};
+        if (event.type == EVENT_NAMED) {
+            const auto named = received.As<EventNamedPayload>();
+            received.value1 = std::string(named.name ? named.name : "") + "|" + (named.value1 ? named.value1 : "");
+            received.value2 = named.value2 ? named.value2 : "";
+        }
+        records.events.push_back(received);
+        return event.type == EVENT_CLOSE_REQUEST ? records.closeAnswer : 0;
+    }
+    static void ResetWindowSeams() {
+        QVI_SetInputActivationFunction(nullptr);
+        QVI_SetWindowVideoModeSource(nullptr);
+        QVI_SetWindowRendererSource(nullptr);
+        QVI_SetHideCursor(false);
+        QVI_SetMainWindowActive(false);
+        for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
+            QV_SetKey(code, 0);
+            QV_SetAxis(code, 0.0f);
+        }
+    }
+    static void DrainMessages() {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
 };
 
 }  // namespace window_test
