@@ -1,65 +1,37 @@
-// Common ground of the shader translator tests: an in-memory file system put into the
-// engine's API table (so reads never touch the disk, and a test sees what was opened),
-// every log line and popup captured instead of shown, a graphics table that knows one
-// bitmap, and the translator's description and logs emptied around every test. On top,
-// short ways to tokenize a text, to preprocess one for a target and to read a Shader XML.
+// Common ground of the shader translator tests: files served from memory (so reads never
+// touch the disk, and a test sees what was opened), every log line and popup captured, a
+// graphics table that knows the one bitmap "textures/known.png", and the translator's
+// description and logs emptied around every test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "quaven/api.h"
-#include "shadertool/core/log.h"
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/preprocess/preprocessor.h"
-#include "shadertool/preprocess/tokenizer.h"
-
-namespace quaven_test {
-class LogCapture;
-}
+#include "support/log_capture.h"
+#include "support/memory_files.h"
 
 namespace shadertool_test {
 
-struct FakeFile {
-    std::string contents;
-    uint32_t modified = 0;
-    bool shortRead = false;   // Read hands back one byte less than asked
-};
+// A log's text; "" when it holds none.
+inline std::string Text(const ShaderTool::Log& log) { return log.text.text ? log.text.text : ""; }
 
-// The files the fake file system serves, by exact path, and the paths opened, in order.
-extern std::map<std::string, FakeFile> g_files;
-extern std::vector<std::string> g_opened;
-
-// The XML declaration every Shader XML starts with, and the name the graphics table
-// answers with a bitmap.
-extern const char* const kDeclaration;
-extern const char* const kKnownBitmap;
-
-struct ScannedToken {
-    int kind;
-    std::string text;
-    int line;
-    int column;
-};
-
-// Every token of text up to the end, scanned by the language tokenizer.
-std::vector<ScannedToken> Tokenize(const std::string& text, ShaderTool::Log* log, int firstLine = 1,
-                                   bool stripComments = false);
-
-// The file system, logs and translator state every shader test starts from.
 class ShaderFilesTest : public ::testing::Test {
 protected:
-    ShaderFilesTest();
-    ~ShaderFilesTest() override;
     void SetUp() override;
     void TearDown() override;
+    void PutFile(const std::string& path, const std::string& contents, uint32_t modified = 0)
+    {
+        files->Put(path, contents, modified);
+    }
 
-    void PutFile(const std::string& path, const std::string& contents, uint32_t modified = 0);
+    std::unique_ptr<quaven_test::MemoryFiles> files;
 
 private:
     QuavenAPI savedTable_ = {};
@@ -69,9 +41,12 @@ private:
 
 class PreprocessTest : public ShaderFilesTest {
 protected:
-    // Preprocesses text as the source "main.fx" (or fileName) for target.
+    // Preprocesses text as the source fileName for target.
     bool Run(const std::string& text, uint32_t target = ShaderTool::kTargetHLSL11, const char* fileName = "main.fx",
              int firstLine = 1);
+    void AddConstant(const char* name, const char* value, uint32_t baseKind);
+    // Runs text with the defaults and expects it refused with exactly errors.
+    void ExpectErrors(const std::string& text, const std::string& errors);
     std::string Output() const;
     std::string Errors() const;
     // The output's lines without the line markers, each without its line feed.
@@ -98,22 +73,27 @@ protected:
     // Reads each file afresh (a new name, an empty description and report) and expects it
     // refused with exactly its messages under the report's title.
     void ExpectRefused(const std::vector<BrokenFile>& files);
-
     const ShaderTool::ShaderDescription& Description() const;
-    // The report log's text; empty when null.
     std::string Report() const;
 
 private:
     int brokenFiles_ = 0;
 };
 
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
 // A Shader XML document: the declaration, <root>, an "info" array of version and
 // revision 2, the given arrays, </root>.
 std::string ShaderXML(const std::string& arrays);
+// One line of a document: the array id holding nodes.
+inline std::string XMLArray(const std::string& id, const std::string& nodes)
+{
+    return "  <array id=\"" + id + "\">" + nodes + "</array>\n";
+}
 // The smallest interface a file may have: three vertex inputs (a vertex format the
 // renderer can feed) and one pixel output.
-extern const std::string kMinimalInterface;
-// The line (from 1) on which marker first stands in text; 0 when absent.
-int LineOf(const std::string& text, const std::string& marker);
+const std::string kMinimalInputs = XMLArray("vertex_input", "<node id=\"p\" semantic=\"POSITION\"/>"
+                                            "<node id=\"c\" semantic=\"COLOR\"/><node id=\"t\" semantic=\"TEXTURE_COORDINATE_0\"/>");
+const std::string kMinimalOutput = XMLArray("pixel_output", "<node id=\"color\"/>");
+const std::string kMinimalInterface = kMinimalInputs + kMinimalOutput;
 
 } // namespace shadertool_test

@@ -1,20 +1,19 @@
 // The "sources" array: code inline or in files beside the XML, the lines inline code is
 // numbered from, and the sources a file may not have.
-
 #include "shadertool/shadertool_fixture.h"
 
-#include "shadertool/core/context.h"
-#include "shadertool/core/target.h"
 #include "shadertool/description/shader_xml_reader.h"
-
-#include <string>
 
 namespace shadertool_test {
 namespace {
 
-std::string Sources(const std::string& nodes)
+std::string Sources(const std::string& nodes) { return kMinimalInterface + XMLArray("sources", nodes); }
+
+// The line (from 1) on which marker first stands in text.
+int LineOf(const std::string& text, const std::string& marker)
 {
-    return kMinimalInterface + "  <array id=\"sources\">" + nodes + "</array>\n";
+    size_t at = text.find(marker);
+    return at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
 }
 
 TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
@@ -28,25 +27,18 @@ TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
                                 "    <!-- <node type=\"pixel\"><![CDATA[commented out]]></node> -->\n"
                                 "    <node type=\"vertex\" target=\"HLSL11,GLSL21\"><![CDATA[void main() {}]]></node>\n"
                                 "    <node type=\"pixel\" target=\"HLSL11,\">\n"
-                                "      <![CDATA[\n"
-                                "  \t\n"
-                                "void main()\n"
-                                "{\n"
-                                "}\n"
-                                "]]>\n"
+                                "      <![CDATA[\n  \t\nvoid main()\n{\n}\n]]>\n"
                                 "    </node>\n"
                                 "  </array>\n");
     ASSERT_TRUE(ReadFile("res://fx/lit.xml", xml)) << Report();
     const Array<ShaderTool::ShaderSource>& sources = Description().sources;
     ASSERT_EQ(sources.count, 3);
-
     // A file is numbered from its own first line.
     EXPECT_STREQ(sources.data[0].path.text, "res://fx/lit.vs");
     EXPECT_STREQ(sources.data[0].text.text, "// vertex\nvoid main() {}\n");
     EXPECT_EQ(sources.data[0].firstLine, 1);
     EXPECT_EQ(sources.data[0].targets, 127u);
     EXPECT_EQ(sources.data[0].stage, ShaderTool::kStageVertex);
-
     // Inline code is named by the XML file and numbered with its lines, from the first
     // line that holds anything. A specific source may follow one for all targets.
     EXPECT_STREQ(sources.data[1].path.text, "res://fx/lit.xml");
@@ -68,7 +60,8 @@ TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages)
         {"file and code", Sources("<node type=\"pixel\" file=\"p.fx\"><![CDATA[x]]></node>"),
          {"shader source 1 defines both file and CDATA."}},
         {"no code", Sources("<node type=\"pixel\"/>"), {"shader source 1 does not define source code."}},
-        {"all checks", Sources("<node type=\"pixel\"><![CDATA[x]]></node><node type=\"pixel\" target=\"HLSL11,,GLSL21\" file=\"missing.fx\"/>"),
+        {"all checks",
+         Sources("<node type=\"pixel\"><![CDATA[x]]></node><node type=\"pixel\" target=\"HLSL11,,GLSL21\" file=\"missing.fx\"/>"),
          {"shader source 2 has invalid target(s)."}},
         {"missing source file", Sources("<node type=\"pixel\" file=\"missing.fx\"/>"),
          {"failed to open or read shader source file 'res://missing.fx'."}},

@@ -3,13 +3,12 @@
 #include "shadertool/shadertool_fixture.h"
 
 using namespace ShaderTool;
-using shadertool_test::PreprocessTest;
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class PreprocessorDirectives : public PreprocessTest {};
+using PreprocessorDirectives = shadertool_test::PreprocessTest;
 
 } // namespace
 
@@ -50,27 +49,22 @@ TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
     };
     ASSERT_TRUE(Run(nested(7)));
     EXPECT_EQ(CodeLine(7), "deep");
-    EXPECT_FALSE(Run(nested(8)));
-    EXPECT_EQ(Errors(), "main.fx(8:9) error: too many nested if directives.\n");
+    ExpectErrors(nested(8), "main.fx(8:9) error: too many nested if directives.\n");
 }
 
 TEST_F(PreprocessorDirectives, UnbalancedDirectives)
 {
-    EXPECT_FALSE(Run("x\n  #else\n"));
-    EXPECT_EQ(Errors(), "main.fx(2:4) error: unexpected else directive.\n");
-    EXPECT_FALSE(Run("#elif 1\n#endif\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:2) error: unexpected elif directive.\n"
-                        "main.fx(2:2) error: unexpected endif directive.\n");
-    EXPECT_FALSE(Run("#if 1\nx\n"));
-    EXPECT_EQ(Errors(), "main.fx(3:1) error: expected endif directive.\n");
+    ExpectErrors("x\n  #else\n", "main.fx(2:4) error: unexpected else directive.\n");
+    ExpectErrors("#elif 1\n#endif\n",
+                 "main.fx(1:2) error: unexpected elif directive.\nmain.fx(2:2) error: unexpected endif directive.\n");
+    ExpectErrors("#if 1\nx\n", "main.fx(3:1) error: expected endif directive.\n");
 }
 
 TEST_F(PreprocessorDirectives, DefineRules)
 {
-    EXPECT_FALSE(Run("#define _MINE 1\n#define A 1\n#define A 2\n#define _PI 3"));
-    EXPECT_EQ(Errors(), "main.fx(1:9) error: identifiers must not start with an underscore.\n"
-                        "main.fx(3:9) error: redefinition of 'A'.\n"
-                        "main.fx(4:9) error: identifiers must not start with an underscore.\n");
+    const std::string underscore = "error: identifiers must not start with an underscore.\n";
+    ExpectErrors("#define _MINE 1\n#define A 1\n#define A 2\n#define _PI 3",
+                 "main.fx(1:9) " + underscore + "main.fx(3:9) error: redefinition of 'A'.\nmain.fx(4:9) " + underscore);
     // A define in a skipped branch defines nothing, and so cannot clash.
     ASSERT_TRUE(Run("#if 0\n#define A 1\n#endif\n#define A 2\nA"));
     EXPECT_EQ(CodeLine(4), "2");
@@ -78,12 +72,12 @@ TEST_F(PreprocessorDirectives, DefineRules)
 
 TEST_F(PreprocessorDirectives, ExpressionArithmetic)
 {
-    ASSERT_TRUE(Run("#if 1.5 > 1 && 7 / 2 == 3 && -7 / 2 == -3 && 2 + 3 * 4 == 14 && (2 + 3) * 4 == 20\nyes\n#endif"));
-    EXPECT_EQ(CodeLine(1), "yes");
-    ASSERT_TRUE(Run("#if 10 - 2 - 3 == 5 && !0 && !0.0 == 1 && 1 <= 1 && 2 >= 3 == 0 && 1 != 2 || 0\nyes\n#endif"));
-    EXPECT_EQ(CodeLine(1), "yes");
-    ASSERT_TRUE(Run("#if 25e-1 == 2.5 && 1E+2 == 100 && 2.5e1f == 25 && 6 / -1 == -6\nyes\n#endif"));
-    EXPECT_EQ(CodeLine(1), "yes");
+    for (const char* condition : {"1.5 > 1 && 7 / 2 == 3 && -7 / 2 == -3 && 2 + 3 * 4 == 14 && (2 + 3) * 4 == 20",
+                                  "10 - 2 - 3 == 5 && !0 && !0.0 == 1 && 1 <= 1 && 2 >= 3 == 0 && 1 != 2 || 0",
+                                  "25e-1 == 2.5 && 1E+2 == 100 && 2.5e1f == 25 && 6 / -1 == -6"}) {
+        ASSERT_TRUE(Run(std::string("#if ") + condition + "\nyes\n#endif"));
+        EXPECT_EQ(CodeLine(1), "yes") << condition;
+    }
     // Hexadecimal is read as such; a leading zero is decimal.
     ASSERT_TRUE(Run("#define H 0x1F\n#define O 017\nH O"));
     EXPECT_EQ(CodeLine(2), "31 17");
@@ -94,10 +88,8 @@ TEST_F(PreprocessorDirectives, ExpressionArithmetic)
 
 TEST_F(PreprocessorDirectives, DivisionByZeroIsAnError)
 {
-    EXPECT_FALSE(Run("#define A 1 / 0\nA"));
-    EXPECT_EQ(Errors(), "main.fx(1:13) error: division by zero.\n");
-    EXPECT_FALSE(Run("#if 1.0 / 0.0\n#endif"));
-    EXPECT_EQ(Errors(), "main.fx(1:9) error: division by zero.\n");
+    ExpectErrors("#define A 1 / 0\nA", "main.fx(1:13) error: division by zero.\n");
+    ExpectErrors("#if 1.0 / 0.0\n#endif", "main.fx(1:9) error: division by zero.\n");
     // Where the value decides nothing, the guard around it must be enough.
     ASSERT_TRUE(Run("#if defined(N)\n#if 8 / N > 1\n#endif\n#endif\n#if 1\n#elif 1 / 0\n#endif"));
     EXPECT_EQ(Errors(), "");
@@ -105,17 +97,18 @@ TEST_F(PreprocessorDirectives, DivisionByZeroIsAnError)
 
 TEST_F(PreprocessorDirectives, SyntaxErrorsEndTheRun)
 {
-    EXPECT_FALSE(Run("#if (1\nx\n#endif"));
-    EXPECT_EQ(Errors(), "main.fx(2:1) error: syntax error\n");
-    EXPECT_FALSE(Run("#else junk\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:2) error: unexpected else directive.\n"
-                        "main.fx(1:7) error: syntax error\n");
-    EXPECT_FALSE(Run("#pragma once\n#if 1 / 0\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:2) error: syntax error\n");
-    EXPECT_FALSE(Run("#if \"text\"\n#endif"));
-    EXPECT_EQ(Errors(), "main.fx(1:5) error: syntax error\n");
-    EXPECT_FALSE(Run("#include name\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:10) error: syntax error\n");
+    const struct {
+        const char* text;
+        const char* errors;
+    } cases[] = {
+        {"#if (1\nx\n#endif", "main.fx(2:1) error: syntax error\n"},
+        {"#else junk\n", "main.fx(1:2) error: unexpected else directive.\nmain.fx(1:7) error: syntax error\n"},
+        {"#pragma once\n#if 1 / 0\n", "main.fx(1:2) error: syntax error\n"},
+        {"#if \"text\"\n#endif", "main.fx(1:5) error: syntax error\n"},
+        {"#include name\n", "main.fx(1:10) error: syntax error\n"},
+    };
+    for (const auto& c : cases)
+        ExpectErrors(c.text, c.errors);
     EXPECT_FALSE(Run("#define\n"));
     EXPECT_FALSE(Run("#if f(1,)\n#endif"));
 }
@@ -125,8 +118,8 @@ TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
     // The stacks hold 10,000 entries: 9,999 brackets and the operand fit exactly.
     ASSERT_TRUE(Run("#if " + std::string(9999, '(') + "1" + std::string(9999, ')') + "\nx\n#endif"));
     EXPECT_EQ(CodeLine(1), "x");
-    EXPECT_FALSE(Run("#if " + std::string(10000, '(') + "1" + std::string(10000, ')') + "\n#endif"));
-    EXPECT_EQ(Errors(), "main.fx(1:10006) error: memory exhausted\n");
+    ExpectErrors("#if " + std::string(10000, '(') + "1" + std::string(10000, ')') + "\n#endif",
+                 "main.fx(1:10006) error: memory exhausted\n");
     EXPECT_FALSE(Run("#if " + std::string(20000, '!') + "1\n#endif"));
     EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
 }
@@ -134,19 +127,15 @@ TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
 TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
 {
     std::string longName(130, 'n');
-    EXPECT_FALSE(Run("#define " + longName + " 1\n" + longName));
-    EXPECT_EQ(Errors(), "main.fx(1:9) error: too many characters in token (maximum is 128).\n");
-    EXPECT_FALSE(Run("#if 1 \x80\n#endif"));
-    EXPECT_EQ(Errors(), "main.fx(1:7) error: syntax error\n");
+    ExpectErrors("#define " + longName + " 1\n" + longName,
+                 "main.fx(1:9) error: too many characters in token (maximum is 128).\n");
+    ExpectErrors("#if 1 \x80\n#endif", "main.fx(1:7) error: syntax error\n");
     // Bytes in ordinary lines pass unchanged; an unclosed comment blanks the rest.
     ASSERT_TRUE(Run("a\x01\xff\n/* open\n#if\nstill comment"));
     EXPECT_EQ(CodeLine(0), "a\x01\xff");
-    EXPECT_EQ(CodeLines().size(), 3u);   // a blank last line without a line feed ends the text
+    EXPECT_EQ(CodeLines().size(), 3u);  // a blank last line without a line feed ends the text
     // Embedded zero bytes end the text where they stand.
-    std::string zero("ok\n", 3);
-    zero += '\0';
-    zero += "#if";
-    ASSERT_TRUE(Run(zero));
+    ASSERT_TRUE(Run(std::string("ok\n\0#if", 7)));
     std::string all;
     for (int i = 1; i < 256; ++i)
         all += static_cast<char>(i);
@@ -158,11 +147,7 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
 {
     // Text values keep up to 127 characters, whole.
     const std::string longName(127, 'S');
-    GeneralConstant constant;
-    constant.name.Assign(longName.c_str());
-    constant.value.Assign("2");
-    constant.type = Type(kBaseInt, 1);
-    description.constants.Add(constant);
+    AddConstant(longName.c_str(), "2", kBaseInt);
     description.pixel_output.Add(String("color"));
     VertexOutput output;
     output.name.Assign("uv");
@@ -173,17 +158,12 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
                     "!_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"color\") && "
                     "_IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
     EXPECT_EQ(CodeLine(1), "yes");
-
-    EXPECT_FALSE(Run("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n"
-                     "#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n#endif\n"
-                     "#if _IS_ARRAY_NODE_DEFINED(\"constants\", 1)\n#endif\n"
-                     "#if _IS_ARRAY_NODE_DEFINED(\"a\", \"b\", \"c\")\n#endif\n"
-                     "#if  MISSING(1, \"x\")\n#endif\n"));
-    EXPECT_EQ(Errors(), "main.fx(1:5) error: invalid array name.\n"
-                        "main.fx(3:5) error: invalid arguments.\n"
-                        "main.fx(5:5) error: invalid arguments.\n"
-                        "main.fx(7:5) error: invalid arguments.\n"
-                        "main.fx(9:6) error: undeclared function-like macro 'MISSING'.\n");
+    ExpectErrors("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n"
+                 "#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\", 1)\n#endif\n"
+                 "#if _IS_ARRAY_NODE_DEFINED(\"a\", \"b\", \"c\")\n#endif\n#if  MISSING(1, \"x\")\n#endif\n",
+                 "main.fx(1:5) error: invalid array name.\nmain.fx(3:5) error: invalid arguments.\n"
+                 "main.fx(5:5) error: invalid arguments.\nmain.fx(7:5) error: invalid arguments.\n"
+                 "main.fx(9:6) error: undeclared function-like macro 'MISSING'.\n");
 }
 
 TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing)

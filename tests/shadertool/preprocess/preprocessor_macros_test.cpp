@@ -3,26 +3,8 @@
 #include "shadertool/shadertool_fixture.h"
 
 using namespace ShaderTool;
-using shadertool_test::PreprocessTest;
 
-namespace {
-
-class PreprocessorMacros : public PreprocessTest {
-protected:
-    void AddConstant(const char* name, const char* value, uint32_t baseKind)
-    {
-        GeneralConstant constant;
-        constant.name.Assign(name);
-        constant.value.Assign(value);
-        constant.type = Type(baseKind, 1);
-        description.constants.Add(constant);
-    }
-};
-
-const uint32_t kAllTargets[] = {kTargetESSL20, kTargetESSL30, kTargetGLSL21, kTargetGLSL31,
-                                kTargetHLSL9,  kTargetHLSL11, kTargetPSSL};
-
-} // namespace
+using PreprocessorMacros = shadertool_test::PreprocessTest;
 
 TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
 {
@@ -31,7 +13,9 @@ TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
                          "#if _TARGET_GROUP == _TARGET_PSSL\npssl\n#endif\n"
                          "#if _TEXTURE_COORDINATE_AXIS_V_POINTS_UP\nup\n#endif\n"
                          "_TARGET _TARGET_GROUP _TARGET_ESSL30 _TARGET_HLSL";
-    for (uint32_t target : kAllTargets) {
+    static const char* const kGroups[] = {"ESSL", "ESSL", "GLSL", "GLSL", "HLSL", "HLSL", "PSSL"};
+    for (uint32_t target : {kTargetESSL20, kTargetESSL30, kTargetGLSL21, kTargetGLSL31, kTargetHLSL9, kTargetHLSL11,
+                            kTargetPSSL}) {
         ASSERT_TRUE(Run(source, target)) << target;
         std::vector<std::string> lines = CodeLines();
         ASSERT_EQ(lines.size(), 13u);
@@ -42,9 +26,7 @@ TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
         EXPECT_EQ(lines[7] == "pssl", target == kTargetPSSL);
         EXPECT_EQ(lines[10] == "up", target <= kTargetGLSL31);
         // Text macros are written out by name; the target macros are numbers.
-        static const char* const kGroups[] = {"ESSL", "ESSL", "GLSL", "GLSL", "HLSL", "HLSL", "PSSL"};
-        std::string group = kGroups[GetTargetIndex(target)];
-        EXPECT_EQ(lines[12], std::string("_TARGET_") + name + " _TARGET_" + group + " 2 4");
+        EXPECT_EQ(lines[12], std::string("_TARGET_") + name + " _TARGET_" + kGroups[GetTargetIndex(target)] + " 2 4");
     }
 }
 
@@ -73,10 +55,8 @@ TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
                     "COUNT MASK ON OFF GAIN BROKEN"));
     EXPECT_EQ(CodeLine(1), "yes");
     EXPECT_EQ(CodeLine(3), "4 16 1 0 1.500000 0.000000");
-
     // Their names are taken like any other macro's.
-    EXPECT_FALSE(Run("#define COUNT 5"));
-    EXPECT_EQ(Errors(), "main.fx(1:9) error: redefinition of 'COUNT'.\n");
+    ExpectErrors("#define COUNT 5", "main.fx(1:9) error: redefinition of 'COUNT'.\n");
 }
 
 TEST_F(PreprocessorMacros, RunsStartAfreshAndFailedOnesStayUnsubstituted)
