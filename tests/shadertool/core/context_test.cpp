@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace ShaderTool;
 
 TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
@@ -18,12 +17,10 @@ TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
     EXPECT_EQ(context.tokenizer->errorLog, &context.errorLog);
     EXPECT_EQ(context.preprocessor->errorLog, &context.errorLog);
     EXPECT_EQ(context.reader->errorLog, &context.errorLog);
-    EXPECT_NE(context.preprocessor->FindMacro("_PI"), nullptr);
-
     EXPECT_EQ(context.parse.errorLog, &context.errorLog);
     EXPECT_EQ(context.parse.tokenSource, context.tokenizer);
+    EXPECT_NE(context.preprocessor->FindMacro("_PI"), nullptr);
     EXPECT_NE(context.parse.builtInFunctions.FindBySignature("dot,f3,f3"), nullptr);
-
     // Only the OpenGL ES 2 target lacks 3D textures.
     ASSERT_NE(context.GetCapabilities(kTargetESSL20), nullptr);
     EXPECT_EQ(context.GetCapabilities(kTargetESSL20)->textures3D, 0);
@@ -45,29 +42,23 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
     EXPECT_EQ(context.parse.FindStructure("_Texture")->entries.count, 0);
     EXPECT_EQ(context.parse.FindStructure("_Other"), nullptr);
     EXPECT_EQ(context.parse.FindStructure(nullptr), nullptr);
-}
-
-TEST(ShaderContext, ParseErrorsFailTheUnitEvenWithoutALog)
-{
-    ParseContext context;
-    context.ReportError(SourcePosition{5, 12}, "undeclared identifier '%s'.", "x");
-    EXPECT_EQ(context.success, 0);
+    // Errors fail the unit even without a log to write them to.
+    ParseContext parse;
+    parse.ReportError(SourcePosition{5, 12}, "undeclared identifier '%s'.", "x");
+    EXPECT_EQ(parse.success, 0);
 }
 
 TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog)
 {
-    Log errors;
-    Log report;
+    Log errors, report;
     errors.AppendError("file is of invalid version.");
     errors.MoveInto(report, "Failed to read the Shader XML");
-    EXPECT_STREQ(report.text.text, "Failed to read the Shader XML:\n"
-                                   "Error: file is of invalid version.\n");
+    EXPECT_STREQ(report.text.text, "Failed to read the Shader XML:\nError: file is of invalid version.\n");
     EXPECT_EQ(report.hasText, 1);
     EXPECT_EQ(report.hasError, 1);
     EXPECT_EQ(errors.text.text, nullptr);
     EXPECT_EQ(errors.hasText, 0);
     EXPECT_EQ(errors.hasError, 0);
-
     // An empty log with no title adds nothing and keeps the report's flags.
     Log quiet;
     quiet.MoveInto(report, "");

@@ -23,18 +23,17 @@ protected:
         context.BuildEnvironment(&log);
         context.sourceName.Assign("t.fx");
     }
-
     SymbolNode* Variable(const Type& type) { return CreateSymbolNode(context, type, "v", kAt); }
     LiteralNode* IntLiteral(const char* text) { return CreateLiteralNode(context, kBaseInt, text, kAt); }
     LiteralNode* FloatLiteral(const char* text) { return CreateLiteralNode(context, kBaseFloat, text, kAt); }
-
     OperatorNode* Resolve(uint32_t op, Node* left, Node* right, bool isAssignment = false, bool allowArrays = false)
     {
         OperatorNode* node = CreateOperatorNode(context, op, kAt);
         ResolveOperator(context, node, left, right, isAssignment, allowArrays);
         return node;
     }
-
+    // The result's base kind when no overload matched: None.
+    uint32_t Kind(const OperatorNode* node) { return node->type.baseKind; }
     std::string ResultName(const OperatorNode* node)
     {
         String name = node->type.GetName(false);
@@ -52,7 +51,6 @@ TEST(OperatorTable, OnlyIdsOfTheTableHaveOverloads)
     EXPECT_EQ(table.Find(kOpFunction), nullptr);
     EXPECT_STREQ(GetOperatorText(kOpLeftShiftAssign), "<<=");
     EXPECT_STREQ(GetOperatorText(kOpFunction), "");
-
     int before = table.TotalCount();
     table.Register(kOperatorTableSize, Type(kBaseInt, 1), Type(kBaseInt, 1), Type(kBaseInt, 1));
     EXPECT_EQ(table.TotalCount(), before) << "ids outside the table are ignored";
@@ -67,7 +65,6 @@ TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
     EXPECT_STREQ(one->text.text, "1.000000f");
     EXPECT_EQ(one->type.baseKind, kBaseFloat);
     EXPECT_EQ(sum->type.isConstant, 1);
-
     LiteralNode* hex = IntLiteral("0x10");
     Resolve(kOpAdd, FloatLiteral("2.0"), hex);
     EXPECT_STREQ(hex->text.text, "16.000000f");
@@ -89,11 +86,8 @@ TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
 
 TEST_F(OperatorResolution, TheLeftSideOfAnAssignmentNeverConverts)
 {
-    OperatorNode* widen = Resolve(kOpAssign, Variable(Type(kBaseFloat, 1)), IntLiteral("3"), true);
-    EXPECT_EQ(ResultName(widen), "float");
-
-    OperatorNode* narrow = Resolve(kOpAssign, Variable(Type(kBaseInt, 1)), FloatLiteral("1.5"), true);
-    EXPECT_EQ(narrow->type.baseKind, kBaseNone);
+    EXPECT_EQ(ResultName(Resolve(kOpAssign, Variable(Type(kBaseFloat, 1)), IntLiteral("3"), true)), "float");
+    EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(Type(kBaseInt, 1)), FloatLiteral("1.5"), true)), kBaseNone);
     EXPECT_STREQ(log.text.text, "t.fx(7:3) error: no operator '=' matches the operands.\n");
     EXPECT_EQ(context.success, 0);
 }
@@ -116,25 +110,21 @@ TEST_F(OperatorResolution, SpotChecksOfTheTable)
     for (const auto& c : cases) {
         OperatorNode* node = Resolve(c.op, Variable(c.left), c.right.baseKind == kBaseVoid ? nullptr : Variable(c.right));
         EXPECT_EQ(ResultName(node), c.result) << GetOperatorText(c.op) << " " << ResultName(node);
-        if (!*c.result) {
-            EXPECT_EQ(node->type.baseKind, kBaseNone) << GetOperatorText(c.op);
-        }
+        if (!*c.result)
+            EXPECT_EQ(Kind(node), kBaseNone) << GetOperatorText(c.op);
     }
     EXPECT_NE(std::string(log.text.text).find("no operator '*' matches"), std::string::npos);
 }
 
 TEST_F(OperatorResolution, ArraysOnlyCopyInADeclaration)
 {
-    Type floatArray(kBaseFloat, 1, 0, 4);
-    EXPECT_EQ(Resolve(kOpNegate, Variable(floatArray), nullptr)->type.baseKind, kBaseNone);
-    EXPECT_EQ(Resolve(kOpAssign, Variable(floatArray), Variable(floatArray), true)->type.baseKind, kBaseNone);
-
+    Type floatArray(kBaseFloat, 1, 0, 4), otherSize(kBaseFloat, 1, 0, 3);
+    EXPECT_EQ(Kind(Resolve(kOpNegate, Variable(floatArray), nullptr)), kBaseNone);
+    EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(floatArray), Variable(floatArray), true)), kBaseNone);
     OperatorNode* declaration = Resolve(kOpAssign, Variable(floatArray), Variable(floatArray), true, true);
     EXPECT_EQ(ResultName(declaration), "float");
     EXPECT_EQ(declaration->type.arraySize, 4);
-
-    Type otherSize(kBaseFloat, 1, 0, 3);
-    EXPECT_EQ(Resolve(kOpAssign, Variable(floatArray), Variable(otherSize), true, true)->type.baseKind, kBaseNone);
+    EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(floatArray), Variable(otherSize), true, true)), kBaseNone);
 }
 
 TEST_F(OperatorResolution, ResultTakesTheLeftQualifiersAndConstness)
@@ -150,10 +140,8 @@ TEST_F(OperatorResolution, ResultTakesTheLeftQualifiersAndConstness)
 TEST_F(OperatorResolution, MissingOrUntypedOperandsAreReportedNotFollowed)
 {
     EXPECT_FALSE(ResolveOperator(context, nullptr, nullptr, nullptr, false, false));
-    OperatorNode* node = Resolve(kOpAdd, nullptr, IntLiteral("1"));
-    EXPECT_EQ(node->type.baseKind, kBaseNone);
-    BranchNode* statement = CreateBranchNode(context, kOpBreak, nullptr, kAt);
-    EXPECT_EQ(Resolve(kOpAdd, IntLiteral("1"), statement)->type.baseKind, kBaseNone);
+    EXPECT_EQ(Kind(Resolve(kOpAdd, nullptr, IntLiteral("1"))), kBaseNone);
+    EXPECT_EQ(Kind(Resolve(kOpAdd, IntLiteral("1"), CreateBranchNode(context, kOpBreak, nullptr, kAt))), kBaseNone);
     OperatorNode* outOfTable = CreateOperatorNode(context, kOpDeclarationList, kAt);
     EXPECT_FALSE(ResolveOperator(context, outOfTable, IntLiteral("1"), IntLiteral("1"), false, false));
 }

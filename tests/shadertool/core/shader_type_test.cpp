@@ -14,12 +14,13 @@ std::string Name(const Type& type, bool shortForm = false)
     return name.text ? name.text : "<null>";
 }
 
-Type Struct(const char* name)
+Type Named(Type type, const char* name)
 {
-    Type type(kBaseStruct, 0);
     type.name.Assign(name);
     return type;
 }
+
+Type Struct(const char* name) { return Named(Type(kBaseStruct, 0), name); }
 
 } // namespace
 
@@ -31,29 +32,20 @@ TEST(ShaderType, ValidityRejectsEveryForbiddenCombination)
     EXPECT_TRUE(Type::MakeTexture(kTextureCube).IsValid());
     EXPECT_TRUE(Type::MakeNoOperand().IsValid());
     EXPECT_TRUE(Struct("_Input").IsValid());
+    EXPECT_TRUE(Named(Type(kBaseFloat, 1), "").IsValid()) << "an empty name is no name";
 
-    Type texture = Type::MakeTexture(kTexture2D);
-    texture.arraySize = 2;
-    EXPECT_FALSE(texture.IsValid()) << "arrays only of bool, float and int";
+    Type textureArray = Type::MakeTexture(kTexture2D), intMatrix = Type::MakeMatrix(2), dimensionedFloat(kBaseFloat, 1),
+         none;
+    textureArray.arraySize = 2;
+    intMatrix.baseKind = kBaseInt;
+    dimensionedFloat.textureDimension = kTexture3D;
+    none.vectorSize = 1;
+    EXPECT_FALSE(textureArray.IsValid()) << "arrays only of bool, float and int";
     EXPECT_FALSE(Type(kBaseStruct, 2).IsValid()) << "vectors of a structure";
     EXPECT_FALSE(Type(kBaseVoid, 2).IsValid());
-
-    Type intMatrix = Type::MakeMatrix(2);
-    intMatrix.baseKind = kBaseInt;
     EXPECT_FALSE(intMatrix.IsValid());
-
-    Type dimensionedFloat(kBaseFloat, 1);
-    dimensionedFloat.textureDimension = kTexture3D;
     EXPECT_FALSE(dimensionedFloat.IsValid());
-
-    Type namedFloat(kBaseFloat, 1);
-    namedFloat.name.Assign("x");
-    EXPECT_FALSE(namedFloat.IsValid());
-    namedFloat.name.Assign("");
-    EXPECT_TRUE(namedFloat.IsValid()) << "an empty name is no name";
-
-    Type none;
-    none.vectorSize = 1;
+    EXPECT_FALSE(Named(Type(kBaseFloat, 1), "x").IsValid());
     EXPECT_FALSE(none.IsValid()) << "None is never valid";
 }
 
@@ -72,17 +64,13 @@ TEST(ShaderType, LongAndShortNames)
 
 TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness)
 {
-    Type a(kBaseFloat, 3, kQualifierConst, 4);
-    Type b(kBaseFloat, 3);
+    Type a(kBaseFloat, 3, kQualifierConst, 4), b(kBaseFloat, 3);
     b.isConstant = 1;
     EXPECT_TRUE(a.IsSameType(b));
     EXPECT_FALSE(a.IsSameType(Type(kBaseInt, 3)));
     EXPECT_FALSE(a.IsSameType(Type(kBaseFloat, 2)));
     EXPECT_FALSE(Type::MakeTexture(kTexture2D).IsSameType(Type::MakeTexture(kTexture3D)));
-
-    Type emptyName(kBaseStruct, 0);
-    emptyName.name.Assign("");
-    EXPECT_TRUE(emptyName.IsSameType(Type(kBaseStruct, 0))) << "null and empty names are both empty";
+    EXPECT_TRUE(Struct("").IsSameType(Type(kBaseStruct, 0))) << "null and empty names are both empty";
     EXPECT_FALSE(Struct("_Input").IsSameType(Struct("_Output")));
     EXPECT_FALSE(Struct("_Input").IsSameType(Type(kBaseStruct, 0)));
     EXPECT_TRUE(Struct("_Input").IsSameType(Struct("_Input")));

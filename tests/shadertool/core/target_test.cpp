@@ -4,7 +4,7 @@
 
 using namespace ShaderTool;
 
-TEST(ShaderTargets, NamesIndicesAndFamilies)
+TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly)
 {
     EXPECT_STREQ(GetTargetName(kTargetHLSL9), "HLSL9");
     EXPECT_STREQ(GetTargetName(kTargetCG), "CG");
@@ -15,13 +15,8 @@ TEST(ShaderTargets, NamesIndicesAndFamilies)
     EXPECT_EQ(GetTargetFamily(kTargetHLSL9), kFamilyHLSL);
     EXPECT_EQ(GetTargetFamily(kTargetPSSL), kFamilyPSSL);
     EXPECT_EQ(GetTargetFamily(3), -1);
-}
-
-TEST(ShaderTargets, ListNamesMustMatchExactly)
-{
-    EXPECT_EQ(ParseTargetList(nullptr), 127u);
-    EXPECT_EQ(ParseTargetList(""), 127u);
-    EXPECT_EQ(ParseTargetList("ALL"), 127u);
+    for (const char* all : {static_cast<const char*>(nullptr), "", "ALL"})
+        EXPECT_EQ(ParseTargetList(all), 127u) << (all ? all : "null");
     EXPECT_EQ(ParseTargetList("HLSL11,GLSL21"), 36u);
     EXPECT_EQ(ParseTargetList("PSSL,"), 64u) << "a comma at the end adds no name";
     for (const char* list : {"HLSL11, GLSL21", "HLSL11,,GLSL21", ",HLSL11", "hlsl11", "CG", "HLSL11HLSL11HLSL11"})

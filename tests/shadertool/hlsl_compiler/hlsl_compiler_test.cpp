@@ -1,18 +1,12 @@
-// The compiler wrapper: profiles, how results and messages reach the output and the
-// log (through a stand-in for D3DCompile), finding the library, and real compilation
-// with the platform's library in a child process, where a compiler crash cannot take
-// the test run down.
-
-#include <gtest/gtest.h>
+// The compiler wrapper: profiles, how results and messages reach the output and the log
+// (through a stand-in for D3DCompile), finding the library, and real compilation with the
+// platform's library in a child process, where a compiler crash cannot take the run down.
+#include "shadertool/shadertool_fixture.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "core/byte_buffer.h"
-#include "core/engine_string.h"
-#include "shadertool/core/log.h"
-#include "shadertool/core/target.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
 #include "support/process.h"
@@ -22,17 +16,13 @@ namespace {
 
 using ShaderTool::HLSLCompiler;
 using ShaderTool::Log;
+using shadertool_test::Text;
 
 std::string Profile(uint32_t stage, uint32_t level)
 {
     char profile[ShaderTool::kShaderProfileCapacity];
     ShaderTool::MakeShaderProfile(stage, level, profile, sizeof(profile));
     return profile;
-}
-
-std::string Text(const Log& log)
-{
-    return log.text.text ? log.text.text : "";
 }
 
 TEST(ShaderProfile, StagePrefixAndLevelSuffix)
@@ -43,25 +33,21 @@ TEST(ShaderProfile, StagePrefixAndLevelSuffix)
     EXPECT_EQ(Profile(0, 4), "vs_5_0");
     EXPECT_EQ(Profile(0, 3), "") << "levels are single bits";
     EXPECT_EQ(Profile(2, 1), "") << "there is no third stage";
+    // Sixteen characters need seventeen bytes; one fewer is refused, never cut.
+    char profile[17];
+    EXPECT_EQ(ShaderTool::MakeShaderProfile(1, 2, profile, 17), 16);
+    EXPECT_STREQ(profile, "ps_4_0_level_9_1");
+    EXPECT_EQ(ShaderTool::MakeShaderProfile(1, 2, profile, 16), 0);
+    EXPECT_STREQ(profile, "");
 }
 
-// A blob as the compiler library hands them out; counts its releases.
+// A blob as the compiler library hands them out: handed out once, released once, counted.
 class FakeBlob final : public ID3DBlob {
 public:
     FakeBlob(std::string bytes, int* released) : bytes_(std::move(bytes)), released_(released) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Handed out once and released once.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ++*released_;
-        delete this;
-        return 0;
-    }
+    ULONG STDMETHODCALLTYPE Release() override { ++*released_; delete this; return 0; }
     LPVOID STDMETHODCALLTYPE GetBufferPointer() override { return &bytes_[0]; }
     SIZE_T STDMETHODCALLTYPE GetBufferSize() override { return bytes_.size(); }
 
@@ -80,7 +66,7 @@ struct FakeCall {
     int released = 0;
     std::string entryPoint, profile;
     SIZE_T sourceSize = 0;
-    bool hadExtras = false;   // source name, macros, include handler or flags
+    bool hadExtras = false;  // source name, macros, include handler or flags
 };
 FakeCall g_call;
 
@@ -113,11 +99,10 @@ TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnErr
 {
     g_call.code = std::string("DXBC\0\1", 6);
     g_call.giveMessages = true;
-    g_call.messages = "warning X3206: implicit truncation";   // no terminating zero: only its size counts
+    g_call.messages = "warning X3206: implicit truncation";  // no terminating zero: only its size counts
     ByteBuffer output;
     output.WriteBytes("old", 3);
     ASSERT_TRUE(compiler_.Compile(32, ShaderTool::kShaderLevelLow, ShaderTool::kStagePixel, String("float4 main()"), output));
-
     EXPECT_EQ(std::string(reinterpret_cast<char*>(output.data), output.size), std::string("oldDXBC\0\1", 9));
     EXPECT_EQ(g_call.profile, "ps_4_0_level_9_1");
     EXPECT_EQ(g_call.entryPoint, "main");
@@ -152,7 +137,6 @@ TEST_F(HLSLCompilerWithStandIn, CodeThatCannotBeStoredWholeIsAFailure)
     EXPECT_FALSE(compiler_.Compile(32, 1, 0, String("x"), output));
     EXPECT_EQ(output.size, 0) << "caller storage is never written past";
     EXPECT_EQ(Text(log_), "Error: compilation failed.\n");
-
     log_.Clear();
     g_call.giveCode = false;
     ByteBuffer owned;
@@ -170,18 +154,15 @@ TEST(HLSLCompilerLibrary, NewestVersionIsTakenAndMissingOnesAreSkipped)
 
     HLSLCompiler newest(nullptr);
     ASSERT_TRUE(newest.Initialize());
-    EXPECT_EQ(newest.library->module, GetModuleHandleA("d3dcompiler_47.dll"));
     HMODULE first = newest.library->module;
+    EXPECT_EQ(first, GetModuleHandleA("d3dcompiler_47.dll"));
     EXPECT_TRUE(newest.Initialize());
     EXPECT_EQ(newest.library->module, first) << "a second call keeps the library it has";
-
     // Versions that do not exist are passed over, as on a system with only _43.
-    HLSLCompiler oldest(nullptr);
+    HLSLCompiler oldest(nullptr), none(nullptr);
     const int versions[] = {90, 91, 92, 93, 43};
     ASSERT_TRUE(ShaderTool::LoadCompilerLibrary(oldest.library, versions, 5));
     EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
-
-    HLSLCompiler none(nullptr);
     EXPECT_FALSE(ShaderTool::LoadCompilerLibrary(none.library, versions, 4));
     EXPECT_EQ(none.library->module, nullptr);
     EXPECT_EQ(none.library->compile, nullptr);
@@ -193,21 +174,11 @@ const char* const kShaders[2] = {
     "cbuffer Constants : register(b0) { float4x4 wvp; };\n"
     "struct VertexInput { float4 position : POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
     "struct VertexOutput { float4 position : SV_POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
-    "VertexOutput main(VertexInput input)\n"
-    "{\n"
-    "    VertexOutput output;\n"
-    "    output.position = mul(wvp, input.position);\n"
-    "    output.color = input.color;\n"
-    "    output.uv = input.uv;\n"
-    "    return output;\n"
-    "}\n",
-    "Texture2D sprite : register(t0);\n"
-    "SamplerState spriteSampler : register(s0);\n"
+    "VertexOutput main(VertexInput input)\n{\n    VertexOutput output;\n    output.position = mul(wvp, input.position);\n"
+    "    output.color = input.color;\n    output.uv = input.uv;\n    return output;\n}\n",
+    "Texture2D sprite : register(t0);\nSamplerState spriteSampler : register(s0);\n"
     "struct PixelInput { float4 position : SV_POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
-    "float4 main(PixelInput input) : SV_TARGET\n"
-    "{\n"
-    "    return sprite.Sample(spriteSampler, input.uv) * input.color;\n"
-    "}\n"};
+    "float4 main(PixelInput input) : SV_TARGET\n{\n    return sprite.Sample(spriteSampler, input.uv) * input.color;\n}\n"};
 
 // Runs in the child: the platform's library compiles both stages for every level into
 // one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
@@ -220,20 +191,17 @@ void CompileWithThePlatformLibrary()
     for (uint32_t stage = 0; stage < 2; ++stage) {
         ByteBuffer code;
         int start = 0;
+        const uint32_t sm3Version = stage == 0 ? 0xFFFE0300u : 0xFFFF0300u;
         for (uint32_t level : {1u, 2u, 4u, 0u}) {
             ASSERT_TRUE(compiler.Compile(32, level, stage, String(kShaders[stage]), code)) << Profile(stage, level) << "\n"
                                                                                            << Text(log);
             ASSERT_GT(code.size, start + 4) << Profile(stage, level);
-            uint32_t sm3Version = stage == 0 ? 0xFFFE0300u : 0xFFFF0300u;
-            if (level != 0)
-                EXPECT_EQ(memcmp(code.data + start, "DXBC", 4), 0) << Profile(stage, level);
-            else
-                EXPECT_EQ(memcmp(code.data + start, &sm3Version, 4), 0) << Profile(stage, level);
+            EXPECT_EQ(memcmp(code.data + start, level != 0 ? static_cast<const void*>("DXBC") : &sm3Version, 4), 0)
+                << Profile(stage, level);
             start = code.size;
         }
     }
     EXPECT_EQ(log.hasError, 0);
-
     log.Clear();
     ByteBuffer broken;
     EXPECT_FALSE(compiler.Compile(32, 1, 1, String("float4 main() : SV_TARGET { return undefinedName; }"), broken));
@@ -244,10 +212,8 @@ void CompileWithThePlatformLibrary()
 
 TEST(HLSLCompilerPlatform, CompilesVertexAndPixelShadersForEveryLevel)
 {
-    if (getenv(kChildVariable)) {
-        CompileWithThePlatformLibrary();
-        return;
-    }
+    if (getenv(kChildVariable))
+        return CompileWithThePlatformLibrary();
     quaven_test::ChildProcess child;
     ASSERT_TRUE(child.StartSelf(quaven_test::CurrentTestFilter(), {{kChildVariable, "1"}}));
     DWORD exitCode = 1;
