@@ -6,11 +6,8 @@
 #include "data/datamanager/data_manager.h"
 #include "engine/api_table.h"
 #include "quaven/bitmap.h"
-#include "shadertool/core/context.h"
-#include "shadertool/description/shader_xml_reader.h"
 
 namespace shadertool_test {
-
 namespace {
 
 Bitmap* FakeGetBitmap(const char* name)
@@ -71,6 +68,12 @@ bool PreprocessTest::Run(const std::string& text, uint32_t target, const char* f
     return preprocessor.Run(&description, target, input, false);
 }
 
+void PreprocessTest::ExpectErrors(const std::string& text, const std::string& errors)
+{
+    EXPECT_FALSE(Run(text)) << text;
+    EXPECT_EQ(Errors(), errors) << text;
+}
+
 void PreprocessTest::AddConstant(const char* name, const char* value, uint32_t baseKind)
 {
     ShaderTool::GeneralConstant constant;
@@ -79,16 +82,6 @@ void PreprocessTest::AddConstant(const char* name, const char* value, uint32_t b
     constant.type = ShaderTool::Type(baseKind, 1);
     description.constants.Add(constant);
 }
-
-void PreprocessTest::ExpectErrors(const std::string& text, const std::string& errors)
-{
-    EXPECT_FALSE(Run(text)) << text;
-    EXPECT_EQ(Errors(), errors) << text;
-}
-
-std::string PreprocessTest::Output() const { return preprocessor.output.text ? preprocessor.output.text : ""; }
-
-std::string PreprocessTest::Errors() const { return Text(log); }
 
 std::vector<std::string> PreprocessTest::CodeLines() const
 {
@@ -122,33 +115,20 @@ void ShaderXMLTest::ExpectRefused(const std::vector<BrokenFile>& files)
 {
     for (const BrokenFile& file : files) {
         ClearTranslatorState();
-        std::string name = "res://broken" + std::to_string(++brokenFiles_) + ".xml";
-        EXPECT_FALSE(ReadFile(name, ShaderXML(file.arrays))) << file.what;
         std::string expected = "Failed to read the Shader XML:\n";
         for (const std::string& error : file.errors)
             expected += "Error: " + error + "\n";
+        EXPECT_FALSE(ReadFile("res://broken" + std::to_string(++brokenFiles_) + ".xml", ShaderXML(file.arrays))) << file.what;
         EXPECT_EQ(Report(), expected) << file.what;
         EXPECT_TRUE(g_shaderContext.reportLog.hasError) << file.what;
     }
 }
 
-const ShaderTool::ShaderDescription& ShaderXMLTest::Description() const
-{
-    return ShaderTool::GetShaderXMLReader()->description;
-}
-
-std::string ShaderXMLTest::Report() const
-{
-    const char* text = g_shaderContext.reportLog.text.text;
-    return text ? text : "";
-}
-
 std::string ShaderXML(const std::string& arrays)
 {
-    return kDeclaration +
-           "<root>\n  <array id=\"info\">\n"
-           "    <node id=\"version\" value=\"2\"/>\n    <node id=\"revision\" value=\"2\"/>\n  </array>\n" +
-           arrays + "</root>\n";
+    return kDeclaration + "<root>\n  <array id=\"info\">\n" +
+           "    <node id=\"version\" value=\"2\"/>\n    <node id=\"revision\" value=\"2\"/>\n  </array>\n" + arrays +
+           "</root>\n";
 }
 
 } // namespace shadertool_test

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "quaven/api.h"
+#include "shadertool/core/context.h"
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
+#include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/preprocess/preprocessor.h"
 #include "support/log_capture.h"
 #include "support/memory_files.h"
@@ -44,11 +46,11 @@ protected:
     // Preprocesses text as the source fileName for target.
     bool Run(const std::string& text, uint32_t target = ShaderTool::kTargetHLSL11, const char* fileName = "main.fx",
              int firstLine = 1);
-    void AddConstant(const char* name, const char* value, uint32_t baseKind);
     // Runs text with the defaults and expects it refused with exactly errors.
     void ExpectErrors(const std::string& text, const std::string& errors);
-    std::string Output() const;
-    std::string Errors() const;
+    void AddConstant(const char* name, const char* value, uint32_t baseKind);
+    std::string Output() const { return preprocessor.output.text ? preprocessor.output.text : ""; }
+    std::string Errors() const { return Text(log); }
     // The output's lines without the line markers, each without its line feed.
     std::vector<std::string> CodeLines() const;
     // One of them, or "<no line N>" when there are fewer.
@@ -73,8 +75,8 @@ protected:
     // Reads each file afresh (a new name, an empty description and report) and expects it
     // refused with exactly its messages under the report's title.
     void ExpectRefused(const std::vector<BrokenFile>& files);
-    const ShaderTool::ShaderDescription& Description() const;
-    std::string Report() const;
+    const ShaderTool::ShaderDescription& Description() const { return ShaderTool::GetShaderXMLReader()->description; }
+    std::string Report() const { return Text(g_shaderContext.reportLog); }
 
 private:
     int brokenFiles_ = 0;

@@ -61,8 +61,7 @@ struct FakeCall {
     HRESULT result = S_OK;
     bool giveCode = true;
     std::string code = "DXBC";
-    bool giveMessages = false;
-    std::string messages;
+    std::string messages;  // none when empty
     int released = 0;
     std::string entryPoint, profile;
     SIZE_T sourceSize = 0;
@@ -79,7 +78,7 @@ HRESULT WINAPI FakeD3DCompile(const void*, SIZE_T sourceSize, const char* source
     g_call.profile = profile;
     g_call.hadExtras = sourceName || defines || include || flags1 || flags2;
     *code = g_call.giveCode && SUCCEEDED(g_call.result) ? new FakeBlob(g_call.code, &g_call.released) : nullptr;
-    *messages = g_call.giveMessages ? new FakeBlob(g_call.messages, &g_call.released) : nullptr;
+    *messages = !g_call.messages.empty() ? new FakeBlob(g_call.messages, &g_call.released) : nullptr;
     return g_call.result;
 }
 
@@ -98,7 +97,6 @@ protected:
 TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnError)
 {
     g_call.code = std::string("DXBC\0\1", 6);
-    g_call.giveMessages = true;
     g_call.messages = "warning X3206: implicit truncation";  // no terminating zero: only its size counts
     ByteBuffer output;
     output.WriteBytes("old", 3);
@@ -117,7 +115,6 @@ TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnErr
 TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmptyLine)
 {
     g_call.result = E_FAIL;
-    g_call.giveMessages = true;
     g_call.messages = std::string("(3,5): error X3000: syntax error\r\n\r\n\0garbage", 45);
     ByteBuffer output;
     EXPECT_FALSE(compiler_.Compile(32, 0, ShaderTool::kStageVertex, String(), output));
@@ -144,30 +141,6 @@ TEST_F(HLSLCompilerWithStandIn, CodeThatCannotBeStoredWholeIsAFailure)
     EXPECT_EQ(Text(log_), "Error: compilation failed.\n");
 }
 
-TEST(HLSLCompilerLibrary, NewestVersionIsTakenAndMissingOnesAreSkipped)
-{
-    Log log;
-    HLSLCompiler unready(&log);
-    ByteBuffer output;
-    EXPECT_FALSE(unready.Compile(32, 1, 0, String("x"), output)) << "no library yet";
-    EXPECT_EQ(Text(log), "Error: compilation failed.\n");
-
-    HLSLCompiler newest(nullptr);
-    ASSERT_TRUE(newest.Initialize());
-    HMODULE first = newest.library->module;
-    EXPECT_EQ(first, GetModuleHandleA("d3dcompiler_47.dll"));
-    EXPECT_TRUE(newest.Initialize());
-    EXPECT_EQ(newest.library->module, first) << "a second call keeps the library it has";
-    // Versions that do not exist are passed over, as on a system with only _43.
-    HLSLCompiler oldest(nullptr), none(nullptr);
-    const int versions[] = {90, 91, 92, 93, 43};
-    ASSERT_TRUE(ShaderTool::LoadCompilerLibrary(oldest.library, versions, 5));
-    EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
-    EXPECT_FALSE(ShaderTool::LoadCompilerLibrary(none.library, versions, 4));
-    EXPECT_EQ(none.library->module, nullptr);
-    EXPECT_EQ(none.library->compile, nullptr);
-}
-
 const char* const kChildVariable = "QUAVEN_HLSL_COMPILER_CHILD";
 
 const char* const kShaders[2] = {
@@ -180,14 +153,31 @@ const char* const kShaders[2] = {
     "struct PixelInput { float4 position : SV_POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
     "float4 main(PixelInput input) : SV_TARGET\n{\n    return sprite.Sample(spriteSampler, input.uv) * input.color;\n}\n"};
 
-// Runs in the child: the platform's library compiles both stages for every level into
-// one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
+// Runs in the child. The newest library is taken, and versions that do not exist are
+// passed over, as on a system with only _43. Then it compiles both stages for every level
+// into one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
 // Direct3D 10+ containers ("DXBC"), level 0 shader model 3 code (version token first).
 void CompileWithThePlatformLibrary()
 {
     Log log;
     HLSLCompiler compiler(&log);
+    ByteBuffer none;
+    EXPECT_FALSE(compiler.Compile(32, 1, 0, String("x"), none)) << "no library yet";
+    EXPECT_EQ(Text(log), "Error: compilation failed.\n");
     ASSERT_TRUE(compiler.Initialize());
+    HMODULE newest = compiler.library->module;
+    EXPECT_EQ(newest, GetModuleHandleA("d3dcompiler_47.dll"));
+    EXPECT_TRUE(compiler.Initialize());
+    EXPECT_EQ(compiler.library->module, newest) << "a second call keeps the library it has";
+    HLSLCompiler oldest(nullptr), missing(nullptr);
+    const int versions[] = {90, 91, 92, 93, 43};
+    ASSERT_TRUE(ShaderTool::LoadCompilerLibrary(oldest.library, versions, 5));
+    EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
+    EXPECT_FALSE(ShaderTool::LoadCompilerLibrary(missing.library, versions, 4));
+    EXPECT_EQ(missing.library->module, nullptr);
+    EXPECT_EQ(missing.library->compile, nullptr);
+
+    log.Clear();
     for (uint32_t stage = 0; stage < 2; ++stage) {
         ByteBuffer code;
         int start = 0;
@@ -210,7 +200,7 @@ void CompileWithThePlatformLibrary()
     EXPECT_EQ(Text(log).rfind("Error: compilation failed.\n", 0), 0u) << Text(log);
 }
 
-TEST(HLSLCompilerPlatform, CompilesVertexAndPixelShadersForEveryLevel)
+TEST(HLSLCompilerPlatform, FindsTheNewestLibraryAndCompilesBothStagesForEveryLevel)
 {
     if (getenv(kChildVariable))
         return CompileWithThePlatformLibrary();

@@ -3,27 +3,21 @@
 #include "shadertool/shadertool_fixture.h"
 
 using namespace ShaderTool;
-
-namespace {
-
-using Lines = std::vector<std::string>;
-
 using PreprocessorDirectives = shadertool_test::PreprocessTest;
-
-} // namespace
+using Lines = std::vector<std::string>;
 
 TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch)
 {
-    const char* source = "#if A == 1\none\n#elif A == 2\ntwo\n#elif A >= 2\nnot twice\n#else\nother\n#endif\n";
-    ASSERT_TRUE(Run(std::string("#define A 1\n") + source));
+    const std::string source = "#if A == 1\none\n#elif A == 2\ntwo\n#elif A >= 2\nnot twice\n#else\nother\n#endif\n";
+    ASSERT_TRUE(Run("#define A 1\n" + source));
     EXPECT_EQ(CodeLines(), (Lines{"", "", "one", "", "", "", "", "", "", ""}));
-    ASSERT_TRUE(Run(std::string("#define A 2\n") + source));
+    ASSERT_TRUE(Run("#define A 2\n" + source));
     EXPECT_EQ(CodeLine(4), "two");
     EXPECT_EQ(CodeLine(6), "");
-    ASSERT_TRUE(Run(std::string("#define A 9\n") + source));
+    ASSERT_TRUE(Run("#define A 9\n" + source));
     EXPECT_EQ(CodeLine(6), "not twice");
     EXPECT_EQ(CodeLine(8), "");
-    ASSERT_TRUE(Run(std::string("#define A 0\n") + source));
+    ASSERT_TRUE(Run("#define A 0\n" + source));
     EXPECT_EQ(CodeLine(8), "other");
 }
 
@@ -31,9 +25,12 @@ TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames)
 {
     ASSERT_TRUE(Run("#if B\nx\n#endif\n#define A\n#if A\ny\n#endif\n#if defined(A) && !defined(B)\nz\n#endif"));
     EXPECT_EQ(CodeLines(), (Lines{"", "", "", "", "", "", "", "", "z", ""}));
-    // Nothing inside a skipped branch counts, nested branches and defines included.
+    // Nothing inside a skipped branch counts, nested branches and defines included; so a
+    // define there cannot clash.
     ASSERT_TRUE(Run("#if 0\n#if 1\na\n#else\nb\n#endif\n#define X 1\n#else\n#if 1\nc\n#endif\n#endif\n#if X\nd\n#endif"));
     EXPECT_EQ(CodeLines(), (Lines{"", "", "", "", "", "", "", "", "", "c", "", "", "", "", ""}));
+    ASSERT_TRUE(Run("#if 0\n#define A 1\n#endif\n#define A 2\nA"));
+    EXPECT_EQ(CodeLine(4), "2");
 }
 
 TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
@@ -52,22 +49,39 @@ TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
     ExpectErrors(nested(8), "main.fx(8:9) error: too many nested if directives.\n");
 }
 
-TEST_F(PreprocessorDirectives, UnbalancedDirectives)
-{
-    ExpectErrors("x\n  #else\n", "main.fx(2:4) error: unexpected else directive.\n");
-    ExpectErrors("#elif 1\n#endif\n",
-                 "main.fx(1:2) error: unexpected elif directive.\nmain.fx(2:2) error: unexpected endif directive.\n");
-    ExpectErrors("#if 1\nx\n", "main.fx(3:1) error: expected endif directive.\n");
-}
-
-TEST_F(PreprocessorDirectives, DefineRules)
+TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn)
 {
     const std::string underscore = "error: identifiers must not start with an underscore.\n";
-    ExpectErrors("#define _MINE 1\n#define A 1\n#define A 2\n#define _PI 3",
-                 "main.fx(1:9) " + underscore + "main.fx(3:9) error: redefinition of 'A'.\nmain.fx(4:9) " + underscore);
-    // A define in a skipped branch defines nothing, and so cannot clash.
-    ASSERT_TRUE(Run("#if 0\n#define A 1\n#endif\n#define A 2\nA"));
-    EXPECT_EQ(CodeLine(4), "2");
+    const std::string syntax = "error: syntax error\n", longName(130, 'n');
+    const struct {
+        std::string text, errors;
+    } cases[] = {
+        // Unbalanced directives.
+        {"x\n  #else\n", "main.fx(2:4) error: unexpected else directive.\n"},
+        {"#elif 1\n#endif\n",
+         "main.fx(1:2) error: unexpected elif directive.\nmain.fx(2:2) error: unexpected endif directive.\n"},
+        {"#if 1\nx\n", "main.fx(3:1) error: expected endif directive.\n"},
+        // Names a define may not take.
+        {"#define _MINE 1\n#define A 1\n#define A 2\n#define _PI 3",
+         "main.fx(1:9) " + underscore + "main.fx(3:9) error: redefinition of 'A'.\nmain.fx(4:9) " + underscore},
+        {"#define " + longName + " 1\n" + longName, "main.fx(1:9) error: too many characters in token (maximum is 128).\n"},
+        {"#define A 1 / 0\nA", "main.fx(1:13) error: division by zero.\n"},
+        {"#if 1.0 / 0.0\n#endif", "main.fx(1:9) error: division by zero.\n"},
+        // A syntax error ends the run.
+        {"#if (1\nx\n#endif", "main.fx(2:1) " + syntax},
+        {"#else junk\n", "main.fx(1:2) error: unexpected else directive.\nmain.fx(1:7) " + syntax},
+        {"#pragma once\n#if 1 / 0\n", "main.fx(1:2) " + syntax},
+        {"#if \"text\"\n#endif", "main.fx(1:5) " + syntax},
+        {"#include name\n", "main.fx(1:10) " + syntax},
+        {"#if 1 \x80\n#endif", "main.fx(1:7) " + syntax},
+    };
+    for (const auto& c : cases)
+        ExpectErrors(c.text, c.errors);
+    EXPECT_FALSE(Run("#define\n"));
+    EXPECT_FALSE(Run("#if f(1,)\n#endif"));
+    // Where the value decides nothing, the guard around it must be enough.
+    ASSERT_TRUE(Run("#if defined(N)\n#if 8 / N > 1\n#endif\n#endif\n#if 1\n#elif 1 / 0\n#endif"));
+    EXPECT_EQ(Errors(), "");
 }
 
 TEST_F(PreprocessorDirectives, ExpressionArithmetic)
@@ -84,37 +98,6 @@ TEST_F(PreprocessorDirectives, ExpressionArithmetic)
     // Overflow wraps and the one quotient that does not fit stays put.
     ASSERT_TRUE(Run("#define M -2147483647 - 1\n#define Q M / -1\n#define W 2147483647 + 1\nQ W"));
     EXPECT_EQ(CodeLine(3), "(-2147483648) (-2147483648)");
-}
-
-TEST_F(PreprocessorDirectives, DivisionByZeroIsAnError)
-{
-    ExpectErrors("#define A 1 / 0\nA", "main.fx(1:13) error: division by zero.\n");
-    ExpectErrors("#if 1.0 / 0.0\n#endif", "main.fx(1:9) error: division by zero.\n");
-    // Where the value decides nothing, the guard around it must be enough.
-    ASSERT_TRUE(Run("#if defined(N)\n#if 8 / N > 1\n#endif\n#endif\n#if 1\n#elif 1 / 0\n#endif"));
-    EXPECT_EQ(Errors(), "");
-}
-
-TEST_F(PreprocessorDirectives, SyntaxErrorsEndTheRun)
-{
-    const struct {
-        const char* text;
-        const char* errors;
-    } cases[] = {
-        {"#if (1\nx\n#endif", "main.fx(2:1) error: syntax error\n"},
-        {"#else junk\n", "main.fx(1:2) error: unexpected else directive.\nmain.fx(1:7) error: syntax error\n"},
-        {"#pragma once\n#if 1 / 0\n", "main.fx(1:2) error: syntax error\n"},
-        {"#if \"text\"\n#endif", "main.fx(1:5) error: syntax error\n"},
-        {"#include name\n", "main.fx(1:10) error: syntax error\n"},
-    };
-    for (const auto& c : cases)
-        ExpectErrors(c.text, c.errors);
-    EXPECT_FALSE(Run("#define\n"));
-    EXPECT_FALSE(Run("#if f(1,)\n#endif"));
-}
-
-TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
-{
     // The stacks hold 10,000 entries: 9,999 brackets and the operand fit exactly.
     ASSERT_TRUE(Run("#if " + std::string(9999, '(') + "1" + std::string(9999, ')') + "\nx\n#endif"));
     EXPECT_EQ(CodeLine(1), "x");
@@ -126,10 +109,6 @@ TEST_F(PreprocessorDirectives, DeepNestingRunsOutOfStackNotMemory)
 
 TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
 {
-    std::string longName(130, 'n');
-    ExpectErrors("#define " + longName + " 1\n" + longName,
-                 "main.fx(1:9) error: too many characters in token (maximum is 128).\n");
-    ExpectErrors("#if 1 \x80\n#endif", "main.fx(1:7) error: syntax error\n");
     // Bytes in ordinary lines pass unchanged; an unclosed comment blanks the rest.
     ASSERT_TRUE(Run("a\x01\xff\n/* open\n#if\nstill comment"));
     EXPECT_EQ(CodeLine(0), "a\x01\xff");
@@ -152,11 +131,9 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
     VertexOutput output;
     output.name.Assign("uv");
     description.vertex_output.Add(output);
-
     ASSERT_TRUE(Run("#if _IS_ARRAY_NODE_DEFINED(\"pixel_output\", \"color\") && "
-                    "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && "
-                    "!_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"color\") && "
-                    "_IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
+                    "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && !_IS_ARRAY_NODE_DEFINED(\"vertex_output\", "
+                    "\"color\") && _IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
     EXPECT_EQ(CodeLine(1), "yes");
     ExpectErrors("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n"
                  "#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\", 1)\n#endif\n"

@@ -6,13 +6,8 @@
 
 using namespace ShaderTool;
 
-namespace {
-
-using Lines = std::vector<std::string>;
-
 using PreprocessorIncludes = shadertool_test::PreprocessTest;
-
-} // namespace
+using Lines = std::vector<std::string>;
 
 TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers)
 {

@@ -2,6 +2,8 @@
 // hostile text does to it.
 #include "shadertool/shadertool_fixture.h"
 
+#include <cstring>
+
 #include "shadertool/preprocess/tokenizer.h"
 
 using namespace ShaderTool;
@@ -9,14 +11,8 @@ using shadertool_test::Text;
 
 namespace {
 
-struct Scanned {
-    int kind;
-    std::string text;
-    int line, column;
-};
-
 // Every token of text up to the end.
-std::vector<Scanned> Tokenize(const std::string& text, Log* log, int firstLine = 1, bool stripComments = false)
+std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1, bool stripComments = false)
 {
     Tokenizer tokenizer(log);
     SourceInput input;
@@ -24,14 +20,14 @@ std::vector<Scanned> Tokenize(const std::string& text, Log* log, int firstLine =
     input.text.Assign(text.c_str());
     input.firstLine = firstLine;
     tokenizer.Begin(input, stripComments);
-    std::vector<Scanned> tokens;
+    std::vector<Token> tokens;
     Token token;
     // A bound, so that a tokenizer that stopped advancing fails instead of hanging.
     for (size_t guard = 0; guard <= text.size() + 1; ++guard) {
         tokenizer.NextToken(token);
         if (token.kind == kTokenEnd)
             return tokens;
-        tokens.push_back({token.kind, token.text, token.line, token.column});
+        tokens.push_back(token);
     }
     ADD_FAILURE() << "no end token";
     return tokens;
@@ -40,26 +36,26 @@ std::vector<Scanned> Tokenize(const std::string& text, Log* log, int firstLine =
 std::vector<int> Kinds(const std::string& text, Log* log)
 {
     std::vector<int> kinds;
-    for (const Scanned& token : Tokenize(text, log))
+    for (const Token& token : Tokenize(text, log))
         kinds.push_back(token.kind);
     return kinds;
 }
 
 using Positions = std::vector<std::pair<int, int>>;
 
-Positions PositionsOf(const std::vector<Scanned>& tokens)
+Positions PositionsOf(const std::vector<Token>& tokens)
 {
     Positions positions;
-    for (const Scanned& token : tokens)
+    for (const Token& token : tokens)
         positions.push_back({token.line, token.column});
     return positions;
 }
 
-Scanned Single(const std::string& text, Log* log)
+Token Single(const std::string& text, Log* log)
 {
-    std::vector<Scanned> tokens = Tokenize(text, log);
+    std::vector<Token> tokens = Tokenize(text, log);
     EXPECT_EQ(tokens.size(), 1u) << text;
-    return tokens.empty() ? Scanned{kTokenNone, "", 0, 0} : tokens[0];
+    return tokens.empty() ? Token() : tokens[0];
 }
 
 // Tokenizes text with a log of its own and answers the log's text.
@@ -103,9 +99,9 @@ TEST(ShaderTokenizer, Literals)
     };
     for (const auto& c : cases) {
         Log log;
-        Scanned token = Single(c.text, &log);
+        Token token = Single(c.text, &log);
         EXPECT_EQ(token.kind, c.kind) << c.text;
-        EXPECT_EQ(token.text, std::string(c.text).substr(std::string(c.text).find_first_not_of(' ')));
+        EXPECT_EQ(std::string(token.text), std::string(c.text).substr(std::string(c.text).find_first_not_of(' ')));
         EXPECT_EQ(Text(log), c.errors) << c.text;
     }
     // A period alone is member selection; what follows a literal is a token of its own.
@@ -131,11 +127,11 @@ TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine)
     Log log;
     EXPECT_EQ(PositionsOf(Tokenize("\tx\n  y\n\t\tz w", &log, 10)), (Positions{{10, 5}, {11, 3}, {12, 9}, {12, 11}}));
 
-    Scanned text = Single("\"a b/c\"", &log);
+    Token text = Single("\"a b/c\"", &log);
     EXPECT_EQ(text.kind, kTokenStringLiteral);
-    EXPECT_EQ(text.text, "a b/c");
+    EXPECT_STREQ(text.text, "a b/c");
     // No closing quote: no kind, and the next line is still its own.
-    std::vector<Scanned> open = Tokenize("\"abc\nx", &log);
+    std::vector<Token> open = Tokenize("\"abc\nx", &log);
     ASSERT_EQ(open.size(), 2u);
     EXPECT_EQ(open[0].kind, kTokenNone);
     EXPECT_EQ(open[1].line, 2);
@@ -176,11 +172,11 @@ TEST(ShaderTokenizer, LineMarkersRenameAndRenumber)
 TEST(ShaderTokenizer, TokensKeepAtMost128Characters)
 {
     Log exact;
-    EXPECT_EQ(Single(std::string(128, 'n'), &exact).text.size(), 128u);
+    EXPECT_EQ(strlen(Single(std::string(128, 'n'), &exact).text), 128u);
     EXPECT_EQ(Text(exact), "");
     for (const std::string& text : {std::string(129, 'n'), "\"" + std::string(200, 's') + "\""}) {
         Log log;
-        EXPECT_EQ(Single(text, &log).text.size(), 128u);
+        EXPECT_EQ(strlen(Single(text, &log).text), 128u);
         EXPECT_EQ(Text(log), "a.fx(1:1) error: too many characters in token (maximum is 128).\n") << "reported once";
     }
 }
