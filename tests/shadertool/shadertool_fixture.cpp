@@ -1,5 +1,7 @@
 #include "shadertool/shadertool_fixture.h"
 
+#include <sstream>
+
 #include "core/api_pointer.h"
 #include "core/locks.h"
 #include "core/threads.h"
@@ -9,21 +11,6 @@
 
 namespace shadertool_test {
 namespace {
-
-Bitmap* FakeGetBitmap(const char* name)
-{
-    static int bitmap;
-    return name && std::string(name) == "textures/known.png" ? reinterpret_cast<Bitmap*>(&bitmap) : nullptr;
-}
-
-QuavenGraphicsAPI MakeGraphics()
-{
-    QuavenGraphicsAPI table = {};
-    table.GetBitmap = FakeGetBitmap;
-    return table;
-}
-
-const QuavenGraphicsAPI g_graphics = MakeGraphics();
 
 void ClearTranslatorState()
 {
@@ -41,7 +28,12 @@ void ShaderFilesTest::SetUp()
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
     files = std::make_unique<quaven_test::MemoryFiles>(qv);
-    qv->graphics = &g_graphics;
+    static QuavenGraphicsAPI graphics = {};
+    graphics.GetBitmap = [](const char* name) -> Bitmap* {
+        static int bitmap;
+        return name && std::string(name) == "textures/known.png" ? reinterpret_cast<Bitmap*>(&bitmap) : nullptr;
+    };
+    qv->graphics = &graphics;
     logCapture_ = std::make_unique<quaven_test::LogCapture>(qv);
     cachedBefore_ = DataManager::databases.count;
     ClearTranslatorState();
@@ -86,16 +78,10 @@ void PreprocessTest::AddConstant(const char* name, const char* value, uint32_t b
 std::vector<std::string> PreprocessTest::CodeLines() const
 {
     std::vector<std::string> lines;
-    std::string output = Output();
-    for (size_t start = 0; start < output.size();) {
-        size_t end = output.find('\n', start);
-        std::string line = output.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::istringstream output(Output());
+    for (std::string line; std::getline(output, line);)
         if (line.compare(0, 2, "@f") != 0)
             lines.push_back(line);
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
     return lines;
 }
 

@@ -32,8 +32,7 @@ protected:
         ResolveOperator(context, node, left, right, isAssignment, allowArrays);
         return node;
     }
-    // The result's base kind when no overload matched: None.
-    uint32_t Kind(const OperatorNode* node) { return node->type.baseKind; }
+    uint32_t Kind(const OperatorNode* node) { return node->type.baseKind; }  // None when nothing matched
     std::string ResultName(const OperatorNode* node)
     {
         String name = node->type.GetName(false);
@@ -110,13 +109,12 @@ TEST_F(OperatorResolution, SpotChecksOfTheTable)
     for (const auto& c : cases) {
         OperatorNode* node = Resolve(c.op, Variable(c.left), c.right.baseKind == kBaseVoid ? nullptr : Variable(c.right));
         EXPECT_EQ(ResultName(node), c.result) << GetOperatorText(c.op) << " " << ResultName(node);
-        if (!*c.result)
-            EXPECT_EQ(Kind(node), kBaseNone) << GetOperatorText(c.op);
+        EXPECT_EQ(Kind(node) == kBaseNone, !*c.result) << GetOperatorText(c.op);
     }
     EXPECT_NE(std::string(log.text.text).find("no operator '*' matches"), std::string::npos);
 }
 
-TEST_F(OperatorResolution, ArraysOnlyCopyInADeclaration)
+TEST_F(OperatorResolution, ArraysOnlyCopyInADeclarationAndResultsTakeTheLeftQualifiers)
 {
     Type floatArray(kBaseFloat, 1, 0, 4), otherSize(kBaseFloat, 1, 0, 3);
     EXPECT_EQ(Kind(Resolve(kOpNegate, Variable(floatArray), nullptr)), kBaseNone);
@@ -125,10 +123,7 @@ TEST_F(OperatorResolution, ArraysOnlyCopyInADeclaration)
     EXPECT_EQ(ResultName(declaration), "float");
     EXPECT_EQ(declaration->type.arraySize, 4);
     EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(floatArray), Variable(otherSize), true, true)), kBaseNone);
-}
 
-TEST_F(OperatorResolution, ResultTakesTheLeftQualifiersAndConstness)
-{
     SymbolNode* constant = Variable(Type(kBaseFloat, 4, kQualifierConst));
     constant->type.isConstant = 1;
     OperatorNode* negated = Resolve(kOpNegate, constant, nullptr);

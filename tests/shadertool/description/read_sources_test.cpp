@@ -2,8 +2,6 @@
 // numbered from, and the sources a file may not have.
 #include "shadertool/shadertool_fixture.h"
 
-#include "shadertool/description/shader_xml_reader.h"
-
 namespace shadertool_test {
 namespace {
 
@@ -20,16 +18,22 @@ TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
 {
     PutFile("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
     // Commented-out arrays and nodes neither count nor shift the line numbers.
-    std::string xml = ShaderXML(kMinimalInterface +
-                                "  <!-- <array id=\"sources\"><node type=\"vertex\"><![CDATA[old]]></node></array> -->\n"
-                                "  <array id = \"sources\">\n"
-                                "    <node type=\"vertex\" target=\"ALL\" file=\"lit.vs\"/>\n"
-                                "    <!-- <node type=\"pixel\"><![CDATA[commented out]]></node> -->\n"
-                                "    <node type=\"vertex\" target=\"HLSL11,GLSL21\"><![CDATA[void main() {}]]></node>\n"
-                                "    <node type=\"pixel\" target=\"HLSL11,\">\n"
-                                "      <![CDATA[\n  \t\nvoid main()\n{\n}\n]]>\n"
-                                "    </node>\n"
-                                "  </array>\n");
+    std::string xml = ShaderXML(kMinimalInterface + R"(
+  <!-- <array id="sources"><node type="vertex"><![CDATA[old]]></node></array> -->
+  <array id = "sources">
+    <node type="vertex" target="ALL" file="lit.vs"/>
+    <!-- <node type="pixel"><![CDATA[commented out]]></node> -->
+    <node type="vertex" target="HLSL11,GLSL21"><![CDATA[void main() {}]]></node>
+    <node type="pixel" target="HLSL11,">
+      <![CDATA[
+  )" "\t" R"(
+void main()
+{
+}
+]]>
+    </node>
+  </array>
+)");
     ASSERT_TRUE(ReadFile("res://fx/lit.xml", xml)) << Report();
     const Array<ShaderTool::ShaderSource>& sources = Description().sources;
     ASSERT_EQ(sources.count, 3);
@@ -54,23 +58,22 @@ TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages)
 {
     ExpectRefused({
         // Each refusal fails the reading by itself; a refused node is not read any further.
-        {"bad type", Sources("<node type=\"geometry\"><![CDATA[x]]></node>"), {"shader source 1 has invalid type."}},
-        {"bad targets", Sources("<node type=\"vertex\" target=\"HLSL11, GLSL21\"><![CDATA[x]]></node>"),
+        {"bad type", Sources(R"(<node type="geometry"><![CDATA[x]]></node>)"), {"shader source 1 has invalid type."}},
+        {"bad targets", Sources(R"(<node type="vertex" target="HLSL11, GLSL21"><![CDATA[x]]></node>)"),
          {"shader source 1 has invalid target(s)."}},
-        {"file and code", Sources("<node type=\"pixel\" file=\"p.fx\"><![CDATA[x]]></node>"),
+        {"file and code", Sources(R"(<node type="pixel" file="p.fx"><![CDATA[x]]></node>)"),
          {"shader source 1 defines both file and CDATA."}},
-        {"no code", Sources("<node type=\"pixel\"/>"), {"shader source 1 does not define source code."}},
+        {"no code", Sources(R"(<node type="pixel"/>)"), {"shader source 1 does not define source code."}},
         {"all checks",
-         Sources("<node type=\"pixel\"><![CDATA[x]]></node><node type=\"pixel\" target=\"HLSL11,,GLSL21\" file=\"missing.fx\"/>"),
+         Sources(R"(<node type="pixel"><![CDATA[x]]></node><node type="pixel" target="HLSL11,,GLSL21" file="missing.fx"/>)"),
          {"shader source 2 has invalid target(s)."}},
-        {"missing source file", Sources("<node type=\"pixel\" file=\"missing.fx\"/>"),
+        {"missing source file", Sources(R"(<node type="pixel" file="missing.fx"/>)"),
          {"failed to open or read shader source file 'res://missing.fx'."}},
         {"specific then all",
-         Sources("<node type=\"vertex\" target=\"HLSL11\"><![CDATA[a]]></node><node type=\"vertex\"><![CDATA[b]]></node>"),
+         Sources(R"(<node type="vertex" target="HLSL11"><![CDATA[a]]></node><node type="vertex"><![CDATA[b]]></node>)"),
          {"multiple vertex shader sources target the same target."}},
-        {"all twice",
-         Sources("<node type=\"pixel\"><![CDATA[a]]></node><node type=\"vertex\"><![CDATA[b]]></node>"
-                 "<node type=\"pixel\" target=\"ALL\"><![CDATA[c]]></node>"),
+        {"all twice", Sources(R"(<node type="pixel"><![CDATA[a]]></node><node type="vertex"><![CDATA[b]]></node>
+<node type="pixel" target="ALL"><![CDATA[c]]></node>)"),
          {"multiple pixel shader sources target all targets."}},
     });
 }

@@ -11,26 +11,26 @@ namespace {
 
 using namespace ShaderTool;
 
-const char* const kLitArrays =
-    "  <array id=\"constants\"><node id=\"LIGHTS\" value=\"3\"/><node id=\"BONES\" value=\"0x10\"/>\n"
-    "    <node id=\"SCALE\" value=\"1.5\"/><node id=\"SHADOWS\" value=\"true\"/></array>\n"
-    "  <array id=\"vertex_input\"><node id=\"p\" semantic=\"POSITION\"/><node id=\"c\" semantic=\"COLOR\"/>\n"
-    "    <node id=\"t\" semantic=\"TEXTURE_COORDINATE_0\"/><node id=\"n\" semantic=\"NORMAL\"/>\n"
-    "    <node id=\"i\" semantic=\"4_BONE_INDICES\"/><node id=\"w\" semantic=\"4_BONE_WEIGHTS\"/></array>\n"
-    "  <array id=\"vertex_constants\"><node id=\"world\" type=\"FLOAT4X4\" semantic=\"WORLD_TRANSFORM\"/>\n"
-    "    <node id=\"wvp\" type=\"FLOAT4X4\" semantic=\"WORLD_VIEW_PROJECTION_TRANSFORM\"/>\n"
-    "    <node id=\"normals\" type=\"FLOAT3X3\"/><node id=\"bones\" type=\"FLOAT4X4\" count=\"BONES\"/>\n"
-    "    <node id=\"lights\" type=\"FLOAT4\" count=\"LIGHTS\"/><node id=\"flags\" type=\"INT4\" count=\"2\"/>\n"
-    "    <node id=\"uvRotations\" type=\"FLOAT2X2\" count=\"2\"/></array>\n"
-    "  <array id=\"vertex_output\"><node id=\"position\" type=\"FLOAT4\" semantic=\"POSITION\"/>\n"
-    "    <node id=\"uv\" type=\"FLOAT2\"/><node id=\"normal\" type=\"FLOAT3\" semantic=\"NORMAL\"/></array>\n"
-    "  <array id=\"pixel_textures\">\n"
-    "    <node id=\"sprite\" type=\"2D\" address_u=\"CLAMP\" address_v=\"WRAP\" filter_min=\"LINEAR\"/>\n"
-    "    <node id=\"volume\" type=\"3D\" address_w=\"MIRROR\" filter_mag=\"POINT\" filter_mip=\"ANISOTROPIC\"/>\n"
-    "    <node id=\"sky\" type=\"CUBE\" source=\"textures/known.png\"/></array>\n"
-    "  <array id=\"pixel_output\"><node id=\"color\"/><node id=\"glow\"/></array>\n";
+const char* const kLitArrays = R"(
+  <array id="constants"><node id="LIGHTS" value="3"/><node id="BONES" value="0x10"/><node id="SCALE" value="1.5"/>
+    <node id="SHADOWS" value="true"/></array>
+  <array id="vertex_input"><node id="p" semantic="POSITION"/><node id="c" semantic="COLOR"/>
+    <node id="t" semantic="TEXTURE_COORDINATE_0"/><node id="n" semantic="NORMAL"/>
+    <node id="i" semantic="4_BONE_INDICES"/><node id="w" semantic="4_BONE_WEIGHTS"/></array>
+  <array id="vertex_constants"><node id="world" type="FLOAT4X4" semantic="WORLD_TRANSFORM"/>
+    <node id="wvp" type="FLOAT4X4" semantic="WORLD_VIEW_PROJECTION_TRANSFORM"/><node id="normals" type="FLOAT3X3"/>
+    <node id="bones" type="FLOAT4X4" count="BONES"/><node id="lights" type="FLOAT4" count="LIGHTS"/>
+    <node id="flags" type="INT4" count="2"/><node id="uvRotations" type="FLOAT2X2" count="2"/></array>
+  <array id="vertex_output"><node id="position" type="FLOAT4" semantic="POSITION"/><node id="uv" type="FLOAT2"/>
+    <node id="normal" type="FLOAT3" semantic="NORMAL"/></array>
+  <array id="pixel_textures"><node id="sprite" type="2D" address_u="CLAMP" address_v="WRAP" filter_min="LINEAR"/>
+    <node id="volume" type="3D" address_w="MIRROR" filter_mag="POINT" filter_mip="ANISOTROPIC"/>
+    <node id="sky" type="CUBE" source="textures/known.png"/></array>
+  <array id="pixel_output"><node id="color"/><node id="glow"/></array>
+  <array id="sources"><node type="pixel"><![CDATA[x]]></node></array>
+)";
 
-TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterface)
+TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
 {
     PutFile("res://fx/lit.xml", ShaderXML(kLitArrays), 1700000000);
     ASSERT_TRUE(ReadShaderXML(String("res://fx/lit.xml"), nullptr, false, false)) << Report();
@@ -82,11 +82,20 @@ TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterface)
     }
     ASSERT_EQ(d.pixel_output.count, 2);
     EXPECT_STREQ(d.pixel_output.data[1].text, "glow");
+
+    // A copy owns its strings and outlives a reset, which empties everything.
+    ShaderDescription copy(d);
+    EXPECT_EQ(copy.timeStamp, 1700000000u);
+    EXPECT_NE(copy.sources.data[0].text.text, d.sources.data[0].text.text);
+    GetShaderXMLReader()->Reset();
+    EXPECT_EQ(d.timeStamp, 0u);
+    EXPECT_EQ(d.sources.data, nullptr) << "the storage is released";
+    EXPECT_STREQ(copy.vertex_input.data[0].name.text, "p");
 }
 
 TEST_F(ShaderXMLTest, MemoryTextMaySkipItsSourcesAndHasNoTimeStamp)
 {
-    std::string xml = ShaderXML(kMinimalInterface + "  <array id=\"sources\"><node type=\"pixel\"/></array>\n");
+    std::string xml = ShaderXML(kMinimalInterface + XMLArray("sources", "<node type=\"pixel\"/>"));
     ASSERT_TRUE(ReadShaderXML(String("builtin/sprite"), xml.c_str(), false, true)) << Report();
     EXPECT_EQ(Description().sources.count, 0) << "not even looked at";
     EXPECT_EQ(Description().vertex_input.count, 3);
@@ -101,9 +110,9 @@ TEST_F(ShaderXMLTest, MemoryTextMaySkipItsSourcesAndHasNoTimeStamp)
 
 TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne)
 {
-    ASSERT_TRUE(ReadFile("res://s.xml", ShaderXML("  <array id=\"pixel_output\"><node id=\"a\"/></array>\n")));
+    ASSERT_TRUE(ReadFile("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"a\"/>"))));
     GetShaderXMLReader()->Reset();
-    PutFile("res://s.xml", ShaderXML("  <array id=\"pixel_output\"><node id=\"b\"/></array>\n"));
+    PutFile("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"b\"/>")));
     ASSERT_TRUE(ReadShaderXML(String("res://s.xml"), nullptr, false, false));
     EXPECT_STREQ(Description().pixel_output.data[0].text, "a") << "without reload the cached database answers";
     GetShaderXMLReader()->Reset();
@@ -111,23 +120,19 @@ TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne)
     EXPECT_STREQ(Description().pixel_output.data[0].text, "b");
 }
 
-TEST_F(ShaderXMLTest, VersionsBelowTwoAndMissingFilesAreInvalidVersions)
+TEST_F(ShaderXMLTest, OldVersionsMissingFilesAndTheFirstFailedArrayEndTheReading)
 {
     const std::string invalid = "Failed to read the Shader XML:\nError: file is of invalid version.\n";
-    EXPECT_FALSE(ReadFile("res://old.xml", kDeclaration +
-                                               "<root><array id=\"info\"><node id=\"version\" value=\"2\"/>"
-                                               "<node id=\"revision\" value=\"1\"/></array></root>\n"));
+    EXPECT_FALSE(ReadFile("res://old.xml", kDeclaration + R"(<root><array id="info"><node id="version" value="2"/>
+<node id="revision" value="1"/></array></root>)"));
     EXPECT_EQ(Report(), invalid);
     g_shaderContext.reportLog.Clear();
     EXPECT_FALSE(ReadShaderXML(String("res://nowhere.xml"), nullptr, false, false));
     EXPECT_EQ(Report(), invalid);
-}
-
-TEST_F(ShaderXMLTest, FirstFailedArrayEndsTheReadingButKeepsWhatCameBefore)
-{
-    EXPECT_FALSE(ReadFile("res://partial.xml", ShaderXML("  <array id=\"constants\"><node id=\"A\" value=\"1\"/>"
-                                                         "<node id=\"_B\" value=\"2\"/><node id=\"C\" value=\"3\"/>"
-                                                         "</array>\n  <array id=\"vertex_input\"><node id=\"p\"/></array>\n")));
+    g_shaderContext.reportLog.Clear();
+    // What came before the failed node stays.
+    EXPECT_FALSE(ReadFile("res://partial.xml", ShaderXML(R"(<array id="constants"><node id="A" value="1"/>
+<node id="_B" value="2"/><node id="C" value="3"/></array><array id="vertex_input"><node id="p"/></array>)")));
     EXPECT_EQ(Report(), "Failed to read the Shader XML:\nError: general constant id starts with an underscore.\n")
         << "vertex_input is never looked at";
     ASSERT_EQ(Description().constants.count, 1) << "no node after the failed one is added";
@@ -136,13 +141,10 @@ TEST_F(ShaderXMLTest, FirstFailedArrayEndsTheReadingButKeepsWhatCameBefore)
 
 TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor)
 {
-    ASSERT_TRUE(ReadFile("res://values.xml",
-                         ShaderXML(XMLArray("constants", "<node id=\"on\" value=\"true\"/><node id=\"off\" value=\" false\"/>"
-                                                         "<node id=\"hex\" value=\"0x1F\"/><node id=\"octal\" value=\"017\"/>"
-                                                         "<node id=\"most\" value=\"2147483647\"/>"
-                                                         "<node id=\"big\" value=\"2147483648\"/>"
-                                                         "<node id=\"ten\" value=\"10 // ten\"/><node id=\"half\" value=\"0.5\"/>") +
-                                   kMinimalInterface)))
+    ASSERT_TRUE(ReadFile("res://values.xml", ShaderXML(R"(<array id="constants">
+<node id="on" value="true"/><node id="off" value=" false"/><node id="hex" value="0x1F"/><node id="octal" value="017"/>
+<node id="most" value="2147483647"/><node id="big" value="2147483648"/><node id="ten" value="10 // ten"/>
+<node id="half" value="0.5"/></array>)" + kMinimalInterface)))
         << Report();
     // Read as the preprocessor reads them into macros, so that a count and the macro of
     // the same name agree; values beyond the int32 range are clamped, not wrapped.
@@ -153,18 +155,6 @@ TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor)
         EXPECT_EQ(GetGeneralConstantInteger(Description().constants.data[i], &value), i < 7) << i;
         EXPECT_EQ(value, i < 7 ? expected[i] : 0) << Description().constants.data[i].name.text;
     }
-}
-
-TEST_F(ShaderXMLTest, DescriptionCopiesOwnTheirStringsAndResetEmptiesEverything)
-{
-    ASSERT_TRUE(ReadFile("res://s.xml", ShaderXML(kMinimalInterface + XMLArray("sources", "<node type=\"pixel\"><![CDATA[x]]></node>"))));
-    ShaderDescription copy(Description());
-    EXPECT_EQ(copy.timeStamp, Description().timeStamp);
-    EXPECT_NE(copy.sources.data[0].text.text, Description().sources.data[0].text.text);
-    GetShaderXMLReader()->Reset();
-    EXPECT_EQ(Description().timeStamp, 0u);
-    EXPECT_EQ(Description().sources.data, nullptr) << "the storage is released";
-    EXPECT_STREQ(copy.vertex_input.data[0].name.text, "p") << "the copy outlives the original";
 }
 
 TEST(ShaderFileBaseName, KeepsTheFileNameWithoutFoldersOrExtension)
