@@ -2,11 +2,7 @@
 
 #include <sstream>
 
-#include "core/api_pointer.h"
-#include "core/locks.h"
-#include "core/threads.h"
 #include "data/datamanager/data_manager.h"
-#include "engine/api_table.h"
 #include "quaven/bitmap.h"
 
 namespace shadertool_test {
@@ -23,18 +19,14 @@ void ClearTranslatorState()
 
 void ShaderFilesTest::SetUp()
 {
-    savedTable_ = *qv;
-    QVI_InitializeThreading();
-    QVI_FillAPI(qv);
-    QVI_CreateEngineLocks();
-    files = std::make_unique<quaven_test::MemoryFiles>(qv);
+    engine.emplace();
+    files.emplace(qv);
     static QuavenGraphicsAPI graphics = {};
     graphics.GetBitmap = [](const char* name) -> Bitmap* {
         static int bitmap;
         return name && std::string(name) == "textures/known.png" ? reinterpret_cast<Bitmap*>(&bitmap) : nullptr;
     };
     qv->graphics = &graphics;
-    logCapture_ = std::make_unique<quaven_test::LogCapture>(qv);
     cachedBefore_ = DataManager::databases.count;
     ClearTranslatorState();
 }
@@ -45,9 +37,8 @@ void ShaderFilesTest::TearDown()
     while (DataManager::databases.count > cachedBefore_)
         DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
     EXPECT_EQ(files->openHandles, 0) << "every opened file is closed";
-    logCapture_.reset();
     files.reset();
-    *qv = savedTable_;
+    engine.reset();
 }
 
 bool PreprocessTest::Run(const std::string& text, uint32_t target, const char* fileName, int firstLine)

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +16,7 @@
 #include "shadertool/description/shader_description.h"
 #include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/preprocess/preprocessor.h"
-#include "support/log_capture.h"
+#include "support/engine_table.h"
 #include "support/memory_files.h"
 
 namespace shadertool_test {
@@ -33,11 +33,10 @@ protected:
         files->Put(path, contents, modified);
     }
 
-    std::unique_ptr<quaven_test::MemoryFiles> files;
+    std::optional<quaven_test::EngineTable> engine;
+    std::optional<quaven_test::MemoryFiles> files;
 
 private:
-    QuavenAPI savedTable_ = {};
-    std::unique_ptr<quaven_test::LogCapture> logCapture_;
     int cachedBefore_ = 0;
 };
 

@@ -3,13 +3,12 @@
 // platform's library in a child process, where a compiler crash cannot take the run down.
 #include "shadertool/shadertool_fixture.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "core/byte_buffer.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
-#include "support/process.h"
+#include "support/child_test.h"
 
 namespace hlsl_compiler_test {
 namespace {
@@ -18,10 +17,12 @@ using ShaderTool::HLSLCompiler;
 using ShaderTool::Log;
 using shadertool_test::Text;
 
-std::string Profile(uint32_t stage, uint32_t level)
+// The profile written into capacity bytes; the answer must be its length.
+std::string Profile(uint32_t stage, uint32_t level, int capacity = ShaderTool::kShaderProfileCapacity)
 {
     char profile[ShaderTool::kShaderProfileCapacity];
-    ShaderTool::MakeShaderProfile(stage, level, profile, sizeof(profile));
+    int length = ShaderTool::MakeShaderProfile(stage, level, profile, capacity);
+    EXPECT_EQ(length, static_cast<int>(strlen(profile)));
     return profile;
 }
 
@@ -34,11 +35,8 @@ TEST(ShaderProfile, StagePrefixAndLevelSuffix)
     EXPECT_EQ(Profile(0, 3), "") << "levels are single bits";
     EXPECT_EQ(Profile(2, 1), "") << "there is no third stage";
     // Sixteen characters need seventeen bytes; one fewer is refused, never cut.
-    char profile[17];
-    EXPECT_EQ(ShaderTool::MakeShaderProfile(1, 2, profile, 17), 16);
-    EXPECT_STREQ(profile, "ps_4_0_level_9_1");
-    EXPECT_EQ(ShaderTool::MakeShaderProfile(1, 2, profile, 16), 0);
-    EXPECT_STREQ(profile, "");
+    EXPECT_EQ(Profile(1, 2, 17), "ps_4_0_level_9_1");
+    EXPECT_EQ(Profile(1, 2, 16), "");
 }
 
 // A blob as the compiler library hands them out: handed out once, released once, counted.
@@ -202,13 +200,10 @@ void CompileWithThePlatformLibrary()
 
 TEST(HLSLCompilerPlatform, FindsTheNewestLibraryAndCompilesBothStagesForEveryLevel)
 {
-    if (getenv(kChildVariable))
+    if (quaven_test::InChild(kChildVariable))
         return CompileWithThePlatformLibrary();
-    quaven_test::ChildProcess child;
-    ASSERT_TRUE(child.StartSelf(quaven_test::CurrentTestFilter(), {{kChildVariable, "1"}}));
-    DWORD exitCode = 1;
-    ASSERT_TRUE(child.Wait(60000, &exitCode)) << "the compiling child did not finish";
-    EXPECT_EQ(exitCode, 0u) << "the compilation checks failed, or the compiler crashed, in the child";
+    EXPECT_EQ(quaven_test::RunCurrentTestInChild(kChildVariable), 0u)
+        << "the compilation checks failed, the compiler crashed, or the child did not finish";
 }
 
 } // namespace

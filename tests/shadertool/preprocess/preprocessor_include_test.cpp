@@ -2,8 +2,6 @@
 // names and lines that errors inside included text carry.
 #include "shadertool/shadertool_fixture.h"
 
-#include "core/api_pointer.h"
-
 using namespace ShaderTool;
 
 using PreprocessorIncludes = shadertool_test::PreprocessTest;
