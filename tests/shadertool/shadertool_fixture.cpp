@@ -84,7 +84,7 @@ std::string PreprocessTest::CodeLine(size_t index) const
 
 bool ShaderXMLTest::ReadFile(const std::string& path, const std::string& contents)
 {
-    PutFile(path, contents);
+    files->Put(path, contents);
     return ShaderTool::ReadShaderXML(String(path.c_str()), nullptr, false, false);
 }
 
@@ -99,13 +99,6 @@ void ShaderXMLTest::ExpectRefused(const std::vector<BrokenFile>& files)
         EXPECT_EQ(Report(), expected) << file.what;
         EXPECT_TRUE(g_shaderContext.reportLog.hasError) << file.what;
     }
-}
-
-std::string ShaderXML(const std::string& arrays)
-{
-    return kDeclaration + "<root>\n  <array id=\"info\">\n" +
-           "    <node id=\"version\" value=\"2\"/>\n    <node id=\"revision\" value=\"2\"/>\n  </array>\n" + arrays +
-           "</root>\n";
 }
 
 } // namespace shadertool_test

@@ -28,11 +28,6 @@ class ShaderFilesTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    void PutFile(const std::string& path, const std::string& contents, uint32_t modified = 0)
-    {
-        files->Put(path, contents, modified);
-    }
-
     std::optional<quaven_test::EngineTable> engine;
     std::optional<quaven_test::MemoryFiles> files;
 
@@ -81,20 +76,23 @@ private:
     int brokenFiles_ = 0;
 };
 
-const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
-// A Shader XML document: the declaration, <root>, an "info" array of version and
-// revision 2, the given arrays, </root>.
-std::string ShaderXML(const std::string& arrays);
-// One line of a document: the array id holding nodes.
+// One line of a Shader XML document: the array id holding nodes.
 inline std::string XMLArray(const std::string& id, const std::string& nodes)
 {
     return "  <array id=\"" + id + "\">" + nodes + "</array>\n";
 }
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
+// A document of version and revision 2 holding arrays.
+inline std::string ShaderXML(const std::string& arrays)
+{
+    return kDeclaration + "<root>\n" + XMLArray("info", R"(<node id="version" value="2"/><node id="revision" value="2"/>)") +
+           arrays + "</root>\n";
+}
 // The smallest interface a file may have: three vertex inputs (a vertex format the
 // renderer can feed) and one pixel output.
-const std::string kMinimalInputs = XMLArray("vertex_input", "<node id=\"p\" semantic=\"POSITION\"/>"
-                                            "<node id=\"c\" semantic=\"COLOR\"/><node id=\"t\" semantic=\"TEXTURE_COORDINATE_0\"/>");
-const std::string kMinimalOutput = XMLArray("pixel_output", "<node id=\"color\"/>");
+const std::string kMinimalInputs = XMLArray("vertex_input", R"(<node id="p" semantic="POSITION"/><node id="c" semantic="COLOR"/>
+<node id="t" semantic="TEXTURE_COORDINATE_0"/>)");
+const std::string kMinimalOutput = XMLArray("pixel_output", R"(<node id="color"/>)");
 const std::string kMinimalInterface = kMinimalInputs + kMinimalOutput;
 
 } // namespace shadertool_test

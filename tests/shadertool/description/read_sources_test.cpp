@@ -16,7 +16,7 @@ int LineOf(const std::string& text, const std::string& marker)
 
 TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
 {
-    PutFile("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
+    files->Put("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
     // Commented-out arrays and nodes neither count nor shift the line numbers.
     std::string xml = ShaderXML(kMinimalInterface + R"(
   <!-- <array id="sources"><node type="vertex"><![CDATA[old]]></node></array> -->

@@ -32,7 +32,7 @@ const char* const kLitArrays = R"(
 
 TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
 {
-    PutFile("res://fx/lit.xml", ShaderXML(kLitArrays), 1700000000);
+    files->Put("res://fx/lit.xml", ShaderXML(kLitArrays), 1700000000);
     ASSERT_TRUE(ReadShaderXML(String("res://fx/lit.xml"), nullptr, false, false)) << Report();
     EXPECT_EQ(Report(), "");
     const ShaderDescription& d = Description();
@@ -112,7 +112,7 @@ TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne)
 {
     ASSERT_TRUE(ReadFile("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"a\"/>"))));
     GetShaderXMLReader()->Reset();
-    PutFile("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"b\"/>")));
+    files->Put("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"b\"/>")));
     ASSERT_TRUE(ReadShaderXML(String("res://s.xml"), nullptr, false, false));
     EXPECT_STREQ(Description().pixel_output.data[0].text, "a") << "without reload the cached database answers";
     GetShaderXMLReader()->Reset();

@@ -34,7 +34,7 @@ TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplacedAndNeverInLineMarkers)
 {
     // Pi is text: written out in code, naming nothing in a directive. A negative value is
     // bracketed, by its text so that -0.0 is too, and cannot merge with a minus before it.
-    PutFile("PI/inc.fx", "PI");
+    files->Put("PI/inc.fx", "PI");
     ASSERT_TRUE(Run("#define PI 3\n#define SUM 1+2\n#define HALF 0.5\n#define A -1\n#define Z -0.0\n"
                     "#if _PI\nyes\n#endif\n#include \"inc.fx\"\n"
                     "PI_SCALE PI xPI PI2 PI.x (PI) SUM HALF _PI _TWO_PI x-A -A x-Z",

@@ -33,9 +33,11 @@ std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1
     return tokens;
 }
 
-std::vector<int> Kinds(const std::string& text, Log* log)
+using Kinds = std::vector<int>;
+
+Kinds KindsOf(const std::string& text, Log* log)
 {
-    std::vector<int> kinds;
+    Kinds kinds;
     for (const Token& token : Tokenize(text, log))
         kinds.push_back(token.kind);
     return kinds;
@@ -68,15 +70,21 @@ std::string ErrorsOf(const std::string& text)
 
 } // namespace
 
-TEST(ShaderTokenizer, KeywordsAndReservedWords)
+TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators)
 {
     Log log;
     // Capitals differ; directive words are identifiers to the language.
-    EXPECT_EQ(Kinds("float4x4 int3 discard true True define defined", &log),
-              (std::vector<int>{kTokenFloat4x4, kTokenInt3, kTokenDiscard, kTokenBoolConstant, kTokenIdentifier,
-                                kTokenIdentifier, kTokenIdentifier}));
+    EXPECT_EQ(KindsOf("float4x4 int3 discard true True define defined", &log),
+              (Kinds{kTokenFloat4x4, kTokenInt3, kTokenDiscard, kTokenBoolConstant, kTokenIdentifier, kTokenIdentifier,
+                     kTokenIdentifier}));
+    // The longest spelling wins: a---b is a -- - b, and no blank is needed between operators.
+    EXPECT_EQ(KindsOf("<<= >>= << <= && ++ -= != < ! # $", &log),
+              (Kinds{kTokenAssignLeftShift, kTokenAssignRightShift, kTokenLeftShift, kTokenLessEqual, kTokenLogicalAnd,
+                     kTokenIncrease, kTokenAssignSubtract, kTokenNotEqual, kTokenLeftChevron, kTokenExclamation,
+                     kTokenHash, '$'}));
+    EXPECT_EQ(KindsOf("a---b", &log), (Kinds{kTokenIdentifier, kTokenDecrease, kTokenDash, kTokenIdentifier}));
     EXPECT_EQ(log.hasError, 0);
-    EXPECT_EQ(Kinds("struct in\n  Texture2D", &log), (std::vector<int>(3, kTokenReserved)));
+    EXPECT_EQ(KindsOf("struct in\n  Texture2D", &log), Kinds(3, kTokenReserved));
     EXPECT_EQ(Text(log), "a.fx(1:1) error: 'struct' is a reserved word.\na.fx(1:8) error: 'in' is a reserved word.\n"
                          "a.fx(2:3) error: 'Texture2D' is a reserved word.\n");
     EXPECT_EQ(log.hasError, 1);
@@ -106,20 +114,9 @@ TEST(ShaderTokenizer, Literals)
     }
     // A period alone is member selection; what follows a literal is a token of its own.
     Log log;
-    EXPECT_EQ(Kinds("a.x 2.5+1e2-", &log), (std::vector<int>{kTokenIdentifier, kTokenPeriod, kTokenIdentifier,
+    EXPECT_EQ(KindsOf("a.x 2.5+1e2-", &log), (Kinds{kTokenIdentifier, kTokenPeriod, kTokenIdentifier,
                                                              kTokenFloatConstant, kTokenPlus, kTokenFloatConstant,
                                                              kTokenDash}));
-}
-
-TEST(ShaderTokenizer, OperatorsTakeTheLongestSpelling)
-{
-    Log log;
-    EXPECT_EQ(Kinds("<<= >>= << <= && ++ -= != < ! # $", &log),
-              (std::vector<int>{kTokenAssignLeftShift, kTokenAssignRightShift, kTokenLeftShift, kTokenLessEqual,
-                                kTokenLogicalAnd, kTokenIncrease, kTokenAssignSubtract, kTokenNotEqual,
-                                kTokenLeftChevron, kTokenExclamation, kTokenHash, '$'}));
-    // a---b is a -- - b; no blank needed between operators.
-    EXPECT_EQ(Kinds("a---b", &log), (std::vector<int>{kTokenIdentifier, kTokenDecrease, kTokenDash, kTokenIdentifier}));
 }
 
 TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine)
@@ -185,7 +182,7 @@ TEST(ShaderTokenizer, HostileInputNeverBreaksIt)
 {
     // Bytes outside ASCII come through as their own codes, never as letters.
     Log log;
-    EXPECT_EQ(Kinds("\x80\xff\x01 a\xe9", &log), (std::vector<int>{0x80, 0xff, 1, kTokenIdentifier, 0xe9}));
+    EXPECT_EQ(KindsOf("\x80\xff\x01 a\xe9", &log), (Kinds{0x80, 0xff, 1, kTokenIdentifier, 0xe9}));
     // Every byte value, in every order the generator gives, ends in the end token.
     std::string all;
     for (int i = 1; i < 256; ++i)
