@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "quaven/api.h"
+#include "data/datamanager/data_manager.h"
+#include "quaven/bitmap.h"
 #include "shadertool/core/context.h"
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
@@ -21,13 +23,41 @@
 
 namespace shadertool_test {
 
-// A log's text; "" when it holds none.
 inline std::string Text(const ShaderTool::Log& log) { return log.text.text ? log.text.text : ""; }
 
 class ShaderFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        engine.emplace();
+        files.emplace(qv);
+        static QuavenGraphicsAPI graphics = {};
+        graphics.GetBitmap = [](const char* name) -> Bitmap* {
+            static int bitmap;
+            return name && std::string(name) == "textures/known.png" ? reinterpret_cast<Bitmap*>(&bitmap) : nullptr;
+        };
+        qv->graphics = &graphics;
+        cachedBefore_ = DataManager::databases.count;
+        ClearTranslatorState();
+    }
+
+    void TearDown() override
+    {
+        ClearTranslatorState();
+        while (DataManager::databases.count > cachedBefore_)
+            DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
+        EXPECT_EQ(files->openHandles, 0) << "every opened file is closed";
+        files.reset();
+        engine.reset();
+    }
+
+    static void ClearTranslatorState()
+    {
+        ShaderTool::GetShaderXMLReader()->Reset();
+        g_shaderContext.errorLog.Clear();
+        g_shaderContext.reportLog.Clear();
+    }
+
     std::optional<quaven_test::EngineTable> engine;
     std::optional<quaven_test::MemoryFiles> files;
 
@@ -37,43 +67,57 @@ private:
 
 class PreprocessTest : public ShaderFilesTest {
 protected:
-    // Preprocesses text as the source fileName for target.
     bool Run(const std::string& text, uint32_t target = ShaderTool::kTargetHLSL11, const char* fileName = "main.fx",
-             int firstLine = 1);
+             int firstLine = 1)
+    {
+        log.Clear();
+        ShaderTool::SourceInput input;
+        input.fileName.Assign(fileName);
+        input.text.Assign(text.c_str());
+        input.firstLine = firstLine;
+        return preprocessor.Run(&description, target, input, false);
+    }
+
     // Runs text with the defaults and expects it refused with exactly errors.
-    void ExpectErrors(const std::string& text, const std::string& errors);
-    void AddConstant(const char* name, const char* value, uint32_t baseKind);
+    void ExpectErrors(const std::string& text, const std::string& errors)
+    {
+        EXPECT_FALSE(Run(text)) << text;
+        EXPECT_EQ(Errors(), errors) << text;
+    }
+
+    void AddConstant(const char* name, const char* value, uint32_t baseKind)
+    {
+        ShaderTool::GeneralConstant constant;
+        constant.name.Assign(name);
+        constant.value.Assign(value);
+        constant.type = ShaderTool::Type(baseKind, 1);
+        description.constants.Add(constant);
+    }
+
     std::string Output() const { return preprocessor.output.text ? preprocessor.output.text : ""; }
     std::string Errors() const { return Text(log); }
+
     // The output's lines without the line markers, each without its line feed.
-    std::vector<std::string> CodeLines() const;
+    std::vector<std::string> CodeLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream output(Output());
+        for (std::string line; std::getline(output, line);)
+            if (line.compare(0, 2, "@f") != 0)
+                lines.push_back(line);
+        return lines;
+    }
+
     // One of them, or "<no line N>" when there are fewer.
-    std::string CodeLine(size_t index) const;
+    std::string CodeLine(size_t index) const
+    {
+        std::vector<std::string> lines = CodeLines();
+        return index < lines.size() ? lines[index] : "<no line " + std::to_string(index) + ">";
+    }
 
     ShaderTool::Log log;
     ShaderTool::ShaderDescription description;
     ShaderTool::Preprocessor preprocessor{&log};
-};
-
-// A broken file's arrays and every message its reading must give, in order.
-struct BrokenFile {
-    const char* what;
-    std::string arrays;
-    std::vector<std::string> errors;
-};
-
-class ShaderXMLTest : public ShaderFilesTest {
-protected:
-    // Puts the file and reads it through ReadShaderXML, sources included.
-    bool ReadFile(const std::string& path, const std::string& contents);
-    // Reads each file afresh (a new name, an empty description and report) and expects it
-    // refused with exactly its messages under the report's title.
-    void ExpectRefused(const std::vector<BrokenFile>& files);
-    const ShaderTool::ShaderDescription& Description() const { return ShaderTool::GetShaderXMLReader()->description; }
-    std::string Report() const { return Text(g_shaderContext.reportLog); }
-
-private:
-    int brokenFiles_ = 0;
 };
 
 // One line of a Shader XML document: the array id holding nodes.
@@ -94,5 +138,44 @@ const std::string kMinimalInputs = XMLArray("vertex_input", R"(<node id="p" sema
 <node id="t" semantic="TEXTURE_COORDINATE_0"/>)");
 const std::string kMinimalOutput = XMLArray("pixel_output", R"(<node id="color"/>)");
 const std::string kMinimalInterface = kMinimalInputs + kMinimalOutput;
+
+// A broken file's arrays and every message its reading must give, in order.
+struct BrokenFile {
+    const char* what;
+    std::string arrays;
+    std::vector<std::string> errors;
+};
+
+class ShaderXMLTest : public ShaderFilesTest {
+protected:
+    // Puts the file and reads it through ReadShaderXML, sources included.
+    bool ReadFile(const std::string& path, const std::string& contents)
+    {
+        files->Put(path, contents);
+        return ShaderTool::ReadShaderXML(String(path.c_str()), nullptr, false, false);
+    }
+
+    // Reads each file afresh (a new name, an empty description and report) and expects it
+    // refused with exactly its messages under the report's title.
+    void ExpectRefused(const std::vector<BrokenFile>& broken)
+    {
+        for (const BrokenFile& file : broken) {
+            ClearTranslatorState();
+            std::string expected = "Failed to read the Shader XML:\n";
+            for (const std::string& error : file.errors)
+                expected += "Error: " + error + "\n";
+            EXPECT_FALSE(ReadFile("res://broken" + std::to_string(++brokenFiles_) + ".xml", ShaderXML(file.arrays)))
+                << file.what;
+            EXPECT_EQ(Report(), expected) << file.what;
+            EXPECT_TRUE(g_shaderContext.reportLog.hasError) << file.what;
+        }
+    }
+
+    const ShaderTool::ShaderDescription& Description() const { return ShaderTool::GetShaderXMLReader()->description; }
+    std::string Report() const { return Text(g_shaderContext.reportLog); }
+
+private:
+    int brokenFiles_ = 0;
+};
 
 } // namespace shadertool_test

@@ -39,7 +39,6 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
     (*input)["position"] = Type(kBaseFloat, 4, kQualifierConst);
     (*context.parse.FindStructure("_Texture"))["diffuse"] = Type::MakeTexture(kTexture2D);
     context.parse.ClearInterfaceStructures();
-    EXPECT_EQ(context.parse.structMembers.entries.count, 3);
     EXPECT_EQ(input->entries.count, 0);
     EXPECT_EQ(context.parse.FindStructure("_Texture")->entries.count, 0);
     EXPECT_EQ(context.parse.FindStructure("_Other"), nullptr);
@@ -52,21 +51,28 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
 
 TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog)
 {
-    Log errors, report;
+    Log errors, report, quiet, note, clean;
     errors.AppendError("file is of invalid version.");
     errors.MoveInto(report, "Failed to read the Shader XML");
-    EXPECT_STREQ(report.text.text, "Failed to read the Shader XML:\nError: file is of invalid version.\n");
-    EXPECT_EQ(report.hasText, 1);
+    const char* const moved = "Failed to read the Shader XML:\nError: file is of invalid version.\n";
+    EXPECT_STREQ(report.text.text, moved);
     EXPECT_EQ(report.hasError, 1);
     EXPECT_EQ(errors.text.text, nullptr);
     EXPECT_EQ(errors.hasText, 0);
     EXPECT_EQ(errors.hasError, 0);
-    // An empty log with no title adds nothing and keeps the report's flags.
-    Log quiet;
+    // An empty log with an empty title adds nothing and keeps the report's flags; a log
+    // moved into itself stays as it is.
     quiet.MoveInto(report, "");
-    EXPECT_EQ(report.hasError, 1);
     report.MoveInto(report, "self");
-    EXPECT_NE(report.text.text, nullptr) << "moving a log into itself keeps it";
+    EXPECT_STREQ(report.text.text, moved);
+    EXPECT_EQ(report.hasText, 1);
+    EXPECT_EQ(report.hasError, 1);
+    // Text without an error marks the target as holding text only.
+    note.Append("note\n");
+    note.MoveInto(clean, nullptr);
+    EXPECT_STREQ(clean.text.text, "note\n");
+    EXPECT_EQ(clean.hasText, 1);
+    EXPECT_EQ(clean.hasError, 0);
 }
 
 TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly)

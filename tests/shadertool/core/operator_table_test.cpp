@@ -96,11 +96,8 @@ TEST_F(OperatorResolution, SpotChecksOfTheTable)
 {
     const Type f1(kBaseFloat, 1), f2(kBaseFloat, 2), f3(kBaseFloat, 3), i1(kBaseInt, 1);
     const Type m3 = Type::MakeMatrix(3), m4 = Type::MakeMatrix(4), none = Type::MakeNoOperand();
-    const struct {
-        uint32_t op;
-        Type left, right;
-        const char* result;  // "" when no overload matches
-    } cases[] = {
+    // The result's name is "" when no overload matches.
+    const struct { uint32_t op; Type left, right; const char* result; } cases[] = {
         {kOpMultiply, f3, m3, "float3"}, {kOpMultiply, m3, f3, ""},     // vector times matrix only
         {kOpIndex, m4, i1, "float4"},    {kOpEqual, f2, f2, "bool"},    {kOpLess, f2, f2, ""},
         {kOpNegate, f1, none, "float"},  {kOpUnaryPlus, f1, none, ""},  {kOpBitwiseAnd, i1, i1, "int"},

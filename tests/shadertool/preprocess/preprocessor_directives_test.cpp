@@ -50,9 +50,7 @@ TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn)
 {
     const std::string underscore = "error: identifiers must not start with an underscore.\n";
     const std::string syntax = "error: syntax error\n", longName(130, 'n');
-    const struct {
-        std::string text, errors;
-    } cases[] = {
+    const struct { std::string text, errors; } cases[] = {
         // Unbalanced directives.
         {"x\n  #else\n", "main.fx(2:4) error: unexpected else directive.\n"},
         {"#elif 1\n#endif\n",

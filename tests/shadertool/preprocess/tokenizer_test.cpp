@@ -93,11 +93,7 @@ TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators)
 TEST(ShaderTokenizer, Literals)
 {
     const std::string octal = "error: unexpected digit in octal literal.\n";
-    const struct {
-        const char* text;
-        int kind;
-        std::string errors;
-    } cases[] = {
+    const struct { const char* text; int kind; std::string errors; } cases[] = {
         {"0x1F", kTokenIntConstant, ""}, {"0x", kTokenIntConstant, ""}, {"  019", kTokenIntConstant, "a.fx(1:3) " + octal},
         // Every digit belongs to one literal, not only up to the first bad one.
         {"0819", kTokenIntConstant, "a.fx(1:1) " + octal},
