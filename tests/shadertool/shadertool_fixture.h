@@ -25,6 +25,15 @@ namespace shadertool_test {
 
 inline std::string Text(const ShaderTool::Log& log) { return log.text.text ? log.text.text : ""; }
 
+inline ShaderTool::SourceInput Source(const std::string& text, const char* fileName, int firstLine = 1)
+{
+    ShaderTool::SourceInput input;
+    input.fileName.Assign(fileName);
+    input.text.Assign(text.c_str());
+    input.firstLine = firstLine;
+    return input;
+}
+
 class ShaderFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -71,11 +80,7 @@ protected:
              int firstLine = 1)
     {
         log.Clear();
-        ShaderTool::SourceInput input;
-        input.fileName.Assign(fileName);
-        input.text.Assign(text.c_str());
-        input.firstLine = firstLine;
-        return preprocessor.Run(&description, target, input, false);
+        return preprocessor.Run(&description, target, Source(text, fileName, firstLine), false);
     }
 
     // Runs text with the defaults and expects it refused with exactly errors.
@@ -108,12 +113,8 @@ protected:
         return lines;
     }
 
-    // One of them, or "<no line N>" when there are fewer.
-    std::string CodeLine(size_t index) const
-    {
-        std::vector<std::string> lines = CodeLines();
-        return index < lines.size() ? lines[index] : "<no line " + std::to_string(index) + ">";
-    }
+    // One of them; a line that is not there fails the test.
+    std::string CodeLine(size_t index) const { return CodeLines().at(index); }
 
     ShaderTool::Log log;
     ShaderTool::ShaderDescription description;
@@ -140,11 +141,7 @@ const std::string kMinimalOutput = XMLArray("pixel_output", R"(<node id="color"/
 const std::string kMinimalInterface = kMinimalInputs + kMinimalOutput;
 
 // A broken file's arrays and every message its reading must give, in order.
-struct BrokenFile {
-    const char* what;
-    std::string arrays;
-    std::vector<std::string> errors;
-};
+struct BrokenFile { const char* what; std::string arrays; std::vector<std::string> errors; };
 
 class ShaderXMLTest : public ShaderFilesTest {
 protected:
@@ -159,13 +156,13 @@ protected:
     // refused with exactly its messages under the report's title.
     void ExpectRefused(const std::vector<BrokenFile>& broken)
     {
+        static int count = 0;
         for (const BrokenFile& file : broken) {
             ClearTranslatorState();
             std::string expected = "Failed to read the Shader XML:\n";
             for (const std::string& error : file.errors)
                 expected += "Error: " + error + "\n";
-            EXPECT_FALSE(ReadFile("res://broken" + std::to_string(++brokenFiles_) + ".xml", ShaderXML(file.arrays)))
-                << file.what;
+            EXPECT_FALSE(ReadFile("res://broken" + std::to_string(++count) + ".xml", ShaderXML(file.arrays))) << file.what;
             EXPECT_EQ(Report(), expected) << file.what;
             EXPECT_TRUE(g_shaderContext.reportLog.hasError) << file.what;
         }
@@ -173,9 +170,6 @@ protected:
 
     const ShaderTool::ShaderDescription& Description() const { return ShaderTool::GetShaderXMLReader()->description; }
     std::string Report() const { return Text(g_shaderContext.reportLog); }
-
-private:
-    int brokenFiles_ = 0;
 };
 
 } // namespace shadertool_test

@@ -13,9 +13,7 @@ TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
 {
     const Context& context = g_shaderContext;
     // The stages in front of the parser report into the same error log.
-    ASSERT_NE(context.tokenizer, nullptr);
-    ASSERT_NE(context.preprocessor, nullptr);
-    ASSERT_NE(context.reader, nullptr);
+    ASSERT_TRUE(context.tokenizer && context.preprocessor && context.reader);
     EXPECT_EQ(context.tokenizer->errorLog, &context.errorLog);
     EXPECT_EQ(context.preprocessor->errorLog, &context.errorLog);
     EXPECT_EQ(context.reader->errorLog, &context.errorLog);

@@ -22,7 +22,6 @@ Type Named(Type type, const char* name)
     type.name.Assign(name);
     return type;
 }
-
 Type Struct(const char* name) { return Named(Type(kBaseStruct, 0), name); }
 
 const SourcePosition kAt{5, 12};

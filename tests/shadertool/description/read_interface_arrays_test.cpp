@@ -2,7 +2,8 @@
 // messages it deserves. And the bound on a stage's constants.
 #include "shadertool/shadertool_fixture.h"
 
-namespace shadertool_test {
+using namespace shadertool_test;
+
 namespace {
 
 const std::string kInputs = kMinimalInputs, kOutput = kMinimalOutput;
@@ -86,4 +87,3 @@ TEST_F(ShaderXMLTest, EveryStageHoldsAtMostOneConstantBufferOfConstants)
 }
 
 } // namespace
-} // namespace shadertool_test

@@ -2,7 +2,8 @@
 // numbered from, and the sources a file may not have.
 #include "shadertool/shadertool_fixture.h"
 
-namespace shadertool_test {
+using namespace shadertool_test;
+
 namespace {
 
 std::string Sources(const std::string& nodes) { return kMinimalInterface + XMLArray("sources", nodes); }
@@ -20,19 +21,12 @@ TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
     // Commented-out arrays and nodes neither count nor shift the line numbers.
     std::string xml = ShaderXML(kMinimalInterface + R"(
   <!-- <array id="sources"><node type="vertex"><![CDATA[old]]></node></array> -->
-  <array id = "sources">
-    <node type="vertex" target="ALL" file="lit.vs"/>
+  <array id = "sources"><node type="vertex" target="ALL" file="lit.vs"/>
     <!-- <node type="pixel"><![CDATA[commented out]]></node> -->
     <node type="vertex" target="HLSL11,GLSL21"><![CDATA[void main() {}]]></node>
     <node type="pixel" target="HLSL11,">
-      <![CDATA[
-  )" "\t" R"(
-void main()
-{
-}
-]]>
-    </node>
-  </array>
+      <![CDATA[)" "\n  \t\nvoid main()\n{\n}\n" R"(]]>
+    </node></array>
 )");
     ASSERT_TRUE(ReadFile("res://fx/lit.xml", xml)) << Report();
     const Array<ShaderTool::ShaderSource>& sources = Description().sources;
@@ -79,4 +73,3 @@ TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages)
 }
 
 } // namespace
-} // namespace shadertool_test

@@ -3,10 +3,8 @@
 // own rules (what general constants stand for, copies and resets).
 #include "shadertool/shadertool_fixture.h"
 
-#include "shadertool/core/context.h"
-#include "shadertool/description/shader_xml_reader.h"
+using namespace shadertool_test;
 
-namespace shadertool_test {
 namespace {
 
 using namespace ShaderTool;
@@ -169,4 +167,3 @@ TEST(ShaderFileBaseName, KeepsTheFileNameWithoutFoldersOrExtension)
 }
 
 } // namespace
-} // namespace shadertool_test

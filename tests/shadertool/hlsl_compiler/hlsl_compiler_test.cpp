@@ -13,15 +13,14 @@
 namespace hlsl_compiler_test {
 namespace {
 
-using ShaderTool::HLSLCompiler;
-using ShaderTool::Log;
+using namespace ShaderTool;
 using shadertool_test::Text;
 
 // The profile written into capacity bytes; the answer must be its length.
-std::string Profile(uint32_t stage, uint32_t level, int capacity = ShaderTool::kShaderProfileCapacity)
+std::string Profile(uint32_t stage, uint32_t level, int capacity = kShaderProfileCapacity)
 {
-    char profile[ShaderTool::kShaderProfileCapacity];
-    int length = ShaderTool::MakeShaderProfile(stage, level, profile, capacity);
+    char profile[kShaderProfileCapacity];
+    int length = MakeShaderProfile(stage, level, profile, capacity);
     EXPECT_EQ(length, static_cast<int>(strlen(profile)));
     return profile;
 }
@@ -98,7 +97,7 @@ TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnErr
     g_call.messages = "warning X3206: implicit truncation";  // no terminating zero: only its size counts
     ByteBuffer output;
     output.WriteBytes("old", 3);
-    ASSERT_TRUE(compiler_.Compile(32, ShaderTool::kShaderLevelLow, ShaderTool::kStagePixel, String("float4 main()"), output));
+    ASSERT_TRUE(compiler_.Compile(32, kShaderLevelLow, kStagePixel, String("float4 main()"), output));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(output.data), output.size), std::string("oldDXBC\0\1", 9));
     EXPECT_EQ(g_call.profile, "ps_4_0_level_9_1");
     EXPECT_EQ(g_call.entryPoint, "main");
@@ -115,7 +114,7 @@ TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmpty
     g_call.result = E_FAIL;
     g_call.messages = std::string("(3,5): error X3000: syntax error\r\n\r\n\0garbage", 45);
     ByteBuffer output;
-    EXPECT_FALSE(compiler_.Compile(32, 0, ShaderTool::kStageVertex, String(), output));
+    EXPECT_FALSE(compiler_.Compile(32, 0, kStageVertex, String(), output));
     EXPECT_EQ(g_call.profile, "vs_3_0");
     EXPECT_EQ(g_call.sourceSize, 0u) << "a null source is compiled as empty text";
     EXPECT_EQ(output.size, 0);
@@ -169,9 +168,9 @@ void CompileWithThePlatformLibrary()
     EXPECT_EQ(compiler.library->module, newest) << "a second call keeps the library it has";
     HLSLCompiler oldest(nullptr), missing(nullptr);
     const int versions[] = {90, 91, 92, 93, 43};
-    ASSERT_TRUE(ShaderTool::LoadCompilerLibrary(oldest.library, versions, 5));
+    ASSERT_TRUE(LoadCompilerLibrary(oldest.library, versions, 5));
     EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
-    EXPECT_FALSE(ShaderTool::LoadCompilerLibrary(missing.library, versions, 4));
+    EXPECT_FALSE(LoadCompilerLibrary(missing.library, versions, 4));
     EXPECT_EQ(missing.library->module, nullptr);
     EXPECT_EQ(missing.library->compile, nullptr);
 

@@ -11,14 +11,13 @@ using shadertool_test::Text;
 
 namespace {
 
-// Every token of text up to the end.
+using Kinds = std::vector<int>;
+using Positions = std::vector<std::pair<int, int>>;
+
 std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1, bool stripComments = false)
 {
     Tokenizer tokenizer(log);
-    SourceInput input;
-    input.fileName.Assign("a.fx");
-    input.text.Assign(text.c_str());
-    input.firstLine = firstLine;
+    SourceInput input = shadertool_test::Source(text, "a.fx", firstLine);  // read while tokens are taken
     tokenizer.Begin(input, stripComments);
     std::vector<Token> tokens;
     Token token;
@@ -33,8 +32,6 @@ std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1
     return tokens;
 }
 
-using Kinds = std::vector<int>;
-
 Kinds KindsOf(const std::string& text, Log* log)
 {
     Kinds kinds;
@@ -42,8 +39,6 @@ Kinds KindsOf(const std::string& text, Log* log)
         kinds.push_back(token.kind);
     return kinds;
 }
-
-using Positions = std::vector<std::pair<int, int>>;
 
 Positions PositionsOf(const std::vector<Token>& tokens)
 {
@@ -58,14 +53,6 @@ Token Single(const std::string& text, Log* log)
     std::vector<Token> tokens = Tokenize(text, log);
     EXPECT_EQ(tokens.size(), 1u) << text;
     return tokens.empty() ? Token() : tokens[0];
-}
-
-// Tokenizes text with a log of its own and answers the log's text.
-std::string ErrorsOf(const std::string& text)
-{
-    Log log;
-    Tokenize(text, &log);
-    return Text(log);
 }
 
 } // namespace
@@ -110,16 +97,14 @@ TEST(ShaderTokenizer, Literals)
     }
     // A period alone is member selection; what follows a literal is a token of its own.
     Log log;
-    EXPECT_EQ(KindsOf("a.x 2.5+1e2-", &log), (Kinds{kTokenIdentifier, kTokenPeriod, kTokenIdentifier,
-                                                             kTokenFloatConstant, kTokenPlus, kTokenFloatConstant,
-                                                             kTokenDash}));
+    EXPECT_EQ(KindsOf("a.x 2.5+1e2-", &log), (Kinds{kTokenIdentifier, kTokenPeriod, kTokenIdentifier, kTokenFloatConstant,
+                                                    kTokenPlus, kTokenFloatConstant, kTokenDash}));
 }
 
 TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine)
 {
     Log log;
     EXPECT_EQ(PositionsOf(Tokenize("\tx\n  y\n\t\tz w", &log, 10)), (Positions{{10, 5}, {11, 3}, {12, 9}, {12, 11}}));
-
     Token text = Single("\"a b/c\"", &log);
     EXPECT_EQ(text.kind, kTokenStringLiteral);
     EXPECT_STREQ(text.text, "a b/c");
@@ -154,10 +139,12 @@ TEST(ShaderTokenizer, LineMarkersRenameAndRenumber)
                          "main.fx(7:1) error: unexpected digit in octal literal.\n");
     // A path longer than a token is still a whole file name, without complaint.
     std::string path(200, 'p');
-    EXPECT_EQ(ErrorsOf("@f \"" + path + "\" 3\nstruct"), path + "(3:1) error: 'struct' is a reserved word.\n");
-    EXPECT_EQ(ErrorsOf("@f \"n.fx\" -2\nstruct"), "n.fx(-2:1) error: 'struct' is a reserved word.\n");
+    Log longPath, negative, broken;
+    Tokenize("@f \"" + path + "\" 3\nstruct", &longPath);
+    EXPECT_EQ(Text(longPath), path + "(3:1) error: 'struct' is a reserved word.\n");
+    Tokenize("@f \"n.fx\" -2\nstruct", &negative);
+    EXPECT_EQ(Text(negative), "n.fx(-2:1) error: 'struct' is a reserved word.\n");
     // Broken markers end their line and change nothing.
-    Log broken;
     EXPECT_EQ(Tokenize("@f\nstruct\n@f \"x\n@x\n@", &broken).size(), 1u);
     EXPECT_EQ(Text(broken), "a.fx(2:1) error: 'struct' is a reserved word.\n");
 }
