@@ -68,7 +68,6 @@ TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
     LiteralNode* hex = IntLiteral("0x10");
     Resolve(kOpAdd, FloatLiteral("2.0"), hex);
     EXPECT_STREQ(hex->text.text, "16.000000f");
-
     // Anything else is wrapped in a call of the float constructor of its size.
     SymbolNode* counter = Variable(Type(kBaseInt, 3));
     OperatorNode* product = Resolve(kOpMultiply, counter, Variable(Type(kBaseFloat, 3)));
@@ -121,7 +120,6 @@ TEST_F(OperatorResolution, ArraysOnlyCopyInADeclarationAndResultsTakeTheLeftQual
     EXPECT_EQ(ResultName(declaration), "float");
     EXPECT_EQ(declaration->type.arraySize, 4);
     EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(floatArray), Variable(otherSize), true, true)), kBaseNone);
-
     SymbolNode* constant = Variable(Type(kBaseFloat, 4, kQualifierConst));
     constant->type.isConstant = 1;
     OperatorNode* negated = Resolve(kOpNegate, constant, nullptr);

@@ -55,6 +55,10 @@ TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages)
         {"two positions", kInputs + XMLArray("vertex_output", R"(<node id="a" type="FLOAT4" semantic="POSITION"/>
 <node id="b" type="FLOAT4" semantic="POSITION"/><node id="c" type="float4"/>)") + kOutput,
          {"multiple vertex output variables with semantic 'POSITION' exist.", "vertex output variable 'c' has invalid type."}},
+        // Four textures are allowed; five are too many.
+        {"five textures", kInputs + XMLArray("pixel_textures", R"(<node id="a" type="2D"/><node id="b" type="2D"/>
+<node id="c" type="2D"/><node id="d" type="2D"/><node id="e" type="2D"/>)") + kOutput,
+         {"too many pixel texture variables, the maximum is 4."}},
         {"texture settings", kInputs + XMLArray("pixel_textures", R"(<node id="a" type="2d"/>
 <node id="b" type="2D" address_u="BORDER" filter_min="NONE"/><node id="c" type="2D" filter_mip="NONE"/>
 <node id="d" type="2D" source="textures/missing.png"/>)") + kOutput,

@@ -35,19 +35,16 @@ TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
     EXPECT_EQ(Report(), "");
     const ShaderDescription& d = Description();
     EXPECT_EQ(d.timeStamp, 1700000000u) << "the file's modification time";
-
     ASSERT_EQ(d.constants.count, 4);
     const uint32_t constantKinds[] = {kBaseInt, kBaseInt, kBaseFloat, kBaseBool};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(d.constants.data[i].type.baseKind, constantKinds[i]) << i;
     EXPECT_STREQ(d.constants.data[1].value.text, "0x10") << "the value is kept as written";
-
     ASSERT_EQ(d.vertex_input.count, 6);
     EXPECT_EQ(d.vertex_input.data[2].element, 4u);
     EXPECT_EQ(d.vertex_input.data[2].type.vectorSize, 2);
     EXPECT_EQ(d.vertex_input.data[4].type.baseKind, kBaseInt);
     EXPECT_EQ(d.vertex_input.data[0].type.qualifiers, kQualifierConst);
-
     // One 16-byte register per vector and per matrix column; arrays multiply, and a
     // count of 1 is no array.
     ASSERT_EQ(d.vertex_constants.count, 7);
@@ -60,14 +57,12 @@ TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
     EXPECT_EQ(d.vertex_constants.data[1].semantic, kConstantWorldViewProjectionTransform);
     EXPECT_EQ(d.vertex_constants.data[2].semantic, kConstantSemanticNone);
     EXPECT_EQ(d.vertex_constants.data[5].type.baseKind, kBaseInt);
-
     // An unknown output semantic counts as a texture coordinate.
     ASSERT_EQ(d.vertex_output.count, 3);
     EXPECT_EQ(d.vertex_output.data[0].semantic, kOutputPosition);
     EXPECT_EQ(d.vertex_output.data[2].semantic, kOutputTextureCoordinate);
     EXPECT_EQ(d.vertex_output.data[1].semanticIndex, 0);
     EXPECT_EQ(d.vertex_output.data[2].semanticIndex, 1);
-
     // Dimension, address U V W, filter mag min mip; absent settings stay 0.
     ASSERT_EQ(d.pixel_textures.count, 3);
     const std::vector<uint32_t> textures[] = {
@@ -80,7 +75,6 @@ TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
     }
     ASSERT_EQ(d.pixel_output.count, 2);
     EXPECT_STREQ(d.pixel_output.data[1].text, "glow");
-
     // A copy owns its strings and outlives a reset, which empties everything.
     ShaderDescription copy(d);
     EXPECT_EQ(copy.timeStamp, 1700000000u);

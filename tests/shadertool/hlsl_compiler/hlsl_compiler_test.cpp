@@ -173,7 +173,6 @@ void CompileWithThePlatformLibrary()
     EXPECT_FALSE(LoadCompilerLibrary(missing.library, versions, 4));
     EXPECT_EQ(missing.library->module, nullptr);
     EXPECT_EQ(missing.library->compile, nullptr);
-
     log.Clear();
     for (uint32_t stage = 0; stage < 2; ++stage) {
         ByteBuffer code;

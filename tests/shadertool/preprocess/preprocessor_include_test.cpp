@@ -57,7 +57,6 @@ TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
     files->Put("pong.fx", "#include \"ping.fx\"");
     ExpectErrors("#include \"ping.fx\"", "pong.fx(1:2) error: recursive include of 'ping.fx'.\n");
     ExpectErrors("#include \"main.fx\"", "main.fx(1:2) error: recursive include of 'main.fx'.\n");
-
     // A chain of distinct files: sixteen levels are fine, the seventeenth is refused.
     for (int level = 1; level <= 17; ++level)
         files->Put("l" + std::to_string(level) + ".fx", "#include \"l" + std::to_string(level + 1) + ".fx\"\nx");
@@ -65,7 +64,6 @@ TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
     ASSERT_TRUE(Run("#include \"l2.fx\""));
     EXPECT_EQ(CodeLine(0), "bottom");
     ExpectErrors("#include \"l1.fx\"", "l16.fx(1:2) error: too many nested include directives (maximum is 16).\n");
-
     // The same file twice in a row is no cycle.
     files->Put("twice.fx", "t");
     ASSERT_TRUE(Run("#include \"twice.fx\"\n#include \"twice.fx\""));
