@@ -129,8 +129,9 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
     output.name.Assign("uv");
     description.vertex_output.Add(output);
     ASSERT_TRUE(Run("#if _IS_ARRAY_NODE_DEFINED(\"pixel_output\", \"color\") && "
-                    "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && !_IS_ARRAY_NODE_DEFINED(\"vertex_output\", "
-                    "\"color\") && _IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
+                    "_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"uv\") && "
+                    "!_IS_ARRAY_NODE_DEFINED(\"vertex_output\", \"color\") && "
+                    "_IS_ARRAY_NODE_DEFINED(\"constants\", \"" + longName + "\")\nyes\n#endif"));
     EXPECT_EQ(CodeLine(1), "yes");
     ExpectErrors("#if _IS_ARRAY_NODE_DEFINED(\"sources\", \"a\")\n#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\")\n"
                  "#endif\n#if _IS_ARRAY_NODE_DEFINED(\"constants\", 1)\n#endif\n"
