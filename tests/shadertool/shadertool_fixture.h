@@ -1,119 +1,175 @@
-// Common ground of the shader translator tests: an in-memory file system put into the
-// engine's API table (so reads never touch the disk, and a test sees what was opened),
-// every log line and popup captured instead of shown, a graphics table that knows one
-// bitmap, and the translator's description and logs emptied around every test. On top,
-// short ways to tokenize a text, to preprocess one for a target and to read a Shader XML.
+// Common ground of the shader translator tests: files served from memory (so reads never
+// touch the disk, and a test sees what was opened), every log line and popup captured, a
+// graphics table that knows the one bitmap "textures/known.png", and the translator's
+// description and logs emptied around every test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "quaven/api.h"
-#include "shadertool/core/log.h"
+#include "data/datamanager/data_manager.h"
+#include "quaven/bitmap.h"
+#include "shadertool/core/context.h"
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
+#include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/preprocess/preprocessor.h"
-#include "shadertool/preprocess/tokenizer.h"
-
-namespace quaven_test {
-class LogCapture;
-}
+#include "support/engine_table.h"
+#include "support/memory_files.h"
 
 namespace shadertool_test {
 
-struct FakeFile {
-    std::string contents;
-    uint32_t modified = 0;
-    bool shortRead = false;   // Read hands back one byte less than asked
-};
+inline std::string Text(const ShaderTool::Log& log) { return log.text.text ? log.text.text : ""; }
 
-// The files the fake file system serves, by exact path, and the paths opened, in order.
-extern std::map<std::string, FakeFile> g_files;
-extern std::vector<std::string> g_opened;
+inline ShaderTool::SourceInput Source(const std::string& text, const char* fileName, int firstLine = 1)
+{
+    ShaderTool::SourceInput input;
+    input.fileName.Assign(fileName);
+    input.text.Assign(text.c_str());
+    input.firstLine = firstLine;
+    return input;
+}
 
-// The XML declaration every Shader XML starts with, and the name the graphics table
-// answers with a bitmap.
-extern const char* const kDeclaration;
-extern const char* const kKnownBitmap;
-
-struct ScannedToken {
-    int kind;
-    std::string text;
-    int line;
-    int column;
-};
-
-// Every token of text up to the end, scanned by the language tokenizer.
-std::vector<ScannedToken> Tokenize(const std::string& text, ShaderTool::Log* log, int firstLine = 1,
-                                   bool stripComments = false);
-
-// The file system, logs and translator state every shader test starts from.
 class ShaderFilesTest : public ::testing::Test {
 protected:
-    ShaderFilesTest();
-    ~ShaderFilesTest() override;
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        engine.emplace();
+        files.emplace(qv);
+        static QuavenGraphicsAPI graphics = {};
+        graphics.GetBitmap = [](const char* name) -> Bitmap* {
+            static int bitmap;
+            return name && std::string(name) == "textures/known.png" ? reinterpret_cast<Bitmap*>(&bitmap) : nullptr;
+        };
+        qv->graphics = &graphics;
+        cachedBefore_ = DataManager::databases.count;
+        ClearTranslatorState();
+    }
 
-    void PutFile(const std::string& path, const std::string& contents, uint32_t modified = 0);
+    void TearDown() override
+    {
+        ClearTranslatorState();
+        while (DataManager::databases.count > cachedBefore_)
+            DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
+        EXPECT_EQ(files->openHandles, 0) << "every opened file is closed";
+        files.reset();
+        engine.reset();
+    }
+
+    static void ClearTranslatorState()
+    {
+        ShaderTool::GetShaderXMLReader()->Reset();
+        g_shaderContext.errorLog.Clear();
+        g_shaderContext.reportLog.Clear();
+    }
+
+    std::optional<quaven_test::EngineTable> engine;
+    std::optional<quaven_test::MemoryFiles> files;
 
 private:
-    QuavenAPI savedTable_ = {};
-    std::unique_ptr<quaven_test::LogCapture> logCapture_;
     int cachedBefore_ = 0;
 };
 
 class PreprocessTest : public ShaderFilesTest {
 protected:
-    // Preprocesses text as the source "main.fx" (or fileName) for target.
     bool Run(const std::string& text, uint32_t target = ShaderTool::kTargetHLSL11, const char* fileName = "main.fx",
-             int firstLine = 1);
-    std::string Output() const;
-    std::string Errors() const;
+             int firstLine = 1)
+    {
+        log.Clear();
+        return preprocessor.Run(&description, target, Source(text, fileName, firstLine), false);
+    }
+
+    // Runs text with the defaults and expects it refused with exactly errors.
+    void ExpectErrors(const std::string& text, const std::string& errors)
+    {
+        EXPECT_FALSE(Run(text)) << text;
+        EXPECT_EQ(Errors(), errors) << text;
+    }
+
+    void AddConstant(const char* name, const char* value, uint32_t baseKind)
+    {
+        ShaderTool::GeneralConstant constant;
+        constant.name.Assign(name);
+        constant.value.Assign(value);
+        constant.type = ShaderTool::Type(baseKind, 1);
+        description.constants.Add(constant);
+    }
+
+    std::string Output() const { return preprocessor.output.text ? preprocessor.output.text : ""; }
+    std::string Errors() const { return Text(log); }
+
     // The output's lines without the line markers, each without its line feed.
-    std::vector<std::string> CodeLines() const;
-    // One of them, or "<no line N>" when there are fewer.
-    std::string CodeLine(size_t index) const;
+    std::vector<std::string> CodeLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream output(Output());
+        for (std::string line; std::getline(output, line);)
+            if (line.compare(0, 2, "@f") != 0)
+                lines.push_back(line);
+        return lines;
+    }
+
+    // One of them; a line that is not there fails the test.
+    std::string CodeLine(size_t index) const { return CodeLines().at(index); }
 
     ShaderTool::Log log;
     ShaderTool::ShaderDescription description;
     ShaderTool::Preprocessor preprocessor{&log};
 };
 
+// One line of a Shader XML document: the array id holding nodes.
+inline std::string XMLArray(const std::string& id, const std::string& nodes)
+{
+    return "  <array id=\"" + id + "\">" + nodes + "</array>\n";
+}
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
+// A document of version and revision 2 holding arrays.
+inline std::string ShaderXML(const std::string& arrays)
+{
+    return kDeclaration + "<root>\n" + XMLArray("info", R"(<node id="version" value="2"/><node id="revision" value="2"/>)") +
+           arrays + "</root>\n";
+}
+// The smallest interface a file may have: three vertex inputs (a vertex format the
+// renderer can feed) and one pixel output.
+const std::string kMinimalInputs = XMLArray("vertex_input", R"(<node id="p" semantic="POSITION"/><node id="c" semantic="COLOR"/>
+<node id="t" semantic="TEXTURE_COORDINATE_0"/>)");
+const std::string kMinimalOutput = XMLArray("pixel_output", R"(<node id="color"/>)");
+const std::string kMinimalInterface = kMinimalInputs + kMinimalOutput;
+
 // A broken file's arrays and every message its reading must give, in order.
-struct BrokenFile {
-    const char* what;
-    std::string arrays;
-    std::vector<std::string> errors;
-};
+struct BrokenFile { const char* what; std::string arrays; std::vector<std::string> errors; };
 
 class ShaderXMLTest : public ShaderFilesTest {
 protected:
     // Puts the file and reads it through ReadShaderXML, sources included.
-    bool ReadFile(const std::string& path, const std::string& contents);
+    bool ReadFile(const std::string& path, const std::string& contents)
+    {
+        files->Put(path, contents);
+        return ShaderTool::ReadShaderXML(String(path.c_str()), nullptr, false, false);
+    }
+
     // Reads each file afresh (a new name, an empty description and report) and expects it
     // refused with exactly its messages under the report's title.
-    void ExpectRefused(const std::vector<BrokenFile>& files);
+    void ExpectRefused(const std::vector<BrokenFile>& broken)
+    {
+        static int count = 0;
+        for (const BrokenFile& file : broken) {
+            ClearTranslatorState();
+            std::string expected = "Failed to read the Shader XML:\n";
+            for (const std::string& error : file.errors)
+                expected += "Error: " + error + "\n";
+            EXPECT_FALSE(ReadFile("res://broken" + std::to_string(++count) + ".xml", ShaderXML(file.arrays))) << file.what;
+            EXPECT_EQ(Report(), expected) << file.what;
+            EXPECT_TRUE(g_shaderContext.reportLog.hasError) << file.what;
+        }
+    }
 
-    const ShaderTool::ShaderDescription& Description() const;
-    // The report log's text; empty when null.
-    std::string Report() const;
-
-private:
-    int brokenFiles_ = 0;
+    const ShaderTool::ShaderDescription& Description() const { return ShaderTool::GetShaderXMLReader()->description; }
+    std::string Report() const { return Text(g_shaderContext.reportLog); }
 };
-
-// A Shader XML document: the declaration, <root>, an "info" array of version and
-// revision 2, the given arrays, </root>.
-std::string ShaderXML(const std::string& arrays);
-// The smallest interface a file may have: three vertex inputs (a vertex format the
-// renderer can feed) and one pixel output.
-extern const std::string kMinimalInterface;
-// The line (from 1) on which marker first stands in text; 0 when absent.
-int LineOf(const std::string& text, const std::string& marker);
 
 } // namespace shadertool_test

@@ -1,10 +1,11 @@
+// The translation context, its logs, and the targets it translates for.
 #include "shadertool/core/context.h"
+#include "shadertool/core/target.h"
 #include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/preprocess/preprocessor.h"
 #include "shadertool/preprocess/tokenizer.h"
 
 #include <gtest/gtest.h>
-
 
 using namespace ShaderTool;
 
@@ -12,18 +13,14 @@ TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
 {
     const Context& context = g_shaderContext;
     // The stages in front of the parser report into the same error log.
-    ASSERT_NE(context.tokenizer, nullptr);
-    ASSERT_NE(context.preprocessor, nullptr);
-    ASSERT_NE(context.reader, nullptr);
+    ASSERT_TRUE(context.tokenizer && context.preprocessor && context.reader);
     EXPECT_EQ(context.tokenizer->errorLog, &context.errorLog);
     EXPECT_EQ(context.preprocessor->errorLog, &context.errorLog);
     EXPECT_EQ(context.reader->errorLog, &context.errorLog);
-    EXPECT_NE(context.preprocessor->FindMacro("_PI"), nullptr);
-
     EXPECT_EQ(context.parse.errorLog, &context.errorLog);
     EXPECT_EQ(context.parse.tokenSource, context.tokenizer);
+    EXPECT_NE(context.preprocessor->FindMacro("_PI"), nullptr);
     EXPECT_NE(context.parse.builtInFunctions.FindBySignature("dot,f3,f3"), nullptr);
-
     // Only the OpenGL ES 2 target lacks 3D textures.
     ASSERT_NE(context.GetCapabilities(kTargetESSL20), nullptr);
     EXPECT_EQ(context.GetCapabilities(kTargetESSL20)->textures3D, 0);
@@ -40,38 +37,57 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
     (*input)["position"] = Type(kBaseFloat, 4, kQualifierConst);
     (*context.parse.FindStructure("_Texture"))["diffuse"] = Type::MakeTexture(kTexture2D);
     context.parse.ClearInterfaceStructures();
-    EXPECT_EQ(context.parse.structMembers.entries.count, 3);
     EXPECT_EQ(input->entries.count, 0);
     EXPECT_EQ(context.parse.FindStructure("_Texture")->entries.count, 0);
     EXPECT_EQ(context.parse.FindStructure("_Other"), nullptr);
     EXPECT_EQ(context.parse.FindStructure(nullptr), nullptr);
-}
-
-TEST(ShaderContext, ParseErrorsFailTheUnitEvenWithoutALog)
-{
-    ParseContext context;
-    context.ReportError(SourcePosition{5, 12}, "undeclared identifier '%s'.", "x");
-    EXPECT_EQ(context.success, 0);
+    // Errors fail the unit even without a log to write them to.
+    ParseContext parse;
+    parse.ReportError(SourcePosition{5, 12}, "undeclared identifier '%s'.", "x");
+    EXPECT_EQ(parse.success, 0);
 }
 
 TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog)
 {
-    Log errors;
-    Log report;
+    Log errors, report, quiet, note, clean;
     errors.AppendError("file is of invalid version.");
     errors.MoveInto(report, "Failed to read the Shader XML");
-    EXPECT_STREQ(report.text.text, "Failed to read the Shader XML:\n"
-                                   "Error: file is of invalid version.\n");
-    EXPECT_EQ(report.hasText, 1);
+    const char* const moved = "Failed to read the Shader XML:\nError: file is of invalid version.\n";
+    EXPECT_STREQ(report.text.text, moved);
     EXPECT_EQ(report.hasError, 1);
     EXPECT_EQ(errors.text.text, nullptr);
     EXPECT_EQ(errors.hasText, 0);
     EXPECT_EQ(errors.hasError, 0);
-
-    // An empty log with no title adds nothing and keeps the report's flags.
-    Log quiet;
+    // An empty log with an empty title adds nothing and keeps the report's flags; a log
+    // moved into itself stays as it is.
     quiet.MoveInto(report, "");
-    EXPECT_EQ(report.hasError, 1);
     report.MoveInto(report, "self");
-    EXPECT_NE(report.text.text, nullptr) << "moving a log into itself keeps it";
+    EXPECT_STREQ(report.text.text, moved);
+    EXPECT_EQ(report.hasText, 1);
+    EXPECT_EQ(report.hasError, 1);
+    // Text without an error marks the target as holding text only.
+    note.Append("note\n");
+    note.MoveInto(clean, nullptr);
+    EXPECT_STREQ(clean.text.text, "note\n");
+    EXPECT_EQ(clean.hasText, 1);
+    EXPECT_EQ(clean.hasError, 0);
+}
+
+TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly)
+{
+    EXPECT_STREQ(GetTargetName(kTargetHLSL9), "HLSL9");
+    EXPECT_STREQ(GetTargetName(kTargetCG), "CG");
+    EXPECT_EQ(GetTargetName(kTargetAll), nullptr);
+    EXPECT_EQ(GetTargetIndex(kTargetGLSL31), 3);
+    EXPECT_EQ(GetTargetIndex(kTargetCG), -1);
+    EXPECT_EQ(GetTargetFamily(kTargetESSL20), kFamilyGL);
+    EXPECT_EQ(GetTargetFamily(kTargetHLSL9), kFamilyHLSL);
+    EXPECT_EQ(GetTargetFamily(kTargetPSSL), kFamilyPSSL);
+    EXPECT_EQ(GetTargetFamily(3), -1);
+    for (const char* all : {static_cast<const char*>(nullptr), "", "ALL"})
+        EXPECT_EQ(ParseTargetList(all), 127u) << (all ? all : "null");
+    EXPECT_EQ(ParseTargetList("HLSL11,GLSL21"), 36u);
+    EXPECT_EQ(ParseTargetList("PSSL,"), 64u) << "a comma at the end adds no name";
+    for (const char* list : {"HLSL11, GLSL21", "HLSL11,,GLSL21", ",HLSL11", "hlsl11", "CG", "HLSL11HLSL11HLSL11"})
+        EXPECT_EQ(ParseTargetList(list), 0u) << list;
 }

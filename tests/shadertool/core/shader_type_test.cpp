@@ -1,3 +1,6 @@
+// The parse tree's vocabulary: types and the nodes that carry them.
+#include "shadertool/core/context.h"
+#include "shadertool/core/node.h"
 #include "shadertool/core/shader_type.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +17,14 @@ std::string Name(const Type& type, bool shortForm = false)
     return name.text ? name.text : "<null>";
 }
 
-Type Struct(const char* name)
+Type Named(Type type, const char* name)
 {
-    Type type(kBaseStruct, 0);
     type.name.Assign(name);
     return type;
 }
+Type Struct(const char* name) { return Named(Type(kBaseStruct, 0), name); }
+
+const SourcePosition kAt{5, 12};
 
 } // namespace
 
@@ -31,29 +36,20 @@ TEST(ShaderType, ValidityRejectsEveryForbiddenCombination)
     EXPECT_TRUE(Type::MakeTexture(kTextureCube).IsValid());
     EXPECT_TRUE(Type::MakeNoOperand().IsValid());
     EXPECT_TRUE(Struct("_Input").IsValid());
+    EXPECT_TRUE(Named(Type(kBaseFloat, 1), "").IsValid()) << "an empty name is no name";
 
-    Type texture = Type::MakeTexture(kTexture2D);
-    texture.arraySize = 2;
-    EXPECT_FALSE(texture.IsValid()) << "arrays only of bool, float and int";
+    Type textureArray = Type::MakeTexture(kTexture2D), intMatrix = Type::MakeMatrix(2), dimensionedFloat(kBaseFloat, 1),
+         none;
+    textureArray.arraySize = 2;
+    intMatrix.baseKind = kBaseInt;
+    dimensionedFloat.textureDimension = kTexture3D;
+    none.vectorSize = 1;
+    EXPECT_FALSE(textureArray.IsValid()) << "arrays only of bool, float and int";
     EXPECT_FALSE(Type(kBaseStruct, 2).IsValid()) << "vectors of a structure";
     EXPECT_FALSE(Type(kBaseVoid, 2).IsValid());
-
-    Type intMatrix = Type::MakeMatrix(2);
-    intMatrix.baseKind = kBaseInt;
     EXPECT_FALSE(intMatrix.IsValid());
-
-    Type dimensionedFloat(kBaseFloat, 1);
-    dimensionedFloat.textureDimension = kTexture3D;
     EXPECT_FALSE(dimensionedFloat.IsValid());
-
-    Type namedFloat(kBaseFloat, 1);
-    namedFloat.name.Assign("x");
-    EXPECT_FALSE(namedFloat.IsValid());
-    namedFloat.name.Assign("");
-    EXPECT_TRUE(namedFloat.IsValid()) << "an empty name is no name";
-
-    Type none;
-    none.vectorSize = 1;
+    EXPECT_FALSE(Named(Type(kBaseFloat, 1), "x").IsValid());
     EXPECT_FALSE(none.IsValid()) << "None is never valid";
 }
 
@@ -72,18 +68,58 @@ TEST(ShaderType, LongAndShortNames)
 
 TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness)
 {
-    Type a(kBaseFloat, 3, kQualifierConst, 4);
-    Type b(kBaseFloat, 3);
+    Type a(kBaseFloat, 3, kQualifierConst, 4), b(kBaseFloat, 3);
     b.isConstant = 1;
     EXPECT_TRUE(a.IsSameType(b));
     EXPECT_FALSE(a.IsSameType(Type(kBaseInt, 3)));
     EXPECT_FALSE(a.IsSameType(Type(kBaseFloat, 2)));
     EXPECT_FALSE(Type::MakeTexture(kTexture2D).IsSameType(Type::MakeTexture(kTexture3D)));
-
-    Type emptyName(kBaseStruct, 0);
-    emptyName.name.Assign("");
-    EXPECT_TRUE(emptyName.IsSameType(Type(kBaseStruct, 0))) << "null and empty names are both empty";
+    EXPECT_TRUE(Struct("").IsSameType(Type(kBaseStruct, 0))) << "null and empty names are both empty";
     EXPECT_FALSE(Struct("_Input").IsSameType(Struct("_Output")));
     EXPECT_FALSE(Struct("_Input").IsSameType(Type(kBaseStruct, 0)));
     EXPECT_TRUE(Struct("_Input").IsSameType(Struct("_Input")));
+}
+
+TEST(ShaderNodes, FloatLiteralsAlwaysEndInAnF)
+{
+    ParseContext context;
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "1.0", kAt)->text.text, "1.0f");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "2.5F", kAt)->text.text, "2.5F");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseInt, "7", kAt)->text.text, "7");
+    EXPECT_STREQ(CreateLiteralNode(context, kBaseBool, nullptr, kAt)->text.text, "");
+    LiteralNode* literal = CreateLiteralNode(context, kBaseFloat, "1e5", kAt);
+    EXPECT_EQ(literal->type.baseKind, kBaseFloat);
+    EXPECT_EQ(literal->type.vectorSize, 1);
+    EXPECT_EQ(literal->type.isConstant, 1);
+    EXPECT_EQ(literal->column, 5);
+    EXPECT_EQ(literal->line, 12);
+    EXPECT_EQ(context.nodes.count, 5);
+}
+
+TEST(ShaderNodes, MakersGiveEveryBodyABlockAndListsRefuseNulls)
+{
+    ParseContext context;
+    FunctionNode* call = CreateFunctionNode(context, kNodeCall, kOpFunction, "foo", kAt);
+    ASSERT_NE(call->Parameters(), nullptr);
+    EXPECT_EQ(call->Parameters()->children.count, 0);
+    EXPECT_EQ(context.nodes.count, 2) << "the argument list is a node of its own";
+    LoopNode* loop = CreateLoopNode(context, kLoopWhile, nullptr, nullptr, nullptr, nullptr, kAt);
+    ASSERT_NE(loop->body, nullptr);
+    EXPECT_EQ(static_cast<ListNode*>(loop->body)->isBlock, 1);
+    SymbolNode* condition = CreateSymbolNode(context, Type(kBaseBool, 1), "b", kAt);
+    IfNode* branch = CreateIfNode(context, condition, nullptr, nullptr, kAt);
+    ASSERT_NE(branch->thenBranch, nullptr);
+    EXPECT_EQ(branch->elseBranch, nullptr);
+    ListNode* list = CreateListNode(context, kOpDeclarationList);
+    AppendToList(list, condition);
+    AppendToList(list, nullptr);
+    AppendToList(nullptr, condition);
+    EXPECT_EQ(list->children.count, 1);
+    EXPECT_EQ(GetNodeType(loop), nullptr);
+    // Destroying the node list twice is harmless.
+    context.DestroyNodes();
+    EXPECT_EQ(context.nodes.count, 0);
+    context.DestroyNodes();
+    EXPECT_EQ(context.nodes.count, 0);
+    DestroyNode(nullptr);
 }

@@ -1,86 +1,67 @@
 // The interface arrays of broken Shader XML files: each is refused with exactly the
 // messages it deserves. And the bound on a stage's constants.
-
 #include "shadertool/shadertool_fixture.h"
 
-#include "shadertool/core/context.h"
-#include "shadertool/description/shader_xml_reader.h"
+using namespace shadertool_test;
 
-#include <string>
-
-namespace shadertool_test {
 namespace {
 
-const std::string kInputs = "  <array id=\"vertex_input\"><node id=\"p\" semantic=\"POSITION\"/>"
-                            "<node id=\"c\" semantic=\"COLOR\"/><node id=\"t\" semantic=\"TEXTURE_COORDINATE_0\"/></array>\n";
-const std::string kOutput = "  <array id=\"pixel_output\"><node id=\"color\"/></array>\n";
-const std::string kNineInputs = "  <array id=\"vertex_input\">"
-                                "<node id=\"a\" semantic=\"POSITION\"/><node id=\"b\" semantic=\"COLOR\"/>"
-                                "<node id=\"c\" semantic=\"TEXTURE_COORDINATE_0\"/><node id=\"d\" semantic=\"NORMAL\"/>"
-                                "<node id=\"e\" semantic=\"TEXTURE_COORDINATE_1\"/><node id=\"f\" semantic=\"TANGENT\"/>"
-                                "<node id=\"g\" semantic=\"BITANGENT\"/><node id=\"h\" semantic=\"4_BONE_INDICES\"/>"
-                                "<node id=\"i\" semantic=\"4_BONE_WEIGHTS\"/>";
+const std::string kInputs = kMinimalInputs, kOutput = kMinimalOutput;
+const std::string kNineInputs = R"(<node id="a" semantic="POSITION"/><node id="b" semantic="COLOR"/>
+<node id="c" semantic="TEXTURE_COORDINATE_0"/><node id="d" semantic="NORMAL"/><node id="e" semantic="TEXTURE_COORDINATE_1"/>
+<node id="f" semantic="TANGENT"/><node id="g" semantic="BITANGENT"/><node id="h" semantic="4_BONE_INDICES"/>
+<node id="i" semantic="4_BONE_WEIGHTS"/>)";
+const std::string kInvalidFormat = "vertex input format is invalid.";
 
-std::string Constants(const std::string& nodes)
-{
-    return "  <array id=\"constants\">" + nodes + "</array>\n";
-}
-
-std::string VertexConstants(const std::string& nodes)
-{
-    return "  <array id=\"vertex_constants\">" + nodes + "</array>\n";
-}
+std::string Constants(const std::string& nodes) { return XMLArray("constants", nodes); }
+std::string VertexConstants(const std::string& nodes) { return XMLArray("vertex_constants", nodes); }
 
 TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages)
 {
     ExpectRefused({
-        {"position alone", "  <array id=\"vertex_input\"><node id=\"p\" semantic=\"POSITION\"/></array>\n" + kOutput,
-         {"vertex input format is invalid."}},
+        {"position alone", XMLArray("vertex_input", R"(<node id="p" semantic="POSITION"/>)") + kOutput, {kInvalidFormat}},
         // Nine inputs are allowed, though no vertex format has all of them; ten are too many.
-        {"nine inputs", kNineInputs + "</array>\n" + kOutput, {"vertex input format is invalid."}},
-        {"ten inputs", kNineInputs + "<node id=\"j\" semantic=\"POSITION\"/></array>\n" + kOutput,
-         {"too many vertex input variables, the maximum is 9.", "vertex input format is invalid."}},
-        {"unknown input semantic",
-         "  <array id=\"vertex_input\"><node id=\"p\" semantic=\"position\"/></array>\n" + kOutput,
-         {"vertex input variable 'p' has invalid semantic.", "vertex input format is invalid."}},
-        {"vector of three", kInputs + VertexConstants("<node id=\"c\" type=\"FLOAT3\"/>") + kOutput,
+        {"nine inputs", XMLArray("vertex_input", kNineInputs) + kOutput, {kInvalidFormat}},
+        {"ten inputs", XMLArray("vertex_input", kNineInputs + R"(<node id="j" semantic="POSITION"/>)") + kOutput,
+         {"too many vertex input variables, the maximum is 9.", kInvalidFormat}},
+        {"unknown input semantic", XMLArray("vertex_input", R"(<node id="p" semantic="position"/>)") + kOutput,
+         {"vertex input variable 'p' has invalid semantic.", kInvalidFormat}},
+        {"vector of three", kInputs + VertexConstants(R"(<node id="c" type="FLOAT3"/>)") + kOutput,
          {"constant variable (vertex_constants) 'c' has invalid type."}},
         {"count from a bool constant",
-         Constants("<node id=\"N\" value=\"true\"/>") + kInputs +
-             VertexConstants("<node id=\"c\" type=\"FLOAT4\" count=\"N\"/>") + kOutput,
+         Constants(R"(<node id="N" value="true"/>)") + kInputs + VertexConstants(R"(<node id="c" type="FLOAT4" count="N"/>)") +
+             kOutput,
          {"constant variable (vertex_constants) 'c' has invalid count."}},
         {"empty and unknown counts",
-         kInputs + VertexConstants("<node id=\"a\" type=\"FLOAT4\" count=\"\"/><node id=\"b\" type=\"FLOAT4\" count=\"-2\"/>") + kOutput,
+         kInputs + VertexConstants(R"(<node id="a" type="FLOAT4" count=""/><node id="b" type="FLOAT4" count="-2"/>)") + kOutput,
          {"constant variable (vertex_constants) 'a' has invalid count.",
           "constant variable (vertex_constants) 'b' has invalid count."}},
         {"bad semantic and underscore",
-         kInputs + "  <array id=\"pixel_constants\"><node id=\"m\" type=\"FLOAT4X4\" semantic=\"PROJECTION\"/>"
-                   "<node id=\"_m\" type=\"FLOAT4\"/><node type=\"FLOAT4\"/></array>\n" + kOutput,
+         kInputs + XMLArray("pixel_constants", R"(<node id="m" type="FLOAT4X4" semantic="PROJECTION"/>
+<node id="_m" type="FLOAT4"/><node type="FLOAT4"/>)") + kOutput,
          {"constant variable (pixel_constants) 'm' has invalid semantic.",
           "constant variable (pixel_constants) id starts with an underscore.",
           "constant variable (pixel_constants) does not have 'id' attribute."}},
-        {"general constant values",
-         Constants("<node id=\"a\" value=\"-1\"/><node id=\"b\"/><node id=\"c\" value=\"019\"/>"
-                   "<node id=\"d\" value=\"x\"/><node value=\"1\"/><node id=\"_e\" value=\"1\"/>"),
+        {"general constant values", Constants(R"(<node id="a" value="-1"/><node id="b"/><node id="c" value="019"/>
+<node id="d" value="x"/><node value="1"/><node id="_e" value="1"/>)"),
          {"general constant value is invalid.", "general constant does not have 'value' attribute.",
           "general constant value is invalid.", "general constant value is invalid.",
           "general constant does not have 'id' attribute.", "general constant id starts with an underscore."}},
-        {"duplicate names",
-         Constants("<node id=\"A\" value=\"1\"/><node id=\"A\" value=\"2\"/>"),
+        {"duplicate names", Constants(R"(<node id="A" value="1"/><node id="A" value="2"/>)"),
          {"general constant with name 'A' already exists."}},
-        {"duplicate outputs", kInputs + "  <array id=\"pixel_output\"><node id=\"c\"/><node id=\"c\"/></array>\n",
+        {"duplicate outputs", kInputs + XMLArray("pixel_output", R"(<node id="c"/><node id="c"/>)"),
          {"pixel output with name 'c' already exists."}},
         {"no pixel output", kInputs, {"at least one pixel output variable must be declared."}},
-        {"two positions",
-         kInputs + "  <array id=\"vertex_output\"><node id=\"a\" type=\"FLOAT4\" semantic=\"POSITION\"/>"
-                   "<node id=\"b\" type=\"FLOAT4\" semantic=\"POSITION\"/><node id=\"c\" type=\"float4\"/></array>\n" + kOutput,
-         {"multiple vertex output variables with semantic 'POSITION' exist.",
-          "vertex output variable 'c' has invalid type."}},
-        {"texture settings",
-         kInputs + "  <array id=\"pixel_textures\"><node id=\"a\" type=\"2d\"/>"
-                   "<node id=\"b\" type=\"2D\" address_u=\"BORDER\" filter_min=\"NONE\"/>"
-                   "<node id=\"c\" type=\"2D\" filter_mip=\"NONE\"/>"
-                   "<node id=\"d\" type=\"2D\" source=\"textures/missing.png\"/></array>\n" + kOutput,
+        {"two positions", kInputs + XMLArray("vertex_output", R"(<node id="a" type="FLOAT4" semantic="POSITION"/>
+<node id="b" type="FLOAT4" semantic="POSITION"/><node id="c" type="float4"/>)") + kOutput,
+         {"multiple vertex output variables with semantic 'POSITION' exist.", "vertex output variable 'c' has invalid type."}},
+        // Four textures are allowed; five are too many.
+        {"five textures", kInputs + XMLArray("pixel_textures", R"(<node id="a" type="2D"/><node id="b" type="2D"/>
+<node id="c" type="2D"/><node id="d" type="2D"/><node id="e" type="2D"/>)") + kOutput,
+         {"too many pixel texture variables, the maximum is 4."}},
+        {"texture settings", kInputs + XMLArray("pixel_textures", R"(<node id="a" type="2d"/>
+<node id="b" type="2D" address_u="BORDER" filter_min="NONE"/><node id="c" type="2D" filter_mip="NONE"/>
+<node id="d" type="2D" source="textures/missing.png"/>)") + kOutput,
          {"pixel texture variable 'a' has invalid type.", "pixel texture variable 'b' has invalid address mode.",
           "pixel texture variable 'c' has invalid filter mode.", "pixel texture variable 'd' has invalid source."}},
     });
@@ -89,23 +70,24 @@ TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages)
 TEST_F(ShaderXMLTest, EveryStageHoldsAtMostOneConstantBufferOfConstants)
 {
     // 1024 matrices fill the vertex stage's 65,536 bytes exactly; the pixel stage has its own.
-    std::string full = kMinimalInterface + VertexConstants("<node id=\"m\" type=\"FLOAT4X4\" count=\"1024\"/>") +
-                       "  <array id=\"pixel_constants\"><node id=\"v\" type=\"FLOAT4\" count=\"4095\"/>"
-                       "<node id=\"w\" type=\"INT4\"/></array>\n";
-    ASSERT_TRUE(ReadFile("res://full.xml", ShaderXML(full))) << Report();
+    ASSERT_TRUE(ReadFile("res://full.xml", ShaderXML(kMinimalInterface +
+                                                     VertexConstants(R"(<node id="m" type="FLOAT4X4" count="1024"/>)") +
+                                                     XMLArray("pixel_constants", R"(<node id="v" type="FLOAT4" count="4095"/>
+<node id="w" type="INT4"/>)"))))
+        << Report();
     EXPECT_EQ(Description().vertex_constants.data[0].byteSize, 65536);
     EXPECT_EQ(Description().pixel_constants.data[1].byteSize, 16);
 
-    const char* const invalidCount = "constant variable (vertex_constants) 'c' has invalid count.";
+    const std::string invalidCount = "constant variable (vertex_constants) 'c' has invalid count.";
     ExpectRefused({
-        {"one matrix too many", kMinimalInterface + VertexConstants("<node id=\"c\" type=\"FLOAT4X4\" count=\"1025\"/>"), {invalidCount}},
-        {"one register short",
-         kMinimalInterface + VertexConstants("<node id=\"a\" type=\"FLOAT4\" count=\"4095\"/><node id=\"c\" type=\"FLOAT2X2\"/>"),
+        {"one matrix too many", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT4X4" count="1025"/>)"),
          {invalidCount}},
-        {"beyond int32", kMinimalInterface + VertexConstants("<node id=\"c\" type=\"FLOAT3X3\" count=\"99999999999999999999\"/>"),
+        {"one register short",
+         kMinimalInterface + VertexConstants(R"(<node id="a" type="FLOAT4" count="4095"/><node id="c" type="FLOAT2X2"/>)"),
+         {invalidCount}},
+        {"beyond int32", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT3X3" count="99999999999999999999"/>)"),
          {invalidCount}},
     });
 }
 
 } // namespace
-} // namespace shadertool_test

@@ -1,52 +1,42 @@
 // The "sources" array: code inline or in files beside the XML, the lines inline code is
 // numbered from, and the sources a file may not have.
-
 #include "shadertool/shadertool_fixture.h"
 
-#include "shadertool/core/context.h"
-#include "shadertool/core/target.h"
-#include "shadertool/description/shader_xml_reader.h"
+using namespace shadertool_test;
 
-#include <string>
-
-namespace shadertool_test {
 namespace {
 
-std::string Sources(const std::string& nodes)
+std::string Sources(const std::string& nodes) { return kMinimalInterface + XMLArray("sources", nodes); }
+
+// The line (from 1) on which marker first stands in text.
+int LineOf(const std::string& text, const std::string& marker)
 {
-    return kMinimalInterface + "  <array id=\"sources\">" + nodes + "</array>\n";
+    size_t at = text.find(marker);
+    return at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
 }
 
 TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
 {
-    PutFile("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
+    files->Put("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
     // Commented-out arrays and nodes neither count nor shift the line numbers.
-    std::string xml = ShaderXML(kMinimalInterface +
-                                "  <!-- <array id=\"sources\"><node type=\"vertex\"><![CDATA[old]]></node></array> -->\n"
-                                "  <array id = \"sources\">\n"
-                                "    <node type=\"vertex\" target=\"ALL\" file=\"lit.vs\"/>\n"
-                                "    <!-- <node type=\"pixel\"><![CDATA[commented out]]></node> -->\n"
-                                "    <node type=\"vertex\" target=\"HLSL11,GLSL21\"><![CDATA[void main() {}]]></node>\n"
-                                "    <node type=\"pixel\" target=\"HLSL11,\">\n"
-                                "      <![CDATA[\n"
-                                "  \t\n"
-                                "void main()\n"
-                                "{\n"
-                                "}\n"
-                                "]]>\n"
-                                "    </node>\n"
-                                "  </array>\n");
+    std::string xml = ShaderXML(kMinimalInterface + R"(
+  <!-- <array id="sources"><node type="vertex"><![CDATA[old]]></node></array> -->
+  <array id = "sources"><node type="vertex" target="ALL" file="lit.vs"/>
+    <!-- <node type="pixel"><![CDATA[commented out]]></node> -->
+    <node type="vertex" target="HLSL11,GLSL21"><![CDATA[void main() {}]]></node>
+    <node type="pixel" target="HLSL11,">
+      <![CDATA[)" "\n  \t\nvoid main()\n{\n}\n" R"(]]>
+    </node></array>
+)");
     ASSERT_TRUE(ReadFile("res://fx/lit.xml", xml)) << Report();
     const Array<ShaderTool::ShaderSource>& sources = Description().sources;
     ASSERT_EQ(sources.count, 3);
-
     // A file is numbered from its own first line.
     EXPECT_STREQ(sources.data[0].path.text, "res://fx/lit.vs");
     EXPECT_STREQ(sources.data[0].text.text, "// vertex\nvoid main() {}\n");
     EXPECT_EQ(sources.data[0].firstLine, 1);
     EXPECT_EQ(sources.data[0].targets, 127u);
     EXPECT_EQ(sources.data[0].stage, ShaderTool::kStageVertex);
-
     // Inline code is named by the XML file and numbered with its lines, from the first
     // line that holds anything. A specific source may follow one for all targets.
     EXPECT_STREQ(sources.data[1].path.text, "res://fx/lit.xml");
@@ -62,25 +52,24 @@ TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages)
 {
     ExpectRefused({
         // Each refusal fails the reading by itself; a refused node is not read any further.
-        {"bad type", Sources("<node type=\"geometry\"><![CDATA[x]]></node>"), {"shader source 1 has invalid type."}},
-        {"bad targets", Sources("<node type=\"vertex\" target=\"HLSL11, GLSL21\"><![CDATA[x]]></node>"),
+        {"bad type", Sources(R"(<node type="geometry"><![CDATA[x]]></node>)"), {"shader source 1 has invalid type."}},
+        {"bad targets", Sources(R"(<node type="vertex" target="HLSL11, GLSL21"><![CDATA[x]]></node>)"),
          {"shader source 1 has invalid target(s)."}},
-        {"file and code", Sources("<node type=\"pixel\" file=\"p.fx\"><![CDATA[x]]></node>"),
+        {"file and code", Sources(R"(<node type="pixel" file="p.fx"><![CDATA[x]]></node>)"),
          {"shader source 1 defines both file and CDATA."}},
-        {"no code", Sources("<node type=\"pixel\"/>"), {"shader source 1 does not define source code."}},
-        {"all checks", Sources("<node type=\"pixel\"><![CDATA[x]]></node><node type=\"pixel\" target=\"HLSL11,,GLSL21\" file=\"missing.fx\"/>"),
+        {"no code", Sources(R"(<node type="pixel"/>)"), {"shader source 1 does not define source code."}},
+        {"all checks",
+         Sources(R"(<node type="pixel"><![CDATA[x]]></node><node type="pixel" target="HLSL11,,GLSL21" file="missing.fx"/>)"),
          {"shader source 2 has invalid target(s)."}},
-        {"missing source file", Sources("<node type=\"pixel\" file=\"missing.fx\"/>"),
+        {"missing source file", Sources(R"(<node type="pixel" file="missing.fx"/>)"),
          {"failed to open or read shader source file 'res://missing.fx'."}},
         {"specific then all",
-         Sources("<node type=\"vertex\" target=\"HLSL11\"><![CDATA[a]]></node><node type=\"vertex\"><![CDATA[b]]></node>"),
+         Sources(R"(<node type="vertex" target="HLSL11"><![CDATA[a]]></node><node type="vertex"><![CDATA[b]]></node>)"),
          {"multiple vertex shader sources target the same target."}},
-        {"all twice",
-         Sources("<node type=\"pixel\"><![CDATA[a]]></node><node type=\"vertex\"><![CDATA[b]]></node>"
-                 "<node type=\"pixel\" target=\"ALL\"><![CDATA[c]]></node>"),
+        {"all twice", Sources(R"(<node type="pixel"><![CDATA[a]]></node><node type="vertex"><![CDATA[b]]></node>
+<node type="pixel" target="ALL"><![CDATA[c]]></node>)"),
          {"multiple pixel shader sources target all targets."}},
     });
 }
 
 } // namespace
-} // namespace shadertool_test

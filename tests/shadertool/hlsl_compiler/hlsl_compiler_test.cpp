@@ -1,38 +1,28 @@
-// The compiler wrapper: profiles, how results and messages reach the output and the
-// log (through a stand-in for D3DCompile), finding the library, and real compilation
-// with the platform's library in a child process, where a compiler crash cannot take
-// the test run down.
+// The compiler wrapper: profiles, how results and messages reach the output and the log
+// (through a stand-in for D3DCompile), finding the library, and real compilation with the
+// platform's library in a child process, where a compiler crash cannot take the run down.
+#include "shadertool/shadertool_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "core/byte_buffer.h"
-#include "core/engine_string.h"
-#include "shadertool/core/log.h"
-#include "shadertool/core/target.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
-#include "support/process.h"
+#include "support/child_test.h"
 
 namespace hlsl_compiler_test {
 namespace {
 
-using ShaderTool::HLSLCompiler;
-using ShaderTool::Log;
+using namespace ShaderTool;
+using shadertool_test::Text;
 
-std::string Profile(uint32_t stage, uint32_t level)
+// The profile written into capacity bytes; the answer must be its length.
+std::string Profile(uint32_t stage, uint32_t level, int capacity = kShaderProfileCapacity)
 {
-    char profile[ShaderTool::kShaderProfileCapacity];
-    ShaderTool::MakeShaderProfile(stage, level, profile, sizeof(profile));
+    char profile[kShaderProfileCapacity];
+    int length = MakeShaderProfile(stage, level, profile, capacity);
+    EXPECT_EQ(length, static_cast<int>(strlen(profile)));
     return profile;
-}
-
-std::string Text(const Log& log)
-{
-    return log.text.text ? log.text.text : "";
 }
 
 TEST(ShaderProfile, StagePrefixAndLevelSuffix)
@@ -43,25 +33,18 @@ TEST(ShaderProfile, StagePrefixAndLevelSuffix)
     EXPECT_EQ(Profile(0, 4), "vs_5_0");
     EXPECT_EQ(Profile(0, 3), "") << "levels are single bits";
     EXPECT_EQ(Profile(2, 1), "") << "there is no third stage";
+    // Sixteen characters need seventeen bytes; one fewer is refused, never cut.
+    EXPECT_EQ(Profile(1, 2, 17), "ps_4_0_level_9_1");
+    EXPECT_EQ(Profile(1, 2, 16), "");
 }
 
-// A blob as the compiler library hands them out; counts its releases.
+// A blob as the compiler library hands them out: handed out once, released once, counted.
 class FakeBlob final : public ID3DBlob {
 public:
     FakeBlob(std::string bytes, int* released) : bytes_(std::move(bytes)), released_(released) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Handed out once and released once.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        ++*released_;
-        delete this;
-        return 0;
-    }
+    ULONG STDMETHODCALLTYPE Release() override { ++*released_; delete this; return 0; }
     LPVOID STDMETHODCALLTYPE GetBufferPointer() override { return &bytes_[0]; }
     SIZE_T STDMETHODCALLTYPE GetBufferSize() override { return bytes_.size(); }
 
@@ -75,12 +58,11 @@ struct FakeCall {
     HRESULT result = S_OK;
     bool giveCode = true;
     std::string code = "DXBC";
-    bool giveMessages = false;
-    std::string messages;
+    std::string messages;  // none when empty
     int released = 0;
     std::string entryPoint, profile;
     SIZE_T sourceSize = 0;
-    bool hadExtras = false;   // source name, macros, include handler or flags
+    bool hadExtras = false;  // source name, macros, include handler or flags
 };
 FakeCall g_call;
 
@@ -93,7 +75,7 @@ HRESULT WINAPI FakeD3DCompile(const void*, SIZE_T sourceSize, const char* source
     g_call.profile = profile;
     g_call.hadExtras = sourceName || defines || include || flags1 || flags2;
     *code = g_call.giveCode && SUCCEEDED(g_call.result) ? new FakeBlob(g_call.code, &g_call.released) : nullptr;
-    *messages = g_call.giveMessages ? new FakeBlob(g_call.messages, &g_call.released) : nullptr;
+    *messages = !g_call.messages.empty() ? new FakeBlob(g_call.messages, &g_call.released) : nullptr;
     return g_call.result;
 }
 
@@ -112,12 +94,10 @@ protected:
 TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnError)
 {
     g_call.code = std::string("DXBC\0\1", 6);
-    g_call.giveMessages = true;
-    g_call.messages = "warning X3206: implicit truncation";   // no terminating zero: only its size counts
+    g_call.messages = "warning X3206: implicit truncation";  // no terminating zero: only its size counts
     ByteBuffer output;
     output.WriteBytes("old", 3);
-    ASSERT_TRUE(compiler_.Compile(32, ShaderTool::kShaderLevelLow, ShaderTool::kStagePixel, String("float4 main()"), output));
-
+    ASSERT_TRUE(compiler_.Compile(32, kShaderLevelLow, kStagePixel, String("float4 main()"), output));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(output.data), output.size), std::string("oldDXBC\0\1", 9));
     EXPECT_EQ(g_call.profile, "ps_4_0_level_9_1");
     EXPECT_EQ(g_call.entryPoint, "main");
@@ -132,10 +112,9 @@ TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnErr
 TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmptyLine)
 {
     g_call.result = E_FAIL;
-    g_call.giveMessages = true;
     g_call.messages = std::string("(3,5): error X3000: syntax error\r\n\r\n\0garbage", 45);
     ByteBuffer output;
-    EXPECT_FALSE(compiler_.Compile(32, 0, ShaderTool::kStageVertex, String(), output));
+    EXPECT_FALSE(compiler_.Compile(32, 0, kStageVertex, String(), output));
     EXPECT_EQ(g_call.profile, "vs_3_0");
     EXPECT_EQ(g_call.sourceSize, 0u) << "a null source is compiled as empty text";
     EXPECT_EQ(output.size, 0);
@@ -152,39 +131,11 @@ TEST_F(HLSLCompilerWithStandIn, CodeThatCannotBeStoredWholeIsAFailure)
     EXPECT_FALSE(compiler_.Compile(32, 1, 0, String("x"), output));
     EXPECT_EQ(output.size, 0) << "caller storage is never written past";
     EXPECT_EQ(Text(log_), "Error: compilation failed.\n");
-
     log_.Clear();
     g_call.giveCode = false;
     ByteBuffer owned;
     EXPECT_FALSE(compiler_.Compile(32, 1, 0, String("x"), owned)) << "success without code gives the renderer nothing";
     EXPECT_EQ(Text(log_), "Error: compilation failed.\n");
-}
-
-TEST(HLSLCompilerLibrary, NewestVersionIsTakenAndMissingOnesAreSkipped)
-{
-    Log log;
-    HLSLCompiler unready(&log);
-    ByteBuffer output;
-    EXPECT_FALSE(unready.Compile(32, 1, 0, String("x"), output)) << "no library yet";
-    EXPECT_EQ(Text(log), "Error: compilation failed.\n");
-
-    HLSLCompiler newest(nullptr);
-    ASSERT_TRUE(newest.Initialize());
-    EXPECT_EQ(newest.library->module, GetModuleHandleA("d3dcompiler_47.dll"));
-    HMODULE first = newest.library->module;
-    EXPECT_TRUE(newest.Initialize());
-    EXPECT_EQ(newest.library->module, first) << "a second call keeps the library it has";
-
-    // Versions that do not exist are passed over, as on a system with only _43.
-    HLSLCompiler oldest(nullptr);
-    const int versions[] = {90, 91, 92, 93, 43};
-    ASSERT_TRUE(ShaderTool::LoadCompilerLibrary(oldest.library, versions, 5));
-    EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
-
-    HLSLCompiler none(nullptr);
-    EXPECT_FALSE(ShaderTool::LoadCompilerLibrary(none.library, versions, 4));
-    EXPECT_EQ(none.library->module, nullptr);
-    EXPECT_EQ(none.library->compile, nullptr);
 }
 
 const char* const kChildVariable = "QUAVEN_HLSL_COMPILER_CHILD";
@@ -193,47 +144,50 @@ const char* const kShaders[2] = {
     "cbuffer Constants : register(b0) { float4x4 wvp; };\n"
     "struct VertexInput { float4 position : POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
     "struct VertexOutput { float4 position : SV_POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
-    "VertexOutput main(VertexInput input)\n"
-    "{\n"
-    "    VertexOutput output;\n"
-    "    output.position = mul(wvp, input.position);\n"
-    "    output.color = input.color;\n"
-    "    output.uv = input.uv;\n"
-    "    return output;\n"
-    "}\n",
-    "Texture2D sprite : register(t0);\n"
-    "SamplerState spriteSampler : register(s0);\n"
+    "VertexOutput main(VertexInput input)\n{\n    VertexOutput output;\n    output.position = mul(wvp, input.position);\n"
+    "    output.color = input.color;\n    output.uv = input.uv;\n    return output;\n}\n",
+    "Texture2D sprite : register(t0);\nSamplerState spriteSampler : register(s0);\n"
     "struct PixelInput { float4 position : SV_POSITION; float4 color : COLOR; float2 uv : TEXCOORD0; };\n"
-    "float4 main(PixelInput input) : SV_TARGET\n"
-    "{\n"
-    "    return sprite.Sample(spriteSampler, input.uv) * input.color;\n"
-    "}\n"};
+    "float4 main(PixelInput input) : SV_TARGET\n{\n    return sprite.Sample(spriteSampler, input.uv) * input.color;\n}\n"};
 
-// Runs in the child: the platform's library compiles both stages for every level into
-// one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
+// Runs in the child. The newest library is taken, and versions that do not exist are
+// passed over, as on a system with only _43. Then it compiles both stages for every level
+// into one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
 // Direct3D 10+ containers ("DXBC"), level 0 shader model 3 code (version token first).
 void CompileWithThePlatformLibrary()
 {
     Log log;
     HLSLCompiler compiler(&log);
+    ByteBuffer none;
+    EXPECT_FALSE(compiler.Compile(32, 1, 0, String("x"), none)) << "no library yet";
+    EXPECT_EQ(Text(log), "Error: compilation failed.\n");
     ASSERT_TRUE(compiler.Initialize());
+    HMODULE newest = compiler.library->module;
+    EXPECT_EQ(newest, GetModuleHandleA("d3dcompiler_47.dll"));
+    EXPECT_TRUE(compiler.Initialize());
+    EXPECT_EQ(compiler.library->module, newest) << "a second call keeps the library it has";
+    HLSLCompiler oldest(nullptr), missing(nullptr);
+    const int versions[] = {90, 91, 92, 93, 43};
+    ASSERT_TRUE(LoadCompilerLibrary(oldest.library, versions, 5));
+    EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
+    EXPECT_FALSE(LoadCompilerLibrary(missing.library, versions, 4));
+    EXPECT_EQ(missing.library->module, nullptr);
+    EXPECT_EQ(missing.library->compile, nullptr);
+    log.Clear();
     for (uint32_t stage = 0; stage < 2; ++stage) {
         ByteBuffer code;
         int start = 0;
+        const uint32_t sm3Version = stage == 0 ? 0xFFFE0300u : 0xFFFF0300u;
         for (uint32_t level : {1u, 2u, 4u, 0u}) {
             ASSERT_TRUE(compiler.Compile(32, level, stage, String(kShaders[stage]), code)) << Profile(stage, level) << "\n"
                                                                                            << Text(log);
             ASSERT_GT(code.size, start + 4) << Profile(stage, level);
-            uint32_t sm3Version = stage == 0 ? 0xFFFE0300u : 0xFFFF0300u;
-            if (level != 0)
-                EXPECT_EQ(memcmp(code.data + start, "DXBC", 4), 0) << Profile(stage, level);
-            else
-                EXPECT_EQ(memcmp(code.data + start, &sm3Version, 4), 0) << Profile(stage, level);
+            EXPECT_EQ(memcmp(code.data + start, level != 0 ? static_cast<const void*>("DXBC") : &sm3Version, 4), 0)
+                << Profile(stage, level);
             start = code.size;
         }
     }
     EXPECT_EQ(log.hasError, 0);
-
     log.Clear();
     ByteBuffer broken;
     EXPECT_FALSE(compiler.Compile(32, 1, 1, String("float4 main() : SV_TARGET { return undefinedName; }"), broken));
@@ -242,17 +196,12 @@ void CompileWithThePlatformLibrary()
     EXPECT_EQ(Text(log).rfind("Error: compilation failed.\n", 0), 0u) << Text(log);
 }
 
-TEST(HLSLCompilerPlatform, CompilesVertexAndPixelShadersForEveryLevel)
+TEST(HLSLCompilerPlatform, FindsTheNewestLibraryAndCompilesBothStagesForEveryLevel)
 {
-    if (getenv(kChildVariable)) {
-        CompileWithThePlatformLibrary();
-        return;
-    }
-    quaven_test::ChildProcess child;
-    ASSERT_TRUE(child.StartSelf(quaven_test::CurrentTestFilter(), {{kChildVariable, "1"}}));
-    DWORD exitCode = 1;
-    ASSERT_TRUE(child.Wait(60000, &exitCode)) << "the compiling child did not finish";
-    EXPECT_EQ(exitCode, 0u) << "the compilation checks failed, or the compiler crashed, in the child";
+    if (quaven_test::InChild(kChildVariable))
+        return CompileWithThePlatformLibrary();
+    EXPECT_EQ(quaven_test::RunCurrentTestInChild(kChildVariable), 0u)
+        << "the compilation checks failed, the compiler crashed, or the child did not finish";
 }
 
 } // namespace

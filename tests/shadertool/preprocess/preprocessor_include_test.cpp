@@ -5,99 +5,71 @@
 #include "core/engine_log.h"
 
 using namespace ShaderTool;
-using shadertool_test::PreprocessTest;
 
-namespace {
-
-class PreprocessorIncludes : public PreprocessTest {};
-
-} // namespace
+using PreprocessorIncludes = shadertool_test::PreprocessTest;
+using Lines = std::vector<std::string>;
 
 TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers)
 {
-    PutFile("shaders/lib/common.fx", "// shared\n#define SCALE 2\nfloat f() { return SCALE; }\n");
+    files->Put("shaders/lib/common.fx", "// shared\n#define SCALE 2\nfloat f() { return SCALE; }\n");
     ASSERT_TRUE(Run("a\n#include \"lib/common.fx\"  \nb SCALE", kTargetHLSL11, "shaders/main.fx"));
-    EXPECT_EQ(Output(), "a\n"
-                        "@f \"shaders/lib/common.fx\" 1\n"
-                        "  \n"
-                        "\n"
-                        "float f() { return 2; }\n"
-                        "\n"
-                        "@f \"shaders/main.fx\" 3  \n"
-                        "b 2");
-    EXPECT_EQ(shadertool_test::g_opened.size(), 1u);
+    EXPECT_EQ(Output(), "a\n@f \"shaders/lib/common.fx\" 1\n  \n\nfloat f() { return 2; }\n\n"
+                        "@f \"shaders/main.fx\" 3  \nb 2");
+    EXPECT_EQ(files->opened.size(), 1u);
+    // Branches left open inside an include keep the markers.
+    files->Put("open.fx", "#if 0\nhidden");
+    ASSERT_TRUE(Run("#include \"open.fx\"\nskipped\n#endif\nshown"));
+    EXPECT_EQ(Output(), "@f \"open.fx\" 1\n\n\n@f \"main.fx\" 2\n\n\nshown");
 }
 
 TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile)
 {
-    PutFile("res://a/first.fx", "#include \"b/second.fx\"\nfirst");
-    PutFile("res://a/b/second.fx", "#include \"third.fx\"\nsecond");
-    PutFile("res://a/b/third.fx", "third");
-    PutFile("res://top.fx", "top");
-    PutFile("top.fx", "top");
+    files->Put("res://a/first.fx", "#include \"b/second.fx\"\nfirst");
+    files->Put("res://a/b/second.fx", "#include \"third.fx\"\nsecond");
+    files->Put("res://a/b/third.fx", "third");
+    files->Put("res://top.fx", "top");
+    files->Put("top.fx", "top");
     ASSERT_TRUE(Run("#include \"a/first.fx\"\n#include \"top.fx\"\nmain", kTargetGLSL21, "res://main.fx"));
-    EXPECT_EQ(CodeLines(), (std::vector<std::string>{"third", "second", "first", "top", "main"}));
-    EXPECT_EQ(shadertool_test::g_opened,
-              (std::vector<std::string>{"res://a/first.fx", "res://a/b/second.fx", "res://a/b/third.fx",
-                                        "res://top.fx"}));
-
-    PutFile("plain.fx", "#include \"top.fx\"");
-    ASSERT_TRUE(Run("#include \"plain.fx\"", kTargetGLSL21, "main.fx"));
-    EXPECT_EQ(CodeLines(), (std::vector<std::string>{"top"}));
+    EXPECT_EQ(CodeLines(), (Lines{"third", "second", "first", "top", "main"}));
+    EXPECT_EQ(files->opened, (Lines{"res://a/first.fx", "res://a/b/second.fx", "res://a/b/third.fx", "res://top.fx"}));
+    files->Put("plain.fx", "#include \"top.fx\"");
+    ASSERT_TRUE(Run("#include \"plain.fx\"", kTargetGLSL21));
+    EXPECT_EQ(CodeLines(), (Lines{"top"}));
 }
 
 TEST_F(PreprocessorIncludes, ErrorsNameTheIncludedFileAndItsLines)
 {
-    PutFile("inc.fx", "ok\n#if 1\n  #else junk");
-    EXPECT_FALSE(Run("x\n#include \"inc.fx\"\n#endif", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "inc.fx(3:9) error: syntax error\n");
-
-    PutFile("div.fx", "line\n#define D 1 / 0");
-    EXPECT_FALSE(Run("#include \"div.fx\"\n#define Q 1 / 0", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "div.fx(2:13) error: division by zero.\n"
-                        "main.fx(2:13) error: division by zero.\n");
-
+    files->Put("inc.fx", "ok\n#if 1\n  #else junk");
+    ExpectErrors("x\n#include \"inc.fx\"\n#endif", "inc.fx(3:9) error: syntax error\n");
+    files->Put("div.fx", "line\n#define D 1 / 0");
+    ExpectErrors("#include \"div.fx\"\n#define Q 1 / 0",
+                 "div.fx(2:13) error: division by zero.\nmain.fx(2:13) error: division by zero.\n");
     // Inline code names the XML file's own lines.
-    PutFile("lex.fx", "\n#if 09\n#endif\n");
+    files->Put("lex.fx", "\n#if 09\n#endif\n");
     EXPECT_FALSE(Run("\n#include \"lex.fx\"\n#else", kTargetHLSL11, "shader.xml", 40));
     EXPECT_EQ(Errors(), "lex.fx(2:5) error: unexpected digit in octal literal.\n"
                         "shader.xml(42:2) error: unexpected else directive.\n");
 }
 
-TEST_F(PreprocessorIncludes, BranchesLeftOpenInsideAnIncludeKeepTheMarkers)
-{
-    PutFile("open.fx", "#if 0\nhidden");
-    ASSERT_TRUE(Run("#include \"open.fx\"\nskipped\n#endif\nshown", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Output(), "@f \"open.fx\" 1\n\n\n@f \"main.fx\" 2\n\n\nshown");
-}
-
 TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
 {
-    PutFile("self.fx", "#include \"self.fx\"\n");
-    EXPECT_FALSE(Run("#include \"self.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "self.fx(1:2) error: recursive include of 'self.fx'.\n");
-
-    PutFile("ping.fx", "#include \"pong.fx\"");
-    PutFile("pong.fx", "#include \"ping.fx\"");
-    EXPECT_FALSE(Run("#include \"ping.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "pong.fx(1:2) error: recursive include of 'ping.fx'.\n");
-
-    EXPECT_FALSE(Run("#include \"main.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "main.fx(1:2) error: recursive include of 'main.fx'.\n");
-
+    files->Put("self.fx", "#include \"self.fx\"\n");
+    ExpectErrors("#include \"self.fx\"", "self.fx(1:2) error: recursive include of 'self.fx'.\n");
+    files->Put("ping.fx", "#include \"pong.fx\"");
+    files->Put("pong.fx", "#include \"ping.fx\"");
+    ExpectErrors("#include \"ping.fx\"", "pong.fx(1:2) error: recursive include of 'ping.fx'.\n");
+    ExpectErrors("#include \"main.fx\"", "main.fx(1:2) error: recursive include of 'main.fx'.\n");
     // A chain of distinct files: sixteen levels are fine, the seventeenth is refused.
     for (int level = 1; level <= 17; ++level)
-        PutFile("l" + std::to_string(level) + ".fx", "#include \"l" + std::to_string(level + 1) + ".fx\"\nx");
-    PutFile("l17.fx", "bottom");
-    ASSERT_TRUE(Run("#include \"l2.fx\"", kTargetHLSL11, "main.fx"));
+        files->Put("l" + std::to_string(level) + ".fx", "#include \"l" + std::to_string(level + 1) + ".fx\"\nx");
+    files->Put("l17.fx", "bottom");
+    ASSERT_TRUE(Run("#include \"l2.fx\""));
     EXPECT_EQ(CodeLine(0), "bottom");
-    EXPECT_FALSE(Run("#include \"l1.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "l16.fx(1:2) error: too many nested include directives (maximum is 16).\n");
-
+    ExpectErrors("#include \"l1.fx\"", "l16.fx(1:2) error: too many nested include directives (maximum is 16).\n");
     // The same file twice in a row is no cycle.
-    PutFile("twice.fx", "t");
-    ASSERT_TRUE(Run("#include \"twice.fx\"\n#include \"twice.fx\"", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(CodeLines(), (std::vector<std::string>{"t", "t"}));
+    files->Put("twice.fx", "t");
+    ASSERT_TRUE(Run("#include \"twice.fx\"\n#include \"twice.fx\""));
+    EXPECT_EQ(CodeLines(), (Lines{"t", "t"}));
 }
 
 TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound)
@@ -105,42 +77,40 @@ TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound)
     // Each level includes the next twice: 2^16 copies of the bottom would be far too much.
     for (int level = 1; level <= 15; ++level) {
         std::string next = "d" + std::to_string(level + 1) + ".fx";
-        PutFile("d" + std::to_string(level) + ".fx", "#include \"" + next + "\"\n#include \"" + next + "\"\n");
+        files->Put("d" + std::to_string(level) + ".fx", "#include \"" + next + "\"\n#include \"" + next + "\"\n");
     }
-    PutFile("d16.fx", std::string(2000, 'x'));
-    EXPECT_FALSE(Run("#include \"d1.fx\"", kTargetHLSL11, "main.fx"));
+    files->Put("d16.fx", std::string(2000, 'x'));
+    EXPECT_FALSE(Run("#include \"d1.fx\""));
     EXPECT_NE(Errors().find("error: included text is too large.\n"), std::string::npos);
 }
 
 TEST_F(PreprocessorIncludes, MissingUnreadableAndInactiveIncludes)
 {
-    shadertool_test::g_files["short.fx"] = shadertool_test::FakeFile{"abc", 0, true};
-    EXPECT_FALSE(Run("#include \"none.fx\"\n#include \"short.fx\"\nafter", kTargetHLSL11, "main.fx"));
-    EXPECT_EQ(Errors(), "main.fx(1:2) error: include file was not found.\n"
-                        "main.fx(2:2) error: include file could not be read.\n");
-
-    shadertool_test::g_opened.clear();
-    ASSERT_TRUE(Run("#if 0\n#include \"none.fx\"\n#endif\nafter", kTargetHLSL11, "main.fx"));
+    files->Put("short.fx", "abc");
+    files->files["short.fx"].maxRead = 2;
+    ExpectErrors("#include \"none.fx\"\n#include \"short.fx\"\nafter",
+                 "main.fx(1:2) error: include file was not found.\nmain.fx(2:2) error: include file could not be read.\n");
+    files->opened.clear();
+    ASSERT_TRUE(Run("#if 0\n#include \"none.fx\"\n#endif\nafter"));
     EXPECT_EQ(Output(), "\n\n\nafter");
-    EXPECT_TRUE(shadertool_test::g_opened.empty());
-
+    EXPECT_TRUE(files->opened.empty());
     // Without a file system nothing can be found, and nothing breaks.
     qv->fileSystem = nullptr;
-    EXPECT_FALSE(Run("#include \"x.fx\"", kTargetHLSL11, "main.fx"));
+    EXPECT_FALSE(Run("#include \"x.fx\""));
 }
 
 TEST_F(PreprocessorIncludes, NewestTimeCoversEveryFileRead)
 {
     description.timeStamp = 100;
-    PutFile("main.fx", "", 50);
-    PutFile("inc.fx", "#include \"deep.fx\"", 150);
-    PutFile("deep.fx", "", 300);
+    files->Put("main.fx", "", 50);
+    files->Put("inc.fx", "#include \"deep.fx\"", 150);
+    files->Put("deep.fx", "", 300);
     preprocessor.trackTimes = 1;
-    ASSERT_TRUE(Run("#include \"inc.fx\"", kTargetHLSL11, "main.fx"));
+    ASSERT_TRUE(Run("#include \"inc.fx\""));
     EXPECT_EQ(preprocessor.newestTime, 300u);
-    ASSERT_TRUE(Run("x", kTargetHLSL11, "main.fx"));
+    ASSERT_TRUE(Run("x"));
     EXPECT_EQ(preprocessor.newestTime, 100u);
     preprocessor.trackTimes = 0;
-    ASSERT_TRUE(Run("#include \"inc.fx\"", kTargetHLSL11, "main.fx"));
+    ASSERT_TRUE(Run("#include \"inc.fx\""));
     EXPECT_EQ(preprocessor.newestTime, 0u);
 }
