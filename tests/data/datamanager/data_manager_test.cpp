@@ -42,7 +42,7 @@ TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnce)
     Database* half = DataManager::GetDatabase("res://half.xml");
     ASSERT_NE(half, nullptr);
     EXPECT_EQ(half->arrays.count, 0) << "never half loaded";
-    ClearLines();
+    LogCapture::Clear();
 
     Database* first = DataManager::GetDatabase("res://developer.xml");
     ASSERT_NE(first, nullptr);

@@ -17,7 +17,7 @@ TEST_F(CsvLoading, HeaderNamesTheColumnsOfOneArrayWithoutId)
     ASSERT_TRUE(database.Load("res://table.csv"));
     EXPECT_EQ(Dump(database), "array <null>\n  node <null> [a]=[1] [b]=[2]\n");
     EXPECT_EQ(database.FindArray(nullptr), database.arrays.data[0]);
-    std::vector<LogLine> lines = quaven_test::LogCapture::Lines();
+    std::vector<LogLine> lines = LogCapture::Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].kind, LogLine::Log);
     EXPECT_EQ(lines[0].text, "1 CSV Arrays loaded with total 1 nodes.");

@@ -75,7 +75,7 @@ TEST_F(XmlLoading, BrokenStructureGivesItsMessageAndKeepsNoArrays)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);
-        ClearLines();
+        LogCapture::Clear();
         PutFile("broken.xml", Doc(c.body));
         Database database;
         EXPECT_FALSE(database.Load("res://broken.xml"));
