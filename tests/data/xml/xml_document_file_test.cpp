@@ -12,7 +12,6 @@ using namespace xml_test;
 
 namespace {
 
-using Blocks = std::vector<std::string>;
 
 const std::string kSmallDocument = std::string(kDeclaration) + "<root><node id=\"n\" v=\"1\"/></root>\n";
 const Blocks kSmallBlocks = {"<root>", "<node id=[n] v=[1]/>", "<root/>"};

@@ -15,7 +15,6 @@ using namespace xml_test;
 
 namespace {
 
-using Blocks = std::vector<std::string>;
 
 struct Outcome {
     Blocks blocks;

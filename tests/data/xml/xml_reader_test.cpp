@@ -11,7 +11,6 @@ using namespace xml_test;
 
 namespace {
 
-using Blocks = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 
 class XmlReading : public XmlReaderTest {

@@ -16,43 +16,31 @@
 namespace xml_test {
 
 using quaven_test::LogCapture;
+using Blocks = std::vector<std::string>;
 
-extern const char* const kDeclaration;
+inline const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
 
 // The files the fake file system serves, by exact path.
 struct FakeFiles {
     std::map<std::string, std::string> contents;
     int maxReadChunk = 0;  // largest count one Read hands out; 0: no limit
     int positionSkew = 0;  // added to every position answered: a file whose size changes
-    int opened = 0;
-    int closed = 0;
+    int open = 0;          // opened and not yet closed
 };
 
 class XmlReaderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    FakeFiles& Files();
+    static FakeFiles& Files();
 
 private:
     LogCapture log_;
     const QuavenFileSystemAPI* savedFileSystem_ = nullptr;
 };
 
-// Which side of a document the no-access page touches.
+// Which side of the document and the value buffer the no-access page touches.
 enum class Guard { After, Before };
-
-// size bytes of read-write memory with a no-access page right after (or before) them.
-class GuardedBytes {
-public:
-    GuardedBytes(size_t size, Guard side);
-    ~GuardedBytes();
-    char* data() { return data_; }
-
-private:
-    void* base_ = nullptr;
-    char* data_ = nullptr;
-};
 
 // A reader whose document (with its zero byte and nothing else) and value buffer both
 // sit against no-access pages; it gets its own buffers back before it is destroyed.
@@ -65,15 +53,14 @@ public:
 
 private:
     XMLReader reader_;
-    GuardedBytes text_;
-    GuardedBytes valueBuffer_;
+    void* pages_[2] = {};
     char* ownValueBuffer_;
     bool headerOk_;
 };
 
-// Hands a malloc'd copy of document to the reader as in-memory callers do, and checks
-// the header.
-bool SetDocument(XMLReader& reader, const std::string& document, const char* name = "memory.xml");
+// Hands a malloc'd copy of document to the reader as in-memory callers do ("memory.xml"),
+// and checks the header.
+bool SetDocument(XMLReader& reader, const std::string& document);
 
 // The file the engine writes for plain when asked to scramble it.
 std::string Scrambled(const std::string& plain);
@@ -81,6 +68,6 @@ std::string Scrambled(const std::string& plain);
 // Every block until ReadNextBlock answers null, as texts: "<name a=[v]>", closing tags
 // (end tags and self-closing ones alike) as "<name a=[v]/>", text as "[text]". Fails the
 // test when the reader hands out more blocks than the document has bytes.
-std::vector<std::string> ReadAll(XMLReader& reader);
+Blocks ReadAll(XMLReader& reader);
 
 } // namespace xml_test
