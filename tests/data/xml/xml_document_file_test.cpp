@@ -4,23 +4,17 @@
 
 #include <string>
 
-#include "core/engine_log.h"
-#include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 
 using namespace xml_test;
 
 namespace {
 
-
-const std::string kSmallDocument = std::string(kDeclaration) + "<root><node id=\"n\" v=\"1\"/></root>\n";
-const Blocks kSmallBlocks = {"<root>", "<node id=[n] v=[1]/>", "<root/>"};
-
 using XmlLoadFile = XmlReaderTest;
 
 TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReadsWhateverSizeItHadWhenOpened)
 {
-    std::string document = kDeclaration + std::string("<root>");
+    std::string document = kDeclaration + "<root>";
     for (int i = 0; i < 10000; ++i)
         document += "<node id=\"" + std::to_string(i) + "\"/>\n";
     document += "</root>";
@@ -41,43 +35,38 @@ TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReadsWhateverSizeItHadWhenOp
     EXPECT_TRUE(LogCapture::Lines().empty());
 }
 
-TEST_F(XmlLoadFile, MissingFileOrNoNameOrNoFileSystemFailsSilently)
+TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentAndAFailedOneLeavesNothing)
 {
-    XMLReader reader;
-    EXPECT_FALSE(reader.LoadFile("res://missing.xml"));
-    EXPECT_EQ(reader.text, nullptr);
-    EXPECT_EQ(reader.ReadNextBlock(), nullptr);
-    EXPECT_FALSE(reader.LoadFile(nullptr));
-    EXPECT_FALSE(reader.LoadFile(""));
-    qv->fileSystem = nullptr;
-    EXPECT_FALSE(reader.LoadFile("res://big.xml"));
-    EXPECT_TRUE(LogCapture::Lines().empty());
-}
-
-TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentBrokenOrNot)
-{
-    Files().contents["one.xml"] = std::string(kDeclaration) + "<one/>";
-    Files().contents["bad.xml"] = std::string(kDeclaration) + "<a>>";
+    Files().contents["one.xml"] = kDeclaration + "<one/>";
+    Files().contents["bad.xml"] = kDeclaration + "<a>>";
     XMLReader reader;
     ASSERT_TRUE(reader.LoadFile("bad.xml"));
     EXPECT_EQ(ReadAll(reader), Blocks{"<a>"});
     ASSERT_TRUE(reader.LoadFile("one.xml"));
     ASSERT_TRUE(reader.LoadFile(reader.fileName)) << "reloading by its own file name";
     EXPECT_EQ(ReadAll(reader), Blocks{"<one/>"});
-    // A failed load leaves nothing of the previous document behind.
+    LogCapture::Clear();
     EXPECT_FALSE(reader.LoadFile("three.xml"));
+    EXPECT_EQ(reader.text, nullptr);
     EXPECT_EQ(reader.ReadNextBlock(), nullptr);
+    // No name or no file system fail as silently as a missing file.
+    EXPECT_FALSE(reader.LoadFile(nullptr));
+    EXPECT_FALSE(reader.LoadFile(""));
+    qv->fileSystem = nullptr;
+    EXPECT_FALSE(reader.LoadFile("one.xml"));
+    EXPECT_TRUE(LogCapture::Lines().empty());
 }
 
 TEST_F(XmlLoadFile, ScrambledFileIsDescrambledAndATamperedOneRefused)
 {
-    Files().contents["user://leaderboards-db.xml"] = Scrambled(kSmallDocument);
+    const std::string document = kDeclaration + "<root><node id=\"n\" v=\"1\"/></root>\n";
+    Files().contents["user://leaderboards-db.xml"] = Scrambled(document);
     XMLReader reader;
     ASSERT_TRUE(reader.LoadFile("user://leaderboards-db.xml"));
-    EXPECT_EQ(std::string(reader.text, reader.length), kSmallDocument);
-    EXPECT_EQ(ReadAll(reader), kSmallBlocks);
+    EXPECT_EQ(std::string(reader.text, reader.length), document);
+    EXPECT_EQ(ReadAll(reader), (Blocks{"<root>", "<node id=[n] v=[1]/>", "<root/>"}));
 
-    std::string tampered = Scrambled(kSmallDocument);
+    std::string tampered = Scrambled(document);
     tampered[kScrambledHeaderSize + 10] ^= 0x40;
     Files().contents["t.xml"] = tampered;
     EXPECT_FALSE(reader.LoadFile("t.xml"));

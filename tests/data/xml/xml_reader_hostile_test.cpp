@@ -7,6 +7,7 @@
 // the reader never faults and always ends.
 #include "xml_test_support.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -15,7 +16,6 @@ using namespace xml_test;
 
 namespace {
 
-
 struct Outcome {
     Blocks blocks;
     bool ok;
@@ -23,10 +23,8 @@ struct Outcome {
 
     bool Mentions(const std::string& reason) const
     {
-        for (const std::string& popup : popups)
-            if (popup.rfind("Parsing error (" + reason + ")", 0) == 0)
-                return true;
-        return false;
+        return std::any_of(popups.begin(), popups.end(),
+                           [&](const std::string& popup) { return popup.rfind("Parsing error (" + reason + ")", 0) == 0; });
     }
 };
 
@@ -36,10 +34,9 @@ protected:
     Outcome Read(const std::string& document)
     {
         Outcome outcomes[2];
-        const Guard sides[2] = {Guard::After, Guard::Before};
         for (int i = 0; i < 2; ++i) {
             LogCapture::Clear();
-            GuardedReader guarded(document, sides[i]);
+            GuardedReader guarded(document, i == 0 ? Guard::After : Guard::Before);
             if (guarded.headerOk())
                 outcomes[i].blocks = ReadAll(guarded.reader());
             EXPECT_EQ(guarded.reader().ReadNextBlock(), nullptr);
@@ -94,7 +91,7 @@ TEST_F(XmlHostile, DocumentCutOffAnywhere)
         Outcome outcome = Read(kHead + "<root>" + c.tail);
         EXPECT_EQ(outcome.blocks, Blocks{"<root>"});
         EXPECT_FALSE(outcome.ok);
-        EXPECT_EQ(c.reason ? outcome.Mentions(c.reason) : outcome.popups.empty(), true);
+        EXPECT_TRUE(c.reason ? outcome.Mentions(c.reason) : outcome.popups.empty());
     }
     // Text that never meets a tag ends with the document; the reader just stops.
     Outcome text = Read(kHead + "<root>some text");
@@ -154,8 +151,6 @@ TEST_F(XmlHostile, EmbeddedZeroBytes)
     EXPECT_TRUE(allZero.ok);
 }
 
-const int kRounds = 2000;
-
 // minstd_rand is defined to the bit by the standard: the same rounds on every run.
 using Random = std::minstd_rand;
 
@@ -180,34 +175,26 @@ const char* const kFragments[] = {"<", ">", "\"", "\\", "/>", "</", "<!--", "-->
 
 std::string Mutate(Random& random, std::string document)
 {
-    int edits = 1 + Below(random, 6);
-    for (int e = 0; e < edits; ++e) {
-        int at = Below(random, static_cast<int>(document.size()) + 1);
+    for (int edits = 1 + Below(random, 6); edits > 0; --edits) {
+        const int at = Below(random, static_cast<int>(document.size()) + 1);
         switch (Below(random, 7)) {
-        case 0: // flip a byte to anything, zero included
+        case 0:  // flip a byte to anything, zero included
             if (!document.empty())
                 document[at % document.size()] = static_cast<char>(random());
             break;
-        case 1: // insert a piece of markup
-            document.insert(at, kFragments[Below(random, sizeof(kFragments) / sizeof(kFragments[0]))]);
-            break;
-        case 2: // delete a run
-            document.erase(at, Below(random, 40));
-            break;
-        case 3: // cut the document off
-            document.resize(at);
-            break;
-        case 4: // repeat a run
+        case 1: document.insert(at, kFragments[Below(random, sizeof(kFragments) / sizeof(kFragments[0]))]); break;
+        case 2: document.erase(at, Below(random, 40)); break;
+        case 3: document.resize(at); break;
+        case 4:  // repeat a run
             if (at < static_cast<int>(document.size()))
                 document.insert(at, document.substr(at, Below(random, 200)));
             break;
-        case 5: // a long token
-            document.insert(at, std::string(4000 + Below(random, 6000), static_cast<char>("ax \"<-]\\"[Below(random, 8)])));
+        case 5:  // a long token
+            document.insert(at, std::string(4000 + Below(random, 6000), "ax \"<-]\\"[Below(random, 8)]));
             break;
-        default: // many attributes
+        default:  // many attributes
             for (int i = Below(random, 900); i > 0; --i)
                 document.insert(at, " a=\"\"");
-            break;
         }
     }
     return document;
@@ -218,8 +205,7 @@ using XmlFuzzTest = XmlReaderTest;
 TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
 {
     Random random(0x51A7E5u);
-    int finished = 0;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < 2000 && !HasFailure(); ++round) {
         std::string document = Mutate(random, kSeeds[Below(random, 3)]);
         {
             GuardedReader guarded(document, round % 2 == 0 ? Guard::After : Guard::Before);
@@ -228,19 +214,14 @@ TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
             EXPECT_EQ(guarded.reader().ReadNextBlock(), nullptr) << "round " << round;
         }
         if (round % 10 == 0) {
-            std::string stored = round % 20 == 0 ? Scrambled(document) : document;
-            Files().contents["fuzz.xml"] = stored;
+            Files().contents["fuzz.xml"] = round % 20 == 0 ? Scrambled(document) : document;
             XMLReader reader;
             if (reader.LoadFile("fuzz.xml"))
                 ReadAll(reader);
             EXPECT_EQ(reader.ReadNextBlock(), nullptr) << "round " << round;
         }
         LogCapture::Clear();
-        ++finished;
-        if (HasFailure())
-            break;
     }
-    EXPECT_EQ(finished, kRounds);
 }
 
 } // namespace
