@@ -2,7 +2,6 @@
 // system, res:// in a fresh folder, log captured), and a database as one comparable text.
 #pragma once
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,28 +31,21 @@ protected:
 // null differ.
 inline std::string Dump(const Database& database)
 {
-    std::ostringstream out;
-    auto text = [&out](const char* t) -> std::ostream& { return t ? out << '[' << t << ']' : out << "<null>"; };
-    auto parameters = [&](const Array<DataParameter>& list) {
-        for (int i = 0; i < list.count; ++i) {
-            out << ' ';
-            text(list.data[i].name) << '=';
-            text(list.data[i].value);
-        }
+    auto text = [](const char* t) { return t ? "[" + std::string(t) + "]" : std::string("<null>"); };
+    auto line = [&](const char* kind, const char* id, const Array<DataParameter>& parameters) {
+        std::string out = kind + text(id);
+        for (int i = 0; i < parameters.count; ++i)
+            out += " " + text(parameters.data[i].name) + "=" + text(parameters.data[i].value);
+        return out + "\n";
     };
+    std::string out;
     for (int a = 0; a < database.arrays.count; ++a) {
         const DataArray* array = database.arrays.data[a];
-        out << "array ";
-        text(array->id);
-        parameters(array->parameters);
-        for (int n = 0; n < array->nodes.count; ++n) {
-            out << "\n  node ";
-            text(array->nodes.data[n]->id);
-            parameters(array->nodes.data[n]->parameters);
-        }
-        out << '\n';
+        out += line("array ", array->id, array->parameters);
+        for (int n = 0; n < array->nodes.count; ++n)
+            out += line("  node ", array->nodes.data[n]->id, array->nodes.data[n]->parameters);
     }
-    return out.str();
+    return out;
 }
 
 } // namespace datamanager_test

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,15 @@ std::string Descramble(Bytes file)
     return std::string(reinterpret_cast<const char*>(file.data()), length);
 }
 
+// Header fields are little-endian, as is the machine the tests run on.
 uint32_t ReadU32(const Bytes& bytes, size_t offset)
 {
-    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) | (static_cast<uint32_t>(bytes[offset + 3]) << 24);
+    uint32_t value;
+    memcpy(&value, &bytes[offset], 4);
+    return value;
 }
 
-void WriteU32(Bytes& bytes, size_t offset, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
+void WriteU32(Bytes& bytes, size_t offset, uint32_t value) { memcpy(&bytes[offset], &value, 4); }
 
 TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift)
 {

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "core/byte_buffer.h"
+#include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_reader.h"
-#include "quaven/api.h"
 #include "support/log_capture.h"
 
 namespace xml_test {
@@ -27,16 +31,69 @@ struct FakeFiles {
     int positionSkew = 0;  // added to every position answered: a file whose size changes
     int open = 0;          // opened and not yet closed
 };
+inline FakeFiles g_files;
+
+struct FakeOpenFile {
+    std::string data;
+    size_t position = 0;
+    static FakeOpenFile* Of(FileHandle* handle) { return reinterpret_cast<FakeOpenFile*>(handle); }
+};
+
+inline QuavenFileSystemAPI FakeFileSystem()
+{
+    QuavenFileSystemAPI table = {};
+    table.OpenFile = [](const char* path, const char*) -> FileHandle* {
+        auto found = path ? g_files.contents.find(path) : g_files.contents.end();
+        if (found == g_files.contents.end())
+            return nullptr;
+        ++g_files.open;
+        return reinterpret_cast<FileHandle*>(new FakeOpenFile{found->second});
+    };
+    table.Read = [](void* buffer, int size, FileHandle* handle) {
+        FakeOpenFile* file = FakeOpenFile::Of(handle);
+        if (!file || size <= 0)
+            return 0;
+        size_t count = std::min(file->data.size() - file->position, static_cast<size_t>(size));
+        if (g_files.maxReadChunk > 0)
+            count = std::min(count, static_cast<size_t>(g_files.maxReadChunk));
+        memcpy(buffer, file->data.data() + file->position, count);
+        file->position += count;
+        return static_cast<int>(count);
+    };
+    table.Seek = [](FileHandle* handle, int offset, int origin) {
+        FakeOpenFile* file = FakeOpenFile::Of(handle);
+        const size_t base = origin == QV_SEEK_END ? file->data.size() : origin == QV_SEEK_CUR ? file->position : 0;
+        file->position = std::min(file->data.size(), base + offset);
+        return 0;
+    };
+    table.GetFilePosition = [](FileHandle* handle) {
+        return static_cast<int>(FakeOpenFile::Of(handle)->position) + g_files.positionSkew;
+    };
+    table.CloseFile = [](FileHandle* handle) {
+        --g_files.open;
+        delete FakeOpenFile::Of(handle);
+    };
+    return table;
+}
 
 class XmlReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-    static FakeFiles& Files();
+    void SetUp() override
+    {
+        g_files = FakeFiles();
+        qv->fileSystem = &fakeFileSystem_;
+    }
+    void TearDown() override
+    {
+        qv->fileSystem = savedFileSystem_;
+        EXPECT_EQ(g_files.open, 0) << "every opened file is closed";
+    }
+    static FakeFiles& Files() { return g_files; }
 
 private:
     LogCapture log_;
-    const QuavenFileSystemAPI* savedFileSystem_ = nullptr;
+    const QuavenFileSystemAPI* savedFileSystem_ = qv->fileSystem;
+    QuavenFileSystemAPI fakeFileSystem_ = FakeFileSystem();
 };
 
 // Which side of the document and the value buffer the no-access page touches.
@@ -46,12 +103,43 @@ enum class Guard { After, Before };
 // sit against no-access pages; it gets its own buffers back before it is destroyed.
 class GuardedReader {
 public:
-    GuardedReader(const std::string& document, Guard side);
-    ~GuardedReader();
+    GuardedReader(const std::string& document, Guard side) : ownValueBuffer_(reader_.valueBuffer)
+    {
+        reader_.text = GuardedBytes(document.size() + 1, side, pages_[0]);
+        memcpy(reader_.text, document.c_str(), document.size() + 1);
+        reader_.length = static_cast<int>(document.size());
+        reader_.valueBuffer = GuardedBytes(XMLReader::kValueBufferSize, side, pages_[1]);
+        reader_.fileName = strdup("guarded.xml");
+        reader_.ok = 1;
+        headerOk_ = reader_.ReadHeader();
+    }
+    ~GuardedReader()
+    {
+        reader_.text = nullptr;
+        reader_.valueBuffer = ownValueBuffer_;
+        for (void* pages : pages_)
+            VirtualFree(pages, 0, MEM_RELEASE);
+    }
     XMLReader& reader() { return reader_; }
     bool headerOk() const { return headerOk_; }
 
 private:
+    // size bytes of read-write memory with a no-access page right after (or before)
+    // them; base receives the allocation to free.
+    static char* GuardedBytes(size_t size, Guard side, void*& base)
+    {
+        const size_t kPage = 4096, dataPages = size == 0 ? 1 : (size + kPage - 1) / kPage;
+        base = VirtualAlloc(nullptr, (dataPages + 1) * kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        char* pages = static_cast<char*>(base);
+        DWORD old = 0;
+        if (side == Guard::Before) {
+            VirtualProtect(pages, kPage, PAGE_NOACCESS, &old);
+            return pages + kPage;
+        }
+        VirtualProtect(pages + dataPages * kPage, kPage, PAGE_NOACCESS, &old);
+        return pages + dataPages * kPage - size;
+    }
+
     XMLReader reader_;
     void* pages_[2] = {};
     char* ownValueBuffer_;
@@ -60,14 +148,50 @@ private:
 
 // Hands a malloc'd copy of document to the reader as in-memory callers do ("memory.xml"),
 // and checks the header.
-bool SetDocument(XMLReader& reader, const std::string& document);
+inline bool SetDocument(XMLReader& reader, const std::string& document)
+{
+    free(reader.text);
+    free(reader.fileName);
+    reader.text = static_cast<char*>(malloc(document.size() + 1));
+    memcpy(reader.text, document.c_str(), document.size() + 1);
+    reader.length = static_cast<int>(document.size());
+    reader.position = 0;
+    reader.fileName = strdup("memory.xml");
+    reader.ok = 1;
+    return reader.ReadHeader();
+}
 
 // The file the engine writes for plain when asked to scramble it.
-std::string Scrambled(const std::string& plain);
+inline std::string Scrambled(const std::string& plain)
+{
+    ByteBuffer buffer;
+    EXPECT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int>(plain.size()), &buffer));
+    return std::string(reinterpret_cast<const char*>(buffer.data), buffer.size);
+}
 
 // Every block until ReadNextBlock answers null, as texts: "<name a=[v]>", closing tags
 // (end tags and self-closing ones alike) as "<name a=[v]/>", text as "[text]". Fails the
 // test when the reader hands out more blocks than the document has bytes.
-Blocks ReadAll(XMLReader& reader);
+inline Blocks ReadAll(XMLReader& reader)
+{
+    Blocks blocks;
+    while (XMLBlock* block = reader.ReadNextBlock()) {
+        if (static_cast<int>(blocks.size()) > reader.length + 2) {
+            ADD_FAILURE() << "the reader keeps handing out blocks";
+            break;
+        }
+        if (!block->name) {
+            EXPECT_EQ(block->attributeCount, 1);
+            blocks.push_back(std::string("[") + block->attributeValues[0] + "]");
+            continue;
+        }
+        EXPECT_LE(block->attributeCount, XMLBlock::kMaxAttributes);
+        std::string text = std::string("<") + block->name;
+        for (int i = 0; i < block->attributeCount && i < XMLBlock::kMaxAttributes; ++i)
+            text += std::string(" ") + block->attributeNames[i] + "=[" + block->attributeValues[i] + "]";
+        blocks.push_back(text + (block->closing ? "/>" : ">"));
+    }
+    return blocks;
+}
 
 } // namespace xml_test
