@@ -30,9 +30,11 @@ struct Outcome {
 
 class XmlHostile : public XmlReaderTest {
 protected:
-    // Reads the document on both sides of a guard page; both runs must agree.
-    Outcome Read(const std::string& document)
+    // Reads the document (declaration, then body) on both sides of a guard page; both
+    // runs must agree.
+    Outcome Read(const std::string& body)
     {
+        const std::string document = kDeclaration + body;
         Outcome outcomes[2];
         for (int i = 0; i < 2; ++i) {
             LogCapture::Clear();
@@ -50,8 +52,6 @@ protected:
         return outcomes[0];
     }
 };
-
-const std::string kHead = kDeclaration;
 
 TEST_F(XmlHostile, DeclarationEndIsSearchedOnlyInsideTheDocument)
 {
@@ -76,25 +76,20 @@ TEST_F(XmlHostile, DocumentCutOffAnywhere)
         const char* tail;
         const char* reason;  // null: no popup
     } cases[] = {
-        {"<", nullptr},
-        {"<n a=", nullptr},
-        {"<n a=\"1\" /", nullptr},
-        {"</n", nullptr},
-        {"<n a=\"abc\\", nullptr},
-        {"<n a=\"<!--", nullptr},
-        {"<![CDAT", nullptr},
+        {"<", nullptr}, {"<n a=", nullptr}, {"<n a=\"1\" /", nullptr}, {"</n", nullptr},
+        {"<n a=\"abc\\", nullptr}, {"<n a=\"<!--", nullptr}, {"<![CDAT", nullptr},
         {"<!-- x --", "Comment block not ended properly."},
         {"<![CDATA[abc]]", "'![CDATA[' does not end with ']]>' pattern."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tail);
-        Outcome outcome = Read(kHead + "<root>" + c.tail);
+        Outcome outcome = Read(std::string("<root>") + c.tail);
         EXPECT_EQ(outcome.blocks, Blocks{"<root>"});
         EXPECT_FALSE(outcome.ok);
         EXPECT_TRUE(c.reason ? outcome.Mentions(c.reason) : outcome.popups.empty());
     }
     // Text that never meets a tag ends with the document; the reader just stops.
-    Outcome text = Read(kHead + "<root>some text");
+    Outcome text = Read("<root>some text");
     EXPECT_EQ(text.blocks, Blocks{"<root>"});
     EXPECT_TRUE(text.popups.empty());
 }
@@ -120,7 +115,7 @@ TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollected)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.document.substr(0, 20));
-        Outcome outcome = Read(kHead + c.document);
+        Outcome outcome = Read(c.document);
         EXPECT_EQ(outcome.Mentions("buffer overrun"), c.overrun);
         EXPECT_EQ(outcome.ok, !c.overrun);
     }
@@ -131,22 +126,22 @@ TEST_F(XmlHostile, TagsAndValuesAtTheBufferLimit)
     // "<" + name + ">" and '<n a="' + value + '"/>' of 8191 characters fit the buffer with
     // its zero byte; one more character does not.
     const std::string name(XMLReader::kValueBufferSize - 3, 'n');
-    EXPECT_EQ(Read(kHead + "<" + name + ">").blocks, Blocks{"<" + name + ">"});
-    EXPECT_TRUE(Read(kHead + "<" + name + "n>").Mentions("buffer overrun"));
+    EXPECT_EQ(Read("<" + name + ">").blocks, Blocks{"<" + name + ">"});
+    EXPECT_TRUE(Read("<" + name + "n>").Mentions("buffer overrun"));
     const std::string value(XMLReader::kValueBufferSize - 10, 'v');
-    EXPECT_EQ(Read(kHead + "<n a=\"" + value + "\"/>").blocks, Blocks{"<n a=[" + value + "]/>"});
-    EXPECT_TRUE(Read(kHead + "<n a=\"" + value + "v\"/>").Mentions("buffer overrun"));
+    EXPECT_EQ(Read("<n a=\"" + value + "\"/>").blocks, Blocks{"<n a=[" + value + "]/>"});
+    EXPECT_TRUE(Read("<n a=\"" + value + "v\"/>").Mentions("buffer overrun"));
 }
 
 TEST_F(XmlHostile, EmbeddedZeroBytes)
 {
     const std::string zero(1, '\0');
-    EXPECT_EQ(Read(kHead + "<n>ab" + zero + "cd</n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
-    EXPECT_EQ(Read(kHead + "<n><![CDATA[ab" + zero + "cd]]></n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
-    EXPECT_EQ(Read(kHead + "<a" + zero + "b/><c/>").blocks.back(), "<c/>");
-    EXPECT_TRUE(Read(kHead + "<a v=\"x" + zero + "y\"/>").Mentions("Reading next block (case #2)"));
-    EXPECT_FALSE(Read(kHead + "<a v=\"x\\" + zero + "\"/>").ok);
-    Outcome allZero = Read(kHead + std::string(5000, '\0'));
+    EXPECT_EQ(Read("<n>ab" + zero + "cd</n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
+    EXPECT_EQ(Read("<n><![CDATA[ab" + zero + "cd]]></n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
+    EXPECT_EQ(Read("<a" + zero + "b/><c/>").blocks.back(), "<c/>");
+    EXPECT_TRUE(Read("<a v=\"x" + zero + "y\"/>").Mentions("Reading next block (case #2)"));
+    EXPECT_FALSE(Read("<a v=\"x\\" + zero + "\"/>").ok);
+    Outcome allZero = Read(std::string(5000, '\0'));
     EXPECT_TRUE(allZero.blocks.empty());
     EXPECT_TRUE(allZero.ok);
 }
@@ -214,9 +209,9 @@ TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
             EXPECT_EQ(guarded.reader().ReadNextBlock(), nullptr) << "round " << round;
         }
         if (round % 10 == 0) {
-            Files().contents["fuzz.xml"] = round % 20 == 0 ? Scrambled(document) : document;
+            PutFile("fuzz.xml", round % 20 == 0 ? Scrambled(document) : document);
             XMLReader reader;
-            if (reader.LoadFile("fuzz.xml"))
+            if (reader.LoadFile("res://fuzz.xml"))
                 ReadAll(reader);
             EXPECT_EQ(reader.ReadNextBlock(), nullptr) << "round " << round;
         }

@@ -1,21 +1,19 @@
-// Common ground of the XML reader tests: captured popups, an in-memory file table behind
-// qv->fileSystem, documents placed against no-access pages so that any read or write
-// outside them faults, and the blocks a reader hands out as comparable texts.
+// Common ground of the XML reader tests: the engine's files with captured popups,
+// documents placed against no-access pages so that any read or write outside them
+// faults, and the blocks a reader hands out as comparable texts.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_reader.h"
-#include "support/log_capture.h"
+#include "support/engine_files.h"
 
 namespace xml_test {
 
@@ -24,76 +22,37 @@ using Blocks = std::vector<std::string>;
 
 inline const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
 
-// The files the fake file system serves, by exact path.
-struct FakeFiles {
-    std::map<std::string, std::string> contents;
-    int maxReadChunk = 0;  // largest count one Read hands out; 0: no limit
-    int positionSkew = 0;  // added to every position answered: a file whose size changes
-    int open = 0;          // opened and not yet closed
-};
-inline FakeFiles g_files;
-
-struct FakeOpenFile {
-    std::string data;
-    size_t position = 0;
-    static FakeOpenFile* Of(FileHandle* handle) { return reinterpret_cast<FakeOpenFile*>(handle); }
-};
-
-inline QuavenFileSystemAPI FakeFileSystem()
-{
-    QuavenFileSystemAPI table = {};
-    table.OpenFile = [](const char* path, const char*) -> FileHandle* {
-        auto found = path ? g_files.contents.find(path) : g_files.contents.end();
-        if (found == g_files.contents.end())
-            return nullptr;
-        ++g_files.open;
-        return reinterpret_cast<FileHandle*>(new FakeOpenFile{found->second});
-    };
-    table.Read = [](void* buffer, int size, FileHandle* handle) {
-        FakeOpenFile* file = FakeOpenFile::Of(handle);
-        if (!file || size <= 0)
-            return 0;
-        size_t count = std::min(file->data.size() - file->position, static_cast<size_t>(size));
-        if (g_files.maxReadChunk > 0)
-            count = std::min(count, static_cast<size_t>(g_files.maxReadChunk));
-        memcpy(buffer, file->data.data() + file->position, count);
-        file->position += count;
-        return static_cast<int>(count);
-    };
-    table.Seek = [](FileHandle* handle, int offset, int origin) {
-        FakeOpenFile* file = FakeOpenFile::Of(handle);
-        const size_t base = origin == QV_SEEK_END ? file->data.size() : origin == QV_SEEK_CUR ? file->position : 0;
-        file->position = std::min(file->data.size(), base + offset);
-        return 0;
-    };
-    table.GetFilePosition = [](FileHandle* handle) {
-        return static_cast<int>(FakeOpenFile::Of(handle)->position) + g_files.positionSkew;
-    };
-    table.CloseFile = [](FileHandle* handle) {
-        --g_files.open;
-        delete FakeOpenFile::Of(handle);
-    };
-    return table;
-}
-
-class XmlReaderTest : public ::testing::Test {
+// The engine's file system with res:// in a fresh folder (EngineFilesTest), counting the
+// files opened and not closed: every file a test opens is closed again.
+class XmlReaderTest : public quaven_test::EngineFilesTest {
 protected:
     void SetUp() override
     {
-        g_files = FakeFiles();
-        qv->fileSystem = &fakeFileSystem_;
+        EngineFilesTest::SetUp();
+        open_ = 0;
+        counting_ = *(real_ = qv->fileSystem);
+        counting_.OpenFile = [](const char* path, const char* mode) {
+            FileHandle* file = real_->OpenFile(path, mode);
+            open_ += file ? 1 : 0;
+            return file;
+        };
+        counting_.CloseFile = [](FileHandle* file) {
+            open_ -= file ? 1 : 0;
+            real_->CloseFile(file);
+        };
+        qv->fileSystem = &counting_;
     }
     void TearDown() override
     {
-        qv->fileSystem = savedFileSystem_;
-        EXPECT_EQ(g_files.open, 0) << "every opened file is closed";
+        qv->fileSystem = real_;
+        EXPECT_EQ(open_, 0) << "every opened file is closed";
+        EngineFilesTest::TearDown();
     }
-    static FakeFiles& Files() { return g_files; }
 
 private:
-    LogCapture log_;
-    const QuavenFileSystemAPI* savedFileSystem_ = qv->fileSystem;
-    QuavenFileSystemAPI fakeFileSystem_ = FakeFileSystem();
+    static inline const QuavenFileSystemAPI* real_ = nullptr;
+    static inline int open_ = 0;
+    QuavenFileSystemAPI counting_ = {};
 };
 
 // Which side of the document and the value buffer the no-access page touches.
