@@ -174,15 +174,10 @@ TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
 
 using SaveFailure = DataManagerTest;
 
-void FillSmallDatabase(Database& database)
-{
-    AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
-}
-
 TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
 {
     Database database;
-    FillSmallDatabase(database);
+    AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
     PutFile("locked.xml", "previous contents");
     ASSERT_TRUE(SetFileAttributesA(NativePath("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(database.Save("res://locked.xml", false));
@@ -222,7 +217,7 @@ TEST_F(SaveFailure, ShortWriteIsAFailure)
     qv->fileSystem = &table;
 
     Database database;
-    FillSmallDatabase(database);
+    AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
     const bool inPlace = database.Save("save://slot.xml", false), beside = database.Save("res://slot.xml", true);
     qv->fileSystem = real;
     EXPECT_FALSE(inPlace);
