@@ -1,6 +1,5 @@
 // The cache of databases by file name: one load per name, failures cached empty and
 // reported once, and loader threads that never see a database half loaded.
-
 #include "datamanager_fixture.h"
 
 #include <algorithm>

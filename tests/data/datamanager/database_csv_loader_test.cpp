@@ -1,6 +1,5 @@
 // Semicolon-separated tables: the header line names the columns of one array without
 // id, every further line is a node.
-
 #include "datamanager_fixture.h"
 
 #include <string>

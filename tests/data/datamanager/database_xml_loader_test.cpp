@@ -1,6 +1,5 @@
 // Loading databases from XML files: the root/array/node structure, and broken files
 // that must give their message, a failure and no arrays at all.
-
 #include "datamanager_fixture.h"
 
 #include <cstdio>
@@ -10,7 +9,7 @@ namespace {
 
 using XmlLoading = DataManagerTest;
 
-TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrder)
+TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly)
 {
     PutFile("db.xml", Doc("<root>\n"
                           "  <array id=\"first\" kind=\"list\" size=\"2\">\n"
@@ -32,10 +31,8 @@ TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrder)
               "  node [b] [id]=[b]\n");
     EXPECT_STREQ(database.fileName, "res://db.xml");
     EXPECT_TRUE(Popups().empty());
-}
 
-TEST_F(XmlLoading, DatAndUpperCaseExtensionsAreXmlAndOthersAreRefused)
-{
+    // .dat and upper-case extensions are XML too; others are refused.
     PutFile("one.dat", Doc("<root><array id=\"a\"><node id=\"n\" v=\"1\"/></array></root>"));
     PutFile("two.XML", Doc("<root/>\n"));
     PutFile("notes.txt", Doc("<root></root>"));

@@ -1,6 +1,5 @@
 // The scrambled file format: what the engine writes must read back, and anything
 // damaged, cut short or padded must be refused rather than parsed as garbage.
-
 #include <gtest/gtest.h>
 
 #include <cstdint>

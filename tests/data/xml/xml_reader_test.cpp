@@ -42,14 +42,10 @@ protected:
     XMLReader reader;
 };
 
-TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverything)
+TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverythingButEscapesAndEntities)
 {
     EXPECT_EQ(Read("<a  x = \"1\"\ty\r\n=\n\"2\"   ></a ><b a.b1=\"\" v=\"  two\t<tag> = / \"/>"),
               (Blocks{"<a x=[1] y=[2]>", "<a/>", "<b a.b1=[] v=[  two\t<tag> = / ]/>"}));
-}
-
-TEST_F(XmlReading, EscapesAndEntitiesInValues)
-{
     // \n \r \t \" \\ are decoded, any other pair is dropped whole; a value ending in a
     // backslash is written as "...\\"; &quot; then &amp; are decoded once each.
     EXPECT_EQ(Read("<a v=\"1\\n2\\r3\\t4\\\"5\\\\6\\x7\" d=\"dir\\\\\" q=\"say \\\\\\\"hi\"/>"),
