@@ -160,7 +160,12 @@ TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
 
 using SaveFailure = DataManagerTest;
 
-TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
+// Counts of a file table that opens every file but writes only half of what it is
+// given, as a full disk would.
+int g_closed = 0;
+int g_deleted = 0;
+
+TEST_F(SaveFailure, FailedOrShortSaveKeepsWhatWasThereAndSaysWhichStepFailed)
 {
     Database database;
     AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
@@ -175,24 +180,9 @@ TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
     EXPECT_EQ(GetFile("taken.xml/inside.txt"), "kept");
     EXPECT_FALSE(FileThere("locked.xml.tmp"));
     EXPECT_FALSE(FileThere("taken.xml.tmp")) << "the temporary file is removed again";
-
     EXPECT_FALSE(database.Save("res://no/such/folder/db.xml", false));
     EXPECT_FALSE(database.Save("nowhere/db.xml", false));
-    EXPECT_EQ(Popups(),
-              (std::vector<std::string>{"Unable to open file 'res://locked.xml' for writing.",
-                                        "Unable to replace file 'res://taken.xml'.",
-                                        "Unable to open file 'res://no/such/folder/db.xml' for writing.",
-                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
-                                        "absolute file system target such as res://data/file.xml."}));
-}
 
-// Counts of a file table that opens every file but writes only half of what it is
-// given, as a full disk would.
-int g_closed = 0;
-int g_deleted = 0;
-
-TEST_F(SaveFailure, ShortWriteIsAFailure)
-{
     QuavenFileSystemAPI table = *qv->fileSystem;
     table.OpenFile = [](const char*, const char*) { return reinterpret_cast<FileHandle*>(&g_closed); };
     table.Write = [](const void*, int size, FileHandle*) { return size / 2; };
@@ -201,17 +191,20 @@ TEST_F(SaveFailure, ShortWriteIsAFailure)
     table.DeleteFile = [](const char*) { return ++g_deleted > 0; };
     const QuavenFileSystemAPI* real = qv->fileSystem;
     qv->fileSystem = &table;
-
-    Database database;
-    AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
     const bool inPlace = database.Save("save://slot.xml", false), beside = database.Save("res://slot.xml", true);
     qv->fileSystem = real;
     EXPECT_FALSE(inPlace);
     EXPECT_FALSE(beside);
     EXPECT_EQ(g_closed, 2) << "the file is closed either way";
     EXPECT_EQ(g_deleted, 1) << "the half-written temporary file is removed";
-    EXPECT_EQ(Popups(), (std::vector<std::string>{"Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
     EXPECT_FALSE(FileThere("slot.xml"));
+    EXPECT_EQ(Popups(),
+              (std::vector<std::string>{"Unable to open file 'res://locked.xml' for writing.",
+                                        "Unable to replace file 'res://taken.xml'.",
+                                        "Unable to open file 'res://no/such/folder/db.xml' for writing.",
+                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
+                                        "absolute file system target such as res://data/file.xml.",
+                                        "Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
 }
 
 } // namespace

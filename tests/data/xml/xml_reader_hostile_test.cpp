@@ -1,10 +1,8 @@
-// Broken and hostile documents. Each one sits against a no-access page (after it, and
-// in a second run before it), as does the value buffer, so a read or write outside
-// them faults instead of passing unnoticed. The reader must answer with its errors
-// or an early end, never a crash. Last, a small deterministic fuzz run: 2000
-// mutations of documents the engine really reads, read the same way and, every few
-// rounds, loaded through LoadFile (plain and scrambled); the only claims are that
-// the reader never faults and always ends.
+// Broken and hostile documents, each against a no-access page (after it, then before
+// it), as is the value buffer, so a stray read or write faults. The reader answers with
+// its errors or an early end, never a crash. Last, a deterministic fuzz run: 2000
+// mutations of documents the engine reads, read so and every few rounds loaded through
+// LoadFile (plain and scrambled); the claims are that the reader never faults and ends.
 #include "xml_test_support.h"
 
 #include <algorithm>

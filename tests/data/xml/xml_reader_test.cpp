@@ -1,7 +1,6 @@
-// The XML reader: documents of the shapes the engine reads, the declaration check that
-// decides whether a document is read at all, and every parse error it reports, with
-// its exact message, line and snippet, and what the reader does afterwards (nothing
-// more).
+// The XML reader: documents of the shapes the engine reads, the declaration check, and
+// every parse error with its exact message, line and snippet, after which it reads
+// nothing more.
 #include "xml_test_support.h"
 
 #include <cstdio>
