@@ -1,13 +1,11 @@
 // The cache of databases by file name: one load per name, failures cached empty and
 // reported once, and loader threads that never see a database half loaded.
-
 #include "datamanager_fixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace datamanager_test {
 namespace {
@@ -36,25 +34,19 @@ TEST_F(DataManagerCache, SecondRequestGivesTheSameDatabaseUntilItIsUnloaded)
     EXPECT_EQ(DataManager::databases.count, before);
 }
 
-TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnce)
+TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnceAndAnAddedOneAsItIs)
 {
     PutFile("half.xml", Doc("<root><array id=\"a\"><node v=\"1\"/></array><array id=\"b\">"));
-    Database* half = DataManager::GetDatabase("res://half.xml");
-    ASSERT_NE(half, nullptr);
-    EXPECT_EQ(half->arrays.count, 0) << "never half loaded";
-    ClearLines();
-
+    EXPECT_EQ(DataManager::GetDatabase("res://half.xml")->arrays.count, 0) << "never half loaded";
+    LogCapture::Clear();
     Database* first = DataManager::GetDatabase("res://developer.xml");
-    ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->arrays.count, 0);
     EXPECT_STREQ(first->fileName, "res://developer.xml");
-    Database* second = DataManager::GetDatabase("res://developer.xml");
-    EXPECT_EQ(second, first);
+    EXPECT_EQ(DataManager::GetDatabase("res://developer.xml"), first);
     EXPECT_EQ(Popups(), std::vector<std::string>{"XML Array File 'res://developer.xml' not found!"});
-}
 
-TEST_F(DataManagerCache, AddedDatabaseIsFoundAndSavedLater)
-{
+    // An added database is found under its name, without a load.
+    LogCapture::Clear();
     Database* fresh = new Database();
     fresh->fileName = strdup("res://leaderboards-db.xml");
     ASSERT_TRUE(DataManager::AddDatabase(fresh));
@@ -62,10 +54,9 @@ TEST_F(DataManagerCache, AddedDatabaseIsFoundAndSavedLater)
     EXPECT_EQ(DataManager::GetDatabase("res://leaderboards-db.xml"), fresh) << "no load for a cached name";
     EXPECT_TRUE(Popups().empty());
 
-    Database duplicate;
+    Database duplicate, unnamed;
     duplicate.fileName = strdup("res://leaderboards-db.xml");
     EXPECT_FALSE(DataManager::AddDatabase(&duplicate)) << "one database per name";
-    Database unnamed;
     EXPECT_FALSE(DataManager::AddDatabase(&unnamed));
     Database* nameless = DataManager::GetDatabase(nullptr);
     ASSERT_NE(nameless, nullptr) << "a null name still gives a database";
@@ -76,14 +67,11 @@ TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase)
 {
     // Large enough that loading takes a while and the threads overlap.
     const int kArrays = 3000;
-    std::string body = "<root>\n";
-    for (int a = 0; a < kArrays; ++a) {
-        body += "<array id=\"a" + std::to_string(a) + "\">";
-        for (int n = 0; n < 5; ++n)
-            body += "<node id=\"n" + std::to_string(n) + "\" v=\"" + std::to_string(a * n) + "\"/>";
-        body += "</array>\n";
-    }
-    PutFile("big.xml", Doc(body + "</root>\n"));
+    const std::string nodes = "<node id=\"n0\" v=\"0\"/><node id=\"n1\" v=\"1\"/><node/><node/><node v=\"4\"/>";
+    std::string body;
+    for (int a = 0; a < kArrays; ++a)
+        body += "<array id=\"a" + std::to_string(a) + "\">" + nodes + "</array>\n";
+    PutFile("big.xml", Doc("<root>\n" + body + "</root>\n"));
 
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
@@ -105,14 +93,12 @@ TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase)
         go = true;
         for (std::thread& loader : loaders)
             loader.join();
-
         EXPECT_EQ(complete, 8);
-        for (Database* result : results)
-            EXPECT_EQ(result, results[0]) << "one database for all threads";
-        int cachedUnderName = 0;
-        for (int i = 0; i < DataManager::databases.count; ++i)
-            cachedUnderName += strcmp(DataManager::databases.data[i]->fileName, "res://big.xml") == 0 ? 1 : 0;
-        EXPECT_EQ(cachedUnderName, 1);
+        EXPECT_EQ(std::count(results, results + 8, results[0]), 8) << "one database for all threads";
+        const Array<Database*>& cache = DataManager::databases;
+        EXPECT_EQ(std::count_if(cache.data, cache.data + cache.count,
+                                [](const Database* d) { return strcmp(d->fileName, "res://big.xml") == 0; }),
+                  1);
     }
 }
 

@@ -1,6 +1,5 @@
 // The lookup and update rules of arrays, nodes and parameters that the engine's
 // configuration reader and the local leaderboards rely on.
-
 #include <gtest/gtest.h>
 
 #include <string>

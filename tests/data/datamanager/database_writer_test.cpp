@@ -1,19 +1,15 @@
 // Saving: the text DataManager writes, the promise that whatever a database holds
-// (quotes, backslashes, line breaks, markup characters) reads back exactly, and that a
-// save that cannot complete reports failure and leaves the previous file as it was.
-
-// DeleteFile is a <windows.h> macro as well as a file-system member: windows.h comes
-// first so that both are renamed alike.
+// reads back exactly, and that a save that cannot complete reports failure and leaves
+// the previous file as it was. (windows.h first: DeleteFile is a macro there as well
+// as a file-system member, so both are renamed alike.)
 #include <windows.h>
 
 #include "datamanager_fixture.h"
 
-#include "core/engine_log.h"
+#include <memory>
+
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
-
-#include <cstring>
-#include <memory>
 
 namespace datamanager_test {
 namespace {
@@ -23,31 +19,30 @@ using SaveRoundTrip = DataManagerTest;
 std::string WrittenText(const Database& database)
 {
     std::unique_ptr<ByteBuffer> text(database.WriteXML());
-    if (!text)
-        return "<no text>";
-    return std::string(reinterpret_cast<const char*>(text->data), text->size);
+    return text ? std::string(reinterpret_cast<const char*>(text->data), text->size) : "<no text>";
 }
 
 DataArray* AddArray(Database& database, const char* id)
 {
-    DataArray* array = new DataArray(id);
-    database.arrays.Add(array);
-    return array;
+    database.arrays.Add(new DataArray(id));
+    return database.arrays.data[database.arrays.count - 1];
 }
 
 // A node as the loader makes it: an id is also the node's first parameter.
-DataNode* AddNode(DataArray* array, const char* id)
+DataNode* AddNode(DataArray* array, const char* id, std::initializer_list<std::pair<const char*, const char*>> parameters = {})
 {
     DataNode* node = new DataNode(nullptr);
     if (id)
         node->SetParameter("id", id);
+    for (const auto& parameter : parameters)
+        node->SetParameter(parameter.first, parameter.second);
     array->nodes.Add(node);
     return node;
 }
 
 // Saves, reloads through a fresh database and checks both the content and that
 // saving the reloaded database gives the same file again.
-void ExpectRoundTrip(DataManagerTest* test, const Database& original, const char* path)
+void ExpectRoundTrip(const Database& original, const char* path)
 {
     ASSERT_TRUE(original.Save(path, false));
     Database reloaded;
@@ -56,137 +51,90 @@ void ExpectRoundTrip(DataManagerTest* test, const Database& original, const char
     EXPECT_EQ(WrittenText(reloaded), WrittenText(original));
 }
 
-TEST_F(SaveRoundTrip, WritesTheDocumentedLayout)
+TEST_F(SaveRoundTrip, WritesTheDocumentedLayoutOverTheWholeOldFile)
 {
     Database database;
     DataArray* settings = AddArray(database, "settings");
     settings->parameters.Add(DataParameter("version", "2"));
-    DataNode* window = AddNode(settings, "window");
-    window->SetParameter("width", "640");
-    DataNode* note = AddNode(settings, nullptr);
-    note->SetParameter("kind", "text");
-    note->SetParameter("DATA", "hello");
-    DataNode* wide = AddNode(settings, nullptr);
-    for (const char* name : {"a", "b", "c", "d", "e", "f"})
-        wide->SetParameter(name, "1");
-
-    EXPECT_EQ(WrittenText(database),
-              std::string(kDeclaration) +
-                  "<root>\n"
-                  "\t<array id=\"settings\" version=\"2\">\n"
-                  "\t\t<node id=\"window\" width=\"640\" />\n"
-                  "\t\t<node kind=\"text\" >hello</node>\n"
-                  "\t\t<node a=\"1\" \n\t\t b=\"1\" \n\t\t c=\"1\" \n\t\t d=\"1\" \n\t\t e=\"1\" \n\t\t f=\"1\" \n\t\t />\n"
-                  "\n"
-                  "\t</array>\n"
-                  "</root>\n");
-    ExpectRoundTrip(this, database, "res://layout.xml");
+    AddNode(settings, "window", {{"width", "640"}});
+    AddNode(settings, nullptr, {{"kind", "text"}, {"DATA", "hello"}});
+    AddNode(settings, nullptr, {{"a", "1"}, {"b", "1"}, {"c", "1"}, {"d", "1"}, {"e", "1"}, {"f", "1"}});
+    const std::string text = kDeclaration +
+                             "<root>\n"
+                             "\t<array id=\"settings\" version=\"2\">\n"
+                             "\t\t<node id=\"window\" width=\"640\" />\n"
+                             "\t\t<node kind=\"text\" >hello</node>\n"
+                             "\t\t<node a=\"1\" \n\t\t b=\"1\" \n\t\t c=\"1\" \n\t\t d=\"1\" \n\t\t e=\"1\" \n\t\t f=\"1\" \n\t\t />\n"
+                             "\n"
+                             "\t</array>\n"
+                             "</root>\n";
+    EXPECT_EQ(WrittenText(database), text);
+    PutFile("layout.xml", std::string(100000, 'o'));  // longer than what replaces it
+    ExpectRoundTrip(database, "res://layout.xml");
+    EXPECT_EQ(GetFile("layout.xml"), text);
+    EXPECT_FALSE(FileThere("layout.xml.tmp")) << "no temporary file is left behind";
 }
 
-TEST_F(SaveRoundTrip, HostileNamesAndValuesComeBackByteForByte)
+TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte)
 {
     const char* hostile[] = {
-        "He said \"hi\"",
-        "C:\\path\\to\\",          // ends in a backslash
-        "\\\\\"\\",                // runs of backslashes around a quote
-        "line one\nline two\r\n\ttabbed",
-        "a < b && c > d",
-        "&amp; &quot; stay as typed",
-        "\\n is not a line break",
-        "<![CDATA[ not a section ]]>",
-        "",
-        "   ",
-        "\xc3\xa9t\xc3\xa9 \xff\x01",
+        "He said \"hi\"", "line one\nline two\r\n\ttabbed", "a < b && c > d", "&amp; &quot; stay as typed",
+        "\\n is not a line break", "<![CDATA[ not a section ]]>", "", "   ", "\xc3\xa9t\xc3\xa9 \xff\x01",
+        "C:\\path\\to\\",  // ends in a backslash
+        "\\\\\"\\",        // runs of backslashes around a quote
     };
     Database database;
     DataArray* array = AddArray(database, "He said \"x\" & <y>\\");
     array->parameters.Add(DataParameter("label", hostile[0]));
     int index = 0;
-    for (const char* value : hostile) {
-        DataNode* node = AddNode(array, nullptr);
-        char id[32];
-        snprintf(id, sizeof(id), "n%d \"\\", index++);
-        node->SetParameter("id", id);
-        node->SetParameter("value", value);
-        node->SetParameter("DATA", value);
-    }
-    ExpectRoundTrip(this, database, "res://hostile.xml");
+    for (const char* value : hostile)
+        AddNode(array, ("n" + std::to_string(index++) + " \"\\").c_str(), {{"value", value}, {"DATA", value}});
+    // Long or markup text as a node's DATA is written as CDATA.
+    array = AddArray(database, "src");
+    AddNode(array, "long", {{"DATA", (std::string(20000, 'x') + " if (a<b) return a&&b; ").c_str()}});
+    AddNode(array, "markup", {{"DATA", "<b>bold</b>"}});
+    AddNode(array, "end", {{"DATA", "x]]>y <z>"}});
+    EXPECT_NE(WrittenText(database).find("<![CDATA[<b>bold</b>]]>"), std::string::npos);
+    ExpectRoundTrip(database, "res://hostile.xml");
 }
 
-TEST_F(SaveRoundTrip, LongAndMarkupDataTextUsesCData)
+TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkipped)
 {
     Database database;
-    DataArray* array = AddArray(database, "src");
-    std::string longText(20000, 'x');
-    longText += " if (a<b) return a&&b; ";
-    AddNode(array, "long")->SetParameter("DATA", longText.c_str());
-    AddNode(array, "markup")->SetParameter("DATA", "<b>bold</b>");
-    AddNode(array, "end")->SetParameter("DATA", "x]]>y <z>");
-    std::string text = WrittenText(database);
-    EXPECT_NE(text.find("<![CDATA[<b>bold</b>]]>"), std::string::npos);
-    ExpectRoundTrip(this, database, "res://cdata.xml");
-}
-
-TEST_F(SaveRoundTrip, NullIdIsOmittedAndNullValueWrittenEmpty)
-{
-    Database database;
-    DataArray* array = AddArray(database, nullptr);
-    DataNode* node = AddNode(array, nullptr);
-    node->SetParameter("empty", nullptr);
-    std::string text = WrittenText(database);
+    AddNode(AddArray(database, nullptr), nullptr, {{"empty", nullptr}});
+    const std::string text = WrittenText(database);
     EXPECT_NE(text.find("\t<array>\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("(null)"), std::string::npos) << text;
     EXPECT_NE(text.find("<node empty=\"\" />"), std::string::npos) << text;
 
-    ASSERT_TRUE(database.Save("res://nulls.xml", false));
-    Database reloaded;
-    ASSERT_TRUE(reloaded.Load("res://nulls.xml"));
-    EXPECT_EQ(Dump(reloaded), "array <null>\n  node <null> [empty]=[]\n");
-
-    // A node id set in code, without an id parameter, is kept.
-    DataArray* named = AddArray(database, "a");
+    // A node id set in code, without an id parameter, is kept; names the reader would
+    // refuse are skipped with a warning.
     DataNode* made = new DataNode("made-in-code");
     made->SetParameter("v", "1");
-    named->nodes.Add(made);
-    ASSERT_TRUE(database.Save("res://ids.xml", false));
-    Database withId;
-    ASSERT_TRUE(withId.Load("res://ids.xml"));
-    EXPECT_STREQ(withId.GetParameter("a", "made-in-code", "v"), "1");
-}
-
-TEST_F(SaveRoundTrip, NamesTheReaderWouldRefuseAreSkippedWithAWarning)
-{
-    Database database;
-    DataArray* array = AddArray(database, "a");
+    AddArray(database, "a")->nodes.Add(made);
+    DataArray* array = AddArray(database, "b");
     array->parameters.Add(DataParameter("9lives", "x"));
-    DataNode* node = AddNode(array, nullptr);
-    node->SetParameter("good", "1");
-    node->SetParameter("bad name", "2");
-    node->SetParameter("", "3");
-    node->SetParameter("quote\"", "4");
+    DataNode* node = AddNode(array, nullptr, {{"good", "1"}, {"bad name", "2"}, {"", "3"}, {"quote\"", "4"}});
     node->parameters.Add(DataParameter(nullptr, "5"));
     node->SetParameter("after", "6");
-
     ASSERT_TRUE(database.Save("res://names.xml", false));
-    EXPECT_EQ(Warnings().size(), 5u) << ::testing::PrintToString(Warnings());
+    EXPECT_EQ(LogCapture::CountContaining("is not saved: the name cannot be read back.", QV_LOG_WARNING), 5);
     Database reloaded;
     ASSERT_TRUE(reloaded.Load("res://names.xml")) << "one bad name never makes the file unreadable";
-    EXPECT_EQ(Dump(reloaded), "array [a]\n  node <null> [good]=[1] [after]=[6]\n");
+    EXPECT_EQ(Dump(reloaded), "array <null>\n  node <null> [empty]=[]\narray [a]\n  node [made-in-code] [id]=[made-in-code] [v]=[1]\n"
+                              "array [b]\n  node <null> [good]=[1] [after]=[6]\n");
 }
 
 TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile)
 {
-    // '<node v="' + value + '" />' is 13 characters more than the value; the reader takes
-    // 8191.
-    Database longest;
-    AddNode(AddArray(longest, "a"), nullptr)->SetParameter("v", std::string(8191 - 13, 'x').c_str());
-    ExpectRoundTrip(this, longest, "res://longest.xml");
+    // '<node v="' + value + '" />' is 13 characters more than the value; the reader takes 8191.
+    Database longest, node, array;
+    AddNode(AddArray(longest, "a"), nullptr, {{"v", std::string(8191 - 13, 'x').c_str()}});
+    ExpectRoundTrip(longest, "res://longest.xml");
 
     PutFile("big.xml", "previous");
-    Database node;
-    AddNode(AddArray(node, "a"), nullptr)->SetParameter("v", std::string(8191 - 12, 'x').c_str());
+    AddNode(AddArray(node, "a"), nullptr, {{"v", std::string(8191 - 12, 'x').c_str()}});
     EXPECT_FALSE(node.Save("res://big.xml", false));
-    Database array;
     AddArray(array, "b")->parameters.Add(DataParameter("v", std::string(9000, 'x').c_str()));
     EXPECT_FALSE(array.Save("res://big.xml", false));
     EXPECT_EQ(GetFile("big.xml"), "previous");
@@ -198,41 +146,29 @@ TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile)
 TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
 {
     Database database;
-    DataArray* array = AddArray(database, "scores");
-    DataNode* node = AddNode(array, nullptr);
-    node->SetParameter("player", "Zo\u00eb \"The Quote\" O'Neil");
-    node->SetParameter("points", "1200");
-    node->SetParameter("data", "1 2 3");
+    AddNode(AddArray(database, "scores"), nullptr,
+            {{"player", "Zo\u00eb \"The Quote\" O'Neil"}, {"points", "1200"}, {"data", "1 2 3"}});
     ASSERT_TRUE(database.Save("res://leaderboards-db.xml", true));
 
     std::string file = GetFile("leaderboards-db.xml");
-    ASSERT_GE(file.size(), 22u);
     EXPECT_TRUE(QVI_IsScrambledData(reinterpret_cast<const uint8_t*>(file.data()), static_cast<int>(file.size())));
     EXPECT_EQ(file.find("scores"), std::string::npos) << "not readable as text";
-    std::string plain = WrittenText(database);
-    EXPECT_EQ(file.size(), plain.size() + 22);
-
-    Database* loaded = DataManager::GetDatabase("res://leaderboards-db.xml");
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(Dump(*loaded), Dump(database));
+    EXPECT_EQ(file.size(), WrittenText(database).size() + 22);
+    EXPECT_EQ(Dump(*DataManager::GetDatabase("res://leaderboards-db.xml")), Dump(database));
     EXPECT_TRUE(Popups().empty());
 }
 
 using SaveFailure = DataManagerTest;
 
-void FillSmallDatabase(Database& database)
-{
-    DataArray* array = new DataArray("a");
-    DataNode* node = new DataNode(nullptr);
-    node->SetParameter("v", "new contents");
-    array->nodes.Add(node);
-    database.arrays.Add(array);
-}
+// Counts of a file table that opens every file but writes only half of what it is
+// given, as a full disk would.
+int g_closed = 0;
+int g_deleted = 0;
 
-TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
+TEST_F(SaveFailure, FailedOrShortSaveKeepsWhatWasThereAndSaysWhichStepFailed)
 {
     Database database;
-    FillSmallDatabase(database);
+    AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
     PutFile("locked.xml", "previous contents");
     ASSERT_TRUE(SetFileAttributesA(NativePath("locked.xml").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(database.Save("res://locked.xml", false));
@@ -244,24 +180,9 @@ TEST_F(SaveFailure, FailedSaveKeepsWhatWasThereAndSaysWhichStepFailed)
     EXPECT_EQ(GetFile("taken.xml/inside.txt"), "kept");
     EXPECT_FALSE(FileThere("locked.xml.tmp"));
     EXPECT_FALSE(FileThere("taken.xml.tmp")) << "the temporary file is removed again";
-
     EXPECT_FALSE(database.Save("res://no/such/folder/db.xml", false));
     EXPECT_FALSE(database.Save("nowhere/db.xml", false));
-    EXPECT_EQ(Popups(),
-              (std::vector<std::string>{"Unable to open file 'res://locked.xml' for writing.",
-                                        "Unable to replace file 'res://taken.xml'.",
-                                        "Unable to open file 'res://no/such/folder/db.xml' for writing.",
-                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
-                                        "absolute file system target such as res://data/file.xml."}));
-}
 
-// Counts of a file table that opens every file but writes only half of what it is
-// given, as a full disk would.
-int g_closed = 0;
-int g_deleted = 0;
-
-TEST_F(SaveFailure, ShortWriteIsAFailure)
-{
     QuavenFileSystemAPI table = *qv->fileSystem;
     table.OpenFile = [](const char*, const char*) { return reinterpret_cast<FileHandle*>(&g_closed); };
     table.Write = [](const void*, int size, FileHandle*) { return size / 2; };
@@ -270,33 +191,20 @@ TEST_F(SaveFailure, ShortWriteIsAFailure)
     table.DeleteFile = [](const char*) { return ++g_deleted > 0; };
     const QuavenFileSystemAPI* real = qv->fileSystem;
     qv->fileSystem = &table;
-
-    Database database;
-    FillSmallDatabase(database);
-    bool inPlace = database.Save("save://slot.xml", false);
-    bool beside = database.Save("res://slot.xml", true);
+    const bool inPlace = database.Save("save://slot.xml", false), beside = database.Save("res://slot.xml", true);
     qv->fileSystem = real;
-
     EXPECT_FALSE(inPlace);
     EXPECT_FALSE(beside);
     EXPECT_EQ(g_closed, 2) << "the file is closed either way";
     EXPECT_EQ(g_deleted, 1) << "the half-written temporary file is removed";
-    EXPECT_EQ(Popups(), (std::vector<std::string>{"Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
     EXPECT_FALSE(FileThere("slot.xml"));
-}
-
-TEST_F(SaveFailure, SuccessfulSaveReplacesTheFileWhole)
-{
-    PutFile("db.xml", std::string(100000, 'o'));  // longer than what replaces it
-    Database database;
-    FillSmallDatabase(database);
-    ASSERT_TRUE(database.Save("res://db.xml", false));
-    Database reloaded;
-    ASSERT_TRUE(reloaded.Load("res://db.xml"));
-    EXPECT_STREQ(reloaded.GetParameter("a", nullptr, "v"), nullptr);
-    EXPECT_STREQ(reloaded.arrays.data[0]->GetNode(0)->GetParameter("v"), "new contents");
-    EXPECT_LT(GetFile("db.xml").size(), 1000u);
-    EXPECT_FALSE(FileThere("db.xml.tmp")) << "no temporary file is left behind";
+    EXPECT_EQ(Popups(),
+              (std::vector<std::string>{"Unable to open file 'res://locked.xml' for writing.",
+                                        "Unable to replace file 'res://taken.xml'.",
+                                        "Unable to open file 'res://no/such/folder/db.xml' for writing.",
+                                        "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
+                                        "absolute file system target such as res://data/file.xml.",
+                                        "Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // The scrambled file format: what the engine writes must read back, and anything
 // damaged, cut short or padded must be refused rather than parsed as garbage.
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,16 +33,15 @@ std::string Descramble(Bytes file)
     return std::string(reinterpret_cast<const char*>(file.data()), length);
 }
 
+// Header fields are little-endian, as is the machine the tests run on.
 uint32_t ReadU32(const Bytes& bytes, size_t offset)
 {
-    return bytes[offset] | (bytes[offset + 1] << 8) | (bytes[offset + 2] << 16) | (static_cast<uint32_t>(bytes[offset + 3]) << 24);
+    uint32_t value;
+    memcpy(&value, &bytes[offset], 4);
+    return value;
 }
 
-void WriteU32(Bytes& bytes, size_t offset, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
+void WriteU32(Bytes& bytes, size_t offset, uint32_t value) { memcpy(&bytes[offset], &value, 4); }
 
 TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift)
 {
@@ -60,7 +59,7 @@ TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift)
         EXPECT_EQ(file[22 + i], static_cast<uint8_t>('x' - kScrambleKey[i % 13] - (i & 0xFF))) << "byte " << i;
 }
 
-TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTrip)
+TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTripAppendedToABuffer)
 {
     std::string plain;
     for (int b = 0; b < 3 * 256; ++b)
@@ -69,10 +68,8 @@ TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTrip)
     Bytes empty = Scramble("");
     ASSERT_EQ(empty.size(), 22u) << "exactly the header";
     EXPECT_EQ(Descramble(empty), "");
-}
 
-TEST(ScrambledFormat, AppendsBehindWhatTheBufferHoldsAndRefusesBadArguments)
-{
+    // Scrambling appends behind what the buffer holds, and refuses bad arguments.
     ByteBuffer out;
     out.WriteBytes("head", 4);
     ASSERT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>("abc"), 3, &out));
@@ -85,7 +82,7 @@ TEST(ScrambledFormat, AppendsBehindWhatTheBufferHoldsAndRefusesBadArguments)
     EXPECT_TRUE(QVI_ScrambleData(nullptr, 0, &out)) << "an empty text needs no bytes";
 }
 
-TEST(ScrambledRefusal, ShortOrForeignDataIsPlain)
+TEST(ScrambledRefusal, ShortForeignOrWronglySizedDataIsRefusedAndHugeLengthsDoNotWrapAround)
 {
     Bytes file = Scramble("some text");
     EXPECT_TRUE(QVI_IsScrambledData(file.data(), static_cast<int>(file.size())));
@@ -94,6 +91,19 @@ TEST(ScrambledRefusal, ShortOrForeignDataIsPlain)
     file[0] ^= 0x20;
     EXPECT_FALSE(QVI_IsScrambledData(file.data(), static_cast<int>(file.size())));
     EXPECT_EQ(Descramble(file), "<refused>");
+
+    const Bytes abcd = Scramble("abcd");
+    // Lengths whose sum with the header overflows 32 bits, and the largest ones.
+    for (uint32_t declared : {0xFFFFFFFFu, 0xFFFFFFEAu, 0x80000000u}) {
+        Bytes hostile = abcd;
+        WriteU32(hostile, 14, declared);
+        EXPECT_EQ(Descramble(hostile), "<refused>") << "declared length " << declared;
+    }
+    // A length one off either way.
+    Bytes longer = abcd;
+    longer.push_back('x');
+    EXPECT_EQ(Descramble(longer), "<refused>");
+    EXPECT_EQ(Descramble(Bytes(abcd.begin(), abcd.end() - 1)), "<refused>");
 }
 
 TEST(ScrambledRefusal, AnyChangedBodyByteButTheFirstFailsTheChecksum)
@@ -115,22 +125,6 @@ TEST(ScrambledRefusal, AnyChangedBodyByteButTheFirstFailsTheChecksum)
     const Bytes before = checksum;
     EXPECT_EQ(QVI_DescrambleInPlace(checksum.data(), static_cast<int>(checksum.size())), -1);
     EXPECT_EQ(checksum, before) << "refused data stay untouched";
-}
-
-TEST(ScrambledRefusal, LengthMustMatchExactlyAndHugeOnesDoNotWrapAround)
-{
-    const Bytes file = Scramble("abcd");
-    // Lengths whose sum with the header overflows 32 bits, and the largest ones.
-    for (uint32_t declared : {0xFFFFFFFFu, 0xFFFFFFEAu, 0x80000000u}) {
-        Bytes hostile = file;
-        WriteU32(hostile, 14, declared);
-        EXPECT_EQ(Descramble(hostile), "<refused>") << "declared length " << declared;
-    }
-    // A length one off either way.
-    Bytes longer = file;
-    longer.push_back('x');
-    EXPECT_EQ(Descramble(longer), "<refused>");
-    EXPECT_EQ(Descramble(Bytes(file.begin(), file.end() - 1)), "<refused>");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
-// The XML reader: documents of the shapes the engine reads, the declaration check that
-// decides whether a document is read at all, and every parse error it reports, with
-// its exact message, line and snippet, and what the reader does afterwards (nothing
-// more).
+// The XML reader: documents of the shapes the engine reads, the declaration check, and
+// every parse error with its exact message, line and snippet, after which it reads
+// nothing more.
 #include "xml_test_support.h"
 
 #include <cstdio>
@@ -11,7 +10,6 @@ using namespace xml_test;
 
 namespace {
 
-using Blocks = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 
 class XmlReading : public XmlReaderTest {
@@ -43,14 +41,10 @@ protected:
     XMLReader reader;
 };
 
-TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverything)
+TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverythingButEscapesAndEntities)
 {
     EXPECT_EQ(Read("<a  x = \"1\"\ty\r\n=\n\"2\"   ></a ><b a.b1=\"\" v=\"  two\t<tag> = / \"/>"),
               (Blocks{"<a x=[1] y=[2]>", "<a/>", "<b a.b1=[] v=[  two\t<tag> = / ]/>"}));
-}
-
-TEST_F(XmlReading, EscapesAndEntitiesInValues)
-{
     // \n \r \t \" \\ are decoded, any other pair is dropped whole; a value ending in a
     // backslash is written as "...\\"; &quot; then &amp; are decoded once each.
     EXPECT_EQ(Read("<a v=\"1\\n2\\r3\\t4\\\"5\\\\6\\x7\" d=\"dir\\\\\" q=\"say \\\\\\\"hi\"/>"),
@@ -80,43 +74,37 @@ TEST_F(XmlReading, TextCDataAndComments)
                       "[text]", "<t/>", "[<!DOCTYPE root>]"}));
 }
 
-TEST_F(XmlReading, DeclarationAfterWhiteSpaceIsSkipped)
+TEST_F(XmlReading, DeclarationDecidesWhetherTheDocumentIsRead)
 {
+    // White space before it is skipped; "<?" "?>" is the shortest.
     ASSERT_TRUE(SetDocument(reader, " \t\r\n<?xml version=\"1.0\"?>\r\n<root>\r\n<node v=\"60\"/>\r\n</root>\r\n"));
     EXPECT_EQ(ReadAll(reader), (Blocks{"<root>", "<node v=[60]/>", "<root/>"}));
     ASSERT_TRUE(SetDocument(reader, "<?" "?>"));
     EXPECT_EQ(reader.ReadNextBlock(), nullptr);
-}
 
-TEST_F(XmlReading, AnythingButAnAngleBracketFirstIsRefusedNamingTheCharacter)
-{
+    // Anything but an angle bracket first is refused naming the character.
+    const auto notAngle = [](int code, char shown) {
+        return "First non-whitespace char in XML document needs to be '<'. First char in 'memory.xml' is #" +
+               std::to_string(code) + " '" + shown + "'. Note: UTF8 BOM is not supported.\n";
+    };
+    const std::string none = "XML document needs to start with line like <?xml versions=... ?>. File 'memory.xml' doesn't.";
     const struct {
-        std::string document;
-        int code;
-        char shown;
+        std::string document, popup;
     } cases[] = {
-        {"\xEF\xBB\xBF<?xml version=\"1.0\"?><a/>", 239, '\xEF'},  // a byte order mark
-        {"\n  x<?xml?>", 'x', 'x'},
-        {std::string("\0<?xml?>", 8), 0, ' '},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?><a/>", notAngle(239, '\xEF')},  // a byte order mark
+        {"\n  x<?xml?>", notAngle('x', 'x')},
+        {std::string("\0<?xml?>", 8), notAngle(0, ' ')},
+        {"<root></root>", none},
+        {"<?>", none},
+        {"<?xml version=\"1.0\"", none},
+        {"", none},
+        {"\r\n\t  \n", none},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.document);
         LogCapture::Clear();
         EXPECT_FALSE(SetDocument(reader, c.document));
-        EXPECT_EQ(LogCapture::PopupTexts(),
-                  Texts{"First non-whitespace char in XML document needs to be '<'. First char in 'memory.xml' is #" +
-                         std::to_string(c.code) + " '" + c.shown + "'. Note: UTF8 BOM is not supported.\n"});
-        EXPECT_EQ(reader.ReadNextBlock(), nullptr);
-    }
-}
-
-TEST_F(XmlReading, MissingDeclarationOrEmptyDocumentIsRefused)
-{
-    for (const char* document : {"<root></root>", "<?>", "<?xml version=\"1.0\"", "", "\r\n\t  \n"}) {
-        SCOPED_TRACE(document);
-        LogCapture::Clear();
-        EXPECT_FALSE(SetDocument(reader, document));
-        EXPECT_EQ(LogCapture::PopupTexts(),
-                  Texts{"XML document needs to start with line like <?xml versions=... ?>. File 'memory.xml' doesn't."});
+        EXPECT_EQ(LogCapture::PopupTexts(), Texts{c.popup});
         EXPECT_FALSE(reader.ok);
         EXPECT_EQ(reader.ReadNextBlock(), nullptr);
     }
