@@ -12,7 +12,7 @@
 #include "filesystem/backends.h"
 #include "filesystem/open_files.h"
 #include "filesystem/paths.h"
-#include "support/engine_files.h"
+#include "support/engine_table.h"
 #include "support/files.h"
 #include "support/process.h"
 

@@ -1,8 +1,7 @@
-// Cases that need a process of their own: a loaded program library stays loaded, shutdown
-// deletes the engine's locks, a Cancel or a failed start-up ends the process. The parent
-// starts this test executable again on one child test, with a fresh folder on the child's
-// library path holding a build of the test game as prog.dll; the child notes what it sees
-// in files of that folder, line by line, and the parent reads them once it has ended.
+// Cases that need a process of their own (a loaded program library stays loaded, shutdown
+// deletes the engine's locks, a Cancel or a failed start-up ends the process, code may crash):
+// the parent starts this test executable again on one test, told by the environment that it
+// is the child, which does the work while the parent watches.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +14,14 @@ namespace quaven_test {
 
 using Lines = std::vector<std::string>;
 
+// The plain form: InChild is true in the copy that RunCurrentTestInChild started, which answers
+// its exit code (0: every check passed), or STILL_ACTIVE when it did not start or finish in time.
+bool InChild(const char* variable);
+DWORD RunCurrentTestInChild(const char* variable, DWORD timeoutMs = 60000);
+
+// The engine form: a fresh folder on the child's library path holds a build of the test game
+// as prog.dll; the child notes what it sees in files of that folder, line by line, and the
+// parent reads them once it has ended.
 struct ChildRun {
     bool ended = false;
     DWORD exitCode = 0;
@@ -52,7 +59,7 @@ inline bool Has(const Lines& lines, const std::string& line) { return IndexOf(li
 inline int CountStarting(const Lines& lines, const std::string& start)
 {
     return static_cast<int>(
-        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; }));
+        std::count_if(lines.begin(), lines.end(), [&](auto& line) { return line.rfind(start, 0) == 0; }));
 }
 
 }  // namespace quaven_test

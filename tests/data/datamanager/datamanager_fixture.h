@@ -7,7 +7,7 @@
 
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
-#include "support/engine_files.h"
+#include "support/engine_table.h"
 
 namespace datamanager_test {
 

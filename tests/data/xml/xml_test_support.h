@@ -13,7 +13,7 @@
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_reader.h"
-#include "support/engine_files.h"
+#include "support/engine_table.h"
 
 namespace xml_test {
 

@@ -11,7 +11,7 @@
 #include "engine/config/configuration_reader.h"
 #include "filesystem/search_paths.h"
 #include "platform/popups.h"
-#include "support/engine_files.h"
+#include "support/engine_table.h"
 
 namespace config_test {
 

@@ -14,7 +14,7 @@
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/support/test_renderer.h"
-#include "support/engine_table_test.h"
+#include "support/engine_table.h"
 
 namespace setup_test {
 

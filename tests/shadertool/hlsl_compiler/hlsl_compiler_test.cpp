@@ -8,7 +8,7 @@
 #include "core/byte_buffer.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
-#include "support/child_test.h"
+#include "support/child_run.h"
 
 namespace hlsl_compiler_test {
 namespace {

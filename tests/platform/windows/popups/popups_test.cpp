@@ -8,15 +8,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <future>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "core/engine_log.h"
 #include "core/core_state.h"
@@ -24,7 +20,7 @@
 #include "platform/popups.h"
 #include "platform/windows/popups/edit_value_dialog.h"
 #include "platform/windows/resources/resource.h"
-#include "support/engine_table_test.h"
+#include "support/engine_table.h"
 #include "support/popup_answerer.h"
 #include "support/process.h"
 #include "support/windows_ui.h"
@@ -79,16 +75,13 @@ bool DriveDialog(const std::function<void(HWND)>& action) {
 class PopupTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        EngineTableTest::SetUp();
         memcpy(savedBuffer_, g_editValueBuffer, sizeof savedBuffer_);
         memcpy(savedTitle_, g_editValueTitle, sizeof savedTitle_);
         threadRequests.clear();
         refuseThreads = false;
         qv->CreateThread = RecordingCreateThread;
-        g_core.settings = nullptr;
-        g_core.mainWindow = nullptr;
-        g_core.coreInitialized = g_core.developerMode = g_core.logging = 0;
-        g_core.loggingVerboseLevel = 0;
+        g_core.settings = nullptr, g_core.mainWindow = nullptr;
+        g_core.coreInitialized = g_core.developerMode = g_core.logging = 0, g_core.loggingVerboseLevel = 0;
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
     }
@@ -99,7 +92,6 @@ protected:
         if (window_) DestroyWindow(window_);
         QVI_SetNonBlockingPopupsFeature(false);
         QVI_SetPopupLogFlushHook(nullptr);
-        EngineTableTest::TearDown();
         memcpy(g_editValueBuffer, savedBuffer_, sizeof savedBuffer_);
         memcpy(g_editValueTitle, savedTitle_, sizeof savedTitle_);
     }
@@ -116,8 +108,7 @@ protected:
 
     // A window of this thread as the engine's main window, destroyed with the test.
     HWND OpenMainWindow() {
-        window_ = quaven_test::CreateTestWindow("main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
-        g_core.mainWindow = window_;
+        g_core.mainWindow = window_ = quaven_test::CreateTestWindow("main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
         return window_;
     }
 
@@ -135,8 +126,7 @@ TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) 
     PopupAnswerer watch;  // would close and record any box shown
     ASSERT_TRUE(watch.Start({IDOK}, 1, 1000));
     int answer = -1;
-    std::thread worker([&answer] { answer = QVI_ShowPopup(QV_LOG_ERROR, "Texture 'a.png' is 100% %s broken."); });
-    worker.join();
+    std::thread([&answer] { answer = QVI_ShowPopup(QV_LOG_ERROR, "Texture 'a.png' is 100% %s broken."); }).join();
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
     std::atomic<int> engineAnswer{-1};
     auto showFromEngineThread = [](void* answer) {
@@ -154,8 +144,7 @@ TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) 
                                                        "1|%s|from a game thread"}));
 
     *qv = QuavenAPI{};  // no logging at all
-    std::thread silent([&answer] { answer = QVI_ShowPopup(QV_LOG_INFO, nullptr); });
-    silent.join();
+    std::thread([&answer] { answer = QVI_ShowPopup(QV_LOG_INFO, nullptr); }).join();
     EXPECT_EQ(answer, QV_POPUP_CONTINUE);
 }
 
@@ -200,13 +189,10 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     EXPECT_NE(GetWindowThreadProcessId(box, nullptr), GetCurrentThreadId());
     EXPECT_EQ(WindowText(box), "Night Market - Error");
     EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), "Shader 'water' could not be loaded.");
-    for (int id : {IDOK, IDYES, IDNO, IDCANCEL}) {
-        HWND button = GetDlgItem(box, id);
-        EXPECT_EQ(button && IsWindowVisible(button), id != IDOK) << "button " << id;
-    }
+    for (int id : {IDOK, IDYES, IDNO, IDCANCEL})
+        EXPECT_EQ(GetDlgItem(box, id) && IsWindowVisible(GetDlgItem(box, id)), id != IDOK) << "button " << id;
     PressButton(box, IDNO);
     EXPECT_TRUE(WaitForEngineThreadsToEnd());
-
     EXPECT_EQ(threadRequests, std::vector<std::string>{"Popup 0"});
 }
 
@@ -228,9 +214,7 @@ struct Box {
 class MessageBoxTest : public PopupTest {
 protected:
     void EnableDeveloperQuestions() {
-        g_core.developerMode = 1;
-        g_core.logging = 1;
-        g_core.loggingVerboseLevel = QV_LOG_INFO;
+        g_core.developerMode = g_core.logging = 1, g_core.loggingVerboseLevel = QV_LOG_INFO;
     }
 
     // Shows the boxes in turn, one answerer pressing each box's button.
@@ -241,8 +225,7 @@ protected:
         ASSERT_TRUE(answerer.Start(presses, static_cast<int>(boxes.size())));
         std::vector<int> answers;
         for (const Box& box : boxes) {
-            if (box.title) UseProgramRecord(box.title, true);
-            else g_core.settings = nullptr;
+            box.title ? UseProgramRecord(box.title, true) : void(g_core.settings = nullptr);
             answers.push_back(QVI_ShowMessageBox(box.level, box.buttons, box.text));
         }
         EXPECT_TRUE(answerer.Finish());
@@ -363,8 +346,7 @@ protected:
                 WaitUntil([&] { return !IsWindow(dialog) || newLine(); }, 5000);
                 press = IsWindow(dialog) && newLine() ? IDOK : IDCANCEL;
             }
-            if (press) PressButton(dialog, press);
-            else PostMessageA(dialog, WM_CLOSE, 0, 0);
+            press ? PressButton(dialog, press) : void(PostMessageA(dialog, WM_CLOSE, 0, 0));
         });
         const INT_PTR result = QVI_RunEditValueDialog(nullptr, multiline);
         EXPECT_TRUE(driver.get());
@@ -384,11 +366,7 @@ protected:
         }, 5000);
     }
 
-    struct {
-        std::string title, initialText;
-        HWND owner;
-        bool editHasFocus;
-    } view_ = {};
+    struct { std::string title, initialText; HWND owner; bool editHasFocus; } view_ = {};
 };
 
 // What the dialog shows, and what the buffer holds after OK, Enter, Cancel or the close box.
@@ -466,8 +444,7 @@ TEST(PopupChildRole, ShowsTheBoxOfItsRole) {
     if (role == "error") {
         QVI_ShowMessageBox(QV_LOG_ERROR, 0, "Cancel ends the run.");
     } else if (role == "question") {
-        g_core.developerMode = 1;
-        g_core.logging = 1;
+        g_core.developerMode = g_core.logging = 1;
         QVI_ShowMessageBox(QV_LOG_ERROR, 4, "Failed to translate shader 'sky.xml':\nunexpected token");
     } else if (role == "popup-thread") {
         g_core.coreInitialized = 1;

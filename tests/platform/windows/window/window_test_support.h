@@ -15,7 +15,7 @@
 #include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/window/main_window.h"
 #include "quaven/api.h"
-#include "support/engine_table_test.h"
+#include "support/engine_table.h"
 
 namespace window_test {
 
