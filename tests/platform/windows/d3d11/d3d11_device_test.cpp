@@ -42,22 +42,18 @@ TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt) {
     EXPECT_TRUE(renderer_.Present());
 }
 
-std::vector<DisplayMode> Modes(const RendImpDirect3D11& renderer)
-{
+std::vector<DisplayMode> Modes(const RendImpDirect3D11& renderer) {
     const Array<DisplayMode>& modes = renderer.displayModes;
     return std::vector<DisplayMode>(modes.data, modes.data + modes.count);
 }
 
-DXGI_OUTPUT_DESC Describe(IDXGIOutput* output)
-{
+DXGI_OUTPUT_DESC Describe(IDXGIOutput* output) {
     DXGI_OUTPUT_DESC description = {};
-    if (output)
-        output->GetDesc(&description);
+    if (output) output->GetDesc(&description);
     return description;
 }
 
-void ExpectSameOutput(const DXGI_OUTPUT_DESC& expected, IDXGIOutput* output)
-{
+void ExpectSameOutput(const DXGI_OUTPUT_DESC& expected, IDXGIOutput* output) {
     ASSERT_NE(nullptr, output);
     const DXGI_OUTPUT_DESC actual = Describe(output);
     EXPECT_STREQ(expected.DeviceName, actual.DeviceName);
@@ -66,8 +62,7 @@ void ExpectSameOutput(const DXGI_OUTPUT_DESC& expected, IDXGIOutput* output)
 
 // The output comes from the adapter the device was made on; before Init, and when the
 // device cannot name one, from the first adapter. Both give the same display modes.
-TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameModes)
-{
+TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameModes) {
     renderer_.EnumerateDisplayModes();
     const std::vector<DisplayMode> withoutDevice = Modes(renderer_);
     ASSERT_FALSE(withoutDevice.empty());
@@ -82,9 +77,7 @@ TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameMod
     ASSERT_TRUE(SUCCEEDED(dxgiDevice->GetAdapter(&adapter)));
     ASSERT_TRUE(SUCCEEDED(adapter->EnumOutputs(0, &adapterOutput)));
     const DXGI_OUTPUT_DESC devicesAdapters = Describe(adapterOutput);
-    adapterOutput->Release();
-    adapter->Release();
-    dxgiDevice->Release();
+    for (IUnknown* object : std::initializer_list<IUnknown*>{adapterOutput, adapter, dxgiDevice}) object->Release();
     ExpectSameOutput(devicesAdapters, renderer_.output);
     ExpectSameOutput(firstAdapters, renderer_.output);
     renderer_.displayModes.count = 0;
@@ -157,15 +150,10 @@ TEST_F(D3D11DeviceTest, RefusedRasterizerState1FallsBackToThePlainState) {
     RefusedMethod refused(renderer_.device1, kDevice1CreateRasterizerState1Slot);
     renderer_.Shutdown();
     ASSERT_TRUE(InitRenderer());
-    D3D11_RASTERIZER_DESC1 description = {};
-    description.FillMode = D3D11_FILL_SOLID;
-    description.CullMode = D3D11_CULL_NONE;
+    D3D11_RASTERIZER_DESC1 description = {D3D11_FILL_SOLID, D3D11_CULL_NONE};
     ID3D11RasterizerState1* state = nullptr;
     ASSERT_TRUE(FAILED(renderer_.device1->CreateRasterizerState1(&description, &state))) << "refusal in place";
-    for (auto& row : renderer_.rasterizerStates) {
-        EXPECT_NE(nullptr, row[0]);
-        EXPECT_NE(nullptr, row[1]);
-    }
+    for (auto& row : renderer_.rasterizerStates) EXPECT_TRUE(row[0] && row[1]);
     EXPECT_EQ(0, LogCapture::CountContaining("failed to create a rasterizer state"));
 }
 

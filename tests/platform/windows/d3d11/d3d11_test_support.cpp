@@ -4,10 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
-
-#include "core/engine_log.h"
-#include "graphics/renderer/renderer_codes.h"
 
 namespace d3d11_test {
 
@@ -32,9 +28,7 @@ ID3DBlob* Compile(const char* entry, const char* profile) {
     return code;
 }
 
-struct Vertex {
-    float x, y, z, r, g, b, a, u, v;
-};
+struct Vertex { float x, y, z, r, g, b, a, u, v; };
 
 uint32_t BigEndian32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
@@ -151,8 +145,7 @@ void TestDrawing::Draw(const float colour[4], float depth, bool counterClockwise
     }
     renderer_.context->Unmap(vertices_, 0);
     renderer_.PrepareDepthStencilState();
-    const UINT stride = sizeof(Vertex);
-    const UINT offset = 0;
+    const UINT stride = sizeof(Vertex), offset = 0;
     renderer_.context->IASetInputLayout(layout_);
     renderer_.context->IASetVertexBuffers(0, 1, &vertices_, &stride, &offset);
     renderer_.context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <set>
 #include <string>
@@ -46,14 +47,9 @@ protected:
         graphicsBlendMode = QV_BLEND_ALPHA;
         graphicsCullMode = QV_CULL_NONE;
         fakeApi_.HasFeature = [](const char* name) { return features.count(name) != 0; };
-        fakeApi_.ReinitializeWithParameters = [](VideoParameters video) {
-            reinitializeRequests.push_back(video);
-            return true;
-        };
+        fakeApi_.ReinitializeWithParameters = [](VideoParameters v) { return reinitializeRequests.push_back(v), true; };
         fakeGraphics_.GetBlendMode = [] { return graphicsBlendMode; };
-        fakeGraphics_.GetRenderStatei = [](int state) {
-            return state == QV_RENDER_STATE_CULL_MODE ? graphicsCullMode : 0;
-        };
+        fakeGraphics_.GetRenderStatei = [](int s) { return s == QV_RENDER_STATE_CULL_MODE ? graphicsCullMode : 0; };
         fakeApi_.graphics = &fakeGraphics_;
         log_ = std::make_unique<quaven_test::LogCapture>(&fakeApi_);
         quaven_test::LogCapture::SetPopupAnswer(QV_POPUP_NOTHING);
@@ -63,11 +59,8 @@ protected:
         // A popup: its client is the whole window, without the minimum size of a captioned one.
         window_ =
             quaven_test::CreateTestWindow("D3D11 test", WS_POPUP | WS_VISIBLE, 40, 40, kWindowWidth, kWindowHeight);
-        program_.video.width = kWindowWidth;
-        program_.video.height = kWindowHeight;
-        core_.api = &fakeApi_;
-        core_.settings = &program_;
-        core_.mainWindow = window_;
+        program_.video.width = kWindowWidth, program_.video.height = kWindowHeight;
+        core_.api = &fakeApi_, core_.settings = &program_, core_.mainWindow = window_;
     }
     void TearDown() override {
         renderer_.Shutdown();
@@ -105,9 +98,7 @@ private:
 class TestDrawing : public quaven_test::RenderCanvas {
 public:
     explicit TestDrawing(RendImpDirect3D11& renderer);
-    ~TestDrawing() override {
-        for (IUnknown* object : objects_) object->Release();
-    }
+    ~TestDrawing() override { for (IUnknown* object : objects_) object->Release(); }
     bool Ready() const { return vertexShader_ && pixelShader_ && layout_ && vertices_ && white_; }
 
     RendererImplementation& Renderer() override { return renderer_; }
@@ -115,8 +106,7 @@ public:
         Draw(colour, depth, counterClockwise, white_, 0, 1);
     }
     void TexturedQuad(ID3D11ShaderResourceView* texture, float u0, float u1) {
-        const float white[4] = {1, 1, 1, 1};
-        Draw(white, 0.5f, false, texture, u0, u1);
+        Draw(std::array<float, 4>{1, 1, 1, 1}.data(), 0.5f, false, texture, u0, u1);
     }
     void TexturedQuad(int width, int height, const uint8_t* rgba, float u0, float u1) override {
         TexturedQuad(Texture(width, height, rgba), u0, u1);
@@ -162,9 +152,7 @@ protected:
 class RefusedMethod {
 public:
     RefusedMethod(IUnknown* object, int slot);
-    ~RefusedMethod() {
-        if (entry_) *entry_ = original_;
-    }
+    ~RefusedMethod() { if (entry_) *entry_ = original_; }
 
 private:
     void** entry_ = nullptr;

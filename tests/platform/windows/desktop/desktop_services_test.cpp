@@ -3,12 +3,10 @@
 #include <windows.h>
 
 #include <future>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/windows/window/window_test_support.h"
-#include "support/process.h"
+#include "support/child_run.h"
 
 namespace window_test {
 namespace {
@@ -68,9 +66,12 @@ TEST_F(MainWindowTest, CursorNamesChooseSystemCursorsExactly) {
     EXPECT_EQ(GetCursor(), nullptr);
 }
 
-// Runs only as the child of the test below: a fresh process, whose cursor table is empty.
-TEST_F(MainWindowTest, CursorChildRoleWithoutTable) {
-    if (!GetEnvironmentVariableA(kEmptyTableRole, nullptr, 0)) GTEST_SKIP() << "runs only as a child";
+// In a fresh process, whose cursor table is empty.
+TEST_F(MainWindowTest, BeforeTheCursorTableIsFilledEveryNameShowsTheSystemArrowWithoutAskingAgain) {
+    if (!quaven_test::InChild(kEmptyTableRole)) {
+        EXPECT_EQ(quaven_test::RunCurrentTestInChild(kEmptyTableRole), 0u);
+        return;
+    }
     OpenWindow();
     qv->SetMouseCursor = RecordingSetMouseCursor;
     for (const char* name : {"CROSS", "ARROW"}) {
@@ -79,14 +80,6 @@ TEST_F(MainWindowTest, CursorChildRoleWithoutTable) {
         EXPECT_EQ(GetCursor(), SystemCursor(32512)) << name;
     }
     EXPECT_TRUE(cursorRequests.empty()) << "the fallback must not ask again";
-}
-
-TEST(CursorTableTest, BeforeItIsFilledEveryNameShowsTheSystemArrowWithoutAskingAgain) {
-    quaven_test::ChildProcess child;
-    ASSERT_TRUE(child.StartSelf("MainWindowTest.CursorChildRoleWithoutTable", {{kEmptyTableRole, "1"}}));
-    DWORD exitCode = 1;
-    ASSERT_TRUE(child.Wait(60000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
 }
 
 // One test for every clipboard case: the clipboard is shared by every process on the display.
@@ -112,9 +105,7 @@ TEST_F(MainWindowTest, TheClipboardGivesItsTextOrTheEmptyText) {
     memcpy(dib, &image, sizeof image);
     ASSERT_TRUE(PutOnClipboard(window_, CF_DIB, dib, sizeof dib));
     EXPECT_EQ(ClipboardText(), "") << "only an image";
-    ASSERT_TRUE(OpenClipboard(window_));
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(OpenClipboard(window_) && EmptyClipboard() && CloseClipboard());
     EXPECT_EQ(ClipboardText(), "");
 }
 

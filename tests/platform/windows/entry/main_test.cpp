@@ -1,8 +1,6 @@
-// quaven.exe as a person runs it: a game beside it, a prog.xml, a window, a log file in the
-// per-user folder, the exports drivers look for, a second start while it runs, and the
-// run's end when the window is closed. The test lays out a folder as res:// expects (the
-// host, the test game and the prog.xml it writes), starts the host with the game's script
-// and results files, finds its window, and removes the per-user folder written meanwhile.
+// quaven.exe as a person runs it, from a folder laid out as res:// expects (the host, the test
+// game and the prog.xml the test writes), with the game's script and results files; the
+// per-user folder written meanwhile is removed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -45,9 +43,8 @@ protected:
         dir_ = quaven_test::MakeTempDir("host");
         // Unique to this test, so that its per-user folder can go without touching another's.
         developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
-        const std::string game = quaven_test::FixturesDir() + "\\prog.dll";
         ASSERT_TRUE(CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA(game.c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
     }
     void TearDown() override {
         quaven_test::RemoveTree(dir_);
@@ -55,13 +52,14 @@ protected:
     }
 
     // A prog.xml with these PARAMETERS/APPLICATION and PARAMETERS/DEVELOPER attributes, the
-    // developer named developer_, and a 640x480 WINDOWS variant.
-    void WriteProgramXml(const std::string& application, const std::string& developer) {
+    // developer named developer_, and these variants (a 640x480 WINDOWS one unless named).
+    void WriteProgramXml(const std::string& application, const std::string& developer,
+                         const std::string& variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>") {
         quaven_test::WriteFile(dir_ + "\\prog.xml",
                                "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n<array id=\"PARAMETERS\">\n"
                                "<node id=\"APPLICATION\" " + application + " developer=\"" + developer_ + "\"/>\n"
-                               "<node id=\"DEVELOPER\" " + developer + "/>\n</array>\n<array id=\"VARIANTS\">\n"
-                               "<node id=\"WINDOWS\" resolutions=\"640x480\"/>\n</array>\n</root>\n");
+                               "<node id=\"DEVELOPER\" " + developer + "/>\n</array>\n<array id=\"VARIANTS\">\n" +
+                               variants + "\n</array>\n</root>\n");
     }
     // Starts quaven.exe with the game's script (empty: it runs until its window closes) and
     // its results file results-<name>.txt.
@@ -76,12 +74,7 @@ protected:
 
     // A run of "Host Window" with these developer attributes and game script, logging on,
     // closed as a person closes it once its window shows unless the script ends it first.
-    struct WindowRun {
-        bool ended = false;
-        DWORD exitCode = 99;
-        RECT client = {};
-        Lines log, results;
-    };
+    struct WindowRun { RECT client = {}; Lines log, results; };
     WindowRun RunWindow(const std::string& developer, const std::string& script = "") {
         WindowRun run;
         WriteProgramXml("program_id=\"" + quaven_test::UniqueName("hostwin") + "\" name=\"Host Window\" version=\"1\"",
@@ -92,7 +85,9 @@ protected:
         guard.Start({IDOK}, 1, 120000, host.ProcessId());
         HWND window = quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
         if (window && GetClientRect(window, &run.client) && script.empty()) PostMessageA(window, WM_CLOSE, 0, 0);
-        run.ended = host.Wait(60000, &run.exitCode);
+        DWORD exitCode = 99;
+        EXPECT_TRUE(host.Wait(60000, &exitCode)) << "the run went on";
+        EXPECT_EQ(exitCode, 0u);
         EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
         const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Window\\logs";
         for (const std::string& file : FilesIn(logs, "*.log")) run.log = quaven_test::ReadLines(logs + "\\" + file);
@@ -229,8 +224,6 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
 TEST_F(HostRun, ForcedResolutionsThatAreNoSizeOrBeyondTheDesktopAreIgnoredOrShrunkWithAWarning) {
     // Made as asked, a window this large takes Wine's X11 driver and the process down.
     WindowRun run = RunWindow("force_resolution=\"99998x49999\"");
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, 0u);
     const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
     const int width = run.client.right, height = run.client.bottom;
     EXPECT_TRUE((width == desktopWidth || height == desktopHeight) && width <= desktopWidth && height <= desktopHeight)
@@ -241,18 +234,13 @@ TEST_F(HostRun, ForcedResolutionsThatAreNoSizeOrBeyondTheDesktopAreIgnoredOrShru
 
     // A size of no size counts as absent: the variant's resolution.
     run = RunWindow("force_windowed=\"1\" force_resolution=\"-800x-600\"");
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.client.right, 640);
-    EXPECT_EQ(run.client.bottom, 480);
+    EXPECT_TRUE(run.client.right == 640 && run.client.bottom == 480) << run.client.right << "x" << run.client.bottom;
     EXPECT_TRUE(Logged(run.log, "force_resolution \"-800x-600\" is not a size"));
 }
 
 TEST_F(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose) {
     // Only the window's own thread can destroy it: the game does, from its Update.
     const WindowRun run = RunWindow("force_windowed=\"1\"", "at 3 destroy_window\n");
-    ASSERT_TRUE(run.ended) << "the run went on without its window";
-    EXPECT_EQ(run.exitCode, 0u);
     ASSERT_FALSE(run.results.empty());
     EXPECT_TRUE(Logged(run.results, "destroy_window 1"));
     EXPECT_EQ(run.results.back(), "exit");
@@ -267,10 +255,8 @@ TEST_F(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose) {
 TEST_F(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEndedRunPassesItsCode) {
     const std::string host = "\"" + dir_ + "\\quaven.exe\"";
     // Without a variant for this platform start-up stops on a message box.
-    quaven_test::WriteFile(dir_ + "\\prog.xml",
-                           "<?xml version=\"1.0\"?>\n<root><array id=\"PARAMETERS\"><node id=\"APPLICATION\" program_id=\"" +
-                               quaven_test::UniqueName("hostwatch") + "\" name=\"Host Watched\" developer=\"" +
-                               developer_ + "\"/></array><array id=\"VARIANTS\"><node id=\"ANDROID\"/></array></root>\n");
+    WriteProgramXml("program_id=\"" + quaven_test::UniqueName("hostwatch") + "\" name=\"Host Watched\"", "",
+                    "<node id=\"ANDROID\"/>");
     quaven_test::PopupAnswerer watcher;
     ASSERT_TRUE(watcher.Watch(host, dir_));
     DWORD exitCode = 99;

@@ -52,26 +52,18 @@ inline std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
 class MainWindowTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        EngineTableTest::SetUp();
         g_core.video = VideoParameters{};
-        qv->ReinitializeWithParameters = [](VideoParameters parameters) {
-            records.reinitializeRequests.push_back(parameters);
-            return true;
-        };
+        qv->ReinitializeWithParameters = [](auto v) { return records.reinitializeRequests.push_back(v), true; };
         qv->SetMouseCursor = QV_SetMouseCursor;
         g_core.api = qv;
-        g_core.quit = g_core.coreInitialized = g_core.developerMode = 0;
-        g_core.mainWindow = nullptr;
-
+        g_core.quit = g_core.coreInitialized = g_core.developerMode = 0, g_core.mainWindow = nullptr;
         records = Records();
         ResetWindowSeams();
         QVI_SetInputActivationFunction([](bool active) { records.inputActivations.push_back(active); });
 
         program_.interface_version = QUAVEN_INTERFACE_VERSION;
         strcpy(program_.title, "Window Test");
-        program_.video.width = 640;
-        program_.video.height = 480;
-        program_.video.windowed = 1;
+        program_.video.width = 640, program_.video.height = 480, program_.video.windowed = 1;
         program_.OnEvent = RecordingOnEvent;
         g_core.settings = &program_;
     }
@@ -81,7 +73,6 @@ protected:
         DrainMessages();  // the window's last messages and its WM_QUIT
         RunEventStep();
         ResetWindowSeams();
-        EngineTableTest::TearDown();
     }
 
     // Opens the window for the record, lets its first activation pass, and starts the
@@ -96,9 +87,7 @@ protected:
         records = Records();
         quaven_test::LogCapture::Clear();
     }
-    LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam = 0) {
-        return SendMessageA(window_, message, wParam, lParam);
-    }
+    LRESULT Send(UINT message, WPARAM w, LPARAM l = 0) { return SendMessageA(window_, message, w, l); }
     // Posts to the window and pumps as the message loop does.
     void PostAndPump(UINT message, WPARAM wParam, LPARAM lParam = 0) {
         ASSERT_TRUE(PostMessageA(window_, message, wParam, lParam));
@@ -127,10 +116,7 @@ private:
         QVI_SetWindowRendererSource(nullptr);
         QVI_SetHideCursor(false);
         QVI_SetMainWindowActive(false);
-        for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
-            QV_SetKey(code, 0);
-            QV_SetAxis(code, 0.0f);
-        }
+        for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) QV_SetKey(code, 0), QV_SetAxis(code, 0.0f);
     }
     static void DrainMessages() {
         MSG message;
