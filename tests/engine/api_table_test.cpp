@@ -31,12 +31,7 @@ int NullSlots(const Table* table)
 class ApiTableTest : public ::testing::Test {
 protected:
     void SetUp() override { QVI_FillAPI(qv); }
-    void TearDown() override
-    {
-        QVI_DetachRenderer();
-        *qv = saved_;
-    }
-
+    void TearDown() override { QVI_DetachRenderer(), *qv = saved_; }
     const QuavenAPI saved_ = *qv;
 };
 
@@ -79,20 +74,16 @@ TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
     int pixelsWide = 7, pixelsHigh = 7;
     qv->graphics->GetViewportSize(&pixelsWide, &pixelsHigh);
     EXPECT_EQ(width + height + pixelsWide + pixelsHigh, 0.0f);
-
     Buffer* const unset = reinterpret_cast<Buffer*>(0x1234);
     Buffer* results[3] = {unset, unset, unset};
     const char* url = "http://example.com/";
     EXPECT_EQ(qv->HTTPRequest(QV_HTTP_GET, url, nullptr, nullptr, 0, &results[0], nullptr), HTTP_ERROR_SOCKET);
     EXPECT_EQ(qv->HTTPRequestEx(QV_HTTP_GET, url, nullptr, 0, nullptr, 0, &results[1], &results[2], nullptr),
               HTTP_ERROR_SOCKET);
-    for (Buffer* result : results)
-        EXPECT_EQ(result, nullptr);
-
+    EXPECT_TRUE(results[0] == nullptr && results[1] == nullptr && results[2] == nullptr);
     const float* position = qv->graphics->GetViewPosition();
     ASSERT_NE(position, nullptr);
     EXPECT_EQ(position[0] + position[1] + position[2], 0.0f);
-
     // Without a service a game sees "nothing there", not an invented success.
     EXPECT_FALSE(qv->cloud->IsAvailable());
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("best"), -1);
@@ -117,14 +108,12 @@ TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges
 {
     EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2) << "no renderer: red in byte 2";
     const QuavenAPI before = *qv;
-
     quaven_test::NullRenderer renderer;
     renderer.rgbaVertexColor = false;
     QVI_AttachRenderer(&renderer);
     QVI_FillAPI(qv);
     EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte0);
     EXPECT_EQ(memcmp(&before, qv, sizeof before), 0) << "the top level stays the same";
-
     QVI_DetachRenderer();
     renderer.rgbaVertexColor = true;
     QVI_AttachRenderer(&renderer);

@@ -1,6 +1,5 @@
-// Common ground of the configuration tests: the engine with its file system, res:// in a
-// fresh temporary folder where each test writes its prog.xml and developer.xml, a clean
-// configuration, and every log line and popup captured.
+// The configuration tests' ground: the engine with its file system, res:// in a fresh folder
+// where each test writes its prog.xml and developer.xml, and a clean configuration.
 #pragma once
 
 #include <thread>
@@ -31,7 +30,6 @@ protected:
         // The manifest lists point into cached databases: forget them before those go.
         RemoveSearchPaths();
         ResetConfiguration();
-        g_core.settings = savedSettings_;
         EngineFilesTest::TearDown();
     }
 
@@ -77,8 +75,6 @@ private:
         QVI_ResetProgramConfiguration();
         g_core.developerMode = g_core.logging = g_core.console = g_core.loggingVerboseLevel = 0;
     }
-
-    ProgramInterface* const savedSettings_ = g_core.settings;
 };
 
 }  // namespace config_test

@@ -92,7 +92,6 @@ TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
 {
     EXPECT_FALSE(Read());
     EXPECT_EQ(CountReported("Cannot find prog.xml. It should be located in res://."), 1);
-
     PutFile("prog.xml", "<?xml version=\"1.0\"?>\n<root><array id=\"PARAMETERS\">");
     EXPECT_FALSE(Read());
     EXPECT_EQ(CountReported("Cannot find prog.xml. It should be located in res://."), 1);
@@ -104,7 +103,6 @@ TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDe
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.developerPackages.text, "dev");
     EXPECT_EQ(g_config.debugShaders, 0);
-
     QVI_ResetProgramConfiguration();
     PutDeveloperXml(R"(developer_mode="0" developer_packages="dev" debug_shaders="1")");
     ASSERT_TRUE(Read());
@@ -130,7 +128,6 @@ TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherListAndProductValuesP
     EXPECT_FALSE(QV_HasFeature("sound"));
     EXPECT_EQ(QVI_GetProductValue("store"), nullptr);
     EXPECT_EQ(DataManager::FindDatabase("res://prog.xml"), nullptr);
-
     PutProgramXml(R"(features="HD_EXTRA,sound;Big" store="app-store" url="https://example.com")",
                   R"(<node id="WINDOWS" features="VR NON_BLOCKING_POPUPS" store="win-store"/>)" "\n");
     ASSERT_TRUE(Read());

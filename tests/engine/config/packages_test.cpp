@@ -2,11 +2,6 @@
 // manifests.
 #include "config_fixture.h"
 
-#include <string>
-#include <vector>
-
-#include "core/engine_log.h"
-#include "core/configuration.h"
 #include "data/datamanager/database.h"
 #include "engine/config/packages.h"
 
@@ -19,8 +14,7 @@ class Packages : public config_test::ConfigurationTest {};
 TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsAndPakExtensionsAreDropped)
 {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
-    Record().video.width = 1024;
-    Record().video.height = 768;
+    Record().video.width = 1024, Record().video.height = 768;
     // A lone '>' or '<' is reported and read as ">=" or "<=".
     QVI_AddPackages("@res>=1024x*:hires,@res>=1025x*:huge,@res==1024x768:exact,@res=1024x768:single,"
                     "@res1024x769:bare,@res<=800x*:small,@resolution=768x1024:tall,@resolution1024x768:wide,"
@@ -40,14 +34,12 @@ TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry
     // Conditions of 63 characters hold, of 64 never.
     QVI_AddPackages(("@open" + std::string(60, 'x') + ":long,@open" + std::string(59, 'x') + ":short").c_str(), false);
     EXPECT_EQ(SearchPaths(), (Paths{"res://short/"}));
-
     std::string many;
     for (int i = 0; i < 40; ++i)
         many += "p" + std::to_string(i) + ",";
     QVI_AddPackages(many.c_str(), false);
     EXPECT_EQ(SearchPaths().size(), 1u + 32u);
     EXPECT_EQ(SearchPaths().back(), "res://p31/");
-
     // An entry of 511 characters is read (its path is too long to add), one of 512 ends the walk.
     QVI_RemovePackages(String(many.c_str()));
     QVI_AddPackages((std::string(511, 'y') + ",read," + std::string(512, 'z') + ",after").c_str(), false);
@@ -64,16 +56,13 @@ TEST_F(Packages, RemovingIgnoresConditionsAndStopsAtAnEmptyEntry)
 TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)
 {
     g_config.gfxPackages.Assign("gfx-720,gfx_1080,hd");
-    Record().video.reference_height = 768;
-    Record().video.height = 1080;
+    Record().video.reference_height = 768, Record().video.height = 1080;
     QVI_AddPackages("gfx-720", false);
     QVI_SelectGfxPackage();
     EXPECT_EQ(SearchPaths(), (Paths{"res://gfx_1080/"}));
     EXPECT_EQ(CountReported("Selecting most fitting gfx package 'gfx_1080'"), 1);
-
     // Only strictly closer: 720 is as far from 710 as the reference 700 is.
-    Record().video.reference_height = 700;
-    Record().video.height = 710;
+    Record().video.reference_height = 700, Record().video.height = 710;
     QVI_SelectGfxPackage();
     EXPECT_EQ(SearchPaths(), Paths{});
 }
@@ -93,7 +82,6 @@ TEST_F(Packages, ManifestsAreRegisteredOnceNewestFirstAndOnlyWithAnArray)
     EXPECT_EQ(CountReported("Added manifest 'res://m1.xml'."), 1);
     EXPECT_EQ(CountReported("Added manifest 'res://empty.xml'."), 1);
     EXPECT_EQ(CountReported("Added manifest 'res://missing.xml'."), 0);
-
     // Once the configuration has been read, a new search path brings its manifest.
     qv->fileSystem->AddSearchPath("res://data", true);
     ASSERT_EQ(g_config.manifests.count, 3);

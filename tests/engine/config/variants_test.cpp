@@ -5,10 +5,6 @@
 
 #include <windows.h>
 
-#include <string>
-#include "core/engine_log.h"
-#include "core/configuration.h"
-#include "engine/config/configuration_reader.h"
 #include "filesystem/paths.h"
 #include "support/child_run.h"
 #include "support/process.h"
@@ -30,7 +26,6 @@ TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne)
     EXPECT_STREQ(g_config.variantId, "WINDOWS/MEDIUM");
     EXPECT_STREQ(Record().title, "Medium");
     EXPECT_STREQ(Record().version, "1.0");
-
     // The general node serves a device of another size.
     QVI_ResetProgramConfiguration();
     g_config.deviceScreenSize = SCREEN_SIZE_LARGE;
@@ -68,7 +63,6 @@ TEST_F(ChoosingVariant, AutoLocaleAsksThePlatformAndKeepsAutoWithoutAnAnswer)
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.language, "en-gb");
     EXPECT_EQ(Record().video.language, g_config.language);
-
     QVI_ResetProgramConfiguration();
     qv->PlatformCommand = nullptr;
     ASSERT_TRUE(Read());
@@ -81,7 +75,6 @@ TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrie
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.supportedResolutions, "*");
     EXPECT_EQ(CountReported("Supported resolutions: '*'."), 1);
-
     QVI_ResetProgramConfiguration();
     g_config.devicePlatform = 3;
     g_config.deviceScreenSize = SCREEN_SIZE_LARGE;
@@ -121,9 +114,8 @@ TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormat
               1);
 }
 
-// ---- No variant for this platform: the person is told, then the run ends -------------
-
-// Runs only as the child of the test below, in a folder of its own as res://.
+// No variant for this platform: the person is told, then the run ends. Runs only as the
+// child of the test below, in a folder of its own as res://.
 TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
 {
     const std::string root = quaven_test::ChildFolder();

@@ -10,8 +10,6 @@
 #include "core/engine_log.h"
 #include "core/configuration.h"
 #include "core/core_state.h"
-#include "engine/api_table.h"
-#include "core/locks.h"
 #include "engine/program/program_library.h"
 #include "support/child_run.h"
 
@@ -32,7 +30,6 @@ TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
     g_core.developerMode = 1;
     QVI_ResetProgramConfiguration();
     QVI_CopyIntoField(g_config.defaultRecord.title, sizeof g_config.defaultRecord.title, "Configured");
-
     NoteOutcome(QVI_LoadProgramLibrary() ? "loaded" : "refused");
     NoteOutcome(GetModuleHandleA("prog.dll") ? "module present" : "module absent");
     ProgramInterface* record = QVI_GetProgramRecord();
@@ -89,8 +86,7 @@ struct LoaderCase {
     int popups;
     DWORD exitCode;
     std::string box;
-    Lines outcome;
-    Lines program;  // what the game was asked
+    Lines outcome, program;  // program: what the game was asked
     Lines log;      // checked when given
 };
 
@@ -161,7 +157,6 @@ TEST(VideoOffer, CarriesTheTableAndTheRecordsParametersToChangeInPlace)
     EXPECT_EQ(g_offered.api, qv);
     EXPECT_EQ(g_offered.video, &program.video);
     EXPECT_EQ(program.video.width, 640);
-
     program.OnEvent = nullptr;
     QVI_OfferVideoParameters(&program);
     QVI_OfferVideoParameters(nullptr);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -18,13 +19,8 @@ namespace {
 bool IsMachineIdText(const std::string& id)
 {
     auto hexDigits = [](const std::string& text) {
-        if (text.empty())
-            return false;
-        for (char c : text) {
-            if (!isxdigit(static_cast<unsigned char>(c)) || isupper(static_cast<unsigned char>(c)))
-                return false;
-        }
-        return true;
+        return !text.empty() &&
+               std::all_of(text.begin(), text.end(), [](unsigned char c) { return isxdigit(c) && !isupper(c); });
     };
     if (id.size() == 15 && id[14] == '\n')
         return hexDigits(id.substr(0, 14));
@@ -44,15 +40,12 @@ TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnce)
     EXPECT_EQ(0, strncmp(g_deviceInfo.os, "Windows ", 8)) << g_deviceInfo.os;
     EXPECT_STREQ("", g_deviceInfo.unique_id) << "the network query waits for the first use";
     EXPECT_EQ(nullptr, GetModuleHandleA("netapi32.dll"));
-
     const std::string id = QVI_GetDeviceUniqueId();
     EXPECT_TRUE(IsMachineIdText(id)) << id;
     EXPECT_EQ(g_deviceInfo.unique_id, QVI_GetDeviceUniqueId());
-
     // Asked again, the id is answered as it is, never read again.
     strcpy(g_deviceInfo.unique_id, "kept");
     EXPECT_STREQ("kept", QVI_GetDeviceUniqueId());
-
     // A new gathering forgets it; the next use reads it again.
     QVI_GatherDeviceInfo();
     EXPECT_STREQ("", g_deviceInfo.unique_id);
@@ -67,8 +60,7 @@ TEST(DeviceInfo, ThreadsAskingAtOnceAllGetTheOneId)
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i)
         threads.emplace_back([&ids, i] { ids[i] = QVI_GetDeviceUniqueId(); });
-    for (std::thread& thread : threads)
-        thread.join();
+    for (std::thread& thread : threads) thread.join();
     const std::string first = g_deviceInfo.unique_id;
     EXPECT_TRUE(IsMachineIdText(first)) << first;
     for (const std::string& id : ids)

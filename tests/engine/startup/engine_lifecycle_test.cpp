@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "core/engine_log.h"
 #include "core/configuration.h"
@@ -33,10 +31,7 @@ uint32_t g_now = 0, g_start = 0, g_lastReading = 0;
 std::vector<int32_t> g_elapsedAtSleep;
 int32_t* g_periodToChangeAtSleep = nullptr;
 
-uint32_t ReadClock()
-{
-    return g_lastReading = g_now++;
-}
+uint32_t ReadClock() { return g_lastReading = g_now++; }
 
 // Records how much time the wait had seen when it decided to sleep.
 void SleepOneStep(uint32_t milliseconds)
@@ -118,10 +113,7 @@ TEST(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
 
 NullRenderer g_renderer;
 
-void WaitForever(void*)
-{
-    WaitForSingleObject(CreateEventA(nullptr, TRUE, FALSE, nullptr), INFINITE);
-}
+void WaitForever(void*) { WaitForSingleObject(CreateEventA(nullptr, TRUE, FALSE, nullptr), INFINITE); }
 
 // The engine as start-up leaves it for the frame loop, without a window: file system,
 // logging started, the program loaded with the configuration adopted, and core
@@ -170,11 +162,6 @@ TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
     NoteOutcome("shutdown returned");
 }
 
-ChildRun RunLifecycle(const std::string& caseName, const std::string& script = "")
-{
-    return RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", caseName, script);
-}
-
 // Init once, three frames of Update and Render, and exit last.
 void ExpectThreeFramesAndExit(const Lines& program)
 {
@@ -187,7 +174,7 @@ void ExpectThreeFramesAndExit(const Lines& program)
 
 TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
 {
-    const ChildRun run = RunLifecycle("ready");
+    const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "ready");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.outcome, (Lines{"frames 3 presents 3", "shutdown returned"}));
     ExpectThreeFramesAndExit(run.program);
@@ -208,14 +195,14 @@ TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
 
 TEST(Lifecycle, AFailedInitIsReportedNotRetriedAndStillGetsExit)
 {
-    const ChildRun run = RunLifecycle("ready", "init_result 0\n");
+    const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "ready", "init_result 0\n");
     ExpectThreeFramesAndExit(run.program);
     EXPECT_TRUE(Has(run.log, "popup 2 Program initialization failed."));
 }
 
 TEST(Lifecycle, WithoutAReadyRendererNothingRunsAndALingeringThreadEndsTheProcessAfterTheSummary)
 {
-    const ChildRun run = RunLifecycle("left behind");
+    const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "left behind");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, 0u);
     // Frames without a ready renderer never initialise the program: no Exit either.
@@ -224,11 +211,9 @@ TEST(Lifecycle, WithoutAReadyRendererNothingRunsAndALingeringThreadEndsTheProces
         << "shutdown must not return to a process with a live program thread";
     EXPECT_EQ(run.sleeps, Lines(60, "200"));
     EXPECT_TRUE(Has(run.log, "1 Time out: 1 threads left running!"));
-    EXPECT_EQ(std::count_if(run.log.begin(), run.log.end(),
-                            [](const std::string& line) {
-                                return line.rfind("0 #", 0) == 0 && line.find(". 'Lingering' (id 2)") != line.npos;
-                            }),
-              1);
+    EXPECT_EQ(std::count_if(run.log.begin(), run.log.end(), [](const std::string& line) {
+                  return line.rfind("0 #", 0) == 0 && line.find(". 'Lingering' (id 2)") != line.npos;
+              }), 1);
     // The thread may still run the program's code and take the engine's locks.
     EXPECT_FALSE(Has(run.log, "3 Unloading ProgImp Library."));
     // The log is complete before the process ends.

@@ -8,40 +8,6 @@ namespace {
 using D3D11DeviceTest = D3D11Test;
 using quaven_test::LogCapture;
 
-TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceAndAnswersForIt) {
-    // The modes need no device; enumerating twice keeps each mode once.
-    renderer_.EnumerateDisplayModes();
-    const int modes = renderer_.displayModes.count;
-    ASSERT_GT(modes, 0);
-    renderer_.EnumerateDisplayModes();
-    ASSERT_EQ(modes, renderer_.displayModes.count);
-    for (int i = 0; i < modes; ++i)
-        for (int j = i + 1; j < modes; ++j)
-            EXPECT_FALSE(renderer_.displayModes.data[i] == renderer_.displayModes.data[j]);
-    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
-
-    ASSERT_TRUE(InitRenderer());
-    EXPECT_EQ(1, LogCapture::CountContaining("D3D11 renderer created a hardware device of feature level 11_1",
-                                             QV_LOG_INFO));
-    EXPECT_EQ(1, LogCapture::CountContaining("created color render target view with dimensions 64 x 48"));
-    EXPECT_EQ(D3D_FEATURE_LEVEL_11_1, renderer_.featureLevel);
-    EXPECT_NE(nullptr, renderer_.device1);
-    EXPECT_NE(nullptr, renderer_.context1);
-    EXPECT_NE(nullptr, renderer_.swapChain1) << "a flip-model swap chain through IDXGIFactory2";
-    EXPECT_TRUE(renderer_.IsSupported());
-    EXPECT_EQ(16384, renderer_.GetMaximumTextureSize());
-    EXPECT_EQ(1, renderer_.GetShaderLevel());
-    EXPECT_STREQ("Direct3D11", renderer_.GetName());
-    // Wine's device reports concurrent creates: release (2) and create (4) off the main thread.
-    EXPECT_EQ(6, renderer_.GetThreadingCapabilities());
-    EXPECT_EQ(1u, renderer_.syncInterval);
-
-    features.insert("DISABLE_VSYNC");  // presents without waiting
-    ASSERT_TRUE(InitRenderer());
-    EXPECT_EQ(0u, renderer_.syncInterval);
-    EXPECT_TRUE(renderer_.Present());
-}
-
 std::vector<DisplayMode> Modes(const RendImpDirect3D11& renderer) {
     const Array<DisplayMode>& modes = renderer.displayModes;
     return std::vector<DisplayMode>(modes.data, modes.data + modes.count);
@@ -62,13 +28,32 @@ void ExpectSameOutput(const DXGI_OUTPUT_DESC& expected, IDXGIOutput* output) {
 
 // The output comes from the adapter the device was made on; before Init, and when the
 // device cannot name one, from the first adapter. Both give the same display modes.
-TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameModes) {
+TEST_F(D3D11DeviceTest, InitCreatesAnElevenOneDeviceOnTheFirstOutputsAdapterAndAnswersForIt) {
+    // The modes need no device; enumerating twice keeps each mode once.
     renderer_.EnumerateDisplayModes();
     const std::vector<DisplayMode> withoutDevice = Modes(renderer_);
     ASSERT_FALSE(withoutDevice.empty());
     const DXGI_OUTPUT_DESC firstAdapters = Describe(renderer_.output);
-
+    renderer_.EnumerateDisplayModes();
+    ASSERT_EQ(withoutDevice, Modes(renderer_));
+    for (size_t i = 0; i < withoutDevice.size(); ++i)
+        for (size_t j = i + 1; j < withoutDevice.size(); ++j) EXPECT_FALSE(withoutDevice[i] == withoutDevice[j]);
+    EXPECT_TRUE(renderer_.IsDisplayModeSupported(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
     ASSERT_TRUE(InitRenderer());
+    EXPECT_EQ(1, LogCapture::CountContaining("D3D11 renderer created a hardware device of feature level 11_1",
+                                             QV_LOG_INFO));
+    EXPECT_EQ(1, LogCapture::CountContaining("created color render target view with dimensions 64 x 48"));
+    EXPECT_EQ(D3D_FEATURE_LEVEL_11_1, renderer_.featureLevel);
+    EXPECT_TRUE(renderer_.device1 && renderer_.context1);
+    EXPECT_NE(nullptr, renderer_.swapChain1) << "a flip-model swap chain through IDXGIFactory2";
+    EXPECT_TRUE(renderer_.IsSupported());
+    EXPECT_EQ(16384, renderer_.GetMaximumTextureSize());
+    EXPECT_EQ(1, renderer_.GetShaderLevel());
+    EXPECT_STREQ("Direct3D11", renderer_.GetName());
+    // Wine's device reports concurrent creates: release (2) and create (4) off the main thread.
+    EXPECT_EQ(6, renderer_.GetThreadingCapabilities());
+    EXPECT_EQ(1u, renderer_.syncInterval);
+
     IDXGIDevice* dxgiDevice = nullptr;
     IDXGIAdapter* adapter = nullptr;
     IDXGIOutput* adapterOutput = nullptr;
@@ -83,13 +68,17 @@ TEST_F(D3D11DeviceTest, TheOutputIsTheFirstOfTheDevicesAdapterAndListsTheSameMod
     renderer_.displayModes.count = 0;
     renderer_.EnumerateDisplayModes();
     EXPECT_EQ(withoutDevice, Modes(renderer_));
-
     ReleaseAndNull(renderer_.output);
     {
         RefusedMethod refused(renderer_.device, kUnknownQueryInterfaceSlot);
         ASSERT_TRUE(renderer_.OpenPrimaryOutput());
     }
     ExpectSameOutput(firstAdapters, renderer_.output);
+
+    features.insert("DISABLE_VSYNC");  // presents without waiting
+    ASSERT_TRUE(InitRenderer());
+    EXPECT_EQ(0u, renderer_.syncInterval);
+    EXPECT_TRUE(renderer_.Present());
 }
 
 // Every operation on an object that has no device: before Init and after a failed one.
@@ -120,7 +109,6 @@ void UseEveryOperation(RendImpDirect3D11& renderer) {
 
 TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards) {
     UseEveryOperation(renderer_);
-
     core_.mainWindow = nullptr;  // the swap chain step fails after the device was made
     EXPECT_FALSE(InitRenderer());
     EXPECT_EQ(1, LogCapture::CountPopups("D3D11 renderer failed to create a swap chain.", QV_LOG_ERROR));
@@ -130,7 +118,6 @@ TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards) {
     EXPECT_EQ(nullptr, renderer_.swapChain);
     EXPECT_EQ(0, renderer_.ready);
     UseEveryOperation(renderer_);
-
     core_.mainWindow = window_;
     ASSERT_TRUE(InitRenderer());
     EXPECT_TRUE(renderer_.Present());

@@ -36,7 +36,6 @@ TEST_F(D3D11RenderStateTest, TheScissorRectangleWithoutOverflowAndTheCullModeThr
     EXPECT_TRUE(made.left == 0 && made.top == 5 && made.right == 90 && made.bottom == 55);
     EXPECT_EQ(0, QVI_D3D11ScissorRectangle(5, -5, 10, 10).top);
     EXPECT_EQ(INT32_MAX, QVI_D3D11ScissorRectangle(INT32_MAX - 1, 0, 100, 1).right) << "no overflow";
-
     renderer_.ClearColor(0, 0, 0, 1);
     drawing_->Quad(kGreen);
     graphicsCullMode = QV_CULL_BACK;
@@ -87,7 +86,6 @@ TEST_F(D3D11RenderStateTest, OneFilterAndAddressChoiceServesEveryStage) {
     renderer_.SetSamplerFilter(2, QV_FILTER_LINEAR, QV_FILTER_POINT, QV_FILTER_LINEAR);
     BoundSampler(renderer_, 2)->GetDesc(&description);
     EXPECT_EQ(D3D11_FILTER_MIN_LINEAR_MAG_POINT_MIP_LINEAR, description.Filter);
-
     // Codes outside the tables change nothing, on no stage; stages the device lacks are not bound.
     renderer_.SetSamplerFilter(3, 0, 1, 1);
     renderer_.SetSamplerAddressMode(3, 1, 4, 1);

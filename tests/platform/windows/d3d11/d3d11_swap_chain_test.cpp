@@ -14,7 +14,6 @@ TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
     ASSERT_EQ(kWindowWidth, image.width);
     ASSERT_EQ(kWindowHeight, image.height);
     EXPECT_TRUE(RegionNear(image, 0, 0, kWindowWidth, kWindowHeight, ToRgba8(1.0f, 0.5f, 0.25f, 1.0f), 1));
-
     if (!getenv("QUAVEN_SCREEN_DIR")) GTEST_SKIP() << "no Xvfb screen file to read the window from";
     POINT corner = {kWindowWidth - 1, kWindowHeight - 1};
     ClientToScreen(window_, &corner);
@@ -42,7 +41,6 @@ TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer) {
     TestImage image = ReadBack();
     EXPECT_TRUE(image.width == 120 && image.height == 90);
     EXPECT_TRUE(PixelNear(image, 119, 89, Rgba8{0, 255, 0, 255}, 0));
-
     // Sizes no texture can have are refused before anything is released.
     EXPECT_FALSE(renderer_.ChangeVideoMode(0, 90, true));
     EXPECT_FALSE(renderer_.ChangeVideoMode(120, 100000, true));
@@ -61,7 +59,6 @@ TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleasedAn
     chain->GetFullscreenState(&fullscreen, nullptr);
     EXPECT_FALSE(fullscreen);
     chain->Release();
-
     // Refused, the program is asked to run windowed at its size, and frames go on.
     ASSERT_TRUE(InitRenderer());
     RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
@@ -91,7 +88,6 @@ TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto) {
     TestImage image = ReadBack();
     EXPECT_EQ(kWindowWidth, image.width);
     EXPECT_TRUE(PixelNear(image, 3, 3, Rgba8{255, 255, 0, 255}, 0));
-
     // Unrefused, activation returns to full screen and deactivation leaves it again.
     renderer_.SetFullscreen(true);
     EXPECT_EQ(0, renderer_.fullscreenDropped);

@@ -1,7 +1,5 @@
-// Shared by the Direct3D 11 renderer tests: a fixture with a real window and renderer over a
-// fake API table whose log lines are captured, pixel read-back from the back buffer and from
-// the Xvfb screen, a minimal drawing path of the tests' own, and a way to make one Direct3D
-// method refuse.
+// Shared by the Direct3D 11 renderer tests: a real window and renderer over a fake API table,
+// pixel read-back, a drawing path of the tests' own, and a way to make one method refuse.
 #pragma once
 
 #include <windows.h>

@@ -54,13 +54,11 @@ TEST_F(MainWindowTest, CursorNamesChooseSystemCursorsExactly) {
     QV_SetMouseCursor(nullptr);
     EXPECT_EQ(GetCursor(), nullptr);
     EXPECT_TRUE(cursorRequests.empty());
-
     // Unlisted names, "null" and other cases included, ask for the arrow as the program would.
     QV_SetMouseCursor("null");
     EXPECT_EQ(GetCursor(), SystemCursor(32512));
     QV_SetMouseCursor("finger_point");
     EXPECT_EQ(cursorRequests, (std::vector<std::string>{"ARROW", "ARROW"}));
-
     QVI_SetHideCursor(true);
     QV_SetMouseCursor("ARROW");
     EXPECT_EQ(GetCursor(), nullptr);
@@ -87,7 +85,6 @@ TEST_F(MainWindowTest, TheClipboardGivesItsTextOrTheEmptyText) {
     OpenWindow();
     ASSERT_TRUE(PutOnClipboard(window_, CF_TEXT, "Hello, clipboard", 17));
     EXPECT_EQ(ClipboardText(), "Hello, clipboard");
-
     std::promise<void> opened, released;
     std::thread holder([&] {
         OpenClipboard(nullptr);
@@ -99,7 +96,6 @@ TEST_F(MainWindowTest, TheClipboardGivesItsTextOrTheEmptyText) {
     EXPECT_EQ(ClipboardText(), "") << "held open by someone else";
     released.set_value();
     holder.join();
-
     const BITMAPINFOHEADER image = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
     char dib[sizeof image + 4] = {};
     memcpy(dib, &image, sizeof image);

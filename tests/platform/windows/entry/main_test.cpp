@@ -139,7 +139,6 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     ASSERT_NE(window, nullptr);
     // The game calls itself "Quaven Test Program"; prog.xml names the window.
     EXPECT_EQ(quaven_test::WindowText(window), kTitle);
-
     // A second start brings the first forward and ends: the game created, never initialised.
     // With the feature a third runs beside the first. Without the console switch neither
     // writes a log file.
@@ -158,7 +157,6 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     thirdGuard.Start({IDOK}, 1, 120000, third.ProcessId());
     HWND thirdWindow = quaven_test::WaitForWindow(third.ProcessId(), "QuavenWindowClass", 60000);
     ASSERT_NE(thirdWindow, nullptr);
-
     // What drivers and the renderer look up in the executable.
     HMODULE image = LoadLibraryExA((dir_ + "\\quaven.exe").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     ASSERT_NE(image, nullptr);
@@ -177,7 +175,6 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     }
     EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
     EXPECT_TRUE(thirdGuard.Records().empty()) << thirdGuard.Records()[0].text;
-
     // The game: created once, initialised once, driven at 120 frames per second at most
     // (8 ms frames, whole milliseconds), and told to exit last.
     const Lines results = Results("first");
@@ -197,14 +194,12 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     }
     EXPECT_EQ(inits, 1);
     EXPECT_GE(updates, 2);
-
     // One log file, named after prog.xml's id and the start time, never the game's own id.
     const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/" + kTitleFolder + "\\logs";
     const Lines files = FilesIn(logs, "*.log");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(std::regex_match(files[0], std::regex(id + R"(-\d{4}-\d\d-\d\d-\d\d-\d\d\.log)"))) << files[0];
     EXPECT_EQ(files[0].find("test-program"), std::string::npos);
-
     const Lines log = quaven_test::ReadLines(logs + "\\" + files[0]);
     ASSERT_GE(log.size(), 3u);
     EXPECT_TRUE(std::regex_match(log[0], std::regex(R"(Kelmark QV \(API 1406 \+ core 2325, built .+ .+\))"))) << log[0];
@@ -231,7 +226,6 @@ TEST_F(HostRun, ForcedResolutionsThatAreNoSizeOrBeyondTheDesktopAreIgnoredOrShru
     EXPECT_NEAR(width, 2 * height, 2);
     EXPECT_TRUE(Logged(run.log, "force_resolution 99998x49999 does not fit within "));
     EXPECT_TRUE(Logged(run.log, "QUAVEN log: "));
-
     // A size of no size counts as absent: the variant's resolution.
     run = RunWindow("force_windowed=\"1\" force_resolution=\"-800x-600\"");
     EXPECT_TRUE(run.client.right == 640 && run.client.bottom == 480) << run.client.right << "x" << run.client.bottom;
@@ -266,7 +260,6 @@ TEST_F(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEnd
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].text.rfind("No build variant found for current platform id 'WINDOWS'.", 0), 0u) << records[0].text;
     EXPECT_EQ(records[0].pressed, 0);
-
     WriteProgramXml("program_id=\"" + quaven_test::UniqueName("hostwatch") + "\" name=\"Host Watched\"",
                     "force_windowed=\"1\"");
     const std::string script = dir_ + "\\script-quiet.txt";

@@ -1,8 +1,6 @@
-// The engine's modal boxes seen from outside: who may show a popup and how a non-blocking
-// popup leaves the main thread free; each message box's caption, text, buttons and answer,
-// read and pressed by the popup answerer; and the value-editing dialog run for real from its
-// templates, a driver thread typing into it and pressing its buttons while the test's thread
-// waits in the modal loop; and Cancel, which ends the process.
+// The engine's modal boxes seen from outside, read and pressed by the popup answerer or by a
+// driver thread while the test's thread waits in the modal loop: popups, message boxes, the
+// value-editing dialog run for real from its templates, and Cancel, which ends the process.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -120,8 +118,6 @@ private:
     char savedTitle_[kEditValueTitleSize];
 };
 
-// ---- Popups ---------------------------------------------------------------------------
-
 TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) {
     PopupAnswerer watch;  // would close and record any box shown
     ASSERT_TRUE(watch.Start({IDOK}, 1, 1000));
@@ -138,7 +134,6 @@ TEST_F(PopupTest, ThreadsOtherThanTheMainThreadOnlyLogTheTextAndAnswerContinue) 
     QVI_PopupThread(nullptr);  // a "Popup" thread without its record
     EXPECT_FALSE(watch.Finish());
     EXPECT_TRUE(watch.Records().empty());
-
     // The text is an argument of "%s", never a format of its own.
     EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"2|%s|Texture 'a.png' is 100% %s broken.",
                                                        "1|%s|from a game thread"}));
@@ -177,12 +172,10 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     UseProgramRecord("Night Market", true);
     QVI_SetNonBlockingPopupsFeature(true);
     g_core.coreInitialized = 1;
-
     std::string text = "Shader 'water' could not be loaded.";
     EXPECT_EQ(QVI_ShowPopup(QV_LOG_SYSTEM, text.c_str()), QV_POPUP_OK);
     // The caller's text may go away at once: the popup keeps its own copy.
     text.assign(text.size(), 'x');
-
     // The box is still up after the call returned, so the caller never waited for it.
     HWND box = WaitForOwnDialog();
     ASSERT_NE(box, nullptr);
@@ -195,8 +188,6 @@ TEST_F(PopupTest, NonBlockingPopupReturnsAtOnceAndAPopupThreadShowsTheBoxOfItsLe
     EXPECT_TRUE(WaitForEngineThreadsToEnd());
     EXPECT_EQ(threadRequests, std::vector<std::string>{"Popup 0"});
 }
-
-// ---- Message boxes --------------------------------------------------------------------
 
 const std::vector<int> kOk{IDOK}, kOkCancel{IDOK, IDCANCEL};
 const std::vector<int> kYesNoCancel{IDYES, IDNO, IDCANCEL}, kCancelTryContinue{IDCANCEL, IDTRYAGAIN, IDCONTINUE};
@@ -278,7 +269,6 @@ TEST_F(MessageBoxTest, DeveloperQuestionsStayHiddenWhenTheirConditionsFail) {
     // fails on the records instead of hanging.
     PopupAnswerer answerer;
     ASSERT_TRUE(answerer.Start({IDCONTINUE}, 1, 1500));
-
     EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, 4, "not in developer mode"), QV_POPUP_NOTHING);
     EnableDeveloperQuestions();
     g_core.logging = 0;
@@ -309,7 +299,6 @@ TEST_F(MessageBoxTest, TheMainWindowOwnsTheBoxOnlyWhenItMayBlockIt) {
         EXPECT_TRUE(driver.get());
         return owner;
     };
-
     EXPECT_EQ(ownerOfShownBox(), window) << "before the program record exists";
     UseProgramRecord("Windowed", true);
     EXPECT_EQ(ownerOfShownBox(), window);
@@ -321,8 +310,6 @@ TEST_F(MessageBoxTest, TheMainWindowOwnsTheBoxOnlyWhenItMayBlockIt) {
     DestroyWindow(window);
     EXPECT_NE(ownerOfShownBox(), window) << "a destroyed main window still lets the box show";
 }
-
-// ---- The value-editing dialog ---------------------------------------------------------
 
 // As the button of a run: Enter in the field as the keyboard delivers it.
 const int kEnter = -1;
@@ -409,15 +396,11 @@ TEST_F(EditValueDialogTest, ShowsTheBufferAndTitleNeverPastTheirEndWithTheFocusI
     EXPECT_EQ(Run(false, nullptr, IDCANCEL), IDCANCEL);
     EXPECT_EQ(view_.title, std::string(kEditValueTitleSize - 1, 't'));
     EXPECT_EQ(view_.initialText, std::string(kEditValueBufferSize - 1, 'b'));
-}
-
-TEST_F(EditValueDialogTest, OtherCommandsAreLeftToTheDialogManager) {
-    // A notification from the edit control must neither end the dialog nor touch the buffer.
+    // Other commands are left to the dialog manager: a notification from the edit control
+    // must neither end the dialog nor touch the buffer.
     EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(IDC_EDIT_VALUE_TEXT, EN_CHANGE), 0), FALSE);
     EXPECT_EQ(QVI_EditValueDialogProc(nullptr, WM_TIMER, 0, 0), FALSE);
 }
-
-// ---- Cancel ---------------------------------------------------------------------------
 
 // Cancel in an engine message box ends the whole process with exit code -1, after the log
 // file is flushed and without running the C runtime's exit handlers. The box is shown by a
@@ -435,12 +418,10 @@ TEST(PopupChildRole, ShowsTheBoxOfItsRole) {
     if (role.empty()) GTEST_SKIP() << "runs only as the child of the Cancel test";
     childMarker = quaven_test::EnvironmentVariable(kMarkerVariable);
     ASSERT_FALSE(childMarker.empty());
-
     QVI_InitializeThreading();
     QVI_SetPopupLogFlushHook([] { Note("flushed"); });
     atexit([] { Note("exit-handlers"); });
     qv->CreateThread = QV_CreateThread;
-
     if (role == "error") {
         QVI_ShowMessageBox(QV_LOG_ERROR, 0, "Cancel ends the run.");
     } else if (role == "question") {

@@ -24,7 +24,6 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     ASSERT_TRUE(QVI_CreateMainWindow());
     EXPECT_EQ(g_core.mainWindow, window);
     EXPECT_EQ(LogCapture::Count("Window already created."), 1);
-
     // Visible, of the class drivers and the single-instance check look for.
     EXPECT_EQ(quaven_test::WaitForWindow(GetCurrentProcessId(), "QuavenWindowClass", 0), window);
     EXPECT_EQ(quaven_test::WindowText(window), std::string(sizeof program_.title, 'T'));

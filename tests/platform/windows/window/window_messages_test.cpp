@@ -42,7 +42,6 @@ TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfte
     Send(WM_KEYUP, 'K');
     EXPECT_EQ(QVI_PeekKeyState('K'), 0u);
     EXPECT_TRUE(ProgramEvents(EVENT_KEY_DOWN).empty()) << "the program hears nothing before core initialisation";
-
     g_core.coreInitialized = 1;
     PostAndPump(WM_KEYDOWN, VK_LEFT);
     PostAndPump(WM_KEYDOWN, VK_LEFT);  // auto-repeat
@@ -66,7 +65,6 @@ TEST_F(MainWindowTest, AltWithLetterOrDigitIsTheProgramsOtherSystemKeysGoToTheSy
     EXPECT_EQ(KeyFlags(EVENT_KEY_DOWN, '7').size(), 1u);
     EXPECT_EQ(Send(WM_SYSKEYUP, 'S', kAltHeld), 0);
     EXPECT_EQ(QVI_PeekKeyState('S'), 0u);
-
     // Alt+Enter toggles the window mode every time and is no key.
     EXPECT_EQ(Send(WM_SYSKEYDOWN, VK_RETURN, kAltHeld), 0);
     for (uint8_t windowed : {0, 7}) {
@@ -81,7 +79,6 @@ TEST_F(MainWindowTest, AltWithLetterOrDigitIsTheProgramsOtherSystemKeysGoToTheSy
     EXPECT_EQ(records.reinitializeRequests.at(0).width, 640);
     EXPECT_TRUE(KeyFlags(EVENT_KEY_DOWN, VK_RETURN).empty());
     EXPECT_TRUE(KeyFlags(EVENT_KEY_UP, VK_RETURN).empty());
-
     // Alt+F4 goes on to the system, which comes back with a close request.
     PostAndPump(WM_SYSKEYDOWN, VK_F4, kAltHeld);
     EXPECT_EQ(ProgramEvents(EVENT_CLOSE_REQUEST).size(), 1u);
@@ -101,7 +98,6 @@ TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
     for (int notch = 0; notch < 3; ++notch) Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)));
     EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_WHEEL)), -120);
     RunEventStep();
-
     const auto move = ProgramEvents(EVENT_MOUSE_MOVE).at(0).As<EventMousePayload>();
     EXPECT_TRUE(move.x == -5 && move.y == 40);
     EXPECT_EQ(move.device, 2u);
@@ -139,35 +135,29 @@ TEST_F(MainWindowTest, ActivationChangesQueueOneEventEachAndAlwaysReleaseTheKeys
     Send(WM_ACTIVATE, WA_INACTIVE);
     EXPECT_EQ(QVI_PeekKeyState(VK_SPACE), 0u);
     RunEventStep();
-
     std::vector<int> activations;
     for (const ReceivedEvent& received : ProgramEvents(EVENT_ACTIVATION))
         activations.push_back(received.event.payload[0]);
     EXPECT_EQ(activations, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(records.inputActivations, (std::vector<bool>{true, false, true, false}));
-
     g_core.api = nullptr;  // before pre-initialisation: default processing only
     Send(WM_ACTIVATE, WA_ACTIVE);
     EXPECT_FALSE(QVI_IsMainWindowActive());
 }
 
-TEST_F(MainWindowTest, ACloseAnsweredTwoKeepsTheWindowOpenAndTheRunGoing) {
+TEST_F(MainWindowTest, ACloseAnsweredTwoKeepsTheWindowOpenAndMaximisingAsksForFullScreen) {
     OpenWindow();
     records.closeAnswer = QV_EVENT_KEEP_WINDOW_OPEN;
     PostAndPump(WM_CLOSE, 0);
     EXPECT_EQ(Send(WM_CLOSE, 0), 0);
     EXPECT_EQ(g_core.quit, 0);
     EXPECT_TRUE(IsWindow(window_));
-
     records.closeAnswer = 0;
     EXPECT_EQ(Send(WM_CLOSE, 0), 1);
     EXPECT_EQ(g_core.quit, 1);
     EXPECT_TRUE(IsWindow(window_)) << "shutdown destroys the window, not the close";
     EXPECT_EQ(ProgramEvents(EVENT_CLOSE_REQUEST).size(), 3u);
-}
-
-TEST_F(MainWindowTest, MaximisingRestoresTheWindowAndAsksForFullScreenAtThatSize) {
-    OpenWindow();
+    // Maximising restores the window and asks for full screen at that size.
     EXPECT_EQ(Send(WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600)), 0);
     ASSERT_EQ(records.reinitializeRequests.size(), 1u);
     EXPECT_EQ(records.reinitializeRequests[0].windowed, 0);
@@ -192,7 +182,6 @@ TEST_F(MainWindowTest, ADropReportsItsFirstFileAndIsReleasedWhateverItHolds) {
     EXPECT_EQ(named[0].As<EventNamedPayload>().unused[0], 0);
     EXPECT_EQ(LogCapture::Count("Dropped file 'C:\\games\\level one.map'"), 1);
     EXPECT_EQ(GlobalFlags(drop), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "the drop was finished";
-
     // No drop, an empty drop, a header pointing outside its block: nothing, and no crash.
     EXPECT_EQ(Send(WM_DROPFILES, 0), 0);
     Send(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(std::string("\0", 1), {1, 1}, false)));
@@ -201,7 +190,6 @@ TEST_F(MainWindowTest, ADropReportsItsFirstFileAndIsReleasedWhateverItHolds) {
     Send(WM_DROPFILES, reinterpret_cast<WPARAM>(hostile));
     EXPECT_EQ(ProgramEvents(EVENT_NAMED).size(), 1u);
     GlobalFree(hostile);
-
     // Dropped on the frame: no position; a longer name is cut to the buffer.
     Send(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(std::string(700, 'x'), {5, 5}, true)));
     named = ProgramEvents(EVENT_NAMED);

@@ -23,7 +23,6 @@ namespace window_test {
 struct ReceivedEvent {
     EngineEvent event;
     std::string value1, value2;
-
     template <typename Payload>
     Payload As() const {
         Payload payload;
@@ -60,7 +59,6 @@ protected:
         records = Records();
         ResetWindowSeams();
         QVI_SetInputActivationFunction([](bool active) { records.inputActivations.push_back(active); });
-
         program_.interface_version = QUAVEN_INTERFACE_VERSION;
         strcpy(program_.title, "Window Test");
         program_.video.width = 640, program_.video.height = 480, program_.video.windowed = 1;
