@@ -1,5 +1,4 @@
-// The renderer interface's code tables: vertex sizes, the language bits, the code ranges and
-// the report of an ignored value.
+// The renderer interface's code tables: vertex sizes, language bits, code ranges, ignored values.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -34,16 +33,14 @@ TEST(ShaderLanguageNames, RendererLanguageBitsAreTheTranslatorsTargets) {
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_CG), "CG");
 }
 
-TEST(RendererTables, EdgesOfTheCodeRanges) {
+TEST(RendererTables, EdgesOfTheCodeRangesAndIgnoredValuesReportedOncePerKind) {
     EXPECT_TRUE(QVI_IsBlendModeValid(1) && QVI_IsBlendModeValid(8));
     EXPECT_FALSE(QVI_IsBlendModeValid(0) || QVI_IsBlendModeValid(9) || QVI_IsBlendModeValid(INT_MIN));
     EXPECT_TRUE(QVI_IsCullModeValid(0));
     EXPECT_FALSE(QVI_IsCullModeValid(3) || QVI_IsCullModeValid(-1));
     EXPECT_FALSE(QVI_IsTextureFilterValid(0) || QVI_IsTextureFilterValid(4));
     EXPECT_FALSE(QVI_IsTextureAddressModeValid(0) || QVI_IsDepthCompareValid(8) || QVI_IsTextureFormatValid(9));
-}
-
-TEST(RendererTables, IgnoredValuesAreReportedOncePerKind) {
+    // Ignored values are reported once per kind.
     LogCapture capture;
     QVI_ResetIgnoredRendererValueReports();
     EXPECT_TRUE(QVI_ReportIgnoredRendererValue(RENDERER_VALUE_BLEND_MODE, 42));

@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "graphics/renderer/renderer_buffers.h"
@@ -27,9 +26,7 @@ public:
     int locks = 0;  // locks and unlocks of either buffer
 
     const char* GetName() override { return "Minimal"; }
-    void EnumerateDisplayModes() override {
-        for (const DisplayMode& mode : modes) displayModes.Add(mode);
-    }
+    void EnumerateDisplayModes() override { for (const DisplayMode& mode : modes) displayModes.Add(mode); }
     void* LockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; return Base::LockVertexBuffer(buffer); }
     void UnlockVertexBuffer(RendererVertexBuffer* buffer) override { ++locks; Base::UnlockVertexBuffer(buffer); }
     uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override { ++locks; return Base::LockIndexBuffer(buffer); }
@@ -41,25 +38,18 @@ public:
 // two entries (complete and deleting), so operation slot s sits at entry s + 1.
 template <typename Member>
 int VtableEntry(Member member) {
-    struct Representation {
-        uintptr_t pointer;
-        ptrdiff_t adjustment;
-    } representation;
+    struct { uintptr_t pointer; ptrdiff_t adjustment; } representation;
     static_assert(sizeof(member) == sizeof(representation), "pointer to member has two words");
     memcpy(&representation, &member, sizeof(representation));
-    if ((representation.pointer & 1) == 0)
-        return -1;  // not virtual
-    return static_cast<int>((representation.pointer - 1) / sizeof(void*));
+    // Even: not virtual.
+    return (representation.pointer & 1) ? static_cast<int>((representation.pointer - 1) / sizeof(void*)) : -1;
 }
 
 // The operations in slot order, from slot 1 (slot 0 is the destructor).
 #define S(operation) {VtableEntry(&RendererImplementation::operation), #operation}
 
 TEST(RendererInterface, EveryOperationSitsInItsSlot) {
-    const struct {
-        int entry;
-        const char* name;
-    } slots[] = {
+    const struct { int entry; const char* name; } slots[] = {
         S(IsSupported), S(GetThreadingCapabilities), S(GetMaximumTextureSize), S(IsReady), S(GetRendererType),
         S(GetName), S(IsDisplayModeSupported), S(GetSupportedResolutions), S(GetPixelChannelOrder),
         S(UsesRGBAVertexColor), S(SupportsNonPowerOfTwoTextures), S(Init), S(PostInit), S(ChangeVideoMode),
@@ -107,7 +97,6 @@ TEST(RendererBase, UploadsCopyTheWholeBufferThroughTheLockSlots) {
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i + 1);
     EXPECT_TRUE(renderer.UploadVertices(vertices, data.data()));
     EXPECT_EQ(memcmp(reinterpret_cast<HeapVertexBuffer*>(vertices)->storage, data.data(), 144), 0);
-
     RendererIndexBuffer* indices = renderer.CreateIndexBuffer(5, QV_BUFFER_DYNAMIC);
     ASSERT_NE(indices, nullptr);
     EXPECT_EQ(indices->usage, QV_BUFFER_STATIC);
@@ -126,7 +115,6 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
     EXPECT_EQ(renderer.CreateVertexBuffer(495, INT_MAX / 40, 0), nullptr);  // over 2 GB
     EXPECT_EQ(renderer.CreateIndexBuffer(-5, 0), nullptr);
     EXPECT_EQ(renderer.CreateIndexBuffer(INT_MAX, 0), nullptr);
-
     RendererVertexBuffer* empty = renderer.CreateVertexBuffer(7, 0, 1);
     RendererIndexBuffer* noIndices = renderer.CreateIndexBuffer(0, 0);
     ASSERT_TRUE(empty && noIndices);
@@ -135,7 +123,6 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
     EXPECT_FALSE(renderer.UploadVertices(empty, vertex));
     EXPECT_FALSE(renderer.UploadIndices(noIndices, &index));
     EXPECT_EQ(empty->locked + noIndices->locked, 0);
-
     RendererVertexBuffer* buffer = renderer.CreateVertexBuffer(7, 2, 1);
     EXPECT_FALSE(renderer.UploadVertices(buffer, nullptr));
     EXPECT_EQ(buffer->locked, 0);
@@ -143,11 +130,10 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
     EXPECT_EQ(renderer.LockVertexBuffer(nullptr), nullptr);
     EXPECT_EQ(renderer.LockIndexBuffer(nullptr), nullptr);
     renderer.UnlockVertexBuffer(nullptr);
-    renderer.DestroyVertexBuffer(nullptr);
-    renderer.DestroyIndexBuffer(nullptr);
-    renderer.DestroyVertexBuffer(buffer);
-    renderer.DestroyVertexBuffer(empty);
-    renderer.DestroyIndexBuffer(noIndices);
+    for (RendererVertexBuffer* vertices : {static_cast<RendererVertexBuffer*>(nullptr), buffer, empty})
+        renderer.DestroyVertexBuffer(vertices);
+    for (RendererIndexBuffer* indices : {static_cast<RendererIndexBuffer*>(nullptr), noIndices})
+        renderer.DestroyIndexBuffer(indices);
 }
 
 TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow) {
@@ -157,11 +143,8 @@ TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
     renderer.SetTextureRegion(&bitmap, 1, 1, 2, 2);  // no texture yet: nothing to divide by
     EXPECT_EQ(bitmap.hardware.left, 0.5f);
     renderer.SetTextureRegion(nullptr, 1, 1, 2, 2);
-
-    bitmap.textureWidth = 200;  // the image; the texture is larger
-    bitmap.textureHeight = 100;
-    bitmap.hardware.textureFullWidth = 256;
-    bitmap.hardware.textureFullHeight = 128;
+    bitmap.textureWidth = 200, bitmap.textureHeight = 100;  // the image; the texture is larger
+    bitmap.hardware.textureFullWidth = 256, bitmap.hardware.textureFullHeight = 128;
     renderer.SetTextureRegion(&bitmap, 64, 32, 128, 64);
     EXPECT_FLOAT_EQ(bitmap.hardware.left, 0.25f);
     EXPECT_FLOAT_EQ(bitmap.hardware.top, 0.25f);

@@ -1,6 +1,5 @@
-// Bringing the device up and down through the tests' renderer: the parameters Init gets,
-// the rollback to parameters that worked, the retry limit, and that a device is always
-// shut down before Init is tried again.
+// Bringing the device up and down through the tests' renderer: Init's parameters, the
+// rollback, the retry limit, and a Shutdown before every new Init.
 #include "graphics/setup/setup_fixture.h"
 
 #include <string>
@@ -44,14 +43,12 @@ TEST_F(RendererInit, BringsTheDeviceUpAtTheSelectedResolution) {
     EXPECT_EQ(init.pointers.at(2), &g_rendererSetup.video);
     EXPECT_EQ(g_rendererSetup.video.width, 1280);
     EXPECT_EQ(g_rendererSetup.video.windowed, 0);
-    EXPECT_EQ(g_screenState.screenWidth, 1280);
-    EXPECT_EQ(g_screenState.screenHeight, 720);
+    EXPECT_TRUE(g_screenState.screenWidth == 1280 && g_screenState.screenHeight == 720);
     EXPECT_EQ(Lifecycle(renderer_), (Calls{"Init", "PostInit"}));
     ASSERT_NE(g_rendererSetup.shaderTranslatorLock, nullptr);
     EXPECT_STREQ(g_rendererSetup.shaderTranslatorLock->name, "ShaderTranslator");
     EXPECT_EQ(Count("Renderer Initializing: 1280x720 fullscreen.."), 1);
     EXPECT_EQ(Count("Renderer ready."), 1);
-
     Select(600, 400, false);  // too small for full screen
     ASSERT_TRUE(QVI_InitRenderer());
     EXPECT_EQ(g_rendererSetup.video.windowed, 1);
@@ -67,7 +64,6 @@ TEST_F(RendererInit, WithoutARendererOrAnEarlierDeviceNothingIsRetried) {
     QVI_DetachRenderer();
     EXPECT_FALSE(QVI_InitRenderer());
     EXPECT_EQ(Count("Renderer doesn't exist, can't continue with init."), 1);
-
     QVI_AttachRenderer(&renderer_);
     renderer_.failInit = true;
     Select(1280, 720, false);
@@ -83,7 +79,6 @@ TEST_F(RendererInit, AnUnsupportedSizeRollsBackToTheParametersThatWorked) {
     Select(1280, 720, true);
     ASSERT_TRUE(QVI_InitRenderer());
     renderer_.ClearCalls();
-
     Select(2560, 1440, true);
     ASSERT_TRUE(QVI_InitRenderer());
     EXPECT_EQ(Count("Rolling back parms.."), 1);
@@ -91,7 +86,6 @@ TEST_F(RendererInit, AnUnsupportedSizeRollsBackToTheParametersThatWorked) {
     EXPECT_EQ(g_screenState.screenWidth, 1280);
     EXPECT_EQ(g_rendererSetup.retryCounter, 0);
     EXPECT_TRUE(LogCapture::PopupTexts().empty());
-
     renderer_.ClearCalls();  // the parameters that work failing too: no rollback to themselves
     renderer_.failInit = true;
     Select(1280, 720, true);
@@ -123,7 +117,6 @@ TEST_F(RendererInit, AFailingShaderTranslatorLeavesTheDeviceShutDown) {
     EXPECT_FALSE(QVI_IsRendererReady());
     EXPECT_FALSE(renderer_.initialized());
     EXPECT_EQ(g_rendererSetup.shaderTranslatorLock, nullptr);
-
     QVI_SetShaderTranslatorStart(nullptr);
     ASSERT_TRUE(QVI_InitRenderer());
     EXPECT_EQ(Lifecycle(renderer_), (Calls{"Init", "Shutdown", "Init", "PostInit"}));

@@ -20,7 +20,6 @@ TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloser
     ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
     EXPECT_EQ(Selected(), "1920x1080");
     EXPECT_EQ(Count("Closest supported aspect ratio is 1920x1080 (aspect 1.78 vs desktop 1.60)"), 1);
-
     SetDesktop(1280, 1024);  // 1920x1080 does not fit; 1024x768 is closer to 1.25
     ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
     EXPECT_EQ(Selected(), "1024x768");
@@ -32,7 +31,6 @@ TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAre
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
     EXPECT_EQ(Selected(), "1280x720");
     EXPECT_EQ(g_selectedResolution.windowed, 1);
-
     EXPECT_TRUE(QVI_IsResolutionSupported(1870, 1010, true));
     EXPECT_FALSE(QVI_IsResolutionSupported(1871, 1010, true));
     EXPECT_FALSE(QVI_IsResolutionSupported(-1280, -720, true));  // would pass the margins
@@ -58,7 +56,6 @@ TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport) {
     EXPECT_EQ(Selected(), "2560x1440");
     EXPECT_EQ(Count("Selecting optimal resolution for windowed (forcing)."), 1);
     EXPECT_EQ(Count("Selected resolution 2560x1440."), 1);
-
     ForceResolution(3000, 2000);
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
     EXPECT_EQ(Selected(), "3000x2000");
@@ -69,21 +66,18 @@ TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport) {
     EXPECT_TRUE(QVI_IsResolutionSupported(2999, 2000, false));
 }
 
-TEST_F(ResolutionSelection, EvenForcingSkipsItemsLargerThanTheLargestTexture)
-{
+TEST_F(ResolutionSelection, EvenForcingSkipsItemsLargerThanTheLargestTexture) {
     SetResolutions("99999x99999,16385x100,4096x4096");
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
     EXPECT_EQ(Selected(), "4096x4096");
-    renderer_.maximumTextureSize = 4096;
-    g_rendererSetup.ready = 1;
+    renderer_.maximumTextureSize = 4096, g_rendererSetup.ready = 1;
     SetResolutions("99999x99999,4097x100,4096x4096");
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, true));
     EXPECT_EQ(Selected(), "4096x4096");
     EXPECT_EQ(Count("Resolution 4097x100 is larger than the largest texture (4096): skipped."), 1);
 }
 
-TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTexture)
-{
+TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTexture) {
     const auto forced = [this] {
         QVI_FitForcedResolution();
         return std::to_string(g_config.selectionForcedWidth) + "x" + std::to_string(g_config.forcedHeight) + " " +
@@ -103,8 +97,7 @@ TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTe
     SetDesktop(0, 0);
     ForceResolution(1000, 99999);
     EXPECT_EQ(forced(), "163x16384 163x16384");
-    renderer_.maximumTextureSize = 512;
-    g_rendererSetup.ready = 1;
+    renderer_.maximumTextureSize = 512, g_rendererSetup.ready = 1;
     ForceResolution(1000, 99999);
     EXPECT_EQ(forced(), "5x512 5x512");
 }
@@ -121,8 +114,7 @@ TEST_F(ResolutionSelection, StarWithoutAScreenSizeFallsBackToTheForcedPlatformOr
 
     QVI_ResetProgramConfiguration();
     SetResolutions("*");
-    Program().reference_width = 1024;
-    Program().reference_height = 768;
+    SetReference(1024, 768);
     renderer_.deviceModes = {{1024, 768}};
     ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
     EXPECT_EQ(Selected(), "1024x768");
@@ -133,8 +125,7 @@ TEST_F(ResolutionSelection, LastResortsAreTheDesktopTheSmallestItemOrNothing) {
     Select(800, 600, true);
     EXPECT_FALSE(QVI_SelectOptimalResolution(false, false));  // unknown desktop, nothing listed
     EXPECT_EQ(Selected(), "800x600");
-    EXPECT_EQ(quaven_test::LogCapture::Count("No resolution found in QVI_SelectOptimalResolution!"), 1);
-
+    EXPECT_EQ(Count("No resolution found in QVI_SelectOptimalResolution!"), 1);
     SetDesktop(1366, 768);
     ASSERT_TRUE(QVI_SelectOptimalResolution(false, false));
     EXPECT_EQ(Selected(), "1366x768");

@@ -10,13 +10,10 @@ namespace {
 
 class Autoscaling : public RendererSetupTest {
 protected:
-    // A program of this reference size autoscaled onto a screen of that size, the feature
-    // AUTOSCALE switched on as start-up does.
+    // A program of this reference size autoscaled onto a screen of that size, as start-up does.
     void Scale(int referenceWidth, int referenceHeight, int screenWidth, int screenHeight) {
-        Program().reference_width = referenceWidth;
-        Program().reference_height = referenceHeight;
-        Program().width = screenWidth;
-        Program().height = screenHeight;
+        SetReference(referenceWidth, referenceHeight);
+        Program().width = screenWidth, Program().height = screenHeight;
         SetScreen(screenWidth, screenHeight);
         g_screenState.orientation = screenWidth >= screenHeight ? ORIENTATION_LANDSCAPE_LEFT : ORIENTATION_PORTRAIT;
         g_autoscaleActive = 1;
@@ -37,7 +34,6 @@ TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels) {
     EXPECT_EQ(Count("Setting up autoscaling from 1024x768 -> 1920x1080."), 1);
     EXPECT_EQ(Count("Offset x=240.00 y=0.00"), 1);
     EXPECT_EQ(Count("Scale x=1.41 y=1.41"), 1);
-
     Scale(1001, 1000, 1922, 1000);
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 460.0f);  // not 460.5
 }
@@ -47,14 +43,11 @@ TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram) {
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.875f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1.40625f);
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 0.0f);
-
     Scale(768, 1024, 1920, 1080);
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1080.0f / 768.0f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1920.0f / 1024.0f);
-
     Scale(1000, 1000, 1920, 1080);  // a square program counts as portrait: the screen turns
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
-
     SetScreen(0, 1080);  // an unknown screen keeps the last figures, never infinite ones
     QVI_UpdateAutoscaling();
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
@@ -64,7 +57,6 @@ TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale) {
     Scale(1280, 720, 1280, 720);
     EXPECT_EQ(g_autoscaleActive, 0);
     EXPECT_EQ(Count("Target resolution matches source, no need for scaling."), 1);
-
     // Without a reference size the program would get a zero size and infinite scales.
     Scale(0, 0, 1920, 1080);
     EXPECT_EQ(g_autoscaleActive, 0);
@@ -74,22 +66,19 @@ TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale) {
 
 TEST_F(Autoscaling, OverlayZoomKeepsThePictureCentredWhateverTheZoom) {
     Scale(1024, 768, 1920, 1080);
-    g_autoscale.overlayZoom = 0.5f;
-    QVI_UpdateOverlayZoomOffsets();
+    const auto zoom = [](float value) { g_autoscale.overlayZoom = value, QVI_UpdateOverlayZoomOffsets(); };
+    zoom(0.5f);
     EXPECT_EQ(g_autoscale.zoomOffsetX, 480);
     EXPECT_EQ(g_autoscale.zoomOffsetY, 270);
-    g_autoscale.overlayZoom = 1e30f;  // set through a string command: anything may come
-    QVI_UpdateOverlayZoomOffsets();
+    zoom(1e30f);  // set through a string command: anything may come
     EXPECT_EQ(g_autoscale.zoomOffsetX, INT32_MIN);
-    g_autoscale.overlayZoom = std::numeric_limits<float>::quiet_NaN();
-    QVI_UpdateOverlayZoomOffsets();
+    zoom(std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(g_autoscale.zoomOffsetX, 0);
 }
 
 TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsForced) {
     SetDesktop(1920, 1080);
-    Program().reference_width = 768;
-    Program().reference_height = 1024;
+    SetReference(768, 1024);
     Select(720, 1280, true);
     QVI_ApplyOrientationAndOverride();
     EXPECT_EQ(g_orientation.allowed, 3);
@@ -99,11 +88,9 @@ TEST_F(Orientation, FollowsTheReferenceAndGivesTheProgramTheScreenUnlessASizeIsF
     EXPECT_EQ(g_screenState.orientation, ORIENTATION_PORTRAIT);
     EXPECT_EQ(Count("Important parameter is 0: width=0 height=0 override=0. Forcing override."), 1);
     EXPECT_EQ(Count("Native device screen buffer orientation: PORTRAIT."), 1);
-
     SetScreen(0, 0);  // forced: an unknown screen takes the selection, the program keeps its size
     ForceResolution(500, 800);
-    Program().reference_width = 1024;
-    Program().width = 1280;
+    Program().reference_width = 1024, Program().width = 1280;
     Select(500, 800, true);
     QVI_ApplyOrientationAndOverride();
     EXPECT_EQ(g_orientation.allowed, 12);

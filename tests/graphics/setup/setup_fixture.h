@@ -1,10 +1,6 @@
-// Common ground of the renderer set-up tests: the engine's table with every log line
-// captured, a clean configuration and set-up state, and the tests' renderer attached.
+// The renderer set-up tests' ground: the engine's table, a clean configuration and set-up
+// state, and the tests' renderer attached.
 #pragma once
-
-#include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 
@@ -21,16 +17,11 @@ namespace setup_test {
 class RendererSetupTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
-        EngineTableTest::SetUp();
         ResetSetupState();
-        g_core.settings = nullptr;  // the configuration's default record is in force
-        g_core.developerMode = 0;
+        g_core.settings = nullptr, g_core.developerMode = 0;  // the configuration's default record is in force
         QVI_AttachRenderer(&renderer_);
     }
-    void TearDown() override {
-        ResetSetupState();
-        EngineTableTest::TearDown();
-    }
+    void TearDown() override { ResetSetupState(); }
 
     // Configuration values as prog.xml and developer.xml would give them.
     void SetResolutions(const char* setting) { QVI_ReplaceText(&g_config.supportedResolutions, setting); }
@@ -44,6 +35,7 @@ protected:
 
     void SetDesktop(int width, int height) { g_screenState.desktopWidth = width, g_screenState.desktopHeight = height; }
     void SetScreen(int width, int height) { g_screenState.screenWidth = width, g_screenState.screenHeight = height; }
+    void SetReference(int width, int height) { Program().reference_width = width, Program().reference_height = height; }
     void Select(int width, int height, bool windowed) { g_selectedResolution = {width, height, uint8_t(windowed)}; }
     VideoParameters& Program() { return g_config.defaultRecord.video; }
     int Count(const std::string& text) const { return quaven_test::LogCapture::Count(text); }
