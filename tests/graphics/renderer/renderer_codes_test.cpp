@@ -27,13 +27,10 @@ TEST(VertexLayout, FormatsPackTheirElementsAndUnknownOnesCountAsTheEnginesVertex
     EXPECT_FALSE(QVI_IsVertexFormatSupported(3));
 }
 
-TEST(ShaderLanguageNames, RendererLanguageBitsAreTheTranslatorsTargets) {
+TEST(RendererTables, LanguageBitsAreTheTranslatorsTargetsEdgesOfTheCodeRangesAndIgnoredValuesReportedOnce) {
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_ESSL20), "ESSL20");
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_HLSL11), "HLSL11");
     EXPECT_STREQ(ShaderTool::GetTargetName(QV_SHADER_LANGUAGE_CG), "CG");
-}
-
-TEST(RendererTables, EdgesOfTheCodeRangesAndIgnoredValuesReportedOncePerKind) {
     EXPECT_TRUE(QVI_IsBlendModeValid(1) && QVI_IsBlendModeValid(8));
     EXPECT_FALSE(QVI_IsBlendModeValid(0) || QVI_IsBlendModeValid(9) || QVI_IsBlendModeValid(INT_MIN));
     EXPECT_TRUE(QVI_IsCullModeValid(0));

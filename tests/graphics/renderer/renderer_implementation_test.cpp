@@ -136,7 +136,7 @@ TEST(RendererBase, BuffersThatCannotExistAreRefusedAndEmptyOnesNeverLock) {
         renderer.DestroyIndexBuffer(indices);
 }
 
-TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow) {
+TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflowAndInstancingIsRefused) {
     MinimalRenderer renderer;
     Bitmap bitmap = {};
     bitmap.hardware.left = 0.5f;
@@ -153,11 +153,8 @@ TEST(RendererBase, TextureRegionIsNormalisedByTheFullTextureSizeWithoutOverflow)
     // Integer overflow of x + width must not flip the edge.
     renderer.SetTextureRegion(&bitmap, INT_MAX, 0, INT_MAX, 1);
     EXPECT_GT(bitmap.hardware.right, bitmap.hardware.left);
-}
-
-TEST(RendererBase, InstancedDrawingIsRefusedWithTheRenderersName) {
+    // Instanced drawing is refused with the renderer's name.
     LogCapture capture;
-    MinimalRenderer renderer;
     renderer.DrawIndexedTrianglesInstanced(nullptr, 3, nullptr, 1, 4);
     EXPECT_EQ(LogCapture::CountPopups("Renderer 'Minimal' does not support instanced drawing.", QV_LOG_ERROR), 1);
 }

@@ -25,8 +25,14 @@ TEST_F(ResolutionSelection, TakesTheFirstFittingItemUnlessAnotherIsClearlyCloser
     EXPECT_EQ(Selected(), "1024x768");
 }
 
-TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAreSkipped) {
+TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceListsAWindowLeavesItsMarginHostileItemsAreSkipped) {
     SetDesktop(1920, 1080);
+    EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, false));
+    EXPECT_EQ(renderer_.CallCount("IsDisplayModeSupported"), 0);
+    EXPECT_FALSE(QVI_IsResolutionSupported(1600, 900, false));
+    renderer_.deviceModes = {{1600, 900}};
+    EXPECT_TRUE(QVI_IsResolutionSupported(1600, 900, false));
+    EXPECT_EQ(Count("Requested resolution 1600x900 (windowed=0) is supported."), 1);
     SetResolutions("-1280x-720,0x0,abc,,1280,99999999999x1,1920x1080,1280x720");
     ASSERT_TRUE(QVI_SelectOptimalResolution(true, false));
     EXPECT_EQ(Selected(), "1280x720");
@@ -37,16 +43,6 @@ TEST_F(ResolutionSelection, AWindowLeavesItsMarginOnTheDesktopAndHostileItemsAre
     EXPECT_FALSE(QVI_IsResolutionSupported(1920, 1080, true));
     SetFeatures("X;FREE_RESOLUTION");
     EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, true));
-}
-
-TEST_F(ResolutionSelection, FullScreenTakesTheDesktopOrWhatTheDeviceLists) {
-    SetDesktop(1920, 1080);
-    EXPECT_TRUE(QVI_IsResolutionSupported(1920, 1080, false));
-    EXPECT_EQ(renderer_.CallCount("IsDisplayModeSupported"), 0);
-    EXPECT_FALSE(QVI_IsResolutionSupported(1600, 900, false));
-    renderer_.deviceModes = {{1600, 900}};
-    EXPECT_TRUE(QVI_IsResolutionSupported(1600, 900, false));
-    EXPECT_EQ(Count("Requested resolution 1600x900 (windowed=0) is supported."), 1);
 }
 
 TEST_F(ResolutionSelection, ForcedSizesAndForcingNeedNoSupport) {
@@ -90,8 +86,7 @@ TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTe
     ForceResolution(3840, 1080);
     EXPECT_EQ(forced(), "1920x540 1920x540");
     EXPECT_EQ(Count("force_resolution 3840x1080 does not fit within 1920x1080 (the desktop and the largest texture): "
-                    "using 1920x540."),
-              1);
+                    "using 1920x540."), 1);
     // Without a desktop size, the largest texture of a device once there is one; before, the
     // largest of any device.
     SetDesktop(0, 0);

@@ -38,7 +38,7 @@ TEST_F(Autoscaling, RetainingTheAspectRatioCentresTheCanvasOnWholePixels) {
     EXPECT_FLOAT_EQ(g_autoscale.offsetX, 460.0f);  // not 460.5
 }
 
-TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram) {
+TEST_F(Autoscaling, StretchesEachAxisTurnsTheScreenForAPortraitProgramAndSwitchesOffWithNothingToScale) {
     Scale(1024, 768, 1920, 1080);
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.875f);
     EXPECT_FLOAT_EQ(g_autoscale.scaleY, 1.40625f);
@@ -51,9 +51,7 @@ TEST_F(Autoscaling, StretchesEachAxisAndTurnsTheScreenForAPortraitProgram) {
     SetScreen(0, 1080);  // an unknown screen keeps the last figures, never infinite ones
     QVI_UpdateAutoscaling();
     EXPECT_FLOAT_EQ(g_autoscale.scaleX, 1.08f);
-}
-
-TEST_F(Autoscaling, SwitchesItselfOffWhenThereIsNothingToScale) {
+    // With nothing to scale it switches itself off.
     Scale(1280, 720, 1280, 720);
     EXPECT_EQ(g_autoscaleActive, 0);
     EXPECT_EQ(Count("Target resolution matches source, no need for scaling."), 1);
