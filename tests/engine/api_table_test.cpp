@@ -49,7 +49,7 @@ TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
 // LogEx as it answers before logging has started: nothing was logged.
 int LogExBeforeLoggingStarts(int, const char*, ...) { return 0; }
 
-TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesIt)
+TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesItTextStepsToo)
 {
     // A report that reached no log must not use up the member's one report.
     qv->LogEx = LogExBeforeLoggingStarts;
@@ -63,6 +63,17 @@ TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWr
     for (const char* member : {"SetChannelPitch", "SaveFont", "ugc->Call7"})
         EXPECT_EQ(LogCapture::Count(std::string("qv->") + member + " is not available yet."), 1) << member;
     EXPECT_EQ(LogCapture::CountContaining("is not available yet.", QV_LOG_WARNING), 3);
+    // Renderer set-up is given each of text's device steps.
+    LogCapture::Clear();
+    QVI_RecreateTextFontAtlases();
+    QVI_ReuploadTextGlyphCache();
+    QVI_ReleaseTextDeviceData();
+    QVI_RecreateTextFontAtlases();
+    EXPECT_EQ(LogCapture::Texts(),
+              (std::vector<std::string>{
+                  "Renderer set-up: re-creating font atlases (QVI_RecreateFontAtlas) is not available yet.",
+                  "Renderer set-up: uploading the glyph cache (QVI_UploadBitmap) is not available yet.",
+                  "Renderer set-up: releasing the GPU data of fonts, shaders and glyphs is not available yet."}));
 }
 
 TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
@@ -88,20 +99,6 @@ TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
     EXPECT_FALSE(qv->cloud->IsAvailable());
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("best"), -1);
     EXPECT_TRUE(qv->ugc->Call2());  // documented as true without a service
-}
-
-TEST_F(ApiTableTest, RendererSetUpIsGivenEachOfTextsDeviceSteps)
-{
-    LogCapture capture(qv);
-    QVI_RecreateTextFontAtlases();
-    QVI_ReuploadTextGlyphCache();
-    QVI_ReleaseTextDeviceData();
-    QVI_RecreateTextFontAtlases();
-    EXPECT_EQ(LogCapture::Texts(),
-              (std::vector<std::string>{
-                  "Renderer set-up: re-creating font atlases (QVI_RecreateFontAtlas) is not available yet.",
-                  "Renderer set-up: uploading the glyph cache (QVI_UploadBitmap) is not available yet.",
-                  "Renderer set-up: releasing the GPU data of fonts, shaders and glyphs is not available yet."}));
 }
 
 TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges)

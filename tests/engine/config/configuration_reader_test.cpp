@@ -16,13 +16,13 @@ namespace {
 
 class ReadingConfiguration : public config_test::ConfigurationTest {};
 
-TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharacters)
+TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharactersOrAVariant)
 {
     // 126 letters and a two-byte character: the cut at 127 bytes would split it.
     const std::string longName = std::string(126, 'n') + "\xC3\xA9";
     PutProgramXml("program_id=\"" + std::string(40, 'i') + "\" name=\"" + longName +
                   R"(" developer="Studio" version="1.2.3.4.5.6.7.8.9" fps_limit="120" reference_resolution="1024x768" )"
-                  R"(locale="fi" control_interfaces="touch")");
+                  R"(locale="fi" control_interfaces="touch" store="app-store")");
     ASSERT_TRUE(Read());
     EXPECT_EQ(std::string(Record().id), std::string(31, 'i'));
     EXPECT_EQ(std::string(Record().title), std::string(126, 'n'));
@@ -32,6 +32,10 @@ TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithou
     EXPECT_EQ(Record().video.reference_height, 768);
     EXPECT_STREQ(Record().video.language, "fi");
     EXPECT_STREQ(g_config.controlInterfaces.text, "touch");
+    // Product values without variants come from APPLICATION.
+    EXPECT_EQ(g_config.variantId, nullptr);
+    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
+    EXPECT_EQ(quaven_test::LogCapture::CountContaining("Missing platform variant"), 0);
 }
 
 TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
@@ -45,11 +49,12 @@ TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(-1.9999999f), 2147483647);
 }
 
-TEST_F(ReadingConfiguration, DeveloperXmlWinsAndDeveloperModeBecomesAFeature)
+TEST_F(ReadingConfiguration, DeveloperXmlWinsDeveloperModeBecomesAFeatureAndAForcedResolutionSkipsTheVariants)
 {
-    PutProgramXml(R"(features="A;B")", "", R"(console="0" logging="0")");
+    PutProgramXml(R"(features="A;B")", R"(<node id="WINDOWS" resolutions="800x600"/>)" "\n", R"(console="0" logging="0")");
     PutDeveloperXml(R"(developer_mode="true" logging="1" logging_verbose_level="WARNINGS" console="t" )"
-                    R"(features="X" console_toggle_key="ESCAPE" force_windowed="1" pak_folder="paks")");
+                    R"(features="X" console_toggle_key="ESCAPE" force_windowed="1" pak_folder="paks" )"
+                    R"(force_resolution="1024x768")");
     ASSERT_TRUE(Read());
     EXPECT_EQ(g_core.logging, 1);
     EXPECT_EQ(g_core.console, 1);
@@ -60,6 +65,10 @@ TEST_F(ReadingConfiguration, DeveloperXmlWinsAndDeveloperModeBecomesAFeature)
     EXPECT_STREQ(g_config.applicationFeatures, "A;B,DEVELOPER_MODE,X");
     EXPECT_TRUE(QV_HasFeature("DEVELOPER_MODE"));
     EXPECT_FALSE(QV_HasFeature("DEVELOPER"));
+    // A forced resolution sets the size and skips the variant's resolutions.
+    EXPECT_EQ(Record().video.width, 1024);
+    EXPECT_EQ(g_config.selectionForcedHeight, 768);
+    EXPECT_EQ(g_config.supportedResolutions, nullptr);
 }
 
 TEST_F(ReadingConfiguration, ProgXmlDeveloperNodeServesAloneAndSwitchesReadOnlyTheirFirstCharacter)
@@ -77,16 +86,6 @@ TEST_F(ReadingConfiguration, ProgXmlDeveloperNodeServesAloneAndSwitchesReadOnlyT
     EXPECT_EQ(g_config.consoleToggleKey, 0);
 }
 
-TEST_F(ReadingConfiguration, ForcedResolutionSetsTheSizeAndSkipsTheVariantResolutions)
-{
-    PutProgramXml("", R"(<node id="WINDOWS" resolutions="800x600"/>)" "\n");
-    PutDeveloperXml(R"(force_resolution="1024x768")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(Record().video.width, 1024);
-    EXPECT_EQ(Record().video.windowed, 1);
-    EXPECT_EQ(g_config.selectionForcedHeight, 768);
-    EXPECT_EQ(g_config.supportedResolutions, nullptr);
-}
 
 TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
 {
@@ -142,13 +141,5 @@ TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherListAndProductValuesP
     EXPECT_EQ(QVI_GetProductValue(nullptr), nullptr);
 }
 
-TEST_F(ReadingConfiguration, ProductValuesWithoutVariantsComeFromApplication)
-{
-    PutProgramXml(R"(store="app-store")");
-    ASSERT_TRUE(Read());
-    EXPECT_EQ(g_config.variantId, nullptr);
-    EXPECT_STREQ(QVI_GetProductValue("store"), "app-store");
-    EXPECT_EQ(quaven_test::LogCapture::CountContaining("Missing platform variant"), 0);
-}
 
 }  // namespace

@@ -11,7 +11,7 @@ using Paths = std::vector<std::string>;
 
 class Packages : public config_test::ConfigurationTest {};
 
-TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsAndPakExtensionsAreDropped)
+TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsPakExtensionsAreDroppedRemovingIgnoresThem)
 {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
     Record().video.width = 1024, Record().video.height = 768;
@@ -27,6 +27,11 @@ TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsAndPakExtensionsAr
                                     "res://under/"}));
     EXPECT_EQ(CountReported("prog.xml: res comparison needs to be ==, >=, or <=. 'res>1024x768' is not supported."), 1);
     EXPECT_EQ(CountReported("Adding search path with .pak extension! Remove it from 'data.pak'"), 1);
+    // Removing ignores conditions and stops at an empty entry.
+    RemoveSearchPaths();
+    QVI_AddPackages("aa,bb,cc,dd", false);
+    QVI_RemovePackages(String("@feature=NONE:bb,@nocolon,aa,,dd"));
+    EXPECT_EQ(SearchPaths(), (Paths{"res://cc/", "res://dd/"}));
 }
 
 TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry)
@@ -44,13 +49,6 @@ TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry
     QVI_RemovePackages(String(many.c_str()));
     QVI_AddPackages((std::string(511, 'y') + ",read," + std::string(512, 'z') + ",after").c_str(), false);
     EXPECT_EQ(SearchPaths(), (Paths{"res://short/", "res://read/"}));
-}
-
-TEST_F(Packages, RemovingIgnoresConditionsAndStopsAtAnEmptyEntry)
-{
-    QVI_AddPackages("aa,bb,cc,dd", false);
-    QVI_RemovePackages(String("@feature=NONE:bb,@nocolon,aa,,dd"));
-    EXPECT_EQ(SearchPaths(), (Paths{"res://cc/", "res://dd/"}));
 }
 
 TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)

@@ -31,7 +31,7 @@ bool IsMachineIdText(const std::string& id)
            hexDigits(id.substr(separator + 1));
 }
 
-TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnce)
+TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnceForAllThreads)
 {
     QVI_GatherDeviceInfo();
     EXPECT_EQ(1, g_deviceInfo.platform);
@@ -50,10 +50,7 @@ TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnce)
     QVI_GatherDeviceInfo();
     EXPECT_STREQ("", g_deviceInfo.unique_id);
     EXPECT_TRUE(IsMachineIdText(QVI_GetDeviceUniqueId())) << g_deviceInfo.unique_id;
-}
-
-TEST(DeviceInfo, ThreadsAskingAtOnceAllGetTheOneId)
-{
+    // Threads asking at once all get the one id.
     QVI_GatherDeviceInfo();
     const int kThreads = 8;
     std::vector<std::string> ids(kThreads);
@@ -63,8 +60,7 @@ TEST(DeviceInfo, ThreadsAskingAtOnceAllGetTheOneId)
     for (std::thread& thread : threads) thread.join();
     const std::string first = g_deviceInfo.unique_id;
     EXPECT_TRUE(IsMachineIdText(first)) << first;
-    for (const std::string& id : ids)
-        EXPECT_EQ(first, id);
+    for (const std::string& each : ids) EXPECT_EQ(first, each);
 }
 
 }  // namespace

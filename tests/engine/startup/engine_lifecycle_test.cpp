@@ -52,7 +52,7 @@ int32_t Wait(uint32_t start, uint32_t* last, int32_t* period, bool changePeriodA
     return QVI_WaitForFramePeriod(last, period, ReadClock, SleepOneStep);
 }
 
-TEST(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecond)
+TEST(FrameTiming, WholeMillisecondsUpTo200AStallBecomesAThirtyThirdOfASecondAndBackwardsAMillisecond)
 {
     for (int32_t elapsed : {0, 17, 200}) {
         const FrameDelta frame = QVI_DetermineFrameTimeDelta(elapsed, false);
@@ -65,10 +65,7 @@ TEST(FrameTiming, WholeMillisecondsUpTo200AndAStallBecomesAThirtyThirdOfASecond)
         EXPECT_EQ(frame.milliseconds, 30) << elapsed;
         EXPECT_FLOAT_EQ(frame.seconds, 0.030f) << elapsed;
     }
-}
-
-TEST(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
-{
+    // A clock going backwards gives a millisecond and warns only developers.
     LogCapture capture(qv);
     const FrameDelta quiet = QVI_DetermineFrameTimeDelta(-5, false);
     EXPECT_FLOAT_EQ(quiet.delta, 0.001f);
@@ -78,7 +75,7 @@ TEST(FrameTiming, AClockGoingBackwardsGivesAMillisecondAndWarnsOnlyDevelopers)
     EXPECT_EQ(LogCapture::Count("Found negative time delta in QVI_DetermineFrameTimeDelta: -0.005"), 1);
 }
 
-TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemain)
+TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemainAndIsReadOnEveryPass)
 {
     // Set by the wait, the start costs a reading: it then reads at 1, 3, 5 and 7 ms. Given,
     // it reads at 0, 2, 4 and 6 ms, and at exactly 6 ms (two left) it must not sleep.
@@ -91,22 +88,17 @@ TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMilliseconds
             EXPECT_LT(atSleep, 6) << "slept with only two milliseconds left";
         EXPECT_EQ(last - g_start, 8u) << "the wait ends at the reading that ended it";
     }
-}
-
-TEST(FrameTiming, ThePeriodIsReadAgainOnEveryPassOfTheWaitAndZeroMeansNoWait)
-{
+    // Zero means no wait.
     uint32_t last = 40;
     int32_t period = 0;
     EXPECT_EQ(Wait(50, &last, &period), 10);
     EXPECT_TRUE(g_elapsedAtSleep.empty());
     // The program may change its frame period while the engine waits.
-    last = 0;
-    period = 100;
+    last = 0, period = 100;
     EXPECT_LT(Wait(10, &last, &period, true), 10);
     EXPECT_EQ(g_elapsedAtSleep.size(), 1u);
     // The clock wrapping around is just another millisecond.
-    last = 0xFFFFFFF0u;
-    period = 16;
+    last = 0xFFFFFFF0u, period = 16;
     EXPECT_EQ(Wait(0xFFFFFFFEu, &last, &period), 16);
     EXPECT_EQ(last, 0u);
 }
