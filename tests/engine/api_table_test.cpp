@@ -22,8 +22,7 @@ using quaven_test::LogCapture;
 
 // Null slots of a table of pointers, read as the game reads it: by position; -1 for no table.
 template <typename Table>
-int NullSlots(const Table* table)
-{
+int NullSlots(const Table* table) {
     const void* const* slots = reinterpret_cast<const void* const*>(table);
     return table ? static_cast<int>(std::count(slots, slots + sizeof(Table) / sizeof(void*), nullptr)) : -1;
 }
@@ -35,8 +34,7 @@ protected:
     const QuavenAPI saved_ = *qv;
 };
 
-TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
-{
+TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero) {
     QuavenAPI table = {};
     QVI_FillAPI(&table);
     EXPECT_EQ((std::vector<int>{NullSlots(&table), NullSlots(table.achievements), NullSlots(table.cloud),
@@ -49,8 +47,7 @@ TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero)
 // LogEx as it answers before logging has started: nothing was logged.
 int LogExBeforeLoggingStarts(int, const char*, ...) { return 0; }
 
-TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesItTextStepsToo)
-{
+TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesItTextStepsToo) {
     // A report that reached no log must not use up the member's one report.
     qv->LogEx = LogExBeforeLoggingStarts;
     qv->SetChannelPitch(1, 2.0f);
@@ -76,8 +73,7 @@ TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWr
                   "Renderer set-up: releasing the GPU data of fonts, shaders and glyphs is not available yet."}));
 }
 
-TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
-{
+TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead) {
     LogCapture capture(qv);
     float width = 7.0f, height = 7.0f;
     qv->MeasureText(nullptr, &width, &height, "text");
@@ -101,8 +97,7 @@ TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead)
     EXPECT_TRUE(qv->ugc->Call2());  // documented as true without a service
 }
 
-TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges)
-{
+TEST_F(ApiTableTest, ColourSetterFollowsTheAttachedRendererAndNothingElseChanges) {
     EXPECT_EQ(qv->graphics->SetColor, QV_Graphics_SetColorRedInByte2) << "no renderer: red in byte 2";
     const QuavenAPI before = *qv;
     quaven_test::NullRenderer renderer;

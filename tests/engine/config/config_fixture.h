@@ -16,15 +16,13 @@ namespace config_test {
 
 class ConfigurationTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineFilesTest::SetUp();
         g_core.settings = nullptr;
         ResetConfiguration();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         QVI_SetSearchPathManifestRegistrar(nullptr);
         QVI_SetNonBlockingPopupsFeature(false);
         // The manifest lists point into cached databases: forget them before those go.
@@ -34,31 +32,27 @@ protected:
     }
 
     // Writes res://<name> with the XML declaration and <root> around body.
-    void PutXml(const std::string& name, const std::string& body)
-    {
+    void PutXml(const std::string& name, const std::string& body) {
         PutFile(name, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n" + body + "</root>\n");
     }
     // prog.xml with a PARAMETERS array holding APPLICATION (attributes as written, e.g.
     // R"(name="Game")") and DEVELOPER when given, and a VARIANTS array of the nodes given.
     void PutProgramXml(const std::string& application, const std::string& variantNodes = "",
-                       const std::string& developer = "")
-    {
+                       const std::string& developer = "") {
         PutXml("prog.xml", "<array id=\"PARAMETERS\">\n<node id=\"APPLICATION\" " + application + "/>\n" +
                                (developer.empty() ? "" : "<node id=\"DEVELOPER\" " + developer + "/>\n") +
                                "</array>\n" +
                                (variantNodes.empty() ? "" : "<array id=\"VARIANTS\">\n" + variantNodes + "</array>\n"));
     }
     // developer.xml with a PARAMETERS/DEVELOPER node of those attributes.
-    void PutDeveloperXml(const std::string& developerAttributes)
-    {
+    void PutDeveloperXml(const std::string& developerAttributes) {
         PutXml("developer.xml",
                "<array id=\"PARAMETERS\">\n<node id=\"DEVELOPER\" " + developerAttributes + "/>\n</array>\n");
     }
 
     // Runs the reader off the main thread: popups meant for the person then come back
     // as LogEx lines instead of blocking the test.
-    bool Read()
-    {
+    bool Read() {
         bool answer = false;
         std::thread([&answer] { answer = QVI_ReadProgramConfiguration(); }).join();
         return answer;
@@ -70,8 +64,7 @@ protected:
 
 private:
     // The configuration as before reading, its switches off.
-    static void ResetConfiguration()
-    {
+    static void ResetConfiguration() {
         QVI_ResetProgramConfiguration();
         g_core.developerMode = g_core.logging = g_core.console = g_core.loggingVerboseLevel = 0;
     }

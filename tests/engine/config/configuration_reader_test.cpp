@@ -16,8 +16,7 @@ namespace {
 
 class ReadingConfiguration : public config_test::ConfigurationTest {};
 
-TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharactersOrAVariant)
-{
+TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithoutSplittingCharactersOrAVariant) {
     // 126 letters and a two-byte character: the cut at 127 bytes would split it.
     const std::string longName = std::string(126, 'n') + "\xC3\xA9";
     PutProgramXml("program_id=\"" + std::string(40, 'i') + "\" name=\"" + longName +
@@ -38,8 +37,7 @@ TEST_F(ReadingConfiguration, ApplicationValuesReachTheRecordCutToItsFieldsWithou
     EXPECT_EQ(quaven_test::LogCapture::CountContaining("Missing platform variant"), 0);
 }
 
-TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
-{
+TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo) {
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(30.0f), 31);
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(0.0f), 500);
     // A divisor of zero or below: no pacing rather than a division by zero or a negative period.
@@ -49,9 +47,9 @@ TEST(FpsLimit, GivesTheTruncatedFramePeriodAndNoPacingAtOrBelowMinusTwo)
     EXPECT_EQ(QVI_FrameTimeFromFpsLimit(-1.9999999f), 2147483647);
 }
 
-TEST_F(ReadingConfiguration, DeveloperXmlWinsDeveloperModeBecomesAFeatureAndAForcedResolutionSkipsTheVariants)
-{
-    PutProgramXml(R"(features="A;B")", R"(<node id="WINDOWS" resolutions="800x600"/>)" "\n", R"(console="0" logging="0")");
+TEST_F(ReadingConfiguration, DeveloperXmlWinsDeveloperModeBecomesAFeatureAndAForcedResolutionSkipsTheVariants) {
+    PutProgramXml(R"(features="A;B")", R"(<node id="WINDOWS" resolutions="800x600"/>)" "\n",
+                  R"(console="0" logging="0")");
     PutDeveloperXml(R"(developer_mode="true" logging="1" logging_verbose_level="WARNINGS" console="t" )"
                     R"(features="X" console_toggle_key="ESCAPE" force_windowed="1" pak_folder="paks" )"
                     R"(force_resolution="1024x768")");
@@ -71,8 +69,7 @@ TEST_F(ReadingConfiguration, DeveloperXmlWinsDeveloperModeBecomesAFeatureAndAFor
     EXPECT_EQ(g_config.supportedResolutions, nullptr);
 }
 
-TEST_F(ReadingConfiguration, ProgXmlDeveloperNodeServesAloneAndSwitchesReadOnlyTheirFirstCharacter)
-{
+TEST_F(ReadingConfiguration, ProgXmlDeveloperNodeServesAloneAndSwitchesReadOnlyTheirFirstCharacter) {
     PutProgramXml("", "", R"(developer_mode="0" console="yes" logging="true" logging_verbose_level="verbose" )"
                           R"(force_windowed="true" console_toggle_key="NO_SUCH_KEY")");
     g_core.developerMode = 1;  // as a previous setting would leave it
@@ -87,8 +84,7 @@ TEST_F(ReadingConfiguration, ProgXmlDeveloperNodeServesAloneAndSwitchesReadOnlyT
 }
 
 
-TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
-{
+TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly) {
     EXPECT_FALSE(Read());
     EXPECT_EQ(CountReported("Cannot find prog.xml. It should be located in res://."), 1);
     PutFile("prog.xml", "<?xml version=\"1.0\"?>\n<root><array id=\"PARAMETERS\">");
@@ -96,8 +92,7 @@ TEST_F(ReadingConfiguration, MissingProgXmlIsShownAndABrokenOneFailsQuietly)
     EXPECT_EQ(CountReported("Cannot find prog.xml. It should be located in res://."), 1);
 }
 
-TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDeveloperXml)
-{
+TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDeveloperXml) {
     PutProgramXml("", "", R"(developer_mode="1" developer_packages="dev" debug_shaders="1")");
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.developerPackages.text, "dev");
@@ -109,8 +104,7 @@ TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDe
     EXPECT_EQ(g_config.debugShaders, 1);
 }
 
-TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair)
-{
+TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair) {
     PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
                       "<node/>\n<node/>\n</array>\n");
     const Database* database = DataManager::GetDatabase("res://dup.xml");
@@ -121,8 +115,7 @@ TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair)
     EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
 }
 
-TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherListAndProductValuesPreferTheVariant)
-{
+TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherListAndProductValuesPreferTheVariant) {
     // Before reading nothing is loaded.
     EXPECT_FALSE(QV_HasFeature("sound"));
     EXPECT_EQ(QVI_GetProductValue("store"), nullptr);

@@ -11,8 +11,7 @@ using Paths = std::vector<std::string>;
 
 class Packages : public config_test::ConfigurationTest {};
 
-TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsPakExtensionsAreDroppedRemovingIgnoresThem)
-{
+TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsPakExtensionsAreDroppedRemovingIgnoresThem) {
     QVI_ReplaceText(&g_config.applicationFeatures, "HD");
     Record().video.width = 1024, Record().video.height = 768;
     // A lone '>' or '<' is reported and read as ">=" or "<=".
@@ -34,8 +33,7 @@ TEST_F(Packages, ConditionsDecideWhichEntriesBecomeSearchPathsPakExtensionsAreDr
     EXPECT_EQ(SearchPaths(), (Paths{"res://cc/", "res://dd/"}));
 }
 
-TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry)
-{
+TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry) {
     // Conditions of 63 characters hold, of 64 never.
     QVI_AddPackages(("@open" + std::string(60, 'x') + ":long,@open" + std::string(59, 'x') + ":short").c_str(), false);
     EXPECT_EQ(SearchPaths(), (Paths{"res://short/"}));
@@ -51,8 +49,7 @@ TEST_F(Packages, OverlongConditionsNeverHoldAndTheWalkStopsAt32OrAnOverlongEntry
     EXPECT_EQ(SearchPaths(), (Paths{"res://short/", "res://read/"}));
 }
 
-TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)
-{
+TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference) {
     g_config.gfxPackages.Assign("gfx-720,gfx_1080,hd");
     Record().video.reference_height = 768, Record().video.height = 1080;
     QVI_AddPackages("gfx-720", false);
@@ -65,8 +62,7 @@ TEST_F(Packages, GfxPackageIsTakenOnlyWhenCloserToTheScreenThanTheReference)
     EXPECT_EQ(SearchPaths(), Paths{});
 }
 
-TEST_F(Packages, ManifestsAreRegisteredOnceNewestFirstAndOnlyWithAnArray)
-{
+TEST_F(Packages, ManifestsAreRegisteredOnceNewestFirstAndOnlyWithAnArray) {
     PutXml("m1.xml", "<array id=\"first\"/>\n");
     PutXml("m2.xml", "<array id=\"second\"/>\n");
     PutXml("empty.xml", "");

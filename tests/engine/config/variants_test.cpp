@@ -18,8 +18,7 @@ class ChoosingVariant : public ConfigurationTest {};
 const char kVariantsForSizes[] = "<node id=\"WINDOWS/MEDIUM\" name=\"Medium\"/>\n"
                                  "<node id=\"WINDOWS\" name=\"General\" version=\"2.0\"/>\n";
 
-TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne)
-{
+TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne) {
     g_config.deviceScreenSize = SCREEN_SIZE_MEDIUM;
     PutProgramXml(R"(name="Application" version="1.0")", kVariantsForSizes);
     ASSERT_TRUE(Read());
@@ -34,8 +33,7 @@ TEST_F(ChoosingVariant, SizeSpecificNodeIsPreferredOverTheGeneralOne)
     EXPECT_STREQ(Record().version, "2.0");
 }
 
-TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats)
-{
+TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats) {
     // The emptied size-specific id must not pick the node with an empty id.
     PutProgramXml("", "<node id=\"\" name=\"Nameless\"/>\n<node id=\"WINDOWS\" name=\"Windows\"/>\n"
                       "<node id=\"ANDROID/LARGE\" name=\"Android large\"/>\n"
@@ -51,13 +49,11 @@ TEST_F(ChoosingVariant, ForcedVariantTakesAnotherPlatformWithItsSoundFormats)
     EXPECT_EQ(g_config.soundFxPackage.text, nullptr);
 }
 
-const char* AnswerLanguage(const char* command, const char* argument)
-{
+const char* AnswerLanguage(const char* command, const char* argument) {
     return std::string(command) == "GetLanguage" && !argument ? "EN-gb" : nullptr;
 }
 
-TEST_F(ChoosingVariant, AutoLocaleAsksThePlatformAndKeepsAutoWithoutAnAnswer)
-{
+TEST_F(ChoosingVariant, AutoLocaleAsksThePlatformAndKeepsAutoWithoutAnAnswer) {
     PutProgramXml(R"(locale="de")", R"(<node id="WINDOWS" locale="auto"/>)" "\n");
     qv->PlatformCommand = AnswerLanguage;
     ASSERT_TRUE(Read());
@@ -69,8 +65,7 @@ TEST_F(ChoosingVariant, AutoLocaleAsksThePlatformAndKeepsAutoWithoutAnAnswer)
     EXPECT_STREQ(Record().video.language, "auto");
 }
 
-TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrientation)
-{
+TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrientation) {
     PutProgramXml(R"(reference_resolution="768x1024")", "<node id=\"WINDOWS\"/>\n<node id=\"IOS\"/>\n");
     ASSERT_TRUE(Read());
     EXPECT_STREQ(g_config.supportedResolutions, "*");
@@ -82,8 +77,7 @@ TEST_F(ChoosingVariant, ResolutionsDefaultToAnyAndOnIosFollowTheSizeClassAndOrie
     EXPECT_STREQ(g_config.supportedResolutions, "1668x2388,1668x2224,1536x2048,768x1024");
 }
 
-TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormatsStillNameThePackages)
-{
+TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormatsStillNameThePackages) {
     PutProgramXml("",
                   R"(<node id="WINDOWS" input_implementation="old" renderer_implementation="x" )"
                   R"(sound_implementation="y" program_library="z" music_format="OGG_44100" )"
@@ -116,8 +110,7 @@ TEST_F(ChoosingVariant, DeprecatedKeysAndRepeatedIdsAreReportedAndOldSoundFormat
 
 // No variant for this platform: the person is told, then the run ends. Runs only as the
 // child of the test below, in a folder of its own as res://.
-TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
-{
+TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant) {
     const std::string root = quaven_test::ChildFolder();
     if (root.empty())
         GTEST_SKIP() << "runs only as the child of NoVariantForThisPlatform";
@@ -129,8 +122,7 @@ TEST_F(ConfigurationTest, ChildReadsAConfigurationWithoutItsVariant)
     quaven_test::NoteOutcome("returned");
 }
 
-TEST(NoVariantForThisPlatform, IsShownThenEndsTheProcessWithMinusOne)
-{
+TEST(NoVariantForThisPlatform, IsShownThenEndsTheProcessWithMinusOne) {
     const quaven_test::ChildRun run =
         quaven_test::RunChild("ConfigurationTest.ChildReadsAConfigurationWithoutItsVariant", "", "", "", 1);
     ASSERT_TRUE(run.ended);

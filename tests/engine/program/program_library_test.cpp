@@ -17,13 +17,11 @@ namespace {
 
 using namespace quaven_test;
 
-std::string CommandLine(const ProgramInterface* record)
-{
+std::string CommandLine(const ProgramInterface* record) {
     return std::string("command line ") + (record->video.command_line ? record->video.command_line : "-");
 }
 
-TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder)
-{
+TEST(ProgramLibraryChild, LoadsTheLibraryOfItsFolder) {
     if (!BeginChild())
         GTEST_SKIP() << "runs only as the child of the ProgramLibrary tests";
     QVI_KeepCommandLine("game.exe -windowed");
@@ -68,13 +66,11 @@ const Lines kServed = {"loaded", "module present",
 // A library built for another interface version: the box, and the log (a line per line).
 const char kRebuild[] =
     "Use <app>/tools/update-local-quaven-version.bat to update sources and then rebuild your binaries.";
-std::string Incompatible(int version)
-{
+std::string Incompatible(int version) {
     return "Program library uses incompatible QUAVEN interface (" + std::to_string(version) +
            " instead of 1406). This program cannot run.";
 }
-Lines IncompatibleLog(int version)
-{
+Lines IncompatibleLog(int version) {
     return {"3 Loading program implementation...", "3 Validating program implementation...",
             "3 Unloading ProgImp Library.", "3 " + Incompatible(version), "", kRebuild};
 }
@@ -94,8 +90,7 @@ void PrintTo(const LoaderCase& loaderCase, std::ostream* out) { *out << loaderCa
 
 class ProgramLibrary : public ::testing::TestWithParam<LoaderCase> {};
 
-TEST_P(ProgramLibrary, LoadsOrTellsWhyNot)
-{
+TEST_P(ProgramLibrary, LoadsOrTellsWhyNot) {
     const LoaderCase& expected = GetParam();
     const ChildRun run = RunChild("ProgramLibraryChild.LoadsTheLibraryOfItsFolder", expected.library, "",
                                   expected.script, expected.popups);
@@ -138,8 +133,7 @@ int g_offers = 0;
 EventVideoParametersPayload g_offered = {};
 
 // Takes the offer: a smaller window.
-int ProgramOnEvent(EngineEvent event)
-{
+int ProgramOnEvent(EngineEvent event) {
     ++g_offers;
     EXPECT_EQ(event.type, static_cast<uint32_t>(EVENT_VIDEO_PARAMETERS));
     memcpy(&g_offered, event.payload, sizeof g_offered);
@@ -147,8 +141,7 @@ int ProgramOnEvent(EngineEvent event)
     return 0;
 }
 
-TEST(VideoOffer, CarriesTheTableAndTheRecordsParametersToChangeInPlace)
-{
+TEST(VideoOffer, CarriesTheTableAndTheRecordsParametersToChangeInPlace) {
     ProgramInterface program = {};
     program.video.width = 320;
     program.OnEvent = ProgramOnEvent;

@@ -16,8 +16,7 @@
 namespace {
 
 // "%02x" seven times and a line end (adapter number and address), or "TIME%xx%x".
-bool IsMachineIdText(const std::string& id)
-{
+bool IsMachineIdText(const std::string& id) {
     auto hexDigits = [](const std::string& text) {
         return !text.empty() &&
                std::all_of(text.begin(), text.end(), [](unsigned char c) { return isxdigit(c) && !isupper(c); });
@@ -31,8 +30,7 @@ bool IsMachineIdText(const std::string& id)
            hexDigits(id.substr(separator + 1));
 }
 
-TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnceForAllThreads)
-{
+TEST(DeviceInfo, GatheringLeavesTheIdForItsFirstUseWhichFillsItOnceForAllThreads) {
     QVI_GatherDeviceInfo();
     EXPECT_EQ(1, g_deviceInfo.platform);
     EXPECT_EQ(2, g_deviceInfo.screen_size);

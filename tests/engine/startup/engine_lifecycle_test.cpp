@@ -34,8 +34,7 @@ int32_t* g_periodToChangeAtSleep = nullptr;
 uint32_t ReadClock() { return g_lastReading = g_now++; }
 
 // Records how much time the wait had seen when it decided to sleep.
-void SleepOneStep(uint32_t milliseconds)
-{
+void SleepOneStep(uint32_t milliseconds) {
     g_elapsedAtSleep.push_back(static_cast<int32_t>(g_lastReading - g_start));
     g_now += milliseconds;
     if (g_periodToChangeAtSleep)
@@ -44,16 +43,14 @@ void SleepOneStep(uint32_t milliseconds)
 
 // The wait on a fresh clock starting at start; the first sleep sets the period to 3 when
 // asked to.
-int32_t Wait(uint32_t start, uint32_t* last, int32_t* period, bool changePeriodAtSleep = false)
-{
+int32_t Wait(uint32_t start, uint32_t* last, int32_t* period, bool changePeriodAtSleep = false) {
     g_now = g_start = start;
     g_elapsedAtSleep.clear();
     g_periodToChangeAtSleep = changePeriodAtSleep ? period : nullptr;
     return QVI_WaitForFramePeriod(last, period, ReadClock, SleepOneStep);
 }
 
-TEST(FrameTiming, WholeMillisecondsUpTo200AStallBecomesAThirtyThirdOfASecondAndBackwardsAMillisecond)
-{
+TEST(FrameTiming, WholeMillisecondsUpTo200AStallBecomesAThirtyThirdOfASecondAndBackwardsAMillisecond) {
     for (int32_t elapsed : {0, 17, 200}) {
         const FrameDelta frame = QVI_DetermineFrameTimeDelta(elapsed, false);
         EXPECT_EQ(frame.milliseconds, elapsed);
@@ -75,8 +72,7 @@ TEST(FrameTiming, WholeMillisecondsUpTo200AStallBecomesAThirtyThirdOfASecondAndB
     EXPECT_EQ(LogCapture::Count("Found negative time delta in QVI_DetermineFrameTimeDelta: -0.005"), 1);
 }
 
-TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemainAndIsReadOnEveryPass)
-{
+TEST(FrameTiming, AnEightMillisecondPeriodSleepsOnlyWhileMoreThanTwoMillisecondsRemainAndIsReadOnEveryPass) {
     // Set by the wait, the start costs a reading: it then reads at 1, 3, 5 and 7 ms. Given,
     // it reads at 0, 2, 4 and 6 ms, and at exactly 6 ms (two left) it must not sleep.
     for (uint32_t given : {0u, 1000u}) {
@@ -110,8 +106,7 @@ void WaitForever(void*) { WaitForSingleObject(CreateEventA(nullptr, TRUE, FALSE,
 // The engine as start-up leaves it for the frame loop, without a window: file system,
 // logging started, the program loaded with the configuration adopted, and core
 // initialisation marked done.
-bool StartEngine(const std::string& folder)
-{
+bool StartEngine(const std::string& folder) {
     g_core.api = qv;
     QVI_SetEngineStartTime();
     QVI_InitFileSystem();
@@ -131,8 +126,7 @@ bool StartEngine(const std::string& folder)
     return true;
 }
 
-TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
-{
+TEST(LifecycleChild, RunsTheCaseOfItsEnvironment) {
     if (!BeginChild())
         GTEST_SKIP() << "runs only as the child of the Lifecycle tests";
     ASSERT_TRUE(StartEngine(ChildFolder()));
@@ -155,8 +149,7 @@ TEST(LifecycleChild, RunsTheCaseOfItsEnvironment)
 }
 
 // Init once, three frames of Update and Render, and exit last.
-void ExpectThreeFramesAndExit(const Lines& program)
-{
+void ExpectThreeFramesAndExit(const Lines& program) {
     EXPECT_EQ(CountStarting(program, "init"), 1);
     EXPECT_EQ(CountStarting(program, "update "), 3);
     EXPECT_EQ(CountStarting(program, "render "), 3);
@@ -164,8 +157,7 @@ void ExpectThreeFramesAndExit(const Lines& program)
     EXPECT_EQ(program.back(), "exit");
 }
 
-TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
-{
+TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit) {
     const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "ready");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.outcome, (Lines{"frames 3 presents 3", "shutdown returned"}));
@@ -185,15 +177,13 @@ TEST(Lifecycle, ReadyFramesInitOnceDriveTheProgramAndShutdownCallsExit)
     EXPECT_TRUE(run.sleeps.empty()) << "no thread to wait for";
 }
 
-TEST(Lifecycle, AFailedInitIsReportedNotRetriedAndStillGetsExit)
-{
+TEST(Lifecycle, AFailedInitIsReportedNotRetriedAndStillGetsExit) {
     const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "ready", "init_result 0\n");
     ExpectThreeFramesAndExit(run.program);
     EXPECT_TRUE(Has(run.log, "popup 2 Program initialization failed."));
 }
 
-TEST(Lifecycle, WithoutAReadyRendererNothingRunsAndALingeringThreadEndsTheProcessAfterTheSummary)
-{
+TEST(Lifecycle, WithoutAReadyRendererNothingRunsAndALingeringThreadEndsTheProcessAfterTheSummary) {
     const ChildRun run = RunChild("LifecycleChild.RunsTheCaseOfItsEnvironment", "prog.dll", "left behind");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, 0u);
