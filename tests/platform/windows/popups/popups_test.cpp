@@ -234,7 +234,7 @@ protected:
 
 // The level decides the caption and, unless a developer's question asks for its own set,
 // the buttons.
-TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevelOrTheDevelopersQuestion) {
+TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevelOrTheDevelopersQuestionWhichStaysHiddenUnlessAllowed) {
     EnableDeveloperQuestions();
     const char* const kTitle = "Harbour Lights";
     const std::string fullTitle(sizeof program_.title, 'T');  // not read past the field's end
@@ -262,11 +262,9 @@ TEST_F(MessageBoxTest, CaptionButtonsAndAnswerFollowTheLevelOrTheDevelopersQuest
     g_core.loggingVerboseLevel = QV_LOG_ERROR;
     ShowAndCheck({{nullptr, QV_LOG_ERROR, 4, "at the minimum", IDCONTINUE, QV_POPUP_CONTINUE, "QUAVEN - Error",
                    kCancelTryContinue}});
-}
-
-TEST_F(MessageBoxTest, DeveloperQuestionsStayHiddenWhenTheirConditionsFail) {
-    // A blocking box here would never return; the answerer closes it and the test then
-    // fails on the records instead of hanging.
+    // Developer questions stay hidden when their conditions fail. A blocking box here would
+    // never return; the answerer closes it and the test fails on the records instead.
+    g_core.developerMode = 0;
     PopupAnswerer answerer;
     ASSERT_TRUE(answerer.Start({IDCONTINUE}, 1, 1500));
     EXPECT_EQ(QVI_ShowMessageBox(QV_LOG_ERROR, 4, "not in developer mode"), QV_POPUP_NOTHING);

@@ -14,7 +14,7 @@ namespace {
 
 const uint32_t kWindowedStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 
-TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
+TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGoodLosingTheCaptionWhenTooLarge) {
     // The title field need not be terminated: it must not run on into the next field.
     memset(program_.title, 'T', sizeof program_.title);
     memset(program_.version, 'V', sizeof program_.version);
@@ -54,10 +54,7 @@ TEST_F(MainWindowTest, OpensOnceTitledCentredAtTheClientSizeAndClosesForGood) {
     EXPECT_EQ(LogCapture::Count("Destroying window..."), 1);
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "destroying posts WM_QUIT";
-}
-
-// On the tests' 1280x1024 screen.
-TEST_F(MainWindowTest, PlacementLosesTheCaptionWhenTheClientDoesNotFitTheDesktop) {
+    // Placement loses the caption when the client does not fit the tests' 1280x1024 screen.
     WindowPlacement placement = {};
     QVI_CalcWindowPlacement(1279, 1023, &placement, true);
     EXPECT_EQ(placement.style, kWindowedStyle);

@@ -35,7 +35,7 @@ std::vector<int> Mouse(uint32_t type, Field EventMousePayload::*field) {
     return values;
 }
 
-TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfterwards) {
+TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationQueuedAfterwardsAndAltKeysAreTheProgramsOrTheSystems) {
     OpenWindow(false);
     Send(WM_KEYDOWN, 'K');
     EXPECT_EQ(QVI_PeekKeyState('K'), 3u);
@@ -53,10 +53,7 @@ TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationAndQueuedAfte
     RunEventStep();
     EXPECT_EQ(KeyFlags(EVENT_KEY_DOWN, VK_LEFT), (std::vector<int>{1, 0})) << "then the auto-repeat";
     EXPECT_EQ(KeyFlags(EVENT_KEY_UP, VK_LEFT).size(), 1u);
-}
-
-TEST_F(MainWindowTest, AltWithLetterOrDigitIsTheProgramsOtherSystemKeysGoToTheSystem) {
-    OpenWindow();
+    // Alt with a letter or digit is the program's; other system keys go to the system.
     EXPECT_EQ(Send(WM_SYSKEYDOWN, 'S', kAltHeld), 0);
     EXPECT_EQ(QVI_PeekKeyState('S'), 3u);  // at once, before the frame
     EXPECT_EQ(Send(WM_SYSKEYDOWN, '7', kAltHeld), 0);
