@@ -67,7 +67,6 @@ protected:
         qv = savedApi_;
     }
 
-    // Init for the test window with the program's video parameters.
     bool InitRenderer(bool windowed = true) {
         program_.video.windowed = windowed ? 1 : 0;
         return renderer_.Init(&fakeApi_, &core_, &program_.video);
@@ -157,7 +156,6 @@ private:
     void* original_ = nullptr;
 };
 
-// The method-table slots the tests refuse.
 const int kUnknownQueryInterfaceSlot = 0;
 const int kSwapChainSetFullscreenStateSlot = 10;
 const int kDevice1CreateRasterizerState1Slot = 46;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 #include <string>
@@ -24,7 +25,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using quaven_test::ChildProcess;
 
-// Files directly in a folder matching a wildcard ("*.log").
 Lines FilesIn(const std::string& folder, const std::string& wildcard) {
     Lines names;
     WIN32_FIND_DATAA found;
@@ -95,9 +95,7 @@ protected:
         return run;
     }
     static bool Logged(const Lines& log, const std::string& text) {
-        for (const std::string& line : log)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
+        return std::any_of(log.begin(), log.end(), [&](const std::string& line) { return line.find(text) != line.npos; });
     }
 
     std::string dir_, developer_;
@@ -184,8 +182,7 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     int updates = 0, inits = 0;
     for (const std::string& line : results) {
         inits += line == "init";
-        int frame = 0;
-        double seconds = 0;
+        int frame = 0; double seconds = 0;
         if (sscanf(line.c_str(), "update %d %lf", &frame, &seconds) != 2) continue;
         ++updates;
         EXPECT_GE(seconds, 0.008 - 1e-6) << line;

@@ -51,7 +51,6 @@ std::vector<std::string> LoggedLines() {
 
 HWND WaitForOwnDialog() { return quaven_test::WaitForWindow(GetCurrentProcessId(), "#32770", 30000); }
 
-// Presses a dialog's button the way a click does.
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -63,8 +62,7 @@ bool WaitForEngineThreadsToEnd() { return WaitUntil([] { return QVI_GetRunningTh
 // false when none does.
 bool DriveDialog(const std::function<void(HWND)>& action) {
     HWND dialog = WaitForOwnDialog();
-    if (dialog) action(dialog);
-    return dialog != nullptr;
+    return dialog && (action(dialog), true);
 }
 
 // Over the engine's table with the recording CreateThread (which starts real engine threads),
@@ -104,7 +102,6 @@ protected:
         g_core.settings = &program_;
     }
 
-    // A window of this thread as the engine's main window, destroyed with the test.
     HWND OpenMainWindow() {
         g_core.mainWindow = window_ = quaven_test::CreateTestWindow("main window", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
         return window_;
@@ -208,7 +205,6 @@ protected:
         g_core.developerMode = g_core.logging = 1, g_core.loggingVerboseLevel = QV_LOG_INFO;
     }
 
-    // Shows the boxes in turn, one answerer pressing each box's button.
     void ShowAndCheck(const std::vector<Box>& boxes) {
         std::vector<int> presses;
         for (const Box& box : boxes) presses.push_back(box.press);

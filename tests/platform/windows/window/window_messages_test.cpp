@@ -19,7 +19,6 @@ const LPARAM kAltHeld = 0x20000000;
 
 LPARAM Position(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
-// The flags of the program's key events of a type for one key code, in order.
 std::vector<int> KeyFlags(uint32_t type, int code) {
     std::vector<int> flags;
     for (const ReceivedEvent& received : ProgramEvents(type))
@@ -27,7 +26,6 @@ std::vector<int> KeyFlags(uint32_t type, int code) {
     return flags;
 }
 
-// One field of the program's mouse events of a type, in order.
 template <typename Field>
 std::vector<int> Mouse(uint32_t type, Field EventMousePayload::*field) {
     std::vector<int> values;
@@ -82,7 +80,7 @@ TEST_F(MainWindowTest, KeysAreHandledAtOnceBeforeCoreInitializationQueuedAfterwa
     EXPECT_EQ(g_core.quit, 1);
 }
 
-TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
+TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotalThenActivationChangesQueueAnEventEachAndReleaseTheKeys) {
     OpenWindow();
     Send(WM_MOUSEMOVE, 0, Position(-5, 40));  // signed: the mouse may be captured outside
     EXPECT_EQ(static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_X)), -5);
@@ -104,20 +102,7 @@ TEST_F(MainWindowTest, MouseMovesButtonsAndTheWheelTotal) {
     // The wheel reports the position the last move stored, in program coordinates.
     EXPECT_EQ(Mouse(EVENT_MOUSE_WHEEL, &EventMousePayload::wheel), (std::vector<int>{240, -120, -120, -120}));
     EXPECT_EQ(Mouse(EVENT_MOUSE_WHEEL, &EventMousePayload::x), (std::vector<int>{-5, -5, -5, -5}));
-}
-
-// A drop as the shell hands it over: a DROPFILES header and the double-terminated names.
-HGLOBAL MakeDrop(const std::string& names, POINT point, bool outsideClient) {
-    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 2);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
-    *header = {sizeof(DROPFILES), point, outsideClient, FALSE};
-    memcpy(header + 1, names.data(), names.size());
-    GlobalUnlock(drop);
-    return drop;
-}
-
-TEST_F(MainWindowTest, ActivationChangesQueueOneEventEachAndAlwaysReleaseTheKeys) {
-    OpenWindow();
+    // Activation changes queue one event each and always release the keys.
     QVI_SetMainWindowActive(false);
     QV_SetKey('W', 3);
     Send(WM_ACTIVATE, WA_ACTIVE);
@@ -140,6 +125,16 @@ TEST_F(MainWindowTest, ActivationChangesQueueOneEventEachAndAlwaysReleaseTheKeys
     g_core.api = nullptr;  // before pre-initialisation: default processing only
     Send(WM_ACTIVATE, WA_ACTIVE);
     EXPECT_FALSE(QVI_IsMainWindowActive());
+}
+
+// A drop as the shell hands it over: a DROPFILES header and the double-terminated names.
+HGLOBAL MakeDrop(const std::string& names, POINT point, bool outsideClient) {
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 2);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    *header = {sizeof(DROPFILES), point, outsideClient, FALSE};
+    memcpy(header + 1, names.data(), names.size());
+    GlobalUnlock(drop);
+    return drop;
 }
 
 TEST_F(MainWindowTest, ACloseAnsweredTwoKeepsTheWindowOpenAndMaximisingAsksForFullScreen) {

@@ -40,7 +40,6 @@ struct Records {
 };
 inline Records records;
 
-// The program's events of one type, in order.
 inline std::vector<ReceivedEvent> ProgramEvents(uint32_t type) {
     std::vector<ReceivedEvent> events;
     for (const ReceivedEvent& received : records.events)
@@ -86,12 +85,10 @@ protected:
         quaven_test::LogCapture::Clear();
     }
     LRESULT Send(UINT message, WPARAM w, LPARAM l = 0) { return SendMessageA(window_, message, w, l); }
-    // Posts to the window and pumps as the message loop does.
     void PostAndPump(UINT message, WPARAM wParam, LPARAM lParam = 0) {
         ASSERT_TRUE(PostMessageA(window_, message, wParam, lParam));
         QVI_PumpWindowMessages();
     }
-    // The frame's event step: queued events reach the program.
     static void RunEventStep() { QVI_DispatchQueuedEvents(); }
 
     ProgramInterface program_ = {};
