@@ -107,7 +107,7 @@ void UseEveryOperation(RendImpDirect3D11& renderer) {
     renderer.Shutdown();
 }
 
-TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards) {
+TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindInitWorksAfterwardsAndARefusedRasterizerState1FallsBack) {
     UseEveryOperation(renderer_);
     core_.mainWindow = nullptr;  // the swap chain step fails after the device was made
     EXPECT_FALSE(InitRenderer());
@@ -130,9 +130,7 @@ TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindAndInitWorksAfterwards) {
     EXPECT_EQ(nullptr, renderer_.device);
     EXPECT_EQ(nullptr, renderer_.blendStates[1][1]);
     EXPECT_EQ(nullptr, renderer_.filterSamplers[7][26]);
-}
-
-TEST_F(D3D11DeviceTest, RefusedRasterizerState1FallsBackToThePlainState) {
+    // A refused CreateRasterizerState1 falls back to the plain state.
     ASSERT_TRUE(InitRenderer());
     RefusedMethod refused(renderer_.device1, kDevice1CreateRasterizerState1Slot);
     renderer_.Shutdown();

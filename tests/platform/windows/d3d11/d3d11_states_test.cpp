@@ -45,7 +45,14 @@ TEST_F(D3D11RenderStateTest, TheScissorRectangleWithoutOverflowAndTheCullModeThr
     EXPECT_TRUE(PixelNear(ReadBack(), 10, 10, Rgba8{0, 255, 0, 255}, 0)) << "the back face was culled";
 }
 
-TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce) {
+ID3D11SamplerState* BoundSampler(RendImpDirect3D11& renderer, int stage) {
+    ID3D11SamplerState* sampler = nullptr;
+    renderer.context->PSGetSamplers(stage, 1, &sampler);
+    if (sampler) sampler->Release();  // the renderer still holds it
+    return sampler;
+}
+
+TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnceAndOneSamplerChoiceServesEveryStage) {
     renderer_.SetBlendMode(QV_BLEND_ADDITIVE);
     renderer_.SetCullMode(QV_CULL_BACK);
     for (int bad : {0, 9, -1, 1000000}) {
@@ -61,16 +68,7 @@ TEST_F(D3D11RenderStateTest, ValuesOutsideTheTablesAreIgnoredAndReportedOnce) {
     for (IUnknown* state : std::initializer_list<IUnknown*>{blend, rasterizer})
         if (state) state->Release();
     EXPECT_EQ(2, quaven_test::LogCapture::CountContaining("ignored"));
-}
-
-ID3D11SamplerState* BoundSampler(RendImpDirect3D11& renderer, int stage) {
-    ID3D11SamplerState* sampler = nullptr;
-    renderer.context->PSGetSamplers(stage, 1, &sampler);
-    if (sampler) sampler->Release();  // the renderer still holds it
-    return sampler;
-}
-
-TEST_F(D3D11RenderStateTest, OneFilterAndAddressChoiceServesEveryStage) {
+    // One filter and address choice serves every stage.
     renderer_.SetSamplerAddressMode(0, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP, QV_ADDRESS_WRAP);
     renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
     EXPECT_EQ(renderer_.filterSamplers[0][QVI_D3D11AddressCombination(2, 2, 2)], BoundSampler(renderer_, 0));

@@ -31,7 +31,7 @@ TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
     EXPECT_EQ(colour, shown);
 }
 
-TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer) {
+TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBufferAndAFailedSwitchKeepsOne) {
     ASSERT_TRUE(InitRenderer());
     ASSERT_TRUE(renderer_.ChangeVideoMode(120, 90, true));
     RECT client;
@@ -44,6 +44,27 @@ TEST_F(D3D11SwapChainTest, ChangeVideoModeResizesTheWindowAndTheBackBuffer) {
     // Sizes no texture can have are refused before anything is released.
     EXPECT_FALSE(renderer_.ChangeVideoMode(0, 90, true));
     EXPECT_FALSE(renderer_.ChangeVideoMode(120, 100000, true));
+    EXPECT_NE(nullptr, renderer_.backBufferColorView);
+    // A failed switch keeps a back buffer to draw into.
+    program_.video.windowed = 0;  // a full-screen program that lost activation
+    renderer_.fullscreenDropped = 1;
+    {
+        RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
+        renderer_.SetFullscreen(true);
+        EXPECT_EQ(1, renderer_.fullscreenDropped);
+        EXPECT_FALSE(renderer_.ChangeVideoMode(kWindowWidth, kWindowHeight, false));
+    }
+    ASSERT_NE(nullptr, renderer_.backBufferColorView);
+    renderer_.BeginFrame(0);
+    renderer_.ClearColor(1.0f, 1.0f, 0.0f, 1.0f);
+    image = ReadBack();
+    EXPECT_EQ(kWindowWidth, image.width);
+    EXPECT_TRUE(PixelNear(image, 3, 3, Rgba8{255, 255, 0, 255}, 0));
+    // Unrefused, activation returns to full screen and deactivation leaves it again.
+    renderer_.SetFullscreen(true);
+    EXPECT_EQ(0, renderer_.fullscreenDropped);
+    renderer_.SetFullscreen(false);
+    EXPECT_EQ(1, renderer_.fullscreenDropped);
     EXPECT_NE(nullptr, renderer_.backBufferColorView);
 }
 
@@ -70,30 +91,6 @@ TEST_F(D3D11SwapChainTest, FullScreenAtStartIsLeftBeforeTheSwapChainIsReleasedAn
     renderer_.BeginFrame(0);
     renderer_.ClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     EXPECT_TRUE(renderer_.Present());
-}
-
-TEST_F(D3D11SwapChainTest, AFailedSwitchKeepsABackBufferToDrawInto) {
-    ASSERT_TRUE(InitRenderer());
-    program_.video.windowed = 0;  // a full-screen program that lost activation
-    renderer_.fullscreenDropped = 1;
-    {
-        RefusedMethod refused(renderer_.swapChain, kSwapChainSetFullscreenStateSlot);
-        renderer_.SetFullscreen(true);
-        EXPECT_EQ(1, renderer_.fullscreenDropped);
-        EXPECT_FALSE(renderer_.ChangeVideoMode(kWindowWidth, kWindowHeight, false));
-    }
-    ASSERT_NE(nullptr, renderer_.backBufferColorView);
-    renderer_.BeginFrame(0);
-    renderer_.ClearColor(1.0f, 1.0f, 0.0f, 1.0f);
-    TestImage image = ReadBack();
-    EXPECT_EQ(kWindowWidth, image.width);
-    EXPECT_TRUE(PixelNear(image, 3, 3, Rgba8{255, 255, 0, 255}, 0));
-    // Unrefused, activation returns to full screen and deactivation leaves it again.
-    renderer_.SetFullscreen(true);
-    EXPECT_EQ(0, renderer_.fullscreenDropped);
-    renderer_.SetFullscreen(false);
-    EXPECT_EQ(1, renderer_.fullscreenDropped);
-    EXPECT_NE(nullptr, renderer_.backBufferColorView);
 }
 
 }  // namespace
