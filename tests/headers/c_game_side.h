@@ -1,7 +1,7 @@
 /*
  * What headers_c.c (compiled as C99, the way a C game is) offers the C++ tests:
  * its view of the record layouts, and calls through an API table the way a game
- * makes them.
+ * makes them. headers_game_cpp.cpp adds a C++ game's view of the layouts.
  */
 #ifndef QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
 #define QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
@@ -10,9 +10,9 @@
 
 QUAVEN_EXTERN_C_BEGIN
 
-/* The C compiler's answers for the entries of layout_items.inc, in file order. */
+/* The C compiler's answers for the entries of layout_items.inc, in file order;
+ * -1 for an index outside 0 to count - 1. */
 int qv_c_layout_count(void);
-/* -1 for an index outside 0 to count - 1. */
 long qv_c_layout_value(int index);
 
 /* Calls through the table exactly as a C game would, with fixed arguments that
@@ -32,5 +32,11 @@ void qv_c_ugc_call1(const QuavenAPI* qv);
 int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag);
 
 QUAVEN_EXTERN_C_END
+
+#ifdef __cplusplus
+/* The same answers from C++ without the engine's additions to the records. */
+int GameCppLayoutCount();
+long GameCppLayoutValue(int index);
+#endif
 
 #endif /* QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H */

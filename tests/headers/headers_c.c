@@ -41,30 +41,15 @@ int qv_c_log_ex(const QuavenAPI* qv)
 
 uint32_t qv_c_play_sound_ex(const QuavenAPI* qv, Sound* sound)
 {
-    SoundPlayParameters parameters;
-    memset(&parameters, 0, sizeof parameters);
-    parameters.volume = 0.5f;
-    parameters.pan = -0.25f;
-    parameters.pitch = 1.5f;
-    parameters.loop = 1;
-    parameters.delay = 2.0f;
+    SoundPlayParameters parameters = {.volume = 0.5f, .pan = -0.25f, .pitch = 1.5f, .loop = 1, .delay = 2.0f};
     return qv->PlaySoundEx(sound, parameters);
 }
 
 bool qv_c_reinitialize(const QuavenAPI* qv, const char* language)
 {
-    VideoParameters video;
-    memset(&video, 0, sizeof video);
-    video.width = 1280;
-    video.height = 720;
-    video.windowed = 1;
-    video.no_sound = 1;
-    video.frame_time_ms = 8;
-    video.developer_mode = 1;
-    video.language = (char*)language;
-    video.quit = 1;
-    video.reference_width = 640;
-    video.reference_height = 360;
+    VideoParameters video = {.width = 1280, .height = 720, .windowed = 1, .no_sound = 1, .frame_time_ms = 8,
+                             .developer_mode = 1, .language = (char*)language, .quit = 1,
+                             .reference_width = 640, .reference_height = 360};
     video.reserved[15] = 0xC0FFEEu; /* marks the last word of the 104 bytes */
     return qv->ReinitializeWithParameters(video);
 }
@@ -91,16 +76,9 @@ void qv_c_get_color(const QuavenAPI* qv, Color* out)
 
 void qv_c_submit_score(const QuavenAPI* qv)
 {
-    ScoreRecord score;
-    memset(&score, 0, sizeof score);
-    strcpy(score.id, "player-1");
-    strcpy(score.name, "Name");
-    score.points = 12345;
-    score.rank = 7;
+    ScoreRecord score = {.id = "player-1", .name = "Name", .points = 12345, .rank = 7, .dataLength = 188, .time = 99};
     score.data[0] = 0x11;
     score.data[187] = 0xEE;
-    score.dataLength = 188;
-    score.time = 99;
     qv->leaderboards->SubmitScore(2, score, "category");
 }
 

@@ -5,7 +5,7 @@
 #undef QUAVEN_BUILDING_ENGINE
 #include <quaven/quaven.h>
 
-#include "game_cpp_side.h"
+#include "c_game_side.h"
 
 namespace {
 
