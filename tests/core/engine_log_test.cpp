@@ -35,17 +35,14 @@ TEST(EngineReports, TextsWithPercentSignsArriveAsTheyAreAndWithoutMembersNothing
 std::string g_written;
 int g_writeCalls = 0;
 
-int RecordWrite(const void* buffer, int size, FileHandle*)
-{
-    g_written.assign(static_cast<const char*>(buffer), static_cast<size_t>(size));
-    ++g_writeCalls;
-    return size;
-}
-
 TEST(FilePrintf, WritesUpTo4095CharactersAndAnswersMinusOneForACut)
 {
     QuavenFileSystemAPI fileSystem = {};
-    fileSystem.Write = RecordWrite;
+    fileSystem.Write = [](const void* buffer, int size, FileHandle*) {
+        g_written.assign(static_cast<const char*>(buffer), static_cast<size_t>(size));
+        ++g_writeCalls;
+        return size;
+    };
     QuavenAPI table = {};
     table.fileSystem = &fileSystem;
     QuavenAPI* const saved = qv;

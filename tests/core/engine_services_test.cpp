@@ -20,6 +20,7 @@
 #include "support/process.h"
 #include "support/test_program.h"
 
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -39,7 +40,10 @@ protected:
         title_ = quaven_test::UniqueName("Services");
         ASSERT_TRUE(QVI_SetUpUserFolders("Quaven Tests", title_.c_str()));
 
-        ASSERT_TRUE(game_.UseScript(script_));
+        ASSERT_TRUE(game_.UseScript("at 0 log hello from the game\n"
+                                    "at 1 log_ex 1 careful now\n"
+                                    "at 1 post_event 8 65\n"
+                                    "at 3 shutdown\n"));
         ASSERT_TRUE(game_.Create(qv));
         ProgramInterface& record = game_.Record();
         strcpy(record.id, "services");
@@ -70,48 +74,14 @@ protected:
         record.Render(0.016f);
     }
 
-    std::vector<std::string> LogFileLines() const {
-        return quaven_test::ReadLines(g_console.logPath[0] ? NativeLogPath() : std::string());
-    }
-
-    std::string NativeLogPath() const {
-        String native = QV_ConvertStaticPathToNativeOSPath(g_console.logPath);
-        return native.text ? native.text : "";
-    }
-
-    std::string script_ =
-        "at 0 log hello from the game\n"
-        "at 1 log_ex 1 careful now\n"
-        "at 1 post_event 8 65\n"
-        "at 3 shutdown\n";
     std::string title_;
     quaven_test::TestProgram game_;
 };
 
-TEST_F(EngineServices, GameLogsThroughTheTableIntoTheLogFileUnderTheUserFolder) {
-    RunFrame();
-    RunFrame();
-
-    const std::string logPath = g_console.logPath;
-    EXPECT_EQ(logPath.rfind("logs://services-", 0), 0u) << logPath;
-    const std::vector<std::string> lines = LogFileLines();
-    const std::regex game(R"(\d{4}: \[\d\d:\d\d\.\d\d\] hello from the game)");
-    const std::regex warning(R"(\d{4}: \[\d\d:\d\d\.\d\d\] \[WARNING\] careful now)");
-    bool sawGame = false, sawWarning = false;
-    for (const std::string& line : lines) {
-        sawGame = sawGame || std::regex_match(line, game);
-        sawWarning = sawWarning || std::regex_match(line, warning);
-    }
-    EXPECT_TRUE(sawGame) << "log file:\n" << ::testing::PrintToString(lines);
-    EXPECT_TRUE(sawWarning);
-    EXPECT_NE(NativeLogPath().find("/Quaven Tests/" + title_ + "/logs/"), std::string::npos) << NativeLogPath();
-}
-
-TEST_F(EngineServices, EventsTheGamePostsComeBackThroughOnEventAndTheKeyTable) {
-    RunFrame();                 // frame 1: the game posts a key press for 'A'
+TEST_F(EngineServices, GameLogsPostsEventsAndAsksForShutdownThroughTheTable) {
+    RunFrame();                 // Init logs; frame 1 logs a warning and posts a key press for 'A'
     EXPECT_TRUE(game_.EventLines().empty());
     RunFrame();                 // frame 2: dispatched before its Update
-
     EngineEvent expected = {};
     expected.type = EVENT_KEY_DOWN;
     expected.payload[0] = 65;
@@ -119,15 +89,24 @@ TEST_F(EngineServices, EventsTheGamePostsComeBackThroughOnEventAndTheKeyTable) {
     EXPECT_EQ(game_.EventLines(), std::vector<std::string>{quaven_test::EventLine(expected)});
     EXPECT_EQ(qv->GetKey(65), 3u);
     EXPECT_EQ(qv->GetKey(65), 1u) << "reading a key clears its pressed bit";
-}
 
-TEST_F(EngineServices, ShutdownRequestedByTheGameIsSeenEverywhere) {
-    for (int frame = 0; frame < 3; ++frame) {
-        EXPECT_FALSE(qv->IsShuttingDown());
-        RunFrame();
-    }
+    EXPECT_FALSE(qv->IsShuttingDown());
+    RunFrame();                 // frame 3 asks for shutdown
     EXPECT_TRUE(qv->IsShuttingDown());
     EXPECT_EQ(game_.Record().video.quit, 1);
+
+    const std::string logPath = g_console.logPath;
+    EXPECT_EQ(logPath.rfind("logs://services-", 0), 0u) << logPath;
+    String native = QV_ConvertStaticPathToNativeOSPath(g_console.logPath);
+    const std::string nativePath = native.text ? native.text : "";
+    EXPECT_NE(nativePath.find("/Quaven Tests/" + title_ + "/logs/"), std::string::npos) << nativePath;
+    const std::vector<std::string> lines = quaven_test::ReadLines(nativePath);
+    const auto has = [&lines](const char* pattern) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return std::regex_match(line, std::regex(pattern)); });
+    };
+    EXPECT_TRUE(has(R"(\d{4}: \[\d\d:\d\d\.\d\d\] hello from the game)")) << ::testing::PrintToString(lines);
+    EXPECT_TRUE(has(R"(\d{4}: \[\d\d:\d\d\.\d\d\] \[WARNING\] careful now)"));
 }
 
 }  // namespace

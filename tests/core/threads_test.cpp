@@ -22,13 +22,6 @@ using quaven_test::LogCapture;
 std::atomic<int> g_sleepCalls{0};
 void (*g_onSleep)() = nullptr;
 
-void FakeSleep(uint32_t)
-{
-    ++g_sleepCalls;
-    if (g_onSleep)
-        g_onSleep();
-}
-
 // What a test thread reports from inside, and the events that pace it.
 struct Probe {
     HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -41,10 +34,9 @@ struct Probe {
 
     ~Probe()
     {
-        CloseHandle(entered);
-        CloseHandle(release);
-        if (thread)
-            CloseHandle(thread);
+        for (HANDLE handle : {entered, release, thread})
+            if (handle)
+                CloseHandle(handle);
     }
 
     // Lets the thread return and waits until it has fully ended, past the engine's clean-up.
@@ -76,7 +68,11 @@ protected:
     {
         savedApi_ = *qv;
         savedDeveloperMode_ = g_core.developerMode;
-        qv->Sleep = FakeSleep;
+        qv->Sleep = [](uint32_t) {
+            ++g_sleepCalls;
+            if (g_onSleep)
+                g_onSleep();
+        };
         g_sleepCalls = 0;
         g_onSleep = nullptr;
         QVI_InitializeThreading();
@@ -107,7 +103,7 @@ private:
 const char* const kFreshProcessVariable = "QUAVEN_THREADS_TEST_FRESH_PROCESS";
 
 // Ids are counted per process, so the check runs in a fresh copy of this executable.
-TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
+TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZero)
 {
     if (!getenv(kFreshProcessVariable)) {
         quaven_test::ChildProcess child;
@@ -129,10 +125,7 @@ TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
     EXPECT_FALSE(first.isMain || second.isMain);
     first.Finish();
     second.Finish();
-}
 
-TEST_F(ThreadsTest, ThreadsNotStartedByTheEngineReportZero)
-{
     uint32_t id = 99;
     bool isMain = true;
     std::thread([&] {
@@ -171,31 +164,32 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
     EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore);
 }
 
-void NeverCalled(void*)
-{
-    ADD_FAILURE() << "a refused thread must not run";
-}
-
-TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutStartingOrUsingAnId)
+TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutUsingAnIdAndANullNameWarnsOnlyDevelopers)
 {
     Probe before;
     uint32_t firstId = StartProbe("Before", &before);
     ASSERT_NE(firstId, 0u);
     before.Finish();
 
-    EXPECT_EQ(QV_CreateThread("Refused", NeverCalled, nullptr, 1), 0u);
+    auto neverCalled = [](void*) { ADD_FAILURE() << "a refused thread must not run"; };
+    EXPECT_EQ(QV_CreateThread("Refused", neverCalled, nullptr, 1), 0u);
     EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread flags parm must be set to zero - reserved for future use.",
                                       QV_LOG_WARNING),
               1);
     EXPECT_EQ(QV_CreateThread("NoFunction", nullptr, nullptr, 0), 0u);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
 
-    Probe after;
-    EXPECT_EQ(StartProbe("After", &after), firstId + 1);
-    after.Finish();
+    for (uint8_t developerMode : {0, 1}) {
+        g_core.developerMode = developerMode;
+        LogCapture::Clear();
+        Probe probe;
+        EXPECT_EQ(StartProbe(nullptr, &probe), firstId + 1 + developerMode) << "the refused ones took no id";
+        EXPECT_EQ(probe.recordName, "");
+        EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING),
+                  developerMode);
+        probe.Finish();
+    }
 }
-
-void ReturnAtOnce(void*) {}
 
 TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
 {
@@ -206,7 +200,7 @@ TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
     for (int c = 0; c < kCreators; ++c) {
         creators.emplace_back([&ids, c] {
             for (int i = 0; i < kEach; ++i)
-                ids[c].push_back(QV_CreateThread("Burst", ReturnAtOnce, nullptr, 0));
+                ids[c].push_back(QV_CreateThread("Burst", [](void*) {}, nullptr, 0));
         });
     }
     for (std::thread& creator : creators)
@@ -223,20 +217,6 @@ TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
     while (QVI_GetRunningThreadCount() > 0)
         Sleep(1);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
-}
-
-TEST_F(ThreadsTest, NullNameRunsWithEmptyNameAndWarnsOnlyInDeveloperMode)
-{
-    for (uint8_t developerMode : {0, 1}) {
-        g_core.developerMode = developerMode;
-        LogCapture::Clear();
-        Probe probe;
-        EXPECT_NE(StartProbe(nullptr, &probe), 0u);
-        EXPECT_EQ(probe.recordName, "");
-        EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING),
-                  developerMode);
-        probe.Finish();
-    }
 }
 
 struct MainLoopWaiter {

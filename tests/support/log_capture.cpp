@@ -18,6 +18,8 @@ int g_popupAnswer = QV_POPUP_OK;
 bool g_active = false;
 std::string g_mirror;
 
+using Hold = std::lock_guard<std::mutex>;
+
 // Formats the whole text however long it is, so a test sees exactly what the engine passed;
 // most fit the engine's own 4096-byte messages and never touch the heap twice.
 std::string Format(const char* format, va_list args) {
@@ -47,40 +49,32 @@ int Record(LoggedLine::Kind kind, int level, const char* format, va_list args) {
     line.format = format ? format : "(null)";
     line.text = Format(format, args);
     const int length = static_cast<int>(line.text.size());
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     if (!g_mirror.empty())
         AppendLine(g_mirror, (kind == LoggedLine::Popup ? "popup " : "") + std::to_string(level) + " " + line.text);
     g_lines.push_back(std::move(line));
-    return length;
+    return kind == LoggedLine::Popup ? g_popupAnswer : length;
 }
 
 int CapturingLog(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const int written = Record(LoggedLine::Log, QV_LOG_INFO, format, args);
+    const int answer = Record(LoggedLine::Log, QV_LOG_INFO, format, args);
     va_end(args);
-    return written;
+    return answer;
 }
 
+template <LoggedLine::Kind kind>
 int CapturingLogEx(int level, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const int written = Record(LoggedLine::LogEx, level, format, args);
+    const int answer = Record(kind, level, format, args);
     va_end(args);
-    return written;
-}
-
-int CapturingLogPopup(int level, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    Record(LoggedLine::Popup, level, format, args);
-    va_end(args);
-    std::lock_guard<std::mutex> hold(g_guard);
-    return g_popupAnswer;
+    return answer;
 }
 
 int CountIf(const std::function<bool(const LoggedLine&)>& wanted) {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     int count = 0;
     for (const LoggedLine& line : g_lines) count += wanted(line) ? 1 : 0;
     return count;
@@ -98,7 +92,7 @@ LogCapture::LogCapture(QuavenAPI* table)
       savedLogEx_(table ? table->LogEx : nullptr),
       savedLogPopup_(table ? table->LogPopup : nullptr) {
     {
-        std::lock_guard<std::mutex> hold(g_guard);
+        Hold hold(g_guard);
         if (g_active) ADD_FAILURE() << "a LogCapture is already active; only one may capture at a time";
         g_active = true;
         g_lines.clear();
@@ -107,8 +101,8 @@ LogCapture::LogCapture(QuavenAPI* table)
     }
     if (!table_) return;
     table_->Log = CapturingLog;
-    table_->LogEx = CapturingLogEx;
-    table_->LogPopup = CapturingLogPopup;
+    table_->LogEx = CapturingLogEx<LoggedLine::LogEx>;
+    table_->LogPopup = CapturingLogEx<LoggedLine::Popup>;
 }
 
 LogCapture::~LogCapture() {
@@ -117,22 +111,22 @@ LogCapture::~LogCapture() {
         table_->LogEx = savedLogEx_;
         table_->LogPopup = savedLogPopup_;
     }
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     g_active = false;
 }
 
 void LogCapture::SetPopupAnswer(int answer) {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     g_popupAnswer = answer;
 }
 
 void LogCapture::MirrorTo(const std::string& path) {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     g_mirror = path;
 }
 
 std::vector<LoggedLine> LogCapture::Lines() {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     return g_lines;
 }
 
@@ -172,7 +166,7 @@ int LogCapture::CountPopupsContaining(const std::string& part) {
 }
 
 void LogCapture::Clear() {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     g_lines.clear();
 }
 

@@ -108,36 +108,11 @@ bool Matches(const std::string& line, const std::string& pattern)
     return std::regex_match(line, std::regex(pattern));
 }
 
-struct ThreadLog {
-    const char* text;
-    int level;
-    HANDLE done;
-};
-
-void LogFromThread(void* argument)
-{
-    auto* request = static_cast<ThreadLog*>(argument);
-    QV_LogEx(request->level, "%s", request->text);
-    SetEvent(request->done);
-}
-
-DWORD WINAPI LogFromForeignThread(LPVOID argument)
-{
-    LogFromThread(argument);
-    return 0;
-}
-
-// Runs one log call on an engine thread of that name (null name: a thread the engine did
-// not start) and waits until it has logged.
+// One log call on an engine thread of that name (engineThread false: a thread the engine
+// did not start), waited for.
 void LogOnThread(bool engineThread, const char* name, int level, const char* text)
 {
-    ThreadLog request = {text, level, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    if (engineThread)
-        ASSERT_NE(QV_CreateThread(name, LogFromThread, &request, 0), 0u);
-    else
-        CloseHandle(CreateThread(nullptr, 0, LogFromForeignThread, &request, 0, nullptr));
-    ASSERT_EQ(WaitForSingleObject(request.done, 30000), WAIT_OBJECT_0);
-    CloseHandle(request.done);
+    RunOnThread(engineThread, name, [=] { QV_LogEx(level, "%s", text); });
 }
 
 TEST_F(ConsoleLines, MainThreadLinesCarryNoThreadPartAndNumbersGrowPastFourDigits)

@@ -88,27 +88,11 @@ private:
     bool answering_ = false;
 };
 
-struct WorkerPopup {
-    int level;
-    const char* text;
-    int answer;
-    HANDLE done;
-};
-
-void PopupFromWorker(void* argument)
-{
-    auto* request = static_cast<WorkerPopup*>(argument);
-    request->answer = QV_LogPopup(request->level, "%s", request->text);
-    SetEvent(request->done);
-}
-
 int LogPopupOnEngineThread(int level, const char* text)
 {
-    WorkerPopup request = {level, text, -99, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    EXPECT_NE(QV_CreateThread("Worker", PopupFromWorker, &request, 0), 0u);
-    EXPECT_EQ(WaitForSingleObject(request.done, 60000), WAIT_OBJECT_0);
-    CloseHandle(request.done);
-    return request.answer;
+    int answer = -99;
+    RunOnThread(true, "Worker", [&] { answer = QV_LogPopup(level, "%s", text); });
+    return answer;
 }
 
 TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything)

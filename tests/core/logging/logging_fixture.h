@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ int OpenHandles();
 // The file split at "\n"; a final piece without "\n" is kept too (and shows a torn end).
 std::vector<std::string> SplitLines(const std::string& contents);
 
+// Runs call on a new engine thread of that name (engineThread false: on a thread the
+// engine did not start) and waits until it has returned.
+void RunOnThread(bool engineThread, const char* name, const std::function<void()>& call);
+
 // The path the bare set-ups log to.
 extern const char* const kTestLogPath;
 // A regular expression for a file line's "NNNN: [hh:mm.ss] " head.
@@ -44,7 +49,11 @@ protected:
     void TearDown() override;
 
     // As pre-initialisation does it: console lock, then start with the g_core switches.
-    void StartLoggingAsAtStartUp();
+    void StartLoggingAsAtStartUp()
+    {
+        QVI_SetUpConsoleLogging();
+        QVI_StartLogging();
+    }
     // Logging started directly, line numbers from 1, no start lines; toFile writes
     // kTestLogPath (created empty).
     void StartBareLogging(bool toFile);
