@@ -7,15 +7,7 @@ namespace {
 
 using namespace events_test;
 
-class KeyState : public EventsTest {
-protected:
-    // Dispatches a copy and answers it as the tracking left it.
-    EngineEvent Dispatch(EngineEvent event)
-    {
-        QVI_DispatchEvent(&event);
-        return event;
-    }
-};
+using KeyState = EventsTest;
 
 TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255)
 {

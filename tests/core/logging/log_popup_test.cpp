@@ -110,9 +110,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
     EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
     // Nothing else is logged, counted or remembered for a popup before Init.
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
+    ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] worker trouble"});
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
     EXPECT_EQ(g_shownPopups.count, 0);
 
@@ -139,10 +137,8 @@ TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLogged
     EXPECT_EQ(boxes[0].text, "Shader water failed.");
     EXPECT_EQ(boxes[1].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
 
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 3u);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_NE(lines[i].find("] [WARNING] [POPUP] Shader water failed."), std::string::npos) << lines[i];
+    const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
+    ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?"});
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
     EXPECT_EQ(g_shownPopups.count, 2);
 }
@@ -160,9 +156,9 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     EXPECT_TRUE(FinishBoxes().empty());
 
     ASSERT_EQ(g_popupQueue.count, 2);
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] [POPUP] Texture too big."), std::string::npos) << lines[0];
+    ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
+                        kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
+                        kHead + "\\[Worker\\]> \\[POPUP\\] second"});
 
     // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;

@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <regex>
 #include <set>
 
 #include "core/engine_time.h"
@@ -12,7 +14,6 @@
 namespace logging_test {
 
 const char* const kTestLogPath = "logs://test.log";
-const char* const kLineHeadPattern = "[0-9]{4,}: \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] ";
 
 namespace {
 
@@ -63,7 +64,7 @@ struct ThreadJob {
 
 void RunJob(void* argument)
 {
-    auto* job = static_cast<ThreadJob*>(argument);
+    std::unique_ptr<ThreadJob> job(static_cast<ThreadJob*>(argument));
     job->call();
     SetEvent(job->done);
 }
@@ -124,15 +125,30 @@ std::vector<std::string> SplitLines(const std::string& contents)
     return lines;
 }
 
-void RunOnThread(bool engineThread, const char* name, const std::function<void()>& call)
+HANDLE StartOnThread(bool engineThread, const char* name, std::function<void()> call)
 {
-    ThreadJob job = {call, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto* job = new ThreadJob{std::move(call), done};
     if (engineThread)
-        ASSERT_NE(QV_CreateThread(name, RunJob, &job, 0), 0u);
+        EXPECT_NE(QV_CreateThread(name, RunJob, job, 0), 0u);
     else
-        CloseHandle(CreateThread(nullptr, 0, RunForeignJob, &job, 0, nullptr));
-    ASSERT_EQ(WaitForSingleObject(job.done, 60000), WAIT_OBJECT_0);
-    CloseHandle(job.done);
+        CloseHandle(CreateThread(nullptr, 0, RunForeignJob, job, 0, nullptr));
+    return done;
+}
+
+void RunOnThread(bool engineThread, const char* name, std::function<void()> call)
+{
+    HANDLE done = StartOnThread(engineThread, name, std::move(call));
+    EXPECT_EQ(WaitForSingleObject(done, 60000), WAIT_OBJECT_0);
+    CloseHandle(done);
+}
+
+void LoggingTest::ExpectLogFileLines(const std::vector<std::string>& patterns) const
+{
+    const std::vector<std::string> lines = LogFileLines();
+    ASSERT_EQ(lines.size(), patterns.size()) << LogFileContents();
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i] << "\n  against " << patterns[i];
 }
 
 void LoggingTest::SetUp()

@@ -95,17 +95,9 @@ TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
     ASSERT_EQ(g_console.started, 1);
     ASSERT_EQ(g_console.logToFile, 1);
     ASSERT_EQ(std::string(g_console.logPath).rfind("logs://Test-Program-", 0), 0u) << g_console.logPath;
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 4u) << LogFileContents();
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex("Kelmark QV \\(API 1406 \\+ core 2325, built .+ .+\\)")))
-        << lines[0];
-    EXPECT_EQ(lines[1], std::string(60, '-'));
-    const std::string head = kLineHeadPattern;
-    EXPECT_TRUE(std::regex_match(lines[2], std::regex(head + "Logging started on [0-9]{4}-[0-9]{2}-[0-9]{2}\\.")))
-        << lines[2];
-    EXPECT_TRUE(std::regex_match(lines[3], std::regex(head + "\\[SYSTEM\\] Logging Verbose Level set to 0\\.")))
-        << lines[3];
-    EXPECT_EQ(lines[2].substr(0, 4), "0001");
+    ExpectLogFileLines({"Kelmark QV \\(API 1406 \\+ core 2325, built .+ .+\\)", std::string(60, '-'),
+                        "0001: " + kTime + "Logging started on [0-9]{4}-[0-9]{2}-[0-9]{2}\\.",
+                        kHead + "\\[SYSTEM\\] Logging Verbose Level set to 0\\."});
     EXPECT_NE(g_console.consoleLock, nullptr);
     // A Cancel in an engine message box waits for the log file's lines to be whole.
     EXPECT_EQ(QVI_GetPopupLogFlushHook(), QVI_HoldLogFileForExit);
