@@ -15,7 +15,7 @@ std::vector<uint8_t> Contents(const ByteBuffer& buffer)
     return std::vector<uint8_t>(buffer.data, buffer.data + buffer.size);
 }
 
-TEST(ByteBufferConstruction, SizedBufferReservesTwiceTheRequestUnlessInvalid)
+TEST(ByteBufferGrowth, SizedBufferReservesTwiceTheRequestUnlessInvalidAndWritesGrowToTwiceTheNeededSize)
 {
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
@@ -28,10 +28,7 @@ TEST(ByteBufferConstruction, SizedBufferReservesTwiceTheRequestUnlessInvalid)
     ByteBuffer huge(INT_MAX);
     EXPECT_EQ(huge.data, nullptr);
     EXPECT_EQ(huge.capacity, 0);
-}
 
-TEST(ByteBufferWrite, GrowsToTwiceTheNeededSize)
-{
     ByteBuffer buffer(0);
     const uint8_t five[5] = {1, 2, 3, 4, 5};
     buffer.WriteBytes(five, 5);
@@ -70,7 +67,7 @@ TEST(ByteBufferWrite, InvalidRunsAndSizeOverflowAreRefused)
     EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
+TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWholeAndCopiesShareTheStorageAndFreeNothing)
 {
     // Heap storage, so that a buffer wrongly growing it through realloc would move it.
     uint8_t* storage = static_cast<uint8_t*>(malloc(16));
@@ -103,22 +100,19 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
     EXPECT_EQ(full.size, 8);
     EXPECT_EQ(storage[8], 0xEE);
     free(storage);
-}
 
-TEST(ByteBufferCopy, ExternalCopySharesStorageAndFreesNothing)
-{
-    uint8_t storage[8] = {};
+    uint8_t stack[8] = {};
     ByteBuffer original;
-    ASSERT_TRUE(original.AttachExternalStorage(storage, 8, 0));
+    ASSERT_TRUE(original.AttachExternalStorage(stack, 8, 0));
     original.WriteByte(42);
     {
         // Stack storage: freeing it on destruction would corrupt the heap.
         ByteBuffer copy(original);
-        EXPECT_EQ(copy.data, storage);
+        EXPECT_EQ(copy.data, stack);
         EXPECT_EQ(copy.size, 1);
     }
     original.WriteByte(43);
-    EXPECT_EQ(storage[1], 43);
+    EXPECT_EQ(stack[1], 43);
 }
 
 TEST(ByteBufferReadString, SuccessiveStringsThenNullAndUnterminatedTail)
