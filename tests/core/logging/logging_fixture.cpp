@@ -82,33 +82,13 @@ namespace fake_files {
 std::string Contents(const std::string& path)
 {
     Guard guard(g_filesLock);
-    auto found = g_files.find(path);
-    return found == g_files.end() ? std::string() : found->second;
+    return g_files.count(path) ? g_files[path] : std::string();
 }
 
-void SetContents(const std::string& path, const std::string& contents)
-{
-    Guard guard(g_filesLock);
-    g_files[path] = contents;
-}
-
-void RefuseOpening(const std::string& path)
-{
-    Guard guard(g_filesLock);
-    g_refused.insert(path);
-}
-
-int FileCount()
-{
-    Guard guard(g_filesLock);
-    return static_cast<int>(g_files.size());
-}
-
-int OpenHandles()
-{
-    Guard guard(g_filesLock);
-    return g_openHandles;
-}
+void SetContents(const std::string& path, const std::string& contents) { Guard guard(g_filesLock); g_files[path] = contents; }
+void RefuseOpening(const std::string& path) { Guard guard(g_filesLock); g_refused.insert(path); }
+int FileCount() { Guard guard(g_filesLock); return static_cast<int>(g_files.size()); }
+int OpenHandles() { Guard guard(g_filesLock); return g_openHandles; }
 
 }  // namespace fake_files
 

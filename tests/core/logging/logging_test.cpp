@@ -103,7 +103,7 @@ TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
     EXPECT_EQ(QVI_GetPopupLogFlushHook(), QVI_HoldLogFileForExit);
 }
 
-TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAll)
+TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFile)
 {
     g_core.console = 0;
     StartLoggingAsAtStartUp();
@@ -114,10 +114,10 @@ TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAll)
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "no dialog either"), 0);
     QVI_LogShutdownSummary();
     EXPECT_EQ(g_console.lines.count, 0);
-}
+    QVI_StopLogging();
 
-TEST_F(Logging, LoggingSwitchOffOrAFileThatDoesNotOpenKeepTheLinesInTheConsoleOnly)
-{
+    // Without the logging switch, or with a file that does not open, lines stay in the console.
+    g_core.console = 1;
     g_core.settings = &record_;
     g_core.logging = 0;
     StartLoggingAsAtStartUp();
