@@ -178,7 +178,8 @@ TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
 
     const std::regex single("([0-9]{4,}): " + kTime + "\\[Worker([0-9])\\]> "
                             "worker ([0-9]) says ([0-9]{4}) and some more text to make the line longer");
-    const std::regex piece("([0-9]{4,}): " + kTime + "\\[Worker([0-9])\\]> \\[WARNING\\] w([0-9]) (upper|lower) ([0-9]{4})");
+    const std::regex piece("([0-9]{4,}): " + kTime +
+                           "\\[Worker([0-9])\\]> \\[WARNING\\] w([0-9]) (upper|lower) ([0-9]{4})");
     std::set<int> numbers;
     std::set<std::string> messages;
     for (const std::string& line : lines) {

@@ -85,7 +85,12 @@ std::string Contents(const std::string& path)
     return g_files.count(path) ? g_files[path] : std::string();
 }
 
-void SetContents(const std::string& path, const std::string& contents) { Guard guard(g_filesLock); g_files[path] = contents; }
+void SetContents(const std::string& path, const std::string& contents)
+{
+    Guard guard(g_filesLock);
+    g_files[path] = contents;
+}
+
 void RefuseOpening(const std::string& path) { Guard guard(g_filesLock); g_refused.insert(path); }
 int FileCount() { Guard guard(g_filesLock); return static_cast<int>(g_files.size()); }
 int OpenHandles() { Guard guard(g_filesLock); return g_openHandles; }
