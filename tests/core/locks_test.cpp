@@ -54,7 +54,7 @@ private:
     QuavenAPI savedApi_;
 };
 
-TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceButUnnamedOnesAreAlwaysNew)
+TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceEvenFromManyThreadsButUnnamedOnesAreAlwaysNew)
 {
     Mutex* first = QV_CreateMutex("Loader");
     ASSERT_NE(first, nullptr);
@@ -69,6 +69,27 @@ TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceButUnnamedOnesAreAlwaysNew)
     EXPECT_STREQ(unnamed->name, "");
     EXPECT_NE(QV_CreateMutex(nullptr), unnamed);
     EXPECT_NE(QV_CreateMutex(""), QV_CreateMutex(""));
+
+    // Threads asking for the same names at once all get one record per name.
+    const int before = QVI_GetUserMutexCount();
+    const int kThreads = 4;
+    const int kNames = 50;
+    std::vector<std::vector<Mutex*>> seen(kThreads, std::vector<Mutex*>(kNames));
+    std::vector<std::thread> workers;
+    for (int t = 0; t < kThreads; ++t) {
+        workers.emplace_back([&seen, t] {
+            for (int n = 0; n < kNames; ++n)
+                seen[t][n] = QV_CreateMutex(("shared-" + std::to_string(n)).c_str());
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    for (int n = 0; n < kNames; ++n) {
+        for (int t = 1; t < kThreads; ++t)
+            EXPECT_EQ(seen[t][n], seen[0][n]) << "name " << n;
+        EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
+    }
+    EXPECT_EQ(QVI_GetUserMutexCount(), before + kNames);
 }
 
 TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
@@ -142,29 +163,6 @@ TEST_F(LocksTest, ByIdOperationsIgnoreMissingLocksAndBadIds)
 
     QVI_CreateEngineLocks();
     EXPECT_NE(g_core.locks[MUTEX_GET_MUTEX], nullptr);
-}
-
-TEST_F(LocksTest, RegistryIsSafeAgainstConcurrentCreation)
-{
-    const int kThreads = 4;
-    const int kNames = 50;
-    std::vector<std::vector<Mutex*>> seen(kThreads, std::vector<Mutex*>(kNames));
-    std::vector<std::thread> workers;
-    for (int t = 0; t < kThreads; ++t) {
-        workers.emplace_back([&seen, t] {
-            for (int n = 0; n < kNames; ++n)
-                seen[t][n] = QV_CreateMutex(("shared-" + std::to_string(n)).c_str());
-        });
-    }
-    for (std::thread& worker : workers)
-        worker.join();
-
-    for (int n = 0; n < kNames; ++n) {
-        for (int t = 1; t < kThreads; ++t)
-            EXPECT_EQ(seen[t][n], seen[0][n]) << "name " << n;
-        EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
-    }
-    EXPECT_EQ(QVI_GetUserMutexCount(), kNames);
 }
 
 }  // namespace

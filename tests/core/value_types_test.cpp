@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -18,12 +19,10 @@ TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
     a.m[0 * 4 + 1] = 1.0f;
     b.m[1 * 4 + 2] = 1.0f;
     Matrix4 out;
-    for (float& e : out.m)
-        e = 9.0f;
+    std::fill(std::begin(out.m), std::end(out.m), 9.0f);
     Matrix4::Multiply(&out, &a, &b);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(out.m[i], i == 0 * 4 + 2 ? 1.0f : 0.0f) << "element " << i;
-
     Matrix4::Multiply(&out, &b, &a);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(out.m[i], 0.0f) << "element " << i;
@@ -42,7 +41,6 @@ TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElem
             e = element(generator);
         for (int d = 0; d < 4; ++d)
             original.m[d * 5] += (original.m[d * 5] < 0.0f ? -5.0f : 5.0f);
-
         Matrix4 inverse = original;
         inverse.Invert();
         Matrix4 left;
@@ -54,7 +52,6 @@ TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElem
             ASSERT_NEAR(right.m[i], identity.m[i], 1e-5f) << "trial " << trial << " element " << i;
         }
     }
-
     Matrix4 zero = {};
     zero.Invert();
     for (float e : zero.m)
@@ -85,17 +82,13 @@ TEST(Color, HashIsOptionalAndAlphaComesOnlyFromEightDigits)
     EXPECT_EQ(c.a, 1.0f);
 }
 
-TEST(Color, NullEmptyAndShortTextsLeaveTheColourUnchanged)
+TEST(Color, NullEmptyAndShortTextsLeaveTheColourUnchangedAndBadDigitsReadAsZero)
 {
     for (const char* text : {static_cast<const char*>(nullptr), "", "#12345", "#\0FFFFFF"}) {
         Color c = kSentinel;
         c.SetFromHex(text);
         ExpectColor(c, kSentinel.r, kSentinel.g, kSentinel.b, kSentinel.a);
     }
-}
-
-TEST(Color, InvalidDigitsAndBytesAboveAsciiReadAsZero)
-{
     Color c = kSentinel;
     // The second digit of a pair still counts when the first is invalid.
     c.SetFromHex("zFxF-F");

@@ -22,33 +22,23 @@ using quaven_test::LogCapture;
 // What the test game asked of the fake API table besides logging, in order.
 std::vector<std::string> g_calls;
 
-void RecordCall(const std::string& text) { g_calls.push_back(text); }
-
-void FakeInitEvent(EngineEvent* event, uint32_t type) {
-    event->type = type;
-    memset(event->payload, 0, sizeof event->payload);
-}
-
-EngineEvent g_posted;
-void FakePostEvent(const EngineEvent* event) {
-    g_posted = *event;
-    RecordCall("post_event " + std::to_string(event->type));
-}
-
-void FakeRequestShutdown() { RecordCall("shutdown"); }
-
 class TestProgramFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         g_calls.clear();
         LogCapture::SetPopupAnswer(5);
-        api_.InitEvent = FakeInitEvent;
-        api_.PostEvent = FakePostEvent;
-        api_.RequestShutdown = FakeRequestShutdown;
+        api_.InitEvent = [](EngineEvent* event, uint32_t type) {
+            event->type = type;
+            memset(event->payload, 0, sizeof event->payload);
+        };
+        api_.PostEvent = [](const EngineEvent* event) {
+            g_calls.push_back("post_event " + std::to_string(event->type) + " " + std::to_string(event->payload[0]) +
+                              " " + std::to_string(event->payload[4]));
+        };
+        api_.RequestShutdown = [] { g_calls.push_back("shutdown"); };
     }
 
     bool Create() { return program_.Create(&api_); }
-    std::vector<std::string> Results() const { return program_.Results(); }
 
     QuavenAPI api_ = {};
     LogCapture log_{&api_};   // after api_, which it fills; outlives the loaded game
@@ -64,7 +54,7 @@ TEST_F(TestProgramFixture, ExportsOnlyTheCurrentEntryAndFillsItsRecord) {
     EXPECT_TRUE(record_.Init && record_.Exit && record_.Update && record_.Render && record_.OnEvent);
     const unsigned char* reserved = reinterpret_cast<const unsigned char*>(&record_) + 288;
     for (int i = 0; i < 64; ++i) ASSERT_EQ(reserved[i], 0) << "reserved byte " << i;
-    EXPECT_EQ(Results(), std::vector<std::string>{"get_program_interface 1406"});
+    EXPECT_EQ(program_.Results(), std::vector<std::string>{"get_program_interface 1406"});
 }
 
 TEST_F(TestProgramFixture, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
@@ -83,45 +73,36 @@ TEST_F(TestProgramFixture, RunsItsScriptThroughTheApiTableAndRecordsCallbacks) {
     record_.Update(0.25f);
     record_.Render(0.25f);
     record_.Update(0.5f);
-
-    EngineEvent event;
-    memset(&event, 0, sizeof event);
+    EngineEvent event = {};
     event.type = 8;
     event.payload[0] = 0x41;
     event.payload[31] = 0xFF;
     EXPECT_EQ(record_.OnEvent(event), 2);
     record_.Exit();
 
-    const std::vector<LoggedLine> lines = LogCapture::Lines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].kind, LoggedLine::Log);
-    EXPECT_EQ(lines[0].text, "starting up");
-    EXPECT_EQ(lines[1].kind, LoggedLine::LogEx);
-    EXPECT_EQ(lines[1].level, 2);
-    EXPECT_EQ(lines[1].text, "bad thing");
-    EXPECT_TRUE(lines[2].popup());
-    EXPECT_EQ(lines[2].text, "careful");
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"post_event 8", "shutdown"}));
-    EXPECT_EQ(g_posted.payload[0], 65);
-    EXPECT_EQ(g_posted.payload[4], 1);
-    EXPECT_EQ(Results(), (std::vector<std::string>{
-                             "error at 3 dance",
-                             "get_program_interface 1406",
-                             "init",
-                             "update 1 0.250000",
-                             "popup_answer 5",
-                             "render 1 0.250000",
-                             "update 2 0.500000",
-                             "event 8 41000000000000000000000000000000000000000000000000000000000000ff",
-                             "exit",
-                         }));
+    std::vector<std::string> logged;
+    for (const LoggedLine& line : LogCapture::Lines())
+        logged.push_back(std::to_string(line.kind) + " " + std::to_string(line.level) + " " + line.text);
+    EXPECT_EQ(logged, (std::vector<std::string>{"0 " + std::to_string(QV_LOG_INFO) + " starting up", "1 2 bad thing",
+                                                "2 1 careful"}));
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"post_event 8 65 1", "shutdown"}));
+    EXPECT_EQ(program_.Results(), (std::vector<std::string>{
+                                      "error at 3 dance",
+                                      "get_program_interface 1406",
+                                      "init",
+                                      "update 1 0.250000",
+                                      "popup_answer 5",
+                                      "render 1 0.250000",
+                                      "update 2 0.500000",
+                                      "event 8 41000000000000000000000000000000000000000000000000000000000000ff",
+                                      "exit",
+                                  }));
 }
 
 TEST_F(TestProgramFixture, CanRefuseCreationOrClaimAnotherInterfaceVersion) {
     program_.UseScript("create_result 0\n");
     EXPECT_FALSE(Create());
     program_.Unload();
-
     program_.UseScript("interface_version 1405\n");
     ASSERT_TRUE(Create());
     EXPECT_EQ(record_.interface_version, 1405);
