@@ -40,7 +40,7 @@ TEST(ByteBufferGrowth, SizedBufferReservesTwiceTheRequestUnlessInvalidAndWritesG
     EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5, 6}));
 }
 
-TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagAndStringsCarryTheirTerminator)
+TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagStringsCarryTheirTerminatorAndBadRunsAreRefused)
 {
     ByteBuffer little;
     little.WriteU32(0xA1B2C3D4u);
@@ -52,10 +52,7 @@ TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagAndStringsCarryTheirTerminator)
     swapped.swapEndian = 1;
     swapped.WriteU32(0xA1B2C3D4u);
     EXPECT_EQ(Contents(swapped), (std::vector<uint8_t>{0xA1, 0xB2, 0xC3, 0xD4}));
-}
 
-TEST(ByteBufferWrite, InvalidRunsAndSizeOverflowAreRefused)
-{
     ByteBuffer buffer;
     const uint8_t small[4] = {1, 2, 3, 4};
     buffer.WriteBytes(small, -3);

@@ -1,6 +1,5 @@
 #include "core/cstring_utils.h"
 
-#include "core/engine_log.h"
 #include "support/log_capture.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,7 @@
 
 namespace {
 
-TEST(CStringBasics, NullTextsAreHandled)
+TEST(CStringBasics, NullTextsAreHandledAndHashesReadBytesUnsigned)
 {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
@@ -32,9 +31,14 @@ TEST(CStringBasics, NullTextsAreHandled)
     EXPECT_FLOAT_EQ(QVI_ParseFloat(nullptr, 2.5f), 2.5f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("not a number", 2.5f), 0.0f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("-1.25xyz", 2.5f), -1.25f);
+
+    EXPECT_EQ(QVI_HashString(nullptr), 0u);
+    EXPECT_EQ(QVI_HashString("abc"), 136518u);
+    // \xc3\xa9 is UTF-8 e-acute: both bytes count above 127.
+    EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
 }
 
-TEST(CopyToken, EmptyTokensTrailingSeparatorsAndExactBufferSizes)
+TEST(Tokens, EmptyTokensTrailingSeparatorsExactBufferSizesAndWholeEntriesOnly)
 {
     char buffer[16];
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 2), "");
@@ -53,10 +57,7 @@ TEST(CopyToken, EmptyTokensTrailingSeparatorsAndExactBufferSizes)
     memcpy(buffer, "zzzz", 4);
     EXPECT_EQ(QVI_CopyToken(buffer, 3, "abc,d", ",", 0), nullptr);
     EXPECT_EQ(buffer[3], 'z');
-}
 
-TEST(HasToken, WholeEntriesOnly)
-{
     EXPECT_TRUE(QVI_HasToken("A B;C", "B"));
     EXPECT_FALSE(QVI_HasToken("AB", "B"));
     EXPECT_FALSE(QVI_HasToken("AB", "A"));
@@ -67,7 +68,7 @@ TEST(HasToken, WholeEntriesOnly)
     EXPECT_FALSE(QVI_HasToken("B", ""));
 }
 
-TEST(ReplaceAll, SkipsReplacementsThatDoNotFitAndStaysInsideItsCapacity)
+TEST(ReplaceAll, SkipsReplacementsThatDoNotFitStaysInsideItsCapacityAndWorksInPlace)
 {
     // "aXaXa" (6 bytes) in 8 bytes: room 2, each replacement grows by 2.
     char destination[8];
@@ -87,10 +88,8 @@ TEST(ReplaceAll, SkipsReplacementsThatDoNotFitAndStaysInsideItsCapacity)
     EXPECT_EQ(QVI_ReplaceAll(nullptr, "a", "b", small, 4), nullptr);
     EXPECT_EQ(QVI_ReplaceAll("a", "a", "b", small, 0), nullptr);
     EXPECT_STREQ(QVI_ReplaceAll("ab", "", "z", small, 4), "ab");
-}
 
-TEST(ReplaceAll, InPlaceShrinkingAndSelfContainingReplacements)
-{
+    // In place while shrinking, and replacements that contain what they replace.
     char text[32] = "a&amp;b&amp;c";
     QVI_ReplaceAll(text, "&amp;", "&", text, sizeof text);
     EXPECT_STREQ(text, "a&b&c");
@@ -100,7 +99,7 @@ TEST(ReplaceAll, InPlaceShrinkingAndSelfContainingReplacements)
     EXPECT_STREQ(grow, "aaaa");
 }
 
-TEST(GetToken, NinthCallReusesTheFirstBufferAndLongTokensAreRefused)
+TEST(GetToken, NinthCallReusesTheFirstBufferLongTokensAreRefusedAndEachThreadHasItsOwnBuffers)
 {
     char* results[9];
     for (int i = 0; i < 9; ++i)
@@ -114,10 +113,7 @@ TEST(GetToken, NinthCallReusesTheFirstBufferAndLongTokensAreRefused)
     std::string fits(511, 'f');
     EXPECT_EQ(fits, QVI_GetToken(fits.c_str(), ",", 0));
     EXPECT_EQ(QVI_GetToken((fits + "f").c_str(), ",", 0), nullptr);
-}
 
-TEST(GetToken, EachThreadHasItsOwnBuffers)
-{
     char* mainToken = QVI_GetToken("main,side", ",", 0);
     ASSERT_STREQ(mainToken, "main");
 
@@ -135,14 +131,6 @@ TEST(GetToken, EachThreadHasItsOwnBuffers)
     EXPECT_TRUE(otherKeptItsTokens);
     EXPECT_NE(otherFirst, mainToken);
     EXPECT_STREQ(mainToken, "main");
-}
-
-TEST(HashString, KnownValuesAndUnsignedBytes)
-{
-    EXPECT_EQ(QVI_HashString(nullptr), 0u);
-    EXPECT_EQ(QVI_HashString("abc"), 136518u);
-    // \xc3\xa9 is UTF-8 e-acute: both bytes count above 127.
-    EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
 }
 
 // ---- UTF-8 ------------------------------------------------------------------------
@@ -208,19 +196,16 @@ TEST(ConvertUTF8ToUTF32, TheTerminatorOrTheByteLengthWhicheverComesFirstEndsTheT
     EXPECT_EQ(Decode({'x', 0xE2, 0x82, 0xAC, 0}, 3), (CodePoints{'x', 0xE2, 0x82}));
     EXPECT_EQ(Decode({0xE2, 0x82, 0, 0xAC, 'z'}, 5), (CodePoints{0xE2, 0x82}));
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98}), (CodePoints{0xF0, 0x9F, 0x98}));
-}
 
-TEST(ConvertUTF8ToUTF32, WorstCaseOneCodePointPerByteFillsTheArrayExactly)
-{
-    // 0x80 to 0xFF in a row: no lead is ever followed by a continuation byte.
+    // The worst case fills the array exactly: 0x80 to 0xFF in a row, so that no lead is
+    // ever followed by a continuation byte, is one code point per byte.
     std::vector<unsigned char> bytes;
     for (int i = 0; i < 300; ++i)
         bytes.push_back(static_cast<unsigned char>(0x80 + i % 0x80));
-    CodePoints decoded = DecodeAll(bytes);
-    EXPECT_EQ(decoded, CodePoints(bytes.begin(), bytes.end()));
+    EXPECT_EQ(DecodeAll(bytes), CodePoints(bytes.begin(), bytes.end()));
 }
 
-TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothing)
+TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothingAndAnUnallocatableLengthIsReported)
 {
     for (const char* text : {"abc", static_cast<const char*>(nullptr)}) {
         uint32_t* decoded = QVI_ConvertUTF8ToUTF32(text, text ? INT_MIN : 10);
@@ -228,18 +213,13 @@ TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothing)
         EXPECT_EQ(decoded[0], 0u);
         free(decoded);
     }
-}
 
-TEST(ConvertUTF8ToUTF32, UnallocatableLengthIsReportedAndGivesNull)
-{
     // (INT_MAX + 1) four-byte slots cannot even be sized in 32 bits; the size must not
     // wrap into a small block that the decoder then overruns.
     quaven_test::LogCapture capture;
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
-    const std::vector<quaven_test::LoggedLine> popups = quaven_test::LogCapture::PopupLines();
-    ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0].level, QV_LOG_ERROR);
-    EXPECT_EQ(popups[0].text, "Error converting 'abc' to utf-32.");
+    EXPECT_EQ(quaven_test::LogCapture::PopupLines().size(), 1u);
+    EXPECT_EQ(quaven_test::LogCapture::CountPopups("Error converting 'abc' to utf-32.", QV_LOG_ERROR), 1);
 
     qv->LogPopup = nullptr;   // the capture puts it back
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);

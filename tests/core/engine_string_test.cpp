@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(String, NullEqualsNothingAndCopiesOwnTheirBlock)
+TEST(String, NullEqualsNothingCopiesOwnTheirBlockAndAppendToNullAssigns)
 {
     String null;
     String emptyA("");
@@ -25,6 +25,15 @@ TEST(String, NullEqualsNothingAndCopiesOwnTheirBlock)
     String& alias = original;
     original = alias;
     EXPECT_STREQ(original.text, "text");
+
+    String s;
+    s.Append("abc");
+    EXPECT_STREQ(s.text, "abc");
+    s.Append(nullptr);
+    EXPECT_STREQ(s.text, "abc");
+    String stillNull;
+    stillNull.Append(nullptr);
+    EXPECT_EQ(stillNull.text, nullptr);
 }
 
 // Each of these reads from the block it is about to replace.
@@ -42,18 +51,6 @@ TEST(String, OwnTextAndPointersIntoItAreSafeSources)
     String big(longText.c_str());
     big.Format("%s%s", big.text, big.text);
     EXPECT_EQ(longText + longText, big.text);
-}
-
-TEST(String, AppendToNullAssignsAndNullSourceChangesNothing)
-{
-    String s;
-    s.Append("abc");
-    EXPECT_STREQ(s.text, "abc");
-    s.Append(nullptr);
-    EXPECT_STREQ(s.text, "abc");
-    String stillNull;
-    stillNull.Append(nullptr);
-    EXPECT_EQ(stillNull.text, nullptr);
 }
 
 TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
@@ -74,7 +71,7 @@ TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
     EXPECT_STREQ(String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300).text, "1234567890123 5 44");
 }
 
-TEST(String, RemoveLastAndSubstringStayInsideTheTextAndRefuseNegativeArguments)
+TEST(String, PiecesStayInsideTheTextNegativeArgumentsAreRefusedAndTokensUpTo1022CharactersAreCopied)
 {
     String s("hello");
     char* block = s.text;
@@ -96,10 +93,7 @@ TEST(String, RemoveLastAndSubstringStayInsideTheTextAndRefuseNegativeArguments)
     EXPECT_EQ(hello.Substring(5, 1).text, nullptr);
     EXPECT_EQ(hello.Substring(-1, 2).text, nullptr);
     EXPECT_EQ(hello.Substring(1, -2).text, nullptr);
-}
 
-TEST(String, TokensUpTo1022CharactersAreCopied)
-{
     String list("a, b, c");
     EXPECT_STREQ(list.Token(2, ", ").text, "c");
     EXPECT_EQ(list.Token(3, ", ").text, nullptr);
@@ -135,31 +129,29 @@ TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
 
 // ---- Paths ------------------------------------------------------------------------
 
-TEST(Paths, FileExtensionPointsIntoThePathAfterTheLastDotOfTheName)
+TEST(Paths, ExtensionFollowsTheLastDotOfTheNameAndTheDirectoryIsNeverNull)
 {
     const struct {
         const char* path;
         int offset;  // -1: null
-    } cases[] = {
+    } extensions[] = {
         {"archive.tar.gz", 12},
         {"dir/.hidden", 5},
         {"file.", 5},        // empty extension, not null
         {"dir.d/file", -1},  // the dot belongs to a folder
         {"", -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : extensions) {
         const char* extension = QVI_GetFileExtension(c.path);
         EXPECT_EQ(extension, c.offset < 0 ? nullptr : c.path + c.offset) << c.path;
     }
     EXPECT_EQ(QVI_GetFileExtension(nullptr), nullptr);
-}
 
-TEST(Paths, DirectoryIsTheTextBeforeTheLastSlashAndNeverNull)
-{
-    const char* cases[][2] = {
+    // The directory is the text before the last slash.
+    const char* directories[][2] = {
         {"a/b/c", "a/b"}, {"a//b", "a/"}, {"res://x.png", "res:/"}, {"file", ""}, {"/file", ""}, {nullptr, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : directories) {
         String directory = QVI_GetDirectory(c[0]);
         ASSERT_NE(directory.text, nullptr) << (c[0] ? c[0] : "(null)");
         EXPECT_STREQ(directory.text, c[1]) << (c[0] ? c[0] : "(null)");

@@ -30,16 +30,13 @@ std::string DateOf(uint32_t seconds)
     return text;
 }
 
-TEST_F(EngineTimeTest, LeapDayKeepsMonthAndDayOneBased)
+TEST_F(EngineTimeTest, DatesKeepMonthAndDayOneBasedAndSecondsAboveTheSignedRangeAreLaterDates)
 {
     EXPECT_EQ(DateOf(951782400u), "2000-02-29 00:00:00");
     EXPECT_EQ(DateOf(951782400u - 1), "2000-02-28 23:59:59");
-}
 
-// The argument is unsigned: values past 2038 are dates after it, not before 1970. The
-// program library reads the record by its bytes.
-TEST_F(EngineTimeTest, SecondsAboveTheSignedRangeAreLaterDatesInTheRecordsLayout)
-{
+    // The argument is unsigned: values past 2038 are dates after it, not before 1970. The
+    // program library reads the record by its bytes.
     EXPECT_EQ(DateOf(0x80000000u), "2038-01-19 03:14:08");
     const DateTime value = QV_TimeToDateTime(0xFFFFFFFFu);
     unsigned char bytes[sizeof(DateTime)];

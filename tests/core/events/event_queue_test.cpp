@@ -16,7 +16,7 @@ uint32_t NumberOf(const EngineEvent& event)
     return PayloadOf<uint32_t>(event);
 }
 
-TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
+TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNextFrameDispatchesOnce)
 {
     QV_InitEvent(nullptr, 8);
     QV_PostEvent(nullptr);
@@ -25,10 +25,7 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
     EXPECT_TRUE(g_seen.events.empty());
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"1 QV_InitEvent: null event ignored.",
                                                     "1 QV_PostEvent: null event ignored."}));
-}
 
-TEST_F(EventQueue, PostedEventsAreCopiesThatTheNextFrameDispatchesOnce)
-{
     EngineEvent event;
     memset(&event, 0xAB, sizeof event);
     QV_InitEvent(&event, EVENT_KEY_DOWN);

@@ -9,7 +9,7 @@ using namespace events_test;
 
 using KeyState = EventsTest;
 
-TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255)
+TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255AndCodesOutsideTheTablesAreIgnored)
 {
     QV_SetKey(65, 3);
     EXPECT_EQ(QV_GetKey(65), 3u);
@@ -24,10 +24,8 @@ TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255)
     QV_SetKey(13, 0xF6);
     EXPECT_EQ(QV_GetKey(13), 0xF6u);
     EXPECT_EQ(QV_GetKey(13), 0xF4u);
-}
 
-TEST_F(KeyState, CodesOutsideTheTablesAreIgnored)
-{
+    ClearKeyTables();
     for (uint32_t code : {2048u, 0x80000000u, 0xFFFFFFFFu}) {
         QV_SetKey(code, 3);
         QV_SetAxis(code, 5.0f);
@@ -84,17 +82,7 @@ TEST_F(KeyState, KeyDownAndUpCarryFirstPressAndWasDownFlags)
     EXPECT_EQ(flags, (std::vector<int>{1, 0, 1, 0, 1, 1}));
 }
 
-TEST_F(KeyState, HostileKeyCodesLeaveTheTablesAloneAndStillReachTheProgram)
-{
-    for (int32_t code : {0, -1, 2048, 4095, INT_MAX, INT_MIN}) {
-        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_DOWN, code))).flag, 0) << code;
-        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_UP, code))).flag, 0) << code;
-    }
-    EXPECT_TRUE(KeyTablesAreEmpty());
-    EXPECT_EQ(g_seen.events.size(), 12u);
-}
-
-TEST_F(KeyState, MouseEventsFillInThePreviousPositionAndButtonsStayPressedUntilReleased)
+TEST_F(KeyState, MouseEventsFillInAClampedPreviousPositionAndButtonsStayPressedUntilReleased)
 {
     EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 0, 100, 50))).previousX, 0);
     EXPECT_EQ(QV_GetKey(QV_KEY_MOUSE_X), 100u);
@@ -124,9 +112,18 @@ TEST_F(KeyState, MouseEventsFillInThePreviousPositionAndButtonsStayPressedUntilR
     Dispatch(MakeMouseEvent(EVENT_MOUSE_WHEEL, 0, 300, 400, QV_KEY_MOUSE_BUTTON_MIDDLE));
     EXPECT_EQ(QV_GetAxis(QV_KEY_MOUSE_X), 12.0f);
     EXPECT_EQ(QV_GetKey(QV_KEY_MOUSE_BUTTON_MIDDLE), 0u);
+
+    // A previous position from an unrepresentable axis is clamped.
+    QV_SetAxis(QV_KEY_POINTER_X(0), std::numeric_limits<float>::quiet_NaN());
+    QV_SetAxis(QV_KEY_POINTER_Y(0), 1e20f);
+    EventMousePayload mouse = MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 0, 1, 1)));
+    EXPECT_EQ(mouse.previousX, 0);
+    EXPECT_EQ(mouse.previousY, INT_MAX);
+    QV_SetAxis(QV_KEY_POINTER_Y(1), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 1, 1, 1))).previousY, INT_MIN);
 }
 
-TEST_F(KeyState, PointerIndicesAndButtonCodesOutsideTheTablesAreIgnored)
+TEST_F(KeyState, HostileKeyCodesPointerIndicesAndButtonCodesLeaveTheTablesAloneAndReachTheProgram)
 {
     for (int8_t pointer : {76, 127, -1, -128}) {
         const EngineEvent down = Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, pointer, 5, 6, QV_KEY_MOUSE_BUTTON_LEFT));
@@ -145,17 +142,13 @@ TEST_F(KeyState, PointerIndicesAndButtonCodesOutsideTheTablesAreIgnored)
         QV_SetAxis(code, 0);
     }
     EXPECT_TRUE(KeyTablesAreEmpty());
-}
 
-TEST_F(KeyState, PreviousPositionFromAnUnrepresentableAxisIsClamped)
-{
-    QV_SetAxis(QV_KEY_POINTER_X(0), std::numeric_limits<float>::quiet_NaN());
-    QV_SetAxis(QV_KEY_POINTER_Y(0), 1e20f);
-    EventMousePayload mouse = MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 0, 1, 1)));
-    EXPECT_EQ(mouse.previousX, 0);
-    EXPECT_EQ(mouse.previousY, INT_MAX);
-    QV_SetAxis(QV_KEY_POINTER_Y(1), -std::numeric_limits<float>::infinity());
-    EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 1, 1, 1))).previousY, INT_MIN);
+    for (int32_t code : {0, -1, 2048, 4095, INT_MAX, INT_MIN}) {
+        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_DOWN, code))).flag, 0) << code;
+        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_UP, code))).flag, 0) << code;
+    }
+    EXPECT_TRUE(KeyTablesAreEmpty());
+    EXPECT_EQ(g_seen.events.size(), 10u + 12u);
 }
 
 // ---- Key names ----------------------------------------------------------------------
