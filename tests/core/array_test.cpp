@@ -101,8 +101,6 @@ TEST(ArrayCopy, CopiesAreDeepAndConstructionSetsAutoShrink)
     EXPECT_NE(copy.data[0].data[0].text, lists.data[0].data[0].text);
 }
 
-// ---- StringMap --------------------------------------------------------------------
-
 TEST(StringMap, KeysAreCopiedComparedByteForByteAndKeepInsertionOrderAndANullKeyNeverMatches)
 {
     StringMap<int> map;

@@ -133,8 +133,6 @@ TEST(GetToken, NinthCallReusesTheFirstBufferLongTokensAreRefusedAndEachThreadHas
     EXPECT_STREQ(mainToken, "main");
 }
 
-// ---- UTF-8 ------------------------------------------------------------------------
-
 using CodePoints = std::vector<uint32_t>;
 
 // Decodes the bytes from a heap block of exactly their size followed by trap bytes that

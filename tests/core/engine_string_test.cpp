@@ -127,8 +127,6 @@ TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
     EXPECT_STREQ(null.text, "");
 }
 
-// ---- Paths ------------------------------------------------------------------------
-
 TEST(Paths, ExtensionFollowsTheLastDotOfTheNameAndTheDirectoryIsNeverNull)
 {
     const struct {

@@ -8,8 +8,6 @@
 
 namespace {
 
-// ---- Matrix4 ----------------------------------------------------------------------
-
 TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
 {
     // a has a single 1 at (0, 1), b a single 1 at (1, 2): a x b has its only 1 at
@@ -57,8 +55,6 @@ TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElem
     for (float e : zero.m)
         EXPECT_FALSE(std::isfinite(e));
 }
-
-// ---- Color ------------------------------------------------------------------------
 
 const Color kSentinel = {0.25f, 0.5f, 0.75f, 0.125f};
 

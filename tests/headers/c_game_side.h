@@ -10,10 +10,9 @@
 
 QUAVEN_EXTERN_C_BEGIN
 
-/* The C compiler's answers for the entries of layout_items.inc, in file order;
- * -1 for an index outside 0 to count - 1. */
-int qv_c_layout_count(void);
-long qv_c_layout_value(int index);
+/* The C compiler's answers for the entries of layout_items.inc, in file order. */
+extern const long qv_c_layout[];
+extern const int qv_c_layout_count;
 
 /* Calls through the table exactly as a C game would, with fixed arguments that
  * the tests check on the engine side. */
@@ -32,8 +31,8 @@ QUAVEN_EXTERN_C_END
 
 #ifdef __cplusplus
 /* The same answers from C++ without the engine's additions to the records. */
-int GameCppLayoutCount();
-long GameCppLayoutValue(int index);
+extern const long kGameCppLayout[];
+extern const int kGameCppLayoutCount;
 #endif
 
 #endif /* QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H */

@@ -10,21 +10,12 @@
 
 /* ---- Layout as C sees it ---- */
 
-static const long kCLayout[] = {
+const long qv_c_layout[] = {
 #define QV_LAYOUT_ITEM(name, expression, expected) (long)(expression),
 #include "layout_items.inc"
 #undef QV_LAYOUT_ITEM
 };
-
-int qv_c_layout_count(void)
-{
-    return (int)(sizeof kCLayout / sizeof kCLayout[0]);
-}
-
-long qv_c_layout_value(int index)
-{
-    return index >= 0 && index < qv_c_layout_count() ? kCLayout[index] : -1;
-}
+const int qv_c_layout_count = (int)(sizeof qv_c_layout / sizeof qv_c_layout[0]);
 
 /* ---- Calls a C game makes ---- */
 

@@ -19,8 +19,6 @@
 
 namespace {
 
-// ---- Layout ---------------------------------------------------------------------
-
 struct LayoutItem {
     const char* name;
     long engineCpp; // this translation unit: C++ with the engine's additions
@@ -48,11 +46,11 @@ TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbers)
 
 TEST(HeaderLayout, CAndGameCppMatchEngineCpp)
 {
-    ASSERT_EQ(qv_c_layout_count(), kLayoutCount);
-    ASSERT_EQ(GameCppLayoutCount(), kLayoutCount);
+    ASSERT_EQ(qv_c_layout_count, kLayoutCount);
+    ASSERT_EQ(kGameCppLayoutCount, kLayoutCount);
     for (int i = 0; i < kLayoutCount; ++i) {
-        EXPECT_EQ(qv_c_layout_value(i), kLayout[i].engineCpp) << "C: " << kLayout[i].name;
-        EXPECT_EQ(GameCppLayoutValue(i), kLayout[i].engineCpp) << "game C++: " << kLayout[i].name;
+        EXPECT_EQ(qv_c_layout[i], kLayout[i].engineCpp) << "C: " << kLayout[i].name;
+        EXPECT_EQ(kGameCppLayout[i], kLayout[i].engineCpp) << "game C++: " << kLayout[i].name;
     }
 }
 
@@ -180,8 +178,6 @@ protected:
     QuavenUGCAPI ugc = {};
 };
 
-// ---- A C game calling the engine ----------------------------------------------------
-
 TEST_F(HeaderCalls, VarargsLogAndDrawTextReachTheEngineFormatted)
 {
     float answers[3] = {};
@@ -233,8 +229,6 @@ TEST_F(HeaderCalls, PassThroughMemberAndHttpRequestKeepTheirArgumentsInOrder)
     EXPECT_EQ(g_arrived, Text("11 22 33\n%d http://example.invalid/x text/plain abc %#x %#x\n", QV_HTTP_POST,
                               Address(&response), Address(&abortFlag)));
 }
-
-// ---- Key codes ----------------------------------------------------------------------------
 
 TEST(HeaderEvents, KeyCodeHelpersFollowTheNumberSpace)
 {

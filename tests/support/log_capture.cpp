@@ -64,6 +64,7 @@ int CapturingLog(const char* format, ...) {
     return answer;
 }
 
+// LogEx and LogPopup.
 template <LoggedLine::Kind kind>
 int CapturingLogEx(int level, const char* format, ...) {
     va_list args;
@@ -83,6 +84,12 @@ int CountIf(const std::function<bool(const LoggedLine&)>& wanted) {
 bool AtLevel(const LoggedLine& line, int level) { return level == LogCapture::kAnyLevel || line.level == level; }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::vector<std::string> TextsOf(std::vector<LoggedLine> lines) {
+    std::vector<std::string> texts;
+    for (LoggedLine& line : lines) texts.push_back(std::move(line.text));
+    return texts;
+}
 
 }  // namespace
 
@@ -137,17 +144,9 @@ std::vector<LoggedLine> LogCapture::PopupLines() {
     return popups;
 }
 
-std::vector<std::string> LogCapture::Texts() {
-    std::vector<std::string> texts;
-    for (LoggedLine& line : Lines()) texts.push_back(std::move(line.text));
-    return texts;
-}
+std::vector<std::string> LogCapture::Texts() { return TextsOf(Lines()); }
 
-std::vector<std::string> LogCapture::PopupTexts() {
-    std::vector<std::string> texts;
-    for (LoggedLine& line : PopupLines()) texts.push_back(std::move(line.text));
-    return texts;
-}
+std::vector<std::string> LogCapture::PopupTexts() { return TextsOf(PopupLines()); }
 
 int LogCapture::Count(const std::string& text) {
     return CountIf([&](const LoggedLine& line) { return line.text == text; });

@@ -98,8 +98,6 @@ TEST_F(EventQueue, PostsFromManyThreadsAllArriveInEachThreadsOrder)
     }
 }
 
-// ---- Dispatch -----------------------------------------------------------------------
-
 TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
 {
     g_seen.eventAnswer = QV_EVENT_KEEP_WINDOW_OPEN;
@@ -167,8 +165,6 @@ TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
     EXPECT_EQ(console.open, 0);
 }
 
-// ---- Window input -------------------------------------------------------------------
-
 TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueuedAfterIt)
 {
     g_core.coreInitialized = 0;
@@ -194,8 +190,6 @@ TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueue
     EXPECT_EQ(MouseOf(g_seen.events[3]).wheel, -120);
     EXPECT_EQ(MouseOf(g_seen.events[3]).x, 7);
 }
-
-// ---- Shutdown requests --------------------------------------------------------------
 
 TEST_F(EventQueue, FirstShutdownRequestLogsTheMomentOnceAndEveryOneMarksTheRecord)
 {

@@ -52,8 +52,7 @@ inline EngineEvent MakeEvent(uint32_t type, int32_t firstWord = 0)
 
 inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)
 {
-    EventMousePayload mouse = {pointer, {}, x, y, button};
-    mouse.device = 2;
+    const EventMousePayload mouse = {pointer, {}, x, y, button, 0, 0, 0, 2, {}};
     return MakeEvent(type, mouse);
 }
 

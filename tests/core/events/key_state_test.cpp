@@ -60,8 +60,6 @@ TEST_F(KeyState, ReleaseAllKeysClearsKeyboardAndPadControlsOnly)
         ASSERT_EQ(QV_GetAxis(code), 0.5f) << code;
 }
 
-// ---- Tracking dispatched input ------------------------------------------------------
-
 TEST_F(KeyState, KeyDownAndUpCarryFirstPressAndWasDownFlags)
 {
     Dispatch(MakeEvent(EVENT_KEY_DOWN, 65));
@@ -150,8 +148,6 @@ TEST_F(KeyState, HostileKeyCodesPointerIndicesAndButtonCodesLeaveTheTablesAloneA
     EXPECT_TRUE(KeyTablesAreEmpty());
     EXPECT_EQ(g_seen.events.size(), 10u + 12u);
 }
-
-// ---- Key names ----------------------------------------------------------------------
 
 TEST(KeyNames, CharactersKeyboardMouseDeviceAndGamepadNames)
 {

@@ -91,8 +91,6 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollo
     EXPECT_EQ(markers, 1);
 }
 
-// ---- Line format ------------------------------------------------------------------
-
 TEST_F(ConsoleLines, MainThreadLinesCarryNoThreadPartAndNumbersGrowPastFourDigits)
 {
     StartBareLogging(true);
@@ -141,8 +139,6 @@ TEST_F(ConsoleLines, LevelsFourToSevenAreUnknownAndOthersBecomeErrors)
     EXPECT_EQ(g_console.counters[7], 1);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
 }
-
-// ---- Several threads ----------------------------------------------------------------
 
 // Two threads log single lines, two log two-line texts, all at once.
 TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)

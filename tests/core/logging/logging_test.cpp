@@ -85,8 +85,6 @@ TEST_F(Logging, NullOrStoringFormatsAreNotFormatted)
     EXPECT_EQ(g_console.lines.count, 5);
 }
 
-// ---- Start and end ------------------------------------------------------------------
-
 TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
 {
     g_core.settings = &record_;
