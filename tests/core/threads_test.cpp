@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 #include "support/process.h"
@@ -116,12 +115,10 @@ TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZe
 
     EXPECT_EQ(QV_GetThreadId(), 1u);
     EXPECT_TRUE(QV_IsMainThread());
-    Probe first;
-    Probe second;
+    Probe first, second;
     EXPECT_EQ(StartProbe("First", &first), 2u);
     EXPECT_EQ(StartProbe("Second", &second), 3u);
-    EXPECT_EQ(first.id, 2u);
-    EXPECT_EQ(second.id, 3u);
+    EXPECT_EQ(std::make_pair(first.id, second.id), std::make_pair(2u, 3u)) << "as seen inside";
     EXPECT_FALSE(first.isMain || second.isMain);
     first.Finish();
     second.Finish();
@@ -225,21 +222,7 @@ struct MainLoopWaiter {
     std::atomic<bool> gotLock{false};
     bool lockedInside = false;
     bool lockedAfter = true;
-
-    ~MainLoopWaiter() { CloseHandle(done); }
 };
-
-void LockMainLoopOnce(void* argument)
-{
-    MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
-    waiter->started = true;
-    QV_LockMainLoop();
-    waiter->gotLock = true;
-    waiter->lockedInside = QV_IsMainLoopLocked();
-    QV_UnlockMainLoop();
-    waiter->lockedAfter = QV_IsMainLoopLocked();
-    SetEvent(waiter->done);
-}
 
 TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
 {
@@ -247,7 +230,17 @@ TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
     QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
 
     MainLoopWaiter waiter;
-    ASSERT_NE(QV_CreateThread("Worker", LockMainLoopOnce, &waiter, 0), 0u);
+    const auto lockMainLoopOnce = [](void* argument) {
+        MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
+        waiter->started = true;
+        QV_LockMainLoop();
+        waiter->gotLock = true;
+        waiter->lockedInside = QV_IsMainLoopLocked();
+        QV_UnlockMainLoop();
+        waiter->lockedAfter = QV_IsMainLoopLocked();
+        SetEvent(waiter->done);
+    };
+    ASSERT_NE(QV_CreateThread("Worker", lockMainLoopOnce, &waiter, 0), 0u);
     // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
     // section that is the lock record) or, wrongly, gets through.
     const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
@@ -257,6 +250,7 @@ TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
 
     QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
     WaitForSingleObject(waiter.done, INFINITE);
+    CloseHandle(waiter.done);
     EXPECT_TRUE(waiter.gotLock);
     EXPECT_TRUE(waiter.lockedInside);
     EXPECT_FALSE(waiter.lockedAfter);

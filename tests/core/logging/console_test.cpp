@@ -91,19 +91,30 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollo
     EXPECT_EQ(markers, 1);
 }
 
-TEST_F(ConsoleLines, MainThreadLinesCarryNoThreadPartAndNumbersGrowPastFourDigits)
+TEST_F(ConsoleLines, MainThreadLinesCarryTheirLevelsTagOrUnknownAndNumbersGrowPastFourDigits)
 {
     StartBareLogging(true);
     QV_Log("plain %d", 1);
     QV_LogEx(QV_LOG_SYSTEM, "ends with feed\n");   // the feed is not doubled
+    QV_LogEx(4, "four");
+    QV_LogEx(7, "seven");
+    QV_LogEx(8, "eight");
+    // 65537 would pass for a WARNING if the level were cut to 16 bits on the way.
+    QV_LogEx(65537, "wide");
     g_console.lineNumber = 9999;
     QV_LogEx(QV_LOG_WARNING, "careful");
     ExpectLogFileLines({"0001: " + kTime + "plain 1", "0002: " + kTime + "\\[SYSTEM\\] ends with feed",
-                        "10000: " + kTime + "\\[WARNING\\] careful"});
+                        kHead + "\\[UNKNOWN\\] four", kHead + "\\[UNKNOWN\\] seven", kHead + "\\[ERROR\\] eight",
+                        kHead + "\\[ERROR\\] wide", "10000: " + kTime + "\\[WARNING\\] careful"});
 
-    // The console keeps the level's tag in front of the text as given and names the thread "MAIN".
-    EXPECT_EQ(ConsoleTexts()[1], "[SYSTEM] ends with feed\n");
+    // The console keeps the level's tag in front of the text as given (none for 4 to 7, ERROR
+    // for the clamped ones) and names the thread "MAIN".
+    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"plain 1", "[SYSTEM] ends with feed\n", "four", "seven",
+                                                        "[ERROR] eight", "[ERROR] wide", "[WARNING] careful"}));
     EXPECT_STREQ(g_console.lines.data[0].threadName, "MAIN");
+    EXPECT_EQ(g_console.counters[4], 1);
+    EXPECT_EQ(g_console.counters[7], 1);
+    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
 }
 
 TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
@@ -120,24 +131,6 @@ TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
                         kHead + "\\[50%s\\]> rate %d%% %s %n", kHead + "\\[ERROR\\] from outside"});
     EXPECT_STREQ(g_console.lines.data[0].threadName, "Loader");
     EXPECT_STREQ(g_console.lines.data[3].threadName, "MAIN");
-}
-
-TEST_F(ConsoleLines, LevelsFourToSevenAreUnknownAndOthersBecomeErrors)
-{
-    StartBareLogging(true);
-    QV_LogEx(4, "four");
-    QV_LogEx(7, "seven");
-    QV_LogEx(8, "eight");
-    // 65537 would pass for a WARNING if the level were cut to 16 bits on the way.
-    QV_LogEx(65537, "wide");
-    ExpectLogFileLines({kHead + "\\[UNKNOWN\\] four", kHead + "\\[UNKNOWN\\] seven", kHead + "\\[ERROR\\] eight",
-                        kHead + "\\[ERROR\\] wide"});
-
-    // No tag in the console for 4 to 7; the clamped ones are ERROR lines.
-    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"four", "seven", "[ERROR] eight", "[ERROR] wide"}));
-    EXPECT_EQ(g_console.counters[4], 1);
-    EXPECT_EQ(g_console.counters[7], 1);
-    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
 }
 
 // Two threads log single lines, two log two-line texts, all at once.

@@ -47,8 +47,9 @@ protected:
         answering_ = true;
     }
 
-    // Shows the sentinel and collects the engine boxes that were shown before it.
-    std::vector<PopupRecord> FinishBoxes()
+    // Shows the sentinel and describes the engine boxes shown before it, one
+    // "caption|text|button ids" line each.
+    std::string FinishBoxes()
     {
         answering_ = false;
         DWORD sentinelThreadId = 0;
@@ -62,12 +63,14 @@ protected:
             CloseHandle(sentinel);
 
         std::vector<PopupRecord> records = answerer_.Records();
-        EXPECT_FALSE(records.empty());
-        if (!records.empty()) {
-            EXPECT_EQ(records.back().text, kSentinel) << "a popup appeared that should not have";
-            records.pop_back();
+        EXPECT_TRUE(!records.empty() && records.back().text == kSentinel) << "a popup appeared that should not have";
+        std::string boxes;
+        for (size_t i = 0; i + 1 < records.size(); ++i) {
+            boxes += records[i].caption + "|" + records[i].text + "|";
+            for (int id : records[i].buttons)
+                boxes += std::to_string(id) + (id == records[i].buttons.back() ? "\n" : ",");
         }
-        return records;
+        return boxes;
     }
 
     void TearDown() override
@@ -105,10 +108,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "below the minimum"), QV_POPUP_NOTHING);
     // Another thread's text is logged instead.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
-    EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
+    EXPECT_EQ(FinishBoxes(), "QUAVEN - Warning|Disk 3 is missing.|1,2\nQUAVEN - Warning|Disk 3 is missing.|1,2\n");
     // Nothing else is logged, counted or remembered for a popup before Init.
     ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] worker trouble"});
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
@@ -118,7 +118,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     ExpectBoxes({});
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
-    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(FinishBoxes(), "");
     EXPECT_EQ(g_console.lines.count, 1);
     EXPECT_EQ(g_popupQueue.count, 0);
     EXPECT_EQ(g_shownPopups.count, 0);
@@ -132,10 +132,7 @@ TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLogged
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
     EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Shader water failed.");
-    EXPECT_EQ(boxes[1].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    EXPECT_EQ(FinishBoxes(), "QUAVEN - Warning|Shader water failed.|1,2\nQUAVEN - Error|Keep the old settings?|6,7,2\n");
 
     const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
     ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?"});
@@ -153,7 +150,7 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
     QVI_ShowQueuedPopups();  // the core is not initialised yet: nothing is shown
-    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(FinishBoxes(), "");
 
     ASSERT_EQ(g_popupQueue.count, 2);
     ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
@@ -164,16 +161,12 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     g_core.coreInitialized = 1;
     ExpectBoxes({IDOK, IDOK});
     QVI_ShowQueuedPopups();
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Texture too big.");
-    EXPECT_EQ(boxes[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(boxes[1].text, "second");
+    EXPECT_EQ(FinishBoxes(), "QUAVEN - Error|Texture too big.|1,2\nQUAVEN|second|1\n");
     EXPECT_EQ(g_popupQueue.count, 0);
 
     ExpectBoxes({});
     QVI_ShowQueuedPopups();
-    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(FinishBoxes(), "");
 }
 
 }  // namespace
