@@ -18,7 +18,6 @@ TEST(CStringBasics, NullTextsAreHandledAndHashesReadBytesUnsigned)
 {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
-    ASSERT_NE(copy, nullptr);
     EXPECT_STREQ(copy, "");
     QVI_Free(copy);
     EXPECT_FALSE(QVI_StrEqual(nullptr, nullptr));

@@ -36,11 +36,10 @@ TEST_F(LogFile, NameCarriesProgramIdWithDashesForSpacesAndTakenNamesGetANumberUp
         String reused = QVI_OpenLogFile();
         if (StampOf(QV_GetDateTime()) != stamp)
             continue;  // the minute turned over: try again
-        ASSERT_NE(first.text, nullptr);
-        EXPECT_EQ(std::string(first.text), stem + ".log");
-        EXPECT_EQ(std::string(second.text), stem + "-1.log");
-        EXPECT_EQ(std::string(last.text), stem + "-99.log");
-        EXPECT_EQ(std::string(reused.text), stem + "-99.log");
+        EXPECT_STREQ(first.text, (stem + ".log").c_str());
+        EXPECT_STREQ(second.text, (stem + "-1.log").c_str());
+        EXPECT_STREQ(last.text, (stem + "-99.log").c_str());
+        EXPECT_STREQ(reused.text, (stem + "-99.log").c_str());
         break;
     }
 

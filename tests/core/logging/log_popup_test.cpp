@@ -132,7 +132,8 @@ TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLogged
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
     EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
-    EXPECT_EQ(FinishBoxes(), "QUAVEN - Warning|Shader water failed.|1,2\nQUAVEN - Error|Keep the old settings?|6,7,2\n");
+    EXPECT_EQ(FinishBoxes(),
+              "QUAVEN - Warning|Shader water failed.|1,2\nQUAVEN - Error|Keep the old settings?|6,7,2\n");
 
     const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
     ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?"});
