@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(String, NullEqualsNothingCopiesOwnTheirBlockAndAppendToNullAssigns)
+TEST(String, NullEqualsNothingCopiesOwnTheirBlockAppendToNullAssignsAndOwnTextIsASafeSource)
 {
     String null;
     String emptyA("");
@@ -34,12 +34,9 @@ TEST(String, NullEqualsNothingCopiesOwnTheirBlockAndAppendToNullAssigns)
     String stillNull;
     stillNull.Append(nullptr);
     EXPECT_EQ(stillNull.text, nullptr);
-}
 
-// Each of these reads from the block it is about to replace.
-TEST(String, OwnTextAndPointersIntoItAreSafeSources)
-{
-    String s("hello world");
+    // Each of these reads from the block it is about to replace.
+    s.Assign("hello world");
     s.Assign(s.text + 6);
     EXPECT_STREQ(s.text, "world");
     s.Append(s.text + 3);
@@ -71,7 +68,7 @@ TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
     EXPECT_STREQ(String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300).text, "1234567890123 5 44");
 }
 
-TEST(String, PiecesStayInsideTheTextNegativeArgumentsAreRefusedAndTokensUpTo1022CharactersAreCopied)
+TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceNeverSearchesItsReplacement)
 {
     String s("hello");
     char* block = s.text;
@@ -104,11 +101,8 @@ TEST(String, PiecesStayInsideTheTextNegativeArgumentsAreRefusedAndTokensUpTo1022
     EXPECT_EQ(fits, ok.Token(0, ",").text);
     EXPECT_EQ(cut.Token(0, ",").text, nullptr);
     EXPECT_STREQ(cut.Token(1, ",").text, "x");
-}
 
-TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
-{
-    String s("banana");
+    s.Assign("banana");
     s.Replace("", "x");
     s.Replace(nullptr, "x");
     s.Replace("a", nullptr);
@@ -122,12 +116,11 @@ TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
     s.Assign("xxxxxxx");
     s.Replace("x", "0123456789");
     EXPECT_EQ(70u, strlen(s.text));
-    String null;
     null.Replace("a", "b");
     EXPECT_STREQ(null.text, "");
 }
 
-TEST(Paths, ExtensionFollowsTheLastDotOfTheNameAndTheDirectoryIsNeverNull)
+TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesParentStepsOneAtATime)
 {
     const struct {
         const char* path;
@@ -153,10 +146,7 @@ TEST(Paths, ExtensionFollowsTheLastDotOfTheNameAndTheDirectoryIsNeverNull)
         String directory = QVI_GetDirectory(c[0]);
         EXPECT_STREQ(directory.text, c[1]) << (c[0] ? c[0] : "(null)");
     }
-}
 
-TEST(Paths, NormalizeCollapsesParentStepsOneAtATime)
-{
     const char* cases[][2] = {
         {"a/b/../../c", "c"},
         {"/../x", "x"},           // a leading "/../" goes whole

@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
+TEST(Matrix4, MultiplyIsRowMajorAByBAndInverseTimesTheMatrixGivesIdentity)
 {
     // a has a single 1 at (0, 1), b a single 1 at (1, 2): a x b has its only 1 at
     // (0, 2). A transposed layout or swapped operands put it elsewhere.
@@ -24,10 +24,7 @@ TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
     Matrix4::Multiply(&out, &b, &a);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(out.m[i], 0.0f) << "element " << i;
-}
 
-TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElements)
-{
     Matrix4 identity;
     identity.SetIdentity();
     std::mt19937 generator(20240611u);
@@ -66,7 +63,7 @@ void ExpectColor(const Color& c, float r, float g, float b, float a)
     EXPECT_FLOAT_EQ(c.a, a);
 }
 
-TEST(Color, HashIsOptionalAndAlphaComesOnlyFromEightDigits)
+TEST(Color, HashIsOptionalAlphaComesOnlyFromEightDigitsShortTextsChangeNothingAndBadDigitsReadAsZero)
 {
     Color c = kSentinel;
     c.SetFromHex("#aAbB00");
@@ -76,16 +73,13 @@ TEST(Color, HashIsOptionalAndAlphaComesOnlyFromEightDigits)
     // A previous alpha must not survive a six- or seven-digit colour.
     c.SetFromHex("#1020304");
     EXPECT_EQ(c.a, 1.0f);
-}
 
-TEST(Color, NullEmptyAndShortTextsLeaveTheColourUnchangedAndBadDigitsReadAsZero)
-{
     for (const char* text : {static_cast<const char*>(nullptr), "", "#12345", "#\0FFFFFF"}) {
         Color c = kSentinel;
         c.SetFromHex(text);
         ExpectColor(c, kSentinel.r, kSentinel.g, kSentinel.b, kSentinel.a);
     }
-    Color c = kSentinel;
+    c = kSentinel;
     // The second digit of a pair still counts when the first is invalid.
     c.SetFromHex("zFxF-F");
     ExpectColor(c, 15 / 255.0f, 15 / 255.0f, 15 / 255.0f, 1.0f);

@@ -36,7 +36,7 @@ const LayoutItem kLayout[] = {
 
 const int kLayoutCount = static_cast<int>(sizeof(kLayout) / sizeof(kLayout[0]));
 
-TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbers)
+TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbersAndCAndGameCppMatchEngineCpp)
 {
     long slot = 0;
     for (const LayoutItem& item : kLayout) {
@@ -45,10 +45,7 @@ TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbers)
             slot = 0; // a table's size comes before its first slot
         EXPECT_EQ(item.engineCpp, expected) << item.name;
     }
-}
 
-TEST(HeaderLayout, CAndGameCppMatchEngineCpp)
-{
     ASSERT_EQ(qv_c_layout_count, kLayoutCount);
     ASSERT_EQ(kGameCppLayoutCount, kLayoutCount);
     for (int i = 0; i < kLayoutCount; ++i) {
@@ -197,7 +194,7 @@ TEST_F(HeaderCalls, RecordsReturnedByValueKeepEveryField)
     EXPECT_EQ(Text("%g %g %g %g", colour.r, colour.g, colour.b, colour.a), "0.125 0.25 0.5 0.75");
 }
 
-TEST_F(HeaderCalls, PostedEventCarriesTypeAndPayloadLayout)
+TEST_F(HeaderCalls, PostedEventsPassThroughMembersAndHttpRequestsKeepTypeLayoutAndArgumentOrder)
 {
     qv_c_post_event(&api);
     EXPECT_EQ(g_event.type, static_cast<uint32_t>(EVENT_KEY_DOWN));
@@ -207,10 +204,7 @@ TEST_F(HeaderCalls, PostedEventCarriesTypeAndPayloadLayout)
     EXPECT_EQ(key.flag, 1);
     for (size_t i = 5; i < sizeof(g_event.payload); ++i)
         EXPECT_EQ(g_event.payload[i], 0) << "payload byte " << i;
-}
 
-TEST_F(HeaderCalls, PassThroughMemberAndHttpRequestKeepTheirArgumentsInOrder)
-{
     Buffer* response = nullptr;
     int abortFlag = 0;
     EXPECT_EQ(qv_c_pass_through_calls(&api, &response, &abortFlag), HTTP_ERROR_ABORTED);

@@ -60,7 +60,7 @@ protected:
     }
 };
 
-TEST_F(EventPayload, ServiceEventsFreeTheirOwnWords)
+TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBeforeTheirBlocks)
 {
     for (uint32_t type : {18u, 20u})
         EXPECT_EQ(FreedBy(EveryWordSet(type)), Words({4})) << type;
@@ -73,10 +73,7 @@ TEST_F(EventPayload, ServiceEventsFreeTheirOwnWords)
     for (uint32_t type : {0u, 8u, 17u, 21u, 35u, 39u, 64u, 0xFFFFFFFFu})
         EXPECT_TRUE(FreedBy(EveryWordSet(type)).empty()) << "type " << type << " owns nothing";
     QVI_FreeEventPayload(nullptr);
-}
 
-TEST_F(EventPayload, SocialRecordsFreeTheirTextsBeforeTheirBlocks)
-{
     void* user[2] = {Block(10), nullptr};
     EngineEvent event = MakeEvent(EVENT_SOCIAL_LOCAL_USER);
     event.payload[0] = 1;

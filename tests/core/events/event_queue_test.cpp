@@ -47,7 +47,7 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNex
     EXPECT_EQ(QV_GetKey('D'), 3u);
 }
 
-TEST_F(EventQueue, EventsPostedDuringDispatchWaitForTheNextTake)
+TEST_F(EventQueue, PostsDuringDispatchWaitForTheNextTakeAndPostsFromManyThreadsArriveInEachThreadsOrder)
 {
     g_seen.onEvent = [](const EngineEvent& event) {
         if (NumberOf(event) >= 100)
@@ -67,10 +67,8 @@ TEST_F(EventQueue, EventsPostedDuringDispatchWaitForTheNextTake)
         EXPECT_EQ(NumberOf(g_seen.events[3 + i]), 101 + i);
     QVI_DispatchQueuedEvents();
     EXPECT_EQ(g_seen.events.size(), 6u);
-}
 
-TEST_F(EventQueue, PostsFromManyThreadsAllArriveInEachThreadsOrder)
-{
+    g_seen = Observed();
     const int kThreads = 4;
     const uint32_t kPerThread = 2000;
     std::vector<std::thread> threads;
