@@ -112,7 +112,7 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWholeAndCopiesShareTheStora
     EXPECT_EQ(stack[1], 43);
 }
 
-TEST(ByteBufferReadString, SuccessiveStringsThenNullAndUnterminatedTail)
+TEST(ByteBufferReadString, SuccessiveStringsThenNullAnUnterminatedTailAndALongStringCutAt2047WithTheCutByteSkipped)
 {
     ByteBuffer buffer;
     const uint8_t bytes[] = {'a', 'b', 0, 0, 't', 'a', 'i', 'l'};
@@ -123,20 +123,17 @@ TEST(ByteBufferReadString, SuccessiveStringsThenNullAndUnterminatedTail)
     EXPECT_EQ(buffer.readPos, 8);
     EXPECT_EQ(buffer.ReadString().text, nullptr);
     EXPECT_EQ(buffer.readPos, 8);
-}
 
-TEST(ByteBufferReadString, LongStringIsCutAt2047AndTheCutByteSkipped)
-{
-    ByteBuffer buffer;
+    ByteBuffer strings;
     std::string longText(3000, 'x');
     longText[2047] = 'S';   // the byte at which the cut happens
-    buffer.WriteString(longText.c_str());
-    buffer.WriteString(std::string(2047, 'y').c_str());
+    strings.WriteString(longText.c_str());
+    strings.WriteString(std::string(2047, 'y').c_str());
 
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(2047, 'x'));
-    EXPECT_EQ(buffer.readPos, 2048);
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(3000 - 2048, 'x'));
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(2047, 'y')) << "exactly the maximum loses nothing";
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(2047, 'x'));
+    EXPECT_EQ(strings.readPos, 2048);
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(3000 - 2048, 'x'));
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(2047, 'y')) << "exactly the maximum loses nothing";
 }
 
 } // namespace

@@ -166,7 +166,7 @@ CodePoints DecodeAll(const std::vector<unsigned char>& bytes)
     return Decode(bytes, static_cast<int>(bytes.size()));
 }
 
-TEST(ConvertUTF8ToUTF32, DecodesSequencesAndLetEveryOtherByteStandForItself)
+TEST(ConvertUTF8ToUTF32, DecodesSequencesLetsOtherBytesStandForThemselvesAndStopsAtTheTerminatorOrTheByteLength)
 {
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98, 0x80}), (CodePoints{0x1F600}));
     // No validation: surrogates pass as they are.
@@ -180,10 +180,8 @@ TEST(ConvertUTF8ToUTF32, DecodesSequencesAndLetEveryOtherByteStandForItself)
     EXPECT_EQ(DecodeAll({0xC3, 'A'}), (CodePoints{0xC3, 'A'}));
     EXPECT_EQ(DecodeAll({0xF0, 0xE2, 0x82, 0xAC, 'k'}), (CodePoints{0xF0, 0x20AC, 'k'}));
     EXPECT_EQ(DecodeAll({0xE0, 'k'}), (CodePoints{0xE0, 'k'}));
-}
 
-TEST(ConvertUTF8ToUTF32, TheTerminatorOrTheByteLengthWhicheverComesFirstEndsTheText)
-{
+    // The terminator or the byte length, whichever comes first, ends the text.
     EXPECT_EQ(Decode({}, 0), CodePoints{});
     EXPECT_EQ(Decode({'a', 0, 'b', 0}, 4), (CodePoints{'a'}));
     // Text drawing asks for room for 1024 more code points than the text holds.

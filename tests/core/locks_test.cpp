@@ -124,7 +124,7 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
     EXPECT_TRUE(FreeForOtherThreads(mainLoop));
 }
 
-TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockAndOnlyTheHolderUnlocks)
+TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockOnlyTheHolderUnlocksAndByIdOperationsIgnoreBadIds)
 {
     Mutex* mutex = QV_CreateMutex("Held");
     QV_LockMutex(mutex);
@@ -146,10 +146,7 @@ TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockAndOnlyTheHolderUnlocks)
     QV_LockMutex(mutex);
     EXPECT_TRUE(HeldByCaller(mutex));
     QV_UnlockMutex(mutex);
-}
 
-TEST_F(LocksTest, ByIdOperationsIgnoreMissingLocksAndBadIds)
-{
     EXPECT_STREQ(QVI_GetMutexName(-1), "UNKNOWN");
     EXPECT_STREQ(QVI_GetMutexName(MUTEX_COUNT), "UNKNOWN");
     QVI_LockMutexById(static_cast<MutexId>(MUTEX_COUNT));

@@ -133,7 +133,9 @@ TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZe
     EXPECT_FALSE(isMain);
 }
 
-TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
+Probe* g_releasedOnSleep = nullptr;
+
+TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLifeAndTheWaitForThemStopsWhenTheLastEnds)
 {
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     ASSERT_NE(QVI_GetThreadRecord(), nullptr);   // the main thread's nameless record
@@ -159,6 +161,20 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
     probe.Finish();
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore);
+
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 0) << "no threads, no waiting";
+    Probe stubborn;
+    ASSERT_NE(StartProbe("Stubborn", &stubborn), 0u);
+    EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
+    EXPECT_EQ(g_sleepCalls, 3);
+
+    // A thread that ends during the first sleep stops the wait there.
+    g_sleepCalls = 0;
+    g_releasedOnSleep = &stubborn;
+    g_onSleep = [] { g_releasedOnSleep->Finish(); };
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 1);
 }
 
 TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutUsingAnIdAndANullNameWarnsOnlyDevelopers)
@@ -254,25 +270,6 @@ TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
     EXPECT_TRUE(waiter.gotLock);
     EXPECT_TRUE(waiter.lockedInside);
     EXPECT_FALSE(waiter.lockedAfter);
-}
-
-Probe* g_releasedOnSleep = nullptr;
-
-TEST_F(ThreadsTest, WaitForProgramThreadsStopsWhenTheLastThreadEndsOrGivesUp)
-{
-    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
-    EXPECT_EQ(g_sleepCalls, 0) << "no threads, no waiting";
-    Probe probe;
-    ASSERT_NE(StartProbe("Stubborn", &probe), 0u);
-    EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
-    EXPECT_EQ(g_sleepCalls, 3);
-
-    // A thread that ends during the first sleep stops the wait there.
-    g_sleepCalls = 0;
-    g_releasedOnSleep = &probe;
-    g_onSleep = [] { g_releasedOnSleep->Finish(); };
-    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
-    EXPECT_EQ(g_sleepCalls, 1);
 }
 
 }  // namespace

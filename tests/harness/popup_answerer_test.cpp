@@ -9,7 +9,7 @@ using quaven_test::PopupAnswerer;
 
 namespace {
 
-TEST(PopupAnswerer, RecordsEachPopupAndPressesTheChosenButtonOrOneThatExists) {
+TEST(PopupAnswerer, RecordsEachPopupPressesTheChosenButtonOrOneThatExistsAndTimesOutWhenNothingAppears) {
     PopupAnswerer answerer;
     // "Yes" on an OK-only box must still close it rather than hang the test.
     ASSERT_TRUE(answerer.Start({IDOK, IDNO, IDCONTINUE, IDYES}, 4));
@@ -26,13 +26,11 @@ TEST(PopupAnswerer, RecordsEachPopupAndPressesTheChosenButtonOrOneThatExists) {
     EXPECT_EQ(records[0].pressed, IDOK);
     EXPECT_EQ(records[1].buttons, (std::vector<int>{IDYES, IDNO}));
     EXPECT_EQ(records[2].buttons, (std::vector<int>{IDCANCEL, IDTRYAGAIN, IDCONTINUE}));
-}
 
-TEST(PopupAnswerer, TimesOutWhenNothingAppears) {
-    PopupAnswerer answerer;
-    ASSERT_TRUE(answerer.Start({IDOK}, 1, 300));
-    EXPECT_FALSE(answerer.Finish());
-    EXPECT_TRUE(answerer.Records().empty());
+    PopupAnswerer idle;
+    ASSERT_TRUE(idle.Start({IDOK}, 1, 300));
+    EXPECT_FALSE(idle.Finish());
+    EXPECT_TRUE(idle.Records().empty());
 }
 
 }  // namespace

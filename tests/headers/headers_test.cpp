@@ -212,15 +212,4 @@ TEST_F(HeaderCalls, PostedEventsPassThroughMembersAndHttpRequestsKeepTypeLayoutA
                               Address(&response), Address(&abortFlag)));
 }
 
-TEST(HeaderEvents, KeyCodeHelpersFollowTheNumberSpace)
-{
-    EXPECT_EQ(QV_KEY_GAMEPAD(1, QV_GAMEPAD_BUTTON_A), 890);
-    EXPECT_EQ(QV_KEY_GAMEPAD(3, QV_GAMEPAD_DPAD_LEFT), 1004);
-    EXPECT_EQ(QV_KEY_GAMEPAD(0, QV_GAMEPAD_RIGHT_MOTOR), 841);
-    EXPECT_EQ(QV_KEY_POINTER_X(0), 524);
-    EXPECT_EQ(QV_KEY_POINTER_RIGHT_BUTTON(75), 531 + 20 * 75);
-    EXPECT_LT(QV_KEY_POINTER_RIGHT_BUTTON(75), QV_KEY_CODE_COUNT); // the last pointer that fits
-    EXPECT_LT(QV_KEY_GAMEPAD(3, 63), QV_KEY_CODE_COUNT);
-}
-
 } // namespace

@@ -9,7 +9,7 @@ using namespace events_test;
 
 using KeyState = EventsTest;
 
-TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255AndCodesOutsideTheTablesAreIgnored)
+TEST_F(KeyState, ReadingClearsThePressedBitOnlyUpTo255OutsideCodesAreIgnoredAndReleasingSparesMouseAndPads)
 {
     QV_SetKey(65, 3);
     EXPECT_EQ(QV_GetKey(65), 3u);
@@ -36,10 +36,7 @@ TEST_F(KeyState, ReadingClearsThePressedBitOnlyForCodesUpTo255AndCodesOutsideThe
     EXPECT_EQ(QVI_PeekKeyState(2047), 3u) << "the last code is in the table";
     QV_SetKey(2047, 0);
     EXPECT_TRUE(KeyTablesAreEmpty());
-}
 
-TEST_F(KeyState, ReleaseAllKeysClearsKeyboardAndPadControlsOnly)
-{
     for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
         QV_SetKey(code, 3);
         QV_SetAxis(code, 0.5f);

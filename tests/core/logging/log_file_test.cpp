@@ -20,7 +20,7 @@ std::string StampOf(const DateTime& t)
     return stamp;
 }
 
-TEST_F(LogFile, NameCarriesProgramIdWithDashesForSpacesAndTakenNamesGetANumberUpTo99WhichIsReused)
+TEST_F(LogFile, NameCarriesTheProgramIdTakenNamesGetANumberUpTo99AndALineThatCannotBeAppendedStaysInTheConsole)
 {
     g_core.settings = &record_;
     for (;;) {
@@ -48,10 +48,7 @@ TEST_F(LogFile, NameCarriesProgramIdWithDashesForSpacesAndTakenNamesGetANumberUp
     String chosen = QVI_OpenLogFile();
     ASSERT_NE(chosen.text, nullptr);
     EXPECT_EQ(std::string(chosen.text).substr(0, 7 + 32 + 1), "logs://" + std::string(32, 'a') + "-");
-}
 
-TEST_F(LogFile, LineWhoseAppendFailsStaysInTheConsole)
-{
     StartBareLogging(true);
     QV_Log("written");
     fake_files::RefuseOpening(kTestLogPath);
