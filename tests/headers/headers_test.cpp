@@ -159,7 +159,7 @@ protected:
     QuavenUGCAPI ugc = {};
 };
 
-TEST_F(HeaderCalls, VarargsLogAndDrawTextReachTheEngineFormatted)
+TEST_F(HeaderCalls, VarargsAndPassThroughArgumentsEventsAndHttpRequestsArriveInOrder)
 {
     float answers[3] = {};
     qv_c_varargs_calls(&api, reinterpret_cast<Font*>(0x4321), answers);
@@ -170,32 +170,8 @@ TEST_F(HeaderCalls, VarargsLogAndDrawTextReachTheEngineFormatted)
     EXPECT_EQ(Text("%d %s|%d %s", lines[0].level, lines[0].text.c_str(), lines[1].level, lines[1].text.c_str()),
               Text("%d 42|text|1.50|z|%d 7-w", QV_LOG_INFO, QV_LOG_WARNING));
     EXPECT_EQ(g_arrived, "0x4321 10.5 20.25 hp=99\n");
-}
 
-TEST_F(HeaderCalls, RecordsPassedByValueArriveWhole)
-{
-    EXPECT_EQ(qv_c_records_by_value(&api, reinterpret_cast<Sound*>(0x1234), "fi"), 77u);
-    EXPECT_EQ(g_arrived, "0x1234 0.5 -0.25 1.5 1 2\n"
-                         "1280 720 1 1 0 8 0 1 fi 1 640 360 0 0xc0ffee\n"
-                         "2 category player-1 Name 12345 7 17 238 188 99\n"); // the score between other arguments
-}
-
-TEST_F(HeaderCalls, RecordsReturnedByValueKeepEveryField)
-{
-    DateTime dates[2] = {};
-    Matrix4 matrix = {};
-    Color colour = {};
-    qv_c_records_returned(&api, dates, &matrix, &colour);
-    EXPECT_EQ(DateText(dates[0]), "2024-12-31 23:59:60 6 365");
-    EXPECT_EQ(DateText(dates[1]), "1970-1-1 0:0:0 0 0");
-    EXPECT_EQ(g_arrived, "0xfffffff0\n");
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(matrix.m[i], static_cast<float>(i) + 0.5f) << "element " << i;
-    EXPECT_EQ(Text("%g %g %g %g", colour.r, colour.g, colour.b, colour.a), "0.125 0.25 0.5 0.75");
-}
-
-TEST_F(HeaderCalls, PostedEventsPassThroughMembersAndHttpRequestsKeepTypeLayoutAndArgumentOrder)
-{
+    g_arrived.clear();
     qv_c_post_event(&api);
     EXPECT_EQ(g_event.type, static_cast<uint32_t>(EVENT_KEY_DOWN));
     EventKeyPayload key;
@@ -210,6 +186,26 @@ TEST_F(HeaderCalls, PostedEventsPassThroughMembersAndHttpRequestsKeepTypeLayoutA
     EXPECT_EQ(qv_c_pass_through_calls(&api, &response, &abortFlag), HTTP_ERROR_ABORTED);
     EXPECT_EQ(g_arrived, Text("11 22 33\n%d http://example.invalid/x text/plain abc %#x %#x\n", QV_HTTP_POST,
                               Address(&response), Address(&abortFlag)));
+}
+
+TEST_F(HeaderCalls, RecordsPassedAndReturnedByValueArriveWhole)
+{
+    EXPECT_EQ(qv_c_records_by_value(&api, reinterpret_cast<Sound*>(0x1234), "fi"), 77u);
+    EXPECT_EQ(g_arrived, "0x1234 0.5 -0.25 1.5 1 2\n"
+                         "1280 720 1 1 0 8 0 1 fi 1 640 360 0 0xc0ffee\n"
+                         "2 category player-1 Name 12345 7 17 238 188 99\n"); // the score between other arguments
+
+    g_arrived.clear();
+    DateTime dates[2] = {};
+    Matrix4 matrix = {};
+    Color colour = {};
+    qv_c_records_returned(&api, dates, &matrix, &colour);
+    EXPECT_EQ(DateText(dates[0]), "2024-12-31 23:59:60 6 365");
+    EXPECT_EQ(DateText(dates[1]), "1970-1-1 0:0:0 0 0");
+    EXPECT_EQ(g_arrived, "0xfffffff0\n");
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(matrix.m[i], static_cast<float>(i) + 0.5f) << "element " << i;
+    EXPECT_EQ(Text("%g %g %g %g", colour.r, colour.g, colour.b, colour.a), "0.125 0.25 0.5 0.75");
 }
 
 } // namespace

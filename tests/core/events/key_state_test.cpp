@@ -57,7 +57,7 @@ TEST_F(KeyState, ReadingClearsThePressedBitOnlyUpTo255OutsideCodesAreIgnoredAndR
         ASSERT_EQ(QV_GetAxis(code), 0.5f) << code;
 }
 
-TEST_F(KeyState, KeyDownAndUpCarryFirstPressAndWasDownFlags)
+TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviousPositionWhileButtonsStayPressed)
 {
     Dispatch(MakeEvent(EVENT_KEY_DOWN, 65));
     EXPECT_EQ(QV_GetKey(65), 3u);
@@ -75,10 +75,7 @@ TEST_F(KeyState, KeyDownAndUpCarryFirstPressAndWasDownFlags)
     for (const EngineEvent& event : g_seen.events)
         flags.push_back(KeyOf(event).flag);
     EXPECT_EQ(flags, (std::vector<int>{1, 0, 1, 0, 1, 1}));
-}
 
-TEST_F(KeyState, MouseEventsFillInAClampedPreviousPositionAndButtonsStayPressedUntilReleased)
-{
     EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 0, 100, 50))).previousX, 0);
     EXPECT_EQ(QV_GetKey(QV_KEY_MOUSE_X), 100u);
     EXPECT_EQ(QV_GetAxis(QV_KEY_POINTER_Y(0)), 50.0f);
