@@ -122,20 +122,11 @@ LogCapture::~LogCapture() {
     g_active = false;
 }
 
-void LogCapture::SetPopupAnswer(int answer) {
-    Hold hold(g_guard);
-    g_popupAnswer = answer;
-}
+void LogCapture::SetPopupAnswer(int answer) { Hold hold(g_guard); g_popupAnswer = answer; }
 
-void LogCapture::MirrorTo(const std::string& path) {
-    Hold hold(g_guard);
-    g_mirror = path;
-}
+void LogCapture::MirrorTo(const std::string& path) { Hold hold(g_guard); g_mirror = path; }
 
-std::vector<LoggedLine> LogCapture::Lines() {
-    Hold hold(g_guard);
-    return g_lines;
-}
+std::vector<LoggedLine> LogCapture::Lines() { Hold hold(g_guard); return g_lines; }
 
 std::vector<LoggedLine> LogCapture::PopupLines() {
     std::vector<LoggedLine> popups;
@@ -164,9 +155,6 @@ int LogCapture::CountPopupsContaining(const std::string& part) {
     return CountIf([&](const LoggedLine& line) { return line.popup() && Contains(line.text, part); });
 }
 
-void LogCapture::Clear() {
-    Hold hold(g_guard);
-    g_lines.clear();
-}
+void LogCapture::Clear() { Hold hold(g_guard); g_lines.clear(); }
 
 }  // namespace quaven_test

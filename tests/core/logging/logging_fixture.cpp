@@ -6,6 +6,7 @@
 #include <mutex>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "core/engine_time.h"
 #include "core/locks.h"
@@ -37,9 +38,9 @@ QuavenFileSystemAPI g_fakeFileSystem = [] {
         Guard guard(g_filesLock);
         if (!path || !mode || g_refused.count(path) || g_refused.count("*") || (mode[0] != 'w' && mode[0] != 'a'))
             return nullptr;
+        std::string& contents = g_files[path];
         if (mode[0] == 'w')
-            g_files[path].clear();
-        g_files[path];
+            contents.clear();
         ++g_openHandles;
         return reinterpret_cast<FileHandle*>(new std::string(path));
     };
@@ -100,13 +101,9 @@ int OpenHandles() { Guard guard(g_filesLock); return g_openHandles; }
 std::vector<std::string> SplitLines(const std::string& contents)
 {
     std::vector<std::string> lines;
-    for (size_t start = 0; start < contents.size();) {
-        size_t end = contents.find('\n', start);
-        lines.push_back(contents.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    std::istringstream in(contents);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
