@@ -19,7 +19,7 @@ static_assert(offsetof(Array<int>, count) == sizeof(void*) && offsetof(Array<int
                   offsetof(Array<int>, autoShrink) == sizeof(void*) + 8,
               "Array keeps its fields in their fixed order");
 
-TEST(ArrayGrowth, FirstAddReserves32ThenDoublesCapacityOneGoesTo8AndSetCapacityNeverDropsElements)
+TEST(ArrayGrowth, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing)
 {
     Array<int> array;
     array.Add(1);
@@ -41,30 +41,27 @@ TEST(ArrayGrowth, FirstAddReserves32ThenDoublesCapacityOneGoesTo8AndSetCapacityN
     EXPECT_EQ(small.capacity, 9);
     ASSERT_EQ(small.count, 9);
     EXPECT_EQ(small.data[8], 6);
-}
 
-TEST(ArrayShrink, QuarterFullHalvesCapacityUnlessSmallOrDisabledAndBadRemovalsDoNothing)
-{
-    Array<int> array;
-    array.RemoveLast();
-    array.RemoveAt(0);
-    EXPECT_EQ(array.count, 0);
-    Fill(array, 33);
-    array.RemoveAt(-1);
-    array.RemoveAt(33);
-    EXPECT_EQ(array.count, 33);
-    while (array.count > 17)
-        array.RemoveLast();
-    EXPECT_EQ(array.capacity, 64);
-    array.RemoveLast();
-    EXPECT_EQ(array.capacity, 32);
-    while (array.count > 8)
-        array.RemoveAt(0);
-    EXPECT_EQ(array.capacity, 16);
-    EXPECT_EQ(array.data[0], 8);
-    while (array.count > 0)
-        array.RemoveLast();
-    EXPECT_NE(array.data, nullptr);
+    Array<int> shrinking;
+    shrinking.RemoveLast();
+    shrinking.RemoveAt(0);
+    EXPECT_EQ(shrinking.count, 0);
+    Fill(shrinking, 33);
+    shrinking.RemoveAt(-1);
+    shrinking.RemoveAt(33);
+    EXPECT_EQ(shrinking.count, 33);
+    while (shrinking.count > 17)
+        shrinking.RemoveLast();
+    EXPECT_EQ(shrinking.capacity, 64);
+    shrinking.RemoveLast();
+    EXPECT_EQ(shrinking.capacity, 32);
+    while (shrinking.count > 8)
+        shrinking.RemoveAt(0);
+    EXPECT_EQ(shrinking.capacity, 16);
+    EXPECT_EQ(shrinking.data[0], 8);
+    while (shrinking.count > 0)
+        shrinking.RemoveLast();
+    EXPECT_NE(shrinking.data, nullptr);
 
     Array<int> fixed;
     fixed.autoShrink = false;

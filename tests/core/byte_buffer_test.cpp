@@ -15,7 +15,7 @@ std::vector<uint8_t> Contents(const ByteBuffer& buffer)
     return std::vector<uint8_t>(buffer.data, buffer.data + buffer.size);
 }
 
-TEST(ByteBufferGrowth, SizedBufferReservesTwiceTheRequestUnlessInvalidAndWritesGrowToTwiceTheNeededSize)
+TEST(ByteBufferGrowth, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused)
 {
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
@@ -38,10 +38,7 @@ TEST(ByteBufferGrowth, SizedBufferReservesTwiceTheRequestUnlessInvalidAndWritesG
     buffer.WriteByte(6);
     EXPECT_EQ(buffer.capacity, 22);
     EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5, 6}));
-}
 
-TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagStringsCarryTheirTerminatorAndBadRunsAreRefused)
-{
     ByteBuffer little;
     little.WriteU32(0xA1B2C3D4u);
     little.WriteString("ab");
@@ -53,15 +50,15 @@ TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagStringsCarryTheirTerminatorAndB
     swapped.WriteU32(0xA1B2C3D4u);
     EXPECT_EQ(Contents(swapped), (std::vector<uint8_t>{0xA1, 0xB2, 0xC3, 0xD4}));
 
-    ByteBuffer buffer;
+    ByteBuffer refusing;
     const uint8_t small[4] = {1, 2, 3, 4};
-    buffer.WriteBytes(small, -3);
-    buffer.WriteBytes(nullptr, 4);
-    EXPECT_EQ(buffer.data, nullptr);
-    buffer.WriteBytes(small, 4);
+    refusing.WriteBytes(small, -3);
+    refusing.WriteBytes(nullptr, 4);
+    EXPECT_EQ(refusing.data, nullptr);
+    refusing.WriteBytes(small, 4);
     // size + n would wrap past INT_MAX; the write must be refused before any copy.
-    buffer.WriteBytes(small, INT_MAX);
-    EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4}));
+    refusing.WriteBytes(small, INT_MAX);
+    EXPECT_EQ(Contents(refusing), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
 TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWholeAndCopiesShareTheStorageAndFreeNothing)

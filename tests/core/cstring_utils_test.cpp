@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(CStringBasics, NullTextsAreHandledAndHashesReadBytesUnsigned)
+TEST(CStringBasics, NullTextsAreHandledHashesReadBytesUnsignedAndTokensAreCutExactly)
 {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
@@ -35,10 +35,7 @@ TEST(CStringBasics, NullTextsAreHandledAndHashesReadBytesUnsigned)
     EXPECT_EQ(QVI_HashString("abc"), 136518u);
     // \xc3\xa9 is UTF-8 e-acute: both bytes count above 127.
     EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
-}
 
-TEST(Tokens, EmptyTokensTrailingSeparatorsExactBufferSizesAndWholeEntriesOnly)
-{
     char buffer[16];
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 2), "");
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 3), "c");
@@ -67,7 +64,7 @@ TEST(Tokens, EmptyTokensTrailingSeparatorsExactBufferSizesAndWholeEntriesOnly)
     EXPECT_FALSE(QVI_HasToken("B", ""));
 }
 
-TEST(ReplaceAll, SkipsReplacementsThatDoNotFitStaysInsideItsCapacityAndWorksInPlace)
+TEST(ReplaceAll, ReplaceAllStaysInsideItsCapacityAndGetTokenReusesItsNineBuffersPerThread)
 {
     // "aXaXa" (6 bytes) in 8 bytes: room 2, each replacement grows by 2.
     char destination[8];
@@ -96,10 +93,7 @@ TEST(ReplaceAll, SkipsReplacementsThatDoNotFitStaysInsideItsCapacityAndWorksInPl
     char grow[32];
     QVI_ReplaceAll("aa", "a", "aa", grow, sizeof grow);
     EXPECT_STREQ(grow, "aaaa");
-}
 
-TEST(GetToken, NinthCallReusesTheFirstBufferLongTokensAreRefusedAndEachThreadHasItsOwnBuffers)
-{
     char* results[9];
     for (int i = 0; i < 9; ++i)
         results[i] = QVI_GetToken("0,1,2,3,4,5,6,7,8", ",", i);

@@ -54,8 +54,38 @@ private:
     QuavenAPI savedApi_;
 };
 
-TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceEvenFromManyThreadsButUnnamedOnesAreAlwaysNew)
+TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFromManyThreadsUnlikeNoName)
 {
+    QV_LockMutex(nullptr);
+    QV_UnlockMutex(nullptr);
+    QV_DestroyMutex(nullptr);
+    EXPECT_TRUE(LogCapture::Lines().empty());
+
+    Mutex* mutex = QV_CreateMutex("Twice");
+    Mutex* other = QV_CreateMutex("Other");
+    QV_DestroyMutex(mutex);
+    QV_DestroyMutex(mutex);   // only compared against the registry, never read
+    EXPECT_EQ(QVI_GetUserMutexCount(), 1);
+    EXPECT_EQ(QV_CreateMutex("Other"), other);
+    EXPECT_NE(QV_CreateMutex("Twice"), nullptr) << "the name can be created again";
+
+    // A record that would crash the engine if it were freed or its section deleted.
+    char name[] = "stranger";
+    Mutex foreign = {name, reinterpret_cast<OsLock*>(0x10), 1};
+    QV_DestroyMutex(&foreign);
+    EXPECT_EQ(foreign.cs, reinterpret_cast<OsLock*>(0x10));
+    EXPECT_EQ(LogCapture::CountContaining("is not a live mutex", QV_LOG_WARNING), 2);
+
+    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
+    QV_DestroyMutex(mainLoop);
+    EXPECT_EQ(g_core.locks[MUTEX_MAIN_LOOP], mainLoop);
+    EXPECT_EQ(LogCapture::CountContaining("'MAIN_LOOP' is an engine lock", QV_LOG_WARNING), 1);
+    QVI_LockMutexById(MUTEX_MAIN_LOOP);
+    EXPECT_TRUE(HeldByCaller(mainLoop)) << "still a working lock";
+    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);
+    EXPECT_TRUE(FreeForOtherThreads(mainLoop));
+
+    // One name gives one record, logged once, even from many threads; no name always a new one.
     Mutex* first = QV_CreateMutex("Loader");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(QV_CreateMutex("Loader"), first);
@@ -90,38 +120,6 @@ TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceEvenFromManyThreadsButUnname
         EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
     }
     EXPECT_EQ(QVI_GetUserMutexCount(), before + kNames);
-}
-
-TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
-{
-    QV_LockMutex(nullptr);
-    QV_UnlockMutex(nullptr);
-    QV_DestroyMutex(nullptr);
-    EXPECT_TRUE(LogCapture::Lines().empty());
-
-    Mutex* mutex = QV_CreateMutex("Twice");
-    Mutex* other = QV_CreateMutex("Other");
-    QV_DestroyMutex(mutex);
-    QV_DestroyMutex(mutex);   // only compared against the registry, never read
-    EXPECT_EQ(QVI_GetUserMutexCount(), 1);
-    EXPECT_EQ(QV_CreateMutex("Other"), other);
-    EXPECT_NE(QV_CreateMutex("Twice"), nullptr) << "the name can be created again";
-
-    // A record that would crash the engine if it were freed or its section deleted.
-    char name[] = "stranger";
-    Mutex foreign = {name, reinterpret_cast<OsLock*>(0x10), 1};
-    QV_DestroyMutex(&foreign);
-    EXPECT_EQ(foreign.cs, reinterpret_cast<OsLock*>(0x10));
-    EXPECT_EQ(LogCapture::CountContaining("is not a live mutex", QV_LOG_WARNING), 2);
-
-    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
-    QV_DestroyMutex(mainLoop);
-    EXPECT_EQ(g_core.locks[MUTEX_MAIN_LOOP], mainLoop);
-    EXPECT_EQ(LogCapture::CountContaining("'MAIN_LOOP' is an engine lock", QV_LOG_WARNING), 1);
-    QVI_LockMutexById(MUTEX_MAIN_LOOP);
-    EXPECT_TRUE(HeldByCaller(mainLoop)) << "still a working lock";
-    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);
-    EXPECT_TRUE(FreeForOtherThreads(mainLoop));
 }
 
 TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockOnlyTheHolderUnlocksAndByIdOperationsIgnoreBadIds)

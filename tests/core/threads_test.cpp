@@ -177,7 +177,7 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLifeAndTheWaitForTh
     EXPECT_EQ(g_sleepCalls, 1);
 }
 
-TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutUsingAnIdAndANullNameWarnsOnlyDevelopers)
+TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcurrentCreationsGetDistinctIds)
 {
     Probe before;
     uint32_t firstId = StartProbe("Before", &before);
@@ -202,10 +202,7 @@ TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutUsingAnIdAndANullNa
                   developerMode);
         probe.Finish();
     }
-}
 
-TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
-{
     const int kCreators = 8;
     const int kEach = 25;
     std::vector<std::vector<uint32_t>> ids(kCreators);

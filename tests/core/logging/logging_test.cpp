@@ -20,7 +20,7 @@ int TableLog(const char* format, const char* argument)
     return qv->Log(format, argument);
 }
 
-TEST_F(Logging, LongMessageIsCutTo4095AndAnswersMinusOne)
+TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLoggingStaysSilent)
 {
     StartBareLogging(true);
     std::string exact(4095, 'e');
@@ -44,6 +44,30 @@ TEST_F(Logging, LongMessageIsCutTo4095AndAnswersMinusOne)
     EXPECT_EQ(lines[1].substr(lines[1].size() - 4097), "] " + std::string(4095, 'h'));
     EXPECT_EQ(lines[3].substr(lines[3].size() - 4096), "] " + body);
     EXPECT_EQ(lines[4].substr(lines[4].size() - 6), "] next");
+
+    // The shutdown summary counts by level; stopped logging stays silent, the console closed or not.
+    QV_LogEx(QV_LOG_ERROR, "e1");
+    QV_LogEx(QV_LOG_ERROR, "e2\ne3");
+    QV_LogEx(QV_LOG_WARNING, "w1");
+    QV_Log("i1");
+    QV_LogEx(QV_LOG_SYSTEM, "s1");
+    QV_LogEx(9, "counted as error");
+    QVI_LogShutdownSummary();
+    const auto summarised = LogFileLines();
+    ASSERT_FALSE(summarised.empty());
+    EXPECT_NE(summarised.back().find("] QUAVEN log: 5 errors, 1 warnings, 5 infos."), std::string::npos)
+        << summarised.back();
+
+    const int errors = g_console.counters[QV_LOG_ERROR];
+    g_console.open = 0;
+    QVI_StopLogging();
+    EXPECT_EQ(g_console.started, 0);
+    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(g_console.consoleLock, nullptr);
+    EXPECT_EQ(QV_Log("after shutdown"), 0);
+    g_console.Print(QV_LOG_ERROR, "after shutdown");
+    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], errors);
+    EXPECT_EQ(LogFileLines().size(), summarised.size());
 }
 
 TEST_F(Logging, MinimumLevelDropsMessagesWhole)
@@ -133,33 +157,6 @@ TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFil
     ASSERT_GE(g_console.lines.count, 3);
     EXPECT_STREQ(g_console.lines.data[0].text, "[WARNING] Unable to allocate file for the logs.\n");
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 1);
-}
-
-TEST_F(Logging, ShutdownSummaryCountsByLevelAndStoppedLoggingStaysSilentEvenWithTheConsoleClosed)
-{
-    StartBareLogging(true);
-    QV_LogEx(QV_LOG_ERROR, "e1");
-    QV_LogEx(QV_LOG_ERROR, "e2\ne3");
-    QV_LogEx(QV_LOG_WARNING, "w1");
-    QV_Log("i1");
-    QV_LogEx(QV_LOG_SYSTEM, "s1");
-    QV_LogEx(9, "counted as error");
-    QVI_LogShutdownSummary();
-    auto lines = LogFileLines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find("] QUAVEN log: 4 errors, 1 warnings, 1 infos."), std::string::npos)
-        << lines.back();
-
-    const int errors = g_console.counters[QV_LOG_ERROR];
-    g_console.open = 0;
-    QVI_StopLogging();
-    EXPECT_EQ(g_console.started, 0);
-    EXPECT_EQ(g_console.lines.count, 0);
-    EXPECT_EQ(g_console.consoleLock, nullptr);
-    EXPECT_EQ(QV_Log("after shutdown"), 0);
-    g_console.Print(QV_LOG_ERROR, "after shutdown");
-    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], errors);
-    EXPECT_EQ(LogFileLines().size(), lines.size());
 }
 
 }  // namespace
