@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(String, NullEqualsNothingCopiesOwnTheirBlockAppendToNullAssignsAndOwnTextIsASafeSource)
+TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDeliversEveryLength)
 {
     String null;
     String emptyA("");
@@ -48,10 +48,7 @@ TEST(String, NullEqualsNothingCopiesOwnTheirBlockAppendToNullAssignsAndOwnTextIs
     String big(longText.c_str());
     big.Format("%s%s", big.text, big.text);
     EXPECT_EQ(longText + longText, big.text);
-}
 
-TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
-{
     for (size_t length : {size_t(0), size_t(4095), size_t(4096), size_t(10000)}) {
         std::string expected(length, 'x');
         String s("previous");

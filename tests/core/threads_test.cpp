@@ -133,9 +133,17 @@ TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZe
     EXPECT_FALSE(isMain);
 }
 
+struct MainLoopWaiter {
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> started{false};
+    std::atomic<bool> gotLock{false};
+    bool lockedInside = false;
+    bool lockedAfter = true;
+};
+
 Probe* g_releasedOnSleep = nullptr;
 
-TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLifeAndTheWaitForThemStopsWhenTheLastEnds)
+TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAndLockMainLoopWaitsForTheFrame)
 {
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     ASSERT_NE(QVI_GetThreadRecord(), nullptr);   // the main thread's nameless record
@@ -175,6 +183,36 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLifeAndTheWaitForTh
     g_onSleep = [] { g_releasedOnSleep->Finish(); };
     EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
     EXPECT_EQ(g_sleepCalls, 1);
+
+    // LockMainLoop waits for the frame in progress.
+    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
+    QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
+
+    MainLoopWaiter waiter;
+    const auto lockMainLoopOnce = [](void* argument) {
+        MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
+        waiter->started = true;
+        QV_LockMainLoop();
+        waiter->gotLock = true;
+        waiter->lockedInside = QV_IsMainLoopLocked();
+        QV_UnlockMainLoop();
+        waiter->lockedAfter = QV_IsMainLoopLocked();
+        SetEvent(waiter->done);
+    };
+    ASSERT_NE(QV_CreateThread("Worker", lockMainLoopOnce, &waiter, 0), 0u);
+    // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
+    // section that is the lock record) or, wrongly, gets through.
+    const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
+    while (!waiter.started || (section->LockCount <= 0 && !waiter.gotLock))
+        Sleep(1);
+    EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
+
+    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
+    WaitForSingleObject(waiter.done, INFINITE);
+    CloseHandle(waiter.done);
+    EXPECT_TRUE(waiter.gotLock);
+    EXPECT_TRUE(waiter.lockedInside);
+    EXPECT_FALSE(waiter.lockedAfter);
 }
 
 TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcurrentCreationsGetDistinctIds)
@@ -227,46 +265,6 @@ TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcur
     while (QVI_GetRunningThreadCount() > 0)
         Sleep(1);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
-}
-
-struct MainLoopWaiter {
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> started{false};
-    std::atomic<bool> gotLock{false};
-    bool lockedInside = false;
-    bool lockedAfter = true;
-};
-
-TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
-{
-    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
-    QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
-
-    MainLoopWaiter waiter;
-    const auto lockMainLoopOnce = [](void* argument) {
-        MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
-        waiter->started = true;
-        QV_LockMainLoop();
-        waiter->gotLock = true;
-        waiter->lockedInside = QV_IsMainLoopLocked();
-        QV_UnlockMainLoop();
-        waiter->lockedAfter = QV_IsMainLoopLocked();
-        SetEvent(waiter->done);
-    };
-    ASSERT_NE(QV_CreateThread("Worker", lockMainLoopOnce, &waiter, 0), 0u);
-    // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
-    // section that is the lock record) or, wrongly, gets through.
-    const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
-    while (!waiter.started || (section->LockCount <= 0 && !waiter.gotLock))
-        Sleep(1);
-    EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
-
-    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
-    WaitForSingleObject(waiter.done, INFINITE);
-    CloseHandle(waiter.done);
-    EXPECT_TRUE(waiter.gotLock);
-    EXPECT_TRUE(waiter.lockedInside);
-    EXPECT_FALSE(waiter.lockedAfter);
 }
 
 }  // namespace

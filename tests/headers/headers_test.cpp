@@ -159,8 +159,26 @@ protected:
     QuavenUGCAPI ugc = {};
 };
 
-TEST_F(HeaderCalls, VarargsAndPassThroughArgumentsEventsAndHttpRequestsArriveInOrder)
+TEST_F(HeaderCalls, EveryKindOfArgumentAndResultCrossesTheBoundaryIntact)
 {
+    EXPECT_EQ(qv_c_records_by_value(&api, reinterpret_cast<Sound*>(0x1234), "fi"), 77u);
+    EXPECT_EQ(g_arrived, "0x1234 0.5 -0.25 1.5 1 2\n"
+                         "1280 720 1 1 0 8 0 1 fi 1 640 360 0 0xc0ffee\n"
+                         "2 category player-1 Name 12345 7 17 238 188 99\n"); // the score between other arguments
+
+    g_arrived.clear();
+    DateTime dates[2] = {};
+    Matrix4 matrix = {};
+    Color colour = {};
+    qv_c_records_returned(&api, dates, &matrix, &colour);
+    EXPECT_EQ(DateText(dates[0]), "2024-12-31 23:59:60 6 365");
+    EXPECT_EQ(DateText(dates[1]), "1970-1-1 0:0:0 0 0");
+    EXPECT_EQ(g_arrived, "0xfffffff0\n");
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(matrix.m[i], static_cast<float>(i) + 0.5f) << "element " << i;
+    EXPECT_EQ(Text("%g %g %g %g", colour.r, colour.g, colour.b, colour.a), "0.125 0.25 0.5 0.75");
+
+    g_arrived.clear();
     float answers[3] = {};
     qv_c_varargs_calls(&api, reinterpret_cast<Font*>(0x4321), answers);
     // The logging members answer the formatted length; DrawText takes the addresses of floats and answers a float.
@@ -186,26 +204,6 @@ TEST_F(HeaderCalls, VarargsAndPassThroughArgumentsEventsAndHttpRequestsArriveInO
     EXPECT_EQ(qv_c_pass_through_calls(&api, &response, &abortFlag), HTTP_ERROR_ABORTED);
     EXPECT_EQ(g_arrived, Text("11 22 33\n%d http://example.invalid/x text/plain abc %#x %#x\n", QV_HTTP_POST,
                               Address(&response), Address(&abortFlag)));
-}
-
-TEST_F(HeaderCalls, RecordsPassedAndReturnedByValueArriveWhole)
-{
-    EXPECT_EQ(qv_c_records_by_value(&api, reinterpret_cast<Sound*>(0x1234), "fi"), 77u);
-    EXPECT_EQ(g_arrived, "0x1234 0.5 -0.25 1.5 1 2\n"
-                         "1280 720 1 1 0 8 0 1 fi 1 640 360 0 0xc0ffee\n"
-                         "2 category player-1 Name 12345 7 17 238 188 99\n"); // the score between other arguments
-
-    g_arrived.clear();
-    DateTime dates[2] = {};
-    Matrix4 matrix = {};
-    Color colour = {};
-    qv_c_records_returned(&api, dates, &matrix, &colour);
-    EXPECT_EQ(DateText(dates[0]), "2024-12-31 23:59:60 6 365");
-    EXPECT_EQ(DateText(dates[1]), "1970-1-1 0:0:0 0 0");
-    EXPECT_EQ(g_arrived, "0xfffffff0\n");
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(matrix.m[i], static_cast<float>(i) + 0.5f) << "element " << i;
-    EXPECT_EQ(Text("%g %g %g %g", colour.r, colour.g, colour.b, colour.a), "0.125 0.25 0.5 0.75");
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollo
     EXPECT_EQ(markers, 1);
 }
 
-TEST_F(ConsoleLines, MainThreadLinesCarryTheirLevelsTagOrUnknownAndNumbersGrowPastFourDigits)
+TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbersGrowPastFourDigits)
 {
     StartBareLogging(true);
     QV_Log("plain %d", 1);
@@ -103,10 +103,6 @@ TEST_F(ConsoleLines, MainThreadLinesCarryTheirLevelsTagOrUnknownAndNumbersGrowPa
     QV_LogEx(65537, "wide");
     g_console.lineNumber = 9999;
     QV_LogEx(QV_LOG_WARNING, "careful");
-    ExpectLogFileLines({"0001: " + kTime + "plain 1", "0002: " + kTime + "\\[SYSTEM\\] ends with feed",
-                        kHead + "\\[UNKNOWN\\] four", kHead + "\\[UNKNOWN\\] seven", kHead + "\\[ERROR\\] eight",
-                        kHead + "\\[ERROR\\] wide", "10000: " + kTime + "\\[WARNING\\] careful"});
-
     // The console keeps the level's tag in front of the text as given (none for 4 to 7, ERROR
     // for the clamped ones) and names the thread "MAIN".
     EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"plain 1", "[SYSTEM] ends with feed\n", "four", "seven",
@@ -115,11 +111,8 @@ TEST_F(ConsoleLines, MainThreadLinesCarryTheirLevelsTagOrUnknownAndNumbersGrowPa
     EXPECT_EQ(g_console.counters[4], 1);
     EXPECT_EQ(g_console.counters[7], 1);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
-}
 
-TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
-{
-    StartBareLogging(true);
+    // Engine threads show their name as it is, other threads none.
     const auto logOnThread = [](bool engineThread, const char* name, int level, const char* text) {
         RunOnThread(engineThread, name, [=] { QV_LogEx(level, "%s", text); });
     };
@@ -127,10 +120,13 @@ TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
     logOnThread(true, nullptr, QV_LOG_INFO, "anonymous");
     logOnThread(true, "50%s", QV_LOG_INFO, "rate %d%% %s %n");
     logOnThread(false, nullptr, QV_LOG_ERROR, "from outside");
-    ExpectLogFileLines({kHead + "\\[Loader\\]> \\[WARNING\\] slow", kHead + "\\[\\]> anonymous",
+    ExpectLogFileLines({"0001: " + kTime + "plain 1", "0002: " + kTime + "\\[SYSTEM\\] ends with feed",
+                        kHead + "\\[UNKNOWN\\] four", kHead + "\\[UNKNOWN\\] seven", kHead + "\\[ERROR\\] eight",
+                        kHead + "\\[ERROR\\] wide", "10000: " + kTime + "\\[WARNING\\] careful",
+                        "10001: " + kTime + "\\[Loader\\]> \\[WARNING\\] slow", kHead + "\\[\\]> anonymous",
                         kHead + "\\[50%s\\]> rate %d%% %s %n", kHead + "\\[ERROR\\] from outside"});
-    EXPECT_STREQ(g_console.lines.data[0].threadName, "Loader");
-    EXPECT_STREQ(g_console.lines.data[3].threadName, "MAIN");
+    EXPECT_STREQ(g_console.lines.data[7].threadName, "Loader");
+    EXPECT_STREQ(g_console.lines.data[10].threadName, "MAIN");
 }
 
 // Two threads log single lines, two log two-line texts, all at once.
