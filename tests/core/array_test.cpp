@@ -83,7 +83,6 @@ TEST(ArrayCopy, CopiesAreDeepConstructionSetsAutoShrinkAndAnOwnElementCanBeAdded
     EXPECT_STREQ(copy.data[0].data[0].text, "a");
     EXPECT_NE(copy.data[0].data, lists.data[0].data);
     EXPECT_NE(copy.data[0].data[0].text, lists.data[0].data[0].text);
-
     // The element being added lives in the storage that growth frees.
     Array<String> array;
     array.SetCapacity(2);

@@ -84,7 +84,6 @@ TEST(ReplaceAll, ReplaceAllStaysInsideItsCapacityAndGetTokenReusesItsNineBuffers
     EXPECT_EQ(QVI_ReplaceAll(nullptr, "a", "b", small, 4), nullptr);
     EXPECT_EQ(QVI_ReplaceAll("a", "a", "b", small, 0), nullptr);
     EXPECT_STREQ(QVI_ReplaceAll("ab", "", "z", small, 4), "ab");
-
     // In place while shrinking, and replacements that contain what they replace.
     char text[32] = "a&amp;b&amp;c";
     QVI_ReplaceAll(text, "&amp;", "&", text, sizeof text);
@@ -174,7 +173,6 @@ TEST(ConvertUTF8ToUTF32, DecodesSequencesStopsAtTheTerminatorOrTheByteLengthAndR
     EXPECT_EQ(DecodeAll({0xC3, 'A'}), (CodePoints{0xC3, 'A'}));
     EXPECT_EQ(DecodeAll({0xF0, 0xE2, 0x82, 0xAC, 'k'}), (CodePoints{0xF0, 0x20AC, 'k'}));
     EXPECT_EQ(DecodeAll({0xE0, 'k'}), (CodePoints{0xE0, 'k'}));
-
     // The terminator or the byte length, whichever comes first, ends the text.
     EXPECT_EQ(Decode({}, 0), CodePoints{});
     EXPECT_EQ(Decode({'a', 0, 'b', 0}, 4), (CodePoints{'a'}));
@@ -185,7 +183,6 @@ TEST(ConvertUTF8ToUTF32, DecodesSequencesStopsAtTheTerminatorOrTheByteLengthAndR
     EXPECT_EQ(Decode({'x', 0xE2, 0x82, 0xAC, 0}, 3), (CodePoints{'x', 0xE2, 0x82}));
     EXPECT_EQ(Decode({0xE2, 0x82, 0, 0xAC, 'z'}, 5), (CodePoints{0xE2, 0x82}));
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98}), (CodePoints{0xF0, 0x9F, 0x98}));
-
     // The worst case fills the array exactly: 0x80 to 0xFF in a row, so that no lead is
     // ever followed by a continuation byte, is one code point per byte.
     std::vector<unsigned char> bytes;

@@ -54,7 +54,6 @@ TEST(FilePrintf, WritesUpTo4095CharactersAndAnswersMinusOneForACut)
     EXPECT_EQ(g_written, fits);
     EXPECT_EQ(QVI_FilePrintf(file, "%s!", fits.c_str()), -1);
     EXPECT_EQ(g_written, fits);
-
     // Without a format, a Write member or a table, nothing is written.
     g_writeCalls = 0;
     const char* noFormat = nullptr;

@@ -34,7 +34,6 @@ TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDe
     String stillNull;
     stillNull.Append(nullptr);
     EXPECT_EQ(stillNull.text, nullptr);
-
     // Each of these reads from the block it is about to replace.
     s.Assign("hello world");
     s.Assign(s.text + 6);
@@ -134,7 +133,6 @@ TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesPa
         EXPECT_EQ(extension, c.offset < 0 ? nullptr : c.path + c.offset) << c.path;
     }
     EXPECT_EQ(QVI_GetFileExtension(nullptr), nullptr);
-
     // The directory is the text before the last slash.
     const char* directories[][2] = {
         {"a/b/c", "a/b"}, {"a//b", "a/"}, {"res://x.png", "res:/"}, {"file", ""}, {"/file", ""}, {nullptr, ""},

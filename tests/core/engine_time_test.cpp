@@ -41,7 +41,6 @@ TEST_F(EngineTimeTest, DatesKeepMonthAndDayOneBasedSecondsAreUnsignedAndTheCurre
 {
     EXPECT_EQ(DateOf(951782400u), "2000-02-29 00:00:00");
     EXPECT_EQ(DateOf(951782400u - 1), "2000-02-28 23:59:59");
-
     // The argument is unsigned: values past 2038 are dates after it, not before 1970. The
     // program library reads the record by its bytes.
     EXPECT_EQ(DateOf(0x80000000u), "2038-01-19 03:14:08");
@@ -52,7 +51,6 @@ TEST_F(EngineTimeTest, DatesKeepMonthAndDayOneBasedSecondsAreUnsignedAndTheCurre
     // TimeToDateTime fills the first six fields only.
     const unsigned char expected[8] = {0x3A, 0x08, 2, 7, 6, 28, 15, 0};  // 2106-02-07 06:28:15
     EXPECT_EQ(memcmp(bytes, expected, sizeof expected), 0);
-
     // The current date and time agree with the calendar clock and fill every field.
     QVI_GetCurrentDateTime(nullptr);   // ignored, no crash
     // Retried when the second changes between the two readings.

@@ -68,7 +68,6 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFro
     EXPECT_EQ(QVI_GetUserMutexCount(), 1);
     EXPECT_EQ(QV_CreateMutex("Other"), other);
     EXPECT_NE(QV_CreateMutex("Twice"), nullptr) << "the name can be created again";
-
     // A record that would crash the engine if it were freed or its section deleted.
     char name[] = "stranger";
     Mutex foreign = {name, reinterpret_cast<OsLock*>(0x10), 1};
@@ -84,7 +83,6 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFro
     EXPECT_TRUE(HeldByCaller(mainLoop)) << "still a working lock";
     QVI_UnlockMutexById(MUTEX_MAIN_LOOP);
     EXPECT_TRUE(FreeForOtherThreads(mainLoop));
-
     // One name gives one record, logged once, even from many threads; no name always a new one.
     Mutex* first = QV_CreateMutex("Loader");
     ASSERT_NE(first, nullptr);
@@ -99,7 +97,6 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFro
     EXPECT_STREQ(unnamed->name, "");
     EXPECT_NE(QV_CreateMutex(nullptr), unnamed);
     EXPECT_NE(QV_CreateMutex(""), QV_CreateMutex(""));
-
     // Threads asking for the same names at once all get one record per name.
     const int before = QVI_GetUserMutexCount();
     const int kThreads = 4;
@@ -138,7 +135,6 @@ TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockOnlyTheHolderUnlocksAndByI
     QV_UnlockMutex(mutex);
     EXPECT_EQ(mutex->locked, 0);
     EXPECT_TRUE(FreeForOtherThreads(mutex));
-
     // An unlock with nothing held leaves the lock usable.
     QV_UnlockMutex(mutex);
     QV_LockMutex(mutex);

@@ -176,14 +176,12 @@ TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAn
     ASSERT_NE(StartProbe("Stubborn", &stubborn), 0u);
     EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
     EXPECT_EQ(g_sleepCalls, 3);
-
     // A thread that ends during the first sleep stops the wait there.
     g_sleepCalls = 0;
     g_releasedOnSleep = &stubborn;
     g_onSleep = [] { g_releasedOnSleep->Finish(); };
     EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
     EXPECT_EQ(g_sleepCalls, 1);
-
     // LockMainLoop waits for the frame in progress.
     Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
     QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
@@ -260,7 +258,6 @@ TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcur
     std::sort(all.begin(), all.end());
     EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "an id was handed out twice";
     EXPECT_EQ(std::count(all.begin(), all.end(), 0u), 0);
-
     // Every thread ends by itself; the count must come back to exactly zero.
     while (QVI_GetRunningThreadCount() > 0)
         Sleep(1);

@@ -89,7 +89,6 @@ TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBef
     Put(list, 4, friends);
     Put(list, 8, 2);
     EXPECT_EQ(FreedBy(list), (std::vector<void*>{Block(1), Block(2), Block(3), friends}));
-
     // A count of zero or less frees only the array; without an array nothing is walked.
     Put(list, 8, INT32_MIN);
     EXPECT_EQ(FreedBy(list), std::vector<void*>{friends});

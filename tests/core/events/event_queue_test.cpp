@@ -139,7 +139,6 @@ TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
     EXPECT_EQ(console.ctrlDown + console.shiftDown, 0);
     EXPECT_EQ(program_.video.console_open, 1);
     EXPECT_EQ(QV_GetKey(QV_KEY_ESCAPE), 0u);   // the key never reached the tables
-
     // While open, the console has its say first; this one consumes nothing.
     Dispatch(MakeEvent(EVENT_KEY_DOWN, 'A'));
     EXPECT_EQ(QV_GetKey('A'), 3u);
@@ -149,12 +148,10 @@ TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
     EXPECT_EQ(console.open, 0);
     EXPECT_EQ(program_.video.console_open, 0);
     EXPECT_EQ(SeenTypes(), std::vector<uint32_t>{EVENT_KEY_DOWN});
-
     // Early input can toggle before a program record exists.
     g_core.settings = nullptr;
     Dispatch(character);
     EXPECT_EQ(console.open, 1);
-
     // A console that is not ready only stays closed.
     console.started = 0;
     Dispatch(character);
@@ -202,7 +199,6 @@ TEST_F(EventQueue, FirstShutdownRequestLogsTheMomentOnceAndEveryOneMarksTheRecor
     QV_RequestShutdown();
     EXPECT_EQ(other.video.quit, 1);
     EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
-
     // Before the table and the program exist, a request still counts.
     g_core.quit = 0;
     qv->GetDateTime = nullptr;

@@ -92,19 +92,16 @@ TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviou
     Dispatch(MakeMouseEvent(EVENT_MOUSE_UP, 0, 12, 22, QV_KEY_MOUSE_BUTTON_LEFT));
     EXPECT_EQ(QV_GetKey(QV_KEY_MOUSE_BUTTON_LEFT), 0u);
     EXPECT_EQ(QV_GetKey(QV_KEY_POINTER_RIGHT_BUTTON(0)), 3u);
-
     // Other pointers keep their own block and leave the mouse codes alone; the last
     // pointer that fits has codes 2024 to 2043.
     Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, 75, 1, 2, QV_KEY_MOUSE_BUTTON_RIGHT));
     EXPECT_EQ(QV_GetAxis(2024), 1.0f);
     EXPECT_EQ(QV_GetKey(2031), 3u);
     EXPECT_EQ(QV_GetAxis(QV_KEY_MOUSE_X), 12.0f);
-
     // The wheel leaves pointer state alone.
     Dispatch(MakeMouseEvent(EVENT_MOUSE_WHEEL, 0, 300, 400, QV_KEY_MOUSE_BUTTON_MIDDLE));
     EXPECT_EQ(QV_GetAxis(QV_KEY_MOUSE_X), 12.0f);
     EXPECT_EQ(QV_GetKey(QV_KEY_MOUSE_BUTTON_MIDDLE), 0u);
-
     // A previous position from an unrepresentable axis is clamped.
     QV_SetAxis(QV_KEY_POINTER_X(0), std::numeric_limits<float>::quiet_NaN());
     QV_SetAxis(QV_KEY_POINTER_Y(0), 1e20f);

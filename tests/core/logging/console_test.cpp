@@ -25,7 +25,6 @@ TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreD
     EXPECT_EQ(g_console.lines.data[1].number, 2);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
     ExpectLogFileLines({kHead + "\\[ERROR\\] first", kHead + "\\[ERROR\\] second"});
-
     // Empty lines are skipped and not counted; a single trailing feed keeps the text one
     // line; a piece of 512 characters or more is dropped.
     const std::string longest(511, 'k');
@@ -47,7 +46,6 @@ TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
     EXPECT_EQ(g_console.lineNumber, 0);
     EXPECT_EQ(g_console.lines.count, 0);
     EXPECT_EQ(LogFileContents(), "");
-
     // A writer below its own minimum counts, but writes nothing either.
     g_console.minimumLevel = QV_LOG_WARNING;
     g_console.Print(QV_LOG_INFO, "console echo");
@@ -78,7 +76,6 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollo
     EXPECT_EQ(marker.level, QV_LOG_SYSTEM);
     EXPECT_EQ(marker.number, 0);
     EXPECT_STREQ(g_console.lines.data[1].text, "line 3");
-
     // Each further line drops the marker and the oldest real line and puts the marker back.
     QV_Log("line %d", 8194);
     ASSERT_EQ(g_console.lines.count, 8192);
@@ -111,7 +108,6 @@ TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbers
     EXPECT_EQ(g_console.counters[4], 1);
     EXPECT_EQ(g_console.counters[7], 1);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
-
     // Engine threads show their name as it is, other threads none.
     const auto logOnThread = [](bool engineThread, const char* name, int level, const char* text) {
         RunOnThread(engineThread, name, [=] { QV_LogEx(level, "%s", text); });

@@ -59,8 +59,7 @@ protected:
         // When an unexpected box took the sentinel's turn, the sentinel is still up.
         while (sentinel && WaitForSingleObject(sentinel, 20) == WAIT_TIMEOUT)
             EnumThreadWindows(sentinelThreadId, PressOk, 0);
-        if (sentinel)
-            CloseHandle(sentinel);
+        CloseHandle(sentinel);
 
         std::vector<PopupRecord> records = answerer_.Records();
         EXPECT_TRUE(!records.empty() && records.back().text == kSentinel) << "a popup appeared that should not have";
@@ -78,12 +77,6 @@ protected:
         if (answering_)
             FinishBoxes();
         LoggingTest::TearDown();
-    }
-
-    void InDeveloperModeAfterInit()
-    {
-        g_core.programInitRan = 1;
-        g_core.developerMode = 1;
     }
 
 private:
@@ -127,7 +120,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
 TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLoggedEveryTime)
 {
     StartBareLogging(true);
-    InDeveloperModeAfterInit();
+    g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
     ExpectBoxes({IDOK, IDNO});
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
@@ -144,7 +137,7 @@ TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLogged
 TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
 {
     StartBareLogging(true);
-    InDeveloperModeAfterInit();
+    g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
     ExpectBoxes({});
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
     // The same text again is only logged, not queued a second time.
@@ -157,7 +150,6 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
                         kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
                         kHead + "\\[Worker\\]> \\[POPUP\\] second"});
-
     // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;
     ExpectBoxes({IDOK, IDOK});

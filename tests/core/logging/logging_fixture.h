@@ -50,7 +50,6 @@ class LoggingTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
     // As pre-initialisation does it: console lock, then start with the g_core switches.
     void StartLoggingAsAtStartUp()
     {
@@ -60,7 +59,6 @@ protected:
     // Logging started directly, line numbers from 1, no start lines; toFile writes
     // kTestLogPath (created empty).
     void StartBareLogging(bool toFile);
-
     // The console entries' texts, oldest first.
     std::vector<std::string> ConsoleTexts() const;
     std::string LogFileContents() const { return fake_files::Contents(g_console.logPath); }

@@ -33,7 +33,6 @@ TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLogging
     EXPECT_EQ(std::string(g_console.lines.data[0].text), exact);
     EXPECT_EQ(std::string(g_console.lines.data[1].text), "[ERROR] " + std::string(4095, 'h'));
     EXPECT_EQ(std::string(g_console.lines.data[2].text), exact);  // the "!" is what was cut
-
     // Full-length messages reach the file whole, after their line head, on lines of their own.
     std::string body(4094, 'z');
     EXPECT_EQ(QV_Log("%s\nX", body.c_str()), -1);      // the cut leaves body and feed
@@ -44,7 +43,6 @@ TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLogging
     EXPECT_EQ(lines[1].substr(lines[1].size() - 4097), "] " + std::string(4095, 'h'));
     EXPECT_EQ(lines[3].substr(lines[3].size() - 4096), "] " + body);
     EXPECT_EQ(lines[4].substr(lines[4].size() - 6), "] next");
-
     // The shutdown summary counts by level; stopped logging stays silent, the console closed or not.
     QV_LogEx(QV_LOG_ERROR, "e1");
     QV_LogEx(QV_LOG_ERROR, "e2\ne3");
@@ -103,7 +101,6 @@ TEST_F(Logging, NullOrStoringFormatsAreNotFormatted)
     EXPECT_TRUE(QVI_FormatStoresThroughArgument("%I64n"));
     EXPECT_FALSE(QVI_FormatStoresThroughArgument("100%%n nights"));
     EXPECT_FALSE(QVI_FormatStoresThroughArgument(nullptr));
-
     // An unknown specifier is formatted as the C library does, without a crash.
     EXPECT_GE(TableLog("odd %y %", "x"), 0);
     EXPECT_EQ(g_console.lines.count, 5);
@@ -137,7 +134,6 @@ TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFil
     QVI_LogShutdownSummary();
     EXPECT_EQ(g_console.lines.count, 0);
     QVI_StopLogging();
-
     // Without the logging switch, or with a file that does not open, lines stay in the console.
     g_core.console = 1;
     g_core.settings = &record_;
