@@ -117,7 +117,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     EXPECT_EQ(g_shownPopups.count, 0);
 }
 
-TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLoggedEveryTime)
+TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAtOnceOrFromOtherThreadsAtTheNextFrameAndLoggedEveryTime)
 {
     StartBareLogging(true);
     g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
@@ -127,28 +127,20 @@ TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLogged
     EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
     EXPECT_EQ(FinishBoxes(),
               "QUAVEN - Warning|Shader water failed.|1,2\nQUAVEN - Error|Keep the old settings?|6,7,2\n");
-
-    const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
-    ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?"});
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
     EXPECT_EQ(g_shownPopups.count, 2);
-}
 
-TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
-{
-    StartBareLogging(true);
-    g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
+    // From another thread a text is queued; the same text again is only logged.
     ExpectBoxes({});
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
-    // The same text again is only logged, not queued a second time.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
     QVI_ShowQueuedPopups();  // the core is not initialised yet: nothing is shown
     EXPECT_EQ(FinishBoxes(), "");
-
     ASSERT_EQ(g_popupQueue.count, 2);
-    ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
-                        kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.",
+    const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
+    const std::string queued = kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.";
+    ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?", queued, queued,
                         kHead + "\\[Worker\\]> \\[POPUP\\] second"});
     // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;
@@ -156,7 +148,6 @@ TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
     QVI_ShowQueuedPopups();
     EXPECT_EQ(FinishBoxes(), "QUAVEN - Error|Texture too big.|1,2\nQUAVEN|second|1\n");
     EXPECT_EQ(g_popupQueue.count, 0);
-
     ExpectBoxes({});
     QVI_ShowQueuedPopups();
     EXPECT_EQ(FinishBoxes(), "");
