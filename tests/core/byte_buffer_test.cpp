@@ -15,7 +15,7 @@ std::vector<uint8_t> Contents(const ByteBuffer& buffer)
     return std::vector<uint8_t>(buffer.data, buffer.data + buffer.size);
 }
 
-TEST(ByteBufferGrowth, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused)
+TEST(ByteBuffer, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused)
 {
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
@@ -61,7 +61,7 @@ TEST(ByteBufferGrowth, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBa
     EXPECT_EQ(Contents(refusing), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWholeAndCopiesShareTheStorageAndFreeNothing)
+TEST(ByteBuffer, ExternalStorageIsNeverGrownOrFreedAndStringsAreReadUpTo2047Characters)
 {
     // Heap storage, so that a buffer wrongly growing it through realloc would move it.
     uint8_t* storage = static_cast<uint8_t*>(malloc(16));
@@ -107,19 +107,16 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWholeAndCopiesShareTheStora
     }
     original.WriteByte(43);
     EXPECT_EQ(stack[1], 43);
-}
 
-TEST(ByteBufferReadString, SuccessiveStringsThenNullAnUnterminatedTailAndALongStringCutAt2047WithTheCutByteSkipped)
-{
-    ByteBuffer buffer;
+    ByteBuffer reading;
     const uint8_t bytes[] = {'a', 'b', 0, 0, 't', 'a', 'i', 'l'};
-    buffer.WriteBytes(bytes, sizeof(bytes));
-    EXPECT_STREQ(buffer.ReadString().text, "ab");
-    EXPECT_STREQ(buffer.ReadString().text, "");
-    EXPECT_STREQ(buffer.ReadString().text, "tail");
-    EXPECT_EQ(buffer.readPos, 8);
-    EXPECT_EQ(buffer.ReadString().text, nullptr);
-    EXPECT_EQ(buffer.readPos, 8);
+    reading.WriteBytes(bytes, sizeof(bytes));
+    EXPECT_STREQ(reading.ReadString().text, "ab");
+    EXPECT_STREQ(reading.ReadString().text, "");
+    EXPECT_STREQ(reading.ReadString().text, "tail");
+    EXPECT_EQ(reading.readPos, 8);
+    EXPECT_EQ(reading.ReadString().text, nullptr);
+    EXPECT_EQ(reading.readPos, 8);
 
     ByteBuffer strings;
     std::string longText(3000, 'x');

@@ -14,7 +14,7 @@
 
 namespace {
 
-TEST(CStringBasics, NullTextsAreHandledHashesReadBytesUnsignedAndTokensAreCutExactly)
+TEST(CStringUtils, NullTextsAreHandledHashesAreUnsignedTokensAreCutExactlyAndReplacementsStayInsideTheirCapacity)
 {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
@@ -62,14 +62,11 @@ TEST(CStringBasics, NullTextsAreHandledHashesReadBytesUnsignedAndTokensAreCutExa
     EXPECT_FALSE(QVI_HasToken("b", "B"));
     EXPECT_FALSE(QVI_HasToken(nullptr, "B"));
     EXPECT_FALSE(QVI_HasToken("B", ""));
-}
 
-TEST(ReplaceAll, ReplaceAllStaysInsideItsCapacityAndGetTokenReusesItsNineBuffersPerThread)
-{
     // "aXaXa" (6 bytes) in 8 bytes: room 2, each replacement grows by 2.
-    char destination[8];
-    EXPECT_EQ(QVI_ReplaceAll("aXaXa", "X", "YYY", destination, 8), destination);
-    EXPECT_STREQ(destination, "aYYYaXa");
+    char replaced[8];
+    EXPECT_EQ(QVI_ReplaceAll("aXaXa", "X", "YYY", replaced, 8), replaced);
+    EXPECT_STREQ(replaced, "aYYYaXa");
 
     char block[32];
     memset(block, '#', sizeof block);

@@ -54,7 +54,7 @@ private:
     QuavenAPI savedApi_;
 };
 
-TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFromManyThreadsUnlikeNoName)
+TEST_F(LocksTest, DestroyFreesOnlyLiveMutexesOneNameGivesOneRecordRecursiveLocksReleaseLastAndBadIdsAreIgnored)
 {
     QV_LockMutex(nullptr);
     QV_UnlockMutex(nullptr);
@@ -99,8 +99,7 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFro
     EXPECT_NE(QV_CreateMutex(""), QV_CreateMutex(""));
     // Threads asking for the same names at once all get one record per name.
     const int before = QVI_GetUserMutexCount();
-    const int kThreads = 4;
-    const int kNames = 50;
+    const int kThreads = 4, kNames = 50;
     std::vector<std::vector<Mutex*>> seen(kThreads, std::vector<Mutex*>(kNames));
     std::vector<std::thread> workers;
     for (int t = 0; t < kThreads; ++t) {
@@ -117,29 +116,26 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexesAndOneNameGivesOneRecordEvenFro
         EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
     }
     EXPECT_EQ(QVI_GetUserMutexCount(), before + kNames);
-}
 
-TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockOnlyTheHolderUnlocksAndByIdOperationsIgnoreBadIds)
-{
-    Mutex* mutex = QV_CreateMutex("Held");
-    QV_LockMutex(mutex);
-    QV_LockMutex(mutex);
-    std::thread stranger([&] { QV_UnlockMutex(mutex); });
+    Mutex* held = QV_CreateMutex("Held");
+    QV_LockMutex(held);
+    QV_LockMutex(held);
+    std::thread stranger([&] { QV_UnlockMutex(held); });
     stranger.join();
 
-    EXPECT_TRUE(HeldByCaller(mutex));
-    EXPECT_EQ(mutex->locked, 1);
+    EXPECT_TRUE(HeldByCaller(held));
+    EXPECT_EQ(held->locked, 1);
     EXPECT_EQ(LogCapture::CountContaining("'Held' is not held by this thread", QV_LOG_WARNING), 1);
-    QV_UnlockMutex(mutex);
-    EXPECT_FALSE(FreeForOtherThreads(mutex)) << "the outer lock is still held";
-    QV_UnlockMutex(mutex);
-    EXPECT_EQ(mutex->locked, 0);
-    EXPECT_TRUE(FreeForOtherThreads(mutex));
+    QV_UnlockMutex(held);
+    EXPECT_FALSE(FreeForOtherThreads(held)) << "the outer lock is still held";
+    QV_UnlockMutex(held);
+    EXPECT_EQ(held->locked, 0);
+    EXPECT_TRUE(FreeForOtherThreads(held));
     // An unlock with nothing held leaves the lock usable.
-    QV_UnlockMutex(mutex);
-    QV_LockMutex(mutex);
-    EXPECT_TRUE(HeldByCaller(mutex));
-    QV_UnlockMutex(mutex);
+    QV_UnlockMutex(held);
+    QV_LockMutex(held);
+    EXPECT_TRUE(HeldByCaller(held));
+    QV_UnlockMutex(held);
 
     EXPECT_STREQ(QVI_GetMutexName(-1), "UNKNOWN");
     EXPECT_STREQ(QVI_GetMutexName(MUTEX_COUNT), "UNKNOWN");

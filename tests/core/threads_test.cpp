@@ -239,8 +239,7 @@ TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcur
         probe.Finish();
     }
 
-    const int kCreators = 8;
-    const int kEach = 25;
+    const int kCreators = 8, kEach = 25;
     std::vector<std::vector<uint32_t>> ids(kCreators);
     std::vector<std::thread> creators;
     for (int c = 0; c < kCreators; ++c) {

@@ -116,7 +116,7 @@ TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
     EXPECT_EQ(g_seen.events.size(), 1u);
 }
 
-TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
+TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsTheMomentOnce)
 {
     ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
     // The default toggle is the section sign character; 167 read as a signed byte is
@@ -158,6 +158,28 @@ TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
     EXPECT_EQ(console.open, 0);
     Dispatch(character);
     EXPECT_EQ(console.open, 0);
+
+    // Every shutdown request marks the record; the first logs the moment.
+    g_core.settings = &program_;
+    qv->GetDateTime = [] { return DateTime{2024, 3, 7, 9, 5, 4, 0, 0, 0, 0}; };
+    EXPECT_FALSE(QV_IsShuttingDown());
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_EQ(program_.video.quit, 1);
+
+    ProgramInterface other = {};
+    g_core.settings = &other;
+    QV_RequestShutdown();
+    EXPECT_EQ(other.video.quit, 1);
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
+    // Before the table and the program exist, a request still counts.
+    g_core.quit = 0;
+    qv->GetDateTime = nullptr;
+    qv->LogEx = nullptr;
+    g_core.settings = nullptr;
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueuedAfterIt)
@@ -184,29 +206,6 @@ TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueue
     EXPECT_EQ(std::make_pair(MouseOf(g_seen.events[2]).x, MouseOf(g_seen.events[2]).y), std::make_pair(0, INT_MAX));
     EXPECT_EQ(MouseOf(g_seen.events[3]).wheel, -120);
     EXPECT_EQ(MouseOf(g_seen.events[3]).x, 7);
-}
-
-TEST_F(EventQueue, FirstShutdownRequestLogsTheMomentOnceAndEveryOneMarksTheRecord)
-{
-    qv->GetDateTime = [] { return DateTime{2024, 3, 7, 9, 5, 4, 0, 0, 0, 0}; };
-    EXPECT_FALSE(QV_IsShuttingDown());
-    QV_RequestShutdown();
-    EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_EQ(program_.video.quit, 1);
-
-    ProgramInterface other = {};
-    g_core.settings = &other;
-    QV_RequestShutdown();
-    EXPECT_EQ(other.video.quit, 1);
-    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
-    // Before the table and the program exist, a request still counts.
-    g_core.quit = 0;
-    qv->GetDateTime = nullptr;
-    qv->LogEx = nullptr;
-    g_core.settings = nullptr;
-    QV_RequestShutdown();
-    EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_EQ(LogLines().size(), 1u);
 }
 
 }  // namespace

@@ -128,8 +128,7 @@ TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbers
 // Two threads log single lines, two log two-line texts, all at once.
 TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
 {
-    const int kThreads = 4;
-    const int kLinesPerThread = 1000;
+    const int kThreads = 4, kLinesPerThread = 1000;
     StartBareLogging(true);
     HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::vector<HANDLE> done;
