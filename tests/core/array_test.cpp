@@ -19,7 +19,7 @@ static_assert(offsetof(Array<int>, count) == sizeof(void*) && offsetof(Array<int
                   offsetof(Array<int>, autoShrink) == sizeof(void*) + 8,
               "Array keeps its fields in their fixed order");
 
-TEST(ArrayGrowth, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing)
+TEST(Array, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing)
 {
     Array<int> array;
     array.Add(1);
@@ -71,7 +71,7 @@ TEST(ArrayGrowth, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAnd
     EXPECT_EQ(fixed.capacity, 64);
 }
 
-TEST(ArrayCopy, CopiesAreDeepConstructionSetsAutoShrinkAndAnOwnElementCanBeAddedWhileFull)
+TEST(Array, CopiesAreDeepAnOwnElementCanBeAddedWhileFullAndStringMapKeysAreCopiedAndKeptInOrder)
 {
     Array<Array<String>> lists;
     Array<String> inner;
@@ -92,10 +92,8 @@ TEST(ArrayCopy, CopiesAreDeepConstructionSetsAutoShrinkAndAnOwnElementCanBeAdded
     ASSERT_EQ(array.count, 3);
     EXPECT_STREQ(array.data[2].text, "first");
     EXPECT_NE(array.data[2].text, array.data[0].text);
-}
 
-TEST(StringMap, KeysAreCopiedComparedByteForByteAndKeepInsertionOrderAndANullKeyNeverMatches)
-{
+    // A StringMap's keys are copied, compared byte for byte and kept in insertion order; a null key never matches.
     StringMap<int> map;
     char key[] = "name";
     map[key] = 5;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/threads.h"
 #include "platform/os.h"
 #include "support/log_capture.h"

@@ -3,8 +3,7 @@
  * its view of the record layouts, and calls through an API table the way a game
  * makes them. headers_game_cpp.cpp adds a C++ game's view of the layouts.
  */
-#ifndef QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
-#define QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H
+#pragma once
 
 #include <quaven/quaven.h>
 
@@ -14,9 +13,8 @@ QUAVEN_EXTERN_C_BEGIN
 extern const long qv_c_layout[];
 extern const int qv_c_layout_count;
 
-/* Calls through the table exactly as a C game would, with fixed arguments that
- * the tests check on the engine side. */
-/* Log, LogEx and DrawText; their answers, in that order. */
+/* Calls through the table exactly as a C game would, with fixed arguments that the tests
+ * check on the engine side. Log, LogEx and DrawText; their answers, in that order. */
 void qv_c_varargs_calls(const QuavenAPI* qv, Font* font, float answers[3]);
 /* PlaySoundEx, ReinitializeWithParameters and SubmitScore; PlaySoundEx's answer,
  * or 0 when ReinitializeWithParameters answers false. */
@@ -34,5 +32,3 @@ QUAVEN_EXTERN_C_END
 extern const long kGameCppLayout[];
 extern const int kGameCppLayoutCount;
 #endif
-
-#endif /* QUAVEN_TESTS_HEADERS_C_GAME_SIDE_H */

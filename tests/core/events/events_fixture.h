@@ -36,18 +36,14 @@ inline int RecordingOnEvent(EngineEvent event)
     return g_seen.eventAnswer;
 }
 
-template <typename Payload>
-EngineEvent MakeEvent(uint32_t type, const Payload& payload)
+// An event whose payload starts with the given record or word (the rest zero).
+template <typename Payload = int32_t>
+EngineEvent MakeEvent(uint32_t type, const Payload& payload = 0)
 {
     EngineEvent event;
     QV_InitEvent(&event, type);
     memcpy(event.payload, &payload, sizeof payload);
     return event;
-}
-
-inline EngineEvent MakeEvent(uint32_t type, int32_t firstWord = 0)
-{
-    return MakeEvent<int32_t>(type, firstWord);
 }
 
 inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)

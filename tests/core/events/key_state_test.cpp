@@ -9,7 +9,7 @@ using namespace events_test;
 
 using KeyState = EventsTest;
 
-TEST_F(KeyState, ReadingClearsThePressedBitOnlyUpTo255OutsideCodesAreIgnoredAndReleasingSparesMouseAndPads)
+TEST_F(KeyState, ReadingClearsPressedBitsUpTo255ReleasingSparesMouseAndPadsAndHostileCodesLeaveTheTablesAlone)
 {
     QV_SetKey(65, 3);
     EXPECT_EQ(QV_GetKey(65), 3u);
@@ -55,6 +55,34 @@ TEST_F(KeyState, ReadingClearsThePressedBitOnlyUpTo255OutsideCodesAreIgnoredAndR
     EXPECT_EQ(QVI_PeekKeyState(QV_KEY_GAMEPAD(4, 0)), 3u);   // 1056 is no pad code
     for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code)
         ASSERT_EQ(QV_GetAxis(code), 0.5f) << code;
+
+    // Hostile key codes, pointer indices and button codes leave the tables alone and still
+    // reach the program.
+    ClearKeyTables();
+    for (int8_t pointer : {76, 127, -1, -128}) {
+        const EngineEvent down = Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, pointer, 5, 6, QV_KEY_MOUSE_BUTTON_LEFT));
+        EXPECT_EQ(MouseOf(down).previousX, 0);
+        Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, pointer, 5, 6));
+    }
+    EXPECT_TRUE(KeyTablesAreEmpty());
+    EXPECT_EQ(g_seen.events.size(), 8u);
+
+    Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, 0, 5, 6, 0xFFFF));
+    Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, 0, 5, 6, 2048));
+    // Only the positions were stored.
+    for (uint32_t code : {uint32_t(QV_KEY_MOUSE_X), uint32_t(QV_KEY_MOUSE_Y), uint32_t(QV_KEY_POINTER_X(0)),
+                          uint32_t(QV_KEY_POINTER_Y(0))}) {
+        QV_SetKey(code, 0);
+        QV_SetAxis(code, 0);
+    }
+    EXPECT_TRUE(KeyTablesAreEmpty());
+
+    for (int32_t code : {0, -1, 2048, 4095, INT_MAX, INT_MIN}) {
+        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_DOWN, code))).flag, 0) << code;
+        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_UP, code))).flag, 0) << code;
+    }
+    EXPECT_TRUE(KeyTablesAreEmpty());
+    EXPECT_EQ(g_seen.events.size(), 10u + 12u);
 }
 
 TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviousPositionWhileButtonsStayPressed)
@@ -110,34 +138,6 @@ TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviou
     EXPECT_EQ(mouse.previousY, INT_MAX);
     QV_SetAxis(QV_KEY_POINTER_Y(1), -std::numeric_limits<float>::infinity());
     EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 1, 1, 1))).previousY, INT_MIN);
-}
-
-TEST_F(KeyState, HostileKeyCodesPointerIndicesAndButtonCodesLeaveTheTablesAloneAndReachTheProgram)
-{
-    for (int8_t pointer : {76, 127, -1, -128}) {
-        const EngineEvent down = Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, pointer, 5, 6, QV_KEY_MOUSE_BUTTON_LEFT));
-        EXPECT_EQ(MouseOf(down).previousX, 0);
-        Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, pointer, 5, 6));
-    }
-    EXPECT_TRUE(KeyTablesAreEmpty());
-    EXPECT_EQ(g_seen.events.size(), 8u);
-
-    Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, 0, 5, 6, 0xFFFF));
-    Dispatch(MakeMouseEvent(EVENT_MOUSE_DOWN, 0, 5, 6, 2048));
-    // Only the positions were stored.
-    for (uint32_t code : {uint32_t(QV_KEY_MOUSE_X), uint32_t(QV_KEY_MOUSE_Y), uint32_t(QV_KEY_POINTER_X(0)),
-                          uint32_t(QV_KEY_POINTER_Y(0))}) {
-        QV_SetKey(code, 0);
-        QV_SetAxis(code, 0);
-    }
-    EXPECT_TRUE(KeyTablesAreEmpty());
-
-    for (int32_t code : {0, -1, 2048, 4095, INT_MAX, INT_MIN}) {
-        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_DOWN, code))).flag, 0) << code;
-        EXPECT_EQ(KeyOf(Dispatch(MakeEvent(EVENT_KEY_UP, code))).flag, 0) << code;
-    }
-    EXPECT_TRUE(KeyTablesAreEmpty());
-    EXPECT_EQ(g_seen.events.size(), 10u + 12u);
 }
 
 TEST(KeyNames, CharactersKeyboardMouseDeviceAndGamepadNames)

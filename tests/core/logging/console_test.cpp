@@ -10,7 +10,6 @@
 #include <set>
 #include <string>
 
-#include "core/threads.h"
 #include "logging_fixture.h"
 
 namespace logging_test {

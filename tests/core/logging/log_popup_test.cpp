@@ -11,7 +11,6 @@
 #include <string>
 
 #include "core/logging/log_popup.h"
-#include "core/threads.h"
 #include "logging_fixture.h"
 #include "support/popup_answerer.h"
 

@@ -8,7 +8,6 @@
 #include <set>
 #include <sstream>
 
-#include "core/engine_time.h"
 #include "core/locks.h"
 #include "core/threads.h"
 
