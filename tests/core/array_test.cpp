@@ -19,7 +19,7 @@ static_assert(offsetof(Array<int>, count) == sizeof(void*) && offsetof(Array<int
                   offsetof(Array<int>, autoShrink) == sizeof(void*) + 8,
               "Array keeps its fields in their fixed order");
 
-TEST(ArrayGrowth, FirstAddReserves32ThenDoublesAndCapacityOneGoesTo8)
+TEST(Array, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing)
 {
     Array<int> array;
     array.Add(1);
@@ -37,47 +37,31 @@ TEST(ArrayGrowth, FirstAddReserves32ThenDoublesAndCapacityOneGoesTo8)
     EXPECT_EQ(small.capacity, 8);
     Fill(small, 7);
     EXPECT_EQ(small.capacity, 16);
-}
+    small.SetCapacity(3);
+    EXPECT_EQ(small.capacity, 9);
+    ASSERT_EQ(small.count, 9);
+    EXPECT_EQ(small.data[8], 6);
 
-TEST(ArrayGrowth, SetCapacityNeverDropsElements)
-{
-    Array<int> array;
-    Fill(array, 10);
-    array.SetCapacity(3);
-    EXPECT_EQ(array.capacity, 10);
-    ASSERT_EQ(array.count, 10);
-    EXPECT_EQ(array.data[9], 9);
-}
-
-// The element being added lives in the storage that growth frees.
-TEST(ArrayGrowth, AddingAnOwnElementWhileFull)
-{
-    Array<String> array;
-    array.SetCapacity(2);
-    array.Add(String("first"));
-    array.Add(String("second"));
-    array.Add(array.data[0]);
-    ASSERT_EQ(array.count, 3);
-    EXPECT_STREQ(array.data[2].text, "first");
-    EXPECT_NE(array.data[2].text, array.data[0].text);
-}
-
-TEST(ArrayShrink, QuarterFullHalvesCapacityUnlessSmallOrDisabled)
-{
-    Array<int> array;
-    Fill(array, 33);
-    while (array.count > 17)
-        array.RemoveLast();
-    EXPECT_EQ(array.capacity, 64);
-    array.RemoveLast();
-    EXPECT_EQ(array.capacity, 32);
-    while (array.count > 8)
-        array.RemoveAt(0);
-    EXPECT_EQ(array.capacity, 16);
-    EXPECT_EQ(array.data[0], 8);
-    while (array.count > 0)
-        array.RemoveLast();
-    EXPECT_NE(array.data, nullptr);
+    Array<int> shrinking;
+    shrinking.RemoveLast();
+    shrinking.RemoveAt(0);
+    EXPECT_EQ(shrinking.count, 0);
+    Fill(shrinking, 33);
+    shrinking.RemoveAt(-1);
+    shrinking.RemoveAt(33);
+    EXPECT_EQ(shrinking.count, 33);
+    while (shrinking.count > 17)
+        shrinking.RemoveLast();
+    EXPECT_EQ(shrinking.capacity, 64);
+    shrinking.RemoveLast();
+    EXPECT_EQ(shrinking.capacity, 32);
+    while (shrinking.count > 8)
+        shrinking.RemoveAt(0);
+    EXPECT_EQ(shrinking.capacity, 16);
+    EXPECT_EQ(shrinking.data[0], 8);
+    while (shrinking.count > 0)
+        shrinking.RemoveLast();
+    EXPECT_NE(shrinking.data, nullptr);
 
     Array<int> fixed;
     fixed.autoShrink = false;
@@ -87,19 +71,7 @@ TEST(ArrayShrink, QuarterFullHalvesCapacityUnlessSmallOrDisabled)
     EXPECT_EQ(fixed.capacity, 64);
 }
 
-TEST(ArrayRemoval, OutOfRangeAndEmptyDoNothing)
-{
-    Array<int> array;
-    array.RemoveLast();
-    array.RemoveAt(0);
-    EXPECT_EQ(array.count, 0);
-    Fill(array, 3);
-    array.RemoveAt(-1);
-    array.RemoveAt(3);
-    EXPECT_EQ(array.count, 3);
-}
-
-TEST(ArrayCopy, CopiesAreDeepAndConstructionSetsAutoShrink)
+TEST(Array, CopiesAreDeepAnOwnElementCanBeAddedWhileFullAndStringMapKeysAreCopiedAndKeptInOrder)
 {
     Array<Array<String>> lists;
     Array<String> inner;
@@ -111,12 +83,17 @@ TEST(ArrayCopy, CopiesAreDeepAndConstructionSetsAutoShrink)
     EXPECT_STREQ(copy.data[0].data[0].text, "a");
     EXPECT_NE(copy.data[0].data, lists.data[0].data);
     EXPECT_NE(copy.data[0].data[0].text, lists.data[0].data[0].text);
-}
+    // The element being added lives in the storage that growth frees.
+    Array<String> array;
+    array.SetCapacity(2);
+    array.Add(String("first"));
+    array.Add(String("second"));
+    array.Add(array.data[0]);
+    ASSERT_EQ(array.count, 3);
+    EXPECT_STREQ(array.data[2].text, "first");
+    EXPECT_NE(array.data[2].text, array.data[0].text);
 
-// ---- StringMap --------------------------------------------------------------------
-
-TEST(StringMap, KeysAreCopiedComparedByteForByteAndKeepInsertionOrder)
-{
+    // A StringMap's keys are copied, compared byte for byte and kept in insertion order; a null key never matches.
     StringMap<int> map;
     char key[] = "name";
     map[key] = 5;
@@ -130,14 +107,10 @@ TEST(StringMap, KeysAreCopiedComparedByteForByteAndKeepInsertionOrder)
     ASSERT_EQ(map.entries.count, 42);
     EXPECT_STREQ(map.entries.data[2]->key.text, "39");
     EXPECT_EQ(map.entries.data[41]->value, 39);
-}
 
-TEST(StringMap, NullKeyNeverMatches)
-{
-    StringMap<int> map;
     map[nullptr] = 1;
     map[nullptr] = 2;
-    EXPECT_EQ(map.entries.count, 2);
+    EXPECT_EQ(map.entries.count, 44);
     EXPECT_FALSE(map.Contains(nullptr));
 }
 

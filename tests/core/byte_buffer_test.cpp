@@ -15,7 +15,7 @@ std::vector<uint8_t> Contents(const ByteBuffer& buffer)
     return std::vector<uint8_t>(buffer.data, buffer.data + buffer.size);
 }
 
-TEST(ByteBufferConstruction, SizedBufferReservesTwiceTheRequestUnlessInvalid)
+TEST(ByteBuffer, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused)
 {
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
@@ -28,10 +28,7 @@ TEST(ByteBufferConstruction, SizedBufferReservesTwiceTheRequestUnlessInvalid)
     ByteBuffer huge(INT_MAX);
     EXPECT_EQ(huge.data, nullptr);
     EXPECT_EQ(huge.capacity, 0);
-}
 
-TEST(ByteBufferWrite, GrowsToTwiceTheNeededSize)
-{
     ByteBuffer buffer(0);
     const uint8_t five[5] = {1, 2, 3, 4, 5};
     buffer.WriteBytes(five, 5);
@@ -41,10 +38,7 @@ TEST(ByteBufferWrite, GrowsToTwiceTheNeededSize)
     buffer.WriteByte(6);
     EXPECT_EQ(buffer.capacity, 22);
     EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5, 6}));
-}
 
-TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagAndStringsCarryTheirTerminator)
-{
     ByteBuffer little;
     little.WriteU32(0xA1B2C3D4u);
     little.WriteString("ab");
@@ -55,22 +49,19 @@ TEST(ByteBufferWrite, U32ByteOrderFollowsSwapFlagAndStringsCarryTheirTerminator)
     swapped.swapEndian = 1;
     swapped.WriteU32(0xA1B2C3D4u);
     EXPECT_EQ(Contents(swapped), (std::vector<uint8_t>{0xA1, 0xB2, 0xC3, 0xD4}));
-}
 
-TEST(ByteBufferWrite, InvalidRunsAndSizeOverflowAreRefused)
-{
-    ByteBuffer buffer;
+    ByteBuffer refusing;
     const uint8_t small[4] = {1, 2, 3, 4};
-    buffer.WriteBytes(small, -3);
-    buffer.WriteBytes(nullptr, 4);
-    EXPECT_EQ(buffer.data, nullptr);
-    buffer.WriteBytes(small, 4);
+    refusing.WriteBytes(small, -3);
+    refusing.WriteBytes(nullptr, 4);
+    EXPECT_EQ(refusing.data, nullptr);
+    refusing.WriteBytes(small, 4);
     // size + n would wrap past INT_MAX; the write must be refused before any copy.
-    buffer.WriteBytes(small, INT_MAX);
-    EXPECT_EQ(Contents(buffer), (std::vector<uint8_t>{1, 2, 3, 4}));
+    refusing.WriteBytes(small, INT_MAX);
+    EXPECT_EQ(Contents(refusing), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
+TEST(ByteBuffer, ExternalStorageIsNeverGrownOrFreedAndStringsAreReadUpTo2047Characters)
 {
     // Heap storage, so that a buffer wrongly growing it through realloc would move it.
     uint8_t* storage = static_cast<uint8_t*>(malloc(16));
@@ -103,51 +94,40 @@ TEST(ByteBufferExternal, WritesThatDoNotFitAreRefusedWhole)
     EXPECT_EQ(full.size, 8);
     EXPECT_EQ(storage[8], 0xEE);
     free(storage);
-}
 
-TEST(ByteBufferCopy, ExternalCopySharesStorageAndFreesNothing)
-{
-    uint8_t storage[8] = {};
+    uint8_t stack[8] = {};
     ByteBuffer original;
-    ASSERT_TRUE(original.AttachExternalStorage(storage, 8, 0));
+    ASSERT_TRUE(original.AttachExternalStorage(stack, 8, 0));
     original.WriteByte(42);
     {
         // Stack storage: freeing it on destruction would corrupt the heap.
         ByteBuffer copy(original);
-        EXPECT_EQ(copy.data, storage);
+        EXPECT_EQ(copy.data, stack);
         EXPECT_EQ(copy.size, 1);
     }
     original.WriteByte(43);
-    EXPECT_EQ(storage[1], 43);
-}
+    EXPECT_EQ(stack[1], 43);
 
-TEST(ByteBufferReadString, SuccessiveStringsThenNullAndUnterminatedTail)
-{
-    ByteBuffer buffer;
+    ByteBuffer reading;
     const uint8_t bytes[] = {'a', 'b', 0, 0, 't', 'a', 'i', 'l'};
-    buffer.WriteBytes(bytes, sizeof(bytes));
-    EXPECT_STREQ(buffer.ReadString().text, "ab");
-    String empty = buffer.ReadString();
-    ASSERT_NE(empty.text, nullptr);
-    EXPECT_STREQ(empty.text, "");
-    EXPECT_STREQ(buffer.ReadString().text, "tail");
-    EXPECT_EQ(buffer.readPos, 8);
-    EXPECT_EQ(buffer.ReadString().text, nullptr);
-    EXPECT_EQ(buffer.readPos, 8);
-}
+    reading.WriteBytes(bytes, sizeof(bytes));
+    EXPECT_STREQ(reading.ReadString().text, "ab");
+    EXPECT_STREQ(reading.ReadString().text, "");
+    EXPECT_STREQ(reading.ReadString().text, "tail");
+    EXPECT_EQ(reading.readPos, 8);
+    EXPECT_EQ(reading.ReadString().text, nullptr);
+    EXPECT_EQ(reading.readPos, 8);
 
-TEST(ByteBufferReadString, LongStringIsCutAt2047AndTheCutByteSkipped)
-{
-    ByteBuffer buffer;
+    ByteBuffer strings;
     std::string longText(3000, 'x');
     longText[2047] = 'S';   // the byte at which the cut happens
-    buffer.WriteString(longText.c_str());
-    buffer.WriteString(std::string(2047, 'y').c_str());
+    strings.WriteString(longText.c_str());
+    strings.WriteString(std::string(2047, 'y').c_str());
 
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(2047, 'x'));
-    EXPECT_EQ(buffer.readPos, 2048);
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(3000 - 2048, 'x'));
-    EXPECT_EQ(std::string(buffer.ReadString().text), std::string(2047, 'y')) << "exactly the maximum loses nothing";
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(2047, 'x'));
+    EXPECT_EQ(strings.readPos, 2048);
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(3000 - 2048, 'x'));
+    EXPECT_EQ(std::string(strings.ReadString().text), std::string(2047, 'y')) << "exactly the maximum loses nothing";
 }
 
 } // namespace

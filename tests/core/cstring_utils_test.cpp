@@ -1,6 +1,5 @@
 #include "core/cstring_utils.h"
 
-#include "core/engine_log.h"
 #include "support/log_capture.h"
 
 #include <gtest/gtest.h>
@@ -15,11 +14,10 @@
 
 namespace {
 
-TEST(CStringBasics, NullTextsAreHandled)
+TEST(CStringUtils, NullTextsAreHandledHashesAreUnsignedTokensAreCutExactlyAndReplacementsStayInsideTheirCapacity)
 {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
-    ASSERT_NE(copy, nullptr);
     EXPECT_STREQ(copy, "");
     QVI_Free(copy);
     EXPECT_FALSE(QVI_StrEqual(nullptr, nullptr));
@@ -32,10 +30,12 @@ TEST(CStringBasics, NullTextsAreHandled)
     EXPECT_FLOAT_EQ(QVI_ParseFloat(nullptr, 2.5f), 2.5f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("not a number", 2.5f), 0.0f);
     EXPECT_FLOAT_EQ(QVI_ParseFloat("-1.25xyz", 2.5f), -1.25f);
-}
 
-TEST(CopyToken, EmptyTokensTrailingSeparatorsAndExactBufferSizes)
-{
+    EXPECT_EQ(QVI_HashString(nullptr), 0u);
+    EXPECT_EQ(QVI_HashString("abc"), 136518u);
+    // \xc3\xa9 is UTF-8 e-acute: both bytes count above 127.
+    EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
+
     char buffer[16];
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 2), "");
     EXPECT_STREQ(QVI_CopyToken(buffer, sizeof buffer, "a,b,,c", ",", 3), "c");
@@ -53,10 +53,7 @@ TEST(CopyToken, EmptyTokensTrailingSeparatorsAndExactBufferSizes)
     memcpy(buffer, "zzzz", 4);
     EXPECT_EQ(QVI_CopyToken(buffer, 3, "abc,d", ",", 0), nullptr);
     EXPECT_EQ(buffer[3], 'z');
-}
 
-TEST(HasToken, WholeEntriesOnly)
-{
     EXPECT_TRUE(QVI_HasToken("A B;C", "B"));
     EXPECT_FALSE(QVI_HasToken("AB", "B"));
     EXPECT_FALSE(QVI_HasToken("AB", "A"));
@@ -65,14 +62,11 @@ TEST(HasToken, WholeEntriesOnly)
     EXPECT_FALSE(QVI_HasToken("b", "B"));
     EXPECT_FALSE(QVI_HasToken(nullptr, "B"));
     EXPECT_FALSE(QVI_HasToken("B", ""));
-}
 
-TEST(ReplaceAll, SkipsReplacementsThatDoNotFitAndStaysInsideItsCapacity)
-{
     // "aXaXa" (6 bytes) in 8 bytes: room 2, each replacement grows by 2.
-    char destination[8];
-    EXPECT_EQ(QVI_ReplaceAll("aXaXa", "X", "YYY", destination, 8), destination);
-    EXPECT_STREQ(destination, "aYYYaXa");
+    char replaced[8];
+    EXPECT_EQ(QVI_ReplaceAll("aXaXa", "X", "YYY", replaced, 8), replaced);
+    EXPECT_STREQ(replaced, "aYYYaXa");
 
     char block[32];
     memset(block, '#', sizeof block);
@@ -87,10 +81,7 @@ TEST(ReplaceAll, SkipsReplacementsThatDoNotFitAndStaysInsideItsCapacity)
     EXPECT_EQ(QVI_ReplaceAll(nullptr, "a", "b", small, 4), nullptr);
     EXPECT_EQ(QVI_ReplaceAll("a", "a", "b", small, 0), nullptr);
     EXPECT_STREQ(QVI_ReplaceAll("ab", "", "z", small, 4), "ab");
-}
-
-TEST(ReplaceAll, InPlaceShrinkingAndSelfContainingReplacements)
-{
+    // In place while shrinking, and replacements that contain what they replace.
     char text[32] = "a&amp;b&amp;c";
     QVI_ReplaceAll(text, "&amp;", "&", text, sizeof text);
     EXPECT_STREQ(text, "a&b&c");
@@ -98,10 +89,7 @@ TEST(ReplaceAll, InPlaceShrinkingAndSelfContainingReplacements)
     char grow[32];
     QVI_ReplaceAll("aa", "a", "aa", grow, sizeof grow);
     EXPECT_STREQ(grow, "aaaa");
-}
 
-TEST(GetToken, NinthCallReusesTheFirstBufferAndLongTokensAreRefused)
-{
     char* results[9];
     for (int i = 0; i < 9; ++i)
         results[i] = QVI_GetToken("0,1,2,3,4,5,6,7,8", ",", i);
@@ -114,10 +102,7 @@ TEST(GetToken, NinthCallReusesTheFirstBufferAndLongTokensAreRefused)
     std::string fits(511, 'f');
     EXPECT_EQ(fits, QVI_GetToken(fits.c_str(), ",", 0));
     EXPECT_EQ(QVI_GetToken((fits + "f").c_str(), ",", 0), nullptr);
-}
 
-TEST(GetToken, EachThreadHasItsOwnBuffers)
-{
     char* mainToken = QVI_GetToken("main,side", ",", 0);
     ASSERT_STREQ(mainToken, "main");
 
@@ -136,16 +121,6 @@ TEST(GetToken, EachThreadHasItsOwnBuffers)
     EXPECT_NE(otherFirst, mainToken);
     EXPECT_STREQ(mainToken, "main");
 }
-
-TEST(HashString, KnownValuesAndUnsignedBytes)
-{
-    EXPECT_EQ(QVI_HashString(nullptr), 0u);
-    EXPECT_EQ(QVI_HashString("abc"), 136518u);
-    // \xc3\xa9 is UTF-8 e-acute: both bytes count above 127.
-    EXPECT_EQ(QVI_HashString("\xc3\xa9"), 195u * 37u + 169u);
-}
-
-// ---- UTF-8 ------------------------------------------------------------------------
 
 using CodePoints = std::vector<uint32_t>;
 
@@ -181,7 +156,7 @@ CodePoints DecodeAll(const std::vector<unsigned char>& bytes)
     return Decode(bytes, static_cast<int>(bytes.size()));
 }
 
-TEST(ConvertUTF8ToUTF32, DecodesSequencesAndLetEveryOtherByteStandForItself)
+TEST(ConvertUTF8ToUTF32, DecodesSequencesStopsAtTheTerminatorOrTheByteLengthAndRefusesHostileLengths)
 {
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98, 0x80}), (CodePoints{0x1F600}));
     // No validation: surrogates pass as they are.
@@ -195,10 +170,7 @@ TEST(ConvertUTF8ToUTF32, DecodesSequencesAndLetEveryOtherByteStandForItself)
     EXPECT_EQ(DecodeAll({0xC3, 'A'}), (CodePoints{0xC3, 'A'}));
     EXPECT_EQ(DecodeAll({0xF0, 0xE2, 0x82, 0xAC, 'k'}), (CodePoints{0xF0, 0x20AC, 'k'}));
     EXPECT_EQ(DecodeAll({0xE0, 'k'}), (CodePoints{0xE0, 'k'}));
-}
-
-TEST(ConvertUTF8ToUTF32, TheTerminatorOrTheByteLengthWhicheverComesFirstEndsTheText)
-{
+    // The terminator or the byte length, whichever comes first, ends the text.
     EXPECT_EQ(Decode({}, 0), CodePoints{});
     EXPECT_EQ(Decode({'a', 0, 'b', 0}, 4), (CodePoints{'a'}));
     // Text drawing asks for room for 1024 more code points than the text holds.
@@ -208,38 +180,26 @@ TEST(ConvertUTF8ToUTF32, TheTerminatorOrTheByteLengthWhicheverComesFirstEndsTheT
     EXPECT_EQ(Decode({'x', 0xE2, 0x82, 0xAC, 0}, 3), (CodePoints{'x', 0xE2, 0x82}));
     EXPECT_EQ(Decode({0xE2, 0x82, 0, 0xAC, 'z'}, 5), (CodePoints{0xE2, 0x82}));
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98}), (CodePoints{0xF0, 0x9F, 0x98}));
-}
-
-TEST(ConvertUTF8ToUTF32, WorstCaseOneCodePointPerByteFillsTheArrayExactly)
-{
-    // 0x80 to 0xFF in a row: no lead is ever followed by a continuation byte.
+    // The worst case fills the array exactly: 0x80 to 0xFF in a row, so that no lead is
+    // ever followed by a continuation byte, is one code point per byte.
     std::vector<unsigned char> bytes;
     for (int i = 0; i < 300; ++i)
         bytes.push_back(static_cast<unsigned char>(0x80 + i % 0x80));
-    CodePoints decoded = DecodeAll(bytes);
-    EXPECT_EQ(decoded, CodePoints(bytes.begin(), bytes.end()));
-}
+    EXPECT_EQ(DecodeAll(bytes), CodePoints(bytes.begin(), bytes.end()));
 
-TEST(ConvertUTF8ToUTF32, NegativeLengthOrNullTextDecodeNothing)
-{
     for (const char* text : {"abc", static_cast<const char*>(nullptr)}) {
         uint32_t* decoded = QVI_ConvertUTF8ToUTF32(text, text ? INT_MIN : 10);
         ASSERT_NE(decoded, nullptr);
         EXPECT_EQ(decoded[0], 0u);
         free(decoded);
     }
-}
 
-TEST(ConvertUTF8ToUTF32, UnallocatableLengthIsReportedAndGivesNull)
-{
     // (INT_MAX + 1) four-byte slots cannot even be sized in 32 bits; the size must not
     // wrap into a small block that the decoder then overruns.
     quaven_test::LogCapture capture;
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);
-    const std::vector<quaven_test::LoggedLine> popups = quaven_test::LogCapture::PopupLines();
-    ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0].level, QV_LOG_ERROR);
-    EXPECT_EQ(popups[0].text, "Error converting 'abc' to utf-32.");
+    EXPECT_EQ(quaven_test::LogCapture::PopupLines().size(), 1u);
+    EXPECT_EQ(quaven_test::LogCapture::CountPopups("Error converting 'abc' to utf-32.", QV_LOG_ERROR), 1);
 
     qv->LogPopup = nullptr;   // the capture puts it back
     EXPECT_EQ(QVI_ConvertUTF8ToUTF32("abc", INT_MAX), nullptr);

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(String, NullEqualsNothingAndCopiesOwnTheirBlock)
+TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDeliversEveryLength)
 {
     String null;
     String emptyA("");
@@ -25,12 +25,17 @@ TEST(String, NullEqualsNothingAndCopiesOwnTheirBlock)
     String& alias = original;
     original = alias;
     EXPECT_STREQ(original.text, "text");
-}
 
-// Each of these reads from the block it is about to replace.
-TEST(String, OwnTextAndPointersIntoItAreSafeSources)
-{
-    String s("hello world");
+    String s;
+    s.Append("abc");
+    EXPECT_STREQ(s.text, "abc");
+    s.Append(nullptr);
+    EXPECT_STREQ(s.text, "abc");
+    String stillNull;
+    stillNull.Append(nullptr);
+    EXPECT_EQ(stillNull.text, nullptr);
+    // Each of these reads from the block it is about to replace.
+    s.Assign("hello world");
     s.Assign(s.text + 6);
     EXPECT_STREQ(s.text, "world");
     s.Append(s.text + 3);
@@ -42,22 +47,7 @@ TEST(String, OwnTextAndPointersIntoItAreSafeSources)
     String big(longText.c_str());
     big.Format("%s%s", big.text, big.text);
     EXPECT_EQ(longText + longText, big.text);
-}
 
-TEST(String, AppendToNullAssignsAndNullSourceChangesNothing)
-{
-    String s;
-    s.Append("abc");
-    EXPECT_STREQ(s.text, "abc");
-    s.Append(nullptr);
-    EXPECT_STREQ(s.text, "abc");
-    String stillNull;
-    stillNull.Append(nullptr);
-    EXPECT_EQ(stillNull.text, nullptr);
-}
-
-TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
-{
     for (size_t length : {size_t(0), size_t(4095), size_t(4096), size_t(10000)}) {
         std::string expected(length, 'x');
         String s("previous");
@@ -74,7 +64,7 @@ TEST(String, FormatDeliversEveryLengthWholeWithC99Directives)
     EXPECT_STREQ(String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300).text, "1234567890123 5 44");
 }
 
-TEST(String, RemoveLastAndSubstringStayInsideTheTextAndRefuseNegativeArguments)
+TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceNeverSearchesItsReplacement)
 {
     String s("hello");
     char* block = s.text;
@@ -96,10 +86,7 @@ TEST(String, RemoveLastAndSubstringStayInsideTheTextAndRefuseNegativeArguments)
     EXPECT_EQ(hello.Substring(5, 1).text, nullptr);
     EXPECT_EQ(hello.Substring(-1, 2).text, nullptr);
     EXPECT_EQ(hello.Substring(1, -2).text, nullptr);
-}
 
-TEST(String, TokensUpTo1022CharactersAreCopied)
-{
     String list("a, b, c");
     EXPECT_STREQ(list.Token(2, ", ").text, "c");
     EXPECT_EQ(list.Token(3, ", ").text, nullptr);
@@ -110,11 +97,8 @@ TEST(String, TokensUpTo1022CharactersAreCopied)
     EXPECT_EQ(fits, ok.Token(0, ",").text);
     EXPECT_EQ(cut.Token(0, ",").text, nullptr);
     EXPECT_STREQ(cut.Token(1, ",").text, "x");
-}
 
-TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
-{
-    String s("banana");
+    s.Assign("banana");
     s.Replace("", "x");
     s.Replace(nullptr, "x");
     s.Replace("a", nullptr);
@@ -128,46 +112,36 @@ TEST(String, ReplaceGrowsShrinksAndNeverSearchesItsReplacement)
     s.Assign("xxxxxxx");
     s.Replace("x", "0123456789");
     EXPECT_EQ(70u, strlen(s.text));
-    String null;
     null.Replace("a", "b");
     EXPECT_STREQ(null.text, "");
 }
 
-// ---- Paths ------------------------------------------------------------------------
-
-TEST(Paths, FileExtensionPointsIntoThePathAfterTheLastDotOfTheName)
+TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesParentStepsOneAtATime)
 {
     const struct {
         const char* path;
         int offset;  // -1: null
-    } cases[] = {
+    } extensions[] = {
         {"archive.tar.gz", 12},
         {"dir/.hidden", 5},
         {"file.", 5},        // empty extension, not null
         {"dir.d/file", -1},  // the dot belongs to a folder
         {"", -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : extensions) {
         const char* extension = QVI_GetFileExtension(c.path);
         EXPECT_EQ(extension, c.offset < 0 ? nullptr : c.path + c.offset) << c.path;
     }
     EXPECT_EQ(QVI_GetFileExtension(nullptr), nullptr);
-}
-
-TEST(Paths, DirectoryIsTheTextBeforeTheLastSlashAndNeverNull)
-{
-    const char* cases[][2] = {
+    // The directory is the text before the last slash.
+    const char* directories[][2] = {
         {"a/b/c", "a/b"}, {"a//b", "a/"}, {"res://x.png", "res:/"}, {"file", ""}, {"/file", ""}, {nullptr, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : directories) {
         String directory = QVI_GetDirectory(c[0]);
-        ASSERT_NE(directory.text, nullptr) << (c[0] ? c[0] : "(null)");
         EXPECT_STREQ(directory.text, c[1]) << (c[0] ? c[0] : "(null)");
     }
-}
 
-TEST(Paths, NormalizeCollapsesParentStepsOneAtATime)
-{
     const char* cases[][2] = {
         {"a/b/../../c", "c"},
         {"/../x", "x"},           // a leading "/../" goes whole
@@ -182,7 +156,6 @@ TEST(Paths, NormalizeCollapsesParentStepsOneAtATime)
     };
     for (const auto& c : cases) {
         String normalized = QVI_NormalizePath(c[0]);
-        ASSERT_NE(normalized.text, nullptr) << c[0];
         EXPECT_STREQ(normalized.text, c[1]) << c[0];
     }
     EXPECT_EQ(QVI_NormalizePath(nullptr).text, nullptr);

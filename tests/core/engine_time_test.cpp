@@ -5,49 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 namespace {
 
-class EngineTimeTest : public ::testing::Test {
-protected:
-    // Local time is the C library's: pinning the zone to UTC makes conversions exact.
-    static void SetUpTestSuite()
-    {
-        _putenv("TZ=UTC");
-        _tzset();
-    }
-};
-
-void ExpectDate(const DateTime& value, int year, int month, int day, int hour, int minute, int second)
+std::string DateOf(uint32_t seconds)
 {
-    EXPECT_EQ(value.year, year);
-    EXPECT_EQ(value.month, month);
-    EXPECT_EQ(value.day, day);
-    EXPECT_EQ(value.hour, hour);
-    EXPECT_EQ(value.minute, minute);
-    EXPECT_EQ(value.second, second);
-}
-
-TEST_F(EngineTimeTest, LeapDayKeepsMonthAndDayOneBased)
-{
-    ExpectDate(QV_TimeToDateTime(951782400u), 2000, 2, 29, 0, 0, 0);
-    ExpectDate(QV_TimeToDateTime(951782400u - 1), 2000, 2, 28, 23, 59, 59);
-}
-
-// The argument is unsigned: values past 2038 are dates after it, not before 1970. The
-// program library reads the record by its bytes.
-TEST_F(EngineTimeTest, SecondsAboveTheSignedRangeAreLaterDatesInTheRecordsLayout)
-{
-    ExpectDate(QV_TimeToDateTime(0x80000000u), 2038, 1, 19, 3, 14, 8);
-    const DateTime value = QV_TimeToDateTime(0xFFFFFFFFu);
-    unsigned char bytes[sizeof(DateTime)];
-    static_assert(sizeof(DateTime) == 16, "DateTime is 16 bytes");
-    memcpy(bytes, &value, sizeof bytes);
-    // TimeToDateTime fills the first six fields only.
-    const unsigned char expected[8] = {0x3A, 0x08, 2, 7, 6, 28, 15, 0};  // 2106-02-07 06:28:15
-    EXPECT_EQ(memcmp(bytes, expected, sizeof expected), 0);
+    const DateTime t = QV_TimeToDateTime(seconds);
+    char text[32];
+    snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return text;
 }
 
 int DayOfYear(int year, int month, int day)
@@ -57,8 +27,24 @@ int DayOfYear(int year, int month, int day)
     return before[month - 1] + day - 1 + (leap && month > 2 ? 1 : 0);
 }
 
-TEST_F(EngineTimeTest, CurrentDateTimeAgreesWithTheCalendarClockAndFillsEveryField)
+TEST(EngineTime, DatesKeepMonthAndDayOneBasedSecondsAreUnsignedAndTheCurrentDateAgreesWithTheCalendarClock)
 {
+    // Local time is the C library's: pinning the zone to UTC makes conversions exact.
+    _putenv("TZ=UTC");
+    _tzset();
+    EXPECT_EQ(DateOf(951782400u), "2000-02-29 00:00:00");
+    EXPECT_EQ(DateOf(951782400u - 1), "2000-02-28 23:59:59");
+    // The argument is unsigned: values past 2038 are dates after it, not before 1970. The
+    // program library reads the record by its bytes.
+    EXPECT_EQ(DateOf(0x80000000u), "2038-01-19 03:14:08");
+    const DateTime value = QV_TimeToDateTime(0xFFFFFFFFu);
+    unsigned char bytes[sizeof(DateTime)];
+    static_assert(sizeof(DateTime) == 16, "DateTime is 16 bytes");
+    memcpy(bytes, &value, sizeof bytes);
+    // TimeToDateTime fills the first six fields only.
+    const unsigned char expected[8] = {0x3A, 0x08, 2, 7, 6, 28, 15, 0};  // 2106-02-07 06:28:15
+    EXPECT_EQ(memcmp(bytes, expected, sizeof expected), 0);
+    // The current date and time agree with the calendar clock and fill every field.
     QVI_GetCurrentDateTime(nullptr);   // ignored, no crash
     // Retried when the second changes between the two readings.
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/threads.h"
 #include "platform/os.h"
 #include "support/log_capture.h"
@@ -54,24 +53,7 @@ private:
     QuavenAPI savedApi_;
 };
 
-TEST_F(LocksTest, SameNameGivesSameRecordAndLogsOnceButUnnamedOnesAreAlwaysNew)
-{
-    Mutex* first = QV_CreateMutex("Loader");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(QV_CreateMutex("Loader"), first);
-    EXPECT_EQ(LogCapture::Count("Created Mutex 'Loader'.."), 1);
-    EXPECT_NE(QV_CreateMutex("LOADER"), first) << "names compare exactly";
-    // Engine locks are not named user mutexes: asking for one by name makes a new lock.
-    EXPECT_NE(QV_CreateMutex("PRINT"), g_core.locks[MUTEX_PRINT]);
-    // Empty and null names always create new records.
-    Mutex* unnamed = QV_CreateMutex(nullptr);
-    ASSERT_NE(unnamed, nullptr);
-    EXPECT_STREQ(unnamed->name, "");
-    EXPECT_NE(QV_CreateMutex(nullptr), unnamed);
-    EXPECT_NE(QV_CreateMutex(""), QV_CreateMutex(""));
-}
-
-TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
+TEST_F(LocksTest, DestroyFreesOnlyLiveMutexesOneNameGivesOneRecordRecursiveLocksReleaseLastAndBadIdsAreIgnored)
 {
     QV_LockMutex(nullptr);
     QV_UnlockMutex(nullptr);
@@ -85,7 +67,6 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
     EXPECT_EQ(QVI_GetUserMutexCount(), 1);
     EXPECT_EQ(QV_CreateMutex("Other"), other);
     EXPECT_NE(QV_CreateMutex("Twice"), nullptr) << "the name can be created again";
-
     // A record that would crash the engine if it were freed or its section deleted.
     char name[] = "stranger";
     Mutex foreign = {name, reinterpret_cast<OsLock*>(0x10), 1};
@@ -101,34 +82,60 @@ TEST_F(LocksTest, DestroyFreesOnlyLiveUserMutexes)
     EXPECT_TRUE(HeldByCaller(mainLoop)) << "still a working lock";
     QVI_UnlockMutexById(MUTEX_MAIN_LOOP);
     EXPECT_TRUE(FreeForOtherThreads(mainLoop));
-}
+    // One name gives one record, logged once, even from many threads; no name always a new one.
+    Mutex* first = QV_CreateMutex("Loader");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(QV_CreateMutex("Loader"), first);
+    EXPECT_EQ(LogCapture::Count("Created Mutex 'Loader'.."), 1);
+    EXPECT_NE(QV_CreateMutex("LOADER"), first) << "names compare exactly";
+    // Engine locks are not named user mutexes: asking for one by name makes a new lock.
+    EXPECT_NE(QV_CreateMutex("PRINT"), g_core.locks[MUTEX_PRINT]);
+    // Empty and null names always create new records.
+    Mutex* unnamed = QV_CreateMutex(nullptr);
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_STREQ(unnamed->name, "");
+    EXPECT_NE(QV_CreateMutex(nullptr), unnamed);
+    EXPECT_NE(QV_CreateMutex(""), QV_CreateMutex(""));
+    // Threads asking for the same names at once all get one record per name.
+    const int before = QVI_GetUserMutexCount();
+    const int kThreads = 4, kNames = 50;
+    std::vector<std::vector<Mutex*>> seen(kThreads, std::vector<Mutex*>(kNames));
+    std::vector<std::thread> workers;
+    for (int t = 0; t < kThreads; ++t) {
+        workers.emplace_back([&seen, t] {
+            for (int n = 0; n < kNames; ++n)
+                seen[t][n] = QV_CreateMutex(("shared-" + std::to_string(n)).c_str());
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    for (int n = 0; n < kNames; ++n) {
+        for (int t = 1; t < kThreads; ++t)
+            EXPECT_EQ(seen[t][n], seen[0][n]) << "name " << n;
+        EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
+    }
+    EXPECT_EQ(QVI_GetUserMutexCount(), before + kNames);
 
-TEST_F(LocksTest, RecursiveLocksReleaseOnTheLastUnlockAndOnlyTheHolderUnlocks)
-{
-    Mutex* mutex = QV_CreateMutex("Held");
-    QV_LockMutex(mutex);
-    QV_LockMutex(mutex);
-    std::thread stranger([&] { QV_UnlockMutex(mutex); });
+    Mutex* held = QV_CreateMutex("Held");
+    QV_LockMutex(held);
+    QV_LockMutex(held);
+    std::thread stranger([&] { QV_UnlockMutex(held); });
     stranger.join();
 
-    EXPECT_TRUE(HeldByCaller(mutex));
-    EXPECT_EQ(mutex->locked, 1);
+    EXPECT_TRUE(HeldByCaller(held));
+    EXPECT_EQ(held->locked, 1);
     EXPECT_EQ(LogCapture::CountContaining("'Held' is not held by this thread", QV_LOG_WARNING), 1);
-    QV_UnlockMutex(mutex);
-    EXPECT_FALSE(FreeForOtherThreads(mutex)) << "the outer lock is still held";
-    QV_UnlockMutex(mutex);
-    EXPECT_EQ(mutex->locked, 0);
-    EXPECT_TRUE(FreeForOtherThreads(mutex));
-
+    QV_UnlockMutex(held);
+    EXPECT_FALSE(FreeForOtherThreads(held)) << "the outer lock is still held";
+    QV_UnlockMutex(held);
+    EXPECT_EQ(held->locked, 0);
+    EXPECT_TRUE(FreeForOtherThreads(held));
     // An unlock with nothing held leaves the lock usable.
-    QV_UnlockMutex(mutex);
-    QV_LockMutex(mutex);
-    EXPECT_TRUE(HeldByCaller(mutex));
-    QV_UnlockMutex(mutex);
-}
+    QV_UnlockMutex(held);
+    QV_LockMutex(held);
+    EXPECT_TRUE(HeldByCaller(held));
+    QV_UnlockMutex(held);
 
-TEST_F(LocksTest, ByIdOperationsIgnoreMissingLocksAndBadIds)
-{
     EXPECT_STREQ(QVI_GetMutexName(-1), "UNKNOWN");
     EXPECT_STREQ(QVI_GetMutexName(MUTEX_COUNT), "UNKNOWN");
     QVI_LockMutexById(static_cast<MutexId>(MUTEX_COUNT));
@@ -142,29 +149,6 @@ TEST_F(LocksTest, ByIdOperationsIgnoreMissingLocksAndBadIds)
 
     QVI_CreateEngineLocks();
     EXPECT_NE(g_core.locks[MUTEX_GET_MUTEX], nullptr);
-}
-
-TEST_F(LocksTest, RegistryIsSafeAgainstConcurrentCreation)
-{
-    const int kThreads = 4;
-    const int kNames = 50;
-    std::vector<std::vector<Mutex*>> seen(kThreads, std::vector<Mutex*>(kNames));
-    std::vector<std::thread> workers;
-    for (int t = 0; t < kThreads; ++t) {
-        workers.emplace_back([&seen, t] {
-            for (int n = 0; n < kNames; ++n)
-                seen[t][n] = QV_CreateMutex(("shared-" + std::to_string(n)).c_str());
-        });
-    }
-    for (std::thread& worker : workers)
-        worker.join();
-
-    for (int n = 0; n < kNames; ++n) {
-        for (int t = 1; t < kThreads; ++t)
-            EXPECT_EQ(seen[t][n], seen[0][n]) << "name " << n;
-        EXPECT_EQ(LogCapture::Count("Created Mutex 'shared-" + std::to_string(n) + "'.."), 1);
-    }
-    EXPECT_EQ(QVI_GetUserMutexCount(), kNames);
 }
 
 }  // namespace

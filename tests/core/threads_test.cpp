@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 #include "support/process.h"
@@ -21,13 +20,6 @@ using quaven_test::LogCapture;
 
 std::atomic<int> g_sleepCalls{0};
 void (*g_onSleep)() = nullptr;
-
-void FakeSleep(uint32_t)
-{
-    ++g_sleepCalls;
-    if (g_onSleep)
-        g_onSleep();
-}
 
 // What a test thread reports from inside, and the events that pace it.
 struct Probe {
@@ -41,10 +33,9 @@ struct Probe {
 
     ~Probe()
     {
-        CloseHandle(entered);
-        CloseHandle(release);
-        if (thread)
-            CloseHandle(thread);
+        for (HANDLE handle : {entered, release, thread})
+            if (handle)
+                CloseHandle(handle);
     }
 
     // Lets the thread return and waits until it has fully ended, past the engine's clean-up.
@@ -76,7 +67,11 @@ protected:
     {
         savedApi_ = *qv;
         savedDeveloperMode_ = g_core.developerMode;
-        qv->Sleep = FakeSleep;
+        qv->Sleep = [](uint32_t) {
+            ++g_sleepCalls;
+            if (g_onSleep)
+                g_onSleep();
+        };
         g_sleepCalls = 0;
         g_onSleep = nullptr;
         QVI_InitializeThreading();
@@ -107,7 +102,7 @@ private:
 const char* const kFreshProcessVariable = "QUAVEN_THREADS_TEST_FRESH_PROCESS";
 
 // Ids are counted per process, so the check runs in a fresh copy of this executable.
-TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
+TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZero)
 {
     if (!getenv(kFreshProcessVariable)) {
         quaven_test::ChildProcess child;
@@ -120,19 +115,14 @@ TEST_F(ThreadsTest, EngineThreadIdsStartAtTwoAndMainThreadIsOne)
 
     EXPECT_EQ(QV_GetThreadId(), 1u);
     EXPECT_TRUE(QV_IsMainThread());
-    Probe first;
-    Probe second;
+    Probe first, second;
     EXPECT_EQ(StartProbe("First", &first), 2u);
     EXPECT_EQ(StartProbe("Second", &second), 3u);
-    EXPECT_EQ(first.id, 2u);
-    EXPECT_EQ(second.id, 3u);
+    EXPECT_EQ(std::make_pair(first.id, second.id), std::make_pair(2u, 3u)) << "as seen inside";
     EXPECT_FALSE(first.isMain || second.isMain);
     first.Finish();
     second.Finish();
-}
 
-TEST_F(ThreadsTest, ThreadsNotStartedByTheEngineReportZero)
-{
     uint32_t id = 99;
     bool isMain = true;
     std::thread([&] {
@@ -143,7 +133,17 @@ TEST_F(ThreadsTest, ThreadsNotStartedByTheEngineReportZero)
     EXPECT_FALSE(isMain);
 }
 
-TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
+struct MainLoopWaiter {
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> started{false};
+    std::atomic<bool> gotLock{false};
+    bool lockedInside = false;
+    bool lockedAfter = true;
+};
+
+Probe* g_releasedOnSleep = nullptr;
+
+TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAndLockMainLoopWaitsForTheFrame)
 {
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     ASSERT_NE(QVI_GetThreadRecord(), nullptr);   // the main thread's nameless record
@@ -169,44 +169,83 @@ TEST_F(ThreadsTest, RunningCountAndThreadListFollowTheThreadsLife)
     probe.Finish();
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     EXPECT_EQ(QVI_GetThreadRecordCount(), recordsBefore);
+
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 0) << "no threads, no waiting";
+    Probe stubborn;
+    ASSERT_NE(StartProbe("Stubborn", &stubborn), 0u);
+    EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
+    EXPECT_EQ(g_sleepCalls, 3);
+    // A thread that ends during the first sleep stops the wait there.
+    g_sleepCalls = 0;
+    g_releasedOnSleep = &stubborn;
+    g_onSleep = [] { g_releasedOnSleep->Finish(); };
+    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
+    EXPECT_EQ(g_sleepCalls, 1);
+    // LockMainLoop waits for the frame in progress.
+    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
+    QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
+
+    MainLoopWaiter waiter;
+    const auto lockMainLoopOnce = [](void* argument) {
+        MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
+        waiter->started = true;
+        QV_LockMainLoop();
+        waiter->gotLock = true;
+        waiter->lockedInside = QV_IsMainLoopLocked();
+        QV_UnlockMainLoop();
+        waiter->lockedAfter = QV_IsMainLoopLocked();
+        SetEvent(waiter->done);
+    };
+    ASSERT_NE(QV_CreateThread("Worker", lockMainLoopOnce, &waiter, 0), 0u);
+    // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
+    // section that is the lock record) or, wrongly, gets through.
+    const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
+    while (!waiter.started || (section->LockCount <= 0 && !waiter.gotLock))
+        Sleep(1);
+    EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
+
+    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
+    WaitForSingleObject(waiter.done, INFINITE);
+    CloseHandle(waiter.done);
+    EXPECT_TRUE(waiter.gotLock);
+    EXPECT_TRUE(waiter.lockedInside);
+    EXPECT_FALSE(waiter.lockedAfter);
 }
 
-void NeverCalled(void*)
-{
-    ADD_FAILURE() << "a refused thread must not run";
-}
-
-TEST_F(ThreadsTest, NonZeroFlagsOrNoFunctionAreRefusedWithoutStartingOrUsingAnId)
+TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcurrentCreationsGetDistinctIds)
 {
     Probe before;
     uint32_t firstId = StartProbe("Before", &before);
     ASSERT_NE(firstId, 0u);
     before.Finish();
 
-    EXPECT_EQ(QV_CreateThread("Refused", NeverCalled, nullptr, 1), 0u);
+    auto neverCalled = [](void*) { ADD_FAILURE() << "a refused thread must not run"; };
+    EXPECT_EQ(QV_CreateThread("Refused", neverCalled, nullptr, 1), 0u);
     EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread flags parm must be set to zero - reserved for future use.",
                                       QV_LOG_WARNING),
               1);
     EXPECT_EQ(QV_CreateThread("NoFunction", nullptr, nullptr, 0), 0u);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
 
-    Probe after;
-    EXPECT_EQ(StartProbe("After", &after), firstId + 1);
-    after.Finish();
-}
+    for (uint8_t developerMode : {0, 1}) {
+        g_core.developerMode = developerMode;
+        LogCapture::Clear();
+        Probe probe;
+        EXPECT_EQ(StartProbe(nullptr, &probe), firstId + 1 + developerMode) << "the refused ones took no id";
+        EXPECT_EQ(probe.recordName, "");
+        EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING),
+                  developerMode);
+        probe.Finish();
+    }
 
-void ReturnAtOnce(void*) {}
-
-TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
-{
-    const int kCreators = 8;
-    const int kEach = 25;
+    const int kCreators = 8, kEach = 25;
     std::vector<std::vector<uint32_t>> ids(kCreators);
     std::vector<std::thread> creators;
     for (int c = 0; c < kCreators; ++c) {
         creators.emplace_back([&ids, c] {
             for (int i = 0; i < kEach; ++i)
-                ids[c].push_back(QV_CreateThread("Burst", ReturnAtOnce, nullptr, 0));
+                ids[c].push_back(QV_CreateThread("Burst", [](void*) {}, nullptr, 0));
         });
     }
     for (std::thread& creator : creators)
@@ -218,87 +257,10 @@ TEST_F(ThreadsTest, ThreadsCreatedConcurrentlyGetDistinctIds)
     std::sort(all.begin(), all.end());
     EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "an id was handed out twice";
     EXPECT_EQ(std::count(all.begin(), all.end(), 0u), 0);
-
     // Every thread ends by itself; the count must come back to exactly zero.
     while (QVI_GetRunningThreadCount() > 0)
         Sleep(1);
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
-}
-
-TEST_F(ThreadsTest, NullNameRunsWithEmptyNameAndWarnsOnlyInDeveloperMode)
-{
-    for (uint8_t developerMode : {0, 1}) {
-        g_core.developerMode = developerMode;
-        LogCapture::Clear();
-        Probe probe;
-        EXPECT_NE(StartProbe(nullptr, &probe), 0u);
-        EXPECT_EQ(probe.recordName, "");
-        EXPECT_EQ(LogCapture::CountPopups("QV_CreateThread trying to create thread with null name.", QV_LOG_WARNING),
-                  developerMode);
-        probe.Finish();
-    }
-}
-
-struct MainLoopWaiter {
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> started{false};
-    std::atomic<bool> gotLock{false};
-    bool lockedInside = false;
-    bool lockedAfter = true;
-
-    ~MainLoopWaiter() { CloseHandle(done); }
-};
-
-void LockMainLoopOnce(void* argument)
-{
-    MainLoopWaiter* waiter = static_cast<MainLoopWaiter*>(argument);
-    waiter->started = true;
-    QV_LockMainLoop();
-    waiter->gotLock = true;
-    waiter->lockedInside = QV_IsMainLoopLocked();
-    QV_UnlockMainLoop();
-    waiter->lockedAfter = QV_IsMainLoopLocked();
-    SetEvent(waiter->done);
-}
-
-TEST_F(ThreadsTest, LockMainLoopWaitsForTheFrameInProgress)
-{
-    Mutex* mainLoop = g_core.locks[MUTEX_MAIN_LOOP];
-    QVI_LockMutexById(MUTEX_MAIN_LOOP);   // a frame is running
-
-    MainLoopWaiter waiter;
-    ASSERT_NE(QV_CreateThread("Worker", LockMainLoopOnce, &waiter, 0), 0u);
-    // Until the worker either blocks on MAIN_LOOP (a waiter shows in the Windows critical
-    // section that is the lock record) or, wrongly, gets through.
-    const CRITICAL_SECTION* section = reinterpret_cast<const CRITICAL_SECTION*>(mainLoop->cs);
-    while (!waiter.started || (section->LockCount <= 0 && !waiter.gotLock))
-        Sleep(1);
-    EXPECT_FALSE(waiter.gotLock) << "LockMainLoop returned while a frame held MAIN_LOOP";
-
-    QVI_UnlockMutexById(MUTEX_MAIN_LOOP);   // the frame ends
-    WaitForSingleObject(waiter.done, INFINITE);
-    EXPECT_TRUE(waiter.gotLock);
-    EXPECT_TRUE(waiter.lockedInside);
-    EXPECT_FALSE(waiter.lockedAfter);
-}
-
-Probe* g_releasedOnSleep = nullptr;
-
-TEST_F(ThreadsTest, WaitForProgramThreadsStopsWhenTheLastThreadEndsOrGivesUp)
-{
-    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
-    EXPECT_EQ(g_sleepCalls, 0) << "no threads, no waiting";
-    Probe probe;
-    ASSERT_NE(StartProbe("Stubborn", &probe), 0u);
-    EXPECT_EQ(QVI_WaitForProgramThreads(3, 200), 1);
-    EXPECT_EQ(g_sleepCalls, 3);
-
-    // A thread that ends during the first sleep stops the wait there.
-    g_sleepCalls = 0;
-    g_releasedOnSleep = &probe;
-    g_onSleep = [] { g_releasedOnSleep->Finish(); };
-    EXPECT_EQ(QVI_WaitForProgramThreads(60, 200), 0);
-    EXPECT_EQ(g_sleepCalls, 1);
 }
 
 }  // namespace

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
 namespace {
 
-// ---- Matrix4 ----------------------------------------------------------------------
-
-TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
+TEST(Matrix4, MultiplyIsRowMajorAByBAndInverseTimesTheMatrixGivesIdentity)
 {
     // a has a single 1 at (0, 1), b a single 1 at (1, 2): a x b has its only 1 at
     // (0, 2). A transposed layout or swapped operands put it elsewhere.
@@ -18,19 +17,14 @@ TEST(Matrix4, MultiplyComputesAByBInRowMajorOrder)
     a.m[0 * 4 + 1] = 1.0f;
     b.m[1 * 4 + 2] = 1.0f;
     Matrix4 out;
-    for (float& e : out.m)
-        e = 9.0f;
+    std::fill(std::begin(out.m), std::end(out.m), 9.0f);
     Matrix4::Multiply(&out, &a, &b);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(out.m[i], i == 0 * 4 + 2 ? 1.0f : 0.0f) << "element " << i;
-
     Matrix4::Multiply(&out, &b, &a);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(out.m[i], 0.0f) << "element " << i;
-}
 
-TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElements)
-{
     Matrix4 identity;
     identity.SetIdentity();
     std::mt19937 generator(20240611u);
@@ -42,7 +36,6 @@ TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElem
             e = element(generator);
         for (int d = 0; d < 4; ++d)
             original.m[d * 5] += (original.m[d * 5] < 0.0f ? -5.0f : 5.0f);
-
         Matrix4 inverse = original;
         inverse.Invert();
         Matrix4 left;
@@ -54,14 +47,11 @@ TEST(Matrix4, InverseTimesTheMatrixGivesIdentityAndAZeroMatrixGivesNonFiniteElem
             ASSERT_NEAR(right.m[i], identity.m[i], 1e-5f) << "trial " << trial << " element " << i;
         }
     }
-
     Matrix4 zero = {};
     zero.Invert();
     for (float e : zero.m)
         EXPECT_FALSE(std::isfinite(e));
 }
-
-// ---- Color ------------------------------------------------------------------------
 
 const Color kSentinel = {0.25f, 0.5f, 0.75f, 0.125f};
 
@@ -73,7 +63,7 @@ void ExpectColor(const Color& c, float r, float g, float b, float a)
     EXPECT_FLOAT_EQ(c.a, a);
 }
 
-TEST(Color, HashIsOptionalAndAlphaComesOnlyFromEightDigits)
+TEST(Color, HashIsOptionalAlphaComesOnlyFromEightDigitsShortTextsChangeNothingAndBadDigitsReadAsZero)
 {
     Color c = kSentinel;
     c.SetFromHex("#aAbB00");
@@ -83,20 +73,13 @@ TEST(Color, HashIsOptionalAndAlphaComesOnlyFromEightDigits)
     // A previous alpha must not survive a six- or seven-digit colour.
     c.SetFromHex("#1020304");
     EXPECT_EQ(c.a, 1.0f);
-}
 
-TEST(Color, NullEmptyAndShortTextsLeaveTheColourUnchanged)
-{
     for (const char* text : {static_cast<const char*>(nullptr), "", "#12345", "#\0FFFFFF"}) {
         Color c = kSentinel;
         c.SetFromHex(text);
         ExpectColor(c, kSentinel.r, kSentinel.g, kSentinel.b, kSentinel.a);
     }
-}
-
-TEST(Color, InvalidDigitsAndBytesAboveAsciiReadAsZero)
-{
-    Color c = kSentinel;
+    c = kSentinel;
     // The second digit of a pair still counts when the first is invalid.
     c.SetFromHex("zFxF-F");
     ExpectColor(c, 15 / 255.0f, 15 / 255.0f, 15 / 255.0f, 1.0f);

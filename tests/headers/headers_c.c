@@ -10,105 +10,48 @@
 
 /* ---- Layout as C sees it ---- */
 
-static const long kCLayout[] = {
+const long qv_c_layout[] = {
 #define QV_LAYOUT_ITEM(name, expression, expected) (long)(expression),
 #include "layout_items.inc"
 #undef QV_LAYOUT_ITEM
 };
-
-int qv_c_layout_count(void)
-{
-    return (int)(sizeof kCLayout / sizeof kCLayout[0]);
-}
-
-long qv_c_layout_value(int index)
-{
-    return index >= 0 && index < qv_c_layout_count() ? kCLayout[index] : -1;
-}
+const int qv_c_layout_count = (int)(sizeof qv_c_layout / sizeof qv_c_layout[0]);
 
 /* ---- Calls a C game makes ---- */
 
-int qv_c_log(const QuavenAPI* qv)
-{
-    /* Mixed varargs: int, text, double (a float promoted) and char. */
-    return qv->Log("%d|%s|%.2f|%c", 42, "text", 1.5f, 'z');
-}
-
-int qv_c_log_ex(const QuavenAPI* qv)
-{
-    return qv->LogEx(QV_LOG_WARNING, "%u-%s", 7u, "w");
-}
-
-uint32_t qv_c_play_sound_ex(const QuavenAPI* qv, Sound* sound)
-{
-    SoundPlayParameters parameters;
-    memset(&parameters, 0, sizeof parameters);
-    parameters.volume = 0.5f;
-    parameters.pan = -0.25f;
-    parameters.pitch = 1.5f;
-    parameters.loop = 1;
-    parameters.delay = 2.0f;
-    return qv->PlaySoundEx(sound, parameters);
-}
-
-bool qv_c_reinitialize(const QuavenAPI* qv, const char* language)
-{
-    VideoParameters video;
-    memset(&video, 0, sizeof video);
-    video.width = 1280;
-    video.height = 720;
-    video.windowed = 1;
-    video.no_sound = 1;
-    video.frame_time_ms = 8;
-    video.developer_mode = 1;
-    video.language = (char*)language;
-    video.quit = 1;
-    video.reference_width = 640;
-    video.reference_height = 360;
-    video.reserved[15] = 0xC0FFEEu; /* marks the last word of the 104 bytes */
-    return qv->ReinitializeWithParameters(video);
-}
-
-void qv_c_get_date_time(const QuavenAPI* qv, DateTime* out)
-{
-    *out = qv->GetDateTime();
-}
-
-void qv_c_time_to_date_time(const QuavenAPI* qv, uint32_t seconds, DateTime* out)
-{
-    *out = qv->TimeToDateTime(seconds);
-}
-
-void qv_c_peek_world_transform(const QuavenAPI* qv, Matrix4* out)
-{
-    *out = qv->graphics->PeekWorldTransform();
-}
-
-void qv_c_get_color(const QuavenAPI* qv, Color* out)
-{
-    *out = qv->graphics->GetColor();
-}
-
-void qv_c_submit_score(const QuavenAPI* qv)
-{
-    ScoreRecord score;
-    memset(&score, 0, sizeof score);
-    strcpy(score.id, "player-1");
-    strcpy(score.name, "Name");
-    score.points = 12345;
-    score.rank = 7;
-    score.data[0] = 0x11;
-    score.data[187] = 0xEE;
-    score.dataLength = 188;
-    score.time = 99;
-    qv->leaderboards->SubmitScore(2, score, "category");
-}
-
-float qv_c_draw_text(const QuavenAPI* qv, Font* font)
+void qv_c_varargs_calls(const QuavenAPI* qv, Font* font, float answers[3])
 {
     float x = 10.5f;
     float y = 20.25f;
-    return qv->DrawText(font, &x, &y, "%s=%d", "hp", 99);
+    /* Mixed varargs: int, text, double (a float promoted) and char. */
+    answers[0] = (float)qv->Log("%d|%s|%.2f|%c", 42, "text", 1.5f, 'z');
+    answers[1] = (float)qv->LogEx(QV_LOG_WARNING, "%u-%s", 7u, "w");
+    answers[2] = qv->DrawText(font, &x, &y, "%s=%d", "hp", 99);
+}
+
+uint32_t qv_c_records_by_value(const QuavenAPI* qv, Sound* sound, const char* language)
+{
+    SoundPlayParameters parameters = {.volume = 0.5f, .pan = -0.25f, .pitch = 1.5f, .loop = 1, .delay = 2.0f};
+    VideoParameters video = {.width = 1280, .height = 720, .windowed = 1, .no_sound = 1, .frame_time_ms = 8,
+                             .developer_mode = 1, .language = (char*)language, .quit = 1,
+                             .reference_width = 640, .reference_height = 360};
+    ScoreRecord score = {.id = "player-1", .name = "Name", .points = 12345, .rank = 7, .dataLength = 188, .time = 99};
+    uint32_t answer = qv->PlaySoundEx(sound, parameters);
+    video.reserved[15] = 0xC0FFEEu; /* marks the last word of the 104 bytes */
+    if (!qv->ReinitializeWithParameters(video))
+        answer = 0;
+    score.data[0] = 0x11;
+    score.data[187] = 0xEE;
+    qv->leaderboards->SubmitScore(2, score, "category");
+    return answer;
+}
+
+void qv_c_records_returned(const QuavenAPI* qv, DateTime dates[2], Matrix4* matrix, Color* colour)
+{
+    dates[0] = qv->GetDateTime();
+    dates[1] = qv->TimeToDateTime(0xFFFFFFF0u);
+    *matrix = qv->graphics->PeekWorldTransform();
+    *colour = qv->graphics->GetColor();
 }
 
 void qv_c_post_event(const QuavenAPI* qv)
@@ -124,13 +67,9 @@ void qv_c_post_event(const QuavenAPI* qv)
     qv->PostEvent(&event);
 }
 
-void qv_c_ugc_call1(const QuavenAPI* qv)
-{
-    qv->ugc->Call1(11, 22, 33);
-}
-
-int qv_c_http_request(const QuavenAPI* qv, Buffer** response, int* abortFlag)
+int qv_c_pass_through_calls(const QuavenAPI* qv, Buffer** response, int* abortFlag)
 {
     static const char body[] = "abc";
+    qv->ugc->Call1(11, 22, 33);
     return qv->HTTPRequest(QV_HTTP_POST, "http://example.invalid/x", "text/plain", body, 3, response, abortFlag);
 }

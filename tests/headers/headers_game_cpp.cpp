@@ -5,24 +5,11 @@
 #undef QUAVEN_BUILDING_ENGINE
 #include <quaven/quaven.h>
 
-#include "game_cpp_side.h"
-
-namespace {
+#include "c_game_side.h"
 
 const long kGameCppLayout[] = {
 #define QV_LAYOUT_ITEM(name, expression, expected) static_cast<long>(expression),
 #include "layout_items.inc"
 #undef QV_LAYOUT_ITEM
 };
-
-} // namespace
-
-int GameCppLayoutCount()
-{
-    return static_cast<int>(sizeof(kGameCppLayout) / sizeof(kGameCppLayout[0]));
-}
-
-long GameCppLayoutValue(int index)
-{
-    return index >= 0 && index < GameCppLayoutCount() ? kGameCppLayout[index] : -1;
-}
+const int kGameCppLayoutCount = static_cast<int>(sizeof(kGameCppLayout) / sizeof(kGameCppLayout[0]));

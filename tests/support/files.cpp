@@ -72,9 +72,10 @@ void RemoveTree(const std::string& folder)
             const std::string path = folder + "/" + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             // A junction is removed, never followed into what it points at.
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            const DWORD kind = entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+            if (kind == FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(path);
-            else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            else if (kind & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveDirectoryA(path.c_str());
             else
                 DeleteFileA(path.c_str());

@@ -18,6 +18,8 @@ int g_popupAnswer = QV_POPUP_OK;
 bool g_active = false;
 std::string g_mirror;
 
+using Hold = std::lock_guard<std::mutex>;
+
 // Formats the whole text however long it is, so a test sees exactly what the engine passed;
 // most fit the engine's own 4096-byte messages and never touch the heap twice.
 std::string Format(const char* format, va_list args) {
@@ -47,40 +49,33 @@ int Record(LoggedLine::Kind kind, int level, const char* format, va_list args) {
     line.format = format ? format : "(null)";
     line.text = Format(format, args);
     const int length = static_cast<int>(line.text.size());
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     if (!g_mirror.empty())
         AppendLine(g_mirror, (kind == LoggedLine::Popup ? "popup " : "") + std::to_string(level) + " " + line.text);
     g_lines.push_back(std::move(line));
-    return length;
+    return kind == LoggedLine::Popup ? g_popupAnswer : length;
 }
 
 int CapturingLog(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const int written = Record(LoggedLine::Log, QV_LOG_INFO, format, args);
+    const int answer = Record(LoggedLine::Log, QV_LOG_INFO, format, args);
     va_end(args);
-    return written;
+    return answer;
 }
 
+// LogEx and LogPopup.
+template <LoggedLine::Kind kind>
 int CapturingLogEx(int level, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    const int written = Record(LoggedLine::LogEx, level, format, args);
+    const int answer = Record(kind, level, format, args);
     va_end(args);
-    return written;
-}
-
-int CapturingLogPopup(int level, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    Record(LoggedLine::Popup, level, format, args);
-    va_end(args);
-    std::lock_guard<std::mutex> hold(g_guard);
-    return g_popupAnswer;
+    return answer;
 }
 
 int CountIf(const std::function<bool(const LoggedLine&)>& wanted) {
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     int count = 0;
     for (const LoggedLine& line : g_lines) count += wanted(line) ? 1 : 0;
     return count;
@@ -90,6 +85,12 @@ bool AtLevel(const LoggedLine& line, int level) { return level == LogCapture::kA
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+std::vector<std::string> TextsOf(std::vector<LoggedLine> lines) {
+    std::vector<std::string> texts;
+    for (LoggedLine& line : lines) texts.push_back(std::move(line.text));
+    return texts;
+}
+
 }  // namespace
 
 LogCapture::LogCapture(QuavenAPI* table)
@@ -98,7 +99,7 @@ LogCapture::LogCapture(QuavenAPI* table)
       savedLogEx_(table ? table->LogEx : nullptr),
       savedLogPopup_(table ? table->LogPopup : nullptr) {
     {
-        std::lock_guard<std::mutex> hold(g_guard);
+        Hold hold(g_guard);
         if (g_active) ADD_FAILURE() << "a LogCapture is already active; only one may capture at a time";
         g_active = true;
         g_lines.clear();
@@ -107,8 +108,8 @@ LogCapture::LogCapture(QuavenAPI* table)
     }
     if (!table_) return;
     table_->Log = CapturingLog;
-    table_->LogEx = CapturingLogEx;
-    table_->LogPopup = CapturingLogPopup;
+    table_->LogEx = CapturingLogEx<LoggedLine::LogEx>;
+    table_->LogPopup = CapturingLogEx<LoggedLine::Popup>;
 }
 
 LogCapture::~LogCapture() {
@@ -117,24 +118,15 @@ LogCapture::~LogCapture() {
         table_->LogEx = savedLogEx_;
         table_->LogPopup = savedLogPopup_;
     }
-    std::lock_guard<std::mutex> hold(g_guard);
+    Hold hold(g_guard);
     g_active = false;
 }
 
-void LogCapture::SetPopupAnswer(int answer) {
-    std::lock_guard<std::mutex> hold(g_guard);
-    g_popupAnswer = answer;
-}
+void LogCapture::SetPopupAnswer(int answer) { Hold hold(g_guard); g_popupAnswer = answer; }
 
-void LogCapture::MirrorTo(const std::string& path) {
-    std::lock_guard<std::mutex> hold(g_guard);
-    g_mirror = path;
-}
+void LogCapture::MirrorTo(const std::string& path) { Hold hold(g_guard); g_mirror = path; }
 
-std::vector<LoggedLine> LogCapture::Lines() {
-    std::lock_guard<std::mutex> hold(g_guard);
-    return g_lines;
-}
+std::vector<LoggedLine> LogCapture::Lines() { Hold hold(g_guard); return g_lines; }
 
 std::vector<LoggedLine> LogCapture::PopupLines() {
     std::vector<LoggedLine> popups;
@@ -143,17 +135,9 @@ std::vector<LoggedLine> LogCapture::PopupLines() {
     return popups;
 }
 
-std::vector<std::string> LogCapture::Texts() {
-    std::vector<std::string> texts;
-    for (LoggedLine& line : Lines()) texts.push_back(std::move(line.text));
-    return texts;
-}
+std::vector<std::string> LogCapture::Texts() { return TextsOf(Lines()); }
 
-std::vector<std::string> LogCapture::PopupTexts() {
-    std::vector<std::string> texts;
-    for (LoggedLine& line : PopupLines()) texts.push_back(std::move(line.text));
-    return texts;
-}
+std::vector<std::string> LogCapture::PopupTexts() { return TextsOf(PopupLines()); }
 
 int LogCapture::Count(const std::string& text) {
     return CountIf([&](const LoggedLine& line) { return line.text == text; });
@@ -171,9 +155,6 @@ int LogCapture::CountPopupsContaining(const std::string& part) {
     return CountIf([&](const LoggedLine& line) { return line.popup() && Contains(line.text, part); });
 }
 
-void LogCapture::Clear() {
-    std::lock_guard<std::mutex> hold(g_guard);
-    g_lines.clear();
-}
+void LogCapture::Clear() { Hold hold(g_guard); g_lines.clear(); }
 
 }  // namespace quaven_test

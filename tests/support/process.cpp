@@ -21,11 +21,10 @@ std::string MakeTempDir(const std::string& tag) {
     // only a folder this call created itself is handed out.
     static LONG counter = 0;
     for (;;) {
-        const LONG n = InterlockedIncrement(&counter);
         const std::string dir = std::string(base) + "quaven-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
-                                "-" + std::to_string(GetTickCount()) + "-" + std::to_string(n);
-        if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return dir;
+                                "-" + std::to_string(GetTickCount()) + "-" +
+                                std::to_string(InterlockedIncrement(&counter));
+        if (CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS) return dir;
     }
 }
 
@@ -122,13 +121,11 @@ bool ChildProcess::Wait(DWORD timeoutMs, DWORD* exitCode) {
     return true;
 }
 
+bool ChildProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
 std::string CurrentTestFilter() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string("*");
-}
-
-bool ChildProcess::Running() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
 }  // namespace quaven_test

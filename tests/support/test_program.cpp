@@ -2,7 +2,6 @@
 
 #include "support/process.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace quaven_test {
@@ -43,22 +42,5 @@ void TestProgram::Unload() {
 }
 
 std::vector<std::string> TestProgram::Results() const { return ReadLines(results_); }
-
-std::vector<std::string> TestProgram::EventLines() const {
-    std::vector<std::string> events;
-    for (const std::string& line : Results())
-        if (line.compare(0, 6, "event ") == 0) events.push_back(line);
-    return events;
-}
-
-std::string EventLine(const EngineEvent& event) {
-    std::string line = "event " + std::to_string(event.type) + " ";
-    char digits[3];
-    for (uint8_t byte : event.payload) {
-        snprintf(digits, sizeof digits, "%02x", byte);
-        line += digits;
-    }
-    return line;
-}
 
 }  // namespace quaven_test

@@ -29,16 +29,11 @@ public:
     HMODULE Library() const { return library_; }
     ProgramInterface& Record() { return record_; }
     std::vector<std::string> Results() const;
-    // Only the "event TYPE HEX" lines.
-    std::vector<std::string> EventLines() const;
 
 private:
     std::string dir_, results_;
     HMODULE library_ = nullptr;
     ProgramInterface record_ = {};
 };
-
-// The results-file line the game writes for an event: "event TYPE" and 64 hex digits.
-std::string EventLine(const EngineEvent& event);
 
 }  // namespace quaven_test

@@ -60,7 +60,7 @@ protected:
     }
 };
 
-TEST_F(EventPayload, ServiceEventsFreeTheirOwnWords)
+TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBeforeTheirBlocks)
 {
     for (uint32_t type : {18u, 20u})
         EXPECT_EQ(FreedBy(EveryWordSet(type)), Words({4})) << type;
@@ -73,10 +73,7 @@ TEST_F(EventPayload, ServiceEventsFreeTheirOwnWords)
     for (uint32_t type : {0u, 8u, 17u, 21u, 35u, 39u, 64u, 0xFFFFFFFFu})
         EXPECT_TRUE(FreedBy(EveryWordSet(type)).empty()) << "type " << type << " owns nothing";
     QVI_FreeEventPayload(nullptr);
-}
 
-TEST_F(EventPayload, LocalUserFreesItsFieldsThenTheBlockThenWordEight)
-{
     void* user[2] = {Block(10), nullptr};
     EngineEvent event = MakeEvent(EVENT_SOCIAL_LOCAL_USER);
     event.payload[0] = 1;
@@ -84,25 +81,20 @@ TEST_F(EventPayload, LocalUserFreesItsFieldsThenTheBlockThenWordEight)
     Put(event, 8, Block(11));
     EXPECT_EQ(FreedBy(event), (std::vector<void*>{Block(10), user, Block(11)}));
 
-    EngineEvent empty = MakeEvent(EVENT_SOCIAL_LOCAL_USER);
-    EXPECT_TRUE(FreedBy(empty).empty());
-}
+    EXPECT_TRUE(FreedBy(MakeEvent(EVENT_SOCIAL_LOCAL_USER)).empty());
 
-TEST_F(EventPayload, FriendsFreeEachEntrysTextsThenTheArray)
-{
     SocialUserRecord friends[2] = {{static_cast<char*>(Block(1)), static_cast<char*>(Block(2)), 5},
                                    {nullptr, static_cast<char*>(Block(3)), 6}};
-    EngineEvent event = MakeEvent(EVENT_SOCIAL_FRIENDS);
-    Put(event, 4, friends);
-    Put(event, 8, 2);
-    EXPECT_EQ(FreedBy(event), (std::vector<void*>{Block(1), Block(2), Block(3), friends}));
-
+    EngineEvent list = MakeEvent(EVENT_SOCIAL_FRIENDS);
+    Put(list, 4, friends);
+    Put(list, 8, 2);
+    EXPECT_EQ(FreedBy(list), (std::vector<void*>{Block(1), Block(2), Block(3), friends}));
     // A count of zero or less frees only the array; without an array nothing is walked.
-    Put(event, 8, INT32_MIN);
-    EXPECT_EQ(FreedBy(event), std::vector<void*>{friends});
-    Put(event, 4, static_cast<void*>(nullptr));
-    Put(event, 8, 1000);
-    EXPECT_TRUE(FreedBy(event).empty());
+    Put(list, 8, INT32_MIN);
+    EXPECT_EQ(FreedBy(list), std::vector<void*>{friends});
+    Put(list, 4, static_cast<void*>(nullptr));
+    Put(list, 8, 1000);
+    EXPECT_TRUE(FreedBy(list).empty());
 }
 
 // The real heap: the program allocates through Malloc, the engine frees after OnEvent.

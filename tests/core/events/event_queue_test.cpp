@@ -3,19 +3,20 @@
 #include <climits>
 #include <limits>
 #include <thread>
+#include <tuple>
 
 namespace {
 
 using namespace events_test;
 
-class EventQueue : public EventsTest {};
+using EventQueue = EventsTest;
 
 uint32_t NumberOf(const EngineEvent& event)
 {
     return PayloadOf<uint32_t>(event);
 }
 
-TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
+TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNextFrameDispatchesOnce)
 {
     QV_InitEvent(nullptr, 8);
     QV_PostEvent(nullptr);
@@ -24,10 +25,7 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnored)
     EXPECT_TRUE(g_seen.events.empty());
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"1 QV_InitEvent: null event ignored.",
                                                     "1 QV_PostEvent: null event ignored."}));
-}
 
-TEST_F(EventQueue, PostedEventsAreCopiesThatTheNextFrameDispatchesOnce)
-{
     EngineEvent event;
     memset(&event, 0xAB, sizeof event);
     QV_InitEvent(&event, EVENT_KEY_DOWN);
@@ -49,17 +47,14 @@ TEST_F(EventQueue, PostedEventsAreCopiesThatTheNextFrameDispatchesOnce)
     EXPECT_EQ(QV_GetKey('D'), 3u);
 }
 
-void PostFollowUp(const EngineEvent& event)
+TEST_F(EventQueue, PostsDuringDispatchWaitForTheNextTakeAndPostsFromManyThreadsArriveInEachThreadsOrder)
 {
-    if (NumberOf(event) >= 100)
-        return;
-    EngineEvent followUp = MakeEvent(EVENT_NAMED, NumberOf(event) + 100);
-    QV_PostEvent(&followUp);
-}
-
-TEST_F(EventQueue, EventsPostedDuringDispatchWaitForTheNextTake)
-{
-    g_seen.onEvent = PostFollowUp;
+    g_seen.onEvent = [](const EngineEvent& event) {
+        if (NumberOf(event) >= 100)
+            return;
+        EngineEvent followUp = MakeEvent(EVENT_NAMED, NumberOf(event) + 100);
+        QV_PostEvent(&followUp);
+    };
     for (uint32_t i = 1; i <= 3; ++i) {
         EngineEvent event = MakeEvent(EVENT_NAMED, i);
         QV_PostEvent(&event);
@@ -72,10 +67,8 @@ TEST_F(EventQueue, EventsPostedDuringDispatchWaitForTheNextTake)
         EXPECT_EQ(NumberOf(g_seen.events[3 + i]), 101 + i);
     QVI_DispatchQueuedEvents();
     EXPECT_EQ(g_seen.events.size(), 6u);
-}
 
-TEST_F(EventQueue, PostsFromManyThreadsAllArriveInEachThreadsOrder)
-{
+    g_seen = Observed();
     const int kThreads = 4;
     const uint32_t kPerThread = 2000;
     std::vector<std::thread> threads;
@@ -99,12 +92,9 @@ TEST_F(EventQueue, PostsFromManyThreadsAllArriveInEachThreadsOrder)
     for (const EngineEvent& event : g_seen.events) {
         const uint32_t thread = NumberOf(event) >> 16;
         ASSERT_LT(thread, (uint32_t)kThreads);
-        ASSERT_EQ(NumberOf(event) & 0xFFFF, next[thread]);
-        ++next[thread];
+        ASSERT_EQ(NumberOf(event) & 0xFFFF, next[thread]++);
     }
 }
-
-// ---- Dispatch -----------------------------------------------------------------------
 
 TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
 {
@@ -126,7 +116,7 @@ TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
     EXPECT_EQ(g_seen.events.size(), 1u);
 }
 
-TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
+TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsTheMomentOnce)
 {
     ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
     // The default toggle is the section sign character; 167 read as a signed byte is
@@ -135,49 +125,62 @@ TEST_F(EventQueue, ReadyConsoleTogglesOnItsKeyOrCharacterAndSwallowsIt)
     EngineEvent section = MakeEvent(EVENT_CHARACTER, 167);
     EXPECT_EQ(QVI_DispatchEvent(&section), 0);
     EXPECT_EQ(console.open, 1);
-    EngineEvent key167 = MakeEvent(EVENT_KEY_DOWN, 167);
-    QVI_DispatchEvent(&key167);
+    Dispatch(MakeEvent(EVENT_KEY_DOWN, 167));
     EXPECT_EQ(console.open, 1);
-    EngineEvent keyMinus89 = MakeEvent(EVENT_KEY_DOWN, -89);
-    QVI_DispatchEvent(&keyMinus89);
+    Dispatch(MakeEvent(EVENT_KEY_DOWN, -89));
     EXPECT_EQ(console.open, 0);
     g_seen.events.clear();
 
     console.toggleKey = QV_KEY_ESCAPE;
     console.ctrlDown = 1;
     console.shiftDown = 1;
-    EngineEvent escape = MakeEvent(EVENT_KEY_DOWN, QV_KEY_ESCAPE);
-    QVI_DispatchEvent(&escape);
+    Dispatch(MakeEvent(EVENT_KEY_DOWN, QV_KEY_ESCAPE));
     EXPECT_EQ(console.open, 1);
     EXPECT_EQ(console.ctrlDown + console.shiftDown, 0);
     EXPECT_EQ(program_.video.console_open, 1);
     EXPECT_EQ(QV_GetKey(QV_KEY_ESCAPE), 0u);   // the key never reached the tables
-
     // While open, the console has its say first; this one consumes nothing.
-    EngineEvent a = MakeEvent(EVENT_KEY_DOWN, 'A');
-    QVI_DispatchEvent(&a);
+    Dispatch(MakeEvent(EVENT_KEY_DOWN, 'A'));
     EXPECT_EQ(QV_GetKey('A'), 3u);
 
-    EngineEvent character = MakeEvent(EVENT_CHARACTER, QV_KEY_ESCAPE);
-    QVI_DispatchEvent(&character);
+    const EngineEvent character = MakeEvent(EVENT_CHARACTER, QV_KEY_ESCAPE);
+    Dispatch(character);
     EXPECT_EQ(console.open, 0);
     EXPECT_EQ(program_.video.console_open, 0);
     EXPECT_EQ(SeenTypes(), std::vector<uint32_t>{EVENT_KEY_DOWN});
-
     // Early input can toggle before a program record exists.
     g_core.settings = nullptr;
-    QVI_DispatchEvent(&character);
+    Dispatch(character);
     EXPECT_EQ(console.open, 1);
-
     // A console that is not ready only stays closed.
     console.started = 0;
-    QVI_DispatchEvent(&character);
+    Dispatch(character);
     EXPECT_EQ(console.open, 0);
-    QVI_DispatchEvent(&character);
+    Dispatch(character);
     EXPECT_EQ(console.open, 0);
-}
 
-// ---- Window input -------------------------------------------------------------------
+    // Every shutdown request marks the record; the first logs the moment.
+    g_core.settings = &program_;
+    qv->GetDateTime = [] { return DateTime{2024, 3, 7, 9, 5, 4, 0, 0, 0, 0}; };
+    EXPECT_FALSE(QV_IsShuttingDown());
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_EQ(program_.video.quit, 1);
+
+    ProgramInterface other = {};
+    g_core.settings = &other;
+    QV_RequestShutdown();
+    EXPECT_EQ(other.video.quit, 1);
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
+    // Before the table and the program exist, a request still counts.
+    g_core.quit = 0;
+    qv->GetDateTime = nullptr;
+    qv->LogEx = nullptr;
+    g_core.settings = nullptr;
+    QV_RequestShutdown();
+    EXPECT_TRUE(QV_IsShuttingDown());
+    EXPECT_EQ(LogLines().size(), 1u);
+}
 
 TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueuedAfterIt)
 {
@@ -198,47 +201,11 @@ TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueue
     EXPECT_EQ(KeyOf(g_seen.events[0]).code, 'J');
     // Mouse events are pointer 0 of the mouse, positions truncated and clamped.
     const EventMousePayload mouse = MouseOf(g_seen.events[1]);
-    EXPECT_EQ(mouse.pointer, 0);
-    EXPECT_EQ(mouse.x, 10);
-    EXPECT_EQ(mouse.y, -3);
-    EXPECT_EQ(mouse.button, QV_KEY_MOUSE_BUTTON_RIGHT);
-    EXPECT_EQ(mouse.device, 2u);
-    EXPECT_EQ(MouseOf(g_seen.events[2]).x, 0);
-    EXPECT_EQ(MouseOf(g_seen.events[2]).y, INT_MAX);
+    EXPECT_EQ(std::make_tuple(+mouse.pointer, mouse.x, mouse.y, +mouse.button, mouse.device),
+              std::make_tuple(0, 10, -3, +QV_KEY_MOUSE_BUTTON_RIGHT, 2u));
+    EXPECT_EQ(std::make_pair(MouseOf(g_seen.events[2]).x, MouseOf(g_seen.events[2]).y), std::make_pair(0, INT_MAX));
     EXPECT_EQ(MouseOf(g_seen.events[3]).wheel, -120);
     EXPECT_EQ(MouseOf(g_seen.events[3]).x, 7);
-}
-
-// ---- Shutdown requests --------------------------------------------------------------
-
-DateTime FixedDateTime()
-{
-    return DateTime{2024, 3, 7, 9, 5, 4, 0, 0, 0, 0};  // 2024-03-07 09:05:04
-}
-
-TEST_F(EventQueue, FirstShutdownRequestLogsTheMomentOnceAndEveryOneMarksTheRecord)
-{
-    qv->GetDateTime = FixedDateTime;
-    EXPECT_FALSE(QV_IsShuttingDown());
-    QV_RequestShutdown();
-    EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_EQ(program_.video.quit, 1);
-
-    ProgramInterface other = {};
-    g_core.settings = &other;
-    QV_RequestShutdown();
-    EXPECT_EQ(other.video.quit, 1);
-    EXPECT_EQ(LogLines(), std::vector<std::string>{"3 Signalling shutdown at 2024-3-7 09:05. 4"});
-}
-
-TEST_F(EventQueue, ShutdownRequestWorksBeforeTheTableAndTheProgramExist)
-{
-    qv->GetDateTime = nullptr;
-    qv->LogEx = nullptr;
-    g_core.settings = nullptr;
-    QV_RequestShutdown();
-    EXPECT_TRUE(QV_IsShuttingDown());
-    EXPECT_TRUE(LogLines().empty());
 }
 
 }  // namespace

@@ -10,21 +10,19 @@
 #include <vector>
 
 #include "core/core_state.h"
-#include "engine/config/configuration_reader.h"
-#include "core/events/event_queue.h"
-#include "core/events/event_payloads.h"
 #include "core/engine_log.h"
+#include "core/events/event_payloads.h"
+#include "core/events/event_queue.h"
 #include "core/events/key_state.h"
 #include "core/locks.h"
 #include "support/log_capture.h"
 
 namespace events_test {
 
-// What the program saw.
+// What the program saw; onEvent is called from inside OnEvent, after the event is recorded.
 struct Observed {
     std::vector<EngineEvent> events;
     int eventAnswer = 0;
-    // Called from inside OnEvent, after the event has been recorded.
     void (*onEvent)(const EngineEvent& event) = nullptr;
 };
 
@@ -38,25 +36,20 @@ inline int RecordingOnEvent(EngineEvent event)
     return g_seen.eventAnswer;
 }
 
-inline EngineEvent MakeEvent(uint32_t type, int32_t firstWord = 0)
+// An event whose payload starts with the given record or word (the rest zero).
+template <typename Payload = int32_t>
+EngineEvent MakeEvent(uint32_t type, const Payload& payload = 0)
 {
     EngineEvent event;
     QV_InitEvent(&event, type);
-    memcpy(event.payload, &firstWord, sizeof firstWord);
+    memcpy(event.payload, &payload, sizeof payload);
     return event;
 }
 
 inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)
 {
-    EventMousePayload mouse = {};
-    mouse.pointer = pointer;
-    mouse.x = x;
-    mouse.y = y;
-    mouse.button = button;
-    mouse.device = 2;
-    EngineEvent event = MakeEvent(type);
-    memcpy(event.payload, &mouse, sizeof mouse);
-    return event;
+    const EventMousePayload mouse = {pointer, {}, x, y, button, 0, 0, 0, 2, {}};
+    return MakeEvent(type, mouse);
 }
 
 template <typename Payload>
@@ -133,6 +126,13 @@ protected:
         g_core.settings = nullptr;
         QVI_DispatchQueuedEvents();
         g_core.settings = program;
+    }
+
+    // Dispatches a copy and answers it as the dispatch left it.
+    static EngineEvent Dispatch(EngineEvent event)
+    {
+        QVI_DispatchEvent(&event);
+        return event;
     }
 
     // LogEx lines as "<level> <text>".

@@ -6,12 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <regex>
 #include <set>
 #include <string>
 
-#include "core/threads.h"
 #include "logging_fixture.h"
 
 namespace logging_test {
@@ -25,10 +23,7 @@ TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreD
     QV_LogEx(QV_LOG_ERROR, "first\nsecond\n");
     EXPECT_EQ(g_console.lines.data[1].number, 2);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[1].find("[ERROR] second"), std::string::npos);
-
+    ExpectLogFileLines({kHead + "\\[ERROR\\] first", kHead + "\\[ERROR\\] second"});
     // Empty lines are skipped and not counted; a single trailing feed keeps the text one
     // line; a piece of 512 characters or more is dropped.
     const std::string longest(511, 'k');
@@ -50,7 +45,6 @@ TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
     EXPECT_EQ(g_console.lineNumber, 0);
     EXPECT_EQ(g_console.lines.count, 0);
     EXPECT_EQ(LogFileContents(), "");
-
     // A writer below its own minimum counts, but writes nothing either.
     g_console.minimumLevel = QV_LOG_WARNING;
     g_console.Print(QV_LOG_INFO, "console echo");
@@ -58,10 +52,18 @@ TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
     EXPECT_EQ(g_console.lines.count, 0);
 }
 
-TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarker)
+TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollowsItsLines)
 {
     StartBareLogging(false);
-    for (int i = 1; i <= 8192; ++i)
+    QV_Log("line %d", 1);
+    EXPECT_EQ(g_console.scroll, 0);  // following the newest line
+    g_console.scroll = 3;
+    QV_Log("line %d", 2);
+    QV_Log("line %d\nline %d", 3, 4);
+    EXPECT_EQ(g_console.scroll, 6);
+    g_console.scroll = 0;
+
+    for (int i = 5; i <= 8192; ++i)
         QV_Log("line %d", i);
     ASSERT_EQ(g_console.lines.count, 8192);
     EXPECT_EQ(g_console.lines.data[0].number, 1);
@@ -73,7 +75,6 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarker)
     EXPECT_EQ(marker.level, QV_LOG_SYSTEM);
     EXPECT_EQ(marker.number, 0);
     EXPECT_STREQ(g_console.lines.data[1].text, "line 3");
-
     // Each further line drops the marker and the oldest real line and puts the marker back.
     QV_Log("line %d", 8194);
     ASSERT_EQ(g_console.lines.count, 8192);
@@ -86,170 +87,66 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarker)
     EXPECT_EQ(markers, 1);
 }
 
-TEST_F(ConsoleLines, ScrolledBackViewFollowsItsLines)
-{
-    StartBareLogging(false);
-    QV_Log("a");
-    EXPECT_EQ(g_console.scroll, 0);  // following the newest line
-    g_console.scroll = 3;
-    QV_Log("b");
-    QV_Log("c\nd");
-    EXPECT_EQ(g_console.scroll, 6);
-}
-
-// ---- Line format ------------------------------------------------------------------
-
-// "[hh:mm.ss] " after a line's number, and the whole head before it.
-const std::string kTime = "\\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] ";
-const std::string kHead = kLineHeadPattern;
-
-bool Matches(const std::string& line, const std::string& pattern)
-{
-    return std::regex_match(line, std::regex(pattern));
-}
-
-struct ThreadLog {
-    const char* text;
-    int level;
-    HANDLE done;
-};
-
-void LogFromThread(void* argument)
-{
-    auto* request = static_cast<ThreadLog*>(argument);
-    QV_LogEx(request->level, "%s", request->text);
-    SetEvent(request->done);
-}
-
-DWORD WINAPI LogFromForeignThread(LPVOID argument)
-{
-    LogFromThread(argument);
-    return 0;
-}
-
-// Runs one log call on an engine thread of that name (null name: a thread the engine did
-// not start) and waits until it has logged.
-void LogOnThread(bool engineThread, const char* name, int level, const char* text)
-{
-    ThreadLog request = {text, level, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    if (engineThread)
-        ASSERT_NE(QV_CreateThread(name, LogFromThread, &request, 0), 0u);
-    else
-        CloseHandle(CreateThread(nullptr, 0, LogFromForeignThread, &request, 0, nullptr));
-    ASSERT_EQ(WaitForSingleObject(request.done, 30000), WAIT_OBJECT_0);
-    CloseHandle(request.done);
-}
-
-TEST_F(ConsoleLines, MainThreadLinesCarryNoThreadPartAndNumbersGrowPastFourDigits)
+TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbersGrowPastFourDigits)
 {
     StartBareLogging(true);
     QV_Log("plain %d", 1);
     QV_LogEx(QV_LOG_SYSTEM, "ends with feed\n");   // the feed is not doubled
-    g_console.lineNumber = 9999;
-    QV_LogEx(QV_LOG_WARNING, "careful");
-
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 3u) << LogFileContents();
-    EXPECT_TRUE(Matches(lines[0], "0001: " + kTime + "plain 1")) << lines[0];
-    EXPECT_TRUE(Matches(lines[1], "0002: " + kTime + "\\[SYSTEM\\] ends with feed")) << lines[1];
-    EXPECT_TRUE(Matches(lines[2], "10000: " + kTime + "\\[WARNING\\] careful")) << lines[2];
-
-    // The console keeps the level's tag in front of the text as given and names the thread "MAIN".
-    EXPECT_EQ(ConsoleTexts()[1], "[SYSTEM] ends with feed\n");
-    EXPECT_STREQ(g_console.lines.data[0].threadName, "MAIN");
-}
-
-TEST_F(ConsoleLines, EngineThreadsShowTheirNameAsItIsAndForeignThreadsNone)
-{
-    StartBareLogging(true);
-    LogOnThread(true, "Loader", QV_LOG_WARNING, "slow");
-    LogOnThread(true, nullptr, QV_LOG_INFO, "anonymous");
-    LogOnThread(true, "50%s", QV_LOG_INFO, "rate %d%% %s %n");
-    LogOnThread(false, nullptr, QV_LOG_ERROR, "from outside");
-
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_TRUE(Matches(lines[0], kHead + "\\[Loader\\]> \\[WARNING\\] slow")) << lines[0];
-    EXPECT_TRUE(Matches(lines[1], kHead + "\\[\\]> anonymous")) << lines[1];
-    EXPECT_EQ(lines[2].substr(lines[2].find("] [") + 2), "[50%s]> rate %d%% %s %n");
-    EXPECT_TRUE(Matches(lines[3], kHead + "\\[ERROR\\] from outside")) << lines[3];
-    EXPECT_STREQ(g_console.lines.data[0].threadName, "Loader");
-    EXPECT_STREQ(g_console.lines.data[3].threadName, "MAIN");
-}
-
-TEST_F(ConsoleLines, LevelsFourToSevenAreUnknownAndOthersBecomeErrors)
-{
-    StartBareLogging(true);
     QV_LogEx(4, "four");
     QV_LogEx(7, "seven");
     QV_LogEx(8, "eight");
     // 65537 would pass for a WARNING if the level were cut to 16 bits on the way.
     QV_LogEx(65537, "wide");
-
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_TRUE(Matches(lines[0], kHead + "\\[UNKNOWN\\] four")) << lines[0];
-    EXPECT_TRUE(Matches(lines[2], kHead + "\\[ERROR\\] eight")) << lines[2];
-    EXPECT_TRUE(Matches(lines[3], kHead + "\\[ERROR\\] wide")) << lines[3];
-
-    // No tag in the console for 4 to 7; the clamped ones are ERROR lines.
-    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"four", "seven", "[ERROR] eight", "[ERROR] wide"}));
+    g_console.lineNumber = 9999;
+    QV_LogEx(QV_LOG_WARNING, "careful");
+    // The console keeps the level's tag in front of the text as given (none for 4 to 7, ERROR
+    // for the clamped ones) and names the thread "MAIN".
+    EXPECT_EQ(ConsoleTexts(), (std::vector<std::string>{"plain 1", "[SYSTEM] ends with feed\n", "four", "seven",
+                                                        "[ERROR] eight", "[ERROR] wide", "[WARNING] careful"}));
+    EXPECT_STREQ(g_console.lines.data[0].threadName, "MAIN");
     EXPECT_EQ(g_console.counters[4], 1);
     EXPECT_EQ(g_console.counters[7], 1);
     EXPECT_EQ(g_console.counters[QV_LOG_ERROR], 2);
-}
-
-// ---- Several threads ----------------------------------------------------------------
-
-const int kThreads = 4;
-const int kLinesPerThread = 1000;
-
-struct Worker {
-    int index;
-    bool multiLine;
-    HANDLE start;
-    HANDLE done;
-};
-
-void LogMany(void* argument)
-{
-    auto* worker = static_cast<Worker*>(argument);
-    WaitForSingleObject(worker->start, INFINITE);
-    for (int i = 0; i < kLinesPerThread; ++i) {
-        if (worker->multiLine)
-            QV_LogEx(QV_LOG_WARNING, "w%d upper %04d\nw%d lower %04d\n", worker->index, i, worker->index, i);
-        else
-            QV_Log("worker %d says %04d and some more text to make the line longer", worker->index, i);
-    }
-    SetEvent(worker->done);
-}
-
-// Starts the workers together (the odd ones logging two-line texts) and waits until every
-// one has logged all its lines.
-void RunWorkers()
-{
-    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Worker workers[kThreads];
-    HANDLE done[kThreads];
-    for (int t = 0; t < kThreads; ++t) {
-        done[t] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        workers[t] = {t, t % 2 == 1, start, done[t]};
-        char name[16];
-        snprintf(name, sizeof(name), "Worker%d", t);
-        ASSERT_NE(QV_CreateThread(name, LogMany, &workers[t], 0), 0u);
-    }
-    SetEvent(start);
-    ASSERT_EQ(WaitForMultipleObjects(kThreads, done, TRUE, 120000), WAIT_OBJECT_0);
-    for (HANDLE event : done)
-        CloseHandle(event);
-    CloseHandle(start);
+    // Engine threads show their name as it is, other threads none.
+    const auto logOnThread = [](bool engineThread, const char* name, int level, const char* text) {
+        RunOnThread(engineThread, name, [=] { QV_LogEx(level, "%s", text); });
+    };
+    logOnThread(true, "Loader", QV_LOG_WARNING, "slow");
+    logOnThread(true, nullptr, QV_LOG_INFO, "anonymous");
+    logOnThread(true, "50%s", QV_LOG_INFO, "rate %d%% %s %n");
+    logOnThread(false, nullptr, QV_LOG_ERROR, "from outside");
+    ExpectLogFileLines({"0001: " + kTime + "plain 1", "0002: " + kTime + "\\[SYSTEM\\] ends with feed",
+                        kHead + "\\[UNKNOWN\\] four", kHead + "\\[UNKNOWN\\] seven", kHead + "\\[ERROR\\] eight",
+                        kHead + "\\[ERROR\\] wide", "10000: " + kTime + "\\[WARNING\\] careful",
+                        "10001: " + kTime + "\\[Loader\\]> \\[WARNING\\] slow", kHead + "\\[\\]> anonymous",
+                        kHead + "\\[50%s\\]> rate %d%% %s %n", kHead + "\\[ERROR\\] from outside"});
+    EXPECT_STREQ(g_console.lines.data[7].threadName, "Loader");
+    EXPECT_STREQ(g_console.lines.data[10].threadName, "MAIN");
 }
 
 // Two threads log single lines, two log two-line texts, all at once.
 TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
 {
+    const int kThreads = 4, kLinesPerThread = 1000;
     StartBareLogging(true);
-    RunWorkers();
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::vector<HANDLE> done;
+    for (int t = 0; t < kThreads; ++t) {
+        done.push_back(StartOnThread(true, ("Worker" + std::to_string(t)).c_str(), [=] {
+            WaitForSingleObject(start, INFINITE);
+            for (int i = 0; i < kLinesPerThread; ++i) {
+                if (t % 2)
+                    QV_LogEx(QV_LOG_WARNING, "w%d upper %04d\nw%d lower %04d\n", t, i, t, i);
+                else
+                    QV_Log("worker %d says %04d and some more text to make the line longer", t, i);
+            }
+        }));
+    }
+    SetEvent(start);
+    ASSERT_EQ(WaitForMultipleObjects(kThreads, done.data(), TRUE, 120000), WAIT_OBJECT_0);
+    for (HANDLE event : done)
+        CloseHandle(event);
+    CloseHandle(start);
 
     const std::string contents = LogFileContents();
     ASSERT_FALSE(contents.empty());
@@ -258,10 +155,10 @@ TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
     const size_t expected = 2 * kLinesPerThread + 2 * 2 * kLinesPerThread;
     ASSERT_EQ(lines.size(), expected);
 
-    const std::regex single("([0-9]{4,}): \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] \\[Worker([0-9])\\]> "
+    const std::regex single("([0-9]{4,}): " + kTime + "\\[Worker([0-9])\\]> "
                             "worker ([0-9]) says ([0-9]{4}) and some more text to make the line longer");
-    const std::regex piece("([0-9]{4,}): \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] \\[Worker([0-9])\\]> \\[WARNING\\] "
-                           "w([0-9]) (upper|lower) ([0-9]{4})");
+    const std::regex piece("([0-9]{4,}): " + kTime +
+                           "\\[Worker([0-9])\\]> \\[WARNING\\] w([0-9]) (upper|lower) ([0-9]{4})");
     std::set<int> numbers;
     std::set<std::string> messages;
     for (const std::string& line : lines) {

@@ -7,7 +7,6 @@
 #include "core/engine_time.h"
 #include "core/logging/log_file.h"
 #include "logging_fixture.h"
-#include "platform/popups.h"
 
 namespace logging_test {
 namespace {
@@ -21,16 +20,26 @@ std::string StampOf(const DateTime& t)
     return stamp;
 }
 
-TEST_F(LogFile, NameCarriesProgramIdWithDashesForSpaces)
+TEST_F(LogFile, NameCarriesTheProgramIdTakenNamesGetANumberUpTo99AndALineThatCannotBeAppendedStaysInTheConsole)
 {
     g_core.settings = &record_;
     for (;;) {
-        DateTime before = QV_GetDateTime();
-        String chosen = QVI_OpenLogFile();
-        if (StampOf(before) != StampOf(QV_GetDateTime()))
+        const std::string stamp = StampOf(QV_GetDateTime());
+        const std::string stem = "logs://Test-Program-" + stamp;
+        String first = QVI_OpenLogFile();
+        fake_files::SetContents(stem + ".log", "first run");
+        String second = QVI_OpenLogFile();
+        for (int n = 1; n <= 98; ++n)
+            fake_files::SetContents(stem + "-" + std::to_string(n) + ".log", "x");
+        String last = QVI_OpenLogFile();
+        fake_files::SetContents(stem + "-99.log", "x");
+        String reused = QVI_OpenLogFile();
+        if (StampOf(QV_GetDateTime()) != stamp)
             continue;  // the minute turned over: try again
-        ASSERT_NE(chosen.text, nullptr);
-        EXPECT_EQ(std::string(chosen.text), "logs://Test-Program-" + StampOf(before) + ".log");
+        EXPECT_STREQ(first.text, (stem + ".log").c_str());
+        EXPECT_STREQ(second.text, (stem + "-1.log").c_str());
+        EXPECT_STREQ(last.text, (stem + "-99.log").c_str());
+        EXPECT_STREQ(reused.text, (stem + "-99.log").c_str());
         break;
     }
 
@@ -39,33 +48,7 @@ TEST_F(LogFile, NameCarriesProgramIdWithDashesForSpaces)
     String chosen = QVI_OpenLogFile();
     ASSERT_NE(chosen.text, nullptr);
     EXPECT_EQ(std::string(chosen.text).substr(0, 7 + 32 + 1), "logs://" + std::string(32, 'a') + "-");
-}
 
-TEST_F(LogFile, TakenNamesGetANumberAndThe99thIsReused)
-{
-    g_core.settings = &record_;
-    strcpy(record_.id, "game");
-    for (;;) {
-        DateTime now = QV_GetDateTime();
-        std::string stem = "logs://game-" + StampOf(now);
-        fake_files::SetContents(stem + ".log", "first run");
-        String second = QVI_OpenLogFile();
-        for (int n = 1; n <= 98; ++n)
-            fake_files::SetContents(stem + "-" + std::to_string(n) + ".log", "x");
-        String last = QVI_OpenLogFile();
-        fake_files::SetContents(stem + "-99.log", "x");
-        String reused = QVI_OpenLogFile();
-        if (StampOf(QV_GetDateTime()) != StampOf(now))
-            continue;  // the minute turned over: try again
-        EXPECT_EQ(std::string(second.text), stem + "-1.log");
-        EXPECT_EQ(std::string(last.text), stem + "-99.log");
-        EXPECT_EQ(std::string(reused.text), stem + "-99.log");
-        break;
-    }
-}
-
-TEST_F(LogFile, LineWhoseAppendFailsStaysInTheConsole)
-{
     StartBareLogging(true);
     QV_Log("written");
     fake_files::RefuseOpening(kTestLogPath);

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "core/logging/log_popup.h"
-#include "core/threads.h"
 #include "logging_fixture.h"
 #include "support/popup_answerer.h"
 
@@ -47,8 +46,9 @@ protected:
         answering_ = true;
     }
 
-    // Shows the sentinel and collects the engine boxes that were shown before it.
-    std::vector<PopupRecord> FinishBoxes()
+    // Shows the sentinel and describes the engine boxes shown before it, one
+    // "caption|text|button ids" line each.
+    std::string FinishBoxes()
     {
         answering_ = false;
         DWORD sentinelThreadId = 0;
@@ -58,16 +58,17 @@ protected:
         // When an unexpected box took the sentinel's turn, the sentinel is still up.
         while (sentinel && WaitForSingleObject(sentinel, 20) == WAIT_TIMEOUT)
             EnumThreadWindows(sentinelThreadId, PressOk, 0);
-        if (sentinel)
-            CloseHandle(sentinel);
+        CloseHandle(sentinel);
 
         std::vector<PopupRecord> records = answerer_.Records();
-        EXPECT_FALSE(records.empty());
-        if (!records.empty()) {
-            EXPECT_EQ(records.back().text, kSentinel) << "a popup appeared that should not have";
-            records.pop_back();
+        EXPECT_TRUE(!records.empty() && records.back().text == kSentinel) << "a popup appeared that should not have";
+        std::string boxes;
+        for (size_t i = 0; i + 1 < records.size(); ++i) {
+            boxes += records[i].caption + "|" + records[i].text + "|";
+            for (int id : records[i].buttons)
+                boxes += std::to_string(id) + (id == records[i].buttons.back() ? "\n" : ",");
         }
-        return records;
+        return boxes;
     }
 
     void TearDown() override
@@ -77,38 +78,16 @@ protected:
         LoggingTest::TearDown();
     }
 
-    void InDeveloperModeAfterInit()
-    {
-        g_core.programInitRan = 1;
-        g_core.developerMode = 1;
-    }
-
 private:
     PopupAnswerer answerer_;
     bool answering_ = false;
 };
 
-struct WorkerPopup {
-    int level;
-    const char* text;
-    int answer;
-    HANDLE done;
-};
-
-void PopupFromWorker(void* argument)
-{
-    auto* request = static_cast<WorkerPopup*>(argument);
-    request->answer = QV_LogPopup(request->level, "%s", request->text);
-    SetEvent(request->done);
-}
-
 int LogPopupOnEngineThread(int level, const char* text)
 {
-    WorkerPopup request = {level, text, -99, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    EXPECT_NE(QV_CreateThread("Worker", PopupFromWorker, &request, 0), 0u);
-    EXPECT_EQ(WaitForSingleObject(request.done, 60000), WAIT_OBJECT_0);
-    CloseHandle(request.done);
-    return request.answer;
+    int answer = -99;
+    RunOnThread(true, "Worker", [&] { answer = QV_LogPopup(level, "%s", text); });
+    return answer;
 }
 
 TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything)
@@ -121,14 +100,9 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     EXPECT_EQ(QV_LogPopup(QV_LOG_INFO, "below the minimum"), QV_POPUP_NOTHING);
     // Another thread's text is logged instead.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "worker trouble"), QV_POPUP_NOTHING);
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "Disk 3 is missing.");
-    EXPECT_EQ(boxes[0].caption, "QUAVEN - Warning");
+    EXPECT_EQ(FinishBoxes(), "QUAVEN - Warning|Disk 3 is missing.|1,2\nQUAVEN - Warning|Disk 3 is missing.|1,2\n");
     // Nothing else is logged, counted or remembered for a popup before Init.
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] worker trouble"), std::string::npos) << lines[0];
+    ExpectLogFileLines({kHead + "\\[Worker\\]> \\[ERROR\\] worker trouble"});
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 0);
     EXPECT_EQ(g_shownPopups.count, 0);
 
@@ -136,64 +110,46 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     ExpectBoxes({});
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "hidden from players"), QV_POPUP_NOTHING);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "also hidden"), QV_POPUP_NOTHING);
-    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(FinishBoxes(), "");
     EXPECT_EQ(g_console.lines.count, 1);
     EXPECT_EQ(g_popupQueue.count, 0);
     EXPECT_EQ(g_shownPopups.count, 0);
 }
 
-TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceWithTheDialogsAnswerAndLoggedEveryTime)
+TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAtOnceOrFromOtherThreadsAtTheNextFrameAndLoggedEveryTime)
 {
     StartBareLogging(true);
-    InDeveloperModeAfterInit();
+    g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
     ExpectBoxes({IDOK, IDNO});
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // pressed OK
     EXPECT_EQ(QV_LogPopup(QV_LOG_WARNING, "Shader %s failed.", "water"), QV_POPUP_OK);  // shown before
     EXPECT_EQ(QV_LogPopup(QV_LOG_SYSTEM, "Keep the old settings?"), QV_POPUP_NO);
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Shader water failed.");
-    EXPECT_EQ(boxes[1].buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
-
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 3u);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_NE(lines[i].find("] [WARNING] [POPUP] Shader water failed."), std::string::npos) << lines[i];
+    EXPECT_EQ(FinishBoxes(),
+              "QUAVEN - Warning|Shader water failed.|1,2\nQUAVEN - Error|Keep the old settings?|6,7,2\n");
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 2);
     EXPECT_EQ(g_shownPopups.count, 2);
-}
 
-TEST_F(LogPopup, FromAnotherThreadInDeveloperModeItIsQueuedForTheNextFrame)
-{
-    StartBareLogging(true);
-    InDeveloperModeAfterInit();
+    // From another thread a text is queued; the same text again is only logged.
     ExpectBoxes({});
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_CONTINUE);
-    // The same text again is only logged, not queued a second time.
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_ERROR, "Texture too big."), QV_POPUP_OK);
     EXPECT_EQ(LogPopupOnEngineThread(QV_LOG_INFO, "second"), QV_POPUP_CONTINUE);
     QVI_ShowQueuedPopups();  // the core is not initialised yet: nothing is shown
-    EXPECT_TRUE(FinishBoxes().empty());
-
+    EXPECT_EQ(FinishBoxes(), "");
     ASSERT_EQ(g_popupQueue.count, 2);
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[0].find("] [Worker]> [ERROR] [POPUP] Texture too big."), std::string::npos) << lines[0];
-
+    const std::string shown = kHead + "\\[WARNING\\] \\[POPUP\\] Shader water failed\\.";
+    const std::string queued = kHead + "\\[Worker\\]> \\[ERROR\\] \\[POPUP\\] Texture too big\\.";
+    ExpectLogFileLines({shown, shown, kHead + "\\[SYSTEM\\] \\[POPUP\\] Keep the old settings\\?", queued, queued,
+                        kHead + "\\[Worker\\]> \\[POPUP\\] second"});
     // The frame shows them in order and empties the queue.
     g_core.coreInitialized = 1;
     ExpectBoxes({IDOK, IDOK});
     QVI_ShowQueuedPopups();
-    auto boxes = FinishBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Texture too big.");
-    EXPECT_EQ(boxes[0].caption, "QUAVEN - Error");
-    EXPECT_EQ(boxes[1].text, "second");
+    EXPECT_EQ(FinishBoxes(), "QUAVEN - Error|Texture too big.|1,2\nQUAVEN|second|1\n");
     EXPECT_EQ(g_popupQueue.count, 0);
-
     ExpectBoxes({});
     QVI_ShowQueuedPopups();
-    EXPECT_TRUE(FinishBoxes().empty());
+    EXPECT_EQ(FinishBoxes(), "");
 }
 
 }  // namespace

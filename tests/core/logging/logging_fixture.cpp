@@ -2,17 +2,18 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <regex>
 #include <set>
+#include <sstream>
 
-#include "core/engine_time.h"
 #include "core/locks.h"
 #include "core/threads.h"
 
 namespace logging_test {
 
 const char* const kTestLogPath = "logs://test.log";
-const char* const kLineHeadPattern = "[0-9]{4,}: \\[[0-9]{2}:[0-9]{2}\\.[0-9]{2}\\] ";
 
 namespace {
 
@@ -21,52 +22,58 @@ std::map<std::string, std::string> g_files;
 std::set<std::string> g_refused;
 int g_openHandles = 0;
 
+using Guard = std::lock_guard<std::mutex>;
+
 // The engine only passes FileHandle pointers around: a handle is the path it writes to.
 std::string& PathOf(FileHandle* file) { return *reinterpret_cast<std::string*>(file); }
 
-bool FakeFileExists(const char* path)
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    return path && g_files.count(path) != 0;
-}
-
-FileHandle* FakeOpenFile(const char* path, const char* mode)
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    if (!path || !mode || g_refused.count(path) || g_refused.count("*") || (mode[0] != 'w' && mode[0] != 'a'))
-        return nullptr;
-    if (mode[0] == 'w')
-        g_files[path].clear();
-    g_files[path];
-    ++g_openHandles;
-    return reinterpret_cast<FileHandle*>(new std::string(path));
-}
-
-int FakeWrite(const void* buffer, int size, FileHandle* file)
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    g_files[PathOf(file)].append(static_cast<const char*>(buffer), static_cast<size_t>(size));
-    return size;
-}
-
-int FakeFlushFile(FileHandle*) { return 0; }
-
-void FakeCloseFile(FileHandle* file)
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    --g_openHandles;
-    delete &PathOf(file);
-}
-
 QuavenFileSystemAPI g_fakeFileSystem = [] {
     QuavenFileSystemAPI table = {};
-    table.FileExists = FakeFileExists;
-    table.OpenFile = FakeOpenFile;
-    table.Write = FakeWrite;
-    table.FlushFile = FakeFlushFile;
-    table.CloseFile = FakeCloseFile;
+    table.FileExists = [](const char* path) {
+        Guard guard(g_filesLock);
+        return path && g_files.count(path) != 0;
+    };
+    table.OpenFile = [](const char* path, const char* mode) -> FileHandle* {
+        Guard guard(g_filesLock);
+        if (!path || !mode || g_refused.count(path) || g_refused.count("*") || (mode[0] != 'w' && mode[0] != 'a'))
+            return nullptr;
+        std::string& contents = g_files[path];
+        if (mode[0] == 'w')
+            contents.clear();
+        ++g_openHandles;
+        return reinterpret_cast<FileHandle*>(new std::string(path));
+    };
+    table.Write = [](const void* buffer, int size, FileHandle* file) {
+        Guard guard(g_filesLock);
+        g_files[PathOf(file)].append(static_cast<const char*>(buffer), static_cast<size_t>(size));
+        return size;
+    };
+    table.FlushFile = [](FileHandle*) { return 0; };
+    table.CloseFile = [](FileHandle* file) {
+        Guard guard(g_filesLock);
+        --g_openHandles;
+        delete &PathOf(file);
+    };
     return table;
 }();
+
+struct ThreadJob {
+    std::function<void()> call;
+    HANDLE done;
+};
+
+void RunJob(void* argument)
+{
+    std::unique_ptr<ThreadJob> job(static_cast<ThreadJob*>(argument));
+    job->call();
+    SetEvent(job->done);
+}
+
+DWORD WINAPI RunForeignJob(LPVOID argument)
+{
+    RunJob(argument);
+    return 0;
+}
 
 }  // namespace
 
@@ -74,48 +81,55 @@ namespace fake_files {
 
 std::string Contents(const std::string& path)
 {
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    auto found = g_files.find(path);
-    return found == g_files.end() ? std::string() : found->second;
+    Guard guard(g_filesLock);
+    return g_files.count(path) ? g_files[path] : std::string();
 }
 
 void SetContents(const std::string& path, const std::string& contents)
 {
-    std::lock_guard<std::mutex> guard(g_filesLock);
+    Guard guard(g_filesLock);
     g_files[path] = contents;
 }
 
-void RefuseOpening(const std::string& path)
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    g_refused.insert(path);
-}
-
-int FileCount()
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    return static_cast<int>(g_files.size());
-}
-
-int OpenHandles()
-{
-    std::lock_guard<std::mutex> guard(g_filesLock);
-    return g_openHandles;
-}
+void RefuseOpening(const std::string& path) { Guard guard(g_filesLock); g_refused.insert(path); }
+int FileCount() { Guard guard(g_filesLock); return static_cast<int>(g_files.size()); }
+int OpenHandles() { Guard guard(g_filesLock); return g_openHandles; }
 
 }  // namespace fake_files
 
 std::vector<std::string> SplitLines(const std::string& contents)
 {
     std::vector<std::string> lines;
-    for (size_t start = 0; start < contents.size();) {
-        size_t end = contents.find('\n', start);
-        lines.push_back(contents.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    std::istringstream in(contents);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
+}
+
+HANDLE StartOnThread(bool engineThread, const char* name, std::function<void()> call)
+{
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto* job = new ThreadJob{std::move(call), done};
+    if (engineThread)
+        EXPECT_NE(QV_CreateThread(name, RunJob, job, 0), 0u);
+    else
+        CloseHandle(CreateThread(nullptr, 0, RunForeignJob, job, 0, nullptr));
+    return done;
+}
+
+void RunOnThread(bool engineThread, const char* name, std::function<void()> call)
+{
+    HANDLE done = StartOnThread(engineThread, name, std::move(call));
+    EXPECT_EQ(WaitForSingleObject(done, 60000), WAIT_OBJECT_0);
+    CloseHandle(done);
+}
+
+void LoggingTest::ExpectLogFileLines(const std::vector<std::string>& patterns) const
+{
+    const std::vector<std::string> lines = LogFileLines();
+    ASSERT_EQ(lines.size(), patterns.size()) << LogFileContents();
+    for (size_t i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i] << "\n  against " << patterns[i];
 }
 
 void LoggingTest::SetUp()
@@ -135,7 +149,7 @@ void LoggingTest::SetUp()
     qv->CreateThread = QV_CreateThread;
     qv->fileSystem = &g_fakeFileSystem;
     {
-        std::lock_guard<std::mutex> guard(g_filesLock);
+        Guard guard(g_filesLock);
         g_files.clear();
         g_refused.clear();
         g_openHandles = 0;
@@ -165,12 +179,6 @@ void LoggingTest::TearDown()
     g_core = savedCore_;
     memcpy(g_core.locks, locks, sizeof(locks));
     *qv = savedTable_;
-}
-
-void LoggingTest::StartLoggingAsAtStartUp()
-{
-    QVI_SetUpConsoleLogging();
-    QVI_StartLogging();
 }
 
 void LoggingTest::StartBareLogging(bool toFile)

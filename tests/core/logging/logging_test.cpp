@@ -20,7 +20,7 @@ int TableLog(const char* format, const char* argument)
     return qv->Log(format, argument);
 }
 
-TEST_F(Logging, LongMessageIsCutTo4095AndAnswersMinusOne)
+TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLoggingStaysSilent)
 {
     StartBareLogging(true);
     std::string exact(4095, 'e');
@@ -33,7 +33,6 @@ TEST_F(Logging, LongMessageIsCutTo4095AndAnswersMinusOne)
     EXPECT_EQ(std::string(g_console.lines.data[0].text), exact);
     EXPECT_EQ(std::string(g_console.lines.data[1].text), "[ERROR] " + std::string(4095, 'h'));
     EXPECT_EQ(std::string(g_console.lines.data[2].text), exact);  // the "!" is what was cut
-
     // Full-length messages reach the file whole, after their line head, on lines of their own.
     std::string body(4094, 'z');
     EXPECT_EQ(QV_Log("%s\nX", body.c_str()), -1);      // the cut leaves body and feed
@@ -44,6 +43,29 @@ TEST_F(Logging, LongMessageIsCutTo4095AndAnswersMinusOne)
     EXPECT_EQ(lines[1].substr(lines[1].size() - 4097), "] " + std::string(4095, 'h'));
     EXPECT_EQ(lines[3].substr(lines[3].size() - 4096), "] " + body);
     EXPECT_EQ(lines[4].substr(lines[4].size() - 6), "] next");
+    // The shutdown summary counts by level; stopped logging stays silent, the console closed or not.
+    QV_LogEx(QV_LOG_ERROR, "e1");
+    QV_LogEx(QV_LOG_ERROR, "e2\ne3");
+    QV_LogEx(QV_LOG_WARNING, "w1");
+    QV_Log("i1");
+    QV_LogEx(QV_LOG_SYSTEM, "s1");
+    QV_LogEx(9, "counted as error");
+    QVI_LogShutdownSummary();
+    const auto summarised = LogFileLines();
+    ASSERT_FALSE(summarised.empty());
+    EXPECT_NE(summarised.back().find("] QUAVEN log: 5 errors, 1 warnings, 5 infos."), std::string::npos)
+        << summarised.back();
+
+    const int errors = g_console.counters[QV_LOG_ERROR];
+    g_console.open = 0;
+    QVI_StopLogging();
+    EXPECT_EQ(g_console.started, 0);
+    EXPECT_EQ(g_console.lines.count, 0);
+    EXPECT_EQ(g_console.consoleLock, nullptr);
+    EXPECT_EQ(QV_Log("after shutdown"), 0);
+    g_console.Print(QV_LOG_ERROR, "after shutdown");
+    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], errors);
+    EXPECT_EQ(LogFileLines().size(), summarised.size());
 }
 
 TEST_F(Logging, MinimumLevelDropsMessagesWhole)
@@ -79,13 +101,10 @@ TEST_F(Logging, NullOrStoringFormatsAreNotFormatted)
     EXPECT_TRUE(QVI_FormatStoresThroughArgument("%I64n"));
     EXPECT_FALSE(QVI_FormatStoresThroughArgument("100%%n nights"));
     EXPECT_FALSE(QVI_FormatStoresThroughArgument(nullptr));
-
     // An unknown specifier is formatted as the C library does, without a crash.
     EXPECT_GE(TableLog("odd %y %", "x"), 0);
     EXPECT_EQ(g_console.lines.count, 5);
 }
-
-// ---- Start and end ------------------------------------------------------------------
 
 TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
 {
@@ -95,23 +114,15 @@ TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
     ASSERT_EQ(g_console.started, 1);
     ASSERT_EQ(g_console.logToFile, 1);
     ASSERT_EQ(std::string(g_console.logPath).rfind("logs://Test-Program-", 0), 0u) << g_console.logPath;
-    auto lines = LogFileLines();
-    ASSERT_EQ(lines.size(), 4u) << LogFileContents();
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex("Kelmark QV \\(API 1406 \\+ core 2325, built .+ .+\\)")))
-        << lines[0];
-    EXPECT_EQ(lines[1], std::string(60, '-'));
-    const std::string head = kLineHeadPattern;
-    EXPECT_TRUE(std::regex_match(lines[2], std::regex(head + "Logging started on [0-9]{4}-[0-9]{2}-[0-9]{2}\\.")))
-        << lines[2];
-    EXPECT_TRUE(std::regex_match(lines[3], std::regex(head + "\\[SYSTEM\\] Logging Verbose Level set to 0\\.")))
-        << lines[3];
-    EXPECT_EQ(lines[2].substr(0, 4), "0001");
+    ExpectLogFileLines({"Kelmark QV \\(API 1406 \\+ core 2325, built .+ .+\\)", std::string(60, '-'),
+                        "0001: " + kTime + "Logging started on [0-9]{4}-[0-9]{2}-[0-9]{2}\\.",
+                        kHead + "\\[SYSTEM\\] Logging Verbose Level set to 0\\."});
     EXPECT_NE(g_console.consoleLock, nullptr);
     // A Cancel in an engine message box waits for the log file's lines to be whole.
     EXPECT_EQ(QVI_GetPopupLogFlushHook(), QVI_HoldLogFileForExit);
 }
 
-TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAll)
+TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFile)
 {
     g_core.console = 0;
     StartLoggingAsAtStartUp();
@@ -122,10 +133,9 @@ TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAll)
     EXPECT_EQ(QV_LogPopup(QV_LOG_ERROR, "no dialog either"), 0);
     QVI_LogShutdownSummary();
     EXPECT_EQ(g_console.lines.count, 0);
-}
-
-TEST_F(Logging, LoggingSwitchOffOrAFileThatDoesNotOpenKeepTheLinesInTheConsoleOnly)
-{
+    QVI_StopLogging();
+    // Without the logging switch, or with a file that does not open, lines stay in the console.
+    g_core.console = 1;
     g_core.settings = &record_;
     g_core.logging = 0;
     StartLoggingAsAtStartUp();
@@ -143,33 +153,6 @@ TEST_F(Logging, LoggingSwitchOffOrAFileThatDoesNotOpenKeepTheLinesInTheConsoleOn
     ASSERT_GE(g_console.lines.count, 3);
     EXPECT_STREQ(g_console.lines.data[0].text, "[WARNING] Unable to allocate file for the logs.\n");
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 1);
-}
-
-TEST_F(Logging, ShutdownSummaryCountsByLevelAndStoppedLoggingStaysSilentEvenWithTheConsoleClosed)
-{
-    StartBareLogging(true);
-    QV_LogEx(QV_LOG_ERROR, "e1");
-    QV_LogEx(QV_LOG_ERROR, "e2\ne3");
-    QV_LogEx(QV_LOG_WARNING, "w1");
-    QV_Log("i1");
-    QV_LogEx(QV_LOG_SYSTEM, "s1");
-    QV_LogEx(9, "counted as error");
-    QVI_LogShutdownSummary();
-    auto lines = LogFileLines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find("] QUAVEN log: 4 errors, 1 warnings, 1 infos."), std::string::npos)
-        << lines.back();
-
-    const int errors = g_console.counters[QV_LOG_ERROR];
-    g_console.open = 0;
-    QVI_StopLogging();
-    EXPECT_EQ(g_console.started, 0);
-    EXPECT_EQ(g_console.lines.count, 0);
-    EXPECT_EQ(g_console.consoleLock, nullptr);
-    EXPECT_EQ(QV_Log("after shutdown"), 0);
-    g_console.Print(QV_LOG_ERROR, "after shutdown");
-    EXPECT_EQ(g_console.counters[QV_LOG_ERROR], errors);
-    EXPECT_EQ(LogFileLines().size(), lines.size());
 }
 
 }  // namespace
