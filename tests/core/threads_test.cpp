@@ -11,7 +11,7 @@
 
 #include "core/core_state.h"
 #include "core/locks.h"
-#include "support/log_capture.h"
+#include "support/engine_table.h"
 #include "support/process.h"
 
 namespace {
@@ -61,12 +61,11 @@ void ReportAndWait(void* argument)
     WaitForSingleObject(probe->release, INFINITE);
 }
 
-class ThreadsTest : public ::testing::Test {
+// The whole API table and core state come back afterwards; Sleep only counts.
+class ThreadsTest : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override
     {
-        savedApi_ = *qv;
-        savedDeveloperMode_ = g_core.developerMode;
         qv->Sleep = [](uint32_t) {
             ++g_sleepCalls;
             if (g_onSleep)
@@ -74,14 +73,6 @@ protected:
         };
         g_sleepCalls = 0;
         g_onSleep = nullptr;
-        QVI_InitializeThreading();
-        QVI_CreateEngineLocks();
-    }
-
-    void TearDown() override
-    {
-        g_core.developerMode = savedDeveloperMode_;
-        *qv = savedApi_;
     }
 
     // Starts ReportAndWait and waits until it has reported from inside the thread.
@@ -92,11 +83,6 @@ protected:
             WaitForSingleObject(probe->entered, INFINITE);
         return id;
     }
-
-private:
-    quaven_test::LogCapture log_;   // installed before SetUp saves the table
-    QuavenAPI savedApi_;
-    uint8_t savedDeveloperMode_ = 0;
 };
 
 const char* const kFreshProcessVariable = "QUAVEN_THREADS_TEST_FRESH_PROCESS";

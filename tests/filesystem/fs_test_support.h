@@ -46,17 +46,11 @@ protected:
         RemoveTree(AppDataFolder() + "/" + developer_);
         QVI_InitBasePaths();
         EngineFilesTest::TearDown();
-        g_core.api = savedCoreApi_;
-        g_core.coreInitialized = savedCoreInitialized_;
     }
 
     const std::string developer_ = quaven_test::UniqueName("QuavenFsTestDev");  // unique per test
     const std::string title_ = "FS Test: Title!";
     const std::string userRoot_ = AppDataFolder() + "/" + developer_ + "/FS_Test__Title_";  // native user:// root
-
-private:
-    QuavenAPI* const savedCoreApi_ = g_core.api;
-    const uint8_t savedCoreInitialized_ = g_core.coreInitialized;
 };
 
 }  // namespace fs_test
