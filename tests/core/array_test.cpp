@@ -9,8 +9,7 @@
 
 namespace {
 
-void Fill(Array<int>& array, int n)
-{
+void Fill(Array<int>& array, int n) {
     for (int i = 0; i < n; ++i)
         array.Add(i);
 }
@@ -19,8 +18,7 @@ static_assert(offsetof(Array<int>, count) == sizeof(void*) && offsetof(Array<int
                   offsetof(Array<int>, autoShrink) == sizeof(void*) + 8,
               "Array keeps its fields in their fixed order");
 
-TEST(Array, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing)
-{
+TEST(Array, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRemovalsDoNothing) {
     Array<int> array;
     array.Add(1);
     EXPECT_EQ(array.capacity, 32);
@@ -71,8 +69,7 @@ TEST(Array, GrowthDoublesFrom32OrGoesTo8QuarterFullHalvesUnlessDisabledAndBadRem
     EXPECT_EQ(fixed.capacity, 64);
 }
 
-TEST(Array, CopiesAreDeepAnOwnElementCanBeAddedWhileFullAndStringMapKeysAreCopiedAndKeptInOrder)
-{
+TEST(Array, CopiesAreDeepAnOwnElementCanBeAddedWhileFullAndStringMapKeysAreCopiedAndKeptInOrder) {
     Array<Array<String>> lists;
     Array<String> inner;
     inner.Add(String("a"));

@@ -10,13 +10,11 @@
 
 namespace {
 
-std::vector<uint8_t> Contents(const ByteBuffer& buffer)
-{
+std::vector<uint8_t> Contents(const ByteBuffer& buffer) {
     return std::vector<uint8_t>(buffer.data, buffer.data + buffer.size);
 }
 
-TEST(ByteBuffer, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused)
-{
+TEST(ByteBuffer, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsAreRefused) {
     ByteBuffer sized(16);
     EXPECT_EQ(sized.capacity, 32);
     EXPECT_EQ(sized.size, 0);
@@ -61,8 +59,7 @@ TEST(ByteBuffer, OwnedStorageGrowsToTwiceTheNeedU32FollowsTheSwapFlagAndBadRunsA
     EXPECT_EQ(Contents(refusing), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(ByteBuffer, ExternalStorageIsNeverGrownOrFreedAndStringsAreReadUpTo2047Characters)
-{
+TEST(ByteBuffer, ExternalStorageIsNeverGrownOrFreedAndStringsAreReadUpTo2047Characters) {
     // Heap storage, so that a buffer wrongly growing it through realloc would move it.
     uint8_t* storage = static_cast<uint8_t*>(malloc(16));
     ASSERT_NE(storage, nullptr);

@@ -14,8 +14,7 @@
 
 namespace {
 
-TEST(CStringUtils, NullTextsAreHandledHashesAreUnsignedTokensAreCutExactlyAndReplacementsStayInsideTheirCapacity)
-{
+TEST(CStringUtils, NullTextsAreHandledHashesAreUnsignedTokensAreCutExactlyAndReplacementsStayInsideTheirCapacity) {
     EXPECT_EQ(QVI_StrLen(nullptr), 0);
     char* copy = QVI_StrDup(nullptr);
     EXPECT_STREQ(copy, "");
@@ -128,8 +127,7 @@ using CodePoints = std::vector<uint32_t>;
 // are all continuation bytes (0x80): a decoder that reads past byteLength or past the zero
 // byte folds the traps into its last sequence or emits them, so an overread shows as a
 // wrong result. Also checks that the terminator sits inside the byteLength + 1 slots.
-CodePoints Decode(const std::vector<unsigned char>& content, int byteLength)
-{
+CodePoints Decode(const std::vector<unsigned char>& content, int byteLength) {
     const size_t kTrapBytes = 4;
     char* bytes = static_cast<char*>(malloc(content.size() + kTrapBytes));
     if (!content.empty())
@@ -151,13 +149,11 @@ CodePoints Decode(const std::vector<unsigned char>& content, int byteLength)
     return result;
 }
 
-CodePoints DecodeAll(const std::vector<unsigned char>& bytes)
-{
+CodePoints DecodeAll(const std::vector<unsigned char>& bytes) {
     return Decode(bytes, static_cast<int>(bytes.size()));
 }
 
-TEST(ConvertUTF8ToUTF32, DecodesSequencesStopsAtTheTerminatorOrTheByteLengthAndRefusesHostileLengths)
-{
+TEST(ConvertUTF8ToUTF32, DecodesSequencesStopsAtTheTerminatorOrTheByteLengthAndRefusesHostileLengths) {
     EXPECT_EQ(DecodeAll({0xF0, 0x9F, 0x98, 0x80}), (CodePoints{0x1F600}));
     // No validation: surrogates pass as they are.
     EXPECT_EQ(DecodeAll({0xED, 0xA0, 0x80}), (CodePoints{0xD800}));

@@ -13,8 +13,7 @@ using quaven_test::LogCapture;
 std::string g_written;
 int g_writeCalls = 0;
 
-TEST(EngineLog, ReportsKeepPercentSignsFilePrintfWritesUpTo4095CharactersAndWithoutMembersNothingHappens)
-{
+TEST(EngineLog, ReportsKeepPercentSignsFilePrintfWritesUpTo4095CharactersAndWithoutMembersNothingHappens) {
     QuavenAPI* const saved = qv;
     {
         LogCapture capture;

@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDeliversEveryLength)
-{
+TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDeliversEveryLength) {
     String null;
     String emptyA("");
     String emptyB("");
@@ -64,8 +63,7 @@ TEST(String, NullEqualsNothingCopiesOwnTheirBlockOwnTextIsASafeSourceAndFormatDe
     EXPECT_STREQ(String::FromFormat("%lld %zu %hhd", 1234567890123LL, size_t(5), 300).text, "1234567890123 5 44");
 }
 
-TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceNeverSearchesItsReplacement)
-{
+TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceNeverSearchesItsReplacement) {
     String s("hello");
     char* block = s.text;
     s.RemoveLast(2);
@@ -116,8 +114,7 @@ TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceN
     EXPECT_STREQ(null.text, "");
 }
 
-TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesParentStepsOneAtATime)
-{
+TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesParentStepsOneAtATime) {
     const struct {
         const char* path;
         int offset;  // -1: null

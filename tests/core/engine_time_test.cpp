@@ -12,23 +12,20 @@
 
 namespace {
 
-std::string DateOf(uint32_t seconds)
-{
+std::string DateOf(uint32_t seconds) {
     const DateTime t = QV_TimeToDateTime(seconds);
     char text[32];
     snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return text;
 }
 
-int DayOfYear(int year, int month, int day)
-{
+int DayOfYear(int year, int month, int day) {
     static const int before[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return before[month - 1] + day - 1 + (leap && month > 2 ? 1 : 0);
 }
 
-TEST(EngineTime, DatesKeepMonthAndDayOneBasedSecondsAreUnsignedAndTheCurrentDateAgreesWithTheCalendarClock)
-{
+TEST(EngineTime, DatesKeepMonthAndDayOneBasedSecondsAreUnsignedAndTheCurrentDateAgreesWithTheCalendarClock) {
     // Local time is the C library's: pinning the zone to UTC makes conversions exact.
     _putenv("TZ=UTC");
     _tzset();

@@ -16,8 +16,7 @@ namespace {
 using quaven_test::LogCapture;
 
 // Whether another thread could take the lock right now (it would not block).
-bool FreeForOtherThreads(Mutex* mutex)
-{
+bool FreeForOtherThreads(Mutex* mutex) {
     bool entered = false;
     std::thread other([&] {
         entered = QVI_OsTryEnterLock(mutex->cs);
@@ -28,22 +27,19 @@ bool FreeForOtherThreads(Mutex* mutex)
     return entered;
 }
 
-bool HeldByCaller(const Mutex* mutex)
-{
+bool HeldByCaller(const Mutex* mutex) {
     return QVI_OsIsLockHeldByCaller(mutex->cs);
 }
 
 class LocksTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         savedApi_ = *qv;
         QVI_InitializeThreading();
         QVI_CreateEngineLocks();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         QVI_DeleteUserMutexes();
         *qv = savedApi_;
     }
@@ -53,8 +49,7 @@ private:
     QuavenAPI savedApi_;
 };
 
-TEST_F(LocksTest, DestroyFreesOnlyLiveMutexesOneNameGivesOneRecordRecursiveLocksReleaseLastAndBadIdsAreIgnored)
-{
+TEST_F(LocksTest, DestroyFreesOnlyLiveMutexesOneNameGivesOneRecordRecursiveLocksReleaseLastAndBadIdsAreIgnored) {
     QV_LockMutex(nullptr);
     QV_UnlockMutex(nullptr);
     QV_DestroyMutex(nullptr);

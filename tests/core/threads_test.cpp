@@ -31,24 +31,21 @@ struct Probe {
     std::string recordName = "(none)";
     int runningSeenInside = -1;
 
-    ~Probe()
-    {
+    ~Probe() {
         for (HANDLE handle : {entered, release, thread})
             if (handle)
                 CloseHandle(handle);
     }
 
     // Lets the thread return and waits until it has fully ended, past the engine's clean-up.
-    void Finish()
-    {
+    void Finish() {
         SetEvent(release);
         ASSERT_NE(thread, nullptr);
         WaitForSingleObject(thread, INFINITE);
     }
 };
 
-void ReportAndWait(void* argument)
-{
+void ReportAndWait(void* argument) {
     Probe* probe = static_cast<Probe*>(argument);
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &probe->thread, SYNCHRONIZE,
                     FALSE, 0);
@@ -64,8 +61,7 @@ void ReportAndWait(void* argument)
 // The whole API table and core state come back afterwards; Sleep only counts.
 class ThreadsTest : public quaven_test::EngineTableTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         qv->Sleep = [](uint32_t) {
             ++g_sleepCalls;
             if (g_onSleep)
@@ -76,8 +72,7 @@ protected:
     }
 
     // Starts ReportAndWait and waits until it has reported from inside the thread.
-    uint32_t StartProbe(const char* name, Probe* probe)
-    {
+    uint32_t StartProbe(const char* name, Probe* probe) {
         uint32_t id = QV_CreateThread(name, ReportAndWait, probe, 0);
         if (id != 0)
             WaitForSingleObject(probe->entered, INFINITE);
@@ -88,8 +83,7 @@ protected:
 const char* const kFreshProcessVariable = "QUAVEN_THREADS_TEST_FRESH_PROCESS";
 
 // Ids are counted per process, so the check runs in a fresh copy of this executable.
-TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZero)
-{
+TEST_F(ThreadsTest, MainThreadIsOneEngineThreadsCountFromTwoAndOtherThreadsAreZero) {
     if (!getenv(kFreshProcessVariable)) {
         quaven_test::ChildProcess child;
         ASSERT_TRUE(child.StartSelf(quaven_test::CurrentTestFilter(), {{kFreshProcessVariable, "1"}}));
@@ -129,8 +123,7 @@ struct MainLoopWaiter {
 
 Probe* g_releasedOnSleep = nullptr;
 
-TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAndLockMainLoopWaitsForTheFrame)
-{
+TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAndLockMainLoopWaitsForTheFrame) {
     EXPECT_EQ(QVI_GetRunningThreadCount(), 0);
     ASSERT_NE(QVI_GetThreadRecord(), nullptr);   // the main thread's nameless record
     int recordsBefore = QVI_GetThreadRecordCount();
@@ -199,8 +192,7 @@ TEST_F(ThreadsTest, RunningCountThreadListAndTheWaitForThreadsFollowTheirLivesAn
     EXPECT_FALSE(waiter.lockedAfter);
 }
 
-TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcurrentCreationsGetDistinctIds)
-{
+TEST_F(ThreadsTest, RefusedCreationsUseNoIdANullNameWarnsOnlyDevelopersAndConcurrentCreationsGetDistinctIds) {
     Probe before;
     uint32_t firstId = StartProbe("Before", &before);
     ASSERT_NE(firstId, 0u);

@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(Matrix4, MultiplyIsRowMajorAByBAndInverseTimesTheMatrixGivesIdentity)
-{
+TEST(Matrix4, MultiplyIsRowMajorAByBAndInverseTimesTheMatrixGivesIdentity) {
     // a has a single 1 at (0, 1), b a single 1 at (1, 2): a x b has its only 1 at
     // (0, 2). A transposed layout or swapped operands put it elsewhere.
     Matrix4 a = {};
@@ -55,16 +54,14 @@ TEST(Matrix4, MultiplyIsRowMajorAByBAndInverseTimesTheMatrixGivesIdentity)
 
 const Color kSentinel = {0.25f, 0.5f, 0.75f, 0.125f};
 
-void ExpectColor(const Color& c, float r, float g, float b, float a)
-{
+void ExpectColor(const Color& c, float r, float g, float b, float a) {
     EXPECT_FLOAT_EQ(c.r, r);
     EXPECT_FLOAT_EQ(c.g, g);
     EXPECT_FLOAT_EQ(c.b, b);
     EXPECT_FLOAT_EQ(c.a, a);
 }
 
-TEST(Color, HashIsOptionalAlphaComesOnlyFromEightDigitsShortTextsChangeNothingAndBadDigitsReadAsZero)
-{
+TEST(Color, HashIsOptionalAlphaComesOnlyFromEightDigitsShortTextsChangeNothingAndBadDigitsReadAsZero) {
     Color c = kSentinel;
     c.SetFromHex("#aAbB00");
     ExpectColor(c, 0xAA / 255.0f, 0xBB / 255.0f, 0.0f, 1.0f);

@@ -8,8 +8,7 @@ namespace {
 
 class FileSystemApiTest : public FileSystemTest {};
 
-TEST_F(FileSystemApiTest, EveryFolderSchemeWritesAppendsReadsListsAndDeletes)
-{
+TEST_F(FileSystemApiTest, EveryFolderSchemeWritesAppendsReadsListsAndDeletes) {
     // Each scheme root and where it lands on disk.
     const std::pair<std::string, std::string> schemes[] = {
         {"res://", ResRoot()}, {"user://", userRoot_}, {"cache://", userRoot_ + "/cache"},
@@ -37,8 +36,7 @@ TEST_F(FileSystemApiTest, EveryFolderSchemeWritesAppendsReadsListsAndDeletes)
     }
 }
 
-TEST_F(FileSystemApiTest, HandlesSeekAsStdioDoesAndBadModesOrArgumentsFailQuietly)
-{
+TEST_F(FileSystemApiTest, HandlesSeekAsStdioDoesAndBadModesOrArgumentsFailQuietly) {
     EXPECT_EQ(fs()->OpenFile("res://missing.txt", "r"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://missing.txt"));
     EXPECT_FALSE(fs()->DeleteFile("res://missing.txt"));
@@ -84,8 +82,7 @@ TEST_F(FileSystemApiTest, HandlesSeekAsStdioDoesAndBadModesOrArgumentsFailQuietl
     fs()->CloseFile(nullptr);
 }
 
-TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet)
-{
+TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet) {
     EXPECT_EQ(fs()->OpenFile("save://slot.dat", "w"), nullptr);
     EXPECT_FALSE(fs()->Mount("SAVE", 0));
     EXPECT_FALSE(fs()->Mount(nullptr, 0));
@@ -117,8 +114,7 @@ TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet)
     EXPECT_EQ(Find("ugc://", "*.txt", false), Names{"ugc://level.txt"});
 }
 
-TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively)
-{
+TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRecursively) {
     ASSERT_TRUE(fs()->CreateDirectory("user://a/b/c"));
     EXPECT_TRUE(NativeExists(userRoot_ + "/a/b/c", true));
     EXPECT_TRUE(fs()->CreateDirectory("user://a/b/c/"));
@@ -138,8 +134,7 @@ TEST_F(FileSystemApiTest, FoldersAreBuiltWholeButNeverOverFilesAndNeverDeletedRe
     EXPECT_EQ(ReadNative(ResRoot() + "/box/inside.txt"), "kept");
 }
 
-TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
-{
+TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName) {
     EXPECT_FALSE(fs()->IsPathValid("res://../secret"));
     EXPECT_EQ(fs()->OpenFile("res://../secret", "r"), nullptr);
     EXPECT_FALSE(fs()->FileExists("res://a//b"));
@@ -162,8 +157,7 @@ TEST_F(FileSystemApiTest, MisuseIsReportedUnderTheMembersName)
     EXPECT_TRUE(Find("res://nowhere/", "*", true).empty());
 }
 
-TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
-{
+TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads) {
     WriteFilesIn(ResRoot(), {{"data/kept.txt", "kept"}});
     fs()->AddSearchPath("res://data", false);
     LogCapture::Clear();
@@ -190,8 +184,7 @@ TEST_F(FileSystemApiTest, ReadOnlyResRefusesEveryChangeButStillReads)
                      "File System DeleteDirectory: attempted to modify path 'res://data', which is not writable."}));
 }
 
-TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
-{
+TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk) {
     const std::string outside = ResRoot() + "/../outside-" + developer_ + ".txt";
     WriteFilesIn(ResRoot() + "/..", {{"outside-" + developer_ + ".txt", "secret"}});
     for (const char* path : {"res://../outside.txt", "res://..\\outside.txt", "res://C:/Windows/win.ini", "",
@@ -214,8 +207,7 @@ TEST_F(FileSystemApiTest, HostilePathsNeverReachTheDisk)
     DeleteFileA(outside.c_str());
 }
 
-TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
-{
+TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively) {
     // 511 characters is a valid engine path; the native path is then too long for
     // Windows, which must end in a plain failure.
     const std::string longest = "res://" + std::string(505, 'n');
@@ -227,8 +219,7 @@ TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
 }
 
 // The folder back end itself: native files, folders and their listings.
-TEST_F(FileSystemApiTest, FolderBackEndCreateDirectoryRefusesPathsOutsideTheRoot)
-{
+TEST_F(FileSystemApiTest, FolderBackEndCreateDirectoryRefusesPathsOutsideTheRoot) {
     QVFileSystem::System* folders = QVI_GetFileSystemBackend(SCHEME_RES);
     EXPECT_FALSE(folders->CreateDirectory(SCHEME_RES, String((ResRoot() + "-elsewhere/a").c_str())));
     EXPECT_FALSE(NativeExists(ResRoot() + "-elsewhere", true));
@@ -236,8 +227,7 @@ TEST_F(FileSystemApiTest, FolderBackEndCreateDirectoryRefusesPathsOutsideTheRoot
     EXPECT_TRUE(NativeExists(ResRoot() + "/x/y", true));
 }
 
-TEST_F(FileSystemApiTest, FolderBackEndRecursiveListingPutsDeeperFilesFirstAndNamesEachOnce)
-{
+TEST_F(FileSystemApiTest, FolderBackEndRecursiveListingPutsDeeperFilesFirstAndNamesEachOnce) {
     WriteFilesIn(ResRoot(), {{"levels/top.xml", "t"}, {"levels/top.dat", "t"}, {"levels/deep/low.xml", "l"},
                          {"levels/deep/skip.txt", "s"}});
     EXPECT_EQ(Find("res://levels/", "*.xml;*.dat;*.xml", true),

@@ -31,8 +31,7 @@ using Names = std::vector<std::string>;
 // "<AppData>/<developer>/<title>"; files are tracked, as once core initialisation is done.
 class FileSystemTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         g_core.api = qv;
         g_core.coreInitialized = 1;
         EngineFilesTest::SetUp();
@@ -40,8 +39,7 @@ protected:
         LogCapture::Clear();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         fs()->Unmount("save");
         RemoveTree(AppDataFolder() + "/" + developer_);
         QVI_InitBasePaths();

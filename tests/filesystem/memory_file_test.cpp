@@ -11,8 +11,7 @@ namespace {
 using QVFileSystem::MemoryFile;
 
 // A source that announces `announced` bytes and delivers those of text.
-std::unique_ptr<MemoryFile> Source(const std::string& text, uint32_t announced)
-{
+std::unique_ptr<MemoryFile> Source(const std::string& text, uint32_t announced) {
     auto source = std::make_unique<MemoryFile>();
     source->Write(text.data(), static_cast<uint32_t>(text.size()));
     source->Seek(0, 0);
@@ -20,13 +19,11 @@ std::unique_ptr<MemoryFile> Source(const std::string& text, uint32_t announced)
     return source;
 }
 
-std::string Contents(MemoryFile& file)
-{
+std::string Contents(MemoryFile& file) {
     return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetSize());
 }
 
-TEST(MemoryFileTest, CapacityGrowsInGranulesOf256AndShrinkingKeepsWhatFits)
-{
+TEST(MemoryFileTest, CapacityGrowsInGranulesOf256AndShrinkingKeepsWhatFits) {
     MemoryFile file;
     EXPECT_EQ(file.capacity, 256u);
     EXPECT_EQ(file.Write(std::string(300, 'b').data(), 300), 300u);
@@ -42,8 +39,7 @@ TEST(MemoryFileTest, CapacityGrowsInGranulesOf256AndShrinkingKeepsWhatFits)
     EXPECT_EQ(Contents(file), std::string(256, 'q'));
 }
 
-TEST(MemoryFileTest, SeekClampsToTheDataWritesOverwriteInPlaceAndImpossibleSizesChangeNothing)
-{
+TEST(MemoryFileTest, SeekClampsToTheDataWritesOverwriteInPlaceAndImpossibleSizesChangeNothing) {
     MemoryFile file;
     file.Write("0123456789", 10);
     EXPECT_EQ(file.Seek(-3, 1), 7);
@@ -64,8 +60,7 @@ TEST(MemoryFileTest, SeekClampsToTheDataWritesOverwriteInPlaceAndImpossibleSizes
     EXPECT_EQ(Contents(file), "01XY456789");
 }
 
-TEST(MemoryFileTest, LoadingReplacesTheContentsWithWhatTheSourceDelivered)
-{
+TEST(MemoryFileTest, LoadingReplacesTheContentsWithWhatTheSourceDelivered) {
     MemoryFile file;
     file.Write(std::string(2000, 'o').data(), 2000);
     ASSERT_TRUE(file.LoadFromFile(Source("new", 3).get(), true));

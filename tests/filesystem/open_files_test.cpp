@@ -6,8 +6,7 @@ namespace {
 
 class OpenFilesTest : public FileSystemTest {};
 
-TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem)
-{
+TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem) {
     std::vector<FileHandle*> handles;
     for (int i = 0; i < 17; ++i) {
         handles.push_back(fs()->OpenFile(("user://open" + std::to_string(i) + ".txt").c_str(), "w"));
@@ -30,8 +29,7 @@ TEST_F(OpenFilesTest, SixteenOpenFilesWarnOnEveryFurtherOpenAndShutdownListsThem
     EXPECT_EQ(LogCapture::Count("0 files left open.."), 1);
 }
 
-TEST_F(OpenFilesTest, LogFilesAndStartUpFilesAreNotTracked)
-{
+TEST_F(OpenFilesTest, LogFilesAndStartUpFilesAreNotTracked) {
     FileHandle* log = fs()->OpenFile("logs://quaven-2024.log", "w");
     ASSERT_NE(log, nullptr);
     EXPECT_EQ(QVI_GetOpenFileCount(), 0);
@@ -49,8 +47,7 @@ TEST_F(OpenFilesTest, LogFilesAndStartUpFilesAreNotTracked)
     EXPECT_FALSE(QVI_IsEngineLogPath("res://prog.xml"));
 }
 
-TEST_F(OpenFilesTest, FilesClosedAfterTheBackEndsAreGoneDoNotCrash)
-{
+TEST_F(OpenFilesTest, FilesClosedAfterTheBackEndsAreGoneDoNotCrash) {
     FileHandle* handle = fs()->OpenFile("user://late.txt", "w");
     ASSERT_NE(handle, nullptr);
     ASSERT_EQ(fs()->Write("late", 4, handle), 4);

@@ -5,8 +5,7 @@
 namespace fs_test {
 namespace {
 
-TEST(SchemeTest, PrefixesAreMatchedCaseSensitivelyOverTheirFullLength)
-{
+TEST(SchemeTest, PrefixesAreMatchedCaseSensitivelyOverTheirFullLength) {
     EXPECT_EQ(QVI_GetPathScheme("cache://a"), SCHEME_CACHE);
     EXPECT_EQ(QVI_GetPathScheme("ugc://a"), SCHEME_UGC);
     EXPECT_EQ(QVI_GetPathScheme("RES://a"), SCHEME_UNKNOWN);
@@ -15,8 +14,7 @@ TEST(SchemeTest, PrefixesAreMatchedCaseSensitivelyOverTheirFullLength)
     EXPECT_EQ(QVI_GetSchemePrefixLength("cache://x"), 8);
 }
 
-TEST(PathValidityTest, SchemeRulesForbiddenSequencesAndTheLengthLimitOf511)
-{
+TEST(PathValidityTest, SchemeRulesForbiddenSequencesAndTheLengthLimitOf511) {
     EXPECT_TRUE(QVI_IsPathValid("res://", false, true));
     EXPECT_FALSE(QVI_IsPathValid("res://", false, false));
     EXPECT_FALSE(QVI_IsPathValid("", false, true));
@@ -33,8 +31,7 @@ TEST(PathValidityTest, SchemeRulesForbiddenSequencesAndTheLengthLimitOf511)
     EXPECT_FALSE(QVI_IsPathValid(std::string(1 << 20, 'a').c_str(), false, false));
 }
 
-TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList)
-{
+TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList) {
     Array<String> good;
     ASSERT_TRUE(QVI_ParseWildcards("*.xml;a*b", good));
     ASSERT_EQ(good.count, 2);
@@ -49,8 +46,7 @@ TEST(WildcardTest, ListsSplitAtSemicolonsAndOneBadPatternRefusesTheWholeList)
     EXPECT_TRUE(QVI_ParseWildcards(std::string(511, '*').c_str(), patterns));
 }
 
-TEST(NormalizeNativePathTest, ParentStepsCollapseOnlyBeforeASlashOrTheEndAndNeverUnderrun)
-{
+TEST(NormalizeNativePathTest, ParentStepsCollapseOnlyBeforeASlashOrTheEndAndNeverUnderrun) {
     // "/.." followed by anything else is a name.
     for (const auto& [path, normalized] : std::vector<std::pair<std::string, std::string>>{
              {"C:\\a\\b\\..\\c", "C:/a/c"}, {"C:/a/b/..", "C:/a"}, {"C:/a/..foo/b", "C:/a/..foo/b"},
@@ -62,8 +58,7 @@ TEST(NormalizeNativePathTest, ParentStepsCollapseOnlyBeforeASlashOrTheEndAndNeve
     QVI_NormalizeNativePath(nullptr);
 }
 
-TEST(FolderNamesTest, TitleKeepsOnlyLettersDigitsAndDashesAndDeveloperIsUsedAsItIs)
-{
+TEST(FolderNamesTest, TitleKeepsOnlyLettersDigitsAndDashesAndDeveloperIsUsedAsItIs) {
     EXPECT_STREQ(QVI_GetTitleFolderName("a-b_c.d/e\\f").text, "a-b_c_d_e_f");
     EXPECT_STREQ(QVI_GetTitleFolderName("caf\xc3\xa9").text, "caf__");
     EXPECT_STREQ(QVI_GetTitleFolderName(nullptr).text, "unknown");
@@ -74,15 +69,13 @@ TEST(FolderNamesTest, TitleKeepsOnlyLettersDigitsAndDashesAndDeveloperIsUsedAsIt
 class PathsTest : public FileSystemTest {
 protected:
     void SetRoot(Scheme scheme, const char* root) { g_currentUrlRoots[scheme].Assign(root); }
-    std::string Resolved(const std::string& path, bool mustExist)
-    {
+    std::string Resolved(const std::string& path, bool mustExist) {
         const char* resolved = QVI_ResolveFilePath(path.c_str(), mustExist);
         return resolved ? resolved : "<none>";
     }
 };
 
-TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWarnPast260Characters)
-{
+TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWarnPast260Characters) {
     SetRoot(SCHEME_RES, "C:/game");
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("res://a/b.png").text, "C:/game/a/b.png");
     SetRoot(SCHEME_RES, "C:/game/");
@@ -110,8 +103,7 @@ TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWar
     EXPECT_EQ(LogCapture::CountPopupsContaining("QV_ConvertStaticPathToNativeOSPath: local native path"), 1);
 }
 
-TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot)
-{
+TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot) {
     for (int i = 0; i < kSchemeCount; ++i)
         SetRoot(static_cast<Scheme>(i), "");
     SetRoot(SCHEME_RES, "C:/game");
@@ -130,8 +122,7 @@ TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot)
     EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/x").text, "res://x");
 }
 
-TEST_F(PathsTest, DefaultRootsComeFromWindowsAndMovedDocsAndSaveRootsAreKept)
-{
+TEST_F(PathsTest, DefaultRootsComeFromWindowsAndMovedDocsAndSaveRootsAreKept) {
     ASSERT_TRUE(QVI_InitBasePaths());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_USER].text, AppDataFolder().c_str());
     EXPECT_STREQ(g_defaultUrlRoots[SCHEME_UGC].text, "");
@@ -157,8 +148,7 @@ TEST_F(PathsTest, DefaultRootsComeFromWindowsAndMovedDocsAndSaveRootsAreKept)
     RemoveTree(movedDocs);
 }
 
-TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails)
-{
+TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails) {
     WriteFilesIn(userRoot_, {{"cache/kept.bin", "cached"}});
     ASSERT_TRUE(QVI_InitBasePaths());
     ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), title_.c_str()));
@@ -171,8 +161,7 @@ TEST_F(PathsTest, ExistingPerUserFoldersAreReusedAndOneBlockedByAFileFails)
     RemoveTree(developerFolder);
 }
 
-TEST_F(PathsTest, SchemePathsResolveToThemselvesInOneOf32BuffersAndProbesLeaveNothingBehind)
-{
+TEST_F(PathsTest, SchemePathsResolveToThemselvesInOneOf32BuffersAndProbesLeaveNothingBehind) {
     WriteFilesIn(ResRoot(), {{"font.ttf", "f"}});
     EXPECT_EQ(Resolved("res://font.ttf", true), "res://font.ttf");
     // The thirty-third resolution reuses the first buffer.
@@ -196,8 +185,7 @@ TEST_F(PathsTest, SchemePathsResolveToThemselvesInOneOf32BuffersAndProbesLeaveNo
     EXPECT_FALSE(QVI_IsPathCreatable(nullptr));
 }
 
-TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
-{
+TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped) {
     // Behind the long search path the names do not fit 260 bytes: that candidate is
     // skipped, and the search paths behind it answer.
     const std::string a = std::string(40, 'a') + ".mft";
@@ -216,8 +204,7 @@ TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
     EXPECT_EQ(Resolved("res://" + std::string(300, 'p'), false), "<none>");
 }
 
-TEST_F(PathsTest, ResolvingNeverTouchesAnExistingFileItCannotRead)
-{
+TEST_F(PathsTest, ResolvingNeverTouchesAnExistingFileItCannotRead) {
     const std::string native = ResRoot() + "/locked.sav";
     WriteFilesIn(ResRoot(), {{"locked.sav", "precious"}});
     // Held open without sharing: the engine can neither read nor write it.

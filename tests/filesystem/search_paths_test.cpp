@@ -15,8 +15,7 @@ void RecordManifest(const char* name) { g_manifests.push_back(name); }
 
 class SearchPathsTest : public FileSystemTest {};
 
-TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesRemovingKeepsTheOrderAndPast128Warns)
-{
+TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesRemovingKeepsTheOrderAndPast128Warns) {
     for (const char* path : {"res://data", "res://dlc", "res://"})
         fs()->AddSearchPath(path, false);
     EXPECT_EQ(SearchPaths(), (Names{"res://data/", "res://dlc/", "res://"}));
@@ -46,8 +45,7 @@ TEST_F(SearchPathsTest, AddingStoresATrailingSlashAddingAgainMovesRemovingKeepsT
     EXPECT_EQ(LogCapture::Count("File System AddSearchPath: 128 search paths exist."), 1);
 }
 
-TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
-{
+TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest) {
     fs()->AddSearchPath("user://mods", true);
     EXPECT_EQ(LogCapture::Count("File System AddSearchPath: path prefix is invalid in path 'user://mods', see "
                           "AddSearchPath() for more info."),
@@ -66,8 +64,7 @@ TEST_F(SearchPathsTest, OnlyDocsResAndUgcMayBeSearchedAndEachBringsItsManifest)
     EXPECT_EQ(g_manifests, Names{"ugc://manifest-data-dlc1.xml"});
 }
 
-TEST_F(SearchPathsTest, SchemelessPathsResolveAndListAlongTheSearchPathsInOrder)
-{
+TEST_F(SearchPathsTest, SchemelessPathsResolveAndListAlongTheSearchPathsInOrder) {
     ASSERT_TRUE(fs()->CreateDirectory("res://high"));
     WriteFilesIn(ResRoot(), {{"low/shared.txt", "low"}, {"low/only-low.dat", "only"}, {"root.txt", "r"}});
     fs()->AddSearchPath("res://low", false);
@@ -93,8 +90,7 @@ TEST_F(SearchPathsTest, SchemelessPathsResolveAndListAlongTheSearchPathsInOrder)
     EXPECT_EQ(ReadThrough("shared.txt"), "low");
 }
 
-TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn)
-{
+TEST_F(SearchPathsTest, ConcurrentChangesAreNeverSeenTorn) {
     WriteFilesIn(ResRoot(), {{"base/file.txt", "b"}});
     fs()->AddSearchPath("res://base", false);
     std::atomic<bool> stop{false};

@@ -19,8 +19,7 @@ const int qv_c_layout_count = (int)(sizeof qv_c_layout / sizeof qv_c_layout[0]);
 
 /* ---- Calls a C game makes ---- */
 
-void qv_c_varargs_calls(const QuavenAPI* qv, Font* font, float answers[3])
-{
+void qv_c_varargs_calls(const QuavenAPI* qv, Font* font, float answers[3]) {
     float x = 10.5f;
     float y = 20.25f;
     /* Mixed varargs: int, text, double (a float promoted) and char. */
@@ -29,8 +28,7 @@ void qv_c_varargs_calls(const QuavenAPI* qv, Font* font, float answers[3])
     answers[2] = qv->DrawText(font, &x, &y, "%s=%d", "hp", 99);
 }
 
-uint32_t qv_c_records_by_value(const QuavenAPI* qv, Sound* sound, const char* language)
-{
+uint32_t qv_c_records_by_value(const QuavenAPI* qv, Sound* sound, const char* language) {
     SoundPlayParameters parameters = {.volume = 0.5f, .pan = -0.25f, .pitch = 1.5f, .loop = 1, .delay = 2.0f};
     VideoParameters video = {.width = 1280, .height = 720, .windowed = 1, .no_sound = 1, .frame_time_ms = 8,
                              .developer_mode = 1, .language = (char*)language, .quit = 1,
@@ -46,16 +44,14 @@ uint32_t qv_c_records_by_value(const QuavenAPI* qv, Sound* sound, const char* la
     return answer;
 }
 
-void qv_c_records_returned(const QuavenAPI* qv, DateTime dates[2], Matrix4* matrix, Color* colour)
-{
+void qv_c_records_returned(const QuavenAPI* qv, DateTime dates[2], Matrix4* matrix, Color* colour) {
     dates[0] = qv->GetDateTime();
     dates[1] = qv->TimeToDateTime(0xFFFFFFF0u);
     *matrix = qv->graphics->PeekWorldTransform();
     *colour = qv->graphics->GetColor();
 }
 
-void qv_c_post_event(const QuavenAPI* qv)
-{
+void qv_c_post_event(const QuavenAPI* qv) {
     EngineEvent event;
     EventKeyPayload key;
     memset(&event, 0xFF, sizeof event); /* InitEvent must clear all of it */
@@ -67,8 +63,7 @@ void qv_c_post_event(const QuavenAPI* qv)
     qv->PostEvent(&event);
 }
 
-int qv_c_pass_through_calls(const QuavenAPI* qv, Buffer** response, int* abortFlag)
-{
+int qv_c_pass_through_calls(const QuavenAPI* qv, Buffer** response, int* abortFlag) {
     static const char body[] = "abc";
     qv->ugc->Call1(11, 22, 33);
     return qv->HTTPRequest(QV_HTTP_POST, "http://example.invalid/x", "text/plain", body, 3, response, abortFlag);

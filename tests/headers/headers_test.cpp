@@ -36,8 +36,7 @@ const LayoutItem kLayout[] = {
 
 const int kLayoutCount = static_cast<int>(sizeof(kLayout) / sizeof(kLayout[0]));
 
-TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbersAndCAndGameCppMatchEngineCpp)
-{
+TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbersAndCAndGameCppMatchEngineCpp) {
     long slot = 0;
     for (const LayoutItem& item : kLayout) {
         const long expected = item.expected < 0 ? 4 * slot++ : item.expected;
@@ -60,15 +59,13 @@ TEST(HeaderLayout, EngineCppMatchesTheInterfaceNumbersAndCAndGameCppMatchEngineC
 std::string g_arrived;
 EngineEvent g_event = {};
 
-std::string TextV(const char* format, va_list args)
-{
+std::string TextV(const char* format, va_list args) {
     char buffer[512];
     vsnprintf(buffer, sizeof(buffer), format, args);
     return buffer;
 }
 
-std::string Text(const char* format, ...)
-{
+std::string Text(const char* format, ...) {
     va_list args;
     va_start(args, format);
     std::string text = TextV(format, args);
@@ -76,13 +73,11 @@ std::string Text(const char* format, ...)
     return text;
 }
 
-unsigned Address(const void* pointer)
-{
+unsigned Address(const void* pointer) {
     return static_cast<unsigned>(reinterpret_cast<uintptr_t>(pointer));
 }
 
-float FakeDrawText(Font* font, const float* x, const float* y, const char* format, ...)
-{
+float FakeDrawText(Font* font, const float* x, const float* y, const char* format, ...) {
     va_list args;
     va_start(args, format);
     g_arrived += Text("%#x %g %g ", Address(font), *x, *y) + TextV(format, args) + "\n";
@@ -90,23 +85,20 @@ float FakeDrawText(Font* font, const float* x, const float* y, const char* forma
     return 123.5f;
 }
 
-std::string DateText(const DateTime& t)
-{
+std::string DateText(const DateTime& t) {
     return Text("%d-%d-%d %d:%d:%d %d %d", t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday,
                 t.day_of_year);
 }
 
 // A service member that passes any arguments on: the module behind it knows
 // their number. Reached through the table's argument-less declaration.
-void FakeUgcCall1(int a, int b, int c)
-{
+void FakeUgcCall1(int a, int b, int c) {
     g_arrived += Text("%d %d %d\n", a, b, c);
 }
 
 class HeaderCalls : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         g_arrived.clear();
         api.PlaySoundEx = [](Sound* sound, SoundPlayParameters p) -> uint32_t {
             g_arrived += Text("%#x %g %g %g %d %g\n", Address(sound), p.volume, p.pan, p.pitch, p.loop, p.delay);
@@ -159,8 +151,7 @@ protected:
     QuavenUGCAPI ugc = {};
 };
 
-TEST_F(HeaderCalls, EveryKindOfArgumentAndResultCrossesTheBoundaryIntact)
-{
+TEST_F(HeaderCalls, EveryKindOfArgumentAndResultCrossesTheBoundaryIntact) {
     EXPECT_EQ(qv_c_records_by_value(&api, reinterpret_cast<Sound*>(0x1234), "fi"), 77u);
     EXPECT_EQ(g_arrived, "0x1234 0.5 -0.25 1.5 1 2\n"
                          "1280 720 1 1 0 8 0 1 fi 1 640 360 0 0xc0ffee\n"

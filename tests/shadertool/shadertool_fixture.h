@@ -25,8 +25,7 @@ namespace shadertool_test {
 
 inline std::string Text(const ShaderTool::Log& log) { return log.text.text ? log.text.text : ""; }
 
-inline ShaderTool::SourceInput Source(const std::string& text, const char* fileName, int firstLine = 1)
-{
+inline ShaderTool::SourceInput Source(const std::string& text, const char* fileName, int firstLine = 1) {
     ShaderTool::SourceInput input;
     input.fileName.Assign(fileName);
     input.text.Assign(text.c_str());
@@ -36,8 +35,7 @@ inline ShaderTool::SourceInput Source(const std::string& text, const char* fileN
 
 class ShaderFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         engine.emplace();
         files.emplace(qv);
         static QuavenGraphicsAPI graphics = {};
@@ -50,8 +48,7 @@ protected:
         ClearTranslatorState();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         ClearTranslatorState();
         while (DataManager::databases.count > cachedBefore_)
             DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
@@ -60,8 +57,7 @@ protected:
         engine.reset();
     }
 
-    static void ClearTranslatorState()
-    {
+    static void ClearTranslatorState() {
         ShaderTool::GetShaderXMLReader()->Reset();
         g_shaderContext.errorLog.Clear();
         g_shaderContext.reportLog.Clear();
@@ -84,14 +80,12 @@ protected:
     }
 
     // Runs text with the defaults and expects it refused with exactly errors.
-    void ExpectErrors(const std::string& text, const std::string& errors)
-    {
+    void ExpectErrors(const std::string& text, const std::string& errors) {
         EXPECT_FALSE(Run(text)) << text;
         EXPECT_EQ(Errors(), errors) << text;
     }
 
-    void AddConstant(const char* name, const char* value, uint32_t baseKind)
-    {
+    void AddConstant(const char* name, const char* value, uint32_t baseKind) {
         ShaderTool::GeneralConstant constant;
         constant.name.Assign(name);
         constant.value.Assign(value);
@@ -103,8 +97,7 @@ protected:
     std::string Errors() const { return Text(log); }
 
     // The output's lines without the line markers, each without its line feed.
-    std::vector<std::string> CodeLines() const
-    {
+    std::vector<std::string> CodeLines() const {
         std::vector<std::string> lines;
         std::istringstream output(Output());
         for (std::string line; std::getline(output, line);)
@@ -122,14 +115,12 @@ protected:
 };
 
 // One line of a Shader XML document: the array id holding nodes.
-inline std::string XMLArray(const std::string& id, const std::string& nodes)
-{
+inline std::string XMLArray(const std::string& id, const std::string& nodes) {
     return "  <array id=\"" + id + "\">" + nodes + "</array>\n";
 }
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n";
 // A document of version and revision 2 holding arrays.
-inline std::string ShaderXML(const std::string& arrays)
-{
+inline std::string ShaderXML(const std::string& arrays) {
     return kDeclaration + "<root>\n" + XMLArray("info", R"(<node id="version" value="2"/><node id="revision" value="2"/>)") +
            arrays + "</root>\n";
 }
@@ -146,16 +137,14 @@ struct BrokenFile { const char* what; std::string arrays; std::vector<std::strin
 class ShaderXMLTest : public ShaderFilesTest {
 protected:
     // Puts the file and reads it through ReadShaderXML, sources included.
-    bool ReadFile(const std::string& path, const std::string& contents)
-    {
+    bool ReadFile(const std::string& path, const std::string& contents) {
         files->Put(path, contents);
         return ShaderTool::ReadShaderXML(String(path.c_str()), nullptr, false, false);
     }
 
     // Reads each file afresh (a new name, an empty description and report) and expects it
     // refused with exactly its messages under the report's title.
-    void ExpectRefused(const std::vector<BrokenFile>& broken)
-    {
+    void ExpectRefused(const std::vector<BrokenFile>& broken) {
         static int count = 0;
         for (const BrokenFile& file : broken) {
             ClearTranslatorState();

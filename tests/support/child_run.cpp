@@ -14,8 +14,7 @@ static const char kCaseVariable[] = "QUAVEN_CHILD_CASE";
 
 bool InChild(const char* variable) { return !EnvironmentVariable(variable).empty(); }
 
-DWORD RunCurrentTestInChild(const char* variable, DWORD timeoutMs)
-{
+DWORD RunCurrentTestInChild(const char* variable, DWORD timeoutMs) {
     ChildProcess child;
     DWORD exitCode = STILL_ACTIVE;
     const bool finished = child.StartSelf(CurrentTestFilter(), {{variable, "1"}}) && child.Wait(timeoutMs, &exitCode);
@@ -52,16 +51,14 @@ ChildRun RunChild(const std::string& childTest, const std::string& library, cons
     return run;
 }
 
-std::string ChildFolder()
-{
+std::string ChildFolder() {
     static const std::string folder = EnvironmentVariable(kFolderVariable);
     return folder;
 }
 
 std::string ChildCase() { return EnvironmentVariable(kCaseVariable); }
 
-bool BeginChild()
-{
+bool BeginChild() {
     if (ChildFolder().empty())
         return false;
     SetDllDirectoryA(ChildFolder().c_str());
@@ -74,8 +71,7 @@ bool BeginChild()
 
 void NoteOutcome(const std::string& line) { AppendLine(ChildFolder() + "\\outcome.txt", line); }
 
-void NoteSleeps()
-{
+void NoteSleeps() {
     qv->Sleep = [](uint32_t milliseconds) { AppendLine(ChildFolder() + "\\sleeps.txt", std::to_string(milliseconds)); };
 }
 

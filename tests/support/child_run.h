@@ -50,14 +50,12 @@ void NoteOutcome(const std::string& line);
 void NoteSleeps();
 
 // Index of the first line equal to `line`; -1 when absent.
-inline int IndexOf(const Lines& lines, const std::string& line)
-{
+inline int IndexOf(const Lines& lines, const std::string& line) {
     auto found = std::find(lines.begin(), lines.end(), line);
     return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
 }
 inline bool Has(const Lines& lines, const std::string& line) { return IndexOf(lines, line) >= 0; }
-inline int CountStarting(const Lines& lines, const std::string& start)
-{
+inline int CountStarting(const Lines& lines, const std::string& start) {
     return static_cast<int>(
         std::count_if(lines.begin(), lines.end(), [&](auto& line) { return line.rfind(start, 0) == 0; }));
 }

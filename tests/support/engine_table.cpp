@@ -10,24 +10,21 @@
 
 namespace quaven_test {
 
-EngineTable::EngineTable() : saved_(*qv), savedCore_(g_core)
-{
+EngineTable::EngineTable() : saved_(*qv), savedCore_(g_core) {
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
     log_.emplace(qv);
 }
 
-EngineTable::~EngineTable()
-{
+EngineTable::~EngineTable() {
     log_.reset();
     memcpy(savedCore_.locks, g_core.locks, sizeof savedCore_.locks);
     g_core = savedCore_;
     *qv = saved_;
 }
 
-void EngineFilesTest::SetUp()
-{
+void EngineFilesTest::SetUp() {
     ASSERT_TRUE(QVI_InitFileSystem());
     // The file system sets the roots anew: res:// goes to the test's folder after it.
     res_.emplace("files");
@@ -35,22 +32,19 @@ void EngineFilesTest::SetUp()
     LogCapture::Clear();
 }
 
-void EngineFilesTest::TearDown()
-{
+void EngineFilesTest::TearDown() {
     RemoveSearchPaths();
     res_.reset();
 }
 
-bool EngineFilesTest::WriteThrough(const char* path, const std::string& contents, const char* mode)
-{
+bool EngineFilesTest::WriteThrough(const char* path, const std::string& contents, const char* mode) {
     FileHandle* file = fs()->OpenFile(path, mode);
     const int written = file ? fs()->Write(contents.data(), static_cast<int>(contents.size()), file) : -1;
     fs()->CloseFile(file);
     return written == static_cast<int>(contents.size());
 }
 
-std::string EngineFilesTest::ReadThrough(const char* path)
-{
+std::string EngineFilesTest::ReadThrough(const char* path) {
     FileHandle* file = fs()->OpenFile(path, "rb");
     if (!file)
         return "<missing>";
@@ -62,8 +56,7 @@ std::string EngineFilesTest::ReadThrough(const char* path)
     return contents;
 }
 
-std::vector<std::string> EngineFilesTest::Find(const char* path, const char* wildcards, bool recursive)
-{
+std::vector<std::string> EngineFilesTest::Find(const char* path, const char* wildcards, bool recursive) {
     StringList* list = fs()->FindFiles(path, wildcards, recursive);
     EXPECT_NE(list, nullptr) << "FindFiles answered null";
     if (!list)

@@ -57,15 +57,13 @@ protected:
     static std::vector<std::string> Find(const char* path, const char* wildcards, bool recursive);
 
     // The search paths in order, and removing all of them.
-    static std::vector<std::string> SearchPaths()
-    {
+    static std::vector<std::string> SearchPaths() {
         std::vector<std::string> paths;
         for (int i = 0; i < fs()->GetSearchPathCount(); ++i)
             paths.push_back(fs()->GetSearchPath(i));
         return paths;
     }
-    static void RemoveSearchPaths()
-    {
+    static void RemoveSearchPaths() {
         while (fs()->GetSearchPathCount() > 0)
             fs()->RemoveSearchPath(fs()->GetSearchPath(0));
     }

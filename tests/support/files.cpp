@@ -9,8 +9,7 @@
 
 namespace quaven_test {
 
-std::string WithForwardSlashes(std::string path)
-{
+std::string WithForwardSlashes(std::string path) {
     for (char& c : path)
         if (c == '\\')
             c = '/';
@@ -19,47 +18,40 @@ std::string WithForwardSlashes(std::string path)
     return path;
 }
 
-std::string UniqueName(const std::string& tag)
-{
+std::string UniqueName(const std::string& tag) {
     static LONG counter = 0;
     return tag + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount() % 1000000) + "-" +
            std::to_string(InterlockedIncrement(&counter));
 }
 
-std::string AppDataFolder()
-{
+std::string AppDataFolder() {
     char folder[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
     return WithForwardSlashes(folder);
 }
 
-bool WriteFileIn(const std::string& folder, const std::string& relative, const std::string& contents)
-{
+bool WriteFileIn(const std::string& folder, const std::string& relative, const std::string& contents) {
     const std::string path = WithForwardSlashes(folder) + "/" + WithForwardSlashes(relative);
     for (size_t slash = folder.size() + 1; (slash = path.find('/', slash)) != std::string::npos; ++slash)
         CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
     return WriteFile(path, contents);
 }
 
-void WriteFilesIn(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files)
-{
+void WriteFilesIn(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files) {
     for (const auto& [relative, contents] : files)
         ASSERT_TRUE(WriteFileIn(folder, relative, contents)) << relative;
 }
 
-bool NativeExists(const std::string& path, bool folder)
-{
+bool NativeExists(const std::string& path, bool folder) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
-std::string ReadNative(const std::string& path)
-{
+std::string ReadNative(const std::string& path) {
     return NativeExists(path) ? ReadFile(path) : "<missing>";
 }
 
-void RemoveTree(const std::string& folder)
-{
+void RemoveTree(const std::string& folder) {
     if (folder.size() < 8)
         return;
     WIN32_FIND_DATAA entry;

@@ -18,16 +18,14 @@ struct MemoryHandle {
     size_t position;
 };
 
-const MemoryFile* Find(const char* path)
-{
+const MemoryFile* Find(const char* path) {
     if (!g_current || !path)
         return nullptr;
     auto found = g_current->files.find(path);
     return found == g_current->files.end() ? nullptr : &found->second;
 }
 
-FileHandle* OpenFile(const char* path, const char* mode)
-{
+FileHandle* OpenFile(const char* path, const char* mode) {
     g_current->opened.push_back(path ? path : "");
     const MemoryFile* file = Find(path);
     if (!file || !mode || mode[0] != 'r')
@@ -38,8 +36,7 @@ FileHandle* OpenFile(const char* path, const char* mode)
     return &open->handle;
 }
 
-int Read(void* buffer, int size, FileHandle* handle)
-{
+int Read(void* buffer, int size, FileHandle* handle) {
     MemoryHandle* open = reinterpret_cast<MemoryHandle*>(handle);
     if (!open || !buffer || size <= 0)
         return 0;
@@ -51,8 +48,7 @@ int Read(void* buffer, int size, FileHandle* handle)
     return static_cast<int>(count);
 }
 
-void CloseFile(FileHandle* handle)
-{
+void CloseFile(FileHandle* handle) {
     if (handle)
         --g_current->openHandles;
     delete reinterpret_cast<MemoryHandle*>(handle);
@@ -60,16 +56,14 @@ void CloseFile(FileHandle* handle)
 
 bool FileExists(const char* path) { return Find(path) != nullptr; }
 
-bool GetFileInfo(const char* path, FileInfo* info)
-{
+bool GetFileInfo(const char* path, FileInfo* info) {
     const MemoryFile* file = Find(path);
     if (file && info)
         info->modified = file->modified;
     return file != nullptr;
 }
 
-QuavenFileSystemAPI MakeTable()
-{
+QuavenFileSystemAPI MakeTable() {
     QuavenFileSystemAPI table = {};
     table.OpenFile = OpenFile;
     table.Read = Read;
@@ -83,20 +77,17 @@ const QuavenFileSystemAPI g_table = MakeTable();
 
 }  // namespace
 
-MemoryFiles::MemoryFiles(QuavenAPI* table) : table_(table), saved_(table->fileSystem)
-{
+MemoryFiles::MemoryFiles(QuavenAPI* table) : table_(table), saved_(table->fileSystem) {
     g_current = this;
     table->fileSystem = &g_table;
 }
 
-MemoryFiles::~MemoryFiles()
-{
+MemoryFiles::~MemoryFiles() {
     table_->fileSystem = saved_;
     g_current = nullptr;
 }
 
-void MemoryFiles::Put(const std::string& path, const std::string& contents, uint32_t modified)
-{
+void MemoryFiles::Put(const std::string& path, const std::string& contents, uint32_t modified) {
     files[path] = MemoryFile{contents, modified, 0};
 }
 

@@ -29,8 +29,7 @@ public:
     void DestroyTexture(BitmapHardwareData*) override {}
     bool UsesPrecompiledShaders() override { return false; }
     void BeginFrame(int) override { ++beginFrames; }
-    bool Present() override
-    {
+    bool Present() override {
         ++presents;
         return true;
     }

@@ -17,8 +17,7 @@ ResFolder::ResFolder(const std::string& tag)
     g_currentUrlRoots[SCHEME_RES].Assign(root_.c_str());
 }
 
-ResFolder::~ResFolder()
-{
+ResFolder::~ResFolder() {
     while (DataManager::databases.count > cachedBefore_)
         DataManager::UnloadDatabase(DataManager::databases.data[DataManager::databases.count - 1]);
     RemoveTree(root_);
@@ -28,13 +27,11 @@ ResFolder::~ResFolder()
         g_currentUrlRoots[SCHEME_RES] = String();
 }
 
-bool ResFolder::Put(const std::string& relative, const std::string& contents) const
-{
+bool ResFolder::Put(const std::string& relative, const std::string& contents) const {
     return WriteFileIn(root_, relative, contents);
 }
 
-std::string ResFolder::Get(const std::string& relative) const
-{
+std::string ResFolder::Get(const std::string& relative) const {
     return ReadFile(NativePath(relative));
 }
 

@@ -7,36 +7,31 @@ using namespace events_test;
 // Blocks handed to the fake Free, in order; nothing is really freed.
 std::vector<void*> g_freed;
 
-void RecordingFree(void* block)
-{
+void RecordingFree(void* block) {
     g_freed.push_back(block);
 }
 
 // Distinct fake block addresses.
 char g_blocks[16][4];
-void* Block(int i)
-{
+void* Block(int i) {
     return g_blocks[i];
 }
 
 // Payload words are named by their byte position in the event, as the payload tables do.
 template <typename Word>
-void Put(EngineEvent& event, int bytePosition, Word word)
-{
+void Put(EngineEvent& event, int bytePosition, Word word) {
     memcpy(event.payload + bytePosition - 4, &word, sizeof word);
 }
 
 // An event of that type whose every payload word is a distinct block.
-EngineEvent EveryWordSet(uint32_t type)
-{
+EngineEvent EveryWordSet(uint32_t type) {
     EngineEvent event = MakeEvent(type);
     for (int word = 0; word < 8; ++word)
         Put(event, 4 + 4 * word, Block(word));
     return event;
 }
 
-std::vector<void*> Words(std::initializer_list<int> bytePositions)
-{
+std::vector<void*> Words(std::initializer_list<int> bytePositions) {
     std::vector<void*> blocks;
     for (int position : bytePositions)
         blocks.push_back(Block((position - 4) / 4));
@@ -45,23 +40,20 @@ std::vector<void*> Words(std::initializer_list<int> bytePositions)
 
 class EventPayload : public EventsTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EventsTest::SetUp();
         g_freed.clear();
         qv->Free = RecordingFree;
     }
 
-    std::vector<void*> FreedBy(EngineEvent event)
-    {
+    std::vector<void*> FreedBy(EngineEvent event) {
         g_freed.clear();
         QVI_FreeEventPayload(&event);
         return g_freed;
     }
 };
 
-TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBeforeTheirBlocks)
-{
+TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBeforeTheirBlocks) {
     for (uint32_t type : {18u, 20u})
         EXPECT_EQ(FreedBy(EveryWordSet(type)), Words({4})) << type;
     for (uint32_t type : {33u, 34u})
@@ -99,23 +91,20 @@ TEST_F(EventPayload, ServiceEventsFreeTheirOwnWordsAndSocialRecordsTheirTextsBef
 
 // The real heap: the program allocates through Malloc, the engine frees after OnEvent.
 int g_realFrees = 0;
-void CountingFree(void* block)
-{
+void CountingFree(void* block) {
     ++g_realFrees;
     QV_Free(block);
 }
 
 std::string g_textSeenByProgram;
-void ReadReasonDuringDispatch(const EngineEvent& event)
-{
+void ReadReasonDuringDispatch(const EngineEvent& event) {
     const char* reason;
     memcpy(&reason, event.payload + 4, sizeof reason);
     g_textSeenByProgram = reason;
     EXPECT_EQ(g_realFrees, 0);   // still owned by the event while the program reads it
 }
 
-TEST_F(EventPayload, FrameFreesPayloadsAfterTheProgramHasSeenThem)
-{
+TEST_F(EventPayload, FrameFreesPayloadsAfterTheProgramHasSeenThem) {
     g_realFrees = 0;
     qv->Free = CountingFree;
     g_seen.onEvent = ReadReasonDuringDispatch;
@@ -133,8 +122,7 @@ TEST_F(EventPayload, FrameFreesPayloadsAfterTheProgramHasSeenThem)
     EXPECT_EQ(g_realFrees, 3);
 }
 
-TEST_F(EventPayload, PayloadIsFreedEvenWithoutAProgram)
-{
+TEST_F(EventPayload, PayloadIsFreedEvenWithoutAProgram) {
     g_core.coreInitialized = 0;
     EngineEvent event = MakeEvent(20);
     Put(event, 4, Block(0));

@@ -11,13 +11,11 @@ using namespace events_test;
 
 using EventQueue = EventsTest;
 
-uint32_t NumberOf(const EngineEvent& event)
-{
+uint32_t NumberOf(const EngineEvent& event) {
     return PayloadOf<uint32_t>(event);
 }
 
-TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNextFrameDispatchesOnce)
-{
+TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNextFrameDispatchesOnce) {
     QV_InitEvent(nullptr, 8);
     QV_PostEvent(nullptr);
     QVI_QueueEvent(nullptr);
@@ -47,8 +45,7 @@ TEST_F(EventQueue, NullEventsAreLoggedAndIgnoredAndPostedOnesAreCopiesThatTheNex
     EXPECT_EQ(QV_GetKey('D'), 3u);
 }
 
-TEST_F(EventQueue, PostsDuringDispatchWaitForTheNextTakeAndPostsFromManyThreadsArriveInEachThreadsOrder)
-{
+TEST_F(EventQueue, PostsDuringDispatchWaitForTheNextTakeAndPostsFromManyThreadsArriveInEachThreadsOrder) {
     g_seen.onEvent = [](const EngineEvent& event) {
         if (NumberOf(event) >= 100)
             return;
@@ -96,8 +93,7 @@ TEST_F(EventQueue, PostsDuringDispatchWaitForTheNextTakeAndPostsFromManyThreadsA
     }
 }
 
-TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
-{
+TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished) {
     g_seen.eventAnswer = QV_EVENT_KEEP_WINDOW_OPEN;
     g_core.coreInitialized = 0;
     EngineEvent key = MakeEvent(EVENT_KEY_DOWN, 'Q');
@@ -116,8 +112,7 @@ TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished)
     EXPECT_EQ(g_seen.events.size(), 1u);
 }
 
-TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsTheMomentOnce)
-{
+TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsTheMomentOnce) {
     ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
     // The default toggle is the section sign character; 167 read as a signed byte is
     // negative, so the key-down of code 167 is just a key, and -89 is the toggle key.
@@ -182,8 +177,7 @@ TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsT
     EXPECT_EQ(LogLines().size(), 1u);
 }
 
-TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueuedAfterIt)
-{
+TEST_F(EventQueue, WindowInputIsDispatchedAtOnceBeforeCoreInitialisationAndQueuedAfterIt) {
     g_core.coreInitialized = 0;
     QVI_PostKeyEvent(EVENT_KEY_DOWN, 'K');
     EXPECT_EQ(QV_GetKey('K'), 3u);

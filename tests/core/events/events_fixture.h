@@ -28,8 +28,7 @@ struct Observed {
 
 inline Observed g_seen;
 
-inline int RecordingOnEvent(EngineEvent event)
-{
+inline int RecordingOnEvent(EngineEvent event) {
     g_seen.events.push_back(event);
     if (g_seen.onEvent)
         g_seen.onEvent(event);
@@ -38,23 +37,20 @@ inline int RecordingOnEvent(EngineEvent event)
 
 // An event whose payload starts with the given record or word (the rest zero).
 template <typename Payload = int32_t>
-EngineEvent MakeEvent(uint32_t type, const Payload& payload = 0)
-{
+EngineEvent MakeEvent(uint32_t type, const Payload& payload = 0) {
     EngineEvent event;
     QV_InitEvent(&event, type);
     memcpy(event.payload, &payload, sizeof payload);
     return event;
 }
 
-inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0)
-{
+inline EngineEvent MakeMouseEvent(uint32_t type, int8_t pointer, int32_t x, int32_t y, uint16_t button = 0) {
     const EventMousePayload mouse = {pointer, {}, x, y, button, 0, 0, 0, 2, {}};
     return MakeEvent(type, mouse);
 }
 
 template <typename Payload>
-Payload PayloadOf(const EngineEvent& event)
-{
+Payload PayloadOf(const EngineEvent& event) {
     Payload payload;
     memcpy(&payload, event.payload, sizeof payload);
     return payload;
@@ -63,8 +59,7 @@ Payload PayloadOf(const EngineEvent& event)
 inline EventMousePayload MouseOf(const EngineEvent& event) { return PayloadOf<EventMousePayload>(event); }
 inline EventKeyPayload KeyOf(const EngineEvent& event) { return PayloadOf<EventKeyPayload>(event); }
 
-inline void ClearKeyTables()
-{
+inline void ClearKeyTables() {
     for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
         QV_SetKey(code, 0);
         QV_SetAxis(code, 0.0f);
@@ -72,8 +67,7 @@ inline void ClearKeyTables()
 }
 
 // True when every key word and axis is zero, read without GetKey's side effect.
-inline bool KeyTablesAreEmpty()
-{
+inline bool KeyTablesAreEmpty() {
     for (uint32_t code = 0; code < QV_KEY_CODE_COUNT; ++code) {
         if (QVI_PeekKeyState(code) != 0 || QV_GetAxis(code) != 0.0f)
             return false;
@@ -83,8 +77,7 @@ inline bool KeyTablesAreEmpty()
 
 class EventsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         savedApi_ = *qv;
         savedCore_ = g_core;
         savedConsole_ = QVI_GetConsoleDispatchState();
@@ -108,8 +101,7 @@ protected:
         qv->RequestShutdown = QV_RequestShutdown;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         g_core.settings = nullptr;
         DrainQueue();
         ClearKeyTables();
@@ -120,8 +112,7 @@ protected:
     }
 
     // Dispatches whatever is still queued, with no program to receive it.
-    static void DrainQueue()
-    {
+    static void DrainQueue() {
         ProgramInterface* program = g_core.settings;
         g_core.settings = nullptr;
         QVI_DispatchQueuedEvents();
@@ -129,15 +120,13 @@ protected:
     }
 
     // Dispatches a copy and answers it as the dispatch left it.
-    static EngineEvent Dispatch(EngineEvent event)
-    {
+    static EngineEvent Dispatch(EngineEvent event) {
         QVI_DispatchEvent(&event);
         return event;
     }
 
     // LogEx lines as "<level> <text>".
-    static std::vector<std::string> LogLines()
-    {
+    static std::vector<std::string> LogLines() {
         std::vector<std::string> lines;
         for (const quaven_test::LoggedLine& line : quaven_test::LogCapture::Lines())
             if (line.kind == quaven_test::LoggedLine::LogEx)
@@ -145,8 +134,7 @@ protected:
         return lines;
     }
 
-    static std::vector<uint32_t> SeenTypes()
-    {
+    static std::vector<uint32_t> SeenTypes() {
         std::vector<uint32_t> types;
         for (const EngineEvent& event : g_seen.events)
             types.push_back(event.type);

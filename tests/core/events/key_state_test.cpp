@@ -9,8 +9,7 @@ using namespace events_test;
 
 using KeyState = EventsTest;
 
-TEST_F(KeyState, ReadingClearsPressedBitsUpTo255ReleasingSparesMouseAndPadsAndHostileCodesLeaveTheTablesAlone)
-{
+TEST_F(KeyState, ReadingClearsPressedBitsUpTo255ReleasingSparesMouseAndPadsAndHostileCodesLeaveTheTablesAlone) {
     QV_SetKey(65, 3);
     EXPECT_EQ(QV_GetKey(65), 3u);
     EXPECT_EQ(QV_GetKey(65), 1u);
@@ -85,8 +84,7 @@ TEST_F(KeyState, ReadingClearsPressedBitsUpTo255ReleasingSparesMouseAndPadsAndHo
     EXPECT_EQ(g_seen.events.size(), 10u + 12u);
 }
 
-TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviousPositionWhileButtonsStayPressed)
-{
+TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviousPositionWhileButtonsStayPressed) {
     Dispatch(MakeEvent(EVENT_KEY_DOWN, 65));
     EXPECT_EQ(QV_GetKey(65), 3u);
     EXPECT_EQ(QV_GetKey(65), 1u);
@@ -140,8 +138,7 @@ TEST_F(KeyState, KeysCarryFirstPressAndWasDownFlagsAndMouseEventsAClampedPreviou
     EXPECT_EQ(MouseOf(Dispatch(MakeMouseEvent(EVENT_MOUSE_MOVE, 1, 1, 1))).previousY, INT_MIN);
 }
 
-TEST(KeyNames, CharactersKeyboardMouseDeviceAndGamepadNames)
-{
+TEST(KeyNames, CharactersKeyboardMouseDeviceAndGamepadNames) {
     const struct {
         const char* name;
         KeyCode code;

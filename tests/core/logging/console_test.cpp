@@ -17,8 +17,7 @@ namespace {
 
 using ConsoleLines = LoggingTest;
 
-TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreDropped)
-{
+TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreDropped) {
     StartBareLogging(true);
     QV_LogEx(QV_LOG_ERROR, "first\nsecond\n");
     EXPECT_EQ(g_console.lines.data[1].number, 2);
@@ -35,8 +34,7 @@ TEST_F(ConsoleLines, EachLineOfATextIsANumberedEntryAndEmptyOrOverlongPiecesAreD
     EXPECT_EQ(g_console.counters[QV_LOG_INFO], 6);
 }
 
-TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
-{
+TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber) {
     StartBareLogging(true);
     EXPECT_EQ(QV_Log("%s", ""), 0);
     g_console.Print(QV_LOG_WARNING, nullptr);
@@ -52,8 +50,7 @@ TEST_F(ConsoleLines, EmptyTextIsCountedButTakesNoNumber)
     EXPECT_EQ(g_console.lines.count, 0);
 }
 
-TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollowsItsLines)
-{
+TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollowsItsLines) {
     StartBareLogging(false);
     QV_Log("line %d", 1);
     EXPECT_EQ(g_console.scroll, 0);  // following the newest line
@@ -87,8 +84,7 @@ TEST_F(ConsoleLines, OverflowKeeps8192EntriesHeadedByMarkerAndAScrolledViewFollo
     EXPECT_EQ(markers, 1);
 }
 
-TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbersGrowPastFourDigits)
-{
+TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbersGrowPastFourDigits) {
     StartBareLogging(true);
     QV_Log("plain %d", 1);
     QV_LogEx(QV_LOG_SYSTEM, "ends with feed\n");   // the feed is not doubled
@@ -125,8 +121,7 @@ TEST_F(ConsoleLines, LinesCarryTheirLevelsTagOrUnknownAndTheirThreadsNameNumbers
 }
 
 // Two threads log single lines, two log two-line texts, all at once.
-TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix)
-{
+TEST_F(ConsoleLines, FourThreadsWriteWholeUniquelyNumberedLinesThatNeverMix) {
     const int kThreads = 4, kLinesPerThread = 1000;
     StartBareLogging(true);
     HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);

@@ -13,15 +13,13 @@ namespace {
 
 using LogFile = LoggingTest;
 
-std::string StampOf(const DateTime& t)
-{
+std::string StampOf(const DateTime& t) {
     char stamp[32];
     snprintf(stamp, sizeof(stamp), "%.4d-%.2d-%.2d-%.2d-%.2d", t.year, t.month, t.day, t.hour, t.minute);
     return stamp;
 }
 
-TEST_F(LogFile, NameCarriesTheProgramIdTakenNamesGetANumberUpTo99AndALineThatCannotBeAppendedStaysInTheConsole)
-{
+TEST_F(LogFile, NameCarriesTheProgramIdTakenNamesGetANumberUpTo99AndALineThatCannotBeAppendedStaysInTheConsole) {
     g_core.settings = &record_;
     for (;;) {
         const std::string stamp = StampOf(QV_GetDateTime());

@@ -22,14 +22,12 @@ using quaven_test::PopupRecord;
 
 const char kSentinel[] = "sentinel: no engine popup before this one";
 
-DWORD WINAPI ShowSentinel(LPVOID)
-{
+DWORD WINAPI ShowSentinel(LPVOID) {
     MessageBoxA(nullptr, kSentinel, "sentinel", MB_OK);
     return 0;
 }
 
-BOOL CALLBACK PressOk(HWND window, LPARAM)
-{
+BOOL CALLBACK PressOk(HWND window, LPARAM) {
     PostMessageA(window, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
@@ -38,8 +36,7 @@ class LogPopup : public LoggingTest {
 protected:
     // The answerer presses the given buttons on the engine boxes, in order, and OK on the
     // sentinel.
-    void ExpectBoxes(std::vector<int> presses)
-    {
+    void ExpectBoxes(std::vector<int> presses) {
         const int boxes = static_cast<int>(presses.size());
         presses.push_back(IDOK);
         ASSERT_TRUE(answerer_.Start(presses, boxes + 1));
@@ -48,8 +45,7 @@ protected:
 
     // Shows the sentinel and describes the engine boxes shown before it, one
     // "caption|text|button ids" line each.
-    std::string FinishBoxes()
-    {
+    std::string FinishBoxes() {
         answering_ = false;
         DWORD sentinelThreadId = 0;
         HANDLE sentinel = CreateThread(nullptr, 0, ShowSentinel, nullptr, 0, &sentinelThreadId);
@@ -71,8 +67,7 @@ protected:
         return boxes;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (answering_)
             FinishBoxes();
         LoggingTest::TearDown();
@@ -83,15 +78,13 @@ private:
     bool answering_ = false;
 };
 
-int LogPopupOnEngineThread(int level, const char* text)
-{
+int LogPopupOnEngineThread(int level, const char* text) {
     int answer = -99;
     RunOnThread(true, "Worker", [&] { answer = QV_LogPopup(level, "%s", text); });
     return answer;
 }
 
-TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything)
-{
+TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnything) {
     g_core.loggingVerboseLevel = QV_LOG_WARNING;
     StartBareLogging(true);
     ExpectBoxes({IDOK, IDOK});
@@ -116,8 +109,7 @@ TEST_F(LogPopup, BeforeInitOnlyTheMainThreadShowsAndAfterItOnlyDevelopersSeeAnyt
     EXPECT_EQ(g_shownPopups.count, 0);
 }
 
-TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAtOnceOrFromOtherThreadsAtTheNextFrameAndLoggedEveryTime)
-{
+TEST_F(LogPopup, InDeveloperModeEachTextIsShownOnceAtOnceOrFromOtherThreadsAtTheNextFrameAndLoggedEveryTime) {
     StartBareLogging(true);
     g_core.programInitRan = g_core.developerMode = 1;  // in developer mode, after Init
     ExpectBoxes({IDOK, IDNO});

@@ -62,15 +62,13 @@ struct ThreadJob {
     HANDLE done;
 };
 
-void RunJob(void* argument)
-{
+void RunJob(void* argument) {
     std::unique_ptr<ThreadJob> job(static_cast<ThreadJob*>(argument));
     job->call();
     SetEvent(job->done);
 }
 
-DWORD WINAPI RunForeignJob(LPVOID argument)
-{
+DWORD WINAPI RunForeignJob(LPVOID argument) {
     RunJob(argument);
     return 0;
 }
@@ -79,14 +77,12 @@ DWORD WINAPI RunForeignJob(LPVOID argument)
 
 namespace fake_files {
 
-std::string Contents(const std::string& path)
-{
+std::string Contents(const std::string& path) {
     Guard guard(g_filesLock);
     return g_files.count(path) ? g_files[path] : std::string();
 }
 
-void SetContents(const std::string& path, const std::string& contents)
-{
+void SetContents(const std::string& path, const std::string& contents) {
     Guard guard(g_filesLock);
     g_files[path] = contents;
 }
@@ -97,8 +93,7 @@ int OpenHandles() { Guard guard(g_filesLock); return g_openHandles; }
 
 }  // namespace fake_files
 
-std::vector<std::string> SplitLines(const std::string& contents)
-{
+std::vector<std::string> SplitLines(const std::string& contents) {
     std::vector<std::string> lines;
     std::istringstream in(contents);
     for (std::string line; std::getline(in, line);)
@@ -106,8 +101,7 @@ std::vector<std::string> SplitLines(const std::string& contents)
     return lines;
 }
 
-HANDLE StartOnThread(bool engineThread, const char* name, std::function<void()> call)
-{
+HANDLE StartOnThread(bool engineThread, const char* name, std::function<void()> call) {
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     auto* job = new ThreadJob{std::move(call), done};
     if (engineThread)
@@ -117,23 +111,20 @@ HANDLE StartOnThread(bool engineThread, const char* name, std::function<void()> 
     return done;
 }
 
-void RunOnThread(bool engineThread, const char* name, std::function<void()> call)
-{
+void RunOnThread(bool engineThread, const char* name, std::function<void()> call) {
     HANDLE done = StartOnThread(engineThread, name, std::move(call));
     EXPECT_EQ(WaitForSingleObject(done, 60000), WAIT_OBJECT_0);
     CloseHandle(done);
 }
 
-void LoggingTest::ExpectLogFileLines(const std::vector<std::string>& patterns) const
-{
+void LoggingTest::ExpectLogFileLines(const std::vector<std::string>& patterns) const {
     const std::vector<std::string> lines = LogFileLines();
     ASSERT_EQ(lines.size(), patterns.size()) << LogFileContents();
     for (size_t i = 0; i < lines.size(); ++i)
         EXPECT_TRUE(std::regex_match(lines[i], std::regex(patterns[i]))) << lines[i] << "\n  against " << patterns[i];
 }
 
-void LoggingTest::SetUp()
-{
+void LoggingTest::SetUp() {
     savedTable_ = *qv;
     savedCore_ = g_core;
 
@@ -165,8 +156,7 @@ void LoggingTest::SetUp()
     g_core.loggingVerboseLevel = 0;
 }
 
-void LoggingTest::TearDown()
-{
+void LoggingTest::TearDown() {
     QVI_StopLogging();
     QVI_FreeLoggingGlobals();
     g_console.lineNumber = 0;
@@ -181,8 +171,7 @@ void LoggingTest::TearDown()
     *qv = savedTable_;
 }
 
-void LoggingTest::StartBareLogging(bool toFile)
-{
+void LoggingTest::StartBareLogging(bool toFile) {
     QVI_SetUpConsoleLogging();
     g_console.lineNumber = 0;
     if (toFile) {
@@ -193,8 +182,7 @@ void LoggingTest::StartBareLogging(bool toFile)
     g_console.started = 1;
 }
 
-std::vector<std::string> LoggingTest::ConsoleTexts() const
-{
+std::vector<std::string> LoggingTest::ConsoleTexts() const {
     std::vector<std::string> texts;
     for (int32_t i = 0; i < g_console.lines.count; ++i)
         texts.push_back(g_console.lines.data[i].text ? g_console.lines.data[i].text : "<null>");

@@ -51,8 +51,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // As pre-initialisation does it: console lock, then start with the g_core switches.
-    void StartLoggingAsAtStartUp()
-    {
+    void StartLoggingAsAtStartUp() {
         QVI_SetUpConsoleLogging();
         QVI_StartLogging();
     }

@@ -15,13 +15,11 @@ namespace {
 using Logging = LoggingTest;
 
 // Through the table, as a program calls them (and without the compiler's format checks).
-int TableLog(const char* format, const char* argument)
-{
+int TableLog(const char* format, const char* argument) {
     return qv->Log(format, argument);
 }
 
-TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLoggingStaysSilent)
-{
+TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLoggingStaysSilent) {
     StartBareLogging(true);
     std::string exact(4095, 'e');
     std::string huge(100000, 'h');
@@ -68,8 +66,7 @@ TEST_F(Logging, LongMessagesAreCutTo4095TheSummaryCountsByLevelAndStoppedLogging
     EXPECT_EQ(LogFileLines().size(), summarised.size());
 }
 
-TEST_F(Logging, MinimumLevelDropsMessagesWhole)
-{
+TEST_F(Logging, MinimumLevelDropsMessagesWhole) {
     g_core.loggingVerboseLevel = QV_LOG_WARNING;
     StartBareLogging(true);
     EXPECT_EQ(QV_Log("info"), 0);
@@ -82,8 +79,7 @@ TEST_F(Logging, MinimumLevelDropsMessagesWhole)
     EXPECT_EQ(LogFileLines().size(), 2u);
 }
 
-TEST_F(Logging, NullOrStoringFormatsAreNotFormatted)
-{
+TEST_F(Logging, NullOrStoringFormatsAreNotFormatted) {
     StartBareLogging(false);
     EXPECT_EQ(TableLog(nullptr, nullptr), 0);
     EXPECT_EQ(qv->LogEx(QV_LOG_ERROR, nullptr), 0);
@@ -106,8 +102,7 @@ TEST_F(Logging, NullOrStoringFormatsAreNotFormatted)
     EXPECT_EQ(g_console.lines.count, 5);
 }
 
-TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
-{
+TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines) {
     g_core.settings = &record_;
     StartLoggingAsAtStartUp();
 
@@ -122,8 +117,7 @@ TEST_F(Logging, StartUpWritesTheFileHeaderAndTheStartLines)
     EXPECT_EQ(QVI_GetPopupLogFlushHook(), QVI_HoldLogFileForExit);
 }
 
-TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFile)
-{
+TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFile) {
     g_core.console = 0;
     StartLoggingAsAtStartUp();
     EXPECT_EQ(g_console.started, 0);

@@ -12,8 +12,7 @@ namespace {
 
 using DataManagerCache = DataManagerTest;
 
-TEST_F(DataManagerCache, SecondRequestGivesTheSameDatabaseUntilItIsUnloaded)
-{
+TEST_F(DataManagerCache, SecondRequestGivesTheSameDatabaseUntilItIsUnloaded) {
     PutFile("prog.xml", Doc("<root><array id=\"program\"><node id=\"title\" value=\"Game\"/></array></root>"));
     Database* first = DataManager::GetDatabase("res://prog.xml");
     ASSERT_NE(first, nullptr);
@@ -34,8 +33,7 @@ TEST_F(DataManagerCache, SecondRequestGivesTheSameDatabaseUntilItIsUnloaded)
     EXPECT_EQ(DataManager::databases.count, before);
 }
 
-TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnceAndAnAddedOneAsItIs)
-{
+TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnceAndAnAddedOneAsItIs) {
     PutFile("half.xml", Doc("<root><array id=\"a\"><node v=\"1\"/></array><array id=\"b\">"));
     EXPECT_EQ(DataManager::GetDatabase("res://half.xml")->arrays.count, 0) << "never half loaded";
     LogCapture::Clear();
@@ -63,8 +61,7 @@ TEST_F(DataManagerCache, MissingOrBrokenFileIsCachedEmptyAndReportedOnceAndAnAdd
     EXPECT_EQ(DataManager::GetDatabase(nullptr), nameless);
 }
 
-TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase)
-{
+TEST_F(DataManagerCache, LoaderThreadsShareOneCompleteDatabase) {
     // Large enough that loading takes a while and the threads overlap.
     const int kArrays = 3000;
     const std::string nodes = "<node id=\"n0\" v=\"0\"/><node id=\"n1\" v=\"1\"/><node/><node/><node v=\"4\"/>";

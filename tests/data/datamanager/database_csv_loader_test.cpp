@@ -9,8 +9,7 @@ namespace {
 
 using CsvLoading = DataManagerTest;
 
-TEST_F(CsvLoading, HeaderNamesTheColumnsAndShortLinesGiveNullsAndLongLinesDropTheirExtraCells)
-{
+TEST_F(CsvLoading, HeaderNamesTheColumnsAndShortLinesGiveNullsAndLongLinesDropTheirExtraCells) {
     PutFile("ragged.csv", "a;b;c\n1\n1;2;3;4;5\n;;\n\x01\xff;\xc3\xa9");  // the last line without a feed
     Database database;
     ASSERT_TRUE(database.Load("res://ragged.csv"));
@@ -36,8 +35,7 @@ TEST_F(CsvLoading, HeaderNamesTheColumnsAndShortLinesGiveNullsAndLongLinesDropTh
     EXPECT_EQ(Popups(), std::vector<std::string>{"CSV Array File 'res://absent.csv' not found!"});
 }
 
-TEST_F(CsvLoading, CellsAreCutAtTheirLimits)
-{
+TEST_F(CsvLoading, CellsAreCutAtTheirLimits) {
     std::string longName(600, 'n');
     std::string longCell(5000, 'v');
     PutFile("long.csv", longName + ";b\n" + longCell + ";x\n");

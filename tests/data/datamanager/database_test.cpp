@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(DataNodeRecord, SetParameterAppendsReplacesAndKeepsCopiesThroughGrowth)
-{
+TEST(DataNodeRecord, SetParameterAppendsReplacesAndKeepsCopiesThroughGrowth) {
     DataNode node("n");
     node.SetParameter("a", "1");
     node.SetParameter("a", "3");
@@ -33,8 +32,7 @@ TEST(DataNodeRecord, SetParameterAppendsReplacesAndKeepsCopiesThroughGrowth)
     EXPECT_STREQ(node.GetParameter("p199"), "v199");
 }
 
-TEST(DataParameterRecord, OwnCopiesOfNameAndValueThroughEveryChange)
-{
+TEST(DataParameterRecord, OwnCopiesOfNameAndValueThroughEveryChange) {
     DataParameter named("n", nullptr);
     named.SetValue("a longer value");
     named.SetValue(named.value + 9);  // its own text
@@ -59,8 +57,7 @@ TEST(DataParameterRecord, OwnCopiesOfNameAndValueThroughEveryChange)
     EXPECT_STREQ(unnamed.value, "n");
 }
 
-TEST(DatabaseRecord, LookupsByIdAndIndex)
-{
+TEST(DatabaseRecord, LookupsByIdAndIndex) {
     Database database;
     database.arrays.Add(new DataArray("cfg"));
     database.arrays.Add(new DataArray(nullptr));

@@ -16,21 +16,18 @@ namespace {
 
 using SaveRoundTrip = DataManagerTest;
 
-std::string WrittenText(const Database& database)
-{
+std::string WrittenText(const Database& database) {
     std::unique_ptr<ByteBuffer> text(database.WriteXML());
     return text ? std::string(reinterpret_cast<const char*>(text->data), text->size) : "<no text>";
 }
 
-DataArray* AddArray(Database& database, const char* id)
-{
+DataArray* AddArray(Database& database, const char* id) {
     database.arrays.Add(new DataArray(id));
     return database.arrays.data[database.arrays.count - 1];
 }
 
 // A node as the loader makes it: an id is also the node's first parameter.
-DataNode* AddNode(DataArray* array, const char* id, std::initializer_list<std::pair<const char*, const char*>> parameters = {})
-{
+DataNode* AddNode(DataArray* array, const char* id, std::initializer_list<std::pair<const char*, const char*>> parameters = {}) {
     DataNode* node = new DataNode(nullptr);
     if (id)
         node->SetParameter("id", id);
@@ -42,8 +39,7 @@ DataNode* AddNode(DataArray* array, const char* id, std::initializer_list<std::p
 
 // Saves, reloads through a fresh database and checks both the content and that
 // saving the reloaded database gives the same file again.
-void ExpectRoundTrip(const Database& original, const char* path)
-{
+void ExpectRoundTrip(const Database& original, const char* path) {
     ASSERT_TRUE(original.Save(path, false));
     Database reloaded;
     ASSERT_TRUE(reloaded.Load(path));
@@ -51,8 +47,7 @@ void ExpectRoundTrip(const Database& original, const char* path)
     EXPECT_EQ(WrittenText(reloaded), WrittenText(original));
 }
 
-TEST_F(SaveRoundTrip, WritesTheDocumentedLayoutOverTheWholeOldFile)
-{
+TEST_F(SaveRoundTrip, WritesTheDocumentedLayoutOverTheWholeOldFile) {
     Database database;
     DataArray* settings = AddArray(database, "settings");
     settings->parameters.Add(DataParameter("version", "2"));
@@ -75,8 +70,7 @@ TEST_F(SaveRoundTrip, WritesTheDocumentedLayoutOverTheWholeOldFile)
     EXPECT_FALSE(FileThere("layout.xml.tmp")) << "no temporary file is left behind";
 }
 
-TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte)
-{
+TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte) {
     const char* hostile[] = {
         "He said \"hi\"", "line one\nline two\r\n\ttabbed", "a < b && c > d", "&amp; &quot; stay as typed",
         "\\n is not a line break", "<![CDATA[ not a section ]]>", "", "   ", "\xc3\xa9t\xc3\xa9 \xff\x01",
@@ -98,8 +92,7 @@ TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte)
     ExpectRoundTrip(database, "res://hostile.xml");
 }
 
-TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkipped)
-{
+TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkipped) {
     Database database;
     AddNode(AddArray(database, nullptr), nullptr, {{"empty", nullptr}});
     const std::string text = WrittenText(database);
@@ -125,8 +118,7 @@ TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkip
                               "array [b]\n  node <null> [good]=[1] [after]=[6]\n");
 }
 
-TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile)
-{
+TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile) {
     // '<node v="' + value + '" />' is 13 characters more than the value; the reader takes 8191.
     Database longest, node, array;
     AddNode(AddArray(longest, "a"), nullptr, {{"v", std::string(8191 - 13, 'x').c_str()}});
@@ -143,8 +135,7 @@ TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile)
                             "DataManager: array 'b' cannot be saved: its tag is 9019 characters long, the reader takes at most 8191."}));
 }
 
-TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase)
-{
+TEST_F(SaveRoundTrip, ScrambledSaveReloadsThroughGetDatabase) {
     Database database;
     AddNode(AddArray(database, "scores"), nullptr,
             {{"player", "Zo\u00eb \"The Quote\" O'Neil"}, {"points", "1200"}, {"data", "1 2 3"}});
@@ -165,8 +156,7 @@ using SaveFailure = DataManagerTest;
 int g_closed = 0;
 int g_deleted = 0;
 
-TEST_F(SaveFailure, FailedOrShortSaveKeepsWhatWasThereAndSaysWhichStepFailed)
-{
+TEST_F(SaveFailure, FailedOrShortSaveKeepsWhatWasThereAndSaysWhichStepFailed) {
     Database database;
     AddNode(AddArray(database, "a"), nullptr, {{"v", "new contents"}});
     PutFile("locked.xml", "previous contents");

@@ -9,8 +9,7 @@ namespace {
 
 using XmlLoading = DataManagerTest;
 
-TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly)
-{
+TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly) {
     PutFile("db.xml", Doc("<root>\n"
                           "  <array id=\"first\" kind=\"list\" size=\"2\">\n"
                           "    <node id=\"a\" x=\"1\" y=\"2\"/>\n"
@@ -50,8 +49,7 @@ TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly
                             "XML Array File 'res://nothing.xml' not found!"}));
 }
 
-TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase)
-{
+TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase) {
     const struct {
         const char* body;
         const char* message;  // %s stands for the file name; null: the reader's own

@@ -29,8 +29,7 @@ protected:
 
 // Every array, node and parameter of a database; null texts show as <null>, so "" and
 // null differ.
-inline std::string Dump(const Database& database)
-{
+inline std::string Dump(const Database& database) {
     auto text = [](const char* t) { return t ? "[" + std::string(t) + "]" : std::string("<null>"); };
     auto line = [&](const char* kind, const char* id, const Array<DataParameter>& parameters) {
         std::string out = kind + text(id);

@@ -14,16 +14,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Scramble(const std::string& plain)
-{
+Bytes Scramble(const std::string& plain) {
     ByteBuffer out;
     EXPECT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int>(plain.size()), &out));
     return Bytes(out.data, out.data + out.size);
 }
 
 // Descrambles a copy; answers the plain text, or "<refused>".
-std::string Descramble(Bytes file)
-{
+std::string Descramble(Bytes file) {
     file.push_back(0xEE);  // a byte the reader would not own: must stay untouched
     int length = QVI_DescrambleInPlace(file.data(), static_cast<int>(file.size() - 1));
     EXPECT_EQ(file.back(), 0xEE) << "descrambling wrote past the data";
@@ -34,8 +32,7 @@ std::string Descramble(Bytes file)
 }
 
 // Header fields are little-endian, as is the machine the tests run on.
-uint32_t ReadU32(const Bytes& bytes, size_t offset)
-{
+uint32_t ReadU32(const Bytes& bytes, size_t offset) {
     uint32_t value;
     memcpy(&value, &bytes[offset], 4);
     return value;
@@ -43,8 +40,7 @@ uint32_t ReadU32(const Bytes& bytes, size_t offset)
 
 void WriteU32(Bytes& bytes, size_t offset, uint32_t value) { memcpy(&bytes[offset], &value, 4); }
 
-TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift)
-{
+TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift) {
     // body[i] = p[i] - key[i mod 13] - i: byte 1 becomes 0xFF, -1 as a signed byte.
     std::string plain = {static_cast<char>(kScrambleKey[0] + 5), kScrambleKey[1]};
     Bytes file = Scramble(plain);
@@ -59,8 +55,7 @@ TEST(ScrambledFormat, BytesFollowTheKeyAndPositionShift)
         EXPECT_EQ(file[22 + i], static_cast<uint8_t>('x' - kScrambleKey[i % 13] - (i & 0xFF))) << "byte " << i;
 }
 
-TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTripAppendedToABuffer)
-{
+TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTripAppendedToABuffer) {
     std::string plain;
     for (int b = 0; b < 3 * 256; ++b)
         plain.push_back(static_cast<char>(b));
@@ -82,8 +77,7 @@ TEST(ScrambledFormat, EveryByteValueAndTheEmptyTextSurviveTheRoundTripAppendedTo
     EXPECT_TRUE(QVI_ScrambleData(nullptr, 0, &out)) << "an empty text needs no bytes";
 }
 
-TEST(ScrambledRefusal, ShortForeignOrWronglySizedDataIsRefusedAndHugeLengthsDoNotWrapAround)
-{
+TEST(ScrambledRefusal, ShortForeignOrWronglySizedDataIsRefusedAndHugeLengthsDoNotWrapAround) {
     Bytes file = Scramble("some text");
     EXPECT_TRUE(QVI_IsScrambledData(file.data(), static_cast<int>(file.size())));
     EXPECT_FALSE(QVI_IsScrambledData(file.data(), 21)) << "shorter than a header";
@@ -106,8 +100,7 @@ TEST(ScrambledRefusal, ShortForeignOrWronglySizedDataIsRefusedAndHugeLengthsDoNo
     EXPECT_EQ(Descramble(Bytes(abcd.begin(), abcd.end() - 1)), "<refused>");
 }
 
-TEST(ScrambledRefusal, AnyChangedBodyByteButTheFirstFailsTheChecksum)
-{
+TEST(ScrambledRefusal, AnyChangedBodyByteButTheFirstFailsTheChecksum) {
     std::string plain = "<?xml version=\"1.0\"?>\n<root><array id=\"scores\"/></root>\n";
     const Bytes file = Scramble(plain);
     for (size_t i = 1; i < plain.size(); ++i) {

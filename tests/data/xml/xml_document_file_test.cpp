@@ -16,8 +16,7 @@ using XmlLoadFile = XmlReaderTest;
 const QuavenFileSystemAPI* g_real = nullptr;
 int g_skew = 0;
 
-TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReadsWhateverSizeItHadWhenOpened)
-{
+TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReadsWhateverSizeItHadWhenOpened) {
     std::string document = kDeclaration + "<root>";
     for (int i = 0; i < 10000; ++i)
         document += "<node id=\"" + std::to_string(i) + "\"/>\n";
@@ -42,8 +41,7 @@ TEST_F(XmlLoadFile, LargeFileIsReadWholeThroughShortReadsWhateverSizeItHadWhenOp
     EXPECT_TRUE(LogCapture::Lines().empty());
 }
 
-TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentAndAFailedOneLeavesNothing)
-{
+TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentAndAFailedOneLeavesNothing) {
     PutFile("one.xml", kDeclaration + "<one/>");
     PutFile("bad.xml", kDeclaration + "<a>>");
     XMLReader reader;
@@ -66,8 +64,7 @@ TEST_F(XmlLoadFile, EachLoadReplacesThePreviousDocumentAndAFailedOneLeavesNothin
     EXPECT_TRUE(LogCapture::Lines().empty());
 }
 
-TEST_F(XmlLoadFile, ScrambledFileIsDescrambledAndATamperedOneRefused)
-{
+TEST_F(XmlLoadFile, ScrambledFileIsDescrambledAndATamperedOneRefused) {
     const std::string document = kDeclaration + "<root><node id=\"n\" v=\"1\"/></root>\n";
     PutFile("leaderboards-db.xml", Scrambled(document));
     XMLReader reader;

@@ -19,8 +19,7 @@ struct Outcome {
     bool ok;
     std::vector<std::string> popups;
 
-    bool Mentions(const std::string& reason) const
-    {
+    bool Mentions(const std::string& reason) const {
         return std::any_of(popups.begin(), popups.end(),
                            [&](const std::string& popup) { return popup.rfind("Parsing error (" + reason + ")", 0) == 0; });
     }
@@ -30,8 +29,7 @@ class XmlHostile : public XmlReaderTest {
 protected:
     // Reads the document (declaration, then body) on both sides of a guard page; both
     // runs must agree.
-    Outcome Read(const std::string& body)
-    {
+    Outcome Read(const std::string& body) {
         const std::string document = kDeclaration + body;
         Outcome outcomes[2];
         for (int i = 0; i < 2; ++i) {
@@ -51,8 +49,7 @@ protected:
     }
 };
 
-TEST_F(XmlHostile, DeclarationEndIsSearchedOnlyInsideTheDocument)
-{
+TEST_F(XmlHostile, DeclarationEndIsSearchedOnlyInsideTheDocument) {
     // "?>" right behind the document's end must not be found.
     for (Guard side : {Guard::After, Guard::Before}) {
         for (const char* document : {"<", "<?", "<?xml ?", "   "}) {
@@ -66,8 +63,7 @@ TEST_F(XmlHostile, DeclarationEndIsSearchedOnlyInsideTheDocument)
     }
 }
 
-TEST_F(XmlHostile, DocumentCutOffAnywhere)
-{
+TEST_F(XmlHostile, DocumentCutOffAnywhere) {
     // A document cut off inside a tag, value, comment or CDATA is not whole; only the
     // comment and CDATA say so.
     const struct {
@@ -92,8 +88,7 @@ TEST_F(XmlHostile, DocumentCutOffAnywhere)
     EXPECT_TRUE(text.popups.empty());
 }
 
-TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollectedAndOnlyPastTheBufferLimit)
-{
+TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollectedAndOnlyPastTheBufferLimit) {
     const std::string big(10240, 'k');
     std::string manyAttributes;
     for (int i = 0; i < 4000; ++i)
@@ -127,8 +122,7 @@ TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollectedAndOnlyPastTheBuffe
     EXPECT_TRUE(Read("<n a=\"" + value + "v\"/>").Mentions("buffer overrun"));
 }
 
-TEST_F(XmlHostile, EmbeddedZeroBytes)
-{
+TEST_F(XmlHostile, EmbeddedZeroBytes) {
     const std::string zero(1, '\0');
     EXPECT_EQ(Read("<n>ab" + zero + "cd</n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
     EXPECT_EQ(Read("<n><![CDATA[ab" + zero + "cd]]></n>").blocks, (Blocks{"<n>", "[ab]", "<n/>"}));
@@ -143,8 +137,7 @@ TEST_F(XmlHostile, EmbeddedZeroBytes)
 // minstd_rand is defined to the bit by the standard: the same rounds on every run.
 using Random = std::minstd_rand;
 
-int Below(Random& random, int limit)
-{
+int Below(Random& random, int limit) {
     return limit > 0 ? static_cast<int>(random() % static_cast<uint32_t>(limit)) : 0;
 }
 
@@ -162,8 +155,7 @@ const char* const kSeeds[] = {
 const char* const kFragments[] = {"<", ">", "\"", "\\", "/>", "</", "<!--", "-->", "<!-", "<![CDATA[", "]]>",
                                   "&amp;", "&quot;", "=", " ", "\n", "?>", "<?", "\\\"", "\\\\"};
 
-std::string Mutate(Random& random, std::string document)
-{
+std::string Mutate(Random& random, std::string document) {
     for (int edits = 1 + Below(random, 6); edits > 0; --edits) {
         const int at = Below(random, static_cast<int>(document.size()) + 1);
         switch (Below(random, 7)) {
@@ -191,8 +183,7 @@ std::string Mutate(Random& random, std::string document)
 
 using XmlFuzzTest = XmlReaderTest;
 
-TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault)
-{
+TEST_F(XmlFuzzTest, MutatedDocumentsNeverFault) {
     Random random(0x51A7E5u);
     for (int round = 0; round < 2000 && !HasFailure(); ++round) {
         std::string document = Mutate(random, kSeeds[Below(random, 3)]);

@@ -15,23 +15,20 @@ using Texts = std::vector<std::string>;
 class XmlReading : public XmlReaderTest {
 protected:
     // Reads a well-formed document (declaration on line 1) to its end.
-    Blocks Read(const std::string& body)
-    {
+    Blocks Read(const std::string& body) {
         Blocks blocks = ReadUntilTheEnd(body);
         EXPECT_TRUE(reader.ok);
         return blocks;
     }
 
     // Reads the document until the reading ends, at its end or at an error.
-    Blocks ReadUntilTheEnd(const std::string& body)
-    {
+    Blocks ReadUntilTheEnd(const std::string& body) {
         LogCapture::Clear();
         EXPECT_TRUE(SetDocument(reader, kDeclaration + body));
         return ReadAll(reader);
     }
 
-    void ExpectEnded()
-    {
+    void ExpectEnded() {
         EXPECT_FALSE(reader.ok);
         EXPECT_EQ(reader.position, reader.length);
         EXPECT_EQ(reader.ReadNextBlock(), nullptr);
@@ -41,8 +38,7 @@ protected:
     XMLReader reader;
 };
 
-TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverythingButEscapesAndEntities)
-{
+TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverythingButEscapesAndEntities) {
     EXPECT_EQ(Read("<a  x = \"1\"\ty\r\n=\n\"2\"   ></a ><b a.b1=\"\" v=\"  two\t<tag> = / \"/>"),
               (Blocks{"<a x=[1] y=[2]>", "<a/>", "<b a.b1=[] v=[  two\t<tag> = / ]/>"}));
     // \n \r \t \" \\ are decoded, any other pair is dropped whole; a value ending in a
@@ -58,8 +54,7 @@ TEST_F(XmlReading, BlanksInsideTagsAreDroppedAndQuotedValuesKeepEverythingButEsc
               (Blocks{"<a e=[x&] s=[\"x] c=[a&amp] d=[&quot] u=[& b;&] n=[&\"&amp;] b=[&\"] j=[&]/>"}));
 }
 
-TEST_F(XmlReading, TextCDataAndComments)
-{
+TEST_F(XmlReading, TextCDataAndComments) {
     // Text keeps its white space and quotes; white space alone is no block; CDATA is text
     // even when it starts with '<' or is longer than the value buffer; comments are
     // skipped everywhere, inside tags too; other "<!" constructs are text.
@@ -74,8 +69,7 @@ TEST_F(XmlReading, TextCDataAndComments)
                       "[text]", "<t/>", "[<!DOCTYPE root>]"}));
 }
 
-TEST_F(XmlReading, DeclarationDecidesWhetherTheDocumentIsRead)
-{
+TEST_F(XmlReading, DeclarationDecidesWhetherTheDocumentIsRead) {
     // White space before it is skipped; "<?" "?>" is the shortest.
     ASSERT_TRUE(SetDocument(reader, " \t\r\n<?xml version=\"1.0\"?>\r\n<root>\r\n<node v=\"60\"/>\r\n</root>\r\n"));
     EXPECT_EQ(ReadAll(reader), (Blocks{"<root>", "<node v=[60]/>", "<root/>"}));
@@ -125,8 +119,7 @@ std::string ParseError(const std::string& reason, int line, char c, const std::s
 
 using XmlErrors = XmlReading;
 
-TEST_F(XmlErrors, EachErrorNamesItsReasonLineCharacterAndSnippetAndEndsTheDocument)
-{
+TEST_F(XmlErrors, EachErrorNamesItsReasonLineCharacterAndSnippetAndEndsTheDocument) {
     const std::string q = "\"";
     const struct {
         std::string body;
@@ -165,8 +158,7 @@ TEST_F(XmlErrors, EachErrorNamesItsReasonLineCharacterAndSnippetAndEndsTheDocume
     }
 }
 
-TEST_F(XmlErrors, ValuesNeedDoubleQuotes)
-{
+TEST_F(XmlErrors, ValuesNeedDoubleQuotes) {
     for (char c : {'\'', 'x'}) {
         ReadUntilTheEnd(std::string("<a v=") + c + "x'/>");
         EXPECT_EQ(LogCapture::PopupTexts(),
@@ -178,8 +170,7 @@ TEST_F(XmlErrors, ValuesNeedDoubleQuotes)
     }
 }
 
-TEST_F(XmlErrors, AttributesBeyondTheLimitAreDroppedAfterTheWarningButStillChecked)
-{
+TEST_F(XmlErrors, AttributesBeyondTheLimitAreDroppedAfterTheWarningButStillChecked) {
     std::string tag = "<n";
     for (int i = 0; i < 1300; ++i)
         tag += std::string(" ") + static_cast<char>('a' + i % 26) + "=\"" + std::to_string(i % 10) + "\"";

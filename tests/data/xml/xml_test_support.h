@@ -26,8 +26,7 @@ inline const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"iso-88
 // files opened and not closed: every file a test opens is closed again.
 class XmlReaderTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineFilesTest::SetUp();
         open_ = 0;
         counting_ = *(real_ = qv->fileSystem);
@@ -42,8 +41,7 @@ protected:
         };
         qv->fileSystem = &counting_;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         qv->fileSystem = real_;
         EXPECT_EQ(open_, 0) << "every opened file is closed";
         EngineFilesTest::TearDown();
@@ -62,8 +60,7 @@ enum class Guard { After, Before };
 // sit against no-access pages; it gets its own buffers back before it is destroyed.
 class GuardedReader {
 public:
-    GuardedReader(const std::string& document, Guard side) : ownValueBuffer_(reader_.valueBuffer)
-    {
+    GuardedReader(const std::string& document, Guard side) : ownValueBuffer_(reader_.valueBuffer) {
         reader_.text = GuardedBytes(document.size() + 1, side, pages_[0]);
         memcpy(reader_.text, document.c_str(), document.size() + 1);
         reader_.length = static_cast<int>(document.size());
@@ -72,8 +69,7 @@ public:
         reader_.ok = 1;
         headerOk_ = reader_.ReadHeader();
     }
-    ~GuardedReader()
-    {
+    ~GuardedReader() {
         reader_.text = nullptr;
         reader_.valueBuffer = ownValueBuffer_;
         for (void* pages : pages_)
@@ -85,8 +81,7 @@ public:
 private:
     // size bytes of read-write memory with a no-access page right after (or before)
     // them; base receives the allocation to free.
-    static char* GuardedBytes(size_t size, Guard side, void*& base)
-    {
+    static char* GuardedBytes(size_t size, Guard side, void*& base) {
         const size_t kPage = 4096, dataPages = size == 0 ? 1 : (size + kPage - 1) / kPage;
         base = VirtualAlloc(nullptr, (dataPages + 1) * kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
         char* pages = static_cast<char*>(base);
@@ -107,8 +102,7 @@ private:
 
 // Hands a malloc'd copy of document to the reader as in-memory callers do ("memory.xml"),
 // and checks the header.
-inline bool SetDocument(XMLReader& reader, const std::string& document)
-{
+inline bool SetDocument(XMLReader& reader, const std::string& document) {
     free(reader.text);
     free(reader.fileName);
     reader.text = static_cast<char*>(malloc(document.size() + 1));
@@ -121,8 +115,7 @@ inline bool SetDocument(XMLReader& reader, const std::string& document)
 }
 
 // The file the engine writes for plain when asked to scramble it.
-inline std::string Scrambled(const std::string& plain)
-{
+inline std::string Scrambled(const std::string& plain) {
     ByteBuffer buffer;
     EXPECT_TRUE(QVI_ScrambleData(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int>(plain.size()), &buffer));
     return std::string(reinterpret_cast<const char*>(buffer.data), buffer.size);
@@ -131,8 +124,7 @@ inline std::string Scrambled(const std::string& plain)
 // Every block until ReadNextBlock answers null, as texts: "<name a=[v]>", closing tags
 // (end tags and self-closing ones alike) as "<name a=[v]/>", text as "[text]". Fails the
 // test when the reader hands out more blocks than the document has bytes.
-inline Blocks ReadAll(XMLReader& reader)
-{
+inline Blocks ReadAll(XMLReader& reader) {
     Blocks blocks;
     while (XMLBlock* block = reader.ReadNextBlock()) {
         if (static_cast<int>(blocks.size()) > reader.length + 2) {

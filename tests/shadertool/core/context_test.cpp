@@ -9,8 +9,7 @@
 
 using namespace ShaderTool;
 
-TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
-{
+TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage) {
     const Context& context = g_shaderContext;
     // The stages in front of the parser report into the same error log.
     ASSERT_TRUE(context.tokenizer && context.preprocessor && context.reader);
@@ -29,8 +28,7 @@ TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage)
     EXPECT_EQ(context.GetCapabilities(kTargetCG), nullptr);
 }
 
-TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
-{
+TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty) {
     Context context;
     StringMap<Type>* input = context.parse.FindStructure("_Input");
     ASSERT_NE(input, nullptr);
@@ -47,8 +45,7 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty)
     EXPECT_EQ(parse.success, 0);
 }
 
-TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog)
-{
+TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog) {
     Log errors, report, quiet, note, clean;
     errors.AppendError("file is of invalid version.");
     errors.MoveInto(report, "Failed to read the Shader XML");
@@ -73,8 +70,7 @@ TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog)
     EXPECT_EQ(clean.hasError, 0);
 }
 
-TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly)
-{
+TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly) {
     EXPECT_STREQ(GetTargetName(kTargetHLSL9), "HLSL9");
     EXPECT_STREQ(GetTargetName(kTargetCG), "CG");
     EXPECT_EQ(GetTargetName(kTargetAll), nullptr);

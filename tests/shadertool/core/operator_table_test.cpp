@@ -19,23 +19,20 @@ protected:
     Log log;
     ParseContext context;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         context.BuildEnvironment(&log);
         context.sourceName.Assign("t.fx");
     }
     SymbolNode* Variable(const Type& type) { return CreateSymbolNode(context, type, "v", kAt); }
     LiteralNode* IntLiteral(const char* text) { return CreateLiteralNode(context, kBaseInt, text, kAt); }
     LiteralNode* FloatLiteral(const char* text) { return CreateLiteralNode(context, kBaseFloat, text, kAt); }
-    OperatorNode* Resolve(uint32_t op, Node* left, Node* right, bool isAssignment = false, bool allowArrays = false)
-    {
+    OperatorNode* Resolve(uint32_t op, Node* left, Node* right, bool isAssignment = false, bool allowArrays = false) {
         OperatorNode* node = CreateOperatorNode(context, op, kAt);
         ResolveOperator(context, node, left, right, isAssignment, allowArrays);
         return node;
     }
     uint32_t Kind(const OperatorNode* node) { return node->type.baseKind; }  // None when nothing matched
-    std::string ResultName(const OperatorNode* node)
-    {
+    std::string ResultName(const OperatorNode* node) {
         String name = node->type.GetName(false);
         return name.text ? name.text : "";
     }
@@ -43,8 +40,7 @@ protected:
 
 } // namespace
 
-TEST(OperatorTable, OnlyIdsOfTheTableHaveOverloads)
-{
+TEST(OperatorTable, OnlyIdsOfTheTableHaveOverloads) {
     OperatorTable table;
     table.RegisterBuiltInOperators();
     EXPECT_EQ(table.Find(kOperatorTableSize), nullptr);
@@ -56,8 +52,7 @@ TEST(OperatorTable, OnlyIdsOfTheTableHaveOverloads)
     EXPECT_EQ(table.TotalCount(), before) << "ids outside the table are ignored";
 }
 
-TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
-{
+TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide) {
     LiteralNode* one = IntLiteral("1");
     OperatorNode* sum = Resolve(kOpAdd, one, FloatLiteral("2.0"));
     EXPECT_EQ(ResultName(sum), "float");
@@ -83,16 +78,14 @@ TEST_F(OperatorResolution, MixedIntAndFloatConvertTheIntSide)
     EXPECT_EQ(log.hasError, 0);
 }
 
-TEST_F(OperatorResolution, TheLeftSideOfAnAssignmentNeverConverts)
-{
+TEST_F(OperatorResolution, TheLeftSideOfAnAssignmentNeverConverts) {
     EXPECT_EQ(ResultName(Resolve(kOpAssign, Variable(Type(kBaseFloat, 1)), IntLiteral("3"), true)), "float");
     EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(Type(kBaseInt, 1)), FloatLiteral("1.5"), true)), kBaseNone);
     EXPECT_STREQ(log.text.text, "t.fx(7:3) error: no operator '=' matches the operands.\n");
     EXPECT_EQ(context.success, 0);
 }
 
-TEST_F(OperatorResolution, SpotChecksOfTheTable)
-{
+TEST_F(OperatorResolution, SpotChecksOfTheTable) {
     const Type f1(kBaseFloat, 1), f2(kBaseFloat, 2), f3(kBaseFloat, 3), i1(kBaseInt, 1);
     const Type m3 = Type::MakeMatrix(3), m4 = Type::MakeMatrix(4), none = Type::MakeNoOperand();
     // The result's name is "" when no overload matches.
@@ -111,8 +104,7 @@ TEST_F(OperatorResolution, SpotChecksOfTheTable)
     EXPECT_NE(std::string(log.text.text).find("no operator '*' matches"), std::string::npos);
 }
 
-TEST_F(OperatorResolution, ArraysOnlyCopyInADeclarationAndResultsTakeTheLeftQualifiers)
-{
+TEST_F(OperatorResolution, ArraysOnlyCopyInADeclarationAndResultsTakeTheLeftQualifiers) {
     Type floatArray(kBaseFloat, 1, 0, 4), otherSize(kBaseFloat, 1, 0, 3);
     EXPECT_EQ(Kind(Resolve(kOpNegate, Variable(floatArray), nullptr)), kBaseNone);
     EXPECT_EQ(Kind(Resolve(kOpAssign, Variable(floatArray), Variable(floatArray), true)), kBaseNone);
@@ -128,8 +120,7 @@ TEST_F(OperatorResolution, ArraysOnlyCopyInADeclarationAndResultsTakeTheLeftQual
     EXPECT_EQ(Resolve(kOpAdd, constant, Variable(Type(kBaseFloat, 4)))->type.isConstant, 0);
 }
 
-TEST_F(OperatorResolution, MissingOrUntypedOperandsAreReportedNotFollowed)
-{
+TEST_F(OperatorResolution, MissingOrUntypedOperandsAreReportedNotFollowed) {
     EXPECT_FALSE(ResolveOperator(context, nullptr, nullptr, nullptr, false, false));
     EXPECT_EQ(Kind(Resolve(kOpAdd, nullptr, IntLiteral("1"))), kBaseNone);
     EXPECT_EQ(Kind(Resolve(kOpAdd, IntLiteral("1"), CreateBranchNode(context, kOpBreak, nullptr, kAt))), kBaseNone);
@@ -137,8 +128,7 @@ TEST_F(OperatorResolution, MissingOrUntypedOperandsAreReportedNotFollowed)
     EXPECT_FALSE(ResolveOperator(context, outOfTable, IntLiteral("1"), IntLiteral("1"), false, false));
 }
 
-TEST(BuiltInFunctions, OverloadsAreFoundBySignature)
-{
+TEST(BuiltInFunctions, OverloadsAreFoundBySignature) {
     BuiltInFunctionTable table;
     table.RegisterBuiltInFunctions();
     std::string nineFloats = "float3x3";
@@ -176,8 +166,7 @@ TEST(BuiltInFunctions, OverloadsAreFoundBySignature)
     EXPECT_EQ(table.CountOverloads(nullptr), 0);
 }
 
-TEST(BuiltInFunctions, ParameterlessKeysAndBoundedRepeats)
-{
+TEST(BuiltInFunctions, ParameterlessKeysAndBoundedRepeats) {
     BuiltInFunctionTable own;
     const Type f1(kBaseFloat, 1);
     own.AddRepeated("noise", kBuiltInAbs, f1, f1, 0);

@@ -11,14 +11,12 @@ using namespace ShaderTool;
 
 namespace {
 
-std::string Name(const Type& type, bool shortForm = false)
-{
+std::string Name(const Type& type, bool shortForm = false) {
     String name = type.GetName(shortForm);
     return name.text ? name.text : "<null>";
 }
 
-Type Named(Type type, const char* name)
-{
+Type Named(Type type, const char* name) {
     type.name.Assign(name);
     return type;
 }
@@ -28,8 +26,7 @@ const SourcePosition kAt{5, 12};
 
 } // namespace
 
-TEST(ShaderType, ValidityRejectsEveryForbiddenCombination)
-{
+TEST(ShaderType, ValidityRejectsEveryForbiddenCombination) {
     EXPECT_FALSE(Type().IsValid());
     EXPECT_TRUE(Type(kBaseFloat, 4, kQualifierConst, 8).IsValid());
     EXPECT_TRUE(Type::MakeMatrix(3, 0, 2).IsValid());
@@ -53,8 +50,7 @@ TEST(ShaderType, ValidityRejectsEveryForbiddenCombination)
     EXPECT_FALSE(none.IsValid()) << "None is never valid";
 }
 
-TEST(ShaderType, LongAndShortNames)
-{
+TEST(ShaderType, LongAndShortNames) {
     EXPECT_EQ(Name(Type::MakeMatrix(4)), "float4x4");
     EXPECT_EQ(Name(Type::MakeMatrix(3), true), "f3x3");
     EXPECT_EQ(Name(Type(kBaseInt, 3), true), "i3");
@@ -66,8 +62,7 @@ TEST(ShaderType, LongAndShortNames)
     EXPECT_EQ(Name(Type(kBaseStruct, 0)), "") << "a structure without a name";
 }
 
-TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness)
-{
+TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness) {
     Type a(kBaseFloat, 3, kQualifierConst, 4), b(kBaseFloat, 3);
     b.isConstant = 1;
     EXPECT_TRUE(a.IsSameType(b));
@@ -80,8 +75,7 @@ TEST(ShaderType, SameTypeIgnoresArraysQualifiersAndConstness)
     EXPECT_TRUE(Struct("_Input").IsSameType(Struct("_Input")));
 }
 
-TEST(ShaderNodes, FloatLiteralsAlwaysEndInAnF)
-{
+TEST(ShaderNodes, FloatLiteralsAlwaysEndInAnF) {
     ParseContext context;
     EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "1.0", kAt)->text.text, "1.0f");
     EXPECT_STREQ(CreateLiteralNode(context, kBaseFloat, "2.5F", kAt)->text.text, "2.5F");
@@ -96,8 +90,7 @@ TEST(ShaderNodes, FloatLiteralsAlwaysEndInAnF)
     EXPECT_EQ(context.nodes.count, 5);
 }
 
-TEST(ShaderNodes, MakersGiveEveryBodyABlockAndListsRefuseNulls)
-{
+TEST(ShaderNodes, MakersGiveEveryBodyABlockAndListsRefuseNulls) {
     ParseContext context;
     FunctionNode* call = CreateFunctionNode(context, kNodeCall, kOpFunction, "foo", kAt);
     ASSERT_NE(call->Parameters(), nullptr);

@@ -16,8 +16,7 @@ const std::string kInvalidFormat = "vertex input format is invalid.";
 std::string Constants(const std::string& nodes) { return XMLArray("constants", nodes); }
 std::string VertexConstants(const std::string& nodes) { return XMLArray("vertex_constants", nodes); }
 
-TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages)
-{
+TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages) {
     ExpectRefused({
         {"position alone", XMLArray("vertex_input", R"(<node id="p" semantic="POSITION"/>)") + kOutput, {kInvalidFormat}},
         // Nine inputs are allowed, though no vertex format has all of them; ten are too many.
@@ -67,8 +66,7 @@ TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages)
     });
 }
 
-TEST_F(ShaderXMLTest, EveryStageHoldsAtMostOneConstantBufferOfConstants)
-{
+TEST_F(ShaderXMLTest, EveryStageHoldsAtMostOneConstantBufferOfConstants) {
     // 1024 matrices fill the vertex stage's 65,536 bytes exactly; the pixel stage has its own.
     ASSERT_TRUE(ReadFile("res://full.xml", ShaderXML(kMinimalInterface +
                                                      VertexConstants(R"(<node id="m" type="FLOAT4X4" count="1024"/>)") +

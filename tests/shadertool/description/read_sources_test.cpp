@@ -9,14 +9,12 @@ namespace {
 std::string Sources(const std::string& nodes) { return kMinimalInterface + XMLArray("sources", nodes); }
 
 // The line (from 1) on which marker first stands in text.
-int LineOf(const std::string& text, const std::string& marker)
-{
+int LineOf(const std::string& text, const std::string& marker) {
     size_t at = text.find(marker);
     return at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
 }
 
-TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
-{
+TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML) {
     files->Put("res://fx/lit.vs", "// vertex\nvoid main() {}\n");
     // Commented-out arrays and nodes neither count nor shift the line numbers.
     std::string xml = ShaderXML(kMinimalInterface + R"(
@@ -48,8 +46,7 @@ TEST_F(ShaderXMLTest, SourcesComeInlineOrFromFilesBesideTheXML)
     EXPECT_STREQ(sources.data[2].text.text, "void main()\n{\n}\n");
 }
 
-TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages)
-{
+TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages) {
     ExpectRefused({
         // Each refusal fails the reading by itself; a refused node is not read any further.
         {"bad type", Sources(R"(<node type="geometry"><![CDATA[x]]></node>)"), {"shader source 1 has invalid type."}},

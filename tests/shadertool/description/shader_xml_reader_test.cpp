@@ -28,8 +28,7 @@ const char* const kLitArrays = R"(
   <array id="sources"><node type="pixel"><![CDATA[x]]></node></array>
 )";
 
-TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
-{
+TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn) {
     files->Put("res://fx/lit.xml", ShaderXML(kLitArrays), 1700000000);
     ASSERT_TRUE(ReadShaderXML(String("res://fx/lit.xml"), nullptr, false, false)) << Report();
     EXPECT_EQ(Report(), "");
@@ -85,8 +84,7 @@ TEST_F(ShaderXMLTest, LitShaderGivesItsWholeInterfaceWhichCopiesOwn)
     EXPECT_STREQ(copy.vertex_input.data[0].name.text, "p");
 }
 
-TEST_F(ShaderXMLTest, MemoryTextMaySkipItsSourcesAndHasNoTimeStamp)
-{
+TEST_F(ShaderXMLTest, MemoryTextMaySkipItsSourcesAndHasNoTimeStamp) {
     std::string xml = ShaderXML(kMinimalInterface + XMLArray("sources", "<node type=\"pixel\"/>"));
     ASSERT_TRUE(ReadShaderXML(String("builtin/sprite"), xml.c_str(), false, true)) << Report();
     EXPECT_EQ(Description().sources.count, 0) << "not even looked at";
@@ -100,8 +98,7 @@ TEST_F(ShaderXMLTest, MemoryTextMaySkipItsSourcesAndHasNoTimeStamp)
     }
 }
 
-TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne)
-{
+TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne) {
     ASSERT_TRUE(ReadFile("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"a\"/>"))));
     GetShaderXMLReader()->Reset();
     files->Put("res://s.xml", ShaderXML(XMLArray("pixel_output", "<node id=\"b\"/>")));
@@ -112,8 +109,7 @@ TEST_F(ShaderXMLTest, ReloadReadsTheChangedFileInsteadOfTheCachedOne)
     EXPECT_STREQ(Description().pixel_output.data[0].text, "b");
 }
 
-TEST_F(ShaderXMLTest, OldVersionsMissingFilesAndTheFirstFailedArrayEndTheReading)
-{
+TEST_F(ShaderXMLTest, OldVersionsMissingFilesAndTheFirstFailedArrayEndTheReading) {
     const std::string invalid = "Failed to read the Shader XML:\nError: file is of invalid version.\n";
     EXPECT_FALSE(ReadFile("res://old.xml", kDeclaration + R"(<root><array id="info"><node id="version" value="2"/>
 <node id="revision" value="1"/></array></root>)"));
@@ -131,8 +127,7 @@ TEST_F(ShaderXMLTest, OldVersionsMissingFilesAndTheFirstFailedArrayEndTheReading
     EXPECT_STREQ(Description().constants.data[0].name.text, "A");
 }
 
-TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor)
-{
+TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor) {
     ASSERT_TRUE(ReadFile("res://values.xml", ShaderXML(R"(<array id="constants">
 <node id="on" value="true"/><node id="off" value=" false"/><node id="hex" value="0x1F"/><node id="octal" value="017"/>
 <node id="most" value="2147483647"/><node id="big" value="2147483648"/><node id="ten" value="10 // ten"/>
@@ -149,8 +144,7 @@ TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor)
     }
 }
 
-TEST(ShaderFileBaseName, KeepsTheFileNameWithoutFoldersOrExtension)
-{
+TEST(ShaderFileBaseName, KeepsTheFileNameWithoutFoldersOrExtension) {
     const char* const cases[][2] = {{"water", "water"},         {"a\\b/c.fx", "c"}, {"res://fx\\lit.v2.xml", "lit.v2"},
                                     {"folder.d/water", "water"}, {"shaders/", ""},   {".xml", ""}};
     for (const auto& entry : cases) {

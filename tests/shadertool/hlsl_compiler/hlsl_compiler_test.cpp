@@ -17,16 +17,14 @@ using namespace ShaderTool;
 using shadertool_test::Text;
 
 // The profile written into capacity bytes; the answer must be its length.
-std::string Profile(uint32_t stage, uint32_t level, int capacity = kShaderProfileCapacity)
-{
+std::string Profile(uint32_t stage, uint32_t level, int capacity = kShaderProfileCapacity) {
     char profile[kShaderProfileCapacity];
     int length = MakeShaderProfile(stage, level, profile, capacity);
     EXPECT_EQ(length, static_cast<int>(strlen(profile)));
     return profile;
 }
 
-TEST(ShaderProfile, StagePrefixAndLevelSuffix)
-{
+TEST(ShaderProfile, StagePrefixAndLevelSuffix) {
     EXPECT_EQ(Profile(0, 0), "vs_3_0");
     EXPECT_EQ(Profile(1, 1), "ps_4_0");
     EXPECT_EQ(Profile(1, 2), "ps_4_0_level_9_1");
@@ -81,8 +79,7 @@ HRESULT WINAPI FakeD3DCompile(const void*, SIZE_T sourceSize, const char* source
 
 class HLSLCompilerWithStandIn : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         g_call = FakeCall();
         compiler_.library->compile = FakeD3DCompile;
     }
@@ -91,8 +88,7 @@ protected:
     HLSLCompiler compiler_{&log_};
 };
 
-TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnError)
-{
+TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnError) {
     g_call.code = std::string("DXBC\0\1", 6);
     g_call.messages = "warning X3206: implicit truncation";  // no terminating zero: only its size counts
     ByteBuffer output;
@@ -109,8 +105,7 @@ TEST_F(HLSLCompilerWithStandIn, SuccessAppendsTheCodeAndLogsWarningsWithoutAnErr
     EXPECT_EQ(g_call.released, 2) << "both blobs are released";
 }
 
-TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmptyLine)
-{
+TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmptyLine) {
     g_call.result = E_FAIL;
     g_call.messages = std::string("(3,5): error X3000: syntax error\r\n\r\n\0garbage", 45);
     ByteBuffer output;
@@ -122,8 +117,7 @@ TEST_F(HLSLCompilerWithStandIn, FailureLogsAnErrorAndTheMessagesEndingInOneEmpty
     EXPECT_EQ(log_.hasError, 1);
 }
 
-TEST_F(HLSLCompilerWithStandIn, CodeThatCannotBeStoredWholeIsAFailure)
-{
+TEST_F(HLSLCompilerWithStandIn, CodeThatCannotBeStoredWholeIsAFailure) {
     g_call.code = "0123456789";
     char storage[8] = {};
     ByteBuffer output;
@@ -154,8 +148,7 @@ const char* const kShaders[2] = {
 // passed over, as on a system with only _43. Then it compiles both stages for every level
 // into one code buffer per stage, as the driver collects them. Levels 1, 2 and 4 give
 // Direct3D 10+ containers ("DXBC"), level 0 shader model 3 code (version token first).
-void CompileWithThePlatformLibrary()
-{
+void CompileWithThePlatformLibrary() {
     Log log;
     HLSLCompiler compiler(&log);
     ByteBuffer none;
@@ -196,8 +189,7 @@ void CompileWithThePlatformLibrary()
     EXPECT_EQ(Text(log).rfind("Error: compilation failed.\n", 0), 0u) << Text(log);
 }
 
-TEST(HLSLCompilerPlatform, FindsTheNewestLibraryAndCompilesBothStagesForEveryLevel)
-{
+TEST(HLSLCompilerPlatform, FindsTheNewestLibraryAndCompilesBothStagesForEveryLevel) {
     if (quaven_test::InChild(kChildVariable))
         return CompileWithThePlatformLibrary();
     EXPECT_EQ(quaven_test::RunCurrentTestInChild(kChildVariable), 0u)

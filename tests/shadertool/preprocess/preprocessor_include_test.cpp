@@ -9,8 +9,7 @@ using namespace ShaderTool;
 using PreprocessorIncludes = shadertool_test::PreprocessTest;
 using Lines = std::vector<std::string>;
 
-TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers)
-{
+TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers) {
     files->Put("shaders/lib/common.fx", "// shared\n#define SCALE 2\nfloat f() { return SCALE; }\n");
     ASSERT_TRUE(Run("a\n#include \"lib/common.fx\"  \nb SCALE", kTargetHLSL11, "shaders/main.fx"));
     EXPECT_EQ(Output(), "a\n@f \"shaders/lib/common.fx\" 1\n  \n\nfloat f() { return 2; }\n\n"
@@ -22,8 +21,7 @@ TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers)
     EXPECT_EQ(Output(), "@f \"open.fx\" 1\n\n\n@f \"main.fx\" 2\n\n\nshown");
 }
 
-TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile)
-{
+TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile) {
     files->Put("res://a/first.fx", "#include \"b/second.fx\"\nfirst");
     files->Put("res://a/b/second.fx", "#include \"third.fx\"\nsecond");
     files->Put("res://a/b/third.fx", "third");
@@ -37,8 +35,7 @@ TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile)
     EXPECT_EQ(CodeLines(), (Lines{"top"}));
 }
 
-TEST_F(PreprocessorIncludes, ErrorsNameTheIncludedFileAndItsLines)
-{
+TEST_F(PreprocessorIncludes, ErrorsNameTheIncludedFileAndItsLines) {
     files->Put("inc.fx", "ok\n#if 1\n  #else junk");
     ExpectErrors("x\n#include \"inc.fx\"\n#endif", "inc.fx(3:9) error: syntax error\n");
     files->Put("div.fx", "line\n#define D 1 / 0");
@@ -51,8 +48,7 @@ TEST_F(PreprocessorIncludes, ErrorsNameTheIncludedFileAndItsLines)
                         "shader.xml(42:2) error: unexpected else directive.\n");
 }
 
-TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
-{
+TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors) {
     files->Put("self.fx", "#include \"self.fx\"\n");
     ExpectErrors("#include \"self.fx\"", "self.fx(1:2) error: recursive include of 'self.fx'.\n");
     files->Put("ping.fx", "#include \"pong.fx\"");
@@ -72,8 +68,7 @@ TEST_F(PreprocessorIncludes, CyclesAndDepthEndInErrors)
     EXPECT_EQ(CodeLines(), (Lines{"t", "t"}));
 }
 
-TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound)
-{
+TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound) {
     // Each level includes the next twice: 2^16 copies of the bottom would be far too much.
     for (int level = 1; level <= 15; ++level) {
         std::string next = "d" + std::to_string(level + 1) + ".fx";
@@ -84,8 +79,7 @@ TEST_F(PreprocessorIncludes, DiamondsCannotGrowWithoutBound)
     EXPECT_NE(Errors().find("error: included text is too large.\n"), std::string::npos);
 }
 
-TEST_F(PreprocessorIncludes, MissingUnreadableAndInactiveIncludes)
-{
+TEST_F(PreprocessorIncludes, MissingUnreadableAndInactiveIncludes) {
     files->Put("short.fx", "abc");
     files->files["short.fx"].maxRead = 2;
     ExpectErrors("#include \"none.fx\"\n#include \"short.fx\"\nafter",
@@ -99,8 +93,7 @@ TEST_F(PreprocessorIncludes, MissingUnreadableAndInactiveIncludes)
     EXPECT_FALSE(Run("#include \"x.fx\""));
 }
 
-TEST_F(PreprocessorIncludes, NewestTimeCoversEveryFileRead)
-{
+TEST_F(PreprocessorIncludes, NewestTimeCoversEveryFileRead) {
     description.timeStamp = 100;
     files->Put("main.fx", "", 50);
     files->Put("inc.fx", "#include \"deep.fx\"", 150);

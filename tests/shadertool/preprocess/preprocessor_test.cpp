@@ -8,8 +8,7 @@ using PreprocessorDirectives = shadertool_test::PreprocessTest;
 using PreprocessorMacros = shadertool_test::PreprocessTest;
 using Lines = std::vector<std::string>;
 
-TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch)
-{
+TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch) {
     const std::string source = "#if A == 1\none\n#elif A == 2\ntwo\n#elif A >= 2\nnot twice\n#else\nother\n#endif\n";
     const std::pair<const char*, const char*> kept[] = {{"1", "one"}, {"2", "two"}, {"9", "not twice"}, {"0", "other"}};
     for (size_t i = 0; i < 4; ++i) {
@@ -20,8 +19,7 @@ TEST_F(PreprocessorDirectives, ConditionalsPickOneBranch)
     }
 }
 
-TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames)
-{
+TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames) {
     ASSERT_TRUE(Run("#if B\nx\n#endif\n#define A\n#if A\ny\n#endif\n#if defined(A) && !defined(B)\nz\n#endif"));
     EXPECT_EQ(CodeLines(), (Lines{"", "", "", "", "", "", "", "", "z", ""}));
     // Nothing inside a skipped branch counts, nested branches and defines included; so a
@@ -32,8 +30,7 @@ TEST_F(PreprocessorDirectives, UndefinedValuelessAndSkippedNames)
     EXPECT_EQ(CodeLine(4), "2");
 }
 
-TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
-{
+TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused) {
     auto nested = [](int levels) {
         std::string text;
         for (int i = 0; i < levels; ++i)
@@ -48,8 +45,7 @@ TEST_F(PreprocessorDirectives, SevenLevelsNestAndTheEighthIsRefused)
     ExpectErrors(nested(8), "main.fx(8:9) error: too many nested if directives.\n");
 }
 
-TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn)
-{
+TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn) {
     const std::string underscore = "error: identifiers must not start with an underscore.\n";
     const std::string syntax = "error: syntax error\n", longName(130, 'n');
     const struct { std::string text, errors; } cases[] = {
@@ -81,8 +77,7 @@ TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn)
     EXPECT_EQ(Errors(), "");
 }
 
-TEST_F(PreprocessorDirectives, ExpressionArithmetic)
-{
+TEST_F(PreprocessorDirectives, ExpressionArithmetic) {
     for (const char* condition : {"1.5 > 1 && 7 / 2 == 3 && -7 / 2 == -3 && 2 + 3 * 4 == 14 && (2 + 3) * 4 == 20",
                                   "10 - 2 - 3 == 5 && !0 && !0.0 == 1 && 1 <= 1 && 2 >= 3 == 0 && 1 != 2 || 0",
                                   "25e-1 == 2.5 && 1E+2 == 100 && 2.5e1f == 25 && 6 / -1 == -6"}) {
@@ -104,8 +99,7 @@ TEST_F(PreprocessorDirectives, ExpressionArithmetic)
     EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
 }
 
-TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
-{
+TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt) {
     // Bytes in ordinary lines pass unchanged; an unclosed comment blanks the rest.
     ASSERT_TRUE(Run("a\x01\xff\n/* open\n#if\nstill comment"));
     EXPECT_EQ(CodeLine(0), "a\x01\xff");
@@ -119,8 +113,7 @@ TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt)
         Run(prefix + all);
 }
 
-TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
-{
+TEST_F(PreprocessorDirectives, ArrayNodeQuestions) {
     // Text values keep up to 127 characters, whole.
     const std::string longName(127, 'S');
     AddConstant(longName.c_str(), "2", kBaseInt);
@@ -141,8 +134,7 @@ TEST_F(PreprocessorDirectives, ArrayNodeQuestions)
                  "main.fx(9:6) error: undeclared function-like macro 'MISSING'.\n");
 }
 
-TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing)
-{
+TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing) {
     ASSERT_TRUE(preprocessor.Run(&description, kTargetGLSL21, shadertool_test::Source("#if\n", "main.fx"), true));
     std::string listing = Errors();
     EXPECT_EQ(log.hasText, 1);
@@ -153,8 +145,7 @@ TEST_F(PreprocessorDirectives, ListingMacrosPreprocessesNothing)
     EXPECT_NE(listing.find("\n_TEXTURE_COORDINATE_AXIS_V_POINTS_UP 1\n"), std::string::npos);
 }
 
-TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
-{
+TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget) {
     const char* source = "#if _TARGET == _TARGET_HLSL11\nhlsl11\n#endif\n"
                          "#if _TARGET_GROUP == _TARGET_GLSL\nglsl\n#endif\n"
                          "#if _TARGET_GROUP == _TARGET_PSSL\npssl\n#endif\n"
@@ -177,8 +168,7 @@ TEST_F(PreprocessorMacros, TargetMacrosHoldOnlyForTheirTarget)
     }
 }
 
-TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplacedAndNeverInLineMarkers)
-{
+TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplacedAndNeverInLineMarkers) {
     // Pi is text: written out in code, naming nothing in a directive. A negative value is
     // bracketed, by its text so that -0.0 is too, and cannot merge with a minus before it.
     files->Put("PI/inc.fx", "PI");
@@ -190,8 +180,7 @@ TEST_F(PreprocessorMacros, OnlyWholeWordsAreReplacedAndNeverInLineMarkers)
                         "PI_SCALE 3 xPI PI2 3.x (3) 3 0.500000 3.1415926536f 6.2831853072f x-(-1) -(-1) x-(-0.000000)");
 }
 
-TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
-{
+TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros) {
     AddConstant("COUNT", "4", kBaseInt);
     AddConstant("MASK", "0x10", kBaseInt);
     AddConstant("ON", "true", kBaseBool);
@@ -206,8 +195,7 @@ TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros)
     ExpectErrors("#define COUNT 5", "main.fx(1:9) error: redefinition of 'COUNT'.\n");
 }
 
-TEST_F(PreprocessorMacros, RunsStartAfreshAndFailedOnesStayUnsubstituted)
-{
+TEST_F(PreprocessorMacros, RunsStartAfreshAndFailedOnesStayUnsubstituted) {
     EXPECT_FALSE(Run("#define A 1\nA\n#if 1"));
     EXPECT_EQ(Output(), "\nA\n\n");
     ASSERT_TRUE(Run("#if defined(A)\nleak\n#endif\nA"));
@@ -215,8 +203,7 @@ TEST_F(PreprocessorMacros, RunsStartAfreshAndFailedOnesStayUnsubstituted)
     EXPECT_EQ(preprocessor.macros.count, preprocessor.builtInMacroCount + 3) << "only this run's own macros";
 }
 
-TEST(ShaderShortName, RefusesTextsThatDoNotFit)
-{
+TEST(ShaderShortName, RefusesTextsThatDoNotFit) {
     ShortName name;
     std::string longest(127, 'a');
     EXPECT_TRUE(name.Assign(longest.c_str()));

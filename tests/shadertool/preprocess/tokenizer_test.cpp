@@ -14,8 +14,7 @@ namespace {
 using Kinds = std::vector<int>;
 using Positions = std::vector<std::pair<int, int>>;
 
-std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1, bool stripComments = false)
-{
+std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1, bool stripComments = false) {
     Tokenizer tokenizer(log);
     SourceInput input = shadertool_test::Source(text, "a.fx", firstLine);  // read while tokens are taken
     tokenizer.Begin(input, stripComments);
@@ -32,24 +31,21 @@ std::vector<Token> Tokenize(const std::string& text, Log* log, int firstLine = 1
     return tokens;
 }
 
-Kinds KindsOf(const std::string& text, Log* log)
-{
+Kinds KindsOf(const std::string& text, Log* log) {
     Kinds kinds;
     for (const Token& token : Tokenize(text, log))
         kinds.push_back(token.kind);
     return kinds;
 }
 
-Positions PositionsOf(const std::vector<Token>& tokens)
-{
+Positions PositionsOf(const std::vector<Token>& tokens) {
     Positions positions;
     for (const Token& token : tokens)
         positions.push_back({token.line, token.column});
     return positions;
 }
 
-Token Single(const std::string& text, Log* log)
-{
+Token Single(const std::string& text, Log* log) {
     std::vector<Token> tokens = Tokenize(text, log);
     EXPECT_EQ(tokens.size(), 1u) << text;
     return tokens.empty() ? Token() : tokens[0];
@@ -57,8 +53,7 @@ Token Single(const std::string& text, Log* log)
 
 } // namespace
 
-TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators)
-{
+TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators) {
     Log log;
     // Capitals differ; directive words are identifiers to the language.
     EXPECT_EQ(KindsOf("float4x4 int3 discard true True define defined", &log),
@@ -77,8 +72,7 @@ TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators)
     EXPECT_EQ(log.hasError, 1);
 }
 
-TEST(ShaderTokenizer, Literals)
-{
+TEST(ShaderTokenizer, Literals) {
     const std::string octal = "error: unexpected digit in octal literal.\n";
     const struct { const char* text; int kind; std::string errors; } cases[] = {
         {"0x1F", kTokenIntConstant, ""}, {"0x", kTokenIntConstant, ""}, {"  019", kTokenIntConstant, "a.fx(1:3) " + octal},
@@ -101,8 +95,7 @@ TEST(ShaderTokenizer, Literals)
                                                     kTokenPlus, kTokenFloatConstant, kTokenDash}));
 }
 
-TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine)
-{
+TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine) {
     Log log;
     EXPECT_EQ(PositionsOf(Tokenize("\tx\n  y\n\t\tz w", &log, 10)), (Positions{{10, 5}, {11, 3}, {12, 9}, {12, 11}}));
     Token text = Single("\"a b/c\"", &log);
@@ -116,8 +109,7 @@ TEST(ShaderTokenizer, PositionsCountTabsAsFourColumnsAndStringsEndWithTheirLine)
     EXPECT_EQ(Single("\"abc", &log).kind, kTokenNone);
 }
 
-TEST(ShaderTokenizer, CommentsAreBlankedInPlace)
-{
+TEST(ShaderTokenizer, CommentsAreBlankedInPlace) {
     String stripped = StripComments("a /* x\n y */ b // rest\r\nc /* open");
     EXPECT_EQ(std::string(stripped.text), "a" + std::string(5, ' ') + "\n" + std::string(6, ' ') + "b" +
                                               std::string(3, ' ') + "\nc" + std::string(8, ' '));
@@ -130,8 +122,7 @@ TEST(ShaderTokenizer, CommentsAreBlankedInPlace)
     EXPECT_STREQ(StripComments("a/").text, "a/");
 }
 
-TEST(ShaderTokenizer, LineMarkersRenameAndRenumber)
-{
+TEST(ShaderTokenizer, LineMarkersRenameAndRenumber) {
     Log log;
     EXPECT_EQ(PositionsOf(Tokenize("x\n@f \"lib/inc.fx\" 1\nstruct\n@f \"main.fx\" 7\n019", &log)),
               (Positions{{1, 1}, {1, 1}, {7, 1}}));
@@ -149,8 +140,7 @@ TEST(ShaderTokenizer, LineMarkersRenameAndRenumber)
     EXPECT_EQ(Text(broken), "a.fx(2:1) error: 'struct' is a reserved word.\n");
 }
 
-TEST(ShaderTokenizer, TokensKeepAtMost128Characters)
-{
+TEST(ShaderTokenizer, TokensKeepAtMost128Characters) {
     Log exact;
     EXPECT_EQ(strlen(Single(std::string(128, 'n'), &exact).text), 128u);
     EXPECT_EQ(Text(exact), "");
@@ -161,8 +151,7 @@ TEST(ShaderTokenizer, TokensKeepAtMost128Characters)
     }
 }
 
-TEST(ShaderTokenizer, HostileInputNeverBreaksIt)
-{
+TEST(ShaderTokenizer, HostileInputNeverBreaksIt) {
     // Bytes outside ASCII come through as their own codes, never as letters.
     Log log;
     EXPECT_EQ(KindsOf("\x80\xff\x01 a\xe9", &log), (Kinds{0x80, 0xff, 1, kTokenIdentifier, 0xe9}));

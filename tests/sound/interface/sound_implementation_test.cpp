@@ -19,8 +19,7 @@ using quaven_test::LogCapture;
 // This compiler stores a pointer to a virtual member as 1 + its byte offset in the vtable
 // and gives the virtual destructor two entries, so operation slot s sits at entry s + 1.
 template <typename Member>
-int VtableEntry(Member member)
-{
+int VtableEntry(Member member) {
     uintptr_t words[2];
     static_assert(sizeof(member) == sizeof(words), "pointer to member has two words");
     memcpy(words, &member, sizeof(words));
@@ -30,8 +29,7 @@ int VtableEntry(Member member)
 #define EXPECT_SOUND_SLOT(operation, slot) \
     EXPECT_EQ(VtableEntry(&SoundImplementationNull::operation), (slot) + 1) << #operation
 
-TEST(SoundInterface, EveryOperationSitsInItsSlot)
-{
+TEST(SoundInterface, EveryOperationSitsInItsSlot) {
     // Spread over the table: a slot added, dropped or swapped anywhere shifts one of these.
     EXPECT_SOUND_SLOT(GetName, 1);
     EXPECT_SOUND_SLOT(PlaySoundEx, 9);
@@ -43,8 +41,7 @@ TEST(SoundInterface, EveryOperationSitsInItsSlot)
     EXPECT_SOUND_SLOT(Reserved33, 33);  // the null implementation's own two end the table
 }
 
-TEST(SoundImplementationNull, LoadsWithoutDataAndNeverPlays)
-{
+TEST(SoundImplementationNull, LoadsWithoutDataAndNeverPlays) {
     SoundImplementationNull* sound = SoundImplementationNull::GetInstance();
     EXPECT_EQ(SoundImplementationNull::GetInstance(), sound);
     EXPECT_STREQ(sound->GetName(), "SoundImp Null");
@@ -54,13 +51,11 @@ TEST(SoundImplementationNull, LoadsWithoutDataAndNeverPlays)
     EXPECT_FALSE(sound->IsChannelPlaying(0xFFFFFFFFu));
 }
 
-TEST(SoundImplementationBase, PlaySoundExLoopsTheChannelOnlyWhenAsked)
-{
+TEST(SoundImplementationBase, PlaySoundExLoopsTheChannelOnlyWhenAsked) {
     struct Recording : SoundImplementationNull {
         std::vector<SoundChannelHandle> looped;
         SoundChannelHandle PlaySound(Sound*, float, float, float) override { return 7; }
-        void SetChannelLooping(SoundChannelHandle channel, bool on) override
-        {
+        void SetChannelLooping(SoundChannelHandle channel, bool on) override {
             if (on)
                 looped.push_back(channel);
         }
@@ -71,8 +66,7 @@ TEST(SoundImplementationBase, PlaySoundExLoopsTheChannelOnlyWhenAsked)
     EXPECT_EQ(sound.looped, std::vector<SoundChannelHandle>{7u});
 }
 
-TEST(SoundImplementationBase, DeprecatedSlotsAnswer555AndWarnOncePerCall)
-{
+TEST(SoundImplementationBase, DeprecatedSlotsAnswer555AndWarnOncePerCall) {
     SoundImplementation* sound = SoundImplementationNull::GetInstance();
     {
         LogCapture capture(qv);
