@@ -32,6 +32,8 @@ void QVI_ReplaceChar(char* text, char from, char to);
 double QVI_PowerOfTwo(int exponent);
 // The value of a hexadecimal digit, or -1 for any other character.
 int QVI_HexDigitValue(char digit);
+// True for null and for "".
+inline bool QVI_IsEmptyText(const char* text) { return !text || text[0] == '\0'; }
 
 // The name hash of every name-keyed pool and table: h = h * 37 + byte over the
 // unsigned bytes, wrapping modulo 2^32. "" hashes to 0, "abc" to 136518.

@@ -44,11 +44,6 @@ void QVI_ReportNotWritable(const char* member, const char* path)
                     Printable(path));
 }
 
-bool IsEmpty(const char* text)
-{
-    return !text || text[0] == '\0';
-}
-
 // Time stamps, listings and search paths serve docs://, res:// and ugc://, and paths
 // along the search paths.
 bool IsListableScheme(Scheme scheme)
@@ -103,7 +98,7 @@ bool FindTarget(const char* path, Target* target)
     target->native = target->scheme == SCHEME_NONE ? QVI_FindInSearchPaths(path, &target->scheme)
                                                    : ConvertPathToNativePath(target->scheme, path);
     target->backend = QVI_GetFileSystemBackend(target->scheme);
-    return target->backend && !IsEmpty(target->native.text);
+    return target->backend && !QVI_IsEmptyText(target->native.text);
 }
 
 // The member's check of its path, then the path's target.

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "core/cstring_utils.h"
+
 namespace QVFileSystem {
 
 namespace {
@@ -72,11 +74,6 @@ bool IsDotEntry(const char* name)
     return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }
 
-bool IsEmpty(const char* text)
-{
-    return !text || text[0] == '\0';
-}
-
 bool EndsWith(const char* text, const char* suffix)
 {
     size_t length = strlen(text);
@@ -137,7 +134,7 @@ void QVI_AddUniqueFileName(Array<String>& list, const char* directory, const cha
 {
     if (!name)
         return;
-    String entry = IsEmpty(directory) ? String(name) : String(directory) + name;
+    String entry = QVI_IsEmptyText(directory) ? String(name) : String(directory) + name;
     if (!entry.text)
         return;
     for (int32_t i = 0; i < list.count; ++i) {
@@ -311,7 +308,8 @@ File* POSIXSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
 
 bool WindowsPOSIXSystem::CreateDirectory(Scheme scheme, const String& nativePath)
 {
-    if (!QVI_IsServedScheme(scheme) || IsEmpty(nativePath.text) || IsEmpty(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme) || QVI_IsEmptyText(nativePath.text) ||
+        QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
         return false;
     const String& root = g_currentUrlRoots[scheme];
     const char* below = PartBelowRoot(nativePath.text, root.text);
@@ -346,21 +344,21 @@ bool WindowsPOSIXSystem::CreateRootDirectory(Scheme scheme)
 
 bool WindowsPOSIXSystem::DeleteDirectory(Scheme scheme, const String& nativePath, bool recursive)
 {
-    if (IsEmpty(nativePath.text))
+    if (QVI_IsEmptyText(nativePath.text))
         return false;
     return RemoveDirectoryA(nativePath.text) != 0;
 }
 
 bool WindowsPOSIXSystem::DeleteFile(Scheme scheme, const String& nativePath)
 {
-    if (IsEmpty(nativePath.text))
+    if (QVI_IsEmptyText(nativePath.text))
         return false;
     return ::DeleteFileA(nativePath.text) != 0;
 }
 
 bool WindowsPOSIXSystem::FileExists(Scheme scheme, const String& nativePath)
 {
-    if (IsEmpty(nativePath.text))
+    if (QVI_IsEmptyText(nativePath.text))
         return false;
     if (!QVI_SchemeSkipsArchives(scheme) && !IsArchiveFileName(nativePath.text) &&
         PAKSystem::FileExists(scheme, nativePath))
@@ -371,7 +369,7 @@ bool WindowsPOSIXSystem::FileExists(Scheme scheme, const String& nativePath)
 void WindowsPOSIXSystem::FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
                                    const Array<String>& patterns, bool recursive, Array<String>& results)
 {
-    if (IsEmpty(nativeRoot.text))
+    if (QVI_IsEmptyText(nativeRoot.text))
         return;
     if (!QVI_SchemeSkipsArchives(scheme))
         PAKSystem::FindFiles(scheme, relativePath, nativeRoot, patterns, recursive, results);
@@ -380,7 +378,7 @@ void WindowsPOSIXSystem::FindFiles(Scheme scheme, const String& relativePath, co
 
 bool WindowsPOSIXSystem::GetFileInfo(Scheme scheme, const String& nativePath, FileInfo* info)
 {
-    if (IsEmpty(nativePath.text) || !info)
+    if (QVI_IsEmptyText(nativePath.text) || !info)
         return false;
     struct _stat64 status;
     if (_stat64(nativePath.text, &status) != 0)

@@ -8,6 +8,7 @@
 
 #include "core/engine_log.h"
 #include "core/locks.h"
+#include "core/cstring_utils.h"
 #include "filesystem/backends.h"
 #include "filesystem/filesystem_api.h"
 #include "filesystem/search_paths.h"
@@ -63,11 +64,6 @@ const int kModulePathBytes = 260;
 const char kDefaultDeveloperFolder[] = "Kelmark";
 const char kDefaultTitleFolder[] = "unknown";
 
-bool IsEmpty(const char* text)
-{
-    return !text || text[0] == '\0';
-}
-
 // The running executable's folder; "" when its name does not fit the buffer (a cut
 // name would give a wrong folder).
 String ExecutableFolder()
@@ -120,7 +116,7 @@ bool QVI_InitBasePaths()
     g_defaultUrlRoots[SCHEME_HTTP].Assign("http://");
     for (int i = 0; i < kSchemeCount; ++i)
         g_currentUrlRoots[i] = g_defaultUrlRoots[i];
-    return !IsEmpty(g_defaultUrlRoots[SCHEME_USER].text);
+    return !QVI_IsEmptyText(g_defaultUrlRoots[SCHEME_USER].text);
 }
 
 String QVI_GetDeveloperFolderName(const char* developerName)
@@ -145,12 +141,12 @@ String QVI_GetTitleFolderName(const char* title)
 bool QVI_SetUpUserFolders(const char* developerName, const char* title)
 {
     const String& base = g_defaultUrlRoots[SCHEME_USER];
-    if (IsEmpty(base.text))
+    if (QVI_IsEmptyText(base.text))
         return false;
     String developerFolder = QVI_GetDeveloperFolderName(developerName);
     String titleFolder = QVI_GetTitleFolderName(title);
     String userRoot = String::FromFormat("%s/%s/%s", base.text, developerFolder.text, titleFolder.text);
-    if (IsEmpty(userRoot.text))
+    if (QVI_IsEmptyText(userRoot.text))
         return false;
 
     // The per-user folder is created below the application-data folder, so user://
@@ -288,6 +284,14 @@ char* FindParentStep(char* path)
     return nullptr;
 }
 
+// http:// files land in the cache under a native path that Windows limits.
+void WarnIfDownloadPathTooLong(const char* who, Scheme scheme, const String& native, const char* path)
+{
+    if (scheme == SCHEME_HTTP && strlen(native.text) > static_cast<size_t>(kNativePathLimit))
+        QVI_ReportPopup(QV_LOG_WARNING, "%s: local native path '%s' of path '%s' is too long (max %i characters).", who,
+                        native.text, path, kNativePathLimit);
+}
+
 String JoinRootAndRest(const String& root, const char* rest)
 {
     String result(root);
@@ -321,20 +325,17 @@ void QVI_NormalizeNativePath(char* path)
 
 String ConvertPathToNativePath(Scheme scheme, const char* path)
 {
-    if (!QVI_IsServedScheme(scheme) || !path || IsEmpty(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme) || !path || QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
         return String("");
     String result = JoinRootAndRest(g_currentUrlRoots[scheme], TextAfterScheme(path));
-    if (scheme == SCHEME_HTTP && strlen(result.text) > static_cast<size_t>(kNativePathLimit))
-        QVI_ReportPopup(QV_LOG_WARNING,
-                        "File System ConvertPathToNativePath: local native path '%s' of path '%s' is too long (max %i characters).",
-                        result.text, path, kNativePathLimit);
+    WarnIfDownloadPathTooLong("File System ConvertPathToNativePath", scheme, result, path);
     return result;
 }
 
 String QV_ConvertStaticPathToNativeOSPath(const char* path)
 {
     Scheme scheme = QVI_GetPathScheme(path);
-    if (!QVI_IsServedScheme(scheme) || IsEmpty(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme) || QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
         return String("");
     // From the last '/' of "://" on: exactly one '/' after the root.
     const char* rest = path + QVI_GetSchemePrefixLength(path);
@@ -343,10 +344,7 @@ String QV_ConvertStaticPathToNativeOSPath(const char* path)
         result.RemoveLast(1);
     result.Append("/");
     result.Append(rest);
-    if (scheme == SCHEME_HTTP && strlen(result.text) > static_cast<size_t>(kNativePathLimit))
-        QVI_ReportPopup(QV_LOG_WARNING,
-                        "QV_ConvertStaticPathToNativeOSPath: local native path '%s' of path '%s' is too long (max %i characters).",
-                        result.text, path, kNativePathLimit);
+    WarnIfDownloadPathTooLong("QV_ConvertStaticPathToNativeOSPath", scheme, result, path);
     return result;
 }
 
@@ -360,7 +358,7 @@ String QVI_ConvertNativePathToPath(const char* nativePath)
 
     for (int i = 0; i < kSchemeCount; ++i) {
         const String& root = g_currentUrlRoots[i];
-        if (IsEmpty(root.text))
+        if (QVI_IsEmptyText(root.text))
             continue;
         size_t rootLength = strlen(root.text);
         if (strncmp(text, root.text, rootLength) != 0)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/engine_string.h"
+#include "core/cstring_utils.h"
 #include "filesystem/backends.h"
 
 namespace {
@@ -171,17 +172,12 @@ bool IsListableScheme(Scheme scheme)
     return scheme == SCHEME_DOCS || scheme == SCHEME_RES || scheme == SCHEME_UGC;
 }
 
-bool IsEmpty(const char* text)
-{
-    return !text || text[0] == '\0';
-}
-
 // One back end's listing of nativeRoot, names prefixed with relativePath.
 void QVI_FindFilesInSystem(Scheme scheme, const Array<String>& patterns, const char* relativePath,
                            const char* nativeRoot, bool recursive, Array<String>& results)
 {
     QVFileSystem::System* backend = QVI_GetFileSystemBackend(scheme);
-    if (!backend || IsEmpty(nativeRoot))
+    if (!backend || QVI_IsEmptyText(nativeRoot))
         return;
     String relative(relativePath ? relativePath : "");
     String root(nativeRoot);
@@ -222,7 +218,7 @@ void QVI_FindFiles(Array<String>& out, const char* path, const Array<String>& pa
         if (!IsListableScheme(searchScheme) || !QVI_GetFileSystemBackend(searchScheme))
             continue;
         String nativeRoot = ConvertPathToNativePath(searchScheme, searchPath);
-        if (IsEmpty(nativeRoot.text))
+        if (QVI_IsEmptyText(nativeRoot.text))
             continue;
         nativeRoot.Append(path);
         QVI_FindFilesInSystem(searchScheme, patterns, path, nativeRoot.text, recursive, out);

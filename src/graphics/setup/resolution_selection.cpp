@@ -151,6 +151,9 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
     QVI_Report(QV_LOG_INFO, "Trying to find any resolution.");
     int64_t smallestArea = 0;
     const int count = ItemCount(setting, kAnySearchItems);
+    // No back buffer can be larger, and a window far larger takes the window system down:
+    // such an item is of no use even when forcing.
+    const int32_t largest = LargestTexture();
     for (int i = 0; i < count; ++i) {
         const char* item = QVI_GetToken(setting, ",", i);
         if (!item)
@@ -158,9 +161,6 @@ bool SelectAnyItem(const char* setting, bool windowed, bool forcing, Size* small
         const Size size = item[0] == '*' ? StarItemSize() : ParsedSize(item);
         if (!IsPositive(size))
             continue;
-        // No back buffer can be larger, and a window far larger takes the window system
-        // down: such an item is of no use even when forcing.
-        const int32_t largest = LargestTexture();
         if (size.width > largest || size.height > largest) {
             QVI_Report(QV_LOG_WARNING, "Resolution %dx%d is larger than the largest texture (%d): skipped.",
                        size.width, size.height, largest);
