@@ -16,4 +16,5 @@ void QVI_ApplyDepthAndProjection();      // current depth and projection paramet
 
 // Shutdown, in the order QVI_ShutdownRenderer runs them.
 void QVI_ReleasePooledBitmapData();
+void QVI_ReleasePooledShaderData();      // renderer objects of named shaders; loaded flags cleared
 void QVI_FreeBatchAssets();              // white texture, built-in shaders, buffers

@@ -190,6 +190,7 @@ void QVI_ShutdownRenderer()
         return;
 
     QVI_ReleasePooledBitmapData();
+    QVI_ReleasePooledShaderData();
     QVI_ReleaseTextDeviceData();
     QVI_Report(QV_LOG_INFO, "Batch renderer freeing assets.");
     QVI_FreeBatchAssets();

@@ -1,5 +1,5 @@
-// The graphics and draw members until drawing arrives: each reports once that it is not
-// available and answers 0, false or null (index lookups -1, the Peek members the identity,
+// The drawing, state and buffer members until drawing arrives: each reports once that it
+// is not available and answers 0, false or null (the Peek members the identity,
 // GetViewPosition the origin, sizes 0).
 #include "graphics/graphics_api.h"
 
@@ -17,22 +17,12 @@ Matrix4 Identity()
 }  // namespace
 
 void QV_Graphics_ClearDepth(float depth) { QVI_REPORT_MISSING_MEMBER("graphics->ClearDepth"); }
+
 void QV_Graphics_ClearColor(float r, float g, float b) { QVI_REPORT_MISSING_MEMBER("graphics->ClearColor"); }
+
 void QV_Graphics_ClearColorAlpha(float r, float g, float b, float a)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->ClearColorAlpha");
-}
-
-Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* description)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->CreateBitmap");
-    return nullptr;
-}
-
-bool QV_Graphics_CopyBitmapRenderTargetDataToPixels(Bitmap* bitmap)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->CopyBitmapRenderTargetDataToPixels");
-    return false;
 }
 
 IndexBuffer* QV_Graphics_CreateIndexBuffer(const uint16_t* indices, int count, int usage)
@@ -48,6 +38,7 @@ VertexBuffer* QV_Graphics_CreateVertexBuffer(VertexFormat format, const void* ve
 }
 
 void QV_Graphics_DisableScissorRectangle() { QVI_REPORT_MISSING_MEMBER("graphics->DisableScissorRectangle"); }
+
 void QV_Graphics_DrawBitmap(Bitmap* bitmap, const float* x, const float* y)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->DrawBitmap");
@@ -114,30 +105,13 @@ void QV_Graphics_DrawVertexBufferRange(VertexBuffer* vertices, IndexBuffer* indi
 }
 
 void QV_Graphics_FreeIndexBuffer(IndexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->FreeIndexBuffer"); }
+
 void QV_Graphics_FreeVertexBuffer(VertexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->FreeVertexBuffer"); }
 
 float QV_Graphics_GetAlpha()
 {
     QVI_REPORT_MISSING_MEMBER("graphics->GetAlpha");
     return 0.0f;
-}
-
-Bitmap* QV_Graphics_GetBitmap(const char* name)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetBitmap");
-    return nullptr;
-}
-
-Bitmap* QV_Graphics_GetBitmapByHandle(const int* slot)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetBitmapByHandle");
-    return nullptr;
-}
-
-Bitmap* QV_Graphics_GetBitmapEx(const char* name, BitmapCacheMode mode)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetBitmapEx");
-    return nullptr;
 }
 
 int QV_Graphics_GetBlendMode()
@@ -170,12 +144,6 @@ int QV_Graphics_GetMaximumTextureSize()
     return 0;
 }
 
-int QV_Graphics_GetBitmapCount()
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetBitmapCount");
-    return 0;
-}
-
 int QV_Graphics_GetTextureFilter()
 {
     QVI_REPORT_MISSING_MEMBER("graphics->GetTextureFilter");
@@ -200,48 +168,6 @@ int QV_Graphics_GetRenderStatei(int state)
     return 0;
 }
 
-Shader* QV_Graphics_GetShader(const char* name)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShader");
-    return nullptr;
-}
-
-void* QV_Graphics_GetShaderPixelConstant(Shader* shader, int index)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderPixelConstant");
-    return nullptr;
-}
-
-int QV_Graphics_GetShaderPixelConstantIndex(Shader* shader, const char* name)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderPixelConstantIndex");
-    return -1;
-}
-
-const char* QV_Graphics_GetShaderUserValue(Shader* shader, const char* id)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderUserValue");
-    return nullptr;
-}
-
-void* QV_Graphics_GetShaderVertexConstant(Shader* shader, int index)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderVertexConstant");
-    return nullptr;
-}
-
-int QV_Graphics_GetShaderVertexConstantIndex(Shader* shader, const char* name)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderVertexConstantIndex");
-    return -1;
-}
-
-int QV_Graphics_GetShaderTextureIndex(Shader* shader, const char* name)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->GetShaderTextureIndex");
-    return -1;
-}
-
 void QV_Graphics_GetViewportSize(int* width, int* height)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->GetViewportSize");
@@ -259,27 +185,10 @@ const float* QV_Graphics_GetViewPosition()
     return origin;
 }
 
-void QV_Graphics_IncreaseBitmapReferenceCount(Bitmap* bitmap, const uint32_t* amount)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->IncreaseBitmapReferenceCount");
-}
-
-bool QV_Graphics_IsShaderLoaded(Shader* shader)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->IsShaderLoaded");
-    return false;
-}
-
 bool QV_Graphics_IsTextureFormatSupported(const BitmapDescription* description)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->IsTextureFormatSupported");
     return false;
-}
-
-Bitmap* QV_Graphics_LoadBitmap(const char* name, BitmapCacheMode mode)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->LoadBitmap");
-    return nullptr;
 }
 
 bool QV_Graphics_LockIndexBuffer(IndexBuffer* buffer)
@@ -319,9 +228,13 @@ Matrix4 QV_Graphics_PeekWorldTransform()
 }
 
 void QV_Graphics_PopProjectionTransform() { QVI_REPORT_MISSING_MEMBER("graphics->PopProjectionTransform"); }
+
 void QV_Graphics_PopRenderTarget() { QVI_REPORT_MISSING_MEMBER("graphics->PopRenderTarget"); }
+
 void QV_Graphics_PopScissorRectangle() { QVI_REPORT_MISSING_MEMBER("graphics->PopScissorRectangle"); }
+
 void QV_Graphics_PopViewTransform() { QVI_REPORT_MISSING_MEMBER("graphics->PopViewTransform"); }
+
 void QV_Graphics_PopWorldTransform() { QVI_REPORT_MISSING_MEMBER("graphics->PopWorldTransform"); }
 
 void QV_Graphics_PushProjectionTransform(const Matrix4* transform)
@@ -350,40 +263,14 @@ void QV_Graphics_PushViewTransform(const Matrix4* transform)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->PushViewTransform");
 }
+
 void QV_Graphics_PushWorldTransform(const Matrix4* transform)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->PushWorldTransform");
 }
-void QV_Graphics_RefreshBitmap(Bitmap* bitmap) { QVI_REPORT_MISSING_MEMBER("graphics->RefreshBitmap"); }
-void QV_Graphics_ReleaseBitmap(Bitmap* bitmap) { QVI_REPORT_MISSING_MEMBER("graphics->ReleaseBitmap"); }
-
-bool QV_Graphics_ReloadShader(Shader* shader)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->ReloadShader");
-    return false;
-}
-
-void QV_Graphics_RemoveBitmapHandle(Bitmap* bitmap) { QVI_REPORT_MISSING_MEMBER("graphics->RemoveBitmapHandle"); }
-
-void QV_Graphics_ResizeBitmap(Bitmap* bitmap, int width, int height)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->ResizeBitmap");
-}
-
-bool QV_Graphics_SaveBitmap(Bitmap* bitmap, const char* path, int quality)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->SaveBitmap");
-    return false;
-}
 
 void QV_Graphics_SetAlpha(const float* alpha) { QVI_REPORT_MISSING_MEMBER("graphics->SetAlpha"); }
 
-void QV_Graphics_SetBitmapCacheMode(Bitmap* bitmap, BitmapCacheMode mode)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->SetBitmapCacheMode");
-}
-
-void QV_Graphics_SetBitmapFrame(Bitmap* bitmap, int frame) { QVI_REPORT_MISSING_MEMBER("graphics->SetBitmapFrame"); }
 void QV_Graphics_SetBlendMode(int mode) { QVI_REPORT_MISSING_MEMBER("graphics->SetBlendMode"); }
 
 void QV_Graphics_SetColorRedInByte2(const float* r, const float* g, const float* b)
@@ -403,33 +290,18 @@ void QV_Graphics_SetProjectionParameters(float nearDepth, float middleDepth, flo
     QVI_REPORT_MISSING_MEMBER("graphics->SetProjectionParameters");
 }
 
-void QV_Graphics_SetTextShader(Shader* shader) { QVI_REPORT_MISSING_MEMBER("graphics->SetTextShader"); }
 void QV_Graphics_SetTextureFilter(int filter) { QVI_REPORT_MISSING_MEMBER("graphics->SetTextureFilter"); }
-void QV_Graphics_SetRenderStateb(int state, bool value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStateb"); }
-void QV_Graphics_SetRenderStatef(int state, float value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStatef"); }
-void QV_Graphics_SetRenderStatei(int state, int value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStatei"); }
 
-void QV_Graphics_SetBitmapRegion(Bitmap* bitmap, int x, int y, int width, int height)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->SetBitmapRegion");
-}
+void QV_Graphics_SetRenderStateb(int state, bool value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStateb"); }
+
+void QV_Graphics_SetRenderStatef(int state, float value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStatef"); }
+
+void QV_Graphics_SetRenderStatei(int state, int value) { QVI_REPORT_MISSING_MEMBER("graphics->SetRenderStatei"); }
 
 bool QV_Graphics_SetScissorRectangle(int x, int y, int width, int height)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->SetScissorRectangle");
     return false;
-}
-
-void QV_Graphics_SetShader(Shader* shader) { QVI_REPORT_MISSING_MEMBER("graphics->SetShader"); }
-
-void QV_Graphics_SetShaderPixelConstant(Shader* shader, int index, int unused, const void* value)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->SetShaderPixelConstant");
-}
-
-void QV_Graphics_SetShaderVertexConstant(Shader* shader, int index, int unused, const void* value)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->SetShaderVertexConstant");
 }
 
 void QV_Graphics_SetTextureAddressMode(int stage, int u, int v, int w)
@@ -443,8 +315,9 @@ void QV_Graphics_SetTextureStageFilter(int stage, int magFilter, int minFilter, 
 }
 
 void QV_Graphics_SetTexture(int stage, Bitmap* bitmap) { QVI_REPORT_MISSING_MEMBER("graphics->SetTexture"); }
+
 void QV_Graphics_UnlockIndexBuffer(IndexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->UnlockIndexBuffer"); }
+
 void QV_Graphics_UnlockVertexBuffer(VertexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->UnlockVertexBuffer"); }
 
 void QV_Draw_Quad(int vertexFormat, const void* vertices) { QVI_REPORT_MISSING_MEMBER("draw->Quad"); }
-

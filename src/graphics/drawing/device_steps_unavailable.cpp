@@ -9,16 +9,6 @@ void QVI_ClearRenderStateSetFlags()
     QVI_REPORT_MISSING_RENDERER_STEP("the render-state cache");
 }
 
-void QVI_RestorePooledBitmaps()
-{
-    QVI_REPORT_MISSING_RENDERER_STEP("restoring the bitmap pool on the device");
-}
-
-void QVI_ReloadXmlShaders()
-{
-    QVI_REPORT_MISSING_RENDERER_STEP("reloading pooled shaders (QVI_LoadShader)");
-}
-
 void QVI_PrepareBatchRenderer()
 {
     QVI_REPORT_MISSING_RENDERER_STEP("the batch renderer's built-in shaders");
@@ -37,11 +27,6 @@ void QVI_InitBatchBuffers()
 void QVI_ApplyDepthAndProjection()
 {
     QVI_REPORT_MISSING_RENDERER_STEP("applying depth and projection (SetDepth, SetProjectionParameters)");
-}
-
-void QVI_ReleasePooledBitmapData()
-{
-    QVI_REPORT_MISSING_RENDERER_STEP("releasing the bitmap pool's GPU data");
 }
 
 void QVI_FreeBatchAssets()

@@ -42,8 +42,3 @@ void QVI_ResetDrawingState()
 void QVI_FlushBatchForPresent(RendererImplementation* renderer)
 {
 }
-
-void* QVI_GetImageLoader()
-{
-    return nullptr;
-}

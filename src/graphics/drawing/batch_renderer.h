@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/renderer/renderer_buffers.h"
+#include "quaven/bitmap.h"
+#include "quaven/graphics.h"
+
+class ByteBuffer;
+struct Shader;
+struct ShaderConstantTable;
+
+// Collects sprites, lines and glyphs into large vertex buffers and hands them to the
+// renderer in few draw calls; owns the blend mode and sampler state of the texture stages
+// and the two shaders built into the engine. Main thread only (game threads that draw hold
+// the MAIN_LOOP lock).
+
+const int kBatchTextureStages = 4;
+
+// The sampler state of the four stages and the blend mode, as asked for or as applied.
+struct BatchSamplerBlock {
+    int32_t blendMode;
+    int32_t address[kBatchTextureStages][3];  // u, v, w
+    int32_t filter[kBatchTextureStages][3];   // magnification, minification, mip
+};
+
+struct BatchState {
+    int32_t primitiveMode;  // 0 lines, 1 triangles (quads)
+    BatchSamplerBlock applied;
+    BatchSamplerBlock requested;
+    uint8_t statesValid;  // 0: requested may differ from applied
+    Bitmap* stageBitmaps[kBatchTextureStages];
+    TextureHardwareData* stageTextures[kBatchTextureStages];
+    int32_t overrideAddress[kBatchTextureStages][3];  // the shader's own sampler values
+    int32_t overrideFilter[kBatchTextureStages][3];
+    // ... the buffers and the queue belong to batch_renderer.cpp's owner to lay out ...
+    Shader* textShader;
+    Shader* currentShader;   // what the next flush draws with
+    Shader* boundShader;     // what the renderer last got
+    Shader* defaultShader;   // "internal_default"
+    Shader* distanceFieldShader;  // "internal_distance_field"
+    Bitmap* whiteTexture;
+};
+
+extern BatchState g_batch;
+
+namespace BatchRenderer {
+void InitBuffers();
+void FreeBuffers();
+void CreateBuiltInShaders();
+void ResetFrameState();
+void ApplyStates();
+// Draws what is queued; every member that changes device state calls it first.
+void Flush();
+void AddQuad(Bitmap* bitmap, const BatchVertex quad[4]);
+void AddLine(const BatchVertex* a, const BatchVertex* b);
+void SetTexture(int stage, Bitmap* bitmap);
+void SetShader(Shader* shader);
+}  // namespace BatchRenderer
+
+// Writes the engine-filled matrices of a shader's constant tables before a draw.
+void QVI_UpdateShaderConstants(Shader* shader);
+void QVI_FillEngineConstants(ShaderConstantTable* table, uint8_t* uploadedFlag);
+// Appends compiled code blocks to the vertex and pixel buffers, growing them as needed.
+void QVI_AppendShaderCode(ByteBuffer code[2], const void* vertexCode, int vertexSize, const void* pixelCode,
+                          int pixelSize);
