@@ -16,6 +16,9 @@ struct ShaderConstantTable;
 // the MAIN_LOOP lock).
 
 const int kBatchTextureStages = 4;
+const int kBatchBufferCount = 16;
+const int kBatchBufferVertices = 384;
+const int kUserBufferElements = 16384;
 
 // The sampler state of the four stages and the blend mode, as asked for or as applied.
 struct BatchSamplerBlock {
@@ -33,7 +36,17 @@ struct BatchState {
     TextureHardwareData* stageTextures[kBatchTextureStages];
     int32_t overrideAddress[kBatchTextureStages][3];  // the shader's own sampler values
     int32_t overrideFilter[kBatchTextureStages][3];
-    // ... the buffers and the queue belong to batch_renderer.cpp's owner to lay out ...
+    RendererVertexBuffer* formatBuffers[3];  // vertex formats 15, 47 and 111, one quad at a time
+    RendererVertexBuffer* batchBuffers[kBatchBufferCount];  // format 7, used round-robin
+    RendererIndexBuffer* quadIndexBuffer;  // 96 quads: 4q, 4q+1, 4q+2, 4q+1, 4q+3, 4q+2
+    RendererIndexBuffer* lineIndexBuffer;  // 0, 1, 2 ... 383
+    // DrawTriangles' two pairs, alternated within a frame.
+    RendererIndexBuffer* userIndexBuffers[2];
+    RendererVertexBuffer* userVertexBuffers[2];
+    int32_t userPair;  // the pair to use next; 0 at each frame start
+    int32_t queued;    // vertices in the current batch buffer
+    int32_t bufferIndex;
+    BatchVertex* writePointer;  // the current batch buffer while locked, else null
     Shader* textShader;
     Shader* currentShader;   // what the next flush draws with
     Shader* boundShader;     // what the renderer last got
@@ -43,6 +56,10 @@ struct BatchState {
 };
 
 extern BatchState g_batch;
+
+// The quad the drawing members fill: colour and depth kept current by SetColor, SetAlpha
+// and SetDepth; positions and texture coordinates written by each member.
+extern BatchVertex g_batchQuad[4];
 
 namespace BatchRenderer {
 void InitBuffers();
