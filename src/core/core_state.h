@@ -7,6 +7,7 @@ struct HWND__;  // the OS window handle, opaque here
 
 class RendererImplementation;
 class SoundImplementation;
+class ImageLoaderImp;
 
 // The engine-wide state record, zeroed at the start of pre-initialisation. The renderer,
 // input and sound implementations receive its address: they read the API table from the
@@ -19,7 +20,7 @@ struct CoreState {
     // program library is loaded, the program's own record afterwards.
     ProgramInterface* settings;
     void* screenState;   // the ScreenState of the graphics set-up
-    void* imageLoader;   // typed when image loading arrives
+    ImageLoaderImp* imageLoader;  // the engine-wide image loader (graphics)
     uint8_t programInitRan;
 
     // Set once core initialisation has finished: window input is queued from then on,

@@ -348,7 +348,7 @@ bool QVI_PreInitialize()
     ApplyDebugFeatures();
 
     QVI_Report(QV_LOG_SYSTEM, "Image loader initializing...");
-    g_core.imageLoader = QVI_GetImageLoader();
+    g_core.imageLoader = static_cast<ImageLoaderImp*>(QVI_GetImageLoader());
     QVI_Report(QV_LOG_SYSTEM, "Core PreInitialized.");
     return true;
 }
