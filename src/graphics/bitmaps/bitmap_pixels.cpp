@@ -1,0 +1,444 @@
+// Pixel work on the CPU: filtering, bleeding, scaling, comparing, atlas packing and
+// distance fields.
+#include "graphics/bitmaps/bitmap_pixels.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/renderer/bitmap_texture_packer.h"
+#include "graphics/renderer/renderer_codes.h"
+
+namespace {
+
+// Bilinear weights carry 11 fractional bits per axis, 22 in their product.
+const int kWeightBits = 11;
+const int kWeightOne = 1 << kWeightBits;
+const int kAlphaByte = 3;
+const int kLargestResizedSide = 65534;
+// Atlas sides: powers of two from 2^(L - 5) to 2^L, L from 10 up to 12.
+const int kFirstAtlasExponent = 10;
+const int kLastAtlasExponent = 12;
+const int kAtlasExponentSpan = 5;
+const int kLargestAtlasLimit = 8192;
+// Space left around every packed bitmap.
+const int kAtlasGap = 2;
+// Distance fields: a pixel is inside when its alpha and one colour byte reach this.
+const int kInsideThreshold = 128;
+
+const char* NameOrNull(const Bitmap* bitmap)
+{
+    return bitmap && bitmap->header.name ? bitmap->header.name : "(null)";
+}
+
+bool HasAlpha(const Bitmap* bitmap)
+{
+    return (bitmap->flags & kBitmapHasAlpha) != 0;
+}
+
+uint8_t* PixelAt(const Bitmap* bitmap, int x, int y)
+{
+    return bitmap->pixels + (static_cast<size_t>(y) * bitmap->width + x) * 4;
+}
+
+uint32_t Pack(const uint8_t bytes[4])
+{
+    uint32_t value;
+    memcpy(&value, bytes, 4);
+    return value;
+}
+
+void Unpack(uint32_t value, uint8_t bytes[4])
+{
+    memcpy(bytes, &value, 4);
+}
+
+uint8_t AlphaOf(uint32_t pixel)
+{
+    uint8_t bytes[4];
+    Unpack(pixel, bytes);
+    return bytes[kAlphaByte];
+}
+
+uint8_t UnitToByte(double value)
+{
+    if (!(value > 0.0))
+        return 0;
+    if (value >= 1.0)
+        return 255;
+    return static_cast<uint8_t>(value * 255.0);
+}
+
+int NextPowerOfTwo(int value)
+{
+    int power = 1;
+    while (power < value && power < (1 << 30))
+        power <<= 1;
+    return power;
+}
+
+// The smaller side over the larger.
+double Squareness(int width, int height)
+{
+    return width < height ? static_cast<double>(width) / height : static_cast<double>(height) / width;
+}
+
+// The shelf layout of a packing trial: each bitmap's place, or false when one does not fit.
+bool LayOut(Bitmap** bitmaps, int count, int tallest, int width, int height, int* placesX, int* placesY)
+{
+    int x = kAtlasGap;
+    int y = kAtlasGap;
+    for (int i = 0; i < count; ++i) {
+        const int bitmapWidth = bitmaps[i]->width;
+        if (x + kAtlasGap + bitmapWidth > width) {
+            y += tallest + kAtlasGap;
+            x = kAtlasGap;
+        }
+        if (y + tallest + kAtlasGap > height || x + kAtlasGap + bitmapWidth > width)
+            return false;
+        if (placesX) {
+            placesX[i] = x;
+            placesY[i] = y;
+        }
+        x += kAtlasGap + bitmapWidth;
+    }
+    return true;
+}
+
+// What packing needs of every bitmap: a record with pixels and a positive size.
+bool PackableBitmaps(Bitmap** bitmaps, int count)
+{
+    if (!bitmaps) {
+        QVI_Report(QV_LOG_ERROR, "QVI_PackBitmaps got no bitmap list.");
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        const Bitmap* bitmap = bitmaps[i];
+        if (!bitmap || !bitmap->pixels || bitmap->width <= 0 || bitmap->height <= 0) {
+            QVI_Report(QV_LOG_ERROR, "QVI_PackBitmaps: bitmap #%d '%s' has no pixels to pack.", i,
+                       NameOrNull(bitmap));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The atlas record: outside the pool, named "atlas", a 2D bitmap without padding.
+void MakeAtlasRecord(Bitmap* atlas)
+{
+    QVI_GetPortableImageLoader()->FreeImagePixels(atlas);
+    free(atlas->header.name);
+    memset(atlas, 0, sizeof(*atlas));
+    atlas->header.name = QVI_StrDup("atlas");
+    atlas->header.hash = QVI_HashString(atlas->header.name);
+    atlas->header.type = 1;
+    atlas->header.refCount = 1;
+    atlas->depth = 1;
+    atlas->format = QV_TEXTURE_FORMAT_RGBA8;
+    atlas->textureType = QV_TEXTURE_TYPE_2D;
+    atlas->mipLevels = 1;
+    atlas->state = BITMAP_REGISTERED;
+    atlas->packMode = kNoPadding;
+}
+
+}  // namespace
+
+uint32_t QVI_GetBitmapPixelClamped(const Bitmap* bitmap, int x, int y)
+{
+    if (!bitmap || !bitmap->pixels || bitmap->width <= 0 || bitmap->height <= 0)
+        return 0;
+    const bool outside = x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height;
+    x = x < 0 ? 0 : (x >= bitmap->width ? bitmap->width - 1 : x);
+    y = y < 0 ? 0 : (y >= bitmap->height ? bitmap->height - 1 : y);
+    uint8_t bytes[4];
+    memcpy(bytes, PixelAt(bitmap, x, y), 4);
+    if (outside && HasAlpha(bitmap))
+        bytes[kAlphaByte] = 0;
+    return Pack(bytes);
+}
+
+uint32_t QVI_SampleBitmapBilinear(const Bitmap* bitmap, double u, double v)
+{
+    if (!bitmap)
+        return 0;
+    const double fx = bitmap->width * u;
+    const double fy = bitmap->height * v;
+    const int x0 = static_cast<int>(fx);
+    const int y0 = static_cast<int>(fy);
+    const uint32_t wx = static_cast<uint32_t>((fx - x0) * kWeightOne);
+    const uint32_t wy = static_cast<uint32_t>((fy - y0) * kWeightOne);
+    const uint32_t weights[4] = {(kWeightOne - wx) * (kWeightOne - wy), wx * (kWeightOne - wy),
+                                 (kWeightOne - wx) * wy, wx * wy};
+    uint8_t corners[4][4];
+    Unpack(QVI_GetBitmapPixelClamped(bitmap, x0, y0), corners[0]);
+    Unpack(QVI_GetBitmapPixelClamped(bitmap, x0 + 1, y0), corners[1]);
+    Unpack(QVI_GetBitmapPixelClamped(bitmap, x0, y0 + 1), corners[2]);
+    Unpack(QVI_GetBitmapPixelClamped(bitmap, x0 + 1, y0 + 1), corners[3]);
+    uint8_t result[4];
+    for (int channel = 0; channel < 4; ++channel) {
+        uint64_t sum = 0;
+        for (int corner = 0; corner < 4; ++corner)
+            sum += static_cast<uint64_t>(corners[corner][channel]) * weights[corner];
+        sum >>= 2 * kWeightBits;
+        result[channel] = static_cast<uint8_t>(sum > 255 ? 255 : sum);
+    }
+    return Pack(result);
+}
+
+uint32_t QVI_SampleBitmapArea(const Bitmap* bitmap, double u, double v, double du, double dv)
+{
+    if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0)
+        return 0;
+    const double startX = bitmap->width * u;
+    const double startY = bitmap->height * v;
+    double colourSums[3] = {0.0, 0.0, 0.0};
+    double alphaSum = 0.0;
+    int covered = 0;
+    int samples = 0;
+    for (double y = startY; y <= startY + dv; y += 1.0) {
+        for (double x = startX; x <= startX + du; x += 1.0) {
+            uint8_t bytes[4];
+            Unpack(QVI_SampleBitmapBilinear(bitmap, x / bitmap->width, y / bitmap->height), bytes);
+            if (bytes[kAlphaByte] > 0) {
+                for (int channel = 0; channel < 3; ++channel)
+                    colourSums[channel] += bytes[channel] / 255.0;
+                ++covered;
+            }
+            alphaSum += bytes[kAlphaByte] / 255.0;
+            ++samples;
+        }
+    }
+    uint8_t result[4] = {255, 255, 255, 0};
+    if (covered > 0) {
+        for (int channel = 0; channel < 3; ++channel)
+            result[channel] = UnitToByte(colourSums[channel] / covered);
+    }
+    if (samples > 0)
+        result[kAlphaByte] = UnitToByte(alphaSum / samples);
+    return Pack(result);
+}
+
+int QVI_BleedTransparentPixels(Bitmap* bitmap)
+{
+    if (!bitmap || !bitmap->pixels || !HasAlpha(bitmap))
+        return 0;
+    static const int kNeighbours[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};  // above, right, below, left
+    int changed = 0;
+    for (int y = 0; y < bitmap->height; ++y) {
+        for (int x = 0; x < bitmap->width; ++x) {
+            uint8_t* pixel = PixelAt(bitmap, x, y);
+            if (pixel[kAlphaByte] != 0)
+                continue;
+            uint8_t bled[4];
+            memcpy(bled, pixel, 4);
+            for (const int* step : kNeighbours) {
+                const uint32_t neighbour = QVI_GetBitmapPixelClamped(bitmap, x + step[0], y + step[1]);
+                if (AlphaOf(neighbour) > 0) {
+                    Unpack(neighbour, bled);
+                    bled[kAlphaByte] = 0;
+                }
+            }
+            if (memcmp(bled, pixel, 4) != 0) {
+                memcpy(pixel, bled, 4);
+                ++changed;
+            }
+        }
+    }
+    return changed;
+}
+
+bool QVI_CreateImageResized(Bitmap* target, Bitmap* source, int width, int height)
+{
+    if (!target) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateImageResized bm_target is null.");
+        return false;
+    }
+    if (!source) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateImageResized bm_source is null.");
+        return false;
+    }
+    if (!source->pixels) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateImageResized bm_source '%s' has no pixels.", NameOrNull(source));
+        return false;
+    }
+    if (width < 1 || width > kLargestResizedSide || height < 1 || height > kLargestResizedSide) {
+        QVI_Report(QV_LOG_WARNING, "QVI_CreateImageResized: size %dx%d of '%s' is out of range.", width, height,
+                   NameOrNull(source));
+        return false;
+    }
+
+    ImageLoaderImp* loader = QVI_GetPortableImageLoader();
+    loader->FreeImagePixels(target);
+    loader->AllocateImagePixels(target, width, height);
+    if (!target->pixels)
+        return false;
+    QVI_BleedTransparentPixels(source);
+    target->flags = static_cast<uint8_t>((target->flags & ~kBitmapHasAlpha) | (source->flags & kBitmapHasAlpha));
+
+    if (width == source->width && height == source->height) {
+        memcpy(target->pixels, source->pixels, static_cast<size_t>(width) * height * 4);
+    } else {
+        const double ratioX = static_cast<double>(source->width) / width;
+        const double ratioY = static_cast<double>(source->height) / height;
+        const bool bilinear = ratioX <= 1.5 && ratioY <= 1.5;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const double u = static_cast<double>(x) / width;
+                const double v = static_cast<double>(y) / height;
+                const uint32_t pixel = bilinear ? QVI_SampleBitmapBilinear(source, u, v)
+                                                : QVI_SampleBitmapArea(source, u, v, ratioX, ratioY);
+                memcpy(PixelAt(target, x, y), &pixel, 4);
+            }
+        }
+    }
+    if (HasAlpha(source))
+        QVI_BleedTransparentPixels(target);
+    return true;
+}
+
+bool BitmapPixelsMatch(const Bitmap* a, const Bitmap* b)
+{
+    if (!a || !b || !a->pixels || !b->pixels) {
+        QVI_Report(QV_LOG_WARNING, "BitmapPixelsMatch got bad parameters.");
+        return false;
+    }
+    if (a->width != b->width || a->height != b->height)
+        return false;
+    // Differences up to 3 in a channel count as equal (compression noise), 4 does not.
+    const double kTolerance = 3.0 / 255.0;
+    const size_t bytes = static_cast<size_t>(a->width) * a->height * 4;
+    double total = 0.0;
+    for (size_t i = 0; i < bytes; ++i) {
+        const double difference = std::abs(static_cast<int>(a->pixels[i]) - static_cast<int>(b->pixels[i])) / 255.5;
+        if (difference > kTolerance)
+            return false;
+        total += difference;
+    }
+    if (total > 0.0)
+        QVI_Report(QV_LOG_INFO, "Total difference is %d units", static_cast<int>(total * 255.0));
+    return true;
+}
+
+bool QVI_PackBitmaps(Bitmap* atlas, Bitmap** bitmaps, int count, int maxWidth, int maxHeight)
+{
+    if (count <= 0) {
+        QVI_Report(QV_LOG_WARNING, "WARNING: Failed to tile %d bitmaps into any atlas.", count);
+        return false;
+    }
+    if (!atlas) {
+        QVI_Report(QV_LOG_ERROR, "QVI_PackBitmaps got a null atlas.");
+        return false;
+    }
+    if (!PackableBitmaps(bitmaps, count))
+        return false;
+    maxWidth = maxWidth > kLargestAtlasLimit ? kLargestAtlasLimit : maxWidth;
+    maxHeight = maxHeight > kLargestAtlasLimit ? kLargestAtlasLimit : maxHeight;
+    MakeAtlasRecord(atlas);
+
+    int tallest = 0;
+    double pixelArea = 0.0;
+    double powerOfTwoArea = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const Bitmap* bitmap = bitmaps[i];
+        tallest = bitmap->height > tallest ? bitmap->height : tallest;
+        pixelArea += static_cast<double>(bitmap->width) * bitmap->height;
+        powerOfTwoArea += static_cast<double>(NextPowerOfTwo(bitmap->width)) * NextPowerOfTwo(bitmap->height);
+    }
+
+    int64_t bestArea = 4 * static_cast<int64_t>(maxWidth > 0 ? maxWidth : 0) * (maxHeight > 0 ? maxHeight : 0);
+    double bestSquareness = 0.0;
+    int bestWidth = 0;
+    int bestHeight = 0;
+    for (int last = kFirstAtlasExponent; last <= kLastAtlasExponent && bestWidth == 0; ++last) {
+        for (int heightExponent = last - kAtlasExponentSpan; heightExponent <= last; ++heightExponent) {
+            for (int widthExponent = last - kAtlasExponentSpan; widthExponent <= last; ++widthExponent) {
+                const int width = 1 << widthExponent;
+                const int height = 1 << heightExponent;
+                const int64_t area = static_cast<int64_t>(width) * height;
+                if (width > maxWidth || height > maxHeight || area > bestArea)
+                    continue;
+                if (area == bestArea && Squareness(width, height) < bestSquareness)
+                    continue;
+                if (!LayOut(bitmaps, count, tallest, width, height, nullptr, nullptr))
+                    continue;
+                QVI_Report(QV_LOG_INFO, "Fits into %dx%d (%.2f full)", width, height, pixelArea / area);
+                bestArea = area;
+                bestSquareness = Squareness(width, height);
+                bestWidth = width;
+                bestHeight = height;
+            }
+        }
+    }
+    if (bestWidth == 0) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_PackBitmaps unable to find large enough atlas size for %d bitmaps (first bm size "
+                        "%dx%d). All bitmaps need to fit into %dx%d atlas for 100%% cross-platform compatibility.",
+                        count, bitmaps[0]->width, bitmaps[0]->height, maxWidth, maxHeight);
+        return false;
+    }
+
+    QVI_Report(QV_LOG_INFO, "Choosing %dx%d, packing pixels... (ratio %.2f vs single images)", bestWidth, bestHeight,
+               powerOfTwoArea / (static_cast<double>(bestWidth) * bestHeight));
+    atlas->pixels = static_cast<uint8_t*>(calloc(static_cast<size_t>(bestWidth) * bestHeight, 4));
+    int* places = static_cast<int*>(malloc(sizeof(int) * 2 * static_cast<size_t>(count)));
+    if (!atlas->pixels || !places) {
+        QVI_Report(QV_LOG_ERROR, "QVI_PackBitmaps unable to get %dx%d atlas pixels.", bestWidth, bestHeight);
+        free(places);
+        QVI_GetPortableImageLoader()->FreeImagePixels(atlas);
+        return false;
+    }
+    atlas->width = atlas->textureWidth = bestWidth;
+    atlas->height = atlas->textureHeight = bestHeight;
+    LayOut(bitmaps, count, tallest, bestWidth, bestHeight, places, places + count);
+    for (int i = 0; i < count; ++i) {
+        Bitmap* bitmap = bitmaps[i];
+        const int x = places[i];
+        const int y = places[count + i];
+        for (int row = 0; row < bitmap->height; ++row)
+            memcpy(PixelAt(atlas, x, y + row), PixelAt(bitmap, 0, row), static_cast<size_t>(bitmap->width) * 4);
+        bitmap->hardware.left = static_cast<float>(x) / bestWidth;
+        bitmap->hardware.top = static_cast<float>(y) / bestHeight;
+        bitmap->hardware.right = static_cast<float>(x + bitmap->width) / bestWidth;
+        bitmap->hardware.bottom = static_cast<float>(y + bitmap->height) / bestHeight;
+    }
+    free(places);
+    // The gaps take the colour of their neighbours, so filtering at an edge does not pull
+    // black into the image.
+    atlas->flags |= kBitmapHasAlpha;
+    QVI_BleedTransparentPixels(atlas);
+    QVI_Report(QV_LOG_INFO, "Successfully packed %d bitmaps into %dx%d atlas.", count, bestWidth, bestHeight);
+    return true;
+}
+
+float QVI_ComputeDistanceFieldPixel(const Bitmap* bitmap, int spread, int x, int y)
+{
+    if (!bitmap || !bitmap->pixels || x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height || spread < 0)
+        return 0.0f;
+    auto inside = [bitmap](int px, int py) {
+        const uint8_t* pixel = PixelAt(bitmap, px, py);
+        return pixel[kAlphaByte] >= kInsideThreshold &&
+               (pixel[0] >= kInsideThreshold || pixel[1] >= kInsideThreshold || pixel[2] >= kInsideThreshold);
+    };
+    const bool here = inside(x, y);
+    int64_t nearest = static_cast<int64_t>(spread) * spread;
+    const int left = x - spread > 0 ? x - spread : 0;
+    const int right = x + spread < bitmap->width - 1 ? x + spread : bitmap->width - 1;
+    const int top = y - spread > 0 ? y - spread : 0;
+    const int bottom = y + spread < bitmap->height - 1 ? y + spread : bitmap->height - 1;
+    for (int py = top; py <= bottom; ++py) {
+        for (int px = left; px <= right; ++px) {
+            if (inside(px, py) == here)
+                continue;
+            const int64_t dx = px - x;
+            const int64_t dy = py - y;
+            if (dx * dx + dy * dy < nearest)
+                nearest = dx * dx + dy * dy;
+        }
+    }
+    const float distance = std::sqrt(static_cast<float>(nearest));
+    return here ? distance : -distance;
+}
