@@ -1,0 +1,128 @@
+// Finding and decoding a bitmap's pixels by its name.
+#include "graphics/bitmaps/bitmap_pool.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "graphics/bitmaps/image_loader_portable.h"
+
+namespace {
+
+// Tried in this order for a name without extension.
+const char* const kSourceExtensions[] = {"png", "jpg", "tga", "bms"};
+const int kLongestSourcePath = 511;
+const float kDefaultFrameRate = 30.0f;
+const char kHttpPrefix[] = "http://";
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+bool EndsWith(const char* text, const char* suffix)
+{
+    const size_t length = strlen(text);
+    const size_t suffixLength = strlen(suffix);
+    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
+}
+
+// A '.' after the last '/'.
+bool HasExtension(const char* name)
+{
+    const char* dot = strrchr(name, '.');
+    const char* slash = strrchr(name, '/');
+    return dot && (!slash || dot > slash);
+}
+
+void SetSourcePath(Bitmap* bitmap, const char* path)
+{
+    if (bitmap->sourcePath == path)
+        return;
+    free(bitmap->sourcePath);
+    bitmap->sourcePath = QVI_StrDup(path);
+}
+
+// Every frame of a sequence follows the bitmap's state.
+void ShareState(Bitmap* bitmap)
+{
+    for (int i = 0; i < bitmap->frameCount && bitmap->frames; ++i)
+        bitmap->frames[i].state = bitmap->state;
+}
+
+}  // namespace
+
+bool QVI_LoadBitmapPixels(Bitmap* bitmap)
+{
+    if (!bitmap || !bitmap->header.name) {
+        QVI_Report(QV_LOG_WARNING, "QVI_LoadBitmapPixels: bitmap is %s.", bitmap ? "released" : "null");
+        return false;
+    }
+    const char* name = bitmap->header.name;
+    if (HasExtension(name) || StartsWith(name, kHttpPrefix))
+        return QVI_LoadBitmap(bitmap, name);
+
+    const QuavenFileSystemAPI* files = qv->fileSystem;
+    for (const char* extension : kSourceExtensions) {
+        char path[kLongestSourcePath + 1];
+        const int length = snprintf(path, sizeof path, "%s.%s", name, extension);
+        if (length < 0 || length > kLongestSourcePath)
+            continue;
+        if (files && files->FileExists && files->FileExists(path)) {
+            SetSourcePath(bitmap, path);
+            return QVI_LoadBitmap(bitmap, path);
+        }
+    }
+    QVI_ReportPopup(QV_LOG_WARNING,
+                    "Unable to load bitmap '%s' without extension. Tried all image formats but found no source files.",
+                    name);
+    bitmap->state = BITMAP_READY;
+    return false;
+}
+
+bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
+{
+    if (!bitmap || !bitmap->header.name || !path) {
+        QVI_Report(QV_LOG_WARNING, "QVI_LoadBitmap: %s is null.", path ? "bitmap" : "path");
+        return false;
+    }
+    if (bitmap->header.name[0] == '!' || bitmap->state != BITMAP_REGISTERED)
+        return true;
+    bitmap->state = BITMAP_LOADING;
+    if (bitmap->pixels) {
+        QVI_Report(QV_LOG_WARNING, "Bitmap '%s' has existing pixel data. Freeing it.", bitmap->header.name);
+        QVI_GetPortableImageLoader()->FreeImagePixels(bitmap);
+    }
+    bitmap->frameRate = kDefaultFrameRate;
+
+    bool loaded = false;
+    bool singleImage = false;
+    if (StartsWith(path, kHttpPrefix)) {
+        loaded = QVI_LoadBitmapHTTP(bitmap, path);
+        singleImage = true;
+    } else if (strlen(path) >= 5 && EndsWith(path, ".bms")) {
+        loaded = QVI_LoadBitmapSequence(bitmap);
+    } else if (strchr(path, '*')) {
+        loaded = QVI_LoadBitmapSequenceFrames(bitmap, path);
+    } else {
+        loaded = QVI_GetPortableImageLoader()->LoadImage(bitmap, path);
+        if (loaded)
+            SetSourcePath(bitmap, path);
+        singleImage = true;
+    }
+
+    bitmap->state = BITMAP_READY;
+    if (!loaded) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Unable to load bitmap '%s'.\n", bitmap->header.name);
+        return false;
+    }
+    if (singleImage) {
+        bitmap->textureWidth = bitmap->width;
+        bitmap->textureHeight = bitmap->height;
+    } else {
+        ShareState(bitmap);
+    }
+    return true;
+}

@@ -1,0 +1,74 @@
+// The bitmap tests' ground: the engine's table with reference counting on, and the tests'
+// renderer brought up through renderer set-up, so bitmaps reach a device as in a game.
+#pragma once
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/locks.h"
+#include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/setup/setup_fixture.h"
+
+namespace bitmap_test {
+
+class BitmapPoolTest : public setup_test::RendererSetupTest {
+protected:
+    void SetUp() override {
+        RendererSetupTest::SetUp();
+        g_core.referenceCounting = 1;
+        Select(640, 480, true);
+        ASSERT_TRUE(QVI_InitRenderer());
+        quaven_test::LogCapture::Clear();
+    }
+    void TearDown() override {
+        for (int slot = 0; slot < g()->GetBitmapCount(); ++slot) {
+            if (Bitmap* bitmap = g()->GetBitmapByHandle(&slot)) g()->RemoveBitmapHandle(bitmap);
+        }
+        DrainReleaseQueue();
+        g_bitmapUploadQueue.Release();
+        RendererSetupTest::TearDown();
+    }
+
+    static const QuavenGraphicsAPI* g() { return qv->graphics; }
+
+    // The frame's part: textures released from other threads are given back here.
+    static int DrainReleaseQueue() {
+        const int count = g_bitmapReleaseQueue.count;
+        for (int i = 0; i < count; ++i) {
+            QVI_CallRendererToFreeBitmap(g_bitmapReleaseQueue.data[i]);
+            free(g_bitmapReleaseQueue.data[i]);
+        }
+        g_bitmapReleaseQueue.count = 0;
+        return count;
+    }
+
+    static BitmapDescription Description(int width, int height, bool renderTarget = false,
+                                         int format = QV_TEXTURE_FORMAT_RGBA8) {
+        BitmapDescription description = {};
+        description.format = format;
+        description.textureType = QV_TEXTURE_TYPE_2D;
+        description.mipLevels = 1;
+        description.width = width;
+        description.height = height;
+        description.depth = 1;
+        description.renderTarget = renderTarget ? 1 : 0;
+        return description;
+    }
+
+    // A bitmap made in code, every pixel the colour, uploaded.
+    Bitmap* Filled(const char* name, int width, int height, Rgba8 colour) {
+        const BitmapDescription description = Description(width, height);
+        Bitmap* bitmap = g()->CreateBitmap(name, &description);
+        if (!bitmap) return nullptr;
+        for (int i = 0; i < width * height; ++i) memcpy(bitmap->pixels + i * 4, &colour, 4);
+        g()->RefreshBitmap(bitmap);
+        return bitmap;
+    }
+
+    Rgba8 TexturePixel(const Bitmap* bitmap, int x, int y) const {
+        TestImage image;
+        return renderer_.ReadRenderTargetPixels(bitmap, &image) ? image.At(x, y) : Rgba8{1, 2, 3, 4};
+    }
+};
+
+}  // namespace bitmap_test

@@ -1,0 +1,156 @@
+// The bitmap pool as a game meets it through the API table: names, references,
+// hibernation, created bitmaps on the device, the pool's limit and bad input.
+#include <cstring>
+#include <string>
+
+#include "graphics/bitmaps/bitmap_fixture.h"
+
+namespace bitmap_test {
+namespace {
+
+using quaven_test::LogCapture;
+using BitmapPool = BitmapPoolTest;
+
+TEST_F(BitmapPool, FindsByNameAndCountsReferencesAsEachMemberSays) {
+    Bitmap* hero = g()->GetBitmap("sprites/hero.png");
+    ASSERT_NE(hero, nullptr);
+    EXPECT_EQ(g()->GetBitmap("sprites/hero.png"), hero);
+    EXPECT_EQ(hero->header.refCount, 1);  // GetBitmap takes its reference once
+    // Image files arrive later: the load fails, the record is ready without pixels.
+    EXPECT_TRUE(hero->state == BITMAP_READY && !hero->pixels && !hero->hardware.loaded);
+    EXPECT_EQ(LogCapture::CountPopups("Unable to load bitmap 'sprites/hero.png'.\n"), 1);
+
+    Bitmap* enemy = g()->LoadBitmap("sprites/enemy", QV_CACHE_TEXTURE);
+    EXPECT_EQ(g()->LoadBitmap("sprites/enemy", QV_CACHE_TEXTURE), enemy);
+    EXPECT_EQ(enemy->header.refCount, 2);  // LoadBitmap counts every call
+    EXPECT_EQ(LogCapture::CountPopups("Unable to load bitmap 'sprites/enemy' without extension. Tried all image formats "
+                                      "but found no source files."),
+              1);
+
+    const int used = g()->GetBitmapCount();
+    EXPECT_EQ(g()->GetBitmapEx("nowhere.png", QV_CACHE_LOOKUP_ONLY), nullptr);
+    EXPECT_EQ(g()->GetBitmapEx("sprites/hero.png", QV_CACHE_LOOKUP_ONLY), hero);
+    Bitmap* later = g()->GetBitmapEx("later.png", QV_CACHE_NOTHING);
+    EXPECT_TRUE(later->header.refCount == 0 && later->state == BITMAP_REGISTERED);
+    EXPECT_EQ(g()->GetBitmapCount(), used + 1);
+    const int slot = later->header.slot;
+    EXPECT_EQ(g()->GetBitmapByHandle(&slot), later);
+
+    EXPECT_STREQ(g()->GetBitmapEx(nullptr, QV_CACHE_NOTHING)->header.name, "!NONE");
+    EXPECT_EQ(g()->GetBitmapEx("/later.png", QV_CACHE_NOTHING), later);
+    EXPECT_EQ(LogCapture::CountPopups("Bitmap '/later.png' name path starting with '/'. Not allowed."), 1);
+}
+
+TEST_F(BitmapPool, ReleasingToZeroHibernatesLoadedBitmapsAndFreesCreatedOnes) {
+    Bitmap* background = g()->LoadBitmap("level/background.png", QV_CACHE_TEXTURE);
+    g()->LoadBitmap("level/background.png", QV_CACHE_TEXTURE);
+    g()->ReleaseBitmap(background);
+    EXPECT_EQ(background->header.refCount, 1);
+    g()->ReleaseBitmap(background);
+    EXPECT_EQ(LogCapture::Count("Hibernating bitmap 'level/background.png'.."), 1);
+    EXPECT_STREQ(background->header.name, "level/background.png");
+    EXPECT_TRUE(background->state == BITMAP_REGISTERED && background->cacheMode == QV_CACHE_NOTHING);
+    g()->ReleaseBitmap(background);
+    EXPECT_EQ(background->header.refCount, 0);
+    EXPECT_EQ(LogCapture::CountPopups("Bitmap 'level/background.png' reference count less than zero."), 1);
+
+    // GetBitmap's one reference, given back, is taken again by the next GetBitmap.
+    Bitmap* sky = g()->GetBitmap("level/sky.png");
+    g()->ReleaseBitmap(sky);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Releasing bitmap 'level/sky.png' too many times"), 1);
+    EXPECT_EQ(g()->GetBitmap("level/sky.png"), sky);
+    EXPECT_TRUE(sky->header.refCount == 1 && sky->state == BITMAP_READY);
+
+    Bitmap* canvas = Filled("canvas", 4, 4, Rgba8{10, 20, 30, 255});
+    ASSERT_TRUE(canvas && canvas->hardware.loaded);
+    EXPECT_EQ(renderer_.LiveTextureCount(), 1);
+    g()->ReleaseBitmap(canvas);
+    EXPECT_EQ(canvas->header.name, nullptr);
+    EXPECT_EQ(renderer_.LiveTextureCount(), 0);
+    EXPECT_EQ(LogCapture::Count("Releasing bitmap 'canvas'.."), 1);
+}
+
+TEST_F(BitmapPool, ReferenceCountsSaturate) {
+    Bitmap* tile = g()->LoadBitmap("tile.png", QV_CACHE_NOTHING);
+    const uint32_t many = 4095;
+    g()->IncreaseBitmapReferenceCount(tile, &many);
+    EXPECT_EQ(tile->header.refCount, 4095);
+    g()->LoadBitmap("tile.png", QV_CACHE_TEXTURE);
+    g()->LoadBitmap("tile.png", QV_CACHE_TEXTURE);
+    EXPECT_EQ(tile->header.refCount, 4096);
+    EXPECT_EQ(LogCapture::CountPopups("Bitmap 'tile.png' reference count suspiciously high: capping at 4096."), 1);
+    const uint32_t huge = 4000000000u;
+    g()->IncreaseBitmapReferenceCount(tile, &huge);
+    EXPECT_EQ(tile->header.refCount, 32767);
+}
+
+TEST_F(BitmapPool, HoldsExactly3072AndReusesHolesWithoutDuplicates) {
+    for (int i = 0; i < kBitmapPoolSize; ++i)
+        ASSERT_NE(g()->GetBitmapEx(("slot" + std::to_string(i)).c_str(), QV_CACHE_NOTHING), nullptr) << i;
+    EXPECT_EQ(g()->GetBitmapEx("one too many", QV_CACHE_NOTHING), nullptr);
+    EXPECT_EQ(LogCapture::CountPopups(" ! Quaven out of free bitmaps."), 1);
+    const BitmapDescription description = Description(2, 2);
+    EXPECT_EQ(g()->CreateBitmap("also too many", &description), nullptr);
+    EXPECT_EQ(LogCapture::CountPopups("Failed to create bitmap 'also too many': Quaven is out of free bitmaps."), 1);
+    EXPECT_EQ(g()->GetBitmapCount(), kBitmapPoolSize);
+
+    const int hole = 100;
+    Bitmap* removed = g()->GetBitmapByHandle(&hole);
+    g()->RemoveBitmapHandle(removed);
+    EXPECT_EQ(g()->GetBitmapByHandle(&hole), nullptr);
+    // Names past the hole are found where they are; only a new name takes the hole.
+    Bitmap* existing = g()->GetBitmapEx("slot3000", QV_CACHE_NOTHING);
+    EXPECT_EQ(existing->header.slot, 3000);
+    Bitmap* newcomer = g()->CreateBitmap("newcomer", &description);
+    ASSERT_NE(newcomer, nullptr);
+    EXPECT_EQ(newcomer->header.slot, hole);
+    EXPECT_EQ(g()->GetBitmapCount(), kBitmapPoolSize);
+}
+
+TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
+    renderer_.maximumTextureSize = 256;
+    const int used = g()->GetBitmapCount();
+    BitmapDescription description = Description(-4, 8);
+    EXPECT_EQ(g()->CreateBitmap("negative", &description), nullptr);
+    description = Description(512, 8, true);
+    EXPECT_EQ(g()->CreateBitmap("huge", &description), nullptr);
+    description = Description(8, 8, false, 99);
+    EXPECT_EQ(g()->CreateBitmap("unknown format", &description), nullptr);
+    description = Description(8, 8, true, QV_TEXTURE_FORMAT_D16);
+    description.textureType = QV_TEXTURE_TYPE_CUBE;
+    EXPECT_EQ(g()->CreateBitmap("depth cube", &description), nullptr);
+    EXPECT_EQ(g()->CreateBitmap("none", nullptr), nullptr);
+    EXPECT_EQ(g()->GetBitmapEx("odd mode", 99), nullptr);
+    EXPECT_EQ(g()->GetBitmapCount(), used);
+    EXPECT_EQ(LogCapture::CountContaining("has invalid size -4x8x1"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("size 512x8 exceeds the renderer's maximum texture size 256"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("has unknown texture format 99"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("has no description"), 1);
+
+    Bitmap* canvas = Filled("canvas", 8, 8, Rgba8{1, 2, 3, 255});
+    g()->ResizeBitmap(canvas, -1, 5);
+    g()->ResizeBitmap(canvas, 300, 2);
+    EXPECT_TRUE(canvas->width == 8 && canvas->height == 8);
+    EXPECT_EQ(LogCapture::CountContaining("can't be resized to"), 2);
+    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 0);
+    EXPECT_EQ(renderer_.CallCount("CreateTexture"), 1);
+
+    // A null bitmap is a log line for every member, never a crash.
+    const uint32_t one = 1;
+    LogCapture::Clear();
+    g()->ReleaseBitmap(nullptr);
+    g()->RefreshBitmap(nullptr);
+    g()->ResizeBitmap(nullptr, 4, 4);
+    g()->SetBitmapCacheMode(nullptr, QV_CACHE_TEXTURE);
+    g()->SetBitmapFrame(nullptr, 1);
+    g()->SetBitmapRegion(nullptr, 0, 0, 1, 1);
+    g()->IncreaseBitmapReferenceCount(nullptr, &one);
+    g()->RemoveBitmapHandle(nullptr);
+    EXPECT_FALSE(g()->SaveBitmap(nullptr, "user://x.png", 90));
+    EXPECT_FALSE(g()->CopyBitmapRenderTargetDataToPixels(nullptr));
+    EXPECT_EQ(g()->GetBitmapByHandle(nullptr), nullptr);
+    EXPECT_EQ(LogCapture::Lines().size(), 11u);
+}
+
+}  // namespace
+}  // namespace bitmap_test
