@@ -253,7 +253,12 @@ bool QVI_CreateShaderFromCode(Shader* shader, const ShaderTool::ShaderDescriptio
         QVI_QueueShaderUpload(shader, description, code);
         return true;
     }
-    return CreateNow(shader, description, code);
+    const bool created = CreateNow(shader, description, code);
+    // A creation still queued holds older code (a reload on the main thread overtook it).
+    ResourceQueueLock lock;
+    if (g_pendingShaders.Remove(shader))
+        delete TakeRequest(shader);
+    return created;
 }
 
 // ---- The upload queue -----------------------------------------------------------------
