@@ -25,18 +25,6 @@ void QV_Graphics_ClearColorAlpha(float r, float g, float b, float a)
     QVI_REPORT_MISSING_MEMBER("graphics->ClearColorAlpha");
 }
 
-IndexBuffer* QV_Graphics_CreateIndexBuffer(const uint16_t* indices, int count, int usage)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->CreateIndexBuffer");
-    return nullptr;
-}
-
-VertexBuffer* QV_Graphics_CreateVertexBuffer(VertexFormat format, const void* vertices, int count, int usage)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->CreateVertexBuffer");
-    return nullptr;
-}
-
 void QV_Graphics_DisableScissorRectangle() { QVI_REPORT_MISSING_MEMBER("graphics->DisableScissorRectangle"); }
 
 void QV_Graphics_DrawBitmap(Bitmap* bitmap, const float* x, const float* y)
@@ -87,26 +75,6 @@ void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int
 {
     QVI_REPORT_MISSING_MEMBER("graphics->DrawTriangles");
 }
-
-void QV_Graphics_DrawVertexBuffer(VertexBuffer* vertices, IndexBuffer* indices)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawVertexBuffer");
-}
-
-void QV_Graphics_DrawVertexBufferInstanced(VertexBuffer* vertices, IndexBuffer* indices, int instanceCount)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawVertexBufferInstanced");
-}
-
-void QV_Graphics_DrawVertexBufferRange(VertexBuffer* vertices, IndexBuffer* indices, const int* firstIndex,
-                                       const int* indexCount)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawVertexBufferRange");
-}
-
-void QV_Graphics_FreeIndexBuffer(IndexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->FreeIndexBuffer"); }
-
-void QV_Graphics_FreeVertexBuffer(VertexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->FreeVertexBuffer"); }
 
 float QV_Graphics_GetAlpha()
 {
@@ -188,18 +156,6 @@ const float* QV_Graphics_GetViewPosition()
 bool QV_Graphics_IsTextureFormatSupported(const BitmapDescription* description)
 {
     QVI_REPORT_MISSING_MEMBER("graphics->IsTextureFormatSupported");
-    return false;
-}
-
-bool QV_Graphics_LockIndexBuffer(IndexBuffer* buffer)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->LockIndexBuffer");
-    return false;
-}
-
-bool QV_Graphics_LockVertexBuffer(VertexBuffer* buffer)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->LockVertexBuffer");
     return false;
 }
 
@@ -315,9 +271,5 @@ void QV_Graphics_SetTextureStageFilter(int stage, int magFilter, int minFilter, 
 }
 
 void QV_Graphics_SetTexture(int stage, Bitmap* bitmap) { QVI_REPORT_MISSING_MEMBER("graphics->SetTexture"); }
-
-void QV_Graphics_UnlockIndexBuffer(IndexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->UnlockIndexBuffer"); }
-
-void QV_Graphics_UnlockVertexBuffer(VertexBuffer* buffer) { QVI_REPORT_MISSING_MEMBER("graphics->UnlockVertexBuffer"); }
 
 void QV_Draw_Quad(int vertexFormat, const void* vertices) { QVI_REPORT_MISSING_MEMBER("draw->Quad"); }
