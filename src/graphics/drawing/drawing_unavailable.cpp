@@ -27,55 +27,6 @@ void QV_Graphics_ClearColorAlpha(float r, float g, float b, float a)
 
 void QV_Graphics_DisableScissorRectangle() { QVI_REPORT_MISSING_MEMBER("graphics->DisableScissorRectangle"); }
 
-void QV_Graphics_DrawBitmap(Bitmap* bitmap, const float* x, const float* y)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawBitmap");
-}
-
-void QV_Graphics_DrawBitmapCustom(Bitmap* bitmap, const BatchVertex vertices[4])
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawBitmapCustom");
-}
-
-void QV_Graphics_DrawBitmapLine(Bitmap* bitmap, const float p0[2], const float p1[2], float width0, float width1,
-                                const float colour0[4], const float colour1[4])
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawBitmapLine");
-}
-
-void QV_Graphics_DrawBitmapRotated(Bitmap* bitmap, const float* x, const float* y, const float* angle,
-                                   const float* scale)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawBitmapRotated");
-}
-
-void QV_Graphics_DrawLine(const float* x0, const float* y0, const float* x1, const float* y1)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawLine");
-}
-
-void QV_Graphics_DrawLineCustom(const BatchVertex vertices[2])
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawLineCustom");
-}
-
-void QV_Graphics_DrawRectangle(const float* x, const float* y, const float* width, const float* height)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawRectangle");
-}
-
-void QV_Graphics_DrawSubBitmap(Bitmap* bitmap, const float* x, const float* y, const float* left, const float* top,
-                               const float* right, const float* bottom)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawSubBitmap");
-}
-
-void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int vertexCount, const uint16_t* indices,
-                               int indexCount)
-{
-    QVI_REPORT_MISSING_MEMBER("graphics->DrawTriangles");
-}
-
 float QV_Graphics_GetAlpha()
 {
     QVI_REPORT_MISSING_MEMBER("graphics->GetAlpha");
