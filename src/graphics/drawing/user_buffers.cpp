@@ -47,7 +47,10 @@ struct IndexKind {
     static constexpr const char* kLockName = "QV_Graphics_LockIndexBuffer";
     static constexpr const char* kUnlockName = "QV_Graphics_UnlockIndexBuffer";
     static int ElementBytes(const Record*) { return kIndexBytes; }
-    static GpuRecord* Create(RendererImplementation* r, const Record* b) { return r->CreateIndexBuffer(b->count, b->usage); }
+    static GpuRecord* Create(RendererImplementation* r, const Record* b)
+    {
+        return r->CreateIndexBuffer(b->count, b->usage);
+    }
     static void* Lock(RendererImplementation* r, GpuRecord* g) { return r->LockIndexBuffer(g); }
     static void Unlock(RendererImplementation* r, GpuRecord* g) { r->UnlockIndexBuffer(g); }
     static void Destroy(RendererImplementation* r, GpuRecord* g) { r->DestroyIndexBuffer(g); }
@@ -316,8 +319,8 @@ void Free(typename Kind::Record* buffer)
         Kind::UpdateQueue().Remove(buffer);
     }
     RendererImplementation* renderer = QVI_GetRenderer();
-    const bool releaseHere = QV_IsMainThread() ||
-                             (renderer && (renderer->GetThreadingCapabilities() & QV_THREADING_RELEASE_SHADERS_AND_BUFFERS));
+    const int capabilities = (renderer && !QV_IsMainThread()) ? renderer->GetThreadingCapabilities() : 0;
+    const bool releaseHere = QV_IsMainThread() || (capabilities & QV_THREADING_RELEASE_SHADERS_AND_BUFFERS);
     // Only a GPU buffer needs the main thread; a record without one goes at once.
     if (buffer->renderer && !releaseHere) {
         // Nothing more will be uploaded, so the copy and its pending write go now.

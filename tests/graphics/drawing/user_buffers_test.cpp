@@ -36,7 +36,8 @@ protected:
         QVI_AttachRenderer(&device_);
         Select(kWidth, kHeight, true);
         ASSERT_TRUE(QVI_InitRenderer());
-        device_.vertexTransform = Matrix4{{2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
+        device_.vertexTransform =  // positions in pixels, y down
+            Matrix4{{2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
         device_.ClearColor(0, 0, 0, 1);
         device_.ClearCalls();
         LogCapture::Clear();
@@ -44,7 +45,8 @@ protected:
 
     // Top-left, top-right, bottom-left, bottom-right, in pixels.
     static std::vector<BatchVertex> Quad(float x0, float y0, float x1, float y1, uint32_t argb) {
-        return {{x0, y0, 0.5f, argb, 0, 0}, {x1, y0, 0.5f, argb, 1, 0}, {x0, y1, 0.5f, argb, 0, 1}, {x1, y1, 0.5f, argb, 1, 1}};
+        return {{x0, y0, 0.5f, argb, 0, 0}, {x1, y0, 0.5f, argb, 1, 0}, {x0, y1, 0.5f, argb, 0, 1},
+                {x1, y1, 0.5f, argb, 1, 1}};
     }
     TestImage Read() {
         TestImage image;
