@@ -311,13 +311,17 @@ void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int
     BatchRenderer::SetTexture(0, texture && texture->hardware.loaded ? texture : nullptr);
 
     uint16_t* indexTarget = renderer->LockIndexBuffer(indexBuffer);
-    if (!indexTarget)
+    if (!indexTarget) {
+        QVI_Report(QV_LOG_ERROR, "QV_Graphics_DrawTriangles: the renderer gave no memory for the indices.");
         return;
+    }
     memcpy(indexTarget, indices, static_cast<size_t>(indexCount) * sizeof(uint16_t));
     renderer->UnlockIndexBuffer(indexBuffer);
     BatchVertex* vertexTarget = static_cast<BatchVertex*>(renderer->LockVertexBuffer(vertexBuffer));
-    if (!vertexTarget)
+    if (!vertexTarget) {
+        QVI_Report(QV_LOG_ERROR, "QV_Graphics_DrawTriangles: the renderer gave no memory for the vertices.");
         return;
+    }
     const bool bgra = DeviceWantsBgraColours();
     memcpy(vertexTarget, vertices, static_cast<size_t>(vertexCount) * sizeof(BatchVertex));
     if (!bgra) {
