@@ -321,8 +321,9 @@ void Free(typename Kind::Record* buffer)
     RendererImplementation* renderer = QVI_GetRenderer();
     const int capabilities = (renderer && !QV_IsMainThread()) ? renderer->GetThreadingCapabilities() : 0;
     const bool releaseHere = QV_IsMainThread() || (capabilities & QV_THREADING_RELEASE_SHADERS_AND_BUFFERS);
-    // Only a GPU buffer needs the main thread; a record without one goes at once.
-    if (buffer->renderer && !releaseHere) {
+    // Deleted only where no queue pass can be holding it: the frame's release pass frees it
+    // through this member on the main thread.
+    if (!releaseHere) {
         // Nothing more will be uploaded, so the copy and its pending write go now.
         FreeCopy(buffer);
         if (!(buffer->state & USER_BUFFER_MAPPED))
