@@ -98,10 +98,11 @@ TEST_F(Batch, SamplerValuesReachTheRendererMinificationFirstAndOnlyWhenChanged) 
 TEST_F(Batch, ShaderMatricesAreFilledBeforeADrawAndMarkedChangedOnlyWhenTheyChange) {
     uint8_t values[5][64] = {};
     ShaderConstant entries[6] = {};
-    for (int kind = 2; kind <= 6; ++kind)
-        entries[kind - 2] = ShaderConstant{nullptr, values[kind - 2], 1, 0, kind, 64, 0, 2, 1, {}};
     uint8_t untouched[64] = {7};
-    entries[5] = ShaderConstant{nullptr, untouched, 1, 0, 1, 64, 0, 2, 1, {}};
+    for (int i = 0; i < 6; ++i) {
+        entries[i].value = i < 5 ? values[i] : untouched, entries[i].size = 64, entries[i].uploaded = 1;
+        entries[i].engineKind = i < 5 ? i + 2 : 1;  // kinds 2 to 6 are the engine's
+    }
     ShaderConstantTable table = {values[0], entries, 6 * 64, 6};
     const Matrix4 world = Translation(1, 2), view = Translation(10, 20);
     qv->graphics->PushViewTransform(&view);
