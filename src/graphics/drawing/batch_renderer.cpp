@@ -371,10 +371,11 @@ void QVI_UpdateShaderConstants(Shader* shader)
     uint8_t uploaded = (shader->flags & kShaderConstantsUploaded) ? 1 : 0;
     QVI_FillEngineConstants(&shader->vertexConstants, &uploaded);
     QVI_FillEngineConstants(&shader->pixelConstants, &uploaded);
+    // Atomic: a game thread may finish loading the shader (its loaded bit) meanwhile.
     if (uploaded)
-        shader->flags |= kShaderConstantsUploaded;
+        __atomic_or_fetch(&shader->flags, kShaderConstantsUploaded, __ATOMIC_SEQ_CST);
     else
-        shader->flags &= static_cast<uint8_t>(~kShaderConstantsUploaded);
+        __atomic_and_fetch(&shader->flags, static_cast<uint8_t>(~kShaderConstantsUploaded), __ATOMIC_SEQ_CST);
 }
 
 // Matrix order: the engine's Matrix4 is row-major and acts on column vectors (projection x
