@@ -72,11 +72,13 @@ BitmapTexturePacker BitmapPacker::BeginPacking(Bitmap* bitmap, bool nonPowerOfTw
     BitmapTexturePacker packer = {};
     packer.nonPowerOfTwo = nonPowerOfTwo ? 1 : 0;
     if (!bitmap) {
-        QVI_ReportPopup(QV_LOG_WARNING, "BitmapPacker::BeginPacking got null bitmap pointer. This should never happen.");
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "BitmapPacker::BeginPacking got null bitmap pointer. This should never happen.");
         return packer;
     }
     if (!bitmap->pixels)
-        QVI_ReportPopup(QV_LOG_WARNING, "BitmapPacker::BeginPacking bitmap '%s' has no pixels. This should never happen.",
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "BitmapPacker::BeginPacking bitmap '%s' has no pixels. This should never happen.",
                         NameOf(bitmap));
     packer.source = bitmap;
 

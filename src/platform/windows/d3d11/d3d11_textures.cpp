@@ -238,7 +238,7 @@ bool RendImpDirect3D11::CreateTexture(Bitmap* bitmap)
         return false;
     }
     if (description.MipLevels != 1)
-        context->GenerateMips(view);
+        GenerateMipChain(view);
 
     TextureHardwareData* record = new (std::nothrow) TextureHardwareData(description.MipLevels != 1, true);
     if (!record) {
@@ -453,6 +453,34 @@ void RendImpDirect3D11::DestroyTexture(BitmapHardwareData* hardware)
     hardware->loaded = 0;
 }
 
+void RendImpDirect3D11::GenerateMipChain(ID3D11ShaderResourceView* view)
+{
+    D3D11_SHADER_RESOURCE_VIEW_DESC description;
+    view->GetDesc(&description);
+    if (description.ViewDimension != D3D11_SRV_DIMENSION_TEXTURECUBE) {
+        context->GenerateMips(view);
+        return;
+    }
+    // A cube's levels are made through a view of its six faces as an array: some drivers
+    // (Wine's among them) leave the lower levels of a cube view untouched.
+    ID3D11Resource* resource = nullptr;
+    view->GetResource(&resource);
+    D3D11_SHADER_RESOURCE_VIEW_DESC faces = {};
+    faces.Format = description.Format;
+    faces.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
+    faces.Texture2DArray.MostDetailedMip = 0;
+    faces.Texture2DArray.MipLevels = description.TextureCube.MipLevels;
+    faces.Texture2DArray.FirstArraySlice = 0;
+    faces.Texture2DArray.ArraySize = kCubeFaces;
+    ID3D11ShaderResourceView* facesView = nullptr;
+    if (resource && SUCCEEDED(device->CreateShaderResourceView(resource, &faces, &facesView)) && facesView)
+        context->GenerateMips(facesView);
+    else
+        context->GenerateMips(view);
+    ReleaseAndNull(facesView);
+    ReleaseAndNull(resource);
+}
+
 void RendImpDirect3D11::SetTexture(int stage, TextureHardwareData* texture)
 {
     if (!context)
@@ -464,7 +492,7 @@ void RendImpDirect3D11::SetTexture(int stage, TextureHardwareData* texture)
     ID3D11ShaderResourceView* view = texture ? texture->shaderView : nullptr;
     // A render target's mips are rebuilt once, on its first use as a texture after drawing.
     if (view && !texture->mipsValid) {
-        context->GenerateMips(view);
+        GenerateMipChain(view);
         texture->mipsValid = 1;
     }
     context->PSSetShaderResources(static_cast<UINT>(stage), 1, &view);

@@ -148,6 +148,8 @@ public:
     static int GetTexelSize(int format);
     // The cube texture of a bitmap whose pixels hold six square faces stacked vertically.
     HRESULT CreateCubeTexture(Bitmap* bitmap, D3D11_TEXTURE2D_DESC& description, ID3D11Texture2D** texture);
+    // Fills the lower mip levels of a view's texture from level 0.
+    void GenerateMipChain(ID3D11ShaderResourceView* view);
     // Releases the views and the texture of a record, then the record.
     static void ReleaseTextureRecord(TextureHardwareData* record);
 
