@@ -113,8 +113,8 @@ TEST(BitmapTexturePacker, NullBitmapsMissingPixelsBadSizesAndModesPackNothing) {
     LogCapture capture;
     Packed none(nullptr, false);
     EXPECT_TRUE(none.packer.target == nullptr && none.packer.source == nullptr);
-    EXPECT_EQ(1, LogCapture::CountPopups("BitmapPacker::BeginPacking got null bitmap pointer. This should never happen.",
-                                         QV_LOG_WARNING));
+    EXPECT_EQ(1, LogCapture::CountPopups(
+                     "BitmapPacker::BeginPacking got null bitmap pointer. This should never happen.", QV_LOG_WARNING));
     TestBitmap empty(100, 50, kPadTransparent, true);
     empty.bitmap.pixels = nullptr;
     Packed missing(&empty.bitmap, false);
