@@ -49,7 +49,3 @@ namespace BitmapPacker {
 // pixels or an unusable size are logged and give a packer with nothing to copy.
 BitmapTexturePacker BeginPacking(Bitmap* bitmap, bool nonPowerOfTwo);
 }
-
-// Mip levels of a width x height texture: 1 when requested is 1; otherwise one level per
-// halving while both sides stay above 16, capped by a positive request below that.
-int QVI_GetMipLevelCount(int width, int height, int requested);
