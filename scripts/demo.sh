@@ -9,6 +9,9 @@
 # starts quaven.exe and watches it, and when a box shows, the script prints its caption and
 # text, the run is ended and the script exits 3.
 #
+# Once the game logs that its scene is drawn, a screenshot of its window is saved as a PNG
+# beside the log (scripts/demo-screenshot.sh; it needs xwd, from x11-apps).
+#
 # Prints where the run's log file is and its last lines, and exits with the engine's exit
 # code. One check on top: when the engine answers 0 but the log does not show the game's Init
 # and Exit and the engine's closing summary, the game did not really run, and the script
@@ -27,6 +30,7 @@ done
 # The log is named after the program id (logs://<id>-<date>-<time>.log) and lives in the
 # per-user folder that prog.xml's developer and title name, under the prefix's AppData.
 program_id=$(sed -n 's/.*program_id="\([^"]*\)".*/\1/p' "$run/prog.xml" | head -1)
+title=$(sed -n 's/.* name="\([^"]*\)".*/\1/p' "$run/prog.xml" | head -1)
 marker=$(mktemp)
 popups=$(mktemp)
 trap 'rm -f "$marker" "$popups"' EXIT
@@ -45,7 +49,12 @@ fi
 
 limit=${QUAVEN_DEMO_TIMEOUT:-120}
 set +e
-(cd "$run" && timeout --kill-after=10 "$limit" "${launcher[@]}" bash "$root/scripts/wine-run.sh" "${program[@]}")
+# The screenshot taker runs on the demo's display, so it starts inside the launcher.
+(cd "$run" && timeout --kill-after=10 "$limit" "${launcher[@]}" bash -c '
+  bash "$1" "$2" "$3" "$4" "$5" & watcher=$!; shift 5
+  bash "$@"; status=$?; kill $watcher 2>/dev/null; wait; exit $status' _ \
+  "$root/scripts/demo-screenshot.sh" "$marker" "${program_id:-*}" "$title" "$limit" \
+  "$root/scripts/wine-run.sh" "${program[@]}")
 status=$?
 set -e
 if [ -s "$popups" ]; then
@@ -74,6 +83,11 @@ if [ -z "$log" ]; then
 fi
 
 echo "demo: log file $log"
+if [ -f "${log%.log}.png" ]; then
+  echo "demo: screenshot ${log%.log}.png"
+else
+  echo "demo: no screenshot was taken (the game never logged that its scene was drawn)." >&2
+fi
 echo "demo: its last lines:"
 tail -n 20 "$log" | tr -d '\r' | sed 's/^/  /'
 

@@ -25,6 +25,8 @@ typedef struct DemoState {
     uint32_t mouseButtons;    /* button presses */
     uint32_t mouseMoves;
     int32_t wheelTotal;       /* sum of the wheel deltas (one notch is 120) */
+    Bitmap* sprite;           /* made in code at Init (demo_scene.c) */
+    Bitmap* target;           /* a render target drawn into every frame */
     bool initDone;
     bool shutdownRequested;
 } DemoState;
@@ -36,6 +38,12 @@ QuavenAPI* Demo_Api(void);
 
 /* Asks the engine to end after the current frame, once, saying why in the log. */
 void Demo_RequestShutdown(const char* reason);
+
+/* The picture (demo_scene.c): its bitmaps are made at Init and released at Exit; Render
+   draws it at the given time since Init. */
+bool Demo_CreateScene(QuavenAPI* qv);
+void Demo_DrawScene(QuavenAPI* qv, float seconds);
+void Demo_ReleaseScene(QuavenAPI* qv);
 
 /* The demo's OnEvent: logs what it receives and reacts to keys and the mouse. */
 int Demo_OnEvent(EngineEvent event);

@@ -6,7 +6,9 @@
  * counts frames, and asks the engine to shut down by itself when nobody has touched a key
  * or the mouse for "demo_idle_seconds" (a value of its own in prog.xml), so that a run
  * without a person at the keyboard ends on its own. Escape ends it at once (see
- * demo_events.c). It draws nothing: drawing comes with the graphics members.
+ * demo_events.c). What it draws is in demo_scene.c; once the picture has been shown for a
+ * while it logs "Demo: scene drawn", the line scripts/demo.sh waits for to take its
+ * screenshot.
  */
 #include "demo_game.h"
 
@@ -17,6 +19,7 @@
 #define MAX_IDLE_SECONDS 3600
 #define FIRST_FRAMES_LOGGED 3
 #define REPORT_PERIOD_MS 1000
+#define SCENE_SHOWN_FRAMES 45
 
 DemoState g_demo;
 
@@ -73,6 +76,7 @@ static bool Init(void) {
     g_demo.idleLimitMs = ReadIdleLimitMs(qv);
     g_demo.initDone = true;
     LogStartInfo(qv);
+    Demo_CreateScene(qv);
     return true;
 }
 
@@ -106,14 +110,18 @@ static void Update(float seconds) {
 static void Render(float seconds) {
     QuavenAPI* qv = Demo_Api();
     (void)seconds;
+    if (!qv) return;
     ++g_demo.renders;
-    if (qv && g_demo.renders == 1) qv->Log("Demo: first Render call (the demo draws nothing yet).");
+    if (g_demo.renders == 1) qv->Log("Demo: first Render call.");
+    Demo_DrawScene(qv, (qv->GetMilliseconds() - g_demo.initMs) / 1000.0f);
+    if (g_demo.renders == SCENE_SHOWN_FRAMES) qv->Log("Demo: scene drawn (%u frames).", (unsigned)g_demo.renders);
 }
 
 static void Exit(void) {
     QuavenAPI* qv = Demo_Api();
     uint32_t elapsed;
     if (!qv) return;
+    Demo_ReleaseScene(qv);
     elapsed = qv->GetMilliseconds() - g_demo.initMs;
     qv->Log("Demo: Exit after %u frames and %u renders in %.2f s (%.1f frames per second).",
             (unsigned)g_demo.frames, (unsigned)g_demo.renders, elapsed / 1000.0,

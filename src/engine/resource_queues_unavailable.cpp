@@ -1,5 +1,8 @@
-// Nothing is ever queued until the bitmap, buffer, font and shader pools arrive.
+// Nothing is queued for bitmaps, buffers and fonts until their queues arrive; shaders that
+// game threads load are created here.
 #include "engine/resource_queues.h"
+
+#include "graphics/shaders/shader_pool.h"
 
 void QVI_ProcessBitmapResourceQueues()
 {
@@ -11,4 +14,6 @@ void QVI_ProcessBufferResourceQueues()
 
 void QVI_ProcessShaderUploadQueue()
 {
+    // The shader pool keeps its own queue; the frame only gives it the main thread.
+    QVI_ProcessShaderUploads();
 }

@@ -65,13 +65,23 @@ namespace BatchRenderer {
 void InitBuffers();
 void FreeBuffers();
 void CreateBuiltInShaders();
+// The per-frame and per-initialisation reset: clamp and linear on every stage, alpha
+// blending, the default shader, and every sampler state handed to the renderer again.
 void ResetFrameState();
+// Zeroes a block's blend mode and every address and filter triple.
+void ClearTextureStages(BatchSamplerBlock* block);
+// Hands what was asked for since the last call to the renderer (only what changed).
 void ApplyStates();
 // Draws what is queued; every member that changes device state calls it first.
 void Flush();
+// Queues one textured quad: top-left, top-right, bottom-left, bottom-right. A null bitmap
+// draws with the white texture while the default shader is current.
 void AddQuad(Bitmap* bitmap, const BatchVertex quad[4]);
 void AddLine(const BatchVertex* a, const BatchVertex* b);
+// Binds the bitmap's texture to a stage 0-3 (null: see AddQuad).
 void SetTexture(int stage, Bitmap* bitmap);
+// Null, or a shader that is not loaded, means the default shader. A shader's textures
+// bind their default bitmaps and their sampler values override the requested ones.
 void SetShader(Shader* shader);
 }  // namespace BatchRenderer
 

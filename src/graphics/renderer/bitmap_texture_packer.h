@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "quaven/bitmap.h"
@@ -24,14 +25,27 @@ struct BitmapTexturePacker {
     Bitmap* source;
     uint8_t nonPowerOfTwo;
 
+    // Points target at the bitmap's own pixels when the block has the image's size, else
+    // at a zeroed block of its own (ownsTarget, freed with free()) holding the image at
+    // (xPadding, yPadding) and its border. target stays null when there is nothing to
+    // pack (no bitmap, no pixels, no usable size) or no memory: the caller uploads nothing.
     void CopyPixels();
+    // The border of pack modes 0 (edge pixels) and 2 (edge pixels, alpha 0); others none.
     void FillBorder(int packMode);
 };
 
+static_assert(sizeof(void*) != 4 || sizeof(BitmapTexturePacker) == 36, "BitmapTexturePacker layout");
+static_assert(offsetof(BitmapTexturePacker, width) == 4, "BitmapTexturePacker layout");
+static_assert(offsetof(BitmapTexturePacker, xPadding) == 16, "BitmapTexturePacker layout");
+static_assert(offsetof(BitmapTexturePacker, ownsTarget) == 24, "BitmapTexturePacker layout");
+static_assert(sizeof(void*) != 4 || offsetof(BitmapTexturePacker, source) == 28, "BitmapTexturePacker layout");
+static_assert(sizeof(void*) != 4 || offsetof(BitmapTexturePacker, nonPowerOfTwo) == 32, "BitmapTexturePacker layout");
+
 namespace BitmapPacker {
+// The block's size and the image's place in it, from the bitmap's texture size and pack
+// mode (which it may change: no padding for power-of-two sizes and "textures/" names,
+// PAD_EXPAND for PAD_TRANSPARENT without alpha). nonPowerOfTwo keeps the padded size as
+// it is; otherwise each side is rounded up to a power of two. A null bitmap, missing
+// pixels or an unusable size are logged and give a packer with nothing to copy.
 BitmapTexturePacker BeginPacking(Bitmap* bitmap, bool nonPowerOfTwo);
 }
-
-// Mip levels of a width x height texture: 1 when requested is 1; otherwise one level per
-// halving while both sides stay above 16, capped by a positive request below that.
-int QVI_GetMipLevelCount(int width, int height, int requested);

@@ -18,8 +18,9 @@ struct ShaderConstant {
     uint16_t arrayCount;  // at least 1
     uint16_t padding10;
     int32_t engineKind;   // ShaderTool::ConstantSemantic
-    uint16_t size;        // bytes, the whole array
-    uint16_t padding18;
+    // Bytes of the whole array. A stage's constants may fill 65,536 bytes, one more than
+    // 16 bits hold, so the size takes the 32 bits up to valueClass.
+    uint32_t size;
     int32_t valueClass;   // 2 four columns, 1 / 3 four rows of float / int, 0 other
     uint8_t uploaded;     // 1 when built, 0 after a change
     uint8_t padding25[3];

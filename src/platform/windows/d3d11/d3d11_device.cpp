@@ -1,6 +1,6 @@
 // The renderer object's life (Init and Shutdown), its device with the 11.1 interfaces and
 // what the device can do, the primary output and its display modes, the renderer's fixed
-// answers, the texture operations still to come, and the executable's exports.
+// answers, and the executable's exports.
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
 
 #include <new>
@@ -48,14 +48,6 @@ bool IsLevel9(int level)
 }
 
 const DXGI_FORMAT kDisplayFormat = DXGI_FORMAT_B8G8R8A8_UNORM;
-
-void ReportNotAvailable(bool& reported, const char* operation)
-{
-    if (reported)
-        return;
-    reported = true;
-    QVI_Report(QV_LOG_WARNING, "D3D11 renderer: %s is not available yet.", operation);
-}
 
 // The adapter's first output, null when it has none.
 IDXGIOutput* FirstOutput(IDXGIAdapter* adapter)
@@ -324,40 +316,3 @@ void RendImpDirect3D11::BeginScene() {}
 void RendImpDirect3D11::EndScene() {}
 void RendImpDirect3D11::Reserved42() {}
 void RendImpDirect3D11::Reserved43() {}
-
-// Texture and render-target operations whose GPU side is not built yet. Each reports once
-// that it is not available and answers false; drawing then goes on without the texture.
-bool RendImpDirect3D11::CreateRenderTarget(Bitmap* /*bitmap*/)
-{
-    static bool reported = false;
-    ReportNotAvailable(reported, "CreateRenderTarget");
-    return false;
-}
-
-bool RendImpDirect3D11::CreateTexture(Bitmap* /*bitmap*/)
-{
-    static bool reported = false;
-    ReportNotAvailable(reported, "CreateTexture");
-    return false;
-}
-
-void RendImpDirect3D11::DestroyTexture(BitmapHardwareData* /*hardware*/)
-{
-    // No texture was ever created, so there is nothing to release.
-    static bool reported = false;
-    ReportNotAvailable(reported, "DestroyTexture");
-}
-
-void RendImpDirect3D11::SetTexture(int stage, TextureHardwareData* texture)
-{
-    if (texture) {
-        static bool reported = false;
-        ReportNotAvailable(reported, "SetTexture");
-        return;
-    }
-    // Unbinding needs no texture record.
-    if (!context || stage < 0 || stage >= D3D11_COMMONSHADER_INPUT_RESOURCE_SLOT_COUNT)
-        return;
-    ID3D11ShaderResourceView* const none = nullptr;
-    context->PSSetShaderResources(static_cast<UINT>(stage), 1, &none);
-}

@@ -1,6 +1,6 @@
 // The flip-model swap chain for the main window, the back buffer's colour and depth views,
-// video-mode changes and full-screen switching, and the frame drawn into the back buffer
-// (targets, viewport, clears, present).
+// video-mode changes and full-screen switching, and the frame (the back buffer or bitmap
+// render targets bound, viewport, clears, present).
 //
 // Video-mode changes and full-screen switching both release the back-buffer views, change
 // the swap chain and make the views again; when the change fails half-way, the views are
@@ -48,11 +48,6 @@ void PlaceWindow(HWND window, int width, int height)
     QVI_CalcWindowPlacement(width, height, &placement, true);
     MoveWindow(window, placement.x, placement.y, placement.width, placement.height, FALSE);
     BringWindowToTop(window);
-}
-
-bool NamesNoTarget(const RenderTargetSet* targets)
-{
-    return !targets || !targets->colour[0];
 }
 
 }  // namespace
@@ -352,26 +347,43 @@ void RendImpDirect3D11::SetViewport(int x, int y, int width, int height, float m
     context->RSSetViewports(1, &viewport);
 }
 
-// Binds the back buffer for a set whose first colour entry is empty. Render-target
-// bitmaps get their GPU side with the texture code; until then a set naming one is
-// refused and the bindings stay as they are.
+// A colour entry binds its bitmap's target view (a cube map's face), or nothing; the
+// depth entry its depth view. Without a first colour view the back buffer alone is bound,
+// its depth view with it.
 bool RendImpDirect3D11::SetRenderTargets(const RenderTargetSet* targets)
 {
-    if (!NamesNoTarget(targets)) {
-        static bool reported = false;
-        if (!reported) {
-            reported = true;
-            QVI_Report(QV_LOG_WARNING, "D3D11 renderer: render-target bitmaps are not available yet.");
-        }
-        return false;
+    for (int i = 0; i < kRendererColorTargets; ++i)
+        boundColorViews[i] = targets ? TargetViewOf(targets->colour[i], targets->face[i]) : nullptr;
+    const Bitmap* depth = targets ? targets->depth : nullptr;
+    boundDepthView = depth && depth->hardware.rendererData ? depth->hardware.rendererData->depthView : nullptr;
+    if (!boundColorViews[0]) {
+        boundColorViews[0] = backBufferColorView;
+        for (int i = 1; i < kRendererColorTargets; ++i)
+            boundColorViews[i] = nullptr;
+        boundDepthView = backBufferDepthView;
     }
-    boundColorViews[0] = backBufferColorView;
-    for (int i = 1; i < kRendererColorTargets; ++i)
-        boundColorViews[i] = nullptr;
-    boundDepthView = backBufferDepthView;
     if (context)
         context->OMSetRenderTargets(kRendererColorTargets, boundColorViews, boundDepthView);
     return true;
+}
+
+ID3D11RenderTargetView* RendImpDirect3D11::TargetViewOf(Bitmap* bitmap, int face)
+{
+    TextureHardwareData* record = bitmap ? bitmap->hardware.rendererData : nullptr;
+    if (!record)
+        return nullptr;
+    if (bitmap->textureType == QV_TEXTURE_TYPE_2D)
+        face = 0;
+    if (face < 0 || face >= TextureHardwareData::kTargetViews) {
+        QVI_Report(QV_LOG_ERROR, "D3D11 renderer: render target '%s' has no face %d.",
+                   bitmap->header.name ? bitmap->header.name : "", face);
+        return nullptr;
+    }
+    ID3D11RenderTargetView* view = record->targetViews[face];
+    // It is being drawn into: its mips are rebuilt when it is next used as a texture.
+    if (view && record->hasMipChain)
+        record->mipsValid = 0;
+    return view;
 }
 
 void RendImpDirect3D11::BeginFrame(int /*eye*/)

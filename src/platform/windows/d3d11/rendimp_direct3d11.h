@@ -5,6 +5,7 @@
 #include <d3d11_1.h>
 #include <dxgi1_2.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "graphics/renderer/renderer_implementation.h"
@@ -127,11 +128,30 @@ public:
     void SetSamplerAddressMode(int stage, TextureAddressMode u, TextureAddressMode v,
                                TextureAddressMode w) override;
 
-    // Textures and render targets still to come (d3d11_device.cpp).
+    // Textures and render targets (d3d11_textures.cpp; SetRenderTargets in
+    // d3d11_swap_chain.cpp). Null bitmaps, unknown formats and types, and sizes that are
+    // not positive or exceed GetMaximumTextureSize are refused with a log line before any
+    // device call.
+    bool CopyRenderTargetToPixels(Bitmap* bitmap) override;
+    bool IsTextureFormatSupported(const BitmapDescription* description) override;
     bool CreateRenderTarget(Bitmap* bitmap) override;
     bool CreateTexture(Bitmap* bitmap) override;
     void DestroyTexture(BitmapHardwareData* hardware) override;
     void SetTexture(int stage, TextureHardwareData* texture) override;
+    // The region is given in image pixels: the image's place inside a padded texture is
+    // added before the rectangle is normalised.
+    void SetTextureRegion(Bitmap* bitmap, int x, int y, int width, int height) override;
+
+    // The DXGI format of a TextureFormat code (DXGI_FORMAT_UNKNOWN for other codes), and the
+    // bytes one texel of it takes (0 for other codes).
+    static DXGI_FORMAT GetDXGIFormat(int format);
+    static int GetTexelSize(int format);
+    // The cube texture of a bitmap whose pixels hold six square faces stacked vertically.
+    HRESULT CreateCubeTexture(Bitmap* bitmap, D3D11_TEXTURE2D_DESC& description, ID3D11Texture2D** texture);
+    // Fills the lower mip levels of a view's texture from level 0.
+    void GenerateMipChain(ID3D11ShaderResourceView* view);
+    // Releases the views and the texture of a record, then the record.
+    static void ReleaseTextureRecord(TextureHardwareData* record);
 
     // Called before every draw: rebuilds and binds the depth-stencil state when depth
     // test, write or compare changed since the last rebuild.
@@ -167,6 +187,12 @@ private:
     // The cull mode the graphics side holds (render state 14), 0 when unknown or invalid.
     int CurrentCullMode() const;
     void RestoreBackBufferViews();
+    // A texture's size against the device: positive and at most GetMaximumTextureSize.
+    // The view SetRenderTargets binds for a colour entry: entry 0 of a 2D target, the
+    // face of a cube target; null for none.
+    ID3D11RenderTargetView* TargetViewOf(Bitmap* bitmap, int face);
+    bool IsTextureSizeAllowed(const Bitmap* bitmap, int64_t width, int64_t height);
+    void ReportTextureCreationFailure(const Bitmap* bitmap, HRESULT result);
 };
 
 extern "C" {
@@ -229,3 +255,27 @@ D3D11_SAMPLER_DESC QVI_D3D11BaseSamplerDescription();
 // right and bottom edges are x + width and y + height of the unclamped origin (computed
 // without overflow: they saturate at the int range).
 D3D11_RECT QVI_D3D11ScissorRectangle(int x, int y, int width, int height);
+
+// The GPU side of one bitmap, hung off its hardware part (BitmapHardwareData::rendererData).
+// Owned by the bitmap; freed only by RendImpDirect3D11::ReleaseTextureRecord.
+struct TextureHardwareData {
+    static const int kTargetViews = 6;  // one per cube face; entry 0 for 2D targets
+
+    ID3D11Texture2D* texture;
+    ID3D11ShaderResourceView* shaderView;  // null for depth render targets
+    ID3D11RenderTargetView* targetViews[kTargetViews];
+    ID3D11DepthStencilView* depthView;     // depth render targets only
+    uint8_t mipsValid;    // the lower mip levels hold the current contents of level 0
+    uint8_t hasMipChain;  // more than one mip level
+    // Where the image starts inside the texture (its padding border), in texels.
+    int32_t imageX;
+    int32_t imageY;
+
+    TextureHardwareData(bool hasMipChain, bool mipsValid);
+};
+
+static_assert(sizeof(void*) != 4 || sizeof(TextureHardwareData) == 48, "TextureHardwareData layout");
+static_assert(sizeof(void*) != 4 || offsetof(TextureHardwareData, shaderView) == 4, "TextureHardwareData layout");
+static_assert(sizeof(void*) != 4 || offsetof(TextureHardwareData, depthView) == 32, "TextureHardwareData layout");
+static_assert(sizeof(void*) != 4 || offsetof(TextureHardwareData, mipsValid) == 36, "TextureHardwareData layout");
+static_assert(sizeof(void*) != 4 || offsetof(TextureHardwareData, imageX) == 40, "TextureHardwareData layout");

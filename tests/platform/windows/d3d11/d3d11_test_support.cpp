@@ -2,6 +2,7 @@
 
 #include <d3dcompiler.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -68,6 +69,31 @@ TestImage ReadBackBuffer(RendImpDirect3D11& renderer) {
     }
     buffer->Release();
     return image;
+}
+
+std::vector<uint8_t> ReadSubresource(RendImpDirect3D11& renderer, ID3D11Texture2D* texture, UINT subresource,
+                                     int texelBytes) {
+    std::vector<uint8_t> bytes;
+    D3D11_TEXTURE2D_DESC description;
+    if (!texture || !renderer.device) return bytes;
+    texture->GetDesc(&description);
+    const UINT level = subresource % description.MipLevels;
+    const UINT width = std::max(1u, description.Width >> level), height = std::max(1u, description.Height >> level);
+    description.Usage = D3D11_USAGE_STAGING, description.BindFlags = 0, description.MiscFlags = 0;
+    description.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    ID3D11Texture2D* staging = nullptr;
+    D3D11_MAPPED_SUBRESOURCE mapped;
+    if (FAILED(renderer.device->CreateTexture2D(&description, nullptr, &staging))) return bytes;
+    renderer.context->CopyResource(staging, texture);
+    if (SUCCEEDED(renderer.context->Map(staging, subresource, D3D11_MAP_READ, 0, &mapped))) {
+        for (UINT y = 0; y < height; ++y) {
+            const uint8_t* row = static_cast<const uint8_t*>(mapped.pData) + y * mapped.RowPitch;
+            bytes.insert(bytes.end(), row, row + width * texelBytes);
+        }
+        renderer.context->Unmap(staging, subresource);
+    }
+    staging->Release();
+    return bytes;
 }
 
 bool ReadScreenPixel(int x, int y, Rgba8* out) {

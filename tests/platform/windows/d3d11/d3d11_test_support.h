@@ -28,6 +28,10 @@ const int kWindowWidth = 64, kWindowHeight = 48;
 
 // The back buffer through a staging texture; an empty image when it cannot be read.
 TestImage ReadBackBuffer(RendImpDirect3D11& renderer);
+// One subresource of a texture through a staging copy: its rows packed at texelBytes per
+// texel; empty when it cannot be read.
+std::vector<uint8_t> ReadSubresource(RendImpDirect3D11& renderer, ID3D11Texture2D* texture, UINT subresource,
+                                     int texelBytes);
 // The pixel Xvfb shows at a screen position ($QUAVEN_SCREEN_DIR/Xvfb_screen0).
 bool ReadScreenPixel(int x, int y, Rgba8* out);
 

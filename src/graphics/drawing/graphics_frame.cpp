@@ -1,0 +1,95 @@
+// The frame's drawing steps on the graphics side: defaults at start-up, the batch renderer at
+// each eye pass's start and before Present, the drawing state put back after the program
+// has drawn, and the stack depths the frame compares around Render.
+#include "graphics/graphics_frame.h"
+
+#include "core/engine_log.h"
+#include "graphics/drawing/batch_renderer.h"
+#include "graphics/drawing/render_state.h"
+#include "graphics/renderer/renderer_implementation.h"
+
+namespace {
+
+const float kOne = 1.0f;
+const float kZero = 0.0f;
+const uint32_t kNoAlignment = 0;
+
+}  // namespace
+
+void QVI_ResetGraphicsDefaults()
+{
+    QVI_ResetGraphicsState();
+}
+
+void QVI_ResetRenderTargetStack()
+{
+    QVI_ResetRenderTargets();
+}
+
+void QVI_ResetBatchForFrame(RendererImplementation* renderer)
+{
+    g_batch.userPair = 0;
+    BatchRenderer::ResetFrameState();
+    RendererVertexBuffer* buffer = g_batch.batchBuffers[g_batch.bufferIndex];
+    if (renderer && buffer && !g_batch.writePointer)
+        g_batch.writePointer = static_cast<BatchVertex*>(renderer->LockVertexBuffer(buffer));
+}
+
+DrawingStackDepths QVI_GetDrawingStackDepths()
+{
+    return DrawingStackDepths{g_graphics.world.top, g_graphics.view.top, g_graphics.projection.top,
+                              g_graphics.renderTargets.count - 1};
+}
+
+// The overlay zoom's frame buffer arrives with the developer overlays.
+void QVI_BeginZoomedFrame()
+{
+}
+
+void QVI_EndZoomedFrame()
+{
+}
+
+void QVI_ResetFrameDrawingState()
+{
+    const QuavenGraphicsAPI* graphics = qv->graphics;
+    graphics->SetShader(nullptr);
+    graphics->SetAlpha(&kOne);
+    graphics->SetColor(&kOne, &kOne, &kOne);
+    graphics->SetBlendMode(QV_BLEND_ALPHA);
+    graphics->SetRenderStatei(QV_RENDER_STATE_CULL_MODE, QV_CULL_NONE);
+    graphics->SetRenderStateb(QV_RENDER_STATE_DEPTH_TEST, false);
+    graphics->SetRenderStatei(QV_RENDER_STATE_DEPTH_FUNCTION, QV_DEPTH_LESS_EQUAL);
+    graphics->SetRenderStateb(QV_RENDER_STATE_DEPTH_WRITE, false);
+    qv->SetTextScale(&kOne, &kOne, &kZero);
+    qv->SetTextMaxWidth(&kZero);
+    qv->SetTextAlignment(&kNoAlignment);
+}
+
+void QVI_FinishFrameTransforms()
+{
+    // The frame's base world transform, when one was pushed: an empty stack has nothing of
+    // the frame's to pop (and the frame has already reported the program's imbalance).
+    if (g_graphics.world.top >= 0)
+        qv->graphics->PopWorldTransform();
+    const float middle = g_graphics.middleDepth;
+    qv->graphics->SetDepth(&middle);
+}
+
+void QVI_ResetDrawingState()
+{
+    qv->SetTextScale(&kOne, &kOne, &kZero);
+    qv->SetTextAlignment(&kNoAlignment);
+    qv->graphics->SetAlpha(&kOne);
+    qv->graphics->SetColor(&kOne, &kOne, &kOne);
+    qv->graphics->SetBlendMode(QV_BLEND_ALPHA);
+}
+
+void QVI_FlushBatchForPresent(RendererImplementation* renderer)
+{
+    BatchRenderer::Flush();
+    RendererVertexBuffer* buffer = g_batch.batchBuffers[g_batch.bufferIndex];
+    if (renderer && buffer && buffer->locked)
+        renderer->UnlockVertexBuffer(buffer);
+    g_batch.writePointer = nullptr;
+}
