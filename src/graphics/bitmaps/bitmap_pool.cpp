@@ -9,8 +9,8 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/locks.h"
-#include "core/threads.h"
 #include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/drawing/render_state.h"
 #include "graphics/graphics_api.h"
 #include "graphics/renderer/bitmap_texture_packer.h"
 #include "graphics/renderer/renderer_codes.h"
@@ -25,6 +25,8 @@ int32_t g_highWater = 0;
 
 const char kNoName[] = "!NONE";
 const int kCubeFaces = 6;
+// The image loader's pixel blocks are at most this wide and high.
+const int kLargestBitmapSide = 65535;
 
 // Holds GET_BITMAP for a scope.
 class PoolLock {
@@ -210,10 +212,12 @@ bool IsCreatableDescription(const char* name, const BitmapDescription* descripti
         return false;
     }
     RendererImplementation* renderer = QVI_GetRenderer();
-    const int maximum = renderer ? renderer->GetMaximumTextureSize() : 0;
+    const int rendererMaximum = renderer ? renderer->GetMaximumTextureSize() : 0;
+    const bool rendererLimits = rendererMaximum > 0 && rendererMaximum < kLargestBitmapSide;
+    const int maximum = rendererLimits ? rendererMaximum : kLargestBitmapSide;
     const bool stackedFaces = description->textureType == QV_TEXTURE_TYPE_CUBE && !description->renderTarget;
     const int faceHeight = stackedFaces ? description->height / kCubeFaces : description->height;
-    if (maximum > 0 && (description->width > maximum || faceHeight > maximum)) {
+    if (description->width > maximum || faceHeight > maximum || description->height > kLargestBitmapSide) {
         QVI_Report(QV_LOG_ERROR,
                    "QV_Graphics_CreateBitmap: bitmap '%s' size %dx%d exceeds the renderer's maximum texture size %d.",
                    name, description->width, description->height, maximum);
@@ -230,6 +234,23 @@ bool IsCreatableDescription(const char* name, const BitmapDescription* descripti
     probe.depth = description->depth;
     probe.flags = description->renderTarget ? kBitmapRenderTarget : 0;
     return QVI_ValidateBitmapDescription(&probe);
+}
+
+// A bitmap must not be released while it is drawn into: the back buffer is bound first.
+void UnbindIfRenderTarget(const Bitmap* bitmap)
+{
+    const RenderTargetSet* current = QVI_GetCurrentRenderTargets();
+    bool bound = current->depth == bitmap;
+    for (const Bitmap* colour : current->colour)
+        bound = bound || colour == bitmap;
+    if (!bound)
+        return;
+    QVI_ReportPopup(QV_LOG_ERROR,
+                    "QV_Graphics_ReleaseBitmap: releasing current render target bitmap '%s' is not allowed, set the "
+                    "render target to NULL before releasing.",
+                    NameOf(bitmap));
+    const RenderTargetSet backBuffer = {};
+    QVI_SetRenderTargets(&backBuffer);
 }
 
 void QueueUpload(Bitmap* bitmap)
@@ -404,7 +425,8 @@ int QV_Graphics_GetBitmapCount()
 void QV_Graphics_IncreaseBitmapReferenceCount(Bitmap* bitmap, const uint32_t* amount)
 {
     if (!bitmap || !amount) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_IncreaseBitmapReferenceCount: %s is null.", bitmap ? "amount" : "bitmap");
+        QVI_Report(QV_LOG_WARNING, "QV_Graphics_IncreaseBitmapReferenceCount: %s is null.",
+                   bitmap ? "amount" : "bitmap");
         return;
     }
     if (*amount < 1)
@@ -437,6 +459,7 @@ void QV_Graphics_ReleaseBitmap(Bitmap* bitmap)
     }
     if (IsInternalName(bitmap->header.name))
         return;
+    UnbindIfRenderTarget(bitmap);
 
     PoolLock pool;
     if (g_core.referenceCounting) {
@@ -480,7 +503,8 @@ void QV_Graphics_ReleaseBitmap(Bitmap* bitmap)
 void QV_Graphics_RemoveBitmapHandle(Bitmap* bitmap)
 {
     if (!bitmap || !bitmap->header.name) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_RemoveBitmapHandle: bitmap is %s.", bitmap ? "already removed" : "null");
+        QVI_Report(QV_LOG_WARNING, "QV_Graphics_RemoveBitmapHandle: bitmap is %s.",
+                   bitmap ? "already removed" : "null");
         return;
     }
     QVI_Report(QV_LOG_INFO, "Removing bitmap '%s' handle permanently.", NameOf(bitmap));

@@ -323,7 +323,8 @@ bool QVI_CallRendererToCreateBitmap(Bitmap* bitmap)
     }
     // Outside developer mode too: a device call from the wrong thread is never safe.
     if (!QVI_IsBitmapRendererThread()) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CallRendererToCreateBitmap: called from non-renderer thread, fix the code!");
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_CallRendererToCreateBitmap: called from non-renderer thread, fix the code!");
         return false;
     }
     RendererImplementation* renderer = QVI_GetRenderer();
@@ -341,7 +342,8 @@ bool QVI_CallRendererToCreateBitmap(Bitmap* bitmap)
         return false;
     BatchRenderer::Flush();
     if (bitmap->hardware.loaded) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CallRendererToCreateBitmap: bitmap '%s' is already loaded to GPU, freeing...",
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_CallRendererToCreateBitmap: bitmap '%s' is already loaded to GPU, freeing...",
                         NameOf(bitmap));
         QVI_CallRendererToFreeBitmap(&bitmap->hardware);
     }
@@ -428,10 +430,15 @@ void QVI_CallRendererToFreeBitmap(BitmapHardwareData* hardware)
     // leaves every stage that holds it.
     BatchRenderer::Flush();
     BatchRenderer::Flush();
-    if (hardware->rendererData) {
-        for (int stage = 0; stage < kBatchTextureStages; ++stage) {
-            if (g_batch.stageTextures[stage] == hardware->rendererData)
-                BatchRenderer::SetTexture(stage, nullptr);
+    for (int stage = 0; hardware->rendererData && stage < kBatchTextureStages; ++stage) {
+        if (g_batch.stageTextures[stage] != hardware->rendererData)
+            continue;
+        BatchRenderer::SetTexture(stage, nullptr);
+        // The white texture itself stands in for "no texture": it leaves its stage here.
+        if (g_batch.stageTextures[stage] == hardware->rendererData) {
+            renderer->SetTexture(stage, nullptr);
+            g_batch.stageBitmaps[stage] = nullptr;
+            g_batch.stageTextures[stage] = nullptr;
         }
     }
     renderer->DestroyTexture(hardware);
@@ -450,7 +457,8 @@ void QVI_QueueBitmapHardwareDataRelease(Bitmap* bitmap)
     if (!bitmap)
         return;
     if (!bitmap->hardware.loaded) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_QueueBitmapHardwareDataRelease: Bitmap '%s' hw data is not ready. No reason to release.",
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_QueueBitmapHardwareDataRelease: Bitmap '%s' hw data is not ready. No reason to release.",
                         NameOf(bitmap));
         return;
     }

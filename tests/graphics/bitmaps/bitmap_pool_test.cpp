@@ -23,8 +23,8 @@ TEST_F(BitmapPool, FindsByNameAndCountsReferencesAsEachMemberSays) {
     Bitmap* enemy = g()->LoadBitmap("sprites/enemy", QV_CACHE_TEXTURE);
     EXPECT_EQ(g()->LoadBitmap("sprites/enemy", QV_CACHE_TEXTURE), enemy);
     EXPECT_EQ(enemy->header.refCount, 2);  // LoadBitmap counts every call
-    EXPECT_EQ(LogCapture::CountPopups("Unable to load bitmap 'sprites/enemy' without extension. Tried all image formats "
-                                      "but found no source files."),
+    EXPECT_EQ(LogCapture::CountPopups("Unable to load bitmap 'sprites/enemy' without extension. Tried all image "
+                                      "formats but found no source files."),
               1);
 
     const int used = g()->GetBitmapCount();

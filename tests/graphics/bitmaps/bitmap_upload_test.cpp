@@ -102,23 +102,30 @@ TEST_F(BitmapUpload, OtherThreadsQueueTheirDeviceWork) {
     Bitmap* sprite = Filled("sprite", 2, 2, kRed);
     TextureHardwareData* texture = sprite->hardware.rendererData;
     const BitmapDescription description = Description(16, 16, true);
+    const BitmapDescription smallTarget = Description(8, 8, true);
+    Bitmap* resized = g()->CreateBitmap("resized", &smallTarget);
     Bitmap* target = nullptr;
     std::thread([&] {
         g()->ReleaseBitmap(sprite);
+        // Resized here, it waits in the upload queue with its old texture; released, it
+        // leaves the queue and the old texture goes to the release queue.
+        g()->ResizeBitmap(resized, 16, 16);
+        g()->ReleaseBitmap(resized);
         target = g()->CreateBitmap("game thread target", &description);
         g()->RefreshBitmap(target);
     }).join();
-    // The record is free at once; its texture waits for the main thread.
+    // The records are free at once; their textures wait for the main thread.
     EXPECT_EQ(g()->GetBitmapEx("sprite", QV_CACHE_LOOKUP_ONLY), nullptr);
-    ASSERT_EQ(g_bitmapReleaseQueue.count, 1);
+    ASSERT_EQ(g_bitmapReleaseQueue.count, 2);
     EXPECT_EQ(g_bitmapReleaseQueue.data[0]->rendererData, texture);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 1);
-    EXPECT_EQ(DrainReleaseQueue(), 1);
+    EXPECT_EQ(renderer_.LiveTextureCount(), 2);
+    EXPECT_EQ(DrainReleaseQueue(), 2);
     EXPECT_EQ(renderer_.LiveTextureCount(), 0);
 
     ASSERT_NE(target, nullptr);
+    EXPECT_EQ(g_bitmapUploadQueue.count, 1);
     EXPECT_TRUE(g_bitmapUploadQueue.Contains(target) && !target->hardware.loaded);
-    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 0);
+    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 1);
     EXPECT_EQ(LogCapture::CountPopups("Refreshing bitmaps from another thread than main has not been tested properly "
                                       "yet. Not refreshing bitmap."),
               1);
