@@ -96,7 +96,8 @@ int main(int argc, char** argv)
                 if (!compiler.Compile(ShaderTool::kTargetHLSL11, level, stage, String(sources[stage].c_str()), code)) {
                     char profile[ShaderTool::kShaderProfileCapacity];
                     ShaderTool::MakeShaderProfile(stage, level, profile, sizeof profile);
-                    fprintf(stderr, "%s: %s\n%s", argv[argument + 1 + stage], profile, log.text.text ? log.text.text : "");
+                    fprintf(stderr, "%s: %s\n%s", argv[argument + 1 + stage], profile,
+                            log.text.text ? log.text.text : "");
                     return 1;
                 }
                 shader.stageArrays[stage] = "k" + std::to_string(shaders.size()) + (stage == 0 ? "Vertex" : "Pixel");

@@ -135,6 +135,10 @@ public:
     void DestroyTexture(BitmapHardwareData* hardware) override;
     void SetTexture(int stage, TextureHardwareData* texture) override;
 
+    // Called before every draw: rebuilds and binds the depth-stencil state when depth
+    // test, write or compare changed since the last rebuild.
+    void PrepareDepthStencilState();
+
     // Vertex and index buffers and drawing (d3d11_buffers.cpp). UploadVertices and
     // UploadIndices are the base operations over these locks.
     void DrawIndexedTriangles(RendererVertexBuffer* vertices, int vertexCount, RendererIndexBuffer* indices,
@@ -167,10 +171,6 @@ public:
     // Copies the current shader's constant tables into its constant buffers and binds them
     // to slot 0 of their stages; sets the shader's constants-uploaded flag.
     void UploadShaderConstants();
-
-    // Called before every draw: rebuilds and binds the depth-stencil state when depth
-    // test, write or compare changed since the last rebuild.
-    void PrepareDepthStencilState();
 
     // Internal steps, public for the renderer's other files and the tests.
     bool CreateDevice();
