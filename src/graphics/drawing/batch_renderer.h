@@ -62,8 +62,13 @@ extern BatchState g_batch;
 extern BatchVertex g_batchQuad[4];
 
 namespace BatchRenderer {
+// With the device up: every buffer, the index patterns, and the first batch buffer locked.
 void InitBuffers();
+// Before the device goes down: every buffer unlocked and destroyed.
 void FreeBuffers();
+// "internal_default" (also the text shader and the current one) and
+// "internal_distance_field"; each null where the engine carries no code for the
+// renderer's language and level.
 void CreateBuiltInShaders();
 // The per-frame and per-initialisation reset: clamp and linear on every stage, alpha
 // blending, the default shader, and every sampler state handed to the renderer again.

@@ -54,10 +54,9 @@ void QVI_CreateWhiteTexture()
     description.depth = 1;
     Bitmap* white = QV_Graphics_CreateBitmap(kWhiteTextureName, &description);
     g_batch.whiteTexture = white;
-    if (!white) {
-        QVI_Report(QV_LOG_WARNING, "Unable to create the default white texture.");
+    // Without it untextured drawing binds no texture; the pool has said why it made none.
+    if (!white)
         return;
-    }
     QVI_Report(QV_LOG_INFO, "Created default white texture.");
     if (!white->pixels)
         return;

@@ -76,6 +76,20 @@ bool IsRenderTarget(const Bitmap* bitmap)
     return (bitmap->flags & kRenderTargetFlag) != 0;
 }
 
+// Scissor edges are kept in 64-bit sums, so that a rectangle reaching past the int range
+// is cut at its end rather than wrapped around.
+int32_t ClampToInt(int64_t value)
+{
+    return static_cast<int32_t>(value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : value));
+}
+
+void ApplyScissor(const ScissorRectangle& rectangle)
+{
+    QV_Graphics_SetScissorRectangle(rectangle.left, rectangle.top,
+                                    ClampToInt(static_cast<int64_t>(rectangle.right) - rectangle.left),
+                                    ClampToInt(static_cast<int64_t>(rectangle.bottom) - rectangle.top));
+}
+
 // Transform stacks: a refused push or pop reports and changes nothing.
 bool Push(TransformStack* stack, const char* fullMessage)
 {
@@ -518,11 +532,8 @@ void QV_Graphics_PushScissorRectangle(int x, int y, int width, int height)
                         kScissorStackSize);
         return;
     }
-    // 64-bit edges: a rectangle reaching past the int range must not wrap around.
-    const int64_t right = static_cast<int64_t>(x) + width;
-    const int64_t bottom = static_cast<int64_t>(y) + height;
-    ScissorRectangle rectangle = {x, y, static_cast<int32_t>(right > INT32_MAX ? INT32_MAX : right),
-                                  static_cast<int32_t>(bottom > INT32_MAX ? INT32_MAX : bottom)};
+    ScissorRectangle rectangle = {x, y, ClampToInt(static_cast<int64_t>(x) + width),
+                                  ClampToInt(static_cast<int64_t>(y) + height)};
     if (s.scissorTop >= 0) {
         const ScissorRectangle& below = s.scissors[s.scissorTop];
         rectangle.left = rectangle.left > below.left ? rectangle.left : below.left;
@@ -531,8 +542,7 @@ void QV_Graphics_PushScissorRectangle(int x, int y, int width, int height)
         rectangle.bottom = rectangle.bottom < below.bottom ? rectangle.bottom : below.bottom;
     }
     s.scissors[++s.scissorTop] = rectangle;
-    QV_Graphics_SetScissorRectangle(rectangle.left, rectangle.top, rectangle.right - rectangle.left,
-                                    rectangle.bottom - rectangle.top);
+    ApplyScissor(rectangle);
 }
 
 void QV_Graphics_PopScissorRectangle()
@@ -545,9 +555,7 @@ void QV_Graphics_PopScissorRectangle()
         --s.scissorTop;
     }
     if (s.scissorTop >= 0) {
-        const ScissorRectangle& rectangle = s.scissors[s.scissorTop];
-        QV_Graphics_SetScissorRectangle(rectangle.left, rectangle.top, rectangle.right - rectangle.left,
-                                        rectangle.bottom - rectangle.top);
+        ApplyScissor(s.scissors[s.scissorTop]);
         return;
     }
     QV_Graphics_DisableScissorRectangle();

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "graphics/renderer/renderer_implementation.h"
+#include "graphics/renderer/shader_record.h"
 
 // The Direct3D 11.1 renderer. One object per process (QUAVEN_RendImp_GetInterface);
 // Init and Shutdown may run on it any number of times. Everything runs on the main
@@ -157,6 +158,39 @@ public:
     // test, write or compare changed since the last rebuild.
     void PrepareDepthStencilState();
 
+    // Vertex and index buffers and drawing (d3d11_buffers.cpp). UploadVertices and
+    // UploadIndices are the base operations over these locks.
+    void DrawIndexedTriangles(RendererVertexBuffer* vertices, int vertexCount, RendererIndexBuffer* indices,
+                              int triangleCount) override;
+    void DrawIndexedLines(RendererVertexBuffer* vertices, RendererIndexBuffer* indices, int lineCount) override;
+    void DrawIndexedTrianglesInstanced(RendererVertexBuffer* vertices, int vertexCount, RendererIndexBuffer* indices,
+                                       int triangleCount, int instanceCount) override;
+    RendererVertexBuffer* CreateVertexBuffer(VertexFormat format, int count, int usage) override;
+    void DestroyVertexBuffer(RendererVertexBuffer* buffer) override;
+    void* LockVertexBuffer(RendererVertexBuffer* buffer) override;
+    void UnlockVertexBuffer(RendererVertexBuffer* buffer) override;
+    RendererIndexBuffer* CreateIndexBuffer(int count, int usage) override;
+    void DestroyIndexBuffer(RendererIndexBuffer* buffer) override;
+    uint16_t* LockIndexBuffer(RendererIndexBuffer* buffer) override;
+    void UnlockIndexBuffer(RendererIndexBuffer* buffer) override;
+
+    // Shaders and input layouts (d3d11_shaders.cpp). CreateShader uses only the device, so
+    // game threads may call it when GetThreadingCapabilities allows.
+    bool CreateShader(Shader* shader, const ShaderTool::ShaderDescription* description,
+                      const ByteBuffer code[2]) override;
+    void DestroyShader(Shader* shader) override;
+    void SetShader(Shader* shader) override;
+
+    // Whether a draw may go to the device: both records there, created and unlocked, and a
+    // current shader with device objects. Logs why not (without a device, silently).
+    bool CanDraw(RendererVertexBuffer* vertices, RendererIndexBuffer* indices);
+    // Run by every draw once its arguments passed: the depth-stencil state, the current
+    // shader's constants, then the two buffers on the input assembler.
+    void BindBuffersAndConstants(RendererVertexBuffer* vertices, RendererIndexBuffer* indices);
+    // Copies the current shader's constant tables into its constant buffers and binds them
+    // to slot 0 of their stages; sets the shader's constants-uploaded flag.
+    void UploadShaderConstants();
+
     // Internal steps, public for the renderer's other files and the tests.
     bool CreateDevice();
     // The first output of the device's adapter, else of the first adapter.
@@ -205,6 +239,84 @@ __declspec(dllexport) RendererImplementation* QUAVEN_RendImp_GetInterface();
 __declspec(dllexport) extern unsigned long NvOptimusEnablement;
 __declspec(dllexport) extern int AmdPowerXpressRequestHighPerformance;
 }
+
+// What hangs off a vertex or index buffer record: the device buffer and the memory the
+// current lock writes to. Owned by its record from Create to Destroy.
+struct D3D11BufferData {
+    // First, so that a pointer to the record serves as IASetVertexBuffers' one-entry array.
+    ID3D11Buffer* buffer;       // null when the device refused to create it
+    void* writePointer;         // mapped memory or the CPU copy while locked, else null
+    uint32_t byteSize;          // stride x count, or count x 2 for indices
+    uint8_t* cpuCopy;           // static buffers: the contents, made on the first lock
+    uint8_t missingReported;    // a use of the missing device buffer has been logged
+};
+
+// The records this renderer hands out: the engine's head, then the renderer's part.
+struct D3D11VertexBuffer {
+    RendererVertexBuffer head;
+    D3D11BufferData* hardware;
+    int32_t reserved;  // 0
+};
+
+struct D3D11IndexBuffer {
+    RendererIndexBuffer head;
+    D3D11BufferData* hardware;
+};
+
+static_assert(sizeof(void*) != 4 || sizeof(D3D11BufferData) == 20, "D3D11BufferData layout");
+static_assert(offsetof(D3D11BufferData, buffer) == 0, "the buffer pointer comes first");
+static_assert(sizeof(void*) != 4 || offsetof(D3D11BufferData, byteSize) == 8, "D3D11BufferData layout");
+static_assert(sizeof(void*) != 4 || offsetof(D3D11BufferData, cpuCopy) == 12, "D3D11BufferData layout");
+static_assert(offsetof(D3D11VertexBuffer, head) == 0, "the engine's head comes first");
+static_assert(sizeof(void*) != 4 || offsetof(D3D11VertexBuffer, hardware) == 16, "D3D11VertexBuffer layout");
+static_assert(sizeof(void*) != 4 || sizeof(D3D11VertexBuffer) == 24, "D3D11VertexBuffer layout");
+static_assert(offsetof(D3D11IndexBuffer, head) == 0, "the engine's head comes first");
+static_assert(sizeof(void*) != 4 || offsetof(D3D11IndexBuffer, hardware) == 12, "D3D11IndexBuffer layout");
+static_assert(sizeof(void*) != 4 || sizeof(D3D11IndexBuffer) == 16, "D3D11IndexBuffer layout");
+
+// A shader's device objects, owned by the shader record (Shader::rendererData) from a
+// successful CreateShader to DestroyShader. The constant buffers exist only for stages
+// whose table has constants (QVI_D3D11TableHasConstants).
+struct D3D11ShaderData {
+    ID3D11VertexShader* vertexShader;
+    ID3D11PixelShader* pixelShader;
+    ID3D11Buffer* vertexConstants;
+    ID3D11Buffer* pixelConstants;
+    ID3D11InputLayout* inputLayout;
+    uint32_t vertexConstantBytes;  // ByteWidth of the constant buffers
+    uint32_t pixelConstantBytes;
+};
+
+static_assert(sizeof(void*) != 4 || sizeof(D3D11ShaderData) == 28, "D3D11ShaderData layout");
+static_assert(sizeof(void*) != 4 || offsetof(D3D11ShaderData, inputLayout) == 16, "D3D11ShaderData layout");
+
+// Most elements a vertex format has: one per VertexElement bit.
+const int kD3D11MaxInputElements = 9;
+// The largest constant table a stage takes (4096 registers of 16 bytes).
+const int kD3D11MaxConstantBytes = D3D11_REQ_CONSTANT_BUFFER_ELEMENT_COUNT * 16;
+// The largest buffer every Direct3D 11 device can create.
+const int64_t kD3D11MaxBufferBytes = int64_t(D3D11_REQ_RESOURCE_SIZE_IN_MEGABYTES_EXPRESSION_A_TERM) * 1024 * 1024;
+
+// The input elements of a vertex format, in the order POSITION, COLOR, TEXCOORD 0,
+// TEXCOORD 1, NORMAL, TANGENT, BINORMAL, BLENDINDICES, BLENDWEIGHT (elements absent from
+// the format are left out), each at the sum of the sizes before it, all in slot 0. Colour
+// is read as B8G8R8A8 when the device takes that format in vertex buffers, else as
+// R8G8B8A8 (the unlock then swaps red and blue). Answers the count.
+int QVI_D3D11BuildInputElements(int format, bool bgraColor, D3D11_INPUT_ELEMENT_DESC out[kD3D11MaxInputElements]);
+
+// Byte offset of the colour inside a vertex of the format, -1 when it carries none.
+int QVI_D3D11ColorOffset(int format);
+
+// ByteWidth of a constant buffer for a table of `bytes` bytes: whole 16-byte registers.
+uint32_t QVI_D3D11ConstantBufferBytes(int32_t bytes);
+
+// Whether a constant table has anything to upload. The same test decides whether the
+// stage gets a constant buffer and whether a draw uploads into it.
+bool QVI_D3D11TableHasConstants(const ShaderConstantTable& table);
+
+// Whether code of `size` bytes is a whole compiled-shader container ("DXBC" whose own
+// size fits in the bytes given), so that the device never reads past what was loaded.
+bool QVI_D3D11IsShaderContainer(const uint8_t* code, int32_t size);
 
 // Releases a COM reference and forgets it; a null pointer is left alone, so teardown
 // code can run over a partly built renderer.

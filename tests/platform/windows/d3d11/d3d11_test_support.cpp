@@ -12,6 +12,7 @@ namespace {
 
 // Same stack use as the two-argument methods it stands in for.
 HRESULT __stdcall RefuseCall(void*, void*, void*) { return DXGI_ERROR_NOT_CURRENTLY_AVAILABLE; }
+HRESULT __stdcall RefuseCall3(void*, void*, void*, void*) { return DXGI_ERROR_NOT_CURRENTLY_AVAILABLE; }
 
 const char kShaderSource[] =
     "struct VIn { float3 p : POSITION; float4 c : COLOR; float2 t : TEXCOORD; };"
@@ -188,6 +189,94 @@ RefusedMethod::RefusedMethod(IUnknown* object, int slot) {
     entry_ = entry;
     original_ = *entry_;
     *entry_ = reinterpret_cast<void*>(RefuseCall);
+}
+
+RefusedMethod3::RefusedMethod3(IUnknown* object, int slot) {
+    DWORD protection = 0;
+    void** entry = object ? *reinterpret_cast<void***>(object) + slot : nullptr;
+    if (!entry || !VirtualProtect(entry, sizeof(void*), PAGE_EXECUTE_READWRITE, &protection)) return;
+    entry_ = entry;
+    original_ = *entry_;
+    *entry_ = reinterpret_cast<void*>(RefuseCall3);
+}
+
+std::vector<uint8_t> CompileCode(const char* source, const char* profile) {
+    static pD3DCompile compile = reinterpret_cast<pD3DCompile>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("d3dcompiler_47.dll"), "D3DCompile")));
+    ID3DBlob* blob = nullptr;
+    std::vector<uint8_t> code;
+    if (compile && SUCCEEDED(compile(source, std::string(source).size(), "test", nullptr, nullptr, "main", profile, 0,
+                                     0, &blob, nullptr)))
+        code.assign(static_cast<uint8_t*>(blob->GetBufferPointer()),
+                    static_cast<uint8_t*>(blob->GetBufferPointer()) + blob->GetBufferSize());
+    if (blob) blob->Release();
+    return code;
+}
+
+BatchVertex PixelVertex(float x, float y, uint32_t color, float u, float v) {
+    return BatchVertex{x / (kWindowWidth / 2.0f) - 1, 1 - y / (kWindowHeight / 2.0f), 0.5f, color, u, v};
+}
+
+void PixelQuad(BatchVertex out[4], int x0, int y0, int x1, int y1, uint32_t color) {
+    out[0] = PixelVertex(x0, y0, color, 0, 0), out[1] = PixelVertex(x1, y0, color, 1, 0);
+    out[2] = PixelVertex(x0, y1, color, 0, 1), out[3] = PixelVertex(x1, y1, color, 1, 1);
+}
+
+TestShader::TestShader(const uint8_t* vertexCode, int vertexSize, const uint8_t* pixelCode, int pixelSize,
+                       int vertexFormat, int vertexConstantBytes, int pixelConstantBytes) {
+    static char name[] = "test_shader";
+    record.name = name;
+    record.vertexFormat = vertexFormat;
+    code[0].WriteBytes(vertexCode, vertexSize);
+    code[1].WriteBytes(pixelCode, pixelSize);
+    ShaderConstantTable* tables[2] = {&record.vertexConstants, &record.pixelConstants};
+    const int bytes[2] = {vertexConstantBytes, pixelConstantBytes};
+    for (int stage = 0; stage < 2; ++stage) {
+        if (bytes[stage] <= 0) continue;
+        values_[stage].assign(size_t(bytes[stage]), 0);
+        entries_[stage].value = values_[stage].data();
+        entries_[stage].arrayCount = 1;
+        *tables[stage] = ShaderConstantTable{values_[stage].data(), &entries_[stage], bytes[stage], 1};
+    }
+}
+
+void D3D11PipelineTest::SetUp() {
+    D3D11DrawingTest::SetUp();
+    if (HasFatalFailure()) return;
+    shader_ = MakeBuiltInShader(kBuiltInDefaultShader, QV_SHADER_LEVEL_DEFAULT, 0);
+    ASSERT_TRUE(shader_ && shader_->Create(renderer_));
+    renderer_.SetShader(&shader_->record);
+    renderer_.SetSamplerFilter(0, QV_FILTER_POINT, QV_FILTER_POINT, QV_FILTER_POINT);
+    const uint8_t white[4] = {255, 255, 255, 255};
+    BindTexture(1, 1, white);
+    renderer_.ClearColor(0, 0, 0, 1);
+}
+
+void D3D11PipelineTest::BindTexture(int width, int height, const uint8_t* rgba) {
+    ID3D11ShaderResourceView* view = drawing_->Texture(width, height, rgba);
+    renderer_.context->PSSetShaderResources(0, 1, &view);
+}
+
+std::unique_ptr<TestShader> D3D11PipelineTest::MakeBuiltInShader(BuiltInShader which, int level, int pixelBytes) {
+    BuiltInShaderCode code;
+    if (!QVI_GetBuiltInShaderCode(which, QV_SHADER_LANGUAGE_HLSL11, level, &code)) return nullptr;
+    auto shader = std::make_unique<TestShader>(code.vertexCode, code.vertexSize, code.pixelCode, code.pixelSize,
+                                               QV_VERTEX_FORMAT_BATCH, 64, pixelBytes);
+    for (int i = 0; i < 4; ++i) shader->VertexValues()[i * 5] = 1;
+    return shader;
+}
+
+void D3D11PipelineTest::DrawQuad(int x0, int y0, int x1, int y1, uint32_t color, int instances) {
+    RendererVertexBuffer* vertices = renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, 4, QV_BUFFER_STATIC);
+    RendererIndexBuffer* indices = renderer_.CreateIndexBuffer(6, QV_BUFFER_STATIC);
+    BatchVertex corners[4];
+    PixelQuad(corners, x0, y0, x1, y1, color);
+    if (renderer_.UploadVertices(vertices, corners) && renderer_.UploadIndices(indices, kQuadIndices)) {
+        if (instances == 1) renderer_.DrawIndexedTriangles(vertices, 4, indices, 2);
+        else renderer_.DrawIndexedTrianglesInstanced(vertices, 4, indices, 2, instances);
+    }
+    renderer_.DestroyVertexBuffer(vertices);
+    renderer_.DestroyIndexBuffer(indices);
 }
 
 }  // namespace d3d11_test

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "core/byte_buffer.h"
 #include "core/engine_log.h"
 #include "core/core_state.h"
+#include "graphics/drawing/builtin_shader_code.h"
 #include "graphics/renderer/renderer_codes.h"
 #include "graphics/support/test_image.h"
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
@@ -160,8 +162,70 @@ private:
     void* original_ = nullptr;
 };
 
+// The same for methods with three arguments.
+class RefusedMethod3 {
+public:
+    RefusedMethod3(IUnknown* object, int slot);
+    ~RefusedMethod3() { if (entry_) *entry_ = original_; }
+
+private:
+    void** entry_ = nullptr;
+    void* original_ = nullptr;
+};
+
+const int kDeviceCreateBufferSlot = 3;
 const int kUnknownQueryInterfaceSlot = 0;
 const int kSwapChainSetFullscreenStateSlot = 10;
 const int kDevice1CreateRasterizerState1Slot = 46;
+
+// The code of an HLSL source's "main" compiled for a profile, empty when it does not compile.
+std::vector<uint8_t> CompileCode(const char* source, const char* profile);
+
+// A vertex of format 7 at pixel (x, y) of the back buffer under an identity transform.
+BatchVertex PixelVertex(float x, float y, uint32_t color, float u = 0, float v = 0);
+// The corners of the pixels [x0, x1) x [y0, y1) in the batch order (top-left, top-right,
+// bottom-left, bottom-right; kQuadIndices), texture coordinates 0 to 1.
+void PixelQuad(BatchVertex out[4], int x0, int y0, int x1, int y1, uint32_t color);
+const uint16_t kQuadIndices[6] = {0, 1, 2, 1, 3, 2};
+
+// A shader record as the shader pool makes one: both stages' code, a vertex format, and per
+// stage one constant of the given size (none for 0) with its values zeroed.
+class TestShader {
+public:
+    TestShader(const uint8_t* vertexCode, int vertexSize, const uint8_t* pixelCode, int pixelSize, int vertexFormat,
+               int vertexConstantBytes, int pixelConstantBytes);
+    bool Create(RendImpDirect3D11& renderer) { return renderer.CreateShader(&record, nullptr, code); }
+    float* VertexValues() { return reinterpret_cast<float*>(values_[0].data()); }
+    float* PixelValues() { return reinterpret_cast<float*>(values_[1].data()); }
+    const D3D11ShaderData* Data() const { return static_cast<const D3D11ShaderData*>(record.rendererData); }
+
+    Shader record = {};
+    ByteBuffer code[2];
+
+private:
+    std::vector<uint8_t> values_[2];
+    ShaderConstant entries_[2] = {};
+};
+
+// A ready renderer (as D3D11DrawingTest) drawing through its own shader and buffer
+// operations with the built-in "internal_default" code of level 1: world_view_proj the
+// identity, a white texture at stage 0, point sampling, the back buffer cleared to black.
+class D3D11PipelineTest : public D3D11DrawingTest {
+protected:
+    void SetUp() override;
+    void TearDown() override {
+        if (shader_) renderer_.DestroyShader(&shader_->record);
+        D3D11DrawingTest::TearDown();
+    }
+    void BindTexture(int width, int height, const uint8_t* rgba);  // at stage 0
+    // A shader of the built-in code, world_view_proj (64 bytes) the identity, pixelBytes of
+    // pixel constants.
+    static std::unique_ptr<TestShader> MakeBuiltInShader(BuiltInShader which, int level, int pixelBytes);
+    // The quad of pixels [x0, x1) x [y0, y1) drawn from static buffers of its own, as many
+    // instances as asked (instanced when not 1).
+    void DrawQuad(int x0, int y0, int x1, int y1, uint32_t color, int instances = 1);
+
+    std::unique_ptr<TestShader> shader_;
+};
 
 }  // namespace d3d11_test
