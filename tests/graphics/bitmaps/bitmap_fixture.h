@@ -7,7 +7,10 @@
 
 #include "core/locks.h"
 #include "graphics/bitmaps/bitmap_pool.h"
+// Before anything that declares the API table: <windows.h> (through the tests' renderer)
+// renames LoadBitmap, and the table must be declared with the same name.
 #include "graphics/setup/setup_fixture.h"
+#include "graphics/drawing/batch_renderer.h"
 
 namespace bitmap_test {
 
@@ -18,11 +21,15 @@ protected:
         g_core.referenceCounting = 1;
         Select(640, 480, true);
         ASSERT_TRUE(QVI_InitRenderer());
+        // Renderer set-up makes the white texture the batch renderer samples for "none".
+        engineTextures_ = renderer_.LiveTextureCount();
+        renderer_.ClearCalls();
         quaven_test::LogCapture::Clear();
     }
     void TearDown() override {
         for (int slot = 0; slot < g()->GetBitmapCount(); ++slot) {
-            if (Bitmap* bitmap = g()->GetBitmapByHandle(&slot)) g()->RemoveBitmapHandle(bitmap);
+            Bitmap* bitmap = g()->GetBitmapByHandle(&slot);
+            if (bitmap && bitmap != g_batch.whiteTexture) g()->RemoveBitmapHandle(bitmap);
         }
         DrainReleaseQueue();
         g_bitmapUploadQueue.Release();
@@ -30,6 +37,8 @@ protected:
     }
 
     static const QuavenGraphicsAPI* g() { return qv->graphics; }
+    // Textures on the device beside the engine's own.
+    int Textures() const { return renderer_.LiveTextureCount() - engineTextures_; }
 
     // The frame's part: textures released from other threads are given back here.
     static int DrainReleaseQueue() {
@@ -69,6 +78,8 @@ protected:
         TestImage image;
         return renderer_.ReadRenderTargetPixels(bitmap, &image) ? image.At(x, y) : Rgba8{1, 2, 3, 4};
     }
+
+    int engineTextures_ = 0;
 };
 
 }  // namespace bitmap_test

@@ -17,6 +17,7 @@ void Fill(Bitmap* bitmap, Rgba8 colour) {
 
 TEST_F(PooledBitmapScene, ACreatedBitmapDrawsWhatItsPixelsHoldAfterEachRefresh) {
     const QuavenGraphicsAPI* g = qv->graphics;
+    const int engineTextures = renderer_.LiveTextureCount();  // the white texture
     BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
     Bitmap* sprite = g->CreateBitmap("sprite", &description);
     description.width = description.height = 16, description.renderTarget = 1;
@@ -57,7 +58,7 @@ TEST_F(PooledBitmapScene, ACreatedBitmapDrawsWhatItsPixelsHoldAfterEachRefresh) 
               1);
     EXPECT_EQ(g->GetBitmapEx("scene target", QV_CACHE_LOOKUP_ONLY), nullptr);
     g->ReleaseBitmap(sprite);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 0);
+    EXPECT_EQ(renderer_.LiveTextureCount(), engineTextures);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST_F(BitmapUpload, TheTextureShowsThePixelsTheGameFilledAfterEachRefresh) {
     memcpy(canvas->pixels, &kRed, 4);
     g()->RefreshBitmap(canvas);
     EXPECT_EQ(TexturePixel(canvas, 0, 0), kRed);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 1);  // the old texture went first
+    EXPECT_EQ(Textures(), 1);  // the old texture went first
 
     // Resizing scales the pixels; the next refresh uploads them at the new size.
     g()->ResizeBitmap(canvas, 4, 2);
@@ -65,7 +65,7 @@ TEST_F(BitmapUpload, RenderTargetsSurviveARendererReinitialisationWithTheirEvent
     EXPECT_EQ(renderer_.CallCount("Shutdown"), 1);
     EXPECT_TRUE(target->hardware.loaded && depth->hardware.loaded && kept->hardware.loaded);
     EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 4);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 3);
+    EXPECT_EQ(Textures(), 3);
     EXPECT_EQ(TexturePixel(kept, 1, 1), kRed);
     QVI_TakeQueuedEvents(events);
     int recreated = 0;
@@ -118,9 +118,9 @@ TEST_F(BitmapUpload, OtherThreadsQueueTheirDeviceWork) {
     EXPECT_EQ(g()->GetBitmapEx("sprite", QV_CACHE_LOOKUP_ONLY), nullptr);
     ASSERT_EQ(g_bitmapReleaseQueue.count, 2);
     EXPECT_EQ(g_bitmapReleaseQueue.data[0]->rendererData, texture);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 2);
+    EXPECT_EQ(Textures(), 2);
     EXPECT_EQ(DrainReleaseQueue(), 2);
-    EXPECT_EQ(renderer_.LiveTextureCount(), 0);
+    EXPECT_EQ(Textures(), 0);
 
     ASSERT_NE(target, nullptr);
     EXPECT_EQ(g_bitmapUploadQueue.count, 1);
