@@ -3,7 +3,7 @@
 class RendererImplementation;
 
 // The frame's drawing steps that belong to the graphics side: the transform and
-// render-target stacks, render states, the batch renderer and the image loader.
+// render-target stacks, render states and the batch renderer.
 
 // The depth of each drawing stack as its top index (-1: empty).
 struct DrawingStackDepths {
@@ -35,5 +35,3 @@ void QVI_FinishFrameTransforms();
 void QVI_ResetDrawingState();
 // Before Present: draws what is batched and unlocks the batch's vertex buffer.
 void QVI_FlushBatchForPresent(RendererImplementation* renderer);
-// Pre-initialisation: the engine-wide image loader (null while there is none).
-void* QVI_GetImageLoader();

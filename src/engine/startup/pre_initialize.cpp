@@ -11,6 +11,7 @@
 
 #include "core/engine_log.h"
 #include "modules/extension_modules.h"
+#include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/graphics_frame.h"
 #include "engine/api_table.h"
 #include "core/configuration.h"
@@ -348,7 +349,7 @@ bool QVI_PreInitialize()
     ApplyDebugFeatures();
 
     QVI_Report(QV_LOG_SYSTEM, "Image loader initializing...");
-    g_core.imageLoader = static_cast<ImageLoaderImp*>(QVI_GetImageLoader());
+    g_core.imageLoader = QVI_GetImageLoader();
     QVI_Report(QV_LOG_SYSTEM, "Core PreInitialized.");
     return true;
 }

@@ -58,7 +58,7 @@ void ResizePixels(Bitmap* bitmap, int width, int height)
         uint8_t* old = bitmap->pixels;
         bitmap->pixels = scaled.pixels;
         scaled.pixels = old;
-        QVI_GetPortableImageLoader()->FreeImagePixels(&scaled);
+        QVI_GetImageLoader()->FreeImagePixels(&scaled);
     }
     QVI_UnlockBitmap(bitmap);
 }
@@ -173,7 +173,7 @@ bool QV_Graphics_SaveBitmap(Bitmap* bitmap, const char* path, int quality)
         return false;
     }
     QVI_LockBitmap(bitmap);
-    const bool saved = QVI_GetPortableImageLoader()->SaveImage(bitmap, path, quality);
+    const bool saved = QVI_GetImageLoader()->SaveImage(bitmap, path, quality);
     QVI_UnlockBitmap(bitmap);
     return saved;
 }

@@ -93,7 +93,7 @@ bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
     bitmap->state = BITMAP_LOADING;
     if (bitmap->pixels) {
         QVI_Report(QV_LOG_WARNING, "Bitmap '%s' has existing pixel data. Freeing it.", bitmap->header.name);
-        QVI_GetPortableImageLoader()->FreeImagePixels(bitmap);
+        QVI_GetImageLoader()->FreeImagePixels(bitmap);
     }
     bitmap->frameRate = kDefaultFrameRate;
 
@@ -107,7 +107,7 @@ bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
     } else if (strchr(path, '*')) {
         loaded = QVI_LoadBitmapSequenceFrames(bitmap, path);
     } else {
-        loaded = QVI_GetPortableImageLoader()->LoadImage(bitmap, path);
+        loaded = QVI_GetImageLoader()->LoadImage(bitmap, path);
         if (loaded)
             SetSourcePath(bitmap, path);
         singleImage = true;

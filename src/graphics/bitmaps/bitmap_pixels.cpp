@@ -130,7 +130,7 @@ bool PackableBitmaps(Bitmap** bitmaps, int count)
 // The atlas record: outside the pool, named "atlas", a 2D bitmap without padding.
 void MakeAtlasRecord(Bitmap* atlas)
 {
-    QVI_GetPortableImageLoader()->FreeImagePixels(atlas);
+    QVI_GetImageLoader()->FreeImagePixels(atlas);
     free(atlas->header.name);
     memset(atlas, 0, sizeof(*atlas));
     atlas->header.name = QVI_StrDup("atlas");
@@ -271,7 +271,7 @@ bool QVI_CreateImageResized(Bitmap* target, Bitmap* source, int width, int heigh
         return false;
     }
 
-    ImageLoaderImp* loader = QVI_GetPortableImageLoader();
+    ImageLoaderImp* loader = QVI_GetImageLoader();
     loader->FreeImagePixels(target);
     loader->AllocateImagePixels(target, width, height);
     if (!target->pixels)
@@ -388,7 +388,7 @@ bool QVI_PackBitmaps(Bitmap* atlas, Bitmap** bitmaps, int count, int maxWidth, i
     if (!atlas->pixels || !places) {
         QVI_Report(QV_LOG_ERROR, "QVI_PackBitmaps unable to get %dx%d atlas pixels.", bestWidth, bestHeight);
         free(places);
-        QVI_GetPortableImageLoader()->FreeImagePixels(atlas);
+        QVI_GetImageLoader()->FreeImagePixels(atlas);
         return false;
     }
     atlas->width = atlas->textureWidth = bestWidth;

@@ -350,7 +350,7 @@ Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* desc
         return nullptr;
     const bool renderTarget = description->renderTarget != 0;
     // The pixels come first, so that a heap that cannot give them leaves no record behind.
-    ImageLoaderImp* loader = QVI_GetPortableImageLoader();
+    ImageLoaderImp* loader = QVI_GetImageLoader();
     Bitmap storage = {};
     if (!renderTarget) {
         loader->AllocateImagePixels(&storage, description->width, description->height);

@@ -202,7 +202,7 @@ void ReleaseHardware(Bitmap* bitmap)
 // The record that owns the pixels: a sequence packed into an atlas keeps them there.
 void FreePixels(Bitmap* bitmap)
 {
-    ImageLoaderImp* loader = QVI_GetPortableImageLoader();
+    ImageLoaderImp* loader = QVI_GetImageLoader();
     Bitmap* owner = bitmap;
     while (owner->atlas) {
         if (!owner->atlas->header.name || owner->atlas->header.name[0] == '!')
@@ -243,7 +243,7 @@ void FreeData(Bitmap* bitmap)
     if (bitmap->atlas) {
         Bitmap* atlas = bitmap->atlas;
         bitmap->atlas = nullptr;
-        QVI_GetPortableImageLoader()->FreeImagePixels(atlas);
+        QVI_GetImageLoader()->FreeImagePixels(atlas);
         FreeData(atlas);
         free(atlas->header.name);
         free(atlas);
@@ -494,7 +494,7 @@ void QVI_ReleaseBitmapResources(Bitmap* bitmap)
     FreePixels(bitmap);
     FreeData(bitmap);
     if (bitmap->pixels)
-        QVI_GetPortableImageLoader()->FreeImagePixels(bitmap);
+        QVI_GetImageLoader()->FreeImagePixels(bitmap);
 }
 
 void QVI_RestorePooledBitmaps()

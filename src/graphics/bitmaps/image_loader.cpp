@@ -16,13 +16,8 @@ void ImageLoaderImpPortable::FreeImagePixels(Bitmap* bitmap)
     bitmap->pixels = nullptr;
 }
 
-ImageLoaderImp* QVI_GetPortableImageLoader()
+ImageLoaderImp* QVI_GetImageLoader()
 {
     static ImageLoaderImpPortable loader;
     return &loader;
-}
-
-void* QVI_GetImageLoader()
-{
-    return QVI_GetPortableImageLoader();
 }

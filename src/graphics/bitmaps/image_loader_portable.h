@@ -14,4 +14,4 @@ public:
 
 // The engine-wide loader, made on first use: what pre-initialisation stores in the core
 // state, and what the bitmap pool frees and allocates pixels through.
-ImageLoaderImp* QVI_GetPortableImageLoader();
+ImageLoaderImp* QVI_GetImageLoader();

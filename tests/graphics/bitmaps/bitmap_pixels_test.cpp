@@ -19,12 +19,12 @@ using quaven_test::LogCapture;
 struct TestBitmap {
     Bitmap record = {};
     TestBitmap(int width, int height, bool alpha = false) {
-        QVI_GetPortableImageLoader()->AllocateImagePixels(&record, width, height);
+        QVI_GetImageLoader()->AllocateImagePixels(&record, width, height);
         record.flags = alpha ? kBitmapHasAlpha : 0;
         Fill(0xFF000000u);
     }
     ~TestBitmap() {
-        QVI_GetPortableImageLoader()->FreeImagePixels(&record);
+        QVI_GetImageLoader()->FreeImagePixels(&record);
         free(record.header.name);
     }
     void Fill(uint32_t pixel) {
@@ -102,7 +102,7 @@ TEST_F(BitmapPixels, PackingPlacesOneBitmapTwoPixelsInOnTheSmallestSquare) {
               1);
     EXPECT_FALSE(QVI_PackBitmaps(&atlas, tooLarge, 0, 4096, 4096));
     EXPECT_EQ(LogCapture::Count("WARNING: Failed to tile 0 bitmaps into any atlas."), 1);
-    QVI_GetPortableImageLoader()->FreeImagePixels(&atlas);
+    QVI_GetImageLoader()->FreeImagePixels(&atlas);
     free(atlas.header.name);
 }
 
@@ -139,7 +139,7 @@ TEST_F(BitmapPixels, BleedingAndDistanceFields) {
 
 TEST_F(BitmapPixels, TheLoaderClampsWeirdSizesAndFreesWhatItHadFirst) {
     Bitmap bitmap = {};
-    ImageLoaderImp* loader = QVI_GetPortableImageLoader();
+    ImageLoaderImp* loader = QVI_GetImageLoader();
     loader->AllocateImagePixels(&bitmap, 70000, 1);
     EXPECT_EQ(LogCapture::CountPopups("ImageLoaderImp::AllocateImagePixels dimensions (700001) seem weird."), 1);
     EXPECT_TRUE(bitmap.width == 65536 && bitmap.textureWidth == 65536 && bitmap.pixels);

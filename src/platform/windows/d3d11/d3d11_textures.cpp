@@ -28,10 +28,9 @@ const char* NameOf(const Bitmap* bitmap)
     return bitmap->header.name ? bitmap->header.name : "";
 }
 
-// The core state holds the image loader untyped until the bitmap side types it.
 ImageLoaderImp* ImageLoaderOf(const CoreState* core)
 {
-    return core ? static_cast<ImageLoaderImp*>(core->imageLoader) : nullptr;
+    return core ? core->imageLoader : nullptr;
 }
 
 int64_t NextPowerOfTwo(int64_t value)
