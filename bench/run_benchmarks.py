@@ -20,6 +20,8 @@ import tempfile
 DATABASE = "inputs/database.xml"
 READS = "inputs/reads.bin"
 WARMUP_FRAMES = 60
+SPRITES = 10000
+QUADS = 4000000
 RUN_TIMEOUT_SECONDS = 300
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
@@ -30,6 +32,9 @@ FIGURES = [
     ("startup whole process (logging on)", "startup", "on", "bare_on", "process_ms"),
     ("startup whole process (logging off)", "startup", "off", "bare_off", "process_ms"),
     ("empty frame", "frames", "engine", "bare", "frame_ms"),
+    ("frame of 10,000 sprites", "frames", "sprites", "bare", "frame_ms"),
+    ("AddQuad vs bare copy", "quads", "addquad", "bare", "work_ms"),
+    ("DrawBitmap vs bare copy", "quads", "drawbitmap", "bare", "work_ms"),
     ("database load vs tinyxml2", "database", "database", "tinyxml2", "work_ms"),
     ("database load vs pugixml", "database", "database", "pugixml", "work_ms"),
     ("xml reader vs tinyxml2", "database", "xmlreader", "tinyxml2", "work_ms"),
@@ -50,7 +55,12 @@ def steps(frames):
         "startup": [("on", ["logging-on\\quaven.exe"]), ("bare_on", ["bare_d3d11.exe"]),
                     ("off", ["logging-off\\quaven.exe"]), ("bare_off", ["bare_d3d11.exe"])],
         "frames": [("engine", ["logging-off\\quaven.exe"] + frames_arguments),
-                   ("bare", ["bare_d3d11.exe"] + frames_arguments)],
+                   ("bare", ["bare_d3d11.exe"] + frames_arguments),
+                   ("sprites", ["logging-off\\quaven.exe", "sprites", str(WARMUP_FRAMES), str(frames),
+                                str(SPRITES)])],
+        "quads": [("addquad", ["quads_bench.exe", "addquad", str(QUADS)]),
+                  ("bare", ["bare_quads.exe", str(QUADS)]),
+                  ("drawbitmap", ["quads_bench.exe", "drawbitmap", str(QUADS)])],
         "database": [("database", ["engine_bench.exe", "database", DATABASE]),
                      ("tinyxml2", ["bare_xml.exe", "tinyxml2", DATABASE]),
                      ("xmlreader", ["engine_bench.exe", "xmlreader", DATABASE]),
@@ -122,6 +132,8 @@ def check_warmup(runner, folder, all_steps):
                                                                           expected))
             if "bytes" in report and report["bytes"] != reads_bytes:
                 raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
+            if "vertices" in report and report["vertices"] != str(4 * QUADS):
+                raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"], 4 * QUADS))
             if step == "startup" and name in ("on", "off"):
                 logged = bool(runner.engine_logs())
                 if logged != (name == "on"):
@@ -143,7 +155,7 @@ def run_round(runner, all_steps, reverse):
 
 
 def unit(figure):
-    return "ms/frame" if figure == "empty frame" else "ms"
+    return "ms/frame" if "frame" in figure else "ms"
 
 
 def print_round(index, rounds, result):

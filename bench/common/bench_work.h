@@ -9,6 +9,11 @@
 // File reads go in chunks of this many bytes, through the engine and bare alike.
 constexpr int kReadChunkBytes = 64 * 1024;
 
+// The batched-quad benchmark: a ring of this many vertex buffers of this many 24-byte
+// vertices, the batch renderer's own sizes.
+constexpr int kQuadRingBuffers = 16;
+constexpr int kQuadBufferVertices = 384;
+
 // The walk every XML benchmark makes over the document it has read: each array and node
 // counted, each name and value looked at once (a node's text as the value "DATA", as
 // DataManager keeps it). The sums show the driver that every reader saw the same document,
