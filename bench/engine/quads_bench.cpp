@@ -1,9 +1,8 @@
 // The engine side of the batched-quad benchmark: the CPU cost per sprite of the path from a
 // game's call to the vertices in the renderer's buffer. The engine is brought up as start-up
 // does (the API table, the engine locks, the file system, renderer set-up with the batch
-// renderer's buffers and built-in shaders) over a renderer without a device: its buffers are
-// the renderer interface's own heap buffers and its draws only count vertices, so what is
-// timed is the engine's work alone.
+// renderer's buffers and built-in shaders) over the tests' renderer without a device, so what
+// is timed is the engine's work alone.
 //
 //   quads_bench.exe addquad N      BatchRenderer::AddQuad with one bitmap, N times
 //   quads_bench.exe drawbitmap N   qv->graphics->DrawBitmap of one bitmap, N times
@@ -28,28 +27,21 @@
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
+#include "support/null_renderer.h"
 
 namespace {
 
-// A renderer with nothing behind it: textures are records of its own, buffers are the
-// interface's heap buffers, and a draw adds its vertex count.
-class CountingRenderer : public RendererImplementation {
+// The tests' renderer without a device, with textures of its own records and draws that add
+// their vertex count; its buffers are the renderer interface's heap buffers.
+class CountingRenderer : public quaven_test::NullRenderer {
 public:
     long long vertices = 0;
     long long draws = 0;
 
-    bool IsSupported() override { return true; }
-    int GetMaximumTextureSize() override { return 4096; }
-    const char* GetName() override { return "CountingRenderer"; }
-    int GetPixelChannelOrder() override { return QV_PIXEL_ORDER_RGBA; }
     bool SupportsNonPowerOfTwoTextures() override { return true; }
     int GetShaderLevel() override { return QV_SHADER_LEVEL_DEFAULT; }
     int GetShaderLanguage() override { return QV_SHADER_LANGUAGE_HLSL11; }
     bool UsesPrecompiledShaders() override { return true; }
-    bool Init(QuavenAPI*, CoreState*, VideoParameters*) override { return true; }
-    void Shutdown() override {}
-    void SetFullscreen(bool) override {}
-    bool SetRenderTargets(const RenderTargetSet*) override { return true; }
     bool CreateRenderTarget(Bitmap* bitmap) override { return CreateTexture(bitmap); }
     bool CreateTexture(Bitmap* bitmap) override
     {
@@ -63,20 +55,6 @@ public:
         return true;
     }
     void DestroyTexture(BitmapHardwareData* hardware) override { hardware->loaded = 0; }
-    void BeginFrame(int) override {}
-    bool Present() override { return true; }
-    void ClearColor(float, float, float, float) override {}
-    bool SetScissorRectangle(int, int, int, int) override { return true; }
-    void DisableScissorRectangle() override {}
-    void SetBlendMode(BlendMode) override {}
-    void SetSamplerFilter(int, TextureFilter, TextureFilter, TextureFilter) override {}
-    void SetSamplerAddressMode(int, TextureAddressMode, TextureAddressMode, TextureAddressMode) override {}
-    void SetDepthTest(bool) override {}
-    void SetDepthFunction(DepthCompare) override {}
-    void SetDepthWrite(bool) override {}
-    void SetColorWrite(bool) override {}
-    void SetCullMode(CullMode) override {}
-    void SetTexture(int, TextureHardwareData*) override {}
     void DrawIndexedTriangles(RendererVertexBuffer*, int vertexCount, RendererIndexBuffer*, int) override
     {
         vertices += vertexCount;

@@ -264,9 +264,13 @@ void BatchRenderer::AddQuad(Bitmap* bitmap, const BatchVertex quad[4])
 {
     if (!g_batch.writePointer || !quad)
         return;
-    ApplyStates();
+    // The common case, a sprite like the one before it, tests three values and copies: state
+    // changes go through the full calls.
+    if (!g_batch.statesValid)
+        ApplyStates();
     UseTriangles();
-    SetTexture(0, bitmap);
+    if (!bitmap || bitmap->hardware.rendererData != g_batch.stageTextures[0])
+        SetTexture(0, bitmap);
     // A flush above may have met a buffer that would not lock.
     if (!g_batch.writePointer)
         return;
