@@ -17,14 +17,6 @@
 
 namespace drawing_test {
 
-// Until the pool builds the built-in shaders, a stand-in default shader with the one
-// engine-filled constant they have, world_view_proj; the tests' renderer draws with it.
-struct StandInShader {
-    Shader shader = {};
-    ShaderConstant constant = {};
-    alignas(16) uint8_t value[64] = {};
-};
-
 inline Matrix4 Translation(float x, float y, float z = 0.0f) {
     Matrix4 m;
     m.SetIdentity();
@@ -42,15 +34,8 @@ protected:
         const VideoParameters& program = QVI_GetRecordInForce()->video;
         g_screenState.orientation = QVI_GetNaturalOrientation(program.reference_width, program.reference_height);
         ASSERT_TRUE(QVI_InitRenderer());
-        if (!g_batch.defaultShader) {
-            ShaderConstant& c = standIn_.constant;
-            c.name = const_cast<char*>("world_view_proj"), c.value = standIn_.value, c.arrayCount = 1;
-            c.engineKind = 4, c.size = 64;
-            standIn_.shader.vertexConstants = ShaderConstantTable{standIn_.value, &c, 64, 1};
-            standIn_.shader.flags = kShaderLoaded;
-            g_batch.defaultShader = g_batch.textShader = &standIn_.shader;
-        }
-        // The shader's vertex stage: its world_view_proj constant as the engine filled it.
+        ASSERT_NE(g_batch.defaultShader, nullptr) << "set-up made the built-in shaders";
+        // The built-in shaders' vertex stage: world_view_proj as the engine filled it.
         renderer_.transformForShader = [](Shader* shader) {
             Matrix4 m;
             m.SetIdentity();
@@ -62,12 +47,6 @@ protected:
         };
         renderer_.ClearCalls();
     }
-    void TearDown() override {
-        if (g_batch.defaultShader == &standIn_.shader)
-            g_batch.defaultShader = g_batch.textShader = g_batch.currentShader = g_batch.boundShader = nullptr;
-        RendererSetupTest::TearDown();
-    }
-
     // One eye pass and Present, with the graphics steps of the frame loop around draw.
     void Frame(const std::function<void()>& draw) {
         QVI_ClearRenderStateSetFlags();
@@ -114,7 +93,6 @@ protected:
         return renderer_.LastCall(operation, &call) ? call.numbers : std::vector<double>{};
     }
 
-    StandInShader standIn_;
     std::deque<Bitmap> targets_;
 };
 
