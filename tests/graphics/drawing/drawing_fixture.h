@@ -1,6 +1,6 @@
-// The drawing tests' ground: the tests' renderer brought up at 80 x 60 as renderer set-up
-// does, frames run as the frame loop runs them, render targets, and a rectangle queued as
-// the drawing members queue one.
+// The drawing tests' ground: the tests' renderer (or another a suite hands in) brought up
+// at 80 x 60 as renderer set-up does, frames run as the frame loop runs them, render
+// targets, and a rectangle queued as the drawing members queue one.
 #pragma once
 
 #include <deque>
@@ -28,6 +28,8 @@ class DrawingTest : public setup_test::RendererSetupTest {
 protected:
     void SetUp() override {
         RendererSetupTest::SetUp();
+        if (device_ != &renderer_)
+            QVI_DetachRenderer(), QVI_AttachRenderer(device_);
         QVI_ResetGraphicsDefaults();
         QVI_ResetRenderTargetStack();
         Select(80, 60, true);
@@ -47,20 +49,24 @@ protected:
         };
         renderer_.ClearCalls();
     }
-    // One eye pass and Present, with the graphics steps of the frame loop around draw.
-    void Frame(const std::function<void()>& draw) {
+    // One eye pass and Present, with the graphics steps of the frame loop around draw;
+    // seen runs on the finished back buffer just before Present.
+    void Frame(const std::function<void()>& draw, const std::function<void()>& seen = nullptr) {
+        RendererImplementation& device = *device_;
         QVI_ClearRenderStateSetFlags();
-        renderer_.BeginFrame(0);
-        renderer_.SetViewport(0, 0, 80, 60, 0.0f, 1.0f);
-        QVI_ResetBatchForFrame(&renderer_);
-        renderer_.BeginScene();
+        device.BeginFrame(0);
+        device.SetViewport(0, 0, 80, 60, 0.0f, 1.0f);
+        QVI_ResetBatchForFrame(&device);
+        device.BeginScene();
         draw();
         QVI_ResetFrameDrawingState();
         QVI_FinishFrameTransforms();
-        renderer_.EndScene();
+        device.EndScene();
         QVI_ResetDrawingState();
-        QVI_FlushBatchForPresent(&renderer_);
-        renderer_.Present();
+        QVI_FlushBatchForPresent(&device);
+        if (seen)
+            seen();
+        device.Present();
     }
 
     // A render target as the bitmap pool makes one (format 7 unless told).
@@ -93,6 +99,8 @@ protected:
         return renderer_.LastCall(operation, &call) ? call.numbers : std::vector<double>{};
     }
 
+    // The renderer set-up brings up: the tests' renderer unless a suite sets another first.
+    RendererImplementation* device_ = &renderer_;
     std::deque<Bitmap> targets_;
 };
 
