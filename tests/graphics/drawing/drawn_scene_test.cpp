@@ -121,14 +121,14 @@ TEST_P(DrawnScene, EveryKindOfDrawingLandsWhereAPersonSeesIt) {
         g()->DrawBitmap(sprite_, &x22, &y2);
         g()->DrawSubBitmap(sprite_, &x28, &y2, &two, &zero, &four, &two);  // the green quadrant
         g()->DrawBitmapRotated(sprite_, &x34, &y4, &kTurn, &one);          // a quarter turn clockwise
-        const uint32_t magenta = 0xFFFF00FFu, orange = 0xFFFF8000u;       // 0xAARRGGBB
+        const uint32_t magenta = 0xFFFF00FFu, yellow = 0xFFFFFF00u;       // 0xAARRGGBB
         const BatchVertex custom[4] = {{38, 2, 0.5f, magenta, 0.5f, 0.5f}, {46, 2, 0.5f, magenta, 1, 0.5f},
                                        {38, 10, 0.5f, magenta, 0.5f, 1}, {46, 10, 0.5f, magenta, 1, 1}};
         g()->DrawBitmapCustom(sprite_, custom);  // the white quadrant stretched, times magenta
-        const BatchVertex corner[3] = {{48, 2, 0.5f, orange, 0, 0}, {58, 2, 0.5f, orange, 0, 0},
-                                       {48, 12, 0.5f, orange, 0, 0}};
+        const BatchVertex corner[3] = {{48, 2, 0.5f, yellow, 0.75f, 0.25f}, {58, 2, 0.5f, yellow, 0.75f, 0.25f},
+                                       {48, 12, 0.5f, yellow, 0.75f, 0.25f}};
         const uint16_t indices[3] = {0, 1, 2};
-        g()->DrawTriangles(nullptr, corner, 3, indices, 3);
+        g()->DrawTriangles(sprite_, corner, 3, indices, 3);  // yellow times the green quadrant
 
         // The world translation reaches the built-in vertex shader as its world_view_proj.
         const Matrix4 move = Translation(8, 6);
@@ -182,7 +182,7 @@ TEST_P(DrawnScene, EveryKindOfDrawingLandsWhereAPersonSeesIt) {
             {35, 5, kGreen, 0, "bottom right"}, {36, 3, kBackground, 0, "right of it"},
             {38, 2, {255, 0, 255, 255}, 0, "custom quad"}, {45, 9, {255, 0, 255, 255}, 0, "custom quad"},
             {46, 5, kBackground, 0, "right of it"}, {41, 10, kBackground, 0, "below it"},
-            {49, 3, {255, 128, 0, 255}, 0, "triangle"}, {56, 10, kBackground, 0, "beyond its long side"},
+            {49, 3, kGreen, 0, "triangle"}, {56, 10, kBackground, 0, "beyond its long side"},
             {47, 5, kBackground, 0, "left of it"},
             {11, 23, kWhite, 0, "translated rectangle"}, {13, 25, kWhite, 0, "translated rectangle"},
             {3, 17, kBackground, 0, "where it stood untranslated"}, {14, 24, kBackground, 0, "right of it"},
