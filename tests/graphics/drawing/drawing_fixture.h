@@ -49,6 +49,7 @@ protected:
         };
         renderer_.ClearCalls();
     }
+
     // One eye pass and Present, with the graphics steps of the frame loop around draw;
     // seen runs on the finished back buffer just before Present.
     void Frame(const std::function<void()>& draw, const std::function<void()>& seen = nullptr) {
