@@ -1,6 +1,6 @@
-// The drawing tests' ground: the tests' renderer brought up at 80 x 60 as renderer set-up
-// does, frames run as the frame loop runs them, render targets, and a rectangle queued as
-// the drawing members queue one.
+// The drawing tests' ground: the tests' renderer (or another a suite hands in) brought up
+// at 80 x 60 as renderer set-up does, frames run as the frame loop runs them, render
+// targets, and a rectangle queued as the drawing members queue one.
 #pragma once
 
 #include <deque>
@@ -17,14 +17,6 @@
 
 namespace drawing_test {
 
-// Until the pool builds the built-in shaders, a stand-in default shader with the one
-// engine-filled constant they have, world_view_proj; the tests' renderer draws with it.
-struct StandInShader {
-    Shader shader = {};
-    ShaderConstant constant = {};
-    alignas(16) uint8_t value[64] = {};
-};
-
 inline Matrix4 Translation(float x, float y, float z = 0.0f) {
     Matrix4 m;
     m.SetIdentity();
@@ -36,21 +28,16 @@ class DrawingTest : public setup_test::RendererSetupTest {
 protected:
     void SetUp() override {
         RendererSetupTest::SetUp();
+        if (device_ != &renderer_)
+            QVI_DetachRenderer(), QVI_AttachRenderer(device_);
         QVI_ResetGraphicsDefaults();
         QVI_ResetRenderTargetStack();
         Select(80, 60, true);
         const VideoParameters& program = QVI_GetRecordInForce()->video;
         g_screenState.orientation = QVI_GetNaturalOrientation(program.reference_width, program.reference_height);
         ASSERT_TRUE(QVI_InitRenderer());
-        if (!g_batch.defaultShader) {
-            ShaderConstant& c = standIn_.constant;
-            c.name = const_cast<char*>("world_view_proj"), c.value = standIn_.value, c.arrayCount = 1;
-            c.engineKind = 4, c.size = 64;
-            standIn_.shader.vertexConstants = ShaderConstantTable{standIn_.value, &c, 64, 1};
-            standIn_.shader.flags = kShaderLoaded;
-            g_batch.defaultShader = g_batch.textShader = &standIn_.shader;
-        }
-        // The shader's vertex stage: its world_view_proj constant as the engine filled it.
+        ASSERT_NE(g_batch.defaultShader, nullptr) << "set-up made the built-in shaders";
+        // The built-in shaders' vertex stage: world_view_proj as the engine filled it.
         renderer_.transformForShader = [](Shader* shader) {
             Matrix4 m;
             m.SetIdentity();
@@ -62,26 +49,25 @@ protected:
         };
         renderer_.ClearCalls();
     }
-    void TearDown() override {
-        if (g_batch.defaultShader == &standIn_.shader)
-            g_batch.defaultShader = g_batch.textShader = g_batch.currentShader = g_batch.boundShader = nullptr;
-        RendererSetupTest::TearDown();
-    }
 
-    // One eye pass and Present, with the graphics steps of the frame loop around draw.
-    void Frame(const std::function<void()>& draw) {
+    // One eye pass and Present, with the graphics steps of the frame loop around draw;
+    // seen runs on the finished back buffer just before Present.
+    void Frame(const std::function<void()>& draw, const std::function<void()>& seen = nullptr) {
+        RendererImplementation& device = *device_;
         QVI_ClearRenderStateSetFlags();
-        renderer_.BeginFrame(0);
-        renderer_.SetViewport(0, 0, 80, 60, 0.0f, 1.0f);
-        QVI_ResetBatchForFrame(&renderer_);
-        renderer_.BeginScene();
+        device.BeginFrame(0);
+        device.SetViewport(0, 0, 80, 60, 0.0f, 1.0f);
+        QVI_ResetBatchForFrame(&device);
+        device.BeginScene();
         draw();
         QVI_ResetFrameDrawingState();
         QVI_FinishFrameTransforms();
-        renderer_.EndScene();
+        device.EndScene();
         QVI_ResetDrawingState();
-        QVI_FlushBatchForPresent(&renderer_);
-        renderer_.Present();
+        QVI_FlushBatchForPresent(&device);
+        if (seen)
+            seen();
+        device.Present();
     }
 
     // A render target as the bitmap pool makes one (format 7 unless told).
@@ -114,7 +100,8 @@ protected:
         return renderer_.LastCall(operation, &call) ? call.numbers : std::vector<double>{};
     }
 
-    StandInShader standIn_;
+    // The renderer set-up brings up: the tests' renderer unless a suite sets another first.
+    RendererImplementation* device_ = &renderer_;
     std::deque<Bitmap> targets_;
 };
 

@@ -20,6 +20,7 @@
 #include "graphics/renderer/renderer_codes.h"
 #include "graphics/support/test_image.h"
 #include "platform/windows/d3d11/rendimp_direct3d11.h"
+#include "support/back_buffer.h"
 #include "support/log_capture.h"
 #include "support/render_rules.h"
 #include "support/windows_ui.h"
@@ -28,8 +29,7 @@ namespace d3d11_test {
 
 const int kWindowWidth = 64, kWindowHeight = 48;
 
-// The back buffer through a staging texture; an empty image when it cannot be read.
-TestImage ReadBackBuffer(RendImpDirect3D11& renderer);
+using quaven_test::ReadBackBuffer;
 // One subresource of a texture through a staging copy: its rows packed at texelBytes per
 // texel; empty when it cannot be read.
 std::vector<uint8_t> ReadSubresource(RendImpDirect3D11& renderer, ID3D11Texture2D* texture, UINT subresource,
