@@ -23,6 +23,10 @@ export DISPLAY=$display QUAVEN_SCREEN_DIR=$screen
 cleanup() { wineserver -k >/dev/null 2>&1; kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; }
 trap cleanup EXIT
 for _ in $(seq 50); do [ -e /tmp/.X11-unix/X${display#:} ] && break; sleep 0.1; done
+# A server still up from a run without this display (the build's shader compiler, say) would
+# give this display's programs its desktop, on which Direct3D finds no display: stop it first.
+wineserver -k >/dev/null 2>&1
+wineserver -w
 wineserver -p
 # Start Wine's own helper processes now, detached from any test's output.
 wine cmd /c exit >/dev/null 2>&1 </dev/null
