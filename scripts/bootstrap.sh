@@ -18,7 +18,7 @@ log() { printf '[bootstrap] %s\n' "$*"; }
 # libgl1-mesa-dri:i386), or device creation fails even for WARP.
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix cmake ninja-build nasm dpkg-dev
           libz-mingw-w64-dev googletest wine wine32 xvfb xauth bison python3
-          x11-apps vorbis-tools libjpeg-turbo-progs fonts-dejavu-core
+          x11-apps vorbis-tools libjpeg-turbo-progs fonts-dejavu-core glslang-tools sox
           libgl1:i386 libgl1-mesa-dri:i386)
 
 install_packages() {
