@@ -16,17 +16,21 @@ namespace {
 const char kDefaultShaderName[] = "internal_default";
 const char kDistanceFieldShaderName[] = "internal_distance_field";
 
+// What both built-in shaders take: vertex format 7 and the engine's world-view-projection.
+#define BUILT_IN_SHADER_INTERFACE \
+    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n" \
+    "<root>\n" \
+    "<array id=\"info\"><node id=\"version\" value=\"2\"/><node id=\"revision\" value=\"2\"/></array>\n" \
+    "<array id=\"vertex_input\"><node id=\"position\" semantic=\"POSITION\"/>" \
+    "<node id=\"color\" semantic=\"COLOR\"/>" \
+    "<node id=\"texture_coordinate\" semantic=\"TEXTURE_COORDINATE_0\"/></array>\n" \
+    "<array id=\"vertex_constants\">" \
+    "<node id=\"world_view_proj\" type=\"FLOAT4X4\" semantic=\"WORLD_VIEW_PROJECTION_TRANSFORM\"/></array>\n"
+
 // The vertex stage writes mul(position, world_view_proj) and passes colour and texture
 // coordinate on; the pixel stage outputs colour x the diffuse sample.
 const char kDefaultShaderXml[] =
-    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
-    "<root>\n"
-    "<array id=\"info\"><node id=\"version\" value=\"2\"/><node id=\"revision\" value=\"2\"/></array>\n"
-    "<array id=\"vertex_input\"><node id=\"position\" semantic=\"POSITION\"/>"
-    "<node id=\"color\" semantic=\"COLOR\"/>"
-    "<node id=\"texture_coordinate\" semantic=\"TEXTURE_COORDINATE_0\"/></array>\n"
-    "<array id=\"vertex_constants\">"
-    "<node id=\"world_view_proj\" type=\"FLOAT4X4\" semantic=\"WORLD_VIEW_PROJECTION_TRANSFORM\"/></array>\n"
+    BUILT_IN_SHADER_INTERFACE
     "<array id=\"vertex_output\"><node id=\"position\" type=\"FLOAT4\" semantic=\"POSITION\"/>"
     "<node id=\"color\" type=\"FLOAT4\" semantic=\"COLOR\"/>"
     "<node id=\"texture_coordinate\" type=\"FLOAT2\" semantic=\"TEXTURE_COORDINATE\"/></array>\n"
@@ -37,14 +41,7 @@ const char kDefaultShaderXml[] =
 // As the default shader; the pixel stage replaces the sample's alpha by
 // smoothstep(0.5 - smoothing.x, 0.5 + smoothing.x, alpha).
 const char kDistanceFieldShaderXml[] =
-    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
-    "<root>\n"
-    "<array id=\"info\"><node id=\"version\" value=\"2\"/><node id=\"revision\" value=\"2\"/></array>\n"
-    "<array id=\"vertex_input\"><node id=\"position\" semantic=\"POSITION\"/>"
-    "<node id=\"color\" semantic=\"COLOR\"/>"
-    "<node id=\"texture_coordinate\" semantic=\"TEXTURE_COORDINATE_0\"/></array>\n"
-    "<array id=\"vertex_constants\">"
-    "<node id=\"world_view_proj\" type=\"FLOAT4X4\" semantic=\"WORLD_VIEW_PROJECTION_TRANSFORM\"/></array>\n"
+    BUILT_IN_SHADER_INTERFACE
     "<array id=\"vertex_output\"><node id=\"position\" type=\"FLOAT4\" semantic=\"POSITION\"/>"
     "<node id=\"texture_coordinate\" type=\"FLOAT2\" semantic=\"TEXTURE_COORDINATE\"/>"
     "<node id=\"color\" type=\"FLOAT4\" semantic=\"COLOR\"/></array>\n"
