@@ -65,7 +65,8 @@ bool CheckTargetCapabilities(uint32_t targetMask)
         const TargetCapabilities* capabilities = context.GetCapabilities(target);
         // A bit that names no target language has no translator to run; without this the
         // run would make no code and still answer success.
-        if (!capabilities || !context.translators[GetTargetIndex(target)]) {
+        const bool translates = !context.options.preprocessOnly && !context.options.listMacros;
+        if (!capabilities || (translates && !context.translators[GetTargetIndex(target)])) {
             if (name)
                 context.reportLog.AppendErrorFormat("target '%s' does not have a translator set up.", name);
             else
