@@ -1,0 +1,2 @@
+#include "shadertool/parser/parser.h"
+namespace ShaderTool { int Parse(ParseContext*) { return kParseSyntaxError; } }
