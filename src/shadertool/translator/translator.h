@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/array.h"
 #include "core/engine_string.h"
 #include "core/string_map.h"
 #include "shadertool/core/log.h"
@@ -16,9 +17,9 @@ class ShaderDescription;
 const uint32_t kStageNone = 3;
 
 // Deepest nesting of nodes the walk follows. The semantic checks refuse deeper sources
-// long before this; the walk has its own limit so that a tree built some other way still
-// cannot overflow a game thread's stack.
-const int32_t kMaxWriteDepth = 1000;
+// before this; the walk has its own limit so that a tree built some other way still
+// cannot overflow a game thread's stack (a level costs well under a kilobyte of stack).
+const int32_t kMaxWriteDepth = 256;
 
 // Base of the source-to-source translators. One walk over a checked tree writes one stage
 // of a shader in the target language. The text is built in four sections (header, global
@@ -50,6 +51,10 @@ public:
     const char* sourceName;
     // Nesting of the node being written, checked against kMaxWriteDepth.
     int32_t depth;
+    uint8_t depthExceeded;
+    // Functions already written: a prototype and its definition share one node, which
+    // may stand in the unit's list twice.
+    Array<const Node*> writtenFunctions;
 
     explicit Translator(Log& log);
     virtual ~Translator();
@@ -114,8 +119,13 @@ public:
     // The head of a for loop, up to the line break before its body.
     virtual void WriteForStatement(const LoopNode* loop);
 
-    // A declaration list: its qualified type name, then its declarators.
+    // A declaration list: its qualified type name, then its declarators. An array
+    // declarator, and a declarator after one, starts a declaration of its own (the type
+    // written again by WriteDeclarationType) so that every declarator keeps its own size.
     virtual void WriteVariableDeclaration(const ListNode* list);
+
+    // The start of a declaration: the qualified type name of the list and a blank.
+    virtual void WriteDeclarationType(const ListNode* list);
 
     // One declarator of an array declaration with its size and initialiser. declarator is
     // a Symbol or the "=" Operator of an initialised one.
