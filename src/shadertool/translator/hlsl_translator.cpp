@@ -301,6 +301,9 @@ void HLSL9Translator::WriteFunctionDefinition(const FunctionNode* function)
         Translator::WriteFunctionDefinition(function);
         return;
     }
+    const Node* body = function->children.count > 1 ? function->children.data[1] : nullptr;
+    if (!function->isDefined || !body || body->kind != kNodeList)
+        return;
     const char* outputName = stage == kStagePixel ? "PixelOutput" : "VertexOutput";
     const char* inputName = stage == kStagePixel ? "PixelInput" : "VertexInput";
     bool sectionUsed = currentSection && currentSection->text && currentSection->text[0] != '\0';
@@ -310,16 +313,11 @@ void HLSL9Translator::WriteFunctionDefinition(const FunctionNode* function)
     ++indentation;
     WriteIndentation();
     AppendFormat("%s output;\n", outputName);
-    const Node* body = function->children.count > 1 ? function->children.data[1] : nullptr;
-    bool hasStatements = false;
-    if (body && body->kind == kNodeList) {
-        const ListNode* statements = static_cast<const ListNode*>(body);
-        inFunction = 1;
-        WriteStatementList(statements, false);
-        inFunction = 0;
-        hasStatements = statements->children.count > 0;
-    }
-    if (hasStatements)
+    const ListNode* statements = static_cast<const ListNode*>(body);
+    inFunction = 1;
+    WriteStatementList(statements, false);
+    inFunction = 0;
+    if (statements->children.count > 0)
         Append("\n");
     WriteIndentation();
     Append("return output;\n");
@@ -414,11 +412,11 @@ void HLSL9Translator::WriteSymbol(const SymbolNode* symbol)
     Translator::WriteSymbol(symbol);
 }
 
-void HLSL9Translator::WriteVariableDeclaration(const ListNode* list)
+void HLSL9Translator::WriteDeclarationType(const ListNode* list)
 {
     if (!inFunction)
         Append("static ");
-    Translator::WriteVariableDeclaration(list);
+    Translator::WriteDeclarationType(list);
 }
 
 void HLSL9Translator::WriteOutputStructure(const ShaderDescription& description, const char* structureName,
