@@ -56,7 +56,7 @@ public:
     void WriteSymbol(const SymbolNode* symbol) override;
     // Global variables of the source are "static": only the description's constants are
     // uniforms.
-    void WriteVariableDeclaration(const ListNode* list) override;
+    void WriteDeclarationType(const ListNode* list) override;
 
     // Sets facingDeclaration.
     virtual void WriteFacing();
