@@ -1,2 +1,0 @@
-#include "shadertool/parser/parser.h"
-namespace ShaderTool { int Parse(ParseContext*) { return kParseSyntaxError; } }
