@@ -3,67 +3,12 @@
 // reset. These runs stop after the preprocessor (preprocessOnly), so that they judge what
 // the driver itself decides: which source goes to which target, the up-to-date check, the
 // debug copies and the failures.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "core/byte_buffer.h"
-#include "shadertool/core/context.h"
-#include "shadertool/driver/translation_driver.h"
+#include "shadertool/driver/driver_fixture.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
-#include "shadertool/shadertool_fixture.h"
-#include "support/engine_table.h"
 #include "support/files.h"
 
 namespace shadertool_test {
 namespace {
-
-using ShaderTool::TranslationOptions;
-
-// A source node: inline code, or with file set the code's file beside the XML.
-std::string SourceNode(const char* stage, const char* target, const std::string& code, const char* file = nullptr) {
-    std::string node = std::string("<node type=\"") + stage + "\"" + (target ? std::string(" target=\"") + target + "\"" : "");
-    return file ? node + " file=\"" + file + "\"/>" : node + "><![CDATA[" + code + "]]></node>";
-}
-
-class TranslationDriverTest : public quaven_test::EngineFilesTest {
-protected:
-    void SetUp() override {
-        EngineFilesTest::SetUp();
-        ShaderTool::Reset();
-    }
-    void TearDown() override {
-        ShaderTool::Reset();
-        EngineFilesTest::TearDown();
-    }
-
-    bool Translate(const std::string& name, uint32_t targets, uint32_t previousStamp = 0) {
-        TranslationOptions options;
-        options.targetMask = targets;
-        options.previousStamp = previousStamp;
-        options.preprocessOnly = 1;
-        ShaderTool::Reset();
-        return ShaderTool::TranslateShaderXML(String(("res://" + name).c_str()), options, true);
-    }
-    static std::string Report() { return Text(g_shaderContext.reportLog); }
-    static std::string Code(int stage) {
-        const ByteBuffer& b = g_shaderContext.codeBuffers[stage];
-        return b.data ? std::string(reinterpret_cast<const char*>(b.data), b.size) : "";
-    }
-
-    // The file's modification time, seconds since 1970.
-    void Stamp(const std::string& relative, uint32_t seconds) {
-        const std::string path = ResRoot() + "/" + relative;
-        HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-        const uint64_t ticks = (uint64_t(seconds) + 11644473600ull) * 10000000ull;
-        FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-        EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
-        CloseHandle(file);
-    }
-};
 
 TEST_F(TranslationDriverTest, OnlyHLSL11BringsACompilerAndTheOutputFolderEndsInASeparator) {
     for (ShaderTool::Compiler*& compiler : g_shaderContext.compilers)
