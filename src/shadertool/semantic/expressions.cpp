@@ -131,7 +131,8 @@ void MarkOutputSet(ParseContext& context, Node* target)
 
 bool StartsWithCallee(const char* key, const char* name, size_t nameLength)
 {
-    return key && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
+    // The first character settles most entries without a library call.
+    return key && key[0] == name[0] && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
 }
 
 bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments)

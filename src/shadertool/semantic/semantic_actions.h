@@ -61,9 +61,10 @@ TypeSpecifier TypeSpecifierForKeyword(int32_t tokenKind);
 // reported, fail the unit. Answers context.success.
 bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& description, const ShaderSource& source);
 
-// Everything a previous unit left: current function, function table, root, symbol stack
-// (one mark for the global scope stays), every node, the interface structures' members,
-// the token source, unset outputs, return count; success 1. The driver's reset calls it.
+// Everything a previous unit left: current function, the source's functions (the built-in
+// entries, which never change, stay at the front of the table), root, symbol stack (one
+// mark for the global scope stays), every node, the interface structures' members, the
+// token source, unset outputs, return count; success 1. The driver's reset calls it.
 void ResetTranslationUnit(ParseContext& context);
 
 // The translation unit's top list, handed over by the parser once the unit is complete.

@@ -199,7 +199,10 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_TRUE(Check(vertex, kStageVertex)) << UnitErrors();
     EXPECT_NE(translator.parse.root, nullptr);
 
+    EXPECT_TRUE(translator.parse.functions.Contains("scale,f"));
     EXPECT_FALSE(Check("void main() { discard; }\n", kStageVertex));
+    EXPECT_FALSE(translator.parse.functions.Contains("scale,f"));
+    EXPECT_EQ(translator.parse.functions.entries.count, translator.parse.builtInFunctions.overloads.count + 1);
     EXPECT_EQ(UnitErrors(), "unit.fx(1:15) error: expression is only allowed in pixel shader.\n"
                             "unit.fx(0:0) error: vertex shader output 'position' is not set.\n"
                             "unit.fx(0:0) error: vertex shader output 'uv' is not set.\n");
