@@ -146,7 +146,11 @@ TEST_F(SemanticTest, IndexingArraysVectorsAndMatrices) {
     EXPECT_EQ(Index(Ref("m"), Int("3"))->type.vectorSize, 4);
     EXPECT_EQ(Errors(), "");
     Index(Ref("tint"), Float("1.0"), 2, 5);
-    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n");
+    Index(Ref("tint"), MakeLiteral(context, kBaseInt, "4", At(3, 7)));
+    Index(Ref("m"), MakeLiteral(context, kBaseInt, "4", At(4, 7)));
+    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n"
+                        "a.fx(3:7) error: index is out of range.\n"
+                        "a.fx(4:7) error: index is out of range.\n");
 }
 
 TEST_F(SemanticTest, AScopeTakesItsNamesAlongWhenItCloses) {
