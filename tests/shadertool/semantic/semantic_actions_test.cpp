@@ -146,7 +146,11 @@ TEST_F(SemanticTest, IndexingArraysVectorsAndMatrices) {
     EXPECT_EQ(Index(Ref("m"), Int("3"))->type.vectorSize, 4);
     EXPECT_EQ(Errors(), "");
     Index(Ref("tint"), Float("1.0"), 2, 5);
-    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n");
+    Index(Ref("tint"), MakeLiteral(context, kBaseInt, "4", At(3, 7)));
+    Index(Ref("m"), MakeLiteral(context, kBaseInt, "4", At(4, 7)));
+    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n"
+                        "a.fx(3:7) error: index is out of range.\n"
+                        "a.fx(4:7) error: index is out of range.\n");
 }
 
 TEST_F(SemanticTest, AScopeTakesItsNamesAlongWhenItCloses) {
@@ -199,7 +203,10 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_TRUE(Check(vertex, kStageVertex)) << UnitErrors();
     EXPECT_NE(translator.parse.root, nullptr);
 
+    EXPECT_TRUE(translator.parse.functions.Contains("scale,f"));
     EXPECT_FALSE(Check("void main() { discard; }\n", kStageVertex));
+    EXPECT_FALSE(translator.parse.functions.Contains("scale,f"));
+    EXPECT_EQ(translator.parse.functions.entries.count, translator.parse.builtInFunctions.overloads.count + 1);
     EXPECT_EQ(UnitErrors(), "unit.fx(1:15) error: expression is only allowed in pixel shader.\n"
                             "unit.fx(0:0) error: vertex shader output 'position' is not set.\n"
                             "unit.fx(0:0) error: vertex shader output 'uv' is not set.\n");
@@ -207,6 +214,13 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_TRUE(Check("void main() {\n  if (input.uv.x < 0.5) discard;\n  output.color = float4(input.uv, 0, 1);\n}\n",
                       kStagePixel)) << UnitErrors();
     EXPECT_FALSE(Check("void main() { output.color = float4(1.0); $ }\n", kStagePixel));
+    EXPECT_FALSE(Check("float f(float x) { return f(x); }\nvoid main() { output.color = float4(f(1.0)); }\n",
+                       kStagePixel));
+    EXPECT_EQ(UnitErrors(), "unit.fx(1:27) error: recursive call of function 'f' is not allowed.\n");
+    // Included text is reported under its own file's name.
+    EXPECT_FALSE(Check("@f \"lib.fxh\" 1\nfloat f() { return true; }\n@f \"unit.fx\" 2\n"
+                       "void main() { output.color = float4(f()); }\n", kStagePixel));
+    EXPECT_EQ(UnitErrors(), "lib.fxh(1:13) error: return value type does not match the function type.\n");
 }
 
 TEST_F(SemanticUnitTest, DeepNestingIsRefusedBeforeAnyTranslatorWalksIt) {
