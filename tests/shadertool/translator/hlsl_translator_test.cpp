@@ -331,12 +331,17 @@ void CompileAndReflect() {
             log.Clear();
             ASSERT_TRUE(compiler.Compile(kTargetHLSL11, level, shader.stage, String(shader.text.c_str()), code))
                 << FileName(shader) << " level " << level << "\n" << Text(log) << "\n" << shader.text;
-            if (std::string(shader.name) != "sprite_vertex")
-                continue;
+            // Where the engine's block puts each constant (GetConstantElementBytes), and its size.
+            const bool vertex = shader.stage == kStageVertex;
+            const std::vector<std::pair<const char*, UINT>> offsets =
+                vertex ? std::vector<std::pair<const char*, UINT>>{{"rotation", 0}, {"tint", 48}, {"skew", 64}, {"offsets", 96}, {"wvp", 128}}
+                       : std::vector<std::pair<const char*, UINT>>{{"glow", 0}, {"counts", 16}};
             ID3D11ShaderReflection* reflection = nullptr;
             ASSERT_TRUE(SUCCEEDED(reflect(code.data, code.size, kShaderReflection, reinterpret_cast<void**>(&reflection))));
             ID3D11ShaderReflectionConstantBuffer* buffer = reflection->GetConstantBufferByName("Constants");
-            const std::pair<const char*, UINT> offsets[] = {{"rotation", 0}, {"tint", 48}, {"skew", 64}, {"offsets", 96}, {"wvp", 128}};
+            D3D11_SHADER_BUFFER_DESC block = {};
+            ASSERT_TRUE(SUCCEEDED(buffer->GetDesc(&block))) << FileName(shader);
+            EXPECT_EQ(block.Size, vertex ? 192u : 32u) << FileName(shader) << " at level " << level;
             for (const auto& expected : offsets) {
                 D3D11_SHADER_VARIABLE_DESC variable = {};
                 ASSERT_TRUE(SUCCEEDED(buffer->GetVariableByName(expected.first)->GetDesc(&variable))) << expected.first;
