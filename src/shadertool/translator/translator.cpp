@@ -59,6 +59,12 @@ bool IsEmptyStatement(const Node* node)
     return false;
 }
 
+// "while (bool b = f())": a condition declares only through an initialiser.
+bool IsConditionDeclaration(const Node* node)
+{
+    return node && node->kind == kNodeOperator && (node->flags & kNodeFlagDeclarationInitializer) != 0;
+}
+
 // Statements set apart by an empty line: loops, ifs and initialised array declarations.
 bool StandsApart(const Node* node)
 {
@@ -70,6 +76,10 @@ bool StandsApart(const Node* node)
         const ListNode* list = static_cast<const ListNode*>(node);
         return list->type.arraySize != 0 && list->children.count > 0 && list->children.data[0] &&
                list->children.data[0]->kind == kNodeOperator;
+    }
+    if (node->kind == kNodeOperator && (node->flags & kNodeFlagDeclarationInitializer)) {
+        const Type* declared = GetNodeType(static_cast<const OperatorNode*>(node)->left);
+        return declared && declared->arraySize != 0;
     }
     return false;
 }
@@ -142,6 +152,7 @@ void Translator::Reset()
     depth = 0;
     depthExceeded = 0;
     writtenFunctions.Release();
+    declaredSymbols.Release();
 }
 
 String Translator::GetFunctionName(const FunctionNode* call)
@@ -232,6 +243,7 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
             if (!parameter || parameter->kind != kNodeSymbol)
                 continue;
             const SymbolNode* symbol = static_cast<const SymbolNode*>(parameter);
+            declaredSymbols.Add(symbol);
             String typeName = GetQualifiedTypeName(symbol->type);
             signature.AppendFormat("%s%s %s", i == 0 ? "" : ", ", typeName.text ? typeName.text : "",
                                    symbol->name.text ? symbol->name.text : "");
@@ -371,9 +383,11 @@ void Translator::WriteSymbol(const SymbolNode* symbol)
 void Translator::WriteForStatement(const LoopNode* loop)
 {
     Append("for (");
-    WriteNode(loop->init);
+    WriteStatementNode(loop->init);
     Append("; ");
-    if (loop->condition)
+    if (IsConditionDeclaration(loop->condition))
+        WriteStatementNode(loop->condition);
+    else if (loop->condition)
         WriteCondition(loop->condition);
     Append("; ");
     WriteNode(loop->increment);
@@ -392,6 +406,8 @@ void Translator::WriteVariableDeclaration(const ListNode* list)
                                                                : declarator;
         const Type* symbolType = GetNodeType(symbol);
         int32_t arraySize = symbolType ? symbolType->arraySize : list->type.arraySize;
+        if (symbol && !declaredSymbols.Contains(symbol))
+            declaredSymbols.Add(symbol);
         bool isArray = arraySize != 0;
         if (i == 0) {
             WriteDeclarationType(list);
@@ -435,7 +451,10 @@ void Translator::WriteWhileStatement(const LoopNode* loop)
         WriteIndentation();
     }
     Append("while (");
-    WriteCondition(loop->condition);
+    if (IsConditionDeclaration(loop->condition))
+        WriteStatementNode(loop->condition);
+    else
+        WriteCondition(loop->condition);
     AppendFormat(")%c", loop->form == kLoopDoWhile ? ';' : '\n');
 }
 
@@ -536,11 +555,11 @@ void Translator::WriteStatementList(const ListNode* list, bool bracesAllowed)
 
 void Translator::WriteStatement(const Node* node, bool indentFirst, bool newline)
 {
-    if (!inFunction && IsList(node, kOpDeclarationList))
+    if (!inFunction && (IsList(node, kOpDeclarationList) || IsBareDeclarator(node)))
         currentSection = &globals;
     if (indentFirst)
         WriteIndentation();
-    WriteNode(node);
+    WriteStatementNode(node);
     switch (node ? node->kind : kNodeList) {
     case kNodeList:
         if (IsList(node, kOpDeclarationList))
@@ -596,6 +615,40 @@ void Translator::WriteBranchBody(const Node* node, int indentIt)
         WriteStatement(node, indentIt != 0, false);
     }
     indentation -= indentIt;
+}
+
+bool Translator::IsBareDeclarator(const Node* node) const
+{
+    if (!node)
+        return false;
+    if (node->kind == kNodeOperator)
+        return (node->flags & kNodeFlagDeclarationInitializer) != 0 &&
+               static_cast<const OperatorNode*>(node)->op == kOpAssign;
+    if (node->kind != kNodeSymbol)
+        return false;
+    // The built-in structures and the description's constants are never declared in the
+    // source, and a name declared already makes the statement an expression.
+    const SymbolNode* symbol = static_cast<const SymbolNode*>(node);
+    return symbol->name.text && symbol->name.text[0] && !symbol->isDescriptionConstant &&
+           symbol->type.baseKind != kBaseStruct && !declaredSymbols.Contains(symbol);
+}
+
+void Translator::WriteStatementNode(const Node* node)
+{
+    if (!IsBareDeclarator(node)) {
+        WriteNode(node);
+        return;
+    }
+    const Node* symbol = node->kind == kNodeOperator ? static_cast<const OperatorNode*>(node)->left : node;
+    const Type* symbolType = GetNodeType(symbol);
+    ListNode declaration;
+    declaration.op = kOpDeclarationList;
+    declaration.line = node->line;
+    declaration.column = node->column;
+    if (symbolType)
+        declaration.type = *symbolType;
+    declaration.children.Add(const_cast<Node*>(node));
+    WriteVariableDeclaration(&declaration);
 }
 
 String Translator::GetQualifiedTypeName(const Type& type)

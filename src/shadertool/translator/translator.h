@@ -55,6 +55,10 @@ public:
     // Functions already written: a prototype and its definition share one node, which
     // may stand in the unit's list twice.
     Array<const Node*> writtenFunctions;
+    // Symbols whose declaration has been written. A declaration with one declarator is
+    // not wrapped in a declaration list: the statement is the declared Symbol itself (or
+    // its "=" node), and a later statement of the same Symbol is a plain expression.
+    Array<const Node*> declaredSymbols;
 
     explicit Translator(Log& log);
     virtual ~Translator();
@@ -144,6 +148,11 @@ public:
     void WriteStatement(const Node* node, bool indentFirst, bool newline);
     void WriteBranchBody(const Node* node, int indentIt);
     void WriteList(const ListNode* list);
+    // Whether node, met as a statement, a for loop's init or a condition, declares a
+    // variable without a declaration list around it.
+    bool IsBareDeclarator(const Node* node) const;
+    // A bare declarator written as a declaration list of its own; anything else as it is.
+    void WriteStatementNode(const Node* node);
     // "const " and the type name for a const type, else the type name.
     String GetQualifiedTypeName(const Type& type);
 
