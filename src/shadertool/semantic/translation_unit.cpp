@@ -54,8 +54,27 @@ void PushChildren(Array<PendingNode>& pending, Node* node, int32_t depth)
     }
 }
 
+// The built-in entries lead the function table and never change, so they are made once
+// and kept across units: making 223 keyed entries for every unit and target would cost
+// more than checking a typical shader.
+int32_t KeptBuiltInEntries(const ParseContext& context)
+{
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    const Array<FunctionNode>& overloads = context.builtInFunctions.overloads;
+    if (entries.count < overloads.count || overloads.count == 0)
+        return 0;
+    for (int32_t i = 0; i < overloads.count; ++i) {
+        if (!entries.data[i] || entries.data[i]->value != &overloads.data[i])
+            return 0;
+    }
+    return overloads.count;
+}
+
 void EnterBuiltInFunctions(ParseContext& context)
 {
+    if (KeptBuiltInEntries(context) > 0)
+        return;
+    context.functions.entries.DeleteAll();
     Array<FunctionNode>& overloads = context.builtInFunctions.overloads;
     for (int32_t i = 0; i < overloads.count; ++i) {
         const char* key = overloads.data[i].signatureKey.text;
@@ -93,7 +112,12 @@ int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep)
 void ResetTranslationUnit(ParseContext& context)
 {
     context.currentFunction = nullptr;
-    context.functions.entries.DeleteAll();
+    // The source's functions go; the built-in entries in front of them are kept.
+    Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    int32_t kept = KeptBuiltInEntries(context);
+    for (int32_t i = kept; i < entries.count; ++i)
+        delete entries.data[i];
+    entries.count = kept;
     context.root = nullptr;
     context.symbols.count = 0;
     context.scopeMarks.count = 0;

@@ -132,7 +132,7 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
         {"written index past the end", kStageVertex, [&] {
              Var(Spec(kTokenFloat, 0, 2), "a");
              Index(Ref("a"), MakeLiteral(context, kBaseInt, "2", At(2, 5))); },
-         "a.fx(2:5) error: array index is out of range.\n"},
+         "a.fx(2:5) error: index is out of range.\n"},
         {"nesting too deep", kStagePixel, [&] {
              Open(Header(kVoid, "main"));
              Node* expression = Float("1.0");

@@ -146,7 +146,11 @@ TEST_F(SemanticTest, IndexingArraysVectorsAndMatrices) {
     EXPECT_EQ(Index(Ref("m"), Int("3"))->type.vectorSize, 4);
     EXPECT_EQ(Errors(), "");
     Index(Ref("tint"), Float("1.0"), 2, 5);
-    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n");
+    Index(Ref("tint"), MakeLiteral(context, kBaseInt, "4", At(3, 7)));
+    Index(Ref("m"), MakeLiteral(context, kBaseInt, "4", At(4, 7)));
+    EXPECT_EQ(Errors(), "a.fx(2:5) error: no operator '[]' matches the operands.\n"
+                        "a.fx(3:7) error: index is out of range.\n"
+                        "a.fx(4:7) error: index is out of range.\n");
 }
 
 TEST_F(SemanticTest, AScopeTakesItsNamesAlongWhenItCloses) {
@@ -199,7 +203,10 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_TRUE(Check(vertex, kStageVertex)) << UnitErrors();
     EXPECT_NE(translator.parse.root, nullptr);
 
+    EXPECT_TRUE(translator.parse.functions.Contains("scale,f"));
     EXPECT_FALSE(Check("void main() { discard; }\n", kStageVertex));
+    EXPECT_FALSE(translator.parse.functions.Contains("scale,f"));
+    EXPECT_EQ(translator.parse.functions.entries.count, translator.parse.builtInFunctions.overloads.count + 1);
     EXPECT_EQ(UnitErrors(), "unit.fx(1:15) error: expression is only allowed in pixel shader.\n"
                             "unit.fx(0:0) error: vertex shader output 'position' is not set.\n"
                             "unit.fx(0:0) error: vertex shader output 'uv' is not set.\n");
