@@ -121,6 +121,7 @@ const char* const kFlowPixel =
     "void main()\n"
     "{\n"
     "    output.color = glow;\n"
+    "    for (int i = 0; i < 2; i++) output.color.y += 0.5;\n"
     "    do { output.color = halve(output.color); } while (output.color.x > 0.25);\n"
     "    if (counts.x) output.color.x += 1;\n"
     "    output.color = output.color != glow ? output.color : float4(0.0);\n"
@@ -219,7 +220,7 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
     description.Input("position", 1, F(4)).Output("position", F(4), kOutputPosition);
     description.Constant(false, "m", M(4)).Constant(false, "n", M(4));
     std::string text = Translate(translator, kTargetHLSL11, description,
-                                 "float k = 2.0, half_k = 1.0;\n"
+                                 "float k = 2.0, half_k = 1.0;\nfloat single = 3.0;\n"
                                  "void main()\n{\n"
                                  "    output.position = input.position * (m * n);\n"
                                  "    output.position *= m;\n"
@@ -229,7 +230,7 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
                                  "    output.position += float4(float2(input.position), 0.0, 1.0) + float4(1.0) + float4(input.position);\n"
                                  "}\n",
                                  kStageVertex);
-    EXPECT_NE(text.find("static float k = 2.0f, half_k = 1.0f;\n\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("static float k = 2.0f, half_k = 1.0f;\nstatic float single = 3.0f;\n\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\toutput.position = mul(input.position, (mul(m, n)));\n"
                         "\toutput.position = mul(output.position, m);\n\toutput.position *= k;\n"
                         "\n\tif (all(input.position == output.position) || any(m != n) || 0.0f == k)\n"
