@@ -316,8 +316,8 @@ const GUID kShaderReflection = {0x8d536ca1, 0x0cca, 0x4956, {0xa8, 0x37, 0x78, 0
 
 typedef HRESULT(WINAPI* D3DReflectFunction)(const void* data, SIZE_T size, REFIID iid, void** reflector);
 
-// Child: every HLSL11 output compiles at the levels the renderer uses, and in the vertex
-// stage's constant buffer every constant starts where the engine's block puts it.
+// Child: every HLSL11 output compiles at the levels the renderer uses, and in both stages'
+// constant buffers every constant starts where the engine's block puts it.
 void CompileAndReflect() {
     Log log;
     HLSLCompiler compiler(&log);
@@ -325,8 +325,18 @@ void CompileAndReflect() {
     auto reflect = reinterpret_cast<D3DReflectFunction>(GetProcAddress(compiler.library->module, "D3DReflect"));
     ASSERT_NE(reflect, nullptr);
     for (const Judged& shader : TranslateJudgedShaders()) {
-        if (shader.target != kTargetHLSL11 || !shader.wine)
+        if (!shader.wine)
             continue;
+        if (shader.target == kTargetHLSL9) {
+            // Shader model 3 code of the vertex stage (level 0); Wine's compiler has no tex2D.
+            if (shader.stage != kStageVertex)
+                continue;
+            ByteBuffer code;
+            log.Clear();
+            EXPECT_TRUE(compiler.Compile(kTargetHLSL9, 0, shader.stage, String(shader.text.c_str()), code))
+                << FileName(shader) << "\n" << Text(log) << "\n" << shader.text;
+            continue;
+        }
         for (uint32_t level : {kShaderLevelDefault, kShaderLevelLow, kShaderLevelXbox}) {
             ByteBuffer code;
             log.Clear();
