@@ -1,8 +1,9 @@
-// The HLSL family translators: checked trees in, text out. The exact text is asserted where
-// the form matters to the engine (interface structures, constant registers, products,
-// sampling); the platform's compiler judges HLSL11 output at every shader level in a child
-// process and D3DReflect shows where each constant lands; the outputs are also written to
-// files for glslangValidator's HLSL front end (check_hlsl_outputs.sh).
+// The HLSL family translators: sources checked by the real front end in, text out. The exact
+// text is asserted where the form matters to the engine (interface structures, constant
+// buffers, products, sampling, refusals); the platform's compiler judges HLSL11 output at
+// every shader level in a child process, and D3DReflect shows that each constant lands where
+// the engine's block puts it; the outputs are also written to files for glslangValidator's
+// HLSL front end (check_hlsl_outputs.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "core/byte_buffer.h"
-#include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
