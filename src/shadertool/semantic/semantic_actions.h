@@ -56,8 +56,8 @@ TypeSpecifier TypeSpecifierForKeyword(int32_t tokenKind);
 // token source on source (its text read as it is, without comment stripping; its path is
 // the name in messages and its stage the unit's stage), sets up the interface structures,
 // "texture" and the stage's constants from description, runs Parse and makes the checks
-// that need the whole unit: main defined, referenced prototypes defined, every vertex
-// output set, and the nesting limit. A parse that fails, or lexical errors the tokenizer
+// that need the whole unit: the nesting limit, no function reaching itself through its
+// calls, main defined, referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
 // reported, fail the unit. Answers context.success.
 bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& description, const ShaderSource& source);
 

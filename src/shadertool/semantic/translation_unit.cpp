@@ -7,53 +7,6 @@ namespace ShaderTool {
 
 namespace {
 
-struct PendingNode {
-    Node* node;
-    int32_t depth;
-};
-
-void Push(Array<PendingNode>& pending, Node* node, int32_t depth)
-{
-    if (node)
-        pending.Add(PendingNode{node, depth});
-}
-
-void PushChildren(Array<PendingNode>& pending, Node* node, int32_t depth)
-{
-    switch (node->kind) {
-    case kNodeList:
-    case kNodeFunction:
-    case kNodeCall: {
-        const ListNode* list = static_cast<ListNode*>(node);
-        for (int32_t i = 0; i < list->children.count; ++i)
-            Push(pending, list->children.data[i], depth);
-        return;
-    }
-    case kNodeLoop: {
-        const LoopNode* loop = static_cast<LoopNode*>(node);
-        Push(pending, loop->init, depth);
-        Push(pending, loop->condition, depth);
-        Push(pending, loop->increment, depth);
-        Push(pending, loop->body, depth);
-        return;
-    }
-    case kNodeBranch:
-        Push(pending, static_cast<BranchNode*>(node)->value, depth);
-        return;
-    case kNodeOperator:
-        Push(pending, static_cast<OperatorNode*>(node)->left, depth);
-        Push(pending, static_cast<OperatorNode*>(node)->right, depth);
-        return;
-    case kNodeIf:
-        Push(pending, static_cast<IfNode*>(node)->condition, depth);
-        Push(pending, static_cast<IfNode*>(node)->thenBranch, depth);
-        Push(pending, static_cast<IfNode*>(node)->elseBranch, depth);
-        return;
-    default:
-        return;
-    }
-}
-
 // The built-in entries lead the function table and never change, so they are made once
 // and kept across units: making 223 keyed entries for every unit and target would cost
 // more than checking a typical shader.
@@ -85,30 +38,6 @@ void EnterBuiltInFunctions(ParseContext& context)
 
 } // namespace
 
-int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep)
-{
-    // An explicit stack: this walk exists because recursion over a hostile tree could
-    // overflow a game thread's stack.
-    if (tooDeep)
-        *tooDeep = nullptr;
-    Array<PendingNode> pending;
-    Push(pending, root, 1);
-    int32_t deepest = 0;
-    while (pending.count > 0) {
-        PendingNode current = pending.data[pending.count - 1];
-        --pending.count;
-        if (current.depth > deepest)
-            deepest = current.depth;
-        if (current.depth > limit) {
-            if (tooDeep)
-                *tooDeep = current.node;
-            return current.depth;
-        }
-        PushChildren(pending, current.node, current.depth + 1);
-    }
-    return deepest;
-}
-
 void ResetTranslationUnit(ParseContext& context)
 {
     context.currentFunction = nullptr;
@@ -134,25 +63,6 @@ void ResetTranslationUnit(ParseContext& context)
 void SetRoot(ParseContext& context, ListNode* list)
 {
     context.root = list;
-}
-
-void FinishTranslationUnit(ParseContext& context)
-{
-    Node* tooDeep = nullptr;
-    if (MeasureNesting(context.root, kMaxNestingDepth, &tooDeep) > kMaxNestingDepth && tooDeep)
-        context.ReportError(tooDeep->Position(), "nesting is deeper than %i levels.", kMaxNestingDepth);
-
-    if (!context.functions.Contains("main,"))
-        context.ReportError(SourcePosition(), "main() has no definition.");
-    for (int32_t i = 0; i < context.functions.entries.count; ++i) {
-        const FunctionNode* function = context.functions.entries.data[i]->value;
-        if (function && !function->isBuiltIn && !function->isDefined && function->referenceCount >= 1)
-            context.ReportError(function->Position(), "function '%s' is referenced but has no definition.",
-                                function->name.text);
-    }
-    for (int32_t i = 0; i < context.unsetOutputs.count; ++i)
-        context.ReportError(SourcePosition(), "vertex shader output '%s' is not set.",
-                            context.unsetOutputs.data[i].text);
 }
 
 void BeginTranslationUnit(ParseContext& context, const ShaderDescription& description, uint32_t stage)

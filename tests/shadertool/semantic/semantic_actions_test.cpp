@@ -214,6 +214,13 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_TRUE(Check("void main() {\n  if (input.uv.x < 0.5) discard;\n  output.color = float4(input.uv, 0, 1);\n}\n",
                       kStagePixel)) << UnitErrors();
     EXPECT_FALSE(Check("void main() { output.color = float4(1.0); $ }\n", kStagePixel));
+    EXPECT_FALSE(Check("float f(float x) { return f(x); }\nvoid main() { output.color = float4(f(1.0)); }\n",
+                       kStagePixel));
+    EXPECT_EQ(UnitErrors(), "unit.fx(1:27) error: recursive call of function 'f' is not allowed.\n");
+    // Included text is reported under its own file's name.
+    EXPECT_FALSE(Check("@f \"lib.fxh\" 1\nfloat f() { return true; }\n@f \"unit.fx\" 2\n"
+                       "void main() { output.color = float4(f()); }\n", kStagePixel));
+    EXPECT_EQ(UnitErrors(), "lib.fxh(1:13) error: return value type does not match the function type.\n");
 }
 
 TEST_F(SemanticUnitTest, DeepNestingIsRefusedBeforeAnyTranslatorWalksIt) {
