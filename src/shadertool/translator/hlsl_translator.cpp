@@ -239,9 +239,12 @@ void HLSL9Translator::WriteFunctionCall(const FunctionNode* call)
     if ((vectorConstructor || matrixConstructor) && ArgumentCount(call) == 1) {
         // HLSL's constructors take exactly the components they need: a scalar to spread, a
         // longer vector or a larger matrix to cut go through a cast.
+        // The size comes from the constructor: the int-to-float conversions are calls left
+        // without a type.
         Type argument = ExpressionType(Argument(call, 0));
-        bool reshapes = vectorConstructor ? !IsMatrix(argument) && ComponentCount(argument) != ComponentCount(call->type)
-                                          : IsMatrix(argument);
+        int32_t size = op >= kConstructorInt2 ? static_cast<int32_t>(op - kConstructorInt) + 1
+                                              : static_cast<int32_t>(op - kConstructorFloat) + 1;
+        bool reshapes = vectorConstructor ? !IsMatrix(argument) && ComponentCount(argument) != size : IsMatrix(argument);
         if (reshapes) {
             String name = GetFunctionName(call);
             AppendFormat("(%s)(", name.text ? name.text : "");

@@ -84,9 +84,10 @@ protected:
     int FindPixelTexture(const char* name) const;
 };
 
-// HLSL for Direct3D 11: a constant buffer per stage with every constant on its own register
-// (packoffset), textures with their sampler states, sampling through methods, and the
-// refusal of bit-wise operators at the LOW level (shader model 4 level 9_1).
+// HLSL for Direct3D 11: a constant buffer per stage in slot 0 whose packing puts every
+// constant where the engine's block has it, textures with their sampler states, sampling
+// through methods, and the refusal of bit-wise operators at the LOW level (shader model 4
+// level 9_1).
 class HLSL11Translator : public HLSL9Translator {
 public:
     explicit HLSL11Translator(Log& log);

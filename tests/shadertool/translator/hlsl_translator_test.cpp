@@ -1,8 +1,9 @@
-// The HLSL family translators: checked trees in, text out. The exact text is asserted where
-// the form matters to the engine (interface structures, constant registers, products,
-// sampling); the platform's compiler judges HLSL11 output at every shader level in a child
-// process and D3DReflect shows where each constant lands; the outputs are also written to
-// files for glslangValidator's HLSL front end (check_hlsl_outputs.sh).
+// The HLSL family translators: sources checked by the real front end in, text out. The exact
+// text is asserted where the form matters to the engine (interface structures, constant
+// buffers, products, sampling, refusals); the platform's compiler judges HLSL11 output at
+// every shader level in a child process, and D3DReflect shows that each constant lands where
+// the engine's block puts it; the outputs are also written to files for glslangValidator's
+// HLSL front end (check_hlsl_outputs.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "core/byte_buffer.h"
-#include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
@@ -121,6 +121,7 @@ const char* const kFlowPixel =
     "void main()\n"
     "{\n"
     "    output.color = glow;\n"
+    "    for (int i = 0; i < 2; i++) output.color.y += 0.5;\n"
     "    do { output.color = halve(output.color); } while (output.color.x > 0.25);\n"
     "    if (counts.x) output.color.x += 1;\n"
     "    output.color = output.color != glow ? output.color : float4(0.0);\n"
@@ -219,7 +220,7 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
     description.Input("position", 1, F(4)).Output("position", F(4), kOutputPosition);
     description.Constant(false, "m", M(4)).Constant(false, "n", M(4));
     std::string text = Translate(translator, kTargetHLSL11, description,
-                                 "float k = 2.0, half_k = 1.0;\n"
+                                 "float k = 2.0, half_k = 1.0;\nfloat single = 3.0;\n"
                                  "void main()\n{\n"
                                  "    output.position = input.position * (m * n);\n"
                                  "    output.position *= m;\n"
@@ -229,7 +230,7 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
                                  "    output.position += float4(float2(input.position), 0.0, 1.0) + float4(1.0) + float4(input.position);\n"
                                  "}\n",
                                  kStageVertex);
-    EXPECT_NE(text.find("static float k = 2.0f, half_k = 1.0f;\n\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("static float k = 2.0f, half_k = 1.0f;\nstatic float single = 3.0f;\n\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\toutput.position = mul(input.position, (mul(m, n)));\n"
                         "\toutput.position = mul(output.position, m);\n\toutput.position *= k;\n"
                         "\n\tif (all(input.position == output.position) || any(m != n) || 0.0f == k)\n"
@@ -315,8 +316,8 @@ const GUID kShaderReflection = {0x8d536ca1, 0x0cca, 0x4956, {0xa8, 0x37, 0x78, 0
 
 typedef HRESULT(WINAPI* D3DReflectFunction)(const void* data, SIZE_T size, REFIID iid, void** reflector);
 
-// Child: every HLSL11 output compiles at the levels the renderer uses, and in the vertex
-// stage's constant buffer every constant starts where the engine's block puts it.
+// Child: every HLSL11 output compiles at the levels the renderer uses, and in both stages'
+// constant buffers every constant starts where the engine's block puts it.
 void CompileAndReflect() {
     Log log;
     HLSLCompiler compiler(&log);
@@ -324,19 +325,34 @@ void CompileAndReflect() {
     auto reflect = reinterpret_cast<D3DReflectFunction>(GetProcAddress(compiler.library->module, "D3DReflect"));
     ASSERT_NE(reflect, nullptr);
     for (const Judged& shader : TranslateJudgedShaders()) {
-        if (shader.target != kTargetHLSL11 || !shader.wine)
+        if (!shader.wine)
             continue;
+        if (shader.target == kTargetHLSL9) {
+            // Shader model 3 code of the vertex stage (level 0); Wine's compiler has no tex2D.
+            if (shader.stage != kStageVertex)
+                continue;
+            ByteBuffer code;
+            log.Clear();
+            EXPECT_TRUE(compiler.Compile(kTargetHLSL9, 0, shader.stage, String(shader.text.c_str()), code))
+                << FileName(shader) << "\n" << Text(log) << "\n" << shader.text;
+            continue;
+        }
         for (uint32_t level : {kShaderLevelDefault, kShaderLevelLow, kShaderLevelXbox}) {
             ByteBuffer code;
             log.Clear();
             ASSERT_TRUE(compiler.Compile(kTargetHLSL11, level, shader.stage, String(shader.text.c_str()), code))
                 << FileName(shader) << " level " << level << "\n" << Text(log) << "\n" << shader.text;
-            if (std::string(shader.name) != "sprite_vertex")
-                continue;
+            // Where the engine's block puts each constant (GetConstantElementBytes), and its size.
+            const bool vertex = shader.stage == kStageVertex;
+            const std::vector<std::pair<const char*, UINT>> offsets =
+                vertex ? std::vector<std::pair<const char*, UINT>>{{"rotation", 0}, {"tint", 48}, {"skew", 64}, {"offsets", 96}, {"wvp", 128}}
+                       : std::vector<std::pair<const char*, UINT>>{{"glow", 0}, {"counts", 16}};
             ID3D11ShaderReflection* reflection = nullptr;
             ASSERT_TRUE(SUCCEEDED(reflect(code.data, code.size, kShaderReflection, reinterpret_cast<void**>(&reflection))));
             ID3D11ShaderReflectionConstantBuffer* buffer = reflection->GetConstantBufferByName("Constants");
-            const std::pair<const char*, UINT> offsets[] = {{"rotation", 0}, {"tint", 48}, {"skew", 64}, {"offsets", 96}, {"wvp", 128}};
+            D3D11_SHADER_BUFFER_DESC block = {};
+            ASSERT_TRUE(SUCCEEDED(buffer->GetDesc(&block))) << FileName(shader);
+            EXPECT_EQ(block.Size, vertex ? 192u : 32u) << FileName(shader) << " at level " << level;
             for (const auto& expected : offsets) {
                 D3D11_SHADER_VARIABLE_DESC variable = {};
                 ASSERT_TRUE(SUCCEEDED(buffer->GetVariableByName(expected.first)->GetDesc(&variable))) << expected.first;
