@@ -50,7 +50,8 @@ def judge(path, target, stage, scratch):
             text = GL_VERSIONS[target] + text
         command = ["glslangValidator", "-S", STAGES[stage]]
     elif target in HLSL_TARGETS:
-        command = ["glslangValidator", "-D", "-S", STAGES[stage], "-e", "main"]
+        # The HLSL front end works only towards SPIR-V, which is thrown away.
+        command = ["glslangValidator", "-D", "-V", "-S", STAGES[stage], "-e", "main", "-o", os.devnull]
     else:
         return None
     judged = os.path.join(scratch, os.path.basename(path) + ".txt")
