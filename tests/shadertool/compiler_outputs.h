@@ -1,12 +1,9 @@
-// Translated text for the real compilers on the Linux side. The CTest test
-// "ShaderOutputsCompile" (tests/shadertool/driver/judge_shader_outputs.py) runs the tests
-// whose full names contain "CompilerOutputs" with QUAVEN_SHADER_OUTPUTS naming a folder of
-// the build tree, then compiles every file written there with glslangValidator. In the
-// ordinary run the variable is not set and nothing is written, so such a test should also
-// check what it can on its own (that the translation succeeded).
+// Translated text for the real compilers on the Linux side: the CTest test
+// "ShaderOutputsCompile" (driver/judge_shader_outputs.py) runs the tests whose names contain
+// "CompilerOutputs" with QUAVEN_SHADER_OUTPUTS naming a folder, then compiles every file
+// written there. In the ordinary run nothing is written.
 #pragma once
 
-#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -15,27 +12,15 @@
 
 namespace shadertool_test {
 
-// Whether this run writes outputs for the compilers.
-inline bool CompilerOutputsWanted() {
-    const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
-    return folder && folder[0];
-}
-
-// Writes text as "<name>.<TARGET>.<vertex|pixel>" (name: letters, digits, '_' and '-'
-// only, unique among all writers: prefix it with your test's own word). The terminating
-// zero of a code buffer is not part of the text. False when the file could not be
-// written; true, writing nothing, when this run does not want outputs.
+// "<name>.<TARGET>.<vertex|pixel>"; name unique among all writers. False when it could not
+// be written.
 inline bool WriteCompilerOutput(const std::string& name, uint32_t target, uint32_t stage, const std::string& text) {
-    if (!CompilerOutputsWanted())
+    const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
+    if (!folder || !folder[0])
         return true;
-    const char* targetName = ShaderTool::GetTargetName(target);
-    if (!targetName)
-        return false;
-    const std::string path = std::string(std::getenv("QUAVEN_SHADER_OUTPUTS")) + "/" + name + "." + targetName +
-                             (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel");
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    return static_cast<bool>(file);
+    std::ofstream file(std::string(folder) + "/" + name + "." + ShaderTool::GetTargetName(target) +
+                           (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel"), std::ios::binary);
+    return static_cast<bool>(file << text);
 }
 
 } // namespace shadertool_test

@@ -1,12 +1,8 @@
-// Whole shaders translated for every target: three Shader XML files of the golden folder
-// (inline and file sources, includes, general constants, a source of its own for one
-// target) must give exactly the golden text of each target and stage. The same texts go to
-// the Linux side's compilers (ShaderOutputsCompile), which judge that they are valid.
+// Whole shaders for every target: three Shader XML files of the golden folder (inline and
+// file sources, an include, general constants, a source of its own for some targets) give
+// exactly the golden text of each target and stage, and go to the Linux side's compilers.
 // QUAVEN_UPDATE_GOLDEN=1 rewrites the golden texts from the translator's output.
 #include <cstdlib>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "shadertool/compiler_outputs.h"
 #include "shadertool/driver/driver_fixture.h"
@@ -14,43 +10,24 @@
 namespace shadertool_test {
 namespace {
 
-struct GoldenShader {
-    const char* name;
-    std::vector<const char*> files;   // besides <name>.xml
-};
-
-const GoldenShader kGoldenShaders[] = {
-    {"tinted_sprite", {}},
-    {"lit_mesh", {}},
-    {"wave", {"wave/wave.vsh", "wave/wave.psh", "wave/waves.inc"}},
-};
-
-const uint32_t kTargets[] = {ShaderTool::kTargetESSL20, ShaderTool::kTargetESSL30, ShaderTool::kTargetGLSL21,
-                             ShaderTool::kTargetGLSL31, ShaderTool::kTargetHLSL9,  ShaderTool::kTargetHLSL11,
-                             ShaderTool::kTargetPSSL};
-
-class GoldenTranslation : public TranslationDriverTest {};
-
-TEST_F(GoldenTranslation, EveryTargetAndStageGivesItsGoldenTextAndGoesToTheCompilerOutputs) {
+TEST_F(TranslationDriverTest, GoldenShadersForEveryTargetAndStageGoToTheCompilerOutputs) {
     const char* update = std::getenv("QUAVEN_UPDATE_GOLDEN");
     ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetAll, String(""), false)) << Report();
-    for (const GoldenShader& shader : kGoldenShaders) {
-        const std::string xml = std::string(shader.name) + ".xml";
-        ASSERT_FALSE(ReadGolden(xml).empty()) << xml;
-        PutFile("golden/" + xml, ReadGolden(xml));
-        for (const char* file : shader.files)
-            PutFile(std::string("golden/") + file, ReadGolden(file));
-        for (uint32_t target : kTargets) {
-            const std::string what = std::string(shader.name) + " for " + ShaderTool::GetTargetName(target);
-            EXPECT_TRUE(Translate("golden/" + xml, target, 0, false)) << what << "\n" << Report();
+    for (const char* file : {"wave/wave.vsh", "wave/wave.psh", "wave/waves.inc"})
+        PutFile(std::string("golden/") + file, ReadGolden(file));
+    for (const std::string shader : {"tinted_sprite", "lit_mesh", "wave"}) {
+        ASSERT_NE(ReadGolden(shader + ".xml"), "");
+        PutFile("golden/" + shader + ".xml", ReadGolden(shader + ".xml"));
+        for (uint32_t target = ShaderTool::kTargetESSL20; target <= ShaderTool::kTargetPSSL; target <<= 1) {
+            const std::string name = shader + "." + ShaderTool::GetTargetName(target);
+            EXPECT_TRUE(Translate("golden/" + shader + ".xml", target, 0, false)) << name << "\n" << Report();
             for (uint32_t stage : {ShaderTool::kStageVertex, ShaderTool::kStagePixel}) {
-                const std::string text = CodeText(stage);
-                const std::string golden = std::string(shader.name) + "." + ShaderTool::GetTargetName(target) +
-                                           (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel");
+                const std::string text = Code(stage).c_str();
+                const std::string golden = name + (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel");
                 if (update && update[0] == '1')
                     std::ofstream(std::string(QUAVEN_SHADER_GOLDEN_DIR) + "/" + golden, std::ios::binary) << text;
                 EXPECT_EQ(text, ReadGolden(golden)) << golden;
-                EXPECT_TRUE(WriteCompilerOutput(std::string("golden_") + shader.name, target, stage, text)) << golden;
+                EXPECT_TRUE(WriteCompilerOutput("golden_" + shader, target, stage, text)) << golden;
             }
         }
     }
