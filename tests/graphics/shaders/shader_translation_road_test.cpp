@@ -1,9 +1,7 @@
-// The pool's translation road with the real translator behind it, for a GL renderer (which
-// takes the translated text itself): a developer's reload of unchanged files keeps the
-// shader, and game threads loading together each get their own shader's code.
+// The pool's translation road with the real translator, for a GL renderer (it takes the
+// text itself): a developer's reload of unchanged files keeps the shader, and game threads
+// loading together, one translation at a time, each get their own shader's code.
 #include <map>
-#include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,79 +12,57 @@
 namespace shader_pool_test {
 namespace {
 
-// Keeps the pixel code of every shader it made, by name.
-class CodeKeepingRenderer : public ShaderRenderer {
-public:
-    bool CreateShader(Shader* shader, const ShaderTool::ShaderDescription* description, const ByteBuffer code[2]) override {
-        std::lock_guard<std::mutex> guard(mutex_);
-        pixelCodes[shader->name] = Bytes(code[1]);
-        return ShaderRenderer::CreateShader(shader, description, code);
-    }
-    std::map<std::string, std::string> pixelCodes;
-    std::mutex mutex_;
-};
-
-// A shader whose pixel stage paints one red.
-std::string Painting(const std::string& red) {
-    return ShaderXml(XmlArray("vertex_output", R"(<node id="position" type="FLOAT4" semantic="POSITION"/>)") +
-                     XmlArray("sources", "<node type=\"vertex\"><![CDATA[void main() { output.position = input.position; }]]></node>"
-                                         "<node type=\"pixel\"><![CDATA[void main() { output.color = float4(" + red +
-                                         ", 0.0, 0.0, 1.0); }]]></node>"));
-}
-
 class ShaderTranslationRoad : public ShaderPoolTest {
 protected:
     void SetUp() override {
         ShaderPoolTest::SetUp();
-        QVI_DetachRenderer();
-        QVI_AttachRenderer(&keeping);
-        keeping.shaderLanguage = QV_SHADER_LANGUAGE_GLSL21, keeping.precompiledShaders = false;
+        renderer.shaderLanguage = QV_SHADER_LANGUAGE_GLSL21, renderer.precompiledShaders = false;
     }
-    void TearDown() override {
-        EmptyPool();
-        ShaderPoolTest::TearDown();
+    // A shader whose pixel stage paints one red.
+    void PutPainting(const std::string& name, const std::string& red, uint32_t modified = 0) {
+        files->Put(name, ShaderXml(XmlArray("vertex_output", R"(<node id="p" type="FLOAT4" semantic="POSITION"/>)") +
+                                   XmlArray("user", "<node id=\"red\" value=\"" + red + "\"/>") +
+                                   XmlArray("sources", "<node type=\"vertex\"><![CDATA[void main() { output.p = input.position; }]]>"
+                                                       "</node><node type=\"pixel\"><![CDATA[void main() { output.color = float4(" +
+                                                       red + ", 0.0, 0.0, 1.0); }]]></node>")), modified);
     }
-    CodeKeepingRenderer keeping;
 };
 
 TEST_F(ShaderTranslationRoad, ADevelopersReloadOfUnchangedFilesKeepsTheShader) {
     ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), true));
-    files->Put("fx/paint.xml", Painting("0.25"), 1000);
+    PutPainting("fx/paint.xml", "0.25", 1000);
     Shader* paint = graphics()->GetShader("fx/paint.xml");
     ASSERT_TRUE(graphics()->IsShaderLoaded(paint));
-    EXPECT_EQ(paint->timeStamp, 1000);
     EXPECT_FALSE(graphics()->ReloadShader(paint)) << "nothing newer to load";
     EXPECT_TRUE(graphics()->IsShaderLoaded(paint));
-    EXPECT_EQ(keeping.CallCount("CreateShader"), 1);
-
-    files->Put("fx/paint.xml", Painting("0.75"), 2000);
+    EXPECT_EQ(renderer.CallCount("CreateShader"), 1);
+    PutPainting("fx/paint.xml", "0.75", 2000);
     EXPECT_TRUE(graphics()->ReloadShader(paint));
     EXPECT_EQ(paint->timeStamp, 2000);
-    EXPECT_NE(keeping.pixelCodes["fx/paint.xml"].find("0.75"), std::string::npos);
+    EXPECT_NE(renderer.pixelCode.find("vec4(0.75f"), std::string::npos);
     ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), false));
     EXPECT_TRUE(graphics()->ReloadShader(paint)) << "without the check every reload translates";
-    EXPECT_EQ(keeping.CallCount("CreateShader"), 3);
 }
 
 TEST_F(ShaderTranslationRoad, GameThreadsLoadingTogetherEachGetTheirOwnShader) {
     ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), false));
-    keeping.threadingCapabilities = QV_THREADING_CREATE_SHADERS;
-    const int count = 20;
-    for (int i = 0; i < count; ++i)
-        files->Put("fx/paint" + std::to_string(i) + ".xml", Painting("0." + std::to_string(10 + i)));
+    renderer.threadingCapabilities = QV_THREADING_CREATE_SHADERS;
+    for (int i = 0; i < 20; ++i)
+        PutPainting("fx/paint" + std::to_string(i) + ".xml", "0." + std::to_string(10 + i));
     std::vector<std::thread> games;
     for (int t = 0; t < 4; ++t)
         games.emplace_back([t] {
-            for (int i = t; i < count; i += 4)
+            for (int i = t; i < 20; i += 4)
                 graphics()->GetShader(("fx/paint" + std::to_string(i) + ".xml").c_str());
         });
     for (std::thread& game : games)
         game.join();
-    for (int i = 0; i < count; ++i) {
-        const std::string name = "fx/paint" + std::to_string(i) + ".xml";
-        EXPECT_TRUE(graphics()->IsShaderLoaded(graphics()->GetShader(name.c_str()))) << name;
-        EXPECT_EQ(keeping.pixelCodes[name].find("gl_FragColor"), keeping.pixelCodes[name].rfind("gl_FragColor")) << "one text";
-        EXPECT_NE(keeping.pixelCodes[name].find("vec4(0." + std::to_string(10 + i) + "f, 0.0f"), std::string::npos) << name;
+    for (int i = 0; i < 20; ++i) {
+        Shader* shader = graphics()->GetShader(("fx/paint" + std::to_string(i) + ".xml").c_str());
+        ASSERT_TRUE(graphics()->IsShaderLoaded(shader)) << i;
+        EXPECT_EQ(graphics()->GetShaderUserValue(shader, "red"), "0." + std::to_string(10 + i)) << "its own description";
+        ASSERT_TRUE(graphics()->ReloadShader(shader));
+        EXPECT_NE(renderer.pixelCode.find("vec4(0." + std::to_string(10 + i) + "f"), std::string::npos) << renderer.pixelCode;
     }
 }
 

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "shadertool/driver/driver_fixture.h"
-#include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "support/files.h"
 
 namespace shadertool_test {
@@ -21,18 +20,6 @@ void Stamp(const std::string& path, uint32_t seconds) {
     FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time)) << path;
     CloseHandle(file);
-}
-
-TEST_F(TranslationDriverTest, OnlyHLSL11BringsACompilerAndTheOutputFolderEndsInASeparator) {
-    for (Compiler*& compiler : g_shaderContext.compilers)
-        delete compiler, compiler = nullptr;
-    ASSERT_TRUE(Initialize(kTargetHLSL9, String("user://shaders"), false));
-    EXPECT_EQ(g_shaderContext.compilers[kFamilyHLSL], nullptr);
-    EXPECT_STREQ(g_shaderContext.outputDirectory.text, "user://shaders/");
-    ASSERT_TRUE(Initialize(kTargetHLSL9 | kTargetHLSL11, String("x\\"), true));
-    EXPECT_NE(g_shaderContext.compilers[kFamilyHLSL], nullptr);
-    EXPECT_STREQ(g_shaderContext.outputDirectory.text, "x\\");
-    EXPECT_EQ(g_shaderContext.preprocessor->trackTimes, 1) << "the up-to-date check reads the files' times";
 }
 
 TEST_F(TranslationDriverTest, TargetsThatCannotExpressTheShaderAreRefusedBeforeAnyJob) {
