@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/shaders/shader_pool_fixture.h"
 #include "shadertool/core/target.h"
 #include "shadertool/driver/translation_driver.h"
@@ -29,7 +30,8 @@ protected:
 };
 
 TEST_F(ShaderTranslationRoad, ADevelopersReloadOfUnchangedFilesKeepsTheShader) {
-    ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), true));
+    // As renderer set-up starts it in developer mode, through the hook the engine installs.
+    ASSERT_TRUE(QVI_StartShaderTranslator(QV_SHADER_LANGUAGE_GLSL21, "", true));
     PutPainting("fx/paint.xml", "0.25", 1000);
     Shader* paint = graphics()->GetShader("fx/paint.xml");
     ASSERT_TRUE(graphics()->IsShaderLoaded(paint));
