@@ -61,8 +61,8 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
          "a.fx(1:13) error: 'const' is not allowed in array declarations.\n"},
         {"const from a variable", kStageVertex, [&] {
              Var(kFloat, "v");
-             Var(kConstFloat, "c", Ref("v", 2, 17), 2, 13); },
-         "a.fx(2:17) error: initializer of 'const' variable must be a constant expression.\n"},
+             Var(kConstFloat, "c", Op(kOpAdd, Ref("v"), Float("1.0"), 2, 19), 2, 13); },
+         "a.fx(2:19) error: initializer of 'const' variable must be a constant expression.\n"},
         {"name declared again in a nested block", kStageVertex, [&] {
              inFunction([&] { Var(kInt, "i"); PushScope(context); Var(kInt, "i", nullptr, 3, 9); PopScope(context); }); },
          "a.fx(3:9) error: symbol 'i' already has a declaration.\n"},
@@ -73,14 +73,13 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
         {"no matching overload", kStageVertex, [&] { Call("dot", {Float("1.0")}, 2, 3); },
          "a.fx(2:3) error: no instance of function 'dot' matches the argument list.\n"},
         {"assignment to input.instance_id", kStageVertex, [&] {
-             inFunction([] {});
              Open(Header(kVoid, "main"));
              Op(kOpAssign, Member(Ref("input"), "instance_id"), Int("1"), 3, 14);
              Close(); },
          "a.fx(3:14) error: expression must be a modifiable l-value.\n"},
         {"invalid swizzle", kStageVertex, [&] { Var(kFloat2, "v"); Member(Ref("v"), "xyz", 2, 4); },
          "a.fx(2:4) error: 'float2' has no member 'xyz'.\n"},
-        {"no operator", kStageVertex, [&] { Op(kOpMultiply, Ref("tint"), Construct(kTokenFloat4x4, {Float("1")}), 2, 8); },
+        {"no operator", kStageVertex, [&] { Op(kOpMultiply, Ref("tint"), MakeLiteral(context, kBaseBool, "true", At(2, 10)), 2, 8); },
          "a.fx(2:8) error: no operator '*' matches the operands.\n"},
         {"array of size 0", kStageVertex, [&] {
              TypeSpecifier array = Spec(kTokenFloat, 0, 0);
@@ -133,7 +132,19 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
         {"written index past the end", kStageVertex, [&] {
              Var(Spec(kTokenFloat, 0, 2), "a");
              Index(Ref("a"), MakeLiteral(context, kBaseInt, "2", At(2, 5))); },
-         "a.fx(2:5) error: array index is out of range.\n"},
+         "a.fx(2:5) error: index is out of range.\n"},
+        {"functions calling each other", kStagePixel, [&] {
+             DeclareFunction(context, Header(kFloat, "h"), false);
+             for (const char* name : {"k", "h"}) {
+                 FunctionNode* function = Open(Header(kFloat, name));
+                 ListNode* body = CreateListNode(context, kOpStatementList);
+                 AppendToList(body, Return(Call(name[0] == 'k' ? "h" : "k", {}, name[0] == 'k' ? 2 : 3, 9)));
+                 AppendToList(function, body);
+                 Close();
+             }
+             Open(Header(kVoid, "main")); Close();
+             FinishTranslationUnit(context); },
+         "a.fx(2:9) error: recursive call of function 'h' is not allowed.\n"},
         {"nesting too deep", kStagePixel, [&] {
              Open(Header(kVoid, "main"));
              Node* expression = Float("1.0");
@@ -147,7 +158,7 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
              Close();
              SetRoot(context, unit);
              FinishTranslationUnit(context); },
-         "a.fx(2:" + std::to_string(kMaxNestingDepth - 3) + ") error: nesting is deeper than " +
+         "a.fx(2:3) error: nesting is deeper than " +
              std::to_string(kMaxNestingDepth) + " levels.\n"},
     };
     for (const Case& c : cases) {
