@@ -135,6 +135,11 @@ TEST_F(ShaderParserTest, OnlyTheFirstSyntaxErrorIsReported) {
     EXPECT_EQ(Errors(), "a.fx(2:11) error: syntax error\n");
 }
 
+TEST_F(ShaderParserTest, ASyntaxErrorNamesTheFileOfItsLineMarker) {
+    EXPECT_FALSE(Check("@f \"b.fx\" 7\nvoid main() { float }"));
+    EXPECT_EQ(Errors(), "b.fx(7:21) error: syntax error\n");
+}
+
 TEST_F(ShaderParserTest, ALocalPrototypeIsRefusedAndTheParseGoesOn) {
     EXPECT_FALSE(Check("void main() { float f(float x); j; }"));
     EXPECT_EQ(Errors(), "a.fx(1:21) error: local function declarations are not allowed.\n"
