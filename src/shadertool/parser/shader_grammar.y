@@ -1,7 +1,7 @@
 /* The shader language's LALR(1) grammar. bison turns it into the parser at build time
    (shader_grammar.cmake); each rule carries its number in a comment, 1 being the start rule
-   "translation_unit end-of-input" that bison adds itself, so that every action can be read
-   against the rule it belongs to. The actions build the tree through the semantic actions,
+   "translation_unit end-of-input" that bison adds itself (bison's own reports count from 0,
+   one lower), so that every action can be read against the rule it belongs to. The actions build the tree through the semantic actions,
    which make the checks and report their own errors without stopping the parse. */
 
 %require "3.2"
@@ -49,6 +49,13 @@ Node* MakeOperator(ParserState* state, uint32_t op, const SourcePosition& positi
 FunctionNode* AsFunction(Node* node)
 {
     return node && (node->kind == kNodeFunction || node->kind == kNodeCall) ? static_cast<FunctionNode*>(node) : nullptr;
+}
+
+/* The parameter or argument list of a function header or call. */
+ListNode* ParametersOf(Node* node)
+{
+    FunctionNode* function = AsFunction(node);
+    return function ? function->Parameters() : nullptr;
 }
 
 /* An array size as written: the literal's digits read as a decimal number, kept within
@@ -187,9 +194,9 @@ function_call_header_no_parameters
 
 function_call_header_with_parameters
     : function_call_header assignment_expression   /* 20 */
-        { AppendToList(AsFunction($1.node)->Parameters(), $2.node); }
+        { AppendToList(ParametersOf($1.node), $2.node); }
     | function_call_header_with_parameters QVSL_COMMA assignment_expression   /* 21 */
-        { AppendToList(AsFunction($1.node)->Parameters(), $3.node); }
+        { AppendToList(ParametersOf($1.node), $3.node); }
     ;
 
 function_call_header
@@ -352,9 +359,9 @@ function_declarator
 
 function_header_with_parameters
     : function_header parameter_declaration   /* 82 */
-        { AppendToList(AsFunction($1.node)->Parameters(), $2.node); }
+        { AppendToList(ParametersOf($1.node), $2.node); }
     | function_header_with_parameters QVSL_COMMA parameter_declaration   /* 83 */
-        { AppendToList(AsFunction($1.node)->Parameters(), $3.node); }
+        { AppendToList(ParametersOf($1.node), $3.node); }
     ;
 
 function_header

@@ -74,6 +74,23 @@ std::string Join(const Array<Node*>& nodes, size_t first, const char* separator)
     return text;
 }
 
+// A pixel shader of the kind a game writes: constants, a texture, a helper, swizzles,
+// constructors, calls, a loop and an early discard.
+const char* const kSmallShader = "const float kScale = 0.5;\n"
+                                 "float3 tint(float3 c, int n)\n"
+                                 "{\n"
+                                 "\tfloat3 sum = c;\n"
+                                 "\tfor (int i = 1; i < n; i++)\n"
+                                 "\t\tsum = sum * kScale;\n"
+                                 "\treturn sum;\n"
+                                 "}\n"
+                                 "void main()\n"
+                                 "{\n"
+                                 "\tfloat4 s = sampleTexture(texture.diffuse, input.uv.xy);\n"
+                                 "\tif (s.a < 0.1) discard;\n"
+                                 "\toutput.color = float4(tint(s.rgb, 3), 1.0);\n"
+                                 "}\n";
+
 class ShaderParserTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -117,6 +134,20 @@ protected:
         return Join(static_cast<const FunctionNode*>(unit->children.data[unit->children.count - 1])->children, 1, "");
     }
 
+    // The interface of kSmallShader: a float2 "uv" from the vertex stage, the output
+    // "color" and the 2D texture "diffuse".
+    void DescribeSmallShader() {
+        VertexOutput uv;
+        uv.name.Assign("uv");
+        uv.type = Type(kBaseFloat, 2);
+        description.vertex_output.Add(uv);
+        description.pixel_output.Add(String("color"));
+        PixelTexture diffuse;
+        diffuse.name.Assign("diffuse");
+        diffuse.type = Type::MakeTexture(kTexture2D);
+        description.pixel_textures.Add(diffuse);
+    }
+
     ShaderDescription description;
     ShaderSource source;
     SourceInput input;
@@ -133,6 +164,11 @@ TEST_F(ShaderParserTest, AnEmptyTextIsASyntaxErrorAtItsEnd) {
 TEST_F(ShaderParserTest, OnlyTheFirstSyntaxErrorIsReported) {
     EXPECT_FALSE(Check("void main() {\n  float a float b;\n  int c int d;\n}\n"));
     EXPECT_EQ(Errors(), "a.fx(2:11) error: syntax error\n");
+}
+
+TEST_F(ShaderParserTest, ASyntaxErrorNamesTheFileOfItsLineMarker) {
+    EXPECT_FALSE(Check("@f \"b.fx\" 7\nvoid main() { float }"));
+    EXPECT_EQ(Errors(), "b.fx(7:21) error: syntax error\n");
 }
 
 TEST_F(ShaderParserTest, ALocalPrototypeIsRefusedAndTheParseGoesOn) {
@@ -213,33 +249,9 @@ TEST_F(ShaderParserTest, ExpressionsKeepPrecedenceAndPositions) {
                           " (%= d 2) (= d (-- b))}");
 }
 
-// A pixel shader of the kind a game writes: constants, a texture, a helper, swizzles,
-// constructors, calls, a loop and an early discard.
 TEST_F(ShaderParserTest, ASmallShaderParsesIntoItsTree) {
-    VertexOutput uv;
-    uv.name.Assign("uv");
-    uv.type = Type(kBaseFloat, 2);
-    description.vertex_output.Add(uv);
-    description.pixel_output.Add(String("color"));
-    PixelTexture diffuse;
-    diffuse.name.Assign("diffuse");
-    diffuse.type = Type::MakeTexture(kTexture2D);
-    description.pixel_textures.Add(diffuse);
-    const char* text = "const float kScale = 0.5;\n"
-                       "float3 tint(float3 c, int n)\n"
-                       "{\n"
-                       "\tfloat3 sum = c;\n"
-                       "\tfor (int i = 1; i < n; i++)\n"
-                       "\t\tsum = sum * kScale;\n"
-                       "\treturn sum;\n"
-                       "}\n"
-                       "void main()\n"
-                       "{\n"
-                       "\tfloat4 s = sampleTexture(texture.diffuse, input.uv.xy);\n"
-                       "\tif (s.a < 0.1) discard;\n"
-                       "\toutput.color = float4(tint(s.rgb, 3), 1.0);\n"
-                       "}\n";
-    EXPECT_TRUE(Check(text)) << Errors();
+    DescribeSmallShader();
+    EXPECT_TRUE(Check(kSmallShader)) << Errors();
     EXPECT_EQ(Tree(), "[(= kScale 0.5f) tint(c,n){(= sum c) for((= i 1);(< i n);(++ i))(= sum (* sum kScale))"
                       " return sum} main(){(= s sampleTexture((. texture diffuse),(. (. input uv) xy)))"
                       " if((< (. s a) 0.1f))discard (= (. output color) float4(tint((. s rgb),3),1.0f))}]");
@@ -277,6 +289,24 @@ TEST_F(ShaderParserTest, HostileTextsEndInErrors) {
     }
     EXPECT_FALSE(Check("float " + std::string(100000, 'x') + " = 1.0;\nvoid main() {}"));
     EXPECT_EQ(Errors(), "a.fx(1:7) error: too many characters in token (maximum is 128).\n");
+    // A real shader cut, doubled and sprinkled with punctuation: every grammar state the
+    // damage leads to ends in an accepted tree or in errors.
+    DescribeSmallShader();
+    const std::string pieces = "(){};,=+*.[]?:0a";
+    for (int round = 0; round < 300; ++round) {
+        std::string text = kSmallShader;
+        for (int edit = 0; edit < 3; ++edit) {
+            size_t at = random() % text.size(), length = 1 + random() % 8;
+            switch (random() % 3) {
+            case 0: text.erase(at, length); break;
+            case 1: text.insert(at, text.substr(at, length)); break;
+            default: text.insert(at, 1, pieces[random() % pieces.size()]); break;
+            }
+        }
+        bool accepted = Check(text);
+        EXPECT_EQ(accepted, Errors().empty()) << text;
+        EXPECT_TRUE(!accepted || Parse().root) << text;
+    }
 }
 
 } // namespace
