@@ -557,7 +557,9 @@ void Translator::WriteStatement(const Node* node, bool indentFirst, bool newline
 {
     if (!inFunction && (IsList(node, kOpDeclarationList) || IsBareDeclarator(node)))
         currentSection = &globals;
-    if (indentFirst)
+    // A block indents its own braces.
+    bool isBlock = IsList(node, kOpStatementList) && static_cast<const ListNode*>(node)->isBlock;
+    if (indentFirst && !isBlock)
         WriteIndentation();
     WriteStatementNode(node);
     switch (node ? node->kind : kNodeList) {

@@ -172,11 +172,15 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRef
     Translate(kTargetESSL30, kStagePixel, global, "global_arrays");
 }
 
-TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderWithoutVertexInputs) {
+TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderWithoutVertexInputsAndWithEmptyStatements) {
     description.vertex_input.Release();
-    const char* vertex = "void main()\n{\n    output.position = float4(0.0, 0.0, 0.0, 1.0);\n    output.uv = float2(0.5, 0.5);\n}\n";
-    for (uint32_t target : kGLTargets)
-        EXPECT_NE(Translate(target, kStageVertex, vertex, "no_inputs").find("gl_Position = vec4("), std::string::npos);
+    const char* vertex = "void main()\n{\n    ;\n    {}\n    if (true) ; else {}\n    while (false) ;\n"
+                         "    output.position = float4(0.0, 0.0, 0.0, 1.0);\n    output.uv = float2(0.5, 0.5);\n}\n";
+    for (uint32_t target : kGLTargets) {
+        std::string text = Translate(target, kStageVertex, vertex, "no_inputs");
+        EXPECT_NE(text.find("void main()\n{\n\t{\n\t}\n\n\tif (true)\n\t{\n\t}\n\telse\n\t{\n\t}\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("gl_Position = vec4("), std::string::npos);
+    }
 }
 
 TEST(GLConditionTest, AnIntConditionIsTestedThroughBool) {
