@@ -155,6 +155,8 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
     for (int32_t i = 0; i < function->children.count; ++i)
         existing->children.Add(function->children.data[i]);
     existing->isDefined = 1;
+    // Reports about the body (a missing return) point at the definition.
+    existing->SetPosition(function->Position());
     if (context.nodes.Remove(function))
         DestroyNode(function);
     return existing;

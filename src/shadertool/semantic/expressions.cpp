@@ -131,7 +131,8 @@ void MarkOutputSet(ParseContext& context, Node* target)
 
 bool StartsWithCallee(const char* key, const char* name, size_t nameLength)
 {
-    return key && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
+    // The first character settles most entries without a library call.
+    return key && key[0] == name[0] && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
 }
 
 bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments)
@@ -146,6 +147,16 @@ bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments
             return false;
     }
     return true;
+}
+
+// A written constant past either end is refused by every target's compiler.
+void CheckWrittenIndex(ParseContext& context, Node* index, int32_t elements)
+{
+    if (!index || index->kind != kNodeLiteral)
+        return;
+    long long element = strtoll(Text(static_cast<LiteralNode*>(index)->text), nullptr, 0);
+    if (element < 0 || element >= elements)
+        context.ReportError(index->Position(), "index is out of range.");
 }
 
 } // namespace
@@ -251,7 +262,8 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
     node->right = index;
     const Type* baseType = GetNodeType(base);
     if (!baseType || baseType->arraySize == 0) {
-        ResolveOperator(context, node, base, index, false, false);
+        if (ResolveOperator(context, node, base, index, false, false))
+            CheckWrittenIndex(context, index, baseType->matrixSize > 0 ? baseType->matrixSize : baseType->vectorSize);
         return;
     }
 
@@ -263,12 +275,7 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
         context.ReportError(index ? index->Position() : node->Position(), "array index must be an integer expression.");
         return;
     }
-    // A written constant past either end is refused by every target's compiler.
-    if (index->kind == kNodeLiteral) {
-        long long element = strtoll(Text(static_cast<LiteralNode*>(index)->text), nullptr, 0);
-        if (element < 0 || element >= baseType->arraySize)
-            context.ReportError(index->Position(), "array index is out of range.");
-    }
+    CheckWrittenIndex(context, index, baseType->arraySize);
 }
 
 void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const Token& member)

@@ -8,7 +8,7 @@ namespace {
 
 bool SameName(const SymbolNode* symbol, const char* name)
 {
-    return symbol && symbol->name.text && strcmp(symbol->name.text, name) == 0;
+    return symbol && symbol->name.text && symbol->name.text[0] == name[0] && strcmp(symbol->name.text, name) == 0;
 }
 
 bool HasName(const char* name)

@@ -56,14 +56,15 @@ TypeSpecifier TypeSpecifierForKeyword(int32_t tokenKind);
 // token source on source (its text read as it is, without comment stripping; its path is
 // the name in messages and its stage the unit's stage), sets up the interface structures,
 // "texture" and the stage's constants from description, runs Parse and makes the checks
-// that need the whole unit: main defined, referenced prototypes defined, every vertex
-// output set, and the nesting limit. A parse that fails, or lexical errors the tokenizer
+// that need the whole unit: the nesting limit, no function reaching itself through its
+// calls, main defined, referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
 // reported, fail the unit. Answers context.success.
 bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& description, const ShaderSource& source);
 
-// Everything a previous unit left: current function, function table, root, symbol stack
-// (one mark for the global scope stays), every node, the interface structures' members,
-// the token source, unset outputs, return count; success 1. The driver's reset calls it.
+// Everything a previous unit left: current function, the source's functions (the built-in
+// entries, which never change, stay at the front of the table), root, symbol stack (one
+// mark for the global scope stays), every node, the interface structures' members, the
+// token source, unset outputs, return count; success 1. The driver's reset calls it.
 void ResetTranslationUnit(ParseContext& context);
 
 // The translation unit's top list, handed over by the parser once the unit is complete.
@@ -143,12 +144,14 @@ void ResolveCall(ParseContext& context, FunctionNode* call);
 
 // Every unary, binary, assignment and conditional operator, and the parentheses (op 1,
 // which take their operand's type): node's operands are set to left and right (right
-// null for a unary operator), assignments get the l-value check, then the operator table
-// resolves the node. A null left operand does nothing.
+// null for a unary operator), every operator that writes its operand (the eleven
+// assignments, "++" and "--") gets the l-value check, then the operator table resolves
+// the node. A null left operand does nothing.
 void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* right);
 
-// base[index]: an array element (the index must be a scalar int), or the table's vector
-// and matrix indexing.
+// base[index]: an array element (the index must be a scalar int: "array index must be an
+// integer expression."), or the table's vector and matrix indexing. A written index past
+// either end reports "index is out of range.".
 void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* index);
 
 // base.member: a member of an interface structure, or a swizzle of a vector.

@@ -36,6 +36,10 @@ Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* init
 // referenced prototypes defined, vertex outputs set.
 void FinishTranslationUnit(ParseContext& context);
 
+// "recursive call of function '%s' is not allowed." at the first call found that closes a
+// cycle of the source's functions.
+void CheckRecursion(ParseContext& context);
+
 // The deepest node under root as kMaxNestingDepth counts it; stops counting (and answers
 // at least limit + 1, with the node found there) once a node lies deeper than limit.
 int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep);

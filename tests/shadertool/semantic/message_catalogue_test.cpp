@@ -132,7 +132,19 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
         {"written index past the end", kStageVertex, [&] {
              Var(Spec(kTokenFloat, 0, 2), "a");
              Index(Ref("a"), MakeLiteral(context, kBaseInt, "2", At(2, 5))); },
-         "a.fx(2:5) error: array index is out of range.\n"},
+         "a.fx(2:5) error: index is out of range.\n"},
+        {"functions calling each other", kStagePixel, [&] {
+             DeclareFunction(context, Header(kFloat, "h"), false);
+             for (const char* name : {"k", "h"}) {
+                 FunctionNode* function = Open(Header(kFloat, name));
+                 ListNode* body = CreateListNode(context, kOpStatementList);
+                 AppendToList(body, Return(Call(name[0] == 'k' ? "h" : "k", {}, name[0] == 'k' ? 2 : 3, 9)));
+                 AppendToList(function, body);
+                 Close();
+             }
+             Open(Header(kVoid, "main")); Close();
+             FinishTranslationUnit(context); },
+         "a.fx(2:9) error: recursive call of function 'h' is not allowed.\n"},
         {"nesting too deep", kStagePixel, [&] {
              Open(Header(kVoid, "main"));
              Node* expression = Float("1.0");
