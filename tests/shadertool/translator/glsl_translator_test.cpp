@@ -3,28 +3,15 @@
 // also goes to the real compiler (the "CompilerOutputs" tests; see compiler_outputs.h).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 
+#include "shadertool/compiler_outputs.h"
 #include "shadertool/semantic/semantic_actions.h"
 #include "shadertool/translator/glsl_translator.h"
 #include "tree_builder.h"
 
 namespace translator_test {
 namespace {
-
-// As the compilers' run wants it: "<name>.<TARGET>.<vertex|pixel>" in the folder
-// QUAVEN_SHADER_OUTPUTS names; nothing in an ordinary run.
-bool WriteCompilerOutput(const std::string& name, uint32_t target, uint32_t stage, const std::string& text) {
-    const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
-    if (!folder || !folder[0])
-        return true;
-    std::ofstream file(std::string(folder) + "/" + name + "." + GetTargetName(target) +
-                       (stage == kStageVertex ? ".vertex" : ".pixel"), std::ios::binary);
-    file << text;
-    return static_cast<bool>(file);
-}
 
 const uint32_t kGLTargets[] = {kTargetGLSL21, kTargetGLSL31, kTargetESSL20, kTargetESSL30};
 
@@ -74,7 +61,7 @@ protected:
                                         "shader.fx");
         EXPECT_EQ(ok, expectSuccess) << GetTargetName(target) << "\n" << Text(ErrorLog().text);
         if (ok && name)
-            EXPECT_TRUE(WriteCompilerOutput(std::string("glsl_") + name, target, stage,
+            EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("glsl_") + name, target, stage,
                                                              translator->GetText()));
         return ok ? translator->GetText() : Text(ErrorLog().text);
     }
