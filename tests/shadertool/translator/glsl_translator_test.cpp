@@ -147,6 +147,21 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfInstanceIdsOnlyWhereGLHasThem) {
                   "shader.fx(3:51) error: 'input.instance_id' is not supported.\n");
 }
 
+TEST_F(GLTranslatorTest, CompilerOutputsOfBitwiseOperatorsAndTransposeOnlyWhereGLHasThem) {
+    const char* pixel = "void main()\n{\n    int m = 6 & 3;\n    output.color = float4(float(m), 0.0, 0.0, 1.0);\n}\n";
+    for (uint32_t target : {kTargetGLSL31, kTargetESSL30})
+        EXPECT_NE(Translate(target, kStagePixel, pixel, "bitwise").find("int m = 6 & 3;"), std::string::npos);
+    for (uint32_t target : {kTargetGLSL21, kTargetESSL20})
+        EXPECT_EQ(Translate(target, kStagePixel, pixel, "bitwise", false),
+                  "shader.fx(3:15) error: bit-wise operations are not supported.\n");
+    const char* transposed = "void main()\n{\n    float2x2 t = transpose(float2x2(1.0, 2.0, 3.0, 4.0));\n"
+                             "    output.color = float4(t[0], t[1]);\n}\n";
+    EXPECT_NE(Translate(kTargetGLSL21, kStagePixel, transposed, "transpose").find("mat2 t = transpose(mat2("),
+              std::string::npos);
+    EXPECT_EQ(Translate(kTargetESSL20, kStagePixel, transposed, "transpose", false),
+              "shader.fx(3:18) error: function 'transpose' is not supported.\n");
+}
+
 TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRefusal) {
     const char* local = "void main()\n{\n    float w[2] = {0.25, 0.75};\n    output.color = float4(w[0], w[1], 0.0, 1.0);\n}\n";
     EXPECT_NE(Translate(kTargetESSL20, kStagePixel, local, "arrays").find("\tfloat w[2];\n\tw[0] = 0.25;\n\tw[1] = 0.75;\n"),
