@@ -42,15 +42,15 @@ struct TextSection {
     void Clear();
 
 private:
-    // Room for extra more characters and the terminator; false when the text would pass
-    // the int32 range.
+    // Room for that many more characters and the terminator; false when the text would
+    // pass the int32 range or the memory is not there.
     bool Reserve(int64_t extra);
 };
 
 // Base of the source-to-source translators. One walk over a checked tree writes one stage
 // of a shader in the target language. The text is built in four sections (header, global
-// declarations, prototypes, body) joined at the end; after a successful Translate the body
-// section holds the whole text.
+// declarations, prototypes, functions) joined at the end into body, the text the driver
+// reads after a successful Translate.
 //
 // The derived classes change spellings, add the target's interface declarations and file
 // header and refuse what the target cannot express, by overriding the virtual operations
