@@ -361,7 +361,18 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
         String typeName = GetTypeName(node->type);
         AppendFormat("%s(", typeName.text ? typeName.text : "");
     }
-    AppendTemplate(*currentSection, nameTemplates[index], memberName);
+    // Name templates hold at most one "%s", the member's name.
+    const char* templateText = nameTemplates[index];
+    const char* slot = strstr(templateText, "%s");
+    if (!slot) {
+        Append(templateText);
+    } else {
+        String prefix(templateText);
+        prefix.text[slot - templateText] = '\0';
+        Append(prefix.text);
+        Append(memberName);
+        Append(slot + 2);
+    }
     if (converted)
         Append(")");
     return true;

@@ -5,6 +5,9 @@
 #include "shadertool/description/shader_description.h"
 
 #include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace ShaderTool {
@@ -87,7 +90,7 @@ bool StandsApart(const Node* node)
 } // namespace
 
 Translator::Translator(Log& log)
-    : currentSection(&body), errorLog(log), indentation(0), shaderLevelMask(0), target(0), stage(kStageNone),
+    : currentSection(&bodySection), errorLog(log), indentation(0), shaderLevelMask(0), target(0), stage(kStageNone),
       allowBitwise(0), inFunction(0), succeeded(1), sourceName(nullptr), depth(0), depthExceeded(0)
 {
 }
@@ -118,35 +121,36 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
     if (!succeeded)
         return false;
 
-    String text;
+    TextSection text;
     if (header.text && header.text[0]) {
         text.Append(header.text);
         text.Append("\n");
     }
-    if (globals.text && globals.text[0]) {
+    if (!globals.IsEmpty()) {
         text.Append(globals.text);
         text.Append("\n");
     }
-    if (prototypes.text && prototypes.text[0]) {
+    if (!prototypes.IsEmpty()) {
         text.Append(prototypes.text);
         text.Append("\n");
     }
-    text.Append(body.text ? body.text : "");
-    body = text;
+    text.Append(bodySection.text);
+    body.Assign(text.text ? text.text : "");
     return true;
 }
 
 void Translator::Reset()
 {
     header.Assign(nullptr);
-    globals.Assign(nullptr);
-    prototypes.Assign(nullptr);
+    globals.Clear();
+    prototypes.Clear();
+    bodySection.Clear();
     body.Assign(nullptr);
     indentation = 0;
     target = 0;
     stage = kStageNone;
     inFunction = 0;
-    currentSection = &body;
+    currentSection = &bodySection;
     succeeded = 1;
     sourceName = nullptr;
     depth = 0;
@@ -214,10 +218,11 @@ void Translator::WriteFunctionCall(const FunctionNode* call)
 {
     if (call->isBuiltIn) {
         String name = GetFunctionName(call);
-        AppendFormat("%s(", name.text ? name.text : "");
+        Append(name.text);
     } else {
-        AppendFormat("%s(", NodeName(call));
+        Append(call->name.text);
     }
+    Append("(");
     if (const ListNode* arguments = call->Parameters()) {
         for (int32_t i = 0; i < arguments->children.count; ++i) {
             if (i > 0)
@@ -256,7 +261,7 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
 
     if (strcmp(NodeName(function), "main") != 0)
         prototypes.AppendFormat("%s;\n", signature.text);
-    AppendFormat("%s%s\n", currentSection->text && currentSection->text[0] ? "\n" : "", signature.text);
+    AppendFormat("%s%s\n", currentSection->IsEmpty() ? "" : "\n", signature.text);
 
     inFunction = 1;
     if (body->isBlock) {
@@ -293,7 +298,7 @@ void Translator::WriteIterationStatement(const LoopNode* loop)
 
 void Translator::WriteJumpStatement(const BranchNode* branch)
 {
-    AppendFormat("%s", GetOperatorText(branch->op));
+    Append(GetOperatorText(branch->op));
     if (branch->value) {
         Append(" ");
         WriteNode(branch->value);
@@ -302,7 +307,7 @@ void Translator::WriteJumpStatement(const BranchNode* branch)
 
 void Translator::WriteLiteral(const LiteralNode* literal)
 {
-    AppendFormat("%s", literal->text.text ? literal->text.text : "");
+    Append(literal->text.text);
 }
 
 void Translator::WriteOperatorExpression(const OperatorNode* node)
@@ -345,12 +350,14 @@ void Translator::WriteOperatorExpression(const OperatorNode* node)
         break;
     case kOpConditional:
         WriteCondition(node->left);
-        AppendFormat(" %s ", text);
+        Append(" ? ");
         WriteNode(node->right);
         break;
     default:
         WriteNode(node->left);
-        AppendFormat(" %s ", text);
+        Append(" ");
+        Append(text);
+        Append(" ");
         WriteNode(node->right);
         break;
     }
@@ -377,7 +384,7 @@ void Translator::WriteInterfaceStructures(const ShaderDescription&) {}
 
 void Translator::WriteSymbol(const SymbolNode* symbol)
 {
-    AppendFormat("%s", symbol->name.text ? symbol->name.text : "");
+    Append(symbol->name.text);
 }
 
 void Translator::WriteForStatement(const LoopNode* loop)
@@ -557,7 +564,9 @@ void Translator::WriteStatement(const Node* node, bool indentFirst, bool newline
 {
     if (!inFunction && (IsList(node, kOpDeclarationList) || IsBareDeclarator(node)))
         currentSection = &globals;
-    if (indentFirst)
+    // A block indents its own braces.
+    bool isBlock = IsList(node, kOpStatementList) && static_cast<const ListNode*>(node)->isBlock;
+    if (indentFirst && !isBlock)
         WriteIndentation();
     WriteStatementNode(node);
     switch (node ? node->kind : kNodeList) {
@@ -576,7 +585,7 @@ void Translator::WriteStatement(const Node* node, bool indentFirst, bool newline
     }
     if (newline)
         Append("\n");
-    currentSection = &body;
+    currentSection = &bodySection;
 }
 
 void Translator::WriteBranchBody(const Node* node, int indentIt)
@@ -668,22 +677,16 @@ void Translator::AppendFormat(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    String text = FormatArguments(format, args);
+    currentSection->AppendFormatArguments(format, args);
     va_end(args);
-    currentSection->Append(text.text);
 }
 
 void Translator::WriteIndentation()
 {
-    char tabs[65];
-    memset(tabs, '\t', 64);
-    for (int32_t left = indentation; left > 0;) {
-        int32_t count = left < 64 ? left : 64;
-        tabs[count] = '\0';
-        currentSection->Append(tabs);
-        tabs[count] = '\t';
-        left -= count;
-    }
+    static const char kTabs[] = "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    const int32_t tabCount = static_cast<int32_t>(sizeof(kTabs)) - 1;
+    for (int32_t left = indentation; left > 0; left -= tabCount)
+        currentSection->Append(kTabs + (left >= tabCount ? 0 : tabCount - left));
 }
 
 void Translator::ReportError(const Node* at, const char* format, ...)
@@ -694,6 +697,76 @@ void Translator::ReportError(const Node* at, const char* format, ...)
     va_end(args);
     errorLog.AppendSourceError(sourceName ? sourceName : "", at ? at->line : 0, at ? at->column : 0, message.text);
     succeeded = 0;
+}
+
+TextSection::~TextSection()
+{
+    free(text);
+}
+
+bool TextSection::Reserve(int64_t extra)
+{
+    int64_t needed = static_cast<int64_t>(length) + extra + 1;
+    if (needed > INT32_MAX)
+        return false;
+    if (needed <= capacity)
+        return true;
+    int64_t grown = capacity < 256 ? 256 : 2 * static_cast<int64_t>(capacity);
+    if (grown < needed)
+        grown = needed;
+    if (grown > INT32_MAX)
+        grown = INT32_MAX;
+    char* block = static_cast<char*>(realloc(text, static_cast<size_t>(grown)));
+    if (!block)
+        return false;
+    text = block;
+    capacity = static_cast<int32_t>(grown);
+    return true;
+}
+
+void TextSection::Append(const char* source)
+{
+    if (!source)
+        return;
+    size_t count = strlen(source);
+    if (!Reserve(static_cast<int64_t>(count)))
+        return;
+    memcpy(text + length, source, count + 1);
+    length += static_cast<int32_t>(count);
+}
+
+void TextSection::AppendFormat(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    AppendFormatArguments(format, args);
+    va_end(args);
+}
+
+void TextSection::AppendFormatArguments(const char* format, va_list args)
+{
+    if (!format || !Reserve(0))
+        return;
+    va_list again;
+    va_copy(again, args);
+    int count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, args);
+    if (count >= 0 && count >= capacity - length) {
+        if (Reserve(count))
+            count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, again);
+        else
+            count = -1;
+    }
+    va_end(again);
+    if (count >= 0 && count < capacity - length)
+        length += count;
+    text[length] = '\0';
+}
+
+void TextSection::Clear()
+{
+    length = 0;
+    if (text)
+        text[0] = '\0';
 }
 
 } // namespace ShaderTool

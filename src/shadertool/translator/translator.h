@@ -7,6 +7,7 @@
 #include "shadertool/core/node.h"
 #include "shadertool/core/shader_type.h"
 
+#include <cstdarg>
 #include <cstdint>
 
 namespace ShaderTool {
@@ -21,10 +22,35 @@ const uint32_t kStageNone = 3;
 // cannot overflow a game thread's stack (a level costs well under a kilobyte of stack).
 const int32_t kMaxWriteDepth = 256;
 
+// One section of the text being written. The walk makes thousands of small appends, so
+// the block grows geometrically instead of by exactly the text added; text is null or
+// zero-terminated, and clearing keeps the block for the next translation.
+struct TextSection {
+    char* text = nullptr;
+    int32_t length = 0;
+    int32_t capacity = 0;
+
+    TextSection() = default;
+    ~TextSection();
+    TextSection(const TextSection&) = delete;
+    TextSection& operator=(const TextSection&) = delete;
+
+    void Append(const char* source);
+    void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+    void AppendFormatArguments(const char* format, va_list args);
+    bool IsEmpty() const { return length == 0; }
+    void Clear();
+
+private:
+    // Room for that many more characters and the terminator; false when the text would
+    // pass the int32 range or the memory is not there.
+    bool Reserve(int64_t extra);
+};
+
 // Base of the source-to-source translators. One walk over a checked tree writes one stage
 // of a shader in the target language. The text is built in four sections (header, global
-// declarations, prototypes, body) joined at the end; after a successful Translate the body
-// section holds the whole text.
+// declarations, prototypes, functions) joined at the end into body, the text the driver
+// reads after a successful Translate.
 //
 // The derived classes change spellings, add the target's interface declarations and file
 // header and refuse what the target cannot express, by overriding the virtual operations
@@ -32,7 +58,7 @@ const int32_t kMaxWriteDepth = 256;
 // reports all of them.
 class Translator {
 public:
-    String* currentSection;               // body, or globals while a global declaration is written
+    TextSection* currentSection;          // bodySection, or globals while a global declaration is written
     StringMap<const char*> functionRenames; // target name of a built-in function by its own name
     String header;                        // file header and interface declarations
     Log& errorLog;                        // the context's error log
@@ -42,11 +68,13 @@ public:
     uint32_t stage;                       // ShaderStage, or kStageNone
     uint8_t allowBitwise;                 // the target has bit-wise operators
     uint8_t inFunction;                   // a function body is being written
-    String prototypes;
-    String globals;
-    String body;                          // after success, the whole text
+    TextSection prototypes;
+    TextSection globals;
+    String body;                          // after success, the whole text; empty otherwise
     uint8_t succeeded;                    // 1 after a reset; any error clears it
 
+    // The functions: the body section while the walk writes it.
+    TextSection bodySection;
     // Where errors point: the source's path, borrowed for the duration of Translate.
     const char* sourceName;
     // Nesting of the node being written, checked against kMaxWriteDepth.

@@ -3,28 +3,15 @@
 // also goes to the real compiler (the "CompilerOutputs" tests; see compiler_outputs.h).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 
+#include "shadertool/compiler_outputs.h"
 #include "shadertool/semantic/semantic_actions.h"
 #include "shadertool/translator/glsl_translator.h"
 #include "tree_builder.h"
 
 namespace translator_test {
 namespace {
-
-// As the compilers' run wants it: "<name>.<TARGET>.<vertex|pixel>" in the folder
-// QUAVEN_SHADER_OUTPUTS names; nothing in an ordinary run.
-bool WriteCompilerOutput(const std::string& name, uint32_t target, uint32_t stage, const std::string& text) {
-    const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
-    if (!folder || !folder[0])
-        return true;
-    std::ofstream file(std::string(folder) + "/" + name + "." + GetTargetName(target) +
-                       (stage == kStageVertex ? ".vertex" : ".pixel"), std::ios::binary);
-    file << text;
-    return static_cast<bool>(file);
-}
 
 const uint32_t kGLTargets[] = {kTargetGLSL21, kTargetGLSL31, kTargetESSL20, kTargetESSL30};
 
@@ -74,7 +61,7 @@ protected:
                                         "shader.fx");
         EXPECT_EQ(ok, expectSuccess) << GetTargetName(target) << "\n" << Text(ErrorLog().text);
         if (ok && name)
-            EXPECT_TRUE(WriteCompilerOutput(std::string("glsl_") + name, target, stage,
+            EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("glsl_") + name, target, stage,
                                                              translator->GetText()));
         return ok ? translator->GetText() : Text(ErrorLog().text);
     }
@@ -160,6 +147,21 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfInstanceIdsOnlyWhereGLHasThem) {
                   "shader.fx(3:51) error: 'input.instance_id' is not supported.\n");
 }
 
+TEST_F(GLTranslatorTest, CompilerOutputsOfBitwiseOperatorsAndTransposeOnlyWhereGLHasThem) {
+    const char* pixel = "void main()\n{\n    int m = 6 & 3;\n    output.color = float4(float(m), 0.0, 0.0, 1.0);\n}\n";
+    for (uint32_t target : {kTargetGLSL31, kTargetESSL30})
+        EXPECT_NE(Translate(target, kStagePixel, pixel, "bitwise").find("int m = 6 & 3;"), std::string::npos);
+    for (uint32_t target : {kTargetGLSL21, kTargetESSL20})
+        EXPECT_EQ(Translate(target, kStagePixel, pixel, "bitwise", false),
+                  "shader.fx(3:15) error: bit-wise operations are not supported.\n");
+    const char* transposed = "void main()\n{\n    float2x2 t = transpose(float2x2(1.0, 2.0, 3.0, 4.0));\n"
+                             "    output.color = float4(t[0], t[1]);\n}\n";
+    EXPECT_NE(Translate(kTargetGLSL21, kStagePixel, transposed, "transpose").find("mat2 t = transpose(mat2("),
+              std::string::npos);
+    EXPECT_EQ(Translate(kTargetESSL20, kStagePixel, transposed, "transpose", false),
+              "shader.fx(3:18) error: function 'transpose' is not supported.\n");
+}
+
 TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRefusal) {
     const char* local = "void main()\n{\n    float w[2] = {0.25, 0.75};\n    output.color = float4(w[0], w[1], 0.0, 1.0);\n}\n";
     EXPECT_NE(Translate(kTargetESSL20, kStagePixel, local, "arrays").find("\tfloat w[2];\n\tw[0] = 0.25;\n\tw[1] = 0.75;\n"),
@@ -172,11 +174,15 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRef
     Translate(kTargetESSL30, kStagePixel, global, "global_arrays");
 }
 
-TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderWithoutVertexInputs) {
+TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderWithoutVertexInputsAndWithEmptyStatements) {
     description.vertex_input.Release();
-    const char* vertex = "void main()\n{\n    output.position = float4(0.0, 0.0, 0.0, 1.0);\n    output.uv = float2(0.5, 0.5);\n}\n";
-    for (uint32_t target : kGLTargets)
-        EXPECT_NE(Translate(target, kStageVertex, vertex, "no_inputs").find("gl_Position = vec4("), std::string::npos);
+    const char* vertex = "void main()\n{\n    ;\n    {}\n    if (true) ; else {}\n    while (false) ;\n"
+                         "    output.position = float4(0.0, 0.0, 0.0, 1.0);\n    output.uv = float2(0.5, 0.5);\n}\n";
+    for (uint32_t target : kGLTargets) {
+        std::string text = Translate(target, kStageVertex, vertex, "no_inputs");
+        EXPECT_NE(text.find("void main()\n{\n\t{\n\t}\n\n\tif (true)\n\t{\n\t}\n\telse\n\t{\n\t}\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("gl_Position = vec4("), std::string::npos);
+    }
 }
 
 TEST(GLConditionTest, AnIntConditionIsTestedThroughBool) {
