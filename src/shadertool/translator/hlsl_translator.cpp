@@ -238,9 +238,8 @@ void HLSL9Translator::WriteFunctionCall(const FunctionNode* call)
     const bool matrixConstructor = op >= kConstructorFloat2x2 && op <= kConstructorFloat4x4;
     if ((vectorConstructor || matrixConstructor) && ArgumentCount(call) == 1) {
         // HLSL's constructors take exactly the components they need: a scalar to spread, a
-        // longer vector or a larger matrix to cut go through a cast.
-        // The size comes from the constructor: the int-to-float conversions are calls left
-        // without a type.
+        // longer vector or a larger matrix to cut go through a cast. The size comes from the
+        // constructor's id, since the int-to-float conversions are calls left without a type.
         Type argument = ExpressionType(Argument(call, 0));
         int32_t size = op >= kConstructorInt2 ? static_cast<int32_t>(op - kConstructorInt) + 1
                                               : static_cast<int32_t>(op - kConstructorFloat) + 1;
@@ -305,8 +304,10 @@ void HLSL9Translator::WriteFunctionDefinition(const FunctionNode* function)
         return;
     }
     const Node* body = function->children.count > 1 ? function->children.data[1] : nullptr;
-    if (!function->isDefined || !body || body->kind != kNodeList)
+    // A prototype and its definition share one node, which the unit may list twice.
+    if (!function->isDefined || !body || body->kind != kNodeList || writtenFunctions.Contains(function))
         return;
+    writtenFunctions.Add(function);
     const char* outputName = stage == kStagePixel ? "PixelOutput" : "VertexOutput";
     const char* inputName = stage == kStagePixel ? "PixelInput" : "VertexInput";
     bool sectionUsed = currentSection && currentSection->text && currentSection->text[0] != '\0';
