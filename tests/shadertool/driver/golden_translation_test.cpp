@@ -4,16 +4,11 @@
 // QUAVEN_UPDATE_GOLDEN=1 rewrites the golden texts from the translator's output.
 #include <cstdlib>
 
+#include "shadertool/compiler_outputs.h"
 #include "shadertool/driver/driver_fixture.h"
 
 namespace shadertool_test {
 namespace {
-
-// For the compilers' run (tests/shadertool/driver/judge_shader_outputs.sh), nothing otherwise.
-bool WriteCompilerOutput(const std::string& name, const std::string& text) {
-    const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
-    return !folder || static_cast<bool>(std::ofstream(std::string(folder) + "/" + name, std::ios::binary) << text);
-}
 
 TEST_F(TranslationDriverTest, GoldenShadersForEveryTargetAndStageGoToTheCompilerOutputs) {
     const char* update = std::getenv("QUAVEN_UPDATE_GOLDEN");
@@ -32,7 +27,7 @@ TEST_F(TranslationDriverTest, GoldenShadersForEveryTargetAndStageGoToTheCompiler
                 if (update && update[0] == '1')
                     std::ofstream(std::string(QUAVEN_SHADER_GOLDEN_DIR) + "/" + golden, std::ios::binary) << text;
                 EXPECT_EQ(text, ReadGolden(golden)) << golden;
-                EXPECT_TRUE(WriteCompilerOutput("golden_" + golden, text)) << golden;
+                EXPECT_TRUE(WriteCompilerOutput("golden_" + shader, target, stage, text)) << golden;
             }
         }
     }
