@@ -1,7 +1,6 @@
-// Translated text for the real compilers on the Linux side: the CTest test
-// "ShaderOutputsCompile" (driver/judge_shader_outputs.sh) runs the tests whose names contain
-// "CompilerOutputs" with QUAVEN_SHADER_OUTPUTS naming a folder, then compiles every file
-// written there. In the ordinary run nothing is written.
+// Translations for the Linux side's compilers: the CTest test "ShaderOutputsCompile"
+// (driver/judge_shader_outputs.sh) runs the tests named "*CompilerOutputs*" with
+// QUAVEN_SHADER_OUTPUTS naming a folder and compiles what they write there.
 #pragma once
 
 #include <cstdlib>
@@ -12,15 +11,13 @@
 
 namespace shadertool_test {
 
-// "<name>.<TARGET>.<vertex|pixel>"; name unique among all writers. False when it could not
-// be written.
+// Writes "<name>.<TARGET>.<vertex|pixel>" when the run wants outputs; false when it could not.
 inline bool WriteCompilerOutput(const std::string& name, uint32_t target, uint32_t stage, const std::string& text) {
     const char* folder = std::getenv("QUAVEN_SHADER_OUTPUTS");
-    if (!folder || !folder[0])
-        return true;
-    std::ofstream file(std::string(folder) + "/" + name + "." + ShaderTool::GetTargetName(target) +
-                           (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel"), std::ios::binary);
-    return static_cast<bool>(file << text);
+    return !folder || !folder[0] ||
+           static_cast<bool>(std::ofstream(std::string(folder) + "/" + name + "." + ShaderTool::GetTargetName(target) +
+                                               (stage == ShaderTool::kStageVertex ? ".vertex" : ".pixel"),
+                                           std::ios::binary) << text);
 }
 
 } // namespace shadertool_test

@@ -1,7 +1,9 @@
 // A game's own shader through the pool under Direct3D 11: translated to HLSL11, compiled by
 // the platform's compiler, made by the renderer; the constants the game sets reach the
 // pixels. A failed translation shows a developer the translator's report with a retry.
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "core/core_state.h"
@@ -16,21 +18,12 @@
 namespace drawing_test {
 namespace {
 
-std::string XmlArray(const std::string& id, const std::string& nodes) { return "<array id=\"" + id + "\">" + nodes + "</array>\n"; }
-
 // Moves what the batch draws by a matrix the game sets, in a colour the game sets.
-const std::string kMovedPaint =
-    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n" +
-    XmlArray("info", R"(<node id="version" value="2"/><node id="revision" value="2"/>)") +
-    XmlArray("vertex_input", R"(<node id="position" semantic="POSITION"/><node id="color" semantic="COLOR"/>)"
-                             R"(<node id="uv" semantic="TEXTURE_COORDINATE_0"/>)") +
-    XmlArray("vertex_constants", R"(<node id="world_view_proj" type="FLOAT4X4" semantic="WORLD_VIEW_PROJECTION_TRANSFORM"/>)"
-                                 R"(<node id="move" type="FLOAT4X4"/>)") +
-    XmlArray("vertex_output", R"(<node id="position" type="FLOAT4" semantic="POSITION"/>)") +
-    XmlArray("pixel_constants", R"(<node id="paint" type="FLOAT4"/>)") + XmlArray("pixel_output", R"(<node id="color"/>)") +
-    XmlArray("sources", "<node type=\"vertex\"><![CDATA[\nvoid main()\n{\n"
-                        "    output.position = float4(input.position.xyz, 1.0) * move * world_view_proj;\n}\n]]></node>"
-                        "<node type=\"pixel\"><![CDATA[\nvoid main()\n{\n    output.color = paint;\n}\n]]></node>") + "</root>\n";
+std::string MovedPaint() {
+    std::ostringstream text;
+    text << std::ifstream(QUAVEN_GRAPHICS_TEST_DATA_DIR "/moved_paint.xml", std::ios::binary).rdbuf();
+    return text.str();
+}
 
 class TranslatedShader : public DrawingTest {
 protected:
@@ -56,7 +49,7 @@ protected:
 };
 
 TEST_F(TranslatedShader, ItsColourAndMatrixConstantsReachThePixelsUnderDirect3D11) {
-    files_->Put("fx/moved_paint.xml", kMovedPaint);
+    files_->Put("fx/moved_paint.xml", MovedPaint());
     Shader* shader = g()->GetShader("fx/moved_paint.xml");
     ASSERT_TRUE(g()->IsShaderLoaded(shader));
     const Matrix4 move = Translation(30, 20);
@@ -80,7 +73,8 @@ TEST_F(TranslatedShader, ItsColourAndMatrixConstantsReachThePixelsUnderDirect3D1
 
 TEST_F(TranslatedShader, AFailedTranslationAsksADeveloperWhetherToTryAgain) {
     g_core.developerMode = g_core.logging = 1, g_core.loggingVerboseLevel = QV_LOG_INFO;
-    std::string broken = kMovedPaint;
+    std::string broken = MovedPaint();
+    ASSERT_NE(broken.find("paint;"), std::string::npos);
     files_->Put("fx/broken.xml", broken.replace(broken.find("paint;"), 6, "paint"));
     quaven_test::PopupAnswerer answerer;
     ASSERT_TRUE(answerer.Start({IDTRYAGAIN, IDCONTINUE}, 2));
@@ -91,7 +85,7 @@ TEST_F(TranslatedShader, AFailedTranslationAsksADeveloperWhetherToTryAgain) {
     const std::vector<quaven_test::PopupRecord> boxes = answerer.Records();
     ASSERT_EQ(boxes.size(), 2u) << "Try again translated it once more";
     EXPECT_EQ(boxes[0].text.rfind("Failed to translate shader 'fx/broken.xml':\nTranslating Shader XML 'fx/broken.xml'...\n", 0), 0u);
-    EXPECT_NE(boxes[0].text.find("fx/broken.xml(18:1) error: syntax error"), std::string::npos) << "the report, naming the XML file's line: " << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("fx/broken.xml(17:1) error: syntax error"), std::string::npos) << "the report, naming the XML file's line: " << boxes[0].text;
     EXPECT_NE(boxes[1].text.find("Translation FAILED"), std::string::npos);
 }
 

@@ -2,8 +2,6 @@
 // engine's shader loader does it (translate, read the results, reset).
 #pragma once
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "shadertool/driver/translation_driver.h"
@@ -18,25 +16,14 @@ inline std::string SourceNode(const char* stage, const char* target, const std::
     return file ? node + " file=\"" + file + "\"/>" : node + "><![CDATA[" + code + "]]></node>";
 }
 
-// A file of the source tree's golden folder; "" when it is missing.
-inline std::string ReadGolden(const std::string& name) {
-    std::ostringstream text;
-    text << std::ifstream(std::string(QUAVEN_SHADER_GOLDEN_DIR) + "/" + name, std::ios::binary).rdbuf();
-    return text.str();
-}
-
 class TranslationDriverTest : public quaven_test::EngineFilesTest {
 protected:
-    void TearDown() override {
-        ShaderTool::Reset();
-        EngineFilesTest::TearDown();
-    }
+    void TearDown() override { ShaderTool::Reset(), EngineFilesTest::TearDown(); }
     // Translates res://<name>; with preprocessOnly the run stops after the preprocessor.
     static bool Translate(const std::string& name, uint32_t targets, uint32_t previousStamp = 0, bool preprocessOnly = true) {
         ShaderTool::TranslationOptions options;
-        options.shaderLevel = ShaderTool::kShaderLevelDefault;
-        options.targetMask = targets, options.previousStamp = previousStamp;
-        options.preprocessOnly = preprocessOnly ? 1 : 0;
+        options.shaderLevel = ShaderTool::kShaderLevelDefault, options.targetMask = targets;
+        options.previousStamp = previousStamp, options.preprocessOnly = preprocessOnly ? 1 : 0;
         ShaderTool::Reset();
         return ShaderTool::TranslateShaderXML(String(("res://" + name).c_str()), options, true);
     }

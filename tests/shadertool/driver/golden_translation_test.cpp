@@ -3,12 +3,20 @@
 // exactly the golden text of each target and stage, and go to the Linux side's compilers.
 // QUAVEN_UPDATE_GOLDEN=1 rewrites the golden texts from the translator's output.
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "shadertool/compiler_outputs.h"
 #include "shadertool/driver/driver_fixture.h"
 
 namespace shadertool_test {
 namespace {
+
+std::string ReadGolden(const std::string& name) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(QUAVEN_SHADER_GOLDEN_DIR) + "/" + name, std::ios::binary).rdbuf();
+    return text.str();
+}
 
 TEST_F(TranslationDriverTest, GoldenShadersForEveryTargetAndStageGoToTheCompilerOutputs) {
     const char* update = std::getenv("QUAVEN_UPDATE_GOLDEN");
