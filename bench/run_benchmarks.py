@@ -5,7 +5,9 @@ their ratio, per round and as medians. The last lines are one per figure,
 
 Run it through scripts/bench.sh, which builds the programs, writes the inputs and provides the
 display and one persistent wineserver (scripts/with-display.sh). Every program runs under
-bench_launch.exe, which times its whole process; the programs time their own work.
+bench_launch.exe, which times its whole process; the programs time their own work. The one
+Linux program, glslangValidator (the shader translator's baseline), runs natively and is
+timed here.
 
 Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N]
 """
@@ -16,12 +18,16 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 DATABASE = "inputs/database.xml"
 READS = "inputs/reads.bin"
 WARMUP_FRAMES = 60
 SPRITES = 10000
 QUADS = 4000000
+SHADER = "inputs/shader/lit_mesh"
+SHADER_ROUNDS = 100
+SHADER_TARGETS = 7
 RUN_TIMEOUT_SECONDS = 300
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
@@ -40,7 +46,11 @@ FIGURES = [
     ("xml reader vs tinyxml2", "database", "xmlreader", "tinyxml2", "work_ms"),
     ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
     ("file reads", "reads", "engine", "bare", "work_ms"),
+    ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
 ]
+
+# A run of a Linux program rather than a Windows one under Wine.
+NATIVE = "native:"
 
 
 class BenchmarkError(Exception):
@@ -67,6 +77,11 @@ def steps(frames):
                      ("pugixml", ["bare_xml.exe", "pugixml", DATABASE])],
         "reads": [("engine", ["engine_bench.exe", "reads", READS]),
                   ("bare", ["bare_read.exe", READS])],
+        # The translator makes seven targets' text of both stages from one Shader XML; the
+        # baseline's front end reads both stages' GLSL once per target.
+        "shaders": [("translate", ["shader_bench.exe", SHADER + ".xml", str(SHADER_ROUNDS)]),
+                    ("glslang", [NATIVE + "glslangValidator"] +
+                     [SHADER + stage for stage in (".vert", ".frag")] * (SHADER_TARGETS * SHADER_ROUNDS))],
     }
 
 
@@ -87,8 +102,25 @@ class Runner:
         for path in self.engine_logs():
             os.remove(path)
 
+    def run_native(self, command):
+        """Runs glslangValidator on its files, SHADER_ROUNDS shaders' worth; answers the time
+        of one shader as "work_ms", as the engine's run reports it."""
+        program = [command[0][len(NATIVE):]] + command[1:]
+        with tempfile.TemporaryFile() as out:
+            start = time.perf_counter()
+            status = subprocess.call(program, cwd=self.folder, stdout=out, stderr=subprocess.STDOUT,
+                                     stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_SECONDS)
+            elapsed_ms = (time.perf_counter() - start) * 1000.0
+            out.seek(0)
+            text = out.read().decode("utf-8", "replace")
+        if status != 0:
+            raise BenchmarkError("%s failed (%d):\n%s" % (program[0], status, text[-2000:]))
+        return {"work_ms": "%.4f" % (elapsed_ms / SHADER_ROUNDS), "exit_code": "0"}
+
     def run(self, command):
         """Runs one program under bench_launch.exe; answers its "bench" report as a dict."""
+        if command[0].startswith(NATIVE):
+            return self.run_native(command)
         self.remove_engine_logs()
         # Output goes through files, not pipes: Wine's helper processes may inherit the
         # handles and outlive the program (see scripts/wine-run.sh).

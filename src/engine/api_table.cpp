@@ -4,6 +4,7 @@
 #include "engine/api_table.h"
 
 #include "console/console.h"
+#include "core/engine_log.h"
 #include "core/engine_time.h"
 #include "engine/config/configuration_reader.h"
 #include "core/events/event_payloads.h"
@@ -16,10 +17,13 @@
 #include "engine/reinitialization.h"
 #include "filesystem/filesystem_api.h"
 #include "graphics/graphics_api.h"
+#include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "net/http_api.h"
 #include "platform/windows/desktop/desktop_services.h"
 #include "services/services_api.h"
+#include "shadertool/core/context.h"
+#include "shadertool/driver/translation_driver.h"
 #include "sound/sound_api.h"
 #include "text/text_api.h"
 
@@ -128,6 +132,21 @@ void FillText(QuavenAPI* api)
     api->GetTextHeight = QV_GetTextHeight;
 }
 
+// Renderer set-up starts the translator for the renderer's language. A failure's reason
+// is in the translator's report, which nobody else would show.
+bool StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode)
+{
+    Mutex* lock = g_rendererSetup.shaderTranslatorLock;
+    QV_LockMutex(lock);
+    const bool started =
+        ShaderTool::Initialize(static_cast<uint32_t>(shaderLanguage), String(outputFolder), developerMode);
+    if (!started && g_shaderContext.reportLog.text.text)
+        QVI_Report(QV_LOG_ERROR, "%s", g_shaderContext.reportLog.text.text);
+    ShaderTool::Reset();
+    QV_UnlockMutex(lock);
+    return started;
+}
+
 // Renderer set-up sits below text and cannot call it.
 void GiveRendererSetupTheTextSteps()
 {
@@ -153,4 +172,5 @@ void QVI_FillAPI(QuavenAPI* api)
     api->fileSystem = &g_fileSystemTable;
     QVI_FillGraphicsAPI(api);
     GiveRendererSetupTheTextSteps();
+    QVI_SetShaderTranslatorStart(StartShaderTranslator);
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/array.h"
+#include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/locks.h"
@@ -14,11 +15,12 @@
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/shaders/shader_pool.h"
-#include "graphics/shaders/shader_translation.h"
+#include "platform/popups.h"
 #include "shadertool/core/context.h"
 #include "shadertool/core/target.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/description/shader_xml_reader.h"
+#include "shadertool/driver/translation_driver.h"
 
 namespace {
 
@@ -153,6 +155,18 @@ ShaderLoadRequest* TakeRequest(Shader* shader)
     return nullptr;
 }
 
+// A developer sees why the shader failed in a box that offers another try once the source
+// is fixed; anyone else, and a thread that may not block on a box, finds it in the log.
+int ReportTranslationFailure(const Shader* shader, const String& report)
+{
+    const String text = String::FromFormat("Failed to translate shader '%s':\n%s", shader->name, report.text);
+    QVI_Report(QV_LOG_ERROR, "%s", text.text);
+    if (!g_core.developerMode || !QV_IsMainThread())
+        return SHADER_LOAD_FAILED;
+    const int answer = QVI_ShowMessageBox(QV_LOG_ERROR, POPUP_BUTTONS_CANCEL_TRY_CONTINUE, text.text);
+    return answer == QV_POPUP_TRY_AGAIN ? SHADER_LOAD_RETRY : SHADER_LOAD_FAILED;
+}
+
 }  // namespace
 
 // ---- Loading --------------------------------------------------------------------------
@@ -182,15 +196,13 @@ int QVI_LoadShader(Shader* shader, bool buildTables, int retry)
             created = tables && QVI_CreateShaderFromCode(shader, description,
                                                          codeFiles == 1 ? code : g_shaderContext.codeBuffers);
         }
-        QVI_ResetShaderTranslator();
+        ShaderTool::Reset();
     }
 
     if (translated == SHADER_LOAD_UNCHANGED)
         return SHADER_LOAD_UNCHANGED;
-    if (!QVI_IsEmptyText(report.text)) {
-        QVI_Report(QV_LOG_ERROR, "Failed to translate shader '%s':\n%s", shader->name, report.text);
-        return SHADER_LOAD_FAILED;
-    }
+    if (!QVI_IsEmptyText(report.text))
+        return ReportTranslationFailure(shader, report);
     return created ? SHADER_LOAD_DONE : SHADER_LOAD_FAILED;
 }
 
@@ -238,7 +250,7 @@ int QVI_TranslateShader(Shader* shader, bool precompiled, int ignored, int retry
     options.previousStamp = static_cast<uint32_t>(shader->timeStamp);
     options.compile = renderer && renderer->UsesPrecompiledShaders() ? 1 : 0;
     const int32_t previous = shader->timeStamp;
-    const bool translated = QVI_TranslateShaderXML(path, &options, retry);
+    const bool translated = ShaderTool::TranslateShaderXML(path, options, retry != 0);
     shader->timeStamp = g_shaderContext.newestStamp;
     if (translated && shader->timeStamp > 0 && shader->timeStamp <= previous)
         return SHADER_LOAD_UNCHANGED;

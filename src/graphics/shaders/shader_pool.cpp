@@ -15,9 +15,9 @@
 #include "graphics/graphics_api.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/shaders/shader_translation.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_xml_reader.h"
+#include "shadertool/driver/translation_driver.h"
 
 ShaderPool g_shaderPool;
 
@@ -302,7 +302,7 @@ Shader* QVI_TranslateShaderSource(const char* name, const char* shaderXmlText, c
     } else {
         report = g_shaderContext.reportLog.text;
     }
-    QVI_ResetShaderTranslator();
+    ShaderTool::Reset();
     QV_UnlockMutex(translatorLock);
 
     if (!QVI_IsEmptyText(report.text))

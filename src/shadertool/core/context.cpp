@@ -49,7 +49,12 @@ void ParseContext::ReportError(const SourcePosition& position, const char* forma
     va_end(args);
     if (length < 0)
         message[0] = '\0';
-    errorLog->AppendSourceError(sourceName.text, position.line, position.column, message);
+    // While a parse runs, the tokenizer knows which file the text comes from: line markers
+    // rename it inside included text, whose lines are numbered as that file's.
+    const char* name = sourceName.text;
+    if (tokenSource && tokenSource->cursor.text && tokenSource->fileName.text)
+        name = tokenSource->fileName.text;
+    errorLog->AppendSourceError(name, position.line, position.column, message);
 }
 
 void ParseContext::DestroyNodes()

@@ -61,7 +61,8 @@ struct ParseContext {
     // the operators, the three empty interface structures and the global scope mark.
     void BuildEnvironment(Log* log);
 
-    // "%s(%i:%i) error: %s\n" with sourceName into the error log; clears success.
+    // "%s(%i:%i) error: %s\n" into the error log with sourceName, or while the token source
+    // reads a text, with the name of the file it is in; clears success.
     void ReportError(const SourcePosition& position, const char* format, ...)
         __attribute__((format(gnu_printf, 3, 4)));
 

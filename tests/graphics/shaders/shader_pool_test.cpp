@@ -51,13 +51,14 @@ TEST_F(ShaderPoolTest, CodeFileNamesFollowLanguageLevelAndPrecompilation) {
     }
 }
 
-TEST_F(ShaderPoolTest, AShaderWithoutCodeFilesFailsUntilTranslationArrives) {
+TEST_F(ShaderPoolTest, AShaderWithoutCodeFilesIsTranslatedAndItsFailureLoggedOutsideDeveloperMode) {
     files->Put("effects/glow.xml", ShaderXml(""));
     Shader* glow = graphics()->GetShader("effects/glow.xml");
     ASSERT_NE(glow, nullptr) << "the record stays in the pool";
     EXPECT_FALSE(graphics()->IsShaderLoaded(glow));
     EXPECT_EQ(Count("Failed to translate shader 'effects/glow.xml':"), 1);
-    EXPECT_EQ(Count("the shader translator is not available yet."), 1);
+    EXPECT_EQ(Count("Translation FAILED"), 1);
+    EXPECT_EQ(quaven_test::LogCapture::CountPopupsContaining("Failed to translate"), 0) << "no box outside developer mode";
     for (const std::string& path : files->opened)
         EXPECT_EQ(path.find("shaders/"), std::string::npos) << "outside shaders/ no code file is looked for: " << path;
     EXPECT_EQ(renderer.CallCount("CreateShader"), 0);

@@ -1,0 +1,52 @@
+#pragma once
+
+// What the semantic action files share among themselves; the parser and the driver use
+// semantic_actions.h only.
+
+#include "shadertool/semantic/semantic_actions.h"
+
+namespace ShaderTool {
+
+class ShaderDescription;
+
+// Declares symbol in the innermost scope unless a symbol of its name is visible in any
+// open scope ("symbol '%s' already has a declaration."). A symbol with an empty name is
+// never declared. Answers whether it was declared.
+bool DeclareSymbol(ParseContext& context, SymbolNode* symbol);
+
+// The visible declaration of name, searched from the outermost scope; null when none.
+SymbolNode* FindSymbol(const ParseContext& context, const char* name);
+
+// A Symbol of one of the interface structures ("input" of "_Input" ...), const.
+SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureName, const char* symbolName);
+
+// Fills "_Input", "_Output" and "_Texture" for the stage, declares "texture" (pixel stage)
+// and the stage's constants, and lists the vertex outputs still to be set.
+void SetUpInterface(ParseContext& context, const ShaderDescription& description, uint32_t stage);
+
+// Steps of CheckTranslationUnit before the parse: the reset, the built-in functions in the
+// function table, the stage, and the interface set up from description.
+void BeginTranslationUnit(ParseContext& context, const ShaderDescription& description, uint32_t stage);
+
+// Declares a variable of an already converted type (DeclareVariable and AddDeclarator).
+Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
+                            const SourcePosition& assignPosition, Type type);
+
+// The checks after a successful parse, in report order: the nesting limit, main defined,
+// referenced prototypes defined, vertex outputs set.
+void FinishTranslationUnit(ParseContext& context);
+
+// "recursive call of function '%s' is not allowed." at the first call found that closes a
+// cycle of the source's functions.
+void CheckRecursion(ParseContext& context);
+
+// The deepest node under root as kMaxNestingDepth counts it; stops counting (and answers
+// at least limit + 1, with the node found there) once a node lies deeper than limit.
+int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep);
+
+inline SourcePosition PositionOf(const Token& token)
+{
+    return SourcePosition{token.column, token.line};
+}
+
+} // namespace ShaderTool

@@ -1,0 +1,203 @@
+#pragma once
+
+#include "core/array.h"
+#include "core/engine_string.h"
+#include "core/string_map.h"
+#include "shadertool/core/log.h"
+#include "shadertool/core/node.h"
+#include "shadertool/core/shader_type.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+namespace ShaderTool {
+
+class ShaderDescription;
+
+// The stage value of a translator that is not translating.
+const uint32_t kStageNone = 3;
+
+// Deepest nesting of nodes the walk follows. The semantic checks refuse deeper sources
+// before this; the walk has its own limit so that a tree built some other way still
+// cannot overflow a game thread's stack (a level costs well under a kilobyte of stack).
+const int32_t kMaxWriteDepth = 256;
+
+// One section of the text being written. The walk makes thousands of small appends, so
+// the block grows geometrically instead of by exactly the text added; text is null or
+// zero-terminated, and clearing keeps the block for the next translation.
+struct TextSection {
+    char* text = nullptr;
+    int32_t length = 0;
+    int32_t capacity = 0;
+
+    TextSection() = default;
+    ~TextSection();
+    TextSection(const TextSection&) = delete;
+    TextSection& operator=(const TextSection&) = delete;
+
+    void Append(const char* source);
+    void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+    void AppendFormatArguments(const char* format, va_list args);
+    bool IsEmpty() const { return length == 0; }
+    void Clear();
+
+private:
+    // Room for that many more characters and the terminator; false when the text would
+    // pass the int32 range or the memory is not there.
+    bool Reserve(int64_t extra);
+};
+
+// Base of the source-to-source translators. One walk over a checked tree writes one stage
+// of a shader in the target language. The text is built in four sections (header, global
+// declarations, prototypes, functions) joined at the end into body, the text the driver
+// reads after a successful Translate.
+//
+// The derived classes change spellings, add the target's interface declarations and file
+// header and refuse what the target cannot express, by overriding the virtual operations
+// below. Errors never stop the walk: each one is logged and clears succeeded, so one run
+// reports all of them.
+class Translator {
+public:
+    TextSection* currentSection;          // bodySection, or globals while a global declaration is written
+    StringMap<const char*> functionRenames; // target name of a built-in function by its own name
+    String header;                        // file header and interface declarations
+    Log& errorLog;                        // the context's error log
+    int32_t indentation;                  // one tab per level
+    uint32_t shaderLevelMask;             // ShaderLevel bits of the translation
+    uint32_t target;                      // the Target being written
+    uint32_t stage;                       // ShaderStage, or kStageNone
+    uint8_t allowBitwise;                 // the target has bit-wise operators
+    uint8_t inFunction;                   // a function body is being written
+    TextSection prototypes;
+    TextSection globals;
+    String body;                          // after success, the whole text; empty otherwise
+    uint8_t succeeded;                    // 1 after a reset; any error clears it
+
+    // The functions: the body section while the walk writes it.
+    TextSection bodySection;
+    // Where errors point: the source's path, borrowed for the duration of Translate.
+    const char* sourceName;
+    // Nesting of the node being written, checked against kMaxWriteDepth.
+    int32_t depth;
+    uint8_t depthExceeded;
+    // Functions already written: a prototype and its definition share one node, which
+    // may stand in the unit's list twice.
+    Array<const Node*> writtenFunctions;
+    // Symbols whose declaration has been written. A declaration with one declarator is
+    // not wrapped in a declaration list: the statement is the declared Symbol itself (or
+    // its "=" node), and a later statement of the same Symbol is a plain expression.
+    Array<const Node*> declaredSymbols;
+
+    explicit Translator(Log& log);
+    virtual ~Translator();
+    Translator(const Translator&) = delete;
+    Translator& operator=(const Translator&) = delete;
+
+    // Writes one stage of the tree under root (the List at the top of the checked tree).
+    // sourceName names the source in error reports. True when no error was reported; the
+    // text is then GetText().
+    bool Translate(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                   uint32_t shaderStage, const ListNode* root, const char* sourceName = nullptr);
+
+    // The output of the last successful Translate (the body section); "" when empty.
+    const char* GetText() const { return body.text ? body.text : ""; }
+
+    // Forgets the run: sections, indentation, target and stage go; the renames, the level
+    // mask, allowBitwise and the log stay. Derived classes call the base first.
+    virtual void Reset();
+
+    // Name of a built-in callee: constructors by their type name, other functions through
+    // functionRenames.
+    virtual String GetFunctionName(const FunctionNode* call);
+
+    // The type's name in the target language; never includes the array size.
+    virtual String GetTypeName(const Type& type);
+
+    // Prepends the target's file header (extensions, precision) to the header section,
+    // after the interface declarations have been written into it.
+    virtual void WriteHeader();
+
+    // Takes what the stage needs from the description before the walk.
+    virtual void SetShaderDescription(const ShaderDescription& description);
+
+    // The initialiser of an array declaration; assignment is the declarator's "=" node,
+    // its right operand the initialiser list.
+    virtual void WriteArrayInitializer(const OperatorNode* assignment);
+
+    virtual void WriteFunctionCall(const FunctionNode* call);
+
+    // A function with its body. A function without a body (a prototype) writes nothing:
+    // the prototype section declares every defined function already.
+    virtual void WriteFunctionDefinition(const FunctionNode* function);
+
+    // do, for and while loops.
+    virtual void WriteIterationStatement(const LoopNode* loop);
+
+    // break, continue, discard and return with its value.
+    virtual void WriteJumpStatement(const BranchNode* branch);
+
+    virtual void WriteLiteral(const LiteralNode* literal);
+
+    // Operators in their source form; refuses bit-wise operators when the target has none.
+    virtual void WriteOperatorExpression(const OperatorNode* node);
+
+    virtual void WriteIfStatement(const IfNode* node);
+
+    // Appends the target's interface declarations to the header section after the walk.
+    virtual void WriteInterfaceStructures(const ShaderDescription& description);
+
+    virtual void WriteSymbol(const SymbolNode* symbol);
+
+    // The head of a for loop, up to the line break before its body.
+    virtual void WriteForStatement(const LoopNode* loop);
+
+    // A declaration list: its qualified type name, then its declarators. An array
+    // declarator, and a declarator after one, starts a declaration of its own (the type
+    // written again by WriteDeclarationType) so that every declarator keeps its own size.
+    virtual void WriteVariableDeclaration(const ListNode* list);
+
+    // The start of a declaration: the qualified type name of the list and a blank.
+    virtual void WriteDeclarationType(const ListNode* list);
+
+    // One declarator of an array declaration with its size and initialiser. declarator is
+    // a Symbol or the "=" Operator of an initialised one.
+    virtual void WriteArraySpecifier(const ListNode* list, const Node* declarator);
+
+    // The tail of a do loop or the head of a while loop.
+    virtual void WriteWhileStatement(const LoopNode* loop);
+
+    // A condition of an if, a loop or a "?" operator. The base writes the expression; a
+    // target that takes only bool conditions converts other scalars.
+    virtual void WriteCondition(const Node* condition);
+
+    // The walk.
+    void WriteNode(const Node* node);
+    void WriteStatementList(const ListNode* list, bool bracesAllowed);
+    void WriteStatement(const Node* node, bool indentFirst, bool newline);
+    void WriteBranchBody(const Node* node, int indentIt);
+    void WriteList(const ListNode* list);
+    // Whether node, met as a statement, a for loop's init or a condition, declares a
+    // variable without a declaration list around it.
+    bool IsBareDeclarator(const Node* node) const;
+    // A bare declarator written as a declaration list of its own; anything else as it is.
+    void WriteStatementNode(const Node* node);
+    // "const " and the type name for a const type, else the type name.
+    String GetQualifiedTypeName(const Type& type);
+
+    // Output helpers; they append to the current section.
+    void Append(const char* text);
+    void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+    void WriteIndentation();
+
+    // "%s(%i:%i) error: %s" with the source name and the node's position (0:0 for a null
+    // node) into the error log; clears succeeded.
+    void ReportError(const Node* at, const char* format, ...) __attribute__((format(gnu_printf, 3, 4)));
+};
+
+// The callee's name of a call or function node ("" when it has none).
+inline const char* NodeName(const ListNode* node)
+{
+    return node && node->name.text ? node->name.text : "";
+}
+
+} // namespace ShaderTool

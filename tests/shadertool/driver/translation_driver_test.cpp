@@ -1,0 +1,95 @@
+// The driver's own decisions, with runs that stop after the preprocessor: which source goes
+// to which target, the refusals, the up-to-date check, the debug copies and the failures.
+#include <windows.h>
+
+#include "shadertool/driver/driver_fixture.h"
+#include "support/files.h"
+
+namespace shadertool_test {
+namespace {
+
+using namespace ShaderTool;
+
+std::string Sources(const std::string& nodes) { return ShaderXML(kMinimalInterface + XMLArray("sources", nodes)); }
+
+void Stamp(const std::string& path, uint32_t secondsSince1970) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const uint64_t ticks = (uint64_t(secondsSince1970) + 11644473600ull) * 10000000ull;
+    FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time)) << path;
+    CloseHandle(file);
+}
+
+TEST_F(TranslationDriverTest, EachTargetGetsItsOwnSourceOrTheAllSourceAndTargetsThatCannotAreRefused) {
+    ASSERT_TRUE(Initialize(kTargetAll, String(""), false));
+    PutFile("fx/pick.xml", Sources(SourceNode("vertex", "ALL", "v();") + SourceNode("pixel", "ALL", "generic();") +
+                                   SourceNode("pixel", "HLSL11", "direct3D();")));
+    ASSERT_TRUE(Translate("fx/pick.xml", kTargetGLSL21 | kTargetHLSL11)) << Report();
+    EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/pick.xml'...\n"
+                        "Translating vertex shader code of shader source 1...\nTranslating for target 'GLSL21'...\n"
+                        "Translating for target 'HLSL11'...\n"
+                        "Translating pixel shader code of shader source 2...\nTranslating for target 'GLSL21'...\n"
+                        "Translating pixel shader code of shader source 3...\nTranslating for target 'HLSL11'...\n"
+                        "\nTranslation SUCCEEDED\n");
+    EXPECT_EQ(Code(kStagePixel), std::string("generic();\0direct3D();\0", 23)) << "each target's text with its zero";
+
+    PutFile("fx/two.xml", ShaderXML(kMinimalInputs + XMLArray("pixel_output", R"(<node id="a"/><node id="b"/>)") +
+                                    XMLArray("sources", SourceNode("vertex", nullptr, "") + SourceNode("pixel", nullptr, ""))));
+    EXPECT_FALSE(Translate("fx/two.xml", kTargetESSL20 | kTargetGLSL21 | kTargetHLSL11));
+    EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/two.xml'...\n"
+                        "Error: target 'ESSL20' does not support multiple pixel outputs.\n"
+                        "Error: target 'GLSL21' does not support multiple pixel outputs.\n\nTranslation FAILED\n");
+    // Every requested target needs a source of each stage, and some target is needed.
+    PutFile("fx/half.xml", Sources(SourceNode("vertex", "ALL", "") + SourceNode("pixel", "HLSL11", "")));
+    PutFile("fx/other.xml", Sources(SourceNode("vertex", "GLSL21", "") + SourceNode("pixel", "GLSL21", "")));
+    for (const char* name : {"fx/half.xml", "fx/other.xml"}) {
+        EXPECT_FALSE(Translate(name, kTargetHLSL11)) << name;
+        EXPECT_NE(Report().find("Error: some targets do not have both vertex and pixel shader source specified.\n"),
+                  std::string::npos) << name;
+    }
+    EXPECT_FALSE(Translate("fx/other.xml", 0) || Translate("fx/other.xml", kTargetCG));
+}
+
+TEST_F(TranslationDriverTest, TheUpToDateCheckTranslatesOnlyWhatChangedAndThenTheRest) {
+    ASSERT_TRUE(Initialize(kTargetGLSL21, String(""), true));
+    PutFile("fx/a.vsh", "vertexCode();"), PutFile("fx/a.psh", "pixelCode();");
+    PutFile("fx/a.xml", Sources(SourceNode("vertex", nullptr, "", "a.vsh") + SourceNode("pixel", nullptr, "", "a.psh")));
+    const uint32_t old = 1500000000, newer = 1600000000;
+    for (const char* file : {"a.xml", "a.vsh", "a.psh"})
+        Stamp(ResRoot() + "/fx/" + file, old);
+    ASSERT_TRUE(Translate("fx/a.xml", kTargetGLSL21, 0)) << Report();
+    EXPECT_EQ(g_shaderContext.newestStamp, int32_t(old));
+    EXPECT_EQ(Report().find("up to date"), std::string::npos) << "with no earlier translation nothing is current";
+    ASSERT_TRUE(Translate("fx/a.xml", kTargetGLSL21, old)) << Report();
+    EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/a.xml'...\n"
+                        "Translating vertex shader code of shader source 1...\nTranslating for target 'GLSL21'...\n"
+                        "Shader source is up to date, skipping translation...\n"
+                        "Translating pixel shader code of shader source 2...\nTranslating for target 'GLSL21'...\n"
+                        "Shader source is up to date, skipping translation...\n\nTranslation SUCCEEDED\n");
+    Stamp(ResRoot() + "/fx/a.psh", newer);
+    ASSERT_TRUE(Translate("fx/a.xml", kTargetGLSL21, old)) << Report();
+    EXPECT_EQ(g_shaderContext.newestStamp, int32_t(newer));
+    EXPECT_NE(Report().find("Changes or target dependent code was detected, translating up-to-date shader sources...\n"
+                            "Translating vertex shader code of shader source 1...\n"), std::string::npos) << Report();
+    EXPECT_EQ(Code(kStageVertex), std::string("vertexCode();\0", 14)) << "both stages make the shader";
+}
+
+TEST_F(TranslationDriverTest, DebugCopiesAreWrittenWholeOrNotAtAllAndFailuresHandOutNoCode) {
+    PutFile("fx/copy.xml", Sources(SourceNode("vertex", nullptr, "v();") + SourceNode("pixel", nullptr, "p();")));
+    ASSERT_TRUE(fs()->CreateDirectory("res://out") && Initialize(kTargetGLSL21, String("res://out"), false));
+    ASSERT_TRUE(Translate("fx/copy.xml", kTargetGLSL21)) << Report();
+    EXPECT_EQ(quaven_test::ReadNative(ResRoot() + "/out/copy.vertex"), "v();");
+    EXPECT_EQ(quaven_test::ReadNative(ResRoot() + "/out/copy.pixel"), "p();");
+    // A folder in the file's place: the copy cannot be made, and the translation fails.
+    ASSERT_TRUE(fs()->CreateDirectory("res://blocked/copy.vertex") && Initialize(kTargetGLSL21, String("res://blocked/"), false));
+    EXPECT_FALSE(Translate("fx/copy.xml", kTargetGLSL21));
+    EXPECT_NE(Report().find("Error: could not write to output file 'res://blocked/copy.vertex'.\n"), std::string::npos);
+    EXPECT_FALSE(quaven_test::NativeExists(ResRoot() + "/blocked/copy.vertex.tmp"));
+    EXPECT_EQ(Code(kStageVertex), "") << "a failure hands out no code";
+    EXPECT_FALSE(Translate("fx/missing.xml", kTargetGLSL21));
+    EXPECT_EQ(Report().substr(Report().size() - 20), "\nTranslation FAILED\n");
+    Initialize(kTargetGLSL21, String(""), false);
+}
+
+} // namespace
+} // namespace shadertool_test
