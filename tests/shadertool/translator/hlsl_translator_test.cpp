@@ -322,7 +322,8 @@ void CompileAndReflect() {
     Log log;
     HLSLCompiler compiler(&log);
     ASSERT_TRUE(compiler.Initialize());
-    auto reflect = reinterpret_cast<D3DReflectFunction>(GetProcAddress(compiler.library->module, "D3DReflect"));
+    auto reflect = reinterpret_cast<D3DReflectFunction>(
+        reinterpret_cast<void*>(GetProcAddress(compiler.library->module, "D3DReflect")));
     ASSERT_NE(reflect, nullptr);
     for (const Judged& shader : TranslateJudgedShaders()) {
         if (!shader.wine)
