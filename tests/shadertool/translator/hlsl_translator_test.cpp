@@ -2,16 +2,16 @@
 // text is asserted where the form matters to the engine (interface structures, constant
 // buffers, products, sampling, refusals); the platform's compiler judges HLSL11 output at
 // every shader level in a child process, and D3DReflect shows that each constant lands where
-// the engine's block puts it; the outputs are also written to files for glslangValidator's
-// HLSL front end (check_hlsl_outputs.sh).
+// the engine's block puts it; glslangValidator's HLSL front end judges the outputs (the
+// "CompilerOutputs" tests; see compiler_outputs.h).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/byte_buffer.h"
+#include "shadertool/compiler_outputs.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
@@ -295,17 +295,11 @@ std::string FileName(const Judged& shader) {
            (shader.stage == kStageVertex ? ".vert" : ".frag");
 }
 
-TEST(HLSLTranslationJudges, OutputsAreWrittenForGlslangsHLSLFrontEnd) {
-    std::vector<Judged> shaders = TranslateJudgedShaders();
-    ASSERT_EQ(shaders.size(), 8u);
-    CreateDirectoryA(QUAVEN_HLSL_OUTPUT_DIR, nullptr);
-    for (const Judged& shader : shaders) {
+TEST(HLSLTranslationJudges, CompilerOutputsOfTheSpriteBranchAndFlowShaders) {
+    for (const Judged& shader : TranslateJudgedShaders()) {
         ASSERT_EQ(shader.text.rfind("FAILED", 0), std::string::npos) << FileName(shader) << "\n" << shader.text;
-        std::string path = std::string(QUAVEN_HLSL_OUTPUT_DIR) + "/" + FileName(shader);
-        FILE* file = fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr) << path;
-        fwrite(shader.text.data(), 1, shader.text.size(), file);
-        fclose(file);
+        EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("hlsl_") + shader.name, shader.target,
+                                                         shader.stage, shader.text));
     }
 }
 
