@@ -141,6 +141,11 @@ TEST_F(ImageCorpus, LibjpegTestImagesDecodeLikeItsReferenceAndTwelveBitIsRefused
         EXPECT_LE(worst, std::string(name) == "testorig.jpg" ? 4 : 24);
         EXPECT_EQ(bitmap_.pixels[3], 255);
     }
+    // Cut in half: decoded with warnings, the missing part filled by the decoder.
+    Bytes half = ReadBytes(folder + "testorig.jpg");
+    half.resize(half.size() / 2);
+    EXPECT_TRUE(Load(QVI_LoadImageJPG, half, "half.jpg"));
+    EXPECT_EQ(LogCapture::CountContaining("warnings while loading JPEG 'half.jpg'"), 1);
     EXPECT_FALSE(Load(QVI_LoadImageJPG, ReadBytes(folder + "testorig12.jpg"), "testorig12.jpg"));
     EXPECT_EQ(bitmap_.pixels, nullptr);
     EXPECT_EQ(LogCapture::CountPopupsContaining("Load JPG - setjmp failed for 'testorig12.jpg'."), 1);
