@@ -205,5 +205,18 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     g->RemoveBitmapHandle(target);
 }
 
+TEST_F(ImageFiles, AnImageLargerThanTheDevicesTexturesLoadsButNeverReachesTheDevice) {
+    Put("wide.png", Png(8, 2, 2, 8, std::string(48, '\x40'), 24));
+    qv->fileSystem->AddSearchPath("res://data", true);
+    renderer_.maximumTextureSize = 4;
+    Bitmap* wide = qv->graphics->GetBitmap("wide");
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->width * 100 + wide->height, 802);
+    EXPECT_FALSE(wide->hardware.loaded);
+    EXPECT_EQ(renderer_.CallCount("CreateTexture"), 0);
+    EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'wide' (8x2) to renderer."), 1);
+    qv->graphics->RemoveBitmapHandle(wide);
+}
+
 }  // namespace
 }  // namespace image_test
