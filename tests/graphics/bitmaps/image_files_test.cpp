@@ -12,6 +12,7 @@
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
+#include "support/memory_files.h"
 #include "support/res_folder.h"
 
 namespace image_test {
@@ -115,6 +116,15 @@ TEST_F(ImageFiles, TgaRowsRunsAndMirroringLandWhereTheHeaderSays) {
     Put("mirror.tga", Tga(2, 2, 1, 24, 0x30, "\x01\x01\x01\x02\x02\x02"));
     ASSERT_TRUE(Load("mirror.tga"));
     EXPECT_TRUE(At(0, 0) == (Rgba8{2, 2, 2, 255}) && At(1, 0) == (Rgba8{1, 1, 1, 255}));
+}
+
+TEST_F(ImageFiles, AFileSystemThatCannotSeekAndReadsShortStillGivesTheWholeImage) {
+    quaven_test::MemoryFiles memory(qv);
+    memory.Put("tiny.tga", Tga(2, 2, 1, 24, 0x20, "\x01\x02\x03\x04\x05\x06"));
+    memory.files["tiny.tga"].maxRead = 5;
+    bitmap_ = {};
+    ASSERT_TRUE(QVI_GetImageLoader()->LoadImage(&bitmap_, "tiny.tga"));
+    EXPECT_TRUE(At(1, 0) == (Rgba8{6, 5, 4, 255}));
 }
 
 TEST_F(ImageFiles, HostileFilesFailWithTheirNameAndNoPixels) {
