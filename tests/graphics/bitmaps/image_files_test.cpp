@@ -12,6 +12,7 @@
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
+#include "support/files.h"
 #include "support/memory_files.h"
 #include "support/res_folder.h"
 
@@ -175,6 +176,20 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(res_->Get("data/round.png"), before);
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/upper.PNG", 95));
     EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'res://data/upper.PNG' not supported"), 1);
+    // Header sizes without decoding.
+    for (const char* name : {"res://data/round.png", "res://data/round.tga", "res://data/round.jpg"}) {
+        Bitmap header = {};
+        EXPECT_TRUE(loader->GetImageDimensions(&header, name) && header.width == 6 && header.height == 4 &&
+                    !header.pixels) << name;
+    }
+    // libjpeg refuses a side past 65500: its error comes back as a failed save.
+    const std::string jpeg = res_->Get("data/round.jpg");
+    Bitmap wide = {};
+    loader->AllocateImagePixels(&wide, 65535, 1);
+    EXPECT_FALSE(loader->SaveImage(&wide, "res://data/round.jpg", 90));
+    EXPECT_EQ(res_->Get("data/round.jpg"), jpeg);
+    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/round.jpg.tmp")));
+    loader->FreeImagePixels(&wide);
     loader->FreeImagePixels(&saved);
 }
 
