@@ -128,6 +128,26 @@ TEST_F(ImageFiles, AFileSystemThatCannotSeekAndReadsShortStillGivesTheWholeImage
     EXPECT_TRUE(At(1, 0) == (Rgba8{6, 5, 4, 255}));
 }
 
+TEST_F(ImageFiles, ARendererAskingForBgraGetsBgraFromEveryCodecAndSavesTrueColours) {
+    Put("rgb.png", Png(1, 1, 2, 8, "\x01\x02\x03", 3));
+    Put("rgb.tga", Tga(2, 1, 1, 32, 0, "\x03\x02\x01\x04"));
+    g_rendererSetup.pixelChannelOrder = QV_PIXEL_ORDER_BGRA;
+    ASSERT_TRUE(Load("rgb.png"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{3, 2, 1, 255}));
+    ASSERT_TRUE(Load("rgb.tga"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{3, 2, 1, 4}));
+    for (const char* name : {"bgra.png", "bgra.tga", "bgra.jpg"})
+        EXPECT_TRUE(QVI_GetImageLoader()->SaveImage(&bitmap_, ("res://data/" + std::string(name)).c_str(), 100));
+    g_rendererSetup.pixelChannelOrder = QV_PIXEL_ORDER_RGBA;
+    ASSERT_TRUE(Load("bgra.png"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{1, 2, 3, 4}));
+    ASSERT_TRUE(Load("bgra.tga"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{1, 2, 3, 4}));
+    ASSERT_TRUE(Load("bgra.jpg"));
+    const Rgba8 p = At(0, 0);
+    EXPECT_TRUE(std::abs(p.r - 1) <= 4 && std::abs(p.g - 2) <= 4 && std::abs(p.b - 3) <= 4 && p.a == 255);
+}
+
 TEST_F(ImageFiles, HostileFilesFailWithTheirNameAndNoPixels) {
     const std::string png = Png(4, 4, 2, 8, std::string(48, '\x7F'), 12);
     std::string huge = "\x89PNG\r\n\x1a\n" + Chunk("IHDR", U32(65536) + U32(65536) + "\x08\x06" + std::string(3, '\0'));
