@@ -274,28 +274,28 @@ bool ImageLoaderImpPortable::SaveImage(Bitmap* bitmap, const char* path, int qua
     const char* nativePath = native.text ? native.text : "";
     const size_t length = strlen(path);
     const char* suffix = length >= 3 ? path + length - 3 : "";
-    const bool hasPixels = bitmap->pixels && bitmap->width > 0 && bitmap->height > 0 &&
-                           QVI_IsImageSizeAcceptable(path, bitmap->width, bitmap->height);
-
-    if (strcmp(suffix, "png") == 0) {
-        if (!hasPixels || !nativePath[0]) {
-            QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", path);
-            return false;
-        }
+    const bool png = strcmp(suffix, "png") == 0, jpg = strcmp(suffix, "jpg") == 0, tga = strcmp(suffix, "tga") == 0;
+    if (!png && !jpg && !tga) {
+        QVI_ReportPopup(QV_LOG_WARNING, "SaveImage - file format for '%s' not supported. Use .png format.\n", path);
+        return false;
+    }
+    if (!bitmap->pixels || !QVI_IsImageSizeAcceptable(path, bitmap->width, bitmap->height)) {
+        QVI_Report(QV_LOG_WARNING, "SaveImage: bitmap '%s' has no pixels to write to '%s'.", QVI_GetImageName(bitmap),
+                   path);
+        return false;
+    }
+    if (!nativePath[0]) {
+        QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", path);
+        return false;
+    }
+    if (png)
         return QVI_WriteImageFile(nativePath, WritePNGToFile, bitmap);
-    }
-    if (strcmp(suffix, "jpg") == 0) {
-        if (!hasPixels || !nativePath[0])
-            return false;
-        uint8_t* rgb = MakeRGBRows(bitmap);
-        const bool saved = rgb && QVI_SaveImageJPG(nativePath, rgb, bitmap->width, bitmap->height, quality);
-        free(rgb);
-        return saved;
-    }
-    if (strcmp(suffix, "tga") == 0)
-        return hasPixels && nativePath[0] && QVI_SaveImageTGA(bitmap, nativePath);
-    QVI_ReportPopup(QV_LOG_WARNING, "SaveImage - file format for '%s' not supported. Use .png format.\n", path);
-    return false;
+    if (tga)
+        return QVI_SaveImageTGA(bitmap, nativePath);
+    uint8_t* rgb = MakeRGBRows(bitmap);
+    const bool saved = rgb && QVI_SaveImageJPG(nativePath, rgb, bitmap->width, bitmap->height, quality);
+    free(rgb);
+    return saved;
 }
 
 ImageLoaderImp* QVI_GetImageLoader()

@@ -210,6 +210,9 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(res_->Get("data/round.jpg"), jpeg);
     EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/round.jpg.tmp")));
     loader->FreeImagePixels(&wide);
+    Bitmap none = {};
+    EXPECT_FALSE(loader->SaveImage(&none, "res://data/none.png", 90));
+    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/none.png")));
     loader->FreeImagePixels(&saved);
 }
 
