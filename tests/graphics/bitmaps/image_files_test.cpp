@@ -196,6 +196,8 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(res_->Get("data/round.png"), before);
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/upper.PNG", 95));
     EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'res://data/upper.PNG' not supported"), 1);
+    EXPECT_FALSE(loader->SaveImage(&saved, "g", 95));  // shorter than any extension
+    EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'g' not supported"), 1);
     // Header sizes without decoding.
     for (const char* name : {"res://data/round.png", "res://data/round.tga", "res://data/round.jpg"}) {
         Bitmap header = {};
