@@ -28,6 +28,7 @@ QUADS = 4000000
 SHADER = "inputs/shader/lit_mesh"
 SHADER_ROUNDS = 100
 SHADER_TARGETS = 7
+IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
@@ -47,6 +48,8 @@ FIGURES = [
     ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
     ("file reads", "reads", "engine", "bare", "work_ms"),
     ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
+    ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
+    ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -82,6 +85,12 @@ def steps(frames):
         "shaders": [("translate", ["shader_bench.exe", SHADER + ".xml", str(SHADER_ROUNDS)]),
                     ("glslang", [NATIVE + "glslangValidator"] +
                      [SHADER + stage for stage in (".vert", ".frag")] * (SHADER_TARGETS * SHADER_ROUNDS))],
+        # The engine finds the file by name through its search path inputs/; the baseline
+        # decodes the same file from memory.
+        "images": [("png", ["image_bench.exe", "image.png", str(IMAGE_LOADS)]),
+                   ("bare_png", ["bare_image.exe", "png", "inputs/image.png", str(IMAGE_LOADS)]),
+                   ("jpg", ["image_bench.exe", "image.jpg", str(IMAGE_LOADS)]),
+                   ("bare_jpg", ["bare_image.exe", "jpg", "inputs/image.jpg", str(IMAGE_LOADS)])],
     }
 
 
