@@ -365,9 +365,7 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
     if (!slot) {
         Append(templateText);
     } else {
-        String prefix(templateText);
-        prefix.text[slot - templateText] = '\0';
-        Append(prefix.text);
+        currentSection->Append(templateText, static_cast<int32_t>(slot - templateText));
         Append(memberName);
         Append(slot + 2);
     }

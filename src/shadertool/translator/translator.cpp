@@ -168,8 +168,9 @@ void Translator::Reset()
     sourceName = nullptr;
     depth = 0;
     depthExceeded = 0;
-    writtenFunctions.Release();
-    declaredSymbols.Release();
+    // Emptied, not freed: the next translation fills them again.
+    writtenFunctions.count = 0;
+    declaredSymbols.count = 0;
 }
 
 String Translator::GetFunctionName(const FunctionNode* call)
@@ -739,13 +740,17 @@ bool TextSection::Reserve(int64_t extra)
 
 void TextSection::Append(const char* source)
 {
-    if (!source)
+    if (source)
+        Append(source, static_cast<int32_t>(strnlen(source, INT32_MAX)));
+}
+
+void TextSection::Append(const char* source, int32_t count)
+{
+    if (!source || count < 0 || !Reserve(count))
         return;
-    size_t count = strlen(source);
-    if (!Reserve(static_cast<int64_t>(count)))
-        return;
-    memcpy(text + length, source, count + 1);
-    length += static_cast<int32_t>(count);
+    memcpy(text + length, source, static_cast<size_t>(count));
+    length += count;
+    text[length] = '\0';
 }
 
 void TextSection::Prepend(const char* source)

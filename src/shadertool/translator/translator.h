@@ -36,6 +36,8 @@ struct TextSection {
     TextSection& operator=(const TextSection&) = delete;
 
     void Append(const char* source);
+    // The first count characters of source (which has at least that many).
+    void Append(const char* source, int32_t count);
     void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
     void AppendFormatArguments(const char* format, va_list args);
     // Puts source in front of the text (a file header written after the declarations).
