@@ -720,8 +720,11 @@ bool TextSection::Reserve(int64_t extra)
 
 void TextSection::Append(const char* source)
 {
-    if (source)
-        Append(source, static_cast<int32_t>(strnlen(source, INT32_MAX)));
+    if (!source)
+        return;
+    const size_t count = strlen(source);
+    if (count <= static_cast<size_t>(INT32_MAX))
+        Append(source, static_cast<int32_t>(count));
 }
 
 void TextSection::Append(const char* source, int32_t count)
