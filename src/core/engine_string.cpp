@@ -92,6 +92,16 @@ String& String::operator=(const String& other)
     return *this;
 }
 
+String& String::operator=(String&& other) noexcept
+{
+    if (this != &other) {
+        free(text);
+        text = other.text;
+        other.text = nullptr;
+    }
+    return *this;
+}
+
 void String::Assign(const char* source)
 {
     char* copy = CopyOf(source);

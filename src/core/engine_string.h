@@ -12,10 +12,14 @@ public:
     constexpr String() : text(nullptr) {}
     String(const char* source);
     String(const String& other);
+    // Takes over the other's block, leaving it null: texts returned or assigned from
+    // temporaries are passed on instead of copied and freed.
+    String(String&& other) noexcept : text(other.text) { other.text = nullptr; }
     ~String();
 
     // Target gets its own copy of the other's text.
     String& operator=(const String& other);
+    String& operator=(String&& other) noexcept;
 
     // Builds the new block before freeing the old one, so passing the own text
     // (or a pointer into it) is safe.

@@ -49,7 +49,9 @@ public:
             return nullptr;
         for (int32_t i = 0; i < entries.count; ++i) {
             Entry* entry = entries.data[i];
-            if (entry && entry->key.text && strcmp(entry->key.text, key) == 0)
+            // The first characters are compared here first: most keys differ there, and
+            // the call to strcmp cost more than the search itself in the shader tables.
+            if (entry && entry->key.text && entry->key.text[0] == key[0] && strcmp(entry->key.text, key) == 0)
                 return entry;
         }
         return nullptr;

@@ -93,12 +93,12 @@ String Type::GetName(bool shortForm) const
         break;
     }
 
-    String result(base);
+    // One text made at once: a copy of the base name grown by an append cost two blocks.
     if (vectorSize > 1)
-        result.AppendFormat("%i", static_cast<int>(vectorSize));
-    else if (matrixSize >= 1)
-        result.AppendFormat("%ix%i", static_cast<int>(matrixSize), static_cast<int>(matrixSize));
-    return result;
+        return String::FromFormat("%s%i", base, static_cast<int>(vectorSize));
+    if (matrixSize >= 1)
+        return String::FromFormat("%s%ix%i", base, static_cast<int>(matrixSize), static_cast<int>(matrixSize));
+    return String(base);
 }
 
 } // namespace ShaderTool

@@ -200,12 +200,26 @@ void ShaderXMLReader::BuildSourceLineTable()
         ScanSourceLines(memoryText_, static_cast<int>(strlen(memoryText_)), sourceLines);
         return;
     }
+    const bool reusable = fileModified_ != 0 && xmlPath;
+    if (reusable && lineCache_.valid && lineCache_.database == database && lineCache_.modified == fileModified_ &&
+        lineCache_.path.text && strcmp(lineCache_.path.text, xmlPath) == 0) {
+        sourceLines = lineCache_.lines;
+        return;
+    }
+    lineCache_.valid = false;
     int length = 0;
     char* text = QVI_ReadWholeFileForXML(xmlPath, &length);
     if (!text)
         return;
     ScanSourceLines(text, length, sourceLines);
     free(text);
+    if (reusable) {
+        lineCache_.path.Assign(xmlPath);
+        lineCache_.database = database;
+        lineCache_.modified = fileModified_;
+        lineCache_.lines = sourceLines;
+        lineCache_.valid = true;
+    }
 }
 
 bool ShaderXMLReader::ReadSource(int number, const DataNode* node, ShaderSource* source)

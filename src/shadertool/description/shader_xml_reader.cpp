@@ -79,6 +79,7 @@ bool ShaderXMLReader::ReadFile(const char* path, bool reload, bool skipSources)
     if (reload) {
         if (Database* cached = DataManager::FindDatabase(name))
             DataManager::UnloadDatabase(cached);
+        lineCache_.valid = false;
     }
     Database* loaded = DataManager::GetDatabase(name);
     if (!loaded) {
@@ -86,16 +87,22 @@ bool ShaderXMLReader::ReadFile(const char* path, bool reload, bool skipSources)
         return false;
     }
 
+    // Asked before the arrays are read: the line table's reuse depends on it too.
+    FileInfo info = {};
+    const bool haveInfo =
+        qv && qv->fileSystem && qv->fileSystem->GetFileInfo && qv->fileSystem->GetFileInfo(name, &info);
+    fileModified_ = haveInfo ? info.modified : 0;
+
     BorrowedDatabase borrow(&database, loaded);
     memoryText_ = nullptr;
     SetPath(name);
     bool read = ReadArrays(skipSources);
     xmlPath = nullptr;
+    fileModified_ = 0;
     if (!read)
         return false;
 
-    FileInfo info = {};
-    if (qv && qv->fileSystem && qv->fileSystem->GetFileInfo && qv->fileSystem->GetFileInfo(name, &info))
+    if (haveInfo)
         description.timeStamp = info.modified;
     return true;
 }

@@ -48,6 +48,21 @@ private:
     // The XML text itself for the line table when reading from memory; null for a file.
     const char* memoryText_ = nullptr;
 
+    // The line table of the last file read, with what it was made from. Reading the raw
+    // file again for every translation cost more than the rest of the read, so it is
+    // reused while the same cached database of the same, unchanged file is read; a
+    // reload or a newer file makes it anew. Kept across Reset.
+    struct LineTableCache {
+        String path;
+        const Database* database = nullptr;
+        uint32_t modified = 0;
+        Array<int32_t> lines;
+        bool valid = false;
+    };
+    LineTableCache lineCache_;
+    // The file's modification time for the read in progress; 0 when unknown (no reuse).
+    uint32_t fileModified_ = 0;
+
     void SetPath(const char* path);
     bool ReadArrays(bool skipSources);
     bool ReadInfo();

@@ -40,13 +40,12 @@ int32_t VectorSizeOf(const Node* node)
 }
 
 // Fills a declaration or name template; the templates are the translator's own texts.
-void AppendTemplate(String& to, const char* format, ...)
+void AppendTemplate(TextSection& to, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    String text = FormatArguments(format, args);
+    to.AppendFormatArguments(format, args);
     va_end(args);
-    to.Append(text.text);
 }
 
 } // namespace
@@ -126,8 +125,7 @@ void GLSL21Translator::WriteHeader()
     for (int32_t i = 0; i < extensions.count; ++i)
         lines.AppendFormat("#extension %s : require\n", extensions.data[i]);
     lines.Append("\n");
-    lines.Append(header.text);
-    header = lines;
+    header.Prepend(lines.text);
 }
 
 void GLSL21Translator::SetShaderDescription(const ShaderDescription& description)
@@ -348,9 +346,7 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
     if (!slot) {
         Append(templateText);
     } else {
-        String prefix(templateText);
-        prefix.text[slot - templateText] = '\0';
-        Append(prefix.text);
+        currentSection->Append(templateText, static_cast<int32_t>(slot - templateText));
         Append(memberName);
         Append(slot + 2);
     }
@@ -401,10 +397,8 @@ void ESSL20Translator::WriteHeader()
 {
     if (stage != kStagePixel)
         return;
-    String lines("#if defined(GL_FRAGMENT_PRECISION_HIGH)\n\nprecision highp float;\n\n#else\n\n"
-                 "precision mediump float;\n\n#endif\n\n");
-    lines.Append(header.text);
-    header = lines;
+    header.Prepend("#if defined(GL_FRAGMENT_PRECISION_HIGH)\n\nprecision highp float;\n\n#else\n\n"
+                   "precision mediump float;\n\n#endif\n\n");
 }
 
 void ESSL20Translator::WriteArrayInitializer(const OperatorNode* assignment)
@@ -510,9 +504,7 @@ void ESSL30Translator::WriteHeader()
 {
     if (stage != kStagePixel)
         return;
-    String lines("precision highp float;\nprecision lowp sampler3D;\n\n");
-    lines.Append(header.text);
-    header = lines;
+    header.Prepend("precision highp float;\nprecision lowp sampler3D;\n\n");
 }
 
 } // namespace ShaderTool

@@ -101,27 +101,40 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
     if (!succeeded)
         return false;
 
-    TextSection text;
-    if (header.text && header.text[0]) {
-        text.Append(header.text);
-        text.Append("\n");
-    }
-    if (!globals.IsEmpty()) {
-        text.Append(globals.text);
-        text.Append("\n");
-    }
-    if (!prototypes.IsEmpty()) {
-        text.Append(prototypes.text);
-        text.Append("\n");
-    }
-    text.Append(bodySection.text);
-    body.Assign(text.text ? text.text : "");
+    JoinSections();
     return true;
+}
+
+void Translator::JoinSections()
+{
+    // The sections are joined straight into one block of the final size: building the
+    // text in a growing buffer and copying it into body allocated and copied it twice.
+    const TextSection* const parts[] = {&header, &globals, &prototypes, &bodySection};
+    size_t total = 0;
+    for (const TextSection* part : parts)
+        total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
+    char* block = static_cast<char*>(malloc(total + 1));
+    if (!block) {
+        body.Assign("");
+        return;
+    }
+    char* end = block;
+    for (const TextSection* part : parts) {
+        if (part->IsEmpty())
+            continue;
+        memcpy(end, part->text, static_cast<size_t>(part->length));
+        end += part->length;
+        if (part != &bodySection)
+            *end++ = '\n';
+    }
+    *end = '\0';
+    free(body.text);
+    body.text = block;
 }
 
 void Translator::Reset()
 {
-    header.Assign(nullptr);
+    header.Clear();
     globals.Clear();
     prototypes.Clear();
     bodySection.Clear();
@@ -135,8 +148,9 @@ void Translator::Reset()
     sourceName = nullptr;
     depth = 0;
     depthExceeded = 0;
-    writtenFunctions.Release();
-    declaredSymbols.Release();
+    // Emptied, not freed: the next translation fills them again.
+    writtenFunctions.count = 0;
+    declaredSymbols.count = 0;
 }
 
 String Translator::GetFunctionName(const FunctionNode* call)
@@ -708,10 +722,29 @@ void TextSection::Append(const char* source)
 {
     if (!source)
         return;
-    size_t count = strlen(source);
-    if (!Reserve(static_cast<int64_t>(count)))
+    const size_t count = strlen(source);
+    if (count <= static_cast<size_t>(INT32_MAX))
+        Append(source, static_cast<int32_t>(count));
+}
+
+void TextSection::Append(const char* source, int32_t count)
+{
+    if (!source || count < 0 || !Reserve(count))
         return;
-    memcpy(text + length, source, count + 1);
+    memcpy(text + length, source, static_cast<size_t>(count));
+    length += count;
+    text[length] = '\0';
+}
+
+void TextSection::Prepend(const char* source)
+{
+    if (!source)
+        return;
+    size_t count = strlen(source);
+    if (count == 0 || !Reserve(static_cast<int64_t>(count)))
+        return;
+    memmove(text + count, text, static_cast<size_t>(length) + 1);
+    memcpy(text, source, count);
     length += static_cast<int32_t>(count);
 }
 

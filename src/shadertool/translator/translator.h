@@ -36,8 +36,12 @@ struct TextSection {
     TextSection& operator=(const TextSection&) = delete;
 
     void Append(const char* source);
+    // The first count characters of source (which has at least that many).
+    void Append(const char* source, int32_t count);
     void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
     void AppendFormatArguments(const char* format, va_list args);
+    // Puts source in front of the text (a file header written after the declarations).
+    void Prepend(const char* source);
     bool IsEmpty() const { return length == 0; }
     void Clear();
 
@@ -60,7 +64,7 @@ class Translator {
 public:
     TextSection* currentSection;          // bodySection, or globals while a global declaration is written
     StringMap<const char*> functionRenames; // target name of a built-in function by its own name
-    String header;                        // file header and interface declarations
+    TextSection header;                   // file header and interface declarations
     Log& errorLog;                        // the context's error log
     int32_t indentation;                  // one tab per level
     uint32_t shaderLevelMask;             // ShaderLevel bits of the translation
@@ -181,6 +185,8 @@ public:
     bool IsBareDeclarator(const Node* node) const;
     // A bare declarator written as a declaration list of its own; anything else as it is.
     void WriteStatementNode(const Node* node);
+    // Joins the sections, each but the last followed by an empty line, into body.
+    void JoinSections();
     // "const " and the type name for a const type, else the type name.
     String GetQualifiedTypeName(const Type& type);
 
