@@ -3,7 +3,9 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 
+#include "engine/resource_queues.h"
 #include "filesystem/backends.h"
 #include "graphics/bitmaps/bitmap_fixture.h"
 #include "graphics/bitmaps/bitmap_sequences.h"
@@ -187,6 +189,45 @@ TEST_F(BitmapSequence, GetBitmapDrawsEveryFrameFromTheAtlasTexture) {
     g()->SetBitmapFrame(walk, 5);
     EXPECT_TRUE(walk->currentFrame == 1 && walk->width == 24 && walk->height == 12);
     EXPECT_EQ(walk->hardware.left, walk->frames[1].hardware.left);
+}
+
+TEST_F(BitmapSequence, SequencesLoadedOnAWorkerThreadUploadOverTheNextFrames) {
+    MakeFrames(2);
+    ASSERT_TRUE(QVI_SaveBitmapSequence(&sequence_, Native("walk.bms").c_str()));
+    const std::string file = res_->Get("walk.bms");
+    for (int i = 0; i < 26; ++i) ASSERT_TRUE(res_->Put("s" + std::to_string(i) + ".bms", file));
+    Bitmap* loaded[25] = {};
+    std::thread([&] {
+        for (int i = 0; i < 25; ++i) loaded[i] = g()->GetBitmap(("res://s" + std::to_string(i) + ".bms").c_str());
+        // Released (hibernated) before any frame came: it leaves the queue without an upload.
+        g()->ReleaseBitmap(g()->GetBitmap("res://s25.bms"));
+    }).join();
+    ASSERT_EQ(g_bitmapUploadQueue.count, 26);
+    EXPECT_EQ(Textures(), 0);
+    for (int uploaded : {10, 20, 25}) {
+        QVI_ProcessBitmapResourceQueues();
+        EXPECT_EQ(Textures(), uploaded);
+    }
+    EXPECT_EQ(g_bitmapUploadQueue.count, 0);
+    EXPECT_EQ(LogCapture::Count("[QVI_ProcessBitmapResourceQueues] Data of bitmap 'res://s25.bms' is not valid "
+                                "anymore. Most likely it has just been released."),
+              1);
+    for (Bitmap* bitmap : loaded) {
+        EXPECT_TRUE(bitmap->frames[1].hardware.loaded);
+        EXPECT_TRUE(bitmap->hardware.loaded && bitmap->width == 20);
+        EXPECT_EQ(bitmap->atlas->pixels, nullptr);  // the texture is all that is kept
+    }
+
+    // Textures released from other threads are given back ten a frame as well.
+    std::thread([&] {
+        for (Bitmap* bitmap : loaded) g()->ReleaseBitmap(bitmap);
+    }).join();
+    EXPECT_EQ(g_bitmapReleaseQueue.count, 25);
+    QVI_ProcessBitmapResourceQueues();
+    EXPECT_EQ(Textures(), 15);
+    QVI_ProcessBitmapResourceQueues();
+    QVI_ProcessBitmapResourceQueues();
+    EXPECT_TRUE(Textures() == 0 && g_bitmapReleaseQueue.count == 0);
 }
 
 TEST_F(BitmapSequence, NumberedFramesAreProbedAcrossGaps) {
