@@ -29,6 +29,8 @@ SHADER = "inputs/shader/lit_mesh"
 SHADER_ROUNDS = 100
 SHADER_TARGETS = 7
 RUN_TIMEOUT_SECONDS = 300
+RESIZES = 10
+PACKINGS = 200
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report
@@ -47,6 +49,8 @@ FIGURES = [
     ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
     ("file reads", "reads", "engine", "bare", "work_ms"),
     ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
+    ("resize 2048 to 1024 vs box filter", "bitmaps", "resize", "bare_resize", "work_ms"),
+    ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -82,6 +86,10 @@ def steps(frames):
         "shaders": [("translate", ["shader_bench.exe", SHADER + ".xml", str(SHADER_ROUNDS)]),
                     ("glslang", [NATIVE + "glslangValidator"] +
                      [SHADER + stage for stage in (".vert", ".frag")] * (SHADER_TARGETS * SHADER_ROUNDS))],
+        "bitmaps": [("resize", ["bitmap_bench.exe", "resize", str(RESIZES)]),
+                    ("bare_resize", ["bare_bitmaps.exe", "resize", str(RESIZES)]),
+                    ("atlas", ["bitmap_bench.exe", "atlas", str(PACKINGS)]),
+                    ("bare_atlas", ["bare_bitmaps.exe", "atlas", str(PACKINGS)])],
     }
 
 
