@@ -2,6 +2,7 @@
 #include "graphics/bitmaps/bitmap_sequences.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 

@@ -238,6 +238,8 @@ bool QVI_LoadBitmapSequence(Bitmap* bitmap)
         QV_Graphics_SetBitmapFrame(bitmap, 0);
         return true;
     }
+    // The file now holds everything: the loose frames go and the file is read back.
+    DropAtlas(bitmap);
     QVI_FreeBitmapPixels(bitmap);
     QVI_FreeBitmapData(bitmap);
     if (QVI_LoadBitmapSequenceFile(bitmap, resourcePath.text))
