@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/configuration.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "data/datamanager/database.h"
+#include "graphics/renderer/bitmap_texture_packer.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 
 namespace {
@@ -50,6 +53,61 @@ void ShareState(Bitmap* bitmap)
 {
     for (int i = 0; i < bitmap->frameCount && bitmap->frames; ++i)
         bitmap->frames[i].state = bitmap->state;
+}
+
+// Manifest nodes carry sizes and pack modes by bitmap name: the name itself in each
+// manifest in turn, and for a name without extension the name with each source extension.
+const DataNode* FindManifestNode(const char* name)
+{
+    const Array<DataArray*>& manifests = g_config.manifestArrays;
+    for (int i = 0; i < manifests.count; ++i) {
+        if (const DataNode* node = manifests.data[i] ? manifests.data[i]->FindNode(name) : nullptr)
+            return node;
+    }
+    if (HasExtension(name))
+        return nullptr;
+    for (const char* extension : kSourceExtensions) {
+        char withExtension[kLongestSourcePath + 1];
+        const int length = snprintf(withExtension, sizeof withExtension, "%s.%s", name, extension);
+        if (length < 0 || length > kLongestSourcePath)
+            continue;
+        for (int i = 0; i < manifests.count; ++i) {
+            if (const DataNode* node = manifests.data[i] ? manifests.data[i]->FindNode(withExtension) : nullptr)
+                return node;
+        }
+    }
+    return nullptr;
+}
+
+// A manifest size is a drawing size: decimal, 32 when missing, and never below 1 so that
+// a broken entry cannot give the bitmap a size nothing can be drawn at.
+int ManifestSide(const DataNode* node, const char* parameter)
+{
+    const int kMissingSide = 32;
+    const char* text = node->GetParameter(parameter);
+    if (!text)
+        return kMissingSide;
+    const long value = strtol(text, nullptr, 10);
+    return value < 1 ? 1 : (value > 65535 ? 65535 : static_cast<int>(value));
+}
+
+void ApplyManifestEntry(Bitmap* bitmap)
+{
+    const DataNode* node = FindManifestNode(bitmap->header.name);
+    if (!node)
+        return;
+    bitmap->width = ManifestSide(node, "w");
+    bitmap->height = ManifestSide(node, "h");
+    const char* packMode = node->GetParameter("pack_mode");
+    if (!packMode)
+        return;
+    QVI_Report(QV_LOG_INFO, "Using pack mode '%s'\n", packMode);
+    if (strcmp(packMode, "NO_PADDING") == 0)
+        bitmap->packMode = kNoPadding;
+    else if (strcmp(packMode, "PAD_EXPAND ") == 0)
+        bitmap->packMode = kPadExpand;
+    else if (strcmp(packMode, "PAD_TRANSPARENT") == 0)
+        bitmap->packMode = kPadTransparent;
 }
 
 }  // namespace
@@ -121,6 +179,7 @@ bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
     if (singleImage) {
         bitmap->textureWidth = bitmap->width;
         bitmap->textureHeight = bitmap->height;
+        ApplyManifestEntry(bitmap);
     } else {
         ShareState(bitmap);
     }
