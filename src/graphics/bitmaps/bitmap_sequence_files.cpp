@@ -10,6 +10,7 @@
 #include "core/engine_log.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
 #include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/bitmaps/image_codecs.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/setup/renderer_setup.h"
 #include "platform/windows/win32.h"
@@ -21,7 +22,7 @@ const char kPixelFormat[4] = {'R', 'G', 'B', 'A'};
 const char kAtlasTag[8] = "ATLAS";
 const int kAtlasLimit = 2048;
 // The reader's bound on a decoded image side: the atlas packer never makes more.
-const uint32_t kLargestImageSide = 8192;
+const uint32_t kLargestSequenceSide = 8192;
 const int kMaxRun = 255;
 const uint8_t kNoPadding = 3;
 
@@ -137,7 +138,8 @@ Bitmap* NewAtlasRecord(const char* path)
     return atlas;
 }
 
-// The writer's part: frame records, then the atlas as a run-length image.
+// The writer's part: frame records, then the atlas as a PNG stream whose length goes in
+// front of it.
 void WriteSequence(Output& out, const Bitmap* sequence)
 {
     out.Put(kMagic, sizeof kMagic);
@@ -159,8 +161,20 @@ void WriteSequence(Output& out, const Bitmap* sequence)
         out.PutFloat(place.right);
         out.PutFloat(place.bottom);
     }
-    out.Put("RLE", 4);
-    if (!out.failed && !QVI_EncodeFrameRLE(sequence->atlas, out.file))
+    out.Put("PNG", 4);
+    const long lengthAt = out.failed ? -1 : ftell(out.file);
+    out.PutU32(0);
+    if (out.failed || lengthAt < 0 || !WritePNG(sequence->atlas, out.file)) {
+        out.failed = true;
+        return;
+    }
+    const long end = ftell(out.file);
+    if (end < lengthAt + 4 || fseek(out.file, lengthAt, SEEK_SET) != 0) {
+        out.failed = true;
+        return;
+    }
+    out.PutU32(static_cast<uint32_t>(end - lengthAt - 4));
+    if (fseek(out.file, 0, SEEK_END) != 0)
         out.failed = true;
 }
 
@@ -242,8 +256,8 @@ bool ReadFrame(Input& in, Bitmap* frame)
     FrameRecord record;
     if (!in.Take(&record, sizeof record))
         return false;
-    if (record.width < 1 || record.height < 1 || uint32_t(record.width) > kLargestImageSide ||
-        uint32_t(record.height) > kLargestImageSide || !IsPlace(record.left) || !IsPlace(record.top) ||
+    if (record.width < 1 || record.height < 1 || uint32_t(record.width) > kLargestSequenceSide ||
+        uint32_t(record.height) > kLargestSequenceSide || !IsPlace(record.left) || !IsPlace(record.top) ||
         !IsPlace(record.right) || !IsPlace(record.bottom) || !std::isfinite(record.frameRate))
         return false;
     frame->width = record.width;
@@ -264,7 +278,7 @@ bool SameTag(const char* tag, const char* expected)
 }
 
 // The atlas image after the frame records.
-bool ReadAtlasImage(Input& in, Bitmap* atlas)
+bool ReadAtlasImage(Input& in, Bitmap* atlas, const char* path)
 {
     char encoding[5] = {};
     if (!in.Take(encoding, 4))
@@ -275,8 +289,10 @@ bool ReadAtlasImage(Input& in, Bitmap* atlas)
     }
     if (SameTag(encoding, "PNG")) {
         uint32_t length = 0;
-        if (!in.TakeU32(&length) || length > in.Left())
+        if (!in.TakeU32(&length) || length > in.Left()) {
+            QVI_Report(QV_LOG_WARNING, "Bitmap sequence '%s' holds less of its atlas than it announces.", path);
             return false;
+        }
         return QVI_DecodeSequenceAtlasPNG(atlas, in.data + in.position, length);
     }
     QVI_ReportPopup(QV_LOG_WARNING, "encoding: '%s'", encoding);
@@ -324,10 +340,15 @@ bool ParseSequence(Bitmap* sequence, Input& in, const char* path)
             return false;
         }
     }
-    if (!ReadAtlasImage(in, sequence->atlas)) {
+    Bitmap* atlas = sequence->atlas;
+    if (!ReadAtlasImage(in, atlas, path) || !atlas->pixels) {
         QVI_ReportPopup(QV_LOG_WARNING, "unimplemented chunk: '%s'", tag);
         return false;
     }
+    // The texture is made at the decoded size; the atlas's flags stay those of an atlas.
+    atlas->textureWidth = atlas->width;
+    atlas->textureHeight = atlas->height;
+    atlas->flags = kBitmapHasAlpha;
     sequence->atlas->state = BITMAP_READY;
     return true;
 }
@@ -362,8 +383,8 @@ bool QVI_DecodeFrameRLE(Bitmap* bitmap, const uint8_t* data, uint64_t size, uint
         return false;
     Input in = {data, size, 0};
     uint32_t width = 0, height = 0;
-    if (!in.TakeU32(&width) || !in.TakeU32(&height) || width < 1 || height < 1 || width > kLargestImageSide ||
-        height > kLargestImageSide) {
+    if (!in.TakeU32(&width) || !in.TakeU32(&height) || width < 1 || height < 1 || width > kLargestSequenceSide ||
+        height > kLargestSequenceSide) {
         QVI_Report(QV_LOG_WARNING, "Run-length image of '%s' has a bad size (%ux%u).", NameOf(bitmap), width, height);
         return false;
     }
@@ -390,6 +411,13 @@ bool QVI_DecodeFrameRLE(Bitmap* bitmap, const uint8_t* data, uint64_t size, uint
     if (used)
         *used = in.position;
     return true;
+}
+
+bool QVI_DecodeSequenceAtlasPNG(Bitmap* atlas, const uint8_t* data, uint32_t size)
+{
+    if (!atlas || !data || size > uint32_t(INT32_MAX))
+        return false;
+    return QVI_LoadImagePNG(atlas, data, static_cast<int>(size));
 }
 
 bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)

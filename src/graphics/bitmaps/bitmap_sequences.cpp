@@ -45,29 +45,26 @@ bool Opens(const char* path)
     return true;
 }
 
-// The numbers that exist: the first found, and how many.
-void ProbeFrames(const char* pattern, int* first, int* found)
+// Marks the numbers whose files exist and answers how many do.
+int ProbeFrames(const char* pattern, bool exists[kLastFrameNumber + 1])
 {
-    *first = -1;
-    *found = 0;
+    int found = 0;
     int misses = 0;
     int tolerance = kMissesTolerated;
     for (int number = 0; number <= kLastFrameNumber; ++number) {
         char name[kLongestPath + 1];
-        if (!FrameName(pattern, number, name, sizeof name))
-            return;
-        if (Opens(name)) {
-            if (*first < 0)
-                *first = number;
+        exists[number] = FrameName(pattern, number, name, sizeof name) && Opens(name);
+        if (exists[number]) {
             // Numbering with gaps is searched further.
             if (misses > 0)
                 tolerance = kMissesToleratedAfterGap;
             misses = 0;
-            ++*found;
-        } else if (*first >= 0 && ++misses > tolerance) {
-            return;
+            ++found;
+        } else if (found > 0 && ++misses > tolerance) {
+            break;
         }
     }
+    return found;
 }
 
 void DropAtlas(Bitmap* sequence)
@@ -155,9 +152,8 @@ bool QVI_LoadBitmapSequenceFrames(Bitmap* sequence, const char* pattern)
 {
     if (!sequence || !pattern || !strchr(pattern, '*'))
         return false;
-    int first = -1;
-    int found = 0;
-    ProbeFrames(pattern, &first, &found);
+    bool exists[kLastFrameNumber + 1] = {};
+    int found = ProbeFrames(pattern, exists);
 
     QVI_ReleaseBitmapHardwareData(sequence);
     QVI_FreeBitmapPixels(sequence);
@@ -169,10 +165,12 @@ bool QVI_LoadBitmapSequenceFrames(Bitmap* sequence, const char* pattern)
     }
     int loaded = 0;
     ImageLoaderImp* loader = QVI_GetImageLoader();
-    for (int number = first; found > 0 && number <= kLastFrameNumber && loaded < found; ++number) {
+    // Only the files the probe found: one that does not decode must not send the loader on
+    // to numbers beyond the probe's reach.
+    for (int number = 0; found > 0 && number <= kLastFrameNumber && loaded < found; ++number) {
         char name[kLongestPath + 1];
-        if (!FrameName(pattern, number, name, sizeof name))
-            break;
+        if (!exists[number] || !FrameName(pattern, number, name, sizeof name))
+            continue;
         Bitmap* frame = &sequence->frames[loaded];
         frame->header.name = QVI_StrDup(name);
         if (!loader->LoadImage(frame, name)) {

@@ -38,5 +38,5 @@ bool QVI_DecodeFrameRLE(Bitmap* bitmap, const uint8_t* data, uint64_t size, uint
 // always the first frame of its kind (its root), and answers the bytes so saved.
 uint64_t QVI_ShareDuplicateFrames(Bitmap* sequence);
 
-// A PNG stream in memory decoded into the atlas's pixels (the image codecs supply it).
+// A PNG stream in memory decoded into the atlas's pixels.
 bool QVI_DecodeSequenceAtlasPNG(Bitmap* atlas, const uint8_t* data, uint32_t size);

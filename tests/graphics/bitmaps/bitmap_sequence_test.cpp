@@ -63,7 +63,7 @@ protected:
         }
     }
 
-    std::string Native(const char* name) const { return res_->NativePath(name); }
+    std::string Native(const std::string& name) const { return res_->NativePath(name); }
 
     Bitmap sequence_ = {};
     std::optional<quaven_test::ResFolder> res_;
@@ -103,6 +103,17 @@ TEST_F(BitmapSequence, WrittenFileReadsBackWithDuplicatesSharingTheirRoot) {
         const int x = int(frame.hardware.left * atlas->width + 0.5f), y = int(frame.hardware.top * atlas->height + 0.5f);
         EXPECT_EQ(memcmp(atlas->pixels + (y * atlas->width + x) * 4, root.pixels, 4), 0) << i;
     }
+
+    // The same atlas stored run-length coded reads back alike.
+    FILE* rle = fopen(Native("atlas.rle").c_str(), "wb");
+    ASSERT_TRUE(rle && QVI_EncodeFrameRLE(sequence_.atlas, rle));
+    fclose(rle);
+    const std::string png = res_->Get("walk.bms");
+    ASSERT_TRUE(res_->Put("rle.bms", png.substr(0, 33 + 5 * 32) + std::string("RLE", 4) + res_->Get("atlas.rle")));
+    Sequence coded;
+    ASSERT_TRUE(QVI_LoadBitmapSequenceFile(&coded, "res://rle.bms"));
+    ASSERT_TRUE(coded.atlas->width == atlas->width && coded.atlas->height == atlas->height);
+    EXPECT_EQ(memcmp(coded.atlas->pixels, atlas->pixels, size_t(atlas->width) * atlas->height * 4), 0);
 
     // The run-length image of a bitmap of one colour: 300 pixels make runs of 255 and 45.
     Bitmap flat = {};
@@ -153,7 +164,7 @@ TEST_F(BitmapSequence, HostileFilesFailWithAMessage) {
         std::string file;
         const char* message;
     };
-    const size_t atlasAt = 33 + 64 + 4;  // the run-length image's width
+    const size_t atlasAt = 33 + 64;  // the atlas's encoding tag
     const Case cases[] = {
         {patched(0, "QV_Bm_Seq_v2"), "Bad header in bitmap sequence 'res://bad.bms'"},
         {patched(21, std::string("FRAME\0\0\0", 8)), "unimplemented chunk: 'FRAME'"},
@@ -161,8 +172,12 @@ TEST_F(BitmapSequence, HostileFilesFailWithAMessage) {
         {patched(13, std::string("\x00\x00\x00\x80", 4)), "announces 2147483648 frames"},
         {patched(33, "\xff\xff\xff\xff"), "bad record for frame 0"},
         {patched(33 + 16, std::string("\x00\x00\xc0\x7f", 4)), "bad record for frame 0"},  // a NaN place
-        {patched(atlasAt, std::string("\x00\x00\x01\x00", 4)), "bad size (65536x"},
-        {patched(atlasAt - 4, std::string("JPG\0", 4)), "encoding: 'JPG'"},
+        {patched(atlasAt, std::string("RLE\0\x00\x00\x01\x00\x01\x00\x00\x00", 12)), "bad size (65536x1)"},
+        {good.substr(0, atlasAt) + std::string("rle\0\x02\0\0\0\x02\0\0\0\x03\x01\x02\x03\xff", 17),
+         "ends after 3 of 4 pixels"},
+        {patched(atlasAt, std::string("JPG\0", 4)), "encoding: 'JPG'"},
+        {patched(atlasAt + 4, "\xff\xff\xff\x7f"), "holds less of its atlas than it announces"},
+        {patched(atlasAt + 8 + 16, "\xff\xff\xff\xff"), "unimplemented chunk: 'ATLAS'"},  // a broken PNG
     };
     for (const Case& test : cases) {
         LogCapture::Clear();
@@ -230,20 +245,44 @@ TEST_F(BitmapSequence, SequencesLoadedOnAWorkerThreadUploadOverTheNextFrames) {
     EXPECT_TRUE(Textures() == 0 && g_bitmapReleaseQueue.count == 0);
 }
 
-TEST_F(BitmapSequence, NumberedFramesAreProbedAcrossGaps) {
-    // Found files that do not decode are left out; the probe still walks the numbering.
-    for (int number : {0, 2, 4, 40})
-        ASSERT_TRUE(res_->Put("run_" + std::string(number < 10 ? "000" : "00") + std::to_string(number) + ".png",
-                              "not an image"));
-    Sequence loose;
-    EXPECT_TRUE(QVI_LoadBitmapSequenceFrames(&loose, "res://run_*.png"));
-    EXPECT_TRUE(loose.frameCount == 0 && !loose.frames);
-    EXPECT_FALSE(Reported("Bitmap files 'res://run_*.png' not found."));
+TEST_F(BitmapSequence, NumberedFrameFilesBecomeABmsFileForTheNextRun) {
+    // Frames 1, 2 and 4 (after a gap, which widens the probe's reach to 100 misses); frame 4
+    // repeats frame 1. Frame 5 does not decode and is left out; frame 200 is out of reach.
+    MakeFrames(4);
+    ASSERT_TRUE(res_->Put("anim/run_0005.png", "not an image"));
+    const int numbers[] = {1, 2, 4, 200};
+    for (int i = 0; i < 4; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "anim/run_%.4d", numbers[i]);
+        const std::string path = Native(std::string(name) + ".png");
+        ASSERT_TRUE(QVI_GetImageLoader()->SaveImage(&sequence_.frames[i % 3 == 0 ? 0 : i], path.c_str(), 100));
+    }
 
-    EXPECT_TRUE(QVI_LoadBitmapSequenceFrames(&loose, "res://none_*.png"));
-    EXPECT_TRUE(Reported("Bitmap files 'res://none_*.png' not found."));
+    Bitmap* run = g()->GetBitmap("res://anim/run.bms");
+    ASSERT_TRUE(run && run->frameCount == 3 && run->atlas && run->state == BITMAP_READY);
+    EXPECT_TRUE(Reported("Frames #0002 and #0000 match."));
+    EXPECT_TRUE(quaven_test::NativeExists(Native("anim/run.bms")));
+    EXPECT_EQ(Textures(), 1);
+    const int expected[] = {1, 2, 4};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(run->frames[i].currentFrame == expected[i] && run->frames[i].frameRate == 30.0f) << i;
+        EXPECT_TRUE(run->frames[i].hardware.loaded && run->frames[i].state == BITMAP_READY) << i;
+    }
+    EXPECT_TRUE(run->frames[2].hardware.left == run->frames[0].hardware.left &&
+                run->frames[2].hardware.top == run->frames[0].hardware.top);
+    EXPECT_FALSE(run->frames[1].hardware.left == run->frames[0].hardware.left &&
+                 run->frames[1].hardware.top == run->frames[0].hardware.top);
+
+    // The next run reads the .bms file alone.
+    Sequence again;
+    ASSERT_TRUE(QVI_LoadBitmapSequenceFile(&again, "res://anim/run.bms"));
+    EXPECT_EQ(again.frameCount, 3);
+
+    Sequence none;
+    EXPECT_TRUE(QVI_LoadBitmapSequenceFrames(&none, "res://none_*.png"));
+    EXPECT_TRUE(none.frameCount == 0 && Reported("Bitmap files 'res://none_*.png' not found."));
     // A ".bms" name with neither a file nor frames fails to load and draws nothing.
-    Bitmap* missing = g()->GetBitmap("nothing.bms");
+    Bitmap* missing = g()->GetBitmap("res://nothing.bms");
     ASSERT_NE(missing, nullptr);
     EXPECT_TRUE(missing->state == BITMAP_READY && missing->frameCount == 0);
 }
