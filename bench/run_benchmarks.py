@@ -28,6 +28,7 @@ QUADS = 4000000
 SHADER = "inputs/shader/lit_mesh"
 SHADER_ROUNDS = 100
 SHADER_TARGETS = 7
+IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
@@ -51,6 +52,8 @@ FIGURES = [
     ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
     ("resize 2048 to 1024 vs box filter", "bitmaps", "resize", "bare_resize", "work_ms"),
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
+    ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
+    ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -90,6 +93,12 @@ def steps(frames):
                     ("bare_resize", ["bare_bitmaps.exe", "resize", str(RESIZES)]),
                     ("atlas", ["bitmap_bench.exe", "atlas", str(PACKINGS)]),
                     ("bare_atlas", ["bare_bitmaps.exe", "atlas", str(PACKINGS)])],
+        # The engine finds the file by name through its search path inputs/; the baseline
+        # decodes the same file from memory.
+        "images": [("png", ["image_bench.exe", "image.png", str(IMAGE_LOADS)]),
+                   ("bare_png", ["bare_image.exe", "png", "inputs/image.png", str(IMAGE_LOADS)]),
+                   ("jpg", ["image_bench.exe", "image.jpg", str(IMAGE_LOADS)]),
+                   ("bare_jpg", ["bare_image.exe", "jpg", "inputs/image.jpg", str(IMAGE_LOADS)])],
     }
 
 

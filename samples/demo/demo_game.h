@@ -27,6 +27,7 @@ typedef struct DemoState {
     int32_t wheelTotal;       /* sum of the wheel deltas (one notch is 120) */
     Bitmap* sprite;           /* made in code at Init (demo_scene.c) */
     Bitmap* target;           /* a render target drawn into every frame */
+    Bitmap* star;             /* loaded from sprites/star.png in the resource folder */
     bool initDone;
     bool shutdownRequested;
 } DemoState;

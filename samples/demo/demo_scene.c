@@ -1,11 +1,12 @@
 /*
  * The demo game's picture: what Render draws each frame.
  *
- * Everything is made in code, so the demo needs no resource files: a 64 x 64 bitmap whose
- * pixels the game writes itself (a ring with a soft edge), and a 160 x 120 render target.
- * Each frame the target is cleared and a small moving scene is drawn into it; then the back
- * buffer gets coloured rectangles, a fan of lines, the bitmap turning about its centre, and
- * the render target drawn as a bitmap inside a frame.
+ * Two bitmaps are made in code: a 64 x 64 bitmap whose pixels the game writes itself (a ring
+ * with a soft edge), and a 160 x 120 render target; one comes from the demo's resource folder,
+ * a star loaded from sprites/star.png. Each frame the target is cleared and a small moving
+ * scene is drawn into it; then the back buffer gets coloured rectangles, a fan of lines, the
+ * ring turning about its centre, a row of stars, and the render target drawn as a bitmap
+ * inside a frame.
  */
 #include "demo_game.h"
 
@@ -73,6 +74,9 @@ bool Demo_CreateScene(QuavenAPI* qv) {
     }
     FillSprite(g_demo.sprite);
     g->RefreshBitmap(g_demo.sprite);
+    g_demo.star = g->GetBitmap("sprites/star.png");
+    if (!g_demo.star || !g_demo.star->hardware.loaded)
+        qv->LogEx(QV_LOG_WARNING, "Demo: sprites/star.png did not load; the row of stars stays empty.");
     qv->Log("Demo: made a %dx%d bitmap in code and a %dx%d render target.", SPRITE_SIZE, SPRITE_SIZE,
             TARGET_WIDTH, TARGET_HEIGHT);
     return true;
@@ -81,7 +85,8 @@ bool Demo_CreateScene(QuavenAPI* qv) {
 void Demo_ReleaseScene(QuavenAPI* qv) {
     if (g_demo.sprite) qv->graphics->ReleaseBitmap(g_demo.sprite);
     if (g_demo.target) qv->graphics->ReleaseBitmap(g_demo.target);
-    g_demo.sprite = g_demo.target = NULL;
+    if (g_demo.star) qv->graphics->ReleaseBitmap(g_demo.star);
+    g_demo.sprite = g_demo.target = g_demo.star = NULL;
 }
 
 /* Into the render target: a dark green field, a white square sliding to and fro under a
@@ -124,6 +129,13 @@ void Demo_DrawScene(QuavenAPI* qv, float seconds) {
     SetColour(g, 1.0f, 1.0f, 1.0f, 1.0f);
     x = 590.0f, y = 150.0f, angle = t, scale = 2.0f;
     g->DrawBitmapRotated(g_demo.sprite, &x, &y, &angle, &scale);
+
+    if (g_demo.star) {
+        for (i = 0; i < 4; ++i) {
+            x = 90.0f + 90.0f * i, y = 450.0f + 12.0f * sinf(t * 3.0f + i), angle = 0.3f * i, scale = 1.0f;
+            g->DrawBitmapRotated(g_demo.star, &x, &y, &angle, &scale);
+        }
+    }
 
     SetColour(g, 0.85f, 0.85f, 0.85f, 1.0f);
     Rectangle(g, 466.0f, 346.0f, TARGET_WIDTH * 1.5f + 8.0f, TARGET_HEIGHT * 1.5f + 8.0f);

@@ -26,8 +26,9 @@ ChildRun RunChild(const std::string& childTest, const std::string& library, cons
 {
     ChildRun run;
     const std::string folder = MakeTempDir("child");
-    if (!library.empty())
+    if (!library.empty()) {
         EXPECT_TRUE(CopyFileA((FixturesDir() + "\\" + library).c_str(), (folder + "\\prog.dll").c_str(), FALSE));
+    }
     EXPECT_TRUE(WriteFile(folder + "\\script.txt", script));
 
     ChildProcess child;
@@ -35,8 +36,9 @@ ChildRun RunChild(const std::string& childTest, const std::string& library, cons
                                             {"QUAVEN_TEST_SCRIPT", folder + "\\script.txt"},
                                             {"QUAVEN_TEST_RESULTS", folder + "\\results.txt"}}));
     PopupAnswerer answerer;
-    if (popups > 0)
+    if (popups > 0) {
         EXPECT_TRUE(answerer.Start({IDOK}, popups, 30000, child.ProcessId()));
+    }
     run.ended = child.Wait(60000, &run.exitCode);
     if (popups > 0) {
         EXPECT_TRUE(answerer.Finish());

@@ -51,41 +51,76 @@ ImageFormat FormatFromSuffix(const char* path)
     return FormatFromExtension(path + length - 3);
 }
 
+// The size of the file just opened, or 0 when the file system cannot tell. Back ends
+// answer Seek differently (0, or the new position), so the position is asked.
+int64_t SizeHint(const QuavenFileSystemAPI* files, FileHandle* file)
+{
+    if (!files->Seek || !files->GetFilePosition)
+        return 0;
+    files->Seek(file, 0, QV_SEEK_END);
+    const int64_t size = files->GetFilePosition(file);
+    files->Seek(file, 0, QV_SEEK_SET);
+    return size > 0 && files->GetFilePosition(file) == 0 ? size : 0;
+}
+
+// Reads until Read answers 0, so that a short read or a size the back end cannot tell never
+// leaves bytes unread or uninitialised; the block starts at the file's size when known.
+uint8_t* ReadUntilEnd(const QuavenFileSystemAPI* files, FileHandle* file, const char* path, int* size)
+{
+    int64_t capacity = SizeHint(files, file);
+    capacity = capacity > 0 ? capacity + 1 : 64 * 1024;  // one more byte for the Read that finds the end
+    if (capacity > kLargestImageFile + 1)
+        capacity = kLargestImageFile + 1;
+    int64_t used = 0;
+    int64_t allocated = 0;
+    uint8_t* data = nullptr;
+    for (;;) {
+        if (used == capacity) {
+            capacity *= 2;
+            if (capacity > kLargestImageFile + 1)
+                capacity = kLargestImageFile + 1;
+        }
+        if (used == capacity) {
+            QVI_Report(QV_LOG_WARNING, "Image file '%s' is larger than %lld bytes.", path,
+                       static_cast<long long>(kLargestImageFile));
+            free(data);
+            return nullptr;
+        }
+        if (capacity != allocated) {
+            uint8_t* grown = static_cast<uint8_t*>(realloc(data, static_cast<size_t>(capacity)));
+            if (!grown) {
+                free(data);
+                return nullptr;
+            }
+            data = grown;
+            allocated = capacity;
+        }
+        const int room = static_cast<int>(capacity - used);
+        const int got = files->Read(data + used, room, file);
+        if (got <= 0 || got > room)
+            break;
+        used += got;
+    }
+    if (used == 0) {
+        QVI_Report(QV_LOG_WARNING, "Image file '%s' is empty.", path);
+        free(data);
+        return nullptr;
+    }
+    *size = static_cast<int>(used);
+    return data;
+}
+
 // The file through the file system, whole, into a heap block that the caller frees.
 uint8_t* ReadWholeFile(const char* path, int* size)
 {
     *size = 0;
     const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
-    if (!files || !files->OpenFile)
+    if (!files || !files->OpenFile || !files->Read || !files->CloseFile)
         return nullptr;
     FileHandle* file = files->OpenFile(path, "r");
     if (!file)
         return nullptr;
-    int64_t length = -1;
-    if (files->Seek(file, 0, QV_SEEK_END) == 0)
-        length = files->GetFilePosition(file);
-    uint8_t* data = nullptr;
-    if (length <= 0 || length > kLargestImageFile || files->Seek(file, 0, QV_SEEK_SET) != 0) {
-        QVI_Report(QV_LOG_WARNING, "Image file '%s' is empty or unreadable (%lld bytes).", path,
-                   static_cast<long long>(length));
-    } else {
-        data = static_cast<uint8_t*>(malloc(static_cast<size_t>(length)));
-        int got = 0;
-        while (data && got < length) {
-            const int read = files->Read(data + got, static_cast<int>(length) - got, file);
-            if (read <= 0)
-                break;
-            got += read;
-        }
-        if (data && got != length) {
-            QVI_Report(QV_LOG_WARNING, "Image file '%s' ended after %d of %lld bytes.", path, got,
-                       static_cast<long long>(length));
-            free(data);
-            data = nullptr;
-        }
-        if (data)
-            *size = static_cast<int>(length);
-    }
+    uint8_t* data = ReadUntilEnd(files, file, path, size);
     files->CloseFile(file);
     return data;
 }
@@ -239,28 +274,28 @@ bool ImageLoaderImpPortable::SaveImage(Bitmap* bitmap, const char* path, int qua
     const char* nativePath = native.text ? native.text : "";
     const size_t length = strlen(path);
     const char* suffix = length >= 3 ? path + length - 3 : "";
-    const bool hasPixels = bitmap->pixels && bitmap->width > 0 && bitmap->height > 0 &&
-                           QVI_IsImageSizeAcceptable(path, bitmap->width, bitmap->height);
-
-    if (strcmp(suffix, "png") == 0) {
-        if (!hasPixels || !nativePath[0]) {
-            QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", path);
-            return false;
-        }
+    const bool png = strcmp(suffix, "png") == 0, jpg = strcmp(suffix, "jpg") == 0, tga = strcmp(suffix, "tga") == 0;
+    if (!png && !jpg && !tga) {
+        QVI_ReportPopup(QV_LOG_WARNING, "SaveImage - file format for '%s' not supported. Use .png format.\n", path);
+        return false;
+    }
+    if (!bitmap->pixels || !QVI_IsImageSizeAcceptable(path, bitmap->width, bitmap->height)) {
+        QVI_Report(QV_LOG_WARNING, "SaveImage: bitmap '%s' has no pixels to write to '%s'.", QVI_GetImageName(bitmap),
+                   path);
+        return false;
+    }
+    if (!nativePath[0]) {
+        QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", path);
+        return false;
+    }
+    if (png)
         return QVI_WriteImageFile(nativePath, WritePNGToFile, bitmap);
-    }
-    if (strcmp(suffix, "jpg") == 0) {
-        if (!hasPixels || !nativePath[0])
-            return false;
-        uint8_t* rgb = MakeRGBRows(bitmap);
-        const bool saved = rgb && QVI_SaveImageJPG(nativePath, rgb, bitmap->width, bitmap->height, quality);
-        free(rgb);
-        return saved;
-    }
-    if (strcmp(suffix, "tga") == 0)
-        return hasPixels && nativePath[0] && QVI_SaveImageTGA(bitmap, nativePath);
-    QVI_ReportPopup(QV_LOG_WARNING, "SaveImage - file format for '%s' not supported. Use .png format.\n", path);
-    return false;
+    if (tga)
+        return QVI_SaveImageTGA(bitmap, nativePath);
+    uint8_t* rgb = MakeRGBRows(bitmap);
+    const bool saved = rgb && QVI_SaveImageJPG(nativePath, rgb, bitmap->width, bitmap->height, quality);
+    free(rgb);
+    return saved;
 }
 
 ImageLoaderImp* QVI_GetImageLoader()

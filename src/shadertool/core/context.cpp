@@ -4,6 +4,7 @@
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/preprocess/preprocessor.h"
 #include "shadertool/preprocess/tokenizer.h"
+#include "shadertool/translator/translator.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -120,6 +121,10 @@ Context::~Context()
     for (Compiler*& compiler : compilers) {
         delete compiler;
         compiler = nullptr;
+    }
+    for (Translator*& translator : translators) {
+        delete translator;
+        translator = nullptr;
     }
 }
 

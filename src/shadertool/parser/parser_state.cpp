@@ -37,10 +37,7 @@ int ParserState::ReadToken(ParserValue* value)
 
 void ParserState::ReportSyntaxError(const char* message)
 {
-    context->success = 0;
-    Log* log = context->errorLog ? context->errorLog : context->tokenSource->errorLog;
-    if (log)
-        log->AppendSourceError(context->tokenSource->fileName.text, token.line, token.column, message);
+    context->ReportError(SourcePosition{token.column, token.line}, "%s", message ? message : "");
 }
 
 const char* ParserState::Text(const ParserValue& value) const

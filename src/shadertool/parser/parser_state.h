@@ -40,8 +40,7 @@ struct ParserState {
     // Scans the next token into value and answers its terminal code.
     int ReadToken(ParserValue* value);
 
-    // "%s(%i:%i) error: %s\n" with the tokenizer's file name and the position of the token
-    // in hand; sets the log's error mark and clears the context's success flag.
+    // The context's error report at the position of the token in hand.
     void ReportSyntaxError(const char* message);
 
     // The terminal's text ("" without one).

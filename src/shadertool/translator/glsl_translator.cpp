@@ -22,11 +22,6 @@ bool IsNamed(const String& name, const char* text)
     return name.text && strcmp(name.text, text) == 0;
 }
 
-bool IsSamplingOp(uint32_t op)
-{
-    return op >= kBuiltInSampleTexture && op <= kBuiltInSampleTextureLodOffset;
-}
-
 bool IsExplicitLodSamplingOp(uint32_t op)
 {
     return op >= kBuiltInSampleTextureGrad && op <= kBuiltInSampleTextureLodOffset;
@@ -42,20 +37,6 @@ int32_t VectorSizeOf(const Node* node)
 {
     const Type* type = GetNodeType(node);
     return type && type->vectorSize > 1 ? type->vectorSize : 1;
-}
-
-const char* DimensionSuffix(uint32_t dimension)
-{
-    switch (dimension) {
-    case kTexture2D:
-        return "2D";
-    case kTexture3D:
-        return "3D";
-    case kTextureCube:
-        return "Cube";
-    default:
-        return "";
-    }
 }
 
 // Fills a declaration or name template; the templates are the translator's own texts.
@@ -105,10 +86,10 @@ void GLSL21Translator::Reset()
 String GLSL21Translator::GetFunctionName(const FunctionNode* call)
 {
     String name = Translator::GetFunctionName(call);
-    if (!IsSamplingOp(call->op))
+    if (!IsSamplingOperator(call->op))
         return name;
     const Type* texture = GetNodeType(FirstArgument(call));
-    name.Append(DimensionSuffix(texture ? texture->textureDimension : kTextureNone));
+    name.Append(TextureDimensionSuffix(texture ? texture->textureDimension : kTextureNone));
     if (call->op == kBuiltInSampleTextureGrad)
         name.Append("Grad");
     else if (call->op == kBuiltInSampleTextureLod)
@@ -270,7 +251,7 @@ void GLSL21Translator::WriteInterfaceStructures(const ShaderDescription& descrip
         header.Append("\n");
     for (int32_t i = 0; i < description.pixel_textures.count; ++i) {
         const PixelTexture& texture = description.pixel_textures.data[i];
-        AppendTemplate(header, declarationTemplates[kDeclareSampler], DimensionSuffix(texture.type.textureDimension),
+        AppendTemplate(header, declarationTemplates[kDeclareSampler], TextureDimensionSuffix(texture.type.textureDimension),
                        texture.name.text);
     }
     if (!declarationTemplates[kDeclarePixelOutput][0])

@@ -18,31 +18,6 @@ const char* const kReciprocalDimensionsName = "_const_reciprocal_texture_dimensi
 
 const int kMaxPixelTextures = 4;
 
-bool IsSamplingOp(uint32_t op)
-{
-    return op >= kBuiltInSampleTexture && op <= kBuiltInSampleTextureLodOffset;
-}
-
-bool IsBitwiseOp(uint32_t op)
-{
-    switch (op) {
-    case kOpBitwiseNot:
-    case kOpAndAssign:
-    case kOpLeftShiftAssign:
-    case kOpOrAssign:
-    case kOpRightShiftAssign:
-    case kOpXorAssign:
-    case kOpBitwiseAnd:
-    case kOpBitwiseOr:
-    case kOpBitwiseXor:
-    case kOpLeftShift:
-    case kOpRightShift:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The type an expression has in the output. The int-to-float conversions that the checks
 // insert are calls of a float constructor left without a type; their type follows from
 // the constructor.
@@ -148,20 +123,6 @@ const char* VertexInputSemantic(uint32_t element)
 
 const uint32_t kBoneIndicesElement = 128;
 
-const char* TextureDimensionSuffix(uint32_t dimension, bool capitalCube)
-{
-    switch (dimension) {
-    case kTexture2D:
-        return "2D";
-    case kTexture3D:
-        return "3D";
-    case kTextureCube:
-        return capitalCube ? "CUBE" : "Cube";
-    default:
-        return "";
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -196,7 +157,7 @@ void HLSL9Translator::Reset()
 String HLSL9Translator::GetFunctionName(const FunctionNode* call)
 {
     String name = Translator::GetFunctionName(call);
-    if (!call || !IsSamplingOp(call->op))
+    if (!call || !IsSamplingOperator(call->op))
         return name;
     Type texture = ExpressionType(Argument(call, 0));
     name.Append(TextureDimensionSuffix(texture.textureDimension, true));
@@ -252,7 +213,7 @@ void HLSL9Translator::WriteFunctionCall(const FunctionNode* call)
             return;
         }
     }
-    if (IsSamplingOp(op)) {
+    if (IsSamplingOperator(op)) {
         WriteSampleCall(call);
         return;
     }
@@ -553,7 +514,7 @@ HLSL11Translator::HLSL11Translator(Log& log, const char* pixelOutput, const char
 void HLSL11Translator::WriteOperatorExpression(const OperatorNode* node)
 {
     HLSL9Translator::WriteOperatorExpression(node);
-    if (node && (shaderLevelMask & kShaderLevelLow) && IsBitwiseOp(node->op))
+    if (node && (shaderLevelMask & kShaderLevelLow) && IsBitwiseOperator(node->op))
         ReportError(node, "bit-wise operations are not supported in level 'HLSL11_LOW'.");
 }
 

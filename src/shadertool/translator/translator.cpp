@@ -30,26 +30,6 @@ bool IsPrefixOperator(uint32_t op)
            op == kOpPreDecrement || op == kOpPreIncrement;
 }
 
-bool IsBitwiseOperator(uint32_t op)
-{
-    switch (op) {
-    case kOpBitwiseNot:
-    case kOpAndAssign:
-    case kOpLeftShiftAssign:
-    case kOpOrAssign:
-    case kOpRightShiftAssign:
-    case kOpXorAssign:
-    case kOpBitwiseAnd:
-    case kOpBitwiseOr:
-    case kOpBitwiseXor:
-    case kOpLeftShift:
-    case kOpRightShift:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // A statement that writes nothing: ";" alone, an empty declaration, a prototype.
 bool IsEmptyStatement(const Node* node)
 {
@@ -767,6 +747,45 @@ void TextSection::Clear()
     length = 0;
     if (text)
         text[0] = '\0';
+}
+
+bool IsBitwiseOperator(uint32_t op)
+{
+    switch (op) {
+    case kOpBitwiseNot:
+    case kOpAndAssign:
+    case kOpLeftShiftAssign:
+    case kOpOrAssign:
+    case kOpRightShiftAssign:
+    case kOpXorAssign:
+    case kOpBitwiseAnd:
+    case kOpBitwiseOr:
+    case kOpBitwiseXor:
+    case kOpLeftShift:
+    case kOpRightShift:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsSamplingOperator(uint32_t op)
+{
+    return op >= kBuiltInSampleTexture && op <= kBuiltInSampleTextureLodOffset;
+}
+
+const char* TextureDimensionSuffix(uint32_t dimension, bool capitalCube)
+{
+    switch (dimension) {
+    case kTexture2D:
+        return "2D";
+    case kTexture3D:
+        return "3D";
+    case kTextureCube:
+        return capitalCube ? "CUBE" : "Cube";
+    default:
+        return "";
+    }
 }
 
 } // namespace ShaderTool

@@ -200,4 +200,11 @@ inline const char* NodeName(const ListNode* node)
     return node && node->name.text ? node->name.text : "";
 }
 
+// Operators and built-in calls the targets spell or refuse alike.
+bool IsBitwiseOperator(uint32_t op);
+bool IsSamplingOperator(uint32_t op);
+// "2D", "3D", "Cube" ("CUBE" with capitalCube, as HLSL9's tex functions spell it); "" for
+// any other dimension.
+const char* TextureDimensionSuffix(uint32_t dimension, bool capitalCube = false);
+
 } // namespace ShaderTool

@@ -99,27 +99,28 @@ TEST_P(ProgramLibrary, LoadsOrTellsWhyNot) {
     EXPECT_EQ(run.box, expected.box);
     EXPECT_EQ(run.outcome, expected.outcome);
     EXPECT_EQ(run.program, expected.program);
-    if (!expected.log.empty())
+    if (!expected.log.empty()) {
         EXPECT_EQ(run.log, expected.log);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProgramLibrary,
     ::testing::Values(
         LoaderCase{"Missing", "", "", 1, 1,
-                   "Could not locate Program library file. Please download and install the application again.", {}, {}},
+                   "Could not locate Program library file. Please download and install the application again.", {}, {}, {}},
         LoaderCase{"WithoutExports", "prog_no_exports.dll", "", 1, 0,
                    "Program library file bad: Interface not found. Please download and install the application again.",
-                   {"refused", "module absent", "no record"}, {}},
+                   {"refused", "module absent", "no record"}, {}, {}},
         // A program that the current export cannot create is not asked again through the older one.
         LoaderCase{"NotCreated", "prog_both_exports.dll", "create_result 0\n", 1, 0, kNotCreated,
-                   kRefusedKeepingTheLibrary, {"get_program_interface 1406"}},
+                   kRefusedKeepingTheLibrary, {"get_program_interface 1406"}, {}},
         LoaderCase{"BothExports", "prog_both_exports.dll", "", 0, 0, "", kServed, {"get_program_interface 1406"},
                    {"3 Loading program implementation...", "3 Validating program implementation...",
                     "3 Program implementation validation OK.", "3 Unloading ProgImp Library."}},
-        LoaderCase{"OlderExport", "prog_get_interface_only.dll", "", 0, 0, "", kServed, {"get_interface"}},
+        LoaderCase{"OlderExport", "prog_get_interface_only.dll", "", 0, 0, "", kServed, {"get_interface"}, {}},
         LoaderCase{"OlderExportNull", "prog_get_interface_only.dll", "create_result 0\n", 1, 0, kNotCreated,
-                   kRefusedKeepingTheLibrary, {"get_interface"}},
+                   kRefusedKeepingTheLibrary, {"get_interface"}, {}},
         // The process ends inside the loader, the game having seen nothing but its creation.
         // The older export's record lives in the library: its version must be read before
         // the library is released. 1405 and 1407: both sides of the one accepted version.

@@ -12,6 +12,8 @@
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
+#include "support/files.h"
+#include "support/memory_files.h"
 #include "support/res_folder.h"
 
 namespace image_test {
@@ -117,6 +119,35 @@ TEST_F(ImageFiles, TgaRowsRunsAndMirroringLandWhereTheHeaderSays) {
     EXPECT_TRUE(At(0, 0) == (Rgba8{2, 2, 2, 255}) && At(1, 0) == (Rgba8{1, 1, 1, 255}));
 }
 
+TEST_F(ImageFiles, AFileSystemThatCannotSeekAndReadsShortStillGivesTheWholeImage) {
+    quaven_test::MemoryFiles memory(qv);
+    memory.Put("tiny.tga", Tga(2, 2, 1, 24, 0x20, "\x01\x02\x03\x04\x05\x06"));
+    memory.files["tiny.tga"].maxRead = 5;
+    bitmap_ = {};
+    ASSERT_TRUE(QVI_GetImageLoader()->LoadImage(&bitmap_, "tiny.tga"));
+    EXPECT_TRUE(At(1, 0) == (Rgba8{6, 5, 4, 255}));
+}
+
+TEST_F(ImageFiles, ARendererAskingForBgraGetsBgraFromEveryCodecAndSavesTrueColours) {
+    Put("rgb.png", Png(1, 1, 2, 8, "\x01\x02\x03", 3));
+    Put("rgb.tga", Tga(2, 1, 1, 32, 0, "\x03\x02\x01\x04"));
+    g_rendererSetup.pixelChannelOrder = QV_PIXEL_ORDER_BGRA;
+    ASSERT_TRUE(Load("rgb.png"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{3, 2, 1, 255}));
+    ASSERT_TRUE(Load("rgb.tga"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{3, 2, 1, 4}));
+    for (const char* name : {"bgra.png", "bgra.tga", "bgra.jpg"})
+        EXPECT_TRUE(QVI_GetImageLoader()->SaveImage(&bitmap_, ("res://data/" + std::string(name)).c_str(), 100));
+    g_rendererSetup.pixelChannelOrder = QV_PIXEL_ORDER_RGBA;
+    ASSERT_TRUE(Load("bgra.png"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{1, 2, 3, 4}));
+    ASSERT_TRUE(Load("bgra.tga"));
+    EXPECT_TRUE(At(0, 0) == (Rgba8{1, 2, 3, 4}));
+    ASSERT_TRUE(Load("bgra.jpg"));
+    const Rgba8 p = At(0, 0);
+    EXPECT_TRUE(std::abs(p.r - 1) <= 4 && std::abs(p.g - 2) <= 4 && std::abs(p.b - 3) <= 4 && p.a == 255);
+}
+
 TEST_F(ImageFiles, HostileFilesFailWithTheirNameAndNoPixels) {
     const std::string png = Png(4, 4, 2, 8, std::string(48, '\x7F'), 12);
     std::string huge = "\x89PNG\r\n\x1a\n" + Chunk("IHDR", U32(65536) + U32(65536) + "\x08\x06" + std::string(3, '\0'));
@@ -165,6 +196,25 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(res_->Get("data/round.png"), before);
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/upper.PNG", 95));
     EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'res://data/upper.PNG' not supported"), 1);
+    EXPECT_FALSE(loader->SaveImage(&saved, "g", 95));  // shorter than any extension
+    EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'g' not supported"), 1);
+    // Header sizes without decoding.
+    for (const char* name : {"res://data/round.png", "res://data/round.tga", "res://data/round.jpg"}) {
+        Bitmap header = {};
+        EXPECT_TRUE(loader->GetImageDimensions(&header, name) && header.width == 6 && header.height == 4 &&
+                    !header.pixels) << name;
+    }
+    // libjpeg refuses a side past 65500: its error comes back as a failed save.
+    const std::string jpeg = res_->Get("data/round.jpg");
+    Bitmap wide = {};
+    loader->AllocateImagePixels(&wide, 65535, 1);
+    EXPECT_FALSE(loader->SaveImage(&wide, "res://data/round.jpg", 90));
+    EXPECT_EQ(res_->Get("data/round.jpg"), jpeg);
+    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/round.jpg.tmp")));
+    loader->FreeImagePixels(&wide);
+    Bitmap none = {};
+    EXPECT_FALSE(loader->SaveImage(&none, "res://data/none.png", 90));
+    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/none.png")));
     loader->FreeImagePixels(&saved);
 }
 
@@ -203,6 +253,19 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     EXPECT_TRUE(PixelNear(image, 10, 11, Rgba8{0, 0, 255, 255}, 0));
     g->RemoveBitmapHandle(ring);
     g->RemoveBitmapHandle(target);
+}
+
+TEST_F(ImageFiles, AnImageLargerThanTheDevicesTexturesLoadsButNeverReachesTheDevice) {
+    Put("wide.png", Png(8, 2, 2, 8, std::string(48, '\x40'), 24));
+    qv->fileSystem->AddSearchPath("res://data", true);
+    renderer_.maximumTextureSize = 4;
+    Bitmap* wide = qv->graphics->GetBitmap("wide");
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->width * 100 + wide->height, 802);
+    EXPECT_FALSE(wide->hardware.loaded);
+    EXPECT_EQ(renderer_.CallCount("CreateTexture"), 0);
+    EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'wide' (8x2) to renderer."), 1);
+    qv->graphics->RemoveBitmapHandle(wide);
 }
 
 }  // namespace

@@ -57,8 +57,9 @@ TEST(BitmapDescriptionCheck, CubesArePowersOfTwoPerFaceDepthFormatsOnly2DAndLaye
         EXPECT_EQ(QVI_ValidateBitmapDescription(&bitmap), c.valid) << c.popup;
         const auto popups = LogCapture::PopupLines();
         EXPECT_EQ(popups.size(), c.popup.empty() ? 0u : 1u) << c.popup;
-        if (!popups.empty())
+        if (!popups.empty()) {
             EXPECT_TRUE(popups[0].text == c.popup && popups[0].level == QV_LOG_ERROR) << popups[0].text;
+        }
     }
     EXPECT_FALSE(QVI_ValidateBitmapDescription(nullptr));
 }

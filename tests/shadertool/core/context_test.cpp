@@ -4,6 +4,7 @@
 #include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/preprocess/preprocessor.h"
 #include "shadertool/preprocess/tokenizer.h"
+#include "shadertool/translator/translator.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,24 @@ TEST(ShaderContext, ClearingTheInterfaceStructuresKeepsThemEmpty) {
     ParseContext parse;
     parse.ReportError(SourcePosition{5, 12}, "undeclared identifier '%s'.", "x");
     EXPECT_EQ(parse.success, 0);
+}
+
+namespace {
+struct CountedTranslator : Translator {
+    int* destroyed;
+    CountedTranslator(Log& log, int* count) : Translator(log), destroyed(count) {}
+    ~CountedTranslator() override { ++*destroyed; }
+};
+} // namespace
+
+TEST(ShaderContext, DestroysTheTranslatorsItOwns) {
+    int destroyed = 0;
+    {
+        Context context;
+        context.translators[0] = new CountedTranslator(context.errorLog, &destroyed);
+        context.translators[kTargetCount - 1] = new CountedTranslator(context.errorLog, &destroyed);
+    }
+    EXPECT_EQ(destroyed, 2);
 }
 
 TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog) {

@@ -60,9 +60,10 @@ protected:
         bool ok = translator->Translate(description, target, kShaderLevelDefault, stage, g_shaderContext.parse.root,
                                         "shader.fx");
         EXPECT_EQ(ok, expectSuccess) << GetTargetName(target) << "\n" << Text(ErrorLog().text);
-        if (ok && name)
+        if (ok && name) {
             EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("glsl_") + name, target, stage,
                                                              translator->GetText()));
+        }
         return ok ? translator->GetText() : Text(ErrorLog().text);
     }
 };

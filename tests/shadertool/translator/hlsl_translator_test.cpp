@@ -2,16 +2,16 @@
 // text is asserted where the form matters to the engine (interface structures, constant
 // buffers, products, sampling, refusals); the platform's compiler judges HLSL11 output at
 // every shader level in a child process, and D3DReflect shows that each constant lands where
-// the engine's block puts it; the outputs are also written to files for glslangValidator's
-// HLSL front end (check_hlsl_outputs.sh).
+// the engine's block puts it; glslangValidator's HLSL front end judges the outputs (the
+// "CompilerOutputs" tests; see compiler_outputs.h).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/byte_buffer.h"
+#include "shadertool/compiler_outputs.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
@@ -19,57 +19,33 @@
 #include "shadertool/semantic/semantic_actions.h"
 #include "shadertool/translator/hlsl_translator.h"
 #include "support/child_run.h"
+#include "tree_builder.h"
 
 #include <d3d11shader.h>
 
-namespace hlsl_translator_test {
+namespace translator_test {
 namespace {
 
-using namespace ShaderTool;
+std::string Text(const Log& log) { return translator_test::Text(log.text); }
 
-std::string Text(const Log& log) { return log.text.text ? log.text.text : ""; }
-
-Type F(int size = 1) { return Type(kBaseFloat, size); }
-Type I(int size = 1) { return Type(kBaseInt, size); }
-Type M(int size) { return Type::MakeMatrix(size); }
-
-// The description parts the translators read.
+// The description parts the translators read, the types by their Shader XML names.
 struct Description {
     ShaderDescription d;
 
-    Description& Input(const char* name, uint32_t element, const Type& type) {
-        VertexInput input;
-        input.name.Assign(name);
-        input.element = element;
-        input.type = type;
-        d.vertex_input.Add(input);
+    Description& Input(const char* name, uint32_t element, const char* type) {
+        d.vertex_input.Add(translator_test::Input(name, element, type));
         return *this;
     }
-    Description& Output(const char* name, const Type& type, uint32_t semantic) {
-        VertexOutput output;
-        output.name.Assign(name);
-        output.type = type;
-        output.semantic = semantic;
-        for (int i = 0; i < d.vertex_output.count; ++i)
-            output.semanticIndex += d.vertex_output.data[i].semantic == semantic;
-        d.vertex_output.Add(output);
+    Description& Output(const char* name, const char* type, uint32_t semantic) {
+        d.vertex_output.Add(translator_test::Output(name, semantic, type));
         return *this;
     }
-    Description& Constant(bool pixel, const char* name, Type type, int count = 0) {
-        ShaderConstant constant;
-        constant.name.Assign(name);
-        type.arraySize = count;
-        type.qualifiers = kQualifierConst;
-        constant.type = type;
-        constant.byteSize = GetConstantElementBytes(type) * (count > 0 ? count : 1);
-        (pixel ? d.pixel_constants : d.vertex_constants).Add(constant);
+    Description& Constant(bool pixel, const char* name, const char* type, int count = 0) {
+        (pixel ? d.pixel_constants : d.vertex_constants).Add(translator_test::Constant(name, type, count));
         return *this;
     }
     Description& Texture(const char* name, uint32_t dimension) {
-        PixelTexture texture;
-        texture.name.Assign(name);
-        texture.type = Type::MakeTexture(dimension);
-        d.pixel_textures.Add(texture);
+        d.pixel_textures.Add(translator_test::Texture(name, dimension));
         return *this;
     }
     Description& PixelOutput(const char* name) {
@@ -82,12 +58,12 @@ struct Description {
 // shape, one texture sampled and tinted, the face read in the pixel stage.
 Description SpriteDescription() {
     Description description;
-    description.Input("position", 1, F(4)).Input("color", 2, F(4)).Input("uv", 4, F(2));
-    description.Output("position", F(4), kOutputPosition).Output("color", F(4), kOutputColor);
-    description.Output("uv", F(2), kOutputTextureCoordinate);
-    description.Constant(false, "rotation", M(3)).Constant(false, "tint", F(4)).Constant(false, "skew", M(2));
-    description.Constant(false, "offsets", F(4), 2).Constant(false, "wvp", M(4));
-    description.Constant(true, "glow", F(4)).Constant(true, "counts", I(4)).Texture("sprite", kTexture2D).PixelOutput("color");
+    description.Input("position", 1, "FLOAT4").Input("color", 2, "FLOAT4").Input("uv", 4, "FLOAT2");
+    description.Output("position", "FLOAT4", kOutputPosition).Output("color", "FLOAT4", kOutputColor);
+    description.Output("uv", "FLOAT2", kOutputTextureCoordinate);
+    description.Constant(false, "rotation", "FLOAT3X3").Constant(false, "tint", "FLOAT4").Constant(false, "skew", "FLOAT2X2");
+    description.Constant(false, "offsets", "FLOAT4", 2).Constant(false, "wvp", "FLOAT4X4");
+    description.Constant(true, "glow", "FLOAT4").Constant(true, "counts", "INT4").Texture("sprite", kTexture2D).PixelOutput("color");
     return description;
 }
 
@@ -180,8 +156,8 @@ TEST(HLSL11Translation, PixelStageDeclaresTexturesSamplersOutputsAndTheFaceItRea
 TEST(HLSL9Translation, SamplersTexFunctionsAndIntConstantsStoredAsFloat) {
     HLSL9Translator translator(g_shaderContext.errorLog);
     Description description;
-    description.Output("uv", F(2), kOutputTextureCoordinate).PixelOutput("color").Texture("sky", kTextureCube).Texture("d", kTexture2D);
-    description.Constant(true, "counts", I(4)).Constant(true, "steps", I(4), 3);
+    description.Output("uv", "FLOAT2", kOutputTextureCoordinate).PixelOutput("color").Texture("sky", kTextureCube).Texture("d", kTexture2D);
+    description.Constant(true, "counts", "INT4").Constant(true, "steps", "INT4", 3);
     std::string text = Translate(translator, kTargetHLSL9, description,
                                  "void main()\n{\n"
                                  "    output.color = sampleTextureLod(texture.d, input.uv, 2.0);\n"
@@ -202,7 +178,7 @@ TEST(HLSL9Translation, SamplersTexFunctionsAndIntConstantsStoredAsFloat) {
 TEST(PSSLTranslation, OwnSemanticsBlockKeywordMethodsAndBoolCastsForAllAndAny) {
     PSSLTranslator translator(g_shaderContext.errorLog);
     Description description;
-    description.Output("uv", F(3), kOutputTextureCoordinate).PixelOutput("color").Texture("v", kTexture3D).Constant(true, "c", F(4));
+    description.Output("uv", "FLOAT3", kOutputTextureCoordinate).PixelOutput("color").Texture("v", kTexture3D).Constant(true, "c", "FLOAT4");
     std::string text = Translate(translator, kTargetPSSL, description,
                                  "void main()\n{\n    output.color = sampleTextureLod(texture.v, input.uv, 0.0) * c;\n"
                                  "    if (any(input.uv) && input.is_front_facing)\n        output.color = c;\n}\n",
@@ -217,8 +193,8 @@ TEST(PSSLTranslation, OwnSemanticsBlockKeywordMethodsAndBoolCastsForAllAndAny) {
 TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
     HLSL11Translator translator(g_shaderContext.errorLog);
     Description description;
-    description.Input("position", 1, F(4)).Output("position", F(4), kOutputPosition);
-    description.Constant(false, "m", M(4)).Constant(false, "n", M(4));
+    description.Input("position", 1, "FLOAT4").Output("position", "FLOAT4", kOutputPosition);
+    description.Constant(false, "m", "FLOAT4X4").Constant(false, "n", "FLOAT4X4");
     std::string text = Translate(translator, kTargetHLSL11, description,
                                  "float k = 2.0, half_k = 1.0;\nfloat single = 3.0;\n"
                                  "void main()\n{\n"
@@ -241,7 +217,7 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
 
 TEST(HLSLTranslation, RefusalsNameTheSourceLineAndFailTheTranslation) {
     Description description;
-    description.Input("position", 1, F(4)).Output("position", F(4), kOutputPosition);
+    description.Input("position", 1, "FLOAT4").Output("position", "FLOAT4", kOutputPosition);
     const char* const shifted =
         "void main()\n{\n    output.position = input.position;\n    output.position.x += float(3 << 1);\n"
         "    output.position.y += float(input.instance_id);\n}\n";
@@ -295,17 +271,11 @@ std::string FileName(const Judged& shader) {
            (shader.stage == kStageVertex ? ".vert" : ".frag");
 }
 
-TEST(HLSLTranslationJudges, OutputsAreWrittenForGlslangsHLSLFrontEnd) {
-    std::vector<Judged> shaders = TranslateJudgedShaders();
-    ASSERT_EQ(shaders.size(), 8u);
-    CreateDirectoryA(QUAVEN_HLSL_OUTPUT_DIR, nullptr);
-    for (const Judged& shader : shaders) {
+TEST(HLSLTranslationJudges, CompilerOutputsOfTheSpriteBranchAndFlowShaders) {
+    for (const Judged& shader : TranslateJudgedShaders()) {
         ASSERT_EQ(shader.text.rfind("FAILED", 0), std::string::npos) << FileName(shader) << "\n" << shader.text;
-        std::string path = std::string(QUAVEN_HLSL_OUTPUT_DIR) + "/" + FileName(shader);
-        FILE* file = fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr) << path;
-        fwrite(shader.text.data(), 1, shader.text.size(), file);
-        fclose(file);
+        EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("hlsl_") + shader.name, shader.target,
+                                                         shader.stage, shader.text));
     }
 }
 
@@ -322,7 +292,8 @@ void CompileAndReflect() {
     Log log;
     HLSLCompiler compiler(&log);
     ASSERT_TRUE(compiler.Initialize());
-    auto reflect = reinterpret_cast<D3DReflectFunction>(GetProcAddress(compiler.library->module, "D3DReflect"));
+    auto reflect = reinterpret_cast<D3DReflectFunction>(
+        reinterpret_cast<void*>(GetProcAddress(compiler.library->module, "D3DReflect")));
     ASSERT_NE(reflect, nullptr);
     for (const Judged& shader : TranslateJudgedShaders()) {
         if (!shader.wine)
@@ -371,4 +342,4 @@ TEST(HLSLTranslationJudges, HLSL11OutputsCompileAtEveryLevelWithConstantsWhereTh
 }
 
 } // namespace
-} // namespace hlsl_translator_test
+} // namespace translator_test

@@ -88,19 +88,6 @@ TEST_F(TranslatorBaseTest, APrototypeAndItsDefinitionAreWrittenOnce) {
     EXPECT_EQ(text, "float f(float x);\n\nfloat f(float x)\n{\n\treturn x;\n}\n\nvoid main()\n{\n}\n");
 }
 
-TEST_F(TranslatorBaseTest, BitwiseOperatorsAreRefusedAtTheirPositionWhenTheTargetHasNone) {
-    tree.at = SourcePosition{9, 4};
-    Node* mask = tree.Op(kOpBitwiseAnd, tree.Sym(I(), "a"), tree.Sym(I(), "b"), I());
-    Translate({tree.Main({mask, tree.Op(kOpBitwiseNot, tree.Sym(I(), "a"), nullptr, I())})}, false);
-    EXPECT_EQ(Text(log.text), "unit.fx(4:9) error: bit-wise operations are not supported.\n"
-                              "unit.fx(4:9) error: bit-wise operations are not supported.\n");
-    EXPECT_EQ(log.hasError, 1);
-
-    log.Clear();
-    translator.allowBitwise = 1;
-    EXPECT_EQ(MainBody({mask}), "\ta & b;\n");
-}
-
 TEST_F(TranslatorBaseTest, ADeepTreeIsRefusedNotFollowedToTheEndOfTheStack) {
     Node* expression = tree.Sym(F(), "x");
     for (int i = 0; i < 10000; ++i)

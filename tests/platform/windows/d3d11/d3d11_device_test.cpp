@@ -135,7 +135,9 @@ TEST_F(D3D11DeviceTest, AFailedInitLeavesNothingBehindInitWorksAfterwardsAndARef
     RefusedMethod refused(renderer_.device1, kDevice1CreateRasterizerState1Slot);
     renderer_.Shutdown();
     ASSERT_TRUE(InitRenderer());
-    D3D11_RASTERIZER_DESC1 description = {D3D11_FILL_SOLID, D3D11_CULL_NONE};
+    D3D11_RASTERIZER_DESC1 description = {};
+    description.FillMode = D3D11_FILL_SOLID;
+    description.CullMode = D3D11_CULL_NONE;
     ID3D11RasterizerState1* state = nullptr;
     ASSERT_TRUE(FAILED(renderer_.device1->CreateRasterizerState1(&description, &state))) << "refusal in place";
     for (auto& row : renderer_.rasterizerStates) EXPECT_TRUE(row[0] && row[1]);

@@ -1,0 +1,117 @@
+// Image files drawn as a game draws them, on the tests' renderer and on the real Direct3D 11
+// renderer alike: a PNG and a TGA found by name through the search paths, drawn texel for
+// pixel and read back from the window.
+#include <zlib.h>
+
+#include <string>
+
+#include "filesystem/backends.h"
+#include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/drawing/drawing_fixture.h"
+#include "support/back_buffer.h"
+#include "support/res_folder.h"
+#include "support/windows_ui.h"
+
+namespace image_test {
+namespace {
+
+const Rgba8 kQuadrants[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+
+Rgba8 Texel(int x, int y) { return kQuadrants[(y / 2) * 2 + x / 2]; }
+
+std::string Chunk(const std::string& type, const std::string& data) {
+    const std::string body = type + data;
+    const uint32_t crc = crc32(0, (const Bytef*)body.data(), uInt(body.size()));
+    const uint32_t size = uint32_t(data.size());
+    return std::string{char(size >> 24), char(size >> 16), char(size >> 8), char(size)} + body +
+           std::string{char(crc >> 24), char(crc >> 16), char(crc >> 8), char(crc)};
+}
+
+// 4 x 4 RGB, red and green above blue and white.
+std::string QuadrantsPng() {
+    std::string rows;
+    for (int y = 0; y < 4; ++y) {
+        rows += '\0';
+        for (int x = 0; x < 4; ++x) rows += {char(Texel(x, y).r), char(Texel(x, y).g), char(Texel(x, y).b)};
+    }
+    uLongf size = compressBound(uLong(rows.size()));
+    std::string packed(size, '\0');
+    compress((Bytef*)packed.data(), &size, (const Bytef*)rows.data(), uLong(rows.size()));
+    packed.resize(size);
+    const std::string ihdr("\0\0\0\4\0\0\0\4\x08\x02\0\0\0", 13);
+    return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", ihdr) + Chunk("IDAT", packed) + Chunk("IEND", "");
+}
+
+// The same as a bottom-up 32-bit TGA.
+std::string QuadrantsTga() {
+    std::string file("\0\0\x02\0\0\0\0\0\0\0\0\0\x04\0\x04\0\x20\x08", 18);
+    for (int y = 3; y >= 0; --y)
+        for (int x = 0; x < 4; ++x) file += {char(Texel(x, y).b), char(Texel(x, y).g), char(Texel(x, y).r), char(255)};
+    return file;
+}
+
+class ImageDrawn : public drawing_test::DrawingTest, public ::testing::WithParamInterface<std::string> {
+protected:
+    void SetUp() override {
+        if (GetParam() == "Direct3D11") {
+            window_ = quaven_test::CreateTestWindow("images", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
+            g_core.mainWindow = window_;
+            device_ = &direct3D_;
+        }
+        g_core.imageLoader = QVI_GetImageLoader();
+        DrawingTest::SetUp();
+        ASSERT_TRUE(QVI_InitFileSystem());
+        res_.emplace("drawn-images");
+        ASSERT_TRUE(res_->Put("data/sprites/quadrants.png", QuadrantsPng()));
+        ASSERT_TRUE(res_->Put("data/sprites/quadrants_tga.tga", QuadrantsTga()));
+        qv->fileSystem->AddSearchPath("res://data", true);
+    }
+    void TearDown() override {
+        qv->fileSystem->RemoveSearchPath("res://data");
+        res_.reset();
+        DrawingTest::TearDown();
+        if (window_) DestroyWindow(window_);
+    }
+    TestImage Screen() {
+        if (GetParam() == "Direct3D11") return quaven_test::ReadBackBuffer(direct3D_);
+        TestImage image;
+        renderer_.ReadRenderTargetPixels(nullptr, &image);
+        return image;
+    }
+
+    RendImpDirect3D11 direct3D_;
+    HWND window_ = nullptr;
+    std::optional<quaven_test::ResFolder> res_;
+};
+
+TEST_P(ImageDrawn, APngAndATgaFoundByNameDrawTexelForPixel) {
+    const QuavenGraphicsAPI* g = qv->graphics;
+    Bitmap* png = g->GetBitmap("sprites/quadrants");
+    Bitmap* tga = g->GetBitmap("sprites/quadrants_tga");
+    ASSERT_TRUE(png && png->hardware.loaded && tga && tga->hardware.loaded);
+    TestImage screen;
+    Frame([&] {
+        g->ClearColor(0, 0, 0);
+        g->SetTextureFilter(QV_FILTER_POINT);
+        const float x10 = 10, x20 = 20, y10 = 10;
+        g->DrawBitmap(png, &x10, &y10);
+        g->DrawBitmap(tga, &x20, &y10);
+    }, [&] { screen = Screen(); });
+    ASSERT_GT(screen.width, 0);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const Rgba8 want = {Texel(x, y).r, Texel(x, y).g, Texel(x, y).b, screen.At(10 + x, 10 + y).a};
+            EXPECT_TRUE(PixelNear(screen, 10 + x, 10 + y, want, 0)) << "png " << x << "," << y;
+            EXPECT_TRUE(PixelNear(screen, 20 + x, 10 + y, {want.r, want.g, want.b, screen.At(20 + x, 10 + y).a}, 0))
+                << "tga " << x << "," << y;
+        }
+    EXPECT_TRUE(PixelNear(screen, 14, 10, {0, 0, 0, screen.At(14, 10).a}, 0));
+    g->RemoveBitmapHandle(png);
+    g->RemoveBitmapHandle(tga);
+}
+
+INSTANTIATE_TEST_SUITE_P(Renderers, ImageDrawn, ::testing::Values("TestRenderer", "Direct3D11"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace image_test
