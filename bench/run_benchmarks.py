@@ -30,6 +30,8 @@ SHADER_ROUNDS = 100
 SHADER_TARGETS = 7
 IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
+RESIZES = 10
+PACKINGS = 200
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report
@@ -48,6 +50,8 @@ FIGURES = [
     ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
     ("file reads", "reads", "engine", "bare", "work_ms"),
     ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
+    ("resize 2048 to 1024 vs box filter", "bitmaps", "resize", "bare_resize", "work_ms"),
+    ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
     ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
 ]
@@ -85,6 +89,10 @@ def steps(frames):
         "shaders": [("translate", ["shader_bench.exe", SHADER + ".xml", str(SHADER_ROUNDS)]),
                     ("glslang", [NATIVE + "glslangValidator"] +
                      [SHADER + stage for stage in (".vert", ".frag")] * (SHADER_TARGETS * SHADER_ROUNDS))],
+        "bitmaps": [("resize", ["bitmap_bench.exe", "resize", str(RESIZES)]),
+                    ("bare_resize", ["bare_bitmaps.exe", "resize", str(RESIZES)]),
+                    ("atlas", ["bitmap_bench.exe", "atlas", str(PACKINGS)]),
+                    ("bare_atlas", ["bare_bitmaps.exe", "atlas", str(PACKINGS)])],
         # The engine finds the file by name through its search path inputs/; the baseline
         # decodes the same file from memory.
         "images": [("png", ["image_bench.exe", "image.png", str(IMAGE_LOADS)]),

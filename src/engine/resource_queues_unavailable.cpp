@@ -1,19 +1,6 @@
-// Nothing is queued for bitmaps, buffers and fonts until their queues arrive; shaders that
-// game threads load are created here.
+// Nothing is queued for vertex and index buffers until their queues arrive.
 #include "engine/resource_queues.h"
-
-#include "graphics/shaders/shader_pool.h"
-
-void QVI_ProcessBitmapResourceQueues()
-{
-}
 
 void QVI_ProcessBufferResourceQueues()
 {
-}
-
-void QVI_ProcessShaderUploadQueue()
-{
-    // The shader pool keeps its own queue; the frame only gives it the main thread.
-    QVI_ProcessShaderUploads();
 }
