@@ -24,3 +24,8 @@ void* QVI_OsCurrentThreadHandle();
 
 uint32_t QVI_OsMilliseconds();             // the 1 ms multimedia clock; wraps after ~49.7 days
 void QVI_OsSleep(uint32_t milliseconds);
+
+// Puts a finished temporary file in place of the target (native paths), replacing it and
+// written through to the disk, so a crash leaves either the old file or the new one whole.
+// False leaves both files as they were.
+bool QVI_OsReplaceFile(const char* temporaryPath, const char* targetPath);

@@ -11,6 +11,7 @@
 // CreateDirectory and DeleteFile are <windows.h> macros as well as file-system
 // members: windows.h comes first so that both spellings are renamed alike.
 #include "platform/windows/win32.h"
+#include "platform/os.h"
 
 #include "data/datamanager/database.h"
 
@@ -383,7 +384,7 @@ bool WriteBesideAndReplace(const char* fileName, const uint8_t* bytes, int size)
         return false;
     }
     String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
-    if (!MoveFileExA(nativeTemporary.text, nativeTarget.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!QVI_OsReplaceFile(nativeTemporary.text, nativeTarget.text)) {
         fs->DeleteFile(temporary.text);
         qv->LogPopup(QV_LOG_WARNING, "Unable to replace file '%s'.", fileName);
         return false;

@@ -13,7 +13,8 @@
 #include "graphics/bitmaps/image_codecs.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/setup/renderer_setup.h"
-#include "platform/windows/win32.h"
+#include "core/engine_string.h"
+#include "platform/os.h"
 
 namespace {
 
@@ -211,11 +212,6 @@ bool PackDistinctFrames(Bitmap* sequence, const char* nativePath)
         return false;
     }
     return true;
-}
-
-bool ReplaceFile(const char* from, const char* to)
-{
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 // A whole file read through the file system; null when it cannot be opened or read.
@@ -432,13 +428,9 @@ bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)
     if (!PackDistinctFrames(sequence, nativePath))
         return false;
 
-    char temporary[MAX_PATH + 8];
-    if (snprintf(temporary, sizeof temporary, "%s.tmp", nativePath) >= int(sizeof temporary)) {
-        QVI_ReportPopup(QV_LOG_WARNING, "Unable to save bitmap sequence '%s' to file '%s'", NameOf(sequence),
-                        nativePath);
-        return false;
-    }
-    FILE* file = fopen(temporary, "wb");
+    String temporary;
+    temporary.Format("%s.tmp", nativePath);
+    FILE* file = temporary.text ? fopen(temporary.text, "wb") : nullptr;
     if (!file) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to save bitmap sequence '%s' to file '%s'", NameOf(sequence),
                         nativePath);
@@ -447,8 +439,8 @@ bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)
     Output out = {file, false};
     WriteSequence(out, sequence);
     const bool closed = fclose(file) == 0;
-    if (out.failed || !closed || !ReplaceFile(temporary, nativePath)) {
-        remove(temporary);
+    if (out.failed || !closed || !QVI_OsReplaceFile(temporary.text, nativePath)) {
+        remove(temporary.text);
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to write bitmap sequence '%s' to file '%s'", NameOf(sequence),
                         nativePath);
         return false;

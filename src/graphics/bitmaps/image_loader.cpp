@@ -6,9 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/windows/win32.h"
-// <windows.h> renames LoadImage to LoadImageA; the loader's member keeps its own name.
-#undef LoadImage
+#include "platform/os.h"
 
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
@@ -168,7 +166,7 @@ bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void*
     }
     bool written = writer(file, context);
     written = fclose(file) == 0 && written;
-    written = written && MoveFileExA(temporary.text, nativePath, MOVEFILE_REPLACE_EXISTING) != 0;
+    written = written && QVI_OsReplaceFile(temporary.text, nativePath);
     if (!written) {
         remove(temporary.text);
         QVI_Report(QV_LOG_WARNING, "Unable to write image file '%s'; the previous file is unchanged.", nativePath);

@@ -1,6 +1,6 @@
 #include "shadertool/driver/output_file.h"
 
-#include "platform/windows/win32.h"
+#include "platform/os.h"
 
 #include "core/engine_log.h"
 #include "core/engine_string.h"
@@ -41,7 +41,7 @@ bool ReplaceByRename(const char* temporary, const char* path)
     const String nativePath = QV_ConvertStaticPathToNativeOSPath(path);
     if (!nativeTemporary.text || !nativeTemporary.text[0] || !nativePath.text || !nativePath.text[0])
         return false;
-    return MoveFileExA(nativeTemporary.text, nativePath.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return QVI_OsReplaceFile(nativeTemporary.text, nativePath.text);
 }
 
 bool HasNativeFolder(const char* path)

@@ -111,3 +111,9 @@ void QVI_OsSleep(uint32_t milliseconds)
 {
     Sleep(milliseconds);
 }
+
+bool QVI_OsReplaceFile(const char* temporaryPath, const char* targetPath)
+{
+    return temporaryPath && targetPath &&
+           MoveFileExA(temporaryPath, targetPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
