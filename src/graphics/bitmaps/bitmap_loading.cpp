@@ -11,6 +11,7 @@
 #include "data/datamanager/database.h"
 #include "graphics/renderer/bitmap_texture_packer.h"
 #include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/graphics_api.h"
 
 namespace {
 
@@ -91,9 +92,9 @@ int ManifestSide(const DataNode* node, const char* parameter)
     return value < 1 ? 1 : (value > 65535 ? 65535 : static_cast<int>(value));
 }
 
-void ApplyManifestEntry(Bitmap* bitmap)
+void ApplyManifestEntry(Bitmap* bitmap, const char* name)
 {
-    const DataNode* node = FindManifestNode(bitmap->header.name);
+    const DataNode* node = name ? FindManifestNode(name) : nullptr;
     if (!node)
         return;
     bitmap->width = ManifestSide(node, "w");
@@ -108,6 +109,37 @@ void ApplyManifestEntry(Bitmap* bitmap)
         bitmap->packMode = kPadExpand;
     else if (strcmp(packMode, "PAD_TRANSPARENT") == 0)
         bitmap->packMode = kPadTransparent;
+}
+
+// A sequence's drawing sizes. A ".bms" entry gives one height for the whole sequence:
+// every frame is scaled by it against the first frame's height, keeping its texture size.
+// Numbered frames are looked up one by one under their own names.
+void ApplyManifestToFrames(Bitmap* bitmap)
+{
+    if (!bitmap->frames || bitmap->frameCount < 1)
+        return;
+    if (EndsWith(bitmap->header.name, "bms")) {
+        const DataNode* node = FindManifestNode(bitmap->header.name);
+        const int firstHeight = bitmap->frames[0].height;
+        if (!node || firstHeight < 1)
+            return;
+        const int64_t height = ManifestSide(node, "h");
+        for (int i = 0; i < bitmap->frameCount; ++i) {
+            Bitmap& frame = bitmap->frames[i];
+            frame.textureWidth = frame.width;
+            frame.textureHeight = frame.height;
+            frame.width = static_cast<int>(frame.width * height / firstHeight);
+            frame.height = static_cast<int>(frame.height * height / firstHeight);
+        }
+    } else {
+        for (int i = 0; i < bitmap->frameCount; ++i) {
+            Bitmap& frame = bitmap->frames[i];
+            frame.textureWidth = frame.width;
+            frame.textureHeight = frame.height;
+            ApplyManifestEntry(&frame, frame.header.name);
+        }
+    }
+    QV_Graphics_SetBitmapFrame(bitmap, 0);
 }
 
 }  // namespace
@@ -179,8 +211,9 @@ bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
     if (singleImage) {
         bitmap->textureWidth = bitmap->width;
         bitmap->textureHeight = bitmap->height;
-        ApplyManifestEntry(bitmap);
+        ApplyManifestEntry(bitmap, bitmap->header.name);
     } else {
+        ApplyManifestToFrames(bitmap);
         ShareState(bitmap);
     }
     return true;

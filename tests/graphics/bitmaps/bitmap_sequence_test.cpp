@@ -5,6 +5,8 @@
 #include <string>
 #include <thread>
 
+#include "core/configuration.h"
+#include "data/datamanager/database.h"
 #include "engine/resource_queues.h"
 #include "filesystem/backends.h"
 #include "graphics/bitmaps/bitmap_fixture.h"
@@ -204,6 +206,32 @@ TEST_F(BitmapSequence, GetBitmapDrawsEveryFrameFromTheAtlasTexture) {
     g()->SetBitmapFrame(walk, 5);
     EXPECT_TRUE(walk->currentFrame == 1 && walk->width == 24 && walk->height == 12);
     EXPECT_EQ(walk->hardware.left, walk->frames[1].hardware.left);
+}
+
+// A ".bms" manifest height scales every frame against the first frame's height; the
+// textures keep the frames' own sizes.
+TEST_F(BitmapSequence, AManifestHeightScalesEveryFrameOfASequenceFile) {
+    MakeFrames(4);
+    QVI_ShareDuplicateFrames(&sequence_);
+    ASSERT_TRUE(QVI_SaveBitmapSequence(&sequence_, Native("run.bms").c_str()));
+    DataArray manifest("manifest");
+    DataNode* node = new DataNode(nullptr);
+    node->SetParameter("id", "res://run.bms");
+    node->SetParameter("h", "36");
+    manifest.nodes.Add(node);
+    g_config.manifestArrays.Add(&manifest);
+    Bitmap* run = g()->GetBitmap("res://run.bms");
+    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    ASSERT_TRUE(run && run->frameCount == 4);
+    const int firstHeight = run->frames[0].textureHeight;
+    ASSERT_GT(firstHeight, 0);
+    for (int i = 0; i < 4; ++i) {
+        const Bitmap& frame = run->frames[i];
+        EXPECT_EQ(frame.width, frame.textureWidth * 36 / firstHeight) << i;
+        EXPECT_EQ(frame.height, frame.textureHeight * 36 / firstHeight) << i;
+    }
+    EXPECT_EQ(run->frames[0].height, 36);
+    EXPECT_TRUE(run->currentFrame == 0 && run->height == 36);
 }
 
 TEST_F(BitmapSequence, SequencesLoadedOnAWorkerThreadUploadOverTheNextFrames) {
