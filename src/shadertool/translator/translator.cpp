@@ -101,22 +101,30 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
     if (!succeeded)
         return false;
 
-    JoinSections();
+    if (!JoinSections()) {
+        ReportError(nullptr, "the translated text does not fit in memory.");
+        return false;
+    }
     return true;
 }
 
-void Translator::JoinSections()
+bool Translator::JoinSections()
 {
     // The sections are joined straight into one block of the final size: building the
     // text in a growing buffer and copying it into body allocated and copied it twice.
     const TextSection* const parts[] = {&header, &globals, &prototypes, &bodySection};
     size_t total = 0;
-    for (const TextSection* part : parts)
+    for (const TextSection* part : parts) {
+        if (part->overflowed) {
+            body.Assign("");
+            return false;
+        }
         total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
+    }
     char* block = static_cast<char*>(malloc(total + 1));
     if (!block) {
         body.Assign("");
-        return;
+        return false;
     }
     char* end = block;
     for (const TextSection* part : parts) {
@@ -130,6 +138,7 @@ void Translator::JoinSections()
     *end = '\0';
     free(body.text);
     body.text = block;
+    return true;
 }
 
 void Translator::Reset()
@@ -725,12 +734,18 @@ void TextSection::Append(const char* source)
     const size_t count = strlen(source);
     if (count <= static_cast<size_t>(INT32_MAX))
         Append(source, static_cast<int32_t>(count));
+    else
+        overflowed = 1;
 }
 
 void TextSection::Append(const char* source, int32_t count)
 {
-    if (!source || count < 0 || !Reserve(count))
+    if (!source || count < 0)
         return;
+    if (!Reserve(count)) {
+        overflowed = 1;
+        return;
+    }
     memcpy(text + length, source, static_cast<size_t>(count));
     length += count;
     text[length] = '\0';
@@ -741,8 +756,12 @@ void TextSection::Prepend(const char* source)
     if (!source)
         return;
     size_t count = strlen(source);
-    if (count == 0 || !Reserve(static_cast<int64_t>(count)))
+    if (count == 0)
         return;
+    if (!Reserve(static_cast<int64_t>(count))) {
+        overflowed = 1;
+        return;
+    }
     memmove(text + count, text, static_cast<size_t>(length) + 1);
     memcpy(text, source, count);
     length += static_cast<int32_t>(count);
@@ -758,8 +777,12 @@ void TextSection::AppendFormat(const char* format, ...)
 
 void TextSection::AppendFormatArguments(const char* format, va_list args)
 {
-    if (!format || !Reserve(0))
+    if (!format)
         return;
+    if (!Reserve(0)) {
+        overflowed = 1;
+        return;
+    }
     va_list again;
     va_copy(again, args);
     int count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, args);
@@ -772,12 +795,15 @@ void TextSection::AppendFormatArguments(const char* format, va_list args)
     va_end(again);
     if (count >= 0 && count < capacity - length)
         length += count;
+    else
+        overflowed = 1;
     text[length] = '\0';
 }
 
 void TextSection::Clear()
 {
     length = 0;
+    overflowed = 0;
     if (text)
         text[0] = '\0';
 }

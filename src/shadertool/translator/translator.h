@@ -29,6 +29,9 @@ struct TextSection {
     char* text = nullptr;
     int32_t length = 0;
     int32_t capacity = 0;
+    // Set when text could not be added (no memory, or past the int32 range), so that a cut
+    // text is never handed out as a translation; Clear resets it.
+    uint8_t overflowed = 0;
 
     TextSection() = default;
     ~TextSection();
@@ -186,7 +189,7 @@ public:
     // A bare declarator written as a declaration list of its own; anything else as it is.
     void WriteStatementNode(const Node* node);
     // Joins the sections, each but the last followed by an empty line, into body.
-    void JoinSections();
+    bool JoinSections();
     // "const " and the type name for a const type, else the type name.
     String GetQualifiedTypeName(const Type& type);
 

@@ -1,6 +1,8 @@
 // The base translator's walk and layout, on trees built as the semantic checks leave them.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "shadertool/core/target.h"
 #include "shadertool/translator/translator.h"
 #include "tree_builder.h"
@@ -94,6 +96,21 @@ TEST_F(TranslatorBaseTest, ADeepTreeIsRefusedNotFollowedToTheEndOfTheStack) {
         expression = tree.Op(kOpParentheses, expression, nullptr, F());
     Translate({tree.Main({expression})}, false);
     EXPECT_EQ(Text(log.text), "unit.fx(7:3) error: nesting is deeper than 256 levels.\n");
+}
+
+// Text that cannot be added marks its section, so a cut translation is never handed out.
+TEST(TextSection, TextThatCannotBeAddedMarksTheSectionUntilItIsCleared) {
+    TextSection section;
+    section.Append("x");
+    ASSERT_FALSE(section.overflowed);
+    const int32_t kept = section.length;
+    section.length = INT32_MAX - 1;  // as if the section were full to the int32 range
+    section.Append("yz");
+    EXPECT_TRUE(section.overflowed);
+    section.length = kept;
+    EXPECT_STREQ(section.text, "x");
+    section.Clear();
+    EXPECT_FALSE(section.overflowed);
 }
 
 TEST_F(TranslatorBaseTest, ResetForgetsTheRunButKeepsTheTranslatorsSetting) {
