@@ -11,52 +11,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_engine.h"
 #include "bench_report.h"
 #include "core/engine_log.h"
-#include "core/locks.h"
-#include "core/threads.h"
-#include "engine/api_table.h"
-#include "filesystem/backends.h"
-#include "graphics/renderer/renderer_codes.h"
-#include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/resolution_selection.h"
-#include "support/null_renderer.h"
 
 namespace {
 
-class RecordRenderer : public quaven_test::NullRenderer {
-public:
-    bool SupportsNonPowerOfTwoTextures() override { return true; }
-    int GetMaximumTextureSize() override { return 16384; }
-    int GetShaderLevel() override { return QV_SHADER_LEVEL_DEFAULT; }
-    int GetShaderLanguage() override { return QV_SHADER_LANGUAGE_HLSL11; }
-    bool UsesPrecompiledShaders() override { return true; }
-    bool CreateRenderTarget(Bitmap* bitmap) override { return CreateTexture(bitmap); }
-    bool CreateTexture(Bitmap* bitmap) override
-    {
-        BitmapHardwareData& hardware = bitmap->hardware;
-        hardware.loaded = 1;
-        hardware.right = hardware.bottom = 1.0f;
-        hardware.textureFullWidth = bitmap->width;
-        hardware.textureFullHeight = bitmap->height;
-        hardware.rendererData = reinterpret_cast<TextureHardwareData*>(bitmap);
-        return true;
-    }
-    void DestroyTexture(BitmapHardwareData* hardware) override { hardware->loaded = 0; }
-};
-
-RecordRenderer g_renderer;
-
-bool SetUpEngine()
-{
-    QVI_InitializeThreading();
-    QVI_FillAPI(qv);
-    QVI_CreateEngineLocks();
-    QVI_InitFileSystem();
-    QVI_AttachRenderer(&g_renderer);
-    g_selectedResolution = SelectedResolution{800, 600, 1};
-    return QVI_InitRenderer();
-}
+BenchRenderer g_renderer;
 
 }  // namespace
 
@@ -67,7 +28,7 @@ int main(int argc, char** argv)
         Bench_Report("error", "usage: image_bench.exe NAME LOADS");
         return 2;
     }
-    if (!SetUpEngine()) {
+    if (!Bench_SetUpEngine(&g_renderer)) {
         Bench_Report("error", "the renderer did not come up");
         return 1;
     }

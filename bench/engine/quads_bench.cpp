@@ -14,47 +14,21 @@
 #include <cstring>
 #include <string>
 
+#include "bench_engine.h"
 #include "bench_report.h"
 #include "bench_work.h"
 #include "core/engine_log.h"
-#include "core/locks.h"
-#include "core/threads.h"
-#include "engine/api_table.h"
-#include "filesystem/backends.h"
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/graphics_frame.h"
-#include "graphics/renderer/renderer_codes.h"
-#include "graphics/renderer/renderer_implementation.h"
-#include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/resolution_selection.h"
-#include "support/null_renderer.h"
 
 namespace {
 
-// The tests' renderer without a device, with textures of its own records and draws that add
-// their vertex count; its buffers are the renderer interface's heap buffers.
-class CountingRenderer : public quaven_test::NullRenderer {
+// Its draws add their vertex count; its buffers are the renderer interface's heap buffers.
+class CountingRenderer : public BenchRenderer {
 public:
     long long vertices = 0;
     long long draws = 0;
 
-    bool SupportsNonPowerOfTwoTextures() override { return true; }
-    int GetShaderLevel() override { return QV_SHADER_LEVEL_DEFAULT; }
-    int GetShaderLanguage() override { return QV_SHADER_LANGUAGE_HLSL11; }
-    bool UsesPrecompiledShaders() override { return true; }
-    bool CreateRenderTarget(Bitmap* bitmap) override { return CreateTexture(bitmap); }
-    bool CreateTexture(Bitmap* bitmap) override
-    {
-        BitmapHardwareData& hardware = bitmap->hardware;
-        hardware.loaded = 1;
-        hardware.left = hardware.top = 0.0f;
-        hardware.right = hardware.bottom = 1.0f;
-        hardware.textureFullWidth = bitmap->width;
-        hardware.textureFullHeight = bitmap->height;
-        hardware.rendererData = reinterpret_cast<TextureHardwareData*>(bitmap);
-        return true;
-    }
-    void DestroyTexture(BitmapHardwareData* hardware) override { hardware->loaded = 0; }
     void DrawIndexedTriangles(RendererVertexBuffer*, int vertexCount, RendererIndexBuffer*, int) override
     {
         vertices += vertexCount;
@@ -66,13 +40,7 @@ CountingRenderer g_renderer;
 
 bool SetUpEngine()
 {
-    QVI_InitializeThreading();
-    QVI_FillAPI(qv);
-    QVI_CreateEngineLocks();
-    QVI_InitFileSystem();
-    QVI_AttachRenderer(&g_renderer);
-    g_selectedResolution = SelectedResolution{800, 600, 1};
-    if (!QVI_InitRenderer())
+    if (!Bench_SetUpEngine(&g_renderer))
         return false;
     QVI_ResetBatchForFrame(&g_renderer);
     return true;
