@@ -698,14 +698,15 @@ void Translator::WriteStatementNode(const Node* node)
     }
     const Node* symbol = node->kind == kNodeOperator ? static_cast<const OperatorNode*>(node)->left : node;
     const Type* symbolType = GetNodeType(symbol);
-    ListNode declaration;
+    ListNode& declaration = bareDeclaration;
     declaration.op = kOpDeclarationList;
     declaration.line = node->line;
     declaration.column = node->column;
-    if (symbolType)
-        declaration.type = *symbolType;
+    declaration.type = symbolType ? *symbolType : Type();
+    declaration.children.count = 0;
     declaration.children.Add(const_cast<Node*>(node));
     WriteVariableDeclaration(&declaration);
+    declaration.children.count = 0;
 }
 
 void Translator::WriteQualifiedTypeName(const Type& type)

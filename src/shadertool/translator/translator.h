@@ -96,6 +96,9 @@ public:
     Array<const Node*> declaredSymbols;
     // GetTypeName's text for a type outside its tables.
     String unusualTypeName;
+    // The declaration list a bare declarator is written as. An initialiser declares
+    // nothing, so one is in use at a time, and its array keeps its block between statements.
+    ListNode bareDeclaration;
 
     explicit Translator(Log& log);
     virtual ~Translator();
