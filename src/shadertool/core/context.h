@@ -40,6 +40,8 @@ struct ParseContext {
     OperatorTable operators;
     // Owner of every node of the tree being built.
     Array<Node*> nodes;
+    // Where those nodes are made; emptied with them by DestroyNodes.
+    NodeStore nodeStore;
     ListNode* root = nullptr;
     // Structure name to its members (member name to type).
     StringMap<StringMap<Type>> structMembers;

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace ShaderTool {
 
@@ -15,41 +16,102 @@ ListNode* FunctionNode::Parameters() const
     return static_cast<ListNode*>(children.data[0]);
 }
 
+namespace {
+
+template <typename T>
+void DestroyAs(Node* node)
+{
+    T* typed = static_cast<T*>(node);
+    if (node->inStore)
+        typed->~T();
+    else
+        delete typed;
+}
+
+// Pieces are rounded to this, and block data starts on it.
+const size_t kNodeAlignment = 8;
+// A block's header (next, capacity, used) rounded up.
+const size_t kBlockHeaderBytes = (sizeof(void*) + 2 * sizeof(size_t) + kNodeAlignment - 1) & ~(kNodeAlignment - 1);
+const size_t kNodeBlockBytes = 32 * 1024;
+
+} // namespace
+
 void DestroyNode(Node* node)
 {
     if (!node)
         return;
     switch (node->kind) {
     case kNodeList:
-        delete static_cast<ListNode*>(node);
+        DestroyAs<ListNode>(node);
         return;
     case kNodeFunction:
     case kNodeCall:
-        delete static_cast<FunctionNode*>(node);
+        DestroyAs<FunctionNode>(node);
         return;
     case kNodeLoop:
-        delete static_cast<LoopNode*>(node);
+        DestroyAs<LoopNode>(node);
         return;
     case kNodeBranch:
-        delete static_cast<BranchNode*>(node);
+        DestroyAs<BranchNode>(node);
         return;
     case kNodeLiteral:
-        delete static_cast<LiteralNode*>(node);
+        DestroyAs<LiteralNode>(node);
         return;
     case kNodeOperator:
-        delete static_cast<OperatorNode*>(node);
+        DestroyAs<OperatorNode>(node);
         return;
     case kNodeIf:
-        delete static_cast<IfNode*>(node);
+        DestroyAs<IfNode>(node);
         return;
     case kNodeSymbol:
-        delete static_cast<SymbolNode*>(node);
+        DestroyAs<SymbolNode>(node);
         return;
     default:
         // Every node is made as one of the kinds above; an unknown kind means the
         // record was overwritten, and deleting it as anything would corrupt the heap.
         return;
     }
+}
+
+NodeStore::~NodeStore()
+{
+    while (blocks) {
+        Block* next = blocks->next;
+        free(blocks);
+        blocks = next;
+    }
+}
+
+void* NodeStore::Allocate(size_t size)
+{
+    size = (size + kNodeAlignment - 1) & ~(kNodeAlignment - 1);
+    if (!blocks || blocks->capacity - blocks->used < size) {
+        size_t capacity = size > kNodeBlockBytes ? size : kNodeBlockBytes;
+        Block* block = static_cast<Block*>(malloc(kBlockHeaderBytes + capacity));
+        if (!block)
+            return nullptr;
+        block->next = blocks;
+        block->capacity = capacity;
+        block->used = 0;
+        blocks = block;
+    }
+    void* piece = reinterpret_cast<char*>(blocks) + kBlockHeaderBytes + blocks->used;
+    blocks->used += size;
+    return piece;
+}
+
+void NodeStore::Reset()
+{
+    if (!blocks)
+        return;
+    Block* rest = blocks->next;
+    while (rest) {
+        Block* next = rest->next;
+        free(rest);
+        rest = next;
+    }
+    blocks->next = nullptr;
+    blocks->used = 0;
 }
 
 Type* GetNodeType(Node* node)
@@ -79,6 +141,18 @@ const Type* GetNodeType(const Node* node)
 
 namespace {
 
+// A node made in the context's store, or on the heap when the store has no memory left.
+template <typename T, typename... Arguments>
+T* MakeNode(ParseContext& context, Arguments... arguments)
+{
+    void* place = context.nodeStore.Allocate(sizeof(T));
+    if (!place)
+        return new T(arguments...);
+    T* node = new (place) T(arguments...);
+    node->inStore = 1;
+    return node;
+}
+
 template <typename T>
 T* Adopt(ParseContext& context, T* node, const SourcePosition& position)
 {
@@ -104,7 +178,7 @@ bool EndsInFloatSuffix(const char* text)
 
 ListNode* CreateListNode(ParseContext& context, uint32_t op, const SourcePosition& position)
 {
-    ListNode* list = new ListNode();
+    ListNode* list = MakeNode<ListNode>(context);
     list->op = op;
     return Adopt(context, list, position);
 }
@@ -125,7 +199,7 @@ void MarkAsBlock(ListNode* list)
 FunctionNode* CreateFunctionNode(ParseContext& context, uint32_t kind, uint32_t op, const char* name,
                                  const SourcePosition& position)
 {
-    FunctionNode* function = new FunctionNode(kind == kNodeCall ? kNodeCall : kNodeFunction);
+    FunctionNode* function = MakeNode<FunctionNode>(context, kind == kNodeCall ? kNodeCall : kNodeFunction);
     function->op = op;
     function->name.Assign(name);
     Adopt(context, function, position);
@@ -136,7 +210,7 @@ FunctionNode* CreateFunctionNode(ParseContext& context, uint32_t kind, uint32_t 
 LoopNode* CreateLoopNode(ParseContext& context, uint32_t form, Node* init, Node* condition, Node* increment,
                          Node* body, const SourcePosition& position)
 {
-    LoopNode* loop = new LoopNode();
+    LoopNode* loop = MakeNode<LoopNode>(context);
     loop->form = form;
     loop->init = init;
     loop->condition = condition;
@@ -148,7 +222,7 @@ LoopNode* CreateLoopNode(ParseContext& context, uint32_t form, Node* init, Node*
 
 BranchNode* CreateBranchNode(ParseContext& context, uint32_t op, Node* value, const SourcePosition& position)
 {
-    BranchNode* branch = new BranchNode();
+    BranchNode* branch = MakeNode<BranchNode>(context);
     branch->op = op;
     branch->value = value;
     return Adopt(context, branch, position);
@@ -157,7 +231,7 @@ BranchNode* CreateBranchNode(ParseContext& context, uint32_t op, Node* value, co
 LiteralNode* CreateLiteralNode(ParseContext& context, uint32_t baseKind, const char* text,
                                const SourcePosition& position)
 {
-    LiteralNode* literal = new LiteralNode();
+    LiteralNode* literal = MakeNode<LiteralNode>(context);
     literal->type = Type(baseKind, 1);
     literal->type.isConstant = 1;
     literal->text.Assign(text ? text : "");
@@ -168,7 +242,7 @@ LiteralNode* CreateLiteralNode(ParseContext& context, uint32_t baseKind, const c
 
 OperatorNode* CreateOperatorNode(ParseContext& context, uint32_t op, const SourcePosition& position)
 {
-    OperatorNode* node = new OperatorNode();
+    OperatorNode* node = MakeNode<OperatorNode>(context);
     node->op = op;
     return Adopt(context, node, position);
 }
@@ -176,7 +250,7 @@ OperatorNode* CreateOperatorNode(ParseContext& context, uint32_t op, const Sourc
 IfNode* CreateIfNode(ParseContext& context, Node* condition, Node* thenBranch, Node* elseBranch,
                      const SourcePosition& position)
 {
-    IfNode* node = new IfNode();
+    IfNode* node = MakeNode<IfNode>(context);
     node->condition = condition;
     node->elseBranch = elseBranch;
     Adopt(context, node, position);
@@ -187,7 +261,7 @@ IfNode* CreateIfNode(ParseContext& context, Node* condition, Node* thenBranch, N
 SymbolNode* CreateSymbolNode(ParseContext& context, const Type& type, const char* name,
                              const SourcePosition& position)
 {
-    SymbolNode* symbol = new SymbolNode();
+    SymbolNode* symbol = MakeNode<SymbolNode>(context);
     symbol->type = type;
     symbol->name.Assign(name);
     return Adopt(context, symbol, position);

@@ -5,6 +5,7 @@
 #include "shadertool/core/operator_table.h"
 #include "shadertool/core/shader_type.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace ShaderTool {
@@ -49,6 +50,7 @@ struct Node {
     int32_t column = 0;
     int32_t line = 0;
     uint32_t kind;
+    uint8_t inStore = 0; // made in its context's NodeStore, destroyed in place
 
     explicit Node(uint32_t nodeKind) : kind(nodeKind) {}
     SourcePosition Position() const { return SourcePosition{column, line}; }
@@ -141,8 +143,33 @@ struct SymbolNode : Node {
 };
 
 // Deletes the node as its kind (a null node is ignored). Only the node's own strings and
-// arrays go; the nodes it points to stay.
+// arrays go; the nodes it points to stay. A node of a NodeStore is destroyed in place and
+// its memory goes with the store's next Reset.
 void DestroyNode(Node* node);
+
+// The memory the nodes of one parse are made in. A source makes hundreds of nodes, and a
+// heap block for each cost a good part of the parse; the store hands out pieces of large
+// blocks instead and keeps one block for the next parse.
+class NodeStore {
+public:
+    NodeStore() = default;
+    ~NodeStore();
+    NodeStore(const NodeStore&) = delete;
+    NodeStore& operator=(const NodeStore&) = delete;
+
+    // Room for size bytes, aligned for any node; null when the memory is not there.
+    void* Allocate(size_t size);
+    // Takes back every piece; the nodes in them must be destroyed already.
+    void Reset();
+
+private:
+    struct Block {
+        Block* next;
+        size_t capacity;
+        size_t used;
+    };
+    Block* blocks = nullptr; // the newest first
+};
 
 // The node's type for the kinds that carry one (List, Function, Call, Literal, Operator,
 // Symbol); null for the others and for a null node.

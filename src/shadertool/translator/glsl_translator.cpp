@@ -82,36 +82,41 @@ void GLSL21Translator::Reset()
     positionOutput = nullptr;
 }
 
-String GLSL21Translator::GetFunctionName(const FunctionNode* call)
+void GLSL21Translator::WriteFunctionName(const FunctionNode* call)
 {
-    String name = Translator::GetFunctionName(call);
+    Translator::WriteFunctionName(call);
     if (!IsSamplingOperator(call->op))
-        return name;
+        return;
     const Type* texture = GetNodeType(FirstArgument(call));
-    name.Append(TextureDimensionSuffix(texture ? texture->textureDimension : kTextureNone));
+    Append(TextureDimensionSuffix(texture ? texture->textureDimension : kTextureNone));
     if (call->op == kBuiltInSampleTextureGrad)
-        name.Append("Grad");
+        Append("Grad");
     else if (call->op == kBuiltInSampleTextureLod)
-        name.Append("Lod");
+        Append("Lod");
     else if (call->op == kBuiltInSampleTextureLodOffset)
-        name.Append("LodOffset");
-    return name;
+        Append("LodOffset");
 }
 
-String GLSL21Translator::GetTypeName(const Type& type)
+const char* GLSL21Translator::GetTypeName(const Type& type)
 {
+    // Indexed by vector or matrix size; sizes 0 and 1 are the scalar.
+    static const char* const kFloatVectors[5] = {"float", "float", "vec2", "vec3", "vec4"};
+    static const char* const kMatrices[5] = {"float", "mat1", "mat2", "mat3", "mat4"};
+    static const char* const kIntVectors[5] = {"int", "int", "ivec2", "ivec3", "ivec4"};
+    // "bool3" is no GL type.
+    static const char* const kBoolVectors[5] = {"bool", "bool", "bvec2", "bvec3", "bvec4"};
+    const bool vectorInTable = type.vectorSize <= 4;
     switch (type.baseKind) {
     case kBaseFloat:
         if (type.vectorSize >= 2)
-            return String::FromFormat("vec%i", type.vectorSize);
-        if (type.matrixSize >= 1)
-            return String::FromFormat("mat%i", type.matrixSize);
-        return String("float");
+            return vectorInTable ? kFloatVectors[type.vectorSize] : Translator::GetTypeName(type);
+        if (type.matrixSize >= 1 && type.matrixSize <= 4)
+            return kMatrices[type.matrixSize];
+        return type.matrixSize >= 1 ? Translator::GetTypeName(type) : "float";
     case kBaseInt:
-        return type.vectorSize >= 2 ? String::FromFormat("ivec%i", type.vectorSize) : String("int");
+        return vectorInTable ? kIntVectors[type.vectorSize > 1 ? type.vectorSize : 0] : Translator::GetTypeName(type);
     case kBaseBool:
-        // "bool3" is no GL type.
-        return type.vectorSize >= 2 ? String::FromFormat("bvec%i", type.vectorSize) : String("bool");
+        return vectorInTable ? kBoolVectors[type.vectorSize > 1 ? type.vectorSize : 0] : Translator::GetTypeName(type);
     default:
         return Translator::GetTypeName(type);
     }
@@ -155,8 +160,8 @@ void GLSL21Translator::WriteArrayInitializer(const OperatorNode* assignment)
     const Type* type = GetNodeType(symbol);
     if (!type)
         type = &assignment->type;
-    String typeName = GetTypeName(*type);
-    AppendFormat(" = %s[]\n", typeName.text ? typeName.text : "");
+    const char* typeName = GetTypeName(*type);
+    AppendFormat(" = %s[]\n", typeName);
     WriteIndentation();
     Append("(\n");
     ++indentation;
@@ -224,16 +229,16 @@ void GLSL21Translator::WriteInterfaceStructures(const ShaderDescription& descrip
             const VertexInput& input = description.vertex_input.data[i];
             // Attributes are float vectors; an integer input is converted where it is read.
             Type declared = input.type.baseKind == kBaseFloat ? input.type : Type(kBaseFloat, input.type.vectorSize);
-            String typeName = GetTypeName(declared);
-            AppendTemplate(header, declarationTemplates[kDeclareVertexInput], typeName.text, input.name.text);
+            const char* typeName = GetTypeName(declared);
+            AppendTemplate(header, declarationTemplates[kDeclareVertexInput], typeName, input.name.text);
         }
         WriteConstants(description.vertex_constants);
         if (description.vertex_output.count > 0)
             header.Append("\n");
         for (int32_t i = 0; i < description.vertex_output.count; ++i) {
             const VertexOutput& output = description.vertex_output.data[i];
-            String typeName = GetTypeName(output.type);
-            AppendTemplate(header, declarationTemplates[kDeclareVertexOutput], typeName.text, output.name.text);
+            const char* typeName = GetTypeName(output.type);
+            AppendTemplate(header, declarationTemplates[kDeclareVertexOutput], typeName, output.name.text);
         }
         return;
     }
@@ -241,8 +246,8 @@ void GLSL21Translator::WriteInterfaceStructures(const ShaderDescription& descrip
         return;
     for (int32_t i = 0; i < description.vertex_output.count; ++i) {
         const VertexOutput& output = description.vertex_output.data[i];
-        String typeName = GetTypeName(output.type);
-        AppendTemplate(header, declarationTemplates[kDeclarePixelInput], typeName.text, output.name.text);
+        const char* typeName = GetTypeName(output.type);
+        AppendTemplate(header, declarationTemplates[kDeclarePixelInput], typeName, output.name.text);
     }
     WriteConstants(description.pixel_constants);
     if (description.pixel_textures.count > 0)
@@ -337,8 +342,8 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
 
     bool converted = stage == kStageVertex && isInput && node->type.baseKind != kBaseFloat;
     if (converted) {
-        String typeName = GetTypeName(node->type);
-        AppendFormat("%s(", typeName.text ? typeName.text : "");
+        const char* typeName = GetTypeName(node->type);
+        AppendFormat("%s(", typeName);
     }
     // Name templates hold at most one "%s", the member's name.
     const char* templateText = nameTemplates[index];
@@ -364,12 +369,12 @@ void GLSL21Translator::WriteRemainder(const OperatorNode* node)
         WriteNode(node->left);
         Append(" = ");
     }
-    String intType = GetTypeName(Type(kBaseInt, leftSize));
-    String floatType = GetTypeName(Type(kBaseFloat, leftSize));
-    AppendFormat("%s(mod(%s(", intType.text, floatType.text);
+    const char* intType = GetTypeName(Type(kBaseInt, leftSize));
+    const char* floatType = GetTypeName(Type(kBaseFloat, leftSize));
+    AppendFormat("%s(mod(%s(", intType, floatType);
     WriteNode(node->left);
-    String rightType = GetTypeName(Type(kBaseFloat, rightSize));
-    AppendFormat("), %s(", rightType.text);
+    const char* rightType = GetTypeName(Type(kBaseFloat, rightSize));
+    AppendFormat("), %s(", rightType);
     WriteNode(node->right);
     Append(")))");
 }
@@ -380,12 +385,12 @@ void GLSL21Translator::WriteConstants(const Array<ShaderConstant>& constants)
         header.Append("\n");
     for (int32_t i = 0; i < constants.count; ++i) {
         const ShaderConstant& constant = constants.data[i];
-        String typeName = GetTypeName(constant.type);
+        const char* typeName = GetTypeName(constant.type);
         if (constant.type.arraySize != 0)
-            AppendTemplate(header, declarationTemplates[kDeclareUniformArray], typeName.text, constant.name.text,
+            AppendTemplate(header, declarationTemplates[kDeclareUniformArray], typeName, constant.name.text,
                            constant.type.arraySize);
         else
-            AppendTemplate(header, declarationTemplates[kDeclareUniform], typeName.text, constant.name.text);
+            AppendTemplate(header, declarationTemplates[kDeclareUniform], typeName, constant.name.text);
     }
 }
 
@@ -440,9 +445,7 @@ void ESSL20Translator::WriteLiteral(const LiteralNode* literal)
     const char* text = literal->text.text ? literal->text.text : "";
     size_t length = strlen(text);
     if (literal->type.baseKind == kBaseFloat && length > 0 && (text[length - 1] == 'f' || text[length - 1] == 'F')) {
-        String plain(text);
-        plain.RemoveLast(1);
-        Append(plain.text);
+        currentSection->Append(text, static_cast<int32_t>(length - 1));
         return;
     }
     Translator::WriteLiteral(literal);
@@ -473,9 +476,9 @@ GLSL31Translator::GLSL31Translator(Log& log) : GLSL21Translator(log)
     functionRenames["sampleTextureLodOffset"] = "textureLodOffset";
 }
 
-String GLSL31Translator::GetFunctionName(const FunctionNode* call)
+void GLSL31Translator::WriteFunctionName(const FunctionNode* call)
 {
-    return Translator::GetFunctionName(call);
+    Translator::WriteFunctionName(call);
 }
 
 void GLSL31Translator::WriteFunctionCall(const FunctionNode* call)

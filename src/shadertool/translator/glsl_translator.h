@@ -54,8 +54,8 @@ public:
     ~GLSL21Translator() override;
 
     void Reset() override;
-    String GetFunctionName(const FunctionNode* call) override;
-    String GetTypeName(const Type& type) override;
+    void WriteFunctionName(const FunctionNode* call) override;
+    const char* GetTypeName(const Type& type) override;
     void WriteHeader() override;
     void SetShaderDescription(const ShaderDescription& description) override;
     void WriteArrayInitializer(const OperatorNode* assignment) override;
@@ -98,7 +98,7 @@ class GLSL31Translator : public GLSL21Translator {
 public:
     explicit GLSL31Translator(Log& log);
 
-    String GetFunctionName(const FunctionNode* call) override;
+    void WriteFunctionName(const FunctionNode* call) override;
     void WriteFunctionCall(const FunctionNode* call) override;
     void WriteInstanceId(const Node* at) override;
 };

@@ -154,18 +154,19 @@ void HLSL9Translator::Reset()
     memset(reciprocalDeclared, 0, sizeof(reciprocalDeclared));
 }
 
-String HLSL9Translator::GetFunctionName(const FunctionNode* call)
+void HLSL9Translator::WriteFunctionName(const FunctionNode* call)
 {
-    String name = Translator::GetFunctionName(call);
-    if (!call || !IsSamplingOperator(call->op))
-        return name;
+    if (!call)
+        return;
+    Translator::WriteFunctionName(call);
+    if (!IsSamplingOperator(call->op))
+        return;
     Type texture = ExpressionType(Argument(call, 0));
-    name.Append(TextureDimensionSuffix(texture.textureDimension, true));
+    Append(TextureDimensionSuffix(texture.textureDimension, true));
     if (call->op == kBuiltInSampleTextureGrad)
-        name.Append("grad");
+        Append("grad");
     else if (call->op == kBuiltInSampleTextureLod || call->op == kBuiltInSampleTextureLodOffset)
-        name.Append("lod");
-    return name;
+        Append("lod");
 }
 
 void HLSL9Translator::SetShaderDescription(const ShaderDescription& description)
@@ -206,8 +207,9 @@ void HLSL9Translator::WriteFunctionCall(const FunctionNode* call)
                                               : static_cast<int32_t>(op - kConstructorFloat) + 1;
         bool reshapes = vectorConstructor ? !IsMatrix(argument) && ComponentCount(argument) != size : IsMatrix(argument);
         if (reshapes) {
-            String name = GetFunctionName(call);
-            AppendFormat("(%s)(", name.text ? name.text : "");
+            Append("(");
+            WriteFunctionName(call);
+            Append(")(");
             WriteNode(Argument(call, 0));
             Append(")");
             return;
@@ -244,8 +246,8 @@ void HLSL9Translator::WriteSampleCall(const FunctionNode* call)
             }
         }
     }
-    String name = GetFunctionName(call);
-    AppendFormat("%s(", name.text ? name.text : "");
+    WriteFunctionName(call);
+    Append("(");
     WriteNode(Argument(call, 0));
     Append(", float4(");
     WriteNode(Argument(call, 1));
@@ -390,7 +392,7 @@ void HLSL9Translator::WriteOutputStructure(const ShaderDescription& description,
     header.AppendFormat("struct %s\n{\n", structureName);
     for (int i = 0; i < description.vertex_output.count; ++i) {
         const VertexOutput& output = description.vertex_output.data[i];
-        String type = GetTypeName(output.type);
+        const char* type = GetTypeName(output.type);
         String semantic;
         switch (output.semantic) {
         case kOutputColor:
@@ -406,7 +408,7 @@ void HLSL9Translator::WriteOutputStructure(const ShaderDescription& description,
             semantic.Assign("");
             break;
         }
-        header.AppendFormat("\t%s %s : %s;\n", type.text ? type.text : "", output.name.text ? output.name.text : "",
+        header.AppendFormat("\t%s %s : %s;\n", type, output.name.text ? output.name.text : "",
                             semantic.text ? semantic.text : "");
     }
     if (withFacing && facingDeclaration)
@@ -422,8 +424,8 @@ void HLSL9Translator::WriteInterfaceStructures(const ShaderDescription& descript
         header.Append("struct VertexInput\n{\n");
         for (int i = 0; i < description.vertex_input.count; ++i) {
             const VertexInput& input = description.vertex_input.data[i];
-            String type = input.element == kBoneIndicesElement ? String("uint4") : GetTypeName(input.type);
-            header.AppendFormat("\t%s %s : %s;\n", type.text ? type.text : "", input.name.text ? input.name.text : "",
+            const char* type = input.element == kBoneIndicesElement ? "uint4" : GetTypeName(input.type);
+            header.AppendFormat("\t%s %s : %s;\n", type, input.name.text ? input.name.text : "",
                                 VertexInputSemantic(input.element));
         }
         if (instanceIdDeclaration)
@@ -466,12 +468,12 @@ void HLSL9Translator::WriteConstantsBlock(const Array<ShaderConstant>& constants
         Type type = constant.type;
         if (type.baseKind == kBaseInt && type.vectorSize == 4)
             type.baseKind = kBaseFloat;
-        String typeName = GetTypeName(type);
+        const char* typeName = GetTypeName(type);
         const char* name = constant.name.text ? constant.name.text : "";
         if (type.arraySize != 0)
-            header.AppendFormat("%s %s[%i];\n", typeName.text ? typeName.text : "", name, type.arraySize);
+            header.AppendFormat("%s %s[%i];\n", typeName, name, type.arraySize);
         else
-            header.AppendFormat("%s %s;\n", typeName.text ? typeName.text : "", name);
+            header.AppendFormat("%s %s;\n", typeName, name);
     }
 }
 
@@ -542,12 +544,12 @@ void HLSL11Translator::WriteConstantsBlock(const Array<ShaderConstant>& constant
     header.AppendFormat("\n%s Constants%s\n{\n", constantBlockKeyword, target == kTargetHLSL11 ? " : register(b0)" : "");
     for (int i = 0; i < constants.count; ++i) {
         const ShaderConstant& constant = constants.data[i];
-        String typeName = GetTypeName(constant.type);
+        const char* typeName = GetTypeName(constant.type);
         const char* name = constant.name.text ? constant.name.text : "";
         if (constant.type.arraySize != 0)
-            header.AppendFormat("\t%s %s[%i];\n", typeName.text ? typeName.text : "", name, constant.type.arraySize);
+            header.AppendFormat("\t%s %s[%i];\n", typeName, name, constant.type.arraySize);
         else
-            header.AppendFormat("\t%s %s;\n", typeName.text ? typeName.text : "", name);
+            header.AppendFormat("\t%s %s;\n", typeName, name);
     }
     header.Append("};\n");
 }

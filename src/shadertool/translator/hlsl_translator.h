@@ -40,7 +40,7 @@ public:
 
     void Reset() override;
     // The sampling functions get "tex", their dimension and "grad" or "lod".
-    String GetFunctionName(const FunctionNode* call) override;
+    void WriteFunctionName(const FunctionNode* call) override;
     void SetShaderDescription(const ShaderDescription& description) override;
     // Sampling with the level of detail in the fourth coordinate, one-argument vector and
     // matrix constructors that change the shape written as casts.

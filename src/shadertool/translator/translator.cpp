@@ -162,36 +162,74 @@ void Translator::Reset()
     declaredSymbols.count = 0;
 }
 
-String Translator::GetFunctionName(const FunctionNode* call)
+void Translator::WriteFunctionName(const FunctionNode* call)
 {
     switch (call->op) {
     case kConstructorBool:
-        return GetTypeName(Type(kBaseBool, 1));
+        Append(GetTypeName(Type(kBaseBool, 1)));
+        return;
     case kConstructorFloat:
     case kConstructorFloat2:
     case kConstructorFloat3:
     case kConstructorFloat4:
-        return GetTypeName(Type(kBaseFloat, 1 + static_cast<int32_t>(call->op - kConstructorFloat)));
+        Append(GetTypeName(Type(kBaseFloat, 1 + static_cast<int32_t>(call->op - kConstructorFloat))));
+        return;
     case kConstructorFloat2x2:
     case kConstructorFloat3x3:
     case kConstructorFloat4x4:
-        return GetTypeName(Type::MakeMatrix(2 + static_cast<int32_t>(call->op - kConstructorFloat2x2)));
+        Append(GetTypeName(Type::MakeMatrix(2 + static_cast<int32_t>(call->op - kConstructorFloat2x2))));
+        return;
     case kConstructorInt:
     case kConstructorInt2:
     case kConstructorInt3:
     case kConstructorInt4:
-        return GetTypeName(Type(kBaseInt, 1 + static_cast<int32_t>(call->op - kConstructorInt)));
+        Append(GetTypeName(Type(kBaseInt, 1 + static_cast<int32_t>(call->op - kConstructorInt))));
+        return;
     default:
         break;
     }
     if (StringMapEntry<const char*>* rename = functionRenames.FindEntry(call->name.text))
-        return String(rename->value);
-    return String(NodeName(call));
+        Append(rename->value);
+    else
+        Append(NodeName(call));
 }
 
-String Translator::GetTypeName(const Type& type)
+const char* Translator::GetTypeName(const Type& type)
 {
-    return type.GetName(false);
+    // Rows by base kind (bool, float, int), columns by size 1 to 4.
+    static const char* const kVectorNames[3][4] = {
+        {"bool", "bool2", "bool3", "bool4"},
+        {"float", "float2", "float3", "float4"},
+        {"int", "int2", "int3", "int4"},
+    };
+    static const char* const kMatrixNames[3][4] = {
+        {"bool1x1", "bool2x2", "bool3x3", "bool4x4"},
+        {"float1x1", "float2x2", "float3x3", "float4x4"},
+        {"int1x1", "int2x2", "int3x3", "int4x4"},
+    };
+    const bool numeric = type.baseKind == kBaseBool || type.baseKind == kBaseFloat || type.baseKind == kBaseInt;
+    if (numeric && type.matrixSize >= 1 && type.matrixSize <= 4 && type.vectorSize <= 1)
+        return kMatrixNames[type.baseKind][type.matrixSize - 1];
+    if (numeric && type.matrixSize < 1 && type.vectorSize <= 4)
+        return kVectorNames[type.baseKind][type.vectorSize > 1 ? type.vectorSize - 1 : 0];
+    if (type.vectorSize <= 1 && type.matrixSize < 1) {
+        switch (type.baseKind) {
+        case kBaseStruct:
+            return type.name.text ? type.name.text : "";
+        case kBaseTexture:
+            return type.textureDimension == kTexture2D   ? "Texture2D"
+                   : type.textureDimension == kTexture3D ? "Texture3D"
+                   : type.textureDimension == kTextureCube ? "TextureCube"
+                                                           : "";
+        case kBaseVoid:
+            return "void";
+        default:
+            return "";
+        }
+    }
+    // No checked tree holds such a type; the text lives until the next type outside the tables.
+    unusualTypeName = type.GetName(false);
+    return unusualTypeName.text ? unusualTypeName.text : "";
 }
 
 void Translator::WriteHeader() {}
@@ -220,8 +258,7 @@ void Translator::WriteArrayInitializer(const OperatorNode* assignment)
 void Translator::WriteFunctionCall(const FunctionNode* call)
 {
     if (call->isBuiltIn) {
-        String name = GetFunctionName(call);
-        Append(name.text);
+        WriteFunctionName(call);
     } else {
         Append(call->name.text);
     }
@@ -243,8 +280,12 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
         return;
     writtenFunctions.Add(function);
 
-    String returnType = GetQualifiedTypeName(function->type);
-    String signature = String::FromFormat("%s %s(", returnType.text ? returnType.text : "", NodeName(function));
+    // The signature is written once into the section and copied from there as the prototype.
+    if (!currentSection->IsEmpty())
+        Append("\n");
+    const int32_t signatureStart = currentSection->length;
+    WriteQualifiedTypeName(function->type);
+    AppendFormat(" %s(", NodeName(function));
     if (const ListNode* parameters = function->Parameters()) {
         for (int32_t i = 0; i < parameters->children.count; ++i) {
             const Node* parameter = parameters->children.data[i];
@@ -252,19 +293,23 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
                 continue;
             const SymbolNode* symbol = static_cast<const SymbolNode*>(parameter);
             declaredSymbols.Add(symbol);
-            String typeName = GetQualifiedTypeName(symbol->type);
-            signature.AppendFormat("%s%s %s", i == 0 ? "" : ", ", typeName.text ? typeName.text : "",
-                                   symbol->name.text ? symbol->name.text : "");
+            if (i > 0)
+                Append(", ");
+            WriteQualifiedTypeName(symbol->type);
+            Append(" ");
+            Append(symbol->name.text ? symbol->name.text : "");
             // An array parameter keeps its size, which follows the name.
             if (symbol->type.arraySize > 0)
-                signature.AppendFormat("[%i]", symbol->type.arraySize);
+                AppendFormat("[%i]", symbol->type.arraySize);
         }
     }
-    signature.Append(")");
-
-    if (strcmp(NodeName(function), "main") != 0)
-        prototypes.AppendFormat("%s;\n", signature.text);
-    AppendFormat("%s%s\n", currentSection->IsEmpty() ? "" : "\n", signature.text);
+    Append(")");
+    const int32_t signatureLength = currentSection->length - signatureStart;
+    if (strcmp(NodeName(function), "main") != 0 && signatureLength > 0) {
+        prototypes.Append(currentSection->text + signatureStart, signatureLength);
+        prototypes.Append(";\n");
+    }
+    Append("\n");
 
     inFunction = 1;
     if (body->isBlock) {
@@ -438,8 +483,8 @@ void Translator::WriteVariableDeclaration(const ListNode* list)
 
 void Translator::WriteDeclarationType(const ListNode* list)
 {
-    String typeName = GetQualifiedTypeName(list->type);
-    AppendFormat("%s ", typeName.text ? typeName.text : "");
+    WriteQualifiedTypeName(list->type);
+    Append(" ");
 }
 
 void Translator::WriteArraySpecifier(const ListNode* list, const Node* declarator)
@@ -653,22 +698,22 @@ void Translator::WriteStatementNode(const Node* node)
     }
     const Node* symbol = node->kind == kNodeOperator ? static_cast<const OperatorNode*>(node)->left : node;
     const Type* symbolType = GetNodeType(symbol);
-    ListNode declaration;
+    ListNode& declaration = bareDeclaration;
     declaration.op = kOpDeclarationList;
     declaration.line = node->line;
     declaration.column = node->column;
-    if (symbolType)
-        declaration.type = *symbolType;
+    declaration.type = symbolType ? *symbolType : Type();
+    declaration.children.count = 0;
     declaration.children.Add(const_cast<Node*>(node));
     WriteVariableDeclaration(&declaration);
+    declaration.children.count = 0;
 }
 
-String Translator::GetQualifiedTypeName(const Type& type)
+void Translator::WriteQualifiedTypeName(const Type& type)
 {
-    String name = GetTypeName(type);
     if (type.qualifiers & kQualifierConst)
-        return String("const ") + name;
-    return name;
+        Append("const ");
+    Append(GetTypeName(type));
 }
 
 void Translator::Append(const char* text)

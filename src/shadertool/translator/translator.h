@@ -94,6 +94,11 @@ public:
     // not wrapped in a declaration list: the statement is the declared Symbol itself (or
     // its "=" node), and a later statement of the same Symbol is a plain expression.
     Array<const Node*> declaredSymbols;
+    // GetTypeName's text for a type outside its tables.
+    String unusualTypeName;
+    // The declaration list a bare declarator is written as. An initialiser declares
+    // nothing, so one is in use at a time, and its array keeps its block between statements.
+    ListNode bareDeclaration;
 
     explicit Translator(Log& log);
     virtual ~Translator();
@@ -113,12 +118,13 @@ public:
     // mask, allowBitwise and the log stay. Derived classes call the base first.
     virtual void Reset();
 
-    // Name of a built-in callee: constructors by their type name, other functions through
-    // functionRenames.
-    virtual String GetFunctionName(const FunctionNode* call);
+    // Writes the name of a built-in callee: constructors by their type name, other
+    // functions through functionRenames. Written in place, since every call has one.
+    virtual void WriteFunctionName(const FunctionNode* call);
 
-    // The type's name in the target language; never includes the array size.
-    virtual String GetTypeName(const Type& type);
+    // The type's name in the target language; never includes the array size. Static or
+    // table text (a structure's own name), so that the many declarations allocate nothing.
+    virtual const char* GetTypeName(const Type& type);
 
     // Prepends the target's file header (extensions, precision) to the header section,
     // after the interface declarations have been written into it.
@@ -190,8 +196,8 @@ public:
     void WriteStatementNode(const Node* node);
     // Joins the sections, each but the last followed by an empty line, into body.
     bool JoinSections();
-    // "const " and the type name for a const type, else the type name.
-    String GetQualifiedTypeName(const Type& type);
+    // Writes "const " and the type name for a const type, else the type name.
+    void WriteQualifiedTypeName(const Type& type);
 
     // Output helpers; they append to the current section.
     void Append(const char* text);

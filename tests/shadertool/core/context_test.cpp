@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace ShaderTool;
 
 TEST(ShaderContext, GlobalContextIsBuiltWithOneErrorLogForEveryStage) {
@@ -105,4 +107,28 @@ TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly) {
     EXPECT_EQ(ParseTargetList("PSSL,"), 64u) << "a comma at the end adds no name";
     for (const char* list : {"HLSL11, GLSL21", "HLSL11,,GLSL21", ",HLSL11", "hlsl11", "CG", "HLSL11HLSL11HLSL11"})
         EXPECT_EQ(ParseTargetList(list), 0u) << list;
+}
+
+TEST(ShaderContext, NodesOfAParseShareBlocksThatTheNextParseReuses) {
+    ParseContext parse;
+    ListNode* first = CreateListNode(parse, kOpStatementList, SourcePosition{3, 7});
+    SymbolNode* symbol = CreateSymbolNode(parse, Type(kBaseFloat, 3), "normal", SourcePosition{4, 7});
+    AppendToList(first, symbol);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 8, 0u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(symbol) % 8, 0u);
+    EXPECT_STREQ(symbol->name.text, "normal");
+    EXPECT_EQ(first->children.count, 1);
+    // A removed node is destroyed where it stands; the rest of the tree stays readable.
+    ASSERT_TRUE(parse.nodes.Remove(symbol));
+    DestroyNode(symbol);
+    EXPECT_EQ(first->line, 7);
+    // More nodes than one block holds.
+    for (int i = 0; i < 2000; ++i)
+        CreateSymbolNode(parse, Type(kBaseInt, 1), "counter", SourcePosition{1, 9});
+    EXPECT_EQ(parse.nodes.count, 2001);
+    parse.DestroyNodes();
+    EXPECT_EQ(parse.nodes.count, 0);
+    ListNode* again = CreateListNode(parse, kOpStatementList);
+    EXPECT_EQ(again->children.count, 0);
+    EXPECT_EQ(again->isBlock, 0);
 }
