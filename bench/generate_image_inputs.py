@@ -15,6 +15,8 @@ import subprocess
 import sys
 import zlib
 
+from generate_inputs import write_atomically
+
 SIDE = 2048
 SEED = 20261207
 JPEG_QUALITY = "90"
@@ -61,13 +63,6 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
 
-def write_atomically(path, data):
-    temporary = path + ".tmp"
-    with open(temporary, "wb") as out:
-        out.write(data)
-    os.replace(temporary, path)
-
-
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -80,7 +75,7 @@ def main():
     header = struct.pack(">IIBBBBB", SIDE, SIDE, 8, 6, 0, 0, 0)
     png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + \
         chunk(b"IDAT", zlib.compress(paeth_filtered(rows), 6)) + chunk(b"IEND", b"")
-    write_atomically(png_path, png)
+    write_atomically(png_path, lambda out: out.write(png))
     ppm_path = os.path.join(folder, "image.ppm")
     with open(ppm_path, "wb") as out:
         out.write(b"P6 %d %d 255\n" % (SIDE, SIDE))
