@@ -335,12 +335,17 @@ protected:
     }
 
     // What the driver saw when the dialog came up. It is visible a moment before its
-    // activation has settled the focus.
+    // activation has settled the focus. Tests running beside this one open windows on the
+    // same display and may take the activation away, which takes the focus with it: the
+    // dialog is brought back to the front then, and the dialog manager gives the focus back
+    // to the control that had it.
     void Look(HWND dialog) {
         HWND edit = GetDlgItem(dialog, IDC_EDIT_VALUE_TEXT);
         view_ = {WindowText(dialog), WindowText(edit), GetWindow(dialog, GW_OWNER), false};
         const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-        view_.editHasFocus = WaitUntil([edit, thread] {
+        view_.editHasFocus = WaitUntil([dialog, edit, thread] {
+            if (GetForegroundWindow() != dialog)
+                SetForegroundWindow(dialog);
             GUITHREADINFO info = {};
             info.cbSize = sizeof info;
             return GetGUIThreadInfo(thread, &info) && info.hwndFocus == edit;
