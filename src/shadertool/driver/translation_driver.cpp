@@ -5,11 +5,12 @@
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/driver/output_file.h"
-#include "shadertool/driver/translator_slots.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/preprocess/preprocessor.h"
 #include "shadertool/preprocess/tokenizer.h"
 #include "shadertool/semantic/semantic_actions.h"
+#include "shadertool/translator/glsl_translator.h"
+#include "shadertool/translator/hlsl_translator.h"
 #include "shadertool/translator/translator.h"
 
 #include <climits>
@@ -27,6 +28,31 @@ Context& Ctx()
 const ShaderDescription& Description()
 {
     return GetShaderXMLReader()->description;
+}
+
+// A new translator for one target bit, reporting into log: each target language has its
+// own class, with the spellings and refusals of that language. Null for a bit no
+// translator writes (CG, or anything that is not a single target).
+Translator* MakeTranslator(uint32_t target, Log& log)
+{
+    switch (target) {
+    case kTargetESSL20:
+        return new ESSL20Translator(log);
+    case kTargetESSL30:
+        return new ESSL30Translator(log);
+    case kTargetGLSL21:
+        return new GLSL21Translator(log);
+    case kTargetGLSL31:
+        return new GLSL31Translator(log);
+    case kTargetHLSL9:
+        return new HLSL9Translator(log);
+    case kTargetHLSL11:
+        return new HLSL11Translator(log);
+    case kTargetPSSL:
+        return new PSSLTranslator(log);
+    default:
+        return nullptr;
+    }
 }
 
 const char* StageName(uint32_t stage)
