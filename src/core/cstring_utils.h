@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstring>
+
 #include <cstdint>
 
 // Helpers over raw zero-terminated C strings. All of them accept null texts.
@@ -34,6 +36,18 @@ double QVI_PowerOfTwo(int exponent);
 int QVI_HexDigitValue(char digit);
 // True for null and for "".
 inline bool QVI_IsEmptyText(const char* text) { return !text || text[0] == '\0'; }
+
+// Whether text begins or ends with the given part (both non-null).
+inline bool QVI_StartsWith(const char* text, const char* prefix)
+{
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+inline bool QVI_EndsWith(const char* text, const char* suffix)
+{
+    const size_t length = strlen(text);
+    const size_t suffixLength = strlen(suffix);
+    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
+}
 
 // The name hash of every name-keyed pool and table: h = h * 37 + byte over the
 // unsigned bytes, wrapping modulo 2^32. "" hashes to 0, "abc" to 136518.

@@ -74,16 +74,9 @@ bool IsDotEntry(const char* name)
     return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
 }
 
-bool EndsWith(const char* text, const char* suffix)
-{
-    size_t length = strlen(text);
-    size_t suffixLength = strlen(suffix);
-    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
-}
-
 bool IsArchiveFileName(const char* nativePath)
 {
-    return EndsWith(nativePath, ".obb") || EndsWith(nativePath, ".pak");
+    return QVI_EndsWith(nativePath, ".obb") || QVI_EndsWith(nativePath, ".pak");
 }
 
 bool IsNativeFile(const char* nativePath)

@@ -11,6 +11,7 @@
 // CreateDirectory and DeleteFile are <windows.h> macros as well as file-system
 // members: windows.h comes first so that both spellings are renamed alike.
 #include "platform/windows/win32.h"
+#include "core/cstring_utils.h"
 #include "platform/os.h"
 
 #include "data/datamanager/database.h"
@@ -100,7 +101,6 @@ DataTextForm QVI_ChooseDataTextForm(const char* text)
         return DataTextForm::CData;
     return DataTextForm::Plain;
 }
-
 
 // The byte buffer starts at 16384 bytes (it reserves twice what it is given).
 const int kInitialBufferHalf = 8192;
@@ -301,14 +301,9 @@ ByteBuffer* Database::WriteXML() const
 
 namespace {
 
-bool StartsWith(const char* text, const char* prefix)
-{
-    return strncmp(text, prefix, strlen(prefix)) == 0;
-}
-
 void ReportCannotOpen(const char* fileName)
 {
-    if (StartsWith(fileName, "res://") || StartsWith(fileName, "user://"))
+    if (QVI_StartsWith(fileName, "res://") || QVI_StartsWith(fileName, "user://"))
         qv->LogPopup(QV_LOG_WARNING, "Unable to open file '%s' for writing.", fileName);
     else
         qv->LogPopup(QV_LOG_WARNING,

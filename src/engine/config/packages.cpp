@@ -68,11 +68,6 @@ int32_t GfxPackageNumber(const char* entry)
 
 enum class Comparison { Equal, AtLeast, AtMost };
 
-bool StartsWith(const char* text, const char* prefix)
-{
-    return strncmp(text, prefix, strlen(prefix)) == 0;
-}
-
 bool PartHolds(const char* part, int32_t actual, Comparison comparison)
 {
     if (part[0] == '*')
@@ -90,12 +85,12 @@ bool ResolutionComparisonHolds(const char* condition)
 {
     const char* rest = condition + 3;
     Comparison comparison = Comparison::Equal;
-    if (StartsWith(rest, "==")) {
+    if (QVI_StartsWith(rest, "==")) {
         rest += 2;
-    } else if (StartsWith(rest, ">=")) {
+    } else if (QVI_StartsWith(rest, ">=")) {
         comparison = Comparison::AtLeast;
         rest += 2;
-    } else if (StartsWith(rest, "<=")) {
+    } else if (QVI_StartsWith(rest, "<=")) {
         comparison = Comparison::AtMost;
         rest += 2;
     } else if (rest[0] == '=') {
@@ -169,13 +164,13 @@ bool QVI_IsPackageConditionTrue(const char* condition)
     if (!condition || strlen(condition) > kMaxConditionLength)
         return false;
     // "resolution" first: it begins with "res" too, and is no comparison.
-    if (StartsWith(condition, "resolution"))
+    if (QVI_StartsWith(condition, "resolution"))
         return ResolutionMatchHolds(condition);
-    if (StartsWith(condition, "res"))
+    if (QVI_StartsWith(condition, "res"))
         return ResolutionComparisonHolds(condition);
-    if (StartsWith(condition, "feature="))
+    if (QVI_StartsWith(condition, "feature="))
         return QVI_HasFeature(condition + strlen("feature="));
-    return StartsWith(condition, "open");
+    return QVI_StartsWith(condition, "open");
 }
 
 void QVI_AddPackages(const char* list, bool first)

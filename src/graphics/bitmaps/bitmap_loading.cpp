@@ -21,18 +21,6 @@ const int kLongestSourcePath = 511;
 const float kDefaultFrameRate = 30.0f;
 const char kHttpPrefix[] = "http://";
 
-bool StartsWith(const char* text, const char* prefix)
-{
-    return strncmp(text, prefix, strlen(prefix)) == 0;
-}
-
-bool EndsWith(const char* text, const char* suffix)
-{
-    const size_t length = strlen(text);
-    const size_t suffixLength = strlen(suffix);
-    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
-}
-
 // A '.' after the last '/'.
 bool HasExtension(const char* name)
 {
@@ -118,7 +106,7 @@ void ApplyManifestToFrames(Bitmap* bitmap)
 {
     if (!bitmap->frames || bitmap->frameCount < 1)
         return;
-    if (EndsWith(bitmap->header.name, "bms")) {
+    if (QVI_EndsWith(bitmap->header.name, "bms")) {
         const DataNode* node = FindManifestNode(bitmap->header.name);
         const int firstHeight = bitmap->frames[0].height;
         if (!node || firstHeight < 1)
@@ -151,7 +139,7 @@ bool QVI_LoadBitmapPixels(Bitmap* bitmap)
         return false;
     }
     const char* name = bitmap->header.name;
-    if (HasExtension(name) || StartsWith(name, kHttpPrefix))
+    if (HasExtension(name) || QVI_StartsWith(name, kHttpPrefix))
         return QVI_LoadBitmap(bitmap, name);
 
     const QuavenFileSystemAPI* files = qv->fileSystem;
@@ -189,10 +177,10 @@ bool QVI_LoadBitmap(Bitmap* bitmap, const char* path)
 
     bool loaded = false;
     bool singleImage = false;
-    if (StartsWith(path, kHttpPrefix)) {
+    if (QVI_StartsWith(path, kHttpPrefix)) {
         loaded = QVI_LoadBitmapHTTP(bitmap, path);
         singleImage = true;
-    } else if (strlen(path) >= 5 && EndsWith(path, ".bms")) {
+    } else if (strlen(path) >= 5 && QVI_EndsWith(path, ".bms")) {
         loaded = QVI_LoadBitmapSequence(bitmap);
     } else if (strchr(path, '*')) {
         loaded = QVI_LoadBitmapSequenceFrames(bitmap, path);

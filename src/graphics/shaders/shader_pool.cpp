@@ -47,13 +47,6 @@ bool NameRecord(int index, const char* name)
     return record.name != nullptr;
 }
 
-bool EndsWith(const char* text, const char* suffix)
-{
-    const size_t length = strlen(text);
-    const size_t suffixLength = strlen(suffix);
-    return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
-}
-
 // Loads until the developer stops asking to try again; the first attempt may use what is
 // cached, later ones read the files anew.
 int LoadWithRetries(Shader* shader, bool buildTables, bool releaseOnFailure)
@@ -319,7 +312,7 @@ void QVI_ReloadXmlShaders()
     const int used = g_shaderPool.highWater;
     for (int i = 0; i < used; ++i) {
         Shader* shader = &g_shaderPool.records[i];
-        if (!shader->name || !EndsWith(shader->name, ".xml"))
+        if (!shader->name || !QVI_EndsWith(shader->name, ".xml"))
             continue;
         // The device's code is gone, so an unchanged Shader XML must still give code: the
         // translation starts from no time stamp.
