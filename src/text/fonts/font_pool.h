@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+#include "text/fonts/font_record.h"
+
+// The font pool (32 records under the GET_FONT lock), the .mft font files, the atlas and its
+// upload, and the global glyph cache that draws code points a UTF-8 font lacks.
+
+// ---- The pool (font_pool.cpp) ----
+
+Font* QVI_GetFont(const char* name);   // one reference per font, counted once
+Font* QVI_LoadFont(const char* name);  // one reference per call
+// A free record, zeroed and named (null: ""), hash, type 3, slot, one reference, scale 1;
+// null with "Out of free fonts." when all 32 are taken. The caller holds GET_FONT.
+Font* QVI_AllocateFontRecord(const char* name);
+// The record at slot, or null outside the used range; and the high-water count.
+Font* QVI_GetPooledFont(int slot);
+int QVI_GetPooledFontCount();
+// Fills the record from the .mft file of that name, generating the file from the font's
+// source ("<name>.xml") when needed; at most one generation per call.
+bool QVI_LoadFontFile(Font* font, const char* name);
+
+// ---- .mft files (font_file.cpp) ----
+
+bool QVI_ReadFontFile(Font* font);
+bool QVI_SaveFontFile(Font* font, const char* path);
+// Frees every glyph's pixels (once when shared) and kerning row, and the glyph array.
+void QVI_FreeFontGlyphs(Font* font);
+// A zeroed glyph array of count records (count >= 0), replacing the old one after freeing it.
+bool QVI_AllocateFontGlyphs(Font* font, int count);
+
+// ---- The atlas (font_atlas.cpp) ----
+
+// Packs the glyph images into the atlas and uploads it (or queues the upload); true unless
+// the font is empty or the packing fails.
+bool QVI_RecreateFontAtlas(Font* font);
+// On a thread that may touch the renderer: uploads the atlas now and points every glyph
+// image at its texture. Elsewhere: queues the font (once) for the frame.
+void QVI_QueueFontUpload(Font* font);
+// The frame's font pass: at most 10 queued fonts, each uploaded under its locked byte.
+void QVI_ProcessFontUploadQueue();
+
+// ---- The global glyph cache (global_glyph_cache.cpp) ----
+
+// The glyph for a code point of a UTF-8 font, else one rendered from "global.ttf" into the
+// cache; null (reported) when neither has it.
+FontGlyph* QVI_FindFontGlyph(Font* font, uint32_t codePoint);
+// Opens "global.ttf" (else "fonts/global.ttf") through FreeType; false leaves the cache off.
+bool InitializeGlobalFont();
+// Turns an 8-bit coverage image (rows pitch bytes apart) into a white RGBA image with a
+// transparent border; false for a missing or empty image.
+bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out,
+                              int border);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "text/fonts/font_record.h"
+
+class DataArray;
+class String;
+
+// Builds a font from its source "<name>.xml": glyphs rendered from a TrueType file through
+// FreeType, or cut out of an input bitmap, with spacing, automatic kerning, vertical metrics,
+// an optional colour gradient and an optional distance field.
+bool QVI_GenerateFontFromSource(Font* font);
+
+// The steps, each usable alone.
+void QVI_CreateFontGlyphsArrayFromStrings(Font* font, const char* stringsFile, DataArray* additionalCharacters,
+                                          const char* characterSets);
+bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, int sizePx, const char* style,
+                                       int renderSizePx, int supersample, int spread);
+bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, int spacing);
+bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing);
+int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold);
+double QVI_SelectFontInputBitmap(const char* nodeId);
+void QVI_ApplyFontColorGradient(Font* font, DataArray* effects);
+void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder);
