@@ -62,11 +62,8 @@ int QVI_GetPooledFontCount() { return 0; }
 bool QVI_LoadFontFile(Font*, const char*) { return false; }
 bool QVI_ReadFontFile(Font*) { return false; }
 bool QVI_SaveFontFile(Font*, const char*) { return false; }
-void QVI_FreeFontGlyphs(Font*) {}
-bool QVI_AllocateFontGlyphs(Font*, int) { return false; }
 bool QVI_RecreateFontAtlas(Font*) { return false; }
 void QVI_QueueFontUpload(Font*) {}
 void QVI_ProcessFontUploadQueue() {}
 FontGlyph* QVI_FindFontGlyph(Font*, uint32_t) { return nullptr; }
 bool InitializeGlobalFont() { return false; }
-bool QVI_ConvertGlyphToBitmap(const uint8_t*, int, int, int, Bitmap*, int) { return false; }

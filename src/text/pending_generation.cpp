@@ -2,3 +2,4 @@
 #include "text/generation/font_generation.h"
 
 bool QVI_GenerateFontFromSource(Font*) { return false; }
+bool QVI_ConvertGlyphToBitmap(const uint8_t*, int, int, int, Bitmap*, int) { return false; }

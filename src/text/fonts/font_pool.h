@@ -21,14 +21,18 @@ int QVI_GetPooledFontCount();
 // source ("<name>.xml") when needed; at most one generation per call.
 bool QVI_LoadFontFile(Font* font, const char* name);
 
+// ---- The glyph array (font_glyphs.cpp) ----
+
+// Frees every glyph's pixels (not those of an image whose sharedWith is set: it borrows
+// another glyph's) and kerning row, and the glyph array; glyphCount becomes 0.
+void QVI_FreeFontGlyphs(Font* font);
+// A zeroed glyph array of count records (count >= 0) in place of the old one.
+bool QVI_AllocateFontGlyphs(Font* font, int count);
+
 // ---- .mft files (font_file.cpp) ----
 
 bool QVI_ReadFontFile(Font* font);
 bool QVI_SaveFontFile(Font* font, const char* path);
-// Frees every glyph's pixels (once when shared) and kerning row, and the glyph array.
-void QVI_FreeFontGlyphs(Font* font);
-// A zeroed glyph array of count records (count >= 0), replacing the old one after freeing it.
-bool QVI_AllocateFontGlyphs(Font* font, int count);
 
 // ---- The atlas (font_atlas.cpp) ----
 
@@ -48,7 +52,3 @@ void QVI_ProcessFontUploadQueue();
 FontGlyph* QVI_FindFontGlyph(Font* font, uint32_t codePoint);
 // Opens "global.ttf" (else "fonts/global.ttf") through FreeType; false leaves the cache off.
 bool InitializeGlobalFont();
-// Turns an 8-bit coverage image (rows pitch bytes apart) into a white RGBA image with a
-// transparent border; false for a missing or empty image.
-bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out,
-                              int border);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "text/fonts/font_record.h"
 
 class DataArray;
@@ -9,6 +11,10 @@ class String;
 // FreeType, or cut out of an input bitmap, with spacing, automatic kerning, vertical metrics,
 // an optional colour gradient and an optional distance field.
 bool QVI_GenerateFontFromSource(Font* font);
+
+// Turns an 8-bit coverage image (rows pitch bytes apart) into a white RGBA image with a
+// transparent border; false for a missing or empty image. The global glyph cache uses it too.
+bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out, int border);
 
 // The steps, each usable alone.
 void QVI_CreateFontGlyphsArrayFromStrings(Font* font, const char* stringsFile, DataArray* additionalCharacters,
