@@ -34,8 +34,6 @@ void QV_SetMusicLooping(bool looping);
 Sound* QV_GetCurrentMusic();
 void QV_SlideMusicVolume(float target, float seconds);
 
-// The DirectSound implementation, made on first use; null while there is none.
-SoundImplementation* QVI_GetStaticSoundImplementation();
 // Hands the sound module the implementation it plays through (null: none, as with
 // NO_SOUND) and clears its channel table.
 void QVI_SetSoundModuleImplementation(SoundImplementation* implementation);

@@ -134,11 +134,6 @@ void QV_SlideMusicVolume(float target, float seconds)
     QVI_REPORT_MISSING_MEMBER("SlideMusicVolume");
 }
 
-SoundImplementation* QVI_GetStaticSoundImplementation()
-{
-    return nullptr;
-}
-
 void QVI_SetSoundModuleImplementation(SoundImplementation* implementation)
 {
 }

@@ -71,3 +71,7 @@ const int kSoundOperationCount = 32;
 
 // What every deprecated slot answers.
 const int kDeprecatedSoundAnswer = 555;
+
+// The platform's implementation (DirectSound on Windows), made on first use and kept for the
+// run; null while the platform has none.
+SoundImplementation* QVI_GetStaticSoundImplementation();
