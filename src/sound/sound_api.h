@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "quaven/sound.h"
 #include "quaven/types.h"
 
@@ -34,10 +37,54 @@ void QV_SetMusicLooping(bool looping);
 Sound* QV_GetCurrentMusic();
 void QV_SlideMusicVolume(float target, float seconds);
 
-// Hands the sound module the implementation it plays through (null: none, as with
-// NO_SOUND) and clears its channel table.
+// Hands the sound module the implementation it loads and plays through (null: none), clears
+// its channel table and forgets the music (the new implementation plays none of it).
 void QVI_SetSoundModuleImplementation(SoundImplementation* implementation);
 // The module's master volume, 1.0 until the program changes it.
 float QVI_GetSoundMasterVolume();
-// Once per drawn frame: fades, delayed channels and music.
+// Once per drawn frame, right after the implementation's BeginFrame: delayed starts, fades,
+// expiry and music. Main thread, MAIN_LOOP held.
 void QVI_UpdateSound();
+
+// The sound pool, for the memory estimates, the resource listing and the information panel:
+// the 512 records and how many of them have ever been used (records below it may be free).
+Sound* QVI_GetSoundPoolRecords();
+int32_t QVI_GetSoundPoolUsedCount();
+// Loads the record's file again through the current implementation (the name itself when it
+// has an extension, else ".wav", ".ogg" and ".mp3" in turn); false when nothing loaded.
+bool QVI_ResolveSoundFile(Sound* sound);
+
+// One entry of the channel table. The developer overlay reads the id and the sound.
+struct SoundChannel {
+    uint32_t id;              // 0: free entry
+    uint32_t handle;          // the implementation's channel
+    Sound* sound;             // null: allocated but never filled
+    uint32_t startTime;       // engine clock (ms); for a waiting entry, when it is due
+    uint8_t started;          // 1 once the implementation plays it
+    uint8_t padding17[3];
+    float volume;             // 0 to 1
+    float pan;                // -1 to 1
+    float pitch;              // rate factor, 1 normal
+    uint8_t fadeActive;
+    uint8_t stopAfterFade;
+    uint8_t padding34[2];
+    float fadeStartVolume;
+    float fadeTargetVolume;
+    float fadeSeconds;
+    float fadeElapsed;
+    uint8_t loop;
+    uint8_t padding53[3];
+};
+
+static_assert(sizeof(void*) != 4 || offsetof(SoundChannel, id) == 0, "SoundChannel layout");
+static_assert(sizeof(void*) != 4 || offsetof(SoundChannel, sound) == 8, "SoundChannel layout");
+static_assert(sizeof(void*) != 4 || sizeof(SoundChannel) == 56, "SoundChannel layout");
+
+const int kSoundChannelCount = 256;
+
+// The channel table and how many entries are in use (entries at or above it are free).
+const SoundChannel* QVI_GetSoundChannels();
+int32_t QVI_GetSoundChannelsUsed();
+// Removes every entry whose sound has finished playing (the overlay calls it before it
+// lists the channels).
+void QVI_SweepSoundChannels();

@@ -50,14 +50,14 @@ int LogExBeforeLoggingStarts(int, const char*, ...) { return 0; }
 TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesItTextStepsToo) {
     // A report that reached no log must not use up the member's one report.
     qv->LogEx = LogExBeforeLoggingStarts;
-    qv->SetChannelPitch(1, 2.0f);
+    qv->FreeBuffer(nullptr);
     LogCapture capture(qv);
     for (int i = 0; i < 2; ++i) {
-        qv->SetChannelPitch(1, 2.0f);
+        qv->FreeBuffer(nullptr);
         qv->SaveFont(nullptr, "font.mft");
         qv->ugc->Call7(3);
     }
-    for (const char* member : {"SetChannelPitch", "SaveFont", "ugc->Call7"})
+    for (const char* member : {"FreeBuffer", "SaveFont", "ugc->Call7"})
         EXPECT_EQ(LogCapture::Count(std::string("qv->") + member + " is not available yet."), 1) << member;
     EXPECT_EQ(LogCapture::CountContaining("is not available yet.", QV_LOG_WARNING), 3);
     // Renderer set-up is given each of text's device steps.

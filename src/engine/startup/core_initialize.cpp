@@ -136,7 +136,9 @@ void SetUpSound(ProgramInterface* record)
     if (record->video.no_sound) {
         QVI_Report(QV_LOG_SYSTEM, "Sounds disabled. Null Sound Implementation in use.");
         g_core.sound = SoundImplementationNull::GetInstance();
-        QVI_SetSoundModuleImplementation(nullptr);
+        // The pool still counts the game's references and loads through the silent
+        // implementation, so a game behaves the same with and without sound.
+        QVI_SetSoundModuleImplementation(g_core.sound);
         return;
     }
     QVI_Report(QV_LOG_SYSTEM, "Loading Sound Implementation...");
