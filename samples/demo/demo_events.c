@@ -58,6 +58,7 @@ static void OnKey(QuavenAPI* qv, const EngineEvent* event, bool down) {
             (unsigned)(qv->GetKey((uint32_t)key.code) & 1u));
     if (!key.flag) return;
     ++g_demo.keyPresses;
+    Demo_PlayKeySound(qv, key.code);
     if (key.code == QV_KEY_ESCAPE) Demo_RequestShutdown("Escape pressed");
 }
 

@@ -46,6 +46,11 @@ bool Demo_CreateScene(QuavenAPI* qv);
 void Demo_DrawScene(QuavenAPI* qv, float seconds);
 void Demo_ReleaseScene(QuavenAPI* qv);
 
+/* The sound (demo_sound.c): music from Init to Exit, a click for every key press. */
+void Demo_StartSound(QuavenAPI* qv);
+void Demo_PlayKeySound(QuavenAPI* qv, int32_t keyCode);
+void Demo_StopSound(QuavenAPI* qv);
+
 /* The demo's OnEvent: logs what it receives and reacts to keys and the mouse. */
 int Demo_OnEvent(EngineEvent event);
 

@@ -77,6 +77,7 @@ static bool Init(void) {
     g_demo.initDone = true;
     LogStartInfo(qv);
     Demo_CreateScene(qv);
+    Demo_StartSound(qv);
     return true;
 }
 
@@ -122,6 +123,7 @@ static void Exit(void) {
     uint32_t elapsed;
     if (!qv) return;
     Demo_ReleaseScene(qv);
+    Demo_StopSound(qv);
     elapsed = qv->GetMilliseconds() - g_demo.initMs;
     qv->Log("Demo: Exit after %u frames and %u renders in %.2f s (%.1f frames per second).",
             (unsigned)g_demo.frames, (unsigned)g_demo.renders, elapsed / 1000.0,
