@@ -51,19 +51,6 @@ void TraceReferences(const char* format, const Sound* sound)
         QVI_Report(QV_LOG_INFO, format, sound->header.name, sound->header.refCount);
 }
 
-}  // namespace
-
-bool QVI_IsSoundPoolRecord(const Sound* sound)
-{
-    const uintptr_t address = reinterpret_cast<uintptr_t>(sound);
-    const uintptr_t first = reinterpret_cast<uintptr_t>(g_sounds);
-    if (address < first || address >= first + sizeof g_sounds)
-        return false;
-    return (address - first) % sizeof(Sound) == 0;
-}
-
-namespace {
-
 // GET_SOUND is held.
 Sound* FindRecord(const char* name, uint32_t hash)
 {
@@ -375,4 +362,13 @@ Sound* QVI_GetSoundPoolRecords()
 int32_t QVI_GetSoundPoolUsedCount()
 {
     return g_highWater;
+}
+
+bool QVI_IsSoundPoolRecord(const Sound* sound)
+{
+    const uintptr_t address = reinterpret_cast<uintptr_t>(sound);
+    const uintptr_t first = reinterpret_cast<uintptr_t>(g_sounds);
+    if (address < first || address >= first + sizeof g_sounds)
+        return false;
+    return (address - first) % sizeof(Sound) == 0;
 }
