@@ -8,7 +8,8 @@
  * channel, and every member given 0 does nothing. Volumes run from 0 to 1, pans
  * from -1 (left) to 1 (right), pitch is a rate factor (1 is normal). One music
  * track plays beside the channels and always loops. With sound off (the
- * no_sound video parameter) every sound member does nothing and answers 0.
+ * no_sound video parameter) sounds are still found and counted as above, but
+ * nothing is loaded or heard: playing answers 0.
  * Call these members from the main thread, or while holding LockMainLoop.
  */
 #ifndef QUAVEN_SOUND_H
