@@ -172,5 +172,23 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
     EXPECT_NEAR(half->glyphs['M'].image.height, plain->glyphs['M'].image.height * 1.5, 1.0);
 }
 
+TEST_F(TrueTypeSource, KerningTableAgreesWithEachPairMeasuredAlone) {
+    FontPtr font = Generate("pairs", Doc(Settings("<node id=\"VERSION\" value=\"2\"/><node id=\"Y_SAFEZONE\" "
+                                                  "value=\"3\"/><node id=\"AUTO_KERN_THRESHOLD\" value=\"0.5\"/>" +
+                                                  kTrueType)));
+    const int zone = 3;
+    int kerned = 0;
+    for (int a = 33; a < 256; ++a) {
+        for (int b = 33; b < 256; ++b) {
+            if (a == '-' || a == '_' || a == 0xA0 || b == '-' || b == '_' || b == 0xA0)
+                continue;
+            const int alone = std::max(-127, QVI_DetermineKernPairs(font.get(), a, b, &zone, 0.5f));
+            ASSERT_EQ(Kerning(font.get(), a, b), alone) << a << " " << b;
+            kerned += alone != 0;
+        }
+    }
+    EXPECT_GT(kerned, 1000);
+}
+
 }  // namespace
 }  // namespace generation_test
