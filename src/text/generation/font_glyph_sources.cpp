@@ -151,6 +151,122 @@ bool IsNarrowAdvanceCodePoint(uint32_t codePoint)
     return codePoint == 32 || codePoint == 160 || codePoint == 0x3002 || codePoint == 0xFF0C;
 }
 
+// What every face of one rendering is set up with.
+struct RenderSettings {
+    const char* path;
+    const char* style;
+    int renderSizePx;
+    int supersample;
+    int spread;
+    bool allCaps;
+};
+
+// One FreeType library with the face open on it, set up for a rendering, closed with it.
+class TrueTypeFace {
+public:
+    TrueTypeFace() = default;
+    TrueTypeFace(const TrueTypeFace&) = delete;
+    TrueTypeFace& operator=(const TrueTypeFace&) = delete;
+    ~TrueTypeFace()
+    {
+        if (face_)
+            FT_Done_Face(face_);
+        if (library_)
+            FT_Done_FreeType(library_);
+    }
+
+    FT_Face Get() const { return face_; }
+
+    // Failures are reported when report is set.
+    bool Open(const RenderSettings& settings, bool report)
+    {
+        FT_Error error = FT_Init_FreeType(&library_);
+        if (error) {
+            library_ = nullptr;
+            if (report)
+                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+            return false;
+        }
+        error = FT_New_Face(library_, settings.path, 0, &face_);
+        if (error) {
+            face_ = nullptr;
+            if (report) {
+                QVI_ReportPopup(QV_LOG_WARNING,
+                                "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path "
+                                "'%s' exist?",
+                                error, settings.path);
+            }
+            return false;
+        }
+        error = FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
+        if (error) {
+            if (report)
+                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
+            return false;
+        }
+        const FT_UInt rasterPx = static_cast<FT_UInt>(settings.renderSizePx * settings.supersample);
+        error = FT_Set_Pixel_Sizes(face_, rasterPx, rasterPx);
+        if (error) {
+            if (report)
+                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
+            return false;
+        }
+        FT_Set_Transform(face_, nullptr, nullptr);
+        if (QVI_HasToken(settings.style, "BOLD"))
+            face_->style_flags |= FT_STYLE_FLAG_BOLD;
+        if (QVI_HasToken(settings.style, "ITALIC"))
+            face_->style_flags |= FT_STYLE_FLAG_ITALIC;
+        return true;
+    }
+
+private:
+    FT_Library library_ = nullptr;
+    FT_Face face_ = nullptr;
+};
+
+// Renders the glyphs into their images and metrics; characters the face does not have are
+// left for a fallback face. *reachesAboveBaseline is set when a glyph's ink rises above it.
+void RenderGlyphs(FT_Face face, Font* font, const std::vector<int>& glyphs, const RenderSettings& settings,
+                  bool* reachesAboveBaseline)
+{
+    const int supersample = settings.supersample;
+    const int spread = settings.spread;
+    const int border = supersample * spread;
+    for (int index : glyphs) {
+        FontGlyph& glyph = font->glyphs[index];
+        FT_ULong character = glyph.codePoint;
+        if (settings.allCaps && character >= 'a' && character <= 'z')
+            character -= 'a' - 'A';
+        const FT_UInt faceIndex = FT_Get_Char_Index(face, character);
+        if (faceIndex == 0)
+            continue;
+        const FT_Error error = FT_Load_Glyph(face, faceIndex, FT_LOAD_RENDER);
+        if (error) {
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Load_Char unicode %d error %d",
+                            static_cast<int>(glyph.codePoint), error);
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        if (spread > 0) {
+            Bitmap large = {};
+            if (ConvertSlotBitmap(slot->bitmap, &large, border))
+                MakeDistanceField(&large, supersample, border, &glyph.image);
+            free(large.pixels);
+        } else {
+            ConvertSlotBitmap(slot->bitmap, &glyph.image, 0);
+        }
+        const int top = slot->bitmap_top / supersample;
+        glyph.offsetX = ClampToInt16(-spread);
+        glyph.offsetY = static_cast<float>(settings.renderSizePx - top - spread);
+        *reachesAboveBaseline = *reachesAboveBaseline || top > 0;
+        const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
+        if (IsNarrowAdvanceCodePoint(glyph.codePoint))
+            glyph.advance = ClampToInt16(static_cast<int64_t>(settings.renderSizePx * 0.4));
+        else
+            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+    }
+}
+
 // ---- Input bitmaps ----
 
 bool IsInk(const Bitmap& image, int x, int y)
@@ -314,90 +430,24 @@ bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, in
                         sizePx, renderSizePx, supersample, spread, FontName(font));
         return false;
     }
-    FT_Library library = nullptr;
-    FT_Error error = FT_Init_FreeType(&library);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+    const RenderSettings settings = {nativeTtfPath, style, renderSizePx, supersample, spread,
+                                     QVI_HasToken(style, "ALL_CAPS")};
+    TrueTypeFace face;
+    if (!face.Open(settings, true))
         return false;
-    }
-    FT_Face face = nullptr;
-    error = FT_New_Face(library, nativeTtfPath, 0, &face);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING,
-                        "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path '%s' "
-                        "exist?",
-                        error, nativeTtfPath);
-        FT_Done_FreeType(library);
-        return false;
-    }
-    error = FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
-        FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return false;
-    }
     font->scale = renderSizePx != sizePx ? static_cast<float>(sizePx) / static_cast<float>(renderSizePx) : 1.0f;
-    const FT_UInt rasterPx = static_cast<FT_UInt>(renderSizePx * supersample);
-    error = FT_Set_Pixel_Sizes(face, rasterPx, rasterPx);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
-        FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return false;
-    }
-    FT_Set_Transform(face, nullptr, nullptr);
-    if (QVI_HasToken(style, "BOLD"))
-        face->style_flags |= FT_STYLE_FLAG_BOLD;
-    if (QVI_HasToken(style, "ITALIC"))
-        face->style_flags |= FT_STYLE_FLAG_ITALIC;
-    const bool allCaps = QVI_HasToken(style, "ALL_CAPS");
-    if (!face->charmap)
+    if (!face.Get()->charmap)
         QVI_Report(QV_LOG_WARNING, "No face charmap!");
 
-    const int border = supersample * spread;
-    bool baselineSet = false;
+    std::vector<int> pending;
     for (int i = 0; i < font->glyphCount; ++i) {
-        FontGlyph& glyph = font->glyphs[i];
-        if (glyph.codePoint == 0 || glyph.image.pixels)
-            continue;
-        FT_ULong rendered = glyph.codePoint;
-        if (allCaps && rendered >= 'a' && rendered <= 'z')
-            rendered -= 'a' - 'A';
-        const FT_UInt index = FT_Get_Char_Index(face, rendered);
-        if (index == 0)
-            continue;  // not in this face; a fallback face may have it
-        error = FT_Load_Glyph(face, index, FT_LOAD_RENDER);
-        if (error) {
-            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Load_Char unicode %d error %d",
-                            static_cast<int>(glyph.codePoint), error);
-            continue;
-        }
-        const FT_GlyphSlot slot = face->glyph;
-        if (spread > 0) {
-            Bitmap large = {};
-            if (ConvertSlotBitmap(slot->bitmap, &large, border))
-                MakeDistanceField(&large, supersample, border, &glyph.image);
-            free(large.pixels);
-        } else {
-            ConvertSlotBitmap(slot->bitmap, &glyph.image, 0);
-        }
-
-        const int top = slot->bitmap_top / supersample;
-        glyph.offsetX = ClampToInt16(-spread);
-        glyph.offsetY = static_cast<float>(renderSizePx - top - spread);
-        if (!baselineSet && top > 0) {
-            font->baseline = renderSizePx;
-            baselineSet = true;
-        }
-        const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
-        if (IsNarrowAdvanceCodePoint(glyph.codePoint))
-            glyph.advance = ClampToInt16(static_cast<int64_t>(renderSizePx * 0.4));
-        else
-            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+        if (font->glyphs[i].codePoint != 0 && !font->glyphs[i].image.pixels)
+            pending.push_back(i);
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+    bool reachesAboveBaseline = false;
+    RenderGlyphs(face.Get(), font, pending, settings, &reachesAboveBaseline);
+    if (reachesAboveBaseline)
+        font->baseline = renderSizePx;
     return true;
 }
 

@@ -112,6 +112,7 @@ public:
         if (glyphs.empty())
             return;
         firstRow_ = first;
+        safeZone_ = safeZone;
         stride_ = static_cast<size_t>(last - first + 1) + kLanes;  // a full load from the last row stays inside
         rows_.assign(stride_ * 2 * glyphs_.size(), kNone);
         std::vector<int> left;
@@ -141,8 +142,16 @@ public:
         *exact = true;
         if (limit <= 0)
             return 0;
-        const size_t start = static_cast<size_t>(std::min(left.top, right.top) - firstRow_);
-        const int least = LeastSum(Right(a) + start, Left(b) + start, std::max(left.height, right.height));
+        // The rows compared start at the higher top, as many as the taller glyph has; of those
+        // only the rows that both glyphs' safe zones reach can hold ink of both.
+        const int top = std::min(left.top, right.top);
+        const int first = std::max(top, std::max(left.top, right.top) - safeZone_);
+        const int last = std::min(top + std::max(left.height, right.height),
+                                  std::min(left.top + left.height, right.top + right.height) + safeZone_) - 1;
+        if (last < first)
+            return -limit;
+        const size_t start = static_cast<size_t>(first - firstRow_);
+        const int least = LeastSum(Right(a) + start, Left(b) + start, last - first + 1);
         if (least < kWide)
             return -std::min(limit, least);
         if (limit <= kWide)
@@ -215,6 +224,7 @@ private:
 
     std::vector<GlyphRows> glyphs_;
     int firstRow_ = 0;
+    int safeZone_ = 0;
     size_t stride_ = 0;
     std::vector<uint8_t> rows_;
     // Per number of valid rows in a last, partial load: 0xFF over the rows beyond the pair.
