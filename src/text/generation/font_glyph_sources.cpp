@@ -105,7 +105,8 @@ bool ConvertSlotBitmap(const FT_Bitmap& bitmap, Bitmap* out, int border)
     if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY)
         return QVI_ConvertGlyphToBitmap(bitmap.buffer, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows),
                                         bitmap.pitch, out, border);
-    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO && bitmap.buffer && bitmap.width > 0 && bitmap.rows > 0) {
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO && bitmap.buffer && bitmap.width > 0 && bitmap.rows > 0 &&
+        static_cast<int64_t>(std::abs(bitmap.pitch)) * 8 >= bitmap.width) {
         const std::vector<uint8_t> coverage = ExpandMonochrome(bitmap);
         return QVI_ConvertGlyphToBitmap(coverage.data(), static_cast<int>(bitmap.width),
                                         static_cast<int>(bitmap.rows), static_cast<int>(bitmap.width), out, border);
@@ -177,38 +178,33 @@ public:
 
     FT_Face Get() const { return face_; }
 
-    // Failures are reported when report is set.
-    bool Open(const RenderSettings& settings, bool report)
+    // Each failing step is reported.
+    bool Open(const RenderSettings& settings)
     {
         FT_Error error = FT_Init_FreeType(&library_);
         if (error) {
             library_ = nullptr;
-            if (report)
-                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
             return false;
         }
         error = FT_New_Face(library_, settings.path, 0, &face_);
         if (error) {
             face_ = nullptr;
-            if (report) {
-                QVI_ReportPopup(QV_LOG_WARNING,
-                                "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path "
-                                "'%s' exist?",
-                                error, settings.path);
-            }
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path '%s' "
+                            "exist?",
+                            error, settings.path);
             return false;
         }
         error = FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
         if (error) {
-            if (report)
-                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
             return false;
         }
         const FT_UInt rasterPx = static_cast<FT_UInt>(settings.renderSizePx * settings.supersample);
         error = FT_Set_Pixel_Sizes(face_, rasterPx, rasterPx);
         if (error) {
-            if (report)
-                QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
             return false;
         }
         FT_Set_Transform(face_, nullptr, nullptr);
@@ -299,7 +295,7 @@ bool RowHasInk(const Bitmap& image, int y, int x0, int x1)
 int NodeInt(const DataNode* node, const char* name, int fallback)
 {
     const char* value = node->GetParameter(name);
-    return value ? atoi(value) : fallback;
+    return QVI_ParseFontSourceInt(value, fallback);
 }
 
 // ---- Strings ----
@@ -433,7 +429,7 @@ bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, in
     const RenderSettings settings = {nativeTtfPath, style, renderSizePx, supersample, spread,
                                      QVI_HasToken(style, "ALL_CAPS")};
     TrueTypeFace face;
-    if (!face.Open(settings, true))
+    if (!face.Open(settings))
         return false;
     font->scale = renderSizePx != sizePx ? static_cast<float>(sizePx) / static_cast<float>(renderSizePx) : 1.0f;
     if (!face.Get()->charmap)
@@ -479,7 +475,7 @@ bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, i
             QVI_ReportPopup(QV_LOG_WARNING, "No id defined for glyph #%d in font '%s'", n, FontName(font));
             continue;
         }
-        const int id = atoi(idText);
+        const int id = QVI_ParseFontSourceInt(idText, 0);
         if (id < 32 || id > 255 || id >= font->glyphCount) {
             QVI_ReportPopup(QV_LOG_WARNING, "Font '%s' Glyph #%d index %d is out of bounds", FontName(font), n, id);
             continue;
