@@ -297,7 +297,8 @@ private:
                     font_->glyphs[i].codePoint = static_cast<uint32_t>(i);
             } else {
                 for (int n = 0; n < glyphNodes_->nodes.count; ++n) {
-                    const char* id = glyphNodes_->nodes.data[n]->GetParameter("id");
+                    const DataNode* node = glyphNodes_->nodes.data[n];
+                    const char* id = node ? node->GetParameter("id") : nullptr;
                     const int code = QVI_ParseFontSourceInt(id, 0);
                     if (code >= 1 && code <= 255)
                         font_->glyphs[code].codePoint = static_cast<uint32_t>(code);
@@ -406,8 +407,9 @@ private:
 
         const String folder = QVI_GetDirectory(sourceName_);
         const char* bitmapName = taken->GetParameter("bitmap");
-        String path;
-        QVI_FindFontSourceFile(&path, bitmapName ? bitmapName : "", folder.text);
+        String path("");
+        if (bitmapName)
+            QVI_FindFontSourceFile(&path, bitmapName, folder.text);
         ImageLoaderImp* loader = QVI_GetImageLoader();
         Bitmap input = {};
         if (!bitmapName || !loader->LoadImage(&input, path.text)) {
