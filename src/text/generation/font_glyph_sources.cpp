@@ -37,6 +37,27 @@ const int kLargestDistanceBorder = 128;
 
 const uint32_t kWhite = 0x00FFFFFFu;  // R, G and B bytes 255, alpha byte 0 (little-endian)
 
+// The white pixel of each coverage value, made once.
+struct WhitePixels {
+    uint8_t pixel[256][4];
+
+    static const WhitePixels& Table()
+    {
+        static const WhitePixels table;
+        return table;
+    }
+
+private:
+    WhitePixels()
+    {
+        for (int coverage = 0; coverage < 256; ++coverage) {
+            pixel[coverage][0] = pixel[coverage][1] = pixel[coverage][2] = 255;
+            pixel[coverage][3] =
+                static_cast<uint8_t>(std::min(255, coverage * kCoverageBoostNumerator / kCoverageBoostDenominator));
+        }
+    }
+};
+
 bool HasPixels(const Bitmap& image)
 {
     return image.pixels && image.width > 0 && image.height > 0;
@@ -391,24 +412,28 @@ bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int 
     const int64_t outHeight = static_cast<int64_t>(rows) + 2 * static_cast<int64_t>(border);
     if (!QVI_IsImageSizeAcceptable("glyph", outWidth, outHeight))
         return false;
-    uint8_t* pixels = static_cast<uint8_t*>(calloc(static_cast<size_t>(outWidth * outHeight), 4));
+    const size_t rowBytes = static_cast<size_t>(outWidth) * 4;
+    uint8_t* pixels = static_cast<uint8_t*>(malloc(rowBytes * static_cast<size_t>(outHeight)));
     if (!pixels) {
         QVI_Report(QV_LOG_ERROR, "Out of memory for a %lldx%lld glyph image.", static_cast<long long>(outWidth),
                    static_cast<long long>(outHeight));
         return false;
     }
-    uint32_t boosted[256];
-    for (int c = 0; c < 256; ++c) {
-        const uint32_t alpha = std::min(255, c * kCoverageBoostNumerator / kCoverageBoostDenominator);
-        boosted[c] = kWhite | (alpha << 24);
-    }
+    // Only the border is cleared; every pixel inside it is written below.
+    const size_t borderBytes = static_cast<size_t>(border) * 4;
+    memset(pixels, 0, rowBytes * static_cast<size_t>(border));
+    memset(pixels + rowBytes * static_cast<size_t>(border + rows), 0, rowBytes * static_cast<size_t>(border));
+    const WhitePixels& white = WhitePixels::Table();
     for (int y = 0; y < rows; ++y) {
         // A negative pitch stores the bottom row first.
         const int sourceRow = pitch < 0 ? rows - 1 - y : y;
         const uint8_t* source = coverage + static_cast<size_t>(sourceRow) * static_cast<size_t>(stride);
-        uint8_t* target = pixels + (static_cast<size_t>(y + border) * outWidth + border) * 4;
+        uint8_t* line = pixels + rowBytes * static_cast<size_t>(y + border);
+        memset(line, 0, borderBytes);
+        memset(line + rowBytes - borderBytes, 0, borderBytes);
+        uint8_t* target = line + borderBytes;
         for (int x = 0; x < width; ++x)
-            StorePixel(target + static_cast<size_t>(x) * 4, boosted[source[x]]);
+            memcpy(target + static_cast<size_t>(x) * 4, white.pixel[source[x]], 4);
     }
     SetImagePixels(out, pixels, static_cast<int>(outWidth), static_cast<int>(outHeight));
     return true;
