@@ -364,7 +364,11 @@ private:
             QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' contains no glyphs!", FontName(font_));
         for (int i = 0; i < font_->glyphCount; ++i) {
             const FontGlyph& glyph = font_->glyphs[i];
-            if (glyph.codePoint > 32 && glyph.codePoint != 160 && !glyph.image.pixels) {
+            // Control characters (DEL and the C1 range) have no visible form in any face:
+            // a LATIN-1 font would otherwise raise 33 popups, each a blocking dialog
+            // while the game's Init has not run.
+            const bool control = glyph.codePoint >= 127 && glyph.codePoint <= 159;
+            if (glyph.codePoint > 32 && glyph.codePoint != 160 && !control && !glyph.image.pixels) {
                 QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' glyph #%d unicode %d (0x%x) is missing!", FontName(font_), i,
                                 static_cast<int>(glyph.codePoint), glyph.codePoint);
             }
