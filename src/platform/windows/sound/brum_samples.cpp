@@ -265,7 +265,8 @@ BRUMSample* LoadSample(const char* path, int flags)
     const QuavenFileSystemAPI* files = Files();
     FileHandle* file = files ? files->OpenFile(sample->name, "r") : nullptr;
     if (!file) {
-        FreeSample(sample);
+        free(sample->name);
+        free(sample);
         return nullptr;
     }
     if (HasExtension(sample->name, "ogg")) {
