@@ -137,5 +137,8 @@ void CloseDecoder(BRUMChannel* channel);
 uint32_t FillPCM(BRUMChannel* channel, BRUMSample* sample, uint8_t* dest, uint32_t bytes, bool loop);
 uint32_t FillOgg(BRUMChannel* channel, BRUMSample* sample, uint8_t* dest, uint32_t bytes, bool loop);
 uint32_t FillPlayList(BRUMChannel* channel, uint8_t* dest, uint32_t bytes);
+// Tests and benchmarks load samples without DirectSound: while set, LoadSample treats the
+// mixer as running.
+void SetSamplesAssumeRunning(bool assume);
 
 }  // namespace BRUM
