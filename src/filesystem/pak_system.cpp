@@ -201,16 +201,29 @@ String PAKSystem::GetPAKPath(Scheme scheme, const String& nativePath)
     return String::FromFormat("%.*s.pak", static_cast<int>(slash - nativePath.text), nativePath.text);
 }
 
+const PAKArchive* PAKSystem::FindOpenedArchive(const char* archivePath)
+{
+    LockHold hold(lock_);
+    for (int32_t i = 0; i < archives_.count; ++i) {
+        if (strcmp(archives_.data[i]->path.text, archivePath) == 0)
+            return archives_.data[i];
+    }
+    return nullptr;
+}
+
 const PAKArchive* PAKSystem::GetArchive(Scheme scheme, const String& archivePath)
 {
     if (QVI_IsEmptyText(archivePath.text))
         return nullptr;
+    if (const PAKArchive* known = FindOpenedArchive(archivePath.text))
+        return known;
+    // Most folders come without an archive: the cheap folder test answers them.
+    if (!FileExists(scheme, archivePath))
+        return nullptr;
     // Held while a new archive is read, so two threads asking for it at once open it once.
     LockHold hold(lock_);
-    for (int32_t i = 0; i < archives_.count; ++i) {
-        if (strcmp(archives_.data[i]->path.text, archivePath.text) == 0)
-            return archives_.data[i];
-    }
+    if (const PAKArchive* known = FindOpenedArchive(archivePath.text))
+        return known;
     File* file = OpenFile(scheme, archivePath, FILE_MODE_READ);
     if (!file)
         return nullptr;

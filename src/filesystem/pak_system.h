@@ -72,6 +72,8 @@ public:
     const PAKArchive* GetArchive(Scheme scheme, const String& archivePath);
 
 private:
+    const PAKArchive* FindOpenedArchive(const char* archivePath);
+
     OsLock* lock_;                 // guards archives_ while an archive is looked up or added
     Array<PAKArchive*> archives_;  // owned
     Array<String> refused_;        // archives already reported as refused

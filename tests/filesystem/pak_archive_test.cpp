@@ -2,6 +2,9 @@
 // beside the resource folders, read as a game reads them: through the fileSystem table.
 #include "filesystem/fs_test_support.h"
 
+#include <atomic>
+#include <thread>
+
 namespace fs_test {
 namespace {
 
@@ -153,6 +156,27 @@ TEST_F(PakArchiveTest, HostileArchivesAreRefusedOnceReportedAndTheFolderBesideSe
                   1);
         EXPECT_EQ(QVI_GetOpenFileCount(), 0);
     }
+}
+
+TEST_F(PakArchiveTest, ThreadsMeetingANewArchiveOpenItOnceAndReadTheirOwnEntries) {
+    PlaceArchive("plain", "shared");
+    const std::string big = BigBytes(100000);
+    std::atomic<int> go{0}, wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            while (!go.load()) {
+            }
+            const std::string read = ReadThrough(t % 2 ? "res://shared/big.bin" : "res://shared/readme.txt");
+            if (read != (t % 2 ? big : std::string("hello from the archive")))
+                ++wrong;
+        });
+    }
+    go = 1;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(LogCapture::Count("Opening PAK '" + ResRoot() + "/shared.pak'..."), 1);
 }
 
 }  // namespace
