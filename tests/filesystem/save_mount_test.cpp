@@ -140,7 +140,10 @@ TEST_F(SaveMountTest, AProcessKilledWhileSavingLeavesTheOldOrTheNewSaveWhole) {
     const char* const kFolderVariable = "QUAVEN_SAVE_KILL_FOLDER";
     if (quaven_test::InChild(kChildVariable)) {
         // The child saves round after round under the parent's folder until it is killed.
-        g_currentUrlRoots[SCHEME_SAVE].Assign(quaven_test::EnvironmentVariable(kFolderVariable).c_str());
+        const std::string parentFolder = quaven_test::EnvironmentVariable(kFolderVariable);
+        // The parent removes this process's own per-user folder once it has killed it.
+        quaven_test::AppendLine(parentFolder + "/children.txt", AppDataFolder() + "/" + developer_);
+        g_currentUrlRoots[SCHEME_SAVE].Assign(parentFolder.c_str());
         for (int round = 1;; ++round) {
             if (!fs()->Mount("save", 0))
                 return;
@@ -149,8 +152,7 @@ TEST_F(SaveMountTest, AProcessKilledWhileSavingLeavesTheOldOrTheNewSaveWhole) {
             fs()->Write(contents.data(), static_cast<int>(contents.size()), file);
             fs()->CloseFile(file);
             fs()->Unmount("save");
-            quaven_test::AppendLine(quaven_test::EnvironmentVariable(kFolderVariable) + "/rounds.txt",
-                                    std::to_string(round));
+            quaven_test::AppendLine(parentFolder + "/rounds.txt", std::to_string(round));
         }
     }
 
@@ -167,6 +169,8 @@ TEST_F(SaveMountTest, AProcessKilledWhileSavingLeavesTheOldOrTheNewSaveWhole) {
         ASSERT_TRUE(child.Running());
         child.Wait(0);  // kills it
 
+        for (const std::string& childFolder : quaven_test::ReadLines(folder + "/children.txt"))
+            RemoveTree(childFolder);
         const std::string saved = Saved("slot.dat");
         ASSERT_EQ(saved.size(), kRoundBytes);
         EXPECT_EQ(saved, std::string(kRoundBytes, saved[0]));
