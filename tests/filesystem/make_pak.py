@@ -35,10 +35,8 @@ def build(files, count=None, length=None, directory_offset=None, cut_directory=0
     directory = bytearray(struct.pack("<i", len(files) if count is None else count))
     for index, (name, data) in enumerate(files):
         offset, size = (entry_fixes or {}).get(index, places[index])
-        raw_name = name.encode("latin-1") if isinstance(name, str) else name
-        directory += raw_name + b"\x00" + struct.pack("<IIII", offset, size, 0x11111111 * (index + 1) & 0xFFFFFFFF, 7)
-    if cut_directory:
-        directory = directory[:-cut_directory]
+        directory += name.encode("latin-1") + b"\x00" + struct.pack("<IIII", offset, size, 0x11111111 * (index + 1) & 0xFFFFFFFF, 7)
+    directory = directory[:len(directory) - cut_directory]
     true_directory_offset = len(MAGIC) + 8 + len(body)
     total = true_directory_offset + len(directory)
     header = MAGIC + struct.pack("<II", true_directory_offset if directory_offset is None else directory_offset,
@@ -81,8 +79,7 @@ def main():
     for name, data in cases().items():
         with open(os.path.join(folder, name + ".pak"), "wb") as out:
             out.write(data)
-    with open(os.path.join(folder, "written"), "w") as out:
-        out.write("%d archives\n" % len(cases()))
+    open(os.path.join(folder, "written"), "w").close()
 
 
 if __name__ == "__main__":
