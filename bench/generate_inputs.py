@@ -7,6 +7,7 @@
                    about 20 MB
   database.digest  what the walk over it (bench/common/bench_work.h) must count
   reads.bin        256 MB for the file-read benchmark
+  packed.pak       a PAK archive holding the same 256 MB as its one entry "reads.bin"
 
 Files already written by this same version of the script are left as they are, so the driver
 can call it before every run. Usage: generate_inputs.py FOLDER
@@ -14,6 +15,7 @@ can call it before every run. Usage: generate_inputs.py FOLDER
 import hashlib
 import os
 import random
+import struct
 import sys
 
 ARRAY_COUNT = 200
@@ -128,7 +130,7 @@ def main():
     with open(__file__, "rb") as source:
         version = hashlib.sha256(source.read()).hexdigest()
     stamp = os.path.join(folder, "generated-by")
-    names = ("database.xml", "database.digest", "reads.bin")
+    names = ("database.xml", "database.digest", "reads.bin", "packed.pak")
     if os.path.exists(stamp) and open(stamp).read() == version and \
             all(os.path.exists(os.path.join(folder, name)) for name in names):
         return
@@ -152,6 +154,20 @@ def main():
             out.write(block)
     write_atomically(os.path.join(folder, "reads.bin"), write_reads)
     print("generated reads.bin: %d MB" % (READS_BYTES // (1024 * 1024)))
+
+    # PAK: magic, directory offset, archive length, the stored bytes, then the directory
+    # (entry count; name, zero byte, offset, size and two unused fields).
+    name = b"reads.bin"
+    directory_offset = 16 + READS_BYTES
+    directory = struct.pack("<i", 1) + name + b"\x00" + struct.pack("<IIII", 16, READS_BYTES, 0, 0)
+    header = b"PAK\x00V11\x00" + struct.pack("<II", directory_offset, directory_offset + len(directory))
+
+    def write_packed(out):
+        out.write(header)
+        write_reads(out)
+        out.write(directory)
+    write_atomically(os.path.join(folder, "packed.pak"), write_packed)
+    print("generated packed.pak: reads.bin stored in a PAK archive")
     with open(stamp, "w") as out:
         out.write(version)
 

@@ -22,6 +22,8 @@ import time
 
 DATABASE = "inputs/database.xml"
 READS = "inputs/reads.bin"
+# The same bytes as the one entry of inputs/packed.pak, read with res:// moved to inputs/.
+READS_IN_PAK = "packed/reads.bin"
 WARMUP_FRAMES = 60
 SPRITES = 10000
 QUADS = 4000000
@@ -53,6 +55,7 @@ FIGURES = [
     ("xml reader vs tinyxml2", "database", "xmlreader", "tinyxml2", "work_ms"),
     ("xml reader vs pugixml", "database", "xmlreader", "pugixml", "work_ms"),
     ("file reads", "reads", "engine", "bare", "work_ms"),
+    ("file reads from a PAK", "reads", "pak", "bare", "work_ms"),
     ("shader to 7 targets vs glslangValidator", "shaders", "translate", "glslang", "work_ms"),
     ("resize 2048 to 1024 vs box filter", "bitmaps", "resize", "bare_resize", "work_ms"),
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
@@ -89,7 +92,8 @@ def steps(frames):
                      ("xmlreader", ["engine_bench.exe", "xmlreader", DATABASE]),
                      ("pugixml", ["bare_xml.exe", "pugixml", DATABASE])],
         "reads": [("engine", ["engine_bench.exe", "reads", READS]),
-                  ("bare", ["bare_read.exe", READS])],
+                  ("bare", ["bare_read.exe", READS]),
+                  ("pak", ["engine_bench.exe", "pakreads", READS_IN_PAK])],
         # The translator makes seven targets' text of both stages from one Shader XML; the
         # baseline's front end reads both stages' GLSL once per target.
         "shaders": [("translate", ["shader_bench.exe", SHADER + ".xml", str(SHADER_ROUNDS)]),

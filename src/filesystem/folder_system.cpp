@@ -122,21 +122,6 @@ uint32_t NativeFileSize(const char* nativePath)
     return static_cast<uint32_t>(info.st_size);
 }
 
-// Appends directory + name (name alone for an empty directory) unless already listed.
-void QVI_AddUniqueFileName(Array<String>& list, const char* directory, const char* name)
-{
-    if (!name)
-        return;
-    String entry = QVI_IsEmptyText(directory) ? String(name) : String(directory) + name;
-    if (!entry.text)
-        return;
-    for (int32_t i = 0; i < list.count; ++i) {
-        if (list.data[i].text && strcmp(list.data[i].text, entry.text) == 0)
-            return;
-    }
-    list.Add(entry);
-}
-
 // Creates one native folder. docs, save and user folders grant Everyone full access,
 // inherited by what they will hold, so that every account of the machine can use
 // them. True when the folder was created or already was a folder; a file of that name

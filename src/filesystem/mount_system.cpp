@@ -1,21 +1,81 @@
 #include "filesystem/mount_system.h"
 
+#include <cstring>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "filesystem/memory_file.h"
+#include "platform/os.h"
+
 namespace QVFileSystem {
 
-MountSystem::MountSystem(System* innerSystem) : inner(innerSystem)
+namespace {
+
+class LockHold {
+public:
+    explicit LockHold(OsLock* lock) : lock_(lock) { QVI_OsEnterLock(lock_); }
+    ~LockHold() { QVI_OsLeaveLock(lock_); }
+    LockHold(const LockHold&) = delete;
+    LockHold& operator=(const LockHold&) = delete;
+
+private:
+    OsLock* lock_;
+};
+
+bool SamePath(const String& a, const char* b)
+{
+    return a.text && b && strcmp(a.text, b) == 0;
+}
+
+// The save path as the game names it, for messages; the native path when none fits.
+String PathForMessages(const String& nativePath)
+{
+    String path = QVI_ConvertNativePathToPath(nativePath.text);
+    return QVI_IsEmptyText(path.text) ? nativePath : path;
+}
+
+} // namespace
+
+MountSystem::MountSystem(System* innerSystem) : inner(innerSystem), lock_(QVI_OsCreateLock())
 {
     mountable = 1;
+}
+
+MountSystem::~MountSystem()
+{
+    for (int32_t i = 0; i < buffered.count; ++i) {
+        BufferedSaveFile* record = buffered.data[i];
+        if (!record->open)
+            delete record->file;
+        delete record;
+    }
+    buffered.count = 0;
+    QVI_OsDeleteLock(lock_);
 }
 
 bool MountSystem::CloseFile(File* file)
 {
     if (!file)
         return false;
-    if (!inner) {
-        delete file;
+    LockHold hold(lock_);
+    for (int32_t i = 0; i < buffered.count; ++i) {
+        BufferedSaveFile* record = buffered.data[i];
+        if (record->file != file)
+            continue;
+        record->open = 0;
+        if (!record->pending) {
+            delete record->file;
+            delete record;
+            buffered.RemoveAt(i);
+        }
         return true;
     }
-    return inner->CloseFile(file);
+    if (!file->writable && openCount > 0)
+        --openCount;
+    if (inner)
+        return inner->CloseFile(file);
+    delete file;
+    return true;
 }
 
 bool MountSystem::CreateDirectory(Scheme scheme, const String& nativePath)
@@ -35,12 +95,35 @@ bool MountSystem::DeleteDirectory(Scheme scheme, const String& nativePath, bool 
 
 bool MountSystem::DeleteFile(Scheme scheme, const String& nativePath)
 {
-    return IsOpen() && inner->DeleteFile(scheme, nativePath);
+    if (!IsOpen())
+        return false;
+    bool dropped = false;
+    {
+        LockHold hold(lock_);
+        for (int32_t i = buffered.count - 1; i >= 0; --i) {
+            BufferedSaveFile* record = buffered.data[i];
+            if (record->open || !record->pending || !SamePath(record->nativePath, nativePath.text))
+                continue;
+            delete record->file;
+            delete record;
+            buffered.RemoveAt(i);
+            dropped = true;
+        }
+    }
+    const bool deleted = inner->DeleteFile(scheme, nativePath);
+    return deleted || dropped;
 }
 
 bool MountSystem::FileExists(Scheme scheme, const String& nativePath)
 {
-    return IsOpen() && inner->FileExists(scheme, nativePath);
+    if (!IsOpen())
+        return false;
+    {
+        LockHold hold(lock_);
+        if (HasPendingBuffer(nativePath.text))
+            return true;
+    }
+    return inner->FileExists(scheme, nativePath);
 }
 
 void MountSystem::FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
@@ -59,20 +142,149 @@ bool MountSystem::Mount(int user)
 {
     if (user != 0)
         return false;
+    LockHold hold(lock_);
     mounted = 1;
+    return true;
+}
+
+bool MountSystem::HasPendingBuffer(const char* nativePath) const
+{
+    return LatestPendingBuffer(nativePath) != nullptr;
+}
+
+MemoryFile* MountSystem::LatestPendingBuffer(const char* nativePath) const
+{
+    for (int32_t i = buffered.count - 1; i >= 0; --i) {
+        if (buffered.data[i]->pending && SamePath(buffered.data[i]->nativePath, nativePath))
+            return buffered.data[i]->file;
+    }
+    return nullptr;
+}
+
+// Opening for appending creates a missing file and leaves an existing one as it is: it
+// proves the path writable without touching a save. A file created only for the proof
+// is removed again.
+bool MountSystem::CanWrite(Scheme scheme, const String& nativePath, bool* existed)
+{
+    *existed = inner->FileExists(scheme, nativePath);
+    File* probe = inner->OpenFile(scheme, nativePath, FILE_MODE_APPEND);
+    if (!probe)
+        return false;
+    inner->CloseFile(probe);
+    if (!*existed)
+        inner->DeleteFile(scheme, nativePath);
     return true;
 }
 
 File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mode)
 {
-    if (!IsOpen())
+    if (!IsOpen() || QVI_IsEmptyText(nativePath.text))
         return nullptr;
-    return inner->OpenFile(scheme, nativePath, mode);
+    if (mode == FILE_MODE_READ) {
+        File* file = inner->OpenFile(scheme, nativePath, mode);
+        if (file) {
+            LockHold hold(lock_);
+            ++openCount;
+        }
+        return file;
+    }
+    if (mode != FILE_MODE_APPEND && mode != FILE_MODE_WRITE)
+        return nullptr;
+    bool existed = false;
+    if (!CanWrite(scheme, nativePath, &existed))
+        return nullptr;
+
+    MemoryFile* buffer = new MemoryFile();
+    buffer->scheme = scheme;
+    buffer->writable = 1;
+    bool filled = true;
+    LockHold hold(lock_);
+    if (mode == FILE_MODE_APPEND) {
+        if (MemoryFile* latest = LatestPendingBuffer(nativePath.text)) {
+            const uint32_t bytes = latest->GetSize();
+            filled = bytes == 0 || buffer->Write(latest->GetData(), bytes) == bytes;
+            buffer->size = bytes;
+        } else if (existed) {
+            File* current = inner->OpenFile(scheme, nativePath, FILE_MODE_READ);
+            filled = current && buffer->LoadFromFile(current, false);
+            if (current)
+                inner->CloseFile(current);
+        }
+    }
+    if (!filled) {
+        delete buffer;
+        return nullptr;
+    }
+    BufferedSaveFile* record = new BufferedSaveFile{buffer, nativePath, 1, 1};
+    buffered.Add(record);
+    return buffer;
+}
+
+bool MountSystem::WriteOut(BufferedSaveFile* record)
+{
+    MemoryFile* buffer = record->file;
+    const Scheme scheme = buffer->scheme;
+    const uint32_t bytes = buffer->GetSize();
+    String temporary = record->nativePath + ".tmp";
+    bool written = false;
+    if (File* out = inner->OpenFile(scheme, temporary, FILE_MODE_WRITE)) {
+        written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;
+        inner->CloseFile(out);
+        written = written && QVI_OsReplaceFile(temporary.text, record->nativePath.text);
+        if (!written)
+            inner->DeleteFile(scheme, temporary);
+    }
+    if (!written)
+        QVI_Report(QV_LOG_WARNING, "File System Unmount: could not write save file '%s'; it stays buffered.",
+                   PathForMessages(record->nativePath).text);
+    return written;
+}
+
+void MountSystem::WritePending(bool atShutdown)
+{
+    for (int32_t i = 0; i < buffered.count;) {
+        BufferedSaveFile* record = buffered.data[i];
+        if (!record->pending) {
+            ++i;
+            continue;
+        }
+        if (atShutdown)
+            QVI_Report(QV_LOG_WARNING, "File System: save file '%s' was never unmounted, written at shutdown.",
+                       PathForMessages(record->nativePath).text);
+        if (!inner || !WriteOut(record)) {
+            ++i;
+            continue;
+        }
+        record->pending = 0;
+        if (record->open) {
+            ++i;
+            continue;
+        }
+        delete record->file;
+        delete record;
+        buffered.RemoveAt(i);
+    }
 }
 
 void MountSystem::Unmount()
 {
+    LockHold hold(lock_);
+    WritePending(false);
     mounted = 0;
 }
 
+void MountSystem::WriteUnmountedFiles()
+{
+    LockHold hold(lock_);
+    WritePending(true);
+}
+
 } // namespace QVFileSystem
+
+void QVI_WriteUnmountedSaveFiles()
+{
+    QVFileSystem::System* backend = QVI_GetFileSystemBackend(SCHEME_SAVE);
+    // Only the save mount is mountable.
+    if (backend && backend->mountable)
+        static_cast<QVFileSystem::MountSystem*>(backend)->WriteUnmountedFiles();
+}

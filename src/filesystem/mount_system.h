@@ -2,39 +2,86 @@
 
 #include "filesystem/backends.h"
 
+struct OsLock;
+
 namespace QVFileSystem {
 
-// The gate in front of the save folder (save://): refuses everything until the
-// program mounts the save area, and passes the operations on to the folder back end
-// while it is mounted.
+class MemoryFile;
+
+// A file the game opened for writing under save://, held in memory until it is written.
+struct BufferedSaveFile {
+    MemoryFile* file;   // owned until written and closed
+    String nativePath;  // where it goes
+    uint8_t open;       // 1 from OpenFile to CloseFile
+    uint8_t pending;    // 1 until its content has reached the disk
+};
+
+// The gate in front of the save folder (save://). Everything but Mount is refused until
+// the program mounts the save area. While mounted, files opened for writing are buffered
+// in memory and reach the disk only at Unmount, each through a temporary file that then
+// replaces the saved file in one step: the file on disk is always either the previous save
+// or the new one, whole, whenever the process ends.
 //
-// Seam: this is the pass-through form of the save mount. Files opened for writing go
-// straight to the folder; the buffered mount (written files held as MemoryFiles until
-// Unmount writes them all) replaces OpenFile, CloseFile and Unmount here.
+// Buffers are written in the order they were opened, so the last opened of one path
+// decides its content. A buffer that cannot be written stays buffered (a warning names the
+// path) and is tried again at the next Unmount, or at shutdown. A file still open at
+// Unmount is written with what it holds then and stays usable until the game closes it;
+// what it receives afterwards is not saved.
 class MountSystem : public System {
 public:
-    System* inner;         // the folder back end, not owned
+    System* inner;                       // the folder back end, not owned
+    Array<BufferedSaveFile*> buffered;   // in opening order
+    uint32_t openCount = 0;              // files opened for READ and not yet closed
     uint8_t mounted = 0;
 
     explicit MountSystem(System* innerSystem);
+    // Frees the buffers the game no longer holds; open ones are released when the game
+    // closes them. Nothing is written here (shutdown writes first).
+    ~MountSystem() override;
 
-    // Files are closed whether or not the area is still mounted.
+    // A buffered file only has its open flag cleared (it is freed once written); a file
+    // opened for READ is closed by the inner system. Works mounted or not.
     bool CloseFile(File* file) override;
     bool CreateDirectory(Scheme scheme, const String& nativePath) override;
     bool CreateRootDirectory(Scheme scheme) override;
     bool DeleteDirectory(Scheme scheme, const String& nativePath, bool recursive) override;
+    // Also drops the closed, unwritten buffers of the path: a file written and deleted
+    // before Unmount (the probe for a creatable path) leaves nothing behind.
     bool DeleteFile(Scheme scheme, const String& nativePath) override;
+    // A file on disk, or one buffered and not yet written.
     bool FileExists(Scheme scheme, const String& nativePath) override;
     void FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
                    const Array<String>& patterns, bool recursive, Array<String>& results) override;
     bool GetFileInfo(Scheme scheme, const String& nativePath, FileInfo* info) override;
     // Only user 0 mounts.
     bool Mount(int user) override;
+    // READ: the file on disk as it is. WRITE: an empty buffer; APPEND: a buffer holding the
+    // file's present content (the latest unwritten buffer of the path, else the file on
+    // disk), positioned at its end. Null when the path cannot be written (checked without
+    // changing the file on disk).
     File* OpenFile(Scheme scheme, const String& nativePath, FileMode mode) override;
+    // Writes every unwritten buffer in opening order, then unmounts.
     void Unmount() override;
 
+    // Shutdown: writes the buffers the game never unmounted, each with a warning.
+    void WriteUnmountedFiles();
+
 private:
+    OsLock* lock_;  // guards buffered, openCount and mounted
+
     bool IsOpen() const { return mounted && inner; }
+    bool HasPendingBuffer(const char* nativePath) const;
+    MemoryFile* LatestPendingBuffer(const char* nativePath) const;
+    bool CanWrite(Scheme scheme, const String& nativePath, bool* existed);
+    // Writes one buffer through a temporary file and a rename; reports a failure.
+    bool WriteOut(BufferedSaveFile* record);
+    // Writes the pending buffers; the written ones the game has closed are freed.
+    void WritePending(bool atShutdown);
 };
 
 } // namespace QVFileSystem
+
+// Shutdown: writes what the game left buffered under save:// without unmounting it
+// ("File System: save file '%s' was never unmounted, written at shutdown."), so no save
+// is dropped silently. Nothing to do when the save back end is gone or holds nothing.
+void QVI_WriteUnmountedSaveFiles();

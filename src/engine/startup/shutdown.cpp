@@ -15,6 +15,7 @@
 #include "engine/program/program_library.h"
 #include "core/threads.h"
 #include "filesystem/backends.h"
+#include "filesystem/mount_system.h"
 #include "filesystem/open_files.h"
 #include "graphics/setup/renderer_setup.h"
 #include "platform/windows/window/main_window.h"
@@ -101,6 +102,8 @@ void QVI_Shutdown()
 
     const bool threadsStillRunning = WaitForProgramThreads();
     CallProgramExit();
+    // Saves the game buffered (its Exit included) but never unmounted are not dropped.
+    QVI_WriteUnmountedSaveFiles();
     qv->Log("Performance optimization: skipping releasing resources on exit.");
     ReleaseDevices();
 

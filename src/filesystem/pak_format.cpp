@@ -1,0 +1,129 @@
+#include "filesystem/pak_format.h"
+
+#include <cstring>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "filesystem/backends.h"
+
+namespace QVFileSystem {
+
+namespace {
+
+uint32_t LittleEndian32(const uint8_t* bytes)
+{
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+bool ReadU32(File* file, uint32_t* value)
+{
+    uint8_t bytes[4];
+    if (file->Read(bytes, sizeof bytes) != sizeof bytes)
+        return false;
+    *value = LittleEndian32(bytes);
+    return true;
+}
+
+// stdio seeks take a signed 32-bit offset: positions beyond it cannot be reached.
+bool SeekTo(File* file, uint64_t position)
+{
+    return position <= INT32_MAX && file->Seek(static_cast<int32_t>(position), 0) == 0;
+}
+
+bool Refuse(const char* archivePath, const char* reason, bool report)
+{
+    if (report)
+        QVI_Report(QV_LOG_WARNING, "File System PAK: archive '%s' is not used: %s.", archivePath, reason);
+    return false;
+}
+
+} // namespace
+
+bool ReadPAK(File* file, PAKEntry* entry, bool report)
+{
+    char name[kPAKNameBuffer];
+    const uint32_t start = file->Tell();
+    const uint32_t got = file->Read(name, kPAKNameBuffer - 1);
+    if (got == 0)
+        return false;
+    name[got] = '\0';
+    const void* end = memchr(name, '\0', got);
+    if (!end) {
+        if (report)
+            QVI_Report(QV_LOG_WARNING, "File System ReadPAK: PAK has a file with too long name.");
+        return false;
+    }
+    const uint32_t nameLength = static_cast<uint32_t>(static_cast<const char*>(end) - name);
+    if (!SeekTo(file, static_cast<uint64_t>(start) + nameLength + 1))
+        return false;
+    entry->name.Assign(name);
+    return ReadU32(file, &entry->offset) && ReadU32(file, &entry->size) && ReadU32(file, &entry->field3) &&
+           ReadU32(file, &entry->field4);
+}
+
+bool QVI_IsSafePAKEntryName(const char* name)
+{
+    if (!name || name[0] == '\0' || name[0] == '/')
+        return false;
+    if (strchr(name, ':') || strchr(name, '\\'))
+        return false;
+    for (const char* component = name; *component;) {
+        const char* slash = strchr(component, '/');
+        size_t length = slash ? static_cast<size_t>(slash - component) : strlen(component);
+        if ((length == 1 && component[0] == '.') || (length == 2 && component[0] == '.' && component[1] == '.'))
+            return false;
+        if (!slash)
+            break;
+        component = slash + 1;
+    }
+    return true;
+}
+
+bool QVI_ReadPAKDirectory(File* file, const char* archivePath, PAKDirectory* directory, bool report)
+{
+    uint8_t header[kPAKHeaderBytes];
+    if (!SeekTo(file, 0) || file->Read(header, sizeof header) != sizeof header)
+        return Refuse(archivePath, "the header is cut short", report);
+    if (memcmp(header, kPAKMagic, sizeof kPAKMagic) != 0)
+        return Refuse(archivePath, "it is no PAK archive", report);
+    directory->directoryOffset = LittleEndian32(header + 8);
+    directory->archiveLength = LittleEndian32(header + 12);
+    const uint64_t length = directory->archiveLength;
+    if (length != file->size)
+        return Refuse(archivePath, "its length field differs from its size", report);
+    const uint64_t directoryOffset = directory->directoryOffset;
+    if (directoryOffset < kPAKHeaderBytes || directoryOffset + 4 > length)
+        return Refuse(archivePath, "its directory lies outside it", report);
+
+    uint32_t rawCount = 0;
+    if (!SeekTo(file, directoryOffset) || !ReadU32(file, &rawCount))
+        return Refuse(archivePath, "its directory is cut short", report);
+    const int32_t count = static_cast<int32_t>(rawCount);
+    if (count <= 0)
+        return true;
+    // Every entry takes at least kPAKSmallestEntryBytes: a count the directory cannot hold
+    // is refused before anything is allocated for it.
+    if (static_cast<uint64_t>(count) * kPAKSmallestEntryBytes > length - directoryOffset - 4)
+        return Refuse(archivePath, "its entry count does not fit its directory", report);
+
+    for (int32_t i = 0; i < count; ++i) {
+        PAKEntry entry;
+        if (!ReadPAK(file, &entry, report))
+            return Refuse(archivePath, "an entry is cut short or its name is too long", report);
+        if (QVI_IsEmptyText(entry.name.text))
+            return Refuse(archivePath, "an entry has no name", report);
+        if (static_cast<uint64_t>(entry.offset) + entry.size > length)
+            return Refuse(archivePath, "an entry reaches past its end", report);
+        if (!QVI_IsSafePAKEntryName(entry.name.text)) {
+            if (report)
+                QVI_Report(QV_LOG_WARNING, "File System PAK: entry '%s' of archive '%s' is left out: unsafe name.",
+                       entry.name.text, archivePath);
+            continue;
+        }
+        directory->entries.Add(entry);
+    }
+    return true;
+}
+
+} // namespace QVFileSystem

@@ -1,0 +1,178 @@
+// PAK archives written by tests/filesystem/make_pak.py (from the format alone) lying
+// beside the resource folders, read as a game reads them: through the fileSystem table.
+#include "filesystem/fs_test_support.h"
+
+#include <atomic>
+#include <thread>
+
+namespace fs_test {
+namespace {
+
+class PakArchiveTest : public FileSystemTest {
+protected:
+    void TearDown() override {
+        // Archives stay open as long as the back ends live: close them before the folder goes.
+        QVI_DeleteFileSystemBackends();
+        FileSystemTest::TearDown();
+    }
+
+    // Copies the writer's archive <name>.pak to res://<folder>.pak.
+    void PlaceArchive(const std::string& name, const std::string& folder) {
+        const std::string from = std::string(QUAVEN_PAK_INPUTS_DIR) + "/" + name + ".pak";
+        ASSERT_TRUE(CopyFileA(from.c_str(), (ResRoot() + "/" + folder + ".pak").c_str(), FALSE)) << from;
+    }
+
+    static std::string BigBytes(size_t count) {
+        std::string bytes(count, '\0');
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+        return bytes;
+    }
+};
+
+TEST_F(PakArchiveTest, EntriesReadSeekAndListThroughTheTableAndStayInsideTheirBytes) {
+    PlaceArchive("plain", "data");
+    EXPECT_TRUE(fs()->FileExists("res://data/readme.txt"));
+    EXPECT_TRUE(fs()->FileExists("res://data/empty.bin"));
+    EXPECT_FALSE(fs()->FileExists("res://data/missing.txt"));
+    EXPECT_EQ(ReadThrough("res://data/readme.txt"), "hello from the archive");
+    EXPECT_EQ(ReadThrough("res://data/empty.bin"), "");
+    EXPECT_EQ(ReadThrough("res://data/big.bin"), BigBytes(100000));
+
+    // Two entries read at once, each through its own handle on the archive.
+    FileHandle* big = fs()->OpenFile("res://data/big.bin", "r");
+    FileHandle* readme = fs()->OpenFile("res://data/readme.txt", "rb");
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(readme, nullptr);
+    EXPECT_EQ(big->size, 100000u);
+    char buffer[64] = {};
+    EXPECT_EQ(fs()->Seek(big, -10, QV_SEEK_END), 0);
+    EXPECT_EQ(fs()->GetFilePosition(big), 99990);
+    EXPECT_EQ(fs()->Read(buffer, 5, readme), 5);
+    EXPECT_EQ(fs()->Read(buffer + 5, 64, big), 10);  // the entry's end, not the archive's
+    EXPECT_EQ(std::string(buffer, 15), "hello" + BigBytes(100000).substr(99990));
+    EXPECT_EQ(fs()->Read(buffer, 64, big), 0);
+    EXPECT_EQ(fs()->Seek(big, 0, QV_SEEK_END), 0);
+    EXPECT_EQ(fs()->GetFilePosition(big), 100000);
+    // Nothing before or beyond the entry can be reached.
+    EXPECT_EQ(fs()->Seek(big, 1, QV_SEEK_END), -1);
+    EXPECT_EQ(fs()->Seek(big, -1, QV_SEEK_SET), -1);
+    EXPECT_EQ(fs()->GetFilePosition(big), 100000);
+    EXPECT_EQ(fs()->Seek(big, 1000, QV_SEEK_SET), 0);
+    EXPECT_EQ(fs()->Seek(big, 7, QV_SEEK_CUR), 0);
+    EXPECT_EQ(fs()->Read(buffer, 3, big), 3);
+    EXPECT_EQ(std::string(buffer, 3), BigBytes(1010).substr(1007));
+    EXPECT_EQ(fs()->Write("x", 1, big), 0);
+    fs()->CloseFile(big);
+    fs()->CloseFile(readme);
+
+    FileInfo info = {};
+    EXPECT_FALSE(fs()->GetFileInfo("res://data/readme.txt", &info));  // entries carry no times
+    EXPECT_EQ(Find("res://data/", "*", false),
+              (Names{"res://data/readme.txt", "res://data/empty.bin", "res://data/big.bin"}));
+    // The archive file itself is an ordinary file of the folder.
+    EXPECT_TRUE(fs()->FileExists("res://data.pak"));
+
+    // A package delivered only as a .pak is found and listed through its search path.
+    fs()->AddSearchPath("res://data", false);
+    EXPECT_TRUE(fs()->FileExists("readme.txt"));
+    EXPECT_EQ(ReadThrough("readme.txt"), "hello from the archive");
+    EXPECT_EQ(Find("", "*.txt", false), Names{"readme.txt"});
+
+    // Writing bypasses the archive and lands in the folder; reading still finds the entry.
+    ASSERT_TRUE(fs()->CreateDirectory("res://data"));
+    ASSERT_TRUE(WriteThrough("res://data/readme.txt", "native"));
+    EXPECT_EQ(ReadNative(ResRoot() + "/data/readme.txt"), "native");
+    EXPECT_EQ(ReadThrough("res://data/readme.txt"), "hello from the archive");
+}
+
+TEST_F(PakArchiveTest, NestedFoldersListAtFolderBoundariesBeforeTheFolderBeside) {
+    PlaceArchive("nested", "pack");
+    PutFile("pack/levels/z.xml", "<z/>");
+    EXPECT_EQ(Find("res://pack/levels/", "*.xml", false),
+              (Names{"res://pack/levels/a.xml", "res://pack/levels/b.xml", "res://pack/levels/z.xml"}));
+    EXPECT_EQ(Find("res://pack/levels", "*.xml", true),
+              (Names{"res://pack/levels/a.xml", "res://pack/levels/b.xml", "res://pack/levels/deep/c.xml",
+                     "res://pack/levels/z.xml"}));
+    EXPECT_EQ(Find("res://pack/levels/", "a*;*.txt", false),
+              (Names{"res://pack/levels/a.xml", "res://pack/levels/notes.txt"}));
+    // "subway.txt" lies beside "sub", not inside it.
+    EXPECT_EQ(Find("res://pack/sub/", "*", true), Names{"res://pack/sub/x.txt"});
+    EXPECT_EQ(Find("res://pack/", "*.txt", false), Names{"res://pack/subway.txt"});
+    EXPECT_EQ(ReadThrough("res://pack/levels/deep/c.xml"), "<c/>");
+
+    fs()->AddSearchPath("res://pack/", true);
+    EXPECT_EQ(Find("levels/", "*.xml", false), (Names{"levels/a.xml", "levels/b.xml", "levels/z.xml"}));
+    EXPECT_EQ(ReadThrough("levels/b.xml"), "<b/>");
+    // A file directly in the root never looks into an archive.
+    PutFile("top.dat", "root");
+    EXPECT_EQ(ReadThrough("res://top.dat"), "root");
+}
+
+TEST_F(PakArchiveTest, DuplicateNamesFindTheFirstAndUnsafeNamesAreLeftOut) {
+    PlaceArchive("duplicates", "dup");
+    EXPECT_EQ(ReadThrough("res://dup/same.txt"), "first");
+    EXPECT_EQ(Find("res://dup/", "*.txt", false), (Names{"res://dup/same.txt", "res://dup/other.txt"}));
+
+    PlaceArchive("unsafe_names", "unsafe");
+    EXPECT_EQ(Find("res://unsafe/", "*", true), Names{"res://unsafe/fine.txt"});
+    EXPECT_EQ(ReadThrough("res://unsafe/fine.txt"), "fine");
+    EXPECT_EQ(LogCapture::CountContaining("of archive '" + ResRoot() + "/unsafe.pak' is left out: unsafe name."), 6);
+
+    PlaceArchive("empty", "none");
+    EXPECT_TRUE(Find("res://none/", "*", true).empty());
+    EXPECT_FALSE(fs()->FileExists("res://none/readme.txt"));
+    EXPECT_EQ(LogCapture::Count("Opening PAK '" + ResRoot() + "/none.pak'..."), 1);
+
+    // 510 characters are a name; 511 make the whole archive unusable.
+    PlaceArchive("name_510", "long");
+    EXPECT_EQ(Find("res://long/", "*", false), Names{"res://long/" + std::string(506, 'n') + ".txt"});
+    PlaceArchive("name_511", "longer");
+    EXPECT_TRUE(Find("res://longer/", "*", false).empty());
+    EXPECT_EQ(LogCapture::Count("File System ReadPAK: PAK has a file with too long name."), 1);
+}
+
+TEST_F(PakArchiveTest, HostileArchivesAreRefusedOnceReportedAndTheFolderBesideServes) {
+    const char* hostile[] = {"offset_wraps", "offset_past_end", "wrong_length", "bad_magic",
+                             "directory_past_end", "truncated_directory", "huge_count", "header_only"};
+    for (const char* name : hostile) {
+        SCOPED_TRACE(name);
+        LogCapture::Clear();
+        PlaceArchive(name, name);
+        const std::string folder = std::string("res://") + name + "/";
+        PutFile(std::string(name) + "/readme.txt", "folder copy");
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            EXPECT_EQ(ReadThrough((folder + "readme.txt").c_str()), "folder copy");
+            EXPECT_FALSE(fs()->FileExists((folder + "big.bin").c_str()));
+            EXPECT_EQ(Find(folder.c_str(), "*", false), Names{folder + "readme.txt"});
+        }
+        // One warning naming the archive, however often it is asked for.
+        EXPECT_EQ(LogCapture::CountContaining("File System PAK: archive '" + ResRoot() + "/" + name + ".pak' is not used"),
+                  1);
+        EXPECT_EQ(QVI_GetOpenFileCount(), 0);
+    }
+}
+
+TEST_F(PakArchiveTest, ThreadsMeetingANewArchiveOpenItOnceAndReadTheirOwnEntries) {
+    PlaceArchive("plain", "shared");
+    const std::string big = BigBytes(100000);
+    std::atomic<int> go{0}, wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            while (!go.load())
+                std::this_thread::yield();
+            const std::string read = ReadThrough(t % 2 ? "res://shared/big.bin" : "res://shared/readme.txt");
+            if (read != (t % 2 ? big : std::string("hello from the archive")))
+                ++wrong;
+        });
+    }
+    go = 1;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(LogCapture::Count("Opening PAK '" + ResRoot() + "/shared.pak'..."), 1);
+}
+
+}  // namespace
+}  // namespace fs_test
