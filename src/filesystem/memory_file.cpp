@@ -70,7 +70,13 @@ uint32_t MemoryFile::Write(const void* buffer, uint32_t bytes)
         return 0;
     if (bytes > capacity - position) {
         uint64_t needed = static_cast<uint64_t>(position) + bytes;
-        if (needed > UINT32_MAX || !Reserve(static_cast<uint32_t>(needed)))
+        if (needed > UINT32_MAX)
+            return 0;
+        // Growing by half again keeps a save written in small pieces from copying its
+        // whole buffer on every write.
+        uint64_t grown = static_cast<uint64_t>(capacity) + capacity / 2;
+        uint64_t target = needed > grown ? needed : (grown > UINT32_MAX - 255 ? needed : grown);
+        if (!Reserve(static_cast<uint32_t>(target)) && !Reserve(static_cast<uint32_t>(needed)))
             return 0;
     }
     memcpy(data + position, buffer, bytes);
