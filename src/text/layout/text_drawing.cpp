@@ -355,7 +355,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
                 const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
                 if (!end)
                     break;
-                char tag[kMaxTagValue];
+                char tag[kMaxTagValue + 1];
                 if (QVI_CopyTagUTF32(p + 1, end, tag))
                     HandleTag(run, tag, &pen, lineTop, &prev, true);
                 p = end + 1;

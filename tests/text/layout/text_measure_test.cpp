@@ -107,7 +107,7 @@ TEST_F(TextMeasure, HostileTextIsHarmless) {
     const std::vector<std::string> texts = {
         "|", "A|", "|ff00", "|img src='", "||||", "|img src='" + huge + "'|A", "|img scale=" + huge + "|A",
         "|shader='" + huge + "'|A", "|shader='NULL'|A", "|img src='measure dot' color=#12|A", "|scale=0|A A",
-        "|scale=|A", "|" + huge + "|A", "\xE4\xB8", "A\xC3", "\xFF\xFE\x80 \x81", "\xF0\x9F\x98", bars,
+        "|scale=|A", "|" + huge + "|A", "|" + std::string(511, 'a') + "|A", "|" + std::string(512, 'a') + "|A", "\xE4\xB8", "A\xC3", "\xFF\xFE\x80 \x81", "\xF0\x9F\x98", bars,
         "A|img src='x' angle=1e40 scale=nan offset=99999999999|", std::string(1100, '\n') + "A",
     };
     Wrap(12);
