@@ -2,6 +2,8 @@
 // tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
 // wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <tuple>
 
@@ -204,6 +206,48 @@ TEST_F(PooledFontText, AFontTheGameLoadsDrawsFromItsAtlas) {
              {2, 2, white}, {8, 7, white}, {9, 4, black}, {12, 4, black}, {13, 2, white}, {18, 7, white},
              {19, 4, black}, {4, 8, black}, {4, 1, black}})
         EXPECT_TRUE(PixelNear(image, x, y, colour, 2)) << x << ", " << y;
+}
+
+// A game's font made from a TrueType file the whole way: its .mft is missing, so the pool
+// generates it from its source and DejaVuSans.ttf, writes it and reads it back; saving it
+// again gives the same bytes; its text draws inside the box MeasureText gives.
+TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInsideItsMeasuredBox) {
+    std::ifstream in(std::string(QUAVEN_DEJAVU_DIR) + "/DejaVuSans.ttf", std::ios::binary);
+    const std::string ttf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
+    ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
+    ASSERT_TRUE(res_->Put("fonts/sans.mft.xml",
+                          "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
+                          "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
+    Font* font = qv->GetFont("res://fonts/sans.mft");
+    ASSERT_TRUE(font && font->glyphCount == 256 && font->height > 10 && font->atlas.hardware.loaded);
+    const std::string written = res_->Get("fonts/sans.mft");
+    ASSERT_EQ(written.compare(0, 12, std::string("TAV_Font_v7\0", 12)), 0);
+    ASSERT_TRUE(qv->SaveFont(font, "res://fonts/again.mft"));
+    EXPECT_TRUE(res_->Get("fonts/again.mft") == written) << "a font read back saves the same bytes";
+
+    float width = 0, height = 0;
+    qv->MeasureText(font, &width, &height, "%s", "Quaven Wj");
+    EXPECT_TRUE(width > 50 && width < 110 && height >= font->height) << width << " x " << height;
+    Bitmap* target = Target(128, 40);
+    Frame([&] {
+        g()->PushRenderTarget(target);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        EXPECT_FLOAT_EQ(Draw(font, 6, 8, "Quaven Wj"), width);
+        g()->PopRenderTarget();
+    });
+    const TestImage image = Pixels(target);
+    int lit = 0, outside = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            if (image.rgba[(y * image.width + x) * 4 + 1] < 128)
+                continue;
+            ++lit;
+            // Glyphs of ordinary fonts sit two pixels above the given top.
+            outside += x < 5 || x > 6 + width + 1 || y < 8 - 3 || y > 8 + height + 1;
+        }
+    EXPECT_GT(lit, 100) << "the words were drawn";
+    EXPECT_EQ(outside, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"),
