@@ -298,3 +298,62 @@ TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// A play list of two in-memory entries, as SoundImpBRUM builds one from a ".mpl" file.
+struct MemoryList {
+    MemorySample a{2, 20000}, b{2, 30000};
+    BRUMSample list = {};
+    MemoryList() {
+        list.name = const_cast<char*>("list");
+        list.kind = BRUM_SAMPLE_PLAY_LIST;
+        list.channels = 2;
+        list.bitsPerSample = 16;
+        list.entries[0] = &a.sample;
+        list.entries[1] = &b.sample;
+        list.entryCount = 2;
+    }
+};
+
+TEST(BrumMixer, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound)
+{
+    Mixer mixer;
+    ASSERT_TRUE(mixer.running && mixer.attached);
+    MemoryList music, next;
+    BRUMMixerTable& t = mixer.table;
+    const uint32_t id = t.Play(&music.list, 0.5f, 0.0f, 1.0f, 0);
+    ASSERT_NE(id, 0u);
+    EXPECT_EQ(mixer.fake.Channel(40).frequency, 44100u) << "a list plays at the output rate";
+    EXPECT_EQ(0, memcmp(mixer.fake.Channel(40).data, music.a.bytes.data(), 20000));
+
+    // Restart at segment 1 on a new channel at the same volume; the old one stops.
+    t.PlayDynamicSample(id, &next.list, 1, 4);
+    EXPECT_EQ(t.GetSample(id), &next.list);
+    EXPECT_FLOAT_EQ(t.GetVolume(id), 0.5f);
+    EXPECT_FALSE(mixer.fake.Channel(40).playing);
+    EXPECT_TRUE(mixer.fake.Channel(41).playing);
+    EXPECT_EQ(0, memcmp(mixer.fake.Channel(41).data, next.b.bytes.data(), 30000)) << "from its second entry";
+
+    // A one-second cross-fade: the id names the rising sound, the falling one ends by itself.
+    t.PlayDynamicSample(id, &music.list, 0, 8);
+    EXPECT_EQ(t.GetSample(id), &music.list);
+    EXPECT_LT(t.GetVolume(id), 0.01f);
+    EXPECT_TRUE(mixer.fake.Channel(41).playing);
+    for (int i = 0; i < 2000 && (t.GetVolume(id) < 1.0f || mixer.fake.Channel(41).playing); ++i) {
+        Sleep(5);
+        t.Tick();
+    }
+    EXPECT_FLOAT_EQ(t.GetVolume(id), 1.0f);
+    EXPECT_FALSE(mixer.fake.Channel(41).playing);
+    EXPECT_EQ(next.list.useCount, 0);
+
+    // Without a transition only the list and its position change.
+    t.PlayDynamicSample(id, &next.list, 0, 0);
+    EXPECT_EQ(t.GetSample(id), &next.list);
+    EXPECT_EQ(t.GetState(id), 1);
+    EXPECT_EQ(next.list.useCount, 1);
+    EXPECT_EQ(music.list.useCount, 0);
+}
+
+}  // namespace
