@@ -32,6 +32,10 @@ IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
+MUSIC = "inputs/music.ogg"
+SHORT_SOUND = "inputs/short.ogg"
+MUSIC_DECODES = 3
+SOUND_LOADS = 100
 
 MIXER_CHANNELS = (0, 8, 32, 64)
 MIXER_GOAL_CHANNELS = 32
@@ -61,6 +65,8 @@ FIGURES = [
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
     ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
+    ("Ogg 60 s streamed by the sample reader vs bare vorbisfile", "sounds", "stream", "bare_stream", "work_ms"),
+    ("Ogg 1 s decoded at load by the sample reader vs bare vorbisfile", "sounds", "load", "bare_load", "work_ms"),
 ] + [("mixer tick, %d %s channels" % (count, kind), "mixer", "%s%d" % (kind, count), "bare_%s%d" % (kind, count),
       "work_ms")
      for kind in ("pcm", "ogg") for count in MIXER_CHANNELS] + [
@@ -111,6 +117,12 @@ def steps(frames):
                    ("bare_png", ["bare_image.exe", "png", "inputs/image.png", str(IMAGE_LOADS)]),
                    ("jpg", ["image_bench.exe", "image.jpg", str(IMAGE_LOADS)]),
                    ("bare_jpg", ["bare_image.exe", "jpg", "inputs/image.jpg", str(IMAGE_LOADS)])],
+        # The engine reads the file through res:// and decodes it half a channel buffer at a
+        # time (streamed) or whole (at load); the baseline decodes the same file from memory.
+        "sounds": [("stream", ["sound_bench.exe", "stream", MUSIC, str(MUSIC_DECODES)]),
+                   ("bare_stream", ["bare_ogg.exe", "stream", MUSIC, str(MUSIC_DECODES)]),
+                   ("load", ["sound_bench.exe", "load", SHORT_SOUND, str(SOUND_LOADS)]),
+                   ("bare_load", ["bare_ogg.exe", "load", SHORT_SOUND, str(SOUND_LOADS)])],
         # The mixer's work per 25 ms tick over the fake device, and the same sound copied or
         # decoded bare.
         "mixer": [run for kind in ("pcm", "ogg") for count in MIXER_CHANNELS for run in (
@@ -199,9 +211,11 @@ def check_warmup(runner, folder, all_steps):
     libraries into memory, and to check that the runs do what the figures claim."""
     expected = open(os.path.join(folder, "inputs", "database.digest")).read().strip()
     reads_bytes = str(os.path.getsize(os.path.join(folder, READS)))
+    reports = {}
     for step, runs in all_steps.items():
         for name, command in runs:
             report = runner.run(command)
+            reports[(step, name)] = report
             if "digest" in report and report["digest"] != expected:
                 raise BenchmarkError("%s walked %s, the file holds %s" % (" ".join(command), report["digest"],
                                                                           expected))
@@ -214,6 +228,11 @@ def check_warmup(runner, folder, all_steps):
                 if logged != (name == "on"):
                     raise BenchmarkError("the logging-%s run %s a log file" % (name, "wrote" if logged else
                                                                                "did not write"))
+    # Decoders report what they decoded: both sides of a figure must have made the same PCM.
+    for figure, step, engine, baseline, _ in FIGURES:
+        decoded = [reports[(step, side)].get("pcm") for side in (engine, baseline)]
+        if decoded[0] != decoded[1]:
+            raise BenchmarkError("%s: the engine decoded %s, the baseline %s" % (figure, decoded[0], decoded[1]))
 
 
 def run_round(runner, all_steps, reverse):

@@ -10,7 +10,8 @@ build=${QUAVEN_BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh" quaven_bench
 python3 "$root/bench/generate_inputs.py" "$build/bench/inputs"
 python3 "$root/bench/generate_image_inputs.py" "$build/bench/inputs"
+python3 "$root/bench/generate_sound_inputs.py" "$build/bench/inputs"
 # Both sides read the inputs from the page cache, never the first from the disk.
 cat "$build/bench/inputs/database.xml" "$build/bench/inputs/reads.bin" "$build/bench/inputs/image.png" \
-    "$build/bench/inputs/image.jpg" >/dev/null
+    "$build/bench/inputs/image.jpg" "$build/bench/inputs/music.ogg" "$build/bench/inputs/short.ogg" >/dev/null
 exec bash "$root/scripts/with-display.sh" python3 "$root/bench/run_benchmarks.py" "$build/bench" "$@"

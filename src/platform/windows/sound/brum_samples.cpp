@@ -22,8 +22,6 @@ const int kMaxDecodeErrors = 33;
 const int kMaxEmptyPasses = 2;
 // A play list gives up on a half after this many entries gave nothing.
 const int kMaxEmptyEntryAttempts = 4;
-// ov_read is asked for at most this much at a time.
-const int kDecodeChunkBytes = 4096;
 const int kWAVHeaderBytes = 44;
 
 bool g_assumeRunning = false;
@@ -219,7 +217,7 @@ uint32_t DecodeAll(OggVorbis_File* decoder, uint8_t* out, uint32_t bytes)
     int errors = 0;
     while (done < bytes) {
         const uint32_t left = bytes - done;
-        const int want = left < static_cast<uint32_t>(kDecodeChunkBytes) ? static_cast<int>(left) : kDecodeChunkBytes;
+        const int want = left < 0x40000000u ? static_cast<int>(left) : 0x40000000;
         int link = 0;
         const long got = ov_read(decoder, reinterpret_cast<char*>(out + done), want, 0, 2, 1, &link);
         if (got == 0)
@@ -267,7 +265,8 @@ BRUMSample* LoadSample(const char* path, int flags)
     const QuavenFileSystemAPI* files = Files();
     FileHandle* file = files ? files->OpenFile(sample->name, "r") : nullptr;
     if (!file) {
-        FreeSample(sample);
+        free(sample->name);
+        free(sample);
         return nullptr;
     }
     if (HasExtension(sample->name, "ogg")) {
@@ -471,6 +470,8 @@ bool OpenDecoder(BRUMChannel* channel)
 {
     if (!channel)
         return false;
+    // Opening over an open decoder would lose what vorbisfile holds for it.
+    CloseDecoder(channel);
     channel->readPosition = 0;
     if (!StreamedSample(channel))
         return false;
