@@ -39,6 +39,13 @@ SHORT_SOUND = "inputs/short.ogg"
 MUSIC_DECODES = 3
 SOUND_LOADS = 100
 
+MIXER_CHANNELS = (0, 8, 32, 64)
+MIXER_GOAL_CHANNELS = 32
+MIXER_TICKS = 2000
+MIXER_TICK_MS = 25.0
+# The mixer programs load the fake DirectSound beside them instead of Wine's.
+MIXER_FOLDER = "mixer\\"
+
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report
 FIGURES = [
@@ -63,6 +70,11 @@ FIGURES = [
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
     ("Ogg 60 s streamed by the sample reader vs bare vorbisfile", "sounds", "stream", "bare_stream", "work_ms"),
     ("Ogg 1 s decoded at load by the sample reader vs bare vorbisfile", "sounds", "load", "bare_load", "work_ms"),
+] + [("mixer tick, %d %s channels" % (count, kind), "mixer", "%s%d" % (kind, count), "bare_%s%d" % (kind, count),
+      "work_ms")
+     for kind in ("pcm", "ogg") for count in MIXER_CHANNELS] + [
+    ("mixer tick, %d channels with streamed music" % MIXER_GOAL_CHANNELS, "mixer", "music", "bare_music",
+     "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -115,6 +127,15 @@ def steps(frames):
                    ("bare_stream", ["bare_ogg.exe", "stream", MUSIC, str(MUSIC_DECODES)]),
                    ("load", ["sound_bench.exe", "load", SHORT_SOUND, str(SOUND_LOADS)]),
                    ("bare_load", ["bare_ogg.exe", "load", SHORT_SOUND, str(SOUND_LOADS)])],
+        # The mixer's work per 25 ms tick over the fake device, and the same sound copied or
+        # decoded bare.
+        "mixer": [run for kind in ("pcm", "ogg") for count in MIXER_CHANNELS for run in (
+                  ("%s%d" % (kind, count), [MIXER_FOLDER + "mixer_bench.exe", str(count), kind, str(MIXER_TICKS)]),
+                  ("bare_%s%d" % (kind, count), [MIXER_FOLDER + "bare_mixer.exe", str(count), kind,
+                                                 str(MIXER_TICKS)]))] +
+                 [("music", [MIXER_FOLDER + "mixer_bench.exe", str(MIXER_GOAL_CHANNELS), "music", str(MIXER_TICKS)]),
+                  ("bare_music", [MIXER_FOLDER + "bare_mixer.exe", str(MIXER_GOAL_CHANNELS), "music",
+                                  str(MIXER_TICKS)])],
     }
 
 
@@ -157,10 +178,15 @@ class Runner:
         self.remove_engine_logs()
         # Output goes through files, not pipes: Wine's helper processes may inherit the
         # handles and outlive the program (see scripts/wine-run.sh).
+        environment = None
+        if command[0].startswith(MIXER_FOLDER):
+            # Wine reads the overrides when a process starts, from the environment it starts in.
+            environment = dict(os.environ, WINEDLLOVERRIDES=os.environ.get("WINEDLLOVERRIDES", "") + ";dsound=n")
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             try:
                 status = subprocess.call(["wine", "bench_launch.exe"] + command, cwd=self.folder, stdout=out,
-                                         stderr=err, stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_SECONDS)
+                                         stderr=err, stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_SECONDS,
+                                         env=environment)
             except subprocess.TimeoutExpired:
                 raise BenchmarkError("%s did not end within %d s" % (" ".join(command), RUN_TIMEOUT_SECONDS))
             out.seek(0)
@@ -226,6 +252,10 @@ def run_round(runner, all_steps, reverse):
     return result
 
 
+def ratio(engine, baseline):
+    return engine / baseline if baseline > 0 else float("inf")
+
+
 def unit(figure):
     return "ms/frame" if "frame" in figure else "ms"
 
@@ -236,7 +266,7 @@ def print_round(index, rounds, result):
     for figure, *_ in FIGURES:
         engine, baseline = result[figure]
         print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f"
-              % (width, figure, engine, baseline, unit(figure), engine / baseline))
+              % (width, figure, engine, baseline, unit(figure), ratio(engine, baseline)))
     sys.stdout.flush()
 
 
@@ -246,7 +276,7 @@ def print_medians(results):
     for figure, *_ in FIGURES:
         engines = [result[figure][0] for result in results]
         baselines = [result[figure][1] for result in results]
-        ratios = [engine / baseline for engine, baseline in zip(engines, baselines)]
+        ratios = [ratio(engine, baseline) for engine, baseline in zip(engines, baselines)]
         print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
               % (width, figure, statistics.median(engines), statistics.median(baselines), unit(figure),
                  statistics.median(ratios), min(ratios), max(ratios)))
@@ -282,8 +312,13 @@ def main():
         runner.remove_engine_logs()
     print_medians(results)
     print("load average at end: %s" % load_average())
+    # The mixer runs on its own thread every 25 ms: its tick as a share of one core.
+    for figure, step, *_ in FIGURES:
+        if step == "mixer":
+            tick = statistics.median(result[figure][0] for result in results)
+            print("%s: %.4f%% of one core" % (figure, 100.0 * tick / MIXER_TICK_MS))
     for figure, *_ in FIGURES:
-        ratios = [result[figure][0] / result[figure][1] for result in results]
+        ratios = [ratio(*result[figure]) for result in results]
         print("%s: median ratio %.3f" % (figure, statistics.median(ratios)))
     return 0
 

@@ -113,6 +113,8 @@ void FillMixerTable(BRUMMixerTable* table);
 void SetApi(QuavenAPI* api);
 QuavenAPI* GetApi();
 bool IsRunning();
+// The text of the last failed DirectSound call ("" when none failed).
+const char* LastError();
 // The one critical section guarding buffers, refills and decoder opens and closes.
 void Lock();
 void Unlock();
@@ -120,6 +122,8 @@ void Unlock();
 void StopChannelsPlaying(BRUMSample* sample);
 // The mixer's trace output: a hook that writes nowhere by default.
 void Trace(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+// The streaming thread's work; also the table's Tick.
+void Tick();
 
 // ---- Samples (brum_samples.cpp) ----
 

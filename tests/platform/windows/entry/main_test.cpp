@@ -105,13 +105,14 @@ const char kTitle[] = "Host Log: Run!";
 const char kTitleFolder[] = "Host_Log__Run_";
 
 // The lines a run logs from start-up to the end of the log, in this order (as the text
-// after a line's time stamp and level).
+// after a line's time stamp and level). Sound comes up: Wine's DirectSound plays into the
+// prefix's ALSA null device.
 const Lines kRunInOrder = {
     "Logging started on ", "Logging Verbose Level set to 0.", "Loading program implementation...",
     "Program implementation validation OK.", "Checking for multiple program instances...",
     "No other instances running.", "Checking parameters with the program before video init.", "Adding packages...",
     "Image loader initializing...", "Core PreInitialized.", "Endianness: 1234.", "Renderer ready.",
-    "Using static XInput InputImp.", "Loading Sound Implementation...", "No Sound Implementation available.",
+    "Using static XInput InputImp.", "Loading Sound Implementation...", "SoundImplementation initialized.",
     std::string("Initializing Program '") + kTitle + "'..", "QUAVEN Shutdown.",
     "Waiting for threads to exit... (0 threads)", "Performance optimization: skipping releasing resources on exit.",
     "Releasing Sound Implementation.", "Destroying window...", "Unloading ProgImp Library.",

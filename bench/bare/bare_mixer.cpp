@@ -1,0 +1,159 @@
+// The bare baseline of the mixer benchmark: per 25 ms tick, each channel's share of sound
+// (25 ms of 16-bit PCM at 44.1 kHz, mono or stereo as the mixer's channel would be) copied
+// out of the decoded effect with memcpy, or decoded from the Ogg file in memory with
+// vorbisfile's ov_read, looping at the end. No device, no lock, no bookkeeping.
+//
+//   bare_mixer.exe CHANNELS pcm|ogg|music TICKS   (the same files, beside the program)
+//
+// Reports "bench work_ms" (the mean time of one tick).
+#include <windows.h>
+
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench_mixer.h"
+#include "bench_report.h"
+
+namespace {
+
+// The sounds lie beside this program, as beside the engine's (its res://).
+std::vector<uint8_t> ReadWhole(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, folder, sizeof folder);
+    char* slash = strrchr(folder, '\\');
+    if (slash)
+        slash[1] = '\0';
+    const std::string path = std::string(folder) + name;
+    std::vector<uint8_t> bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    fclose(file);
+    return bytes;
+}
+
+struct Memory {
+    const std::vector<uint8_t>* bytes;
+    size_t position;
+};
+
+size_t ReadMemory(void* dest, size_t size, size_t count, void* source)
+{
+    Memory* memory = static_cast<Memory*>(source);
+    size_t wanted = size * count;
+    const size_t left = memory->bytes->size() - memory->position;
+    if (wanted > left)
+        wanted = left;
+    memcpy(dest, memory->bytes->data() + memory->position, wanted);
+    memory->position += wanted;
+    return size ? wanted / size : 0;
+}
+
+int SeekMemory(void* source, ogg_int64_t offset, int whence)
+{
+    Memory* memory = static_cast<Memory*>(source);
+    const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? memory->position : memory->bytes->size();
+    if (base + offset < 0 || base + offset > static_cast<ogg_int64_t>(memory->bytes->size()))
+        return -1;
+    memory->position = static_cast<size_t>(base + offset);
+    return 0;
+}
+
+long TellMemory(void* source)
+{
+    return static_cast<long>(static_cast<Memory*>(source)->position);
+}
+
+struct Channel {
+    bool ogg = false;
+    const std::vector<uint8_t>* pcm = nullptr;
+    size_t position = 0;
+    Memory memory = {};
+    OggVorbis_File file = {};
+    uint32_t tickBytes = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const long channels = argc == 4 ? strtol(argv[1], nullptr, 10) : -1;
+    const std::string mode = argc == 4 ? argv[2] : "";
+    const long ticks = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
+    if (channels < 0 || channels > 64 || ticks <= 0 || (mode != "pcm" && mode != "ogg" && mode != "music")) {
+        Bench_Report("error", "usage: bare_mixer.exe CHANNELS pcm|ogg|music TICKS");
+        return 2;
+    }
+    // The effects' PCM is what follows the canonical 44-byte header.
+    std::vector<uint8_t> files[2][2];
+    std::vector<uint8_t> pcm[2];
+    for (int count = 1; count <= 2; ++count) {
+        files[0][count - 1] = ReadWhole(Bench_MixerFile(false, count));
+        files[1][count - 1] = ReadWhole(Bench_MixerFile(true, count));
+        if (files[0][count - 1].size() <= 44 || files[1][count - 1].empty()) {
+            Bench_Report("error", "the sounds are missing");
+            return 1;
+        }
+        pcm[count - 1].assign(files[0][count - 1].begin() + 44, files[0][count - 1].end());
+    }
+    const ov_callbacks callbacks = {ReadMemory, SeekMemory, nullptr, TellMemory};
+    std::vector<Channel> playing(static_cast<size_t>(channels));
+    for (long i = 0; i < channels; ++i) {
+        Channel& channel = playing[i];
+        const int count = Bench_MixerChannelCount(static_cast<int>(i));
+        channel.ogg = mode == "ogg" || (mode == "music" && i == channels - 1);
+        channel.tickBytes = static_cast<uint32_t>(kMixerRate / 1000.0 * kMixerTickMs) * 2 * count;
+        channel.pcm = &pcm[count - 1];
+        if (channel.ogg) {
+            channel.memory = Memory{&files[1][count - 1], 0};
+            if (ov_open_callbacks(&channel.memory, &channel.file, nullptr, 0, callbacks) != 0) {
+                Bench_Report("error", "vorbisfile could not open the music");
+                return 1;
+            }
+        }
+    }
+    std::vector<uint8_t> out(2 * 2 * kMixerRate);
+    double workMs = 0.0;
+    for (long t = 0; t < ticks; ++t) {
+        const double startMs = Bench_NowMs();
+        for (Channel& channel : playing) {
+            uint32_t done = 0;
+            while (done < channel.tickBytes) {
+                if (channel.ogg) {
+                    int section = 0;
+                    const long got = ov_read(&channel.file, reinterpret_cast<char*>(out.data()) + done,
+                                             static_cast<int>(channel.tickBytes - done), 0, 2, 1, &section);
+                    if (got == 0)
+                        ov_pcm_seek(&channel.file, 0);
+                    else if (got > 0)
+                        done += static_cast<uint32_t>(got);
+                } else {
+                    size_t part = channel.pcm->size() - channel.position;
+                    if (part > channel.tickBytes - done)
+                        part = channel.tickBytes - done;
+                    memcpy(out.data() + done, channel.pcm->data() + channel.position, part);
+                    done += static_cast<uint32_t>(part);
+                    channel.position = (channel.position + part) % channel.pcm->size();
+                }
+            }
+        }
+        workMs += Bench_NowMs() - startMs;
+    }
+    for (Channel& channel : playing) {
+        if (channel.ogg)
+            ov_clear(&channel.file);
+    }
+    Bench_Report("work_ms", "%.6f", workMs / ticks);
+    Bench_Report("channels", "%ld", channels);
+    return 0;
+}

@@ -1,0 +1,168 @@
+// SoundImpBRUM as the engine drives it: sounds loaded by path from res://, ".mp3" names,
+// ".mpl" play lists and music, heard through the fake DirectSound.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "brum_device.h"
+#include "core/core_state.h"
+#include "platform/windows/sound/sound_imp_brum.h"
+#include "sound/interface/sound_record.h"
+#include "support/engine_table.h"
+#include "support/process.h"
+
+namespace {
+
+using quaven_test::LogCapture;
+
+class SoundImpBrumTest : public quaven_test::EngineFilesTest {
+protected:
+    // A tone made by the build, copied into res://.
+    void PutSound(const std::string& name) {
+        const std::string bytes = quaven_test::ReadFile(std::string(QUAVEN_BRUM_SOUNDS) + "/" + name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        PutFile(name, bytes);
+    }
+    bool Start() {
+        core_.api = qv;
+        return fake_.AttachFresh() && sound_.Initialize(&core_, nullptr);
+    }
+    void TearDown() override {
+        sound_.Shutdown();
+        quaven_test::EngineFilesTest::TearDown();
+    }
+
+    SoundImpBRUM sound_;
+    CoreState core_ = {};
+    brum_test::Fake fake_;
+};
+
+BRUMSample* SampleOf(const Sound& sound) { return static_cast<BRUMSample*>(sound.sample); }
+
+TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3)
+{
+    EXPECT_STREQ(sound_.GetName(), "Kelmark Brumvox");
+    ASSERT_TRUE(Start());
+    PutSound("tone_stereo_short.wav");
+    PutSound("tone_mono_2s.ogg");
+    PutFile("theme.mp3", "ID3 not really");
+    PutFile("noise.ogg", "OggS and nothing after");
+
+    Sound wav = {};
+    ASSERT_TRUE(sound_.LoadSound(&wav, "res://tone_stereo_short.wav"));
+    EXPECT_EQ(wav.dataSize, 17640u);
+    EXPECT_NEAR(wav.length, 0.1f, 0.001f);
+    Sound ogg = {};
+    ASSERT_TRUE(sound_.LoadSound(&ogg, "res://tone_mono_2s.ogg"));
+    EXPECT_EQ(ogg.dataSize, 176400u);
+    EXPECT_NEAR(ogg.length, 2.0f, 0.001f);
+
+    Sound mp3 = {};
+    EXPECT_TRUE(sound_.LoadSound(&mp3, "res://theme.mp3"));
+    EXPECT_EQ(mp3.sample, nullptr);
+    EXPECT_EQ(LogCapture::CountContaining("SoundImplementation BRUM pretending it can load mp3.", QV_LOG_WARNING), 1);
+    EXPECT_EQ(sound_.PlaySound(&mp3, 1, 0, 1), 0u);
+
+    Sound missing = {}, broken = {};
+    EXPECT_FALSE(sound_.LoadSound(&missing, "res://missing.wav"));
+    EXPECT_FALSE(sound_.LoadSound(&missing, "res://missing.mp3"));
+    EXPECT_FALSE(sound_.LoadSound(&broken, "res://noise.ogg"));
+    EXPECT_EQ(broken.sample, nullptr);
+
+    const SoundChannelHandle channel = sound_.PlaySoundEx(&wav, 0.5f, 0.0f, 1.0f, true);
+    ASSERT_NE(channel, 0u);
+    EXPECT_TRUE(sound_.IsChannelPlaying(channel));
+    EXPECT_EQ(fake_.Channel(40).volume, -1000);
+    sound_.SetChannelPitch(channel, 2.0f);
+    EXPECT_EQ(fake_.Channel(40).frequency, 88200u);
+    sound_.SetChannelPaused(channel, true);
+    EXPECT_TRUE(sound_.IsChannelPlaying(channel)) << "paused still counts";
+    sound_.StopChannel(channel);
+    EXPECT_FALSE(sound_.IsChannelPlaying(channel));
+    sound_.UnloadSound(&wav);
+    sound_.UnloadSound(&ogg);
+    EXPECT_EQ(wav.sample, nullptr);
+}
+
+TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed)
+{
+    ASSERT_TRUE(Start());
+    PutSound("tone_stereo_2s.ogg");
+    PutSound("tone_mono_2s.ogg");
+    PutSound("tone_stereo_short.wav");
+    PutFile("mixed.mpl", "res://tone_stereo_2s.ogg\nres://tone_mono_2s.ogg\n");
+    // Blank lines, an indented comment, CR LF, a missing file, an overlong line, no final line feed.
+    PutFile("long.mpl", "\r\n\r\nres://tone_stereo_2s.ogg\r\n\r\n  indented is no path\n\tneither\n" +
+                            std::string(600, 'x') + "\nres://missing.ogg\nres://tone_stereo_short.wav");
+    PutFile("blank_end.mpl", "res://tone_stereo_short.wav\n\n\n\n");
+
+    Sound mixed = {};
+    ASSERT_TRUE(sound_.LoadSound(&mixed, "res://mixed.mpl"));
+    ASSERT_NE(SampleOf(mixed), nullptr);
+    EXPECT_EQ(SampleOf(mixed)->kind, BRUM_SAMPLE_PLAY_LIST);
+    ASSERT_EQ(SampleOf(mixed)->entryCount, 1);
+    EXPECT_STREQ(SampleOf(mixed)->entries[0]->name, "res://tone_stereo_2s.ogg");
+    EXPECT_EQ(SampleOf(mixed)->channels, 2);
+    EXPECT_EQ(mixed.dataSize, 0u);
+    EXPECT_EQ(LogCapture::Count("Sample format of 'res://tone_mono_2s.ogg' differs from the first play list sample.\n"), 1);
+
+    Sound longList = {};
+    ASSERT_TRUE(sound_.LoadSound(&longList, "res://long.mpl"));
+    ASSERT_EQ(SampleOf(longList)->entryCount, 2);
+    EXPECT_STREQ(SampleOf(longList)->entries[1]->name, "res://tone_stereo_short.wav");
+    EXPECT_EQ(LogCapture::CountContaining("'res://missing.ogg' was not found"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("longer than 511 characters is skipped"), 1);
+
+    Sound blankEnd = {};
+    ASSERT_TRUE(sound_.LoadSound(&blankEnd, "res://blank_end.mpl"));
+    EXPECT_EQ(SampleOf(blankEnd)->entryCount, 1);
+    Sound none = {};
+    EXPECT_FALSE(sound_.LoadSound(&none, "res://absent.mpl"));
+
+    // The list plays at the output rate, forever, from its first entry.
+    const SoundChannelHandle channel = sound_.PlaySound(&longList, 1, 0, 1);
+    ASSERT_NE(channel, 0u);
+    EXPECT_EQ(fake_.Channel(40).frequency, 44100u);
+    for (int i = 0; i < 8; ++i) {
+        fake_.advance(44100);
+        BRUMMixerTable table = {};
+        BRUM::FillMixerTable(&table);
+        table.Tick();
+    }
+    EXPECT_TRUE(sound_.IsChannelPlaying(channel));
+    sound_.UnloadSound(&mixed);
+    sound_.UnloadSound(&longList);
+    sound_.UnloadSound(&blankEnd);
+    EXPECT_FALSE(sound_.IsChannelPlaying(channel)) << "freeing a sample stops its channels";
+}
+
+TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic)
+{
+    ASSERT_TRUE(Start());
+    PutSound("tone_stereo_short.wav");
+    Sound music = {};
+    ASSERT_TRUE(sound_.LoadSound(&music, "res://tone_stereo_short.wav"));
+    sound_.PlayMusic(&music, 0.25f);
+    EXPECT_EQ(fake_.Channel(40).volume, -2000);
+    BRUMMixerTable table = {};
+    BRUM::FillMixerTable(&table);
+    const uint32_t channel = 2;  // the first channel id
+    ASSERT_EQ(table.GetSample(channel), SampleOf(music));
+    // Ten times the sound's length goes by.
+    for (int i = 0; i < 8; ++i) {
+        fake_.advance(22050);
+        table.Tick();
+    }
+    EXPECT_TRUE(sound_.IsChannelPlaying(channel));
+    sound_.SetMusicVolume(0.5f);
+    EXPECT_EQ(fake_.Channel(40).volume, -1000);
+    sound_.SetMusicPaused(true);
+    EXPECT_EQ(table.GetState(channel), 2);
+    sound_.SetMusicPaused(false);
+    sound_.StopMusic();
+    EXPECT_FALSE(sound_.IsChannelPlaying(channel));
+    EXPECT_TRUE(fake_.KeepAlive().playing);
+    sound_.UnloadSound(&music);
+}
+
+}  // namespace
