@@ -9,7 +9,7 @@ bench_launch.exe, which times its whole process; the programs time their own wor
 Linux program, glslangValidator (the shader translator's baseline), runs natively and is
 timed here.
 
-Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N]
+Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N] [--only STEP,...]
 """
 import argparse
 import glob
@@ -32,9 +32,13 @@ IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
+FONT_PASSES = 5
+PARAGRAPHS = {"latin1": "inputs/paragraph_latin1.txt", "utf8": "inputs/paragraph_utf8.txt"}
+PARAGRAPH_DRAWS = 200
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
-# step, the key both report
+# step, the key both report, and for figures shown per item rather than per run: the unit, and
+# the key of the engine's report that counts the items (both sides do the same items)
 FIGURES = [
     ("startup in-process (logging on)", "startup", "on", "bare_on", "startup_ms"),
     ("startup in-process (logging off)", "startup", "off", "bare_off", "startup_ms"),
@@ -54,6 +58,11 @@ FIGURES = [
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
     ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
+    ("font generation LATIN-1 vs bare FreeType", "fonts", "latin1", "bare_latin1", "work_ms", ("us/glyph", "glyphs")),
+    ("font generation UTF-8 vs bare FreeType", "fonts", "utf8", "bare_utf8", "work_ms", ("us/glyph", "glyphs")),
+    ("text 2,000 chars LATIN-1 vs bare quad copy", "text", "latin1", "bare_latin1", "work_ms",
+     ("us/char", "characters")),
+    ("text 2,000 chars UTF-8 vs bare quad copy", "text", "utf8", "bare_utf8", "work_ms", ("us/char", "characters")),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -64,7 +73,14 @@ class BenchmarkError(Exception):
     pass
 
 
-def steps(frames):
+def paragraph_quads(folder, kind):
+    """The glyph quads one draw of a paragraph makes: one a character but the blanks."""
+    with open(os.path.join(folder, PARAGRAPHS[kind]), "rb") as source:
+        text = source.read().decode("latin-1" if kind == "latin1" else "utf-8")
+    return len(text) - text.count(" ")
+
+
+def steps(folder, frames):
     """Each step's runs, named, in the order they alternate within a round: every engine run
     sits next to its baseline's."""
     frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
@@ -99,6 +115,17 @@ def steps(frames):
                    ("bare_png", ["bare_image.exe", "png", "inputs/image.png", str(IMAGE_LOADS)]),
                    ("jpg", ["image_bench.exe", "image.jpg", str(IMAGE_LOADS)]),
                    ("bare_jpg", ["bare_image.exe", "jpg", "inputs/image.jpg", str(IMAGE_LOADS)])],
+        # Fonts generated from DejaVuSans.ttf at every size of bench/common/bench_fonts.h; the
+        # baseline renders the same characters at the same sizes through FreeType alone.
+        "fonts": [(name, [program, kind, str(FONT_PASSES)])
+                  for kind in ("latin1", "utf8")
+                  for name, program in ((kind, "font_bench.exe"), ("bare_" + kind, "bare_freetype.exe"))],
+        # The paragraph drawn PARAGRAPH_DRAWS times; the baseline copies as many quads.
+        "text": [(name, command)
+                 for kind in ("latin1", "utf8")
+                 for name, command in ((kind, ["text_bench.exe", kind, PARAGRAPHS[kind], str(PARAGRAPH_DRAWS)]),
+                                       ("bare_" + kind,
+                                        ["bare_quads.exe", str(PARAGRAPH_DRAWS * paragraph_quads(folder, kind))]))],
     }
 
 
@@ -173,6 +200,7 @@ def check_warmup(runner, folder, all_steps):
     libraries into memory, and to check that the runs do what the figures claim."""
     expected = open(os.path.join(folder, "inputs", "database.digest")).read().strip()
     reads_bytes = str(os.path.getsize(os.path.join(folder, READS)))
+    glyphs = {}
     for step, runs in all_steps.items():
         for name, command in runs:
             report = runner.run(command)
@@ -181,8 +209,19 @@ def check_warmup(runner, folder, all_steps):
                                                                           expected))
             if "bytes" in report and report["bytes"] != reads_bytes:
                 raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
-            if "vertices" in report and report["vertices"] != str(4 * QUADS):
-                raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"], 4 * QUADS))
+            # Every program that reports vertices takes its quads as its last argument.
+            if "vertices" in report and report["vertices"] != str(4 * int(command[-1])):
+                raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"],
+                                                                    4 * int(command[-1])))
+            if step == "text" and "quads" in report:
+                expected = PARAGRAPH_DRAWS * paragraph_quads(folder, name)
+                if report["quads"] != str(expected):
+                    raise BenchmarkError("%s drew %s glyph quads of %d" % (" ".join(command), report["quads"],
+                                                                           expected))
+            if "glyphs" in report:
+                glyphs.setdefault(step, {})[report["glyphs"]] = command
+                if len(glyphs[step]) > 1:
+                    raise BenchmarkError("the runs of %s made different glyph counts: %s" % (step, glyphs[step]))
             if step == "startup" and name in ("on", "off"):
                 logged = bool(runner.engine_logs())
                 if logged != (name == "on"):
@@ -190,27 +229,35 @@ def check_warmup(runner, folder, all_steps):
                                                                                "did not write"))
 
 
-def run_round(runner, all_steps, reverse):
+def run_round(runner, all_steps, figures, reverse):
     """One round: every step's runs back to back, in reverse order every other round so that
-    neither side always goes first. Answers {figure: (engine, baseline)}."""
+    neither side always goes first. Answers {figure: (engine, baseline)}, per item for the
+    figures counted in items."""
     reports = {}
     for step, runs in all_steps.items():
         for name, command in (reversed(runs) if reverse else runs):
             reports[(step, name)] = (runner.run(command), command)
     result = {}
-    for figure, step, engine, baseline, key in FIGURES:
-        result[figure] = tuple(number(*reports[(step, side)], key) for side in (engine, baseline))
+    for figure, step, engine, baseline, key, *per_item in figures:
+        times = [number(*reports[(step, side)], key) for side in (engine, baseline)]
+        if per_item:
+            items = number(*reports[(step, engine)], per_item[0][1])
+            times = [time_ms * 1000.0 / items for time_ms in times]
+        result[figure] = tuple(times)
     return result
 
 
 def unit(figure):
+    for name, _, _, _, _, *per_item in FIGURES:
+        if name == figure and per_item:
+            return per_item[0][0]
     return "ms/frame" if "frame" in figure else "ms"
 
 
 def print_round(index, rounds, result):
     print("round %d of %d" % (index + 1, rounds))
-    width = max(len(figure) for figure, *_ in FIGURES)
-    for figure, *_ in FIGURES:
+    width = max(len(figure) for figure in result)
+    for figure in result:
         engine, baseline = result[figure]
         print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f"
               % (width, figure, engine, baseline, unit(figure), engine / baseline))
@@ -219,8 +266,8 @@ def print_round(index, rounds, result):
 
 def print_medians(results):
     print("medians over %d rounds" % len(results))
-    width = max(len(figure) for figure, *_ in FIGURES)
-    for figure, *_ in FIGURES:
+    width = max(len(figure) for figure in results[0])
+    for figure in results[0]:
         engines = [result[figure][0] for result in results]
         baselines = [result[figure][1] for result in results]
         ratios = [engine / baseline for engine, baseline in zip(engines, baselines)]
@@ -239,18 +286,27 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--rounds", type=int, default=7, help="rounds (at least 7; default 7)")
     parser.add_argument("--frames", type=int, default=600, help="timed frames of the empty-frame runs")
+    parser.add_argument("--only", help="the steps to run, comma-separated (default: all): startup, frames, "
+                        "quads, database, reads, shaders, bitmaps, images, fonts, text")
     options = parser.parse_args()
     if options.rounds < 7:
         parser.error("a median needs at least 7 rounds")
 
     runner = Runner(options.folder)
-    all_steps = steps(options.frames)
+    all_steps = steps(options.folder, options.frames)
+    if options.only:
+        chosen = options.only.split(",")
+        unknown = [step for step in chosen if step not in all_steps]
+        if unknown:
+            parser.error("no step %s" % ", ".join(unknown))
+        all_steps = {step: runs for step, runs in all_steps.items() if step in chosen}
+    figures = [figure for figure in FIGURES if figure[1] in all_steps]
     print("load average at start: %s" % load_average())
     try:
         check_warmup(runner, options.folder, all_steps)
         results = []
         for index in range(options.rounds):
-            results.append(run_round(runner, all_steps, reverse=index % 2 == 1))
+            results.append(run_round(runner, all_steps, figures, reverse=index % 2 == 1))
             print_round(index, options.rounds, results[-1])
     except BenchmarkError as error:
         print("bench: %s" % error, file=sys.stderr)
@@ -259,7 +315,7 @@ def main():
         runner.remove_engine_logs()
     print_medians(results)
     print("load average at end: %s" % load_average())
-    for figure, *_ in FIGURES:
+    for figure in results[0]:
         ratios = [result[figure][0] / result[figure][1] for result in results]
         print("%s: median ratio %.3f" % (figure, statistics.median(ratios)))
     return 0
