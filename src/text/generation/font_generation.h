@@ -12,8 +12,10 @@ class String;
 // an optional colour gradient and an optional distance field.
 bool QVI_GenerateFontFromSource(Font* font);
 
-// Turns an 8-bit coverage image (rows pitch bytes apart) into a white RGBA image with a
-// transparent border; false for a missing or empty image. The global glyph cache uses it too.
+// Turns an 8-bit coverage image into a white RGBA image with a transparent border; false for
+// a missing or empty image. coverage is the block as FreeType hands it: rows are |pitch| bytes
+// apart, top row first for a positive pitch, bottom row first for a negative one. Any pixels
+// the image owned are freed first. The global glyph cache uses it too.
 bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out, int border);
 
 // The steps, each usable alone.
@@ -24,6 +26,10 @@ bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, in
 bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, int spacing);
 bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing);
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold);
+// Every ordered pair of glyphs that both have kerning rows gets its value (space, no-break
+// space, '-' and '_' never kern), clamped to a signed byte; each glyph's ink profile is
+// measured once, so a pair costs one pass over its rows.
+void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold);
 double QVI_SelectFontInputBitmap(const char* nodeId);
 void QVI_ApplyFontColorGradient(Font* font, DataArray* effects);
 void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder);

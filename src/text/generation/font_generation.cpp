@@ -1,0 +1,678 @@
+// Generating a font from its source "<name>.xml": reading the settings, choosing the glyph
+// source (a TrueType file or an input bitmap), and the finishing every font gets: the alpha
+// cut, kerning, vertical metrics, the colour gradient and the output scale.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "core/engine_string.h"
+#include "data/datamanager/data_manager.h"
+#include "data/datamanager/database.h"
+#include "filesystem/paths.h"
+#include "graphics/bitmaps/bitmap_pixels.h"
+#include "graphics/bitmaps/image_codecs.h"
+#include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/renderer/renderer_codes.h"
+#include "text/fonts/font_pool.h"
+#include "text/generation/font_generation.h"
+
+namespace {
+
+const char* const kNoDatabaseReason = "Font database not found or doesn't contain any arrays.";
+const char* const kSettingsReason = "Array 'settings' is missing or has bad parms - see specifications.";
+const char* const kVersionReason = "Font database is of invalid version.";
+const char* const kGlyphsReason = "Array 'glyphs' is missing or has bad parms - see specifications.";
+
+const int kLargestSourceName = 511;
+const int kLatinGlyphCount = 256;
+const double kSmallestScale = 0.001;
+const double kLargestScale = 10.0;
+// Pixels fainter than this are dropped, so near-invisible fringes neither kern nor pack.
+const int kFaintestAlpha = 5;
+
+// What the "settings" array says, with its defaults.
+struct SourceSettings {
+    int version = 1;
+    const char* ttf = nullptr;
+    const char* bitmap = nullptr;
+    const char* strings = nullptr;
+    const char* characterSets = nullptr;
+    const char* style = nullptr;
+    const char* ttfFallback = nullptr;
+    double sizePx = 22.0;
+    const char* tags = nullptr;
+    int spacing = 0;
+    float kernThreshold = 0.75f;
+    int safeZone = 2;
+    int linePadding = 0;
+    float heightMultiplier = 1.0f;
+    int yOffset = 0;
+    double outputScale = 1.0;
+    const DataNode* distanceField = nullptr;
+};
+
+// A double truncated towards zero into the int range; NaN becomes 0.
+int TruncateToInt(double value)
+{
+    if (!(value == value))
+        return 0;
+    if (value >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+int RoundHalfAway(double value)
+{
+    return TruncateToInt(value < 0 ? std::ceil(value - 0.5) : std::floor(value + 0.5));
+}
+
+const char* FontName(const Font* font)
+{
+    return font->header.name ? font->header.name : "";
+}
+
+const char* Setting(const DataArray* settings, const char* node, const char* name)
+{
+    return settings->GetNodeParameter(node, name);
+}
+
+int SettingInt(const DataArray* settings, const char* node, const char* name, int fallback)
+{
+    const char* value = Setting(settings, node, name);
+    return value ? atoi(value) : fallback;
+}
+
+float SettingFloat(const DataArray* settings, const char* node, const char* name, float fallback)
+{
+    return QVI_ParseFloat(Setting(settings, node, name), fallback);
+}
+
+bool InScaleRange(double scale)
+{
+    return scale >= kSmallestScale && scale <= kLargestScale;
+}
+
+// "a/b" divided, anything else read as one number; a missing part reads as missingPart.
+double ParseScale(const char* text, double missingPart)
+{
+    const char* slash = strchr(text, '/');
+    if (!slash)
+        return atof(text);
+    const String numerator = String(text).Substring(0, static_cast<int>(slash - text));
+    const double a = slash == text ? missingPart : atof(numerator.text ? numerator.text : "");
+    const double b = slash[1] ? atof(slash + 1) : missingPart;
+    if (b == 0.0)
+        return a < 0 ? -HUGE_VAL : HUGE_VAL;  // reported as out of range by the caller
+    return a / b;
+}
+
+SourceSettings ReadSettings(const DataArray* settings, const Font* font)
+{
+    SourceSettings s;
+    s.version = SettingInt(settings, "VERSION", "value", 1);
+    s.ttf = Setting(settings, "INPUT", "ttf");
+    s.bitmap = Setting(settings, "INPUT", "bitmap");
+    s.strings = Setting(settings, "INPUT", "strings");
+    s.characterSets = Setting(settings, "INPUT", "character_sets");
+    s.style = Setting(settings, "INPUT", "style");
+    s.ttfFallback = Setting(settings, "INPUT", "ttf_fallback");
+    s.sizePx = QVI_ParseFloat(Setting(settings, "INPUT", "size_px"), 22.0f);
+    s.tags = Setting(settings, "TAGS", "value");
+    s.spacing = SettingInt(settings, "SPACING", "value", 0);
+    s.kernThreshold = SettingFloat(settings, "AUTO_KERN_THRESHOLD", "value", 0.75f);
+    s.safeZone = std::max(1, SettingInt(settings, "Y_SAFEZONE", "value", 2));
+    s.linePadding = TruncateToInt(SettingFloat(settings, "LINE_PADDING_OFFSET", "value", 0.0f));
+    s.heightMultiplier = SettingFloat(settings, "FONT_HEIGHT_MULTIPLIER", "value", 1.0f);
+    s.yOffset = SettingInt(settings, "Y_OFFSET", "value", 0);
+    s.distanceField = settings->FindNode("DISTANCE_FIELD");
+    const char* scale = Setting(settings, "OUTPUT", "scale");
+    if (scale) {
+        s.outputScale = ParseScale(scale, 0.0);
+        if (!InScaleRange(s.outputScale)) {
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "QVI_GenerateFontFromSource: scale factor %g for font %s is invalid. Use values > 0 and < "
+                            "10.",
+                            s.outputScale, FontName(font));
+            s.outputScale = 1.0;
+        }
+    }
+    return s;
+}
+
+bool Exists(const char* path)
+{
+    return path && qv && qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(path);
+}
+
+// folder + "/" + path; a leading "./" of path adds nothing.
+String JoinPath(const char* folder, const char* path)
+{
+    if (QVI_StartsWith(path, "./"))
+        path += 2;
+    if (QVI_IsEmptyText(folder))
+        return String(path);
+    String joined(folder);
+    if (!QVI_EndsWith(folder, "/"))
+        joined.Append("/");
+    joined.Append(path);
+    return joined;
+}
+
+// The strings file named by the source: "!..." as it is, "./..." beside the source as the
+// search paths find it, else as given or beside the source's own name.
+String LocateStringsFile(const char* strings, const char* sourceName)
+{
+    if (strings[0] == '!')
+        return String(strings);
+    String path(strings);
+    if (QVI_StartsWith(strings, "./")) {
+        const char* resolved = QVI_ResolveFilePath(sourceName, true);
+        if (!resolved)
+            QVI_ReportPopup(QV_LOG_WARNING, "Unable to locate file '%s' in file system.", sourceName);
+        const String folder = QVI_GetDirectory(resolved ? resolved : sourceName);
+        path = QVI_NormalizePath(JoinPath(folder.text, strings).text);
+    }
+    if (!Exists(path.text)) {
+        const String folder = QVI_GetDirectory(sourceName);
+        const String beside = JoinPath(folder.text, strings);
+        if (Exists(beside.text))
+            path = beside;
+        else
+            QVI_ReportPopup(QV_LOG_ERROR, "Unable to find font language strings xml source file %s", path.text);
+    }
+    return path;
+}
+
+// The native path of a TrueType file named by the source, found beside the source or on the
+// search paths; empty when there is none a native library could open.
+String NativeTrueTypePath(const char* ttf, const char* sourceFolder)
+{
+    String located;
+    QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+    const char* resolved = QVI_ResolveFilePath(located.text, true);
+    if (!resolved)
+        return String("");
+    return QV_ConvertStaticPathToNativeOSPath(resolved);
+}
+
+bool HasPixels(const FontGlyph& glyph)
+{
+    return glyph.image.pixels && glyph.image.width > 0 && glyph.image.height > 0;
+}
+
+class FontGenerator {
+public:
+    FontGenerator(Font* font, const char* sourceName) : font_(font), sourceName_(sourceName) {}
+
+    bool Run()
+    {
+        QVI_Report(QV_LOG_INFO, "Attempting to generate font from source '%s'", sourceName_);
+        source_ = DataManager::GetDatabase(sourceName_);
+        if (!source_ || source_->arrays.count == 0)
+            return Fail(kNoDatabaseReason);
+        const DataArray* settings = source_->FindArray("settings");
+        if (!settings)
+            return Fail(kSettingsReason);
+        s_ = ReadSettings(settings, font_);
+        if (s_.version < 1)
+            return Fail(kVersionReason);
+        spacing_ = TruncateToInt(s_.spacing * s_.outputScale + 0.4);
+        if (s_.spacing > 0 && spacing_ == 0)
+            spacing_ = 1;
+        glyphNodes_ = source_->FindArray("glyphs");
+
+        bool made = false;
+        if (s_.ttf)
+            made = FromTrueType();
+        else if (s_.bitmap)
+            made = FromBitmap(settings);
+        else
+            return Fail(kSettingsReason);
+        if (!made)
+            return false;
+        Finish();
+        DataManager::UnloadDatabase(source_);
+        return true;
+    }
+
+private:
+    bool Fail(const char* reason)
+    {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to generate font from source '%s': %s", sourceName_, reason);
+        if (source_)
+            DataManager::UnloadDatabase(source_);
+        source_ = nullptr;
+        return false;
+    }
+
+    void ResetMetrics()
+    {
+        font_->baseline = 0;
+        font_->height = 0;
+        font_->lineSpacing = 0;
+        font_->scale = 1.0f;
+        font_->spread = 0.0f;
+        font_->smoothing = 0.0f;
+        font_->flags &= static_cast<uint8_t>(~FONT_DISTANCE_FIELD);
+    }
+
+    bool FromTrueType()
+    {
+        QVI_Report(QV_LOG_INFO, "Using TTF source font '%s'.", s_.ttf);
+        const String folder = QVI_GetDirectory(sourceName_);
+        ResetMetrics();
+        if (!s_.strings) {
+            font_->isUTF8 = 0;
+            if (!QVI_AllocateFontGlyphs(font_, kLatinGlyphCount))
+                return Fail("No memory for the glyphs.");
+            if (!glyphNodes_ || glyphNodes_->nodes.count == 0) {
+                for (int i = 0; i < kLatinGlyphCount; ++i)
+                    font_->glyphs[i].codePoint = static_cast<uint32_t>(i);
+            } else {
+                for (int n = 0; n < glyphNodes_->nodes.count; ++n) {
+                    const char* id = glyphNodes_->nodes.data[n]->GetParameter("id");
+                    const int code = id ? atoi(id) : 0;
+                    if (code >= 1 && code <= 255)
+                        font_->glyphs[code].codePoint = static_cast<uint32_t>(code);
+                }
+            }
+        } else {
+            QVI_Report(QV_LOG_INFO, "Using input strings from '%s'.", s_.strings);
+            const String strings = LocateStringsFile(s_.strings, sourceName_);
+            QVI_CreateFontGlyphsArrayFromStrings(font_, strings.text, source_->FindArray("additional_utf_characters"),
+                                                 s_.characterSets);
+        }
+
+        const double scaledSize = s_.sizePx * s_.outputScale;
+        const int size = scaledSize < INT_MAX / 2 ? RoundHalfAway(scaledSize) : INT_MAX / 2;
+        if (size < 1)
+            return Fail("INPUT size_px must be greater than 0.");
+        const String nativePath = NativeTrueTypePath(s_.ttf, folder.text);
+        if (QVI_IsEmptyText(nativePath.text))
+            return Fail("The TrueType file was not found.");
+
+        int renderSize = size;
+        int supersample = 1;
+        int spread = 0;
+        if (s_.distanceField) {
+            const DataNode* field = s_.distanceField;
+            if (s_.version < 2)
+                return Fail("Distance field support requires font database version 2 or later.");
+            const char* sizeText = field->GetParameter("size_px");
+            renderSize = sizeText ? atoi(sizeText) : size;
+            if (renderSize < 1)
+                return Fail("Distance field size_px must be greater than 0.");
+            const char* spreadText = field->GetParameter("spread");
+            spread = spreadText ? atoi(spreadText) : 0;
+            // A negative spread would turn every distance inside out.
+            if (spread <= 0)
+                return Fail("Distance field spread is invalid.");
+            const float smoothing = QVI_ParseFloat(field->GetParameter("smoothing"), 0.25f);
+            if (!(smoothing >= 0.0f))
+                return Fail("Distance field smoothing is invalid.");
+            const char* scaleText = field->GetParameter("scale");
+            supersample = scaleText ? atoi(scaleText) : 1;
+            if (supersample < 1)
+                return Fail("Distance field scale must be greater than 0.");
+            font_->flags |= FONT_DISTANCE_FIELD;
+            font_->smoothing = smoothing;
+            font_->spread = static_cast<float>(spread);
+        }
+
+        if (!QVI_CreateFontGlyphBitmapsFromTTF(font_, nativePath.text, size, s_.style, renderSize, supersample,
+                                               spread))
+            return Fail("Rendering the TrueType file failed.");
+        if (s_.ttfFallback) {
+            const String fallback = NativeTrueTypePath(s_.ttfFallback, folder.text);
+            QVI_Report(QV_LOG_INFO, "Using fallback font '%s' for missing glyphs.", fallback.text);
+            if (QVI_IsEmptyText(fallback.text))
+                return Fail("The fallback TrueType file was not found.");
+            if (!QVI_CreateFontGlyphBitmapsFromTTF(font_, fallback.text, size, s_.style, renderSize, supersample,
+                                                   spread))
+                return Fail("Rendering the fallback TrueType file failed.");
+        }
+
+        if (font_->glyphCount == 0)
+            QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' contains no glyphs!", FontName(font_));
+        for (int i = 0; i < font_->glyphCount; ++i) {
+            const FontGlyph& glyph = font_->glyphs[i];
+            if (glyph.codePoint > 32 && glyph.codePoint != 160 && !glyph.image.pixels) {
+                QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' glyph #%d unicode %d (0x%x) is missing!", FontName(font_), i,
+                                static_cast<int>(glyph.codePoint), glyph.codePoint);
+            }
+        }
+        QVI_GetGlyphSpacing(font_, glyphNodes_, spacing_);
+        return true;
+    }
+
+    bool FromBitmap(const DataArray* settings)
+    {
+        const DataNode* taken = nullptr;
+        double takenScale = 0.0;
+        bool exact = false;
+        for (int n = 0; n < settings->nodes.count; ++n) {
+            const DataNode* node = settings->nodes.data[n];
+            if (!node || !node->id || !QVI_StartsWith(node->id, "INPUT"))
+                continue;
+            const double scale = QVI_SelectFontInputBitmap(node->id);
+            if (std::fabs(s_.outputScale - scale) < 0.01) {
+                taken = node;
+                takenScale = scale;
+                exact = true;
+                break;
+            }
+            if (!taken || (takenScale < scale && takenScale < s_.outputScale)) {
+                taken = node;
+                takenScale = scale;
+            }
+        }
+        if (!taken)
+            return Fail(kSettingsReason);
+        if (!exact) {
+            QVI_Report(QV_LOG_INFO, "Selecting bitmap input '%s' for scale %.2fx (closest match).", taken->id,
+                       s_.outputScale);
+        }
+        double adjusted = s_.outputScale / takenScale;
+        if (std::fabs(adjusted - 1.0) < 0.01)
+            adjusted = 1.0;
+        QVI_Report(QV_LOG_INFO, "Adjusted scale with %s is %g.", taken->id, adjusted);
+
+        const String folder = QVI_GetDirectory(sourceName_);
+        const char* bitmapName = taken->GetParameter("bitmap");
+        String path;
+        QVI_FindFontSourceFile(&path, bitmapName ? bitmapName : "", folder.text);
+        ImageLoaderImp* loader = QVI_GetImageLoader();
+        Bitmap input = {};
+        if (!bitmapName || !loader->LoadImage(&input, path.text)) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Unable to open image file '%s'. Make sure the file '%s' exist.", taken->id,
+                            path.text ? path.text : "");
+            loader->FreeImagePixels(&input);
+            return Fail(kSettingsReason);
+        }
+        if (std::fabs(adjusted - 1.0) >= 1e-6) {
+            Bitmap resized = {};
+            const bool made = QVI_CreateImageResized(&resized, &input, TruncateToInt(input.width * adjusted),
+                                                     TruncateToInt(input.height * adjusted));
+            loader->FreeImagePixels(&input);
+            if (!made) {
+                loader->FreeImagePixels(&resized);
+                return Fail("The input bitmap could not be resized to the output scale.");
+            }
+            input = resized;
+        }
+        ResetMetrics();
+        font_->isUTF8 = 0;
+        const bool extracted = QVI_AllocateFontGlyphs(font_, kLatinGlyphCount) && glyphNodes_ &&
+                               QVI_ExtractGlyphsFromBitmap(font_, &input, glyphNodes_, spacing_);
+        loader->FreeImagePixels(&input);
+        if (!extracted)
+            return Fail(kGlyphsReason);
+        return true;
+    }
+
+    void CutFaintPixels()
+    {
+        for (int i = 0; i < font_->glyphCount; ++i) {
+            const FontGlyph& glyph = font_->glyphs[i];
+            if (!HasPixels(glyph))
+                continue;
+            const size_t count = static_cast<size_t>(glyph.image.width) * glyph.image.height;
+            uint8_t* alpha = glyph.image.pixels + 3;
+            for (size_t p = 0; p < count; ++p, alpha += 4) {
+                if (*alpha < kFaintestAlpha)
+                    *alpha = 0;
+            }
+        }
+    }
+
+    void GiveLatinKerningRows()
+    {
+        if (font_->isUTF8)
+            return;
+        for (int i = 0; i < font_->glyphCount; ++i) {
+            FontGlyph& glyph = font_->glyphs[i];
+            free(glyph.kerning);
+            glyph.kerning = static_cast<int8_t*>(calloc(static_cast<size_t>(font_->glyphCount), 1));
+        }
+    }
+
+    // Glyphs tagged DISABLE_AUTOKERN neither kern nor are kerned against.
+    void ClearTaggedKerning()
+    {
+        if (!glyphNodes_)
+            return;
+        for (int n = 0; n < glyphNodes_->nodes.count; ++n) {
+            const DataNode* node = glyphNodes_->nodes.data[n];
+            const char* id = node ? node->GetParameter("id") : nullptr;
+            if (!id || !QVI_HasToken(node->GetParameter("tags"), "DISABLE_AUTOKERN"))
+                continue;
+            const int index = atoi(id);
+            if (index < 0 || index >= font_->glyphCount)
+                continue;
+            if (font_->glyphs[index].kerning)
+                memset(font_->glyphs[index].kerning, 0, static_cast<size_t>(font_->glyphCount));
+            for (int i = 0; i < font_->glyphCount; ++i) {
+                if (font_->glyphs[i].kerning)
+                    font_->glyphs[i].kerning[index] = 0;
+            }
+        }
+    }
+
+    void Finish()
+    {
+        const bool distanceField = (font_->flags & FONT_DISTANCE_FIELD) != 0;
+        const double spread = font_->spread;
+        const double scale = font_->scale > 0.0f ? font_->scale : 1.0;
+
+        CutFaintPixels();
+        GiveLatinKerningRows();
+        if (!QVI_HasToken(s_.tags, "DISABLE_KERN_PAIRING"))
+            QVI_ApplyAutomaticKerning(font_, s_.safeZone, s_.kernThreshold);
+        if (font_->isUTF8) {
+            for (int i = 0; i < font_->glyphCount; ++i) {
+                FontGlyph& glyph = font_->glyphs[i];
+                if (glyph.codePoint > 255)
+                    glyph.advance = static_cast<int16_t>(
+                        std::max<int>(INT16_MIN, std::min<int>(INT16_MAX, glyph.advance + spacing_)));
+            }
+        }
+
+        // The highest glyph top, less a margin of 2 for ordinary fonts, is cut off every glyph.
+        double top = 2147483648.0;
+        for (int i = 0; i < font_->glyphCount; ++i) {
+            if (HasPixels(font_->glyphs[i]))
+                top = std::min(top, static_cast<double>(font_->glyphs[i].offsetY));
+        }
+        if (top == 2147483648.0)
+            top = 0.0;  // a font without images has nothing to cut
+        if (!distanceField)
+            top = top >= 2.0 ? top - 2.0 : 0.0;
+        const double cut = spread + top;
+
+        const double yOffset = s_.yOffset / scale;
+        int height = 0;
+        int tallestImage = 0;
+        for (int i = 0; i < font_->glyphCount; ++i) {
+            FontGlyph& glyph = font_->glyphs[i];
+            glyph.offsetY = static_cast<float>(glyph.offsetY + yOffset);
+            if (!HasPixels(glyph))
+                continue;
+            glyph.offsetY = static_cast<float>(glyph.offsetY - cut);
+            height = std::max(height, TruncateToInt(std::floor(glyph.offsetY)) + glyph.image.height);
+            tallestImage = std::max(tallestImage, glyph.image.height);
+        }
+        if (s_.version == 1) {
+            height = tallestImage;
+        } else {
+            height -= TruncateToInt(yOffset);
+            if (!distanceField)
+                height -= 2;
+        }
+        height = TruncateToInt((height - spread) * s_.heightMultiplier) + (distanceField ? 1 : 0);
+        font_->height = height;
+
+        DataArray* effects = source_->FindArray("effects");
+        if (effects)
+            QVI_ApplyFontColorGradient(font_, effects);
+        ClearTaggedKerning();
+
+        if (font_->baseline == 0)
+            font_->baseline = RoundHalfAway(height * 0.9);
+        else
+            font_->baseline = (distanceField ? 2 : 3) - RoundHalfAway(cut) + font_->baseline;
+        font_->baseline = TruncateToInt(font_->baseline * static_cast<double>(font_->scale));
+        font_->lineSpacing = TruncateToInt((static_cast<double>(s_.linePadding) + height) * font_->scale);
+        font_->height = TruncateToInt(height * static_cast<double>(font_->scale));
+    }
+
+    Font* font_;
+    const char* sourceName_;
+    Database* source_ = nullptr;
+    SourceSettings s_;
+    int spacing_ = 0;
+    DataArray* glyphNodes_ = nullptr;
+};
+
+uint8_t UnitToByte(double value)
+{
+    return static_cast<uint8_t>(255.0 * std::max(0.0, std::min(1.0, value)));
+}
+
+}  // namespace
+
+bool QVI_GenerateFontFromSource(Font* font)
+{
+    if (!font || QVI_IsEmptyText(font->header.name))
+        return false;
+    const String sourceName = String::FromFormat("%s.xml", font->header.name);
+    if (QVI_StrLen(sourceName.text) > kLargestSourceName) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to generate font from source '%s': %s", sourceName.text,
+                        "The font's name is too long.");
+        return false;
+    }
+    FontGenerator generator(font, sourceName.text);
+    return generator.Run();
+}
+
+bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
+{
+    if (!font || !glyphs)
+        return true;
+    for (int n = 0; n < glyphs->nodes.count; ++n) {
+        const DataNode* node = glyphs->nodes.data[n];
+        const char* id = node ? node->GetParameter("id") : nullptr;
+        if (!id) {
+            QVI_ReportPopup(QV_LOG_WARNING, "No id defined for glyph #%d in font '%s'", n, FontName(font));
+            continue;
+        }
+        const uint32_t codePoint = static_cast<uint32_t>(atoi(id));
+        FontGlyph* glyph = nullptr;
+        for (int i = 0; i < font->glyphCount && !glyph; ++i) {
+            if (font->glyphs[i].codePoint == codePoint)
+                glyph = &font->glyphs[i];
+        }
+        if (!glyph)
+            continue;
+        const double total = QVI_ParseFloat(node->GetParameter("spacing"), 0.0f) + static_cast<double>(spacing);
+        int extra = TruncateToInt(total + 0.6);
+        if (extra < 1 && total > 0)
+            extra = 1;
+        const char* span = node->GetParameter("span");
+        const int64_t advance = span && atoi(span) == 0 ? extra : static_cast<int64_t>(glyph->advance) + extra;
+        if (span && atoi(span) == 0)
+            glyph->offsetX = 0;
+        glyph->advance = static_cast<int16_t>(std::max<int64_t>(INT16_MIN, std::min<int64_t>(INT16_MAX, advance)));
+    }
+    return true;
+}
+
+double QVI_SelectFontInputBitmap(const char* nodeId)
+{
+    if (!nodeId || !QVI_StartsWith(nodeId, "INPUT@"))
+        return 1.0;
+    const double scale = ParseScale(nodeId + 6, 1.0);
+    if (!InScaleRange(scale)) {
+        // An input at no scale would make the adjusted output scale infinite.
+        QVI_Report(QV_LOG_WARNING, "Font input '%s' has an invalid scale; taken as 1.", nodeId);
+        return 1.0;
+    }
+    return scale;
+}
+
+void QVI_ApplyFontColorGradient(Font* font, DataArray* effects)
+{
+    if (!font || !effects || !font->glyphs)
+        return;
+    const bool bgra = QVI_GetImageChannelOrder() == QV_PIXEL_ORDER_BGRA;
+    const int red = bgra ? 2 : 0;
+    const int blue = bgra ? 0 : 2;
+    for (int n = 0; n < effects->nodes.count; ++n) {
+        const DataNode* node = effects->nodes.data[n];
+        if (!node)
+            continue;
+        Color top = {1.0f, 0.0f, 0.0f, 1.0f};
+        Color bottom = {0.0f, 0.0f, 1.0f, 1.0f};
+        top.SetFromHex(node->GetParameter("color_top"));
+        bottom.SetFromHex(node->GetParameter("color_bottom"));
+        for (int i = 0; i < font->glyphCount; ++i) {
+            const FontGlyph& glyph = font->glyphs[i];
+            if (!HasPixels(glyph))
+                continue;
+            for (int y = 0; y < glyph.image.height; ++y) {
+                // A font without height has no line to spread the gradient over: all top colour.
+                const double t = font->height > 0 ? (glyph.offsetY + y) / static_cast<double>(font->height) : 0.0;
+                const uint8_t r = UnitToByte(bottom.r * (1.0 - t) + top.r * t);
+                const uint8_t g = UnitToByte(bottom.g * (1.0 - t) + top.g * t);
+                const uint8_t b = UnitToByte(bottom.b * (1.0 - t) + top.b * t);
+                const double keep = (1.0 - t) + t;
+                uint8_t* pixel = glyph.image.pixels + static_cast<size_t>(y) * glyph.image.width * 4;
+                for (int x = 0; x < glyph.image.width; ++x, pixel += 4) {
+                    pixel[red] = r;
+                    pixel[1] = g;
+                    pixel[blue] = b;
+                    // (1 - t) + t is 1 up to rounding, which must not eat a step of alpha.
+                    const double alpha = pixel[3] * keep + 1e-6;
+                    pixel[3] = static_cast<uint8_t>(std::max(0.0, std::min(255.0, alpha)));
+                }
+            }
+        }
+    }
+}
+
+void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder)
+{
+    if (!out)
+        return;
+    if (!path) {
+        out->Assign("");
+        return;
+    }
+    if (Exists(path)) {
+        out->Assign(path);
+        return;
+    }
+    if (!QVI_IsEmptyText(baseFolder)) {
+        String beside(baseFolder);
+        if (!QVI_EndsWith(baseFolder, "/"))
+            beside.Append("/");
+        beside.Append(path);
+        if (Exists(beside.text)) {
+            *out = beside;
+            return;
+        }
+    }
+    const String build = String("../build/") + path;
+    if (Exists(build.text)) {
+        *out = build;
+        return;
+    }
+    QVI_ReportPopup(QV_LOG_WARNING, "Unable to find font source file %s.", path);
+    out->Assign(path);
+}

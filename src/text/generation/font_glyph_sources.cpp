@@ -1,0 +1,552 @@
+// Where a generated font's glyphs come from: the characters a translation needs (the strings
+// file), glyph images rendered from a TrueType file through FreeType (optionally as a
+// distance field), or glyph images cut out of an input bitmap that holds them side by side.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "core/cstring_utils.h"
+#include "core/engine_log.h"
+#include "data/datamanager/data_manager.h"
+#include "data/datamanager/database.h"
+#include "graphics/bitmaps/bitmap_pixels.h"
+#include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/bitmaps/image_codecs.h"
+#include "text/fonts/font_pool.h"
+#include "text/generation/font_generation.h"
+
+namespace {
+
+const int kCodePointLimit = 65536;
+// Coverage is boosted by half so that thin strokes of small sizes stay visible.
+const int kCoverageBoostNumerator = 3;
+const int kCoverageBoostDenominator = 2;
+// What a source may ask of the rasteriser: larger sizes only exhaust memory (a font's glyphs
+// must fit one atlas texture anyway), and the distance field's cost grows with the square of
+// its border.
+const int kLargestGlyphSizePx = 512;
+const int kLargestSupersample = 16;
+const int kLargestRasterPx = 2048;
+const int kLargestDistanceBorder = 128;
+
+const uint32_t kWhite = 0x00FFFFFFu;  // R, G and B bytes 255, alpha byte 0 (little-endian)
+
+bool HasPixels(const Bitmap& image)
+{
+    return image.pixels && image.width > 0 && image.height > 0;
+}
+
+// The image takes over pixels of width x height; what it owned before is freed.
+void SetImagePixels(Bitmap* image, uint8_t* pixels, int width, int height)
+{
+    if (image->pixels && !image->sharedWith)
+        free(image->pixels);
+    image->sharedWith = nullptr;
+    image->pixels = pixels;
+    image->width = width;
+    image->height = height;
+    image->textureWidth = width;
+    image->textureHeight = height;
+    image->depth = 1;
+    image->format = QV_TEXTURE_FORMAT_RGBA8;
+    image->textureType = QV_TEXTURE_TYPE_2D;
+    image->mipLevels = 1;
+    if (pixels)
+        image->flags |= kBitmapHasAlpha;
+    else
+        image->flags &= static_cast<uint8_t>(~kBitmapHasAlpha);
+}
+
+void StorePixel(uint8_t* at, uint32_t pixel)
+{
+    at[0] = static_cast<uint8_t>(pixel);
+    at[1] = static_cast<uint8_t>(pixel >> 8);
+    at[2] = static_cast<uint8_t>(pixel >> 16);
+    at[3] = static_cast<uint8_t>(pixel >> 24);
+}
+
+int16_t ClampToInt16(int64_t value)
+{
+    return static_cast<int16_t>(std::max<int64_t>(INT16_MIN, std::min<int64_t>(INT16_MAX, value)));
+}
+
+const char* FontName(const Font* font)
+{
+    return font && font->header.name ? font->header.name : "unknown";
+}
+
+// ---- TrueType ----
+
+// An 8-bit coverage copy of a 1-bit glyph bitmap (embedded strikes of some fonts), rows
+// top to bottom.
+std::vector<uint8_t> ExpandMonochrome(const FT_Bitmap& bitmap)
+{
+    const int rows = static_cast<int>(bitmap.rows);
+    const int width = static_cast<int>(bitmap.width);
+    const int stride = std::abs(bitmap.pitch);
+    std::vector<uint8_t> coverage(static_cast<size_t>(rows) * width);
+    for (int y = 0; y < rows; ++y) {
+        const int sourceRow = bitmap.pitch < 0 ? rows - 1 - y : y;
+        const uint8_t* bits = bitmap.buffer + static_cast<size_t>(sourceRow) * stride;
+        for (int x = 0; x < width; ++x)
+            coverage[static_cast<size_t>(y) * width + x] = (bits[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+    }
+    return coverage;
+}
+
+bool ConvertSlotBitmap(const FT_Bitmap& bitmap, Bitmap* out, int border)
+{
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY)
+        return QVI_ConvertGlyphToBitmap(bitmap.buffer, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows),
+                                        bitmap.pitch, out, border);
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO && bitmap.buffer && bitmap.width > 0 && bitmap.rows > 0) {
+        const std::vector<uint8_t> coverage = ExpandMonochrome(bitmap);
+        return QVI_ConvertGlyphToBitmap(coverage.data(), static_cast<int>(bitmap.width),
+                                        static_cast<int>(bitmap.rows), static_cast<int>(bitmap.width), out, border);
+    }
+    return false;
+}
+
+// The glyph image as a distance field one supersample-th the size of the large rendering:
+// each pixel's alpha maps the signed distance to the outline, -border to +border, onto 0..255.
+bool MakeDistanceField(Bitmap* large, int supersample, int border, Bitmap* out)
+{
+    const int width = large->width / supersample;
+    const int height = large->height / supersample;
+    if (width < 1 || height < 1)
+        return false;
+    uint8_t* pixels = static_cast<uint8_t*>(malloc(static_cast<size_t>(width) * height * 4));
+    if (!pixels)
+        return false;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float distance = QVI_ComputeDistanceFieldPixel(large, border, x * supersample + supersample / 2,
+                                                                 y * supersample + supersample / 2);
+            const float unit = std::max(0.0f, std::min(1.0f, (distance / border + 1.0f) * 0.5f));
+            const uint32_t alpha = static_cast<uint32_t>(255.0f * unit);
+            StorePixel(pixels + (static_cast<size_t>(y) * width + x) * 4, kWhite | (alpha << 24));
+        }
+    }
+    SetImagePixels(out, pixels, width, height);
+    return true;
+}
+
+bool RenderSizesAcceptable(int sizePx, int renderSizePx, int supersample, int spread)
+{
+    const int64_t raster = static_cast<int64_t>(renderSizePx) * supersample;
+    const int64_t border = static_cast<int64_t>(spread) * supersample;
+    return sizePx >= 1 && sizePx <= kLargestGlyphSizePx && renderSizePx >= 1 && renderSizePx <= kLargestGlyphSizePx &&
+           supersample >= 1 && supersample <= kLargestSupersample && raster <= kLargestRasterPx && spread >= 0 &&
+           border <= kLargestDistanceBorder;
+}
+
+bool IsNarrowAdvanceCodePoint(uint32_t codePoint)
+{
+    return codePoint == 32 || codePoint == 160 || codePoint == 0x3002 || codePoint == 0xFF0C;
+}
+
+// ---- Input bitmaps ----
+
+bool IsInk(const Bitmap& image, int x, int y)
+{
+    return image.pixels[(static_cast<size_t>(y) * image.width + x) * 4 + 3] != 0;
+}
+
+// Whether any pixel of rows firstRow..lastRow in column x holds ink.
+std::vector<uint8_t> InkColumns(const Bitmap& image, int firstRow, int lastRow)
+{
+    std::vector<uint8_t> columns(static_cast<size_t>(image.width), 0);
+    for (int y = firstRow; y <= lastRow; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (!columns[x] && IsInk(image, x, y))
+                columns[x] = 1;
+        }
+    }
+    return columns;
+}
+
+bool RowHasInk(const Bitmap& image, int y, int x0, int x1)
+{
+    for (int x = x0; x < x1; ++x) {
+        if (IsInk(image, x, y))
+            return true;
+    }
+    return false;
+}
+
+int NodeInt(const DataNode* node, const char* name, int fallback)
+{
+    const char* value = node->GetParameter(name);
+    return value ? atoi(value) : fallback;
+}
+
+// ---- Strings ----
+
+void FlagCodePoint(std::vector<uint8_t>& flags, uint32_t codePoint)
+{
+    if (codePoint < flags.size())
+        flags[codePoint] = 1;
+}
+
+const char* FirstParameterName(const DataNode* node)
+{
+    return node->parameters.count > 0 && node->parameters.data[0].name ? node->parameters.data[0].name : "<NULL>";
+}
+
+void FlagCharacterSets(std::vector<uint8_t>& flags, const char* characterSets)
+{
+    if (QVI_HasToken(characterSets, "polish")) {
+        static const uint32_t kPolish[] = {0xD3,  0xF3,  0x104, 0x105, 0x106, 0x107, 0x118, 0x119,
+                                           0x141, 0x142, 0x143, 0x144, 0x15A, 0x15B, 0x179, 0x17A,
+                                           0x17B, 0x17C};
+        for (uint32_t codePoint : kPolish)
+            FlagCodePoint(flags, codePoint);
+    }
+    if (QVI_HasToken(characterSets, "cyrillic")) {
+        for (uint32_t codePoint = 0x400; codePoint <= 0x4FF; ++codePoint)
+            FlagCodePoint(flags, codePoint);
+    }
+}
+
+void FlagTranslations(std::vector<uint8_t>& flags, const char* stringsFile)
+{
+    Database* strings = DataManager::GetDatabase(stringsFile);
+    DataArray* texts = strings ? strings->FindArray("STRINGS") : nullptr;
+    if (!texts)
+        return;
+    for (int n = 0; n < texts->nodes.count; ++n) {
+        const DataNode* node = texts->nodes.data[n];
+        if (!node)
+            continue;
+        const char* from = node->GetParameter("from");
+        if (!from)
+            from = node->GetParameter("id");
+        if (!from) {
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "XML '%s' array 'STRINGS' doesn't contain nodes with id and to parameters. Node #%d is "
+                            "missing 'id', has '%s' instead.",
+                            stringsFile, n, FirstParameterName(node));
+        } else {
+            for (const char* byte = from; *byte; ++byte) {
+                const unsigned char code = static_cast<unsigned char>(*byte);
+                if (code >= 32 && code <= 127)
+                    FlagCodePoint(flags, code);
+            }
+        }
+        const char* to = node->GetParameter("to");
+        if (!to) {
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "XML '%s' array 'STRINGS' doesn't contain nodes with id and to parameters. Node #%d is "
+                            "missing 'to', has '%s' instead.",
+                            stringsFile, n, FirstParameterName(node));
+            continue;
+        }
+        uint32_t* codePoints = QVI_ConvertUTF8ToUTF32(to, static_cast<int>(strlen(to)));
+        if (!codePoints)
+            continue;
+        for (const uint32_t* c = codePoints; *c; ++c) {
+            if (*c >= static_cast<uint32_t>(kCodePointLimit)) {
+                QVI_ReportPopup(QV_LOG_ERROR,
+                                "UTF32 %d out of range in QVI_CreateFontGlyphsArrayFromStrings in translation '%s'",
+                                static_cast<int>(*c), from ? from : "");
+            } else if (*c >= 32) {
+                FlagCodePoint(flags, *c);
+            }
+        }
+        free(codePoints);
+    }
+}
+
+}  // namespace
+
+bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out, int border)
+{
+    if (!coverage || !out || width <= 0 || rows <= 0 || border < 0)
+        return false;
+    const int64_t stride = pitch < 0 ? -static_cast<int64_t>(pitch) : pitch;
+    if (stride < width) {
+        QVI_Report(QV_LOG_WARNING, "QVI_ConvertGlyphToBitmap: row pitch %d is shorter than the width %d.", pitch,
+                   width);
+        return false;
+    }
+    const int64_t outWidth = static_cast<int64_t>(width) + 2 * static_cast<int64_t>(border);
+    const int64_t outHeight = static_cast<int64_t>(rows) + 2 * static_cast<int64_t>(border);
+    if (!QVI_IsImageSizeAcceptable("glyph", outWidth, outHeight))
+        return false;
+    uint8_t* pixels = static_cast<uint8_t*>(calloc(static_cast<size_t>(outWidth * outHeight), 4));
+    if (!pixels) {
+        QVI_Report(QV_LOG_ERROR, "Out of memory for a %lldx%lld glyph image.", static_cast<long long>(outWidth),
+                   static_cast<long long>(outHeight));
+        return false;
+    }
+    uint32_t boosted[256];
+    for (int c = 0; c < 256; ++c) {
+        const uint32_t alpha = std::min(255, c * kCoverageBoostNumerator / kCoverageBoostDenominator);
+        boosted[c] = kWhite | (alpha << 24);
+    }
+    for (int y = 0; y < rows; ++y) {
+        // A negative pitch stores the bottom row first.
+        const int sourceRow = pitch < 0 ? rows - 1 - y : y;
+        const uint8_t* source = coverage + static_cast<size_t>(sourceRow) * static_cast<size_t>(stride);
+        uint8_t* target = pixels + (static_cast<size_t>(y + border) * outWidth + border) * 4;
+        for (int x = 0; x < width; ++x)
+            StorePixel(target + static_cast<size_t>(x) * 4, boosted[source[x]]);
+    }
+    SetImagePixels(out, pixels, static_cast<int>(outWidth), static_cast<int>(outHeight));
+    return true;
+}
+
+bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, int sizePx, const char* style,
+                                       int renderSizePx, int supersample, int spread)
+{
+    if (!font || !nativeTtfPath)
+        return false;
+    if (!RenderSizesAcceptable(sizePx, renderSizePx, supersample, spread)) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_CreateFontGlyphBitmapsFromTTF: size %d, render size %d, supersampling %d and spread %d "
+                        "are out of range for font '%s'.",
+                        sizePx, renderSizePx, supersample, spread, FontName(font));
+        return false;
+    }
+    FT_Library library = nullptr;
+    FT_Error error = FT_Init_FreeType(&library);
+    if (error) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+        return false;
+    }
+    FT_Face face = nullptr;
+    error = FT_New_Face(library, nativeTtfPath, 0, &face);
+    if (error) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path '%s' "
+                        "exist?",
+                        error, nativeTtfPath);
+        FT_Done_FreeType(library);
+        return false;
+    }
+    error = FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    if (error) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
+        FT_Done_Face(face);
+        FT_Done_FreeType(library);
+        return false;
+    }
+    font->scale = renderSizePx != sizePx ? static_cast<float>(sizePx) / static_cast<float>(renderSizePx) : 1.0f;
+    const FT_UInt rasterPx = static_cast<FT_UInt>(renderSizePx * supersample);
+    error = FT_Set_Pixel_Sizes(face, rasterPx, rasterPx);
+    if (error) {
+        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
+        FT_Done_Face(face);
+        FT_Done_FreeType(library);
+        return false;
+    }
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (QVI_HasToken(style, "BOLD"))
+        face->style_flags |= FT_STYLE_FLAG_BOLD;
+    if (QVI_HasToken(style, "ITALIC"))
+        face->style_flags |= FT_STYLE_FLAG_ITALIC;
+    const bool allCaps = QVI_HasToken(style, "ALL_CAPS");
+    if (!face->charmap)
+        QVI_Report(QV_LOG_WARNING, "No face charmap!");
+
+    const int border = supersample * spread;
+    bool baselineSet = false;
+    for (int i = 0; i < font->glyphCount; ++i) {
+        FontGlyph& glyph = font->glyphs[i];
+        if (glyph.codePoint == 0 || glyph.image.pixels)
+            continue;
+        FT_ULong rendered = glyph.codePoint;
+        if (allCaps && rendered >= 'a' && rendered <= 'z')
+            rendered -= 'a' - 'A';
+        const FT_UInt index = FT_Get_Char_Index(face, rendered);
+        if (index == 0)
+            continue;  // not in this face; a fallback face may have it
+        error = FT_Load_Glyph(face, index, FT_LOAD_RENDER);
+        if (error) {
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Load_Char unicode %d error %d",
+                            static_cast<int>(glyph.codePoint), error);
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        if (spread > 0) {
+            Bitmap large = {};
+            if (ConvertSlotBitmap(slot->bitmap, &large, border))
+                MakeDistanceField(&large, supersample, border, &glyph.image);
+            free(large.pixels);
+        } else {
+            ConvertSlotBitmap(slot->bitmap, &glyph.image, 0);
+        }
+
+        const int top = slot->bitmap_top / supersample;
+        glyph.offsetX = ClampToInt16(-spread);
+        glyph.offsetY = static_cast<float>(renderSizePx - top - spread);
+        if (!baselineSet && top > 0) {
+            font->baseline = renderSizePx;
+            baselineSet = true;
+        }
+        const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
+        if (IsNarrowAdvanceCodePoint(glyph.codePoint))
+            glyph.advance = ClampToInt16(static_cast<int64_t>(renderSizePx * 0.4));
+        else
+            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return true;
+}
+
+bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, int spacing)
+{
+    if (!font || !input || !glyphs || !HasPixels(*input) || !font->glyphs)
+        return false;
+    const Bitmap& image = *input;
+    int firstRow = -1;
+    int lastRow = -1;
+    for (int y = 0; y < image.height; ++y) {
+        if (RowHasInk(image, y, 0, image.width)) {
+            if (firstRow < 0)
+                firstRow = y;
+            lastRow = y;
+        }
+    }
+    if (firstRow < 0) {
+        QVI_ReportPopup(QV_LOG_WARNING, "No pixels found in font '%s' input bitmap.", FontName(font));
+        return false;
+    }
+    const std::vector<uint8_t> inkColumns = InkColumns(image, firstRow, lastRow);
+    const int nodeCount = glyphs->nodes.count;
+    int x = 0;
+    for (int n = 0; n < nodeCount; ++n) {
+        const DataNode* node = glyphs->nodes.data[n];
+        const char* idText = node ? node->GetParameter("id") : nullptr;
+        if (!idText) {
+            QVI_ReportPopup(QV_LOG_WARNING, "No id defined for glyph #%d in font '%s'", n, FontName(font));
+            continue;
+        }
+        const int id = atoi(idText);
+        if (id < 32 || id > 255 || id >= font->glyphCount) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Font '%s' Glyph #%d index %d is out of bounds", FontName(font), n, id);
+            continue;
+        }
+        const float extraSpacing = QVI_ParseFloat(node->GetParameter("spacing"), 0.0f);
+        int extra = static_cast<int>(extraSpacing + 0.5f);
+        if (extraSpacing > 0 && extra < 1)
+            extra = 1;
+        const int span = NodeInt(node, "span", 1);
+        FontGlyph& glyph = font->glyphs[id];
+        if (span == 0) {
+            glyph.offsetX = 0;
+            glyph.advance = ClampToInt16(static_cast<int64_t>(extra) + spacing);
+            continue;
+        }
+        if (x >= image.width) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Input bitmap for '%s' contains %d glyphs LESS than the XML definition file!",
+                            FontName(font), nodeCount - n);
+            return false;
+        }
+        int x0 = x;
+        while (x0 < image.width - 1 && !inkColumns[x0])
+            ++x0;
+        int x1 = x0;
+        for (int block = 0; block < span && x1 < image.width; ++block) {
+            while (x1 < image.width && !inkColumns[x1])
+                ++x1;
+            while (x1 < image.width && inkColumns[x1])
+                ++x1;
+        }
+        int y0 = firstRow;
+        while (y0 <= lastRow && !RowHasInk(image, y0, x0, x1))
+            ++y0;
+        int y1 = lastRow + 1;
+        while (y1 > y0 && !RowHasInk(image, y1 - 1, x0, x1))
+            --y1;
+        if (y1 <= y0) {
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "Sanity check failed for glyph (%d/%d): glyph_end_y <= glyph_start_y (%d <= %d). X0=%d "
+                            "X1=%d. Hint: check the (\") character on different inputs.",
+                            n + 1, nodeCount, y1, y0, x0, x1);
+            return false;
+        }
+        const int width = x1 - x0;
+        const int height = y1 - y0;
+        uint8_t* pixels = static_cast<uint8_t*>(malloc(static_cast<size_t>(width) * height * 4));
+        if (!pixels) {
+            QVI_Report(QV_LOG_ERROR, "Out of memory for glyph %d of font '%s'.", id, FontName(font));
+            return false;
+        }
+        for (int row = 0; row < height; ++row) {
+            memcpy(pixels + static_cast<size_t>(row) * width * 4,
+                   image.pixels + (static_cast<size_t>(y0 + row) * image.width + x0) * 4, static_cast<size_t>(width) * 4);
+        }
+        SetImagePixels(&glyph.image, pixels, width, height);
+        glyph.offsetX = 0;
+        glyph.advance = ClampToInt16(static_cast<int64_t>(spacing) + width + extra);
+        glyph.offsetY = static_cast<float>(y0 - firstRow);
+        x = x1;
+    }
+    int unusedBlocks = 0;
+    for (int column = x; column < image.width; ++column) {
+        if (inkColumns[column] && (column == x || !inkColumns[column - 1]))
+            ++unusedBlocks;
+    }
+    if (unusedBlocks > 0) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "Input bitmap for '%s' has %d unused pixel blocks - all glyphs may not have been read "
+                        "properly! Hint: check the (\") character on different inputs.",
+                        FontName(font), unusedBlocks);
+    }
+    return true;
+}
+
+void QVI_CreateFontGlyphsArrayFromStrings(Font* font, const char* stringsFile, DataArray* additionalCharacters,
+                                          const char* characterSets)
+{
+    if (!font || !stringsFile)
+        return;
+    std::vector<uint8_t> flags(kCodePointLimit, 0);
+    QVI_FreeFontGlyphs(font);
+    font->isUTF8 = 1;
+    if (stringsFile[0] != '!')
+        FlagTranslations(flags, stringsFile);
+
+    for (uint32_t codePoint = 0x20; codePoint <= 0x7E; ++codePoint) {
+        if (!strchr("%:;`{}~", static_cast<int>(codePoint)))
+            flags[codePoint] = 1;
+    }
+    flags[0xA0] = 1;
+
+    if (additionalCharacters) {
+        for (int n = 0; n < additionalCharacters->nodes.count; ++n) {
+            const DataNode* node = additionalCharacters->nodes.data[n];
+            const char* id = node ? node->GetParameter("id") : nullptr;
+            uint32_t codePoint = 0;
+            if (id && id[0]) {
+                uint32_t* decoded = QVI_ConvertUTF8ToUTF32(id, static_cast<int>(strlen(id)));
+                codePoint = decoded ? decoded[0] : 0;
+                free(decoded);
+            }
+            if (codePoint < static_cast<uint32_t>(kCodePointLimit))
+                flags[codePoint] = 1;
+            else
+                QVI_Report(QV_LOG_WARNING, "utf32_char >= UNICODE_MAX");
+        }
+    }
+    FlagCharacterSets(flags, characterSets);
+
+    int count = 0;
+    for (uint8_t flag : flags)
+        count += flag;
+    if (!QVI_AllocateFontGlyphs(font, count))
+        return;
+    int index = 0;
+    for (int codePoint = 0; codePoint < kCodePointLimit; ++codePoint) {
+        if (flags[codePoint])
+            font->glyphs[index++].codePoint = static_cast<uint32_t>(codePoint);
+    }
+}

@@ -1,0 +1,176 @@
+// Fonts generated from DejaVu Sans through FreeType: LATIN-1 by byte, UTF-8 from a strings
+// file, distance fields, styles, and sources that are broken in the ways games break them.
+#include <set>
+
+#include "text/generation/font_source_fixture.h"
+
+namespace generation_test {
+namespace {
+
+const std::string kTrueType = "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"22\"/>";
+
+int Kerning(const Font* font, int left, int right) { return font->glyphs[right].kerning[left]; }
+
+using TrueTypeSource = FontSourceTest;
+
+TEST_F(TrueTypeSource, LatinFontHasAGlyphPerByteKernedPairsAndSoundMetrics) {
+    FontPtr font = Generate("latin", Doc(Settings("<node id=\"VERSION\" value=\"2\"/>" + kTrueType)));
+    ASSERT_EQ(font->glyphCount, 256);
+    EXPECT_EQ(font->isUTF8, 0);
+    EXPECT_EQ(font->scale, 1.0f);
+    ExpectSoundFont(font.get());
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(font->glyphs[i].codePoint, static_cast<uint32_t>(i));
+        ASSERT_NE(font->glyphs[i].kerning, nullptr) << i;
+    }
+    for (int c : {int('A'), int('g'), 0xE9 /* e acute */, 0xFF /* y diaeresis */})
+        EXPECT_NE(font->glyphs[c].image.pixels, nullptr) << c;
+    // Sloped sides tuck in; the unkerned glyphs neither kern nor are kerned.
+    EXPECT_LT(Kerning(font.get(), 'A', 'V'), 0);
+    EXPECT_LT(Kerning(font.get(), 'T', 'o'), Kerning(font.get(), 'H', 'o'));
+    for (int unkerned : {int(' '), int('-'), int('_'), 0xA0}) {
+        for (int other = 0; other < 256; ++other) {
+            ASSERT_EQ(Kerning(font.get(), unkerned, other), 0);
+            ASSERT_EQ(Kerning(font.get(), other, unkerned), 0);
+        }
+    }
+    // Space and no-break space advance without an image; a line holds ascenders and descenders.
+    EXPECT_EQ(font->glyphs[' '].image.pixels, nullptr);
+    EXPECT_GT(font->glyphs[' '].advance, 0);
+    EXPECT_EQ(font->glyphs[' '].advance, font->glyphs[0xA0].advance);
+    const FontGlyph& g = font->glyphs['g'];
+    const FontGlyph& x = font->glyphs['x'];
+    EXPECT_GT(g.offsetY + g.image.height, x.offsetY + x.image.height);
+    EXPECT_GT(font->glyphs['W'].advance, font->glyphs['i'].advance);
+    // The C1 control codes have no glyphs in the face and are reported.
+    EXPECT_EQ(LogCapture::CountPopups("Font 'fonts/latin' glyph #128 unicode 128 (0x80) is missing!"), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("unicode 65 "), 0);
+}
+
+
+TEST_F(TrueTypeSource, Utf8FontHoldsTheCharactersItsTranslationsNeedInCodePointOrder) {
+    PutFile("fonts/lang/strings.xml",
+            Doc("<array id=\"STRINGS\"><node id=\"greeting\" to=\"Привет\"/><node from=\"bye\"/>"
+                "<node to=\"x\"/></array>"));
+    FontPtr font = Generate(
+        "utf8", Doc(Settings("<node id=\"VERSION\" value=\"2\"/><node id=\"SPACING\" value=\"2\"/>"
+                             "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"20\" strings=\"./lang/strings.xml\" "
+                             "character_sets=\"polish\"/>") +
+                    "<array id=\"additional_utf_characters\"><node id=\"€\"/></array>"));
+    EXPECT_EQ(font->isUTF8, 1);
+    // 89 fixed characters, six Cyrillic letters, 18 Polish letters and the euro sign.
+    ASSERT_EQ(font->glyphCount, 89 + 6 + 18 + 1);
+    std::set<uint32_t> codePoints;
+    for (int i = 0; i < font->glyphCount; ++i) {
+        if (i > 0)
+            ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
+        EXPECT_EQ(font->glyphs[i].kerning, nullptr);
+        codePoints.insert(font->glyphs[i].codePoint);
+    }
+    for (uint32_t c = 0x20; c <= 0x7E; ++c)
+        EXPECT_EQ(codePoints.count(c), std::string("%:;`{}~").find(static_cast<char>(c)) == std::string::npos ? 1u : 0u);
+    for (uint32_t c : {0xA0u, 0x41Fu, 0x440u, 0x442u, 0x141u, 0x20ACu})
+        EXPECT_EQ(codePoints.count(c), 1u) << c;
+    ExpectSoundFont(font.get());
+    EXPECT_NE(Find(font.get(), 0x41F)->image.pixels, nullptr);
+    // Glyphs beyond LATIN-1 step one pixel past their image, and SPACING widens them.
+    const FontGlyph* pe = Find(font.get(), 0x41F);
+    EXPECT_EQ(pe->advance, pe->image.width + 1 + 2);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Node #1 is missing 'to', has 'from' instead."), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Node #2 is missing 'id', has 'to' instead."), 1);
+}
+
+TEST_F(TrueTypeSource, DistanceFieldFontsNeedVersionTwoAndASpread) {
+    const std::string field = "<node id=\"DISTANCE_FIELD\" size_px=\"16\" spread=\"3\" scale=\"2\" smoothing=\"0.2\"/>";
+    const std::string input = "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"24\" strings=\"!fixed\"/>";
+    FontPtr font = Generate("field", Doc(Settings("<node id=\"VERSION\" value=\"2\"/>" + input + field)));
+    EXPECT_EQ(font->glyphCount, 89);
+    EXPECT_TRUE(font->flags & FONT_DISTANCE_FIELD);
+    EXPECT_EQ(font->spread, 3.0f);
+    EXPECT_FLOAT_EQ(font->smoothing, 0.2f);
+    EXPECT_FLOAT_EQ(font->scale, 24.0f / 16.0f);
+    ExpectSoundFont(font.get(), true, false);
+    // Rendered at 16 pixels with the spread around it: the edge fades out over the border.
+    const FontGlyph* o = Find(font.get(), 'O');
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(o->offsetX, -3);
+    EXPECT_GT(o->image.width, 12 + 2 * 3 - 2);
+    EXPECT_LT(o->image.width, 16 + 2 * 3 + 2);
+    const int middle = o->image.height / 2;
+    EXPECT_EQ(Alpha(*o, 0, middle), 0);
+    int rises = 0;
+    for (int x = 1; x < o->image.width / 2; ++x)
+        rises += Alpha(*o, x, middle) > Alpha(*o, x - 1, middle);
+    EXPECT_GE(rises, 3);
+
+    bool generated = true;
+    FontPtr old = Generate("old", Doc(Settings(input + field)), &generated);
+    EXPECT_FALSE(generated);
+    EXPECT_EQ(LogCapture::CountPopups("Failed to generate font from source 'fonts/old.xml': Distance field support "
+                                      "requires font database version 2 or later."),
+              1);
+    Generate("inside_out", Doc(Settings("<node id=\"VERSION\" value=\"2\"/>" + input +
+                                        "<node id=\"DISTANCE_FIELD\" spread=\"-2\"/>")),
+             &generated);
+    EXPECT_FALSE(generated);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("inside_out.xml': Distance field spread is invalid."), 1);
+}
+
+TEST_F(TrueTypeSource, AllCapsDrawsSmallLettersAsCapitalsAndBoldStillRenders) {
+    FontPtr font = Generate("caps", Doc(Settings(
+                                        "<node id=\"VERSION\" value=\"2\"/><node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" "
+                                        "style=\"BOLD,ALL_CAPS\"/>")));
+    ExpectSoundFont(font.get());
+    const FontGlyph& small = font->glyphs['q'];
+    const FontGlyph& capital = font->glyphs['Q'];
+    ASSERT_EQ(small.image.width, capital.image.width);
+    ASSERT_EQ(small.image.height, capital.image.height);
+    EXPECT_EQ(memcmp(small.image.pixels, capital.image.pixels, small.image.width * small.image.height * 4), 0);
+    EXPECT_EQ(small.offsetY, capital.offsetY);
+    // Only 'a' to 'z' are mapped.
+    EXPECT_NE(font->glyphs[0xE4].image.height, font->glyphs[0xC4].image.height);
+}
+
+TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBackToOne) {
+    const std::string version = "<node id=\"VERSION\" value=\"2\"/>";
+    struct Case {
+        std::string name, source, reason;
+    } cases[] = {
+        {"missing_ttf", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"Nowhere.ttf\"/>")),
+         "The TrueType file was not found."},
+        {"corrupt_ttf", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"Corrupt.ttf\"/>")),
+         "Rendering the TrueType file failed."},
+        {"no_settings", Doc("<array id=\"glyphs\"><node id=\"65\"/></array>"),
+         "Array 'settings' is missing or has bad parms - see specifications."},
+        {"no_input", Doc(Settings(version)), "Array 'settings' is missing or has bad parms - see specifications."},
+        {"version_zero", Doc(Settings("<node id=\"VERSION\" value=\"0\"/>" + kTrueType)),
+         "Font database is of invalid version."},
+        {"not_xml", "this is no database", "Font database not found or doesn't contain any arrays."},
+    };
+    PutFile("fonts/Corrupt.ttf", std::string("\0\1\0\0garbage", 11) + std::string(3000, '\x7f'));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool generated = true;
+        FontPtr font = Generate(c.name, c.source, &generated);
+        EXPECT_FALSE(generated);
+        EXPECT_EQ(LogCapture::CountPopups("Failed to generate font from source 'fonts/" + c.name + ".xml': " + c.reason),
+                  1);
+    }
+    EXPECT_EQ(LogCapture::CountPopupsContaining("FT_New_Face error"), 1);
+
+    FontPtr plain = Generate("plain", Doc(Settings(version + kTrueType)));
+    for (const std::string scale : {"0", "20"}) {
+        FontPtr font = Generate("scale" + scale,
+                                Doc(Settings(version + kTrueType + "<node id=\"OUTPUT\" scale=\"" + scale + "\"/>")));
+        EXPECT_EQ(LogCapture::CountPopups("QVI_GenerateFontFromSource: scale factor " + scale + " for font fonts/scale" +
+                                          scale + " is invalid. Use values > 0 and < 10."),
+                  1);
+        EXPECT_EQ(font->height, plain->height);
+        EXPECT_EQ(font->glyphs['M'].image.width, plain->glyphs['M'].image.width);
+    }
+    FontPtr half = Generate("half", Doc(Settings(version + kTrueType + "<node id=\"OUTPUT\" scale=\"3/2\"/>")));
+    EXPECT_NEAR(half->glyphs['M'].image.height, plain->glyphs['M'].image.height * 1.5, 1.0);
+}
+
+}  // namespace
+}  // namespace generation_test
