@@ -32,7 +32,7 @@ IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
-FONT_PASSES = 5
+FONT_PASSES = 20
 PARAGRAPHS = {"latin1": "inputs/paragraph_latin1.txt", "utf8": "inputs/paragraph_utf8.txt"}
 PARAGRAPH_DRAWS = 200
 
