@@ -1,5 +1,6 @@
-// The frame's side of the bitmap queues that other threads fill: textures to release and
-// bitmaps to upload, a few per frame so that a burst of loads never stalls one frame.
+// The frame's side of the bitmap and font queues that other threads fill: textures to
+// release, bitmaps and font atlases to upload, a few per frame so that a burst of loads
+// never stalls one frame.
 #include "engine/resource_queues.h"
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "core/locks.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/shaders/shader_pool.h"
+#include "text/fonts/font_pool.h"
 
 namespace {
 
@@ -88,6 +90,7 @@ void QVI_ProcessBitmapResourceQueues()
 {
     ReleaseQueuedTextures();
     UploadQueuedBitmaps();
+    QVI_ProcessFontUploadQueue();
 }
 
 void QVI_ProcessShaderUploadQueue()

@@ -44,6 +44,11 @@ bool QVI_RecreateFontAtlas(Font* font);
 void QVI_QueueFontUpload(Font* font);
 // The frame's font pass: at most 10 queued fonts, each uploaded under its locked byte.
 void QVI_ProcessFontUploadQueue();
+// Fonts waiting in the upload queue; and a font taken out of it (a font given back).
+int QVI_GetQueuedFontUploadCount();
+void QVI_DropFontUpload(Font* font);
+// The atlas's texture, pixels and name released; the glyph images forget the texture.
+void QVI_ReleaseFontAtlas(Font* font);
 
 // ---- The global glyph cache (global_glyph_cache.cpp) ----
 
@@ -51,4 +56,10 @@ void QVI_ProcessFontUploadQueue();
 // cache; null (reported) when neither has it.
 FontGlyph* QVI_FindFontGlyph(Font* font, uint32_t codePoint);
 // Opens "global.ttf" (else "fonts/global.ttf") through FreeType; false leaves the cache off.
+// A second call opens the face afresh.
 bool InitializeGlobalFont();
+// A font given back for good takes its cached glyphs with it, so that a font made later in
+// the same record never draws them.
+void QVI_ForgetGlobalGlyphs(Font* font);
+// Renderer shutdown: the GPU data of every cached glyph image.
+void QVI_ReleaseGlobalGlyphTextures();

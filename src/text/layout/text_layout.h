@@ -11,6 +11,9 @@ struct Shader;
 
 const int kTextFormatBuffer = 2048;
 const int kMaxTextLines = 1024;
+// A tag's attribute value (and a UTF-8 tag copied to bytes) of this many characters or more
+// is ignored.
+const int kMaxTagValue = 512;
 
 float QVI_DrawText(Font* font, const char* text, float x, float y);
 float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y);
@@ -18,6 +21,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y);
 // LATIN-1 text is broken in place in the caller's buffer.
 void QVI_MeasureTextLines(Font* font, char* text, float* width, float* height);
 
+// The UTF-32 text must have room for maxLines more code points: line ends are inserted.
 int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, int32_t* lineWidths, int maxLines);
 int QVI_BreakTextLinesUTF32(Font* font, int maxWidth, uint32_t* text, uint32_t** lineStarts, int32_t* lineWidths,
                             int maxLines);
@@ -28,3 +32,52 @@ int QVI_MeasureWordUTF32(Font* font, const uint32_t* text);
 Bitmap* QVI_ParseTextTag(const char* tag, int* offset, float* angle, float* scale, float color[4], Shader** shader);
 int QVI_ParseHexByte(char high, char low);
 float QVI_GetTextCenterOffset(Font* font);
+
+// One glyph quad in the current colour and depth: axis-aligned (nothing at alpha 0), or
+// each corner p drawn at origin + matrix (p - origin), matrix row-major 2 x 2.
+void QVI_AddGlyphQuad(Bitmap* image, float x, float y);
+void QVI_AddRotatedGlyphQuad(Bitmap* image, const float matrix[4], const float origin[2], float x, float y);
+// A point through the world-view-projection transform into viewport pixels (x, y) and depth.
+void QVI_ProjectToScreen(float out[3], const float point[3]);
+
+// ---- Shared by breaking, measuring and drawing (text_layout.cpp) ----
+
+// The glyph of a LATIN-1 byte, read as unsigned; null past the font's glyphs.
+FontGlyph* QVI_LatinGlyph(Font* font, unsigned char c);
+// Kerning added before glyph when it follows prev (0 without a row).
+int QVI_GlyphKerning(Font* font, const FontGlyph* glyph, unsigned prev);
+// The font's scale, a degenerate one (zero, negative, not a number) read as 1.
+float QVI_FontScale(const Font* font);
+// The calling thread's text scale and wrap width with the guards every layout applies: a
+// scale below 1e-6 (a thread the engine did not start has all zeros) is 1; a wrap width
+// below 0.1 means no wrapping (64000).
+void QVI_GetTextScale(float* scaleX, float* scaleY);
+float QVI_GetTextWrapWidth();
+// A wrap width in drawn units as font pixels at that scale (truncated, bounded).
+int QVI_WrapWidthInFontPixels(float drawnWidth, float scale);
+
+// Per-layout memo of a UTF-8 font's glyph lookups (a linear scan each, and a report for a
+// missing code point): every distinct code point is looked up once per layout.
+class TextGlyphLookup {
+public:
+    explicit TextGlyphLookup(Font* font) : font_(font) {}
+    FontGlyph* Find(uint32_t codePoint);
+
+private:
+    static const int kSlots = 256;
+    Font* font_;
+    uint32_t keys_[kSlots];
+    FontGlyph* glyphs_[kSlots];
+    bool used_[kSlots] = {};
+};
+
+int QVI_BreakTextLinesUTF32(TextGlyphLookup* lookup, Font* font, int maxWidth, uint32_t* text,
+                            uint32_t** lineStarts, int32_t* lineWidths, int maxLines);
+int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* text);
+// The closing '|' of a tag whose text starts at tag, or null when it has none.
+const char* QVI_FindTagEnd(const char* tag);
+const uint32_t* QVI_FindTagEndUTF32(const uint32_t* tag);
+// Copies a UTF-8 tag's code points (from tag to end) as bytes; false when it is too long.
+bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTagValue]);
+// The pen width an image tag takes in font pixels (0 when no bitmap is found).
+int QVI_ImageTagWidth(Font* font, const char* tag);

@@ -1,0 +1,496 @@
+// The .mft font file: the reader for every version the engine has written (1 to 7) and the
+// writer of version 7. A file is read whole into memory and every field is taken against
+// the bytes left, so a truncated or hostile file leaves an empty font instead of a crash.
+#include "text/fonts/font_pool.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "core/engine_log.h"
+#include "core/engine_string.h"
+#include "filesystem/paths.h"
+#include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/bitmaps/image_codecs.h"
+#include "graphics/renderer/renderer_codes.h"
+#include "platform/os.h"
+#include "quaven/api.h"
+#include "quaven/filesystem.h"
+
+namespace {
+
+const int kHeaderBytes = 11;     // "TAV_Font_v" and the version digit
+const int kEncodingBytes = 512;  // the longest encoding text, its 0 included
+const int kOldReservedBytes = 256;
+const int kOldGlyphCount = 256;
+const char kMagic[] = "TAV_Font_v7";
+
+// The file's bytes, taken front to back; every take is checked against what is left.
+struct FontFileInput {
+    const uint8_t* data;
+    uint64_t size;
+    uint64_t position;
+    const char* name;
+
+    uint64_t Left() const { return size - position; }
+
+    bool Fits(uint64_t bytes, const char* field) const
+    {
+        if (bytes <= Left())
+            return true;
+        QVI_Report(QV_LOG_WARNING, "Font '%s' is damaged: %s needs %llu bytes, %llu are left.", name, field,
+                   static_cast<unsigned long long>(bytes), static_cast<unsigned long long>(Left()));
+        return false;
+    }
+
+    bool Take(void* out, uint64_t bytes, const char* field)
+    {
+        if (!Fits(bytes, field))
+            return false;
+        if (bytes > 0)
+            memcpy(out, data + position, static_cast<size_t>(bytes));
+        position += bytes;
+        return true;
+    }
+
+    // Numbers are little-endian whatever the host.
+    bool U32(uint32_t* out, const char* field)
+    {
+        uint8_t b[4];
+        if (!Take(b, 4, field))
+            return false;
+        *out = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        return true;
+    }
+    bool I32(int32_t* out, const char* field)
+    {
+        uint32_t value;
+        if (!U32(&value, field))
+            return false;
+        *out = static_cast<int32_t>(value);
+        return true;
+    }
+    bool F32(float* out, const char* field)
+    {
+        uint32_t value;
+        if (!U32(&value, field))
+            return false;
+        memcpy(out, &value, 4);
+        return true;
+    }
+    bool U16(uint16_t* out, const char* field)
+    {
+        uint8_t b[2];
+        if (!Take(b, 2, field))
+            return false;
+        *out = static_cast<uint16_t>(b[0] | b[1] << 8);
+        return true;
+    }
+    bool I16(int16_t* out, const char* field)
+    {
+        uint16_t value;
+        if (!U16(&value, field))
+            return false;
+        *out = static_cast<int16_t>(value);
+        return true;
+    }
+    bool U8(uint8_t* out, const char* field) { return Take(out, 1, field); }
+
+    // The encoding text up to its 0; one that fills the whole buffer is a damaged file.
+    bool Encoding(char out[kEncodingBytes])
+    {
+        for (int i = 0; i < kEncodingBytes; ++i) {
+            if (!Take(out + i, 1, "the encoding"))
+                return false;
+            if (out[i] == 0)
+                return true;
+        }
+        QVI_Report(QV_LOG_WARNING, "Font '%s' is damaged: its encoding text has no end within %d bytes.", name,
+                   kEncodingBytes);
+        return false;
+    }
+};
+
+void SwapRedAndBlue(uint8_t* pixels, uint64_t count)
+{
+    for (uint64_t i = 0; i < count; ++i) {
+        uint8_t* pixel = pixels + 4 * i;
+        const uint8_t red = pixel[0];
+        pixel[0] = pixel[2];
+        pixel[2] = red;
+    }
+}
+
+// A glyph image of width x height pixels from the file, red and blue exchanged when asked.
+bool ReadGlyphPixels(FontFileInput& in, FontGlyph& glyph, uint16_t width, uint16_t height, bool swap)
+{
+    glyph.image.width = glyph.image.textureWidth = width;
+    glyph.image.height = glyph.image.textureHeight = height;
+    if (width == 0 || height == 0)
+        return true;
+    const uint64_t pixelCount = uint64_t(width) * height;
+    if (!in.Fits(pixelCount * 4, "a glyph image"))
+        return false;
+    glyph.image.pixels = static_cast<uint8_t*>(malloc(static_cast<size_t>(pixelCount * 4)));
+    if (!glyph.image.pixels) {
+        QVI_Report(QV_LOG_ERROR, "Font '%s': no memory for a %ux%u glyph image.", in.name, width, height);
+        return false;
+    }
+    in.Take(glyph.image.pixels, pixelCount * 4, "a glyph image");
+    glyph.image.flags |= kBitmapHasAlpha;
+    if (swap)
+        SwapRedAndBlue(glyph.image.pixels, pixelCount);
+    return true;
+}
+
+bool ReadKerning(FontFileInput& in, FontGlyph& glyph, int count)
+{
+    if (!in.Fits(uint64_t(count), "a kerning row"))
+        return false;
+    glyph.kerning = static_cast<int8_t*>(malloc(static_cast<size_t>(count > 0 ? count : 1)));
+    if (!glyph.kerning) {
+        QVI_Report(QV_LOG_ERROR, "Font '%s': no memory for a kerning row.", in.name);
+        return false;
+    }
+    return in.Take(glyph.kerning, uint64_t(count), "a kerning row");
+}
+
+// Whatever was read goes: the font is valid, with no glyphs and nothing to draw.
+void MakeEmpty(Font* font)
+{
+    QVI_FreeFontGlyphs(font);
+    font->baseline = font->height = font->lineSpacing = 0;
+    font->spread = font->smoothing = 0.0f;
+    font->scale = 1.0f;
+    font->flags &= static_cast<uint8_t>(~FONT_DISTANCE_FIELD);
+}
+
+// The three line metrics, the same in every version.
+bool ReadMetrics(FontFileInput& in, Font* font)
+{
+    return in.I32(&font->baseline, "the baseline") && in.I32(&font->height, "the height") &&
+           in.I32(&font->lineSpacing, "the line spacing");
+}
+
+// Versions 1 to 5: 256 glyphs indexed by byte, no glyph count, no distance field.
+bool ReadOldVersion(FontFileInput& in, Font* font, int version)
+{
+    char encoding[kEncodingBytes];
+    if (!in.Encoding(encoding))
+        return false;
+    font->isUTF8 = strcmp(encoding, "UTF-8") == 0;
+    uint8_t reserved[kOldReservedBytes];
+    if (!ReadMetrics(in, font) || !in.Take(reserved, kOldReservedBytes, "the reserved block"))
+        return false;
+    font->spread = font->smoothing = 0.0f;
+    font->scale = 1.0f;
+    font->flags &= static_cast<uint8_t>(~FONT_DISTANCE_FIELD);
+    if (!QVI_AllocateFontGlyphs(font, kOldGlyphCount))
+        return false;
+    // Versions 1 to 4 stored blue first; version 5 red first.
+    const bool bgraHost = QVI_GetImageChannelOrder() == QV_PIXEL_ORDER_BGRA;
+    const bool swap = version < 5 ? !bgraHost : bgraHost;
+    for (int i = 0; i < kOldGlyphCount; ++i) {
+        FontGlyph& glyph = font->glyphs[i];
+        glyph.codePoint = static_cast<uint32_t>(i);
+        int16_t offsetY = 0, ignored = 0;
+        uint16_t width = 0, height = 0;
+        if (!in.I16(&offsetY, "a glyph's offset"))
+            return false;
+        glyph.offsetY = offsetY;
+        if (version >= 2 && !in.I16(&glyph.offsetX, "a glyph's offset"))
+            return false;
+        if (!in.I16(&ignored, "a glyph record"))
+            return false;
+        if (version >= 4 && !ReadKerning(in, glyph, kOldGlyphCount))
+            return false;
+        if (!in.U16(&width, "a glyph's width") || !in.U16(&height, "a glyph's height"))
+            return false;
+        if (version >= 3) {
+            if (!in.I16(&glyph.advance, "a glyph's advance"))
+                return false;
+        } else {
+            glyph.advance = static_cast<int16_t>(width + 1);
+        }
+        if (!ReadGlyphPixels(in, glyph, width, height, swap))
+            return false;
+    }
+    return true;
+}
+
+bool ReadCurrentVersion(FontFileInput& in, Font* font, int version)
+{
+    char encoding[kEncodingBytes];
+    if (!in.Encoding(encoding))
+        return false;
+    font->isUTF8 = strcmp(encoding, "UTF-8") == 0;
+    if (!ReadMetrics(in, font))
+        return false;
+    font->spread = font->smoothing = 0.0f;
+    font->scale = 1.0f;
+    font->flags &= static_cast<uint8_t>(~FONT_DISTANCE_FIELD);
+    if (version >= 7) {
+        if (!in.F32(&font->spread, "the spread") || !in.F32(&font->smoothing, "the smoothing") ||
+            !in.F32(&font->scale, "the scale"))
+            return false;
+        if (font->spread > 0.0f)
+            font->flags |= FONT_DISTANCE_FIELD;
+    }
+    int32_t count = 0;
+    if (!in.I32(&count, "the glyph count"))
+        return false;
+    if (count < 0) {
+        QVI_Report(QV_LOG_WARNING, "Font '%s' is damaged: glyph count %d.", in.name, count);
+        return false;
+    }
+    if (!font->isUTF8 && count != kOldGlyphCount) {
+        QVI_Report(QV_LOG_WARNING, "Font '%s' is damaged: a LATIN-1 font has %d glyphs, not %d.", in.name, count,
+                   kOldGlyphCount);
+        return false;
+    }
+    // The smallest glyph record: no kerning, no pixels.
+    const uint64_t smallestRecord = version >= 7 ? 17 : 15;
+    if (!in.Fits(uint64_t(count) * smallestRecord, "the glyph records"))
+        return false;
+    if (!QVI_AllocateFontGlyphs(font, count))
+        return false;
+    const bool swap = QVI_GetImageChannelOrder() == QV_PIXEL_ORDER_BGRA;
+    for (int i = 0; i < count; ++i) {
+        FontGlyph& glyph = font->glyphs[i];
+        if (!in.U32(&glyph.codePoint, "a glyph's code point"))
+            return false;
+        if (version >= 7) {
+            if (!in.F32(&glyph.offsetY, "a glyph's offset"))
+                return false;
+        } else {
+            int16_t offsetY = 0;
+            if (!in.I16(&offsetY, "a glyph's offset"))
+                return false;
+            glyph.offsetY = offsetY;
+        }
+        uint8_t hasKerning = 0;
+        uint16_t width = 0, height = 0;
+        if (!in.I16(&glyph.offsetX, "a glyph's offset") || !in.I16(&glyph.advance, "a glyph's advance") ||
+            !in.U8(&hasKerning, "a glyph's kerning flag"))
+            return false;
+        if (hasKerning && !ReadKerning(in, glyph, count))
+            return false;
+        if (!in.U16(&width, "a glyph's width") || !in.U16(&height, "a glyph's height"))
+            return false;
+        if (!ReadGlyphPixels(in, glyph, width, height, swap))
+            return false;
+    }
+    return true;
+}
+
+// The whole file through the file system; null (reported) when it cannot be read.
+uint8_t* ReadWholeFile(const QuavenFileSystemAPI* files, FileHandle* file, const char* name, uint64_t* size)
+{
+    files->Seek(file, 0, QV_SEEK_END);
+    const int length = files->GetFilePosition(file);
+    files->Seek(file, 0, QV_SEEK_SET);
+    if (length <= 0) {
+        *size = 0;
+        return static_cast<uint8_t*>(malloc(1));
+    }
+    uint8_t* data = static_cast<uint8_t*>(malloc(static_cast<size_t>(length)));
+    if (!data || files->Read(data, length, file) != length) {
+        QVI_Report(QV_LOG_WARNING, "Font '%s': unable to read its %d bytes.", name, length);
+        free(data);
+        return nullptr;
+    }
+    *size = static_cast<uint64_t>(length);
+    return data;
+}
+
+// ---- Writing ----
+
+struct FontFileOutput {
+    std::vector<uint8_t> bytes;
+
+    void Put(const void* data, size_t size)
+    {
+        const uint8_t* from = static_cast<const uint8_t*>(data);
+        bytes.insert(bytes.end(), from, from + size);
+    }
+    void U32(uint32_t value)
+    {
+        const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        Put(b, 4);
+    }
+    void I32(int32_t value) { U32(static_cast<uint32_t>(value)); }
+    void F32(float value)
+    {
+        uint32_t bits;
+        memcpy(&bits, &value, 4);
+        U32(bits);
+    }
+    void U16(uint16_t value)
+    {
+        const uint8_t b[2] = {uint8_t(value), uint8_t(value >> 8)};
+        Put(b, 2);
+    }
+    void I16(int16_t value) { U16(static_cast<uint16_t>(value)); }
+    void U8(uint8_t value) { Put(&value, 1); }
+};
+
+bool HasImage(const FontGlyph& glyph)
+{
+    return glyph.image.pixels && glyph.image.width > 0 && glyph.image.height > 0;
+}
+
+bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
+{
+    const int count = font->glyphs ? font->glyphCount : 0;
+    out.Put(kMagic, sizeof kMagic);
+    const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
+    out.Put(encoding, strlen(encoding) + 1);
+    out.I32(font->baseline);
+    out.I32(font->height);
+    out.I32(font->lineSpacing);
+    out.F32(font->spread);
+    out.F32(font->smoothing);
+    out.F32(font->scale);
+    out.I32(count);
+    const bool swap = QVI_GetImageChannelOrder() == QV_PIXEL_ORDER_BGRA;
+    for (int i = 0; i < count; ++i) {
+        const FontGlyph& glyph = font->glyphs[i];
+        out.U32(glyph.codePoint);
+        out.F32(glyph.offsetY);
+        out.I16(glyph.offsetX);
+        out.I16(glyph.advance);
+        out.U8(glyph.kerning ? 1 : 0);
+        if (glyph.kerning)
+            out.Put(glyph.kerning, static_cast<size_t>(count));
+        if (!HasImage(glyph)) {
+            out.U16(0);
+            out.U16(0);
+            continue;
+        }
+        if (glyph.image.width > 0xFFFF || glyph.image.height > 0xFFFF) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': glyph %d is %dx%d pixels.", path, i,
+                            glyph.image.width, glyph.image.height);
+            return false;
+        }
+        out.U16(static_cast<uint16_t>(glyph.image.width));
+        out.U16(static_cast<uint16_t>(glyph.image.height));
+        const size_t start = out.bytes.size();
+        const size_t pixelCount = static_cast<size_t>(glyph.image.width) * glyph.image.height;
+        out.Put(glyph.image.pixels, pixelCount * 4);
+        // The file is always red first; the copy is turned, not the font's own pixels.
+        if (swap)
+            SwapRedAndBlue(out.bytes.data() + start, pixelCount);
+    }
+    return true;
+}
+
+bool WriteAll(const QuavenFileSystemAPI* files, const char* path, const std::vector<uint8_t>& bytes)
+{
+    FileHandle* file = files->OpenFile(path, "w");
+    if (!file)
+        return false;
+    bool written = true;
+    size_t done = 0;
+    while (written && done < bytes.size()) {
+        const size_t left = bytes.size() - done;
+        const int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
+        written = files->Write(bytes.data() + done, chunk, file) == chunk;
+        done += static_cast<size_t>(chunk);
+    }
+    files->CloseFile(file);
+    return written;
+}
+
+}  // namespace
+
+bool QVI_ReadFontFile(Font* font)
+{
+    if (!font || !font->header.name)
+        return false;
+    const char* name = font->header.name;
+    const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
+    FileHandle* file = files ? files->OpenFile(name, "r") : nullptr;
+    if (!file) {
+        QVI_Report(QV_LOG_INFO, "Font '%s' file not found.", name);
+        return false;
+    }
+    uint64_t size = 0;
+    uint8_t* data = ReadWholeFile(files, file, name, &size);
+    files->CloseFile(file);
+    if (!data) {
+        MakeEmpty(font);
+        return false;
+    }
+    FontFileInput in = {data, size, 0, name};
+    char header[32] = {};
+    bool read = in.Take(header, kHeaderBytes, "the header");
+    const int version = read ? atoi(header + 10) : -1;
+    if (version == 0) {
+        free(data);
+        MakeEmpty(font);
+        QVI_ReportPopup(QV_LOG_WARNING, "Font '%s' has invalid header ('%s')", name, header);
+        return false;
+    }
+    uint8_t terminator = 0;
+    read = read && in.U8(&terminator, "the header");
+    // Everything the file held before goes; the file says how many glyphs come now.
+    QVI_FreeFontGlyphs(font);
+    if (read)
+        read = version < 6 ? ReadOldVersion(in, font, version) : ReadCurrentVersion(in, font, version);
+    free(data);
+    if (!read) {
+        MakeEmpty(font);
+        return false;
+    }
+    return true;
+}
+
+bool QVI_SaveFontFile(Font* font, const char* path)
+{
+    if (!font)
+        return false;
+    if (!path)
+        path = "(null)";
+    QVI_Report(QV_LOG_INFO, "..saving font '%s'..", path);
+    const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
+    FontFileOutput out;
+    if (!files || !EncodeFont(font, path, out)) {
+        if (!files)
+            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
+        return false;
+    }
+
+    // A path without a scheme is written where the file system would look for it.
+    const char* target = path;
+    if (QVI_GetPathScheme(path) == SCHEME_NONE) {
+        target = QVI_ResolveFilePath(path, false);
+        if (!target) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
+            return false;
+        }
+    }
+    const String targetCopy(target);
+    const String native = QV_ConvertStaticPathToNativeOSPath(targetCopy.text);
+    // A back end without files on the disk (a memory or buffered mount) takes the file
+    // directly; a file on the disk is replaced whole or not at all.
+    if (!native.text || !native.text[0]) {
+        if (WriteAll(files, targetCopy.text, out.bytes))
+            return true;
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
+        return false;
+    }
+    String temporary(targetCopy.text);
+    temporary.Append(".tmp");
+    if (!WriteAll(files, temporary.text, out.bytes)) {
+        files->DeleteFile(temporary.text);
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
+        return false;
+    }
+    const String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
+    if (!nativeTemporary.text || !QVI_OsReplaceFile(nativeTemporary.text, native.text)) {
+        files->DeleteFile(temporary.text);
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': the previous file is unchanged.", path);
+        return false;
+    }
+    return true;
+}

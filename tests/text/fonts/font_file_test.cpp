@@ -1,0 +1,161 @@
+// .mft files as a game meets them: fonts saved and loaded through the API table, files of
+// every older version written from the format's tables, and damaged or hostile files that
+// must leave an empty font and a log line.
+#include <cstdlib>
+
+#include "text/fonts/font_fixture.h"
+
+namespace font_test {
+namespace {
+
+using quaven_test::LogCapture;
+using FontFile = FontTest;
+
+// A hand-built UTF-8 font: fractional offsets, one kerning row, pixels of known colours.
+void BuildHandFont(Font* font) {
+    ASSERT_TRUE(QVI_AllocateFontGlyphs(font, 3));
+    font->isUTF8 = 1, font->baseline = 9, font->height = 12, font->lineSpacing = 14;
+    font->spread = 0.0f, font->smoothing = 0.5f, font->scale = 1.0f;
+    const uint32_t codes[3] = {'A', 0x416, ' '};
+    for (int i = 0; i < 3; ++i) {
+        FontGlyph& g = font->glyphs[i];
+        g.codePoint = codes[i], g.offsetY = 1.25f * i, g.offsetX = int16_t(i - 1), g.advance = int16_t(5 + i);
+        if (i == 2) continue;
+        g.image.width = 2 + i, g.image.height = 3;
+        g.image.pixels = static_cast<uint8_t*>(malloc(size_t(g.image.width) * 3 * 4));
+        for (int p = 0; p < g.image.width * 3 * 4; ++p) g.image.pixels[p] = uint8_t(p * 7 + i);
+    }
+    font->glyphs[0].kerning = static_cast<int8_t*>(calloc(3, 1));
+    font->glyphs[0].kerning[1] = -3, font->glyphs[0].kerning[2] = 2;
+}
+
+TEST_F(FontFile, ASavedFontReadsBackAsItWasAndWritesTheSameBytes) {
+    Font* hand = qv->LoadFont("!hand");
+    ASSERT_NE(hand, nullptr);
+    BuildHandFont(hand);
+    ASSERT_TRUE(qv->SaveFont(hand, "res://hand.mft"));
+    const std::string saved = Get("hand.mft");
+    EXPECT_EQ(saved.compare(0, 18, std::string("TAV_Font_v7\0UTF-8\0", 18)), 0);
+    EXPECT_EQ(Get("hand.mft.tmp"), "") << "the temporary file is gone";
+
+    Font* font = qv->LoadFont("res://hand.mft");
+    ASSERT_NE(font, nullptr);
+    ASSERT_EQ(font->glyphCount, 3);
+    EXPECT_TRUE(font->isUTF8 && font->baseline == 9 && font->height == 12 && font->lineSpacing == 14);
+    EXPECT_EQ(font->smoothing, 0.5f);
+    for (int i = 0; i < 3; ++i) {
+        const FontGlyph &a = hand->glyphs[i], &b = font->glyphs[i];
+        EXPECT_TRUE(a.codePoint == b.codePoint && a.offsetY == b.offsetY && a.offsetX == b.offsetX &&
+                    a.advance == b.advance && a.image.width == b.image.width && a.image.height == b.image.height)
+            << "glyph " << i;
+        if (a.image.pixels) {
+            EXPECT_EQ(memcmp(a.image.pixels, b.image.pixels, size_t(a.image.width) * 3 * 4), 0);
+        }
+        EXPECT_EQ(b.image.format, QV_TEXTURE_FORMAT_RGBA8);
+    }
+    ASSERT_NE(font->glyphs[0].kerning, nullptr);
+    EXPECT_EQ(memcmp(font->glyphs[0].kerning, hand->glyphs[0].kerning, 3), 0);
+    EXPECT_EQ(font->glyphs[1].kerning, nullptr) << "no row where the file has none";
+    EXPECT_EQ(LogCapture::Count("Font size 12px."), 1);
+
+    ASSERT_TRUE(qv->SaveFont(font, "res://again.mft"));
+    EXPECT_EQ(Get("again.mft"), saved);
+}
+
+TEST_F(FontFile, OlderVersionsReadWithTheirConversions) {
+    const GlyphSpec blank = {0, 0, 0, 0, 0, 0, {0, 0, 0, 0}, {}};
+    auto spec = [&](int i) {
+        GlyphSpec g = blank;
+        if (i == 'A') g = {0, 3, 1, 7, 2, 2, {200, 100, 50, 255}, {1, -2}};
+        return g;
+    };
+    for (int version : {1, 3, 5}) {
+        SCOPED_TRACE(version);
+        const std::string name = "v" + std::to_string(version) + ".mft";
+        Put(name, OldFile(version, spec).data);
+        Font* font = qv->LoadFont(("res://" + name).c_str());
+        ASSERT_NE(font, nullptr);
+        ASSERT_EQ(font->glyphCount, 256);
+        EXPECT_EQ(font->glyphs[200].codePoint, 200u);
+        const FontGlyph& a = font->glyphs['A'];
+        EXPECT_EQ(a.offsetY, 3.0f);
+        EXPECT_EQ(a.offsetX, version >= 2 ? 1 : 0);
+        EXPECT_EQ(a.advance, version >= 3 ? 7 : 3) << "versions 1 and 2 advance by width + 1";
+        ASSERT_NE(a.image.pixels, nullptr);
+        EXPECT_TRUE(a.image.pixels[0] == 200 && a.image.pixels[1] == 100 && a.image.pixels[2] == 50) << "red first";
+        if (version >= 4) {
+            ASSERT_NE(a.kerning, nullptr);
+            EXPECT_TRUE(a.kerning[0] == 1 && a.kerning[1] == -2);
+        } else {
+            EXPECT_EQ(a.kerning, nullptr) << "no kerning before version 4";
+        }
+        EXPECT_TRUE(font->atlas.hardware.loaded) << "packed and uploaded";
+    }
+
+    Bytes v6 = CurrentHeader(6, "UTF-8", 2);
+    CurrentGlyph(v6, 6, {0x41, -2, 1, 6, 1, 1, {1, 2, 3, 4}, {0, 5}});
+    CurrentGlyph(v6, 6, {0x20AC, 4, 0, 8, 0, 0, {}, {}});
+    Put("v6.mft", v6.data);
+    Font* font = qv->LoadFont("res://v6.mft");
+    ASSERT_TRUE(font && font->glyphCount == 2 && font->isUTF8);
+    EXPECT_TRUE(font->glyphs[0].offsetY == -2.0f && font->glyphs[1].offsetY == 4.0f);
+    EXPECT_TRUE(font->glyphs[1].codePoint == 0x20AC && font->glyphs[1].image.pixels == nullptr);
+    EXPECT_TRUE(font->glyphs[0].kerning && font->glyphs[0].kerning[1] == 5 && !font->glyphs[1].kerning);
+    EXPECT_EQ(font->flags & FONT_DISTANCE_FIELD, 0);
+}
+
+TEST_F(FontFile, DamagedAndHostileFilesLeaveAnEmptyFont) {
+    Bytes good = CurrentHeader(7, "UTF-8", 2, 4.0f);
+    CurrentGlyph(good, 7, {0x41, 1.5f, 0, 6, 2, 2, {9, 9, 9, 9}, {3, -1}});
+    CurrentGlyph(good, 7, {0x42, 0.5f, 0, 6, 1, 1, {8, 8, 8, 8}, {}});
+    Put("f.mft", good.data);
+    Font* font = qv->LoadFont("res://f.mft");
+    ASSERT_TRUE(font && font->glyphCount == 2 && (font->flags & FONT_DISTANCE_FIELD));
+
+    auto expectEmpty = [&](const std::string& contents, const std::string& what) {
+        Put("f.mft", contents);
+        LogCapture::Clear();
+        EXPECT_FALSE(QVI_LoadFontFile(font, font->header.name)) << what;
+        EXPECT_TRUE(font->glyphCount == 0 && !font->glyphs && font->height == 0) << what;
+        EXPECT_FALSE(font->flags & FONT_DISTANCE_FIELD) << what;
+        EXPECT_GE(LogCapture::CountContaining("Font 'res://f.mft'"), 1) << what;
+    };
+    // Cut at every byte: every field of the header and of both glyph records.
+    for (size_t cut = 0; cut < good.data.size(); ++cut)
+        expectEmpty(good.data.substr(0, cut), "cut at " + std::to_string(cut));
+
+    expectEmpty(CurrentHeader(7, "UTF-8", 0x7FFFFFFF).data, "two billion glyphs");
+    expectEmpty(CurrentHeader(7, "UTF-8", -5).data, "a negative count");
+    expectEmpty(CurrentHeader(7, "LATIN-1", 255).Fill(255 * 17, 0).data, "LATIN-1 without 256 glyphs");
+    Bytes huge = CurrentHeader(7, "UTF-8", 1);
+    huge.U32('A').F32(0).U16(0).U16(0).U8(0).U16(65535).U16(65535).Fill(64, 1);
+    expectEmpty(huge.data, "a 65535 x 65535 image");
+    Bytes wideKerning = CurrentHeader(6, "UTF-8", 1);
+    wideKerning.U32('A').U16(0).U16(0).U16(0).U8(1);
+    expectEmpty(wideKerning.data, "a glyph record past the end");
+    Bytes endless;
+    endless.Raw("TAV_Font_v7", 11).U8(0).Fill(600, 'A').U8(0).Fill(64, 0);
+    expectEmpty(endless.data, "an encoding without its end");
+    expectEmpty(OldFile(5, [](int) { return GlyphSpec{0, 0, 0, 0, 3, 3, {1, 1, 1, 1}, {}}; }).data.substr(0, 700),
+                "a version 5 file cut short");
+
+    Put("f.mft", "TAV_Font_vX\0junk");
+    EXPECT_FALSE(QVI_LoadFontFile(font, font->header.name));
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Font 'res://f.mft' has invalid header ('TAV_Font_vX')"), 1);
+
+    // A good file read into the same record afterwards is whole again.
+    Put("f.mft", good.data);
+    EXPECT_TRUE(qv->ReloadFont(font));
+    EXPECT_TRUE(font->glyphCount == 2 && font->glyphs[0].kerning[0] == 3 && font->atlas.hardware.loaded);
+}
+
+TEST_F(FontFile, ASaveThatCannotOpenItsFileFails) {
+    Font* font = qv->LoadFont("!saved");
+    BuildHandFont(font);
+    EXPECT_FALSE(qv->SaveFont(font, "nowhere://kept.mft"));
+    EXPECT_EQ(LogCapture::CountPopups("Failed to save font 'nowhere://kept.mft'"), 1);
+    EXPECT_FALSE(qv->SaveFont(nullptr, "res://kept.mft"));
+}
+
+}  // namespace
+}  // namespace font_test

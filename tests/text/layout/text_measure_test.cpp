@@ -1,0 +1,136 @@
+// Measuring through the API table against the blocks' geometry, the 2047-character limit,
+// line breaking of text written without blanks, and hostile text that must draw and measure
+// harmlessly.
+#include <cmath>
+#include <string>
+#include <thread>
+
+#include "text/layout/text_fixture.h"
+
+namespace text_test {
+namespace {
+
+class TextMeasure : public TextTest {
+protected:
+    static float Width(Font* font, const std::string& text) { return qv->GetTextWidth(font, "%s", text.c_str()); }
+    static float Height(Font* font, const std::string& text) { return qv->GetTextHeight(font, "%s", text.c_str()); }
+};
+
+TEST_F(TextMeasure, SizesFollowTheBlocksScaleAndWrapWidth) {
+    TestFont font(false);
+    BitmapDescription dot = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
+    Bitmap* image = g()->CreateBitmap("measure dot", &dot);
+    ASSERT_NE(image, nullptr);
+    EXPECT_FLOAT_EQ(Width(font.get(), "AB"), 10);
+    EXPECT_FLOAT_EQ(Width(font.get(), "AV"), 8) << "kerning";
+    EXPECT_FLOAT_EQ(Width(font.get(), "W A"), 15);
+    EXPECT_FLOAT_EQ(Width(font.get(), "a||b"), 12) << "'|' advances 2";
+    EXPECT_FLOAT_EQ(Width(font.get(), "A|ff0000|B"), 10) << "a colour takes no room";
+    EXPECT_FLOAT_EQ(Width(font.get(), "A|img src='measure dot'|B"), 14);
+    EXPECT_FLOAT_EQ(Width(font.get(), "A|img src='measure dot' scale=2|B"), 18);
+    EXPECT_FLOAT_EQ(Width(font.get(), "A|img src='no such bitmap'|B"), 10);
+    EXPECT_FLOAT_EQ(qv->GetTextWidth(font.get(), "%s%d", "A", 12), 15) << "formatted first";
+    EXPECT_FLOAT_EQ(Height(font.get(), "A"), 10);
+    EXPECT_FLOAT_EQ(Height(font.get(), "A\nB\nC"), 30);
+    EXPECT_FLOAT_EQ(Width(font.get(), "AB\nABC\nA"), 15) << "the widest line";
+    EXPECT_FLOAT_EQ(Height(font.get(), ""), 0);
+    Wrap(20);
+    float w = -1, h = -1;
+    qv->MeasureText(font.get(), &w, &h, "AA AA AA");
+    EXPECT_FLOAT_EQ(w, 10);
+    EXPECT_FLOAT_EQ(h, 30);
+    EXPECT_FLOAT_EQ(Width(font.get(), "AAAAAAAAAA"), 50) << "a long word stays on its line";
+    Wrap(-5);  // no wrapping
+    EXPECT_FLOAT_EQ(Height(font.get(), "AA AA AA"), 10);
+    Scale(2, 3, 0);
+    EXPECT_FLOAT_EQ(Width(font.get(), "AB"), 20);
+    EXPECT_FLOAT_EQ(Height(font.get(), "AB"), 30);
+    Scale(0, -1, 0);  // stored as 1e-6: tiny, never a division by zero
+    EXPECT_LT(Width(font.get(), "AB"), 1e-3f);
+    g()->ReleaseBitmap(image);
+}
+
+TEST_F(TextMeasure, FormattedTextOf2047CharactersIsDrawnAnd2048IsNot) {
+    TestFont font(false);
+    ASSERT_TRUE(font.Upload());
+    const std::string longest(2047, 'A'), tooLong(2048, 'A');
+    float drawn[2] = {};
+    Frame([&] {
+        drawn[0] = Draw(font.get(), 0, 0, longest.c_str());
+        drawn[1] = Draw(font.get(), 0, 0, tooLong.c_str());
+    });
+    EXPECT_FLOAT_EQ(drawn[0], 2047 * 5);
+    EXPECT_FLOAT_EQ(drawn[1], 0);
+    EXPECT_FLOAT_EQ(Width(font.get(), longest), 2047 * 5);
+    float w = -1, h = -1;
+    qv->MeasureText(font.get(), &w, &h, "%s", tooLong.c_str());
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(h, 0);
+}
+
+TEST_F(TextMeasure, AThreadTheEngineDidNotStartMeasuresAtScaleOneWithoutWrapping) {
+    TestFont font(false);
+    float w = -1, h = -1;
+    std::thread([&] {
+        w = qv->GetTextWidth(font.get(), "AA AA");  // all-zero text settings
+        h = qv->GetTextHeight(font.get(), "AA AA");
+    }).join();
+    EXPECT_FLOAT_EQ(w, 23);
+    EXPECT_FLOAT_EQ(h, 10);
+}
+
+TEST_F(TextMeasure, IdeographsBreakBeforeTheWrapWidthButNeverBeforeClosingPunctuation) {
+    TestFont font(true);
+    if (!GlyphLookupBuilt(font.get()))
+        GTEST_SKIP() << "glyph lookup of UTF-8 fonts is not built yet";
+    Wrap(35);
+    // Three ideographs fill 30; the fourth would reach 40.
+    EXPECT_FLOAT_EQ(Width(font.get(), "\u4E00\u4E00\u4E00\u4E00\u4E00"), 30);
+    EXPECT_FLOAT_EQ(Height(font.get(), "\u4E00\u4E00\u4E00\u4E00\u4E00"), 20);
+    EXPECT_FLOAT_EQ(Width(font.get(), "\u4E00\u4E00\u4E00\u3002\u4E00"), 40) << "U+3002 stays on the line";
+    EXPECT_FLOAT_EQ(Height(font.get(), "\u4E00\u4E00\u4E00\u3002\u4E00"), 20);
+    EXPECT_FLOAT_EQ(Width(font.get(), "\u4E00\u4E00\u4E00\uFF0C\u4E00"), 40) << "U+FF0C stays on the line";
+    EXPECT_FLOAT_EQ(Width(font.get(), "AB AB AB"), 23) << "blanks break as in LATIN-1 text";
+    EXPECT_FLOAT_EQ(Height(font.get(), "AB AB AB"), 20);
+    Wrap(0);
+    EXPECT_FLOAT_EQ(Width(font.get(), "A\u4E00B"), 20);
+    EXPECT_FLOAT_EQ(Width(font.get(), "a||B"), 12);
+}
+
+// Unterminated and oversized tags, broken UTF-8, bytes above 127, a scale tag of zero: each
+// is drawn and measured without a crash or a read past the text.
+TEST_F(TextMeasure, HostileTextIsHarmless) {
+    TestFont latin(false), utf8(true);
+    ASSERT_TRUE(latin.Upload());
+    ASSERT_TRUE(utf8.Upload());
+    const std::string huge(600, 'x'), bars(1500, '|');
+    const std::vector<std::string> texts = {
+        "|", "A|", "|ff00", "|img src='", "||||", "|img src='" + huge + "'|A", "|img scale=" + huge + "|A",
+        "|shader='" + huge + "'|A", "|shader='NULL'|A", "|img src='measure dot' color=#12|A", "|scale=0|A A",
+        "|scale=|A", "|" + huge + "|A", "\xE4\xB8", "A\xC3", "\xFF\xFE\x80 \x81", "\xF0\x9F\x98", bars,
+        "A|img src='x' angle=1e40 scale=nan offset=99999999999|", std::string(1100, '\n') + "A",
+    };
+    Wrap(12);
+    Frame([&] {
+        for (Font* font : {latin.get(), utf8.get()})
+            for (const std::string& text : texts) {
+                Draw(font, 5, 5, text.c_str());
+                Width(font, text);
+            }
+    });
+    Wrap(0);
+    EXPECT_FLOAT_EQ(Width(latin.get(), "\xE9\xE9"), 10) << "bytes above 127 are glyphs of their own";
+    EXPECT_FLOAT_EQ(Height(latin.get(), std::string(1100, '\n') + "A"), 10 + 1023 * 10) << "at most 1024 lines";
+    Font empty = {};  // no glyphs, height 0
+    EXPECT_FLOAT_EQ(Width(&empty, "AB"), 0);
+    empty.height = 10;  // a height but no glyphs
+    EXPECT_FLOAT_EQ(Width(&empty, "AB|img src='x'|"), 0);
+    Frame([&] { EXPECT_FLOAT_EQ(Draw(&empty, 0, 0, "AB"), 0); });
+    EXPECT_FLOAT_EQ(qv->GetTextWidth(nullptr, "AB"), 0);
+    EXPECT_FLOAT_EQ(qv->GetTextWidth(latin.get(), nullptr), 0);
+    EXPECT_EQ(QVI_ParseHexByte('F', 'f'), 255);
+    EXPECT_EQ(QVI_ParseHexByte('g', '1'), 1);
+}
+
+}  // namespace
+}  // namespace text_test

@@ -1,0 +1,170 @@
+// Text as a game draws it, through the API table into a render target read back, on the
+// tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
+// wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
+#include <cmath>
+
+#include "support/back_buffer.h"
+#include "support/windows_ui.h"
+#include "text/layout/text_fixture.h"
+
+namespace text_test {
+namespace {
+
+const Rgba8 kBlack = {0, 0, 0, 255}, kWhite = {255, 255, 255, 255}, kRed = {255, 0, 0, 255};
+const Rgba8 kGreen = {0, 255, 0, 255}, kHalfGreen = {0, 128, 0, 255};
+
+struct Spot {
+    int x, y;
+    Rgba8 colour;
+    const char* what;
+};
+
+class TextScene : public TextTest, public ::testing::WithParamInterface<std::string> {
+protected:
+    void SetUp() override {
+        if (GetParam() == "Direct3D11") {
+            window_ = quaven_test::CreateTestWindow("text", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
+            g_core.mainWindow = window_;
+            device_ = &direct3D_;
+        }
+        TextTest::SetUp();
+    }
+    void TearDown() override {
+        for (Bitmap* bitmap : {dot_, target_})
+            if (bitmap) g()->ReleaseBitmap(bitmap);
+        TextTest::TearDown();
+        if (window_) DestroyWindow(window_);
+    }
+    RendImpDirect3D11 direct3D_;
+    HWND window_ = nullptr;
+    Bitmap* dot_ = nullptr;
+    Bitmap* target_ = nullptr;
+};
+
+TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
+    TestFont font(false), utf8(true);
+    ASSERT_TRUE(font.Upload());
+    ASSERT_TRUE(utf8.Upload());
+    const bool utf8Drawn = GlyphLookupBuilt(utf8.get());
+    BitmapDescription dot = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
+    dot_ = g()->CreateBitmap("scene dot", &dot);
+    ASSERT_NE(dot_, nullptr);
+    for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
+    g()->RefreshBitmap(dot_);
+    BitmapDescription target = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 128, 96, 1, 1, {}};
+    target_ = g()->CreateBitmap("text target", &target);
+    ASSERT_TRUE(target_ && target_->hardware.loaded);
+    Color after = {};
+    float widths[3] = {};
+    Frame([&] {
+        g()->PushRenderTarget(target_);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        const float one = 1, half = 0.5f;
+        g()->SetColor(&one, &one, &one);
+        widths[0] = Draw(font.get(), 2, 2, "AB");  // blocks at x 2 and 7, rows 2 to 7
+        widths[1] = Draw(font.get(), 14, 2, "AV");  // V kerned 2 closer: x 17
+        Draw(font.get(), 26, 2, "|ff0000|C");
+        Draw(font.get(), 32, 2, "D");  // still red
+        Draw(font.get(), 38, 2, "|00ff0080|E");
+        after = g()->GetColor();
+        g()->SetColor(&one, &one, &one), g()->SetAlpha(&one);
+        Draw(font.get(), 44, 2, "|ff00|G");  // too short a colour: ignored
+        Draw(font.get(), 52, 2, "a||b");     // '|' (1 x 8) at x 57, rows 1 to 8
+        Align(QV_TEXT_ALIGN_RIGHT);
+        Draw(font.get(), 126, 2, "AB");  // ends at 126: x 116 and 121
+        Align(0);
+        Wrap(20);
+        Draw(font.get(), 2, 14, "AA AA AA");  // three lines, 10 apart
+        Wrap(0);
+        widths[2] = Draw(font.get(), 30, 14, "A|img src='scene dot'|B");
+        Align(QV_TEXT_ALIGN_CENTER | QV_TEXT_ALIGN_MIDDLE);
+        Draw(font.get(), 60, 30, "AB");  // x 55 and 60, rows 25 to 30
+        Align(QV_TEXT_ALIGN_RIGHT | QV_TEXT_ALIGN_BOTTOM);
+        Draw(font.get(), 126, 60, "AB\nC");  // rows 40 to 45 and 50 to 55
+        Align(0);
+        Scale(2, 2, 0);
+        Draw(font.get(), 2, 60, "A");  // 8 x 12 from (2, 60)
+        Scale(1, 1, 1.57079633f);
+        Draw(font.get(), 40, 70, "A");  // a quarter turn about (40, 68): x 32 to 37, rows 68 to 71
+        Scale(1, 1, 0);
+        Draw(utf8.get(), 70, 80, "AB\u4E00");  // UTF-8 text is not nudged up: rows 82 and 80
+        g()->SetAlpha(&half);
+        g()->PopRenderTarget();
+    });
+    EXPECT_FLOAT_EQ(widths[0], 10);
+    EXPECT_FLOAT_EQ(widths[1], 8);
+    EXPECT_FLOAT_EQ(widths[2], 14) << "the image takes its width";
+    EXPECT_NEAR(after.g, 1.0f, 1e-6f) << "a colour tag leaves its colour set";
+    EXPECT_NEAR(after.a, 128 / 255.0f, 1e-6f);
+
+    ASSERT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));
+    TestImage image;
+    image.Resize(target_->width, target_->height);
+    memcpy(image.rgba.data(), target_->pixels, image.rgba.size());
+    const std::vector<Spot> spots = {
+        {2, 2, kWhite, "A: top left"}, {5, 7, kWhite, "A: bottom right"}, {6, 4, kBlack, "between A and B"},
+        {2, 1, kBlack, "above A"}, {2, 8, kBlack, "below A"}, {7, 4, kWhite, "B"}, {11, 4, kBlack, "after B"},
+        {20, 4, kWhite, "kerned V's right column"}, {21, 4, kBlack, "where V would end unkerned"},
+        {27, 4, kRed, "red C"}, {33, 4, kRed, "D keeps the red"}, {39, 4, kHalfGreen, "E green at half alpha"},
+        {45, 4, kWhite, "a short colour tag is ignored"},
+        {57, 1, kWhite, "'|' top"}, {57, 8, kWhite, "'|' bottom"}, {58, 4, kBlack, "after '|'"},
+        {60, 4, kWhite, "b after '|'"}, {56, 4, kBlack, "between a and '|'"},
+        {116, 4, kWhite, "right-aligned A"}, {124, 4, kWhite, "right-aligned B"}, {125, 4, kBlack, "past x"},
+        {115, 4, kBlack, "before the right-aligned line"},
+        {3, 16, kWhite, "wrapped line 1"}, {3, 26, kWhite, "line 2"}, {3, 36, kWhite, "line 3"},
+        {14, 16, kBlack, "no second word on line 1"}, {3, 46, kBlack, "no fourth line"},
+        {36, 18, kGreen, "inline image"}, {35, 17, kGreen, "its top left"}, {38, 20, kGreen, "its bottom right"},
+        {36, 16, kBlack, "above it"}, {40, 16, kWhite, "B after the image"},
+        {55, 25, kWhite, "centred A"}, {63, 30, kWhite, "centred B"}, {54, 27, kBlack, "left of the block"},
+        {55, 24, kBlack, "above the block"},
+        {116, 40, kWhite, "bottom-right AB"}, {121, 50, kWhite, "C ends at x"}, {117, 52, kBlack, "short last line"},
+        {124, 55, kWhite, "C's bottom"}, {124, 56, kBlack, "the block ends"},
+        {2, 60, kWhite, "scaled A"}, {9, 71, kWhite, "its bottom right"}, {10, 65, kBlack, "right of it"},
+        {2, 72, kBlack, "below it"},
+        {32, 68, kWhite, "turned A"}, {37, 71, kWhite, "turned A"}, {38, 70, kBlack, "right of it"},
+        {40, 70, kBlack, "where it would stand unturned"}, {35, 72, kBlack, "below it"},
+    };
+    for (const Spot& s : spots)
+        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+    if (!utf8Drawn)
+        return;  // glyph lookup of UTF-8 fonts is not built yet
+    const std::vector<Spot> unicode = {
+        {70, 82, kWhite, "UTF-8 A"}, {73, 87, kWhite, "its bottom right"}, {70, 81, kBlack, "above it"},
+        {75, 82, kWhite, "UTF-8 B"}, {80, 80, kWhite, "ideograph"}, {87, 87, kWhite, "its bottom right"},
+        {88, 84, kBlack, "right of it"}, {74, 84, kBlack, "between A and B"},
+    };
+    for (const Spot& s : unicode)
+        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+}
+
+// One pixel of a distance-field font is as big on screen as the transform makes it: the
+// smoothing in the shader's pixel constant 0 is halved when the text is drawn twice as big.
+TEST_P(TextScene, DistanceFieldSmoothingFollowsTheSizeOnScreen) {
+    TestFont font(false, 4.0f);
+    ASSERT_TRUE(font.Upload());
+    Shader* shader = g_batch.distanceFieldShader;
+    ASSERT_NE(shader, nullptr);
+    float values[3] = {};
+    Frame([&] {
+        Draw(font.get(), 10, 10, "A");
+        values[0] = static_cast<float*>(g()->GetShaderPixelConstant(shader, 0))[0];
+        Scale(2, 2, 0);
+        Draw(font.get(), 10, 10, "A");
+        values[1] = static_cast<float*>(g()->GetShaderPixelConstant(shader, 0))[0];
+        const Matrix4 shrink = [] { Matrix4 m = drawing_test::Translation(0, 0); m.m[0] = m.m[5] = 0; return m; }();
+        g()->PushWorldTransform(&shrink);  // collapses the text: the smoothing stays as it was
+        Draw(font.get(), 10, 10, "A");
+        values[2] = static_cast<float*>(g()->GetShaderPixelConstant(shader, 0))[0];
+        g()->PopWorldTransform();
+    });
+    EXPECT_NEAR(values[0], 0.25f / 4.0f, 1e-5f) << "smoothing / (1 pixel x spread)";
+    EXPECT_NEAR(values[1], values[0] / 2, 1e-6f);
+    EXPECT_EQ(values[2], values[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace text_test
