@@ -34,7 +34,7 @@ RESIZES = 10
 PACKINGS = 200
 FONT_PASSES = 20
 PARAGRAPHS = {"latin1": "inputs/paragraph_latin1.txt", "utf8": "inputs/paragraph_utf8.txt"}
-PARAGRAPH_DRAWS = 200
+PARAGRAPH_DRAWS = 1000
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report, and for figures shown per item rather than per run: the unit, and
