@@ -218,10 +218,12 @@ def check_warmup(runner, folder, all_steps):
                 if report["quads"] != str(expected):
                     raise BenchmarkError("%s drew %s glyph quads of %d" % (" ".join(command), report["quads"],
                                                                            expected))
+            # An engine run and its "bare_" baseline make the same glyphs.
             if "glyphs" in report:
-                glyphs.setdefault(step, {})[report["glyphs"]] = command
-                if len(glyphs[step]) > 1:
-                    raise BenchmarkError("the runs of %s made different glyph counts: %s" % (step, glyphs[step]))
+                pair = glyphs.setdefault((step, name.replace("bare_", "", 1)), {})
+                pair[report["glyphs"]] = command
+                if len(pair) > 1:
+                    raise BenchmarkError("%s made different glyph counts: %s" % (step, pair))
             if step == "startup" and name in ("on", "off"):
                 logged = bool(runner.engine_logs())
                 if logged != (name == "on"):
@@ -254,13 +256,19 @@ def unit(figure):
     return "ms/frame" if "frame" in figure else "ms"
 
 
+def times(engine, baseline):
+    """Both times, with four significant digits for the small ones (microseconds a character)."""
+    return " ".join("%s %9s" % (side, "%.3f" % value if value >= 1.0 else "%.4g" % value)
+                    for side, value in (("engine", engine), ("baseline", baseline)))
+
+
 def print_round(index, rounds, result):
     print("round %d of %d" % (index + 1, rounds))
     width = max(len(figure) for figure in result)
     for figure in result:
         engine, baseline = result[figure]
-        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f"
-              % (width, figure, engine, baseline, unit(figure), engine / baseline))
+        print("  %-*s  %s %-8s  ratio %6.3f" % (width, figure, times(engine, baseline), unit(figure),
+                                                 engine / baseline))
     sys.stdout.flush()
 
 
@@ -271,8 +279,8 @@ def print_medians(results):
         engines = [result[figure][0] for result in results]
         baselines = [result[figure][1] for result in results]
         ratios = [engine / baseline for engine, baseline in zip(engines, baselines)]
-        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
-              % (width, figure, statistics.median(engines), statistics.median(baselines), unit(figure),
+        print("  %-*s  %s %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
+              % (width, figure, times(statistics.median(engines), statistics.median(baselines)), unit(figure),
                  statistics.median(ratios), min(ratios), max(ratios)))
 
 
