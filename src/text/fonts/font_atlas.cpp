@@ -72,6 +72,14 @@ void ReleaseAtlasTexture(Font* font)
     ShareAtlasTexture(font);
 }
 
+void ReleaseAtlas(Font* font)
+{
+    ReleaseAtlasTexture(font);
+    QVI_ReleaseBitmapResources(&font->atlas);
+    free(font->atlas.header.name);
+    memset(&font->atlas, 0, sizeof(font->atlas));
+}
+
 // A LATIN-1 font without small letters draws them with its capitals, kerned as the capitals.
 void BorrowCapitals(Font* font)
 {
@@ -108,7 +116,17 @@ void BorrowCapitals(Font* font)
     }
 }
 
-void LockFont(Font* font)
+bool MayUploadHere()
+{
+    if (QV_IsMainThread())
+        return true;
+    RendererImplementation* renderer = QVI_GetRenderer();
+    return renderer && (renderer->GetThreadingCapabilities() & QV_THREADING_BITMAP_TEXTURES) != 0;
+}
+
+}  // namespace
+
+void QVI_LockFont(Font* font)
 {
     for (;;) {
         QVI_LockMutexById(MUTEX_SHARED_BITMAP);
@@ -123,7 +141,7 @@ void LockFont(Font* font)
     }
 }
 
-void UnlockFont(Font* font)
+void QVI_UnlockFont(Font* font)
 {
     QVI_LockMutexById(MUTEX_SHARED_BITMAP);
     const bool wasLocked = font->locked != 0;
@@ -133,24 +151,14 @@ void UnlockFont(Font* font)
         QVI_ReportPopup(QV_LOG_WARNING, "QVI_UnlockFont called on unlocked font ('%s').", NameOf(font));
 }
 
-bool MayUploadHere()
-{
-    if (QV_IsMainThread())
-        return true;
-    RendererImplementation* renderer = QVI_GetRenderer();
-    return renderer && (renderer->GetThreadingCapabilities() & QV_THREADING_BITMAP_TEXTURES) != 0;
-}
+namespace {
 
-}  // namespace
-
-bool QVI_RecreateFontAtlas(Font* font)
+bool RecreateAtlas(Font* font)
 {
-    if (!font || !font->header.name)
-        return false;
     if (font->height <= 0) {
         // An empty font (one whose file was damaged, say) keeps no texture of glyphs it lost.
         if (font->atlas.pixels || font->atlas.hardware.loaded)
-            QVI_ReleaseFontAtlas(font);
+            ReleaseAtlas(font);
         return false;
     }
     Array<Bitmap*> images;
@@ -184,6 +192,19 @@ bool QVI_RecreateFontAtlas(Font* font)
     QVI_QueueFontUpload(font);
     BorrowCapitals(font);
     return true;
+}
+
+}  // namespace
+
+bool QVI_RecreateFontAtlas(Font* font)
+{
+    if (!font || !font->header.name)
+        return false;
+    // The frame may be uploading this atlas from the pixels about to be packed anew.
+    QVI_LockFont(font);
+    const bool packed = RecreateAtlas(font);
+    QVI_UnlockFont(font);
+    return packed;
 }
 
 void QVI_QueueFontUpload(Font* font)
@@ -224,9 +245,9 @@ void QVI_ProcessFontUploadQueue()
         Font* font = pending.data[i];
         // A font released since it was queued has lost its name: it only leaves the queue.
         if (font->header.name) {
-            LockFont(font);
+            QVI_LockFont(font);
             QVI_QueueFontUpload(font);
-            UnlockFont(font);
+            QVI_UnlockFont(font);
         }
         QueueLock queue;
         g_fontUploadQueue.Remove(font);
@@ -248,12 +269,8 @@ void QVI_DropFontUpload(Font* font)
 
 void QVI_ReleaseFontAtlas(Font* font)
 {
-    if (!font)
-        return;
-    ReleaseAtlasTexture(font);
-    QVI_ReleaseBitmapResources(&font->atlas);
-    free(font->atlas.header.name);
-    memset(&font->atlas, 0, sizeof(font->atlas));
+    if (font)
+        ReleaseAtlas(font);
 }
 
 void QVI_RecreateFontAtlases()

@@ -342,6 +342,12 @@ bool HasImage(const FontGlyph& glyph)
 bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
 {
     const int count = font->glyphs ? font->glyphCount : 0;
+    // The reader refuses such a file, so it is not written.
+    if (!font->isUTF8 && count != kOldGlyphCount) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': a LATIN-1 font has %d glyphs, not %d.", path, count,
+                        kOldGlyphCount);
+        return false;
+    }
     out.Put(kMagic, sizeof kMagic);
     const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
     out.Put(encoding, strlen(encoding) + 1);

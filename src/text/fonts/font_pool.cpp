@@ -2,6 +2,7 @@
 // .mft files (or from the font's source through generation) and their release.
 #include "text/fonts/font_pool.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,6 +152,8 @@ void DestroyFont(Font* font)
     QVI_Report(QV_LOG_INFO, "Releasing font '%s'...", NameOf(font));
     QVI_ForgetGlobalGlyphs(font);
     QVI_DropFontUpload(font);
+    // The frame may be uploading the atlas right now: it finishes first.
+    QVI_LockFont(font);
     // Glyphs uploaded one by one own their textures; packed ones borrow the atlas's.
     if (font->atlas.width == 0 && QVI_IsBitmapRendererThread()) {
         for (int i = 0; font->glyphs && i < font->glyphCount; ++i) {
@@ -162,7 +165,10 @@ void DestroyFont(Font* font)
     QVI_FreeFontGlyphs(font);
     QVI_ReleaseFontAtlas(font);
     free(font->header.name);
-    memset(font, 0, sizeof(*font));
+    // The name goes before the lock: a frame that waited for it finds the record free.
+    memset(font, 0, offsetof(Font, locked));
+    memset(&font->fileTime, 0, sizeof(*font) - offsetof(Font, fileTime));
+    QVI_UnlockFont(font);
 }
 
 }  // namespace

@@ -48,7 +48,12 @@ void QVI_ProcessFontUploadQueue();
 int QVI_GetQueuedFontUploadCount();
 void QVI_DropFontUpload(Font* font);
 // The atlas's texture, pixels and name released; the glyph images forget the texture.
+// The caller holds the font's locked byte.
 void QVI_ReleaseFontAtlas(Font* font);
+// The font's locked byte (changed under SHARED_BITMAP; waits in 1 ms sleeps while another
+// thread holds it): held while the atlas is packed, uploaded or released.
+void QVI_LockFont(Font* font);
+void QVI_UnlockFont(Font* font);
 
 // ---- The global glyph cache (global_glyph_cache.cpp) ----
 

@@ -17,6 +17,7 @@
 #include "core/engine_time.h"
 #include "core/locks.h"
 #include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/graphics_api.h"
 #include "quaven/api.h"
 #include "quaven/filesystem.h"
 #include "text/generation/font_generation.h"
@@ -42,6 +43,8 @@ struct GlobalGlyphCache {
 GlobalGlyphCache g_glyphCache;
 
 const int kLargestPixelSize = 65535;
+// Without a renderer to ask: the side of the largest atlas.
+const int kLargestUnknownTexture = 4096;
 const uint32_t kIdeographicFullStop = 0x3002;
 const uint32_t kFullwidthComma = 0xFF0C;
 
@@ -121,6 +124,15 @@ FontGlyph* GenerateGlobalFontGlyph(GlobalGlyphCache& cache, uint32_t codePoint, 
     QVI_Report(QV_LOG_INFO, "Adding glyph unicode %d.", static_cast<int>(codePoint));
     int pixels = sizePx >= kLargestPixelSize ? kLargestPixelSize : static_cast<int>(sizePx);
     pixels = pixels < 1 ? 1 : pixels;
+    // A glyph larger than a texture could never be drawn; a damaged font's height must not
+    // make FreeType render one.
+    int largest = QV_Graphics_GetMaximumTextureSize();
+    largest = largest > 0 && largest < kLargestPixelSize ? largest : kLargestUnknownTexture;
+    if (pixels > largest) {
+        QVI_Report(QV_LOG_WARNING, "GenerateGlobalFontGlyph: size %dpx is past the largest texture, %dpx taken.",
+                   pixels, largest);
+        pixels = largest;
+    }
     FT_Error error = FT_Set_Pixel_Sizes(cache.face, static_cast<FT_UInt>(pixels), static_cast<FT_UInt>(pixels));
     if (error)
         QVI_ReportPopup(QV_LOG_WARNING, "GenerateGlobalFontGlyph::FT_Set_Pixel_Sizes error %d", error);

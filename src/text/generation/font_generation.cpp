@@ -1,6 +1,8 @@
 // Generating a font from its source "<name>.xml": reading the settings, choosing the glyph
 // source (a TrueType file or an input bitmap), and the finishing every font gets: the alpha
 // cut, kerning, vertical metrics, the colour gradient and the output scale.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -86,7 +88,7 @@ const char* Setting(const DataArray* settings, const char* node, const char* nam
 int SettingInt(const DataArray* settings, const char* node, const char* name, int fallback)
 {
     const char* value = Setting(settings, node, name);
-    return value ? atoi(value) : fallback;
+    return QVI_ParseFontSourceInt(value, fallback);
 }
 
 float SettingFloat(const DataArray* settings, const char* node, const char* name, float fallback)
@@ -202,6 +204,24 @@ String NativeTrueTypePath(const char* ttf, const char* sourceFolder)
     return QV_ConvertStaticPathToNativeOSPath(resolved);
 }
 
+// Alpha below kFaintestAlpha becomes 0, four pixels at a time.
+void CutFaintAlpha(uint8_t* pixels, size_t count)
+{
+    const __m128i alphaBytes = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i faintest = _mm_set1_epi32(kFaintestAlpha);
+    size_t p = 0;
+    for (; p + 4 <= count; p += 4) {
+        __m128i* block = reinterpret_cast<__m128i*>(pixels + p * 4);
+        const __m128i four = _mm_loadu_si128(block);
+        const __m128i faint = _mm_cmplt_epi32(_mm_srli_epi32(four, 24), faintest);
+        _mm_storeu_si128(block, _mm_andnot_si128(_mm_and_si128(faint, alphaBytes), four));
+    }
+    for (; p < count; ++p) {
+        if (pixels[p * 4 + 3] < kFaintestAlpha)
+            pixels[p * 4 + 3] = 0;
+    }
+}
+
 bool HasPixels(const FontGlyph& glyph)
 {
     return glyph.image.pixels && glyph.image.width > 0 && glyph.image.height > 0;
@@ -277,8 +297,9 @@ private:
                     font_->glyphs[i].codePoint = static_cast<uint32_t>(i);
             } else {
                 for (int n = 0; n < glyphNodes_->nodes.count; ++n) {
-                    const char* id = glyphNodes_->nodes.data[n]->GetParameter("id");
-                    const int code = id ? atoi(id) : 0;
+                    const DataNode* node = glyphNodes_->nodes.data[n];
+                    const char* id = node ? node->GetParameter("id") : nullptr;
+                    const int code = QVI_ParseFontSourceInt(id, 0);
                     if (code >= 1 && code <= 255)
                         font_->glyphs[code].codePoint = static_cast<uint32_t>(code);
                 }
@@ -306,11 +327,11 @@ private:
             if (s_.version < 2)
                 return Fail("Distance field support requires font database version 2 or later.");
             const char* sizeText = field->GetParameter("size_px");
-            renderSize = sizeText ? atoi(sizeText) : size;
+            renderSize = QVI_ParseFontSourceInt(sizeText, size);
             if (renderSize < 1)
                 return Fail("Distance field size_px must be greater than 0.");
             const char* spreadText = field->GetParameter("spread");
-            spread = spreadText ? atoi(spreadText) : 0;
+            spread = QVI_ParseFontSourceInt(spreadText, 0);
             // A negative spread would turn every distance inside out.
             if (spread <= 0)
                 return Fail("Distance field spread is invalid.");
@@ -318,7 +339,7 @@ private:
             if (!(smoothing >= 0.0f))
                 return Fail("Distance field smoothing is invalid.");
             const char* scaleText = field->GetParameter("scale");
-            supersample = scaleText ? atoi(scaleText) : 1;
+            supersample = QVI_ParseFontSourceInt(scaleText, 1);
             if (supersample < 1)
                 return Fail("Distance field scale must be greater than 0.");
             font_->flags |= FONT_DISTANCE_FIELD;
@@ -386,8 +407,9 @@ private:
 
         const String folder = QVI_GetDirectory(sourceName_);
         const char* bitmapName = taken->GetParameter("bitmap");
-        String path;
-        QVI_FindFontSourceFile(&path, bitmapName ? bitmapName : "", folder.text);
+        String path("");
+        if (bitmapName)
+            QVI_FindFontSourceFile(&path, bitmapName, folder.text);
         ImageLoaderImp* loader = QVI_GetImageLoader();
         Bitmap input = {};
         if (!bitmapName || !loader->LoadImage(&input, path.text)) {
@@ -423,12 +445,7 @@ private:
             const FontGlyph& glyph = font_->glyphs[i];
             if (!HasPixels(glyph))
                 continue;
-            const size_t count = static_cast<size_t>(glyph.image.width) * glyph.image.height;
-            uint8_t* alpha = glyph.image.pixels + 3;
-            for (size_t p = 0; p < count; ++p, alpha += 4) {
-                if (*alpha < kFaintestAlpha)
-                    *alpha = 0;
-            }
+            CutFaintAlpha(glyph.image.pixels, static_cast<size_t>(glyph.image.width) * glyph.image.height);
         }
     }
 
@@ -453,7 +470,7 @@ private:
             const char* id = node ? node->GetParameter("id") : nullptr;
             if (!id || !QVI_HasToken(node->GetParameter("tags"), "DISABLE_AUTOKERN"))
                 continue;
-            const int index = atoi(id);
+            const int index = QVI_ParseFontSourceInt(id, -1);
             if (index < 0 || index >= font_->glyphCount)
                 continue;
             if (font_->glyphs[index].kerning)
@@ -496,8 +513,9 @@ private:
             top = top >= 2.0 ? top - 2.0 : 0.0;
         const double cut = spread + top;
 
+        // Kept in doubles: offsets from the source may be large, and nothing here may overflow.
         const double yOffset = s_.yOffset / scale;
-        int height = 0;
+        double lineHeight = 0.0;
         int tallestImage = 0;
         for (int i = 0; i < font_->glyphCount; ++i) {
             FontGlyph& glyph = font_->glyphs[i];
@@ -505,17 +523,19 @@ private:
             if (!HasPixels(glyph))
                 continue;
             glyph.offsetY = static_cast<float>(glyph.offsetY - cut);
-            height = std::max(height, TruncateToInt(std::floor(glyph.offsetY)) + glyph.image.height);
+            lineHeight = std::max(lineHeight, std::floor(static_cast<double>(glyph.offsetY)) + glyph.image.height);
             tallestImage = std::max(tallestImage, glyph.image.height);
         }
         if (s_.version == 1) {
-            height = tallestImage;
+            lineHeight = tallestImage;
         } else {
-            height -= TruncateToInt(yOffset);
+            lineHeight -= std::trunc(yOffset);
             if (!distanceField)
-                height -= 2;
+                lineHeight -= 2;
         }
-        height = TruncateToInt((height - spread) * s_.heightMultiplier) + (distanceField ? 1 : 0);
+        const int height =
+            TruncateToInt((TruncateToInt(lineHeight) - spread) * static_cast<double>(s_.heightMultiplier)) +
+            (distanceField ? 1 : 0);
         font_->height = height;
 
         DataArray* effects = source_->FindArray("effects");
@@ -523,11 +543,12 @@ private:
             QVI_ApplyFontColorGradient(font_, effects);
         ClearTaggedKerning();
 
+        double baseline = font_->baseline;
         if (font_->baseline == 0)
-            font_->baseline = RoundHalfAway(height * 0.9);
+            baseline = RoundHalfAway(height * 0.9);
         else
-            font_->baseline = (distanceField ? 2 : 3) - RoundHalfAway(cut) + font_->baseline;
-        font_->baseline = TruncateToInt(font_->baseline * static_cast<double>(font_->scale));
+            baseline = (distanceField ? 2 : 3) - static_cast<double>(RoundHalfAway(cut)) + baseline;
+        font_->baseline = TruncateToInt(TruncateToInt(baseline) * static_cast<double>(font_->scale));
         font_->lineSpacing = TruncateToInt((static_cast<double>(s_.linePadding) + height) * font_->scale);
         font_->height = TruncateToInt(height * static_cast<double>(font_->scale));
     }
@@ -561,6 +582,14 @@ bool QVI_GenerateFontFromSource(Font* font)
     return generator.Run();
 }
 
+int QVI_ParseFontSourceInt(const char* text, int fallback)
+{
+    if (!text)
+        return fallback;
+    const long long value = strtoll(text, nullptr, 10);
+    return static_cast<int>(std::max<long long>(INT_MIN, std::min<long long>(INT_MAX, value)));
+}
+
 bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
 {
     if (!font || !glyphs)
@@ -572,7 +601,7 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
             QVI_ReportPopup(QV_LOG_WARNING, "No id defined for glyph #%d in font '%s'", n, FontName(font));
             continue;
         }
-        const uint32_t codePoint = static_cast<uint32_t>(atoi(id));
+        const uint32_t codePoint = static_cast<uint32_t>(QVI_ParseFontSourceInt(id, 0));
         FontGlyph* glyph = nullptr;
         for (int i = 0; i < font->glyphCount && !glyph; ++i) {
             if (font->glyphs[i].codePoint == codePoint)
@@ -584,9 +613,9 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
         int extra = TruncateToInt(total + 0.6);
         if (extra < 1 && total > 0)
             extra = 1;
-        const char* span = node->GetParameter("span");
-        const int64_t advance = span && atoi(span) == 0 ? extra : static_cast<int64_t>(glyph->advance) + extra;
-        if (span && atoi(span) == 0)
+        const bool noImage = QVI_ParseFontSourceInt(node->GetParameter("span"), 1) == 0;
+        const int64_t advance = noImage ? extra : static_cast<int64_t>(glyph->advance) + extra;
+        if (noImage)
             glyph->offsetX = 0;
         glyph->advance = static_cast<int16_t>(std::max<int64_t>(INT16_MIN, std::min<int64_t>(INT16_MAX, advance)));
     }

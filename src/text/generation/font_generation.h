@@ -33,3 +33,7 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold);
 double QVI_SelectFontInputBitmap(const char* nodeId);
 void QVI_ApplyFontColorGradient(Font* font, DataArray* effects);
 void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder);
+
+// A whole number from a font source's text, saturated to the int range (atoi's overflow is
+// undefined); fallback for a null text.
+int QVI_ParseFontSourceInt(const char* text, int fallback);

@@ -37,6 +37,27 @@ const int kLargestDistanceBorder = 128;
 
 const uint32_t kWhite = 0x00FFFFFFu;  // R, G and B bytes 255, alpha byte 0 (little-endian)
 
+// The white pixel of each coverage value, made once.
+struct WhitePixels {
+    uint8_t pixel[256][4];
+
+    static const WhitePixels& Table()
+    {
+        static const WhitePixels table;
+        return table;
+    }
+
+private:
+    WhitePixels()
+    {
+        for (int coverage = 0; coverage < 256; ++coverage) {
+            pixel[coverage][0] = pixel[coverage][1] = pixel[coverage][2] = 255;
+            pixel[coverage][3] =
+                static_cast<uint8_t>(std::min(255, coverage * kCoverageBoostNumerator / kCoverageBoostDenominator));
+        }
+    }
+};
+
 bool HasPixels(const Bitmap& image)
 {
     return image.pixels && image.width > 0 && image.height > 0;
@@ -105,7 +126,8 @@ bool ConvertSlotBitmap(const FT_Bitmap& bitmap, Bitmap* out, int border)
     if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY)
         return QVI_ConvertGlyphToBitmap(bitmap.buffer, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows),
                                         bitmap.pitch, out, border);
-    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO && bitmap.buffer && bitmap.width > 0 && bitmap.rows > 0) {
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO && bitmap.buffer && bitmap.width > 0 && bitmap.rows > 0 &&
+        static_cast<int64_t>(std::abs(bitmap.pitch)) * 8 >= bitmap.width) {
         const std::vector<uint8_t> coverage = ExpandMonochrome(bitmap);
         return QVI_ConvertGlyphToBitmap(coverage.data(), static_cast<int>(bitmap.width),
                                         static_cast<int>(bitmap.rows), static_cast<int>(bitmap.width), out, border);
@@ -151,6 +173,117 @@ bool IsNarrowAdvanceCodePoint(uint32_t codePoint)
     return codePoint == 32 || codePoint == 160 || codePoint == 0x3002 || codePoint == 0xFF0C;
 }
 
+// What every face of one rendering is set up with.
+struct RenderSettings {
+    const char* path;
+    const char* style;
+    int renderSizePx;
+    int supersample;
+    int spread;
+    bool allCaps;
+};
+
+// One FreeType library with the face open on it, set up for a rendering, closed with it.
+class TrueTypeFace {
+public:
+    TrueTypeFace() = default;
+    TrueTypeFace(const TrueTypeFace&) = delete;
+    TrueTypeFace& operator=(const TrueTypeFace&) = delete;
+    ~TrueTypeFace()
+    {
+        if (face_)
+            FT_Done_Face(face_);
+        if (library_)
+            FT_Done_FreeType(library_);
+    }
+
+    FT_Face Get() const { return face_; }
+
+    // Each failing step is reported.
+    bool Open(const RenderSettings& settings)
+    {
+        FT_Error error = FT_Init_FreeType(&library_);
+        if (error) {
+            library_ = nullptr;
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+            return false;
+        }
+        error = FT_New_Face(library_, settings.path, 0, &face_);
+        if (error) {
+            face_ = nullptr;
+            QVI_ReportPopup(QV_LOG_WARNING,
+                            "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path '%s' "
+                            "exist?",
+                            error, settings.path);
+            return false;
+        }
+        error = FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
+        if (error) {
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
+            return false;
+        }
+        const FT_UInt rasterPx = static_cast<FT_UInt>(settings.renderSizePx * settings.supersample);
+        error = FT_Set_Pixel_Sizes(face_, rasterPx, rasterPx);
+        if (error) {
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
+            return false;
+        }
+        FT_Set_Transform(face_, nullptr, nullptr);
+        if (QVI_HasToken(settings.style, "BOLD"))
+            face_->style_flags |= FT_STYLE_FLAG_BOLD;
+        if (QVI_HasToken(settings.style, "ITALIC"))
+            face_->style_flags |= FT_STYLE_FLAG_ITALIC;
+        return true;
+    }
+
+private:
+    FT_Library library_ = nullptr;
+    FT_Face face_ = nullptr;
+};
+
+// Renders the glyphs into their images and metrics; characters the face does not have are
+// left for a fallback face. *reachesAboveBaseline is set when a glyph's ink rises above it.
+void RenderGlyphs(FT_Face face, Font* font, const std::vector<int>& glyphs, const RenderSettings& settings,
+                  bool* reachesAboveBaseline)
+{
+    const int supersample = settings.supersample;
+    const int spread = settings.spread;
+    const int border = supersample * spread;
+    for (int index : glyphs) {
+        FontGlyph& glyph = font->glyphs[index];
+        FT_ULong character = glyph.codePoint;
+        if (settings.allCaps && character >= 'a' && character <= 'z')
+            character -= 'a' - 'A';
+        const FT_UInt faceIndex = FT_Get_Char_Index(face, character);
+        if (faceIndex == 0)
+            continue;
+        const FT_Error error = FT_Load_Glyph(face, faceIndex, FT_LOAD_RENDER);
+        if (error) {
+            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Load_Char unicode %d error %d",
+                            static_cast<int>(glyph.codePoint), error);
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        if (spread > 0) {
+            Bitmap large = {};
+            if (ConvertSlotBitmap(slot->bitmap, &large, border))
+                MakeDistanceField(&large, supersample, border, &glyph.image);
+            free(large.pixels);
+        } else {
+            ConvertSlotBitmap(slot->bitmap, &glyph.image, 0);
+        }
+        const int top = slot->bitmap_top / supersample;
+        glyph.offsetX = ClampToInt16(-spread);
+        glyph.offsetY = static_cast<float>(settings.renderSizePx - top - spread);
+        *reachesAboveBaseline = *reachesAboveBaseline || top > 0;
+        const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
+        if (IsNarrowAdvanceCodePoint(glyph.codePoint))
+            glyph.advance = ClampToInt16(static_cast<int64_t>(settings.renderSizePx * 0.4));
+        else
+            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+    }
+}
+
 // ---- Input bitmaps ----
 
 bool IsInk(const Bitmap& image, int x, int y)
@@ -183,7 +316,7 @@ bool RowHasInk(const Bitmap& image, int y, int x0, int x1)
 int NodeInt(const DataNode* node, const char* name, int fallback)
 {
     const char* value = node->GetParameter(name);
-    return value ? atoi(value) : fallback;
+    return QVI_ParseFontSourceInt(value, fallback);
 }
 
 // ---- Strings ----
@@ -279,24 +412,28 @@ bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int 
     const int64_t outHeight = static_cast<int64_t>(rows) + 2 * static_cast<int64_t>(border);
     if (!QVI_IsImageSizeAcceptable("glyph", outWidth, outHeight))
         return false;
-    uint8_t* pixels = static_cast<uint8_t*>(calloc(static_cast<size_t>(outWidth * outHeight), 4));
+    const size_t rowBytes = static_cast<size_t>(outWidth) * 4;
+    uint8_t* pixels = static_cast<uint8_t*>(malloc(rowBytes * static_cast<size_t>(outHeight)));
     if (!pixels) {
         QVI_Report(QV_LOG_ERROR, "Out of memory for a %lldx%lld glyph image.", static_cast<long long>(outWidth),
                    static_cast<long long>(outHeight));
         return false;
     }
-    uint32_t boosted[256];
-    for (int c = 0; c < 256; ++c) {
-        const uint32_t alpha = std::min(255, c * kCoverageBoostNumerator / kCoverageBoostDenominator);
-        boosted[c] = kWhite | (alpha << 24);
-    }
+    // Only the border is cleared; every pixel inside it is written below.
+    const size_t borderBytes = static_cast<size_t>(border) * 4;
+    memset(pixels, 0, rowBytes * static_cast<size_t>(border));
+    memset(pixels + rowBytes * static_cast<size_t>(border + rows), 0, rowBytes * static_cast<size_t>(border));
+    const WhitePixels& white = WhitePixels::Table();
     for (int y = 0; y < rows; ++y) {
         // A negative pitch stores the bottom row first.
         const int sourceRow = pitch < 0 ? rows - 1 - y : y;
         const uint8_t* source = coverage + static_cast<size_t>(sourceRow) * static_cast<size_t>(stride);
-        uint8_t* target = pixels + (static_cast<size_t>(y + border) * outWidth + border) * 4;
+        uint8_t* line = pixels + rowBytes * static_cast<size_t>(y + border);
+        memset(line, 0, borderBytes);
+        memset(line + rowBytes - borderBytes, 0, borderBytes);
+        uint8_t* target = line + borderBytes;
         for (int x = 0; x < width; ++x)
-            StorePixel(target + static_cast<size_t>(x) * 4, boosted[source[x]]);
+            memcpy(target + static_cast<size_t>(x) * 4, white.pixel[source[x]], 4);
     }
     SetImagePixels(out, pixels, static_cast<int>(outWidth), static_cast<int>(outHeight));
     return true;
@@ -314,90 +451,24 @@ bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, in
                         sizePx, renderSizePx, supersample, spread, FontName(font));
         return false;
     }
-    FT_Library library = nullptr;
-    FT_Error error = FT_Init_FreeType(&library);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Init_FreeType error %d", error);
+    const RenderSettings settings = {nativeTtfPath, style, renderSizePx, supersample, spread,
+                                     QVI_HasToken(style, "ALL_CAPS")};
+    TrueTypeFace face;
+    if (!face.Open(settings))
         return false;
-    }
-    FT_Face face = nullptr;
-    error = FT_New_Face(library, nativeTtfPath, 0, &face);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING,
-                        "QVI_CreateFontGlyphBitmapsFromTTF::FT_New_Face error %d. Does the font file and path '%s' "
-                        "exist?",
-                        error, nativeTtfPath);
-        FT_Done_FreeType(library);
-        return false;
-    }
-    error = FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Select_Charmap error %d", error);
-        FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return false;
-    }
     font->scale = renderSizePx != sizePx ? static_cast<float>(sizePx) / static_cast<float>(renderSizePx) : 1.0f;
-    const FT_UInt rasterPx = static_cast<FT_UInt>(renderSizePx * supersample);
-    error = FT_Set_Pixel_Sizes(face, rasterPx, rasterPx);
-    if (error) {
-        QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Set_Pixel_Sizes error %d", error);
-        FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return false;
-    }
-    FT_Set_Transform(face, nullptr, nullptr);
-    if (QVI_HasToken(style, "BOLD"))
-        face->style_flags |= FT_STYLE_FLAG_BOLD;
-    if (QVI_HasToken(style, "ITALIC"))
-        face->style_flags |= FT_STYLE_FLAG_ITALIC;
-    const bool allCaps = QVI_HasToken(style, "ALL_CAPS");
-    if (!face->charmap)
+    if (!face.Get()->charmap)
         QVI_Report(QV_LOG_WARNING, "No face charmap!");
 
-    const int border = supersample * spread;
-    bool baselineSet = false;
+    std::vector<int> pending;
     for (int i = 0; i < font->glyphCount; ++i) {
-        FontGlyph& glyph = font->glyphs[i];
-        if (glyph.codePoint == 0 || glyph.image.pixels)
-            continue;
-        FT_ULong rendered = glyph.codePoint;
-        if (allCaps && rendered >= 'a' && rendered <= 'z')
-            rendered -= 'a' - 'A';
-        const FT_UInt index = FT_Get_Char_Index(face, rendered);
-        if (index == 0)
-            continue;  // not in this face; a fallback face may have it
-        error = FT_Load_Glyph(face, index, FT_LOAD_RENDER);
-        if (error) {
-            QVI_ReportPopup(QV_LOG_WARNING, "QVI_CreateFontGlyphBitmapsFromTTF::FT_Load_Char unicode %d error %d",
-                            static_cast<int>(glyph.codePoint), error);
-            continue;
-        }
-        const FT_GlyphSlot slot = face->glyph;
-        if (spread > 0) {
-            Bitmap large = {};
-            if (ConvertSlotBitmap(slot->bitmap, &large, border))
-                MakeDistanceField(&large, supersample, border, &glyph.image);
-            free(large.pixels);
-        } else {
-            ConvertSlotBitmap(slot->bitmap, &glyph.image, 0);
-        }
-
-        const int top = slot->bitmap_top / supersample;
-        glyph.offsetX = ClampToInt16(-spread);
-        glyph.offsetY = static_cast<float>(renderSizePx - top - spread);
-        if (!baselineSet && top > 0) {
-            font->baseline = renderSizePx;
-            baselineSet = true;
-        }
-        const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
-        if (IsNarrowAdvanceCodePoint(glyph.codePoint))
-            glyph.advance = ClampToInt16(static_cast<int64_t>(renderSizePx * 0.4));
-        else
-            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+        if (font->glyphs[i].codePoint != 0 && !font->glyphs[i].image.pixels)
+            pending.push_back(i);
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+    bool reachesAboveBaseline = false;
+    RenderGlyphs(face.Get(), font, pending, settings, &reachesAboveBaseline);
+    if (reachesAboveBaseline)
+        font->baseline = renderSizePx;
     return true;
 }
 
@@ -429,7 +500,7 @@ bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, i
             QVI_ReportPopup(QV_LOG_WARNING, "No id defined for glyph #%d in font '%s'", n, FontName(font));
             continue;
         }
-        const int id = atoi(idText);
+        const int id = QVI_ParseFontSourceInt(idText, 0);
         if (id < 32 || id > 255 || id >= font->glyphCount) {
             QVI_ReportPopup(QV_LOG_WARNING, "Font '%s' Glyph #%d index %d is out of bounds", FontName(font), n, id);
             continue;

@@ -3,12 +3,16 @@
 //
 // A LATIN-1 font compares all 65,536 ordered pairs. Each glyph's rows are therefore measured
 // once: per row, the distance from either edge to the first ink, already folded over the
-// safe-zone rows around it. A pair then costs one pass over its rows.
+// safe-zone rows around it, laid out on the rows of the whole line. A pair then costs one
+// pass over its rows, sixteen rows at a time.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/engine_log.h"
@@ -16,147 +20,31 @@
 
 namespace {
 
-const int kNoInk = INT_MAX / 4;
 const int kDefaultSafeZone = 2;
 // Glyph indices that never receive or cause kerning: space, '-', '_' and no-break space.
 const int kUnkernedGlyphs[] = {32, 45, 95, 160};
 // Kerning is stored as a signed byte; beyond this a pair is worth a warning.
 const int kLargestQuietKerning = 120;
 
+// Distances are kept in bytes: those of kWide and more saturate, rows without ink are kNone.
+// A sum below kWide is therefore exact.
+const uint8_t kWide = 254;
+const uint8_t kNone = 255;
+const int kLanes = 16;
+
 int RoundHalfAway(double value)
 {
     const double rounded = value < 0 ? std::ceil(value - 0.5) : std::floor(value + 0.5);
-    if (!(rounded > INT_MIN / 2))
-        return INT_MIN / 2;
-    if (!(rounded < INT_MAX / 2))
-        return INT_MAX / 2;
+    if (!(rounded > INT_MIN / 4))
+        return INT_MIN / 4;
+    if (!(rounded < INT_MAX / 4))
+        return INT_MAX / 4;
     return static_cast<int>(rounded);
 }
-
-// Which alpha values count as ink for a threshold given as a fraction of 255.
-struct InkTable {
-    bool ink[256];
-    explicit InkTable(float threshold)
-    {
-        for (int alpha = 0; alpha < 256; ++alpha)
-            ink[alpha] = static_cast<float>(alpha) / 255.0f >= threshold;
-    }
-};
-
-// One glyph's ink as seen from its left and right edges. Row y (of the glyph's own image,
-// -safeZone to height - 1 + safeZone) is stored at index y + safeZone and holds the least
-// distance to ink over rows y - safeZone to y + safeZone of the image.
-struct InkProfile {
-    bool usable = false;
-    int width = 0;
-    int height = 0;
-    int safeZone = 0;
-    int roundedOffsetY = 0;
-    std::vector<int> fromLeft;
-    std::vector<int> fromRight;
-
-    int Gap(const std::vector<int>& side, int y, int limit) const
-    {
-        const int index = y + safeZone;
-        if (index < 0 || index >= static_cast<int>(side.size()) || side[index] == kNoInk)
-            return limit;
-        return side[index];
-    }
-};
 
 bool HasImage(const FontGlyph& glyph)
 {
     return glyph.image.pixels && glyph.image.width > 0 && glyph.image.height > 0;
-}
-
-// Least of raw over the rows within safeZone of each profile row, clipped to the image.
-void FoldRows(const std::vector<int>& raw, int safeZone, std::vector<int>* folded)
-{
-    const int height = static_cast<int>(raw.size());
-    folded->assign(static_cast<size_t>(height) + 2 * static_cast<size_t>(safeZone), kNoInk);
-    for (int row = 0; row < height; ++row) {
-        if (raw[row] == kNoInk)
-            continue;
-        // Every profile row within safeZone of this image row sees its ink.
-        const int first = row;                  // profile index of row - safeZone
-        const int last = row + 2 * safeZone;    // profile index of row + safeZone
-        for (int index = first; index <= last; ++index)
-            (*folded)[index] = std::min((*folded)[index], raw[row]);
-    }
-}
-
-void MeasureProfile(const FontGlyph& glyph, int safeZone, const InkTable& table, InkProfile* profile)
-{
-    profile->usable = HasImage(glyph);
-    if (!profile->usable)
-        return;
-    const Bitmap& image = glyph.image;
-    profile->width = image.width;
-    profile->height = image.height;
-    profile->safeZone = safeZone;
-    profile->roundedOffsetY = RoundHalfAway(glyph.offsetY);
-    std::vector<int> left(static_cast<size_t>(image.height), kNoInk);
-    std::vector<int> right(static_cast<size_t>(image.height), kNoInk);
-    for (int y = 0; y < image.height; ++y) {
-        const uint8_t* alpha = image.pixels + static_cast<size_t>(y) * image.width * 4 + 3;
-        for (int x = 0; x < image.width; ++x) {
-            if (table.ink[alpha[static_cast<size_t>(x) * 4]]) {
-                left[y] = x;
-                break;
-            }
-        }
-        if (left[y] == kNoInk)
-            continue;
-        for (int x = image.width - 1; x >= 0; --x) {
-            if (table.ink[alpha[static_cast<size_t>(x) * 4]]) {
-                right[y] = image.width - 1 - x;
-                break;
-            }
-        }
-    }
-    FoldRows(left, safeZone, &profile->fromLeft);
-    FoldRows(right, safeZone, &profile->fromRight);
-}
-
-// The kerning of right glyph b after left glyph a: minus the narrowest gap between a's ink
-// and b's ink over the rows both span, measured from the line that the higher one starts on.
-int PairValue(const InkProfile& a, const InkProfile& b)
-{
-    if (!a.usable || !b.usable)
-        return 0;
-    const int rows = std::max(a.height, b.height);
-    const int top = std::min(a.roundedOffsetY, b.roundedOffsetY);
-    const int startA = top - a.roundedOffsetY;
-    const int startB = top - b.roundedOffsetY;
-    const int limit = std::min(a.width, b.width) - 1;
-    int best = limit;
-    for (int r = 0; r < rows && best > 0; ++r) {
-        const int gap = a.Gap(a.fromRight, startA + r, limit) + b.Gap(b.fromLeft, startB + r, limit);
-        best = std::min(best, gap);
-    }
-    return -best;
-}
-
-// A safe zone beyond the reach of any row a pair compares gives the same answers as one
-// that just covers it; capping it keeps the profiles small whatever the source says.
-int EffectiveSafeZone(int safeZone, const FontGlyph* const* glyphs, int count)
-{
-    int tallest = 0;
-    int highest = INT_MAX / 2;
-    int lowest = INT_MIN / 2;
-    for (int i = 0; i < count; ++i) {
-        if (!glyphs[i] || !HasImage(*glyphs[i]))
-            continue;
-        const int offset = RoundHalfAway(glyphs[i]->offsetY);
-        tallest = std::max(tallest, glyphs[i]->image.height);
-        highest = std::min(highest, offset);
-        lowest = std::max(lowest, offset);
-    }
-    if (tallest == 0)
-        return 1;
-    const int64_t reach = static_cast<int64_t>(lowest) - highest + 2 * static_cast<int64_t>(tallest);
-    const int64_t capped = std::min<int64_t>(std::max(safeZone, 1), std::max<int64_t>(reach, 1));
-    return static_cast<int>(std::min<int64_t>(capped, INT_MAX / 8));
 }
 
 bool IsUnkerned(int index)
@@ -173,20 +61,219 @@ int8_t ClampToSignedByte(int value)
     return static_cast<int8_t>(std::max(-127, std::min(127, value)));
 }
 
+// A safe zone beyond the reach of any row a pair compares gives the same answers as one that
+// just covers it; capping it keeps the profiles small whatever the source says.
+int EffectiveSafeZone(int safeZone, const Font* font, const std::vector<int>& glyphs)
+{
+    int tallest = 0;
+    int highest = INT_MAX / 4;
+    int lowest = INT_MIN / 4;
+    for (int index : glyphs) {
+        const FontGlyph& glyph = font->glyphs[index];
+        const int offset = RoundHalfAway(glyph.offsetY);
+        tallest = std::max(tallest, glyph.image.height);
+        highest = std::min(highest, offset);
+        lowest = std::max(lowest, offset);
+    }
+    if (tallest == 0)
+        return 1;
+    const int64_t reach = static_cast<int64_t>(lowest) - highest + 2 * static_cast<int64_t>(tallest);
+    return static_cast<int>(std::min<int64_t>(std::max(safeZone, 1), std::max<int64_t>(reach, 1)));
+}
+
+// Where a glyph stands on the line's rows.
+struct GlyphRows {
+    int top = 0;  // the line row of the image's first row
+    int height = 0;
+    int width = 0;
+};
+
+// Every measured glyph's ink profile on the rows of the whole line: per line row, the least
+// distance from the glyph's left (right) edge to ink over the image rows within the safe zone.
+class LineProfiles {
+public:
+    LineProfiles(const Font* font, const std::vector<int>& glyphs, int safeZone, float threshold)
+        : glyphs_(static_cast<size_t>(font->glyphCount))
+    {
+        bool ink[256];
+        for (int alpha = 0; alpha < 256; ++alpha)
+            ink[alpha] = static_cast<float>(alpha) / 255.0f >= threshold;
+        int first = INT_MAX;
+        int last = INT_MIN;
+        for (int index : glyphs) {
+            const FontGlyph& glyph = font->glyphs[index];
+            GlyphRows& rows = glyphs_[index];
+            rows.top = RoundHalfAway(glyph.offsetY);
+            rows.height = glyph.image.height;
+            rows.width = glyph.image.width;
+            first = std::min(first, rows.top - safeZone);
+            last = std::max(last, rows.top + rows.height - 1 + safeZone);
+        }
+        if (glyphs.empty())
+            return;
+        firstRow_ = first;
+        safeZone_ = safeZone;
+        stride_ = static_cast<size_t>(last - first + 1) + kLanes;  // a full load from the last row stays inside
+        rows_.assign(stride_ * 2 * glyphs_.size(), kNone);
+        std::vector<int> left;
+        std::vector<int> right;
+        for (int index : glyphs) {
+            Measure(font->glyphs[index].image, ink, &left, &right);
+            const int top = glyphs_[index].top - firstRow_;
+            Fold(left, top, safeZone, Left(index));
+            Fold(right, top, safeZone, Right(index));
+        }
+        for (int valid = 0; valid < kLanes; ++valid) {
+            for (int lane = 0; lane < kLanes; ++lane)
+                tailMasks_[valid][lane] = lane < valid ? 0 : 0xFF;
+        }
+    }
+
+    // The kerning of right glyph b after left glyph a: minus the narrowest gap between a's
+    // ink and b's ink over the rows from the higher glyph's top, as many as the taller one
+    // has; at most the narrower width less one. Rows where either has no ink count as that
+    // most, so only rows where both have ink are summed. *exact is cleared when the byte
+    // distances saturated and the answer must be measured in full.
+    int Pair(int a, int b, bool* exact) const
+    {
+        const GlyphRows& left = glyphs_[a];
+        const GlyphRows& right = glyphs_[b];
+        const int limit = std::min(left.width, right.width) - 1;
+        *exact = true;
+        if (limit <= 0)
+            return 0;
+        // The rows compared start at the higher top, as many as the taller glyph has; of those
+        // only the rows that both glyphs' safe zones reach can hold ink of both.
+        const int top = std::min(left.top, right.top);
+        const int first = std::max(top, std::max(left.top, right.top) - safeZone_);
+        const int last = std::min(top + std::max(left.height, right.height),
+                                  std::min(left.top + left.height, right.top + right.height) + safeZone_) - 1;
+        if (last < first)
+            return -limit;
+        const size_t start = static_cast<size_t>(first - firstRow_);
+        const int least = LeastSum(Right(a) + start, Left(b) + start, last - first + 1);
+        if (least < kWide)
+            return -std::min(limit, least);
+        if (limit <= kWide)
+            return -limit;
+        *exact = false;
+        return 0;
+    }
+
+private:
+    uint8_t* Left(int glyph) { return rows_.data() + stride_ * 2 * static_cast<size_t>(glyph); }
+    uint8_t* Right(int glyph) { return Left(glyph) + stride_; }
+    const uint8_t* Left(int glyph) const { return rows_.data() + stride_ * 2 * static_cast<size_t>(glyph); }
+    const uint8_t* Right(int glyph) const { return Left(glyph) + stride_; }
+
+    // Per image row, the columns from either edge to the first ink; -1 for a row without ink.
+    static void Measure(const Bitmap& image, const bool ink[256], std::vector<int>* left, std::vector<int>* right)
+    {
+        left->assign(static_cast<size_t>(image.height), -1);
+        right->assign(static_cast<size_t>(image.height), -1);
+        for (int y = 0; y < image.height; ++y) {
+            const uint8_t* alpha = image.pixels + static_cast<size_t>(y) * image.width * 4 + 3;
+            int x = 0;
+            while (x < image.width && !ink[alpha[static_cast<size_t>(x) * 4]])
+                ++x;
+            if (x == image.width)
+                continue;
+            (*left)[y] = x;
+            x = image.width - 1;
+            while (!ink[alpha[static_cast<size_t>(x) * 4]])
+                --x;
+            (*right)[y] = image.width - 1 - x;
+        }
+    }
+
+    // Every line row within safeZone of an image row with ink sees that row's distance.
+    static void Fold(const std::vector<int>& raw, int top, int safeZone, uint8_t* out)
+    {
+        for (size_t y = 0; y < raw.size(); ++y) {
+            if (raw[y] < 0)
+                continue;
+            const uint8_t distance = static_cast<uint8_t>(std::min<int>(raw[y], kWide));
+            uint8_t* row = out + top + static_cast<int>(y) - safeZone;
+            for (int dy = 0; dy <= 2 * safeZone; ++dy)
+                row[dy] = std::min(row[dy], distance);
+        }
+    }
+
+    // The least of right[r] + left[r] over count rows, saturating at kNone.
+    int LeastSum(const uint8_t* right, const uint8_t* left, int count) const
+    {
+        __m128i least = _mm_set1_epi8(static_cast<char>(kNone));
+        int r = 0;
+        for (; r + kLanes <= count; r += kLanes) {
+            const __m128i sum = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(right + r)),
+                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + r)));
+            least = _mm_min_epu8(least, sum);
+        }
+        if (r < count) {
+            const __m128i sum = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(right + r)),
+                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + r)));
+            const __m128i outside = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tailMasks_[count - r]));
+            least = _mm_min_epu8(least, _mm_or_si128(sum, outside));
+        }
+        least = _mm_min_epu8(least, _mm_srli_si128(least, 8));
+        least = _mm_min_epu8(least, _mm_srli_si128(least, 4));
+        least = _mm_min_epu8(least, _mm_srli_si128(least, 2));
+        least = _mm_min_epu8(least, _mm_srli_si128(least, 1));
+        return _mm_cvtsi128_si32(least) & 0xFF;
+    }
+
+    std::vector<GlyphRows> glyphs_;
+    int firstRow_ = 0;
+    int safeZone_ = 0;
+    size_t stride_ = 0;
+    std::vector<uint8_t> rows_;
+    // Per number of valid rows in a last, partial load: 0xFF over the rows beyond the pair.
+    uint8_t tailMasks_[kLanes][kLanes];
+};
+
+// The same measure without byte distances, for one pair.
+int MeasurePairInFull(const Font* font, int a, int b, int safeZone, float threshold)
+{
+    const std::vector<int> pair = {a, b};
+    const int zone = EffectiveSafeZone(safeZone, font, pair);
+    const FontGlyph* glyphs[2] = {&font->glyphs[a], &font->glyphs[b]};
+    std::vector<int> gaps[2];  // a's from the right, b's from the left, per line row
+    const int top = std::min(RoundHalfAway(glyphs[0]->offsetY), RoundHalfAway(glyphs[1]->offsetY));
+    const int rows = std::max(glyphs[0]->image.height, glyphs[1]->image.height);
+    const int limit = std::min(glyphs[0]->image.width, glyphs[1]->image.width) - 1;
+    for (int side = 0; side < 2; ++side) {
+        const Bitmap& image = glyphs[side]->image;
+        const int first = top - RoundHalfAway(glyphs[side]->offsetY);
+        gaps[side].assign(static_cast<size_t>(rows), limit);
+        for (int r = 0; r < rows; ++r) {
+            bool found = false;
+            for (int c = 0; c < image.width && !found; ++c) {
+                const int x = side == 0 ? image.width - 1 - c : c;
+                for (int dy = -zone; dy <= zone && !found; ++dy) {
+                    const int y = first + r + dy;
+                    found = y >= 0 && y < image.height &&
+                            image.pixels[(static_cast<size_t>(y) * image.width + x) * 4 + 3] / 255.0f >= threshold;
+                    if (found)
+                        gaps[side][r] = c;
+                }
+            }
+        }
+    }
+    int best = limit;
+    for (int r = 0; r < rows; ++r)
+        best = std::min(best, gaps[0][r] + gaps[1][r]);
+    return -best;
+}
+
 }  // namespace
 
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold)
 {
     if (!font || !font->glyphs || left < 0 || right < 0 || left >= font->glyphCount || right >= font->glyphCount)
         return 0;
-    const FontGlyph* pair[2] = {&font->glyphs[left], &font->glyphs[right]};
-    const int zone = EffectiveSafeZone(safeZone ? *safeZone : kDefaultSafeZone, pair, 2);
-    const InkTable table(threshold);
-    InkProfile a;
-    InkProfile b;
-    MeasureProfile(*pair[0], zone, table, &a);
-    MeasureProfile(*pair[1], zone, table, &b);
-    return PairValue(a, b);
+    if (!HasImage(font->glyphs[left]) || !HasImage(font->glyphs[right]))
+        return 0;
+    return MeasurePairInFull(font, left, right, safeZone ? *safeZone : kDefaultSafeZone, threshold);
 }
 
 void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
@@ -194,26 +281,26 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
     if (!font || !font->glyphs || font->glyphCount <= 0)
         return;
     const int count = font->glyphCount;
-    std::vector<const FontGlyph*> kerned(static_cast<size_t>(count), nullptr);
+    std::vector<int> measured;
     for (int i = 0; i < count; ++i) {
-        if (font->glyphs[i].kerning)
-            kerned[i] = &font->glyphs[i];
+        if (font->glyphs[i].kerning && !IsUnkerned(i) && HasImage(font->glyphs[i]))
+            measured.push_back(i);
     }
-    const int zone = EffectiveSafeZone(safeZone, kerned.data(), count);
-    const InkTable table(threshold);
-    std::vector<InkProfile> profiles(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        if (kerned[i] && !IsUnkerned(i))
-            MeasureProfile(*kerned[i], zone, table, &profiles[i]);
-    }
+    const int zone = EffectiveSafeZone(safeZone, font, measured);
+    const LineProfiles line(font, measured, zone, threshold);
     for (int b = 0; b < count; ++b) {
         int8_t* row = font->glyphs[b].kerning;
         if (!row)
             continue;
-        for (int a = 0; a < count; ++a) {
-            if (!kerned[a])
-                continue;
-            const int value = IsUnkerned(a) || IsUnkerned(b) ? 0 : PairValue(profiles[a], profiles[b]);
+        // Pairs with an unkerned glyph or one without an image stay 0.
+        memset(row, 0, static_cast<size_t>(count));
+        if (IsUnkerned(b) || !HasImage(font->glyphs[b]))
+            continue;
+        for (int a : measured) {
+            bool exact = true;
+            int value = line.Pair(a, b, &exact);
+            if (!exact)
+                value = MeasurePairInFull(font, a, b, zone, threshold);
             if (std::abs(value) > kLargestQuietKerning) {
                 QVI_ReportPopup(QV_LOG_WARNING,
                                 "Sanity check fail: QVI_DetermineKernPairs for chars #%d and #%d has too large padding "

@@ -38,7 +38,6 @@ struct TextRun {
     float matrix[4];      // row-major 2 x 2 about origin
     float origin[2];
     float advance;        // line advance in font pixels
-    float centerOffset;   // an inline image's centre below the line's top
     float fontScale;
 };
 
@@ -62,7 +61,6 @@ TextRun StartRun(Font* font, float x, float y, bool lowerForBitmapFont)
     run.matrix[2] = s * run.sx, run.matrix[3] = c * run.sy;
     run.origin[0] = x, run.origin[1] = y;
     run.advance = static_cast<float>(font->lineSpacing) / run.fontScale;
-    run.centerOffset = QVI_GetTextCenterOffset(font);
     return run;
 }
 
@@ -140,7 +138,8 @@ void DrawImageTag(const TextRun& run, const char* tag, float* pen, float lineTop
     const Color savedColour = qv->graphics->GetColor();
     SetColour(colour, true);
     float cx = *pen + image->width * scale * 0.5f;
-    float cy = lineTop + std::trunc(run.centerOffset + offset);
+    // Only images need it: in a UTF-8 font finding 'a' is a scan of every glyph.
+    float cy = lineTop + std::trunc(QVI_GetTextCenterOffset(run.font) + offset);
     float drawnScale = scale;
     if (run.transformed) {
         const float dx = cx - run.origin[0], dy = cy - run.origin[1];
@@ -355,7 +354,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
                 const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
                 if (!end)
                     break;
-                char tag[kMaxTagValue];
+                char tag[kMaxTagValue + 1];
                 if (QVI_CopyTagUTF32(p + 1, end, tag))
                     HandleTag(run, tag, &pen, lineTop, &prev, true);
                 p = end + 1;

@@ -135,7 +135,7 @@ const uint32_t* QVI_FindTagEndUTF32(const uint32_t* tag)
     return nullptr;
 }
 
-bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTagValue])
+bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTagValue + 1])
 {
     if (end - tag >= kMaxTagValue) {
         out[0] = 0;
@@ -145,8 +145,7 @@ bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTag
     for (; tag < end; ++tag)
         out[n++] = *tag < 256 ? static_cast<char>(*tag) : '?';
     out[n] = '|';  // the attribute reader stops at the closing '|'
-    if (n + 1 < kMaxTagValue)
-        out[n + 1] = 0;
+    out[n + 1] = 0;
     return true;
 }
 
@@ -253,7 +252,7 @@ int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* te
             const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
             if (!end)
                 break;
-            char tag[kMaxTagValue];
+            char tag[kMaxTagValue + 1];
             if ((p[1] == 'i' || p[1] == 'I') && QVI_CopyTagUTF32(p + 1, end, tag))
                 width += QVI_ImageTagWidth(font, tag);
             p = end + 1;
@@ -313,7 +312,7 @@ int QVI_BreakTextLinesUTF32(TextGlyphLookup* lookup, Font* font, int maxWidth, u
                 *p = 0;  // an unterminated tag ends the text
                 break;
             }
-            char tag[kMaxTagValue];
+            char tag[kMaxTagValue + 1];
             if ((p[1] == 'i' || p[1] == 'I') && QVI_CopyTagUTF32(p + 1, end, tag))
                 width += QVI_ImageTagWidth(font, tag);
             p = const_cast<uint32_t*>(end) + 1;

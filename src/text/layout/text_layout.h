@@ -77,7 +77,8 @@ int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* te
 // The closing '|' of a tag whose text starts at tag, or null when it has none.
 const char* QVI_FindTagEnd(const char* tag);
 const uint32_t* QVI_FindTagEndUTF32(const uint32_t* tag);
-// Copies a UTF-8 tag's code points (from tag to end) as bytes; false when it is too long.
-bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTagValue]);
+// Copies a UTF-8 tag's code points (from tag to end, at most 511) as bytes followed by its
+// closing '|'; false when it is longer.
+bool QVI_CopyTagUTF32(const uint32_t* tag, const uint32_t* end, char out[kMaxTagValue + 1]);
 // The pen width an image tag takes in font pixels (0 when no bitmap is found).
 int QVI_ImageTagWidth(Font* font, const char* tag);

@@ -149,12 +149,17 @@ TEST_F(FontFile, DamagedAndHostileFilesLeaveAnEmptyFont) {
     EXPECT_TRUE(font->glyphCount == 2 && font->glyphs[0].kerning[0] == 3 && font->atlas.hardware.loaded);
 }
 
-TEST_F(FontFile, ASaveThatCannotOpenItsFileFails) {
+TEST_F(FontFile, ASaveThatCannotBeReadBackOrCannotOpenItsFileFails) {
     Font* font = qv->LoadFont("!saved");
     BuildHandFont(font);
     EXPECT_FALSE(qv->SaveFont(font, "nowhere://kept.mft"));
     EXPECT_EQ(LogCapture::CountPopups("Failed to save font 'nowhere://kept.mft'"), 1);
     EXPECT_FALSE(qv->SaveFont(nullptr, "res://kept.mft"));
+    // A LATIN-1 font is 256 glyphs or no font the reader takes: it is not written.
+    font->isUTF8 = 0;
+    EXPECT_FALSE(qv->SaveFont(font, "res://latin.mft"));
+    EXPECT_EQ(LogCapture::CountPopupsContaining("a LATIN-1 font has 3 glyphs, not 256"), 1);
+    EXPECT_EQ(Get("latin.mft"), "");
 }
 
 }  // namespace

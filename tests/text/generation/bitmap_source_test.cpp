@@ -137,6 +137,11 @@ TEST_F(BitmapSource, GlyphListsThatDoNotMatchTheBitmapAreReported) {
               1);
     Generate("noglyphs", Source("2", ""), &generated);
     EXPECT_FALSE(generated);
+    // A negative span takes no column at all; a vast one takes what is left.
+    Generate("backwards", Source("2", "<array id=\"glyphs\"><node id=\"65\" span=\"-3\"/></array>"), &generated);
+    EXPECT_FALSE(generated);
+    FontPtr rest = Generate("rest", Source("2", "<array id=\"glyphs\"><node id=\"65\" span=\"99999999999\"/></array>"));
+    EXPECT_EQ(rest->glyphs['A'].image.width, 68 - 4);  // to the image's right edge
 }
 
 }  // namespace

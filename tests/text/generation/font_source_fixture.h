@@ -102,12 +102,14 @@ protected:
             for (int p = 0; p < glyph.image.width * glyph.image.height; ++p) {
                 const uint8_t* pixel = glyph.image.pixels + p * 4;
                 ASSERT_FALSE(pixel[3] > 0 && pixel[3] < 5);
-                if (white && pixel[3] > 0)
+                if (white && pixel[3] > 0) {
                     ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255);
+                }
                 opaque += pixel[3] == 255;
             }
-            if (solid)
+            if (solid) {
                 EXPECT_GT(opaque, 0);
+            }
         }
         EXPECT_GT(images, 0);
     }

@@ -1,5 +1,6 @@
 // Fonts generated from DejaVu Sans through FreeType: LATIN-1 by byte, UTF-8 from a strings
 // file, distance fields, styles, and sources that are broken in the ways games break them.
+#include <climits>
 #include <set>
 
 #include "text/generation/font_source_fixture.h"
@@ -62,8 +63,9 @@ TEST_F(TrueTypeSource, Utf8FontHoldsTheCharactersItsTranslationsNeedInCodePointO
     ASSERT_EQ(font->glyphCount, 89 + 6 + 18 + 1);
     std::set<uint32_t> codePoints;
     for (int i = 0; i < font->glyphCount; ++i) {
-        if (i > 0)
+        if (i > 0) {
             ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
+        }
         EXPECT_EQ(font->glyphs[i].kerning, nullptr);
         codePoints.insert(font->glyphs[i].codePoint);
     }
@@ -146,6 +148,11 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
         {"version_zero", Doc(Settings("<node id=\"VERSION\" value=\"0\"/>" + kTrueType)),
          "Font database is of invalid version."},
         {"not_xml", "this is no database", "Font database not found or doesn't contain any arrays."},
+        {"huge_size", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"1e12\"/>")),
+         "Rendering the TrueType file failed."},
+        {"no_supersampling",
+         Doc(Settings(version + kTrueType + "<node id=\"DISTANCE_FIELD\" spread=\"2\" scale=\"0\"/>")),
+         "Distance field scale must be greater than 0."},
     };
     PutFile("fonts/Corrupt.ttf", std::string("\0\1\0\0garbage", 11) + std::string(3000, '\x7f'));
     for (const Case& c : cases) {
@@ -157,6 +164,14 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
                   1);
     }
     EXPECT_EQ(LogCapture::CountPopupsContaining("FT_New_Face error"), 1);
+
+    // Absurd numbers saturate instead of overflowing.
+    FontPtr wild = Generate("wild", Doc(Settings(version + kTrueType +
+                                                 "<node id=\"Y_SAFEZONE\" value=\"2000000000\"/>"
+                                                 "<node id=\"Y_OFFSET\" value=\"99999999999\"/>"
+                                                 "<node id=\"FONT_HEIGHT_MULTIPLIER\" value=\"1e30\"/>"
+                                                 "<node id=\"LINE_PADDING_OFFSET\" value=\"1e20\"/>")));
+    EXPECT_EQ(wild->lineSpacing, INT_MAX);
 
     FontPtr plain = Generate("plain", Doc(Settings(version + kTrueType)));
     for (const std::string scale : {"0", "20"}) {
@@ -170,6 +185,24 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
     }
     FontPtr half = Generate("half", Doc(Settings(version + kTrueType + "<node id=\"OUTPUT\" scale=\"3/2\"/>")));
     EXPECT_NEAR(half->glyphs['M'].image.height, plain->glyphs['M'].image.height * 1.5, 1.0);
+}
+
+TEST_F(TrueTypeSource, KerningTableAgreesWithEachPairMeasuredAlone) {
+    FontPtr font = Generate("pairs", Doc(Settings("<node id=\"VERSION\" value=\"2\"/><node id=\"Y_SAFEZONE\" "
+                                                  "value=\"3\"/><node id=\"AUTO_KERN_THRESHOLD\" value=\"0.5\"/>" +
+                                                  kTrueType)));
+    const int zone = 3;
+    int kerned = 0;
+    for (int a = 33; a < 256; ++a) {
+        for (int b = 33; b < 256; ++b) {
+            if (a == '-' || a == '_' || a == 0xA0 || b == '-' || b == '_' || b == 0xA0)
+                continue;
+            const int alone = std::max(-127, QVI_DetermineKernPairs(font.get(), a, b, &zone, 0.5f));
+            ASSERT_EQ(Kerning(font.get(), a, b), alone) << a << " " << b;
+            kerned += alone != 0;
+        }
+    }
+    EXPECT_GT(kerned, 1000);
 }
 
 }  // namespace

@@ -101,11 +101,6 @@ private:
     Font font_ = {};
 };
 
-// Whether glyph lookup in UTF-8 fonts is built yet (the font pool provides it).
-inline bool GlyphLookupBuilt(Font* font) {
-    return QVI_FindFontGlyph(font, 'A') != nullptr;
-}
-
 class TextTest : public drawing_test::DrawingTest {
 protected:
     void SetUp() override {
@@ -115,6 +110,10 @@ protected:
     }
     void TearDown() override {
         ResetTextState();
+        // Image tags leave bitmap records (found or not) that a later renderer start would
+        // load again: none outlives its test.
+        for (const char* name : {"scene dot", "measure dot", "no such bitmap", "x"})
+            if (Bitmap* bitmap = g()->GetBitmapEx(name, QV_CACHE_LOOKUP_ONLY)) g()->RemoveBitmapHandle(bitmap);
         DrawingTest::TearDown();
     }
     static void ResetTextState() {

@@ -2,8 +2,12 @@
 // tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
 // wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
 #include <cmath>
+#include <optional>
+#include <tuple>
 
+#include "filesystem/backends.h"
 #include "support/back_buffer.h"
+#include "support/res_folder.h"
 #include "support/windows_ui.h"
 #include "text/layout/text_fixture.h"
 
@@ -30,14 +34,12 @@ protected:
         TextTest::SetUp();
     }
     void TearDown() override {
-        for (Bitmap* bitmap : {dot_, target_})
-            if (bitmap) g()->ReleaseBitmap(bitmap);
+        if (target_) g()->ReleaseBitmap(target_);
         TextTest::TearDown();
         if (window_) DestroyWindow(window_);
     }
     RendImpDirect3D11 direct3D_;
     HWND window_ = nullptr;
-    Bitmap* dot_ = nullptr;
     Bitmap* target_ = nullptr;
 };
 
@@ -45,9 +47,8 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     TestFont font(false), utf8(true);
     ASSERT_TRUE(font.Upload());
     ASSERT_TRUE(utf8.Upload());
-    const bool utf8Drawn = GlyphLookupBuilt(utf8.get());
     BitmapDescription dot = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
-    dot_ = g()->CreateBitmap("scene dot", &dot);
+    Bitmap* dot_ = g()->CreateBitmap("scene dot", &dot);
     ASSERT_NE(dot_, nullptr);
     for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
     g()->RefreshBitmap(dot_);
@@ -127,8 +128,6 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     };
     for (const Spot& s : spots)
         EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
-    if (!utf8Drawn)
-        return;  // glyph lookup of UTF-8 fonts is not built yet
     const std::vector<Spot> unicode = {
         {70, 82, kWhite, "UTF-8 A"}, {73, 87, kWhite, "its bottom right"}, {70, 81, kBlack, "above it"},
         {75, 82, kWhite, "UTF-8 B"}, {80, 80, kWhite, "ideograph"}, {87, 87, kWhite, "its bottom right"},
@@ -161,6 +160,50 @@ TEST_P(TextScene, DistanceFieldSmoothingFollowsTheSizeOnScreen) {
     EXPECT_NEAR(values[0], 0.25f / 4.0f, 1e-5f) << "smoothing / (1 pixel x spread)";
     EXPECT_NEAR(values[1], values[0] / 2, 1e-6f);
     EXPECT_EQ(values[2], values[1]);
+}
+
+// A font the game loads through the pool (read from its .mft file, packed and uploaded by
+// the pool) draws from its atlas just as the fonts made here do.
+class PooledFontText : public TextTest {
+protected:
+    void SetUp() override {
+        TextTest::SetUp();
+        ASSERT_TRUE(QVI_InitFileSystem());
+        res_.emplace("text");
+    }
+    void TearDown() override {
+        const uint8_t counting = g_core.referenceCounting;
+        g_core.referenceCounting = 0;  // every font given back for good
+        for (int slot = 0; slot < QVI_GetPooledFontCount(); ++slot)
+            if (Font* font = QVI_GetPooledFont(slot); font->header.name) qv->ReleaseFont(font);
+        g_core.referenceCounting = counting;
+        TextTest::TearDown();
+        res_.reset();
+    }
+    std::optional<quaven_test::ResFolder> res_;
+};
+
+TEST_F(PooledFontText, AFontTheGameLoadsDrawsFromItsAtlas) {
+    {
+        TestFont made(false);
+        ASSERT_TRUE(qv->SaveFont(made.get(), "res://blocks.mft"));
+    }
+    Font* font = qv->GetFont("res://blocks.mft");
+    ASSERT_TRUE(font && font->atlas.hardware.loaded);
+    Bitmap* target = Target(32, 16);
+    Frame([&] {
+        g()->PushRenderTarget(target);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        EXPECT_FLOAT_EQ(Draw(font, 2, 2, "AV W"), 18);
+        g()->PopRenderTarget();
+    });
+    const TestImage image = Pixels(target);
+    const Rgba8 white = {255, 255, 255, 255}, black = {0, 0, 0, 255};
+    for (const auto& [x, y, colour] : std::vector<std::tuple<int, int, Rgba8>>{
+             {2, 2, white}, {8, 7, white}, {9, 4, black}, {12, 4, black}, {13, 2, white}, {18, 7, white},
+             {19, 4, black}, {4, 8, black}, {4, 1, black}})
+        EXPECT_TRUE(PixelNear(image, x, y, colour, 2)) << x << ", " << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"),

@@ -1,2 +1,0 @@
-// The graphics suite's software renderer, built into the text suite as well.
-#include "graphics/support/test_renderer.cpp"
