@@ -9,7 +9,7 @@ bench_launch.exe, which times its whole process; the programs time their own wor
 Linux program, glslangValidator (the shader translator's baseline), runs natively and is
 timed here.
 
-Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N]
+Usage: run_benchmarks.py BENCH_FOLDER [--rounds N] [--frames N] [--only STEP,...]
 """
 import argparse
 import glob
@@ -34,6 +34,16 @@ IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
+WARMUP_FRAMES = 60
+SPRITES = 10000
+QUADS = 4000000
+SHADER = "inputs/shader/lit_mesh"
+SHADER_ROUNDS = 100
+SHADER_TARGETS = 7
+IMAGE_LOADS = 10
+RUN_TIMEOUT_SECONDS = 300
+RESIZES = 10
+PACKINGS = 200
 MUSIC = "inputs/music.ogg"
 SHORT_SOUND = "inputs/short.ogg"
 MUSIC_DECODES = 3
@@ -45,9 +55,13 @@ MIXER_TICKS = 2000
 MIXER_TICK_MS = 25.0
 # The mixer programs load the fake DirectSound beside them instead of Wine's.
 MIXER_FOLDER = "mixer\\"
+FONT_PASSES = 20
+PARAGRAPHS = {"latin1": "inputs/paragraph_latin1.txt", "utf8": "inputs/paragraph_utf8.txt"}
+PARAGRAPH_DRAWS = 1000
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
-# step, the key both report
+# step, the key both report, and for figures shown per item rather than per run: the unit, and
+# the key of the engine's report that counts the items (both sides do the same items)
 FIGURES = [
     ("startup in-process (logging on)", "startup", "on", "bare_on", "startup_ms"),
     ("startup in-process (logging off)", "startup", "off", "bare_off", "startup_ms"),
@@ -68,6 +82,11 @@ FIGURES = [
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
     ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
+    ("font generation LATIN-1 vs bare FreeType", "fonts", "latin1", "bare_latin1", "work_ms", ("us/glyph", "glyphs")),
+    ("font generation UTF-8 vs bare FreeType", "fonts", "utf8", "bare_utf8", "work_ms", ("us/glyph", "glyphs")),
+    ("text 2,000 chars LATIN-1 vs bare quad copy", "text", "latin1", "bare_latin1", "work_ms",
+     ("us/char", "characters")),
+    ("text 2,000 chars UTF-8 vs bare quad copy", "text", "utf8", "bare_utf8", "work_ms", ("us/char", "characters")),
     ("Ogg 60 s streamed by the sample reader vs bare vorbisfile", "sounds", "stream", "bare_stream", "work_ms"),
     ("Ogg 1 s decoded at load by the sample reader vs bare vorbisfile", "sounds", "load", "bare_load", "work_ms"),
 ] + [("mixer tick, %d %s channels" % (count, kind), "mixer", "%s%d" % (kind, count), "bare_%s%d" % (kind, count),
@@ -85,7 +104,14 @@ class BenchmarkError(Exception):
     pass
 
 
-def steps(frames):
+def paragraph_quads(folder, kind):
+    """The glyph quads one draw of a paragraph makes: one a character but the blanks."""
+    with open(os.path.join(folder, PARAGRAPHS[kind]), "rb") as source:
+        text = source.read().decode("latin-1" if kind == "latin1" else "utf-8")
+    return len(text) - text.count(" ")
+
+
+def steps(folder, frames):
     """Each step's runs, named, in the order they alternate within a round: every engine run
     sits next to its baseline's."""
     frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
@@ -136,6 +162,17 @@ def steps(frames):
                  [("music", [MIXER_FOLDER + "mixer_bench.exe", str(MIXER_GOAL_CHANNELS), "music", str(MIXER_TICKS)]),
                   ("bare_music", [MIXER_FOLDER + "bare_mixer.exe", str(MIXER_GOAL_CHANNELS), "music",
                                   str(MIXER_TICKS)])],
+        # Fonts generated from DejaVuSans.ttf at every size of bench/common/bench_fonts.h; the
+        # baseline renders the same characters at the same sizes through FreeType alone.
+        "fonts": [(name, [program, kind, str(FONT_PASSES)])
+                  for kind in ("latin1", "utf8")
+                  for name, program in ((kind, "font_bench.exe"), ("bare_" + kind, "bare_freetype.exe"))],
+        # The paragraph drawn PARAGRAPH_DRAWS times; the baseline copies as many quads.
+        "text": [(name, command)
+                 for kind in ("latin1", "utf8")
+                 for name, command in ((kind, ["text_bench.exe", kind, PARAGRAPHS[kind], str(PARAGRAPH_DRAWS)]),
+                                       ("bare_" + kind,
+                                        ["bare_quads.exe", str(PARAGRAPH_DRAWS * paragraph_quads(folder, kind))]))],
     }
 
 
@@ -215,6 +252,7 @@ def check_warmup(runner, folder, all_steps):
     libraries into memory, and to check that the runs do what the figures claim."""
     expected = open(os.path.join(folder, "inputs", "database.digest")).read().strip()
     reads_bytes = str(os.path.getsize(os.path.join(folder, READS)))
+    glyphs = {}
     reports = {}
     for step, runs in all_steps.items():
         for name, command in runs:
@@ -225,30 +263,50 @@ def check_warmup(runner, folder, all_steps):
                                                                           expected))
             if "bytes" in report and report["bytes"] != reads_bytes:
                 raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
-            if "vertices" in report and report["vertices"] != str(4 * QUADS):
-                raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"], 4 * QUADS))
+            # Every program that reports vertices takes its quads as its last argument.
+            if "vertices" in report and report["vertices"] != str(4 * int(command[-1])):
+                raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"],
+                                                                    4 * int(command[-1])))
+            if step == "text" and "quads" in report:
+                expected = PARAGRAPH_DRAWS * paragraph_quads(folder, name)
+                if report["quads"] != str(expected):
+                    raise BenchmarkError("%s drew %s glyph quads of %d" % (" ".join(command), report["quads"],
+                                                                           expected))
+            # An engine run and its "bare_" baseline make the same glyphs.
+            if "glyphs" in report:
+                pair = glyphs.setdefault((step, name.replace("bare_", "", 1)), {})
+                pair[report["glyphs"]] = command
+                if len(pair) > 1:
+                    raise BenchmarkError("%s made different glyph counts: %s" % (step, pair))
             if step == "startup" and name in ("on", "off"):
                 logged = bool(runner.engine_logs())
                 if logged != (name == "on"):
                     raise BenchmarkError("the logging-%s run %s a log file" % (name, "wrote" if logged else
                                                                                "did not write"))
     # Decoders report what they decoded: both sides of a figure must have made the same PCM.
-    for figure, step, engine, baseline, _ in FIGURES:
+    for figure, step, engine, baseline, *_ in FIGURES:
+        if step not in all_steps:
+            continue
         decoded = [reports[(step, side)].get("pcm") for side in (engine, baseline)]
         if decoded[0] != decoded[1]:
             raise BenchmarkError("%s: the engine decoded %s, the baseline %s" % (figure, decoded[0], decoded[1]))
 
 
-def run_round(runner, all_steps, reverse):
+def run_round(runner, all_steps, figures, reverse):
     """One round: every step's runs back to back, in reverse order every other round so that
-    neither side always goes first. Answers {figure: (engine, baseline)}."""
+    neither side always goes first. Answers {figure: (engine, baseline)}, per item for the
+    figures counted in items."""
     reports = {}
     for step, runs in all_steps.items():
         for name, command in (reversed(runs) if reverse else runs):
             reports[(step, name)] = (runner.run(command), command)
     result = {}
-    for figure, step, engine, baseline, key in FIGURES:
-        result[figure] = tuple(number(*reports[(step, side)], key) for side in (engine, baseline))
+    for figure, step, engine, baseline, key, *per_item in figures:
+        times = [number(*reports[(step, side)], key) for side in (engine, baseline)]
+        if per_item:
+            items = number(*reports[(step, engine)], per_item[0][1])
+            times = [time_ms * 1000.0 / items for time_ms in times]
+        result[figure] = tuple(times)
     return result
 
 
@@ -257,28 +315,37 @@ def ratio(engine, baseline):
 
 
 def unit(figure):
+    for name, _, _, _, _, *per_item in FIGURES:
+        if name == figure and per_item:
+            return per_item[0][0]
     return "ms/frame" if "frame" in figure else "ms"
+
+
+def times(engine, baseline):
+    """Both times, with four significant digits for the small ones (microseconds a character)."""
+    return " ".join("%s %9s" % (side, "%.3f" % value if value >= 1.0 else "%.4g" % value)
+                    for side, value in (("engine", engine), ("baseline", baseline)))
 
 
 def print_round(index, rounds, result):
     print("round %d of %d" % (index + 1, rounds))
-    width = max(len(figure) for figure, *_ in FIGURES)
-    for figure, *_ in FIGURES:
+    width = max(len(figure) for figure in result)
+    for figure in result:
         engine, baseline = result[figure]
-        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f"
-              % (width, figure, engine, baseline, unit(figure), ratio(engine, baseline)))
+        print("  %-*s  %s %-8s  ratio %6.3f" % (width, figure, times(engine, baseline), unit(figure),
+                                                 ratio(engine, baseline)))
     sys.stdout.flush()
 
 
 def print_medians(results):
     print("medians over %d rounds" % len(results))
-    width = max(len(figure) for figure, *_ in FIGURES)
-    for figure, *_ in FIGURES:
+    width = max(len(figure) for figure in results[0])
+    for figure in results[0]:
         engines = [result[figure][0] for result in results]
         baselines = [result[figure][1] for result in results]
         ratios = [ratio(engine, baseline) for engine, baseline in zip(engines, baselines)]
-        print("  %-*s  engine %9.3f  baseline %9.3f %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
-              % (width, figure, statistics.median(engines), statistics.median(baselines), unit(figure),
+        print("  %-*s  %s %-8s  ratio %6.3f  (rounds %.3f to %.3f)"
+              % (width, figure, times(statistics.median(engines), statistics.median(baselines)), unit(figure),
                  statistics.median(ratios), min(ratios), max(ratios)))
 
 
@@ -292,18 +359,27 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--rounds", type=int, default=7, help="rounds (at least 7; default 7)")
     parser.add_argument("--frames", type=int, default=600, help="timed frames of the empty-frame runs")
+    parser.add_argument("--only", help="the steps to run, comma-separated (default: all): startup, frames, "
+                        "quads, database, reads, shaders, bitmaps, images, sounds, mixer, fonts, text")
     options = parser.parse_args()
     if options.rounds < 7:
         parser.error("a median needs at least 7 rounds")
 
     runner = Runner(options.folder)
-    all_steps = steps(options.frames)
+    all_steps = steps(options.folder, options.frames)
+    if options.only:
+        chosen = options.only.split(",")
+        unknown = [step for step in chosen if step not in all_steps]
+        if unknown:
+            parser.error("no step %s" % ", ".join(unknown))
+        all_steps = {step: runs for step, runs in all_steps.items() if step in chosen}
+    figures = [figure for figure in FIGURES if figure[1] in all_steps]
     print("load average at start: %s" % load_average())
     try:
         check_warmup(runner, options.folder, all_steps)
         results = []
         for index in range(options.rounds):
-            results.append(run_round(runner, all_steps, reverse=index % 2 == 1))
+            results.append(run_round(runner, all_steps, figures, reverse=index % 2 == 1))
             print_round(index, options.rounds, results[-1])
     except BenchmarkError as error:
         print("bench: %s" % error, file=sys.stderr)
@@ -313,11 +389,11 @@ def main():
     print_medians(results)
     print("load average at end: %s" % load_average())
     # The mixer runs on its own thread every 25 ms: its tick as a share of one core.
-    for figure, step, *_ in FIGURES:
+    for figure, step, *_ in figures:
         if step == "mixer":
             tick = statistics.median(result[figure][0] for result in results)
             print("%s: %.4f%% of one core" % (figure, 100.0 * tick / MIXER_TICK_MS))
-    for figure, *_ in FIGURES:
+    for figure in results[0]:
         ratios = [ratio(*result[figure]) for result in results]
         print("%s: median ratio %.3f" % (figure, statistics.median(ratios)))
     return 0

@@ -28,6 +28,10 @@ typedef struct DemoState {
     Bitmap* sprite;           /* made in code at Init (demo_scene.c) */
     Bitmap* target;           /* a render target drawn into every frame */
     Bitmap* star;             /* loaded from sprites/star.png in the resource folder */
+    Font* font;               /* generated from a TrueType file on the first run (demo_text.c) */
+    float framesPerSecond;    /* measured over the last quarter second; 0 until then */
+    uint32_t lastRateMs;      /* engine time of the last frame-rate measurement */
+    uint32_t framesAtLastRate;
     bool initDone;
     bool shutdownRequested;
 } DemoState;
@@ -50,6 +54,11 @@ void Demo_ReleaseScene(QuavenAPI* qv);
 void Demo_StartSound(QuavenAPI* qv);
 void Demo_PlayKeySound(QuavenAPI* qv, int32_t keyCode);
 void Demo_StopSound(QuavenAPI* qv);
+
+/* The text (demo_text.c): the font is asked for at Init; Render draws the demo's name and its
+   frame rate with it. */
+void Demo_LoadFont(QuavenAPI* qv);
+void Demo_DrawText(QuavenAPI* qv);
 
 /* The demo's OnEvent: logs what it receives and reacts to keys and the mouse. */
 int Demo_OnEvent(EngineEvent event);

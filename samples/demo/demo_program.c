@@ -6,9 +6,9 @@
  * counts frames, and asks the engine to shut down by itself when nobody has touched a key
  * or the mouse for "demo_idle_seconds" (a value of its own in prog.xml), so that a run
  * without a person at the keyboard ends on its own. Escape ends it at once (see
- * demo_events.c). What it draws is in demo_scene.c; once the picture has been shown for a
- * while it logs "Demo: scene drawn", the line scripts/demo.sh waits for to take its
- * screenshot.
+ * demo_events.c). What it draws is in demo_scene.c, its text in demo_text.c; once the
+ * picture has been shown for a while it logs "Demo: scene drawn", the line scripts/demo.sh
+ * waits for to take its screenshot.
  */
 #include "demo_game.h"
 
@@ -19,6 +19,7 @@
 #define MAX_IDLE_SECONDS 3600
 #define FIRST_FRAMES_LOGGED 3
 #define REPORT_PERIOD_MS 1000
+#define RATE_PERIOD_MS 250
 #define SCENE_SHOWN_FRAMES 45
 
 DemoState g_demo;
@@ -78,6 +79,10 @@ static bool Init(void) {
     LogStartInfo(qv);
     Demo_CreateScene(qv);
     Demo_StartSound(qv);
+    Demo_LoadFont(qv);
+    /* The font may take a moment to generate on the first run: the frame rate is measured
+       from here on. */
+    g_demo.lastRateMs = qv->GetMilliseconds();
     return true;
 }
 
@@ -92,6 +97,16 @@ static void ReportOncePerSecond(QuavenAPI* qv, uint32_t now) {
     g_demo.framesAtLastReport = g_demo.frames;
 }
 
+/* The rate the text shows, measured over a quarter second so that it appears soon after
+   the start and follows changes. */
+static void MeasureFrameRate(uint32_t now) {
+    uint32_t period = now - g_demo.lastRateMs;
+    if (period < RATE_PERIOD_MS) return;
+    g_demo.framesPerSecond = (g_demo.frames - g_demo.framesAtLastRate) * 1000.0f / period;
+    g_demo.lastRateMs = now;
+    g_demo.framesAtLastRate = g_demo.frames;
+}
+
 static void Update(float seconds) {
     QuavenAPI* qv = Demo_Api();
     uint32_t now;
@@ -101,6 +116,7 @@ static void Update(float seconds) {
     if (g_demo.frames <= FIRST_FRAMES_LOGGED)
         qv->Log("Demo: frame %u, dt %.3f s.", (unsigned)g_demo.frames, (double)seconds);
     ReportOncePerSecond(qv, now);
+    MeasureFrameRate(now);
     if (now - g_demo.lastInputMs >= g_demo.idleLimitMs) {
         char reason[64];
         sprintf(reason, "%u seconds without input", (unsigned)(g_demo.idleLimitMs / 1000u));
@@ -115,6 +131,7 @@ static void Render(float seconds) {
     ++g_demo.renders;
     if (g_demo.renders == 1) qv->Log("Demo: first Render call.");
     Demo_DrawScene(qv, (qv->GetMilliseconds() - g_demo.initMs) / 1000.0f);
+    Demo_DrawText(qv);
     if (g_demo.renders == SCENE_SHOWN_FRAMES) qv->Log("Demo: scene drawn (%u frames).", (unsigned)g_demo.renders);
 }
 
@@ -124,6 +141,7 @@ static void Exit(void) {
     if (!qv) return;
     Demo_ReleaseScene(qv);
     Demo_StopSound(qv);
+    g_demo.font = NULL; /* GetFont's font: the engine's until shutdown, never released */
     elapsed = qv->GetMilliseconds() - g_demo.initMs;
     qv->Log("Demo: Exit after %u frames and %u renders in %.2f s (%.1f frames per second).",
             (unsigned)g_demo.frames, (unsigned)g_demo.renders, elapsed / 1000.0,
