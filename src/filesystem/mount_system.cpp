@@ -11,17 +11,6 @@ namespace QVFileSystem {
 
 namespace {
 
-class LockHold {
-public:
-    explicit LockHold(OsLock* lock) : lock_(lock) { QVI_OsEnterLock(lock_); }
-    ~LockHold() { QVI_OsLeaveLock(lock_); }
-    LockHold(const LockHold&) = delete;
-    LockHold& operator=(const LockHold&) = delete;
-
-private:
-    OsLock* lock_;
-};
-
 bool SamePath(const String& a, const char* b)
 {
     return a.text && b && strcmp(a.text, b) == 0;
@@ -57,7 +46,7 @@ bool MountSystem::CloseFile(File* file)
 {
     if (!file)
         return false;
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     for (int32_t i = 0; i < buffered.count; ++i) {
         BufferedSaveFile* record = buffered.data[i];
         if (record->file != file)
@@ -99,7 +88,7 @@ bool MountSystem::DeleteFile(Scheme scheme, const String& nativePath)
         return false;
     bool dropped = false;
     {
-        LockHold hold(lock_);
+        OsLockHold hold(lock_);
         for (int32_t i = buffered.count - 1; i >= 0; --i) {
             BufferedSaveFile* record = buffered.data[i];
             if (record->open || !record->pending || !SamePath(record->nativePath, nativePath.text))
@@ -119,7 +108,7 @@ bool MountSystem::FileExists(Scheme scheme, const String& nativePath)
     if (!IsOpen())
         return false;
     {
-        LockHold hold(lock_);
+        OsLockHold hold(lock_);
         if (HasPendingBuffer(nativePath.text))
             return true;
     }
@@ -142,7 +131,7 @@ bool MountSystem::Mount(int user)
 {
     if (user != 0)
         return false;
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     mounted = 1;
     return true;
 }
@@ -183,7 +172,7 @@ File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
     if (mode == FILE_MODE_READ) {
         File* file = inner->OpenFile(scheme, nativePath, mode);
         if (file) {
-            LockHold hold(lock_);
+            OsLockHold hold(lock_);
             ++openCount;
         }
         return file;
@@ -198,7 +187,7 @@ File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
     buffer->scheme = scheme;
     buffer->writable = 1;
     bool filled = true;
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     if (mode == FILE_MODE_APPEND) {
         if (MemoryFile* latest = LatestPendingBuffer(nativePath.text)) {
             const uint32_t bytes = latest->GetSize();
@@ -268,14 +257,14 @@ void MountSystem::WritePending(bool atShutdown)
 
 void MountSystem::Unmount()
 {
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     WritePending(false);
     mounted = 0;
 }
 
 void MountSystem::WriteUnmountedFiles()
 {
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     WritePending(true);
 }
 

@@ -12,17 +12,6 @@ namespace QVFileSystem {
 
 namespace {
 
-class LockHold {
-public:
-    explicit LockHold(OsLock* lock) : lock_(lock) { QVI_OsEnterLock(lock_); }
-    ~LockHold() { QVI_OsLeaveLock(lock_); }
-    LockHold(const LockHold&) = delete;
-    LockHold& operator=(const LockHold&) = delete;
-
-private:
-    OsLock* lock_;
-};
-
 bool IsArchiveFileName(const char* nativePath)
 {
     return QVI_EndsWith(nativePath, ".obb") || QVI_EndsWith(nativePath, ".pak");
@@ -203,7 +192,7 @@ String PAKSystem::GetPAKPath(Scheme scheme, const String& nativePath)
 
 const PAKArchive* PAKSystem::FindOpenedArchive(const char* archivePath)
 {
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     for (int32_t i = 0; i < archives_.count; ++i) {
         if (strcmp(archives_.data[i]->path.text, archivePath) == 0)
             return archives_.data[i];
@@ -221,7 +210,7 @@ const PAKArchive* PAKSystem::GetArchive(Scheme scheme, const String& archivePath
     if (!FileExists(scheme, archivePath))
         return nullptr;
     // Held while a new archive is read, so two threads asking for it at once open it once.
-    LockHold hold(lock_);
+    OsLockHold hold(lock_);
     if (const PAKArchive* known = FindOpenedArchive(archivePath.text))
         return known;
     File* file = OpenFile(scheme, archivePath, FILE_MODE_READ);

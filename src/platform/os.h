@@ -16,6 +16,18 @@ void QVI_OsLeaveLock(OsLock* lock);
 // hold corrupts it, so callers check first.
 bool QVI_OsIsLockHeldByCaller(OsLock* lock);
 
+// Holds a lock for the life of a scope.
+class OsLockHold {
+public:
+    explicit OsLockHold(OsLock* lock) : lock_(lock) { QVI_OsEnterLock(lock_); }
+    ~OsLockHold() { QVI_OsLeaveLock(lock_); }
+    OsLockHold(const OsLockHold&) = delete;
+    OsLockHold& operator=(const OsLockHold&) = delete;
+
+private:
+    OsLock* lock_;
+};
+
 // Starts entry(argument) on a new OS thread whose handle is not kept. False, with the OS's
 // error code in *error, when the thread could not be started.
 bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error);
