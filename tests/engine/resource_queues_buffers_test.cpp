@@ -1,6 +1,5 @@
 // The frame's buffer pass: vertex and index buffers that a game thread creates, fills,
-// rewrites and frees reach the renderer over the following frames, and what they hold is
-// drawn and read back from the tests' renderer.
+// rewrites and frees reach the renderer over the following frames and are drawn.
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -13,15 +12,13 @@ namespace {
 
 using quaven_test::LogCapture;
 
-const int kWidth = 64, kHeight = 32;
-const uint16_t kQuadIndices[6] = {0, 1, 2, 1, 3, 2};
+const uint16_t kQuad[6] = {0, 1, 2, 1, 3, 2};
 const Rgba8 kRed = {255, 0, 0, 255}, kGreen = {0, 255, 0, 255}, kBlue = {0, 0, 255, 255}, kBlack = {0, 0, 0, 255};
 
 // A renderer that can refuse to create index buffers or to map vertex buffers.
 class RefusingRenderer : public TestRenderer {
 public:
-    bool refuseIndexBuffers = false;
-    bool refuseLocks = false;
+    bool refuseIndexBuffers = false, refuseLocks = false;
     RendererIndexBuffer* CreateIndexBuffer(int count, int usage) override {
         return refuseIndexBuffers ? nullptr : TestRenderer::CreateIndexBuffer(count, usage);
     }
@@ -36,33 +33,31 @@ protected:
         RendererSetupTest::SetUp();
         QVI_DetachRenderer();
         QVI_AttachRenderer(&device_);
-        Select(kWidth, kHeight, true);
+        Select(64, 32, true);
         ASSERT_TRUE(QVI_InitRenderer());
-        device_.vertexTransform =  // positions in pixels, y down
-            Matrix4{{2.0f / kWidth, 0, 0, -1, 0, -2.0f / kHeight, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
+        device_.vertexTransform = Matrix4{{2.0f / 64, 0, 0, -1, 0, -2.0f / 32, 0, 1, 0, 0, 1, 0, 0, 0, 0, 1}};
         device_.ClearCalls();
         LogCapture::Clear();
     }
-
-    static std::vector<BatchVertex> Quad(float x0, float x1, uint32_t argb) {
-        return {{x0, 0, 0.5f, argb, 0, 0}, {x1, 0, 0.5f, argb, 1, 0}, {x0, 16, 0.5f, argb, 0, 1},
-                {x1, 16, 0.5f, argb, 1, 1}};
-    }
     static const QuavenGraphicsAPI* g() { return qv->graphics; }
-    // Game work on a thread of its own, done before the next frame.
-    static void OnGameThread(const std::function<void()>& work) { std::thread(work).join(); }
-    static void Write(VertexBuffer* buffer, float x0, float x1, uint32_t argb) {
+    // A 16-pixel square from x0, as the game writes it (top-left, top-right, bottom-left, bottom-right).
+    static std::vector<BatchVertex> Square(float x0, uint32_t argb) {
+        return {{x0, 0, 0.5f, argb, 0, 0}, {x0 + 16, 0, 0.5f, argb, 1, 0}, {x0, 16, 0.5f, argb, 0, 1},
+                {x0 + 16, 16, 0.5f, argb, 1, 1}};
+    }
+    static void Write(VertexBuffer* buffer, float x0, uint32_t argb) {
         ASSERT_TRUE(g()->LockVertexBuffer(buffer));
-        memcpy(buffer->data, Quad(x0, x1, argb).data(), 4 * sizeof(BatchVertex));
+        memcpy(buffer->data, Square(x0, argb).data(), 4 * sizeof(BatchVertex));
         g()->UnlockVertexBuffer(buffer);
     }
+    static void OnGameThread(const std::function<void()>& work) { std::thread(work).join(); }
     static int Queued() {
         const UserBufferQueues& q = g_userBufferQueues;
         return q.createIndex.count + q.createVertex.count + q.updateIndex.count + q.updateVertex.count +
                q.releaseIndex.count + q.releaseVertex.count;
     }
-    // The frame: what the buffers hold drawn on black, then the queues emptied.
-    TestImage Frame(const std::vector<VertexBuffer*>& drawn, IndexBuffer* indices) {
+    // One frame: the buffers drawn on black and read back, then the queues emptied.
+    TestImage Frame(const std::vector<VertexBuffer*>& drawn = {}, IndexBuffer* indices = nullptr) {
         device_.ClearColor(0, 0, 0, 1);
         for (VertexBuffer* buffer : drawn) g()->DrawVertexBuffer(buffer, indices);
         TestImage image;
@@ -78,82 +73,65 @@ TEST_F(BufferQueues, BuffersMadeFilledRewrittenAndFreedByAGameThreadReachTheScre
     VertexBuffer *red = nullptr, *green = nullptr;
     IndexBuffer* indices = nullptr;
     OnGameThread([&] {
-        red = g()->CreateVertexBuffer(7, Quad(0, 16, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
-        indices = g()->CreateIndexBuffer(kQuadIndices, 6, QV_BUFFER_STATIC);
+        red = g()->CreateVertexBuffer(7, Square(0, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
+        indices = g()->CreateIndexBuffer(kQuad, 6, QV_BUFFER_STATIC);
         green = g()->CreateVertexBuffer(7, nullptr, 4, QV_BUFFER_DYNAMIC);
-        Write(green, 16, 32, 0xFF00FF00);
+        Write(green, 16, 0xFF00FF00);
         g()->FreeIndexBuffer(g()->CreateIndexBuffer(nullptr, 3, QV_BUFFER_STATIC));  // never reaches the GPU
     });
-    ASSERT_TRUE(red && green && indices);
     EXPECT_EQ(Queued(), 5);
-    // The first frame draws nothing (no GPU buffers yet), then creates and fills them.
-    TestImage image = Frame({red, green}, indices);
-    EXPECT_TRUE(RegionNear(image, 0, 0, 64, 32, kBlack, 0));
+    // Nothing to draw in the first frame, which then makes and fills every buffer at once.
+    EXPECT_TRUE(RegionNear(Frame({red, green}, indices), 0, 0, 64, 32, kBlack, 0));
     EXPECT_EQ(Queued(), 0);
     EXPECT_EQ(device_.CallCount("CreateIndexBuffer"), 1);
-    EXPECT_TRUE(red->state == 0 && green->state == 0 && green->data == nullptr);
     EXPECT_EQ(QVI_GetUserBufferBytes(), 2 * 4 * 24 + 6 * 2);
-    image = Frame({red, green}, indices);
-    EXPECT_TRUE(RegionNear(image, 0, 0, 16, 16, kRed, 0));
-    EXPECT_TRUE(RegionNear(image, 16, 0, 32, 16, kGreen, 0));
+    TestImage image = Frame({red, green}, indices);
+    EXPECT_TRUE(RegionNear(image, 0, 0, 16, 16, kRed, 0) && RegionNear(image, 16, 0, 32, 16, kGreen, 0));
     EXPECT_TRUE(RegionNear(image, 32, 0, 64, 32, kBlack, 0));
 
     // Rewritten and freed by the game: the next frame writes and releases.
-    OnGameThread([&] {
-        Write(red, 0, 16, 0xFF0000FF);
-        g()->FreeVertexBuffer(green);
-    });
-    EXPECT_EQ(Queued(), 2);
-    Frame({}, indices);
+    OnGameThread([&] { Write(red, 0, 0xFF0000FF), g()->FreeVertexBuffer(green); });
+    Frame();
     EXPECT_EQ(device_.CallCount("DestroyVertexBuffer"), 1);
     image = Frame({red}, indices);
-    EXPECT_TRUE(RegionNear(image, 0, 0, 16, 16, kBlue, 0));
-    EXPECT_TRUE(RegionNear(image, 16, 0, 64, 32, kBlack, 0));
+    EXPECT_TRUE(RegionNear(image, 0, 0, 16, 16, kBlue, 0) && RegionNear(image, 16, 0, 64, 32, kBlack, 0));
 
-    // Mapped on the main thread and freed by the game meanwhile: released only once unmapped.
+    // Mapped on the main thread and freed by the game meanwhile: released once unmapped.
     ASSERT_TRUE(g()->LockVertexBuffer(red));
-    OnGameThread([&] { g()->FreeVertexBuffer(red); });
-    Frame({}, indices);
-    Frame({}, indices);
-    EXPECT_TRUE(g_userBufferQueues.releaseVertex.Contains(red));
+    OnGameThread([&] { g()->FreeVertexBuffer(red), g()->FreeIndexBuffer(indices); });
+    Frame(), Frame();
+    EXPECT_EQ(Queued(), 1);
     g()->UnlockVertexBuffer(red);
-    Frame({}, indices);
-    EXPECT_EQ(device_.CallCount("DestroyVertexBuffer"), 2);
-    OnGameThread([&] { g()->FreeIndexBuffer(indices); });
-    Frame({}, nullptr);
+    Frame();
     EXPECT_EQ(Queued(), 0);
+    EXPECT_EQ(device_.CallCount("DestroyVertexBuffer"), 2);
     EXPECT_EQ(QVI_GetUserBufferBytes(), 0);
     EXPECT_TRUE(LogCapture::Texts().empty());
 }
 
 TEST_F(BufferQueues, ARefusedCreationIsDroppedAndARefusedLockLeavesTheBufferUnlocked) {
-    device_.refuseIndexBuffers = true;
+    device_.refuseIndexBuffers = device_.refuseLocks = true;
     IndexBuffer* refused = nullptr;
     VertexBuffer* vertices = nullptr;
     OnGameThread([&] {
-        refused = g()->CreateIndexBuffer(kQuadIndices, 6, QV_BUFFER_STATIC);
-        ASSERT_TRUE(g()->LockIndexBuffer(refused));
-        g()->UnlockIndexBuffer(refused);  // queued for writing too
+        refused = g()->CreateIndexBuffer(kQuad, 6, QV_BUFFER_STATIC);
+        g()->LockIndexBuffer(refused), g()->UnlockIndexBuffer(refused);  // queued for writing too
         vertices = g()->CreateVertexBuffer(7, nullptr, 4, QV_BUFFER_STATIC);
+        Write(vertices, 0, 0xFFFF0000);
     });
-    device_.refuseLocks = true;
-    QVI_ProcessBufferResourceQueues();
+    Frame();
     EXPECT_EQ(Queued(), 0) << "the refused buffer leaves both its queues";
     EXPECT_TRUE(refused->state & USER_BUFFER_CREATION_FAILED);
     EXPECT_EQ(LogCapture::CountContaining("created no buffer", QV_LOG_ERROR), 1);
-    EXPECT_FALSE(g()->LockIndexBuffer(refused));
     g()->FreeIndexBuffer(refused);
-
-    // The renderer gives no memory: the game's write is lost and reported, and the buffer is
-    // not left locked, so it can be locked, written and drawn again.
-    OnGameThread([&] { Write(vertices, 0, 16, 0xFFFF0000); });
-    QVI_ProcessBufferResourceQueues();
+    // The renderer gave no memory for the game's write: reported, and the buffer is not
+    // left locked, so it can be written again once the renderer gives memory.
     EXPECT_EQ(LogCapture::CountContaining("gave no memory", QV_LOG_ERROR), 1);
     EXPECT_EQ(vertices->state, 0);
-    EXPECT_FALSE(g()->LockVertexBuffer(vertices)) << "main thread, refused";
+    EXPECT_FALSE(g()->LockVertexBuffer(vertices));
     EXPECT_EQ(vertices->state, 0);
     device_.refuseLocks = false;
-    Write(vertices, 0, 16, 0xFFFF0000);
+    Write(vertices, 0, 0xFFFF0000);
     EXPECT_EQ(vertices->state, 0);
     g()->FreeVertexBuffer(vertices);
     EXPECT_EQ(QVI_GetUserBufferBytes(), 0);
