@@ -40,7 +40,10 @@ TEST(GamepadHost, APadPressedAndReleasedReachesTheGameAsKeyEventsOfItsCodes) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(quaven_test::WaitUntil([&] { return at(downX) >= 0; }, 20000));
     quaven_test::WriteFileIn(dir, "pads.next", "0 0 0 0 0 0 0 0\n");
-    MoveFileExA((dir + "\\pads.next").c_str(), (dir + "\\pads.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
+    // Replaced whole, so that the fake never reads half a file; it may hold the old one open a moment.
+    EXPECT_TRUE(quaven_test::WaitUntil([&] {
+        return MoveFileExA((dir + "\\pads.next").c_str(), (dir + "\\pads.txt").c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }, 20000));
     EXPECT_TRUE(quaven_test::WaitUntil([&] { return at(upA) >= 0; }, 20000));
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 99;
