@@ -60,6 +60,11 @@ void Demo_StopSound(QuavenAPI* qv);
 void Demo_LoadFont(QuavenAPI* qv);
 void Demo_DrawText(QuavenAPI* qv);
 
+/* The gamepad (demo_gamepad.c): Update steers the ring with the first connected pad; the
+   scene draws the ring moved by the offset. */
+void Demo_UpdateGamepad(QuavenAPI* qv, float seconds);
+void Demo_GetSpriteOffset(float* x, float* y);
+
 /* The demo's OnEvent: logs what it receives and reacts to keys and the mouse. */
 int Demo_OnEvent(EngineEvent event);
 

@@ -117,6 +117,7 @@ static void Update(float seconds) {
         qv->Log("Demo: frame %u, dt %.3f s.", (unsigned)g_demo.frames, (double)seconds);
     ReportOncePerSecond(qv, now);
     MeasureFrameRate(now);
+    Demo_UpdateGamepad(qv, seconds);
     if (now - g_demo.lastInputMs >= g_demo.idleLimitMs) {
         char reason[64];
         sprintf(reason, "%u seconds without input", (unsigned)(g_demo.idleLimitMs / 1000u));

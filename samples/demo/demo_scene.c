@@ -127,7 +127,8 @@ void Demo_DrawScene(QuavenAPI* qv, float seconds) {
     for (i = 0; i <= 12; ++i) Line(g, 40.0f, 560.0f, 40.0f + 30.0f * i, 260.0f);
 
     SetColour(g, 1.0f, 1.0f, 1.0f, 1.0f);
-    x = 590.0f, y = 150.0f, angle = t, scale = 2.0f;
+    Demo_GetSpriteOffset(&x, &y);
+    x += 590.0f, y += 150.0f, angle = t, scale = 2.0f;
     g->DrawBitmapRotated(g_demo.sprite, &x, &y, &angle, &scale);
 
     if (g_demo.star) {

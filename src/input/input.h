@@ -1,6 +1,7 @@
 #pragma once
 
 struct CoreState;
+class InputImp;
 
 // The input implementations (the XInput gamepads) and their list.
 
@@ -15,3 +16,10 @@ void QVI_UpdateInputImplementations();
 void QVI_EndInputImplementationsFrame();
 // Shutdown: empties the list (the implementations are static objects).
 void QVI_ClearInputImplementations();
+
+// Lists an implementation (at most eight; a full list or one already listed is refused).
+bool QVI_AddInputImplementation(InputImp* implementation);
+int QVI_GetInputImplementationCount();
+// The string-command dispatcher's last step: the command with a null argument to each
+// implementation in list order; the first answer that is not null, else null.
+const char* QVI_AskInputImplementations(const char* command);
