@@ -22,6 +22,8 @@ const uint32_t kIdeographicFullStop = 0x3002;
 const uint32_t kFullwidthComma = 0xFF0C;
 // Characters above this may be broken between (scripts written without blanks).
 const uint32_t kBreakAnywhereAbove = 0x600;
+// Past this many glyphs a layout keeps scanning rather than index (the index would be 32 MB).
+const int kLargestIndexedFont = 1 << 21;
 
 bool IsBlank(unsigned char c)
 {
@@ -76,16 +78,6 @@ bool EndLine(Char* end, Char** lineStarts, int32_t* lineWidths, int* lines, int 
 
 }  // namespace
 
-FontGlyph* QVI_LatinGlyph(Font* font, unsigned char c)
-{
-    return font && font->glyphs && c < font->glyphCount ? &font->glyphs[c] : nullptr;
-}
-
-int QVI_GlyphKerning(Font* font, const FontGlyph* glyph, unsigned prev)
-{
-    return glyph && glyph->kerning && static_cast<int>(prev) < font->glyphCount ? glyph->kerning[prev] : 0;
-}
-
 float QVI_FontScale(const Font* font)
 {
     return font && font->scale > kSmallestTextScale && std::isfinite(font->scale) ? font->scale : 1.0f;
@@ -111,14 +103,62 @@ int QVI_WrapWidthInFontPixels(float drawnWidth, float scale)
     return width < 1e9 ? static_cast<int>(width) : 1000000000;
 }
 
+TextGlyphLookup::~TextGlyphLookup()
+{
+    free(index_);
+}
+
 FontGlyph* TextGlyphLookup::Find(uint32_t codePoint)
 {
     const int slot = static_cast<int>(codePoint % kSlots);
     if (used_[slot] && keys_[slot] == codePoint)
         return glyphs_[slot];
-    FontGlyph* glyph = QVI_FindFontGlyph(font_, codePoint);
+    FontGlyph* glyph = FindInFont(codePoint);
     used_[slot] = true, keys_[slot] = codePoint, glyphs_[slot] = glyph;
     return glyph;
+}
+
+FontGlyph* TextGlyphLookup::FindInFont(uint32_t codePoint)
+{
+    if (!index_ && (++scans_ <= kScansBeforeIndex || !BuildIndex()))
+        return QVI_FindFontGlyph(font_, codePoint);
+    for (uint32_t slot = (codePoint * 2654435761u) >> indexShift_;; slot = (slot + 1) & indexMask_) {
+        const IndexEntry& entry = index_[slot];
+        if (entry.glyph < 0)
+            break;
+        if (entry.codePoint == codePoint)
+            return &font_->glyphs[entry.glyph];
+    }
+    // Not one of the font's own: the global glyph cache, as the scan falls back to it.
+    return QVI_FindFontGlyph(font_, codePoint);
+}
+
+bool TextGlyphLookup::BuildIndex()
+{
+    // A font without a name finds nothing, and a font without glyphs has nothing to index.
+    if (!font_ || !font_->header.name || !font_->glyphs || font_->glyphCount <= 0 ||
+        font_->glyphCount > kLargestIndexedFont)
+        return false;
+    // At most half full, so that a missing code point meets an empty entry soon.
+    int bits = 4;
+    while ((1 << bits) < 2 * static_cast<int64_t>(font_->glyphCount))
+        ++bits;
+    index_ = static_cast<IndexEntry*>(malloc(sizeof(IndexEntry) << bits));
+    if (!index_)
+        return false;
+    indexMask_ = (1u << bits) - 1;
+    indexShift_ = 32 - bits;
+    memset(index_, 0xFF, sizeof(IndexEntry) << bits);
+    for (int i = 0; i < font_->glyphCount; ++i) {
+        const uint32_t codePoint = font_->glyphs[i].codePoint;
+        uint32_t slot = (codePoint * 2654435761u) >> indexShift_;
+        while (index_[slot].glyph >= 0 && index_[slot].codePoint != codePoint)
+            slot = (slot + 1) & indexMask_;
+        // The first glyph of a code point is kept.
+        if (index_[slot].glyph < 0)
+            index_[slot] = IndexEntry{codePoint, i};
+    }
+    return true;
 }
 
 const char* QVI_FindTagEnd(const char* tag)
