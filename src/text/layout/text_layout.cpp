@@ -196,12 +196,19 @@ int QVI_ImageTagWidth(Font* font, const char* tag)
     return image ? static_cast<int>(image->width * (scale / QVI_FontScale(font))) : 0;
 }
 
-int QVI_MeasureWord(Font* font, const char* text)
+namespace {
+
+// The width of the word at text as QVI_MeasureWord gives it; *plain tells whether the word
+// is glyphs alone (no '|' in it), *end where measuring stopped.
+int MeasureWordAt(Font* font, const char* text, bool* plain, const char** end)
 {
     int width = 0;
     unsigned prev = 0;
     const char* p = text;
+    *plain = true;
     while (*p && !IsBlank(*p) && *p != '\n') {
+        if (*p == '|')
+            *plain = false;
         if (p[0] == '|' && p[1] == '|') {
             width += LatinCharacterWidth(font, '|', prev);
             prev = '|';
@@ -225,7 +232,17 @@ int QVI_MeasureWord(Font* font, const char* text)
         width += LatinCharacterWidth(font, c, prev);
         prev = c;
     }
+    *end = p;
     return width;
+}
+
+}  // namespace
+
+int QVI_MeasureWord(Font* font, const char* text)
+{
+    bool plain;
+    const char* end;
+    return MeasureWordAt(font, text, &plain, &end);
 }
 
 int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, int32_t* lineWidths, int maxLines)
@@ -243,12 +260,25 @@ int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, 
         if (c == 0)
             break;
         if (IsBlank(c) || c == '\n') {
-            const int word = QVI_MeasureWord(font, p + 1);
+            bool plain;
+            const char* wordEnd;
+            const int word = MeasureWordAt(font, p + 1, &plain, &wordEnd);
             if (c == '\n' || static_cast<int64_t>(blank) + word + width >= maxWidth) {
                 if (!EndLine(p, lineStarts, lineWidths, &lines, maxLines, &width))
                     return lines;
                 prev = 0;
                 ++p;
+                continue;
+            }
+            if (plain && wordEnd > p + 1) {
+                // A word of glyphs alone stays on the line as measured, save that its first
+                // glyph is kerned against the blank instead of against nothing.
+                width += LatinCharacterWidth(font, c, prev);
+                const unsigned char first = static_cast<unsigned char>(p[1]);
+                const FontGlyph* firstGlyph = QVI_LatinGlyph(font, first);
+                width += word - QVI_GlyphKerning(font, firstGlyph, 0) + QVI_GlyphKerning(font, firstGlyph, c);
+                prev = static_cast<unsigned char>(wordEnd[-1]);
+                p = const_cast<char*>(wordEnd);
                 continue;
             }
         } else if (c == '|' && p[1] != '|') {

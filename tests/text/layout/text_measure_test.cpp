@@ -129,6 +129,16 @@ TEST_F(TextMeasure, HostileTextIsHarmless) {
     EXPECT_EQ(QVI_ParseHexByte('g', '1'), 1);
 }
 
+// A word that stays on its line is kerned against the blank before it, never against glyph 0.
+TEST_F(TextMeasure, AWordAfterABlankIsKernedAgainstTheBlank) {
+    TestFont font(false);
+    font.get()->glyphs['V'].kerning[' '] = -1;
+    font.get()->glyphs['V'].kerning[0] = 3;
+    EXPECT_FLOAT_EQ(Width(font.get(), "A VA VV"), 5 + 3 + 4 + 5 + 3 + 4 + 5);
+    Wrap(16);
+    EXPECT_FLOAT_EQ(Width(font.get(), "A VA VV"), 13) << "a line's first glyph follows nothing: 'VA' and 'VV' take 13";
+}
+
 // Past a few distinct characters a layout finds glyphs through an index of the font: the
 // first glyph of a code point still wins, and characters the font lacks still take no room.
 TEST_F(TextMeasure, AUTF8TextOfManyCharactersFindsEachCodePointsFirstGlyph) {
