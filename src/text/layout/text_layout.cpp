@@ -108,11 +108,8 @@ TextGlyphLookup::~TextGlyphLookup()
     free(index_);
 }
 
-FontGlyph* TextGlyphLookup::Find(uint32_t codePoint)
+FontGlyph* TextGlyphLookup::Remember(int slot, uint32_t codePoint)
 {
-    const int slot = static_cast<int>(codePoint % kSlots);
-    if (used_[slot] && keys_[slot] == codePoint)
-        return glyphs_[slot];
     FontGlyph* glyph = FindInFont(codePoint);
     used_[slot] = true, keys_[slot] = codePoint, glyphs_[slot] = glyph;
     return glyph;

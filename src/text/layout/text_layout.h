@@ -74,7 +74,14 @@ public:
     ~TextGlyphLookup();
     TextGlyphLookup(const TextGlyphLookup&) = delete;
     TextGlyphLookup& operator=(const TextGlyphLookup&) = delete;
-    FontGlyph* Find(uint32_t codePoint);
+    // Inline: every character laid out or drawn asks, nearly always for a code point met before.
+    FontGlyph* Find(uint32_t codePoint)
+    {
+        const int slot = static_cast<int>(codePoint % kSlots);
+        if (used_[slot] && keys_[slot] == codePoint)
+            return glyphs_[slot];
+        return Remember(slot, codePoint);
+    }
 
 private:
     static const int kSlots = 256;
@@ -83,6 +90,7 @@ private:
         uint32_t codePoint;
         int32_t glyph;  // -1: an empty entry
     };
+    FontGlyph* Remember(int slot, uint32_t codePoint);
     FontGlyph* FindInFont(uint32_t codePoint);
     bool BuildIndex();
 
