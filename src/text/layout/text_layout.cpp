@@ -310,11 +310,20 @@ int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, 
     return lines;
 }
 
-int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* text)
+namespace {
+
+// The width of the word at text as QVI_MeasureWordUTF32 gives it; *plain tells whether the
+// word is glyphs alone that never break a line (no '|', nothing past kBreakAnywhereAbove),
+// *end where measuring stopped.
+int MeasureWordUTF32At(TextGlyphLookup* lookup, Font* font, const uint32_t* text, bool* plain,
+                       const uint32_t** end)
 {
     int width = 0;
     const uint32_t* p = text;
+    *plain = true;
     while (*p && *p != ' ' && *p != '\n') {
+        if (*p == '|')
+            *plain = false;
         if (p[0] == '|' && p[1] != '|') {
             const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
             if (!end)
@@ -329,11 +338,24 @@ int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* te
         }
         const uint32_t c = *p;
         p += (c == '|') ? 2 : 1;
-        width += GlyphAdvance(lookup->Find(c));
+        const FontGlyph* glyph = lookup->Find(c);
+        width += GlyphAdvance(glyph);
+        if (c > kBreakAnywhereAbove || (glyph && glyph->codePoint > kBreakAnywhereAbove))
+            *plain = false;
         if (c > kBreakAnywhereAbove)
             break;
     }
+    *end = p;
     return width;
+}
+
+}  // namespace
+
+int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* text)
+{
+    bool plain;
+    const uint32_t* end;
+    return MeasureWordUTF32At(lookup, font, text, &plain, &end);
 }
 
 int QVI_MeasureWordUTF32(Font* font, const uint32_t* text)
@@ -358,9 +380,17 @@ int QVI_BreakTextLinesUTF32(TextGlyphLookup* lookup, Font* font, int maxWidth, u
     while (*p) {
         const uint32_t c = *p;
         if (c == ' ') {
-            const int word = QVI_MeasureWordUTF32(lookup, font, p + 1);
+            bool plain;
+            const uint32_t* wordEnd;
+            const int word = MeasureWordUTF32At(lookup, font, p + 1, &plain, &wordEnd);
             if (static_cast<int64_t>(word) + blank + width < maxWidth) {
                 width += blank;
+                if (plain) {
+                    // Glyphs alone, none of which may break: the word stays whole as measured.
+                    width += word;
+                    p = const_cast<uint32_t*>(wordEnd);
+                    continue;
+                }
             } else if (!EndLine(p, lineStarts, lineWidths, &lines, maxLines, &width)) {
                 return lines;
             }
