@@ -2,9 +2,12 @@
 // distance fields.
 #include "graphics/bitmaps/bitmap_pixels.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
@@ -57,11 +60,12 @@ void Unpack(uint32_t value, uint8_t bytes[4])
     memcpy(bytes, &value, 4);
 }
 
-uint8_t AlphaOf(uint32_t pixel)
+// The alpha byte of a pixel taken as a word.
+uint32_t AlphaMask()
 {
-    uint8_t bytes[4];
-    Unpack(pixel, bytes);
-    return bytes[kAlphaByte];
+    uint8_t bytes[4] = {0, 0, 0, 0};
+    bytes[kAlphaByte] = 0xFF;
+    return Pack(bytes);
 }
 
 uint8_t UnitToByte(double value)
@@ -107,6 +111,90 @@ bool LayOut(Bitmap** bitmaps, int count, int tallest, int width, int height, int
         x += kAtlasGap + bitmapWidth;
     }
     return true;
+}
+
+// One transparent pixel takes the colour of the last of its neighbours above, right, below
+// and left that has alpha, keeping its own alpha of 0; neighbours outside the bitmap never
+// count. Answers 1 when the pixel changed.
+int BleedPixel(uint8_t* row, const uint8_t* above, const uint8_t* below, int x, int width, uint32_t alphaMask)
+{
+    const uint32_t pixel = Pack(row + 4 * x);
+    if (pixel & alphaMask)
+        return 0;
+    uint32_t bled = pixel;
+    uint32_t neighbour;
+    if (above && ((neighbour = Pack(above + 4 * x)) & alphaMask))
+        bled = neighbour & ~alphaMask;
+    if (x + 1 < width && ((neighbour = Pack(row + 4 * (x + 1))) & alphaMask))
+        bled = neighbour & ~alphaMask;
+    if (below && ((neighbour = Pack(below + 4 * x)) & alphaMask))
+        bled = neighbour & ~alphaMask;
+    if (x > 0 && ((neighbour = Pack(row + 4 * (x - 1))) & alphaMask))
+        bled = neighbour & ~alphaMask;
+    if (bled == pixel)
+        return 0;
+    memcpy(row + 4 * x, &bled, 4);
+    return 1;
+}
+
+// Four pixels at a time: each lane takes the last of above, right, below and left that has
+// alpha, and only transparent lanes take it. Neighbours are loaded before the four are
+// stored, which changes nothing: a stored pixel stays transparent and never counts.
+int BleedFour(uint8_t* at, const uint8_t* above, const uint8_t* below, __m128i alpha, __m128i colour)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(pixels, alpha), zero);
+    if (_mm_movemask_epi8(transparent) == 0)
+        return 0;
+    __m128i bled = pixels;
+    const __m128i neighbours[4] = {
+        above ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(above)) : zero,
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 4)),
+        below ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(below)) : zero,
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at - 4)),
+    };
+    for (const __m128i& neighbour : neighbours) {
+        const __m128i without = _mm_cmpeq_epi32(_mm_and_si128(neighbour, alpha), zero);
+        bled = _mm_or_si128(_mm_and_si128(without, bled), _mm_andnot_si128(without, _mm_and_si128(neighbour, colour)));
+    }
+    const __m128i result = _mm_or_si128(_mm_and_si128(transparent, bled), _mm_andnot_si128(transparent, pixels));
+    const int same = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(result, pixels)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), result);
+    return 4 - __builtin_popcount(same);
+}
+
+// Every transparent pixel of the region [x0, x1) x [y0, y1) bled as BleedPixel does. A pixel
+// bled earlier stays transparent and so never counts as a neighbour: regions may be bled in
+// any order, and bleeding one twice changes nothing the second time.
+int BleedRegion(Bitmap* bitmap, int x0, int y0, int x1, int y1)
+{
+    const uint32_t alphaMask = AlphaMask();
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(alphaMask));
+    const __m128i colour = _mm_set1_epi32(static_cast<int>(~alphaMask));
+    const int width = bitmap->width;
+    const int height = bitmap->height;
+    const size_t stride = static_cast<size_t>(width) * 4;
+    x0 = x0 > 0 ? x0 : 0;
+    y0 = y0 > 0 ? y0 : 0;
+    x1 = x1 < width ? x1 : width;
+    y1 = y1 < height ? y1 : height;
+    int changed = 0;
+    for (int y = y0; y < y1; ++y) {
+        uint8_t* row = PixelAt(bitmap, 0, y);
+        const uint8_t* above = y > 0 ? row - stride : nullptr;
+        const uint8_t* below = y + 1 < height ? row + stride : nullptr;
+        int x = x0;
+        // The four-pixel steps need a left neighbour and the pixel after the four in the row.
+        if (x == 0 && x < x1)
+            changed += BleedPixel(row, above, below, x++, width, alphaMask);
+        for (; x + 4 < width && x + 4 <= x1; x += 4)
+            changed += BleedFour(row + 4 * x, above ? above + 4 * x : nullptr, below ? below + 4 * x : nullptr,
+                                 alpha, colour);
+        for (; x < x1; ++x)
+            changed += BleedPixel(row, above, below, x, width, alphaMask);
+    }
+    return changed;
 }
 
 // What packing needs of every bitmap: a record with pixels and a positive size.
@@ -224,29 +312,24 @@ uint32_t QVI_SampleBitmapArea(const Bitmap* bitmap, double u, double v, double d
 
 int QVI_BleedTransparentPixels(Bitmap* bitmap)
 {
-    if (!bitmap || !bitmap->pixels || !HasAlpha(bitmap))
+    if (!bitmap || !bitmap->pixels || !HasAlpha(bitmap) || bitmap->width <= 0 || bitmap->height <= 0)
         return 0;
-    static const int kNeighbours[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};  // above, right, below, left
+    const uint32_t alphaMask = AlphaMask();
+    // Rows holding no alpha at all, with none above or below, have nothing to bleed.
+    std::vector<uint8_t> rowHasAlpha(static_cast<size_t>(bitmap->height));
+    for (int y = 0; y < bitmap->height; ++y) {
+        const uint8_t* row = PixelAt(bitmap, 0, y);
+        uint32_t any = 0;
+        for (int x = 0; x < bitmap->width; ++x)
+            any |= Pack(row + 4 * x);
+        rowHasAlpha[y] = (any & alphaMask) != 0;
+    }
     int changed = 0;
     for (int y = 0; y < bitmap->height; ++y) {
-        for (int x = 0; x < bitmap->width; ++x) {
-            uint8_t* pixel = PixelAt(bitmap, x, y);
-            if (pixel[kAlphaByte] != 0)
-                continue;
-            uint8_t bled[4];
-            memcpy(bled, pixel, 4);
-            for (const int* step : kNeighbours) {
-                const uint32_t neighbour = QVI_GetBitmapPixelClamped(bitmap, x + step[0], y + step[1]);
-                if (AlphaOf(neighbour) > 0) {
-                    Unpack(neighbour, bled);
-                    bled[kAlphaByte] = 0;
-                }
-            }
-            if (memcmp(bled, pixel, 4) != 0) {
-                memcpy(pixel, bled, 4);
-                ++changed;
-            }
-        }
+        const bool near = rowHasAlpha[y] || (y > 0 && rowHasAlpha[y - 1]) ||
+                          (y + 1 < bitmap->height && rowHasAlpha[y + 1]);
+        if (near)
+            changed += BleedRegion(bitmap, 0, y, bitmap->width, y + 1);
     }
     return changed;
 }
@@ -405,11 +488,15 @@ bool QVI_PackBitmaps(Bitmap* atlas, Bitmap** bitmaps, int count, int maxWidth, i
         bitmap->hardware.right = static_cast<float>(x + bitmap->width) / bestWidth;
         bitmap->hardware.bottom = static_cast<float>(y + bitmap->height) / bestHeight;
     }
-    free(places);
     // The gaps take the colour of their neighbours, so filtering at an edge does not pull
-    // black into the image.
+    // black into the image. Only pixels next to a bitmap can change (the rest of the atlas
+    // is transparent black with transparent neighbours), so each bitmap's place and its
+    // border of one pixel are bled once all bitmaps are in.
     atlas->flags |= kBitmapHasAlpha;
-    QVI_BleedTransparentPixels(atlas);
+    for (int i = 0; i < count; ++i)
+        BleedRegion(atlas, places[i] - 1, places[count + i] - 1, places[i] + bitmaps[i]->width + 1,
+                    places[count + i] + bitmaps[i]->height + 1);
+    free(places);
     QVI_Report(QV_LOG_INFO, "Successfully packed %d bitmaps into %dx%d atlas.", count, bestWidth, bestHeight);
     return true;
 }

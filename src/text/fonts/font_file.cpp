@@ -113,11 +113,13 @@ struct FontFileInput {
 
 void SwapRedAndBlue(uint8_t* pixels, uint64_t count)
 {
-    for (uint64_t i = 0; i < count; ++i) {
-        uint8_t* pixel = pixels + 4 * i;
-        const uint8_t red = pixel[0];
-        pixel[0] = pixel[2];
-        pixel[2] = red;
+    // A pixel as a little-endian word: bytes 0 and 2 change places, 1 and 3 stay.
+    const size_t n = static_cast<size_t>(count);
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t pixel;
+        memcpy(&pixel, pixels + 4 * i, 4);
+        pixel = (pixel & 0xFF00FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
+        memcpy(pixels + 4 * i, &pixel, 4);
     }
 }
 
@@ -348,6 +350,15 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
                         kOldGlyphCount);
         return false;
     }
+    // The whole file is one buffer, sized before it is filled.
+    size_t total = sizeof kMagic + 8 + 7 * 4;
+    for (int i = 0; i < count; ++i) {
+        const FontGlyph& glyph = font->glyphs[i];
+        total += 17 + (glyph.kerning ? static_cast<size_t>(count) : 0);
+        if (HasImage(glyph))
+            total += static_cast<size_t>(glyph.image.width) * glyph.image.height * 4;
+    }
+    out.bytes.reserve(total);
     out.Put(kMagic, sizeof kMagic);
     const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
     out.Put(encoding, strlen(encoding) + 1);

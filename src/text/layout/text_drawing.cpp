@@ -85,15 +85,34 @@ float LineStart(const TextRun& run, int32_t width)
     return run.x;
 }
 
-void DrawGlyph(const TextRun& run, FontGlyph* glyph, float pen, float lineTop)
+// An axis-aligned glyph quad in the current colour, whatever its alpha.
+inline void AddVisibleGlyphQuad(Bitmap* image, float x, float y)
+{
+    const float w = static_cast<float>(image->width), h = static_cast<float>(image->height);
+    const BitmapHardwareData& t = image->hardware;
+    g_batchQuad[0].x = x, g_batchQuad[0].y = y, g_batchQuad[0].u = t.left, g_batchQuad[0].v = t.top;
+    g_batchQuad[1].x = x + w, g_batchQuad[1].y = y, g_batchQuad[1].u = t.right, g_batchQuad[1].v = t.top;
+    g_batchQuad[2].x = x, g_batchQuad[2].y = y + h, g_batchQuad[2].u = t.left, g_batchQuad[2].v = t.bottom;
+    g_batchQuad[3].x = x + w, g_batchQuad[3].y = y + h, g_batchQuad[3].u = t.right, g_batchQuad[3].v = t.bottom;
+    BatchRenderer::AddQuad(image, g_batchQuad);
+}
+
+// Whether axis-aligned glyphs show at all: the alpha changes only through a text's tags, so
+// it is read at the start and after each tag rather than for every glyph.
+bool GlyphsVisible()
+{
+    return qv->graphics->GetAlpha() > 0.0f;
+}
+
+inline void DrawGlyph(const TextRun& run, FontGlyph* glyph, float pen, float lineTop, bool visible)
 {
     if (glyph->image.width <= 0)
         return;
     const float x = pen + glyph->offsetX, y = lineTop + glyph->offsetY;
     if (run.transformed)
         QVI_AddRotatedGlyphQuad(&glyph->image, run.matrix, run.origin, x, y);
-    else
-        QVI_AddGlyphQuad(&glyph->image, x, y);
+    else if (visible)
+        AddVisibleGlyphQuad(&glyph->image, x, y);
 }
 
 void SetColour(const float colour[4], bool alpha)
@@ -259,17 +278,8 @@ void QVI_ProjectToScreen(float out[3], const float point[3])
 
 void QVI_AddGlyphQuad(Bitmap* image, float x, float y)
 {
-    if (!image || !(qv->graphics->GetAlpha() > 0.0f))
-        return;
-    const float w = static_cast<float>(image->width), h = static_cast<float>(image->height);
-    const float corners[4][2] = {{x, y}, {x + w, y}, {x, y + h}, {x + w, y + h}};
-    const BitmapHardwareData& t = image->hardware;
-    const float uv[4][2] = {{t.left, t.top}, {t.right, t.top}, {t.left, t.bottom}, {t.right, t.bottom}};
-    for (int i = 0; i < 4; ++i) {
-        g_batchQuad[i].x = corners[i][0], g_batchQuad[i].y = corners[i][1];
-        g_batchQuad[i].u = uv[i][0], g_batchQuad[i].v = uv[i][1];
-    }
-    BatchRenderer::AddQuad(image, g_batchQuad);
+    if (image && GlyphsVisible())
+        AddVisibleGlyphQuad(image, x, y);
 }
 
 void QVI_AddRotatedGlyphQuad(Bitmap* image, const float matrix[4], const float origin[2], float x, float y)
@@ -300,6 +310,7 @@ float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y)
                                          starts, widths, kMaxTextLines - 1);
     float lineTop = FirstLineTop(run, lines);
     int32_t widest = 0;
+    bool visible = GlyphsVisible();
     for (int line = 0; line < lines; ++line) {
         widest = widths[line] > widest ? widths[line] : widest;
         float pen = LineStart(run, widths[line]);
@@ -310,6 +321,7 @@ float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y)
                 if (!end)
                     break;
                 HandleTag(run, p + 1, &pen, lineTop, &prev, false);
+                visible = GlyphsVisible();
                 p = end + 1;
                 continue;
             }
@@ -319,7 +331,7 @@ float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y)
             if (!glyph)
                 continue;
             pen += QVI_GlyphKerning(font, glyph, prev);
-            DrawGlyph(run, glyph, pen, lineTop);
+            DrawGlyph(run, glyph, pen, lineTop, visible);
             pen += glyph->advance;
             prev = c;
         }
@@ -345,6 +357,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
                                 codePoints, starts, widths, kMaxTextLines);
     float lineTop = FirstLineTop(run, lines);
     int32_t widest = 0;
+    bool visible = GlyphsVisible();
     for (int line = 0; line < lines; ++line) {
         widest = widths[line] > widest ? widths[line] : widest;
         float pen = LineStart(run, widths[line]);
@@ -357,6 +370,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
                 char tag[kMaxTagValue + 1];
                 if (QVI_CopyTagUTF32(p + 1, end, tag))
                     HandleTag(run, tag, &pen, lineTop, &prev, true);
+                visible = GlyphsVisible();
                 p = end + 1;
                 continue;
             }
@@ -365,7 +379,7 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
             FontGlyph* glyph = lookup.Find(c);
             if (!glyph)
                 continue;
-            DrawGlyph(run, glyph, pen, lineTop);
+            DrawGlyph(run, glyph, pen, lineTop, visible);
             pen += glyph->advance;
         }
         lineTop += run.advance;

@@ -22,6 +22,8 @@ const uint32_t kIdeographicFullStop = 0x3002;
 const uint32_t kFullwidthComma = 0xFF0C;
 // Characters above this may be broken between (scripts written without blanks).
 const uint32_t kBreakAnywhereAbove = 0x600;
+// Past this many glyphs a layout keeps scanning rather than index (the index would be 32 MB).
+const int kLargestIndexedFont = 1 << 21;
 
 bool IsBlank(unsigned char c)
 {
@@ -76,16 +78,6 @@ bool EndLine(Char* end, Char** lineStarts, int32_t* lineWidths, int* lines, int 
 
 }  // namespace
 
-FontGlyph* QVI_LatinGlyph(Font* font, unsigned char c)
-{
-    return font && font->glyphs && c < font->glyphCount ? &font->glyphs[c] : nullptr;
-}
-
-int QVI_GlyphKerning(Font* font, const FontGlyph* glyph, unsigned prev)
-{
-    return glyph && glyph->kerning && static_cast<int>(prev) < font->glyphCount ? glyph->kerning[prev] : 0;
-}
-
 float QVI_FontScale(const Font* font)
 {
     return font && font->scale > kSmallestTextScale && std::isfinite(font->scale) ? font->scale : 1.0f;
@@ -111,14 +103,59 @@ int QVI_WrapWidthInFontPixels(float drawnWidth, float scale)
     return width < 1e9 ? static_cast<int>(width) : 1000000000;
 }
 
-FontGlyph* TextGlyphLookup::Find(uint32_t codePoint)
+TextGlyphLookup::~TextGlyphLookup()
 {
-    const int slot = static_cast<int>(codePoint % kSlots);
-    if (used_[slot] && keys_[slot] == codePoint)
-        return glyphs_[slot];
-    FontGlyph* glyph = QVI_FindFontGlyph(font_, codePoint);
+    free(index_);
+}
+
+FontGlyph* TextGlyphLookup::Remember(int slot, uint32_t codePoint)
+{
+    FontGlyph* glyph = FindInFont(codePoint);
     used_[slot] = true, keys_[slot] = codePoint, glyphs_[slot] = glyph;
     return glyph;
+}
+
+FontGlyph* TextGlyphLookup::FindInFont(uint32_t codePoint)
+{
+    if (!index_ && (++scans_ <= kScansBeforeIndex || !BuildIndex()))
+        return QVI_FindFontGlyph(font_, codePoint);
+    for (uint32_t slot = (codePoint * 2654435761u) >> indexShift_;; slot = (slot + 1) & indexMask_) {
+        const IndexEntry& entry = index_[slot];
+        if (entry.glyph < 0)
+            break;
+        if (entry.codePoint == codePoint)
+            return &font_->glyphs[entry.glyph];
+    }
+    // Not one of the font's own: the global glyph cache, as the scan falls back to it.
+    return QVI_FindFontGlyph(font_, codePoint);
+}
+
+bool TextGlyphLookup::BuildIndex()
+{
+    // A font without a name finds nothing, and a font without glyphs has nothing to index.
+    if (!font_ || !font_->header.name || !font_->glyphs || font_->glyphCount <= 0 ||
+        font_->glyphCount > kLargestIndexedFont)
+        return false;
+    // At most half full, so that a missing code point meets an empty entry soon.
+    int bits = 4;
+    while ((1 << bits) < 2 * static_cast<int64_t>(font_->glyphCount))
+        ++bits;
+    index_ = static_cast<IndexEntry*>(malloc(sizeof(IndexEntry) << bits));
+    if (!index_)
+        return false;
+    indexMask_ = (1u << bits) - 1;
+    indexShift_ = 32 - bits;
+    memset(index_, 0xFF, sizeof(IndexEntry) << bits);
+    for (int i = 0; i < font_->glyphCount; ++i) {
+        const uint32_t codePoint = font_->glyphs[i].codePoint;
+        uint32_t slot = (codePoint * 2654435761u) >> indexShift_;
+        while (index_[slot].glyph >= 0 && index_[slot].codePoint != codePoint)
+            slot = (slot + 1) & indexMask_;
+        // The first glyph of a code point is kept.
+        if (index_[slot].glyph < 0)
+            index_[slot] = IndexEntry{codePoint, i};
+    }
+    return true;
 }
 
 const char* QVI_FindTagEnd(const char* tag)
@@ -156,12 +193,19 @@ int QVI_ImageTagWidth(Font* font, const char* tag)
     return image ? static_cast<int>(image->width * (scale / QVI_FontScale(font))) : 0;
 }
 
-int QVI_MeasureWord(Font* font, const char* text)
+namespace {
+
+// The width of the word at text as QVI_MeasureWord gives it; *plain tells whether the word
+// is glyphs alone (no '|' in it), *end where measuring stopped.
+int MeasureWordAt(Font* font, const char* text, bool* plain, const char** end)
 {
     int width = 0;
     unsigned prev = 0;
     const char* p = text;
+    *plain = true;
     while (*p && !IsBlank(*p) && *p != '\n') {
+        if (*p == '|')
+            *plain = false;
         if (p[0] == '|' && p[1] == '|') {
             width += LatinCharacterWidth(font, '|', prev);
             prev = '|';
@@ -185,7 +229,17 @@ int QVI_MeasureWord(Font* font, const char* text)
         width += LatinCharacterWidth(font, c, prev);
         prev = c;
     }
+    *end = p;
     return width;
+}
+
+}  // namespace
+
+int QVI_MeasureWord(Font* font, const char* text)
+{
+    bool plain;
+    const char* end;
+    return MeasureWordAt(font, text, &plain, &end);
 }
 
 int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, int32_t* lineWidths, int maxLines)
@@ -203,12 +257,25 @@ int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, 
         if (c == 0)
             break;
         if (IsBlank(c) || c == '\n') {
-            const int word = QVI_MeasureWord(font, p + 1);
+            bool plain;
+            const char* wordEnd;
+            const int word = MeasureWordAt(font, p + 1, &plain, &wordEnd);
             if (c == '\n' || static_cast<int64_t>(blank) + word + width >= maxWidth) {
                 if (!EndLine(p, lineStarts, lineWidths, &lines, maxLines, &width))
                     return lines;
                 prev = 0;
                 ++p;
+                continue;
+            }
+            if (plain && wordEnd > p + 1) {
+                // A word of glyphs alone stays on the line as measured, save that its first
+                // glyph is kerned against the blank instead of against nothing.
+                width += LatinCharacterWidth(font, c, prev);
+                const unsigned char first = static_cast<unsigned char>(p[1]);
+                const FontGlyph* firstGlyph = QVI_LatinGlyph(font, first);
+                width += word - QVI_GlyphKerning(font, firstGlyph, 0) + QVI_GlyphKerning(font, firstGlyph, c);
+                prev = static_cast<unsigned char>(wordEnd[-1]);
+                p = const_cast<char*>(wordEnd);
                 continue;
             }
         } else if (c == '|' && p[1] != '|') {
@@ -243,11 +310,20 @@ int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, 
     return lines;
 }
 
-int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* text)
+namespace {
+
+// The width of the word at text as QVI_MeasureWordUTF32 gives it; *plain tells whether the
+// word is glyphs alone that never break a line (no '|', nothing past kBreakAnywhereAbove),
+// *end where measuring stopped.
+int MeasureWordUTF32At(TextGlyphLookup* lookup, Font* font, const uint32_t* text, bool* plain,
+                       const uint32_t** end)
 {
     int width = 0;
     const uint32_t* p = text;
+    *plain = true;
     while (*p && *p != ' ' && *p != '\n') {
+        if (*p == '|')
+            *plain = false;
         if (p[0] == '|' && p[1] != '|') {
             const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
             if (!end)
@@ -262,11 +338,24 @@ int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* te
         }
         const uint32_t c = *p;
         p += (c == '|') ? 2 : 1;
-        width += GlyphAdvance(lookup->Find(c));
+        const FontGlyph* glyph = lookup->Find(c);
+        width += GlyphAdvance(glyph);
+        if (c > kBreakAnywhereAbove || (glyph && glyph->codePoint > kBreakAnywhereAbove))
+            *plain = false;
         if (c > kBreakAnywhereAbove)
             break;
     }
+    *end = p;
     return width;
+}
+
+}  // namespace
+
+int QVI_MeasureWordUTF32(TextGlyphLookup* lookup, Font* font, const uint32_t* text)
+{
+    bool plain;
+    const uint32_t* end;
+    return MeasureWordUTF32At(lookup, font, text, &plain, &end);
 }
 
 int QVI_MeasureWordUTF32(Font* font, const uint32_t* text)
@@ -291,9 +380,17 @@ int QVI_BreakTextLinesUTF32(TextGlyphLookup* lookup, Font* font, int maxWidth, u
     while (*p) {
         const uint32_t c = *p;
         if (c == ' ') {
-            const int word = QVI_MeasureWordUTF32(lookup, font, p + 1);
+            bool plain;
+            const uint32_t* wordEnd;
+            const int word = MeasureWordUTF32At(lookup, font, p + 1, &plain, &wordEnd);
             if (static_cast<int64_t>(word) + blank + width < maxWidth) {
                 width += blank;
+                if (plain) {
+                    // Glyphs alone, none of which may break: the word stays whole as measured.
+                    width += word;
+                    p = const_cast<uint32_t*>(wordEnd);
+                    continue;
+                }
             } else if (!EndLine(p, lineStarts, lineWidths, &lines, maxLines, &width)) {
                 return lines;
             }

@@ -42,10 +42,17 @@ void QVI_ProjectToScreen(float out[3], const float point[3]);
 
 // ---- Shared by breaking, measuring and drawing (text_layout.cpp) ----
 
-// The glyph of a LATIN-1 byte, read as unsigned; null past the font's glyphs.
-FontGlyph* QVI_LatinGlyph(Font* font, unsigned char c);
+// The glyph of a LATIN-1 byte, read as unsigned; null past the font's glyphs. Inline: it
+// is taken for every character laid out and drawn.
+inline FontGlyph* QVI_LatinGlyph(Font* font, unsigned char c)
+{
+    return font && font->glyphs && c < font->glyphCount ? &font->glyphs[c] : nullptr;
+}
 // Kerning added before glyph when it follows prev (0 without a row).
-int QVI_GlyphKerning(Font* font, const FontGlyph* glyph, unsigned prev);
+inline int QVI_GlyphKerning(Font* font, const FontGlyph* glyph, unsigned prev)
+{
+    return glyph && glyph->kerning && static_cast<int>(prev) < font->glyphCount ? glyph->kerning[prev] : 0;
+}
 // The font's scale, a degenerate one (zero, negative, not a number) read as 1.
 float QVI_FontScale(const Font* font);
 // The calling thread's text scale and wrap width with the guards every layout applies: a
@@ -57,18 +64,44 @@ float QVI_GetTextWrapWidth();
 int QVI_WrapWidthInFontPixels(float drawnWidth, float scale);
 
 // Per-layout memo of a UTF-8 font's glyph lookups (a linear scan each, and a report for a
-// missing code point): every distinct code point is looked up once per layout.
+// missing code point): every distinct code point is looked up once per layout. A text of
+// more than a few distinct characters indexes the font's code points once instead of
+// scanning the glyphs for each (the first glyph of a code point is the one found, as the
+// scan finds it).
 class TextGlyphLookup {
 public:
     explicit TextGlyphLookup(Font* font) : font_(font) {}
-    FontGlyph* Find(uint32_t codePoint);
+    ~TextGlyphLookup();
+    TextGlyphLookup(const TextGlyphLookup&) = delete;
+    TextGlyphLookup& operator=(const TextGlyphLookup&) = delete;
+    // Inline: every character laid out or drawn asks, nearly always for a code point met before.
+    FontGlyph* Find(uint32_t codePoint)
+    {
+        const int slot = static_cast<int>(codePoint % kSlots);
+        if (used_[slot] && keys_[slot] == codePoint)
+            return glyphs_[slot];
+        return Remember(slot, codePoint);
+    }
 
 private:
     static const int kSlots = 256;
+    static const int kScansBeforeIndex = 8;
+    struct IndexEntry {
+        uint32_t codePoint;
+        int32_t glyph;  // -1: an empty entry
+    };
+    FontGlyph* Remember(int slot, uint32_t codePoint);
+    FontGlyph* FindInFont(uint32_t codePoint);
+    bool BuildIndex();
+
     Font* font_;
     uint32_t keys_[kSlots];
     FontGlyph* glyphs_[kSlots];
     bool used_[kSlots] = {};
+    int scans_ = 0;
+    IndexEntry* index_ = nullptr;
+    uint32_t indexMask_ = 0;
+    int indexShift_ = 0;
 };
 
 int QVI_BreakTextLinesUTF32(TextGlyphLookup* lookup, Font* font, int maxWidth, uint32_t* text,

@@ -23,6 +23,19 @@ const long kLargestOffset = 1000000;
 // Formats into buffer; false (the caller does nothing) when the text does not fit.
 bool FormatText(char (&buffer)[kTextFormatBuffer], const char* member, const char* format, va_list arguments)
 {
+    // The commonest format, a text drawn as it is, is copied rather than formatted; a null or
+    // too long text goes through the formatter for its usual answer.
+    if (format[0] == '%' && format[1] == 's' && format[2] == 0) {
+        va_list copy;
+        va_copy(copy, arguments);
+        const char* text = va_arg(copy, const char*);
+        va_end(copy);
+        const size_t length = text ? strlen(text) : sizeof buffer;
+        if (length < sizeof buffer) {
+            memcpy(buffer, text, length + 1);
+            return true;
+        }
+    }
     const int count = vsnprintf(buffer, sizeof buffer, format, arguments);
     if (count < 0 || count >= kTextFormatBuffer) {
         QVI_Report(QV_LOG_WARNING, "%s: the text is %d characters long after formatting (at most %d); ignored.",

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "graphics/bitmaps/bitmap_pixels.h"
@@ -135,6 +136,23 @@ TEST_F(BitmapPixels, BleedingAndDistanceFields) {
     // Outside a bitmap with alpha the edge pixel is transparent.
     EXPECT_EQ(QVI_GetBitmapPixelClamped(&glyph.record, 1, -5) >> 24, 0u);
     EXPECT_EQ(QVI_GetBitmapPixelClamped(&glyph.record, 1, 1) >> 24, 255u);
+}
+
+TEST_F(BitmapPixels, BleedingTakesTheLastOfAboveRightBelowAndLeftAcrossAWideRow) {
+    TestBitmap wide(10, 3, true);
+    wide.Fill(0x00000000u);
+    wide.Set(3, 1, 255, 0, 0, 255);  // red
+    wide.Set(4, 0, 0, 0, 255, 255);  // blue, above (4, 1)
+    wide.Set(6, 1, 0, 255, 0, 255);  // green
+    EXPECT_EQ(QVI_BleedTransparentPixels(&wide.record), 9);
+    auto colour = [&](int x, int y) { return std::string(reinterpret_cast<const char*>(wide.At(x, y)), 4); };
+    const std::string red("\xFF\0\0\0", 4), blue("\0\0\xFF\0", 4), green("\0\xFF\0\0", 4), none(4, '\0');
+    EXPECT_EQ(colour(4, 1), red) << "left wins over above";
+    EXPECT_EQ(colour(3, 0), red) << "below wins over right";
+    EXPECT_TRUE(colour(2, 1) == red && colour(3, 2) == red && colour(5, 0) == blue);
+    EXPECT_TRUE(colour(5, 1) == green && colour(7, 1) == green && colour(6, 0) == green && colour(6, 2) == green);
+    EXPECT_EQ(colour(8, 1), none) << "a pixel bled in the same pass lends nothing";
+    EXPECT_TRUE(colour(9, 1) == none && colour(0, 1) == none);
 }
 
 TEST_F(BitmapPixels, TheLoaderClampsWeirdSizesAndFreesWhatItHadFirst) {

@@ -162,5 +162,24 @@ TEST_F(FontFile, ASaveThatCannotBeReadBackOrCannotOpenItsFileFails) {
     EXPECT_EQ(Get("latin.mft"), "");
 }
 
+TEST_F(FontFile, ABlueFirstDeviceStillWritesRedFirstWithoutTurningTheFontsPixels) {
+    Font* hand = qv->LoadFont("!bgra");
+    BuildHandFont(hand);
+    const int32_t order = g_rendererSetup.pixelChannelOrder;
+    g_rendererSetup.pixelChannelOrder = QV_PIXEL_ORDER_BGRA;
+    const bool saved = qv->SaveFont(hand, "res://bgra.mft");
+    g_rendererSetup.pixelChannelOrder = order;
+    ASSERT_TRUE(saved);
+    // Glyph 0's pixels follow the header (46 bytes), its fields (13), kerning (3) and size (4).
+    const std::string file = Get("bgra.mft");
+    ASSERT_GE(file.size(), 66u + 24u);
+    for (int p = 0; p < 6; ++p) {
+        const uint8_t* own = hand->glyphs[0].image.pixels + 4 * p;
+        const uint8_t stored[4] = {own[2], own[1], own[0], own[3]};
+        EXPECT_EQ(file.compare(66 + 4 * p, 4, reinterpret_cast<const char*>(stored), 4), 0) << "pixel " << p;
+        EXPECT_EQ(own[0], uint8_t(4 * p * 7)) << "the font's own pixels stay as they were";
+    }
+}
+
 }  // namespace
 }  // namespace font_test

@@ -129,5 +129,27 @@ TEST_F(TextMeasure, HostileTextIsHarmless) {
     EXPECT_EQ(QVI_ParseHexByte('g', '1'), 1);
 }
 
+// A word that stays on its line is kerned against the blank before it, never against glyph 0.
+TEST_F(TextMeasure, AWordAfterABlankIsKernedAgainstTheBlank) {
+    TestFont font(false);
+    font.get()->glyphs['V'].kerning[' '] = -1;
+    font.get()->glyphs['V'].kerning[0] = 3;
+    EXPECT_FLOAT_EQ(Width(font.get(), "A VA VV"), 5 + 3 + 4 + 5 + 3 + 4 + 5);
+    Wrap(16);
+    EXPECT_FLOAT_EQ(Width(font.get(), "A VA VV"), 13) << "a line's first glyph follows nothing: 'VA' and 'VV' take 13";
+}
+
+// Past a few distinct characters a layout finds glyphs through an index of the font: the
+// first glyph of a code point still wins, and characters the font lacks still take no room.
+TEST_F(TextMeasure, AUTF8TextOfManyCharactersFindsEachCodePointsFirstGlyph) {
+    TestFont font(true);
+    for (int i = 0; i < font.get()->glyphCount; ++i)
+        if (font.get()->glyphs[i].codePoint == '|') font.get()->glyphs[i].codePoint = 'a';  // advance 2, after 'a'
+    EXPECT_FLOAT_EQ(Width(font.get(), "Aa"), 10);
+    // 'A' and seven missing letters are scanned for; the index is built for 'j'.
+    EXPECT_FLOAT_EQ(Width(font.get(), "Acdefghijka\u4E00B"), 25);
+    EXPECT_FLOAT_EQ(Width(font.get(), "Acdefghijk a"), 13) << "the blank between them";
+}
+
 }  // namespace
 }  // namespace text_test
