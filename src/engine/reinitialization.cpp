@@ -170,7 +170,11 @@ bool QV_ReinitializeWithParameters(VideoParameters parameters)
         ChooseResolution(&video);
     const bool freeSize = QVI_HasFeature("FREE_RESOLUTION") && Supported(video);
     if (!freeSize && !ChooseResolution(&video)) {
-        g_selectedResolution = selected;
+        // Nothing to choose from: the video state keeps the size the display has rather
+        // than one it never got, and an earlier request stays pending.
+        const bool pending = g_reinitPending;
+        RestoreDisplayedSize(&video, selected);
+        g_reinitPending = pending;
         return false;
     }
 

@@ -141,6 +141,26 @@ TEST_F(Overlays, DeveloperKeysShowThePanelTheFrameTimeGraphAndRunTheirCommands) 
     EXPECT_EQ(keyCommands, asked);
 }
 
+TEST_F(Overlays, TheNotchMaskAndTheFrameTimeTestPatternDrawOverTheGame) {
+    g_core.developerMode = 1, g_core.drawTimeDeltaTest = 1;
+    UseFeatures("DRAW_NOTCH");
+    Start(320, 240);
+    render_ = [] { g()->ClearColor(0, 0, 1); };
+    Frame();
+    g_core.drawTimeDeltaTest = 0;
+    const TestImage& frame = renderer_.frame;
+    // A landscape notch on the left edge: 11.8 wide, rows 53.1 to 186.9.
+    EXPECT_TRUE(PixelIs(frame, 5, 120, kBlack));
+    EXPECT_TRUE(PixelIs(frame, 5, 45, kBlue) && PixelIs(frame, 14, 120, kBlue));
+    // The 1/30 s and 1/60 s marks across the canvas, and the square three quarters down,
+    // green at the pattern's alpha of 0.8.
+    const Rgba8 mark = {0, 204, 51, 255};
+    EXPECT_TRUE(PixelIs(frame, 200, 105, mark));
+    EXPECT_TRUE(PixelIs(frame, 200, 55, mark));
+    EXPECT_TRUE(AnyPixel(frame, 0, 181, 30, 203, mark));
+    EXPECT_TRUE(PixelIs(frame, 200, 150, kBlue));
+}
+
 TEST_F(Overlays, TheMemoryOverlayStacksItsSamplesAndRaisesItsScale) {
     g_core.developerMode = 1;
     Start(320, 240);

@@ -137,6 +137,9 @@ TEST_F(ReinitScene, ASizeTheDeviceRefusesRollsBackToAWorkingDisplay) {
     EXPECT_FALSE(qv->ReinitializeWithParameters(Asking(100000, 120)));
     EXPECT_FALSE(QVI_IsReinitPending());
     EXPECT_TRUE(g_core.video.width == 160 && g_core.video.height == 120);
+    // No size and no list to choose one from: refused, the shown size kept.
+    EXPECT_FALSE(qv->ReinitializeWithParameters(Asking(0, 0)));
+    EXPECT_TRUE(g_core.video.width == 160 && g_core.video.height == 120);
 
     // A size the device will not make: the old parameters come back, and the game hears
     // the size it really has.
