@@ -81,7 +81,7 @@ Font* OverlayFont()
     if (qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(kOverlayFont))
         return qv->GetFont(kOverlayFont);
     // No font of its own: the first font the game has.
-    return QVI_GetPooledFont(0);
+    return overlay::FirstFont();
 }
 
 void DrawLabels(MemoryOverlay* o)

@@ -2,6 +2,7 @@
 
 #include "core/engine_log.h"
 #include "quaven/api.h"
+#include "text/fonts/font_pool.h"
 
 // The engine's overlays draw through the API table like a program does, so their drawing
 // is batched and transformed with the program's; these spare them the by-address
@@ -42,6 +43,14 @@ inline void TextAlignment(uint32_t alignment)
 inline void TextMaxWidth(float width)
 {
     qv->SetTextMaxWidth(&width);
+}
+
+// The first record of the font pool, the overlays' font of last resort; null while it
+// holds no font.
+inline Font* FirstFont()
+{
+    Font* font = QVI_GetPooledFont(0);
+    return font && font->header.name && font->glyphs ? font : nullptr;
 }
 
 }  // namespace overlay

@@ -88,7 +88,7 @@ void DrawAt(Font* font, float x, float y, const char* format, ...)
 
 void DrawFrameRateBox()
 {
-    Font* font = QVI_GetPooledFont(0);
+    Font* font = overlay::FirstFont();
     overlay::Colour(0.0f, 0.0f, 0.0f);
     overlay::Alpha(kPanelAlpha);
     const float width = font ? qv->GetTextWidth(font, "%.0f", static_cast<double>(g_frameRate)) : 0.0f;
@@ -117,7 +117,7 @@ void DrawFrameTimeGraph(float seconds)
     overlay::Colour(0.0f, 0.0f, 0.0f);
     overlay::Rectangle(10.0f, 10.0f, static_cast<float>(n), kGraphHeight);
     overlay::Colour(0.0f, 1.0f, 0.0f);
-    DrawAt(QVI_GetPooledFont(0), 10.0f, 10.0f, "High: %dms", static_cast<int>(kGraphScale * 1000.0f));
+    DrawAt(overlay::FirstFont(), 10.0f, 10.0f, "High: %dms", static_cast<int>(kGraphScale * 1000.0f));
     overlay::Alpha(0.5f);
     overlay::Colour(1.0f, 0.0f, 0.0f);
     const float mark = bottom - pixelsPerSecond / 30.0f;
@@ -214,7 +214,7 @@ void DrawInformationPanel()
 {
     Font* font = qv->GetFont(kConsoleFont);
     if (!font || font->height == 0)
-        font = QVI_GetPooledFont(0);
+        font = overlay::FirstFont();
     overlay::Colour(0.0f, 0.0f, 0.0f);
     overlay::Alpha(kPanelAlpha);
     overlay::Rectangle(0.0f, 0.0f, static_cast<float>(g_screenState.screenWidth), kPanelHeight);
@@ -281,7 +281,7 @@ void DrawDeveloperKeys(float seconds)
     qv->graphics->SetBlendMode(QV_BLEND_ALPHA);
 
     if (Held(kKeyF1))
-        DrawAt(QVI_GetPooledFont(0), 100.0f, 50.0f, "%.0f", static_cast<double>(g_frameRate));
+        DrawAt(overlay::FirstFont(), 100.0f, 50.0f, "%.0f", static_cast<double>(g_frameRate));
     if (Held(kKeyF2))
         QVI_DrawMemoryOverlay();
     if (Held(kKeyF3))
