@@ -140,7 +140,8 @@ bool QV_ReinitializeWithParameters(VideoParameters parameters)
         if (!g_allowAllResolutions) {
             parameters.width = g_config.forcedWidth;
             parameters.height = g_config.forcedHeight;
-            qv->LogEx(QV_LOG_WARNING, "ReinitializeWithParameters - Forcing resolution to %dx%d based on developer.xml.",
+            qv->LogEx(QV_LOG_WARNING,
+                      "ReinitializeWithParameters - Forcing resolution to %dx%d based on developer.xml.",
                       parameters.width, parameters.height);
         }
         qv->LogEx(QV_LOG_WARNING, "ReinitializeWithParameters - Forcing screen mode to windowed because "
@@ -187,8 +188,8 @@ bool QV_ReinitializeWithParameters(VideoParameters parameters)
 
     qv->Log("Resolution %dx%d not available.", video.width, video.height);
     video.windowed = 1;
-    const bool chosen = ChooseResolution(&video);
-    if (chosen && Supported(video) && FitsTheDevice(video, renderer)) {
+    ChooseResolution(&video);
+    if (Supported(video) && FitsTheDevice(video, renderer)) {
         g_reinitPending = true;
         return true;
     }

@@ -207,7 +207,9 @@ TEST_F(Overlays, TheMemoryOverlayStacksItsSamplesAndRaisesItsScale) {
 TEST(MemorySampling, EveryThirtiethCallSamplesUntilTheTotalStandsStillAndTheHistoryIsTrimmed) {
     quaven_test::EngineTable table;
     static uint32_t total;
-    qv->PlatformCommand = [](const char*, const char*) -> const char* { return QV_SetKey(MEMORY_TOTAL, total), nullptr; };
+    qv->PlatformCommand = [](const char*, const char*) -> const char* {
+        return QV_SetKey(MEMORY_TOTAL, total), nullptr;
+    };
     MemoryOverlay* overlay = QVI_CreateMemoryOverlay();
     overlay->total.count = overlay->gpu.count = overlay->system.count = overlay->sound.count = 0;
     overlay->vertexData.count = 0, overlay->calls = 0, overlay->graphWidth = 700;
