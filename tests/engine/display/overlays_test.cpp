@@ -71,9 +71,13 @@ TEST_F(Overlays, UnderAnOverlayZoomTheMouseLandsOnTheShrunkenCanvas) {
     g_autoscale.overlayZoom = g_autoscale.savedOverlayZoom = 0.5f;
     QVI_UpdateOverlayZoomOffsets();
     EXPECT_TRUE(g_autoscale.zoomOffsetX == 40 && g_autoscale.zoomOffsetY == 30);
+    render_ = [] { g()->ClearColor(1, 0, 0); };
     Post(WM_MOUSEMOVE, 0, MAKELPARAM(60, 50));
     Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 90));
     Frame();
+    EXPECT_TRUE(PixelIs(renderer_.frame, 80, 60, kRed)) << "the canvas";
+    EXPECT_TRUE(PixelIs(renderer_.frame, 10, 10, kBlack)) << "around it";
+    EXPECT_TRUE(PixelIs(renderer_.frame, 150, 110, kBlack)) << "around it";
     EXPECT_TRUE(MovedTo(40, 40));
     const std::vector<EngineEvent> presses = EventsOf(EVENT_MOUSE_DOWN);
     ASSERT_EQ(presses.size(), 1u);
