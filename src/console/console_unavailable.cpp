@@ -8,3 +8,12 @@ void QV_AddConsoleCommand(const char* name, const char* description)
 {
     QVI_REPORT_MISSING_MEMBER("AddConsoleCommand");
 }
+
+// Until the console arrives there is nothing to slide or draw.
+void QVI_SlideConsole(float seconds)
+{
+}
+
+void QVI_DrawConsole()
+{
+}

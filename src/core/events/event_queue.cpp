@@ -189,10 +189,21 @@ void QVI_PostKeyEvent(EngineEventType type, KeyCode code)
     Deliver(&event);
 }
 
+namespace {
+
+CoordinateMapping g_coordinateMapping = nullptr;
+
+}  // namespace
+
+void QVI_SetCoordinateMapping(CoordinateMapping mapping)
+{
+    g_coordinateMapping = mapping;
+}
+
 void QVI_MapWindowToProgramCoordinates(int* x, int* y)
 {
-    // Autoscaling and the overlay zoom arrive with the screen state; until then
-    // program coordinates are window pixels.
+    if (g_coordinateMapping)
+        g_coordinateMapping(x, y);
 }
 
 void QV_RequestShutdown()

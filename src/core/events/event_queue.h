@@ -62,7 +62,10 @@ void QVI_PostMouseEventAt(EngineEventType type, uint16_t button, int x, int y, i
 // A key event with a KeyCode.
 void QVI_PostKeyEvent(EngineEventType type, KeyCode code);
 
-// Window pixels to program coordinates, in place.
+// Window pixels to program coordinates, in place, through the mapping start-up installs
+// (the screen geometry lives above the core); without one they are the same.
+using CoordinateMapping = void (*)(int* x, int* y);
+void QVI_SetCoordinateMapping(CoordinateMapping mapping);
 void QVI_MapWindowToProgramCoordinates(int* x, int* y);
 
 // API members: the program asks the engine to end, and asks whether it is ending.

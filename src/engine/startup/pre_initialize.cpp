@@ -14,6 +14,7 @@
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/graphics_frame.h"
 #include "engine/api_table.h"
+#include "engine/overlays.h"
 #include "core/configuration.h"
 #include "engine/config/configuration_reader.h"
 #include "engine/config/packages.h"
@@ -163,6 +164,7 @@ void SetUpTableStateAndLocks()
     QVI_ResetOrientationState();
     QVI_SetEngineStartTime();
     QVI_ResetAutoscaling();
+    QVI_InstallWindowToProgramMapping();
 
     QVI_CreateEngineLocks();
 }

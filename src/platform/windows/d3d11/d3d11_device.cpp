@@ -89,14 +89,19 @@ RendImpDirect3D11::~RendImpDirect3D11()
     Shutdown();
 }
 
-bool RendImpDirect3D11::Init(QuavenAPI* /*api*/, CoreState* coreState, VideoParameters* /*video*/)
+bool RendImpDirect3D11::Init(QuavenAPI* /*api*/, CoreState* coreState, VideoParameters* video)
 {
     // A second Init without Shutdown must not leak the first device.
     if (device || swapChain || output)
         Shutdown();
     core = coreState;
+    // The size asked for is the size the device gets: the engine rolls back to earlier
+    // parameters by handing them in again.
+    if (!video)
+        video = const_cast<VideoParameters*>(ProgramVideo());
 
-    const bool created = CreateDevice() && OpenPrimaryOutput() && CreateSwapChainForWindow() &&
+    const bool created = CreateDevice() && FitsTheDevice(video) && OpenPrimaryOutput() &&
+                         CreateSwapChainForWindow(video) &&
                          CreateBackBufferViews() && CreateRasterizerStates() && CreateAllSamplerStates() &&
                          CreateDepthStencilState() && CreateBlendStates();
     if (!created) {
@@ -129,6 +134,16 @@ void RendImpDirect3D11::Shutdown()
     ReleaseAndNull(context);
     ReleaseAndNull(output);
     ReleaseAndNull(device);
+}
+
+bool RendImpDirect3D11::FitsTheDevice(const VideoParameters* video)
+{
+    const int64_t largest = GetMaximumTextureSize();
+    if (!video || (static_cast<int64_t>(video->width) <= largest && static_cast<int64_t>(video->height) <= largest))
+        return true;
+    QVI_Report(QV_LOG_ERROR, "D3D11 renderer: a back buffer of %d x %d is larger than the largest texture (%d).",
+               video->width, video->height, static_cast<int>(largest));
+    return false;
 }
 
 bool RendImpDirect3D11::CreateDevice()

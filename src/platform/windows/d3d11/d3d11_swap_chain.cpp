@@ -64,7 +64,7 @@ const VideoParameters* RendImpDirect3D11::ProgramVideo() const
     return &core->settings->video;
 }
 
-bool RendImpDirect3D11::CreateSwapChainForWindow()
+bool RendImpDirect3D11::CreateSwapChainForWindow(const VideoParameters* video)
 {
     IDXGIAdapter* adapter = DeviceAdapter();
     IDXGIFactory1* factory1 = ParentFactory(adapter);
@@ -76,7 +76,7 @@ bool RendImpDirect3D11::CreateSwapChainForWindow()
     } else {
         if (FAILED(factory1->QueryInterface(__uuidof(IDXGIFactory2), reinterpret_cast<void**>(&factory2))))
             factory2 = nullptr;
-        created = CreateSwapChain(factory1, factory2);
+        created = CreateSwapChain(factory1, factory2, video);
     }
     if (!created)
         QVI_ReportPopup(QV_LOG_ERROR, "D3D11 renderer failed to create a swap chain.");
@@ -85,16 +85,24 @@ bool RendImpDirect3D11::CreateSwapChainForWindow()
     return created;
 }
 
-bool RendImpDirect3D11::CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2)
+bool RendImpDirect3D11::CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2,
+                                        const VideoParameters* video)
 {
     HWND window = MainWindow();
     if (!device || !window || !IsWindow(window))
         return false;
+    // Zero: the window's client size.
+    const UINT width = video ? NonNegative(video->width) : 0u;
+    const UINT height = video ? NonNegative(video->height) : 0u;
+    RECT client = {};
+    if (video && video->windowed && width > 0 && height > 0 && GetClientRect(window, &client) &&
+        (static_cast<UINT>(client.right) != width || static_cast<UINT>(client.bottom) != height))
+        PlaceWindow(window, video->width, video->height);
 
     if (factory2) {
         DXGI_SWAP_CHAIN_DESC1 description = {};
-        description.Width = 0;  // the window's client size
-        description.Height = 0;
+        description.Width = width;
+        description.Height = height;
         description.Format = kBackBufferFormat;
         description.Stereo = FALSE;
         description.SampleDesc.Count = 1;
@@ -118,8 +126,8 @@ bool RendImpDirect3D11::CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* 
         }
     } else {
         DXGI_SWAP_CHAIN_DESC description = {};
-        description.BufferDesc.Width = 0;
-        description.BufferDesc.Height = 0;
+        description.BufferDesc.Width = width;
+        description.BufferDesc.Height = height;
         description.BufferDesc.RefreshRate.Numerator = 60;
         description.BufferDesc.RefreshRate.Denominator = 1;
         description.BufferDesc.Format = kBackBufferFormat;
@@ -139,15 +147,14 @@ bool RendImpDirect3D11::CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* 
         }
         factory1->MakeWindowAssociation(window, kWindowAssociation);
     }
-    RequestFullscreenAtStart();
+    RequestFullscreenAtStart(video);
     return true;
 }
 
 // A program that asks for full screen gets it now; when the swap chain cannot go full
 // screen, the core is asked to start over windowed, and the windowed swap chain stays.
-void RendImpDirect3D11::RequestFullscreenAtStart()
+void RendImpDirect3D11::RequestFullscreenAtStart(const VideoParameters* video)
 {
-    const VideoParameters* video = ProgramVideo();
     if (!video || video->windowed)
         return;
     if (SetFullscreenState(true) &&

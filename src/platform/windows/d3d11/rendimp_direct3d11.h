@@ -193,10 +193,14 @@ public:
 
     // Internal steps, public for the renderer's other files and the tests.
     bool CreateDevice();
+    // False, with a log line, for a back buffer larger than the largest texture.
+    bool FitsTheDevice(const VideoParameters* video);
     // The first output of the device's adapter, else of the first adapter.
     bool OpenPrimaryOutput();
-    bool CreateSwapChainForWindow();
-    bool CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2);
+    // At the size and in the window mode of video (null: the window's client size and the
+    // program's mode); a windowed client of another size is given that size first.
+    bool CreateSwapChainForWindow(const VideoParameters* video);
+    bool CreateSwapChain(IDXGIFactory1* factory1, IDXGIFactory2* factory2, const VideoParameters* video);
     bool CreateBackBufferViews();
     void ReleaseBackBufferViews();
     bool ApplyVideoMode(int width, int height, bool windowed);
@@ -214,7 +218,7 @@ private:
     void ReadCapabilities();
     // The adapter the device was made on (the caller releases it), null without a device.
     IDXGIAdapter* DeviceAdapter() const;
-    void RequestFullscreenAtStart();
+    void RequestFullscreenAtStart(const VideoParameters* video);
     HWND MainWindow() const;
     const VideoParameters* ProgramVideo() const;
     void BindSampler(int stage);
