@@ -1,6 +1,8 @@
 // The frame's base transform and the developer overlays until they arrive: each does
-// nothing.
+// nothing, but for the console's step that ends the developer overlays.
 #include "engine/overlays.h"
+
+#include "console/console.h"
 
 void QVI_SetupFrameTransforms()
 {
@@ -20,4 +22,5 @@ void QVI_DrawFrameBorders()
 
 void QVI_DrawDeveloperInfo(float seconds)
 {
+    QVI_DrawConsole(seconds);
 }
