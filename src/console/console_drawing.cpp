@@ -155,11 +155,10 @@ void Console::Draw()
     const float W = static_cast<float>(g_rendererSetup.video.width);
     const float H = static_cast<float>(g_rendererSetup.video.height);
 
-    static bool fontChosen = false;
-    if (!fontChosen) {
+    // Chosen once and kept; a console without a font looks again while it is shown, since
+    // the program may load its first font later.
+    if (!font)
         font = ChooseFont();
-        fontChosen = true;
-    }
 
     const float s = sinf(openFraction * kHalfPi);
     const uint32_t noAlignment = 0;
