@@ -116,7 +116,11 @@ void EnterLine(Console& console)
 
     if (console.input[0] == '#') {
         // "#n" puts line position n (from 1) at the bottom of the view; drawing clamps it.
-        SetScroll(console, LineCount(console) - atoi(console.input + 1));
+        // Read as atoi would, but kept within the list (as drawing would clamp it anyway), so
+        // that a number past the integers overflows nothing here or in the line writer.
+        const long long count = LineCount(console);
+        const long long target = count - strtol(console.input + 1, nullptr, 10);
+        SetScroll(console, static_cast<int>(target < 0 ? 0 : (target > count ? count : target)));
         FreeLastHistoryEntry(console);
         console.historyIndex = console.history.count;
     } else {

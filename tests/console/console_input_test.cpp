@@ -42,6 +42,10 @@ TEST_F(ConsoleTest, TheToggleKeyOpensTheConsoleWhichEditsEntersAndBrowsesItsHist
     Type("#10\r");  // the console's own: scrolls, is neither sent nor kept
     EXPECT_EQ(g_console.scroll, g_console.lines.count - 10);
     EXPECT_EQ(saw.consoleLines, (std::vector<std::string>{"hello", "second", ""}));
+    Type("#-99999999999\r");
+    EXPECT_EQ(g_console.scroll, g_console.lines.count) << "past the oldest line: the oldest";
+    Type("#99999999999\r");
+    EXPECT_EQ(g_console.scroll, 0);
 
     Type("draft");
     std::vector<std::string> shown;
