@@ -4,7 +4,7 @@
 // walks its lines adding nothing to them.
 #include <optional>
 
-#include "console/console.h"
+#include "console/console_fixture.h"
 #include "core/logging/console.h"
 #include "core/logging/log_popup.h"
 #include "core/logging/logging.h"
@@ -53,11 +53,8 @@ protected:
         g_console.open = 1, g_console.openFraction = 1.0f, g_console.font = nullptr;
     }
     void TearDown() override {
-        g_console.started = 0, g_console.open = 0, g_console.openFraction = 0.0f, g_console.font = nullptr;
-        for (int32_t i = 0; i < g_console.lines.count; ++i) QVI_FreeLogLineTexts(&g_console.lines.data[i]);
-        g_console.lines.count = 0, g_console.input[0] = '\0', g_console.cursor = 0, g_console.scroll = 0;
-        g_console.hint.Assign(nullptr);
-        g_console.consoleLock = nullptr;
+        g_console.started = 0, g_console.consoleLock = nullptr;
+        ForgetConsoleState();
         g_rendererSetup.video = savedVideo_;
         while (qv->fileSystem->GetSearchPathCount() > 0) qv->fileSystem->RemoveSearchPath(qv->fileSystem->GetSearchPath(0));
         const uint8_t counting = g_core.referenceCounting;

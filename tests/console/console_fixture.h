@@ -23,18 +23,12 @@ inline ProgramSaw saw;
 inline void ForgetConsoleState() {
     Console& c = g_console;
     for (int32_t i = 0; i < c.lines.count; ++i) QVI_FreeLogLineTexts(&c.lines.data[i]);
-    c.lines.count = 0;
     for (int32_t i = 0; i < c.history.count; ++i) free(c.history.data[i]);
-    c.history.count = 0;
     for (int32_t i = 0; i < c.commands.count; ++i) delete c.commands.data[i];
-    c.commands.count = 0;
-    c.hint.Assign(nullptr);
-    c.input[0] = '\0';
+    c.lines.count = c.history.count = c.commands.count = 0;
+    c.hint.Assign(nullptr), c.input[0] = '\0', c.font = nullptr, c.toggleKey = 167;
     c.cursor = c.scroll = c.historyIndex = c.lineNumber = 0;
-    c.open = c.ctrlDown = c.shiftDown = c.browsingHistory = 0;
-    c.openFraction = c.blink = 0.0f;
-    c.font = nullptr;
-    c.toggleKey = 167;
+    c.open = c.ctrlDown = c.shiftDown = c.browsingHistory = 0, c.openFraction = c.blink = 0.0f;
 }
 
 class ConsoleTest : public window_test::MainWindowTest {
