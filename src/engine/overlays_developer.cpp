@@ -307,6 +307,5 @@ void QVI_DrawDeveloperInfo(float seconds)
         DrawFrameRateBox();
     if (g_core.developerMode)
         DrawDeveloperKeys(seconds);
-    QVI_SlideConsole(seconds);
-    QVI_DrawConsole();
+    QVI_DrawConsole(seconds);
 }

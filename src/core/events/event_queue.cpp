@@ -7,6 +7,7 @@
 #include "core/events/event_payloads.h"
 #include "core/events/key_state.h"
 #include "core/locks.h"
+#include "core/logging/console.h"
 
 namespace {
 
@@ -70,6 +71,8 @@ void QVI_DispatchQueuedEvents()
 
 namespace {
 
+ConsoleEventHandler consoleHandler = nullptr;
+
 bool IsConsoleToggle(const EngineEvent* event, uint8_t toggleKey)
 {
     if (event->type == EVENT_CHARACTER)
@@ -84,11 +87,12 @@ bool IsConsoleToggle(const EngineEvent* event, uint8_t toggleKey)
     return false;
 }
 
-void ToggleConsole(ConsoleDispatchState& console)
+void ToggleConsole(Console& console)
 {
     console.ctrlDown = 0;
     console.shiftDown = 0;
-    if (!console.started) {
+    // A console that is not ready (logging off) only stays closed.
+    if (!QVI_IsLoggingStarted()) {
         console.open = 0;
         return;
     }
@@ -99,18 +103,23 @@ void ToggleConsole(ConsoleDispatchState& console)
 
 }  // namespace
 
+void QVI_SetConsoleEventHandler(ConsoleEventHandler handler)
+{
+    consoleHandler = handler;
+}
+
 int QVI_DispatchEvent(EngineEvent* event)
 {
     if (!event)
         return 0;
 
-    ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
+    Console& console = g_console;
     if (IsConsoleToggle(event, console.toggleKey)) {
         ToggleConsole(console);
         return 0;
     }
-    if (console.open && event->type != EVENT_CONSOLE_LINE) {
-        const int answer = QVI_ConsoleHandleEvent(event);
+    if (console.open && event->type != EVENT_CONSOLE_LINE && consoleHandler) {
+        const int answer = consoleHandler(event);
         if (answer != 0)
             return answer;
     }
@@ -122,25 +131,6 @@ int QVI_DispatchEvent(EngineEvent* event)
     if (!g_core.coreInitialized || !program || !program->OnEvent)
         return 0;
     return program->OnEvent(*event);
-}
-
-namespace {
-
-const uint8_t kDefaultToggleKey = 167;
-
-ConsoleDispatchState consoleState = {0, 0, 0, 0, kDefaultToggleKey};
-
-}  // namespace
-
-ConsoleDispatchState& QVI_GetConsoleDispatchState()
-{
-    return consoleState;
-}
-
-int QVI_ConsoleHandleEvent(EngineEvent* event)
-{
-    // A console that is not ready takes no input.
-    return 0;
 }
 
 namespace {

@@ -31,24 +31,11 @@ void QVI_DispatchQueuedEvents();
 // positions. Answers the console's or the program's answer, else 0.
 int QVI_DispatchEvent(EngineEvent* event);
 
-// What the event dispatcher needs of the developer console: its toggle key, whether it
-// is ready and open, and its input handler. The console itself arrives later and takes
-// these over; until then there is no console: it is never ready, so the toggle key
-// only keeps it closed, and it consumes nothing.
-struct ConsoleDispatchState {
-    uint8_t started;    // the console is ready for input
-    uint8_t ctrlDown;   // CONTROL held, as the console saw it
-    uint8_t shiftDown;  // SHIFT held, as the console saw it
-    uint8_t open;
-    uint8_t toggleKey;  // low byte of the configured toggle KeyCode
-};
-
-// Starts with the toggle key of the default configuration (code 49831, low byte 167:
-// the section sign of the Western code page).
-ConsoleDispatchState& QVI_GetConsoleDispatchState();
-
-// The console's answer to an event while it is open: non-zero consumes the event.
-int QVI_ConsoleHandleEvent(EngineEvent* event);
+// The developer console's input handler, which the console (a layer above) installs:
+// offered every event but EVENT_CONSOLE_LINE while the console is open; non-zero consumes
+// the event. Without one the open console consumes nothing.
+typedef int (*ConsoleEventHandler)(EngineEvent* event);
+void QVI_SetConsoleEventHandler(ConsoleEventHandler handler);
 
 // Window input turned into events (called by the window procedure). Before core
 // initialisation has finished the event is dispatched at once, so the key tables and

@@ -111,8 +111,12 @@ void Console::Print(int level, const char* text)
 
     Mutex* lock = consoleLock;
     LockConsole(lock);
-    // Shutdown may have stopped logging while this thread waited for the lock.
-    if (!QVI_IsLoggingStarted()) {
+    // Shutdown may have stopped logging while this thread waited for the lock. While the
+    // overlay draws, the lock keeps every other thread out, so this is the drawing thread
+    // itself (a text member reporting on a line it is asked to draw): writing would change
+    // the list under the walk, and a line that reports every time it is drawn would add a
+    // line every frame.
+    if (!QVI_IsLoggingStarted() || drawing) {
         UnlockConsole(lock);
         return;
     }

@@ -94,6 +94,10 @@ int QV_LogPopup(int level, const char* format, ...)
 {
     if (!QVI_IsLoggingStarted() || g_core.loggingVerboseLevel > level)
         return QV_POPUP_NOTHING;
+    // The console overlay draws on the main thread holding PRINT and the console lock: a
+    // dialog there would pump window messages into the console in the middle of its walk.
+    if (g_console.drawing && QV_IsMainThread())
+        return QV_POPUP_NOTHING;
     if (!format) {
         QV_LogEx(QV_LOG_WARNING, "A popup without a format string was not shown.");
         return QV_POPUP_NOTHING;

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/core_state.h"
@@ -151,6 +152,13 @@ void QVI_FreeLoggingGlobals()
 {
     FreeConsoleLines();
     g_console.lines.Release();
+    for (int32_t i = 0; i < g_console.history.count; ++i)
+        free(g_console.history.data[i]);
+    g_console.history.Release();
+    for (int32_t i = 0; i < g_console.commands.count; ++i)
+        delete g_console.commands.data[i];
+    g_console.commands.Release();
+    g_console.hint.Assign(nullptr);
     QVI_FreePopupLists();
 }
 

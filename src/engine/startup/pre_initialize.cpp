@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/console.h"
 #include "core/engine_log.h"
 #include "modules/extension_modules.h"
 #include "graphics/bitmaps/image_loader_portable.h"
@@ -23,6 +24,7 @@
 #include "core/engine_time.h"
 #include "core/events/event_queue.h"
 #include "core/locks.h"
+#include "core/logging/console.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
 #include "engine/program/program_library.h"
@@ -202,7 +204,8 @@ void WarnAboutMissingIdentity(const ProgramInterface* settings)
 // The console's toggle key and lock, and the logging state.
 void SetUpConsole()
 {
-    QVI_GetConsoleDispatchState().toggleKey = static_cast<uint8_t>(g_config.consoleToggleKey & 0xFF);
+    g_console.toggleKey = static_cast<uint8_t>(g_config.consoleToggleKey & 0xFF);
+    QVI_SetConsoleEventHandler(QVI_ConsoleHandleEvent);
     QVI_SetUpConsoleLogging();
 }
 

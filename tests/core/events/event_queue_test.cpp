@@ -113,7 +113,7 @@ TEST_F(EventQueue, ProgramSeesEventsOnlyOnceCoreInitialisationHasFinished) {
 }
 
 TEST_F(EventQueue, AReadyConsoleSwallowsItsToggleAndTheFirstShutdownRequestLogsTheMomentOnce) {
-    ConsoleDispatchState& console = QVI_GetConsoleDispatchState();
+    Console& console = g_console;
     // The default toggle is the section sign character; 167 read as a signed byte is
     // negative, so the key-down of code 167 is just a key, and -89 is the toggle key.
     console.started = 1;

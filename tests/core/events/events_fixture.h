@@ -15,6 +15,7 @@
 #include "core/events/event_queue.h"
 #include "core/events/key_state.h"
 #include "core/locks.h"
+#include "core/logging/console.h"
 #include "support/log_capture.h"
 
 namespace events_test {
@@ -80,7 +81,7 @@ protected:
     void SetUp() override {
         savedApi_ = *qv;
         savedCore_ = g_core;
-        savedConsole_ = QVI_GetConsoleDispatchState();
+        savedStarted_ = g_console.started, savedOpen_ = g_console.open, savedToggle_ = g_console.toggleKey;
         g_seen = Observed();
 
         QVI_CreateEngineLocks();
@@ -106,7 +107,7 @@ protected:
         DrainQueue();
         ClearKeyTables();
         QVI_DeleteEngineLocks();
-        QVI_GetConsoleDispatchState() = savedConsole_;
+        g_console.started = savedStarted_, g_console.open = savedOpen_, g_console.toggleKey = savedToggle_;
         g_core = savedCore_;
         *qv = savedApi_;
     }
@@ -145,7 +146,7 @@ protected:
     ProgramInterface program_ = {};
     QuavenAPI savedApi_;
     CoreState savedCore_;
-    ConsoleDispatchState savedConsole_;
+    uint8_t savedStarted_ = 0, savedOpen_ = 0, savedToggle_ = 0;
 };
 
 }  // namespace events_test
