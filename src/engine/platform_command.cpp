@@ -384,6 +384,8 @@ const char* QV_PlatformCommand(const char* command, const char* argument)
         return nullptr;
     }
     if (Is(command, "Renderer")) {
+        if (!QVI_GetRenderer())
+            return nullptr;
         if (const char* answer = RendererCommand(argument))
             return answer;
     }

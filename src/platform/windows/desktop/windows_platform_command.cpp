@@ -12,6 +12,7 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/events/key_state.h"
+#include "core/threads.h"
 #include "platform/windows/desktop/desktop_services.h"
 #include "platform/windows/popups/edit_value_dialog.h"
 #include "platform/windows/window/main_window.h"
@@ -346,6 +347,12 @@ void NormalizeLineBreaks(char* text)
 
 const char* EditValue(const char* name, const char* argument)
 {
+    // The edit buffer and the dialog belong to the main thread: a second thread would write
+    // the buffer under the open dialog.
+    if (!QV_IsMainThread()) {
+        QVI_Report(QV_LOG_WARNING, "%.64s: the value dialog opens on the main thread only.", name);
+        return nullptr;
+    }
     if (!FillEditBuffer(argument)) {
         QVI_Report(QV_LOG_WARNING, "%.64s: the text is too long to edit (at most %d characters).", name,
                    kEditValueBufferSize - 2);

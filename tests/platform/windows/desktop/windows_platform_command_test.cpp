@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "filesystem/backends.h"
 #include "platform/windows/desktop/windows_platform_command.h"
@@ -116,6 +117,10 @@ TEST_F(WindowsCommandTest, TheValueDialogEditsText) {
     const std::string lines(1500, '\n');
     EXPECT_EQ(Ask("EditValue", lines.c_str()), "(null)");
     EXPECT_EQ(LogCapture::CountContaining("too long to edit", QV_LOG_WARNING), 1);
+    std::string fromThread;
+    std::thread([&fromThread] { fromThread = Ask("EditValue", "x"); }).join();
+    EXPECT_EQ(fromThread, "(null)");
+    EXPECT_EQ(LogCapture::CountContaining("the value dialog opens on the main thread only", QV_LOG_WARNING), 1);
 }
 
 TEST_F(WindowsCommandTest, TheFileDialogsAnswerEnginePaths) {
