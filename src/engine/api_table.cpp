@@ -165,6 +165,7 @@ void QVI_FillAPI(QuavenAPI* api)
     FillHttpMemoryAndEvents(api);
     FillSounds(api);
     FillText(api);
+    QVI_InstallPlatformCommandServices();
 
     QVI_FillServicesAPI(api);
     QVI_FillDrawAPI(api);
