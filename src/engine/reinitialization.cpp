@@ -4,6 +4,8 @@
 // QVI_Reinitialize's.
 #include "engine/reinitialization.h"
 
+#include "engine/platform_command.h"
+
 #include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/engine_log.h"
@@ -18,7 +20,6 @@
 #include "sound/sound_api.h"
 #include "sound/sound_implementation_null.h"
 
-uint8_t g_allowAllResolutions = 0;
 
 namespace {
 
@@ -137,7 +138,7 @@ bool QV_ReinitializeWithParameters(VideoParameters parameters)
         return false;
 
     if (g_config.forcedResolution) {
-        if (!g_allowAllResolutions) {
+        if (!QVI_IsAllowAllResolutionsSet()) {
             parameters.width = g_config.forcedWidth;
             parameters.height = g_config.forcedHeight;
             qv->LogEx(QV_LOG_WARNING,
@@ -161,7 +162,7 @@ bool QV_ReinitializeWithParameters(VideoParameters parameters)
         RestoreDisplayedSize(&video, selected);
         return false;
     }
-    if (video.windowed && g_allowAllResolutions == 1 && !HasNoSize(video)) {
+    if (video.windowed && QVI_IsAllowAllResolutionsSet() && !HasNoSize(video)) {
         qv->LogEx(QV_LOG_SYSTEM, "Allowing all resolutions.");
         g_reinitPending = true;
         return true;

@@ -7,10 +7,6 @@
 // Display re-initialisation with new video parameters: the API member decides the size and
 // marks a change pending; the next drawn frame applies it at a safe point.
 
-// The string command "Hacks" "AllowAllResolutions" sets it: a windowed request is then
-// taken as it is, without asking whether the size fits.
-extern uint8_t g_allowAllResolutions;
-
 // API member (slot 29): schedules a re-initialisation; false when none was scheduled.
 // A program thread must hold MAIN_LOOP while calling it.
 bool QV_ReinitializeWithParameters(VideoParameters parameters);
