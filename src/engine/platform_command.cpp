@@ -25,6 +25,10 @@
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/screen_state.h"
+#include "input/input.h"
+#include "modules/extension_modules.h"
+#include "services/resolved_implementations.h"
+#include "services/service_implementation.h"
 #include "platform/windows/desktop/windows_platform_command.h"
 
 namespace {
@@ -404,7 +408,7 @@ const char* QV_PlatformCommand(const char* command, const char* argument)
     if (Is(command, "GetTimeStamp"))
         return FormatDate(true);
     if (Is(command, "Hacks") && Is(argument, "AllowAllResolutions"))
-        InterlockedExchange(&g_allowAllResolutions, 1);
+        QVI_SetAllowAllResolutions(true);
     if (g_services.extensionCommand) {
         if (const char* answer = g_services.extensionCommand(command, argument))
             return answer;
@@ -430,8 +434,53 @@ const char* QV_PlatformCommand(const char* command, const char* argument)
     return DeviceCommands(command, argument);
 }
 
+namespace {
+
+// The resolved online-service implementation of a kind, and its IsAvailable answer.
+bool ServiceInUse(int kind, bool* available)
+{
+    BaseImplementation* implementation = QVI_GetResolvedImplementation(kind);
+    *available = implementation && implementation->IsAvailable();
+    return implementation != nullptr;
+}
+
+InAppPurchaseImplementation* Store()
+{
+    return static_cast<InAppPurchaseImplementation*>(QVI_GetResolvedImplementation(IMPLEMENTATION_IN_APP_PURCHASE));
+}
+
+PlatformCommandServices EngineServices()
+{
+    PlatformCommandServices services = {};
+    services.inAppPurchase = [](bool* available) { return ServiceInUse(IMPLEMENTATION_IN_APP_PURCHASE, available); };
+    services.achievements = [](bool* available) { return ServiceInUse(IMPLEMENTATION_ACHIEVEMENTS, available); };
+    services.leaderboards = [](bool* available) { return ServiceInUse(IMPLEMENTATION_LEADERBOARDS, available); };
+    services.requestItemData = [](const char* argument) {
+        if (InAppPurchaseImplementation* store = Store())
+            store->RequestItemData(argument);
+    };
+    services.purchaseItem = [](const char* argument) {
+        if (InAppPurchaseImplementation* store = Store())
+            store->PurchaseItem(argument);
+    };
+    services.restorePurchases = [] {
+        if (InAppPurchaseImplementation* store = Store())
+            store->RestorePurchases();
+    };
+    services.showPurchaseProgress = [] {
+        InAppPurchaseImplementation* store = Store();
+        return store && store->ShowPurchaseProgress();
+    };
+    services.extensionCommand = QVI_ExtensionPlatformCommand;
+    services.inputCommand = QVI_AskInputImplementations;
+    return services;
+}
+
+}  // namespace
+
 void QVI_InstallPlatformCommandServices()
 {
+    g_services = EngineServices();
     WindowsPathServices paths;
     paths.convertStaticToNative = StaticToNativePath;
     paths.convertNativeToStatic = NativeToStaticPath;
@@ -447,4 +496,9 @@ void QVI_SetPlatformCommandServices(const PlatformCommandServices& services)
 bool QVI_IsAllowAllResolutionsSet()
 {
     return g_allowAllResolutions != 0;
+}
+
+void QVI_SetAllowAllResolutions(bool allow)
+{
+    InterlockedExchange(&g_allowAllResolutions, allow ? 1 : 0);
 }

@@ -40,8 +40,10 @@ struct PlatformCommandServices {
 
 void QVI_SetPlatformCommandServices(const PlatformCommandServices& services);
 
-// "Hacks" "AllowAllResolutions": display re-initialisation then accepts any resolution.
+// "Hacks" "AllowAllResolutions": display re-initialisation then takes a windowed request as
+// it is, without asking whether the size fits.
 bool QVI_IsAllowAllResolutionsSet();
+void QVI_SetAllowAllResolutions(bool allow);
 
 // ---- The resource commands (platform_command_resources.cpp) ----------------------------
 

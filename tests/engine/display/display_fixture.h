@@ -21,6 +21,7 @@
 #include "core/events/key_state.h"
 #include "engine/overlays.h"
 #include "engine/program/program_library.h"
+#include "engine/platform_command.h"
 #include "engine/reinitialization.h"
 #include "engine/startup/engine_lifecycle.h"
 #include "graphics/bitmaps/image_loader_portable.h"
@@ -126,7 +127,7 @@ inline void DisplayTest::SetUp() {
     QVI_ResetGraphicsDefaults();
     QVI_ResetRenderTargetStack();
     g_autoscaleActive = 0;
-    g_allowAllResolutions = 0;
+    QVI_SetAllowAllResolutions(false);
     QVI_InstallWindowToProgramMapping();
     PutFile("core/console.mft", BlockFont());
     qv->fileSystem->AddSearchPath("res://", true);
@@ -181,7 +182,7 @@ inline void DisplayTest::TearDown() {
     g_selectedResolution = SelectedResolution();
     QVI_ResetAutoscaling();
     g_autoscaleActive = 0;
-    g_allowAllResolutions = 0;
+    QVI_SetAllowAllResolutions(false);
     QVI_ResetProgramConfiguration();
     EngineFilesTest::TearDown();
 }

@@ -133,7 +133,7 @@ TEST_F(ReinitScene, AnotherWindowSizeKeepsBitmapsFontsAndRenderTargets) {
 TEST_F(ReinitScene, ASizeTheDeviceRefusesRollsBackToAWorkingDisplay) {
     Frame();
     // Larger than any texture: refused before the device hears of it.
-    g_allowAllResolutions = 1;
+    QVI_SetAllowAllResolutions(true);
     EXPECT_FALSE(qv->ReinitializeWithParameters(Asking(100000, 120)));
     EXPECT_FALSE(QVI_IsReinitPending());
     EXPECT_TRUE(g_core.video.width == 160 && g_core.video.height == 120);
