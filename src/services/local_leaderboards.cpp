@@ -12,6 +12,7 @@
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "services/leaderboard_events.h"
 #include "core/engine_string.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"

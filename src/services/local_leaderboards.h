@@ -1,6 +1,7 @@
 #pragma once
 
-#include "services/local_service_bases.h"
+#include "services/fallback_implementations.h"
+#include "services/service_implementation.h"
 
 class Database;
 

@@ -9,6 +9,7 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "services/leaderboard_events.h"
 #include "filesystem/paths.h"
 #include "platform/os.h"
 

@@ -4,7 +4,8 @@
 #include "core/byte_buffer.h"
 #include "core/engine_string.h"
 #include "core/string_map.h"
-#include "services/local_service_bases.h"
+#include "services/fallback_implementations.h"
+#include "services/service_implementation.h"
 
 // Cloud storage for development: named blobs kept in "user://simulated.cloud". The file
 // is the 16-byte magic "SIMULATED_CLOUD\0", a u32 blob count, then per blob its name

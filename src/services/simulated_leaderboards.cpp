@@ -8,6 +8,7 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "services/leaderboard_events.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 

@@ -2,7 +2,8 @@
 
 #include "core/array.h"
 #include "core/engine_string.h"
-#include "services/local_service_bases.h"
+#include "services/fallback_implementations.h"
+#include "services/service_implementation.h"
 
 // One category of invented scores, kept best first after every sort.
 struct SimulatedCategory {
