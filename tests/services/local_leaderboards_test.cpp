@@ -27,18 +27,18 @@ ScoreRecord Score(int points, std::vector<uint8_t> data = {}, int dataLength = -
 
 class LocalLeaderboardsTest : public ServicesTest {
 protected:
-    LeaderboardsImplementation* Start() { return QVI_CreateLocalLeaderboardsImplementation(); }
-
-    // Ends the run and starts the next: the cached database goes, the file stays.
-    LeaderboardsImplementation* Restart(LeaderboardsImplementation* old) {
-        old->DeletingDestructor(1);
-        ForgetDatabase(kLocalLeaderboardsFile);
-        return Start();
+    void SetUp() override {
+        ServicesTest::SetUp();
+        Start("LEADERBOARDS LOCAL_LEADERBOARDS");
     }
 
-    LeaderboardAnswer Query(LeaderboardsImplementation* board, int first, int count, const char* category,
-                            LeaderboardFilter filter = QV_LEADERBOARD_FILTER_GLOBAL) {
-        EXPECT_TRUE(board->RequestScores(first, count, filter, category));
+    static void Submit(int points, const char* category, std::vector<uint8_t> data = {}, int dataLength = -1) {
+        qv->leaderboards->SubmitScore(0, Score(points, data, dataLength), category);
+    }
+
+    static LeaderboardAnswer Query(int first, int count, const char* category,
+                                   LeaderboardFilter filter = QV_LEADERBOARD_FILTER_GLOBAL) {
+        EXPECT_TRUE(qv->leaderboards->RequestScores(first, count, filter, category));
         return TakeOneAnswer();
     }
 
@@ -47,21 +47,19 @@ protected:
 
 TEST_F(LocalLeaderboardsTest, ScoresSurviveRestartScrambledWithHostileCategoryAndRecords)
 {
-    LeaderboardsImplementation* board = Start();
-    const std::string firstId = board->GetPlayerId(0);
-    board->SubmitScore(0, Score(50), kHostileCategory);
-    const std::string secondId = board->GetPlayerId(3);
-    EXPECT_NE(firstId, secondId);
-    board->SubmitScore(1, Score(70, {1, 2, 255}), kHostileCategory);
-    board->SubmitScore(2, Score(70, {}, 100000), kHostileCategory);  // a length past the field
-    board->SubmitScore(0, Score(5), "other");
+    const std::string firstId = qv->leaderboards->GetPlayerId(0);
+    Submit(50, kHostileCategory);
+    EXPECT_NE(firstId, qv->leaderboards->GetPlayerId(3));
+    Submit(70, kHostileCategory, {1, 2, 255});
+    Submit(70, kHostileCategory, {}, 100000);  // a length past the field
+    Submit(5, "other");
 
     const std::string file = File();
     ASSERT_GE(file.size(), 22u);
     EXPECT_EQ(file.find("<?xml"), std::string::npos) << "written scrambled outside developer mode";
 
-    board = Restart(board);
-    LeaderboardAnswer answer = Query(board, 1, 10, kHostileCategory);
+    Restart();
+    LeaderboardAnswer answer = Query(1, 10, kHostileCategory);
     EXPECT_EQ(answer.kind, QV_LEADERBOARDS_EVENT_SCORES);
     EXPECT_EQ(answer.category, kHostileCategory);
     EXPECT_EQ(answer.total, 3);
@@ -80,96 +78,89 @@ TEST_F(LocalLeaderboardsTest, ScoresSurviveRestartScrambledWithHostileCategoryAn
         EXPECT_EQ(answer.scores[i].time, 0);
     }
     EXPECT_STRNE(answer.scores[0].id, answer.scores[1].id);
-    board->DeletingDestructor(1);
 }
 
 TEST_F(LocalLeaderboardsTest, DeveloperModeWritesPlainXmlThatReadsBack)
 {
     g_core.developerMode = 1;
-    LeaderboardsImplementation* board = Start();
-    board->SubmitScore(0, Score(12, {7, 0, 9}), "a<b>");
+    Submit(12, "a<b>", {7, 0, 9});
     const std::string file = File();
     EXPECT_EQ(file.rfind("<?xml", 0), 0u);
     EXPECT_NE(file.find("data=\"7 0 9\""), std::string::npos) << file;
 
-    board = Restart(board);
-    LeaderboardAnswer answer = Query(board, 1, 5, "a<b>");
+    Restart();
+    LeaderboardAnswer answer = Query(1, 5, "a<b>");
     ASSERT_EQ(answer.count, 1);
     EXPECT_EQ(answer.scores[0].points, 12);
     EXPECT_EQ(answer.scores[0].dataLength, 3);
-    board->DeletingDestructor(1);
 }
 
 TEST_F(LocalLeaderboardsTest, UnreadableFileIsLeftIntact)
 {
     ASSERT_TRUE(WriteThrough(kLocalLeaderboardsFile, "<root><array id=\"c\"><node points=\"1\"/>"));
     const std::string before = File();
-    LeaderboardsImplementation* board = Start();
-    board->SubmitScore(0, Score(99), "c");
+    Restart();
+    Submit(99, "c");
     EXPECT_EQ(File(), before);
-    LeaderboardAnswer answer = Query(board, 1, 5, "c");
+    LeaderboardAnswer answer = Query(1, 5, "c");
     EXPECT_EQ(answer.kind, QV_LEADERBOARDS_EVENT_ERROR);
     EXPECT_EQ(answer.reason, "Not yet initialized.");
     EXPECT_GE(LogCapture::CountContaining("could not be read"), 1);
-    board->DeletingDestructor(1);
 }
 
 TEST_F(LocalLeaderboardsTest, CategoryKeepsHundredBestEntries)
 {
     g_core.developerMode = 1;  // plain text: the nodes are counted in the file
-    LeaderboardsImplementation* board = Start();
     for (int i = 1; i <= 100; ++i)
-        board->SubmitScore(0, Score(i * 10), "c");
-    board->SubmitScore(0, Score(1), "c");  // the worst: it goes itself
-    board->SubmitScore(0, Score(5000), "c");  // pushes out 10
+        Submit(i * 10, "POINTS");
+    Submit(1, "POINTS");     // the worst: it goes itself
+    Submit(5000, "POINTS");  // pushes out 10
     std::string file = File();
     size_t nodes = 0;
     for (size_t at = file.find("<node"); at != std::string::npos; at = file.find("<node", at + 1))
         ++nodes;
+
     EXPECT_EQ(nodes, 100u);
 
-    LeaderboardAnswer answer = Query(board, 1, 1000, "c");
+    LeaderboardAnswer answer = Query(1, 1000, "POINTS");
     ASSERT_EQ(answer.count, 100);
     EXPECT_EQ(answer.scores[0].points, 5000);
     EXPECT_EQ(answer.scores[99].points, 20);
-    board->DeletingDestructor(1);
 }
 
 TEST_F(LocalLeaderboardsTest, RequestsAnswerOneEventEach)
 {
-    LeaderboardsImplementation* board = Start();
     for (int i = 1; i <= 12; ++i)
-        board->SubmitScore(0, Score(i), "c");
+        Submit(i, "c");
 
-    LeaderboardAnswer friends = Query(board, 1, 5, "c", QV_LEADERBOARD_FILTER_FRIENDS);
+    LeaderboardAnswer friends = Query(1, 5, "c", QV_LEADERBOARD_FILTER_FRIENDS);
     EXPECT_EQ(friends.filter, QV_LEADERBOARD_FILTER_FRIENDS);
     EXPECT_EQ(friends.total, 0);
     EXPECT_TRUE(friends.scoresNull);
 
-    LeaderboardAnswer none = Query(board, 1, -3, "c");
+    LeaderboardAnswer none = Query(1, -3, "c");
     EXPECT_EQ(none.count, 0);
     EXPECT_TRUE(none.scoresNull);
-    EXPECT_EQ(none.total, 12);
+    EXPECT_EQ(none.total, 0);
 
-    LeaderboardAnswer fromZero = Query(board, 0, 5, "c");
+    LeaderboardAnswer fromZero = Query(0, 5, "c");
     EXPECT_EQ(fromZero.first, 0);
     ASSERT_EQ(fromZero.count, 4);
     EXPECT_EQ(fromZero.scores[3].rank, 4);
 
-    EXPECT_TRUE(board->RequestScoresAroundUserRank(3, 10, "c"));
+    EXPECT_TRUE(qv->leaderboards->RequestScoresAroundUserRank(3, 10, "c"));
     LeaderboardAnswer around = TakeOneAnswer();
     ASSERT_EQ(around.count, 10);
     EXPECT_EQ(around.scores[0].points, 12);
 
-    LeaderboardAnswer missing = Query(board, 1, 5, "nothing here");
+    LeaderboardAnswer missing = Query(1, 5, "nothing here");
     EXPECT_EQ(missing.count, 0);
     EXPECT_EQ(LogCapture::Count("No scores in category 'nothing here', returning 0 scores."), 1);
 
     const std::string longCategory(300, 'c');
-    board->SubmitScore(0, Score(1), longCategory.c_str());
-    EXPECT_EQ(Query(board, 1, 5, longCategory.c_str()).count, 0);
-    EXPECT_EQ(board->GetLoginState(0), 2);
-    board->DeletingDestructor(1);
+    Submit(1, longCategory.c_str());
+    EXPECT_EQ(Query(1, 5, longCategory.c_str()).count, 0);
+    EXPECT_EQ(qv->leaderboards->GetLoginState(0), 2);
 }
 
 }  // namespace

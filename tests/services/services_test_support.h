@@ -1,15 +1,18 @@
-// Shared set-up for the local and simulated service tests: the API table with the real
-// file system, a fresh per-user folder, features chosen by the test, and the service events
-// taken from the engine's queue (with bounded waits for those posted by other threads).
+// Shared set-up for the local and simulated services as a game meets them: the services
+// started by the extension modules from the features, reached through the API table's
+// sub-tables, a fresh per-user folder, and the service events taken from the engine's queue
+// (with bounded waits for those posted by other threads).
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
-#include <set>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/events/event_payloads.h"
 #include "core/events/event_queue.h"
@@ -17,17 +20,16 @@
 #include "core/threads.h"
 #include "data/datamanager/data_manager.h"
 #include "filesystem/paths.h"
+#include "modules/extension_modules.h"
 #include "support/engine_table.h"
 #include "support/files.h"
 
 namespace services_test {
 
-// A leaderboards event copied out of the queue before the engine freed its payload.
+// A leaderboards event copied out before the engine freed its payload.
 struct LeaderboardAnswer {
-    int kind = -1;
-    std::string reason;  // "<null>" when absent
-    std::string category;
-    int total = 0, filter = 0, first = 0, count = 0;
+    int kind = -1, total = 0, filter = 0, first = 0, count = 0;
+    std::string reason, category;  // "<null>" when absent
     bool scoresNull = true;
     std::vector<ScoreRecord> scores;
     std::string poster;  // the name of the thread that posted it
@@ -41,10 +43,14 @@ protected:
         g_core.api = qv;
         g_core.coreInitialized = 1;
         g_core.developerMode = 0;
+        savedFeatures_ = g_config.applicationFeatures;
+        g_config.applicationFeatures = nullptr;
         EngineFilesTest::SetUp();
         ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), "Services"));
-        features().clear();
-        qv->HasFeature = [](const char* name) { return name && features().count(name) > 0; };
+        PutFile("leaderboards/leaderboards.xml",
+                "<?xml version=\"1.0\"?>\n<root><array id=\"CATEGORIES\">"
+                "<node id=\"TIME\" sort=\"LOWEST_SCORE_FIRST\"/><node id=\"POINTS\"/></array></root>\n");
+        fs()->AddSearchPath("res://", false);
         qv->PostEvent = [](const EngineEvent* event) {
             const char* name = QVI_GetThreadRecord()->name;
             QV_LockMutex(PostersLock());
@@ -56,19 +62,33 @@ protected:
     }
 
     void TearDown() override {
+        QVI_ShutdownExtensionModules();
         Drain();
         ForgetDatabase("user://leaderboards-db.xml");
+        ForgetDatabase("leaderboards/leaderboards.xml");
+        free(g_config.applicationFeatures);
+        g_config.applicationFeatures = savedFeatures_;
         quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
         QVI_InitBasePaths();
         EngineFilesTest::TearDown();
     }
 
-    static std::set<std::string>& features() { static std::set<std::string> set; return set; }
-    // The names of the threads that posted the queued events, in queue order.
-    static std::vector<std::string>& posters() { static std::vector<std::string> list; return list; }
-    static Mutex* PostersLock() { static Mutex* lock = QV_CreateMutex("ServicesTestPosters"); return lock; }
+    // Starts the modules with the features, as pre-initialisation does.
+    void Start(const char* features) {
+        free(g_config.applicationFeatures);
+        g_config.applicationFeatures = strdup(features);
+        QVI_InitExtensionModules();
+    }
+    // Ends the run and starts the next: what is cached goes, the files stay.
+    void Restart() {
+        QVI_ShutdownExtensionModules();
+        ForgetDatabase("user://leaderboards-db.xml");
+        QVI_InitExtensionModules();
+    }
 
-    // Takes the queued events and, in step, the names of their posters.
+    static void ForgetDatabase(const char* name) { DataManager::UnloadDatabase(DataManager::FindDatabase(name)); }
+
+    // The queued events and, in step, the names of the threads that posted them.
     static std::vector<EngineEvent> TakeEvents(std::vector<std::string>* names = nullptr) {
         Array<EngineEvent> batch;
         QV_LockMutex(PostersLock());
@@ -81,28 +101,20 @@ protected:
         return std::vector<EngineEvent>(batch.data, batch.data + batch.count);
     }
 
-    // What the next run would find: the cached database is dropped.
-    static void ForgetDatabase(const char* name) { DataManager::UnloadDatabase(DataManager::FindDatabase(name)); }
-
-    // Every queued event, payloads freed as after dispatch.
-    static std::vector<EngineEvent> Drain() {
-        std::vector<EngineEvent> events = TakeEvents();
-        for (EngineEvent& event : events)
+    static void Drain() {
+        for (EngineEvent& event : TakeEvents())
             QVI_FreeEventPayload(&event);
-        return events;
     }
 
-    // The queued leaderboards events, waiting (at most about 20 s) until there are n.
+    // The leaderboards events, waiting (at most about 20 s) until there are n.
     static std::vector<LeaderboardAnswer> TakeLeaderboardAnswers(size_t n) {
         std::vector<LeaderboardAnswer> answers;
         for (int wait = 0; wait < 400 && answers.size() < n; ++wait) {
             std::vector<std::string> names;
             std::vector<EngineEvent> events = TakeEvents(&names);
             for (size_t i = 0; i < events.size(); ++i) {
-                if (events[i].type == EVENT_LEADERBOARDS) {
-                    answers.push_back(Copy(events[i]));
-                    answers.back().poster = i < names.size() ? names[i] : "";
-                }
+                if (events[i].type == EVENT_LEADERBOARDS)
+                    answers.push_back(Copy(events[i], i < names.size() ? names[i] : ""));
                 QVI_FreeEventPayload(&events[i]);
             }
             if (answers.size() < n)
@@ -117,27 +129,31 @@ protected:
         return answers.empty() ? LeaderboardAnswer() : answers[0];
     }
 
-    // The native path of a user:// file.
     static std::string Native(const char* path) { return QV_ConvertStaticPathToNativeOSPath(path).text; }
 
 private:
-    static LeaderboardAnswer Copy(const EngineEvent& event) {
+    static std::vector<std::string>& posters() { static std::vector<std::string> list; return list; }
+    static Mutex* PostersLock() { static Mutex* lock = QV_CreateMutex("ServicesTestPosters"); return lock; }
+
+    static LeaderboardAnswer Copy(const EngineEvent& event, const std::string& poster) {
         LeaderboardsEvent e;
         memcpy(&e, &event, sizeof e);
-        LeaderboardAnswer answer;
-        answer.kind = e.kind;
-        answer.reason = Text(e.reason);
-        answer.category = Text(e.category);
-        answer.total = e.total;
-        answer.filter = e.filter;
-        answer.first = e.first;
-        answer.count = e.count;
-        answer.scoresNull = e.scores == nullptr;
+        LeaderboardAnswer a;
+        a.kind = e.kind;
+        a.total = e.total;
+        a.filter = e.filter;
+        a.first = e.first;
+        a.count = e.count;
+        a.reason = Text(e.reason);
+        a.category = Text(e.category);
+        a.scoresNull = e.scores == nullptr;
         if (e.scores)
-            answer.scores.assign(e.scores, e.scores + e.count);
-        return answer;
+            a.scores.assign(e.scores, e.scores + e.count);
+        a.poster = poster;
+        return a;
     }
 
+    char* savedFeatures_ = nullptr;
     const std::string developer_ = quaven_test::UniqueName("QuavenServicesTest");
 };
 

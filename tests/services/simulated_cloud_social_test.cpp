@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "services/resolved_implementations.h"
 #include "services/services_test_support.h"
 
 namespace services_test {
@@ -30,20 +31,12 @@ protected:
                 free(buffer->data);
             free(buffer);
         };
+        Start("SIMULATED_CLOUD SIMULATED_SOCIAL");
     }
 
-    CloudImplementation* Start() {
-        CloudImplementation* cloud = QVI_CreateSimulatedCloudImplementation();
-        EXPECT_TRUE(cloud->Init());
-        return cloud;
-    }
-    CloudImplementation* Restart(CloudImplementation* old) {
-        old->DeletingDestructor(1);
-        return Start();
-    }
     // The blob's bytes, or "<null>".
-    static std::string Blob(CloudImplementation* cloud, const char* name) {
-        Buffer* buffer = cloud->Read(name);
+    static std::string Blob(const char* name) {
+        Buffer* buffer = qv->cloud->Read(name);
         if (!buffer)
             return "<null>";
         std::string bytes(reinterpret_cast<const char*>(buffer->data), static_cast<size_t>(buffer->size));
@@ -56,48 +49,47 @@ protected:
 
 TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts)
 {
-    CloudImplementation* cloud = Start();
-    EXPECT_EQ(Blob(cloud, "a"), "<null>");
-    cloud->Write("a", "xyz", 3);
-    cloud->Write("b", nullptr, 0);
+    EXPECT_TRUE(qv->cloud->IsAvailable());
+    EXPECT_EQ(Blob("a"), "<null>");
+    qv->cloud->Write("a", "xyz", 3);
+    qv->cloud->Write("b", nullptr, 0);
     EXPECT_EQ(File(), std::string("SIMULATED_CLOUD\0\2\0\0\0a\0\3\0\0\0xyzb\0\0\0\0\0", 35));
-    EXPECT_EQ(Blob(cloud, "b"), "");
+    EXPECT_EQ(Blob("b"), "");
 
-    cloud = Restart(cloud);
-    EXPECT_EQ(Blob(cloud, "a"), "xyz");
-    EXPECT_EQ(Blob(cloud, "b"), "<null>") << "an empty blob is not restored";
+    Restart();
+    EXPECT_EQ(Blob("a"), "xyz");
+    EXPECT_EQ(Blob("b"), "<null>") << "an empty blob is not restored";
 
     // A deletion reaches the file only with the next Write.
-    cloud->Delete("a");
-    cloud->Delete("never there");
-    EXPECT_EQ(Blob(cloud, "a"), "<null>");
-    cloud = Restart(cloud);
-    EXPECT_EQ(Blob(cloud, "a"), "xyz");
-    cloud->Delete("a");
+    qv->cloud->Delete("a");
+    qv->cloud->Delete("never there");
+    EXPECT_EQ(Blob("a"), "<null>");
+    Restart();
+    EXPECT_EQ(Blob("a"), "xyz");
+    qv->cloud->Delete("a");
     std::string big(100000, '\0');
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>(i * 7);
-    cloud->Write("big", big.data(), static_cast<int>(big.size()));
-    cloud->Write("big", nullptr, 4);  // an existing blob without data: four zero bytes
-    cloud = Restart(cloud);
-    EXPECT_EQ(Blob(cloud, "a"), "<null>");
-    EXPECT_EQ(Blob(cloud, "big"), std::string(4, '\0'));
+    qv->cloud->Write("big", big.data(), static_cast<int>(big.size()));
+    qv->cloud->Write("big", nullptr, 4);  // an existing blob without data: four zero bytes
+    Restart();
+    EXPECT_EQ(Blob("a"), "<null>");
+    EXPECT_EQ(Blob("big"), std::string(4, '\0'));
     EXPECT_FALSE(NativeExistsTemporary());
-    cloud->DeletingDestructor(1);
 }
 
 TEST_F(SimulatedCloudTest, BadWritesAndBadFilesLoseNothing)
 {
-    CloudImplementation* cloud = Start();
-    cloud->Write("keep", "1234", 4);
+    EXPECT_TRUE(qv->cloud->IsAvailable());
+    qv->cloud->Write("keep", "1234", 4);
     const std::string good = File();
-    cloud->Write("neg", "abc", -1);
-    cloud->Write("new", nullptr, 10);
-    cloud->Write(nullptr, "abc", 3);
-    cloud->Write(std::string(3000, 'n').c_str(), "abc", 3);
+    qv->cloud->Write("neg", "abc", -1);
+    qv->cloud->Write("new", nullptr, 10);
+    qv->cloud->Write(nullptr, "abc", 3);
+    qv->cloud->Write(std::string(3000, 'n').c_str(), "abc", 3);
     EXPECT_EQ(File(), good);
-    EXPECT_EQ(Blob(cloud, "neg"), "<null>");
-    EXPECT_EQ(Blob(cloud, "new"), "<null>");
+    EXPECT_EQ(Blob("neg"), "<null>");
+    EXPECT_EQ(Blob("new"), "<null>");
 
     // A file cut inside its second entry keeps the first; counts and sizes past the end are
     // only promises.
@@ -105,21 +97,24 @@ TEST_F(SimulatedCloudTest, BadWritesAndBadFilesLoseNothing)
     cut[16] = 9;
     cut += std::string("second\0\xff\xff\xff\x7f" "ab", 13);
     ASSERT_TRUE(WriteThrough(kCloudFile, cut));
-    cloud = Restart(cloud);
-    EXPECT_EQ(Blob(cloud, "keep"), "1234");
-    EXPECT_EQ(Blob(cloud, "second"), "<null>");
+    Restart();
+    EXPECT_EQ(Blob("keep"), "1234");
+    EXPECT_EQ(Blob("second"), "<null>");
 
     // Another magic: nothing is read, and the next Write replaces the file.
     ASSERT_TRUE(WriteThrough(kCloudFile, std::string("SIMULATED_CLOUX\0\1\0\0\0k\0\1\0\0\0z", 27)));
-    cloud = Restart(cloud);
-    EXPECT_EQ(Blob(cloud, "keep"), "<null>");
-    cloud->Write("k", "v", 1);
+    Restart();
+    EXPECT_EQ(Blob("keep"), "<null>");
+    qv->cloud->Write("k", "v", 1);
     EXPECT_EQ(File().substr(0, 16), std::string("SIMULATED_CLOUD\0", 16));
-    cloud->DeletingDestructor(1);
 }
 
 class SimulatedSocialTest : public ServicesTest {
 protected:
+    void SetUp() override {
+        ServicesTest::SetUp();
+        Start("SIMULATED_SOCIAL");
+    }
     struct User {
         std::string id, name;
         int value;
@@ -149,8 +144,7 @@ protected:
 
 TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedList)
 {
-    SocialImplementation* social = QVI_CreateSimulatedSocialImplementation();
-    EXPECT_TRUE(social->Init());
+    const QuavenSocialAPI* social = qv->social;
     std::vector<User> localUsers;
     std::vector<std::vector<User>> lists;
 
@@ -158,7 +152,7 @@ TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedLis
     social->SetLocalUserValue(5);
     social->RequestFriends();
     social->RequestFriends();  // state 2: nothing more
-    EXPECT_EQ(social->GetState(), 2);
+    EXPECT_EQ(QVI_SocialImplementation()->GetState(), 2);
     social->SetLocalUserValue(1000);
     social->SendFriends();
     social->SendFriends();
@@ -180,12 +174,12 @@ TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedLis
     EXPECT_EQ(longIds, 1);
 
     social->ResetState();
-    EXPECT_EQ(social->GetState(), 0);
+    EXPECT_EQ(QVI_SocialImplementation()->GetState(), 0);
     social->RequestFriends();  // the same list, the local-user event again
     TakeSocialEvents(&localUsers, &lists);
     ASSERT_EQ(localUsers.size(), 2u);
     EXPECT_EQ(localUsers[1].value, 1000);
-    social->DeletingDestructor(1);
+    EXPECT_EQ(social->LoadProfilePicture("100000512", 3), nullptr);
 }
 
 TEST_F(SimulatedSocialTest, ProfilePictureAddressCarriesIdAndSize)
