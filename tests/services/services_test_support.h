@@ -138,18 +138,10 @@ private:
     static LeaderboardAnswer Copy(const EngineEvent& event, const std::string& poster) {
         LeaderboardsEvent e;
         memcpy(&e, &event, sizeof e);
-        LeaderboardAnswer a;
-        a.kind = e.kind;
-        a.total = e.total;
-        a.filter = e.filter;
-        a.first = e.first;
-        a.count = e.count;
-        a.reason = Text(e.reason);
-        a.category = Text(e.category);
-        a.scoresNull = e.scores == nullptr;
+        LeaderboardAnswer a{e.kind, e.total, e.filter, e.first, e.count, Text(e.reason), Text(e.category),
+                            e.scores == nullptr, {}, poster};
         if (e.scores)
             a.scores.assign(e.scores, e.scores + e.count);
-        a.poster = poster;
         return a;
     }
 

