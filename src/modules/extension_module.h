@@ -33,4 +33,6 @@ protected:
     ~ExtensionModule() = default;
 };
 
+static_assert(sizeof(void*) != 4 || sizeof(ExtensionModule) == 4, "ExtensionModule is its table pointer");
+
 typedef ExtensionModule* (*QV_GetExtensionModuleInterfaceFunction)();

@@ -68,6 +68,9 @@ protected:
     ~BaseImplementation() = default;
 };
 
+// A module's object begins with its table pointer and nothing else of the engine's.
+static_assert(sizeof(void*) != 4 || sizeof(BaseImplementation) == 4, "BaseImplementation is its table pointer");
+
 // Deletes through slot 0 with the flag 1; null is ignored.
 void QVI_DeleteImplementation(BaseImplementation* implementation);
 

@@ -1,6 +1,6 @@
-// The extension-module tests' set-up: the C test modules (fixtures/test_module) copied into a
-// fresh res:// under the names the features load, the features in force, and the modules shut
-// down and the features back as they were at the end.
+// The module tests' set-up: the C test modules (fixtures/test_module) copied into a fresh
+// res:// under the names the features load, and at the end the modules shut down and the
+// features back as they were.
 #pragma once
 
 #include <windows.h>
@@ -15,15 +15,22 @@
 
 namespace quaven_test {
 
+// An export of the library that holds the first registered module of that name; null when none.
+template <typename Function>
+Function ModuleExport(const char* moduleName, const char* exportName)
+{
+    HMODULE library = nullptr;
+    for (int32_t i = 0; i < g_extensionModules.count && !library; ++i) {
+        if (strcmp(g_extensionModules.data[i]->GetName(), moduleName) == 0)
+            GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                               reinterpret_cast<const char*>(g_extensionModules.data[i]), &library);
+    }
+    return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, exportName))) : nullptr;
+}
+
 class ModulesTest : public EngineFilesTest {
 protected:
-    void SetUp() override
-    {
-        EngineFilesTest::SetUp();
-        savedFeatures_ = g_config.applicationFeatures;
-        g_config.applicationFeatures = nullptr;
-    }
-
+    void SetUp() override { EngineFilesTest::SetUp(), std::swap(savedFeatures_, g_config.applicationFeatures); }
     void TearDown() override
     {
         QVI_ShutdownExtensionModules();
@@ -32,17 +39,16 @@ protected:
         EngineFilesTest::TearDown();
     }
 
-    static void UseFeatures(const char* features)
+    // Each module variant as res://<name>, then the modules started with the features.
+    void Start(const char* features, std::initializer_list<std::pair<const char*, const char*>> modules = {})
     {
+        for (const auto& [variant, name] : modules) {
+            const std::string from = std::string(QUAVEN_TEST_MODULES_DIR) + "/test_module_" + variant + ".dll";
+            ASSERT_TRUE(CopyFileA(from.c_str(), (ResRoot() + "/" + name).c_str(), FALSE)) << from;
+        }
         free(g_config.applicationFeatures);
         g_config.applicationFeatures = strdup(features);
-    }
-
-    // fixtures/modules/test_module_<variant>.dll as res://<fileName>.
-    void PutModule(const std::string& variant, const std::string& fileName)
-    {
-        const std::string from = std::string(QUAVEN_TEST_MODULES_DIR) + "/test_module_" + variant + ".dll";
-        ASSERT_TRUE(CopyFileA(from.c_str(), (ResRoot() + "/" + fileName).c_str(), FALSE)) << from;
+        QVI_InitExtensionModules();
     }
 
     // The registered modules' names, front first.
@@ -54,40 +60,14 @@ protected:
         return names;
     }
 
-    // An export of the library that holds the registered module of that name.
-    template <typename Function>
-    static Function ModuleExport(const char* moduleName, const char* exportName)
-    {
-        for (int32_t i = 0; i < g_extensionModules.count; ++i) {
-            ExtensionModule* module = g_extensionModules.data[i];
-            if (strcmp(module->GetName(), moduleName) != 0)
-                continue;
-            HMODULE library = nullptr;
-            GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                               reinterpret_cast<const char*>(module), &library);
-            return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, exportName)))
-                           : nullptr;
-        }
-        return nullptr;
-    }
-
-    // What the named test module has noted since its calls were last cleared.
-    static std::string Calls(const char* moduleName)
+    // What the named test module noted since the last call (the record is then cleared).
+    static std::string TakeCalls(const char* moduleName = "Test Steam")
     {
         auto calls = ModuleExport<const char* (*)()>(moduleName, "TestModule_Calls");
-        return calls ? calls() : "<no such module>";
-    }
-
-    static void ClearCalls(const char* moduleName)
-    {
+        const std::string noted = calls ? calls() : "<no such module>";
         if (auto clear = ModuleExport<void (*)()>(moduleName, "TestModule_ClearCalls"))
             clear();
-    }
-
-    static void SetPause(const char* moduleName, int pause)
-    {
-        if (auto set = ModuleExport<void (*)(int)>(moduleName, "TestModule_SetPause"))
-            set(pause);
+        return noted;
     }
 
 private:

@@ -2,16 +2,9 @@
 // the engine's locks): modules loaded at start-up, a module's pause making the frame's delta 0
 // for the program, service results reaching the program's OnEvent with their payloads, and
 // every module shut down and deleted at shutdown.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-
-#include "core/configuration.h"
 #include "core/core_state.h"
-#include "core/engine_log.h"
 #include "core/engine_time.h"
 #include "core/logging/logging.h"
 #include "engine/program/program_library.h"
@@ -19,8 +12,7 @@
 #include "filesystem/backends.h"
 #include "filesystem/paths.h"
 #include "graphics/setup/renderer_setup.h"
-#include "modules/extension_module.h"
-#include "modules/extension_modules.h"
+#include "modules/module_fixture.h"
 #include "support/child_run.h"
 #include "support/files.h"
 #include "support/null_renderer.h"
@@ -30,21 +22,6 @@ namespace {
 using namespace quaven_test;
 
 NullRenderer g_renderer;
-
-// An export of the library that holds the first registered module of that name.
-template <typename Function>
-Function ModuleExport(const char* moduleName, const char* exportName)
-{
-    for (int32_t i = 0; i < g_extensionModules.count; ++i) {
-        if (strcmp(g_extensionModules.data[i]->GetName(), moduleName) != 0)
-            continue;
-        HMODULE library = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                           reinterpret_cast<const char*>(g_extensionModules.data[i]), &library);
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, exportName)));
-    }
-    return nullptr;
-}
 
 TEST(ModulesHostChild, RunsTheCaseOfItsEnvironment)
 {

@@ -1,6 +1,6 @@
-// The service sub-tables as a game meets them without any service, the leaderboard categories
-// of "leaderboards/leaderboards.xml" with the id checks Login makes in developer mode, and the
-// leaderboard result events as the program's OnEvent receives them.
+// The service sub-tables as a game meets them without a service, the leaderboard categories
+// of "leaderboards/leaderboards.xml" with the id checks of developer mode, and the leaderboard
+// result events as the frame hands them to OnEvent.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,188 +17,150 @@ namespace {
 
 using namespace quaven_test;
 
+// A leaderboards service of the engine's own kind, counting the requests that reach it.
+class CountingLeaderboards final : public LeaderboardsImplementation {
+public:
+    int requests = 0;
+    void* QV_MEMBER DeletingDestructor(unsigned flags) override { return QVI_DestroyObject(this, flags); }
+    void QV_MEMBER SubmitScore(int, ScoreRecord, const char*) override {}
+    bool QV_MEMBER RequestScores(int, int, LeaderboardFilter, const char*) override { return ++requests, false; }
+    bool QV_MEMBER RequestScoresAroundUserRank(int, int, const char*) override { return ++requests, false; }
+    const char* QV_MEMBER GetPlayerId(int) override { return nullptr; }
+};
+
 class ServiceTablesTest : public EngineFilesTest {
 protected:
     void SetUp() override
     {
         EngineFilesTest::SetUp();
         QVI_ClearResolvedImplementations();
-        // Games find "leaderboards/leaderboards.xml" on the search paths, res:// among them.
-        fs()->AddSearchPath("res://", true);
-        Array<EngineEvent> stale;
-        QVI_TakeQueuedEvents(stale);
+        fs()->AddSearchPath("res://", true);  // where games keep "leaderboards/leaderboards.xml"
+        Taken();
     }
-
     void TearDown() override
     {
-        for (EngineEvent& event : Taken())
-            QVI_FreeEventPayload(&event);
-        g_core.developerMode = savedDeveloperMode_;
+        Taken();
+        QVI_ClearResolvedImplementations();
         RemoveSearchPaths();
         EngineFilesTest::TearDown();
     }
 
-    // The events posted since the last call, as the frame would hand them to OnEvent.
-    static std::vector<EngineEvent> Taken()
+    // The leaderboard events posted since the last call; their payloads are freed as the frame
+    // frees them, after the caller has looked.
+    static std::vector<LeaderboardsEvent> Taken()
     {
-        Array<EngineEvent> batch;
-        QVI_TakeQueuedEvents(batch);
-        return std::vector<EngineEvent>(batch.data, batch.data + batch.count);
+        for (int32_t i = 0; i < taken.count; ++i)
+            QVI_FreeEventPayload(&taken.data[i]);
+        QVI_TakeQueuedEvents(taken);
+        std::vector<LeaderboardsEvent> events(taken.count);
+        if (taken.count)
+            memcpy(events.data(), taken.data, taken.count * sizeof(EngineEvent));
+        return events;
     }
+    static inline Array<EngineEvent> taken;
 
-    static LeaderboardsEvent AsLeaderboards(const EngineEvent& event)
+    void PutCategories(const std::string& nodes)
     {
-        LeaderboardsEvent answer;
-        memcpy(&answer, &event, sizeof answer);
-        return answer;
+        PutFile("leaderboards/leaderboards.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root><array "
+                                                 "id=\"CATEGORIES\">" + nodes + "</array></root>");
     }
-
-    uint8_t savedDeveloperMode_ = g_core.developerMode;
 };
 
-TEST_F(ServiceTablesTest, WithoutServicesEveryMemberGivesItsDefaultAndOnlyLoginComplains)
+TEST_F(ServiceTablesTest, WithoutServicesMembersGiveTheirDefaultsAndOnlyLoginComplains)
 {
     ScoreRecord score = {};
     score.points = 99;
     qv->leaderboards->SubmitScore(0, score, "daily");
     EXPECT_EQ(LogCapture::Count("Submitting score of 99 points to category 'daily'"), 1);
     EXPECT_FALSE(qv->leaderboards->RequestScores(1, 10, QV_LEADERBOARD_FILTER_GLOBAL, "daily"));
-    EXPECT_FALSE(qv->leaderboards->RequestScoresAroundUserRank(0, 10, "daily"));
-    EXPECT_FALSE(qv->leaderboards->Call3());
-    EXPECT_EQ(qv->leaderboards->GetPlayerId(0), nullptr);
     EXPECT_EQ(qv->leaderboards->GetLoginState(0), 0);
-    EXPECT_FALSE(qv->leaderboards->Call8());
     EXPECT_EQ(qv->leaderboards->Call14(), 30);
     EXPECT_FALSE(qv->achievements->CanShowAchievements());
-    EXPECT_EQ(qv->achievements->Call5(1), 0);
-    EXPECT_FALSE(qv->cloud->IsAvailable());
     EXPECT_EQ(qv->cloud->Read("x"), nullptr);
-    EXPECT_FALSE(qv->notifications->IsAvailable());
-    EXPECT_FALSE(qv->social->IsAvailable());
-    EXPECT_EQ(qv->social->LoadProfilePicture("u", 64), nullptr);
-    EXPECT_FALSE(qv->ugc->IsAvailable());
+    EXPECT_FALSE(qv->social->IsAvailable() || qv->cloud->IsAvailable() || qv->notifications->IsAvailable());
     EXPECT_TRUE(qv->ugc->Call2());
-    EXPECT_EQ(qv->ugc->Call3(), 0);
-    EXPECT_EQ(qv->ugc->Call4(1), 0);
-    EXPECT_EQ(qv->ugc->Call7(1), 0);
+    EXPECT_FALSE(qv->ugc->IsAvailable());
     qv->ugc->Call1(1, 2);
-    qv->ugc->Call8();
-    qv->statistics->Call0(1, 2, 3, 4);
-    qv->achievements->UnlockAchievement(0, "a");
-    qv->social->RequestFriends();
-    EXPECT_EQ(LogCapture::PopupLines().size(), 0u);
+    EXPECT_TRUE(LogCapture::PopupLines().empty());
     qv->leaderboards->Login(0);
     EXPECT_EQ(LogCapture::CountPopupsContaining("No leaderboard implementation defined while calling "
-                                                "qv->leaderboards->Login."),
-              1);
+                                                "qv->leaderboards->Login."), 1);
     EXPECT_TRUE(Taken().empty()) << "no service, no event";
+}
+
+TEST_F(ServiceTablesTest, ARequestForNoScoresAnswersAnEmptyEventWithoutAskingTheService)
+{
+    CountingLeaderboards leaderboards;
+    QVI_SetResolvedImplementation(IMPLEMENTATION_LEADERBOARDS, &leaderboards);
+    EXPECT_TRUE(qv->leaderboards->RequestScores(5, 0, QV_LEADERBOARD_FILTER_GLOBAL, "daily"));
+    EXPECT_TRUE(qv->leaderboards->RequestScoresAroundUserRank(0, -3, "daily"));
+    EXPECT_EQ(leaderboards.requests, 0);
+    for (const LeaderboardsEvent& event : Taken())
+        EXPECT_TRUE(event.count == 0 && event.scores == nullptr && strcmp(event.category, "daily") == 0);
+    EXPECT_EQ(taken.count, 2);
 }
 
 TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues)
 {
     EXPECT_EQ(qv->leaderboards->GetCategoryCount(), 0);
-    EXPECT_EQ(qv->leaderboards->GetCategoryId(0), nullptr);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("daily"), -1);
-    EXPECT_FALSE(qv->leaderboards->IsLowestScoreFirst("daily"));
     DataManager::UnloadDatabase(DataManager::FindDatabase("leaderboards/leaderboards.xml"));
-
-    PutFile("leaderboards/leaderboards.xml",
-            "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root><array id=\"CATEGORIES\">"
-            "<node id=\"daily\" sort=\"HIGHEST\" title=\"Daily best\"/>"
-            "<node sort=\"ASCENDING\"/>"
-            "<node id=\"speedrun\" sort=\"LOWEST_SCORE_FIRST\"/>"
-            "<node id=\"golf\" sort=\"ASCENDING\"/>"
-            "</array></root>");
+    PutCategories("<node id=\"daily\" sort=\"HIGHEST\" title=\"Daily best\"/><node sort=\"ASCENDING\"/>"
+                  "<node id=\"speedrun\" sort=\"LOWEST_SCORE_FIRST\"/><node id=\"golf\" sort=\"ASCENDING\"/>");
     EXPECT_EQ(qv->leaderboards->GetCategoryCount(), 4);
     EXPECT_STREQ(qv->leaderboards->GetCategoryId(0), "daily");
-    EXPECT_EQ(qv->leaderboards->GetCategoryId(1), nullptr);
     EXPECT_STREQ(qv->leaderboards->GetCategoryId(3), "golf");
-    EXPECT_EQ(qv->leaderboards->GetCategoryId(4), nullptr);
-    EXPECT_EQ(qv->leaderboards->GetCategoryId(-1), nullptr);
+    for (int index : {-1, 1, 4})
+        EXPECT_EQ(qv->leaderboards->GetCategoryId(index), nullptr) << index;
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("speedrun"), 2);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("Daily"), -1);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex(nullptr), -1);
-    EXPECT_FALSE(qv->leaderboards->IsLowestScoreFirst("daily"));
-    EXPECT_TRUE(qv->leaderboards->IsLowestScoreFirst("speedrun"));
-    EXPECT_TRUE(qv->leaderboards->IsLowestScoreFirst("golf"));
-    EXPECT_FALSE(qv->leaderboards->IsLowestScoreFirst("missing"));
+    EXPECT_FALSE(qv->leaderboards->IsLowestScoreFirst("daily") || qv->leaderboards->IsLowestScoreFirst("missing"));
+    EXPECT_TRUE(qv->leaderboards->IsLowestScoreFirst("speedrun") && qv->leaderboards->IsLowestScoreFirst("golf"));
     EXPECT_STREQ(qv->leaderboards->GetCategoryValue("daily", "title"), "Daily best");
     EXPECT_EQ(qv->leaderboards->GetCategoryValue("daily", "icon"), nullptr);
-    EXPECT_EQ(qv->leaderboards->GetCategoryValue(nullptr, "title"), nullptr);
 }
 
 TEST_F(ServiceTablesTest, CategoryIdsAreCheckedOneWarningPerFault)
 {
-    PutFile("leaderboards/leaderboards.xml",
-            "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root><array id=\"CATEGORIES\">"
-            "<node id=\"Good_id_2\"/>"
-            "<node/>"
-            "<node id=\"abcdefghijklmnopqrstuvwxyzABCDEF\"/>"
-            "<node id=\"9lives\"/>"
-            "<node id=\"a-b c\"/>"
-            "<node id=\"caf\xC3\xA9\"/>"
-            "</array></root>");
+    PutCategories("<node id=\"Good_id_2\"/><node/><node id=\"abcdefghijklmnopqrstuvwxyzABCDEF\"/>"
+                  "<node id=\"9lives\"/><node id=\"a-b c\"/><node id=\"caf\xC3\xA9\"/>");
     QVI_ValidateLeaderboardCategories();
+    const std::string characters = "' can only contain English alphabets, digits, and '_' character.";
     EXPECT_EQ(LogCapture::PopupTexts(),
               (std::vector<std::string>{
                   "Leaderboard category with index 1 has no id. Id is required.",
                   "Leaderboard category id 'abcdefghijklmnopqrstuvwxyzABCDEF' is too long (can be max 31 characters).",
                   "Leaderboard category id '9lives' has to start with an English alphabet.",
-                  "Leaderboard category id 'a-b c' can only contain English alphabets, digits, and '_' character.",
-                  "Leaderboard category id 'a-b c' can only contain English alphabets, digits, and '_' character.",
-                  "Leaderboard category id 'caf\xC3\xA9' can only contain English alphabets, digits, and '_' character.",
-                  "Leaderboard category id 'caf\xC3\xA9' can only contain English alphabets, digits, and '_' character.",
-              }));
+                  "Leaderboard category id 'a-b c" + characters, "Leaderboard category id 'a-b c" + characters,
+                  "Leaderboard category id 'caf\xC3\xA9" + characters, "Leaderboard category id 'caf\xC3\xA9" + characters}));
 }
 
 TEST_F(ServiceTablesTest, ResultEventsCarryEngineHeapCopiesAndAnEmptyAnswerCarriesNoArray)
 {
     ScoreRecord* scores = static_cast<ScoreRecord*>(qv->Malloc(2 * sizeof(ScoreRecord)));
-    memset(scores, 0, 2 * sizeof(ScoreRecord));
-    scores[1].points = 5;
     char category[] = "daily";
     QVI_SendLeaderboardScoresEvent(category, QV_LEADERBOARD_FILTER_FRIENDS, 3, 2, scores, 40);
     category[0] = 'X';  // the event keeps its own copy
-    ScoreRecord* unwanted = static_cast<ScoreRecord*>(qv->Malloc(sizeof(ScoreRecord)));
-    QVI_SendLeaderboardScoresEvent(nullptr, 7, 1, 0, unwanted, 12);
+    QVI_SendLeaderboardScoresEvent(nullptr, 7, 1, 0, static_cast<ScoreRecord*>(qv->Malloc(sizeof(ScoreRecord))), 12);
     QVI_SendLeaderboardErrorEvent("weekly", QV_LEADERBOARD_FILTER_GLOBAL, "Unknown leaderboard category 'weekly'.");
     EXPECT_EQ(LogCapture::Count("Sending event with scores 3..4 (2 scores of 40) for category 'daily' with filter "
-                                "'FRIENDS'"),
-              1);
+                                "'FRIENDS'"), 1);
     EXPECT_EQ(LogCapture::Count("Sending event with no scores (12 scores in category) for category '(null)' with "
-                                "filter 'ERROR'"),
-              1);
+                                "filter 'ERROR'"), 1);
     EXPECT_EQ(LogCapture::Count("Sending leaderboards error event for category 'weekly' filter 'GLOBAL' with reason "
-                                "'Unknown leaderboard category 'weekly'.'."),
-              1);
-
-    std::vector<EngineEvent> events = Taken();
+                                "'Unknown leaderboard category 'weekly'.'."), 1);
+    const std::vector<LeaderboardsEvent> events = Taken();
     ASSERT_EQ(events.size(), 3u);
-    const LeaderboardsEvent first = AsLeaderboards(events[0]);
-    EXPECT_EQ(first.type, EVENT_LEADERBOARDS);
-    EXPECT_EQ(first.kind, QV_LEADERBOARDS_EVENT_SCORES);
-    EXPECT_EQ(first.reason, nullptr);
-    EXPECT_STREQ(first.category, "daily");
-    EXPECT_EQ(first.total, 40);
-    EXPECT_EQ(first.filter, QV_LEADERBOARD_FILTER_FRIENDS);
-    EXPECT_EQ(first.first, 3);
-    EXPECT_EQ(first.count, 2);
-    EXPECT_EQ(first.scores, scores) << "the array is handed over, not copied";
-    const LeaderboardsEvent empty = AsLeaderboards(events[1]);
-    EXPECT_EQ(empty.category, nullptr);
-    EXPECT_EQ(empty.count, 0);
-    EXPECT_EQ(empty.scores, nullptr);
-    EXPECT_EQ(empty.total, 12);
-    const LeaderboardsEvent error = AsLeaderboards(events[2]);
-    EXPECT_EQ(error.kind, QV_LEADERBOARDS_EVENT_ERROR);
-    EXPECT_STREQ(error.reason, "Unknown leaderboard category 'weekly'.");
-    EXPECT_STREQ(error.category, "weekly");
-    EXPECT_EQ(error.scores, nullptr);
-    // The frame frees what the events carry once OnEvent has seen them.
-    for (EngineEvent& event : events)
-        QVI_FreeEventPayload(&event);
-    EXPECT_STREQ(QVI_LeaderboardFilterName(-1), "ERROR");
-    EXPECT_EQ(QVI_StrDupApi(nullptr), nullptr);
+    EXPECT_TRUE(events[0].type == EVENT_LEADERBOARDS && events[0].kind == QV_LEADERBOARDS_EVENT_SCORES &&
+                !events[0].reason && events[0].total == 40 && events[0].filter == QV_LEADERBOARD_FILTER_FRIENDS &&
+                events[0].first == 3 && events[0].count == 2);
+    EXPECT_STREQ(events[0].category, "daily");
+    EXPECT_EQ(events[0].scores, scores) << "the array is handed over, not copied";
+    EXPECT_TRUE(!events[1].category && events[1].count == 0 && !events[1].scores && events[1].total == 12);
+    EXPECT_EQ(events[2].kind, QV_LEADERBOARDS_EVENT_ERROR);
+    EXPECT_STREQ(events[2].reason, "Unknown leaderboard category 'weekly'.");
+    EXPECT_STREQ(events[2].category, "weekly");
 }
 
 }  // namespace
