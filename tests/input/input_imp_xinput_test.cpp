@@ -18,21 +18,31 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+template <typename Function>
+Function Export(HMODULE library, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
 class Gamepads : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override {
         g_core.api = qv;
         library_ = LoadLibraryA(LibraryName());
         ASSERT_NE(library_, nullptr);
-        fake_ = reinterpret_cast<FakeXInputStateFunction>(GetProcAddress(library_, "FakeXInputState"))();
-        setPad_ = reinterpret_cast<FakeXInputSetPadFunction>(GetProcAddress(library_, "FakeXInputSetPad"));
+        fake_ = Export<FakeXInputStateFunction>(library_, "FakeXInputState")();
+        setPad_ = Export<FakeXInputSetPadFunction>(library_, "FakeXInputSetPad");
         QVI_AddStaticInputImplementations();
         QVI_InitInputImplementations(&g_core);
     }
     void TearDown() override { QVI_ClearInputImplementations(), FreeLibrary(library_); }
     virtual const char* LibraryName() const { return "xinput1_4.dll"; }
 
-    void Plug(int pad, XINPUT_GAMEPAD controls) { setPad_(pad, &controls); }
+    // Buttons, triggers and sticks in XINPUT_GAMEPAD's order; the ones left out are 0.
+    void Plug(int pad, WORD buttons, BYTE left = 0, BYTE right = 0, SHORT lx = 0, SHORT ly = 0, SHORT rx = 0,
+              SHORT ry = 0) {
+        XINPUT_GAMEPAD controls = {buttons, left, right, lx, ly, rx, ry};
+        setPad_(pad, &controls);
+    }
     // One frame's input step: the pads polled, the queued events dispatched ("down CODE" each).
     static Strings Frame() {
         QVI_UpdateInputImplementations();
@@ -64,7 +74,7 @@ TEST_F(Gamepads, PlugPressPushAndPullOutPadsAsKeyEventsAxesWithDeadZonesMotorsAn
     // a little off centre: connected without an event, the stick reads exactly 0.
     EXPECT_EQ(Frame(), Strings{});
     EXPECT_EQ(fake_->getStateCalls, 4);
-    Plug(1, {0, 0, 0, 3000, -3000});
+    Plug(1, 0, 0, 0, 3000, -3000);
     EXPECT_EQ(Frame(), Strings{});
     EXPECT_TRUE(Key(1, QV_GAMEPAD_CONNECTED) == 1 && Key(0, QV_GAMEPAD_CONNECTED) == 0);
     EXPECT_TRUE(Axis(1, QV_GAMEPAD_LEFT_THUMB_X) == 0.0f && Axis(1, QV_GAMEPAD_LEFT_THUMB_Y) == 0.0f);
@@ -72,8 +82,8 @@ TEST_F(Gamepads, PlugPressPushAndPullOutPadsAsKeyEventsAxesWithDeadZonesMotorsAn
     // Buttons, a trigger just past 0.2 and one just short of it, the left stick fully right,
     // the right one fully up and right: triggers, buttons, then sticks. Pad 3 pulls its stick down.
     const WORD held = XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_DPAD_UP | XINPUT_GAMEPAD_Y;
-    Plug(1, {held, 51, 50, 32767, 0, 32767, 32767});
-    Plug(3, {XINPUT_GAMEPAD_B, 0, 255, 0, -32768});
+    Plug(1, held, 51, 50, 32767, 0, 32767, 32767);
+    Plug(3, XINPUT_GAMEPAD_B, 0, 255, 0, -32768);
     EXPECT_EQ(Frame(), (Strings{"down 865", "down 874", "down 890", "down 893", "down 868", "down 870", "down 871",
                                 "down 994", "down 1019", "down 997"}));
     EXPECT_NEAR(Axis(1, QV_GAMEPAD_LEFT_THUMB_X), 1.0f, 1e-4);
@@ -82,9 +92,9 @@ TEST_F(Gamepads, PlugPressPushAndPullOutPadsAsKeyEventsAxesWithDeadZonesMotorsAn
     EXPECT_LT(ry, 0.0f) << "up is negative";
     EXPECT_FLOAT_EQ(Axis(3, QV_GAMEPAD_LEFT_THUMB_Y), 1.0f);
     // The left stick swung across in one frame stays down; then A, the trigger and the stick let go.
-    Plug(1, {held, 51, 50, -24000, 0, 32767, 32767});
+    Plug(1, held, 51, 50, -24000, 0, 32767, 32767);
     EXPECT_EQ(Frame(), Strings{});
-    Plug(1, {XINPUT_GAMEPAD_DPAD_UP | XINPUT_GAMEPAD_Y, 0, 50, 0, 0, 32767, 32767});
+    Plug(1, XINPUT_GAMEPAD_DPAD_UP | XINPUT_GAMEPAD_Y, 0, 50, 0, 0, 32767, 32767);
     EXPECT_EQ(Frame(), (Strings{"up 865", "up 890", "up 868"}));
 
     // Motors follow the axes the program writes, clamped; NaN and negatives stop them.
@@ -99,7 +109,7 @@ TEST_F(Gamepads, PlugPressPushAndPullOutPadsAsKeyEventsAxesWithDeadZonesMotorsAn
     EXPECT_EQ(fake_->pads[0].setStateCalls, 0) << "an absent pad gets no motor speeds";
 
     // Pulled out while held: only the connection falls; focus loss releases the rest.
-    reinterpret_cast<FakeXInputUnplugFunction>(GetProcAddress(library_, "FakeXInputUnplug"))(1);
+    Export<FakeXInputUnplugFunction>(library_, "FakeXInputUnplug")(1);
     EXPECT_EQ(Frame(), Strings{});
     EXPECT_TRUE(Key(1, QV_GAMEPAD_CONNECTED) == 0 && Key(1, QV_GAMEPAD_DPAD_UP) == 3);
     EXPECT_GT(Axis(1, QV_GAMEPAD_RIGHT_THUMB_X), 0.4f);
@@ -119,7 +129,7 @@ TEST_F(GamepadsOlderLibrary, FallsBackToXInput13AndSwitchesItWithTheWindowFocus)
     InputImpXInput* xinput = QVI_GetXInputImplementation();
     EXPECT_TRUE(xinput->UsesEnable());
     EXPECT_TRUE(fake_->enableCalls == 1 && fake_->enabled == 1);
-    Plug(2, {XINPUT_GAMEPAD_START});
+    Plug(2, XINPUT_GAMEPAD_START);
     EXPECT_EQ(Frame(), Strings{"down 948"});
     QVI_SetInputImplementationsActive(false);  // as the window reports focus changes
     EXPECT_EQ(fake_->enabled, 0);
