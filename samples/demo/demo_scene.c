@@ -85,7 +85,7 @@ bool Demo_CreateScene(QuavenAPI* qv) {
 void Demo_ReleaseScene(QuavenAPI* qv) {
     if (g_demo.sprite) qv->graphics->ReleaseBitmap(g_demo.sprite);
     if (g_demo.target) qv->graphics->ReleaseBitmap(g_demo.target);
-    if (g_demo.star) qv->graphics->ReleaseBitmap(g_demo.star);
+    /* The star came from GetBitmap, whose one reference the engine keeps. */
     g_demo.sprite = g_demo.target = g_demo.star = NULL;
 }
 
