@@ -42,6 +42,25 @@ void QV_UnlockMutex(Mutex* mutex);         // null is ignored
 // The engine locks by id; a lock that does not exist (yet, or any more) is ignored.
 void QVI_LockMutexById(MutexId id);
 void QVI_UnlockMutexById(MutexId id);
+
+// Holds an engine lock for the life of a scope; Release gives it back earlier.
+class EngineLockHold {
+public:
+    explicit EngineLockHold(MutexId id) : id_(id) { QVI_LockMutexById(id_); }
+    ~EngineLockHold() { Release(); }
+    EngineLockHold(const EngineLockHold&) = delete;
+    EngineLockHold& operator=(const EngineLockHold&) = delete;
+    void Release()
+    {
+        if (held_)
+            QVI_UnlockMutexById(id_);
+        held_ = false;
+    }
+
+private:
+    MutexId id_;
+    bool held_ = true;
+};
 const char* QVI_GetMutexName(int id);      // "UNKNOWN" outside 0..12
 
 void QVI_CreateEngineLocks();              // the 13 engine locks, in id order

@@ -30,17 +30,6 @@ const uint32_t kLargestCountedSound = 4194304;
 const int kListingReserve = 4096;
 const int kMemoryHogCount = 80;
 
-class PoolLock {
-public:
-    explicit PoolLock(MutexId id) : id_(id) { QVI_LockMutexById(id_); }
-    ~PoolLock() { QVI_UnlockMutexById(id_); }
-    PoolLock(const PoolLock&) = delete;
-    PoolLock& operator=(const PoolLock&) = delete;
-
-private:
-    MutexId id_;
-};
-
 // The name is a copy: the list is printed after the pool locks are released, when the
 // record may have been given back.
 struct ResourceUsageEntry {
@@ -123,7 +112,7 @@ bool IsUnchanged(const char* name, uint32_t storedTime)
 int ReloadBitmaps()
 {
     int reloaded = 0;
-    PoolLock pool(MUTEX_GET_BITMAP);
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     const int count = QVI_GetPooledBitmapCount();
     for (int i = 0; i < count; ++i) {
         Bitmap* bitmap = QVI_GetPooledBitmap(i);
@@ -144,7 +133,7 @@ int ReloadBitmaps()
 int ReloadFonts()
 {
     int reloaded = 0;
-    PoolLock pool(MUTEX_GET_FONT);
+    EngineLockHold pool(MUTEX_GET_FONT);
     const int count = QVI_GetPooledFontCount();
     for (int i = 0; i < count; ++i) {
         Font* font = QVI_GetPooledFont(i);
@@ -183,7 +172,7 @@ void QVI_RefreshMemoryUsageEstimates()
 {
     uint32_t system = 0, gpu = 0, image = 0, sound = 0;
     {
-        PoolLock pool(MUTEX_GET_BITMAP);
+        EngineLockHold pool(MUTEX_GET_BITMAP);
         for (int i = 0; i < kBitmapPoolSize; ++i) {
             const Bitmap* bitmap = QVI_GetPooledBitmap(i);
             if (!bitmap || !bitmap->header.name)
@@ -195,7 +184,7 @@ void QVI_RefreshMemoryUsageEstimates()
         }
     }
     {
-        PoolLock pool(MUTEX_GET_FONT);
+        EngineLockHold pool(MUTEX_GET_FONT);
         for (int i = 0; i < kFontPoolSize; ++i) {
             const Font* font = QVI_GetPooledFont(i);
             if (!font || !font->header.name)
@@ -207,7 +196,7 @@ void QVI_RefreshMemoryUsageEstimates()
         }
     }
     {
-        PoolLock pool(MUTEX_GET_SOUND);
+        EngineLockHold pool(MUTEX_GET_SOUND);
         const Sound* sounds = QVI_GetSoundPoolRecords();
         for (int i = 0; sounds && i < kSoundPoolSize; ++i) {
             if (sounds[i].header.name)
@@ -232,7 +221,7 @@ void QVI_ListResourceUsage()
     QVI_Report(QV_LOG_SYSTEM, "Listing Resource Usage.");
     QVI_Report(QV_LOG_SYSTEM, "\nBitmaps:");
     {
-        PoolLock pool(MUTEX_GET_BITMAP);
+        EngineLockHold pool(MUTEX_GET_BITMAP);
         for (int i = 0; i < kBitmapPoolSize; ++i) {
             Bitmap* bitmap = QVI_GetPooledBitmap(i);
             if (!bitmap || !bitmap->header.name)
@@ -255,7 +244,7 @@ void QVI_ListResourceUsage()
     }
     QVI_Report(QV_LOG_SYSTEM, "\nSounds:");
     {
-        PoolLock pool(MUTEX_GET_SOUND);
+        EngineLockHold pool(MUTEX_GET_SOUND);
         const Sound* sounds = QVI_GetSoundPoolRecords();
         for (int j = 0; sounds && j < kSoundPoolSize; ++j) {
             const Sound& sound = sounds[j];
@@ -272,7 +261,7 @@ void QVI_ListResourceUsage()
     }
     QVI_Report(QV_LOG_SYSTEM, "\nFonts:");
     {
-        PoolLock pool(MUTEX_GET_FONT);
+        EngineLockHold pool(MUTEX_GET_FONT);
         for (int k = 0; k < kFontPoolSize; ++k) {
             Font* font = QVI_GetPooledFont(k);
             if (!font || !font->header.name)

@@ -13,14 +13,6 @@ namespace {
 // explicitly at process exit.
 Array<FileHandle*>* g_openFiles = nullptr;
 
-class CoreVariableHold {
-public:
-    CoreVariableHold() { QVI_LockMutexById(MUTEX_CORE_VARIABLE); }
-    ~CoreVariableHold() { QVI_UnlockMutexById(MUTEX_CORE_VARIABLE); }
-    CoreVariableHold(const CoreVariableHold&) = delete;
-    CoreVariableHold& operator=(const CoreVariableHold&) = delete;
-};
-
 } // namespace
 
 bool QVI_IsEngineLogPath(const char* path)
@@ -34,7 +26,7 @@ bool QVI_IsEngineLogPath(const char* path)
 
 int QVI_TrackOpenFile(FileHandle* handle)
 {
-    CoreVariableHold hold;
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     if (!g_openFiles)
         g_openFiles = new Array<FileHandle*>();
     g_openFiles->Add(handle);
@@ -43,20 +35,20 @@ int QVI_TrackOpenFile(FileHandle* handle)
 
 void QVI_UntrackOpenFile(FileHandle* handle)
 {
-    CoreVariableHold hold;
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     if (g_openFiles)
         g_openFiles->Remove(handle);
 }
 
 int QVI_GetOpenFileCount()
 {
-    CoreVariableHold hold;
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     return g_openFiles ? g_openFiles->count : 0;
 }
 
 void QVI_ReportOpenFiles()
 {
-    CoreVariableHold hold;
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     int count = g_openFiles ? g_openFiles->count : 0;
     if (qv && qv->Log)
         qv->Log("%d files left open..", count);
@@ -68,7 +60,7 @@ void QVI_ReportOpenFiles()
 
 void QVI_FreeOpenFileList()
 {
-    CoreVariableHold hold;
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     delete g_openFiles;
     g_openFiles = nullptr;
 }

@@ -381,14 +381,6 @@ namespace {
 char g_resolvedPaths[kResolvedPathBufferCount][kResolvedPathBytes];
 int g_resolvedPathIndex = 0;
 
-class GetPathHold {
-public:
-    GetPathHold() { QVI_LockMutexById(MUTEX_GET_PATH); }
-    ~GetPathHold() { QVI_UnlockMutexById(MUTEX_GET_PATH); }
-    GetPathHold(const GetPathHold&) = delete;
-    GetPathHold& operator=(const GetPathHold&) = delete;
-};
-
 bool OpensFor(const char* path, const char* mode)
 {
     FileHandle* file = QV_FileSystem_OpenFile(path, mode);
@@ -428,7 +420,7 @@ bool QVI_IsPathCreatable(const char* path)
 
 const char* QVI_ResolveFilePath(const char* path, bool mustExist)
 {
-    GetPathHold hold;
+    EngineLockHold hold(MUTEX_GET_PATH);
     g_resolvedPathIndex = (g_resolvedPathIndex + 1) % kResolvedPathBufferCount;
     char* buffer = g_resolvedPaths[g_resolvedPathIndex];
     if (!path)

@@ -27,24 +27,6 @@ const int kMostReferences = INT16_MAX;
 const int kPathBytes = 512;
 const char* const kExtensions[] = {"%s.wav", "%s.ogg", "%s.mp3"};
 
-// Holds GET_SOUND for a scope.
-class PoolLock {
-public:
-    PoolLock() { QVI_LockMutexById(MUTEX_GET_SOUND); }
-    ~PoolLock() { Release(); }
-    void Release()
-    {
-        if (held_)
-            QVI_UnlockMutexById(MUTEX_GET_SOUND);
-        held_ = false;
-    }
-    PoolLock(const PoolLock&) = delete;
-    PoolLock& operator=(const PoolLock&) = delete;
-
-private:
-    bool held_ = true;
-};
-
 void TraceReferences(const char* format, const Sound* sound)
 {
     if (g_core.traceReferenceCounts)
@@ -93,7 +75,7 @@ bool InitSound(Sound* sound, const char* name)
 
 // A new record for the name, or null after the pool's complaint. GET_SOUND is held and is
 // released on the way out either way.
-Sound* CreateRecord(PoolLock& pool, const char* name)
+Sound* CreateRecord(EngineLockHold& pool, const char* name)
 {
     QVI_Report(QV_LOG_INFO, "..caching sound '%s'", name);
     Sound* record = TakeFreeRecord();
@@ -196,7 +178,7 @@ Sound* QV_LoadSound(const char* name)
     }
     const uint32_t hash = QVI_HashString(name);
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_SOUND);
     Sound* found = FindRecord(name, hash);
     if (found) {
         bool capped = false;
@@ -243,7 +225,7 @@ Sound* QV_GetSoundEx(const char* name, uint32_t flags)
     }
     const uint32_t hash = QVI_HashString(name);
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_SOUND);
     Sound* found = FindRecord(name, hash);
     if (found) {
         if (flags == kLookupOnly || QVI_IsSilentSoundName(found->header.name) ||
@@ -295,7 +277,7 @@ void QV_AddSoundRef(Sound* sound, const uint32_t* count)
     if (amount == 0)
         return;
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_SOUND);
     const int before = sound->header.refCount;
     // Saturating: a 16-bit count that wrapped would turn negative and hibernate a sound in use.
     const int after = before + amount > kMostReferences ? kMostReferences : before + amount;
@@ -319,7 +301,7 @@ void QV_ReleaseSound(Sound* sound)
     if (!sound->header.name || QVI_IsSilentSoundName(sound->header.name))
         return;
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_SOUND);
     if (!g_core.referenceCounting) {
         UnloadSoundData(sound);
         sound->sample = nullptr;

@@ -148,7 +148,7 @@ bool CanShow() { return g_canShowAchievements; }
 void Show(int) { g_achievements.push_back("show"); }
 
 TEST_F(PlatformCommandTest, GameCenterReachesTheAchievementsWithTheFeature) {
-    const QuavenAchievementsAPI table = {Unlock, Progress, CanShow, Show};
+    const QuavenAchievementsAPI table = {Unlock, Progress, CanShow, Show, nullptr, nullptr};
     qv->achievements = &table;
     PlatformCommandServices services = {};
     services.achievements = AchievementsInUse;

@@ -28,24 +28,6 @@ const int kCubeFaces = 6;
 // The image loader's pixel blocks are at most this wide and high.
 const int kLargestBitmapSide = 65535;
 
-// Holds GET_BITMAP for a scope.
-class PoolLock {
-public:
-    PoolLock() { QVI_LockMutexById(MUTEX_GET_BITMAP); }
-    ~PoolLock() { Release(); }
-    void Release()
-    {
-        if (held_)
-            QVI_UnlockMutexById(MUTEX_GET_BITMAP);
-        held_ = false;
-    }
-    PoolLock(const PoolLock&) = delete;
-    PoolLock& operator=(const PoolLock&) = delete;
-
-private:
-    bool held_ = true;
-};
-
 bool IsInternalName(const char* name)
 {
     return name && name[0] == '!';
@@ -124,7 +106,7 @@ Bitmap* GetOrRegister(const char* requestedName, BitmapCacheMode mode, bool refe
     const uint32_t hash = QVI_HashString(name);
     const bool internal = IsInternalName(name);
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     Bitmap* found = FindRecord(name, hash);
     if (found) {
         if (mode == QV_CACHE_LOOKUP_ONLY)
@@ -359,7 +341,7 @@ Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* desc
     }
     const uint32_t hash = QVI_HashString(name);
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     QVI_Report(QV_LOG_INFO, "..creating bitmap '%s' (%dx%d)", name, description->width, description->height);
     Bitmap* found = FindRecord(name, hash);
     if (found) {
@@ -412,7 +394,7 @@ Bitmap* QV_Graphics_GetBitmapByHandle(const int* slot)
         QVI_Report(QV_LOG_WARNING, "QV_Graphics_GetBitmapByHandle: slot is null.");
         return nullptr;
     }
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     Bitmap* record = QVI_GetPooledBitmap(*slot);
     return record && record->header.name ? record : nullptr;
 }
@@ -431,7 +413,7 @@ void QV_Graphics_IncreaseBitmapReferenceCount(Bitmap* bitmap, const uint32_t* am
     }
     if (*amount < 1)
         return;
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     if (!bitmap->header.name) {
         pool.Release();
         QVI_Report(QV_LOG_WARNING, "QV_Graphics_IncreaseBitmapReferenceCount: the bitmap has been released.");
@@ -461,7 +443,7 @@ void QV_Graphics_ReleaseBitmap(Bitmap* bitmap)
         return;
     UnbindIfRenderTarget(bitmap);
 
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     if (g_core.referenceCounting) {
         --bitmap->header.refCount;
         if (g_core.traceReferenceCounts)
@@ -508,7 +490,7 @@ void QV_Graphics_RemoveBitmapHandle(Bitmap* bitmap)
         return;
     }
     QVI_Report(QV_LOG_INFO, "Removing bitmap '%s' handle permanently.", NameOf(bitmap));
-    PoolLock pool;
+    EngineLockHold pool(MUTEX_GET_BITMAP);
     QVI_LockBitmap(bitmap);
     const int held = (bitmap->flags & kBitmapGetReference) ? 1 : 0;
     if (bitmap->header.refCount != held)
@@ -540,7 +522,7 @@ void QV_Graphics_SetBitmapCacheMode(Bitmap* bitmap, BitmapCacheMode mode)
     const bool keeps = (mode & (QV_CACHE_PIXELS | QV_CACHE_TEXTURE)) != 0;
     if (g_core.unlimitedMemory && keeps) {
         // Such a bitmap is never hibernated by its own releases.
-        PoolLock pool;
+        EngineLockHold pool(MUTEX_GET_BITMAP);
         if (!(bitmap->flags & kBitmapGetReference)) {
             AddReferences(bitmap, 1, kMaxBitmapReferences);
             bitmap->flags |= kBitmapGetReference;

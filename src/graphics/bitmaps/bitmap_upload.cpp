@@ -33,15 +33,6 @@ const int kMaxFormatCandidates = 3;
 // release step: the ready flag is clear in between, yet set-up itself uploads.
 bool g_deviceUp = false;
 
-// Holds RESOURCE_QUEUE for a scope.
-class QueueLock {
-public:
-    QueueLock() { QVI_LockMutexById(MUTEX_RESOURCE_QUEUE); }
-    ~QueueLock() { QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE); }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-};
-
 const char* NameOf(const Bitmap* bitmap)
 {
     return bitmap && bitmap->header.name ? bitmap->header.name : "null";
@@ -144,7 +135,7 @@ void ForgetSharedTextures(Bitmap* bitmap)
 // Off the renderer's thread: the textures go to the release queue.
 void QueueHardwareRelease(Bitmap* bitmap)
 {
-    QueueLock queue;
+    EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
     // A render target resized from another thread waits in the upload queue with the old
     // texture still attached: it leaves the queue, and the texture goes on to be released.
     if (g_bitmapUploadQueue.Remove(bitmap)) {
@@ -301,7 +292,7 @@ void QVI_UploadBitmap(Bitmap* bitmap)
     // Off the renderer's thread, and while the device is down, the upload waits in the
     // queue that the frame empties once the renderer is ready.
     if (!QVI_IsBitmapRendererThread() || !QVI_RegainRenderer()) {
-        QueueLock queue;
+        EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
         QueueUploadLocked(bitmap);
         return;
     }
@@ -508,7 +499,7 @@ void QVI_RestorePooledBitmaps()
             continue;
         bool queued;
         {
-            QueueLock queue;
+            EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
             queued = g_bitmapUploadQueue.Contains(bitmap);
         }
         if (queued) {

@@ -29,17 +29,6 @@ const int kIndexBytes = 2;
 int64_t g_vertexBytes = 0;
 int64_t g_indexBytes = 0;
 
-class LockHold {
-public:
-    explicit LockHold(MutexId id) : id_(id) { QVI_LockMutexById(id_); }
-    ~LockHold() { QVI_UnlockMutexById(id_); }
-    LockHold(const LockHold&) = delete;
-    LockHold& operator=(const LockHold&) = delete;
-
-private:
-    MutexId id_;
-};
-
 struct IndexKind {
     using Record = IndexBuffer;
     using GpuRecord = RendererIndexBuffer;
@@ -90,14 +79,14 @@ size_t ByteSize(const typename Kind::Record* buffer)
 template <typename Kind>
 void CountBytes(const typename Kind::Record* buffer, int sign)
 {
-    LockHold hold(MUTEX_CORE_VARIABLE);
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     Kind::Counter() += sign * static_cast<int64_t>(ByteSize<Kind>(buffer));
 }
 
 template <typename Record>
 void AddOnce(Array<Record*>& queue, Record* buffer)
 {
-    LockHold hold(MUTEX_RESOURCE_QUEUE);
+    EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
     if (!queue.Contains(buffer))
         queue.Add(buffer);
 }
@@ -105,7 +94,7 @@ void AddOnce(Array<Record*>& queue, Record* buffer)
 template <typename Record>
 void RemoveFrom(Array<Record*>& queue, Record* buffer)
 {
-    LockHold hold(MUTEX_RESOURCE_QUEUE);
+    EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
     queue.Remove(buffer);
 }
 
@@ -314,7 +303,7 @@ void Free(typename Kind::Record* buffer)
         return;
     }
     {
-        LockHold hold(MUTEX_RESOURCE_QUEUE);
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
         Kind::CreateQueue().Remove(buffer);
         Kind::UpdateQueue().Remove(buffer);
     }
@@ -406,7 +395,7 @@ bool QVI_MapVertexBuffer(VertexBuffer* buffer, bool copyIn)
 
 int64_t QVI_GetUserBufferBytes()
 {
-    LockHold hold(MUTEX_CORE_VARIABLE);
+    EngineLockHold hold(MUTEX_CORE_VARIABLE);
     return g_vertexBytes + g_indexBytes;
 }
 

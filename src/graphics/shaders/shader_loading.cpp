@@ -43,14 +43,6 @@ Array<ShaderLoadRequest*> g_shaderRequests;
 
 const char kShaderFolder[] = "shaders/";
 
-class ResourceQueueLock {
-public:
-    ResourceQueueLock() { QVI_LockMutexById(MUTEX_RESOURCE_QUEUE); }
-    ~ResourceQueueLock() { QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE); }
-    ResourceQueueLock(const ResourceQueueLock&) = delete;
-    ResourceQueueLock& operator=(const ResourceQueueLock&) = delete;
-};
-
 // The translator's state is global: one shader at a time reads or translates, from the
 // read until the reset.
 class TranslatorLock {
@@ -267,7 +259,7 @@ bool QVI_CreateShaderFromCode(Shader* shader, const ShaderTool::ShaderDescriptio
     }
     const bool created = CreateNow(shader, description, code);
     // A creation still queued holds older code (a reload on the main thread overtook it).
-    ResourceQueueLock lock;
+    EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
     if (g_pendingShaders.Remove(shader))
         delete TakeRequest(shader);
     return created;
@@ -278,7 +270,7 @@ bool QVI_CreateShaderFromCode(Shader* shader, const ShaderTool::ShaderDescriptio
 void QVI_QueueShaderUpload(Shader* shader, const ShaderTool::ShaderDescription* description,
                            const ByteBuffer code[2])
 {
-    ResourceQueueLock lock;
+    EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
     if (g_pendingShaders.Contains(shader))
         return;
     g_pendingShaders.Add(shader);
@@ -290,14 +282,14 @@ void QVI_CallRendererToLoadShader(Shader* shader)
 {
     ShaderLoadRequest* request;
     {
-        ResourceQueueLock lock;
+        EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
         request = TakeRequest(shader);
     }
     if (!request)
         request = new ShaderLoadRequest(shader);
 
     if (!MayCreateOnThisThread(QVI_GetRenderer())) {
-        ResourceQueueLock lock;
+        EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
         g_shaderRequests.Add(request);
         if (!g_pendingShaders.Contains(shader))
             g_pendingShaders.Add(shader);
@@ -306,7 +298,7 @@ void QVI_CallRendererToLoadShader(Shader* shader)
     CreateNow(shader, &request->description, request->code);
     delete request;
     // Off the queue only now, so that a thread waiting in IsShaderLoaded finds the answer.
-    ResourceQueueLock lock;
+    EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
     g_pendingShaders.Remove(shader);
 }
 
@@ -314,7 +306,7 @@ void QVI_ProcessShaderUploads()
 {
     Array<Shader*> pending;
     {
-        ResourceQueueLock lock;
+        EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
         if (g_pendingShaders.count == 0)
             return;
         pending = g_pendingShaders;
@@ -325,7 +317,7 @@ void QVI_ProcessShaderUploads()
             QVI_CallRendererToLoadShader(shader);
             continue;
         }
-        ResourceQueueLock lock;
+        EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
         delete TakeRequest(shader);
         g_pendingShaders.Remove(shader);
     }
@@ -333,13 +325,13 @@ void QVI_ProcessShaderUploads()
 
 bool QVI_IsShaderPending(Shader* shader)
 {
-    ResourceQueueLock lock;
+    EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
     return g_pendingShaders.Contains(shader);
 }
 
 void QVI_DropShaderUploads()
 {
-    ResourceQueueLock lock;
+    EngineLockHold lock(MUTEX_RESOURCE_QUEUE);
     g_shaderRequests.DeleteAll();
     g_shaderRequests.Release();
     g_pendingShaders.Release();

@@ -28,14 +28,6 @@ const char kNoShaderName[] = "!NONE";
 // The only state a record has in this engine.
 const int32_t kShaderStateCreated = 4;
 
-class ShaderPoolLock {
-public:
-    ShaderPoolLock() { QVI_LockMutexById(MUTEX_GET_SHADER); }
-    ~ShaderPoolLock() { QVI_UnlockMutexById(MUTEX_GET_SHADER); }
-    ShaderPoolLock(const ShaderPoolLock&) = delete;
-    ShaderPoolLock& operator=(const ShaderPoolLock&) = delete;
-};
-
 // Names the free record at index; false when the name cannot be copied.
 bool NameRecord(int index, const char* name)
 {
@@ -81,7 +73,7 @@ Shader* QVI_GetShaderRecord(const char* name, bool* existed)
     Shader* record = nullptr;
     bool outOfRecords = false;
     {
-        ShaderPoolLock lock;
+        EngineLockHold lock(MUTEX_GET_SHADER);
         ShaderPool& pool = g_shaderPool;
         // The whole used range is searched before a free record is taken: a hole left by a
         // freed name must not give a second record of a name that stands further on.
@@ -157,7 +149,7 @@ void QVI_FreeShaderRecord(Shader* shader)
     if (!QVI_IsPooledShader(shader))
         return;
     QVI_ReleaseShader(shader, true);
-    ShaderPoolLock lock;
+    EngineLockHold lock(MUTEX_GET_SHADER);
     QVI_Free(shader->name);
     shader->name = nullptr;
 }
@@ -203,7 +195,7 @@ bool QV_Graphics_ReloadShader(Shader* shader)
     BatchRenderer::Flush();
     Shader old = *shader;
     {
-        ShaderPoolLock lock;
+        EngineLockHold lock(MUTEX_GET_SHADER);
         memset(shader, 0, sizeof(*shader));
         shader->name = old.name;
         shader->state = kShaderStateCreated;
@@ -221,7 +213,7 @@ bool QV_Graphics_ReloadShader(Shader* shader)
 
     if (result == SHADER_LOAD_UNCHANGED) {
         QVI_ReleaseShader(shader, false);
-        ShaderPoolLock lock;
+        EngineLockHold lock(MUTEX_GET_SHADER);
         *shader = old;
         return false;
     }

@@ -44,14 +44,6 @@ bool HasOwnPixels(const FontGlyph& glyph)
     return glyph.image.pixels && !glyph.image.sharedWith && glyph.image.width > 0 && glyph.image.height > 0;
 }
 
-class QueueLock {
-public:
-    QueueLock() { QVI_LockMutexById(MUTEX_RESOURCE_QUEUE); }
-    ~QueueLock() { QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE); }
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
-};
-
 // The glyph images show the atlas's texture (or forget it when it is gone).
 void ShareAtlasTexture(Font* font)
 {
@@ -224,7 +216,7 @@ void QVI_QueueFontUpload(Font* font)
         font->atlas.state = BITMAP_READY;
         return;
     }
-    QueueLock queue;
+    EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
     if (g_fontUploadQueue.Contains(font)) {
         QVI_Report(QV_LOG_WARNING, "Font '%s' already exists in upload queue, not adding twice.", NameOf(font));
         return;
@@ -236,7 +228,7 @@ void QVI_ProcessFontUploadQueue()
 {
     Array<Font*> pending;
     {
-        QueueLock queue;
+        EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
         if (g_fontUploadQueue.count == 0)
             return;
         pending = g_fontUploadQueue;
@@ -249,20 +241,20 @@ void QVI_ProcessFontUploadQueue()
             QVI_QueueFontUpload(font);
             QVI_UnlockFont(font);
         }
-        QueueLock queue;
+        EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
         g_fontUploadQueue.Remove(font);
     }
 }
 
 int QVI_GetQueuedFontUploadCount()
 {
-    QueueLock queue;
+    EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
     return g_fontUploadQueue.count;
 }
 
 void QVI_DropFontUpload(Font* font)
 {
-    QueueLock queue;
+    EngineLockHold queue(MUTEX_RESOURCE_QUEUE);
     while (g_fontUploadQueue.Remove(font)) {
     }
 }

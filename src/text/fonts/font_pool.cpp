@@ -26,24 +26,6 @@ int32_t g_fontHighWater = 0;
 
 const int kGlyphsOfNewFont = 256;
 
-// Holds GET_FONT for a scope, or until Release.
-class FontPoolLock {
-public:
-    FontPoolLock() { QVI_LockMutexById(MUTEX_GET_FONT); }
-    ~FontPoolLock() { Release(); }
-    void Release()
-    {
-        if (held_)
-            QVI_UnlockMutexById(MUTEX_GET_FONT);
-        held_ = false;
-    }
-    FontPoolLock(const FontPoolLock&) = delete;
-    FontPoolLock& operator=(const FontPoolLock&) = delete;
-
-private:
-    bool held_ = true;
-};
-
 const char* NameOf(const Font* font)
 {
     return font && font->header.name ? font->header.name : "null";
@@ -65,7 +47,7 @@ Font* GetOrCreate(const char* name, bool referencePerCall)
     if (!name)
         name = "";
     const uint32_t hash = QVI_HashString(name);
-    FontPoolLock pool;
+    EngineLockHold pool(MUTEX_GET_FONT);
     if (Font* found = FindFont(name, hash)) {
         if (name[0] != '!') {
             if (referencePerCall) {
@@ -294,7 +276,7 @@ void QV_ReleaseFont(Font* font)
         QVI_ReportPopup(QV_LOG_WARNING, "Trying to release a null font.");
         return;
     }
-    FontPoolLock pool;
+    EngineLockHold pool(MUTEX_GET_FONT);
     if (!font->header.name) {
         QVI_Report(QV_LOG_WARNING, "Trying to release a font that was released already.");
         return;

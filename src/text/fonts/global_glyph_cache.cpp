@@ -48,14 +48,6 @@ const int kLargestUnknownTexture = 4096;
 const uint32_t kIdeographicFullStop = 0x3002;
 const uint32_t kFullwidthComma = 0xFF0C;
 
-class FontLock {
-public:
-    FontLock() { QVI_LockMutexById(MUTEX_GET_FONT); }
-    ~FontLock() { QVI_UnlockMutexById(MUTEX_GET_FONT); }
-    FontLock(const FontLock&) = delete;
-    FontLock& operator=(const FontLock&) = delete;
-};
-
 GlyphList* FindList(GlobalGlyphCache& cache, const Font* font)
 {
     for (int i = 0; i < cache.lists.count; ++i) {
@@ -167,7 +159,7 @@ bool InitializeGlobalFont()
 {
     if (!qv || !qv->fileSystem)
         return false;
-    FontLock lock;
+    EngineLockHold lock(MUTEX_GET_FONT);
     GlobalGlyphCache& cache = g_glyphCache;
     CloseFace(cache);
     const QuavenFileSystemAPI* files = qv->fileSystem;
@@ -222,7 +214,7 @@ FontGlyph* QVI_FindFontGlyph(Font* font, uint32_t codePoint)
         if (font->glyphs[i].codePoint == codePoint)
             return &font->glyphs[i];
     }
-    FontLock lock;
+    EngineLockHold lock(MUTEX_GET_FONT);
     GlobalGlyphCache& cache = g_glyphCache;
     if (!cache.ready) {
         QVI_ReportPopup(QV_LOG_WARNING, "Font '%s' Missing unicode %d (0x%x) ('%c')", font->header.name,
@@ -251,7 +243,7 @@ FontGlyph* QVI_FindFontGlyph(Font* font, uint32_t codePoint)
 
 void QVI_ForgetGlobalGlyphs(Font* font)
 {
-    FontLock lock;
+    EngineLockHold lock(MUTEX_GET_FONT);
     GlyphList* list = FindList(g_glyphCache, font);
     if (!list)
         return;
@@ -278,7 +270,7 @@ void QVI_ForgetGlobalGlyphs(Font* font)
 
 void QVI_ReuploadGlyphCache()
 {
-    FontLock lock;
+    EngineLockHold lock(MUTEX_GET_FONT);
     for (int i = 0; i < g_glyphCache.lists.count; ++i) {
         const GlyphList* list = g_glyphCache.lists.data[i];
         for (int j = 0; j < list->glyphs.count; ++j) {
@@ -297,7 +289,7 @@ void QVI_ReuploadGlyphCache()
 
 void QVI_ReleaseGlobalGlyphTextures()
 {
-    FontLock lock;
+    EngineLockHold lock(MUTEX_GET_FONT);
     for (int i = 0; i < g_glyphCache.lists.count; ++i) {
         const GlyphList* list = g_glyphCache.lists.data[i];
         for (int j = 0; j < list->glyphs.count; ++j) {
