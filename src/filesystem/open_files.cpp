@@ -6,6 +6,7 @@
 #include "core/array.h"
 #include "core/core_state.h"
 #include "core/locks.h"
+#include "filesystem/filesystem_api.h"
 
 namespace {
 
@@ -63,4 +64,21 @@ void QVI_FreeOpenFileList()
     EngineLockHold hold(MUTEX_CORE_VARIABLE);
     delete g_openFiles;
     g_openFiles = nullptr;
+}
+
+uint8_t* QVI_ReadWholeFile(FileHandle* handle, uint64_t* size)
+{
+    *size = 0;
+    QV_FileSystem_Seek(handle, 0, QV_SEEK_END);
+    const int length = QV_FileSystem_GetFilePosition(handle);
+    QV_FileSystem_Seek(handle, 0, QV_SEEK_SET);
+    if (length < 0 || QV_FileSystem_GetFilePosition(handle) != 0)
+        return nullptr;
+    uint8_t* data = static_cast<uint8_t*>(malloc(length > 0 ? static_cast<size_t>(length) : 1));
+    if (!data || (length > 0 && QV_FileSystem_Read(data, length, handle) != length)) {
+        free(data);
+        return nullptr;
+    }
+    *size = static_cast<uint64_t>(length);
+    return data;
 }

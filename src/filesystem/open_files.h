@@ -42,3 +42,8 @@ void QVI_ReportOpenFiles();
 
 // Process exit: releases the list's storage (not the handles).
 void QVI_FreeOpenFileList();
+
+// The whole of a file opened for reading, from its start, in a malloc'd block of *size
+// bytes (at least one byte is allocated, so an empty file is not a failure); null when the
+// file cannot be read to its end or the block cannot be had.
+uint8_t* QVI_ReadWholeFile(FileHandle* handle, uint64_t* size);

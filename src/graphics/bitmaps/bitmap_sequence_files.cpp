@@ -8,12 +8,13 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "core/engine_string.h"
+#include "filesystem/open_files.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_codecs.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/setup/renderer_setup.h"
-#include "core/engine_string.h"
 #include "platform/os.h"
 
 namespace {
@@ -217,27 +218,18 @@ bool PackDistinctFrames(Bitmap* sequence, const char* nativePath)
 // A whole file read through the file system; null when it cannot be opened or read.
 uint8_t* ReadWholeFile(const char* path, uint64_t* size)
 {
-    const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
-    if (!files)
-        return nullptr;
-    FileHandle* file = files->OpenFile(path, "r");
+    FileHandle* file = qv->fileSystem->OpenFile(path, "r");
     if (!file)
         return nullptr;
-    files->Seek(file, 0, QV_SEEK_END);
-    const int length = files->GetFilePosition(file);
-    files->Seek(file, 0, QV_SEEK_SET);
-    uint8_t* data = length > 0 ? static_cast<uint8_t*>(malloc(static_cast<size_t>(length))) : nullptr;
-    const bool complete = data && files->Read(data, length, file) == length;
-    files->CloseFile(file);
-    if (!complete) {
+    uint8_t* data = QVI_ReadWholeFile(file, size);
+    qv->fileSystem->CloseFile(file);
+    if (data && *size == 0) {
         free(data);
-        if (length <= 0)
-            QVI_Report(QV_LOG_WARNING, "Bitmap sequence '%s' is empty.", path);
-        else
-            QVI_Report(QV_LOG_WARNING, "Unable to read bitmap sequence '%s'.", path);
-        return nullptr;
+        data = nullptr;
+        QVI_Report(QV_LOG_WARNING, "Bitmap sequence '%s' is empty.", path);
+    } else if (!data) {
+        QVI_Report(QV_LOG_WARNING, "Unable to read bitmap sequence '%s'.", path);
     }
-    *size = static_cast<uint64_t>(length);
     return data;
 }
 

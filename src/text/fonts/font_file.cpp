@@ -9,6 +9,7 @@
 
 #include "core/engine_log.h"
 #include "core/engine_string.h"
+#include "filesystem/open_files.h"
 #include "filesystem/paths.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_codecs.h"
@@ -285,26 +286,6 @@ bool ReadCurrentVersion(FontFileInput& in, Font* font, int version)
     return true;
 }
 
-// The whole file through the file system; null (reported) when it cannot be read.
-uint8_t* ReadWholeFile(const QuavenFileSystemAPI* files, FileHandle* file, const char* name, uint64_t* size)
-{
-    files->Seek(file, 0, QV_SEEK_END);
-    const int length = files->GetFilePosition(file);
-    files->Seek(file, 0, QV_SEEK_SET);
-    if (length <= 0) {
-        *size = 0;
-        return static_cast<uint8_t*>(malloc(1));
-    }
-    uint8_t* data = static_cast<uint8_t*>(malloc(static_cast<size_t>(length)));
-    if (!data || files->Read(data, length, file) != length) {
-        QVI_Report(QV_LOG_WARNING, "Font '%s': unable to read its %d bytes.", name, length);
-        free(data);
-        return nullptr;
-    }
-    *size = static_cast<uint64_t>(length);
-    return data;
-}
-
 // ---- Writing ----
 
 struct FontFileOutput {
@@ -432,9 +413,10 @@ bool QVI_ReadFontFile(Font* font)
         return false;
     }
     uint64_t size = 0;
-    uint8_t* data = ReadWholeFile(files, file, name, &size);
+    uint8_t* data = QVI_ReadWholeFile(file, &size);
     files->CloseFile(file);
     if (!data) {
+        QVI_Report(QV_LOG_WARNING, "Font '%s': unable to read the file.", name);
         MakeEmpty(font);
         return false;
     }

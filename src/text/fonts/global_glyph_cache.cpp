@@ -16,6 +16,7 @@
 #include "core/engine_string.h"
 #include "core/engine_time.h"
 #include "core/locks.h"
+#include "filesystem/open_files.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/graphics_api.h"
 #include "quaven/api.h"
@@ -71,21 +72,17 @@ void CloseFace(GlobalGlyphCache& cache)
 
 uint8_t* ReadFontFile(const char* path, int32_t* size)
 {
-    const QuavenFileSystemAPI* files = qv->fileSystem;
-    FileHandle* file = files->OpenFile(path, "r");
+    FileHandle* file = qv->fileSystem->OpenFile(path, "r");
     if (!file)
         return nullptr;
-    files->Seek(file, 0, QV_SEEK_END);
-    const int length = files->GetFilePosition(file);
-    files->Seek(file, 0, QV_SEEK_SET);
-    uint8_t* data = length > 0 ? static_cast<uint8_t*>(malloc(static_cast<size_t>(length))) : nullptr;
-    const bool complete = data && files->Read(data, length, file) == length;
-    files->CloseFile(file);
-    if (!complete) {
+    uint64_t length = 0;
+    uint8_t* data = QVI_ReadWholeFile(file, &length);
+    qv->fileSystem->CloseFile(file);
+    if (!data || length == 0 || length > INT32_MAX) {
         free(data);
         return nullptr;
     }
-    *size = length;
+    *size = static_cast<int32_t>(length);
     return data;
 }
 
