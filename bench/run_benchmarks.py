@@ -32,6 +32,10 @@ IMAGE_LOADS = 10
 RUN_TIMEOUT_SECONDS = 300
 RESIZES = 10
 PACKINGS = 200
+HTTP_BYTES = 64 << 20
+HTTP_PATH = "/bytes/%d" % HTTP_BYTES
+# The loopback server the HTTP tests use; it serves HTTP_PATH as HTTP_BYTES bytes.
+HTTP_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "net", "http_test_server.py")
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report
@@ -54,6 +58,8 @@ FIGURES = [
     ("atlas of 256 glyphs vs shelf copy", "bitmaps", "atlas", "bare_atlas", "work_ms"),
     ("PNG 2048x2048 GetBitmap vs bare libpng", "images", "png", "bare_png", "work_ms"),
     ("JPEG 2048x2048 GetBitmap vs bare libjpeg", "images", "jpg", "bare_jpg", "work_ms"),
+    ("HTTP 64 MB download vs recv into one block", "http", "engine", "bare_keep", "work_ms"),
+    ("HTTP 64 MB download vs recv discarding", "http", "engine", "bare_discard", "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -64,7 +70,7 @@ class BenchmarkError(Exception):
     pass
 
 
-def steps(frames):
+def steps(frames, http_port):
     """Each step's runs, named, in the order they alternate within a round: every engine run
     sits next to its baseline's."""
     frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
@@ -99,6 +105,12 @@ def steps(frames):
                    ("bare_png", ["bare_image.exe", "png", "inputs/image.png", str(IMAGE_LOADS)]),
                    ("jpg", ["image_bench.exe", "image.jpg", str(IMAGE_LOADS)]),
                    ("bare_jpg", ["bare_image.exe", "jpg", "inputs/image.jpg", str(IMAGE_LOADS)])],
+        # One download from the loopback server: the engine keeps the whole body in memory as
+        # a game receives it; one baseline receives into a block of the announced size, the
+        # other drops what it receives.
+        "http": [("engine", ["http_bench.exe", "http://127.0.0.1:%d%s" % (http_port, HTTP_PATH)]),
+                 ("bare_keep", ["bare_http.exe", "keep", str(http_port), HTTP_PATH]),
+                 ("bare_discard", ["bare_http.exe", "discard", str(http_port), HTTP_PATH])],
     }
 
 
@@ -181,6 +193,9 @@ def check_warmup(runner, folder, all_steps):
                                                                           expected))
             if "bytes" in report and report["bytes"] != reads_bytes:
                 raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
+            if "downloaded" in report and report["downloaded"] != str(HTTP_BYTES):
+                raise BenchmarkError("%s downloaded %s bytes of %d" % (" ".join(command), report["downloaded"],
+                                                                      HTTP_BYTES))
             if "vertices" in report and report["vertices"] != str(4 * QUADS):
                 raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"], 4 * QUADS))
             if step == "startup" and name in ("on", "off"):
@@ -229,6 +244,30 @@ def print_medians(results):
                  statistics.median(ratios), min(ratios), max(ratios)))
 
 
+class HttpServer:
+    """The loopback server, started natively for the whole run."""
+
+    def __enter__(self):
+        self.folder = tempfile.mkdtemp(prefix="quaven-bench-http-")
+        self.process = subprocess.Popen([sys.executable, HTTP_SERVER, self.folder], stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.folder, "port")
+        for _ in range(100):
+            if os.path.exists(port_file) and os.path.getsize(port_file) > 0:
+                self.port = int(open(port_file).read())
+                return self
+            time.sleep(0.1)
+        self.__exit__(None, None, None)
+        raise BenchmarkError("the HTTP server did not start")
+
+    def __exit__(self, *exception):
+        self.process.terminate()
+        self.process.wait()
+        for name in os.listdir(self.folder):
+            os.remove(os.path.join(self.folder, name))
+        os.rmdir(self.folder)
+
+
 def load_average():
     with open("/proc/loadavg") as source:
         return source.read().strip()
@@ -244,14 +283,15 @@ def main():
         parser.error("a median needs at least 7 rounds")
 
     runner = Runner(options.folder)
-    all_steps = steps(options.frames)
     print("load average at start: %s" % load_average())
     try:
-        check_warmup(runner, options.folder, all_steps)
-        results = []
-        for index in range(options.rounds):
-            results.append(run_round(runner, all_steps, reverse=index % 2 == 1))
-            print_round(index, options.rounds, results[-1])
+        with HttpServer() as server:
+            all_steps = steps(options.frames, server.port)
+            check_warmup(runner, options.folder, all_steps)
+            results = []
+            for index in range(options.rounds):
+                results.append(run_round(runner, all_steps, reverse=index % 2 == 1))
+                print_round(index, options.rounds, results[-1])
     except BenchmarkError as error:
         print("bench: %s" % error, file=sys.stderr)
         return 1

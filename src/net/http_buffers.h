@@ -5,8 +5,8 @@
 #include "quaven/types.h"
 
 // The growable block a response is collected in: data always holds a zero byte after
-// length bytes. Growth is bounded: a response can never make it larger than its limit,
-// however much a server announces or sends.
+// length bytes. It grows only as bytes arrive, and never past its limit, however much a
+// server announces or sends.
 class TextBuffer {
 public:
     int length = 0;

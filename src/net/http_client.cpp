@@ -21,12 +21,13 @@ const char kHttpPrefix[] = "http://";
 const int kHttpPrefixLength = 7;
 const int kDefaultPort = 80;
 const int kWindowsPlatformId = 1;
-// The socket is waited on in short slices so that an abort flag or a shutdown request ends a
-// quiet request promptly rather than at the stall timeout.
+// A connection being opened is waited for in short slices, so that an abort flag or a shutdown
+// request ends it promptly rather than at the stall timeout.
 const uint32_t kPollSliceMilliseconds = 50;
-// Received straight into the response's free space, so a fast sender needs few calls.
+// The body is received straight into the response's free space, at least this much at a time.
 const int kBodyReceiveBytes = 64 * 1024;
 const int kHeaderStartCapacity = 512;
+const int kHeaderPeekBytes = 1024;
 const int kStatusSearchWindow = 16;
 const int kStatusMaxDigits = 7;
 const int kUrlInLogCharacters = 200;
@@ -41,7 +42,7 @@ bool IsAborted(const int* abortFlag)
 enum class Progress { kReady, kClosed, kAborted, kStalled, kFailed };
 
 // Waits until the socket can be written (or read), the caller aborts, or nothing happens for
-// the stall timeout.
+// the stall timeout. Used while connecting; afterwards the socket blocks with timeouts.
 Progress WaitFor(SOCKET socket, bool writable, const int* abortFlag)
 {
     const uint32_t limit = static_cast<uint32_t>(g_stallMilliseconds);
@@ -69,23 +70,18 @@ Progress WaitFor(SOCKET socket, bool writable, const int* abortFlag)
     }
 }
 
-// One receive of at most count bytes, waiting as long as the connection is quiet.
-Progress ReceiveSome(SOCKET socket, char* buffer, int count, const int* abortFlag, int* received)
+// One receive of at most count bytes. The socket is blocking with the stall timeout as its
+// receive timeout, so a flowing download costs one call per chunk.
+Progress ReceiveSome(SOCKET socket, char* buffer, int count, int flags, int* received)
 {
-    for (;;) {
-        const int got = recv(socket, buffer, count, 0);
-        if (got > 0) {
-            *received = got;
-            return Progress::kReady;
-        }
-        if (got == 0)
-            return Progress::kClosed;
-        if (WSAGetLastError() != WSAEWOULDBLOCK)
-            return Progress::kFailed;
-        const Progress waited = WaitFor(socket, false, abortFlag);
-        if (waited != Progress::kReady)
-            return waited;
+    const int got = recv(socket, buffer, count, flags);
+    if (got > 0) {
+        *received = got;
+        return Progress::kReady;
     }
+    if (got == 0)
+        return Progress::kClosed;
+    return WSAGetLastError() == WSAETIMEDOUT ? Progress::kStalled : Progress::kFailed;
 }
 
 Progress SendAll(SOCKET socket, const char* bytes, int count, const int* abortFlag)
@@ -94,16 +90,10 @@ Progress SendAll(SOCKET socket, const char* bytes, int count, const int* abortFl
         if (IsAborted(abortFlag))
             return Progress::kAborted;
         const int sent = send(socket, bytes, count, 0);
-        if (sent > 0) {
-            bytes += sent;
-            count -= sent;
-            continue;
-        }
-        if (sent == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK)
-            return Progress::kFailed;
-        const Progress waited = WaitFor(socket, true, abortFlag);
-        if (waited != Progress::kReady)
-            return waited;
+        if (sent <= 0)
+            return sent == SOCKET_ERROR && WSAGetLastError() == WSAETIMEDOUT ? Progress::kStalled : Progress::kFailed;
+        bytes += sent;
+        count -= sent;
     }
     return Progress::kReady;
 }
@@ -173,20 +163,31 @@ int Connect(Connection& connection, const char* host, int port, const char* url,
         QVI_Report(QV_LOG_WARNING, "Connect to '%s' failed.\n", url);
         return HTTP_ERROR_CONNECT_FAILED;
     }
+    // Connected: blocking from here on, each send and receive bounded by the stall timeout.
+    u_long blocking = 0;
+    const DWORD timeout = static_cast<DWORD>(g_stallMilliseconds);
+    if (ioctlsocket(connection.socket, FIONBIO, &blocking) != 0 ||
+        setsockopt(connection.socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                   sizeof timeout) != 0 ||
+        setsockopt(connection.socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+                   sizeof timeout) != 0)
+        return HTTP_ERROR_SOCKET;
     return 0;
 }
 
-// Reads the header one byte at a time up to its empty line, so that nothing of the body is
-// taken; 0 or an HTTPResult. Bounded in bytes and lines: a server that never ends its header
-// cannot hold the request.
+// Reads the header up to its empty line and not a byte further, so that nothing of the body is
+// taken: the waiting bytes are looked at first and only the header's own are then received.
+// Bounded in bytes and lines: a server that never ends its header cannot hold the request.
 int ReadHeader(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& header)
 {
     int lineLength = 0;
     int lines = 0;
+    char peeked[kHeaderPeekBytes];
     for (;;) {
-        char byte = 0;
-        int received = 0;
-        switch (ReceiveSome(socket, &byte, 1, abortFlag, &received)) {
+        if (IsAborted(abortFlag))
+            return HTTP_ERROR_ABORTED;
+        int got = 0;
+        switch (ReceiveSome(socket, peeked, kHeaderPeekBytes, MSG_PEEK, &got)) {
         case Progress::kReady: break;
         case Progress::kClosed:
             QVI_Report(QV_LOG_WARNING, "Zero length data packet received from '%s'. Closing connection.", url);
@@ -200,23 +201,42 @@ int ReadHeader(SOCKET socket, const char* url, const int* abortFlag, TextBuffer&
             QVI_Report(QV_LOG_WARNING, "Connection to '%s' broke while receiving the header.", url);
             return HTTP_ERROR_CONNECT_FAILED;
         }
-        if (!header.Append(&byte, 1, kHTTPMaxHeaderBytes)) {
+        // A line feed ends a line, carriage returns do not count, and a line feed after an
+        // empty line ends the header.
+        int take = got;
+        bool ended = false;
+        for (int i = 0; i < got && !ended; ++i) {
+            if (peeked[i] == '\n') {
+                ended = lineLength == 0;
+                take = i + 1;
+                lineLength = 0;
+                if (!ended && ++lines > kHTTPMaxHeaderLines) {
+                    QVI_Report(QV_LOG_WARNING,
+                               "Response header from '%s' has more than %d lines. Closing connection.", url,
+                               kHTTPMaxHeaderLines);
+                    return HTTP_ERROR_CONNECT_FAILED;
+                }
+            } else if (peeked[i] != '\r') {
+                ++lineLength;
+            }
+        }
+        if (header.length + take > kHTTPMaxHeaderBytes || !header.Reserve(take, kHTTPMaxHeaderBytes)) {
             QVI_Report(QV_LOG_WARNING, "Response header from '%s' is longer than %d bytes. Closing connection.", url,
                        kHTTPMaxHeaderBytes);
             return HTTP_ERROR_CONNECT_FAILED;
         }
-        if (byte == '\n') {
-            if (lineLength == 0)
-                return 0;
-            lineLength = 0;
-            if (++lines > kHTTPMaxHeaderLines) {
-                QVI_Report(QV_LOG_WARNING, "Response header from '%s' has more than %d lines. Closing connection.",
-                           url, kHTTPMaxHeaderLines);
+        // The bytes looked at are waiting already: these receives return at once.
+        while (take > 0) {
+            int received = 0;
+            if (ReceiveSome(socket, header.data + header.length, take, 0, &received) != Progress::kReady) {
+                QVI_Report(QV_LOG_WARNING, "Connection to '%s' broke while receiving the header.", url);
                 return HTTP_ERROR_CONNECT_FAILED;
             }
-        } else if (byte != '\r') {
-            ++lineLength;
+            header.Commit(received);
+            take -= received;
         }
+        if (ended)
+            return 0;
     }
 }
 
@@ -317,21 +337,22 @@ int ReadBody(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& r
     for (;;) {
         if (IsAborted(abortFlag))
             return HTTP_ERROR_ABORTED;
-        int room = kHTTPMaxBodyBytes - received.length;
-        if (room > kBodyReceiveBytes)
-            room = kBodyReceiveBytes;
-        if (room <= 0) {
+        if (received.length >= kHTTPMaxBodyBytes) {
             QVI_Report(QV_LOG_WARNING, "Response body from '%s' is larger than %d bytes. Closing connection.", url,
                        kHTTPMaxBodyBytes);
             return HTTP_ERROR_LENGTH_MISMATCH;
         }
-        if (!received.Reserve(room, kHTTPMaxBodyBytes)) {
+        const int least = kHTTPMaxBodyBytes - received.length < kBodyReceiveBytes ? kHTTPMaxBodyBytes - received.length
+                                                                                  : kBodyReceiveBytes;
+        if (!received.Reserve(least, kHTTPMaxBodyBytes)) {
             QVI_Report(QV_LOG_WARNING, "Out of memory for the response from '%s' after %d bytes.", url,
                        received.length);
             return HTTP_ERROR_LENGTH_MISMATCH;
         }
+        // All the room there is: few large receives cost far less than many small ones.
+        const int room = received.capacity - 1 - received.length;
         int count = 0;
-        switch (ReceiveSome(socket, received.data + received.length, room, abortFlag, &count)) {
+        switch (ReceiveSome(socket, received.data + received.length, room, 0, &count)) {
         case Progress::kReady: received.Commit(count); break;
         case Progress::kClosed: return 0;
         case Progress::kAborted: return HTTP_ERROR_ABORTED;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The HTTP server the net and bitmap tests talk to over loopback.
+"""The HTTP server the net and bitmap tests (and the HTTP benchmark) talk to over loopback.
 
 Usage: http_test_server.py <folder>. Binds 127.0.0.1 on a free port, writes the port to
 <folder>/port once it listens, and serves until killed or idle for ten minutes. Besides
