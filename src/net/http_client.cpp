@@ -24,8 +24,10 @@ const int kWindowsPlatformId = 1;
 // A connection being opened is waited for in short slices, so that an abort flag or a shutdown
 // request ends it promptly rather than at the stall timeout.
 const uint32_t kPollSliceMilliseconds = 50;
-// The body is received straight into the response's free space, at least this much at a time.
+// The body is received straight into the response's free space, at least the first and at most
+// the second of these at a time.
 const int kBodyReceiveBytes = 64 * 1024;
+const int kBodyReceiveMaxBytes = 1024 * 1024;
 const int kHeaderStartCapacity = 512;
 const int kHeaderPeekBytes = 1024;
 const int kStatusSearchWindow = 16;
@@ -41,29 +43,26 @@ bool IsAborted(const int* abortFlag)
 
 enum class Progress { kReady, kClosed, kAborted, kStalled, kFailed };
 
-// Waits until the socket can be written (or read), the caller aborts, or nothing happens for
-// the stall timeout. Used while connecting; afterwards the socket blocks with timeouts.
-Progress WaitFor(SOCKET socket, bool writable, const int* abortFlag)
+// Waits for a connection being opened until it is open or has failed, the caller aborts, or the
+// stall timeout passes.
+Progress WaitForConnection(SOCKET socket, const int* abortFlag)
 {
     const uint32_t limit = static_cast<uint32_t>(g_stallMilliseconds);
-    uint32_t waited = 0;
-    for (;;) {
+    for (uint32_t waited = 0;;) {
         if (IsAborted(abortFlag))
             return Progress::kAborted;
-        fd_set ready;
-        FD_ZERO(&ready);
-        FD_SET(socket, &ready);
         // A connection that fails to open is reported in the exception set, not as writable.
+        fd_set open;
         fd_set failed;
+        FD_ZERO(&open);
         FD_ZERO(&failed);
+        FD_SET(socket, &open);
         FD_SET(socket, &failed);
         const uint32_t slice = limit - waited < kPollSliceMilliseconds ? limit - waited : kPollSliceMilliseconds;
         timeval timeout = {0, static_cast<long>(slice * 1000)};
-        const int count = select(0, writable ? nullptr : &ready, writable ? &ready : nullptr, &failed, &timeout);
-        if (count == SOCKET_ERROR)
-            return Progress::kFailed;
-        if (count > 0)
-            return FD_ISSET(socket, &failed) && writable ? Progress::kFailed : Progress::kReady;
+        const int count = select(0, nullptr, &open, &failed, &timeout);
+        if (count != 0)
+            return count > 0 && !FD_ISSET(socket, &failed) ? Progress::kReady : Progress::kFailed;
         waited += slice;
         if (waited >= limit)
             return Progress::kStalled;
@@ -148,7 +147,7 @@ int Connect(Connection& connection, const char* host, int port, const char* url,
     if (connected && connect(connection.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         connected = WSAGetLastError() == WSAEWOULDBLOCK;
         if (connected) {
-            const Progress progress = WaitFor(connection.socket, true, abortFlag);
+            const Progress progress = WaitForConnection(connection.socket, abortFlag);
             if (progress == Progress::kAborted)
                 return HTTP_ERROR_ABORTED;
             int error = 0;
@@ -349,8 +348,11 @@ int ReadBody(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& r
                        received.length);
             return HTTP_ERROR_LENGTH_MISMATCH;
         }
-        // All the room there is: few large receives cost far less than many small ones.
-        const int room = received.capacity - 1 - received.length;
+        // Large receives cost far less than many small ones, but a receive's whole buffer is
+        // checked and touched by the system: the reserve beyond 1 MB is left alone.
+        int room = received.capacity - 1 - received.length;
+        if (room > kBodyReceiveMaxBytes)
+            room = kBodyReceiveMaxBytes;
         int count = 0;
         switch (ReceiveSome(socket, received.data + received.length, room, 0, &count)) {
         case Progress::kReady: received.Commit(count); break;
