@@ -1,10 +1,7 @@
 #!/usr/bin/env python3
-"""The loopback HTTP server of the net and bitmap tests and the HTTP benchmark.
-
-Usage: http_test_server.py <folder>. Listens on a free port of 127.0.0.1, written to <folder>/port,
-until killed or idle for ten minutes. Besides ordinary answers it misbehaves on request: endless
-headers, a huge Content-Length with a short body, stalls, cut connections, redirect loops.
-"""
+"""http_test_server.py <folder>: the loopback HTTP server of the net and bitmap tests and the HTTP
+benchmark, on a free port of 127.0.0.1 (written to <folder>/port) until killed or idle for ten
+minutes. It also misbehaves on request: endless headers, huge lengths, stalls, cut bodies, loops."""
 import json, os, socket, struct, sys, threading, time, zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -28,8 +25,7 @@ PNG = png_quadrants()
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.0"
 
-    def log_message(self, *args):
-        pass
+    log_message = lambda self, *args: None
 
     def answer(self, status, body=b"", content_type="text/plain", location=None):
         self.send_response(status)

@@ -33,7 +33,7 @@ protected:
         quaven_test::RemoveTree(cache_);
         QVI_InitBasePaths();
     }
-    bool Cached(const std::string& url, const char* extension = "") const {
+    static bool Cached(const std::string& url, const char* extension = "") {
         return quaven_test::NativeExists(http_test::CacheFile(url) + extension);
     }
     std::string cache_;
