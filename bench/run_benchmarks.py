@@ -58,6 +58,10 @@ MIXER_FOLDER = "mixer\\"
 FONT_PASSES = 20
 PARAGRAPHS = {"latin1": "inputs/paragraph_latin1.txt", "utf8": "inputs/paragraph_utf8.txt"}
 PARAGRAPH_DRAWS = 1000
+HTTP_BYTES = 64 << 20
+HTTP_PATH = "/bytes/%d" % HTTP_BYTES
+# The loopback server the HTTP tests use; it serves HTTP_PATH as HTTP_BYTES bytes.
+HTTP_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "net", "http_test_server.py")
 
 # name, the step of a round that measures it, the engine run and the baseline run of that
 # step, the key both report, and for figures shown per item rather than per run: the unit, and
@@ -94,6 +98,8 @@ FIGURES = [
      for kind in ("pcm", "ogg") for count in MIXER_CHANNELS] + [
     ("mixer tick, %d channels with streamed music" % MIXER_GOAL_CHANNELS, "mixer", "music", "bare_music",
      "work_ms"),
+    ("HTTP 64 MB download vs recv into one block", "http", "engine", "bare_keep", "work_ms"),
+    ("HTTP 64 MB download vs recv discarding", "http", "engine", "bare_discard", "work_ms"),
 ]
 
 # A run of a Linux program rather than a Windows one under Wine.
@@ -111,7 +117,7 @@ def paragraph_quads(folder, kind):
     return len(text) - text.count(" ")
 
 
-def steps(folder, frames):
+def steps(folder, frames, http_port):
     """Each step's runs, named, in the order they alternate within a round: every engine run
     sits next to its baseline's."""
     frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
@@ -173,6 +179,12 @@ def steps(folder, frames):
                  for name, command in ((kind, ["text_bench.exe", kind, PARAGRAPHS[kind], str(PARAGRAPH_DRAWS)]),
                                        ("bare_" + kind,
                                         ["bare_quads.exe", str(PARAGRAPH_DRAWS * paragraph_quads(folder, kind))]))],
+        # One download from the loopback server: the engine keeps the whole body in memory as
+        # a game receives it; one baseline receives into a block of the announced size, the
+        # other drops what it receives.
+        "http": [("engine", ["http_bench.exe", "http://127.0.0.1:%d%s" % (http_port, HTTP_PATH)]),
+                 ("bare_keep", ["bare_http.exe", "keep", str(http_port), HTTP_PATH]),
+                 ("bare_discard", ["bare_http.exe", "discard", str(http_port), HTTP_PATH])],
     }
 
 
@@ -263,6 +275,9 @@ def check_warmup(runner, folder, all_steps):
                                                                           expected))
             if "bytes" in report and report["bytes"] != reads_bytes:
                 raise BenchmarkError("%s read %s bytes of %s" % (" ".join(command), report["bytes"], reads_bytes))
+            if "downloaded" in report and report["downloaded"] != str(HTTP_BYTES):
+                raise BenchmarkError("%s downloaded %s bytes of %d" % (" ".join(command), report["downloaded"],
+                                                                      HTTP_BYTES))
             # Every program that reports vertices takes its quads as its last argument.
             if "vertices" in report and report["vertices"] != str(4 * int(command[-1])):
                 raise BenchmarkError("%s drew %s vertices of %d" % (" ".join(command), report["vertices"],
@@ -349,6 +364,30 @@ def print_medians(results):
                  statistics.median(ratios), min(ratios), max(ratios)))
 
 
+class HttpServer:
+    """The loopback server, started natively for the whole run."""
+
+    def __enter__(self):
+        self.folder = tempfile.mkdtemp(prefix="quaven-bench-http-")
+        self.process = subprocess.Popen([sys.executable, HTTP_SERVER, self.folder], stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.folder, "port")
+        for _ in range(100):
+            if os.path.exists(port_file) and os.path.getsize(port_file) > 0:
+                self.port = int(open(port_file).read())
+                return self
+            time.sleep(0.1)
+        self.__exit__(None, None, None)
+        raise BenchmarkError("the HTTP server did not start")
+
+    def __exit__(self, *exception):
+        self.process.terminate()
+        self.process.wait()
+        for name in os.listdir(self.folder):
+            os.remove(os.path.join(self.folder, name))
+        os.rmdir(self.folder)
+
+
 def load_average():
     with open("/proc/loadavg") as source:
         return source.read().strip()
@@ -360,27 +399,28 @@ def main():
     parser.add_argument("--rounds", type=int, default=7, help="rounds (at least 7; default 7)")
     parser.add_argument("--frames", type=int, default=600, help="timed frames of the empty-frame runs")
     parser.add_argument("--only", help="the steps to run, comma-separated (default: all): startup, frames, "
-                        "quads, database, reads, shaders, bitmaps, images, sounds, mixer, fonts, text")
+                        "quads, database, reads, shaders, bitmaps, images, sounds, mixer, fonts, text, http")
     options = parser.parse_args()
     if options.rounds < 7:
         parser.error("a median needs at least 7 rounds")
 
     runner = Runner(options.folder)
-    all_steps = steps(options.folder, options.frames)
-    if options.only:
-        chosen = options.only.split(",")
-        unknown = [step for step in chosen if step not in all_steps]
-        if unknown:
-            parser.error("no step %s" % ", ".join(unknown))
-        all_steps = {step: runs for step, runs in all_steps.items() if step in chosen}
-    figures = [figure for figure in FIGURES if figure[1] in all_steps]
     print("load average at start: %s" % load_average())
     try:
-        check_warmup(runner, options.folder, all_steps)
-        results = []
-        for index in range(options.rounds):
-            results.append(run_round(runner, all_steps, figures, reverse=index % 2 == 1))
-            print_round(index, options.rounds, results[-1])
+        with HttpServer() as server:
+            all_steps = steps(options.folder, options.frames, server.port)
+            if options.only:
+                chosen = options.only.split(",")
+                unknown = [step for step in chosen if step not in all_steps]
+                if unknown:
+                    parser.error("no step %s" % ", ".join(unknown))
+                all_steps = {step: runs for step, runs in all_steps.items() if step in chosen}
+            figures = [figure for figure in FIGURES if figure[1] in all_steps]
+            check_warmup(runner, options.folder, all_steps)
+            results = []
+            for index in range(options.rounds):
+                results.append(run_round(runner, all_steps, figures, reverse=index % 2 == 1))
+                print_round(index, options.rounds, results[-1])
     except BenchmarkError as error:
         print("bench: %s" % error, file=sys.stderr)
         return 1

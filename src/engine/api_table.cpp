@@ -19,7 +19,9 @@
 #include "graphics/graphics_api.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/renderer_setup_hooks.h"
+#include "filesystem/http_system.h"
 #include "net/http_api.h"
+#include "net/http_client.h"
 #include "platform/windows/desktop/desktop_services.h"
 #include "services/services_api.h"
 #include "shadertool/core/context.h"
@@ -81,6 +83,8 @@ void FillHttpMemoryAndEvents(QuavenAPI* api)
     api->HTTPRequestEx = QV_HTTPRequestEx;
     api->CreateBuffer = QV_CreateBuffer;
     api->FreeBuffer = QV_FreeBuffer;
+    // The http:// back end and the bitmap loader sit below the client.
+    QVI_SetHTTPRequestFunction(QVI_HTTPRequest);
     api->Malloc = QV_Malloc;
     api->Free = QV_Free;
 

@@ -82,13 +82,6 @@ TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead) {
     int pixelsWide = 7, pixelsHigh = 7;
     qv->graphics->GetViewportSize(&pixelsWide, &pixelsHigh);
     EXPECT_EQ(width + height + pixelsWide + pixelsHigh, 0.0f);
-    Buffer* const unset = reinterpret_cast<Buffer*>(0x1234);
-    Buffer* results[3] = {unset, unset, unset};
-    const char* url = "http://example.com/";
-    EXPECT_EQ(qv->HTTPRequest(QV_HTTP_GET, url, nullptr, nullptr, 0, &results[0], nullptr), HTTP_ERROR_SOCKET);
-    EXPECT_EQ(qv->HTTPRequestEx(QV_HTTP_GET, url, nullptr, 0, nullptr, 0, &results[1], &results[2], nullptr),
-              HTTP_ERROR_SOCKET);
-    EXPECT_TRUE(results[0] == nullptr && results[1] == nullptr && results[2] == nullptr);
     const float* position = qv->graphics->GetViewPosition();
     ASSERT_NE(position, nullptr);
     EXPECT_EQ(position[0] + position[1] + position[2], 0.0f);

@@ -102,9 +102,9 @@ void QVI_FreeBitmapData(Bitmap* bitmap);
 // All three above for a record given back for good, internal names ('!') included.
 void QVI_ReleaseBitmapResources(Bitmap* bitmap);
 
-// The other sources: an http:// address (bitmap_sources_unavailable.cpp until the network
-// work), a ".bms" sequence, and numbered frame files matching a pattern with '*'
-// (bitmap_sequences.cpp). Each answers false on failure with the record in state 3.
+// The other sources: an http:// address (bitmap_sources_http.cpp), a ".bms" sequence, and
+// numbered frame files matching a pattern with '*' (bitmap_sequences.cpp). Each answers false
+// on failure with the record in state 3.
 bool QVI_LoadBitmapHTTP(Bitmap* bitmap, const char* url);
 bool QVI_LoadBitmapSequence(Bitmap* bitmap);
 bool QVI_LoadBitmapSequenceFrames(Bitmap* bitmap, const char* pattern);
