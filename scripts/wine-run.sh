@@ -4,7 +4,16 @@
 # that test listings and logs read as on any other platform. Output goes through files, not a
 # pipe: Wine's helper processes (services, explorer) may inherit the program's handles and
 # outlive it, and a pipe would then never reach its end.
+#
+# A test runner may give Wine more: QUAVEN_WINE_DLL_OVERRIDES is added to the DLL overrides (a
+# test's fake DLLs loaded in place of Wine's), QUAVEN_WINE_HOME replaces the private HOME.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+if [[ -n "${QUAVEN_WINE_DLL_OVERRIDES:-}" ]]; then
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$QUAVEN_WINE_DLL_OVERRIDES"
+fi
+if [[ -n "${QUAVEN_WINE_HOME:-}" ]]; then
+  export HOME=$QUAVEN_WINE_HOME
+fi
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 wine "$@" >"$out" 2>"$err" </dev/null

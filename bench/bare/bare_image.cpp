@@ -16,6 +16,7 @@
 #include <png.h>
 
 #include "bench_report.h"
+#include "bench_work.h"
 
 namespace {
 
@@ -89,15 +90,7 @@ int main(int argc, char** argv)
         Bench_Report("error", "usage: bare_image.exe png|jpg FILE LOADS");
         return 2;
     }
-    FILE* in = fopen(argv[2], "rb");
-    std::vector<unsigned char> file;
-    if (in) {
-        fseek(in, 0, SEEK_END);
-        file.resize(static_cast<size_t>(ftell(in)));
-        fseek(in, 0, SEEK_SET);
-        file.resize(fread(file.data(), 1, file.size(), in));
-        fclose(in);
-    }
+    const std::vector<uint8_t> file = Bench_ReadWholeFile(argv[2]);
     if (file.empty()) {
         Bench_Report("error", "cannot read '%s'", argv[2]);
         return 1;

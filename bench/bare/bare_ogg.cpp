@@ -17,6 +17,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "bench_ogg.h"
+#include "bench_work.h"
 
 namespace {
 
@@ -113,15 +114,7 @@ int main(int argc, char** argv)
         Bench_Report("error", "usage: bare_ogg.exe stream|load FILE ROUNDS");
         return 2;
     }
-    FILE* in = fopen(argv[2], "rb");
-    std::vector<uint8_t> file;
-    if (in) {
-        fseek(in, 0, SEEK_END);
-        file.resize(static_cast<size_t>(ftell(in)));
-        fseek(in, 0, SEEK_SET);
-        file.resize(fread(file.data(), 1, file.size(), in));
-        fclose(in);
-    }
+    const std::vector<uint8_t> file = Bench_ReadWholeFile(argv[2]);
     if (file.empty()) {
         Bench_Report("error", "cannot read '%s'", argv[2]);
         return 1;

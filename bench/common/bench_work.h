@@ -2,9 +2,28 @@
 // work: the walk over a database document and the chunk size of the file reads.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "bench_report.h"
+
+// A whole input file, read before the clock starts; empty when it cannot be read.
+inline std::vector<uint8_t> Bench_ReadWholeFile(const char* path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* in = fopen(path, "rb");
+    if (!in)
+        return bytes;
+    fseek(in, 0, SEEK_END);
+    const long size = ftell(in);
+    fseek(in, 0, SEEK_SET);
+    bytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
+    bytes.resize(fread(bytes.data(), 1, bytes.size(), in));
+    fclose(in);
+    return bytes;
+}
 
 // File reads go in chunks of this many bytes, through the engine and bare alike.
 constexpr int kReadChunkBytes = 64 * 1024;

@@ -5,6 +5,9 @@
 // The developer console overlay: its command registry, its input handler and its step of
 // the developer overlays. The record and the line writer are core's (core/logging/console.h).
 
+// The font the console and the developer overlays draw with, when the game ships it.
+const char kConsoleFontName[] = "core/console.mft";
+
 // API member (slot 3): registers a command name (and a description shown with a single
 // completion) for the console's completion. Any thread.
 void QV_AddConsoleCommand(const char* name, const char* description);

@@ -17,7 +17,6 @@
 
 namespace {
 
-const char* const kConsoleFontName = "core/console.mft";
 const int kLineHeightWithoutFont = 16;
 const float kSlidePerSecond = 4.0f;
 const float kHalfPi = 1.57079632679f;

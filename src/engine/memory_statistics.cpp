@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "console/console.h"
 #include "core/engine_log.h"
 #include "engine/overlay_drawing.h"
 #include "engine/program/program_library.h"
@@ -27,7 +28,6 @@ const int32_t kInitialGraphWidth = 800;
 const int32_t kInitialGraphHeight = 600;
 const int32_t kGraphMargin = 50;
 const float kBytesPerMegabyte = 1048576.0f;
-const char kOverlayFont[] = "core/console.mft";
 
 struct Rgb {
     float r, g, b;
@@ -78,8 +78,8 @@ void DropOldestSample(MemoryOverlay* o)
 
 Font* OverlayFont()
 {
-    if (qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(kOverlayFont))
-        return qv->GetFont(kOverlayFont);
+    if (qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(kConsoleFontName))
+        return qv->GetFont(kConsoleFontName);
     // No font of its own: the first font the game has.
     return overlay::FirstFont();
 }

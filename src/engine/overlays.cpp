@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "console/console.h"
 #include "core/array.h"
 #include "core/configuration.h"
 #include "core/core_state.h"
@@ -72,7 +73,7 @@ void DrawSoundChannels()
     if (used <= 0)
         return;
     QVI_SweepSoundChannels();
-    Font* font = qv->GetFont("core/console.mft");
+    Font* font = qv->GetFont(kConsoleFontName);
     QVI_ResetDrawingState();
     const float x = 50.0f, y = 10.0f;
     qv->DrawText(font, &x, &y, "%d / %d", static_cast<int>(QVI_GetSoundChannelsUsed()), kSoundChannelCount);

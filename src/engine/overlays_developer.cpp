@@ -44,10 +44,6 @@ const float kColumnWidth = 200.0f;
 const float kPanelHeight = 210.0f;
 const float kGrey = 0.7f;
 const float kPanelAlpha = 0.8f;
-const char kConsoleFont[] = "core/console.mft";
-
-const int kSoundPoolSize = 512;
-const int kFontPoolSize = 32;
 
 int32_t g_frameCounter = 0;
 float g_countedTime = 0.0f;
@@ -212,7 +208,7 @@ private:
 
 void DrawInformationPanel()
 {
-    Font* font = qv->GetFont(kConsoleFont);
+    Font* font = qv->GetFont(kConsoleFontName);
     if (!font || font->height == 0)
         font = overlay::FirstFont();
     overlay::Colour(0.0f, 0.0f, 0.0f);

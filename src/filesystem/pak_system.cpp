@@ -241,28 +241,30 @@ const PAKArchive* PAKSystem::GetArchive(Scheme scheme, const String& archivePath
     return archive;
 }
 
-bool PAKSystem::FileExists(Scheme scheme, const String& nativePath)
+const PAKEntry* PAKSystem::FindEntry(Scheme scheme, const String& nativePath, String* archivePath)
 {
     if (QVI_IsEmptyText(nativePath.text) || IsArchiveFileName(nativePath.text))
-        return false;
-    String archivePath = GetPAKPath(scheme, nativePath);
-    const PAKArchive* archive = GetArchive(scheme, archivePath);
+        return nullptr;
+    *archivePath = GetPAKPath(scheme, nativePath);
+    const PAKArchive* archive = GetArchive(scheme, *archivePath);
     if (!archive)
-        return false;
-    String name = QVI_GetPAKEntryName(archivePath.text, nativePath.text);
-    return archive->Find(name.text) != nullptr;
+        return nullptr;
+    String name = QVI_GetPAKEntryName(archivePath->text, nativePath.text);
+    return archive->Find(name.text);
+}
+
+bool PAKSystem::FileExists(Scheme scheme, const String& nativePath)
+{
+    String archivePath;
+    return FindEntry(scheme, nativePath, &archivePath) != nullptr;
 }
 
 File* PAKSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mode)
 {
-    if (mode != FILE_MODE_READ || QVI_IsEmptyText(nativePath.text) || IsArchiveFileName(nativePath.text))
+    if (mode != FILE_MODE_READ)
         return nullptr;
-    String archivePath = GetPAKPath(scheme, nativePath);
-    const PAKArchive* archive = GetArchive(scheme, archivePath);
-    if (!archive)
-        return nullptr;
-    String name = QVI_GetPAKEntryName(archivePath.text, nativePath.text);
-    const PAKEntry* entry = archive->Find(name.text);
+    String archivePath;
+    const PAKEntry* entry = FindEntry(scheme, nativePath, &archivePath);
     if (!entry)
         return nullptr;
 

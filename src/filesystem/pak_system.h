@@ -73,6 +73,9 @@ public:
 
 private:
     const PAKArchive* FindOpenedArchive(const char* archivePath);
+    // The entry a native path names, and the path of its archive; null when no archive
+    // maps the path or the archive has no such entry.
+    const PAKEntry* FindEntry(Scheme scheme, const String& nativePath, String* archivePath);
 
     OsLock* lock_;                 // guards archives_ while an archive is looked up or added
     Array<PAKArchive*> archives_;  // owned
