@@ -57,6 +57,15 @@ bool QVI_SchemeSkipsArchives(Scheme scheme)
     return scheme == SCHEME_LOGS || scheme == SCHEME_SAVE || scheme == SCHEME_USER;
 }
 
+bool QVI_IsWrittenToDiskFolder(const char* path)
+{
+    const Scheme scheme = QVI_GetPathScheme(path);
+    if (!QVI_IsServedScheme(scheme) || scheme == SCHEME_SAVE || scheme == SCHEME_HTTP)
+        return false;
+    const String native = QV_ConvertStaticPathToNativeOSPath(path);
+    return native.text && native.text[0];
+}
+
 namespace {
 
 const int kCreateFolderFlag = 0x8000;

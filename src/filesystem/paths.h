@@ -43,6 +43,12 @@ const char* QVI_GetSchemeName(Scheme scheme);
 // True for the schemes whose folders never hold PAK archives (logs, save, user).
 bool QVI_SchemeSkipsArchives(Scheme scheme);
 
+// Whether a file at this path (with a scheme) is written straight into a folder on the
+// disk, so that a writer replaces it whole through a temporary file and a rename. save://
+// is not: its mount buffers what is written and replaces the file whole at Unmount, and a
+// temporary file written through it never reaches the disk to be renamed.
+bool QVI_IsWrittenToDiskFolder(const char* path);
+
 // Native root folders of the URL schemes, indexed by scheme code (cache 0, docs 1,
 // http 2, logs 3, res 4, save 5, user 6, ugc 7). Roots use '/' and carry no
 // trailing '/' (the http root is "http://"). Every entry starts as a null String and

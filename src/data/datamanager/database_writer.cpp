@@ -325,18 +325,6 @@ bool WriteAllAndClose(FileHandle* file, const uint8_t* bytes, int size)
     return complete;
 }
 
-// Folders on disk can take a file written beside the old one and renamed over it.
-// The save area keeps its files in memory until it is unmounted, and a path without
-// scheme names a file found along the search paths: both are written in place.
-bool HasNativeFolder(const char* fileName)
-{
-    Scheme scheme = QVI_GetPathScheme(fileName);
-    if (!QVI_IsServedScheme(scheme) || scheme == SCHEME_SAVE || scheme == SCHEME_HTTP)
-        return false;
-    String native = QV_ConvertStaticPathToNativeOSPath(fileName);
-    return native.text && native.text[0];
-}
-
 bool WriteInPlace(const char* fileName, const uint8_t* bytes, int size)
 {
     FileHandle* file = qv->fileSystem->OpenFile(fileName, "w");
@@ -397,7 +385,7 @@ bool QVI_WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int 
         return false;
     if (!qv->fileSystem)
         return false;
-    if (HasNativeFolder(fileName))
+    if (QVI_IsWrittenToDiskFolder(fileName))
         return WriteBesideAndReplace(fileName, bytes, size);
     return WriteInPlace(fileName, bytes, size);
 }

@@ -469,10 +469,9 @@ bool QVI_SaveFontFile(Font* font, const char* path)
         }
     }
     const String targetCopy(target);
-    const String native = QV_ConvertStaticPathToNativeOSPath(targetCopy.text);
-    // A back end without files on the disk (a memory or buffered mount) takes the file
-    // directly; a file on the disk is replaced whole or not at all.
-    if (!native.text || !native.text[0]) {
+    // A back end without a folder on the disk (the save mount, which replaces the file whole
+    // at Unmount) takes the file directly; a file on the disk is replaced whole or not at all.
+    if (!QVI_IsWrittenToDiskFolder(targetCopy.text)) {
         if (WriteAll(files, targetCopy.text, out.bytes))
             return true;
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
@@ -485,6 +484,7 @@ bool QVI_SaveFontFile(Font* font, const char* path)
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;
     }
+    const String native = QV_ConvertStaticPathToNativeOSPath(targetCopy.text);
     const String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
     if (!nativeTemporary.text || !QVI_OsReplaceFile(nativeTemporary.text, native.text)) {
         files->DeleteFile(temporary.text);

@@ -3,6 +3,8 @@
 // must leave an empty font and a log line.
 #include <cstdlib>
 
+#include "filesystem/paths.h"
+#include "support/files.h"
 #include "text/fonts/font_fixture.h"
 
 namespace font_test {
@@ -160,6 +162,26 @@ TEST_F(FontFile, ASaveThatCannotBeReadBackOrCannotOpenItsFileFails) {
     EXPECT_FALSE(qv->SaveFont(font, "res://latin.mft"));
     EXPECT_EQ(LogCapture::CountPopupsContaining("a LATIN-1 font has 3 glyphs, not 256"), 1);
     EXPECT_EQ(Get("latin.mft"), "");
+}
+
+// The save mount holds what is written until Unmount and replaces the file whole then.
+TEST_F(FontFile, AFontSavedUnderTheSaveMountReachesTheDiskAtUnmount) {
+    const std::string developer = quaven_test::UniqueName("QuavenFontSaveDev");
+    ASSERT_TRUE(QVI_SetUpUserFolders(developer.c_str(), "Fonts"));
+    Font* hand = qv->LoadFont("!mounted");
+    BuildHandFont(hand);
+    ASSERT_TRUE(qv->fileSystem->Mount("save", 0));
+    EXPECT_TRUE(qv->SaveFont(hand, "save://hand.mft"));
+    qv->fileSystem->Unmount("save");
+    ASSERT_TRUE(qv->fileSystem->Mount("save", 0));
+    EXPECT_FALSE(qv->fileSystem->FileExists("save://hand.mft.tmp"));
+    Font* font = qv->LoadFont("save://hand.mft");
+    qv->fileSystem->Unmount("save");
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->glyphCount, 3);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Failed to save font"), 0);
+    quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer);
+    QVI_InitBasePaths();
 }
 
 TEST_F(FontFile, ABlueFirstDeviceStillWritesRedFirstWithoutTurningTheFontsPixels) {
