@@ -2,6 +2,7 @@
 // its pixels, resizing, the texture region, saving and reading a render target back.
 #include "graphics/bitmaps/bitmap_pool.h"
 
+#include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/locks.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
@@ -98,6 +99,15 @@ void QV_Graphics_RefreshBitmap(Bitmap* bitmap)
 {
     if (!IsLiveBitmap(bitmap, "QV_Graphics_RefreshBitmap"))
         return;
+    if (QVI_StartsWith(bitmap->header.name, "http://")) {
+        // A fresh copy from the server: the cached one goes, and emptying the bitmap and
+        // restoring its mode loads it again.
+        QVI_DeleteBitmapHTTPCache(bitmap->header.name);
+        const BitmapCacheMode mode = static_cast<BitmapCacheMode>(bitmap->cacheMode);
+        QV_Graphics_SetBitmapCacheMode(bitmap, QV_CACHE_NOTHING);
+        QV_Graphics_SetBitmapCacheMode(bitmap, mode);
+        return;
+    }
     if (!QVI_IsBitmapRendererThread()) {
         QVI_ReportPopup(QV_LOG_WARNING,
                         "Refreshing bitmaps from another thread than main has not been tested properly yet. Not "

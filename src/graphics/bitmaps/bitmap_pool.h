@@ -108,3 +108,6 @@ void QVI_ReleaseBitmapResources(Bitmap* bitmap);
 bool QVI_LoadBitmapHTTP(Bitmap* bitmap, const char* url);
 bool QVI_LoadBitmapSequence(Bitmap* bitmap);
 bool QVI_LoadBitmapSequenceFrames(Bitmap* bitmap, const char* pattern);
+// Deletes the cache file an earlier QVI_LoadBitmapHTTP of the url left, so that the next load
+// downloads it again.
+void QVI_DeleteBitmapHTTPCache(const char* url);

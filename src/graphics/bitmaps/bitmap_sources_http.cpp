@@ -7,6 +7,7 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "filesystem/filesystem_api.h"
 #include "filesystem/http_system.h"
 #include "filesystem/open_files.h"
 #include "graphics/bitmaps/image_loader_portable.h"
@@ -80,7 +81,34 @@ void AddExtensionFromContentType(String& cachePath, const char* header)
     }
 }
 
+// The url's cache file: its cache path when that names an image type, else the first of the
+// cache path with each image extension that holds something. False when none is cached;
+// *cachePath is then where a download of an url with a known extension goes.
+bool FindCachedFile(const char* url, String* cachePath, bool* knownExtension)
+{
+    *cachePath = QVI_GetHTTPCachePath(url, false);
+    *knownExtension = HasImageExtension(cachePath->text);
+    if (*knownExtension)
+        return CachedSize(cachePath->text) > 0;
+    for (const char* extension : kImageExtensions) {
+        const String candidate = String::FromFormat("%s.%s", cachePath->text, extension);
+        if (CachedSize(candidate.text) > 0) {
+            *cachePath = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+void QVI_DeleteBitmapHTTPCache(const char* url)
+{
+    String cachePath;
+    bool knownExtension = false;
+    if (url && FindCachedFile(url, &cachePath, &knownExtension))
+        QV_FileSystem_DeleteFile(cachePath.text);
+}
 
 bool QVI_LoadBitmapHTTP(Bitmap* bitmap, const char* url)
 {
@@ -93,16 +121,9 @@ bool QVI_LoadBitmapHTTP(Bitmap* bitmap, const char* url)
         return false;
     }
 
-    String cachePath = QVI_GetHTTPCachePath(url, false);
-    const bool knownExtension = HasImageExtension(cachePath.text);
-    bool cached = knownExtension && CachedSize(cachePath.text) > 0;
-    for (int i = 0; !knownExtension && !cached && i < 4; ++i) {
-        const String candidate = String::FromFormat("%s.%s", cachePath.text, kImageExtensions[i]);
-        if (CachedSize(candidate.text) > 0) {
-            cachePath = candidate;
-            cached = true;
-        }
-    }
+    String cachePath;
+    bool knownExtension = false;
+    const bool cached = FindCachedFile(url, &cachePath, &knownExtension);
 
     if (!cached) {
         Buffer header = {};

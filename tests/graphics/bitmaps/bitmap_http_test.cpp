@@ -63,6 +63,16 @@ TEST_F(BitmapHttp, AnAddressIsDownloadedDrawnFromItsTextureAndLaterReadFromTheCa
     EXPECT_TRUE(bitmap->hardware.loaded);
     EXPECT_EQ(TexturePixel(bitmap, 3, 3), kWhite);
     EXPECT_EQ(Hits("/art/quadrants.png"), before + 1);
+
+    // RefreshBitmap asks the server again, whatever the cache holds.
+    const std::string cacheFile = http_test::CacheFile(url);
+    const std::string downloaded = quaven_test::ReadNative(cacheFile);
+    ASSERT_TRUE(quaven_test::WriteFileIn(cache_, cacheFile.substr(cache_.size() + 1), "not an image"));
+    g()->RefreshBitmap(bitmap);
+    EXPECT_EQ(Hits("/art/quadrants.png"), before + 2);
+    EXPECT_TRUE(bitmap->state == BITMAP_READY && bitmap->hardware.loaded);
+    EXPECT_EQ(TexturePixel(bitmap, 0, 3), kBlue);
+    EXPECT_EQ(quaven_test::ReadNative(cacheFile), downloaded);
 }
 
 TEST_F(BitmapHttp, AnAddressWithoutExtensionTakesTheOneItsContentTypeNames) {
