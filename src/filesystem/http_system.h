@@ -16,8 +16,8 @@ public:
 
     explicit HTTPSystem(System* innerSystem) : inner(innerSystem) {}
 
-    // Files of this back end belong to the inner system.
-    bool CloseFile(File* file) override { return false; }
+    // Files of this back end belong to the inner system, which closes them.
+    bool CloseFile(File* file) override { return inner && inner->CloseFile(file); }
     // READ only: the cache copy, downloaded first when there is none. Null when the download
     // fails, in which case the cache holds nothing for the url.
     File* OpenFile(Scheme scheme, const String& url, FileMode mode) override;

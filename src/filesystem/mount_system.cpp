@@ -100,7 +100,8 @@ bool MountSystem::DeleteFile(Scheme scheme, const String& nativePath)
         }
     }
     const bool deleted = inner->DeleteFile(scheme, nativePath);
-    return deleted || dropped;
+    // Dropping the buffers is success only when no file is left on the disk either.
+    return deleted || (dropped && !inner->FileExists(scheme, nativePath));
 }
 
 bool MountSystem::FileExists(Scheme scheme, const String& nativePath)
@@ -179,6 +180,9 @@ File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
     }
     if (mode != FILE_MODE_APPEND && mode != FILE_MODE_WRITE)
         return nullptr;
+    // The probe may create and delete the file: held under the lock, it cannot delete a save
+    // that an Unmount on another thread has just written.
+    OsLockHold hold(lock_);
     bool existed = false;
     if (!CanWrite(scheme, nativePath, &existed))
         return nullptr;
@@ -187,7 +191,6 @@ File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
     buffer->scheme = scheme;
     buffer->writable = 1;
     bool filled = true;
-    OsLockHold hold(lock_);
     if (mode == FILE_MODE_APPEND) {
         if (MemoryFile* latest = LatestPendingBuffer(nativePath.text)) {
             const uint32_t bytes = latest->GetSize();
@@ -214,7 +217,9 @@ bool MountSystem::WriteOut(BufferedSaveFile* record)
     MemoryFile* buffer = record->file;
     const Scheme scheme = buffer->scheme;
     const uint32_t bytes = buffer->GetSize();
-    String temporary = record->nativePath + ".tmp";
+    // ".." cannot stand in a path the game gives, so the temporary file is never one of its
+    // saves (a save named "<name>.tmp" would otherwise be overwritten and renamed away).
+    String temporary = record->nativePath + "..tmp";
     bool written = false;
     if (File* out = inner->OpenFile(scheme, temporary, FILE_MODE_WRITE)) {
         written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;

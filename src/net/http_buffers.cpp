@@ -47,6 +47,8 @@ bool TextBuffer::GrowFor(int64_t needed, int limit)
         return false;
     data = block;
     capacity = static_cast<int>(grown);
+    // The text is always followed by its zero, also while nothing has been committed.
+    data[length] = '\0';
     return true;
 }
 

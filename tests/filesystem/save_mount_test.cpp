@@ -41,10 +41,22 @@ TEST_F(SaveMountTest, WritesReachTheDiskAtUnmountAndTheOldSaveStaysUntilThen) {
     ASSERT_TRUE(WriteThrough("save://fresh.dat", "first"));
     EXPECT_TRUE(fs()->FileExists("save://fresh.dat"));  // buffered, not yet on disk
     EXPECT_FALSE(NativeExists(userRoot_ + "/save/fresh.dat"));
+    ASSERT_TRUE(WriteThrough("save://slot.dat.tmp", "a save of its own"));
     fs()->Unmount("save");
     EXPECT_EQ(Saved("slot.dat"), "new save");
     EXPECT_EQ(Saved("fresh.dat"), "first");
-    EXPECT_FALSE(NativeExists(userRoot_ + "/save/slot.dat.tmp"));
+    EXPECT_EQ(Saved("slot.dat.tmp"), "a save of its own");
+    EXPECT_FALSE(NativeExists(userRoot_ + "/save/slot.dat..tmp"));
+
+    // A delete that leaves the file on the disk (it is open) fails, buffers dropped or not.
+    ASSERT_TRUE(fs()->Mount("save", 0));
+    FileHandle* reader = fs()->OpenFile("save://fresh.dat", "r");
+    ASSERT_TRUE(WriteThrough("save://fresh.dat", "second"));
+    EXPECT_FALSE(fs()->DeleteFile("save://fresh.dat"));
+    EXPECT_TRUE(fs()->FileExists("save://fresh.dat"));
+    fs()->CloseFile(reader);
+    fs()->Unmount("save");
+    EXPECT_EQ(Saved("fresh.dat"), "first");
     EXPECT_EQ(QVI_GetOpenFileCount(), 0);
 }
 
@@ -86,7 +98,7 @@ TEST_F(SaveMountTest, FilesOpenAtUnmountAreWrittenAndStayUsableUntilClosed) {
 TEST_F(SaveMountTest, AFailedWriteKeepsTheOldFileAndTheBufferAndSaysWhich) {
     Save("save://slot.dat", "old save");
     // A folder where the temporary file would go makes the write fail.
-    const std::string blocker = userRoot_ + "/save/slot.dat.tmp";
+    const std::string blocker = userRoot_ + "/save/slot.dat..tmp";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
     ASSERT_TRUE(fs()->Mount("save", 0));
     ASSERT_TRUE(WriteThrough("save://slot.dat", "new save"));

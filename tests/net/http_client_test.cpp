@@ -52,6 +52,10 @@ TEST_F(HttpClient, EveryMethodReachesTheServerWithTheStandardHeaders) {
     // A HEAD answer announces the length of a body it does not carry: that is no mismatch.
     EXPECT_EQ(Get("/hello", QV_HTTP_HEAD), 200);
     EXPECT_EQ(body_->size, 0);
+    // An empty body is still followed by its zero.
+    EXPECT_EQ(Get("/empty"), 200);
+    ASSERT_TRUE(body_->size == 0 && body_->data);
+    EXPECT_EQ(body_->data[0], 0);
 
     // The caller's own header block, and the response header text handed back. It announces
     // its body: a server that closes with request bytes unread resets the connection, which

@@ -60,6 +60,8 @@ class Handler(BaseHTTPRequestHandler):
         port = self.server.server_address[1]
         if path.startswith("/hits/"):
             self.answer(200, str(hits.get(path[len("/hits"):], 0)).encode())
+        elif path == "/empty":
+            self.answer(200)
         elif path == "/hello":
             self.answer(200, b"hello, quaven")
         elif path.startswith("/echo"):
