@@ -80,8 +80,9 @@ void ApplyFullscreenRule(VideoParameters* video)
         video->windowed = 1;
 }
 
-// Every record of the sound pool loads its file again through the implementation now in
-// use.
+// Every record of the sound pool that holds its data loads its file again through the
+// implementation now in use. A hibernated record loads when it is next asked for; data
+// loaded into it now would outlive its hibernation.
 void ReloadPooledSounds()
 {
     QVI_LockMutexById(MUTEX_GET_SOUND);
@@ -89,7 +90,7 @@ void ReloadPooledSounds()
     const int32_t used = QVI_GetSoundPoolUsedCount();
     for (int32_t i = 0; records && i < used; ++i) {
         Sound* sound = &records[i];
-        if (sound->header.name && !QVI_ResolveSoundFile(sound))
+        if (sound->header.name && sound->residency != 0 && !QVI_ResolveSoundFile(sound))
             qv->LogEx(QV_LOG_WARNING, "Unable to reload sound '%s'", sound->header.name);
     }
     QVI_UnlockMutexById(MUTEX_GET_SOUND);

@@ -16,6 +16,16 @@ namespace {
 
 uint32_t g_lastId = 1;
 
+// The mixer's lock for a scope. A channel is looked up under it: a sound unloaded on another
+// thread stops its channels under the same lock, so what was found stays valid meanwhile.
+class MixerLockHold {
+public:
+    MixerLockHold() { BRUM::Lock(); }
+    ~MixerLockHold() { BRUM::Unlock(); }
+    MixerLockHold(const MixerLockHold&) = delete;
+    MixerLockHold& operator=(const MixerLockHold&) = delete;
+};
+
 }  // namespace
 
 BRUMChannel* FindChannel(uint32_t id)
@@ -46,6 +56,8 @@ BRUMChannel* AllocateChannel(int channels)
             continue;
         channel.id = NextId();
         channel.started = 0;
+        // A sound paused when its channel was last stopped must not leave the next one paused.
+        channel.paused = 0;
         channel.fadeRate = 0.0f;
         channel.fadeLevel = 1.0f;
         channel.fadeTarget = 1.0f;
@@ -181,6 +193,7 @@ void ForChannels(uint32_t id, Action action)
 {
     if (!Running())
         return;
+    MixerLockHold hold;
     if (id == kBRUMAllChannels) {
         for (int i = 0; i < g_state.channelCount; ++i) {
             if (g_channels[i].id != 0 && g_channels[i].sample)
@@ -235,13 +248,15 @@ void SetPan(uint32_t id, float pan)
 
 void SetLooping(uint32_t id, int looping)
 {
-    BRUMChannel* channel = Running() ? FindChannel(id) : nullptr;
+    if (!Running())
+        return;
+    MixerLockHold hold;
+    BRUMChannel* channel = FindChannel(id);
     if (!channel || !channel->sample)
         return;
     const int flag = looping ? 1 : 0;
     if (channel->loop == flag)
         return;
-    BRUM::Lock();
     channel->loop = flag;
     const uint32_t length = BRUM::GetSampleLength(channel->sample);
     if (flag || channel->sample->kind == BRUM_SAMPLE_PLAY_LIST)
@@ -250,7 +265,6 @@ void SetLooping(uint32_t id, int looping)
         channel->remainingBytes = static_cast<int32_t>(length - channel->bytesPlayed % length);
     else
         channel->remainingBytes = 0;
-    BRUM::Unlock();
 }
 
 void SetPaused(uint32_t id, int paused)
@@ -325,6 +339,7 @@ void Stop(uint32_t id)
 {
     if (!Running())
         return;
+    MixerLockHold hold;
     if (id == kBRUMAllChannels) {
         for (int i = 0; i < g_state.channelCount; ++i) {
             if (g_channels[i].id != 0 && g_channels[i].buffer)
@@ -339,9 +354,10 @@ void Stop(uint32_t id)
 
 void FadeVolume(uint32_t id, float target, float seconds)
 {
-    if (!IsNumber(target) || !IsNumber(seconds))
+    if (!IsNumber(target) || !IsNumber(seconds) || !Running())
         return;
-    BRUMChannel* channel = Running() ? FindChannel(id) : nullptr;
+    MixerLockHold hold;
+    BRUMChannel* channel = FindChannel(id);
     if (!channel || !channel->sample)
         return;
     target = Clamp(target, 0.0f, 1.0f);

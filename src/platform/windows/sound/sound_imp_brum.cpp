@@ -168,6 +168,8 @@ bool SoundImpBRUM::LoadSound(Sound* sound, const char* path)
         g_mixer->FreeSample(sample);
         return false;
     }
+    // A record loaded again (its file reloaded while it still held data) gives the old data back.
+    UnloadSound(sound);
     sound->sample = sample;
     uint32_t bytes = 0;
     if (sample->kind == BRUM_SAMPLE_PCM)
