@@ -395,6 +395,9 @@ bool WriteAll(const QuavenFileSystemAPI* files, const char* path, const std::vec
         written = files->Write(bytes.data() + done, chunk, file) == chunk;
         done += static_cast<size_t>(chunk);
     }
+    // The last buffered bytes reach the disk here: a full disk must fail the save, not
+    // let a cut-short file replace the good one.
+    written = written && (!files->FlushFile || files->FlushFile(file) == 0);
     files->CloseFile(file);
     return written;
 }
@@ -448,8 +451,11 @@ bool QVI_SaveFontFile(Font* font, const char* path)
 {
     if (!font)
         return false;
-    if (!path)
-        path = "(null)";
+    if (!path) {
+        // No name is no file: "(null)" would otherwise be written along the search paths.
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", "(null)");
+        return false;
+    }
     QVI_Report(QV_LOG_INFO, "..saving font '%s'..", path);
     const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
     FontFileOutput out;

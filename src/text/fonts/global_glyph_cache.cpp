@@ -143,10 +143,14 @@ FontGlyph* GenerateGlobalFontGlyph(GlobalGlyphCache& cache, uint32_t codePoint, 
         QVI_ConvertGlyphToBitmap(coverage.buffer, static_cast<int>(coverage.width), static_cast<int>(coverage.rows),
                                  coverage.pitch, &glyph->image, 0);
     PrepareImage(glyph->image, codePoint);
-    glyph->offsetY = sizePx - static_cast<float>(error ? 0 : slot->bitmap_top);
+    // Placed at the size rendered: a size cut to the largest texture must not push the glyph
+    // off its line or wrap its advance round.
+    const float renderedPx = sizePx > static_cast<float>(pixels) + 1.0f ? static_cast<float>(pixels) : sizePx;
+    glyph->offsetY = renderedPx - static_cast<float>(error ? 0 : slot->bitmap_top);
     glyph->offsetX = 0;
     const float gap = codePoint == kIdeographicFullStop || codePoint == kFullwidthComma ? 0.4f : 0.025f;
-    glyph->advance = static_cast<int16_t>(glyph->image.width + 1 + static_cast<int>(sizePx * gap));
+    const int advance = glyph->image.width + 1 + static_cast<int>(renderedPx * gap);
+    glyph->advance = static_cast<int16_t>(advance < INT16_MAX ? advance : INT16_MAX);
     return glyph;
 }
 

@@ -96,11 +96,24 @@ float QVI_GetTextWrapWidth()
     return width >= 0.1f && std::isfinite(width) ? width : kNoWrapWidth;
 }
 
+namespace {
+
+// Widths past any text a 2048-byte buffer holds mean no limit; kept inside them, sums of
+// widths never overflow.
+const double kLargestTextPixels = 1e9;
+
+int ToTextPixels(double width)
+{
+    if (!(width > -kLargestTextPixels))
+        return -static_cast<int>(kLargestTextPixels);
+    return width < kLargestTextPixels ? static_cast<int>(width) : static_cast<int>(kLargestTextPixels);
+}
+
+}  // namespace
+
 int QVI_WrapWidthInFontPixels(float drawnWidth, float scale)
 {
-    const double width = static_cast<double>(drawnWidth) / scale;
-    // A wrap width past any text a 2048-byte buffer holds is no wrapping.
-    return width < 1e9 ? static_cast<int>(width) : 1000000000;
+    return ToTextPixels(static_cast<double>(drawnWidth) / scale);
 }
 
 TextGlyphLookup::~TextGlyphLookup()
@@ -190,7 +203,7 @@ int QVI_ImageTagWidth(Font* font, const char* tag)
 {
     float scale = 1.0f;
     Bitmap* image = QVI_ParseTextTag(tag, nullptr, nullptr, &scale, nullptr, nullptr);
-    return image ? static_cast<int>(image->width * (scale / QVI_FontScale(font))) : 0;
+    return image ? ToTextPixels(image->width * (static_cast<double>(scale) / QVI_FontScale(font))) : 0;
 }
 
 namespace {
@@ -290,7 +303,7 @@ int QVI_BreakTextLines(Font* font, int maxWidth, char* text, char** lineStarts, 
                     QVI_ReportPopup(QV_LOG_WARNING, "|scale=x| tag is deprecated. Remove all references to it.");
                 const float scale = DeprecatedTagScale(p + 1);
                 if (scale > 0.0f && std::isfinite(scale))
-                    maxWidth = static_cast<int>(maxWidth / scale);
+                    maxWidth = ToTextPixels(maxWidth / static_cast<double>(scale));
             }
             p = end + 1;
             continue;

@@ -129,6 +129,18 @@ TEST_F(FontAtlas, CodePointsAFontLacksComeFromTheGlobalFont) {
     ASSERT_NE(sigma, nullptr);
     QVI_ProcessBitmapResourceQueues();
 
+    // A damaged font's height: rendered at the largest texture's size and placed at it, with
+    // an advance that does not wrap round.
+    const int height = font->height;
+    renderer_.maximumTextureSize = 64;
+    font->height = 100000;
+    FontGlyph* stop = QVI_FindFontGlyph(font, 0x3002);
+    font->height = height;
+    renderer_.maximumTextureSize = 16384;
+    ASSERT_NE(stop, nullptr);
+    EXPECT_TRUE(stop->advance > 25 && stop->advance < 64 + 64) << stop->advance;
+    EXPECT_LT(stop->offsetY, 64.0f);
+
     // The image comes from the coverage converter of font generation.
     const uint8_t coverage[1] = {200};
     Bitmap probe = {};

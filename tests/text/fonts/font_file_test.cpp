@@ -157,6 +157,8 @@ TEST_F(FontFile, ASaveThatCannotBeReadBackOrCannotOpenItsFileFails) {
     EXPECT_FALSE(qv->SaveFont(font, "nowhere://kept.mft"));
     EXPECT_EQ(LogCapture::CountPopups("Failed to save font 'nowhere://kept.mft'"), 1);
     EXPECT_FALSE(qv->SaveFont(nullptr, "res://kept.mft"));
+    EXPECT_FALSE(qv->SaveFont(font, nullptr));
+    EXPECT_EQ(LogCapture::CountPopups("Failed to save font '(null)'"), 1);
     // A LATIN-1 font is 256 glyphs or no font the reader takes: it is not written.
     font->isUTF8 = 0;
     EXPECT_FALSE(qv->SaveFont(font, "res://latin.mft"));

@@ -115,6 +115,9 @@ TEST_F(TextMeasure, HostileTextIsHarmless) {
                 Width(font, text);
             }
     });
+    // Scales that take a width past the int range: one line, and no width below zero.
+    EXPECT_FLOAT_EQ(Height(latin.get(), "|scale=0.0000000001|AA AA AA"), 10);
+    EXPECT_GE(Width(latin.get(), "A|img src='measure dot' scale=1e12|"), 0);
     Wrap(0);
     EXPECT_FLOAT_EQ(Width(latin.get(), "\xE9\xE9"), 10) << "bytes above 127 are glyphs of their own";
     EXPECT_FLOAT_EQ(Height(latin.get(), std::string(1100, '\n') + "A"), 10 + 1023 * 10) << "at most 1024 lines";
