@@ -82,6 +82,13 @@ bool QVI_WriteHTTPCacheFile(const char* cachePath, const void* bytes, int size)
 
 namespace QVFileSystem {
 
+HTTPSystem::HTTPSystem(System* innerSystem) : inner(innerSystem), lock_(QVI_OsCreateLock()) {}
+
+HTTPSystem::~HTTPSystem()
+{
+    QVI_OsDeleteLock(lock_);
+}
+
 File* HTTPSystem::OpenFile(Scheme scheme, const String& url, FileMode mode)
 {
     if (mode != FILE_MODE_READ || !inner || !url.text)
@@ -101,7 +108,11 @@ File* HTTPSystem::OpenFile(Scheme scheme, const String& url, FileMode mode)
         QVI_Report(QV_LOG_INFO, "File System: failed to download file '%s' (status %i).", url.text, status);
     } else {
         QVI_Report(QV_LOG_INFO, "File System: downloading file '%s' completed (%i bytes).", url.text, response.size);
-        if (WriteNativeCacheFile(inner, cachePath, response.data, response.size))
+        // Another thread fetching the same url may have put its copy in place meanwhile: that
+        // copy is as good as this one, and replacing it could pull it from under its readers.
+        OsLockHold hold(lock_);
+        if (inner->FileExists(SCHEME_CACHE, cachePath) ||
+            WriteNativeCacheFile(inner, cachePath, response.data, response.size))
             file = inner->OpenFile(SCHEME_CACHE, cachePath, FILE_MODE_READ);
         else
             QVI_Report(QV_LOG_WARNING, "File System: unable to write the download of '%s' to '%s'.", url.text,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesystem/backends.h"
+#include "platform/os.h"
 #include "quaven/http.h"
 #include "quaven/types.h"
 
@@ -14,13 +15,19 @@ class HTTPSystem : public System {
 public:
     System* inner; // the folder back end, not owned
 
-    explicit HTTPSystem(System* innerSystem) : inner(innerSystem) {}
+    explicit HTTPSystem(System* innerSystem);
+    ~HTTPSystem() override;
 
     // Files of this back end belong to the inner system, which closes them.
     bool CloseFile(File* file) override { return inner && inner->CloseFile(file); }
     // READ only: the cache copy, downloaded first when there is none. Null when the download
     // fails, in which case the cache holds nothing for the url.
     File* OpenFile(Scheme scheme, const String& url, FileMode mode) override;
+
+private:
+    // Held while a finished download becomes the cache copy and is opened: a copy is only ever
+    // put where there is none, so no thread opens a copy while another replaces it.
+    OsLock* lock_;
 };
 
 } // namespace QVFileSystem

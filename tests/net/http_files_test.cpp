@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "filesystem/fs_test_support.h"
 #include "net/http_test_server.h"
@@ -61,6 +63,20 @@ TEST_F(HttpFiles, ADownloadLandsInTheCacheOnceAndIsReadFromThere) {
     EXPECT_EQ(Http()->OpenFile(SCHEME_HTTP, String(url.c_str()), FILE_MODE_WRITE), nullptr);
     // Nothing above left the copy open: it can go.
     EXPECT_TRUE(DeleteFileA(CacheFile(url).c_str()));
+}
+
+TEST_F(HttpFiles, ThreadsFetchingOneNewUrlTogetherAllReadIt) {
+    const std::string url = Url("/files/shared.txt");
+    std::vector<std::string> read(4);
+    std::vector<std::thread> threads;
+    for (std::string& contents : read)
+        threads.emplace_back([&url, &contents] { contents = ReadUrl(url); });
+    for (std::thread& thread : threads) thread.join();
+    std::string log;
+    for (const std::string& line : LogCapture::Texts()) log += line + "\n";
+    for (const std::string& contents : read) EXPECT_EQ(contents, "file at /files/shared.txt") << log;
+    EXPECT_EQ(LogCapture::CountContaining("unable to write the download"), 0);
+    EXPECT_EQ(CacheFiles(), 1) << "one copy, no temporary left";
 }
 
 TEST_F(HttpFiles, AFailedDownloadLeavesNothingInTheCache) {
