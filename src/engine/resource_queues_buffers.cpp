@@ -42,31 +42,15 @@ bool Snapshot(Array<Record*>& queue, Array<Record*>& copy)
 {
     if (queue.count == 0)
         return false;
-    QVI_LockMutexById(MUTEX_RESOURCE_QUEUE);
+    EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
     copy = queue;
-    QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE);
     return copy.count > 0;
 }
 
-// False when another thread took the entry out meanwhile (freed it, say): then the
-// entry is no longer this pass's to touch.
-template <typename Record>
-bool Dequeue(Array<Record*>& queue, Record* entry)
-{
-    QVI_LockMutexById(MUTEX_RESOURCE_QUEUE);
-    const bool present = queue.Remove(entry);
-    QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE);
-    return present;
-}
-
-template <typename Record>
-bool IsQueued(Array<Record*>& queue, Record* entry)
-{
-    QVI_LockMutexById(MUTEX_RESOURCE_QUEUE);
-    const bool present = queue.Contains(entry);
-    QVI_UnlockMutexById(MUTEX_RESOURCE_QUEUE);
-    return present;
-}
+// Each entry is handled under RESOURCE_QUEUE, and only while it is still queued: a game
+// thread frees, locks and unlocks its buffers under the same lock, so an entry taken out
+// meanwhile (freed, say, or locked again) is not this pass's to touch, and one being
+// handled is not freed or written by the game at the same time.
 
 // A buffer still mapped for writing waits for a later frame; the others go, with the
 // record itself (the free member deletes it on the main thread).
@@ -78,9 +62,10 @@ void ReleaseQueued()
         return;
     for (int i = 0; i < pending.count; ++i) {
         typename Pass::Record* buffer = pending.data[i];
-        if (!IsQueued(Pass::Release(), buffer) || (buffer->state & USER_BUFFER_LOCKED))
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
+        if (!Pass::Release().Contains(buffer) || (buffer->state & USER_BUFFER_LOCKED))
             continue;
-        Dequeue(Pass::Release(), buffer);
+        Pass::Release().Remove(buffer);
         Pass::Free(buffer);
     }
 }
@@ -96,7 +81,8 @@ void CreateQueued()
         return;
     for (int i = 0; i < pending.count; ++i) {
         typename Pass::Record* buffer = pending.data[i];
-        if (!Dequeue(Pass::Create(), buffer))
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
+        if (!Pass::Create().Remove(buffer))
             continue;
         const void* data = (buffer->state & USER_BUFFER_OWNS_COPY) ? buffer->data : nullptr;
         Pass::CreateOnRenderer(buffer, data);
@@ -113,18 +99,13 @@ void WriteQueued()
         return;
     for (int i = 0; i < pending.count; ++i) {
         typename Pass::Record* buffer = pending.data[i];
-        if (!IsQueued(Pass::Update(), buffer))
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
+        if (!Pass::Update().Contains(buffer) || (!buffer->renderer && !(buffer->state & USER_BUFFER_CREATION_FAILED)))
             continue;
-        if (buffer->state & USER_BUFFER_CREATION_FAILED) {
-            Dequeue(Pass::Update(), buffer);
-            continue;
-        }
-        if (!buffer->renderer)
-            continue;
-        Dequeue(Pass::Update(), buffer);
+        Pass::Update().Remove(buffer);
         // Unlocked by the game: the only way a record enters this queue. One found not
         // locked has nothing waiting.
-        if (buffer->state & USER_BUFFER_LOCKED)
+        if (!(buffer->state & USER_BUFFER_CREATION_FAILED) && (buffer->state & USER_BUFFER_LOCKED))
             Pass::Map(buffer, true);
     }
 }

@@ -1,5 +1,6 @@
 // The frame's buffer pass: vertex and index buffers that a game thread creates, fills,
 // rewrites and frees reach the renderer over the following frames and are drawn.
+#include <atomic>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -15,10 +16,15 @@ using quaven_test::LogCapture;
 const uint16_t kQuad[6] = {0, 1, 2, 1, 3, 2};
 const Rgba8 kRed = {255, 0, 0, 255}, kGreen = {0, 255, 0, 255}, kBlue = {0, 0, 255, 255}, kBlack = {0, 0, 0, 255};
 
-// A renderer that can refuse to create index buffers or to map vertex buffers.
+// A renderer that can refuse to create index buffers or to map vertex buffers, or take its
+// time creating vertex buffers.
 class RefusingRenderer : public TestRenderer {
 public:
-    bool refuseIndexBuffers = false, refuseLocks = false;
+    bool refuseIndexBuffers = false, refuseLocks = false, slowVertexBuffers = false;
+    RendererVertexBuffer* CreateVertexBuffer(VertexFormat format, int count, int usage) override {
+        if (slowVertexBuffers) Sleep(2);
+        return TestRenderer::CreateVertexBuffer(format, count, usage);
+    }
     RendererIndexBuffer* CreateIndexBuffer(int count, int usage) override {
         return refuseIndexBuffers ? nullptr : TestRenderer::CreateIndexBuffer(count, usage);
     }
@@ -101,6 +107,48 @@ TEST_F(BufferQueues, BuffersMadeFilledRewrittenAndFreedByAGameThreadReachTheScre
     EXPECT_TRUE(Queued() == 0 && device_.CallCount("DestroyVertexBuffer") == 2);
     EXPECT_EQ(QVI_GetUserBufferBytes(), 0);
     EXPECT_TRUE(LogCapture::Texts().empty());
+}
+
+TEST_F(BufferQueues, AGameThreadThatLocksAgainBeforeTheFrameKeepsItsCopyUntilItUnlocks) {
+    VertexBuffer* buffer = nullptr;
+    OnGameThread([&] { buffer = g()->CreateVertexBuffer(7, Square(0, 0xFFFF0000).data(), 4, QV_BUFFER_DYNAMIC); });
+    Frame();
+    BatchVertex* held = nullptr;
+    OnGameThread([&] {
+        Write(buffer, 0, 0xFF00FF00);
+        ASSERT_TRUE(g()->LockVertexBuffer(buffer));
+        held = static_cast<BatchVertex*>(buffer->data);
+    });
+    Frame();  // the copy is the game's again: neither written nor freed
+    OnGameThread([&] {
+        memcpy(held, Square(0, 0xFF0000FF).data(), 4 * sizeof(BatchVertex));
+        g()->UnlockVertexBuffer(buffer);
+    });
+    Frame();
+    IndexBuffer* indices = g()->CreateIndexBuffer(kQuad, 6, QV_BUFFER_STATIC);
+    EXPECT_TRUE(RegionNear(Frame({buffer}, indices), 0, 0, 16, 16, kBlue, 0));
+    EXPECT_TRUE(LogCapture::Texts().empty());
+    g()->FreeVertexBuffer(buffer), g()->FreeIndexBuffer(indices);
+}
+
+TEST_F(BufferQueues, BuffersAGameThreadFreesWhileTheFrameMakesThemAreReleasedOnce) {
+    device_.slowVertexBuffers = true;
+    device_.threadingCapabilities = QV_THREADING_RELEASE_SHADERS_AND_BUFFERS;
+    std::atomic<bool> done{false};
+    std::thread game([&] {
+        for (int i = 0; i < 40; ++i) {
+            VertexBuffer* buffer = g()->CreateVertexBuffer(7, Square(0, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
+            Sleep(i % 3);
+            g()->FreeVertexBuffer(buffer);
+        }
+        done = true;
+    });
+    while (!done) Frame();
+    game.join();
+    Frame(), Frame();
+    EXPECT_EQ(Queued(), 0);
+    EXPECT_EQ(device_.CallCount("CreateVertexBuffer"), device_.CallCount("DestroyVertexBuffer"));
+    EXPECT_EQ(QVI_GetUserBufferBytes(), 0);
 }
 
 TEST_F(BufferQueues, ARefusedCreationIsDroppedAndARefusedLockLeavesTheBufferUnlocked) {

@@ -252,10 +252,16 @@ bool Lock(typename Kind::Record* buffer)
     }
     if (ReportIfFailed(buffer->state, Kind::kLockName))
         return false;
-    // Already locked (or its copy still waiting for the GPU): the game goes on writing
-    // where it wrote before.
-    if (buffer->state & USER_BUFFER_LOCKED)
+    // The frame's write pass takes a queued copy under this lock: it either has written and
+    // freed the copy already or will not touch it now.
+    EngineLockHold queues(MUTEX_RESOURCE_QUEUE);
+    // Already locked: the game goes on writing where it wrote before. A copy that an Unlock
+    // queued for the GPU is taken back out of the queue first, or the frame would free it
+    // under the game's writes; the next Unlock queues it again.
+    if (buffer->state & USER_BUFFER_LOCKED) {
+        Kind::UpdateQueue().Remove(buffer);
         return buffer->data != nullptr;
+    }
     if (ActsOnRenderer() && buffer->renderer && !(buffer->state & USER_BUFFER_OWNS_COPY))
         return Map<Kind>(buffer, false);
     if (!(buffer->state & USER_BUFFER_OWNS_COPY)) {
@@ -302,11 +308,11 @@ void Free(typename Kind::Record* buffer)
         QVI_Report(QV_LOG_WARNING, "QV_Graphics_Free%sBuffer: null buffer.", Kind::kName);
         return;
     }
-    {
-        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
-        Kind::CreateQueue().Remove(buffer);
-        Kind::UpdateQueue().Remove(buffer);
-    }
+    // Held throughout: a queue pass handles an entry only under this lock, after finding it
+    // still queued, so it never meets a record being freed here.
+    EngineLockHold queues(MUTEX_RESOURCE_QUEUE);
+    Kind::CreateQueue().Remove(buffer);
+    Kind::UpdateQueue().Remove(buffer);
     RendererImplementation* renderer = QVI_GetRenderer();
     const int capabilities = (renderer && !QV_IsMainThread()) ? renderer->GetThreadingCapabilities() : 0;
     const bool releaseHere = QV_IsMainThread() || (capabilities & QV_THREADING_RELEASE_SHADERS_AND_BUFFERS);
