@@ -107,8 +107,7 @@ TEST_F(SoundModuleTest, FadesReachTheirTargetsAndAFadeOutStops) {
     const uint32_t a = qv->PlaySound(hum, 1.0f, 0.0f, 1.0f);
     sound.Take();
     qv->FadeChannelVolume(a, 0.5f, 1.0f);
-    for (int i = 0; i < 4; ++i)
-        Frame(250);
+    for (int i = 0; i < 4; ++i) Frame(250);
     EXPECT_EQ(sound.Take(), (Calls{"Volume 1 0.875", "Volume 1 0.75", "Volume 1 0.625", "Volume 1 0.5"}));
     Frame(250);
     EXPECT_TRUE(sound.Take().empty());

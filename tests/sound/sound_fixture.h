@@ -32,8 +32,7 @@ public:
 
     bool LoadSound(Sound* sound, const char* path) override {
         Note("LoadSound %s", path);
-        if (!files.count(path))
-            return false;
+        if (!files.count(path)) return false;
         sound->sample = this;
         sound->dataSize = 1000;
         sound->length = lengths.count(path) ? lengths[path] : 1.0f;
@@ -117,8 +116,7 @@ protected:
     // Records of the pool that carry a name.
     static int NamedRecords() {
         int named = 0;
-        for (int i = 0; i < QVI_GetSoundPoolUsedCount(); ++i)
-            named += QVI_GetSoundPoolRecords()[i].header.name ? 1 : 0;
+        for (int i = 0; i < QVI_GetSoundPoolUsedCount(); ++i) named += QVI_GetSoundPoolRecords()[i].header.name ? 1 : 0;
         return named;
     }
     // A sound the implementation loads from "<name>.wav".

@@ -17,22 +17,19 @@ TEST_F(SoundModuleTest, MusicFadesInSlidesAndIsReplacedAfterTheOldTrackFadesOut)
     sound.Take();
     qv->PlayMusic(a, 0.8f, 1.0f);
     EXPECT_EQ(qv->GetCurrentMusic(), a);  // pending already counts
-    for (int i = 0; i < 5; ++i)
-        Frame(250);
+    for (int i = 0; i < 5; ++i) Frame(250);
     EXPECT_EQ(sound.Take(), (Calls{"PlayMusic a 0", "MusicVolume 0.2", "MusicVolume 0.4", "MusicVolume 0.6",
                                    "MusicVolume 0.8"}));
 
     // The same track again slides to its new volume over a second instead of restarting.
     qv->PlayMusic(a, 0.4f, 0.0f);
-    for (int i = 0; i < 5; ++i)
-        Frame(250);
+    for (int i = 0; i < 5; ++i) Frame(250);
     EXPECT_EQ(sound.Take(), (Calls{"MusicVolume 0.7", "MusicVolume 0.6", "MusicVolume 0.5", "MusicVolume 0.4"}));
 
     // Another track waits for this one to fade out, then starts in the frame that ends the fade.
     qv->PlayMusic(b, 1.0f, 0.0f);
     EXPECT_EQ(qv->GetCurrentMusic(), b);
-    for (int i = 0; i < 4; ++i)
-        Frame(250);
+    for (int i = 0; i < 4; ++i) Frame(250);
     const Calls replaced = sound.Take();
     ASSERT_EQ(replaced.size(), 6u);
     EXPECT_EQ(replaced[2], "MusicVolume 0.0925");

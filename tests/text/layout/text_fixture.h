@@ -42,13 +42,10 @@ public:
         font_.flags = spread > 0 ? FONT_DISTANCE_FIELD : 0;
         std::map<uint32_t, Block> blocks;
         if (utf8) {
-            for (uint32_t c : {'A', 'B', 'a'})
-                blocks[c] = {4, 6, 5, 2};
-            for (uint32_t c : {0x4E00u, 0x3002u, 0xFF0Cu})
-                blocks[c] = {8, 8, 10, 0};
+            for (uint32_t c : {'A', 'B', 'a'}) blocks[c] = {4, 6, 5, 2};
+            for (uint32_t c : {0x4E00u, 0x3002u, 0xFF0Cu}) blocks[c] = {8, 8, 10, 0};
         } else {
-            for (uint32_t c = 33; c < 256; ++c)
-                blocks[c] = {4, 6, 5, 2};
+            for (uint32_t c = 33; c < 256; ++c) blocks[c] = {4, 6, 5, 2};
             blocks['W'] = {6, 6, 7, 2};
         }
         blocks[' '] = {0, 0, 3, 0};
@@ -84,12 +81,10 @@ public:
         std::vector<Bitmap*> images;
         for (int i = 0; i < font_.glyphCount; ++i)
             if (font_.glyphs[i].image.pixels) images.push_back(&font_.glyphs[i].image);
-        if (!QVI_PackBitmaps(&font_.atlas, images.data(), static_cast<int>(images.size()), 1024, 1024))
-            return false;
+        if (!QVI_PackBitmaps(&font_.atlas, images.data(), static_cast<int>(images.size()), 1024, 1024)) return false;
         font_.atlas.state = 2;
         QVI_UploadBitmap(&font_.atlas);
-        if (!font_.atlas.hardware.loaded)
-            return false;
+        if (!font_.atlas.hardware.loaded) return false;
         for (Bitmap* image : images)
             image->hardware.rendererData = font_.atlas.hardware.rendererData, image->hardware.loaded = 1;
         return true;

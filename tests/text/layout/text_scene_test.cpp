@@ -2,13 +2,12 @@
 // tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
 // wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <tuple>
 
 #include "filesystem/backends.h"
 #include "support/back_buffer.h"
+#include "support/process.h"
 #include "support/res_folder.h"
 #include "support/windows_ui.h"
 #include "text/layout/text_fixture.h"
@@ -128,15 +127,13 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         {32, 68, kWhite, "turned A"}, {37, 71, kWhite, "turned A"}, {38, 70, kBlack, "right of it"},
         {40, 70, kBlack, "where it would stand unturned"}, {35, 72, kBlack, "below it"},
     };
-    for (const Spot& s : spots)
-        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+    for (const Spot& s : spots) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
     const std::vector<Spot> unicode = {
         {70, 82, kWhite, "UTF-8 A"}, {73, 87, kWhite, "its bottom right"}, {70, 81, kBlack, "above it"},
         {75, 82, kWhite, "UTF-8 B"}, {80, 80, kWhite, "ideograph"}, {87, 87, kWhite, "its bottom right"},
         {88, 84, kBlack, "right of it"}, {74, 84, kBlack, "between A and B"},
     };
-    for (const Spot& s : unicode)
-        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+    for (const Spot& s : unicode) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
 }
 
 // One pixel of a distance-field font is as big on screen as the transform makes it: the
@@ -212,8 +209,7 @@ TEST_F(PooledFontText, AFontTheGameLoadsDrawsFromItsAtlas) {
 // generates it from its source and DejaVuSans.ttf, writes it and reads it back; saving it
 // again gives the same bytes; its text draws inside the box MeasureText gives.
 TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInsideItsMeasuredBox) {
-    std::ifstream in(std::string(QUAVEN_DEJAVU_DIR) + "/DejaVuSans.ttf", std::ios::binary);
-    const std::string ttf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
     ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
     ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
     ASSERT_TRUE(res_->Put("fonts/sans.mft.xml",
@@ -240,8 +236,7 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
     int lit = 0, outside = 0;
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            if (image.rgba[(y * image.width + x) * 4 + 1] < 128)
-                continue;
+            if (image.rgba[(y * image.width + x) * 4 + 1] < 128) continue;
             ++lit;
             // Glyphs of ordinary fonts sit two pixels above the given top.
             outside += x < 5 || x > 6 + width + 1 || y < 8 - 3 || y > 8 + height + 1;

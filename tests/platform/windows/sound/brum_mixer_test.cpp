@@ -16,6 +16,8 @@ using brum_test::MemorySample;
 
 const uint32_t kBufferBytes = 88200;
 const uint32_t kHalf = kBufferBytes / 2;
+template <typename A, typename B>
+using Pairs = std::initializer_list<std::pair<A, B>>;
 
 class Mixer {
 public:
@@ -38,8 +40,7 @@ public:
     bool attached = false;
 };
 
-TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAlive)
-{
+TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAlive) {
     {
         Mixer mixer;
         ASSERT_TRUE(mixer.running);
@@ -72,8 +73,7 @@ TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAliv
     // Shutdown stopped the thread and gave every buffer and the device back.
     Fake after;
     ASSERT_TRUE(after.Attach());
-    for (int i = 1; i < after.state->bufferCount; ++i)
-        EXPECT_EQ(after.state->buffers[i].released, 1) << i;
+    for (int i = 1; i < after.state->bufferCount; ++i) EXPECT_EQ(after.state->buffers[i].released, 1) << i;
     EXPECT_EQ(after.state->released, 1);
     EXPECT_FALSE(BRUM::IsRunning());
     // Entries after shutdown do nothing and answer their "not running" values.
@@ -88,16 +88,14 @@ TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAliv
     table.Tick();
 }
 
-TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
-{
+TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     BRUMMixerTable& t = mixer.table;
     MemorySample mono(1, 4000), stereo(2, 4000);
 
     std::vector<uint32_t> ids;
-    for (int i = 0; i < 40; ++i)
-        ids.push_back(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1));
+    for (int i = 0; i < 40; ++i) ids.push_back(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1));
     EXPECT_EQ(ids[0], 2u);  // the first id given
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
     EXPECT_EQ(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1), 0u) << "the 41st mono sound";
@@ -109,32 +107,26 @@ TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
     FakeSoundBuffer& first = mixer.fake.Channel(0);
     const uint32_t id = ids[0];
     EXPECT_EQ(first.frequency, 44100u);
-    t.SetVolume(id, 0.5f);
-    EXPECT_EQ(first.volume, -1000);
-    t.SetVolume(id, 0.25f);
-    EXPECT_EQ(first.volume, -2000);
-    t.SetVolume(id, 0.0f);
-    EXPECT_EQ(first.volume, -10000);
-    t.SetVolume(id, 0.0001f);  // below -100 dB: clamped, never -10001
-    EXPECT_EQ(first.volume, -10000);
-    t.SetVolume(id, 7.0f);
-    EXPECT_EQ(first.volume, 0);
+    // 0.0001 is below -100 dB: clamped, never -10001.
+    for (auto [volume, level] :
+         Pairs<float, LONG>{{0.5f, -1000}, {0.25f, -2000}, {0.0f, -10000}, {0.0001f, -10000}, {7.0f, 0}}) {
+        t.SetVolume(id, volume);
+        EXPECT_EQ(first.volume, level) << volume;
+    }
     EXPECT_FLOAT_EQ(t.GetVolume(id), 1.0f);
     t.SetMasterVolume(0.5f);
     EXPECT_EQ(first.volume, -1000);
     t.SetMasterVolume(1.0f);
 
-    t.SetPitch(id, 10.0f);
-    EXPECT_EQ(first.frequency, 100000u);
-    t.SetPitch(id, 0.001f);
-    EXPECT_EQ(first.frequency, 100u);
-    t.SetPitch(id, NAN);
-    EXPECT_EQ(first.frequency, 100u);
+    for (auto [pitch, frequency] : Pairs<float, DWORD>{{10.0f, 100000}, {0.001f, 100}, {NAN, 100}}) {
+        t.SetPitch(id, pitch);
+        EXPECT_EQ(first.frequency, frequency) << pitch;
+    }
     EXPECT_FLOAT_EQ(t.GetPitch(id), 0.001f);
-    t.SetPan(id, -3.0f);
-    EXPECT_EQ(first.pan, -10000);
-    t.SetPan(id, 0.25f);
-    EXPECT_EQ(first.pan, 2500);
+    for (auto [pan, level] : Pairs<float, LONG>{{-3.0f, -10000}, {0.25f, 2500}}) {
+        t.SetPan(id, pan);
+        EXPECT_EQ(first.pan, level) << pan;
+    }
     EXPECT_EQ(quaven_test::LogCapture::CountContaining("not a number"), 1);
 
     // Play sets its own frequency within the same range.
@@ -159,12 +151,10 @@ TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
     EXPECT_EQ(stereo.sample.useCount, 0);
     EXPECT_EQ(t.GetState(stereoId), 0);
     EXPECT_TRUE(mixer.fake.KeepAlive().playing);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_FALSE(mixer.fake.Channel(i).playing) << i;
+    for (int i = 0; i < 64; ++i) EXPECT_FALSE(mixer.fake.Channel(i).playing) << i;
 }
 
-TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed)
-{
+TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemorySample tone(1, 50000);
@@ -189,8 +179,7 @@ TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed
     EXPECT_TRUE(mixer.fake.KeepAlive().playing);
 }
 
-TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
-{
+TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemorySample tone(2, 30000);
@@ -200,8 +189,7 @@ TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
     EXPECT_EQ(0, memcmp(buffer.data, tone.bytes.data(), 30000));
     EXPECT_EQ(0, memcmp(buffer.data + 30000, tone.bytes.data(), kHalf - 30000));
     mixer.Advance(0);
-    for (int i = 0; i < 10; ++i)
-        mixer.Advance(kHalf);
+    for (int i = 0; i < 10; ++i) mixer.Advance(kHalf);
     EXPECT_EQ(mixer.table.GetState(id), 1);
     EXPECT_EQ(mixer.table.GetLooping(id), 1);
 
@@ -213,8 +201,7 @@ TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
     EXPECT_EQ(mixer.table.GetState(id), 0);
 }
 
-TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel)
-{
+TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemorySample tone(1, 8000);
@@ -237,8 +224,7 @@ TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel)
     EXPECT_EQ(mixer.table.GetState(up), 0);
 }
 
-TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning)
-{
+TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemorySample empty(2, 0);
@@ -254,8 +240,7 @@ TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning)
     EXPECT_EQ(mixer.table.Play(nullptr, 1, 0, 1, 0), 0u);
 }
 
-TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed)
-{
+TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed) {
     quaven_test::EngineTable engine;
     Fake fake;
     // The device is loaded by the mixer; load it first to arrange the failure.
@@ -279,8 +264,7 @@ TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed)
     EXPECT_EQ(table.Play(&tone.sample, 1, 0, 1, 0), 0u);
 }
 
-TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain)
-{
+TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemorySample tone(1, 8000);
@@ -316,8 +300,7 @@ struct MemoryList {
     }
 };
 
-TEST(BrumMixer, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound)
-{
+TEST(BrumMixer, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound) {
     Mixer mixer;
     ASSERT_TRUE(mixer.running && mixer.attached);
     MemoryList music, next;

@@ -23,8 +23,7 @@ struct Reader {
 };
 
 // vorbisfile alone over the file's bytes: what every decode here must equal.
-Bytes Decode(const Bytes& file)
-{
+Bytes Decode(const Bytes& file) {
     ov_callbacks callbacks = {
         [](void* out, size_t size, size_t count, void* source) -> size_t {
             Reader* r = static_cast<Reader*>(source);
@@ -36,8 +35,7 @@ Bytes Decode(const Bytes& file)
         [](void* source, ogg_int64_t offset, int whence) -> int {
             Reader* r = static_cast<Reader*>(source);
             const int64_t to = (whence == SEEK_SET ? 0 : whence == SEEK_CUR ? r->at : r->bytes->size()) + offset;
-            if (to < 0 || to > static_cast<int64_t>(r->bytes->size()))
-                return -1;
+            if (to < 0 || to > static_cast<int64_t>(r->bytes->size())) return -1;
             r->at = static_cast<size_t>(to);
             return 0;
         },
@@ -49,17 +47,14 @@ Bytes Decode(const Bytes& file)
     char chunk[4096];
     int link = 0;
     for (long got; (got = ov_read(&vf, chunk, sizeof chunk, 0, 2, 1, &link)) != 0;)
-        if (got > 0)
-            pcm.append(chunk, static_cast<size_t>(got));
+        if (got > 0) pcm.append(chunk, static_cast<size_t>(got));
     ov_clear(&vf);
     return pcm;
 }
 
-Bytes Repeat(const Bytes& bytes, size_t length)
-{
+Bytes Repeat(const Bytes& bytes, size_t length) {
     Bytes out;
-    while (out.size() < length)
-        out += bytes;
+    while (out.size() < length) out += bytes;
     return out.substr(0, length);
 }
 
@@ -71,41 +66,34 @@ struct ChannelRecord {
 
 class BrumSamplesTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineFilesTest::SetUp();
         BRUM::SetApi(qv);
         BRUM::SetSamplesAssumeRunning(true);
     }
-    void TearDown() override
-    {
-        for (BRUMSample* sample : loaded_)
-            BRUM::FreeSample(sample);
+    void TearDown() override {
+        for (BRUMSample* sample : loaded_) BRUM::FreeSample(sample);
         BRUM::SetSamplesAssumeRunning(false);
         EngineFilesTest::TearDown();
     }
 
     // The build's sound, as the file holds it.
-    static Bytes FileBytes(const std::string& name)
-    {
+    static Bytes FileBytes(const std::string& name) {
         const Bytes bytes = quaven_test::ReadNative(std::string(QUAVEN_TEST_SOUNDS_DIR) + "/" + name);
         EXPECT_NE("<missing>", bytes) << name;
         return bytes;
     }
     // The sound put into res:// and loaded as a game's sound is; freed after the test.
-    BRUMSample* Load(const std::string& name, int flags = 0)
-    {
+    BRUMSample* Load(const std::string& name, int flags = 0) {
         PutFile(name, FileBytes(name));
         BRUMSample* sample = BRUM::LoadSample(("res://" + name).c_str(), flags);
-        if (sample)
-            loaded_.push_back(sample);
+        if (sample) loaded_.push_back(sample);
         return sample;
     }
 
     // What a channel hears: halves of `half` bytes until `length` bytes; the answers summed.
     static Bytes Pull(BRUMChannel* channel, BRUMSample* sample, uint32_t half, size_t length, bool loop,
-                      uint32_t* sound = nullptr)
-    {
+                      uint32_t* sound = nullptr) {
         channel->sample = sample;
         Bytes out;
         std::vector<uint8_t> buffer(half, 0xCD);
@@ -115,20 +103,17 @@ protected:
                 total += BRUM::FillPCM(channel, sample, buffer.data(), half, loop);
             else if (sample->kind == BRUM_SAMPLE_OGG)
                 total += BRUM::FillOgg(channel, sample, buffer.data(), half, loop);
-            else
-                total += BRUM::FillPlayList(channel, buffer.data(), half);
+            else total += BRUM::FillPlayList(channel, buffer.data(), half);
             out.append(reinterpret_cast<const char*>(buffer.data()), half);
         }
-        if (sound)
-            *sound = total;
+        if (sound) *sound = total;
         return out.substr(0, length);
     }
 
     std::vector<BRUMSample*> loaded_;
 };
 
-TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilenceOrAgain)
-{
+TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilenceOrAgain) {
     const struct { const char* name; int channels, rate; } files[] = {
         {"mono_22050.wav", 1, 22050}, {"stereo_22050.wav", 2, 22050},
         {"mono_44100.wav", 1, 44100}, {"stereo_44100.wav", 2, 44100}};
@@ -154,8 +139,7 @@ TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilen
     }
 }
 
-TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrStreamed)
-{
+TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrStreamed) {
     BRUMSample* oneSecond = Load("stereo_1s.ogg");
     BRUMSample* longer = Load("stereo_1_5s.ogg");
     BRUMSample* streamed = Load("stereo.ogg", BRUM_LOAD_STREAM);
@@ -188,8 +172,7 @@ TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrSt
     EXPECT_EQ(22050, mono->sampleRate);
 }
 
-TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWithoutAGap)
-{
+TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWithoutAGap) {
     BRUMSample* sample = Load("stereo_1_5s.ogg");
     ASSERT_TRUE(sample && sample->kind == BRUM_SAMPLE_OGG);
     const Bytes pcm = Decode(FileBytes("stereo_1_5s.ogg"));
@@ -206,8 +189,7 @@ TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWith
     }
 }
 
-TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap)
-{
+TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap) {
     BRUMSample* list = BRUM::LoadSample("music.mpl", BRUM_LOAD_EMPTY);
     ASSERT_TRUE(list && list->kind == BRUM_SAMPLE_EMPTY);
     list->kind = BRUM_SAMPLE_PLAY_LIST;
@@ -230,8 +212,7 @@ TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap)
     }
 }
 
-TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin)
-{
+TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin) {
     BRUMSample* wav = Load("no_audio.wav");
     BRUMSample* ogg = Load("no_audio.ogg", BRUM_LOAD_STREAM);
     ASSERT_TRUE(wav && ogg);
@@ -253,8 +234,7 @@ TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin)
     EXPECT_TRUE(Pull(c.channel.get(), list, 44100, 88200, true, &sound) == Bytes(88200, '\0'));
 }
 
-TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage)
-{
+TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage) {
     const struct { const char* name; const char* message; } refused[] = {
         {"truncated_header.wav", "Header of 20 bytes is shorter than 44."},
         {"empty.wav", "Header of 0 bytes is shorter than 44."},
@@ -305,8 +285,7 @@ TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage)
     EXPECT_EQ(1, LogCapture::CountContaining("MP3 files have no decoder here."));
 }
 
-TEST_F(BrumSamplesTest, WithoutARunningMixerASampleStaysUnloaded)
-{
+TEST_F(BrumSamplesTest, WithoutARunningMixerASampleStaysUnloaded) {
     BRUM::SetSamplesAssumeRunning(false);
     BRUMSample* sample = Load("stereo_44100.wav");
     ASSERT_NE(nullptr, sample);

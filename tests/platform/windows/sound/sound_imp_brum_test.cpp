@@ -39,8 +39,7 @@ protected:
 
 BRUMSample* SampleOf(const Sound& sound) { return static_cast<BRUMSample*>(sound.sample); }
 
-TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3)
-{
+TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     EXPECT_STREQ(sound_.GetName(), "Kelmark Brumvox");
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_short.wav");
@@ -84,8 +83,7 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3)
     EXPECT_EQ(wav.sample, nullptr);
 }
 
-TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed)
-{
+TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed) {
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_2s.ogg");
     PutSound("tone_mono_2s.ogg");
@@ -136,8 +134,7 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     EXPECT_FALSE(sound_.IsChannelPlaying(channel)) << "freeing a sample stops its channels";
 }
 
-TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic)
-{
+TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic) {
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_short.wav");
     Sound music = {};
