@@ -9,7 +9,6 @@
 #include "support/back_buffer.h"
 #include "support/process.h"
 #include "support/res_folder.h"
-#include "support/windows_ui.h"
 #include "text/layout/text_fixture.h"
 
 namespace text_test {
@@ -24,25 +23,7 @@ struct Spot {
     const char* what;
 };
 
-class TextScene : public TextTest, public ::testing::WithParamInterface<std::string> {
-protected:
-    void SetUp() override {
-        if (GetParam() == "Direct3D11") {
-            window_ = quaven_test::CreateTestWindow("text", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
-            g_core.mainWindow = window_;
-            device_ = &direct3D_;
-        }
-        TextTest::SetUp();
-    }
-    void TearDown() override {
-        if (target_) g()->ReleaseBitmap(target_);
-        TextTest::TearDown();
-        if (window_) DestroyWindow(window_);
-    }
-    RendImpDirect3D11 direct3D_;
-    HWND window_ = nullptr;
-    Bitmap* target_ = nullptr;
-};
+using TextScene = RendererScene;
 
 TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     TestFont font(false), utf8(true);
@@ -53,9 +34,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     ASSERT_NE(dot_, nullptr);
     for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
     g()->RefreshBitmap(dot_);
-    BitmapDescription target = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 128, 96, 1, 1, {}};
-    target_ = g()->CreateBitmap("text target", &target);
-    ASSERT_TRUE(target_ && target_->hardware.loaded);
+    ASSERT_NE(SceneTarget(128, 96), nullptr);
     Color after = {};
     float widths[3] = {};
     Frame([&] {
@@ -100,10 +79,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     EXPECT_NEAR(after.g, 1.0f, 1e-6f) << "a colour tag leaves its colour set";
     EXPECT_NEAR(after.a, 128 / 255.0f, 1e-6f);
 
-    ASSERT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));
-    TestImage image;
-    image.Resize(target_->width, target_->height);
-    memcpy(image.rgba.data(), target_->pixels, image.rgba.size());
+    const TestImage image = ReadBack();
     const std::vector<Spot> spots = {
         {2, 2, kWhite, "A: top left"}, {5, 7, kWhite, "A: bottom right"}, {6, 4, kBlack, "between A and B"},
         {2, 1, kBlack, "above A"}, {2, 8, kBlack, "below A"}, {7, 4, kWhite, "B"}, {11, 4, kBlack, "after B"},
@@ -171,11 +147,7 @@ protected:
         res_.emplace("text");
     }
     void TearDown() override {
-        const uint8_t counting = g_core.referenceCounting;
-        g_core.referenceCounting = 0;  // every font given back for good
-        for (int slot = 0; slot < QVI_GetPooledFontCount(); ++slot)
-            if (Font* font = QVI_GetPooledFont(slot); font->header.name) qv->ReleaseFont(font);
-        g_core.referenceCounting = counting;
+        ReleasePooledFonts();
         TextTest::TearDown();
         res_.reset();
     }
@@ -245,8 +217,7 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
     EXPECT_EQ(outside, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"), RendererName);
 
 }  // namespace
 }  // namespace text_test
