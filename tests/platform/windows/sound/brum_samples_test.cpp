@@ -151,15 +151,6 @@ TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrSt
     const Bytes pcm = Decode(FileBytes("stereo_1s.ogg"));
     ASSERT_EQ(pcm.size(), oneSecond->dataBytes);
     EXPECT_EQ(0, memcmp(pcm.data(), oneSecond->data, pcm.size()));
-    // The 1000 Hz tone: one rising zero crossing of the left channel a period.
-    int crossings = 0;
-    for (size_t i = 4; i + 4 <= pcm.size(); i += 4) {
-        int16_t before, now;
-        memcpy(&before, pcm.data() + i - 4, 2);
-        memcpy(&now, pcm.data() + i, 2);
-        crossings += before < 0 && now >= 0;
-    }
-    EXPECT_NEAR(1000, crossings, 3);
 
     EXPECT_EQ(BRUM_SAMPLE_OGG, longer->kind);
     EXPECT_EQ(264600u, longer->decodedBytes);

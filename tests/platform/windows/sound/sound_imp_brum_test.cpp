@@ -31,10 +31,15 @@ protected:
         sound_.Shutdown();
         quaven_test::EngineFilesTest::TearDown();
     }
+    // The play cursors moved on by bytes, times over, each move seen by one mixer tick.
+    void Advance(uint32_t bytes, int times) {
+        for (int i = 0; i < times; ++i) fake_.advance(bytes), table_.Tick();
+    }
 
     SoundImpBRUM sound_;
     CoreState core_ = {};
     brum_test::Fake fake_;
+    BRUMMixerTable table_ = [] { BRUMMixerTable table = {}; BRUM::FillMixerTable(&table); return table; }();
 };
 
 BRUMSample* SampleOf(const Sound& sound) { return static_cast<BRUMSample*>(sound.sample); }
@@ -121,12 +126,7 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     const SoundChannelHandle channel = sound_.PlaySound(&longList, 1, 0, 1);
     ASSERT_NE(channel, 0u);
     EXPECT_EQ(fake_.Channel(40).frequency, 44100u);
-    for (int i = 0; i < 8; ++i) {
-        fake_.advance(44100);
-        BRUMMixerTable table = {};
-        BRUM::FillMixerTable(&table);
-        table.Tick();
-    }
+    Advance(44100, 8);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.UnloadSound(&mixed);
     sound_.UnloadSound(&longList);
@@ -141,20 +141,14 @@ TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic) {
     ASSERT_TRUE(sound_.LoadSound(&music, "res://tone_stereo_short.wav"));
     sound_.PlayMusic(&music, 0.25f);
     EXPECT_EQ(fake_.Channel(40).volume, -2000);
-    BRUMMixerTable table = {};
-    BRUM::FillMixerTable(&table);
     const uint32_t channel = 2;  // the first channel id
-    ASSERT_EQ(table.GetSample(channel), SampleOf(music));
-    // Ten times the sound's length goes by.
-    for (int i = 0; i < 8; ++i) {
-        fake_.advance(22050);
-        table.Tick();
-    }
+    ASSERT_EQ(table_.GetSample(channel), SampleOf(music));
+    Advance(22050, 8);  // ten times the sound's length
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.SetMusicVolume(0.5f);
     EXPECT_EQ(fake_.Channel(40).volume, -1000);
     sound_.SetMusicPaused(true);
-    EXPECT_EQ(table.GetState(channel), 2);
+    EXPECT_EQ(table_.GetState(channel), 2);
     sound_.SetMusicPaused(false);
     sound_.StopMusic();
     EXPECT_FALSE(sound_.IsChannelPlaying(channel));
