@@ -40,6 +40,13 @@ public:
     bool attached = false;
 };
 
+// Each test's own mixer, on a fresh record of the fake device.
+class BrumMixerStarted : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(mixer.running && mixer.attached) << "the fake dsound.dll was not the one loaded"; }
+    Mixer mixer;
+};
+
 TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAlive) {
     {
         Mixer mixer;
@@ -88,9 +95,7 @@ TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAliv
     table.Tick();
 }
 
-TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
     BRUMMixerTable& t = mixer.table;
     MemorySample mono(1, 4000), stereo(2, 4000);
 
@@ -154,9 +159,7 @@ TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
     for (int i = 0; i < 64; ++i) EXPECT_FALSE(mixer.fake.Channel(i).playing) << i;
 }
 
-TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed) {
     MemorySample tone(1, 50000);
     const uint32_t id = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 0);
     ASSERT_NE(id, 0u);
@@ -179,9 +182,7 @@ TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed
     EXPECT_TRUE(mixer.fake.KeepAlive().playing);
 }
 
-TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass) {
     MemorySample tone(2, 30000);
     const uint32_t id = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 1);
     FakeSoundBuffer& buffer = mixer.fake.Channel(40);  // the first stereo channel
@@ -201,9 +202,7 @@ TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass) {
     EXPECT_EQ(mixer.table.GetState(id), 0);
 }
 
-TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel) {
     MemorySample tone(1, 8000);
     const uint32_t down = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 1);
     const uint32_t up = mixer.table.Play(&tone.sample, 0.001f, 0.0f, 1.0f, 1);
@@ -224,9 +223,7 @@ TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel) {
     EXPECT_EQ(mixer.table.GetState(up), 0);
 }
 
-TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning) {
     MemorySample empty(2, 0);
     const uint32_t id = mixer.table.Play(&empty.sample, 1.0f, 0.0f, 1.0f, 1);
     ASSERT_NE(id, 0u);
@@ -264,9 +261,7 @@ TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed) {
     EXPECT_EQ(table.Play(&tone.sample, 1, 0, 1, 0), 0u);
 }
 
-TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain) {
     MemorySample tone(1, 8000);
     const uint32_t a = mixer.table.Play(&tone.sample, 1, 0, 1, 1);
     const uint32_t b = mixer.table.Play(&tone.sample, 1, 0, 1, 1);
@@ -281,28 +276,18 @@ TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain) {
     EXPECT_EQ(mixer.table.GetPaused(b), 1);
 }
 
-}  // namespace
-
-namespace {
-
 // A play list of two in-memory entries, as SoundImpBRUM builds one from a ".mpl" file.
 struct MemoryList {
     MemorySample a{2, 20000}, b{2, 30000};
     BRUMSample list = {};
     MemoryList() {
         list.name = const_cast<char*>("list");
-        list.kind = BRUM_SAMPLE_PLAY_LIST;
-        list.channels = 2;
-        list.bitsPerSample = 16;
-        list.entries[0] = &a.sample;
-        list.entries[1] = &b.sample;
-        list.entryCount = 2;
+        list.kind = BRUM_SAMPLE_PLAY_LIST, list.channels = 2, list.bitsPerSample = 16;
+        list.entries[0] = &a.sample, list.entries[1] = &b.sample, list.entryCount = 2;
     }
 };
 
-TEST(BrumMixer, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound) {
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound) {
     MemoryList music, next;
     BRUMMixerTable& t = mixer.table;
     const uint32_t id = t.Play(&music.list, 0.5f, 0.0f, 1.0f, 0);
