@@ -60,9 +60,8 @@ protected:
     }
 
     static const FontGlyph* Find(const Font* font, uint32_t codePoint) {
-        for (int i = 0; i < font->glyphCount; ++i) {
+        for (int i = 0; i < font->glyphCount; ++i)
             if (font->glyphs[i].codePoint == codePoint) return &font->glyphs[i];
-        }
         return nullptr;
     }
 
@@ -91,14 +90,10 @@ protected:
             for (int p = 0; p < glyph.image.width * glyph.image.height; ++p) {
                 const uint8_t* pixel = glyph.image.pixels + p * 4;
                 ASSERT_FALSE(pixel[3] > 0 && pixel[3] < 5);
-                if (white && pixel[3] > 0) {
-                    ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255);
-                }
+                if (white && pixel[3] > 0) ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255);
                 opaque += pixel[3] == 255;
             }
-            if (solid) {
-                EXPECT_GT(opaque, 0);
-            }
+            if (solid) EXPECT_GT(opaque, 0);
         }
         EXPECT_GT(images, 0);
     }

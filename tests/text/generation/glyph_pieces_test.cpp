@@ -16,9 +16,8 @@ TEST_F(GlyphPieces, CoverageRowsAreReadByTheirPitchInEitherOrder) {
     ASSERT_EQ(image.height, 4);
     auto alpha = [&](int x, int y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
     const int expected[4][5] = {{0, 0, 0, 0, 0}, {0, 150, 255, 0, 0}, {0, 15, 30, 255, 0}, {0, 0, 0, 0, 0}};
-    for (int y = 0; y < 4; ++y) {
+    for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(alpha(x, y), expected[y][x]) << x << "," << y;
-    }
     EXPECT_EQ(image.pixels[(1 * 5 + 1) * 4], 255);  // ink is white
     EXPECT_EQ(image.pixels[0], 0);                  // the border is clear
 

@@ -64,9 +64,7 @@ TEST_F(TrueTypeSource, Utf8FontHoldsTheCharactersItsTranslationsNeedInCodePointO
     ASSERT_EQ(font->glyphCount, 89 + 6 + 18 + 1);
     std::set<uint32_t> codePoints;
     for (int i = 0; i < font->glyphCount; ++i) {
-        if (i > 0) {
-            ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
-        }
+        if (i > 0) ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
         EXPECT_EQ(font->glyphs[i].kerning, nullptr);
         codePoints.insert(font->glyphs[i].codePoint);
     }

@@ -54,9 +54,8 @@ TEST_F(BrumSmoke, WineDirectSoundPlaysTheToneIntoTheCapture) {
     ASSERT_GT(bytes.size(), 4096u) << "nothing was captured";
     std::vector<float> left;
     const int16_t* frames = reinterpret_cast<const int16_t*>(bytes.data());
-    for (size_t i = 0; i + 1 < bytes.size() / 2; i += 2) {
+    for (size_t i = 0; i + 1 < bytes.size() / 2; i += 2)
         if (frames[i] != 0 || !left.empty()) left.push_back(frames[i] / 32768.0f);
-    }
     ASSERT_GT(left.size(), 4096u) << "the capture holds only silence";
     left.resize(left.size() - left.size() % 4096);
     bool heard = false;
