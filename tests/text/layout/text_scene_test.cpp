@@ -3,7 +3,6 @@
 // wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
 #include <cmath>
 #include <optional>
-#include <tuple>
 
 #include "filesystem/backends.h"
 #include "support/back_buffer.h"
@@ -138,7 +137,7 @@ TEST_P(TextScene, DistanceFieldSmoothingFollowsTheSizeOnScreen) {
 }
 
 // A font the game loads through the pool (read from its .mft file, packed and uploaded by
-// the pool) draws from its atlas just as the fonts made here do.
+// the pool).
 class PooledFontText : public TextTest {
 protected:
     void SetUp() override {
@@ -153,29 +152,6 @@ protected:
     }
     std::optional<quaven_test::ResFolder> res_;
 };
-
-TEST_F(PooledFontText, AFontTheGameLoadsDrawsFromItsAtlas) {
-    {
-        TestFont made(false);
-        ASSERT_TRUE(qv->SaveFont(made.get(), "res://blocks.mft"));
-    }
-    Font* font = qv->GetFont("res://blocks.mft");
-    ASSERT_TRUE(font && font->atlas.hardware.loaded);
-    Bitmap* target = Target(32, 16);
-    Frame([&] {
-        g()->PushRenderTarget(target);
-        g()->ClearColorAlpha(0, 0, 0, 1);
-        g()->SetTextureFilter(QV_FILTER_POINT);
-        EXPECT_FLOAT_EQ(Draw(font, 2, 2, "AV W"), 18);
-        g()->PopRenderTarget();
-    });
-    const TestImage image = Pixels(target);
-    const Rgba8 white = {255, 255, 255, 255}, black = {0, 0, 0, 255};
-    for (const auto& [x, y, colour] : std::vector<std::tuple<int, int, Rgba8>>{
-             {2, 2, white}, {8, 7, white}, {9, 4, black}, {12, 4, black}, {13, 2, white}, {18, 7, white},
-             {19, 4, black}, {4, 8, black}, {4, 1, black}})
-        EXPECT_TRUE(PixelNear(image, x, y, colour, 2)) << x << ", " << y;
-}
 
 // A game's font made from a TrueType file the whole way: its .mft is missing, so the pool
 // generates it from its source and DejaVuSans.ttf, writes it and reads it back; saving it
