@@ -113,7 +113,6 @@ TEST_F(SoundModuleTest, FadesReachTheirTargetsAndAFadeOutStops) {
     EXPECT_EQ(sound.Take(), (Calls{"Volume 1 0.25", "Stop 1"}));
     EXPECT_FALSE(qv->IsChannelPlaying(a));
 
-    // Fading in from silence.
     const uint32_t b = qv->PlaySound(hum, 0.0f, 0.0f, 1.0f);
     qv->FadeChannelVolume(b, 1.0f, 0.5f);
     Frame(250, 2);

@@ -27,7 +27,6 @@ public:
         running = table.Init(44100, 64, nullptr, 0);
     }
     ~Mixer() { table.Shutdown(); }
-    // The cursors move on, then one tick sees it.
     void Advance(uint32_t bytes) {
         fake.advance(bytes);
         table.Tick();

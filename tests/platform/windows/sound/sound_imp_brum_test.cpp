@@ -17,7 +17,6 @@ using quaven_test::LogCapture;
 
 class SoundImpBrumTest : public quaven_test::EngineFilesTest {
 protected:
-    // A tone made by the build, copied into res://.
     void PutSound(const std::string& name) {
         const std::string bytes = quaven_test::ReadFile(std::string(QUAVEN_BRUM_SOUNDS) + "/" + name);
         ASSERT_FALSE(bytes.empty()) << name;
