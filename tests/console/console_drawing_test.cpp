@@ -126,7 +126,8 @@ TEST_P(ConsoleDrawing, AFontReportingMissingGlyphsWhileTheConsoleDrawsAddsNoLine
     EXPECT_EQ(g_console.lines.count, lines + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Renderers, ConsoleDrawing, ::testing::Values("TestRenderer", "Direct3D11"), text_test::RendererName);
+INSTANTIATE_TEST_SUITE_P(Renderers, ConsoleDrawing, ::testing::Values("TestRenderer", "Direct3D11"),
+                         text_test::RendererName);
 
 }  // namespace
 }  // namespace console_test

@@ -149,8 +149,8 @@ protected:
     // Made on first use; null when the device could not make it.
     Bitmap* SceneTarget(int width, int height) {
         if (!target_) {
-            BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, width, height, 1, 1, {}};
-            target_ = g()->CreateBitmap("scene target", &description);
+            BitmapDescription target = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, width, height, 1, 1, {}};
+            target_ = g()->CreateBitmap("scene target", &target);
         }
         return target_ && target_->hardware.loaded ? target_ : nullptr;
     }

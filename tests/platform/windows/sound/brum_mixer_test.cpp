@@ -42,7 +42,7 @@ public:
 // Each test's own mixer, on a fresh record of the fake device.
 class BrumMixerStarted : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(mixer.running && mixer.attached) << "the fake dsound.dll was not the one loaded"; }
+    void SetUp() override { ASSERT_TRUE(mixer.running && mixer.attached) << "not the fake dsound.dll"; }
     Mixer mixer;
 };
 
