@@ -10,9 +10,7 @@
 #include "core/logging/logging.h"
 #include "filesystem/backends.h"
 #include "graphics/setup/renderer_setup.h"
-#include "platform/windows/d3d11/rendimp_direct3d11.h"
 #include "support/res_folder.h"
-#include "support/windows_ui.h"
 #include "text/layout/text_fixture.h"
 
 namespace console_test {
@@ -33,15 +31,10 @@ int CountIn(const TestImage& image, int top, int bottom, Test test, int left = 1
     return count;
 }
 
-class ConsoleDrawing : public text_test::TextTest, public ::testing::WithParamInterface<std::string> {
+class ConsoleDrawing : public text_test::RendererScene {
 protected:
     void SetUp() override {
-        if (GetParam() == "Direct3D11") {
-            window_ = quaven_test::CreateTestWindow("console", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
-            g_core.mainWindow = window_;
-            device_ = &direct3D_;
-        }
-        TextTest::SetUp();
+        RendererScene::SetUp();
         ASSERT_TRUE(QVI_InitFileSystem());
         res_.emplace("console");
         qv->fileSystem->AddSearchPath("res://", true);
@@ -57,40 +50,24 @@ protected:
         ForgetConsoleState();
         g_rendererSetup.video = savedVideo_;
         while (qv->fileSystem->GetSearchPathCount() > 0) qv->fileSystem->RemoveSearchPath(qv->fileSystem->GetSearchPath(0));
-        const uint8_t counting = g_core.referenceCounting;
-        g_core.referenceCounting = 0;
-        for (int slot = 0; slot < QVI_GetPooledFontCount(); ++slot)
-            if (Font* font = QVI_GetPooledFont(slot); font->header.name) qv->ReleaseFont(font);
-        g_core.referenceCounting = counting;
-        if (target_) g()->ReleaseBitmap(target_);
-        TextTest::TearDown();
+        text_test::ReleasePooledFonts();
+        RendererScene::TearDown();
         res_.reset();
-        if (window_) DestroyWindow(window_);
     }
     // One frame with the console drawn into a 320 x 100 target.
     TestImage DrawConsole() {
-        if (!target_) {
-            BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 320, 100, 1, 1, {}};
-            target_ = g()->CreateBitmap("console target", &description);
-        }
-        TestImage image;
-        if (!target_ || !target_->hardware.loaded) return image;
+        Bitmap* target = SceneTarget(320, 100);
+        if (!target) return TestImage();
         Frame([&] {
-            g()->PushRenderTarget(target_);
+            g()->PushRenderTarget(target);
             g()->ClearColorAlpha(0, 0, 0, 1);
             g()->SetTextureFilter(QV_FILTER_POINT);
             QVI_DrawConsole(0.0f);
             g()->PopRenderTarget();
         });
-        EXPECT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));
-        image.Resize(target_->width, target_->height);
-        memcpy(image.rgba.data(), target_->pixels, image.rgba.size());
-        return image;
+        return ReadBack();
     }
     std::optional<quaven_test::ResFolder> res_;
-    RendImpDirect3D11 direct3D_;
-    HWND window_ = nullptr;
-    Bitmap* target_ = nullptr;
     VideoParameters savedVideo_ = {};
 };
 
@@ -150,7 +127,7 @@ TEST_P(ConsoleDrawing, AFontReportingMissingGlyphsWhileTheConsoleDrawsAddsNoLine
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, ConsoleDrawing, ::testing::Values("TestRenderer", "Direct3D11"),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+                         text_test::RendererName);
 
 }  // namespace
 }  // namespace console_test

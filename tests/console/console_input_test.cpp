@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/platform_command.h"
 #include "graphics/setup/renderer_setup.h"
 #include "text/fonts/font_record.h"
 
@@ -119,8 +118,7 @@ TEST_F(ConsoleTest, RegisteredCommandsCompleteAndTheProgramReceivesTheirArgument
     EXPECT_EQ(Input(), "");
 }
 
-// The clipboard as the platform commands answer it; the commands' own branch supplies the
-// real ones, which the last test reaches.
+// The clipboard as the platform commands answer it.
 std::vector<std::string> g_commands;
 std::string g_clipboard;
 const char* FakePlatformCommand(const char* command, const char* argument) {
@@ -172,28 +170,6 @@ TEST_F(ConsoleTest, PasteTakesOneLineOfTheClipboardWithinTheLineAndCopyPutsTheIn
     g_console.font = nullptr;
     g_rendererSetup.video = video;
 }
-
-TEST_F(ConsoleTest, PasteReadsTheRealClipboardThroughThePlatformCommand) {
-    qv->PlatformCommand = QV_PlatformCommand;
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 16);
-    memcpy(GlobalLock(block), "from clipboard", 15);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-    if (!qv->PlatformCommand("Clipboard_GetText", nullptr))
-        GTEST_SKIP() << "the platform's clipboard commands are not built in yet";
-    Type("\xA7");
-    PressWithControl('V');
-    EXPECT_EQ(Input(), "from clipboard");
-}
-
-}  // namespace
-}  // namespace console_test
-
-namespace console_test {
-namespace {
 
 TEST_F(ConsoleTest, TheConsoleSlidesInAQuarterSecondAndItsCursorBlinksOncePerSecond) {
     Type("\xA7");

@@ -12,8 +12,7 @@ using namespace quaven_test;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST_F(ModulesTest, WithoutFeaturesTwoLocalFallbacksAndNoImplementationOfAnyKind)
-{
+TEST_F(ModulesTest, WithoutFeaturesTwoLocalFallbacksAndNoImplementationOfAnyKind) {
     Start("");
     EXPECT_EQ(ModuleNames(), "Local Fallbacks|Local Fallbacks");
     for (int kind = 0; kind < IMPLEMENTATION_KIND_COUNT; ++kind)
@@ -25,8 +24,7 @@ TEST_F(ModulesTest, WithoutFeaturesTwoLocalFallbacksAndNoImplementationOfAnyKind
     EXPECT_FALSE(QVI_DoExtensionModulesPauseGame());
 }
 
-TEST_F(ModulesTest, FeaturesLoadKartridgeThenSteamBetweenTheFallbacksAndTheFrontModuleWins)
-{
+TEST_F(ModulesTest, FeaturesLoadKartridgeThenSteamBetweenTheFallbacksAndTheFrontModuleWins) {
     Start("STEAM;KARTRIDGE LEADERBOARDS,ACHIEVEMENTS IN_APP_PURCHASES REGISTER_FOR_LOCAL_NOTIFICATIONS_ON_LAUNCH",
           {{"kartridge", "module-kartridge.dll"}, {"steam", "module-steam.dll"}});
     EXPECT_EQ(ModuleNames(), "Local Fallbacks|Test Steam|Test Kartridge|Local Fallbacks");
@@ -43,21 +41,18 @@ TEST_F(ModulesTest, FeaturesLoadKartridgeThenSteamBetweenTheFallbacksAndTheFront
     EXPECT_FALSE(Contains(TakeCalls(), "module.GetImplementation 1\n"));
 }
 
-TEST_F(ModulesTest, AMissingLibraryAndAnotherInterfaceVersionAreWarnedAboutAndLeftOut)
-{
+TEST_F(ModulesTest, AMissingLibraryAndAnotherInterfaceVersionAreWarnedAboutAndLeftOut) {
     Start("KARTRIDGE STEAM", {{"version2", "module-steam.dll"}});
     EXPECT_EQ(ModuleNames(), "Local Fallbacks|Local Fallbacks");
     EXPECT_EQ(LogCapture::PopupTexts(),
               (std::vector<std::string>{"Unable to load module 'module-kartridge.dll'.",
                                         "Unable to load module 'module-kartridge.dll' interface.",
                                         "Module 'module-steam.dll' interface version mismatch. (2 != 1)"}));
-    for (const LoggedLine& line : LogCapture::PopupLines())
-        EXPECT_EQ(line.level, QV_LOG_WARNING);
+    for (const LoggedLine& line : LogCapture::PopupLines()) EXPECT_EQ(line.level, QV_LOG_WARNING);
 }
 
 // A loaded library stays loaded for the run (its file cannot be replaced): each case its own res://.
-TEST_F(ModulesTest, AModuleWithoutTheExportOrWithoutAnObjectIsLeftOutAndAFailedStartStays)
-{
+TEST_F(ModulesTest, AModuleWithoutTheExportOrWithoutAnObjectIsLeftOutAndAFailedStartStays) {
     Start("KARTRIDGE STEAM", {{"no_export", "module-kartridge.dll"}, {"null_interface", "module-steam.dll"}});
     EXPECT_EQ(ModuleNames(), "Local Fallbacks|Local Fallbacks");
     EXPECT_EQ(LogCapture::PopupTexts(),
@@ -73,8 +68,7 @@ TEST_F(ModulesTest, AModuleWithoutTheExportOrWithoutAnObjectIsLeftOutAndAFailedS
     EXPECT_NE(QVI_CloudImplementation(), nullptr) << "a module that failed to start still offers its services";
 }
 
-TEST_F(ModulesTest, APauseStopsTheAskingThenModulesAndImplementationsUpdateAndShutdownDeletesThroughSlotZero)
-{
+TEST_F(ModulesTest, APauseStopsTheAskingThenModulesAndImplementationsUpdateAndShutdownDeletesThroughSlotZero) {
     Start("STEAM KARTRIDGE LEADERBOARDS", {{"kartridge", "module-kartridge.dll"}, {"steam", "module-steam.dll"}});
     TakeCalls(), TakeCalls("Test Kartridge");
     EXPECT_FALSE(QVI_DoExtensionModulesPauseGame());
@@ -95,8 +89,7 @@ TEST_F(ModulesTest, APauseStopsTheAskingThenModulesAndImplementationsUpdateAndSh
     EXPECT_EQ(QVI_GetResolvedImplementation(IMPLEMENTATION_CLOUD), nullptr);
 }
 
-TEST_F(ModulesTest, CommandsReachTheNotificationServiceAndThenTheModulesInListOrder)
-{
+TEST_F(ModulesTest, CommandsReachTheNotificationServiceAndThenTheModulesInListOrder) {
     Start("STEAM", {{"steam", "module-steam.dll"}});
     TakeCalls();
     for (const char* argument : {"T;B;S", "T;;S;", "T;B;S;60", static_cast<const char*>(nullptr)})
@@ -111,8 +104,7 @@ TEST_F(ModulesTest, CommandsReachTheNotificationServiceAndThenTheModulesInListOr
                            "module.Command TestModule_Echo hello\n");
 }
 
-TEST_F(ModulesTest, EverySubTableMemberReachesItsSlotWithItsArgumentsAndAnswer)
-{
+TEST_F(ModulesTest, EverySubTableMemberReachesItsSlotWithItsArgumentsAndAnswer) {
     Start("STEAM LEADERBOARDS ACHIEVEMENTS", {{"steam", "module-steam.dll"}});
     TakeCalls();
     qv->achievements->UnlockAchievement(1, "first");
@@ -165,8 +157,7 @@ TEST_F(ModulesTest, EverySubTableMemberReachesItsSlotWithItsArgumentsAndAnswer)
     qv->leaderboards->Login(0);
     qv->leaderboards->Login(0);
     EXPECT_TRUE(qv->leaderboards->Call8());
-    for (const char* text : {"", static_cast<const char*>(nullptr), "text"})
-        qv->leaderboards->Call9(text);
+    for (const char* text : {"", static_cast<const char*>(nullptr), "text"}) qv->leaderboards->Call9(text);
     EXPECT_EQ(qv->leaderboards->Call14(), 77);
     EXPECT_FALSE(qv->leaderboards->RequestScoresAroundUserRank(1, 10, "daily"));
     EXPECT_FALSE(qv->leaderboards->RequestScores(1, 10, QV_LEADERBOARD_FILTER_FRIENDS, "refused"));

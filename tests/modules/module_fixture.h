@@ -17,8 +17,7 @@ namespace quaven_test {
 
 // An export of the library that holds the first registered module of that name; null when none.
 template <typename Function>
-Function ModuleExport(const char* moduleName, const char* exportName)
-{
+Function ModuleExport(const char* moduleName, const char* exportName) {
     HMODULE library = nullptr;
     for (int32_t i = 0; i < g_extensionModules.count && !library; ++i) {
         if (strcmp(g_extensionModules.data[i]->GetName(), moduleName) == 0)
@@ -31,8 +30,7 @@ Function ModuleExport(const char* moduleName, const char* exportName)
 class ModulesTest : public EngineFilesTest {
 protected:
     void SetUp() override { EngineFilesTest::SetUp(), std::swap(savedFeatures_, g_config.applicationFeatures); }
-    void TearDown() override
-    {
+    void TearDown() override {
         QVI_ShutdownExtensionModules();
         free(g_config.applicationFeatures);
         g_config.applicationFeatures = savedFeatures_;
@@ -40,8 +38,7 @@ protected:
     }
 
     // Each module variant as res://<name>, then the modules started with the features.
-    void Start(const char* features, std::initializer_list<std::pair<const char*, const char*>> modules = {})
-    {
+    void Start(const char* features, std::initializer_list<std::pair<const char*, const char*>> modules = {}) {
         for (const auto& [variant, name] : modules) {
             const std::string from = std::string(QUAVEN_TEST_MODULES_DIR) + "/test_module_" + variant + ".dll";
             ASSERT_TRUE(CopyFileA(from.c_str(), (ResRoot() + "/" + name).c_str(), FALSE)) << from;
@@ -52,8 +49,7 @@ protected:
     }
 
     // The registered modules' names, front first.
-    static std::string ModuleNames()
-    {
+    static std::string ModuleNames() {
         std::string names;
         for (int32_t i = 0; i < g_extensionModules.count; ++i)
             names += std::string(i ? "|" : "") + g_extensionModules.data[i]->GetName();
@@ -61,12 +57,10 @@ protected:
     }
 
     // What the named test module noted since the last call (the record is then cleared).
-    static std::string TakeCalls(const char* moduleName = "Test Steam")
-    {
+    static std::string TakeCalls(const char* moduleName = "Test Steam") {
         auto calls = ModuleExport<const char* (*)()>(moduleName, "TestModule_Calls");
         const std::string noted = calls ? calls() : "<no such module>";
-        if (auto clear = ModuleExport<void (*)()>(moduleName, "TestModule_ClearCalls"))
-            clear();
+        if (auto clear = ModuleExport<void (*)()>(moduleName, "TestModule_ClearCalls")) clear();
         return noted;
     }
 

@@ -23,10 +23,8 @@ using namespace quaven_test;
 
 NullRenderer g_renderer;
 
-TEST(ModulesHostChild, RunsTheCaseOfItsEnvironment)
-{
-    if (!BeginChild())
-        GTEST_SKIP() << "runs only as the child of the ModulesHost tests";
+TEST(ModulesHostChild, RunsTheCaseOfItsEnvironment) {
+    if (!BeginChild()) GTEST_SKIP() << "runs only as the child of the ModulesHost tests";
     const std::string folder = WithForwardSlashes(ChildFolder());
     g_core.api = qv;
     QVI_SetEngineStartTime();
@@ -73,8 +71,7 @@ TEST(ModulesHostChild, RunsTheCaseOfItsEnvironment)
     }
 }
 
-TEST(ModulesHost, APausingModuleFreezesTheProgramsDeltaAndServiceResultsReachOnEvent)
-{
+TEST(ModulesHost, APausingModuleFreezesTheProgramsDeltaAndServiceResultsReachOnEvent) {
     const ChildRun run = RunChild("ModulesHostChild.RunsTheCaseOfItsEnvironment", "prog.dll", "pause");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.exitCode, 0u);

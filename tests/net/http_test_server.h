@@ -32,7 +32,6 @@ inline int Hits(const std::string& path) {
     return hits;
 }
 
-// The native file of a url's cache copy.
 inline std::string CacheFile(const std::string& url) { return QVI_GetHTTPCachePath(url.c_str(), true).text; }
 
 }  // namespace http_test

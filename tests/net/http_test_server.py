@@ -53,53 +53,43 @@ class Handler(BaseHTTPRequestHandler):
     def handle_any(self):
         global last_request
         last_request = time.monotonic()
-        path = self.path
         length = int(self.headers.get("Content-Length") or 0)
-        body = self.rfile.read(length) if length > 0 else b""
-        hits[path] = hits.get(path, 0) + 1
-        port = self.server.server_address[1]
-        if path.startswith("/hits/"):
-            self.answer(200, str(hits.get(path[len("/hits"):], 0)).encode())
-        elif path == "/empty":
-            self.answer(200)
-        elif path == "/hello":
-            self.answer(200, b"hello, quaven")
-        elif path.startswith("/echo"):
-            self.answer(200, json.dumps({"method": self.command, "path": path, "body": body.decode("latin-1"),
-                                         "headers": dict(self.headers.items())}, sort_keys=True).encode())
-        elif path.startswith("/redirect/"):
-            left = int(path[len("/redirect/"):])
-            self.answer(302, location=self.url("/redirect/%d" % (left - 1) if left > 1 else "/hello"))
-        elif path == "/redirect-to-localhost":
-            self.answer(307, location="http://localhost:%d/echo" % port)
-        elif path == "/loop":
-            self.answer(302, location=self.url("/loop"))
-        elif path == "/no-location":
-            self.answer(302, b"moved")
-        elif path == "/endless-headers":
-            self.raw(b"HTTP/1.0 200 OK\r\n", repeat=b"X-Filler: more\r\n", times=200000)
-        elif path == "/huge-header-line":
-            self.raw(b"HTTP/1.0 200 OK\r\nX-Long: ", repeat=b"a" * 1024, times=1000)
-        elif path == "/huge-length":
-            self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: 4000000000000\r\n\r\nshort")
-        elif path == "/stall":
-            self.raw(b"HTTP/1.0 200 OK\r\n", then_stall=True)
-        elif path == "/stall-body":
-            self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n0123456789", then_stall=True)
-        elif path.startswith("/cut"):
-            self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n" + b"x" * 100)
-        elif path.startswith("/files/"):
-            self.answer(200, b"file at " + path.encode())
-        elif path.startswith("/art/quadrants"):
-            self.answer(200, PNG, content_type="image/png")
-        elif path.startswith("/bytes/"):  # the benchmark's download: byte i is i mod 256
-            size = int(path[len("/bytes/"):])
-            self.raw(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % size, repeat=bytes(range(256)) * 4096,
-                     times=size >> 20)
-        else:
-            self.answer(404, b"not here")
+        self.body = self.rfile.read(length) if length > 0 else b""
+        hits[self.path] = hits.get(self.path, 0) + 1
+        # The first route that begins the path answers; one ending in "$" must be the whole path.
+        for route, respond in ROUTES:
+            if self.path == route[:-1] if route.endswith("$") else self.path.startswith(route):
+                return respond(self, self.path)
+        self.answer(404, b"not here")
 
     do_GET = do_POST = do_PUT = do_DELETE = do_HEAD = handle_any
+
+
+OK = b"HTTP/1.0 200 OK\r\n"
+ROUTES = [
+    ("/hits/", lambda h, path: h.answer(200, str(hits.get(path[len("/hits"):], 0)).encode())),
+    ("/empty$", lambda h, path: h.answer(200)),
+    ("/hello$", lambda h, path: h.answer(200, b"hello, quaven")),
+    ("/echo", lambda h, path: h.answer(200, json.dumps({"method": h.command, "path": path, "body": h.body.decode(
+        "latin-1"), "headers": dict(h.headers.items())}, sort_keys=True).encode())),
+    ("/redirect/", lambda h, path: h.answer(302, location=h.url(
+        "/redirect/%d" % (int(path[10:]) - 1) if int(path[10:]) > 1 else "/hello"))),
+    ("/redirect-to-localhost$",
+     lambda h, path: h.answer(307, location="http://localhost:%d/echo" % h.server.server_address[1])),
+    ("/loop$", lambda h, path: h.answer(302, location=h.url("/loop"))),
+    ("/no-location$", lambda h, path: h.answer(302, b"moved")),
+    ("/endless-headers$", lambda h, path: h.raw(OK, repeat=b"X-Filler: more\r\n", times=200000)),
+    ("/huge-header-line$", lambda h, path: h.raw(OK + b"X-Long: ", repeat=b"a" * 1024, times=1000)),
+    ("/huge-length$", lambda h, path: h.raw(OK + b"Content-Length: 4000000000000\r\n\r\nshort")),
+    ("/stall$", lambda h, path: h.raw(OK, then_stall=True)),
+    ("/stall-body$", lambda h, path: h.raw(OK + b"Content-Length: 100\r\n\r\n0123456789", then_stall=True)),
+    ("/cut", lambda h, path: h.raw(OK + b"Content-Length: 1000\r\n\r\n" + b"x" * 100)),
+    ("/files/", lambda h, path: h.answer(200, b"file at " + path.encode())),
+    ("/art/quadrants", lambda h, path: h.answer(200, PNG, content_type="image/png")),
+    # The benchmark's download: byte i is i mod 256.
+    ("/bytes/", lambda h, path: h.raw(OK + b"Content-Length: %d\r\n\r\n" % int(path[7:]),
+                                      repeat=bytes(range(256)) * 4096, times=int(path[7:]) >> 20)),
+]
 
 
 def main():

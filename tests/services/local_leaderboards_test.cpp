@@ -15,8 +15,7 @@ using quaven_test::ReadNative;
 
 const char* const kHostileCategory = "he said \"<b>&amp;</b>\" \\n 'x'";
 
-ScoreRecord Score(int points, std::vector<uint8_t> data = {}, int dataLength = -1)
-{
+ScoreRecord Score(int points, std::vector<uint8_t> data = {}, int dataLength = -1) {
     ScoreRecord record;
     memset(&record, 'x', sizeof record);  // no terminator anywhere: the store must not care
     record.points = points;
@@ -45,8 +44,7 @@ protected:
     std::string File() { return ReadNative(Native(kLocalLeaderboardsFile)); }
 };
 
-TEST_F(LocalLeaderboardsTest, ScoresSurviveRestartScrambledWithHostileCategoryAndRecords)
-{
+TEST_F(LocalLeaderboardsTest, ScoresSurviveRestartScrambledWithHostileCategoryAndRecords) {
     const std::string firstId = qv->leaderboards->GetPlayerId(0);
     Submit(50, kHostileCategory);
     EXPECT_NE(firstId, qv->leaderboards->GetPlayerId(3));
@@ -80,8 +78,7 @@ TEST_F(LocalLeaderboardsTest, ScoresSurviveRestartScrambledWithHostileCategoryAn
     EXPECT_STRNE(answer.scores[0].id, answer.scores[1].id);
 }
 
-TEST_F(LocalLeaderboardsTest, DeveloperModeWritesPlainXmlThatReadsBack)
-{
+TEST_F(LocalLeaderboardsTest, DeveloperModeWritesPlainXmlThatReadsBack) {
     g_core.developerMode = 1;
     Submit(12, "a<b>", {7, 0, 9});
     const std::string file = File();
@@ -95,8 +92,7 @@ TEST_F(LocalLeaderboardsTest, DeveloperModeWritesPlainXmlThatReadsBack)
     EXPECT_EQ(answer.scores[0].dataLength, 3);
 }
 
-TEST_F(LocalLeaderboardsTest, UnreadableFileIsLeftIntact)
-{
+TEST_F(LocalLeaderboardsTest, UnreadableFileIsLeftIntact) {
     ASSERT_TRUE(WriteThrough(kLocalLeaderboardsFile, "<root><array id=\"c\"><node points=\"1\"/>"));
     const std::string before = File();
     Restart();
@@ -108,17 +104,14 @@ TEST_F(LocalLeaderboardsTest, UnreadableFileIsLeftIntact)
     EXPECT_GE(LogCapture::CountContaining("could not be read"), 1);
 }
 
-TEST_F(LocalLeaderboardsTest, CategoryKeepsHundredBestEntries)
-{
+TEST_F(LocalLeaderboardsTest, CategoryKeepsHundredBestEntries) {
     g_core.developerMode = 1;  // plain text: the nodes are counted in the file
-    for (int i = 1; i <= 100; ++i)
-        Submit(i * 10, "POINTS");
+    for (int i = 1; i <= 100; ++i) Submit(i * 10, "POINTS");
     Submit(1, "POINTS");     // the worst: it goes itself
     Submit(5000, "POINTS");  // pushes out 10
     std::string file = File();
     size_t nodes = 0;
-    for (size_t at = file.find("<node"); at != std::string::npos; at = file.find("<node", at + 1))
-        ++nodes;
+    for (size_t at = file.find("<node"); at != std::string::npos; at = file.find("<node", at + 1)) ++nodes;
 
     EXPECT_EQ(nodes, 100u);
 
@@ -128,10 +121,8 @@ TEST_F(LocalLeaderboardsTest, CategoryKeepsHundredBestEntries)
     EXPECT_EQ(answer.scores[99].points, 20);
 }
 
-TEST_F(LocalLeaderboardsTest, RequestsAnswerOneEventEach)
-{
-    for (int i = 1; i <= 12; ++i)
-        Submit(i, "c");
+TEST_F(LocalLeaderboardsTest, RequestsAnswerOneEventEach) {
+    for (int i = 1; i <= 12; ++i) Submit(i, "c");
 
     LeaderboardAnswer friends = Query(1, 5, "c", QV_LEADERBOARD_FILTER_FRIENDS);
     EXPECT_EQ(friends.filter, QV_LEADERBOARD_FILTER_FRIENDS);

@@ -30,15 +30,13 @@ public:
 
 class ServiceTablesTest : public EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineFilesTest::SetUp();
         QVI_ClearResolvedImplementations();
         fs()->AddSearchPath("res://", true);  // where games keep "leaderboards/leaderboards.xml"
         Taken();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         Taken();
         QVI_ClearResolvedImplementations();
         RemoveSearchPaths();
@@ -47,27 +45,22 @@ protected:
 
     // The leaderboard events posted since the last call; their payloads are freed as the frame
     // frees them, after the caller has looked.
-    static std::vector<LeaderboardsEvent> Taken()
-    {
-        for (int32_t i = 0; i < taken.count; ++i)
-            QVI_FreeEventPayload(&taken.data[i]);
+    static std::vector<LeaderboardsEvent> Taken() {
+        for (int32_t i = 0; i < taken.count; ++i) QVI_FreeEventPayload(&taken.data[i]);
         QVI_TakeQueuedEvents(taken);
         std::vector<LeaderboardsEvent> events(taken.count);
-        if (taken.count)
-            memcpy(events.data(), taken.data, taken.count * sizeof(EngineEvent));
+        if (taken.count) memcpy(events.data(), taken.data, taken.count * sizeof(EngineEvent));
         return events;
     }
     static inline Array<EngineEvent> taken;
 
-    void PutCategories(const std::string& nodes)
-    {
+    void PutCategories(const std::string& nodes) {
         PutFile("leaderboards/leaderboards.xml", "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root><array "
                                                  "id=\"CATEGORIES\">" + nodes + "</array></root>");
     }
 };
 
-TEST_F(ServiceTablesTest, WithoutServicesMembersGiveTheirDefaultsAndOnlyLoginComplains)
-{
+TEST_F(ServiceTablesTest, WithoutServicesMembersGiveTheirDefaultsAndOnlyLoginComplains) {
     ScoreRecord score = {};
     score.points = 99;
     qv->leaderboards->SubmitScore(0, score, "daily");
@@ -88,8 +81,7 @@ TEST_F(ServiceTablesTest, WithoutServicesMembersGiveTheirDefaultsAndOnlyLoginCom
     EXPECT_TRUE(Taken().empty()) << "no service, no event";
 }
 
-TEST_F(ServiceTablesTest, ARequestForNoScoresAnswersAnEmptyEventWithoutAskingTheService)
-{
+TEST_F(ServiceTablesTest, ARequestForNoScoresAnswersAnEmptyEventWithoutAskingTheService) {
     CountingLeaderboards leaderboards;
     QVI_SetResolvedImplementation(IMPLEMENTATION_LEADERBOARDS, &leaderboards);
     EXPECT_TRUE(qv->leaderboards->RequestScores(5, 0, QV_LEADERBOARD_FILTER_GLOBAL, "daily"));
@@ -100,8 +92,7 @@ TEST_F(ServiceTablesTest, ARequestForNoScoresAnswersAnEmptyEventWithoutAskingThe
     EXPECT_EQ(taken.count, 2);
 }
 
-TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues)
-{
+TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues) {
     EXPECT_EQ(qv->leaderboards->GetCategoryCount(), 0);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("daily"), -1);
     DataManager::UnloadDatabase(DataManager::FindDatabase("leaderboards/leaderboards.xml"));
@@ -110,8 +101,7 @@ TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues
     EXPECT_EQ(qv->leaderboards->GetCategoryCount(), 4);
     EXPECT_STREQ(qv->leaderboards->GetCategoryId(0), "daily");
     EXPECT_STREQ(qv->leaderboards->GetCategoryId(3), "golf");
-    for (int index : {-1, 1, 4})
-        EXPECT_EQ(qv->leaderboards->GetCategoryId(index), nullptr) << index;
+    for (int index : {-1, 1, 4}) EXPECT_EQ(qv->leaderboards->GetCategoryId(index), nullptr) << index;
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("speedrun"), 2);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex("Daily"), -1);
     EXPECT_EQ(qv->leaderboards->GetCategoryIndex(nullptr), -1);
@@ -121,8 +111,7 @@ TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues
     EXPECT_EQ(qv->leaderboards->GetCategoryValue("daily", "icon"), nullptr);
 }
 
-TEST_F(ServiceTablesTest, CategoryIdsAreCheckedOneWarningPerFault)
-{
+TEST_F(ServiceTablesTest, CategoryIdsAreCheckedOneWarningPerFault) {
     PutCategories("<node id=\"Good_id_2\"/><node/><node id=\"abcdefghijklmnopqrstuvwxyzABCDEF\"/>"
                   "<node id=\"9lives\"/><node id=\"a-b c\"/><node id=\"caf\xC3\xA9\"/>");
     QVI_ValidateLeaderboardCategories();
@@ -136,8 +125,7 @@ TEST_F(ServiceTablesTest, CategoryIdsAreCheckedOneWarningPerFault)
                   "Leaderboard category id 'caf\xC3\xA9" + characters, "Leaderboard category id 'caf\xC3\xA9" + characters}));
 }
 
-TEST_F(ServiceTablesTest, ResultEventsCarryEngineHeapCopiesAndAnEmptyAnswerCarriesNoArray)
-{
+TEST_F(ServiceTablesTest, ResultEventsCarryEngineHeapCopiesAndAnEmptyAnswerCarriesNoArray) {
     ScoreRecord* scores = static_cast<ScoreRecord*>(qv->Malloc(2 * sizeof(ScoreRecord)));
     char category[] = "daily";
     QVI_SendLeaderboardScoresEvent(category, QV_LEADERBOARD_FILTER_FRIENDS, 3, 2, scores, 40);

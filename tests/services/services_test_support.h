@@ -94,16 +94,14 @@ protected:
         QV_LockMutex(PostersLock());
         QVI_TakeQueuedEvents(batch);
         const size_t n = std::min(posters().size(), static_cast<size_t>(batch.count));
-        if (names)
-            names->assign(posters().begin(), posters().begin() + n);
+        if (names) names->assign(posters().begin(), posters().begin() + n);
         posters().erase(posters().begin(), posters().begin() + n);
         QV_UnlockMutex(PostersLock());
         return std::vector<EngineEvent>(batch.data, batch.data + batch.count);
     }
 
     static void Drain() {
-        for (EngineEvent& event : TakeEvents())
-            QVI_FreeEventPayload(&event);
+        for (EngineEvent& event : TakeEvents()) QVI_FreeEventPayload(&event);
     }
 
     // The leaderboards events, waiting (at most about 20 s) until there are n.
@@ -117,8 +115,7 @@ protected:
                     answers.push_back(Copy(events[i], i < names.size() ? names[i] : ""));
                 QVI_FreeEventPayload(&events[i]);
             }
-            if (answers.size() < n)
-                Sleep(50);
+            if (answers.size() < n) Sleep(50);
         }
         return answers;
     }
@@ -140,8 +137,7 @@ private:
         memcpy(&e, &event, sizeof e);
         LeaderboardAnswer a{e.kind, e.total, e.filter, e.first, e.count, Text(e.reason), Text(e.category),
                             e.scores == nullptr, {}, poster};
-        if (e.scores)
-            a.scores.assign(e.scores, e.scores + e.count);
+        if (e.scores) a.scores.assign(e.scores, e.scores + e.count);
         return a;
     }
 

@@ -27,8 +27,7 @@ protected:
             return buffer;
         };
         qv->FreeBuffer = [](Buffer* buffer) {
-            if (buffer)
-                free(buffer->data);
+            if (buffer) free(buffer->data);
             free(buffer);
         };
         Start("SIMULATED_CLOUD SIMULATED_SOCIAL");
@@ -37,8 +36,7 @@ protected:
     // The blob's bytes, or "<null>".
     static std::string Blob(const char* name) {
         Buffer* buffer = qv->cloud->Read(name);
-        if (!buffer)
-            return "<null>";
+        if (!buffer) return "<null>";
         std::string bytes(reinterpret_cast<const char*>(buffer->data), static_cast<size_t>(buffer->size));
         qv->FreeBuffer(buffer);
         return bytes;
@@ -47,8 +45,7 @@ protected:
     bool NativeExistsTemporary() { return quaven_test::NativeExists(Native("user://simulated.cloud.tmp")); }
 };
 
-TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts)
-{
+TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts) {
     EXPECT_TRUE(qv->cloud->IsAvailable());
     EXPECT_EQ(Blob("a"), "<null>");
     qv->cloud->Write("a", "xyz", 3);
@@ -68,8 +65,7 @@ TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts)
     EXPECT_EQ(Blob("a"), "xyz");
     qv->cloud->Delete("a");
     std::string big(100000, '\0');
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<char>(i * 7);
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
     qv->cloud->Write("big", big.data(), static_cast<int>(big.size()));
     qv->cloud->Write("big", nullptr, 4);  // an existing blob without data: four zero bytes
     Restart();
@@ -78,8 +74,7 @@ TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts)
     EXPECT_FALSE(NativeExistsTemporary());
 }
 
-TEST_F(SimulatedCloudTest, BadWritesAndBadFilesLoseNothing)
-{
+TEST_F(SimulatedCloudTest, BadWritesAndBadFilesLoseNothing) {
     EXPECT_TRUE(qv->cloud->IsAvailable());
     qv->cloud->Write("keep", "1234", 4);
     const std::string good = File();
@@ -133,8 +128,7 @@ protected:
                 memcpy(&entries, event.payload, sizeof entries);
                 memcpy(&count, event.payload + 4, sizeof count);
                 std::vector<User> list;
-                for (int i = 0; i < count; ++i)
-                    list.push_back({entries[i].id, entries[i].name, entries[i].value});
+                for (int i = 0; i < count; ++i) list.push_back({entries[i].id, entries[i].name, entries[i].value});
                 lists->push_back(list);
             }
             QVI_FreeEventPayload(&event);
@@ -142,8 +136,7 @@ protected:
     }
 };
 
-TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedList)
-{
+TEST_F(SimulatedSocialTest, FriendsRequestsAnswerWithTheLocalUserAndTheSortedList) {
     const QuavenSocialAPI* social = qv->social;
     std::vector<User> localUsers;
     std::vector<std::vector<User>> lists;

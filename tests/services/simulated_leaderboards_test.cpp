@@ -24,8 +24,7 @@ protected:
     }
 };
 
-TEST_F(SimulatedLeaderboardsTest, WithoutCategoriesEveryRequestEndsInAnError)
-{
+TEST_F(SimulatedLeaderboardsTest, WithoutCategoriesEveryRequestEndsInAnError) {
     ForgetDatabase("leaderboards/leaderboards.xml");
     PutFile("leaderboards/leaderboards.xml", "<root></root>");
     Start("LEADERBOARDS SIMULATED_LEADERBOARDS");
@@ -40,8 +39,7 @@ TEST_F(SimulatedLeaderboardsTest, WithoutCategoriesEveryRequestEndsInAnError)
     EXPECT_EQ(qv->leaderboards->GetPlayerId(4), nullptr);
 }
 
-TEST_F(SimulatedLeaderboardsTest, RequestsAnswerFromTheirOwnThreadsInEachCategorysOrder)
-{
+TEST_F(SimulatedLeaderboardsTest, RequestsAnswerFromTheirOwnThreadsInEachCategorysOrder) {
     srand(7);
     Start("LEADERBOARDS SIMULATED_LEADERBOARDS");
     ASSERT_EQ(Board()->categories.count, 2);

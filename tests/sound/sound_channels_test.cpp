@@ -13,13 +13,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 SoundPlayParameters Parameters(float volume, float delay, bool loop = false) {
-    SoundPlayParameters parameters = {};
-    parameters.volume = volume;
-    parameters.pan = 0.0f;
-    parameters.pitch = 1.0f;
-    parameters.loop = loop ? 1 : 0;
-    parameters.delay = delay;
-    return parameters;
+    return {volume, 0.0f, 1.0f, uint8_t(loop ? 1 : 0), {}, delay};
 }
 
 TEST_F(SoundModuleTest, StartsAreSpacedBy25msAndLimitedTo20PerSound) {
@@ -107,8 +101,7 @@ TEST_F(SoundModuleTest, FadesReachTheirTargetsAndAFadeOutStops) {
     const uint32_t a = qv->PlaySound(hum, 1.0f, 0.0f, 1.0f);
     sound.Take();
     qv->FadeChannelVolume(a, 0.5f, 1.0f);
-    for (int i = 0; i < 4; ++i)
-        Frame(250);
+    Frame(250, 4);
     EXPECT_EQ(sound.Take(), (Calls{"Volume 1 0.875", "Volume 1 0.75", "Volume 1 0.625", "Volume 1 0.5"}));
     Frame(250);
     EXPECT_TRUE(sound.Take().empty());
@@ -120,11 +113,9 @@ TEST_F(SoundModuleTest, FadesReachTheirTargetsAndAFadeOutStops) {
     EXPECT_EQ(sound.Take(), (Calls{"Volume 1 0.25", "Stop 1"}));
     EXPECT_FALSE(qv->IsChannelPlaying(a));
 
-    // Fading in from silence.
     const uint32_t b = qv->PlaySound(hum, 0.0f, 0.0f, 1.0f);
     qv->FadeChannelVolume(b, 1.0f, 0.5f);
-    Frame(250);
-    Frame(250);
+    Frame(250, 2);
     qv->FadeOutChannel(b, std::numeric_limits<float>::quiet_NaN());
     Frame(10);
     EXPECT_EQ(sound.Take(), (Calls{"Play hum v0 p0 r1 -> 2", "Volume 2 0.5", "Volume 2 1", "Stop 2"}));

@@ -32,8 +32,7 @@ public:
 
     bool LoadSound(Sound* sound, const char* path) override {
         Note("LoadSound %s", path);
-        if (!files.count(path))
-            return false;
+        if (!files.count(path)) return false;
         sound->sample = this;
         sound->dataSize = 1000;
         sound->length = lengths.count(path) ? lengths[path] : 1.0f;
@@ -62,7 +61,6 @@ public:
     void SetMusicVolume(float v) override { Note("MusicVolume %.3g", v); }
     void SetMasterVolume(float v) override { Note("Master %.3g", v); }
 
-    // The calls so far, and forgetting them.
     std::vector<std::string> Take() {
         std::vector<std::string> taken;
         taken.swap(calls);
@@ -109,16 +107,13 @@ protected:
         QVI_SetSoundModuleImplementation(SoundImplementationNull::GetInstance());
     }
 
-    // Moves the clock on and runs one frame's sound update.
-    void Frame(uint32_t ms) {
-        s_now += ms;
-        QVI_UpdateSound();
+    // Frames of ms each: the clock moved on, then the frame's sound update.
+    void Frame(uint32_t ms, int frames = 1) {
+        for (int i = 0; i < frames; ++i) s_now += ms, QVI_UpdateSound();
     }
-    // Records of the pool that carry a name.
     static int NamedRecords() {
         int named = 0;
-        for (int i = 0; i < QVI_GetSoundPoolUsedCount(); ++i)
-            named += QVI_GetSoundPoolRecords()[i].header.name ? 1 : 0;
+        for (int i = 0; i < QVI_GetSoundPoolUsedCount(); ++i) named += QVI_GetSoundPoolRecords()[i].header.name ? 1 : 0;
         return named;
     }
     // A sound the implementation loads from "<name>.wav".

@@ -17,22 +17,19 @@ TEST_F(SoundModuleTest, MusicFadesInSlidesAndIsReplacedAfterTheOldTrackFadesOut)
     sound.Take();
     qv->PlayMusic(a, 0.8f, 1.0f);
     EXPECT_EQ(qv->GetCurrentMusic(), a);  // pending already counts
-    for (int i = 0; i < 5; ++i)
-        Frame(250);
+    Frame(250, 5);
     EXPECT_EQ(sound.Take(), (Calls{"PlayMusic a 0", "MusicVolume 0.2", "MusicVolume 0.4", "MusicVolume 0.6",
                                    "MusicVolume 0.8"}));
 
     // The same track again slides to its new volume over a second instead of restarting.
     qv->PlayMusic(a, 0.4f, 0.0f);
-    for (int i = 0; i < 5; ++i)
-        Frame(250);
+    Frame(250, 5);
     EXPECT_EQ(sound.Take(), (Calls{"MusicVolume 0.7", "MusicVolume 0.6", "MusicVolume 0.5", "MusicVolume 0.4"}));
 
     // Another track waits for this one to fade out, then starts in the frame that ends the fade.
     qv->PlayMusic(b, 1.0f, 0.0f);
     EXPECT_EQ(qv->GetCurrentMusic(), b);
-    for (int i = 0; i < 4; ++i)
-        Frame(250);
+    Frame(250, 4);
     const Calls replaced = sound.Take();
     ASSERT_EQ(replaced.size(), 6u);
     EXPECT_EQ(replaced[2], "MusicVolume 0.0925");
@@ -41,8 +38,7 @@ TEST_F(SoundModuleTest, MusicFadesInSlidesAndIsReplacedAfterTheOldTrackFadesOut)
     qv->SlideMusicVolume(0.995f, 1.0f);  // within 0.01 of the volume: nothing to do
     qv->StopMusic(0.5f);
     EXPECT_EQ(qv->GetCurrentMusic(), nullptr);
-    Frame(250);
-    Frame(250);
+    Frame(250, 2);
     EXPECT_EQ(sound.Take(), (Calls{"MusicVolume 0.495", "StopMusic"}));
     qv->StopMusic(0.5f);  // nothing requested any more
     Frame(250);
@@ -54,8 +50,7 @@ TEST_F(SoundModuleTest, PauseHoldsEveryMusicTransitionBack) {
     sound.Take();
     qv->PlayMusic(a, 1.0f, 0.0f);
     qv->SetMusicPaused(true);
-    Frame(250);
-    Frame(250);
+    Frame(250, 2);
     EXPECT_EQ(qv->GetCurrentMusic(), a);
     EXPECT_EQ(sound.Take(), Calls{"MusicPaused 1"});
     qv->SetMusicPaused(false);

@@ -139,8 +139,7 @@ TEST_F(SoundModuleTest, The513thNameFindsNoRecordAndReleasesNeverFreeOne) {
     }
     EXPECT_EQ(qv->LoadSound("n512"), nullptr);
     EXPECT_EQ(LogCapture::CountPopups(" ! Quaven out of free sounds.", QV_LOG_ERROR), 1);
-    for (Sound* s : sounds)
-        qv->ReleaseSound(s);
+    for (Sound* s : sounds) qv->ReleaseSound(s);
     EXPECT_EQ(qv->GetSound("n512"), nullptr);
     EXPECT_EQ(qv->LoadSound("n7"), sounds[7]);
 

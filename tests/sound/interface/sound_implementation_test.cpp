@@ -56,8 +56,7 @@ TEST(SoundImplementationBase, PlaySoundExLoopsTheChannelOnlyWhenAsked) {
         std::vector<SoundChannelHandle> looped;
         SoundChannelHandle PlaySound(Sound*, float, float, float) override { return 7; }
         void SetChannelLooping(SoundChannelHandle channel, bool on) override {
-            if (on)
-                looped.push_back(channel);
+            if (on) looped.push_back(channel);
         }
     } sound;
     EXPECT_EQ(sound.PlaySoundEx(nullptr, 1.0f, 0.0f, 1.0f, false), 7u);
@@ -73,8 +72,7 @@ TEST(SoundImplementationBase, DeprecatedSlotsAnswer555AndWarnOncePerCall) {
         const int answers[] = {sound->Deprecated1(1, 2, 3), sound->Deprecated3(1, 2), sound->Deprecated4(),
                                sound->Deprecated5(1, 2),    sound->Deprecated6(1),    sound->Deprecated7(1, 2, 3),
                                sound->Deprecated8(1, 2),    sound->Deprecated4()};
-        for (int answer : answers)
-            EXPECT_EQ(answer, 555);
+        for (int answer : answers) EXPECT_EQ(answer, 555);
         EXPECT_EQ(LogCapture::CountPopups("Calling deprecated Sound Imp method!", QV_LOG_WARNING), 8);
         LogCapture::Clear();
         EXPECT_EQ(sound->Deprecated2(9), 555);

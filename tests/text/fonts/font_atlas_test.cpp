@@ -1,9 +1,7 @@
 // A font on the device: its glyphs packed into one atlas texture whose pixels read back
 // where each glyph's rectangle says, small letters drawn with their capitals, the atlas
 // made again with the renderer, and code points a font lacks rendered from "global.ttf".
-#include <fstream>
-#include <sstream>
-
+#include "support/process.h"
 #include "text/fonts/font_fixture.h"
 #include "text/generation/font_generation.h"
 
@@ -87,13 +85,6 @@ TEST_F(FontAtlas, AFontTooLargeForTheDeviceFailsToPack) {
     EXPECT_EQ(LogCapture::CountContaining("do not fit one atlas"), 2);
 }
 
-std::string ReadNative(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
 TEST_F(FontAtlas, CodePointsAFontLacksComeFromTheGlobalFont) {
     Bytes file = CurrentHeader(7, "UTF-8", 1);
     CurrentGlyph(file, 7, Block('A', 4, 6, kRed));
@@ -103,7 +94,7 @@ TEST_F(FontAtlas, CodePointsAFontLacksComeFromTheGlobalFont) {
     EXPECT_EQ(QVI_FindFontGlyph(font, 'A'), &font->glyphs[0]);
 
     // Without a global font the code point is reported and skipped.
-    const std::string ttf = ReadNative(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
+    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
     ASSERT_GT(ttf.size(), 1000u);
     Put("fonts/global.ttf", "not a font");
     qv->fileSystem->AddSearchPath("res://", false);

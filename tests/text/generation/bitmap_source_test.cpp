@@ -87,8 +87,7 @@ TEST_F(BitmapSource, TheInputDrawnAtTheOutputScaleIsCutIntoGlyphsAsItIs) {
     EXPECT_EQ(kerning('A', 'B'), 0);
     EXPECT_EQ(kerning('\'', '`'), -3);
     EXPECT_EQ(kerning('\'', '.'), 0);
-    for (int other = 0; other < 256; ++other)
-        ASSERT_EQ(font->glyphs['.'].kerning[other], 0);
+    for (int other = 0; other < 256; ++other) ASSERT_EQ(font->glyphs['.'].kerning[other], 0);
 }
 
 TEST_F(BitmapSource, AnOutputScaleBetweenInputsTakesTheLargerAndShrinksIt) {

@@ -5,14 +5,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "text/fonts/font_pool.h"
 #include "text/generation/font_generation.h"
 #include "support/engine_table.h"
+#include "support/process.h"
 
 namespace generation_test {
 
@@ -39,19 +38,12 @@ inline FontPtr NewFont(const std::string& name) {
     return FontPtr(font);
 }
 
-inline std::string ReadNativeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 class FontSourceTest : public quaven_test::EngineFilesTest {
 protected:
     void SetUp() override {
         EngineFilesTest::SetUp();
         fs()->AddSearchPath("res://", false);
-        const std::string ttf = ReadNativeFile(std::string(QUAVEN_DEJAVU_DIR) + "/DejaVuSans.ttf");
+        const std::string ttf = quaven_test::ReadFile(std::string(QUAVEN_DEJAVU_DIR) + "/DejaVuSans.ttf");
         ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
         PutFile("fonts/DejaVuSans.ttf", ttf);
     }
@@ -63,16 +55,13 @@ protected:
         const bool made = QVI_GenerateFontFromSource(font.get());
         if (generated)
             *generated = made;
-        else
-            EXPECT_TRUE(made) << name;
+        else EXPECT_TRUE(made) << name;
         return font;
     }
 
     static const FontGlyph* Find(const Font* font, uint32_t codePoint) {
-        for (int i = 0; i < font->glyphCount; ++i) {
-            if (font->glyphs[i].codePoint == codePoint)
-                return &font->glyphs[i];
-        }
+        for (int i = 0; i < font->glyphCount; ++i)
+            if (font->glyphs[i].codePoint == codePoint) return &font->glyphs[i];
         return nullptr;
     }
 
@@ -90,8 +79,7 @@ protected:
         int images = 0;
         for (int i = 0; i < font->glyphCount; ++i) {
             const FontGlyph& glyph = font->glyphs[i];
-            if (!glyph.image.pixels)
-                continue;
+            if (!glyph.image.pixels) continue;
             ++images;
             SCOPED_TRACE("glyph " + std::to_string(glyph.codePoint));
             // A distance field's images carry the spread around the ink.
@@ -102,14 +90,10 @@ protected:
             for (int p = 0; p < glyph.image.width * glyph.image.height; ++p) {
                 const uint8_t* pixel = glyph.image.pixels + p * 4;
                 ASSERT_FALSE(pixel[3] > 0 && pixel[3] < 5);
-                if (white && pixel[3] > 0) {
-                    ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255);
-                }
+                if (white && pixel[3] > 0) ASSERT_TRUE(pixel[0] == 255 && pixel[1] == 255 && pixel[2] == 255);
                 opaque += pixel[3] == 255;
             }
-            if (solid) {
-                EXPECT_GT(opaque, 0);
-            }
+            if (solid) EXPECT_GT(opaque, 0);
         }
         EXPECT_GT(images, 0);
     }

@@ -16,10 +16,8 @@ TEST_F(GlyphPieces, CoverageRowsAreReadByTheirPitchInEitherOrder) {
     ASSERT_EQ(image.height, 4);
     auto alpha = [&](int x, int y) { return image.pixels[(y * image.width + x) * 4 + 3]; };
     const int expected[4][5] = {{0, 0, 0, 0, 0}, {0, 150, 255, 0, 0}, {0, 15, 30, 255, 0}, {0, 0, 0, 0, 0}};
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(alpha(x, y), expected[y][x]) << x << "," << y;
-    }
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(alpha(x, y), expected[y][x]) << x << "," << y;
     EXPECT_EQ(image.pixels[(1 * 5 + 1) * 4], 255);  // ink is white
     EXPECT_EQ(image.pixels[0], 0);                  // the border is clear
 
@@ -49,11 +47,9 @@ TEST_F(GlyphPieces, KerningBeyondASignedByteIsClampedAndReported) {
     // Ink that starts two columns in leaves a gap of two.
     FontGlyph& c = font->glyphs['c'];
     std::vector<uint8_t> coverage(6 * 4, 255);
-    for (int y = 0; y < 4; ++y)
-        coverage[y * 6] = coverage[y * 6 + 1] = 0;
+    for (int y = 0; y < 4; ++y) coverage[y * 6] = coverage[y * 6 + 1] = 0;
     ASSERT_TRUE(QVI_ConvertGlyphToBitmap(coverage.data(), 6, 4, 6, &c.image, 0));
-    for (int i = 0; i < 256; ++i)
-        font->glyphs[i].kerning = static_cast<int8_t*>(calloc(256, 1));
+    for (int i = 0; i < 256; ++i) font->glyphs[i].kerning = static_cast<int8_t*>(calloc(256, 1));
 
     const int zone = 2;
     EXPECT_EQ(QVI_DetermineKernPairs(font.get(), 'a', 'b', &zone, 0.75f), -299);

@@ -64,16 +64,13 @@ TEST_F(TrueTypeSource, Utf8FontHoldsTheCharactersItsTranslationsNeedInCodePointO
     ASSERT_EQ(font->glyphCount, 89 + 6 + 18 + 1);
     std::set<uint32_t> codePoints;
     for (int i = 0; i < font->glyphCount; ++i) {
-        if (i > 0) {
-            ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
-        }
+        if (i > 0) ASSERT_GT(font->glyphs[i].codePoint, font->glyphs[i - 1].codePoint);
         EXPECT_EQ(font->glyphs[i].kerning, nullptr);
         codePoints.insert(font->glyphs[i].codePoint);
     }
     for (uint32_t c = 0x20; c <= 0x7E; ++c)
         EXPECT_EQ(codePoints.count(c), std::string("%:;`{}~").find(static_cast<char>(c)) == std::string::npos ? 1u : 0u);
-    for (uint32_t c : {0xA0u, 0x41Fu, 0x440u, 0x442u, 0x141u, 0x20ACu})
-        EXPECT_EQ(codePoints.count(c), 1u) << c;
+    for (uint32_t c : {0xA0u, 0x41Fu, 0x440u, 0x442u, 0x141u, 0x20ACu}) EXPECT_EQ(codePoints.count(c), 1u) << c;
     ExpectSoundFont(font.get());
     EXPECT_NE(Find(font.get(), 0x41F)->image.pixels, nullptr);
     // Glyphs beyond LATIN-1 step one pixel past their image, and SPACING widens them.
@@ -102,8 +99,7 @@ TEST_F(TrueTypeSource, DistanceFieldFontsNeedVersionTwoAndASpread) {
     const int middle = o->image.height / 2;
     EXPECT_EQ(Alpha(*o, 0, middle), 0);
     int rises = 0;
-    for (int x = 1; x < o->image.width / 2; ++x)
-        rises += Alpha(*o, x, middle) > Alpha(*o, x - 1, middle);
+    for (int x = 1; x < o->image.width / 2; ++x) rises += Alpha(*o, x, middle) > Alpha(*o, x - 1, middle);
     EXPECT_GE(rises, 3);
 
     bool generated = true;
@@ -196,8 +192,7 @@ TEST_F(TrueTypeSource, KerningTableAgreesWithEachPairMeasuredAlone) {
     int kerned = 0;
     for (int a = 33; a < 256; ++a) {
         for (int b = 33; b < 256; ++b) {
-            if (a == '-' || a == '_' || a == 0xA0 || b == '-' || b == '_' || b == 0xA0)
-                continue;
+            if (a == '-' || a == '_' || a == 0xA0 || b == '-' || b == '_' || b == 0xA0) continue;
             const int alone = std::max(-127, QVI_DetermineKernPairs(font.get(), a, b, &zone, 0.5f));
             ASSERT_EQ(Kerning(font.get(), a, b), alone) << a << " " << b;
             kerned += alone != 0;

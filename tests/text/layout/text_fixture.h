@@ -13,6 +13,8 @@
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
+#include "platform/windows/d3d11/rendimp_direct3d11.h"
+#include "support/windows_ui.h"
 #include "text/fonts/font_pool.h"
 #include "text/layout/text_layout.h"
 #include "text/text_api.h"
@@ -42,13 +44,10 @@ public:
         font_.flags = spread > 0 ? FONT_DISTANCE_FIELD : 0;
         std::map<uint32_t, Block> blocks;
         if (utf8) {
-            for (uint32_t c : {'A', 'B', 'a'})
-                blocks[c] = {4, 6, 5, 2};
-            for (uint32_t c : {0x4E00u, 0x3002u, 0xFF0Cu})
-                blocks[c] = {8, 8, 10, 0};
+            for (uint32_t c : {'A', 'B', 'a'}) blocks[c] = {4, 6, 5, 2};
+            for (uint32_t c : {0x4E00u, 0x3002u, 0xFF0Cu}) blocks[c] = {8, 8, 10, 0};
         } else {
-            for (uint32_t c = 33; c < 256; ++c)
-                blocks[c] = {4, 6, 5, 2};
+            for (uint32_t c = 33; c < 256; ++c) blocks[c] = {4, 6, 5, 2};
             blocks['W'] = {6, 6, 7, 2};
         }
         blocks[' '] = {0, 0, 3, 0};
@@ -84,12 +83,10 @@ public:
         std::vector<Bitmap*> images;
         for (int i = 0; i < font_.glyphCount; ++i)
             if (font_.glyphs[i].image.pixels) images.push_back(&font_.glyphs[i].image);
-        if (!QVI_PackBitmaps(&font_.atlas, images.data(), static_cast<int>(images.size()), 1024, 1024))
-            return false;
+        if (!QVI_PackBitmaps(&font_.atlas, images.data(), static_cast<int>(images.size()), 1024, 1024)) return false;
         font_.atlas.state = 2;
         QVI_UploadBitmap(&font_.atlas);
-        if (!font_.atlas.hardware.loaded)
-            return false;
+        if (!font_.atlas.hardware.loaded) return false;
         for (Bitmap* image : images)
             image->hardware.rendererData = font_.atlas.hardware.rendererData, image->hardware.loaded = 1;
         return true;
@@ -129,5 +126,53 @@ protected:
     static float Draw(Font* font, float x, float y, const char* text) { return qv->DrawText(font, &x, &y, "%s", text); }
     static const QuavenGraphicsAPI* g() { return qv->graphics; }
 };
+
+inline std::string RendererName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+
+// A scene on the tests' renderer or, in a window of its own, on Direct3D 11 (the parameter),
+// drawn into one render target that is read back.
+class RendererScene : public TextTest, public ::testing::WithParamInterface<std::string> {
+protected:
+    void SetUp() override {
+        if (GetParam() == "Direct3D11") {
+            window_ = quaven_test::CreateTestWindow("scene", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
+            g_core.mainWindow = window_;
+            device_ = &direct3D_;
+        }
+        TextTest::SetUp();
+    }
+    void TearDown() override {
+        if (target_) g()->ReleaseBitmap(target_);
+        TextTest::TearDown();
+        if (window_) DestroyWindow(window_);
+    }
+    // Made on first use; null when the device could not make it.
+    Bitmap* SceneTarget(int width, int height) {
+        if (!target_) {
+            BitmapDescription target = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, width, height, 1, 1, {}};
+            target_ = g()->CreateBitmap("scene target", &target);
+        }
+        return target_ && target_->hardware.loaded ? target_ : nullptr;
+    }
+    TestImage ReadBack() {
+        TestImage image;
+        EXPECT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));
+        image.Resize(target_->width, target_->height);
+        memcpy(image.rgba.data(), target_->pixels, image.rgba.size());
+        return image;
+    }
+    RendImpDirect3D11 direct3D_;
+    HWND window_ = nullptr;
+    Bitmap* target_ = nullptr;
+};
+
+// Every pooled font given back for good, counting or not.
+inline void ReleasePooledFonts() {
+    const uint8_t counting = g_core.referenceCounting;
+    g_core.referenceCounting = 0;
+    for (int slot = 0; slot < QVI_GetPooledFontCount(); ++slot)
+        if (Font* font = QVI_GetPooledFont(slot); font->header.name) qv->ReleaseFont(font);
+    g_core.referenceCounting = counting;
+}
 
 }  // namespace text_test

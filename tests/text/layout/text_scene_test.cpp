@@ -2,15 +2,12 @@
 // tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
 // wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <tuple>
 
 #include "filesystem/backends.h"
 #include "support/back_buffer.h"
+#include "support/process.h"
 #include "support/res_folder.h"
-#include "support/windows_ui.h"
 #include "text/layout/text_fixture.h"
 
 namespace text_test {
@@ -25,25 +22,7 @@ struct Spot {
     const char* what;
 };
 
-class TextScene : public TextTest, public ::testing::WithParamInterface<std::string> {
-protected:
-    void SetUp() override {
-        if (GetParam() == "Direct3D11") {
-            window_ = quaven_test::CreateTestWindow("text", WS_POPUP | WS_VISIBLE, 40, 40, 80, 60);
-            g_core.mainWindow = window_;
-            device_ = &direct3D_;
-        }
-        TextTest::SetUp();
-    }
-    void TearDown() override {
-        if (target_) g()->ReleaseBitmap(target_);
-        TextTest::TearDown();
-        if (window_) DestroyWindow(window_);
-    }
-    RendImpDirect3D11 direct3D_;
-    HWND window_ = nullptr;
-    Bitmap* target_ = nullptr;
-};
+using TextScene = RendererScene;
 
 TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     TestFont font(false), utf8(true);
@@ -54,9 +33,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     ASSERT_NE(dot_, nullptr);
     for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
     g()->RefreshBitmap(dot_);
-    BitmapDescription target = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 128, 96, 1, 1, {}};
-    target_ = g()->CreateBitmap("text target", &target);
-    ASSERT_TRUE(target_ && target_->hardware.loaded);
+    ASSERT_NE(SceneTarget(128, 96), nullptr);
     Color after = {};
     float widths[3] = {};
     Frame([&] {
@@ -101,10 +78,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     EXPECT_NEAR(after.g, 1.0f, 1e-6f) << "a colour tag leaves its colour set";
     EXPECT_NEAR(after.a, 128 / 255.0f, 1e-6f);
 
-    ASSERT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));
-    TestImage image;
-    image.Resize(target_->width, target_->height);
-    memcpy(image.rgba.data(), target_->pixels, image.rgba.size());
+    const TestImage image = ReadBack();
     const std::vector<Spot> spots = {
         {2, 2, kWhite, "A: top left"}, {5, 7, kWhite, "A: bottom right"}, {6, 4, kBlack, "between A and B"},
         {2, 1, kBlack, "above A"}, {2, 8, kBlack, "below A"}, {7, 4, kWhite, "B"}, {11, 4, kBlack, "after B"},
@@ -128,15 +102,13 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         {32, 68, kWhite, "turned A"}, {37, 71, kWhite, "turned A"}, {38, 70, kBlack, "right of it"},
         {40, 70, kBlack, "where it would stand unturned"}, {35, 72, kBlack, "below it"},
     };
-    for (const Spot& s : spots)
-        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+    for (const Spot& s : spots) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
     const std::vector<Spot> unicode = {
         {70, 82, kWhite, "UTF-8 A"}, {73, 87, kWhite, "its bottom right"}, {70, 81, kBlack, "above it"},
         {75, 82, kWhite, "UTF-8 B"}, {80, 80, kWhite, "ideograph"}, {87, 87, kWhite, "its bottom right"},
         {88, 84, kBlack, "right of it"}, {74, 84, kBlack, "between A and B"},
     };
-    for (const Spot& s : unicode)
-        EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+    for (const Spot& s : unicode) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
 }
 
 // One pixel of a distance-field font is as big on screen as the transform makes it: the
@@ -165,7 +137,7 @@ TEST_P(TextScene, DistanceFieldSmoothingFollowsTheSizeOnScreen) {
 }
 
 // A font the game loads through the pool (read from its .mft file, packed and uploaded by
-// the pool) draws from its atlas just as the fonts made here do.
+// the pool).
 class PooledFontText : public TextTest {
 protected:
     void SetUp() override {
@@ -174,46 +146,18 @@ protected:
         res_.emplace("text");
     }
     void TearDown() override {
-        const uint8_t counting = g_core.referenceCounting;
-        g_core.referenceCounting = 0;  // every font given back for good
-        for (int slot = 0; slot < QVI_GetPooledFontCount(); ++slot)
-            if (Font* font = QVI_GetPooledFont(slot); font->header.name) qv->ReleaseFont(font);
-        g_core.referenceCounting = counting;
+        ReleasePooledFonts();
         TextTest::TearDown();
         res_.reset();
     }
     std::optional<quaven_test::ResFolder> res_;
 };
 
-TEST_F(PooledFontText, AFontTheGameLoadsDrawsFromItsAtlas) {
-    {
-        TestFont made(false);
-        ASSERT_TRUE(qv->SaveFont(made.get(), "res://blocks.mft"));
-    }
-    Font* font = qv->GetFont("res://blocks.mft");
-    ASSERT_TRUE(font && font->atlas.hardware.loaded);
-    Bitmap* target = Target(32, 16);
-    Frame([&] {
-        g()->PushRenderTarget(target);
-        g()->ClearColorAlpha(0, 0, 0, 1);
-        g()->SetTextureFilter(QV_FILTER_POINT);
-        EXPECT_FLOAT_EQ(Draw(font, 2, 2, "AV W"), 18);
-        g()->PopRenderTarget();
-    });
-    const TestImage image = Pixels(target);
-    const Rgba8 white = {255, 255, 255, 255}, black = {0, 0, 0, 255};
-    for (const auto& [x, y, colour] : std::vector<std::tuple<int, int, Rgba8>>{
-             {2, 2, white}, {8, 7, white}, {9, 4, black}, {12, 4, black}, {13, 2, white}, {18, 7, white},
-             {19, 4, black}, {4, 8, black}, {4, 1, black}})
-        EXPECT_TRUE(PixelNear(image, x, y, colour, 2)) << x << ", " << y;
-}
-
 // A game's font made from a TrueType file the whole way: its .mft is missing, so the pool
 // generates it from its source and DejaVuSans.ttf, writes it and reads it back; saving it
 // again gives the same bytes; its text draws inside the box MeasureText gives.
 TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInsideItsMeasuredBox) {
-    std::ifstream in(std::string(QUAVEN_DEJAVU_DIR) + "/DejaVuSans.ttf", std::ios::binary);
-    const std::string ttf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
     ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
     ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
     ASSERT_TRUE(res_->Put("fonts/sans.mft.xml",
@@ -240,8 +184,7 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
     int lit = 0, outside = 0;
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            if (image.rgba[(y * image.width + x) * 4 + 1] < 128)
-                continue;
+            if (image.rgba[(y * image.width + x) * 4 + 1] < 128) continue;
             ++lit;
             // Glyphs of ordinary fonts sit two pixels above the given top.
             outside += x < 5 || x > 6 + width + 1 || y < 8 - 3 || y > 8 + height + 1;
@@ -250,8 +193,7 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
     EXPECT_EQ(outside, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"), RendererName);
 
 }  // namespace
 }  // namespace text_test

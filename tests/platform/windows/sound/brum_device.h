@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +19,11 @@
 #include "platform/windows/sound/brum_mixer.h"
 
 namespace brum_test {
+
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 // The fake's record and its cursor control, from the loaded dsound.dll.
 struct Fake {
@@ -28,24 +34,15 @@ struct Fake {
     bool Attach() {
         // A reference of the test's own, so that the record outlives the mixer's FreeLibrary.
         HMODULE module = LoadLibraryA("dsound.dll");
-        if (!module)
-            return false;
-        auto get = reinterpret_cast<FakeDirectSoundStateFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module, "FakeDirectSoundState")));
-        advance = reinterpret_cast<FakeDirectSoundAdvanceFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module, "FakeDirectSoundAdvance")));
-        reset = reinterpret_cast<FakeDirectSoundResetFunction>(
-            reinterpret_cast<void*>(GetProcAddress(module, "FakeDirectSoundReset")));
+        if (!module) return false;
+        auto get = Export<FakeDirectSoundStateFunction>(module, "FakeDirectSoundState");
+        advance = Export<FakeDirectSoundAdvanceFunction>(module, "FakeDirectSoundAdvance");
+        reset = Export<FakeDirectSoundResetFunction>(module, "FakeDirectSoundReset");
         state = get ? get() : nullptr;
         return state && advance && reset;
     }
     // A fresh record, before the mixer's Init: buffers count from 0 again.
-    bool AttachFresh() {
-        if (!Attach())
-            return false;
-        reset();
-        return true;
-    }
+    bool AttachFresh() { return Attach() && (reset(), true); }
     // The buffer of mixer channel index i (the primary buffer comes first).
     FakeSoundBuffer& Channel(int i) { return state->buffers[1 + i]; }
     FakeSoundBuffer& KeepAlive() { return state->buffers[state->bufferCount - 1]; }
@@ -57,24 +54,16 @@ struct MemorySample {
     std::vector<uint8_t> bytes;
 
     MemorySample(int channels, uint32_t length, int rate = 44100) : bytes(length) {
-        for (uint32_t i = 0; i < length; ++i)
-            bytes[i] = static_cast<uint8_t>(1 + i % 251);
+        for (uint32_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(1 + i % 251);
         sample.name = const_cast<char*>("memory");
         sample.kind = BRUM_SAMPLE_PCM;
-        sample.channels = channels;
-        sample.bitsPerSample = 16;
-        sample.sampleRate = rate;
-        sample.data = bytes.data();
-        sample.dataBytes = length;
+        sample.channels = channels, sample.bitsPerSample = 16, sample.sampleRate = rate;
+        sample.data = bytes.data(), sample.dataBytes = length;
     }
 };
 
 inline bool AllBytes(const uint8_t* data, uint32_t count, uint8_t value) {
-    for (uint32_t i = 0; i < count; ++i) {
-        if (data[i] != value)
-            return false;
-    }
-    return true;
+    return std::all_of(data, data + count, [value](uint8_t byte) { return byte == value; });
 }
 
 }  // namespace brum_test

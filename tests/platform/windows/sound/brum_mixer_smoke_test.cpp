@@ -17,8 +17,7 @@
 namespace {
 
 // Power of the frequency in the samples (Goertzel), per sample.
-double PowerAt(const std::vector<float>& samples, double frequency, double rate)
-{
+double PowerAt(const std::vector<float>& samples, double frequency, double rate) {
     const double k = 2.0 * std::cos(2.0 * 3.14159265358979323846 * frequency / rate);
     double s1 = 0, s2 = 0;
     for (float x : samples) {
@@ -31,11 +30,9 @@ double PowerAt(const std::vector<float>& samples, double frequency, double rate)
 
 class BrumSmoke : public quaven_test::EngineFilesTest {};
 
-TEST_F(BrumSmoke, WineDirectSoundPlaysTheToneIntoTheCapture)
-{
+TEST_F(BrumSmoke, WineDirectSoundPlaysTheToneIntoTheCapture) {
     const std::string capture = quaven_test::EnvironmentVariable("QUAVEN_BRUM_CAPTURE");
-    if (capture.empty())
-        GTEST_SKIP() << "only in the smoke run, which captures the device's output";
+    if (capture.empty()) GTEST_SKIP() << "only in the smoke run, which captures the device's output";
     PutFile("tone.wav", quaven_test::ReadFile(std::string(QUAVEN_BRUM_SOUNDS) + "/tone_stereo_2s.wav"));
 
     SoundImpBRUM sound;
@@ -57,10 +54,8 @@ TEST_F(BrumSmoke, WineDirectSoundPlaysTheToneIntoTheCapture)
     ASSERT_GT(bytes.size(), 4096u) << "nothing was captured";
     std::vector<float> left;
     const int16_t* frames = reinterpret_cast<const int16_t*>(bytes.data());
-    for (size_t i = 0; i + 1 < bytes.size() / 2; i += 2) {
-        if (frames[i] != 0 || !left.empty())
-            left.push_back(frames[i] / 32768.0f);
-    }
+    for (size_t i = 0; i + 1 < bytes.size() / 2; i += 2)
+        if (frames[i] != 0 || !left.empty()) left.push_back(frames[i] / 32768.0f);
     ASSERT_GT(left.size(), 4096u) << "the capture holds only silence";
     left.resize(left.size() - left.size() % 4096);
     bool heard = false;

@@ -16,6 +16,8 @@ using brum_test::MemorySample;
 
 const uint32_t kBufferBytes = 88200;
 const uint32_t kHalf = kBufferBytes / 2;
+template <typename A, typename B>
+using Pairs = std::initializer_list<std::pair<A, B>>;
 
 class Mixer {
 public:
@@ -25,7 +27,6 @@ public:
         running = table.Init(44100, 64, nullptr, 0);
     }
     ~Mixer() { table.Shutdown(); }
-    // The cursors move on, then one tick sees it.
     void Advance(uint32_t bytes) {
         fake.advance(bytes);
         table.Tick();
@@ -38,8 +39,14 @@ public:
     bool attached = false;
 };
 
-TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAlive)
-{
+// Each test's own mixer, on a fresh record of the fake device.
+class BrumMixerStarted : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(mixer.running && mixer.attached) << "not the fake dsound.dll"; }
+    Mixer mixer;
+};
+
+TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAlive) {
     {
         Mixer mixer;
         ASSERT_TRUE(mixer.running);
@@ -72,8 +79,7 @@ TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAliv
     // Shutdown stopped the thread and gave every buffer and the device back.
     Fake after;
     ASSERT_TRUE(after.Attach());
-    for (int i = 1; i < after.state->bufferCount; ++i)
-        EXPECT_EQ(after.state->buffers[i].released, 1) << i;
+    for (int i = 1; i < after.state->bufferCount; ++i) EXPECT_EQ(after.state->buffers[i].released, 1) << i;
     EXPECT_EQ(after.state->released, 1);
     EXPECT_FALSE(BRUM::IsRunning());
     // Entries after shutdown do nothing and answer their "not running" values.
@@ -88,16 +94,12 @@ TEST(BrumMixer, InitCreatesFortyMonoAndTwentyFourStereoBuffersAndASilentKeepAliv
     table.Tick();
 }
 
-TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
     BRUMMixerTable& t = mixer.table;
     MemorySample mono(1, 4000), stereo(2, 4000);
 
     std::vector<uint32_t> ids;
-    for (int i = 0; i < 40; ++i)
-        ids.push_back(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1));
+    for (int i = 0; i < 40; ++i) ids.push_back(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1));
     EXPECT_EQ(ids[0], 2u);  // the first id given
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), 0);
     EXPECT_EQ(t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 1), 0u) << "the 41st mono sound";
@@ -109,32 +111,26 @@ TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
     FakeSoundBuffer& first = mixer.fake.Channel(0);
     const uint32_t id = ids[0];
     EXPECT_EQ(first.frequency, 44100u);
-    t.SetVolume(id, 0.5f);
-    EXPECT_EQ(first.volume, -1000);
-    t.SetVolume(id, 0.25f);
-    EXPECT_EQ(first.volume, -2000);
-    t.SetVolume(id, 0.0f);
-    EXPECT_EQ(first.volume, -10000);
-    t.SetVolume(id, 0.0001f);  // below -100 dB: clamped, never -10001
-    EXPECT_EQ(first.volume, -10000);
-    t.SetVolume(id, 7.0f);
-    EXPECT_EQ(first.volume, 0);
+    // 0.0001 is below -100 dB: clamped, never -10001.
+    for (auto [volume, level] :
+         Pairs<float, LONG>{{0.5f, -1000}, {0.25f, -2000}, {0.0f, -10000}, {0.0001f, -10000}, {7.0f, 0}}) {
+        t.SetVolume(id, volume);
+        EXPECT_EQ(first.volume, level) << volume;
+    }
     EXPECT_FLOAT_EQ(t.GetVolume(id), 1.0f);
     t.SetMasterVolume(0.5f);
     EXPECT_EQ(first.volume, -1000);
     t.SetMasterVolume(1.0f);
 
-    t.SetPitch(id, 10.0f);
-    EXPECT_EQ(first.frequency, 100000u);
-    t.SetPitch(id, 0.001f);
-    EXPECT_EQ(first.frequency, 100u);
-    t.SetPitch(id, NAN);
-    EXPECT_EQ(first.frequency, 100u);
+    for (auto [pitch, frequency] : Pairs<float, DWORD>{{10.0f, 100000}, {0.001f, 100}, {NAN, 100}}) {
+        t.SetPitch(id, pitch);
+        EXPECT_EQ(first.frequency, frequency) << pitch;
+    }
     EXPECT_FLOAT_EQ(t.GetPitch(id), 0.001f);
-    t.SetPan(id, -3.0f);
-    EXPECT_EQ(first.pan, -10000);
-    t.SetPan(id, 0.25f);
-    EXPECT_EQ(first.pan, 2500);
+    for (auto [pan, level] : Pairs<float, LONG>{{-3.0f, -10000}, {0.25f, 2500}}) {
+        t.SetPan(id, pan);
+        EXPECT_EQ(first.pan, level) << pan;
+    }
     EXPECT_EQ(quaven_test::LogCapture::CountContaining("not a number"), 1);
 
     // Play sets its own frequency within the same range.
@@ -159,14 +155,10 @@ TEST(BrumMixer, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges)
     EXPECT_EQ(stereo.sample.useCount, 0);
     EXPECT_EQ(t.GetState(stereoId), 0);
     EXPECT_TRUE(mixer.fake.KeepAlive().playing);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_FALSE(mixer.fake.Channel(i).playing) << i;
+    for (int i = 0; i < 64; ++i) EXPECT_FALSE(mixer.fake.Channel(i).playing) << i;
 }
 
-TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed) {
     MemorySample tone(1, 50000);
     const uint32_t id = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 0);
     ASSERT_NE(id, 0u);
@@ -189,10 +181,7 @@ TEST(BrumMixer, ANonLoopingSampleFillsHalvesAndStopsItselfOnceItsBytesHavePlayed
     EXPECT_TRUE(mixer.fake.KeepAlive().playing);
 }
 
-TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass) {
     MemorySample tone(2, 30000);
     const uint32_t id = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 1);
     FakeSoundBuffer& buffer = mixer.fake.Channel(40);  // the first stereo channel
@@ -200,8 +189,7 @@ TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
     EXPECT_EQ(0, memcmp(buffer.data, tone.bytes.data(), 30000));
     EXPECT_EQ(0, memcmp(buffer.data + 30000, tone.bytes.data(), kHalf - 30000));
     mixer.Advance(0);
-    for (int i = 0; i < 10; ++i)
-        mixer.Advance(kHalf);
+    for (int i = 0; i < 10; ++i) mixer.Advance(kHalf);
     EXPECT_EQ(mixer.table.GetState(id), 1);
     EXPECT_EQ(mixer.table.GetLooping(id), 1);
 
@@ -213,10 +201,7 @@ TEST(BrumMixer, LoopingPlaysOnAndSwitchingItOffPlaysOutTheCurrentPass)
     EXPECT_EQ(mixer.table.GetState(id), 0);
 }
 
-TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel) {
     MemorySample tone(1, 8000);
     const uint32_t down = mixer.table.Play(&tone.sample, 1.0f, 0.0f, 1.0f, 1);
     const uint32_t up = mixer.table.Play(&tone.sample, 0.001f, 0.0f, 1.0f, 1);
@@ -237,10 +222,7 @@ TEST(BrumMixer, FadesReachTheirTargetsAndAFadeToSilenceStopsTheChannel)
     EXPECT_EQ(mixer.table.GetState(up), 0);
 }
 
-TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning) {
     MemorySample empty(2, 0);
     const uint32_t id = mixer.table.Play(&empty.sample, 1.0f, 0.0f, 1.0f, 1);
     ASSERT_NE(id, 0u);
@@ -254,8 +236,7 @@ TEST(BrumMixer, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning)
     EXPECT_EQ(mixer.table.Play(nullptr, 1, 0, 1, 0), 0u);
 }
 
-TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed)
-{
+TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed) {
     quaven_test::EngineTable engine;
     Fake fake;
     // The device is loaded by the mixer; load it first to arrange the failure.
@@ -279,10 +260,7 @@ TEST(BrumMixer, AChannelWhoseBufferCouldNotBeCreatedIsNeverPlayed)
     EXPECT_EQ(table.Play(&tone.sample, 1, 0, 1, 0), 0u);
 }
 
-TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain) {
     MemorySample tone(1, 8000);
     const uint32_t a = mixer.table.Play(&tone.sample, 1, 0, 1, 1);
     const uint32_t b = mixer.table.Play(&tone.sample, 1, 0, 1, 1);
@@ -297,29 +275,18 @@ TEST(BrumMixer, InactiveStopsEveryBufferAndActivePlaysTheUnpausedOnesAgain)
     EXPECT_EQ(mixer.table.GetPaused(b), 1);
 }
 
-}  // namespace
-
-namespace {
-
 // A play list of two in-memory entries, as SoundImpBRUM builds one from a ".mpl" file.
 struct MemoryList {
     MemorySample a{2, 20000}, b{2, 30000};
     BRUMSample list = {};
     MemoryList() {
         list.name = const_cast<char*>("list");
-        list.kind = BRUM_SAMPLE_PLAY_LIST;
-        list.channels = 2;
-        list.bitsPerSample = 16;
-        list.entries[0] = &a.sample;
-        list.entries[1] = &b.sample;
-        list.entryCount = 2;
+        list.kind = BRUM_SAMPLE_PLAY_LIST, list.channels = 2, list.bitsPerSample = 16;
+        list.entries[0] = &a.sample, list.entries[1] = &b.sample, list.entryCount = 2;
     }
 };
 
-TEST(BrumMixer, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound)
-{
-    Mixer mixer;
-    ASSERT_TRUE(mixer.running && mixer.attached);
+TEST_F(BrumMixerStarted, DynamicPlayListsRestartOrCrossFadeWhileTheCallersIdFollowsTheNewSound) {
     MemoryList music, next;
     BRUMMixerTable& t = mixer.table;
     const uint32_t id = t.Play(&music.list, 0.5f, 0.0f, 1.0f, 0);

@@ -17,49 +17,22 @@ namespace {
 using quaven_test::LogCapture;
 using Bytes = std::string;
 
-struct Reader {
-    const Bytes* bytes;
-    size_t at;
-};
-
-// vorbisfile alone over the file's bytes: what every decode here must equal.
-Bytes Decode(const Bytes& file)
-{
-    ov_callbacks callbacks = {
-        [](void* out, size_t size, size_t count, void* source) -> size_t {
-            Reader* r = static_cast<Reader*>(source);
-            const size_t n = std::min(size * count, r->bytes->size() - r->at);
-            memcpy(out, r->bytes->data() + r->at, n);
-            r->at += n;
-            return n / size;
-        },
-        [](void* source, ogg_int64_t offset, int whence) -> int {
-            Reader* r = static_cast<Reader*>(source);
-            const int64_t to = (whence == SEEK_SET ? 0 : whence == SEEK_CUR ? r->at : r->bytes->size()) + offset;
-            if (to < 0 || to > static_cast<int64_t>(r->bytes->size()))
-                return -1;
-            r->at = static_cast<size_t>(to);
-            return 0;
-        },
-        nullptr, [](void* source) -> long { return static_cast<long>(static_cast<Reader*>(source)->at); }};
-    Reader reader = {&file, 0};
+// vorbisfile alone over the build's file: what every decode here must equal.
+Bytes Decode(const std::string& name) {
     OggVorbis_File vf;
-    EXPECT_EQ(0, ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks));
+    EXPECT_EQ(0, ov_fopen((std::string(QUAVEN_TEST_SOUNDS_DIR) + "/" + name).c_str(), &vf)) << name;
     Bytes pcm;
     char chunk[4096];
     int link = 0;
     for (long got; (got = ov_read(&vf, chunk, sizeof chunk, 0, 2, 1, &link)) != 0;)
-        if (got > 0)
-            pcm.append(chunk, static_cast<size_t>(got));
+        if (got > 0) pcm.append(chunk, static_cast<size_t>(got));
     ov_clear(&vf);
     return pcm;
 }
 
-Bytes Repeat(const Bytes& bytes, size_t length)
-{
+Bytes Repeat(const Bytes& bytes, size_t length) {
     Bytes out;
-    while (out.size() < length)
-        out += bytes;
+    while (out.size() < length) out += bytes;
     return out.substr(0, length);
 }
 
@@ -71,41 +44,33 @@ struct ChannelRecord {
 
 class BrumSamplesTest : public quaven_test::EngineFilesTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EngineFilesTest::SetUp();
         BRUM::SetApi(qv);
         BRUM::SetSamplesAssumeRunning(true);
     }
-    void TearDown() override
-    {
-        for (BRUMSample* sample : loaded_)
-            BRUM::FreeSample(sample);
+    void TearDown() override {
+        for (BRUMSample* sample : loaded_) BRUM::FreeSample(sample);
         BRUM::SetSamplesAssumeRunning(false);
         EngineFilesTest::TearDown();
     }
 
-    // The build's sound, as the file holds it.
-    static Bytes FileBytes(const std::string& name)
-    {
+    static Bytes FileBytes(const std::string& name) {
         const Bytes bytes = quaven_test::ReadNative(std::string(QUAVEN_TEST_SOUNDS_DIR) + "/" + name);
         EXPECT_NE("<missing>", bytes) << name;
         return bytes;
     }
     // The sound put into res:// and loaded as a game's sound is; freed after the test.
-    BRUMSample* Load(const std::string& name, int flags = 0)
-    {
+    BRUMSample* Load(const std::string& name, int flags = 0) {
         PutFile(name, FileBytes(name));
         BRUMSample* sample = BRUM::LoadSample(("res://" + name).c_str(), flags);
-        if (sample)
-            loaded_.push_back(sample);
+        if (sample) loaded_.push_back(sample);
         return sample;
     }
 
     // What a channel hears: halves of `half` bytes until `length` bytes; the answers summed.
     static Bytes Pull(BRUMChannel* channel, BRUMSample* sample, uint32_t half, size_t length, bool loop,
-                      uint32_t* sound = nullptr)
-    {
+                      uint32_t* sound = nullptr) {
         channel->sample = sample;
         Bytes out;
         std::vector<uint8_t> buffer(half, 0xCD);
@@ -115,20 +80,17 @@ protected:
                 total += BRUM::FillPCM(channel, sample, buffer.data(), half, loop);
             else if (sample->kind == BRUM_SAMPLE_OGG)
                 total += BRUM::FillOgg(channel, sample, buffer.data(), half, loop);
-            else
-                total += BRUM::FillPlayList(channel, buffer.data(), half);
+            else total += BRUM::FillPlayList(channel, buffer.data(), half);
             out.append(reinterpret_cast<const char*>(buffer.data()), half);
         }
-        if (sound)
-            *sound = total;
+        if (sound) *sound = total;
         return out.substr(0, length);
     }
 
     std::vector<BRUMSample*> loaded_;
 };
 
-TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilenceOrAgain)
-{
+TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilenceOrAgain) {
     const struct { const char* name; int channels, rate; } files[] = {
         {"mono_22050.wav", 1, 22050}, {"stereo_22050.wav", 2, 22050},
         {"mono_44100.wav", 1, 44100}, {"stereo_44100.wav", 2, 44100}};
@@ -154,8 +116,7 @@ TEST_F(BrumSamplesTest, WavFilesOfEachRateAndChannelCountPlayTheirBytesThenSilen
     }
 }
 
-TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrStreamed)
-{
+TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrStreamed) {
     BRUMSample* oneSecond = Load("stereo_1s.ogg");
     BRUMSample* longer = Load("stereo_1_5s.ogg");
     BRUMSample* streamed = Load("stereo.ogg", BRUM_LOAD_STREAM);
@@ -164,18 +125,9 @@ TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrSt
 
     EXPECT_EQ(BRUM_SAMPLE_PCM, oneSecond->kind);
     EXPECT_EQ(176400u, oneSecond->decodedBytes);
-    const Bytes pcm = Decode(FileBytes("stereo_1s.ogg"));
+    const Bytes pcm = Decode("stereo_1s.ogg");
     ASSERT_EQ(pcm.size(), oneSecond->dataBytes);
     EXPECT_EQ(0, memcmp(pcm.data(), oneSecond->data, pcm.size()));
-    // The 1000 Hz tone: one rising zero crossing of the left channel a period.
-    int crossings = 0;
-    for (size_t i = 4; i + 4 <= pcm.size(); i += 4) {
-        int16_t before, now;
-        memcpy(&before, pcm.data() + i - 4, 2);
-        memcpy(&now, pcm.data() + i, 2);
-        crossings += before < 0 && now >= 0;
-    }
-    EXPECT_NEAR(1000, crossings, 3);
 
     EXPECT_EQ(BRUM_SAMPLE_OGG, longer->kind);
     EXPECT_EQ(264600u, longer->decodedBytes);
@@ -188,11 +140,10 @@ TEST_F(BrumSamplesTest, OggFilesAreDecodedWhenShortAndKeptCompressedWhenLongOrSt
     EXPECT_EQ(22050, mono->sampleRate);
 }
 
-TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWithoutAGap)
-{
+TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWithoutAGap) {
     BRUMSample* sample = Load("stereo_1_5s.ogg");
     ASSERT_TRUE(sample && sample->kind == BRUM_SAMPLE_OGG);
-    const Bytes pcm = Decode(FileBytes("stereo_1_5s.ogg"));
+    const Bytes pcm = Decode("stereo_1_5s.ogg");
     ASSERT_EQ(264600u, pcm.size());
     for (uint32_t half : {88200u, 44100u, 22052u, 4096u, 1000u}) {
         SCOPED_TRACE(half);
@@ -206,8 +157,7 @@ TEST_F(BrumSamplesTest, StreamedOggFillsEqualTheDecodeAtEveryHalfSizeAndLoopWith
     }
 }
 
-TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap)
-{
+TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap) {
     BRUMSample* list = BRUM::LoadSample("music.mpl", BRUM_LOAD_EMPTY);
     ASSERT_TRUE(list && list->kind == BRUM_SAMPLE_EMPTY);
     list->kind = BRUM_SAMPLE_PLAY_LIST;
@@ -220,7 +170,7 @@ TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap)
     ASSERT_EQ(BRUM_SAMPLE_PCM, list->entries[0]->kind);
     ASSERT_EQ(BRUM_SAMPLE_OGG, list->entries[1]->kind);
 
-    const Bytes ab = FileBytes("stereo_44100.wav").substr(44) + Decode(FileBytes("stereo.ogg"));
+    const Bytes ab = FileBytes("stereo_44100.wav").substr(44) + Decode("stereo.ogg");
     for (uint32_t half : {44100u, 3000u}) {
         ChannelRecord channel;
         uint32_t sound = 0;
@@ -230,8 +180,7 @@ TEST_F(BrumSamplesTest, APlayListPlaysItsEntriesInTurnWithoutAGap)
     }
 }
 
-TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin)
-{
+TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin) {
     BRUMSample* wav = Load("no_audio.wav");
     BRUMSample* ogg = Load("no_audio.ogg", BRUM_LOAD_STREAM);
     ASSERT_TRUE(wav && ogg);
@@ -253,8 +202,7 @@ TEST_F(BrumSamplesTest, SourcesWithNothingToPlayGiveSilenceAndNeverSpin)
     EXPECT_TRUE(Pull(c.channel.get(), list, 44100, 88200, true, &sound) == Bytes(88200, '\0'));
 }
 
-TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage)
-{
+TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage) {
     const struct { const char* name; const char* message; } refused[] = {
         {"truncated_header.wav", "Header of 20 bytes is shorter than 44."},
         {"empty.wav", "Header of 0 bytes is shorter than 44."},
@@ -288,7 +236,7 @@ TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage)
     BRUMSample* cut = Load("truncated.ogg");
     ASSERT_TRUE(cut && cut->channels == 2);
     EXPECT_LE(cut->dataBytes, cut->decodedBytes);
-    const Bytes cutPcm = Decode(FileBytes("truncated.ogg"));
+    const Bytes cutPcm = Decode("truncated.ogg");
     EXPECT_EQ(0, memcmp(cutPcm.data(), cut->data, std::min<size_t>(cutPcm.size(), cut->dataBytes)));
 
     // A missing file is no sample and no message; MP3 is named once.
@@ -305,8 +253,7 @@ TEST_F(BrumSamplesTest, DamagedAndUnsupportedFilesAreRefusedWithTheirMessage)
     EXPECT_EQ(1, LogCapture::CountContaining("MP3 files have no decoder here."));
 }
 
-TEST_F(BrumSamplesTest, WithoutARunningMixerASampleStaysUnloaded)
-{
+TEST_F(BrumSamplesTest, WithoutARunningMixerASampleStaysUnloaded) {
     BRUM::SetSamplesAssumeRunning(false);
     BRUMSample* sample = Load("stereo_44100.wav");
     ASSERT_NE(nullptr, sample);

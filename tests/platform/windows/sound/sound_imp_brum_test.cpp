@@ -17,7 +17,6 @@ using quaven_test::LogCapture;
 
 class SoundImpBrumTest : public quaven_test::EngineFilesTest {
 protected:
-    // A tone made by the build, copied into res://.
     void PutSound(const std::string& name) {
         const std::string bytes = quaven_test::ReadFile(std::string(QUAVEN_BRUM_SOUNDS) + "/" + name);
         ASSERT_FALSE(bytes.empty()) << name;
@@ -31,16 +30,20 @@ protected:
         sound_.Shutdown();
         quaven_test::EngineFilesTest::TearDown();
     }
+    // The play cursors moved on by bytes, times over, each move seen by one mixer tick.
+    void Advance(uint32_t bytes, int times) {
+        for (int i = 0; i < times; ++i) fake_.advance(bytes), table_.Tick();
+    }
 
     SoundImpBRUM sound_;
     CoreState core_ = {};
     brum_test::Fake fake_;
+    BRUMMixerTable table_ = [] { BRUMMixerTable table = {}; BRUM::FillMixerTable(&table); return table; }();
 };
 
 BRUMSample* SampleOf(const Sound& sound) { return static_cast<BRUMSample*>(sound.sample); }
 
-TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3)
-{
+TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     EXPECT_STREQ(sound_.GetName(), "Kelmark Brumvox");
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_short.wav");
@@ -84,8 +87,7 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3)
     EXPECT_EQ(wav.sample, nullptr);
 }
 
-TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed)
-{
+TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed) {
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_2s.ogg");
     PutSound("tone_mono_2s.ogg");
@@ -123,12 +125,7 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     const SoundChannelHandle channel = sound_.PlaySound(&longList, 1, 0, 1);
     ASSERT_NE(channel, 0u);
     EXPECT_EQ(fake_.Channel(40).frequency, 44100u);
-    for (int i = 0; i < 8; ++i) {
-        fake_.advance(44100);
-        BRUMMixerTable table = {};
-        BRUM::FillMixerTable(&table);
-        table.Tick();
-    }
+    Advance(44100, 8);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.UnloadSound(&mixed);
     sound_.UnloadSound(&longList);
@@ -136,28 +133,21 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     EXPECT_FALSE(sound_.IsChannelPlaying(channel)) << "freeing a sample stops its channels";
 }
 
-TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic)
-{
+TEST_F(SoundImpBrumTest, MusicLoopsUntilStopMusic) {
     ASSERT_TRUE(Start());
     PutSound("tone_stereo_short.wav");
     Sound music = {};
     ASSERT_TRUE(sound_.LoadSound(&music, "res://tone_stereo_short.wav"));
     sound_.PlayMusic(&music, 0.25f);
     EXPECT_EQ(fake_.Channel(40).volume, -2000);
-    BRUMMixerTable table = {};
-    BRUM::FillMixerTable(&table);
     const uint32_t channel = 2;  // the first channel id
-    ASSERT_EQ(table.GetSample(channel), SampleOf(music));
-    // Ten times the sound's length goes by.
-    for (int i = 0; i < 8; ++i) {
-        fake_.advance(22050);
-        table.Tick();
-    }
+    ASSERT_EQ(table_.GetSample(channel), SampleOf(music));
+    Advance(22050, 8);  // ten times the sound's length
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.SetMusicVolume(0.5f);
     EXPECT_EQ(fake_.Channel(40).volume, -1000);
     sound_.SetMusicPaused(true);
-    EXPECT_EQ(table.GetState(channel), 2);
+    EXPECT_EQ(table_.GetState(channel), 2);
     sound_.SetMusicPaused(false);
     sound_.StopMusic();
     EXPECT_FALSE(sound_.IsChannelPlaying(channel));
