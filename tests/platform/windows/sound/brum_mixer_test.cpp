@@ -145,6 +145,13 @@ TEST_F(BrumMixerStarted, ChannelsRunOutByKindAndLevelsMapIntoTheDeviceRanges) {
     t.SetPaused(fast, 0);
     EXPECT_EQ(t.GetState(fast), 1);
     EXPECT_TRUE(mixer.fake.Channel(1).playing);
+    // Stopped while paused: the next sound on that channel starts unpaused and pauses.
+    t.SetPaused(fast, 1);
+    t.Stop(fast);
+    const uint32_t next = t.Play(&mono.sample, 1.0f, 0.0f, 1.0f, 0);
+    EXPECT_EQ(t.GetState(next), 1);
+    t.SetPaused(next, 1);
+    EXPECT_FALSE(mixer.fake.Channel(1).playing);
     EXPECT_EQ(t.GetState(12345), 0);
     EXPECT_EQ(t.GetLooping(12345), -1);
     EXPECT_EQ(t.GetSample(stereoId), &stereo.sample);

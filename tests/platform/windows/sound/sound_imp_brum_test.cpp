@@ -82,6 +82,11 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     EXPECT_TRUE(sound_.IsChannelPlaying(channel)) << "paused still counts";
     sound_.StopChannel(channel);
     EXPECT_FALSE(sound_.IsChannelPlaying(channel));
+    // Loaded again: the old sample is given back, and the channels playing it stop.
+    const SoundChannelHandle looping = sound_.PlaySoundEx(&wav, 1, 0, 1, true);
+    ASSERT_TRUE(sound_.IsChannelPlaying(looping));
+    ASSERT_TRUE(sound_.LoadSound(&wav, "res://tone_stereo_short.wav"));
+    EXPECT_FALSE(sound_.IsChannelPlaying(looping));
     sound_.UnloadSound(&wav);
     sound_.UnloadSound(&ogg);
     EXPECT_EQ(wav.sample, nullptr);
