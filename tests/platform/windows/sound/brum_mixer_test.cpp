@@ -237,6 +237,12 @@ TEST_F(BrumMixerStarted, ALoopingSampleWithoutDataPlaysSilenceInsteadOfSpinning)
     mixer.Advance(kHalf);
     EXPECT_TRUE(AllBytes(mixer.fake.Channel(40).data, kBufferBytes, 0));
     mixer.table.Stop(id);
+    // Data present but no bytes of it: the fill gives up after its empty passes.
+    uint8_t none = 0, out[64];
+    BRUMSample hollow = {};
+    hollow.kind = BRUM_SAMPLE_PCM, hollow.channels = 1, hollow.bitsPerSample = 16, hollow.data = &none;
+    BRUMChannel channel = {};
+    EXPECT_EQ(BRUM::FillPCM(&channel, &hollow, out, sizeof out, true), 0u);
     // Samples that cannot play get no channel.
     MemorySample odd(3, 600);
     EXPECT_EQ(mixer.table.Play(&odd.sample, 1, 0, 1, 0), 0u);
