@@ -199,6 +199,11 @@ bool QVI_RecreateFontAtlas(Font* font)
     return packed;
 }
 
+bool QVI_RecreateHeldFontAtlas(Font* font)
+{
+    return font && font->header.name && RecreateAtlas(font);
+}
+
 void QVI_QueueFontUpload(Font* font)
 {
     if (!font || !font->header.name)
@@ -281,8 +286,12 @@ void QVI_ReleaseFontShaderAndGlyphData()
     const int count = QVI_GetPooledFontCount();
     for (int slot = 0; slot < count; ++slot) {
         Font* font = QVI_GetPooledFont(slot);
-        if (font && font->header.name)
+        if (font && font->header.name) {
+            // A game thread may be packing this atlas again (and releasing its texture).
+            QVI_LockFont(font);
             ReleaseAtlasTexture(font);
+            QVI_UnlockFont(font);
+        }
     }
     QVI_ReleaseGlobalGlyphTextures();
 }

@@ -265,9 +265,14 @@ bool QV_ReloadFont(Font* font)
         QVI_Report(QV_LOG_WARNING, "QV_ReloadFont: font is %s.", font ? "released" : "null");
         return false;
     }
+    // Loading frees and replaces the glyphs that the frame's upload and a renderer
+    // re-creation read: the font's locked byte is held from the load through the new atlas.
+    QVI_LockFont(font);
     if (!QVI_LoadFontFile(font, font->header.name))
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to load font '%s'.", font->header.name);
-    return QVI_RecreateFontAtlas(font);
+    const bool packed = QVI_RecreateHeldFontAtlas(font);
+    QVI_UnlockFont(font);
+    return packed;
 }
 
 void QV_ReleaseFont(Font* font)

@@ -39,6 +39,8 @@ bool QVI_SaveFontFile(Font* font, const char* path);
 // Packs the glyph images into the atlas and uploads it (or queues the upload); true unless
 // the font is empty or the packing fails.
 bool QVI_RecreateFontAtlas(Font* font);
+// The same for a caller that holds the font's locked byte already.
+bool QVI_RecreateHeldFontAtlas(Font* font);
 // On a thread that may touch the renderer: uploads the atlas now and points every glyph
 // image at its texture. Elsewhere: queues the font (once) for the frame.
 void QVI_QueueFontUpload(Font* font);
@@ -51,7 +53,8 @@ void QVI_DropFontUpload(Font* font);
 // The caller holds the font's locked byte.
 void QVI_ReleaseFontAtlas(Font* font);
 // The font's locked byte (changed under SHARED_BITMAP; waits in 1 ms sleeps while another
-// thread holds it): held while the atlas is packed, uploaded or released.
+// thread holds it): held while the glyphs are loaded and the atlas is packed, uploaded or
+// released.
 void QVI_LockFont(Font* font);
 void QVI_UnlockFont(Font* font);
 
