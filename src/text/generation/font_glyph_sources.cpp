@@ -429,8 +429,11 @@ bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int 
         const int sourceRow = pitch < 0 ? rows - 1 - y : y;
         const uint8_t* source = coverage + static_cast<size_t>(sourceRow) * static_cast<size_t>(stride);
         uint8_t* line = pixels + rowBytes * static_cast<size_t>(y + border);
-        memset(line, 0, borderBytes);
-        memset(line + rowBytes - borderBytes, 0, borderBytes);
+        // Most glyphs have no border, and a call per row that clears nothing adds up.
+        if (border > 0) {
+            memset(line, 0, borderBytes);
+            memset(line + rowBytes - borderBytes, 0, borderBytes);
+        }
         uint8_t* target = line + borderBytes;
         for (int x = 0; x < width; ++x)
             memcpy(target + static_cast<size_t>(x) * 4, white.pixel[source[x]], 4);
