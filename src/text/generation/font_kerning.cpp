@@ -388,6 +388,27 @@ int MeasurePairInFull(const Font* font, int a, int b, int safeZone, float thresh
     return -best;
 }
 
+// One pair's kerning stored in its row: from its batched least sum when that is below
+// kWide, measured alone otherwise, and reported when it is larger than a byte should hold.
+__attribute__((noinline)) void KernAlone(const Font* font, const LineProfiles& line, int a, int b, uint8_t least,
+                                         uint8_t size, int zone, float threshold, int8_t* row)
+{
+    bool exact = true;
+    // A sum that saturated, or a pair without rows in common, is answered alone.
+    int value = least < kWide ? -static_cast<int>(size) : line.Pair(a, b, &exact);
+    if (!exact)
+        value = MeasurePairInFull(font, a, b, zone, threshold);
+    if (std::abs(value) > kLargestQuietKerning) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "Sanity check fail: QVI_DetermineKernPairs for chars #%d and #%d has too large padding "
+                        "(%d) and kern_padding (%d) total. Total needs to fit into 8-bit signed int in "
+                        "selected mft format!",
+                        a, b, value, 0);
+    }
+    // Clamped rather than wrapped: a wrapped value would push the pair apart instead.
+    row[a] = ClampToSignedByte(value);
+}
+
 }  // namespace
 
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold)
@@ -411,8 +432,10 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
     }
     const int zone = EffectiveSafeZone(safeZone, font, measured);
     LineProfiles line(font, measured, zone, threshold);
-    std::vector<uint8_t> least(line.BatchedLanes(), kNone);
-    std::vector<uint8_t> size(line.BatchedLanes(), 0);
+    const bool batched = line.Batched();
+    // Lanes without a batched answer read as saturated.
+    std::vector<uint8_t> least(std::max(line.BatchedLanes(), measured.size()), kNone);
+    std::vector<uint8_t> size(least.size(), 0);
     for (int b = 0; b < count; ++b) {
         int8_t* row = font->glyphs[b].kerning;
         if (!row)
@@ -421,29 +444,14 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
         memset(row, 0, static_cast<size_t>(count));
         if (IsUnkerned(b) || !HasImage(font->glyphs[b]))
             continue;
-        const bool batched = line.Batched();
         if (batched)
             line.LeastSums(b, least.data(), size.data());
         for (size_t lane = 0; lane < measured.size(); ++lane) {
-            const int a = measured[lane];
-            bool exact = true;
-            int value;
-            // A sum that saturated, or a pair without rows in common, is answered alone.
-            if (batched && least[lane] < kWide)
-                value = -static_cast<int>(size[lane]);
+            // The common pair, batched and quiet, is stored as it is; the rest in the same order.
+            if (least[lane] < kWide && size[lane] <= kLargestQuietKerning)
+                row[measured[lane]] = static_cast<int8_t>(-static_cast<int>(size[lane]));
             else
-                value = line.Pair(a, b, &exact);
-            if (!exact)
-                value = MeasurePairInFull(font, a, b, zone, threshold);
-            if (std::abs(value) > kLargestQuietKerning) {
-                QVI_ReportPopup(QV_LOG_WARNING,
-                                "Sanity check fail: QVI_DetermineKernPairs for chars #%d and #%d has too large padding "
-                                "(%d) and kern_padding (%d) total. Total needs to fit into 8-bit signed int in "
-                                "selected mft format!",
-                                a, b, value, 0);
-            }
-            // Clamped rather than wrapped: a wrapped value would push the pair apart instead.
-            row[a] = ClampToSignedByte(value);
+                KernAlone(font, line, measured[lane], b, least[lane], size[lane], zone, threshold, row);
         }
     }
 }
