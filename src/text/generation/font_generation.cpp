@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
@@ -197,8 +198,27 @@ String LocateStringsFile(const char* strings, const char* sourceName)
 String NativeTrueTypePath(const char* ttf, const char* sourceFolder)
 {
     String located;
-    QVI_FindFontSourceFile(&located, ttf, sourceFolder);
-    const char* resolved = QVI_ResolveFilePath(located.text, true);
+    const char* resolved = nullptr;
+    if (Exists(ttf)) {
+        located.Assign(ttf);
+    } else if (!QVI_IsEmptyText(sourceFolder)) {
+        // Beside the source is where a TrueType file usually is: resolving it there is also
+        // the test that it is there, one lookup of the file instead of two.
+        String beside(sourceFolder);
+        if (!QVI_EndsWith(sourceFolder, "/"))
+            beside.Append("/");
+        beside.Append(ttf);
+        resolved = QVI_ResolveFilePath(beside.text, true);
+        if (resolved)
+            return QV_ConvertStaticPathToNativeOSPath(resolved);
+        // There but not to be opened: as unusable as when it was found first.
+        if (Exists(beside.text))
+            return String("");
+        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+    } else {
+        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+    }
+    resolved = QVI_ResolveFilePath(located.text, true);
     if (!resolved)
         return String("");
     return QV_ConvertStaticPathToNativeOSPath(resolved);
@@ -598,6 +618,14 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
 {
     if (!font || !glyphs)
         return true;
+    // Glyph indices by code point, equal code points by index: every node finds its glyph
+    // without a pass over all of them.
+    std::vector<int> byCodePoint(font->glyphs ? static_cast<size_t>(std::max(font->glyphCount, 0)) : 0);
+    for (size_t i = 0; i < byCodePoint.size(); ++i)
+        byCodePoint[i] = static_cast<int>(i);
+    std::stable_sort(byCodePoint.begin(), byCodePoint.end(), [font](int a, int b) {
+        return font->glyphs[a].codePoint < font->glyphs[b].codePoint;
+    });
     for (int n = 0; n < glyphs->nodes.count; ++n) {
         const DataNode* node = glyphs->nodes.data[n];
         const char* id = node ? node->GetParameter("id") : nullptr;
@@ -606,13 +634,14 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
             continue;
         }
         const uint32_t codePoint = static_cast<uint32_t>(QVI_ParseFontSourceInt(id, 0));
-        FontGlyph* glyph = nullptr;
-        for (int i = 0; i < font->glyphCount && !glyph; ++i) {
-            if (font->glyphs[i].codePoint == codePoint)
-                glyph = &font->glyphs[i];
-        }
-        if (!glyph)
+        // The first glyph of the code point: the lowest index among those that have it.
+        const auto found = std::lower_bound(byCodePoint.begin(), byCodePoint.end(), codePoint,
+                                            [font](int index, uint32_t wanted) {
+                                                return font->glyphs[index].codePoint < wanted;
+                                            });
+        if (found == byCodePoint.end() || font->glyphs[*found].codePoint != codePoint)
             continue;
+        FontGlyph* glyph = &font->glyphs[*found];
         const double total = QVI_ParseFloat(node->GetParameter("spacing"), 0.0f) + static_cast<double>(spacing);
         int extra = TruncateToInt(total + 0.6);
         if (extra < 1 && total > 0)
