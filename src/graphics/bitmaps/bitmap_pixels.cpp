@@ -227,19 +227,33 @@ bool HasOneColour(const Bitmap* bitmap)
 
 // Bleeds a packed bitmap's place in the atlas and its border of one pixel. Inside a bitmap
 // of one colour a transparent pixel can only take that colour, which it has already (its
-// other neighbours are the transparent border), so only the border is bled there.
+// other neighbours are the transparent border), so only the border is bled there. A border
+// pixel's other neighbours lie in the gap between places, transparent however they were
+// bled, so it takes the colour exactly where the bitmap's pixel beside it has alpha.
 void BleedPlace(Bitmap* atlas, const Bitmap* bitmap, int x, int y)
 {
-    const int right = x + bitmap->width;
-    const int bottom = y + bitmap->height;
+    static_assert(kAtlasGap >= 2, "the borders of neighbouring places must not meet");
+    const int width = bitmap->width;
+    const int height = bitmap->height;
     if (!HasOneColour(bitmap)) {
-        BleedRegion(atlas, x - 1, y - 1, right + 1, bottom + 1);
+        BleedRegion(atlas, x - 1, y - 1, x + width + 1, y + height + 1);
         return;
     }
-    BleedRegion(atlas, x - 1, y - 1, right + 1, y);
-    BleedRegion(atlas, x - 1, y, x, bottom);
-    BleedRegion(atlas, right, y, right + 1, bottom);
-    BleedRegion(atlas, x - 1, bottom, right + 1, bottom + 1);
+    const uint32_t alphaMask = AlphaMask();
+    uint8_t colour[4];
+    Unpack(Pack(bitmap->pixels) & ~alphaMask, colour);
+    auto bleedBeside = [alphaMask, &colour](const uint8_t* inside, uint8_t* border) {
+        if (Pack(inside) & alphaMask)
+            memcpy(border, colour, 4);
+    };
+    for (int i = 0; i < width; ++i) {
+        bleedBeside(PixelAt(bitmap, i, 0), PixelAt(atlas, x + i, y - 1));
+        bleedBeside(PixelAt(bitmap, i, height - 1), PixelAt(atlas, x + i, y + height));
+    }
+    for (int row = 0; row < height; ++row) {
+        bleedBeside(PixelAt(bitmap, 0, row), PixelAt(atlas, x - 1, y + row));
+        bleedBeside(PixelAt(bitmap, width - 1, row), PixelAt(atlas, x + width, y + row));
+    }
 }
 
 // What packing needs of every bitmap: a record with pixels and a positive size.

@@ -636,14 +636,29 @@ void QVI_CreateFontGlyphsArrayFromStrings(Font* font, const char* stringsFile, D
     }
     FlagCharacterSets(flags, characterSets);
 
+    // Few of the code points are flagged: runs of sixteen without one are passed over whole.
+    const __m128i zero = _mm_setzero_si128();
+    auto noneFlagged = [&flags, zero](int from) {
+        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&flags[static_cast<size_t>(from)]));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(sixteen, zero)) == 0xFFFF;
+    };
+    static_assert(kCodePointLimit % 16 == 0, "code points are taken sixteen at a time");
     int count = 0;
-    for (uint8_t flag : flags)
-        count += flag;
+    for (int from = 0; from < kCodePointLimit; from += 16) {
+        if (noneFlagged(from))
+            continue;
+        for (int codePoint = from; codePoint < from + 16; ++codePoint)
+            count += flags[codePoint];
+    }
     if (!QVI_AllocateFontGlyphs(font, count))
         return;
     int index = 0;
-    for (int codePoint = 0; codePoint < kCodePointLimit; ++codePoint) {
-        if (flags[codePoint])
-            font->glyphs[index++].codePoint = static_cast<uint32_t>(codePoint);
+    for (int from = 0; from < kCodePointLimit; from += 16) {
+        if (noneFlagged(from))
+            continue;
+        for (int codePoint = from; codePoint < from + 16; ++codePoint) {
+            if (flags[codePoint])
+                font->glyphs[index++].codePoint = static_cast<uint32_t>(codePoint);
+        }
     }
 }
