@@ -164,17 +164,33 @@ public:
             const __m128i heights = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&acrossHeights_[block]));
             const __m128i higher = _mm_min_epu8(tops, rightTop);
             const __m128i lowest = _mm_subs_epu8(_mm_adds_epu8(higher, _mm_max_epu8(heights, rightHeight)), one);
-            __m128i row = _mm_set1_epi8(static_cast<char>(firstRow));
             __m128i largest = zero;
             const uint8_t* across = acrossRight_.data() + static_cast<size_t>(firstRow) * lanes + block;
             const uint8_t* left = leftAcross_.data();
-            for (int r = firstRow; r <= lastRow; ++r, across += lanes, left += kLanes) {
-                const __m128i inverted = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(across)),
-                                                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(left)));
-                // Zero exactly where higher <= row <= lowest.
-                const __m128i beyond = _mm_or_si128(_mm_subs_epu8(higher, row), _mm_subs_epu8(row, lowest));
-                largest = _mm_max_epu8(largest, _mm_and_si128(inverted, _mm_cmpeq_epi8(beyond, zero)));
-                row = _mm_add_epi8(row, one);
+            // Zero exactly where higher <= row <= lowest.
+            auto masked = [&](int from, int to) {
+                __m128i row = _mm_set1_epi8(static_cast<char>(from));
+                for (int r = from; r <= to; ++r, across += lanes, left += kLanes) {
+                    const __m128i inverted = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(across)),
+                                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(left)));
+                    const __m128i beyond = _mm_or_si128(_mm_subs_epu8(higher, row), _mm_subs_epu8(row, lowest));
+                    largest = _mm_max_epu8(largest, _mm_and_si128(inverted, _mm_cmpeq_epi8(beyond, zero)));
+                    row = _mm_add_epi8(row, one);
+                }
+            };
+            // The rows every lane's pair takes need no mask.
+            const int middleFirst = std::max(firstRow, LargestLane(higher));
+            const int middleLast = std::min(lastRow, SmallestLane(lowest));
+            if (middleFirst > middleLast) {
+                masked(firstRow, lastRow);
+            } else {
+                masked(firstRow, middleFirst - 1);
+                for (int r = middleFirst; r <= middleLast; ++r, across += lanes, left += kLanes) {
+                    const __m128i inverted = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(across)),
+                                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(left)));
+                    largest = _mm_max_epu8(largest, inverted);
+                }
+                masked(middleLast + 1, lastRow);
             }
             const __m128i smallest = _mm_xor_si128(largest, ones);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(least + block), smallest);
@@ -225,13 +241,32 @@ private:
     const uint8_t* Left(int glyph) const { return rows_.data() + stride_ * 2 * static_cast<size_t>(glyph); }
     const uint8_t* Right(int glyph) const { return Left(glyph) + stride_; }
 
+    static int LargestLane(__m128i bytes)
+    {
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 8));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 4));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 2));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 1));
+        return _mm_cvtsi128_si32(bytes) & 0xFF;
+    }
+
+    static int SmallestLane(__m128i bytes)
+    {
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 8));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 4));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 2));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 1));
+        return _mm_cvtsi128_si32(bytes) & 0xFF;
+    }
+
     // The right profiles row by row across the glyphs, inverted and padded to whole blocks of
     // lanes that never have ink, with each glyph's top line row, height and width.
     void LayOutAcross(const std::vector<int>& glyphs, int lineRows)
     {
         const size_t lanes = (glyphs.size() + kLanes - 1) / kLanes * kLanes;
         acrossTops_.assign(lanes, 0);
-        acrossHeights_.assign(lanes, 0);
+        // A padding lane reaches every row, so that it never narrows the rows all lanes share.
+        acrossHeights_.assign(lanes, kNone);
         acrossWidths_.assign(lanes, 0);
         // Inverted: padding lanes and rows without ink hold 0.
         acrossRight_.assign(static_cast<size_t>(lineRows) * lanes, 0);
