@@ -149,81 +149,6 @@ SourceSettings ReadSettings(const DataArray* settings, const Font* font)
     return s;
 }
 
-bool Exists(const char* path)
-{
-    return path && qv && qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(path);
-}
-
-// folder + "/" + path; a leading "./" of path adds nothing.
-String JoinPath(const char* folder, const char* path)
-{
-    if (QVI_StartsWith(path, "./"))
-        path += 2;
-    if (QVI_IsEmptyText(folder))
-        return String(path);
-    String joined(folder);
-    if (!QVI_EndsWith(folder, "/"))
-        joined.Append("/");
-    joined.Append(path);
-    return joined;
-}
-
-// The strings file named by the source: "!..." as it is, "./..." beside the source as the
-// search paths find it, else as given or beside the source's own name.
-String LocateStringsFile(const char* strings, const char* sourceName)
-{
-    if (strings[0] == '!')
-        return String(strings);
-    String path(strings);
-    if (QVI_StartsWith(strings, "./")) {
-        const char* resolved = QVI_ResolveFilePath(sourceName, true);
-        if (!resolved)
-            QVI_ReportPopup(QV_LOG_WARNING, "Unable to locate file '%s' in file system.", sourceName);
-        const String folder = QVI_GetDirectory(resolved ? resolved : sourceName);
-        path = QVI_NormalizePath(JoinPath(folder.text, strings).text);
-    }
-    if (!Exists(path.text)) {
-        const String folder = QVI_GetDirectory(sourceName);
-        const String beside = JoinPath(folder.text, strings);
-        if (Exists(beside.text))
-            path = beside;
-        else
-            QVI_ReportPopup(QV_LOG_ERROR, "Unable to find font language strings xml source file %s", path.text);
-    }
-    return path;
-}
-
-// The native path of a TrueType file named by the source, found beside the source or on the
-// search paths; empty when there is none a native library could open.
-String NativeTrueTypePath(const char* ttf, const char* sourceFolder)
-{
-    String located;
-    const char* resolved = nullptr;
-    if (Exists(ttf)) {
-        located.Assign(ttf);
-    } else if (!QVI_IsEmptyText(sourceFolder)) {
-        // Beside the source is where a TrueType file usually is: resolving it there is also
-        // the test that it is there, one lookup of the file instead of two.
-        String beside(sourceFolder);
-        if (!QVI_EndsWith(sourceFolder, "/"))
-            beside.Append("/");
-        beside.Append(ttf);
-        resolved = QVI_ResolveFilePath(beside.text, true);
-        if (resolved)
-            return QV_ConvertStaticPathToNativeOSPath(resolved);
-        // There but not to be opened: as unusable as when it was found first.
-        if (Exists(beside.text))
-            return String("");
-        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
-    } else {
-        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
-    }
-    resolved = QVI_ResolveFilePath(located.text, true);
-    if (!resolved)
-        return String("");
-    return QV_ConvertStaticPathToNativeOSPath(resolved);
-}
-
 // Alpha below kFaintestAlpha becomes 0, four pixels at a time.
 void CutFaintAlpha(uint8_t* pixels, size_t count)
 {
@@ -326,7 +251,7 @@ private:
             }
         } else {
             QVI_Report(QV_LOG_INFO, "Using input strings from '%s'.", s_.strings);
-            const String strings = LocateStringsFile(s_.strings, sourceName_);
+            const String strings = QVI_LocateFontStringsFile(s_.strings, sourceName_);
             QVI_CreateFontGlyphsArrayFromStrings(font_, strings.text, source_->FindArray("additional_utf_characters"),
                                                  s_.characterSets);
         }
@@ -335,7 +260,7 @@ private:
         const int size = scaledSize < INT_MAX / 2 ? RoundHalfAway(scaledSize) : INT_MAX / 2;
         if (size < 1)
             return Fail("INPUT size_px must be greater than 0.");
-        const String nativePath = NativeTrueTypePath(s_.ttf, folder.text);
+        const String nativePath = QVI_FindFontTrueTypeFile(s_.ttf, folder.text);
         if (QVI_IsEmptyText(nativePath.text))
             return Fail("The TrueType file was not found.");
 
@@ -371,7 +296,7 @@ private:
                                                spread))
             return Fail("Rendering the TrueType file failed.");
         if (s_.ttfFallback) {
-            const String fallback = NativeTrueTypePath(s_.ttfFallback, folder.text);
+            const String fallback = QVI_FindFontTrueTypeFile(s_.ttfFallback, folder.text);
             QVI_Report(QV_LOG_INFO, "Using fallback font '%s' for missing glyphs.", fallback.text);
             if (QVI_IsEmptyText(fallback.text))
                 return Fail("The fallback TrueType file was not found.");
@@ -706,35 +631,4 @@ void QVI_ApplyFontColorGradient(Font* font, DataArray* effects)
             }
         }
     }
-}
-
-void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder)
-{
-    if (!out)
-        return;
-    if (!path) {
-        out->Assign("");
-        return;
-    }
-    if (Exists(path)) {
-        out->Assign(path);
-        return;
-    }
-    if (!QVI_IsEmptyText(baseFolder)) {
-        String beside(baseFolder);
-        if (!QVI_EndsWith(baseFolder, "/"))
-            beside.Append("/");
-        beside.Append(path);
-        if (Exists(beside.text)) {
-            *out = beside;
-            return;
-        }
-    }
-    const String build = String("../build/") + path;
-    if (Exists(build.text)) {
-        *out = build;
-        return;
-    }
-    QVI_ReportPopup(QV_LOG_WARNING, "Unable to find font source file %s.", path);
-    out->Assign(path);
 }
