@@ -28,7 +28,7 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing);
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold);
 // Every ordered pair of glyphs that both have kerning rows gets its value (space, no-break
 // space, '-' and '_' never kern), clamped to a signed byte; each glyph's ink profile is
-// measured once, so a pair costs one pass over its rows.
+// measured once, and a right glyph is compared with sixteen left glyphs per pass over its rows.
 void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold);
 double QVI_SelectFontInputBitmap(const char* nodeId);
 void QVI_ApplyFontColorGradient(Font* font, DataArray* effects);
