@@ -161,7 +161,10 @@ int BleedFour(uint8_t* at, const uint8_t* above, const uint8_t* below, __m128i a
     const __m128i result = _mm_or_si128(_mm_and_si128(transparent, bled), _mm_andnot_si128(transparent, pixels));
     const int same = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(result, pixels)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(at), result);
-    return 4 - __builtin_popcount(same);
+    // Lanes left as they were, per 4-bit mask: without a popcount instruction on the target
+    // the builtin is a library call.
+    static const int kSameLanes[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+    return 4 - kSameLanes[same & 0xF];
 }
 
 // Every transparent pixel of the region [x0, x1) x [y0, y1) bled as BleedPixel does. A pixel
@@ -195,6 +198,62 @@ int BleedRegion(Bitmap* bitmap, int x0, int y0, int x1, int y1)
             changed += BleedPixel(row, above, below, x, width, alphaMask);
     }
     return changed;
+}
+
+// Whether every pixel of the bitmap, transparent or not, has the same colour bytes: the glyph
+// images of a plain font are white throughout, and only their alpha differs.
+bool HasOneColour(const Bitmap* bitmap)
+{
+    const uint32_t colourMask = ~AlphaMask();
+    const uint32_t first = Pack(bitmap->pixels) & colourMask;
+    const __m128i mask = _mm_set1_epi32(static_cast<int>(colourMask));
+    const __m128i wanted = _mm_set1_epi32(static_cast<int>(first));
+    const size_t count = static_cast<size_t>(bitmap->width) * bitmap->height;
+    const uint8_t* pixels = bitmap->pixels;
+    size_t p = 0;
+    __m128i differs = _mm_setzero_si128();
+    for (; p + 4 <= count; p += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 4 * p));
+        differs = _mm_or_si128(differs, _mm_xor_si128(_mm_and_si128(four, mask), wanted));
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(differs, _mm_setzero_si128())) != 0xFFFF)
+        return false;
+    for (; p < count; ++p) {
+        if ((Pack(pixels + 4 * p) & colourMask) != first)
+            return false;
+    }
+    return true;
+}
+
+// Bleeds a packed bitmap's place in the atlas and its border of one pixel. Inside a bitmap
+// of one colour a transparent pixel can only take that colour, which it has already (its
+// other neighbours are the transparent border), so only the border is bled there. A border
+// pixel's other neighbours lie in the gap between places, transparent however they were
+// bled, so it takes the colour exactly where the bitmap's pixel beside it has alpha.
+void BleedPlace(Bitmap* atlas, const Bitmap* bitmap, int x, int y)
+{
+    static_assert(kAtlasGap >= 2, "the borders of neighbouring places must not meet");
+    const int width = bitmap->width;
+    const int height = bitmap->height;
+    if (!HasOneColour(bitmap)) {
+        BleedRegion(atlas, x - 1, y - 1, x + width + 1, y + height + 1);
+        return;
+    }
+    const uint32_t alphaMask = AlphaMask();
+    uint8_t colour[4];
+    Unpack(Pack(bitmap->pixels) & ~alphaMask, colour);
+    auto bleedBeside = [alphaMask, &colour](const uint8_t* inside, uint8_t* border) {
+        if (Pack(inside) & alphaMask)
+            memcpy(border, colour, 4);
+    };
+    for (int i = 0; i < width; ++i) {
+        bleedBeside(PixelAt(bitmap, i, 0), PixelAt(atlas, x + i, y - 1));
+        bleedBeside(PixelAt(bitmap, i, height - 1), PixelAt(atlas, x + i, y + height));
+    }
+    for (int row = 0; row < height; ++row) {
+        bleedBeside(PixelAt(bitmap, 0, row), PixelAt(atlas, x - 1, y + row));
+        bleedBeside(PixelAt(bitmap, width - 1, row), PixelAt(atlas, x + width, y + row));
+    }
 }
 
 // What packing needs of every bitmap: a record with pixels and a positive size.
@@ -494,8 +553,7 @@ bool QVI_PackBitmaps(Bitmap* atlas, Bitmap** bitmaps, int count, int maxWidth, i
     // border of one pixel are bled once all bitmaps are in.
     atlas->flags |= kBitmapHasAlpha;
     for (int i = 0; i < count; ++i)
-        BleedRegion(atlas, places[i] - 1, places[count + i] - 1, places[i] + bitmaps[i]->width + 1,
-                    places[count + i] + bitmaps[i]->height + 1);
+        BleedPlace(atlas, bitmaps[i], places[i], places[count + i]);
     free(places);
     QVI_Report(QV_LOG_INFO, "Successfully packed %d bitmaps into %dx%d atlas.", count, bestWidth, bestHeight);
     return true;

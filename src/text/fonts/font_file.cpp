@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "core/engine_log.h"
 #include "core/engine_string.h"
@@ -25,6 +24,8 @@ const int kEncodingBytes = 512;  // the longest encoding text, its 0 included
 const int kOldReservedBytes = 256;
 const int kOldGlyphCount = 256;
 const char kMagic[] = "TAV_Font_v7";
+// A file is written from one block of memory; beyond this the block is not attempted.
+const uint64_t kLargestFileBytes = 1ull << 30;
 
 // The file's bytes, taken front to back; every take is checked against what is left.
 struct FontFileInput {
@@ -288,13 +289,44 @@ bool ReadCurrentVersion(FontFileInput& in, Font* font, int version)
 
 // ---- Writing ----
 
+// The whole file in one block, sized before it is filled: the fields are stored at a cursor,
+// without the block being cleared first or growing on the way.
 struct FontFileOutput {
-    std::vector<uint8_t> bytes;
+    uint8_t* bytes = nullptr;
+    size_t capacity = 0;
+    size_t size = 0;
 
-    void Put(const void* data, size_t size)
+    FontFileOutput() = default;
+    FontFileOutput(const FontFileOutput&) = delete;
+    FontFileOutput& operator=(const FontFileOutput&) = delete;
+    ~FontFileOutput() { free(bytes); }
+
+    bool Allocate(size_t total)
     {
-        const uint8_t* from = static_cast<const uint8_t*>(data);
-        bytes.insert(bytes.end(), from, from + size);
+        bytes = static_cast<uint8_t*>(malloc(total > 0 ? total : 1));
+        capacity = bytes ? total : 0;
+        return bytes != nullptr;
+    }
+    // Past the size the file was measured at nothing is stored; the encoder checks it at the end.
+    uint8_t* Reserve(size_t count)
+    {
+        if (count > capacity - size) {
+            size = capacity + 1;
+            return nullptr;
+        }
+        uint8_t* at = bytes + size;
+        size += count;
+        return at;
+    }
+    bool Overflowed() const { return size > capacity; }
+
+    void Put(const void* data, size_t count)
+    {
+        if (size > capacity)
+            return;
+        uint8_t* at = Reserve(count);
+        if (at && count > 0)
+            memcpy(at, data, count);
     }
     void U32(uint32_t value)
     {
@@ -332,16 +364,26 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
         return false;
     }
     // The whole file is one buffer, sized before it is filled.
-    size_t total = sizeof kMagic + 8 + 7 * 4;
+    const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
+    uint64_t total = sizeof kMagic + strlen(encoding) + 1 + 7 * 4;
     for (int i = 0; i < count; ++i) {
         const FontGlyph& glyph = font->glyphs[i];
-        total += 17 + (glyph.kerning ? static_cast<size_t>(count) : 0);
-        if (HasImage(glyph))
-            total += static_cast<size_t>(glyph.image.width) * glyph.image.height * 4;
+        total += 17 + (glyph.kerning ? static_cast<uint64_t>(count) : 0);
+        if (!HasImage(glyph))
+            continue;
+        if (glyph.image.width > 0xFFFF || glyph.image.height > 0xFFFF) {
+            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': glyph %d is %dx%d pixels.", path, i,
+                            glyph.image.width, glyph.image.height);
+            return false;
+        }
+        total += static_cast<uint64_t>(glyph.image.width) * static_cast<uint64_t>(glyph.image.height) * 4;
     }
-    out.bytes.reserve(total);
+    if (total > kLargestFileBytes || !out.Allocate(static_cast<size_t>(total))) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': no memory for its %llu bytes.", path,
+                        static_cast<unsigned long long>(total));
+        return false;
+    }
     out.Put(kMagic, sizeof kMagic);
-    const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
     out.Put(encoding, strlen(encoding) + 1);
     out.I32(font->baseline);
     out.I32(font->height);
@@ -365,34 +407,36 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
             out.U16(0);
             continue;
         }
-        if (glyph.image.width > 0xFFFF || glyph.image.height > 0xFFFF) {
-            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': glyph %d is %dx%d pixels.", path, i,
-                            glyph.image.width, glyph.image.height);
-            return false;
-        }
         out.U16(static_cast<uint16_t>(glyph.image.width));
         out.U16(static_cast<uint16_t>(glyph.image.height));
-        const size_t start = out.bytes.size();
         const size_t pixelCount = static_cast<size_t>(glyph.image.width) * glyph.image.height;
-        out.Put(glyph.image.pixels, pixelCount * 4);
+        uint8_t* at = out.Reserve(pixelCount * 4);
+        if (!at)
+            break;
+        memcpy(at, glyph.image.pixels, pixelCount * 4);
         // The file is always red first; the copy is turned, not the font's own pixels.
         if (swap)
-            SwapRedAndBlue(out.bytes.data() + start, pixelCount);
+            SwapRedAndBlue(at, pixelCount);
+    }
+    if (out.Overflowed() || out.size != out.capacity) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': its file came out at another size than measured.",
+                        path);
+        return false;
     }
     return true;
 }
 
-bool WriteAll(const QuavenFileSystemAPI* files, const char* path, const std::vector<uint8_t>& bytes)
+bool WriteAll(const QuavenFileSystemAPI* files, const char* path, const FontFileOutput& bytes)
 {
     FileHandle* file = files->OpenFile(path, "w");
     if (!file)
         return false;
     bool written = true;
     size_t done = 0;
-    while (written && done < bytes.size()) {
-        const size_t left = bytes.size() - done;
+    while (written && done < bytes.size) {
+        const size_t left = bytes.size - done;
         const int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
-        written = files->Write(bytes.data() + done, chunk, file) == chunk;
+        written = files->Write(bytes.bytes + done, chunk, file) == chunk;
         done += static_cast<size_t>(chunk);
     }
     // The last buffered bytes reach the disk here: a full disk must fail the save, not
@@ -478,14 +522,14 @@ bool QVI_SaveFontFile(Font* font, const char* path)
     // A back end without a folder on the disk (the save mount, which replaces the file whole
     // at Unmount) takes the file directly; a file on the disk is replaced whole or not at all.
     if (!QVI_IsWrittenToDiskFolder(targetCopy.text)) {
-        if (WriteAll(files, targetCopy.text, out.bytes))
+        if (WriteAll(files, targetCopy.text, out))
             return true;
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;
     }
     String temporary(targetCopy.text);
     temporary.Append(".tmp");
-    if (!WriteAll(files, temporary.text, out.bytes)) {
+    if (!WriteAll(files, temporary.text, out)) {
         files->DeleteFile(temporary.text);
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
@@ -148,62 +149,6 @@ SourceSettings ReadSettings(const DataArray* settings, const Font* font)
     return s;
 }
 
-bool Exists(const char* path)
-{
-    return path && qv && qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(path);
-}
-
-// folder + "/" + path; a leading "./" of path adds nothing.
-String JoinPath(const char* folder, const char* path)
-{
-    if (QVI_StartsWith(path, "./"))
-        path += 2;
-    if (QVI_IsEmptyText(folder))
-        return String(path);
-    String joined(folder);
-    if (!QVI_EndsWith(folder, "/"))
-        joined.Append("/");
-    joined.Append(path);
-    return joined;
-}
-
-// The strings file named by the source: "!..." as it is, "./..." beside the source as the
-// search paths find it, else as given or beside the source's own name.
-String LocateStringsFile(const char* strings, const char* sourceName)
-{
-    if (strings[0] == '!')
-        return String(strings);
-    String path(strings);
-    if (QVI_StartsWith(strings, "./")) {
-        const char* resolved = QVI_ResolveFilePath(sourceName, true);
-        if (!resolved)
-            QVI_ReportPopup(QV_LOG_WARNING, "Unable to locate file '%s' in file system.", sourceName);
-        const String folder = QVI_GetDirectory(resolved ? resolved : sourceName);
-        path = QVI_NormalizePath(JoinPath(folder.text, strings).text);
-    }
-    if (!Exists(path.text)) {
-        const String folder = QVI_GetDirectory(sourceName);
-        const String beside = JoinPath(folder.text, strings);
-        if (Exists(beside.text))
-            path = beside;
-        else
-            QVI_ReportPopup(QV_LOG_ERROR, "Unable to find font language strings xml source file %s", path.text);
-    }
-    return path;
-}
-
-// The native path of a TrueType file named by the source, found beside the source or on the
-// search paths; empty when there is none a native library could open.
-String NativeTrueTypePath(const char* ttf, const char* sourceFolder)
-{
-    String located;
-    QVI_FindFontSourceFile(&located, ttf, sourceFolder);
-    const char* resolved = QVI_ResolveFilePath(located.text, true);
-    if (!resolved)
-        return String("");
-    return QV_ConvertStaticPathToNativeOSPath(resolved);
-}
-
 // Alpha below kFaintestAlpha becomes 0, four pixels at a time.
 void CutFaintAlpha(uint8_t* pixels, size_t count)
 {
@@ -306,7 +251,7 @@ private:
             }
         } else {
             QVI_Report(QV_LOG_INFO, "Using input strings from '%s'.", s_.strings);
-            const String strings = LocateStringsFile(s_.strings, sourceName_);
+            const String strings = QVI_LocateFontStringsFile(s_.strings, sourceName_);
             QVI_CreateFontGlyphsArrayFromStrings(font_, strings.text, source_->FindArray("additional_utf_characters"),
                                                  s_.characterSets);
         }
@@ -315,7 +260,7 @@ private:
         const int size = scaledSize < INT_MAX / 2 ? RoundHalfAway(scaledSize) : INT_MAX / 2;
         if (size < 1)
             return Fail("INPUT size_px must be greater than 0.");
-        const String nativePath = NativeTrueTypePath(s_.ttf, folder.text);
+        const String nativePath = QVI_FindFontTrueTypeFile(s_.ttf, folder.text);
         if (QVI_IsEmptyText(nativePath.text))
             return Fail("The TrueType file was not found.");
 
@@ -351,7 +296,7 @@ private:
                                                spread))
             return Fail("Rendering the TrueType file failed.");
         if (s_.ttfFallback) {
-            const String fallback = NativeTrueTypePath(s_.ttfFallback, folder.text);
+            const String fallback = QVI_FindFontTrueTypeFile(s_.ttfFallback, folder.text);
             QVI_Report(QV_LOG_INFO, "Using fallback font '%s' for missing glyphs.", fallback.text);
             if (QVI_IsEmptyText(fallback.text))
                 return Fail("The fallback TrueType file was not found.");
@@ -598,6 +543,14 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
 {
     if (!font || !glyphs)
         return true;
+    // Glyph indices by code point, equal code points by index: every node finds its glyph
+    // without a pass over all of them.
+    std::vector<int> byCodePoint(font->glyphs ? static_cast<size_t>(std::max(font->glyphCount, 0)) : 0);
+    for (size_t i = 0; i < byCodePoint.size(); ++i)
+        byCodePoint[i] = static_cast<int>(i);
+    std::stable_sort(byCodePoint.begin(), byCodePoint.end(), [font](int a, int b) {
+        return font->glyphs[a].codePoint < font->glyphs[b].codePoint;
+    });
     for (int n = 0; n < glyphs->nodes.count; ++n) {
         const DataNode* node = glyphs->nodes.data[n];
         const char* id = node ? node->GetParameter("id") : nullptr;
@@ -606,13 +559,14 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing)
             continue;
         }
         const uint32_t codePoint = static_cast<uint32_t>(QVI_ParseFontSourceInt(id, 0));
-        FontGlyph* glyph = nullptr;
-        for (int i = 0; i < font->glyphCount && !glyph; ++i) {
-            if (font->glyphs[i].codePoint == codePoint)
-                glyph = &font->glyphs[i];
-        }
-        if (!glyph)
+        // The first glyph of the code point: the lowest index among those that have it.
+        const auto found = std::lower_bound(byCodePoint.begin(), byCodePoint.end(), codePoint,
+                                            [font](int index, uint32_t wanted) {
+                                                return font->glyphs[index].codePoint < wanted;
+                                            });
+        if (found == byCodePoint.end() || font->glyphs[*found].codePoint != codePoint)
             continue;
+        FontGlyph* glyph = &font->glyphs[*found];
         const double total = QVI_ParseFloat(node->GetParameter("spacing"), 0.0f) + static_cast<double>(spacing);
         int extra = TruncateToInt(total + 0.6);
         if (extra < 1 && total > 0)
@@ -677,35 +631,4 @@ void QVI_ApplyFontColorGradient(Font* font, DataArray* effects)
             }
         }
     }
-}
-
-void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder)
-{
-    if (!out)
-        return;
-    if (!path) {
-        out->Assign("");
-        return;
-    }
-    if (Exists(path)) {
-        out->Assign(path);
-        return;
-    }
-    if (!QVI_IsEmptyText(baseFolder)) {
-        String beside(baseFolder);
-        if (!QVI_EndsWith(baseFolder, "/"))
-            beside.Append("/");
-        beside.Append(path);
-        if (Exists(beside.text)) {
-            *out = beside;
-            return;
-        }
-    }
-    const String build = String("../build/") + path;
-    if (Exists(build.text)) {
-        *out = build;
-        return;
-    }
-    QVI_ReportPopup(QV_LOG_WARNING, "Unable to find font source file %s.", path);
-    out->Assign(path);
 }

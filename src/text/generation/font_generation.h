@@ -28,11 +28,17 @@ bool QVI_GetGlyphSpacing(Font* font, DataArray* glyphs, int spacing);
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold);
 // Every ordered pair of glyphs that both have kerning rows gets its value (space, no-break
 // space, '-' and '_' never kern), clamped to a signed byte; each glyph's ink profile is
-// measured once, so a pair costs one pass over its rows.
+// measured once, and a right glyph is compared with sixteen left glyphs per pass over its rows.
 void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold);
 double QVI_SelectFontInputBitmap(const char* nodeId);
 void QVI_ApplyFontColorGradient(Font* font, DataArray* effects);
 void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolder);
+// The strings file a source names: "!..." as it is, "./..." beside the source as the search
+// paths find it, else as given or beside the source's own name (reported when neither is).
+String QVI_LocateFontStringsFile(const char* strings, const char* sourceName);
+// The native path of a TrueType file a source names, found beside the source or on the
+// search paths; empty when there is none a native library could open.
+String QVI_FindFontTrueTypeFile(const char* ttf, const char* sourceFolder);
 
 // A whole number from a font source's text, saturated to the int range (atoi's overflow is
 // undefined); fallback for a null text.

@@ -1,6 +1,7 @@
-// Where a generated font's glyphs come from: the characters a translation needs (the strings
-// file), glyph images rendered from a TrueType file through FreeType (optionally as a
-// distance field), or glyph images cut out of an input bitmap that holds them side by side.
+// Where a generated font's glyph images come from: rendered from a TrueType file through
+// FreeType (optionally as a distance field), or cut out of an input bitmap that holds them
+// side by side. Which characters a UTF-8 font holds is font_glyph_strings.cpp.
+#include <emmintrin.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -13,7 +14,6 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
-#include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
 #include "graphics/bitmaps/bitmap_pool.h"
@@ -23,7 +23,6 @@
 
 namespace {
 
-const int kCodePointLimit = 65536;
 // Coverage is boosted by half so that thin strokes of small sizes stay visible.
 const int kCoverageBoostNumerator = 3;
 const int kCoverageBoostDenominator = 2;
@@ -100,6 +99,31 @@ int16_t ClampToInt16(int64_t value)
 const char* FontName(const Font* font)
 {
     return font && font->header.name ? font->header.name : "unknown";
+}
+
+// One row of coverage as white pixels, sixteen at a time: coverage * 3 / 2 is coverage plus
+// its half, which a saturating byte add caps at 255 as the table does.
+void CoverageRowToWhite(const uint8_t* source, int width, uint8_t* target)
+{
+    const __m128i ones = _mm_set1_epi8(static_cast<char>(0xFF));
+    const __m128i lowSeven = _mm_set1_epi8(0x7F);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i coverage = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
+        const __m128i half = _mm_and_si128(_mm_srli_epi16(coverage, 1), lowSeven);
+        const __m128i alpha = _mm_adds_epu8(coverage, half);
+        // Bytes 255, 255, 255, alpha per pixel: alpha above a 255 byte, then 255 255 below that.
+        const __m128i low = _mm_unpacklo_epi8(ones, alpha);
+        const __m128i high = _mm_unpackhi_epi8(ones, alpha);
+        __m128i* out = reinterpret_cast<__m128i*>(target + static_cast<size_t>(x) * 4);
+        _mm_storeu_si128(out, _mm_unpacklo_epi16(ones, low));
+        _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(ones, low));
+        _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(ones, high));
+        _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(ones, high));
+    }
+    const WhitePixels& white = WhitePixels::Table();
+    for (; x < width; ++x)
+        memcpy(target + static_cast<size_t>(x) * 4, white.pixel[source[x]], 4);
 }
 
 // ---- TrueType ----
@@ -319,83 +343,6 @@ int NodeInt(const DataNode* node, const char* name, int fallback)
     return QVI_ParseFontSourceInt(value, fallback);
 }
 
-// ---- Strings ----
-
-void FlagCodePoint(std::vector<uint8_t>& flags, uint32_t codePoint)
-{
-    if (codePoint < flags.size())
-        flags[codePoint] = 1;
-}
-
-const char* FirstParameterName(const DataNode* node)
-{
-    return node->parameters.count > 0 && node->parameters.data[0].name ? node->parameters.data[0].name : "<NULL>";
-}
-
-void FlagCharacterSets(std::vector<uint8_t>& flags, const char* characterSets)
-{
-    if (QVI_HasToken(characterSets, "polish")) {
-        static const uint32_t kPolish[] = {0xD3,  0xF3,  0x104, 0x105, 0x106, 0x107, 0x118, 0x119,
-                                           0x141, 0x142, 0x143, 0x144, 0x15A, 0x15B, 0x179, 0x17A,
-                                           0x17B, 0x17C};
-        for (uint32_t codePoint : kPolish)
-            FlagCodePoint(flags, codePoint);
-    }
-    if (QVI_HasToken(characterSets, "cyrillic")) {
-        for (uint32_t codePoint = 0x400; codePoint <= 0x4FF; ++codePoint)
-            FlagCodePoint(flags, codePoint);
-    }
-}
-
-void FlagTranslations(std::vector<uint8_t>& flags, const char* stringsFile)
-{
-    Database* strings = DataManager::GetDatabase(stringsFile);
-    DataArray* texts = strings ? strings->FindArray("STRINGS") : nullptr;
-    if (!texts)
-        return;
-    for (int n = 0; n < texts->nodes.count; ++n) {
-        const DataNode* node = texts->nodes.data[n];
-        if (!node)
-            continue;
-        const char* from = node->GetParameter("from");
-        if (!from)
-            from = node->GetParameter("id");
-        if (!from) {
-            QVI_ReportPopup(QV_LOG_WARNING,
-                            "XML '%s' array 'STRINGS' doesn't contain nodes with id and to parameters. Node #%d is "
-                            "missing 'id', has '%s' instead.",
-                            stringsFile, n, FirstParameterName(node));
-        } else {
-            for (const char* byte = from; *byte; ++byte) {
-                const unsigned char code = static_cast<unsigned char>(*byte);
-                if (code >= 32 && code <= 127)
-                    FlagCodePoint(flags, code);
-            }
-        }
-        const char* to = node->GetParameter("to");
-        if (!to) {
-            QVI_ReportPopup(QV_LOG_WARNING,
-                            "XML '%s' array 'STRINGS' doesn't contain nodes with id and to parameters. Node #%d is "
-                            "missing 'to', has '%s' instead.",
-                            stringsFile, n, FirstParameterName(node));
-            continue;
-        }
-        uint32_t* codePoints = QVI_ConvertUTF8ToUTF32(to, static_cast<int>(strlen(to)));
-        if (!codePoints)
-            continue;
-        for (const uint32_t* c = codePoints; *c; ++c) {
-            if (*c >= static_cast<uint32_t>(kCodePointLimit)) {
-                QVI_ReportPopup(QV_LOG_ERROR,
-                                "UTF32 %d out of range in QVI_CreateFontGlyphsArrayFromStrings in translation '%s'",
-                                static_cast<int>(*c), from ? from : "");
-            } else if (*c >= 32) {
-                FlagCodePoint(flags, *c);
-            }
-        }
-        free(codePoints);
-    }
-}
-
 }  // namespace
 
 bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int pitch, Bitmap* out, int border)
@@ -423,17 +370,17 @@ bool QVI_ConvertGlyphToBitmap(const uint8_t* coverage, int width, int rows, int 
     const size_t borderBytes = static_cast<size_t>(border) * 4;
     memset(pixels, 0, rowBytes * static_cast<size_t>(border));
     memset(pixels + rowBytes * static_cast<size_t>(border + rows), 0, rowBytes * static_cast<size_t>(border));
-    const WhitePixels& white = WhitePixels::Table();
     for (int y = 0; y < rows; ++y) {
         // A negative pitch stores the bottom row first.
         const int sourceRow = pitch < 0 ? rows - 1 - y : y;
         const uint8_t* source = coverage + static_cast<size_t>(sourceRow) * static_cast<size_t>(stride);
         uint8_t* line = pixels + rowBytes * static_cast<size_t>(y + border);
-        memset(line, 0, borderBytes);
-        memset(line + rowBytes - borderBytes, 0, borderBytes);
-        uint8_t* target = line + borderBytes;
-        for (int x = 0; x < width; ++x)
-            memcpy(target + static_cast<size_t>(x) * 4, white.pixel[source[x]], 4);
+        // Most glyphs have no border, and a call per row that clears nothing adds up.
+        if (border > 0) {
+            memset(line, 0, borderBytes);
+            memset(line + rowBytes - borderBytes, 0, borderBytes);
+        }
+        CoverageRowToWhite(source, width, line + borderBytes);
     }
     SetImagePixels(out, pixels, static_cast<int>(outWidth), static_cast<int>(outHeight));
     return true;
@@ -573,51 +520,4 @@ bool QVI_ExtractGlyphsFromBitmap(Font* font, Bitmap* input, DataArray* glyphs, i
                         FontName(font), unusedBlocks);
     }
     return true;
-}
-
-void QVI_CreateFontGlyphsArrayFromStrings(Font* font, const char* stringsFile, DataArray* additionalCharacters,
-                                          const char* characterSets)
-{
-    if (!font || !stringsFile)
-        return;
-    std::vector<uint8_t> flags(kCodePointLimit, 0);
-    QVI_FreeFontGlyphs(font);
-    font->isUTF8 = 1;
-    if (stringsFile[0] != '!')
-        FlagTranslations(flags, stringsFile);
-
-    for (uint32_t codePoint = 0x20; codePoint <= 0x7E; ++codePoint) {
-        if (!strchr("%:;`{}~", static_cast<int>(codePoint)))
-            flags[codePoint] = 1;
-    }
-    flags[0xA0] = 1;
-
-    if (additionalCharacters) {
-        for (int n = 0; n < additionalCharacters->nodes.count; ++n) {
-            const DataNode* node = additionalCharacters->nodes.data[n];
-            const char* id = node ? node->GetParameter("id") : nullptr;
-            uint32_t codePoint = 0;
-            if (id && id[0]) {
-                uint32_t* decoded = QVI_ConvertUTF8ToUTF32(id, static_cast<int>(strlen(id)));
-                codePoint = decoded ? decoded[0] : 0;
-                free(decoded);
-            }
-            if (codePoint < static_cast<uint32_t>(kCodePointLimit))
-                flags[codePoint] = 1;
-            else
-                QVI_Report(QV_LOG_WARNING, "utf32_char >= UNICODE_MAX");
-        }
-    }
-    FlagCharacterSets(flags, characterSets);
-
-    int count = 0;
-    for (uint8_t flag : flags)
-        count += flag;
-    if (!QVI_AllocateFontGlyphs(font, count))
-        return;
-    int index = 0;
-    for (int codePoint = 0; codePoint < kCodePointLimit; ++codePoint) {
-        if (flags[codePoint])
-            font->glyphs[index++].codePoint = static_cast<uint32_t>(codePoint);
-    }
 }

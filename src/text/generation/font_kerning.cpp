@@ -3,8 +3,9 @@
 //
 // A LATIN-1 font compares all 65,536 ordered pairs. Each glyph's rows are therefore measured
 // once: per row, the distance from either edge to the first ink, already folded over the
-// safe-zone rows around it, laid out on the rows of the whole line. A pair then costs one
-// pass over its rows, sixteen rows at a time.
+// safe-zone rows around it, laid out on the rows of the whole line. The right edges are also
+// kept row by row across the glyphs, so that one pass over a right glyph's rows measures it
+// against sixteen left glyphs at a time; a pair alone costs one pass over its rows.
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -31,6 +32,9 @@ const int kLargestQuietKerning = 120;
 const uint8_t kWide = 254;
 const uint8_t kNone = 255;
 const int kLanes = 16;
+// Left glyphs measured together hold their line rows in bytes: a line taller than this is
+// measured pair by pair.
+const int kMostBatchedRows = 250;
 
 int RoundHalfAway(double value)
 {
@@ -127,7 +131,78 @@ public:
             for (int lane = 0; lane < kLanes; ++lane)
                 tailMasks_[valid][lane] = lane < valid ? 0 : 0xFF;
         }
+        const int lineRows = last - first + 1;
+        if (lineRows <= kMostBatchedRows)
+            LayOutAcross(glyphs, lineRows);
     }
+
+    bool Batched() const { return !acrossTops_.empty(); }
+
+    // For right glyph b against every left glyph, in the order they were given: the least
+    // sum as Pair sums it, and from it the kerning's size as Pair answers it (valid where the
+    // least sum is below kWide), a byte per lane each. A pair's rows are those of b's safe
+    // zones from the higher top, as many as the taller glyph has; beyond either glyph's safe
+    // zones its profile is kNone already. The sums are taken inverted, ~(r + l) being
+    // ~r - l in saturating bytes, so that rows outside a pair drop out as zeros.
+    void LeastSums(int b, uint8_t* least, uint8_t* size)
+    {
+        const GlyphRows& right = glyphs_[b];
+        const int firstRow = right.top - safeZone_ - firstRow_;
+        const int lastRow = right.top + right.height - 1 + safeZone_ - firstRow_;
+        const uint8_t* leftRows = Left(b);
+        for (int r = firstRow; r <= lastRow; ++r)
+            memset(&leftAcross_[static_cast<size_t>(r - firstRow) * kLanes], leftRows[r], kLanes);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i ones = _mm_set1_epi8(static_cast<char>(0xFF));
+        const __m128i one = _mm_set1_epi8(1);
+        const __m128i rightTop = _mm_set1_epi8(static_cast<char>(right.top - firstRow_));
+        const __m128i rightHeight = _mm_set1_epi8(static_cast<char>(right.height));
+        const __m128i rightWidth = _mm_set1_epi8(static_cast<char>(std::min(right.width, static_cast<int>(kNone))));
+        const size_t lanes = acrossTops_.size();
+        for (size_t block = 0; block < lanes; block += kLanes) {
+            const __m128i tops = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&acrossTops_[block]));
+            const __m128i heights = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&acrossHeights_[block]));
+            const __m128i higher = _mm_min_epu8(tops, rightTop);
+            const __m128i lowest = _mm_subs_epu8(_mm_adds_epu8(higher, _mm_max_epu8(heights, rightHeight)), one);
+            __m128i largest = zero;
+            const uint8_t* across = acrossRight_.data() + static_cast<size_t>(firstRow) * lanes + block;
+            const uint8_t* left = leftAcross_.data();
+            // Zero exactly where higher <= row <= lowest.
+            auto masked = [&](int from, int to) {
+                __m128i row = _mm_set1_epi8(static_cast<char>(from));
+                for (int r = from; r <= to; ++r, across += lanes, left += kLanes) {
+                    const __m128i inverted = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(across)),
+                                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(left)));
+                    const __m128i beyond = _mm_or_si128(_mm_subs_epu8(higher, row), _mm_subs_epu8(row, lowest));
+                    largest = _mm_max_epu8(largest, _mm_and_si128(inverted, _mm_cmpeq_epi8(beyond, zero)));
+                    row = _mm_add_epi8(row, one);
+                }
+            };
+            // The rows every lane's pair takes need no mask.
+            const int middleFirst = std::max(firstRow, LargestLane(higher));
+            const int middleLast = std::min(lastRow, SmallestLane(lowest));
+            if (middleFirst > middleLast) {
+                masked(firstRow, lastRow);
+            } else {
+                masked(firstRow, middleFirst - 1);
+                for (int r = middleFirst; r <= middleLast; ++r, across += lanes, left += kLanes) {
+                    const __m128i inverted = _mm_subs_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(across)),
+                                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(left)));
+                    largest = _mm_max_epu8(largest, inverted);
+                }
+                masked(middleLast + 1, lastRow);
+            }
+            const __m128i smallest = _mm_xor_si128(largest, ones);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(least + block), smallest);
+            // The narrower width less one, at least 0, caps the kerning. Widths saturate at
+            // kNone, which changes no answer below kWide.
+            const __m128i widths = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&acrossWidths_[block]));
+            const __m128i limit = _mm_subs_epu8(_mm_min_epu8(widths, rightWidth), one);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(size + block), _mm_min_epu8(limit, smallest));
+        }
+    }
+
+    size_t BatchedLanes() const { return acrossTops_.size(); }
 
     // The kerning of right glyph b after left glyph a: minus the narrowest gap between a's
     // ink and b's ink over the rows from the higher glyph's top, as many as the taller one
@@ -166,24 +241,101 @@ private:
     const uint8_t* Left(int glyph) const { return rows_.data() + stride_ * 2 * static_cast<size_t>(glyph); }
     const uint8_t* Right(int glyph) const { return Left(glyph) + stride_; }
 
+    static int LargestLane(__m128i bytes)
+    {
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 8));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 4));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 2));
+        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 1));
+        return _mm_cvtsi128_si32(bytes) & 0xFF;
+    }
+
+    static int SmallestLane(__m128i bytes)
+    {
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 8));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 4));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 2));
+        bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 1));
+        return _mm_cvtsi128_si32(bytes) & 0xFF;
+    }
+
+    // The right profiles row by row across the glyphs, inverted and padded to whole blocks of
+    // lanes that never have ink, with each glyph's top line row, height and width.
+    void LayOutAcross(const std::vector<int>& glyphs, int lineRows)
+    {
+        const size_t lanes = (glyphs.size() + kLanes - 1) / kLanes * kLanes;
+        acrossTops_.assign(lanes, 0);
+        // A padding lane reaches every row, so that it never narrows the rows all lanes share.
+        acrossHeights_.assign(lanes, kNone);
+        acrossWidths_.assign(lanes, 0);
+        // Inverted: padding lanes and rows without ink hold 0.
+        acrossRight_.assign(static_cast<size_t>(lineRows) * lanes, 0);
+        leftAcross_.assign(static_cast<size_t>(lineRows) * kLanes, 0);
+        for (size_t lane = 0; lane < glyphs.size(); ++lane) {
+            const GlyphRows& rows = glyphs_[glyphs[lane]];
+            acrossTops_[lane] = static_cast<uint8_t>(rows.top - firstRow_);
+            acrossHeights_[lane] = static_cast<uint8_t>(std::min(rows.height, static_cast<int>(kNone)));
+            acrossWidths_[lane] = static_cast<uint8_t>(std::min(rows.width, static_cast<int>(kNone)));
+            const uint8_t* right = Right(glyphs[lane]);
+            for (int r = 0; r < lineRows; ++r)
+                acrossRight_[static_cast<size_t>(r) * lanes + lane] = static_cast<uint8_t>(~right[r]);
+        }
+    }
+
     // Per image row, the columns from either edge to the first ink; -1 for a row without ink.
     static void Measure(const Bitmap& image, const bool ink[256], std::vector<int>* left, std::vector<int>* right)
     {
         left->assign(static_cast<size_t>(image.height), -1);
         right->assign(static_cast<size_t>(image.height), -1);
+        // Alpha / 255 grows with alpha, so ink is every alpha from the first that is ink on.
+        int faintest = 0;
+        while (faintest < 256 && !ink[faintest])
+            ++faintest;
+        const __m128i notInk = _mm_set1_epi32(faintest - 1);
         for (int y = 0; y < image.height; ++y) {
-            const uint8_t* alpha = image.pixels + static_cast<size_t>(y) * image.width * 4 + 3;
-            int x = 0;
-            while (x < image.width && !ink[alpha[static_cast<size_t>(x) * 4]])
-                ++x;
-            if (x == image.width)
+            const uint8_t* row = image.pixels + static_cast<size_t>(y) * image.width * 4;
+            const int first = FirstInk(row, image.width, notInk, ink);
+            if (first == image.width)
                 continue;
-            (*left)[y] = x;
-            x = image.width - 1;
-            while (!ink[alpha[static_cast<size_t>(x) * 4]])
-                --x;
-            (*right)[y] = image.width - 1 - x;
+            (*left)[y] = first;
+            (*right)[y] = image.width - 1 - LastInk(row, image.width, notInk, ink);
         }
+    }
+
+    // Four pixels at a time: a lane is ink where its alpha is above notInk.
+    static int InkLanes(const uint8_t* four, __m128i notInk)
+    {
+        const __m128i alpha = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(four)), 24);
+        return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(alpha, notInk)));
+    }
+
+    // The column of the first ink of a row, the width when it has none.
+    static int FirstInk(const uint8_t* row, int width, __m128i notInk, const bool ink[256])
+    {
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
+            const int lanes = InkLanes(row + static_cast<size_t>(x) * 4, notInk);
+            if (lanes)
+                return x + __builtin_ctz(static_cast<unsigned>(lanes));
+        }
+        while (x < width && !ink[row[static_cast<size_t>(x) * 4 + 3]])
+            ++x;
+        return x;
+    }
+
+    // The column of the last ink of a row that has some.
+    static int LastInk(const uint8_t* row, int width, __m128i notInk, const bool ink[256])
+    {
+        int end = width;
+        for (; end >= 4; end -= 4) {
+            const int lanes = InkLanes(row + static_cast<size_t>(end - 4) * 4, notInk);
+            if (lanes)
+                return end - 4 + 31 - __builtin_clz(static_cast<unsigned>(lanes));
+        }
+        int x = end - 1;
+        while (!ink[row[static_cast<size_t>(x) * 4 + 3]])
+            --x;
+        return x;
     }
 
     // Every line row within safeZone of an image row with ink sees that row's distance.
@@ -229,6 +381,12 @@ private:
     std::vector<uint8_t> rows_;
     // Per number of valid rows in a last, partial load: 0xFF over the rows beyond the pair.
     uint8_t tailMasks_[kLanes][kLanes];
+    std::vector<uint8_t> acrossTops_;
+    std::vector<uint8_t> acrossHeights_;
+    std::vector<uint8_t> acrossWidths_;
+    std::vector<uint8_t> acrossRight_;
+    // A right glyph's left profile, each row's distance repeated across the lanes.
+    std::vector<uint8_t> leftAcross_;
 };
 
 // The same measure without byte distances, for one pair.
@@ -265,6 +423,27 @@ int MeasurePairInFull(const Font* font, int a, int b, int safeZone, float thresh
     return -best;
 }
 
+// One pair's kerning stored in its row: from its batched least sum when that is below
+// kWide, measured alone otherwise, and reported when it is larger than a byte should hold.
+__attribute__((noinline)) void KernAlone(const Font* font, const LineProfiles& line, int a, int b, uint8_t least,
+                                         uint8_t size, int zone, float threshold, int8_t* row)
+{
+    bool exact = true;
+    // A sum that saturated, or a pair without rows in common, is answered alone.
+    int value = least < kWide ? -static_cast<int>(size) : line.Pair(a, b, &exact);
+    if (!exact)
+        value = MeasurePairInFull(font, a, b, zone, threshold);
+    if (std::abs(value) > kLargestQuietKerning) {
+        QVI_ReportPopup(QV_LOG_WARNING,
+                        "Sanity check fail: QVI_DetermineKernPairs for chars #%d and #%d has too large padding "
+                        "(%d) and kern_padding (%d) total. Total needs to fit into 8-bit signed int in "
+                        "selected mft format!",
+                        a, b, value, 0);
+    }
+    // Clamped rather than wrapped: a wrapped value would push the pair apart instead.
+    row[a] = ClampToSignedByte(value);
+}
+
 }  // namespace
 
 int QVI_DetermineKernPairs(Font* font, int left, int right, const int* safeZone, float threshold)
@@ -287,7 +466,11 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
             measured.push_back(i);
     }
     const int zone = EffectiveSafeZone(safeZone, font, measured);
-    const LineProfiles line(font, measured, zone, threshold);
+    LineProfiles line(font, measured, zone, threshold);
+    const bool batched = line.Batched();
+    // Lanes without a batched answer read as saturated.
+    std::vector<uint8_t> least(std::max(line.BatchedLanes(), measured.size()), kNone);
+    std::vector<uint8_t> size(least.size(), 0);
     for (int b = 0; b < count; ++b) {
         int8_t* row = font->glyphs[b].kerning;
         if (!row)
@@ -296,20 +479,14 @@ void QVI_ApplyAutomaticKerning(Font* font, int safeZone, float threshold)
         memset(row, 0, static_cast<size_t>(count));
         if (IsUnkerned(b) || !HasImage(font->glyphs[b]))
             continue;
-        for (int a : measured) {
-            bool exact = true;
-            int value = line.Pair(a, b, &exact);
-            if (!exact)
-                value = MeasurePairInFull(font, a, b, zone, threshold);
-            if (std::abs(value) > kLargestQuietKerning) {
-                QVI_ReportPopup(QV_LOG_WARNING,
-                                "Sanity check fail: QVI_DetermineKernPairs for chars #%d and #%d has too large padding "
-                                "(%d) and kern_padding (%d) total. Total needs to fit into 8-bit signed int in "
-                                "selected mft format!",
-                                a, b, value, 0);
-            }
-            // Clamped rather than wrapped: a wrapped value would push the pair apart instead.
-            row[a] = ClampToSignedByte(value);
+        if (batched)
+            line.LeastSums(b, least.data(), size.data());
+        for (size_t lane = 0; lane < measured.size(); ++lane) {
+            // The common pair, batched and quiet, is stored as it is; the rest in the same order.
+            if (least[lane] < kWide && size[lane] <= kLargestQuietKerning)
+                row[measured[lane]] = static_cast<int8_t>(-static_cast<int>(size[lane]));
+            else
+                KernAlone(font, line, measured[lane], b, least[lane], size[lane], zone, threshold, row);
         }
     }
 }

@@ -107,6 +107,37 @@ TEST_F(BitmapPixels, PackingPlacesOneBitmapTwoPixelsInOnTheSmallestSquare) {
     free(atlas.header.name);
 }
 
+TEST_F(BitmapPixels, PackedBordersTakeTheColourBesideTheirInkWhetherTheBitmapHasOneColourOrMore) {
+    // Red with a transparent top-left pixel (one colour), and red with a green bottom-right pixel.
+    TestBitmap one(3, 2), two(3, 2);
+    one.Fill(0xFF0000FFu), two.Fill(0xFF0000FFu);
+    one.Set(0, 0, 255, 0, 0, 0);
+    two.Set(2, 1, 0, 255, 0, 255);
+    Bitmap atlas = {};
+    Bitmap* list[] = {&one.record, &two.record};
+    ASSERT_TRUE(QVI_PackBitmaps(&atlas, list, 2, 4096, 4096));
+    auto at = [&atlas](int x, int y) {
+        const uint8_t* p = atlas.pixels + (y * atlas.width + x) * 4;
+        return std::vector<int>{p[0], p[1], p[2], p[3]};
+    };
+    const std::vector<int> none = {0, 0, 0, 0}, red = {255, 0, 0, 0}, green = {0, 255, 0, 0};
+    // "one" at (2, 2): beside its transparent pixel and at the corners the border stays as it was.
+    EXPECT_EQ(at(1, 2), none);
+    EXPECT_EQ(at(2, 1), none);
+    EXPECT_EQ(at(1, 1), none);
+    EXPECT_EQ(at(1, 3), red);
+    EXPECT_EQ(at(3, 1), red);
+    EXPECT_EQ(at(2, 4), red);
+    EXPECT_EQ(at(5, 2), red);
+    EXPECT_EQ(at(2, 2), red);
+    // "two" at (7, 2).
+    EXPECT_EQ(at(10, 3), green);
+    EXPECT_EQ(at(9, 4), green);
+    EXPECT_EQ(at(6, 3), red);
+    QVI_GetImageLoader()->FreeImagePixels(&atlas);
+    free(atlas.header.name);
+}
+
 TEST_F(BitmapPixels, PixelsMatchWithinThreeAndNotFour) {
     TestBitmap a(4, 4), b(4, 4);
     a.Fill(0xFF808080u), b.Fill(0xFF808080u);

@@ -201,5 +201,23 @@ TEST_F(TrueTypeSource, KerningTableAgreesWithEachPairMeasuredAlone) {
     EXPECT_GT(kerned, 1000);
 }
 
+TEST_F(TrueTypeSource, KerningOfALineTallerThanAByteAgreesWithEachPairMeasuredAlone) {
+    // A wide safe zone at a large size makes the line's rows too many to be measured in bytes.
+    FontPtr font = Generate("tall", Doc(Settings("<node id=\"VERSION\" value=\"2\"/><node id=\"Y_SAFEZONE\" "
+                                                 "value=\"90\"/><node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" "
+                                                 "size_px=\"90\"/>") +
+                                        "<array id=\"glyphs\"><node id=\"65\"/><node id=\"86\"/><node id=\"84\"/>"
+                                        "<node id=\"111\"/><node id=\"46\"/><node id=\"96\"/></array>"));
+    const int zone = 90;
+    const int codes[] = {'A', 'V', 'T', 'o', '.', '`'};
+    for (int a : codes) {
+        for (int b : codes) {
+            const int alone = std::max(-127, QVI_DetermineKernPairs(font.get(), a, b, &zone, 0.75f));
+            EXPECT_EQ(Kerning(font.get(), a, b), alone) << a << " " << b;
+        }
+    }
+    EXPECT_LT(Kerning(font.get(), 'A', 'V'), 0);
+}
+
 }  // namespace
 }  // namespace generation_test
