@@ -241,15 +241,6 @@ private:
     const uint8_t* Left(int glyph) const { return rows_.data() + stride_ * 2 * static_cast<size_t>(glyph); }
     const uint8_t* Right(int glyph) const { return Left(glyph) + stride_; }
 
-    static int LargestLane(__m128i bytes)
-    {
-        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 8));
-        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 4));
-        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 2));
-        bytes = _mm_max_epu8(bytes, _mm_srli_si128(bytes, 1));
-        return _mm_cvtsi128_si32(bytes) & 0xFF;
-    }
-
     static int SmallestLane(__m128i bytes)
     {
         bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 8));
@@ -258,6 +249,9 @@ private:
         bytes = _mm_min_epu8(bytes, _mm_srli_si128(bytes, 1));
         return _mm_cvtsi128_si32(bytes) & 0xFF;
     }
+
+    // The largest byte is 255 less the smallest of the bytes inverted.
+    static int LargestLane(__m128i bytes) { return 255 - SmallestLane(_mm_xor_si128(bytes, _mm_set1_epi8(-1))); }
 
     // The right profiles row by row across the glyphs, inverted and padded to whole blocks of
     // lanes that never have ink, with each glyph's top line row, height and width.
