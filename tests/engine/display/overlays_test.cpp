@@ -130,18 +130,25 @@ TEST_F(Overlays, DeveloperKeysShowThePanelTheFrameTimeGraphAndRunTheirCommands) 
     QV_SetKey(kF3, 0);
     g_rendererSetup.video.width = width;
 
-    // F4 and F5 ask for the resource listing and reloading on every frame they are held.
-    commands.clear();
-    QV_SetKey(kF4, 1), QV_SetKey(kF5, 1);
-    Frame();
-    Frame();
-    QV_SetKey(kF4, 0), QV_SetKey(kF5, 0);
-    Frame();
+    // F4 and F5 ask for the resource listing and reloading on every frame they are held. A
+    // window another test of a parallel run opens takes the focus, which lets every key go: the
+    // window is brought back and the keys held again until two whole frames saw them.
     const std::vector<std::string> asked = {"ListResourceUsage|null", "Cache|ReloadResources",
                                             "ListResourceUsage|null", "Cache|ReloadResources"};
     std::vector<std::string> keyCommands;
-    for (const std::string& c : commands)
-        if (c.rfind("RefreshMem", 0) != 0) keyCommands.push_back(c);
+    for (int attempt = 0; attempt < 3 && keyCommands != asked; ++attempt) {
+        SetForegroundWindow(g_core.mainWindow);
+        Frame();
+        commands.clear();
+        QV_SetKey(kF4, 1), QV_SetKey(kF5, 1);
+        Frame();
+        Frame();
+        QV_SetKey(kF4, 0), QV_SetKey(kF5, 0);
+        Frame();
+        keyCommands.clear();
+        for (const std::string& c : commands)
+            if (c.rfind("RefreshMem", 0) != 0) keyCommands.push_back(c);
+    }
     EXPECT_EQ(keyCommands, asked);
 }
 
