@@ -310,7 +310,8 @@ struct FontFileOutput {
     // Past the size the file was measured at nothing is stored; the encoder checks it at the end.
     uint8_t* Reserve(size_t count)
     {
-        if (count > capacity - size) {
+        // Once past the end (size is capacity + 1), every later request is refused too.
+        if (size > capacity || count > capacity - size) {
             size = capacity + 1;
             return nullptr;
         }
