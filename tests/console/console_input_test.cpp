@@ -189,7 +189,8 @@ TEST_F(ConsoleTest, TheConsoleSlidesInAQuarterSecondAndItsCursorBlinksOncePerSec
     QVI_PostMouseEventAt(EVENT_MOUSE_DOWN, QV_KEY_MOUSE_BUTTON_LEFT, 5, 5, 0);
     RunEventStep();
     EXPECT_TRUE(g_commands.empty());
-    EXPECT_TRUE(saw.types.empty());
+    // Only the click is asked after: the window may receive focus changes of its own meanwhile.
+    EXPECT_EQ(std::count(saw.types.begin(), saw.types.end(), EVENT_MOUSE_DOWN), 0);
     g_console.Slide(std::numeric_limits<float>::quiet_NaN());
     EXPECT_NEAR(g_console.openFraction, 0.6f, 1e-6f);
 }
