@@ -77,7 +77,8 @@ protected:
     struct WindowRun { RECT client = {}; Lines log, results; };
     WindowRun RunWindow(const std::string& developer, const std::string& script = "") {
         WindowRun run;
-        WriteProgramXml("program_id=\"" + quaven_test::UniqueName("hostwin") + "\" name=\"Host Window\" version=\"1\"",
+        const std::string id = quaven_test::UniqueName("hostwin");
+        WriteProgramXml("program_id=\"" + id + "\" name=\"Host Window\" version=\"1\"",
                         "console=\"1\" logging=\"1\" " + developer);
         ChildProcess host;
         EXPECT_TRUE(Start(host, "window", script));
@@ -90,7 +91,9 @@ protected:
         EXPECT_EQ(exitCode, 0u);
         EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
         const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Window\\logs";
-        for (const std::string& file : FilesIn(logs, "*.log")) run.log = quaven_test::ReadLines(logs + "\\" + file);
+        // The folder holds the logs of earlier runs too, listed in no particular order.
+        for (const std::string& file : FilesIn(logs, "*.log"))
+            if (file.rfind(id + "-", 0) == 0) run.log = quaven_test::ReadLines(logs + "\\" + file);
         run.results = Results("window");
         return run;
     }
