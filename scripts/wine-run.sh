@@ -20,13 +20,16 @@ wine "$@" >"$out" 2>"$err" </dev/null
 status=$?
 # A program's own crash ends inside Wine with the exception's status (5 for an access
 # violation). Wine 8.0 itself now and then dies of SIGSEGV (status 139) while tearing down a
-# 32-bit process, even one whose work is done; that death is Wine's, so the run is repeated
-# once, and a program that really takes Wine down does so again.
-if [[ $status -eq 139 ]]; then
+# 32-bit process, even one whose work is done, mostly when the machine is busy and sometimes
+# twice in a row; that death is Wine's, so the run is repeated, a moment later, up to three
+# times, and a program that really takes Wine down does so every time.
+for retry in 1 2 3; do
+  [[ $status -eq 139 ]] || break
   echo "wine-run.sh: Wine died of SIGSEGV running $1; running it again" >&2
+  sleep 0.$retry
   wine "$@" >"$out" 2>"$err" </dev/null
   status=$?
-fi
+done
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
 exit $status
