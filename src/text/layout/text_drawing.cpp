@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
@@ -299,6 +300,74 @@ void QVI_AddRotatedGlyphQuad(Bitmap* image, const float matrix[4], const float o
     BatchRenderer::AddQuad(image, g_batchQuad);
 }
 
+namespace {
+
+const char* TagEnd(const char* tag)
+{
+    return QVI_FindTagEnd(tag);
+}
+
+const uint32_t* TagEnd(const uint32_t* tag)
+{
+    return QVI_FindTagEndUTF32(tag);
+}
+
+void RunTag(const TextRun& run, const char* tag, const char* /*end*/, float* pen, float lineTop, uint32_t* prev)
+{
+    HandleTag(run, tag, pen, lineTop, prev, false);
+}
+
+void RunTag(const TextRun& run, const uint32_t* tag, const uint32_t* end, float* pen, float lineTop, uint32_t* prev)
+{
+    char copy[kMaxTagValue + 1];
+    if (QVI_CopyTagUTF32(tag, end, copy))
+        HandleTag(run, copy, pen, lineTop, prev, true);
+}
+
+// The broken lines drawn glyph by glyph with their tags; Char is a LATIN-1 byte or a UTF-32
+// code point, glyphOf finds its glyph. Only LATIN-1 fonts kern. Answers the widest line in
+// font pixels.
+template <typename Char, typename GlyphOf>
+int32_t DrawLines(const TextRun& run, Font* font, Char* const* starts, const int32_t* widths, int lines,
+                  GlyphOf glyphOf)
+{
+    constexpr bool kLatin1 = sizeof(Char) == 1;
+    float lineTop = FirstLineTop(run, lines);
+    int32_t widest = 0;
+    bool visible = GlyphsVisible();
+    for (int line = 0; line < lines; ++line) {
+        widest = widths[line] > widest ? widths[line] : widest;
+        float pen = LineStart(run, widths[line]);
+        uint32_t prev = 0;
+        for (const Char* p = starts[line]; *p;) {
+            if (p[0] == '|' && p[1] != '|') {
+                const Char* end = TagEnd(p + 1);
+                if (!end)
+                    break;
+                RunTag(run, p + 1, end, &pen, lineTop, &prev);
+                visible = GlyphsVisible();
+                p = end + 1;
+                continue;
+            }
+            const uint32_t c = static_cast<std::make_unsigned_t<Char>>(*p);
+            p += (c == '|') ? 2 : 1;
+            FontGlyph* glyph = glyphOf(c);
+            if (!glyph)
+                continue;
+            if constexpr (kLatin1)
+                pen += QVI_GlyphKerning(font, glyph, prev);
+            DrawGlyph(run, glyph, pen, lineTop, visible);
+            pen += glyph->advance;
+            if constexpr (kLatin1)
+                prev = c;
+        }
+        lineTop += run.advance;
+    }
+    return widest;
+}
+
+}  // namespace
+
 float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y)
 {
     if (!font || font->height <= 0 || !text || !qv || !qv->graphics)
@@ -308,35 +377,8 @@ float QVI_DrawTextLinesLatin1(Font* font, char* text, float x, float y)
     int32_t widths[kMaxTextLines];
     const int lines = QVI_BreakTextLines(font, QVI_WrapWidthInFontPixels(QVI_GetTextWrapWidth(), run.sx), text,
                                          starts, widths, kMaxTextLines - 1);
-    float lineTop = FirstLineTop(run, lines);
-    int32_t widest = 0;
-    bool visible = GlyphsVisible();
-    for (int line = 0; line < lines; ++line) {
-        widest = widths[line] > widest ? widths[line] : widest;
-        float pen = LineStart(run, widths[line]);
-        uint32_t prev = 0;
-        for (const char* p = starts[line]; *p;) {
-            if (p[0] == '|' && p[1] != '|') {
-                const char* end = QVI_FindTagEnd(p + 1);
-                if (!end)
-                    break;
-                HandleTag(run, p + 1, &pen, lineTop, &prev, false);
-                visible = GlyphsVisible();
-                p = end + 1;
-                continue;
-            }
-            const unsigned char c = static_cast<unsigned char>(*p);
-            p += (c == '|') ? 2 : 1;
-            FontGlyph* glyph = QVI_LatinGlyph(font, c);
-            if (!glyph)
-                continue;
-            pen += QVI_GlyphKerning(font, glyph, prev);
-            DrawGlyph(run, glyph, pen, lineTop, visible);
-            pen += glyph->advance;
-            prev = c;
-        }
-        lineTop += run.advance;
-    }
+    const int32_t widest =
+        DrawLines(run, font, starts, widths, lines, [font](uint32_t c) { return QVI_LatinGlyph(font, static_cast<unsigned char>(c)); });
     return widest * run.sx;
 }
 
@@ -355,35 +397,8 @@ float QVI_DrawTextLines(Font* font, const char* text, float x, float y)
     const int lines =
         QVI_BreakTextLinesUTF32(&lookup, font, QVI_WrapWidthInFontPixels(QVI_GetTextWrapWidth(), run.sx),
                                 codePoints, starts, widths, kMaxTextLines);
-    float lineTop = FirstLineTop(run, lines);
-    int32_t widest = 0;
-    bool visible = GlyphsVisible();
-    for (int line = 0; line < lines; ++line) {
-        widest = widths[line] > widest ? widths[line] : widest;
-        float pen = LineStart(run, widths[line]);
-        uint32_t prev = 0;
-        for (const uint32_t* p = starts[line]; *p;) {
-            if (p[0] == '|' && p[1] != '|') {
-                const uint32_t* end = QVI_FindTagEndUTF32(p + 1);
-                if (!end)
-                    break;
-                char tag[kMaxTagValue + 1];
-                if (QVI_CopyTagUTF32(p + 1, end, tag))
-                    HandleTag(run, tag, &pen, lineTop, &prev, true);
-                visible = GlyphsVisible();
-                p = end + 1;
-                continue;
-            }
-            const uint32_t c = *p;
-            p += (c == '|') ? 2 : 1;
-            FontGlyph* glyph = lookup.Find(c);
-            if (!glyph)
-                continue;
-            DrawGlyph(run, glyph, pen, lineTop, visible);
-            pen += glyph->advance;
-        }
-        lineTop += run.advance;
-    }
+    const int32_t widest =
+        DrawLines(run, font, starts, widths, lines, [&lookup](uint32_t c) { return lookup.Find(c); });
     free(codePoints);
     return widest * run.sx;
 }
