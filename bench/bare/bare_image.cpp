@@ -84,17 +84,13 @@ bool DecodeJPEG(const std::vector<unsigned char>& file, unsigned char** rgba, in
 
 int main(int argc, char** argv)
 {
-    const long loads = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
-    const bool png = argc == 4 && strcmp(argv[1], "png") == 0;
-    if (loads <= 0 || (!png && strcmp(argv[1], "jpg") != 0)) {
-        Bench_Report("error", "usage: bare_image.exe png|jpg FILE LOADS");
-        return 2;
-    }
-    const std::vector<uint8_t> file = Bench_ReadWholeFile(argv[2]);
-    if (file.empty()) {
-        Bench_Report("error", "cannot read '%s'", argv[2]);
-        return 1;
-    }
+    BenchModeRun run;
+    int exitCode = 0;
+    if (!Bench_ReadModeRun(argc, argv, "jpg", "png", "bare_image.exe png|jpg FILE LOADS", &run, &exitCode))
+        return exitCode;
+    const long loads = run.count;
+    const bool png = run.secondMode;
+    const std::vector<uint8_t>& file = run.file;
     double workMs = 0.0;
     int width = 0, height = 0;
     for (long i = 0; i < loads; ++i) {

@@ -108,17 +108,13 @@ bool Load(const std::vector<uint8_t>& file, PcmDigest* digest)
 
 int main(int argc, char** argv)
 {
-    const long rounds = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
-    const bool stream = argc == 4 && strcmp(argv[1], "stream") == 0;
-    if (rounds <= 0 || (!stream && strcmp(argv[1], "load") != 0)) {
-        Bench_Report("error", "usage: bare_ogg.exe stream|load FILE ROUNDS");
-        return 2;
-    }
-    const std::vector<uint8_t> file = Bench_ReadWholeFile(argv[2]);
-    if (file.empty()) {
-        Bench_Report("error", "cannot read '%s'", argv[2]);
-        return 1;
-    }
+    BenchModeRun run;
+    int exitCode = 0;
+    if (!Bench_ReadModeRun(argc, argv, "load", "stream", "bare_ogg.exe stream|load FILE ROUNDS", &run, &exitCode))
+        return exitCode;
+    const long rounds = run.count;
+    const bool stream = run.secondMode;
+    const std::vector<uint8_t>& file = run.file;
     double workMs = 0.0;
     PcmDigest digest;
     for (long i = 0; i < rounds; ++i) {

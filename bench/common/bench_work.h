@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -23,6 +24,34 @@ inline std::vector<uint8_t> Bench_ReadWholeFile(const char* path)
     bytes.resize(fread(bytes.data(), 1, bytes.size(), in));
     fclose(in);
     return bytes;
+}
+
+// The arguments "MODE FILE COUNT" of a bare program with two modes, and its input file read
+// whole. False, with the error reported and main's exit code in *exitCode, when the arguments
+// are wrong or the file cannot be read.
+struct BenchModeRun {
+    bool secondMode = false;
+    std::vector<uint8_t> file;
+    long count = 0;
+};
+
+inline bool Bench_ReadModeRun(int argc, char** argv, const char* firstMode, const char* secondMode,
+                              const char* usage, BenchModeRun* run, int* exitCode)
+{
+    run->count = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
+    run->secondMode = argc == 4 && strcmp(argv[1], secondMode) == 0;
+    if (run->count <= 0 || (!run->secondMode && strcmp(argv[1], firstMode) != 0)) {
+        Bench_Report("error", "usage: %s", usage);
+        *exitCode = 2;
+        return false;
+    }
+    run->file = Bench_ReadWholeFile(argv[2]);
+    if (run->file.empty()) {
+        Bench_Report("error", "cannot read '%s'", argv[2]);
+        *exitCode = 1;
+        return false;
+    }
+    return true;
 }
 
 // File reads go in chunks of this many bytes, through the engine and bare alike.
