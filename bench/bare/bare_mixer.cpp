@@ -87,13 +87,11 @@ struct Channel {
 
 int main(int argc, char** argv)
 {
-    const long channels = argc == 4 ? strtol(argv[1], nullptr, 10) : -1;
-    const std::string mode = argc == 4 ? argv[2] : "";
-    const long ticks = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
-    if (channels < 0 || channels > 64 || ticks <= 0 || (mode != "pcm" && mode != "ogg" && mode != "music")) {
-        Bench_Report("error", "usage: bare_mixer.exe CHANNELS pcm|ogg|music TICKS");
+    BenchMixerRun run;
+    if (!Bench_ReadMixerRun(argc, argv, "bare_mixer.exe", &run))
         return 2;
-    }
+    const long channels = run.channels, ticks = run.ticks;
+    const std::string mode = run.mode;
     // The effects' PCM is what follows the canonical 44-byte header.
     std::vector<uint8_t> files[2][2];
     std::vector<uint8_t> pcm[2];

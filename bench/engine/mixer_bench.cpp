@@ -34,13 +34,11 @@ typedef void (*AdvanceTime)(DWORD milliseconds);
 
 int main(int argc, char** argv)
 {
-    const long channels = argc == 4 ? strtol(argv[1], nullptr, 10) : -1;
-    const std::string mode = argc == 4 ? argv[2] : "";
-    const long ticks = argc == 4 ? strtol(argv[3], nullptr, 10) : 0;
-    if (channels < 0 || channels > 64 || ticks <= 0 || (mode != "pcm" && mode != "ogg" && mode != "music")) {
-        Bench_Report("error", "usage: mixer_bench.exe CHANNELS pcm|ogg|music TICKS");
+    BenchMixerRun run;
+    if (!Bench_ReadMixerRun(argc, argv, "mixer_bench.exe", &run))
         return 2;
-    }
+    const long channels = run.channels, ticks = run.ticks;
+    const std::string mode = run.mode;
     QVI_InitializeThreading();
     QVI_FillAPI(qv);
     QVI_CreateEngineLocks();
