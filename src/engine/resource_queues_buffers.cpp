@@ -35,39 +35,40 @@ struct VertexPass {
     static void Free(Record* buffer) { QV_Graphics_FreeVertexBuffer(buffer); }
 };
 
-// The queue as it stands, copied under RESOURCE_QUEUE so that producers wait only for
-// the copy; empty when there is nothing to do.
-template <typename Record>
-bool Snapshot(Array<Record*>& queue, Array<Record*>& copy)
+// Every entry of the queue as it stands (copied under RESOURCE_QUEUE, so that producers wait
+// only for the copy) that is ready leaves the queue and is acted on. Each entry is looked at
+// under RESOURCE_QUEUE, and only while it is still queued: a game thread frees, locks and
+// unlocks its buffers under the same lock, so an entry taken out meanwhile (freed, say, or
+// locked again) is not this pass's to touch, and one being handled is not freed or written by
+// the game at the same time. One not ready stays for a later frame.
+template <typename Record, typename Ready, typename Act>
+void HandleQueued(Array<Record*>& queue, Ready ready, Act act)
 {
     if (queue.count == 0)
-        return false;
-    EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
-    copy = queue;
-    return copy.count > 0;
+        return;
+    Array<Record*> pending;
+    {
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
+        pending = queue;
+    }
+    for (int i = 0; i < pending.count; ++i) {
+        Record* buffer = pending.data[i];
+        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
+        if (!queue.Contains(buffer) || !ready(buffer))
+            continue;
+        queue.Remove(buffer);
+        act(buffer);
+    }
 }
-
-// Each entry is handled under RESOURCE_QUEUE, and only while it is still queued: a game
-// thread frees, locks and unlocks its buffers under the same lock, so an entry taken out
-// meanwhile (freed, say, or locked again) is not this pass's to touch, and one being
-// handled is not freed or written by the game at the same time.
 
 // A buffer still mapped for writing waits for a later frame; the others go, with the
 // record itself (the free member deletes it on the main thread).
 template <typename Pass>
 void ReleaseQueued()
 {
-    Array<typename Pass::Record*> pending;
-    if (!Snapshot(Pass::Release(), pending))
-        return;
-    for (int i = 0; i < pending.count; ++i) {
-        typename Pass::Record* buffer = pending.data[i];
-        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
-        if (!Pass::Release().Contains(buffer) || (buffer->state & USER_BUFFER_LOCKED))
-            continue;
-        Pass::Release().Remove(buffer);
-        Pass::Free(buffer);
-    }
+    HandleQueued(
+        Pass::Release(), [](typename Pass::Record* buffer) { return !(buffer->state & USER_BUFFER_LOCKED); },
+        [](typename Pass::Record* buffer) { Pass::Free(buffer); });
 }
 
 // The record's own copy, when it has one, is what the GPU buffer starts with. A creation
@@ -76,17 +77,11 @@ void ReleaseQueued()
 template <typename Pass>
 void CreateQueued()
 {
-    Array<typename Pass::Record*> pending;
-    if (!Snapshot(Pass::Create(), pending))
-        return;
-    for (int i = 0; i < pending.count; ++i) {
-        typename Pass::Record* buffer = pending.data[i];
-        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
-        if (!Pass::Create().Remove(buffer))
-            continue;
-        const void* data = (buffer->state & USER_BUFFER_OWNS_COPY) ? buffer->data : nullptr;
-        Pass::CreateOnRenderer(buffer, data);
-    }
+    HandleQueued(
+        Pass::Create(), [](typename Pass::Record*) { return true; },
+        [](typename Pass::Record* buffer) {
+            Pass::CreateOnRenderer(buffer, (buffer->state & USER_BUFFER_OWNS_COPY) ? buffer->data : nullptr);
+        });
 }
 
 // Buffers unlocked off the main thread: the copy written into the GPU buffer. One whose
@@ -94,20 +89,17 @@ void CreateQueued()
 template <typename Pass>
 void WriteQueued()
 {
-    Array<typename Pass::Record*> pending;
-    if (!Snapshot(Pass::Update(), pending))
-        return;
-    for (int i = 0; i < pending.count; ++i) {
-        typename Pass::Record* buffer = pending.data[i];
-        EngineLockHold hold(MUTEX_RESOURCE_QUEUE);
-        if (!Pass::Update().Contains(buffer) || (!buffer->renderer && !(buffer->state & USER_BUFFER_CREATION_FAILED)))
-            continue;
-        Pass::Update().Remove(buffer);
-        // Unlocked by the game: the only way a record enters this queue. One found not
-        // locked has nothing waiting.
-        if (!(buffer->state & USER_BUFFER_CREATION_FAILED) && (buffer->state & USER_BUFFER_LOCKED))
-            Pass::Map(buffer, true);
-    }
+    HandleQueued(
+        Pass::Update(),
+        [](typename Pass::Record* buffer) {
+            return buffer->renderer || (buffer->state & USER_BUFFER_CREATION_FAILED);
+        },
+        [](typename Pass::Record* buffer) {
+            // Unlocked by the game: the only way a record enters this queue. One found not
+            // locked has nothing waiting.
+            if (!(buffer->state & USER_BUFFER_CREATION_FAILED) && (buffer->state & USER_BUFFER_LOCKED))
+                Pass::Map(buffer, true);
+        });
 }
 
 }  // namespace
