@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "bench_mixer.h"
+#include "bench_ogg_memory.h"
 #include "bench_report.h"
+#include "bench_work.h"
 
 namespace {
 
@@ -29,56 +31,14 @@ std::vector<uint8_t> ReadWhole(const char* name)
     char* slash = strrchr(folder, '\\');
     if (slash)
         slash[1] = '\0';
-    const std::string path = std::string(folder) + name;
-    std::vector<uint8_t> bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    fclose(file);
-    return bytes;
-}
-
-struct Memory {
-    const std::vector<uint8_t>* bytes;
-    size_t position;
-};
-
-size_t ReadMemory(void* dest, size_t size, size_t count, void* source)
-{
-    Memory* memory = static_cast<Memory*>(source);
-    size_t wanted = size * count;
-    const size_t left = memory->bytes->size() - memory->position;
-    if (wanted > left)
-        wanted = left;
-    memcpy(dest, memory->bytes->data() + memory->position, wanted);
-    memory->position += wanted;
-    return size ? wanted / size : 0;
-}
-
-int SeekMemory(void* source, ogg_int64_t offset, int whence)
-{
-    Memory* memory = static_cast<Memory*>(source);
-    const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? memory->position : memory->bytes->size();
-    if (base + offset < 0 || base + offset > static_cast<ogg_int64_t>(memory->bytes->size()))
-        return -1;
-    memory->position = static_cast<size_t>(base + offset);
-    return 0;
-}
-
-long TellMemory(void* source)
-{
-    return static_cast<long>(static_cast<Memory*>(source)->position);
+    return Bench_ReadWholeFile((std::string(folder) + name).c_str());
 }
 
 struct Channel {
     bool ogg = false;
     const std::vector<uint8_t>* pcm = nullptr;
     size_t position = 0;
-    Memory memory = {};
+    BenchOggMemory memory = {};
     OggVorbis_File file = {};
     uint32_t tickBytes = 0;
 };
@@ -104,7 +64,6 @@ int main(int argc, char** argv)
         }
         pcm[count - 1].assign(files[0][count - 1].begin() + 44, files[0][count - 1].end());
     }
-    const ov_callbacks callbacks = {ReadMemory, SeekMemory, nullptr, TellMemory};
     std::vector<Channel> playing(static_cast<size_t>(channels));
     for (long i = 0; i < channels; ++i) {
         Channel& channel = playing[i];
@@ -113,8 +72,8 @@ int main(int argc, char** argv)
         channel.tickBytes = static_cast<uint32_t>(kMixerRate / 1000.0 * kMixerTickMs) * 2 * count;
         channel.pcm = &pcm[count - 1];
         if (channel.ogg) {
-            channel.memory = Memory{&files[1][count - 1], 0};
-            if (ov_open_callbacks(&channel.memory, &channel.file, nullptr, 0, callbacks) != 0) {
+            channel.memory = BenchOggMemory{&files[1][count - 1], 0};
+            if (ov_open_callbacks(&channel.memory, &channel.file, nullptr, 0, kBenchOggMemoryCallbacks) != 0) {
                 Bench_Report("error", "vorbisfile could not open the music");
                 return 1;
             }

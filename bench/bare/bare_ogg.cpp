@@ -17,50 +17,18 @@
 #include <vorbis/vorbisfile.h>
 
 #include "bench_ogg.h"
+#include "bench_ogg_memory.h"
 #include "bench_work.h"
 
 namespace {
 
-struct Reader {
-    const std::vector<uint8_t>* file;
-    size_t at;
-};
-
-size_t ReadBytes(void* out, size_t size, size_t count, void* source)
-{
-    Reader* r = static_cast<Reader*>(source);
-    size_t n = size * count;
-    if (n > r->file->size() - r->at)
-        n = r->file->size() - r->at;
-    memcpy(out, r->file->data() + r->at, n);
-    r->at += n;
-    return n / size;
-}
-
-int SeekBytes(void* source, ogg_int64_t offset, int whence)
-{
-    Reader* r = static_cast<Reader*>(source);
-    const ogg_int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<ogg_int64_t>(r->at)
-                                                                          : static_cast<ogg_int64_t>(r->file->size());
-    if (base + offset < 0 || base + offset > static_cast<ogg_int64_t>(r->file->size()))
-        return -1;
-    r->at = static_cast<size_t>(base + offset);
-    return 0;
-}
-
-long TellBytes(void* source)
-{
-    return static_cast<long>(static_cast<Reader*>(source)->at);
-}
-
-const ov_callbacks kCallbacks = {ReadBytes, SeekBytes, nullptr, TellBytes};
 
 bool Stream(const std::vector<uint8_t>& file, PcmDigest* digest)
 {
     static uint8_t half[kOggHalfBytes];
-    Reader reader = {&file, 0};
+    BenchOggMemory reader = {&file, 0};
     OggVorbis_File vf;
-    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kCallbacks) < 0)
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kBenchOggMemoryCallbacks) < 0)
         return false;
     int link = 0;
     for (bool end = false; !end;) {
@@ -83,9 +51,9 @@ bool Stream(const std::vector<uint8_t>& file, PcmDigest* digest)
 
 bool Load(const std::vector<uint8_t>& file, PcmDigest* digest)
 {
-    Reader reader = {&file, 0};
+    BenchOggMemory reader = {&file, 0};
     OggVorbis_File vf;
-    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kCallbacks) < 0)
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kBenchOggMemoryCallbacks) < 0)
         return false;
     const size_t length = static_cast<size_t>(ov_pcm_total(&vf, -1)) * ov_info(&vf, -1)->channels * 2;
     uint8_t* pcm = static_cast<uint8_t*>(malloc(length));
