@@ -6,6 +6,18 @@
 
 set(QUAVEN_LAYER_ROOTS ${CMAKE_BINARY_DIR}/layer_includes)
 
+# A quoted include is looked for beside its file first, which no include folder can stop:
+# every layer waits for a step that refuses includes climbing out of their folder.
+file(GLOB_RECURSE QUAVEN_ALL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*.cpp
+     ${PROJECT_SOURCE_DIR}/src/*.h ${PROJECT_SOURCE_DIR}/src/*.c)
+set(QUAVEN_INCLUDE_STAMP ${CMAKE_BINARY_DIR}/relative_includes.stamp)
+add_custom_command(OUTPUT ${QUAVEN_INCLUDE_STAMP}
+                   COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}/src
+                           -DSTAMP=${QUAVEN_INCLUDE_STAMP} -P ${PROJECT_SOURCE_DIR}/cmake/CheckRelativeIncludes.cmake
+                   DEPENDS ${QUAVEN_ALL_SOURCES} ${PROJECT_SOURCE_DIR}/cmake/CheckRelativeIncludes.cmake
+                   COMMENT "Checking that includes are written from src/")
+add_custom_target(quaven_relative_includes DEPENDS ${QUAVEN_INCLUDE_STAMP})
+
 # quaven_layer_root(NAME PATHS...): the include folder of layer NAME, with a link for each
 # path under src/ (a folder or a single header).
 function(quaven_layer_root name)
@@ -34,6 +46,7 @@ function(quaven_layer name)
   endforeach()
   quaven_layer_root(${name} ${L_FOLDERS})
   add_library(quaven_${name} STATIC ${sources})
+  add_dependencies(quaven_${name} quaven_relative_includes)
   target_include_directories(quaven_${name} INTERFACE ${QUAVEN_LAYER_ROOTS}/${name})
   target_include_directories(quaven_${name} PRIVATE ${QUAVEN_LAYER_ROOTS}/${name})
   target_link_libraries(quaven_${name} PRIVATE quaven_public ${L_USES})

@@ -7,7 +7,7 @@
 //   bitmap_bench.exe atlas N    N packings; reports "bench work_ms" per packing
 //
 // Also reports "bench pixels", the pixels written per operation, for the driver to compare.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -11,7 +11,7 @@
 //
 // It reports "bench work_ms" and what the work saw: "bench digest" (see bench_work.h) or
 // "bench bytes". Tear-down is not timed: a game keeps its databases for the whole run.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstring>
 #include <string>

@@ -10,7 +10,7 @@
 // from the code points the bare run renders. Reports "bench work_ms" (the mean of one pass
 // over every size), its three parts "bench generate_ms", "bench atlas_ms" and "bench save_ms",
 // and "bench glyphs" (the glyphs with a code point made in one pass).
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdio>
 #include <cstdlib>

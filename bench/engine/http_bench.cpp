@@ -6,7 +6,7 @@
 //
 // Reports "bench work_ms" and "bench downloaded" (the body's bytes). Freeing the body is not
 // timed.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "bench_work.h"
 #include "core/engine_log.h"

@@ -6,7 +6,7 @@
 //   image_bench.exe NAME LOADS   GetBitmap(NAME), LOADS times, each bitmap removed after
 //
 // Reports "bench work_ms" (the mean of one load), "bench width" and "bench height".
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <string>

@@ -11,7 +11,7 @@
 //
 // Reports "bench work_ms" (the mean time of one tick) and "bench channels" (channels playing
 // at the end).
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -8,7 +8,7 @@
 //   quads_bench.exe drawbitmap N   qv->graphics->DrawBitmap of one bitmap, N times
 //
 // Reports "bench work_ms", "bench vertices" (all that reached a draw) and "bench draws".
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <cstring>

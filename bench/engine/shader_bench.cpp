@@ -10,7 +10,7 @@
 // rounds divided by ROUNDS), and "bench text_bytes", the text one translation produced, so
 // a run that translated nothing cannot pass for a fast one. Translation only: HLSL11 byte
 // code is the platform compiler's work, not the translator's.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <string>

@@ -10,7 +10,7 @@
 //                                       as a short sound is, and freed, ROUNDS times
 //
 // Reports "bench work_ms" (the mean of one decode or load) and "bench pcm" (bench_ogg.h).
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <cstring>

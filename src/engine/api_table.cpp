@@ -1,6 +1,3 @@
-// Windows headers first: some member names are <windows.h> macros as well.
-#include "platform/windows/win32.h"
-
 #include "engine/api_table.h"
 
 #include "console/console.h"
@@ -24,8 +21,6 @@
 #include "net/http_client.h"
 #include "platform/windows/desktop/desktop_services.h"
 #include "services/services_api.h"
-#include "shadertool/core/context.h"
-#include "shadertool/driver/translation_driver.h"
 #include "sound/sound_api.h"
 #include "text/text_api.h"
 
@@ -136,21 +131,6 @@ void FillText(QuavenAPI* api)
     api->GetTextHeight = QV_GetTextHeight;
 }
 
-// Renderer set-up starts the translator for the renderer's language. A failure's reason
-// is in the translator's report, which nobody else would show.
-bool StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode)
-{
-    Mutex* lock = g_rendererSetup.shaderTranslatorLock;
-    QV_LockMutex(lock);
-    const bool started =
-        ShaderTool::Initialize(static_cast<uint32_t>(shaderLanguage), String(outputFolder), developerMode);
-    if (!started && g_shaderContext.reportLog.text.text)
-        QVI_Report(QV_LOG_ERROR, "%s", g_shaderContext.reportLog.text.text);
-    ShaderTool::Reset();
-    QV_UnlockMutex(lock);
-    return started;
-}
-
 // Renderer set-up sits below text and cannot call it.
 void GiveRendererSetupTheTextSteps()
 {
@@ -177,5 +157,4 @@ void QVI_FillAPI(QuavenAPI* api)
     api->fileSystem = &g_fileSystemTable;
     QVI_FillGraphicsAPI(api);
     GiveRendererSetupTheTextSteps();
-    QVI_SetShaderTranslatorStart(StartShaderTranslator);
 }

@@ -1,7 +1,6 @@
 // The string-command dispatcher: the engine's own commands and the forwarding to the
 // Windows layer, the online services, the extension modules, the renderer and the input
 // implementations, tried in one fixed order.
-#include "platform/windows/win32.h"
 
 #include "engine/platform_command.h"
 

@@ -1,9 +1,5 @@
 #pragma once
 
-// CreateDirectory and DeleteFile are <windows.h> macros: every file that sees the
-// back-end classes must see them renamed the same way.
-#include "platform/windows/win32.h"
-
 #include <cstdint>
 
 #include "core/array.h"

@@ -1,9 +1,5 @@
 #pragma once
 
-// Some member names (CreateDirectory, DeleteFile) are <windows.h> macros as well:
-// the table must be seen with the same names wherever it is filled.
-#include "platform/windows/win32.h"
-
 #include "core/array.h"
 #include "core/engine_string.h"
 #include "quaven/filesystem.h"

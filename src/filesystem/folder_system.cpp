@@ -1,4 +1,3 @@
-#include "platform/windows/win32.h"
 
 #include <aclapi.h>
 

@@ -1,3 +1,4 @@
+#include "platform/windows/win32.h"
 #include "filesystem/http_system.h"
 
 #include <cstdlib>

@@ -1,5 +1,6 @@
 #include "filesystem/open_files.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/engine_log.h"

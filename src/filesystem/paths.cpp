@@ -1,5 +1,4 @@
 #include "platform/windows/win32.h"
-
 #include <shlobj.h>
 
 #include "filesystem/paths.h"

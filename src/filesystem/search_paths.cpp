@@ -1,5 +1,5 @@
-#include "platform/windows/win32.h"
 
+#include "platform/windows/win32.h"
 #include "filesystem/search_paths.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 // shutdown, and what it did shows up in the log file, the key state and its results file.
 // The same run pins down what the other suites rely on in the test game: its exports, its
 // record, and every verb of its script.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

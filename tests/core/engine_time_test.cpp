@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "core/engine_time.h"
 

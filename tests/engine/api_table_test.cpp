@@ -1,6 +1,6 @@
-// The API table as a game built against the whole layout meets it: no slot is null, the
-// stand-ins of subsystems still to come answer harmlessly and say so once, and the graphics
-// colour setter follows the renderer's vertex-colour byte order.
+// The API table as a game built against the whole layout meets it: no slot is null, members
+// without a service answer harmlessly, and the graphics colour setter follows the renderer's
+// vertex-colour byte order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "core/engine_log.h"
-#include "core/missing_member.h"
 #include "graphics/graphics_api.h"
 #include "engine/api_table.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/renderer_setup_hooks.h"
 #include "support/log_capture.h"
 #include "support/null_renderer.h"
 
@@ -43,35 +41,6 @@ TEST_F(ApiTableTest, NoSlotOfAnyTableIsNullInATableFilledFromZero) {
                                 NullSlots(table.leaderboards), NullSlots(table.notifications), NullSlots(table.social),
                                 NullSlots(table.statistics), NullSlots(table.ugc)}),
               std::vector<int>(11, 0));
-}
-
-// LogEx as it answers before logging has started: nothing was logged.
-int LogExBeforeLoggingStarts(int, const char*, ...) { return 0; }
-
-// Stand-ins of the kind a member's subsystem leaves until it arrives.
-void StandInCall4() { QVI_REPORT_MISSING_MEMBER("achievements->Call4"); }
-void StandInIsAvailable() { QVI_REPORT_MISSING_MEMBER("cloud->IsAvailable"); }
-void StandInCall7() { QVI_REPORT_MISSING_MEMBER("ugc->Call7"); }
-
-TEST_F(ApiTableTest, AStandInReportsOnceItReachesTheLogAndNamesItselfAsTheGameWritesItTextStepsToo) {
-    // A report that reached no log must not use up the member's one report.
-    qv->LogEx = LogExBeforeLoggingStarts;
-    StandInCall4();
-    LogCapture capture(qv);
-    for (int i = 0; i < 2; ++i) {
-        StandInCall4();
-        StandInIsAvailable();
-        StandInCall7();
-    }
-    for (const char* member : {"achievements->Call4", "cloud->IsAvailable", "ugc->Call7"})
-        EXPECT_EQ(LogCapture::Count(std::string("qv->") + member + " is not available yet."), 1) << member;
-    EXPECT_EQ(LogCapture::CountContaining("is not available yet.", QV_LOG_WARNING), 3);
-    // Renderer set-up is given each of text's device steps, and none is a stand-in.
-    LogCapture::Clear();
-    QVI_RecreateTextFontAtlases();
-    QVI_ReuploadTextGlyphCache();
-    QVI_ReleaseTextDeviceData();
-    EXPECT_EQ(LogCapture::CountContaining("is not available yet."), 0);
 }
 
 TEST_F(ApiTableTest, StandInsLeaveNothingUndefinedForTheGameToRead) {

@@ -1,6 +1,6 @@
 // The development stand-in for the feedback dialog needs a loaded program in developer mode:
 // a child process loads the test game for it.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // String commands through the API table: the engine's own commands, the order in which the
 // handlers are asked, answers kept per thread, and the resource commands over real pools.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <future>
 #include <regex>

@@ -3,7 +3,7 @@
 // per-user folder "<AppData>/<developer>/<title>" for every test.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "support/popup_answerer.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 using quaven_test::PopupAnswerer;
 

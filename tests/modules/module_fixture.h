@@ -3,7 +3,7 @@
 // features back as they were.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <string>

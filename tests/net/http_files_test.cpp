@@ -1,6 +1,6 @@
 // http:// paths through the file system: downloaded once into cache:// under a name made from
 // the url, read from there afterwards, and nothing left in the cache when a download fails.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <string>
 #include <thread>

@@ -4,7 +4,7 @@
 // (with bounded waits for those posted by other threads).
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <algorithm>
 #include <cstdlib>

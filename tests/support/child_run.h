@@ -4,7 +4,7 @@
 // is the child, which does the work while the parent watches.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <shlobj.h>
 
 #include "support/files.h"

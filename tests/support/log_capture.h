@@ -8,7 +8,7 @@
 // may log while a test reads; every access is locked.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // and counts the frame calls it receives. Tests derive from it to observe more.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "graphics/renderer/renderer_implementation.h"
 

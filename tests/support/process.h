@@ -2,7 +2,7 @@
 // fixtures run as real processes in the same Wine prefix.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <string>
 #include <utility>

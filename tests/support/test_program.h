@@ -2,7 +2,7 @@
 // loads a game: a private copy of prog.dll, its script and its results file.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <quaven/quaven.h>
 

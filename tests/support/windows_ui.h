@@ -2,7 +2,7 @@
 // process (this one or a child) to show; and reading a window's text.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <functional>
 #include <string>

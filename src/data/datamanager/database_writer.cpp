@@ -8,8 +8,6 @@
 // Saving writes that text through the file system so that a failure leaves the
 // previous file as it was.
 
-// CreateDirectory and DeleteFile are <windows.h> macros as well as file-system
-// members: windows.h comes first so that both spellings are renamed alike.
 #include "platform/windows/win32.h"
 #include "core/cstring_utils.h"
 #include "platform/os.h"

@@ -1,7 +1,6 @@
 // Reading prog.xml and developer.xml: the keys of APPLICATION and DEVELOPER in their fixed
 // order, the variant choice, the developer-mode check of the whole file, and the two API
 // members answered from it afterwards.
-#include "platform/windows/win32.h"
 
 #include "engine/config/configuration_reader.h"
 

@@ -1,6 +1,5 @@
 // Package lists with their conditions, the graphics package choice, and the manifests that
 // packages and prog.xml bring along.
-#include "platform/windows/win32.h"
 
 #include "engine/config/packages.h"
 

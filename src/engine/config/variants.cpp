@@ -1,7 +1,6 @@
 // The platform variant of prog.xml: checking the VARIANTS array in developer mode, choosing
 // the node for this device, and applying its keys in their fixed order (the renderer
 // interface is attached in the middle of them, the sound data packages near the end).
-#include "platform/windows/win32.h"
 
 #include "engine/config/variants.h"
 

@@ -1,7 +1,6 @@
 // Core initialisation: the window and the devices, once pre-initialisation has the
 // configuration, the program and the display resolution. Only the window and the renderer
 // can end the run; input, sound and the global font fall back to doing without.
-#include "platform/windows/win32.h"
 
 #include "engine/startup/engine_lifecycle.h"
 

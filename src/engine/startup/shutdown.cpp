@@ -1,6 +1,5 @@
 // The orderly end of a run, on the main thread once the frame loop has ended. Nothing here
 // can fail visibly: what is missing (a window, a library, logging) skips its step.
-#include "platform/windows/win32.h"
 
 #include "engine/startup/engine_lifecycle.h"
 

@@ -11,6 +11,8 @@
 #include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/setup/screen_state.h"
+#include "shadertool/core/context.h"
+#include "shadertool/driver/translation_driver.h"
 
 RendererSetupState g_rendererSetup;
 
@@ -34,6 +36,21 @@ void FreeShaderTranslatorLock()
 {
     QVI_FreeMutexRecord(g_rendererSetup.shaderTranslatorLock);
     g_rendererSetup.shaderTranslatorLock = nullptr;
+}
+
+// The translator starts for the renderer's language under the lock every shader load takes. A
+// failure's reason is in the translator's report, which nobody else would show.
+bool StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode)
+{
+    Mutex* lock = g_rendererSetup.shaderTranslatorLock;
+    QV_LockMutex(lock);
+    const bool started =
+        ShaderTool::Initialize(static_cast<uint32_t>(shaderLanguage), String(outputFolder), developerMode);
+    if (!started && g_shaderContext.reportLog.text.text)
+        QVI_Report(QV_LOG_ERROR, "%s", g_shaderContext.reportLog.text.text);
+    ShaderTool::Reset();
+    QV_UnlockMutex(lock);
+    return started;
 }
 
 // Init on the renderer's parameters. A failed Init may leave part of a device behind, so
@@ -112,7 +129,7 @@ bool FinishSetup()
     FreeShaderTranslatorLock();
     state.shaderTranslatorLock = QVI_NewMutexRecord("ShaderTranslator");
     const bool developerMode = g_core.developerMode != 0;
-    if (!QVI_StartShaderTranslator(renderer->GetShaderLanguage(), ShaderOutputFolder(), developerMode)) {
+    if (!StartShaderTranslator(renderer->GetShaderLanguage(), ShaderOutputFolder(), developerMode)) {
         QVI_ReportPopup(QV_LOG_ERROR, "Failed to initialize the shader translator.");
         // The device is up: shut it down now, so that the next set-up starts from nothing.
         renderer->Shutdown();

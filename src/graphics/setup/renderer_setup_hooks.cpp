@@ -1,10 +1,7 @@
 #include "graphics/setup/renderer_setup_hooks.h"
 
-#include "core/missing_member.h"
-
 namespace {
 
-ShaderTranslatorStart g_shaderTranslatorStart = nullptr;
 TextDeviceSteps g_textSteps = {nullptr, nullptr, nullptr};
 
 void Run(void (*step)())
@@ -14,19 +11,6 @@ void Run(void (*step)())
 }
 
 }  // namespace
-
-void QVI_SetShaderTranslatorStart(ShaderTranslatorStart start)
-{
-    g_shaderTranslatorStart = start;
-}
-
-bool QVI_StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode)
-{
-    if (g_shaderTranslatorStart)
-        return g_shaderTranslatorStart(shaderLanguage, outputFolder, developerMode);
-    QVI_REPORT_MISSING_RENDERER_STEP("the shader translator (ShaderTool::Initialize)");
-    return true;
-}
 
 void QVI_SetTextDeviceSteps(const TextDeviceSteps& steps)
 {

@@ -1,14 +1,7 @@
 #pragma once
 
-// What renderer set-up runs of the layers above graphics, which it cannot include: the
-// engine installs each function here.
-
-// ShaderTool::Initialize(shader language, output folder or "", developer mode). While none
-// is installed the translator counts as started, and the first start reports once that it
-// is not available yet.
-using ShaderTranslatorStart = bool (*)(int shaderLanguage, const char* outputFolder, bool developerMode);
-void QVI_SetShaderTranslatorStart(ShaderTranslatorStart start);
-bool QVI_StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode);
+// What renderer set-up runs of text, which sits above graphics and which it cannot include:
+// the engine installs each function here.
 
 // Text's data on the device. A step not installed is skipped.
 struct TextDeviceSteps {

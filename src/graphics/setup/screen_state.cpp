@@ -1,8 +1,8 @@
 // The screen geometry the graphics code works in: the desktop and device screen, the
 // program's orientation against the screen buffer's, and autoscaling from the program's
 // reference resolution onto the screen.
-#include "platform/windows/win32.h"
 
+#include "platform/windows/win32.h"
 #include "graphics/setup/screen_state.h"
 
 #include <cmath>

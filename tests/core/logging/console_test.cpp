@@ -2,7 +2,7 @@
 // numbering, the bound of 8192 lines with its "..." marker, the scrolled view, what one
 // line looks like in the file and in the list for every kind of writing thread and level,
 // and several threads writing at once.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

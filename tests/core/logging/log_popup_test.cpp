@@ -4,7 +4,7 @@
 // a sentinel box of its own, which must be the next one the answerer sees: a box that
 // should not have appeared takes the sentinel's place and is caught (the sentinel is then
 // closed by the test itself, so nothing is left waiting).
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // state before and after every test.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

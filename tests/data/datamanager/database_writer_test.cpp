@@ -2,7 +2,7 @@
 // reads back exactly, and that a save that cannot complete reports failure and leaves
 // the previous file as it was. (windows.h first: DeleteFile is a macro there as well
 // as a file-system member, so both are renamed alike.)
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "datamanager_fixture.h"
 

@@ -3,7 +3,7 @@
 // no variant fits.
 #include "config_fixture.h"
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "filesystem/paths.h"
 #include "support/child_run.h"

@@ -4,7 +4,7 @@
 // test's. Every presented frame is read back just before Present.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 // The API table has a member of this name.
 #undef DrawText
 

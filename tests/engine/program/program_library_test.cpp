@@ -1,7 +1,7 @@
 // Loading prog.dll as the host does (each load in a child process: some paths end it, and a
 // loaded library stays loaded) with the configuration the program's record then adopts, and
 // the video parameters the program is offered before the resolution is chosen.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The machine's description as pre-initialisation gathers it, and its id, which is read
 // from the network adapters only when first asked for.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The frame's pacing with a clock the test moves by hand, and the frame loop and shutdown
 // around a real program library, in a child process: shutdown deletes the engine's locks
 // and may end the process.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

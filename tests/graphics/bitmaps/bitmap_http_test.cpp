@@ -1,6 +1,6 @@
 // Bitmaps named by http:// addresses, fetched from the loopback test server as a game's
 // GetBitmap does: downloaded into cache://, decoded, uploaded, and read from the cache later.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // The texture packer: which block a bitmap's texture is made from, where the image sits in
 // it, its border in each pack mode, and what it does with bitmaps it cannot pack.
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>

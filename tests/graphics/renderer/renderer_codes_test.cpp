@@ -1,5 +1,5 @@
 // The renderer interface's code tables: vertex sizes, language bits, code ranges, ignored values.
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,6 +1,6 @@
 // The renderer interface itself: the slot order of its operations and the bodies the
 // base class supplies (display modes, heap buffers, texture regions, instancing).
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <gtest/gtest.h>
 
 #include <climits>

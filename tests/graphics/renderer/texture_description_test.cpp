@@ -1,6 +1,6 @@
 // The texture description: mip counts, the check made before a bitmap gets GPU storage, and
 // texture types from names.
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <gtest/gtest.h>
 
 #include <climits>

@@ -1,6 +1,7 @@
 // Bringing the device up and down through the tests' renderer: Init's parameters, the
 // rollback, the retry limit, and a Shutdown before every new Init.
 #include "graphics/setup/setup_fixture.h"
+#include "support/process.h"
 
 #include <string>
 #include <vector>
@@ -110,19 +111,23 @@ TEST_F(RendererInit, ADeviceThatKeepsFailingIsRetriedTwiceAndAlwaysShutDownFirst
 }
 
 TEST_F(RendererInit, AFailingShaderTranslatorLeavesTheDeviceShutDown) {
-    QVI_SetShaderTranslatorStart([](int, const char*, bool) { return false; });
+    // The translator for HLSL fails to start where no HLSL compiler library can be loaded: the
+    // run of its own in which Wine loads none (tests/CMakeLists.txt).
+    if (quaven_test::EnvironmentVariable("QUAVEN_TEST_NO_HLSL_COMPILER").empty())
+        GTEST_SKIP() << "needs a run without the HLSL compiler libraries";
+    renderer_.shaderLanguage = QV_SHADER_LANGUAGE_HLSL11;
     Select(1280, 720, true);
     EXPECT_FALSE(QVI_InitRenderer());
     EXPECT_EQ(LogCapture::CountPopups("Failed to initialize the shader translator.", QV_LOG_ERROR), 1);
     EXPECT_FALSE(QVI_IsRendererReady());
     EXPECT_FALSE(renderer_.initialized());
     EXPECT_EQ(g_rendererSetup.shaderTranslatorLock, nullptr);
-    QVI_SetShaderTranslatorStart(nullptr);
+    renderer_.shaderLanguage = QV_SHADER_LANGUAGE_GLSL21;  // needs no compiler library
     ASSERT_TRUE(QVI_InitRenderer());
     EXPECT_EQ(Lifecycle(renderer_), (Calls{"Init", "Shutdown", "Init", "PostInit"}));
 }
 
-TEST_F(RendererInit, ShutdownTakesTheDeviceDownAndMissingStepsAreReportedOnce) {
+TEST_F(RendererInit, ShutdownTakesTheDeviceDownAndBringsItUpAgain) {
     Select(1280, 720, true);
     ASSERT_TRUE(QVI_InitRenderer());
     QVI_ShutdownRenderer();
@@ -132,9 +137,7 @@ TEST_F(RendererInit, ShutdownTakesTheDeviceDownAndMissingStepsAreReportedOnce) {
     EXPECT_EQ(Count("Quaven RendImp Shutdown."), 1);
     ASSERT_TRUE(QVI_InitRenderer());
     QVI_ShutdownRenderer();
-    // Earlier tests may have reported the missing steps already; none is reported twice.
-    for (const std::string& text : LogCapture::Texts())
-        EXPECT_TRUE(text.find("is not available yet.") == std::string::npos || Count(text) == 1) << text;
+    EXPECT_EQ(Lifecycle(renderer_), (Calls{"Init", "PostInit", "Shutdown", "Init", "PostInit", "Shutdown"}));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "core/configuration.h"
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_setup.h"
-#include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/setup/resolution_selection.h"
 #include "graphics/support/test_renderer.h"
 #include "support/engine_table.h"
@@ -51,7 +50,6 @@ private:
         g_selectedResolution = SelectedResolution();
         QVI_ResetOrientationState();
         QVI_ResetAutoscaling();
-        QVI_SetShaderTranslatorStart(nullptr);
         QVI_ResetProgramConfiguration();
     }
 };

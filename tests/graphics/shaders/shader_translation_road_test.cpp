@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "graphics/setup/renderer_setup_hooks.h"
 #include "graphics/shaders/shader_pool_fixture.h"
 #include "shadertool/core/target.h"
 #include "shadertool/driver/translation_driver.h"
@@ -30,8 +29,9 @@ protected:
 };
 
 TEST_F(ShaderTranslationRoad, ADevelopersReloadOfUnchangedFilesKeepsTheShader) {
-    // As renderer set-up starts it in developer mode, through the hook the engine installs.
-    ASSERT_TRUE(QVI_StartShaderTranslator(QV_SHADER_LANGUAGE_GLSL21, "", true));
+    // As renderer set-up starts it in developer mode.
+    ASSERT_TRUE(ShaderTool::Initialize(QV_SHADER_LANGUAGE_GLSL21, String(""), true));
+    ShaderTool::Reset();
     PutPainting("fx/paint.xml", "0.25", 1000);
     Shader* paint = graphics()->GetShader("fx/paint.xml");
     ASSERT_TRUE(graphics()->IsShaderLoaded(paint));

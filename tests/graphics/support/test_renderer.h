@@ -20,7 +20,7 @@
 // eye (w <= 0; skipped, not clipped), stencil. Lines are drawn with the pixel centres
 // from the start up to (not including) the end along the major axis.
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <functional>
 #include <mutex>

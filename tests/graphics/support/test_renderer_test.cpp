@@ -1,7 +1,7 @@
 // The tests' in-memory renderer, held to the device's rules that later suites rely on: the
 // render rules the Direct3D 11 renderer answers to as well, read-back, fill rule, render
 // targets and textures, refused draws and the call record.
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <gtest/gtest.h>
 
 #include <cstdlib>

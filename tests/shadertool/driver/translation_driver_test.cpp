@@ -1,6 +1,6 @@
 // The driver's own decisions, with runs that stop after the preprocessor: which source goes
 // to which target, the refusals, the up-to-date check, the debug copies and the failures.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "shadertool/driver/driver_fixture.h"
 #include "support/files.h"

@@ -2,7 +2,7 @@
 // pixel read-back, a drawing path of the tests' own, and a way to make one method refuse.
 #pragma once
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <d3d11_1.h>
 
 #include <gtest/gtest.h>

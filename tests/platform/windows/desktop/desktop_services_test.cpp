@@ -1,6 +1,6 @@
 // Cursor names, the clipboard's text and the accounts event.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <future>
 #include <thread>

@@ -1,7 +1,7 @@
 // The Windows commands against the real clipboard, the system's user and region, and the
 // file and value dialogs answered by the popup answerer.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <optional>
 #include <string>

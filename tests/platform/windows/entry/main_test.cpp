@@ -1,7 +1,7 @@
 // quaven.exe as a person runs it, from a folder laid out as res:// expects (the host, the test
 // game and the prog.xml the test writes), with the game's script and results files; the
 // per-user folder written meanwhile is removed.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

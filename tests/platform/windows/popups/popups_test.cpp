@@ -2,7 +2,7 @@
 // driver thread while the test's thread waits in the modal loop: popups, message boxes, the
 // value-editing dialog run for real from its templates, and Cancel, which ends the process.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <algorithm>
 #include <atomic>

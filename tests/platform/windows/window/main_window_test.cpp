@@ -1,6 +1,6 @@
 // The main window's class and icon, geometry, creation and destruction.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <utility>
 

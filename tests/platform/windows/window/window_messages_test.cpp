@@ -2,7 +2,7 @@
 // at once are sent, not posted: pumping could let another test's window take the focus, which
 // releases every key.
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstring>
 #include <string>
