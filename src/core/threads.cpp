@@ -88,7 +88,7 @@ void UncountThread()
     QV_UnlockMutex(g_threadListLock);
 }
 
-void QVI_ThreadEntry(void* parameter)
+void ThreadEntry(void* parameter)
 {
     ThreadStart* start = static_cast<ThreadStart*>(parameter);
     start->started = 1;
@@ -189,7 +189,7 @@ uint32_t QV_CreateThread(const char* name, QVThreadFunction function, void* argu
     start->started = 0;
 
     uint32_t error = 0;
-    if (!QVI_OsStartThread(QVI_ThreadEntry, start, &error)) {
+    if (!QVI_OsStartThread(ThreadEntry, start, &error)) {
         UncountThread();
         QVI_Free(start->name);
         free(start);

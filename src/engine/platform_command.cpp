@@ -117,7 +117,7 @@ bool HasFeatureToken(const char* name)
     return QVI_HasToken(g_config.applicationFeatures, name) || QVI_HasToken(g_config.variantFeatures, name);
 }
 
-const char* QVI_GameCenterCommand(const char* command, const char* argument)
+const char* GameCenterCommand(const char* command, const char* argument)
 {
     bool achievementsAvailable = false;
     bool leaderboardsAvailable = false;
@@ -170,7 +170,7 @@ const char* QVI_GameCenterCommand(const char* command, const char* argument)
     return nullptr;
 }
 
-const char* QVI_GameCustomDialogSend(const char* command, const char* argument)
+const char* GameCustomDialogSend(const char* command, const char* argument)
 {
     if (!Is(command, "GameCustomDialogSend"))
         return nullptr;
@@ -367,7 +367,7 @@ const char* QV_PlatformCommand(const char* command, const char* argument)
         QVI_ReloadChangedResources();
     if (const char* answer = StoreCommand(command, argument))
         return answer;
-    if (const char* answer = QVI_GameCenterCommand(command, argument))
+    if (const char* answer = GameCenterCommand(command, argument))
         return answer;
     if (const char* answer = QVI_WindowsPlatformCommand(command, argument))
         return answer;
@@ -376,7 +376,7 @@ const char* QV_PlatformCommand(const char* command, const char* argument)
             return code;
     }
     if (DeveloperCommandsOn()) {
-        QVI_GameCustomDialogSend(command, argument);
+        GameCustomDialogSend(command, argument);
         if (Is(command, "Facebook_IsAvailable") || Is(command, "Twitter_IsAvailable") ||
             Is(command, "_SinaWeibo_IsAvailable"))
             return kYes;

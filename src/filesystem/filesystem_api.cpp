@@ -24,21 +24,21 @@ const char* Printable(const char* text)
 }
 
 // The common misuse report: "File System %s: path '%s' is invalid, see IsPathValid() for more info."
-void QVI_ReportInvalidPath(const char* member, const char* path)
+void ReportInvalidPath(const char* member, const char* path)
 {
     QVI_ReportPopup(QV_LOG_WARNING, "File System %s: path '%s' is invalid, see IsPathValid() for more info.", member,
                     Printable(path));
 }
 
 // "File System %s: path prefix is invalid in path '%s', see %s() for more info."
-void QVI_ReportInvalidPrefix(const char* member, const char* path)
+void ReportInvalidPrefix(const char* member, const char* path)
 {
     QVI_ReportPopup(QV_LOG_WARNING, "File System %s: path prefix is invalid in path '%s', see %s() for more info.",
                     member, Printable(path), member);
 }
 
 // "File System %s: attempted to modify path '%s', which is not writable."
-void QVI_ReportNotWritable(const char* member, const char* path)
+void ReportNotWritable(const char* member, const char* path)
 {
     QVI_ReportPopup(QV_LOG_WARNING, "File System %s: attempted to modify path '%s', which is not writable.", member,
                     Printable(path));
@@ -67,16 +67,16 @@ bool IsUsablePath(const char* member, const char* path, unsigned rules)
     if (!path)
         return false;
     if (!QVI_IsPathValid(path, (rules & kSchemeRequired) != 0, (rules & kSchemeRootAllowed) != 0)) {
-        QVI_ReportInvalidPath(member, path);
+        ReportInvalidPath(member, path);
         return false;
     }
     Scheme scheme = QVI_GetPathScheme(path);
     if ((rules & kListableScheme) && !IsListableScheme(scheme)) {
-        QVI_ReportInvalidPrefix(member, path);
+        ReportInvalidPrefix(member, path);
         return false;
     }
     if ((rules & kModifies) && scheme == SCHEME_RES && !g_resWritable) {
-        QVI_ReportNotWritable(member, path);
+        ReportNotWritable(member, path);
         return false;
     }
     return true;
@@ -134,7 +134,7 @@ bool ParseMode(const char* mode, FileMode* out)
 
 // Opens a valid path with a scheme, or an existing file along the search paths for a
 // path without one. Null when nothing can be opened.
-FileHandle* QVI_OpenFile(const char* path, FileMode mode)
+FileHandle* OpenFileHandle(const char* path, FileMode mode)
 {
     if (mode != FILE_MODE_READ && QVI_GetPathScheme(path) == SCHEME_RES && !g_resWritable) {
         QVI_Report(QV_LOG_WARNING, "File System OpenFile: attempted to modify path '%s', which is not writable.",
@@ -202,7 +202,7 @@ FileHandle* QV_FileSystem_OpenFile(const char* path, const char* mode)
         QVI_ReportPopup(QV_LOG_WARNING, "File System OpenFile: mode is invalid, see OpenFile() for more info.");
         return nullptr;
     }
-    FileHandle* handle = QVI_OpenFile(path, fileMode);
+    FileHandle* handle = OpenFileHandle(path, fileMode);
     if (!handle || QVI_IsEngineLogPath(path))
         return handle;
     int openCount = QVI_TrackOpenFile(handle);

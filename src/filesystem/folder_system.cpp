@@ -125,7 +125,7 @@ uint32_t NativeFileSize(const char* nativePath)
 // inherited by what they will hold, so that every account of the machine can use
 // them. True when the folder was created or already was a folder; a file of that name
 // is a failure.
-bool QVI_CreateNativeDirectory(const String& nativePath, Scheme scheme)
+bool CreateNativeDirectory(const String& nativePath, Scheme scheme)
 {
     if (!nativePath.text || nativePath.text[0] == '\0')
         return false;
@@ -141,24 +141,24 @@ bool QVI_CreateNativeDirectory(const String& nativePath, Scheme scheme)
     return error == ERROR_ALREADY_EXISTS && IsExistingFolder(nativePath.text);
 }
 
-void QVI_ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
+void ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
                               const Array<String>& patterns, Array<String>& results);
 
 // Lists the files of nativeDir (ending in '/') that match the patterns, adding each
 // as relativeDir + name. With recursive set, the files of deeper folders come first;
 // within a folder the patterns keep their order.
-void QVI_ListDirectory(Scheme scheme, const String& relativeDir, const String& nativeDir,
+void ListDirectory(Scheme scheme, const String& relativeDir, const String& nativeDir,
                        const Array<String>& patterns, bool recursive, Array<String>& results)
 {
     if (recursive)
-        QVI_ListDirectoryPattern(scheme, relativeDir, nativeDir, -1, patterns, results);
+        ListDirectoryPattern(scheme, relativeDir, nativeDir, -1, patterns, results);
     for (int i = 0; i < patterns.count; ++i)
-        QVI_ListDirectoryPattern(scheme, relativeDir, nativeDir, i, patterns, results);
+        ListDirectoryPattern(scheme, relativeDir, nativeDir, i, patterns, results);
 }
 
 // One pass over nativeDir: files matching patterns[patternIndex], or, for index -1,
 // every sub-folder (listed recursively).
-void QVI_ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
+void ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
                               const Array<String>& patterns, Array<String>& results)
 {
     if (!nativeDir.text || nativeDir.text[0] == '\0' || patternIndex >= patterns.count)
@@ -187,7 +187,7 @@ void QVI_ListDirectoryPattern(Scheme scheme, const String& relativeDir, const St
             continue;
         String subRelative = String::FromFormat("%s%s/", relativeDir.text ? relativeDir.text : "", entry.cFileName);
         String subNative = String::FromFormat("%s%s/", nativeDir.text, entry.cFileName);
-        QVI_ListDirectory(scheme, subRelative, subNative, patterns, true, results);
+        ListDirectory(scheme, subRelative, subNative, patterns, true, results);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
 }
@@ -302,7 +302,7 @@ bool WindowsPOSIXSystem::CreateDirectory(Scheme scheme, const String& nativePath
         size_t length = end ? static_cast<size_t>(end - component) : strlen(component);
         if (length > 0) {
             folder.AppendFormat("/%.*s", static_cast<int>(length), component);
-            if (!folder.text || !QVI_CreateNativeDirectory(folder, scheme))
+            if (!folder.text || !CreateNativeDirectory(folder, scheme))
                 return false;
         }
         component += length;
@@ -316,7 +316,7 @@ bool WindowsPOSIXSystem::CreateRootDirectory(Scheme scheme)
 {
     if (!QVI_IsServedScheme(scheme))
         return false;
-    return QVI_CreateNativeDirectory(g_currentUrlRoots[scheme], scheme);
+    return CreateNativeDirectory(g_currentUrlRoots[scheme], scheme);
 }
 
 bool WindowsPOSIXSystem::DeleteDirectory(Scheme scheme, const String& nativePath, bool recursive)
@@ -350,7 +350,7 @@ void WindowsPOSIXSystem::FindFiles(Scheme scheme, const String& relativePath, co
         return;
     if (!QVI_SchemeSkipsArchives(scheme))
         PAKSystem::FindFiles(scheme, relativePath, nativeRoot, patterns, recursive, results);
-    QVI_ListDirectory(scheme, relativePath, nativeRoot + "/", patterns, recursive, results);
+    ListDirectory(scheme, relativePath, nativeRoot + "/", patterns, recursive, results);
 }
 
 bool WindowsPOSIXSystem::GetFileInfo(Scheme scheme, const String& nativePath, FileInfo* info)

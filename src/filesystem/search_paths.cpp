@@ -173,7 +173,7 @@ bool IsListableScheme(Scheme scheme)
 }
 
 // One back end's listing of nativeRoot, names prefixed with relativePath.
-void QVI_FindFilesInSystem(Scheme scheme, const Array<String>& patterns, const char* relativePath,
+void FindFilesInSystem(Scheme scheme, const Array<String>& patterns, const char* relativePath,
                            const char* nativeRoot, bool recursive, Array<String>& results)
 {
     QVFileSystem::System* backend = QVI_GetFileSystemBackend(scheme);
@@ -205,7 +205,7 @@ void QVI_FindFiles(Array<String>& out, const char* path, const Array<String>& pa
         if (!IsListableScheme(scheme))
             return;
         String nativeRoot = ConvertPathToNativePath(scheme, path);
-        QVI_FindFilesInSystem(scheme, patterns, path, nativeRoot.text, recursive, out);
+        FindFilesInSystem(scheme, patterns, path, nativeRoot.text, recursive, out);
         return;
     }
 
@@ -221,7 +221,7 @@ void QVI_FindFiles(Array<String>& out, const char* path, const Array<String>& pa
         if (QVI_IsEmptyText(nativeRoot.text))
             continue;
         nativeRoot.Append(path);
-        QVI_FindFilesInSystem(searchScheme, patterns, path, nativeRoot.text, recursive, out);
+        FindFilesInSystem(searchScheme, patterns, path, nativeRoot.text, recursive, out);
     }
 }
 

@@ -15,7 +15,7 @@ const int kDataCellLimit = 4095;
 
 // Appends the rest of an open file to out through the API table's file system.
 // False when out could not hold it (out then keeps what it had before).
-bool QVI_ReadRestOfFile(FileHandle* file, ByteBuffer* out)
+bool ReadRestOfFile(FileHandle* file, ByteBuffer* out)
 {
     if (!file || !out || !qv->fileSystem)
         return false;
@@ -89,7 +89,7 @@ bool Database::LoadCSV(const char* name)
         return false;
     }
     ByteBuffer contents;
-    bool read = QVI_ReadRestOfFile(file, &contents);
+    bool read = ReadRestOfFile(file, &contents);
     qv->fileSystem->CloseFile(file);
     if (!read) {
         qv->LogPopup(QV_LOG_WARNING, "CSV Array File '%s' could not be read.", name);

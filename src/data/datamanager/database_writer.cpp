@@ -45,7 +45,7 @@ const char* EscapeFor(char c)
 // written as backslash-quote, so no run of backslashes can end a value early.
 // Answers the number of bytes it meant to append (out may hold fewer when memory
 // ran out).
-int QVI_AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
+int AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
 {
     if (!out || !value)
         return 0;
@@ -78,7 +78,7 @@ enum class DataTextForm {
 // reader ('<', '>', '&', '"'), white space only (or nothing), or too long for the
 // reader's token buffer; an attribute for text that holds "]]>", which no CDATA
 // section can carry.
-DataTextForm QVI_ChooseDataTextForm(const char* text)
+DataTextForm ChooseDataTextForm(const char* text)
 {
     if (!text || !text[0])
         return DataTextForm::CData;
@@ -182,7 +182,7 @@ private:
             if (IsNamed(parameter, "DATA") && !data) {
                 data = &parameter;
                 // Text holding "]]>" fits no CDATA section: it goes in as an attribute.
-                if (QVI_ChooseDataTextForm(parameter.value) == DataTextForm::Attribute)
+                if (ChooseDataTextForm(parameter.value) == DataTextForm::Attribute)
                     Attribute("", parameter.name, parameter.value, " ");
                 continue;
             }
@@ -195,7 +195,7 @@ private:
                 Layout("\n\t\t ");
         }
 
-        if (data && QVI_ChooseDataTextForm(data->value) != DataTextForm::Attribute) {
+        if (data && ChooseDataTextForm(data->value) != DataTextForm::Attribute) {
             Text(">");
             if (!EndTag(array, index))
                 return false;
@@ -214,7 +214,7 @@ private:
 
     void DataText(const char* text)
     {
-        if (QVI_ChooseDataTextForm(text) == DataTextForm::Plain) {
+        if (ChooseDataTextForm(text) == DataTextForm::Plain) {
             Text(text);
             return;
         }
@@ -229,7 +229,7 @@ private:
         Text(before);
         Text(name);
         Text("=\"");
-        intended_ += QVI_AppendEscapedAttributeValue(out_, TextOrEmpty(value));
+        intended_ += AppendEscapedAttributeValue(out_, TextOrEmpty(value));
         Text("\"");
         Text(after);
     }
@@ -377,7 +377,7 @@ bool WriteBesideAndReplace(const char* fileName, const uint8_t* bytes, int size)
 // leaves the previous file as it was: on the folder-backed schemes the bytes go to
 // "<name>.tmp" first, which then replaces the file in one step. Reports its failures
 // through LogPopup (quoting fileName) and answers false.
-bool QVI_WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int size)
+bool WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int size)
 {
     if (!fileName || size < 0 || (size > 0 && !bytes))
         return false;
@@ -402,9 +402,9 @@ bool Database::Save(const char* name, bool scramble) const
     if (scramble) {
         ByteBuffer scrambled;
         saved = QVI_ScrambleData(text->data, text->size, &scrambled) &&
-                QVI_WriteDataFileReplacing(name, scrambled.data, scrambled.size);
+                WriteDataFileReplacing(name, scrambled.data, scrambled.size);
     } else {
-        saved = QVI_WriteDataFileReplacing(name, text->data, text->size);
+        saved = WriteDataFileReplacing(name, text->data, text->size);
     }
     delete text;
     return saved;

@@ -85,7 +85,7 @@ VariantIds DeviceVariantIds()
 
 // ---- prog.xml PARAMETERS/APPLICATION --------------------------------------------------
 
-void QVI_ApplyApplicationKeys(const DataNode* application)
+void ApplyApplicationKeys(const DataNode* application)
 {
     ProgramInterface& record = g_config.defaultRecord;
     const char* value;
@@ -144,7 +144,7 @@ void StorePakFolder(const char* value)
 
 // Every key but "developer_packages", which counts only once developer mode is known for
 // certain. force_variant empties the size-specific id and replaces the general one.
-void QVI_ApplyDeveloperKeys(const DataNode* developer, VariantIds* ids)
+void ApplyDeveloperKeys(const DataNode* developer, VariantIds* ids)
 {
     ProgramInterface& record = g_config.defaultRecord;
     const char* value;
@@ -253,12 +253,12 @@ bool QVI_ReadProgramConfiguration()
     const DataNode* developer = nullptr;
     if (const DataArray* parameters = programXml->FindArray("PARAMETERS")) {
         if (const DataNode* application = parameters->FindNode("APPLICATION"))
-            QVI_ApplyApplicationKeys(application);
+            ApplyApplicationKeys(application);
         developer = FindDeveloperXmlNode();
         if (!developer)
             developer = parameters->FindNode("DEVELOPER");
         if (developer)
-            QVI_ApplyDeveloperKeys(developer, &ids);
+            ApplyDeveloperKeys(developer, &ids);
     }
 
     if (const DataArray* variants = programXml->FindArray("VARIANTS")) {

@@ -63,7 +63,7 @@ void ReportDeprecatedParameters(const DataNode* node)
 // Set at start-up before any other thread exists.
 RendererAttachFunction g_attachRenderer = nullptr;
 
-void QVI_AttachRendererForConfiguration()
+void AttachRendererForConfiguration()
 {
     if (g_attachRenderer)
         g_attachRenderer();
@@ -160,7 +160,7 @@ const char* IosResolutions(const char* value)
     }
 }
 
-void QVI_ApplyVariantResolutions(const DataNode* variant)
+void ApplyVariantResolutions(const DataNode* variant)
 {
     const char* value = variant->GetParameter("resolutions");
     if (!value)
@@ -241,14 +241,14 @@ void ChooseDataPackage(const DataPackageKind& kind, const DataNode* variant, con
     kind.package->Assign(name);
 }
 
-void QVI_ChooseMusicPackage(const DataNode* variant, const char* generalVariantId)
+void ChooseMusicPackage(const DataNode* variant, const char* generalVariantId)
 {
     const DataPackageKind music = {"music_format", "data-music-", "music format", QVI_GetStandardMusicFormat,
                                    &g_config.musicPackage};
     ChooseDataPackage(music, variant, generalVariantId);
 }
 
-void QVI_ChooseSoundFxPackage(const DataNode* variant, const char* generalVariantId)
+void ChooseSoundFxPackage(const DataNode* variant, const char* generalVariantId)
 {
     const DataPackageKind soundFx = {"sound_fx_format", "data-sfx-", "sound effect format",
                                      QVI_GetStandardSoundFxFormat, &g_config.soundFxPackage};
@@ -294,7 +294,7 @@ void QVI_ApplyVariantKeys(const DataNode* variant, const DataNode* developer, co
         QVI_CopyIntoField(record.version, sizeof record.version, value);
     if (variant->GetParameter("renderer_implementation"))
         QVI_ReportPopup(QV_LOG_ERROR, "Deprecated 'renderer_implementation' definition in prog.xml. Remove it.");
-    QVI_AttachRendererForConfiguration();
+    AttachRendererForConfiguration();
 
     ApplyInputImplementations(variant, developer);
     if ((value = variant->GetParameter("reference_resolution")))
@@ -302,13 +302,13 @@ void QVI_ApplyVariantKeys(const DataNode* variant, const DataNode* developer, co
     if ((value = variant->GetParameter("locale")))
         ApplyLocale(value);
     if (!g_config.forcedResolution)
-        QVI_ApplyVariantResolutions(variant);
+        ApplyVariantResolutions(variant);
     if ((value = variant->GetParameter("features")))
         QVI_ReplaceText(&g_config.variantFeatures, value);
     if ((value = variant->GetParameter("control_interfaces")))
         g_config.controlInterfaces.Assign(value);
-    QVI_ChooseMusicPackage(variant, generalVariantId);
-    QVI_ChooseSoundFxPackage(variant, generalVariantId);
+    ChooseMusicPackage(variant, generalVariantId);
+    ChooseSoundFxPackage(variant, generalVariantId);
     if ((value = variant->GetParameter("packages")))
         g_config.packages.Assign(value);
     if ((value = variant->GetParameter("addon_packages")))

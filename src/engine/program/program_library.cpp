@@ -86,7 +86,7 @@ int PlaceholderOnEvent(EngineEvent)
 // version and has been released: interface version 1406, windowed, developer mode, and
 // callbacks that do nothing (Init answers true, Render resets the overlay drawing state,
 // OnEvent answers 0). Everything else is zero.
-void QVI_MakePlaceholderProgram(ProgramInterface* record)
+void MakePlaceholderProgram(ProgramInterface* record)
 {
     *record = ProgramInterface{};
     record->interface_version = QUAVEN_INTERFACE_VERSION;
@@ -144,7 +144,7 @@ ProgramInterface* CreateProgram()
 [[noreturn]] void EndWithIncompatibleInterface(int libraryVersion)
 {
     QVI_UnloadProgramLibrary();
-    QVI_MakePlaceholderProgram(&g_placeholderRecord);
+    MakePlaceholderProgram(&g_placeholderRecord);
     g_currentRecord = &g_placeholderRecord;
     g_libraryReleased = true;
 

@@ -74,7 +74,7 @@ WindowVideoMode SelectedVideoMode()
 
 // Installed before the window is created; the attached renderer hears about activation
 // changes.
-void QVI_InstallStartupWindowSources()
+void InstallStartupWindowSources()
 {
     QVI_SetWindowVideoModeSource(SelectedVideoMode);
     QVI_SetWindowRendererSource(QVI_GetRenderer);
@@ -83,7 +83,7 @@ void QVI_InstallStartupWindowSources()
 // A start-up failure that ends the run reaches the person who started it: through LogPopup
 // when logging runs (before the program's Init that shows a dialog at once), and straight
 // through the platform's popup when logging has not started or filters errors out.
-void QVI_ShowStartupFailure(const char* text)
+void ShowStartupFailure(const char* text)
 {
     if (!text)
         return;
@@ -189,9 +189,9 @@ bool QVI_InitializeCore()
     QVI_SetupAutoscaling();
     QVI_ResetRenderTargetStack();
 
-    QVI_InstallStartupWindowSources();
+    InstallStartupWindowSources();
     if (!QVI_CreateMainWindow()) {
-        QVI_ShowStartupFailure(kWindowFailed);
+        ShowStartupFailure(kWindowFailed);
         return false;
     }
     if (!InitializeRenderer())

@@ -53,7 +53,7 @@ HANDLE g_instanceMutex = nullptr;
 // The configuration's texts and lists, the logging state, the popup lists and the file
 // system's search-path and open-file lists. Nothing else runs at exit; the orderly end of
 // the run is QVI_Shutdown.
-void QVI_FreeCoreGlobals()
+void FreeCoreGlobals()
 {
     QVI_ResetProgramConfiguration();
     QVI_FreeLoggingGlobals();
@@ -62,11 +62,11 @@ void QVI_FreeCoreGlobals()
 
 void FreeCoreGlobalsAtExit()
 {
-    QVI_FreeCoreGlobals();
+    FreeCoreGlobals();
 }
 
-// Registers QVI_FreeCoreGlobals to run at process exit; later calls do nothing.
-void QVI_RegisterCoreGlobalsRelease()
+// Registers FreeCoreGlobals to run at process exit; later calls do nothing.
+void RegisterCoreGlobalsRelease()
 {
     if (g_coreGlobalsReleaseRegistered)
         return;
@@ -78,7 +78,7 @@ void QVI_RegisterCoreGlobalsRelease()
 
 // The window-enumeration callback: a top-level window whose title equals the current
 // record's title exactly is brought to the front and restored, and the search stops.
-BOOL CALLBACK QVI_FindProgramWindow(HWND window, LPARAM unused)
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM unused)
 {
     char title[kTitleBytes] = {};
     GetWindowTextA(window, title, sizeof title);
@@ -95,7 +95,7 @@ BOOL CALLBACK QVI_FindProgramWindow(HWND window, LPARAM unused)
 // finds it, and finds a window titled like the program, brings that window to the front
 // and ends with exit code 0 (after releasing the program library). The feature
 // ALLOW_MULTIPLE_PROGRAM_INSTANCES skips the check.
-void QVI_CheckSingleInstance(const ProgramInterface* record)
+void CheckSingleInstance(const ProgramInterface* record)
 {
     g_core.multipleInstances = QVI_HasFeature("ALLOW_MULTIPLE_PROGRAM_INSTANCES") ? 1 : 0;
     QVI_Report(QV_LOG_SYSTEM, "Checking for multiple program instances...");
@@ -109,7 +109,7 @@ void QVI_CheckSingleInstance(const ProgramInterface* record)
     if (existing) {
         CloseHandle(existing);
         g_windowFound = false;
-        EnumWindows(QVI_FindProgramWindow, 0);
+        EnumWindows(FindProgramWindow, 0);
         if (g_windowFound) {
             if (!QVI_IsProgramLibraryReleased())
                 QVI_UnloadProgramLibrary();
@@ -127,7 +127,7 @@ void QVI_CheckSingleInstance(const ProgramInterface* record)
 // Attaches the Direct3D 11 renderer that the executable exports ("Using static RendImp.")
 // and fills the API table again, so that the members that depend on the renderer match it.
 // True when a renderer is attached (also when one already was).
-bool QVI_AttachStaticRenderer()
+bool AttachStaticRenderer()
 {
     if (g_rendererSetup.renderer)
         return true;
@@ -214,7 +214,7 @@ void SetUpConsole()
 void AttachRenderer()
 {
     if (!QVI_GetRenderer())
-        QVI_AttachStaticRenderer();
+        AttachStaticRenderer();
     g_core.renderer = QVI_GetRenderer();
     if (g_core.renderer && g_config.supportedResolutions && g_config.supportedResolutions[0] == '*')
         QVI_BuildSupportedResolutions();
@@ -319,14 +319,14 @@ void ApplyDebugFeatures()
 bool QVI_PreInitialize()
 {
     QVI_InitializeThreading();
-    QVI_RegisterCoreGlobalsRelease();
+    RegisterCoreGlobalsRelease();
     SetUpTableStateAndLocks();
     QVI_GatherDeviceInfo();
     if (!QVI_InitFileSystem())
         return false;
 
     g_core.settings = &g_config.defaultRecord;
-    QVI_SetRendererAttachFunction(QVI_AttachStaticRenderer);
+    QVI_SetRendererAttachFunction(AttachStaticRenderer);
     if (!QVI_ReadProgramConfiguration())
         return false;
     ApplyVideoFeatures();
@@ -342,7 +342,7 @@ bool QVI_PreInitialize()
         return false;
     ProgramInterface* record = QVI_GetProgramRecord();
     QVI_AdoptProgramConfiguration(record);
-    QVI_CheckSingleInstance(record);
+    CheckSingleInstance(record);
     AttachRenderer();
     QVI_FitForcedResolution();
 

@@ -1,7 +1,7 @@
 // JPEG through libjpeg: decoding from the file image in memory into pixels of the
 // renderer's channel order, and writing RGB.
 //
-// libjpeg's error exit would end the process; QVI_JPEGErrorExit jumps back to the reader
+// libjpeg's error exit would end the process; JPEGErrorExit jumps back to the reader
 // or writer instead. As with libpng, the jump target is set in a function whose state
 // lives in a context the caller owns and cleans up.
 #include "graphics/bitmaps/image_codecs.h"
@@ -25,7 +25,7 @@ struct JPEGErrorManager {
     const char* name;
 };
 
-void QVI_JPEGErrorExit(j_common_ptr info)
+void JPEGErrorExit(j_common_ptr info)
 {
     JPEGErrorManager* errors = reinterpret_cast<JPEGErrorManager*>(info->err);
     char message[JMSG_LENGTH_MAX];
@@ -53,7 +53,7 @@ struct JPEGReadContext {
 void StartReader(JPEGReadContext& context, const char* name)
 {
     context.info.err = jpeg_std_error(&context.errors.standard);
-    context.errors.standard.error_exit = QVI_JPEGErrorExit;
+    context.errors.standard.error_exit = JPEGErrorExit;
     context.errors.standard.emit_message = CountJPEGWarning;
     context.errors.name = name;
 }
@@ -203,7 +203,7 @@ bool QVI_SaveImageJPG(const char* nativePath, const uint8_t* rgb, int width, int
         return false;
     JPEGWriteContext context = {};
     context.info.err = jpeg_std_error(&context.errors.standard);
-    context.errors.standard.error_exit = QVI_JPEGErrorExit;
+    context.errors.standard.error_exit = JPEGErrorExit;
     context.errors.name = nativePath;
     context.rgb = rgb;
     context.width = width;

@@ -44,7 +44,7 @@ struct PNGContext {
 
 // A request past the end of the file image is an error, not a short read: libpng would
 // otherwise decode whatever lies beyond the buffer.
-void QVI_ReadPNGFromMemory(png_structp png, png_bytep out, png_size_t count)
+void ReadPNGFromMemory(png_structp png, png_bytep out, png_size_t count)
 {
     MemoryReader* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
     if (!reader || count > reader->size - reader->offset)
@@ -76,7 +76,7 @@ bool CreateReader(PNGContext& context, const uint8_t* file, int size)
     if (!context.info || !context.endInfo)
         return false;
     context.reader = {file, static_cast<size_t>(size), 0};
-    png_set_read_fn(context.png, &context.reader, QVI_ReadPNGFromMemory);
+    png_set_read_fn(context.png, &context.reader, ReadPNGFromMemory);
     png_set_user_limits(context.png, static_cast<png_uint_32>(kLargestImageSide),
                         static_cast<png_uint_32>(kLargestImageSide));
     return true;

@@ -40,14 +40,14 @@ bool ApiObjectExists()
 // ---- Window mode requests -------------------------------------------------------------
 
 // The windowed byte of the current video parameters.
-bool QVI_IsCurrentModeWindowed()
+bool IsCurrentModeWindowed()
 {
     return g_core.settings && g_core.settings->video.windowed != 0;
 }
 
 // Asks the API member ReinitializeWithParameters for the current video parameters with
 // the windowed byte set to windowed.
-void QVI_RequestWindowedMode(bool windowed)
+void RequestWindowedMode(bool windowed)
 {
     const ProgramInterface* program = g_core.settings;
     if (!program || !qv->ReinitializeWithParameters)
@@ -58,14 +58,14 @@ void QVI_RequestWindowedMode(bool windowed)
 }
 
 // A maximised window is restored and asks for full screen at its size instead.
-void QVI_OnMaximize(HWND window, LPARAM lParam)
+void OnMaximize(HWND window, LPARAM lParam)
 {
     // The engine has no maximised windows: the title bar's maximise button means "full
     // screen at the present size".
     ShowWindow(window, SW_RESTORE);
     if (qv->LogEx)
         qv->LogEx(QV_LOG_SYSTEM, "Window maximized: size %dx%d..", LOWORD(lParam), HIWORD(lParam));
-    QVI_RequestWindowedMode(false);
+    RequestWindowedMode(false);
 }
 
 // ---- Focus and closing ----------------------------------------------------------------
@@ -80,7 +80,7 @@ void QueueActivationEvent(bool active)
     QVI_QueueEvent(&event);
 }
 
-void QVI_OnActivate(WPARAM wParam)
+void OnActivate(WPARAM wParam)
 {
     const bool minimised = HIWORD(wParam) != 0;
     const bool active = LOWORD(wParam) != WA_INACTIVE && !minimised;
@@ -98,7 +98,7 @@ void QVI_OnActivate(WPARAM wParam)
     QVI_ReleaseAllKeys();
 }
 
-LRESULT QVI_OnClose()
+LRESULT OnClose()
 {
     // The program decides at once whether it may close (it may want to ask about unsaved
     // work first). The window itself stays: shutdown destroys it after the last frame.
@@ -110,7 +110,7 @@ LRESULT QVI_OnClose()
     return 1;
 }
 
-LRESULT QVI_OnDestroy(HWND window)
+LRESULT OnDestroy(HWND window)
 {
     // The engine forgets its window before it destroys it (at shutdown or to make it
     // anew). A window that goes while still known was destroyed by other code, and the
@@ -139,13 +139,13 @@ bool IsProgramSystemKey(WPARAM key)
     return key == kAltKey || (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
 }
 
-LRESULT QVI_OnKeyMessage(UINT message, WPARAM wParam)
+LRESULT OnKeyMessage(UINT message, WPARAM wParam)
 {
     QVI_PostKeyEvent(message == WM_KEYDOWN ? EVENT_KEY_DOWN : EVENT_KEY_UP, ToKeyCode(wParam));
     return 0;
 }
 
-LRESULT QVI_OnCharacterMessage(WPARAM wParam)
+LRESULT OnCharacterMessage(WPARAM wParam)
 {
     // Typed text must reach the console and the program in typing order, so it never waits
     // in the queue.
@@ -156,11 +156,11 @@ LRESULT QVI_OnCharacterMessage(WPARAM wParam)
     return 0;
 }
 
-LRESULT QVI_OnSystemKeyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT OnSystemKeyMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SYSKEYDOWN && wParam == kEnterKey) {
         // Alt+Enter switches between windowed and full screen; it is no key press.
-        QVI_RequestWindowedMode(!QVI_IsCurrentModeWindowed());
+        RequestWindowedMode(!IsCurrentModeWindowed());
         return 0;
     }
     // The state is written at once: the system may swallow the matching key-up.
@@ -198,7 +198,7 @@ bool IsButtonDown(UINT message)
            message == WM_XBUTTONDOWN;
 }
 
-void QVI_OnMouseMove(LPARAM lParam)
+void OnMouseMove(LPARAM lParam)
 {
     // Signed: with the mouse captured the pointer may be left of or above the client area.
     int x = static_cast<int16_t>(LOWORD(lParam));
@@ -211,14 +211,14 @@ void QVI_OnMouseMove(LPARAM lParam)
     QVI_PostMouseEventAt(EVENT_MOUSE_MOVE, 0, x, y, 0);
 }
 
-void QVI_OnMouseButton(UINT message, WPARAM wParam, LPARAM lParam)
+void OnMouseButton(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const float x = static_cast<float>(LOWORD(lParam));
     const float y = static_cast<float>(HIWORD(lParam));
     QVI_PostMouseEvent(IsButtonDown(message) ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, ButtonOf(message, wParam), x, y);
 }
 
-void QVI_OnMouseWheel(WPARAM wParam)
+void OnMouseWheel(WPARAM wParam)
 {
     // The position stored by the last move is already in program coordinates.
     const int x = static_cast<int32_t>(QVI_PeekKeyState(QV_KEY_MOUSE_X));
@@ -270,7 +270,7 @@ bool IsReadableDrop(HDROP drop)
     return namesInside;
 }
 
-LRESULT QVI_OnDropFiles(HDROP drop)
+LRESULT OnDropFiles(HDROP drop)
 {
     if (!IsReadableDrop(drop))
         return 0;
@@ -308,32 +308,32 @@ LRESULT CALLBACK QVI_WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     switch (message) {
     case WM_DESTROY:
-        return QVI_OnDestroy(window);
+        return OnDestroy(window);
     case WM_SIZE:
         if (wParam != SIZE_MAXIMIZED || !ApiObjectExists())
             break;
-        QVI_OnMaximize(window, lParam);
+        OnMaximize(window, lParam);
         return 0;
     case WM_ACTIVATE:
         if (ApiObjectExists())
-            QVI_OnActivate(wParam);
+            OnActivate(wParam);
         break;
     case WM_PAINT:
         // The renderer draws every frame; there is nothing to paint here.
         ValidateRect(window, nullptr);
         return 0;
     case WM_CLOSE:
-        return QVI_OnClose();
+        return OnClose();
     case WM_KEYDOWN:
     case WM_KEYUP:
-        return QVI_OnKeyMessage(message, wParam);
+        return OnKeyMessage(message, wParam);
     case WM_CHAR:
-        return QVI_OnCharacterMessage(wParam);
+        return OnCharacterMessage(wParam);
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        return QVI_OnSystemKeyMessage(window, message, wParam, lParam);
+        return OnSystemKeyMessage(window, message, wParam, lParam);
     case WM_MOUSEMOVE:
-        QVI_OnMouseMove(lParam);
+        OnMouseMove(lParam);
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -343,13 +343,13 @@ LRESULT CALLBACK QVI_WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MBUTTONUP:
     case WM_XBUTTONDOWN:
     case WM_XBUTTONUP:
-        QVI_OnMouseButton(message, wParam, lParam);
+        OnMouseButton(message, wParam, lParam);
         break;
     case WM_MOUSEWHEEL:
-        QVI_OnMouseWheel(wParam);
+        OnMouseWheel(wParam);
         break;
     case WM_DROPFILES:
-        return QVI_OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return OnDropFiles(reinterpret_cast<HDROP>(wParam));
     default:
         break;
     }
