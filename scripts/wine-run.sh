@@ -21,11 +21,13 @@ status=$?
 # A program's own crash ends inside Wine with the exception's status (5 for an access
 # violation). Wine 8.0 itself now and then dies of SIGSEGV (status 139) while tearing down a
 # 32-bit process, even one whose work is done, mostly when the machine is busy and sometimes
-# twice in a row; that death is Wine's, so the run is repeated, a moment later, up to three
-# times, and a program that really takes Wine down does so every time.
+# twice in a row; on a heavily loaded machine the process is also seen killed outright
+# (SIGKILL, status 137) after its last line of output. Those deaths are Wine's, so the run is
+# repeated, a moment later, up to three times, and a program that really takes Wine down
+# does so every time.
 for retry in 1 2 3; do
-  [[ $status -eq 139 ]] || break
-  echo "wine-run.sh: Wine died of SIGSEGV running $1; running it again" >&2
+  [[ $status -eq 139 || $status -eq 137 ]] || break
+  echo "wine-run.sh: Wine died (status $status) running $1; running it again" >&2
   sleep 0.$retry
   wine "$@" >"$out" 2>"$err" </dev/null
   status=$?
