@@ -241,6 +241,40 @@ TEST_P(DrawnScene, NinetySevenQuadsOfOneBitmapAllAppearFromTwoDraws) {
     }
 }
 
+// Negative sizes draw the mirrored quad (culling is off from the first frame on): bars that
+// grow to the left and upward, and bitmap lines whose sides swap, turning the texture over.
+TEST_P(DrawnScene, NegativeSizesDrawMirroredQuads) {
+    ASSERT_NE(Sprite(), nullptr);
+    TestImage screen;
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        Colour(1, 0, 0);
+        Rectangle(20, 20, -10, -8);  // x 10 to 20, y 12 to 20
+        Colour(0, 1, 0);
+        Rectangle(30, 12, -6, 8);    // x 24 to 30
+        Colour(1, 1, 1);
+        const float white[4] = {1, 1, 1, 1};
+        const float from[2] = {40, 10}, to[2] = {56, 10}, lower[2] = {40, 30}, lowerTo[2] = {56, 30};
+        g()->DrawBitmapLine(sprite_, from, to, -8, -8, white, white);      // y 6 to 14
+        g()->DrawBitmapLine(sprite_, lower, lowerTo, 8, 8, white, white);  // y 26 to 34
+    }, [&] { screen = Screen(); });
+    CheckSpots(screen, {
+        {10, 12, kRed, 0, "mirrored rectangle: its far corner"}, {19, 19, kRed, 0, "its given corner"},
+        {20, 15, kBackground, 0, "right of the given x"}, {15, 20, kBackground, 0, "below the given y"},
+        {9, 15, kBackground, 0, "left of it"}, {15, 11, kBackground, 0, "above it"},
+        {24, 12, kGreen, 0, "leftward bar"}, {29, 19, kGreen, 0, "leftward bar"}, {23, 15, kBackground, 0, "left of it"},
+        // A bitmap line's texture runs from p0 (its top) to p1 (its bottom), its left side
+        // at p0 - n x width / 2: the left of the sprite lies at the bottom of a rightward
+        // line, and at its top when the widths are negative.
+        {41, 7, kRed, 0, "negative widths: the sprite's top left"}, {41, 12, kGreen, 0, "its top right"},
+        {54, 7, kBlue, 0, "its bottom left"}, {54, 12, kWhite, 0, "its bottom right"},
+        {48, 5, kBackground, 0, "above the line"}, {48, 14, kBackground, 0, "below it"},
+        {41, 32, kRed, 0, "positive widths: the sprite's top left"}, {41, 27, kGreen, 0, "its top right"},
+        {54, 32, kBlue, 0, "its bottom left"}, {54, 27, kWhite, 0, "its bottom right"},
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(Renderers, DrawnScene, ::testing::Values("TestRenderer", "Direct3D11"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
