@@ -275,6 +275,45 @@ TEST_P(DrawnScene, NegativeSizesDrawMirroredQuads) {
     });
 }
 
+// Blend modes, filters and address modes outside the renderer's tables are kept and
+// answered as set; the renderer ignores them (saying so once), so what it last knew holds.
+TEST_P(DrawnScene, UnknownBlendModesAndSamplerValuesAreKeptWhileTheRendererKeepsItsLast) {
+    ASSERT_NE(Sprite(), nullptr);
+    QVI_ResetIgnoredRendererValueReports();
+    TestImage screen;
+    int blendMode = 0, textureFilter = 0;
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        g()->SetBlendMode(QV_BLEND_OFF);
+        Colour(1, 0, 0), Alpha(0.5f);
+        Rectangle(2, 2, 8, 8);  // blending off: full red
+        g()->SetBlendMode(99);
+        g()->SetTextureFilter(7);
+        g()->SetTextureAddressMode(0, 9, 9, 9);
+        blendMode = g()->GetBlendMode(), textureFilter = g()->GetTextureFilter();
+        Colour(0, 1, 0);
+        Rectangle(12, 2, 8, 8);  // still blending off
+        Colour(1, 1, 1), Alpha(1);
+        const float x22 = 22, y2 = 2;
+        g()->DrawBitmap(sprite_, &x22, &y2);  // still point-sampled
+        g()->SetBlendMode(QV_BLEND_ALPHA);
+        Colour(0, 1, 0), Alpha(0.5f);
+        Rectangle(30, 2, 8, 8);  // a known mode is applied again
+    }, [&] { screen = Screen(); });
+    EXPECT_EQ(blendMode, 99);
+    EXPECT_EQ(textureFilter, 7);
+    CheckSpots(screen, {
+        {5, 5, kRed, 0, "blending off"}, {15, 5, kGreen, 0, "blend mode 99 left blending off"},
+        {22, 2, kRed, 0, "bitmap: top left"}, {25, 2, kGreen, 0, "top right"}, {22, 5, kBlue, 0, "bottom left"},
+        {25, 5, kWhite, 0, "bottom right"}, {33, 5, {0, 128, 26, 255}, 2, "alpha blending again"},
+    });
+    for (const char* word : {"Renderer: ignored blend mode 99", "Renderer: ignored texture filter 7",
+                             "Renderer: ignored texture address mode 9"})
+        EXPECT_EQ(quaven_test::LogCapture::CountContaining(word, QV_LOG_WARNING), 1) << word;
+    quaven_test::LogCapture::Clear();
+}
+
 INSTANTIATE_TEST_SUITE_P(Renderers, DrawnScene, ::testing::Values("TestRenderer", "Direct3D11"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
