@@ -479,6 +479,17 @@ void QV_Graphics_ReleaseBitmap(Bitmap* bitmap)
     // Given back for good. Off the main thread the texture goes to the release queue, so
     // GET_BITMAP stays held until no other thread can find the record any more.
     QVI_Report(QV_LOG_INFO, "Releasing bitmap '%s'..", NameOf(bitmap));
+    // Without reference counting every release frees at once, under the main thread's
+    // drawing: another thread is told so and frees nothing. The last reference released
+    // from another thread still frees the record, its texture going to the release queue.
+    if (!g_core.referenceCounting && !QVI_IsBitmapRendererThread()) {
+        pool.Release();
+        QVI_ReportPopup(QV_LOG_ERROR,
+                        "QV_Graphics_ReleaseBitmap '%s' without reference counting is not possible from non-main "
+                        "thread.",
+                        NameOf(bitmap));
+        return;
+    }
     QVI_LockBitmap(bitmap);
     QVI_DestroyBitmapRecord(bitmap);
     QVI_UnlockBitmap(bitmap);
