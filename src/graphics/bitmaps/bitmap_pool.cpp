@@ -193,16 +193,18 @@ bool IsCreatableDescription(const char* name, const BitmapDescription* descripti
                    description->width, description->height, description->depth);
         return false;
     }
-    RendererImplementation* renderer = QVI_GetRenderer();
+    // A plain bitmap's pixels are made at any size the image loader can hold; only the upload
+    // of a texture the device cannot make fails. A render target is made on the device at once.
+    RendererImplementation* renderer = description->renderTarget ? QVI_GetRenderer() : nullptr;
     const int rendererMaximum = renderer ? renderer->GetMaximumTextureSize() : 0;
     const bool rendererLimits = rendererMaximum > 0 && rendererMaximum < kLargestBitmapSide;
     const int maximum = rendererLimits ? rendererMaximum : kLargestBitmapSide;
     const bool stackedFaces = description->textureType == QV_TEXTURE_TYPE_CUBE && !description->renderTarget;
     const int faceHeight = stackedFaces ? description->height / kCubeFaces : description->height;
     if (description->width > maximum || faceHeight > maximum || description->height > kLargestBitmapSide) {
-        QVI_Report(QV_LOG_ERROR,
-                   "QV_Graphics_CreateBitmap: bitmap '%s' size %dx%d exceeds the renderer's maximum texture size %d.",
-                   name, description->width, description->height, maximum);
+        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' size %dx%d exceeds %s %d.", name,
+                   description->width, description->height,
+                   rendererLimits ? "the renderer's maximum texture size" : "the largest bitmap side", maximum);
         return false;
     }
     // The checks the device makes too (depth formats, depth, cube faces), made on a copy
@@ -477,6 +479,17 @@ void QV_Graphics_ReleaseBitmap(Bitmap* bitmap)
     // Given back for good. Off the main thread the texture goes to the release queue, so
     // GET_BITMAP stays held until no other thread can find the record any more.
     QVI_Report(QV_LOG_INFO, "Releasing bitmap '%s'..", NameOf(bitmap));
+    // Without reference counting every release frees at once, under the main thread's
+    // drawing: another thread is told so and frees nothing. The last reference released
+    // from another thread still frees the record, its texture going to the release queue.
+    if (!g_core.referenceCounting && !QVI_IsBitmapRendererThread()) {
+        pool.Release();
+        QVI_ReportPopup(QV_LOG_ERROR,
+                        "QV_Graphics_ReleaseBitmap '%s' without reference counting is not possible from non-main "
+                        "thread.",
+                        NameOf(bitmap));
+        return;
+    }
     QVI_LockBitmap(bitmap);
     QVI_DestroyBitmapRecord(bitmap);
     QVI_UnlockBitmap(bitmap);

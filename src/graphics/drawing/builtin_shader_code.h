@@ -2,14 +2,16 @@
 
 #include <cstdint>
 
-// The compiled code of the two shaders built into the engine, made from their HLSL source
-// at build time by the platform's compiler, one pair of blocks per shader level.
+// The code of the two shaders built into the engine, made when the engine is built: the
+// source texts of ESSL20, ESSL30, GLSL21 and GLSL31 (both shaders) and of HLSL9 (the
+// distance-field shader only), and the compiled HLSL11 code of each shader level.
 
 enum BuiltInShader {
     kBuiltInDefaultShader = 0,         // "internal_default"
     kBuiltInDistanceFieldShader = 1,   // "internal_distance_field"
 };
 
+// Per stage the code and its size in bytes; a source text's size counts its terminating zero.
 struct BuiltInShaderCode {
     const uint8_t* vertexCode;
     int32_t vertexSize;

@@ -1,7 +1,7 @@
 // The two shaders built into the engine: "internal_default" (textured, vertex-coloured) and
-// "internal_distance_field" (the same with distance-field alpha, for text). Their interface
-// is Shader XML text kept here; their code ships with the engine for the renderer's
-// language and level (graphics/drawing/builtin_shader_code.h).
+// "internal_distance_field" (the same with distance-field alpha, for text). Their Shader XML
+// and their code ship with the engine, made when it is built, for the renderer's language
+// and level (graphics/drawing/builtin_shader_code.h).
 #include "graphics/drawing/batch_renderer.h"
 
 #include "core/byte_buffer.h"
@@ -18,44 +18,20 @@ namespace {
 const char kDefaultShaderName[] = "internal_default";
 const char kDistanceFieldShaderName[] = "internal_distance_field";
 
-// What both built-in shaders take: vertex format 7 and the engine's world-view-projection.
-#define BUILT_IN_SHADER_INTERFACE \
-    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n" \
-    "<root>\n" \
-    "<array id=\"info\"><node id=\"version\" value=\"2\"/><node id=\"revision\" value=\"2\"/></array>\n" \
-    "<array id=\"vertex_input\"><node id=\"position\" semantic=\"POSITION\"/>" \
-    "<node id=\"color\" semantic=\"COLOR\"/>" \
-    "<node id=\"texture_coordinate\" semantic=\"TEXTURE_COORDINATE_0\"/></array>\n" \
-    "<array id=\"vertex_constants\">" \
-    "<node id=\"world_view_proj\" type=\"FLOAT4X4\" semantic=\"WORLD_VIEW_PROJECTION_TRANSFORM\"/></array>\n"
-
-// The vertex stage writes mul(position, world_view_proj) and passes colour and texture
-// coordinate on; the pixel stage outputs colour x the diffuse sample.
-const char kDefaultShaderXml[] =
-    BUILT_IN_SHADER_INTERFACE
-    "<array id=\"vertex_output\"><node id=\"position\" type=\"FLOAT4\" semantic=\"POSITION\"/>"
-    "<node id=\"color\" type=\"FLOAT4\" semantic=\"COLOR\"/>"
-    "<node id=\"texture_coordinate\" type=\"FLOAT2\" semantic=\"TEXTURE_COORDINATE\"/></array>\n"
-    "<array id=\"pixel_textures\"><node id=\"diffuse\" type=\"2D\"/></array>\n"
-    "<array id=\"pixel_output\"><node id=\"color\"/></array>\n"
-    "</root>\n";
-
-// As the default shader; the pixel stage replaces the sample's alpha by
-// smoothstep(0.5 - smoothing.x, 0.5 + smoothing.x, alpha).
-const char kDistanceFieldShaderXml[] =
-    BUILT_IN_SHADER_INTERFACE
-    "<array id=\"vertex_output\"><node id=\"position\" type=\"FLOAT4\" semantic=\"POSITION\"/>"
-    "<node id=\"texture_coordinate\" type=\"FLOAT2\" semantic=\"TEXTURE_COORDINATE\"/>"
-    "<node id=\"color\" type=\"FLOAT4\" semantic=\"COLOR\"/></array>\n"
-    "<array id=\"pixel_constants\"><node id=\"smoothing\" type=\"FLOAT4\"/></array>\n"
-    "<array id=\"pixel_textures\"><node id=\"diffuse\" type=\"2D\"/></array>\n"
-    "<array id=\"pixel_output\"><node id=\"color\"/></array>\n"
-    "</root>\n";
+// The shader's Shader XML text as the engine carries it.
+const char* ShaderXml(BuiltInShader which)
+{
+    for (int i = 0; i < kBuiltInShaderXmlCount; ++i) {
+        if (kBuiltInShaderXmls[i].shader == which)
+            return reinterpret_cast<const char*>(kBuiltInShaderXmls[i].text);
+    }
+    return nullptr;
+}
 
 // Null when the engine carries no code for the renderer's language and level, and when
 // the pool could not make a loaded shader of it (a record left unloaded is given back, so
 // that the next initialisation starts afresh).
-Shader* CreateBuiltIn(BuiltInShader which, const char* name, const char* xml)
+Shader* CreateBuiltIn(BuiltInShader which, const char* name)
 {
     RendererImplementation* renderer = QVI_GetRenderer();
     if (!renderer)
@@ -65,7 +41,7 @@ Shader* CreateBuiltIn(BuiltInShader which, const char* name, const char* xml)
         return nullptr;
     ByteBuffer buffers[2];
     QVI_AppendShaderCode(buffers, code.vertexCode, code.vertexSize, code.pixelCode, code.pixelSize);
-    Shader* shader = QVI_TranslateShaderSource(name, xml, buffers);
+    Shader* shader = QVI_TranslateShaderSource(name, ShaderXml(which), buffers);
     if (shader && !(shader->flags & kShaderLoaded)) {
         QVI_FreeShaderRecord(shader);
         return nullptr;
@@ -77,11 +53,10 @@ Shader* CreateBuiltIn(BuiltInShader which, const char* name, const char* xml)
 
 void BatchRenderer::CreateBuiltInShaders()
 {
-    g_batch.defaultShader = CreateBuiltIn(kBuiltInDefaultShader, kDefaultShaderName, kDefaultShaderXml);
+    g_batch.defaultShader = CreateBuiltIn(kBuiltInDefaultShader, kDefaultShaderName);
     g_batch.textShader = g_batch.defaultShader;
     g_batch.currentShader = g_batch.defaultShader;
-    g_batch.distanceFieldShader =
-        CreateBuiltIn(kBuiltInDistanceFieldShader, kDistanceFieldShaderName, kDistanceFieldShaderXml);
+    g_batch.distanceFieldShader = CreateBuiltIn(kBuiltInDistanceFieldShader, kDistanceFieldShaderName);
 }
 
 void QVI_AppendShaderCode(ByteBuffer code[2], const void* vertexCode, int vertexSize, const void* pixelCode,
@@ -94,21 +69,21 @@ void QVI_AppendShaderCode(ByteBuffer code[2], const void* vertexCode, int vertex
     code[1].WriteBytes(pixelCode, pixelSize);
 }
 
-// Only HLSL11 carries compiled code in this engine; every other language, and every level
-// the table lacks, answers false.
+// The source-text languages carry one text per stage whatever the level; HLSL11 carries
+// compiled code for the levels the table lists. Anything else answers false.
 bool QVI_GetBuiltInShaderCode(BuiltInShader shader, int shaderLanguage, int shaderLevel, BuiltInShaderCode* out)
 {
     if (!out)
         return false;
     *out = BuiltInShaderCode{nullptr, 0, nullptr, 0};
-    if (shaderLanguage != QV_SHADER_LANGUAGE_HLSL11)
-        return false;
-    for (int i = 0; i < kBuiltInHlsl11ShaderCount; ++i) {
-        const BuiltInShaderEntry& entry = kBuiltInHlsl11Shaders[i];
-        if (entry.shader == shader && entry.level == shaderLevel) {
-            *out = entry.code;
-            return true;
-        }
+    for (int i = 0; i < kBuiltInShaderEntryCount; ++i) {
+        const BuiltInShaderEntry& entry = kBuiltInShaderEntries[i];
+        if (entry.shader != shader || entry.language != shaderLanguage)
+            continue;
+        if (shaderLanguage == QV_SHADER_LANGUAGE_HLSL11 && entry.level != shaderLevel)
+            continue;
+        *out = entry.code;
+        return true;
     }
     return false;
 }

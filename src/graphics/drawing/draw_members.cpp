@@ -206,11 +206,6 @@ void QV_Graphics_DrawBitmapLine(Bitmap* bitmap, const float p0[2], const float p
     if (ReportIfMissing(!bitmap || !p0 || !p1 || !colour0 || !colour1, "QV_Graphics_DrawBitmapLine",
                         "bitmap, end point or colour"))
         return;
-    if (width0 < 0.0f || width1 < 0.0f) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_DrawBitmapLine: invalid width %g or %g; nothing drawn.", width0,
-                   width1);
-        return;
-    }
     if (!IsDrawable(bitmap))
         return;
     const float dx = p1[1] - p0[1];
@@ -241,10 +236,6 @@ void QV_Graphics_DrawRectangle(const float* x, const float* y, const float* widt
 {
     if (ReportIfMissing(!x || !y || !width || !height, "QV_Graphics_DrawRectangle", "position or size"))
         return;
-    if (*width < 0.0f || *height < 0.0f) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_DrawRectangle: invalid size %g x %g; nothing drawn.", *width, *height);
-        return;
-    }
     if (!CurrentAlphaVisible())
         return;
     SetCorners(g_batchQuad, *x, *y, *width, *height);

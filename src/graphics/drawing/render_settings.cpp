@@ -56,14 +56,6 @@ bool IsStage(int stage, const char* member)
     return false;
 }
 
-bool AreFilters(int a, int b, int c, const char* member)
-{
-    if (QVI_IsTextureFilterValid(a) && QVI_IsTextureFilterValid(b) && QVI_IsTextureFilterValid(c))
-        return true;
-    QVI_Report(QV_LOG_WARNING, "%s: unknown texture filter (%d, %d, %d), ignored.", member, a, b, c);
-    return false;
-}
-
 void RequestTriple(int32_t triple[3], int a, int b, int c)
 {
     if (triple[0] == a && triple[1] == b && triple[2] == c)
@@ -187,12 +179,9 @@ float QV_Graphics_GetRenderStatef(int state)
 
 // ---- Blend mode, colour, alpha, depth ------------------------------------------------------
 
+// Any mode is kept and answered by GetBlendMode; the renderer ignores one it does not know.
 void QV_Graphics_SetBlendMode(int mode)
 {
-    if (!QVI_IsBlendModeValid(mode)) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_SetBlendMode: unknown blend mode %d, ignored.", mode);
-        return;
-    }
     if (g_batch.requested.blendMode == mode)
         return;
     g_batch.requested.blendMode = mode;
@@ -253,19 +242,18 @@ float QV_Graphics_GetDepth()
 }
 
 // ---- Texture stages ------------------------------------------------------------------------
+// Filters and address modes are kept as given, like blend modes: the renderer ignores values
+// it does not know. Only the stage, an index into the batch's tables, is checked.
 
 void QV_Graphics_SetTextureStageFilter(int stage, int magFilter, int minFilter, int mipFilter)
 {
-    const char* member = "QV_Graphics_SetTextureStageFilter";
-    if (!IsStage(stage, member) || !AreFilters(magFilter, minFilter, mipFilter, member))
+    if (!IsStage(stage, "QV_Graphics_SetTextureStageFilter"))
         return;
     RequestTriple(g_batch.requested.filter[stage], magFilter, minFilter, MipFilter(mipFilter));
 }
 
 void QV_Graphics_SetTextureFilter(int filter)
 {
-    if (!AreFilters(filter, filter, filter, "QV_Graphics_SetTextureFilter"))
-        return;
     RequestTriple(g_batch.requested.filter[0], filter, filter, MipFilter(filter));
 }
 
@@ -276,13 +264,8 @@ int QV_Graphics_GetTextureFilter()
 
 void QV_Graphics_SetTextureAddressMode(int stage, int u, int v, int w)
 {
-    const char* member = "QV_Graphics_SetTextureAddressMode";
-    if (!IsStage(stage, member))
+    if (!IsStage(stage, "QV_Graphics_SetTextureAddressMode"))
         return;
-    if (!QVI_IsTextureAddressModeValid(u) || !QVI_IsTextureAddressModeValid(v) || !QVI_IsTextureAddressModeValid(w)) {
-        QVI_Report(QV_LOG_WARNING, "%s: unknown address mode (%d, %d, %d), ignored.", member, u, v, w);
-        return;
-    }
     RequestTriple(g_batch.requested.address[stage], u, v, w);
 }
 

@@ -148,12 +148,13 @@ ShaderLoadRequest* TakeRequest(Shader* shader)
 }
 
 // A developer sees why the shader failed in a box that offers another try once the source
-// is fixed; anyone else, and a thread that may not block on a box, finds it in the log.
+// is fixed, on whichever thread loads it (the box blocks only that thread; the translator's
+// lock is already given back); anyone else finds it in the log.
 int ReportTranslationFailure(const Shader* shader, const String& report)
 {
     const String text = String::FromFormat("Failed to translate shader '%s':\n%s", shader->name, report.text);
     QVI_Report(QV_LOG_ERROR, "%s", text.text);
-    if (!g_core.developerMode || !QV_IsMainThread())
+    if (!g_core.developerMode)
         return SHADER_LOAD_FAILED;
     const int answer = QVI_ShowMessageBox(QV_LOG_ERROR, POPUP_BUTTONS_CANCEL_TRY_CONTINUE, text.text);
     return answer == QV_POPUP_TRY_AGAIN ? SHADER_LOAD_RETRY : SHADER_LOAD_FAILED;

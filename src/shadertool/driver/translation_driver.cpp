@@ -359,11 +359,14 @@ bool Initialize(uint32_t targetMask, const String& outputDirectory, bool skipUpT
     return true;
 }
 
-bool TranslateShaderXML(const String& xmlPath, const TranslationOptions& options, bool reload)
+namespace {
+
+// The translation of a Shader XML from its file, or from text when text is given.
+bool Translate(const String& xmlPath, const char* text, const TranslationOptions& options, bool reload)
 {
     Context& context = Ctx();
     context.reportLog.AppendFormat("Translating Shader XML '%s'...\n", xmlPath.text ? xmlPath.text : "");
-    bool ok = ReadShaderXML(xmlPath, nullptr, reload, false);
+    bool ok = ReadShaderXML(xmlPath, text, reload, false);
     if (ok) {
         context.options = options;
         ok = CheckTargetCapabilities(options.targetMask);
@@ -388,6 +391,22 @@ bool TranslateShaderXML(const String& xmlPath, const TranslationOptions& options
     context.errorLog.MoveInto(context.reportLog, nullptr);
     context.reportLog.Append(ok ? "\nTranslation SUCCEEDED\n" : "\nTranslation FAILED\n");
     return ok;
+}
+
+} // namespace
+
+bool TranslateShaderXML(const String& xmlPath, const TranslationOptions& options, bool reload)
+{
+    return Translate(xmlPath, nullptr, options, reload);
+}
+
+bool TranslateShaderXMLText(const String& name, const char* text, const TranslationOptions& options)
+{
+    if (!text) {
+        Ctx().reportLog.AppendError("no Shader XML text to translate.");
+        return false;
+    }
+    return Translate(name, text, options, false);
 }
 
 void Reset()

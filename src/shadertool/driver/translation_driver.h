@@ -29,6 +29,11 @@ bool Initialize(uint32_t targetMask, const String& outputDirectory, bool skipUpT
 // report log, which ends with "Translation SUCCEEDED" or "Translation FAILED".
 bool TranslateShaderXML(const String& xmlPath, const TranslationOptions& options, bool reload);
 
+// As TranslateShaderXML, for Shader XML text that no file holds (the engine's built-in
+// shaders, translated when the engine is built): name stands for the file in messages, and
+// its sources must be inline.
+bool TranslateShaderXMLText(const String& name, const char* text, const TranslationOptions& options);
+
 // Empties the per-shader state between two shaders: output name, both logs, the
 // translators' and the semantic checks' state, the preprocessor and the tokenizer, the
 // code buffers, the description, the jobs and the stamps. Compilers, translators, the

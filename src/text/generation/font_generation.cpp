@@ -27,9 +27,9 @@
 namespace {
 
 const char* const kNoDatabaseReason = "Font database not found or doesn't contain any arrays.";
-const char* const kSettingsReason = "Array 'settings' is missing or has bad parameters: check the font source.";
+const char* const kSettingsReason = "Array 'settings' is missing or has bad parms - see specifications.";
 const char* const kVersionReason = "Font database is of invalid version.";
-const char* const kGlyphsReason = "Array 'glyphs' is missing or has bad parameters: check the font source.";
+const char* const kGlyphsReason = "Array 'glyphs' is missing or has bad parms - see specifications.";
 
 const int kLargestSourceName = 511;
 const int kLatinGlyphCount = 256;
@@ -256,10 +256,9 @@ private:
                                                  s_.characterSets);
         }
 
+        // Sizes the rasteriser cannot take are refused by the rendering step.
         const double scaledSize = s_.sizePx * s_.outputScale;
         const int size = scaledSize < INT_MAX / 2 ? RoundHalfAway(scaledSize) : INT_MAX / 2;
-        if (size < 1)
-            return Fail("INPUT size_px must be greater than 0.");
         const String nativePath = QVI_FindFontTrueTypeFile(s_.ttf, folder.text);
         if (QVI_IsEmptyText(nativePath.text))
             return Fail("The TrueType file was not found.");
@@ -277,16 +276,13 @@ private:
                 return Fail("Distance field size_px must be greater than 0.");
             const char* spreadText = field->GetParameter("spread");
             spread = QVI_ParseFontSourceInt(spreadText, 0);
-            // A negative spread would turn every distance inside out.
-            if (spread <= 0)
+            if (spread == 0)
                 return Fail("Distance field spread is invalid.");
             const float smoothing = QVI_ParseFloat(field->GetParameter("smoothing"), 0.25f);
             if (!(smoothing >= 0.0f))
                 return Fail("Distance field smoothing is invalid.");
             const char* scaleText = field->GetParameter("scale");
             supersample = QVI_ParseFontSourceInt(scaleText, 1);
-            if (supersample < 1)
-                return Fail("Distance field scale must be greater than 0.");
             font_->flags |= FONT_DISTANCE_FIELD;
             font_->smoothing = smoothing;
             font_->spread = static_cast<float>(spread);

@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -26,13 +27,9 @@ namespace {
 // Coverage is boosted by half so that thin strokes of small sizes stay visible.
 const int kCoverageBoostNumerator = 3;
 const int kCoverageBoostDenominator = 2;
-// What a source may ask of the rasteriser: larger sizes only exhaust memory (a font's glyphs
-// must fit one atlas texture anyway), and the distance field's cost grows with the square of
-// its border.
-const int kLargestGlyphSizePx = 512;
-const int kLargestSupersample = 16;
-const int kLargestRasterPx = 2048;
-const int kLargestDistanceBorder = 128;
+// FreeType's largest pixel size: it quietly renders a larger request at this size, which the
+// glyphs' metrics would not know.
+const int64_t kLargestRasterPx = 0xFFFF;
 
 const uint32_t kWhite = 0x00FFFFFFu;  // R, G and B bytes 255, alpha byte 0 (little-endian)
 
@@ -183,13 +180,15 @@ bool MakeDistanceField(Bitmap* large, int supersample, int border, Bitmap* out)
     return true;
 }
 
-bool RenderSizesAcceptable(int sizePx, int renderSizePx, int supersample, int spread)
+// What the rendering's arithmetic needs: a raster of at least a pixel that FreeType renders as
+// asked, a supersampling the images can be divided by, and a border an int holds. Glyph
+// images too large for memory are refused one by one as they are made.
+bool RenderSizesAcceptable(int renderSizePx, int supersample, int spread)
 {
     const int64_t raster = static_cast<int64_t>(renderSizePx) * supersample;
     const int64_t border = static_cast<int64_t>(spread) * supersample;
-    return sizePx >= 1 && sizePx <= kLargestGlyphSizePx && renderSizePx >= 1 && renderSizePx <= kLargestGlyphSizePx &&
-           supersample >= 1 && supersample <= kLargestSupersample && raster <= kLargestRasterPx && spread >= 0 &&
-           border <= kLargestDistanceBorder;
+    return renderSizePx >= 1 && supersample >= 1 && raster <= kLargestRasterPx && border >= -INT_MAX &&
+           border <= INT_MAX;
 }
 
 bool IsNarrowAdvanceCodePoint(uint32_t codePoint)
@@ -298,13 +297,13 @@ void RenderGlyphs(FT_Face face, Font* font, const std::vector<int>& glyphs, cons
         }
         const int top = slot->bitmap_top / supersample;
         glyph.offsetX = ClampToInt16(-spread);
-        glyph.offsetY = static_cast<float>(settings.renderSizePx - top - spread);
+        glyph.offsetY = static_cast<float>(static_cast<int64_t>(settings.renderSizePx) - top - spread);
         *reachesAboveBaseline = *reachesAboveBaseline || top > 0;
         const int64_t width = glyph.image.pixels ? glyph.image.width : 0;
         if (IsNarrowAdvanceCodePoint(glyph.codePoint))
             glyph.advance = ClampToInt16(static_cast<int64_t>(settings.renderSizePx * 0.4));
         else
-            glyph.advance = ClampToInt16(width - 2 * spread + (glyph.codePoint < 256 ? -1 : 1));
+            glyph.advance = ClampToInt16(width - 2 * static_cast<int64_t>(spread) + (glyph.codePoint < 256 ? -1 : 1));
     }
 }
 
@@ -391,7 +390,7 @@ bool QVI_CreateFontGlyphBitmapsFromTTF(Font* font, const char* nativeTtfPath, in
 {
     if (!font || !nativeTtfPath)
         return false;
-    if (!RenderSizesAcceptable(sizePx, renderSizePx, supersample, spread)) {
+    if (!RenderSizesAcceptable(renderSizePx, supersample, spread)) {
         QVI_ReportPopup(QV_LOG_WARNING,
                         "QVI_CreateFontGlyphBitmapsFromTTF: size %d, render size %d, supersampling %d and spread %d "
                         "are out of range for font '%s'.",

@@ -116,6 +116,8 @@ TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     EXPECT_EQ(g()->CreateBitmap("negative", &description), nullptr);
     description = Description(512, 8, true);
     EXPECT_EQ(g()->CreateBitmap("huge", &description), nullptr);
+    description = Description(70000, 1);
+    EXPECT_EQ(g()->CreateBitmap("wider than images", &description), nullptr);
     description = Description(8, 8, false, 99);
     EXPECT_EQ(g()->CreateBitmap("unknown format", &description), nullptr);
     description = Description(8, 8, true, QV_TEXTURE_FORMAT_D16);
@@ -126,16 +128,38 @@ TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     EXPECT_EQ(g()->GetBitmapCount(), used);
     EXPECT_EQ(LogCapture::CountContaining("has invalid size -4x8x1"), 1);
     EXPECT_EQ(LogCapture::CountContaining("size 512x8 exceeds the renderer's maximum texture size 256"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("size 70000x1 exceeds the largest bitmap side 65535"), 1);
     EXPECT_EQ(LogCapture::CountContaining("has unknown texture format 99"), 1);
     EXPECT_EQ(LogCapture::CountContaining("has no description"), 1);
 
     Bitmap* canvas = Filled("canvas", 8, 8, Rgba8{1, 2, 3, 255});
     g()->ResizeBitmap(canvas, -1, 5);
-    g()->ResizeBitmap(canvas, 300, 2);
     EXPECT_TRUE(canvas->width == 8 && canvas->height == 8);
-    EXPECT_EQ(LogCapture::CountContaining("can't be resized to"), 2);
+    EXPECT_EQ(LogCapture::CountContaining("can't be resized to"), 1);
     EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 0);
     EXPECT_EQ(renderer_.CallCount("CreateTexture"), 1);
+    description = Description(64, 8, true);
+    Bitmap* target = g()->CreateBitmap("target", &description);
+    ASSERT_NE(target, nullptr);
+    g()->ResizeBitmap(target, 300, 8);
+    EXPECT_TRUE(target->width == 64 && LogCapture::CountContaining("can't be resized to") == 2)
+        << "a render target must fit the device's textures";
+
+    // A plain bitmap larger than the device's textures has its pixels; only its upload fails,
+    // until it is resized to a size the device takes.
+    description = Description(512, 8);
+    Bitmap* wide = g()->CreateBitmap("wide", &description);
+    ASSERT_TRUE(wide && wide->pixels && wide->width == 512);
+    memset(wide->pixels, 0xFF, 512 * 8 * 4);
+    g()->RefreshBitmap(wide);
+    EXPECT_FALSE(wide->hardware.loaded);
+    EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'wide' (512x8) to renderer."), 1);
+    g()->ResizeBitmap(canvas, 300, 2);
+    EXPECT_TRUE(canvas->width == 300 && canvas->height == 2 && canvas->pixels);
+    g()->ResizeBitmap(wide, 256, 4);
+    g()->RefreshBitmap(wide);
+    ASSERT_TRUE(wide->hardware.loaded);
+    EXPECT_EQ(TexturePixel(wide, 255, 3), (Rgba8{255, 255, 255, 255}));
 
     // A null bitmap is a log line for every member, never a crash.
     const uint32_t one = 1;

@@ -135,6 +135,20 @@ TEST_F(BitmapUpload, OtherThreadsQueueTheirDeviceWork) {
             EXPECT_EQ(call.threadId, GetCurrentThreadId()) << call.ToString();
         }
     }
+
+    // Without reference counting a release frees at once, which another thread may not do:
+    // it is told so, and the bitmap stays whole until the main thread releases it.
+    g_core.referenceCounting = 0;
+    Bitmap* kept = Filled("kept", 2, 2, kRed);
+    std::thread([&] { g()->ReleaseBitmap(kept); }).join();
+    EXPECT_EQ(LogCapture::CountPopups("QV_Graphics_ReleaseBitmap 'kept' without reference counting is not possible "
+                                      "from non-main thread."),
+              1);
+    EXPECT_TRUE(kept->header.name && kept->pixels && kept->hardware.loaded && g_bitmapReleaseQueue.count == 0);
+    EXPECT_EQ(TexturePixel(kept, 1, 1), kRed);
+    g()->ReleaseBitmap(kept);
+    EXPECT_EQ(kept->header.name, nullptr);
+    EXPECT_EQ(Textures(), 0);
 }
 
 TEST_F(BitmapUpload, UploadsWaitWhileTheDeviceIsDown) {

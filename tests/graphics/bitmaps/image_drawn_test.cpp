@@ -1,12 +1,16 @@
 // Image files drawn as a game draws them, on the tests' renderer and on the real Direct3D 11
-// renderer alike: a PNG and a TGA found by name through the search paths, drawn texel for
-// pixel and read back from the window.
+// renderer alike: a PNG and a TGA found by name through the search paths (the TGA registered
+// first and asked for later, as is a third one that a game thread then asks for), drawn texel
+// for pixel and read back from the window.
 #include <zlib.h>
 
 #include <string>
+#include <thread>
 
 #include "filesystem/backends.h"
+#include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
+#include "engine/resource_queues.h"
 #include "graphics/drawing/drawing_fixture.h"
 #include "support/back_buffer.h"
 #include "support/res_folder.h"
@@ -64,6 +68,7 @@ protected:
         res_.emplace("drawn-images");
         ASSERT_TRUE(res_->Put("data/sprites/quadrants.png", QuadrantsPng()));
         ASSERT_TRUE(res_->Put("data/sprites/quadrants_tga.tga", QuadrantsTga()));
+        ASSERT_TRUE(res_->Put("data/sprites/quadrants_late.png", QuadrantsPng()));
         qv->fileSystem->AddSearchPath("res://data", true);
     }
     void TearDown() override {
@@ -87,8 +92,18 @@ protected:
 TEST_P(ImageDrawn, APngAndATgaFoundByNameDrawTexelForPixel) {
     const QuavenGraphicsAPI* g = qv->graphics;
     Bitmap* png = g->GetBitmap("sprites/quadrants");
-    Bitmap* tga = g->GetBitmap("sprites/quadrants_tga");
-    ASSERT_TRUE(png && png->hardware.loaded && tga && tga->hardware.loaded);
+    // Registered first, loading nothing; asked for later, it loads and reaches the device.
+    Bitmap* tga = g->GetBitmapEx("sprites/quadrants_tga", QV_CACHE_NOTHING);
+    ASSERT_TRUE(tga && tga->state == BITMAP_REGISTERED && !tga->pixels && !tga->hardware.loaded);
+    EXPECT_EQ(g->GetBitmap("sprites/quadrants_tga"), tga);
+    ASSERT_TRUE(png && png->hardware.loaded && tga->hardware.loaded);
+    EXPECT_TRUE(tga->state == BITMAP_READY && tga->cacheMode == QV_CACHE_TEXTURE && tga->header.refCount == 1);
+    // Asked for by a game thread: loaded there, uploaded by the frame's pass over the queue.
+    Bitmap* late = g->GetBitmapEx("sprites/quadrants_late", QV_CACHE_NOTHING);
+    std::thread([&] { EXPECT_EQ(g->GetBitmap("sprites/quadrants_late"), late); }).join();
+    ASSERT_TRUE(late && late->pixels && !late->hardware.loaded);
+    QVI_ProcessBitmapResourceQueues();
+    EXPECT_TRUE(late->hardware.loaded && !late->pixels) << "uploaded, and its pixels not kept in mode 4";
     TestImage screen;
     Frame([&] {
         g->ClearColor(0, 0, 0);
@@ -96,6 +111,8 @@ TEST_P(ImageDrawn, APngAndATgaFoundByNameDrawTexelForPixel) {
         const float x10 = 10, x20 = 20, y10 = 10;
         g->DrawBitmap(png, &x10, &y10);
         g->DrawBitmap(tga, &x20, &y10);
+        const float x30 = 30;
+        g->DrawBitmap(late, &x30, &y10);
     }, [&] { screen = Screen(); });
     ASSERT_GT(screen.width, 0);
     for (int y = 0; y < 4; ++y)
@@ -104,10 +121,13 @@ TEST_P(ImageDrawn, APngAndATgaFoundByNameDrawTexelForPixel) {
             EXPECT_TRUE(PixelNear(screen, 10 + x, 10 + y, want, 0)) << "png " << x << "," << y;
             EXPECT_TRUE(PixelNear(screen, 20 + x, 10 + y, {want.r, want.g, want.b, screen.At(20 + x, 10 + y).a}, 0))
                 << "tga " << x << "," << y;
+            EXPECT_TRUE(PixelNear(screen, 30 + x, 10 + y, {want.r, want.g, want.b, screen.At(30 + x, 10 + y).a}, 0))
+                << "late " << x << "," << y;
         }
     EXPECT_TRUE(PixelNear(screen, 14, 10, {0, 0, 0, screen.At(14, 10).a}, 0));
     g->RemoveBitmapHandle(png);
     g->RemoveBitmapHandle(tga);
+    g->RemoveBitmapHandle(late);
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, ImageDrawn, ::testing::Values("TestRenderer", "Direct3D11"),

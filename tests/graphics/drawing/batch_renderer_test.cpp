@@ -76,17 +76,23 @@ TEST_F(Batch, SamplerValuesReachTheRendererMinificationFirstAndOnlyWhenChanged) 
         Rect(0, 0, 1, 1);
         EXPECT_EQ(LastNumbers("SetSamplerFilter"), (Numbers{0, 3, 3, 2}));
         EXPECT_EQ(qv->graphics->GetTextureFilter(), QV_FILTER_ANISOTROPIC);
-        // Out of range: refused and said, nothing reaches the renderer.
+        // A stage that does not exist is refused and said; values are kept as given and
+        // handed on, for the renderer to ignore what it does not know.
         renderer_.ClearCalls();
         qv->graphics->SetTextureStageFilter(4, 1, 1, 1);
-        qv->graphics->SetTextureFilter(7);
         qv->graphics->SetTextureAddressMode(-1, 1, 1, 1);
-        qv->graphics->SetBlendMode(9);
         Rect(0, 0, 1, 1);
         EXPECT_TRUE(renderer_.Calls().empty());
-        EXPECT_EQ(qv->graphics->GetBlendMode(), QV_BLEND_ADDITIVE);
-        EXPECT_EQ(Count("QV_Graphics_SetBlendMode: unknown blend mode 9, ignored."), 1);
         EXPECT_EQ(Count("QV_Graphics_SetTextureStageFilter: texture stage 4 does not exist (0 to 3), ignored."), 1);
+        qv->graphics->SetTextureFilter(7);
+        qv->graphics->SetTextureAddressMode(1, 9, 0, 2);
+        qv->graphics->SetBlendMode(9);
+        Rect(0, 0, 1, 1);
+        EXPECT_EQ(qv->graphics->GetBlendMode(), 9);
+        EXPECT_EQ(qv->graphics->GetTextureFilter(), 7);
+        EXPECT_EQ(LastNumbers("SetBlendMode"), (Numbers{9}));
+        EXPECT_EQ(LastNumbers("SetSamplerFilter"), (Numbers{0, 7, 7, 7}));
+        EXPECT_EQ(renderer_.CallCount("SetSamplerAddressMode"), 0) << "a zero in the triple keeps it from the renderer";
     });
     // The next frame starts from clamp, linear and alpha blending, told to the renderer again.
     renderer_.ClearCalls();

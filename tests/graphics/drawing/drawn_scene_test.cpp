@@ -241,6 +241,79 @@ TEST_P(DrawnScene, NinetySevenQuadsOfOneBitmapAllAppearFromTwoDraws) {
     }
 }
 
+// Negative sizes draw the mirrored quad (culling is off from the first frame on): bars that
+// grow to the left and upward, and bitmap lines whose sides swap, turning the texture over.
+TEST_P(DrawnScene, NegativeSizesDrawMirroredQuads) {
+    ASSERT_NE(Sprite(), nullptr);
+    TestImage screen;
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        Colour(1, 0, 0);
+        Rectangle(20, 20, -10, -8);  // x 10 to 20, y 12 to 20
+        Colour(0, 1, 0);
+        Rectangle(30, 12, -6, 8);    // x 24 to 30
+        Colour(1, 1, 1);
+        const float white[4] = {1, 1, 1, 1};
+        const float from[2] = {40, 10}, to[2] = {56, 10}, lower[2] = {40, 30}, lowerTo[2] = {56, 30};
+        g()->DrawBitmapLine(sprite_, from, to, -8, -8, white, white);      // y 6 to 14
+        g()->DrawBitmapLine(sprite_, lower, lowerTo, 8, 8, white, white);  // y 26 to 34
+    }, [&] { screen = Screen(); });
+    CheckSpots(screen, {
+        {10, 12, kRed, 0, "mirrored rectangle: its far corner"}, {19, 19, kRed, 0, "its given corner"},
+        {20, 15, kBackground, 0, "right of the given x"}, {15, 20, kBackground, 0, "below the given y"},
+        {9, 15, kBackground, 0, "left of it"}, {15, 11, kBackground, 0, "above it"},
+        {24, 12, kGreen, 0, "leftward bar"}, {29, 19, kGreen, 0, "leftward bar"}, {23, 15, kBackground, 0, "left of it"},
+        // A bitmap line's texture runs from p0 (its top) to p1 (its bottom), its left side
+        // at p0 - n x width / 2: the left of the sprite lies at the bottom of a rightward
+        // line, and at its top when the widths are negative.
+        {41, 7, kRed, 0, "negative widths: the sprite's top left"}, {41, 12, kGreen, 0, "its top right"},
+        {54, 7, kBlue, 0, "its bottom left"}, {54, 12, kWhite, 0, "its bottom right"},
+        {48, 5, kBackground, 0, "above the line"}, {48, 14, kBackground, 0, "below it"},
+        {41, 32, kRed, 0, "positive widths: the sprite's top left"}, {41, 27, kGreen, 0, "its top right"},
+        {54, 32, kBlue, 0, "its bottom left"}, {54, 27, kWhite, 0, "its bottom right"},
+    });
+}
+
+// Blend modes, filters and address modes outside the renderer's tables are kept and
+// answered as set; the renderer ignores them (saying so once), so what it last knew holds.
+TEST_P(DrawnScene, UnknownBlendModesAndSamplerValuesAreKeptWhileTheRendererKeepsItsLast) {
+    ASSERT_NE(Sprite(), nullptr);
+    QVI_ResetIgnoredRendererValueReports();
+    TestImage screen;
+    int blendMode = 0, textureFilter = 0;
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        g()->SetBlendMode(QV_BLEND_OFF);
+        Colour(1, 0, 0), Alpha(0.5f);
+        Rectangle(2, 2, 8, 8);  // blending off: full red
+        g()->SetBlendMode(99);
+        g()->SetTextureFilter(7);
+        g()->SetTextureAddressMode(0, 9, 9, 9);
+        blendMode = g()->GetBlendMode(), textureFilter = g()->GetTextureFilter();
+        Colour(0, 1, 0);
+        Rectangle(12, 2, 8, 8);  // still blending off
+        Colour(1, 1, 1), Alpha(1);
+        const float x22 = 22, y2 = 2;
+        g()->DrawBitmap(sprite_, &x22, &y2);  // still point-sampled
+        g()->SetBlendMode(QV_BLEND_ALPHA);
+        Colour(0, 1, 0), Alpha(0.5f);
+        Rectangle(30, 2, 8, 8);  // a known mode is applied again
+    }, [&] { screen = Screen(); });
+    EXPECT_EQ(blendMode, 99);
+    EXPECT_EQ(textureFilter, 7);
+    CheckSpots(screen, {
+        {5, 5, kRed, 0, "blending off"}, {15, 5, kGreen, 0, "blend mode 99 left blending off"},
+        {22, 2, kRed, 0, "bitmap: top left"}, {25, 2, kGreen, 0, "top right"}, {22, 5, kBlue, 0, "bottom left"},
+        {25, 5, kWhite, 0, "bottom right"}, {33, 5, {0, 128, 26, 255}, 2, "alpha blending again"},
+    });
+    for (const char* word : {"Renderer: ignored blend mode 99", "Renderer: ignored texture filter 7",
+                             "Renderer: ignored texture address mode 9"})
+        EXPECT_EQ(quaven_test::LogCapture::CountContaining(word, QV_LOG_WARNING), 1) << word;
+    quaven_test::LogCapture::Clear();
+}
+
 INSTANTIATE_TEST_SUITE_P(Renderers, DrawnScene, ::testing::Values("TestRenderer", "Direct3D11"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 

@@ -1,10 +1,12 @@
 // A game's own shader through the pool under Direct3D 11: translated to HLSL11, compiled by
 // the platform's compiler, made by the renderer; the constants the game sets reach the
-// pixels. A failed translation shows a developer the translator's report with a retry.
+// pixels. A failed translation shows a developer the translator's report with a retry, on
+// the main thread and on a game thread alike.
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "core/core_state.h"
 #include "graphics/drawing/drawing_fixture.h"
@@ -80,13 +82,25 @@ TEST_F(TranslatedShader, AFailedTranslationAsksADeveloperWhetherToTryAgain) {
     ASSERT_TRUE(answerer.Start({IDTRYAGAIN, IDCONTINUE}, 2));
     Shader* shader = g()->GetShader("fx/broken.xml");
     ASSERT_TRUE(answerer.Finish());
-    g_core.developerMode = g_core.logging = 0;
     EXPECT_FALSE(g()->IsShaderLoaded(shader));
     const std::vector<quaven_test::PopupRecord> boxes = answerer.Records();
     ASSERT_EQ(boxes.size(), 2u) << "Try again translated it once more";
     EXPECT_EQ(boxes[0].text.rfind("Failed to translate shader 'fx/broken.xml':\nTranslating Shader XML 'fx/broken.xml'...\n", 0), 0u);
     EXPECT_NE(boxes[0].text.find("fx/broken.xml(17:1) error: syntax error"), std::string::npos) << "the report, naming the XML file's line: " << boxes[0].text;
     EXPECT_NE(boxes[1].text.find("Translation FAILED"), std::string::npos);
+
+    // Loaded by a game thread, the same box blocks only that thread.
+    files_->Put("fx/broken_too.xml", broken);
+    quaven_test::PopupAnswerer threadAnswerer;
+    ASSERT_TRUE(threadAnswerer.Start({IDTRYAGAIN, IDCONTINUE}, 2));
+    Shader* fromThread = nullptr;
+    std::thread([&] { fromThread = g()->GetShader("fx/broken_too.xml"); }).join();
+    ASSERT_TRUE(threadAnswerer.Finish());
+    g_core.developerMode = g_core.logging = 0;
+    EXPECT_FALSE(fromThread == nullptr || g()->IsShaderLoaded(fromThread));
+    const std::vector<quaven_test::PopupRecord> threadBoxes = threadAnswerer.Records();
+    ASSERT_EQ(threadBoxes.size(), 2u);
+    EXPECT_EQ(threadBoxes[0].text.rfind("Failed to translate shader 'fx/broken_too.xml':\n", 0), 0u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Fonts generated from DejaVu Sans through FreeType: LATIN-1 by byte, UTF-8 from a strings
 // file, distance fields, styles, and sources that are broken in the ways games break them.
+#include <algorithm>
 #include <climits>
 #include <set>
 
@@ -108,11 +109,49 @@ TEST_F(TrueTypeSource, DistanceFieldFontsNeedVersionTwoAndASpread) {
     EXPECT_EQ(LogCapture::CountPopups("Failed to generate font from source 'fonts/old.xml': Distance field support "
                                       "requires font database version 2 or later."),
               1);
-    Generate("inside_out", Doc(Settings("<node id=\"VERSION\" value=\"2\"/>" + input +
-                                        "<node id=\"DISTANCE_FIELD\" spread=\"-2\"/>")),
+    Generate("no_spread", Doc(Settings("<node id=\"VERSION\" value=\"2\"/>" + input +
+                                       "<node id=\"DISTANCE_FIELD\" spread=\"0\"/>")),
              &generated);
     EXPECT_FALSE(generated);
-    EXPECT_EQ(LogCapture::CountPopupsContaining("inside_out.xml': Distance field spread is invalid."), 1);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("no_spread.xml': Distance field spread is invalid."), 1);
+}
+
+// Sizes are the source's to choose: a display font of 600 pixels, and a distance field of
+// spread 10 rendered 16 times larger, generate (each with one glyph, to keep it quick).
+TEST_F(TrueTypeSource, LargeFontsAndWideSupersampledDistanceFieldsGenerate) {
+    const std::string version = "<node id=\"VERSION\" value=\"2\"/>";
+    FontPtr display = Generate("display", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" "
+                                                                 "size_px=\"600\"/>") +
+                                              "<array id=\"glyphs\"><node id=\"72\"/></array>"));
+    const FontGlyph& h = display->glyphs['H'];
+    ASSERT_NE(h.image.pixels, nullptr);
+    EXPECT_NEAR(h.image.height, 600 * 0.73, 30) << "DejaVu's capitals stand 0.73 of the size";
+    EXPECT_GT(display->height, 400);
+    EXPECT_EQ(display->glyphs['I'].image.pixels, nullptr) << "only the glyphs the source names";
+
+    FontPtr field = Generate("wide_field", Doc(Settings(version + kTrueType +
+                                                        "<node id=\"DISTANCE_FIELD\" spread=\"10\" scale=\"16\"/>") +
+                                               "<array id=\"glyphs\"><node id=\"79\"/></array>"));
+    const FontGlyph& o = field->glyphs['O'];
+    ASSERT_NE(o.image.pixels, nullptr);
+    EXPECT_EQ(o.offsetX, -10);
+    EXPECT_EQ(field->spread, 10.0f);
+    EXPECT_GT(o.image.width, 2 * 10 + 10);
+    // Nearly nothing at the image's edge, a spread away from the outline; above the edge's
+    // half inside the ring.
+    const int middle = o.image.height / 2;
+    EXPECT_LT(Alpha(o, 0, middle), 10);
+    int highest = 0;
+    for (int x = 0; x < o.image.width / 2; ++x) highest = std::max<int>(highest, Alpha(o, x, middle));
+    EXPECT_GT(highest, 128);
+
+    // A negative spread is the source's own: it is no distance field, but it is kept.
+    FontPtr negative = Generate("negative_spread", Doc(Settings(version + kTrueType +
+                                                               "<node id=\"DISTANCE_FIELD\" spread=\"-2\"/>") +
+                                                      "<array id=\"glyphs\"><node id=\"79\"/></array>"));
+    EXPECT_EQ(negative->spread, -2.0f);
+    EXPECT_NE(negative->glyphs['O'].image.pixels, nullptr);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("Failed to generate font"), 0);
 }
 
 TEST_F(TrueTypeSource, AllCapsDrawsSmallLettersAsCapitalsAndBoldStillRenders) {
@@ -140,8 +179,8 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
         {"corrupt_ttf", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"Corrupt.ttf\"/>")),
          "Rendering the TrueType file failed."},
         {"no_settings", Doc("<array id=\"glyphs\"><node id=\"65\"/></array>"),
-         "Array 'settings' is missing or has bad parameters: check the font source."},
-        {"no_input", Doc(Settings(version)), "Array 'settings' is missing or has bad parameters: check the font source."},
+         "Array 'settings' is missing or has bad parms - see specifications."},
+        {"no_input", Doc(Settings(version)), "Array 'settings' is missing or has bad parms - see specifications."},
         {"version_zero", Doc(Settings("<node id=\"VERSION\" value=\"0\"/>" + kTrueType)),
          "Font database is of invalid version."},
         {"not_xml", "this is no database", "Font database not found or doesn't contain any arrays."},
@@ -149,7 +188,9 @@ TEST_F(TrueTypeSource, BrokenSourcesFailWithTheirReasonAndOutOfRangeScalesFallBa
          "Rendering the TrueType file failed."},
         {"no_supersampling",
          Doc(Settings(version + kTrueType + "<node id=\"DISTANCE_FIELD\" spread=\"2\" scale=\"0\"/>")),
-         "Distance field scale must be greater than 0."},
+         "Rendering the TrueType file failed."},
+        {"no_size", Doc(Settings(version + "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"-3\"/>")),
+         "Rendering the TrueType file failed."},
     };
     PutFile("fonts/Corrupt.ttf", std::string("\0\1\0\0garbage", 11) + std::string(3000, '\x7f'));
     for (const Case& c : cases) {

@@ -242,6 +242,12 @@ bool RendImpDirect3D11::CreateRasterizerStates()
                 return false;
         }
     }
+    // A new or cleared context culls back faces and has no scissor rectangle, while the
+    // graphics API's cull mode (none until the game sets another) holds from the first
+    // draw on: mirrored quads of the first frame would otherwise vanish.
+    scissorOn = 0;
+    if (context)
+        context->RSSetState(rasterizerStates[CurrentCullMode()][0]);
     return true;
 }
 

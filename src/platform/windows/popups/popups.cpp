@@ -44,11 +44,13 @@ bool DeveloperQuestionsAllowed(int level) {
     return g_core.logging && g_core.developerMode && level >= g_core.loggingVerboseLevel;
 }
 
-// Non-blocking popups run on their own thread, and a full-screen game must not be the
-// owner either: both hang the box on the desktop instead of the main window.
+// Non-blocking popups and boxes of game threads run on threads that do not own the main
+// window (owning it would tie the box to the main thread's message queue, which may be
+// waiting for the very thread that shows it), and a full-screen game must not be the owner
+// either: all of them hang the box on the desktop instead of the main window.
 HWND ChooseOwnerWindow() {
     const ProgramInterface* program = g_core.settings;
-    if (QVI_IsNonBlockingPopupsFeatureSet() || (program && program->video.windowed == 0))
+    if (QVI_IsNonBlockingPopupsFeatureSet() || !QV_IsMainThread() || (program && program->video.windowed == 0))
         return GetDesktopWindow();
     HWND owner = g_core.mainWindow;
     // A window destroyed a moment ago would make MessageBoxA fail and show nothing.
