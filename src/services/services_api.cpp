@@ -105,11 +105,7 @@ bool RequestScores(int first, int count, LeaderboardFilter filter, const char* c
         return false;
     QVI_Report(QV_LOG_INFO, "Requesting scores %d..%d (%d scores) for category '%s' with filter '%s'", first,
                LastRank(first, count), count, Printable(category), QVI_LeaderboardFilterName(filter));
-    if (count <= 0) {
-        // Nothing to ask the service for; the one answer a request promises is an empty one.
-        QVI_SendLeaderboardScoresEvent(category, filter, first, 0, nullptr, 0);
-        return true;
-    }
+    // A request of no scores goes to the service too: its answer carries the category's total.
     const bool accepted = leaderboards->RequestScores(first, count, filter, category);
     if (!accepted)
         QVI_Report(QV_LOG_INFO, "RequestScores returned false. No return event will be sent.");
@@ -123,10 +119,6 @@ bool RequestScoresAroundUserRank(int player, int count, const char* category)
         return false;
     QVI_Report(QV_LOG_INFO, "Requesting %d scores around user #%d for category '%s'", count, player,
                Printable(category));
-    if (count <= 0) {
-        QVI_SendLeaderboardScoresEvent(category, QV_LEADERBOARD_FILTER_GLOBAL, 1, 0, nullptr, 0);
-        return true;
-    }
     const bool accepted = leaderboards->RequestScoresAroundUserRank(player, count, category);
     if (!accepted)
         QVI_Report(QV_LOG_INFO, "RequestScoresAroundUserRank returned false. No return event will be sent.");
