@@ -7,6 +7,7 @@
 #include "services/leaderboard_categories.h"
 #include "services/leaderboard_events.h"
 #include "services/resolved_implementations.h"
+#include "services/ugc_pass_through.h"
 
 namespace {
 
@@ -268,20 +269,6 @@ bool UgcIsAvailable()
     return ugc && ugc->IsAvailable();
 }
 
-// The pass-on members cannot know how many arguments the game gave: they hand on the first
-// UGC_PASSED_ARGUMENT_WORDS words of their own argument area (cdecl, just above the return
-// address), and the service reads what it expects.
-#define QVI_PASSED_WORDS(words) words[0], words[1], words[2], words[3], words[4], words[5], words[6], words[7]
-static_assert(UGC_PASSED_ARGUMENT_WORDS == 8, "QVI_PASSED_WORDS names each passed word");
-
-__attribute__((noinline)) void UgcCall1(...)
-{
-    if (UGCImplementation* ugc = QVI_UGCImplementation()) {
-        const int32_t* words = static_cast<const int32_t*>(__builtin_frame_address(0)) + 2;
-        ugc->Call6(QVI_PASSED_WORDS(words));
-    }
-}
-
 bool UgcCall2()
 {
     UGCImplementation* ugc = QVI_UGCImplementation();
@@ -318,14 +305,6 @@ int32_t UgcCall7(int32_t a)
     return ugc ? ugc->Call12(a) : 0;
 }
 
-__attribute__((noinline)) void UgcCall8(...)
-{
-    if (UGCImplementation* ugc = QVI_UGCImplementation()) {
-        const int32_t* words = static_cast<const int32_t*>(__builtin_frame_address(0)) + 2;
-        ugc->Call13(QVI_PASSED_WORDS(words));
-    }
-}
-
 const QuavenAchievementsAPI kAchievements = {
     UnlockAchievement, SetAchievementProgress, CanShowAchievements, ShowAchievements, AchievementsCall4,
     AchievementsCall5,
@@ -352,8 +331,8 @@ const QuavenSocialAPI kSocial = {
 
 const QuavenStatisticsAPI kStatistics = {StatisticsCall0};
 
-const QuavenUGCAPI kUgc = {UgcIsAvailable, UgcCall1, UgcCall2, UgcCall3, UgcCall4,
-                           UgcCall5,       UgcCall6, UgcCall7, UgcCall8};
+const QuavenUGCAPI kUgc = {UgcIsAvailable, QVI_UgcCall1, UgcCall2, UgcCall3,    UgcCall4,
+                           UgcCall5,       UgcCall6,     UgcCall7, QVI_UgcCall8};
 
 }  // namespace
 
