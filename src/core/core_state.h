@@ -47,6 +47,8 @@ struct CoreState {
     uint8_t rendererCallInProgress;
 
     // The sound implementation in use (the null implementation once sound is off or gone).
+    // Set only through the sound module's QVI_UseSoundImplementation, which also decides
+    // whether the module plays through it.
     SoundImplementation* sound;
 
     // Feature ALLOW_MULTIPLE_PROGRAM_INSTANCES: the single-instance check is skipped.

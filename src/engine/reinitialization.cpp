@@ -9,14 +9,12 @@
 #include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/engine_log.h"
-#include "core/locks.h"
 #include "engine/program/program_library.h"
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
 #include "sound/interface/sound_implementation.h"
-#include "sound/interface/sound_record.h"
 #include "sound/sound_api.h"
 #include "sound/sound_implementation_null.h"
 
@@ -80,22 +78,6 @@ void ApplyFullscreenRule(VideoParameters* video)
         video->windowed = 1;
 }
 
-// Every record of the sound pool that holds its data loads its file again through the
-// implementation now in use. A hibernated record loads when it is next asked for; data
-// loaded into it now would outlive its hibernation.
-void ReloadPooledSounds()
-{
-    QVI_LockMutexById(MUTEX_GET_SOUND);
-    Sound* records = QVI_GetSoundPoolRecords();
-    const int32_t used = QVI_GetSoundPoolUsedCount();
-    for (int32_t i = 0; records && i < used; ++i) {
-        Sound* sound = &records[i];
-        if (sound->header.name && sound->residency != 0 && !QVI_ResolveSoundFile(sound))
-            qv->LogEx(QV_LOG_WARNING, "Unable to reload sound '%s'", sound->header.name);
-    }
-    QVI_UnlockMutexById(MUTEX_GET_SOUND);
-}
-
 // Sound was off and the new parameters turn it on: the DirectSound implementation takes
 // over from the silent one. Every copy of the no-sound flag is cleared first, since the
 // device is set up from the saved parameters and the sound members test the video state.
@@ -114,20 +96,18 @@ void BringSoundBack(ProgramInterface* record)
     qv->LogEx(QV_LOG_SYSTEM, "Loading Sound Implementation...");
     SoundImplementation* sound = QVI_GetStaticSoundImplementation();
     if (sound) {
-        QVI_SetSoundModuleImplementation(sound);
+        QVI_UseSoundImplementation(sound);
         if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
-            g_core.sound = sound;
             qv->LogEx(QV_LOG_SYSTEM, "SoundImplementation initialized.");
             sound->SetMasterVolume(QVI_GetSoundMasterVolume());
-            ReloadPooledSounds();
+            QVI_ReloadPooledSounds();
             return;
         }
     }
     qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
-    g_core.sound = SoundImplementationNull::GetInstance();
     // The module must not play through a device that never came up.
-    QVI_SetSoundModuleImplementation(g_core.sound);
-    ReloadPooledSounds();
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
+    QVI_ReloadPooledSounds();
 }
 
 }  // namespace

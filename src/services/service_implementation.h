@@ -168,12 +168,8 @@ protected:
     ~StatisticImplementation() = default;
 };
 
-// How many 32-bit argument words the engine passes on to the variadic UGC slots: the
-// sub-table members take any arguments and cannot know how many the game gave, so they pass
-// this many words from their own argument area (cdecl: the caller pops, extra words are
-// harmless).
-enum { UGC_PASSED_ARGUMENT_WORDS = 8 };
-
+// The variadic slots 6 and 13 receive every argument word the game passed to the sub-table's
+// Call1 and Call8, unchanged (services/ugc_pass_through.cpp).
 class UGCImplementation : public BaseImplementation {
 public:
     ImplementationKind QV_MEMBER GetKind() override { return IMPLEMENTATION_UGC; }

@@ -7,6 +7,7 @@
 #include "services/leaderboard_categories.h"
 #include "services/leaderboard_events.h"
 #include "services/resolved_implementations.h"
+#include "services/ugc_pass_through.h"
 
 namespace {
 
@@ -105,11 +106,7 @@ bool RequestScores(int first, int count, LeaderboardFilter filter, const char* c
         return false;
     QVI_Report(QV_LOG_INFO, "Requesting scores %d..%d (%d scores) for category '%s' with filter '%s'", first,
                LastRank(first, count), count, Printable(category), QVI_LeaderboardFilterName(filter));
-    if (count <= 0) {
-        // Nothing to ask the service for; the one answer a request promises is an empty one.
-        QVI_SendLeaderboardScoresEvent(category, filter, first, 0, nullptr, 0);
-        return true;
-    }
+    // A request of no scores goes to the service too: its answer carries the category's total.
     const bool accepted = leaderboards->RequestScores(first, count, filter, category);
     if (!accepted)
         QVI_Report(QV_LOG_INFO, "RequestScores returned false. No return event will be sent.");
@@ -123,10 +120,6 @@ bool RequestScoresAroundUserRank(int player, int count, const char* category)
         return false;
     QVI_Report(QV_LOG_INFO, "Requesting %d scores around user #%d for category '%s'", count, player,
                Printable(category));
-    if (count <= 0) {
-        QVI_SendLeaderboardScoresEvent(category, QV_LEADERBOARD_FILTER_GLOBAL, 1, 0, nullptr, 0);
-        return true;
-    }
     const bool accepted = leaderboards->RequestScoresAroundUserRank(player, count, category);
     if (!accepted)
         QVI_Report(QV_LOG_INFO, "RequestScoresAroundUserRank returned false. No return event will be sent.");
@@ -276,20 +269,6 @@ bool UgcIsAvailable()
     return ugc && ugc->IsAvailable();
 }
 
-// The pass-on members cannot know how many arguments the game gave: they hand on the first
-// UGC_PASSED_ARGUMENT_WORDS words of their own argument area (cdecl, just above the return
-// address), and the service reads what it expects.
-#define QVI_PASSED_WORDS(words) words[0], words[1], words[2], words[3], words[4], words[5], words[6], words[7]
-static_assert(UGC_PASSED_ARGUMENT_WORDS == 8, "QVI_PASSED_WORDS names each passed word");
-
-__attribute__((noinline)) void UgcCall1(...)
-{
-    if (UGCImplementation* ugc = QVI_UGCImplementation()) {
-        const int32_t* words = static_cast<const int32_t*>(__builtin_frame_address(0)) + 2;
-        ugc->Call6(QVI_PASSED_WORDS(words));
-    }
-}
-
 bool UgcCall2()
 {
     UGCImplementation* ugc = QVI_UGCImplementation();
@@ -326,14 +305,6 @@ int32_t UgcCall7(int32_t a)
     return ugc ? ugc->Call12(a) : 0;
 }
 
-__attribute__((noinline)) void UgcCall8(...)
-{
-    if (UGCImplementation* ugc = QVI_UGCImplementation()) {
-        const int32_t* words = static_cast<const int32_t*>(__builtin_frame_address(0)) + 2;
-        ugc->Call13(QVI_PASSED_WORDS(words));
-    }
-}
-
 const QuavenAchievementsAPI kAchievements = {
     UnlockAchievement, SetAchievementProgress, CanShowAchievements, ShowAchievements, AchievementsCall4,
     AchievementsCall5,
@@ -360,8 +331,8 @@ const QuavenSocialAPI kSocial = {
 
 const QuavenStatisticsAPI kStatistics = {StatisticsCall0};
 
-const QuavenUGCAPI kUgc = {UgcIsAvailable, UgcCall1, UgcCall2, UgcCall3, UgcCall4,
-                           UgcCall5,       UgcCall6, UgcCall7, UgcCall8};
+const QuavenUGCAPI kUgc = {UgcIsAvailable, QVI_UgcCall1, UgcCall2, UgcCall3,    UgcCall4,
+                           UgcCall5,       UgcCall6,     UgcCall7, QVI_UgcCall8};
 
 }  // namespace
 

@@ -201,6 +201,12 @@ void SimulatedCloudImplementation::LoadStore()
         return;
     at += 4;
     // The count is only a promise: entries are read while the file holds them.
+    struct Restored {
+        const char* name;
+        const uint8_t* bytes;
+        int32_t size;
+    };
+    Array<Restored> restored;
     for (uint32_t i = 0; i < count; ++i) {
         const void* end = memchr(data + at, 0, static_cast<size_t>(length - at));
         if (!end)
@@ -219,11 +225,19 @@ void SimulatedCloudImplementation::LoadStore()
             continue;
         if (at + signedSize > length)
             break;
-        // Restored without rewriting the file: it already holds these bytes.
-        if (!Store(name, data + at, signedSize))
-            break;
+        if (!Store(name, data + at, signedSize)) {
+            // A blob that cannot be held must not be written out of the file.
+            QVI_Report(QV_LOG_ERROR, "SimulatedCloud: out of memory while reading '%s'; the file is unchanged.",
+                       kCloudFile);
+            return;
+        }
+        restored.Add(Restored{name, data + at, signedSize});
         at += signedSize;
     }
+    // Each restored blob is stored again through Write, which rewrites the file. Every blob
+    // is in the map by now, so each file written on the way holds all of them.
+    for (int i = 0; i < restored.count; ++i)
+        Write(restored.data[i].name, restored.data[i].bytes, restored.data[i].size);
 }
 
 void SimulatedCloudImplementation::SaveStore()

@@ -37,9 +37,12 @@ void QV_SetMusicLooping(bool looping);
 Sound* QV_GetCurrentMusic();
 void QV_SlideMusicVolume(float target, float seconds);
 
-// Hands the sound module the implementation it loads and plays through (null: none), clears
-// its channel table and forgets the music (the new implementation plays none of it).
-void QVI_SetSoundModuleImplementation(SoundImplementation* implementation);
+// Makes the implementation the one in use: the core's (CoreState::sound, its only store) and,
+// unless the sound module is to have none, the one the module loads and plays through. The
+// channel table is cleared and the music forgotten (the new implementation plays none of it).
+// With sound off at start-up the core takes the null implementation and the module none: its
+// members return at once and new records stay unloaded.
+void QVI_UseSoundImplementation(SoundImplementation* implementation, bool soundModuleGetsNone = false);
 // The module's master volume, 1.0 until the program changes it.
 float QVI_GetSoundMasterVolume();
 // Once per drawn frame, right after the implementation's BeginFrame: delayed starts, fades,
@@ -53,6 +56,10 @@ int32_t QVI_GetSoundPoolUsedCount();
 // Loads the record's file again through the current implementation (the name itself when it
 // has an extension, else ".wav", ".ogg" and ".mp3" in turn); false when nothing loaded.
 bool QVI_ResolveSoundFile(Sound* sound);
+// After a new implementation has come in: every record in use, and every record that holds
+// data, loads its file again through it ("Unable to reload sound '%s'" for each failure).
+// Hibernated records load when they are next asked for.
+void QVI_ReloadPooledSounds();
 
 // One entry of the channel table. The developer overlay reads the id and the sound.
 struct SoundChannel {

@@ -19,7 +19,15 @@ SoundChannel g_channels[kSoundChannelCount];
 int32_t g_used = 0;
 uint32_t g_nextId = 1;
 uint32_t g_lastUpdateTime = 0;
-SoundImplementation* g_implementation = nullptr;
+// Set while sound has been off since start-up: the core's implementation (CoreState::sound)
+// is then the null one, and the module has none.
+bool g_moduleHasNone = false;
+
+// The implementation the module loads and plays through.
+SoundImplementation* Implementation()
+{
+    return g_moduleHasNone ? nullptr : g_core.sound;
+}
 
 // A sound started again this soon after its last start is refused, so that one event
 // handled twice does not double the sound.
@@ -80,7 +88,7 @@ bool HasPlayedOut(const SoundChannel& channel, uint32_t now)
     const int64_t playedMs = static_cast<uint32_t>(now - channel.startTime);
     if (playedMs < LengthMs(channel.sound) - kExpiryMarginMs)
         return false;
-    return !g_implementation || !g_implementation->IsChannelPlaying(channel.handle);
+    return !Implementation() || !Implementation()->IsChannelPlaying(channel.handle);
 }
 
 // Drops an entry without a sound (a refused start) and one whose sound has played out.
@@ -157,8 +165,9 @@ uint32_t StartSoundChannel(int32_t index, Sound* sound, float volume, float pan,
         return 0;
 
     sound->lastStartTime = now;
+    SoundImplementation* implementation = Implementation();
     const SoundChannelHandle handle =
-        g_implementation ? g_implementation->PlaySoundEx(sound, volume, pan, pitch, loop) : 0;
+        implementation ? implementation->PlaySoundEx(sound, volume, pan, pitch, loop) : 0;
     SoundChannel& channel = g_channels[index];
     channel.handle = handle;
     channel.pan = pan;
@@ -231,8 +240,8 @@ void StopSoundChannel(uint32_t id)
     SoundChannel* channel = FindChannel(id);
     if (!channel)
         return;
-    if (channel->started && g_implementation)
-        g_implementation->StopChannel(channel->handle);
+    if (channel->started && Implementation())
+        Implementation()->StopChannel(channel->handle);
     RemoveSoundChannel(IndexOf(channel));
 }
 
@@ -243,8 +252,8 @@ void SetSoundChannelVolume(uint32_t id, float volume)
     if (!channel || std::fabs(channel->volume - volume) < kVolumeEpsilon)
         return;
     channel->volume = volume;
-    if (channel->started && g_implementation)
-        g_implementation->SetChannelVolume(channel->handle, volume);
+    if (channel->started && Implementation())
+        Implementation()->SetChannelVolume(channel->handle, volume);
 }
 
 void FadeOutSoundChannel(uint32_t id, float seconds)
@@ -271,7 +280,7 @@ bool IsSoundChannelPlaying(uint32_t id)
         return false;
     if (!channel->started || channel->loop)
         return true;
-    if (g_implementation && g_implementation->IsChannelPlaying(channel->handle))
+    if (Implementation() && Implementation()->IsChannelPlaying(channel->handle))
         return true;
     RemoveSoundChannel(IndexOf(channel));
     return false;
@@ -328,12 +337,13 @@ void UpdateChannels(float seconds)
 
 SoundImplementation* QVI_GetSoundModuleImplementation()
 {
-    return g_implementation;
+    return Implementation();
 }
 
-void QVI_SetSoundModuleImplementation(SoundImplementation* implementation)
+void QVI_UseSoundImplementation(SoundImplementation* implementation, bool soundModuleGetsNone)
 {
-    g_implementation = implementation;
+    g_core.sound = implementation;
+    g_moduleHasNone = soundModuleGetsNone;
     memset(g_channels, 0, sizeof g_channels);
     g_used = 0;
     g_lastUpdateTime = QVI_SoundClock();
@@ -434,8 +444,8 @@ void QV_SetChannelPan(uint32_t id, float pan)
     if (!channel || !TakePan("QV_SetChannelPan", &pan))
         return;
     channel->pan = pan;
-    if (channel->started && g_implementation)
-        g_implementation->SetChannelPan(channel->handle, pan);
+    if (channel->started && Implementation())
+        Implementation()->SetChannelPan(channel->handle, pan);
 }
 
 void QV_SetChannelVolume(uint32_t channel, float volume)
@@ -447,8 +457,8 @@ void QV_SetChannelVolume(uint32_t channel, float volume)
 void QV_SetChannelPaused(uint32_t id, bool paused)
 {
     SoundChannel* channel = QVI_IsSoundOff() ? nullptr : FindChannel(id);
-    if (channel && channel->started && g_implementation)
-        g_implementation->SetChannelPaused(channel->handle, paused);
+    if (channel && channel->started && Implementation())
+        Implementation()->SetChannelPaused(channel->handle, paused);
 }
 
 void QV_SetChannelLooping(uint32_t id, bool looping)
@@ -457,8 +467,8 @@ void QV_SetChannelLooping(uint32_t id, bool looping)
     if (!channel)
         return;
     channel->loop = looping ? 1 : 0;
-    if (channel->started && g_implementation)
-        g_implementation->SetChannelLooping(channel->handle, looping);
+    if (channel->started && Implementation())
+        Implementation()->SetChannelLooping(channel->handle, looping);
 }
 
 void QV_SetChannelPitch(uint32_t id, float pitch)
@@ -467,8 +477,8 @@ void QV_SetChannelPitch(uint32_t id, float pitch)
     if (!channel || !TakePitch("QV_SetChannelPitch", &pitch))
         return;
     channel->pitch = pitch;
-    if (channel->started && g_implementation)
-        g_implementation->SetChannelPitch(channel->handle, pitch);
+    if (channel->started && Implementation())
+        Implementation()->SetChannelPitch(channel->handle, pitch);
 }
 
 bool QV_IsChannelPlaying(uint32_t channel)

@@ -140,6 +140,78 @@ void SetSoundResidency(Sound* sound, uint8_t state)
     }
 }
 
+// How a lookup counts the caller's reference: LoadSound counts every call, GetSound one
+// reference per record, however often it is asked.
+enum Counting { kCountEveryCall, kCountOnce };
+
+struct PoolAnswer {
+    Sound* record = nullptr;  // null: the pool is full, or a lookup only found nothing
+    bool created = false;     // a new record, its data still to be loaded
+    bool reawakened = false;  // LoadSound brought a hibernated record's count back to 1
+};
+
+// The lookup LoadSound and GetSoundEx share: the record of the name with the caller's
+// reference counted, or a new record whose first count is the caller's. Silent names are
+// never counted; a lookup only creates and counts nothing.
+PoolAnswer TakeRecord(const char* name, Counting counting, bool lookupOnly)
+{
+    PoolAnswer answer;
+    const uint32_t hash = QVI_HashString(name);
+    EngineLockHold pool(MUTEX_GET_SOUND);
+    Sound* found = FindRecord(name, hash);
+    if (found) {
+        answer.record = found;
+        if (lookupOnly || QVI_IsSilentSoundName(found->header.name)) {
+            answer.reawakened = counting == kCountEveryCall && found->header.refCount == 1;
+            return answer;
+        }
+        if (counting == kCountOnce) {
+            if (found->flags & kCountedByGetSound)
+                return answer;
+            if (found->header.refCount < kMostReferences)
+                ++found->header.refCount;
+            found->flags |= kCountedByGetSound;
+            pool.Release();
+            TraceReferences("'%s' ref count++ (GetSound): now %d", found);
+            return answer;
+        }
+        const int count = found->header.refCount + 1;
+        if (g_core.traceReferenceCounts)
+            QVI_Report(QV_LOG_INFO, "'%s' ref count++: now %d", name, count);
+        const bool capped = count > kSuspiciousReferences;
+        found->header.refCount = static_cast<int16_t>(capped ? kSuspiciousReferences : count);
+        answer.reawakened = found->header.refCount == 1;
+        pool.Release();
+        if (capped)
+            QVI_ReportPopup(QV_LOG_WARNING, "Sound '%s' reference count suspiciously high: capping at %d.", name,
+                            kSuspiciousReferences);
+        return answer;
+    }
+    if (lookupOnly)
+        return answer;
+
+    Sound* record = CreateRecord(pool, name);
+    if (!record)
+        return answer;
+    if (counting == kCountOnce)
+        record->flags |= kCountedByGetSound;
+    pool.Release();
+    TraceReferences(counting == kCountOnce ? "'%s' ref count = %d (GetSound)" : "'%s' ref count = %d", record);
+    answer.record = record;
+    answer.created = true;
+    return answer;
+}
+
+// A new record takes its first load state: "!NONE" only notes it (it has no file), and
+// without an implementation the record stays unloaded.
+void SettleNewRecord(Sound* record, uint8_t state)
+{
+    if (strcmp(record->header.name, kSilentName) == 0)
+        record->residency = state;
+    else if (QVI_GetSoundModuleImplementation())
+        SetSoundResidency(record, state);
+}
+
 }  // namespace
 
 bool QVI_ResolveSoundFile(Sound* sound)
@@ -176,44 +248,12 @@ Sound* QV_LoadSound(const char* name)
         QVI_ReportPopup(QV_LOG_WARNING, "qv->LoadSound called with null parameter (forbidden).");
         return nullptr;
     }
-    const uint32_t hash = QVI_HashString(name);
-
-    EngineLockHold pool(MUTEX_GET_SOUND);
-    Sound* found = FindRecord(name, hash);
-    if (found) {
-        bool capped = false;
-        if (!QVI_IsSilentSoundName(found->header.name)) {
-            const int count = found->header.refCount + 1;
-            if (g_core.traceReferenceCounts)
-                QVI_Report(QV_LOG_INFO, "'%s' ref count++: now %d", name, count);
-            capped = count > kSuspiciousReferences;
-            found->header.refCount = static_cast<int16_t>(capped ? kSuspiciousReferences : count);
-        }
-        const bool wasHibernated = found->header.refCount == 1;
-        pool.Release();
-        if (capped)
-            QVI_ReportPopup(QV_LOG_WARNING, "Sound '%s' reference count suspiciously high: capping at %d.", name,
-                            kSuspiciousReferences);
-        if (wasHibernated)
-            SetSoundResidency(found, kLoaded);
-        return found;
-    }
-
-    Sound* record = CreateRecord(pool, name);
-    if (!record)
-        return nullptr;
-    pool.Release();
-    TraceReferences("'%s' ref count = %d", record);
-
-    if (strcmp(name, kSilentName) == 0) {
-        record->residency = kLoaded;
-        return record;
-    }
-    if (!QVI_GetSoundModuleImplementation())
-        return record;
-    ResolveOrComplain(record);
-    record->residency = kLoaded;
-    return record;
+    const PoolAnswer answer = TakeRecord(name, kCountEveryCall, false);
+    if (answer.created)
+        SettleNewRecord(answer.record, kLoaded);
+    else if (answer.reawakened)
+        SetSoundResidency(answer.record, kLoaded);
+    return answer.record;
 }
 
 Sound* QV_GetSoundEx(const char* name, uint32_t flags)
@@ -223,40 +263,11 @@ Sound* QV_GetSoundEx(const char* name, uint32_t flags)
         QVI_ReportPopup(QV_LOG_WARNING, "QV_GetSoundEx called with null parameter (forbidden).");
         return nullptr;
     }
-    const uint32_t hash = QVI_HashString(name);
-
-    EngineLockHold pool(MUTEX_GET_SOUND);
-    Sound* found = FindRecord(name, hash);
-    if (found) {
-        if (flags == kLookupOnly || QVI_IsSilentSoundName(found->header.name) ||
-            (found->flags & kCountedByGetSound))
-            return found;
-        if (found->header.refCount < kMostReferences)
-            ++found->header.refCount;
-        found->flags |= kCountedByGetSound;
-        pool.Release();
-        TraceReferences("'%s' ref count++ (GetSound): now %d", found);
-        return found;
-    }
-    if (flags == kLookupOnly)
-        return nullptr;
-
-    Sound* record = CreateRecord(pool, name);
-    if (!record)
-        return nullptr;
-    pool.Release();
-    // The record's first count is the one count GetSound gives.
-    record->flags |= kCountedByGetSound;
-    TraceReferences("'%s' ref count = %d (GetSound)", record);
-
-    const uint8_t state = static_cast<uint8_t>(flags);
-    if (strcmp(name, kSilentName) == 0) {
-        record->residency = state;
-        return record;
-    }
-    if (QVI_GetSoundModuleImplementation())
-        SetSoundResidency(record, state);
-    return record;
+    // The data of a hibernated record are not loaded again here; LoadSound and AddSoundRef do.
+    const PoolAnswer answer = TakeRecord(name, kCountOnce, flags == kLookupOnly);
+    if (answer.created)
+        SettleNewRecord(answer.record, static_cast<uint8_t>(flags));
+    return answer.record;
 }
 
 Sound* QV_GetSound(const char* name)
@@ -353,4 +364,20 @@ bool QVI_IsSoundPoolRecord(const Sound* sound)
     if (address < first || address >= first + sizeof g_sounds)
         return false;
     return (address - first) % sizeof(Sound) == 0;
+}
+
+void QVI_ReloadPooledSounds()
+{
+    EngineLockHold pool(MUTEX_GET_SOUND);
+    for (int32_t i = 0; i < g_highWater; ++i) {
+        Sound* sound = &g_sounds[i];
+        const char* name = sound->header.name;
+        if (!name || QVI_IsSilentSoundName(name) || (sound->residency == 0 && sound->header.refCount <= 0))
+            continue;
+        if (!QVI_ResolveSoundFile(sound))
+            QVI_Report(QV_LOG_WARNING, "Unable to reload sound '%s'", name);
+        // A record in use that had no implementation to load it holds its data from now on.
+        if (sound->residency == 0)
+            sound->residency = kLoaded;
+    }
 }

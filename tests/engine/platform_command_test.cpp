@@ -201,19 +201,19 @@ TEST_F(PlatformCommandTest, NativePathsAndTheUgcFolder) {
     EXPECT_EQ(Ask("ConvertNativeOSPathToStaticPath", "Q:/nowhere/at/all"), "");
     EXPECT_EQ(Ask("GetNativeOSPath", "pic.png"), "") << "no scheme";
 
-    // The ugc:// folder: an existing native folder, with either separator.
-    std::string folder = Res().Root() + "\\dir\\";
-    EXPECT_EQ(Ask("SetUGCBasePath", folder.c_str()), "OK");
-    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), Res().Root() + "/dir/pic.png");
-    EXPECT_EQ(Ask("ConvertNativeOSPathToStaticPath", native.c_str()), "res://dir/pic.png") << "res comes first";
-    for (const std::string& refused : {std::string("res://dir"), std::string("Q:/no/such/folder"), std::string(),
-                                       Res().Root() + "/dir/pic.png"}) {
+    // The ugc:// folder: any path IsPathValid accepts, kept as given, whether or not it exists.
+    EXPECT_EQ(Ask("SetUGCBasePath", "ugc"), "OK");
+    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), "ugc/pic.png");
+    EXPECT_EQ(Ask("SetUGCBasePath", "mods/levels"), "OK");
+    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), "mods/levels/pic.png");
+    // Refused: what IsPathValid refuses, and a path with a scheme (no native folder).
+    for (const char* refused : {"C:\\Mods", "/abs/olute", "up/../out", "", "res://dir", "user://x"}) {
         LogCapture::Clear();
-        EXPECT_EQ(Ask("SetUGCBasePath", refused.c_str()), "(null)") << refused;
+        EXPECT_EQ(Ask("SetUGCBasePath", refused), "(null)") << refused;
         EXPECT_EQ(LogCapture::CountContaining("SetUGCBasePath new path is invalid.", QV_LOG_WARNING), 1) << refused;
     }
     EXPECT_EQ(Ask("SetUGCBasePath"), "(null)");
-    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), Res().Root() + "/dir/pic.png") << "kept";
+    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), "mods/levels/pic.png") << "kept";
     g_currentUrlRoots[SCHEME_UGC] = String("");
 }
 

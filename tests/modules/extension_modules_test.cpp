@@ -129,20 +129,22 @@ TEST_F(ModulesTest, EverySubTableMemberReachesItsSlotWithItsArgumentsAndAnswer) 
     EXPECT_EQ(qv->social->LoadProfilePicture("u1", 3), nullptr);
     qv->statistics->Call0(1, -2, 3, -4);
     EXPECT_TRUE(qv->ugc->IsAvailable());
-    qv->ugc->Call1(10, 11, 12);
+    // Every word the game pushes reaches the module, however many.
+    qv->ugc->Call1(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
     EXPECT_FALSE(qv->ugc->Call2());
     EXPECT_EQ(qv->ugc->Call3(), 8);
     EXPECT_EQ(qv->ugc->Call4(1), 10);
     qv->ugc->Call5(2);
     qv->ugc->Call6(3);
     EXPECT_EQ(qv->ugc->Call7(4), 16);
-    qv->ugc->Call8(-1, -2);
+    qv->ugc->Call8(-1, -2, -3, -4, -5, -6, -7, -8, -9, -10, -11, -12);
     EXPECT_EQ(TakeCalls(), "2.UnlockAchievement 1 first\n2.SetAchievementProgress 2 second 50\n2.CanShowAchievements\n"
                            "2.ShowAchievements 3\n2.Call10 -4 5\n2.Call11 21\n0.Write save abc 3\n0.Read save\n"
                            "0.Delete save\n6.RegisterForLocalNotifications\n6.RemoveAllLocalNotifications\n"
                            "6.SetLocalNotification a|b|c|9\n4.ResetState\n4.SendFriends\n4.SetLocalUserValue -3\n"
-                           "4.LoadProfilePicture u1 64\n7.Call6 1 -2 3 -4\n5.IsAvailable\n5.Call6 10 11 12\n"
-                           "5.Call7\n5.Call8\n5.Call9 1\n5.Call10 2\n5.Call11 3\n5.Call12 4\n5.Call13 -1 -2\n");
+                           "4.LoadProfilePicture u1 64\n7.Call6 1 -2 3 -4\n5.IsAvailable\n5.Call6 1 2 3 4 5 6 7 8 9 10 11 12\n"
+                           "5.Call7\n5.Call8\n5.Call9 1\n5.Call10 2\n5.Call11 3\n5.Call12 4\n"
+                           "5.Call13 -1 -2 -3 -4 -5 -6 -7 -8 -9 -10 -11 -12\n");
 
     ScoreRecord score = {};
     score.points = 1234, score.dataLength = 5000, score.data[187] = 77;  // more data than the record holds

@@ -129,6 +129,9 @@ TEST_F(LocalLeaderboardsTest, RequestsAnswerOneEventEach) {
     EXPECT_EQ(friends.total, 0);
     EXPECT_TRUE(friends.scoresNull);
 
+    LeaderboardAnswer none = Query(1, 0, "c");
+    EXPECT_TRUE(none.count == 0 && none.scoresNull && none.total == 12) << "the size of the category";
+
     LeaderboardAnswer fromZero = Query(0, 5, "c");
     EXPECT_EQ(fromZero.first, 0);
     ASSERT_EQ(fromZero.count, 4);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "core/events/event_payloads.h"
 #include "core/events/event_queue.h"
@@ -17,14 +18,18 @@ namespace {
 
 using namespace quaven_test;
 
-// A leaderboards service of the engine's own kind, counting the requests that reach it.
+// A leaderboards service of the engine's own kind, noting the requests that reach it.
 class CountingLeaderboards final : public LeaderboardsImplementation {
 public:
-    int requests = 0;
+    std::vector<int> counts;
     void* QV_MEMBER DeletingDestructor(unsigned flags) override { return QVI_DestroyObject(this, flags); }
     void QV_MEMBER SubmitScore(int, ScoreRecord, const char*) override {}
-    bool QV_MEMBER RequestScores(int, int, LeaderboardFilter, const char*) override { return ++requests, false; }
-    bool QV_MEMBER RequestScoresAroundUserRank(int, int, const char*) override { return ++requests, false; }
+    bool QV_MEMBER RequestScores(int, int count, LeaderboardFilter, const char*) override {
+        return counts.push_back(count), false;
+    }
+    bool QV_MEMBER RequestScoresAroundUserRank(int, int count, const char*) override {
+        return counts.push_back(count), true;
+    }
     const char* QV_MEMBER GetPlayerId(int) override { return nullptr; }
 };
 
@@ -81,15 +86,15 @@ TEST_F(ServiceTablesTest, WithoutServicesMembersGiveTheirDefaultsAndOnlyLoginCom
     EXPECT_TRUE(Taken().empty()) << "no service, no event";
 }
 
-TEST_F(ServiceTablesTest, ARequestForNoScoresAnswersAnEmptyEventWithoutAskingTheService) {
+TEST_F(ServiceTablesTest, ARequestForNoScoresReachesTheServiceWhichGivesTheAnswer) {
     CountingLeaderboards leaderboards;
     QVI_SetResolvedImplementation(IMPLEMENTATION_LEADERBOARDS, &leaderboards);
-    EXPECT_TRUE(qv->leaderboards->RequestScores(5, 0, QV_LEADERBOARD_FILTER_GLOBAL, "daily"));
+    EXPECT_FALSE(qv->leaderboards->RequestScores(5, 0, QV_LEADERBOARD_FILTER_GLOBAL, "daily"));
+    EXPECT_EQ(LogCapture::Count("Requesting scores 5..4 (0 scores) for category 'daily' with filter 'GLOBAL'"), 1);
+    EXPECT_EQ(LogCapture::Count("RequestScores returned false. No return event will be sent."), 1);
     EXPECT_TRUE(qv->leaderboards->RequestScoresAroundUserRank(0, -3, "daily"));
-    EXPECT_EQ(leaderboards.requests, 0);
-    for (const LeaderboardsEvent& event : Taken())
-        EXPECT_TRUE(event.count == 0 && event.scores == nullptr && strcmp(event.category, "daily") == 0);
-    EXPECT_EQ(taken.count, 2);
+    EXPECT_EQ(leaderboards.counts, (std::vector<int>{0, -3}));
+    EXPECT_TRUE(Taken().empty()) << "the service answers, not the sub-table";
 }
 
 TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues) {

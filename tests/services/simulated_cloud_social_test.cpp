@@ -56,6 +56,7 @@ TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts) {
     Restart();
     EXPECT_EQ(Blob("a"), "xyz");
     EXPECT_EQ(Blob("b"), "<null>") << "an empty blob is not restored";
+    EXPECT_EQ(File(), std::string("SIMULATED_CLOUD\0\1\0\0\0a\0\3\0\0\0xyz", 29)) << "restored through Write";
 
     // A deletion reaches the file only with the next Write.
     qv->cloud->Delete("a");
@@ -95,6 +96,7 @@ TEST_F(SimulatedCloudTest, BadWritesAndBadFilesLoseNothing) {
     Restart();
     EXPECT_EQ(Blob("keep"), "1234");
     EXPECT_EQ(Blob("second"), "<null>");
+    EXPECT_EQ(File(), good) << "the file holds what was restored";
 
     // Another magic: nothing is read, and the next Write replaces the file.
     ASSERT_TRUE(WriteThrough(kCloudFile, std::string("SIMULATED_CLOUX\0\1\0\0\0k\0\1\0\0\0z", 27)));

@@ -73,8 +73,7 @@ TEST_F(SimulatedLeaderboardsTest, RequestsAnswerFromTheirOwnThreadsInEachCategor
     ASSERT_EQ(answers.size(), 4u);
     for (const LeaderboardAnswer& answer : answers) {
         EXPECT_EQ(answer.kind, QV_LEADERBOARDS_EVENT_SCORES);
-        // Only an empty request is answered at once, by the sub-table itself.
-        EXPECT_EQ(answer.poster, answer.count == 0 ? "" : "SimulatedLeaderboards");
+        EXPECT_EQ(answer.poster, "SimulatedLeaderboards");
         if (answer.filter == QV_LEADERBOARD_FILTER_FRIENDS) {
             // Only friends and local players, ranked from 1 among themselves.
             EXPECT_EQ(answer.total, answer.count);
@@ -86,7 +85,9 @@ TEST_F(SimulatedLeaderboardsTest, RequestsAnswerFromTheirOwnThreadsInEachCategor
                 EXPECT_TRUE(id.rfind("LOCAL_USER_", 0) == 0 || id.rfind("OTHER_PLAYER_", 0) == 0) << id;
             }
         } else if (answer.count == 0) {
+            // A request of no scores still learns the category's size.
             EXPECT_TRUE(answer.scoresNull);
+            EXPECT_EQ(answer.total, size);
         } else {
             // The top ten, and the ranks around the player's rank 1: the same list.
             EXPECT_EQ(answer.first, 1);

@@ -89,7 +89,7 @@ protected:
         g_core.referenceCounting = 1;
         g_core.developerMode = 0;
         g_core.video.no_sound = 0;
-        QVI_SetSoundModuleImplementation(&sound);
+        QVI_UseSoundImplementation(&sound);
         QV_SetMasterVolume(1.0f);
         sound.Take();
         LogCapture::Clear();
@@ -104,7 +104,7 @@ protected:
                 QV_ReleaseSound(&records[i]);
             }
         }
-        QVI_SetSoundModuleImplementation(SoundImplementationNull::GetInstance());
+        QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
     }
 
     // Frames of ms each: the clock moved on, then the frame's sound update.

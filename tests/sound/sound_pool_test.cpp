@@ -150,26 +150,38 @@ TEST_F(SoundModuleTest, The513thNameFindsNoRecordAndReleasesNeverFreeOne) {
     EXPECT_EQ(qv->LoadSound("n512"), sounds[3]);
 }
 
-TEST_F(SoundModuleTest, WithoutSoundThePoolStillCountsThroughTheNullImplementation) {
+TEST_F(SoundModuleTest, WithoutSoundThePoolCountsUnloadedRecordsThatLoadWhenSoundComesBack) {
+    // Sound off from the start: the core has the null implementation, the module none.
     g_core.video.no_sound = 1;
-    QVI_SetSoundModuleImplementation(SoundImplementationNull::GetInstance());
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance(), true);
+    for (const char* file : {"shot.wav", "theme.wav", "gone.wav"}) sound.files.insert(file);
     Sound* shot = qv->LoadSound("shot");
     ASSERT_NE(shot, nullptr);
     EXPECT_EQ(qv->LoadSound("shot"), shot);
     EXPECT_EQ(shot->header.refCount, 2);
-    EXPECT_STREQ(shot->resolvedPath, "shot.wav");
-    qv->ReleaseSound(shot);
-    qv->ReleaseSound(shot);
-    EXPECT_EQ(shot->residency, 0);
-    EXPECT_EQ(qv->LoadSound("shot"), shot);
-    EXPECT_EQ(shot->header.refCount, 1);
-
+    EXPECT_TRUE(shot->residency == 0 && !shot->resolvedPath && !shot->sample) << "returned unloaded";
+    Sound* theme = qv->GetSound("theme");
+    EXPECT_TRUE(theme->residency == 0 && !theme->resolvedPath && theme->header.refCount == 1);
+    Sound* gone = qv->LoadSound("gone");
+    qv->ReleaseSound(gone);
+    EXPECT_EQ(gone->header.refCount, 0);
     EXPECT_EQ(qv->PlaySound(shot, 1.0f, 0.0f, 1.0f), 0u);
-    qv->PlayMusic(shot, 1.0f, 0.0f);
+    qv->PlayMusic(theme, 1.0f, 0.0f);
     Frame(100);
     EXPECT_EQ(qv->GetCurrentMusic(), nullptr);
-    EXPECT_FALSE(qv->IsChannelPlaying(1));
     EXPECT_EQ(LogCapture::PopupTexts().size(), 0u);
+
+    // Sound comes back: the records in use load through the new implementation, the
+    // hibernated one when it is next asked for.
+    g_core.video.no_sound = 0;
+    QVI_UseSoundImplementation(&sound);
+    EXPECT_EQ(g_core.sound, &sound);
+    QVI_ReloadPooledSounds();
+    EXPECT_EQ(sound.Take(), (std::vector<std::string>{"LoadSound shot.wav", "LoadSound theme.wav"}));
+    EXPECT_TRUE(shot->residency == 4 && shot->sample && theme->residency == 4 && theme->sample);
+    EXPECT_STREQ(theme->resolvedPath, "theme.wav");
+    EXPECT_EQ(gone->sample, nullptr);
+    EXPECT_NE(qv->PlaySound(shot, 1.0f, 0.0f, 1.0f), 0u);
 }
 
 }  // namespace

@@ -134,26 +134,22 @@ void SetUpSound(ProgramInterface* record)
 {
     if (record->video.no_sound) {
         QVI_Report(QV_LOG_SYSTEM, "Sounds disabled. Null Sound Implementation in use.");
-        g_core.sound = SoundImplementationNull::GetInstance();
-        // The pool still counts the game's references and loads through the silent
-        // implementation, so a game behaves the same with and without sound.
-        QVI_SetSoundModuleImplementation(g_core.sound);
+        // The pool still counts the game's references; its new records stay unloaded.
+        QVI_UseSoundImplementation(SoundImplementationNull::GetInstance(), true);
         return;
     }
     QVI_Report(QV_LOG_SYSTEM, "Loading Sound Implementation...");
     SoundImplementation* sound = QVI_GetStaticSoundImplementation();
     if (sound) {
-        QVI_SetSoundModuleImplementation(sound);
+        QVI_UseSoundImplementation(sound);
         if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
-            g_core.sound = sound;
             QVI_Report(QV_LOG_SYSTEM, "SoundImplementation initialized.");
             sound->SetMasterVolume(QVI_GetSoundMasterVolume());
             return;
         }
     }
     qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
-    g_core.sound = SoundImplementationNull::GetInstance();
-    QVI_SetSoundModuleImplementation(g_core.sound);
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
 }
 
 void ApplyDebugFeatures()

@@ -56,8 +56,7 @@ void ReleaseDevices()
     if (g_core.sound)
         g_core.sound->Shutdown();
     // Late sound calls land on the implementation that does nothing.
-    g_core.sound = SoundImplementationNull::GetInstance();
-    QVI_SetSoundModuleImplementation(g_core.sound);
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
 
     g_core.rendererCallInProgress = 1;
     QVI_ShutdownRenderer();

@@ -140,8 +140,7 @@ inline void DisplayTest::SetUp() {
     record_->Update = nullptr;
     record_->Render = [](float) { if (render_) render_(); };
     record_->OnEvent = [](EngineEvent event) { return events_.push_back(event), 0; };
-    g_core.sound = SoundImplementationNull::GetInstance();
-    QVI_SetSoundModuleImplementation(g_core.sound);
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
 }
 
 inline void DisplayTest::Start(int width, int height, int referenceWidth, int referenceHeight) {
@@ -167,8 +166,7 @@ inline void DisplayTest::Start(int width, int height, int referenceWidth, int re
 
 inline void DisplayTest::TearDown() {
     if (g_core.sound) g_core.sound->Shutdown();
-    g_core.sound = SoundImplementationNull::GetInstance();
-    QVI_SetSoundModuleImplementation(g_core.sound);
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
     QVI_ShutdownRenderer();
     QVI_DetachRenderer();
     QVI_DestroyMainWindow();

@@ -207,29 +207,19 @@ const char* ConvertNativeToStatic(const char*, const char* argument)
     return Answer(t_answers.nativeToStatic, kPathAnswerBytes, path.text);
 }
 
-// The folder of user-generated content: an existing native folder, absolute or relative
-// to the working folder, written with '\' or '/'. It is kept as its full path with '/'
-// separators and no trailing '/', as every scheme root is.
+// The folder of user-generated content: a path the file system's IsPathValid accepts, kept
+// as given (a relative folder lies below the working folder and need not exist yet). A path
+// with a scheme is refused too: the root of ugc:// is a native folder, not another root.
 const char* SetUgcBasePath(const char*, const char* argument)
 {
-    char full[MAX_PATH];
-    const bool given = argument && argument[0] && strlen(argument) < static_cast<size_t>(kPathAnswerBytes) &&
+    const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
+    const bool valid = argument && files && files->IsPathValid && files->IsPathValid(argument) &&
                        !strstr(argument, "://");
-    const DWORD length = given ? GetFullPathNameA(argument, MAX_PATH, full, nullptr) : 0;
-    const DWORD attributes = length > 0 && length < MAX_PATH ? GetFileAttributesA(full) : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !g_pathServices.setUgcRoot) {
+    if (!valid || !g_pathServices.setUgcRoot) {
         QVI_Report(QV_LOG_WARNING, "SetUGCBasePath new path is invalid.");
         return nullptr;
     }
-    for (char* c = full; *c; ++c) {
-        if (*c == '\\')
-            *c = '/';
-    }
-    size_t end = strlen(full);
-    while (end > 0 && full[end - 1] == '/')
-        full[--end] = '\0';
-    g_pathServices.setUgcRoot(full);
+    g_pathServices.setUgcRoot(argument);
     return kOk;
 }
 

@@ -24,7 +24,7 @@ struct WindowsPathServices {
     String (*convertStaticToNative)(const char* path);
     // The engine path of a native path; "" when no scheme's folder holds it.
     String (*convertNativeToStatic)(const char* nativePath);
-    // Makes folder (native, '/' separators, no trailing '/') the root of ugc://.
+    // Makes a copy of folder (a native folder, as the game gave it) the root of ugc://.
     void (*setUgcRoot)(const char* folder);
 };
 

@@ -1,7 +1,7 @@
 // The BRUM mixer's channels: handing them out to sounds, their volume, pan, pitch, looping,
-// pausing and fades, and the play-list switches of PlayDynamicSample. Levels and rates are
-// kept inside what DirectSound takes (-10000..0 hundredths of a decibel, 100..100000 Hz);
-// a value that is not a number is refused.
+// pausing and fades, and the play-list switches of PlayDynamicSample. Levels are kept inside
+// what DirectSound takes (-10000..0 hundredths of a decibel); a value that is not a number is
+// refused.
 
 #include "platform/windows/sound/brum_mixer_internal.h"
 
@@ -69,7 +69,21 @@ BRUMChannel* AllocateChannel(int channels)
     return nullptr;
 }
 
-// The base rate that pitch multiplies: a play list has none and plays at the output rate.
+// Play's rate: the sample's rate times the pitch, truncated. 0 (pitch 0, or a play list,
+// which has no rate of its own) is the buffer's own rate, the output rate. A rate the device
+// refuses is brought into the device's own range.
+void SetPlayFrequency(IDirectSoundBuffer* buffer, const BRUMSample* sample, float pitch)
+{
+    const double frequency = static_cast<double>(sample->sampleRate > 0 ? sample->sampleRate : 0) * pitch;
+    if (frequency >= 0.0 && frequency < 4294967296.0 && SUCCEEDED(buffer->SetFrequency(static_cast<DWORD>(frequency))))
+        return;
+    buffer->SetFrequency(frequency >= DSBFREQUENCY_MAX  ? DSBFREQUENCY_MAX
+                         : frequency > DSBFREQUENCY_MIN ? static_cast<DWORD>(frequency)
+                                                        : DSBFREQUENCY_MIN);
+}
+
+// SetPitch's rate, within 100..100000 Hz. A play list has no rate of its own: its pitch
+// multiplies the output rate, which it plays at.
 DWORD PitchedFrequency(const BRUMSample* sample, float pitch)
 {
     const double base = sample && sample->sampleRate > 0 ? sample->sampleRate : g_state.outputRate;
@@ -168,13 +182,16 @@ uint32_t Play(BRUMSample* sample, float volume, float pan, float pitch, int flag
     channel.lastCursor = 0;
     channel.started = 0;
     channel.bytesPlayed = 0;
-    if (sample->kind == BRUM_SAMPLE_PLAY_LIST)
+    if (sample->kind == BRUM_SAMPLE_PLAY_LIST) {
         channel.playListIndex = sample->entryCount > 0 ? g_state.playListStartIndex % sample->entryCount : 0;
+        if (g_state.playListStartFrame > 0)
+            BRUM::StartPlayListEntryAt(&channel, g_state.playListStartFrame);
+    }
     Refill(channel);
     ApplyVolume(channel);
 
     channel.buffer->SetCurrentPosition(0);
-    channel.buffer->SetFrequency(PitchedFrequency(sample, pitch));
+    SetPlayFrequency(channel.buffer, sample, pitch);
     channel.buffer->SetPan(static_cast<LONG>(channel.pan * 10000.0f));
     channel.buffer->Play(0, 0, DSBPLAY_LOOPING);
     ++g_state.playingCount;
@@ -411,12 +428,15 @@ bool StepFade(BRUMChannel& channel, float dt)
     return true;
 }
 
-// Starts the list on a new channel at the given volume and entry; 0 when none is free.
-BRUMChannel* StartListChannel(BRUMSample* list, int segment, float volume, const BRUMChannel& old)
+// Starts the list on a new channel at the given volume, entry and frame of that entry; null
+// when no channel is free.
+BRUMChannel* StartListChannel(BRUMSample* list, int segment, float volume, const BRUMChannel& old, uint64_t frame = 0)
 {
     g_state.playListStartIndex = segment;
+    g_state.playListStartFrame = frame;
     const uint32_t id = Play(list, volume, old.pan, old.pitch, 1);
     g_state.playListStartIndex = 0;
+    g_state.playListStartFrame = 0;
     return FindChannel(id);
 }
 
@@ -455,25 +475,23 @@ void PlayDynamicSample(uint32_t id, BRUMSample* list, int segment, int transitio
     }
     float seconds = 0.0f;
     int from = 0;
+    uint64_t frame = 0;
     if (transition & 0x20) {
         seconds = 5.0f;
         from = start;
     } else if ((transition & 0x88) == 0x88) {
+        // The new list goes on from the old channel's stream position: its entry and the
+        // frame within it, for in-memory and decoded entries alike.
         seconds = 5.0f;
         from = old.playListIndex;
+        frame = BRUM::GetStreamFrame(&old);
     } else if (transition & 8) {
         seconds = 1.0f;
     }
     if (seconds > 0.0f) {
-        BRUMChannel* fresh = StartListChannel(list, from, 0.001f, old);
+        BRUMChannel* fresh = StartListChannel(list, from, 0.001f, old, frame);
         if (!fresh)
             return;
-        if ((transition & 0x88) == 0x88 && old.currentEntry && old.currentEntry->kind == BRUM_SAMPLE_PCM) {
-            BRUM::Lock();
-            fresh->currentEntry = old.currentEntry;
-            fresh->readPosition = old.readPosition;
-            BRUM::Unlock();
-        }
         const uint32_t freshId = fresh->id;
         FadeVolume(freshId, 1.0f, seconds);
         FadeVolume(old.id, 0.0f, seconds);

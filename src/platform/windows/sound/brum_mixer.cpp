@@ -64,8 +64,8 @@ const char* ErrorText(HRESULT result)
     }
 }
 
-// Keeps the text of the last failed device call; a failed call is also worth a line in the
-// engine's log, since it usually means silence.
+// Keeps the text of the last failed device call for the mixer's trace; the engine learns of a
+// device that cannot be used from Init's answer.
 void NoteError(const char* operation, HRESULT result)
 {
     const char* text = ErrorText(result);
@@ -75,7 +75,6 @@ void NoteError(const char* operation, HRESULT result)
         snprintf(g_state.lastError, sizeof(g_state.lastError), "%s: Unknown DirectSound error: 0x%x", operation,
                  static_cast<unsigned>(result));
     BRUM::Trace("BRUM DirectSound error: '%s'\n", g_state.lastError);
-    QVI_Report(QV_LOG_WARNING, "BRUM DirectSound error: '%s'", g_state.lastError);
 }
 
 WAVEFORMATEX PcmFormat(int channels, int rate)
@@ -244,6 +243,7 @@ bool Init(int sampleRate, int channelCount, void* window, int /*flags*/)
     g_state.tickBusy = 0;
     g_state.tickClockStarted = false;
     g_state.playListStartIndex = 0;
+    g_state.playListStartFrame = 0;
     g_state.lastError[0] = '\0';
 
     g_state.library = LoadLibraryA("DSOUND.DLL");
@@ -252,7 +252,7 @@ bool Init(int sampleRate, int channelCount, void* window, int /*flags*/)
         create = reinterpret_cast<DirectSoundCreateFunction>(
             reinterpret_cast<void*>(GetProcAddress(g_state.library, "DirectSoundCreate")));
     if (!create) {
-        QVI_Report(QV_LOG_WARNING, "BRUM: DirectSound is not available.");
+        BRUM::Trace("BRUM: DirectSound is not available.\n");
         if (g_state.library)
             FreeLibrary(g_state.library);
         g_state.library = nullptr;

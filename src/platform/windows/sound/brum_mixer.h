@@ -141,6 +141,12 @@ void CloseDecoder(BRUMChannel* channel);
 uint32_t FillPCM(BRUMChannel* channel, BRUMSample* sample, uint8_t* dest, uint32_t bytes, bool loop);
 uint32_t FillOgg(BRUMChannel* channel, BRUMSample* sample, uint8_t* dest, uint32_t bytes, bool loop);
 uint32_t FillPlayList(BRUMChannel* channel, uint8_t* dest, uint32_t bytes);
+// Where the channel's stream has been read or decoded to, in sample frames of the entry
+// playing (for a play list) or of its sample.
+uint64_t GetStreamFrame(BRUMChannel* channel);
+// Makes the entry at the channel's play-list index current, frame frames in; a position past
+// the entry's end starts it from its beginning.
+void StartPlayListEntryAt(BRUMChannel* channel, uint64_t frame);
 // Tests and benchmarks load samples without DirectSound: while set, LoadSample treats the
 // mixer as running.
 void SetSamplesAssumeRunning(bool assume);

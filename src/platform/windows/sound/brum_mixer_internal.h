@@ -47,6 +47,8 @@ struct MixerState {
     DWORD lastTickTime;
     bool tickClockStarted;
     int playListStartIndex;
+    // Frames into the starting entry at which Play starts a play list (0: its beginning).
+    uint64_t playListStartFrame;
     char lastError[1024];
     QuavenAPI* api;
 };

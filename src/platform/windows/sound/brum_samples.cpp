@@ -25,7 +25,6 @@ const int kMaxEmptyEntryAttempts = 4;
 const int kWAVHeaderBytes = 44;
 
 bool g_assumeRunning = false;
-bool g_mp3Reported = false;
 
 // Files come through the table the mixer was given; before it has one (the mixer not
 // built or not initialised), through the engine's own, which is the same table.
@@ -269,17 +268,11 @@ BRUMSample* LoadSample(const char* path, int flags)
         free(sample);
         return nullptr;
     }
-    if (HasExtension(sample->name, "ogg")) {
+    // Every other file is taken for a WAV file, whose checks say what it is not.
+    if (HasExtension(sample->name, "ogg"))
         LoadSampleOGG(sample, file, BytesLeft(files, file));
-    } else if (HasExtension(sample->name, "mp3")) {
-        // Said once: a game that names MP3 files would otherwise fill the log.
-        if (!g_mp3Reported) {
-            g_mp3Reported = true;
-            QVI_Report(QV_LOG_WARNING, "BRUM LoadSample '%s': MP3 files have no decoder here.", sample->name);
-        }
-    } else {
+    else
         LoadSampleWAV(sample, file);
-    }
     files->CloseFile(file);
     return sample;
 }
@@ -603,6 +596,47 @@ uint32_t FillPlayList(BRUMChannel* channel, uint8_t* dest, uint32_t bytes)
     Silence(dest, done, bytes);
     channel->loop = 1;
     return done;
+}
+
+uint64_t GetStreamFrame(BRUMChannel* channel)
+{
+    const BRUMSample* sample = channel ? channel->sample : nullptr;
+    if (sample && sample->kind == BRUM_SAMPLE_PLAY_LIST)
+        sample = channel->currentEntry;
+    if (!sample || sample->channels <= 0)
+        return 0;
+    if (sample->kind == BRUM_SAMPLE_PCM)
+        return channel->readPosition / (2u * static_cast<uint32_t>(sample->channels));
+    if (sample->kind != BRUM_SAMPLE_OGG)
+        return 0;
+    Lock();
+    const ogg_int64_t frame = channel->decoderOpen ? ov_pcm_tell(&channel->decoder) : 0;
+    Unlock();
+    return frame > 0 ? static_cast<uint64_t>(frame) : 0;
+}
+
+void StartPlayListEntryAt(BRUMChannel* channel, uint64_t frame)
+{
+    BRUMSample* list = channel ? channel->sample : nullptr;
+    if (!list || list->kind != BRUM_SAMPLE_PLAY_LIST || channel->playListIndex < 0 ||
+        channel->playListIndex >= list->entryCount || channel->playListIndex >= kBRUMPlayListEntries)
+        return;
+    BRUMSample* entry = list->entries[channel->playListIndex];
+    if (!entry || entry->channels <= 0)
+        return;
+    CloseDecoder(channel);
+    channel->currentEntry = entry;
+    channel->readPosition = 0;
+    if (entry->kind == BRUM_SAMPLE_PCM) {
+        const uint64_t at = frame * 2u * static_cast<uint32_t>(entry->channels);
+        channel->readPosition = at < entry->dataBytes ? static_cast<uint32_t>(at) : 0;
+    } else if (entry->kind == BRUM_SAMPLE_OGG && OpenDecoder(channel) && frame > 0) {
+        Lock();
+        if (static_cast<uint64_t>(ov_pcm_total(&channel->decoder, -1)) <= frame ||
+            ov_pcm_seek(&channel->decoder, static_cast<ogg_int64_t>(frame)) != 0)
+            ov_pcm_seek(&channel->decoder, 0);
+        Unlock();
+    }
 }
 
 }  // namespace BRUM

@@ -66,6 +66,17 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     EXPECT_EQ(LogCapture::CountContaining("SoundImplementation BRUM pretending it can load mp3.", QV_LOG_WARNING), 1);
     EXPECT_EQ(sound_.PlaySound(&mp3, 1, 0, 1), 0u);
 
+    // Names the ".mp3" rule does not catch are read as WAV files, and refused as such.
+    PutFile("loud.MP3", "ID3 and MPEG frames after the tag, padded to a header's length");
+    PutFile("twice.mp3.mp3", "ID3 and MPEG frames after the tag, padded to a header's length");
+    for (const char* path : {"res://loud.MP3", "res://twice.mp3.mp3"}) {
+        Sound refused = {};
+        EXPECT_FALSE(sound_.LoadSound(&refused, path));
+        EXPECT_EQ(LogCapture::CountPopups(std::string("Bad format BRUM LoadSampleWAV '") + path +
+                                          "': Header 'ID3 ' is not RIFF as expected.", QV_LOG_WARNING), 1) << path;
+    }
+    EXPECT_EQ(LogCapture::CountContaining("pretending"), 1);
+
     Sound missing = {}, broken = {};
     EXPECT_FALSE(sound_.LoadSound(&missing, "res://missing.wav"));
     EXPECT_FALSE(sound_.LoadSound(&missing, "res://missing.mp3"));
@@ -78,6 +89,10 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     EXPECT_EQ(fake_.Channel(40).volume, -1000);
     sound_.SetChannelPitch(channel, 2.0f);
     EXPECT_EQ(fake_.Channel(40).frequency, 88200u);
+    // Pitch 0 (a zeroed SoundPlayParameters) plays at the buffer's own rate.
+    const SoundChannelHandle unpitched = sound_.PlaySoundEx(&wav, 1.0f, 0.0f, 0.0f, false);
+    EXPECT_EQ(fake_.Channel(41).frequency, 0u);
+    sound_.StopChannel(unpitched);
     sound_.SetChannelPaused(channel, true);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel)) << "paused still counts";
     sound_.StopChannel(channel);
@@ -126,10 +141,11 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     Sound none = {};
     EXPECT_FALSE(sound_.LoadSound(&none, "res://absent.mpl"));
 
-    // The list plays at the output rate, forever, from its first entry.
+    // The list plays at the buffer's own rate (frequency 0, the output rate), forever, from
+    // its first entry.
     const SoundChannelHandle channel = sound_.PlaySound(&longList, 1, 0, 1);
     ASSERT_NE(channel, 0u);
-    EXPECT_EQ(fake_.Channel(40).frequency, 44100u);
+    EXPECT_EQ(fake_.Channel(40).frequency, 0u);
     Advance(44100, 8);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.UnloadSound(&mixed);
