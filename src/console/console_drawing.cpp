@@ -75,11 +75,12 @@ void LevelColour(int level)
     }
 }
 
-// "core/console.mft" when the file is there, else the first font of the pool. The engine has
-// no font of its own beyond these: without one the console is drawn as rectangles only.
+// "core/console.mft", asked for whether or not the file is there (a font shipped as its
+// source is generated), else the first font of the pool. The engine has no font of its own
+// beyond these: without one the console is drawn as rectangles only.
 Font* ChooseFont()
 {
-    if (qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(kConsoleFontName) && qv->GetFont) {
+    if (qv->GetFont) {
         Font* font = qv->GetFont(kConsoleFontName);
         if (font && font->height > 0)
             return font;

@@ -151,7 +151,7 @@ TEST_F(SoundModuleTest, The513thNameFindsNoRecordAndReleasesNeverFreeOne) {
 }
 
 TEST_F(SoundModuleTest, WithoutSoundThePoolStillCountsThroughTheNullImplementation) {
-    g_core.video.no_sound = 1;
+    saved.no_sound = 1;
     QVI_SetSoundModuleImplementation(SoundImplementationNull::GetInstance());
     Sound* shot = qv->LoadSound("shot");
     ASSERT_NE(shot, nullptr);
