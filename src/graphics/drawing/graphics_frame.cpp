@@ -7,6 +7,7 @@
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/drawing/render_state.h"
 #include "graphics/renderer/renderer_implementation.h"
+#include "graphics/renderer/texture_description.h"
 #include "graphics/setup/screen_state.h"
 
 namespace {
@@ -58,14 +59,7 @@ void QVI_BeginZoomedFrame()
     const int32_t height = g_screenState.screenHeight;
     const QuavenGraphicsAPI* graphics = qv->graphics;
     if (!g_zoomedFrame.buffer) {
-        BitmapDescription description = {};
-        description.format = QV_TEXTURE_FORMAT_RGB8;
-        description.textureType = QV_TEXTURE_TYPE_2D;
-        description.mipLevels = 1;
-        description.width = width;
-        description.height = height;
-        description.depth = 1;
-        description.renderTarget = 1;
+        const BitmapDescription description = QVI_Single2DDescription(QV_TEXTURE_FORMAT_RGB8, width, height, true);
         g_zoomedFrame.buffer = graphics->CreateBitmap(kFrameBufferName, &description);
     } else {
         graphics->ResizeBitmap(g_zoomedFrame.buffer, width, height);
