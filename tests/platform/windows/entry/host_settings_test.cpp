@@ -103,6 +103,18 @@ TEST_F(HostRun, AForcedSizeWithoutAResolutionsListIsTheScreenTheGameDrawsOnWhate
     EXPECT_NE(texts.find("\nReinitializeWithParameters - Forcing resolution to 800x600 based on developer.xml.\n"),
               std::string::npos);
     EXPECT_EQ(texts.find("Applying ReInit"), std::string::npos) << "the display already has that size";
+
+    // Allowed every size, the game leaves the forced one for its own.
+    options.script = "at 1 command Hacks AllowAllResolutions\nat 1 reinit 640 480 1 0\nat 3 view\nat 4 shutdown\n";
+    options.scriptEnds = true;
+    options.whileShown = nullptr;
+    const WindowRun allowed = RunHost(options);
+    EXPECT_TRUE(Has(allowed.results, "reinit 1"));
+    EXPECT_TRUE(Logged(allowed.log, "Applying ReInit: 800x600 (w) -> 640x480 (w)"));
+    const std::vector<View> after = Views(allowed.results);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_TRUE(after[0].width == 640 && after[0].height == 480) << after[0].width << "x" << after[0].height;
+    EXPECT_TRUE(IsIdentity(after[0].world));
 }
 
 TEST_F(HostRun, UnderAnOverlayZoomTheGameDrawsIntoTheFrameBufferThatIsThenShownShrunken) {
