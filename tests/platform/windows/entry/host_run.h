@@ -40,6 +40,30 @@ inline Lines FilesIn(const std::string& folder, const std::string& wildcard) {
     return names;
 }
 
+// The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".
+inline std::string LineText(const std::string& line) {
+    static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
+    return std::regex_replace(line, prefix, "");
+}
+
+// The texts of the log's lines, each after a line feed, and a line feed at the end.
+inline std::string Texts(const Lines& log) {
+    std::string texts;
+    for (const std::string& line : log) texts += "\n" + LineText(line);
+    return texts + "\n";
+}
+
+// Each expected text begins a line of texts (as Texts gives them), in this order.
+inline ::testing::AssertionResult InOrder(const std::string& texts, const Lines& expected) {
+    size_t at = 0;
+    for (const std::string& text : expected) {
+        at = texts.find("\n" + text, at);
+        if (at == std::string::npos) return ::testing::AssertionFailure() << "missing, or out of order: " << text;
+        ++at;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class HostRun : public ::testing::Test {
 protected:
     void SetUp() override {

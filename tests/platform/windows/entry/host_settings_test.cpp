@@ -62,14 +62,6 @@ bool Has(const Lines& lines, const std::string& line) {
     return ::testing::AssertionFailure() << "(" << x << ", " << y << ") shows " << shown << ", not " << colour;
 }
 
-// The log's lines without their numbers, times and level names, one after another.
-std::string Texts(const Lines& log) {
-    static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
-    std::string texts;
-    for (const std::string& line : log) texts += "\n" + std::regex_replace(line, prefix, "");
-    return texts + "\n";
-}
-
 TEST_F(HostRun, AForcedSizeWithoutAResolutionsListIsTheScreenTheGameDrawsOnWhatever) {
     // No VARIANTS at all: no resolutions list, and no product values either.
     RunOptions options;
@@ -158,14 +150,9 @@ TEST_F(HostRun, MessagesOfStartUpBeforeLoggingReachTheLogInOrderAndTheirPopupsAr
                                                 "Array 'VARIANTS' contains two nodes with id 'WINDOWS'."}));
     // The reader's lines after the start of logging, in the order raised, each at its level.
     const std::string texts = Texts(run.log);
-    size_t at = 0;
-    for (const char* expected : {"Logging started on ", "Logging Verbose Level set to 0.",
-                                 "Added manifest 'res://manifest.xml'.", "Supported resolutions: '640x480'.",
-                                 "Loading program implementation..."}) {
-        at = texts.find(std::string("\n") + expected, at);
-        ASSERT_NE(at, std::string::npos) << "missing, or out of order: " << expected;
-        ++at;
-    }
+    EXPECT_TRUE(InOrder(texts, {"Logging started on ", "Logging Verbose Level set to 0.",
+                                "Added manifest 'res://manifest.xml'.", "Supported resolutions: '640x480'.",
+                                "Loading program implementation..."}));
     EXPECT_TRUE(std::any_of(run.log.begin(), run.log.end(), [](const std::string& line) {
         return std::regex_match(line, std::regex(R"(\d{4}: \[\d\d:\d\d\.\d\d\] Supported resolutions: '640x480'\.)"));
     })) << "an INFO line";

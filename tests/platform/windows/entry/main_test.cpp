@@ -24,12 +24,6 @@ const Lines kRunInOrder = {
     "Shutdown successful. Closing console and logging.", "QUAVEN log: ", "0 files left open..",
 };
 
-// The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".
-std::string LineText(const std::string& line) {
-    static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
-    return std::regex_replace(line, prefix, "");
-}
-
 TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAndRunsOnceUnlessAllowed) {
     const std::string id = quaven_test::UniqueName("hostlog");
     const std::string application =
@@ -109,12 +103,7 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     EXPECT_EQ(log[1], std::string(60, '-'));
     std::string texts;  // every later line's text, each after a line feed
     for (size_t i = 2; i < log.size(); ++i) texts += "\n" + LineText(log[i]);
-    size_t at = 0;
-    for (const std::string& expected : kRunInOrder) {
-        at = texts.find("\n" + expected, at);
-        ASSERT_NE(at, std::string::npos) << "missing, or out of order: " << expected;
-        ++at;
-    }
+    EXPECT_TRUE(InOrder(texts, kRunInOrder));
     EXPECT_TRUE(std::regex_search(texts, std::regex(R"(\nQUAVEN log: \d+ errors, \d+ warnings, \d+ infos\.(\n|$))")));
     EXPECT_EQ(texts.find("\nUnable"), std::string::npos);
 }
