@@ -128,6 +128,7 @@ TEST_F(HostRun, UnderAnOverlayZoomTheGameDrawsIntoTheFrameBufferThatIsThenShownS
     EXPECT_EQ(views[0].target, "TRANSFORMED_FRAME_BUFFER");
     EXPECT_TRUE(views[0].targetWidth == 640 && views[0].targetHeight == 480);
     EXPECT_TRUE(views[0].width == 640 && views[0].height == 480);
+    EXPECT_TRUE(IsIdentity(views[0].world)) << "the game draws into the buffer as onto the screen";
     EXPECT_EQ(Texts(run.log).find("Check your code."), std::string::npos) << "the frame's stacks stay balanced";
 }
 
