@@ -93,7 +93,8 @@ struct QuavenAPI {
     bool (*IsShuttingDown)(void);
     /* Whether prog.xml sets the feature flag. */
     bool (*HasFeature)(const char* name);
-    /* A prog.xml parameter, or null; the text belongs to the engine. */
+    /* A prog.xml parameter of the platform's variant, else of APPLICATION, or
+     * null (always null without a VARIANTS array); the text belongs to the engine. */
     const char* (*GetProductValue)(const char* name);
     /* Schedules a change of resolution or window mode for the next frame (which
      * then sends EVENT_DISPLAY_REINIT and EVENT_RESOLUTION_CHANGED). */

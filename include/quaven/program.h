@@ -34,7 +34,9 @@ struct VideoParameters {
     int32_t width;          /* screen or window width in pixels */
     int32_t height;         /* height in pixels */
     uint8_t windowed;       /* 1 windowed, 0 fullscreen */
-    uint8_t no_sound;       /* 1: sound is off and every sound member does nothing */
+    uint8_t no_sound;       /* 1: sound is off and every sound member does nothing;
+                             * turned on through ReinitializeWithParameters sound comes
+                             * back, turned off it keeps running */
     uint8_t multitouch;     /* 1 with the feature MULTITOUCH or MULTIMOUSE */
     uint8_t padding11;
     int32_t frame_time_ms;  /* frame period for pacing; 0 runs unpaced */

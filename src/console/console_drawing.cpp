@@ -75,11 +75,13 @@ void LevelColour(int level)
     }
 }
 
-// "core/console.mft" when the file is there, else the first font of the pool. The engine has
-// no font of its own beyond these: without one the console is drawn as rectangles only.
-Font* ChooseFont()
+// "core/console.mft", asked for whether or not the file is there (a font shipped as its
+// source is generated), else the first font of the pool. The engine has no font of its own
+// beyond these: without one the console is drawn as rectangles only.
+Font* ChooseFont(uint8_t* asked)
 {
-    if (qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(kConsoleFontName) && qv->GetFont) {
+    if (!*asked && qv->GetFont) {
+        *asked = 1;
         Font* font = qv->GetFont(kConsoleFontName);
         if (font && font->height > 0)
             return font;
@@ -157,7 +159,7 @@ void Console::Draw()
     // Chosen once and kept; a console without a font looks again while it is shown, since
     // the program may load its first font later.
     if (!font)
-        font = ChooseFont();
+        font = ChooseFont(&fontAsked);
 
     const float s = sinf(openFraction * kHalfPi);
     const uint32_t noAlignment = 0;

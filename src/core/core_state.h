@@ -38,8 +38,11 @@ struct CoreState {
     Mutex* locks[13];
 
     // The video state in use: the parameters negotiated with the program and chosen for the
-    // display at start-up.
+    // display at start-up, and those a re-initialisation asks for until it is applied.
     VideoParameters video;
+    // The parameters the display and the sound device were last set up with (the graphics
+    // set-up keeps them); their no_sound governs the sound members.
+    const VideoParameters* savedVideo;
 
     // The renderer attached at start-up (the graphics set-up keeps the original), and the
     // flag that marks a call into it in progress.

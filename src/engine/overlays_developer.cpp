@@ -214,9 +214,9 @@ void DrawInformationPanel()
     overlay::Colour(0.0f, 0.0f, 0.0f);
     overlay::Alpha(kPanelAlpha);
     overlay::Rectangle(0.0f, 0.0f, static_cast<float>(g_screenState.screenWidth), kPanelHeight);
+    // The text keeps the panel's alpha.
     overlay::TextScale(1.0f, 1.0f);
     overlay::Colour(1.0f, 1.0f, 1.0f);
-    overlay::Alpha(1.0f);
 
     PanelWriter panel(font);
     panel.Heading("Device Info:");

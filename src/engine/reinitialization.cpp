@@ -79,8 +79,8 @@ void ApplyFullscreenRule(VideoParameters* video)
 }
 
 // Sound was off and the new parameters turn it on: the DirectSound implementation takes
-// over from the silent one. Every copy of the no-sound flag is cleared first, since the
-// device is set up from the saved parameters and the sound members test the video state.
+// over from the silent one. Every copy of the no-sound flag is cleared first: the device is
+// set up from the saved parameters, whose flag the sound members also test.
 void BringSoundBack(ProgramInterface* record)
 {
     g_rendererSetup.video.no_sound = 0;

@@ -59,6 +59,16 @@ void TakeSize(ProgramInterface* record, const VideoParameters& video)
     record->video.windowed = video.windowed;
 }
 
+// The display takes the whole video state but the no-sound flag: turning sound off leaves
+// the device running, and the sound members follow these parameters, so they must stay
+// able to stop what it plays. Sound coming back clears the flag where it is brought up.
+void AdoptVideoState(VideoParameters* displayed, const VideoParameters& video)
+{
+    const uint8_t noSound = displayed->no_sound;
+    *displayed = video;
+    displayed->no_sound = noSound;
+}
+
 void SelectSize(const VideoParameters& video)
 {
     g_selectedResolution.width = video.width;
@@ -75,7 +85,7 @@ bool ChangeModeInPlace(RendererImplementation* renderer, ProgramInterface* recor
     const VideoParameters& video = g_core.video;
     const bool changed = renderer->ChangeVideoMode(video.width, video.height, video.windowed != 0);
     if (changed) {
-        g_rendererSetup.video = video;
+        AdoptVideoState(&g_rendererSetup.video, video);
         TakeSize(record, video);
         if (!g_screenState.fixedScreen) {
             g_screenState.screenWidth = video.width;
@@ -99,7 +109,7 @@ bool RecreateWindowAndDevice(ProgramInterface* record)
 
     VideoParameters& rendererVideo = g_rendererSetup.video;
     const VideoParameters working = rendererVideo;
-    rendererVideo = g_core.video;
+    AdoptVideoState(&rendererVideo, g_core.video);
     rendererVideo.width = working.width;
     rendererVideo.height = working.height;
     rendererVideo.windowed = working.windowed;

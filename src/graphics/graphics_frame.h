@@ -24,6 +24,9 @@ void QVI_ResetRenderTargetStack();
 void QVI_ResetBatchForFrame(RendererImplementation* renderer);
 DrawingStackDepths QVI_GetDrawingStackDepths();
 // The overlay zoom draws the frame into "TRANSFORMED_FRAME_BUFFER" and that onto the screen.
+// Begin, after the frame's base transform: the buffer (made on first use, then kept at the
+// back buffer's size) becomes the only render target. End, after the debug overlays: the
+// target is popped, the screen cleared to black and the buffer drawn at (0, 0).
 void QVI_BeginZoomedFrame();
 void QVI_EndZoomedFrame();
 // After the program's drawing: shader, alpha, colour, blend mode, cull mode and depth states

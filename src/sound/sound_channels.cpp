@@ -352,7 +352,10 @@ void QVI_UseSoundImplementation(SoundImplementation* implementation, bool soundM
 
 bool QVI_IsSoundOff()
 {
-    return g_core.video.no_sound != 0;
+    // A request to turn sound off changes the video state at once but leaves the device
+    // running: the members must still reach the channels and the music it plays.
+    const VideoParameters* saved = g_core.savedVideo;
+    return saved && saved->no_sound != 0;
 }
 
 uint32_t QVI_SoundClock()

@@ -11,8 +11,8 @@ class SoundImplementation;
 // The implementation the module loads and plays through; null when it has none.
 SoundImplementation* QVI_GetSoundModuleImplementation();
 
-// True while the video parameters say there is no sound: the channel and music members then
-// do nothing. The pool still counts, so a game's references work the same either way.
+// True while the saved video parameters (those the sound device was set up with) say there
+// is no sound: the channel and music members then do nothing. The pool still counts, so a game's references work the same either way.
 bool QVI_IsSoundOff();
 
 // The engine clock in milliseconds, through the API table as every other clock reader.

@@ -26,7 +26,7 @@ inline void ForgetConsoleState() {
     for (int32_t i = 0; i < c.history.count; ++i) free(c.history.data[i]);
     for (int32_t i = 0; i < c.commands.count; ++i) delete c.commands.data[i];
     c.lines.count = c.history.count = c.commands.count = 0;
-    c.hint.Assign(nullptr), c.input[0] = '\0', c.font = nullptr, c.toggleKey = 167;
+    c.hint.Assign(nullptr), c.input[0] = '\0', c.font = nullptr, c.fontAsked = 0, c.toggleKey = 167;
     c.cursor = c.scroll = c.historyIndex = c.lineNumber = 0;
     c.open = c.ctrlDown = c.shiftDown = c.browsingHistory = 0, c.openFraction = c.blink = 0.0f;
 }

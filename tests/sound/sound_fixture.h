@@ -88,7 +88,8 @@ protected:
         qv->GetMilliseconds = Clock;
         g_core.referenceCounting = 1;
         g_core.developerMode = 0;
-        g_core.video.no_sound = 0;
+        saved.no_sound = 0;
+        g_core.savedVideo = &saved;
         QVI_UseSoundImplementation(&sound);
         QV_SetMasterVolume(1.0f);
         sound.Take();
@@ -124,6 +125,8 @@ protected:
     }
 
     RecordingSound sound;
+    // The saved video parameters, whose no_sound the members follow.
+    VideoParameters saved = {};
 };
 
 }  // namespace quaven_test

@@ -152,7 +152,7 @@ TEST_F(SoundModuleTest, The513thNameFindsNoRecordAndReleasesNeverFreeOne) {
 
 TEST_F(SoundModuleTest, WithoutSoundThePoolCountsUnloadedRecordsThatLoadWhenSoundComesBack) {
     // Sound off from the start: the core has the null implementation, the module none.
-    g_core.video.no_sound = 1;
+    saved.no_sound = 1;
     QVI_UseSoundImplementation(SoundImplementationNull::GetInstance(), true);
     for (const char* file : {"shot.wav", "theme.wav", "gone.wav"}) sound.files.insert(file);
     Sound* shot = qv->LoadSound("shot");
@@ -173,7 +173,7 @@ TEST_F(SoundModuleTest, WithoutSoundThePoolCountsUnloadedRecordsThatLoadWhenSoun
 
     // Sound comes back: the records in use load through the new implementation, the
     // hibernated one when it is next asked for.
-    g_core.video.no_sound = 0;
+    saved.no_sound = 0;
     QVI_UseSoundImplementation(&sound);
     EXPECT_EQ(g_core.sound, &sound);
     QVI_ReloadPooledSounds();

@@ -64,6 +64,9 @@ struct Console {
     float openFraction = 0.0f;
     // Chosen on the first draw and kept.
     Font* font = nullptr;
+    // 1 once "core/console.mft" has been asked for: a font neither there nor made from its
+    // source is not looked for again every frame.
+    uint8_t fontAsked = 0;
     // Lines the view is scrolled back from the newest; 0 follows the newest line.
     int32_t scroll = 0;
     // Number of the last line written; only written lines take a number.

@@ -10,6 +10,7 @@
 #include "core/cstring_utils.h"
 #include "core/locks.h"
 #include "core/logging/console.h"
+#include "core/logging/early_messages.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
 #include "platform/popups.h"
@@ -92,7 +93,14 @@ void QueueForMainThread(int level, const char* text)
 
 int QV_LogPopup(int level, const char* format, ...)
 {
-    if (!QVI_IsLoggingStarted() || g_core.loggingVerboseLevel > level)
+    va_list args;
+    if (!QVI_IsLoggingStarted()) {
+        va_start(args, format);
+        QVI_KeepEarlyMessage(true, level, format, args);
+        va_end(args);
+        return QV_POPUP_NOTHING;
+    }
+    if (g_core.loggingVerboseLevel > level)
         return QV_POPUP_NOTHING;
     // The console overlay draws on the main thread holding PRINT and the console lock: a
     // dialog there would pump window messages into the console in the middle of its walk.
@@ -104,7 +112,6 @@ int QV_LogPopup(int level, const char* format, ...)
     }
 
     char message[kLogMessageBytes];
-    va_list args;
 
     // Before the program runs a problem goes straight to the person; the dialog's answer
     // is not the caller's business.

@@ -11,6 +11,7 @@
 #include "core/engine_time.h"
 #include "core/locks.h"
 #include "core/logging/console.h"
+#include "core/logging/early_messages.h"
 #include "core/logging/log_file.h"
 #include "core/logging/log_popup.h"
 #include "platform/popups.h"
@@ -20,7 +21,11 @@ namespace {
 // Common body of Log and LogEx.
 int LogAtLevel(int level, const char* format, va_list args)
 {
-    if (!QVI_IsLoggingStarted() || g_core.loggingVerboseLevel > level)
+    if (!QVI_IsLoggingStarted()) {
+        QVI_KeepEarlyMessage(false, level, format, args);
+        return 0;
+    }
+    if (g_core.loggingVerboseLevel > level)
         return 0;
     if (!format) {
         QV_LogEx(QV_LOG_WARNING, "A log message without a format string was not logged.");
@@ -120,6 +125,10 @@ void QVI_StartLogging()
         QV_Log("Logging started on %.2d-%.2d-%.2d.", today.year, today.month, today.day);
     }
     QV_LogEx(QV_LOG_SYSTEM, "Logging Verbose Level set to %d.", g_core.loggingVerboseLevel);
+    if (QVI_IsLoggingStarted())
+        QVI_DeliverEarlyMessages();
+    else
+        QVI_DropEarlyMessages();
 }
 
 void QVI_LogShutdownSummary()
@@ -160,6 +169,7 @@ void QVI_FreeLoggingGlobals()
     g_console.commands.Release();
     g_console.hint.Assign(nullptr);
     QVI_FreePopupLists();
+    QVI_DropEarlyMessages();
 }
 
 namespace {

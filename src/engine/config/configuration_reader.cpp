@@ -309,16 +309,18 @@ const char* QVI_GetProductValue(const char* name)
     if (!programXml)
         return nullptr;
 
-    // Without a VARIANTS array there is no variant to prefer: APPLICATION answers alone.
-    if (DataArray* variants = programXml->FindArray("VARIANTS")) {
-        DataNode* variant = variants->FindNode(g_config.variantId);
-        if (variant) {
-            if (const char* value = variant->GetParameter(name))
-                return value;
-        } else {
-            QVI_ReportPopup(QV_LOG_ERROR, "Missing platform variant '%s' in '%s'.",
-                            g_config.variantId ? g_config.variantId : "", kProgramXmlPath);
-        }
+    // Product values are a variant's: without a VARIANTS array there are none, not even
+    // APPLICATION's.
+    DataArray* variants = programXml->FindArray("VARIANTS");
+    if (!variants)
+        return nullptr;
+    DataNode* variant = variants->FindNode(g_config.variantId);
+    if (variant) {
+        if (const char* value = variant->GetParameter(name))
+            return value;
+    } else {
+        QVI_ReportPopup(QV_LOG_ERROR, "Missing platform variant '%s' in '%s'.",
+                        g_config.variantId ? g_config.variantId : "", kProgramXmlPath);
     }
     return programXml->GetParameter("PARAMETERS", "APPLICATION", name);
 }

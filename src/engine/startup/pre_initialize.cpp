@@ -25,6 +25,7 @@
 #include "core/events/event_queue.h"
 #include "core/locks.h"
 #include "core/logging/console.h"
+#include "core/logging/early_messages.h"
 #include "core/logging/logging.h"
 #include "core/threads.h"
 #include "engine/program/program_library.h"
@@ -159,6 +160,7 @@ void SetUpTableStateAndLocks()
 
     g_core.api = qv;
     g_core.screenState = &g_screenState;
+    g_core.savedVideo = &g_rendererSetup.video;
     QVI_ResetProgramConfiguration();
     g_core.referenceCounting = 1;
     QVI_ResetGraphicsDefaults();
@@ -169,6 +171,7 @@ void SetUpTableStateAndLocks()
     QVI_InstallWindowToProgramMapping();
 
     QVI_CreateEngineLocks();
+    QVI_BeginKeepingEarlyMessages();
 }
 
 // Features that change the program's video parameters.
@@ -187,8 +190,8 @@ void ApplyVideoFeatures()
     }
 }
 
-// What the program should have told about itself (LogPopup stays silent until
-// logging has started; the folder names below have fallbacks for every one of them).
+// What the program should have told about itself (shown once logging has started; the
+// folder names below have fallbacks for every one of them).
 void WarnAboutMissingIdentity(const ProgramInterface* settings)
 {
     if (!settings->title[0])
@@ -322,13 +325,18 @@ bool QVI_PreInitialize()
     RegisterCoreGlobalsRelease();
     SetUpTableStateAndLocks();
     QVI_GatherDeviceInfo();
-    if (!QVI_InitFileSystem())
+    // Start-up ends before logging could start: what was kept goes nowhere.
+    if (!QVI_InitFileSystem()) {
+        QVI_DropEarlyMessages();
         return false;
+    }
 
     g_core.settings = &g_config.defaultRecord;
     QVI_SetRendererAttachFunction(AttachStaticRenderer);
-    if (!QVI_ReadProgramConfiguration())
+    if (!QVI_ReadProgramConfiguration()) {
+        QVI_DropEarlyMessages();
         return false;
+    }
     ApplyVideoFeatures();
 
     ProgramInterface* settings = g_core.settings;

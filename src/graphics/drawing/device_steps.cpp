@@ -9,6 +9,7 @@
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/drawing/render_state.h"
 #include "graphics/graphics_api.h"
+#include "graphics/renderer/texture_description.h"
 #include "graphics/shaders/shader_pool.h"
 
 namespace {
@@ -45,13 +46,8 @@ void QVI_CreateWhiteTexture()
 {
     if (!g_batch.defaultShader)
         return;
-    BitmapDescription description = {};
-    description.format = QV_TEXTURE_FORMAT_RGBA8;
-    description.textureType = QV_TEXTURE_TYPE_2D;
-    description.mipLevels = 1;
-    description.width = kWhiteTextureSize;
-    description.height = kWhiteTextureSize;
-    description.depth = 1;
+    const BitmapDescription description =
+        QVI_Single2DDescription(QV_TEXTURE_FORMAT_RGBA8, kWhiteTextureSize, kWhiteTextureSize, false);
     Bitmap* white = QV_Graphics_CreateBitmap(kWhiteTextureName, &description);
     g_batch.whiteTexture = white;
     // Without it untextured drawing binds no texture; the pool has said why it made none.

@@ -7,12 +7,24 @@
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/drawing/render_state.h"
 #include "graphics/renderer/renderer_implementation.h"
+#include "graphics/renderer/texture_description.h"
+#include "graphics/setup/screen_state.h"
 
 namespace {
 
 const float kOne = 1.0f;
 const float kZero = 0.0f;
 const uint32_t kNoAlignment = 0;
+
+const char kFrameBufferName[] = "TRANSFORMED_FRAME_BUFFER";
+
+// While the overlay zoom is not 1 the frame is drawn into this render target, made on first
+// use and kept at the back buffer's size, and the target then onto the screen.
+struct ZoomedFrame {
+    Bitmap* buffer = nullptr;
+    bool pushed = false;  // the buffer is the render target of the frame being drawn
+};
+ZoomedFrame g_zoomedFrame;
 
 }  // namespace
 
@@ -41,13 +53,35 @@ DrawingStackDepths QVI_GetDrawingStackDepths()
                               g_graphics.renderTargets.count - 1};
 }
 
-// The overlay zoom's frame buffer arrives with the developer overlays.
 void QVI_BeginZoomedFrame()
 {
+    const int32_t width = g_screenState.screenWidth;
+    const int32_t height = g_screenState.screenHeight;
+    const QuavenGraphicsAPI* graphics = qv->graphics;
+    if (!g_zoomedFrame.buffer) {
+        const BitmapDescription description = QVI_Single2DDescription(QV_TEXTURE_FORMAT_RGB8, width, height, true);
+        g_zoomedFrame.buffer = graphics->CreateBitmap(kFrameBufferName, &description);
+    } else {
+        graphics->ResizeBitmap(g_zoomedFrame.buffer, width, height);
+    }
+    // A buffer the device could not make leaves the frame drawn straight to the screen.
+    g_zoomedFrame.pushed = g_zoomedFrame.buffer != nullptr;
+    if (!g_zoomedFrame.pushed)
+        return;
+    RenderTargetSet targets = {};
+    targets.colour[0] = g_zoomedFrame.buffer;
+    graphics->PushRenderTargets(&targets);
 }
 
 void QVI_EndZoomedFrame()
 {
+    if (!g_zoomedFrame.pushed)
+        return;
+    g_zoomedFrame.pushed = false;
+    const QuavenGraphicsAPI* graphics = qv->graphics;
+    graphics->PopRenderTarget();
+    graphics->ClearColor(0.0f, 0.0f, 0.0f);
+    graphics->DrawBitmap(g_zoomedFrame.buffer, &kZero, &kZero);
 }
 
 void QVI_ResetFrameDrawingState()

@@ -100,3 +100,16 @@ TextureType QVI_GetTextureTypeFromName(const char* name)
     }
     return type;
 }
+
+BitmapDescription QVI_Single2DDescription(TextureFormat format, int width, int height, bool renderTarget)
+{
+    BitmapDescription description = {};
+    description.format = format;
+    description.textureType = QV_TEXTURE_TYPE_2D;
+    description.mipLevels = 1;
+    description.width = width;
+    description.height = height;
+    description.depth = 1;
+    description.renderTarget = renderTarget ? 1 : 0;
+    return description;
+}

@@ -26,3 +26,7 @@ TextureType QVI_GetTextureTypeFromName(const char* name);
 
 // True for 1, 2, 4, 8, ... (positive powers of two, 1 included).
 bool QVI_IsPowerOfTwo(int value);
+
+// One 2D texture of this format and size without further mip levels (depth 1), a render
+// target or not: the engine's own white texture and frame buffer.
+BitmapDescription QVI_Single2DDescription(TextureFormat format, int width, int height, bool renderTarget);

@@ -268,8 +268,10 @@ void QVI_FitForcedResolution()
 
 bool QVI_SelectOptimalResolution(bool windowed, bool forcing)
 {
+    // A forced size needs no list to choose from: developer.xml's force_resolution leaves the
+    // variant's list unread, and the forced size must still reach the display.
     const char* setting = g_config.supportedResolutions;
-    if (!setting)
+    if (!setting && !g_config.forcedResolution)
         return false;
 
     QVI_Report(QV_LOG_INFO, "Selecting optimal resolution for %s%s.", windowed ? "windowed" : "fullscreen",

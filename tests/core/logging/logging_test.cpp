@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 
+#include "core/logging/early_messages.h"
 #include "core/logging/log_file.h"
 #include "logging_fixture.h"
 #include "platform/popups.h"
@@ -147,6 +148,33 @@ TEST_F(Logging, ConsoleSwitchOffMeansNoLoggingAtAllAndTheLoggingSwitchOnlyTheFil
     ASSERT_GE(g_console.lines.count, 3);
     EXPECT_STREQ(g_console.lines.data[0].text, "[WARNING] Unable to allocate file for the logs.\n");
     EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 1);
+}
+
+TEST_F(Logging, MessagesOfStartUpBeforeTheStartFollowTheStartLinesAtTheirLevelsOrGoNowhere) {
+    g_core.settings = &record_;
+    // With the console off logging never starts: what was kept goes nowhere.
+    g_core.console = 0;
+    QVI_BeginKeepingEarlyMessages();
+    QV_Log("never written");
+    StartLoggingAsAtStartUp();
+    g_core.console = 1;
+    QVI_BeginKeepingEarlyMessages();
+    EXPECT_EQ(QV_LogEx(QV_LOG_WARNING, "reader %s", "warned"), 0) << "not logged yet";
+    EXPECT_EQ(QV_Log("reader noted %d", 2), 0);
+    StartLoggingAsAtStartUp();
+    ExpectLogFileLines({"Kelmark QV .+", std::string(60, '-'), "0001: " + kTime + "Logging started on .+",
+                        kHead + "\\[SYSTEM\\] Logging Verbose Level set to 0\\.",
+                        "0003: " + kTime + "\\[WARNING\\] reader warned", "0004: " + kTime + "reader noted 2"});
+    EXPECT_EQ(g_console.counters[QV_LOG_WARNING], 1);
+    QVI_StopLogging();
+
+    // No more are kept than the console can hold; the rest are counted.
+    g_core.logging = 0;
+    QVI_BeginKeepingEarlyMessages();
+    for (int i = 0; i < kMaxConsoleLines + 3; ++i) QV_Log("early");
+    StartLoggingAsAtStartUp();
+    EXPECT_EQ(g_console.counters[QV_LOG_INFO], kMaxConsoleLines + 1);
+    EXPECT_EQ(ConsoleTexts().back(), "[WARNING] 3 messages raised before logging started were dropped.");
 }
 
 }  // namespace

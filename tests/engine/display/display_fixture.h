@@ -117,6 +117,7 @@ inline void DisplayTest::SetUp() {
     events_.clear();
     g_core.api = qv;
     g_core.screenState = &g_screenState;
+    g_core.savedVideo = &g_rendererSetup.video;
     g_core.imageLoader = QVI_GetImageLoader();
     g_core.referenceCounting = 1;
     g_rendererSetup = RendererSetupState();

@@ -98,15 +98,18 @@ TEST_F(Overlays, DeveloperKeysShowThePanelTheFrameTimeGraphAndRunTheirCommands) 
     Frame();
     EXPECT_TRUE(PixelIs(renderer_.frame, 5, 5, kBlue)) << "nothing over the game without a key";
 
-    // F6: the information panel, black at 0.8 over the top 210 rows, white headings.
+    // F6: the information panel, black at 0.8 over the top 210 rows, white headings and grey
+    // lines drawn at the panel's alpha of 0.8 as well.
     Post(WM_KEYDOWN, VK_F6);
     Frame();
     const TestImage panel = renderer_.frame;
+    const Rgba8 heading = {204, 204, 214, 255}, grey = {143, 143, 153, 255};
     EXPECT_TRUE(PixelIs(panel, 3, 100, Rgba8{0, 0, 51, 255}, 3));
     EXPECT_TRUE(PixelIs(panel, 300, 220, kBlue)) << "below the panel";
-    EXPECT_TRUE(AnyPixel(panel, 5, 0, 20, 30, kWhite)) << "the first heading";
-    EXPECT_TRUE(AnyPixel(panel, 205, 0, 220, 30, kWhite)) << "the second column's heading";
-    EXPECT_TRUE(AnyPixel(panel, 5, 20, 20, 60, Rgba8{179, 179, 179, 255}, 3)) << "grey lines";
+    EXPECT_TRUE(AnyPixel(panel, 5, 0, 20, 30, heading, 3)) << "the first heading";
+    EXPECT_TRUE(AnyPixel(panel, 205, 0, 220, 30, heading, 3)) << "the second column's heading";
+    EXPECT_FALSE(AnyPixel(panel, 0, 0, 320, 210, kWhite, 10)) << "nothing at full alpha";
+    EXPECT_TRUE(AnyPixel(panel, 5, 20, 20, 60, grey, 3)) << "grey lines";
     Post(WM_KEYUP, VK_F6);
 
     // F3: the frame-time graph, 300 pixels wide, with its 1/30 s mark.

@@ -11,6 +11,7 @@
 // renames LoadBitmap, and the table must be declared with the same name.
 #include "graphics/setup/setup_fixture.h"
 #include "graphics/drawing/batch_renderer.h"
+#include "graphics/renderer/texture_description.h"
 
 namespace bitmap_test {
 
@@ -53,15 +54,7 @@ protected:
 
     static BitmapDescription Description(int width, int height, bool renderTarget = false,
                                          int format = QV_TEXTURE_FORMAT_RGBA8) {
-        BitmapDescription description = {};
-        description.format = format;
-        description.textureType = QV_TEXTURE_TYPE_2D;
-        description.mipLevels = 1;
-        description.width = width;
-        description.height = height;
-        description.depth = 1;
-        description.renderTarget = renderTarget ? 1 : 0;
-        return description;
+        return QVI_Single2DDescription(format, width, height, renderTarget);
     }
 
     // A bitmap made in code, every pixel the colour, uploaded.

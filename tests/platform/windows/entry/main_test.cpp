@@ -1,108 +1,10 @@
 // quaven.exe as a person runs it, from a folder laid out as res:// expects (the host, the test
 // game and the prog.xml the test writes), with the game's script and results files; the
 // per-user folder written meanwhile is removed.
-#include "platform/windows/win32.h"
+#include "platform/windows/entry/host_run.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <regex>
-#include <string>
-#include <vector>
-
-#include "support/files.h"
-#include "support/popup_answerer.h"
-#include "support/process.h"
-#include "support/windows_ui.h"
-
-#ifndef QUAVEN_EXE_PATH
-#error "QUAVEN_EXE_PATH must name the built quaven.exe"
-#endif
-
+namespace host_test {
 namespace {
-
-using Lines = std::vector<std::string>;
-using quaven_test::ChildProcess;
-
-Lines FilesIn(const std::string& folder, const std::string& wildcard) {
-    Lines names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\" + wildcard).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-class HostRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = quaven_test::MakeTempDir("host");
-        // Unique to this test, so that its per-user folder can go without touching another's.
-        developer_ = "Quaven Host Tests " + quaven_test::UniqueName("d");
-        ASSERT_TRUE(CopyFileA(QUAVEN_EXE_PATH, (dir_ + "\\quaven.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((quaven_test::FixturesDir() + "\\prog.dll").c_str(), (dir_ + "\\prog.dll").c_str(), FALSE));
-    }
-    void TearDown() override {
-        quaven_test::RemoveTree(dir_);
-        quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
-    }
-
-    // A prog.xml with these PARAMETERS/APPLICATION and PARAMETERS/DEVELOPER attributes, the
-    // developer named developer_, and these variants (a 640x480 WINDOWS one unless named).
-    void WriteProgramXml(const std::string& application, const std::string& developer,
-                         const std::string& variants = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>") {
-        quaven_test::WriteFile(dir_ + "\\prog.xml",
-                               "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n<array id=\"PARAMETERS\">\n"
-                               "<node id=\"APPLICATION\" " + application + " developer=\"" + developer_ + "\"/>\n"
-                               "<node id=\"DEVELOPER\" " + developer + "/>\n</array>\n<array id=\"VARIANTS\">\n" +
-                               variants + "\n</array>\n</root>\n");
-    }
-    // Starts quaven.exe with the game's script (empty: it runs until its window closes) and
-    // its results file results-<name>.txt.
-    bool Start(ChildProcess& host, const std::string& name, const std::string& contents = "") {
-        const std::string script = dir_ + "\\script-" + name + ".txt";
-        quaven_test::WriteFile(script, contents);
-        return host.Start("\"" + dir_ + "\\quaven.exe\"",
-                          {{"QUAVEN_TEST_SCRIPT", script}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results-" + name + ".txt"}},
-                          dir_);
-    }
-    Lines Results(const std::string& name) const { return quaven_test::ReadLines(dir_ + "\\results-" + name + ".txt"); }
-
-    // A run of "Host Window" with these developer attributes and game script, logging on,
-    // closed as a person closes it once its window shows unless the script ends it first.
-    struct WindowRun { RECT client = {}; Lines log, results; };
-    WindowRun RunWindow(const std::string& developer, const std::string& script = "") {
-        WindowRun run;
-        const std::string id = quaven_test::UniqueName("hostwin");
-        WriteProgramXml("program_id=\"" + id + "\" name=\"Host Window\" version=\"1\"",
-                        "console=\"1\" logging=\"1\" " + developer);
-        ChildProcess host;
-        EXPECT_TRUE(Start(host, "window", script));
-        quaven_test::PopupAnswerer guard;
-        guard.Start({IDOK}, 1, 120000, host.ProcessId());
-        HWND window = quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
-        if (window && GetClientRect(window, &run.client) && script.empty()) PostMessageA(window, WM_CLOSE, 0, 0);
-        DWORD exitCode = 99;
-        EXPECT_TRUE(host.Wait(60000, &exitCode)) << "the run went on";
-        EXPECT_EQ(exitCode, 0u);
-        EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
-        const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Window\\logs";
-        // The folder holds the logs of earlier runs too, listed in no particular order.
-        for (const std::string& file : FilesIn(logs, "*.log"))
-            if (file.rfind(id + "-", 0) == 0) run.log = quaven_test::ReadLines(logs + "\\" + file);
-        run.results = Results("window");
-        return run;
-    }
-    static bool Logged(const Lines& log, const std::string& text) {
-        return std::any_of(log.begin(), log.end(), [&](const std::string& line) { return line.find(text) != line.npos; });
-    }
-
-    std::string dir_, developer_;
-};
 
 const char kTitle[] = "Host Log: Run!";
 const char kTitleFolder[] = "Host_Log__Run_";
@@ -121,12 +23,6 @@ const Lines kRunInOrder = {
     "Releasing Sound Implementation.", "Destroying window...", "Unloading ProgImp Library.",
     "Shutdown successful. Closing console and logging.", "QUAVEN log: ", "0 files left open..",
 };
-
-// The text of a log-file line: after "NNNN: [hh:mm.ss] " and an optional "[LEVEL] ".
-std::string LineText(const std::string& line) {
-    static const std::regex prefix(R"(^\d{4,}: \[\d\d:\d\d\.\d\d\] (\[[A-Z]+\] )?)");
-    return std::regex_replace(line, prefix, "");
-}
 
 TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAndRunsOnceUnlessAllowed) {
     const std::string id = quaven_test::UniqueName("hostlog");
@@ -207,12 +103,7 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     EXPECT_EQ(log[1], std::string(60, '-'));
     std::string texts;  // every later line's text, each after a line feed
     for (size_t i = 2; i < log.size(); ++i) texts += "\n" + LineText(log[i]);
-    size_t at = 0;
-    for (const std::string& expected : kRunInOrder) {
-        at = texts.find("\n" + expected, at);
-        ASSERT_NE(at, std::string::npos) << "missing, or out of order: " << expected;
-        ++at;
-    }
+    EXPECT_TRUE(InOrder(texts, kRunInOrder));
     EXPECT_TRUE(std::regex_search(texts, std::regex(R"(\nQUAVEN log: \d+ errors, \d+ warnings, \d+ infos\.(\n|$))")));
     EXPECT_EQ(texts.find("\nUnable"), std::string::npos);
 }
@@ -275,10 +166,10 @@ TEST_F(HostRun, AGameWithoutSoundSetsItsUgcFolderAndLearnsACategorysSizeFromAReq
     EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
 
     const Lines results = Results("services");
-    for (const char* line : {"play_sound shot 1 0", "command SetUGCBasePath -> OK", "command SetUGCBasePath -> (null)",
+    for (const char* line : {"play_sound shot 1 0", "command SetUGCBasePath OK", "command SetUGCBasePath (null)",
                              "request_scores 1"})
         EXPECT_TRUE(std::find(results.begin(), results.end(), line) != results.end()) << line;
-    EXPECT_EQ(std::count(results.begin(), results.end(), "command SetUGCBasePath -> (null)"), 2);
+    EXPECT_EQ(std::count(results.begin(), results.end(), "command SetUGCBasePath (null)"), 2);
     const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Services\\logs";
     Lines log;
     for (const std::string& file : FilesIn(logs, id + "-*.log")) log = quaven_test::ReadLines(logs + "\\" + file);
@@ -317,3 +208,4 @@ TEST_F(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEnd
 }
 
 }  // namespace
+}  // namespace host_test
