@@ -78,6 +78,8 @@ private:
     XMLReader* reader_;
     const char* file_;
     int nodesRead_ = 0;
+    // Nodes, their parameter lists and texts are carved from here.
+    DataStore store_;
 
     bool ReadArrays()
     {
@@ -160,14 +162,16 @@ private:
     bool ReadNode(XMLBlock* start, DataArray* array)
     {
         // SetParameter gives the node its id from the attribute "id".
-        DataNode* node = new DataNode(nullptr);
+        DataNode* node = new (store_) DataNode(nullptr);
         // Room for every attribute and the text a node with an end tag may hold: the
         // array's first growth would reserve far more than a node typically needs.
         const int attributes = start->attributeCount < XMLBlock::kMaxAttributes ? start->attributeCount
                                                                                 : XMLBlock::kMaxAttributes;
-        node->parameters.SetCapacity(attributes + (start->closing ? 0 : 1));
+        const int room = attributes + (start->closing ? 0 : 1);
+        if (room > 0)
+            node->parameters.AdoptStorage(new (store_) DataParameter[room], room);
         for (int i = 0; i < attributes; ++i)
-            node->SetParameter(start->attributeNames[i], start->attributeValues[i]);
+            node->SetParameter(start->attributeNames[i], start->attributeValues[i], &store_);
         array->nodes.Add(node);
         ++nodesRead_;
         if (start->closing)
@@ -176,7 +180,7 @@ private:
         XMLBlock* block = reader_->ReadNextBlock();
         const bool holdsText = IsText(block);
         if (holdsText) {
-            node->SetParameter("DATA", block->attributeCount > 0 ? block->attributeValues[0] : "");
+            node->SetParameter("DATA", block->attributeCount > 0 ? block->attributeValues[0] : "", &store_);
             block = reader_->ReadNextBlock();
         }
         if (!block) {
