@@ -36,7 +36,6 @@ struct DataStore::Chunk {
     std::atomic<int32_t> live;
 };
 
-
 DataStore::~DataStore()
 {
     Retire();
@@ -64,7 +63,8 @@ void* DataStore::Allocate(size_t bytes)
         return Allocate(nullptr, bytes);
     if (static_cast<size_t>(end_ - cursor_) < needed) {
         Retire();
-        nextChunkBytes_ = nextChunkBytes_ == 0 ? kFirstChunkBytes : nextChunkBytes_;
+        if (nextChunkBytes_ == 0)
+            nextChunkBytes_ = kFirstChunkBytes;
         const size_t chunkBytes = nextChunkBytes_;
         char* memory = static_cast<char*>(malloc(chunkBytes));
         if (!memory)

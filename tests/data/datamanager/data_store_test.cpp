@@ -12,8 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "data/datamanager/data_store.h"
-
 namespace datamanager_test {
 namespace {
 
@@ -172,47 +170,6 @@ TEST_F(LoadedRecords, NodesOfOneDatabaseDeletedOnManyThreadsAndUnloadedDatabases
     }
     const uint64_t grown = UsedVirtualBytes() - before;
     EXPECT_LT(grown, generated.document.size()) << grown << " bytes more after 30 loads";
-}
-
-TEST(DataStoreBlocks, AlignedFromChunksOrTheHeapAndFreedInAnyOrder) {
-    std::vector<void*> blocks;
-    std::vector<char*> texts;
-    {
-        DataStore store;
-        std::minstd_rand random(7);
-        for (int i = 0; i < 20000; ++i) {
-            const size_t bytes = i % 500 == 0 ? 40000 : random() % 300;
-            void* block = store.Allocate(bytes);
-            ASSERT_NE(block, nullptr);
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % sizeof(void*), 0u);
-            memset(block, i & 0xFF, bytes);
-            blocks.push_back(block);
-            const std::string text(1 + random() % 70 + (i % 997 == 0 ? 30000 : 0), static_cast<char>('a' + i % 26));
-            char* second = nullptr;
-            char* pair = store.CopyTexts(text.c_str(), i % 3 ? "second" : nullptr, &second);
-            ASSERT_NE(pair, nullptr);
-            EXPECT_EQ(pair, text) << i;
-            EXPECT_EQ(second, i % 3 ? pair + text.size() + 1 : nullptr);
-            if (second)
-                EXPECT_STREQ(second, "second");
-            texts.push_back(pair);
-        }
-        // Freed while the store still carves from its last chunk, and after.
-        for (size_t i = 0; i < blocks.size(); i += 2)
-            DataStore::Free(blocks[i]);
-    }
-    for (size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(texts[i][0], static_cast<char>('a' + i % 26));
-    for (size_t i = 1; i < blocks.size(); i += 2)
-        DataStore::Free(blocks[i]);
-    for (char* text : texts)
-        DataStore::Free(text);
-
-    char* heap = QVI_CopyDataText("on the heap", nullptr);
-    EXPECT_STREQ(heap, "on the heap");
-    DataStore::Free(heap);
-    DataStore::Free(nullptr);
-    EXPECT_EQ(QVI_CopyDataText(nullptr, nullptr), nullptr);
 }
 
 } // namespace
