@@ -294,6 +294,17 @@ char* XMLReader::Scan()
                 return nullptr;
             }
             if (c != '<') {
+                // The layout between elements (white space up to the next tag) is dropped
+                // in one step; white space that text follows is collected with it.
+                if (count == 0 && IsXMLWhiteSpace(c)) {
+                    int next = position + 1;
+                    while (next < length && IsXMLWhiteSpace(text[next]))
+                        ++next;
+                    if (next == length || text[next] == '<') {
+                        position = next;
+                        continue;
+                    }
+                }
                 if (count >= kValueBufferSize - 1) {
                     // A long run of white space is no token yet: before a tag it would be
                     // dropped anyway, so only text that holds something overruns.
