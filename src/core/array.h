@@ -71,6 +71,16 @@ public:
         return data[count++];
     }
 
+    // Takes storage made by new T[n] (through the element type's own allocation, say)
+    // as the storage of an array that has none yet; it is released as the array's own.
+    void AdoptStorage(T* storage, int32_t n)
+    {
+        if (data || !storage || n <= 0)
+            return;
+        data = storage;
+        capacity = n;
+    }
+
     // Never drops below the elements in use; reallocates whenever n differs from the
     // current capacity, also to shrink.
     void SetCapacity(int n)

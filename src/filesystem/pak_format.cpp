@@ -31,16 +31,9 @@ bool SeekTo(File* file, uint64_t position)
     return position <= INT32_MAX && file->Seek(static_cast<int32_t>(position), 0) == 0;
 }
 
-bool Refuse(const char* archivePath, const char* reason, bool report)
-{
-    if (report)
-        QVI_Report(QV_LOG_WARNING, "File System PAK: archive '%s' is not used: %s.", archivePath, reason);
-    return false;
-}
-
 } // namespace
 
-bool ReadPAK(File* file, PAKEntry* entry, bool report)
+bool ReadPAK(File* file, PAKEntry* entry)
 {
     char name[kPAKNameBuffer];
     const uint32_t start = file->Tell();
@@ -50,8 +43,7 @@ bool ReadPAK(File* file, PAKEntry* entry, bool report)
     name[got] = '\0';
     const void* end = memchr(name, '\0', got);
     if (!end) {
-        if (report)
-            QVI_Report(QV_LOG_WARNING, "File System ReadPAK: PAK has a file with too long name.");
+        QVI_Report(QV_LOG_WARNING, "File System ReadPAK: PAK has a file with too long name.");
         return false;
     }
     const uint32_t nameLength = static_cast<uint32_t>(static_cast<const char*>(end) - name);
@@ -80,48 +72,44 @@ bool QVI_IsSafePAKEntryName(const char* name)
     return true;
 }
 
-bool QVI_ReadPAKDirectory(File* file, const char* archivePath, PAKDirectory* directory, bool report)
+bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory)
 {
     uint8_t header[kPAKHeaderBytes];
     if (!SeekTo(file, 0) || file->Read(header, sizeof header) != sizeof header)
-        return Refuse(archivePath, "the header is cut short", report);
+        return false;
     if (memcmp(header, kPAKMagic, sizeof kPAKMagic) != 0)
-        return Refuse(archivePath, "it is no PAK archive", report);
+        return false;
     directory->directoryOffset = LittleEndian32(header + 8);
     directory->archiveLength = LittleEndian32(header + 12);
     const uint64_t length = directory->archiveLength;
     if (length != file->size)
-        return Refuse(archivePath, "its length field differs from its size", report);
+        return false;
     const uint64_t directoryOffset = directory->directoryOffset;
     if (directoryOffset < kPAKHeaderBytes || directoryOffset + 4 > length)
-        return Refuse(archivePath, "its directory lies outside it", report);
+        return false;
 
     uint32_t rawCount = 0;
     if (!SeekTo(file, directoryOffset) || !ReadU32(file, &rawCount))
-        return Refuse(archivePath, "its directory is cut short", report);
+        return false;
     const int32_t count = static_cast<int32_t>(rawCount);
     if (count <= 0)
         return true;
     // Every entry takes at least kPAKSmallestEntryBytes: a count the directory cannot hold
     // is refused before anything is allocated for it.
     if (static_cast<uint64_t>(count) * kPAKSmallestEntryBytes > length - directoryOffset - 4)
-        return Refuse(archivePath, "its entry count does not fit its directory", report);
+        return false;
 
     for (int32_t i = 0; i < count; ++i) {
         PAKEntry entry;
-        if (!ReadPAK(file, &entry, report))
-            return Refuse(archivePath, "an entry is cut short or its name is too long", report);
+        if (!ReadPAK(file, &entry))
+            return false;
         if (QVI_IsEmptyText(entry.name.text))
-            return Refuse(archivePath, "an entry has no name", report);
+            return false;
         if (static_cast<uint64_t>(entry.offset) + entry.size > length)
-            return Refuse(archivePath, "an entry reaches past its end", report);
-        if (!QVI_IsSafePAKEntryName(entry.name.text)) {
-            if (report)
-                QVI_Report(QV_LOG_WARNING, "File System PAK: entry '%s' of archive '%s' is left out: unsafe name.",
-                       entry.name.text, archivePath);
-            continue;
-        }
-        directory->entries.Add(entry);
+            return false;
+        // A name that would reach outside the archive's folder names no file of it.
+        if (QVI_IsSafePAKEntryName(entry.name.text))
+            directory->entries.Add(entry);
     }
     return true;
 }

@@ -40,7 +40,7 @@ struct PAKDirectory {
 // Reads one directory entry at the file's position and leaves the file just after it.
 // False for a short read or a name that does not end within 510 characters (the latter
 // reported as "File System ReadPAK: PAK has a file with too long name.").
-bool ReadPAK(File* file, PAKEntry* entry, bool report = true);
+bool ReadPAK(File* file, PAKEntry* entry);
 
 // Whether an entry name may stand for a file below the archive's folder: not empty, no
 // absolute path, no drive letter or other ':', no '\', no "." or ".." component.
@@ -50,8 +50,8 @@ bool QVI_IsSafePAKEntryName(const char* name);
 // The archive is refused (false) when the magic is wrong, the length field is not the
 // file's size, the directory does not lie inside the archive, the entry count cannot fit
 // in the directory, an entry fails to read or is empty, or an entry's bytes reach past the
-// archive. Entries with unsafe names are left out. With report set, each refusal and
-// each left-out entry is logged as a warning naming archivePath.
-bool QVI_ReadPAKDirectory(File* file, const char* archivePath, PAKDirectory* directory, bool report);
+// archive. Entries with unsafe names are left out. Nothing is reported but ReadPAK's
+// too-long name: a refused archive is simply absent.
+bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory);
 
 } // namespace QVFileSystem

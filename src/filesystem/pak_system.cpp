@@ -216,18 +216,11 @@ const PAKArchive* PAKSystem::GetArchive(Scheme scheme, const String& archivePath
     File* file = OpenFile(scheme, archivePath, FILE_MODE_READ);
     if (!file)
         return nullptr;
-    // A refused archive is tried again on every lookup (it may have been replaced), but
-    // reported only the first time.
-    bool alreadyRefused = false;
-    for (int32_t i = 0; i < refused_.count; ++i)
-        alreadyRefused = alreadyRefused || strcmp(refused_.data[i].text, archivePath.text) == 0;
-    if (!alreadyRefused)
-        QVI_Report(QV_LOG_INFO, "Opening PAK '%s'...", archivePath.text);
-
+    // A refused archive is not remembered: every lookup tries it again, so one repaired
+    // or completed while the game runs is taken up.
+    QVI_Report(QV_LOG_INFO, "Opening PAK '%s'...", archivePath.text);
     PAKDirectory directory;
-    if (!QVI_ReadPAKDirectory(file, archivePath.text, &directory, !alreadyRefused)) {
-        if (!alreadyRefused)
-            refused_.Add(archivePath);
+    if (!QVI_ReadPAKDirectory(file, &directory)) {
         CloseFile(file);
         return nullptr;
     }

@@ -79,7 +79,6 @@ private:
 
     OsLock* lock_;                 // guards archives_ while an archive is looked up or added
     Array<PAKArchive*> archives_;  // owned
-    Array<String> refused_;        // archives already reported as refused
 };
 
 // The path of nativePath inside the archive at archivePath: the path with the archive's

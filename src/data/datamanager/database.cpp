@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 char* QVI_CopyTextOrNull(const char* text)
 {
@@ -16,23 +17,58 @@ char* QVI_CopyTextOrNull(const char* text)
     return copy;
 }
 
-void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value)
+void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value, DataStore* store)
 {
     // Built in its slot: a temporary would be copied in (one more copy of its texts)
     // and then freed. Set also frees whatever a removal left in the slot.
-    parameters.AddInPlace().Set(name, value);
+    parameters.AddInPlace().Set(name, value, store);
 }
 
 DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name)
 {
     if (!name)
         return nullptr;
+    // Every attribute a loader sets is looked up first: names mostly differ in their
+    // first byte, which is compared before the call.
     for (int i = 0; i < parameters.count; ++i) {
         DataParameter& parameter = parameters.data[i];
-        if (parameter.name && strcmp(parameter.name, name) == 0)
+        if (parameter.name && parameter.name[0] == name[0] && strcmp(parameter.name, name) == 0)
             return &parameter;
     }
     return nullptr;
+}
+
+namespace {
+
+// Operator new must not answer null.
+void* AllocateOrThrow(DataStore* store, size_t bytes)
+{
+    void* block = DataStore::Allocate(store, bytes);
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+} // namespace
+
+void* DataParameter::operator new[](size_t bytes)
+{
+    return AllocateOrThrow(nullptr, bytes);
+}
+
+void* DataParameter::operator new[](size_t bytes, DataStore& store)
+{
+    return AllocateOrThrow(&store, bytes);
+}
+
+void DataParameter::operator delete[](void* block)
+{
+    DataStore::Free(block);
+}
+
+void DataParameter::operator delete[](void* block, DataStore&)
+{
+    DataStore::Free(block);
 }
 
 DataParameter::DataParameter() : name(nullptr), value(nullptr)
@@ -58,20 +94,22 @@ DataParameter& DataParameter::operator=(const DataParameter& other)
 
 DataParameter::~DataParameter()
 {
-    free(name ? name : value);
+    DataStore::Free(name ? name : value);
 }
 
-void DataParameter::Set(const char* newName, const char* newValue)
+void DataParameter::Set(const char* newName, const char* newValue, DataStore* store)
 {
     // The new block is made before the old one is freed: either text may point into it.
     char* block = nullptr;
     char* valueCopy = nullptr;
     if (!newName) {
-        valueCopy = block = QVI_CopyTextOrNull(newValue);
+        valueCopy = block = QVI_CopyDataText(newValue, store);
+    } else if (store) {
+        block = store->CopyTexts(newName, newValue, &valueCopy);
     } else {
         size_t nameBytes = strlen(newName) + 1;
         size_t valueBytes = newValue ? strlen(newValue) + 1 : 0;
-        block = static_cast<char*>(malloc(nameBytes + valueBytes));
+        block = static_cast<char*>(DataStore::Allocate(store, nameBytes + valueBytes));
         if (block) {
             memcpy(block, newName, nameBytes);
             if (newValue) {
@@ -82,15 +120,15 @@ void DataParameter::Set(const char* newName, const char* newValue)
     }
     // A fresh slot has nothing to free: the call is spared.
     if (char* old = name ? name : value)
-        free(old);
+        DataStore::Free(old);
     name = newName ? block : nullptr;
     value = valueCopy;
 }
 
-void DataParameter::SetValue(const char* newValue)
+void DataParameter::SetValue(const char* newValue, DataStore* store)
 {
     if (newValue)
-        Set(name, newValue);
+        Set(name, newValue, store);
 }
 
 namespace {
@@ -109,13 +147,33 @@ bool DataParameter::operator==(const DataParameter& other) const
     return SameText(name, other.name) && SameText(value, other.value);
 }
 
-DataNode::DataNode(const char* newId) : id(QVI_CopyTextOrNull(newId))
+void* DataNode::operator new(size_t bytes)
+{
+    return AllocateOrThrow(nullptr, bytes);
+}
+
+void* DataNode::operator new(size_t bytes, DataStore& store)
+{
+    return AllocateOrThrow(&store, bytes);
+}
+
+void DataNode::operator delete(void* block)
+{
+    DataStore::Free(block);
+}
+
+void DataNode::operator delete(void* block, DataStore&)
+{
+    DataStore::Free(block);
+}
+
+DataNode::DataNode(const char* newId) : id(QVI_CopyDataText(newId, nullptr))
 {
 }
 
 DataNode::~DataNode()
 {
-    free(id);
+    DataStore::Free(id);
 }
 
 const char* DataNode::GetParameter(const char* name) const
@@ -124,20 +182,20 @@ const char* DataNode::GetParameter(const char* name) const
     return parameter ? parameter->value : nullptr;
 }
 
-void DataNode::SetParameter(const char* name, const char* value)
+void DataNode::SetParameter(const char* name, const char* value, DataStore* store)
 {
     if (!name)
         return;
-    if (strcmp(name, "id") == 0) {
-        char* newId = QVI_CopyTextOrNull(value);
-        free(id);
+    if (name[0] == 'i' && strcmp(name, "id") == 0) {
+        char* newId = QVI_CopyDataText(value, store);
+        DataStore::Free(id);
         id = newId;
     }
     if (DataParameter* existing = QVI_FindDataParameter(parameters, name)) {
-        existing->SetValue(value);
+        existing->SetValue(value, store);
         return;
     }
-    QVI_AddDataParameter(parameters, name, value);
+    QVI_AddDataParameter(parameters, name, value, store);
 }
 
 DataArray::DataArray(const char* newId) : id(QVI_CopyTextOrNull(newId))

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+
 #include "core/array.h"
+#include "data/datamanager/data_store.h"
 
 class ByteBuffer;
 class XMLReader;
@@ -9,14 +12,23 @@ class XMLReader;
 // nodes, arrays and nodes hold named text values (parameters).
 
 // One name and its text value in a DataManager database; either may be null. Both
-// texts are copies in one heap block owned by the record, the value right after the
-// name's zero byte (a value without a name has a block of its own): a database holds
-// hundreds of thousands of them, and each allocation counts. Records live by value
-// inside `Array`s, which copy elements by assignment, so copying duplicates both texts.
+// texts are copies in one block owned by the record, the value right after the name's
+// zero byte (a value without a name has a block of its own): a database holds hundreds
+// of thousands of them, and each allocation counts. The block comes from the heap, or
+// from a loader's DataStore; either way the record frees it (DataStore::Free). Records
+// live by value inside `Array`s, which copy elements by assignment, so copying
+// duplicates both texts (on the heap).
 class DataParameter {
 public:
     char* name;
     char* value;
+
+    // A list of parameters is allocated as DataStore blocks: on the heap, or carved
+    // from a loader's store (new (store) DataParameter[n]). delete[] frees either.
+    static void* operator new[](size_t bytes);
+    static void* operator new[](size_t bytes, DataStore& store);
+    static void operator delete[](void* block);
+    static void operator delete[](void* block, DataStore& store);
 
     DataParameter();
     // Copies of both texts (null stays null).
@@ -25,13 +37,13 @@ public:
     DataParameter& operator=(const DataParameter& other);
     ~DataParameter();
 
-    // Replaces both texts with copies (null stays null); either may point into this
-    // record's own texts.
-    void Set(const char* name, const char* value);
+    // Replaces both texts with copies (null stays null), made in store (the heap when
+    // null); either may point into this record's own texts.
+    void Set(const char* name, const char* value, DataStore* store = nullptr);
 
     // Replaces the value with a copy; a null value is ignored. The name moves to the
     // new block with it.
-    void SetValue(const char* value);
+    void SetValue(const char* value, DataStore* store = nullptr);
 
     // Arrays compare elements when searching; parameters are equal by content.
     bool operator==(const DataParameter& other) const;
@@ -40,17 +52,21 @@ public:
 // The heap copy of text, or null for null (QVI_StrDup would give "" for null).
 char* QVI_CopyTextOrNull(const char* text);
 
-// Appends {copy of name, copy of value}, built in its slot of the array.
-void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value);
+// Appends {copy of name, copy of value}, built in its slot of the array, the texts
+// made in store (the heap when null).
+void QVI_AddDataParameter(Array<DataParameter>& parameters, const char* name, const char* value,
+                          DataStore* store = nullptr);
 
 // The first parameter named name (byte comparison), or null; null for a null name.
 DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, const char* name);
 
 // One node of a DataManager array: an optional id and named text values in the
-// order they were first set.
+// order they were first set. The node, its id and its parameter list are DataStore
+// blocks: on the heap (new DataNode), or carved from a loader's store
+// (new (store) DataNode); delete frees either.
 class DataNode {
 public:
-    char* id;                            // heap copy, may be null
+    char* id;                            // copy (a DataStore block), may be null
     Array<DataParameter> parameters;
 
     explicit DataNode(const char* id);
@@ -58,13 +74,19 @@ public:
     DataNode(const DataNode&) = delete;
     DataNode& operator=(const DataNode&) = delete;
 
+    static void* operator new(size_t bytes);
+    static void* operator new(size_t bytes, DataStore& store);
+    static void operator delete(void* block);
+    static void operator delete(void* block, DataStore& store);
+
     // The value of the first parameter with that name; null for a missing or null name.
     const char* GetParameter(const char* name) const;
 
     // A null name does nothing. The name "id" also makes a copy of value the node's id.
     // An existing parameter gets a copy of value (a null value leaves it as it was);
-    // otherwise {name, value or null} is appended.
-    void SetParameter(const char* name, const char* value);
+    // otherwise {name, value or null} is appended. The copies are made in store (the
+    // heap when null).
+    void SetParameter(const char* name, const char* value, DataStore* store = nullptr);
 };
 
 // One array of a DataManager database: an optional id, the array element's own

@@ -102,16 +102,18 @@ bool Database::LoadCSV(const char* name)
     cursor.ReadLine(kHeaderCellLimit, &columnNames);
 
     DataArray* array = new DataArray(nullptr);
+    // Nodes, their parameter lists and texts are carved from here.
+    DataStore store;
     Array<String> cells;
     while (!cursor.AtEnd()) {
         cells.count = 0;
         cursor.ReadLine(kDataCellLimit, &cells);
-        DataNode* node = new DataNode(nullptr);
-        node->parameters.SetCapacity(columnNames.count);
+        DataNode* node = new (store) DataNode(nullptr);
+        node->parameters.AdoptStorage(new (store) DataParameter[columnNames.count], columnNames.count);
         // Cells beyond the last column are ignored; missing cells are null values.
         for (int column = 0; column < columnNames.count; ++column) {
             const char* value = column < cells.count ? cells.data[column].text : nullptr;
-            QVI_AddDataParameter(node->parameters, columnNames.data[column].text, value);
+            QVI_AddDataParameter(node->parameters, columnNames.data[column].text, value, &store);
         }
         array->nodes.Add(node);
     }

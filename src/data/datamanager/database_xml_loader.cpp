@@ -1,7 +1,9 @@
 // Reading a database from the blocks of the XML reader:
 //   <root> <array id="..." ...> <node id="..." .../> <node ...>text</node> </array> </root>
-// Any deviation logs one warning and leaves the database without arrays, so a
-// caller never sees part of a file as if it were the whole of it.
+// Any deviation up to "</root>" logs one warning and leaves the database without
+// arrays, so a caller never sees part of a file as if it were the whole of it. What
+// follows "</root>" cannot take anything away from a whole database: a parse error
+// there (reported by the reader) only ends the document.
 
 #include "data/datamanager/database.h"
 
@@ -20,6 +22,12 @@ bool IsElement(const XMLBlock* block, const char* name)
 bool IsText(const XMLBlock* block)
 {
     return block && !block->name;
+}
+
+// "</name>", told apart from "<name/>", which starts (and ends) an element.
+bool IsEndTagOf(const XMLBlock* block, const char* name)
+{
+    return IsElement(block, name) && QVI_IsXMLEndTag(block);
 }
 
 const char* TextOrEmpty(const char* text)
@@ -62,8 +70,7 @@ public:
             qv->LogPopup(QV_LOG_WARNING, "DataManager: No blocks can exist after </root>. '%s' is invalid.", file_);
             return false;
         }
-        // A parse error ends the blocks early; the reader has reported it.
-        return reader_->ok != 0;
+        return true;
     }
 
 private:
@@ -71,6 +78,8 @@ private:
     XMLReader* reader_;
     const char* file_;
     int nodesRead_ = 0;
+    // Nodes, their parameter lists and texts are carved from here.
+    DataStore store_;
 
     bool ReadArrays()
     {
@@ -87,6 +96,12 @@ private:
             }
             if (IsElement(block, "root") && block->closing)
                 return true;
+            // An array's end tag out of place (after an array nested in another) starts
+            // nothing: it would make an array out of nothing.
+            if (IsEndTagOf(block, "array")) {
+                block = reader_->ReadNextBlock();
+                continue;
+            }
             if (!IsElement(block, "array")) {
                 qv->LogPopup(QV_LOG_WARNING, "DataManager: root/array/node structure violated. '%s' is not 'array'. '%s' is invalid.",
                              block->name, file_);
@@ -124,10 +139,15 @@ private:
             }
             if (IsText(block))
                 continue;
+            // The array's end tag ends it; another array's start ends it too, and is
+            // read next.
             if (IsElement(block, "array")) {
-                *next = block->closing ? reader_->ReadNextBlock() : block;
+                *next = QVI_IsXMLEndTag(block) ? reader_->ReadNextBlock() : block;
                 return true;
             }
+            // A node's end tag out of place (after markup in a node's text) starts no node.
+            if (IsEndTagOf(block, "node"))
+                continue;
             if (!IsElement(block, "node")) {
                 qv->LogPopup(QV_LOG_WARNING,
                              "DataManager: in '%s' is expecting to find two types of elements inside root: 'array' and 'node'. '%s' is not one of them.",
@@ -142,22 +162,25 @@ private:
     bool ReadNode(XMLBlock* start, DataArray* array)
     {
         // SetParameter gives the node its id from the attribute "id".
-        DataNode* node = new DataNode(nullptr);
+        DataNode* node = new (store_) DataNode(nullptr);
         // Room for every attribute and the text a node with an end tag may hold: the
         // array's first growth would reserve far more than a node typically needs.
         const int attributes = start->attributeCount < XMLBlock::kMaxAttributes ? start->attributeCount
                                                                                 : XMLBlock::kMaxAttributes;
-        node->parameters.SetCapacity(attributes + (start->closing ? 0 : 1));
+        const int room = attributes + (start->closing ? 0 : 1);
+        if (room > 0)
+            node->parameters.AdoptStorage(new (store_) DataParameter[room], room);
         for (int i = 0; i < attributes; ++i)
-            node->SetParameter(start->attributeNames[i], start->attributeValues[i]);
+            node->SetParameter(start->attributeNames[i], start->attributeValues[i], &store_);
         array->nodes.Add(node);
         ++nodesRead_;
         if (start->closing)
             return true;
 
         XMLBlock* block = reader_->ReadNextBlock();
-        if (IsText(block)) {
-            node->SetParameter("DATA", block->attributeCount > 0 ? block->attributeValues[0] : "");
+        const bool holdsText = IsText(block);
+        if (holdsText) {
+            node->SetParameter("DATA", block->attributeCount > 0 ? block->attributeValues[0] : "", &store_);
             block = reader_->ReadNextBlock();
         }
         if (!block) {
@@ -165,8 +188,11 @@ private:
                          TextOrEmpty(node->id));
             return false;
         }
-        // Only the node's own end tag may follow: anything else would be swallowed.
-        if (!IsElement(block, "node") || !block->closing || block->attributeCount != 0) {
+        // The block after a node's text is its end tag, whatever it is: text with markup
+        // in it ("Hello<br/>World") keeps what came before the markup.
+        if (holdsText)
+            return true;
+        if (!IsEndTagOf(block, "node")) {
             qv->LogPopup(QV_LOG_WARNING,
                          "DataManager: error parsing file '%s' after node #%d with id '%s'. Basic root/array/node structure violated.",
                          file_, nodesRead_, TextOrEmpty(node->id));

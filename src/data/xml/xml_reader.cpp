@@ -246,8 +246,10 @@ bool IsPlainInTag(char c)
 
 // Builds the next token in the value buffer. Tags are normalised on the way: runs of
 // white space become one blank, blanks next to '<', '=' and before '>' or "/>" are
-// dropped, comments are skipped. Text outside tags is kept as it is; a quote there
-// is an ordinary character. Every token, wherever it is, keeps at most
+// dropped, comments are skipped. Text outside tags is kept as it is. A double quote,
+// in a tag or in text, opens a quoted run that keeps every character up to its
+// closing quote, '<' and '>' included; the closing quote must be followed by '>',
+// '/', '?' or white space. Every token, wherever it is, keeps at most
 // kValueBufferSize - 1 characters; one more is the "buffer overrun" error.
 char* XMLReader::Scan()
 {
@@ -292,6 +294,17 @@ char* XMLReader::Scan()
                 return nullptr;
             }
             if (c != '<') {
+                // The layout between elements (white space up to the next tag) is dropped
+                // in one step; white space that text follows is collected with it.
+                if (count == 0 && IsXMLWhiteSpace(c)) {
+                    int next = position + 1;
+                    while (next < length && IsXMLWhiteSpace(text[next]))
+                        ++next;
+                    if (next == length || text[next] == '<') {
+                        position = next;
+                        continue;
+                    }
+                }
                 if (count >= kValueBufferSize - 1) {
                     // A long run of white space is no token yet: before a tag it would be
                     // dropped anyway, so only text that holds something overruns.
@@ -303,6 +316,8 @@ char* XMLReader::Scan()
                 }
                 token[count++] = c;
                 ++position;
+                // Text quotes as a value does: '<' and '>' inside are kept as text.
+                inQuote = c == '"';
                 continue;
             }
             if (HoldsNonWhiteSpace(token, count)) {
@@ -617,6 +632,11 @@ bool ParseTag(XMLReader& reader, char* token)
 }
 
 } // namespace
+
+bool QVI_IsXMLEndTag(const XMLBlock* block)
+{
+    return block && block->name && block->closing && block->name[-1] == '/';
+}
 
 XMLBlock* XMLReader::ReadNextBlock()
 {

@@ -23,7 +23,9 @@
 // What it reads: elements with name="value" attributes (double quotes only; blanks
 // around '=' allowed; backslash escapes \n \r \t \" \\ and the entities &quot; and
 // &amp; in values), text between elements (kept as it is, white space included; a
-// quote there is an ordinary character; white space alone is no block), CDATA
+// double quote there opens a quoted run as in a tag, inside which '<' and '>' are
+// text, and its closing quote must be followed by '>', '/', '?' or white space;
+// white space alone is no block), CDATA
 // sections (always text, however long), and comments (skipped, also inside tags).
 // Each tag, quoted value or text keeps at most kValueBufferSize - 1 characters.
 
@@ -85,6 +87,11 @@ public:
     // Logs a parse error around the current position and ends the reading.
     void ReportError(const char* reason, char c);
 };
+
+// An end tag ("</name>") as opposed to a self-closing tag ("<name/>"): both are
+// closing. Only for blocks the reader handed out, whose name it cut out of the tag in
+// place, right after "</" in an end tag.
+bool QVI_IsXMLEndTag(const XMLBlock* block);
 
 // What the reader accepts and how it decodes attribute values. Writers of XML
 // (DataManager's Save) use the same rules so that what they write reads back.

@@ -76,6 +76,7 @@ TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte) {
         "\\n is not a line break", "<![CDATA[ not a section ]]>", "", "   ", "\xc3\xa9t\xc3\xa9 \xff\x01",
         "C:\\path\\to\\",  // ends in a backslash
         "\\\\\"\\",        // runs of backslashes around a quote
+        "Say \"x > y\" now", "\"Hi\", he said", "\"<b>\"",  // quotes mean something in text
     };
     Database database;
     DataArray* array = AddArray(database, "He said \"x\" & <y>\\");

@@ -63,14 +63,22 @@ TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase)
         {"<root><array id=\"a\"><node v=\"1\"/>", "DataManager: File '%s' ends unexpectedly. Not loaded."},
         {"<root><array id=\"a\"><node id=\"n1\"/><node id=\"n2\"><array/></node></array></root>",
          "DataManager: error parsing file '%s' after node #2 with id 'n2'. Basic root/array/node structure violated."},
-        // Only the node's own end tag may follow its text: anything else would be swallowed.
-        {"<root><array id=\"a\"><node id=\"n1\">text<node id=\"swallowed\"/></array></root>",
+        // Without text, a node's end tag must follow; an empty node is no end tag.
+        {"<root><array id=\"a\"><node id=\"n1\"><node/></array></root>",
          "DataManager: error parsing file '%s' after node #1 with id 'n1'. Basic root/array/node structure violated."},
         {"<root><array id=\"a\"/></root><root/>", "DataManager: No blocks can exist after </root>. '%s' is invalid."},
-        // Good arrays, then a tag the reader refuses; a broken tail after </root>; a cut tag.
+        // Cut off after a stray '<', inside a node's text, inside an unclosed quote, in a tag.
+        {"<root><array id=\"a\"><node v=\"1\"/></array><",
+         "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        {"<root><array id=\"a\"><node id=\"t\">text<", "DataManager: error parsing file '%s' after node #1 with id 't'."},
+        {"<root><array id=\"a\"><node id=\"q\">5\" long</node></array></root>\n",
+         "DataManager: error parsing file '%s' after node #1 with id 'q'."},
+        {"<root><array id=\"a\"><node v=\"1\"/></array></root",
+         "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        // Good arrays, then a tag the reader refuses; a quote in text followed by a comma:
+        // the reader's message, then DataManager's.
         {"<root>\n<array id=\"a\"><node v=\"1\"/></array>\n<array id=\"c\"><node v='3'/></array>\n</root>\n", nullptr},
-        {"<root><array id=\"a\"/></root>\n<x y='1'/>", nullptr},
-        {"<root><array id=\"a\"><node v=\"1\"/></array></root", nullptr},
+        {"<root><array id=\"a\"><node id=\"hi\">\"Hi\", he said</node></array></root>", nullptr},
     };
     PutFile("good.xml", Doc("<root><array id=\"a\"/></root>"));
     for (const auto& c : cases) {
@@ -81,12 +89,55 @@ TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase)
         LogCapture::Clear();
         EXPECT_FALSE(database.Load("res://broken.xml"));
         EXPECT_EQ(database.arrays.count, 0) << "never half a database";
-        if (!c.message)
+        EXPECT_FALSE(Popups().empty()) << "a refused file always says why";
+        if (!c.message) {
+            EXPECT_EQ(Popups().back().rfind("DataManager: ", 0), 0u) << "the reader's report, then DataManager's";
             continue;
+        }
         char expected[1024];
         snprintf(expected, sizeof(expected), c.message, "res://broken.xml");
         EXPECT_EQ(Popups(), std::vector<std::string>{expected});
     }
+}
+
+TEST_F(XmlLoading, QuotedAndMarkedUpNodeTextAndATailAfterRootLoad) {
+    // A dialog file as a writer might keep it by hand: quotes around '>' in text, markup in
+    // text (the block after a node's text closes the node), an array written inside
+    // another, and a broken line after the end of the data.
+    PutFile("dialog.xml", Doc("<root>\n"
+                              "  <array id=\"dialog\" lang=\"en\">\n"
+                              "    <node id=\"greet\">Say \"x > y\" now</node>\n"
+                              "    <node id=\"br\">Hello<br/>World</node>\n"
+                              "    <node id=\"after\" v=\"1\"/>\n"
+                              "    <node id=\"swallow\">text<node id=\"swallowed\"/>\n"
+                              "    <node id=\"quoted\">\"Hi\" he said, \"<b>bye</b>\"\n</node>\n"
+                              "  </array>\n"
+                              "  <array id=\"outer\"><node id=\"o\"/><array id=\"inner\"/></array>\n"
+                              "</root>\n"
+                              "<broken y='1'/>\n"));
+    Database database;
+    ASSERT_TRUE(database.Load("res://dialog.xml"));
+    EXPECT_EQ(Dump(database),
+              "array [dialog] [lang]=[en]\n"
+              "  node [greet] [id]=[greet] [DATA]=[Say \"x > y\" now]\n"
+              "  node [br] [id]=[br] [DATA]=[Hello]\n"
+              "  node [after] [id]=[after] [v]=[1]\n"
+              "  node [swallow] [id]=[swallow] [DATA]=[text]\n"
+              "  node [quoted] [id]=[quoted] [DATA]=[\"Hi\" he said, \"<b>bye</b>\"\n]\n"
+              "array [outer]\n"
+              "  node [o] [id]=[o]\n"
+              "array [inner]\n");
+    // Only the reader's report of the broken tail.
+    ASSERT_EQ(Popups().size(), 2u);
+    EXPECT_EQ(Popups()[0].rfind("Parsing error (Expecting \" character to start value definition", 0), 0u);
+
+    // A stray '<' after the data ends the document too, silently.
+    PutFile("stray.xml", Doc("<root><array id=\"a\"><node id=\"n\">x</node></array></root>\n<"));
+    LogCapture::Clear();
+    Database stray;
+    ASSERT_TRUE(stray.Load("res://stray.xml"));
+    EXPECT_EQ(Dump(stray), "array [a]\n  node [n] [id]=[n] [DATA]=[x]\n");
+    EXPECT_TRUE(Popups().empty());
 }
 
 } // namespace

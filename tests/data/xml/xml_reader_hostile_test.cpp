@@ -144,7 +144,7 @@ int Below(Random& random, int limit) {
 const char* const kSeeds[] = {
     "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root>\n\t<array id=\"settings\" size=\"32\">\n"
     "\t\t<node id=\"a\" name=\"x \\\"q\\\" \\\\ &amp; &quot;\" />\n"
-    "\t\t<node id=\"b\">text with \"quotes\"</node>\n"
+    "\t\t<node id=\"b\">text with \"quotes > <b>\" in it</node>\n"
     "\t\t<node id=\"c\"><![CDATA[<b>a < b & c</b>]]></node>\n"
     "\t</array>\n\t<!-- a comment -->\n</root>\n",
     "<?xml version=\"1.0\"?><root><array id=\"config\"><node id=\"fps_limit\" value=\"60\"/>"

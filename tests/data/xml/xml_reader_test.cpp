@@ -59,14 +59,31 @@ TEST_F(XmlReading, TextCDataAndComments) {
     // even when it starts with '<' or is longer than the value buffer; comments are
     // skipped everywhere, inside tags too; other "<!" constructs are text.
     const std::string source(20000, 'x');
-    EXPECT_EQ(Read("<!-- top --><n>\n  He said \"hi\"! 5\" long\n</n><a>\n\t  \r\n</a>"
+    EXPECT_EQ(Read("<!-- top --><n>\n  He said \"hi\" 5\\\" long\"?\n</n><a>\n\t  \r\n</a>"
                    "<c><![CDATA[<b>a < b && c</b>]]></c><e>\n <![CDATA[]]></e><s><![CDATA[" +
                    source +
                    "]]></s>"
                    "<m id=\"x\" <!-- inside a tag --> k=\"v\"/><t><!-- c -->text</t><!DOCTYPE root>"),
-              (Blocks{"<n>", "[\n  He said \"hi\"! 5\" long\n]", "<n/>", "<a>", "<a/>", "<c>", "[<b>a < b && c</b>]",
+              (Blocks{"<n>", "[\n  He said \"hi\" 5\\\" long\"?\n]", "<n/>", "<a>", "<a/>", "<c>", "[<b>a < b && c</b>]",
                       "<c/>", "<e>", "[]", "<e/>", "<s>", "[" + source + "]", "<s/>", "<m id=[x] k=[v]/>", "<t>",
                       "[text]", "<t/>", "[<!DOCTYPE root>]"}));
+}
+
+TEST_F(XmlReading, QuotesInTextKeepAngleBracketsAndTheirTextIsUnchanged) {
+    // A quoted run in text is kept whole, quotes and backslashes included: no escape or
+    // entity is decoded in text, and '<', '>' and "<!--" inside it are characters.
+    EXPECT_EQ(ReadUntilTheEnd("<root>\n<node id=\"n\">Say \"x > y\" now</node>\n"
+                   "<node>\"<b>bold</b>\" is \"a\\\"b\" &amp; \"<!-- no comment -->\"\t</node>\n"
+                   "<node>\"line one\nline two\"/\"done\"?</node>\n"
+                   "<node>a \"quote\"> inside</node></root>"),
+              (Blocks{"<root>", "<node id=[n]>", "[Say \"x > y\" now]", "<node/>", "<node>",
+                      "[\"<b>bold</b>\" is \"a\\\"b\" &amp; \"<!-- no comment -->\"\t]", "<node/>", "<node>",
+                      "[\"line one\nline two\"/\"done\"?]", "<node/>", "<node>"}));
+    // A '>' may follow a closing quote, but in text it is then met outside the quote, as
+    // a '>' outside a tag.
+    EXPECT_FALSE(reader.ok);
+    ASSERT_EQ(LogCapture::PopupTexts().size(), 1u);
+    EXPECT_EQ(LogCapture::PopupTexts()[0].rfind("Parsing error (not expecting '>') around line 7", 0), 0u);
 }
 
 TEST_F(XmlReading, DeclarationDecidesWhetherTheDocumentIsRead) {
@@ -133,6 +150,10 @@ TEST_F(XmlErrors, EachErrorNamesItsReasonLineCharacterAndSnippetAndEndsTheDocume
         {"<root>\n<<a>", 1, "not expecting another '<'", 3, '<', "<<a>"},
         {"<a>1 > 0</a>", 1, "not expecting '>'", 2, '>', " > 0</a>"},
         {"<a v=\"1\"w=\"2\"/>", 0, "Unexpected character after value definition.", 2, 'w', "\"w=\"2\"/>"},
+        // A closing quote in text is followed by what may follow a value, or by nothing.
+        {"<n>\n\"Hi\", he said</n>", 1, "Unexpected character after value definition.", 3, ',', "\", he said</n>"},
+        {"<n>say \"hi\"</n>", 1, "Unexpected character after value definition.", 2, '<', "\"</n>"},
+        {"<n>\"" + std::string(9000, 'q') + "\"</n>", 1, "buffer overrun", 2, 'q', std::string(255, 'q')},
         {"<n>\n<![CDATA[abc]]", 1, "'![CDATA[' does not end with ']]>' pattern.", 3, '!', "<![CDATA[abc]]"},
         {"<!-- a <!-- b -->", 0, "New comment block start within a comment block.", 2, '<', " <!-- b -->"},
         {"<root>\n<!-- a\nb -", 1, "Comment block not ended properly.", 4, '-', "-"},
