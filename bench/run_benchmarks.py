@@ -57,10 +57,14 @@ HTTP_SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "te
 # step, the key both report, and for figures shown per item rather than per run: the unit, and
 # the key of the engine's report that counts the items (both sides do the same items)
 FIGURES = [
-    ("startup in-process (logging on)", "startup", "on", "bare_on", "startup_ms"),
-    ("startup in-process (logging off)", "startup", "off", "bare_off", "startup_ms"),
-    ("startup whole process (logging on)", "startup", "on", "bare_on", "process_ms"),
-    ("startup whole process (logging off)", "startup", "off", "bare_off", "process_ms"),
+    # With sound the baseline opens the sound device as the engine must; with NO_SOUND it
+    # opens Direct3D 11 alone.
+    ("startup in-process (logging on) vs bare with sound", "startup", "on", "bare_on", "startup_ms"),
+    ("startup in-process (logging off) vs bare with sound", "startup", "off", "bare_off", "startup_ms"),
+    ("startup in-process (NO_SOUND) vs bare without sound", "startup", "nosound", "bare_nosound", "startup_ms"),
+    ("startup whole process (logging on) vs bare with sound", "startup", "on", "bare_on", "process_ms"),
+    ("startup whole process (logging off) vs bare with sound", "startup", "off", "bare_off", "process_ms"),
+    ("startup whole process (NO_SOUND) vs bare without sound", "startup", "nosound", "bare_nosound", "process_ms"),
     ("empty frame", "frames", "engine", "bare", "frame_ms"),
     ("frame of 10,000 sprites", "frames", "sprites", "bare", "frame_ms"),
     ("AddQuad vs bare copy", "quads", "addquad", "bare", "work_ms"),
@@ -112,8 +116,10 @@ def steps(folder, frames, http_port):
     sits next to its baseline's."""
     frames_arguments = ["frames", str(WARMUP_FRAMES), str(frames)]
     return {
-        "startup": [("on", ["logging-on\\quaven.exe"]), ("bare_on", ["bare_d3d11.exe"]),
-                    ("off", ["logging-off\\quaven.exe"]), ("bare_off", ["bare_d3d11.exe"])],
+        # Logging on and off with sound, and logging off with NO_SOUND.
+        "startup": [("on", ["logging-on\\quaven.exe"]), ("bare_on", ["bare_d3d11.exe", "sound"]),
+                    ("off", ["logging-off\\quaven.exe"]), ("bare_off", ["bare_d3d11.exe", "sound"]),
+                    ("nosound", ["no-sound\\quaven.exe"]), ("bare_nosound", ["bare_d3d11.exe"])],
         "frames": [("engine", ["logging-off\\quaven.exe"] + frames_arguments),
                    ("bare", ["bare_d3d11.exe"] + frames_arguments),
                    ("sprites", ["logging-off\\quaven.exe", "sprites", str(WARMUP_FRAMES), str(frames),
@@ -283,7 +289,7 @@ def check_warmup(runner, folder, all_steps):
                 pair[report["glyphs"]] = command
                 if len(pair) > 1:
                     raise BenchmarkError("%s made different glyph counts: %s" % (step, pair))
-            if step == "startup" and name in ("on", "off"):
+            if step == "startup" and name in ("on", "off", "nosound"):
                 logged = bool(runner.engine_logs())
                 if logged != (name == "on"):
                     raise BenchmarkError("the logging-%s run %s a log file" % (name, "wrote" if logged else

@@ -4,6 +4,8 @@
 //
 //   bare_d3d11.exe                  start-up: reports "bench startup_ms" (since the process
 //                                   was created) right after the first Present, and ends.
+//   bare_d3d11.exe sound            the same with the sound device the engine opens before
+//                                   its first frame (see OpenSound), closed again at the end.
 //   bare_d3d11.exe frames WARMUP N  empty frames: after WARMUP frames it times the next N and
 //                                   reports "bench frame_ms", then ends.
 //
@@ -15,7 +17,11 @@
 #include <d3d11.h>
 #include <dxgi1_2.h>
 
+#include <mmsystem.h>
+#include <dsound.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "bench_report.h"
 
@@ -119,6 +125,128 @@ bool CreateGraphics(HWND window, Graphics* graphics)
     return SUCCEEDED(result);
 }
 
+// The sound device as the engine must open it: DirectSound loaded at run time, the priority
+// level on the window, the primary buffer set to 16-bit stereo at 44,100 Hz, 40 mono and 24
+// stereo looping buffers of one second's bytes, a streaming thread that wakes every 25 ms,
+// and a silent stereo buffer playing so that the device never idles. The thread has nothing
+// to refill (nothing plays) and is woken at once when the sound closes.
+const int kSoundRate = 44100;
+const int kMonoBuffers = 40;
+const int kStereoBuffers = 24;
+const DWORD kSoundBufferBytes = kSoundRate * 2;
+const DWORD kSoundBufferFlags = DSBCAPS_LOCSOFTWARE | DSBCAPS_CTRLFREQUENCY | DSBCAPS_CTRLPAN | DSBCAPS_CTRLVOLUME |
+                                DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+const DWORD kTickMs = 25;
+
+struct Sound {
+    HMODULE library = nullptr;
+    IDirectSound* device = nullptr;
+    IDirectSoundBuffer* buffers[kMonoBuffers + kStereoBuffers] = {};
+    IDirectSoundBuffer* keepAlive = nullptr;
+    HANDLE stop = nullptr;
+    HANDLE thread = nullptr;
+
+    ~Sound()
+    {
+        if (thread) {
+            SetEvent(stop);
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+        if (stop)
+            CloseHandle(stop);
+        for (IDirectSoundBuffer* buffer : buffers) {
+            if (buffer) {
+                buffer->Stop();
+                buffer->Release();
+            }
+        }
+        if (keepAlive) {
+            keepAlive->Stop();
+            keepAlive->Release();
+        }
+        if (device)
+            device->Release();
+        if (library)
+            FreeLibrary(library);
+    }
+};
+
+WAVEFORMATEX PcmFormat(int channels)
+{
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = static_cast<WORD>(channels);
+    format.nSamplesPerSec = kSoundRate;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(channels * 2);
+    format.nAvgBytesPerSec = kSoundRate * format.nBlockAlign;
+    return format;
+}
+
+IDirectSoundBuffer* CreateSoundBuffer(IDirectSound* device, int channels)
+{
+    WAVEFORMATEX format = PcmFormat(channels);
+    DSBUFFERDESC description = {};
+    description.dwSize = sizeof description;
+    description.dwFlags = kSoundBufferFlags;
+    description.dwBufferBytes = kSoundBufferBytes;
+    description.lpwfxFormat = &format;
+    IDirectSoundBuffer* buffer = nullptr;
+    return SUCCEEDED(device->CreateSoundBuffer(&description, &buffer, nullptr)) ? buffer : nullptr;
+}
+
+DWORD WINAPI StreamingThread(LPVOID parameter)
+{
+    const HANDLE stop = static_cast<HANDLE>(parameter);
+    while (WaitForSingleObject(stop, kTickMs) == WAIT_TIMEOUT) {
+    }
+    return 0;
+}
+
+bool OpenSound(HWND window, Sound* sound)
+{
+    typedef HRESULT(WINAPI * CreateFunction)(const GUID*, IDirectSound**, IUnknown*);
+    sound->library = LoadLibraryA("DSOUND.DLL");
+    CreateFunction create = sound->library ? reinterpret_cast<CreateFunction>(reinterpret_cast<void*>(
+                                                 GetProcAddress(sound->library, "DirectSoundCreate")))
+                                           : nullptr;
+    if (!create || FAILED(create(nullptr, &sound->device, nullptr)) ||
+        FAILED(sound->device->SetCooperativeLevel(window, DSSCL_PRIORITY)))
+        return false;
+    DSBUFFERDESC primaryDescription = {};
+    primaryDescription.dwSize = sizeof primaryDescription;
+    primaryDescription.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    IDirectSoundBuffer* primary = nullptr;
+    if (FAILED(sound->device->CreateSoundBuffer(&primaryDescription, &primary, nullptr)))
+        return false;
+    WAVEFORMATEX format = PcmFormat(2);
+    const HRESULT formatResult = primary->SetFormat(&format);
+    primary->Release();
+    if (FAILED(formatResult))
+        return false;
+    for (int i = 0; i < kMonoBuffers + kStereoBuffers; ++i) {
+        sound->buffers[i] = CreateSoundBuffer(sound->device, i < kMonoBuffers ? 1 : 2);
+        if (!sound->buffers[i])
+            return false;
+    }
+    sound->stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    sound->thread = sound->stop ? CreateThread(nullptr, 0, StreamingThread, sound->stop, 0, nullptr) : nullptr;
+    sound->keepAlive = CreateSoundBuffer(sound->device, 2);
+    if (!sound->thread || !sound->keepAlive)
+        return false;
+    void* first = nullptr;
+    void* second = nullptr;
+    DWORD firstBytes = 0, secondBytes = 0;
+    if (FAILED(sound->keepAlive->Lock(0, 0, &first, &firstBytes, &second, &secondBytes, DSBLOCK_ENTIREBUFFER)))
+        return false;
+    memset(first, 0, firstBytes);
+    if (second)
+        memset(second, 0, secondBytes);
+    sound->keepAlive->Unlock(first, firstBytes, second, secondBytes);
+    return SUCCEEDED(sound->keepAlive->Play(0, 0, DSBPLAY_LOOPING));
+}
+
 // False once the window has gone.
 bool PumpMessages()
 {
@@ -148,6 +276,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     long timedFrames = 0;
     const bool framesMode = commandLine && sscanf(commandLine, " frames %ld %ld", &warmupFrames, &timedFrames) == 2 &&
                             warmupFrames >= 0 && timedFrames > 0;
+    char mode[16] = "";
+    const bool soundMode = commandLine && sscanf(commandLine, " %15s", mode) == 1 && strcmp(mode, "sound") == 0;
 
     HWND window = CreateMainWindow(instance);
     if (!window) {
@@ -157,8 +287,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     int status = 0;
     {
         Graphics graphics;
+        Sound sound;
         if (!CreateGraphics(window, &graphics)) {
             Bench_Report("error", "no Direct3D 11 device or swap chain");
+            status = 1;
+        } else if (soundMode && !OpenSound(window, &sound)) {
+            Bench_Report("error", "no DirectSound device or buffers");
             status = 1;
         } else if (!framesMode) {
             PumpMessages();

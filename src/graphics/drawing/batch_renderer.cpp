@@ -260,12 +260,13 @@ void BatchRenderer::Flush()
     g_batch.queued = 0;
 }
 
-void BatchRenderer::AddQuad(Bitmap* bitmap, const BatchVertex quad[4])
+BatchVertex* BatchRenderer::ReserveQuads(Bitmap* bitmap, int* room)
 {
-    if (!g_batch.writePointer || !quad)
-        return;
-    // The common case, a sprite like the one before it, tests three values and copies: state
-    // changes go through the full calls.
+    *room = 0;
+    if (!g_batch.writePointer)
+        return nullptr;
+    // The common case, a sprite like the one before it, tests three values: state changes
+    // go through the full calls.
     if (!g_batch.statesValid)
         ApplyStates();
     UseTriangles();
@@ -273,11 +274,28 @@ void BatchRenderer::AddQuad(Bitmap* bitmap, const BatchVertex quad[4])
         SetTexture(0, bitmap);
     // A flush above may have met a buffer that would not lock.
     if (!g_batch.writePointer)
-        return;
-    memcpy(g_batch.writePointer + g_batch.queued, quad, kQuadVertices * sizeof(BatchVertex));
-    g_batch.queued += kQuadVertices;
+        return nullptr;
+    *room = (kBatchBufferVertices - g_batch.queued) / kQuadVertices;
+    return g_batch.writePointer + g_batch.queued;
+}
+
+void BatchRenderer::CommitQuads(int quads)
+{
+    g_batch.queued += quads * kQuadVertices;
     if (g_batch.queued >= kBatchBufferVertices)
         Flush();
+}
+
+void BatchRenderer::AddQuad(Bitmap* bitmap, const BatchVertex quad[4])
+{
+    if (!quad)
+        return;
+    int room;
+    BatchVertex* target = ReserveQuads(bitmap, &room);
+    if (!target)
+        return;
+    memcpy(target, quad, kQuadVertices * sizeof(BatchVertex));
+    CommitQuads(1);
 }
 
 void BatchRenderer::AddLine(const BatchVertex* a, const BatchVertex* b)

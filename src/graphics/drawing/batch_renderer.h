@@ -82,6 +82,13 @@ void Flush();
 // Queues one textured quad: top-left, top-right, bottom-left, bottom-right. A null bitmap
 // draws with the white texture while the default shader is current.
 void AddQuad(Bitmap* bitmap, const BatchVertex quad[4]);
+// AddQuad in two halves, for callers that write many quads of one bitmap straight into the
+// buffer: the state checks and the texture of the bitmap applied, then where the next quad
+// goes and room for how many more fit (null, with no room, when nothing can be queued).
+// Write at most that many and hand their count to CommitQuads before anything else touches
+// the batch.
+BatchVertex* ReserveQuads(Bitmap* bitmap, int* room);
+void CommitQuads(int quads);
 void AddLine(const BatchVertex* a, const BatchVertex* b);
 // Binds the bitmap's texture to a stage 0-3 (null: see AddQuad).
 void SetTexture(int stage, Bitmap* bitmap);

@@ -176,6 +176,18 @@ Matrix4 QVI_BuildDefaultProjection()
     if (RendererImplementation* renderer = QVI_GetRenderer())
         centre = renderer->GetPixelCenterOffset();
 
+    // Asked for at every batch draw: the last matrix is kept with what it was made from.
+    struct Inputs {
+        float w, h, x, y, n, m, f;
+    };
+    static Inputs lastInputs;
+    static Matrix4 lastProjection;
+    static bool kept = false;
+    const Inputs inputs = {w, h, centre.x, centre.y, g_graphics.nearDepth, g_graphics.middleDepth,
+                           g_graphics.farDepth};
+    if (kept && memcmp(&inputs, &lastInputs, sizeof inputs) == 0)
+        return lastProjection;
+
     Matrix4 scale = Identity();
     scale.m[0] = 2.0f / w;
     scale.m[5] = -2.0f / h;
@@ -194,7 +206,10 @@ Matrix4 QVI_BuildDefaultProjection()
     perspective.m[11] = 0.99f * 8.0f * m - n * depthScale;
     perspective.m[14] = 1.0f;
     perspective.m[15] = 8.0f * m;
-    return Product(perspective, Product(shift, scale));
+    lastProjection = Product(perspective, Product(shift, scale));
+    lastInputs = inputs;
+    kept = true;
+    return lastProjection;
 }
 
 void QVI_UpdateTransforms()
@@ -234,7 +249,19 @@ Matrix4 QVI_GetViewWorldTransform()
 
 Matrix4 QVI_GetWorldViewProjectionTransform()
 {
-    return Product(QVI_GetCurrentProjectionTransform(), QVI_GetViewWorldTransform());
+    // Asked for at every batch draw, mostly with the same two matrices as the time before.
+    static Matrix4 lastProjection, lastViewWorld, lastProduct;
+    static bool kept = false;
+    const Matrix4 projection = QVI_GetCurrentProjectionTransform();
+    const Matrix4 viewWorld = QVI_GetViewWorldTransform();
+    if (!kept || memcmp(&projection, &lastProjection, sizeof projection) != 0 ||
+        memcmp(&viewWorld, &lastViewWorld, sizeof viewWorld) != 0) {
+        lastProduct = Product(projection, viewWorld);
+        lastProjection = projection;
+        lastViewWorld = viewWorld;
+        kept = true;
+    }
+    return lastProduct;
 }
 
 void QV_Graphics_PushProjectionTransform(const Matrix4* transform)

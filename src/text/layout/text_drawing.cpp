@@ -3,6 +3,8 @@
 // quad of the font's atlas per glyph through the batch renderer.
 #include "text/layout/text_layout.h"
 
+#include <xmmintrin.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -86,6 +88,136 @@ float LineStart(const TextRun& run, int32_t width)
     return run.x;
 }
 
+// What drawing needs of one glyph, read from the font once per text: a glyph record spans
+// several cache lines, and a text of a few dozen distinct characters would otherwise fetch
+// them again for every character. Numbers are kept as the float each use turns them into.
+struct GlyphDraw {
+    FontGlyph* glyph;  // null: the character has no glyph
+    const int8_t* kerning;
+    Bitmap* image;
+    TextureHardwareData* texture;
+    float offsetX, offsetY;
+    int advance;
+    float width, height;  // of the image; width 0 or less draws nothing
+    float top[4];         // u, v of the top corners: left, top, right, top
+    float bottom[4];      // and of the bottom ones: left, bottom, right, bottom
+    bool drawable;
+};
+
+// The GlyphDraw of each character of one text, by its code point modulo the slots, filled
+// when the character is first met.
+class GlyphDrawCache {
+public:
+    GlyphDrawCache() { memset(filled_, 0, sizeof filled_); }
+    GlyphDrawCache(const GlyphDrawCache&) = delete;
+    GlyphDrawCache& operator=(const GlyphDrawCache&) = delete;
+
+    template <typename GlyphOf>
+    const GlyphDraw& Get(uint32_t c, GlyphOf& glyphOf)
+    {
+        const int slot = static_cast<int>(c % kSlots);
+        if (!filled_[slot] || keys_[slot] != c)
+            Fill(slot, c, glyphOf(c));
+        return entries_[slot];
+    }
+
+private:
+    static const int kSlots = 256;
+
+    void Fill(int slot, uint32_t c, FontGlyph* glyph)
+    {
+        filled_[slot] = true;
+        keys_[slot] = c;
+        GlyphDraw& d = entries_[slot];
+        d.glyph = glyph;
+        if (!glyph)
+            return;
+        const Bitmap& image = glyph->image;
+        d.kerning = glyph->kerning;
+        d.image = &glyph->image;
+        d.texture = image.hardware.rendererData;
+        d.offsetX = static_cast<float>(glyph->offsetX);
+        d.offsetY = glyph->offsetY;
+        d.advance = glyph->advance;
+        d.width = static_cast<float>(image.width);
+        d.height = static_cast<float>(image.height);
+        const BitmapHardwareData& t = image.hardware;
+        const float top[4] = {t.left, t.top, t.right, t.top}, bottom[4] = {t.left, t.bottom, t.right, t.bottom};
+        memcpy(d.top, top, sizeof top);
+        memcpy(d.bottom, bottom, sizeof bottom);
+        d.drawable = image.width > 0;
+    }
+
+    bool filled_[kSlots];
+    uint32_t keys_[kSlots];
+    GlyphDraw entries_[kSlots];
+};
+
+// Axis-aligned glyph quads written straight into the batch buffer: the batch's state is
+// checked when a glyph's texture differs from the last one's or the buffer is full, not for
+// every glyph. Anything else that touches the batch (a tag, the end of the text) comes after
+// Commit.
+class GlyphQuadWriter {
+public:
+    GlyphQuadWriter() = default;
+    GlyphQuadWriter(const GlyphQuadWriter&) = delete;
+    GlyphQuadWriter& operator=(const GlyphQuadWriter&) = delete;
+    ~GlyphQuadWriter() { Commit(); }
+
+    void Add(const GlyphDraw& d, float x, float y)
+    {
+        if (room_ == 0 || d.texture != texture_) {
+            if (!Reserve(d.image))
+                return;
+        }
+        // The four vertices (x, y, z, colour, u, v each) as six blocks of four floats: the
+        // corners' positions, the depth-and-colour pairs and the texture pairs interleaved.
+        const float right = x + d.width, lower = y + d.height;
+        const __m128 upper = _mm_setr_ps(x, y, right, y), under = _mm_setr_ps(x, lower, right, lower);
+        const __m128 top = _mm_loadu_ps(d.top), bottom = _mm_loadu_ps(d.bottom);
+        const __m128 depthColour01 = _mm_loadu_ps(depthColour_), depthColour23 = _mm_loadu_ps(depthColour_ + 4);
+        float* out = reinterpret_cast<float*>(next_);
+        _mm_storeu_ps(out, _mm_shuffle_ps(upper, depthColour01, _MM_SHUFFLE(1, 0, 1, 0)));
+        _mm_storeu_ps(out + 4, _mm_shuffle_ps(top, upper, _MM_SHUFFLE(3, 2, 1, 0)));
+        _mm_storeu_ps(out + 8, _mm_shuffle_ps(depthColour01, top, _MM_SHUFFLE(3, 2, 3, 2)));
+        _mm_storeu_ps(out + 12, _mm_shuffle_ps(under, depthColour23, _MM_SHUFFLE(1, 0, 1, 0)));
+        _mm_storeu_ps(out + 16, _mm_shuffle_ps(bottom, under, _MM_SHUFFLE(3, 2, 1, 0)));
+        _mm_storeu_ps(out + 20, _mm_shuffle_ps(depthColour23, bottom, _MM_SHUFFLE(3, 2, 3, 2)));
+        next_ += 4;
+        --room_;
+        ++written_;
+    }
+
+    void Commit()
+    {
+        if (written_ > 0)
+            BatchRenderer::CommitQuads(written_);
+        written_ = 0;
+        room_ = 0;
+    }
+
+private:
+    bool Reserve(Bitmap* image)
+    {
+        Commit();
+        next_ = BatchRenderer::ReserveQuads(image, &room_);
+        texture_ = image->hardware.rendererData;
+        // The depth and colour are the current quad's, which nothing changes before Commit;
+        // a colour goes into its float slot bit for bit.
+        for (int i = 0; i < 4; ++i) {
+            depthColour_[2 * i] = g_batchQuad[i].z;
+            memcpy(&depthColour_[2 * i + 1], &g_batchQuad[i].color, sizeof(float));
+        }
+        return next_ && room_ > 0;
+    }
+
+    BatchVertex* next_ = nullptr;
+    int room_ = 0;
+    int written_ = 0;
+    TextureHardwareData* texture_ = nullptr;
+    float depthColour_[8] = {};  // z and colour of each corner
+};
+
 // An axis-aligned glyph quad in the current colour, whatever its alpha.
 inline void AddVisibleGlyphQuad(Bitmap* image, float x, float y)
 {
@@ -105,15 +237,16 @@ bool GlyphsVisible()
     return qv->graphics->GetAlpha() > 0.0f;
 }
 
-inline void DrawGlyph(const TextRun& run, FontGlyph* glyph, float pen, float lineTop, bool visible)
+inline void DrawGlyph(const TextRun& run, const GlyphDraw& d, float pen, float lineTop, bool visible,
+                      GlyphQuadWriter* quads)
 {
-    if (glyph->image.width <= 0)
+    if (!d.drawable)
         return;
-    const float x = pen + glyph->offsetX, y = lineTop + glyph->offsetY;
+    const float x = pen + d.offsetX, y = lineTop + d.offsetY;
     if (run.transformed)
-        QVI_AddRotatedGlyphQuad(&glyph->image, run.matrix, run.origin, x, y);
+        QVI_AddRotatedGlyphQuad(d.image, run.matrix, run.origin, x, y);
     else if (visible)
-        AddVisibleGlyphQuad(&glyph->image, x, y);
+        quads->Add(d, x, y);
 }
 
 void SetColour(const float colour[4], bool alpha)
@@ -324,6 +457,56 @@ void RunTag(const TextRun& run, const uint32_t* tag, const uint32_t* end, float*
         HandleTag(run, copy, pen, lineTop, prev, true);
 }
 
+// The pen's position along a line. Whole-pixel steps from a whole-pixel start are summed as
+// an integer while every sum is exact in a float, which gives the very floats that adding
+// them up in float gives, without a float addition's latency on every character. Anything
+// else (a fractional start, an inline image's scaled width, a line past 2^23 pixels) goes on
+// in float.
+class Pen {
+public:
+    explicit Pen(float start) : value_(start)
+    {
+        // A start of -0 stays in float, where its sign can still show.
+        whole_ = start == std::trunc(start) && std::fabs(start) < kExact && !std::signbit(start);
+        base_ = whole_ ? static_cast<int32_t>(start) : 0;
+    }
+
+    // A kerning or an advance: at most kLargestStep pixels either way.
+    void Step(int pixels)
+    {
+        if (whole_ && (steps_ > kExact - kLargestStep || steps_ < kLargestStep - kExact))
+            ToFloat();
+        if (whole_)
+            steps_ += pixels;
+        else
+            value_ += pixels;
+    }
+
+    float Get() const { return whole_ ? static_cast<float>(base_ + steps_) : value_; }
+    // For a step that need not be whole; the pen stays in float for the rest of the line.
+    float* Float()
+    {
+        ToFloat();
+        return &value_;
+    }
+
+private:
+    static const int32_t kExact = 1 << 23;
+    static const int32_t kLargestStep = 32768 + 128;  // an int16 advance, an int8 kerning
+
+    void ToFloat()
+    {
+        if (whole_)
+            value_ = static_cast<float>(base_ + steps_);
+        whole_ = false;
+    }
+
+    bool whole_;
+    int32_t base_;
+    int32_t steps_ = 0;
+    float value_;
+};
+
 // The broken lines drawn glyph by glyph with their tags; Char is a LATIN-1 byte or a UTF-32
 // code point, glyphOf finds its glyph. Only LATIN-1 fonts kern. Answers the widest line in
 // font pixels.
@@ -335,29 +518,33 @@ int32_t DrawLines(const TextRun& run, Font* font, Char* const* starts, const int
     float lineTop = FirstLineTop(run, lines);
     int32_t widest = 0;
     bool visible = GlyphsVisible();
+    const int glyphCount = font->glyphCount;
+    GlyphDrawCache glyphs;
+    GlyphQuadWriter quads;
     for (int line = 0; line < lines; ++line) {
         widest = widths[line] > widest ? widths[line] : widest;
-        float pen = LineStart(run, widths[line]);
+        Pen pen(LineStart(run, widths[line]));
         uint32_t prev = 0;
         for (const Char* p = starts[line]; *p;) {
             if (p[0] == '|' && p[1] != '|') {
                 const Char* end = TagEnd(p + 1);
                 if (!end)
                     break;
-                RunTag(run, p + 1, end, &pen, lineTop, &prev);
+                quads.Commit();
+                RunTag(run, p + 1, end, pen.Float(), lineTop, &prev);
                 visible = GlyphsVisible();
                 p = end + 1;
                 continue;
             }
             const uint32_t c = static_cast<std::make_unsigned_t<Char>>(*p);
             p += (c == '|') ? 2 : 1;
-            FontGlyph* glyph = glyphOf(c);
-            if (!glyph)
+            const GlyphDraw& glyph = glyphs.Get(c, glyphOf);
+            if (!glyph.glyph)
                 continue;
             if constexpr (kLatin1)
-                pen += QVI_GlyphKerning(font, glyph, prev);
-            DrawGlyph(run, glyph, pen, lineTop, visible);
-            pen += glyph->advance;
+                pen.Step(glyph.kerning && static_cast<int>(prev) < glyphCount ? glyph.kerning[prev] : 0);
+            DrawGlyph(run, glyph, pen.Get(), lineTop, visible, &quads);
+            pen.Step(glyph.advance);
             if constexpr (kLatin1)
                 prev = c;
         }

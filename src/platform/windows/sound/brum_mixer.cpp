@@ -211,6 +211,7 @@ void FinishChannel(BRUMChannel& channel)
 
 void Shutdown();
 
+// Its 25 ms pause is a wait on the stop event, so that Shutdown need not wait out a pause.
 DWORD WINAPI StreamingThread(LPVOID)
 {
     InterlockedExchange(&g_state.threadRunning, 1);
@@ -218,7 +219,10 @@ DWORD WINAPI StreamingThread(LPVOID)
         BRUM::Tick();
         if (InterlockedCompareExchange(&g_state.stopThread, 0, 0))
             break;
-        Sleep(kTickMilliseconds);
+        if (g_state.stopEvent)
+            WaitForSingleObject(g_state.stopEvent, kTickMilliseconds);
+        else
+            Sleep(kTickMilliseconds);
     }
     InterlockedExchange(&g_state.threadRunning, 0);
     return 0;
@@ -299,6 +303,10 @@ bool Init(int sampleRate, int channelCount, void* window, int /*flags*/)
     // Running before the thread starts, so that its first tick is not lost.
     InterlockedExchange(&g_state.running, 1);
     InterlockedExchange(&g_state.active, 1);
+    if (!g_state.stopEvent)
+        g_state.stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    else
+        ResetEvent(g_state.stopEvent);
     g_state.thread = CreateThread(nullptr, 0, StreamingThread, nullptr, 0, nullptr);
     if (!g_state.thread)
         QVI_Report(QV_LOG_WARNING, "BRUM: the streaming thread could not start (error %lu).", GetLastError());
@@ -330,6 +338,8 @@ void Shutdown()
         return;
     InterlockedExchange(&g_state.active, 0);
     InterlockedExchange(&g_state.stopThread, 1);
+    if (g_state.stopEvent)
+        SetEvent(g_state.stopEvent);
     bool threadLeft = true;
     if (g_state.thread) {
         threadLeft = WaitForSingleObject(g_state.thread, kThreadExitTimeoutMs) == WAIT_OBJECT_0;

@@ -43,6 +43,7 @@ struct MixerState {
     volatile LONG stopThread;
     volatile LONG threadRunning;
     HANDLE thread;
+    HANDLE stopEvent;  // set with the stop flag; kept for the process's life
     volatile LONG tickBusy;
     DWORD lastTickTime;
     bool tickClockStarted;
