@@ -139,6 +139,62 @@ const Type* GetNodeType(const Node* node)
     return GetNodeType(const_cast<Node*>(node));
 }
 
+void PushNode(Array<PendingNode>& pending, Node* node, int32_t depth)
+{
+    if (node)
+        pending.Add(PendingNode{node, depth});
+}
+
+void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth)
+{
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall: {
+        const ListNode* list = static_cast<const ListNode*>(node);
+        for (int32_t i = 0; i < list->children.count; ++i)
+            PushNode(pending, list->children.data[i], depth);
+        return;
+    }
+    case kNodeLoop: {
+        const LoopNode* loop = static_cast<const LoopNode*>(node);
+        PushNode(pending, loop->init, depth);
+        PushNode(pending, loop->condition, depth);
+        PushNode(pending, loop->increment, depth);
+        PushNode(pending, loop->body, depth);
+        return;
+    }
+    case kNodeBranch:
+        PushNode(pending, static_cast<const BranchNode*>(node)->value, depth);
+        return;
+    case kNodeOperator:
+        PushNode(pending, static_cast<const OperatorNode*>(node)->left, depth);
+        PushNode(pending, static_cast<const OperatorNode*>(node)->right, depth);
+        return;
+    case kNodeIf:
+        PushNode(pending, static_cast<const IfNode*>(node)->condition, depth);
+        PushNode(pending, static_cast<const IfNode*>(node)->thenBranch, depth);
+        PushNode(pending, static_cast<const IfNode*>(node)->elseBranch, depth);
+        return;
+    default:
+        return;
+    }
+}
+
+int32_t MeasureTreeDepth(const Node* root)
+{
+    Array<PendingNode> pending;
+    PushNode(pending, const_cast<Node*>(root), 1);
+    int32_t deepest = 0;
+    while (pending.count > 0) {
+        const PendingNode current = pending.data[--pending.count];
+        if (current.depth > deepest)
+            deepest = current.depth;
+        PushChildren(pending, current.node, current.depth + 1);
+    }
+    return deepest;
+}
+
 namespace {
 
 // A node made in the context's store, or on the heap when the store has no memory left.

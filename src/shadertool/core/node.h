@@ -34,6 +34,7 @@ enum NodeKind : uint32_t {
 // Node flag bits.
 const uint32_t kNodeFlagRepeatedSwizzle = 1;        // base of a swizzle that repeats a component
 const uint32_t kNodeFlagDeclarationInitializer = 2; // "=" made by a declaration with initializer
+const uint32_t kNodeFlagWritesInputs = 4;           // a main whose body changes a member of "input"
 
 enum LoopForm : uint32_t {
     kLoopDoWhile = 0,
@@ -175,6 +176,21 @@ private:
 // Symbol); null for the others and for a null node.
 Type* GetNodeType(Node* node);
 const Type* GetNodeType(const Node* node);
+
+// A node met by a walk that keeps its own stack, with its depth (the root's given).
+struct PendingNode {
+    Node* node;
+    int32_t depth;
+};
+
+// Pushes node (unless null) at depth.
+void PushNode(Array<PendingNode>& pending, Node* node, int32_t depth);
+// Pushes the nodes node points to (a list's children, operands, the parts of a loop or an
+// if), each at depth.
+void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth);
+// Levels of nodes from root (1) down to its deepest leaf; 0 for a null root. Walked with an
+// explicit stack, so any depth is measured.
+int32_t MeasureTreeDepth(const Node* root);
 
 // Node makers: each allocates the node, fills it, copies the position and appends the
 // node to the context's node list, which owns it from then on.

@@ -229,8 +229,8 @@ bool TranslateJobForTarget(TranslationJob& job, uint32_t target)
             return false;
         }
         const bool errorsBefore = context.errorLog.hasError != 0;
-        const bool translated = translator->Translate(Description(), target, options.shaderLevel, stage,
-                                                      context.parse.root, job.source->path.text);
+        const bool translated =
+            translator->Translate(Description(), target, options.shaderLevel, stage, context.parse.root);
         // A translator that reported an error has failed, whatever it answered.
         if (!translated || !translator->succeeded || (!errorsBefore && context.errorLog.hasError))
             return false;

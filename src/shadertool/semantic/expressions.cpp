@@ -104,6 +104,14 @@ bool IsModifiableLValue(Node* target)
     return node && node->kind == kNodeSymbol;
 }
 
+// The Symbol an assignment's target selects from, through members, elements and parentheses.
+const SymbolNode* TargetSymbol(const Node* target)
+{
+    while (target && target->kind == kNodeOperator)
+        target = static_cast<const OperatorNode*>(target)->left;
+    return target && target->kind == kNodeSymbol ? static_cast<const SymbolNode*>(target) : nullptr;
+}
+
 // An assignment to a member of "output" sets that vertex output.
 void MarkOutputSet(ParseContext& context, Node* target)
 {
@@ -247,9 +255,16 @@ void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* 
     bool isDeclaration = (node->flags & kNodeFlagDeclarationInitializer) != 0;
     if (IsAssignment(node->op) && context.unsetOutputs.count > 0)
         MarkOutputSet(context, left);
-    if (WritesOperand(node->op) && !isDeclaration && !IsModifiableLValue(left)) {
-        context.ReportError(node->Position(), "expression must be a modifiable l-value.");
-        return;
+    if (WritesOperand(node->op) && !isDeclaration) {
+        if (!IsModifiableLValue(left)) {
+            context.ReportError(node->Position(), "expression must be a modifiable l-value.");
+            return;
+        }
+        // Only main sees "input"; the targets that cannot write their inputs copy them first.
+        const SymbolNode* written = TargetSymbol(left);
+        if (written && written->type.baseKind == kBaseStruct && written->name.text &&
+            strcmp(written->name.text, "input") == 0 && context.currentFunction)
+            context.currentFunction->flags |= kNodeFlagWritesInputs;
     }
     ResolveOperator(context, node, left, right, IsAssignment(node->op), node->op == kOpAssign && isDeclaration);
 }
@@ -267,14 +282,10 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
         return;
     }
 
+    // An array takes an index of any type: the targets that need an integer convert it.
     node->type = *baseType;
     node->type.arraySize = 0;
     node->type.isConstant = baseType->isConstant;
-    const Type* indexType = GetNodeType(index);
-    if (!indexType || indexType->baseKind != kBaseInt || !IsScalar(*indexType)) {
-        context.ReportError(index ? index->Position() : node->Position(), "array index must be an integer expression.");
-        return;
-    }
     CheckWrittenIndex(context, index, baseType->arraySize);
 }
 

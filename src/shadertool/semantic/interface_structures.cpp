@@ -32,13 +32,10 @@ void SetUpPixelStage(ParseContext& context, const ShaderDescription& description
     StringMap<Type>* input = context.FindStructure(kInputStructureName);
     StringMap<Type>* output = context.FindStructure(kOutputStructureName);
     StringMap<Type>* textures = context.FindStructure(kTextureStructureName);
-    // What the vertex stage wrote reaches the pixel stage read-only: no target lets a
-    // pixel shader write its varyings.
-    for (int32_t i = 0; i < description.vertex_output.count; ++i) {
-        Type type = description.vertex_output.data[i].type;
-        type.qualifiers |= kQualifierConst;
-        AddMember(input, description.vertex_output.data[i].name, type);
-    }
+    // What the vertex stage wrote reaches the pixel stage as values the shader may change
+    // (the GL targets, whose varyings are read-only, write changed ones through copies).
+    for (int32_t i = 0; i < description.vertex_output.count; ++i)
+        AddMember(input, description.vertex_output.data[i].name, description.vertex_output.data[i].type);
     AddMember(input, String("face_direction"), Type(kBaseFloat, 1, kQualifierConst));
     AddMember(input, String("is_front_facing"), Type(kBaseBool, 1, kQualifierConst));
     for (int32_t i = 0; i < description.pixel_output.count; ++i)

@@ -20,14 +20,6 @@ namespace ShaderTool {
 class ShaderDescription;
 struct ShaderSource;
 
-// The deepest a syntax tree may nest, counted in nodes from the unit's top list down to
-// the deepest leaf (a function body, each statement, block, operator, call and argument
-// list is one level). The translators walk the tree recursively and shaders are loaded on
-// game threads with small stacks, so a unit nesting deeper is refused with
-// "nesting is deeper than %i levels." at the node that passes the limit, before any
-// translator sees it. Written shaders stay far below it.
-const int32_t kMaxNestingDepth = 160;
-
 // What the parser hands over for a type: base kind, constructor id (kNoConstructor when
 // the type has none), texture dimension, array size (0 no array, -1 for "[]" without a
 // size), vector size, matrix size and qualifiers.
@@ -56,8 +48,8 @@ TypeSpecifier TypeSpecifierForKeyword(int32_t tokenKind);
 // token source on source (its text read as it is, without comment stripping; its path is
 // the name in messages and its stage the unit's stage), sets up the interface structures,
 // "texture" and the stage's constants from description, runs Parse and makes the checks
-// that need the whole unit: the nesting limit, no function reaching itself through its
-// calls, main defined, referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
+// that need the whole unit: no function reaching itself through its calls, main defined,
+// referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
 // reported, fail the unit. Answers context.success.
 bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& description, const ShaderSource& source);
 
@@ -149,9 +141,8 @@ void ResolveCall(ParseContext& context, FunctionNode* call);
 // the node. A null left operand does nothing.
 void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* right);
 
-// base[index]: an array element (the index must be a scalar int: "array index must be an
-// integer expression."), or the table's vector and matrix indexing. A written index past
-// either end reports "index is out of range.".
+// base[index]: an array element (an index of any type), or the table's vector and matrix
+// indexing. A written index past either end reports "index is out of range.".
 void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* index);
 
 // base.member: a member of an interface structure, or a swizzle of a vector.

@@ -32,17 +32,13 @@ void BeginTranslationUnit(ParseContext& context, const ShaderDescription& descri
 Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
                             const SourcePosition& assignPosition, Type type);
 
-// The checks after a successful parse, in report order: the nesting limit, main defined,
+// The checks after a successful parse, in report order: no recursion, main defined,
 // referenced prototypes defined, vertex outputs set.
 void FinishTranslationUnit(ParseContext& context);
 
 // "recursive call of function '%s' is not allowed." at the first call found that closes a
 // cycle of the source's functions.
 void CheckRecursion(ParseContext& context);
-
-// The deepest node under root as kMaxNestingDepth counts it; stops counting (and answers
-// at least limit + 1, with the node found there) once a node lies deeper than limit.
-int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep);
 
 inline SourcePosition PositionOf(const Token& token)
 {

@@ -6,55 +6,8 @@ namespace ShaderTool {
 
 namespace {
 
-// The walks below keep their own stacks: they exist because recursion over a hostile tree
-// could overflow a game thread's stack.
-
-struct PendingNode {
-    Node* node;
-    int32_t depth;
-};
-
-void Push(Array<PendingNode>& pending, Node* node, int32_t depth)
-{
-    if (node)
-        pending.Add(PendingNode{node, depth});
-}
-
-void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth)
-{
-    switch (node->kind) {
-    case kNodeList:
-    case kNodeFunction:
-    case kNodeCall: {
-        const ListNode* list = static_cast<const ListNode*>(node);
-        for (int32_t i = 0; i < list->children.count; ++i)
-            Push(pending, list->children.data[i], depth);
-        return;
-    }
-    case kNodeLoop: {
-        const LoopNode* loop = static_cast<const LoopNode*>(node);
-        Push(pending, loop->init, depth);
-        Push(pending, loop->condition, depth);
-        Push(pending, loop->increment, depth);
-        Push(pending, loop->body, depth);
-        return;
-    }
-    case kNodeBranch:
-        Push(pending, static_cast<const BranchNode*>(node)->value, depth);
-        return;
-    case kNodeOperator:
-        Push(pending, static_cast<const OperatorNode*>(node)->left, depth);
-        Push(pending, static_cast<const OperatorNode*>(node)->right, depth);
-        return;
-    case kNodeIf:
-        Push(pending, static_cast<const IfNode*>(node)->condition, depth);
-        Push(pending, static_cast<const IfNode*>(node)->thenBranch, depth);
-        Push(pending, static_cast<const IfNode*>(node)->elseBranch, depth);
-        return;
-    default:
-        return;
-    }
-}
+// The walks below keep their own stacks: recursion over a tree nesting thousands of
+// levels deep would overflow a game thread's stack.
 
 // The source's defined functions, each with the source functions its body calls.
 struct CallerRecord {
@@ -78,7 +31,7 @@ void CollectCallees(ParseContext& context, Array<CallerRecord*>& records, Caller
 {
     Array<PendingNode> pending;
     for (int32_t i = 1; i < record->function->children.count; ++i)
-        Push(pending, record->function->children.data[i], 0);
+        PushNode(pending, record->function->children.data[i], 0);
     while (pending.count > 0) {
         Node* node = pending.data[--pending.count].node;
         if (node->kind == kNodeCall) {
@@ -96,30 +49,6 @@ void CollectCallees(ParseContext& context, Array<CallerRecord*>& records, Caller
 }
 
 } // namespace
-
-int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep)
-{
-    // An explicit stack: this walk exists because recursion over a hostile tree could
-    // overflow a game thread's stack.
-    if (tooDeep)
-        *tooDeep = nullptr;
-    Array<PendingNode> pending;
-    Push(pending, root, 1);
-    int32_t deepest = 0;
-    while (pending.count > 0) {
-        PendingNode current = pending.data[pending.count - 1];
-        --pending.count;
-        if (current.depth > deepest)
-            deepest = current.depth;
-        if (current.depth > limit) {
-            if (tooDeep)
-                *tooDeep = current.node;
-            return current.depth;
-        }
-        PushChildren(pending, current.node, current.depth + 1);
-    }
-    return deepest;
-}
 
 void CheckRecursion(ParseContext& context)
 {
@@ -170,11 +99,7 @@ void CheckRecursion(ParseContext& context)
 
 void FinishTranslationUnit(ParseContext& context)
 {
-    Node* tooDeep = nullptr;
-    if (MeasureNesting(context.root, kMaxNestingDepth, &tooDeep) > kMaxNestingDepth && tooDeep)
-        context.ReportError(tooDeep->Position(), "nesting is deeper than %i levels.", kMaxNestingDepth);
-    else
-        CheckRecursion(context);
+    CheckRecursion(context);
 
     if (!context.functions.Contains("main,"))
         context.ReportError(SourcePosition(), "main() has no definition.");

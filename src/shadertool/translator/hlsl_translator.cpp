@@ -350,7 +350,7 @@ void HLSL9Translator::WriteOperatorExpression(const OperatorNode* node)
                 return;
             }
             if (strcmp(member, "instance_id") == 0) {
-                WriteInstanceIdExpression(node);
+                WriteInstanceIdExpression();
                 if (!instanceIdDeclaration)
                     WriteInstanceId();
                 return;
@@ -482,9 +482,9 @@ void HLSL9Translator::WriteFaceDirection()
     Append("input._facing");
 }
 
-void HLSL9Translator::WriteInstanceIdExpression(const Node* at)
+void HLSL9Translator::WriteInstanceIdExpression()
 {
-    ReportError(at, "'input.instance_id' is not supported.");
+    ReportError("'input.instance_id' is not supported.");
 }
 
 void HLSL9Translator::WriteIsFrontFacing()
@@ -517,7 +517,7 @@ void HLSL11Translator::WriteOperatorExpression(const OperatorNode* node)
 {
     HLSL9Translator::WriteOperatorExpression(node);
     if (node && (shaderLevelMask & kShaderLevelLow) && IsBitwiseOperator(node->op))
-        ReportError(node, "bit-wise operations are not supported in level 'HLSL11_LOW'.");
+        ReportError("bit-wise operations are not supported in level 'HLSL11_LOW'.");
 }
 
 void HLSL11Translator::WriteFacing()
@@ -536,12 +536,12 @@ void HLSL11Translator::WriteInstanceId()
 // start a register, and a float4 never fits into the unused tail of a float2x2's or
 // float3x3's last column. packoffset would pin them explicitly, but Wine's compiler refuses
 // it, so the order and the types alone carry the layout (the tests read the offsets back).
-// The buffer is bound to slot 0, where the renderer sets it.
+// The stage's only buffer is given slot 0, where the renderer sets it, without asking.
 void HLSL11Translator::WriteConstantsBlock(const Array<ShaderConstant>& constants)
 {
     if (constants.count == 0)
         return;
-    header.AppendFormat("\n%s Constants%s\n{\n", constantBlockKeyword, target == kTargetHLSL11 ? " : register(b0)" : "");
+    header.AppendFormat("\n%s Constants\n{\n", constantBlockKeyword);
     for (int i = 0; i < constants.count; ++i) {
         const ShaderConstant& constant = constants.data[i];
         const char* typeName = GetTypeName(constant.type);
@@ -559,7 +559,7 @@ void HLSL11Translator::WriteFaceDirection()
     Append("(input._facing ? 1.0f : -1.0f)");
 }
 
-void HLSL11Translator::WriteInstanceIdExpression(const Node*)
+void HLSL11Translator::WriteInstanceIdExpression()
 {
     Append("input._instance_id");
 }

@@ -1,6 +1,7 @@
 #include "shadertool/translator/translator.h"
 
 #include "shadertool/core/builtin_functions.h"
+#include "shadertool/core/own_stack.h"
 #include "shadertool/core/operator_table.h"
 #include "shadertool/description/shader_description.h"
 
@@ -71,29 +72,85 @@ bool StandsApart(const Node* node)
 
 Translator::Translator(Log& log)
     : currentSection(&bodySection), errorLog(log), indentation(0), shaderLevelMask(0), target(0), stage(kStageNone),
-      allowBitwise(0), inFunction(0), succeeded(1), sourceName(nullptr), depth(0), depthExceeded(0)
+      allowBitwise(0), inFunction(0), succeeded(1), depth(0), depthLimit(kCallerStackLevels), needsDeeperStack(0)
 {
 }
 
 Translator::~Translator() = default;
 
 bool Translator::Translate(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
-                           uint32_t shaderStage, const ListNode* root, const char* source)
+                           uint32_t shaderStage, const ListNode* root)
+{
+    // Almost every tree fits the caller's stack; only one that does not pays for measuring
+    // its depth, and what the cut walk reported is taken back before it is written again.
+    const size_t loggedBefore = errorLog.text.text ? strlen(errorLog.text.text) : 0;
+    const uint8_t hadText = errorLog.hasText;
+    const uint8_t hadError = errorLog.hasError;
+    const bool translated = TranslateHere(description, targetBit, levelMask, shaderStage, root, kCallerStackLevels);
+    if (!needsDeeperStack)
+        return translated;
+    if (loggedBefore == 0)
+        errorLog.text.Assign(nullptr);
+    else
+        errorLog.text.text[loggedBefore] = '\0';
+    errorLog.hasText = hadText;
+    errorLog.hasError = hadError;
+    return TranslateOnDeepStack(description, targetBit, levelMask, shaderStage, root, MeasureTreeDepth(root));
+}
+
+namespace {
+
+// What the thread of a deep translation is handed, and its answer.
+struct DeepTranslation {
+    Translator* translator;
+    const ShaderDescription* description;
+    uint32_t target;
+    uint32_t levels;
+    uint32_t stage;
+    const ListNode* root;
+    bool result;
+};
+
+} // namespace
+
+void Translator::TranslateOnThread(void* job)
+{
+    DeepTranslation& work = *static_cast<DeepTranslation*>(job);
+    work.result = work.translator->TranslateHere(*work.description, work.target, work.levels, work.stage, work.root,
+                                                 INT32_MAX);
+}
+
+bool Translator::TranslateOnDeepStack(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                                      uint32_t shaderStage, const ListNode* root, int32_t treeDepth)
+{
+    // Some levels more than the tree: the walk writes a few nodes through made-up ones (a
+    // bare declarator through a declaration list), and frames stand below the root.
+    const uint64_t stackBytes = (static_cast<uint64_t>(treeDepth) + 64) * kStackBytesPerLevel + 256 * 1024;
+    DeepTranslation work = {this, &description, targetBit, levelMask, shaderStage, root, false};
+    if (RunOnOwnStack(&Translator::TranslateOnThread, &work, stackBytes))
+        return work.result;
+    Reset();
+    ReportError("not enough memory to translate a source nesting %i levels deep.", static_cast<int>(treeDepth));
+    return false;
+}
+
+bool Translator::TranslateHere(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                               uint32_t shaderStage, const ListNode* root, int32_t levels)
 {
     Reset();
+    depthLimit = levels;
     shaderLevelMask = levelMask;
     target = targetBit;
     stage = shaderStage;
-    sourceName = source;
     SetShaderDescription(description);
 
     if (!root)
-        ReportError(nullptr, "there is no syntax tree to translate.");
+        ReportError("there is no syntax tree to translate.");
     else if (root->op == kOpStatementList)
         WriteStatementList(root, true);
     else if (root->op == kOpDeclarationList)
         WriteVariableDeclaration(root);
-    if (!succeeded)
+    if (needsDeeperStack || !succeeded)
         return false;
 
     WriteInterfaceStructures(description);
@@ -102,7 +159,7 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
         return false;
 
     if (!JoinSections()) {
-        ReportError(nullptr, "the translated text does not fit in memory.");
+        ReportError("the translated text does not fit in memory.");
         return false;
     }
     return true;
@@ -154,9 +211,8 @@ void Translator::Reset()
     inFunction = 0;
     currentSection = &bodySection;
     succeeded = 1;
-    sourceName = nullptr;
     depth = 0;
-    depthExceeded = 0;
+    needsDeeperStack = 0;
     // Emptied, not freed: the next translation fills them again.
     writtenFunctions.count = 0;
     declaredSymbols.count = 0;
@@ -312,18 +368,23 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
     Append("\n");
 
     inFunction = 1;
-    if (body->isBlock) {
-        WriteStatementList(body, true);
-    } else {
-        WriteIndentation();
-        Append("{\n");
-        ++indentation;
-        WriteStatementList(body, false);
-        --indentation;
-        WriteIndentation();
-        Append("}");
-    }
+    WriteFunctionBody(function, body);
     inFunction = 0;
+}
+
+void Translator::WriteFunctionPrologue(const FunctionNode*) {}
+
+void Translator::WriteFunctionBody(const FunctionNode* function, const ListNode* body)
+{
+    // The braces are the function's whether or not the tree marks the body as a block.
+    WriteIndentation();
+    Append("{\n");
+    ++indentation;
+    WriteFunctionPrologue(function);
+    WriteStatementList(body, false);
+    --indentation;
+    WriteIndentation();
+    Append("}");
 }
 
 void Translator::WriteIterationStatement(const LoopNode* loop)
@@ -410,7 +471,7 @@ void Translator::WriteOperatorExpression(const OperatorNode* node)
         break;
     }
     if (!allowBitwise && IsBitwiseOperator(node->op))
-        ReportError(node, "bit-wise operations are not supported.");
+        ReportError("bit-wise operations are not supported.");
 }
 
 void Translator::WriteIfStatement(const IfNode* node)
@@ -522,10 +583,8 @@ void Translator::WriteNode(const Node* node)
 {
     if (!node)
         return;
-    if (depth >= kMaxWriteDepth) {
-        if (!depthExceeded)
-            ReportError(node, "nesting is deeper than %i levels.", kMaxWriteDepth);
-        depthExceeded = 1;
+    if (depth >= depthLimit || needsDeeperStack) {
+        needsDeeperStack = 1;
         return;
     }
     ++depth;
@@ -737,13 +796,13 @@ void Translator::WriteIndentation()
         currentSection->Append(kTabs + (left >= tabCount ? 0 : tabCount - left));
 }
 
-void Translator::ReportError(const Node* at, const char* format, ...)
+void Translator::ReportError(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
     String message = FormatArguments(format, args);
     va_end(args);
-    errorLog.AppendSourceError(sourceName ? sourceName : "", at ? at->line : 0, at ? at->column : 0, message.text);
+    errorLog.AppendError(message.text);
     succeeded = 0;
 }
 

@@ -20,7 +20,7 @@ protected:
     // Translates a unit (not a block) of the given statements.
     std::string Translate(std::initializer_list<Node*> unit, bool expectSuccess = true) {
         bool ok = translator.Translate(description, kTargetHLSL11, kShaderLevelDefault, kStagePixel,
-                                       tree.List(unit, false), "unit.fx");
+                                       tree.List(unit, false));
         EXPECT_EQ(ok, expectSuccess) << Text(log.text);
         return translator.GetText();
     }
@@ -90,12 +90,19 @@ TEST_F(TranslatorBaseTest, APrototypeAndItsDefinitionAreWrittenOnce) {
     EXPECT_EQ(text, "float f(float x);\n\nfloat f(float x)\n{\n\treturn x;\n}\n\nvoid main()\n{\n}\n");
 }
 
-TEST_F(TranslatorBaseTest, ADeepTreeIsRefusedNotFollowedToTheEndOfTheStack) {
+TEST_F(TranslatorBaseTest, ADeepTreeIsWrittenWholeOnAStackOfItsOwnAndItsErrorsReportedOnce) {
     Node* expression = tree.Sym(F(), "x");
-    for (int i = 0; i < 10000; ++i)
+    for (int i = 0; i < 20000; ++i)
         expression = tree.Op(kOpParentheses, expression, nullptr, F());
-    Translate({tree.Main({expression})}, false);
-    EXPECT_EQ(Text(log.text), "unit.fx(7:3) error: nesting is deeper than 256 levels.\n");
+    Node* shifted = tree.Op(kOpLeftShift, tree.Sym(I(), "i"), tree.Lit(kBaseInt, "1"), I());
+    EXPECT_EQ(MainBody({tree.Assign(tree.Sym(F(), "y"), expression)}),
+              "\ty = " + std::string(20000, '(') + "x" + std::string(20000, ')') + ";\n");
+    // An error met before the walk is found too deep for the caller's stack is not
+    // reported a second time by the walk on the deeper one.
+    Translate({tree.Main({shifted, tree.Assign(tree.Sym(F(), "y"), expression), shifted})}, false);
+    EXPECT_EQ(Text(log.text), "Error: bit-wise operations are not supported.\n"
+                              "Error: bit-wise operations are not supported.\n");
+    EXPECT_EQ(log.hasError, 1);
 }
 
 // Text that cannot be added marks its section, so a cut translation is never handed out.
