@@ -208,7 +208,7 @@ void AppendOverload(Array<FunctionNode>& overloads, const char* name, uint32_t i
 
 } // namespace
 
-String BuildSignatureKey(const char* name, const Array<Node*>& parameters)
+String BuildSignatureKey(const char* name, const NodeChildren& parameters)
 {
     String key(name ? name : "");
     if (parameters.count == 0) {

@@ -63,6 +63,7 @@ void ParseContext::DestroyNodes()
     for (int32_t i = 0; i < nodes.count; ++i)
         DestroyNode(nodes.data[i]);
     nodes.count = 0;
+    memberSymbols.count = 0;
     nodeStore.Reset();
 }
 

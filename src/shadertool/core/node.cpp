@@ -3,6 +3,7 @@
 #include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/context.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -18,11 +19,33 @@ ListNode* FunctionNode::Parameters() const
 
 namespace {
 
+// The texts a node keeps in the store: they go with the store, not with the node.
+void LeaveStoreTexts(Node* node)
+{
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall:
+        static_cast<ListNode*>(node)->name.text = nullptr;
+        return;
+    case kNodeLiteral:
+        static_cast<LiteralNode*>(node)->text.text = nullptr;
+        return;
+    case kNodeSymbol:
+        static_cast<SymbolNode*>(node)->name.text = nullptr;
+        return;
+    default:
+        return;
+    }
+}
+
 template <typename T>
 void DestroyAs(Node* node)
 {
     T* typed = static_cast<T*>(node);
-    if (node->inStore)
+    if (node->inStore & kNodeTextInStore)
+        LeaveStoreTexts(node);
+    if (node->inStore & kNodeInStore)
         typed->~T();
     else
         delete typed;
@@ -73,6 +96,59 @@ void DestroyNode(Node* node)
     }
 }
 
+NodeChildren::NodeChildren(const NodeChildren& other)
+{
+    *this = other;
+}
+
+NodeChildren& NodeChildren::operator=(const NodeChildren& other)
+{
+    if (this == &other)
+        return *this;
+    count = 0;
+    for (int32_t i = 0; i < other.count; ++i)
+        Add(other.data[i]);
+    return *this;
+}
+
+NodeChildren::~NodeChildren()
+{
+    if (!store)
+        free(data);
+}
+
+bool NodeChildren::Add(Node* child)
+{
+    if (count == capacity) {
+        const int64_t grown = capacity < 4 ? 4 : 2 * static_cast<int64_t>(capacity);
+        if (grown > INT32_MAX / static_cast<int64_t>(sizeof(Node*)))
+            return false;
+        const size_t bytes = static_cast<size_t>(grown) * sizeof(Node*);
+        Node** fresh = nullptr;
+        if (store) {
+            fresh = static_cast<Node**>(store->Allocate(bytes));
+            if (fresh && count > 0)
+                memcpy(fresh, data, static_cast<size_t>(count) * sizeof(Node*));
+        } else {
+            fresh = static_cast<Node**>(realloc(data, bytes));
+        }
+        if (!fresh)
+            return false;
+        data = fresh;
+        capacity = static_cast<int32_t>(grown);
+    }
+    data[count++] = child;
+    return true;
+}
+
+void NodeChildren::RemoveAt(int32_t index)
+{
+    if (index < 0 || index >= count)
+        return;
+    memmove(data + index, data + index + 1, static_cast<size_t>(count - index - 1) * sizeof(Node*));
+    --count;
+}
+
 NodeStore::~NodeStore()
 {
     while (blocks) {
@@ -98,6 +174,16 @@ void* NodeStore::Allocate(size_t size)
     void* piece = reinterpret_cast<char*>(blocks) + kBlockHeaderBytes + blocks->used;
     blocks->used += size;
     return piece;
+}
+
+char* NodeStore::CopyText(const char* text, size_t length, size_t extra)
+{
+    char* copy = static_cast<char*>(Allocate(length + extra + 1));
+    if (!copy)
+        return nullptr;
+    memcpy(copy, text, length);
+    copy[length + extra] = '\0';
+    return copy;
 }
 
 void NodeStore::Reset()
@@ -197,6 +283,14 @@ int32_t MeasureTreeDepth(const Node* root)
 
 namespace {
 
+// A list made in the store keeps its children there too.
+void AdoptChildren(ParseContext& context, ListNode* list)
+{
+    if (list->inStore & kNodeInStore)
+        list->children.store = &context.nodeStore;
+}
+void AdoptChildren(ParseContext&, Node*) {}
+
 // A node made in the context's store, or on the heap when the store has no memory left.
 template <typename T, typename... Arguments>
 T* MakeNode(ParseContext& context, Arguments... arguments)
@@ -205,13 +299,33 @@ T* MakeNode(ParseContext& context, Arguments... arguments)
     if (!place)
         return new T(arguments...);
     T* node = new (place) T(arguments...);
-    node->inStore = 1;
+    node->inStore = kNodeInStore;
     return node;
+}
+
+// Gives node's String text a copy of source: in the store beside a node made there (most
+// nodes carry a name or text, and a heap block for each cost a good part of a parse),
+// else on the heap.
+void AssignNodeText(ParseContext& context, Node* node, String& text, const char* source)
+{
+    if (!source) {
+        text.Assign(nullptr);
+        return;
+    }
+    if (node->inStore & kNodeInStore) {
+        if (char* copy = context.nodeStore.CopyText(source, strlen(source))) {
+            text.text = copy;
+            node->inStore |= kNodeTextInStore;
+            return;
+        }
+    }
+    text.Assign(source);
 }
 
 template <typename T>
 T* Adopt(ParseContext& context, T* node, const SourcePosition& position)
 {
+    AdoptChildren(context, node);
     node->SetPosition(position);
     context.nodes.Add(node);
     return node;
@@ -257,7 +371,7 @@ FunctionNode* CreateFunctionNode(ParseContext& context, uint32_t kind, uint32_t 
 {
     FunctionNode* function = MakeNode<FunctionNode>(context, kind == kNodeCall ? kNodeCall : kNodeFunction);
     function->op = op;
-    function->name.Assign(name);
+    AssignNodeText(context, function, function->name, name);
     Adopt(context, function, position);
     function->children.Add(CreateListNode(context, kOpStatementList, position));
     return function;
@@ -290,9 +404,23 @@ LiteralNode* CreateLiteralNode(ParseContext& context, uint32_t baseKind, const c
     LiteralNode* literal = MakeNode<LiteralNode>(context);
     literal->type = Type(baseKind, 1);
     literal->type.isConstant = 1;
-    literal->text.Assign(text ? text : "");
-    if (baseKind == kBaseFloat && !EndsInFloatSuffix(text))
-        literal->text.Append("f");
+    // One piece for the text and the suffix it may need.
+    const size_t length = text ? strlen(text) : 0;
+    const bool suffixed = baseKind == kBaseFloat && !EndsInFloatSuffix(text);
+    char* copy = (literal->inStore & kNodeInStore) ? context.nodeStore.CopyText(text ? text : "", length, suffixed)
+                                                   : nullptr;
+    if (copy) {
+        literal->inStore |= kNodeTextInStore;
+    } else {
+        copy = static_cast<char*>(malloc(length + (suffixed ? 2 : 1)));
+        if (copy) {
+            memcpy(copy, text ? text : "", length);
+            copy[length + (suffixed ? 1 : 0)] = '\0';
+        }
+    }
+    if (copy && suffixed)
+        copy[length] = 'f';
+    literal->text.text = copy;
     return Adopt(context, literal, position);
 }
 
@@ -319,7 +447,7 @@ SymbolNode* CreateSymbolNode(ParseContext& context, const Type& type, const char
 {
     SymbolNode* symbol = MakeNode<SymbolNode>(context);
     symbol->type = type;
-    symbol->name.Assign(name);
+    AssignNodeText(context, symbol, symbol->name, name);
     return Adopt(context, symbol, position);
 }
 
@@ -342,12 +470,18 @@ uint32_t FloatConstructorFor(int32_t vectorSize)
     }
 }
 
-void ConvertLiteral(LiteralNode* literal, const Type& target)
+void ConvertLiteral(ParseContext& context, LiteralNode* literal, const Type& target)
 {
     // Decimal, or octal and hexadecimal by their C prefixes; an out-of-range value
     // saturates instead of wrapping.
     long long value = literal->text.text ? strtoll(literal->text.text, nullptr, 0) : 0;
-    literal->text.Format("%ff", static_cast<double>(static_cast<float>(value)));
+    String converted = String::FromFormat("%ff", static_cast<double>(static_cast<float>(value)));
+    if (literal->inStore & kNodeTextInStore) {
+        // The old text stays in the store; the new one joins it.
+        literal->text.text = nullptr;
+        literal->inStore &= static_cast<uint8_t>(~kNodeTextInStore);
+    }
+    AssignNodeText(context, literal, literal->text, converted.text);
     literal->type = target;
     literal->type.isConstant = 1;
 }
@@ -359,13 +493,14 @@ Node* ConvertToFloat(ParseContext& context, Node* expression, const Type& target
     if (!expression)
         return nullptr;
     if (expression->kind == kNodeLiteral) {
-        ConvertLiteral(static_cast<LiteralNode*>(expression), target);
+        ConvertLiteral(context, static_cast<LiteralNode*>(expression), target);
         return expression;
     }
 
-    String typeName = target.GetName(false);
+    const char* constantName = target.GetConstantName();
+    String typeName = constantName ? String() : target.GetName(false);
     FunctionNode* call = CreateFunctionNode(context, kNodeCall, FloatConstructorFor(target.vectorSize),
-                                            typeName.text, expression->Position());
+                                            constantName ? constantName : typeName.text, expression->Position());
     call->isBuiltIn = 1;
     AppendToList(call->Parameters(), expression);
     return call;

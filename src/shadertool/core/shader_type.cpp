@@ -62,6 +62,38 @@ bool Type::IsSameType(const Type& other) const
            textureDimension == other.textureDimension && baseKind == other.baseKind && SameTypeName(*this, other);
 }
 
+const char* Type::GetConstantName() const
+{
+    // Rows by base kind (bool, float, int), columns by size 1 to 4.
+    static const char* const kVectors[3][4] = {
+        {"bool", "bool2", "bool3", "bool4"},
+        {"float", "float2", "float3", "float4"},
+        {"int", "int2", "int3", "int4"},
+    };
+    static const char* const kMatrices[3] = {"float2x2", "float3x3", "float4x4"};
+    switch (baseKind) {
+    case kBaseBool:
+    case kBaseFloat:
+    case kBaseInt:
+        if (matrixSize == 0 && vectorSize <= 4)
+            return kVectors[baseKind][vectorSize > 1 ? vectorSize - 1 : 0];
+        if (baseKind == kBaseFloat && vectorSize <= 1 && matrixSize >= 2 && matrixSize <= 4)
+            return kMatrices[matrixSize - 2];
+        return nullptr;
+    case kBaseVoid:
+        return vectorSize <= 1 ? "void" : nullptr;
+    case kBaseTexture:
+        if (vectorSize > 1 || matrixSize >= 1)
+            return nullptr;
+        return textureDimension == kTexture2D   ? "Texture2D"
+               : textureDimension == kTexture3D ? "Texture3D"
+               : textureDimension == kTextureCube ? "TextureCube"
+                                                  : "";
+    default:
+        return nullptr;
+    }
+}
+
 String Type::GetName(bool shortForm) const
 {
     const char* base = "";

@@ -58,6 +58,9 @@ struct Type {
     // "float4", "float3x3", "Texture2D" ... or the short forms "f4", "f3x3", "t2" used in
     // signature keys. Never includes the array size. Always an allocated text.
     String GetName(bool shortForm) const;
+    // The long name as a constant text for the types that have one ("float4", "int",
+    // "float3x3", "void", "Texture2D"); null for a structure or an unusual size.
+    const char* GetConstantName() const;
 };
 
 // The graphics side keeps copies of these in its shader records.

@@ -310,8 +310,10 @@ bool ShaderXMLReader::ReadSources()
             passed = false;
         if (!passed)
             failed = true;
-        else if (!failed)
-            description.sources.Add(source);
+        else if (!failed) {
+            description.sources.Add(ShaderSource());
+            description.sources.data[description.sources.count - 1] = static_cast<ShaderSource&&>(source);
+        }
     }
     return !failed;
 }

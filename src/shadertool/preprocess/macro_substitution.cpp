@@ -49,19 +49,6 @@ public:
             const char* name = macros.data[i].name.text;
             if (!IsWordName(name))
                 continue;   // no word of the text can equal it
-            const PreprocessorValue& macroValue = macros.data[i].value;
-            TextBuilder value;
-            macroValue.AppendTextForm(value);
-            // By its text, so that -0.0 counts too.
-            if (macroValue.IsNumeric() && value.Text()[0] == '-') {
-                TextBuilder wrapped;
-                wrapped.AppendChar('(');
-                wrapped.Append(value.Text(), value.Length());
-                wrapped.AppendChar(')');
-                wrapped.MoveInto(replacements_[i]);
-            } else {
-                value.MoveInto(replacements_[i]);
-            }
             Insert(name, i);
         }
     }
@@ -112,9 +99,34 @@ private:
                 out_.Append(text + start, position - start);
                 continue;
             }
-            const char* replacement = replacements_[index].text ? replacements_[index].text : "";
+            const char* replacement = Replacement(index);
             Expand(replacement, static_cast<int32_t>(strlen(replacement)), index + 1, depth + 1);
         }
+    }
+
+    // A macro's text as it replaces its name, made when the name is first met: most macros
+    // (the built-in ones, the general constants) are never used by a given source.
+    const char* Replacement(int32_t index)
+    {
+        String& replacement = replacements_[index];
+        if (!replacement.text) {
+            const PreprocessorValue& macroValue = macros_.data[index].value;
+            TextBuilder value;
+            macroValue.AppendTextForm(value);
+            // By its text, so that -0.0 counts too.
+            if (macroValue.IsNumeric() && value.Text()[0] == '-') {
+                TextBuilder wrapped;
+                wrapped.AppendChar('(');
+                wrapped.Append(value.Text(), value.Length());
+                wrapped.AppendChar(')');
+                wrapped.MoveInto(replacement);
+            } else {
+                value.MoveInto(replacement);
+            }
+            if (!replacement.text)
+                replacement.Assign("");
+        }
+        return replacement.text;
     }
 
     void Insert(const char* name, int32_t index)

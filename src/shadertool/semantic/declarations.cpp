@@ -123,7 +123,7 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
     if (isDefinition)
         function->isDefined = 1;
     ListNode* parameters = function->Parameters();
-    Array<Node*> none;
+    NodeChildren none;
     function->signatureKey = BuildSignatureKey(function->name.text, parameters ? parameters->children : none);
     const char* key = function->signatureKey.text ? function->signatureKey.text : "";
 
@@ -259,7 +259,7 @@ void CheckArrayDeclarator(ParseContext& context, TypeSpecifier& type, ListNode* 
     initializerList->type = listType;
 }
 
-Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariableOfType(ParseContext& context, const SourceName& name, Node* initializer,
                             const SourcePosition& assignPosition, Type type)
 {
     SourcePosition position = PositionOf(name);
@@ -291,13 +291,13 @@ Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* init
     return assignment;
 }
 
-Node* DeclareVariable(ParseContext& context, const Token& name, Node* initializer, const SourcePosition& assignPosition,
+Node* DeclareVariable(ParseContext& context, const SourceName& name, Node* initializer, const SourcePosition& assignPosition,
                       const TypeSpecifier& type)
 {
     return DeclareVariableOfType(context, name, initializer, assignPosition, type.ToType());
 }
 
-ListNode* AddDeclarator(ParseContext& context, Node* previous, const Token& name, Node* initializer,
+ListNode* AddDeclarator(ParseContext& context, Node* previous, const SourceName& name, Node* initializer,
                         const SourcePosition& assignPosition)
 {
     ListNode* list = nullptr;

@@ -143,7 +143,7 @@ bool StartsWithCallee(const char* key, const char* name, size_t nameLength)
     return key && key[0] == name[0] && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
 }
 
-bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments)
+bool ArgumentsMatch(const FunctionNode& candidate, const NodeChildren& arguments)
 {
     const ListNode* parameters = candidate.Parameters();
     if (!parameters || parameters->children.count != arguments.count)
@@ -155,6 +155,28 @@ bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments
             return false;
     }
     return true;
+}
+
+bool SameTypeExactly(const Type& a, const Type& b)
+{
+    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
+           a.isConstant == b.isConstant;
+}
+
+// The Symbol naming a selected member: one per name and type in a unit, made at its first
+// selection. Nothing changes a member's Symbol once it is made.
+SymbolNode* MemberSymbol(ParseContext& context, const Type& type, const SourceName& member)
+{
+    for (int32_t i = 0; i < context.memberSymbols.count; ++i) {
+        SymbolNode* known = context.memberSymbols.data[i];
+        if (known->name.text[0] == member.text[0] && strcmp(known->name.text, member.text) == 0 &&
+            SameTypeExactly(known->type, type))
+            return known;
+    }
+    SymbolNode* symbol = CreateSymbolNode(context, type, member.text, PositionOf(member));
+    if (symbol->name.text)
+        context.memberSymbols.Add(symbol);
+    return symbol;
 }
 
 // A written constant past either end is refused by every target's compiler.
@@ -174,33 +196,126 @@ LiteralNode* MakeLiteral(ParseContext& context, uint32_t baseKind, const char* t
     return CreateLiteralNode(context, baseKind, text, position);
 }
 
-FunctionNode* BeginCall(ParseContext& context, const Token& identifier, const SourcePosition& position)
+FunctionNode* BeginCall(ParseContext& context, const SourceName& identifier, const SourcePosition& position)
 {
     return CreateFunctionNode(context, kNodeCall, kOpFunction, identifier.text, position);
 }
 
 FunctionNode* BeginCall(ParseContext& context, const TypeSpecifier& type, const SourcePosition& position)
 {
-    String name = type.ToType().GetName(false);
-    FunctionNode* call = CreateFunctionNode(context, kNodeCall, type.constructorId, Text(name), position);
+    const Type made = type.ToType();
+    const char* constantName = made.GetConstantName();
+    String name = constantName ? String() : made.GetName(false);
+    FunctionNode* call =
+        CreateFunctionNode(context, kNodeCall, type.constructorId, constantName ? constantName : Text(name), position);
     call->isBuiltIn = 1;
     return call;
 }
+
+namespace {
+
+uint32_t HashName(const char* name, size_t length)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < length; ++i)
+        hash = (hash ^ static_cast<unsigned char>(name[i])) * 16777619u;
+    return hash;
+}
+
+size_t CalleeLength(const char* key)
+{
+    const char* comma = key ? strchr(key, ',') : nullptr;
+    return comma ? static_cast<size_t>(comma - key) : 0;
+}
+
+// The built-in entries leading the function table: those whose function is built in.
+int32_t LeadingBuiltIns(const ParseContext& context)
+{
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    int32_t count = 0;
+    while (count < entries.count && entries.data[count] && entries.data[count]->value &&
+           entries.data[count]->value->isBuiltIn && entries.data[count]->key.text)
+        ++count;
+    return count;
+}
+
+const CalleeIndex& BuiltInCallees(ParseContext& context)
+{
+    CalleeIndex& index = context.builtInCallees;
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    if (index.entryCount > 0 && entries.count >= index.entryCount && entries.data[0] == index.firstEntry &&
+        entries.data[index.entryCount - 1] == index.lastEntry)
+        return index;
+    const int32_t count = LeadingBuiltIns(context);
+    index.entryCount = 0;
+    for (int32_t& slot : index.slots)
+        slot = -1;
+    index.next.count = 0;
+    // Too many to index leaves the table to be searched through.
+    if (count == 0 || count > CalleeIndex::kSlots / 2)
+        return index;
+    for (int32_t i = 0; i < count; ++i)
+        index.next.Add(-1);
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    // From the last entry down, so that each name's chain runs in table order.
+    for (int32_t i = count - 1; i >= 0; --i) {
+        const char* key = entries.data[i]->key.text;
+        const size_t length = CalleeLength(key);
+        for (uint32_t slot = HashName(key, length) & mask;; slot = (slot + 1) & mask) {
+            const int32_t head = index.slots[slot];
+            if (head < 0) {
+                index.slots[slot] = i;
+                break;
+            }
+            const char* headKey = entries.data[head]->key.text;
+            if (CalleeLength(headKey) == length && strncmp(headKey, key, length) == 0) {
+                index.next.data[i] = head;
+                index.slots[slot] = i;
+                break;
+            }
+        }
+    }
+    index.entryCount = count;
+    index.firstEntry = entries.data[0];
+    index.lastEntry = entries.data[count - 1];
+    return index;
+}
+
+} // namespace
 
 void ResolveCall(ParseContext& context, FunctionNode* call)
 {
     if (!call)
         return;
     ListNode* argumentList = call->Parameters();
-    Array<Node*> none;
-    Array<Node*>& arguments = argumentList ? argumentList->children : none;
+    NodeChildren none;
+    NodeChildren& arguments = argumentList ? argumentList->children : none;
     const char* name = Text(call->name);
     size_t nameLength = strlen(name);
 
+    // The candidates in table order: the built-in overloads of the name, then the source's.
     FunctionNode* winner = nullptr;
     int candidates = 0;
-    for (int32_t i = 0; i < context.functions.entries.count && !winner; ++i) {
-        StringMapEntry<FunctionNode*>* entry = context.functions.entries.data[i];
+    const CalleeIndex& index = BuiltInCallees(context);
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    int32_t first = -1;
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    for (uint32_t slot = HashName(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
+        const int32_t head = index.slots[slot];
+        if (head < 0)
+            break;
+        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength)) {
+            first = head;
+            break;
+        }
+    }
+    for (int32_t i = first; i >= 0 && !winner; i = index.next.data[i]) {
+        ++candidates;
+        if (ArgumentsMatch(*entries.data[i]->value, arguments))
+            winner = entries.data[i]->value;
+    }
+    for (int32_t i = index.entryCount; i < entries.count && !winner; ++i) {
+        StringMapEntry<FunctionNode*>* entry = entries.data[i];
         if (!entry || !entry->value || !StartsWithCallee(entry->key.text, name, nameLength))
             continue;
         ++candidates;
@@ -221,7 +336,9 @@ void ResolveCall(ParseContext& context, FunctionNode* call)
     } else {
         ++winner->referenceCount;
     }
-    call->signatureKey = winner->signatureKey;
+    // Only a call of the source's own functions is followed by its key (the recursion check).
+    if (!winner->isBuiltIn)
+        call->signatureKey = winner->signatureKey;
     call->type = winner->type;
     call->type.isConstant = 0;
 
@@ -289,7 +406,7 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
     CheckWrittenIndex(context, index, baseType->arraySize);
 }
 
-void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const Token& member)
+void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const SourceName& member)
 {
     if (!node)
         return;
@@ -331,7 +448,7 @@ void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const T
         return;
     }
     node->type = memberType;
-    node->right = CreateSymbolNode(context, memberType, member.text, PositionOf(member));
+    node->right = MemberSymbol(context, memberType, member);
 }
 
 Node* CheckCondition(ParseContext& context, Node* condition)

@@ -61,7 +61,7 @@ void PopScope(ParseContext& context)
     context.scopeMarks.RemoveLast();
 }
 
-SymbolNode* ReferenceIdentifier(ParseContext& context, const Token& name, const SourcePosition& position)
+SymbolNode* ReferenceIdentifier(ParseContext& context, const SourceName& name, const SourcePosition& position)
 {
     if (SymbolNode* declaration = FindSymbol(context, name.text))
         return declaration;

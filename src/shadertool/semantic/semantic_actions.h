@@ -20,23 +20,34 @@ namespace ShaderTool {
 class ShaderDescription;
 struct ShaderSource;
 
+// A name the parser read: its text (kept by the parser while the parse runs) and where it
+// starts.
+struct SourceName {
+    const char* text;
+    int32_t column;
+    int32_t line;
+};
+
 // What the parser hands over for a type: base kind, constructor id (kNoConstructor when
 // the type has none), texture dimension, array size (0 no array, -1 for "[]" without a
 // size), vector size, matrix size and qualifiers.
+// Kept small: the parser copies it with every value of its stacks.
 struct TypeSpecifier {
-    uint32_t baseKind = kBaseNone;
-    uint32_t constructorId = kNoConstructor;
-    uint32_t textureDimension = kTextureNone;
+    uint8_t baseKind = kBaseNone;
+    uint8_t constructorId = kNoConstructor;
+    uint8_t textureDimension = kTextureNone;
     int32_t arraySize = 0;
-    int32_t vectorSize = 0;
-    int32_t matrixSize = 0;
-    uint32_t qualifiers = 0;
+    int8_t vectorSize = 0;
+    int8_t matrixSize = 0;
+    uint8_t qualifiers = 0;
 
     // A texture keeps only its dimension; a matrix size of 1 or more gives a Float matrix
     // (vector size 0); anything else takes base kind and vector size as they are. Array
     // size and qualifiers are copied.
     Type ToType() const;
 };
+
+static_assert(sizeof(TypeSpecifier) == 12, "a small record the parser copies");
 
 // The specifier of a type keyword's token kind (kTokenFloat3, kTokenVoid, ...); a kind
 // that names no type gives the None specifier.
@@ -72,7 +83,7 @@ void PopScope(ParseContext& context);
 // The declaration's Symbol node itself (a reference and its declaration are one node);
 // without a declaration, "undeclared identifier '%s'." and a new Symbol of type None with
 // an empty name, so checking goes on.
-SymbolNode* ReferenceIdentifier(ParseContext& context, const Token& name, const SourcePosition& position);
+SymbolNode* ReferenceIdentifier(ParseContext& context, const SourceName& name, const SourcePosition& position);
 
 // ---- Functions ----
 
@@ -108,7 +119,7 @@ void CheckArrayDeclarator(ParseContext& context, TypeSpecifier& type, ListNode* 
 // Declares a variable of type named name. Without an initializer answers the Symbol;
 // with one, an Operator node "=" at assignPosition (flag kNodeFlagDeclarationInitializer)
 // over the Symbol and the initializer, checked by CheckOperator.
-Node* DeclareVariable(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariable(ParseContext& context, const SourceName& name, Node* initializer,
                       const SourcePosition& assignPosition, const TypeSpecifier& type);
 
 // A further declarator of a declaration ("float a[2], b = 1;"). previous is what the
@@ -116,7 +127,7 @@ Node* DeclareVariable(ParseContext& context, const Token& name, Node* initialize
 // (its Symbol or "=" node), which then becomes the first item of a new declaration list
 // carrying its declared type. The new variable takes the declared type without an array
 // size. Answers the list, every declarator in source order.
-ListNode* AddDeclarator(ParseContext& context, Node* previous, const Token& name, Node* initializer,
+ListNode* AddDeclarator(ParseContext& context, Node* previous, const SourceName& name, Node* initializer,
                         const SourcePosition& assignPosition);
 
 // ---- Expressions ----
@@ -127,7 +138,7 @@ LiteralNode* MakeLiteral(ParseContext& context, uint32_t baseKind, const char* t
 // Starts a call of the function named by identifier (op 47), or of the constructor of
 // type (its constructor id, the long type name, isBuiltIn 1). The argument list
 // (call->Parameters()) is empty; the parser appends the arguments, then calls ResolveCall.
-FunctionNode* BeginCall(ParseContext& context, const Token& identifier, const SourcePosition& position);
+FunctionNode* BeginCall(ParseContext& context, const SourceName& identifier, const SourcePosition& position);
 FunctionNode* BeginCall(ParseContext& context, const TypeSpecifier& type, const SourcePosition& position);
 
 // Overload resolution: the call takes the first matching overload's result type (and a
@@ -146,7 +157,7 @@ void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* 
 void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* index);
 
 // base.member: a member of an interface structure, or a swizzle of a vector.
-void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const Token& member);
+void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const SourceName& member);
 
 // The condition of an if, while, do-while or for, or of a for without one (null, which
 // is answered as it is). A Bool scalar is answered unchanged; an Int scalar is answered as

@@ -29,7 +29,7 @@ void SetUpInterface(ParseContext& context, const ShaderDescription& description,
 void BeginTranslationUnit(ParseContext& context, const ShaderDescription& description, uint32_t stage);
 
 // Declares a variable of an already converted type (DeclareVariable and AddDeclarator).
-Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariableOfType(ParseContext& context, const SourceName& name, Node* initializer,
                             const SourcePosition& assignPosition, Type type);
 
 // The checks after a successful parse, in report order: no recursion, main defined,
@@ -40,7 +40,7 @@ void FinishTranslationUnit(ParseContext& context);
 // cycle of the source's functions.
 void CheckRecursion(ParseContext& context);
 
-inline SourcePosition PositionOf(const Token& token)
+inline SourcePosition PositionOf(const SourceName& token)
 {
     return SourcePosition{token.column, token.line};
 }

@@ -1,5 +1,6 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/lent_text.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/parser/parser.h"
 
@@ -83,8 +84,8 @@ bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& descri
     }
 
     SourceInput input;
-    input.fileName = source.path;
-    input.text = source.text;
+    LentText fileName(input.fileName, source.path);
+    LentText text(input.text, source.text);
     input.firstLine = source.firstLine;
     context.tokenSource->Begin(input, false);
 

@@ -393,23 +393,21 @@ void HLSL9Translator::WriteOutputStructure(const ShaderDescription& description,
     for (int i = 0; i < description.vertex_output.count; ++i) {
         const VertexOutput& output = description.vertex_output.data[i];
         const char* type = GetTypeName(output.type);
-        String semantic;
+        header.AppendFormat("\t%s %s : ", type, output.name.text ? output.name.text : "");
         switch (output.semantic) {
         case kOutputColor:
-            semantic.Format("COLOR%i", output.semanticIndex);
+            header.AppendFormat("COLOR%i", output.semanticIndex);
             break;
         case kOutputPosition:
-            semantic.Assign(positionSemantic);
+            header.Append(positionSemantic);
             break;
         case kOutputTextureCoordinate:
-            semantic.Format("TEXCOORD%i", output.semanticIndex);
+            header.AppendFormat("TEXCOORD%i", output.semanticIndex);
             break;
         default:
-            semantic.Assign("");
             break;
         }
-        header.AppendFormat("\t%s %s : %s;\n", type, output.name.text ? output.name.text : "",
-                            semantic.text ? semantic.text : "");
+        header.Append(";\n");
     }
     if (withFacing && facingDeclaration)
         header.AppendFormat("\t%s;\n", facingDeclaration);

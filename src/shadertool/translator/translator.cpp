@@ -83,16 +83,13 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
 {
     // Almost every tree fits the caller's stack; only one that does not pays for measuring
     // its depth, and what the cut walk reported is taken back before it is written again.
-    const size_t loggedBefore = errorLog.text.text ? strlen(errorLog.text.text) : 0;
+    const size_t loggedBefore = errorLog.Length();
     const uint8_t hadText = errorLog.hasText;
     const uint8_t hadError = errorLog.hasError;
     const bool translated = TranslateHere(description, targetBit, levelMask, shaderStage, root, kCallerStackLevels);
     if (!needsDeeperStack)
         return translated;
-    if (loggedBefore == 0)
-        errorLog.text.Assign(nullptr);
-    else
-        errorLog.text.text[loggedBefore] = '\0';
+    errorLog.Truncate(loggedBefore);
     errorLog.hasText = hadText;
     errorLog.hasError = hadError;
     return TranslateOnDeepStack(description, targetBit, levelMask, shaderStage, root, MeasureTreeDepth(root));
@@ -169,19 +166,29 @@ bool Translator::JoinSections()
 {
     // The sections are joined straight into one block of the final size: building the
     // text in a growing buffer and copying it into body allocated and copied it twice.
+    // The block of the last translation is used again when the text fits.
     const TextSection* const parts[] = {&header, &globals, &prototypes, &bodySection};
     size_t total = 0;
     for (const TextSection* part : parts) {
         if (part->overflowed) {
             body.Assign("");
+            bodyLength = 0;
             return false;
         }
         total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
     }
-    char* block = static_cast<char*>(malloc(total + 1));
+    const bool reusable = body.text && body.text == bodyBlock && total < bodyCapacity;
+    char* block = reusable ? body.text : static_cast<char*>(malloc(total + 1));
     if (!block) {
         body.Assign("");
+        bodyLength = 0;
         return false;
+    }
+    if (!reusable) {
+        free(body.text);
+        body.text = block;
+        bodyBlock = block;
+        bodyCapacity = total + 1;
     }
     char* end = block;
     for (const TextSection* part : parts) {
@@ -193,8 +200,7 @@ bool Translator::JoinSections()
             *end++ = '\n';
     }
     *end = '\0';
-    free(body.text);
-    body.text = block;
+    bodyLength = total;
     return true;
 }
 
@@ -204,7 +210,11 @@ void Translator::Reset()
     globals.Clear();
     prototypes.Clear();
     bodySection.Clear();
-    body.Assign(nullptr);
+    if (body.text && body.text == bodyBlock)
+        body.text[0] = '\0';
+    else
+        body.Assign(nullptr);
+    bodyLength = 0;
     indentation = 0;
     target = 0;
     stage = kStageNone;
@@ -775,11 +785,6 @@ void Translator::WriteQualifiedTypeName(const Type& type)
     Append(GetTypeName(type));
 }
 
-void Translator::Append(const char* text)
-{
-    currentSection->Append(text);
-}
-
 void Translator::AppendFormat(const char* format, ...)
 {
     va_list args;
@@ -804,112 +809,6 @@ void Translator::ReportError(const char* format, ...)
     va_end(args);
     errorLog.AppendError(message.text);
     succeeded = 0;
-}
-
-TextSection::~TextSection()
-{
-    free(text);
-}
-
-bool TextSection::Reserve(int64_t extra)
-{
-    int64_t needed = static_cast<int64_t>(length) + extra + 1;
-    if (needed > INT32_MAX)
-        return false;
-    if (needed <= capacity)
-        return true;
-    int64_t grown = capacity < 256 ? 256 : 2 * static_cast<int64_t>(capacity);
-    if (grown < needed)
-        grown = needed;
-    if (grown > INT32_MAX)
-        grown = INT32_MAX;
-    char* block = static_cast<char*>(realloc(text, static_cast<size_t>(grown)));
-    if (!block)
-        return false;
-    text = block;
-    capacity = static_cast<int32_t>(grown);
-    return true;
-}
-
-void TextSection::Append(const char* source)
-{
-    if (!source)
-        return;
-    const size_t count = strlen(source);
-    if (count <= static_cast<size_t>(INT32_MAX))
-        Append(source, static_cast<int32_t>(count));
-    else
-        overflowed = 1;
-}
-
-void TextSection::Append(const char* source, int32_t count)
-{
-    if (!source || count < 0)
-        return;
-    if (!Reserve(count)) {
-        overflowed = 1;
-        return;
-    }
-    memcpy(text + length, source, static_cast<size_t>(count));
-    length += count;
-    text[length] = '\0';
-}
-
-void TextSection::Prepend(const char* source)
-{
-    if (!source)
-        return;
-    size_t count = strlen(source);
-    if (count == 0)
-        return;
-    if (!Reserve(static_cast<int64_t>(count))) {
-        overflowed = 1;
-        return;
-    }
-    memmove(text + count, text, static_cast<size_t>(length) + 1);
-    memcpy(text, source, count);
-    length += static_cast<int32_t>(count);
-}
-
-void TextSection::AppendFormat(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    AppendFormatArguments(format, args);
-    va_end(args);
-}
-
-void TextSection::AppendFormatArguments(const char* format, va_list args)
-{
-    if (!format)
-        return;
-    if (!Reserve(0)) {
-        overflowed = 1;
-        return;
-    }
-    va_list again;
-    va_copy(again, args);
-    int count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, args);
-    if (count >= 0 && count >= capacity - length) {
-        if (Reserve(count))
-            count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, again);
-        else
-            count = -1;
-    }
-    va_end(again);
-    if (count >= 0 && count < capacity - length)
-        length += count;
-    else
-        overflowed = 1;
-    text[length] = '\0';
-}
-
-void TextSection::Clear()
-{
-    length = 0;
-    overflowed = 0;
-    if (text)
-        text[0] = '\0';
 }
 
 bool IsBitwiseOperator(uint32_t op)

@@ -6,6 +6,7 @@
 #include "shadertool/core/log.h"
 #include "shadertool/core/node.h"
 #include "shadertool/core/shader_type.h"
+#include "shadertool/translator/text_section.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -25,38 +26,6 @@ const uint32_t kStageNone = 3;
 // cleanly, never overflow.
 const int32_t kCallerStackLevels = 200;
 const uint32_t kStackBytesPerLevel = 2048;
-
-// One section of the text being written. The walk makes thousands of small appends, so
-// the block grows geometrically instead of by exactly the text added; text is null or
-// zero-terminated, and clearing keeps the block for the next translation.
-struct TextSection {
-    char* text = nullptr;
-    int32_t length = 0;
-    int32_t capacity = 0;
-    // Set when text could not be added (no memory, or past the int32 range), so that a cut
-    // text is never handed out as a translation; Clear resets it.
-    uint8_t overflowed = 0;
-
-    TextSection() = default;
-    ~TextSection();
-    TextSection(const TextSection&) = delete;
-    TextSection& operator=(const TextSection&) = delete;
-
-    void Append(const char* source);
-    // The first count characters of source (which has at least that many).
-    void Append(const char* source, int32_t count);
-    void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
-    void AppendFormatArguments(const char* format, va_list args);
-    // Puts source in front of the text (a file header written after the declarations).
-    void Prepend(const char* source);
-    bool IsEmpty() const { return length == 0; }
-    void Clear();
-
-private:
-    // Room for that many more characters and the terminator; false when the text would
-    // pass the int32 range or the memory is not there.
-    bool Reserve(int64_t extra);
-};
 
 // Base of the source-to-source translators. One walk over a checked tree writes one stage
 // of a shader in the target language. The text is built in four sections (header, global
@@ -82,6 +51,10 @@ public:
     TextSection prototypes;
     TextSection globals;
     String body;                          // after success, the whole text; empty otherwise
+    size_t bodyLength = 0;                // its length
+    // The block body was last given and its size, kept for the next translation's text.
+    char* bodyBlock = nullptr;
+    size_t bodyCapacity = 0;
     uint8_t succeeded;                    // 1 after a reset; any error clears it
 
     // The functions: the body section while the walk writes it.
@@ -210,7 +183,7 @@ public:
     void WriteFunctionBody(const FunctionNode* function, const ListNode* body);
 
     // Output helpers; they append to the current section.
-    void Append(const char* text);
+    void Append(const char* text) { currentSection->Append(text); }
     void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
     void WriteIndentation();
 
