@@ -41,6 +41,31 @@ struct Type {
 
     // The None type.
     Type() = default;
+    // Copies duplicate the name. Only structures have one, and the checks and the writers
+    // copy types all the time, so a copy without names on either side touches no string.
+    Type(const Type& other)
+        : arraySize(other.arraySize), baseKind(other.baseKind), vectorSize(other.vectorSize),
+          matrixSize(other.matrixSize), qualifiers(other.qualifiers), textureDimension(other.textureDimension),
+          isConstant(other.isConstant)
+    {
+        if (other.name.text)
+            name.Assign(other.name.text);
+    }
+    Type& operator=(const Type& other)
+    {
+        if (name.text || other.name.text)
+            name = other.name;
+        arraySize = other.arraySize;
+        baseKind = other.baseKind;
+        vectorSize = other.vectorSize;
+        matrixSize = other.matrixSize;
+        qualifiers = other.qualifiers;
+        textureDimension = other.textureDimension;
+        isConstant = other.isConstant;
+        return *this;
+    }
+    Type(Type&& other) noexcept = default;
+    Type& operator=(Type&& other) noexcept = default;
     Type(uint32_t kind, int32_t vectors, uint32_t qualifierBits = 0, int32_t arrayElements = 0);
     // A Float matrix.
     static Type MakeMatrix(int32_t size, uint32_t qualifierBits = 0, int32_t arrayElements = 0);

@@ -131,9 +131,16 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
         (!isDefinition || function->type.baseKind != kBaseVoid || strcmp(key, "main,") != 0))
         context.ReportError(function->Position(), "main() must be defined only and can not have overloads.");
 
-    StringMapEntry<FunctionNode*>* entry = context.functions.FindEntry(key);
-    if (!entry || !entry->value) {
-        context.functions[key] = function;
+    StringMapEntry<FunctionNode*>* entry = FindFunctionEntry(context, key);
+    if (entry && !entry->value) {
+        entry->value = function;
+        return function;
+    }
+    if (!entry) {
+        StringMapEntry<FunctionNode*>* added = new StringMapEntry<FunctionNode*>();
+        added->key.Assign(key);
+        added->value = function;
+        context.functions.entries.Add(added);
         return function;
     }
 

@@ -281,7 +281,49 @@ const CalleeIndex& BuiltInCallees(ParseContext& context)
     return index;
 }
 
+// The first built-in entry named like key's callee, or -1.
+int32_t FirstBuiltInNamed(const CalleeIndex& index, const Array<StringMapEntry<FunctionNode*>*>& entries,
+                          const char* name, size_t nameLength)
+{
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    for (uint32_t slot = HashName(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
+        const int32_t head = index.slots[slot];
+        if (head < 0)
+            return -1;
+        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength))
+            return head;
+    }
+    return -1;
+}
+
 } // namespace
+
+StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key)
+{
+    if (!key)
+        return nullptr;
+    const CalleeIndex& index = BuiltInCallees(context);
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    const size_t nameLength = CalleeLength(key);
+    if (nameLength > 0 || key[0] == ',') {
+        for (int32_t i = FirstBuiltInNamed(index, entries, key, nameLength); i >= 0; i = index.next.data[i]) {
+            if (strcmp(entries.data[i]->key.text, key) == 0)
+                return entries.data[i];
+        }
+    } else {
+        // A key without a comma is no built-in's.
+        for (int32_t i = 0; i < index.entryCount; ++i) {
+            if (strcmp(entries.data[i]->key.text, key) == 0)
+                return entries.data[i];
+        }
+    }
+    for (int32_t i = index.entryCount; i < entries.count; ++i) {
+        StringMapEntry<FunctionNode*>* entry = entries.data[i];
+        if (entry && entry->key.text && entry->key.text[0] == key[0] && strcmp(entry->key.text, key) == 0)
+            return entry;
+    }
+    return nullptr;
+}
 
 void ResolveCall(ParseContext& context, FunctionNode* call)
 {
@@ -298,18 +340,7 @@ void ResolveCall(ParseContext& context, FunctionNode* call)
     int candidates = 0;
     const CalleeIndex& index = BuiltInCallees(context);
     const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
-    int32_t first = -1;
-    const uint32_t mask = CalleeIndex::kSlots - 1;
-    for (uint32_t slot = HashName(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
-        const int32_t head = index.slots[slot];
-        if (head < 0)
-            break;
-        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength)) {
-            first = head;
-            break;
-        }
-    }
-    for (int32_t i = first; i >= 0 && !winner; i = index.next.data[i]) {
+    for (int32_t i = FirstBuiltInNamed(index, entries, name, nameLength); i >= 0 && !winner; i = index.next.data[i]) {
         ++candidates;
         if (ArgumentsMatch(*entries.data[i]->value, arguments))
             winner = entries.data[i]->value;

@@ -66,8 +66,9 @@ bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& descri
 
 // Everything a previous unit left: current function, the source's functions (the built-in
 // entries, which never change, stay at the front of the table), root, symbol stack (one
-// mark for the global scope stays), every node, the interface structures' members, the
-// token source, unset outputs, return count; success 1. The driver's reset calls it.
+// mark for the global scope stays), every node, the token source, unset outputs, return
+// count; success 1. The interface structures' members are replaced when the next unit
+// sets them up (members that match are kept). The driver's reset calls it.
 void ResetTranslationUnit(ParseContext& context);
 
 // The translation unit's top list, handed over by the parser once the unit is complete.

@@ -17,6 +17,10 @@ bool DeclareSymbol(ParseContext& context, SymbolNode* symbol);
 // The visible declaration of name, searched from the outermost scope; null when none.
 SymbolNode* FindSymbol(const ParseContext& context, const char* name);
 
+// The function table's entry of a signature key, or null: the first entry with the key, as
+// the map's own search finds it, through the index of the built-in entries.
+StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key);
+
 // A Symbol of one of the interface structures ("input" of "_Input" ...), const.
 SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureName, const char* symbolName);
 

@@ -53,7 +53,8 @@ void ResetTranslationUnit(ParseContext& context)
     context.scopeMarks.count = 0;
     context.scopeMarks.Add(0);
     context.DestroyNodes();
-    context.ClearInterfaceStructures();
+    // The interface structures are set up again when the next unit begins; what matches
+    // stays (SetUpInterface).
     if (context.tokenSource)
         context.tokenSource->Reset();
     context.unsetOutputs.Release();

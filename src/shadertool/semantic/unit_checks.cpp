@@ -46,7 +46,7 @@ void CollectCalls(ParseContext& context, Array<CallerRecord>& records, int32_t c
         if (node->kind == kNodeCall) {
             const FunctionNode* call = static_cast<FunctionNode*>(node);
             StringMapEntry<FunctionNode*>* target =
-                call->isBuiltIn ? nullptr : context.functions.FindEntry(call->signatureKey.text);
+                call->isBuiltIn ? nullptr : FindFunctionEntry(context, call->signatureKey.text);
             int32_t index = target ? RecordIndex(records, target->value) : -1;
             if (index >= 0)
                 calls.Add(CallEdge{index, node});
@@ -111,7 +111,7 @@ void FinishTranslationUnit(ParseContext& context)
 {
     CheckRecursion(context);
 
-    if (!context.functions.Contains("main,"))
+    if (!FindFunctionEntry(context, "main,"))
         context.ReportError(SourcePosition(), "main() has no definition.");
     for (int32_t i = 0; i < context.functions.entries.count; ++i) {
         const FunctionNode* function = context.functions.entries.data[i]->value;
