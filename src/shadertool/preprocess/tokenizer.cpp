@@ -1,5 +1,6 @@
 #include "shadertool/preprocess/tokenizer.h"
 
+#include "shadertool/core/text_hash.h"
 #include "shadertool/preprocess/text_builder.h"
 
 #include <cstdarg>
@@ -379,7 +380,7 @@ public:
         if (&table != table_ || table.entries.count != indexed_)
             Build(table);
         const uint32_t mask = kSlots - 1;
-        for (uint32_t slot = Hash(word, length) & mask;; slot = (slot + 1) & mask) {
+        for (uint32_t slot = HashText(word, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
             const int32_t index = slots_[slot];
             if (index < 0)
                 return nullptr;
@@ -391,14 +392,6 @@ public:
 
 private:
     static const uint32_t kSlots = 256;
-
-    static uint32_t Hash(const char* word, int32_t length)
-    {
-        uint32_t hash = 2166136261u;
-        for (int32_t i = 0; i < length; ++i)
-            hash = (hash ^ static_cast<unsigned char>(word[i])) * 16777619u;
-        return hash;
-    }
 
     void Build(const StringMap<int32_t>& table)
     {
@@ -417,7 +410,7 @@ private:
             if (!entry || !entry->key.text)
                 continue;
             const int32_t length = static_cast<int32_t>(strlen(entry->key.text));
-            for (uint32_t slot = Hash(entry->key.text, length) & mask;; slot = (slot + 1) & mask) {
+            for (uint32_t slot = HashText(entry->key.text, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
                 if (slots_[slot] < 0) {
                     slots_[slot] = i;
                     break;

@@ -1,5 +1,7 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/text_hash.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -214,14 +216,6 @@ FunctionNode* BeginCall(ParseContext& context, const TypeSpecifier& type, const 
 
 namespace {
 
-uint32_t HashName(const char* name, size_t length)
-{
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ static_cast<unsigned char>(name[i])) * 16777619u;
-    return hash;
-}
-
 size_t CalleeLength(const char* key)
 {
     const char* comma = key ? strchr(key, ',') : nullptr;
@@ -261,7 +255,7 @@ const CalleeIndex& BuiltInCallees(ParseContext& context)
     for (int32_t i = count - 1; i >= 0; --i) {
         const char* key = entries.data[i]->key.text;
         const size_t length = CalleeLength(key);
-        for (uint32_t slot = HashName(key, length) & mask;; slot = (slot + 1) & mask) {
+        for (uint32_t slot = HashText(key, length) & mask;; slot = (slot + 1) & mask) {
             const int32_t head = index.slots[slot];
             if (head < 0) {
                 index.slots[slot] = i;
@@ -286,7 +280,7 @@ int32_t FirstBuiltInNamed(const CalleeIndex& index, const Array<StringMapEntry<F
                           const char* name, size_t nameLength)
 {
     const uint32_t mask = CalleeIndex::kSlots - 1;
-    for (uint32_t slot = HashName(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
+    for (uint32_t slot = HashText(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
         const int32_t head = index.slots[slot];
         if (head < 0)
             return -1;

@@ -64,11 +64,25 @@ private:
     int32_t next_ = 0;
 };
 
+// The three interface structures, each filled anew (a stage leaves the ones it has no
+// members for empty).
+struct InterfaceWriters {
+    MemberWriter input;
+    MemberWriter output;
+    MemberWriter textures;
+
+    explicit InterfaceWriters(ParseContext& context)
+        : input(context.FindStructure(kInputStructureName)), output(context.FindStructure(kOutputStructureName)),
+          textures(context.FindStructure(kTextureStructureName))
+    {
+    }
+};
+
 void SetUpVertexStage(ParseContext& context, const ShaderDescription& description)
 {
-    MemberWriter input(context.FindStructure(kInputStructureName));
-    MemberWriter output(context.FindStructure(kOutputStructureName));
-    MemberWriter textures(context.FindStructure(kTextureStructureName));
+    InterfaceWriters writers(context);
+    MemberWriter& input = writers.input;
+    MemberWriter& output = writers.output;
     for (int32_t i = 0; i < description.vertex_input.count; ++i)
         input.Add(description.vertex_input.data[i].name, description.vertex_input.data[i].type);
     input.Add("instance_id", Type(kBaseInt, 1, kQualifierConst));
@@ -82,9 +96,10 @@ void SetUpVertexStage(ParseContext& context, const ShaderDescription& descriptio
 
 void SetUpPixelStage(ParseContext& context, const ShaderDescription& description)
 {
-    MemberWriter input(context.FindStructure(kInputStructureName));
-    MemberWriter output(context.FindStructure(kOutputStructureName));
-    MemberWriter textures(context.FindStructure(kTextureStructureName));
+    InterfaceWriters writers(context);
+    MemberWriter& input = writers.input;
+    MemberWriter& output = writers.output;
+    MemberWriter& textures = writers.textures;
     // What the vertex stage wrote reaches the pixel stage as values the shader may change
     // (the GL targets, whose varyings are read-only, write changed ones through copies).
     for (int32_t i = 0; i < description.vertex_output.count; ++i)
