@@ -232,6 +232,28 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_EQ(UnitErrors(), "lib.fxh(1:13) error: return value type does not match the function type.\n");
 }
 
+TEST_F(SemanticUnitTest, EachUnitSeesTheInterfaceOfItsOwnDescription) {
+    // Units set their structures up anew, whatever the one before left.
+    const char* flat = "void main() { float2 t = input.uv; output.color = float4(t, 0.0, 1.0); }\n";
+    const char* deep = "void main() { float3 t = input.uv; output.color = float4(t, 1.0); }\n";
+    EXPECT_TRUE(Check(flat, kStagePixel)) << UnitErrors();
+    description.vertex_output.data[1].type = Type(kBaseFloat, 3);
+    EXPECT_FALSE(Check(flat, kStagePixel));
+    EXPECT_TRUE(Check(deep, kStagePixel)) << UnitErrors();
+    description.vertex_output.count = 1;
+    EXPECT_FALSE(Check(deep, kStagePixel));
+    EXPECT_EQ(UnitErrors().rfind("unit.fx(1:31) error: 'input' has no member 'uv'.\n", 0), 0u) << UnitErrors();
+    // A vertex unit between pixel ones leaves no texture behind.
+    description.pixel_textures.Add(PixelTexture());
+    description.pixel_textures.data[0].name.Assign("sky");
+    description.pixel_textures.data[0].type = Type::MakeTexture(kTexture2D);
+    EXPECT_TRUE(Check("void main() { output.color = sampleTexture(texture.sky, float2(0.5, 0.5)); }\n", kStagePixel))
+        << UnitErrors();
+    EXPECT_TRUE(Check("void main() { output.position = input.p; }\n", kStageVertex)) << UnitErrors();
+    EXPECT_EQ(translator.parse.FindStructure("_Texture")->entries.count, 0);
+    EXPECT_EQ(translator.parse.FindStructure("_Input")->entries.count, 2) << "p and instance_id";
+}
+
 TEST_F(SemanticUnitTest, NestingIsLimitedOnlyByTheParsersStacks) {
     std::string deep = "void main() { output.color = float4(" + std::string(3000, '(') + "1.0" +
                        std::string(3000, ')') + "); }\n";

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "shadertool/core/target.h"
 #include "shadertool/translator/translator.h"
@@ -117,6 +120,23 @@ TEST(TextSection, TextThatCannotBeAddedMarksTheSectionUntilItIsCleared) {
     section.length = kept;
     EXPECT_STREQ(section.text, "x");
     section.Clear();
+    EXPECT_FALSE(section.overflowed);
+}
+
+// The section writes its own %s, %i, %d, %c and %% conversions; they must read as the C
+// library writes them, and any other format goes to the library.
+TEST(TextSection, FormatsWrittenWithoutTheLibraryReadAsTheLibrarysOwn) {
+    TextSection section;
+    section.AppendFormat("%s %s[%i];%c%d%% %i %i%s", "float4", "offsets", 2, '\n', -17, INT_MIN, 0, "");
+    section.AppendFormat("%s|%5.2f|%x", static_cast<const char*>(nullptr), 1.5, 255);
+    char expected[200];
+    snprintf(expected, sizeof(expected), "float4 offsets[2];\n-17%% %i 0(null)| 1.50|ff", INT_MIN);
+    EXPECT_STREQ(section.text, expected);
+    EXPECT_EQ(section.length, static_cast<int32_t>(strlen(expected)));
+    std::string longer(3000, 'w');
+    section.Append(longer.c_str());
+    section.Append("ab", 2);
+    EXPECT_EQ(std::string(section.text), expected + longer + "ab");
     EXPECT_FALSE(section.overflowed);
 }
 
