@@ -63,6 +63,12 @@ struct ParseContext {
     // selection making a node of its own, name and all, cost a good part of a parse.
     Array<SymbolNode*> memberSymbols;
     CalleeIndex builtInCallees;
+    // The members the interface structures last had in the other stage, per stage and
+    // structure (_Input, _Output, _Texture), and the stage of the members they hold now:
+    // the units of a shader alternate between the stages, and each finds its own members
+    // again instead of making them anew.
+    Array<StringMapEntry<Type>*> parkedMembers[kShaderStageCount][3];
+    int32_t membersStage = -1;
     Array<int32_t> scopeMarks;       // per open scope, the symbols it declared
     Tokenizer* tokenSource = nullptr;
     String sourceName;
@@ -90,6 +96,9 @@ struct ParseContext {
 
     // Removes the members of the interface structures; the structures themselves stay.
     void ClearInterfaceStructures();
+    // Puts the members the structures hold away for their stage and brings back those they
+    // last held for stage, which the unit's set-up then brings up to date.
+    void BringInterfaceMembers(uint32_t stage);
 
     // The member table of a structure, or null when there is none of that name.
     StringMap<Type>* FindStructure(const char* name);

@@ -1,5 +1,7 @@
 #include "shadertool/core/log.h"
 
+#include "shadertool/core/plain_format.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
@@ -83,7 +85,20 @@ void Log::Append(const char* message)
 
 void Log::AppendFormat(const char* format, ...)
 {
-    // Most lines fit the stack; a longer one is formatted on the heap.
+    if (IsPlainFormat(format)) {
+        va_list args;
+        va_start(args, format);
+        WritePlainFormat(
+            format, args,
+            [](void* log, const char* text, size_t length) { static_cast<Log*>(log)->AppendText(text, length); },
+            this);
+        va_end(args);
+        if (!text.text)
+            AppendText("", 0);
+        hasText = 1;
+        return;
+    }
+    // Most other lines fit the stack; a longer one is formatted on the heap.
     char line[512];
     va_list args;
     va_start(args, format);

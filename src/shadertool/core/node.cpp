@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 namespace ShaderTool {
@@ -39,16 +40,46 @@ void LeaveStoreTexts(Node* node)
     }
 }
 
+// Whether a node made in the store holds anything of the heap: a structure type's name,
+// a text or signature key of its own, children grown on the heap. Most hold nothing, and
+// their destruction would only call the allocator with nothing to free.
+bool HoldsHeapMemory(const Node* node)
+{
+    const Type* type = GetNodeType(node);
+    if (type && type->name.text)
+        return true;
+    const bool textsInStore = (node->inStore & kNodeTextInStore) != 0;
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall: {
+        const ListNode* list = static_cast<const ListNode*>(node);
+        if ((list->name.text && !textsInStore) || (list->children.data && !list->children.store))
+            return true;
+        return node->kind != kNodeList && static_cast<const FunctionNode*>(node)->signatureKey.text;
+    }
+    case kNodeLiteral:
+        return static_cast<const LiteralNode*>(node)->text.text && !textsInStore;
+    case kNodeSymbol:
+        return static_cast<const SymbolNode*>(node)->name.text && !textsInStore;
+    default:
+        return false;
+    }
+}
+
 template <typename T>
 void DestroyAs(Node* node)
 {
     T* typed = static_cast<T*>(node);
+    if (!(node->inStore & kNodeInStore)) {
+        delete typed;
+        return;
+    }
+    if (!HoldsHeapMemory(node))
+        return;
     if (node->inStore & kNodeTextInStore)
         LeaveStoreTexts(node);
-    if (node->inStore & kNodeInStore)
-        typed->~T();
-    else
-        delete typed;
+    typed->~T();
 }
 
 // Pieces are rounded to this, and block data starts on it.
@@ -151,10 +182,12 @@ void NodeChildren::RemoveAt(int32_t index)
 
 NodeStore::~NodeStore()
 {
-    while (blocks) {
-        Block* next = blocks->next;
-        free(blocks);
-        blocks = next;
+    for (Block* list : {blocks, spare}) {
+        while (list) {
+            Block* next = list->next;
+            free(list);
+            list = next;
+        }
     }
 }
 
@@ -163,7 +196,14 @@ void* NodeStore::Allocate(size_t size)
     size = (size + kNodeAlignment - 1) & ~(kNodeAlignment - 1);
     if (!blocks || blocks->capacity - blocks->used < size) {
         size_t capacity = size > kNodeBlockBytes ? size : kNodeBlockBytes;
-        Block* block = static_cast<Block*>(malloc(kBlockHeaderBytes + capacity));
+        Block* block = nullptr;
+        if (spare && capacity == kNodeBlockBytes) {
+            block = spare;
+            spare = spare->next;
+            --spareCount;
+        } else {
+            block = static_cast<Block*>(malloc(kBlockHeaderBytes + capacity));
+        }
         if (!block)
             return nullptr;
         block->next = blocks;
@@ -190,10 +230,17 @@ void NodeStore::Reset()
 {
     if (!blocks)
         return;
+    // The blocks of ordinary size are kept for the next parse, up to a few; the rest go.
     Block* rest = blocks->next;
     while (rest) {
         Block* next = rest->next;
-        free(rest);
+        if (rest->capacity == kNodeBlockBytes && spareCount < kSpareBlocks) {
+            rest->next = spare;
+            spare = rest;
+            ++spareCount;
+        } else {
+            free(rest);
+        }
         rest = next;
     }
     blocks->next = nullptr;

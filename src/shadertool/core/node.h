@@ -200,6 +200,9 @@ private:
         size_t used;
     };
     Block* blocks = nullptr; // the newest first
+    Block* spare = nullptr;  // emptied blocks kept for the next parse
+    int32_t spareCount = 0;
+    static const int32_t kSpareBlocks = 8;
 };
 
 // The node's type for the kinds that carry one (List, Function, Call, Literal, Operator,

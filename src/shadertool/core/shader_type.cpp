@@ -1,5 +1,6 @@
 #include "shadertool/core/shader_type.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace ShaderTool {
@@ -96,6 +97,17 @@ const char* Type::GetConstantName() const
 
 String Type::GetName(bool shortForm) const
 {
+    char buffer[160];
+    const int length = WriteName(shortForm, buffer, sizeof(buffer));
+    if (length >= 0 && static_cast<size_t>(length) < sizeof(buffer))
+        return String(buffer);
+    // Only a structure with a very long name gets here.
+    String base(name.text ? name.text : "");
+    return base;
+}
+
+int Type::WriteName(bool shortForm, char* out, size_t capacity) const
+{
     const char* base = "";
     switch (baseKind) {
     case kBaseBool:
@@ -125,12 +137,11 @@ String Type::GetName(bool shortForm) const
         break;
     }
 
-    // One text made at once: a copy of the base name grown by an append cost two blocks.
     if (vectorSize > 1)
-        return String::FromFormat("%s%i", base, static_cast<int>(vectorSize));
+        return snprintf(out, capacity, "%s%i", base, static_cast<int>(vectorSize));
     if (matrixSize >= 1)
-        return String::FromFormat("%s%ix%i", base, static_cast<int>(matrixSize), static_cast<int>(matrixSize));
-    return String(base);
+        return snprintf(out, capacity, "%s%ix%i", base, static_cast<int>(matrixSize), static_cast<int>(matrixSize));
+    return snprintf(out, capacity, "%s", base);
 }
 
 } // namespace ShaderTool

@@ -83,6 +83,9 @@ struct Type {
     // "float4", "float3x3", "Texture2D" ... or the short forms "f4", "f3x3", "t2" used in
     // signature keys. Never includes the array size. Always an allocated text.
     String GetName(bool shortForm) const;
+    // The same name written into out (capacity bytes, terminator included) as snprintf
+    // writes: answers the name's length, which may exceed what fitted.
+    int WriteName(bool shortForm, char* out, size_t capacity) const;
     // The long name as a constant text for the types that have one ("float4", "int",
     // "float3x3", "void", "Texture2D"); null for a structure or an unusual size.
     const char* GetConstantName() const;

@@ -124,6 +124,7 @@ SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureNa
 
 void SetUpInterface(ParseContext& context, const ShaderDescription& description, uint32_t stage)
 {
+    context.BringInterfaceMembers(stage);
     if (stage == kStagePixel)
         SetUpPixelStage(context, description);
     else

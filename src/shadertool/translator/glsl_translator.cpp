@@ -36,6 +36,16 @@ const Node* FirstArgument(const FunctionNode* call)
     return arguments && arguments->children.count > 0 ? arguments->children.data[0] : nullptr;
 }
 
+// A float literal of the given text.
+LiteralNode FloatLiteral(const char* text)
+{
+    LiteralNode literal;
+    literal.type = Type(kBaseFloat, 1);
+    literal.type.isConstant = 1;
+    literal.text.Assign(text);
+    return literal;
+}
+
 int32_t VectorSizeOf(const Node* node)
 {
     const Type* type = GetNodeType(node);
@@ -198,12 +208,9 @@ void GLSL21Translator::WriteFunctionCall(const FunctionNode* call)
         return;
     }
     if (call->isBuiltIn && call->op == kBuiltInSaturate) {
-        LiteralNode zero;
-        zero.type = Type(kBaseFloat, 1);
-        zero.text.Assign("0.0f");
-        LiteralNode one;
-        one.type = Type(kBaseFloat, 1);
-        one.text.Assign("1.0f");
+        // Made once, like the constants they are.
+        static const LiteralNode zero = FloatLiteral("0.0f");
+        static const LiteralNode one = FloatLiteral("1.0f");
         Append("clamp(");
         WriteNode(FirstArgument(call));
         Append(", ");

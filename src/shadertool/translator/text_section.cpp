@@ -1,5 +1,7 @@
 #include "shadertool/translator/text_section.h"
 
+#include "shadertool/core/plain_format.h"
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -78,63 +80,12 @@ void TextSection::AppendFormat(const char* format, ...)
     va_end(args);
 }
 
-namespace {
-
-// Whether format holds no conversion but %s, %i, %d, %c and %%: the translators' formats
-// are all of that kind, and writing those straight into the section spares the C
-// library's formatter, a good part of a translation.
-bool IsPlainFormat(const char* format)
+void TextSection::WritePiece(void* section, const char* text, size_t length)
 {
-    for (const char* p = strchr(format, '%'); p; p = strchr(p + 2, '%')) {
-        const char conversion = p[1];
-        if (conversion != 's' && conversion != 'i' && conversion != 'd' && conversion != 'c' && conversion != '%')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool TextSection::AppendPlainFormat(const char* format, va_list args)
-{
-    const char* run = format;
-    for (const char* p = strchr(format, '%'); p; p = strchr(run, '%')) {
-        Append(run, static_cast<int32_t>(p - run));
-        char number[12];
-        switch (p[1]) {
-        case 's': {
-            const char* text = va_arg(args, const char*);
-            Append(text ? text : "(null)");
-            break;
-        }
-        case 'i':
-        case 'd': {
-            const int value = va_arg(args, int);
-            // Digits from the right; the magnitude in unsigned arithmetic so INT_MIN stays whole.
-            unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-            char* end = number + sizeof(number);
-            char* digits = end;
-            do {
-                *--digits = static_cast<char>('0' + magnitude % 10);
-                magnitude /= 10;
-            } while (magnitude);
-            if (value < 0)
-                *--digits = '-';
-            Append(digits, static_cast<int32_t>(end - digits));
-            break;
-        }
-        case 'c':
-            number[0] = static_cast<char>(va_arg(args, int));
-            Append(number, 1);
-            break;
-        default:
-            Append("%", 1);
-            break;
-        }
-        run = p + 2;
-    }
-    Append(run);
-    return !overflowed;
+    if (length <= static_cast<size_t>(INT32_MAX))
+        static_cast<TextSection*>(section)->Append(text, static_cast<int32_t>(length));
+    else
+        static_cast<TextSection*>(section)->overflowed = 1;
 }
 
 void TextSection::AppendFormatArguments(const char* format, va_list args)
@@ -142,7 +93,7 @@ void TextSection::AppendFormatArguments(const char* format, va_list args)
     if (!format)
         return;
     if (IsPlainFormat(format)) {
-        AppendPlainFormat(format, args);
+        WritePlainFormat(format, args, &TextSection::WritePiece, this);
         return;
     }
     if (!Reserve(0)) {

@@ -72,8 +72,8 @@ struct TextSection {
 private:
     void AppendMeasured(const char* source, size_t count);
     void AppendGrowing(const char* source, int32_t count);
-    // A format of only %s, %i, %d, %c and %% conversions, written without the C library.
-    bool AppendPlainFormat(const char* format, va_list args);
+    // One piece of a plain format (see plain_format.h).
+    static void WritePiece(void* section, const char* text, size_t length);
     // Room for that many more characters and the terminator; false when the text would
     // pass the int32 range or the memory is not there.
     bool Reserve(int64_t extra);
