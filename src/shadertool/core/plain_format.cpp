@@ -1,14 +1,26 @@
 #include "shadertool/core/plain_format.h"
 
-#include <cstring>
+#include "shadertool/core/text_hash.h"
 
 namespace ShaderTool {
+
+namespace {
+
+// The next '%' of text, or its terminator.
+const char* NextConversion(const char* text)
+{
+    while (*text && *text != '%')
+        ++text;
+    return text;
+}
+
+} // namespace
 
 bool IsPlainFormat(const char* format)
 {
     if (!format)
         return false;
-    for (const char* p = strchr(format, '%'); p; p = strchr(p + 2, '%')) {
+    for (const char* p = NextConversion(format); *p; p = NextConversion(p + 2)) {
         const char conversion = p[1];
         if (conversion != 's' && conversion != 'i' && conversion != 'd' && conversion != 'c' && conversion != '%')
             return false;
@@ -20,15 +32,16 @@ void WritePlainFormat(const char* format, va_list args, void (*write)(void* cont
                       void* context)
 {
     const char* run = format;
-    for (const char* p = strchr(format, '%'); p; p = strchr(run, '%')) {
-        write(context, run, static_cast<size_t>(p - run));
+    for (const char* p = NextConversion(format); *p; p = NextConversion(run)) {
+        if (p > run)
+            write(context, run, static_cast<size_t>(p - run));
         char number[12];
         switch (p[1]) {
         case 's': {
             const char* text = va_arg(args, const char*);
             if (!text)
                 text = "(null)";
-            write(context, text, strlen(text));
+            write(context, text, TextLength(text));
             break;
         }
         case 'i':
@@ -57,7 +70,9 @@ void WritePlainFormat(const char* format, va_list args, void (*write)(void* cont
         }
         run = p + 2;
     }
-    write(context, run, strlen(run));
+    const size_t rest = TextLength(run);
+    if (rest > 0)
+        write(context, run, rest);
 }
 
 } // namespace ShaderTool

@@ -385,7 +385,7 @@ public:
             if (index < 0)
                 return nullptr;
             StringMapEntry<int32_t>* entry = table.entries.data[index];
-            if (entry->key.text[0] == word[0] && strcmp(entry->key.text, word) == 0)
+            if (entry->key.text[0] == word[0] && SameText(entry->key.text, word))
                 return entry;
         }
     }

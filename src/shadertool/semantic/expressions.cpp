@@ -171,7 +171,7 @@ SymbolNode* MemberSymbol(ParseContext& context, const Type& type, const SourceNa
 {
     for (int32_t i = 0; i < context.memberSymbols.count; ++i) {
         SymbolNode* known = context.memberSymbols.data[i];
-        if (known->name.text[0] == member.text[0] && strcmp(known->name.text, member.text) == 0 &&
+        if (known->name.text[0] == member.text[0] && SameText(known->name.text, member.text) &&
             SameTypeExactly(known->type, type))
             return known;
     }

@@ -1,5 +1,7 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/text_hash.h"
+
 #include <cstring>
 
 namespace ShaderTool {
@@ -8,7 +10,7 @@ namespace {
 
 bool SameName(const SymbolNode* symbol, const char* name)
 {
-    return symbol && symbol->name.text && symbol->name.text[0] == name[0] && strcmp(symbol->name.text, name) == 0;
+    return symbol && symbol->name.text && symbol->name.text[0] == name[0] && SameText(symbol->name.text, name);
 }
 
 bool HasName(const char* name)
