@@ -85,6 +85,16 @@ TEST_F(TranslationDriverTest, NestingBeyondTheParsersStacksFailsWithMemoryExhaus
     }
 }
 
+TEST_F(TranslationDriverTest, ATreeTooDeepForAnyStackTheProcessCanReserveFailsWithAMessage) {
+    // A sum of 1,100,000 terms nests as deep: its stack would pass what a 32-bit process
+    // can reserve, and the translation ends in an error instead of a crash.
+    ASSERT_TRUE(Initialize(kTargetGLSL21, String(""), false));
+    PutFile("fx/deepest.xml", DeepShader(1100000, 1, 0));
+    EXPECT_FALSE(Translate("fx/deepest.xml", kTargetGLSL21, 0, false));
+    EXPECT_NE(Report().find("Error: not enough memory to translate a source nesting "), std::string::npos)
+        << Report().substr(0, 2000);
+}
+
 const char* const kChildVariable = "QUAVEN_DEEP_SOURCE_CHILD";
 
 TEST_F(TranslationDriverTest, ThePlatformCompilerTakesTheHLSL11TextOfADeepShader) {
