@@ -1,6 +1,7 @@
 #include "shadertool/core/builtin_functions.h"
 
 #include <cstring>
+#include <string>
 
 namespace ShaderTool {
 
@@ -208,20 +209,45 @@ void AppendOverload(Array<FunctionNode>& overloads, const char* name, uint32_t i
 
 } // namespace
 
-String BuildSignatureKey(const char* name, const Array<Node*>& parameters)
+String BuildSignatureKey(const char* name, const NodeChildren& parameters)
 {
-    String key(name ? name : "");
-    if (parameters.count == 0) {
-        key.Append(",");
-        return key;
-    }
+    // Written into one buffer and made a String once: a block for each part cost more than
+    // the key is worth. A key too long for the buffer is built in a std::string.
+    char buffer[512] = {};
+    size_t used = 0;
+    std::string longer;
+    auto add = [&](const char* piece, size_t length) {
+        if (longer.empty() && used + length < sizeof(buffer)) {
+            memcpy(buffer + used, piece, length);
+            used += length;
+            return;
+        }
+        if (longer.empty())
+            longer.assign(buffer, buffer + used);
+        longer.append(piece, length);
+    };
+    if (name)
+        add(name, strlen(name));
+    if (parameters.count == 0)
+        add(",", 1);
+    char shortName[160];
     for (int32_t i = 0; i < parameters.count; ++i) {
         const Type* type = GetNodeType(parameters.data[i]);
-        String shortName = type ? type->GetName(true) : String("");
-        key.Append(",");
-        key.Append(shortName.text);
+        add(",", 1);
+        if (!type)
+            continue;
+        const int length = type->WriteName(true, shortName, sizeof(shortName));
+        if (length >= 0 && static_cast<size_t>(length) < sizeof(shortName)) {
+            add(shortName, static_cast<size_t>(length));
+        } else {
+            String whole = type->GetName(true);
+            add(whole.text ? whole.text : "", whole.text ? strlen(whole.text) : 0);
+        }
     }
-    return key;
+    if (!longer.empty())
+        return String(longer.c_str());
+    buffer[used] = '\0';
+    return String(buffer);
 }
 
 BuiltInFunctionTable::~BuiltInFunctionTable()

@@ -104,6 +104,6 @@ public:
 
 // "name" followed by "," and the short type name of each parameter, or by one "," when
 // there is none: clamp,f3,f3,f3.
-String BuildSignatureKey(const char* name, const Array<Node*>& parameters);
+String BuildSignatureKey(const char* name, const NodeChildren& parameters);
 
 } // namespace ShaderTool

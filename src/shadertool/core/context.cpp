@@ -25,7 +25,26 @@ const char* const kInterfaceStructures[] = {kInputStructureName, kOutputStructur
 ParseContext::~ParseContext()
 {
     DestroyNodes();
+    for (auto& stage : parkedMembers) {
+        for (Array<StringMapEntry<Type>*>& members : stage)
+            members.DeleteAll();
+    }
 }
+
+namespace {
+
+// Exchanges two arrays' storage, element pointers and all.
+void SwapEntries(Array<StringMapEntry<Type>*>& a, Array<StringMapEntry<Type>*>& b)
+{
+    StringMapEntry<Type>** data = a.data;
+    const int32_t count = a.count;
+    const int32_t capacity = a.capacity;
+    const bool autoShrink = a.autoShrink;
+    a.data = b.data, a.count = b.count, a.capacity = b.capacity, a.autoShrink = b.autoShrink;
+    b.data = data, b.count = count, b.capacity = capacity, b.autoShrink = autoShrink;
+}
+
+} // namespace
 
 void ParseContext::BuildEnvironment(Log* log)
 {
@@ -63,6 +82,7 @@ void ParseContext::DestroyNodes()
     for (int32_t i = 0; i < nodes.count; ++i)
         DestroyNode(nodes.data[i]);
     nodes.count = 0;
+    memberSymbols.count = 0;
     nodeStore.Reset();
 }
 
@@ -74,6 +94,28 @@ void ParseContext::ClearInterfaceStructures()
         if (members)
             members->entries.DeleteAll();
     }
+    for (auto& stage : parkedMembers) {
+        for (Array<StringMapEntry<Type>*>& members : stage)
+            members.DeleteAll();
+    }
+    membersStage = -1;
+}
+
+void ParseContext::BringInterfaceMembers(uint32_t stage)
+{
+    if (stage >= static_cast<uint32_t>(kShaderStageCount) || membersStage == static_cast<int32_t>(stage))
+        return;
+    int32_t index = 0;
+    for (const char* name : kInterfaceStructures) {
+        StringMap<Type>* members = FindStructure(name);
+        if (members) {
+            if (membersStage >= 0)
+                SwapEntries(members->entries, parkedMembers[membersStage][index]);
+            SwapEntries(members->entries, parkedMembers[stage][index]);
+        }
+        ++index;
+    }
+    membersStage = static_cast<int32_t>(stage);
 }
 
 StringMap<Type>* ParseContext::FindStructure(const char* name)

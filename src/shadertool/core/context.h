@@ -29,6 +29,18 @@ extern const char* const kInputStructureName;    // "_Input"
 extern const char* const kOutputStructureName;   // "_Output"
 extern const char* const kTextureStructureName;  // "_Texture"
 
+// The built-in entries at the front of the function table, indexed by callee name: a call
+// is resolved among its name's overloads instead of searching some two hundred keys.
+// Valid while the table still starts with the entries it was made from.
+struct CalleeIndex {
+    static const int32_t kSlots = 512;
+    const void* firstEntry = nullptr;
+    const void* lastEntry = nullptr;
+    int32_t entryCount = 0;        // the built-in entries indexed
+    int32_t slots[kSlots];         // per name, its first entry; -1 empty
+    Array<int32_t> next;           // per entry, the next entry of the same name; -1 none
+};
+
 // The state the parser's semantic actions work on; one instance lives in the translation
 // context together with the built-in tables.
 struct ParseContext {
@@ -46,6 +58,17 @@ struct ParseContext {
     // Structure name to its members (member name to type).
     StringMap<StringMap<Type>> structMembers;
     Array<SymbolNode*> symbols;      // the declaration stack
+    // The Symbols that name selected members ("uv" of input.uv, "xyz" of a swizzle), one a
+    // name and type: a shader selects the same few members over and over, and each
+    // selection making a node of its own, name and all, cost a good part of a parse.
+    Array<SymbolNode*> memberSymbols;
+    CalleeIndex builtInCallees;
+    // The members the interface structures last had in the other stage, per stage and
+    // structure (_Input, _Output, _Texture), and the stage of the members they hold now:
+    // the units of a shader alternate between the stages, and each finds its own members
+    // again instead of making them anew.
+    Array<StringMapEntry<Type>*> parkedMembers[kShaderStageCount][3];
+    int32_t membersStage = -1;
     Array<int32_t> scopeMarks;       // per open scope, the symbols it declared
     Tokenizer* tokenSource = nullptr;
     String sourceName;
@@ -73,6 +96,9 @@ struct ParseContext {
 
     // Removes the members of the interface structures; the structures themselves stay.
     void ClearInterfaceStructures();
+    // Puts the members the structures hold away for their stage and brings back those they
+    // last held for stage, which the unit's set-up then brings up to date.
+    void BringInterfaceMembers(uint32_t stage);
 
     // The member table of a structure, or null when there is none of that name.
     StringMap<Type>* FindStructure(const char* name);

@@ -15,6 +15,13 @@ struct Log {
     String text;
     uint8_t hasText = 0;
     uint8_t hasError = 0;
+    // The block text has grown into, its size and the text's length: a translation appends
+    // a line at a time, and copying (and measuring) the whole log for each made that
+    // quadratic. Trusted only while text still points at it (whoever replaces text leaves
+    // the block behind); shorten the text through Truncate.
+    char* grownBlock = nullptr;
+    uint32_t grownCapacity = 0;
+    uint32_t grownLength = 0;
 
     // Appends verbatim; sets hasText.
     void Append(const char* message);
@@ -28,6 +35,12 @@ struct Log {
 
     // Text gone, both flags 0.
     void Clear();
+
+    // Appends count characters of piece (no terminator needed) at the end of text.
+    void AppendText(const char* piece, size_t count);
+    // The text's length, and the text cut back to a length it had (0 leaves no text).
+    size_t Length() const;
+    void Truncate(size_t length);
 
     // Moves this log into target: "%s:" with the title first when the title is non-empty,
     // then the text; target's flags take on those set here; this log ends up empty.

@@ -3,8 +3,10 @@
 #include "shadertool/core/builtin_functions.h"
 #include "shadertool/core/context.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 namespace ShaderTool {
@@ -18,14 +20,66 @@ ListNode* FunctionNode::Parameters() const
 
 namespace {
 
+// The texts a node keeps in the store: they go with the store, not with the node.
+void LeaveStoreTexts(Node* node)
+{
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall:
+        static_cast<ListNode*>(node)->name.text = nullptr;
+        return;
+    case kNodeLiteral:
+        static_cast<LiteralNode*>(node)->text.text = nullptr;
+        return;
+    case kNodeSymbol:
+        static_cast<SymbolNode*>(node)->name.text = nullptr;
+        return;
+    default:
+        return;
+    }
+}
+
+// Whether a node made in the store holds anything of the heap: a structure type's name,
+// a text or signature key of its own, children grown on the heap. Most hold nothing, and
+// their destruction would only call the allocator with nothing to free.
+bool HoldsHeapMemory(const Node* node)
+{
+    const Type* type = GetNodeType(node);
+    if (type && type->name.text)
+        return true;
+    const bool textsInStore = (node->inStore & kNodeTextInStore) != 0;
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall: {
+        const ListNode* list = static_cast<const ListNode*>(node);
+        if ((list->name.text && !textsInStore) || (list->children.data && !list->children.store))
+            return true;
+        return node->kind != kNodeList && static_cast<const FunctionNode*>(node)->signatureKey.text;
+    }
+    case kNodeLiteral:
+        return static_cast<const LiteralNode*>(node)->text.text && !textsInStore;
+    case kNodeSymbol:
+        return static_cast<const SymbolNode*>(node)->name.text && !textsInStore;
+    default:
+        return false;
+    }
+}
+
 template <typename T>
 void DestroyAs(Node* node)
 {
     T* typed = static_cast<T*>(node);
-    if (node->inStore)
-        typed->~T();
-    else
+    if (!(node->inStore & kNodeInStore)) {
         delete typed;
+        return;
+    }
+    if (!HoldsHeapMemory(node))
+        return;
+    if (node->inStore & kNodeTextInStore)
+        LeaveStoreTexts(node);
+    typed->~T();
 }
 
 // Pieces are rounded to this, and block data starts on it.
@@ -73,12 +127,67 @@ void DestroyNode(Node* node)
     }
 }
 
+NodeChildren::NodeChildren(const NodeChildren& other)
+{
+    *this = other;
+}
+
+NodeChildren& NodeChildren::operator=(const NodeChildren& other)
+{
+    if (this == &other)
+        return *this;
+    count = 0;
+    for (int32_t i = 0; i < other.count; ++i)
+        Add(other.data[i]);
+    return *this;
+}
+
+NodeChildren::~NodeChildren()
+{
+    if (!store)
+        free(data);
+}
+
+bool NodeChildren::Add(Node* child)
+{
+    if (count == capacity) {
+        const int64_t grown = capacity < 4 ? 4 : 2 * static_cast<int64_t>(capacity);
+        if (grown > INT32_MAX / static_cast<int64_t>(sizeof(Node*)))
+            return false;
+        const size_t bytes = static_cast<size_t>(grown) * sizeof(Node*);
+        Node** fresh = nullptr;
+        if (store) {
+            fresh = static_cast<Node**>(store->Allocate(bytes));
+            if (fresh && count > 0)
+                memcpy(fresh, data, static_cast<size_t>(count) * sizeof(Node*));
+        } else {
+            fresh = static_cast<Node**>(realloc(data, bytes));
+        }
+        if (!fresh)
+            return false;
+        data = fresh;
+        capacity = static_cast<int32_t>(grown);
+    }
+    data[count++] = child;
+    return true;
+}
+
+void NodeChildren::RemoveAt(int32_t index)
+{
+    if (index < 0 || index >= count)
+        return;
+    memmove(data + index, data + index + 1, static_cast<size_t>(count - index - 1) * sizeof(Node*));
+    --count;
+}
+
 NodeStore::~NodeStore()
 {
-    while (blocks) {
-        Block* next = blocks->next;
-        free(blocks);
-        blocks = next;
+    for (Block* list : {blocks, spare}) {
+        while (list) {
+            Block* next = list->next;
+            free(list);
+            list = next;
+        }
     }
 }
 
@@ -87,7 +196,14 @@ void* NodeStore::Allocate(size_t size)
     size = (size + kNodeAlignment - 1) & ~(kNodeAlignment - 1);
     if (!blocks || blocks->capacity - blocks->used < size) {
         size_t capacity = size > kNodeBlockBytes ? size : kNodeBlockBytes;
-        Block* block = static_cast<Block*>(malloc(kBlockHeaderBytes + capacity));
+        Block* block = nullptr;
+        if (spare && capacity == kNodeBlockBytes) {
+            block = spare;
+            spare = spare->next;
+            --spareCount;
+        } else {
+            block = static_cast<Block*>(malloc(kBlockHeaderBytes + capacity));
+        }
         if (!block)
             return nullptr;
         block->next = blocks;
@@ -100,14 +216,31 @@ void* NodeStore::Allocate(size_t size)
     return piece;
 }
 
+char* NodeStore::CopyText(const char* text, size_t length, size_t extra)
+{
+    char* copy = static_cast<char*>(Allocate(length + extra + 1));
+    if (!copy)
+        return nullptr;
+    memcpy(copy, text, length);
+    copy[length + extra] = '\0';
+    return copy;
+}
+
 void NodeStore::Reset()
 {
     if (!blocks)
         return;
+    // The blocks of ordinary size are kept for the next parse, up to a few; the rest go.
     Block* rest = blocks->next;
     while (rest) {
         Block* next = rest->next;
-        free(rest);
+        if (rest->capacity == kNodeBlockBytes && spareCount < kSpareBlocks) {
+            rest->next = spare;
+            spare = rest;
+            ++spareCount;
+        } else {
+            free(rest);
+        }
         rest = next;
     }
     blocks->next = nullptr;
@@ -139,7 +272,71 @@ const Type* GetNodeType(const Node* node)
     return GetNodeType(const_cast<Node*>(node));
 }
 
+void PushNode(Array<PendingNode>& pending, Node* node, int32_t depth)
+{
+    if (node)
+        pending.Add(PendingNode{node, depth});
+}
+
+void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth)
+{
+    switch (node->kind) {
+    case kNodeList:
+    case kNodeFunction:
+    case kNodeCall: {
+        const ListNode* list = static_cast<const ListNode*>(node);
+        for (int32_t i = 0; i < list->children.count; ++i)
+            PushNode(pending, list->children.data[i], depth);
+        return;
+    }
+    case kNodeLoop: {
+        const LoopNode* loop = static_cast<const LoopNode*>(node);
+        PushNode(pending, loop->init, depth);
+        PushNode(pending, loop->condition, depth);
+        PushNode(pending, loop->increment, depth);
+        PushNode(pending, loop->body, depth);
+        return;
+    }
+    case kNodeBranch:
+        PushNode(pending, static_cast<const BranchNode*>(node)->value, depth);
+        return;
+    case kNodeOperator:
+        PushNode(pending, static_cast<const OperatorNode*>(node)->left, depth);
+        PushNode(pending, static_cast<const OperatorNode*>(node)->right, depth);
+        return;
+    case kNodeIf:
+        PushNode(pending, static_cast<const IfNode*>(node)->condition, depth);
+        PushNode(pending, static_cast<const IfNode*>(node)->thenBranch, depth);
+        PushNode(pending, static_cast<const IfNode*>(node)->elseBranch, depth);
+        return;
+    default:
+        return;
+    }
+}
+
+int32_t MeasureTreeDepth(const Node* root)
+{
+    Array<PendingNode> pending;
+    PushNode(pending, const_cast<Node*>(root), 1);
+    int32_t deepest = 0;
+    while (pending.count > 0) {
+        const PendingNode current = pending.data[--pending.count];
+        if (current.depth > deepest)
+            deepest = current.depth;
+        PushChildren(pending, current.node, current.depth + 1);
+    }
+    return deepest;
+}
+
 namespace {
+
+// A list made in the store keeps its children there too.
+void AdoptChildren(ParseContext& context, ListNode* list)
+{
+    if (list->inStore & kNodeInStore)
+        list->children.store = &context.nodeStore;
+}
+void AdoptChildren(ParseContext&, Node*) {}
 
 // A node made in the context's store, or on the heap when the store has no memory left.
 template <typename T, typename... Arguments>
@@ -149,13 +346,33 @@ T* MakeNode(ParseContext& context, Arguments... arguments)
     if (!place)
         return new T(arguments...);
     T* node = new (place) T(arguments...);
-    node->inStore = 1;
+    node->inStore = kNodeInStore;
     return node;
+}
+
+// Gives node's String text a copy of source: in the store beside a node made there (most
+// nodes carry a name or text, and a heap block for each cost a good part of a parse),
+// else on the heap.
+void AssignNodeText(ParseContext& context, Node* node, String& text, const char* source)
+{
+    if (!source) {
+        text.Assign(nullptr);
+        return;
+    }
+    if (node->inStore & kNodeInStore) {
+        if (char* copy = context.nodeStore.CopyText(source, strlen(source))) {
+            text.text = copy;
+            node->inStore |= kNodeTextInStore;
+            return;
+        }
+    }
+    text.Assign(source);
 }
 
 template <typename T>
 T* Adopt(ParseContext& context, T* node, const SourcePosition& position)
 {
+    AdoptChildren(context, node);
     node->SetPosition(position);
     context.nodes.Add(node);
     return node;
@@ -201,7 +418,7 @@ FunctionNode* CreateFunctionNode(ParseContext& context, uint32_t kind, uint32_t 
 {
     FunctionNode* function = MakeNode<FunctionNode>(context, kind == kNodeCall ? kNodeCall : kNodeFunction);
     function->op = op;
-    function->name.Assign(name);
+    AssignNodeText(context, function, function->name, name);
     Adopt(context, function, position);
     function->children.Add(CreateListNode(context, kOpStatementList, position));
     return function;
@@ -234,9 +451,23 @@ LiteralNode* CreateLiteralNode(ParseContext& context, uint32_t baseKind, const c
     LiteralNode* literal = MakeNode<LiteralNode>(context);
     literal->type = Type(baseKind, 1);
     literal->type.isConstant = 1;
-    literal->text.Assign(text ? text : "");
-    if (baseKind == kBaseFloat && !EndsInFloatSuffix(text))
-        literal->text.Append("f");
+    // One piece for the text and the suffix it may need.
+    const size_t length = text ? strlen(text) : 0;
+    const bool suffixed = baseKind == kBaseFloat && !EndsInFloatSuffix(text);
+    char* copy = (literal->inStore & kNodeInStore) ? context.nodeStore.CopyText(text ? text : "", length, suffixed)
+                                                   : nullptr;
+    if (copy) {
+        literal->inStore |= kNodeTextInStore;
+    } else {
+        copy = static_cast<char*>(malloc(length + (suffixed ? 2 : 1)));
+        if (copy) {
+            memcpy(copy, text ? text : "", length);
+            copy[length + (suffixed ? 1 : 0)] = '\0';
+        }
+    }
+    if (copy && suffixed)
+        copy[length] = 'f';
+    literal->text.text = copy;
     return Adopt(context, literal, position);
 }
 
@@ -263,7 +494,7 @@ SymbolNode* CreateSymbolNode(ParseContext& context, const Type& type, const char
 {
     SymbolNode* symbol = MakeNode<SymbolNode>(context);
     symbol->type = type;
-    symbol->name.Assign(name);
+    AssignNodeText(context, symbol, symbol->name, name);
     return Adopt(context, symbol, position);
 }
 
@@ -286,12 +517,18 @@ uint32_t FloatConstructorFor(int32_t vectorSize)
     }
 }
 
-void ConvertLiteral(LiteralNode* literal, const Type& target)
+void ConvertLiteral(ParseContext& context, LiteralNode* literal, const Type& target)
 {
     // Decimal, or octal and hexadecimal by their C prefixes; an out-of-range value
     // saturates instead of wrapping.
     long long value = literal->text.text ? strtoll(literal->text.text, nullptr, 0) : 0;
-    literal->text.Format("%ff", static_cast<double>(static_cast<float>(value)));
+    String converted = String::FromFormat("%ff", static_cast<double>(static_cast<float>(value)));
+    if (literal->inStore & kNodeTextInStore) {
+        // The old text stays in the store; the new one joins it.
+        literal->text.text = nullptr;
+        literal->inStore &= static_cast<uint8_t>(~kNodeTextInStore);
+    }
+    AssignNodeText(context, literal, literal->text, converted.text);
     literal->type = target;
     literal->type.isConstant = 1;
 }
@@ -303,13 +540,14 @@ Node* ConvertToFloat(ParseContext& context, Node* expression, const Type& target
     if (!expression)
         return nullptr;
     if (expression->kind == kNodeLiteral) {
-        ConvertLiteral(static_cast<LiteralNode*>(expression), target);
+        ConvertLiteral(context, static_cast<LiteralNode*>(expression), target);
         return expression;
     }
 
-    String typeName = target.GetName(false);
+    const char* constantName = target.GetConstantName();
+    String typeName = constantName ? String() : target.GetName(false);
     FunctionNode* call = CreateFunctionNode(context, kNodeCall, FloatConstructorFor(target.vectorSize),
-                                            typeName.text, expression->Position());
+                                            constantName ? constantName : typeName.text, expression->Position());
     call->isBuiltIn = 1;
     AppendToList(call->Parameters(), expression);
     return call;

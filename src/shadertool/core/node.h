@@ -31,9 +31,14 @@ enum NodeKind : uint32_t {
     kNodeSymbol = 8,
 };
 
+// Node::inStore bits.
+const uint8_t kNodeInStore = 1;       // the node was made in its context's NodeStore, destroyed in place
+const uint8_t kNodeTextInStore = 2;   // its name (a Literal's text) lies in the store too, never freed alone
+
 // Node flag bits.
 const uint32_t kNodeFlagRepeatedSwizzle = 1;        // base of a swizzle that repeats a component
 const uint32_t kNodeFlagDeclarationInitializer = 2; // "=" made by a declaration with initializer
+const uint32_t kNodeFlagWritesInputs = 4;           // a main whose body changes a member of "input"
 
 enum LoopForm : uint32_t {
     kLoopDoWhile = 0,
@@ -50,7 +55,7 @@ struct Node {
     int32_t column = 0;
     int32_t line = 0;
     uint32_t kind;
-    uint8_t inStore = 0; // made in its context's NodeStore, destroyed in place
+    uint8_t inStore = 0; // kInStore bits: where the node and its texts were made
 
     explicit Node(uint32_t nodeKind) : kind(nodeKind) {}
     SourcePosition Position() const { return SourcePosition{column, line}; }
@@ -61,12 +66,35 @@ struct Node {
     }
 };
 
+class NodeStore;
+
+// The children of a List, Function or Call node, in order: data and count as an Array's.
+// A node made in its context's NodeStore keeps them there too (most lists hold one to a
+// few nodes, and a heap block for each cost a good part of a parse); a piece outgrown
+// there stays until the store's next Reset. Any other node keeps them on the heap. A copy
+// is always on the heap.
+struct NodeChildren {
+    Node** data = nullptr;
+    int32_t count = 0;
+    int32_t capacity = 0;
+    NodeStore* store = nullptr;   // where data grows; null for the heap
+
+    NodeChildren() = default;
+    NodeChildren(const NodeChildren& other);
+    NodeChildren& operator=(const NodeChildren& other);
+    ~NodeChildren();
+
+    // False when the memory was not there (the child is then not added).
+    bool Add(Node* child);
+    void RemoveAt(int32_t index);
+};
+
 // Kind 0: statement list (op 48) or declaration list (op 49). A declaration list's type
 // is the declared type.
 struct ListNode : Node {
     Type type;
     uint32_t op = kOpStatementList;
-    Array<Node*> children;
+    NodeChildren children;
     String name;
     uint8_t isBlock = 0;   // a compound statement in braces
 
@@ -159,6 +187,9 @@ public:
 
     // Room for size bytes, aligned for any node; null when the memory is not there.
     void* Allocate(size_t size);
+    // A copy of the first length characters of text with extra bytes of room after them
+    // and a terminator after those; null when the memory is not there.
+    char* CopyText(const char* text, size_t length, size_t extra = 0);
     // Takes back every piece; the nodes in them must be destroyed already.
     void Reset();
 
@@ -169,12 +200,30 @@ private:
         size_t used;
     };
     Block* blocks = nullptr; // the newest first
+    Block* spare = nullptr;  // emptied blocks kept for the next parse
+    int32_t spareCount = 0;
+    static const int32_t kSpareBlocks = 8;
 };
 
 // The node's type for the kinds that carry one (List, Function, Call, Literal, Operator,
 // Symbol); null for the others and for a null node.
 Type* GetNodeType(Node* node);
 const Type* GetNodeType(const Node* node);
+
+// A node met by a walk that keeps its own stack, with its depth (the root's given).
+struct PendingNode {
+    Node* node;
+    int32_t depth;
+};
+
+// Pushes node (unless null) at depth.
+void PushNode(Array<PendingNode>& pending, Node* node, int32_t depth);
+// Pushes the nodes node points to (a list's children, operands, the parts of a loop or an
+// if), each at depth.
+void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth);
+// Levels of nodes from root (1) down to its deepest leaf; 0 for a null root. Walked with an
+// explicit stack, so any depth is measured.
+int32_t MeasureTreeDepth(const Node* root);
 
 // Node makers: each allocates the node, fills it, copies the position and appends the
 // node to the context's node list, which owns it from then on.

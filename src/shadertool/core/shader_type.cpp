@@ -1,5 +1,6 @@
 #include "shadertool/core/shader_type.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace ShaderTool {
@@ -62,7 +63,50 @@ bool Type::IsSameType(const Type& other) const
            textureDimension == other.textureDimension && baseKind == other.baseKind && SameTypeName(*this, other);
 }
 
+const char* Type::GetConstantName() const
+{
+    // Rows by base kind (bool, float, int), columns by size 1 to 4.
+    static const char* const kVectors[3][4] = {
+        {"bool", "bool2", "bool3", "bool4"},
+        {"float", "float2", "float3", "float4"},
+        {"int", "int2", "int3", "int4"},
+    };
+    static const char* const kMatrices[3] = {"float2x2", "float3x3", "float4x4"};
+    switch (baseKind) {
+    case kBaseBool:
+    case kBaseFloat:
+    case kBaseInt:
+        if (matrixSize == 0 && vectorSize <= 4)
+            return kVectors[baseKind][vectorSize > 1 ? vectorSize - 1 : 0];
+        if (baseKind == kBaseFloat && vectorSize <= 1 && matrixSize >= 2 && matrixSize <= 4)
+            return kMatrices[matrixSize - 2];
+        return nullptr;
+    case kBaseVoid:
+        return vectorSize <= 1 ? "void" : nullptr;
+    case kBaseTexture:
+        if (vectorSize > 1 || matrixSize >= 1)
+            return nullptr;
+        return textureDimension == kTexture2D   ? "Texture2D"
+               : textureDimension == kTexture3D ? "Texture3D"
+               : textureDimension == kTextureCube ? "TextureCube"
+                                                  : "";
+    default:
+        return nullptr;
+    }
+}
+
 String Type::GetName(bool shortForm) const
+{
+    char buffer[160];
+    const int length = WriteName(shortForm, buffer, sizeof(buffer));
+    if (length >= 0 && static_cast<size_t>(length) < sizeof(buffer))
+        return String(buffer);
+    // Only a structure with a very long name gets here.
+    String base(name.text ? name.text : "");
+    return base;
+}
+
+int Type::WriteName(bool shortForm, char* out, size_t capacity) const
 {
     const char* base = "";
     switch (baseKind) {
@@ -93,12 +137,11 @@ String Type::GetName(bool shortForm) const
         break;
     }
 
-    // One text made at once: a copy of the base name grown by an append cost two blocks.
     if (vectorSize > 1)
-        return String::FromFormat("%s%i", base, static_cast<int>(vectorSize));
+        return snprintf(out, capacity, "%s%i", base, static_cast<int>(vectorSize));
     if (matrixSize >= 1)
-        return String::FromFormat("%s%ix%i", base, static_cast<int>(matrixSize), static_cast<int>(matrixSize));
-    return String(base);
+        return snprintf(out, capacity, "%s%ix%i", base, static_cast<int>(matrixSize), static_cast<int>(matrixSize));
+    return snprintf(out, capacity, "%s", base);
 }
 
 } // namespace ShaderTool

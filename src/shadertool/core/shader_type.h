@@ -41,6 +41,31 @@ struct Type {
 
     // The None type.
     Type() = default;
+    // Copies duplicate the name. Only structures have one, and the checks and the writers
+    // copy types all the time, so a copy without names on either side touches no string.
+    Type(const Type& other)
+        : arraySize(other.arraySize), baseKind(other.baseKind), vectorSize(other.vectorSize),
+          matrixSize(other.matrixSize), qualifiers(other.qualifiers), textureDimension(other.textureDimension),
+          isConstant(other.isConstant)
+    {
+        if (other.name.text)
+            name.Assign(other.name.text);
+    }
+    Type& operator=(const Type& other)
+    {
+        if (name.text || other.name.text)
+            name = other.name;
+        arraySize = other.arraySize;
+        baseKind = other.baseKind;
+        vectorSize = other.vectorSize;
+        matrixSize = other.matrixSize;
+        qualifiers = other.qualifiers;
+        textureDimension = other.textureDimension;
+        isConstant = other.isConstant;
+        return *this;
+    }
+    Type(Type&& other) noexcept = default;
+    Type& operator=(Type&& other) noexcept = default;
     Type(uint32_t kind, int32_t vectors, uint32_t qualifierBits = 0, int32_t arrayElements = 0);
     // A Float matrix.
     static Type MakeMatrix(int32_t size, uint32_t qualifierBits = 0, int32_t arrayElements = 0);
@@ -58,6 +83,12 @@ struct Type {
     // "float4", "float3x3", "Texture2D" ... or the short forms "f4", "f3x3", "t2" used in
     // signature keys. Never includes the array size. Always an allocated text.
     String GetName(bool shortForm) const;
+    // The same name written into out (capacity bytes, terminator included) as snprintf
+    // writes: answers the name's length, which may exceed what fitted.
+    int WriteName(bool shortForm, char* out, size_t capacity) const;
+    // The long name as a constant text for the types that have one ("float4", "int",
+    // "float3x3", "void", "Texture2D"); null for a structure or an unusual size.
+    const char* GetConstantName() const;
 };
 
 // The graphics side keeps copies of these in its shader records.

@@ -117,16 +117,19 @@ int32_t UsedBytes(const Array<ShaderConstant>& constants)
 } // namespace
 
 template <typename T>
-void ShaderXMLReader::AddEntry(Array<T>& entries, const T& entry, const char* word, bool passed, bool* failed)
+void ShaderXMLReader::AddEntry(Array<T>& entries, T&& entry, const char* word, bool passed, bool* failed)
 {
     if (passed && HasEntryNamed(entries, EntryName(entry))) {
         Error("%s with name '%s' already exists.", word, EntryName(entry));
         passed = false;
     }
-    if (!passed)
+    if (!passed) {
         *failed = true;
-    else if (!*failed)
-        entries.Add(entry);
+    } else if (!*failed) {
+        // Moved in: the entry's strings are not made twice.
+        entries.Add(T());
+        entries.data[entries.count - 1] = static_cast<T&&>(entry);
+    }
 }
 
 bool ShaderXMLReader::ReadGeneralConstants()
@@ -154,7 +157,7 @@ bool ShaderXMLReader::ReadGeneralConstants()
                 constant.type = Type(kind, 1);
             }
         }
-        AddEntry(description.constants, constant, "general constant", passed, &failed);
+        AddEntry(description.constants, static_cast<GeneralConstant&&>(constant), "general constant", passed, &failed);
     }
     return !failed;
 }
@@ -185,7 +188,7 @@ bool ShaderXMLReader::ReadVertexInputs()
             input.type = Type(semantic->baseKind, semantic->vectorSize, kQualifierConst);
             elements |= semantic->element;
         }
-        AddEntry(description.vertex_input, input, "vertex input", passed, &failed);
+        AddEntry(description.vertex_input, static_cast<VertexInput&&>(input), "vertex input", passed, &failed);
     }
     if (!IsVertexFormat(elements)) {
         Error("vertex input format is invalid.");
@@ -278,7 +281,7 @@ bool ShaderXMLReader::ReadShaderConstants(const char* arrayName, Array<ShaderCon
     for (int i = 0; i < array->nodes.count; ++i) {
         ShaderConstant constant;
         bool passed = ReadShaderConstant(arrayName, array->nodes.data[i], constants, &constant);
-        AddEntry(constants, constant, "shader constant", passed, &failed);
+        AddEntry(constants, static_cast<ShaderConstant&&>(constant), "shader constant", passed, &failed);
     }
     return !failed;
 }
@@ -311,7 +314,7 @@ bool ShaderXMLReader::ReadVertexOutputs()
             passed = false;
         }
         output.semanticIndex = sameSemantic;
-        AddEntry(description.vertex_output, output, "vertex output", passed, &failed);
+        AddEntry(description.vertex_output, static_cast<VertexOutput&&>(output), "vertex output", passed, &failed);
     }
     return !failed;
 }
@@ -389,7 +392,7 @@ bool ShaderXMLReader::ReadPixelTextures()
         const DataNode* node = array->nodes.data[i];
         PixelTexture texture;
         bool passed = ReadPixelTexture(node, &texture);
-        AddEntry(description.pixel_textures, texture, "pixel texture", passed, &failed);
+        AddEntry(description.pixel_textures, static_cast<PixelTexture&&>(texture), "pixel texture", passed, &failed);
     }
     return !failed;
 }

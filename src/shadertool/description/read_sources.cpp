@@ -255,13 +255,12 @@ bool ShaderXMLReader::ReadSource(int number, const DataNode* node, ShaderSource*
         return false;
     }
 
-    // A node already refused is not worth reading a file for.
-    if (!passed)
-        return false;
+    // The code is read even for a node refused already, so that a missing file is
+    // reported with the node's other faults.
     if (code) {
         source->path.Assign(xmlPath);
         SkipLeadingEmptyLines(code, source);
-        return true;
+        return passed;
     }
 
     source->path = directory + file;
@@ -274,7 +273,7 @@ bool ShaderXMLReader::ReadSource(int number, const DataNode* node, ShaderSource*
     }
     source->text.Assign(text);
     free(text);
-    return true;
+    return passed;
 }
 
 bool ShaderXMLReader::CheckSourceOverlap(const ShaderSource& source)
@@ -311,8 +310,10 @@ bool ShaderXMLReader::ReadSources()
             passed = false;
         if (!passed)
             failed = true;
-        else if (!failed)
-            description.sources.Add(source);
+        else if (!failed) {
+            description.sources.Add(ShaderSource());
+            description.sources.data[description.sources.count - 1] = static_cast<ShaderSource&&>(source);
+        }
     }
     return !failed;
 }

@@ -82,7 +82,7 @@ private:
     // its name already; a refused node fails the array, and once the array failed no
     // node is added any more.
     template <typename T>
-    void AddEntry(Array<T>& entries, const T& entry, const char* word, bool passed, bool* failed);
+    void AddEntry(Array<T>& entries, T&& entry, const char* word, bool passed, bool* failed);
     bool ReadShaderConstant(const char* arrayName, const DataNode* node, const Array<ShaderConstant>& added,
                             ShaderConstant* constant);
     bool ReadPixelTexture(const DataNode* node, PixelTexture* texture);

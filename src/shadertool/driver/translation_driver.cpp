@@ -3,6 +3,7 @@
 #include "core/array.h"
 #include "core/byte_buffer.h"
 #include "shadertool/core/context.h"
+#include "shadertool/core/lent_text.h"
 #include "shadertool/description/shader_xml_reader.h"
 #include "shadertool/driver/output_file.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
@@ -62,9 +63,8 @@ const char* StageName(uint32_t stage)
 
 // Appends text and its terminating zero to a stage's code; false when the buffer could not
 // take it all.
-bool AppendText(ByteBuffer& buffer, const char* text)
+bool AppendText(ByteBuffer& buffer, const char* text, size_t length)
 {
-    const size_t length = text ? strlen(text) : 0;
     if (length >= static_cast<size_t>(INT_MAX) - static_cast<size_t>(buffer.size))
         return false;
     const int before = buffer.size;
@@ -147,8 +147,8 @@ void PrepareJob(TranslationJob& job, uint32_t target)
     const TranslationOptions& options = context.options;
     const ShaderSource& source = *job.source;
     SourceInput input;
-    input.fileName = source.path;
-    input.text = source.text;
+    LentText fileName(input.fileName, source.path);
+    LentText text(input.text, source.text);
     input.firstLine = source.firstLine;
     const bool preprocessed = context.preprocessor->Run(&Description(), target, input, options.listMacros != 0);
     if (options.listMacros) {
@@ -174,11 +174,11 @@ void PrepareJob(TranslationJob& job, uint32_t target)
     if (options.preprocessOnly)
         return;
     ShaderSource unit;
-    unit.path = source.path;
+    LentText path(unit.path, source.path);
+    LentText unitText(unit.text, context.preprocessor->output);
     unit.firstLine = source.firstLine;
     unit.targets = source.targets;
     unit.stage = source.stage;
-    unit.text = context.preprocessor->output;
     job.parsedOk = CheckTranslationUnit(context.parse, Description(), unit) ? 1 : 0;
 }
 
@@ -223,24 +223,28 @@ bool TranslateJobForTarget(TranslationJob& job, uint32_t target)
 
     Translator* translator = context.translators[GetTargetIndex(target)];
     const String* text = &context.preprocessor->output;
-    if (!options.preprocessOnly) {
+    size_t length = 0;
+    if (options.preprocessOnly) {
+        length = text->text ? strlen(text->text) : 0;
+    } else {
         if (!translator) {
             context.errorLog.AppendErrorFormat("target '%s' does not have a translator set up.", GetTargetName(target));
             return false;
         }
         const bool errorsBefore = context.errorLog.hasError != 0;
-        const bool translated = translator->Translate(Description(), target, options.shaderLevel, stage,
-                                                      context.parse.root, job.source->path.text);
+        const bool translated =
+            translator->Translate(Description(), target, options.shaderLevel, stage, context.parse.root);
         // A translator that reported an error has failed, whatever it answered.
         if (!translated || !translator->succeeded || (!errorsBefore && context.errorLog.hasError))
             return false;
         text = &translator->body;
+        length = translator->bodyLength;
     }
 
     const bool compileNeeded = target == kTargetHLSL11 || target == kTargetPSSL;
     const bool compiles = compileNeeded && options.compile && !options.preprocessOnly;
     // Compiled targets hand the renderer byte code; everything else hands it the text.
-    if (!compiles && !AppendText(context.codeBuffers[stage], text->text)) {
+    if (!compiles && !AppendText(context.codeBuffers[stage], text->text, length)) {
         context.errorLog.AppendErrorFormat("out of memory keeping the %s code.", StageName(stage));
         return false;
     }
@@ -249,7 +253,7 @@ bool TranslateJobForTarget(TranslationJob& job, uint32_t target)
         const String path = String::FromFormat("%s%s%s.%s", context.outputDirectory.text,
                                                context.outputName.text ? context.outputName.text : "", "",
                                                StageName(stage));
-        ok = WriteOutputFile(path.text, text->text, text->text ? strlen(text->text) : 0, context.errorLog);
+        ok = WriteOutputFile(path.text, text->text, length, context.errorLog);
     }
     if (compiles && !Compile(target, stage, *text))
         ok = false;

@@ -47,19 +47,4 @@ const char* ParserState::Text(const ParserValue& value) const
     return texts.data() + value.textOffset;
 }
 
-Token ParserState::TokenOf(const ParserValue& value) const
-{
-    Token result;
-    result.Clear();
-    result.column = value.position.column;
-    result.line = value.position.line;
-    result.kind = value.tokenKind;
-    const char* text = Text(value);
-    size_t length = strnlen(text, kMaxTokenCharacters);
-    memcpy(result.text, text, length);
-    result.text[length] = '\0';
-    result.length = static_cast<int32_t>(length);
-    return result;
-}
-
 } // namespace ShaderTool

@@ -20,12 +20,14 @@ struct ParserValue {
     Node* node;               // the construct's node, or null
     Node* second;             // else branch of an if, increment of a for
     SourcePosition position;
-    int32_t tokenKind;        // TokenKind of a terminal
     int32_t textOffset;       // a terminal's text in ParserState::texts, -1 without
-    uint32_t op;              // OperatorId of a unary or assignment operator
+    int16_t tokenKind;        // TokenKind of a terminal
+    uint8_t op;               // OperatorId of a unary or assignment operator
     uint8_t isType;           // the called function is a type's constructor
     TypeSpecifier type;       // of a type specifier, qualifier or array specifier
 };
+
+static_assert(sizeof(ParserValue) == 36, "two copies a reduction: every byte counts");
 
 // What one parse works with besides its stacks: the context, the token being scanned and
 // the texts of the terminals still on the stack.
@@ -35,7 +37,12 @@ struct ParserState {
     std::string texts;
     ListNode* unit = nullptr;   // the translation unit's list once it has one
 
-    explicit ParserState(ParseContext* parseContext) : context(parseContext) { token.Clear(); }
+    // The texts of a typical source fit the first block.
+    explicit ParserState(ParseContext* parseContext) : context(parseContext)
+    {
+        token.Clear();
+        texts.reserve(8192);
+    }
 
     // Scans the next token into value and answers its terminal code.
     int ReadToken(ParserValue* value);
@@ -45,8 +52,11 @@ struct ParserState {
 
     // The terminal's text ("" without one).
     const char* Text(const ParserValue& value) const;
-    // The terminal as a token record, for the actions that take one.
-    Token TokenOf(const ParserValue& value) const;
+    // The terminal as the name the actions take: its text and position.
+    SourceName NameOf(const ParserValue& value) const
+    {
+        return SourceName{Text(value), value.position.column, value.position.line};
+    }
 
     // The parser's terminal for a tokenizer kind: end of input for 0, the undefined token
     // for kinds the language has no terminal for and for single characters.

@@ -134,7 +134,7 @@ FunctionNode* PrototypeEntry(ParserState* state, FunctionNode* function)
 
 variable_identifier
     : QVSL_IDENTIFIER   /* 2 */
-        { $$.node = ReferenceIdentifier(ContextOf(state), state->TokenOf($1), $1.position); }
+        { $$.node = ReferenceIdentifier(ContextOf(state), state->NameOf($1), $1.position); }
     ;
 
 primary_expression
@@ -161,7 +161,7 @@ postfix_expression
     | postfix_expression QVSL_PERIOD QVSL_IDENTIFIER   /* 11 */
         {
             OperatorNode* node = CreateOperatorNode(ContextOf(state), kOpMemberSelect, $2.position);
-            SelectMember(ContextOf(state), node, $1.node, state->TokenOf($3));
+            SelectMember(ContextOf(state), node, $1.node, state->NameOf($3));
             $$.node = node;
         }
     | postfix_expression QVSL_INCREASE_OP   /* 12 */
@@ -205,7 +205,7 @@ function_call_header
             if ($1.isType)
                 $$.node = BeginCall(ContextOf(state), $1.type, $1.position);
             else
-                $$.node = BeginCall(ContextOf(state), state->TokenOf($1), $1.position);
+                $$.node = BeginCall(ContextOf(state), state->NameOf($1), $1.position);
         }
     ;
 
@@ -410,20 +410,20 @@ parameter_type_specifier
 init_declarator_list
     : single_declaration   /* 91 */
     | init_declarator_list QVSL_COMMA QVSL_IDENTIFIER   /* 92 */
-        { $$.node = AddDeclarator(ContextOf(state), $1.node, state->TokenOf($3), nullptr, $3.position); }
+        { $$.node = AddDeclarator(ContextOf(state), $1.node, state->NameOf($3), nullptr, $3.position); }
     | init_declarator_list QVSL_COMMA QVSL_IDENTIFIER QVSL_EQUAL initializer   /* 93 */
-        { $$.node = AddDeclarator(ContextOf(state), $1.node, state->TokenOf($3), $5.node, $4.position); }
+        { $$.node = AddDeclarator(ContextOf(state), $1.node, state->NameOf($3), $5.node, $4.position); }
     ;
 
 single_declaration
     : fully_specified_type QVSL_IDENTIFIER   /* 94 */
-        { $$.node = DeclareVariable(ContextOf(state), state->TokenOf($2), nullptr, $2.position, $1.type); }
+        { $$.node = DeclareVariable(ContextOf(state), state->NameOf($2), nullptr, $2.position, $1.type); }
     | fully_specified_type QVSL_IDENTIFIER array_specifier   /* 95 */
         {
             TypeSpecifier type = $1.type;
             type.arraySize = $3.type.arraySize;
             CheckArrayDeclarator(ContextOf(state), type, nullptr, $3.position);
-            $$.node = DeclareVariable(ContextOf(state), state->TokenOf($2), nullptr, $2.position, type);
+            $$.node = DeclareVariable(ContextOf(state), state->NameOf($2), nullptr, $2.position, type);
         }
     | fully_specified_type QVSL_IDENTIFIER array_specifier QVSL_EQUAL QVSL_LEFT_BRACE initializer_list QVSL_RIGHT_BRACE   /* 96 */
         {
@@ -431,10 +431,10 @@ single_declaration
             type.arraySize = $3.type.arraySize;
             ListNode* items = static_cast<ListNode*>($6.node);
             CheckArrayDeclarator(ContextOf(state), type, items, $3.position);
-            $$.node = DeclareVariable(ContextOf(state), state->TokenOf($2), items, $4.position, type);
+            $$.node = DeclareVariable(ContextOf(state), state->NameOf($2), items, $4.position, type);
         }
     | fully_specified_type QVSL_IDENTIFIER QVSL_EQUAL initializer   /* 97 */
-        { $$.node = DeclareVariable(ContextOf(state), state->TokenOf($2), $4.node, $3.position, $1.type); }
+        { $$.node = DeclareVariable(ContextOf(state), state->NameOf($2), $4.node, $3.position, $1.type); }
     ;
 
 fully_specified_type
@@ -600,7 +600,7 @@ selection_rest_statement
 condition
     : expression   /* 150 */
     | fully_specified_type QVSL_IDENTIFIER QVSL_EQUAL initializer   /* 151 */
-        { $$.node = DeclareVariable(ContextOf(state), state->TokenOf($2), $4.node, $3.position, $1.type); }
+        { $$.node = DeclareVariable(ContextOf(state), state->NameOf($2), $4.node, $3.position, $1.type); }
     ;
 
 iteration_statement

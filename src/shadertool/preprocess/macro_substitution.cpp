@@ -1,5 +1,7 @@
 #include "shadertool/preprocess/macro_substitution.h"
 
+#include "shadertool/core/text_hash.h"
+
 #include "shadertool/preprocess/tokenizer.h"
 
 #include <cstdlib>
@@ -12,14 +14,6 @@ namespace {
 // Values of text macros can name later text macros; the chain is short in practice and
 // cut off here.
 const int kMaxExpansionDepth = 32;
-
-uint32_t HashWord(const char* word, int32_t length)
-{
-    uint32_t hash = 2166136261u;
-    for (int32_t i = 0; i < length; ++i)
-        hash = (hash ^ static_cast<unsigned char>(word[i])) * 16777619u;
-    return hash;
-}
 
 bool IsWordName(const char* name)
 {
@@ -49,19 +43,6 @@ public:
             const char* name = macros.data[i].name.text;
             if (!IsWordName(name))
                 continue;   // no word of the text can equal it
-            const PreprocessorValue& macroValue = macros.data[i].value;
-            TextBuilder value;
-            macroValue.AppendTextForm(value);
-            // By its text, so that -0.0 counts too.
-            if (macroValue.IsNumeric() && value.Text()[0] == '-') {
-                TextBuilder wrapped;
-                wrapped.AppendChar('(');
-                wrapped.Append(value.Text(), value.Length());
-                wrapped.AppendChar(')');
-                wrapped.MoveInto(replacements_[i]);
-            } else {
-                value.MoveInto(replacements_[i]);
-            }
             Insert(name, i);
         }
     }
@@ -112,9 +93,34 @@ private:
                 out_.Append(text + start, position - start);
                 continue;
             }
-            const char* replacement = replacements_[index].text ? replacements_[index].text : "";
+            const char* replacement = Replacement(index);
             Expand(replacement, static_cast<int32_t>(strlen(replacement)), index + 1, depth + 1);
         }
+    }
+
+    // A macro's text as it replaces its name, made when the name is first met: most macros
+    // (the built-in ones, the general constants) are never used by a given source.
+    const char* Replacement(int32_t index)
+    {
+        String& replacement = replacements_[index];
+        if (!replacement.text) {
+            const PreprocessorValue& macroValue = macros_.data[index].value;
+            TextBuilder value;
+            macroValue.AppendTextForm(value);
+            // By its text, so that -0.0 counts too.
+            if (macroValue.IsNumeric() && value.Text()[0] == '-') {
+                TextBuilder wrapped;
+                wrapped.AppendChar('(');
+                wrapped.Append(value.Text(), value.Length());
+                wrapped.AppendChar(')');
+                wrapped.MoveInto(replacement);
+            } else {
+                value.MoveInto(replacement);
+            }
+            if (!replacement.text)
+                replacement.Assign("");
+        }
+        return replacement.text;
     }
 
     void Insert(const char* name, int32_t index)
@@ -123,7 +129,7 @@ private:
             return;
         int32_t length = static_cast<int32_t>(strlen(name));
         uint32_t mask = static_cast<uint32_t>(slotCount_ - 1);
-        for (uint32_t slot = HashWord(name, length) & mask;; slot = (slot + 1) & mask) {
+        for (uint32_t slot = HashText(name, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
             int32_t existing = slots_[slot];
             if (existing < 0) {
                 slots_[slot] = index;
@@ -139,7 +145,7 @@ private:
         if (!slots_)
             return -1;
         uint32_t mask = static_cast<uint32_t>(slotCount_ - 1);
-        for (uint32_t slot = HashWord(word, length) & mask;; slot = (slot + 1) & mask) {
+        for (uint32_t slot = HashText(word, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
             int32_t index = slots_[slot];
             if (index < 0)
                 return -1;

@@ -173,6 +173,7 @@ bool Preprocessor::Run(const ShaderDescription* shaderDescription, uint32_t targ
     }
 
     AddRunMacros(target);
+    text_.ReserveFor(tokenizer.cursor.length + tokenizer.cursor.length / 4);
     if (listMacros) {
         ListMacros();
         return true;
@@ -197,6 +198,7 @@ bool Preprocessor::Run(const ShaderDescription* shaderDescription, uint32_t targ
     }
 
     TextBuilder substituted;
+    substituted.ReserveFor(text_.Length() + text_.Length() / 4);
     SubstituteMacros(macros, text_.Text(), text_.Length(), substituted);
     text_.Clear();
     if (substituted.OutOfMemory()) {

@@ -26,6 +26,9 @@ public:
     int32_t Length() const { return length_; }
     bool OutOfMemory() const { return outOfMemory_; }
     void Clear();
+    // Room for that many characters at once: a builder that will hold about as much as a
+    // known text grows in one step instead of many.
+    void ReserveFor(int32_t characters) { Reserve(static_cast<int64_t>(characters) + 1); }
 
     // Hands the text over to target (which frees it); the builder is empty afterwards.
     void MoveInto(String& target);

@@ -1,5 +1,6 @@
 #include "shadertool/preprocess/tokenizer.h"
 
+#include "shadertool/core/text_hash.h"
 #include "shadertool/preprocess/text_builder.h"
 
 #include <cstdarg>
@@ -8,31 +9,6 @@
 #include <cstring>
 
 namespace ShaderTool {
-
-int SourceCursor::Get()
-{
-    if (position >= length || position < 0) {
-        canUnget_ = false;
-        return 0;
-    }
-    previousPosition_ = position;
-    previousColumn_ = column;
-    previousLine_ = line;
-    previousTabs_ = tabs;
-    canUnget_ = true;
-
-    int c = static_cast<unsigned char>(Characters()[position]);
-    ++position;
-    ++column;
-    if (c == '\t')
-        ++tabs;
-    if (c == '\n') {
-        ++line;
-        column = 1;
-        tabs = 0;
-    }
-    return c;
-}
 
 void SourceCursor::Unget()
 {
@@ -43,19 +19,6 @@ void SourceCursor::Unget()
     line = previousLine_;
     tabs = previousTabs_;
     canUnget_ = false;
-}
-
-int SourceCursor::Peek() const
-{
-    return PeekAt(0);
-}
-
-int SourceCursor::PeekAt(int32_t offset) const
-{
-    int64_t at = static_cast<int64_t>(position) + offset;
-    if (at < 0 || at >= length)
-        return 0;
-    return static_cast<unsigned char>(Characters()[at]);
 }
 
 void SourceCursor::Measure()
@@ -130,6 +93,10 @@ String StripComments(const char* text)
     String result;
     if (!text)
         return result;
+    // An empty text stays the null String.
+    const size_t length = strlen(text);
+    if (length > 0)
+        stripped.ReserveFor(length > INT32_MAX - 1 ? INT32_MAX - 1 : static_cast<int32_t>(length));
 
     StripState state = kPlain;
     const char* plainStart = text;   // start of the pending plain run
@@ -401,13 +368,84 @@ void Tokenizer::ScanFloatTail(int c, Token& token)
     token.kind = kTokenFloatConstant;
 }
 
+namespace {
+
+// A hash index over the entries of a keyword table, made when the table is first searched
+// (and again should it change): every word of a source is looked up, and a search through
+// the table's forty-odd entries for each was a good part of the scan.
+class KeywordIndex {
+public:
+    StringMapEntry<int32_t>* Find(const StringMap<int32_t>& table, const char* word, int32_t length)
+    {
+        if (&table != table_ || table.entries.count != indexed_)
+            Build(table);
+        const uint32_t mask = kSlots - 1;
+        for (uint32_t slot = HashText(word, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
+            const int32_t index = slots_[slot];
+            if (index < 0)
+                return nullptr;
+            StringMapEntry<int32_t>* entry = table.entries.data[index];
+            if (entry->key.text[0] == word[0] && SameText(entry->key.text, word))
+                return entry;
+        }
+    }
+
+private:
+    static const uint32_t kSlots = 256;
+
+    void Build(const StringMap<int32_t>& table)
+    {
+        table_ = &table;
+        indexed_ = table.entries.count;
+        for (int32_t& slot : slots_)
+            slot = -1;
+        // A table too large for the index is searched through, as the map itself does.
+        if (indexed_ > static_cast<int32_t>(kSlots / 2)) {
+            table_ = nullptr;
+            return;
+        }
+        const uint32_t mask = kSlots - 1;
+        for (int32_t i = 0; i < table.entries.count; ++i) {
+            const StringMapEntry<int32_t>* entry = table.entries.data[i];
+            if (!entry || !entry->key.text)
+                continue;
+            const int32_t length = static_cast<int32_t>(strlen(entry->key.text));
+            for (uint32_t slot = HashText(entry->key.text, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
+                if (slots_[slot] < 0) {
+                    slots_[slot] = i;
+                    break;
+                }
+                // The first entry of a key is the one found.
+                if (strcmp(table.entries.data[slots_[slot]]->key.text, entry->key.text) == 0)
+                    break;
+            }
+        }
+    }
+
+    const StringMap<int32_t>* table_ = nullptr;
+    int32_t indexed_ = -1;
+    int32_t slots_[kSlots];
+};
+
+StringMapEntry<int32_t>* FindKeyword(const StringMap<int32_t>& table, const char* word, int32_t length)
+{
+    // The language's and the preprocessor's tables, each with an index of its own.
+    static KeywordIndex indexes[2];
+    KeywordIndex& index = &table == &g_shaderPreprocessorKeywords ? indexes[1] : indexes[0];
+    if (&table != &g_shaderKeywords && &table != &g_shaderPreprocessorKeywords)
+        return table.FindEntry(word);
+    return index.Find(table, word, length);
+}
+
+} // namespace
+
 void Tokenizer::ScanWord(int first, Token& token)
 {
     AppendCharacter(token, first);
     while (IsIdentifierPart(cursor.Peek()))
         AppendCharacter(token, cursor.Get());
 
-    StringMapEntry<int32_t>* keyword = GetKeywordTable().FindEntry(token.text);
+    StringMapEntry<int32_t>* keyword = FindKeyword(GetKeywordTable(), token.text, token.length);
     if (!keyword) {
         token.kind = kTokenIdentifier;
         return;

@@ -175,14 +175,43 @@ struct SourceCursor {
     int32_t tabs = 0;
 
     // The next byte (as unsigned), consumed; 0 at the end of the text, which is not
-    // consumed.
-    int Get();
+    // consumed. Inline, with Peek: the scan calls them for every character.
+    int Get()
+    {
+        if (position >= length || position < 0) {
+            canUnget_ = false;
+            return 0;
+        }
+        previousPosition_ = position;
+        previousColumn_ = column;
+        previousLine_ = line;
+        previousTabs_ = tabs;
+        canUnget_ = true;
+
+        int c = static_cast<unsigned char>(Characters()[position]);
+        ++position;
+        ++column;
+        if (c == '\t')
+            ++tabs;
+        if (c == '\n') {
+            ++line;
+            column = 1;
+            tabs = 0;
+        }
+        return c;
+    }
     // Steps back over what the last Get consumed, position, line and column included.
     // Only one step is remembered; after a Get at the end of the text it does nothing.
     void Unget();
     // The next byte without consuming it; 0 at the end.
-    int Peek() const;
-    int PeekAt(int32_t offset) const;
+    int Peek() const { return PeekAt(0); }
+    int PeekAt(int32_t offset) const
+    {
+        int64_t at = static_cast<int64_t>(position) + offset;
+        if (at < 0 || at >= length)
+            return 0;
+        return static_cast<unsigned char>(Characters()[at]);
+    }
     bool AtEnd() const { return position >= length; }
 
     const char* Characters() const { return text && text->text ? text->text : ""; }

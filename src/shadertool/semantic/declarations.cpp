@@ -123,7 +123,7 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
     if (isDefinition)
         function->isDefined = 1;
     ListNode* parameters = function->Parameters();
-    Array<Node*> none;
+    NodeChildren none;
     function->signatureKey = BuildSignatureKey(function->name.text, parameters ? parameters->children : none);
     const char* key = function->signatureKey.text ? function->signatureKey.text : "";
 
@@ -131,9 +131,16 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
         (!isDefinition || function->type.baseKind != kBaseVoid || strcmp(key, "main,") != 0))
         context.ReportError(function->Position(), "main() must be defined only and can not have overloads.");
 
-    StringMapEntry<FunctionNode*>* entry = context.functions.FindEntry(key);
-    if (!entry || !entry->value) {
-        context.functions[key] = function;
+    StringMapEntry<FunctionNode*>* entry = FindFunctionEntry(context, key);
+    if (entry && !entry->value) {
+        entry->value = function;
+        return function;
+    }
+    if (!entry) {
+        StringMapEntry<FunctionNode*>* added = new StringMapEntry<FunctionNode*>();
+        added->key.Assign(key);
+        added->value = function;
+        context.functions.entries.Add(added);
         return function;
     }
 
@@ -259,7 +266,7 @@ void CheckArrayDeclarator(ParseContext& context, TypeSpecifier& type, ListNode* 
     initializerList->type = listType;
 }
 
-Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariableOfType(ParseContext& context, const SourceName& name, Node* initializer,
                             const SourcePosition& assignPosition, Type type)
 {
     SourcePosition position = PositionOf(name);
@@ -291,13 +298,13 @@ Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* init
     return assignment;
 }
 
-Node* DeclareVariable(ParseContext& context, const Token& name, Node* initializer, const SourcePosition& assignPosition,
+Node* DeclareVariable(ParseContext& context, const SourceName& name, Node* initializer, const SourcePosition& assignPosition,
                       const TypeSpecifier& type)
 {
     return DeclareVariableOfType(context, name, initializer, assignPosition, type.ToType());
 }
 
-ListNode* AddDeclarator(ParseContext& context, Node* previous, const Token& name, Node* initializer,
+ListNode* AddDeclarator(ParseContext& context, Node* previous, const SourceName& name, Node* initializer,
                         const SourcePosition& assignPosition)
 {
     ListNode* list = nullptr;

@@ -1,5 +1,7 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/text_hash.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -104,6 +106,14 @@ bool IsModifiableLValue(Node* target)
     return node && node->kind == kNodeSymbol;
 }
 
+// The Symbol an assignment's target selects from, through members, elements and parentheses.
+const SymbolNode* TargetSymbol(const Node* target)
+{
+    while (target && target->kind == kNodeOperator)
+        target = static_cast<const OperatorNode*>(target)->left;
+    return target && target->kind == kNodeSymbol ? static_cast<const SymbolNode*>(target) : nullptr;
+}
+
 // An assignment to a member of "output" sets that vertex output.
 void MarkOutputSet(ParseContext& context, Node* target)
 {
@@ -135,7 +145,7 @@ bool StartsWithCallee(const char* key, const char* name, size_t nameLength)
     return key && key[0] == name[0] && strncmp(key, name, nameLength) == 0 && key[nameLength] == ',';
 }
 
-bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments)
+bool ArgumentsMatch(const FunctionNode& candidate, const NodeChildren& arguments)
 {
     const ListNode* parameters = candidate.Parameters();
     if (!parameters || parameters->children.count != arguments.count)
@@ -147,6 +157,28 @@ bool ArgumentsMatch(const FunctionNode& candidate, const Array<Node*>& arguments
             return false;
     }
     return true;
+}
+
+bool SameTypeExactly(const Type& a, const Type& b)
+{
+    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
+           a.isConstant == b.isConstant;
+}
+
+// The Symbol naming a selected member: one per name and type in a unit, made at its first
+// selection. Nothing changes a member's Symbol once it is made.
+SymbolNode* MemberSymbol(ParseContext& context, const Type& type, const SourceName& member)
+{
+    for (int32_t i = 0; i < context.memberSymbols.count; ++i) {
+        SymbolNode* known = context.memberSymbols.data[i];
+        if (known->name.text[0] == member.text[0] && SameText(known->name.text, member.text) &&
+            SameTypeExactly(known->type, type))
+            return known;
+    }
+    SymbolNode* symbol = CreateSymbolNode(context, type, member.text, PositionOf(member));
+    if (symbol->name.text)
+        context.memberSymbols.Add(symbol);
+    return symbol;
 }
 
 // A written constant past either end is refused by every target's compiler.
@@ -166,17 +198,125 @@ LiteralNode* MakeLiteral(ParseContext& context, uint32_t baseKind, const char* t
     return CreateLiteralNode(context, baseKind, text, position);
 }
 
-FunctionNode* BeginCall(ParseContext& context, const Token& identifier, const SourcePosition& position)
+FunctionNode* BeginCall(ParseContext& context, const SourceName& identifier, const SourcePosition& position)
 {
     return CreateFunctionNode(context, kNodeCall, kOpFunction, identifier.text, position);
 }
 
 FunctionNode* BeginCall(ParseContext& context, const TypeSpecifier& type, const SourcePosition& position)
 {
-    String name = type.ToType().GetName(false);
-    FunctionNode* call = CreateFunctionNode(context, kNodeCall, type.constructorId, Text(name), position);
+    const Type made = type.ToType();
+    const char* constantName = made.GetConstantName();
+    String name = constantName ? String() : made.GetName(false);
+    FunctionNode* call =
+        CreateFunctionNode(context, kNodeCall, type.constructorId, constantName ? constantName : Text(name), position);
     call->isBuiltIn = 1;
     return call;
+}
+
+namespace {
+
+size_t CalleeLength(const char* key)
+{
+    const char* comma = key ? strchr(key, ',') : nullptr;
+    return comma ? static_cast<size_t>(comma - key) : 0;
+}
+
+// The built-in entries leading the function table: those whose function is built in.
+int32_t LeadingBuiltIns(const ParseContext& context)
+{
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    int32_t count = 0;
+    while (count < entries.count && entries.data[count] && entries.data[count]->value &&
+           entries.data[count]->value->isBuiltIn && entries.data[count]->key.text)
+        ++count;
+    return count;
+}
+
+const CalleeIndex& BuiltInCallees(ParseContext& context)
+{
+    CalleeIndex& index = context.builtInCallees;
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    if (index.entryCount > 0 && entries.count >= index.entryCount && entries.data[0] == index.firstEntry &&
+        entries.data[index.entryCount - 1] == index.lastEntry)
+        return index;
+    const int32_t count = LeadingBuiltIns(context);
+    index.entryCount = 0;
+    for (int32_t& slot : index.slots)
+        slot = -1;
+    index.next.count = 0;
+    // Too many to index leaves the table to be searched through.
+    if (count == 0 || count > CalleeIndex::kSlots / 2)
+        return index;
+    for (int32_t i = 0; i < count; ++i)
+        index.next.Add(-1);
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    // From the last entry down, so that each name's chain runs in table order.
+    for (int32_t i = count - 1; i >= 0; --i) {
+        const char* key = entries.data[i]->key.text;
+        const size_t length = CalleeLength(key);
+        for (uint32_t slot = HashText(key, length) & mask;; slot = (slot + 1) & mask) {
+            const int32_t head = index.slots[slot];
+            if (head < 0) {
+                index.slots[slot] = i;
+                break;
+            }
+            const char* headKey = entries.data[head]->key.text;
+            if (CalleeLength(headKey) == length && strncmp(headKey, key, length) == 0) {
+                index.next.data[i] = head;
+                index.slots[slot] = i;
+                break;
+            }
+        }
+    }
+    index.entryCount = count;
+    index.firstEntry = entries.data[0];
+    index.lastEntry = entries.data[count - 1];
+    return index;
+}
+
+// The first built-in entry named like key's callee, or -1.
+int32_t FirstBuiltInNamed(const CalleeIndex& index, const Array<StringMapEntry<FunctionNode*>*>& entries,
+                          const char* name, size_t nameLength)
+{
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    for (uint32_t slot = HashText(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
+        const int32_t head = index.slots[slot];
+        if (head < 0)
+            return -1;
+        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength))
+            return head;
+    }
+    return -1;
+}
+
+} // namespace
+
+StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key)
+{
+    if (!key)
+        return nullptr;
+    const CalleeIndex& index = BuiltInCallees(context);
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    const size_t nameLength = CalleeLength(key);
+    if (nameLength > 0 || key[0] == ',') {
+        for (int32_t i = FirstBuiltInNamed(index, entries, key, nameLength); i >= 0; i = index.next.data[i]) {
+            if (strcmp(entries.data[i]->key.text, key) == 0)
+                return entries.data[i];
+        }
+    } else {
+        // A key without a comma is no built-in's.
+        for (int32_t i = 0; i < index.entryCount; ++i) {
+            if (strcmp(entries.data[i]->key.text, key) == 0)
+                return entries.data[i];
+        }
+    }
+    for (int32_t i = index.entryCount; i < entries.count; ++i) {
+        StringMapEntry<FunctionNode*>* entry = entries.data[i];
+        if (entry && entry->key.text && entry->key.text[0] == key[0] && strcmp(entry->key.text, key) == 0)
+            return entry;
+    }
+    return nullptr;
 }
 
 void ResolveCall(ParseContext& context, FunctionNode* call)
@@ -184,15 +324,23 @@ void ResolveCall(ParseContext& context, FunctionNode* call)
     if (!call)
         return;
     ListNode* argumentList = call->Parameters();
-    Array<Node*> none;
-    Array<Node*>& arguments = argumentList ? argumentList->children : none;
+    NodeChildren none;
+    NodeChildren& arguments = argumentList ? argumentList->children : none;
     const char* name = Text(call->name);
     size_t nameLength = strlen(name);
 
+    // The candidates in table order: the built-in overloads of the name, then the source's.
     FunctionNode* winner = nullptr;
     int candidates = 0;
-    for (int32_t i = 0; i < context.functions.entries.count && !winner; ++i) {
-        StringMapEntry<FunctionNode*>* entry = context.functions.entries.data[i];
+    const CalleeIndex& index = BuiltInCallees(context);
+    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
+    for (int32_t i = FirstBuiltInNamed(index, entries, name, nameLength); i >= 0 && !winner; i = index.next.data[i]) {
+        ++candidates;
+        if (ArgumentsMatch(*entries.data[i]->value, arguments))
+            winner = entries.data[i]->value;
+    }
+    for (int32_t i = index.entryCount; i < entries.count && !winner; ++i) {
+        StringMapEntry<FunctionNode*>* entry = entries.data[i];
         if (!entry || !entry->value || !StartsWithCallee(entry->key.text, name, nameLength))
             continue;
         ++candidates;
@@ -213,7 +361,9 @@ void ResolveCall(ParseContext& context, FunctionNode* call)
     } else {
         ++winner->referenceCount;
     }
-    call->signatureKey = winner->signatureKey;
+    // Only a call of the source's own functions is followed by its key (the recursion check).
+    if (!winner->isBuiltIn)
+        call->signatureKey = winner->signatureKey;
     call->type = winner->type;
     call->type.isConstant = 0;
 
@@ -247,9 +397,16 @@ void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* 
     bool isDeclaration = (node->flags & kNodeFlagDeclarationInitializer) != 0;
     if (IsAssignment(node->op) && context.unsetOutputs.count > 0)
         MarkOutputSet(context, left);
-    if (WritesOperand(node->op) && !isDeclaration && !IsModifiableLValue(left)) {
-        context.ReportError(node->Position(), "expression must be a modifiable l-value.");
-        return;
+    if (WritesOperand(node->op) && !isDeclaration) {
+        if (!IsModifiableLValue(left)) {
+            context.ReportError(node->Position(), "expression must be a modifiable l-value.");
+            return;
+        }
+        // Only main sees "input"; the targets that cannot write their inputs copy them first.
+        const SymbolNode* written = TargetSymbol(left);
+        if (written && written->type.baseKind == kBaseStruct && written->name.text &&
+            strcmp(written->name.text, "input") == 0 && context.currentFunction)
+            context.currentFunction->flags |= kNodeFlagWritesInputs;
     }
     ResolveOperator(context, node, left, right, IsAssignment(node->op), node->op == kOpAssign && isDeclaration);
 }
@@ -267,18 +424,14 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
         return;
     }
 
+    // An array takes an index of any type: the targets that need an integer convert it.
     node->type = *baseType;
     node->type.arraySize = 0;
     node->type.isConstant = baseType->isConstant;
-    const Type* indexType = GetNodeType(index);
-    if (!indexType || indexType->baseKind != kBaseInt || !IsScalar(*indexType)) {
-        context.ReportError(index ? index->Position() : node->Position(), "array index must be an integer expression.");
-        return;
-    }
     CheckWrittenIndex(context, index, baseType->arraySize);
 }
 
-void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const Token& member)
+void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const SourceName& member)
 {
     if (!node)
         return;
@@ -320,7 +473,7 @@ void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const T
         return;
     }
     node->type = memberType;
-    node->right = CreateSymbolNode(context, memberType, member.text, PositionOf(member));
+    node->right = MemberSymbol(context, memberType, member);
 }
 
 Node* CheckCondition(ParseContext& context, Node* condition)

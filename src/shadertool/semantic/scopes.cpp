@@ -1,5 +1,7 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/text_hash.h"
+
 #include <cstring>
 
 namespace ShaderTool {
@@ -8,7 +10,7 @@ namespace {
 
 bool SameName(const SymbolNode* symbol, const char* name)
 {
-    return symbol && symbol->name.text && symbol->name.text[0] == name[0] && strcmp(symbol->name.text, name) == 0;
+    return symbol && symbol->name.text && symbol->name.text[0] == name[0] && SameText(symbol->name.text, name);
 }
 
 bool HasName(const char* name)
@@ -61,7 +63,7 @@ void PopScope(ParseContext& context)
     context.scopeMarks.RemoveLast();
 }
 
-SymbolNode* ReferenceIdentifier(ParseContext& context, const Token& name, const SourcePosition& position)
+SymbolNode* ReferenceIdentifier(ParseContext& context, const SourceName& name, const SourcePosition& position)
 {
     if (SymbolNode* declaration = FindSymbol(context, name.text))
         return declaration;

@@ -20,31 +20,34 @@ namespace ShaderTool {
 class ShaderDescription;
 struct ShaderSource;
 
-// The deepest a syntax tree may nest, counted in nodes from the unit's top list down to
-// the deepest leaf (a function body, each statement, block, operator, call and argument
-// list is one level). The translators walk the tree recursively and shaders are loaded on
-// game threads with small stacks, so a unit nesting deeper is refused with
-// "nesting is deeper than %i levels." at the node that passes the limit, before any
-// translator sees it. Written shaders stay far below it.
-const int32_t kMaxNestingDepth = 160;
+// A name the parser read: its text (kept by the parser while the parse runs) and where it
+// starts.
+struct SourceName {
+    const char* text;
+    int32_t column;
+    int32_t line;
+};
 
 // What the parser hands over for a type: base kind, constructor id (kNoConstructor when
 // the type has none), texture dimension, array size (0 no array, -1 for "[]" without a
 // size), vector size, matrix size and qualifiers.
+// Kept small: the parser copies it with every value of its stacks.
 struct TypeSpecifier {
-    uint32_t baseKind = kBaseNone;
-    uint32_t constructorId = kNoConstructor;
-    uint32_t textureDimension = kTextureNone;
+    uint8_t baseKind = kBaseNone;
+    uint8_t constructorId = kNoConstructor;
+    uint8_t textureDimension = kTextureNone;
     int32_t arraySize = 0;
-    int32_t vectorSize = 0;
-    int32_t matrixSize = 0;
-    uint32_t qualifiers = 0;
+    int8_t vectorSize = 0;
+    int8_t matrixSize = 0;
+    uint8_t qualifiers = 0;
 
     // A texture keeps only its dimension; a matrix size of 1 or more gives a Float matrix
     // (vector size 0); anything else takes base kind and vector size as they are. Array
     // size and qualifiers are copied.
     Type ToType() const;
 };
+
+static_assert(sizeof(TypeSpecifier) == 12, "a small record the parser copies");
 
 // The specifier of a type keyword's token kind (kTokenFloat3, kTokenVoid, ...); a kind
 // that names no type gives the None specifier.
@@ -56,15 +59,16 @@ TypeSpecifier TypeSpecifierForKeyword(int32_t tokenKind);
 // token source on source (its text read as it is, without comment stripping; its path is
 // the name in messages and its stage the unit's stage), sets up the interface structures,
 // "texture" and the stage's constants from description, runs Parse and makes the checks
-// that need the whole unit: the nesting limit, no function reaching itself through its
-// calls, main defined, referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
+// that need the whole unit: no function reaching itself through its calls, main defined,
+// referenced prototypes defined, every vertex output set. A parse that fails, or lexical errors the tokenizer
 // reported, fail the unit. Answers context.success.
 bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& description, const ShaderSource& source);
 
 // Everything a previous unit left: current function, the source's functions (the built-in
 // entries, which never change, stay at the front of the table), root, symbol stack (one
-// mark for the global scope stays), every node, the interface structures' members, the
-// token source, unset outputs, return count; success 1. The driver's reset calls it.
+// mark for the global scope stays), every node, the token source, unset outputs, return
+// count; success 1. The interface structures' members are replaced when the next unit
+// sets them up (members that match are kept). The driver's reset calls it.
 void ResetTranslationUnit(ParseContext& context);
 
 // The translation unit's top list, handed over by the parser once the unit is complete.
@@ -80,7 +84,7 @@ void PopScope(ParseContext& context);
 // The declaration's Symbol node itself (a reference and its declaration are one node);
 // without a declaration, "undeclared identifier '%s'." and a new Symbol of type None with
 // an empty name, so checking goes on.
-SymbolNode* ReferenceIdentifier(ParseContext& context, const Token& name, const SourcePosition& position);
+SymbolNode* ReferenceIdentifier(ParseContext& context, const SourceName& name, const SourcePosition& position);
 
 // ---- Functions ----
 
@@ -116,7 +120,7 @@ void CheckArrayDeclarator(ParseContext& context, TypeSpecifier& type, ListNode* 
 // Declares a variable of type named name. Without an initializer answers the Symbol;
 // with one, an Operator node "=" at assignPosition (flag kNodeFlagDeclarationInitializer)
 // over the Symbol and the initializer, checked by CheckOperator.
-Node* DeclareVariable(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariable(ParseContext& context, const SourceName& name, Node* initializer,
                       const SourcePosition& assignPosition, const TypeSpecifier& type);
 
 // A further declarator of a declaration ("float a[2], b = 1;"). previous is what the
@@ -124,7 +128,7 @@ Node* DeclareVariable(ParseContext& context, const Token& name, Node* initialize
 // (its Symbol or "=" node), which then becomes the first item of a new declaration list
 // carrying its declared type. The new variable takes the declared type without an array
 // size. Answers the list, every declarator in source order.
-ListNode* AddDeclarator(ParseContext& context, Node* previous, const Token& name, Node* initializer,
+ListNode* AddDeclarator(ParseContext& context, Node* previous, const SourceName& name, Node* initializer,
                         const SourcePosition& assignPosition);
 
 // ---- Expressions ----
@@ -135,7 +139,7 @@ LiteralNode* MakeLiteral(ParseContext& context, uint32_t baseKind, const char* t
 // Starts a call of the function named by identifier (op 47), or of the constructor of
 // type (its constructor id, the long type name, isBuiltIn 1). The argument list
 // (call->Parameters()) is empty; the parser appends the arguments, then calls ResolveCall.
-FunctionNode* BeginCall(ParseContext& context, const Token& identifier, const SourcePosition& position);
+FunctionNode* BeginCall(ParseContext& context, const SourceName& identifier, const SourcePosition& position);
 FunctionNode* BeginCall(ParseContext& context, const TypeSpecifier& type, const SourcePosition& position);
 
 // Overload resolution: the call takes the first matching overload's result type (and a
@@ -149,13 +153,12 @@ void ResolveCall(ParseContext& context, FunctionNode* call);
 // the node. A null left operand does nothing.
 void CheckOperator(ParseContext& context, OperatorNode* node, Node* left, Node* right);
 
-// base[index]: an array element (the index must be a scalar int: "array index must be an
-// integer expression."), or the table's vector and matrix indexing. A written index past
-// either end reports "index is out of range.".
+// base[index]: an array element (an index of any type), or the table's vector and matrix
+// indexing. A written index past either end reports "index is out of range.".
 void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* index);
 
 // base.member: a member of an interface structure, or a swizzle of a vector.
-void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const Token& member);
+void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const SourceName& member);
 
 // The condition of an if, while, do-while or for, or of a for without one (null, which
 // is answered as it is). A Bool scalar is answered unchanged; an Int scalar is answered as

@@ -17,6 +17,10 @@ bool DeclareSymbol(ParseContext& context, SymbolNode* symbol);
 // The visible declaration of name, searched from the outermost scope; null when none.
 SymbolNode* FindSymbol(const ParseContext& context, const char* name);
 
+// The function table's entry of a signature key, or null: the first entry with the key, as
+// the map's own search finds it, through the index of the built-in entries.
+StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key);
+
 // A Symbol of one of the interface structures ("input" of "_Input" ...), const.
 SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureName, const char* symbolName);
 
@@ -29,10 +33,10 @@ void SetUpInterface(ParseContext& context, const ShaderDescription& description,
 void BeginTranslationUnit(ParseContext& context, const ShaderDescription& description, uint32_t stage);
 
 // Declares a variable of an already converted type (DeclareVariable and AddDeclarator).
-Node* DeclareVariableOfType(ParseContext& context, const Token& name, Node* initializer,
+Node* DeclareVariableOfType(ParseContext& context, const SourceName& name, Node* initializer,
                             const SourcePosition& assignPosition, Type type);
 
-// The checks after a successful parse, in report order: the nesting limit, main defined,
+// The checks after a successful parse, in report order: no recursion, main defined,
 // referenced prototypes defined, vertex outputs set.
 void FinishTranslationUnit(ParseContext& context);
 
@@ -40,11 +44,7 @@ void FinishTranslationUnit(ParseContext& context);
 // cycle of the source's functions.
 void CheckRecursion(ParseContext& context);
 
-// The deepest node under root as kMaxNestingDepth counts it; stops counting (and answers
-// at least limit + 1, with the node found there) once a node lies deeper than limit.
-int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep);
-
-inline SourcePosition PositionOf(const Token& token)
+inline SourcePosition PositionOf(const SourceName& token)
 {
     return SourcePosition{token.column, token.line};
 }

@@ -1,5 +1,6 @@
 #include "shadertool/semantic/semantic_internal.h"
 
+#include "shadertool/core/lent_text.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/parser/parser.h"
 
@@ -52,7 +53,8 @@ void ResetTranslationUnit(ParseContext& context)
     context.scopeMarks.count = 0;
     context.scopeMarks.Add(0);
     context.DestroyNodes();
-    context.ClearInterfaceStructures();
+    // The interface structures are set up again when the next unit begins; what matches
+    // stays (SetUpInterface).
     if (context.tokenSource)
         context.tokenSource->Reset();
     context.unsetOutputs.Release();
@@ -83,8 +85,8 @@ bool CheckTranslationUnit(ParseContext& context, const ShaderDescription& descri
     }
 
     SourceInput input;
-    input.fileName = source.path;
-    input.text = source.text;
+    LentText fileName(input.fileName, source.path);
+    LentText text(input.text, source.text);
     input.firstLine = source.firstLine;
     context.tokenSource->Begin(input, false);
 

@@ -6,177 +6,112 @@ namespace ShaderTool {
 
 namespace {
 
-// The walks below keep their own stacks: they exist because recursion over a hostile tree
-// could overflow a game thread's stack.
+// The walks below keep their own stacks: recursion over a tree nesting thousands of
+// levels deep would overflow a game thread's stack.
 
-struct PendingNode {
-    Node* node;
-    int32_t depth;
-};
-
-void Push(Array<PendingNode>& pending, Node* node, int32_t depth)
-{
-    if (node)
-        pending.Add(PendingNode{node, depth});
-}
-
-void PushChildren(Array<PendingNode>& pending, const Node* node, int32_t depth)
-{
-    switch (node->kind) {
-    case kNodeList:
-    case kNodeFunction:
-    case kNodeCall: {
-        const ListNode* list = static_cast<const ListNode*>(node);
-        for (int32_t i = 0; i < list->children.count; ++i)
-            Push(pending, list->children.data[i], depth);
-        return;
-    }
-    case kNodeLoop: {
-        const LoopNode* loop = static_cast<const LoopNode*>(node);
-        Push(pending, loop->init, depth);
-        Push(pending, loop->condition, depth);
-        Push(pending, loop->increment, depth);
-        Push(pending, loop->body, depth);
-        return;
-    }
-    case kNodeBranch:
-        Push(pending, static_cast<const BranchNode*>(node)->value, depth);
-        return;
-    case kNodeOperator:
-        Push(pending, static_cast<const OperatorNode*>(node)->left, depth);
-        Push(pending, static_cast<const OperatorNode*>(node)->right, depth);
-        return;
-    case kNodeIf:
-        Push(pending, static_cast<const IfNode*>(node)->condition, depth);
-        Push(pending, static_cast<const IfNode*>(node)->thenBranch, depth);
-        Push(pending, static_cast<const IfNode*>(node)->elseBranch, depth);
-        return;
-    default:
-        return;
-    }
-}
-
-// The source's defined functions, each with the source functions its body calls.
+// The source's defined functions, each with the calls its body makes of the others: the
+// calls of all of them stand in one list, each function's in a run of its own.
 struct CallerRecord {
     FunctionNode* function;
-    Array<int32_t> callees;   // indexes into the records
-    Array<Node*> calls;       // the call of each callee, for the report
+    int32_t firstCall;        // its first entry in the call list
+    int32_t callCount;
     int32_t state;            // 0 not visited, 1 on the path, 2 done
-    int32_t next;             // the callee to visit next
+    int32_t next;             // the call to follow next
 };
 
-int32_t RecordIndex(const Array<CallerRecord*>& records, const FunctionNode* function)
+struct CallEdge {
+    int32_t callee;           // index into the records
+    Node* call;               // for the report
+};
+
+int32_t RecordIndex(const Array<CallerRecord>& records, const FunctionNode* function)
 {
     for (int32_t i = 0; i < records.count; ++i) {
-        if (records.data[i]->function == function)
+        if (records.data[i].function == function)
             return i;
     }
     return -1;
 }
 
-void CollectCallees(ParseContext& context, Array<CallerRecord*>& records, CallerRecord* record)
+void CollectCalls(ParseContext& context, Array<CallerRecord>& records, int32_t caller, Array<CallEdge>& calls,
+                  Array<PendingNode>& pending)
 {
-    Array<PendingNode> pending;
-    for (int32_t i = 1; i < record->function->children.count; ++i)
-        Push(pending, record->function->children.data[i], 0);
+    CallerRecord& record = records.data[caller];
+    record.firstCall = calls.count;
+    pending.count = 0;
+    for (int32_t i = 1; i < record.function->children.count; ++i)
+        PushNode(pending, record.function->children.data[i], 0);
     while (pending.count > 0) {
         Node* node = pending.data[--pending.count].node;
         if (node->kind == kNodeCall) {
             const FunctionNode* call = static_cast<FunctionNode*>(node);
             StringMapEntry<FunctionNode*>* target =
-                call->isBuiltIn ? nullptr : context.functions.FindEntry(call->signatureKey.text);
+                call->isBuiltIn ? nullptr : FindFunctionEntry(context, call->signatureKey.text);
             int32_t index = target ? RecordIndex(records, target->value) : -1;
-            if (index >= 0) {
-                record->callees.Add(index);
-                record->calls.Add(node);
-            }
+            if (index >= 0)
+                calls.Add(CallEdge{index, node});
         }
         PushChildren(pending, node, 0);
     }
+    records.data[caller].callCount = calls.count - records.data[caller].firstCall;
 }
 
 } // namespace
-
-int32_t MeasureNesting(Node* root, int32_t limit, Node** tooDeep)
-{
-    // An explicit stack: this walk exists because recursion over a hostile tree could
-    // overflow a game thread's stack.
-    if (tooDeep)
-        *tooDeep = nullptr;
-    Array<PendingNode> pending;
-    Push(pending, root, 1);
-    int32_t deepest = 0;
-    while (pending.count > 0) {
-        PendingNode current = pending.data[pending.count - 1];
-        --pending.count;
-        if (current.depth > deepest)
-            deepest = current.depth;
-        if (current.depth > limit) {
-            if (tooDeep)
-                *tooDeep = current.node;
-            return current.depth;
-        }
-        PushChildren(pending, current.node, current.depth + 1);
-    }
-    return deepest;
-}
 
 void CheckRecursion(ParseContext& context)
 {
     // No target language allows a function to reach itself again, directly or through
     // others: such a shader would be written only for every compiler to refuse it.
-    Array<CallerRecord*> records;
+    Array<CallerRecord> records;
+    bool called = false;
     for (int32_t i = 0; i < context.functions.entries.count; ++i) {
         FunctionNode* function = context.functions.entries.data[i]->value;
         if (!function || function->isBuiltIn || !function->isDefined)
             continue;
-        CallerRecord* record = new CallerRecord();
-        record->function = function;
-        record->state = 0;
-        record->next = 0;
-        records.Add(record);
+        records.Add(CallerRecord{function, 0, 0, 0, 0});
+        called = called || function->referenceCount > 0;
     }
+    // Without a call of one of them, none can reach itself.
+    if (!called)
+        return;
+    Array<CallEdge> calls;
+    Array<PendingNode> pending;
     for (int32_t i = 0; i < records.count; ++i)
-        CollectCallees(context, records, records.data[i]);
+        CollectCalls(context, records, i, calls, pending);
 
     bool reported = false;
     Array<int32_t> path;
     for (int32_t start = 0; start < records.count && !reported; ++start) {
-        if (records.data[start]->state != 0)
+        if (records.data[start].state != 0)
             continue;
-        records.data[start]->state = 1;
+        records.data[start].state = 1;
         path.Add(start);
         while (path.count > 0 && !reported) {
-            CallerRecord* top = records.data[path.data[path.count - 1]];
-            if (top->next >= top->callees.count) {
-                top->state = 2;
+            CallerRecord& top = records.data[path.data[path.count - 1]];
+            if (top.next >= top.callCount) {
+                top.state = 2;
                 path.RemoveLast();
                 continue;
             }
-            int32_t slot = top->next++;
-            CallerRecord* callee = records.data[top->callees.data[slot]];
-            if (callee->state == 1) {
-                context.ReportError(top->calls.data[slot]->Position(), "recursive call of function '%s' is not allowed.",
-                                    callee->function->name.text);
+            const CallEdge& edge = calls.data[top.firstCall + top.next++];
+            CallerRecord& callee = records.data[edge.callee];
+            if (callee.state == 1) {
+                context.ReportError(edge.call->Position(), "recursive call of function '%s' is not allowed.",
+                                    callee.function->name.text);
                 reported = true;
-            } else if (callee->state == 0) {
-                callee->state = 1;
-                path.Add(top->callees.data[slot]);
+            } else if (callee.state == 0) {
+                callee.state = 1;
+                path.Add(edge.callee);
             }
         }
     }
-    records.DeleteAll();
 }
 
 void FinishTranslationUnit(ParseContext& context)
 {
-    Node* tooDeep = nullptr;
-    if (MeasureNesting(context.root, kMaxNestingDepth, &tooDeep) > kMaxNestingDepth && tooDeep)
-        context.ReportError(tooDeep->Position(), "nesting is deeper than %i levels.", kMaxNestingDepth);
-    else
-        CheckRecursion(context);
+    CheckRecursion(context);
 
-    if (!context.functions.Contains("main,"))
+    if (!FindFunctionEntry(context, "main,"))
         context.ReportError(SourcePosition(), "main() has no definition.");
     for (int32_t i = 0; i < context.functions.entries.count; ++i) {
         const FunctionNode* function = context.functions.entries.data[i]->value;

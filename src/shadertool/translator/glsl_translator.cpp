@@ -17,6 +17,9 @@ const uint32_t kElementPosition = 1;
 
 const char* const kExtensionGpuShader4 = "GL_EXT_gpu_shader4";
 
+// The local copy of a pixel input that main changes.
+const char* const kInputCopyPrefix = "_input_";
+
 bool IsNamed(const String& name, const char* text)
 {
     return name.text && strcmp(name.text, text) == 0;
@@ -31,6 +34,16 @@ const Node* FirstArgument(const FunctionNode* call)
 {
     const ListNode* arguments = call->Parameters();
     return arguments && arguments->children.count > 0 ? arguments->children.data[0] : nullptr;
+}
+
+// A float literal of the given text.
+LiteralNode FloatLiteral(const char* text)
+{
+    LiteralNode literal;
+    literal.type = Type(kBaseFloat, 1);
+    literal.type.isConstant = 1;
+    literal.text.Assign(text);
+    return literal;
 }
 
 int32_t VectorSizeOf(const Node* node)
@@ -57,7 +70,7 @@ GLSL21Translator::GLSL21Translator(Log& log)
       declarationTemplates{"attribute %s _in_%s;\n", "varying %s _vary_%s;\n", "varying %s _vary_%s;\n", "",
                            "uniform %s %s;\n", "uniform %s %s[%i];\n", "uniform sampler%s _tex_%s;\n"},
       nameTemplates{"_in_%s", "_vary_%s", "gl_Position", "_vary_%s", "gl_FragColor", "_tex_%s"},
-      explicitLocations(0), positionInput(nullptr), positionOutput(nullptr)
+      explicitLocations(0), positionInput(nullptr), positionOutput(nullptr), pixelInputs(nullptr), copiesInputs(0)
 {
     functionRenames["atan2"] = "atan";
     functionRenames["frac"] = "fract";
@@ -80,6 +93,8 @@ void GLSL21Translator::Reset()
     extensions.Release();
     positionInput = nullptr;
     positionOutput = nullptr;
+    pixelInputs = nullptr;
+    copiesInputs = 0;
 }
 
 void GLSL21Translator::WriteFunctionName(const FunctionNode* call)
@@ -135,6 +150,8 @@ void GLSL21Translator::WriteHeader()
 
 void GLSL21Translator::SetShaderDescription(const ShaderDescription& description)
 {
+    if (stage == kStagePixel)
+        pixelInputs = &description.vertex_output;
     if (stage != kStageVertex)
         return;
     for (int32_t i = 0; i < description.vertex_input.count && !positionInput; ++i) {
@@ -191,12 +208,9 @@ void GLSL21Translator::WriteFunctionCall(const FunctionNode* call)
         return;
     }
     if (call->isBuiltIn && call->op == kBuiltInSaturate) {
-        LiteralNode zero;
-        zero.type = Type(kBaseFloat, 1);
-        zero.text.Assign("0.0f");
-        LiteralNode one;
-        one.type = Type(kBaseFloat, 1);
-        one.text.Assign("1.0f");
+        // Made once, like the constants they are.
+        static const LiteralNode zero = FloatLiteral("0.0f");
+        static const LiteralNode one = FloatLiteral("1.0f");
         Append("clamp(");
         WriteNode(FirstArgument(call));
         Append(", ");
@@ -211,6 +225,23 @@ void GLSL21Translator::WriteFunctionCall(const FunctionNode* call)
     Translator::WriteFunctionCall(call);
 }
 
+void GLSL21Translator::WriteFunctionPrologue(const FunctionNode* function)
+{
+    if (stage != kStagePixel || !pixelInputs || !(function->flags & kNodeFlagWritesInputs) ||
+        !IsNamed(function->name, "main"))
+        return;
+    copiesInputs = 1;
+    for (int32_t i = 0; i < pixelInputs->count; ++i) {
+        const VertexOutput& input = pixelInputs->data[i];
+        WriteIndentation();
+        AppendFormat("%s %s%s = ", GetTypeName(input.type), kInputCopyPrefix, input.name.text);
+        AppendTemplate(*currentSection, nameTemplates[kNamePixelInput], input.name.text);
+        Append(";\n");
+    }
+    if (pixelInputs->count > 0)
+        Append("\n");
+}
+
 void GLSL21Translator::WriteOperatorExpression(const OperatorNode* node)
 {
     if (node->op == kOpModulo || node->op == kOpModuloAssign) {
@@ -219,6 +250,15 @@ void GLSL21Translator::WriteOperatorExpression(const OperatorNode* node)
     }
     if (node->op == kOpMemberSelect && WriteInterfaceMember(node))
         return;
+    const Type* index = node->op == kOpIndex ? GetNodeType(node->right) : nullptr;
+    if (index && index->baseKind != kBaseInt) {
+        // An array takes an index of any type; GL indexes with integers only.
+        WriteNode(node->left);
+        Append("[int(");
+        WriteNode(node->right);
+        Append(")]");
+        return;
+    }
     Translator::WriteOperatorExpression(node);
 }
 
@@ -287,10 +327,10 @@ void GLSL21Translator::WriteFacing()
     Append("(gl_FrontFacing ? 1.0f : -1.0f)");
 }
 
-void GLSL21Translator::WriteInstanceId(const Node* at)
+void GLSL21Translator::WriteInstanceId()
 {
     // GLSL 1.20 has no gl_InstanceID; writing it would only move the error to the driver.
-    ReportError(at, "'input.instance_id' is not supported.");
+    ReportError("'input.instance_id' is not supported.");
 }
 
 void GLSL21Translator::RequireExtension(const char* name)
@@ -318,7 +358,7 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
         return true;
     }
     if (isInput && strcmp(memberName, "instance_id") == 0) {
-        WriteInstanceId(node);
+        WriteInstanceId();
         return true;
     }
     if (isInput && strcmp(memberName, "is_front_facing") == 0) {
@@ -335,6 +375,11 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
         index = positionOutput && IsNamed(positionOutput->name, memberName) ? kNamePositionOutput : kNameVertexOutput;
     else if (stage == kStagePixel && isInput)
         index = kNamePixelInput;
+    if (index == kNamePixelInput && copiesInputs) {
+        Append(kInputCopyPrefix);
+        Append(memberName);
+        return true;
+    }
     else if (stage == kStagePixel && isOutput)
         index = kNamePixelOutput;
     if (index < 0)
@@ -415,7 +460,7 @@ void ESSL20Translator::WriteArrayInitializer(const OperatorNode* assignment)
     // Without array constructors the elements are assigned one by one, which only a
     // function body can do.
     if (!inFunction) {
-        ReportError(assignment, "global array initializer of '%s' is not supported.", name);
+        ReportError("global array initializer of '%s' is not supported.", name);
         return;
     }
     const Node* items = assignment->right;
@@ -433,7 +478,7 @@ void ESSL20Translator::WriteArrayInitializer(const OperatorNode* assignment)
 void ESSL20Translator::WriteFunctionCall(const FunctionNode* call)
 {
     if (call->isBuiltIn && (IsExplicitLodSamplingOp(call->op) || call->op == kBuiltInTranspose)) {
-        ReportError(call, "function '%s' is not supported.", NodeName(call));
+        ReportError("function '%s' is not supported.", NodeName(call));
         return;
     }
     GLSL21Translator::WriteFunctionCall(call);
@@ -456,9 +501,9 @@ void ESSL20Translator::WriteFacing()
     Append("(gl_FrontFacing ? 1.0 : -1.0)");
 }
 
-void ESSL20Translator::WriteInstanceId(const Node* at)
+void ESSL20Translator::WriteInstanceId()
 {
-    ReportError(at, "'input.instance_id' is not supported.");
+    ReportError("'input.instance_id' is not supported.");
 }
 
 // ---- GLSL 1.40 ----------------------------------------------------------------------------
@@ -490,7 +535,7 @@ void GLSL31Translator::WriteFunctionCall(const FunctionNode* call)
     GLSL21Translator::WriteFunctionCall(call);
 }
 
-void GLSL31Translator::WriteInstanceId(const Node*)
+void GLSL31Translator::WriteInstanceId()
 {
     Append("gl_InstanceID");
 }

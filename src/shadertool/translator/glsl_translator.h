@@ -50,6 +50,12 @@ public:
     // else the one named like positionInput; null when there is none. Vertex stage only.
     const VertexOutput* positionOutput;
 
+    // Pixel stage: the inputs (the description's vertex outputs), and whether main writes
+    // them through local copies. GL's varyings are read-only, so a main that changes one
+    // starts by copying every input into a local "_input_<name>", and uses the copies.
+    const Array<VertexOutput>* pixelInputs;
+    uint8_t copiesInputs;
+
     explicit GLSL21Translator(Log& log);
     ~GLSL21Translator() override;
 
@@ -60,6 +66,7 @@ public:
     void SetShaderDescription(const ShaderDescription& description) override;
     void WriteArrayInitializer(const OperatorNode* assignment) override;
     void WriteFunctionCall(const FunctionNode* call) override;
+    void WriteFunctionPrologue(const FunctionNode* function) override;
     void WriteOperatorExpression(const OperatorNode* node) override;
     void WriteInterfaceStructures(const ShaderDescription& description) override;
     // GL takes only bool conditions: an int one is compared through bool().
@@ -68,7 +75,7 @@ public:
     // 'input.face_direction': 1 for a front face, -1 for a back face.
     virtual void WriteFacing();
     // 'input.instance_id'; GLSL 1.20 has none and refuses it.
-    virtual void WriteInstanceId(const Node* at);
+    virtual void WriteInstanceId();
 
 protected:
     // The extension is required by the text; a second request adds nothing.
@@ -91,7 +98,7 @@ public:
     void WriteFunctionCall(const FunctionNode* call) override;
     void WriteLiteral(const LiteralNode* literal) override;
     void WriteFacing() override;
-    void WriteInstanceId(const Node* at) override;
+    void WriteInstanceId() override;
 };
 
 class GLSL31Translator : public GLSL21Translator {
@@ -100,7 +107,7 @@ public:
 
     void WriteFunctionName(const FunctionNode* call) override;
     void WriteFunctionCall(const FunctionNode* call) override;
-    void WriteInstanceId(const Node* at) override;
+    void WriteInstanceId() override;
 };
 
 class ESSL30Translator : public GLSL31Translator {

@@ -350,7 +350,7 @@ void HLSL9Translator::WriteOperatorExpression(const OperatorNode* node)
                 return;
             }
             if (strcmp(member, "instance_id") == 0) {
-                WriteInstanceIdExpression(node);
+                WriteInstanceIdExpression();
                 if (!instanceIdDeclaration)
                     WriteInstanceId();
                 return;
@@ -393,23 +393,21 @@ void HLSL9Translator::WriteOutputStructure(const ShaderDescription& description,
     for (int i = 0; i < description.vertex_output.count; ++i) {
         const VertexOutput& output = description.vertex_output.data[i];
         const char* type = GetTypeName(output.type);
-        String semantic;
+        header.AppendFormat("\t%s %s : ", type, output.name.text ? output.name.text : "");
         switch (output.semantic) {
         case kOutputColor:
-            semantic.Format("COLOR%i", output.semanticIndex);
+            header.AppendFormat("COLOR%i", output.semanticIndex);
             break;
         case kOutputPosition:
-            semantic.Assign(positionSemantic);
+            header.Append(positionSemantic);
             break;
         case kOutputTextureCoordinate:
-            semantic.Format("TEXCOORD%i", output.semanticIndex);
+            header.AppendFormat("TEXCOORD%i", output.semanticIndex);
             break;
         default:
-            semantic.Assign("");
             break;
         }
-        header.AppendFormat("\t%s %s : %s;\n", type, output.name.text ? output.name.text : "",
-                            semantic.text ? semantic.text : "");
+        header.Append(";\n");
     }
     if (withFacing && facingDeclaration)
         header.AppendFormat("\t%s;\n", facingDeclaration);
@@ -482,9 +480,9 @@ void HLSL9Translator::WriteFaceDirection()
     Append("input._facing");
 }
 
-void HLSL9Translator::WriteInstanceIdExpression(const Node* at)
+void HLSL9Translator::WriteInstanceIdExpression()
 {
-    ReportError(at, "'input.instance_id' is not supported.");
+    ReportError("'input.instance_id' is not supported.");
 }
 
 void HLSL9Translator::WriteIsFrontFacing()
@@ -517,7 +515,7 @@ void HLSL11Translator::WriteOperatorExpression(const OperatorNode* node)
 {
     HLSL9Translator::WriteOperatorExpression(node);
     if (node && (shaderLevelMask & kShaderLevelLow) && IsBitwiseOperator(node->op))
-        ReportError(node, "bit-wise operations are not supported in level 'HLSL11_LOW'.");
+        ReportError("bit-wise operations are not supported in level 'HLSL11_LOW'.");
 }
 
 void HLSL11Translator::WriteFacing()
@@ -536,12 +534,12 @@ void HLSL11Translator::WriteInstanceId()
 // start a register, and a float4 never fits into the unused tail of a float2x2's or
 // float3x3's last column. packoffset would pin them explicitly, but Wine's compiler refuses
 // it, so the order and the types alone carry the layout (the tests read the offsets back).
-// The buffer is bound to slot 0, where the renderer sets it.
+// The stage's only buffer is given slot 0, where the renderer sets it, without asking.
 void HLSL11Translator::WriteConstantsBlock(const Array<ShaderConstant>& constants)
 {
     if (constants.count == 0)
         return;
-    header.AppendFormat("\n%s Constants%s\n{\n", constantBlockKeyword, target == kTargetHLSL11 ? " : register(b0)" : "");
+    header.AppendFormat("\n%s Constants\n{\n", constantBlockKeyword);
     for (int i = 0; i < constants.count; ++i) {
         const ShaderConstant& constant = constants.data[i];
         const char* typeName = GetTypeName(constant.type);
@@ -559,7 +557,7 @@ void HLSL11Translator::WriteFaceDirection()
     Append("(input._facing ? 1.0f : -1.0f)");
 }
 
-void HLSL11Translator::WriteInstanceIdExpression(const Node*)
+void HLSL11Translator::WriteInstanceIdExpression()
 {
     Append("input._instance_id");
 }

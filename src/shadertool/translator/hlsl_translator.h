@@ -66,8 +66,8 @@ public:
     virtual void WriteConstantsBlock(const Array<ShaderConstant>& constants);
     // input.face_direction: 1.0 for a front face, -1.0 for a back face.
     virtual void WriteFaceDirection();
-    // input.instance_id; at is the node that reads it (HLSL9 refuses it there).
-    virtual void WriteInstanceIdExpression(const Node* at);
+    // input.instance_id (HLSL9 refuses it).
+    virtual void WriteInstanceIdExpression();
     // input.is_front_facing as a bool.
     virtual void WriteIsFrontFacing();
     // The samplers (and textures) of the pixel stage, each on the register of its index.
@@ -99,7 +99,7 @@ public:
     void WriteInstanceId() override;
     void WriteConstantsBlock(const Array<ShaderConstant>& constants) override;
     void WriteFaceDirection() override;
-    void WriteInstanceIdExpression(const Node* at) override;
+    void WriteInstanceIdExpression() override;
     void WriteIsFrontFacing() override;
     void WriteTextureDeclarations(const ShaderDescription& description) override;
 

@@ -1,6 +1,7 @@
 #include "shadertool/translator/translator.h"
 
 #include "shadertool/core/builtin_functions.h"
+#include "shadertool/core/own_stack.h"
 #include "shadertool/core/operator_table.h"
 #include "shadertool/description/shader_description.h"
 
@@ -71,29 +72,82 @@ bool StandsApart(const Node* node)
 
 Translator::Translator(Log& log)
     : currentSection(&bodySection), errorLog(log), indentation(0), shaderLevelMask(0), target(0), stage(kStageNone),
-      allowBitwise(0), inFunction(0), succeeded(1), sourceName(nullptr), depth(0), depthExceeded(0)
+      allowBitwise(0), inFunction(0), succeeded(1), depth(0), depthLimit(kCallerStackLevels), needsDeeperStack(0)
 {
 }
 
 Translator::~Translator() = default;
 
 bool Translator::Translate(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
-                           uint32_t shaderStage, const ListNode* root, const char* source)
+                           uint32_t shaderStage, const ListNode* root)
+{
+    // Almost every tree fits the caller's stack; only one that does not pays for measuring
+    // its depth, and what the cut walk reported is taken back before it is written again.
+    const size_t loggedBefore = errorLog.Length();
+    const uint8_t hadText = errorLog.hasText;
+    const uint8_t hadError = errorLog.hasError;
+    const bool translated = TranslateHere(description, targetBit, levelMask, shaderStage, root, kCallerStackLevels);
+    if (!needsDeeperStack)
+        return translated;
+    errorLog.Truncate(loggedBefore);
+    errorLog.hasText = hadText;
+    errorLog.hasError = hadError;
+    return TranslateOnDeepStack(description, targetBit, levelMask, shaderStage, root, MeasureTreeDepth(root));
+}
+
+namespace {
+
+// What the thread of a deep translation is handed, and its answer.
+struct DeepTranslation {
+    Translator* translator;
+    const ShaderDescription* description;
+    uint32_t target;
+    uint32_t levels;
+    uint32_t stage;
+    const ListNode* root;
+    bool result;
+};
+
+} // namespace
+
+void Translator::TranslateOnThread(void* job)
+{
+    DeepTranslation& work = *static_cast<DeepTranslation*>(job);
+    work.result = work.translator->TranslateHere(*work.description, work.target, work.levels, work.stage, work.root,
+                                                 INT32_MAX);
+}
+
+bool Translator::TranslateOnDeepStack(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                                      uint32_t shaderStage, const ListNode* root, int32_t treeDepth)
+{
+    // Some levels more than the tree: the walk writes a few nodes through made-up ones (a
+    // bare declarator through a declaration list), and frames stand below the root.
+    const uint64_t stackBytes = (static_cast<uint64_t>(treeDepth) + 64) * kStackBytesPerLevel + 256 * 1024;
+    DeepTranslation work = {this, &description, targetBit, levelMask, shaderStage, root, false};
+    if (RunOnOwnStack(&Translator::TranslateOnThread, &work, stackBytes))
+        return work.result;
+    Reset();
+    ReportError("not enough memory to translate a source nesting %i levels deep.", static_cast<int>(treeDepth));
+    return false;
+}
+
+bool Translator::TranslateHere(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                               uint32_t shaderStage, const ListNode* root, int32_t levels)
 {
     Reset();
+    depthLimit = levels;
     shaderLevelMask = levelMask;
     target = targetBit;
     stage = shaderStage;
-    sourceName = source;
     SetShaderDescription(description);
 
     if (!root)
-        ReportError(nullptr, "there is no syntax tree to translate.");
+        ReportError("there is no syntax tree to translate.");
     else if (root->op == kOpStatementList)
         WriteStatementList(root, true);
     else if (root->op == kOpDeclarationList)
         WriteVariableDeclaration(root);
-    if (!succeeded)
+    if (needsDeeperStack || !succeeded)
         return false;
 
     WriteInterfaceStructures(description);
@@ -102,7 +156,7 @@ bool Translator::Translate(const ShaderDescription& description, uint32_t target
         return false;
 
     if (!JoinSections()) {
-        ReportError(nullptr, "the translated text does not fit in memory.");
+        ReportError("the translated text does not fit in memory.");
         return false;
     }
     return true;
@@ -112,19 +166,29 @@ bool Translator::JoinSections()
 {
     // The sections are joined straight into one block of the final size: building the
     // text in a growing buffer and copying it into body allocated and copied it twice.
+    // The block of the last translation is used again when the text fits.
     const TextSection* const parts[] = {&header, &globals, &prototypes, &bodySection};
     size_t total = 0;
     for (const TextSection* part : parts) {
         if (part->overflowed) {
             body.Assign("");
+            bodyLength = 0;
             return false;
         }
         total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
     }
-    char* block = static_cast<char*>(malloc(total + 1));
+    const bool reusable = body.text && body.text == bodyBlock && total < bodyCapacity;
+    char* block = reusable ? body.text : static_cast<char*>(malloc(total + 1));
     if (!block) {
         body.Assign("");
+        bodyLength = 0;
         return false;
+    }
+    if (!reusable) {
+        free(body.text);
+        body.text = block;
+        bodyBlock = block;
+        bodyCapacity = total + 1;
     }
     char* end = block;
     for (const TextSection* part : parts) {
@@ -136,8 +200,7 @@ bool Translator::JoinSections()
             *end++ = '\n';
     }
     *end = '\0';
-    free(body.text);
-    body.text = block;
+    bodyLength = total;
     return true;
 }
 
@@ -147,16 +210,19 @@ void Translator::Reset()
     globals.Clear();
     prototypes.Clear();
     bodySection.Clear();
-    body.Assign(nullptr);
+    if (body.text && body.text == bodyBlock)
+        body.text[0] = '\0';
+    else
+        body.Assign(nullptr);
+    bodyLength = 0;
     indentation = 0;
     target = 0;
     stage = kStageNone;
     inFunction = 0;
     currentSection = &bodySection;
     succeeded = 1;
-    sourceName = nullptr;
     depth = 0;
-    depthExceeded = 0;
+    needsDeeperStack = 0;
     // Emptied, not freed: the next translation fills them again.
     writtenFunctions.count = 0;
     declaredSymbols.count = 0;
@@ -312,18 +378,23 @@ void Translator::WriteFunctionDefinition(const FunctionNode* function)
     Append("\n");
 
     inFunction = 1;
-    if (body->isBlock) {
-        WriteStatementList(body, true);
-    } else {
-        WriteIndentation();
-        Append("{\n");
-        ++indentation;
-        WriteStatementList(body, false);
-        --indentation;
-        WriteIndentation();
-        Append("}");
-    }
+    WriteFunctionBody(function, body);
     inFunction = 0;
+}
+
+void Translator::WriteFunctionPrologue(const FunctionNode*) {}
+
+void Translator::WriteFunctionBody(const FunctionNode* function, const ListNode* body)
+{
+    // The braces are the function's whether or not the tree marks the body as a block.
+    WriteIndentation();
+    Append("{\n");
+    ++indentation;
+    WriteFunctionPrologue(function);
+    WriteStatementList(body, false);
+    --indentation;
+    WriteIndentation();
+    Append("}");
 }
 
 void Translator::WriteIterationStatement(const LoopNode* loop)
@@ -410,7 +481,7 @@ void Translator::WriteOperatorExpression(const OperatorNode* node)
         break;
     }
     if (!allowBitwise && IsBitwiseOperator(node->op))
-        ReportError(node, "bit-wise operations are not supported.");
+        ReportError("bit-wise operations are not supported.");
 }
 
 void Translator::WriteIfStatement(const IfNode* node)
@@ -522,10 +593,8 @@ void Translator::WriteNode(const Node* node)
 {
     if (!node)
         return;
-    if (depth >= kMaxWriteDepth) {
-        if (!depthExceeded)
-            ReportError(node, "nesting is deeper than %i levels.", kMaxWriteDepth);
-        depthExceeded = 1;
+    if (depth >= depthLimit || needsDeeperStack) {
+        needsDeeperStack = 1;
         return;
     }
     ++depth;
@@ -716,11 +785,6 @@ void Translator::WriteQualifiedTypeName(const Type& type)
     Append(GetTypeName(type));
 }
 
-void Translator::Append(const char* text)
-{
-    currentSection->Append(text);
-}
-
 void Translator::AppendFormat(const char* format, ...)
 {
     va_list args;
@@ -737,120 +801,14 @@ void Translator::WriteIndentation()
         currentSection->Append(kTabs + (left >= tabCount ? 0 : tabCount - left));
 }
 
-void Translator::ReportError(const Node* at, const char* format, ...)
+void Translator::ReportError(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
     String message = FormatArguments(format, args);
     va_end(args);
-    errorLog.AppendSourceError(sourceName ? sourceName : "", at ? at->line : 0, at ? at->column : 0, message.text);
+    errorLog.AppendError(message.text);
     succeeded = 0;
-}
-
-TextSection::~TextSection()
-{
-    free(text);
-}
-
-bool TextSection::Reserve(int64_t extra)
-{
-    int64_t needed = static_cast<int64_t>(length) + extra + 1;
-    if (needed > INT32_MAX)
-        return false;
-    if (needed <= capacity)
-        return true;
-    int64_t grown = capacity < 256 ? 256 : 2 * static_cast<int64_t>(capacity);
-    if (grown < needed)
-        grown = needed;
-    if (grown > INT32_MAX)
-        grown = INT32_MAX;
-    char* block = static_cast<char*>(realloc(text, static_cast<size_t>(grown)));
-    if (!block)
-        return false;
-    text = block;
-    capacity = static_cast<int32_t>(grown);
-    return true;
-}
-
-void TextSection::Append(const char* source)
-{
-    if (!source)
-        return;
-    const size_t count = strlen(source);
-    if (count <= static_cast<size_t>(INT32_MAX))
-        Append(source, static_cast<int32_t>(count));
-    else
-        overflowed = 1;
-}
-
-void TextSection::Append(const char* source, int32_t count)
-{
-    if (!source || count < 0)
-        return;
-    if (!Reserve(count)) {
-        overflowed = 1;
-        return;
-    }
-    memcpy(text + length, source, static_cast<size_t>(count));
-    length += count;
-    text[length] = '\0';
-}
-
-void TextSection::Prepend(const char* source)
-{
-    if (!source)
-        return;
-    size_t count = strlen(source);
-    if (count == 0)
-        return;
-    if (!Reserve(static_cast<int64_t>(count))) {
-        overflowed = 1;
-        return;
-    }
-    memmove(text + count, text, static_cast<size_t>(length) + 1);
-    memcpy(text, source, count);
-    length += static_cast<int32_t>(count);
-}
-
-void TextSection::AppendFormat(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    AppendFormatArguments(format, args);
-    va_end(args);
-}
-
-void TextSection::AppendFormatArguments(const char* format, va_list args)
-{
-    if (!format)
-        return;
-    if (!Reserve(0)) {
-        overflowed = 1;
-        return;
-    }
-    va_list again;
-    va_copy(again, args);
-    int count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, args);
-    if (count >= 0 && count >= capacity - length) {
-        if (Reserve(count))
-            count = vsnprintf(text + length, static_cast<size_t>(capacity - length), format, again);
-        else
-            count = -1;
-    }
-    va_end(again);
-    if (count >= 0 && count < capacity - length)
-        length += count;
-    else
-        overflowed = 1;
-    text[length] = '\0';
-}
-
-void TextSection::Clear()
-{
-    length = 0;
-    overflowed = 0;
-    if (text)
-        text[0] = '\0';
 }
 
 bool IsBitwiseOperator(uint32_t op)

@@ -6,6 +6,7 @@
 #include "shadertool/core/log.h"
 #include "shadertool/core/node.h"
 #include "shadertool/core/shader_type.h"
+#include "shadertool/translator/text_section.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -17,42 +18,14 @@ class ShaderDescription;
 // The stage value of a translator that is not translating.
 const uint32_t kStageNone = 3;
 
-// Deepest nesting of nodes the walk follows. The semantic checks refuse deeper sources
-// before this; the walk has its own limit so that a tree built some other way still
-// cannot overflow a game thread's stack (a level costs well under a kilobyte of stack).
-const int32_t kMaxWriteDepth = 256;
-
-// One section of the text being written. The walk makes thousands of small appends, so
-// the block grows geometrically instead of by exactly the text added; text is null or
-// zero-terminated, and clearing keeps the block for the next translation.
-struct TextSection {
-    char* text = nullptr;
-    int32_t length = 0;
-    int32_t capacity = 0;
-    // Set when text could not be added (no memory, or past the int32 range), so that a cut
-    // text is never handed out as a translation; Clear resets it.
-    uint8_t overflowed = 0;
-
-    TextSection() = default;
-    ~TextSection();
-    TextSection(const TextSection&) = delete;
-    TextSection& operator=(const TextSection&) = delete;
-
-    void Append(const char* source);
-    // The first count characters of source (which has at least that many).
-    void Append(const char* source, int32_t count);
-    void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
-    void AppendFormatArguments(const char* format, va_list args);
-    // Puts source in front of the text (a file header written after the declarations).
-    void Prepend(const char* source);
-    bool IsEmpty() const { return length == 0; }
-    void Clear();
-
-private:
-    // Room for that many more characters and the terminator; false when the text would
-    // pass the int32 range or the memory is not there.
-    bool Reserve(int64_t extra);
-};
+// The walk is recursive, one level of nodes costing a few hundred bytes of stack, and
+// shaders are translated on game threads with small stacks. A tree nesting deeper than
+// kCallerStackLevels is written again on a thread of its own whose stack is reserved for
+// the tree's depth, kStackBytesPerLevel a level: the parser builds trees of any depth (a sum
+// of many terms nests one level a term), and every one of them must translate or fail
+// cleanly, never overflow.
+const int32_t kCallerStackLevels = 200;
+const uint32_t kStackBytesPerLevel = 2048;
 
 // Base of the source-to-source translators. One walk over a checked tree writes one stage
 // of a shader in the target language. The text is built in four sections (header, global
@@ -78,15 +51,19 @@ public:
     TextSection prototypes;
     TextSection globals;
     String body;                          // after success, the whole text; empty otherwise
+    size_t bodyLength = 0;                // its length
+    // The block body was last given and its size, kept for the next translation's text.
+    char* bodyBlock = nullptr;
+    size_t bodyCapacity = 0;
     uint8_t succeeded;                    // 1 after a reset; any error clears it
 
     // The functions: the body section while the walk writes it.
     TextSection bodySection;
-    // Where errors point: the source's path, borrowed for the duration of Translate.
-    const char* sourceName;
-    // Nesting of the node being written, checked against kMaxWriteDepth.
+    // Nesting of the node being written, and the deepest the walk may go on this stack.
     int32_t depth;
-    uint8_t depthExceeded;
+    int32_t depthLimit;
+    // The walk passed depthLimit and was cut short: it is written again on a deeper stack.
+    uint8_t needsDeeperStack;
     // Functions already written: a prototype and its definition share one node, which
     // may stand in the unit's list twice.
     Array<const Node*> writtenFunctions;
@@ -106,10 +83,9 @@ public:
     Translator& operator=(const Translator&) = delete;
 
     // Writes one stage of the tree under root (the List at the top of the checked tree).
-    // sourceName names the source in error reports. True when no error was reported; the
-    // text is then GetText().
+    // True when no error was reported; the text is then GetText().
     bool Translate(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
-                   uint32_t shaderStage, const ListNode* root, const char* sourceName = nullptr);
+                   uint32_t shaderStage, const ListNode* root);
 
     // The output of the last successful Translate (the body section); "" when empty.
     const char* GetText() const { return body.text ? body.text : ""; }
@@ -142,6 +118,10 @@ public:
     // A function with its body. A function without a body (a prototype) writes nothing:
     // the prototype section declares every defined function already.
     virtual void WriteFunctionDefinition(const FunctionNode* function);
+
+    // Statements a function's body starts with before its own, written inside its braces
+    // at the body's indentation; the base writes none.
+    virtual void WriteFunctionPrologue(const FunctionNode* function);
 
     // do, for and while loops.
     virtual void WriteIterationStatement(const LoopNode* loop);
@@ -199,14 +179,25 @@ public:
     // Writes "const " and the type name for a const type, else the type name.
     void WriteQualifiedTypeName(const Type& type);
 
+    // Writes a function's body (a List) in braces, after its prologue.
+    void WriteFunctionBody(const FunctionNode* function, const ListNode* body);
+
     // Output helpers; they append to the current section.
-    void Append(const char* text);
+    void Append(const char* text) { currentSection->Append(text); }
     void AppendFormat(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
     void WriteIndentation();
 
-    // "%s(%i:%i) error: %s" with the source name and the node's position (0:0 for a null
-    // node) into the error log; clears succeeded.
-    void ReportError(const Node* at, const char* format, ...) __attribute__((format(gnu_printf, 3, 4)));
+    // "Error: %s\n" into the error log; clears succeeded.
+    void ReportError(const char* format, ...) __attribute__((format(gnu_printf, 2, 3)));
+
+private:
+    // Translate's work on the stack it runs on; the walk stops at depthLimit.
+    bool TranslateHere(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                       uint32_t shaderStage, const ListNode* root, int32_t levels);
+    // Translate's work again on a thread whose stack holds a tree of that many levels.
+    bool TranslateOnDeepStack(const ShaderDescription& description, uint32_t targetBit, uint32_t levelMask,
+                              uint32_t shaderStage, const ListNode* root, int32_t treeDepth);
+    static void TranslateOnThread(void* job);
 };
 
 // The callee's name of a call or function node ("" when it has none).

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 using namespace ShaderTool;
 
@@ -91,6 +92,28 @@ TEST(ShaderLog, MovingIntoTheReportEmptiesTheErrorLog) {
     EXPECT_EQ(clean.hasError, 0);
 }
 
+TEST(ShaderLog, GrowsLineByLineAndFollowsATextReplacedOrCutFromOutside) {
+    Log log;
+    std::string expected;
+    for (int i = 0; i < 300; ++i) {
+        log.AppendFormat("Translating for target '%s'...\n", i % 2 ? "GLSL21" : "HLSL11");
+        expected += i % 2 ? "Translating for target 'GLSL21'...\n" : "Translating for target 'HLSL11'...\n";
+    }
+    log.AppendError(std::string(1000, 'x').c_str());  // past the stack buffer of a formatted line
+    expected += "Error: " + std::string(1000, 'x') + "\n";
+    EXPECT_EQ(std::string(log.text.text), expected);
+    EXPECT_EQ(log.Length(), expected.size());
+    log.Truncate(35);
+    log.Append("more\n");
+    EXPECT_EQ(std::string(log.text.text), expected.substr(0, 35) + "more\n");
+    log.text.Assign("replaced\n");
+    log.AppendFormat("%i lines", 2);
+    EXPECT_STREQ(log.text.text, "replaced\n2 lines");
+    log.Truncate(0);
+    EXPECT_EQ(log.text.text, nullptr);
+    EXPECT_EQ(log.hasError, 1) << "cutting the text leaves the flags to the caller";
+}
+
 TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly) {
     EXPECT_STREQ(GetTargetName(kTargetHLSL9), "HLSL9");
     EXPECT_STREQ(GetTargetName(kTargetCG), "CG");
@@ -131,4 +154,17 @@ TEST(ShaderContext, NodesOfAParseShareBlocksThatTheNextParseReuses) {
     ListNode* again = CreateListNode(parse, kOpStatementList);
     EXPECT_EQ(again->children.count, 0);
     EXPECT_EQ(again->isBlock, 0);
+    // Children and texts kept in the store: a list outgrowing its pieces keeps its order, a
+    // copy lives on the heap, and an int literal converted in place gets its float text.
+    for (int i = 0; i < 100; ++i)
+        AppendToList(again, CreateLiteralNode(parse, kBaseInt, std::to_string(i).c_str(), SourcePosition{i, 1}));
+    NodeChildren copy = again->children;
+    parse.DestroyNodes();
+    ASSERT_EQ(copy.count, 100);
+    EXPECT_EQ(copy.store, nullptr);
+    LiteralNode* three = CreateLiteralNode(parse, kBaseInt, "3", SourcePosition{1, 1});
+    EXPECT_EQ(ConvertToFloat(parse, three, Type(kBaseFloat, 1)), three);
+    EXPECT_STREQ(three->text.text, "3.000000f");
+    EXPECT_STREQ(CreateLiteralNode(parse, kBaseFloat, "0.5", SourcePosition{1, 1})->text.text, "0.5f");
+    parse.DestroyNodes();
 }

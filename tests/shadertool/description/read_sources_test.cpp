@@ -57,7 +57,7 @@ TEST_F(ShaderXMLTest, BrokenSourcesAreRefusedWithTheirMessages) {
         {"no code", Sources(R"(<node type="pixel"/>)"), {"shader source 1 does not define source code."}},
         {"all checks",
          Sources(R"(<node type="pixel"><![CDATA[x]]></node><node type="pixel" target="HLSL11,,GLSL21" file="missing.fx"/>)"),
-         {"shader source 2 has invalid target(s)."}},
+         {"shader source 2 has invalid target(s).", "failed to open or read shader source file 'res://missing.fx'."}},
         {"missing source file", Sources(R"(<node type="pixel" file="missing.fx"/>)"),
          {"failed to open or read shader source file 'res://missing.fx'."}},
         {"specific then all",

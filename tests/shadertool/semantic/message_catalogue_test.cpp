@@ -125,10 +125,6 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
              Close();
              FinishTranslationUnit(context); },
          "a.fx(0:0) error: vertex shader output 'uv' is not set.\n"},
-        {"float array index", kStageVertex, [&] {
-             Var(Spec(kTokenFloat, 0, 2), "a");
-             Index(Ref("a"), MakeLiteral(context, kBaseFloat, "1.0", At(2, 5))); },
-         "a.fx(2:5) error: array index must be an integer expression.\n"},
         {"written index past the end", kStageVertex, [&] {
              Var(Spec(kTokenFloat, 0, 2), "a");
              Index(Ref("a"), MakeLiteral(context, kBaseInt, "2", At(2, 5))); },
@@ -145,21 +141,6 @@ TEST_F(SemanticTest, EveryMessageIsReportedWithItsPosition) {
              Open(Header(kVoid, "main")); Close();
              FinishTranslationUnit(context); },
          "a.fx(2:9) error: recursive call of function 'h' is not allowed.\n"},
-        {"nesting too deep", kStagePixel, [&] {
-             Open(Header(kVoid, "main"));
-             Node* expression = Float("1.0");
-             for (int level = 0; level < kMaxNestingDepth; ++level)
-                 expression = Op(kOpParentheses, expression, nullptr, 2, level + 1);
-             ListNode* body = CreateListNode(context, kOpStatementList);
-             AppendToList(body, expression);
-             AppendToList(context.currentFunction, body);
-             ListNode* unit = CreateListNode(context, kOpStatementList);
-             AppendToList(unit, context.currentFunction);
-             Close();
-             SetRoot(context, unit);
-             FinishTranslationUnit(context); },
-         "a.fx(2:3) error: nesting is deeper than " +
-             std::to_string(kMaxNestingDepth) + " levels.\n"},
     };
     for (const Case& c : cases) {
         Begin(c.stage);

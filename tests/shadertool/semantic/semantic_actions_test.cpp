@@ -94,7 +94,7 @@ TEST_F(SemanticTest, SwizzlesAndStructureMembers) {
 }
 
 TEST_F(SemanticTest, OnlyWritableTargetsAreAssigned) {
-    Open(Header(Spec(kTokenVoid), "main"));
+    const FunctionNode* vertexMain = Open(Header(Spec(kTokenVoid), "main"));
     Op(kOpAssign, Member(Ref("output"), "position"), Ref("tint"));
     Op(kOpAssign, Ref("output"), Ref("output"), 2, 8);
     Op(kOpPostIncrement, Ref("tint"), nullptr, 3, 5);
@@ -110,13 +110,19 @@ TEST_F(SemanticTest, OnlyWritableTargetsAreAssigned) {
     ASSERT_EQ(context.unsetOutputs.count, 1);
     EXPECT_EQ(std::string(context.unsetOutputs.data[0].text), "uv");
 
-    // What the vertex stage wrote is read-only in the pixel stage.
+    EXPECT_EQ(vertexMain->flags & kNodeFlagWritesInputs, 0u) << "no input member was written";
+
+    // What the vertex stage wrote the pixel stage may change; the facing members stay fixed.
     Begin(kStagePixel);
     Open(Header(Spec(kTokenVoid), "main"));
     Op(kOpAssign, Member(Ref("output"), "color"), Member(Ref("input"), "position"));
+    EXPECT_EQ(context.currentFunction->flags & kNodeFlagWritesInputs, 0u) << "reading is not writing";
     Op(kOpAssign, Member(Member(Ref("input"), "uv"), "x"), Float("0.0"), 2, 12);
+    Op(kOpMultiplyAssign, Member(Ref("input"), "position"), Float("2.0"), 3, 20);
+    Op(kOpAssign, Member(Ref("input"), "face_direction"), Float("1.0"), 4, 7);
+    EXPECT_EQ(context.currentFunction->flags & kNodeFlagWritesInputs, kNodeFlagWritesInputs);
     Close();
-    EXPECT_EQ(Errors(), "a.fx(2:12) error: expression must be a modifiable l-value.\n");
+    EXPECT_EQ(Errors(), "a.fx(4:7) error: expression must be a modifiable l-value.\n");
 }
 
 TEST_F(SemanticTest, ConditionsAreScalarAndAnIntIsComparedWithZero) {
@@ -144,6 +150,9 @@ TEST_F(SemanticTest, IndexingArraysVectorsAndMatrices) {
     EXPECT_EQ(element->type.vectorSize, 3);
     Var(Spec(kTokenFloat4x4), "m");
     EXPECT_EQ(Index(Ref("m"), Int("3"))->type.vectorSize, 4);
+    // An array takes an index of any type.
+    EXPECT_EQ(Index(Ref("a"), Float("1.0"))->type.vectorSize, 3);
+    EXPECT_EQ(Index(Ref("a"), MakeLiteral(context, kBaseBool, "true", At(1, 1)))->type.vectorSize, 3);
     EXPECT_EQ(Errors(), "");
     Index(Ref("tint"), Float("1.0"), 2, 5);
     Index(Ref("tint"), MakeLiteral(context, kBaseInt, "4", At(3, 7)));
@@ -223,17 +232,38 @@ TEST_F(SemanticUnitTest, ShadersOfBothStagesAreAcceptedAndEachRunStartsClean) {
     EXPECT_EQ(UnitErrors(), "lib.fxh(1:13) error: return value type does not match the function type.\n");
 }
 
-TEST_F(SemanticUnitTest, DeepNestingIsRefusedBeforeAnyTranslatorWalksIt) {
-    std::string deep = "void main() { output.color = float4(" + std::string(kMaxNestingDepth, '(') + "1.0" +
-                       std::string(kMaxNestingDepth, ')') + "); }\n";
+TEST_F(SemanticUnitTest, EachUnitSeesTheInterfaceOfItsOwnDescription) {
+    // Units set their structures up anew, whatever the one before left.
+    const char* flat = "void main() { float2 t = input.uv; output.color = float4(t, 0.0, 1.0); }\n";
+    const char* deep = "void main() { float3 t = input.uv; output.color = float4(t, 1.0); }\n";
+    EXPECT_TRUE(Check(flat, kStagePixel)) << UnitErrors();
+    description.vertex_output.data[1].type = Type(kBaseFloat, 3);
+    EXPECT_FALSE(Check(flat, kStagePixel));
+    EXPECT_TRUE(Check(deep, kStagePixel)) << UnitErrors();
+    description.vertex_output.count = 1;
     EXPECT_FALSE(Check(deep, kStagePixel));
-    EXPECT_NE(UnitErrors().find("error: nesting is deeper than"), std::string::npos) << UnitErrors();
+    EXPECT_EQ(UnitErrors().rfind("unit.fx(1:31) error: 'input' has no member 'uv'.\n", 0), 0u) << UnitErrors();
+    // A vertex unit between pixel ones leaves no texture behind.
+    description.pixel_textures.Add(PixelTexture());
+    description.pixel_textures.data[0].name.Assign("sky");
+    description.pixel_textures.data[0].type = Type::MakeTexture(kTexture2D);
+    EXPECT_TRUE(Check("void main() { output.color = sampleTexture(texture.sky, float2(0.5, 0.5)); }\n", kStagePixel))
+        << UnitErrors();
+    EXPECT_TRUE(Check("void main() { output.position = input.p; }\n", kStageVertex)) << UnitErrors();
+    EXPECT_EQ(translator.parse.FindStructure("_Texture")->entries.count, 0);
+    EXPECT_EQ(translator.parse.FindStructure("_Input")->entries.count, 2) << "p and instance_id";
+}
 
+TEST_F(SemanticUnitTest, NestingIsLimitedOnlyByTheParsersStacks) {
+    std::string deep = "void main() { output.color = float4(" + std::string(3000, '(') + "1.0" +
+                       std::string(3000, ')') + "); }\n";
+    EXPECT_TRUE(Check(deep, kStagePixel)) << UnitErrors();
     std::string blocks;
-    for (int level = 0; level < kMaxNestingDepth; ++level)
+    for (int level = 0; level < 1000; ++level)
         blocks = "{ " + blocks + " }";
-    EXPECT_FALSE(Check("void main() { output.color = float4(1.0); " + blocks + " }\n", kStagePixel));
-    EXPECT_NE(UnitErrors().find("error: nesting is deeper than"), std::string::npos) << UnitErrors();
+    EXPECT_TRUE(Check("void main() { output.color = float4(1.0); " + blocks + " }\n", kStagePixel)) << UnitErrors();
+    // The unit, main, its body and the thousand blocks.
+    EXPECT_EQ(MeasureTreeDepth(translator.parse.root), 1003);
 }
 
 } // namespace semantic_test

@@ -15,16 +15,7 @@ namespace semantic_test {
 
 using namespace ShaderTool;
 
-inline Token Tok(const char* text, int line = 1, int column = 1) {
-    Token token;
-    token.Clear();
-    strncpy(token.text, text, kMaxTokenCharacters);
-    token.text[kMaxTokenCharacters] = '\0';
-    token.length = static_cast<int32_t>(strlen(token.text));
-    token.line = line;
-    token.column = column;
-    return token;
-}
+inline SourceName Tok(const char* text, int line = 1, int column = 1) { return SourceName{text, column, line}; }
 
 inline SourcePosition At(int line, int column) { return SourcePosition{column, line}; }
 

@@ -57,8 +57,7 @@ protected:
         source.stage = stage;
         EXPECT_TRUE(CheckTranslationUnit(g_shaderContext.parse, description, source)) << Text(ErrorLog().text);
         std::unique_ptr<Translator> translator = MakeGL(target, ErrorLog());
-        bool ok = translator->Translate(description, target, kShaderLevelDefault, stage, g_shaderContext.parse.root,
-                                        "shader.fx");
+        bool ok = translator->Translate(description, target, kShaderLevelDefault, stage, g_shaderContext.parse.root);
         EXPECT_EQ(ok, expectSuccess) << GetTargetName(target) << "\n" << Text(ErrorLog().text);
         if (ok && name) {
             EXPECT_TRUE(shadertool_test::WriteCompilerOutput(std::string("glsl_") + name, target, stage,
@@ -135,7 +134,7 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfExplicitLevelSamplingWhereTheTargetHas
     EXPECT_EQ(glsl31.find("#extension"), std::string::npos);
     EXPECT_NE(glsl31.find("textureLod(_tex_diffuse, _vary_uv, 2.0f)"), std::string::npos) << glsl31;
     EXPECT_EQ(Translate(kTargetESSL20, kStagePixel, pixel, "lod", false),
-              "shader.fx(3:20) error: function 'sampleTextureLod' is not supported.\n");
+              "Error: function 'sampleTextureLod' is not supported.\n");
 }
 
 TEST_F(GLTranslatorTest, CompilerOutputsOfInstanceIdsOnlyWhereGLHasThem) {
@@ -145,7 +144,7 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfInstanceIdsOnlyWhereGLHasThem) {
     EXPECT_NE(Translate(kTargetESSL30, kStageVertex, vertex, "instance").find("float(gl_InstanceID)"), std::string::npos);
     for (uint32_t target : {kTargetGLSL21, kTargetESSL20})
         EXPECT_EQ(Translate(target, kStageVertex, vertex, "instance", false),
-                  "shader.fx(3:51) error: 'input.instance_id' is not supported.\n");
+                  "Error: 'input.instance_id' is not supported.\n");
 }
 
 TEST_F(GLTranslatorTest, CompilerOutputsOfBitwiseOperatorsAndTransposeOnlyWhereGLHasThem) {
@@ -154,13 +153,13 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfBitwiseOperatorsAndTransposeOnlyWhereG
         EXPECT_NE(Translate(target, kStagePixel, pixel, "bitwise").find("int m = 6 & 3;"), std::string::npos);
     for (uint32_t target : {kTargetGLSL21, kTargetESSL20})
         EXPECT_EQ(Translate(target, kStagePixel, pixel, "bitwise", false),
-                  "shader.fx(3:15) error: bit-wise operations are not supported.\n");
+                  "Error: bit-wise operations are not supported.\n");
     const char* transposed = "void main()\n{\n    float2x2 t = transpose(float2x2(1.0, 2.0, 3.0, 4.0));\n"
                              "    output.color = float4(t[0], t[1]);\n}\n";
     EXPECT_NE(Translate(kTargetGLSL21, kStagePixel, transposed, "transpose").find("mat2 t = transpose(mat2("),
               std::string::npos);
     EXPECT_EQ(Translate(kTargetESSL20, kStagePixel, transposed, "transpose", false),
-              "shader.fx(3:18) error: function 'transpose' is not supported.\n");
+              "Error: function 'transpose' is not supported.\n");
 }
 
 TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRefusal) {
@@ -171,7 +170,7 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfArrayInitializersAndTheESSL20GlobalRef
               std::string::npos);
     const char* global = "float w[2] = {0.25, 0.75};\nvoid main()\n{\n    output.color = float4(w[0], w[1], 0.0, 1.0);\n}\n";
     EXPECT_EQ(Translate(kTargetESSL20, kStagePixel, global, "global_arrays", false),
-              "shader.fx(1:12) error: global array initializer of 'w' is not supported.\n");
+              "Error: global array initializer of 'w' is not supported.\n");
     Translate(kTargetESSL30, kStagePixel, global, "global_arrays");
 }
 

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "shadertool/core/target.h"
 #include "shadertool/translator/translator.h"
@@ -20,7 +23,7 @@ protected:
     // Translates a unit (not a block) of the given statements.
     std::string Translate(std::initializer_list<Node*> unit, bool expectSuccess = true) {
         bool ok = translator.Translate(description, kTargetHLSL11, kShaderLevelDefault, kStagePixel,
-                                       tree.List(unit, false), "unit.fx");
+                                       tree.List(unit, false));
         EXPECT_EQ(ok, expectSuccess) << Text(log.text);
         return translator.GetText();
     }
@@ -90,12 +93,19 @@ TEST_F(TranslatorBaseTest, APrototypeAndItsDefinitionAreWrittenOnce) {
     EXPECT_EQ(text, "float f(float x);\n\nfloat f(float x)\n{\n\treturn x;\n}\n\nvoid main()\n{\n}\n");
 }
 
-TEST_F(TranslatorBaseTest, ADeepTreeIsRefusedNotFollowedToTheEndOfTheStack) {
+TEST_F(TranslatorBaseTest, ADeepTreeIsWrittenWholeOnAStackOfItsOwnAndItsErrorsReportedOnce) {
     Node* expression = tree.Sym(F(), "x");
-    for (int i = 0; i < 10000; ++i)
+    for (int i = 0; i < 20000; ++i)
         expression = tree.Op(kOpParentheses, expression, nullptr, F());
-    Translate({tree.Main({expression})}, false);
-    EXPECT_EQ(Text(log.text), "unit.fx(7:3) error: nesting is deeper than 256 levels.\n");
+    Node* shifted = tree.Op(kOpLeftShift, tree.Sym(I(), "i"), tree.Lit(kBaseInt, "1"), I());
+    EXPECT_EQ(MainBody({tree.Assign(tree.Sym(F(), "y"), expression)}),
+              "\ty = " + std::string(20000, '(') + "x" + std::string(20000, ')') + ";\n");
+    // An error met before the walk is found too deep for the caller's stack is not
+    // reported a second time by the walk on the deeper one.
+    Translate({tree.Main({shifted, tree.Assign(tree.Sym(F(), "y"), expression), shifted})}, false);
+    EXPECT_EQ(Text(log.text), "Error: bit-wise operations are not supported.\n"
+                              "Error: bit-wise operations are not supported.\n");
+    EXPECT_EQ(log.hasError, 1);
 }
 
 // Text that cannot be added marks its section, so a cut translation is never handed out.
@@ -110,6 +120,23 @@ TEST(TextSection, TextThatCannotBeAddedMarksTheSectionUntilItIsCleared) {
     section.length = kept;
     EXPECT_STREQ(section.text, "x");
     section.Clear();
+    EXPECT_FALSE(section.overflowed);
+}
+
+// The section writes its own %s, %i, %d, %c and %% conversions; they must read as the C
+// library writes them, and any other format goes to the library.
+TEST(TextSection, FormatsWrittenWithoutTheLibraryReadAsTheLibrarysOwn) {
+    TextSection section;
+    section.AppendFormat("%s %s[%i];%c%d%% %i %i%s", "float4", "offsets", 2, '\n', -17, INT_MIN, 0, "");
+    section.AppendFormat("%s|%5.2f|%x", static_cast<const char*>(nullptr), 1.5, 255);
+    char expected[200];
+    snprintf(expected, sizeof(expected), "float4 offsets[2];\n-17%% %i 0(null)| 1.50|ff", INT_MIN);
+    EXPECT_STREQ(section.text, expected);
+    EXPECT_EQ(section.length, static_cast<int32_t>(strlen(expected)));
+    std::string longer(3000, 'w');
+    section.Append(longer.c_str());
+    section.Append("ab", 2);
+    EXPECT_EQ(std::string(section.text), expected + longer + "ab");
     EXPECT_FALSE(section.overflowed);
 }
 
