@@ -65,7 +65,9 @@ void* DataStore::Allocate(size_t bytes)
         Retire();
         if (nextChunkBytes_ == 0)
             nextChunkBytes_ = kFirstChunkBytes;
-        const size_t chunkBytes = nextChunkBytes_;
+        // The block must fit even while the chunks are still small.
+        const size_t leastBytes = RoundUp(sizeof(Chunk)) + needed;
+        const size_t chunkBytes = nextChunkBytes_ > leastBytes ? nextChunkBytes_ : leastBytes;
         char* memory = static_cast<char*>(malloc(chunkBytes));
         if (!memory)
             return nullptr;

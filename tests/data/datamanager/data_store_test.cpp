@@ -126,6 +126,42 @@ TEST_F(LoadedRecords, EveryRecordLoadsAndLaterChangesMovesAndDiesOnItsOwn) {
     DataManager::UnloadDatabase(cached);
 }
 
+// Blocks too large for the next chunk but small enough to be carved (a text of 8 to 16 KB
+// early in a file, the parameter list of a table of 1100 columns) get a chunk that holds
+// them; the records after them are carved as usual.
+TEST_F(LoadedRecords, BlocksLargerThanTheNextChunkAreCarvedFromAChunkThatHoldsThem) {
+    for (const size_t length : {size_t{5000}, size_t{9000}, size_t{12000}, size_t{16300}}) {
+        const std::string text(length, 't');
+        std::string body = "<root>\n\t<array id=\"A\">\n\t\t<node id=\"first\"><![CDATA[" + text + "]]></node>\n";
+        std::string dump = "array [A]\n  node [first] [id]=[first] [DATA]=[" + text + "]\n";
+        for (int n = 0; n < 3000; ++n) {
+            const std::string id = "n" + std::to_string(n);
+            body += "\t\t<node id=\"" + id + "\" v=\"value " + id + "\">text of " + id + "</node>\n";
+            dump += "  node [" + id + "] [id]=[" + id + "] [v]=[value " + id + "] [DATA]=[text of " + id + "]\n";
+        }
+        PutFile("early.xml", Doc(body + "\t</array>\n</root>\n"));
+        Database database;
+        ASSERT_TRUE(database.Load("res://early.xml")) << length;
+        EXPECT_EQ(Dump(database), dump) << length;
+    }
+
+    std::string header, row, node = "  node <null>";
+    for (int column = 0; column < 1100; ++column) {
+        header += (column ? ";c" : "c") + std::to_string(column);
+        row += (column ? ";" : "") + std::to_string(column);
+        node += " [c" + std::to_string(column) + "]=[" + std::to_string(column) + "]";
+    }
+    std::string table = header + "\n", expected = "array <null>\n";
+    for (int line = 0; line < 20; ++line) {
+        table += row + "\n";
+        expected += node + "\n";
+    }
+    PutFile("wide.csv", table);
+    Database wide;
+    ASSERT_TRUE(wide.Load("res://wide.csv"));
+    EXPECT_EQ(Dump(wide), expected);
+}
+
 TEST_F(LoadedRecords, NodesOfOneDatabaseDeletedOnManyThreadsAndUnloadedDatabasesGiveTheirMemoryBack) {
     const Generated generated = Generate(8, 1500);
     PutFile("threads.xml", generated.document);
