@@ -96,12 +96,6 @@ private:
             }
             if (IsElement(block, "root") && block->closing)
                 return true;
-            // An array's end tag out of place (after an array nested in another) starts
-            // nothing: it would make an array out of nothing.
-            if (IsEndTagOf(block, "array")) {
-                block = reader_->ReadNextBlock();
-                continue;
-            }
             if (!IsElement(block, "array")) {
                 qv->LogPopup(QV_LOG_WARNING, "DataManager: root/array/node structure violated. '%s' is not 'array'. '%s' is invalid.",
                              block->name, file_);
@@ -139,15 +133,12 @@ private:
             }
             if (IsText(block))
                 continue;
-            // The array's end tag ends it; another array's start ends it too, and is
-            // read next.
+            // A closing "array" block ends the array; another array's start ends it too,
+            // and is read next.
             if (IsElement(block, "array")) {
-                *next = QVI_IsXMLEndTag(block) ? reader_->ReadNextBlock() : block;
+                *next = block->closing ? reader_->ReadNextBlock() : block;
                 return true;
             }
-            // A node's end tag out of place (after markup in a node's text) starts no node.
-            if (IsEndTagOf(block, "node"))
-                continue;
             if (!IsElement(block, "node")) {
                 qv->LogPopup(QV_LOG_WARNING,
                              "DataManager: in '%s' is expecting to find two types of elements inside root: 'array' and 'node'. '%s' is not one of them.",

@@ -102,8 +102,10 @@ TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase)
 
 TEST_F(XmlLoading, QuotedAndMarkedUpNodeTextAndATailAfterRootLoad) {
     // A dialog file as a writer might keep it by hand: quotes around '>' in text, markup in
-    // text (the block after a node's text closes the node), an array written inside
-    // another, and a broken line after the end of the data.
+    // text (the block after a node's text closes the node, and the end tag left over
+    // then makes a node of its own), an array written inside another (its closing block
+    // ends the outer one, whose end tag then makes an array of its own), and a broken
+    // line after the end of the data.
     PutFile("dialog.xml", Doc("<root>\n"
                               "  <array id=\"dialog\" lang=\"en\">\n"
                               "    <node id=\"greet\">Say \"x > y\" now</node>\n"
@@ -121,12 +123,13 @@ TEST_F(XmlLoading, QuotedAndMarkedUpNodeTextAndATailAfterRootLoad) {
               "array [dialog] [lang]=[en]\n"
               "  node [greet] [id]=[greet] [DATA]=[Say \"x > y\" now]\n"
               "  node [br] [id]=[br] [DATA]=[Hello]\n"
+              "  node <null>\n"
               "  node [after] [id]=[after] [v]=[1]\n"
               "  node [swallow] [id]=[swallow] [DATA]=[text]\n"
               "  node [quoted] [id]=[quoted] [DATA]=[\"Hi\" he said, \"<b>bye</b>\"\n]\n"
               "array [outer]\n"
               "  node [o] [id]=[o]\n"
-              "array [inner]\n");
+              "array <null>\n");
     // Only the reader's report of the broken tail.
     ASSERT_EQ(Popups().size(), 2u);
     EXPECT_EQ(Popups()[0].rfind("Parsing error (Expecting \" character to start value definition", 0), 0u);
