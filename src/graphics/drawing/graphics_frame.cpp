@@ -64,8 +64,10 @@ void QVI_BeginZoomedFrame()
     } else {
         graphics->ResizeBitmap(g_zoomedFrame.buffer, width, height);
     }
-    // A buffer the device could not make leaves the frame drawn straight to the screen.
-    g_zoomedFrame.pushed = g_zoomedFrame.buffer != nullptr;
+    // A buffer the device could not make (or make again at the new size) leaves the frame
+    // drawn straight to the screen: bound, it would leave the back buffer bound, and the
+    // black clear before the buffer is drawn would wipe the game's frame.
+    g_zoomedFrame.pushed = g_zoomedFrame.buffer && g_zoomedFrame.buffer->hardware.loaded;
     if (!g_zoomedFrame.pushed)
         return;
     RenderTargetSet targets = {};

@@ -38,7 +38,8 @@
 namespace display_test {
 
 // The real renderer, read back before each Present; it can be told to refuse a quick
-// mode change or a device of one width, as a device that cannot show a size does.
+// mode change or a device of one width, as a device that cannot show a size does, or
+// render targets, as a device short of memory does.
 class WatchedRenderer : public RendImpDirect3D11 {
 public:
     bool Present() override {
@@ -53,8 +54,12 @@ public:
         if (video && video->width == refusedWidth) return false;
         return RendImpDirect3D11::Init(api, core, video);
     }
+    bool CreateRenderTarget(Bitmap* bitmap) override {
+        return !refuseRenderTargets && RendImpDirect3D11::CreateRenderTarget(bitmap);
+    }
     TestImage frame;
     bool refuseQuickChanges = false;
+    bool refuseRenderTargets = false;
     int refusedWidth = -1;
 };
 

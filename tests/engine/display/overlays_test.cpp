@@ -82,6 +82,20 @@ TEST_F(Overlays, UnderAnOverlayZoomTheMouseLandsOnTheShrunkenCanvas) {
     const std::vector<EngineEvent> presses = EventsOf(EVENT_MOUSE_DOWN);
     ASSERT_EQ(presses.size(), 1u);
     EXPECT_TRUE(Mouse(presses[0]).x == 160 && Mouse(presses[0]).y == 120) << "the window's far corner";
+
+    // The frame went through the zoom's frame buffer. One the device cannot make again leaves
+    // the game drawn straight onto the screen: the same picture, not a black frame.
+    Bitmap* buffer = g()->GetBitmapEx("TRANSFORMED_FRAME_BUFFER", QV_CACHE_LOOKUP_ONLY);
+    ASSERT_TRUE(buffer && buffer->hardware.loaded);
+    renderer_.refuseRenderTargets = true;
+    g()->ResizeBitmap(buffer, 80, 60);
+    ASSERT_FALSE(buffer->hardware.loaded);
+    Frame();
+    renderer_.refuseRenderTargets = false;
+    EXPECT_TRUE(PixelIs(renderer_.frame, 80, 60, kRed)) << "the canvas";
+    EXPECT_TRUE(PixelIs(renderer_.frame, 45, 35, kRed)) << "the canvas";
+    EXPECT_TRUE(PixelIs(renderer_.frame, 10, 10, kBlack)) << "around it";
+    EXPECT_TRUE(PixelIs(renderer_.frame, 150, 110, kBlack)) << "around it";
 }
 
 TEST_F(Overlays, DeveloperKeysShowThePanelTheFrameTimeGraphAndRunTheirCommands) {
