@@ -307,6 +307,16 @@ bool QV_FileSystem_FileExists(const char* path)
     return QVI_GetPathScheme(path) == SCHEME_NONE || target.backend->FileExists(target.scheme, target.native);
 }
 
+String QVI_FindExistingNativePath(const char* path)
+{
+    Target target;
+    if (!FindTarget("FileExists", path, kAnyPath, &target))
+        return String("");
+    if (QVI_GetPathScheme(path) != SCHEME_NONE && !target.backend->FileExists(target.scheme, target.native))
+        return String("");
+    return target.native;
+}
+
 bool QV_FileSystem_GetFileInfo(const char* path, FileInfo* info)
 {
     if (!info)
