@@ -141,6 +141,8 @@ FileHandle* OpenFileHandle(const char* path, FileMode mode)
                    path);
         return nullptr;
     }
+    // Finding the file along the search paths and opening it ask after its archive once.
+    ArchiveLookupScope lookups;
     Target target;
     // A file found under res:// is as protected as one named with res://.
     if (!FindTarget(path, &target) || (mode != FILE_MODE_READ && target.scheme == SCHEME_RES && !g_resWritable))
