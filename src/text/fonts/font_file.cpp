@@ -307,38 +307,12 @@ public:
     // True when more was put than measured, or, with every write taken, less.
     bool MissedMeasure() const { return overflowed_ || (!failed_ && size_ != measured_); }
 
-    void Put(const void* data, size_t count)
-    {
-        const uint8_t* bytes = static_cast<const uint8_t*>(data);
-        while (count > 0) {
-            size_t taken = 0;
-            uint8_t* at = Take(count, 1, &taken);
-            if (!at)
-                return;
-            memcpy(at, bytes, taken);
-            bytes += taken;
-            count -= taken;
-        }
-    }
+    void Put(const void* data, size_t count) { Copy(static_cast<const uint8_t*>(data), count, 1, false); }
 
     // Pixels as the file stores them: red first, turned in the chunk when the font's own
     // are blue first (the font's pixels are never changed). A pixel is never split between
     // two chunks, so each piece turns whole.
-    void PutPixels(const uint8_t* pixels, size_t pixelCount, bool swap)
-    {
-        size_t count = pixelCount * 4;
-        while (count > 0) {
-            size_t taken = 0;
-            uint8_t* at = Take(count, 4, &taken);
-            if (!at)
-                return;
-            memcpy(at, pixels, taken);
-            if (swap)
-                SwapRedAndBlue(at, taken / 4);
-            pixels += taken;
-            count -= taken;
-        }
-    }
+    void PutPixels(const uint8_t* pixels, size_t pixelCount, bool swap) { Copy(pixels, pixelCount * 4, 4, swap); }
 
     void U32(uint32_t value)
     {
@@ -370,6 +344,23 @@ public:
     }
 
 private:
+    // count bytes into the chunk in pieces of whole granules, each piece's pixels turned when
+    // asked.
+    void Copy(const uint8_t* bytes, size_t count, size_t granule, bool swap)
+    {
+        while (count > 0) {
+            size_t taken = 0;
+            uint8_t* at = Take(count, granule, &taken);
+            if (!at)
+                return;
+            memcpy(at, bytes, taken);
+            if (swap)
+                SwapRedAndBlue(at, taken / 4);
+            bytes += taken;
+            count -= taken;
+        }
+    }
+
     // Room in the chunk for up to wanted bytes, a whole number of granules (wanted is one),
     // the chunk written first when it has no room for one; *taken says how many. Null once
     // the output has failed.
