@@ -141,6 +141,8 @@ FileHandle* OpenFileHandle(const char* path, FileMode mode)
                    path);
         return nullptr;
     }
+    // Finding the file along the search paths and opening it ask after its archive once.
+    ArchiveLookupScope lookups;
     Target target;
     // A file found under res:// is as protected as one named with res://.
     if (!FindTarget(path, &target) || (mode != FILE_MODE_READ && target.scheme == SCHEME_RES && !g_resWritable))
@@ -305,6 +307,16 @@ bool QV_FileSystem_FileExists(const char* path)
         return false;
     // Along the search paths, finding the file was the test.
     return QVI_GetPathScheme(path) == SCHEME_NONE || target.backend->FileExists(target.scheme, target.native);
+}
+
+String QVI_FindExistingNativePath(const char* path)
+{
+    Target target;
+    if (!FindTarget("FileExists", path, kAnyPath, &target))
+        return String("");
+    if (QVI_GetPathScheme(path) != SCHEME_NONE && !target.backend->FileExists(target.scheme, target.native))
+        return String("");
+    return target.native;
 }
 
 bool QV_FileSystem_GetFileInfo(const char* path, FileInfo* info)

@@ -35,6 +35,23 @@ int QV_FileSystem_Seek(FileHandle* handle, int offset, int origin);
 void QV_FileSystem_Unmount(const char* name);
 int QV_FileSystem_Write(const void* buffer, int size, FileHandle* handle);
 
+// Held around the look-ups that answer one question (a file found along the search paths,
+// then opened; a font's source and TrueType files): within it a thread looks for a missing
+// archive once, where each look-up would look for it again. An archive that appears while
+// one is held is taken up by the thread's next question.
+class ArchiveLookupScope {
+public:
+    ArchiveLookupScope();
+    ~ArchiveLookupScope();
+    ArchiveLookupScope(const ArchiveLookupScope&) = delete;
+    ArchiveLookupScope& operator=(const ArchiveLookupScope&) = delete;
+};
+
+// The native path of the file FileExists finds (along the search paths for a path without a
+// scheme), checked and reported as FileExists checks it; "" when there is none. One lookup
+// gives both the answer and the path a native library opens.
+String QVI_FindExistingNativePath(const char* path);
+
 // A StringList for the program holding heap copies of the texts, in order. Never null
 // unless memory runs out; an empty list has no item array.
 StringList* QVI_NewStringList(const Array<String>& texts);

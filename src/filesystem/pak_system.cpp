@@ -6,7 +6,31 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "filesystem/filesystem_api.h"
 #include "platform/os.h"
+
+namespace {
+
+// The archive this thread last found missing within its look-up scopes; "" when none.
+const size_t kMissingArchiveBytes = 1024;
+thread_local int t_lookupScopes = 0;
+thread_local char t_missingArchive[kMissingArchiveBytes];
+
+bool KnownMissing(const char* archivePath)
+{
+    return t_lookupScopes > 0 && strcmp(t_missingArchive, archivePath) == 0;
+}
+
+void RememberMissing(const char* archivePath)
+{
+    if (t_lookupScopes == 0)
+        return;
+    const size_t length = strlen(archivePath);
+    if (length < kMissingArchiveBytes)
+        memcpy(t_missingArchive, archivePath, length + 1);
+}
+
+} // namespace
 
 namespace QVFileSystem {
 
@@ -206,9 +230,14 @@ const PAKArchive* PAKSystem::GetArchive(Scheme scheme, const String& archivePath
         return nullptr;
     if (const PAKArchive* known = FindOpenedArchive(archivePath.text))
         return known;
-    // Most folders come without an archive: the cheap folder test answers them.
-    if (!FileExists(scheme, archivePath))
+    // Most folders come without an archive: the cheap folder test answers them, once per
+    // look-up scope.
+    if (KnownMissing(archivePath.text))
         return nullptr;
+    if (!FileExists(scheme, archivePath)) {
+        RememberMissing(archivePath.text);
+        return nullptr;
+    }
     // Held while a new archive is read, so two threads asking for it at once open it once.
     OsLockHold hold(lock_);
     if (const PAKArchive* known = FindOpenedArchive(archivePath.text))
@@ -354,3 +383,14 @@ void QVI_AddUniqueFileName(Array<String>& list, const char* directory, const cha
 }
 
 } // namespace QVFileSystem
+
+ArchiveLookupScope::ArchiveLookupScope()
+{
+    ++t_lookupScopes;
+}
+
+ArchiveLookupScope::~ArchiveLookupScope()
+{
+    if (--t_lookupScopes == 0)
+        t_missingArchive[0] = '\0';
+}

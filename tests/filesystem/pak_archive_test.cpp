@@ -1,6 +1,7 @@
 // PAK archives written by tests/filesystem/make_pak.py (from the format alone) lying
 // beside the resource folders, read as a game reads them: through the fileSystem table.
 #include "filesystem/fs_test_support.h"
+#include "filesystem/filesystem_api.h"
 
 #include <atomic>
 #include <thread>
@@ -170,6 +171,34 @@ TEST_F(PakArchiveTest, HostileArchivesAreTriedAgainAtEachLookupAndTheFolderBesid
         EXPECT_TRUE(fs()->FileExists((folder + "empty.bin").c_str()));
         EXPECT_EQ(LogCapture::Count(opening), openedWhole) << "a good archive is opened once";
     }
+}
+
+TEST_F(PakArchiveTest, AMissingArchiveIsLookedForOncePerScopeAndTakenUpByTheNextQuestion) {
+    PutFile("data/readme.txt", "folder copy");
+    {
+        ArchiveLookupScope lookups;
+        EXPECT_EQ(ReadThrough("res://data/readme.txt"), "folder copy");
+        // Placed within the scope: the answer already given stands until it ends.
+        PlaceArchive("plain", "data");
+        EXPECT_FALSE(fs()->FileExists("res://data/big.bin"));
+        EXPECT_EQ(ReadThrough("res://data/readme.txt"), "folder copy");
+        {
+            ArchiveLookupScope nested;
+            EXPECT_FALSE(fs()->FileExists("res://data/empty.bin"));
+        }
+        EXPECT_FALSE(fs()->FileExists("res://data/empty.bin")) << "an inner scope's end keeps the outer answer";
+    }
+    EXPECT_TRUE(fs()->FileExists("res://data/big.bin"));
+    EXPECT_EQ(ReadThrough("res://data/readme.txt"), "hello from the archive");
+
+    // Another thread asks for itself, whatever this thread's scope has found.
+    ArchiveLookupScope lookups;
+    EXPECT_FALSE(fs()->FileExists("res://more/big.bin"));
+    PlaceArchive("plain", "more");
+    bool found = false;
+    std::thread other([&found] { found = fs()->FileExists("res://more/big.bin"); });
+    other.join();
+    EXPECT_TRUE(found);
 }
 
 TEST_F(PakArchiveTest, ThreadsMeetingANewArchiveOpenItOnceAndReadTheirOwnEntries) {

@@ -24,7 +24,7 @@ const int kEncodingBytes = 512;  // the longest encoding text, its 0 included
 const int kOldReservedBytes = 256;
 const int kOldGlyphCount = 256;
 const char kMagic[] = "TAV_Font_v7";
-// A file is written from one block of memory; beyond this the block is not attempted.
+// A font file is read whole into memory; one larger than this is not written.
 const uint64_t kLargestFileBytes = 1ull << 30;
 
 // The file's bytes, taken front to back; every take is checked against what is left.
@@ -289,46 +289,31 @@ bool ReadCurrentVersion(FontFileInput& in, Font* font, int version)
 
 // ---- Writing ----
 
-// The whole file in one block, sized before it is filled: the fields are stored at a cursor,
-// without the block being cleared first or growing on the way.
-struct FontFileOutput {
-    uint8_t* bytes = nullptr;
-    size_t capacity = 0;
-    size_t size = 0;
-
-    FontFileOutput() = default;
+// The file's bytes as they are encoded, handed to the open file a chunk at a time: a chunk on
+// the stack is written again and again, where one block of the whole file would be fresh
+// memory (and a page fault every 4 KB) on every save. The file was measured first; bytes
+// past that size are refused, and the encoder checks at the end that exactly that many came.
+class FontFileOutput {
+public:
+    FontFileOutput(const QuavenFileSystemAPI* files, FileHandle* file, uint64_t measured)
+        : files_(files), file_(file), measured_(measured)
+    {
+    }
     FontFileOutput(const FontFileOutput&) = delete;
     FontFileOutput& operator=(const FontFileOutput&) = delete;
-    ~FontFileOutput() { free(bytes); }
 
-    bool Allocate(size_t total)
-    {
-        bytes = static_cast<uint8_t*>(malloc(total > 0 ? total : 1));
-        capacity = bytes ? total : 0;
-        return bytes != nullptr;
-    }
-    // Past the size the file was measured at nothing is stored; the encoder checks it at the end.
-    uint8_t* Reserve(size_t count)
-    {
-        // Once past the end (size is capacity + 1), every later request is refused too.
-        if (size > capacity || count > capacity - size) {
-            size = capacity + 1;
-            return nullptr;
-        }
-        uint8_t* at = bytes + size;
-        size += count;
-        return at;
-    }
-    bool Overflowed() const { return size > capacity; }
+    // False once a write failed or more was put than measured.
+    bool Good() const { return !failed_; }
+    // True when more was put than measured, or, with every write taken, less.
+    bool MissedMeasure() const { return overflowed_ || (!failed_ && size_ != measured_); }
 
-    void Put(const void* data, size_t count)
-    {
-        if (size > capacity)
-            return;
-        uint8_t* at = Reserve(count);
-        if (at && count > 0)
-            memcpy(at, data, count);
-    }
+    void Put(const void* data, size_t count) { Copy(static_cast<const uint8_t*>(data), count, 1, false); }
+
+    // Pixels as the file stores them: red first, turned in the chunk when the font's own
+    // are blue first (the font's pixels are never changed). A pixel is never split between
+    // two chunks, so each piece turns whole.
+    void PutPixels(const uint8_t* pixels, size_t pixelCount, bool swap) { Copy(pixels, pixelCount * 4, 4, swap); }
+
     void U32(uint32_t value)
     {
         const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
@@ -348,6 +333,63 @@ struct FontFileOutput {
     }
     void I16(int16_t value) { U16(static_cast<uint16_t>(value)); }
     void U8(uint8_t value) { Put(&value, 1); }
+
+    // Writes what the chunk holds; false when the file did not take it all.
+    bool Flush()
+    {
+        if (!failed_ && used_ > 0 && files_->Write(chunk_, static_cast<int>(used_), file_) != static_cast<int>(used_))
+            failed_ = true;
+        used_ = 0;
+        return !failed_;
+    }
+
+private:
+    // count bytes into the chunk in pieces of whole granules, each piece's pixels turned when
+    // asked.
+    void Copy(const uint8_t* bytes, size_t count, size_t granule, bool swap)
+    {
+        while (count > 0) {
+            size_t taken = 0;
+            uint8_t* at = Take(count, granule, &taken);
+            if (!at)
+                return;
+            memcpy(at, bytes, taken);
+            if (swap)
+                SwapRedAndBlue(at, taken / 4);
+            bytes += taken;
+            count -= taken;
+        }
+    }
+
+    // Room in the chunk for up to wanted bytes, a whole number of granules (wanted is one),
+    // the chunk written first when it has no room for one; *taken says how many. Null once
+    // the output has failed.
+    uint8_t* Take(size_t wanted, size_t granule, size_t* taken)
+    {
+        if (failed_)
+            return nullptr;
+        if (sizeof chunk_ - used_ < granule && !Flush())
+            return nullptr;
+        const size_t room = (sizeof chunk_ - used_) / granule * granule;
+        *taken = wanted < room ? wanted : room;
+        if (*taken > measured_ - size_) {
+            failed_ = overflowed_ = true;
+            return nullptr;
+        }
+        uint8_t* at = chunk_ + used_;
+        used_ += *taken;
+        size_ += *taken;
+        return at;
+    }
+
+    const QuavenFileSystemAPI* files_;
+    FileHandle* file_;
+    uint64_t measured_;
+    uint64_t size_ = 0;
+    size_t used_ = 0;
+    bool failed_ = false;
+    bool overflowed_ = false;
+    uint8_t chunk_[32 * 1024];
 };
 
 bool HasImage(const FontGlyph& glyph)
@@ -355,18 +397,22 @@ bool HasImage(const FontGlyph& glyph)
     return glyph.image.pixels && glyph.image.width > 0 && glyph.image.height > 0;
 }
 
-bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
+const char* EncodingName(const Font* font)
+{
+    return font->isUTF8 ? "UTF-8" : "LATIN-1";
+}
+
+// The file's size in bytes, 0 with the failure reported when the font cannot be written.
+uint64_t MeasureFont(const Font* font, const char* path)
 {
     const int count = font->glyphs ? font->glyphCount : 0;
     // The reader refuses such a file, so it is not written.
     if (!font->isUTF8 && count != kOldGlyphCount) {
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': a LATIN-1 font has %d glyphs, not %d.", path, count,
                         kOldGlyphCount);
-        return false;
+        return 0;
     }
-    // The whole file is one buffer, sized before it is filled.
-    const char* encoding = font->isUTF8 ? "UTF-8" : "LATIN-1";
-    uint64_t total = sizeof kMagic + strlen(encoding) + 1 + 7 * 4;
+    uint64_t total = sizeof kMagic + strlen(EncodingName(font)) + 1 + 7 * 4;
     for (int i = 0; i < count; ++i) {
         const FontGlyph& glyph = font->glyphs[i];
         total += 17 + (glyph.kerning ? static_cast<uint64_t>(count) : 0);
@@ -375,15 +421,26 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
         if (glyph.image.width > 0xFFFF || glyph.image.height > 0xFFFF) {
             QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': glyph %d is %dx%d pixels.", path, i,
                             glyph.image.width, glyph.image.height);
-            return false;
+            return 0;
         }
         total += static_cast<uint64_t>(glyph.image.width) * static_cast<uint64_t>(glyph.image.height) * 4;
     }
-    if (total > kLargestFileBytes || !out.Allocate(static_cast<size_t>(total))) {
+    if (total > kLargestFileBytes) {
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': no memory for its %llu bytes.", path,
                         static_cast<unsigned long long>(total));
-        return false;
+        return 0;
     }
+    return total;
+}
+
+// Writes the measured font to the open file; false when the file did not take it all or the
+// encoding came out at another size than measured (reported).
+bool EncodeFont(const Font* font, const char* path, const QuavenFileSystemAPI* files, FileHandle* file,
+                uint64_t measured)
+{
+    const int count = font->glyphs ? font->glyphCount : 0;
+    const char* encoding = EncodingName(font);
+    FontFileOutput out(files, file, measured);
     out.Put(kMagic, sizeof kMagic);
     out.Put(encoding, strlen(encoding) + 1);
     out.I32(font->baseline);
@@ -394,7 +451,7 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
     out.F32(font->scale);
     out.I32(count);
     const bool swap = QVI_GetImageChannelOrder() == QV_PIXEL_ORDER_BGRA;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && out.Good(); ++i) {
         const FontGlyph& glyph = font->glyphs[i];
         out.U32(glyph.codePoint);
         out.F32(glyph.offsetY);
@@ -410,39 +467,29 @@ bool EncodeFont(const Font* font, const char* path, FontFileOutput& out)
         }
         out.U16(static_cast<uint16_t>(glyph.image.width));
         out.U16(static_cast<uint16_t>(glyph.image.height));
-        const size_t pixelCount = static_cast<size_t>(glyph.image.width) * glyph.image.height;
-        uint8_t* at = out.Reserve(pixelCount * 4);
-        if (!at)
-            break;
-        memcpy(at, glyph.image.pixels, pixelCount * 4);
-        // The file is always red first; the copy is turned, not the font's own pixels.
-        if (swap)
-            SwapRedAndBlue(at, pixelCount);
+        out.PutPixels(glyph.image.pixels, static_cast<size_t>(glyph.image.width) * glyph.image.height, swap);
     }
-    if (out.Overflowed() || out.size != out.capacity) {
+    const bool flushed = out.Flush();
+    if (out.MissedMeasure()) {
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': its file came out at another size than measured.",
                         path);
         return false;
     }
-    return true;
-}
-
-bool WriteAll(const QuavenFileSystemAPI* files, const char* path, const FontFileOutput& bytes)
-{
-    FileHandle* file = files->OpenFile(path, "w");
-    if (!file)
+    if (!flushed)
         return false;
-    bool written = true;
-    size_t done = 0;
-    while (written && done < bytes.size) {
-        const size_t left = bytes.size - done;
-        const int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
-        written = files->Write(bytes.bytes + done, chunk, file) == chunk;
-        done += static_cast<size_t>(chunk);
-    }
     // The last buffered bytes reach the disk here: a full disk must fail the save, not
     // let a cut-short file replace the good one.
-    written = written && (!files->FlushFile || files->FlushFile(file) == 0);
+    return !files->FlushFile || files->FlushFile(file) == 0;
+}
+
+// Opens the file for writing, writes the font to it and closes it.
+bool WriteFont(const Font* font, const char* path, const QuavenFileSystemAPI* files, const char* filePath,
+               uint64_t measured)
+{
+    FileHandle* file = files->OpenFile(filePath, "w");
+    if (!file)
+        return false;
+    const bool written = EncodeFont(font, path, files, file, measured);
     files->CloseFile(file);
     return written;
 }
@@ -503,12 +550,13 @@ bool QVI_SaveFontFile(Font* font, const char* path)
     }
     QVI_Report(QV_LOG_INFO, "..saving font '%s'..", path);
     const QuavenFileSystemAPI* files = qv ? qv->fileSystem : nullptr;
-    FontFileOutput out;
-    if (!files || !EncodeFont(font, path, out)) {
-        if (!files)
-            QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
+    if (!files) {
+        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;
     }
+    const uint64_t measured = MeasureFont(font, path);
+    if (measured == 0)
+        return false;
 
     // A path without a scheme is written where the file system would look for it.
     const char* target = path;
@@ -523,14 +571,14 @@ bool QVI_SaveFontFile(Font* font, const char* path)
     // A back end without a folder on the disk (the save mount, which replaces the file whole
     // at Unmount) takes the file directly; a file on the disk is replaced whole or not at all.
     if (!QVI_IsWrittenToDiskFolder(targetCopy.text)) {
-        if (WriteAll(files, targetCopy.text, out))
+        if (WriteFont(font, path, files, targetCopy.text, measured))
             return true;
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;
     }
     String temporary(targetCopy.text);
     temporary.Append(".tmp");
-    if (!WriteAll(files, temporary.text, out)) {
+    if (!WriteFont(font, path, files, temporary.text, measured)) {
         files->DeleteFile(temporary.text);
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;

@@ -16,6 +16,7 @@
 #include "core/engine_string.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
+#include "filesystem/filesystem_api.h"
 #include "filesystem/paths.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
 #include "graphics/bitmaps/image_codecs.h"
@@ -179,6 +180,9 @@ public:
     bool Run()
     {
         QVI_Report(QV_LOG_INFO, "Attempting to generate font from source '%s'", sourceName_);
+        // The source and the files it names mostly lie under one folder: whether that folder
+        // is an archive is asked once for all of them.
+        ArchiveLookupScope lookups;
         source_ = DataManager::GetDatabase(sourceName_);
         if (!source_ || source_->arrays.count == 0)
             return Fail(kNoDatabaseReason);

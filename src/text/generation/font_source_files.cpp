@@ -4,6 +4,7 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/engine_string.h"
+#include "filesystem/filesystem_api.h"
 #include "filesystem/paths.h"
 #include "quaven/api.h"
 #include "quaven/filesystem.h"
@@ -57,32 +58,26 @@ String QVI_LocateFontStringsFile(const char* strings, const char* sourceName)
     return path;
 }
 
-// The native path of a TrueType file named by the source, found beside the source or on the
-// search paths; empty when there is none a native library could open.
+// The native path of a TrueType file named by the source, found as given or beside the source
+// on the search paths; empty when there is none. FreeType opens the file itself, so finding
+// it is the only look-up: it is not opened here first.
 String QVI_FindFontTrueTypeFile(const char* ttf, const char* sourceFolder)
 {
+    String native = QVI_FindExistingNativePath(ttf);
+    if (!QVI_IsEmptyText(native.text))
+        return native;
     String located;
-    const char* resolved = nullptr;
-    if (Exists(ttf)) {
-        located.Assign(ttf);
-    } else if (!QVI_IsEmptyText(sourceFolder)) {
-        // Beside the source is where a TrueType file usually is: resolving it there is also
-        // the test that it is there, one lookup of the file instead of two.
+    if (!QVI_IsEmptyText(sourceFolder)) {
         String beside(sourceFolder);
         if (!QVI_EndsWith(sourceFolder, "/"))
             beside.Append("/");
         beside.Append(ttf);
-        resolved = QVI_ResolveFilePath(beside.text, true);
-        if (resolved)
-            return QV_ConvertStaticPathToNativeOSPath(resolved);
-        // There but not to be opened: as unusable as when it was found first.
-        if (Exists(beside.text))
-            return String("");
-        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
-    } else {
-        QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+        native = QVI_FindExistingNativePath(beside.text);
+        if (!QVI_IsEmptyText(native.text))
+            return native;
     }
-    resolved = QVI_ResolveFilePath(located.text, true);
+    QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+    const char* resolved = QVI_ResolveFilePath(located.text, true);
     if (!resolved)
         return String("");
     return QV_ConvertStaticPathToNativeOSPath(resolved);
