@@ -3,7 +3,8 @@
 # (QUAVEN_SOAK_SECONDS to change) in quaven.exe on a private display, with the loopback HTTP
 # server of the tests serving its downloads and the popup answerer watching for message boxes.
 # A watchdog ends a run whose game has noted nothing for a minute (a deadlock) or that outlives
-# its length by five minutes. Then bench/soak/soak_report.py prints the figures (private bytes,
+# its length by five minutes. With each of the game's samples the script notes what Linux sees
+# of the process (anonymous resident memory, descriptors). Then bench/soak/soak_report.py prints the figures (private bytes,
 # handles and GDI objects after warm-up and at the end, frame times) and judges them; the exit
 # code is 0 when everything held. Outside CI; the run's files stay in <build>/soak/last-run.
 set -euo pipefail
@@ -30,10 +31,21 @@ set +e
   bash "$root/scripts/wine-run.sh" "$(dirname "$run")/fixtures/popup_answerer.exe" --log "Z:$work/popups.txt" \
     --run "Z:$run/quaven.exe" >"$work/engine.out" 2>&1 &
   engine=$!
-  start=$(date +%s)
+  start=$(date +%s) samples=0
   while kill -0 $engine 2>/dev/null; do
-    sleep 5
+    sleep 1
     now=$(date +%s)
+    # With each sample of the game, what Linux sees of its process (Wine keeps some memory,
+    # that of the graphics driver, outside the Windows view): anonymous resident memory, descriptors.
+    count=$(grep -c "^sample" "$work/results.txt" 2>/dev/null) || true
+    if (( ${count:-0} > samples )); then
+      samples=$count
+      pid=$(pgrep -fx "Z:$run/quaven.exe" | head -1) || true
+      if [[ -n $pid ]]; then
+        echo "$(grep "^sample" "$work/results.txt" | tail -1 | cut -d" " -f2)" \
+             "$(awk "/^RssAnon/ {print \$2}" /proc/$pid/status)" "$(ls /proc/$pid/fd | wc -l)" >>"$work/linux.txt"
+      fi
+    fi
     last=$(stat -c %Y "$work/results.txt" 2>/dev/null || echo "$start")
     if (( now - last > 60 )); then
       echo "the game noted nothing for $((now - last)) s at $((now - start)) s: stuck" >"$work/watchdog.txt"

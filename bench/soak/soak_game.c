@@ -13,15 +13,14 @@
  * QUAVEN_SOAK_RESULTS names the results file, one line each:
  *     sample SECONDS PRIVATE_BYTES HANDLES GDI FRAMES MAX_FRAME_MS RESOURCES FILES DOWNLOADS ANSWERS
  *     reinit SECONDS            (a re-initialisation was asked for; its frames are not timed)
- *     slow SECONDS MS           (a frame over 100 ms outside the re-initialisations)
+ *     slow SECONDS MS CPU_MS ACTIONS  (a frame over 100 ms outside the re-initialisations, the
+ *                               main thread's processor time in it, what it did besides drawing)
  *     stall WORKER SECONDS      (a worker made no round, or "main" no frame, for 30 s)
  *     fault TEXT                (a result that is wrong: a download or a save read back)
- *     done SECONDS FRAMES MAX_FRAME_MS MAX_REINIT_FRAME_MS
+ *     done SECONDS FRAMES MAX_FRAME_MS MAX_REINIT_FRAME_MS UNDER_20 UNDER_50 UNDER_100 OVER_100
  * "soak_seconds" in prog.xml is the length of the run (default 600).
  */
-#define PSAPI_VERSION 2
 #include <windows.h>
-#include <psapi.h>
 
 #include <quaven/quaven.h>
 
@@ -60,7 +59,9 @@ static struct {
     /* Frames, timed with the performance counter. */
     LARGE_INTEGER frequency, lastFrame;
     uint32_t frames, framesSinceReinit;
-    double maxFrameMs, maxReinitFrameMs;
+    double maxFrameMs, maxReinitFrameMs, lastCpuMs;
+    uint32_t frameHistogram[4]; /* timed frames under 20, 50, 100 ms and the rest */
+    char actions[64];           /* what the frame did besides drawing, for the slow ones */
     uint32_t lastClickMs, lastMusicMs, lastConsoleMs, lastScoreMs, lastReinitMs;
     int musicPlaying, stopping;
     Bitmap *star, *ring;
@@ -101,11 +102,14 @@ static void ResourceWorker(void* unused) {
     do {
         Bitmap* bitmap = graphics->LoadBitmap(names[i++ % 3], QV_CACHE_PIXELS_AND_TEXTURE);
         Font* font = g.qv->LoadFont("fonts/thread.mft");
+        int wait;
+        /* Used for a moment, as a game would: released once the main thread has uploaded it. */
+        for (wait = 0; wait < 100 && bitmap && !bitmap->hardware.loaded && !g.stop; ++wait) Sleep(10);
         if (!bitmap || !bitmap->pixels) Note("fault bitmap %s did not load at %.1f", names[(i - 1) % 3], Seconds());
         if (!font) Note("fault font did not load at %.1f", Seconds());
         graphics->ReleaseBitmap(bitmap);
         g.qv->ReleaseFont(font);
-        Sleep(20);
+        Sleep(200);
     } while (NextRound(WORKER_RESOURCES));
     g.ended[WORKER_RESOURCES] = 1;
 }
@@ -158,10 +162,34 @@ static void DownloadWorker(void* unused) {
     g.ended[WORKER_DOWNLOADS] = 1;
 }
 
+/* Committed private memory, what Windows calls private bytes (Wine leaves the counter of
+   GetProcessMemoryInfo at 0): the sum of the process's private committed regions. */
+static unsigned long PrivateBytes(void) {
+    MEMORY_BASIC_INFORMATION region;
+    const char* at = NULL;
+    unsigned long total = 0;
+    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += (unsigned long)region.RegionSize;
+        if ((const char*)region.BaseAddress + region.RegionSize <= at) break;
+        at = (const char*)region.BaseAddress + region.RegionSize;
+    }
+    return total;
+}
+
+/* Open kernel handles, counted by asking about every handle value in turn (Wine's
+   GetProcessHandleCount answers 0). */
+static unsigned long HandleCount(void) {
+    unsigned long count = 0, value;
+    DWORD flags;
+    for (value = 4; value < 0x10000; value += 4)
+        if (GetHandleInformation((HANDLE)(ULONG_PTR)value, &flags)) ++count;
+    return count;
+}
+
 /* Measures with the workers between rounds (or after 3 s, if one is busy that long). */
 static void Sample(void) {
-    PROCESS_MEMORY_COUNTERS_EX memory;
-    DWORD handles = 0, gdi, i, waited;
+    unsigned long privateBytes, handles, gdi;
+    DWORD i, waited;
     g.pause = 1;
     for (waited = 0; waited < 3000; ++waited) {
         int all = 1;
@@ -169,15 +197,12 @@ static void Sample(void) {
         if (all) break;
         Sleep(1);
     }
-    memset(&memory, 0, sizeof memory);
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory);
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    privateBytes = PrivateBytes();
+    handles = HandleCount();
     gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     g.pause = 0;
-    Note("sample %.1f %lu %lu %lu %u %.1f %ld %ld %ld %ld", Seconds(), (unsigned long)memory.PrivateUsage,
-         (unsigned long)handles, (unsigned long)gdi, (unsigned)g.frames, g.maxFrameMs, g.rounds[0], g.rounds[1],
-         g.rounds[2], g.answers);
+    Note("sample %.1f %lu %lu %lu %u %.1f %ld %ld %ld %ld", Seconds(), privateBytes, handles, gdi, (unsigned)g.frames,
+         g.maxFrameMs, g.rounds[0], g.rounds[1], g.rounds[2], g.answers);
 }
 
 /* Also watches the workers and the main thread (its frames) for stalls. */
@@ -263,9 +288,18 @@ static bool Init(void) {
     return true;
 }
 
+/* The main thread's processor time so far, in milliseconds: a frame slow on the clock but
+   not in this time waited (for a lock, the driver's threads, or a busy machine). */
+static double MainThreadCpuMs(void) {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0.0;
+    return ((double)kernel.dwLowDateTime + kernel.dwHighDateTime * 4294967296.0 + user.dwLowDateTime +
+            user.dwHighDateTime * 4294967296.0) / 10000.0;
+}
+
 static void TimeFrame(void) {
     LARGE_INTEGER now;
-    double ms;
+    double ms, cpu = MainThreadCpuMs();
     QueryPerformanceCounter(&now);
     if (g.lastFrame.QuadPart) {
         ms = (now.QuadPart - g.lastFrame.QuadPart) * 1000.0 / g.frequency.QuadPart;
@@ -273,10 +307,13 @@ static void TimeFrame(void) {
             if (ms > g.maxReinitFrameMs) g.maxReinitFrameMs = ms;
         } else {
             if (ms > g.maxFrameMs) g.maxFrameMs = ms;
-            if (ms > SLOW_FRAME_MS) Note("slow %.1f %.1f", Seconds(), ms);
+            if (ms > SLOW_FRAME_MS) Note("slow %.1f %.1f %.1f %s", Seconds(), ms, cpu - g.lastCpuMs, g.actions);
+            ++g.frameHistogram[ms < 20.0 ? 0 : ms < 50.0 ? 1 : ms < 100.0 ? 2 : 3];
         }
     }
+    g.lastCpuMs = cpu;
     g.lastFrame = now;
+    strcpy(g.actions, "-");
     ++g.frames;
     ++g.framesSinceReinit;
 }
@@ -289,7 +326,9 @@ static void Stop(void) {
     if (!all || g.stopping) return;
     g.stopping = 1;
     g.qv->StopMusic(0.5f);
-    Note("done %.1f %u %.1f %.1f", Seconds(), (unsigned)g.frames, g.maxFrameMs, g.maxReinitFrameMs);
+    Note("done %.1f %u %.1f %.1f %u %u %u %u", Seconds(), (unsigned)g.frames, g.maxFrameMs, g.maxReinitFrameMs,
+         (unsigned)g.frameHistogram[0], (unsigned)g.frameHistogram[1], (unsigned)g.frameHistogram[2],
+         (unsigned)g.frameHistogram[3]);
     g.qv->RequestShutdown();
 }
 
@@ -305,12 +344,14 @@ static void Update(float seconds) {
     if (now - g.lastClickMs >= 250) {
         uint32_t channel = qv->PlaySound(g.click, 0.8f, (float)((g.frames % 9) - 4) / 4.0f, 1.0f);
         if (channel) qv->FadeOutChannel(channel, 0.2f);
+        strcat(g.actions, ",click");
         g.lastClickMs = now;
     }
     if (now - g.lastMusicMs >= 15000) {
         if (g.musicPlaying) qv->StopMusic(2.0f);
         else qv->PlayMusic(g.music, 0.6f, 2.0f);
         g.musicPlaying = !g.musicPlaying;
+        strcat(g.actions, ",music");
         g.lastMusicMs = now;
     }
     if (now - g.lastConsoleMs >= 3000) {
@@ -318,6 +359,7 @@ static void Update(float seconds) {
         qv->InitEvent(&event, EVENT_CHARACTER);
         event.payload[0] = CONSOLE_TOGGLE_CHARACTER;
         qv->PostEvent(&event);
+        strcat(g.actions, ",console");
         g.lastConsoleMs = now;
     }
     if (now - g.lastScoreMs >= 2000) {
@@ -326,6 +368,7 @@ static void Update(float seconds) {
         score.points = (int32_t)(g.frames % 100000);
         qv->leaderboards->SubmitScore(0, score, "SOAK");
         qv->leaderboards->RequestScores(1, 10, QV_LEADERBOARD_FILTER_GLOBAL, "SOAK");
+        strcat(g.actions, ",score");
         g.lastScoreMs = now;
     }
     if (now - g.lastReinitMs >= REINIT_PERIOD_MS) {
@@ -348,9 +391,10 @@ static void Render(float seconds) {
     graphics->SetColor(&white, &white, &white);
     graphics->SetAlpha(&alpha);
     for (i = 0; i < SPRITES; ++i) {
-        Bitmap* bitmap = i % 2 ? g.ring : g.star;
+        /* Grouped by texture, as a game draws, so that they batch. */
+        Bitmap* bitmap = i < SPRITES / 2 ? g.ring : g.star;
         float x = 400.0f + 380.0f * sinf(t * 0.7f + i * 0.37f), y = 300.0f + 280.0f * cosf(t * 0.9f + i * 0.53f);
-        float angle = t + i, scale = 0.5f + (i % 5) * 0.1f;
+        float angle = t + i, scale = 0.2f + (i % 5) * 0.05f;
         if (bitmap) graphics->DrawBitmapRotated(bitmap, &x, &y, &angle, &scale);
     }
     if (!g.font) return;

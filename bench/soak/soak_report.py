@@ -47,10 +47,20 @@ def main():
         target = end[0] - 60 * minutes
         warm = min(samples, key=lambda s: abs(s[0] - target))
         print("soak: warm-up sample at %.0f s, end sample at %.0f s" % (warm[0], end[0]))
-        for index, name in ((1, "private bytes"), (2, "handles"), (3, "GDI objects")):
-            before, after = warm[index], end[index]
+        linux = {}
+        path = os.path.join(folder, "linux.txt")
+        for line in open(path) if os.path.exists(path) else []:
+            words = line.split()
+            if len(words) == 3:
+                linux[float(words[0])] = [int(words[1]) * 1024, int(words[2])]
+        figures = [(1, "private bytes", warm, end), (2, "handles", warm, end), (3, "GDI objects", warm, end)]
+        if warm[0] in linux and end[0] in linux:
+            figures += [(0, "Linux anonymous resident bytes", linux[warm[0]], linux[end[0]]),
+                        (1, "Linux descriptors", linux[warm[0]], linux[end[0]])]
+        for index, name, first, last in figures:
+            before, after = first[index], last[index]
             change = (after - before) * 100.0 / before if before else (0.0 if after == before else 100.0)
-            print("soak: %-13s %12d -> %12d (%+.2f %%)" % (name, before, after, change))
+            print("soak: %-30s %12d -> %12d (%+.2f %%)" % (name, before, after, change))
             if abs(change) > LIMIT_PERCENT:
                 problems.append("%s changed by %+.2f %% between %.0f s and %.0f s" % (name, change, warm[0], end[0]))
         print("soak: work done: %d resource rounds, %d save rounds, %d downloads, %d leaderboard answers" %
@@ -59,6 +69,8 @@ def main():
         problems.append("fewer than two samples")
     for words in notes.get("done", []):
         print("soak: ran %s s, %s frames, slowest frame %s ms, slowest re-initialisation frame %s ms" % tuple(words[:4]))
+        if len(words) >= 8:
+            print("soak: timed frames under 20 ms: %s, 20-50 ms: %s, 50-100 ms: %s, over 100 ms: %s" % tuple(words[4:8]))
         if float(words[2]) >= SLOW_FRAME_MS:
             problems.append("a frame took %s ms" % words[2])
     if log:
