@@ -186,6 +186,17 @@ static unsigned long HandleCount(void) {
     return count;
 }
 
+/* GDI objects: GetGuiResources where it answers; Wine's answers 0, so then the objects are
+   counted by asking the type of every handle index (Wine takes an index without its
+   generation for the object in that place). */
+static unsigned long GdiObjectCount(void) {
+    unsigned long count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), index;
+    if (count) return count;
+    for (index = 1; index < 0x10000; ++index)
+        if (GetObjectType((HGDIOBJ)(ULONG_PTR)index)) ++count;
+    return count;
+}
+
 /* Measures with the workers between rounds (or after 3 s, if one is busy that long). */
 static void Sample(void) {
     unsigned long privateBytes, handles, gdi;
@@ -199,7 +210,7 @@ static void Sample(void) {
     }
     privateBytes = PrivateBytes();
     handles = HandleCount();
-    gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    gdi = GdiObjectCount();
     g.pause = 0;
     Note("sample %.1f %lu %lu %lu %u %.1f %ld %ld %ld %ld", Seconds(), privateBytes, handles, gdi, (unsigned)g.frames,
          g.maxFrameMs, g.rounds[0], g.rounds[1], g.rounds[2], g.answers);
