@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The soak run: the soak game (bench/soak) keeps every subsystem busy for ten minutes
-# (QUAVEN_SOAK_SECONDS to change) in quaven.exe on a private display, with the loopback HTTP
-# server of the tests serving its downloads and the popup answerer watching for message boxes.
-# A watchdog ends a run whose game has noted nothing for a minute (a deadlock) or that outlives
-# its length by five minutes. With each of the game's samples the script notes what Linux sees
-# of the process (anonymous resident memory, descriptors). Then bench/soak/soak_report.py prints the figures (private bytes,
+# (QUAVEN_SOAK_SECONDS to change; QUAVEN_SOAK_WORKERS=0 leaves out its game threads) in
+# quaven.exe on a private display, with the loopback HTTP server of the tests serving its
+# downloads and the popup answerer watching for message boxes. A watchdog ends a run whose game
+# has noted nothing for a minute (a deadlock) or that outlives its length by five minutes. With
+# each of the game's samples the script notes what Linux sees of the process (anonymous resident
+# memory, descriptors). Then bench/soak/soak_report.py prints the figures (private bytes,
 # handles and GDI objects after warm-up and at the end, frame times) and judges them; the exit
 # code is 0 when everything held. Outside CI; the run's files stay in <build>/soak/last-run.
 set -euo pipefail
@@ -20,7 +21,7 @@ server=$work/server
 bash "$root/tests/net/http_test_server.sh" start "$server"
 trap 'bash "$root/tests/net/http_test_server.sh" stop "$server"' EXIT
 sed -e "s|soak_seconds=\"[0-9]*\"|soak_seconds=\"$seconds\"|" \
-    -e "s|soak_http=\"[^\"]*\"|soak_http=\"http://127.0.0.1:$(cat "$server/port" | tr -d '\n')\"|" \
+    -e "s|soak_http=\"[^\"]*\"|soak_http=\"http://127.0.0.1:$(cat "$server/port" | tr -d '\n')\" soak_workers=\"${QUAVEN_SOAK_WORKERS:-1}\"|" \
     "$run/prog.xml.in" >"$run/prog.xml"
 export QUAVEN_SOAK_RESULTS="Z:$work/results.txt"
 echo "soak: running the soak game for $seconds s; its notes go to $work/results.txt"

@@ -18,7 +18,8 @@
  *     stall WORKER SECONDS      (a worker made no round, or "main" no frame, for 30 s)
  *     fault TEXT                (a result that is wrong: a download or a save read back)
  *     done SECONDS FRAMES MAX_FRAME_MS MAX_REINIT_FRAME_MS UNDER_20 UNDER_50 UNDER_100 OVER_100
- * "soak_seconds" in prog.xml is the length of the run (default 600).
+ * "soak_seconds" in prog.xml is the length of the run (default 600); "soak_workers" 0 starts no
+ * game threads (the sampler excepted).
  */
 #include <windows.h>
 
@@ -230,7 +231,7 @@ static void Sampler(void* unused) {
             LONG count = i < WORKERS ? g.rounds[i] : (LONG)g.frames;
             if (count != seen[i]) {
                 seen[i] = count, seenMs[i] = now;
-            } else if (now - seenMs[i] > STALL_MS) {
+            } else if (now - seenMs[i] > STALL_MS && !(i < WORKERS && g.ended[i])) {
                 Note("stall %s %.1f", i < WORKERS ? kWorkerNames[i] : "main", Seconds());
                 seenMs[i] = now;
             }
@@ -291,9 +292,16 @@ static bool Init(void) {
     g.click = qv->LoadSound("sounds/click");
     g.music = qv->LoadSound("sounds/music");
     if (!g.star || !g.ring || !g.font || !g.click || !g.music) Note("fault a resource of Init did not load");
-    qv->CreateThread("soak resources", ResourceWorker, NULL, 0);
-    qv->CreateThread("soak files", FileWorker, NULL, 0);
-    qv->CreateThread("soak downloads", DownloadWorker, NULL, 0);
+    value = qv->GetProductValue("soak_workers");
+    if (value && !strcmp(value, "0")) {
+        /* The main thread's work alone, to tell the workers' cost from the rest. */
+        int i;
+        for (i = 0; i < WORKERS; ++i) g.ended[i] = g.paused[i] = 1;
+    } else {
+        qv->CreateThread("soak resources", ResourceWorker, NULL, 0);
+        qv->CreateThread("soak files", FileWorker, NULL, 0);
+        qv->CreateThread("soak downloads", DownloadWorker, NULL, 0);
+    }
     qv->CreateThread("soak sampler", Sampler, NULL, 0);
     Note("init %.1f", Seconds());
     return true;
