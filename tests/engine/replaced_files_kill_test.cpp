@@ -40,6 +40,12 @@ using quaven_test::ReplacedFile;
 const int kKills = 20;
 
 std::string Native(const char* path) { return QV_ConvertStaticPathToNativeOSPath(path).text; }
+std::string Text(const char* text) { return text ? text : ""; }
+
+void Expect(const quaven_test::KillCounts& counts) {
+    EXPECT_EQ(counts.lost, 0);
+    EXPECT_EQ(counts.previous + counts.next, counts.kills);
+}
 
 // size bytes that differ from round to round everywhere, so a file mixing two rounds or cut
 // short never equals either.
@@ -96,11 +102,6 @@ protected:
         QVI_InitExtensionModules();
     }
 
-    static void Expect(const quaven_test::KillCounts& counts) {
-        EXPECT_EQ(counts.lost, 0);
-        EXPECT_EQ(counts.previous + counts.next, counts.kills);
-    }
-
     static bool WriteThrough(const char* path, const std::string& bytes) {
         FileHandle* file = qv->fileSystem->OpenFile(path, "w");
         const int written = file ? qv->fileSystem->Write(bytes.data(), static_cast<int>(bytes.size()), file) : -1;
@@ -139,7 +140,7 @@ TEST_F(ReplacedFilesKill, DataManagerSave) {
         const DataArray* array = database.FindArray("ROUNDS");
         if (!array || array->nodes.count != kNodes) return false;
         for (int i = 0; i < kNodes; ++i)
-            if (std::to_string(round) != (array->nodes.data[i]->GetParameter("round") ?: "")) return false;
+            if (std::to_string(round) != Text(array->nodes.data[i]->GetParameter("round"))) return false;
         return true;
     };
     auto write = [&](int round) {
@@ -251,9 +252,7 @@ void KillSavingImage(const char* kind, const char* path) {
         QVI_GetImageLoader()->FreeImagePixels(&bitmap);
         return read;
     };
-    const quaven_test::KillCounts counts = quaven_test::KillWhileWriting(kind, WrittenTo(path, writeTo, loads), kKills);
-    EXPECT_EQ(counts.lost, 0);
-    EXPECT_EQ(counts.previous + counts.next, counts.kills);
+    Expect(quaven_test::KillWhileWriting(kind, WrittenTo(path, writeTo, loads), kKills));
 }
 
 TEST_F(ReplacedFilesKill, SaveImagePng) { KillSavingImage("SaveImage PNG", "user://kill.png"); }
@@ -292,7 +291,7 @@ TEST_F(ReplacedFilesKill, LocalLeaderboards) {
         const DataArray* array = database.FindArray("KILL");
         int best = -1;
         for (int i = 0; array && i < array->nodes.count; ++i)
-            best = std::max(best, atoi(array->nodes.data[i]->GetParameter("points") ?: "-1"));
+            best = std::max(best, atoi(Text(array->nodes.data[i]->GetParameter("points")).c_str()));
         return best == round;
     };
     Expect(quaven_test::KillWhileWriting("leaderboards store", {write, holds}, kKills));

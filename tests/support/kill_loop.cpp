@@ -89,8 +89,8 @@ KillCounts KillWhileWriting(const std::string& kind, const ReplacedFile& file, i
         const DWORD start = GetTickCount();
         while (child.Running() && ReadNotes(notes).size() < needed && GetTickCount() - start < 60000)
             Sleep(1);
-        if (!child.Running()) {
-            ADD_FAILURE() << kind << ": the writer ended by itself";
+        if (!child.Running() || ReadNotes(notes).size() < needed) {
+            ADD_FAILURE() << kind << ": the writer ended by itself or finished no round in a minute";
             break;
         }
         if (period < 0) {
