@@ -2,7 +2,7 @@
 // next run finds the previous file or the new one, whole. One entry per kind of file; the
 // driver (support/kill_loop) does the killing and counting. CI runs a few kills per kind,
 // scripts/kill_files.sh the full count.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "support/kill_loop.h"
 
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include <gtest/gtest.h>
 

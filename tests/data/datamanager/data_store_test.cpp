@@ -2,7 +2,7 @@
 // what a generated data file loads as, that each record still changes, moves and dies
 // on its own (after its database too, on any thread), and that the memory of unloaded
 // databases goes back.
-#include <windows.h>
+#include "platform/windows/win32.h"
 
 #include "datamanager_fixture.h"
 
