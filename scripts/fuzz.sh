@@ -3,7 +3,7 @@
 # DataManager's databases, the shader translator down to its seven writers) are built for Linux
 # and run under libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer (targets
 # "native:<name>"); every target also runs in-process under Wine in the mutational driver of
-# tests/fuzz/, a fresh parse per input. Seeds: files of the tree, of the build folder and of the
+# tests/fuzz/, a fresh parse per input, guided by the coverage of the engine's code. Seeds: files of the tree, of the build folder and of the
 # sources the bootstrap unpacked (gathered by tests/fuzz/gather_seeds.py).
 #
 # A target that crashes, hangs (over a second) or trips a sanitizer has its input filed under
@@ -34,9 +34,18 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-# The Windows driver (the bootstrap installs clang for the Linux build too).
+# The seeds come with the driver of the ordinary build; the campaign's driver is built again
+# in a folder of its own with the parsing layers instrumented for coverage. (The bootstrap,
+# run by build.sh, installs clang for the Linux build too.)
 bash "$root/scripts/build.sh" quaven_fuzz
-driver="$build/tests/fuzz/quaven_fuzz.exe"
+coverage_build=$build/fuzz_coverage
+if [ ! -f "$coverage_build/build.ninja" ]; then
+  cmake -S "$root" -B "$coverage_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
+    -DQUAVEN_DEPS_PREFIX="${QUAVEN_CACHE:-$HOME/.cache/quaven}/deps" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" -DQUAVEN_FUZZ_COVERAGE=ON >/dev/null
+fi
+cmake --build "$coverage_build" -j "$(nproc)" --target quaven_fuzz
+driver="$coverage_build/tests/fuzz/quaven_fuzz.exe"
 native_build=$build/fuzz_native
 if [ ! -f "$native_build/build.ninja" ]; then
   cmake -S "$root/tests/fuzz/native" -B "$native_build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null

@@ -7,12 +7,13 @@
 // Seeds come from DIR/<target>/ of each --seeds folder. Each input is a seed changed by one to
 // eight mutations (byte and bit changes, interesting numbers, block copies, deletions and
 // insertions, the target's tokens, a splice with another seed), or the previous input changed
-// again. The input being run is kept in a file mapping ("<faults>/<target>.current"), which the
+// again. In a build whose engine layers are instrumented (QUAVEN_FUZZ_COVERAGE) an input that
+// reaches new code joins the seeds. The input being run is kept in a file mapping ("<faults>/<target>.current"), which the
 // system writes out even when the process dies: a crash, a stack overflow or an abort leaves it
 // there, and the next run of the target files it as a fault. An input that runs longer than a
 // second is filed by a watchdog, which then ends the process. Private bytes are sampled after
-// a tenth of the runs and at the end: memory that grows from run to run shows as their
-// difference. One line per target gives the figures.
+// a tenth of the runs and at the end, less the inputs kept: memory that grows from run
+// to run shows as their difference. One line per target gives the figures.
 #include <windows.h>
 #include <psapi.h>
 
@@ -133,6 +134,61 @@ struct CurrentInput {
         return Bytes(reinterpret_cast<const char*>(view + 8), std::min<size_t>(size, capacity));
     }
 };
+
+// Edge coverage, when the engine's layers are built with -fsanitize-coverage=trace-pc
+// (QUAVEN_FUZZ_COVERAGE): every instrumented block calls the function below, which counts the
+// pair of its address and the previous block's in a map. An input that reaches a pair, or a
+// count class of a pair (1, 2, 3, 4-7, 8-15, 16-31, 32-127, 128 and more), never seen before
+// joins the inputs that later ones are made from. Other threads' blocks count too; their races
+// on the map only blur it.
+const size_t kCoverageSize = 1 << 16;
+uint8_t g_hits[kCoverageSize];
+uint8_t g_seen[kCoverageSize];
+uintptr_t g_previous = 0;
+bool g_covered = false;
+
+} // namespace
+
+extern "C" void __sanitizer_cov_trace_pc()
+{
+    const uintptr_t block = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+    const uintptr_t hashed = (block ^ (block >> 15)) * 0x9E3779B1u;
+    const size_t slot = (hashed ^ g_previous) & (kCoverageSize - 1);
+    if (g_hits[slot] != 255)
+        ++g_hits[slot];
+    g_previous = hashed >> 1;
+    g_covered = true;
+}
+
+namespace {
+
+uint8_t CountClass(uint8_t hits)
+{
+    return hits == 0 ? 0 : hits < 4 ? uint8_t(1 << (hits - 1)) : hits < 8 ? 8 : hits < 16 ? 16 : hits < 32 ? 32 : hits < 128 ? 64 : 128;
+}
+
+// True when the last input reached something new; the map is emptied for the next one.
+bool TakeNewCoverage()
+{
+    bool found = false;
+    for (size_t i = 0; i < kCoverageSize; ++i) {
+        if (!g_hits[i])
+            continue;
+        const uint8_t bit = CountClass(g_hits[i]);
+        if (!(g_seen[i] & bit)) {
+            g_seen[i] |= bit;
+            found = true;
+        }
+        g_hits[i] = 0;
+    }
+    g_previous = 0;
+    return found;
+}
+
+size_t CoveredPairs()
+{
+    return static_cast<size_t>(std::count_if(g_seen, g_seen + kCoverageSize, [](uint8_t s) { return s != 0; }));
+}
 
 // What the watchdog and the crash filter need.
 struct Shared {
@@ -265,6 +321,7 @@ void Mutate(Bytes& input, const std::vector<Bytes>& seeds, const std::vector<std
 
 struct Figures {
     uint64_t runs = 0;
+    size_t corpus = 0, pairs = 0;
     double seconds = 0, slowest = 0;
     size_t memoryAfterWarmUp = 0, memoryAtEnd = 0;
     int faults = 0;
@@ -313,7 +370,8 @@ Figures Fuzz(const FuzzTarget& target, const Options& options)
         uint32_t mark = 0, size = 0;
         if (left.size() >= 8) memcpy(&mark, left.data(), 4), memcpy(&size, left.data() + 4, 4);
         if (mark == kRunningMark && size <= left.size() - 8) {
-            FileFault("crash", left.substr(8, size));
+            // Also what a process ended from outside leaves: replay it to tell.
+            FileFault("died-in", left.substr(8, size));
             ++figures.faults;
         }
     }
@@ -342,9 +400,15 @@ Figures Fuzz(const FuzzTarget& target, const Options& options)
     const std::vector<std::string> tokens = Tokens(target.dictionary);
     g_random = options.random * 0x9E3779B97F4A7C15ull + 1;
 
+    memset(g_seen, 0, sizeof g_seen);
+    TakeNewCoverage();
     const double start = Now();
-    for (const Bytes& seed : seeds)
+    for (const Bytes& seed : seeds) {
         RunOne(target, seed, figures);
+        TakeNewCoverage();
+    }
+    const size_t kLargestCorpusBytes = 64 << 20;
+    size_t corpusBytes = 0;
     Bytes input;
     const uint64_t warmUp = options.runs ? options.runs / 10 : 2000;
     for (;;) {
@@ -357,11 +421,17 @@ Figures Fuzz(const FuzzTarget& target, const Options& options)
             input = seeds[Below(seeds.size())];
         Mutate(input, seeds, tokens, target.maxSize);
         RunOne(target, input, figures);
+        if (g_covered && TakeNewCoverage() && corpusBytes + input.size() < kLargestCorpusBytes) {
+            seeds.push_back(input);
+            corpusBytes += input.size();
+        }
         if (figures.runs == warmUp)
-            figures.memoryAfterWarmUp = PrivateBytes();
+            figures.memoryAfterWarmUp = PrivateBytes() - corpusBytes;
     }
     figures.seconds = Now() - start;
-    figures.memoryAtEnd = PrivateBytes();
+    figures.memoryAtEnd = PrivateBytes() - corpusBytes;
+    figures.corpus = seeds.size();
+    figures.pairs = CoveredPairs();
     if (!figures.memoryAfterWarmUp)
         figures.memoryAfterWarmUp = figures.memoryAtEnd;
     g_shared.current.Close();
@@ -423,9 +493,12 @@ int main(int argc, char** argv)
         const Figures f = Fuzz(*t, own);
         faults += f.faults;
         printf("fuzz %s: %llu executions in %.1f s (%.0f/s), slowest %.1f ms, %d faults, private bytes %zu KB after "
-               "warm-up, %zu KB at the end\n",
+               "warm-up, %zu KB at the end",
                t->name, static_cast<unsigned long long>(f.runs), f.seconds, f.runs / std::max(f.seconds, 1e-9),
                f.slowest * 1000, f.faults, f.memoryAfterWarmUp / 1024, f.memoryAtEnd / 1024);
+        if (g_covered)
+            printf(", %zu inputs kept for %zu edge pairs", f.corpus, f.pairs);
+        printf("\n");
     }
     if (!found) {
         printf("no target '%s'\n", options.target.c_str());
