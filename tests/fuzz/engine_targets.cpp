@@ -58,29 +58,29 @@ void RunBitmapSequence(const uint8_t* data, size_t size)
     free(sequence.header.name);
 }
 
-void RunFontFile(const uint8_t* data, size_t size)
+// A font record as the font pool makes one, filled by load and freed again.
+void LoadFont(const char* name, bool (*load)(Font*))
 {
-    QVF_PutFile("res://fuzz.mft", data, size);
     Font* font = static_cast<Font*>(calloc(1, sizeof(Font)));
-    font->header.name = strdup("res://fuzz.mft");
+    font->header.name = strdup(name);
     font->scale = 1.0f;
-    QVI_ReadFontFile(font);
+    load(font);
     QVI_FreeFontGlyphs(font);
     free(font->header.name);
     free(font);
+}
+
+void RunFontFile(const uint8_t* data, size_t size)
+{
+    QVF_PutFile("res://fuzz.mft", data, size);
+    LoadFont("res://fuzz.mft", QVI_ReadFontFile);
 }
 
 // A font source description over DejaVuSans.ttf (put beside it by the environment).
 void RunFontSource(const uint8_t* data, size_t size)
 {
     QVF_PutFile("res://fonts/fuzz.xml", data, size);
-    Font* font = static_cast<Font*>(calloc(1, sizeof(Font)));
-    font->header.name = strdup("fonts/fuzz");
-    font->scale = 1.0f;
-    QVI_GenerateFontFromSource(font);
-    QVI_FreeFontGlyphs(font);
-    free(font->header.name);
-    free(font);
+    LoadFont("fonts/fuzz", QVI_GenerateFontFromSource);
     if (Database* cached = DataManager::FindDatabase("fonts/fuzz.xml"))
         DataManager::UnloadDatabase(cached);
 }

@@ -1,11 +1,10 @@
 // The engine as the targets meet it under Wine: the API table filled as at start-up, the file
-// system with res:// in a fresh folder and a per-user folder of its own, log lines formatted
-// and dropped (popups answered OK), sounds loadable without DirectSound, and the files the
+// system with res:// in a fresh folder and a per-user folder of its own, the quiet logging of
+// fuzz_log.cpp, sounds loadable without DirectSound, and the files the
 // targets' inputs refer to (DejaVuSans.ttf, the golden shaders' include) in place.
 #include "fuzz/bytes_file.h"
 #include "fuzz/fuzz_target.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,41 +25,6 @@
 #include "support/res_folder.h"
 
 namespace {
-
-// QUAVEN_FUZZ_LOG set: the lines are shown (for looking into one input), else dropped.
-const bool g_showLog = getenv("QUAVEN_FUZZ_LOG") != nullptr;
-
-void Format(const char* format, va_list arguments)
-{
-    char text[1024];
-    vsnprintf(text, sizeof text, format, arguments);
-    if (g_showLog)
-        fprintf(stderr, "log: %s\n", text);
-}
-
-int Drop(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Format(format, arguments);
-    va_end(arguments);
-    return 0;
-}
-
-int DropLevel(int, const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Format(format, arguments);
-    va_end(arguments);
-    return QV_POPUP_OK;
-}
-
-Bitmap* KnownBitmap(const char*)
-{
-    static int bitmap;
-    return reinterpret_cast<Bitmap*>(&bitmap);
-}
 
 quaven_test::ResFolder* res;
 
@@ -149,9 +113,7 @@ void QVF_SetUpEnvironment()
     static quaven_test::EngineTable table;
     QVI_InitFileSystem();
     res = new quaven_test::ResFolder("fuzz");
-    qv->Log = Drop;
-    qv->LogEx = DropLevel;
-    qv->LogPopup = DropLevel;
+    QVF_QuietTable(qv);
     g_core.api = qv;
     QVI_SetUpUserFolders("QuavenFuzz", "Fuzz");
     qv->fileSystem->AddSearchPath("res://", false);
@@ -160,9 +122,6 @@ void QVF_SetUpEnvironment()
     for (QVFileSystem::System*& backend : g_fileSystemBackends)
         if (backend == folders)
             backend = memory;
-    static QuavenGraphicsAPI graphics = {};
-    graphics.GetBitmap = KnownBitmap;
-    qv->graphics = &graphics;
     // Sequence atlases go up to a device that takes them and answers that it made nothing.
     static quaven_test::NullRenderer renderer;
     QVI_AttachRenderer(&renderer);

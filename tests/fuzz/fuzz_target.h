@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "quaven/types.h"
+
 struct FuzzTarget {
     const char* name;
     // Parses one input and frees everything it made. The driver counts an execution per call.
@@ -20,6 +22,8 @@ struct FuzzTarget {
 
 // Runs once before the first input of any target: the engine's table and file system.
 void QVF_SetUpEnvironment();
+// Logging that drops its lines, popups answered OK, every bitmap known (fuzz_log.cpp).
+void QVF_QuietTable(QuavenAPI* table);
 // Removes the folders the environment made.
 void QVF_TearDownEnvironment();
 // The input as a file the engine reads through its file system (replacing an earlier one);

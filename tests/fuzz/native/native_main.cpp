@@ -2,8 +2,7 @@
 // UndefinedBehaviorSanitizer: the target is named by QUAVEN_FUZZ_TARGET. What the Windows
 // build gets from the platform layer is stood in for here by the least that lets these
 // parsers run: the engine's globals, locks that do nothing (one thread), the API table with
-// (engine_log.cpp) with its logging members and the in-memory files, and no HLSL compiler (nothing is compiled).
-#include <cstdarg>
+// (engine_log.cpp) made quiet, the in-memory files, and no HLSL compiler (nothing is compiled).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,53 +56,14 @@ bool WriteOutputFile(const char*, const char*, size_t, Log&) { return false; }
 
 namespace {
 
-const bool g_showLog = getenv("QUAVEN_FUZZ_LOG") != nullptr;
-
-void Format(const char* format, va_list arguments)
-{
-    char text[1024];
-    vsnprintf(text, sizeof text, format, arguments);
-    if (g_showLog)
-        fprintf(stderr, "log: %s\n", text);
-}
-
-int Drop(const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Format(format, arguments);
-    va_end(arguments);
-    return 0;
-}
-
-int DropLevel(int, const char* format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    Format(format, arguments);
-    va_end(arguments);
-    return QV_POPUP_OK;
-}
-
-Bitmap* KnownBitmap(const char*)
-{
-    static int bitmap;
-    return reinterpret_cast<Bitmap*>(&bitmap);
-}
-
 const FuzzTarget* g_target = nullptr;
 
 } // namespace
 
 void QVF_SetUpEnvironment()
 {
-    qv->Log = Drop;
-    qv->LogEx = DropLevel;
-    qv->LogPopup = DropLevel;
+    QVF_QuietTable(qv);
     QVF_InstallMemoryFiles(qv);
-    static QuavenGraphicsAPI graphics = {};
-    graphics.GetBitmap = KnownBitmap;
-    qv->graphics = &graphics;
     std::ifstream include(QUAVEN_FUZZ_SOURCE_DIR "/tests/shadertool/driver/golden/wave/waves.inc", std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(include)), std::istreambuf_iterator<char>());
     QVF_PutFile("res://fx/waves.inc", reinterpret_cast<const uint8_t*>(text.data()), text.size());
