@@ -9,7 +9,7 @@
 # A target that crashes, hangs (over a second) or trips a sanitizer has its input filed under
 # build/fuzz_faults/campaign/ and is started again until its budget is spent. Every fault found
 # belongs, once fixed, in tests/fuzz_corpus/<target>/, which the test suite replays. The figures
-# (executions, time, faults, memory) are collected in build/fuzz_faults/campaign/summary.txt.
+# (executions, time, faults, memory) are added to build/fuzz_faults/campaign/summary.txt.
 #
 #   bash scripts/fuzz.sh [--runs N] [--slow-minutes M] [--jobs J] [TARGET...]
 #
@@ -20,6 +20,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUAVEN_BUILD_DIR:-$root/build}
+arguments="$*"
 runs=1000000
 slow_minutes=30
 jobs=2
@@ -57,7 +58,7 @@ export QUAVEN_WINE_PREFIX=$build/wine/fuzz-prefix
 bash "$root/scripts/wine-prefix.sh"
 out=$build/fuzz_faults/campaign
 mkdir -p "$out"
-: >"$out/summary.txt"
+echo "== $(date -u '+%F %T') fuzz.sh $arguments" >>"$out/summary.txt"
 run() { bash "$root/scripts/wine-run.sh" "$driver" "$@"; }
 mapfile -t listed < <(run --list)
 native_listed=(xml database database_csv database_scrambled shader_xml shader_source shader_preprocessor)
