@@ -14,12 +14,15 @@ jobs=$(nproc)
 
 log() { printf '[bootstrap] %s\n' "$*"; }
 
+# clang and the 32-bit C++ library: scripts/fuzz.sh builds the parsers that need no Windows
+# for Linux under libFuzzer with the sanitizers.
 # wine32 comes without recommends: Direct3D 11 under Wine needs 32-bit Mesa (libgl1:i386,
 # libgl1-mesa-dri:i386), or device creation fails even for WARP.
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix cmake ninja-build nasm dpkg-dev
           libz-mingw-w64-dev googletest wine wine32 xvfb xauth bison python3
           x11-apps vorbis-tools libjpeg-turbo-progs fonts-dejavu-core glslang-tools sox
-          libgl1:i386 libgl1-mesa-dri:i386)
+          libgl1:i386 libgl1-mesa-dri:i386
+          clang lib32stdc++-12-dev libc6-dev-i386)
 
 install_packages() {
   local missing=()

@@ -36,6 +36,13 @@ const int kUrlInLogCharacters = 200;
 
 volatile LONG g_stallMilliseconds = static_cast<LONG>(kHTTPDefaultStallMilliseconds);
 
+// The response the fuzzing harness has the client read instead of a connection's.
+struct CannedResponse {
+    const char* bytes = nullptr;
+    int size = 0;
+    int at = 0;
+} g_canned;
+
 bool IsAborted(const int* abortFlag)
 {
     return (abortFlag && *abortFlag == 1) || QV_IsShuttingDown();
@@ -73,6 +80,15 @@ Progress WaitForConnection(SOCKET socket, const int* abortFlag)
 // receive timeout, so a flowing download costs one call per chunk.
 Progress ReceiveSome(SOCKET socket, char* buffer, int count, int flags, int* received)
 {
+    if (g_canned.bytes) {
+        const int got = count < g_canned.size - g_canned.at ? count : g_canned.size - g_canned.at;
+        if (got <= 0)
+            return Progress::kClosed;
+        memcpy(buffer, g_canned.bytes + g_canned.at, static_cast<size_t>(got));
+        g_canned.at += flags & MSG_PEEK ? 0 : got;
+        *received = got;
+        return Progress::kReady;
+    }
     const int got = recv(socket, buffer, count, flags);
     if (got > 0) {
         *received = got;
@@ -85,6 +101,8 @@ Progress ReceiveSome(SOCKET socket, char* buffer, int count, int flags, int* rec
 
 Progress SendAll(SOCKET socket, const char* bytes, int count, const int* abortFlag)
 {
+    if (g_canned.bytes)
+        return Progress::kReady;
     while (count > 0) {
         if (IsAborted(abortFlag))
             return Progress::kAborted;
@@ -117,6 +135,8 @@ public:
 // Resolves the host and opens a non-blocking connection to it; 0 or an HTTPResult.
 int Connect(Connection& connection, const char* host, int port, const char* url, const int* abortFlag)
 {
+    if (g_canned.bytes)
+        return 0;
     QVI_InitWinsock();
     if (IsAborted(abortFlag))
         return HTTP_ERROR_ABORTED;
@@ -508,6 +528,13 @@ String QVI_GetHostFromURL(const char* url)
     String text;
     text.Format("%.*s", static_cast<int>(beforePort < length ? beforePort : length), host);
     return text;
+}
+
+void QVI_SetHTTPCannedResponse(const char* bytes, int size)
+{
+    g_canned.bytes = bytes;
+    g_canned.size = bytes && size > 0 ? size : 0;
+    g_canned.at = 0;
 }
 
 uint32_t QVI_SetHTTPStallTimeout(uint32_t milliseconds)

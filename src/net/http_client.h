@@ -35,3 +35,8 @@ int QVI_SendHTTPRequest(HTTPRequestType type, const char* url, const char* heade
 // How long a connection may go without progress (connecting, sending or receiving) before
 // the request gives up. Answers the previous value; tests shorten it.
 uint32_t QVI_SetHTTPStallTimeout(uint32_t milliseconds);
+
+// For the fuzzing harness: while bytes is set, every request of this process reads its
+// responses from bytes (one after another, a redirect reading on where the last response
+// ended) instead of resolving, connecting and sending. Null restores the network.
+void QVI_SetHTTPCannedResponse(const char* bytes, int size);

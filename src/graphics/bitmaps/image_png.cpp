@@ -60,6 +60,17 @@ void ReportPNGError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
+// libpng allocates an ancillary chunk (text, say) whole before reading it, and its check of
+// the announced length only warns: a file of a few bytes could have it take up to 2 GB. No
+// block a readable PNG needs comes near this (rows are at most 65535 x 8 bytes); a larger
+// request is refused, and libpng then skips the chunk or refuses the file.
+const png_alloc_size_t kLargestPNGBlock = 16 << 20;
+
+png_voidp AllocatePNGBlock(png_structp, png_alloc_size_t size)
+{
+    return size <= kLargestPNGBlock ? malloc(size) : nullptr;
+}
+
 // Benign chunk complaints (gamma, profiles, text) are no reason to refuse an image.
 void IgnorePNGWarning(png_structp, png_const_charp)
 {
@@ -77,6 +88,7 @@ bool CreateReader(PNGContext& context, const uint8_t* file, int size)
         return false;
     context.reader = {file, static_cast<size_t>(size), 0};
     png_set_read_fn(context.png, &context.reader, ReadPNGFromMemory);
+    png_set_mem_fn(context.png, nullptr, AllocatePNGBlock, nullptr);
     png_set_user_limits(context.png, static_cast<png_uint_32>(kLargestImageSide),
                         static_cast<png_uint_32>(kLargestImageSide));
     return true;

@@ -7,6 +7,7 @@
 #include "filesystem/open_files.h"
 #include "quaven/filesystem.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -134,7 +135,9 @@ void Preprocessor::IncludeFile(const Token& keyword, const char* name)
     splice.AppendFormat("\n@f \"%s\" 1\n", path.text);
     splice.Append(stripped.text);
     int32_t exitOffset = splice.Length();
-    splice.AppendFormat("\n@f \"%s\" %i", current, keyword.line + 1);
+    // The directive's line may already be the largest a marker can give.
+    const int32_t nextLine = keyword.line < INT32_MAX ? keyword.line + 1 : INT32_MAX;
+    splice.AppendFormat("\n@f \"%s\" %i", current, nextLine);
 
     int32_t at = tokenizer.cursor.position;
     if (splice.OutOfMemory() || !tokenizer.InsertText(splice.Text(), splice.Length())) {

@@ -194,7 +194,9 @@ struct SourceCursor {
         if (c == '\t')
             ++tabs;
         if (c == '\n') {
-            ++line;
+            // A line marker may have set the count as high as it goes: it stays there.
+            if (line < INT32_MAX)
+                ++line;
             column = 1;
             tabs = 0;
         }

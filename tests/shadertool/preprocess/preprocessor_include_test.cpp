@@ -19,6 +19,11 @@ TEST_F(PreprocessorIncludes, IncludedTextStandsBetweenLineMarkers) {
     files->Put("open.fx", "#if 0\nhidden");
     ASSERT_TRUE(Run("#include \"open.fx\"\nskipped\n#endif\nshown"));
     EXPECT_EQ(Output(), "@f \"open.fx\" 1\n\n\n@f \"main.fx\" 2\n\n\nshown");
+    // Digits after the name run on into the exit marker's line, which saturates; an include
+    // on a line after that marks its exit at the largest line too, never a negative one.
+    files->Put("one.fx", "1");
+    ASSERT_TRUE(Run("#include \"one.fx\"99999999999\n#include \"one.fx\"\nz"));
+    EXPECT_EQ(Output().substr(Output().rfind("@f")), "@f \"main.fx\" 2147483647\nz");
 }
 
 TEST_F(PreprocessorIncludes, ChainsResolveAgainstTheIncludingFile) {

@@ -135,6 +135,10 @@ TEST(ShaderTokenizer, LineMarkersRenameAndRenumber) {
     EXPECT_EQ(Text(longPath), path + "(3:1) error: 'struct' is a reserved word.\n");
     Tokenize("@f \"n.fx\" -2\nstruct", &negative);
     EXPECT_EQ(Text(negative), "n.fx(-2:1) error: 'struct' is a reserved word.\n");
+    // A number past the largest line saturates, and the lines after it keep that count.
+    Log huge;
+    EXPECT_EQ(PositionsOf(Tokenize("@f \"h.fx\" 99999999999\nx\n\ny", &huge)),
+              (Positions{{2147483647, 1}, {2147483647, 1}}));
     // Broken markers end their line and change nothing.
     EXPECT_EQ(Tokenize("@f\nstruct\n@f \"x\n@x\n@", &broken).size(), 1u);
     EXPECT_EQ(Text(broken), "a.fx(2:1) error: 'struct' is a reserved word.\n");
