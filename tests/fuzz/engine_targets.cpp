@@ -35,7 +35,7 @@ void RunPAK(const uint8_t* data, size_t size)
 {
     QVFBytesFile archive(data, size);
     QVFileSystem::PAKDirectory directory;
-    if (!QVFileSystem::QVI_ReadPAKDirectory(&archive, "res://fuzz.pak", &directory, true))
+    if (!QVFileSystem::QVI_ReadPAKDirectory(&archive, &directory))
         return;
     char buffer[4096];
     for (int i = 0; i < directory.entries.count; ++i) {
