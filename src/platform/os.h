@@ -33,6 +33,11 @@ private:
 bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error);
 // The calling thread's OS pseudo-handle (meaningful only inside that thread).
 void* QVI_OsCurrentThreadHandle();
+// Runs work(argument) to its end on a thread of its own whose stack reserves stackBytes, the
+// caller waiting meanwhile: a recursive walk too deep for the caller's stack goes there. False
+// when no such thread could be made (the address space has no room for the stack); work has
+// not run then.
+bool QVI_OsRunOnOwnStack(void (*work)(void*), void* argument, uint64_t stackBytes);
 
 uint32_t QVI_OsMilliseconds();             // the 1 ms multimedia clock; wraps after ~49.7 days
 void QVI_OsSleep(uint32_t milliseconds);

@@ -35,6 +35,8 @@ bool TextBuilder::Reserve(int64_t needed)
     }
     data_ = fresh;
     capacity_ = static_cast<int32_t>(grown);
+    // Storage reserved ahead of any text is already a (possibly empty) terminated text.
+    data_[length_] = '\0';
     return true;
 }
 

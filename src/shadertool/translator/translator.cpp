@@ -1,7 +1,7 @@
 #include "shadertool/translator/translator.h"
 
 #include "shadertool/core/builtin_functions.h"
-#include "shadertool/core/own_stack.h"
+#include "platform/os.h"
 #include "shadertool/core/operator_table.h"
 #include "shadertool/description/shader_description.h"
 
@@ -124,7 +124,7 @@ bool Translator::TranslateOnDeepStack(const ShaderDescription& description, uint
     // bare declarator through a declaration list), and frames stand below the root.
     const uint64_t stackBytes = (static_cast<uint64_t>(treeDepth) + 64) * kStackBytesPerLevel + 256 * 1024;
     DeepTranslation work = {this, &description, targetBit, levelMask, shaderStage, root, false};
-    if (RunOnOwnStack(&Translator::TranslateOnThread, &work, stackBytes))
+    if (QVI_OsRunOnOwnStack(&Translator::TranslateOnThread, &work, stackBytes))
         return work.result;
     Reset();
     ReportError("not enough memory to translate a source nesting %i levels deep.", static_cast<int>(treeDepth));

@@ -3,6 +3,8 @@
 // build gets from the platform layer is stood in for here by the least that lets these
 // parsers run: the engine's globals, locks that do nothing (one thread), the API table with
 // (engine_log.cpp) made quiet, the in-memory files, and no HLSL compiler (nothing is compiled).
+#include <pthread.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +44,36 @@ void QV_LockMutex(Mutex*) {}
 void QV_UnlockMutex(Mutex*) {}
 String QV_ConvertStaticPathToNativeOSPath(const char* path) { return String(path ? path : ""); }
 bool QVI_OsReplaceFile(const char*, const char*) { return false; }
+
+namespace {
+struct OwnStackWork {
+    void (*work)(void*);
+    void* argument;
+};
+void* RunOwnStackWork(void* parameter)
+{
+    const OwnStackWork* own = static_cast<const OwnStackWork*>(parameter);
+    own->work(own->argument);
+    return nullptr;
+}
+} // namespace
+
+// Deep shader trees are written on a thread with a stack of their size, as under Windows.
+bool QVI_OsRunOnOwnStack(void (*work)(void*), void* argument, uint64_t stackBytes)
+{
+    if (!work || stackBytes == 0 || stackBytes > 0x7FFFFFFFu)
+        return false;
+    OwnStackWork own = {work, argument};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_t thread;
+    const bool made = pthread_attr_setstacksize(&attributes, static_cast<size_t>(stackBytes)) == 0 &&
+                      pthread_create(&thread, &attributes, RunOwnStackWork, &own) == 0;
+    pthread_attr_destroy(&attributes);
+    if (made)
+        pthread_join(thread, nullptr);
+    return made;
+}
 
 namespace ShaderTool {
 HLSLCompiler::HLSLCompiler(Log* errorLog) : Compiler(errorLog), library(nullptr) {}

@@ -61,6 +61,14 @@ DWORD WINAPI RunThread(LPVOID parameter)
     return 0;
 }
 
+// The caller waits for this one, so its record stays on the caller's stack.
+DWORD WINAPI RunOwnStackWork(LPVOID parameter)
+{
+    const ThreadStart* start = static_cast<const ThreadStart*>(parameter);
+    start->entry(start->argument);
+    return 0;
+}
+
 typedef DWORD(WINAPI* TimeGetTimeFunction)(void);
 
 // The multimedia clock (1 ms steps, same epoch and 32-bit wrap as GetTickCount). It is
@@ -97,6 +105,21 @@ bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error)
 void* QVI_OsCurrentThreadHandle()
 {
     return GetCurrentThread();
+}
+
+bool QVI_OsRunOnOwnStack(void (*work)(void*), void* argument, uint64_t stackBytes)
+{
+    // Only reserved: the pages are committed as the walk reaches them.
+    if (!work || stackBytes == 0 || stackBytes > 0x7FFFFFFFu)
+        return false;
+    ThreadStart start = {work, argument};
+    HANDLE thread = CreateThread(nullptr, static_cast<SIZE_T>(stackBytes), RunOwnStackWork, &start,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread)
+        return false;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return true;
 }
 
 uint32_t QVI_OsMilliseconds()
