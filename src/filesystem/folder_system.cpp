@@ -1,4 +1,4 @@
-
+#include "platform/windows/win32.h"
 #include <aclapi.h>
 
 #include "filesystem/folder_system.h"
