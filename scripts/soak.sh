@@ -36,6 +36,10 @@ set +e
   while kill -0 $engine 2>/dev/null; do
     sleep 1
     now=$(date +%s)
+    # The game reads its own Linux id here (its wait probe reads its threads under /proc).
+    if [[ ! -s $work/unix-pid ]]; then
+      pgrep -fx "Z:$run/quaven.exe" | head -1 >"$work/unix-pid.new" && mv "$work/unix-pid.new" "$work/unix-pid"
+    fi
     # With each sample of the game, what Linux sees of its process (Wine keeps some memory,
     # that of the graphics driver, outside the Windows view): anonymous resident memory, descriptors.
     count=$(grep -c "^sample" "$work/results.txt" 2>/dev/null) || true

@@ -13,8 +13,15 @@
  * QUAVEN_SOAK_RESULTS names the results file, one line each:
  *     sample SECONDS PRIVATE_BYTES HANDLES GDI FRAMES MAX_FRAME_MS RESOURCES FILES DOWNLOADS ANSWERS
  *     reinit SECONDS            (a re-initialisation was asked for; its frames are not timed)
- *     slow SECONDS MS CPU_MS ACTIONS  (a frame over 100 ms outside the re-initialisations, the
- *                               main thread's processor time in it, what it did besides drawing)
+ *     slow SECONDS MS CPU_MS ACTIONS UPDATE_MS RENDER_MS BETWEEN_MS
+ *                               (a frame over 100 ms outside the re-initialisations: the main
+ *                               thread's processor time in it, what it did besides drawing, and
+ *                               where its time went: from Update to Render, in Render, and from
+ *                               Render's end to the next Update, the engine's part)
+ *     wait SECONDS PHASE MS FRAMES...  (the main thread's stack while a frame ran long: return
+ *                               addresses in loaded modules, as module+offset, innermost first)
+ *     threads SECONDS TID:STATE:CPU_MS...  (each thread as Linux sees it then, and the
+ *                               processor time each used over the next 50 ms)
  *     stall WORKER SECONDS      (a worker made no round, or "main" no frame, for 30 s)
  *     fault TEXT                (a result that is wrong: a download or a save read back)
  *     done SECONDS FRAMES MAX_FRAME_MS MAX_REINIT_FRAME_MS UNDER_20 UNDER_50 UNDER_100 OVER_100
@@ -41,6 +48,9 @@
 #define SLOW_FRAME_MS 100.0
 #define UNTIMED_FRAMES_AFTER_REINIT 3
 #define CONSOLE_TOGGLE_CHARACTER 167 /* the console's default toggle character */
+#define PROBE_AFTER_MS 100u /* how long the main thread stays in one place before it is probed */
+#define PROBE_FRAMES 48     /* return addresses noted per probe */
+#define PROBE_THREADS 96
 
 enum { WORKER_RESOURCES, WORKER_FILES, WORKER_DOWNLOADS, WORKERS };
 static const char* const kWorkerNames[WORKERS] = {"resources", "files", "downloads"};
@@ -55,7 +65,7 @@ static struct {
     /* Workers: rounds done, whether asked to pause or stop, and whether paused or ended. */
     volatile LONG rounds[WORKERS];
     volatile LONG pause, stop;
-    volatile LONG paused[WORKERS], ended[WORKERS + 1];
+    volatile LONG paused[WORKERS], ended[WORKERS + 2]; /* the workers, the sampler, the probe */
     volatile LONG answers;
     /* Frames, timed with the performance counter. */
     LARGE_INTEGER frequency, lastFrame;
@@ -63,6 +73,13 @@ static struct {
     double maxFrameMs, maxReinitFrameMs, lastCpuMs;
     uint32_t frameHistogram[4]; /* timed frames under 20, 50, 100 ms and the rest */
     char actions[64];           /* what the frame did besides drawing, for the slow ones */
+    LARGE_INTEGER updateStart, renderStart, renderEnd;
+    /* For the wait probe: the main thread, its stack's top, and when it last entered or left
+       a callback. */
+    HANDLE mainThread;
+    const char* mainStackBase;
+    volatile LONG markMs;
+    volatile LONG phase;
     uint32_t lastClickMs, lastMusicMs, lastConsoleMs, lastScoreMs, lastReinitMs;
     int musicPlaying, stopping;
     Bitmap *star, *ring;
@@ -244,6 +261,152 @@ static void Sampler(void* unused) {
     g.ended[WORKERS] = 1;
 }
 
+static const char* ResultsPath(char* buffer, DWORD size) {
+    DWORD n = GetEnvironmentVariableA("QUAVEN_SOAK_RESULTS", buffer, size);
+    return n > 0 && n < size ? buffer : NULL;
+}
+
+/* The wait probe. When the main thread stays in one place (in Update, in Render or in the
+   engine between them) for PROBE_AFTER_MS, it is stopped for an instant while its stack is
+   copied, and every thread's state is read from Linux (Wine shows / as Z:), so that a slow
+   frame says what it waited on. */
+typedef struct {
+    unsigned long tid, ticks;
+    char state;
+    char name[20], wchan[40];
+} LinuxThread;
+
+static int ReadSmallFile(const char* path, char* text, size_t size) {
+    FILE* file = fopen(path, "rb");
+    size_t got;
+    if (!file) return 0;
+    got = fread(text, 1, size - 1, file);
+    fclose(file);
+    text[got] = 0;
+    return got > 0;
+}
+
+/* Wine opens files in its server, so /proc/self there is the server: the process's own Linux
+   id comes from soak.sh, in "unix-pid" beside the results. */
+static unsigned long UnixPid(void) {
+    static unsigned long pid;
+    char path[MAX_PATH], text[32];
+    char *slash, *backslash;
+    if (pid || !ResultsPath(path, sizeof path - 16)) return pid;
+    slash = strrchr(path, '/'), backslash = strrchr(path, '\\');
+    if (backslash > slash) slash = backslash;
+    if (!slash) return 0;
+    strcpy(slash + 1, "unix-pid");
+    if (ReadSmallFile(path, text, sizeof text)) pid = strtoul(text, NULL, 10);
+    return pid;
+}
+
+static int ReadLinuxThreads(LinuxThread* threads, int most) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search;
+    char pattern[64];
+    int count = 0;
+    if (!UnixPid()) return 0;
+    snprintf(pattern, sizeof pattern, "Z:\\proc\\%lu\\task\\*", UnixPid());
+    if ((search = FindFirstFileA(pattern, &entry)) == INVALID_HANDLE_VALUE) return 0;
+    do {
+        char path[MAX_PATH], text[512];
+        const char *open, *close;
+        LinuxThread* thread = &threads[count];
+        unsigned long user = 0, system = 0;
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        snprintf(path, sizeof path, "Z:\\proc\\%lu\\task\\%s\\stat", UnixPid(), entry.cFileName);
+        if (!ReadSmallFile(path, text, sizeof text)) continue;
+        open = strchr(text, '('), close = strrchr(text, ')');
+        if (!open || !close || close < open) continue;
+        memset(thread, 0, sizeof *thread);
+        thread->tid = strtoul(entry.cFileName, NULL, 10);
+        snprintf(thread->name, sizeof thread->name, "%.*s", (int)(close - open - 1), open + 1);
+        /* After the name: state, then fields 4 to 13, then utime and stime. */
+        if (sscanf(close + 2, "%c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &thread->state, &user,
+                   &system) != 3)
+            continue;
+        thread->ticks = user + system;
+        snprintf(path, sizeof path, "Z:\\proc\\%lu\\task\\%s\\wchan", UnixPid(), entry.cFileName);
+        if (!ReadSmallFile(path, thread->wchan, sizeof thread->wchan)) strcpy(thread->wchan, "?");
+        ++count;
+    } while (count < most && FindNextFileA(search, &entry));
+    FindClose(search);
+    return count;
+}
+
+/* " module+0xOFFSET" for an address in a loaded module's code, else nothing. */
+static int DescribeCode(DWORD address, char* out, size_t size) {
+    MEMORY_BASIC_INFORMATION region;
+    HMODULE module;
+    char path[MAX_PATH];
+    const char* name;
+    const DWORD executable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (VirtualQuery((const void*)address, &region, sizeof region) != sizeof region) return 0;
+    if (region.Type != MEM_IMAGE || !(region.Protect & executable)) return 0;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            (LPCSTR)address, &module))
+        return 0;
+    if (!GetModuleFileNameA(module, path, sizeof path)) return 0;
+    name = strrchr(path, '\\');
+    snprintf(out, size, " %s+0x%lx", name ? name + 1 : path, (unsigned long)(address - (DWORD)(ULONG_PTR)module));
+    return 1;
+}
+
+static void ProbeMainThread(LONG phase, uint32_t ms) {
+    static DWORD stack[16384];
+    static LinuxThread before[PROBE_THREADS], after[PROBE_THREADS];
+    static char line[4096];
+    CONTEXT context;
+    size_t words = 0, i, used;
+    int frames = 0, count, later, j;
+    double seconds = Seconds();
+    memset(&context, 0, sizeof context);
+    context.ContextFlags = CONTEXT_CONTROL;
+    /* Only a copy is taken while it is stopped: naming modules takes the loader's lock, which
+       the stopped thread may hold. */
+    if (SuspendThread(g.mainThread) == (DWORD)-1) return;
+    if (GetThreadContext(g.mainThread, &context) && context.Esp && (const char*)context.Esp < g.mainStackBase) {
+        words = (size_t)(g.mainStackBase - (const char*)context.Esp) / 4;
+        if (words > sizeof stack / 4) words = sizeof stack / 4;
+        memcpy(stack, (const void*)context.Esp, words * 4);
+    }
+    ResumeThread(g.mainThread);
+    count = ReadLinuxThreads(before, PROBE_THREADS);
+    used = snprintf(line, sizeof line, "wait %.1f %c %u", seconds, (char)phase, (unsigned)ms);
+    if (DescribeCode(context.Eip, line + used, sizeof line - used)) used += strlen(line + used), ++frames;
+    for (i = 0; i < words && frames < PROBE_FRAMES && used < sizeof line - 128; ++i)
+        if (DescribeCode(stack[i], line + used, sizeof line - used)) used += strlen(line + used), ++frames;
+    Note("%s", line);
+    Sleep(50);
+    later = ReadLinuxThreads(after, PROBE_THREADS);
+    used = snprintf(line, sizeof line, "threads %.1f", seconds);
+    for (j = 0; j < count && used < sizeof line - 128; ++j) {
+        unsigned long ticks = before[j].ticks;
+        int k;
+        for (k = 0; k < later; ++k)
+            if (after[k].tid == before[j].tid) ticks = after[k].ticks;
+        used += snprintf(line + used, sizeof line - used, " %lu:%s:%c:%s:%lu", before[j].tid, before[j].name,
+                         before[j].state, before[j].wchan, (ticks - before[j].ticks) * 10);
+    }
+    Note("%s", line);
+}
+
+static void WaitProbe(void* unused) {
+    LONG probed = 0;
+    (void)unused;
+    while (!g.stop) {
+        LONG mark = g.markMs, phase = g.phase;
+        Sleep(5);
+        if (mark && mark == g.markMs && mark != probed && g.framesSinceReinit > UNTIMED_FRAMES_AFTER_REINIT &&
+            (uint32_t)(g.qv->GetMilliseconds() - (uint32_t)mark) >= PROBE_AFTER_MS) {
+            probed = mark;
+            ProbeMainThread(phase, g.qv->GetMilliseconds() - (uint32_t)mark);
+        }
+    }
+    g.ended[WORKERS + 1] = 1;
+}
+
 static Bitmap* MakeRing(const QuavenGraphicsAPI* graphics) {
     BitmapDescription description;
     Bitmap* ring;
@@ -266,11 +429,6 @@ static Bitmap* MakeRing(const QuavenGraphicsAPI* graphics) {
     }
     graphics->RefreshBitmap(ring);
     return ring;
-}
-
-static const char* ResultsPath(char* buffer, DWORD size) {
-    DWORD n = GetEnvironmentVariableA("QUAVEN_SOAK_RESULTS", buffer, size);
-    return n > 0 && n < size ? buffer : NULL;
 }
 
 static bool Init(void) {
@@ -303,6 +461,16 @@ static bool Init(void) {
         qv->CreateThread("soak downloads", DownloadWorker, NULL, 0);
     }
     qv->CreateThread("soak sampler", Sampler, NULL, 0);
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g.mainThread,
+                    THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, 0);
+    {
+        /* The committed part of a stack runs from below the caller up to its top. */
+        MEMORY_BASIC_INFORMATION region;
+        if (VirtualQuery(&region, &region, sizeof region) == sizeof region)
+            g.mainStackBase = (const char*)region.BaseAddress + region.RegionSize;
+    }
+    if (g.mainThread) qv->CreateThread("soak wait probe", WaitProbe, NULL, 0);
+    else g.ended[WORKERS + 1] = 1;
     Note("init %.1f", Seconds());
     return true;
 }
@@ -316,6 +484,18 @@ static double MainThreadCpuMs(void) {
             user.dwHighDateTime * 4294967296.0) / 10000.0;
 }
 
+static double Between(const LARGE_INTEGER* from, const LARGE_INTEGER* to) {
+    return from->QuadPart && to->QuadPart >= from->QuadPart
+               ? (to->QuadPart - from->QuadPart) * 1000.0 / g.frequency.QuadPart
+               : -1.0;
+}
+
+static void Mark(LONG phase, LARGE_INTEGER* at) {
+    if (at) QueryPerformanceCounter(at);
+    g.phase = phase;
+    g.markMs = (LONG)g.qv->GetMilliseconds();
+}
+
 static void TimeFrame(void) {
     LARGE_INTEGER now;
     double ms, cpu = MainThreadCpuMs();
@@ -326,12 +506,16 @@ static void TimeFrame(void) {
             if (ms > g.maxReinitFrameMs) g.maxReinitFrameMs = ms;
         } else {
             if (ms > g.maxFrameMs) g.maxFrameMs = ms;
-            if (ms > SLOW_FRAME_MS) Note("slow %.1f %.1f %.1f %s", Seconds(), ms, cpu - g.lastCpuMs, g.actions);
+            if (ms > SLOW_FRAME_MS)
+                Note("slow %.1f %.1f %.1f %s %.1f %.1f %.1f", Seconds(), ms, cpu - g.lastCpuMs, g.actions,
+                     Between(&g.updateStart, &g.renderStart), Between(&g.renderStart, &g.renderEnd),
+                     Between(&g.renderEnd, &now));
             ++g.frameHistogram[ms < 20.0 ? 0 : ms < 50.0 ? 1 : ms < 100.0 ? 2 : 3];
         }
     }
     g.lastCpuMs = cpu;
     g.lastFrame = now;
+    g.updateStart = now;
     strcpy(g.actions, "-");
     ++g.frames;
     ++g.framesSinceReinit;
@@ -341,7 +525,7 @@ static void TimeFrame(void) {
 static void Stop(void) {
     int i, all = 1;
     g.stop = 1;
-    for (i = 0; i <= WORKERS; ++i) all = all && g.ended[i];
+    for (i = 0; i <= WORKERS + 1; ++i) all = all && g.ended[i];
     if (!all || g.stopping) return;
     g.stopping = 1;
     g.qv->StopMusic(0.5f);
@@ -356,6 +540,7 @@ static void Update(float seconds) {
     uint32_t now = qv->GetMilliseconds();
     (void)seconds;
     TimeFrame();
+    Mark('U', NULL);
     if (now - g.startMs >= g.runMs) {
         Stop();
         return;
@@ -406,6 +591,7 @@ static void Render(float seconds) {
     float t = (g.qv->GetMilliseconds() - g.startMs) / 1000.0f, white = 1.0f, alpha = 0.8f;
     int i;
     (void)seconds;
+    Mark('R', &g.renderStart);
     graphics->ClearColor(0.05f, 0.05f, 0.1f);
     graphics->SetColor(&white, &white, &white);
     graphics->SetAlpha(&alpha);
@@ -416,12 +602,16 @@ static void Render(float seconds) {
         float angle = t + i, scale = 0.2f + (i % 5) * 0.05f;
         if (bitmap) graphics->DrawBitmapRotated(bitmap, &x, &y, &angle, &scale);
     }
-    if (!g.font) return;
+    if (!g.font) {
+        Mark('E', &g.renderEnd);
+        return;
+    }
     for (i = 0; i < TEXT_LINES; ++i) {
         float x = 10.0f + (i % 3) * 5.0f, y = 10.0f + i * 14.0f;
         g.qv->DrawText(g.font, &x, &y, "Soak line %d at %.2f s: frame %u, rounds %ld %ld %ld", i, (double)t,
                        (unsigned)g.frames, g.rounds[0], g.rounds[1], g.rounds[2]);
     }
+    Mark('E', &g.renderEnd);
 }
 
 static int OnEvent(EngineEvent event) {

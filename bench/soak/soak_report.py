@@ -6,10 +6,53 @@ Private bytes, handles and GDI objects are compared at two moments as far into t
 (from the last display re-initialisation) as each other: the end, and the same point of the
 second minute, once loading, the first re-initialisation and the caches are warm."""
 import os
+import subprocess
 import sys
 
 LIMIT_PERCENT = 2.0
 SLOW_FRAME_MS = 100.0
+
+
+def image_base(binary):
+    try:
+        out = subprocess.run(["i686-w64-mingw32-objdump", "-p", binary], capture_output=True, text=True).stdout
+        return next(int(l.split()[1], 16) for l in out.splitlines() if l.startswith("ImageBase"))
+    except (OSError, StopIteration, ValueError):
+        return None
+
+
+def symbolize(frames, binaries):
+    """The wait probe's module+offset frames of our own binaries as function and line, the
+    others as they are; a frame named twice in a row is shown once."""
+    shown = []
+    for frame in frames:
+        module, _, offset = frame.partition("+")
+        binary = binaries.get(module.lower())
+        text = frame
+        base = image_base(binary) if binary else None
+        if base is not None:
+            out = subprocess.run(["i686-w64-mingw32-addr2line", "-f", "-C", "-p", "-e", binary,
+                                  hex(base + int(offset, 16))], capture_output=True, text=True).stdout.strip()
+            if out and not out.startswith("??"):
+                text = "%s (%s)" % (out.split(" at ")[0], os.path.basename(out.split(" at ")[-1]))
+        if not shown or shown[-1] != text:
+            shown.append(text)
+    return shown
+
+
+def explain_waits(notes, folder):
+    """For each slow frame, where the main thread was and what the busy threads did."""
+    run = os.path.dirname(os.path.abspath(folder))
+    binaries = {name: os.path.join(run, name) for name in ("quaven.exe", "prog.dll")}
+    threads = {words[0]: words[1:] for words in notes.get("threads", [])}
+    for words in notes.get("wait", [])[:10]:
+        print("soak: main thread held for %s ms in %s at %s s:" %
+              (words[2], {"U": "Update", "R": "Render", "E": "the engine"}.get(words[1], words[1]), words[0]))
+        for text in symbolize(words[3:], binaries)[:16]:
+            print("soak:     " + text)
+        busy = [t for t in threads.get(words[0], []) if not t.endswith(":0")]
+        if busy:
+            print("soak:   threads busy over the next 50 ms (tid:name:state:wait:ms): " + " ".join(busy))
 
 
 def main():
@@ -83,6 +126,7 @@ def main():
         print("soak: engine log %s: %d lines, %d with ERROR" % (log, len(lines), len(errors)))
         for line in errors[:5]:
             print("soak:   " + line.strip())
+    explain_waits(notes, folder)
     for problem in problems:
         print("soak: FAILED: " + problem)
     print("soak: %s" % ("passed" if not problems else "failed"))
