@@ -20,8 +20,10 @@
  *                               Render's end to the next Update, the engine's part)
  *     wait SECONDS PHASE MS FRAMES...  (the main thread's stack while a frame ran long: return
  *                               addresses in loaded modules, as module+offset, innermost first)
- *     threads SECONDS TID:STATE:CPU_MS...  (each thread as Linux sees it then, and the
- *                               processor time each used over the next 50 ms)
+ *     threads SECONDS TID:NAME:STATE:WAIT:CPU_MS...  (each thread as Linux sees it then, and
+ *                               the processor time each used over the next 50 ms)
+ *     held SECONDS MS           (the probe's own 5 ms sleep took this long: the whole process,
+ *                               or the machine, stood still)
  *     stall WORKER SECONDS      (a worker made no round, or "main" no frame, for 30 s)
  *     fault TEXT                (a result that is wrong: a download or a save read back)
  *     done SECONDS FRAMES MAX_FRAME_MS MAX_REINIT_FRAME_MS UNDER_20 UNDER_50 UNDER_100 OVER_100
@@ -397,7 +399,11 @@ static void WaitProbe(void* unused) {
     (void)unused;
     while (!g.stop) {
         LONG mark = g.markMs, phase = g.phase;
+        uint32_t before = g.qv->GetMilliseconds(), slept;
         Sleep(5);
+        /* A probe that itself slept this long was held with the main thread: the process or
+           the machine stopped, not the engine. */
+        if ((slept = g.qv->GetMilliseconds() - before) >= PROBE_AFTER_MS) Note("held %.1f %u", Seconds(), (unsigned)slept);
         if (mark && mark == g.markMs && mark != probed && g.framesSinceReinit > UNTIMED_FRAMES_AFTER_REINIT &&
             (uint32_t)(g.qv->GetMilliseconds() - (uint32_t)mark) >= PROBE_AFTER_MS) {
             probed = mark;

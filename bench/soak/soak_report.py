@@ -45,6 +45,8 @@ def explain_waits(notes, folder):
     run = os.path.dirname(os.path.abspath(folder))
     binaries = {name: os.path.join(run, name) for name in ("quaven.exe", "prog.dll")}
     threads = {words[0]: words[1:] for words in notes.get("threads", [])}
+    for words in notes.get("held", [])[:10]:
+        print("soak: at %s s the whole process stood still for %s ms (the wait probe slept that long)" % tuple(words[:2]))
     for words in notes.get("wait", [])[:10]:
         print("soak: main thread held for %s ms in %s at %s s:" %
               (words[2], {"U": "Update", "R": "Render", "E": "the engine"}.get(words[1], words[1]), words[0]))
