@@ -50,7 +50,10 @@
 #define SLOW_FRAME_MS 100.0
 #define UNTIMED_FRAMES_AFTER_REINIT 3
 #define CONSOLE_TOGGLE_CHARACTER 167 /* the console's default toggle character */
-#define PROBE_AFTER_MS 100u /* how long the main thread stays in one place before it is probed */
+/* How long the main thread stays in one place before it is probed: half a slow frame, so that
+   frames close to the limit are explained too. */
+#define PROBE_AFTER_MS 50u
+#define PROBES 64 /* the most probes of a run: each stops the main thread for a moment */
 #define PROBE_FRAMES 48     /* return addresses noted per probe */
 #define PROBE_THREADS 96
 
@@ -396,6 +399,7 @@ static void ProbeMainThread(LONG phase, uint32_t ms) {
 
 static void WaitProbe(void* unused) {
     LONG probed = 0;
+    int probes = 0;
     (void)unused;
     while (!g.stop) {
         LONG mark = g.markMs, phase = g.phase;
@@ -403,10 +407,12 @@ static void WaitProbe(void* unused) {
         Sleep(5);
         /* A probe that itself slept this long was held with the main thread: the process or
            the machine stopped, not the engine. */
-        if ((slept = g.qv->GetMilliseconds() - before) >= PROBE_AFTER_MS) Note("held %.1f %u", Seconds(), (unsigned)slept);
-        if (mark && mark == g.markMs && mark != probed && g.framesSinceReinit > UNTIMED_FRAMES_AFTER_REINIT &&
+        slept = g.qv->GetMilliseconds() - before;
+        if (slept >= PROBE_AFTER_MS) Note("held %.1f %u", Seconds(), (unsigned)slept);
+        if (probes < PROBES && mark && mark == g.markMs && mark != probed &&
+            g.framesSinceReinit > UNTIMED_FRAMES_AFTER_REINIT &&
             (uint32_t)(g.qv->GetMilliseconds() - (uint32_t)mark) >= PROBE_AFTER_MS) {
-            probed = mark;
+            probed = mark, ++probes;
             ProbeMainThread(phase, g.qv->GetMilliseconds() - (uint32_t)mark);
         }
     }
