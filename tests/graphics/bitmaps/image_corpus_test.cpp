@@ -1,5 +1,7 @@
 // The image codecs against corpora nobody here wrote: libpng's PNG suite and crashers,
 // compared with a bare libpng decode, and libjpeg-turbo's test images against its PPM.
+#include "platform/windows/win32.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -67,6 +69,59 @@ bool BareDecode(const Bytes& file, int* width, int* height, Bytes* rgba) {
     return true;
 }
 
+// Counts the largest block asked of the C library while it lives, by swapping this program's
+// import of msvcrt's malloc, through which every caller here (libpng included) goes.
+class LargestMallocWatch {
+public:
+    LargestMallocWatch() : slot_(FindImport("msvcrt.dll", "malloc")) {
+        largest_ = 0;
+        if (slot_) original_ = reinterpret_cast<Malloc>(Swap(reinterpret_cast<void*>(&Counting)));
+    }
+    ~LargestMallocWatch() {
+        if (slot_) Swap(reinterpret_cast<void*>(original_));
+    }
+    bool watching() const { return slot_ != nullptr; }
+    static size_t largest() { return largest_; }
+
+private:
+    using Malloc = void*(__cdecl*)(size_t);
+    static void* __cdecl Counting(size_t size) {
+        largest_ = std::max(largest_, size);
+        return original_(size);
+    }
+    static void** FindImport(const char* library, const char* function) {
+        auto* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name;
+             ++entry) {
+            if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), library) != 0) continue;
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                auto* named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (strcmp(reinterpret_cast<const char*>(named->Name), function) == 0)
+                    return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+    void* Swap(void* function) {
+        DWORD protection = 0;
+        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        void* previous = *slot_;
+        *slot_ = function;
+        VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+        return previous;
+    }
+    void** slot_;
+    static Malloc original_;
+    static size_t largest_;
+};
+LargestMallocWatch::Malloc LargestMallocWatch::original_ = nullptr;
+size_t LargestMallocWatch::largest_ = 0;
+
 class ImageCorpus : public quaven_test::EngineTableTest {
 protected:
     void SetUp() override { LogCapture::Clear(); }
@@ -121,6 +176,25 @@ TEST_F(ImageCorpus, EveryLibpngCrasherButTheSoundOneFailsWithAMessage) {
         EXPECT_FALSE(Load(QVI_LoadImagePNG, ReadBytes(folder + name), name));
         EXPECT_EQ(LogCapture::Count("PNG ERROR: Image '" + name + "' load failed."), 1);
     }
+}
+
+// A one-pixel image whose tEXt chunk announces 496 MB in its 44 bytes: libpng's own check of
+// the length only warns, so without a cap on its blocks it asks for all of it.
+TEST_F(ImageCorpus, AChunkAnnouncingHundredsOfMegabytesIsNotAllocated) {
+    const Bytes file = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44,
+                        0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x00, 0x00, 0x00, 0x00, 0x3a,
+                        0x7e, 0x9b, 0x55, 0x1f, 0x00, 0x00, 0x00, 0x74, 0x45, 0x58, 0x74, 0x61, 0x62, 0x63};
+    bool loaded = true;
+    size_t largest = 0;
+    {
+        LargestMallocWatch watch;
+        if (!watch.watching()) GTEST_SKIP() << "no msvcrt malloc import to watch";
+        loaded = Load(QVI_LoadImagePNG, file, "huge-text.png");
+        largest = LargestMallocWatch::largest();
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(LogCapture::Count("PNG ERROR: Image 'huge-text.png' load failed."), 1);
+    EXPECT_LT(largest, size_t(1) << 20);
 }
 
 TEST_F(ImageCorpus, LibjpegTestImagesDecodeLikeItsReferenceAndTwelveBitIsRefused) {
