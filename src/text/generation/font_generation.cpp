@@ -28,9 +28,9 @@
 namespace {
 
 const char* const kNoDatabaseReason = "Font database not found or doesn't contain any arrays.";
-const char* const kSettingsReason = "Array 'settings' is missing or has bad parms - see specifications.";
+const char* const kSettingsReason = "Array 'settings' is missing or has bad parms - check the font source.";
 const char* const kVersionReason = "Font database is of invalid version.";
-const char* const kGlyphsReason = "Array 'glyphs' is missing or has bad parms - see specifications.";
+const char* const kGlyphsReason = "Array 'glyphs' is missing or has bad parms - check the font source.";
 
 const int kLargestSourceName = 511;
 const int kLatinGlyphCount = 256;

@@ -132,7 +132,7 @@ TEST_F(BitmapSource, GlyphListsThatDoNotMatchTheBitmapAreReported) {
     Generate("many", Source("2", kGlyphs.substr(0, kGlyphs.size() - 8) + "<node id=\"70\"/></array>"), &generated);
     EXPECT_FALSE(generated);
     EXPECT_EQ(LogCapture::CountPopups("Failed to generate font from source 'fonts/many.xml': Array 'glyphs' is "
-                                      "missing or has bad parms - see specifications."),
+                                      "missing or has bad parms - check the font source."),
               1);
     Generate("noglyphs", Source("2", ""), &generated);
     EXPECT_FALSE(generated);
