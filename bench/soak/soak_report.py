@@ -5,7 +5,9 @@ notes (results.txt, see soak_game.c), judged; exits 1 when something did not hol
 Private bytes, handles and GDI objects are compared at two moments as far into their minute
 (from the last display re-initialisation) as each other: the end, and the same point of the
 second minute, once loading, the first re-initialisation and the caches are warm."""
+import functools
 import os
+import re
 import subprocess
 import sys
 
@@ -13,6 +15,7 @@ LIMIT_PERCENT = 2.0
 SLOW_FRAME_MS = 100.0
 
 
+@functools.lru_cache(maxsize=None)
 def image_base(binary):
     try:
         out = subprocess.run(["i686-w64-mingw32-objdump", "-p", binary], capture_output=True, text=True).stdout
@@ -22,19 +25,35 @@ def image_base(binary):
 
 
 def symbolize(frames, binaries):
-    """The wait probe's module+offset frames of our own binaries as function and line, the
-    others as they are; a frame named twice in a row is shown once."""
+    """The wait probe's module+offset frames of our own binaries as function and file, the
+    others as they are (one addr2line a binary); a frame named twice in a row is shown once."""
+    texts = list(frames)
+    for module, binary in binaries.items():
+        base = image_base(binary)
+        places = [i for i, f in enumerate(frames) if f.lower().startswith(module + "+")]
+        if base is None or not places:
+            continue
+        addresses = [hex(base + int(frames[i].partition("+")[2], 16)) for i in places]
+        try:
+            out = subprocess.run(["i686-w64-mingw32-addr2line", "-f", "-p", "-e", binary] + addresses,
+                                 capture_output=True, text=True).stdout.splitlines()
+        except OSError:
+            continue
+        # MinGW's addr2line drops one underscore of a C++ name and leaves it mangled.
+        names = [line.split(" at ")[0] for line in out]
+        mangled = ["_" + n if re.match(r"Z[0-9N]", n) else n for n in names]
+        try:
+            demangled = subprocess.run(["c++filt"], input="\n".join(mangled), capture_output=True,
+                                       text=True).stdout.splitlines()
+        except OSError:
+            demangled = []
+        if len(demangled) != len(names):
+            demangled = names
+        for i, line, name in zip(places, out, demangled):
+            if not line.startswith("??"):
+                texts[i] = "%s (%s)" % (name, os.path.basename(line.split(" at ")[-1]))
     shown = []
-    for frame in frames:
-        module, _, offset = frame.partition("+")
-        binary = binaries.get(module.lower())
-        text = frame
-        base = image_base(binary) if binary else None
-        if base is not None:
-            out = subprocess.run(["i686-w64-mingw32-addr2line", "-f", "-C", "-p", "-e", binary,
-                                  hex(base + int(offset, 16))], capture_output=True, text=True).stdout.strip()
-            if out and not out.startswith("??"):
-                text = "%s (%s)" % (out.split(" at ")[0], os.path.basename(out.split(" at ")[-1]))
+    for text in texts:
         if not shown or shown[-1] != text:
             shown.append(text)
     return shown
