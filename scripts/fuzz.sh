@@ -61,7 +61,8 @@ mkdir -p "$out"
 echo "== $(date -u '+%F %T') fuzz.sh $arguments" >>"$out/summary.txt"
 run() { bash "$root/scripts/wine-run.sh" "$driver" "$@"; }
 mapfile -t listed < <(run --list)
-native_listed=(xml database database_csv database_scrambled shader_xml shader_source shader_preprocessor)
+# The Linux build names its targets when asked for none.
+read -ra native_listed < <(QUAVEN_FUZZ_TARGET= "$native" 2>&1 | sed -n 's/^QUAVEN_FUZZ_TARGET names none of: *//p')
 if [ ${#targets[@]} -eq 0 ]; then
   for t in "${native_listed[@]}"; do targets+=("native:$t"); done
   targets+=("${listed[@]%% *}")

@@ -34,7 +34,9 @@
 
 namespace {
 
+using quaven_test::ReadThrough;
 using quaven_test::ReplacedFile;
+using quaven_test::WriteThrough;
 
 // Kills per kind in the normal suite; QUAVEN_KILLS sets the full count.
 const int kKills = 20;
@@ -100,24 +102,6 @@ protected:
         free(g_config.applicationFeatures);
         g_config.applicationFeatures = strdup(features);
         QVI_InitExtensionModules();
-    }
-
-    static bool WriteThrough(const char* path, const std::string& bytes) {
-        FileHandle* file = qv->fileSystem->OpenFile(path, "w");
-        const int written = file ? qv->fileSystem->Write(bytes.data(), static_cast<int>(bytes.size()), file) : -1;
-        qv->fileSystem->CloseFile(file);
-        return written == static_cast<int>(bytes.size());
-    }
-
-    static std::string ReadThrough(const char* path) {
-        FileHandle* file = qv->fileSystem->OpenFile(path, "rb");
-        if (!file) return "<missing>";
-        std::string bytes;
-        char chunk[4096];
-        for (int got; (got = qv->fileSystem->Read(chunk, sizeof chunk, file)) > 0;)
-            bytes.append(chunk, static_cast<size_t>(got));
-        qv->fileSystem->CloseFile(file);
-        return bytes;
     }
 
     // The save as the next run's game reads it.

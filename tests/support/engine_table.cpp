@@ -37,22 +37,24 @@ void EngineFilesTest::TearDown() {
     res_.reset();
 }
 
-bool EngineFilesTest::WriteThrough(const char* path, const std::string& contents, const char* mode) {
-    FileHandle* file = fs()->OpenFile(path, mode);
-    const int written = file ? fs()->Write(contents.data(), static_cast<int>(contents.size()), file) : -1;
-    fs()->CloseFile(file);
+bool WriteThrough(const char* path, const std::string& contents, const char* mode) {
+    const QuavenFileSystemAPI* fs = qv->fileSystem;
+    FileHandle* file = fs->OpenFile(path, mode);
+    const int written = file ? fs->Write(contents.data(), static_cast<int>(contents.size()), file) : -1;
+    fs->CloseFile(file);
     return written == static_cast<int>(contents.size());
 }
 
-std::string EngineFilesTest::ReadThrough(const char* path) {
-    FileHandle* file = fs()->OpenFile(path, "rb");
+std::string ReadThrough(const char* path) {
+    const QuavenFileSystemAPI* fs = qv->fileSystem;
+    FileHandle* file = fs->OpenFile(path, "rb");
     if (!file)
         return "<missing>";
     std::string contents;
-    char chunk[256];
-    for (int got; (got = fs()->Read(chunk, sizeof chunk, file)) > 0;)
+    char chunk[4096];
+    for (int got; (got = fs->Read(chunk, sizeof chunk, file)) > 0;)
         contents.append(chunk, static_cast<size_t>(got));
-    fs()->CloseFile(file);
+    fs->CloseFile(file);
     return contents;
 }
 

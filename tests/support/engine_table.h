@@ -30,6 +30,11 @@ private:
     std::optional<LogCapture> log_;
 };
 
+// Writes a file through the game's view of the file system; true when all bytes went out.
+bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb");
+// Reads a whole file through the game's view; "<missing>" when it does not open.
+std::string ReadThrough(const char* path);
+
 // A fixture base holding an EngineTable from before SetUp to after TearDown.
 class EngineTableTest : public ::testing::Test {
     EngineTable table_;
@@ -49,10 +54,10 @@ protected:
 
     // The file-system sub-table, as the game sees it.
     static const QuavenFileSystemAPI* fs() { return qv->fileSystem; }
-    // Writes a file through the game's view; true when all bytes went out.
-    static bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb");
-    // Reads a whole file through the game's view; "<missing>" when it does not open.
-    static std::string ReadThrough(const char* path);
+    static bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb") {
+        return quaven_test::WriteThrough(path, contents, mode);
+    }
+    static std::string ReadThrough(const char* path) { return quaven_test::ReadThrough(path); }
     // Names that FindFiles returns, in order; the list is freed.
     static std::vector<std::string> Find(const char* path, const char* wildcards, bool recursive);
 

@@ -1,7 +1,7 @@
 // libFuzzer over the targets that build for Linux, with AddressSanitizer and
 // UndefinedBehaviorSanitizer: the target is named by QUAVEN_FUZZ_TARGET. What the Windows
 // build gets from the platform layer is stood in for here by the least that lets these
-// parsers run: the engine's globals, locks that do nothing (one thread), the API table with
+// parsers run: locks that do nothing (one thread), the API table with
 // (engine_log.cpp) made quiet, the in-memory files, and no HLSL compiler (nothing is compiled).
 #include <pthread.h>
 
@@ -23,15 +23,6 @@
 #include "shadertool/driver/output_file.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 #include "shadertool/preprocess/tokenizer.h"
-
-// ---- The globals the engine defines in one translation unit (src/engine/globals.cpp) ----
-
-ShaderTool::Context g_shaderContext;
-int32_t g_shaderParserDefaultState[kParserDefaultStateWords] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-StringMap<int32_t> g_shaderKeywords;
-StringMap<int32_t> g_shaderPreprocessorKeywords;
 
 // ---- The platform layer's part ----
 
