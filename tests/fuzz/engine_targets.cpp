@@ -81,8 +81,7 @@ void RunFontSource(const uint8_t* data, size_t size)
 {
     QVF_PutFile("res://fonts/fuzz.xml", data, size);
     LoadFont("fonts/fuzz", QVI_GenerateFontFromSource);
-    if (Database* cached = DataManager::FindDatabase("fonts/fuzz.xml"))
-        DataManager::UnloadDatabase(cached);
+    DataManager::UnloadDatabase(DataManager::FindDatabase("fonts/fuzz.xml"));
 }
 
 // A sound loaded as a game's sound is, then played through for a while by one channel.
@@ -182,8 +181,7 @@ void RunLeaderboards(const uint8_t* data, size_t size)
     ScoreRecord record = {};
     record.points = 1234;
     store->StoreScore(&record, "POINTS");
-    if (Database* cached = DataManager::FindDatabase(kLocalLeaderboardsFile))
-        DataManager::UnloadDatabase(cached);
+    DataManager::UnloadDatabase(DataManager::FindDatabase(kLocalLeaderboardsFile));
     qv->DestroyMutex(store->mutex);
     delete store;
 }

@@ -127,7 +127,7 @@ void QVF_SetUpEnvironment()
     QVI_AttachRenderer(&renderer);
     BRUM::SetApi(qv);
     BRUM::SetSamplesAssumeRunning(true);
-    const std::string ttf = quaven_test::ReadNative("Z:/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    const std::string ttf = quaven_test::ReadNative(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
     // FreeType opens the TrueType file by its native path.
     res->Put("fonts/DejaVuSans.ttf", ttf);
     const std::string include = quaven_test::ReadNative(QUAVEN_FUZZ_SOURCE_DIR "/tests/shadertool/driver/golden/wave/waves.inc");

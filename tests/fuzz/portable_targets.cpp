@@ -93,8 +93,7 @@ bool Translate(const char* path, bool preprocessOnly)
     const bool translated = ShaderTool::TranslateShaderXML(String(path), options, true);
     ShaderTool::Reset();
     // The description read from the file stays cached by DataManager until unloaded.
-    if (Database* cached = DataManager::FindDatabase(path))
-        DataManager::UnloadDatabase(cached);
+    DataManager::UnloadDatabase(DataManager::FindDatabase(path));
     return translated;
 }
 
