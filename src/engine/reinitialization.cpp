@@ -10,13 +10,13 @@
 #include "core/core_state.h"
 #include "core/engine_log.h"
 #include "engine/program/program_library.h"
+#include "engine/startup/engine_lifecycle.h"
 #include "graphics/drawing/batch_renderer.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
 #include "sound/interface/sound_implementation.h"
 #include "sound/sound_api.h"
-#include "sound/sound_implementation_null.h"
 
 
 namespace {
@@ -93,20 +93,7 @@ void BringSoundBack(ProgramInterface* record)
 
     if (g_core.sound)
         g_core.sound->Shutdown();
-    qv->LogEx(QV_LOG_SYSTEM, "Loading Sound Implementation...");
-    SoundImplementation* sound = QVI_GetStaticSoundImplementation();
-    if (sound) {
-        QVI_UseSoundImplementation(sound);
-        if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
-            qv->LogEx(QV_LOG_SYSTEM, "SoundImplementation initialized.");
-            sound->SetMasterVolume(QVI_GetSoundMasterVolume());
-            QVI_ReloadPooledSounds();
-            return;
-        }
-    }
-    qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
-    // The module must not play through a device that never came up.
-    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
+    QVI_StartSoundDevice();
     QVI_ReloadPooledSounds();
 }
 

@@ -138,18 +138,7 @@ void SetUpSound(ProgramInterface* record)
         QVI_UseSoundImplementation(SoundImplementationNull::GetInstance(), true);
         return;
     }
-    QVI_Report(QV_LOG_SYSTEM, "Loading Sound Implementation...");
-    SoundImplementation* sound = QVI_GetStaticSoundImplementation();
-    if (sound) {
-        QVI_UseSoundImplementation(sound);
-        if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
-            QVI_Report(QV_LOG_SYSTEM, "SoundImplementation initialized.");
-            sound->SetMasterVolume(QVI_GetSoundMasterVolume());
-            return;
-        }
-    }
-    qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
-    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
+    QVI_StartSoundDevice();
 }
 
 void ApplyDebugFeatures()
@@ -174,6 +163,22 @@ void CheckProgramXml()
 }
 
 }  // namespace
+
+void QVI_StartSoundDevice()
+{
+    qv->LogEx(QV_LOG_SYSTEM, "Loading Sound Implementation...");
+    SoundImplementation* sound = QVI_GetStaticSoundImplementation();
+    if (sound) {
+        QVI_UseSoundImplementation(sound);
+        if (sound->Initialize(&g_core, &g_rendererSetup.video)) {
+            qv->LogEx(QV_LOG_SYSTEM, "SoundImplementation initialized.");
+            sound->SetMasterVolume(QVI_GetSoundMasterVolume());
+            return;
+        }
+    }
+    qv->LogEx(QV_LOG_WARNING, "No Sound Implementation available.");
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
+}
 
 bool QVI_InitializeCore()
 {

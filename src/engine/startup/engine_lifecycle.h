@@ -16,6 +16,10 @@ bool QVI_PreInitialize();
 // telling the user why (WinMain then ends with exit code 1, without shutdown).
 bool QVI_InitializeCore();
 
+// Brings up the sound device and makes it the one in use, or the null implementation when
+// it does not come up (so nothing plays through a device that failed).
+void QVI_StartSoundDevice();
+
 // One engine frame; called once per pass of the message loop, never blocks on the window
 // messages.
 void QVI_RunFrame();
