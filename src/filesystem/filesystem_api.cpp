@@ -300,23 +300,28 @@ bool QV_FileSystem_DeleteFile(const char* path)
     return target.backend->DeleteFile(target.scheme, target.native);
 }
 
+namespace {
+
+// The file a path names, when it exists. Along the search paths, finding the file was the test.
+bool FindExistingTarget(const char* path, Target* target)
+{
+    if (!FindTarget("FileExists", path, kAnyPath, target))
+        return false;
+    return QVI_GetPathScheme(path) == SCHEME_NONE || target->backend->FileExists(target->scheme, target->native);
+}
+
+} // namespace
+
 bool QV_FileSystem_FileExists(const char* path)
 {
     Target target;
-    if (!FindTarget("FileExists", path, kAnyPath, &target))
-        return false;
-    // Along the search paths, finding the file was the test.
-    return QVI_GetPathScheme(path) == SCHEME_NONE || target.backend->FileExists(target.scheme, target.native);
+    return FindExistingTarget(path, &target);
 }
 
 String QVI_FindExistingNativePath(const char* path)
 {
     Target target;
-    if (!FindTarget("FileExists", path, kAnyPath, &target))
-        return String("");
-    if (QVI_GetPathScheme(path) != SCHEME_NONE && !target.backend->FileExists(target.scheme, target.native))
-        return String("");
-    return target.native;
+    return FindExistingTarget(path, &target) ? target.native : String("");
 }
 
 bool QV_FileSystem_GetFileInfo(const char* path, FileInfo* info)
