@@ -1,4 +1,3 @@
-#include "platform/windows/win32.h"
 #include "filesystem/http_system.h"
 
 #include <cstdlib>
@@ -24,7 +23,7 @@ bool WriteNativeCacheFile(QVFileSystem::System* folders, const String& nativePat
     if (!folders || !nativePath.text || !nativePath.text[0] || size < 0 || (!bytes && size > 0))
         return false;
     String temporary;
-    temporary.Format("%s.%lu.download", nativePath.text, static_cast<unsigned long>(GetCurrentThreadId()));
+    temporary.Format("%s.%lu.download", nativePath.text, static_cast<unsigned long>(QVI_OsCurrentThreadId()));
     QVFileSystem::File* file = folders->OpenFile(SCHEME_CACHE, temporary, FILE_MODE_WRITE);
     if (!file)
         return false;

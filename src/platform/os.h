@@ -33,6 +33,8 @@ private:
 bool QVI_OsStartThread(void (*entry)(void*), void* argument, uint32_t* error);
 // The calling thread's OS pseudo-handle (meaningful only inside that thread).
 void* QVI_OsCurrentThreadHandle();
+// The calling thread's OS id, unique among the process's running threads (engine threads or not).
+uint32_t QVI_OsCurrentThreadId();
 // Runs work(argument) to its end on a thread of its own whose stack reserves stackBytes, the
 // caller waiting meanwhile: a recursive walk too deep for the caller's stack goes there. False
 // when no such thread could be made (the address space has no room for the stack); work has

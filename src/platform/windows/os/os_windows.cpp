@@ -107,6 +107,11 @@ void* QVI_OsCurrentThreadHandle()
     return GetCurrentThread();
 }
 
+uint32_t QVI_OsCurrentThreadId()
+{
+    return GetCurrentThreadId();
+}
+
 bool QVI_OsRunOnOwnStack(void (*work)(void*), void* argument, uint64_t stackBytes)
 {
     // Only reserved: the pages are committed as the walk reaches them.
