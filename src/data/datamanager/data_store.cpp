@@ -99,29 +99,36 @@ char* CopyUpTo(char* out, const char* limit, const char* text)
 
 } // namespace
 
-char* DataStore::CopyTexts(const char* first, const char* second, char** secondCopy)
+char* DataStore::CarveTexts(const char* first, const char* second, char** secondCopy)
 {
     // Most texts are short: measuring them first would walk each twice.
-    if (static_cast<size_t>(end_ - cursor_) > sizeof(Chunk*)) {
-        char* block = cursor_ + sizeof(Chunk*);
-        char* copyOfSecond = nullptr;
-        char* out = CopyUpTo(block, end_, first);
-        if (out && second) {
-            copyOfSecond = out;
-            out = CopyUpTo(out, end_, second);
-        }
-        const size_t needed = out ? RoundUp(static_cast<size_t>(out - block)) + sizeof(Chunk*) : 0;
-        if (out && needed <= kLargestCarvedBlock && needed <= static_cast<size_t>(end_ - cursor_)) {
-            memcpy(cursor_, &chunk_, sizeof(Chunk*));
-            cursor_ += needed;
-            ++allocated_;
-            *secondCopy = copyOfSecond;
-            return block;
-        }
+    if (static_cast<size_t>(end_ - cursor_) <= sizeof(Chunk*))
+        return nullptr;
+    char* block = cursor_ + sizeof(Chunk*);
+    char* copyOfSecond = nullptr;
+    char* out = CopyUpTo(block, end_, first);
+    if (out && second) {
+        copyOfSecond = out;
+        out = CopyUpTo(out, end_, second);
     }
+    const size_t needed = out ? RoundUp(static_cast<size_t>(out - block)) + sizeof(Chunk*) : 0;
+    if (!out || needed > kLargestCarvedBlock || needed > static_cast<size_t>(end_ - cursor_))
+        return nullptr;
+    memcpy(cursor_, &chunk_, sizeof(Chunk*));
+    cursor_ += needed;
+    ++allocated_;
+    *secondCopy = copyOfSecond;
+    return block;
+}
+
+char* DataStore::CopyTexts(DataStore* store, const char* first, const char* second, char** secondCopy)
+{
+    if (store)
+        if (char* block = store->CarveTexts(first, second, secondCopy))
+            return block;
     const size_t firstBytes = strlen(first) + 1;
     const size_t secondBytes = second ? strlen(second) + 1 : 0;
-    char* block = static_cast<char*>(Allocate(firstBytes + secondBytes));
+    char* block = static_cast<char*>(Allocate(store, firstBytes + secondBytes));
     *secondCopy = nullptr;
     if (!block)
         return nullptr;
@@ -167,11 +174,5 @@ char* QVI_CopyDataText(const char* text, DataStore* store)
     if (!text)
         return nullptr;
     char* none = nullptr;
-    if (store)
-        return store->CopyTexts(text, nullptr, &none);
-    const size_t bytes = strlen(text) + 1;
-    char* copy = static_cast<char*>(DataStore::Allocate(store, bytes));
-    if (copy)
-        memcpy(copy, text, bytes);
-    return copy;
+    return DataStore::CopyTexts(store, text, nullptr, &none);
 }

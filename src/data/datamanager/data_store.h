@@ -24,14 +24,12 @@ public:
     // of its own). Null when memory ran out.
     void* Allocate(size_t bytes);
 
-    // One block holding first and its zero byte, then second and its zero byte (second
-    // may be null: first alone); *secondCopy is set to the copy of second (null for
-    // null). The texts are copied straight into the chunk in one pass where they fit.
-    // Null when memory ran out.
-    char* CopyTexts(const char* first, const char* second, char** secondCopy);
-
     // From store, or from the heap when store is null.
     static void* Allocate(DataStore* store, size_t bytes);
+    // One block of store (of the heap for a null store) holding first and its zero byte,
+    // then second and its zero byte (second may be null: first alone); *secondCopy is set
+    // to the copy of second (null for null). Null when memory ran out.
+    static char* CopyTexts(DataStore* store, const char* first, const char* second, char** secondCopy);
     // Any block Allocate gave, or null.
     static void Free(void* block);
 
@@ -39,6 +37,8 @@ private:
     struct Chunk;
 
     void Retire();
+    // CopyTexts in one pass straight into the current chunk; null when they do not fit there.
+    char* CarveTexts(const char* first, const char* second, char** secondCopy);
 
     Chunk* chunk_ = nullptr;
     char* cursor_ = nullptr;

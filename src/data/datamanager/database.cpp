@@ -102,22 +102,10 @@ void DataParameter::Set(const char* newName, const char* newValue, DataStore* st
     // The new block is made before the old one is freed: either text may point into it.
     char* block = nullptr;
     char* valueCopy = nullptr;
-    if (!newName) {
+    if (!newName)
         valueCopy = block = QVI_CopyDataText(newValue, store);
-    } else if (store) {
-        block = store->CopyTexts(newName, newValue, &valueCopy);
-    } else {
-        size_t nameBytes = strlen(newName) + 1;
-        size_t valueBytes = newValue ? strlen(newValue) + 1 : 0;
-        block = static_cast<char*>(DataStore::Allocate(store, nameBytes + valueBytes));
-        if (block) {
-            memcpy(block, newName, nameBytes);
-            if (newValue) {
-                valueCopy = block + nameBytes;
-                memcpy(valueCopy, newValue, valueBytes);
-            }
-        }
-    }
+    else
+        block = DataStore::CopyTexts(store, newName, newValue, &valueCopy);
     // A fresh slot has nothing to free: the call is spared.
     if (char* old = name ? name : value)
         DataStore::Free(old);
