@@ -17,6 +17,19 @@ bool Exists(const char* path)
     return path && qv && qv->fileSystem && qv->fileSystem->FileExists && qv->fileSystem->FileExists(path);
 }
 
+// The last place a font's file is looked for, once it is neither where it is named nor beside
+// its source: the build folder, else the path as given, with a warning.
+void FindInBuildFolder(String* out, const char* path)
+{
+    const String build = String("../build/") + path;
+    if (Exists(build.text)) {
+        *out = build;
+        return;
+    }
+    QVI_ReportPopup(QV_LOG_WARNING, "Unable to find font source file %s.", path);
+    out->Assign(path);
+}
+
 // folder + "/" + path; a leading "./" of path adds nothing.
 String JoinPath(const char* folder, const char* path)
 {
@@ -76,7 +89,7 @@ String QVI_FindFontTrueTypeFile(const char* ttf, const char* sourceFolder)
         if (!QVI_IsEmptyText(native.text))
             return native;
     }
-    QVI_FindFontSourceFile(&located, ttf, sourceFolder);
+    FindInBuildFolder(&located, ttf);
     const char* resolved = QVI_ResolveFilePath(located.text, true);
     if (!resolved)
         return String("");
@@ -105,11 +118,5 @@ void QVI_FindFontSourceFile(String* out, const char* path, const char* baseFolde
             return;
         }
     }
-    const String build = String("../build/") + path;
-    if (Exists(build.text)) {
-        *out = build;
-        return;
-    }
-    QVI_ReportPopup(QV_LOG_WARNING, "Unable to find font source file %s.", path);
-    out->Assign(path);
+    FindInBuildFolder(out, path);
 }
