@@ -139,44 +139,34 @@ TEST_F(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose) {
 }
 
 TEST_F(HostRun, AGameWithoutSoundSetsItsUgcFolderAndLearnsACategorysSizeFromARequestOfNoScores) {
-    const std::string id = quaven_test::UniqueName("hostsvc");
-    WriteProgramXml("program_id=\"" + id + "\" name=\"Host Services\" version=\"1\" "
-                    "features=\"NO_SOUND LEADERBOARDS SIMULATED_LEADERBOARDS\" packages=\"data\"",
-                    "console=\"1\" logging=\"1\" force_windowed=\"1\"");
     // In a package: the services start before "res://" joins the search paths.
     quaven_test::WriteFilesIn(dir_, {{"data/leaderboards/leaderboards.xml",
                                       "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n<root><array id=\"CATEGORIES\">"
                                       "<node id=\"POINTS\"/></array></root>\n"},
                                      {"shot.wav", "RIFF"}});
-    ChildProcess host;
-    ASSERT_TRUE(Start(host, "services",
-                      "at 1 play_sound shot\nat 1 command SetUGCBasePath ugc\nat 1 command SetUGCBasePath C:\\Mods\n"
-                      "at 1 command SetUGCBasePath user://mods\nat 1 request_scores 1 0 POINTS\n"));
-    quaven_test::PopupAnswerer guard;
-    guard.Start({IDOK}, 1, 120000, host.ProcessId());
-    HWND window = quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
-    ASSERT_NE(window, nullptr);
+    RunOptions options;
+    options.application = "name=\"Host Services\" version=\"1\" "
+                          "features=\"NO_SOUND LEADERBOARDS SIMULATED_LEADERBOARDS\" packages=\"data\"";
+    options.titleFolder = "Host_Services";
+    options.developer = "force_windowed=\"1\"";
+    options.script = "at 1 play_sound shot\nat 1 command SetUGCBasePath ugc\nat 1 command SetUGCBasePath C:\\Mods\n"
+                     "at 1 command SetUGCBasePath user://mods\nat 1 request_scores 1 0 POINTS\n";
     // The simulated service answers from its own thread within about three seconds.
-    auto answered = [this] { return Logged(Results("services"), "leaderboards kind 1 "); };
-    EXPECT_TRUE(quaven_test::WaitUntil(answered, 20000));
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    DWORD exitCode = 99;
-    EXPECT_TRUE(host.Wait(60000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
-    EXPECT_TRUE(guard.Records().empty()) << guard.Records()[0].text;
+    options.whileShown = [this](HWND) {
+        EXPECT_TRUE(quaven_test::WaitUntil([this] { return Logged(Results("window"), "leaderboards kind 1 "); }, 20000));
+    };
+    const WindowRun run = RunHost(options);
+    ASSERT_GT(run.client.right, 0) << "no window showed";
 
-    const Lines results = Results("services");
+    const Lines& results = run.results;
     for (const char* line : {"play_sound shot 1 0", "command SetUGCBasePath OK", "command SetUGCBasePath (null)",
                              "request_scores 1"})
         EXPECT_TRUE(std::find(results.begin(), results.end(), line) != results.end()) << line;
     EXPECT_EQ(std::count(results.begin(), results.end(), "command SetUGCBasePath (null)"), 2);
-    const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Services\\logs";
-    Lines log;
-    for (const std::string& file : FilesIn(logs, id + "-*.log")) log = quaven_test::ReadLines(logs + "\\" + file);
-    EXPECT_TRUE(Logged(log, "Sounds disabled. Null Sound Implementation in use."));
+    EXPECT_TRUE(Logged(run.log, "Sounds disabled. Null Sound Implementation in use."));
     // The answer to no scores carries the size of the category the service invented.
     int invented = -1, total = -2;
-    for (const std::string& line : log) sscanf(LineText(line).c_str(), "Initializing category 'POINTS' with %d", &invented);
+    for (const std::string& line : run.log) sscanf(LineText(line).c_str(), "Initializing category 'POINTS' with %d", &invented);
     for (const std::string& line : results) sscanf(line.c_str(), "leaderboards kind 1 category POINTS reason (null) total %d", &total);
     EXPECT_EQ(total, invented);
     EXPECT_TRUE(Logged(results, " filter 0 first 1 count 0"));
