@@ -1,9 +1,6 @@
 // One frame of the engine: pacing, the program's callbacks and the drawing around them.
 // The frame holds MAIN_LOOP throughout, except for an instant near its end, so program
 // threads that take MAIN_LOOP touch engine state only between frames.
-#include "platform/windows/win32.h"
-#include <mmsystem.h>
-
 #include "engine/startup/engine_lifecycle.h"
 
 #include <cmath>
@@ -11,6 +8,7 @@
 
 #include "core/engine_log.h"
 #include "modules/extension_modules.h"
+#include "platform/os.h"
 #include "graphics/graphics_frame.h"
 #include "input/input.h"
 #include "engine/overlays.h"
@@ -40,11 +38,6 @@ const int32_t kPortraitPair = 3;
 // Below this many milliseconds left the wait watches the clock instead of sleeping: a 1 ms
 // sleep may take longer.
 const int32_t kSleepMargin = 2;
-
-uint32_t EngineClock()
-{
-    return timeGetTime();
-}
 
 void SleepThroughApi(uint32_t milliseconds)
 {
@@ -245,7 +238,7 @@ void QVI_RunFrame()
         return;
 
     const int32_t elapsed =
-        QVI_WaitForFramePeriod(&g_core.lastFrameTime, &record->video.frame_time_ms, EngineClock, SleepThroughApi);
+        QVI_WaitForFramePeriod(&g_core.lastFrameTime, &record->video.frame_time_ms, QVI_OsMilliseconds, SleepThroughApi);
     const FrameDelta frame = QVI_DetermineFrameTimeDelta(elapsed, g_core.developerMode != 0);
 
     QVI_LockMutexById(MUTEX_MAIN_LOOP);
