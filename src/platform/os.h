@@ -48,3 +48,8 @@ void QVI_OsSleep(uint32_t milliseconds);
 // written through to the disk, so a crash leaves either the old file or the new one whole.
 // False leaves both files as they were.
 bool QVI_OsReplaceFile(const char* temporaryPath, const char* targetPath);
+// True for a native path naming a file marked read-only.
+bool QVI_OsIsReadOnlyFile(const char* nativePath);
+
+// The primary screen's size in pixels.
+void QVI_OsPrimaryScreenSize(int32_t* width, int32_t* height);

@@ -8,7 +8,6 @@
 // Saving writes that text through the file system so that a failure leaves the
 // previous file as it was.
 
-#include "platform/windows/win32.h"
 #include "core/cstring_utils.h"
 #include "platform/os.h"
 
@@ -337,19 +336,13 @@ bool WriteInPlace(const char* fileName, const uint8_t* bytes, int size)
     return true;
 }
 
-// A read-only file refuses to be opened for writing; replacing it by renaming would
-// get round that (and does, on some systems), so it is refused up front.
-bool IsReadOnlyFile(const String& nativePath)
-{
-    DWORD attributes = GetFileAttributesA(nativePath.text);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
 bool WriteBesideAndReplace(const char* fileName, const uint8_t* bytes, int size)
 {
     const QuavenFileSystemAPI* fs = qv->fileSystem;
     String nativeTarget = QV_ConvertStaticPathToNativeOSPath(fileName);
-    if (IsReadOnlyFile(nativeTarget)) {
+    // A read-only file refuses to be opened for writing; replacing it by renaming would get
+    // round that (and does, on some systems), so it is refused up front.
+    if (QVI_OsIsReadOnlyFile(nativeTarget.text)) {
         ReportCannotOpen(fileName);
         return false;
     }

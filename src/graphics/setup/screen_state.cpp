@@ -2,7 +2,6 @@
 // program's orientation against the screen buffer's, and autoscaling from the program's
 // reference resolution onto the screen.
 
-#include "platform/windows/win32.h"
 #include "graphics/setup/screen_state.h"
 
 #include <cmath>
@@ -11,6 +10,7 @@
 #include "core/engine_log.h"
 #include "core/events/key_state.h"
 #include "graphics/setup/resolution_selection.h"
+#include "platform/os.h"
 #include "quaven/types.h"
 
 ScreenState g_screenState;
@@ -55,8 +55,7 @@ void ScreenInProgramOrientation(float* width, float* height)
 void QVI_InitScreenState()
 {
     g_screenState = ScreenState();
-    g_screenState.desktopWidth = GetSystemMetrics(SM_CXSCREEN);
-    g_screenState.desktopHeight = GetSystemMetrics(SM_CYSCREEN);
+    QVI_OsPrimaryScreenSize(&g_screenState.desktopWidth, &g_screenState.desktopHeight);
 }
 
 const char* QVI_GetOrientationName(int code)

@@ -145,3 +145,15 @@ bool QVI_OsReplaceFile(const char* temporaryPath, const char* targetPath)
     return temporaryPath && targetPath &&
            MoveFileExA(temporaryPath, targetPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+bool QVI_OsIsReadOnlyFile(const char* nativePath)
+{
+    const DWORD attributes = GetFileAttributesA(nativePath);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void QVI_OsPrimaryScreenSize(int32_t* width, int32_t* height)
+{
+    *width = GetSystemMetrics(SM_CXSCREEN);
+    *height = GetSystemMetrics(SM_CYSCREEN);
+}
