@@ -21,6 +21,12 @@ SymbolNode* FindSymbol(const ParseContext& context, const char* name);
 // the map's own search finds it, through the index of the built-in entries.
 StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key);
 
+// Indexes the first count entries of the function table, the built-in ones, by callee
+// name. The function table changes in front of them only when the built-ins are entered
+// again, which indexes them again; a count the index cannot hold leaves it empty, and the
+// lookups search the table through.
+void IndexBuiltInCallees(ParseContext& context, int32_t count);
+
 // A Symbol of one of the interface structures ("input" of "_Input" ...), const.
 SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureName, const char* symbolName);
 
