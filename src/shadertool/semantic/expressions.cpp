@@ -159,12 +159,6 @@ bool ArgumentsMatch(const FunctionNode& candidate, const NodeChildren& arguments
     return true;
 }
 
-bool SameTypeExactly(const Type& a, const Type& b)
-{
-    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
-           a.isConstant == b.isConstant;
-}
-
 // The Symbol naming a selected member: one per name and type in a unit, made at its first
 // selection. Nothing changes a member's Symbol once it is made.
 SymbolNode* MemberSymbol(ParseContext& context, const Type& type, const SourceName& member)

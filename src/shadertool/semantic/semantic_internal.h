@@ -50,6 +50,14 @@ void FinishTranslationUnit(ParseContext& context);
 // cycle of the source's functions.
 void CheckRecursion(ParseContext& context);
 
+// IsSameType and also the array size, qualifiers and constness: what is kept or shared in
+// place of a new member must be indistinguishable from it.
+inline bool SameTypeExactly(const Type& a, const Type& b)
+{
+    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
+           a.isConstant == b.isConstant;
+}
+
 inline SourcePosition PositionOf(const SourceName& token)
 {
     return SourcePosition{token.column, token.line};
