@@ -162,6 +162,15 @@ bool Translator::TranslateHere(const ShaderDescription& description, uint32_t ta
     return true;
 }
 
+void Translator::ForgetBody()
+{
+    body.Assign("");
+    // Freed with the old text: a later block at the same address is no longer ours to fill.
+    bodyBlock = nullptr;
+    bodyCapacity = 0;
+    bodyLength = 0;
+}
+
 bool Translator::JoinSections()
 {
     // The sections are joined straight into one block of the final size: building the
@@ -171,8 +180,7 @@ bool Translator::JoinSections()
     size_t total = 0;
     for (const TextSection* part : parts) {
         if (part->overflowed) {
-            body.Assign("");
-            bodyLength = 0;
+            ForgetBody();
             return false;
         }
         total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
@@ -180,8 +188,7 @@ bool Translator::JoinSections()
     const bool reusable = body.text && body.text == bodyBlock && total < bodyCapacity;
     char* block = reusable ? body.text : static_cast<char*>(malloc(total + 1));
     if (!block) {
-        body.Assign("");
-        bodyLength = 0;
+        ForgetBody();
         return false;
     }
     if (!reusable) {
