@@ -211,43 +211,21 @@ void AppendOverload(Array<FunctionNode>& overloads, const char* name, uint32_t i
 
 String BuildSignatureKey(const char* name, const NodeChildren& parameters)
 {
-    // Written into one buffer and made a String once: a block for each part cost more than
-    // the key is worth. A key too long for the buffer is built in a std::string.
-    char buffer[512] = {};
-    size_t used = 0;
-    std::string longer;
-    auto add = [&](const char* piece, size_t length) {
-        if (longer.empty() && used + length < sizeof(buffer)) {
-            memcpy(buffer + used, piece, length);
-            used += length;
-            return;
-        }
-        if (longer.empty())
-            longer.assign(buffer, buffer + used);
-        longer.append(piece, length);
-    };
+    std::string key;
+    key.reserve(64);
     if (name)
-        add(name, strlen(name));
+        key += name;
     if (parameters.count == 0)
-        add(",", 1);
-    char shortName[160];
+        key += ',';
     for (int32_t i = 0; i < parameters.count; ++i) {
-        const Type* type = GetNodeType(parameters.data[i]);
-        add(",", 1);
-        if (!type)
-            continue;
-        const int length = type->WriteName(true, shortName, sizeof(shortName));
-        if (length >= 0 && static_cast<size_t>(length) < sizeof(shortName)) {
-            add(shortName, static_cast<size_t>(length));
-        } else {
-            String whole = type->GetName(true);
-            add(whole.text ? whole.text : "", whole.text ? strlen(whole.text) : 0);
+        key += ',';
+        if (const Type* type = GetNodeType(parameters.data[i])) {
+            const String typeName = type->GetName(true);
+            if (typeName.text)
+                key += typeName.text;
         }
     }
-    if (!longer.empty())
-        return String(longer.c_str());
-    buffer[used] = '\0';
-    return String(buffer);
+    return String(key.c_str());
 }
 
 BuiltInFunctionTable::~BuiltInFunctionTable()

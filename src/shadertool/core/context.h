@@ -31,11 +31,9 @@ extern const char* const kTextureStructureName;  // "_Texture"
 
 // The built-in entries at the front of the function table, indexed by callee name: a call
 // is resolved among its name's overloads instead of searching some two hundred keys.
-// Valid while the table still starts with the entries it was made from.
+// Made when the built-in entries are entered, which is the only time they change.
 struct CalleeIndex {
     static const int32_t kSlots = 512;
-    const void* firstEntry = nullptr;
-    const void* lastEntry = nullptr;
     int32_t entryCount = 0;        // the built-in entries indexed
     int32_t slots[kSlots];         // per name, its first entry; -1 empty
     Array<int32_t> next;           // per entry, the next entry of the same name; -1 none

@@ -40,6 +40,8 @@ void Log::Truncate(size_t length)
 {
     if (length == 0) {
         text.Assign(nullptr);
+        // The next block may be given the same address with other text in it.
+        grownBlock = nullptr;
         return;
     }
     if (text.text && length < Length()) {
@@ -144,7 +146,7 @@ void Log::AppendSourceError(const char* sourceName, int line, int column, const 
 
 void Log::Clear()
 {
-    text.Assign(nullptr);
+    Truncate(0);
     hasText = 0;
     hasError = 0;
 }

@@ -71,18 +71,22 @@ const char* Type::GetConstantName() const
         {"float", "float2", "float3", "float4"},
         {"int", "int2", "int3", "int4"},
     };
-    static const char* const kMatrices[3] = {"float2x2", "float3x3", "float4x4"};
+    static const char* const kMatrices[3][4] = {
+        {"bool1x1", "bool2x2", "bool3x3", "bool4x4"},
+        {"float1x1", "float2x2", "float3x3", "float4x4"},
+        {"int1x1", "int2x2", "int3x3", "int4x4"},
+    };
     switch (baseKind) {
     case kBaseBool:
     case kBaseFloat:
     case kBaseInt:
-        if (matrixSize == 0 && vectorSize <= 4)
+        if (matrixSize >= 1 && matrixSize <= 4 && vectorSize <= 1)
+            return kMatrices[baseKind][matrixSize - 1];
+        if (matrixSize < 1 && vectorSize <= 4)
             return kVectors[baseKind][vectorSize > 1 ? vectorSize - 1 : 0];
-        if (baseKind == kBaseFloat && vectorSize <= 1 && matrixSize >= 2 && matrixSize <= 4)
-            return kMatrices[matrixSize - 2];
         return nullptr;
     case kBaseVoid:
-        return vectorSize <= 1 ? "void" : nullptr;
+        return vectorSize <= 1 && matrixSize < 1 ? "void" : nullptr;
     case kBaseTexture:
         if (vectorSize > 1 || matrixSize >= 1)
             return nullptr;

@@ -61,24 +61,102 @@ const KeywordEntry kPreprocessorKeywords[] = {
     {"defined", kTokenPPDefined},
 };
 
+// A hash index over the entries of a keyword table, made where the table is filled: every
+// word of a source is looked up, and a search through the table's forty-odd entries for
+// each was a good part of the scan.
+class KeywordIndex {
+public:
+    // Asked at each source's start; the tables are filled once, so this builds once.
+    void Update(const StringMap<int32_t>& table)
+    {
+        if (table.entries.count != indexed_)
+            Build(table);
+    }
+
+    StringMapEntry<int32_t>* Find(const StringMap<int32_t>& table, const char* word, int32_t length) const
+    {
+        if (!usable_)
+            return table.FindEntry(word);
+        const uint32_t mask = kSlots - 1;
+        for (uint32_t slot = HashText(word, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
+            const int32_t index = slots_[slot];
+            if (index < 0)
+                return nullptr;
+            StringMapEntry<int32_t>* entry = table.entries.data[index];
+            if (entry->key.text[0] == word[0] && SameText(entry->key.text, word))
+                return entry;
+        }
+    }
+
+private:
+    static const uint32_t kSlots = 256;
+
+    void Build(const StringMap<int32_t>& table)
+    {
+        indexed_ = table.entries.count;
+        // A table too large for the index is searched through, as the map itself does.
+        usable_ = indexed_ <= static_cast<int32_t>(kSlots / 2);
+        if (!usable_)
+            return;
+        for (int32_t& slot : slots_)
+            slot = -1;
+        const uint32_t mask = kSlots - 1;
+        for (int32_t i = 0; i < table.entries.count; ++i) {
+            const StringMapEntry<int32_t>* entry = table.entries.data[i];
+            if (!entry || !entry->key.text)
+                continue;
+            const int32_t length = static_cast<int32_t>(strlen(entry->key.text));
+            for (uint32_t slot = HashText(entry->key.text, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
+                if (slots_[slot] < 0) {
+                    slots_[slot] = i;
+                    break;
+                }
+                // The first entry of a key is the one found.
+                if (strcmp(table.entries.data[slots_[slot]]->key.text, entry->key.text) == 0)
+                    break;
+            }
+        }
+    }
+
+    int32_t indexed_ = -1;
+    bool usable_ = false;
+    int32_t slots_[kSlots] = {};
+};
+
+// Constant-initialised (every member has a constant initialiser), so no static
+// constructor of another file can find them unmade.
+KeywordIndex g_languageKeywordIndex;
+KeywordIndex g_preprocessorKeywordIndex;
+
+StringMapEntry<int32_t>* FindKeyword(const StringMap<int32_t>& table, const char* word, int32_t length)
+{
+    if (&table == &g_shaderKeywords)
+        return g_languageKeywordIndex.Find(table, word, length);
+    if (&table == &g_shaderPreprocessorKeywords)
+        return g_preprocessorKeywordIndex.Find(table, word, length);
+    return table.FindEntry(word);
+}
+
 } // namespace
 
 void FillLanguageKeywords()
 {
-    if (g_shaderKeywords.entries.count > 0)
-        return;
-    for (const KeywordEntry& entry : kLanguageKeywords)
-        g_shaderKeywords[entry.word] = entry.kind;
-    for (const char* word : kReservedWords)
-        g_shaderKeywords[word] = kTokenReserved;
+    if (g_shaderKeywords.entries.count == 0) {
+        for (const KeywordEntry& entry : kLanguageKeywords)
+            g_shaderKeywords[entry.word] = entry.kind;
+        for (const char* word : kReservedWords)
+            g_shaderKeywords[word] = kTokenReserved;
+    }
+    g_languageKeywordIndex.Update(g_shaderKeywords);
 }
 
 void FillPreprocessorKeywords()
 {
-    if (g_shaderPreprocessorKeywords.entries.count > 0)
-        return;
-    for (const KeywordEntry& entry : kPreprocessorKeywords)
-        g_shaderPreprocessorKeywords[entry.word] = entry.kind;
+    if (g_shaderPreprocessorKeywords.entries.count == 0) {
+        for (const KeywordEntry& entry : kPreprocessorKeywords)
+            g_shaderPreprocessorKeywords[entry.word] = entry.kind;
+    }
+    g_preprocessorKeywordIndex.Update(g_shaderPreprocessorKeywords);
 }
 
 namespace {
@@ -367,77 +445,6 @@ void Tokenizer::ScanFloatTail(int c, Token& token)
         cursor.Unget();
     token.kind = kTokenFloatConstant;
 }
-
-namespace {
-
-// A hash index over the entries of a keyword table, made when the table is first searched
-// (and again should it change): every word of a source is looked up, and a search through
-// the table's forty-odd entries for each was a good part of the scan.
-class KeywordIndex {
-public:
-    StringMapEntry<int32_t>* Find(const StringMap<int32_t>& table, const char* word, int32_t length)
-    {
-        if (&table != table_ || table.entries.count != indexed_)
-            Build(table);
-        const uint32_t mask = kSlots - 1;
-        for (uint32_t slot = HashText(word, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
-            const int32_t index = slots_[slot];
-            if (index < 0)
-                return nullptr;
-            StringMapEntry<int32_t>* entry = table.entries.data[index];
-            if (entry->key.text[0] == word[0] && SameText(entry->key.text, word))
-                return entry;
-        }
-    }
-
-private:
-    static const uint32_t kSlots = 256;
-
-    void Build(const StringMap<int32_t>& table)
-    {
-        table_ = &table;
-        indexed_ = table.entries.count;
-        for (int32_t& slot : slots_)
-            slot = -1;
-        // A table too large for the index is searched through, as the map itself does.
-        if (indexed_ > static_cast<int32_t>(kSlots / 2)) {
-            table_ = nullptr;
-            return;
-        }
-        const uint32_t mask = kSlots - 1;
-        for (int32_t i = 0; i < table.entries.count; ++i) {
-            const StringMapEntry<int32_t>* entry = table.entries.data[i];
-            if (!entry || !entry->key.text)
-                continue;
-            const int32_t length = static_cast<int32_t>(strlen(entry->key.text));
-            for (uint32_t slot = HashText(entry->key.text, static_cast<size_t>(length)) & mask;; slot = (slot + 1) & mask) {
-                if (slots_[slot] < 0) {
-                    slots_[slot] = i;
-                    break;
-                }
-                // The first entry of a key is the one found.
-                if (strcmp(table.entries.data[slots_[slot]]->key.text, entry->key.text) == 0)
-                    break;
-            }
-        }
-    }
-
-    const StringMap<int32_t>* table_ = nullptr;
-    int32_t indexed_ = -1;
-    int32_t slots_[kSlots];
-};
-
-StringMapEntry<int32_t>* FindKeyword(const StringMap<int32_t>& table, const char* word, int32_t length)
-{
-    // The language's and the preprocessor's tables, each with an index of its own.
-    static KeywordIndex indexes[2];
-    KeywordIndex& index = &table == &g_shaderPreprocessorKeywords ? indexes[1] : indexes[0];
-    if (&table != &g_shaderKeywords && &table != &g_shaderPreprocessorKeywords)
-        return table.FindEntry(word);
-    return index.Find(table, word, length);
-}
-
-} // namespace
 
 void Tokenizer::ScanWord(int first, Token& token)
 {

@@ -231,10 +231,11 @@ private:
 };
 
 // Fills the language's keyword table (g_shaderKeywords), reserved words included, when
-// it is empty. Called by every tokenizer's Begin; the table is kept for the process.
+// it is empty, and indexes it anew if it changed. Called by every tokenizer's Begin; the
+// table is kept for the process.
 void FillLanguageKeywords();
 // Fills the preprocessor's table of directive words (g_shaderPreprocessorKeywords) when
-// it is empty.
+// it is empty, and indexes it anew if it changed.
 void FillPreprocessorKeywords();
 
 // The text with its comments blanked out: each comment character becomes a space,

@@ -137,6 +137,7 @@ FunctionNode* DeclareFunction(ParseContext& context, FunctionNode* function, boo
         return function;
     }
     if (!entry) {
+        // Not through operator[]: the key was just searched for, and it would search the table again.
         StringMapEntry<FunctionNode*>* added = new StringMapEntry<FunctionNode*>();
         added->key.Assign(key);
         added->value = function;

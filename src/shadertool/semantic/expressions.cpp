@@ -159,12 +159,6 @@ bool ArgumentsMatch(const FunctionNode& candidate, const NodeChildren& arguments
     return true;
 }
 
-bool SameTypeExactly(const Type& a, const Type& b)
-{
-    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
-           a.isConstant == b.isConstant;
-}
-
 // The Symbol naming a selected member: one per name and type in a unit, made at its first
 // selection. Nothing changes a member's Symbol once it is made.
 SymbolNode* MemberSymbol(ParseContext& context, const Type& type, const SourceName& member)
@@ -222,32 +216,34 @@ size_t CalleeLength(const char* key)
     return comma ? static_cast<size_t>(comma - key) : 0;
 }
 
-// The built-in entries leading the function table: those whose function is built in.
-int32_t LeadingBuiltIns(const ParseContext& context)
+// The first built-in entry named like key's callee, or -1.
+int32_t FirstBuiltInNamed(const CalleeIndex& index, const Array<StringMapEntry<FunctionNode*>*>& entries,
+                          const char* name, size_t nameLength)
 {
-    const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
-    int32_t count = 0;
-    while (count < entries.count && entries.data[count] && entries.data[count]->value &&
-           entries.data[count]->value->isBuiltIn && entries.data[count]->key.text)
-        ++count;
-    return count;
+    const uint32_t mask = CalleeIndex::kSlots - 1;
+    for (uint32_t slot = HashText(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
+        const int32_t head = index.slots[slot];
+        if (head < 0)
+            return -1;
+        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength))
+            return head;
+    }
+    return -1;
 }
 
-const CalleeIndex& BuiltInCallees(ParseContext& context)
+} // namespace
+
+void IndexBuiltInCallees(ParseContext& context, int32_t count)
 {
     CalleeIndex& index = context.builtInCallees;
     const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
-    if (index.entryCount > 0 && entries.count >= index.entryCount && entries.data[0] == index.firstEntry &&
-        entries.data[index.entryCount - 1] == index.lastEntry)
-        return index;
-    const int32_t count = LeadingBuiltIns(context);
     index.entryCount = 0;
-    for (int32_t& slot : index.slots)
-        slot = -1;
     index.next.count = 0;
     // Too many to index leaves the table to be searched through.
-    if (count == 0 || count > CalleeIndex::kSlots / 2)
-        return index;
+    if (count <= 0 || count > entries.count || count > CalleeIndex::kSlots / 2)
+        return;
+    for (int32_t& slot : index.slots)
+        slot = -1;
     for (int32_t i = 0; i < count; ++i)
         index.next.Add(-1);
     const uint32_t mask = CalleeIndex::kSlots - 1;
@@ -270,33 +266,13 @@ const CalleeIndex& BuiltInCallees(ParseContext& context)
         }
     }
     index.entryCount = count;
-    index.firstEntry = entries.data[0];
-    index.lastEntry = entries.data[count - 1];
-    return index;
 }
-
-// The first built-in entry named like key's callee, or -1.
-int32_t FirstBuiltInNamed(const CalleeIndex& index, const Array<StringMapEntry<FunctionNode*>*>& entries,
-                          const char* name, size_t nameLength)
-{
-    const uint32_t mask = CalleeIndex::kSlots - 1;
-    for (uint32_t slot = HashText(name, nameLength) & mask; index.entryCount > 0; slot = (slot + 1) & mask) {
-        const int32_t head = index.slots[slot];
-        if (head < 0)
-            return -1;
-        if (StartsWithCallee(entries.data[head]->key.text, name, nameLength))
-            return head;
-    }
-    return -1;
-}
-
-} // namespace
 
 StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key)
 {
     if (!key)
         return nullptr;
-    const CalleeIndex& index = BuiltInCallees(context);
+    const CalleeIndex& index = context.builtInCallees;
     const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
     const size_t nameLength = CalleeLength(key);
     if (nameLength > 0 || key[0] == ',') {
@@ -332,7 +308,7 @@ void ResolveCall(ParseContext& context, FunctionNode* call)
     // The candidates in table order: the built-in overloads of the name, then the source's.
     FunctionNode* winner = nullptr;
     int candidates = 0;
-    const CalleeIndex& index = BuiltInCallees(context);
+    const CalleeIndex& index = context.builtInCallees;
     const Array<StringMapEntry<FunctionNode*>*>& entries = context.functions.entries;
     for (int32_t i = FirstBuiltInNamed(index, entries, name, nameLength); i >= 0 && !winner; i = index.next.data[i]) {
         ++candidates;

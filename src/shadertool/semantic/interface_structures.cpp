@@ -8,12 +8,6 @@ namespace ShaderTool {
 
 namespace {
 
-bool SameMemberType(const Type& a, const Type& b)
-{
-    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
-           a.isConstant == b.isConstant;
-}
-
 // Fills one structure member by member. Units of one shader, and the shaders a game loads
 // one after the other, mostly set up the same members again: the members already there
 // are kept while they match, and only from the first that differs is the structure made
@@ -39,7 +33,7 @@ public:
             }
         }
         if (next_ < entries.count && entries.data[next_]->key.text &&
-            strcmp(entries.data[next_]->key.text, name) == 0 && SameMemberType(entries.data[next_]->value, type)) {
+            strcmp(entries.data[next_]->key.text, name) == 0 && SameTypeExactly(entries.data[next_]->value, type)) {
             ++next_;
             return;
         }

@@ -21,6 +21,12 @@ SymbolNode* FindSymbol(const ParseContext& context, const char* name);
 // the map's own search finds it, through the index of the built-in entries.
 StringMapEntry<FunctionNode*>* FindFunctionEntry(ParseContext& context, const char* key);
 
+// Indexes the first count entries of the function table, the built-in ones, by callee
+// name. The function table changes in front of them only when the built-ins are entered
+// again, which indexes them again; a count the index cannot hold leaves it empty, and the
+// lookups search the table through.
+void IndexBuiltInCallees(ParseContext& context, int32_t count);
+
 // A Symbol of one of the interface structures ("input" of "_Input" ...), const.
 SymbolNode* CreateStructureSymbol(ParseContext& context, const char* structureName, const char* symbolName);
 
@@ -43,6 +49,14 @@ void FinishTranslationUnit(ParseContext& context);
 // "recursive call of function '%s' is not allowed." at the first call found that closes a
 // cycle of the source's functions.
 void CheckRecursion(ParseContext& context);
+
+// IsSameType and also the array size, qualifiers and constness: what is kept or shared in
+// place of a new member must be indistinguishable from it.
+inline bool SameTypeExactly(const Type& a, const Type& b)
+{
+    return a.IsSameType(b) && a.arraySize == b.arraySize && a.qualifiers == b.qualifiers &&
+           a.isConstant == b.isConstant;
+}
 
 inline SourcePosition PositionOf(const SourceName& token)
 {

@@ -35,6 +35,8 @@ void EnterBuiltInFunctions(ParseContext& context)
         if (key && !context.functions.Contains(key))
             context.functions[key] = &overloads.data[i];
     }
+    // The table holds only built-in entries now; a key two overloads share is entered once.
+    IndexBuiltInCallees(context, context.functions.entries.count);
 }
 
 } // namespace
@@ -48,6 +50,9 @@ void ResetTranslationUnit(ParseContext& context)
     for (int32_t i = kept; i < entries.count; ++i)
         delete entries.data[i];
     entries.count = kept;
+    // The index points into the entries just deleted; the next unit enters and indexes them anew.
+    if (kept == 0)
+        IndexBuiltInCallees(context, 0);
     context.root = nullptr;
     context.symbols.count = 0;
     context.scopeMarks.count = 0;

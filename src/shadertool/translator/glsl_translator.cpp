@@ -375,13 +375,13 @@ bool GLSL21Translator::WriteInterfaceMember(const OperatorNode* node)
         index = positionOutput && IsNamed(positionOutput->name, memberName) ? kNamePositionOutput : kNameVertexOutput;
     else if (stage == kStagePixel && isInput)
         index = kNamePixelInput;
+    else if (stage == kStagePixel && isOutput)
+        index = kNamePixelOutput;
     if (index == kNamePixelInput && copiesInputs) {
         Append(kInputCopyPrefix);
         Append(memberName);
         return true;
     }
-    else if (stage == kStagePixel && isOutput)
-        index = kNamePixelOutput;
     if (index < 0)
         return false;
 

@@ -162,6 +162,15 @@ bool Translator::TranslateHere(const ShaderDescription& description, uint32_t ta
     return true;
 }
 
+void Translator::ForgetBody()
+{
+    body.Assign("");
+    // Freed with the old text: a later block at the same address is no longer ours to fill.
+    bodyBlock = nullptr;
+    bodyCapacity = 0;
+    bodyLength = 0;
+}
+
 bool Translator::JoinSections()
 {
     // The sections are joined straight into one block of the final size: building the
@@ -171,8 +180,7 @@ bool Translator::JoinSections()
     size_t total = 0;
     for (const TextSection* part : parts) {
         if (part->overflowed) {
-            body.Assign("");
-            bodyLength = 0;
+            ForgetBody();
             return false;
         }
         total += static_cast<size_t>(part->length) + (part != &bodySection && !part->IsEmpty() ? 1 : 0);
@@ -180,8 +188,7 @@ bool Translator::JoinSections()
     const bool reusable = body.text && body.text == bodyBlock && total < bodyCapacity;
     char* block = reusable ? body.text : static_cast<char*>(malloc(total + 1));
     if (!block) {
-        body.Assign("");
-        bodyLength = 0;
+        ForgetBody();
         return false;
     }
     if (!reusable) {
@@ -262,37 +269,10 @@ void Translator::WriteFunctionName(const FunctionNode* call)
 
 const char* Translator::GetTypeName(const Type& type)
 {
-    // Rows by base kind (bool, float, int), columns by size 1 to 4.
-    static const char* const kVectorNames[3][4] = {
-        {"bool", "bool2", "bool3", "bool4"},
-        {"float", "float2", "float3", "float4"},
-        {"int", "int2", "int3", "int4"},
-    };
-    static const char* const kMatrixNames[3][4] = {
-        {"bool1x1", "bool2x2", "bool3x3", "bool4x4"},
-        {"float1x1", "float2x2", "float3x3", "float4x4"},
-        {"int1x1", "int2x2", "int3x3", "int4x4"},
-    };
-    const bool numeric = type.baseKind == kBaseBool || type.baseKind == kBaseFloat || type.baseKind == kBaseInt;
-    if (numeric && type.matrixSize >= 1 && type.matrixSize <= 4 && type.vectorSize <= 1)
-        return kMatrixNames[type.baseKind][type.matrixSize - 1];
-    if (numeric && type.matrixSize < 1 && type.vectorSize <= 4)
-        return kVectorNames[type.baseKind][type.vectorSize > 1 ? type.vectorSize - 1 : 0];
-    if (type.vectorSize <= 1 && type.matrixSize < 1) {
-        switch (type.baseKind) {
-        case kBaseStruct:
-            return type.name.text ? type.name.text : "";
-        case kBaseTexture:
-            return type.textureDimension == kTexture2D   ? "Texture2D"
-                   : type.textureDimension == kTexture3D ? "Texture3D"
-                   : type.textureDimension == kTextureCube ? "TextureCube"
-                                                           : "";
-        case kBaseVoid:
-            return "void";
-        default:
-            return "";
-        }
-    }
+    if (const char* constantName = type.GetConstantName())
+        return constantName;
+    if (type.vectorSize <= 1 && type.matrixSize < 1)
+        return type.baseKind == kBaseStruct && type.name.text ? type.name.text : "";
     // No checked tree holds such a type; the text lives until the next type outside the tables.
     unusualTypeName = type.GetName(false);
     return unusualTypeName.text ? unusualTypeName.text : "";

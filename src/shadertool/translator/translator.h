@@ -176,6 +176,8 @@ public:
     void WriteStatementNode(const Node* node);
     // Joins the sections, each but the last followed by an empty line, into body.
     bool JoinSections();
+    // An empty body, with no block kept for the next text.
+    void ForgetBody();
     // Writes "const " and the type name for a const type, else the type name.
     void WriteQualifiedTypeName(const Type& type);
 

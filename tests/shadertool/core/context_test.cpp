@@ -112,6 +112,18 @@ TEST(ShaderLog, GrowsLineByLineAndFollowsATextReplacedOrCutFromOutside) {
     log.Truncate(0);
     EXPECT_EQ(log.text.text, nullptr);
     EXPECT_EQ(log.hasError, 1) << "cutting the text leaves the flags to the caller";
+
+    // A cleared log's block is freed, and text given afterwards may well get the same
+    // address; it must not be taken for the grown text that was there.
+    for (int round = 0; round < 8; ++round) {
+        log.Append(std::string(100, 'x').c_str());
+        log.Clear();
+        const std::string replaced(255 - round, 'y');
+        log.text.Assign(replaced.c_str());
+        log.Append("z");
+        ASSERT_EQ(std::string(log.text.text), replaced + "z") << round;
+        log.Truncate(0);
+    }
 }
 
 TEST(ShaderTargets, NamesIndicesFamiliesAndListsThatMustMatchExactly) {

@@ -72,6 +72,18 @@ TEST(ShaderTokenizer, KeywordsReservedWordsAndOperators) {
     EXPECT_EQ(log.hasError, 1);
 }
 
+TEST(ShaderTokenizer, AKeywordTableTooLargeForItsIndexIsSearchedThrough) {
+    Log log;
+    EXPECT_EQ(KindsOf("float x", &log), (Kinds{kTokenFloat, kTokenIdentifier}));
+    // The table is kept for the process and cannot lose entries: these words appear in no
+    // other test's source.
+    for (int i = 0; i < 300; ++i)
+        g_shaderKeywords[("crowded" + std::to_string(i)).c_str()] = kTokenInt;
+    EXPECT_EQ(KindsOf("float crowded299 crowded0 x discard", &log),
+              (Kinds{kTokenFloat, kTokenInt, kTokenInt, kTokenIdentifier, kTokenDiscard}));
+    EXPECT_EQ(log.hasError, 0);
+}
+
 TEST(ShaderTokenizer, Literals) {
     const std::string octal = "error: unexpected digit in octal literal.\n";
     const struct { const char* text; int kind; std::string errors; } cases[] = {

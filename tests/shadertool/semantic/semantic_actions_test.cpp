@@ -186,6 +186,34 @@ TEST_F(SemanticTest, AScopeTakesItsNamesAlongWhenItCloses) {
     EXPECT_EQ(Errors(), "");
 }
 
+TEST_F(SemanticTest, ABuiltInTableTooLargeForTheCalleeIndexIsSearchedThrough) {
+    const int32_t slots = CalleeIndex::kSlots;
+    for (int i = 0; i < slots; ++i) {
+        const std::string name = "extra" + std::to_string(i);
+        context.builtInFunctions.Add(name.c_str(), kBuiltInAbs, Type(kBaseFloat, 1), Type(kBaseFloat, 1));
+    }
+    for (int unit = 0; unit < 2; ++unit) {
+        Begin(kStageVertex);
+        ASSERT_GT(context.functions.entries.count, slots);
+        Open(Header(Spec(kTokenFloat), "own", {{Spec(kTokenFloat), "v"}}));
+        const std::string last = "extra" + std::to_string(slots - 1);
+        FunctionNode* added = Call(last.c_str(), {Ref("v")});
+        Return(added);
+        Close();
+        Open(Header(Spec(kTokenVoid), "main"));
+        const FunctionNode* builtIn = Call("dot", {Ref("tint"), Ref("tint")});
+        const FunctionNode* own = Call("own", {Float("1.0")});
+        Op(kOpAssign, Member(Ref("output"), "position"), Ref("tint"));
+        Op(kOpAssign, Member(Ref("output"), "uv"), Member(Ref("tint"), "xy"));
+        Close();
+        EXPECT_EQ(added->isBuiltIn, 1);
+        EXPECT_EQ(builtIn->op, static_cast<uint32_t>(kBuiltInDot));
+        EXPECT_EQ(builtIn->type.baseKind, kBaseFloat);
+        EXPECT_EQ(own->isBuiltIn, 0);
+        EXPECT_EQ(Errors(), "") << "unit " << unit;
+    }
+}
+
 // Whole sources, as the driver hands them over.
 class SemanticUnitTest : public SemanticTest {
 protected:
