@@ -157,13 +157,9 @@ void QV_Graphics_ResizeBitmap(Bitmap* bitmap, int width, int height)
 
 void QV_Graphics_SetBitmapRegion(Bitmap* bitmap, int x, int y, int width, int height)
 {
+    // A negative width or height is a region mirrored on that axis (left past right).
     if (!IsLiveBitmap(bitmap, "QV_Graphics_SetBitmapRegion"))
         return;
-    if (width < 0 || height < 0) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_SetBitmapRegion: bitmap '%s' region size %dx%d is negative.",
-                   NameOf(bitmap), width, height);
-        return;
-    }
     if (RendererImplementation* renderer = QVI_GetRenderer())
         renderer->SetTextureRegion(bitmap, x, y, width, height);
 }

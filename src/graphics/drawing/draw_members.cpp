@@ -22,9 +22,9 @@ const float kShortestLine = 0.000001f;
 // The texel an untextured quad samples: the middle of the white texture.
 const float kUntexturedCoordinate = 0.5f;
 
-// Quads of their own, so that neither member disturbs the current quad's colour.
+// DrawBitmapCustom's quad of its own: the caller's vertices leave the current quad's colour
+// as it is.
 BatchVertex g_customQuad[4];
-BatchVertex g_lineQuad[4];
 
 // Vertex colours go to the device as B, G, R, A bytes (0xAARRGGBB); so too before a device
 // is ready, when nothing is drawn anyway.
@@ -60,8 +60,7 @@ uint32_t PackColour(const float rgba[4], bool bgra)
 
 bool IsDrawable(const Bitmap* bitmap)
 {
-    return bitmap && bitmap->state == kBitmapReady && bitmap->hardware.loaded && bitmap->width > 0 &&
-           bitmap->height > 0;
+    return bitmap && bitmap->state == kBitmapReady && bitmap->hardware.loaded;
 }
 
 // Top-left, top-right, bottom-left, bottom-right.
@@ -163,7 +162,8 @@ void QV_Graphics_DrawSubBitmap(Bitmap* bitmap, const float* x, const float* y, c
     if (ReportIfMissing(!bitmap || !x || !y || !left || !top || !right || !bottom, "QV_Graphics_DrawSubBitmap",
                         "bitmap, position or rectangle"))
         return;
-    if (!IsDrawable(bitmap))
+    // The pixel rectangle is scaled by the bitmap's size: without one there is no scale.
+    if (!IsDrawable(bitmap) || bitmap->width == 0 || bitmap->height == 0)
         return;
     const BitmapHardwareData& hardware = bitmap->hardware;
     const float du = (hardware.right - hardware.left) / static_cast<float>(bitmap->width);
@@ -222,14 +222,15 @@ void QV_Graphics_DrawBitmapLine(Bitmap* bitmap, const float p0[2], const float p
     const bool bgra = DeviceWantsBgraColours();
     const uint32_t startColour = PackColour(colour0, bgra);
     const uint32_t endColour = PackColour(colour1, bgra);
+    // The line is drawn from the current quad, so its two colours stay in it: what is drawn
+    // next keeps them until SetColor or SetAlpha writes the current colour back.
     for (int i = 0; i < 4; ++i) {
-        g_lineQuad[i].x = corners[i][0];
-        g_lineQuad[i].y = corners[i][1];
-        g_lineQuad[i].z = g_batchQuad[0].z;
-        g_lineQuad[i].color = i < 2 ? startColour : endColour;
+        g_batchQuad[i].x = corners[i][0];
+        g_batchQuad[i].y = corners[i][1];
+        g_batchQuad[i].color = i < 2 ? startColour : endColour;
     }
-    SetWholeBitmap(g_lineQuad, bitmap);
-    BatchRenderer::AddQuad(bitmap, g_lineQuad);
+    SetWholeBitmap(g_batchQuad, bitmap);
+    BatchRenderer::AddQuad(bitmap, g_batchQuad);
 }
 
 void QV_Graphics_DrawRectangle(const float* x, const float* y, const float* width, const float* height)

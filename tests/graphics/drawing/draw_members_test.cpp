@@ -72,7 +72,8 @@ TEST_F(DrawMembers, ASceneOfEveryMemberReachesTheScreen) {
     Bitmap* quads = MakeBitmap(4, 4, {kRed, kRed, kGreen, kGreen, kRed, kRed, kGreen, kGreen,
                                       kBlue, kBlue, kWhite, kWhite, kBlue, kBlue, kWhite, kWhite});
     Bitmap* white = MakeBitmap(1, 1, {kWhite});
-    const float zero = 0, eight = 8, two = 2, four = 4, x16 = 16, x24 = 24, x34 = 34, x40 = 40, y10 = 10.5f, y16 = 16;
+    const float zero = 0, eight = 8, two = 2, four = 4, x16 = 16, x24 = 24, x34 = 34, x40 = 40, x48 = 48, y10 = 10.5f,
+                y16 = 16;
     const float turn = 1.57079633f, one = 1;
     Colour(1, 0, 0);
     g()->DrawRectangle(&zero, &zero, &eight, &eight);
@@ -95,7 +96,9 @@ TEST_F(DrawMembers, ASceneOfEveryMemberReachesTheScreen) {
     Colour(0, 0, 1);
     const float p0[2] = {16, 20}, p1[2] = {32, 20}, overRed[4] = {2, -1, 0, 1};  // clamped to red
     g()->DrawBitmapLine(white, p0, p1, 4, 4, overRed, overRed);
-    g()->DrawRectangle(&x40, &y16, &eight, &eight);  // still the current blue
+    g()->DrawRectangle(&x40, &y16, &eight, &eight);  // in the line's red, which the current quad keeps
+    Colour(0, 0, 1);
+    g()->DrawRectangle(&x48, &y16, &eight, &eight);  // blue once the colour is set again
 
     const TestImage image = Read();
     EXPECT_TRUE(RegionNear(image, 0, 0, 8, 8, kRed, 0));
@@ -108,7 +111,7 @@ TEST_F(DrawMembers, ASceneOfEveryMemberReachesTheScreen) {
     EXPECT_TRUE(RegionNear(image, 48, 0, 56, 8, kRed, 0));
     EXPECT_TRUE(PixelNear(image, 1, 17, Rgba8{255, 0, 255, 255}, 0) && PixelNear(image, 7, 23, kBlack, 0));
     EXPECT_TRUE(RegionNear(image, 16, 18, 32, 22, kRed, 0) && PixelNear(image, 24, 17, kBlack, 0));
-    EXPECT_TRUE(RegionNear(image, 40, 16, 48, 24, kBlue, 0));
+    EXPECT_TRUE(RegionNear(image, 40, 16, 48, 24, kRed, 0) && RegionNear(image, 48, 16, 56, 24, kBlue, 0));
     EXPECT_TRUE(LogCapture::Texts().empty());
 }
 
@@ -145,6 +148,18 @@ TEST_F(DrawMembers, BitmapQuadsTakeTheirCornersAndTheHardwareRectangle) {
     atlas.state = 1;  // hibernated
     g()->DrawBitmap(&atlas, &x, &y);
     EXPECT_EQ(g_batch.queued, queued + 8);
+
+    // Drawable means ready with a texture, whatever the size; only DrawSubBitmap, which
+    // scales by the size, passes over a bitmap without one.
+    atlas.state = 3, atlas.width = -4, atlas.height = 0;
+    g()->DrawBitmap(&atlas, &x, &y);
+    EXPECT_EQ(LastQuad(), (std::vector<float>{10, 20, .25f, .5f, 6, 20, .75f, .5f, 10, 20, .25f, 1, 6, 20, .75f, 1}));
+    const BatchVertex corners[4] = {{0, 0, 0.5f, ~0u, 0, 0}, {1, 0, 0.5f, ~0u, 1, 0}, {0, 1, 0.5f, ~0u, 0, 1},
+                                    {1, 1, 0.5f, ~0u, 1, 1}};
+    g()->DrawBitmapCustom(&atlas, corners);
+    EXPECT_EQ(g_batch.queued, queued + 16);
+    g()->DrawSubBitmap(&atlas, &x, &y, &l, &t, &r, &b);
+    EXPECT_EQ(g_batch.queued, queued + 16);
 }
 
 TEST_F(DrawMembers, TriangleListsKeepTheirLimitsAndAlternateBufferPairs) {
