@@ -538,10 +538,8 @@ bool QV_Graphics_SetScissorRectangle(int x, int y, int width, int height)
         width = limitWidth;
     if (height > limitHeight)
         height = limitHeight;
-    // Clipped away entirely: the device is never given an empty rectangle.
-    if (width < 1 || height < 1)
-        return false;
-
+    // A rectangle clipped away entirely still goes to the renderer: it hides everything,
+    // where keeping the previous rectangle would let drawing through.
     RendererImplementation* renderer = ReadyRenderer();
     if (!renderer || !renderer->SetScissorRectangle(x, y, width, height))
         return false;

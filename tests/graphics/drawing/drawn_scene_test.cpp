@@ -275,6 +275,44 @@ TEST_P(DrawnScene, NegativeSizesDrawMirroredQuads) {
     });
 }
 
+// A scissor rectangle clipped to nothing at the screen's edge hides everything, rather than
+// leaving the rectangle before it in force; a region of negative size shows the bitmap
+// mirrored on that axis.
+TEST_P(DrawnScene, AnEmptyScissorHidesDrawingAndANegativeRegionMirrorsTheBitmap) {
+    ASSERT_NE(Sprite(), nullptr);
+    TestImage screen;
+    bool set[2] = {};
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        Colour(1, 0, 0);
+        set[0] = g()->SetScissorRectangle(10, 10, 20, 20);
+        set[1] = g()->SetScissorRectangle(-200, 0, 100, 100);  // x 0 with width -100
+        Rectangle(0, 0, 80, 60);
+        g()->PushScissorRectangle(-50, 40, 20, 20);  // x 0 with width -30
+        Rectangle(0, 0, 80, 60);
+        g()->PopScissorRectangle();
+        Colour(1, 1, 1);
+        const float x40 = 40, x50 = 50, x60 = 60, y2 = 2;
+        g()->SetBitmapRegion(sprite_, 4, 0, -4, 4);  // right to left
+        g()->DrawBitmap(sprite_, &x40, &y2);
+        g()->SetBitmapRegion(sprite_, 0, 4, 4, -4);  // bottom to top
+        g()->DrawBitmap(sprite_, &x50, &y2);
+        g()->SetBitmapRegion(sprite_, 0, 0, 4, 4);
+        g()->DrawBitmap(sprite_, &x60, &y2);
+    }, [&] { screen = Screen(); });
+    EXPECT_TRUE(set[0] && set[1]);
+    CheckSpots(screen, {
+        {15, 15, kBackground, 0, "inside the rectangle set before the empty one"}, {2, 2, kBackground, 0, "corner"},
+        {2, 45, kBackground, 0, "a pushed empty rectangle"}, {70, 50, kBackground, 0, "far corner"},
+        {40, 2, kGreen, 0, "mirrored left to right: green top left"}, {43, 2, kRed, 0, "red top right"},
+        {40, 5, kWhite, 0, "white bottom left"}, {43, 5, kBlue, 0, "blue bottom right"},
+        {50, 2, kBlue, 0, "mirrored top to bottom: blue top left"}, {53, 2, kWhite, 0, "white top right"},
+        {50, 5, kRed, 0, "red bottom left"}, {53, 5, kGreen, 0, "green bottom right"},
+        {60, 2, kRed, 0, "the whole region again"}, {63, 5, kWhite, 0, "its bottom right"},
+    });
+}
+
 // Blend modes, filters and address modes outside the renderer's tables are kept and
 // answered as set; the renderer ignores them (saying so once), so what it last knew holds.
 TEST_P(DrawnScene, UnknownBlendModesAndSamplerValuesAreKeptWhileTheRendererKeepsItsLast) {

@@ -215,6 +215,8 @@ TEST_F(RenderState, ScissorOnTheBackBufferFollowsAutoscalingAndClearsFollowTheir
     g_autoscaleActive = 0;
     EXPECT_TRUE(qv->graphics->SetScissorRectangle(10, 0, 200, 10));
     EXPECT_EQ(LastNumbers("SetScissorRectangle"), (Numbers{10, 0, 80, 10})) << "no wider than the screen";
+    EXPECT_TRUE(qv->graphics->SetScissorRectangle(-200, 0, 100, 100));
+    EXPECT_EQ(LastNumbers("SetScissorRectangle"), (Numbers{0, 0, -100, 60})) << "clipped to nothing, still applied";
     qv->graphics->PushScissorRectangle(0, 0, 100, 100);
     qv->graphics->PushScissorRectangle(50, 50, 100, 100);
     qv->graphics->PushScissorRectangle(200, 200, 10, 10);

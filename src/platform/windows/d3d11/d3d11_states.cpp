@@ -197,6 +197,12 @@ D3D11_RECT QVI_D3D11ScissorRectangle(int x, int y, int width, int height)
     rectangle.top = y > 0 ? y : 0;
     rectangle.right = SaturatedSum(x, width);
     rectangle.bottom = SaturatedSum(y, height);
+    // An empty rectangle must stay empty: one turned inside out (right left of left) is
+    // refused by some drivers, which then keep the previous rectangle and clip nothing away.
+    if (rectangle.right < rectangle.left)
+        rectangle.right = rectangle.left;
+    if (rectangle.bottom < rectangle.top)
+        rectangle.bottom = rectangle.top;
     return rectangle;
 }
 

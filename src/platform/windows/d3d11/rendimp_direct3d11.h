@@ -369,7 +369,8 @@ D3D11_SAMPLER_DESC QVI_D3D11BaseSamplerDescription();
 
 // The scissor rectangle of SetScissorRectangle: the left and top edges clip at 0, the
 // right and bottom edges are x + width and y + height of the unclamped origin (computed
-// without overflow: they saturate at the int range).
+// without overflow: they saturate at the int range). A rectangle with nothing in it comes
+// out empty (right at left, bottom at top), never inverted.
 D3D11_RECT QVI_D3D11ScissorRectangle(int x, int y, int width, int height);
 
 // The GPU side of one bitmap, hung off its hardware part (BitmapHardwareData::rendererData).

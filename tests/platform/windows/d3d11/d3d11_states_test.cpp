@@ -36,6 +36,8 @@ TEST_F(D3D11RenderStateTest, TheScissorRectangleWithoutOverflowAndTheCullModeThr
     EXPECT_TRUE(made.left == 0 && made.top == 5 && made.right == 90 && made.bottom == 55);
     EXPECT_EQ(0, QVI_D3D11ScissorRectangle(5, -5, 10, 10).top);
     EXPECT_EQ(INT32_MAX, QVI_D3D11ScissorRectangle(INT32_MAX - 1, 0, 100, 1).right) << "no overflow";
+    const D3D11_RECT empty = QVI_D3D11ScissorRectangle(0, 0, -100, -5);
+    EXPECT_TRUE(empty.left == 0 && empty.top == 0 && empty.right == 0 && empty.bottom == 0) << "empty, not inverted";
     renderer_.ClearColor(0, 0, 0, 1);
     drawing_->Quad(kGreen);
     graphicsCullMode = QV_CULL_BACK;
