@@ -259,20 +259,23 @@ void SetColour(const float colour[4], bool alpha)
         qv->graphics->SetAlpha(&c[3]);
 }
 
-// A colour tag: an optional '#', six hex digits and, unless the tag closes after them, two
-// more for alpha. Fewer than six digits leave the colour as it is.
+// A colour tag: an optional '#', six characters for red, green and blue and, unless the
+// seventh is '|', two more for alpha. Every character is read as a hex digit (anything else
+// counts 0), so even a short or odd tag sets a colour. The reading stops at the text's end:
+// the characters a tag ending there lacks count 0.
 void ApplyColourTag(const char* tag)
 {
     const char* hex = tag[0] == '#' ? tag + 1 : tag;
-    for (int i = 0; i < 6; ++i) {
-        if (!isxdigit(static_cast<unsigned char>(hex[i])))
-            return;
+    char c[8];
+    bool ended = false;
+    for (int i = 0; i < 8; ++i) {
+        ended = ended || hex[i] == 0;
+        c[i] = ended ? 0 : hex[i];
     }
-    const bool alpha = hex[6] != '|' && isxdigit(static_cast<unsigned char>(hex[6])) &&
-                       isxdigit(static_cast<unsigned char>(hex[7]));
-    const float colour[4] = {QVI_ParseHexByte(hex[0], hex[1]) / 255.0f, QVI_ParseHexByte(hex[2], hex[3]) / 255.0f,
-                             QVI_ParseHexByte(hex[4], hex[5]) / 255.0f,
-                             alpha ? QVI_ParseHexByte(hex[6], hex[7]) / 255.0f : 1.0f};
+    const bool alpha = c[6] != '|';
+    const float colour[4] = {QVI_ParseHexByte(c[0], c[1]) / 255.0f, QVI_ParseHexByte(c[2], c[3]) / 255.0f,
+                             QVI_ParseHexByte(c[4], c[5]) / 255.0f,
+                             alpha ? QVI_ParseHexByte(c[6], c[7]) / 255.0f : 1.0f};
     SetColour(colour, alpha);
 }
 

@@ -34,7 +34,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
     g()->RefreshBitmap(dot_);
     ASSERT_NE(SceneTarget(128, 96), nullptr);
-    Color after = {};
+    Color after = {}, afterShort = {};
     float widths[3] = {};
     Frame([&] {
         g()->PushRenderTarget(target_);
@@ -49,7 +49,11 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         Draw(font.get(), 38, 2, "|00ff0080|E");
         after = g()->GetColor();
         g()->SetColor(&one, &one, &one), g()->SetAlpha(&one);
-        Draw(font.get(), 44, 2, "|ff00|G");  // too short a colour: ignored
+        // Too short a colour: blue reads '|' and 'G' (0 each) and, the seventh character not
+        // being '|', alpha comes from what follows up to the text's end: 0, so G is not seen.
+        Draw(font.get(), 44, 2, "|ff00|G");
+        afterShort = g()->GetColor();
+        g()->SetColor(&one, &one, &one), g()->SetAlpha(&one);
         Draw(font.get(), 52, 2, "a||b");     // '|' (1 x 8) at x 57, rows 1 to 8
         Align(QV_TEXT_ALIGN_RIGHT);
         Draw(font.get(), 126, 2, "AB");  // ends at 126: x 116 and 121
@@ -77,6 +81,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     EXPECT_FLOAT_EQ(widths[2], 14) << "the image takes its width";
     EXPECT_NEAR(after.g, 1.0f, 1e-6f) << "a colour tag leaves its colour set";
     EXPECT_NEAR(after.a, 128 / 255.0f, 1e-6f);
+    EXPECT_TRUE(afterShort.r == 1 && afterShort.g == 0 && afterShort.b == 0 && afterShort.a == 0);
 
     const TestImage image = ReadBack();
     const std::vector<Spot> spots = {
@@ -84,7 +89,7 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         {2, 1, kBlack, "above A"}, {2, 8, kBlack, "below A"}, {7, 4, kWhite, "B"}, {11, 4, kBlack, "after B"},
         {20, 4, kWhite, "kerned V's right column"}, {21, 4, kBlack, "where V would end unkerned"},
         {27, 4, kRed, "red C"}, {33, 4, kRed, "D keeps the red"}, {39, 4, kHalfGreen, "E green at half alpha"},
-        {45, 4, kWhite, "a short colour tag is ignored"},
+        {45, 4, kBlack, "a short colour tag leaves alpha 0"},
         {57, 1, kWhite, "'|' top"}, {57, 8, kWhite, "'|' bottom"}, {58, 4, kBlack, "after '|'"},
         {60, 4, kWhite, "b after '|'"}, {56, 4, kBlack, "between a and '|'"},
         {116, 4, kWhite, "right-aligned A"}, {124, 4, kWhite, "right-aligned B"}, {125, 4, kBlack, "past x"},
@@ -109,6 +114,60 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         {88, 84, kBlack, "right of it"}, {74, 84, kBlack, "between A and B"},
     };
     for (const Spot& s : unicode) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
+}
+
+// A bitmap line leaves its two colours in the current quad: a rectangle, a line and a text
+// drawn after it take the line's start colour on their first two corners and its end colour
+// on the last two, until the colour is set again. Colour tags read every character as a
+// hex digit (anything else counts 0), and a tag short of its seventh character takes alpha
+// 0 from what it lacks.
+TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) {
+    TestFont font(false), utf8(true);
+    ASSERT_TRUE(font.Upload());
+    ASSERT_TRUE(utf8.Upload());
+    BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
+    Bitmap* white = g()->CreateBitmap("scene dot", &description);
+    ASSERT_NE(white, nullptr);
+    memset(white->pixels, 255, 4 * 4 * 4);
+    g()->RefreshBitmap(white);
+    ASSERT_NE(SceneTarget(64, 32), nullptr);
+    Color afterShortTag = {};
+    Frame([&] {
+        g()->PushRenderTarget(target_);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        const float zero = 0, one = 1;
+        g()->SetColor(&zero, &one, &zero);
+        const float red[4] = {1, 0, 0, 1}, blue[4] = {0, 0, 1, 1}, from[2] = {2, 4}, to[2] = {18, 4};
+        g()->DrawBitmapLine(white, from, to, 4, 4, red, blue);  // x 2 to 18, rows 2 to 5
+        const float x24 = 24, x40 = 40, x44 = 44, y2 = 2, y12 = 12.5f, eight = 8;
+        g()->DrawRectangle(&x24, &y2, &eight, &eight);  // red at the top, blue at the bottom
+        g()->DrawLine(&x24, &y12, &x40, &y12);          // both ends take the first corner's red
+        Draw(font.get(), 2, 12, "A");                   // rows 12 to 17, red to blue
+        g()->SetAlpha(&one);                            // the current green again
+        g()->DrawRectangle(&x44, &y2, &eight, &eight);
+
+        Draw(font.get(), 2, 22, "|#zz00FF|A");  // 'z' counts 0: blue
+        Draw(font.get(), 10, 22, "|00ffzz|B");  // green
+        Draw(utf8.get(), 18, 22, "|ff00|A");    // red at alpha 0: not seen
+        afterShortTag = g()->GetColor();
+        g()->SetAlpha(&one);
+        Draw(utf8.get(), 26, 22, "A");  // the tag's red, seen again
+        g()->PopRenderTarget();
+    });
+    EXPECT_TRUE(afterShortTag.r == 1 && afterShortTag.g == 0 && afterShortTag.b == 0 && afterShortTag.a == 0);
+    const TestImage image = ReadBack();
+    const std::vector<Spot> spots = {
+        {2, 4, {247, 0, 8, 255}, "the line starts red"}, {17, 4, {8, 0, 247, 255}, "and ends blue"},
+        {10, 1, kBlack, "above the line"}, {10, 6, kBlack, "below it"},
+        {24, 2, {239, 0, 16, 255}, "rectangle's top row"}, {31, 9, {16, 0, 239, 255}, "its bottom row"},
+        {28, 12, kRed, "line"}, {36, 12, kRed, "line"}, {28, 13, kBlack, "below the line"},
+        {3, 12, {234, 0, 21, 255}, "text's top row"}, {4, 17, {21, 0, 234, 255}, "its bottom row"},
+        {48, 6, kGreen, "after SetAlpha, the current colour"},
+        {3, 24, {0, 0, 255, 255}, "|#zz00FF|"}, {11, 24, kGreen, "|00ffzz|"}, {19, 26, kBlack, "|ff00|"},
+        {27, 26, kRed, "the short tag's colour"},
+    };
+    for (const Spot& s : spots) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
 }
 
 // One pixel of a distance-field font is as big on screen as the transform makes it: the
