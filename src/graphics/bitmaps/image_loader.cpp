@@ -161,7 +161,8 @@ bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void*
     const String temporary = String(nativePath) + ".tmp";
     FILE* file = fopen(temporary.text, "wb");
     if (!file) {
-        QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", temporary.text);
+        // The game knows the file by its own name, not by the temporary beside it.
+        QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", nativePath);
         return false;
     }
     bool written = writer(file, context);

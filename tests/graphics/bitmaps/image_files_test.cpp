@@ -194,6 +194,12 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     ASSERT_TRUE(res_->Put("data/round.png.tmp/blocker", "x"));
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/round.png", 95));
     EXPECT_EQ(res_->Get("data/round.png"), before);
+    // The failed open names the file the game asked for (as a native path), not the temporary.
+    EXPECT_EQ(LogCapture::CountContaining("/data/round.png' for writing."), 1);
+    EXPECT_EQ(LogCapture::CountContaining("'res://data/round.png' for writing."), 0);
+    EXPECT_FALSE(loader->SaveImage(&saved, "no such folder/plain.tga", 95));  // no "://": used as given
+    EXPECT_EQ(LogCapture::CountContaining("Unable to open file 'no such folder/plain.tga' for writing."), 1);
+    EXPECT_EQ(LogCapture::CountContaining(".tmp"), 0);
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/upper.PNG", 95));
     EXPECT_EQ(LogCapture::CountPopupsContaining("file format for 'res://data/upper.PNG' not supported"), 1);
     EXPECT_FALSE(loader->SaveImage(&saved, "g", 95));  // shorter than any extension
