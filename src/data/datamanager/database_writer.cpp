@@ -24,24 +24,30 @@
 
 namespace {
 
+// The escapes an attribute value needs to come back as it was: the reader decodes
+// backslash pairs, then "&quot;", then "&amp;". Line feeds, carriage returns and tabs
+// stand in a quoted value as they are.
 const char* EscapeFor(char c)
 {
     switch (c) {
     case '&': return "&amp;";
     case '"': return "&quot;";
     case '\\': return "\\\\";
-    case '\n': return "\\n";
-    case '\r': return "\\r";
-    case '\t': return "\\t";
     default: return nullptr;
     }
 }
 
-// Appends value as the inside of a quoted attribute value, using the escapes the
-// reader decodes: '&' as "&amp;", '"' as "&quot;", then backslash, line feed,
-// carriage return and tab as "\\", "\n", "\r" and "\t". The reader undoes these in
-// the opposite order, so every text comes back byte for byte. A quote is never
-// written as backslash-quote, so no run of backslashes can end a value early.
+// The reader opens a CDATA section at "![CDATA[" even inside a quoted value. A
+// backslash pair it does not know is dropped whole, so one written after the '!'
+// breaks the marker in the file and leaves nothing behind in the value.
+const char kSectionMarker[] = "![CDATA[";
+const int kSectionMarkerLength = 8;
+const char kMarkerBreak[] = "!\\-";
+
+// Appends value as the inside of a quoted attribute value: '&' as "&amp;", '"' as
+// "&quot;", a backslash as two, and every "![CDATA[" broken up as above. The reader
+// undoes these in the opposite order, so every text comes back byte for byte. A quote
+// is never written as backslash-quote, so no run of backslashes can end a value early.
 // Answers the number of bytes it meant to append (out may hold fewer when memory
 // ran out).
 int AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
@@ -52,6 +58,8 @@ int AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
     const char* runStart = value;
     for (const char* p = value; *p; ++p) {
         const char* escape = EscapeFor(*p);
+        if (!escape && *p == '!' && strncmp(p, kSectionMarker, kSectionMarkerLength) == 0)
+            escape = kMarkerBreak;
         if (!escape)
             continue;
         int runLength = static_cast<int>(p - runStart);
@@ -74,20 +82,23 @@ enum class DataTextForm {
 };
 
 // Plain for ordinary text; CDATA for text holding characters with a meaning to the
-// reader ('<', '>', '&', '"'), white space only (or nothing), or too long for the
-// reader's token buffer; an attribute for text that holds "]]>", which no CDATA
-// section can carry.
+// reader between tags ('<', '>', '"'), a section marker of its own, white space only
+// (or nothing), or too long for the reader's token buffer; an attribute for text that
+// holds "]]>", which no CDATA section can carry. Entities are not decoded in text, so
+// '&' needs nothing.
 DataTextForm ChooseDataTextForm(const char* text)
 {
     if (!text || !text[0])
         return DataTextForm::CData;
     if (strstr(text, "]]>"))
         return DataTextForm::Attribute;
+    if (strstr(text, kSectionMarker))
+        return DataTextForm::CData;
     bool onlyWhiteSpace = true;
     size_t length = 0;
     for (const char* p = text; *p; ++p, ++length) {
         char c = *p;
-        if (c == '<' || c == '>' || c == '&' || c == '"')
+        if (c == '<' || c == '>' || c == '"')
             return DataTextForm::CData;
         if (!IsXMLWhiteSpace(c))
             onlyWhiteSpace = false;

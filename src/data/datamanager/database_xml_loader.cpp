@@ -62,8 +62,9 @@ public:
                          found, file_);
             return false;
         }
-        // <root/> holds nothing; otherwise arrays follow until </root>.
-        if (!block->closing && !ReadArrays())
+        // Whatever form the root block takes ("<root/>" or even "</root>"), the database
+        // is whole only once a closing root block follows it.
+        if (!ReadArrays())
             return false;
 
         if (reader_->ReadNextBlock()) {

@@ -183,20 +183,23 @@ bool HoldsNonWhiteSpace(const char* token, int count)
     return false;
 }
 
-// Skips a comment whose "<!--" has just been read: position ends up after its "-->".
-// A nested "<!-" or the end of the document is an error.
+// Skips a comment whose "<!--" has just been read: the position moves on until the
+// three characters before it are "-->". Those may include the opener's own dashes, so
+// "<!-->" and "<!--->" are whole comments. A nested "<!-" or the end of the document is
+// an error.
 bool SkipComment(XMLReader& reader)
 {
     const char* text = reader.text;
-    int length = reader.length;
-    for (int i = reader.position; i <= length - 3; ++i) {
-        if (memcmp(text + i, "-->", 3) == 0) {
-            reader.position = i + 3;
+    const int length = reader.length;
+    for (int at = reader.position + 1; at <= length; ++at) {
+        const char* before = text + at - 3;
+        if (memcmp(before, "-->", 3) == 0) {
+            reader.position = at;
             return true;
         }
-        if (memcmp(text + i, "<!-", 3) == 0) {
-            reader.position = i;
-            reader.ReportError("New comment block start within a comment block.", text[i]);
+        if (memcmp(before, "<!-", 3) == 0) {
+            reader.position = at - 3;
+            reader.ReportError("New comment block start within a comment block.", text[at - 3]);
             return false;
         }
     }
@@ -231,11 +234,11 @@ int TakeRun(XMLReader& reader, int count, Keep keep)
 }
 
 // A character a tag keeps as it is: nothing to normalise around it, and it neither
-// ends the tag, starts a value nor completes a comment start.
+// ends the tag, starts a value or a CDATA section nor completes a comment start.
 bool IsPlainInTag(char c)
 {
     switch (c) {
-    case ' ': case '\t': case '\r': case '\n': case '<': case '>': case '=': case '"': case '-':
+    case ' ': case '\t': case '\r': case '\n': case '<': case '>': case '=': case '"': case '-': case '!':
         return false;
     default:
         return true;
@@ -249,8 +252,10 @@ bool IsPlainInTag(char c)
 // dropped, comments are skipped. Text outside tags is kept as it is. A double quote,
 // in a tag or in text, opens a quoted run that keeps every character up to its
 // closing quote, '<' and '>' included; the closing quote must be followed by '>',
-// '/', '?' or white space. Every token, wherever it is, keeps at most
-// kValueBufferSize - 1 characters; one more is the "buffer overrun" error.
+// '/', '?' or white space. "![CDATA[" starts a section wherever it stands, in a tag, a
+// quoted run or text: its content is the token, and what was collected before it is
+// given up. Every token, wherever it is, keeps at most kValueBufferSize - 1
+// characters, white space included; one more is the "buffer overrun" error.
 char* XMLReader::Scan()
 {
     if (!ok || !text || !valueBuffer || length <= 0)
@@ -264,10 +269,25 @@ char* XMLReader::Scan()
     while (position < length) {
         char c = text[position];
 
+        if (c == '!' && DocumentHas(text, length, position, kCDataStart, kCDataStartLength)) {
+            int contentStart = position + kCDataStartLength;
+            int contentEnd = FindInDocument(text, length, contentStart, kCDataEnd, 3);
+            if (contentEnd < 0) {
+                ReportError("'![CDATA[' does not end with ']]>' pattern.", c);
+                return nullptr;
+            }
+            // The content is cut out of the document in place: it may be far longer than
+            // the value buffer (shader sources are kept in CDATA).
+            text[contentEnd] = 0;
+            position = contentEnd + 3;
+            return text + contentStart;
+        }
+
         if (inQuote) {
-            // The characters up to the next quote are taken as they are; the quote, the
-            // end of the document and the buffer's limit are met one at a time below.
-            if (int taken = TakeRun(*this, count, [](char k) { return k != '"'; })) {
+            // The characters up to the next quote are taken as they are; the quote, a
+            // possible section start, the end of the document and the buffer's limit are
+            // met one at a time below.
+            if (int taken = TakeRun(*this, count, [](char k) { return k != '"' && k != '!'; })) {
                 count += taken;
                 continue;
             }
@@ -294,25 +314,21 @@ char* XMLReader::Scan()
                 return nullptr;
             }
             if (c != '<') {
-                // The layout between elements (white space up to the next tag) is dropped
-                // in one step; white space that text follows is collected with it.
+                // The layout between elements (white space up to the next tag or the end)
+                // is dropped in one step when it would fit a token; a longer run is
+                // collected below like any text, and overruns there.
                 if (count == 0 && IsXMLWhiteSpace(c)) {
                     int next = position + 1;
                     while (next < length && IsXMLWhiteSpace(text[next]))
                         ++next;
-                    if (next == length || text[next] == '<') {
+                    if ((next == length || text[next] == '<') && next - position <= kValueBufferSize - 1) {
                         position = next;
                         continue;
                     }
                 }
                 if (count >= kValueBufferSize - 1) {
-                    // A long run of white space is no token yet: before a tag it would be
-                    // dropped anyway, so only text that holds something overruns.
-                    if (HoldsNonWhiteSpace(token, count)) {
-                        ReportError("buffer overrun", c);
-                        return nullptr;
-                    }
-                    count = 0;
+                    ReportError("buffer overrun", c);
+                    return nullptr;
                 }
                 token[count++] = c;
                 ++position;
@@ -329,20 +345,6 @@ char* XMLReader::Scan()
             token[count++] = '<';
             inTag = true;
             ++position;
-
-            if (DocumentHas(text, length, position, kCDataStart, kCDataStartLength)) {
-                int contentStart = position + kCDataStartLength;
-                int contentEnd = FindInDocument(text, length, contentStart, kCDataEnd, 3);
-                if (contentEnd < 0) {
-                    ReportError("'![CDATA[' does not end with ']]>' pattern.", text[position]);
-                    return nullptr;
-                }
-                // The content is cut out of the document in place: it may be far longer
-                // than the value buffer (shader sources are kept in CDATA).
-                text[contentEnd] = 0;
-                position = contentEnd + 3;
-                return text + contentStart;
-            }
             continue;
         }
 

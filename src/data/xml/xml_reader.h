@@ -26,8 +26,12 @@
 // double quote there opens a quoted run as in a tag, inside which '<' and '>' are
 // text, and its closing quote must be followed by '>', '/', '?' or white space;
 // white space alone is no block), CDATA
-// sections (always text, however long), and comments (skipped, also inside tags).
-// Each tag, quoted value or text keeps at most kValueBufferSize - 1 characters.
+// sections (always text, however long; "![CDATA[" opens one wherever it stands, inside
+// a tag, a quoted value or text too, and its content replaces what was collected
+// there), and comments (skipped, also inside tags; "<!-->" is a whole comment).
+// Each tag, quoted value or text keeps at most kValueBufferSize - 1 characters; a
+// longer one, a run of white space between tags included, is the "buffer overrun"
+// error.
 
 // One element tag or one piece of text. Every string points into the reader's value
 // buffer or document text and stays valid only until the next ReadNextBlock.

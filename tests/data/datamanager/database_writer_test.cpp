@@ -93,6 +93,35 @@ TEST_F(SaveRoundTrip, HostileNamesAndValuesAndCDataComeBackByteForByte) {
     ExpectRoundTrip(database, "res://hostile.xml");
 }
 
+TEST_F(SaveRoundTrip, SectionMarkersAreBrokenUpAndOtherTextIsWrittenAsItIs) {
+    // The reader opens a CDATA section at "![CDATA[" wherever it stands, so the file must
+    // never hold one outside a section; line breaks, tabs and '&' need nothing.
+    Database database;
+    DataArray* array = AddArray(database, "x![CDATA[y");
+    AddNode(array, "marker", {{"v", "a![CDATA[b]]>c"}, {"w", "![CDATA[![CDATA!![CDATA["}, {"DATA", "see ![CDATA[ here"}});
+    AddNode(array, "raw", {{"v", "one\ntwo\r\n\tthree"}, {"DATA", "fish & chips"}});
+    // Text of 8191 characters or more would fill the reader's token buffer.
+    const std::string fits(8190, 't');
+    AddNode(array, "fits", {{"DATA", fits.c_str()}});
+    AddNode(array, "long", {{"DATA", (fits + "t").c_str()}});
+    const std::string text = kDeclaration +
+                             "<root>\n"
+                             "\t<array id=\"x!\\-[CDATA[y\">\n"
+                             "\t\t<node id=\"marker\" v=\"a!\\-[CDATA[b]]>c\" w=\"!\\-[CDATA[![CDATA!!\\-[CDATA[\" >"
+                             "<![CDATA[see ![CDATA[ here]]></node>\n"
+                             "\t\t<node id=\"raw\" v=\"one\ntwo\r\n\tthree\" >fish & chips</node>\n"
+                             "\t\t<node id=\"fits\" >" + fits + "</node>\n"
+                             "\t\t<node id=\"long\" ><![CDATA[" + fits + "t]]></node>\n"
+                             "\t</array>\n"
+                             "</root>\n";
+    EXPECT_EQ(WrittenText(database), text);
+    ExpectRoundTrip(database, "res://markers.xml");
+    EXPECT_EQ(GetFile("markers.xml"), text) << "the file on disk holds the same bytes";
+    ASSERT_TRUE(database.Save("res://markers.dat", true));
+    EXPECT_EQ(Dump(*DataManager::GetDatabase("res://markers.dat")), Dump(database));
+    EXPECT_TRUE(Popups().empty());
+}
+
 TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkipped) {
     Database database;
     AddNode(AddArray(database, nullptr), nullptr, {{"empty", nullptr}});

@@ -33,13 +33,18 @@ TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly
 
     // .dat and upper-case extensions are XML too; others are refused.
     PutFile("one.dat", Doc("<root><array id=\"a\"><node id=\"n\" v=\"1\"/></array></root>"));
-    PutFile("two.XML", Doc("<root/>\n"));
+    PutFile("two.XML", Doc("<root></root>\n"));
     PutFile("notes.txt", Doc("<root></root>"));
     Database dat, upper, other;
     ASSERT_TRUE(dat.Load("res://one.dat"));
     EXPECT_STREQ(dat.GetParameter("a", "n", "v"), "1");
     ASSERT_TRUE(upper.Load("res://two.XML"));
     EXPECT_EQ(upper.arrays.count, 0);
+    // A self-closing root block still has its arrays up to the closing one.
+    PutFile("open.xml", Doc("<root/><array id=\"a\"/></root>"));
+    Database open;
+    ASSERT_TRUE(open.Load("res://open.xml"));
+    EXPECT_EQ(Dump(open), "array [a]\n");
 
     EXPECT_FALSE(other.Load("res://notes.txt"));
     EXPECT_FALSE(other.Load("abc")) << "too short for an extension";
@@ -58,6 +63,10 @@ TEST_F(XmlLoading, BrokenFileGivesItsMessageAndKeepsNoArraysEvenInAUsedDatabase)
          "DataManager: XML database needs to be contained within 'root' block (not expecting 'data'). '%s' is invalid."},
         {"<root><array id=\"a\"><node v=\"1\"/></array>",
          "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        // A root block of any form opens the database; only a closing one after it ends it.
+        {"<root/>\n", "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        {"</root>", "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
+        {"<root/><array id=\"a\"/>", "DataManager: XML database needs to end with root block closing. '%s' is invalid."},
         {"<root><array id=\"a\"><node v=\"1\"/><item/></array></root>",
          "DataManager: in '%s' is expecting to find two types of elements inside root: 'array' and 'node'. 'item' is not one of them."},
         {"<root><array id=\"a\"><node v=\"1\"/>", "DataManager: File '%s' ends unexpectedly. Not loaded."},

@@ -101,7 +101,7 @@ TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollectedAndOnlyPastTheBuffe
         {"</" + big + ">", true},
         {"<!DOCTYPE " + big + ">", true},
         {"<n" + manyAttributes + "/>", true},
-        {"<n>" + std::string(10240, '\n') + "x</n>", false},  // white space before a tag is no token
+        {"<n>" + std::string(10240, '\n') + "x</n>", true},   // white space is collected with its text
         {"<n" + std::string(10240, ' ') + "/>", false},       // blanks in a tag collapse
         {"<!--" + big + "--><n/>", false},                    // comments are skipped, not collected
         {"<n><![CDATA[" + big + "]]></n>", false},            // CDATA is cut from the document
@@ -112,6 +112,17 @@ TEST_F(XmlHostile, LongTokensOverrunOnlyWhereTheyAreCollectedAndOnlyPastTheBuffe
         EXPECT_EQ(outcome.Mentions("buffer overrun"), c.overrun);
         EXPECT_EQ(outcome.ok, !c.overrun);
     }
+    // A run of white space between tags is dropped, but only as long as it would fit a
+    // token: 8191 characters before a tag or the end are nothing, one more overruns, as
+    // white space before text does once it and the text exceed the buffer.
+    const std::string layout(XMLReader::kValueBufferSize - 1, '\n');
+    Outcome fits = Read("<n>" + layout + "</n>" + layout);
+    EXPECT_EQ(fits.blocks, (Blocks{"<n>", "<n/>"}));
+    EXPECT_TRUE(fits.ok);
+    EXPECT_TRUE(Read("<n>" + layout + "\n</n>").Mentions("buffer overrun"));
+    EXPECT_TRUE(Read("<n/>" + layout + " ").Mentions("buffer overrun"));
+    EXPECT_EQ(Read("<n>" + layout.substr(1) + "x</n>").blocks, (Blocks{"<n>", "[" + layout.substr(1) + "x]", "<n/>"}));
+    EXPECT_TRUE(Read("<n>" + layout + "x</n>").Mentions("buffer overrun"));
     // "<" + name + ">" and '<n a="' + value + '"/>' of 8191 characters fit the buffer with
     // its zero byte; one more character does not.
     const std::string name(XMLReader::kValueBufferSize - 3, 'n');

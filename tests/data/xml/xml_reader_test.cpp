@@ -69,6 +69,20 @@ TEST_F(XmlReading, TextCDataAndComments) {
                       "[text]", "<t/>", "[<!DOCTYPE root>]"}));
 }
 
+TEST_F(XmlReading, CommentsEndAtTheFirstArrowAndSectionsOpenWhereverTheirMarkerStands) {
+    // The opener's own dashes count towards the "-->" that ends a comment.
+    EXPECT_EQ(Read("<a/><!--><b/><!---><c/><!----><d/><!-- x --><e/>"), (Blocks{"<a/>", "<b/>", "<c/>", "<d/>", "<e/>"}));
+    // "![CDATA[" opens a section in text and in a tag as after '<': its content is the
+    // token, and what that token held before it is given up.
+    EXPECT_EQ(Read("<n>abc![CDATA[x<y]]></n><m k=\"1\" ![CDATA[t]]><o/>"),
+              (Blocks{"<n>", "[x<y]", "<n/>", "[t]", "<o/>"}));
+    // In a quoted value too: the quote closing it is then met in text and opens a run that
+    // the document's end cuts off.
+    EXPECT_EQ(ReadUntilTheEnd("<p v=\"a![CDATA[b]]>\"/>"), (Blocks{"[b]"}));
+    EXPECT_FALSE(reader.ok);
+    EXPECT_TRUE(LogCapture::PopupTexts().empty());
+}
+
 TEST_F(XmlReading, QuotesInTextKeepAngleBracketsAndTheirTextIsUnchanged) {
     // A quoted run in text is kept whole, quotes and backslashes included: no escape or
     // entity is decoded in text, and '<', '>' and "<!--" inside it are characters.

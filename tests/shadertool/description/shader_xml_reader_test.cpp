@@ -127,6 +127,35 @@ TEST_F(ShaderXMLTest, OldVersionsMissingFilesAndTheFirstFailedArrayEndTheReading
     EXPECT_STREQ(Description().constants.data[0].name.text, "A");
 }
 
+TEST_F(ShaderXMLTest, VersionAndRevisionBelowTwoAreRefusedAndTwoOrMoreRead) {
+    const auto withInfo = [](const std::string& nodes) {
+        return kDeclaration + "<root>\n" + XMLArray("info", nodes) + kMinimalInterface + "</root>\n";
+    };
+    const auto numbered = [&](const std::string& version, const std::string& revision) {
+        return withInfo("<node id=\"version\" value=\"" + version + "\"/><node id=\"revision\" value=\"" + revision + "\"/>");
+    };
+    // A number is its leading decimal digits; none, or a missing node, counts as 0.
+    const std::string refused[] = {
+        numbered("1", "2"), numbered("2", "1"), numbered("0", "9"), numbered("x2", "2"), numbered("2", ""),
+        withInfo(R"(<node id="version" value="2"/>)"), withInfo(R"(<node id="revision" value="2"/><node id="version"/>)"),
+        kDeclaration + "<root>\n" + kMinimalInterface + "</root>\n"};
+    int file = 0;
+    for (const std::string& xml : refused) {
+        SCOPED_TRACE(xml);
+        ClearTranslatorState();
+        EXPECT_FALSE(ReadFile("res://version" + std::to_string(++file) + ".xml", xml));
+        EXPECT_EQ(Report(), "Failed to read the Shader XML:\nError: file is of invalid version.\n");
+    }
+    const std::pair<const char*, const char*> read[] = {{"2", "2"}, {"3", "2"}, {"2", "10"}, {"12", "2"}, {"2.0", "2b"}};
+    for (const auto& numbers : read) {
+        SCOPED_TRACE(numbers.first + std::string("/") + numbers.second);
+        ClearTranslatorState();
+        EXPECT_TRUE(ReadFile("res://version" + std::to_string(++file) + ".xml", numbered(numbers.first, numbers.second)));
+        EXPECT_EQ(Report(), "");
+        EXPECT_EQ(Description().vertex_input.count, 3) << "the arrays after info are read";
+    }
+}
+
 TEST_F(ShaderXMLTest, GeneralConstantsGiveTheIntegersTheyStandFor) {
     ASSERT_TRUE(ReadFile("res://values.xml", ShaderXML(R"(<array id="constants">
 <node id="on" value="true"/><node id="off" value=" false"/><node id="hex" value="0x1F"/><node id="octal" value="017"/>
