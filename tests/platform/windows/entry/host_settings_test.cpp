@@ -109,6 +109,28 @@ TEST_F(HostRun, AForcedSizeWithoutAResolutionsListIsTheScreenTheGameDrawsOnWhate
     EXPECT_TRUE(IsIdentity(after[0].world));
 }
 
+TEST_F(HostRun, AForcedSizeLargerThanTheDesktopIsTheSizeOfTheWindowAndOfWhatTheGameDraws) {
+    const int width = GetSystemMetrics(SM_CXSCREEN) + 100, height = GetSystemMetrics(SM_CYSCREEN) + 100;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    RunOptions options;
+    options.developer = "force_resolution=\"" + size + "\"";
+    options.script = "at 1 view\nat 2 reinit 640 480 0 0\nat 4 view\nat 5 shutdown\n";
+    options.scriptEnds = true;
+    const WindowRun run = RunHost(options);
+    EXPECT_TRUE(run.client.right == width && run.client.bottom == height)
+        << run.client.right << "x" << run.client.bottom;
+    const std::vector<View> views = Views(run.results);
+    ASSERT_EQ(views.size(), 2u);
+    for (const View& view : views)
+        EXPECT_TRUE(view.width == width && view.height == height) << view.width << "x" << view.height;
+    EXPECT_TRUE(Has(run.results, "reinit 1"));
+    const std::string texts = Texts(run.log);
+    EXPECT_NE(texts.find("\nSelected " + size + ". (forced)\n"), std::string::npos);
+    EXPECT_NE(texts.find("\nReinitializeWithParameters - Forcing resolution to " + size + " based on developer.xml.\n"),
+              std::string::npos);
+    EXPECT_EQ(texts.find("larger than the largest texture"), std::string::npos);
+}
+
 TEST_F(HostRun, UnderAnOverlayZoomTheGameDrawsIntoTheFrameBufferThatIsThenShownShrunken) {
     RunOptions options;
     options.developer = "force_windowed=\"1\"";
