@@ -183,6 +183,27 @@ TEST_F(HostRun, MessagesOfStartUpBeforeLoggingReachTheLogInOrderAndTheirPopupsAr
         << "delivered once";
 }
 
+TEST_F(HostRun, WithoutAGraphicsDeviceStartUpEndsWithAPopupNamingTheSizeAndModeOfTheVideoState) {
+    RunOptions options;
+    options.developer = "force_windowed=\"1\"";
+    // Direct3D without a 3D renderer behind it: no device can be made.
+    options.environment = {{"WINE_D3D_CONFIG", "renderer=no3d"}};
+    options.popups = 8;
+    options.exitCode = 1;
+    const WindowRun run = RunHost(options);
+    std::vector<std::string> popups;
+    for (const quaven_test::PopupRecord& popup : run.popups) popups.push_back(popup.text);
+    const std::string graphics =
+        "Unable to initialize the graphics (640x480 windowed). Please try restarting the application.\nIf that "
+        "doesn't help, consider updating your display adapter driver software.\nFor more information on how to do "
+        "this, please see your hardware \nmanufacturer's support page.";
+    EXPECT_EQ(std::count(popups.begin(), popups.end(), graphics), 1) << ::testing::PrintToString(popups);
+    EXPECT_TRUE(Logged(run.log, "Unable to initialize the renderer. Tried all listed renderers but was unable to "
+                                "initialize any."));
+    EXPECT_TRUE(run.results.empty() || std::find(run.results.begin(), run.results.end(), "init") == run.results.end())
+        << "the game is never initialised";
+}
+
 TEST_F(HostRun, SoundTurnedOffAtRunTimeKeepsPlayingAndTheGameCanStillStopIt) {
     ASSERT_TRUE(CopyFileA(QUAVEN_TEST_SOUNDS_DIR "/stereo_44100.wav", (dir_ + "\\tone.wav").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(QUAVEN_TEST_SOUNDS_DIR "/stereo_1s.ogg", (dir_ + "\\tune.ogg").c_str(), FALSE));
