@@ -136,6 +136,22 @@ TEST_F(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose) {
     EXPECT_NE(texts.find("QUAVEN log: ", destroyed), std::string::npos);
 }
 
+TEST_F(HostRun, UntilItsUgcFolderIsSetAGamesUgcFilesLiveRelativeToTheWorkingFolder) {
+    const WindowRun run = RunWindow("force_windowed=\"1\"",
+                                    "at 1 mkdir ugc://maps/deep\nat 1 write ugc://maps/level.txt made by the game\n"
+                                    "at 1 read ugc://maps/level.txt\nat 1 write ugc://gone.txt x\n"
+                                    "at 1 delete ugc://gone.txt\nat 1 read ugc://gone.txt\nat 2 shutdown\n");
+    const Lines& results = run.results;
+    for (const char* line : {"mkdir ugc://maps/deep 1", "write ugc://maps/level.txt 1",
+                             "read ugc://maps/level.txt made by the game", "write ugc://gone.txt 1",
+                             "delete ugc://gone.txt 1", "read ugc://gone.txt (null)"})
+        EXPECT_TRUE(std::find(results.begin(), results.end(), line) != results.end()) << line;
+    // The host runs in the game's folder: that is where the files are.
+    EXPECT_EQ(quaven_test::ReadFile(dir_ + "\\maps\\level.txt"), "made by the game");
+    EXPECT_NE(GetFileAttributesA((dir_ + "\\maps\\deep").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((dir_ + "\\gone.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(HostRun, AGameWithoutSoundSetsItsUgcFolderAndLearnsACategorysSizeFromARequestOfNoScores) {
     // In a package: the services start before "res://" joins the search paths.
     quaven_test::WriteFilesIn(dir_, {{"data/leaderboards/leaderboards.xml",
