@@ -20,8 +20,8 @@ namespace {
 const int kLineHeightWithoutFont = 16;
 const float kSlidePerSecond = 4.0f;
 const float kHalfPi = 1.57079632679f;
-// The highlighted copy of a line is built in a buffer of this size; a line whose highlight
-// does not fit is drawn plain.
+// The highlighted copy of a line is built in a buffer of this size: the marks stop at the
+// first that would not fit, and a line that does not fit at all is drawn plain.
 const int kHighlightBytes = 512;
 const char* const kHighlightColour = "|#1199ff|";
 const char* const kPlainColour = "|#ffffff|";
@@ -92,26 +92,15 @@ Font* ChooseFont(uint8_t* asked)
     return nullptr;
 }
 
-int CountOccurrences(const char* text, const char* part)
-{
-    const size_t step = strlen(part);
-    int count = 0;
-    for (const char* at = strstr(text, part); at; at = strstr(at + step, part))
-        ++count;
-    return count;
-}
-
-// The line's text with every occurrence of the input (as typed) marked, or the text itself
-// when the marked copy would not fit the buffer.
+// The line's text with the occurrences of the input (as typed) marked, from the first on as
+// far as the buffer holds them; the text itself when it alone does not fit the buffer.
 const char* HighlightedText(const char* text, const char* input, char* buffer)
 {
-    const long long marks = CountOccurrences(text, input);
-    const long long needed = static_cast<long long>(strlen(text)) +
-                             marks * static_cast<long long>(strlen(kHighlightColour) + strlen(kPlainColour)) + 1;
-    if (marks == 0 || needed > kHighlightBytes)
+    if (strlen(text) >= static_cast<size_t>(kHighlightBytes) || !strstr(text, input))
         return text;
     String marked = String(kHighlightColour) + input + kPlainColour;
-    return QVI_ReplaceAll(text, input, marked.text, buffer, kHighlightBytes);
+    const char* highlighted = QVI_ReplaceAll(text, input, marked.text, buffer, kHighlightBytes);
+    return highlighted ? highlighted : text;
 }
 
 }  // namespace

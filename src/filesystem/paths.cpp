@@ -300,10 +300,12 @@ void WarnIfDownloadPathTooLong(const char* who, Scheme scheme, const String& nat
                         native.text, path, kNativePathLimit);
 }
 
+// An empty root gives the rest as it is, relative to the working folder: a '/' before it
+// would reach the root of the drive instead.
 String JoinRootAndRest(const String& root, const char* rest)
 {
     String result(root);
-    if (!EndsWithSlash(root.text))
+    if (!QVI_IsEmptyText(root.text) && !EndsWithSlash(root.text))
         result.Append("/");
     result.Append(rest);
     return result;
@@ -333,7 +335,7 @@ void QVI_NormalizeNativePath(char* path)
 
 String ConvertPathToNativePath(Scheme scheme, const char* path)
 {
-    if (!QVI_IsServedScheme(scheme) || !path || QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme) || !path)
         return String("");
     String result = JoinRootAndRest(g_currentUrlRoots[scheme], TextAfterScheme(path));
     WarnIfDownloadPathTooLong("File System ConvertPathToNativePath", scheme, result, path);

@@ -107,9 +107,9 @@ bool QVI_ParseWildcards(const char* list, Array<String>& out);
 // of the path; "/..foo" is a name) is removed with the component before it.
 void QVI_NormalizeNativePath(char* path);
 
-// The scheme's current root, one '/' and the text after "://". Empty when the scheme
-// has no root (ugc:// until it is set, the per-user roots before start-up sets them):
-// a path under a missing root must not land relative to the working folder.
+// The scheme's current root, one '/' and the text after "://". Under an empty root (ugc://
+// until it is set, the per-user roots before start-up sets them) the text after "://"
+// alone, which names a place relative to the working folder.
 String ConvertPathToNativePath(Scheme scheme, const char* path);
 
 // As above for a path that carries its scheme; "" for a path without a scheme, with

@@ -37,7 +37,6 @@ const float kLongestDelaySeconds = 15.0f;
 const float kVolumeEpsilon = 0.0001f;
 // A channel is asked whether it still plays once its sound's length, less this, has passed.
 const int64_t kExpiryMarginMs = 100;
-const float kHighestPitch = 1000.0f;
 
 SoundChannel* FindChannel(uint32_t id)
 {
@@ -218,15 +217,14 @@ bool TakeVolume(const char* member, float* volume)
     return true;
 }
 
-// A rate factor: negative rates play nothing sensible, and the device's own range is far
-// inside the highest.
-bool TakePitch(const char* member, float* pitch)
+// A rate factor, passed on as given: the implementation brings a rate its device cannot
+// play into the device's range. Only a value that is no number means nothing at all.
+bool TakePitch(const char* member, const float* pitch)
 {
     if (std::isnan(*pitch)) {
         QVI_Report(QV_LOG_WARNING, "%s: pitch is not a number; ignored.", member);
         return false;
     }
-    *pitch = *pitch < 0.0f ? 0.0f : (*pitch > kHighestPitch ? kHighestPitch : *pitch);
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The console drawn over a frame through the tests' renderer and Direct3D 11 with the font it finds at
-// "core/console.mft": its lines filtered by the typed text with the matches highlighted, a
-// line too long for its highlight drawn plain, and a font that reports while the console
+// "core/console.mft": its lines filtered by the typed text with the matches highlighted as far
+// as the highlight buffer holds them, a line too long for it drawn plain, and a font that reports while the console
 // walks its lines adding nothing to them.
 #include <optional>
 
@@ -79,9 +79,15 @@ TEST_P(ConsoleDrawing, TypedTextShowsOnlyTheLinesHoldingItWithItsOccurrencesHigh
     ASSERT_TRUE(res_->Put("core/console.mft", res_->Get("blocks.mft")));
     g_console.Print(QV_LOG_INFO, "gamma");
     g_console.Print(QV_LOG_INFO, "alpha beta");
-    std::string longLine;
-    while (longLine.size() < 500) longLine += "beta ";
-    g_console.Print(QV_LOG_INFO, longLine.c_str());
+    // 512 characters: with its terminator the line itself does not fit the highlight buffer.
+    std::string tooLong;
+    while (tooLong.size() < 510) tooLong += "beta ";
+    tooLong += "be";
+    g_console.Print(QV_LOG_INFO, tooLong.c_str());
+    // 470 characters: the buffer holds the marks of the first two occurrences only.
+    std::string partly;
+    while (partly.size() < 470) partly += "beta ";
+    g_console.Print(QV_LOG_INFO, partly.c_str());
     g_console.Print(QV_LOG_ERROR, "BETA failed");
     g_console.SetInputText("beta");
 
@@ -92,17 +98,19 @@ TEST_P(ConsoleDrawing, TypedTextShowsOnlyTheLinesHoldingItWithItsOccurrencesHigh
     // Lines from the bottom up, ten rows apart: the input at 70, then the newest line at 58.
     EXPECT_GT(CountIn(image, 58, 68, IsRed), 20) << "the error line, in capitals: shown, not highlighted";
     EXPECT_EQ(CountIn(image, 58, 68, IsBlue), 0);
-    EXPECT_GT(CountIn(image, 48, 58, IsWhite), 100) << "the long line, drawn plain";
-    EXPECT_EQ(CountIn(image, 48, 58, IsBlue), 0);
-    EXPECT_GT(CountIn(image, 38, 48, IsBlue), 40) << "beta highlighted";
-    EXPECT_GT(CountIn(image, 38, 48, IsWhite), 40) << "alpha in white";
-    EXPECT_EQ(CountIn(image, 20, 38, [](const uint8_t* p) { return IsWhite(p) || IsBlue(p); }), 0)
+    EXPECT_GT(CountIn(image, 48, 58, IsBlue), 40) << "the long line's first occurrences highlighted";
+    EXPECT_GT(CountIn(image, 48, 58, IsWhite), 40) << "the occurrences past the buffer's end in white";
+    EXPECT_GT(CountIn(image, 38, 48, IsWhite), 100) << "the 512-character line, drawn as it is";
+    EXPECT_EQ(CountIn(image, 38, 48, IsBlue), 0);
+    EXPECT_GT(CountIn(image, 28, 38, IsBlue), 40) << "beta highlighted";
+    EXPECT_GT(CountIn(image, 28, 38, IsWhite), 40) << "alpha in white";
+    EXPECT_EQ(CountIn(image, 10, 28, [](const uint8_t* p) { return IsWhite(p) || IsBlue(p); }), 0)
         << "gamma is filtered out";
 
     // Without the filter every line is back, and the view follows the newest.
     g_console.SetInputText(nullptr);
     const TestImage all = DrawConsole();
-    EXPECT_GT(CountIn(all, 28, 38, IsWhite), 40) << "gamma";
+    EXPECT_GT(CountIn(all, 18, 28, IsWhite), 40) << "gamma";
     EXPECT_EQ(CountIn(all, 0, 100, IsBlue), 0);
 }
 

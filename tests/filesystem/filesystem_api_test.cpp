@@ -101,11 +101,25 @@ TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet) {
     EXPECT_TRUE(Find("save://", "*", false).empty());
     EXPECT_EQ(LogCapture::CountPopupsContaining("File System FindFiles: path prefix is invalid in path 'save://'"), 1);
 
-    // Until the ugc:// root is set nothing may land relative to the working folder.
-    EXPECT_EQ(fs()->OpenFile("ugc://level.txt", "w"), nullptr);
-    EXPECT_FALSE(fs()->CreateDirectory("ugc://maps"));
-    EXPECT_FALSE(NativeExists("level.txt"));
-    EXPECT_TRUE(Find("ugc://", "*", true).empty());
+    // Until the ugc:// root is set its paths name places relative to the working folder,
+    // never below the drive's root.
+    char saved[MAX_PATH] = {};
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, saved), 0u);
+    const std::string work = quaven_test::MakeTempDir("ugc-work");
+    ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
+    EXPECT_TRUE(fs()->CreateDirectory("ugc://maps/deep"));
+    EXPECT_TRUE(NativeExists(work + "/maps/deep", true));
+    EXPECT_TRUE(WriteThrough("ugc://maps/level.txt", "relative"));
+    EXPECT_EQ(ReadNative(work + "/maps/level.txt"), "relative");
+    EXPECT_EQ(ReadThrough("ugc://maps/level.txt"), "relative");
+    EXPECT_EQ(Find("ugc://maps/", "*.txt", false), Names{"ugc://maps/level.txt"});
+    EXPECT_TRUE(Find("ugc://", "*", true).empty()) << "the working folder itself is not listed as \"/\"";
+    EXPECT_TRUE(fs()->DeleteFile("ugc://maps/level.txt"));
+    EXPECT_FALSE(NativeExists(work + "/maps/level.txt"));
+    EXPECT_TRUE(fs()->DeleteDirectory("ugc://maps/deep", false));
+    EXPECT_FALSE(NativeExists(work + "/maps/deep", true));
+    ASSERT_TRUE(SetCurrentDirectoryA(saved));
+    RemoveTree(work);
 
     g_currentUrlRoots[SCHEME_UGC].Assign((ResRoot() + "/ugc").c_str());
     ASSERT_TRUE(CreateDirectoryA((ResRoot() + "/ugc").c_str(), nullptr));
@@ -216,6 +230,22 @@ TEST_F(FileSystemApiTest, PathsAtTheEngineLimitPassTheChecksAndFailOnlyNatively)
     EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 0);
     EXPECT_EQ(fs()->OpenFile((longest + "n").c_str(), "w"), nullptr);
     EXPECT_EQ(LogCapture::CountPopupsContaining("is invalid"), 1);
+}
+
+TEST_F(FileSystemApiTest, AListingReachesTheLongestNativeSearchPathAndNotOneCharacterFurther) {
+    // A folder whose native search text, "<res root>/<folder>/*.txt", is 259 characters: the
+    // most a Windows path holds before its terminator.
+    const std::string prefix = ResRoot() + "/";
+    const size_t folderLength = 259 - prefix.size() - std::string("/*.txt").size();
+    ASSERT_LT(folderLength, 250u) << "the res root is too long for this test";
+    const std::string folder(folderLength, 'f');
+    ASSERT_EQ((prefix + folder + "/*.txt").size(), 259u);
+    WriteFilesIn(ResRoot(), {{folder + "/a.txt", "a"}});
+    const std::string path = "res://" + folder + "/";
+    EXPECT_EQ(Find(path.c_str(), "*.txt", false), Names{path + "a.txt"});
+    EXPECT_EQ(Find(path.c_str(), "a*.txt", false), Names{}) << "260 characters are not searched";
+    EXPECT_EQ(Find(path.c_str(), "*.txt;a*.txt", false), Names{path + "a.txt"});
+    EXPECT_EQ(LogCapture::CountPopupsContaining("invalid"), 0);
 }
 
 // The folder back end itself: native files, folders and their listings.

@@ -75,7 +75,7 @@ protected:
     }
 };
 
-TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWarnPast260Characters) {
+TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveTheRelativeTextAndUrlsWarnPast260Characters) {
     SetRoot(SCHEME_RES, "C:/game");
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("res://a/b.png").text, "C:/game/a/b.png");
     SetRoot(SCHEME_RES, "C:/game/");
@@ -84,9 +84,10 @@ TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveNoneAndUrlsWar
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath(nullptr).text, "");
 
     SetRoot(SCHEME_UGC, "");
-    // Not "/level.txt" (the drive's root) nor "level.txt" (the working folder).
+    // Under an empty root the bare relative text, never "/maps/level.txt" (the drive's root).
+    EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://maps/level.txt").text, "maps/level.txt");
+    EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://").text, "");
     EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("ugc://level.txt").text, "");
-    EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://level.txt").text, "");
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_NONE, "level.txt").text, "");
 
     // A URL stays as it is, with a warning past 260 characters.

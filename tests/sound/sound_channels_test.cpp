@@ -79,6 +79,23 @@ TEST_F(SoundModuleTest, ADelayedSoundWaitsAndTakesTheParametersSetMeanwhile) {
     EXPECT_EQ(sound.Take(), Calls{"Stop 2"});
 }
 
+TEST_F(SoundModuleTest, PitchesReachTheImplementationAsGivenFromEveryMember) {
+    Sound* horn = Loaded("horn");
+    sound.Take();
+    const uint32_t first = qv->PlaySound(horn, 1.0f, 0.0f, -1.0f);
+    s_now += 25;
+    qv->PlaySoundEx(horn, {1.0f, 0.0f, 2500.0f, 0, {}, 0.0f});
+    s_now += 25;
+    qv->PlaySoundEx(horn, {1.0f, 0.0f, -3.0f, 0, {}, 0.5f});
+    Frame(501);
+    qv->SetChannelPitch(first, -0.5f);
+    qv->SetChannelPitch(first, 1.0e6f);
+    qv->SetChannelPitch(first, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(sound.Take(), (Calls{"Play horn v1 p0 r-1 -> 1", "Play horn v1 p0 r2.5e+03 -> 2",
+                                   "Play horn v1 p0 r-3 -> 3", "Pitch 1 -0.5", "Pitch 1 1e+06", "Pitch 1 inf"}));
+    EXPECT_EQ(LogCapture::CountContaining("pitch"), 0);
+}
+
 TEST_F(SoundModuleTest, LoopingChannelsPlayOnAndOthersEndWithTheirSound) {
     Sound* wind = Loaded("wind", 0.5f);
     const uint32_t loop = qv->PlaySoundEx(wind, Parameters(1.0f, 0.0f, true));

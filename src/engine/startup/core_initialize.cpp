@@ -106,8 +106,9 @@ bool InitializeRenderer()
         return true;
 
     qv->LogEx(QV_LOG_ERROR, "%s", kRendererFailedLog);
-    // The size and mode the device was asked for.
-    const VideoParameters& tried = g_rendererSetup.video;
+    // The size and mode the game and the display were set up for, as the person chose or
+    // forced them: the renderer's copy may hold a window forced for a small size instead.
+    const VideoParameters& tried = g_core.video;
     char message[sizeof kRendererFailedPopup + 64];
     snprintf(message, sizeof message, kRendererFailedPopup, tried.width, tried.height,
              tried.windowed ? "windowed" : "fullscreen");

@@ -244,21 +244,18 @@ void QVI_FitForcedResolution()
     if (!g_config.forcedResolution)
         return;
 
-    // A window larger than the screen is of no use, and one far larger takes the window
-    // system down with it (X11 cannot even send its picture); the back buffer must also be
-    // a texture the device can make.
+    // The forced size is the size, even above the desktop (the window is then borderless and
+    // reaches past the screen): only a back buffer larger than the device's largest texture
+    // cannot be made at all. That bound also keeps the window far inside the sizes at which
+    // the window system itself fails (X11 cannot send the picture of a window of 99999).
     const int32_t largest = LargestTexture();
-    const int32_t maxWidth = IsDesktopKnown() ? std::min(g_screenState.desktopWidth, largest) : largest;
-    const int32_t maxHeight = IsDesktopKnown() ? std::min(g_screenState.desktopHeight, largest) : largest;
     const Size forced = {g_config.forcedWidth, g_config.forcedHeight};
-    const Size fitted = ShrunkToFit(forced, maxWidth, maxHeight);
+    const Size fitted = ShrunkToFit(forced, largest, largest);
     if (fitted.width == forced.width && fitted.height == forced.height)
         return;
 
-    QVI_Report(QV_LOG_WARNING,
-               "force_resolution %dx%d does not fit within %dx%d (the desktop and the largest texture): "
-               "using %dx%d.",
-               forced.width, forced.height, maxWidth, maxHeight, fitted.width, fitted.height);
+    QVI_Report(QV_LOG_WARNING, "force_resolution %dx%d is larger than the largest texture (%d): using %dx%d.",
+               forced.width, forced.height, largest, fitted.width, fitted.height);
     g_config.forcedWidth = g_config.selectionForcedWidth = fitted.width;
     g_config.forcedHeight = g_config.selectionForcedHeight = fitted.height;
     VideoParameters& video = QVI_GetRecordInForce()->video;

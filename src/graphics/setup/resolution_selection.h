@@ -35,8 +35,9 @@ bool QVI_IsResolutionSupported(int width, int height, bool windowed);
 void QVI_BuildSupportedResolutions();
 // Start-up, with the log open, the desktop size known and the renderer attached, before
 // the resolution is chosen. Reports a force_resolution that was no size (and so not
-// applied), and shrinks a forced size that exceeds the desktop or the largest texture (the
-// device's once it exists) to the largest size of the same shape that fits, with a warning.
+// applied), and shrinks a forced size that exceeds the largest texture (the device's once it
+// exists) to the largest size of the same shape that fits, with a warning. The desktop does
+// not bound it.
 void QVI_FitForcedResolution();
 
 // qsort comparator over DisplayMode records: wider first, then taller first.

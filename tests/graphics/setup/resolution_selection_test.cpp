@@ -73,26 +73,31 @@ TEST_F(ResolutionSelection, EvenForcingSkipsItemsLargerThanTheLargestTexture) {
     EXPECT_EQ(Count("Resolution 4097x100 is larger than the largest texture (4096): skipped."), 1);
 }
 
-TEST_F(ResolutionSelection, AForcedSizeShrinksInShapeToTheDesktopAndTheLargestTexture) {
+TEST_F(ResolutionSelection, AForcedSizeIsKeptAboveTheDesktopAndShrinksInShapeOnlyToTheLargestTexture) {
     const auto forced = [this] {
         QVI_FitForcedResolution();
         return std::to_string(g_config.selectionForcedWidth) + "x" + std::to_string(g_config.forcedHeight) + " " +
                std::to_string(Program().width) + "x" + std::to_string(Program().height);
     };
     SetDesktop(1920, 1080);
-    ForceResolution(1920, 1080);
-    Program().width = 1920, Program().height = 1080;
-    EXPECT_EQ(forced(), "1920x1080 1920x1080");
+    ForceResolution(1920, 1200);
+    Program().width = 1920, Program().height = 1200;
+    EXPECT_EQ(forced(), "1920x1200 1920x1200");
     ForceResolution(3840, 1080);
-    EXPECT_EQ(forced(), "1920x540 1920x540");
-    EXPECT_EQ(Count("force_resolution 3840x1080 does not fit within 1920x1080 (the desktop and the largest texture): "
-                    "using 1920x540."), 1);
-    // Without a desktop size, the largest texture of a device once there is one; before, the
-    // largest of any device.
-    SetDesktop(0, 0);
-    ForceResolution(1000, 99999);
-    EXPECT_EQ(forced(), "163x16384 163x16384");
+    Program().width = 3840, Program().height = 1080;
+    EXPECT_EQ(forced(), "3840x1080 3840x1080");
+    EXPECT_EQ(quaven_test::LogCapture::CountContaining("larger than the largest texture"), 0);
+    // Before the device exists, the largest texture of any device; once it exists, its own.
+    ForceResolution(16384, 16384);
+    Program().width = 16384, Program().height = 16384;
+    EXPECT_EQ(forced(), "16384x16384 16384x16384");
+    ForceResolution(1000, 16385);
+    EXPECT_EQ(forced(), "999x16384 999x16384");
+    EXPECT_EQ(Count("force_resolution 1000x16385 is larger than the largest texture (16384): using 999x16384."), 1);
     renderer_.maximumTextureSize = 512, g_rendererSetup.ready = 1;
+    ForceResolution(512, 512);
+    Program().width = 512, Program().height = 512;
+    EXPECT_EQ(forced(), "512x512 512x512");
     ForceResolution(1000, 99999);
     EXPECT_EQ(forced(), "5x512 5x512");
 }

@@ -177,8 +177,12 @@ bool SoundImpBRUM::LoadSound(Sound* sound, const char* path)
     else if (sample->kind == BRUM_SAMPLE_OGG)
         bytes = sample->decodedBytes;
     sound->dataSize = bytes;
-    const double bytesPerSecond = static_cast<double>(sample->sampleRate) * (sample->bitsPerSample / 8) * sample->channels;
-    sound->length = bytesPerSecond > 0 ? static_cast<float>(bytes / bytesPerSecond) : 0.0f;
+    // The rate counts in whole eighths, with the bits per sample in place of the bytes: a rate
+    // below 8 (a header may state one) gives no length rather than an endless one, which would
+    // keep a finished channel from ever being swept.
+    const double divisor =
+        static_cast<double>(sample->sampleRate / 8) * sample->bitsPerSample * static_cast<double>(sample->channels);
+    sound->length = divisor > 0.0 ? static_cast<float>(bytes / divisor) : 0.0f;
     return true;
 }
 

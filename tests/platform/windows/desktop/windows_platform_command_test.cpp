@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include "platform/windows/win32.h"
 
+#include <tlhelp32.h>
+
+#include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -18,6 +22,19 @@ namespace {
 
 using quaven_test::LogCapture;
 using quaven_test::PopupAnswerer;
+
+// The executables of the processes running now, this one's children among them.
+std::multiset<std::string> RunningExecutables() {
+    std::multiset<std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return names;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == GetCurrentProcessId()) names.insert(entry.szExeFile);
+    CloseHandle(snapshot);
+    return names;
+}
 
 std::string Ask(const char* name, const char* argument = nullptr) {
     const char* answer = QVI_WindowsPlatformCommand(name, argument);
@@ -151,7 +168,22 @@ TEST_F(WindowsCommandTest, OpenUrlReportsWhatTheShellAnswered) {
     LogCapture::Clear();
     EXPECT_EQ(Ask("OpenURL", "Z:\\no\\such\\file.qvnothing"), "OK");
     EXPECT_EQ(LogCapture::CountContaining("ShellExecute open 'Z:\\no\\such\\file.qvnothing' returned "), 1);
+
+    // Without an argument the shell is asked with no file: it answers an error value (32 or
+    // below) and starts nothing.
+    const std::multiset<std::string> before = RunningExecutables();
+    LogCapture::Clear();
+    EXPECT_EQ(Ask("OpenURL"), "OK");
+    EXPECT_EQ(Ask("IPHONE_OpenURL"), "OK");
     EXPECT_EQ(Ask("ComposeMail"), "(null)");
+    const std::vector<std::string> lines = LogCapture::Texts();
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines) {
+        unsigned value = 0;
+        ASSERT_EQ(sscanf(line.c_str(), "ShellExecute open '' returned %x", &value), 1) << line;
+        EXPECT_LE(value, 32u) << line;
+    }
+    EXPECT_EQ(RunningExecutables(), before) << "no program started by the shell";
 }
 
 }  // namespace

@@ -93,12 +93,15 @@ protected:
     static constexpr const char* kWindowsVariant = "<node id=\"WINDOWS\" resolutions=\"640x480\"/>";
     // Starts quaven.exe with the game's script (empty: it runs until its window closes) and
     // its results file results-<name>.txt.
-    bool Start(ChildProcess& host, const std::string& name, const std::string& contents = "") {
+    // Further environment variables may be given for the run.
+    bool Start(ChildProcess& host, const std::string& name, const std::string& contents = "",
+               const std::vector<std::pair<std::string, std::string>>& environment = {}) {
         const std::string script = dir_ + "\\script-" + name + ".txt";
         quaven_test::WriteFile(script, contents);
-        return host.Start("\"" + dir_ + "\\quaven.exe\"",
-                          {{"QUAVEN_TEST_SCRIPT", script}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results-" + name + ".txt"}},
-                          dir_);
+        std::vector<std::pair<std::string, std::string>> variables = {
+            {"QUAVEN_TEST_SCRIPT", script}, {"QUAVEN_TEST_RESULTS", dir_ + "\\results-" + name + ".txt"}};
+        variables.insert(variables.end(), environment.begin(), environment.end());
+        return host.Start("\"" + dir_ + "\\quaven.exe\"", variables, dir_);
     }
     Lines Results(const std::string& name) const { return quaven_test::ReadLines(dir_ + "\\results-" + name + ".txt"); }
 
@@ -116,6 +119,9 @@ protected:
         bool scriptEnds = false;
         std::function<void(HWND)> whileShown;
         int popups = 0;
+        // Further environment variables of the run, and the exit code it ends with.
+        std::vector<std::pair<std::string, std::string>> environment;
+        DWORD exitCode = 0;
     };
     struct WindowRun { RECT client = {}; Lines log, results; std::vector<quaven_test::PopupRecord> popups; };
     WindowRun RunHost(const RunOptions& options) {
@@ -124,7 +130,7 @@ protected:
         WriteProgramXml("program_id=\"" + id + "\" " + options.application, "console=\"1\" logging=\"1\" " + options.developer,
                         options.variants);
         ChildProcess host;
-        EXPECT_TRUE(Start(host, "window", options.script));
+        EXPECT_TRUE(Start(host, "window", options.script, options.environment));
         quaven_test::PopupAnswerer guard;
         guard.Start({IDOK}, options.popups + 1, 120000, host.ProcessId());
         HWND window = quaven_test::WaitForWindow(host.ProcessId(), "QuavenWindowClass", 60000);
@@ -134,7 +140,7 @@ protected:
         }
         DWORD exitCode = 99;
         EXPECT_TRUE(host.Wait(60000, &exitCode)) << "the run went on";
-        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(exitCode, options.exitCode);
         run.popups = guard.Records();
         EXPECT_LE(run.popups.size(), static_cast<size_t>(options.popups)) << run.popups.back().text;
         const std::string logs = quaven_test::AppDataFolder() + "/" + developer_ + "/" + options.titleFolder + "\\logs";

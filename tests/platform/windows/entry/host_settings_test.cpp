@@ -109,6 +109,28 @@ TEST_F(HostRun, AForcedSizeWithoutAResolutionsListIsTheScreenTheGameDrawsOnWhate
     EXPECT_TRUE(IsIdentity(after[0].world));
 }
 
+TEST_F(HostRun, AForcedSizeLargerThanTheDesktopIsTheSizeOfTheWindowAndOfWhatTheGameDraws) {
+    const int width = GetSystemMetrics(SM_CXSCREEN) + 100, height = GetSystemMetrics(SM_CYSCREEN) + 100;
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    RunOptions options;
+    options.developer = "force_resolution=\"" + size + "\"";
+    options.script = "at 1 view\nat 2 reinit 640 480 0 0\nat 4 view\nat 5 shutdown\n";
+    options.scriptEnds = true;
+    const WindowRun run = RunHost(options);
+    EXPECT_TRUE(run.client.right == width && run.client.bottom == height)
+        << run.client.right << "x" << run.client.bottom;
+    const std::vector<View> views = Views(run.results);
+    ASSERT_EQ(views.size(), 2u);
+    for (const View& view : views)
+        EXPECT_TRUE(view.width == width && view.height == height) << view.width << "x" << view.height;
+    EXPECT_TRUE(Has(run.results, "reinit 1"));
+    const std::string texts = Texts(run.log);
+    EXPECT_NE(texts.find("\nSelected " + size + ". (forced)\n"), std::string::npos);
+    EXPECT_NE(texts.find("\nReinitializeWithParameters - Forcing resolution to " + size + " based on developer.xml.\n"),
+              std::string::npos);
+    EXPECT_EQ(texts.find("larger than the largest texture"), std::string::npos);
+}
+
 TEST_F(HostRun, UnderAnOverlayZoomTheGameDrawsIntoTheFrameBufferThatIsThenShownShrunken) {
     RunOptions options;
     options.developer = "force_windowed=\"1\"";
@@ -159,6 +181,27 @@ TEST_F(HostRun, MessagesOfStartUpBeforeLoggingReachTheLogInOrderAndTheirPopupsAr
     })) << "an INFO line";
     EXPECT_EQ(texts.find("\nSupported resolutions", texts.find("\nSupported resolutions") + 1), std::string::npos)
         << "delivered once";
+}
+
+TEST_F(HostRun, WithoutAGraphicsDeviceStartUpEndsWithAPopupNamingTheSizeAndModeOfTheVideoState) {
+    RunOptions options;
+    options.developer = "force_windowed=\"1\"";
+    // Direct3D without a 3D renderer behind it: no device can be made.
+    options.environment = {{"WINE_D3D_CONFIG", "renderer=no3d"}};
+    options.popups = 8;
+    options.exitCode = 1;
+    const WindowRun run = RunHost(options);
+    std::vector<std::string> popups;
+    for (const quaven_test::PopupRecord& popup : run.popups) popups.push_back(popup.text);
+    const std::string graphics =
+        "Unable to initialize the graphics (640x480 windowed). Please try restarting the application.\nIf that "
+        "doesn't help, consider updating your display adapter driver software.\nFor more information on how to do "
+        "this, please see your hardware \nmanufacturer's support page.";
+    EXPECT_EQ(std::count(popups.begin(), popups.end(), graphics), 1) << ::testing::PrintToString(popups);
+    EXPECT_TRUE(Logged(run.log, "Unable to initialize the renderer. Tried all listed renderers but was unable to "
+                                "initialize any."));
+    EXPECT_TRUE(run.results.empty() || std::find(run.results.begin(), run.results.end(), "init") == run.results.end())
+        << "the game is never initialised";
 }
 
 TEST_F(HostRun, SoundTurnedOffAtRunTimeKeepsPlayingAndTheGameCanStillStopIt) {

@@ -108,15 +108,13 @@ TEST_F(HostRun, RunsTheGameUntilItsWindowClosesLogsEveryStepUnderProgXmlNamesAnd
     EXPECT_EQ(texts.find("\nUnable"), std::string::npos);
 }
 
-TEST_F(HostRun, ForcedResolutionsThatAreNoSizeOrBeyondTheDesktopAreIgnoredOrShrunkWithAWarning) {
-    // Made as asked, a window this large takes Wine's X11 driver and the process down.
+TEST_F(HostRun, ForcedResolutionsThatAreNoSizeOrLargerThanTheLargestTextureAreIgnoredOrShrunkWithAWarning) {
+    // Made as asked, a window this large takes Wine's X11 driver and the process down; no
+    // back buffer can be larger than the largest texture either.
     WindowRun run = RunWindow("force_resolution=\"99998x49999\"");
-    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
-    const int width = run.client.right, height = run.client.bottom;
-    EXPECT_TRUE((width == desktopWidth || height == desktopHeight) && width <= desktopWidth && height <= desktopHeight)
-        << width << "x" << height;
-    EXPECT_NEAR(width, 2 * height, 2);
-    EXPECT_TRUE(Logged(run.log, "force_resolution 99998x49999 does not fit within "));
+    EXPECT_TRUE(run.client.right == 16384 && run.client.bottom == 8192) << run.client.right << "x" << run.client.bottom;
+    EXPECT_TRUE(Logged(run.log, "force_resolution 99998x49999 is larger than the largest texture (16384): using "
+                                "16384x8192."));
     EXPECT_TRUE(Logged(run.log, "QUAVEN log: "));
     // A size of no size counts as absent: the variant's resolution.
     run = RunWindow("force_windowed=\"1\" force_resolution=\"-800x-600\"");
@@ -136,6 +134,22 @@ TEST_F(HostRun, AWindowDestroyedByOtherCodeEndsTheRunAsAClose) {
     ASSERT_NE(destroyed, std::string::npos);
     EXPECT_NE(texts.find("QUAVEN Shutdown.", destroyed), std::string::npos);
     EXPECT_NE(texts.find("QUAVEN log: ", destroyed), std::string::npos);
+}
+
+TEST_F(HostRun, UntilItsUgcFolderIsSetAGamesUgcFilesLiveRelativeToTheWorkingFolder) {
+    const WindowRun run = RunWindow("force_windowed=\"1\"",
+                                    "at 1 mkdir ugc://maps/deep\nat 1 write ugc://maps/level.txt made by the game\n"
+                                    "at 1 read ugc://maps/level.txt\nat 1 write ugc://gone.txt x\n"
+                                    "at 1 delete ugc://gone.txt\nat 1 read ugc://gone.txt\nat 2 shutdown\n");
+    const Lines& results = run.results;
+    for (const char* line : {"mkdir ugc://maps/deep 1", "write ugc://maps/level.txt 1",
+                             "read ugc://maps/level.txt made by the game", "write ugc://gone.txt 1",
+                             "delete ugc://gone.txt 1", "read ugc://gone.txt (null)"})
+        EXPECT_TRUE(std::find(results.begin(), results.end(), line) != results.end()) << line;
+    // The host runs in the game's folder: that is where the files are.
+    EXPECT_EQ(quaven_test::ReadFile(dir_ + "\\maps\\level.txt"), "made by the game");
+    EXPECT_NE(GetFileAttributesA((dir_ + "\\maps\\deep").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((dir_ + "\\gone.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(HostRun, AGameWithoutSoundSetsItsUgcFolderAndLearnsACategorysSizeFromARequestOfNoScores) {

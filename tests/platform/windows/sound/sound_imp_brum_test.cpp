@@ -8,6 +8,8 @@
 #include "core/core_state.h"
 #include "platform/windows/sound/sound_imp_brum.h"
 #include "sound/interface/sound_record.h"
+#include "sound/sound_api.h"
+#include "sound/sound_implementation_null.h"
 #include "support/engine_table.h"
 #include "support/process.h"
 
@@ -105,6 +107,66 @@ TEST_F(SoundImpBrumTest, LoadsSoundsByPathAndPretendsForMp3) {
     sound_.UnloadSound(&wav);
     sound_.UnloadSound(&ogg);
     EXPECT_EQ(wav.sample, nullptr);
+}
+
+// A 16-bit PCM WAV file whose header states this rate, holding `bytes` bytes of silence.
+std::string Wav(uint32_t rate, uint16_t channels, uint32_t bytes) {
+    std::string file;
+    const auto u32 = [&file](uint32_t v) { for (int i = 0; i < 4; ++i) file += char((v >> (8 * i)) & 0xFF); };
+    const auto u16 = [&file](uint16_t v) { file += char(v & 0xFF), file += char(v >> 8); };
+    file += "RIFF", u32(36 + bytes), file += "WAVEfmt ", u32(16), u16(1), u16(channels), u32(rate);
+    u32(rate * 2u * channels), u16(uint16_t(2 * channels)), u16(16), file += "data", u32(bytes);
+    return file + std::string(bytes, '\0');
+}
+
+TEST_F(SoundImpBrumTest, LengthsCountTheRateInWholeEighthsAndAGamesPitchReachesTheDeviceAsGiven) {
+    ASSERT_TRUE(Start());
+    PutFile("cd.wav", Wav(44100, 1, 88200));
+    PutFile("eight.wav", Wav(8, 2, 64));
+    PutFile("seven.wav", Wav(7, 2, 64));
+    PutFile("slow.wav", Wav(50, 1, 600));
+    PutFile("slow_too.wav", Wav(50, 1, 600));
+    // bytes / ((rate / 8, truncated) x bits x channels)
+    Sound cd = {}, eight = {}, seven = {};
+    ASSERT_TRUE(sound_.LoadSound(&cd, "res://cd.wav"));
+    EXPECT_FLOAT_EQ(cd.length, static_cast<float>(88200.0 / (5512.0 * 16.0)));
+    ASSERT_TRUE(sound_.LoadSound(&eight, "res://eight.wav"));
+    EXPECT_FLOAT_EQ(eight.length, 2.0f);
+    ASSERT_TRUE(sound_.LoadSound(&seven, "res://seven.wav"));
+    EXPECT_EQ(seven.length, 0.0f) << "a rate below 8 has no whole eighth: no length, not an endless one";
+
+    // Through the sound members as a game calls them: 50 Hz samples, so that a pitch far
+    // above 1000 still gives a rate the device plays.
+    VideoParameters video = {};
+    g_core.savedVideo = &video;
+    QVI_UseSoundImplementation(&sound_);
+    Sound* slow = qv->LoadSound("res://slow");
+    Sound* slowToo = qv->LoadSound("res://slow_too");
+    ASSERT_TRUE(slow && slow->sample && slowToo && slowToo->sample);
+    EXPECT_FLOAT_EQ(slow->length, 6.25f);
+    const uint32_t fast = qv->PlaySound(slow, 1.0f, 0.0f, 2000.0f);
+    ASSERT_NE(fast, 0u);
+    EXPECT_EQ(fake_.Channel(0).frequency, 100000u);
+    qv->SetChannelPitch(fast, 1500.0f);
+    EXPECT_EQ(fake_.Channel(0).frequency, 75000u);
+    qv->SetChannelPitch(fast, -2.0f);
+    EXPECT_EQ(fake_.Channel(0).frequency, 100u) << "a rate the device refuses is its lowest";
+    // A negative pitch is no rate: the mixer plays it at the device's lowest, not at the
+    // buffer's own rate.
+    const uint32_t low = qv->PlaySound(slowToo, 1.0f, 0.0f, -1.0f);
+    ASSERT_NE(low, 0u);
+    EXPECT_EQ(fake_.Channel(1).frequency, 100u);
+    qv->StopChannel(fast);
+    qv->StopChannel(low);
+    // Released without counting, the records give their samples back to this mixer.
+    g_core.referenceCounting = 0;
+    qv->ReleaseSound(slow);
+    qv->ReleaseSound(slowToo);
+    QVI_UseSoundImplementation(SoundImplementationNull::GetInstance());
+    g_core.savedVideo = nullptr;
+    sound_.UnloadSound(&cd);
+    sound_.UnloadSound(&eight);
+    sound_.UnloadSound(&seven);
 }
 
 TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutALineFeed) {
