@@ -75,7 +75,14 @@ TEST_F(FontAtlas, AFontTooLargeForTheDeviceFailsToPack) {
     CurrentGlyph(file, 7, Block('A', 30, 30, kRed));
     CurrentGlyph(file, 7, Block('B', 30, 30, kRed));
     Put("big.mft", file.data);
-    EXPECT_FALSE(QV_ReloadFont(qv->LoadFont("res://big.mft")));
+    Font* font = qv->LoadFont("res://big.mft");
+    EXPECT_FALSE(QV_ReloadFont(font));
+    EXPECT_EQ(LogCapture::CountContaining("do not fit one atlas"), 2);
+    EXPECT_FALSE(font->atlas.hardware.loaded) << "nothing uploaded";
+    // A larger device holds both: the same font packs and answers true.
+    renderer_.maximumTextureSize = 128;
+    EXPECT_TRUE(QV_ReloadFont(font));
+    EXPECT_TRUE(font->atlas.hardware.loaded);
     EXPECT_EQ(LogCapture::CountContaining("do not fit one atlas"), 2);
 }
 
