@@ -106,6 +106,12 @@ TEST_F(ConsoleTest, RegisteredCommandsCompleteAndTheProgramReceivesTheirArgument
     Press(VK_TAB);
     Type(" 3 fast\r");
     EXPECT_EQ(saw.consoleLines, std::vector<std::string>{"spawn_enemy 3 fast"});
+    // Every place the typed text stands is marked, the last one too, however little of the
+    // name follows it.
+    qv->AddConsoleCommand("tictict", "Ticks twice.");
+    Type("tic");
+    EXPECT_EQ(Hint(), "Autocomplete (tab): |#ffaa55|tic|#ffffff||#ffaa55|tic|#ffffff|t \n\nTicks twice.");
+    for (int i = 0; i < 3; ++i) Type("\b");
 
     // TAB as the toggle key never completes: the toggle takes it first.
     g_console.toggleKey = VK_TAB;

@@ -112,6 +112,26 @@ TEST(String, PiecesStayInsideTheTextTokensUpTo1022CharactersAreCopiedAndReplaceN
     EXPECT_EQ(70u, strlen(s.text));
     null.Replace("a", "b");
     EXPECT_STREQ(null.text, "");
+
+    // The room is estimated from whole occurrences of `from`: the bytes left over after the
+    // last one (the "x") must not cost the last replacement its place.
+    std::string pairs;
+    for (int i = 0; i < 300; ++i) pairs += "ab";
+    s.Assign((pairs + "x").c_str());
+    s.Replace("ab", "abcde");
+    std::string grown;
+    for (int i = 0; i < 300; ++i) grown += "abcde";
+    EXPECT_EQ(grown + "x", s.text);
+    s.Assign("ababx");
+    s.Replace("ab", "<ab>");
+    EXPECT_STREQ(s.text, "<ab><ab>x");
+    // A replacement of the same length has no room to spare, and one that shortens gives room back.
+    s.Assign("banana");
+    s.Replace("an", "AN");
+    EXPECT_STREQ(s.text, "bANANa");
+    s.Assign((pairs + "xyz").c_str());
+    s.Replace("ab", "a");
+    EXPECT_EQ(std::string(300, 'a') + "xyz", s.text);
 }
 
 TEST(Paths, ExtensionAndDirectoryFollowTheLastDotAndSlashAndNormalizeCollapsesParentStepsOneAtATime) {

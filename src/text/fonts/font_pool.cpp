@@ -234,12 +234,10 @@ bool QVI_LoadFontFile(Font* font, const char* name)
             else
                 QV_SaveFont(font, path);
         }
+        // A ".mft" name is read back from the file just written. Any other name has no font
+        // file to read: the next pass fails it, and the generated glyphs stay in the record
+        // for the atlas.
         generated = true;
-        // Only a ".mft" name is read back; any other name keeps what generation made.
-        if (!fontFile) {
-            loaded = true;
-            break;
-        }
     }
     if (loaded) {
         ApplyManifestHeight(font, name);

@@ -18,7 +18,8 @@ Font* QVI_AllocateFontRecord(const char* name);
 Font* QVI_GetPooledFont(int slot);
 int QVI_GetPooledFontCount();
 // Fills the record from the .mft file of that name, generating the file from the font's
-// source ("<name>.xml") when needed; at most one generation per call.
+// source ("<name>.xml") when needed; at most one generation per call. A name without ".mft"
+// is generated and written but has no file to read: it fails, its generated glyphs kept.
 bool QVI_LoadFontFile(Font* font, const char* name);
 
 // ---- The glyph array (font_glyphs.cpp) ----

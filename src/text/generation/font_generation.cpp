@@ -309,11 +309,7 @@ private:
             QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' contains no glyphs!", FontName(font_));
         for (int i = 0; i < font_->glyphCount; ++i) {
             const FontGlyph& glyph = font_->glyphs[i];
-            // Control characters (DEL and the C1 range) have no visible form in any face:
-            // a LATIN-1 font would otherwise raise 33 popups, each a blocking dialog
-            // while the game's Init has not run.
-            const bool control = glyph.codePoint >= 127 && glyph.codePoint <= 159;
-            if (glyph.codePoint > 32 && glyph.codePoint != 160 && !control && !glyph.image.pixels) {
+            if (glyph.codePoint > 32 && glyph.codePoint != 160 && !glyph.image.pixels) {
                 QVI_ReportPopup(QV_LOG_ERROR, "Font '%s' glyph #%d unicode %d (0x%x) is missing!", FontName(font_), i,
                                 static_cast<int>(glyph.codePoint), glyph.codePoint);
             }
@@ -585,8 +581,9 @@ double QVI_SelectFontInputBitmap(const char* nodeId)
     if (!nodeId || !QVI_StartsWith(nodeId, "INPUT@"))
         return 1.0;
     const double scale = ParseScale(nodeId + 6, 1.0);
-    if (!InScaleRange(scale)) {
-        // An input at no scale would make the adjusted output scale infinite.
+    // The output scale is divided by this one: an input at no scale, a negative one or one
+    // divided by zero would make it infinite or turn the image inside out.
+    if (!(scale > 0.0) || !std::isfinite(scale)) {
         QVI_Report(QV_LOG_WARNING, "Font input '%s' has an invalid scale; taken as 1.", nodeId);
         return 1.0;
     }

@@ -17,12 +17,6 @@ GlyphSpec Block(uint32_t code, int width, int height, const uint8_t colour[4], s
     return {code, 1, 0, int16_t(width + 1), width, height, {colour[0], colour[1], colour[2], colour[3]}, kerning};
 }
 
-// The texel of the atlas at a glyph's rectangle, (dx, dy) pixels into it.
-Rgba8 AtlasTexel(const TestImage& atlas, const FontGlyph& glyph, int dx, int dy) {
-    return atlas.At(int(glyph.image.hardware.left * atlas.width + 0.5f) + dx,
-                    int(glyph.image.hardware.top * atlas.height + 0.5f) + dy);
-}
-
 TEST_F(FontAtlas, GlyphsArePackedIntoOneUploadedTextureAndSmallLettersBorrowCapitals) {
     Bytes file = CurrentHeader(7, "LATIN-1", 256);
     std::vector<int8_t> kerning(256, 0);
@@ -81,7 +75,14 @@ TEST_F(FontAtlas, AFontTooLargeForTheDeviceFailsToPack) {
     CurrentGlyph(file, 7, Block('A', 30, 30, kRed));
     CurrentGlyph(file, 7, Block('B', 30, 30, kRed));
     Put("big.mft", file.data);
-    EXPECT_FALSE(QV_ReloadFont(qv->LoadFont("res://big.mft")));
+    Font* font = qv->LoadFont("res://big.mft");
+    EXPECT_FALSE(QV_ReloadFont(font));
+    EXPECT_EQ(LogCapture::CountContaining("do not fit one atlas"), 2);
+    EXPECT_FALSE(font->atlas.hardware.loaded) << "nothing uploaded";
+    // A larger device holds both: the same font packs and answers true.
+    renderer_.maximumTextureSize = 128;
+    EXPECT_TRUE(QV_ReloadFont(font));
+    EXPECT_TRUE(font->atlas.hardware.loaded);
     EXPECT_EQ(LogCapture::CountContaining("do not fit one atlas"), 2);
 }
 
@@ -124,6 +125,12 @@ TEST_F(FontAtlas, CodePointsAFontLacksComeFromTheGlobalFont) {
     // an advance that does not wrap round.
     const int height = font->height;
     renderer_.maximumTextureSize = 64;
+    font->height = 64;
+    ASSERT_NE(QVI_FindFontGlyph(font, 0x3A9), nullptr);
+    EXPECT_EQ(LogCapture::CountContaining("is past the largest texture"), 0) << "the largest side itself is drawn";
+    font->height = 65;
+    ASSERT_NE(QVI_FindFontGlyph(font, 0x3A8), nullptr);
+    EXPECT_EQ(LogCapture::Count("GenerateGlobalFontGlyph: size 65px is past the largest texture, 64px taken."), 1);
     font->height = 100000;
     FontGlyph* stop = QVI_FindFontGlyph(font, 0x3002);
     font->height = height;

@@ -69,7 +69,7 @@ TEST_F(FontFile, OlderVersionsReadWithTheirConversions) {
         if (i == 'A') g = {0, 3, 1, 7, 2, 2, {200, 100, 50, 255}, {1, -2}};
         return g;
     };
-    for (int version : {1, 3, 5}) {
+    for (int version : {1, 2, 3, 4, 5}) {
         SCOPED_TRACE(version);
         const std::string name = "v" + std::to_string(version) + ".mft";
         Put(name, OldFile(version, spec).data);
@@ -102,6 +102,39 @@ TEST_F(FontFile, OlderVersionsReadWithTheirConversions) {
     EXPECT_TRUE(font->glyphs[1].codePoint == 0x20AC && font->glyphs[1].image.pixels == nullptr);
     EXPECT_TRUE(font->glyphs[0].kerning && font->glyphs[0].kerning[1] == 5 && !font->glyphs[1].kerning);
     EXPECT_EQ(font->flags & FONT_DISTANCE_FIELD, 0);
+}
+
+// Versions 1 to 4 store blue first, 5 to 7 red first: every version's pixels reach a
+// red-first and a blue-first device in the device's own order. The tests' renderer keeps the
+// bytes it is given, so a blue-first device's texel reads back blue in its first byte.
+TEST_F(FontFile, EveryVersionsPixelsReachTheDeviceInTheDevicesChannelOrder) {
+    const GlyphSpec a = {'A', 3, 1, 7, 2, 2, {200, 100, 50, 255}, {}};
+    for (int order : {QV_PIXEL_ORDER_RGBA, QV_PIXEL_ORDER_BGRA}) {
+        renderer_.pixelChannelOrder = order;
+        ASSERT_TRUE(QVI_InitRenderer());
+        const Rgba8 expected = order == QV_PIXEL_ORDER_BGRA ? Rgba8{50, 100, 200, 255} : Rgba8{200, 100, 50, 255};
+        for (int version = 1; version <= 7; ++version) {
+            SCOPED_TRACE("order " + std::to_string(order) + ", version " + std::to_string(version));
+            Bytes file;
+            if (version < 6) {
+                file = OldFile(version, [&](int i) { return i == 'A' ? a : GlyphSpec{uint32_t(i), 0, 0, 0, 0, 0, {}, {}}; });
+            } else {
+                file = CurrentHeader(version, "LATIN-1", 256);
+                for (uint32_t i = 0; i < 256; ++i)
+                    CurrentGlyph(file, version, i == 'A' ? a : GlyphSpec{i, 0, 0, 0, 0, 0, {}, {}});
+            }
+            const std::string name = "order" + std::to_string(order) + "v" + std::to_string(version) + ".mft";
+            Put(name, file.data);
+            Font* font = qv->LoadFont(("res://" + name).c_str());
+            ASSERT_TRUE(font && font->glyphCount == 256 && font->glyphs['A'].image.pixels);
+            const uint8_t* pixel = font->glyphs['A'].image.pixels;
+            EXPECT_EQ((Rgba8{pixel[0], pixel[1], pixel[2], pixel[3]}), expected);
+            ASSERT_TRUE(font->atlas.hardware.loaded);
+            EXPECT_EQ(AtlasTexel(Texture(&font->atlas), font->glyphs['A'], 1, 1), expected);
+        }
+    }
+    renderer_.pixelChannelOrder = QV_PIXEL_ORDER_RGBA;
+    ASSERT_TRUE(QVI_InitRenderer());
 }
 
 TEST_F(FontFile, DamagedAndHostileFilesLeaveAnEmptyFont) {

@@ -78,6 +78,12 @@ Bytes OldFile(int version, Spec spec) {
     return b;
 }
 
+// The texel of the atlas at a glyph's rectangle, (dx, dy) pixels into it.
+inline Rgba8 AtlasTexel(const TestImage& atlas, const FontGlyph& glyph, int dx, int dy) {
+    return atlas.At(int(glyph.image.hardware.left * atlas.width + 0.5f) + dx,
+                    int(glyph.image.hardware.top * atlas.height + 0.5f) + dy);
+}
+
 class FontTest : public setup_test::RendererSetupTest {
 protected:
     void SetUp() override {

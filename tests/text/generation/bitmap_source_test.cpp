@@ -100,6 +100,44 @@ TEST_F(BitmapSource, AnOutputScaleBetweenInputsTakesTheLargerAndShrinksIt) {
     EXPECT_NE(font->glyphs['C'].image.pixels, nullptr);
 }
 
+// An input is drawn at the scale its id names, however large or small; only a scale that is
+// no scale (0, below 0, a division by zero) is taken as 1, and an input that would have to
+// grow past any size fails instead of wrapping round.
+TEST_F(BitmapSource, AnInputIsTakenAtAnyPositiveScaleItNames) {
+    // The input named first (glyphs2.png, 'A' 8 x 16) is chosen over plain INPUT.
+    auto source = [](const std::string& input, const std::string& output) {
+        return Doc(Settings("<node id=\"VERSION\" value=\"2\"/><node id=\"" + input +
+                            "\" bitmap=\"glyphs2.png\"/><node id=\"INPUT\" bitmap=\"glyphs1.png\"/>"
+                            "<node id=\"OUTPUT\" scale=\"" + output + "\"/>") +
+                   "<array id=\"glyphs\"><node id=\"65\"/></array>");
+    };
+    const struct { const char* input; const char* output; const char* adjusted; int width; bool invalid; } cases[] = {
+        {"INPUT@20", "10", "0.5", 4, false},     {"INPUT@0.0005", "0.001", "2", 16, false},
+        {"INPUT@4/2", "1.5", "0.75", 6, false},  {"INPUT@0", "2", "2", 16, true},
+        {"INPUT@-2", "1", "1", 8, true},         {"INPUT@1/0", "1", "1", 8, true},
+    };
+    int made = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        LogCapture::Clear();
+        FontPtr font = Generate("scaled" + std::to_string(made++), source(c.input, c.output));
+        EXPECT_EQ(LogCapture::Count(std::string("Adjusted scale with ") + c.input + " is " + c.adjusted + "."), 1);
+        EXPECT_EQ(LogCapture::Count(std::string("Font input '") + c.input + "' has an invalid scale; taken as 1."),
+                  c.invalid ? 1 : 0);
+        ASSERT_NE(font->glyphs, nullptr);
+        EXPECT_NEAR(font->glyphs['A'].image.width, c.width, 1);
+        EXPECT_NEAR(font->glyphs['A'].image.height, 2 * c.width, 1);
+    }
+    // A billion times larger: a size past the int range, refused by the resizer.
+    bool generated = true;
+    Generate("vast", source("INPUT@1e-12", "0.001"), &generated);
+    EXPECT_FALSE(generated);
+    EXPECT_EQ(LogCapture::Count("Adjusted scale with INPUT@1e-12 is 1e+09."), 1);
+    EXPECT_EQ(LogCapture::CountPopups("Failed to generate font from source 'fonts/vast.xml': The input bitmap could "
+                                      "not be resized to the output scale."),
+              1);
+}
+
 TEST_F(BitmapSource, GradientRunsDownTheLineAndKeepsAlpha) {
     FontPtr font = Generate("tinted", Source("2", kGlyphs,
                                              "<array id=\"effects\"><node color_top=\"FF0000\" "

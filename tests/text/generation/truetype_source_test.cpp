@@ -44,10 +44,13 @@ TEST_F(TrueTypeSource, LatinFontHasAGlyphPerByteKernedPairsAndSoundMetrics) {
     const FontGlyph& x = font->glyphs['x'];
     EXPECT_GT(g.offsetY + g.image.height, x.offsetY + x.image.height);
     EXPECT_GT(font->glyphs['W'].advance, font->glyphs['i'].advance);
-    // DEL and the C1 control codes have no glyphs in any face: they are not reported as
-    // missing (each report is a blocking dialog before the game's Init).
+    // DEL and the C1 control codes have no glyphs in the face: each is reported, and nothing
+    // else is (the blanks 32 and 160 have no image either and are not missing).
     EXPECT_EQ(font->glyphs[0x80].image.pixels, nullptr);
-    EXPECT_EQ(LogCapture::CountPopupsContaining("is missing!"), 0);
+    EXPECT_EQ(font->glyphs[0xA0].image.pixels, nullptr);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("is missing!"), 159 - 127 + 1);
+    EXPECT_EQ(LogCapture::CountPopups("Font 'fonts/latin' glyph #127 unicode 127 (0x7f) is missing!", QV_LOG_ERROR), 1);
+    EXPECT_EQ(LogCapture::CountPopups("Font 'fonts/latin' glyph #159 unicode 159 (0x9f) is missing!"), 1);
 }
 
 

@@ -10,6 +10,11 @@
 namespace text_test {
 namespace {
 
+struct Spot {
+    int x, y;
+    const char* what;
+};
+
 class TextMeasure : public TextTest {
 protected:
     static float Width(Font* font, const std::string& text) { return qv->GetTextWidth(font, "%s", text.c_str()); }
@@ -92,6 +97,61 @@ TEST_F(TextMeasure, IdeographsBreakBeforeTheWrapWidthButNeverBeforeClosingPunctu
     Wrap(0);
     EXPECT_FLOAT_EQ(Width(font.get(), "A\u4E00B"), 20);
     EXPECT_FLOAT_EQ(Width(font.get(), "a||B"), 12);
+}
+
+// A line exactly as wide as the wrap width breaks; a wrap width one pixel wider keeps it
+// whole, one narrower breaks it too. The wrap width is counted in font pixels at the text's
+// scale, truncated.
+TEST_F(TextMeasure, ALineExactlyAsWideAsTheWrapWidthBreaksAndOnePixelMoreKeepsIt) {
+    TestFont latin(false), utf8(true);
+    ASSERT_TRUE(latin.Upload());
+    ASSERT_TRUE(utf8.Upload());
+    // Each text's width on one line, and the widest of its lines when broken.
+    const struct { Font* font; const char* text; float line, broken; } cases[] = {
+        {latin.get(), "AV AAV", 24, 13},             // "AV" kerned to 8, blank 3, "AAV" 13
+        {utf8.get(), "AB AB", 23, 10},               // 10, blank 3, 10
+        {utf8.get(), "\u4E00\u4E00\u4E00", 30, 20},  // ideographs break without a blank
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        for (float wrap : {c.line - 1, c.line, c.line + 1}) {
+            Wrap(wrap);
+            const bool whole = wrap > c.line;
+            EXPECT_FLOAT_EQ(Width(c.font, c.text), whole ? c.line : c.broken) << "wrap " << wrap;
+            EXPECT_FLOAT_EQ(Height(c.font, c.text), whole ? 10 : 20) << "wrap " << wrap;
+        }
+        Scale(2, 2, 0);
+        Wrap(2 * c.line + 1.9f);  // half of it truncates to the line's width
+        EXPECT_FLOAT_EQ(Height(c.font, c.text), 40);
+        Wrap(2 * c.line + 2);
+        EXPECT_FLOAT_EQ(Height(c.font, c.text), 20);
+        Scale(1, 1, 0);
+    }
+
+    // Drawn: the second line appears exactly where the measure says.
+    Bitmap* target = Target(40, 80);
+    Frame([&] {
+        g()->PushRenderTarget(target);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        Wrap(24);
+        Draw(latin.get(), 2, 2, "AV AAV");  // "AAV" on a line of its own, 10 below
+        Draw(utf8.get(), 2, 60, "AB AB");   // one line: its last B spans x 20 to 23
+        Wrap(25);
+        Draw(latin.get(), 2, 22, "AV AAV");  // one line: its last V spans x 21 to 24
+        Wrap(23);
+        Draw(utf8.get(), 2, 40, "AB AB");
+        g()->PopRenderTarget();
+    });
+    const TestImage image = Pixels(target);
+    const std::vector<std::pair<Spot, bool>> spots = {
+        {{3, 14, "LATIN-1 second line"}, true},  {{23, 4, "nothing after the first word"}, false},
+        {{23, 24, "the whole line"}, true},      {{3, 34, "and no second line"}, false},
+        {{3, 54, "UTF-8 second line"}, true},    {{21, 44, "nothing after the first word"}, false},
+        {{21, 64, "the whole UTF-8 line"}, true}, {{3, 74, "and no second line"}, false},
+    };
+    for (const auto& [spot, lit] : spots)
+        EXPECT_TRUE(PixelNear(image, spot.x, spot.y, lit ? Rgba8{255, 255, 255, 255} : Rgba8{0, 0, 0, 255}, 2))
+            << spot.what;
 }
 
 // Unterminated and oversized tags, broken UTF-8, bytes above 127, a scale tag of zero: each

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <optional>
 
+#include "core/configuration.h"
+#include "data/datamanager/database.h"
 #include "filesystem/backends.h"
 #include "support/back_buffer.h"
 #include "support/process.h"
@@ -250,6 +252,48 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
         }
     EXPECT_GT(lit, 100) << "the words were drawn";
     EXPECT_EQ(outside, 0);
+}
+
+// A font named without ".mft" has no font file to read: it is made from its source and
+// written, yet the load fails (the popup, no manifest height), and the glyphs it made still
+// draw.
+TEST_F(PooledFontText, AFontNamedWithoutMftIsMadeButNotLoadedAndStillDraws) {
+    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
+    ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
+    ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
+    ASSERT_TRUE(res_->Put("fonts/plain.xml",
+                          "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
+                          "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
+    DataArray manifest("manifest");
+    DataNode* entry = new DataNode(nullptr);
+    entry->SetParameter("id", "res://fonts/plain");
+    entry->SetParameter("h", "40");
+    manifest.nodes.Add(entry);
+    g_config.manifestArrays.Add(&manifest);
+    quaven_test::LogCapture::Clear();
+    Font* font = qv->GetFont("res://fonts/plain");
+    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    ASSERT_TRUE(font && font->glyphCount == 256 && font->glyphs['W'].image.pixels);
+    EXPECT_EQ(quaven_test::LogCapture::Count("Failed: bad or unfound font file 'res://fonts/plain'"), 1);
+    EXPECT_EQ(quaven_test::LogCapture::CountPopups("Unable to load font 'res://fonts/plain'.", QV_LOG_WARNING), 1);
+    EXPECT_EQ(quaven_test::LogCapture::CountContaining("Font size "), 0);
+    EXPECT_TRUE(font->scale == 1.0f && font->height > 10 && font->height < 40) << "no manifest height";
+    EXPECT_EQ(res_->Get("fonts/plain").compare(0, 12, std::string("TAV_Font_v7\0", 12)), 0)
+        << "written where its name points";
+    ASSERT_TRUE(font->atlas.hardware.loaded) << "the atlas holds what was made";
+
+    Bitmap* target = Target(64, 32);
+    Frame([&] {
+        g()->PushRenderTarget(target);
+        g()->ClearColorAlpha(0, 0, 0, 1);
+        Draw(font, 4, 4, "Wj");
+        g()->PopRenderTarget();
+    });
+    const TestImage image = Pixels(target);
+    int lit = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) lit += image.rgba[(y * image.width + x) * 4 + 1] >= 128;
+    EXPECT_GT(lit, 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, TextScene, ::testing::Values("TestRenderer", "Direct3D11"), RendererName);
