@@ -207,7 +207,7 @@ File* MountSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mo
         delete buffer;
         return nullptr;
     }
-    BufferedSaveFile* record = new BufferedSaveFile{buffer, nativePath, 1, 1};
+    BufferedSaveFile* record = new BufferedSaveFile{buffer, nativePath, 1, 1, 0};
     buffered.Add(record);
     return buffer;
 }
@@ -238,14 +238,16 @@ void MountSystem::WritePending(bool atShutdown)
 {
     for (int32_t i = 0; i < buffered.count;) {
         BufferedSaveFile* record = buffered.data[i];
-        if (!record->pending) {
+        if (!record->pending || (atShutdown && !record->committed)) {
             ++i;
             continue;
         }
         if (atShutdown)
-            QVI_Report(QV_LOG_WARNING, "File System: save file '%s' was never unmounted, written at shutdown.",
+            QVI_Report(QV_LOG_WARNING,
+                       "File System: save file '%s' could not be written at Unmount, written at shutdown.",
                        PathForMessages(record->nativePath).text);
         if (!inner || !WriteOut(record)) {
+            record->committed = 1;
             ++i;
             continue;
         }
@@ -267,7 +269,7 @@ void MountSystem::Unmount()
     mounted = 0;
 }
 
-void MountSystem::WriteUnmountedFiles()
+void MountSystem::WriteCommittedFiles()
 {
     OsLockHold hold(lock_);
     WritePending(true);
@@ -275,10 +277,10 @@ void MountSystem::WriteUnmountedFiles()
 
 } // namespace QVFileSystem
 
-void QVI_WriteUnmountedSaveFiles()
+void QVI_WriteCommittedSaveFiles()
 {
     QVFileSystem::System* backend = QVI_GetFileSystemBackend(SCHEME_SAVE);
     // Only the save mount is mountable.
     if (backend && backend->mountable)
-        static_cast<QVFileSystem::MountSystem*>(backend)->WriteUnmountedFiles();
+        static_cast<QVFileSystem::MountSystem*>(backend)->WriteCommittedFiles();
 }

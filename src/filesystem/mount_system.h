@@ -14,6 +14,7 @@ struct BufferedSaveFile {
     String nativePath;  // where it goes
     uint8_t open;       // 1 from OpenFile to CloseFile
     uint8_t pending;    // 1 until its content has reached the disk
+    uint8_t committed;  // 1 once an Unmount has tried to write it and failed
 };
 
 // The gate in front of the save folder (save://). Everything but Mount is refused until
@@ -22,9 +23,11 @@ struct BufferedSaveFile {
 // replaces the saved file in one step: the file on disk is always either the previous save
 // or the new one, whole, whenever the process ends.
 //
-// Buffers are written in the order they were opened, so the last opened of one path
-// decides its content. A buffer that cannot be written stays buffered (a warning names the
-// path) and is tried again at the next Unmount, or at shutdown. A file still open at
+// Unmount is the game's commit: buffers it never reached are dropped when the process ends,
+// and the saves on disk stay as the last Unmount left them. Buffers are written in the
+// order they were opened, so the last opened of one path decides its content. A buffer
+// that cannot be written stays buffered (a warning names the path) and is tried again at
+// the next Unmount, or at shutdown, since the game has committed it. A file still open at
 // Unmount is written with what it holds then and stays usable until the game closes it;
 // what it receives afterwards is not saved.
 class MountSystem : public System {
@@ -36,7 +39,7 @@ public:
 
     explicit MountSystem(System* innerSystem);
     // Frees the buffers the game no longer holds; open ones are released when the game
-    // closes them. Nothing is written here (shutdown writes first).
+    // closes them. Nothing is written here.
     ~MountSystem() override;
 
     // A buffered file only has its open flag cleared (it is freed once written); a file
@@ -63,8 +66,9 @@ public:
     // Writes every unwritten buffer in opening order, then unmounts.
     void Unmount() override;
 
-    // Shutdown: writes the buffers the game never unmounted, each with a warning.
-    void WriteUnmountedFiles();
+    // Shutdown: writes the buffers an Unmount failed to write, each with a warning. Buffers
+    // never unmounted are left alone.
+    void WriteCommittedFiles();
 
 private:
     OsLock* lock_;  // guards buffered, openCount and mounted
@@ -75,13 +79,15 @@ private:
     bool CanWrite(Scheme scheme, const String& nativePath, bool* existed);
     // Writes one buffer through a temporary file and a rename; reports a failure.
     bool WriteOut(BufferedSaveFile* record);
-    // Writes the pending buffers; the written ones the game has closed are freed.
+    // Writes the pending buffers (at shutdown only the committed ones); the written ones
+    // the game has closed are freed.
     void WritePending(bool atShutdown);
 };
 
 } // namespace QVFileSystem
 
-// Shutdown: writes what the game left buffered under save:// without unmounting it
-// ("File System: save file '%s' was never unmounted, written at shutdown."), so no save
-// is dropped silently. Nothing to do when the save back end is gone or holds nothing.
-void QVI_WriteUnmountedSaveFiles();
+// Shutdown: writes the save:// buffers that the game unmounted but that could not be written
+// then ("File System: save file '%s' could not be written at Unmount, written at shutdown."):
+// the game committed them. Buffers never unmounted are not written. Nothing to do when the
+// save back end is gone or holds nothing.
+void QVI_WriteCommittedSaveFiles();

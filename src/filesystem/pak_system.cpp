@@ -161,7 +161,15 @@ int PAKFile::Seek(int32_t offset, int32_t origin)
     else
         return -1;
     const int64_t inArchive = static_cast<int64_t>(base) + target;
-    if (target < 0 || target > size || inArchive > INT32_MAX)
+    if (target < 0 || target > size)
+        return -1;
+    // An entry cut to nothing at the archive's end is never read from: its offset, which may
+    // lie where no seek reaches, is not visited.
+    if (size == 0) {
+        position = 0;
+        return 0;
+    }
+    if (inArchive > INT32_MAX)
         return -1;
     const int result = archive->Seek(static_cast<int32_t>(inArchive), 0);
     if (result == 0)
@@ -293,7 +301,7 @@ File* PAKSystem::OpenFile(Scheme scheme, const String& nativePath, FileMode mode
     File* own = OpenFile(scheme, archivePath, FILE_MODE_READ);
     if (!own)
         return nullptr;
-    if (entry->offset > INT32_MAX || own->Seek(static_cast<int32_t>(entry->offset), 0) != 0) {
+    if (entry->size > 0 && (entry->offset > INT32_MAX || own->Seek(static_cast<int32_t>(entry->offset), 0) != 0)) {
         CloseFile(own);
         return nullptr;
     }

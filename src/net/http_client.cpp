@@ -349,10 +349,12 @@ void Zero(Buffer* buffer)
         memset(buffer, 0, sizeof *buffer);
 }
 
-// Collects the body until the server closes the connection; 0 or an HTTPResult. Whatever
-// arrived is in received either way.
-int ReadBody(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& received)
+// Collects the body until the server closes the connection or a receive fails; 0 or an
+// HTTPResult. A failed or stalled receive ends the body like a close and sets *cut: the
+// announced length then decides. Whatever arrived is in received either way.
+int ReadBody(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& received, bool* cut)
 {
+    *cut = false;
     for (;;) {
         if (IsAborted(abortFlag))
             return HTTP_ERROR_ABORTED;
@@ -381,10 +383,11 @@ int ReadBody(SOCKET socket, const char* url, const int* abortFlag, TextBuffer& r
         case Progress::kStalled:
             QVI_Report(QV_LOG_WARNING, "No data from '%s' for %u ms after %d bytes. Closing connection.", url,
                        static_cast<unsigned>(g_stallMilliseconds), received.length);
-            return HTTP_ERROR_CONNECT_FAILED;
+            *cut = true;
+            return 0;
         case Progress::kFailed:
-            QVI_Report(QV_LOG_WARNING, "Connection to '%s' broke after %d bytes of the body.", url, received.length);
-            return HTTP_ERROR_CONNECT_FAILED;
+            *cut = true;
+            return 0;
         }
     }
 }
@@ -452,15 +455,14 @@ int Send(HTTPRequestType type, const char* url, const char* headers, int headers
         QVI_Report(QV_LOG_WARNING, "Out of memory for the request to '%s'.", url);
         return HTTP_ERROR_SOCKET;
     }
+    // A failed send is not the end: a server may answer before it has taken the whole body
+    // (a 413 during an upload) and close, and that answer is what the caller gets. A server
+    // that did not answer fails at the header.
     Progress sent = SendAll(connection.socket, request.data, request.length, abortFlag);
     if (sent == Progress::kReady)
         sent = SendAll(connection.socket, static_cast<const char*>(body), bodyLength, abortFlag);
     if (sent == Progress::kAborted)
         return HTTP_ERROR_ABORTED;
-    if (sent != Progress::kReady) {
-        QVI_Report(QV_LOG_WARNING, "Sending the request to '%s' failed.", url);
-        return HTTP_ERROR_CONNECT_FAILED;
-    }
 
     TextBuffer header(kHeaderStartCapacity);
     const int headerResult = ReadHeader(connection.socket, url, abortFlag, header);
@@ -494,7 +496,8 @@ int Send(HTTPRequestType type, const char* url, const char* headers, int headers
         return status;
 
     TextBuffer received;
-    const int bodyResult = ReadBody(connection.socket, url, abortFlag, received);
+    bool cut = false;
+    const int bodyResult = ReadBody(connection.socket, url, abortFlag, received, &cut);
     received.MoveTo(bodyOut);
     if (bodyResult != 0)
         return bodyResult;
@@ -502,6 +505,13 @@ int Send(HTTPRequestType type, const char* url, const char* headers, int headers
         QVI_ReportPopup(QV_LOG_WARNING, "Content-Length in header (%d bytes) doesn't match received bytes (%d bytes).",
                         announced > 0x7fffffff ? 0x7fffffff : static_cast<int>(announced), bodyOut->size);
         return HTTP_ERROR_LENGTH_MISMATCH;
+    }
+    // Without an announced length only the close says the body is whole: one cut by a broken
+    // connection is not a success.
+    if (cut && announced < 0) {
+        QVI_Report(QV_LOG_WARNING, "Connection to '%s' failed after %d bytes of a body of no announced length.", url,
+                   bodyOut->size);
+        return HTTP_ERROR_CONNECT_FAILED;
     }
     return status;
 }

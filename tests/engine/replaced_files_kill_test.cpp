@@ -152,10 +152,16 @@ TEST_F(ReplacedFilesKill, SaveMountUnmount) {
 }
 
 TEST_F(ReplacedFilesKill, SaveMountShutdownFlush) {
+    // Each round's Unmount fails on a folder where the temporary file goes; shutdown then
+    // writes the committed save once the folder is gone.
     auto write = [](int round) {
+        const std::string blocker = Native("save://slot.dat") + "..tmp";
         qv->fileSystem->Mount("save", 0);
         WriteThrough("save://slot.dat", RoundBytes(round, 256 * 1024));
-        QVI_WriteUnmountedSaveFiles();
+        CreateDirectoryA(blocker.c_str(), nullptr);
+        qv->fileSystem->Unmount("save");
+        RemoveDirectoryA(blocker.c_str());
+        QVI_WriteCommittedSaveFiles();
     };
     Expect(quaven_test::KillWhileWriting("save mount shutdown flush", {write, SaveHolds}, kKills));
 }

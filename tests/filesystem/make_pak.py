@@ -44,6 +44,39 @@ def build(files, count=None, length=None, directory_offset=None, cut_directory=0
     return bytes(header + body + directory)
 
 
+def past_end():
+    """Entries whose bytes reach the archive's end exactly, run one byte or more past it, or
+    begin at or beyond it; the directory's own bytes are the archive's last."""
+    files = [("fine.txt", b"fine"), ("exact.bin", b""), ("over.bin", b""), ("last.bin", b""), ("at_end.bin", b""),
+             ("beyond.bin", b"")]
+    length = len(build(files))
+    fixes = {1: (length - 10, 10), 2: (length - 10, 11), 3: (length - 1, 5), 4: (length, 5), 5: (0xFFFFFFF0, 0x20)}
+    archive = build(files, entry_fixes=fixes)
+    assert len(archive) == length
+    return archive
+
+
+def directory_in_header():
+    """Directory offset 8: the entry count is that offset field itself (8), and the first
+    entry's name is the archive-length field (0x0202, "\x02\x02"), whose top bytes are its
+    zero byte and the first byte of its offset."""
+    length = 0x0202
+    data = bytearray(length)
+    data[0:16] = MAGIC + struct.pack("<II", 8, length)
+    data[15:31] = struct.pack("<IIII", 0x100, 5, 0, 0)
+    data[0x100:0x105] = b"first"
+    at, place = 31, 300
+    for index in range(7):
+        name = b"inside.txt" if index == 0 else b"more%d.txt" % index
+        content = b"read through a directory in the header" if index == 0 else b"m%d" % index
+        data[at:at + len(name) + 17] = name + b"\x00" + struct.pack("<IIII", place, len(content), 0, 0)
+        data[place:place + len(content)] = content
+        at += len(name) + 17
+        place += len(content)
+    assert at <= 0x100 and place <= length and len(data) == length
+    return bytes(data)
+
+
 def cases():
     nested = [("levels/a.xml", b"<a/>"), ("levels/b.xml", b"<b/>"), ("levels/deep/c.xml", b"<c/>"),
               ("levels/notes.txt", b"notes"), ("sub/x.txt", b"x"), ("subway.txt", b"not in sub"),
@@ -53,18 +86,23 @@ def cases():
         "plain": build(plain),
         "nested": build(nested),
         "duplicates": build([("same.txt", b"first"), ("other.txt", b"other"), ("same.txt", b"second!")]),
-        "unsafe_names": build([("../escape.txt", b"e"), ("/absolute.txt", b"a"), ("C:/drive.txt", b"d"),
+        "odd_names": build([("../escape.txt", b"e"), ("/absolute.txt", b"a"), ("C:/drive.txt", b"d"),
                                ("a/../b.txt", b"b"), ("back\\slash.txt", b"s"), ("./dot.txt", b"."),
                                ("fine.txt", b"fine")]),
         "empty": build([]),
         # 0x10 + 0xFFFFFFF8 wraps to 8 in 32 bits: only 64-bit arithmetic sees it reach past the end.
         "offset_wraps": build(plain, entry_fixes={1: (0x10, 0xFFFFFFF8)}),
         "offset_past_end": build(plain, entry_fixes={0: (0x10, 0x100000)}),
+        "past_end": past_end(),
+        "directory_in_header": directory_in_header(),
         "wrong_length": build(plain, length=12345),
         "bad_magic": b"PAK\x00V10\x00" + build(plain)[8:],
         "directory_past_end": build(plain, directory_offset=0x7FFFFFF0),
         "truncated_directory": build(plain, cut_directory=9),
         "huge_count": build(plain, count=0x7FFFFFFF),
+        # Entries of the smallest size filling the directory exactly, and a count one higher.
+        "one_char_names": build([("a", b"1"), ("b", b"22"), ("c", b"333")]),
+        "count_one_over": build([("a", b"1"), ("b", b"22"), ("c", b"333")], count=4),
         "name_510": build([("n" * 506 + ".txt", b"long name")]),
         "name_511": build([("n" * 507 + ".txt", b"too long")]),
         "header_only": MAGIC[:6],

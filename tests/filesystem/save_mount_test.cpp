@@ -95,8 +95,9 @@ TEST_F(SaveMountTest, FilesOpenAtUnmountAreWrittenAndStayUsableUntilClosed) {
     EXPECT_EQ(QVI_GetOpenFileCount(), 0);
 }
 
-TEST_F(SaveMountTest, AFailedWriteKeepsTheOldFileAndTheBufferAndSaysWhich) {
+TEST_F(SaveMountTest, AFailedWriteKeepsTheOldFileAndTheBufferAndShutdownWritesOnlyWhatWasUnmounted) {
     Save("save://slot.dat", "old save");
+    Save("save://other.dat", "other save");
     // A folder where the temporary file would go makes the write fail.
     const std::string blocker = userRoot_ + "/save/slot.dat..tmp";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
@@ -107,14 +108,24 @@ TEST_F(SaveMountTest, AFailedWriteKeepsTheOldFileAndTheBufferAndSaysWhich) {
     EXPECT_EQ(LogCapture::Count("File System Unmount: could not write save file 'save://slot.dat'; it stays buffered."),
               1);
 
-    // Still buffered: the next Unmount, or shutdown, writes it.
+    // Written again and never unmounted: the game has not committed these.
+    ASSERT_TRUE(fs()->Mount("save", 0));
+    ASSERT_TRUE(WriteThrough("save://other.dat", "not committed"));
+    ASSERT_TRUE(WriteThrough("save://fresh.dat", "not committed"));
+    // The failed one is still buffered; shutdown writes it and only it.
     ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
-    QVI_WriteUnmountedSaveFiles();
+    QVI_WriteCommittedSaveFiles();
     EXPECT_EQ(Saved("slot.dat"), "new save");
-    EXPECT_EQ(LogCapture::Count("File System: save file 'save://slot.dat' was never unmounted, written at shutdown."),
+    EXPECT_EQ(Saved("other.dat"), "other save");
+    EXPECT_FALSE(NativeExists(userRoot_ + "/save/fresh.dat"));
+    EXPECT_EQ(LogCapture::Count("File System: save file 'save://slot.dat' could not be written at Unmount, written at "
+                                "shutdown."),
               1);
-    QVI_WriteUnmountedSaveFiles();  // nothing is written twice
-    EXPECT_EQ(LogCapture::CountContaining("was never unmounted"), 1);
+    QVI_WriteCommittedSaveFiles();  // nothing is written twice
+    EXPECT_EQ(LogCapture::CountContaining("written at shutdown"), 1);
+    // An Unmount still commits what was never unmounted.
+    fs()->Unmount("save");
+    EXPECT_EQ(Saved("other.dat"), "not committed");
 }
 
 TEST_F(SaveMountTest, TheCreatableProbeLeavesNothingAndDataManagerSavesGoThroughTheMount) {

@@ -116,10 +116,35 @@ TEST_F(HttpClient, HostileServersCostBoundedTimeAndMemory) {
     const uint32_t previous = QVI_SetHTTPStallTimeout(300);
     EXPECT_EQ(Get("/stall"), HTTP_ERROR_CONNECT_FAILED);
     EXPECT_EQ(LogCapture::CountContaining("No response header from"), 1);
-    EXPECT_EQ(Get("/stall-body"), HTTP_ERROR_CONNECT_FAILED);
+    // A stalled body ends there, and the announced length decides.
+    EXPECT_EQ(Get("/stall-body"), HTTP_ERROR_LENGTH_MISMATCH);
     EXPECT_EQ(Body(), "0123456789");
     EXPECT_EQ(LogCapture::CountContaining("No data from"), 1);
+    EXPECT_EQ(LogCapture::CountPopups("Content-Length in header (100 bytes) doesn't match received bytes (10 bytes)."), 1);
     QVI_SetHTTPStallTimeout(previous);
+}
+
+TEST_F(HttpClient, AReceiveErrorEndsTheBodyTheAnnouncedLengthDecidesAndAnAnswerBeforeTheUploadEndsIsRead) {
+    const uint32_t previous = QVI_SetHTTPStallTimeout(300);
+    // A whole body that the server follows with a receive error (a stall: a reset may
+    // overtake the bytes it follows) is whole: the announced length alone tells.
+    EXPECT_EQ(Get("/stall-after-body"), 200);
+    EXPECT_EQ(Body(), "whole body");
+    // Without a length only the server's close says the body is whole.
+    EXPECT_EQ(Get("/no-length"), 200);
+    EXPECT_EQ(Body(), "whole body");
+    EXPECT_EQ(Get("/stall-no-length"), HTTP_ERROR_CONNECT_FAILED);
+    EXPECT_EQ(Body(), "whole body");
+    EXPECT_EQ(LogCapture::Count("Connection to '" + Url("/stall-no-length") +
+                                "' failed after 10 bytes of a body of no announced length."),
+              1);
+
+    // The server answers having read only the header: the upload stalls, and the answer is
+    // what the game gets.
+    EXPECT_EQ(Get("/early-413", QV_HTTP_POST, std::string(24 << 20, 'u')), 413);
+    EXPECT_EQ(Body(), "too large");
+    QVI_SetHTTPStallTimeout(previous);
+    EXPECT_EQ(Get("/hello"), 200);
 }
 
 TEST_F(HttpClient, BadRequestsFailWithoutReachingAServer) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """http_test_server.py <folder>: the loopback HTTP server of the net and bitmap tests and the HTTP
 benchmark, on a free port of 127.0.0.1 (written to <folder>/port) until killed or idle for ten
-minutes. It also misbehaves on request: endless headers, huge lengths, stalls, cut bodies, loops."""
+minutes. It also misbehaves on request: endless headers, huge lengths, stalls, cut bodies, early answers, loops."""
 import json, os, socket, struct, sys, threading, time, zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
@@ -50,11 +50,23 @@ class Handler(BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def answer_early(self, status, body):
+        """Answers without reading the request's body, ends its side of the connection and
+        leaves the rest unread for a while: the client's upload stalls, the answer waits."""
+        self.answer(status, body)
+        try:
+            self.connection.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+        time.sleep(5)
+
     def handle_any(self):
         global last_request
         last_request = time.monotonic()
         length = int(self.headers.get("Content-Length") or 0)
-        self.body = self.rfile.read(length) if length > 0 else b""
+        # "/early" answers before it has read the request's body.
+        early = self.path.startswith("/early")
+        self.body = self.rfile.read(length) if length > 0 and not early else b""
         hits[self.path] = hits.get(self.path, 0) + 1
         # The first route that begins the path answers; one ending in "$" must be the whole path.
         for route, respond in ROUTES:
@@ -84,6 +96,10 @@ ROUTES = [
     ("/stall$", lambda h, path: h.raw(OK, then_stall=True)),
     ("/stall-body$", lambda h, path: h.raw(OK + b"Content-Length: 100\r\n\r\n0123456789", then_stall=True)),
     ("/cut", lambda h, path: h.raw(OK + b"Content-Length: 1000\r\n\r\n" + b"x" * 100)),
+    ("/no-length$", lambda h, path: h.raw(OK + b"\r\nwhole body")),
+    ("/stall-after-body$", lambda h, path: h.raw(OK + b"Content-Length: 10\r\n\r\nwhole body", then_stall=True)),
+    ("/stall-no-length$", lambda h, path: h.raw(OK + b"\r\nwhole body", then_stall=True)),
+    ("/early-413$", lambda h, path: h.answer_early(413, b"too large")),
     ("/files/", lambda h, path: h.answer(200, b"file at " + path.encode())),
     ("/art/quadrants", lambda h, path: h.answer(200, PNG, content_type="image/png")),
     # The benchmark's download: byte i is i mod 256.

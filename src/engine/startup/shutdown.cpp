@@ -100,8 +100,9 @@ void QVI_Shutdown()
 
     const bool threadsStillRunning = WaitForProgramThreads();
     CallProgramExit();
-    // Saves the game buffered (its Exit included) but never unmounted are not dropped.
-    QVI_WriteUnmountedSaveFiles();
+    // Unmount is the game's commit: what it never unmounted (its Exit included) is dropped,
+    // but a save it unmounted and that could not be written then is written now.
+    QVI_WriteCommittedSaveFiles();
     qv->Log("Performance optimization: skipping releasing resources on exit.");
     ReleaseDevices();
 

@@ -186,6 +186,41 @@ TEST_F(HostRun, AGameWithoutSoundSetsItsUgcFolderAndLearnsACategorysSizeFromAReq
     EXPECT_TRUE(Logged(results, " filter 0 first 1 count 0"));
 }
 
+TEST_F(HostRun, SavesReachTheDiskThroughUnmountOnlyAndAFailedUnmountIsWrittenAtShutdown) {
+    const std::string save = quaven_test::AppDataFolder() + "/" + developer_ + "/Host_Window/save";
+    // A folder where slot.dat's temporary file goes makes its Unmount fail.
+    ASSERT_TRUE(quaven_test::WriteFileIn(quaven_test::AppDataFolder(), developer_ + "/Host_Window/save/slot.dat..tmp/x", ""));
+    quaven_test::WriteFilesIn(save, {{"kept.dat", "before"}, {"old.dat", "old"}});
+    RunOptions options;
+    options.developer = "force_windowed=\"1\"";
+    options.script = "at 1 mount\nat 1 write save://slot.dat committed\nat 1 write save://kept.dat unmounted\n"
+                     "at 1 unmount\nat 2 mount\nat 2 write save://kept.dat never unmounted\n"
+                     "at 2 write save://old.dat never unmounted\nat 2 write save://new.dat never unmounted\n";
+    // The game has unmounted and written again: the folder goes before the window closes.
+    options.whileShown = [&](HWND) {
+        EXPECT_TRUE(quaven_test::WaitUntil([&] { return Logged(Results("window"), "write save://new.dat 1"); }, 20000));
+        quaven_test::RemoveTree(save + "/slot.dat..tmp");
+    };
+    const WindowRun run = RunHost(options);
+    ASSERT_GT(run.client.right, 0) << "no window showed";
+    for (const char* line : {"mount 1", "write save://slot.dat 1", "unmount", "write save://old.dat 1"})
+        EXPECT_TRUE(Logged(run.results, line)) << line;
+
+    EXPECT_EQ(quaven_test::ReadNative(save + "/slot.dat"), "committed");
+    EXPECT_EQ(quaven_test::ReadNative(save + "/kept.dat"), "unmounted");
+    EXPECT_EQ(quaven_test::ReadNative(save + "/old.dat"), "old") << "opening for writing leaves the save as it was";
+    EXPECT_FALSE(quaven_test::NativeExists(save + "/new.dat"));
+    const std::string texts = Texts(run.log);
+    EXPECT_TRUE(InOrder(texts, {"File System Unmount: could not write save file 'save://slot.dat'; it stays buffered.",
+                                "QUAVEN Shutdown.",
+                                "File System: save file 'save://slot.dat' could not be written at Unmount, written at "
+                                "shutdown.",
+                                "Performance optimization: skipping releasing resources on exit."}));
+    EXPECT_EQ(std::count_if(run.log.begin(), run.log.end(),
+                            [](const std::string& line) { return line.find("written at shutdown") != line.npos; }),
+              1);
+}
+
 TEST_F(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEndedRunPassesItsCode) {
     const std::string host = "\"" + dir_ + "\\quaven.exe\"";
     // Without a variant for this platform start-up stops on a message box.
