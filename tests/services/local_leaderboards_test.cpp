@@ -179,14 +179,15 @@ TEST_F(LocalLeaderboardsTest, LowestFirstRanksTheSmallestHighestFirstTheLargestA
 
 TEST_F(LocalLeaderboardsTest, CategoriesOfAnyLengthTheFileCanHoldAreStoredAndReadBack) {
     // Written as the id of its array, a quote takes six characters; 1,363 of them fill the
-    // 8,191 characters the reader takes for a tag, one more would make every save fail.
+    // 8,191 characters the reader takes for a tag. One character more would make every
+    // save fail.
     const std::string longCategory(300, 'c');
-    const std::string quotes(1363, '"'), tooLong(1364, '"');
+    const std::string quotes(1363, '"'), tooLong = std::string(1362, '"') + "1234567";
     Submit(1, longCategory.c_str());
     Submit(2, quotes.c_str());
     EXPECT_EQ(LogCapture::CountContaining("is too long for the score file"), 0);
     Submit(3, tooLong.c_str());
-    EXPECT_EQ(LogCapture::CountContaining("(1364 characters) is too long for the score file; the score is not stored."), 1);
+    EXPECT_EQ(LogCapture::CountContaining("(1369 characters) is too long for the score file; the score is not stored."), 1);
     Submit(4, "after");
 
     Restart();
