@@ -23,10 +23,6 @@ namespace {
 
 const int kMaxEntriesPerCategory = 100;
 const int kMaxDataBytes = static_cast<int>(sizeof(ScoreRecord{}.data));
-// A category id becomes the id attribute of its array; the reader takes a tag of at most
-// 8191 characters, and the writer escapes a quote into six. Longer ids would make every
-// later save of the whole database fail.
-const int kMaxCategoryLength = 255;
 
 static_assert(sizeof(void*) != 4 || sizeof(ScoreRecord) == 332, "ScoreRecord crosses the program boundary");
 
@@ -191,9 +187,17 @@ void LocalScoreStore::StoreScore(ScoreRecord* record, const char* category)
     StoreGuard guard(mutex);
     if (!database || !record)
         return;
-    if (!category || static_cast<int>(strlen(category)) > kMaxCategoryLength) {
-        QVI_Report(QV_LOG_WARNING, "Local leaderboards: a category id must be 1 to %d characters; the score is not stored.",
-                   kMaxCategoryLength);
+    if (!category) {
+        QVI_Report(QV_LOG_WARNING, "Local leaderboards: a score without a category is not stored.");
+        return;
+    }
+    // A category becomes the id of its array. One whose tag the file could not hold would
+    // make every later save of the whole database fail, losing the scores of every
+    // category; only that category is refused.
+    if (!Database::CanWriteArrayId(category)) {
+        QVI_Report(QV_LOG_WARNING,
+                   "Local leaderboards: category '%.40s...' (%d characters) is too long for the score file; the score is not stored.",
+                   category, static_cast<int>(strlen(category)));
         return;
     }
     DataArray* array = database->FindArray(category);

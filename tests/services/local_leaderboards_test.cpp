@@ -146,10 +146,62 @@ TEST_F(LocalLeaderboardsTest, RequestsAnswerOneEventEach) {
     EXPECT_EQ(missing.count, 0);
     EXPECT_EQ(LogCapture::Count("No scores in category 'nothing here', returning 0 scores."), 1);
 
-    const std::string longCategory(300, 'c');
-    Submit(1, longCategory.c_str());
-    EXPECT_EQ(Query(1, 5, longCategory.c_str()).count, 0);
     EXPECT_EQ(qv->leaderboards->GetLoginState(0), 2);
+}
+
+TEST_F(LocalLeaderboardsTest, LowestFirstRanksTheSmallestHighestFirstTheLargestAndTiesInStoredOrder) {
+    // The first data byte tells the entries apart: TIME is sorted lowest first, POINTS highest.
+    const int points[] = {30, 10, 20, 10, 30, 20};
+    for (const char* category : {"TIME", "POINTS"})
+        for (uint8_t i = 0; i < 6; ++i) Submit(points[i], category, {static_cast<uint8_t>(i + 1)});
+    const std::vector<std::pair<const char*, std::vector<int>>> expected = {{"TIME", {2, 4, 3, 6, 1, 5}},
+                                                                            {"POINTS", {1, 5, 3, 6, 2, 4}}};
+    for (const auto& category : expected) {
+        LeaderboardAnswer all = Query(1, 6, category.first);
+        ASSERT_EQ(all.count, 6) << category.first;
+        for (int rank = 1; rank <= 6; ++rank) {
+            const ScoreRecord& score = all.scores[rank - 1];
+            EXPECT_EQ(score.rank, rank) << category.first;
+            EXPECT_EQ(score.data[0], category.second[rank - 1]) << category.first << " rank " << rank;
+            EXPECT_EQ(score.points, points[category.second[rank - 1] - 1]) << category.first << " rank " << rank;
+        }
+        LeaderboardAnswer middle = Query(2, 3, category.first);
+        ASSERT_EQ(middle.count, 3);
+        EXPECT_EQ(middle.scores[0].rank, 2);
+        EXPECT_EQ(middle.scores[0].data[0], category.second[1]) << category.first;
+        EXPECT_EQ(middle.scores[2].data[0], category.second[3]) << category.first;
+        EXPECT_TRUE(qv->leaderboards->RequestScoresAroundUserRank(0, 1, category.first));
+        LeaderboardAnswer best = TakeOneAnswer();
+        ASSERT_EQ(best.count, 1);
+        EXPECT_EQ(best.scores[0].data[0], category.second[0]) << category.first;
+    }
+}
+
+TEST_F(LocalLeaderboardsTest, CategoriesOfAnyLengthTheFileCanHoldAreStoredAndReadBack) {
+    // Written as the id of its array, a quote takes six characters; 1,363 of them fill the
+    // 8,191 characters the reader takes for a tag. One character more would make every
+    // save fail.
+    const std::string longCategory(300, 'c');
+    const std::string quotes(1363, '"'), tooLong = std::string(1362, '"') + "1234567";
+    Submit(1, longCategory.c_str());
+    Submit(2, quotes.c_str());
+    EXPECT_EQ(LogCapture::CountContaining("is too long for the score file"), 0);
+    Submit(3, tooLong.c_str());
+    EXPECT_EQ(LogCapture::CountContaining("(1369 characters) is too long for the score file; the score is not stored."), 1);
+    Submit(4, "after");
+
+    Restart();
+    LeaderboardAnswer answer = Query(1, 5, longCategory.c_str());
+    ASSERT_EQ(answer.count, 1);
+    EXPECT_EQ(answer.scores[0].points, 1);
+    EXPECT_EQ(answer.category, longCategory);
+    answer = Query(1, 5, quotes.c_str());
+    ASSERT_EQ(answer.count, 1);
+    EXPECT_EQ(answer.scores[0].points, 2);
+    EXPECT_EQ(Query(1, 5, tooLong.c_str()).count, 0);
+    answer = Query(1, 5, "after");
+    ASSERT_EQ(answer.count, 1) << "the other categories still save";
+    EXPECT_EQ(answer.scores[0].points, 4);
 }
 
 }  // namespace

@@ -144,6 +144,10 @@ public:
     // Writes WriteXML's text (scrambled on request) through the file system. The
     // previous file stays as it was unless the whole new text was written.
     bool Save(const char* fileName, bool scramble) const;
+    // Whether an array of that id, without parameters of its own, can be written: its
+    // tag, with the id escaped, fits what the reader takes. WriteXML refuses the whole
+    // database when one tag does not.
+    static bool CanWriteArrayId(const char* id);
 
     // Deletes every array and frees the file name.
     void Clear();

@@ -20,6 +20,7 @@
 #include "data/xml/xml_reader.h"
 #include "filesystem/paths.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -284,6 +285,18 @@ private:
 };
 
 } // namespace
+
+bool Database::CanWriteArrayId(const char* id)
+{
+    static const char kOpening[] = "<array id=\"";
+    static const char kClosing[] = "\">";
+    int64_t length = static_cast<int64_t>(sizeof kOpening - 1) + static_cast<int64_t>(sizeof kClosing - 1);
+    for (const char* p = TextOrEmpty(id); *p && length <= kLongestReadableTag; ++p) {
+        const char* escape = EscapeFor(*p);
+        length += escape ? static_cast<int64_t>(strlen(escape)) : 1;
+    }
+    return length <= kLongestReadableTag;
+}
 
 ByteBuffer* Database::WriteXML() const
 {

@@ -106,14 +106,6 @@ bool IsConstantType(const Type& type)
     return type.vectorSize == 4 || type.matrixSize > 0;
 }
 
-int32_t UsedBytes(const Array<ShaderConstant>& constants)
-{
-    int64_t used = 0;
-    for (int i = 0; i < constants.count; ++i)
-        used += constants.data[i].byteSize;
-    return used > INT32_MAX ? INT32_MAX : static_cast<int32_t>(used);
-}
-
 } // namespace
 
 template <typename T>
@@ -149,7 +141,7 @@ bool ShaderXMLReader::ReadGeneralConstants()
             passed = false;
         } else {
             constant.value.Assign(value);
-            uint32_t kind = ClassifyGeneralConstantValue(value);
+            uint32_t kind = ClassifyGeneralConstantValue(value, errorLog, xmlPath);
             if (kind == kBaseNone) {
                 Error("general constant value is invalid.");
                 passed = false;
@@ -219,8 +211,7 @@ int32_t ShaderXMLReader::ResolveCount(const char* count) const
     return 0;
 }
 
-bool ShaderXMLReader::ReadShaderConstant(const char* arrayName, const DataNode* node,
-                                         const Array<ShaderConstant>& added, ShaderConstant* constant)
+bool ShaderXMLReader::ReadShaderConstant(const char* arrayName, const DataNode* node, ShaderConstant* constant)
 {
     bool passed = true;
     const char* id = node->GetParameter("id");
@@ -237,11 +228,12 @@ bool ShaderXMLReader::ReadShaderConstant(const char* arrayName, const DataNode* 
     Type type = TypeFromDescriptionName(node->GetParameter("type"), kQualifierConst, count == 1 ? 0 : count);
     bool typeValid = IsConstantType(type);
 
-    // The count is bounded by what is left of the stage's constant block, so the sizes
-    // stay far from overflowing and every stage fits one constant buffer.
+    // Whether the stage's constants fit one constant buffer is the shader loader's to
+    // judge; here the byte size only has to be an int, so that no later sum or offset
+    // wraps.
     int32_t elementBytes = GetConstantElementBytes(type);
     bool countValid = count >= 1;
-    if (countValid && typeValid && count > GetMaxConstantCount(elementBytes, UsedBytes(added)))
+    if (countValid && typeValid && static_cast<int64_t>(count) * elementBytes > INT32_MAX)
         countValid = false;
     if (!countValid) {
         Error("constant variable (%s) '%s' has invalid count.", arrayName, TextOrEmpty(id));
@@ -280,7 +272,7 @@ bool ShaderXMLReader::ReadShaderConstants(const char* arrayName, Array<ShaderCon
     bool failed = false;
     for (int i = 0; i < array->nodes.count; ++i) {
         ShaderConstant constant;
-        bool passed = ReadShaderConstant(arrayName, array->nodes.data[i], constants, &constant);
+        bool passed = ReadShaderConstant(arrayName, array->nodes.data[i], &constant);
         AddEntry(constants, static_cast<ShaderConstant&&>(constant), "shader constant", passed, &failed);
     }
     return !failed;

@@ -118,13 +118,6 @@ int32_t GetConstantElementBytes(const Type& type)
     return 0;
 }
 
-int32_t GetMaxConstantCount(int32_t elementBytes, int32_t usedBytes)
-{
-    if (elementBytes <= 0 || usedBytes < 0 || usedBytes >= kMaxStageConstantBytes)
-        return 0;
-    return (kMaxStageConstantBytes - usedBytes) / elementBytes;
-}
-
 int32_t ReadClampedDigits(const char* text, int base)
 {
     int64_t number = 0;
@@ -136,19 +129,16 @@ int32_t ReadClampedDigits(const char* text, int base)
     return static_cast<int32_t>(number);
 }
 
-uint32_t ClassifyGeneralConstantValue(const char* value)
+uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* fileName)
 {
     SourceInput input;
+    input.fileName.Assign(fileName);
     input.text.Assign(value ? value : "");
-    // Messages of this private scan are not wanted: a lexical error makes the value
-    // invalid, which the reader reports in its own words.
-    Tokenizer tokenizer(nullptr);
+    Tokenizer tokenizer(log);
     tokenizer.Begin(input, false);
     Token token;
     token.Clear();
     tokenizer.NextToken(token);
-    if (tokenizer.errorCount > 0)
-        return kBaseNone;
     switch (token.kind) {
     case kTokenBoolConstant:
         return kBaseBool;

@@ -12,6 +12,8 @@ struct Bitmap;
 
 namespace ShaderTool {
 
+struct Log;
+
 // What fills a shader constant before each draw: the program (none) or the engine.
 enum ConstantSemantic : uint32_t {
     kConstantSemanticNone = 1,
@@ -172,15 +174,11 @@ const int32_t kMaxStageConstantBytes = 65536;
 // row-major). 0 for a type that cannot be a shader constant.
 int32_t GetConstantElementBytes(const Type& type);
 
-// The largest element count a constant of elementBytes per element may have when the
-// stage's constants already use usedBytes; 0 when none fits.
-int32_t GetMaxConstantCount(int32_t elementBytes, int32_t usedBytes);
-
 // The base kind a general constant's value gives: the first token of the text decides
-// (a bool literal Bool, a float literal Float, an integer literal Int). None for any
-// other token, and for a literal the tokenizer reports an error on (such as "019"),
-// since any lexical error fails a shader.
-uint32_t ClassifyGeneralConstantValue(const char* value);
+// (a bool literal Bool, a float literal Float, an integer literal Int), None for any
+// other token. A lexical error in that token ("019", "1e") does not change its kind; the
+// scan reports it into log (when given) under fileName, which fails the translation.
+uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* fileName);
 
 // The integer a general constant stands for: a Bool gives 1 for "true" and 0 for
 // "false"; an Int gives its literal as the preprocessor reads it into a macro

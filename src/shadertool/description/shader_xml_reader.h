@@ -83,8 +83,7 @@ private:
     // node is added any more.
     template <typename T>
     void AddEntry(Array<T>& entries, T&& entry, const char* word, bool passed, bool* failed);
-    bool ReadShaderConstant(const char* arrayName, const DataNode* node, const Array<ShaderConstant>& added,
-                            ShaderConstant* constant);
+    bool ReadShaderConstant(const char* arrayName, const DataNode* node, ShaderConstant* constant);
     bool ReadPixelTexture(const DataNode* node, PixelTexture* texture);
     bool ReadSource(int number, const DataNode* node, ShaderSource* source);
     bool CheckSourceOverlap(const ShaderSource& source);

@@ -22,8 +22,6 @@ class ShaderDescription;
 class Preprocessor : public DirectiveActions {
 public:
     static const int32_t kMaxIfDepth = 7;
-    // Includes may nest this deep; a file may not include itself, directly or not.
-    static const int32_t kMaxIncludeDepth = 16;
 
     const ShaderDescription* description = nullptr;   // of the current run
     Array<Macro> macros;           // the built-in macros first, then those of the run

@@ -108,15 +108,11 @@ void Preprocessor::IncludeFile(const Token& keyword, const char* name)
     if (!path.text)
         path.Assign("");
 
-    // These two leave the directive's line empty and splice nothing.
+    // A file inside its own chain would be spliced in again and again; its directive's
+    // line stays empty. A chain of distinct files may nest as deep as the text bounds
+    // of the splice allow.
     if (IsBeingIncluded(path.text)) {
         Report(keyword.line, keyword.column, "recursive include of '%s'.", path.text);
-        text_.AppendChar('\n');
-        return;
-    }
-    if (includes_.count >= kMaxIncludeDepth) {
-        Report(keyword.line, keyword.column, "too many nested include directives (maximum is %i).",
-               kMaxIncludeDepth);
         text_.AppendChar('\n');
         return;
     }

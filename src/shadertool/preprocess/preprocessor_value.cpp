@@ -153,18 +153,15 @@ PreprocessorValue ApplyIntegers(BinaryOperator op, int32_t a, int32_t b, ValueEr
     }
 }
 
-PreprocessorValue ApplyFloats(BinaryOperator op, float a, float b, ValueError* error)
+// A float divisor of 0.0 is no error: the quotient is an infinity (or NaN for 0.0 / 0.0),
+// as the shader's own arithmetic would give.
+PreprocessorValue ApplyFloats(BinaryOperator op, float a, float b)
 {
     switch (op) {
     case BinaryOperator::kMultiply: return PreprocessorValue::Float(a * b);
     case BinaryOperator::kAdd: return PreprocessorValue::Float(a + b);
     case BinaryOperator::kSubtract: return PreprocessorValue::Float(a - b);
-    case BinaryOperator::kDivide:
-        if (b == 0.0f) {
-            *error = ValueError::kDivisionByZero;
-            return PreprocessorValue::Float(0.0f);
-        }
-        return PreprocessorValue::Float(a / b);
+    case BinaryOperator::kDivide: return PreprocessorValue::Float(a / b);
     default: return Compare(op, a, b);
     }
 }
@@ -185,7 +182,7 @@ PreprocessorValue ApplyBinary(BinaryOperator op, const PreprocessorValue& left, 
         return Truth(left.IsTrue() || right.IsTrue());
     if (left.type == PreprocessorValue::kInteger && right.type == PreprocessorValue::kInteger)
         return ApplyIntegers(op, left.number.integer, right.number.integer, error);
-    return ApplyFloats(op, left.AsFloat(), right.AsFloat(), error);
+    return ApplyFloats(op, left.AsFloat(), right.AsFloat());
 }
 
 PreprocessorValue ApplyUnary(UnaryOperator op, const PreprocessorValue& operand, ValueError* error)

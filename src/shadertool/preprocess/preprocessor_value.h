@@ -64,7 +64,7 @@ enum class ValueError { kNone, kNotNumeric, kDivisionByZero };
 
 // The directive operators. Integer with integer stays integer (32-bit wrap-around,
 // division toward zero); any float makes both floats. A text operand gives kNotNumeric,
-// a zero divisor kDivisionByZero; both give the integer 0.
+// an integer divided by the integer 0 kDivisionByZero; both give the integer 0.
 enum class BinaryOperator { kMultiply, kDivide, kAdd, kSubtract, kLess, kGreater, kLessEqual, kGreaterEqual,
                             kEqual, kNotEqual, kLogicalAnd, kLogicalOr };
 enum class UnaryOperator { kNegate, kNot };

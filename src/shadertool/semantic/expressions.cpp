@@ -456,19 +456,13 @@ Node* CheckCondition(ParseContext& context, Node* condition)
 {
     if (!condition)
         return nullptr;
+    // Bool and Int conditions, vectors and declarations too, stay as written: each writer
+    // turns an Int into the truth value its language wants (GLSL, lacking the implicit
+    // conversion, through bool()). An array is refused all the same, since no target can
+    // test one.
     const Type* type = GetNodeType(condition);
-    if (type && IsScalar(*type) && type->baseKind == kBaseBool)
+    if (type && type->arraySize == 0 && (type->baseKind == kBaseBool || type->baseKind == kBaseInt))
         return condition;
-    // GLSL has no implicit int-to-bool conversion: an int condition is written as a
-    // comparison with 0, which means the same in every target. A declaration in the
-    // condition cannot be wrapped that way.
-    bool isDeclaration = (condition->flags & kNodeFlagDeclarationInitializer) != 0;
-    if (type && IsScalar(*type) && type->baseKind == kBaseInt && !isDeclaration) {
-        OperatorNode* comparison = CreateOperatorNode(context, kOpNotEqual, condition->Position());
-        LiteralNode* zero = CreateLiteralNode(context, kBaseInt, "0", condition->Position());
-        ResolveOperator(context, comparison, condition, zero, false, false);
-        return comparison;
-    }
     context.ReportError(condition->Position(), "expression must be a boolean expression.");
     return condition;
 }

@@ -161,9 +161,9 @@ void CheckIndex(ParseContext& context, OperatorNode* node, Node* base, Node* ind
 void SelectMember(ParseContext& context, OperatorNode* node, Node* base, const SourceName& member);
 
 // The condition of an if, while, do-while or for, or of a for without one (null, which
-// is answered as it is). A Bool scalar is answered unchanged; an Int scalar is answered as
-// "condition != 0" (a new "!=" node), which every target can write; anything else reports
-// "expression must be a boolean expression.". The parser puts the answer in the tree.
+// is answered as it is). Only checks: a Bool or Int condition that is no array passes as
+// written; anything else reports "expression must be a boolean expression.". The parser
+// puts the answer in the tree.
 Node* CheckCondition(ParseContext& context, Node* condition);
 
 // Before "discard": only the pixel stage allows it.

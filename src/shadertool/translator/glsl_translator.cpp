@@ -313,7 +313,8 @@ void GLSL21Translator::WriteInterfaceStructures(const ShaderDescription& descrip
 void GLSL21Translator::WriteCondition(const Node* condition)
 {
     const Type* type = GetNodeType(condition);
-    if (type && type->baseKind == kBaseInt && type->vectorSize <= 1 && type->arraySize == 0) {
+    // GLSL converts no int to bool by itself; bool() of an ivec takes its first component.
+    if (type && type->baseKind == kBaseInt && type->arraySize == 0) {
         Append("bool(");
         WriteNode(condition);
         Append(")");

@@ -104,4 +104,16 @@ TEST_F(ShaderConstantsTest, ConstantsBeyondAStageRefuseTheTables) {
     EXPECT_EQ(Count("the pixel constant 'huge' does not fit the stage's 65536 bytes of constants."), 1);
 }
 
+TEST_F(ShaderConstantsTest, AStageWhoseConstantsPassOneConstantBufferIsRefusedByTheLoader) {
+    // The Shader XML reads either way; the loader takes 65,536 bytes a stage, not one more.
+    PutShader("full", XmlArray("vertex_constants", R"(<node id="m" type="FLOAT4X4" count="1024"/>)"));
+    PutShader("over", XmlArray("vertex_constants", R"(<node id="m" type="FLOAT4X4" count="1023"/>)"
+                                                   R"(<node id="v" type="FLOAT4" count="5"/>)"));
+    Shader* full = graphics()->GetShader("shaders/full.xml");
+    ASSERT_TRUE(graphics()->IsShaderLoaded(full));
+    EXPECT_EQ(full->vertexConstants.size, 65536);
+    EXPECT_FALSE(graphics()->IsShaderLoaded(graphics()->GetShader("shaders/over.xml")));
+    EXPECT_EQ(Count("the vertex constant 'v' does not fit the stage's 65536 bytes of constants."), 1);
+}
+
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages) {
          {"constant variable (pixel_constants) 'm' has invalid semantic.",
           "constant variable (pixel_constants) id starts with an underscore.",
           "constant variable (pixel_constants) does not have 'id' attribute."}},
-        {"general constant values", Constants(R"(<node id="a" value="-1"/><node id="b"/><node id="c" value="019"/>
+        {"general constant values", Constants(R"(<node id="a" value="-1"/><node id="b"/><node id="c" value="[1]"/>
 <node id="d" value="x"/><node value="1"/><node id="_e" value="1"/>)"),
          {"general constant value is invalid.", "general constant does not have 'value' attribute.",
           "general constant value is invalid.", "general constant value is invalid.",
@@ -66,26 +66,48 @@ TEST_F(ShaderXMLTest, BrokenInterfaceArraysAreRefusedWithTheirMessages) {
     });
 }
 
-TEST_F(ShaderXMLTest, EveryStageHoldsAtMostOneConstantBufferOfConstants) {
-    // 1024 matrices fill the vertex stage's 65,536 bytes exactly; the pixel stage has its own.
+TEST_F(ShaderXMLTest, ConstantCountsAreBoundOnlyByAByteSizeThatIsAnInt) {
+    // Whether a stage's constants fit one constant buffer is the shader loader's to judge:
+    // 1025 matrices are read, and 2^31 - 16 bytes of registers still are.
     ASSERT_TRUE(ReadFile("res://full.xml", ShaderXML(kMinimalInterface +
-                                                     VertexConstants(R"(<node id="m" type="FLOAT4X4" count="1024"/>)") +
-                                                     XMLArray("pixel_constants", R"(<node id="v" type="FLOAT4" count="4095"/>
-<node id="w" type="INT4"/>)"))))
+                                                     VertexConstants(R"(<node id="m" type="FLOAT4X4" count="1025"/>)") +
+                                                     XMLArray("pixel_constants", R"(<node id="v" type="FLOAT4" count="134217727"/>
+<node id="w" type="INT4"/><node id="x" type="FLOAT4X4" count="33554431"/>)"))))
         << Report();
-    EXPECT_EQ(Description().vertex_constants.data[0].byteSize, 65536);
+    EXPECT_EQ(Description().vertex_constants.data[0].byteSize, 65600);
+    EXPECT_EQ(Description().pixel_constants.data[0].byteSize, 2147483632);
+    EXPECT_EQ(Description().pixel_constants.data[0].type.arraySize, 134217727);
     EXPECT_EQ(Description().pixel_constants.data[1].byteSize, 16);
+    EXPECT_EQ(Description().pixel_constants.data[2].byteSize, 2147483584);
 
     const std::string invalidCount = "constant variable (vertex_constants) 'c' has invalid count.";
     ExpectRefused({
-        {"one matrix too many", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT4X4" count="1025"/>)"),
+        {"one register beyond", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT4" count="134217728"/>)"),
          {invalidCount}},
-        {"one register short",
-         kMinimalInterface + VertexConstants(R"(<node id="a" type="FLOAT4" count="4095"/><node id="c" type="FLOAT2X2"/>)"),
+        {"one matrix beyond", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT4X4" count="33554432"/>)"),
          {invalidCount}},
         {"beyond int32", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT3X3" count="99999999999999999999"/>)"),
          {invalidCount}},
+        {"zero", kMinimalInterface + VertexConstants(R"(<node id="c" type="FLOAT4" count="0"/>)"), {invalidCount}},
     });
+}
+
+TEST_F(ShaderXMLTest, AGeneralConstantsFirstTokenDecidesItsTypeAndItsScanReportsIntoTheLog) {
+    ASSERT_TRUE(ReadFile("res://consts.xml", ShaderXML(XMLArray("constants", R"(<node id="O" value="019"/>
+<node id="E" value="1e"/><node id="F" value="09.5"/><node id="S" value="1.5 junk"/><node id="H" value="0x1F"/>
+<node id="B" value=" true"/>)") + kMinimalInputs + VertexConstants(R"(<node id="c" type="FLOAT4" count="O"/>)") +
+                                                         kMinimalOutput)));
+    const uint32_t kinds[] = {ShaderTool::kBaseInt, ShaderTool::kBaseFloat, ShaderTool::kBaseFloat,
+                              ShaderTool::kBaseFloat, ShaderTool::kBaseInt, ShaderTool::kBaseBool};
+    ASSERT_EQ(Description().constants.count, 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Description().constants.data[i].type.baseKind, kinds[i]) << Description().constants.data[i].name.text;
+    EXPECT_STREQ(Description().constants.data[3].value.text, "1.5 junk") << "the value as written";
+    EXPECT_EQ(Description().vertex_constants.data[0].type.arraySize, 19) << "an Int constant's count, read as decimal";
+    // The scan's own messages reach the log, which fails the translation that follows.
+    EXPECT_EQ(Report(), "res://consts.xml(1:1) error: unexpected digit in octal literal.\n"
+                        "res://consts.xml(1:1) error: unexpected character in floating point literal.\n");
+    EXPECT_TRUE(g_shaderContext.reportLog.hasError);
 }
 
 } // namespace

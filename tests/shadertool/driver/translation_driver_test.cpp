@@ -91,5 +91,21 @@ TEST_F(TranslationDriverTest, DebugCopiesAreWrittenWholeOrNotAtAllAndFailuresHan
     Initialize(kTargetGLSL21, String(""), false);
 }
 
+TEST_F(TranslationDriverTest, AGeneralConstantsLexicalErrorFailsTheTranslationThatItsTypeWouldPass) {
+    ASSERT_TRUE(Initialize(kTargetGLSL21, String(""), false));
+    const std::string sources = XMLArray("sources", SourceNode("vertex", nullptr, "#if N == 19\nv();\n#endif") +
+                                                        SourceNode("pixel", nullptr, "p();"));
+    PutFile("fx/decimal.xml", ShaderXML(XMLArray("constants", R"(<node id="N" value="19"/>)") + kMinimalInterface + sources));
+    PutFile("fx/octal.xml", ShaderXML(XMLArray("constants", R"(<node id="N" value="019"/>)") + kMinimalInterface + sources));
+    ASSERT_TRUE(Translate("fx/decimal.xml", kTargetGLSL21)) << Report();
+    EXPECT_NE(Code(kStageVertex).find("v();"), std::string::npos) << "19 is an Int, so N == 19 holds";
+    EXPECT_FALSE(Translate("fx/octal.xml", kTargetGLSL21));
+    EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/octal.xml'...\n"
+                        "res://fx/octal.xml(1:1) error: unexpected digit in octal literal.\n"
+                        "Translating vertex shader code of shader source 1...\nTranslating for target 'GLSL21'...\n"
+                        "Translating pixel shader code of shader source 2...\nTranslating for target 'GLSL21'...\n"
+                        "\nTranslation FAILED\n");
+}
+
 } // namespace
 } // namespace shadertool_test

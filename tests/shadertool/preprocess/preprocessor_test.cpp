@@ -59,7 +59,6 @@ TEST_F(PreprocessorDirectives, ErrorsNameTheirLineAndColumn) {
          "main.fx(1:9) " + underscore + "main.fx(3:9) error: redefinition of 'A'.\nmain.fx(4:9) " + underscore},
         {"#define " + longName + " 1\n" + longName, "main.fx(1:9) error: too many characters in token (maximum is 128).\n"},
         {"#define A 1 / 0\nA", "main.fx(1:13) error: division by zero.\n"},
-        {"#if 1.0 / 0.0\n#endif", "main.fx(1:9) error: division by zero.\n"},
         // A syntax error ends the run.
         {"#if (1\nx\n#endif", "main.fx(2:1) " + syntax},
         {"#else junk\n", "main.fx(1:2) error: unexpected else directive.\nmain.fx(1:7) " + syntax},
@@ -97,6 +96,18 @@ TEST_F(PreprocessorDirectives, ExpressionArithmetic) {
                  "main.fx(1:10006) error: memory exhausted\n");
     EXPECT_FALSE(Run("#if " + std::string(20000, '!') + "1\n#endif"));
     EXPECT_NE(Errors().find("error: memory exhausted\n"), std::string::npos);
+}
+
+TEST_F(PreprocessorDirectives, AFloatDividedByZeroIsInfiniteAndOnlyIntegersRefuseIt) {
+    // A float on either side makes both floats: the quotient is an infinity, or NaN for
+    // 0.0 / 0.0, which equals nothing.
+    ASSERT_TRUE(Run("#if 1.0/0.0 > 1 && 1 / 0.0 > 3.0e38 && -2 / 0.0 < -3.0e38 && 1.0 / -0.0 < 0\nyes\n#endif\n"
+                    "#if 0.0 / 0.0 == 0.0 / 0.0 || 0.0 / 0 < 1 || 0 / 0.0 >= 1\nnan\n#endif\n"
+                    "#define HUGE 1.0 / 0.0\n#if HUGE > 1\nmacro\n#endif"));
+    EXPECT_EQ(Errors(), "");
+    EXPECT_EQ(CodeLines(), (Lines{"", "yes", "", "", "", "", "", "", "macro", ""}));
+    ExpectErrors("#if 1 / 0 > 1\n#endif\n#if 1 / (2 - 2)\n#endif",
+                 "main.fx(1:7) error: division by zero.\nmain.fx(3:7) error: division by zero.\n");
 }
 
 TEST_F(PreprocessorDirectives, HostileTextNeverBreaksIt) {

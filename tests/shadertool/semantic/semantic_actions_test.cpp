@@ -125,21 +125,23 @@ TEST_F(SemanticTest, OnlyWritableTargetsAreAssigned) {
     EXPECT_EQ(Errors(), "a.fx(4:7) error: expression must be a modifiable l-value.\n");
 }
 
-TEST_F(SemanticTest, ConditionsAreScalarAndAnIntIsComparedWithZero) {
-    LiteralNode* one = Int("1");
-    const OperatorNode* comparison = AsOperator(CheckCondition(context, one));
-    ASSERT_NE(comparison, nullptr);
-    EXPECT_EQ(comparison->op, static_cast<uint32_t>(kOpNotEqual));
-    EXPECT_EQ(comparison->left, one);
-    EXPECT_EQ(comparison->type.baseKind, kBaseBool);
+TEST_F(SemanticTest, BoolAndIntConditionsStayAsWrittenAndOnlyArraysAndFloatsAreRefused) {
+    Node* one = Int("1");
     Node* yes = MakeLiteral(context, kBaseBool, "true", At(1, 1));
-    EXPECT_EQ(CheckCondition(context, yes), yes);
+    Node* pair = Construct(kTokenInt2, {Int("1")});
+    Node* declared = Var(Spec(kTokenInt), "declared", Int("1"), 3, 9);
+    for (Node* condition : {one, yes, pair, declared})
+        EXPECT_EQ(CheckCondition(context, condition), condition) << "the tree keeps the condition itself";
+    EXPECT_EQ(AsOperator(declared)->op, static_cast<uint32_t>(kOpAssign));
     EXPECT_EQ(CheckCondition(context, nullptr), nullptr);
     EXPECT_EQ(Errors(), "");
-    CheckCondition(context, Construct(kTokenInt2, {Int("1")}));
-    CheckCondition(context, Var(Spec(kTokenInt), "declared", Int("1"), 3, 9));
+    Var(Spec(kTokenInt, 0, 2), "counts");
+    CheckCondition(context, Ref("counts"));
+    CheckCondition(context, Float("1.0"));
+    CheckCondition(context, Construct(kTokenFloat2, {Float("1.0")}));
     EXPECT_EQ(Errors(), "a.fx(1:1) error: expression must be a boolean expression.\n"
-                        "a.fx(3:11) error: expression must be a boolean expression.\n");
+                        "a.fx(1:1) error: expression must be a boolean expression.\n"
+                        "a.fx(1:1) error: expression must be a boolean expression.\n");
 }
 
 TEST_F(SemanticTest, IndexingArraysVectorsAndMatrices) {

@@ -94,7 +94,7 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderPairOnEveryGLTarget) {
         EXPECT_NE(vertex.find("gl_Position = _in_position * transform;"), std::string::npos) << vertex;
         EXPECT_NE(vertex.find("ivec4 b = ivec4(_in_bones);"), std::string::npos) << vertex;
         EXPECT_NE(vertex.find("int r = int(mod(float(k), float(3)));"), std::string::npos) << vertex;
-        EXPECT_NE(vertex.find("if (r != 0)"), std::string::npos) << vertex;
+        EXPECT_NE(vertex.find("if (bool(r))"), std::string::npos) << vertex;
         EXPECT_NE(vertex.find("float a[2];\n\tfloat s;"), std::string::npos) << vertex;
         std::string pixel = Translate(target, kStagePixel, kPixelSource, "pair");
         EXPECT_EQ(pixel.find("vec4 shade(vec2 uv);"), pixel.rfind("vec4 shade(vec2 uv);")) << pixel;
@@ -183,6 +183,24 @@ TEST_F(GLTranslatorTest, CompilerOutputsOfAShaderWithoutVertexInputsAndWithEmpty
         EXPECT_NE(text.find("void main()\n{\n\t{\n\t}\n\n\tif (true)\n\t{\n\t}\n\telse\n\t{\n\t}\n"), std::string::npos) << text;
         EXPECT_NE(text.find("gl_Position = vec4("), std::string::npos);
     }
+}
+
+TEST_F(GLTranslatorTest, CompilerOutputsOfIntConditionsTestedThroughBool) {
+    const char* pixel = "void main()\n{\n    int n = 2;\n    int2 v = int2(0, 1);\n"
+                        "    output.color = float4(0.0, 0.0, 0.0, 1.0);\n"
+                        "    if (n) output.color.x = 1.0;\n    if (v) output.color.y = 1.0;\n    while (n) n--;\n"
+                        "    if (n < 1) output.color.z = 1.0;\n}\n";
+    for (uint32_t target : kGLTargets) {
+        std::string text = Translate(target, kStagePixel, pixel, "int_conditions");
+        EXPECT_NE(text.find("\tif (bool(n))\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("\tif (bool(v))\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("\twhile (bool(n))\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("\tif (n < 1)\n"), std::string::npos) << text;
+    }
+    // A declaration stays one: GLSL cannot declare an int and test it as a bool at once.
+    const char* declared = "void main()\n{\n    int n = 2;\n    while (int j = n) n--;\n"
+                           "    output.color = float4(0.0, 0.0, 0.0, 1.0);\n}\n";
+    EXPECT_NE(Translate(kTargetGLSL31, kStagePixel, declared, nullptr).find("\twhile (int j = n)\n"), std::string::npos);
 }
 
 TEST(GLConditionTest, AnIntConditionIsTestedThroughBool) {

@@ -215,6 +215,27 @@ TEST(HLSLTranslation, ProductsComparisonsAndReshapingConstructors) {
               std::string::npos) << text;
 }
 
+TEST(HLSLTranslation, IntConditionsAndDeclarationsInConditionsAreWrittenAsTheSourceHasThem) {
+    Description description;
+    description.Input("position", 1, "FLOAT4").Output("position", "FLOAT4", kOutputPosition);
+    const char* const source =
+        "void main()\n{\n    int n = 2;\n    int2 v = int2(1, 0);\n    output.position = input.position;\n"
+        "    if (n) output.position.x += 1.0;\n    if (v) output.position.y += 1.0;\n"
+        "    while (n) n--;\n    do n++; while (n);\n    for (int i = 3; i; i--) output.position.z += 0.25;\n"
+        "    while (int j = n) n--;\n    if (true) n = 1;\n}\n";
+    HLSL9Translator hlsl9(g_shaderContext.errorLog);
+    HLSL11Translator hlsl11(g_shaderContext.errorLog);
+    PSSLTranslator pssl(g_shaderContext.errorLog);
+    const std::pair<Translator*, uint32_t> targets[] = {{&hlsl9, kTargetHLSL9}, {&hlsl11, kTargetHLSL11}, {&pssl, kTargetPSSL}};
+    for (const auto& target : targets) {
+        std::string text = Translate(*target.first, target.second, description, source, kStageVertex);
+        EXPECT_NE(text.find("\tif (n)\n\t\toutput.position.x += 1.0f;\n\n\tif (v)\n\t\toutput.position.y += 1.0f;\n"
+                            "\n\twhile (n)\n\t\tn--;\n\n\tdo\n\t\tn++;\n\twhile (n);\n"
+                            "\n\tfor (int i = 3; i; i--)\n\t\toutput.position.z += 0.25f;\n"
+                            "\n\twhile (int j = n)\n\t\tn--;\n\n\tif (true)\n"), std::string::npos) << text;
+    }
+}
+
 TEST(HLSLTranslation, RefusalsAreReportedOnceEachAndFailTheTranslation) {
     Description description;
     description.Input("position", 1, "FLOAT4").Output("position", "FLOAT4", kOutputPosition);
