@@ -13,8 +13,6 @@
 #include "graphics/drawing/render_state.h"
 #include "graphics/graphics_api.h"
 #include "graphics/renderer/bitmap_texture_packer.h"
-#include "graphics/renderer/renderer_codes.h"
-#include "graphics/renderer/renderer_implementation.h"
 #include "graphics/renderer/texture_description.h"
 #include "graphics/setup/renderer_setup.h"
 
@@ -35,9 +33,9 @@ const char* NameOf(const Bitmap* bitmap)
     return bitmap && bitmap->header.name ? bitmap->header.name : "null";
 }
 
-// The byte a mode is kept in. A mode whose byte would read as the re-upload marker keeps
-// it with bit 0 cleared: that bit means nothing, while a record holding the marker would
-// take the mode it has for no change when set-up re-applies it, and never be uploaded again.
+// The byte a mode is kept in. A mode whose byte would read as the re-upload marker is kept
+// with bit 0 cleared: that bit means nothing, while a record holding the marker would see
+// the mode renderer set-up applies again as no change, and never be uploaded again.
 int8_t StoredCacheMode(BitmapCacheMode mode)
 {
     const int8_t stored = static_cast<int8_t>(mode);
