@@ -139,13 +139,11 @@ void QV_Graphics_ResizeBitmap(Bitmap* bitmap, int width, int height)
     if (width == bitmap->width && height == bitmap->height && width == bitmap->textureWidth &&
         height == bitmap->textureHeight)
         return;
-    // Pixels are resized at any size their memory allows; only a render target, made on the
-    // device at once, must fit the device's textures.
-    RendererImplementation* renderer = QVI_GetRenderer();
-    const int maximum = renderer && IsRenderTarget(bitmap) ? renderer->GetMaximumTextureSize() : 0;
-    if (width < 1 || height < 1 || (maximum > 0 && (width > maximum || height > maximum))) {
-        QVI_Report(QV_LOG_ERROR, "QV_ResizeBitmap: bitmap '%s' can't be resized to %dx%d (largest texture side %d).",
-                   NameOf(bitmap), width, height, maximum);
+    // A side below 1 has no pixels to scale into. A render target the device cannot make
+    // at the new size is left without its GPU target, like one created at that size.
+    if (width < 1 || height < 1) {
+        QVI_Report(QV_LOG_ERROR, "QV_ResizeBitmap: bitmap '%s' can't be resized to %dx%d.", NameOf(bitmap), width,
+                   height);
         return;
     }
     // The texture stays as it is; RefreshBitmap uploads the new pixels.

@@ -1,6 +1,7 @@
 // Finding and decoding a bitmap's pixels by its name.
 #include "graphics/bitmaps/bitmap_pool.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,16 +69,20 @@ const DataNode* FindManifestNode(const char* name)
     return nullptr;
 }
 
-// A manifest size is a drawing size: decimal, 32 when missing, and never below 1 so that
-// a broken entry cannot give the bitmap a size nothing can be drawn at.
+int ClampToInt(int64_t value)
+{
+    return static_cast<int>(value > INT32_MAX ? INT32_MAX : (value < INT32_MIN ? INT32_MIN : value));
+}
+
+// A manifest size is a drawing size, decimal, 32 when missing, taken as written (0 and
+// negative sizes too); only a number past the int range is held at its end.
 int ManifestSide(const DataNode* node, const char* parameter)
 {
     const int kMissingSide = 32;
     const char* text = node->GetParameter(parameter);
     if (!text)
         return kMissingSide;
-    const long value = strtol(text, nullptr, 10);
-    return value < 1 ? 1 : (value > 65535 ? 65535 : static_cast<int>(value));
+    return ClampToInt(strtoll(text, nullptr, 10));
 }
 
 void ApplyManifestEntry(Bitmap* bitmap, const char* name)
@@ -116,8 +121,8 @@ void ApplyManifestToFrames(Bitmap* bitmap)
             Bitmap& frame = bitmap->frames[i];
             frame.textureWidth = frame.width;
             frame.textureHeight = frame.height;
-            frame.width = static_cast<int>(frame.width * height / firstHeight);
-            frame.height = static_cast<int>(frame.height * height / firstHeight);
+            frame.width = ClampToInt(frame.width * height / firstHeight);
+            frame.height = ClampToInt(frame.height * height / firstHeight);
         }
     } else {
         for (int i = 0; i < bitmap->frameCount; ++i) {

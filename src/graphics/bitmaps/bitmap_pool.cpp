@@ -13,8 +13,6 @@
 #include "graphics/drawing/render_state.h"
 #include "graphics/graphics_api.h"
 #include "graphics/renderer/bitmap_texture_packer.h"
-#include "graphics/renderer/renderer_codes.h"
-#include "graphics/renderer/renderer_implementation.h"
 #include "graphics/renderer/texture_description.h"
 #include "graphics/setup/renderer_setup.h"
 
@@ -24,9 +22,6 @@ Bitmap g_records[kBitmapPoolSize];
 int32_t g_highWater = 0;
 
 const char kNoName[] = "!NONE";
-const int kCubeFaces = 6;
-// The image loader's pixel blocks are at most this wide and high.
-const int kLargestBitmapSide = 65535;
 
 bool IsInternalName(const char* name)
 {
@@ -38,10 +33,13 @@ const char* NameOf(const Bitmap* bitmap)
     return bitmap && bitmap->header.name ? bitmap->header.name : "null";
 }
 
-bool IsKnownCacheMode(BitmapCacheMode mode)
+// The byte a mode is kept in. A mode whose byte would read as the re-upload marker is kept
+// with bit 0 cleared: that bit means nothing, while a record holding the marker would see
+// the mode renderer set-up applies again as no change, and never be uploaded again.
+int8_t StoredCacheMode(BitmapCacheMode mode)
 {
-    return mode == QV_CACHE_NOTHING || mode == QV_CACHE_PIXELS || mode == QV_CACHE_TEXTURE ||
-           mode == QV_CACHE_PIXELS_AND_TEXTURE || mode == QV_CACHE_LOOKUP_ONLY;
+    const int8_t stored = static_cast<int8_t>(mode);
+    return stored == kCacheModeReuploadMarker ? static_cast<int8_t>(stored & ~1) : stored;
 }
 
 void TraceReferences(const char* format, const Bitmap* bitmap)
@@ -97,11 +95,6 @@ Bitmap* TakeFreeRecord()
 // one per call.
 Bitmap* GetOrRegister(const char* requestedName, BitmapCacheMode mode, bool referencePerCall)
 {
-    if (!IsKnownCacheMode(mode)) {
-        QVI_Report(QV_LOG_WARNING, "Bitmap '%s' asked for with unknown cache mode %d.",
-                   requestedName ? requestedName : "null", mode);
-        return nullptr;
-    }
     const char* name = NormalizeName(requestedName);
     const uint32_t hash = QVI_HashString(name);
     const bool internal = IsInternalName(name);
@@ -166,58 +159,28 @@ Bitmap* GetOrRegister(const char* requestedName, BitmapCacheMode mode, bool refe
     TraceReferences("'%s' ref count = %d", record);
     QVI_UnlockBitmap(record);
     QV_Graphics_SetBitmapCacheMode(record, mode);
-    if (record->frameCount > 0 && QVI_ValidateBitmapDescription(record))
+    // Every new record is checked, so that a cube map of the wrong size is reported when it
+    // is asked for, frames or not.
+    if (QVI_ValidateBitmapDescription(record) && record->frameCount > 0)
         QV_Graphics_SetBitmapFrame(record, 0);
     return record;
 }
 
-// What CreateBitmap refuses before it takes a record.
+// What CreateBitmap refuses before it takes a record: a description it cannot read, and a
+// plain bitmap whose pixel block would have a side below 1 (a negative or wrapped size).
+// Anything else gets its record; what the device cannot make is found out later.
 bool IsCreatableDescription(const char* name, const BitmapDescription* description)
 {
     if (!description) {
         QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has no description.", name);
         return false;
     }
-    if (!QVI_IsTextureFormatValid(description->format)) {
-        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has unknown texture format %d.", name,
-                   description->format);
+    if (!description->renderTarget && (description->width < 1 || description->height < 1)) {
+        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has invalid size %dx%d.", name,
+                   description->width, description->height);
         return false;
     }
-    if (description->textureType < QV_TEXTURE_TYPE_2D || description->textureType > QV_TEXTURE_TYPE_CUBE) {
-        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has unknown texture type %d.", name,
-                   description->textureType);
-        return false;
-    }
-    if (description->width < 1 || description->height < 1 || description->depth < 1) {
-        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has invalid size %dx%dx%d.", name,
-                   description->width, description->height, description->depth);
-        return false;
-    }
-    // A plain bitmap's pixels are made at any size the image loader can hold; only the upload
-    // of a texture the device cannot make fails. A render target is made on the device at once.
-    RendererImplementation* renderer = description->renderTarget ? QVI_GetRenderer() : nullptr;
-    const int rendererMaximum = renderer ? renderer->GetMaximumTextureSize() : 0;
-    const bool rendererLimits = rendererMaximum > 0 && rendererMaximum < kLargestBitmapSide;
-    const int maximum = rendererLimits ? rendererMaximum : kLargestBitmapSide;
-    const bool stackedFaces = description->textureType == QV_TEXTURE_TYPE_CUBE && !description->renderTarget;
-    const int faceHeight = stackedFaces ? description->height / kCubeFaces : description->height;
-    if (description->width > maximum || faceHeight > maximum || description->height > kLargestBitmapSide) {
-        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' size %dx%d exceeds %s %d.", name,
-                   description->width, description->height,
-                   rendererLimits ? "the renderer's maximum texture size" : "the largest bitmap side", maximum);
-        return false;
-    }
-    // The checks the device makes too (depth formats, depth, cube faces), made on a copy
-    // so that a refused description leaves no record behind.
-    Bitmap probe = {};
-    probe.header.name = const_cast<char*>(name);
-    probe.format = description->format;
-    probe.textureType = description->textureType;
-    probe.width = description->width;
-    probe.height = description->height;
-    probe.depth = description->depth;
-    probe.flags = description->renderTarget ? kBitmapRenderTarget : 0;
-    return QVI_ValidateBitmapDescription(&probe);
+    return true;
 }
 
 // A bitmap must not be released while it is drawn into: the back buffer is bound first.
@@ -333,11 +296,15 @@ Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* desc
     if (!IsCreatableDescription(name, description))
         return nullptr;
     const bool renderTarget = description->renderTarget != 0;
-    // The pixels come first, so that a heap that cannot give them leaves no record behind.
+    // The pixels come first, so that a heap that cannot give them leaves no record behind;
+    // nor does a block the loader had to make smaller than asked, which the game would
+    // write past.
     ImageLoaderImp* loader = QVI_GetImageLoader();
     Bitmap storage = {};
     if (!renderTarget) {
         loader->AllocateImagePixels(&storage, description->width, description->height);
+        if (storage.pixels && (storage.width != description->width || storage.height != description->height))
+            loader->FreeImagePixels(&storage);
         if (!storage.pixels)
             return nullptr;
     }
@@ -377,10 +344,17 @@ Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* desc
     record->mipLevels = description->mipLevels;
     record->flags = renderTarget ? kBitmapRenderTarget : 0;
     record->packMode = kNoPadding;
-    record->pixels = storage.pixels;
 
+    // A description the device could never take (a depth cube map, layers on a 2D bitmap,
+    // cube faces that are not square powers of two) leaves the record unfinished.
+    if (!QVI_ValidateBitmapDescription(record)) {
+        QVI_UnlockBitmap(record);
+        loader->FreeImagePixels(&storage);
+        return record;
+    }
+    record->pixels = storage.pixels;
     // A render target that the device cannot make now is made at its next set-up
-    // (QVI_RestorePooledBitmaps).
+    // (QVI_RestorePooledBitmaps); one the device refuses stays without its GPU target.
     if (renderTarget && !QVI_IsBitmapRendererThread())
         QueueUpload(record);
     else if (renderTarget && QVI_RendererTakesTextures())
@@ -522,10 +496,6 @@ void QV_Graphics_SetBitmapCacheMode(Bitmap* bitmap, BitmapCacheMode mode)
     if (!bitmap->header.name || IsInternalName(bitmap->header.name) || bitmap->sharedWith ||
         mode == QV_CACHE_LOOKUP_ONLY)
         return;
-    if (!IsKnownCacheMode(mode)) {
-        QVI_Report(QV_LOG_WARNING, "Bitmap '%s': unknown cache mode %d.", NameOf(bitmap), mode);
-        return;
-    }
     if (mode == bitmap->cacheMode)
         return;
     if (!(bitmap->flags & kBitmapReloadable) && !bitmap->pixels) {
@@ -564,7 +534,7 @@ void QV_Graphics_SetBitmapCacheMode(Bitmap* bitmap, BitmapCacheMode mode)
         QVI_FreeBitmapData(bitmap);
         bitmap->state = BITMAP_REGISTERED;
     }
-    bitmap->cacheMode = static_cast<int8_t>(mode);
+    bitmap->cacheMode = StoredCacheMode(mode);
     QVI_UnlockBitmap(bitmap);
 }
 

@@ -33,6 +33,11 @@ enum BitmapState : uint16_t {
     BITMAP_READY = 3        // also after a failed load
 };
 
+// The cache-mode byte renderer set-up gives a bitmap before it applies the bitmap's mode
+// again, so that the mode counts as a change and the bitmap is uploaded anew. No mode is
+// ever stored as this byte.
+const int8_t kCacheModeReuploadMarker = -1;
+
 // Reference counts never go past this (the field is 16 bits wide).
 const int kMaxBitmapReferences = 32767;
 // LoadBitmap and CreateBitmap stop counting here.

@@ -49,19 +49,6 @@ void QueueUploadLocked(Bitmap* bitmap)
         g_bitmapUploadQueue.Add(bitmap);
 }
 
-// The sides a texture is made with; a bitmap whose image size is unset uses its own.
-bool HasDeviceSize(const Bitmap* bitmap, RendererImplementation* renderer, const char* caller)
-{
-    const int width = bitmap->textureWidth > 0 ? bitmap->textureWidth : bitmap->width;
-    const int height = bitmap->textureHeight > 0 ? bitmap->textureHeight : bitmap->height;
-    const int maximum = renderer->GetMaximumTextureSize();
-    if (width >= 1 && height >= 1 && (maximum <= 0 || (width <= maximum && height <= maximum)))
-        return true;
-    QVI_Report(QV_LOG_ERROR, "%s: bitmap '%s' size %dx%d does not fit the renderer's textures (at most %d).", caller,
-               NameOf(bitmap), width, height, maximum);
-    return false;
-}
-
 // The formats a render target may fall back to, best first.
 int FormatCandidates(int format, int candidates[kMaxFormatCandidates])
 {
@@ -324,13 +311,6 @@ bool QVI_CallRendererToCreateBitmap(Bitmap* bitmap)
                    NameOf(bitmap));
         return false;
     }
-    if (!QVI_IsTextureFormatValid(bitmap->format)) {
-        QVI_Report(QV_LOG_ERROR, "QVI_CallRendererToCreateBitmap: bitmap '%s' has unknown texture format %d.",
-                   NameOf(bitmap), bitmap->format);
-        return false;
-    }
-    if (!HasDeviceSize(bitmap, renderer, "QVI_CallRendererToCreateBitmap"))
-        return false;
     BatchRenderer::Flush();
     if (bitmap->hardware.loaded) {
         QVI_ReportPopup(QV_LOG_WARNING,
@@ -358,8 +338,8 @@ bool QVI_CallRendererToCreateBitmap(Bitmap* bitmap)
         if (CreateTarget(renderer, bitmap))
             return true;
     }
-    QVI_Report(QV_LOG_ERROR, "QVI_CallRendererToCreateBitmap: unable to create bitmap '%s' (%dx%d, format %d).",
-               NameOf(bitmap), bitmap->width, bitmap->height, bitmap->format);
+    // A target the device cannot make leaves the bitmap without one, quietly: the game
+    // learns it from the bitmap's loaded byte.
     return false;
 }
 
@@ -383,8 +363,6 @@ bool QVI_CallRendererToLoadBitmap(Bitmap* bitmap)
                    NameOf(bitmap));
         return false;
     }
-    if (!HasDeviceSize(bitmap, renderer, "QVI_CallRendererToLoadBitmap"))
-        return false;
     BatchRenderer::Flush();
     if (bitmap->hardware.loaded) {
         QVI_ReportPopup(QV_LOG_WARNING, "QVI_CallRendererToLoadBitmap: Bitmap '%s' already loaded to gpu. Freeing...",
@@ -509,11 +487,10 @@ void QVI_RestorePooledBitmaps()
         if (bitmap->flags & kBitmapRenderTarget) {
             RestoreRenderTarget(bitmap);
         } else {
-            // A mode no bitmap has makes the old one count as a change, which uploads again.
             const int8_t mode = bitmap->cacheMode;
-            bitmap->cacheMode = static_cast<int8_t>(-1);
+            bitmap->cacheMode = kCacheModeReuploadMarker;
             QV_Graphics_SetBitmapCacheMode(bitmap, mode);
-            if (bitmap->cacheMode == -1)
+            if (bitmap->cacheMode == kCacheModeReuploadMarker)
                 bitmap->cacheMode = mode;  // refused (nothing to upload from): unchanged
         }
         QV_Graphics_SetBitmapFrame(bitmap, 0);

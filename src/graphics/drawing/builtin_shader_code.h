@@ -19,6 +19,10 @@ struct BuiltInShaderCode {
     int32_t pixelSize;
 };
 
+// True for "internal_default" and "internal_distance_field": the records renderer set-up
+// fills from the engine's own text, whoever asked for the name first.
+bool QVI_IsBuiltInShaderName(const char* name);
+
 // The code for a ShaderLanguage bit and ShaderLevel; false (and empty code) when the
 // engine carries none for that pair.
 bool QVI_GetBuiltInShaderCode(BuiltInShader shader, int shaderLanguage, int shaderLevel, BuiltInShaderCode* out);

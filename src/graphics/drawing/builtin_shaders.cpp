@@ -4,6 +4,8 @@
 // and level (graphics/drawing/builtin_shader_code.h).
 #include "graphics/drawing/batch_renderer.h"
 
+#include <cstring>
+
 #include "core/byte_buffer.h"
 #include "core/engine_log.h"
 #include "graphics/drawing/builtin_shader_code.h"
@@ -57,6 +59,11 @@ void BatchRenderer::CreateBuiltInShaders()
     g_batch.textShader = g_batch.defaultShader;
     g_batch.currentShader = g_batch.defaultShader;
     g_batch.distanceFieldShader = CreateBuiltIn(kBuiltInDistanceFieldShader, kDistanceFieldShaderName);
+}
+
+bool QVI_IsBuiltInShaderName(const char* name)
+{
+    return name && (strcmp(name, kDefaultShaderName) == 0 || strcmp(name, kDistanceFieldShaderName) == 0);
 }
 
 void QVI_AppendShaderCode(ByteBuffer code[2], const void* vertexCode, int vertexSize, const void* pixelCode,

@@ -130,7 +130,8 @@ bool AcceptTriangles(const BatchVertex* vertices, int vertexCount, const uint16_
                         indexCount, kUserBufferElements);
         return false;
     }
-    // An index past the vertices would have the device read what an earlier call left.
+    // Only this call's vertices are copied into the batch's shared buffer: an index past
+    // them would draw the stale vertices an earlier call left there.
     for (int i = 0; i < indexCount; ++i) {
         if (indices[i] >= vertexCount) {
             QVI_Report(QV_LOG_WARNING,

@@ -184,7 +184,7 @@ void CallRendererToCreate(typename Kind::Record* buffer, const void* data)
         buffer->data = nullptr;
         buffer->state &= ~USER_BUFFER_OWNS_COPY;
     }
-    if (data && Map<Kind>(buffer, false)) {
+    if (data && ByteSize<Kind>(buffer) > 0 && Map<Kind>(buffer, false)) {
         memcpy(buffer->data, data, ByteSize<Kind>(buffer));
         Map<Kind>(buffer, false);
     }
@@ -208,7 +208,7 @@ typename Kind::Record* CreateRecord(typename Kind::Record* buffer, const void* d
         }
         return buffer;
     }
-    if (data) {
+    if (data && ByteSize<Kind>(buffer) > 0) {
         void* copy = malloc(ByteSize<Kind>(buffer));
         if (!copy) {
             QVI_Report(QV_LOG_ERROR, "QV_Graphics_Create%sBuffer: out of memory for a copy of %d elements.",
@@ -224,15 +224,13 @@ typename Kind::Record* CreateRecord(typename Kind::Record* buffer, const void* d
     return buffer;
 }
 
-// Count and usage of a new buffer; the element size is known by then.
-bool CheckNewBuffer(const char* kind, int count, int usage, int elementBytes)
+// The count of a new buffer; the element size is known by then. A negative count would
+// wrap every copy's size. An empty buffer is the renderer's to refuse, and any usage other
+// than dynamic makes a static buffer there.
+bool CheckNewBuffer(const char* kind, int count, int elementBytes)
 {
-    if (count < 1) {
+    if (count < 0) {
         QVI_Report(QV_LOG_WARNING, "QV_Graphics_Create%sBuffer: invalid element count %d.", kind, count);
-        return false;
-    }
-    if (usage != QV_BUFFER_STATIC && usage != QV_BUFFER_DYNAMIC) {
-        QVI_Report(QV_LOG_WARNING, "QV_Graphics_Create%sBuffer: unknown usage %d.", kind, usage);
         return false;
     }
     if (static_cast<int64_t>(count) * elementBytes > kLargestBufferBytes) {
@@ -265,7 +263,8 @@ bool Lock(typename Kind::Record* buffer)
     if (ActsOnRenderer() && buffer->renderer && !(buffer->state & USER_BUFFER_OWNS_COPY))
         return Map<Kind>(buffer, false);
     if (!(buffer->state & USER_BUFFER_OWNS_COPY)) {
-        void* copy = calloc(1, ByteSize<Kind>(buffer));
+        // An empty buffer still gets a block of its own, so that locking it answers true.
+        void* copy = calloc(1, ByteSize<Kind>(buffer) > 0 ? ByteSize<Kind>(buffer) : 1);
         if (!copy) {
             QVI_Report(QV_LOG_ERROR, "QV_Graphics_Lock%sBuffer: out of memory for a copy of %d elements.",
                        Kind::kName, buffer->count);
@@ -427,7 +426,7 @@ void QVI_BindBatchShader()
 
 IndexBuffer* QV_Graphics_CreateIndexBuffer(const uint16_t* indices, int count, int usage)
 {
-    if (!CheckNewBuffer(IndexKind::kName, count, usage, kIndexBytes))
+    if (!CheckNewBuffer(IndexKind::kName, count, kIndexBytes))
         return nullptr;
     IndexBuffer* buffer = new (std::nothrow) IndexBuffer();
     if (!buffer)
@@ -439,11 +438,14 @@ IndexBuffer* QV_Graphics_CreateIndexBuffer(const uint16_t* indices, int count, i
 
 VertexBuffer* QV_Graphics_CreateVertexBuffer(VertexFormat format, const void* vertices, int count, int usage)
 {
+    // The game writes and hands over vertices at the size its public header gives the
+    // format; a format outside the known sizes would be given 24-byte vertices here and
+    // have the game write past its buffer.
     if (!QVI_IsVertexFormatSupported(format)) {
         QVI_Report(QV_LOG_WARNING, "QV_Graphics_CreateVertexBuffer: unknown vertex format %d.", format);
         return nullptr;
     }
-    if (!CheckNewBuffer(VertexKind::kName, count, usage, QVI_GetVertexSize(format)))
+    if (!CheckNewBuffer(VertexKind::kName, count, QVI_GetVertexSize(format)))
         return nullptr;
     VertexBuffer* buffer = new (std::nothrow) VertexBuffer();
     if (!buffer)

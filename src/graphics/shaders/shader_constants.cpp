@@ -75,31 +75,22 @@ void DescribeElement(int element, ShaderVertexInput* input)
     }
 }
 
-// Where an element starts in a vertex of the format: vertex buffers lay their elements out
-// in bit order, whatever order the Shader XML lists the inputs in.
-int32_t ElementOffset(int32_t format, int element)
-{
-    int32_t offset = 0;
-    for (int bit = 1; bit < element && bit > 0; bit <<= 1) {
-        if (format & bit)
-            offset += QVI_GetVertexElementSize(bit);
-    }
-    return offset;
-}
-
+// Each input's offset is the sum of the sizes of the inputs listed before it in the
+// Shader XML.
 void BuildVertexInputs(Shader* shader, const ShaderTool::ShaderDescription* description)
 {
     const int count = description->vertex_input.count < kShaderVertexInputSlots ? description->vertex_input.count
                                                                                   : kShaderVertexInputSlots;
     int32_t format = 0;
-    for (int i = 0; i < count; ++i)
-        format |= static_cast<int32_t>(description->vertex_input.data[i].element);
+    int32_t offset = 0;
     for (int i = 0; i < count; ++i) {
         ShaderVertexInput& input = shader->vertexInputs[i];
         const int element = static_cast<int>(description->vertex_input.data[i].element);
         input.element = element;
         DescribeElement(element, &input);
-        input.offset = ElementOffset(format, element);
+        input.offset = offset;
+        offset += QVI_GetVertexElementSize(element);
+        format |= element;
     }
     shader->vertexInputCount = static_cast<uint16_t>(count);
     shader->vertexFormat = format;

@@ -12,6 +12,7 @@
 #include "data/datamanager/data_manager.h"
 #include "graphics/device_resources.h"
 #include "graphics/drawing/batch_renderer.h"
+#include "graphics/drawing/builtin_shader_code.h"
 #include "graphics/graphics_api.h"
 #include "graphics/renderer/renderer_implementation.h"
 #include "graphics/setup/renderer_setup.h"
@@ -270,9 +271,12 @@ Shader* QVI_TranslateShaderSource(const char* name, const char* shaderXmlText, c
 {
     bool existed = false;
     Shader* shader = QVI_GetShaderRecord(name, &existed);
-    // A game may have asked for the name first and got a record that could not load; the
-    // engine's own text then fills it.
-    if (!shader || (existed && (shader->flags & kShaderLoaded)))
+    // A record that exists is answered as it is, loaded or not. A built-in shader's name is
+    // the exception: a game may have asked for it while the built-ins were given back (and
+    // got a record that could not load); the engine's own text fills that record, or the
+    // batch renderer would be left without its default shader.
+    const bool takeOver = existed && !(shader && (shader->flags & kShaderLoaded)) && QVI_IsBuiltInShaderName(name);
+    if (!shader || (existed && !takeOver))
         return shader;
     if (existed)
         QVI_ReleaseShader(shader, true);

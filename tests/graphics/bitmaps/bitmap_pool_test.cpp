@@ -112,24 +112,15 @@ TEST_F(BitmapPool, HoldsExactly3072AndReusesHolesWithoutDuplicates) {
 TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     renderer_.maximumTextureSize = 256;
     const int used = g()->GetBitmapCount();
+    // Only what has no record to give is refused: no description, and pixels of a side
+    // below 1 or past what the image loader holds.
     BitmapDescription description = Description(-4, 8);
     EXPECT_EQ(g()->CreateBitmap("negative", &description), nullptr);
-    description = Description(512, 8, true);
-    EXPECT_EQ(g()->CreateBitmap("huge", &description), nullptr);
     description = Description(70000, 1);
     EXPECT_EQ(g()->CreateBitmap("wider than images", &description), nullptr);
-    description = Description(8, 8, false, 99);
-    EXPECT_EQ(g()->CreateBitmap("unknown format", &description), nullptr);
-    description = Description(8, 8, true, QV_TEXTURE_FORMAT_D16);
-    description.textureType = QV_TEXTURE_TYPE_CUBE;
-    EXPECT_EQ(g()->CreateBitmap("depth cube", &description), nullptr);
     EXPECT_EQ(g()->CreateBitmap("none", nullptr), nullptr);
-    EXPECT_EQ(g()->GetBitmapEx("odd mode", 99), nullptr);
     EXPECT_EQ(g()->GetBitmapCount(), used);
-    EXPECT_EQ(LogCapture::CountContaining("has invalid size -4x8x1"), 1);
-    EXPECT_EQ(LogCapture::CountContaining("size 512x8 exceeds the renderer's maximum texture size 256"), 1);
-    EXPECT_EQ(LogCapture::CountContaining("size 70000x1 exceeds the largest bitmap side 65535"), 1);
-    EXPECT_EQ(LogCapture::CountContaining("has unknown texture format 99"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("has invalid size -4x8"), 1);
     EXPECT_EQ(LogCapture::CountContaining("has no description"), 1);
 
     Bitmap* canvas = Filled("canvas", 8, 8, Rgba8{1, 2, 3, 255});
@@ -138,12 +129,6 @@ TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     EXPECT_EQ(LogCapture::CountContaining("can't be resized to"), 1);
     EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 0);
     EXPECT_EQ(renderer_.CallCount("CreateTexture"), 1);
-    description = Description(64, 8, true);
-    Bitmap* target = g()->CreateBitmap("target", &description);
-    ASSERT_NE(target, nullptr);
-    g()->ResizeBitmap(target, 300, 8);
-    EXPECT_TRUE(target->width == 64 && LogCapture::CountContaining("can't be resized to") == 2)
-        << "a render target must fit the device's textures";
 
     // A plain bitmap larger than the device's textures has its pixels; only its upload fails,
     // until it is resized to a size the device takes.
@@ -176,6 +161,88 @@ TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     EXPECT_FALSE(g()->CopyBitmapRenderTargetDataToPixels(nullptr));
     EXPECT_EQ(g()->GetBitmapByHandle(nullptr), nullptr);
     EXPECT_EQ(LogCapture::Lines().size(), 11u);
+}
+
+// What the device cannot make still has its record, as the game may hold on to it: a
+// description the device could never take is returned unfinished, a render target the
+// device refuses is returned ready without its GPU target, quietly; a mode is a bit set.
+TEST_F(BitmapPool, DescriptionsTheDeviceCannotTakeStillGetTheirRecords) {
+    renderer_.maximumTextureSize = 256;
+    BitmapDescription description = Description(512, 8, true);
+    Bitmap* huge = g()->CreateBitmap("huge target", &description);
+    ASSERT_NE(huge, nullptr);
+    EXPECT_TRUE(huge->state == BITMAP_READY && !huge->hardware.loaded && (huge->flags & kBitmapRenderTarget));
+    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 1);
+    description = Description(8, 8, true);
+    description.textureType = 7;
+    Bitmap* oddType = g()->CreateBitmap("odd type", &description);
+    ASSERT_TRUE(oddType && oddType->state == BITMAP_READY && !oddType->hardware.loaded);
+    description = Description(8, 8, true, 99);
+    Bitmap* oddFormat = g()->CreateBitmap("odd format", &description);
+    ASSERT_TRUE(oddFormat && oddFormat->state == BITMAP_READY && !oddFormat->hardware.loaded);
+    for (const quaven_test::LoggedLine& line : LogCapture::Lines())
+        EXPECT_EQ(line.level, QV_LOG_INFO) << "the device's refusal is not reported: " << line.text;
+    EXPECT_EQ(LogCapture::CountContaining("..creating bitmap"), 3);
+
+    // A plain bitmap of an unknown format has its pixels to fill like any other.
+    description = Description(4, 2, false, 99);
+    Bitmap* plain = g()->CreateBitmap("plain odd format", &description);
+    ASSERT_TRUE(plain && plain->state == BITMAP_READY && plain->pixels && plain->format == 99);
+    memset(plain->pixels, 0x7F, 4 * 2 * 4);
+
+    description = Description(8, 8, true, QV_TEXTURE_FORMAT_D16);
+    description.textureType = QV_TEXTURE_TYPE_CUBE;
+    Bitmap* depthCube = g()->CreateBitmap("depth cube", &description);
+    ASSERT_NE(depthCube, nullptr);
+    EXPECT_TRUE(depthCube->state == BITMAP_REGISTERED && !depthCube->hardware.loaded) << "unfinished";
+    EXPECT_EQ(LogCapture::CountPopups("Depth formats (QV_TEXTURE_FORMAT_D*_FLOAT) are supported with 2D textures only."),
+              1);
+    description = Description(16, 90);
+    description.textureType = QV_TEXTURE_TYPE_CUBE;
+    Bitmap* badCube = g()->CreateBitmap("bad cube", &description);
+    ASSERT_TRUE(badCube && badCube->state == BITMAP_REGISTERED && !badCube->pixels);
+    EXPECT_EQ(LogCapture::CountPopups("The width and height of cube map 'bad cube' do not match."), 1);
+    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 3) << "unfinished records never reach the device";
+
+    // Resized to a size the device takes, the target gets its GPU target; past it, loses it.
+    g()->ResizeBitmap(huge, 200, 8);
+    EXPECT_TRUE(huge->width == 200 && huge->hardware.loaded);
+    g()->ResizeBitmap(huge, 300, 8);
+    EXPECT_TRUE(huge->width == 300 && huge->textureWidth == 300 && !huge->hardware.loaded);
+    EXPECT_EQ(LogCapture::CountContaining("can't be resized"), 0);
+
+    // A new record with a mode is checked whether it has frames or not: a cube map named
+    // so, whose image never arrived, is reported when it is asked for.
+    Bitmap* sky = g()->GetBitmap("env/sky_CUBE.png");
+    ASSERT_TRUE(sky && sky->textureType == QV_TEXTURE_TYPE_CUBE);
+    EXPECT_EQ(LogCapture::CountPopups("Cube map 'env/sky_CUBE.png' must have power of two dimensions."), 1);
+    g()->GetBitmapEx("env/later_CUBE.png", QV_CACHE_NOTHING);
+    EXPECT_EQ(LogCapture::CountPopupsContaining("later_CUBE"), 0) << "a registered name is not checked";
+}
+
+// Cache modes are bits: 2 keeps pixels, 4 the texture, and only 16 itself looks up.
+TEST_F(BitmapPool, CacheModesAreBitSetsAndNoModeIsStoredAsTheReuploadMarker) {
+    Bitmap* canvas = Filled("canvas", 2, 2, Rgba8{9, 8, 7, 255});
+    ASSERT_TRUE(canvas->pixels && canvas->hardware.loaded);
+    g()->SetBitmapCacheMode(canvas, 5);  // texture bit without the pixel bit
+    EXPECT_EQ(canvas->cacheMode, 5);
+    EXPECT_TRUE(canvas->pixels && canvas->hardware.loaded) << "a created bitmap keeps what it cannot reload";
+    g()->SetBitmapCacheMode(canvas, 255);
+    EXPECT_NE(canvas->cacheMode, kCacheModeReuploadMarker);
+    EXPECT_EQ(canvas->cacheMode & 0xFE, 0xFE) << "every meaningful bit kept";
+
+    const int used = g()->GetBitmapCount();
+    EXPECT_EQ(g()->GetBitmapEx("not yet.png", QV_CACHE_LOOKUP_ONLY), nullptr);
+    EXPECT_EQ(g()->GetBitmapCount(), used);
+    Bitmap* withLookupBit = g()->GetBitmapEx("not yet.png", 20);
+    ASSERT_NE(withLookupBit, nullptr) << "20 registers and loads like 4";
+    EXPECT_TRUE(withLookupBit->cacheMode == 20 && withLookupBit->header.refCount == 1 &&
+                withLookupBit->state == BITMAP_READY);
+    EXPECT_EQ(LogCapture::CountPopups("Unable to load bitmap 'not yet.png'.\n"), 1);
+    Bitmap* odd = g()->LoadBitmap("odd mode.png", 99);
+    ASSERT_TRUE(odd && odd->cacheMode == 99 && odd->header.refCount == 1);
+    EXPECT_EQ(g()->LoadBitmap("odd mode.png", 16), odd);
+    EXPECT_EQ(odd->header.refCount, 1) << "16 only looks up";
 }
 
 }  // namespace

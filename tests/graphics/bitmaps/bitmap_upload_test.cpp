@@ -52,6 +52,9 @@ TEST_F(BitmapUpload, RenderTargetsSurviveARendererReinitialisationWithTheirEvent
     Bitmap* target = g()->CreateBitmap("target", &targetDescription);
     ASSERT_TRUE(target && target->hardware.loaded && (target->flags & kBitmapRenderTarget));
     Bitmap* kept = Filled("kept", 2, 2, kRed);
+    // Every bit set: the mode must not be kept as the byte set-up marks bitmaps with, or
+    // re-applying it would change nothing and leave the bitmap without its texture.
+    g()->SetBitmapCacheMode(kept, 255);
     g()->GetBitmapEx("unreferenced.png", QV_CACHE_NOTHING);
     // A depth target on a device without D32F falls back to D24S8.
     renderer_.unsupportedFormats = {QV_TEXTURE_FORMAT_D32F};
@@ -64,6 +67,7 @@ TEST_F(BitmapUpload, RenderTargetsSurviveARendererReinitialisationWithTheirEvent
     ASSERT_TRUE(QVI_InitRenderer());
     EXPECT_EQ(renderer_.CallCount("Shutdown"), 1);
     EXPECT_TRUE(target->hardware.loaded && depth->hardware.loaded && kept->hardware.loaded);
+    EXPECT_NE(kept->cacheMode, kCacheModeReuploadMarker);
     EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 4);
     EXPECT_EQ(Textures(), 3);
     EXPECT_EQ(TexturePixel(kept, 1, 1), kRed);

@@ -130,6 +130,43 @@ TEST_P(ImageDrawn, APngAndATgaFoundByNameDrawTexelForPixel) {
     g->RemoveBitmapHandle(late);
 }
 
+// A cache mode is a bit set: 4 keeps the texture, 2 the pixels, and a mode that holds 16
+// beside other bits loads like those bits; only 16 itself merely looks up.
+TEST_P(ImageDrawn, CacheModesLoadByTheirBits) {
+    const QuavenGraphicsAPI* g = qv->graphics;
+    EXPECT_EQ(g->GetBitmapEx("sprites/quadrants", QV_CACHE_LOOKUP_ONLY), nullptr);
+    Bitmap* textureOnly = g->GetBitmapEx("sprites/quadrants", 5);
+    Bitmap* withLookupBit = g->GetBitmapEx("sprites/quadrants_tga", 20);
+    Bitmap* both = g->LoadBitmap("sprites/quadrants_late", 22);
+    ASSERT_TRUE(textureOnly && withLookupBit && both);
+    EXPECT_TRUE(textureOnly->hardware.loaded && !textureOnly->pixels && textureOnly->cacheMode == 5);
+    EXPECT_TRUE(withLookupBit->hardware.loaded && !withLookupBit->pixels && withLookupBit->cacheMode == 20);
+    EXPECT_TRUE(both->hardware.loaded && both->pixels && both->cacheMode == 22);
+    EXPECT_EQ(g->GetBitmapEx("sprites/quadrants", QV_CACHE_LOOKUP_ONLY), textureOnly);
+    // A hit ORs the modes: the pixel bit makes the pixels come back.
+    EXPECT_EQ(g->GetBitmapEx("sprites/quadrants", QV_CACHE_PIXELS), textureOnly);
+    EXPECT_TRUE(textureOnly->cacheMode == 7 && textureOnly->pixels && textureOnly->hardware.loaded);
+    TestImage screen;
+    Frame([&] {
+        g->ClearColor(0, 0, 0);
+        g->SetTextureFilter(QV_FILTER_POINT);
+        const float x10 = 10, x20 = 20, x30 = 30, y10 = 10;
+        g->DrawBitmap(textureOnly, &x10, &y10);
+        g->DrawBitmap(withLookupBit, &x20, &y10);
+        g->DrawBitmap(both, &x30, &y10);
+    }, [&] { screen = Screen(); });
+    ASSERT_GT(screen.width, 0);
+    for (int left : {10, 20, 30})
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const Rgba8 want = {Texel(x, y).r, Texel(x, y).g, Texel(x, y).b, screen.At(left + x, 10 + y).a};
+                EXPECT_TRUE(PixelNear(screen, left + x, 10 + y, want, 0)) << left << ": " << x << "," << y;
+            }
+    g->RemoveBitmapHandle(textureOnly);
+    g->RemoveBitmapHandle(withLookupBit);
+    g->RemoveBitmapHandle(both);
+}
+
 INSTANTIATE_TEST_SUITE_P(Renderers, ImageDrawn, ::testing::Values("TestRenderer", "Direct3D11"),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 

@@ -234,10 +234,28 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     node->SetParameter("id", "sprites/ring");
     node->SetParameter("w", "8"), node->SetParameter("h", "8"), node->SetParameter("pack_mode", "NO_PADDING");
     manifest.nodes.Add(node);
+    // Sizes are taken as written, 0 and negative too (a bitmap without a drawing size is not
+    // uploaded); only a number past the int range is held at its end.
+    Put("sprites/flat.png", Png(4, 4, 2, 8, orange, 12));
+    Put("sprites/vast.png", Png(4, 4, 2, 8, orange, 12));
+    const char* const sizes[2][3] = {{"sprites/flat", "0", "-3"}, {"sprites/vast", "99999999999", "70000"}};
+    for (const char* const* entry : sizes) {
+        DataNode* sized = new DataNode(nullptr);
+        sized->SetParameter("id", entry[0]);
+        sized->SetParameter("w", entry[1]), sized->SetParameter("h", entry[2]);
+        manifest.nodes.Add(sized);
+    }
     g_config.manifestArrays.Add(&manifest);
     const QuavenGraphicsAPI* g = qv->graphics;
     Bitmap* ring = g->GetBitmap("sprites/ring");
+    Bitmap* flat = g->GetBitmap("sprites/flat");
+    Bitmap* vast = g->GetBitmap("sprites/vast");
     g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    ASSERT_TRUE(flat && vast);
+    EXPECT_TRUE(flat->width == 0 && flat->height == -3 && flat->textureWidth == 4 && !flat->hardware.loaded);
+    EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'sprites/flat' (0x-3) to renderer."), 1);
+    EXPECT_TRUE(vast->width == 2147483647 && vast->height == 70000 && vast->textureHeight == 4 &&
+                vast->hardware.loaded);
     ASSERT_TRUE(ring && ring->hardware.loaded);
     EXPECT_STREQ(ring->sourcePath, "sprites/ring.png");
     EXPECT_EQ(ring->width * 100 + ring->height, 808);
@@ -258,10 +276,12 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     EXPECT_TRUE(RegionNear(image, 2, 3, 10, 11, Rgba8{255, 128, 0, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 10, 11, Rgba8{0, 0, 255, 255}, 0));
     g->RemoveBitmapHandle(ring);
+    g->RemoveBitmapHandle(flat);
+    g->RemoveBitmapHandle(vast);
     g->RemoveBitmapHandle(target);
 }
 
-TEST_F(ImageFiles, AnImageLargerThanTheDevicesTexturesLoadsButNeverReachesTheDevice) {
+TEST_F(ImageFiles, AnImageLargerThanTheDevicesTexturesLoadsButTheDeviceRefusesIt) {
     Put("wide.png", Png(8, 2, 2, 8, std::string(48, '\x40'), 24));
     qv->fileSystem->AddSearchPath("res://data", true);
     renderer_.maximumTextureSize = 4;
@@ -269,7 +289,7 @@ TEST_F(ImageFiles, AnImageLargerThanTheDevicesTexturesLoadsButNeverReachesTheDev
     ASSERT_TRUE(wide);
     EXPECT_EQ(wide->width * 100 + wide->height, 802);
     EXPECT_FALSE(wide->hardware.loaded);
-    EXPECT_EQ(renderer_.CallCount("CreateTexture"), 0);
+    EXPECT_EQ(renderer_.CallCount("CreateTexture"), 1);
     EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'wide' (8x2) to renderer."), 1);
     qv->graphics->RemoveBitmapHandle(wide);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
 #include "support/back_buffer.h"
@@ -350,6 +351,33 @@ TEST_P(DrawnScene, UnknownBlendModesAndSamplerValuesAreKeptWhileTheRendererKeeps
                              "Renderer: ignored texture address mode 9"})
         EXPECT_EQ(quaven_test::LogCapture::CountContaining(word, QV_LOG_WARNING), 1) << word;
     quaven_test::LogCapture::Clear();
+}
+
+// A render target the device cannot make is still the game's record: ready, without its
+// GPU target, and nothing said. What is drawn into it while it is pushed goes nowhere; it
+// must not land on the screen. Drawing after the pop does.
+TEST_P(DrawnScene, DrawingIntoARenderTargetWithoutItsGpuTargetStaysOffTheScreen) {
+    BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 20000, 8, 1, 1, {}};
+    target_ = g()->CreateBitmap("wider than the device", &description);
+    ASSERT_NE(target_, nullptr);
+    EXPECT_TRUE(target_->state == BITMAP_READY && !target_->hardware.loaded && target_->width == 20000);
+    TestImage screen;
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->PushRenderTarget(target_);
+        g()->ClearColor(1, 1, 0);
+        Colour(1, 0, 0);
+        Rectangle(0, 0, 80, 60);
+        Line(0, 30.5f, 80, 30.5f);
+        g()->PopRenderTarget();
+        Colour(0, 1, 0);
+        Rectangle(4, 4, 8, 8);
+    }, [&] { screen = Screen(); });
+    CheckSpots(screen, {
+        {1, 1, kBackground, 0, "the pushed target's clear"}, {40, 20, kBackground, 0, "its rectangle"},
+        {40, 30, kBackground, 0, "its line"}, {79, 59, kBackground, 0, "the far corner"},
+        {8, 8, kGreen, 0, "drawn after the pop"},
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, DrawnScene, ::testing::Values("TestRenderer", "Direct3D11"),

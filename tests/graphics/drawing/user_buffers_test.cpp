@@ -141,13 +141,23 @@ TEST_F(UserBuffers, BuffersUsedOffTheMainThreadWaitForTheFrame) {
 }
 
 TEST_F(UserBuffers, BadInputAndFailedBuffersAreReportedAndNeverDrawn) {
+    // Refused: a negative count (every copy's size would wrap), a format outside the known
+    // vertex sizes (the game would write vertices larger than the buffer's), too many bytes.
     EXPECT_EQ(g()->CreateIndexBuffer(kQuadIndices, -6, QV_BUFFER_STATIC), nullptr);
-    EXPECT_EQ(g()->CreateIndexBuffer(kQuadIndices, 6, 2), nullptr);
     EXPECT_EQ(g()->CreateVertexBuffer(3, nullptr, 4, QV_BUFFER_STATIC), nullptr);
     EXPECT_EQ(g()->CreateVertexBuffer(495, nullptr, 0x7FFFFFFF / 80 + 1, QV_BUFFER_STATIC), nullptr);
     EXPECT_FALSE(g()->LockIndexBuffer(nullptr));
     g()->UnlockVertexBuffer(nullptr), g()->FreeIndexBuffer(nullptr), g()->DrawVertexBuffer(nullptr, nullptr);
-    EXPECT_EQ(LogCapture::CountContaining("QV_Graphics_", QV_LOG_WARNING), 8);
+    EXPECT_EQ(LogCapture::CountContaining("QV_Graphics_", QV_LOG_WARNING), 7);
+    // Not refused: any usage goes to the renderer (which makes a static buffer of it), and
+    // an empty buffer is the renderer's to make or refuse.
+    IndexBuffer* oddUsage = g()->CreateIndexBuffer(kQuadIndices, 6, 2);
+    ASSERT_TRUE(oddUsage && oddUsage->renderer && oddUsage->usage == 2);
+    VertexBuffer* empty = g()->CreateVertexBuffer(7, Quad(0, 0, 1, 1, 0).data(), 0, QV_BUFFER_STATIC);
+    ASSERT_TRUE(empty && empty->renderer && empty->count == 0);
+    g()->FreeIndexBuffer(oddUsage);
+    g()->FreeVertexBuffer(empty);
+    EXPECT_EQ(LogCapture::CountContaining("QV_Graphics_", QV_LOG_WARNING), 7);
 
     VertexBuffer* vertices = g()->CreateVertexBuffer(7, Quad(0, 0, 16, 16, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
     IndexBuffer* indices = g()->CreateIndexBuffer(kQuadIndices, 6, QV_BUFFER_STATIC);

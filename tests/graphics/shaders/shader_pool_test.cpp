@@ -34,6 +34,31 @@ TEST_F(ShaderPoolTest, AShaderIsLoadedOnceFromItsCodeFilesByteForByte) {
     EXPECT_FALSE(graphics()->IsShaderLoaded(none));
 }
 
+// A vertex input's offset is where it stands in the Shader XML's list, not where its
+// element's bit would put it.
+TEST_F(ShaderPoolTest, VertexInputOffsetsFollowTheShaderXmlOrder) {
+    std::string xml = ShaderXml("");
+    const std::string batchOrder = R"(<node id="position" semantic="POSITION"/><node id="color" semantic="COLOR"/>)"
+                                   R"(<node id="uv" semantic="TEXTURE_COORDINATE_0"/>)";
+    xml.replace(xml.find(batchOrder), batchOrder.size(),
+                R"(<node id="uv" semantic="TEXTURE_COORDINATE_0"/><node id="position" semantic="POSITION"/>)"
+                R"(<node id="normal" semantic="NORMAL"/><node id="color" semantic="COLOR"/>)");
+    files->Put("shaders/reordered.xml", xml);
+    files->Put("shaders/HLSL11/bin/reordered_DEFAULT.vertex", kCode);
+    files->Put("shaders/HLSL11/bin/reordered_DEFAULT.pixel", kCode);
+    Shader* reordered = graphics()->GetShader("shaders/reordered.xml");
+    ASSERT_TRUE(reordered && graphics()->IsShaderLoaded(reordered));
+    ASSERT_EQ(reordered->vertexInputCount, 4);
+    const int elements[4] = {QV_VERTEX_TEXTURE_COORDINATE_0, QV_VERTEX_POSITION, QV_VERTEX_NORMAL, QV_VERTEX_COLOR};
+    const int offsets[4] = {0, 8, 20, 32};  // 8 bytes of uv, 12 of position, 12 of normal
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(reordered->vertexInputs[i].element, elements[i]) << i;
+        EXPECT_EQ(reordered->vertexInputs[i].offset, offsets[i]) << i;
+    }
+    EXPECT_EQ(reordered->vertexFormat, QV_VERTEX_POSITION | QV_VERTEX_COLOR | QV_VERTEX_NORMAL |
+                                           QV_VERTEX_TEXTURE_COORDINATE_0);
+}
+
 TEST_F(ShaderPoolTest, CodeFileNamesFollowLanguageLevelAndPrecompilation) {
     struct Case { int language, level; bool precompiled; const char* stem; bool sourceText; };
     const Case cases[] = {{QV_SHADER_LANGUAGE_HLSL11, QV_SHADER_LEVEL_LOW, true, "shaders/HLSL11/bin/water_LOW.", false},
@@ -219,6 +244,27 @@ TEST_F(ShaderPoolTest, BuiltInShadersComeFromTextAndGivenCode) {
     ASSERT_NE(broken, nullptr) << "the record is answered also when it could not be made";
     EXPECT_FALSE(graphics()->IsShaderLoaded(broken));
     EXPECT_EQ(quaven_test::LogCapture::CountPopupsContaining("Failed to translate shader 'internal_distance_field':"), 1);
+}
+
+// A record that exists is answered at once, loaded or not; a built-in shader's name, asked
+// for by a game while the built-ins were given back, is still filled from the engine's text.
+TEST_F(ShaderPoolTest, TranslatingSourceAnswersAnExistingRecordExceptABuiltInsOwnName) {
+    ByteBuffer code[2];
+    code[0].WriteBytes("vs", 2);
+    code[1].WriteBytes("ps", 2);
+    const std::string xml = ShaderXml("");
+    Shader* gameMade = graphics()->GetShader("effects/glow.xml");
+    ASSERT_TRUE(gameMade && !graphics()->IsShaderLoaded(gameMade));
+    EXPECT_EQ(QVI_TranslateShaderSource("effects/glow.xml", xml.c_str(), code), gameMade);
+    EXPECT_FALSE(graphics()->IsShaderLoaded(gameMade)) << "answered as it was";
+    EXPECT_EQ(renderer.CallCount("CreateShader"), 0);
+
+    Shader* early = graphics()->GetShader("internal_default");
+    ASSERT_TRUE(early && !graphics()->IsShaderLoaded(early));
+    EXPECT_EQ(QVI_TranslateShaderSource("internal_default", xml.c_str(), code), early);
+    EXPECT_TRUE(graphics()->IsShaderLoaded(early)) << "the batch renderer keeps its default shader";
+    EXPECT_EQ(renderer.pixelCode, "ps");
+    EXPECT_EQ(early->vertexFormat, QV_VERTEX_FORMAT_BATCH);
 }
 
 }  // namespace

@@ -239,9 +239,10 @@ bool TestRenderer::SetRenderTargets(const RenderTargetSet* targets)
         views[i].texture = texture;
         views[i].face = face;
     }
-    if (!views[0].texture) {
+    if (!targets->colour[0]) {
         // Without a first colour target the device binds the back buffer, whatever the
-        // depth entry says.
+        // depth entry says. A first colour bitmap without a target of its own binds no
+        // colour target at all: what is drawn into it goes nowhere.
         BindBackBuffer();
         return true;
     }

@@ -27,29 +27,27 @@ D3D11IndexBuffer* AsD3D11(RendererIndexBuffer* buffer)
     return reinterpret_cast<D3D11IndexBuffer*>(buffer);
 }
 
-bool IsUsageValid(int usage)
+// Bytes of count items of itemBytes, checked before any allocation or device call; false
+// with a log line for a size no buffer can have (a negative count would wrap every copy).
+// A count of 0 passes: the device refuses the empty buffer and the record is handed out.
+bool CheckedBufferBytes(const char* kind, int count, int itemBytes, uint32_t* byteSize)
 {
-    return usage == QV_BUFFER_STATIC || usage == QV_BUFFER_DYNAMIC;
-}
-
-// Bytes of count items of itemBytes, checked before any allocation or device call; 0 with
-// a log line when the request is not a buffer this renderer makes.
-uint32_t CheckedBufferBytes(const char* kind, int count, int itemBytes, int usage)
-{
-    if (count <= 0 || !IsUsageValid(usage)) {
-        QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused %s buffer of %d elements with usage %d.", kind, count, usage);
-        return 0;
+    if (count < 0) {
+        QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused %s buffer of %d elements.", kind, count);
+        return false;
     }
     const int64_t bytes = int64_t(count) * itemBytes;
     if (bytes > kD3D11MaxBufferBytes) {
         QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused %s buffer of %lld bytes (at most %lld).", kind,
                    static_cast<long long>(bytes), static_cast<long long>(kD3D11MaxBufferBytes));
-        return 0;
+        return false;
     }
-    return static_cast<uint32_t>(bytes);
+    *byteSize = static_cast<uint32_t>(bytes);
+    return true;
 }
 
-// The record's renderer part with the device buffer made (or refused) as described.
+// The record's renderer part with the device buffer made (or refused) as described. Only
+// usage 1 is dynamic; every other usage makes a static buffer.
 D3D11BufferData* NewBufferData(ID3D11Device* device, uint32_t byteSize, int usage, UINT bindFlags, UINT stride)
 {
     D3D11BufferData* data = new (std::nothrow) D3D11BufferData();
@@ -63,7 +61,8 @@ D3D11BufferData* NewBufferData(ID3D11Device* device, uint32_t byteSize, int usag
     description.CPUAccessFlags = usage == QV_BUFFER_DYNAMIC ? D3D11_CPU_ACCESS_WRITE : 0;
     description.MiscFlags = 0;
     description.StructureByteStride = stride;
-    if (!device || FAILED(device->CreateBuffer(&description, nullptr, &data->buffer)))
+    // An empty buffer is one no device makes; it is not asked for.
+    if (!device || byteSize == 0 || FAILED(device->CreateBuffer(&description, nullptr, &data->buffer)))
         data->buffer = nullptr;
     return data;
 }
@@ -169,8 +168,8 @@ RendererVertexBuffer* RendImpDirect3D11::CreateVertexBuffer(VertexFormat format,
         return nullptr;
     }
     const int stride = QVI_GetVertexSize(format);
-    const uint32_t byteSize = CheckedBufferBytes("a vertex", count, stride, usage);
-    if (byteSize == 0)
+    uint32_t byteSize = 0;
+    if (!CheckedBufferBytes("a vertex", count, stride, &byteSize))
         return nullptr;
     D3D11VertexBuffer* record = new (std::nothrow) D3D11VertexBuffer();
     D3D11BufferData* data = record ? NewBufferData(device, byteSize, usage, D3D11_BIND_VERTEX_BUFFER, stride) : nullptr;
@@ -189,8 +188,8 @@ RendererVertexBuffer* RendImpDirect3D11::CreateVertexBuffer(VertexFormat format,
 
 RendererIndexBuffer* RendImpDirect3D11::CreateIndexBuffer(int count, int usage)
 {
-    const uint32_t byteSize = CheckedBufferBytes("an index", count, kIndexBytes, usage);
-    if (byteSize == 0)
+    uint32_t byteSize = 0;
+    if (!CheckedBufferBytes("an index", count, kIndexBytes, &byteSize))
         return nullptr;
     D3D11IndexBuffer* record = new (std::nothrow) D3D11IndexBuffer();
     D3D11BufferData* data =

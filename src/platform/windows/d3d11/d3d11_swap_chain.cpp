@@ -355,15 +355,17 @@ void RendImpDirect3D11::SetViewport(int x, int y, int width, int height, float m
 }
 
 // A colour entry binds its bitmap's target view (a cube map's face), or nothing; the
-// depth entry its depth view. Without a first colour view the back buffer alone is bound,
-// its depth view with it.
+// depth entry its depth view. Without a first colour bitmap the back buffer alone is
+// bound, its depth view with it. A first colour bitmap that has no target view (the
+// device could not make it) binds no colour view at all: what the game draws into it is
+// lost rather than drawn over the screen.
 bool RendImpDirect3D11::SetRenderTargets(const RenderTargetSet* targets)
 {
     for (int i = 0; i < kRendererColorTargets; ++i)
         boundColorViews[i] = targets ? TargetViewOf(targets->colour[i], targets->face[i]) : nullptr;
     const Bitmap* depth = targets ? targets->depth : nullptr;
     boundDepthView = depth && depth->hardware.rendererData ? depth->hardware.rendererData->depthView : nullptr;
-    if (!boundColorViews[0]) {
+    if (!targets || !targets->colour[0]) {
         boundColorViews[0] = backBufferColorView;
         for (int i = 1; i < kRendererColorTargets; ++i)
             boundColorViews[i] = nullptr;

@@ -132,14 +132,10 @@ int RendImpDirect3D11::GetTexelSize(int format)
     }
 }
 
-bool RendImpDirect3D11::IsTextureSizeAllowed(const Bitmap* bitmap, int64_t width, int64_t height)
+bool RendImpDirect3D11::IsTextureSizeAllowed(int64_t width, int64_t height)
 {
     const int largest = GetMaximumTextureSize();
-    if (width > 0 && height > 0 && width <= largest && height <= largest)
-        return true;
-    QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused texture '%s' of %dx%d: sides must be 1 to %d.", NameOf(bitmap),
-               bitmap->textureWidth, bitmap->textureHeight, largest);
-    return false;
+    return width > 0 && height > 0 && width <= largest && height <= largest;
 }
 
 void RendImpDirect3D11::ReportTextureCreationFailure(const Bitmap* bitmap, HRESULT result)
@@ -190,9 +186,13 @@ bool RendImpDirect3D11::CreateTexture(Bitmap* bitmap)
     if (bitmap->textureType == QV_TEXTURE_TYPE_2D) {
         packer = BitmapPacker::BeginPacking(bitmap, oneLevel && SupportsNonPowerOfTwoTextures());
         // The packer has said why when it has nothing to pack.
-        if (!bitmap->pixels || packer.width <= 0 || packer.height <= 0 ||
-            !IsTextureSizeAllowed(bitmap, packer.width, packer.height))
+        if (!bitmap->pixels || packer.width <= 0 || packer.height <= 0)
             return false;
+        // The device would refuse it too; its block is not even made.
+        if (!IsTextureSizeAllowed(packer.width, packer.height)) {
+            ReportTextureCreationFailure(bitmap, E_INVALIDARG);
+            return false;
+        }
         packer.CopyPixels();
         if (!packer.target)
             return false;
@@ -207,19 +207,20 @@ bool RendImpDirect3D11::CreateTexture(Bitmap* bitmap)
             free(packer.target);
     } else if (bitmap->textureType == QV_TEXTURE_TYPE_CUBE) {
         cube = true;
-        const int face = bitmap->textureWidth;
-        if (!bitmap->pixels || bitmap->textureHeight / kCubeFaces != face) {
-            QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused cube map '%s': it needs pixels of six square faces.",
+        if (!bitmap->pixels) {
+            QVI_Report(QV_LOG_ERROR, "D3D11 renderer refused cube map '%s': it has no pixels for its six faces.",
                        NameOf(bitmap));
             return false;
         }
-        if (!IsTextureSizeAllowed(bitmap, face, face))
+        // The six faces are read from the pixels within width x height; a face the device
+        // cannot take (too large, or not square) is refused as the device would refuse it.
+        const int face = bitmap->textureHeight / kCubeFaces;
+        if (face != bitmap->textureWidth || !IsTextureSizeAllowed(face, face)) {
+            ReportTextureCreationFailure(bitmap, E_INVALIDARG);
             return false;
+        }
         result = CreateCubeTexture(bitmap, description, &texture);
     } else {
-        if (bitmap->textureType != QV_TEXTURE_TYPE_3D)
-            QVI_Report(QV_LOG_ERROR, "D3D11 renderer: texture '%s' has unknown type %d.", NameOf(bitmap),
-                       bitmap->textureType);
         return false;
     }
     if (FAILED(result) || !texture) {
@@ -301,31 +302,24 @@ bool RendImpDirect3D11::CreateRenderTarget(Bitmap* bitmap)
         QVI_Report(QV_LOG_ERROR, "D3D11 renderer: CreateRenderTarget got a null bitmap.");
         return false;
     }
+    // What the device cannot make fails without a message: the engine keeps the bitmap
+    // without its GPU target.
     const DXGI_FORMAT format = GetDXGIFormat(bitmap->format);
-    if (format == DXGI_FORMAT_UNKNOWN) {
-        QVI_Report(QV_LOG_ERROR, "D3D11 renderer: render target '%s' has unknown format %d.", NameOf(bitmap),
-                   bitmap->format);
+    if (format == DXGI_FORMAT_UNKNOWN)
         return false;
-    }
     const bool depth = QVI_IsDepthTextureFormat(bitmap->format);
     const bool cube = bitmap->textureType == QV_TEXTURE_TYPE_CUBE;
-    if (bitmap->textureType != QV_TEXTURE_TYPE_2D && !cube) {
-        if (bitmap->textureType != QV_TEXTURE_TYPE_3D)
-            QVI_Report(QV_LOG_ERROR, "D3D11 renderer: render target '%s' has unknown type %d.", NameOf(bitmap),
-                       bitmap->textureType);
+    if (bitmap->textureType != QV_TEXTURE_TYPE_2D && !cube)
         return false;
-    }
-    if (depth && cube) {
-        QVI_Report(QV_LOG_ERROR, "D3D11 renderer: depth render target '%s' must be 2D.", NameOf(bitmap));
+    if (depth && cube)
         return false;
-    }
     int64_t width = bitmap->textureWidth;
     int64_t height = bitmap->textureHeight;
     if (!cube && !(bitmap->mipLevels == 1 && SupportsNonPowerOfTwoTextures()) && width > 0 && height > 0) {
         width = NextPowerOfTwo(width);
         height = NextPowerOfTwo(height);
     }
-    if (!IsTextureSizeAllowed(bitmap, width, height))
+    if (!IsTextureSizeAllowed(width, height))
         return false;
 
     D3D11_TEXTURE2D_DESC description = {};
@@ -347,12 +341,8 @@ bool RendImpDirect3D11::CreateRenderTarget(Bitmap* bitmap)
         description.MiscFlags |= D3D11_RESOURCE_MISC_GENERATE_MIPS;
 
     ID3D11Texture2D* texture = nullptr;
-    const HRESULT result = device->CreateTexture2D(&description, nullptr, &texture);
-    if (FAILED(result) || !texture) {
-        if (result == E_OUTOFMEMORY)
-            ReportTextureCreationFailure(bitmap, result);
+    if (FAILED(device->CreateTexture2D(&description, nullptr, &texture)) || !texture)
         return false;
-    }
     const bool chain = description.MipLevels != 1;
     TextureHardwareData* record = new (std::nothrow) TextureHardwareData(chain, !chain);
     if (!record) {

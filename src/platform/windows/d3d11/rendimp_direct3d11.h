@@ -130,9 +130,9 @@ public:
                                TextureAddressMode w) override;
 
     // Textures and render targets (d3d11_textures.cpp; SetRenderTargets in
-    // d3d11_swap_chain.cpp). Null bitmaps, unknown formats and types, and sizes that are
-    // not positive or exceed GetMaximumTextureSize are refused with a log line before any
-    // device call.
+    // d3d11_swap_chain.cpp). Sizes that are not positive or exceed GetMaximumTextureSize
+    // never reach the device: a texture is refused as the device refuses one, a render
+    // target, like any the device cannot make, without a message.
     bool CopyRenderTargetToPixels(Bitmap* bitmap) override;
     bool IsTextureFormatSupported(const BitmapDescription* description) override;
     bool CreateRenderTarget(Bitmap* bitmap) override;
@@ -225,11 +225,11 @@ private:
     // The cull mode the graphics side holds (render state 14), 0 when unknown or invalid.
     int CurrentCullMode() const;
     void RestoreBackBufferViews();
-    // A texture's size against the device: positive and at most GetMaximumTextureSize.
     // The view SetRenderTargets binds for a colour entry: entry 0 of a 2D target, the
     // face of a cube target; null for none.
     ID3D11RenderTargetView* TargetViewOf(Bitmap* bitmap, int face);
-    bool IsTextureSizeAllowed(const Bitmap* bitmap, int64_t width, int64_t height);
+    // A texture's size against the device: positive and at most GetMaximumTextureSize.
+    bool IsTextureSizeAllowed(int64_t width, int64_t height);
     void ReportTextureCreationFailure(const Bitmap* bitmap, HRESULT result);
 };
 

@@ -31,6 +31,15 @@ TEST_F(D3D11BuffersTest, DynamicAndStaticQuadsIndexedLinesAndInstancesReachTheSc
     PixelQuad(corners, 16, 0, 32, 16, 0xFF00FF00);
     ASSERT_TRUE(renderer_.UploadVertices(fixed, corners));
     renderer_.DrawIndexedTriangles(fixed, 4, quad, 2);
+    // A usage other than 0 or 1 makes a static buffer: written through its CPU copy.
+    RendererVertexBuffer* odd = renderer_.CreateVertexBuffer(QV_VERTEX_FORMAT_BATCH, 4, 7);
+    ASSERT_NE(nullptr, odd);
+    BatchVertex yellow[4];
+    PixelQuad(yellow, 16, 16, 32, 28, 0xFFFFFF00);
+    ASSERT_TRUE(renderer_.UploadVertices(odd, yellow));
+    EXPECT_NE(nullptr, reinterpret_cast<const D3D11VertexBuffer*>(odd)->hardware->cpuCopy);
+    renderer_.DrawIndexedTriangles(odd, 4, quad, 2);
+    renderer_.DestroyVertexBuffer(odd);
     // A static buffer keeps what was written last between its locks.
     EXPECT_EQ(0, memcmp(corners, renderer_.LockVertexBuffer(fixed), sizeof corners));
     renderer_.UnlockVertexBuffer(fixed);
@@ -50,6 +59,7 @@ TEST_F(D3D11BuffersTest, DynamicAndStaticQuadsIndexedLinesAndInstancesReachTheSc
     const TestImage image = ReadBack();
     EXPECT_TRUE(PixelNear(image, 5, 5, Rgba8{255, 0, 0, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 20, 5, Rgba8{0, 255, 0, 255}, 0));
+    EXPECT_TRUE(PixelNear(image, 20, 20, Rgba8{255, 255, 0, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 10, 30, Rgba8{0, 0, 255, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 40, 40, Rgba8{255, 255, 255, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 10, 29, kBlack, 0) && PixelNear(image, 10, 31, kBlack, 0)) << "one row wide";
@@ -88,11 +98,11 @@ TEST_F(D3D11BuffersTest, WithoutBgraVertexColoursTheColourIsSwappedAtUnlockAndRe
 }
 
 TEST_F(D3D11BuffersTest, BadRequestsAreRefusedAndBuffersTheDeviceRefusedOnlyLog) {
-    for (int count : {-1, 0, INT_MAX}) EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(7, count, QV_BUFFER_STATIC));
-    EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(7, 4, 2)) << "unknown usage";
+    // A negative count would wrap every copy's size; a size past the device's is refused too.
+    for (int count : {-1, INT_MAX}) EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(7, count, QV_BUFFER_STATIC));
     EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(512, 4, QV_BUFFER_STATIC)) << "unknown element";
     EXPECT_EQ(nullptr, renderer_.CreateIndexBuffer(-6, QV_BUFFER_DYNAMIC));
-    EXPECT_EQ(6, LogCapture::CountContaining("D3D11 renderer refused", QV_LOG_ERROR));
+    EXPECT_EQ(4, LogCapture::CountContaining("D3D11 renderer refused", QV_LOG_ERROR));
     EXPECT_TRUE(!renderer_.LockVertexBuffer(nullptr) && !renderer_.LockIndexBuffer(nullptr));
     renderer_.UnlockVertexBuffer(nullptr);
     renderer_.UnlockIndexBuffer(nullptr);
@@ -109,6 +119,19 @@ TEST_F(D3D11BuffersTest, BadRequestsAreRefusedAndBuffersTheDeviceRefusedOnlyLog)
     renderer_.DrawIndexedTriangles(vertices, 4, indices, 2);
     EXPECT_EQ(5, LogCapture::CountContaining("skipped a draw"));
     renderer_.DestroyVertexBuffer(vertices);  // mapped: unmapped first
+
+    // An empty buffer is one the device does not make: raised like any refused buffer, and
+    // its record handed out all the same.
+    RendererVertexBuffer* emptyVertices = renderer_.CreateVertexBuffer(7, 0, QV_BUFFER_STATIC);
+    RendererIndexBuffer* emptyIndices = renderer_.CreateIndexBuffer(0, QV_BUFFER_DYNAMIC);
+    ASSERT_TRUE(emptyVertices && emptyIndices && emptyVertices->count == 0 && emptyIndices->count == 0);
+    EXPECT_EQ(1, LogCapture::CountPopups("D3D11 renderer failed to create a vertex buffer.", QV_LOG_ERROR));
+    EXPECT_EQ(1, LogCapture::CountPopups("D3D11 renderer failed to create an index buffer.", QV_LOG_ERROR));
+    EXPECT_EQ(nullptr, renderer_.LockVertexBuffer(emptyVertices));
+    renderer_.DrawIndexedTriangles(emptyVertices, 0, emptyIndices, 0);
+    renderer_.DestroyVertexBuffer(emptyVertices);
+    renderer_.DestroyIndexBuffer(emptyIndices);
+    LogCapture::Clear();
 
     // Records whose device buffer was refused: handed out, then every use only logs, once.
     RefusedMethod3 refused(renderer_.device, kDeviceCreateBufferSlot);
