@@ -189,6 +189,19 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
             EXPECT_EQ(got[3], jpeg ? 255 : want[3]);
         }
     }
+    // A drawing size larger than the stored image (a manifest's): the pixels are written at
+    // the image's own size, never read past.
+    saved.width = 60, saved.height = 40;
+    for (const char* name : {"drawn.png", "drawn.tga", "drawn.jpg"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(loader->SaveImage(&saved, ("res://data/" + std::string(name)).c_str(), 95));
+        ASSERT_TRUE(Load(name));
+        EXPECT_EQ(bitmap_.width * 100 + bitmap_.height, 604);
+        if (std::string(name) != "drawn.jpg") {
+            EXPECT_EQ(bitmap_.pixels[23 * 4 + 2], 177);
+        }
+    }
+    saved.width = 6, saved.height = 4;
     // A folder in the way of the temporary file: the save fails, the old file stays.
     const std::string before = res_->Get("data/round.png");
     ASSERT_TRUE(res_->Put("data/round.png.tmp/blocker", "x"));
