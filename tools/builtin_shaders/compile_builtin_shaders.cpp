@@ -14,12 +14,14 @@
 // Paths are Windows paths (the tool runs under Wine at build time). The output is written
 // only when every stage of every shader was made, and is the same for the same inputs, so a
 // clean build reproduces it byte for byte.
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/byte_buffer.h"
+#include "core/engine_log.h"
 #include "core/engine_string.h"
 #include "shadertool/core/context.h"
 #include "shadertool/core/log.h"
@@ -35,6 +37,34 @@ const uint32_t kLevels[] = {ShaderTool::kShaderLevelDefault, ShaderTool::kShader
 const uint32_t kStages[] = {ShaderTool::kStageVertex, ShaderTool::kStagePixel};
 const int kBytesPerLine = 16;
 const int kArgumentsPerShader = 5;
+
+// The engine's layers report through the API table's logging members, which no host fills
+// here: the tool prints what they say, so a broken Shader XML names its fault.
+int PrintLogLine(int level, const char* format, va_list args)
+{
+    fprintf(stderr, "compile_builtin_shaders: [%d] ", level);
+    const int printed = vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+    return printed;
+}
+
+int ToolLog(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int printed = PrintLogLine(QV_LOG_INFO, format, args);
+    va_end(args);
+    return printed;
+}
+
+int ToolLogLevel(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int printed = PrintLogLine(level, format, args);
+    va_end(args);
+    return printed;
+}
 
 bool ReadText(const char* path, std::string* text)
 {
@@ -216,6 +246,9 @@ int main(int argc, char** argv)
                         "(ENUMERATOR SHADER.xml TEXT_TARGETS VERTEX.hlsl PIXEL.hlsl)...\n");
         return 2;
     }
+    qv->Log = ToolLog;
+    qv->LogEx = ToolLogLevel;
+    qv->LogPopup = ToolLogLevel;
     Generator generator;
     if (!generator.Initialize())
         return 1;
