@@ -345,10 +345,16 @@ String ConvertPathToNativePath(Scheme scheme, const char* path)
 String QV_ConvertStaticPathToNativeOSPath(const char* path)
 {
     Scheme scheme = QVI_GetPathScheme(path);
-    if (!QVI_IsServedScheme(scheme) || QVI_IsEmptyText(g_currentUrlRoots[scheme].text))
+    if (!QVI_IsServedScheme(scheme))
         return String("");
-    // From the last '/' of "://" on: exactly one '/' after the root.
     const char* rest = path + QVI_GetSchemePrefixLength(path);
+    if (QVI_IsEmptyText(g_currentUrlRoots[scheme].text)) {
+        // An empty root stands for the working folder, where the file system opens these
+        // files: the rest as it is. With a '/' before it, the answer would name the root of
+        // the drive, where none of them is.
+        return rest[0] == '/' ? String("") : String(rest);
+    }
+    // From the last '/' of "://" on: exactly one '/' after the root.
     String result(g_currentUrlRoots[scheme]);
     if (EndsWithSlash(result.text))
         result.RemoveLast(1);
@@ -357,6 +363,16 @@ String QV_ConvertStaticPathToNativeOSPath(const char* path)
     WarnIfDownloadPathTooLong("QV_ConvertStaticPathToNativeOSPath", scheme, result, path);
     return result;
 }
+
+namespace {
+
+// A path from the root of a drive ("/x", "//server/x" once normalised) or naming its drive ("C:x").
+bool IsAbsoluteNativePath(const char* path)
+{
+    return path[0] == '/' || (path[0] != '\0' && path[1] == ':');
+}
+
+} // namespace
 
 String QVI_ConvertNativePathToPath(const char* nativePath)
 {
@@ -368,8 +384,14 @@ String QVI_ConvertNativePathToPath(const char* nativePath)
 
     for (int i = 0; i < kSchemeCount; ++i) {
         const String& root = g_currentUrlRoots[i];
-        if (QVI_IsEmptyText(root.text))
-            continue;
+        if (QVI_IsEmptyText(root.text)) {
+            // An empty root is the working folder: it covers a relative native path as it
+            // is. An absolute one is below it in no form the scheme can name ("ugc://C:/x"
+            // is no valid path, "ugc://x" would be another file), so it looks further.
+            if (IsAbsoluteNativePath(text))
+                continue;
+            return String::FromFormat("%s://%s", QVI_GetSchemeName(static_cast<Scheme>(i)), text);
+        }
         size_t rootLength = strlen(root.text);
         if (strncmp(text, root.text, rootLength) != 0)
             continue;

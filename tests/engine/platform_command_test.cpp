@@ -201,6 +201,11 @@ TEST_F(PlatformCommandTest, NativePathsAndTheUgcFolder) {
     EXPECT_EQ(Ask("ConvertNativeOSPathToStaticPath", "Q:/nowhere/at/all"), "");
     EXPECT_EQ(Ask("GetNativeOSPath", "pic.png"), "") << "no scheme";
 
+    // Before SetUGCBasePath ugc:// is the working folder; an absolute native path below no
+    // root stays without a static path, though roots are empty here.
+    EXPECT_EQ(Ask("GetNativeOSPath", "ugc://maps/pic.png"), "maps/pic.png");
+    EXPECT_EQ(Ask("ConvertNativeOSPathToStaticPath", "/nowhere/at/all"), "");
+
     // The ugc:// folder: any path IsPathValid accepts, kept as given, whether or not it exists.
     EXPECT_EQ(Ask("SetUGCBasePath", "ugc"), "OK");
     EXPECT_EQ(Ask("GetNativeOSPath", "ugc://pic.png"), "ugc/pic.png");

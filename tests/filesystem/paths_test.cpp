@@ -87,7 +87,8 @@ TEST_F(PathsTest, NativePathsGetOneSlashAfterTheRootUnsetRootsGiveTheRelativeTex
     // Under an empty root the bare relative text, never "/maps/level.txt" (the drive's root).
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://maps/level.txt").text, "maps/level.txt");
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_UGC, "ugc://").text, "");
-    EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("ugc://level.txt").text, "");
+    EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("ugc://maps/level.txt").text, "maps/level.txt");
+    EXPECT_STREQ(QV_ConvertStaticPathToNativeOSPath("ugc:///level.txt").text, "") << "would be the drive's root";
     EXPECT_STREQ(ConvertPathToNativePath(SCHEME_NONE, "level.txt").text, "");
 
     // A URL stays as it is, with a warning past 260 characters.
@@ -111,13 +112,14 @@ TEST_F(PathsTest, NativePathMapsBackThroughTheFirstCoveringRoot) {
     SetRoot(SCHEME_USER, "C:/users/me/AppData/Dev/Title");
     SetRoot(SCHEME_CACHE, "C:/users/me/AppData/Dev/Title/cache");
 
-    // cache comes before user in scheme order; roots match only at folder boundaries, and
-    // empty roots claim nothing.
+    // cache comes before user in scheme order; roots match only at folder boundaries; the
+    // first empty root (docs here) claims a relative path, and no absolute one.
     for (const auto& [native, path] : std::vector<std::pair<const char*, const char*>>{
              {"C:\\game\\data\\a.png", "res://data/a.png"}, {"C:/game", "res://"},
              {"C:/users/me/AppData/Dev/Title/cache/x", "cache://x"},
              {"C:/users/me/AppData/Dev/Title/save/x", "user://save/x"}, {"C:/game/sub/../b.txt", "res://b.txt"},
-             {"C:/gamedata/x", ""}, {"C:/anything/x", ""}, {nullptr, ""}})
+             {"C:/gamedata/x", ""}, {"C:/anything/x", ""}, {"/anything/x", ""}, {"\\\\server\\x", ""},
+             {"maps\\a.txt", "docs://maps/a.txt"}, {nullptr, ""}})
         EXPECT_STREQ(QVI_ConvertNativePathToPath(native).text, path) << (native ? native : "null");
     SetRoot(SCHEME_RES, "C:/game/");
     EXPECT_STREQ(QVI_ConvertNativePathToPath("C:/game/x").text, "res://x");

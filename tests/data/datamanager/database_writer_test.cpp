@@ -10,6 +10,9 @@
 
 #include "core/byte_buffer.h"
 #include "data/scrambled/scrambled_data.h"
+#include "filesystem/paths.h"
+#include "support/files.h"
+#include "support/process.h"
 
 namespace datamanager_test {
 namespace {
@@ -225,6 +228,41 @@ TEST_F(SaveFailure, FailedOrShortSaveKeepsWhatWasThereAndSaysWhichStepFailed) {
                                         "Unable to open file 'nowhere/db.xml' for writing. The filename needs to be "
                                         "absolute file system target such as res://data/file.xml.",
                                         "Unable to write file 'save://slot.xml'.", "Unable to write file 'res://slot.xml'."}));
+}
+
+// The real file table, for a table that writes only half of what it is given to real files.
+const QuavenFileSystemAPI* g_realFiles = nullptr;
+
+TEST_F(SaveFailure, BeforeTheUgcFolderIsSetASaveInTheWorkingFolderIsStillReplacedWholeOrNotAtAll) {
+    char saved[MAX_PATH] = {};
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, saved), 0u);
+    const std::string work = quaven_test::MakeTempDir("ugc-save");
+    ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
+    g_currentUrlRoots[SCHEME_UGC].Assign("");
+
+    Database first;
+    AddNode(AddArray(first, "level"), "start", {{"x", "1"}});
+    ASSERT_TRUE(first.Save("ugc://level.xml", false));
+    const std::string previous = quaven_test::ReadNative(work + "/level.xml");
+    EXPECT_EQ(previous, WrittenText(first));
+    EXPECT_FALSE(quaven_test::NativeExists(work + "/level.xml.tmp"));
+
+    // A disk that fills halfway through the next save: the previous file stays whole.
+    Database second;
+    AddNode(AddArray(second, "level"), "start", {{"x", std::string(4000, '2').c_str()}});
+    QuavenFileSystemAPI table = *qv->fileSystem;
+    g_realFiles = qv->fileSystem;
+    table.Write = [](const void* buffer, int size, FileHandle* file) { return g_realFiles->Write(buffer, size / 2, file); };
+    qv->fileSystem = &table;
+    const bool halfSaved = second.Save("ugc://level.xml", false);
+    qv->fileSystem = g_realFiles;
+    EXPECT_FALSE(halfSaved);
+    EXPECT_EQ(quaven_test::ReadNative(work + "/level.xml"), previous);
+    EXPECT_FALSE(quaven_test::NativeExists(work + "/level.xml.tmp"));
+    EXPECT_EQ(Popups(), std::vector<std::string>{"Unable to write file 'ugc://level.xml'."});
+
+    ASSERT_TRUE(SetCurrentDirectoryA(saved));
+    quaven_test::RemoveTree(work);
 }
 
 } // namespace

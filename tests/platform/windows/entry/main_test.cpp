@@ -140,11 +140,20 @@ TEST_F(HostRun, UntilItsUgcFolderIsSetAGamesUgcFilesLiveRelativeToTheWorkingFold
     const WindowRun run = RunWindow("force_windowed=\"1\"",
                                     "at 1 mkdir ugc://maps/deep\nat 1 write ugc://maps/level.txt made by the game\n"
                                     "at 1 read ugc://maps/level.txt\nat 1 write ugc://gone.txt x\n"
-                                    "at 1 delete ugc://gone.txt\nat 1 read ugc://gone.txt\nat 2 shutdown\n");
+                                    "at 1 delete ugc://gone.txt\nat 1 read ugc://gone.txt\n"
+                                    "at 1 command GetNativeOSPath ugc://maps/level.txt\n"
+                                    "at 1 command ConvertNativeOSPathToStaticPath maps\\level.txt\n"
+                                    "at 2 command SetUGCBasePath mods\n"
+                                    "at 2 command ConvertNativeOSPathToStaticPath mods/other.txt\n"
+                                    "at 3 shutdown\n");
     const Lines& results = run.results;
+    // The native paths the game is told name the same files, both ways.
     for (const char* line : {"mkdir ugc://maps/deep 1", "write ugc://maps/level.txt 1",
                              "read ugc://maps/level.txt made by the game", "write ugc://gone.txt 1",
-                             "delete ugc://gone.txt 1", "read ugc://gone.txt (null)"})
+                             "delete ugc://gone.txt 1", "read ugc://gone.txt (null)",
+                             "command GetNativeOSPath maps/level.txt",
+                             "command ConvertNativeOSPathToStaticPath ugc://maps/level.txt",
+                             "command SetUGCBasePath OK", "command ConvertNativeOSPathToStaticPath ugc://other.txt"})
         EXPECT_TRUE(std::find(results.begin(), results.end(), line) != results.end()) << line;
     // The host runs in the game's folder: that is where the files are.
     EXPECT_EQ(quaven_test::ReadFile(dir_ + "\\maps\\level.txt"), "made by the game");
