@@ -188,6 +188,12 @@ TEST_F(LocalLeaderboardsTest, CategoriesOfAnyLengthTheFileCanHoldAreStoredAndRea
     EXPECT_EQ(LogCapture::CountContaining("is too long for the score file"), 0);
     Submit(3, tooLong.c_str());
     EXPECT_EQ(LogCapture::CountContaining("(1369 characters) is too long for the score file; the score is not stored."), 1);
+    // A section marker in the id is written two characters longer, broken up.
+    const std::string markerFits = std::string(8168, 'm') + "![CDATA[", markerTooLong = "m" + markerFits;
+    Submit(5, markerFits.c_str());
+    EXPECT_EQ(LogCapture::CountContaining("(8176 characters) is too long"), 0);
+    Submit(6, markerTooLong.c_str());
+    EXPECT_EQ(LogCapture::CountContaining("(8177 characters) is too long for the score file; the score is not stored."), 1);
     Submit(4, "after");
 
     Restart();
@@ -199,6 +205,11 @@ TEST_F(LocalLeaderboardsTest, CategoriesOfAnyLengthTheFileCanHoldAreStoredAndRea
     ASSERT_EQ(answer.count, 1);
     EXPECT_EQ(answer.scores[0].points, 2);
     EXPECT_EQ(Query(1, 5, tooLong.c_str()).count, 0);
+    answer = Query(1, 5, markerFits.c_str());
+    ASSERT_EQ(answer.count, 1);
+    EXPECT_EQ(answer.scores[0].points, 5);
+    EXPECT_EQ(answer.category, markerFits);
+    EXPECT_EQ(Query(1, 5, markerTooLong.c_str()).count, 0);
     answer = Query(1, 5, "after");
     ASSERT_EQ(answer.count, 1) << "the other categories still save";
     EXPECT_EQ(answer.scores[0].points, 4);

@@ -45,6 +45,15 @@ const char kSectionMarker[] = "![CDATA[";
 const int kSectionMarkerLength = 8;
 const char kMarkerBreak[] = "!\\-";
 
+// What the character at p is written as inside a quoted value, or null for itself.
+const char* AttributeEscapeAt(const char* p)
+{
+    const char* escape = EscapeFor(*p);
+    if (!escape && *p == '!' && strncmp(p, kSectionMarker, kSectionMarkerLength) == 0)
+        escape = kMarkerBreak;
+    return escape;
+}
+
 // Appends value as the inside of a quoted attribute value: '&' as "&amp;", '"' as
 // "&quot;", a backslash as two, and every "![CDATA[" broken up as above. The reader
 // undoes these in the opposite order, so every text comes back byte for byte. A quote
@@ -58,9 +67,7 @@ int AppendEscapedAttributeValue(ByteBuffer* out, const char* value)
     int intended = 0;
     const char* runStart = value;
     for (const char* p = value; *p; ++p) {
-        const char* escape = EscapeFor(*p);
-        if (!escape && *p == '!' && strncmp(p, kSectionMarker, kSectionMarkerLength) == 0)
-            escape = kMarkerBreak;
+        const char* escape = AttributeEscapeAt(p);
         if (!escape)
             continue;
         int runLength = static_cast<int>(p - runStart);
@@ -292,7 +299,8 @@ bool Database::CanWriteArrayId(const char* id)
     static const char kClosing[] = "\">";
     int64_t length = static_cast<int64_t>(sizeof kOpening - 1) + static_cast<int64_t>(sizeof kClosing - 1);
     for (const char* p = TextOrEmpty(id); *p && length <= kLongestReadableTag; ++p) {
-        const char* escape = EscapeFor(*p);
+        // Counted as AppendEscapedAttributeValue writes it, section-marker breaks included.
+        const char* escape = AttributeEscapeAt(p);
         length += escape ? static_cast<int64_t>(strlen(escape)) : 1;
     }
     return length <= kLongestReadableTag;

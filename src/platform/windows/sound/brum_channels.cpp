@@ -71,10 +71,11 @@ BRUMChannel* AllocateChannel(int channels)
 
 // Play's rate: the sample's rate times the pitch, truncated. 0 (pitch 0, or a play list,
 // which has no rate of its own) is the buffer's own rate, the output rate. A rate the device
-// refuses is brought into the device's own range.
+// refuses is brought into the device's own range. A play list stays at 0 whatever the pitch:
+// 0 times an infinite one is no number, which would land on the lowest rate.
 void SetPlayFrequency(IDirectSoundBuffer* buffer, const BRUMSample* sample, float pitch)
 {
-    const double frequency = static_cast<double>(sample->sampleRate > 0 ? sample->sampleRate : 0) * pitch;
+    const double frequency = sample->sampleRate > 0 ? static_cast<double>(sample->sampleRate) * pitch : 0.0;
     if (frequency >= 0.0 && frequency < 4294967296.0 && SUCCEEDED(buffer->SetFrequency(static_cast<DWORD>(frequency))))
         return;
     buffer->SetFrequency(frequency >= DSBFREQUENCY_MAX  ? DSBFREQUENCY_MAX

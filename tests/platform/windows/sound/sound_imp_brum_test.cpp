@@ -2,6 +2,7 @@
 // ".mpl" play lists and music, heard through the fake DirectSound.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "brum_device.h"
@@ -208,6 +209,11 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     const SoundChannelHandle channel = sound_.PlaySound(&longList, 1, 0, 1);
     ASSERT_NE(channel, 0u);
     EXPECT_EQ(fake_.Channel(40).frequency, 0u);
+    // A game's pitch reaches the mixer as given; the list keeps the output rate all the same.
+    const SoundChannelHandle endless = sound_.PlaySound(&blankEnd, 1, 0, std::numeric_limits<float>::infinity());
+    ASSERT_NE(endless, 0u);
+    EXPECT_EQ(fake_.Channel(41).frequency, 0u);
+    sound_.StopChannel(endless);
     Advance(44100, 8);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.UnloadSound(&mixed);
