@@ -50,8 +50,15 @@ void Swap(int32_t& a, int32_t& b)
 void ResizePixels(Bitmap* bitmap, int width, int height)
 {
     QVI_LockBitmap(bitmap);
+    // The stored image is what is scaled: a manifest can give the bitmap a drawing size of
+    // its own (larger, 0 or negative), and reading the pixels at that size would run past them.
+    Bitmap image = *bitmap;
+    if (image.textureWidth > 0 && image.textureHeight > 0) {
+        image.width = image.textureWidth;
+        image.height = image.textureHeight;
+    }
     Bitmap scaled = {};
-    if (QVI_CreateImageResized(&scaled, bitmap, width, height)) {
+    if (QVI_CreateImageResized(&scaled, &image, width, height)) {
         Swap(bitmap->width, scaled.width);
         Swap(bitmap->height, scaled.height);
         Swap(bitmap->textureWidth, scaled.textureWidth);

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -261,8 +262,10 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     g_config.manifestArrays.Add(&manifest);
     const QuavenGraphicsAPI* g = qv->graphics;
     Bitmap* ring = g->GetBitmap("sprites/ring");
-    Bitmap* flat = g->GetBitmap("sprites/flat");
+    Bitmap* flat = g->GetBitmapEx("sprites/flat", QV_CACHE_PIXELS_AND_TEXTURE);
     Bitmap* vast = g->GetBitmap("sprites/vast");
+    // Asked for again with the pixel bit: the pixels come back, at the manifest's size.
+    EXPECT_EQ(g->GetBitmapEx("sprites/ring", QV_CACHE_PIXELS), ring);
     g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
     ASSERT_TRUE(flat && vast);
     EXPECT_TRUE(flat->width == 0 && flat->height == -3 && flat->textureWidth == 4 && !flat->hardware.loaded);
@@ -288,6 +291,25 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     const TestImage image = Pixels(target);
     EXPECT_TRUE(RegionNear(image, 2, 3, 10, 11, Rgba8{255, 128, 0, 255}, 0));
     EXPECT_TRUE(PixelNear(image, 10, 11, Rgba8{0, 0, 255, 255}, 0));
+
+    // Resizing scales the stored image, whatever drawing size the manifest gave: larger
+    // (8x8 over 4x4 pixels), or none at all (0x-3).
+    ASSERT_TRUE(ring->pixels && flat->pixels && ring->width == 8 && ring->textureWidth == 4);
+    uint8_t want[4];
+    memcpy(want, ring->pixels, 4);
+    const int newSizes[2][2] = {{8, 8}, {2, 2}};
+    Bitmap* const resized[2] = {ring, flat};
+    for (int i = 0; i < 2; ++i) {
+        Bitmap* bitmap = resized[i];
+        SCOPED_TRACE(bitmap->header.name);
+        g->ResizeBitmap(bitmap, newSizes[i][0], newSizes[i][1]);
+        ASSERT_TRUE(bitmap->width == newSizes[i][0] && bitmap->textureWidth == newSizes[i][0] &&
+                    bitmap->height == newSizes[i][1] && bitmap->textureHeight == newSizes[i][1]);
+        int same = 0;
+        for (int p = 0; p < newSizes[i][0] * newSizes[i][1]; ++p)
+            same += memcmp(bitmap->pixels + p * 4, want, 4) == 0;
+        EXPECT_EQ(same, newSizes[i][0] * newSizes[i][1]);
+    }
     g->RemoveBitmapHandle(ring);
     g->RemoveBitmapHandle(flat);
     g->RemoveBitmapHandle(vast);
