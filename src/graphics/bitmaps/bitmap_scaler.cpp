@@ -194,13 +194,14 @@ private:
         made.valid = true;
         const size_t count = columns_.samples.size();
         const size_t pitch = static_cast<size_t>(source_->width) * 4;
-        BlendAcross(source_->pixels + row.near * pitch, row.nearOutside != 0, columns_, alpha_, nearAcross_.data());
         uint8_t* bytes = made.bytes.data();
         if (row.weight == 0) {
-            // (near x 2048 + far x 0) >> 22: the far row is not needed.
-            for (size_t i = 0; i < count * 4; ++i)
-                bytes[i] = static_cast<uint8_t>(nearAcross_[i] >> kWeightBits);
+            // (near x 2048 + far x 0) >> 22: the far row is not needed, and a column sample
+            // without weight is the near pixel itself.
+            SampleOneRow(source_->pixels + row.near * pitch, row.nearOutside != 0, bytes);
         } else {
+            BlendAcross(source_->pixels + row.near * pitch, row.nearOutside != 0, columns_, alpha_,
+                        nearAcross_.data());
             BlendAcross(source_->pixels + row.far * pitch, row.farOutside != 0, columns_, alpha_, farAcross_.data());
             const uint32_t nearWeight = kWeightOne - row.weight;
             for (size_t i = 0; i < count * 4; ++i)
@@ -216,6 +217,32 @@ private:
             }
         }
         return bytes;
+    }
+
+    // The samples of a sample row that falls on a source row: each column sample blended
+    // across that row alone.
+    void SampleOneRow(const uint8_t* row, bool rowOutside, uint8_t* bytes) const
+    {
+        const size_t count = columns_.samples.size();
+        for (size_t i = 0; i < count; ++i, bytes += 4) {
+            const AxisSample& column = columns_.samples[i];
+            const uint8_t* near = row + static_cast<size_t>(column.near) * 4;
+            const bool nearClear = alpha_ && (rowOutside || column.nearOutside);
+            if (column.weight == 0) {
+                memcpy(bytes, near, 4);
+                if (nearClear)
+                    bytes[kAlphaByte] = 0;
+                continue;
+            }
+            const uint8_t* far = row + static_cast<size_t>(column.far) * 4;
+            const bool farClear = alpha_ && (rowOutside || column.farOutside);
+            const uint32_t nearWeight = kWeightOne - column.weight;
+            for (int c = 0; c < 4; ++c) {
+                const uint32_t nearByte = c == kAlphaByte && nearClear ? 0 : near[c];
+                const uint32_t farByte = c == kAlphaByte && farClear ? 0 : far[c];
+                bytes[c] = static_cast<uint8_t>((nearByte * nearWeight + farByte * column.weight) >> kWeightBits);
+            }
+        }
     }
 
     // One sample row's samples added to every target pixel's sums, left to right: with the
