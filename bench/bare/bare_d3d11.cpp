@@ -25,9 +25,10 @@
 // The sprite frame draws what the engine draws for the benchmark game's sprites, the plain
 // way: the same 24-byte vertices (position, B8G8R8A8 colour, texture coordinate), the same
 // shaders (the engine's "internal_default" HLSL, compiled here at start-up), a white 32 x 32
-// RGBA texture sampled linearly and clamped, alpha blending as the engine's blend mode 1,
-// no culling. All the frame's quads go into one dynamic vertex buffer, mapped with discard
-// once a frame, and one indexed draw; the matrix and the indices are written once.
+// B8G8R8A8 texture (the format the engine gives an RGBA8 bitmap) sampled linearly and
+// clamped, alpha blending as the engine's blend mode 1, no culling. All the frame's quads go
+// into one dynamic vertex buffer, mapped with discard once a frame, and one indexed draw; the
+// matrix and the indices are written once.
 #include <windows.h>
 #include <d3d11.h>
 #include <dxgi1_2.h>
@@ -416,7 +417,7 @@ bool CreateSprites(const Graphics& graphics, long count, long batch, Sprites* sp
     D3D11_TEXTURE2D_DESC textureDescription = {};
     textureDescription.Width = textureDescription.Height = kSpriteSide;
     textureDescription.MipLevels = textureDescription.ArraySize = 1;
-    textureDescription.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    textureDescription.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
     textureDescription.SampleDesc.Count = 1;
     textureDescription.Usage = D3D11_USAGE_DEFAULT;
     textureDescription.BindFlags = D3D11_BIND_SHADER_RESOURCE;
