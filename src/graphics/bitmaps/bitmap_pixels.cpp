@@ -12,6 +12,7 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "graphics/bitmaps/bitmap_pool.h"
+#include "graphics/bitmaps/bitmap_scaler.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/renderer/bitmap_texture_packer.h"
 #include "graphics/renderer/renderer_codes.h"
@@ -424,18 +425,7 @@ bool QVI_CreateImageResized(Bitmap* target, Bitmap* source, int width, int heigh
     if (width == source->width && height == source->height) {
         memcpy(target->pixels, source->pixels, static_cast<size_t>(width) * height * 4);
     } else {
-        const double ratioX = static_cast<double>(source->width) / width;
-        const double ratioY = static_cast<double>(source->height) / height;
-        const bool bilinear = ratioX <= 1.5 && ratioY <= 1.5;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const double u = static_cast<double>(x) / width;
-                const double v = static_cast<double>(y) / height;
-                const uint32_t pixel = bilinear ? QVI_SampleBitmapBilinear(source, u, v)
-                                                : QVI_SampleBitmapArea(source, u, v, ratioX, ratioY);
-                memcpy(PixelAt(target, x, y), &pixel, 4);
-            }
-        }
+        QVI_ScaleBitmapPixels(source, target);
     }
     if (HasAlpha(source))
         QVI_BleedTransparentPixels(target);
