@@ -50,13 +50,8 @@ void Swap(int32_t& a, int32_t& b)
 void ResizePixels(Bitmap* bitmap, int width, int height)
 {
     QVI_LockBitmap(bitmap);
-    // The stored image is what is scaled: a manifest can give the bitmap a drawing size of
-    // its own (larger, 0 or negative), and reading the pixels at that size would run past them.
-    Bitmap image = *bitmap;
-    if (image.textureWidth > 0 && image.textureHeight > 0) {
-        image.width = image.textureWidth;
-        image.height = image.textureHeight;
-    }
+    // The stored image is what is scaled, not the drawing size.
+    Bitmap image = QVI_StoredImageOf(bitmap);
     Bitmap scaled = {};
     if (QVI_CreateImageResized(&scaled, &image, width, height)) {
         Swap(bitmap->width, scaled.width);

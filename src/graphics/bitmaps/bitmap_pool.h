@@ -102,6 +102,9 @@ void QVI_ReleaseBitmapHardwareData(Bitmap* bitmap);
 void QVI_QueueBitmapHardwareDataRelease(Bitmap* bitmap);
 // Frees the pixels of the record that owns them (through an atlas, every frame's).
 void QVI_FreeBitmapPixels(Bitmap* bitmap);
+// A copy of the record sized as its pixels are: a manifest can give a bitmap a drawing size
+// of its own (larger, 0 or negative), and reading the pixels at that size would run past them.
+Bitmap QVI_StoredImageOf(const Bitmap* bitmap);
 // Frees the sequence frames and the atlas (calloc'd blocks) and zeroes the hardware data.
 void QVI_FreeBitmapData(Bitmap* bitmap);
 // All three above for a record given back for good, internal names ('!') included.

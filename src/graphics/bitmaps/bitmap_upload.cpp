@@ -441,6 +441,16 @@ void QVI_QueueBitmapHardwareDataRelease(Bitmap* bitmap)
     g_bitmapReleaseQueue.Add(copy);
 }
 
+Bitmap QVI_StoredImageOf(const Bitmap* bitmap)
+{
+    Bitmap image = *bitmap;
+    if (image.textureWidth > 0 && image.textureHeight > 0) {
+        image.width = image.textureWidth;
+        image.height = image.textureHeight;
+    }
+    return image;
+}
+
 void QVI_FreeBitmapPixels(Bitmap* bitmap)
 {
     if (IsIgnoredName(bitmap))

@@ -278,13 +278,8 @@ bool ImageLoaderImpPortable::SaveImage(Bitmap* bitmap, const char* path, int qua
         QVI_ReportPopup(QV_LOG_WARNING, "SaveImage - file format for '%s' not supported. Use .png format.\n", path);
         return false;
     }
-    // The pixels are the stored image: a manifest can give the bitmap a drawing size of its
-    // own, and writing that many rows would read past them.
-    Bitmap image = *bitmap;
-    if (image.textureWidth > 0 && image.textureHeight > 0) {
-        image.width = image.textureWidth;
-        image.height = image.textureHeight;
-    }
+    // The stored image is what is written, not the drawing size.
+    Bitmap image = QVI_StoredImageOf(bitmap);
     bitmap = &image;
     if (!bitmap->pixels || !QVI_IsImageSizeAcceptable(path, bitmap->width, bitmap->height)) {
         QVI_Report(QV_LOG_WARNING, "SaveImage: bitmap '%s' has no pixels to write to '%s'.", QVI_GetImageName(bitmap),
