@@ -41,6 +41,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bare_sprite_shaders.h"  // kVertexShader and kPixelShader: the engine's internal_default HLSL
 #include "bench_report.h"
 
 namespace {
@@ -264,29 +265,6 @@ bool OpenSound(HWND window, Sound* sound)
     sound->keepAlive->Unlock(first, firstBytes, second, secondBytes);
     return SUCCEEDED(sound->keepAlive->Play(0, 0, DSBPLAY_LOOPING));
 }
-
-// The engine's "internal_default" shader, as its HLSL files write it.
-const char kVertexShader[] =
-    "cbuffer Constants : register(b0) { float4x4 world_view_proj; };\n"
-    "struct VertexInput { float3 _in_position : POSITION; float4 _in_color : COLOR;\n"
-    "                     float2 _in_texture_coordinate : TEXCOORD0; };\n"
-    "struct VertexOutput { float4 _vary_position : SV_POSITION; float4 _vary_color : COLOR0;\n"
-    "                      float2 _vary_texture_coordinate : TEXCOORD0; };\n"
-    "VertexOutput main(VertexInput input) {\n"
-    "    VertexOutput output;\n"
-    "    output._vary_position = mul(float4(input._in_position, 1.0f), world_view_proj);\n"
-    "    output._vary_color = input._in_color;\n"
-    "    output._vary_texture_coordinate = input._in_texture_coordinate;\n"
-    "    return output;\n"
-    "}\n";
-const char kPixelShader[] =
-    "SamplerState _smp_diffuse : register(s0);\n"
-    "Texture2D _tex_diffuse : register(t0);\n"
-    "struct PixelInput { float4 _vary_position : SV_POSITION; float4 _vary_color : COLOR0;\n"
-    "                    float2 _vary_texture_coordinate : TEXCOORD0; };\n"
-    "float4 main(PixelInput input) : SV_TARGET0 {\n"
-    "    return input._vary_color * _tex_diffuse.Sample(_smp_diffuse, input._vary_texture_coordinate);\n"
-    "}\n";
 
 const int kSpriteSide = 32;
 
