@@ -7,6 +7,7 @@ namespace {
 using D3D11SwapChainTest = D3D11Test;
 
 TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
+    if (!RunsAloneOnTheScreen()) GTEST_SKIP() << "reads the screen: runs alone, in a registration of its own";
     ASSERT_TRUE(InitRenderer());
     renderer_.BeginFrame(0);
     renderer_.ClearColor(1.0f, 0.5f, 0.25f, 1.0f);
@@ -17,8 +18,8 @@ TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
     if (!getenv("QUAVEN_SCREEN_DIR")) GTEST_SKIP() << "no Xvfb screen file to read the window from";
     POINT corner = {kWindowWidth - 1, kWindowHeight - 1};
     ClientToScreen(window_, &corner);
-    // Other tests' windows share the screen and Wine hands frames to X in its own time: keep
-    // the window on top and present again until the colour shows, for a while.
+    // Wine hands frames to X in its own time, late on a loaded machine: keep the window on top
+    // and present again until the colour shows, for a while.
     const Rgba8 colour = ToRgba8(0.2f, 0.8f, 0.4f, 1.0f);
     Rgba8 shown = {};
     quaven_test::WaitUntil([&] {
@@ -27,7 +28,7 @@ TEST_F(D3D11SwapChainTest, ClearedFrameReadsBackFromTheBufferAndFromTheScreen) {
         EXPECT_TRUE(renderer_.Present());
         Sleep(15);
         return ReadScreenPixel(corner.x, corner.y, &shown) && shown == colour;
-    }, 5000);
+    }, 30000);
     EXPECT_EQ(colour, shown);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/windows/d3d11/d3d11_test_support.h"
 
+#include "support/process.h"
+
 #include <d3dcompiler.h>
 
 #include <algorithm>
@@ -86,6 +88,8 @@ bool ReadScreenPixel(int x, int y, Rgba8* out) {
                  Channel(pixel, BigEndian32(h + 64)), 255};
     return read;
 }
+
+bool RunsAloneOnTheScreen() { return !quaven_test::EnvironmentVariable("QUAVEN_TEST_SCREEN_ALONE").empty(); }
 
 TestDrawing::TestDrawing(RendImpDirect3D11& renderer) : renderer_(renderer) {
     ID3DBlob* vertexCode = Compile("vs", "vs_4_0");

@@ -36,6 +36,10 @@ std::vector<uint8_t> ReadSubresource(RendImpDirect3D11& renderer, ID3D11Texture2
                                      int texelBytes);
 // The pixel Xvfb shows at a screen position ($QUAVEN_SCREEN_DIR/Xvfb_screen0).
 bool ReadScreenPixel(int x, int y, Rgba8* out);
+// Whether this run is a screen-reading test's own, with no other test beside it
+// (tests/CMakeLists.txt): in the suite's run any other test's window may cover the one read,
+// since they all open at one place and one goes full screen.
+bool RunsAloneOnTheScreen();
 
 class D3D11Test : public ::testing::Test {
 protected:
