@@ -180,6 +180,11 @@ int32_t GetConstantElementBytes(const Type& type);
 // scan reports it into log (when given) under fileName, which fails the translation.
 uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* fileName);
 
+// A general constant's value text from its first token on: without the blanks (space,
+// tab, line feed) that the tokenizer skips before it, so that whatever reads the value
+// reads the token that gave the constant its type. "" without a text.
+const char* GetGeneralConstantLiteral(const GeneralConstant& constant);
+
 // The integer a general constant stands for: a Bool gives 1 for "true" and 0 for
 // "false"; an Int gives its literal as the preprocessor reads it into a macro
 // (hexadecimal after "0x", otherwise decimal), except that a value beyond the int32
