@@ -177,7 +177,7 @@ int32_t GetConstantElementBytes(const Type& type);
 // The base kind a general constant's value gives: the first token of the text decides
 // (a bool literal Bool, a float literal Float, an integer literal Int), None for any
 // other token. A lexical error in that token ("019", "1e") does not change its kind; the
-// scan reports it into log (when given) under fileName, which fails the translation.
+// scan reports it into log (when given) under fileName, and the reading goes on.
 uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* fileName);
 
 // A general constant's value text from its first token on: without the blanks (space,
