@@ -114,7 +114,24 @@ bool BuildConstantTable(const char* shaderName, const char* stage, ShaderConstan
     if (constants.count == 0)
         return true;
 
-    table->values = static_cast<uint8_t*>(calloc(static_cast<size_t>(total), 1));
+    // A matrix is laid out on 16 bytes a row, but a game may write it as 64 bytes an
+    // element, as a 4 x 4 one takes: the block reaches that far past every matrix's start,
+    // so such a write at the last constant, or across an array, stays inside it. The size
+    // that is uploaded and set stays the laid-out one.
+    int64_t blockBytes = total;
+    int64_t start = 0;
+    for (int i = 0; i < constants.count; ++i) {
+        const ShaderTool::Type& type = constants.data[i].type;
+        if (type.matrixSize > 0) {
+            const int64_t elements = type.arraySize > 0 ? type.arraySize : 1;
+            const int64_t reach = start + elements * ShaderTool::kConstantRegisterBytes * 4;
+            if (reach > blockBytes)
+                blockBytes = reach;
+        }
+        start += constants.data[i].byteSize;
+    }
+
+    table->values = static_cast<uint8_t*>(calloc(static_cast<size_t>(blockBytes), 1));
     table->entries = static_cast<ShaderConstant*>(calloc(static_cast<size_t>(constants.count), sizeof(ShaderConstant)));
     if (!table->values || !table->entries) {
         QVI_Report(QV_LOG_ERROR, "Shader '%s': out of memory for its %s constants.", shaderName, stage);

@@ -24,14 +24,6 @@ const NamedType kDescriptionTypes[] = {
     {"INT2", kBaseInt, 2, 0},       {"INT3", kBaseInt, 3, 0},       {"INT4", kBaseInt, 4, 0},
 };
 
-// The blanks the tokenizer skips before a token.
-const char* SkipBlanks(const char* text)
-{
-    while (*text == ' ' || *text == '\t' || *text == '\n')
-        ++text;
-    return text;
-}
-
 int DigitValue(char c)
 {
     const int value = QVI_HexDigitValue(c);
@@ -151,10 +143,18 @@ uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* f
     }
 }
 
+const char* GetGeneralConstantLiteral(const GeneralConstant& constant)
+{
+    const char* text = constant.value.text ? constant.value.text : "";
+    while (*text == ' ' || *text == '\t' || *text == '\n')
+        ++text;
+    return text;
+}
+
 bool GetGeneralConstantInteger(const GeneralConstant& constant, int32_t* value)
 {
     *value = 0;
-    const char* text = constant.value.text ? SkipBlanks(constant.value.text) : "";
+    const char* text = GetGeneralConstantLiteral(constant);
     switch (constant.type.baseKind) {
     case kBaseBool:
         // The literal is "true" or "false"; the classification has checked which word

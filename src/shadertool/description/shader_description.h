@@ -177,8 +177,13 @@ int32_t GetConstantElementBytes(const Type& type);
 // The base kind a general constant's value gives: the first token of the text decides
 // (a bool literal Bool, a float literal Float, an integer literal Int), None for any
 // other token. A lexical error in that token ("019", "1e") does not change its kind; the
-// scan reports it into log (when given) under fileName, which fails the translation.
+// scan reports it into log (when given) under fileName, and the reading goes on.
 uint32_t ClassifyGeneralConstantValue(const char* value, Log* log, const char* fileName);
+
+// A general constant's value text from its first token on: without the blanks (space,
+// tab, line feed) that the tokenizer skips before it, so that whatever reads the value
+// reads the token that gave the constant its type. "" without a text.
+const char* GetGeneralConstantLiteral(const GeneralConstant& constant);
 
 // The integer a general constant stands for: a Bool gives 1 for "true" and 0 for
 // "false"; an Int gives its literal as the preprocessor reads it into a macro

@@ -387,8 +387,11 @@ bool Translate(const String& xmlPath, const char* text, const TranslationOptions
         if (ok && context.skipUpToDate)
             ok = TranslateCurrentSourcesToo();
     }
-    // Every error fails the translation, also one a step reported without failing.
-    if (context.errorLog.hasError || context.reportLog.hasError)
+    // An error a step reported without failing fails the translation all the same. The
+    // report log is not asked: after the read it holds the reader's messages, among them
+    // the tokenizer's word on a general constant's value, whose first token alone decides
+    // its type, and refusals that have already failed their step.
+    if (context.errorLog.hasError)
         ok = false;
     if (!ok)
         EmptyCode();

@@ -30,16 +30,19 @@ const char* GroupName(uint32_t target)
 }
 
 // A general constant's value as a macro: Bool and Int constants become integers
-// (true 1, false 0), every other one a float.
+// (true 1, false 0), every other one a float. An Int wraps as a directive's literal
+// does; only a count clamps it.
 PreprocessorValue ConstantValue(const GeneralConstant& constant)
 {
-    const char* text = constant.value.text;
-    if (constant.type.baseKind == kBaseBool || constant.type.baseKind == kBaseInt) {
-        if (text && strcmp(text, "true") == 0)
-            return PreprocessorValue::Integer(1);
-        return PreprocessorValue::Integer(ReadIntegerLiteral(text));
+    const char* literal = GetGeneralConstantLiteral(constant);
+    if (constant.type.baseKind == kBaseBool) {
+        int32_t truth = 0;
+        GetGeneralConstantInteger(constant, &truth);
+        return PreprocessorValue::Integer(truth);
     }
-    return PreprocessorValue::Float(ReadFloatLiteral(text));
+    if (constant.type.baseKind == kBaseInt)
+        return PreprocessorValue::Integer(ReadIntegerLiteral(literal));
+    return PreprocessorValue::Float(ReadFloatLiteral(literal));
 }
 
 } // namespace

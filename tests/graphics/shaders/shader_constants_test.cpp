@@ -1,6 +1,9 @@
 // A shader's constants, textures and user values as a game reaches them through the
 // graphics table: register-aligned offsets, the uploaded flag, lookups by name.
+#include <malloc.h>
+
 #include <cstring>
+#include <vector>
 
 #include "graphics/shaders/shader_pool_fixture.h"
 #include "shadertool/description/shader_description.h"
@@ -74,6 +77,42 @@ TEST_F(ShaderConstantsTest, OnlyAChangedValueClearsTheUploadedFlag) {
     graphics()->SetShaderPixelConstant(lit, 0, 0, nullptr);
     EXPECT_EQ(Count("graphics->SetShaderPixelConstant: constant index 9 is not one of the shader's 4."), 1);
     EXPECT_EQ(Count("graphics->SetShaderPixelConstant: the value is null."), 1);
+}
+
+TEST_F(ShaderConstantsTest, AMatrixWrittenAs64BytesAnElementStaysInsideTheValueBlock) {
+    // A game may write every matrix element as the 64 bytes of a 4 x 4 one. Where that
+    // reaches past the laid-out constants (a small matrix last, an array of them), the
+    // block reaches as far; the table's size, uploaded and set, stays the laid-out one.
+    PutShader("small", XmlArray("vertex_constants", R"(<node id="wvp" type="FLOAT4X4"/><node id="turn" type="FLOAT2X2"/>)") +
+                           XmlArray("pixel_constants", R"(<node id="rotations" type="FLOAT3X3" count="4"/>)"
+                                                       R"(<node id="tint" type="FLOAT4"/>)"));
+    Shader* small = graphics()->GetShader("shaders/small.xml");
+    ASSERT_TRUE(graphics()->IsShaderLoaded(small));
+    const ShaderConstantTable& vertex = small->vertexConstants;
+    const ShaderConstantTable& pixel = small->pixelConstants;
+    EXPECT_EQ(vertex.size, 64 + 32);
+    EXPECT_EQ(pixel.size, 4 * 48 + 16);
+    EXPECT_EQ(_msize(vertex.values), 64u + 64u) << "the 2 x 2 matrix written as 64 bytes";
+    EXPECT_EQ(_msize(pixel.values), 4u * 64u) << "four 3 x 3 matrices written as 64 bytes each";
+
+    uint8_t* turn = static_cast<uint8_t*>(graphics()->GetShaderVertexConstant(small, 1));
+    uint8_t* rotations = static_cast<uint8_t*>(graphics()->GetShaderPixelConstant(small, 0));
+    ASSERT_EQ(turn, vertex.values + 64);
+    ASSERT_EQ(rotations, pixel.values);
+    memset(turn, 0x5A, 64);
+    memset(rotations, 0x5A, 4 * 64);
+    EXPECT_EQ(vertex.values[127], 0x5A);
+
+    // Setting copies the laid-out size only: the bytes past it are left as they were.
+    std::vector<float> values(16, 1.0f);
+    memset(turn, 0, 64);
+    graphics()->SetShaderVertexConstant(small, 1, 0, values.data());
+    EXPECT_EQ(memcmp(turn, values.data(), 32), 0);
+    EXPECT_EQ(std::vector<uint8_t>(turn + 32, turn + 64), std::vector<uint8_t>(32, 0));
+
+    // A block whose matrices' 64 bytes fall inside the laid-out constants gets nothing more.
+    EXPECT_EQ(_msize(lit->pixelConstants.values), size_t(lit->pixelConstants.size)) << "its 3 x 3 matrix is not last";
+    EXPECT_EQ(_msize(lit->vertexConstants.values), 64u);
 }
 
 TEST_F(ShaderConstantsTest, TexturesAndUserValuesAreFoundByName) {

@@ -2,6 +2,7 @@
 // translator for every target: the GL targets, whose inputs are read-only, work on copies;
 // glslangValidator judges the GL and HLSL texts (the "CompilerOutputs" tests) and the
 // platform's compiler the HLSL11 text at every level the renderer uses, in a child process.
+// GL also gets an array indexed with a bool.
 #include "shadertool/compiler_outputs.h"
 #include "shadertool/driver/driver_fixture.h"
 #include "support/child_run.h"
@@ -60,6 +61,19 @@ TEST_F(TranslationDriverTest, CompilerOutputsOfAPixelShaderThatChangesItsInputs)
             EXPECT_NE(pixel.find("\tinput.uv.y = 1.0f - input.uv.y;\n\tinput.uv += float2(0.01f, 0.0f);\n"
                                  "\tinput.color *= 0.5f;\n"), std::string::npos) << pixel;
             EXPECT_NE(pixel.find(" * input.color * weights[1.0f] + tint;"), std::string::npos) << pixel;
+        }
+    }
+    // A bool picks an element too; GL, which indexes with integers only, gets it cast.
+    PutFile("fx/bool_index.xml", ShaderXML(kInterface + XMLArray("sources", SourceNode("vertex", nullptr, kVertex) +
+        SourceNode("pixel", nullptr, "void main()\n{\n    float weights[2] = {0.25, 0.75};\n"
+                                     "    output.color = tint * weights[input.uv.x > 0.5];\n}\n"))));
+    for (uint32_t target = kTargetESSL20; target <= kTargetGLSL31; target <<= 1) {
+        ASSERT_TRUE(Translate("fx/bool_index.xml", target, 0, false)) << GetTargetName(target) << "\n" << Report();
+        EXPECT_NE(PixelText().find("tint * weights[int(_vary_uv.x > 0.5"), std::string::npos)
+            << GetTargetName(target) << "\n" << PixelText();
+        for (uint32_t stage : {kStageVertex, kStagePixel}) {
+            const ByteBuffer& code = g_shaderContext.codeBuffers[stage];
+            EXPECT_TRUE(WriteCompilerOutput("bool_index", target, stage, reinterpret_cast<const char*>(code.data)));
         }
     }
     // A shader that only reads its inputs keeps reading the varyings.

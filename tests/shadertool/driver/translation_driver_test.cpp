@@ -91,20 +91,40 @@ TEST_F(TranslationDriverTest, DebugCopiesAreWrittenWholeOrNotAtAllAndFailuresHan
     Initialize(kTargetGLSL21, String(""), false);
 }
 
-TEST_F(TranslationDriverTest, AGeneralConstantsLexicalErrorFailsTheTranslationThatItsTypeWouldPass) {
+TEST_F(TranslationDriverTest, AGeneralConstantsLexicalErrorStaysInTheReportAndItsTypeDecides) {
     ASSERT_TRUE(Initialize(kTargetGLSL21, String(""), false));
     const std::string sources = XMLArray("sources", SourceNode("vertex", nullptr, "#if N == 19\nv();\n#endif") +
-                                                        SourceNode("pixel", nullptr, "p();"));
-    PutFile("fx/decimal.xml", ShaderXML(XMLArray("constants", R"(<node id="N" value="19"/>)") + kMinimalInterface + sources));
-    PutFile("fx/octal.xml", ShaderXML(XMLArray("constants", R"(<node id="N" value="019"/>)") + kMinimalInterface + sources));
+                                                        SourceNode("pixel", nullptr, "#if F == 1.0\np();\n#endif"));
+    const auto withConstants = [&](const char* n, const char* f) {
+        return ShaderXML(XMLArray("constants", std::string(R"(<node id="N" value=")") + n + R"("/><node id="F" value=")" +
+                                                   f + R"("/>)") +
+                         kMinimalInterface + sources);
+    };
+    PutFile("fx/decimal.xml", withConstants("19", "1.0"));
+    PutFile("fx/octal.xml", withConstants("019", "1e"));
+    PutFile("fx/word.xml", withConstants("x019", "1.0"));
     ASSERT_TRUE(Translate("fx/decimal.xml", kTargetGLSL21)) << Report();
     EXPECT_NE(Code(kStageVertex).find("v();"), std::string::npos) << "19 is an Int, so N == 19 holds";
-    EXPECT_FALSE(Translate("fx/octal.xml", kTargetGLSL21));
+    const std::string decimalReport = Report();
+
+    // Only the first token decides the type: "019" is an Int read as 19 and "1e" a Float
+    // read as 1. The tokenizer's words on them stay in the report; the steps all pass.
+    ASSERT_TRUE(Translate("fx/octal.xml", kTargetGLSL21)) << Report();
     EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/octal.xml'...\n"
                         "res://fx/octal.xml(1:1) error: unexpected digit in octal literal.\n"
+                        "res://fx/octal.xml(1:1) error: unexpected character in floating point literal.\n"
                         "Translating vertex shader code of shader source 1...\nTranslating for target 'GLSL21'...\n"
                         "Translating pixel shader code of shader source 2...\nTranslating for target 'GLSL21'...\n"
-                        "\nTranslation FAILED\n");
+                        "\nTranslation SUCCEEDED\n");
+    EXPECT_NE(Code(kStageVertex).find("v();"), std::string::npos) << Code(kStageVertex);
+    EXPECT_NE(Code(kStagePixel).find("p();"), std::string::npos) << Code(kStagePixel);
+    EXPECT_EQ(decimalReport.find("error"), std::string::npos) << decimalReport;
+
+    // A first token that is no literal still fails the read, and so the translation.
+    EXPECT_FALSE(Translate("fx/word.xml", kTargetGLSL21));
+    EXPECT_EQ(Report(), "Translating Shader XML 'res://fx/word.xml'...\nFailed to read the Shader XML:\n"
+                        "Error: general constant value is invalid.\n\nTranslation FAILED\n");
+    EXPECT_EQ(Code(kStageVertex), "");
 }
 
 } // namespace

@@ -198,10 +198,31 @@ TEST_F(PreprocessorMacros, GeneralConstantsBecomeMacros) {
     AddConstant("OFF", "false", kBaseBool);
     AddConstant("GAIN", "1.5f", kBaseFloat);
     AddConstant("BROKEN", "abc", kBaseNone);
+    // Blanks before the literal: the type scan skips them, and so does the macro, which
+    // then agrees with the type and with a count of the same name. Past the int range a
+    // count clamps and the macro wraps.
+    const char* const blankFirst[][2] = {{"SPACED", " 4"}, {"TABBED", "\t\n 0.5"}, {"LATE", " true"},
+                                         {"WIDE", "4294967297"}};
+    for (const auto& entry : blankFirst)
+        AddConstant(entry[0], entry[1], ClassifyGeneralConstantValue(entry[1], nullptr, "constants"));
+    const GeneralConstant* added = description.constants.data + description.constants.count - 4;
+    ASSERT_EQ(added[0].type.baseKind, kBaseInt);
+    ASSERT_EQ(added[1].type.baseKind, kBaseFloat);
+    ASSERT_EQ(added[2].type.baseKind, kBaseBool);
+    ASSERT_EQ(added[3].type.baseKind, kBaseInt);
+    int32_t count = 0;
+    EXPECT_TRUE(GetGeneralConstantInteger(added[0], &count));
+    EXPECT_EQ(count, 4);
+    EXPECT_TRUE(GetGeneralConstantInteger(added[3], &count));
+    EXPECT_EQ(count, 2147483647);
     ASSERT_TRUE(Run("#if COUNT == 4 && MASK == 16 && ON && !OFF && GAIN > 1.25\nyes\n#endif\n"
-                    "COUNT MASK ON OFF GAIN BROKEN"));
+                    "COUNT MASK ON OFF GAIN BROKEN\n"
+                    "#if SPACED == 4 && TABBED == 0.5 && LATE == 1\nspaced\n#endif\n"
+                    "SPACED TABBED LATE WIDE"));
     EXPECT_EQ(CodeLine(1), "yes");
     EXPECT_EQ(CodeLine(3), "4 16 1 0 1.500000 0.000000");
+    EXPECT_EQ(CodeLine(5), "spaced");
+    EXPECT_EQ(CodeLine(7), "4 0.500000 1 1");
     // Their names are taken like any other macro's.
     ExpectErrors("#define COUNT 5", "main.fx(1:9) error: redefinition of 'COUNT'.\n");
 }
