@@ -130,6 +130,10 @@ TEST_F(HttpClient, AReceiveErrorEndsTheBodyTheAnnouncedLengthDecidesAndAnAnswerB
     // overtake the bytes it follows) is whole: the announced length alone tells.
     EXPECT_EQ(Get("/stall-after-body"), 200);
     EXPECT_EQ(Body(), "whole body");
+    // An announced empty body is whole before anything follows it, however the connection ends.
+    EXPECT_EQ(Get("/stall-empty-length"), 200);
+    ASSERT_TRUE(body_->size == 0 && body_->data);
+    EXPECT_EQ(body_->data[0], 0);
     // Without a length only the server's close says the body is whole.
     EXPECT_EQ(Get("/no-length"), 200);
     EXPECT_EQ(Body(), "whole body");

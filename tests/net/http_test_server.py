@@ -99,6 +99,7 @@ ROUTES = [
     ("/no-length$", lambda h, path: h.raw(OK + b"\r\nwhole body")),
     ("/stall-after-body$", lambda h, path: h.raw(OK + b"Content-Length: 10\r\n\r\nwhole body", then_stall=True)),
     ("/stall-no-length$", lambda h, path: h.raw(OK + b"\r\nwhole body", then_stall=True)),
+    ("/stall-empty-length$", lambda h, path: h.raw(OK + b"Content-Length: 0\r\n\r\n", then_stall=True)),
     ("/early-413$", lambda h, path: h.answer_early(413, b"too large")),
     ("/files/", lambda h, path: h.answer(200, b"file at " + path.encode())),
     ("/art/quadrants", lambda h, path: h.answer(200, PNG, content_type="image/png")),

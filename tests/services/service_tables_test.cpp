@@ -33,6 +33,34 @@ public:
     const char* QV_MEMBER GetPlayerId(int) override { return nullptr; }
 };
 
+// A UGC service whose variadic slot 6 calls the sub-table's Call1 again from inside, as a
+// service that answers one request by making another does. Each level notes the order in
+// which the calls came back and checks that its own stack frame survived the nested call.
+class NestingUgc final : public UGCImplementation {
+public:
+    bool nest = true;
+    int depth = 0, reached = 0;
+    std::vector<int> returned;
+    void* QV_MEMBER DeletingDestructor(unsigned flags) override { return QVI_DestroyObject(this, flags); }
+    void Call6(...) override {
+        const int mine = ++depth;
+        ++reached;
+        volatile int frame = 0x600D00 + mine;
+        if (nest) qv->ugc->Call1(mine, 2, 3);
+        EXPECT_EQ(frame, 0x600D00 + mine) << "level " << mine;
+        EXPECT_EQ(depth, mine);
+        returned.push_back(mine);
+        --depth;
+    }
+    bool QV_MEMBER Call7() override { return false; }
+    int QV_MEMBER Call8() override { return 0; }
+    int32_t QV_MEMBER Call9(int32_t a) override { return a; }
+    void QV_MEMBER Call10(int32_t) override {}
+    void QV_MEMBER Call11(int32_t) override {}
+    int32_t QV_MEMBER Call12(int32_t a) override { return a; }
+    void Call13(...) override {}
+};
+
 class ServiceTablesTest : public EngineFilesTest {
 protected:
     void SetUp() override {
@@ -95,6 +123,30 @@ TEST_F(ServiceTablesTest, ARequestForNoScoresReachesTheServiceWhichGivesTheAnswe
     EXPECT_TRUE(qv->leaderboards->RequestScoresAroundUserRank(0, -3, "daily"));
     EXPECT_EQ(leaderboards.counts, (std::vector<int>{0, -3}));
     EXPECT_TRUE(Taken().empty()) << "the service answers, not the sub-table";
+}
+
+TEST_F(ServiceTablesTest, UgcCallsNestSixteenDeepEachReturningToItsCallerAndTheSeventeenthIsRefused) {
+    NestingUgc ugc;
+    QVI_SetResolvedImplementation(IMPLEMENTATION_UGC, &ugc);
+    const std::string refused = "UGC: calls nested more than 16 deep are not passed on.";
+    std::vector<int> innermostFirst;
+    for (int level = 16; level >= 1; --level) innermostFirst.push_back(level);
+    // Twice over: the depth the first nest reached must all be given back, or the second
+    // would be refused sooner.
+    for (int round = 1; round <= 2; ++round) {
+        ugc.reached = 0, ugc.returned.clear();
+        qv->ugc->Call1(0, 1, 2);
+        EXPECT_EQ(ugc.reached, 16) << "round " << round;
+        EXPECT_EQ(ugc.returned, innermostFirst) << "round " << round;
+        EXPECT_EQ(ugc.depth, 0);
+        EXPECT_EQ(LogCapture::Count(refused), round);
+    }
+    // A call that nests nothing passes on, and is not refused.
+    ugc.nest = false, ugc.reached = 0;
+    qv->ugc->Call1(7);
+    EXPECT_EQ(ugc.reached, 1);
+    EXPECT_EQ(LogCapture::Count(refused), 2);
+    QVI_SetResolvedImplementation(IMPLEMENTATION_UGC, nullptr);
 }
 
 TEST_F(ServiceTablesTest, CategoriesComeFromTheFileInOrderWithTheirSortAndValues) {

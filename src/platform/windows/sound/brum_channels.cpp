@@ -83,10 +83,14 @@ void SetPlayFrequency(IDirectSoundBuffer* buffer, const BRUMSample* sample, floa
                                                         : DSBFREQUENCY_MIN);
 }
 
-// SetPitch's rate, within 100..100000 Hz. A play list has no rate of its own: its pitch
-// multiplies the output rate, which it plays at.
+// SetPitch's rate, within 100..100000 Hz. A play list has no rate of its own and keeps the
+// buffer's own rate, the output rate, whatever its pitch, as Play starts it: a rate of 0
+// times the pitch would otherwise hold the music at the lowest rate. Another sample without
+// a rate takes the output rate as its own.
 DWORD PitchedFrequency(const BRUMSample* sample, float pitch)
 {
+    if (sample && sample->kind == BRUM_SAMPLE_PLAY_LIST)
+        return DSBFREQUENCY_ORIGINAL;
     const double base = sample && sample->sampleRate > 0 ? sample->sampleRate : g_state.outputRate;
     const double frequency = base * pitch;
     if (!(frequency >= kMinFrequency))

@@ -214,6 +214,16 @@ TEST_F(SoundImpBrumTest, APlayListKeepsTheFirstFormatAndReadsItsLastLineWithoutA
     ASSERT_NE(endless, 0u);
     EXPECT_EQ(fake_.Channel(41).frequency, 0u);
     sound_.StopChannel(endless);
+    // A pitch set while it plays is kept, and the list stays at the output rate too, from
+    // a pitch that would raise it as from one that would pin it to the device's lowest.
+    const SoundChannelHandle raised = sound_.PlaySound(&blankEnd, 1, 0, 2.0f);
+    ASSERT_NE(raised, 0u);
+    for (const float pitch : {2.0f, 0.001f, 1000.0f}) {
+        sound_.SetChannelPitch(raised, pitch);
+        EXPECT_EQ(fake_.Channel(41).frequency, 0u) << pitch;
+        EXPECT_FLOAT_EQ(table_.GetPitch(raised), pitch);
+    }
+    sound_.StopChannel(raised);
     Advance(44100, 8);
     EXPECT_TRUE(sound_.IsChannelPlaying(channel));
     sound_.UnloadSound(&mixed);
