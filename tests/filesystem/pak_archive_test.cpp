@@ -275,6 +275,17 @@ TEST_F(PakArchiveTest, AMissingArchiveIsLookedForOncePerScopeAndTakenUpByTheNext
     EXPECT_TRUE(fs()->FileExists("res://data/big.bin"));
     EXPECT_EQ(ReadThrough("res://data/readme.txt"), "hello from the archive");
 
+    // Each OpenFile is a scope of its own: what one found missing, the next looks for again.
+    PutFile("next/readme.txt", "folder copy");
+    EXPECT_EQ(ReadThrough("res://next/readme.txt"), "folder copy");
+    PlaceArchive("plain", "next");
+    EXPECT_EQ(ReadThrough("res://next/readme.txt"), "hello from the archive");
+    // FileExists holds no scope: its miss is remembered for no one.
+    PutFile("asked/readme.txt", "folder copy");
+    EXPECT_TRUE(fs()->FileExists("res://asked/readme.txt"));
+    PlaceArchive("plain", "asked");
+    EXPECT_EQ(ReadThrough("res://asked/readme.txt"), "hello from the archive");
+
     // Another thread asks for itself, whatever this thread's scope has found.
     ArchiveLookupScope lookups;
     EXPECT_FALSE(fs()->FileExists("res://more/big.bin"));
