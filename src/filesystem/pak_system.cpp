@@ -160,15 +160,18 @@ int PAKFile::Seek(int32_t offset, int32_t origin)
         target = static_cast<int64_t>(size) + offset;
     else
         return -1;
-    const int64_t inArchive = static_cast<int64_t>(base) + target;
-    if (target < 0 || target > size)
+    // Before the entry lie other entries' bytes; beyond INT32_MAX GetFilePosition could not
+    // tell the position.
+    if (target < 0 || target > INT32_MAX)
         return -1;
-    // An entry cut to nothing at the archive's end is never read from: its offset, which may
-    // lie where no seek reaches, is not visited.
-    if (size == 0) {
-        position = 0;
+    // Past the end, as a loose file allows: reads from there give nothing, so the archive
+    // is not visited. Nor is the offset of an entry cut to nothing at the archive's end,
+    // which may lie where no seek reaches.
+    if (target >= size) {
+        position = static_cast<uint32_t>(target);
         return 0;
     }
+    const int64_t inArchive = static_cast<int64_t>(base) + target;
     if (inArchive > INT32_MAX)
         return -1;
     const int result = archive->Seek(static_cast<int32_t>(inArchive), 0);

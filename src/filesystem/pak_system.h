@@ -41,8 +41,9 @@ public:
     int GetDescriptor(uint32_t* offset) override;
     uint32_t Tell() override { return position; }
     uint32_t Read(void* buffer, uint32_t bytes) override;
-    // 0 on success, as the stdio archive answers; -1, with the position kept, for a
-    // target outside 0 to the entry's size or an unknown origin.
+    // 0 on success, as the stdio archive answers, also for a target past the entry's end
+    // (reads there give 0 bytes); -1, with the position kept, for a target before the
+    // entry's start or above INT32_MAX, or an unknown origin.
     int Seek(int32_t offset, int32_t origin) override;
 };
 

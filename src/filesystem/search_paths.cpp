@@ -152,8 +152,10 @@ String QVI_FindInSearchPaths(const char* path, Scheme* schemeOut)
         QVFileSystem::System* backend = QVI_GetFileSystemBackend(scheme);
         if (!backend)
             continue;
+        // A bare root that is not set yet ("ugc://" before its folder is chosen) converts
+        // to "": the path then names its file relative to the working folder.
         String native = ConvertPathToNativePath(scheme, searchPath);
-        if (!native.text || native.text[0] == '\0')
+        if (!native.text)
             continue;
         native.Append(path);
         if (native.text && backend->FileExists(scheme, native)) {
@@ -217,8 +219,10 @@ void QVI_FindFiles(Array<String>& out, const char* path, const Array<String>& pa
         Scheme searchScheme = QVI_GetPathScheme(searchPath);
         if (!IsListableScheme(searchScheme) || !QVI_GetFileSystemBackend(searchScheme))
             continue;
+        // As for lookups, an unset root lists relative to the working folder; the bare
+        // root itself ("" along "ugc://") stays unlisted in FindFilesInSystem.
         String nativeRoot = ConvertPathToNativePath(searchScheme, searchPath);
-        if (QVI_IsEmptyText(nativeRoot.text))
+        if (!nativeRoot.text)
             continue;
         nativeRoot.Append(path);
         FindFilesInSystem(searchScheme, patterns, path, nativeRoot.text, recursive, out);

@@ -114,6 +114,18 @@ TEST_F(FileSystemApiTest, SaveWorksOnlyWhileMountedAndUgcOnlyOnceItsRootIsSet) {
     EXPECT_EQ(ReadThrough("ugc://maps/level.txt"), "relative");
     EXPECT_EQ(Find("ugc://maps/", "*.txt", false), Names{"ugc://maps/level.txt"});
     EXPECT_TRUE(Find("ugc://", "*", true).empty()) << "the working folder itself is not listed as \"/\"";
+    // Searched along "ugc://", paths without a scheme find the working folder's files too.
+    fs()->AddSearchPath("ugc://", false);
+    EXPECT_TRUE(fs()->FileExists("maps/level.txt"));
+    EXPECT_FALSE(fs()->FileExists("maps/other.txt"));
+    EXPECT_EQ(ReadThrough("maps/level.txt"), "relative");
+    FileInfo info = {};
+    EXPECT_TRUE(fs()->GetFileInfo("maps/level.txt", &info));
+    EXPECT_EQ(Find("maps/", "*.txt", false), Names{"maps/level.txt"});
+    EXPECT_EQ(Find("maps", "*", true), Names{"maps/level.txt"});
+    EXPECT_TRUE(Find("", "*", true).empty()) << "nor along the bare search path";
+    fs()->RemoveSearchPath("ugc://");
+    EXPECT_FALSE(fs()->FileExists("maps/level.txt"));
     EXPECT_TRUE(fs()->DeleteFile("ugc://maps/level.txt"));
     EXPECT_FALSE(NativeExists(work + "/maps/level.txt"));
     EXPECT_TRUE(fs()->DeleteDirectory("ugc://maps/deep", false));

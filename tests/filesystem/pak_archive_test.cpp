@@ -55,10 +55,32 @@ TEST_F(PakArchiveTest, EntriesReadSeekAndListThroughTheTableAndStayInsideTheirBy
     EXPECT_EQ(fs()->Read(buffer, 64, big), 0);
     EXPECT_EQ(fs()->Seek(big, 0, QV_SEEK_END), 0);
     EXPECT_EQ(fs()->GetFilePosition(big), 100000);
-    // Nothing before or beyond the entry can be reached.
-    EXPECT_EQ(fs()->Seek(big, 1, QV_SEEK_END), -1);
+    // Past the end, as in a loose file, the position moves and reads give nothing; before
+    // the entry (another entry's bytes) or beyond what GetFilePosition can tell, it stays.
+    EXPECT_EQ(fs()->Seek(big, 1, QV_SEEK_END), 0);
+    EXPECT_EQ(fs()->GetFilePosition(big), 100001);
+    EXPECT_EQ(fs()->Read(buffer, 64, big), 0);
     EXPECT_EQ(fs()->Seek(big, -1, QV_SEEK_SET), -1);
-    EXPECT_EQ(fs()->GetFilePosition(big), 100000);
+    EXPECT_EQ(fs()->GetFilePosition(big), 100001);
+    EXPECT_EQ(fs()->Seek(big, INT32_MAX, QV_SEEK_SET), 0);
+    EXPECT_EQ(fs()->GetFilePosition(big), INT32_MAX);
+    EXPECT_EQ(fs()->Seek(big, 1, QV_SEEK_CUR), -1);
+    EXPECT_EQ(fs()->Seek(big, INT32_MAX - 100000 + 1, QV_SEEK_END), -1);
+    EXPECT_EQ(fs()->GetFilePosition(big), INT32_MAX);
+    EXPECT_EQ(fs()->Read(buffer, 64, big), 0);
+    // Back inside from out there, reads go on from the right byte.
+    EXPECT_EQ(fs()->Seek(big, -(INT32_MAX - 99995), QV_SEEK_CUR), 0);
+    EXPECT_EQ(fs()->Read(buffer, 64, big), 5);
+    EXPECT_EQ(std::string(buffer, 5), BigBytes(100000).substr(99995));
+    {
+        ASSERT_TRUE(WriteThrough("res://loose.bin", BigBytes(100000)));
+        FileHandle* loose = fs()->OpenFile("res://loose.bin", "rb");
+        ASSERT_NE(loose, nullptr);
+        EXPECT_EQ(fs()->Seek(loose, 1, QV_SEEK_END), 0);
+        EXPECT_EQ(fs()->GetFilePosition(loose), 100001);
+        EXPECT_EQ(fs()->Read(buffer, 64, loose), 0);
+        fs()->CloseFile(loose);
+    }
     EXPECT_EQ(fs()->Seek(big, 1000, QV_SEEK_SET), 0);
     EXPECT_EQ(fs()->Seek(big, 7, QV_SEEK_CUR), 0);
     EXPECT_EQ(fs()->Read(buffer, 3, big), 3);
@@ -168,7 +190,17 @@ TEST_F(PakArchiveTest, EntriesRunningPastTheEndAreCutThereAndADirectoryInTheHead
         EXPECT_EQ(fs()->Seek(file, 0, QV_SEEK_END), 0);
         EXPECT_EQ(fs()->GetFilePosition(file), static_cast<int>(entry.size));
         EXPECT_EQ(fs()->Read(&last, 1, file), 0);
-        EXPECT_EQ(fs()->Seek(file, 1, QV_SEEK_END), -1);
+        // Past the end the archive is not visited, even where it has no bytes left.
+        EXPECT_EQ(fs()->Seek(file, 1, QV_SEEK_END), 0);
+        EXPECT_EQ(fs()->GetFilePosition(file), static_cast<int>(entry.size) + 1);
+        EXPECT_EQ(fs()->Read(&last, 1, file), 0);
+        EXPECT_EQ(fs()->Seek(file, -static_cast<int>(entry.size) - 1, QV_SEEK_END), -1);
+        EXPECT_EQ(fs()->GetFilePosition(file), static_cast<int>(entry.size) + 1);
+        if (entry.size > 0) {
+            EXPECT_EQ(fs()->Seek(file, -static_cast<int>(entry.size) - 1, QV_SEEK_CUR), 0);
+            EXPECT_EQ(fs()->Read(&last, 1, file), 1);
+            EXPECT_EQ(last, archive[entry.offset]);
+        }
         fs()->CloseFile(file);
     }
     EXPECT_EQ(ReadThrough("res://tail/fine.txt"), "fine");
@@ -242,6 +274,17 @@ TEST_F(PakArchiveTest, AMissingArchiveIsLookedForOncePerScopeAndTakenUpByTheNext
     }
     EXPECT_TRUE(fs()->FileExists("res://data/big.bin"));
     EXPECT_EQ(ReadThrough("res://data/readme.txt"), "hello from the archive");
+
+    // Each OpenFile is a scope of its own: what one found missing, the next looks for again.
+    PutFile("next/readme.txt", "folder copy");
+    EXPECT_EQ(ReadThrough("res://next/readme.txt"), "folder copy");
+    PlaceArchive("plain", "next");
+    EXPECT_EQ(ReadThrough("res://next/readme.txt"), "hello from the archive");
+    // FileExists holds no scope: its miss is remembered for no one.
+    PutFile("asked/readme.txt", "folder copy");
+    EXPECT_TRUE(fs()->FileExists("res://asked/readme.txt"));
+    PlaceArchive("plain", "asked");
+    EXPECT_EQ(ReadThrough("res://asked/readme.txt"), "hello from the archive");
 
     // Another thread asks for itself, whatever this thread's scope has found.
     ArchiveLookupScope lookups;

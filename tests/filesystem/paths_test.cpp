@@ -205,6 +205,28 @@ TEST_F(PathsTest, SearchPathsAreTriedInOrderAndCandidatesThatDoNotFitAreSkipped)
 
     // A path with a scheme that does not fit is no answer at all.
     EXPECT_EQ(Resolved("res://" + std::string(300, 'p'), false), "<none>");
+
+    // A buffer holds 259 characters and the terminator, both files existing. Under ugc://
+    // before its folder is set the native path is the name alone, in the working folder.
+    char saved[MAX_PATH] = {};
+    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, saved), 0u);
+    const std::string work = quaven_test::MakeTempDir("resolve-work");
+    ASSERT_TRUE(SetCurrentDirectoryA(work.c_str()));
+    SetRoot(SCHEME_UGC, "");
+    const std::string fits = std::string(253, 'n'), over = std::string(254, 'n');
+    for (const std::string& name : {fits, over})
+        ASSERT_TRUE(WriteThrough(("ugc://" + name).c_str(), "x")) << name.size();
+    EXPECT_EQ(Resolved("ugc://" + fits, true), "ugc://" + fits);
+    EXPECT_EQ(Resolved("ugc://" + over, true), "<none>");
+    fs()->AddSearchPath("ugc://", false);
+    EXPECT_EQ(Resolved(fits, true), "ugc://" + fits);
+    EXPECT_EQ(Resolved(over, true), "<none>");
+    for (const std::string& name : {fits, over}) {
+        EXPECT_TRUE(fs()->DeleteFile(("ugc://" + name).c_str())) << name.size();
+        EXPECT_FALSE(NativeExists(work + "/" + name)) << name.size();
+    }
+    ASSERT_TRUE(SetCurrentDirectoryA(saved));
+    RemoveTree(work);
 }
 
 TEST_F(PathsTest, ResolvingNeverTouchesAnExistingFileItCannotRead) {
