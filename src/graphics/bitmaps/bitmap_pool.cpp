@@ -166,21 +166,33 @@ Bitmap* GetOrRegister(const char* requestedName, BitmapCacheMode mode, bool refe
     return record;
 }
 
-// What CreateBitmap refuses before it takes a record: a description it cannot read, and a
-// plain bitmap whose pixel block would have a side below 1 (a negative or wrapped size).
-// Anything else gets its record; what the device cannot make is found out later.
-bool IsCreatableDescription(const char* name, const BitmapDescription* description)
+// A plain bitmap's pixels, made before it takes a record, so that a heap that cannot give
+// them leaves no record behind; nor does a block the loader had to make smaller than asked,
+// which the game would write past. A side below 1 (a negative or wrapped size) has none.
+bool AllocateCreatedPixels(const char* name, const BitmapDescription* description, Bitmap* storage)
 {
-    if (!description) {
-        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has no description.", name);
-        return false;
-    }
-    if (!description->renderTarget && (description->width < 1 || description->height < 1)) {
+    if (description->width < 1 || description->height < 1) {
         QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has invalid size %dx%d.", name,
                    description->width, description->height);
         return false;
     }
-    return true;
+    ImageLoaderImp* loader = QVI_GetImageLoader();
+    loader->AllocateImagePixels(storage, description->width, description->height);
+    if (storage->pixels && (storage->width != description->width || storage->height != description->height))
+        loader->FreeImagePixels(storage);
+    return storage->pixels != nullptr;
+}
+
+// CreateBitmap of a name the pool holds: one more reference, and the size the description
+// asks for. GET_BITMAP is held on entry and released here.
+Bitmap* ReuseCreatedName(Bitmap* found, const BitmapDescription* description, EngineLockHold& pool)
+{
+    AddReferences(found, 1, kSuspiciousBitmapReferences);
+    TraceReferences("'%s' ref count++: now %d", found);
+    pool.Release();
+    if (found->width != description->width || found->height != description->height)
+        QV_Graphics_ResizeBitmap(found, description->width, description->height);
+    return found;
 }
 
 // A bitmap must not be released while it is drawn into: the back buffer is bound first.
@@ -293,34 +305,29 @@ Bitmap* QV_Graphics_CreateBitmap(const char* name, const BitmapDescription* desc
 {
     if (!name)
         name = "";
-    if (!IsCreatableDescription(name, description))
+    if (!description) {
+        QVI_Report(QV_LOG_ERROR, "QV_Graphics_CreateBitmap: bitmap '%s' has no description.", name);
         return nullptr;
+    }
     const bool renderTarget = description->renderTarget != 0;
-    // The pixels come first, so that a heap that cannot give them leaves no record behind;
-    // nor does a block the loader had to make smaller than asked, which the game would
-    // write past.
+    const uint32_t hash = QVI_HashString(name);
+    {
+        EngineLockHold pool(MUTEX_GET_BITMAP);
+        QVI_Report(QV_LOG_INFO, "..creating bitmap '%s' (%dx%d)", name, description->width, description->height);
+        if (Bitmap* found = FindRecord(name, hash))
+            return ReuseCreatedName(found, description, pool);
+    }
+
+    // The pool lock is not held while the loader allocates, as it may raise a popup; the
+    // name is looked up again after, as another thread may have created it meanwhile.
     ImageLoaderImp* loader = QVI_GetImageLoader();
     Bitmap storage = {};
-    if (!renderTarget) {
-        loader->AllocateImagePixels(&storage, description->width, description->height);
-        if (storage.pixels && (storage.width != description->width || storage.height != description->height))
-            loader->FreeImagePixels(&storage);
-        if (!storage.pixels)
-            return nullptr;
-    }
-    const uint32_t hash = QVI_HashString(name);
-
+    if (!renderTarget && !AllocateCreatedPixels(name, description, &storage))
+        return nullptr;
     EngineLockHold pool(MUTEX_GET_BITMAP);
-    QVI_Report(QV_LOG_INFO, "..creating bitmap '%s' (%dx%d)", name, description->width, description->height);
-    Bitmap* found = FindRecord(name, hash);
-    if (found) {
-        AddReferences(found, 1, kSuspiciousBitmapReferences);
-        TraceReferences("'%s' ref count++: now %d", found);
-        pool.Release();
+    if (Bitmap* found = FindRecord(name, hash)) {
         loader->FreeImagePixels(&storage);
-        if (found->width != description->width || found->height != description->height)
-            QV_Graphics_ResizeBitmap(found, description->width, description->height);
-        return found;
+        return ReuseCreatedName(found, description, pool);
     }
     Bitmap* record = TakeFreeRecord();
     if (!record) {

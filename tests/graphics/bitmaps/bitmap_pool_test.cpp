@@ -1,7 +1,10 @@
 // The bitmap pool as a game meets it through the API table: names, references,
 // hibernation, created bitmaps on the device, the pool's limit and bad input.
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "graphics/bitmaps/bitmap_fixture.h"
 
@@ -103,6 +106,10 @@ TEST_F(BitmapPool, HoldsExactly3072AndReusesHolesWithoutDuplicates) {
     Bitmap* existing = g()->GetBitmapEx("slot3000", QV_CACHE_LOOKUP_ONLY);
     EXPECT_EQ(g()->GetBitmapEx("slot3000", QV_CACHE_NOTHING), existing);
     EXPECT_GT(existing->header.slot, hole);
+    // So does CreateBitmap, before it looks at the size: 0x0 is the registered record's own.
+    const BitmapDescription registeredSize = Description(0, 0);
+    EXPECT_EQ(g()->CreateBitmap("slot3000", &registeredSize), existing);
+    EXPECT_EQ(existing->header.refCount, 1);
     Bitmap* newcomer = g()->CreateBitmap("newcomer", &description);
     ASSERT_NE(newcomer, nullptr);
     EXPECT_EQ(newcomer->header.slot, hole);
@@ -161,6 +168,76 @@ TEST_F(BitmapPool, BadInputIsLoggedAndRefusedBeforeTheDevice) {
     EXPECT_FALSE(g()->CopyBitmapRenderTargetDataToPixels(nullptr));
     EXPECT_EQ(g()->GetBitmapByHandle(nullptr), nullptr);
     EXPECT_EQ(LogCapture::Lines().size(), 11u);
+}
+
+// A name the pool holds is the game's bitmap whatever the new description says: one more
+// reference, and resized to the new size when ResizeBitmap takes it.
+TEST_F(BitmapPool, CreatingANameThePoolHoldsRaisesItsCountAndResizesIt) {
+    Bitmap* canvas = Filled("canvas", 8, 8, Rgba8{10, 20, 30, 255});
+    ASSERT_NE(canvas, nullptr);
+    const uint8_t* pixels = canvas->pixels;
+    const int used = g()->GetBitmapCount();
+    BitmapDescription description = Description(8, 8);
+    EXPECT_EQ(g()->CreateBitmap("canvas", &description), canvas);
+    EXPECT_EQ(canvas->pixels, pixels) << "same size: nothing is allocated or scaled";
+    // Sizes a new bitmap could not have, and pixels the loader cannot give, refuse only the
+    // resize.
+    for (const BitmapDescription& refused : {Description(-4, 8), Description(4, 0), Description(70000, 1)}) {
+        EXPECT_EQ(g()->CreateBitmap("canvas", &refused), canvas);
+        EXPECT_TRUE(canvas->width == 8 && canvas->height == 8 && canvas->pixels == pixels);
+    }
+    EXPECT_EQ(LogCapture::CountContaining("can't be resized to -4x8"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("can't be resized to 4x0"), 1);
+    EXPECT_EQ(LogCapture::CountContaining("has invalid size"), 0);
+    EXPECT_EQ(LogCapture::CountContaining("..creating bitmap 'canvas'"), 5);
+    description = Description(1, 2);
+    EXPECT_EQ(g()->CreateBitmap("canvas", &description), canvas);
+    ASSERT_TRUE(canvas->width == 1 && canvas->height == 2 && canvas->pixels);
+    const uint8_t* scaled = canvas->pixels + 4;  // the filter may round by one step
+    EXPECT_TRUE(abs(scaled[0] - 10) <= 1 && abs(scaled[1] - 20) <= 1 && abs(scaled[2] - 30) <= 1 && scaled[3] == 255)
+        << "the pixels scaled, not made anew";
+    EXPECT_EQ(canvas->header.refCount, 6);
+    EXPECT_EQ(g()->GetBitmapCount(), used);
+    for (int i = 0; i < 5; ++i) g()->ReleaseBitmap(canvas);
+    EXPECT_STREQ(canvas->header.name, "canvas") << "each creation holds a reference";
+    g()->ReleaseBitmap(canvas);
+    EXPECT_EQ(canvas->header.name, nullptr);
+
+    // A new plain bitmap needs a side of at least 1; a render target of a name the pool
+    // holds keeps its size when asked for less.
+    description = Description(1, 0);
+    EXPECT_EQ(g()->CreateBitmap("flat", &description), nullptr);
+    EXPECT_EQ(LogCapture::CountContaining("'flat' has invalid size 1x0"), 1);
+    description = Description(1, 1);
+    Bitmap* dot = g()->CreateBitmap("flat", &description);
+    ASSERT_TRUE(dot && dot->pixels && dot->width == 1 && dot->height == 1);
+    description = Description(16, 16, true);
+    Bitmap* target = g()->CreateBitmap("target", &description);
+    ASSERT_TRUE(target && target->hardware.loaded);
+    description = Description(0, 16, true);
+    EXPECT_EQ(g()->CreateBitmap("target", &description), target);
+    EXPECT_TRUE(target->width == 16 && target->hardware.loaded && target->header.refCount == 2);
+    EXPECT_EQ(renderer_.CallCount("CreateRenderTarget"), 1);
+}
+
+// Game threads creating the same names at once share one record per name.
+TEST_F(BitmapPool, ThreadsCreatingOneNameShareOneRecord) {
+    const int kThreads = 4, kNames = 100;
+    const int used = g()->GetBitmapCount();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            const BitmapDescription description = Description(128, 128);
+            for (int i = 0; i < kNames; ++i) g()->CreateBitmap(("shared" + std::to_string(i)).c_str(), &description);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(g()->GetBitmapCount(), used + kNames);
+    for (int i = 0; i < kNames; ++i) {
+        Bitmap* bitmap = g()->GetBitmapEx(("shared" + std::to_string(i)).c_str(), QV_CACHE_LOOKUP_ONLY);
+        ASSERT_TRUE(bitmap && bitmap->pixels) << i;
+        EXPECT_EQ(bitmap->header.refCount, kThreads) << i;
+    }
 }
 
 // What the device cannot make still has its record, as the game may hold on to it: a

@@ -28,8 +28,9 @@ D3D11IndexBuffer* AsD3D11(RendererIndexBuffer* buffer)
 }
 
 // Bytes of count items of itemBytes, checked before any allocation or device call; false
-// with a log line for a size no buffer can have (a negative count would wrap every copy).
-// A count of 0 passes: the device refuses the empty buffer and the record is handed out.
+// with a log line for a size no buffer description can carry (a negative count would wrap
+// every copy, a size past 32 bits its ByteWidth). Any other size is asked of the device. A
+// count of 0 passes: the device refuses the empty buffer and the record is handed out.
 bool CheckedBufferBytes(const char* kind, int count, int itemBytes, uint32_t* byteSize)
 {
     if (count < 0) {

@@ -298,8 +298,9 @@ static_assert(sizeof(void*) != 4 || offsetof(D3D11ShaderData, inputLayout) == 16
 const int kD3D11MaxInputElements = 9;
 // The largest constant table a stage takes (4096 registers of 16 bytes).
 const int kD3D11MaxConstantBytes = D3D11_REQ_CONSTANT_BUFFER_ELEMENT_COUNT * 16;
-// The largest buffer every Direct3D 11 device can create.
-const int64_t kD3D11MaxBufferBytes = int64_t(D3D11_REQ_RESOURCE_SIZE_IN_MEGABYTES_EXPRESSION_A_TERM) * 1024 * 1024;
+// The most bytes a buffer description's 32-bit ByteWidth holds. Below it, whether a buffer
+// can be made is the device's to say: many make more than the 128 MiB every device must.
+const int64_t kD3D11MaxBufferBytes = int64_t(UINT32_MAX);
 
 // The input elements of a vertex format, in the order POSITION, COLOR, TEXCOORD 0,
 // TEXCOORD 1, NORMAL, TANGENT, BINORMAL, BLENDINDICES, BLENDWEIGHT (elements absent from

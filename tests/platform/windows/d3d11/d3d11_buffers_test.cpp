@@ -98,7 +98,7 @@ TEST_F(D3D11BuffersTest, WithoutBgraVertexColoursTheColourIsSwappedAtUnlockAndRe
 }
 
 TEST_F(D3D11BuffersTest, BadRequestsAreRefusedAndBuffersTheDeviceRefusedOnlyLog) {
-    // A negative count would wrap every copy's size; a size past the device's is refused too.
+    // A negative count would wrap every copy's size; a size past 32 bits is refused too.
     for (int count : {-1, INT_MAX}) EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(7, count, QV_BUFFER_STATIC));
     EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(512, 4, QV_BUFFER_STATIC)) << "unknown element";
     EXPECT_EQ(nullptr, renderer_.CreateIndexBuffer(-6, QV_BUFFER_DYNAMIC));
@@ -133,6 +133,22 @@ TEST_F(D3D11BuffersTest, BadRequestsAreRefusedAndBuffersTheDeviceRefusedOnlyLog)
     renderer_.DestroyIndexBuffer(emptyIndices);
     LogCapture::Clear();
 
+    // Past the 128 MiB every device must make, the size is this device's to take: asked,
+    // it makes both buffers, and the dynamic one maps whole.
+    const int pastLeastVertices = 128 * 1024 * 1024 / 24 + 1;
+    RendererVertexBuffer* large = renderer_.CreateVertexBuffer(7, pastLeastVertices, QV_BUFFER_DYNAMIC);
+    RendererIndexBuffer* largeIndices = renderer_.CreateIndexBuffer(64 * 1024 * 1024 + 1, QV_BUFFER_STATIC);
+    ASSERT_TRUE(large && largeIndices && large->count == pastLeastVertices);
+    EXPECT_NE(nullptr, reinterpret_cast<const D3D11VertexBuffer*>(large)->hardware->buffer);
+    EXPECT_NE(nullptr, reinterpret_cast<const D3D11IndexBuffer*>(largeIndices)->hardware->buffer);
+    BatchVertex* last = static_cast<BatchVertex*>(renderer_.LockVertexBuffer(large));
+    ASSERT_NE(nullptr, last);
+    last[pastLeastVertices - 1] = PixelVertex(0, 0, 0xFFFFFFFF);
+    renderer_.UnlockVertexBuffer(large);
+    EXPECT_EQ(0u, LogCapture::Lines().size());
+    renderer_.DestroyVertexBuffer(large);
+    renderer_.DestroyIndexBuffer(largeIndices);
+
     // Records whose device buffer was refused: handed out, then every use only logs, once.
     RefusedMethod3 refused(renderer_.device, kDeviceCreateBufferSlot);
     RendererVertexBuffer* missing = renderer_.CreateVertexBuffer(7, 4, QV_BUFFER_DYNAMIC);
@@ -147,6 +163,20 @@ TEST_F(D3D11BuffersTest, BadRequestsAreRefusedAndBuffersTheDeviceRefusedOnlyLog)
     renderer_.DrawIndexedTriangles(missing, 4, missingIndices, 2);
     EXPECT_EQ(1, LogCapture::CountContaining("of a vertex buffer that was never created"));
     EXPECT_EQ(1, LogCapture::CountContaining("of an index buffer that was never created"));
+
+    // Every size a 32-bit byte width holds is asked of the device (which refuses here: the
+    // record with its popup); one vertex more is refused before it.
+    LogCapture::Clear();
+    const int widestVertices = int(UINT32_MAX / 24);
+    RendererVertexBuffer* widest = renderer_.CreateVertexBuffer(7, widestVertices, QV_BUFFER_STATIC);
+    RendererIndexBuffer* mostIndices = renderer_.CreateIndexBuffer(INT_MAX, QV_BUFFER_DYNAMIC);
+    ASSERT_TRUE(widest && mostIndices && mostIndices->count == INT_MAX);
+    EXPECT_EQ(1, LogCapture::CountPopups("D3D11 renderer failed to create a vertex buffer.", QV_LOG_ERROR));
+    EXPECT_EQ(1, LogCapture::CountPopups("D3D11 renderer failed to create an index buffer.", QV_LOG_ERROR));
+    EXPECT_EQ(nullptr, renderer_.CreateVertexBuffer(7, widestVertices + 1, QV_BUFFER_STATIC));
+    EXPECT_EQ(1, LogCapture::CountContaining("D3D11 renderer refused a vertex buffer of 4294967304 bytes"));
+    renderer_.DestroyVertexBuffer(widest);
+    renderer_.DestroyIndexBuffer(mostIndices);
     renderer_.DestroyVertexBuffer(missing);
     for (RendererIndexBuffer* buffer : {indices, missingIndices}) renderer_.DestroyIndexBuffer(buffer);
     EXPECT_TRUE(PixelNear(ReadBack(), 8, 8, kBlack, 0)) << "nothing was drawn";
