@@ -224,7 +224,8 @@ void QV_Graphics_DrawBitmapLine(Bitmap* bitmap, const float p0[2], const float p
     const uint32_t startColour = PackColour(colour0, bgra);
     const uint32_t endColour = PackColour(colour1, bgra);
     // The line is drawn from the current quad, so its two colours stay in it: what is drawn
-    // next keeps them until SetColor or SetAlpha writes the current colour back.
+    // next keeps them (SetAlpha changes only their alpha) until SetColor writes the current
+    // colour back.
     for (int i = 0; i < 4; ++i) {
         g_batchQuad[i].x = corners[i][0];
         g_batchQuad[i].y = corners[i][1];

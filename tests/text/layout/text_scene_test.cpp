@@ -120,9 +120,9 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
 
 // A bitmap line leaves its two colours in the current quad: a rectangle, a line and a text
 // drawn after it take the line's start colour on their first two corners and its end colour
-// on the last two, until the colour is set again. Colour tags read every character as a
-// hex digit (anything else counts 0), and a tag short of its seventh character takes alpha
-// 0 from what it lacks.
+// on the last two, until SetColor sets the colour again (SetAlpha does not). Colour tags
+// read every character as a hex digit (anything else counts 0), and a tag short of its
+// seventh character takes alpha 0 from what it lacks.
 TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) {
     TestFont font(false), utf8(true);
     ASSERT_TRUE(font.Upload());
@@ -146,7 +146,7 @@ TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) 
         g()->DrawRectangle(&x24, &y2, &eight, &eight);  // red at the top, blue at the bottom
         g()->DrawLine(&x24, &y12, &x40, &y12);          // both ends take the first corner's red
         Draw(font.get(), 2, 12, "A");                   // rows 12 to 17, red to blue
-        g()->SetAlpha(&one);                            // the current green again
+        g()->SetAlpha(&one);                            // alpha only: the line's colours stay
         g()->DrawRectangle(&x44, &y2, &eight, &eight);
 
         Draw(font.get(), 2, 22, "|#zz00FF|A");  // 'z' counts 0: blue
@@ -165,7 +165,8 @@ TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) 
         {24, 2, {239, 0, 16, 255}, "rectangle's top row"}, {31, 9, {16, 0, 239, 255}, "its bottom row"},
         {28, 12, kRed, "line"}, {36, 12, kRed, "line"}, {28, 13, kBlack, "below the line"},
         {3, 12, {234, 0, 21, 255}, "text's top row"}, {4, 17, {21, 0, 234, 255}, "its bottom row"},
-        {48, 6, kGreen, "after SetAlpha, the current colour"},
+        {44, 2, {239, 0, 16, 255}, "after SetAlpha, still the line's start colour"},
+        {51, 9, {16, 0, 239, 255}, "and its end colour"},
         {3, 24, {0, 0, 255, 255}, "|#zz00FF|"}, {11, 24, kGreen, "|00ffzz|"}, {19, 26, kBlack, "|ff00|"},
         {27, 26, kRed, "the short tag's colour"},
     };
