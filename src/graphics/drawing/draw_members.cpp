@@ -33,8 +33,8 @@ bool DeviceWantsBgraColours()
     return !g_rendererSetup.ready || g_rendererSetup.rgbaVertexColor;
 }
 
-// Colours reach the engine as 0xAARRGGBB; a device that reads R, G, B, A bytes gets red
-// and blue exchanged.
+// DrawBitmapCustom's colours reach the engine as 0xAARRGGBB; a device that reads R, G, B, A
+// bytes gets red and blue exchanged.
 uint32_t ToDeviceColour(uint32_t argb, bool bgra)
 {
     if (bgra)
@@ -224,7 +224,8 @@ void QV_Graphics_DrawBitmapLine(Bitmap* bitmap, const float p0[2], const float p
     const uint32_t startColour = PackColour(colour0, bgra);
     const uint32_t endColour = PackColour(colour1, bgra);
     // The line is drawn from the current quad, so its two colours stay in it: what is drawn
-    // next keeps them until SetColor or SetAlpha writes the current colour back.
+    // next keeps them (SetAlpha changes only their alpha) until SetColor writes the current
+    // colour back.
     for (int i = 0; i < 4; ++i) {
         g_batchQuad[i].x = corners[i][0];
         g_batchQuad[i].y = corners[i][1];
@@ -280,11 +281,8 @@ void QV_Graphics_DrawLineCustom(const BatchVertex vertices[2])
 {
     if (ReportIfMissing(!vertices, "QV_Graphics_DrawLineCustom", "vertices"))
         return;
-    const bool bgra = DeviceWantsBgraColours();
-    BatchVertex a = vertices[0], b = vertices[1];
-    a.color = ToDeviceColour(a.color, bgra);
-    b.color = ToDeviceColour(b.color, bgra);
-    BatchRenderer::AddLine(&a, &b);
+    // The game's vertices go to the device as they are, colours in the device's own order.
+    BatchRenderer::AddLine(&vertices[0], &vertices[1]);
 }
 
 void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int vertexCount, const uint16_t* indices,
@@ -315,12 +313,8 @@ void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int
         QVI_Report(QV_LOG_ERROR, "QV_Graphics_DrawTriangles: the renderer gave no memory for the vertices.");
         return;
     }
-    const bool bgra = DeviceWantsBgraColours();
+    // Copied as they are: the colours are taken to be in the device's order already.
     memcpy(vertexTarget, vertices, static_cast<size_t>(vertexCount) * sizeof(BatchVertex));
-    if (!bgra) {
-        for (int i = 0; i < vertexCount; ++i)
-            vertexTarget[i].color = ToDeviceColour(vertexTarget[i].color, bgra);
-    }
     renderer->UnlockVertexBuffer(vertexBuffer);
 
     QVI_BindBatchShader();

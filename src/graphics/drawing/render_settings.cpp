@@ -211,8 +211,12 @@ void QV_Graphics_SetAlpha(const float* alpha)
     }
     const float a = *alpha > 1.0f ? 1.0f : (*alpha > 0.0f ? *alpha : 0.0f);
     g_graphics.color.a = a;
-    g_graphics.packedColor = (g_graphics.packedColor & 0x00FFFFFFu) | (static_cast<uint32_t>(QVI_UnitToByte(a)) << 24);
-    WriteQuadColour();
+    const uint32_t alphaByte = static_cast<uint32_t>(QVI_UnitToByte(a)) << 24;
+    g_graphics.packedColor = (g_graphics.packedColor & 0x00FFFFFFu) | alphaByte;
+    // Only the alpha: the quad may hold colours of its own (a bitmap line leaves its two
+    // there), which what is drawn next keeps until SetColor.
+    for (BatchVertex& vertex : g_batchQuad)
+        vertex.color = (vertex.color & 0x00FFFFFFu) | alphaByte;
 }
 
 void QV_Graphics_SetDepth(const float* z)

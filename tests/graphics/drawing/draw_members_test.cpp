@@ -195,19 +195,26 @@ TEST_F(DrawMembers, TriangleListsKeepTheirLimitsAndAlternateBufferPairs) {
 TEST_F(DrawMembers, RgbaDevicesGetColoursInTheirOrderAndBadInputDrawsNothing) {
     renderer_.rgbaVertexColor = false;
     Start();
+    // A custom quad's 0xAARRGGBB colours are put in the device's order; custom lines and
+    // triangle lists reach it as the game wrote them, so on a device reading R, G, B, A
+    // bytes 0xFFFF0000 shows blue there and 0xFF0000FF red.
     const BatchVertex red[4] = {{0, 0, 0.5f, 0xFFFF0000u, 0, 0}, {8, 0, 0.5f, 0xFFFF0000u, 0, 0},
                                 {0, 8, 0.5f, 0xFFFF0000u, 0, 0}, {8, 8, 0.5f, 0xFFFF0000u, 0, 0}};
-    const BatchVertex blue[2] = {{8, 10.5f, 0.5f, 0xFF0000FFu, 0, 0}, {16, 10.5f, 0.5f, 0xFF0000FFu, 0, 0}};
+    const BatchVertex asWritten[2] = {{8, 10.5f, 0.5f, 0xFF0000FFu, 0, 0}, {16, 10.5f, 0.5f, 0xFF0000FFu, 0, 0}};
+    const BatchVertex triangles[4] = {{32, 0, 0.5f, 0xFFFF0000u, 0, 0}, {40, 0, 0.5f, 0xFFFF0000u, 0, 0},
+                                      {32, 8, 0.5f, 0xFFFF0000u, 0, 0}, {40, 8, 0.5f, 0xFFFF0000u, 0, 0}};
     const uint16_t indices[6] = {0, 1, 2, 1, 3, 2};
     g()->DrawBitmapCustom(nullptr, red);
-    g()->DrawLineCustom(blue);
-    g()->DrawTriangles(nullptr, red, 4, indices, 6);
+    g()->DrawLineCustom(asWritten);
+    g()->DrawTriangles(nullptr, triangles, 4, indices, 6);
     Bitmap* white = MakeBitmap(1, 1, {kWhite});
     const float p0[2] = {16, 4}, p1[2] = {24, 4}, green[4] = {0, 1, 0, 1};
     g()->DrawBitmapLine(white, p0, p1, 8, 8, green, green);
     TestImage image = Read();
-    EXPECT_TRUE(RegionNear(image, 0, 0, 8, 8, kRed, 0) && RegionNear(image, 8, 10, 16, 11, kBlue, 0));
-    EXPECT_TRUE(RegionNear(image, 16, 0, 24, 8, kGreen, 0));
+    EXPECT_TRUE(RegionNear(image, 0, 0, 8, 8, kRed, 0)) << "custom quad";
+    EXPECT_TRUE(RegionNear(image, 8, 10, 16, 11, kRed, 0)) << "custom line";
+    EXPECT_TRUE(RegionNear(image, 32, 0, 40, 8, kBlue, 0)) << "triangle list";
+    EXPECT_TRUE(RegionNear(image, 16, 0, 24, 8, kGreen, 0)) << "bitmap line";
 
     renderer_.ClearCalls();
     const float x = 30, y = 30, same[2] = {5, 5};

@@ -276,6 +276,44 @@ TEST_P(DrawnScene, NegativeSizesDrawMirroredQuads) {
     });
 }
 
+// A bitmap line leaves its two colours in the current quad and SetAlpha changes only their
+// alpha: a rectangle drawn next shades from the line's start colour at its top to its end
+// colour at its bottom, both at the new alpha. SetColor puts the current colour back and
+// keeps that alpha.
+TEST_P(DrawnScene, SetAlphaKeepsABitmapLinesColoursUntilSetColor) {
+    ASSERT_NE(Sprite(), nullptr);
+    TestImage screen;
+    const float red[4] = {1, 0, 0, 1}, blue[4] = {0, 0, 1, 1};
+    Frame([&] {
+        g()->ClearColor(0, 0, 0.2f);
+        g()->SetTextureFilter(QV_FILTER_POINT);
+        Colour(0, 1, 0);
+        const float from[2] = {2, 4}, to[2] = {18, 4};
+        g()->DrawBitmapLine(sprite_, from, to, 4, 4, red, blue);
+        Alpha(0.5f);
+        Rectangle(24, 2, 8, 16);
+        Colour(1, 1, 1);
+        Rectangle(36, 2, 8, 16);
+    }, [&] { screen = Screen(); });
+    // The colour at row y of a rectangle 16 rows tall from row 2 (the pixel centre's share of
+    // the way from top to bottom), at alpha 127 over the background.
+    const auto halfOver = [](const float top[4], const float bottom[4], int y) {
+        const float t = (y + 0.5f - 2) / 16, a = 127 / 255.0f;
+        float c[3];
+        for (int i = 0; i < 3; ++i) c[i] = (top[i] + (bottom[i] - top[i]) * t) * a;
+        return ToRgba8(c[0], c[1], c[2] + 0.2f * (1 - a), 1);
+    };
+    const float white[4] = {1, 1, 1, 1};
+    CheckSpots(screen, {
+        {24, 2, halfOver(red, blue, 2), 2, "the line's start colour at half alpha: top row"},
+        {31, 17, halfOver(red, blue, 17), 2, "its end colour: bottom row"},
+        {27, 10, halfOver(red, blue, 10), 2, "between them"},
+        {23, 10, kBackground, 0, "left of it"}, {28, 18, kBackground, 0, "below it"},
+        {36, 2, halfOver(white, white, 2), 2, "after SetColor: white at half alpha"},
+        {43, 17, halfOver(white, white, 17), 2, "its bottom row"},
+    });
+}
+
 // A scissor rectangle clipped to nothing at the screen's edge hides everything, rather than
 // leaving the rectangle before it in force; a region of negative size shows the bitmap
 // mirrored on that axis.

@@ -2,6 +2,7 @@
 // and instanced into the tests' renderer, made and freed off the main thread with the
 // frame's work done by hand, and refused input.
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -162,11 +163,33 @@ TEST_F(UserBuffers, BadInputAndFailedBuffersAreReportedAndNeverDrawn) {
     VertexBuffer* vertices = g()->CreateVertexBuffer(7, Quad(0, 0, 16, 16, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
     IndexBuffer* indices = g()->CreateIndexBuffer(kQuadIndices, 6, QV_BUFFER_STATIC);
     device_.ClearCalls();
-    const int zero = 0, nine = 9, minusOne = -1, three = 3;
+    const int zero = 0, six = 6, seven = 7, nine = 9, minusOne = -1, three = 3, five = 5;
+    // Refused: counts the device would read the buffer's six indices short of or past.
     g()->DrawVertexBufferRange(vertices, indices, &zero, &nine);
-    g()->DrawVertexBufferRange(vertices, indices, &minusOne, &three);
+    g()->DrawVertexBufferRange(vertices, indices, &zero, &seven);
+    g()->DrawVertexBufferRange(vertices, indices, &zero, &minusOne);
     g()->DrawVertexBufferRange(vertices, indices, nullptr, &three);
     g()->DrawVertexBufferInstanced(vertices, indices, -1);
+    EXPECT_EQ(device_.CallCount("DrawIndexedTriangles") + device_.CallCount("DrawIndexedTrianglesInstanced"), 0);
+    EXPECT_EQ(LogCapture::Count("QV_Graphics_DrawVertexBufferRange: index count 7 is outside the buffer's 6 indices."),
+              1);
+    EXPECT_EQ(LogCapture::CountContaining("index count -1 is outside"), 1);
+    // Drawn: every range starts at the buffer's first index, so any first index draws, even
+    // one whose count runs past the end; that it is not applied is said once.
+    g()->DrawVertexBufferRange(vertices, indices, &minusOne, &three);  // the first triangle
+    const TestImage firstTriangle = Read();
+    g()->DrawVertexBufferRange(vertices, indices, &five, &three);
+    g()->DrawVertexBufferRange(vertices, indices, &zero, &six);
+    std::vector<std::vector<double>> draws;
+    for (const RendererCall& call : device_.Calls())
+        if (std::string(call.name) == "DrawIndexedTriangles") draws.push_back(call.numbers);
+    EXPECT_EQ(draws, (std::vector<std::vector<double>>{{4, 1}, {4, 1}, {4, 2}}));
+    EXPECT_TRUE(PixelNear(firstTriangle, 1, 1, kRed, 0) && PixelNear(firstTriangle, 15, 15, kBlack, 0));
+    EXPECT_EQ(LogCapture::Count("QV_Graphics_DrawVertexBufferRange: the renderer draws from the first index of the "
+                                "buffer; first index -1 is not applied."),
+              1);
+    EXPECT_EQ(LogCapture::CountContaining("is not applied"), 1);
+    device_.ClearCalls();
     g()->UnlockVertexBuffer(vertices);  // not locked: nothing is mapped
     ASSERT_TRUE(g()->LockIndexBuffer(indices));
     g()->DrawVertexBuffer(vertices, indices);  // locked: skipped

@@ -1,8 +1,10 @@
 // Text as a game draws it, through the API table into a render target read back, on the
 // tests' renderer and on Direct3D 11: kerning, colour tags, "||", an image inside the text,
-// wrapping, every alignment, scale and rotation, each glyph a white block at a known place.
+// wrapping, every alignment, scale and rotation, a fractional start, each glyph a white
+// block at a known place.
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "core/configuration.h"
 #include "data/datamanager/database.h"
@@ -38,6 +40,15 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     ASSERT_NE(SceneTarget(128, 96), nullptr);
     Color after = {}, afterShort = {};
     float widths[3] = {};
+    // The x of every corner of the quads a text leaves in the batch (drawn below the target).
+    const auto quadXs = [](Font* f, float x, const char* text) {
+        Draw(f, x, 200, text);
+        std::vector<float> xs;
+        for (int i = g_batch.queued < 8 ? 0 : g_batch.queued - 8; i < g_batch.queued; ++i)
+            xs.push_back(g_batch.writePointer[i].x);
+        return xs;
+    };
+    std::vector<float> wholeStart, halfStart;
     Frame([&] {
         g()->PushRenderTarget(target_);
         g()->ClearColorAlpha(0, 0, 0, 1);
@@ -75,6 +86,9 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         Draw(font.get(), 40, 70, "A");  // a quarter turn about (40, 68): x 32 to 37, rows 68 to 71
         Scale(1, 1, 0);
         Draw(utf8.get(), 70, 80, "AB\u4E00");  // UTF-8 text is not nudged up: rows 82 and 80
+        Draw(font.get(), 90.75f, 14, "AB");     // a fractional start is kept: columns 91-94, 96-99
+        wholeStart = quadXs(font.get(), 10, "AV");
+        halfStart = quadXs(font.get(), 10.5f, "AV");
         g()->SetAlpha(&half);
         g()->PopRenderTarget();
     });
@@ -84,6 +98,10 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     EXPECT_NEAR(after.g, 1.0f, 1e-6f) << "a colour tag leaves its colour set";
     EXPECT_NEAR(after.a, 128 / 255.0f, 1e-6f);
     EXPECT_TRUE(afterShort.r == 1 && afterShort.g == 0 && afterShort.b == 0 && afterShort.a == 0);
+    // A from x, V kerned to x + 3, each 4 wide; half a pixel further right from x.5, exactly.
+    EXPECT_EQ(wholeStart, (std::vector<float>{10, 14, 10, 14, 13, 17, 13, 17}));
+    ASSERT_EQ(halfStart.size(), wholeStart.size());
+    for (size_t i = 0; i < halfStart.size(); ++i) EXPECT_EQ(halfStart[i], wholeStart[i] + 0.5f) << "corner " << i;
 
     const TestImage image = ReadBack();
     const std::vector<Spot> spots = {
@@ -108,6 +126,9 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
         {2, 72, kBlack, "below it"},
         {32, 68, kWhite, "turned A"}, {37, 71, kWhite, "turned A"}, {38, 70, kBlack, "right of it"},
         {40, 70, kBlack, "where it would stand unturned"}, {35, 72, kBlack, "below it"},
+        {91, 14, kWhite, "A from x 90.75: its first column"}, {94, 19, kWhite, "its last column"},
+        {90, 16, kBlack, "the start is not cut to x 90"}, {95, 16, kBlack, "between A and B"},
+        {99, 16, kWhite, "B's last column"}, {100, 16, kBlack, "after B"},
     };
     for (const Spot& s : spots) EXPECT_TRUE(PixelNear(image, s.x, s.y, s.colour, 2)) << s.what;
     const std::vector<Spot> unicode = {
@@ -120,9 +141,9 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
 
 // A bitmap line leaves its two colours in the current quad: a rectangle, a line and a text
 // drawn after it take the line's start colour on their first two corners and its end colour
-// on the last two, until the colour is set again. Colour tags read every character as a
-// hex digit (anything else counts 0), and a tag short of its seventh character takes alpha
-// 0 from what it lacks.
+// on the last two, until SetColor sets the colour again (SetAlpha does not). Colour tags
+// read every character as a hex digit (anything else counts 0), and a tag short of its
+// seventh character takes alpha 0 from what it lacks.
 TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) {
     TestFont font(false), utf8(true);
     ASSERT_TRUE(font.Upload());
@@ -146,7 +167,7 @@ TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) 
         g()->DrawRectangle(&x24, &y2, &eight, &eight);  // red at the top, blue at the bottom
         g()->DrawLine(&x24, &y12, &x40, &y12);          // both ends take the first corner's red
         Draw(font.get(), 2, 12, "A");                   // rows 12 to 17, red to blue
-        g()->SetAlpha(&one);                            // the current green again
+        g()->SetAlpha(&one);                            // alpha only: the line's colours stay
         g()->DrawRectangle(&x44, &y2, &eight, &eight);
 
         Draw(font.get(), 2, 22, "|#zz00FF|A");  // 'z' counts 0: blue
@@ -165,7 +186,8 @@ TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) 
         {24, 2, {239, 0, 16, 255}, "rectangle's top row"}, {31, 9, {16, 0, 239, 255}, "its bottom row"},
         {28, 12, kRed, "line"}, {36, 12, kRed, "line"}, {28, 13, kBlack, "below the line"},
         {3, 12, {234, 0, 21, 255}, "text's top row"}, {4, 17, {21, 0, 234, 255}, "its bottom row"},
-        {48, 6, kGreen, "after SetAlpha, the current colour"},
+        {44, 2, {239, 0, 16, 255}, "after SetAlpha, still the line's start colour"},
+        {51, 9, {16, 0, 239, 255}, "and its end colour"},
         {3, 24, {0, 0, 255, 255}, "|#zz00FF|"}, {11, 24, kGreen, "|00ffzz|"}, {19, 26, kBlack, "|ff00|"},
         {27, 26, kRed, "the short tag's colour"},
     };
