@@ -228,9 +228,6 @@ bool MountSystem::WriteOut(BufferedSaveFile* record)
         if (!written)
             inner->DeleteFile(scheme, temporary);
     }
-    if (!written)
-        QVI_Report(QV_LOG_WARNING, "File System Unmount: could not write save file '%s'; it stays buffered.",
-                   PathForMessages(record->nativePath).text);
     return written;
 }
 
@@ -242,15 +239,23 @@ void MountSystem::WritePending(bool atShutdown)
             ++i;
             continue;
         }
-        if (atShutdown)
+        // Each line follows the write it tells of: a save is said to be written only once it is.
+        const bool written = inner && WriteOut(record);
+        if (atShutdown && written)
             QVI_Report(QV_LOG_WARNING,
                        "File System: save file '%s' could not be written at Unmount, written at shutdown.",
                        PathForMessages(record->nativePath).text);
-        if (!inner || !WriteOut(record)) {
+        else if (atShutdown)
+            QVI_Report(QV_LOG_ERROR, "File System: save file '%s' could not be written at Unmount nor at shutdown; it is lost.",
+                       PathForMessages(record->nativePath).text);
+        if (!written && !atShutdown) {
+            QVI_Report(QV_LOG_WARNING, "File System Unmount: could not write save file '%s'; it stays buffered.",
+                       PathForMessages(record->nativePath).text);
             record->committed = 1;
             ++i;
             continue;
         }
+        // Written, or lost with the process: nothing tries it again.
         record->pending = 0;
         if (record->open) {
             ++i;

@@ -27,7 +27,8 @@ struct BufferedSaveFile {
 // and the saves on disk stay as the last Unmount left them. Buffers are written in the
 // order they were opened, so the last opened of one path decides its content. A buffer
 // that cannot be written stays buffered (a warning names the path) and is tried again at
-// the next Unmount, or at shutdown, since the game has committed it. A file still open at
+// the next Unmount, or at shutdown, since the game has committed it; one that shutdown
+// cannot write either is given up with an error naming the path. A file still open at
 // Unmount is written with what it holds then and stays usable until the game closes it;
 // what it receives afterwards is not saved.
 class MountSystem : public System {
@@ -66,8 +67,9 @@ public:
     // Writes every unwritten buffer in opening order, then unmounts.
     void Unmount() override;
 
-    // Shutdown: writes the buffers an Unmount failed to write, each with a warning. Buffers
-    // never unmounted are left alone.
+    // Shutdown: writes the buffers an Unmount failed to write, each with a warning once it
+    // is written, or an error when it cannot be and is given up. Buffers never unmounted
+    // are left alone.
     void WriteCommittedFiles();
 
 private:
@@ -77,7 +79,7 @@ private:
     bool HasPendingBuffer(const char* nativePath) const;
     MemoryFile* LatestPendingBuffer(const char* nativePath) const;
     bool CanWrite(Scheme scheme, const String& nativePath, bool* existed);
-    // Writes one buffer through a temporary file and a rename; reports a failure.
+    // Writes one buffer through a temporary file and a rename.
     bool WriteOut(BufferedSaveFile* record);
     // Writes the pending buffers (at shutdown only the committed ones); the written ones
     // the game has closed are freed.
@@ -88,6 +90,7 @@ private:
 
 // Shutdown: writes the save:// buffers that the game unmounted but that could not be written
 // then ("File System: save file '%s' could not be written at Unmount, written at shutdown."):
-// the game committed them. Buffers never unmounted are not written. Nothing to do when the
+// the game committed them. One that still cannot be written is reported lost (an error).
+// Buffers never unmounted are not written. Nothing to do when the
 // save back end is gone or holds nothing.
 void QVI_WriteCommittedSaveFiles();

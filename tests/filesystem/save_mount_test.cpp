@@ -126,6 +126,23 @@ TEST_F(SaveMountTest, AFailedWriteKeepsTheOldFileAndTheBufferAndShutdownWritesOn
     // An Unmount still commits what was never unmounted.
     fs()->Unmount("save");
     EXPECT_EQ(Saved("other.dat"), "not committed");
+
+    // Still blocked at shutdown: the save is said to be lost, as an error, and only that.
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_TRUE(fs()->Mount("save", 0));
+    ASSERT_TRUE(WriteThrough("save://slot.dat", "lost save"));
+    fs()->Unmount("save");
+    LogCapture::Clear();
+    QVI_WriteCommittedSaveFiles();
+    EXPECT_EQ(Saved("slot.dat"), "new save");
+    const std::vector<quaven_test::LoggedLine> lines = LogCapture::Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "File System: save file 'save://slot.dat' could not be written at Unmount nor at shutdown; it is lost.");
+    EXPECT_EQ(lines[0].level, QV_LOG_ERROR);
+    ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
+    QVI_WriteCommittedSaveFiles();  // given up: not tried again
+    EXPECT_EQ(Saved("slot.dat"), "new save");
+    EXPECT_EQ(LogCapture::Lines().size(), 1u);
 }
 
 TEST_F(SaveMountTest, TheCreatableProbeLeavesNothingAndDataManagerSavesGoThroughTheMount) {

@@ -187,7 +187,7 @@ private:
     bool WriteNode(const DataNode* node, const DataArray* array, int index)
     {
         const bool manyParameters = node->parameters.count > kParametersOnOneLine;
-        const DataParameter* data = nullptr;
+        const DataParameter* data = TextParameter(node);
 
         BeginTag();
         Text("\t\t<node ");
@@ -197,13 +197,8 @@ private:
             Attribute("", "id", node->id, " ");
         for (int i = 0; i < node->parameters.count; ++i) {
             const DataParameter& parameter = node->parameters.data[i];
-            if (IsNamed(parameter, "DATA") && !data) {
-                data = &parameter;
-                // Text holding "]]>" fits no CDATA section: it goes in as an attribute.
-                if (ChooseDataTextForm(parameter.value) == DataTextForm::Attribute)
-                    Attribute("", parameter.name, parameter.value, " ");
+            if (&parameter == data)
                 continue;
-            }
             if (!QVI_IsXMLAttributeName(parameter.name)) {
                 WarnSkipped(parameter.name, array);
                 continue;
@@ -213,7 +208,7 @@ private:
                 Layout("\n\t\t ");
         }
 
-        if (data && ChooseDataTextForm(data->value) != DataTextForm::Attribute) {
+        if (data) {
             Text(">");
             if (!EndTag(array, index))
                 return false;
@@ -228,6 +223,24 @@ private:
         if (manyParameters)
             Text("\n");
         return true;
+    }
+
+    // The "DATA" parameter written as the text between the node's tags, or null when it
+    // goes in as an attribute like the others: text holding "]]>" fits no CDATA section,
+    // and of several copies the reader would give the text to the first one, so each
+    // copy stands as an attribute in its place.
+    static const DataParameter* TextParameter(const DataNode* node)
+    {
+        const DataParameter* data = nullptr;
+        for (int i = 0; i < node->parameters.count; ++i) {
+            const DataParameter& parameter = node->parameters.data[i];
+            if (!IsNamed(parameter, "DATA"))
+                continue;
+            if (data)
+                return nullptr;
+            data = &parameter;
+        }
+        return data && ChooseDataTextForm(data->value) != DataTextForm::Attribute ? data : nullptr;
     }
 
     void DataText(const char* text)

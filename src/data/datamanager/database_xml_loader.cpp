@@ -153,8 +153,11 @@ private:
 
     bool ReadNode(XMLBlock* start, DataArray* array)
     {
-        // SetParameter gives the node its id from the attribute "id".
+        // A repeated attribute stays a parameter of its own, so the developer-mode check can
+        // tell a file that names a key twice; the first copy answers lookups, and the first
+        // "id" is the node's id, as GetParameter("id") answers.
         DataNode* node = new (store_) DataNode(nullptr);
+        node->id = QVI_CopyDataText(FindIdAttribute(start), &store_);
         // Room for every attribute and the text a node with an end tag may hold: the
         // array's first growth would reserve far more than a node typically needs.
         const int attributes = start->attributeCount < XMLBlock::kMaxAttributes ? start->attributeCount
@@ -162,8 +165,10 @@ private:
         const int room = attributes + (start->closing ? 0 : 1);
         if (room > 0)
             node->parameters.AdoptStorage(new (store_) DataParameter[room], room);
-        for (int i = 0; i < attributes; ++i)
-            node->SetParameter(start->attributeNames[i], start->attributeValues[i], &store_);
+        for (int i = 0; i < attributes; ++i) {
+            if (start->attributeNames[i])
+                QVI_AddDataParameter(node->parameters, start->attributeNames[i], start->attributeValues[i], &store_);
+        }
         array->nodes.Add(node);
         ++nodesRead_;
         if (start->closing)

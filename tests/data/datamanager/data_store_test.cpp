@@ -49,10 +49,11 @@ Generated Generate(int arrays, int nodesPerArray) {
             }
             const bool twice = n % 5 == 0;
             tag += "x=\"" + number + "\" name=\"w" + number + " &amp; &quot;q&quot; \\\\\" path=\"gfx/item_" + number + ".png\"";
-            dump += std::string(" [x]=[") + (twice ? "again" : number) + "] [name]=[w" + number + " & \"q\" \\] [path]=[gfx/item_" +
-                    number + ".png]";
-            if (twice)
+            dump += " [x]=[" + number + "] [name]=[w" + number + " & \"q\" \\] [path]=[gfx/item_" + number + ".png]";
+            if (twice) {
                 tag += " x=\"again\"";
+                dump += " [x]=[again]";
+            }
             if (n % 3 == 0) {
                 body += tag + ">text " + number + "</node>\n";
                 dump += " [DATA]=[text " + number + "]";
@@ -100,7 +101,8 @@ TEST_F(LoadedRecords, EveryRecordLoadsAndLaterChangesMovesAndDiesOnItsOwn) {
     EXPECT_STREQ(first->GetParameter("name"), "0 & \"q\" \\");
     EXPECT_STREQ(first->GetParameter("DATA"), "text 0");
     EXPECT_STREQ(first->GetParameter("extra39"), "39");
-    EXPECT_EQ(first->parameters.count, 45);
+    EXPECT_EQ(first->parameters.count, 46) << "the second x is kept";
+    EXPECT_STREQ(first->parameters.data[4].value, "again");
 
     // A node taken out of its array is deleted alone; another one outlives its database.
     DataNode* removed = array->nodes.data[1];

@@ -151,6 +151,34 @@ TEST_F(SaveRoundTrip, NullIdIsOmittedNullValueWrittenEmptyAndUnreadableNamesSkip
                               "array [b]\n  node <null> [good]=[1] [after]=[6]\n");
 }
 
+TEST_F(SaveRoundTrip, RepeatedNamesAreWrittenEachInItsPlaceAndReadBackInTheSameOrder) {
+    PutFile("repeated.xml", Doc("<root><array id=\"a\">"
+                                "<node id=\"c\" x=\"1\" id=\"d\" x=\"2\"/>"
+                                "<node id=\"t\" DATA=\"d1\" DATA=\"d2\">text</node>"
+                                "<node id=\"u\" DATA=\"first\" DATA=\"second\"/>"
+                                "<node id=\"v\" DATA=\"attribute\">text</node>"
+                                "</array></root>"));
+    Database database;
+    ASSERT_TRUE(database.Load("res://repeated.xml"));
+    // Of two "DATA" copies the reader would give a node's text to the first: both stand as
+    // attributes. A single one is the text between the tags.
+    EXPECT_EQ(WrittenText(database), kDeclaration +
+                                         "<root>\n"
+                                         "\t<array id=\"a\">\n"
+                                         "\t\t<node id=\"c\" x=\"1\" id=\"d\" x=\"2\" />\n"
+                                         "\t\t<node id=\"t\" DATA=\"text\" DATA=\"d2\" />\n"
+                                         "\t\t<node id=\"u\" DATA=\"first\" DATA=\"second\" />\n"
+                                         "\t\t<node id=\"v\" >text</node>\n"
+                                         "\t</array>\n"
+                                         "</root>\n");
+    ExpectRoundTrip(database, "res://repeated-again.xml");
+    Database reloaded;
+    ASSERT_TRUE(reloaded.Load("res://repeated-again.xml"));
+    EXPECT_STREQ(reloaded.GetParameter("a", "c", "x"), "1");
+    EXPECT_STREQ(reloaded.GetParameter("a", "u", "DATA"), "first");
+    EXPECT_TRUE(Popups().empty());
+}
+
 TEST_F(SaveRoundTrip, TagsLongerThanTheReaderTakesFailTheSaveAndKeepTheOldFile) {
     // '<node v="' + value + '" />' is 13 characters more than the value; the reader takes 8191.
     Database longest, node, array;

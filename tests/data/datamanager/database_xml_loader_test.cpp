@@ -14,6 +14,7 @@ TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly
                           "  <array id=\"first\" kind=\"list\" size=\"2\">\n"
                           "    <node id=\"a\" x=\"1\" y=\"2\"/>\n"
                           "    <node x=\"3\">some text</node>\n"
+                          "    <node id=\"c\" x=\"1\" id=\"d\" x=\"2\" DATA=\"d1\" DATA=\"d2\">text</node>\n"
                           "    <!-- a comment between nodes -->\n"
                           "  </array>\n"
                           "  <array>\n"
@@ -26,8 +27,13 @@ TEST_F(XmlLoading, ArraysNodesAndParametersInDocumentOrderFromXmlAndDatFilesOnly
               "array [first] [kind]=[list] [size]=[2]\n"
               "  node [a] [id]=[a] [x]=[1] [y]=[2]\n"
               "  node <null> [x]=[3] [DATA]=[some text]\n"
+              "  node [c] [id]=[c] [x]=[1] [id]=[d] [x]=[2] [DATA]=[text] [DATA]=[d2]\n"
               "array <null>\n"
               "  node [b] [id]=[b]\n");
+    // Every copy of a repeated attribute is kept; the first answers, the first id names the node.
+    EXPECT_STREQ(database.GetParameter("first", "c", "x"), "1");
+    EXPECT_STREQ(database.GetParameter("first", "c", "id"), "c");
+    EXPECT_EQ(database.arrays.data[0]->FindNode("d"), nullptr);
     EXPECT_STREQ(database.fileName, "res://db.xml");
     EXPECT_TRUE(Popups().empty());
 

@@ -106,13 +106,15 @@ TEST_F(ReadingConfiguration, DeveloperPackagesNeedDeveloperModeAndDebugShadersDe
 
 TEST_F(ReadingConfiguration, DuplicateIdsAreReportedPerPair) {
     PutXml("dup.xml", "<array id=\"list\">\n<node id=\"a\" x=\"1\"/>\n<node id=\"a\"/>\n<node id=\"a\"/>\n"
-                      "<node/>\n<node/>\n</array>\n");
+                      "<node/>\n<node/>\n<node x=\"1\" y=\"2\" x=\"3\" x=\"4\"/>\n</array>\n");
     const Database* database = DataManager::GetDatabase("res://dup.xml");
     ASSERT_EQ(database->arrays.count, 1);
     QVI_CheckDuplicateIds(database->arrays.data[0]);
     QVI_CheckDuplicateIds(nullptr);
     EXPECT_EQ(CountReported("Array 'list' contains two nodes with id 'a'."), 3);
-    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 3u);
+    // A key the file gives three times: every pair of its copies.
+    EXPECT_EQ(CountReported("Node 'null' contains duplicate parameters with id 'x'."), 3);
+    EXPECT_EQ(quaven_test::LogCapture::Lines().size(), 6u);
 }
 
 TEST_F(ReadingConfiguration, FeaturesAreWholeTokensOfEitherListAndProductValuesPreferTheVariant) {

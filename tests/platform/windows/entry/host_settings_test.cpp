@@ -159,12 +159,15 @@ TEST_F(HostRun, UnderAnOverlayZoomTheGameDrawsIntoTheFrameBufferThatIsThenShownS
 
 TEST_F(HostRun, MessagesOfStartUpBeforeLoggingReachTheLogInOrderAndTheirPopupsAreShown) {
     RunOptions options;
-    // No name: the title warning. A manifest, and two WINDOWS variants in developer mode.
-    options.application = "name=\"\" version=\"1\" manifest=\"manifest.xml\"";
+    // No name: the title warning. A manifest, a key given twice, and two WINDOWS variants in
+    // developer mode.
+    options.application = "name=\"\" version=\"1\" manifest=\"manifest.xml\" store=\"first\" store=\"second\"";
     options.titleFolder = "unknown";
     options.developer = "developer_mode=\"1\" force_windowed=\"1\"";
     options.variants = std::string(kWindowsVariant) + "\n" + kWindowsVariant;
-    options.popups = 4;
+    options.script = "at 1 product store\nat 2 shutdown\n";
+    options.scriptEnds = true;
+    options.popups = 5;
     quaven_test::WriteFile(dir_ + "\\manifest.xml", "<?xml version=\"1.0\"?>\n<root><array id=\"bitmaps\">"
                                                     "<node id=\"a.png\" width=\"4\"/></array></root>\n");
     const WindowRun run = RunHost(options);
@@ -173,7 +176,9 @@ TEST_F(HostRun, MessagesOfStartUpBeforeLoggingReachTheLogInOrderAndTheirPopupsAr
     for (const quaven_test::PopupRecord& popup : run.popups) popups.push_back(popup.text);
     EXPECT_EQ(popups, (std::vector<std::string>{duplicate, duplicate,
                                                 "Program doesn't have parm title set: set value prog->title",
+                                                "Node 'APPLICATION' contains duplicate parameters with id 'store'.",
                                                 "Array 'VARIANTS' contains two nodes with id 'WINDOWS'."}));
+    EXPECT_TRUE(Has(run.results, "product store first")) << "the first copy of a key answers";
     // The reader's lines after the start of logging, in the order raised, each at its level.
     const std::string texts = Texts(run.log);
     EXPECT_TRUE(InOrder(texts, {"Logging started on ", "Logging Verbose Level set to 0.",

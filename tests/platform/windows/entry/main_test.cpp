@@ -228,6 +228,21 @@ TEST_F(HostRun, SavesReachTheDiskThroughUnmountOnlyAndAFailedUnmountIsWrittenAtS
     EXPECT_EQ(std::count_if(run.log.begin(), run.log.end(),
                             [](const std::string& line) { return line.find("written at shutdown") != line.npos; }),
               1);
+
+    // Still blocked when the game ends: the save is lost, and the log says so as an error.
+    ASSERT_TRUE(quaven_test::WriteFileIn(quaven_test::AppDataFolder(), developer_ + "/Host_Window/save/slot.dat..tmp/x", ""));
+    options.script = "at 1 mount\nat 1 write save://slot.dat lost\nat 1 unmount\nat 2 shutdown\n";
+    options.scriptEnds = true;
+    options.whileShown = nullptr;
+    const WindowRun blocked = RunHost(options);
+    EXPECT_TRUE(Logged(blocked.results, "unmount"));
+    EXPECT_EQ(quaven_test::ReadNative(save + "/slot.dat"), "committed") << "the last save written stays";
+    const std::string lost = "File System: save file 'save://slot.dat' could not be written at Unmount nor at shutdown; it is lost.";
+    EXPECT_TRUE(InOrder(Texts(blocked.log), {"File System Unmount: could not write save file 'save://slot.dat'; it stays buffered.",
+                                             "QUAVEN Shutdown.", lost,
+                                             "Performance optimization: skipping releasing resources on exit."}));
+    EXPECT_TRUE(Logged(blocked.log, "[ERROR] " + lost));
+    EXPECT_FALSE(Logged(blocked.log, "written at shutdown"));
 }
 
 TEST_F(HostRun, UnderTheAnswerersWatchAMessageBoxIsRecordedAndEndsTheRunAndAnEndedRunPassesItsCode) {
