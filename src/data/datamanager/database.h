@@ -62,9 +62,9 @@ DataParameter* QVI_FindDataParameter(const Array<DataParameter>& parameters, con
 
 // One node of a DataManager array: an optional id and named text values in the
 // order they were first set. A loaded node keeps every attribute of its tag, a name
-// given twice included; the first copy of a name is the one that answers. The node, its id and its parameter list are DataStore
-// blocks: on the heap (new DataNode), or carved from a loader's store
-// (new (store) DataNode); delete frees either.
+// given twice included; the first copy of a name is the one that answers. The node,
+// its id and its parameter list are DataStore blocks: on the heap (new DataNode), or
+// carved from a loader's store (new (store) DataNode); delete frees either.
 class DataNode {
 public:
     char* id;                            // copy (a DataStore block), may be null
