@@ -163,7 +163,7 @@ TEST_F(UserBuffers, BadInputAndFailedBuffersAreReportedAndNeverDrawn) {
     VertexBuffer* vertices = g()->CreateVertexBuffer(7, Quad(0, 0, 16, 16, 0xFFFF0000).data(), 4, QV_BUFFER_STATIC);
     IndexBuffer* indices = g()->CreateIndexBuffer(kQuadIndices, 6, QV_BUFFER_STATIC);
     device_.ClearCalls();
-    const int zero = 0, six = 6, seven = 7, nine = 9, minusOne = -1, three = 3, five = 5;
+    const int zero = 0, two = 2, six = 6, seven = 7, nine = 9, minusOne = -1, three = 3, five = 5;
     // Refused: counts the device would read the buffer's six indices short of or past.
     g()->DrawVertexBufferRange(vertices, indices, &zero, &nine);
     g()->DrawVertexBufferRange(vertices, indices, &zero, &seven);
@@ -180,10 +180,13 @@ TEST_F(UserBuffers, BadInputAndFailedBuffersAreReportedAndNeverDrawn) {
     const TestImage firstTriangle = Read();
     g()->DrawVertexBufferRange(vertices, indices, &five, &three);
     g()->DrawVertexBufferRange(vertices, indices, &zero, &six);
+    // Counts below one triangle are no reason to refuse: they draw nothing.
+    g()->DrawVertexBufferRange(vertices, indices, &zero, &zero);
+    g()->DrawVertexBufferRange(vertices, indices, &zero, &two);
     std::vector<std::vector<double>> draws;
     for (const RendererCall& call : device_.Calls())
         if (std::string(call.name) == "DrawIndexedTriangles") draws.push_back(call.numbers);
-    EXPECT_EQ(draws, (std::vector<std::vector<double>>{{4, 1}, {4, 1}, {4, 2}}));
+    EXPECT_EQ(draws, (std::vector<std::vector<double>>{{4, 1}, {4, 1}, {4, 2}, {4, 0}, {4, 0}}));
     EXPECT_TRUE(PixelNear(firstTriangle, 1, 1, kRed, 0) && PixelNear(firstTriangle, 15, 15, kBlack, 0));
     EXPECT_EQ(LogCapture::Count("QV_Graphics_DrawVertexBufferRange: the renderer draws from the first index of the "
                                 "buffer; first index -1 is not applied."),
