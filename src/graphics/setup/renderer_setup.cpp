@@ -38,6 +38,15 @@ void FreeShaderTranslatorLock()
     g_rendererSetup.shaderTranslatorLock = nullptr;
 }
 
+// Text's device steps, installed by the engine; a step not installed is skipped.
+TextDeviceSteps g_textSteps = {nullptr, nullptr, nullptr};
+
+void RunTextStep(void (*step)())
+{
+    if (step)
+        step();
+}
+
 // The translator starts for the renderer's language under the lock every shader load takes. A
 // failure's reason is in the translator's report, which nobody else would show.
 bool StartShaderTranslator(int shaderLanguage, const char* outputFolder, bool developerMode)
@@ -214,6 +223,25 @@ void QVI_ShutdownRenderer()
 
     state.renderer->Shutdown();
     state.ready = 0;
-    QVI_FreeMutexRecord(state.shaderTranslatorLock);
-    state.shaderTranslatorLock = nullptr;
+    FreeShaderTranslatorLock();
+}
+
+void QVI_SetTextDeviceSteps(const TextDeviceSteps& steps)
+{
+    g_textSteps = steps;
+}
+
+void QVI_RecreateTextFontAtlases()
+{
+    RunTextStep(g_textSteps.recreateFontAtlases);
+}
+
+void QVI_ReuploadTextGlyphCache()
+{
+    RunTextStep(g_textSteps.reuploadGlyphCache);
+}
+
+void QVI_ReleaseTextDeviceData()
+{
+    RunTextStep(g_textSteps.releaseFontShaderAndGlyphData);
 }
