@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/configuration.h"
 #include "core/locks.h"
 #include "core/threads.h"
 #include "engine/api_table.h"
@@ -22,6 +23,25 @@ EngineTable::~EngineTable() {
     memcpy(savedCore_.locks, g_core.locks, sizeof savedCore_.locks);
     g_core = savedCore_;
     *qv = saved_;
+}
+
+ScopedManifest::ScopedManifest() : array_("manifest") { g_config.manifestArrays.Add(&array_); }
+
+ScopedManifest::~ScopedManifest() {
+    for (int i = g_config.manifestArrays.count - 1; i >= 0; --i)
+        if (g_config.manifestArrays.data[i] == &array_) {
+            g_config.manifestArrays.RemoveAt(i);
+            break;
+        }
+}
+
+ScopedManifest& ScopedManifest::Add(const char* id,
+                                    std::initializer_list<std::pair<const char*, const char*>> parameters) {
+    DataNode* node = new DataNode(nullptr);
+    node->SetParameter("id", id);
+    for (const auto& [name, value] : parameters) node->SetParameter(name, value);
+    array_.nodes.Add(node);
+    return *this;
 }
 
 void EngineFilesTest::SetUp() {

@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/core_state.h"
 #include "core/engine_log.h"
+#include "data/datamanager/database.h"
 #include "support/log_capture.h"
 #include "support/res_folder.h"
 
@@ -34,6 +37,21 @@ private:
 bool WriteThrough(const char* path, const std::string& contents, const char* mode = "wb");
 // Reads a whole file through the game's view; "<missing>" when it does not open.
 std::string ReadThrough(const char* path);
+
+// A manifest the loaders consult (drawing sizes "w" and "h", packing) while it lives, as a
+// game's manifest gives them; on leaving its scope the loaders no longer see it.
+class ScopedManifest {
+public:
+    ScopedManifest();
+    ~ScopedManifest();
+    ScopedManifest(const ScopedManifest&) = delete;
+    ScopedManifest& operator=(const ScopedManifest&) = delete;
+    // An entry for the resource id with its parameters, as name and value pairs.
+    ScopedManifest& Add(const char* id, std::initializer_list<std::pair<const char*, const char*>> parameters);
+
+private:
+    DataArray array_;
+};
 
 // A fixture base holding an EngineTable from before SetUp to after TearDown.
 class EngineTableTest : public ::testing::Test {

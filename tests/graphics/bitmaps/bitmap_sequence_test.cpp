@@ -5,13 +5,12 @@
 #include <string>
 #include <thread>
 
-#include "core/configuration.h"
-#include "data/datamanager/database.h"
 #include "engine/resource_queues.h"
 #include "filesystem/backends.h"
 #include "graphics/bitmaps/bitmap_fixture.h"
 #include "graphics/bitmaps/bitmap_sequences.h"
 #include "graphics/bitmaps/image_loader_portable.h"
+#include "support/engine_table.h"
 #include "support/files.h"
 #include "support/res_folder.h"
 
@@ -214,14 +213,12 @@ TEST_F(BitmapSequence, AManifestHeightScalesEveryFrameOfASequenceFile) {
     MakeFrames(4);
     QVI_ShareDuplicateFrames(&sequence_);
     ASSERT_TRUE(QVI_SaveBitmapSequence(&sequence_, Native("run.bms").c_str()));
-    DataArray manifest("manifest");
-    DataNode* node = new DataNode(nullptr);
-    node->SetParameter("id", "res://run.bms");
-    node->SetParameter("h", "36");
-    manifest.nodes.Add(node);
-    g_config.manifestArrays.Add(&manifest);
-    Bitmap* run = g()->GetBitmap("res://run.bms");
-    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    Bitmap* run;
+    {
+        quaven_test::ScopedManifest manifest;
+        manifest.Add("res://run.bms", {{"h", "36"}});
+        run = g()->GetBitmap("res://run.bms");
+    }
     ASSERT_TRUE(run && run->frameCount == 4);
     const int firstHeight = run->frames[0].textureHeight;
     ASSERT_GT(firstHeight, 0);

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "data/datamanager/database.h"
 #include "filesystem/backends.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/drawing/drawing_fixture.h"
+#include "support/engine_table.h"
 #include "support/files.h"
 #include "support/memory_files.h"
 #include "support/res_folder.h"
@@ -243,30 +243,23 @@ TEST_F(ImageFiles, ABitmapFoundByNameTakesItsManifestSizeAndDraws) {
     for (int i = 0; i < 16; ++i) orange += std::string("\xFF\x80\x00", 3);
     Put("sprites/ring.png", Png(4, 4, 2, 8, orange, 12));
     qv->fileSystem->AddSearchPath("res://data", true);
-    DataArray manifest("manifest");
-    DataNode* node = new DataNode(nullptr);
-    node->SetParameter("id", "sprites/ring");
-    node->SetParameter("w", "8"), node->SetParameter("h", "8"), node->SetParameter("pack_mode", "NO_PADDING");
-    manifest.nodes.Add(node);
     // Sizes are taken as written, 0 and negative too (a bitmap without a drawing size is not
     // uploaded); only a number past the int range is held at its end.
     Put("sprites/flat.png", Png(4, 4, 2, 8, orange, 12));
     Put("sprites/vast.png", Png(4, 4, 2, 8, orange, 12));
-    const char* const sizes[2][3] = {{"sprites/flat", "0", "-3"}, {"sprites/vast", "99999999999", "70000"}};
-    for (const char* const* entry : sizes) {
-        DataNode* sized = new DataNode(nullptr);
-        sized->SetParameter("id", entry[0]);
-        sized->SetParameter("w", entry[1]), sized->SetParameter("h", entry[2]);
-        manifest.nodes.Add(sized);
-    }
-    g_config.manifestArrays.Add(&manifest);
     const QuavenGraphicsAPI* g = qv->graphics;
-    Bitmap* ring = g->GetBitmap("sprites/ring");
-    Bitmap* flat = g->GetBitmapEx("sprites/flat", QV_CACHE_PIXELS_AND_TEXTURE);
-    Bitmap* vast = g->GetBitmap("sprites/vast");
-    // Asked for again with the pixel bit: the pixels come back, at the manifest's size.
-    EXPECT_EQ(g->GetBitmapEx("sprites/ring", QV_CACHE_PIXELS), ring);
-    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    Bitmap *ring, *flat, *vast;
+    {
+        quaven_test::ScopedManifest manifest;
+        manifest.Add("sprites/ring", {{"w", "8"}, {"h", "8"}, {"pack_mode", "NO_PADDING"}})
+            .Add("sprites/flat", {{"w", "0"}, {"h", "-3"}})
+            .Add("sprites/vast", {{"w", "99999999999"}, {"h", "70000"}});
+        ring = g->GetBitmap("sprites/ring");
+        flat = g->GetBitmapEx("sprites/flat", QV_CACHE_PIXELS_AND_TEXTURE);
+        vast = g->GetBitmap("sprites/vast");
+        // Asked for again with the pixel bit: the pixels come back, at the manifest's size.
+        EXPECT_EQ(g->GetBitmapEx("sprites/ring", QV_CACHE_PIXELS), ring);
+    }
     ASSERT_TRUE(flat && vast);
     EXPECT_TRUE(flat->width == 0 && flat->height == -3 && flat->textureWidth == 4 && !flat->hardware.loaded);
     EXPECT_EQ(LogCapture::Count("Unable to upload bitmap 'sprites/flat' (0x-3) to renderer."), 1);

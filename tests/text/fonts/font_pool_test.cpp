@@ -1,6 +1,6 @@
 // The font pool as a game uses it through the API table: records found by name, references
 // counted per font or per call, the warnings of a miscounting game, and the pool's limit.
-#include "data/datamanager/database.h"
+#include "support/engine_table.h"
 #include "text/fonts/font_fixture.h"
 
 namespace font_test {
@@ -94,25 +94,20 @@ TEST_F(FontPool, AGameThreadLoadsAFontThatTheFrameUploads) {
 }
 
 TEST_F(FontPool, AManifestHeightScalesTheFont) {
-    DataArray manifest("manifest");
-    for (const char* entry : {"res://tall.mft=32", "res://field.mft=32", "res://one.mft=1"}) {
-        DataNode* node = new DataNode(nullptr);
-        const std::string text(entry);
-        node->SetParameter("id", text.substr(0, text.find('=')).c_str());
-        node->SetParameter("h", text.substr(text.find('=') + 1).c_str());
-        manifest.nodes.Add(node);
-    }
-    g_config.manifestArrays.Add(&manifest);
     // The header's height is 16, line spacing 18, baseline 12.
     for (const char* name : {"tall.mft", "field.mft", "one.mft"}) {
         Bytes file = CurrentHeader(7, "UTF-8", 1, name[0] == 'f' ? 3.0f : 0.0f);
         CurrentGlyph(file, 7, {'A', 0, 0, 4, 2, 2, {1, 1, 1, 255}, {}});
         Put(name, file.data);
     }
-    Font* tall = qv->LoadFont("res://tall.mft");
-    Font* field = qv->LoadFont("res://field.mft");
-    Font* one = qv->LoadFont("res://one.mft");
-    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    Font *tall, *field, *one;
+    {
+        quaven_test::ScopedManifest manifest;
+        manifest.Add("res://tall.mft", {{"h", "32"}}).Add("res://field.mft", {{"h", "32"}}).Add("res://one.mft", {{"h", "1"}});
+        tall = qv->LoadFont("res://tall.mft");
+        field = qv->LoadFont("res://field.mft");
+        one = qv->LoadFont("res://one.mft");
+    }
     ASSERT_TRUE(tall && field && one);
     EXPECT_TRUE(tall->height == 32 && tall->scale == 2.0f && tall->lineSpacing == 36 && tall->baseline == 24);
     EXPECT_EQ(LogCapture::Count("Font size 32px."), 1);

@@ -154,6 +154,15 @@ protected:
         }
         return target_ && target_->hardware.loaded ? target_ : nullptr;
     }
+    // A 4 x 4 bitmap of one colour, made and refreshed; null when it could not be made.
+    Bitmap* SolidDot(Rgba8 colour) {
+        BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
+        Bitmap* dot = g()->CreateBitmap("scene dot", &description);
+        if (!dot) return nullptr;
+        for (int i = 0; i < 16; ++i) memcpy(dot->pixels + 4 * i, &colour, 4);
+        g()->RefreshBitmap(dot);
+        return dot;
+    }
     TestImage ReadBack() {
         TestImage image;
         EXPECT_TRUE(g()->CopyBitmapRenderTargetDataToPixels(target_));

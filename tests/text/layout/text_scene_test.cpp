@@ -6,10 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/configuration.h"
-#include "data/datamanager/database.h"
 #include "filesystem/backends.h"
 #include "support/back_buffer.h"
+#include "support/engine_table.h"
 #include "support/process.h"
 #include "support/res_folder.h"
 #include "text/layout/text_fixture.h"
@@ -32,11 +31,8 @@ TEST_P(TextScene, EveryGlyphTagAndAlignmentLandsOnItsPixels) {
     TestFont font(false), utf8(true);
     ASSERT_TRUE(font.Upload());
     ASSERT_TRUE(utf8.Upload());
-    BitmapDescription dot = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
-    Bitmap* dot_ = g()->CreateBitmap("scene dot", &dot);
+    Bitmap* dot_ = SolidDot(kGreen);
     ASSERT_NE(dot_, nullptr);
-    for (int i = 0; i < 16; ++i) memcpy(dot_->pixels + 4 * i, &kGreen, 4);
-    g()->RefreshBitmap(dot_);
     ASSERT_NE(SceneTarget(128, 96), nullptr);
     Color after = {}, afterShort = {};
     float widths[3] = {};
@@ -148,11 +144,8 @@ TEST_P(TextScene, ABitmapLineColoursWhatFollowsAndColourTagsReadEveryCharacter) 
     TestFont font(false), utf8(true);
     ASSERT_TRUE(font.Upload());
     ASSERT_TRUE(utf8.Upload());
-    BitmapDescription description = {QV_TEXTURE_FORMAT_RGBA8, QV_TEXTURE_TYPE_2D, 1, 0, 4, 4, 1, 0, {}};
-    Bitmap* white = g()->CreateBitmap("scene dot", &description);
+    Bitmap* white = SolidDot({255, 255, 255, 255});
     ASSERT_NE(white, nullptr);
-    memset(white->pixels, 255, 4 * 4 * 4);
-    g()->RefreshBitmap(white);
     ASSERT_NE(SceneTarget(64, 32), nullptr);
     Color afterShortTag = {};
     Frame([&] {
@@ -286,15 +279,13 @@ TEST_F(PooledFontText, AFontNamedWithoutMftIsMadeButNotLoadedAndStillDraws) {
     ASSERT_TRUE(res_->Put("fonts/plain.xml",
                           "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
                           "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
-    DataArray manifest("manifest");
-    DataNode* entry = new DataNode(nullptr);
-    entry->SetParameter("id", "res://fonts/plain");
-    entry->SetParameter("h", "40");
-    manifest.nodes.Add(entry);
-    g_config.manifestArrays.Add(&manifest);
-    quaven_test::LogCapture::Clear();
-    Font* font = qv->GetFont("res://fonts/plain");
-    g_config.manifestArrays.RemoveAt(g_config.manifestArrays.count - 1);
+    Font* font;
+    {
+        quaven_test::ScopedManifest manifest;
+        manifest.Add("res://fonts/plain", {{"h", "40"}});
+        quaven_test::LogCapture::Clear();
+        font = qv->GetFont("res://fonts/plain");
+    }
     ASSERT_TRUE(font && font->glyphCount == 256 && font->glyphs['W'].image.pixels);
     EXPECT_EQ(quaven_test::LogCapture::Count("Failed: bad or unfound font file 'res://fonts/plain'"), 1);
     EXPECT_EQ(quaven_test::LogCapture::CountPopups("Unable to load font 'res://fonts/plain'.", QV_LOG_WARNING), 1);
