@@ -174,15 +174,6 @@ bool EndsInEscapingBackslash(const char* token, int count)
     return (backslashes & 1) != 0;
 }
 
-bool HoldsNonWhiteSpace(const char* token, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (!IsXMLWhiteSpace(token[i]))
-            return true;
-    }
-    return false;
-}
-
 // Skips a comment whose "<!--" has just been read: the position moves on until the
 // three characters before it are "-->". Those may include the opener's own dashes, so
 // "<!-->" and "<!--->" are whole comments. A nested "<!-" or the end of the document is
@@ -336,12 +327,12 @@ char* XMLReader::Scan()
                 inQuote = c == '"';
                 continue;
             }
-            if (HoldsNonWhiteSpace(token, count)) {
+            // Text before the tag is a token of its own. It is never white space alone: that
+            // was dropped where it began, or overran before reaching the tag.
+            if (count > 0) {
                 token[count] = 0;
                 return token;
             }
-            // White space before a tag is dropped; the tag starts a new token.
-            count = 0;
             token[count++] = '<';
             inTag = true;
             ++position;
