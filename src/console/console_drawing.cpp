@@ -99,8 +99,7 @@ const char* HighlightedText(const char* text, const char* input, char* buffer)
     if (strlen(text) >= static_cast<size_t>(kHighlightBytes) || !strstr(text, input))
         return text;
     String marked = String(kHighlightColour) + input + kPlainColour;
-    const char* highlighted = QVI_ReplaceAll(text, input, marked.text, buffer, kHighlightBytes);
-    return highlighted ? highlighted : text;
+    return QVI_ReplaceAll(text, input, marked.text, buffer, kHighlightBytes);
 }
 
 }  // namespace
