@@ -19,10 +19,7 @@
 
 namespace {
 
-// Bilinear weights carry 11 fractional bits per axis, 22 in their product.
-const int kWeightBits = 11;
-const int kWeightOne = 1 << kWeightBits;
-const int kAlphaByte = 3;
+const int kWeightOne = 1 << kSampleWeightBits;
 const int kLargestResizedSide = 65534;
 // Atlas sides: powers of two from 2^(L - 5) to 2^L, L from 10 up to 12.
 const int kFirstAtlasExponent = 10;
@@ -65,17 +62,8 @@ void Unpack(uint32_t value, uint8_t bytes[4])
 uint32_t AlphaMask()
 {
     uint8_t bytes[4] = {0, 0, 0, 0};
-    bytes[kAlphaByte] = 0xFF;
+    bytes[kPixelAlphaByte] = 0xFF;
     return Pack(bytes);
-}
-
-uint8_t UnitToByte(double value)
-{
-    if (!(value > 0.0))
-        return 0;
-    if (value >= 1.0)
-        return 255;
-    return static_cast<uint8_t>(value * 255.0);
 }
 
 int NextPowerOfTwo(int value)
@@ -305,7 +293,7 @@ uint32_t QVI_GetBitmapPixelClamped(const Bitmap* bitmap, int x, int y)
     uint8_t bytes[4];
     memcpy(bytes, PixelAt(bitmap, x, y), 4);
     if (outside && HasAlpha(bitmap))
-        bytes[kAlphaByte] = 0;
+        bytes[kPixelAlphaByte] = 0;
     return Pack(bytes);
 }
 
@@ -331,7 +319,7 @@ uint32_t QVI_SampleBitmapBilinear(const Bitmap* bitmap, double u, double v)
         uint64_t sum = 0;
         for (int corner = 0; corner < 4; ++corner)
             sum += static_cast<uint64_t>(corners[corner][channel]) * weights[corner];
-        sum >>= 2 * kWeightBits;
+        sum >>= 2 * kSampleWeightBits;
         result[channel] = static_cast<uint8_t>(sum > 255 ? 255 : sum);
     }
     return Pack(result);
@@ -351,22 +339,22 @@ uint32_t QVI_SampleBitmapArea(const Bitmap* bitmap, double u, double v, double d
         for (double x = startX; x <= startX + du; x += 1.0) {
             uint8_t bytes[4];
             Unpack(QVI_SampleBitmapBilinear(bitmap, x / bitmap->width, y / bitmap->height), bytes);
-            if (bytes[kAlphaByte] > 0) {
+            if (bytes[kPixelAlphaByte] > 0) {
                 for (int channel = 0; channel < 3; ++channel)
                     colourSums[channel] += bytes[channel] / 255.0;
                 ++covered;
             }
-            alphaSum += bytes[kAlphaByte] / 255.0;
+            alphaSum += bytes[kPixelAlphaByte] / 255.0;
             ++samples;
         }
     }
     uint8_t result[4] = {255, 255, 255, 0};
     if (covered > 0) {
         for (int channel = 0; channel < 3; ++channel)
-            result[channel] = UnitToByte(colourSums[channel] / covered);
+            result[channel] = QVI_SampleToByte(colourSums[channel] / covered);
     }
     if (samples > 0)
-        result[kAlphaByte] = UnitToByte(alphaSum / samples);
+        result[kPixelAlphaByte] = QVI_SampleToByte(alphaSum / samples);
     return Pack(result);
 }
 
@@ -555,7 +543,7 @@ float QVI_ComputeDistanceFieldPixel(const Bitmap* bitmap, int spread, int x, int
         return 0.0f;
     auto inside = [bitmap](int px, int py) {
         const uint8_t* pixel = PixelAt(bitmap, px, py);
-        return pixel[kAlphaByte] >= kInsideThreshold &&
+        return pixel[kPixelAlphaByte] >= kInsideThreshold &&
                (pixel[0] >= kInsideThreshold || pixel[1] >= kInsideThreshold || pixel[2] >= kInsideThreshold);
     };
     const bool here = inside(x, y);

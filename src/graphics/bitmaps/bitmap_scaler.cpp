@@ -20,9 +20,7 @@
 
 namespace {
 
-const int kWeightBits = 11;
-const uint32_t kWeightOne = 1u << kWeightBits;
-const int kAlphaByte = 3;
+const uint32_t kWeightOne = 1u << kSampleWeightBits;
 
 // One sample position along an axis: the two source indexes it blends, clamped into the
 // bitmap, the weight of the far one, and whether each lies outside the bitmap (its alpha
@@ -116,7 +114,7 @@ void BlendAcross(const uint8_t* row, bool rowOutside, const Axis& columns, bool 
         uint32_t* out = across + i * 4;
         if (column.weight == 0) {
             for (int c = 0; c < 4; ++c)
-                out[c] = near[c] << kWeightBits;
+                out[c] = near[c] << kSampleWeightBits;
             continue;
         }
         uint32_t far[4];
@@ -131,19 +129,18 @@ void BlendAcross(const uint8_t* row, bool rowOutside, const Axis& columns, bool 
 // that sample the same source rows again.
 class Scaler {
 public:
-    Scaler(const Bitmap* source, Bitmap* target, bool area)
-        : source_(source), target_(target), alpha_((source->flags & kBitmapHasAlpha) != 0), area_(area)
+    Scaler(const Bitmap* source, Bitmap* target, double ratioX, double ratioY)
+        : source_(source), target_(target), alpha_((source->flags & kBitmapHasAlpha) != 0),
+          area_(!(ratioX <= 1.5 && ratioY <= 1.5))
     {
-        const double ratioX = static_cast<double>(source->width) / target->width;
-        const double ratioY = static_cast<double>(source->height) / target->height;
-        columns_ = area ? AreaAxis(source->width, target->width, ratioX) : BilinearAxis(source->width, target->width);
-        rows_ = area ? AreaAxis(source->height, target->height, ratioY) : BilinearAxis(source->height, target->height);
+        columns_ = area_ ? AreaAxis(source->width, target->width, ratioX) : BilinearAxis(source->width, target->width);
+        rows_ = area_ ? AreaAxis(source->height, target->height, ratioY) : BilinearAxis(source->height, target->height);
         const size_t count = columns_.samples.size();
         nearAcross_.resize(count * 4);
         farAcross_.resize(count * 4);
         for (Made& made : made_)
             made.bytes.resize(count * 4);
-        if (area) {
+        if (area_) {
             sums_.resize(static_cast<size_t>(target->width) * 4);
             covered_.resize(target->width);
         }
@@ -206,13 +203,13 @@ private:
             const uint32_t nearWeight = kWeightOne - row.weight;
             for (size_t i = 0; i < count * 4; ++i)
                 bytes[i] = static_cast<uint8_t>((nearAcross_[i] * nearWeight + farAcross_[i] * row.weight) >>
-                                                (2 * kWeightBits));
+                                                (2 * kSampleWeightBits));
         }
         if (area_) {
             // A sample without alpha adds no colour: its colour bytes count as 0, whose
             // 0 / 255.0 leaves a sum unchanged.
             for (size_t i = 0; i < count; ++i) {
-                if (bytes[i * 4 + kAlphaByte] == 0)
+                if (bytes[i * 4 + kPixelAlphaByte] == 0)
                     bytes[i * 4] = bytes[i * 4 + 1] = bytes[i * 4 + 2] = 0;
             }
         }
@@ -231,16 +228,16 @@ private:
             if (column.weight == 0) {
                 memcpy(bytes, near, 4);
                 if (nearClear)
-                    bytes[kAlphaByte] = 0;
+                    bytes[kPixelAlphaByte] = 0;
                 continue;
             }
             const uint8_t* far = row + static_cast<size_t>(column.far) * 4;
             const bool farClear = alpha_ && (rowOutside || column.farOutside);
             const uint32_t nearWeight = kWeightOne - column.weight;
             for (int c = 0; c < 4; ++c) {
-                const uint32_t nearByte = c == kAlphaByte && nearClear ? 0 : near[c];
-                const uint32_t farByte = c == kAlphaByte && farClear ? 0 : far[c];
-                bytes[c] = static_cast<uint8_t>((nearByte * nearWeight + farByte * column.weight) >> kWeightBits);
+                const uint32_t nearByte = c == kPixelAlphaByte && nearClear ? 0 : near[c];
+                const uint32_t farByte = c == kPixelAlphaByte && farClear ? 0 : far[c];
+                bytes[c] = static_cast<uint8_t>((nearByte * nearWeight + farByte * column.weight) >> kSampleWeightBits);
             }
         }
     }
@@ -270,15 +267,6 @@ private:
         }
     }
 
-    static uint8_t UnitToByte(double value)
-    {
-        if (!(value > 0.0))
-            return 0;
-        if (value >= 1.0)
-            return 255;
-        return static_cast<uint8_t>(value * 255.0);
-    }
-
     void AverageRow(uint8_t* out, int rowSamples)
     {
         for (int x = 0; x < target_->width; ++x) {
@@ -287,13 +275,13 @@ private:
             const int samples = rowSamples * (columns_.first[x + 1] - columns_.first[x]);
             uint8_t* pixel = out + static_cast<size_t>(x) * 4;
             if (covered > 0) {
-                pixel[0] = UnitToByte(sums[0] / covered);
-                pixel[1] = UnitToByte(sums[1] / covered);
-                pixel[2] = UnitToByte(sums[2] / covered);
+                pixel[0] = QVI_SampleToByte(sums[0] / covered);
+                pixel[1] = QVI_SampleToByte(sums[1] / covered);
+                pixel[2] = QVI_SampleToByte(sums[2] / covered);
             } else {
                 pixel[0] = pixel[1] = pixel[2] = 255;
             }
-            pixel[kAlphaByte] = samples > 0 ? UnitToByte(sums[3] / samples) : 0;
+            pixel[kPixelAlphaByte] = samples > 0 ? QVI_SampleToByte(sums[3] / samples) : 0;
         }
     }
 
@@ -321,6 +309,5 @@ void QVI_ScaleBitmapPixels(const Bitmap* source, Bitmap* target)
         return;
     const double ratioX = static_cast<double>(source->width) / target->width;
     const double ratioY = static_cast<double>(source->height) / target->height;
-    Scaler scaler(source, target, !(ratioX <= 1.5 && ratioY <= 1.5));
-    scaler.Run();
+    Scaler(source, target, ratioX, ratioY).Run();
 }
