@@ -9,6 +9,7 @@
 // mul(position, matrix), so register i is read as column i and the engine's matrix acts on
 // the position as a column vector: the same order as Matrix4 everywhere else. The block
 // goes to the device byte for byte.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -100,8 +101,18 @@ void BuildVertexInputs(Shader* shader, const ShaderTool::ShaderDescription* desc
 bool BuildConstantTable(const char* shaderName, const char* stage, ShaderConstantTable* table,
                         const Array<ShaderTool::ShaderConstant>& constants)
 {
+    // A matrix is laid out on 16 bytes a row, but a game may write it as 64 bytes an
+    // element, as a 4 x 4 one takes: the block reaches that far past every matrix's start,
+    // so such a write at the last constant, or across an array, stays inside it. The size
+    // that is uploaded and set stays the laid-out one.
     int64_t total = 0;
+    int64_t blockBytes = 0;
     for (int i = 0; i < constants.count; ++i) {
+        const ShaderTool::Type& type = constants.data[i].type;
+        if (type.matrixSize > 0) {
+            const int64_t elements = type.arraySize > 0 ? type.arraySize : 1;
+            blockBytes = std::max(blockBytes, total + elements * ShaderTool::kConstantRegisterBytes * 4);
+        }
         const int32_t size = constants.data[i].byteSize;
         total += size > 0 ? size : 0;
         if (size <= 0 || total > ShaderTool::kMaxStageConstantBytes) {
@@ -113,23 +124,7 @@ bool BuildConstantTable(const char* shaderName, const char* stage, ShaderConstan
     }
     if (constants.count == 0)
         return true;
-
-    // A matrix is laid out on 16 bytes a row, but a game may write it as 64 bytes an
-    // element, as a 4 x 4 one takes: the block reaches that far past every matrix's start,
-    // so such a write at the last constant, or across an array, stays inside it. The size
-    // that is uploaded and set stays the laid-out one.
-    int64_t blockBytes = total;
-    int64_t start = 0;
-    for (int i = 0; i < constants.count; ++i) {
-        const ShaderTool::Type& type = constants.data[i].type;
-        if (type.matrixSize > 0) {
-            const int64_t elements = type.arraySize > 0 ? type.arraySize : 1;
-            const int64_t reach = start + elements * ShaderTool::kConstantRegisterBytes * 4;
-            if (reach > blockBytes)
-                blockBytes = reach;
-        }
-        start += constants.data[i].byteSize;
-    }
+    blockBytes = std::max(blockBytes, total);
 
     table->values = static_cast<uint8_t*>(calloc(static_cast<size_t>(blockBytes), 1));
     table->entries = static_cast<ShaderConstant*>(calloc(static_cast<size_t>(constants.count), sizeof(ShaderConstant)));
