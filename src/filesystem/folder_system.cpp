@@ -1,71 +1,17 @@
-#include "platform/windows/win32.h"
-#include <aclapi.h>
-
 #include "filesystem/folder_system.h"
-
-#include <sys/stat.h>
 
 #include <cstring>
 
 #include "core/cstring_utils.h"
+#include "platform/native_files.h"
 
 namespace QVFileSystem {
 
 namespace {
 
-const DWORD kGenericAll = 0x10000000;
-const DWORD kInheritByFoldersAndFiles = 3;
-// FindFirstFileA cannot reach deeper than this; stopping here also bounds recursion
-// through folder links that loop back on themselves.
-const size_t kMaxSearchPathLength = MAX_PATH - 1;
-
-bool IsExistingFolder(const char* nativePath)
-{
-    DWORD attributes = GetFileAttributesA(nativePath);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool GrantsEveryone(Scheme scheme)
 {
     return scheme == SCHEME_DOCS || scheme == SCHEME_SAVE || scheme == SCHEME_USER;
-}
-
-// CreateDirectoryA with an access list granting Everyone GENERIC_ALL. False when the
-// security descriptor could not be built (the caller then uses default security);
-// *created and *error hold the outcome of the creation itself.
-bool CreateWithEveryoneAccess(const char* nativePath, BOOL* created, DWORD* error)
-{
-    SID_IDENTIFIER_AUTHORITY worldAuthority = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    if (!AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
-        return false;
-
-    EXPLICIT_ACCESSA access = {};
-    access.grfAccessPermissions = kGenericAll;
-    access.grfAccessMode = GRANT_ACCESS;
-    access.grfInheritance = kInheritByFoldersAndFiles;
-    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    access.Trustee.ptstrName = static_cast<LPSTR>(everyone);
-
-    PACL acl = nullptr;
-    bool built = false;
-    if (SetEntriesInAclA(1, &access, nullptr, &acl) == ERROR_SUCCESS) {
-        SECURITY_DESCRIPTOR descriptor;
-        if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-            SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE)) {
-            SECURITY_ATTRIBUTES attributes = {};
-            attributes.nLength = sizeof(attributes);
-            attributes.lpSecurityDescriptor = &descriptor;
-            attributes.bInheritHandle = FALSE;
-            *created = CreateDirectoryA(nativePath, &attributes);
-            *error = GetLastError();
-            built = true;
-        }
-        LocalFree(acl);
-    }
-    FreeSid(everyone);
-    return built;
 }
 
 bool IsDotEntry(const char* name)
@@ -76,12 +22,6 @@ bool IsDotEntry(const char* name)
 bool IsArchiveFileName(const char* nativePath)
 {
     return QVI_EndsWith(nativePath, ".obb") || QVI_EndsWith(nativePath, ".pak");
-}
-
-bool IsNativeFile(const char* nativePath)
-{
-    DWORD attributes = GetFileAttributesA(nativePath);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The part of nativePath below root ("a/b" of "C:/root/a/b"), or null when nativePath
@@ -115,10 +55,10 @@ const char* StdioMode(FileMode mode)
 // The file's size on disk, 0 when it cannot be had (or does not fit 32 bits).
 uint32_t NativeFileSize(const char* nativePath)
 {
-    struct _stat64 info;
-    if (_stat64(nativePath, &info) != 0 || info.st_size < 0)
+    OsFileStatus status;
+    if (!QVI_OsFileStatus(nativePath, &status) || status.size < 0)
         return 0;
-    return static_cast<uint32_t>(info.st_size);
+    return static_cast<uint32_t>(status.size);
 }
 
 // Creates one native folder. docs, save and user folders grant Everyone full access,
@@ -129,16 +69,11 @@ bool CreateNativeDirectory(const String& nativePath, Scheme scheme)
 {
     if (!nativePath.text || nativePath.text[0] == '\0')
         return false;
-    BOOL created = FALSE;
-    DWORD error = ERROR_SUCCESS;
-    if (!GrantsEveryone(scheme) || !CreateWithEveryoneAccess(nativePath.text, &created, &error)) {
-        created = CreateDirectoryA(nativePath.text, nullptr);
-        error = GetLastError();
-    }
-    if (created)
+    OsFolderCreation creation = QVI_OsCreateFolder(nativePath.text, GrantsEveryone(scheme));
+    if (creation == OS_FOLDER_CREATED)
         return true;
     // An existing folder is success; an existing file of that name is not a folder.
-    return error == ERROR_ALREADY_EXISTS && IsExistingFolder(nativePath.text);
+    return creation == OS_FOLDER_NAME_TAKEN && QVI_OsIsFolder(nativePath.text);
 }
 
 void ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String& nativeDir, int patternIndex,
@@ -167,29 +102,30 @@ void ListDirectoryPattern(Scheme scheme, const String& relativeDir, const String
     if (!pattern)
         return;
     String search = String(nativeDir) + pattern;
-    if (!search.text || strlen(search.text) > kMaxSearchPathLength)
+    if (!search.text)
         return;
 
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(search.text, &entry);
-    if (find == INVALID_HANDLE_VALUE)
+    // The listing refuses a search deeper than the OS's path limit, which also bounds
+    // recursion through folder links that loop back on themselves.
+    OsFolderEntry entry;
+    OsFolderListing* listing = QVI_OsOpenFolderListing(search.text, &entry);
+    if (!listing)
         return;
     do {
-        if (IsDotEntry(entry.cFileName))
+        if (IsDotEntry(entry.name))
             continue;
-        bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (patternIndex >= 0) {
-            if (!isFolder)
-                QVI_AddUniqueFileName(results, relativeDir.text, entry.cFileName);
+            if (!entry.isFolder)
+                QVI_AddUniqueFileName(results, relativeDir.text, entry.name);
             continue;
         }
-        if (!isFolder)
+        if (!entry.isFolder)
             continue;
-        String subRelative = String::FromFormat("%s%s/", relativeDir.text ? relativeDir.text : "", entry.cFileName);
-        String subNative = String::FromFormat("%s%s/", nativeDir.text, entry.cFileName);
+        String subRelative = String::FromFormat("%s%s/", relativeDir.text ? relativeDir.text : "", entry.name);
+        String subNative = String::FromFormat("%s%s/", nativeDir.text, entry.name);
         ListDirectory(scheme, subRelative, subNative, patterns, true, results);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
+    } while (QVI_OsNextFolderEntry(listing, &entry));
+    QVI_OsCloseFolderListing(listing);
 }
 
 } // namespace
@@ -328,14 +264,14 @@ bool WindowsPOSIXSystem::DeleteDirectory(Scheme scheme, const String& nativePath
 {
     if (QVI_IsEmptyText(nativePath.text))
         return false;
-    return RemoveDirectoryA(nativePath.text) != 0;
+    return QVI_OsRemoveFolder(nativePath.text);
 }
 
 bool WindowsPOSIXSystem::DeleteFile(Scheme scheme, const String& nativePath)
 {
     if (QVI_IsEmptyText(nativePath.text))
         return false;
-    return ::DeleteFileA(nativePath.text) != 0;
+    return QVI_OsDeleteFile(nativePath.text);
 }
 
 bool WindowsPOSIXSystem::FileExists(Scheme scheme, const String& nativePath)
@@ -345,7 +281,7 @@ bool WindowsPOSIXSystem::FileExists(Scheme scheme, const String& nativePath)
     if (!QVI_SchemeSkipsArchives(scheme) && !IsArchiveFileName(nativePath.text) &&
         PAKSystem::FileExists(scheme, nativePath))
         return true;
-    return IsNativeFile(nativePath.text);
+    return QVI_OsIsFile(nativePath.text);
 }
 
 void WindowsPOSIXSystem::FindFiles(Scheme scheme, const String& relativePath, const String& nativeRoot,
@@ -362,13 +298,12 @@ bool WindowsPOSIXSystem::GetFileInfo(Scheme scheme, const String& nativePath, Fi
 {
     if (QVI_IsEmptyText(nativePath.text) || !info)
         return false;
-    struct _stat64 status;
-    if (_stat64(nativePath.text, &status) != 0)
+    OsFileStatus status;
+    if (!QVI_OsFileStatus(nativePath.text, &status))
         return false;
-    // On Windows st_ctime is the creation time.
-    info->created = static_cast<uint32_t>(status.st_ctime);
-    info->modified = static_cast<uint32_t>(status.st_mtime);
-    info->accessed = static_cast<uint32_t>(status.st_atime);
+    info->created = static_cast<uint32_t>(status.created);
+    info->modified = static_cast<uint32_t>(status.modified);
+    info->accessed = static_cast<uint32_t>(status.accessed);
     return true;
 }
 

@@ -1,6 +1,3 @@
-#include "platform/windows/win32.h"
-#include <shlobj.h>
-
 #include "filesystem/paths.h"
 
 #include <cstring>
@@ -11,6 +8,7 @@
 #include "filesystem/backends.h"
 #include "filesystem/filesystem_api.h"
 #include "filesystem/search_paths.h"
+#include "platform/native_files.h"
 #include "quaven/types.h"
 
 namespace {
@@ -67,8 +65,8 @@ bool QVI_IsWrittenToDiskFolder(const char* path)
 
 namespace {
 
-const int kCreateFolderFlag = 0x8000;
 const int kModulePathBytes = 260;
+const int kSpecialFolderBytes = 260;
 const char kDefaultDeveloperFolder[] = "Kelmark";
 const char kDefaultTitleFolder[] = "unknown";
 
@@ -77,7 +75,7 @@ const char kDefaultTitleFolder[] = "unknown";
 String ExecutableFolder()
 {
     char modulePath[kModulePathBytes] = {};
-    DWORD length = GetModuleFileNameA(nullptr, modulePath, sizeof(modulePath));
+    uint32_t length = QVI_OsExecutablePath(modulePath, sizeof(modulePath));
     if (length == 0 || length >= sizeof(modulePath))
         return String("");
     char* lastSeparator = strrchr(modulePath, '\\');
@@ -103,24 +101,26 @@ bool HasOverrideRoot(Scheme scheme)
     return strcmp(currentText, defaultText) != 0;
 }
 
-} // namespace
-
-String QVI_GetSpecialFolderPath(int folderId)
+// The user's folder of that kind (created when missing), with '/' separators; "" when the
+// OS cannot answer.
+String SpecialFolderPath(OsUserFolder which)
 {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, folderId | kCreateFolderFlag, nullptr, 0, folder)))
+    char folder[kSpecialFolderBytes] = {};
+    if (!QVI_OsUserFolderPath(which, folder, sizeof(folder)))
         return String("");
     QVI_NormalizeNativePath(folder);
     return String(folder);
 }
 
+} // namespace
+
 bool QVI_InitBasePaths()
 {
     for (int i = 0; i < kSchemeCount; ++i)
         g_defaultUrlRoots[i].Assign("");
-    g_defaultUrlRoots[SCHEME_DOCS] = QVI_GetSpecialFolderPath(CSIDL_PERSONAL);
+    g_defaultUrlRoots[SCHEME_DOCS] = SpecialFolderPath(OS_USER_DOCUMENTS);
     g_defaultUrlRoots[SCHEME_RES] = ExecutableFolder();
-    g_defaultUrlRoots[SCHEME_USER] = QVI_GetSpecialFolderPath(CSIDL_APPDATA);
+    g_defaultUrlRoots[SCHEME_USER] = SpecialFolderPath(OS_USER_APPLICATION_DATA);
     g_defaultUrlRoots[SCHEME_HTTP].Assign("http://");
     for (int i = 0; i < kSchemeCount; ++i)
         g_currentUrlRoots[i] = g_defaultUrlRoots[i];

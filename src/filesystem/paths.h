@@ -61,11 +61,6 @@ extern String g_currentUrlRoots[kUrlSchemeRootCount];
 // The roots as the file system first set them up.
 extern String g_defaultUrlRoots[kUrlSchemeRootCount];
 
-// The Windows special folder (SHGetFolderPathA, created when missing), with '/'
-// separators; "" when Windows cannot answer. 5 is the documents folder, 26 the
-// per-user application-data folder.
-String QVI_GetSpecialFolderPath(int folderId);
-
 // Sets the default roots (docs: documents folder; res: the executable's folder;
 // user: the application-data folder; http: "http://"; all others "") and makes the
 // current roots copies of them. True when the per-user folder is known.

@@ -1,5 +1,3 @@
-
-#include "platform/windows/win32.h"
 #include "filesystem/search_paths.h"
 
 #include <cstring>
@@ -7,27 +5,28 @@
 #include "core/engine_string.h"
 #include "core/cstring_utils.h"
 #include "filesystem/backends.h"
+#include "platform/reader_writer_lock.h"
 
 namespace {
 
 // Constant-initialised: the lock and the pointers need no start-up code and no exit
 // code, so the list can be used at any point of the process's life.
-SRWLOCK g_searchPathLock = SRWLOCK_INIT;
+OsReaderWriterLock g_searchPathLock = {};
 Array<const char*>* g_searchPaths = nullptr;
 Array<char*>* g_internedTexts = nullptr;
 
 class ExclusiveHold {
 public:
-    ExclusiveHold() { AcquireSRWLockExclusive(&g_searchPathLock); }
-    ~ExclusiveHold() { ReleaseSRWLockExclusive(&g_searchPathLock); }
+    ExclusiveHold() { QVI_OsEnterExclusive(&g_searchPathLock); }
+    ~ExclusiveHold() { QVI_OsLeaveExclusive(&g_searchPathLock); }
     ExclusiveHold(const ExclusiveHold&) = delete;
     ExclusiveHold& operator=(const ExclusiveHold&) = delete;
 };
 
 class SharedHold {
 public:
-    SharedHold() { AcquireSRWLockShared(&g_searchPathLock); }
-    ~SharedHold() { ReleaseSRWLockShared(&g_searchPathLock); }
+    SharedHold() { QVI_OsEnterShared(&g_searchPathLock); }
+    ~SharedHold() { QVI_OsLeaveShared(&g_searchPathLock); }
     SharedHold(const SharedHold&) = delete;
     SharedHold& operator=(const SharedHold&) = delete;
 };
