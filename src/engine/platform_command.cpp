@@ -4,6 +4,7 @@
 
 #include "engine/platform_command.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,8 +58,8 @@ thread_local ThreadAnswers t_answers;
 // Written at start-up on the main thread, read afterwards.
 PlatformCommandServices g_services = {};
 // Counted before each use: the first alert of a run is number 2.
-volatile long g_alertCounter = 1;
-volatile long g_allowAllResolutions = 0;
+std::atomic<long> g_alertCounter{1};
+std::atomic<long> g_allowAllResolutions{0};
 
 struct Language {
     const char* name;
@@ -179,7 +180,7 @@ const char* GameCustomDialogSend(const char* command, const char* argument)
         if (!QVI_CopyToken(tokens[i], kDialogTokenBytes, argument, ";", i))
             tokens[i][0] = '\0';
     }
-    const long alert = InterlockedIncrement(&g_alertCounter);
+    const long alert = ++g_alertCounter;
     if (tokens[3][0] && qv->fileSystem) {
         if (FileHandle* file = qv->fileSystem->OpenFile(tokens[3], "r")) {
             if (static_cast<int64_t>(file->size) > kLargestAlertImage)
@@ -499,5 +500,5 @@ bool QVI_IsAllowAllResolutionsSet()
 
 void QVI_SetAllowAllResolutions(bool allow)
 {
-    InterlockedExchange(&g_allowAllResolutions, allow ? 1 : 0);
+    g_allowAllResolutions.store(allow ? 1 : 0);
 }

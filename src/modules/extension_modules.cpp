@@ -8,7 +8,7 @@
 #include "filesystem/paths.h"
 #include "modules/extension_module.h"
 #include "modules/local_fallbacks.h"
-#include "platform/windows/win32.h"
+#include "platform/system.h"
 #include "services/resolved_implementations.h"
 
 Array<ExtensionModule*> g_extensionModules;
@@ -85,18 +85,18 @@ void QVI_LoadExtensionModule(const char* fileName)
     char path[512];
     snprintf(path, sizeof path, "res://%s", fileName);
     const String nativePath = QV_ConvertStaticPathToNativeOSPath(path);
-    HMODULE library = nativePath.text && nativePath.text[0] ? LoadLibraryA(nativePath.text) : nullptr;
+    OsLibrary* library = nativePath.text && nativePath.text[0] ? QVI_OsLoadLibrary(nativePath.text, nullptr) : nullptr;
     if (!library) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to load module '%s'.", fileName);
         ReportInterfaceFailure(fileName);
         return;
     }
     auto getInterface = reinterpret_cast<QV_GetExtensionModuleInterfaceFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, QV_EXTENSION_MODULE_EXPORT_NAME)));
+        QVI_OsFindLibrarySymbol(library, QV_EXTENSION_MODULE_EXPORT_NAME));
     if (!getInterface) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to get module '%s' interface '%s'.", fileName,
                         QV_EXTENSION_MODULE_EXPORT_NAME);
-        FreeLibrary(library);
+        QVI_OsFreeLibrary(library);
         ReportInterfaceFailure(fileName);
         return;
     }
@@ -104,7 +104,7 @@ void QVI_LoadExtensionModule(const char* fileName)
     if (!module) {
         QVI_ReportPopup(QV_LOG_WARNING, "Call to module '%s' interface '%s' returned null.", fileName,
                         QV_EXTENSION_MODULE_EXPORT_NAME);
-        FreeLibrary(library);
+        QVI_OsFreeLibrary(library);
         ReportInterfaceFailure(fileName);
         return;
     }

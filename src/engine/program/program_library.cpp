@@ -2,8 +2,6 @@
 // checking its interface, the placeholder record after a version mismatch, putting the
 // configuration into the program's record, offering it its video parameters, and the
 // command line and the immediate end of the process that loading relies on.
-#include "platform/windows/win32.h"
-
 #include "engine/program/program_library.h"
 
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "platform/popups.h"
+#include "platform/system.h"
 
 static_assert(sizeof(EventVideoParametersPayload) == sizeof(EngineEvent::payload),
               "the video parameters payload fills the event's payload");
@@ -42,7 +41,7 @@ char* g_commandLine = nullptr;
 
 // Loading and unloading happen on the main thread before any other engine thread exists
 // (and at shutdown after they have ended).
-HMODULE g_library = nullptr;
+OsLibrary* g_library = nullptr;
 ProgramInterface g_recordBuffer = {};
 ProgramInterface* g_currentRecord = nullptr;
 ProgramInterface g_placeholderRecord = {};
@@ -104,13 +103,13 @@ void MakePlaceholderProgram(ProgramInterface* record)
 template <typename Function>
 Function FindExport(const char* name)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(g_library, name)));
+    return reinterpret_cast<Function>(QVI_OsFindLibrarySymbol(g_library, name));
 }
 
 void ReleaseLibrary()
 {
     if (g_library)
-        FreeLibrary(g_library);
+        QVI_OsFreeLibrary(g_library);
     g_library = nullptr;
 }
 
@@ -180,13 +179,13 @@ void QVI_EndProcess(int exitCode)
 {
     if (PopupLogFlushHook flush = QVI_GetPopupLogFlushHook())
         flush();
-    ExitProcess(static_cast<UINT>(exitCode));
+    QVI_OsEndProcess(exitCode);
 }
 
 bool QVI_LoadProgramLibrary()
 {
     QVI_Report(QV_LOG_SYSTEM, "Loading program implementation...");
-    g_library = LoadLibraryA(kLibraryName);
+    g_library = QVI_OsLoadLibrary(kLibraryName, nullptr);
     if (!g_library) {
         QVI_ShowPopup(QV_LOG_INFO, kLibraryMissing);
         QVI_EndProcess(1);
@@ -225,7 +224,7 @@ ProgramInterface* QVI_GetProgramRecord()
     return g_currentRecord;
 }
 
-HMODULE QVI_GetProgramLibraryModule()
+OsLibrary* QVI_GetProgramLibraryModule()
 {
     return g_library;
 }

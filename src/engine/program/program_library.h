@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/windows/win32.h"
-
 #include "quaven/program.h"
+
+struct OsLibrary;
 
 // The program library "prog.dll": the game, which hands the engine its ProgramInterface
 // record through the export QV_GetProgramInterface (or the older QV_GetInterface).
@@ -36,8 +36,8 @@ void QVI_UnloadProgramLibrary();
 // unloading (the placeholder record after a version mismatch), else null.
 ProgramInterface* QVI_GetProgramRecord();
 
-// The loaded library's module, or null.
-HMODULE QVI_GetProgramLibraryModule();
+// The loaded library, or null.
+OsLibrary* QVI_GetProgramLibraryModule();
 
 // True once the version-mismatch path has released the library: the single-instance exit
 // and shutdown must not release it again.

@@ -1,13 +1,12 @@
-#include "platform/windows/win32.h"
-#include <nb30.h>
-
 #include "engine/startup/device_info.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "core/engine_log.h"
+#include "platform/system.h"
 #include "quaven/types.h"
 
 DeviceInfo g_deviceInfo;
@@ -15,7 +14,7 @@ DeviceInfo g_deviceInfo;
 namespace {
 
 // Guards unique_id and whether it has been filled since the last gathering.
-SRWLOCK g_uniqueIdLock = SRWLOCK_INIT;
+std::mutex g_uniqueIdLock;
 bool g_uniqueIdFilled = false;
 
 const int kPlatformWindows = 1;
@@ -26,58 +25,16 @@ const size_t kMaxGpuDescription = 127;
 // A machine id shorter than this is no id.
 const size_t kMinimumUniqueIdLength = 3;
 
-using NetbiosFunction = UCHAR(APIENTRY*)(PNCB);
-
-// The adapter-status answer: the status block and room for the names the adapter lists.
-struct AdapterStatusAnswer {
-    ADAPTER_STATUS status;
-    NAME_BUFFER names[30];
-};
-
-bool RunNetbios(NetbiosFunction netbios, NCB* block)
-{
-    return netbios(block) == NRC_GOODRET;
-}
-
 // The first network adapter that answers names the machine: its number and its six address
-// bytes. Netbios lives in netapi32, which only this step uses: it is loaded for the query.
-// Loading it pulls in the network stack (ws2_32, iphlpapi, dnsapi, nsi), which is why the
-// query waits until the id is first asked for.
+// bytes. The query waits until the id is first asked for, as it loads the network stack.
 void ReadAdapterAddress(char* out, size_t size)
 {
-    HMODULE library = LoadLibraryA("netapi32.dll");
-    if (!library)
+    uint8_t number = 0;
+    uint8_t address[6] = {};
+    if (!QVI_OsFirstNetworkAdapterAddress(&number, address))
         return;
-    auto netbios = reinterpret_cast<NetbiosFunction>(reinterpret_cast<void*>(GetProcAddress(library, "Netbios")));
-    LANA_ENUM adapters = {};
-    NCB block = {};
-    block.ncb_command = NCBENUM;
-    block.ncb_buffer = reinterpret_cast<PUCHAR>(&adapters);
-    block.ncb_length = sizeof adapters;
-    if (netbios && RunNetbios(netbios, &block)) {
-        for (int i = 0; i < adapters.length && i < MAX_LANA; ++i) {
-            const UCHAR number = adapters.lana[i];
-            memset(&block, 0, sizeof block);
-            block.ncb_command = NCBRESET;
-            block.ncb_lana_num = number;
-            RunNetbios(netbios, &block);
-
-            AdapterStatusAnswer answer = {};
-            memset(&block, 0, sizeof block);
-            block.ncb_command = NCBASTAT;
-            block.ncb_lana_num = number;
-            memcpy(block.ncb_callname, "*               ", NCBNAMSZ);
-            block.ncb_buffer = reinterpret_cast<PUCHAR>(&answer);
-            block.ncb_length = sizeof answer;
-            if (!RunNetbios(netbios, &block))
-                continue;
-            const UCHAR* address = answer.status.adapter_address;
-            snprintf(out, size, "%02x%02x%02x%02x%02x%02x%02x\n", number, address[0], address[1], address[2],
-                     address[3], address[4], address[5]);
-            break;
-        }
-    }
-    FreeLibrary(library);
+    snprintf(out, size, "%02x%02x%02x%02x%02x%02x%02x\n", number, address[0], address[1], address[2], address[3],
+             address[4], address[5]);
 }
 
 void FillUniqueId(char* out, size_t size)
@@ -91,28 +48,24 @@ void FillUniqueId(char* out, size_t size)
 
 void ReadOsVersion(char* out, size_t size)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version))
+    uint32_t major = 0, minor = 0, build = 0;
+    if (!QVI_OsVersion(&major, &minor, &build))
         return;
-    snprintf(out, size, "Windows %u.%u.%u", static_cast<unsigned>(version.dwMajorVersion),
-             static_cast<unsigned>(version.dwMinorVersion), static_cast<unsigned>(version.dwBuildNumber));
+    snprintf(out, size, "Windows %u.%u.%u", static_cast<unsigned>(major), static_cast<unsigned>(minor),
+             static_cast<unsigned>(build));
 }
 
 void ReadDisplayDevices(char* gpu, size_t size)
 {
     for (int i = 0; i < kDisplayDevicesAsked; ++i) {
-        DISPLAY_DEVICEA device = {};
-        device.cb = sizeof device;
-        if (!EnumDisplayDevicesA(nullptr, static_cast<DWORD>(i), &device, 0))
+        char name[kOsDisplayAdapterNameBytes];
+        if (!QVI_OsDisplayAdapterName(static_cast<uint32_t>(i), name, sizeof name))
             return;
-        // The description is a fixed array: never read past it.
-        device.DeviceString[sizeof device.DeviceString - 1] = '\0';
-        const size_t length = strlen(device.DeviceString);
+        const size_t length = strlen(name);
         if (!gpu[0] && length < kMaxGpuDescription && length < size)
-            memcpy(gpu, device.DeviceString, length + 1);
+            memcpy(gpu, name, length + 1);
         if (qv->LogEx)
-            qv->LogEx(QV_LOG_SYSTEM, "Display Device #%d: '%s'\n", i, device.DeviceString);
+            qv->LogEx(QV_LOG_SYSTEM, "Display Device #%d: '%s'\n", i, name);
     }
 }
 
@@ -120,10 +73,10 @@ void ReadDisplayDevices(char* gpu, size_t size)
 
 void QVI_GatherDeviceInfo()
 {
-    AcquireSRWLockExclusive(&g_uniqueIdLock);
+    g_uniqueIdLock.lock();
     memset(&g_deviceInfo, 0, sizeof g_deviceInfo);
     g_uniqueIdFilled = false;
-    ReleaseSRWLockExclusive(&g_uniqueIdLock);
+    g_uniqueIdLock.unlock();
     g_deviceInfo.screen_size = kScreenSizeLarge;
     snprintf(g_deviceInfo.device_model, sizeof g_deviceInfo.device_model, "PC");
     ReadOsVersion(g_deviceInfo.os, sizeof g_deviceInfo.os);
@@ -133,11 +86,11 @@ void QVI_GatherDeviceInfo()
 
 const char* QVI_GetDeviceUniqueId()
 {
-    AcquireSRWLockExclusive(&g_uniqueIdLock);
+    g_uniqueIdLock.lock();
     if (!g_uniqueIdFilled) {
         FillUniqueId(g_deviceInfo.unique_id, sizeof g_deviceInfo.unique_id);
         g_uniqueIdFilled = true;
     }
-    ReleaseSRWLockExclusive(&g_uniqueIdLock);
+    g_uniqueIdLock.unlock();
     return g_deviceInfo.unique_id;
 }

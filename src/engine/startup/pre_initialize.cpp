@@ -2,8 +2,6 @@
 // what later steps rely on: locks before the file system, the configuration before the
 // user folders and the log, the log before the program library, the library before the
 // single-instance check, and the renderer interface before the resolution choice.
-#include "platform/windows/win32.h"
-
 #include "engine/startup/engine_lifecycle.h"
 
 #include <cstdlib>
@@ -35,19 +33,15 @@
 #include "graphics/setup/screen_state.h"
 #include "graphics/setup/renderer_setup.h"
 #include "graphics/setup/resolution_selection.h"
-#include "platform/windows/desktop/desktop_services.h"
-#include "platform/windows/d3d11/rendimp_direct3d11.h"
+#include "platform/startup_seams.h"
+#include "platform/system.h"
 #include "quaven/types.h"
 
 namespace {
 
-// Window titles are read up to this many characters.
-const int kTitleBytes = 512;
-
 bool g_coreGlobalsReleaseRegistered = false;
-bool g_windowFound = false;
 // Held until the process ends: while it exists, later starts know this one runs.
-HANDLE g_instanceMutex = nullptr;
+OsNamedMutex* g_instanceMutex = nullptr;
 
 // ---- The release of the global containers at process exit ------------------------------
 
@@ -77,19 +71,12 @@ void RegisterCoreGlobalsRelease()
 
 // ---- One running instance per program ---------------------------------------------------
 
-// The window-enumeration callback: a top-level window whose title equals the current
-// record's title exactly is brought to the front and restored, and the search stops.
-BOOL CALLBACK FindProgramWindow(HWND window, LPARAM unused)
+// The running instance's window: a top-level window whose title equals the current
+// record's title exactly.
+bool IsProgramWindowTitle(const char* title, void*)
 {
-    char title[kTitleBytes] = {};
-    GetWindowTextA(window, title, sizeof title);
     const ProgramInterface* record = QVI_GetProgramRecord();
-    if (!record || strncmp(title, record->title, sizeof record->title) != 0)
-        return TRUE;
-    SetForegroundWindow(window);
-    ShowWindow(window, SW_RESTORE);
-    g_windowFound = true;
-    return FALSE;
+    return record && strncmp(title, record->title, sizeof record->title) == 0;
 }
 
 // The first instance holds a named mutex carrying the program's id; a later start that
@@ -106,19 +93,15 @@ void CheckSingleInstance(const ProgramInterface* record)
     // The record's id field always ends within its 32 bytes.
     char name[sizeof record->id + 1] = {};
     memcpy(name, record->id, sizeof record->id);
-    HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, name);
-    if (existing) {
-        CloseHandle(existing);
-        g_windowFound = false;
-        EnumWindows(FindProgramWindow, 0);
-        if (g_windowFound) {
+    if (QVI_OsNamedMutexExists(name)) {
+        if (QVI_OsRaiseTopLevelWindow(IsProgramWindowTitle, nullptr)) {
             if (!QVI_IsProgramLibraryReleased())
                 QVI_UnloadProgramLibrary();
             QVI_EndProcess(0);
         }
         // The other instance is still starting (no window yet): this one runs too.
     } else if (!g_instanceMutex) {
-        g_instanceMutex = CreateMutexA(nullptr, FALSE, name);
+        g_instanceMutex = QVI_OsCreateNamedMutex(name);
     }
     QVI_Report(QV_LOG_SYSTEM, "No other instances running.");
 }

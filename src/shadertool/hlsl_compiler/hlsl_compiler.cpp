@@ -1,9 +1,8 @@
-#include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
-
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
 
 #include "core/byte_buffer.h"
 #include "core/engine_string.h"
+#include "platform/shader_compiler.h"
 #include "shadertool/core/log.h"
 #include "shadertool/core/target.h"
 
@@ -14,19 +13,20 @@
 
 namespace ShaderTool {
 
+namespace {
+
+// The library versions Initialize tries, newest first.
 const int kCompilerLibraryVersions[] = {47, 46, 45, 44, 43};
 const int kCompilerLibraryVersionCount = sizeof(kCompilerLibraryVersions) / sizeof(kCompilerLibraryVersions[0]);
 
-namespace {
-
 // The blob's bytes as text: a message blob is meant to end in a zero, but only its
 // stated size is trusted.
-String BlobText(ID3DBlob* blob)
+String BlobText(OsShaderBlob* blob)
 {
     String text;
-    SIZE_T size = blob->GetBufferSize();
-    const char* bytes = static_cast<const char*>(blob->GetBufferPointer());
-    if (!bytes || size == 0 || size >= static_cast<SIZE_T>(INT_MAX)) {
+    size_t size = QVI_OsShaderBlobSize(blob);
+    const char* bytes = static_cast<const char*>(QVI_OsShaderBlobBytes(blob));
+    if (!bytes || size == 0 || size >= static_cast<size_t>(INT_MAX)) {
         text.Assign("");
         return text;
     }
@@ -42,7 +42,7 @@ String BlobText(ID3DBlob* blob)
 
 // The compiler's messages under a heading, the trailing line ends of its text replaced
 // by exactly one, and an empty line after them.
-void AppendCompilerOutput(Log* log, ID3DBlob* messages)
+void AppendCompilerOutput(Log* log, OsShaderBlob* messages)
 {
     String output;
     String text = BlobText(messages);
@@ -59,13 +59,13 @@ void AppendCompilerOutput(Log* log, ID3DBlob* messages)
 
 // Appends the code; false when it cannot be stored whole (a buffer on storage of
 // its own is never grown, so code that does not fit there is refused).
-bool AppendCode(ByteBuffer& output, ID3DBlob* code)
+bool AppendCode(ByteBuffer& output, OsShaderBlob* code)
 {
-    SIZE_T size = code->GetBufferSize();
-    const void* bytes = code->GetBufferPointer();
+    size_t size = QVI_OsShaderBlobSize(code);
+    const void* bytes = QVI_OsShaderBlobBytes(code);
     if (size == 0)
         return true;
-    if (!bytes || size > static_cast<SIZE_T>(INT_MAX))
+    if (!bytes || size > static_cast<size_t>(INT_MAX))
         return false;
     int before = output.size;
     output.WriteBytes(bytes, static_cast<int>(size));
@@ -103,52 +103,25 @@ const char* LevelSuffix(uint32_t level)
 
 } // namespace
 
-bool LoadCompilerLibrary(HLSLCompilerLibrary* library, const int* versions, int count)
-{
-    if (!library || !versions)
-        return false;
-    for (int i = 0; i < count; ++i) {
-        char name[32];
-        snprintf(name, sizeof(name), "d3dcompiler_%i.dll", versions[i]);
-        HMODULE module = LoadLibraryA(name);
-        if (!module)
-            continue;
-        FARPROC address = GetProcAddress(module, "D3DCompile");
-        if (!address) {
-            FreeLibrary(module);
-            continue;
-        }
-        library->module = module;
-        library->compile = reinterpret_cast<D3DCompileFunction>(reinterpret_cast<void*>(address));
-        return true;
-    }
-    return false;
-}
-
-HLSLCompiler::HLSLCompiler(Log* log) : Compiler(log), library(new HLSLCompilerLibrary())
-{
-    library->stepLog = log;
-}
+HLSLCompiler::HLSLCompiler(Log* log) : Compiler(log), library(QVI_OsNewShaderCompiler()) {}
 
 HLSLCompiler::~HLSLCompiler()
 {
-    if (library->module)
-        FreeLibrary(library->module);
-    delete library;
+    QVI_OsDeleteShaderCompiler(library);
 }
 
 bool HLSLCompiler::Initialize()
 {
     // A second call keeps the library already found rather than loading another one.
-    if (library->compile)
+    if (QVI_OsHasShaderCompiler(library))
         return true;
-    return LoadCompilerLibrary(library, kCompilerLibraryVersions, kCompilerLibraryVersionCount);
+    return QVI_OsLoadShaderCompiler(library, kCompilerLibraryVersions, kCompilerLibraryVersionCount);
 }
 
 bool HLSLCompiler::Compile(uint32_t /*target*/, uint32_t level, uint32_t stage, const String& source,
                            ByteBuffer& output)
 {
-    if (!library->compile) {
+    if (!QVI_OsHasShaderCompiler(library)) {
         if (errorLog)
             errorLog->AppendError("compilation failed.");
         return false;
@@ -158,10 +131,9 @@ bool HLSLCompiler::Compile(uint32_t /*target*/, uint32_t level, uint32_t stage, 
     MakeShaderProfile(stage, level, profile, sizeof(profile));
 
     const char* text = source.text ? source.text : "";
-    ID3DBlob* code = nullptr;
-    ID3DBlob* messages = nullptr;
-    HRESULT result = library->compile(text, strlen(text), nullptr, nullptr, nullptr, "main", profile, 0, 0, &code,
-                                      &messages);
+    OsShaderBlob* code = nullptr;
+    OsShaderBlob* messages = nullptr;
+    int32_t result = QVI_OsCompileShader(library, text, strlen(text), "main", profile, &code, &messages);
 
     // Success without code would hand the renderer nothing to load.
     bool succeeded = result >= 0 && code && AppendCode(output, code);
@@ -171,9 +143,9 @@ bool HLSLCompiler::Compile(uint32_t /*target*/, uint32_t level, uint32_t stage, 
         AppendCompilerOutput(errorLog, messages);
 
     if (code)
-        code->Release();
+        QVI_OsReleaseShaderBlob(code);
     if (messages)
-        messages->Release();
+        QVI_OsReleaseShaderBlob(messages);
     return succeeded;
 }
 

@@ -4,6 +4,7 @@
 
 class ByteBuffer;
 class String;
+struct OsShaderCompiler;
 
 namespace ShaderTool {
 
@@ -28,8 +29,6 @@ public:
     Log* errorLog;   // the translator context's error log (borrowed)
 };
 
-struct HLSLCompilerLibrary;
-
 // Compiles HLSL through the platform's compiler library ("d3dcompiler_%i.dll"), which
 // is loaded at run time so that the engine starts on systems without it. Serves the
 // whole HLSL family; the target argument of Compile is not used.
@@ -46,7 +45,7 @@ public:
     // Loads the newest library version from 47 down to 43 that has D3DCompile.
     bool Initialize() override;
 
-    HLSLCompilerLibrary* library;   // owned
+    OsShaderCompiler* library;   // owned
 };
 
 // The HLSL compiler profile for a stage (ShaderStage) and a shader level: the stage's

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "core/byte_buffer.h"
+#include "platform/windows/os/shader_compiler_windows.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
-#include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
 #include "support/child_run.h"
 
 namespace hlsl_compiler_test {
@@ -161,9 +161,9 @@ void CompileWithThePlatformLibrary() {
     EXPECT_EQ(compiler.library->module, newest) << "a second call keeps the library it has";
     HLSLCompiler oldest(nullptr), missing(nullptr);
     const int versions[] = {90, 91, 92, 93, 43};
-    ASSERT_TRUE(LoadCompilerLibrary(oldest.library, versions, 5));
+    ASSERT_TRUE(QVI_OsLoadShaderCompiler(oldest.library, versions, 5));
     EXPECT_EQ(oldest.library->module, GetModuleHandleA("d3dcompiler_43.dll"));
-    EXPECT_FALSE(LoadCompilerLibrary(missing.library, versions, 4));
+    EXPECT_FALSE(QVI_OsLoadShaderCompiler(missing.library, versions, 4));
     EXPECT_EQ(missing.library->module, nullptr);
     EXPECT_EQ(missing.library->compile, nullptr);
     log.Clear();

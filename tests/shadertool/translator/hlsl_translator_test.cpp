@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "core/byte_buffer.h"
+#include "platform/windows/os/shader_compiler_windows.h"
 #include "shadertool/compiler_outputs.h"
 #include "shadertool/core/context.h"
 #include "shadertool/description/shader_description.h"
 #include "shadertool/hlsl_compiler/hlsl_compiler.h"
-#include "shadertool/hlsl_compiler/hlsl_compiler_library.h"
 #include "shadertool/semantic/semantic_actions.h"
 #include "shadertool/translator/hlsl_translator.h"
 #include "support/child_run.h"
