@@ -5,7 +5,7 @@
 #include "core/engine_string.h"
 #include "core/cstring_utils.h"
 #include "filesystem/backends.h"
-#include "platform/reader_writer_lock.h"
+#include "platform/os.h"
 
 namespace {
 
