@@ -226,6 +226,15 @@ protected:
         TextTest::TearDown();
         res_.reset();
     }
+    // DejaVuSans.ttf and a font source at res://<source> that makes it 16 pixels high.
+    void PutDejaVuSource(const std::string& source) {
+        const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
+        ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
+        ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
+        ASSERT_TRUE(res_->Put(source,
+                              "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
+                              "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
+    }
     std::optional<quaven_test::ResFolder> res_;
 };
 
@@ -233,12 +242,7 @@ protected:
 // generates it from its source and DejaVuSans.ttf, writes it and reads it back; saving it
 // again gives the same bytes; its text draws inside the box MeasureText gives.
 TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInsideItsMeasuredBox) {
-    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
-    ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
-    ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
-    ASSERT_TRUE(res_->Put("fonts/sans.mft.xml",
-                          "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
-                          "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
+    ASSERT_NO_FATAL_FAILURE(PutDejaVuSource("fonts/sans.mft.xml"));
     Font* font = qv->GetFont("res://fonts/sans.mft");
     ASSERT_TRUE(font && font->glyphCount == 256 && font->height > 10 && font->atlas.hardware.loaded);
     const std::string written = res_->Get("fonts/sans.mft");
@@ -273,12 +277,7 @@ TEST_F(PooledFontText, AFontGeneratedFromTrueTypeIsWrittenReadBackAndDrawsInside
 // written, yet the load fails (the popup, no manifest height), and the glyphs it made still
 // draw.
 TEST_F(PooledFontText, AFontNamedWithoutMftIsMadeButNotLoadedAndStillDraws) {
-    const std::string ttf = quaven_test::ReadFile(QUAVEN_DEJAVU_DIR "/DejaVuSans.ttf");
-    ASSERT_GT(ttf.size(), 100000u) << "DejaVuSans.ttf is missing";
-    ASSERT_TRUE(res_->Put("fonts/DejaVuSans.ttf", ttf));
-    ASSERT_TRUE(res_->Put("fonts/plain.xml",
-                          "<?xml version=\"1.0\"?>\n<root><array id=\"settings\"><node id=\"VERSION\" value=\"1\"/>"
-                          "<node id=\"INPUT\" ttf=\"DejaVuSans.ttf\" size_px=\"16\"/></array></root>\n"));
+    ASSERT_NO_FATAL_FAILURE(PutDejaVuSource("fonts/plain.xml"));
     Font* font;
     {
         quaven_test::ScopedManifest manifest;
