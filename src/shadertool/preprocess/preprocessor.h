@@ -72,6 +72,11 @@ private:
         int32_t exitPosition = 0;
     };
 
+    // A file may stand in its own include chain this many times. Guarded headers that include
+    // each other stand there at most twice; a loop that ends needs a new #define every round,
+    // and nothing can undefine one, so only a loop that never ends gets this far.
+    static const int32_t kMostVisitsInChain = 16;
+
     void AddMacro(const char* name, const PreprocessorValue& value);
     void AddBuiltInMacros();
     void AddRunMacros(uint32_t target);
@@ -81,7 +86,7 @@ private:
 
     void IncludeFile(const Token& keyword, const char* name);
     void DropFinishedIncludes();
-    bool IsBeingIncluded(const char* path) const;
+    int32_t TimesInChain(const char* path) const;
     void RaiseNewestTime(const char* path);
 
     TextBuilder text_;              // output while it is built

@@ -74,17 +74,16 @@ void Preprocessor::DropFinishedIncludes()
     }
 }
 
-bool Preprocessor::IsBeingIncluded(const char* path) const
+int32_t Preprocessor::TimesInChain(const char* path) const
 {
     if (!path)
-        return false;
-    if (topFileName_.text && strcmp(topFileName_.text, path) == 0)
-        return true;
+        return 0;
+    int32_t times = topFileName_.text && strcmp(topFileName_.text, path) == 0 ? 1 : 0;
     for (int32_t i = 0; i < includes_.count; ++i) {
         if (includes_.data[i].path.text && strcmp(includes_.data[i].path.text, path) == 0)
-            return true;
+            ++times;
     }
-    return false;
+    return times;
 }
 
 void Preprocessor::OnInclude(const Token& keyword, const Token& path)
@@ -108,10 +107,10 @@ void Preprocessor::IncludeFile(const Token& keyword, const char* name)
     if (!path.text)
         path.Assign("");
 
-    // A file inside its own chain would be spliced in again and again; its directive's
-    // line stays empty. A chain of distinct files may nest as deep as the text bounds
-    // of the splice allow.
-    if (IsBeingIncluded(path.text)) {
+    // A file met again inside its own chain is spliced again: its include guard ends the
+    // round. Only a loop without one reaches the bound; its directive's line stays empty. A
+    // chain of distinct files may nest as deep as the text bounds of the splice allow.
+    if (TimesInChain(path.text) >= kMostVisitsInChain) {
         Report(keyword.line, keyword.column, "recursive include of '%s'.", path.text);
         text_.AppendChar('\n');
         return;

@@ -46,6 +46,20 @@ TEST_F(ShaderTranslationRoad, ADevelopersReloadOfUnchangedFilesKeepsTheShader) {
     EXPECT_TRUE(graphics()->ReloadShader(paint)) << "without the check every reload translates";
 }
 
+TEST_F(ShaderTranslationRoad, HeadersThatIncludeEachOtherBehindGuardsTranslateAndLoad) {
+    ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), false));
+    files->Put("fx/cyc/a.inc", "#if !defined(A_H)\n#define A_H\n#define RED 0.25\n#include \"b.inc\"\n#endif\n");
+    files->Put("fx/cyc/b.inc", "#if !defined(B_H)\n#define B_H\n#define GREEN 0.5\n#include \"a.inc\"\n#endif\n");
+    files->Put("fx/cyc.xml", ShaderXml(XmlArray("vertex_output", R"(<node id="p" type="FLOAT4" semantic="POSITION"/>)") +
+                                       XmlArray("sources", "<node type=\"vertex\"><![CDATA[void main() { output.p = input.position; }]]>"
+                                                           "</node><node type=\"pixel\"><![CDATA[#include \"cyc/a.inc\"\n"
+                                                           "void main() { output.color = float4(RED, GREEN, 0.0, 1.0); }]]></node>")));
+    Shader* shader = graphics()->GetShader("fx/cyc.xml");
+    ASSERT_TRUE(graphics()->IsShaderLoaded(shader));
+    EXPECT_NE(renderer.pixelCode.find("vec4(0.25"), std::string::npos) << renderer.pixelCode;
+    EXPECT_NE(renderer.pixelCode.find(", 0.5"), std::string::npos) << renderer.pixelCode;
+}
+
 TEST_F(ShaderTranslationRoad, GameThreadsLoadingTogetherEachGetTheirOwnShader) {
     ASSERT_TRUE(ShaderTool::Initialize(ShaderTool::kTargetGLSL21, String(""), false));
     renderer.threadingCapabilities = QV_THREADING_CREATE_SHADERS;

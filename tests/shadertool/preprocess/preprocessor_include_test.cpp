@@ -54,16 +54,44 @@ TEST_F(PreprocessorIncludes, ErrorsNameTheIncludedFileAndItsLines) {
 }
 
 TEST_F(PreprocessorIncludes, CyclesEndInErrors) {
-    files->Put("self.fx", "#include \"self.fx\"\n");
+    // A loop without a guard is spliced until the file would stand in its chain a 17th time.
+    files->Put("self.fx", "#include \"self.fx\"\ns");
     ExpectErrors("#include \"self.fx\"", "self.fx(1:2) error: recursive include of 'self.fx'.\n");
+    const std::string output = Output();
+    size_t splices = 0;
+    for (size_t at = output.find("@f \"self.fx\" 1"); at != std::string::npos; at = output.find("@f \"self.fx\" 1", at + 1))
+        ++splices;
+    EXPECT_EQ(splices, 16u);
     files->Put("ping.fx", "#include \"pong.fx\"");
     files->Put("pong.fx", "#include \"ping.fx\"");
     ExpectErrors("#include \"ping.fx\"", "pong.fx(1:2) error: recursive include of 'ping.fx'.\n");
+    // The run's own source counts as its first place in the chain.
+    files->opened.clear();
+    files->Put("main.fx", "#include \"main.fx\"");
     ExpectErrors("#include \"main.fx\"", "main.fx(1:2) error: recursive include of 'main.fx'.\n");
+    EXPECT_EQ(files->opened.size(), 15u);
     // The same file twice in a row is no cycle.
     files->Put("twice.fx", "t");
     ASSERT_TRUE(Run("#include \"twice.fx\"\n#include \"twice.fx\""));
     EXPECT_EQ(CodeLines(), (Lines{"t", "t"}));
+}
+
+TEST_F(PreprocessorIncludes, GuardedHeadersIncludingEachOtherEndAtTheirGuards) {
+    const auto text = [this] {
+        Lines lines;
+        for (const std::string& line : CodeLines())
+            if (!line.empty())
+                lines.push_back(line);
+        return lines;
+    };
+    files->Put("cyc/a.inc", "#if !defined(A_H)\n#define A_H\n#define A_VALUE 1\n#include \"b.inc\"\na\n#endif\n");
+    files->Put("cyc/b.inc", "#if !defined(B_H)\n#define B_H\n#define B_VALUE 2\n#include \"a.inc\"\nb A_VALUE\n#endif\n");
+    ASSERT_TRUE(Run("#include \"cyc/a.inc\"\nmain A_VALUE B_VALUE"));
+    EXPECT_EQ(text(), (Lines{"b 1", "a", "main 1 2"}));
+    EXPECT_EQ(files->opened, (Lines{"cyc/a.inc", "cyc/b.inc", "cyc/a.inc"})) << "a.inc's second visit is spliced";
+    // Entered from the other side, the other header's body comes first.
+    ASSERT_TRUE(Run("#include \"cyc/b.inc\"\n#include \"cyc/a.inc\"\nmain"));
+    EXPECT_EQ(text(), (Lines{"a", "b 1", "main"}));
 }
 
 TEST_F(PreprocessorIncludes, ChainsOfDistinctFilesNestAtAnyDepth) {
