@@ -298,8 +298,9 @@ void QV_Graphics_DrawTriangles(Bitmap* texture, const BatchVertex* vertices, int
     RendererImplementation* renderer = QVI_GetRenderer();
 
     QVI_PrepareDirectTriangles();
-    // A bitmap without a texture on the GPU counts as none.
-    BatchRenderer::SetTexture(0, texture && texture->hardware.loaded ? texture : nullptr);
+    // Only no bitmap at all stands for the white texture: one not on the GPU leaves the stage
+    // empty, as its (null) hardware record says.
+    BatchRenderer::SetTexture(0, texture);
 
     uint16_t* indexTarget = renderer->LockIndexBuffer(indexBuffer);
     if (!indexTarget) {

@@ -192,6 +192,37 @@ TEST_F(DrawMembers, TriangleListsKeepTheirLimitsAndAlternateBufferPairs) {
     EXPECT_EQ(LogCapture::CountContaining("QV_Graphics_DrawTriangles: ", QV_LOG_WARNING), 3);
 }
 
+TEST_F(DrawMembers, TrianglesBindTheirBitmapsTextureAsItIsAndOnlyNoBitmapMeansWhite) {
+    const BatchVertex vertices[3] = {{0, 0, 0.5f, 0xFFFF0000u, 0, 0}, {8, 0, 0.5f, 0xFFFF0000u, 1, 0},
+                                     {0, 8, 0.5f, 0xFFFF0000u, 0, 1}};
+    const uint16_t indices[3] = {0, 1, 2};
+    Bitmap& notOnTheGpu = bitmaps_.emplace_back();
+    notOnTheGpu.width = notOnTheGpu.height = 4;
+    ASSERT_FALSE(notOnTheGpu.hardware.loaded);
+    Bitmap* blue = MakeBitmap(1, 1, {kBlue});
+    const void* white = g_batch.whiteTexture->hardware.rendererData;
+    ASSERT_NE(white, nullptr);
+
+    // What stage 0 holds at each triangle draw, from the renderer's own record of calls.
+    const auto stageZeroAtDraws = [this] {
+        std::vector<const void*> bound;
+        const void* stageZero = nullptr;
+        for (const RendererCall& call : renderer_.Calls()) {
+            const std::string name = call.name;
+            if (name == "SetTexture" && call.numbers.at(0) == 0)
+                stageZero = call.pointers.at(0);
+            else if (name == "DrawIndexedTriangles")
+                bound.push_back(stageZero);
+        }
+        return bound;
+    };
+    g()->DrawTriangles(blue, vertices, 3, indices, 3);
+    g()->DrawTriangles(&notOnTheGpu, vertices, 3, indices, 3);
+    g()->DrawTriangles(nullptr, vertices, 3, indices, 3);
+    g()->DrawTriangles(&notOnTheGpu, vertices, 3, indices, 3);
+    EXPECT_EQ(stageZeroAtDraws(), (std::vector<const void*>{blue->hardware.rendererData, nullptr, white, nullptr}));
+}
+
 TEST_F(DrawMembers, RgbaDevicesGetColoursInTheirOrderAndBadInputDrawsNothing) {
     renderer_.rgbaVertexColor = false;
     Start();
