@@ -134,13 +134,19 @@ bool ParseMode(const char* mode, FileMode* out)
 
 // Opens a valid path with a scheme, or an existing file along the search paths for a
 // path without one. Null when nothing can be opened.
+// Only a write can be refused for res://'s sake; reported through the log, not as a popup.
+bool IsWritableScheme(const char* member, const char* path)
+{
+    if (QVI_GetPathScheme(path) != SCHEME_RES || g_resWritable)
+        return true;
+    QVI_Report(QV_LOG_WARNING, "File System %s: attempted to modify path '%s', which is not writable.", member, path);
+    return false;
+}
+
 FileHandle* OpenFileHandle(const char* path, FileMode mode)
 {
-    if (mode != FILE_MODE_READ && QVI_GetPathScheme(path) == SCHEME_RES && !g_resWritable) {
-        QVI_Report(QV_LOG_WARNING, "File System OpenFile: attempted to modify path '%s', which is not writable.",
-                   path);
+    if (mode != FILE_MODE_READ && !IsWritableScheme("OpenFile", path))
         return nullptr;
-    }
     // Finding the file along the search paths and opening it ask after its archive once.
     ArchiveLookupScope lookups;
     Target target;
@@ -213,6 +219,11 @@ FileHandle* QV_FileSystem_OpenFile(const char* path, const char* mode)
                         "File System OpenFile: %i files are open at the same time, last file opened is '%s'.",
                         openCount, path);
     return handle;
+}
+
+bool QVI_IsWritablePath(const char* member, const char* path)
+{
+    return IsUsablePath(member, path, kAnyPath) && IsWritableScheme(member, path);
 }
 
 void QV_FileSystem_CloseFile(FileHandle* handle)

@@ -35,6 +35,10 @@ int QV_FileSystem_Seek(FileHandle* handle, int offset, int origin);
 void QV_FileSystem_Unmount(const char* name);
 int QV_FileSystem_Write(const void* buffer, int size, FileHandle* handle);
 
+// OpenFile's checks of a path opened to be written, reported under member as OpenFile reports
+// them: the path is valid, and not under res:// while res:// is not writable.
+bool QVI_IsWritablePath(const char* member, const char* path);
+
 // Held around the look-ups that answer one question (a file found along the search paths,
 // then opened; a font's source and TrueType files): within it a thread looks for a missing
 // archive once, where each look-up would look for it again. An archive that appears while

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/engine_log.h"
+#include "filesystem/file_replacement.h"
 #include "platform/os.h"
 
 namespace {
@@ -16,23 +17,22 @@ bool IsCacheNameCharacter(char c)
            c == '_';
 }
 
-// Through the folder back end, so that the copy is an ordinary cache file; the temporary name
-// carries the thread so that two threads fetching the same url never share one.
+// Through the folder back end, so that the copy is an ordinary cache file.
 bool WriteNativeCacheFile(QVFileSystem::System* folders, const String& nativePath, const void* bytes, int size)
 {
     if (!folders || !nativePath.text || !nativePath.text[0] || size < 0 || (!bytes && size > 0))
         return false;
-    String temporary;
-    temporary.Format("%s.%lu.download", nativePath.text, static_cast<unsigned long>(QVI_OsCurrentThreadId()));
-    QVFileSystem::File* file = folders->OpenFile(SCHEME_CACHE, temporary, FILE_MODE_WRITE);
+    TemporaryFile temporary(nativePath.text, TemporaryFor::kCache);
+    QVFileSystem::File* file =
+        temporary.Path() ? folders->OpenFile(SCHEME_CACHE, String(temporary.Path()), FILE_MODE_WRITE) : nullptr;
     if (!file)
         return false;
     const uint32_t written = size > 0 ? file->Write(bytes, static_cast<uint32_t>(size)) : 0;
     const bool flushed = file->Flush() == 0;
     folders->CloseFile(file);
-    if (written == static_cast<uint32_t>(size) && flushed && QVI_OsReplaceFile(temporary.text, nativePath.text))
-        return true;
-    folders->DeleteFile(SCHEME_CACHE, temporary);
+    if (written == static_cast<uint32_t>(size) && flushed)
+        return temporary.ReplaceTarget();
+    temporary.Discard();
     return false;
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "filesystem/file_replacement.h"
 #include "filesystem/memory_file.h"
 #include "platform/os.h"
 
@@ -217,18 +218,16 @@ bool MountSystem::WriteOut(BufferedSaveFile* record)
     MemoryFile* buffer = record->file;
     const Scheme scheme = buffer->scheme;
     const uint32_t bytes = buffer->GetSize();
-    // ".." cannot stand in a path the game gives, so the temporary file is never one of its
-    // saves (a save named "<name>.tmp" would otherwise be overwritten and renamed away).
-    String temporary = record->nativePath + "..tmp";
-    bool written = false;
-    if (File* out = inner->OpenFile(scheme, temporary, FILE_MODE_WRITE)) {
-        written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;
-        inner->CloseFile(out);
-        written = written && QVI_OsReplaceFile(temporary.text, record->nativePath.text);
-        if (!written)
-            inner->DeleteFile(scheme, temporary);
-    }
-    return written;
+    TemporaryFile temporary(record->nativePath.text, TemporaryFor::kGameFolder);
+    File* out = temporary.Path() ? inner->OpenFile(scheme, String(temporary.Path()), FILE_MODE_WRITE) : nullptr;
+    if (!out)
+        return false;
+    bool written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;
+    inner->CloseFile(out);
+    if (written)
+        return temporary.ReplaceTarget();
+    temporary.Discard();
+    return false;
 }
 
 void MountSystem::WritePending(bool atShutdown)

@@ -9,16 +9,14 @@
 
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
+#include "filesystem/file_replacement.h"
 #include "services/leaderboard_events.h"
-#include "filesystem/paths.h"
-#include "platform/os.h"
 
 namespace {
 
 // ---- the cloud file ----
 
 const char* const kCloudFile = "user://simulated.cloud";
-const char* const kCloudTemporary = "user://simulated.cloud.tmp";
 const char kCloudMagic[16] = "SIMULATED_CLOUD";
 const int kLongestBlobName = 2047;
 
@@ -63,38 +61,11 @@ bool ReadWholeFile(const char* path, ByteBuffer* out)
     return complete;
 }
 
-bool WriteWholeFile(const char* path, const ByteBuffer& bytes)
-{
-    const QuavenFileSystemAPI* fs = qv->fileSystem;
-    FileHandle* file = fs->OpenFile(path, "w");
-    if (!file)
-        return false;
-    bool written = fs->Write(bytes.data, bytes.size, file) == bytes.size;
-    written = fs->FlushFile(file) == 0 && written;
-    fs->CloseFile(file);
-    return written;
-}
-
-// Writes beside the file and renames over it, so that a failure leaves the previous
-// file whole; a scheme without files on the disk takes the bytes in place.
+// Replaced whole, so that a failure leaves the previous file whole.
 bool ReplaceFile(const ByteBuffer& bytes)
 {
-    const QuavenFileSystemAPI* fs = qv->fileSystem;
-    if (!fs)
-        return false;
-    const String nativeTarget = QV_ConvertStaticPathToNativeOSPath(kCloudFile);
-    if (!nativeTarget.text || !nativeTarget.text[0])
-        return WriteWholeFile(kCloudFile, bytes);
-    if (!WriteWholeFile(kCloudTemporary, bytes)) {
-        fs->DeleteFile(kCloudTemporary);
-        return false;
-    }
-    const String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(kCloudTemporary);
-    if (!nativeTemporary.text || !QVI_OsReplaceFile(nativeTemporary.text, nativeTarget.text)) {
-        fs->DeleteFile(kCloudTemporary);
-        return false;
-    }
-    return true;
+    return qv->fileSystem && bytes.size >= 0 &&
+           QVI_WriteWholeFile(kCloudFile, bytes.data, static_cast<uint32_t>(bytes.size)) == WholeFileWrite::kWritten;
 }
 
 // A block of exactly size bytes: a copy of data, or zeros when there is no data.

@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "data/datamanager/data_manager.h"
 #include "data/datamanager/database.h"
+#include "engine/replaced_files_fixture.h"
 #include "filesystem/backends.h"
 #include "filesystem/http_system.h"
 #include "filesystem/mount_system.h"
@@ -72,38 +73,8 @@ ReplacedFile WrittenTo(const char* path, std::function<void(int, const char*)> w
             }};
 }
 
-class ReplacedFilesKill : public quaven_test::EngineTableTest {
+class ReplacedFilesKill : public replaced_files_test::ReplacedFilesTest {
 protected:
-    void SetUp() override {
-        g_core.api = qv;
-        g_core.coreInitialized = 1;
-        g_core.developerMode = 0;
-        savedFeatures_ = g_config.applicationFeatures;
-        g_config.applicationFeatures = nullptr;
-        ASSERT_TRUE(QVI_InitFileSystem());
-        // The children use the parent's per-user folder: user://, save:// and cache://.
-        developer_ = quaven_test::KillSharedName("QuavenKill");
-        ASSERT_TRUE(QVI_SetUpUserFolders(developer_.c_str(), "Kill"));
-        g_saveRootCreated = 0;
-    }
-
-    void TearDown() override {
-        QVI_ShutdownExtensionModules();
-        qv->fileSystem->Unmount("save");
-        DataManager::UnloadDatabase(DataManager::FindDatabase(kLocalLeaderboardsFile));
-        free(g_config.applicationFeatures);
-        g_config.applicationFeatures = savedFeatures_;
-        quaven_test::RemoveTree(quaven_test::AppDataFolder() + "/" + developer_);
-        QVI_InitBasePaths();
-    }
-
-    static void StartServices(const char* features) {
-        QVI_ShutdownExtensionModules();
-        free(g_config.applicationFeatures);
-        g_config.applicationFeatures = strdup(features);
-        QVI_InitExtensionModules();
-    }
-
     // The save as the next run's game reads it.
     static bool SaveHolds(int round) {
         qv->fileSystem->Mount("save", 0);
@@ -111,9 +82,6 @@ protected:
         qv->fileSystem->Unmount("save");
         return holds;
     }
-
-    std::string developer_;
-    char* savedFeatures_ = nullptr;
 };
 
 TEST_F(ReplacedFilesKill, DataManagerSave) {

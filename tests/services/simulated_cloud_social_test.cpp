@@ -42,7 +42,7 @@ protected:
         return bytes;
     }
     std::string File() { return ReadNative(Native(kCloudFile)); }
-    bool NativeExistsTemporary() { return quaven_test::NativeExists(Native("user://simulated.cloud.tmp")); }
+    bool NativeExistsTemporary() { return quaven_test::NativeExists(Native("user://simulated.cloud") + "..tmp"); }
 };
 
 TEST_F(SimulatedCloudTest, WriteReadAndDeleteAcrossRestarts) {

@@ -9,7 +9,6 @@
 // previous file as it was.
 
 #include "core/cstring_utils.h"
-#include "platform/os.h"
 
 #include "data/datamanager/database.h"
 
@@ -18,6 +17,7 @@
 #include "core/engine_string.h"
 #include "data/scrambled/scrambled_data.h"
 #include "data/xml/xml_reader.h"
+#include "filesystem/file_replacement.h"
 #include "filesystem/paths.h"
 
 #include <cstdint>
@@ -353,77 +353,27 @@ void ReportCannotOpen(const char* fileName)
                      fileName);
 }
 
-// Writes everything and makes sure it left the C runtime's buffers: a full disk shows
-// up as a short write or a failed flush, not as a quietly shortened file.
-bool WriteAllAndClose(FileHandle* file, const uint8_t* bytes, int size)
+// Writes a whole data file so that a failure leaves the previous file as it was, where the
+// file lies in a folder on the disk. Reports its failures through LogPopup, quoting fileName,
+// and answers false.
+bool WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int size)
 {
-    const QuavenFileSystemAPI* fs = qv->fileSystem;
-    bool complete = true;
-    if (size > 0)
-        complete = fs->Write(bytes, size, file) == size;
-    if (complete)
-        complete = fs->FlushFile(file) == 0;
-    fs->CloseFile(file);
-    return complete;
-}
-
-bool WriteInPlace(const char* fileName, const uint8_t* bytes, int size)
-{
-    FileHandle* file = qv->fileSystem->OpenFile(fileName, "w");
-    if (!file) {
+    if (!fileName || size < 0 || (size > 0 && !bytes) || !qv->fileSystem)
+        return false;
+    switch (QVI_WriteWholeFile(fileName, bytes, static_cast<uint32_t>(size))) {
+    case WholeFileWrite::kWritten:
+        return true;
+    case WholeFileWrite::kNotOpened:
         ReportCannotOpen(fileName);
         return false;
-    }
-    if (!WriteAllAndClose(file, bytes, size)) {
+    case WholeFileWrite::kNotWritten:
         qv->LogPopup(QV_LOG_WARNING, "Unable to write file '%s'.", fileName);
         return false;
-    }
-    return true;
-}
-
-bool WriteBesideAndReplace(const char* fileName, const uint8_t* bytes, int size)
-{
-    const QuavenFileSystemAPI* fs = qv->fileSystem;
-    String nativeTarget = QV_ConvertStaticPathToNativeOSPath(fileName);
-    // A read-only file refuses to be opened for writing; replacing it by renaming would get
-    // round that (and does, on some systems), so it is refused up front.
-    if (QVI_OsIsReadOnlyFile(nativeTarget.text)) {
-        ReportCannotOpen(fileName);
-        return false;
-    }
-    String temporary = String(fileName) + ".tmp";
-    FileHandle* file = fs->OpenFile(temporary.text, "w");
-    if (!file) {
-        ReportCannotOpen(fileName);
-        return false;
-    }
-    if (!WriteAllAndClose(file, bytes, size)) {
-        fs->DeleteFile(temporary.text);
-        qv->LogPopup(QV_LOG_WARNING, "Unable to write file '%s'.", fileName);
-        return false;
-    }
-    String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
-    if (!QVI_OsReplaceFile(nativeTemporary.text, nativeTarget.text)) {
-        fs->DeleteFile(temporary.text);
+    case WholeFileWrite::kNotReplaced:
         qv->LogPopup(QV_LOG_WARNING, "Unable to replace file '%s'.", fileName);
         return false;
     }
-    return true;
-}
-
-// Writes a whole data file through the API table's file system so that a failure
-// leaves the previous file as it was: on the folder-backed schemes the bytes go to
-// "<name>.tmp" first, which then replaces the file in one step. Reports its failures
-// through LogPopup (quoting fileName) and answers false.
-bool WriteDataFileReplacing(const char* fileName, const uint8_t* bytes, int size)
-{
-    if (!fileName || size < 0 || (size > 0 && !bytes))
-        return false;
-    if (!qv->fileSystem)
-        return false;
-    if (QVI_IsWrittenToDiskFolder(fileName))
-        return WriteBesideAndReplace(fileName, bytes, size);
-    return WriteInPlace(fileName, bytes, size);
+    return false;
 }
 
 } // namespace

@@ -9,13 +9,13 @@
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/engine_string.h"
+#include "filesystem/file_replacement.h"
 #include "filesystem/open_files.h"
 #include "graphics/bitmaps/bitmap_pixels.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_codecs.h"
 #include "graphics/bitmaps/image_loader_portable.h"
 #include "graphics/setup/renderer_setup.h"
-#include "platform/os.h"
 
 namespace {
 
@@ -420,9 +420,8 @@ bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)
     if (!PackDistinctFrames(sequence, nativePath))
         return false;
 
-    String temporary;
-    temporary.Format("%s.tmp", nativePath);
-    FILE* file = temporary.text ? fopen(temporary.text, "wb") : nullptr;
+    TemporaryFile temporary(nativePath, TemporaryFor::kGameFolder);
+    FILE* file = temporary.Path() ? fopen(temporary.Path(), "wb") : nullptr;
     if (!file) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to save bitmap sequence '%s' to file '%s'", NameOf(sequence),
                         nativePath);
@@ -431,8 +430,9 @@ bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)
     Output out = {file, false};
     WriteSequence(out, sequence);
     const bool closed = fclose(file) == 0;
-    if (out.failed || !closed || !QVI_OsReplaceFile(temporary.text, nativePath)) {
-        remove(temporary.text);
+    if (out.failed || !closed)
+        temporary.Discard();
+    if (out.failed || !closed || !temporary.ReplaceTarget()) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to write bitmap sequence '%s' to file '%s'", NameOf(sequence),
                         nativePath);
         return false;

@@ -17,7 +17,7 @@
 // bottom), then the atlas: "RLE\0" and a run-length image, or "PNG\0", a byte length and a
 // PNG stream.
 
-// Writes the sequence as a .bms file at a native path: through "<path>.tmp" and a rename,
+// Writes the sequence as a .bms file at a native path: through its temporary and a rename,
 // so a failed write leaves any earlier file as it was and no partial file behind. The
 // distinct frames are packed into a new atlas (at most 2048 x 2048) first.
 bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath);

@@ -30,7 +30,7 @@ int QVI_GetImageChannelOrder();
 // The name used in messages: the bitmap's, else "NULL".
 const char* QVI_GetImageName(const Bitmap* bitmap);
 
-// Writes the file through "<path>.tmp" and a rename, so that a failed write leaves the
+// Writes the file through its temporary and a rename, so that a failed write leaves the
 // previous file as it was; the writer answers false when it could not write everything.
 // The temporary file is removed after a failure, which is reported.
 bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void* context), void* context);

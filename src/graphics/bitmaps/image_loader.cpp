@@ -6,12 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/os.h"
-
 #include "core/core_state.h"
 #include "core/cstring_utils.h"
 #include "core/engine_log.h"
 #include "core/engine_string.h"
+#include "filesystem/file_replacement.h"
 #include "filesystem/paths.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_codecs.h"
@@ -158,8 +157,8 @@ const char* QVI_GetImageName(const Bitmap* bitmap)
 
 bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void* context), void* context)
 {
-    const String temporary = String(nativePath) + ".tmp";
-    FILE* file = fopen(temporary.text, "wb");
+    TemporaryFile temporary(nativePath, TemporaryFor::kGameFolder);
+    FILE* file = temporary.Path() ? fopen(temporary.Path(), "wb") : nullptr;
     if (!file) {
         // The game knows the file by its own name, not by the temporary beside it.
         QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", nativePath);
@@ -167,11 +166,12 @@ bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void*
     }
     bool written = writer(file, context);
     written = fclose(file) == 0 && written;
-    written = written && QVI_OsReplaceFile(temporary.text, nativePath);
-    if (!written) {
-        remove(temporary.text);
+    if (!written)
+        temporary.Discard();
+    else
+        written = temporary.ReplaceTarget();
+    if (!written)
         QVI_Report(QV_LOG_WARNING, "Unable to write image file '%s'; the previous file is unchanged.", nativePath);
-    }
     return written;
 }
 

@@ -8,12 +8,12 @@
 
 #include "core/engine_log.h"
 #include "core/engine_string.h"
+#include "filesystem/file_replacement.h"
 #include "filesystem/open_files.h"
 #include "filesystem/paths.h"
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/image_codecs.h"
 #include "graphics/renderer/renderer_codes.h"
-#include "platform/os.h"
 #include "quaven/api.h"
 #include "quaven/filesystem.h"
 
@@ -482,18 +482,6 @@ bool EncodeFont(const Font* font, const char* path, const QuavenFileSystemAPI* f
     return !files->FlushFile || files->FlushFile(file) == 0;
 }
 
-// Opens the file for writing, writes the font to it and closes it.
-bool WriteFont(const Font* font, const char* path, const QuavenFileSystemAPI* files, const char* filePath,
-               uint64_t measured)
-{
-    FileHandle* file = files->OpenFile(filePath, "w");
-    if (!file)
-        return false;
-    const bool written = EncodeFont(font, path, files, file, measured);
-    files->CloseFile(file);
-    return written;
-}
-
 }  // namespace
 
 bool QVI_ReadFontFile(Font* font)
@@ -567,26 +555,16 @@ bool QVI_SaveFontFile(Font* font, const char* path)
             return false;
         }
     }
+    // A file on the disk is replaced whole or not at all; the save mount takes the file itself
+    // and replaces it whole at Unmount.
     const String targetCopy(target);
-    // A back end without a folder on the disk (the save mount, which replaces the file whole
-    // at Unmount) takes the file directly; a file on the disk is replaced whole or not at all.
-    if (!QVI_IsWrittenToDiskFolder(targetCopy.text)) {
-        if (WriteFont(font, path, files, targetCopy.text, measured))
-            return true;
+    ReplacingWrite write;
+    FileHandle* file = write.Open(targetCopy.text);
+    if (!file || !EncodeFont(font, path, files, file, measured)) {
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
         return false;
     }
-    String temporary(targetCopy.text);
-    temporary.Append(".tmp");
-    if (!WriteFont(font, path, files, temporary.text, measured)) {
-        files->DeleteFile(temporary.text);
-        QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s'", path);
-        return false;
-    }
-    const String native = QV_ConvertStaticPathToNativeOSPath(targetCopy.text);
-    const String nativeTemporary = QV_ConvertStaticPathToNativeOSPath(temporary.text);
-    if (!nativeTemporary.text || !QVI_OsReplaceFile(nativeTemporary.text, native.text)) {
-        files->DeleteFile(temporary.text);
+    if (!write.Commit()) {
         QVI_ReportPopup(QV_LOG_WARNING, "Failed to save font '%s': the previous file is unchanged.", path);
         return false;
     }

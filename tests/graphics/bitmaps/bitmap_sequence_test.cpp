@@ -81,7 +81,7 @@ TEST_F(BitmapSequence, WrittenFileReadsBackWithDuplicatesSharingTheirRoot) {
     EXPECT_EQ(sequence_.frames[4].sharedWith, &sequence_.frames[0]);
 
     ASSERT_TRUE(QVI_SaveBitmapSequence(&sequence_, Native("walk.bms").c_str()));
-    EXPECT_FALSE(quaven_test::NativeExists(Native("walk.bms.tmp")));
+    EXPECT_FALSE(quaven_test::NativeExists(Native("walk.bms..tmp")));
     ASSERT_TRUE(sequence_.atlas && sequence_.atlas->pixels);
 
     Sequence read;
@@ -132,7 +132,7 @@ TEST_F(BitmapSequence, FailedWritesLeaveNoFileAndTheOldFileIntact) {
     MakeFrames(2);
     EXPECT_FALSE(QVI_SaveBitmapSequence(&sequence_, Native("missing/folder/walk.bms").c_str()));
     EXPECT_TRUE(Reported("Unable to save bitmap sequence 'walk.bms'"));
-    EXPECT_FALSE(quaven_test::NativeExists(Native("missing/folder/walk.bms.tmp")));
+    EXPECT_FALSE(quaven_test::NativeExists(Native("missing/folder/walk.bms..tmp")));
 
     // Frames that cannot share one 2048 x 2048 atlas make no file; the earlier file stays.
     ASSERT_TRUE(res_->Put("walk.bms", "earlier"));

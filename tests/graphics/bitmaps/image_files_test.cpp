@@ -205,7 +205,7 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     saved.width = 6, saved.height = 4;
     // A folder in the way of the temporary file: the save fails, the old file stays.
     const std::string before = res_->Get("data/round.png");
-    ASSERT_TRUE(res_->Put("data/round.png.tmp/blocker", "x"));
+    ASSERT_TRUE(res_->Put("data/round.png..tmp/blocker", "x"));
     EXPECT_FALSE(loader->SaveImage(&saved, "res://data/round.png", 95));
     EXPECT_EQ(res_->Get("data/round.png"), before);
     // The failed open names the file the game asked for (as a native path), not the temporary.
@@ -230,7 +230,7 @@ TEST_F(ImageFiles, SavedImagesReadBackAndAFailedSaveKeepsThePreviousFile) {
     loader->AllocateImagePixels(&wide, 65535, 1);
     EXPECT_FALSE(loader->SaveImage(&wide, "res://data/round.jpg", 90));
     EXPECT_EQ(res_->Get("data/round.jpg"), jpeg);
-    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/round.jpg.tmp")));
+    EXPECT_FALSE(quaven_test::NativeExists(res_->NativePath("data/round.jpg..tmp")));
     loader->FreeImagePixels(&wide);
     Bitmap none = {};
     EXPECT_FALSE(loader->SaveImage(&none, "res://data/none.png", 90));

@@ -84,7 +84,7 @@ TEST_F(TranslationDriverTest, DebugCopiesAreWrittenWholeOrNotAtAllAndFailuresHan
     ASSERT_TRUE(fs()->CreateDirectory("res://blocked/copy.vertex") && Initialize(kTargetGLSL21, String("res://blocked/"), false));
     EXPECT_FALSE(Translate("fx/copy.xml", kTargetGLSL21));
     EXPECT_NE(Report().find("Error: could not write to output file 'res://blocked/copy.vertex'.\n"), std::string::npos);
-    EXPECT_FALSE(quaven_test::NativeExists(ResRoot() + "/blocked/copy.vertex.tmp"));
+    EXPECT_FALSE(quaven_test::NativeExists(ResRoot() + "/blocked/copy.vertex..tmp"));
     EXPECT_EQ(Code(kStageVertex), "") << "a failure hands out no code";
     EXPECT_FALSE(Translate("fx/missing.xml", kTargetGLSL21));
     EXPECT_EQ(Report().substr(Report().size() - 20), "\nTranslation FAILED\n");

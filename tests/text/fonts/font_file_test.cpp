@@ -38,7 +38,7 @@ TEST_F(FontFile, ASavedFontReadsBackAsItWasAndWritesTheSameBytes) {
     ASSERT_TRUE(qv->SaveFont(hand, "res://hand.mft"));
     const std::string saved = Get("hand.mft");
     EXPECT_EQ(saved.compare(0, 18, std::string("TAV_Font_v7\0UTF-8\0", 18)), 0);
-    EXPECT_EQ(Get("hand.mft.tmp"), "") << "the temporary file is gone";
+    EXPECT_EQ(Get("hand.mft..tmp"), "") << "the temporary file is gone";
 
     Font* font = qv->LoadFont("res://hand.mft");
     ASSERT_NE(font, nullptr);
