@@ -16,6 +16,7 @@
 #include "graphics/bitmaps/bitmap_pool.h"
 #include "graphics/bitmaps/bitmap_sequences.h"
 #include "graphics/bitmaps/image_loader_portable.h"
+#include "graphics/renderer/texture_description.h"
 #include "graphics/setup/renderer_setup.h"
 #include "shadertool/core/log.h"
 #include "shadertool/driver/output_file.h"
@@ -200,9 +201,19 @@ TEST_F(ReplacedFileTemporaries, FilesAtTheLongestNativePathAreReplacedThroughATe
     ASSERT_TRUE(SaveDatabase(database, "second"));
     EXPECT_EQ(LoadDatabase(database), "second");
     EXPECT_FALSE(TemporaryLeftBeside(database));
+    // A bitmap the game made, saved through the graphics table.
+    quaven_test::NullRenderer renderer;
+    QVI_AttachRenderer(&renderer);
     const std::string image = PathOfNativeLength(kLongestNativePath, ".png");
-    ASSERT_TRUE(SaveImage(image, 5));
-    ASSERT_TRUE(SaveImage(image, 7));
+    for (int width : {5, 7}) {
+        const BitmapDescription description = QVI_Single2DDescription(QV_TEXTURE_FORMAT_RGBA8, width, 3, false);
+        Bitmap* bitmap = qv->graphics->CreateBitmap(("shot" + std::to_string(width)).c_str(), &description);
+        ASSERT_TRUE(bitmap && bitmap->pixels);
+        memset(bitmap->pixels, 0xFF, static_cast<size_t>(width) * 3 * 4);
+        EXPECT_TRUE(qv->graphics->SaveBitmap(bitmap, image.c_str(), 90));
+        qv->graphics->RemoveBitmapHandle(bitmap);
+    }
+    QVI_DetachRenderer();
     EXPECT_EQ(LoadedImageWidth(image), 7);
     EXPECT_FALSE(TemporaryLeftBeside(image));
 
