@@ -88,11 +88,9 @@ TemporaryFile::~TemporaryFile()
         LeaveSharedNames();
 }
 
-bool TemporaryFile::ReplaceTarget()
+bool TemporaryFile::Finish(bool writtenWhole)
 {
-    if (!Path())
-        return false;
-    if (QVI_OsReplaceFile(path_.text, target_.text))
+    if (writtenWhole && Path() && QVI_OsReplaceFile(path_.text, target_.text))
         return true;
     Discard();
     return false;
@@ -163,7 +161,7 @@ bool ReplacingWrite::Commit()
     Close();
     if (!temporary_)
         return true;
-    const bool replaced = temporary_->ReplaceTarget();
+    const bool replaced = temporary_->Finish(true);
     temporary_.reset();
     return replaced;
 }

@@ -43,9 +43,10 @@ public:
 
     // The temporary's native path; null when none could be named.
     const char* Path() const { return path_.text && path_.text[0] ? path_.text : nullptr; }
-    // Moves the finished temporary over the target. False, with the temporary deleted and the
-    // target as it was, when the OS refuses.
-    bool ReplaceTarget();
+    // Moves a temporary written whole over the target, or deletes one that was not. True when
+    // the target now holds what was written; otherwise the temporary is gone and the target as
+    // it was.
+    bool Finish(bool writtenWhole);
     // Deletes the temporary of a write that failed.
     void Discard();
 

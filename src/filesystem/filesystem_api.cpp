@@ -132,8 +132,6 @@ bool ParseMode(const char* mode, FileMode* out)
     return false;
 }
 
-// Opens a valid path with a scheme, or an existing file along the search paths for a
-// path without one. Null when nothing can be opened.
 // Only a write can be refused for res://'s sake; reported through the log, not as a popup.
 bool IsWritableScheme(const char* member, const char* path)
 {
@@ -143,6 +141,8 @@ bool IsWritableScheme(const char* member, const char* path)
     return false;
 }
 
+// Opens a valid path with a scheme, or an existing file along the search paths for a
+// path without one. Null when nothing can be opened.
 FileHandle* OpenFileHandle(const char* path, FileMode mode)
 {
     if (mode != FILE_MODE_READ && !IsWritableScheme("OpenFile", path))

@@ -30,10 +30,7 @@ bool WriteNativeCacheFile(QVFileSystem::System* folders, const String& nativePat
     const uint32_t written = size > 0 ? file->Write(bytes, static_cast<uint32_t>(size)) : 0;
     const bool flushed = file->Flush() == 0;
     folders->CloseFile(file);
-    if (written == static_cast<uint32_t>(size) && flushed)
-        return temporary.ReplaceTarget();
-    temporary.Discard();
-    return false;
+    return temporary.Finish(written == static_cast<uint32_t>(size) && flushed);
 }
 
 } // namespace

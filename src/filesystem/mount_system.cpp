@@ -222,12 +222,9 @@ bool MountSystem::WriteOut(BufferedSaveFile* record)
     File* out = temporary.Path() ? inner->OpenFile(scheme, String(temporary.Path()), FILE_MODE_WRITE) : nullptr;
     if (!out)
         return false;
-    bool written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;
+    const bool written = (bytes == 0 || out->Write(buffer->GetData(), bytes) == bytes) && out->Flush() == 0;
     inner->CloseFile(out);
-    if (written)
-        return temporary.ReplaceTarget();
-    temporary.Discard();
-    return false;
+    return temporary.Finish(written);
 }
 
 void MountSystem::WritePending(bool atShutdown)

@@ -430,9 +430,7 @@ bool QVI_SaveBitmapSequence(Bitmap* sequence, const char* nativePath)
     Output out = {file, false};
     WriteSequence(out, sequence);
     const bool closed = fclose(file) == 0;
-    if (out.failed || !closed)
-        temporary.Discard();
-    if (out.failed || !closed || !temporary.ReplaceTarget()) {
+    if (!temporary.Finish(!out.failed && closed)) {
         QVI_ReportPopup(QV_LOG_WARNING, "Unable to write bitmap sequence '%s' to file '%s'", NameOf(sequence),
                         nativePath);
         return false;

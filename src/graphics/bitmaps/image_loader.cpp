@@ -164,12 +164,8 @@ bool QVI_WriteImageFile(const char* nativePath, bool (*writer)(FILE* file, void*
         QVI_Report(QV_LOG_WARNING, "Unable to open file '%s' for writing.", nativePath);
         return false;
     }
-    bool written = writer(file, context);
-    written = fclose(file) == 0 && written;
-    if (!written)
-        temporary.Discard();
-    else
-        written = temporary.ReplaceTarget();
+    const bool encoded = writer(file, context);
+    const bool written = temporary.Finish(fclose(file) == 0 && encoded);
     if (!written)
         QVI_Report(QV_LOG_WARNING, "Unable to write image file '%s'; the previous file is unchanged.", nativePath);
     return written;
